@@ -1,0 +1,14 @@
+#pragma once
+// Module_STR: text replacement.
+#include <QString>
+
+namespace kervane {
+
+constexpr qint16 STR_TOUTES = -1;
+
+// Replaces every occurrence (nNombre = -1) or only the first (any other value) of
+// strCherche in strSource. Text brought in by a replacement is never searched again.
+QString STR_Remplacer(const QString& strSource, const QString& strCherche, const QString& strRemplacement,
+                      qint16 nNombre);
+
+}  // namespace kervane
