@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package Kervane needs to build, test and run. Debian 12.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake pkg-config
+  qt6-base-dev libgl-dev
+  unixodbc unixodbc-dev odbcinst
+  libsqlite3-dev sqlite3
+  mdbtools-dev
+  libxlsxwriter-dev
+  googletest libgtest-dev
+  # run
+  xdg-utils fonts-dejavu-core
+  # tests and screenshots without a display
+  xvfb xauth x11-apps imagemagick
+)
+
+run_as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -eq 0 ] && [ "${1:-}" != "--update" ]; then
+  echo "Paquets Debian : tout est installé."
+  exit 0
+fi
+export DEBIAN_FRONTEND=noninteractive
+run_as_root apt-get update -q
+run_as_root apt-get install -y -q --no-install-recommends "${packages[@]}"
