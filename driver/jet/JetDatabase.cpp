@@ -1,5 +1,10 @@
 #include "driver/jet/JetDatabase.h"
 
+#include "driver/jet/JetFile.h"
+#include "driver/jet/JetModule.h"
+#include "driver/jet/JetProbe.h"
+
+#include <cstring>
 #include <fstream>
 
 namespace kervane::jet {
@@ -10,13 +15,22 @@ bool isJetFile(const std::string& path)
     char header[19] = {};
     if (!file.read(header, sizeof header))
         return false;
-    return std::string(header + 4, 15) == "Standard Jet DB";
+    return std::memcmp(header + 4, "Standard Jet DB", 15) == 0;
 }
 
-bool attachJetDatabase(sqlite3*, const std::string& path, std::string& errorMessage)
+bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage)
 {
-    errorMessage = "Le fichier « " + path + " » n'est pas une base Access lisible.";
-    return false;
+    if (db == nullptr) {
+        errorMessage = "Aucune connexion SQLite pour le fichier « " + path + " ».";
+        return false;
+    }
+    // The opening is tried in a child process first: libmdb may crash on a damaged catalogue.
+    if (!probeOpening(path, errorMessage))
+        return false;
+    std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage);
+    if (!file)
+        return false;
+    return declareJetTables(db, std::move(file), errorMessage);
 }
 
 }  // namespace kervane::jet

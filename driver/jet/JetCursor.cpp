@@ -1,0 +1,306 @@
+#include "driver/jet/JetCursor.h"
+
+#include "driver/jet/JetMessages.h"
+
+#include <mdbtools.h>
+
+#include <set>
+
+namespace kervane::jet {
+
+namespace {
+
+constexpr std::uint32_t kLongValueInline = 0x80000000u;
+constexpr std::uint32_t kLongValueSinglePage = 0x40000000u;
+constexpr std::uint32_t kLongValueLengthMask = 0x3fffffffu;
+constexpr int kLongValueHeader = 12;
+
+// Clears the binding left on a libmdb column once a long value has been copied.
+struct ColumnBinding {
+    MdbColumn* column;
+    ColumnBinding(MdbColumn* bound, void* buffer) : column(bound) { column->bind_ptr = buffer; }
+    ~ColumnBinding() { column->bind_ptr = nullptr; }
+    ColumnBinding(const ColumnBinding&) = delete;
+    ColumnBinding& operator=(const ColumnBinding&) = delete;
+};
+
+}  // namespace
+
+struct JetCursor::Fields {
+    std::vector<MdbField> values;
+};
+
+JetCursor::JetCursor(JetFile& file, const JetTable& table)
+    : m_file(file),
+      m_table(table),
+      m_map(table.usageMap, file.format(), file.pageCount()),
+      m_page(static_cast<std::size_t>(file.format().pageSize)),
+      m_moved(m_page.size()),
+      m_scratch(m_page.size()),
+      m_fields(std::make_unique<Fields>())
+{
+    m_fields->values.resize(table.columns.size());
+}
+
+JetCursor::~JetCursor() = default;
+
+std::string JetCursor::damage(const std::string& precision) const
+{
+    return messageDamagedTable(m_file.path(), m_table.name, precision);
+}
+
+bool JetCursor::rewind(std::string& error)
+{
+    m_pageNumber = 0;
+    m_rowCount = 0;
+    m_nextRow = 0;
+    m_rowid = 0;
+    m_atEnd = false;
+    return advance(error);
+}
+
+bool JetCursor::next(std::string& error)
+{
+    return advance(error);
+}
+
+bool JetCursor::nextPage(bool& found, std::string& error)
+{
+    found = false;
+    const UsageMap::PageReader read = [this](std::uint32_t page, unsigned char* buffer) {
+        return m_file.readPage(page, buffer);
+    };
+    for (;;) {
+        std::uint32_t page = 0;
+        std::string why;
+        switch (m_map.next(m_pageNumber, read, page, why)) {
+        case UsageMap::Step::End: return true;
+        case UsageMap::Step::Damaged: error = damage(why); return false;
+        case UsageMap::Step::Page: break;
+        }
+        m_pageNumber = page;
+        if (!m_file.readPage(page, m_page.data())) {
+            error = damage("page " + std::to_string(page) + " illisible");
+            return false;
+        }
+        // The map may name pages that were given back; only this table's data pages count.
+        if (m_page[0] != kDataPage || readUInt32(m_page.data(), 4) != m_table.definitionPage)
+            continue;
+        m_rowCount = rowCount(m_file.format(), m_page.data());
+        if (m_rowCount < 0) {
+            error = damage("page " + std::to_string(page) + " endommagée");
+            return false;
+        }
+        m_nextRow = 0;
+        found = true;
+        return true;
+    }
+}
+
+bool JetCursor::advance(std::string& error)
+{
+    while (!m_atEnd) {
+        if (m_nextRow >= m_rowCount) {
+            bool found = false;
+            if (!nextPage(found, error)) {
+                m_atEnd = true;
+                return false;
+            }
+            if (!found) {
+                m_atEnd = true;
+                return true;
+            }
+            continue;
+        }
+        RowSlot slot;
+        const int row = m_nextRow++;
+        if (!rowSlot(m_file.format(), m_page.data(), row, slot)) {
+            error = damage("ligne " + std::to_string(row) + " de la page " + std::to_string(m_pageNumber) + " hors de la page");
+            m_atEnd = true;
+            return false;
+        }
+        if (slot.deleted)
+            continue;
+        m_rowPage = m_page.data();
+        m_rowPageNumber = m_pageNumber;
+        if (slot.moved) {
+            RowSlot target;
+            if (!followOverflow(slot, target, error)) {
+                m_atEnd = true;
+                return false;
+            }
+            slot = target;
+        }
+        if (!loadRow(slot, error)) {
+            m_atEnd = true;
+            return false;
+        }
+        ++m_rowid;
+        return true;
+    }
+    return true;
+}
+
+bool JetCursor::followOverflow(const RowSlot& slot, RowSlot& target, std::string& error)
+{
+    const PageFormat& format = m_file.format();
+    if (slot.start < format.rowCountOffset || slot.start + 4 > format.pageSize) {
+        error = damage("ligne déplacée illisible");
+        return false;
+    }
+    const int row = m_page[static_cast<std::size_t>(slot.start)];
+    const std::uint32_t page = readUInt32(m_page.data(), slot.start) >> 8;
+    if (!m_file.readPage(page, m_moved.data()) || m_moved[0] != kDataPage ||
+        readUInt32(m_moved.data(), 4) != m_table.definitionPage || row >= rowCount(format, m_moved.data()) ||
+        !rowSlot(format, m_moved.data(), row, target) || target.start < format.rowCountOffset + 2 || target.size <= 0) {
+        error = damage("ligne déplacée vers la page " + std::to_string(page) + " introuvable");
+        return false;
+    }
+    m_rowPage = m_moved.data();
+    m_rowPageNumber = page;
+    return true;
+}
+
+bool JetCursor::loadRow(const RowSlot& slot, std::string& error)
+{
+    const std::string where = "ligne de la page " + std::to_string(m_rowPageNumber);
+    if (!rowHeaderFits(m_file.format(), m_rowPage, slot, m_table.hasVariableColumns)) {
+        error = damage(where + " endommagée");
+        return false;
+    }
+    m_file.makeCurrent(m_rowPageNumber, m_rowPage);
+    std::vector<MdbField>& fields = m_fields->values;
+    if (mdb_crack_row(m_table.definition, slot.start, static_cast<size_t>(slot.size), fields.data()) < 0) {
+        error = damage(where + " endommagée");
+        return false;
+    }
+    for (const MdbField& field : fields) {
+        if (field.is_null)
+            continue;
+        if (field.siz < 0 || field.start < slot.start || field.start + field.siz > slot.start + slot.size) {
+            error = damage(where + " : valeur hors de la ligne");
+            return false;
+        }
+    }
+    m_slot = slot;
+    return true;
+}
+
+bool JetCursor::value(int column, SqlValue& result, std::string& error)
+{
+    result = SqlValue{};
+    if (m_atEnd || column < 0 || static_cast<std::size_t>(column) >= m_table.columns.size())
+        return true;
+    const JetColumn& definition = m_table.columns[static_cast<std::size_t>(column)];
+    const MdbField& field = m_fields->values[static_cast<std::size_t>(definition.index)];
+    if (definition.info.type == MDB_BOOL) {
+        result.kind = SqlValue::Kind::Integer;
+        result.integer = field.is_null ? 0 : 1;
+        return true;
+    }
+    if (field.is_null)
+        return true;
+    const unsigned char* data = m_rowPage + field.start;
+    switch (definition.info.type) {
+    case MDB_TEXT:
+        result.kind = SqlValue::Kind::Text;
+        result.bytes = m_file.decodeText(data, static_cast<std::size_t>(field.siz));
+        return true;
+    case MDB_BINARY:
+        result.kind = SqlValue::Kind::Blob;
+        result.bytes.assign(reinterpret_cast<const char*>(data), static_cast<std::size_t>(field.siz));
+        return true;
+    case MDB_MEMO:
+    case MDB_OLE: {
+        std::string bytes;
+        if (!readLongValue(definition, field.start, field.siz, bytes, error))
+            return false;
+        const bool text = definition.info.type == MDB_MEMO;
+        result.kind = text ? SqlValue::Kind::Text : SqlValue::Kind::Blob;
+        result.bytes = text ? m_file.decodeText(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size())
+                            : std::move(bytes);
+        return true;
+    }
+    default:
+        if (isFixedType(definition.info.type) && !convertFixed(definition.info, data, field.siz, result)) {
+            error = damage("valeur de la colonne « " + definition.name + " » tronquée");
+            return false;
+        }
+        return true;
+    }
+}
+
+bool JetCursor::checkLongValueRow(std::uint32_t pageRow, int& rowSize)
+{
+    const PageFormat& format = m_file.format();
+    const std::uint32_t page = pageRow >> 8;
+    const int row = static_cast<int>(pageRow & 0xff);
+    if (page == 0 || !m_file.readPage(page, m_scratch.data()) || m_scratch[0] != kDataPage ||
+        row >= rowCount(format, m_scratch.data()))
+        return false;
+    // Long-value rows are read whatever their flags, as libmdb does.
+    const int start = readUInt16(m_scratch.data(), format.rowCountOffset + 2 + 2 * row) & 0x1fff;
+    const int end = row == 0 ? format.pageSize : readUInt16(m_scratch.data(), format.rowCountOffset + 2 * row) & 0x1fff;
+    rowSize = end - start;
+    return start >= format.rowCountOffset + 2 && rowSize > 0 && end <= format.pageSize;
+}
+
+bool JetCursor::readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error)
+{
+    const std::string broken = "valeur longue de la colonne « " + column.name + " » endommagée";
+    if (size < kLongValueHeader) {
+        error = damage(broken);
+        return false;
+    }
+    unsigned char header[kLongValueHeader];
+    std::copy(m_rowPage + start, m_rowPage + start + kLongValueHeader, header);
+    const std::uint32_t word = readUInt32(header, 0);
+    const std::size_t length = word & kLongValueLengthMask;
+    if (word & kLongValueInline) {
+        if (length > static_cast<std::size_t>(size - kLongValueHeader)) {
+            error = damage(broken);
+            return false;
+        }
+        bytes.assign(reinterpret_cast<const char*>(m_rowPage + start + kLongValueHeader), length);
+        return true;
+    }
+    // Pieces on long-value pages: one row, or a chain of rows each starting with the
+    // pointer to the next one. Every pointer is checked before libmdb follows it.
+    auto* mdb = static_cast<MdbHandle*>(m_file.mdbHandle());
+    auto* mdbColumn = static_cast<MdbColumn*>(g_ptr_array_index(m_table.definition->columns, column.index));
+    std::vector<unsigned char> piece(m_page.size());
+    ColumnBinding binding(mdbColumn, piece.data());
+    mdbColumn->cur_value_start = start;
+    mdbColumn->cur_value_len = size;
+    m_file.makeCurrent(m_rowPageNumber, m_rowPage);
+    const bool single = (word & kLongValueSinglePage) != 0;
+    std::uint32_t pageRow = readUInt32(header, 4);
+    std::set<std::uint32_t> visited;
+    bytes.clear();
+    while (bytes.size() < length) {
+        int rowSize = 0;
+        if (!visited.insert(pageRow).second || !checkLongValueRow(pageRow, rowSize) || (!single && rowSize < 4)) {
+            error = damage(broken);
+            return false;
+        }
+        const std::size_t expected = static_cast<std::size_t>(single ? rowSize : rowSize - 4);
+        const std::size_t got = visited.size() == 1 ? mdb_ole_read(mdb, mdbColumn, header, piece.size())
+                                                    : mdb_ole_read_next(mdb, mdbColumn, nullptr);
+        if (got != expected) {
+            error = damage(broken);
+            return false;
+        }
+        bytes.append(reinterpret_cast<const char*>(piece.data()), got);
+        pageRow = mdbColumn->cur_blob_pg_row;
+        if (single || pageRow == 0)
+            break;
+    }
+    if (bytes.size() < length) {
+        error = damage(broken);
+        return false;
+    }
+    bytes.resize(length);
+    return true;
+}
+
+}  // namespace kervane::jet

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "driver/jet/JetFile.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A full walk over the rows of one table: data pages in usage-map order, rows in slot order,
+// every page, row and long-value pointer checked before libmdb reads it.
+namespace kervane::jet {
+
+class JetCursor {
+public:
+    JetCursor(JetFile& file, const JetTable& table);
+    ~JetCursor();
+    JetCursor(const JetCursor&) = delete;
+    JetCursor& operator=(const JetCursor&) = delete;
+
+    // Positions on the first row; false with a French message on a damage.
+    bool rewind(std::string& error);
+    bool next(std::string& error);
+    bool atEnd() const { return m_atEnd; }
+    std::int64_t rowid() const { return m_rowid; }
+    // Value of column `column` of the current row.
+    bool value(int column, SqlValue& result, std::string& error);
+
+private:
+    struct Fields;
+
+    bool advance(std::string& error);
+    bool nextPage(bool& found, std::string& error);
+    bool loadRow(const RowSlot& slot, std::string& error);
+    bool followOverflow(const RowSlot& slot, RowSlot& target, std::string& error);
+    bool readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error);
+    bool checkLongValueRow(std::uint32_t pageRow, int& rowSize);
+    std::string damage(const std::string& precision) const;
+
+    JetFile& m_file;
+    const JetTable& m_table;
+    UsageMap m_map;
+    std::vector<unsigned char> m_page;      // the data page being walked
+    std::vector<unsigned char> m_moved;     // the page of a row moved elsewhere
+    std::vector<unsigned char> m_scratch;   // long-value pages
+    std::uint32_t m_pageNumber = 0;
+    int m_rowCount = 0;
+    int m_nextRow = 0;
+    const unsigned char* m_rowPage = nullptr;
+    std::uint32_t m_rowPageNumber = 0;
+    RowSlot m_slot;
+    std::unique_ptr<Fields> m_fields;
+    std::int64_t m_rowid = 0;
+    bool m_atEnd = true;
+};
+
+}  // namespace kervane::jet

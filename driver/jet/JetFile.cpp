@@ -1,0 +1,253 @@
+#include "driver/jet/JetFile.h"
+
+#include "driver/jet/JetMessages.h"
+
+#include <mdbtools.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kervane::jet {
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 0x20;
+
+struct MdbCloser {
+    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
+};
+struct TableFreer {
+    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
+};
+
+struct FileDescriptor {
+    int fd;
+    explicit FileDescriptor(int value) : fd(value) {}
+    ~FileDescriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+};
+
+// Checks what can be seen before libmdb reads anything: a regular, non-empty file with a
+// Jet 3 or Jet 4 header and a whole number of pages.
+bool checkFile(const std::string& path, PageFormat& format, std::uint32_t& pageCount, std::string& error)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        error = errno == ENOENT ? messageMissing(path) : messageUnreadable(path, std::strerror(errno));
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = messageUnreadable(path, "ce n'est pas un fichier");
+        return false;
+    }
+    if (status.st_size == 0) {
+        error = messageUnreadable(path, "le fichier est vide");
+        return false;
+    }
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    unsigned char header[kHeaderSize] = {};
+    if (file.fd < 0 || ::pread(file.fd, header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
+        header[0] != 0 || std::memcmp(header + 4, "Standard Jet DB", 15) != 0) {
+        error = messageUnreadable(path);
+        return false;
+    }
+    if (header[0x14] > 1) {
+        error = messageUnreadable(path, "version de Jet non prise en charge");
+        return false;
+    }
+    format = formatFor(header[0x14] == 0);
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    const auto pageSize = static_cast<std::uint64_t>(format.pageSize);
+    if (size % pageSize != 0 || size / pageSize < 3 || size / pageSize > UINT32_MAX) {
+        error = messageUnreadable(path, "le fichier est tronqué");
+        return false;
+    }
+    pageCount = static_cast<std::uint32_t>(size / pageSize);
+    return true;
+}
+
+// Jet 3 text is in the code page the file names; libmdb's choice depends on the environment,
+// so the conversion to UTF-8 is set here whatever MDBICONV says.
+const char* jet3Charset(int codePage)
+{
+    if (const char* chosen = std::getenv("MDB_JET3_CHARSET"))
+        return chosen;
+    switch (codePage) {
+    case 874: return "WINDOWS-874";
+    case 932: return "SHIFT-JIS";
+    case 936: return "WINDOWS-936";
+    case 950: return "BIG-5";
+    case 1250: return "WINDOWS-1250";
+    case 1251: return "WINDOWS-1251";
+    case 1253: return "WINDOWS-1253";
+    case 1254: return "WINDOWS-1254";
+    case 1255: return "WINDOWS-1255";
+    case 1256: return "WINDOWS-1256";
+    case 1257: return "WINDOWS-1257";
+    case 1258: return "WINDOWS-1258";
+    default: return "WINDOWS-1252";
+    }
+}
+
+void convertToUtf8(MdbHandle* mdb)
+{
+    if (mdb->iconv_in != reinterpret_cast<iconv_t>(-1))
+        iconv_close(mdb->iconv_in);
+    const bool jet3 = mdb->f->jet_version == MDB_VER_JET3;
+    mdb->iconv_in = iconv_open("UTF-8", jet3 ? jet3Charset(mdb->f->code_page) : "UTF-16LE");
+    if (mdb->iconv_in == reinterpret_cast<iconv_t>(-1))
+        mdb->iconv_in = iconv_open("UTF-8", jet3 ? "WINDOWS-1252" : "UTF-16LE");
+}
+
+bool columnFits(const MdbColumn& column, const PageFormat& format)
+{
+    if (column.col_size < 0 || column.name[0] == '\0')
+        return false;
+    if (!column.is_fixed)
+        return true;
+    return column.fixed_offset >= 0 && column.fixed_offset + column.col_size <= format.pageSize;
+}
+
+}  // namespace
+
+struct JetFile::Handle {
+    std::unique_ptr<MdbHandle, MdbCloser> mdb;
+    std::vector<std::unique_ptr<MdbTableDef, TableFreer>> definitions;
+};
+
+JetFile::JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount)
+    : m_path(std::move(path)), m_format(format), m_pageCount(pageCount), m_handle(std::make_unique<Handle>())
+{
+}
+
+JetFile::~JetFile() = default;
+
+std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error)
+{
+    PageFormat format;
+    std::uint32_t pageCount = 0;
+    if (!checkFile(path, format, pageCount, error))
+        return nullptr;
+    std::unique_ptr<JetFile> file(new JetFile(path, format, pageCount));
+    // Read-only: libmdb opens the file with mode "r" and never writes through this handle.
+    file->m_handle->mdb.reset(mdb_open(path.c_str(), MDB_NOFLAGS));
+    MdbHandle* mdb = file->m_handle->mdb.get();
+    if (mdb == nullptr || mdb->fmt->pg_size != format.pageSize) {
+        error = messageUnreadable(path);
+        return nullptr;
+    }
+    convertToUtf8(mdb);
+    if (!file->readDefinitions(error))
+        return nullptr;
+    return file;
+}
+
+bool JetFile::readDefinitions(std::string& error)
+{
+    MdbHandle* mdb = m_handle->mdb.get();
+    std::vector<unsigned char> page(static_cast<std::size_t>(m_format.pageSize));
+    // The catalogue is the table defined on page 2.
+    if (!readPage(2, page.data()) || page[0] != MDB_PAGE_TABLE) {
+        error = messageUnreadable(m_path, "catalogue illisible");
+        return false;
+    }
+    GPtrArray* catalogue = mdb_read_catalog(mdb, MDB_TABLE);
+    if (catalogue == nullptr) {
+        error = messageUnreadable(m_path, "catalogue illisible");
+        return false;
+    }
+    for (guint i = 0; i < catalogue->len; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalogue, i));
+        if (entry != nullptr && mdb_is_user_table(entry) && !readTable(entry, error))
+            return false;
+    }
+    return true;
+}
+
+bool JetFile::readTable(void* opaqueEntry, std::string& error)
+{
+    auto* entry = static_cast<MdbCatalogEntry*>(opaqueEntry);
+    const std::string name = entry->object_name;
+    if (name.empty() || g_ascii_strncasecmp(name.c_str(), "sqlite_", 7) == 0)
+        return true;
+    std::vector<unsigned char> page(static_cast<std::size_t>(m_format.pageSize));
+    if (entry->table_pg == 0 || entry->table_pg >= m_pageCount || !readPage(static_cast<std::uint32_t>(entry->table_pg), page.data()) ||
+        page[0] != MDB_PAGE_TABLE) {
+        error = messageDamagedTable(m_path, name, "définition hors du fichier");
+        return false;
+    }
+    std::unique_ptr<MdbTableDef, TableFreer> definition(mdb_read_table(entry));
+    if (!definition || definition->num_cols == 0 || definition->num_cols > MDB_MAX_COLS ||
+        mdb_read_columns(definition.get()) == nullptr || definition->columns->len != definition->num_cols ||
+        definition->usage_map == nullptr || definition->map_sz == 0 ||
+        definition->map_sz > static_cast<std::size_t>(m_format.pageSize)) {
+        error = messageDamagedTable(m_path, name, "définition illisible");
+        return false;
+    }
+    JetTable table;
+    table.name = name;
+    table.definitionPage = static_cast<std::uint32_t>(entry->table_pg);
+    table.rowEstimate = definition->num_rows;
+    table.hasVariableColumns = definition->num_var_cols > 0;
+    table.usageMap.assign(definition->usage_map, definition->usage_map + definition->map_sz);
+    for (guint i = 0; i < definition->columns->len; ++i) {
+        const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(definition->columns, i));
+        if (!columnFits(*column, m_format)) {
+            error = messageDamagedTable(m_path, name, "définition de colonne illisible");
+            return false;
+        }
+        table.columns.push_back(JetColumn{column->name,
+                                          ColumnInfo{column->col_type, column->col_size, column->col_prec, column->col_scale},
+                                          static_cast<int>(i)});
+    }
+    table.definition = definition.get();
+    m_handle->definitions.push_back(std::move(definition));
+    m_tables.push_back(std::move(table));
+    return true;
+}
+
+bool JetFile::readPage(std::uint32_t page, unsigned char* buffer)
+{
+    MdbHandle* mdb = m_handle->mdb.get();
+    if (page >= m_pageCount || mdb_read_alt_pg(mdb, page) != m_format.pageSize)
+        return false;
+    std::memcpy(buffer, mdb->alt_pg_buf, static_cast<std::size_t>(m_format.pageSize));
+    return true;
+}
+
+void JetFile::makeCurrent(std::uint32_t page, const unsigned char* bytes)
+{
+    MdbHandle* mdb = m_handle->mdb.get();
+    std::memcpy(mdb->pg_buf, bytes, static_cast<std::size_t>(m_format.pageSize));
+    mdb->cur_pg = page;
+    mdb->cur_pos = 0;
+}
+
+void* JetFile::mdbHandle()
+{
+    return m_handle->mdb.get();
+}
+
+std::string JetFile::decodeText(const unsigned char* bytes, std::size_t size)
+{
+    if (size == 0)
+        return {};
+    MdbHandle* mdb = m_handle->mdb.get();
+    iconv(mdb->iconv_in, nullptr, nullptr, nullptr, nullptr);
+    // Room enough that libmdb's converter never fills the buffer: any Jet character takes at
+    // most three UTF-8 bytes per stored byte.
+    std::string text(3 * size + 8, '\0');
+    const int length = mdb_unicode2ascii(mdb, reinterpret_cast<const char*>(bytes), size, text.data(), text.size());
+    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return text;
+}
+
+}  // namespace kervane::jet

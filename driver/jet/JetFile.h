@@ -1,0 +1,70 @@
+#pragma once
+
+#include "driver/jet/JetLayout.h"
+#include "driver/jet/JetValue.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+typedef struct S_MdbTableDef MdbTableDef;
+
+// An Access (Jet 3 or Jet 4) file opened read-only through libmdb, with the definitions of
+// its user tables read and checked.
+namespace kervane::jet {
+
+struct JetColumn {
+    std::string name;
+    ColumnInfo info;
+    int index = 0;  // position in libmdb's column list, the order mdb_crack_row fills
+};
+
+struct JetTable {
+    std::string name;
+    std::uint32_t definitionPage = 0;
+    std::uint32_t rowEstimate = 0;
+    bool hasVariableColumns = false;
+    std::vector<JetColumn> columns;
+    std::vector<unsigned char> usageMap;
+    MdbTableDef* definition = nullptr;  // owned by the JetFile
+};
+
+class JetFile {
+public:
+    // Checks the file, opens it and reads its table definitions; nullptr and a French
+    // message when the file cannot be read.
+    static std::unique_ptr<JetFile> open(const std::string& path, std::string& error);
+    ~JetFile();
+    JetFile(const JetFile&) = delete;
+    JetFile& operator=(const JetFile&) = delete;
+
+    const std::string& path() const { return m_path; }
+    const PageFormat& format() const { return m_format; }
+    std::uint32_t pageCount() const { return m_pageCount; }
+    const std::vector<JetTable>& tables() const { return m_tables; }
+
+    // Copies page `page` (below pageCount) into `buffer` (one page long).
+    bool readPage(std::uint32_t page, unsigned char* buffer);
+    // Makes `bytes`, a copy of page `page`, libmdb's current page, for the calls that read it.
+    void makeCurrent(std::uint32_t page, const unsigned char* bytes);
+    // Jet text (code page or UCS-2, compressed or not) to UTF-8.
+    std::string decodeText(const unsigned char* bytes, std::size_t size);
+    // libmdb's MdbHandle (an unnamed struct in its header, so not declarable here).
+    void* mdbHandle();
+
+    struct Handle;
+
+private:
+    JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount);
+    bool readDefinitions(std::string& error);
+    bool readTable(void* entry, std::string& error);
+
+    std::string m_path;
+    PageFormat m_format;
+    std::uint32_t m_pageCount;
+    std::unique_ptr<Handle> m_handle;
+    std::vector<JetTable> m_tables;
+};
+
+}  // namespace kervane::jet

@@ -1,0 +1,250 @@
+#include "driver/jet/JetModule.h"
+
+#include "driver/jet/JetCursor.h"
+#include "driver/jet/JetFile.h"
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace kervane::jet {
+
+namespace {
+
+// What the module owns for its connection: the file, released when the connection closes.
+struct ModuleState {
+    std::unique_ptr<JetFile> file;
+    bool declaring = false;  // CREATE VIRTUAL TABLE is accepted only while attaching
+};
+
+struct JetVirtualTable {
+    sqlite3_vtab base{};
+    ModuleState* state = nullptr;
+    const JetTable* table = nullptr;
+};
+
+struct JetVirtualCursor {
+    sqlite3_vtab_cursor base{};
+    std::unique_ptr<JetCursor> cursor;
+};
+
+std::string quoted(const std::string& name)
+{
+    std::string text = "\"";
+    for (char c : name) {
+        if (c == '"')
+            text += '"';
+        text += c;
+    }
+    return text + "\"";
+}
+
+void setError(sqlite3_vtab* vtab, const std::string& message)
+{
+    sqlite3_free(vtab->zErrMsg);
+    vtab->zErrMsg = sqlite3_mprintf("%s", message.c_str());
+}
+
+int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** result, char** error)
+{
+    auto* state = static_cast<ModuleState*>(aux);
+    const auto& tables = state->file->tables();
+    unsigned long index = tables.size();
+    if (argc == 4)
+        index = std::strtoul(argv[3], nullptr, 10);
+    if (index >= tables.size()) {
+        *error = sqlite3_mprintf("Table Access inconnue.");
+        return SQLITE_ERROR;
+    }
+    const JetTable& table = tables[index];
+    std::string schema = "CREATE TABLE x(";
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        schema += (i ? ", " : "") + quoted(table.columns[i].name) + " " +
+                  declaredType(table.columns[i].info, state->file->format().jet3);
+    }
+    schema += ")";
+    const int rc = sqlite3_declare_vtab(db, schema.c_str());
+    if (rc != SQLITE_OK) {
+        *error = sqlite3_mprintf("%s", sqlite3_errmsg(db));
+        return rc;
+    }
+    auto vtab = std::make_unique<JetVirtualTable>();
+    vtab->state = state;
+    vtab->table = &table;
+    *result = &vtab.release()->base;
+    return SQLITE_OK;
+}
+
+int create(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** result, char** error)
+{
+    if (!static_cast<ModuleState*>(aux)->declaring) {
+        *error = sqlite3_mprintf("La base Access est en lecture seule.");
+        return SQLITE_READONLY;
+    }
+    return connect(db, aux, argc, argv, result, error);
+}
+
+int disconnect(sqlite3_vtab* vtab)
+{
+    std::unique_ptr<JetVirtualTable> owned(reinterpret_cast<JetVirtualTable*>(vtab));
+    sqlite3_free(owned->base.zErrMsg);
+    return SQLITE_OK;
+}
+
+int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
+{
+    // Every scan is a full walk; its cost grows with the table so the planner puts small
+    // tables in the inner loops.
+    const auto rows = reinterpret_cast<JetVirtualTable*>(vtab)->table->rowEstimate;
+    info->estimatedRows = static_cast<sqlite3_int64>(rows) + 1;
+    info->estimatedCost = 1000.0 + 10.0 * static_cast<double>(rows);
+    return SQLITE_OK;
+}
+
+int open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** result)
+{
+    auto* table = reinterpret_cast<JetVirtualTable*>(vtab);
+    auto cursor = std::make_unique<JetVirtualCursor>();
+    cursor->cursor = std::make_unique<JetCursor>(*table->state->file, *table->table);
+    *result = &cursor.release()->base;
+    return SQLITE_OK;
+}
+
+int close(sqlite3_vtab_cursor* cursor)
+{
+    std::unique_ptr<JetVirtualCursor> owned(reinterpret_cast<JetVirtualCursor*>(cursor));
+    return SQLITE_OK;
+}
+
+JetCursor& scanOf(sqlite3_vtab_cursor* cursor)
+{
+    return *reinterpret_cast<JetVirtualCursor*>(cursor)->cursor;
+}
+
+int filter(sqlite3_vtab_cursor* cursor, int, const char*, int, sqlite3_value**)
+{
+    std::string error;
+    if (scanOf(cursor).rewind(error))
+        return SQLITE_OK;
+    setError(cursor->pVtab, error);
+    return SQLITE_CORRUPT_VTAB;
+}
+
+int next(sqlite3_vtab_cursor* cursor)
+{
+    std::string error;
+    if (scanOf(cursor).next(error))
+        return SQLITE_OK;
+    setError(cursor->pVtab, error);
+    return SQLITE_CORRUPT_VTAB;
+}
+
+int eof(sqlite3_vtab_cursor* cursor)
+{
+    return scanOf(cursor).atEnd() ? 1 : 0;
+}
+
+int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int index)
+{
+    SqlValue value;
+    std::string error;
+    if (!scanOf(cursor).value(index, value, error)) {
+        sqlite3_result_error(context, error.c_str(), -1);
+        return SQLITE_ERROR;
+    }
+    switch (value.kind) {
+    case SqlValue::Kind::Null: sqlite3_result_null(context); break;
+    case SqlValue::Kind::Integer: sqlite3_result_int64(context, value.integer); break;
+    case SqlValue::Kind::Real: sqlite3_result_double(context, value.real); break;
+    case SqlValue::Kind::Text:
+        sqlite3_result_text64(context, value.bytes.data(), value.bytes.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+    case SqlValue::Kind::Blob: sqlite3_result_blob64(context, value.bytes.data(), value.bytes.size(), SQLITE_TRANSIENT); break;
+    }
+    return SQLITE_OK;
+}
+
+int rowid(sqlite3_vtab_cursor* cursor, sqlite_int64* result)
+{
+    *result = scanOf(cursor).rowid();
+    return SQLITE_OK;
+}
+
+void destroyState(void* state)
+{
+    std::unique_ptr<ModuleState> owned(static_cast<ModuleState*>(state));
+}
+
+// No xUpdate: SQLite refuses INSERT, UPDATE and DELETE on these tables by itself.
+const sqlite3_module kModule = {
+    .iVersion = 1,
+    .xCreate = create,
+    .xConnect = connect,
+    .xBestIndex = bestIndex,
+    .xDisconnect = disconnect,
+    .xDestroy = disconnect,
+    .xOpen = open,
+    .xClose = close,
+    .xFilter = filter,
+    .xNext = next,
+    .xEof = eof,
+    .xColumn = column,
+    .xRowid = rowid,
+    .xUpdate = nullptr,
+    .xBegin = nullptr,
+    .xSync = nullptr,
+    .xCommit = nullptr,
+    .xRollback = nullptr,
+    .xFindFunction = nullptr,
+    .xRename = nullptr,
+    .xSavepoint = nullptr,
+    .xRelease = nullptr,
+    .xRollbackTo = nullptr,
+    .xShadowName = nullptr,
+};
+
+bool execute(sqlite3* db, const std::string& sql, std::string& error)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    error = message != nullptr ? message : sqlite3_errmsg(db);
+    sqlite3_free(message);
+    return false;
+}
+
+}  // namespace
+
+bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& error)
+{
+    auto owned = std::make_unique<ModuleState>();
+    owned->file = std::move(file);
+    ModuleState* state = owned.get();
+    const JetFile& jet = *state->file;
+    char name[64];
+    std::snprintf(name, sizeof name, "kervane_jet_%p", static_cast<void*>(state));
+    // On failure SQLite calls destroyState itself.
+    if (sqlite3_create_module_v2(db, name, &kModule, owned.release(), destroyState) != SQLITE_OK) {
+        error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
+        return false;
+    }
+    std::string failure;
+    bool declared = execute(db, "SAVEPOINT kervane_jet_attach", failure);
+    state->declaring = true;
+    for (std::size_t i = 0; declared && i < jet.tables().size(); ++i) {
+        declared = execute(db, "CREATE VIRTUAL TABLE main." + quoted(jet.tables()[i].name) + " USING " + name + "(" +
+                                   std::to_string(i) + ")",
+                           failure);
+    }
+    state->declaring = false;
+    if (declared && execute(db, "RELEASE kervane_jet_attach", failure))
+        return true;
+    std::string ignored;
+    execute(db, "ROLLBACK TO kervane_jet_attach", ignored);
+    execute(db, "RELEASE kervane_jet_attach", ignored);
+    error = "Les tables du fichier « " + jet.path() + " » ne peuvent pas être déclarées : " + failure + ".";
+    sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
+    return false;
+}
+
+}  // namespace kervane::jet

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+// libmdb trusts what it reads while it opens a file and reads its table definitions, and a
+// damaged catalogue can make it crash, loop or allocate without bound. The opening is
+// therefore tried first in a forked child, limited in time and memory; the caller repeats
+// it in its own process only when the child came through it.
+namespace kervane::jet {
+
+// True when opening `path` ended normally in the child (successfully or with a clean
+// refusal); false with a French message when the child crashed, ran too long or could not run.
+bool probeOpening(const std::string& path, std::string& error);
+
+}  // namespace kervane::jet

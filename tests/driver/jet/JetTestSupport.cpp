@@ -1,0 +1,73 @@
+#include "JetTestSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace kervane::test {
+
+std::string nwindPath()
+{
+    const char* folder = std::getenv("KERVANE_TEST_DATA");
+    if (folder == nullptr || *folder == '\0')
+        return {};
+    const std::string path = std::string(folder) + "/nwind.mdb";
+    return std::filesystem::exists(path) ? path : std::string();
+}
+
+Connection memoryConnection()
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(":memory:", &db);
+    return Connection(db);
+}
+
+bool query(sqlite3* db, const std::string& sql, std::vector<std::vector<std::string>>& rows, std::string& error)
+{
+    rows.clear();
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+        error = sqlite3_errmsg(db);
+        return false;
+    }
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        std::vector<std::string> row;
+        for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_NULL: row.emplace_back("NULL"); break;
+            case SQLITE_BLOB: row.push_back("<" + std::to_string(sqlite3_column_bytes(statement, c)) + " bytes>"); break;
+            default: row.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, c)));
+            }
+        }
+        rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE)
+        error = sqlite3_errmsg(db);
+    sqlite3_finalize(statement);
+    return rc == SQLITE_DONE;
+}
+
+std::string single(sqlite3* db, const std::string& sql)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::string error;
+    if (!query(db, sql, rows, error))
+        return "ERREUR " + error;
+    return rows.empty() || rows[0].empty() ? "AUCUNE LIGNE" : rows[0][0];
+}
+
+std::vector<unsigned char> readBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace kervane::test

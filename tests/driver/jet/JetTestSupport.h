@@ -1,0 +1,28 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kervane::test {
+
+// Path of the shared nwind.mdb, or empty when the test data folder is absent.
+std::string nwindPath();
+
+struct SqliteCloser {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using Connection = std::unique_ptr<sqlite3, SqliteCloser>;
+Connection memoryConnection();
+
+// Runs `sql`, returning every row as texts ("NULL" for NULL, "<n bytes>" for BLOBs);
+// false with SQLite's message on failure.
+bool query(sqlite3* db, const std::string& sql, std::vector<std::vector<std::string>>& rows, std::string& error);
+std::string single(sqlite3* db, const std::string& sql);
+
+std::vector<unsigned char> readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+
+}  // namespace kervane::test

@@ -1,0 +1,124 @@
+#include "JetTestSupport.h"
+
+#include "driver/jet/JetDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <random>
+
+using namespace kervane::test;
+namespace jet = kervane::jet;
+
+namespace {
+
+bool startsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Attaching must fail cleanly, leave the connection without tables and explain in French.
+void expectRefused(const std::string& path, const std::string& expected)
+{
+    Connection db = memoryConnection();
+    std::string error;
+    EXPECT_FALSE(jet::attachJetDatabase(db.get(), path, error)) << path;
+    EXPECT_NE(error.find(expected), std::string::npos) << error;
+    EXPECT_EQ(single(db.get(), "SELECT count(*) FROM sqlite_master"), "0");
+}
+
+// Attaches a damaged file and reads every value of every table; any failure must come
+// back as a French refusal or an SQLite error, never a crash or a hang.
+void readEverything(const std::string& path, int& refused, int& scanErrors)
+{
+    Connection db = memoryConnection();
+    std::string error;
+    if (!jet::attachJetDatabase(db.get(), path, error)) {
+        ++refused;
+        EXPECT_TRUE(startsWith(error, "Le fichier « ") || startsWith(error, "La table « ") ||
+                    startsWith(error, "Les tables du fichier « "))
+            << error;
+        EXPECT_EQ(single(db.get(), "SELECT count(*) FROM sqlite_master"), "0");
+        return;
+    }
+    std::vector<std::vector<std::string>> tables;
+    ASSERT_TRUE(query(db.get(), "SELECT name FROM sqlite_master WHERE type = 'table'", tables, error));
+    for (const auto& table : tables) {
+        std::vector<std::vector<std::string>> rows;
+        if (!query(db.get(), "SELECT * FROM \"" + table[0] + "\"", rows, error)) {
+            ++scanErrors;
+            EXPECT_NE(error.find("endommagée"), std::string::npos) << error;
+        }
+    }
+}
+
+}  // namespace
+
+TEST(JetDamaged, FilesThatAreNotAccessDatabases)
+{
+    QTemporaryDir folder;
+    const std::string base = folder.path().toStdString();
+    expectRefused(base + "/absent.mdb", "est introuvable");
+    writeBytes(base + "/vide.mdb", {});
+    expectRefused(base + "/vide.mdb", "le fichier est vide");
+    const std::string text = "Ceci est un simple fichier texte, pas une base.\n";
+    writeBytes(base + "/texte.mdb", std::vector<unsigned char>(text.begin(), text.end()));
+    expectRefused(base + "/texte.mdb", "n'est pas une base Access lisible");
+    expectRefused(base, "n'est pas une base Access lisible");
+    EXPECT_FALSE(jet::isJetFile(base + "/texte.mdb"));
+    EXPECT_FALSE(jet::isJetFile(base + "/absent.mdb"));
+}
+
+TEST(JetDamaged, TruncatedCopiesOfNwind)
+{
+    const std::string nwind = nwindPath();
+    if (nwind.empty())
+        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    QTemporaryDir folder;
+    const auto bytes = readBytes(nwind);
+    const std::string copy = folder.path().toStdString() + "/tronque.mdb";
+    const std::size_t page = 2048;
+    // Cut inside a page, after the first page or two, and at page boundaries further on.
+    for (std::size_t size : {std::size_t{100}, page, 2 * page, 3 * page, 3 * page + 17, bytes.size() / 2 + 1}) {
+        writeBytes(copy, std::vector<unsigned char>(bytes.begin(), bytes.begin() + static_cast<long>(size)));
+        expectRefused(copy, "n'est pas une base Access lisible");
+    }
+    int refused = 0;
+    int scanErrors = 0;
+    for (std::size_t pages : {std::size_t{8}, std::size_t{40}, bytes.size() / page / 2, bytes.size() / page - 3}) {
+        writeBytes(copy, std::vector<unsigned char>(bytes.begin(), bytes.begin() + static_cast<long>(pages * page)));
+        readEverything(copy, refused, scanErrors);
+    }
+    EXPECT_GT(refused + scanErrors, 0);
+}
+
+TEST(JetDamaged, BitFlippedCopiesOfNwind)
+{
+    const std::string nwind = nwindPath();
+    if (nwind.empty())
+        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    QTemporaryDir folder;
+    const auto original = readBytes(nwind);
+    const std::string copy = folder.path().toStdString() + "/abime.mdb";
+    const std::size_t page = 2048;
+    const int copies = std::getenv("KERVANE_JET_FUZZ") ? std::atoi(std::getenv("KERVANE_JET_FUZZ")) : 120;
+    std::mt19937 random(20240611);
+    int refused = 0;
+    int scanErrors = 0;
+    for (int i = 0; i < copies; ++i) {
+        auto bytes = original;
+        // A third of the copies are damaged in the first pages, where the catalogue lies.
+        const std::size_t limit = i % 3 == 0 ? 24 * page : bytes.size();
+        const int flips = 1 + static_cast<int>(random() % 12);
+        for (int f = 0; f < flips; ++f) {
+            const std::size_t at = page + random() % (limit - page);
+            bytes[at] = static_cast<unsigned char>(random());
+        }
+        writeBytes(copy, bytes);
+        SCOPED_TRACE("copie " + std::to_string(i));
+        readEverything(copy, refused, scanErrors);
+    }
+    std::cout << copies << " copies abîmées : " << refused << " refusées, " << scanErrors << " lectures en erreur\n";
+    EXPECT_GT(refused + scanErrors, 0);
+}

@@ -1,0 +1,107 @@
+#include "driver/jet/JetValue.h"
+
+#include <gtest/gtest.h>
+#include <mdbtools.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+using namespace kervane::jet;
+
+TEST(JetValue, CurrencyIsExactWithFourDecimals)
+{
+    EXPECT_EQ(currencyText(323800), "32.3800");
+    EXPECT_EQ(currencyText(0), "0.0000");
+    EXPECT_EQ(currencyText(-5), "-0.0005");
+    EXPECT_EQ(currencyText(-1234567), "-123.4567");
+    EXPECT_EQ(currencyText(std::numeric_limits<std::int64_t>::max()), "922337203685477.5807");
+    EXPECT_EQ(currencyText(std::numeric_limits<std::int64_t>::min()), "-922337203685477.5808");
+}
+
+TEST(JetValue, DateTimeFromDayNumbers)
+{
+    std::string text;
+    ASSERT_TRUE(dateTimeText(0.0, text));
+    EXPECT_EQ(text, "1899-12-30 00:00:00");
+    ASSERT_TRUE(dateTimeText(36526.75, text));
+    EXPECT_EQ(text, "2000-01-01 18:00:00");
+    // Before day 0 the fraction still counts forward from midnight.
+    ASSERT_TRUE(dateTimeText(-1.25, text));
+    EXPECT_EQ(text, "1899-12-29 06:00:00");
+    // A time rounding up to midnight moves to the next day.
+    ASSERT_TRUE(dateTimeText(1.9999999999, text));
+    EXPECT_EQ(text, "1900-01-01 00:00:00");
+    ASSERT_TRUE(dateTimeText(2958465.0, text));
+    EXPECT_EQ(text, "9999-12-31 00:00:00");
+    EXPECT_FALSE(dateTimeText(1e12, text));
+    EXPECT_FALSE(dateTimeText(-1e9, text));
+    EXPECT_FALSE(dateTimeText(std::nan(""), text));
+}
+
+TEST(JetValue, GuidAndDecimalTexts)
+{
+    const unsigned char guid[16] = {0x78, 0x56, 0x34, 0x12, 0xbc, 0x9a, 0xf0, 0xde,
+                                    0x01, 0x23, 0x45, 0x67, 0x89, 0xab, 0xcd, 0xef};
+    EXPECT_EQ(guidText(guid), "{12345678-9ABC-DEF0-0123-456789ABCDEF}");
+
+    unsigned char decimal[17] = {};
+    decimal[13] = 0x39;  // lowest word comes last: 12345 = 0x3039
+    decimal[14] = 0x30;
+    EXPECT_EQ(decimalText(decimal, 2), "123.45");
+    EXPECT_EQ(decimalText(decimal, 0), "12345");
+    EXPECT_EQ(decimalText(decimal, 7), "0.0012345");
+    decimal[0] = 0x80;
+    EXPECT_EQ(decimalText(decimal, 2), "-123.45");
+    decimal[1] = 0x01;  // highest word first
+    EXPECT_EQ(decimalText(decimal, 0), "-79228162514264337593543962681");
+    unsigned char zero[17] = {0x80};
+    EXPECT_EQ(decimalText(zero, 2), "0.00");
+}
+
+TEST(JetValue, DeclaredTypesAsTheDriverReadsThem)
+{
+    EXPECT_EQ(declaredType({MDB_TEXT, 50, 0, 0}, true), "TEXT(50)");
+    EXPECT_EQ(declaredType({MDB_TEXT, 100, 0, 0}, false), "TEXT(50)");  // Jet 4 sizes are in bytes of UCS-2
+    EXPECT_EQ(declaredType({MDB_MEMO, 0, 0, 0}, true), "MEMO");
+    EXPECT_EQ(declaredType({MDB_LONGINT, 4, 0, 0}, true), "LONG");
+    EXPECT_EQ(declaredType({MDB_INT, 2, 0, 0}, true), "SHORT");
+    EXPECT_EQ(declaredType({MDB_BYTE, 1, 0, 0}, true), "BYTE");
+    EXPECT_EQ(declaredType({MDB_FLOAT, 4, 0, 0}, true), "SINGLE");
+    EXPECT_EQ(declaredType({MDB_DOUBLE, 8, 0, 0}, true), "DOUBLE");
+    EXPECT_EQ(declaredType({MDB_MONEY, 8, 0, 0}, true), "CURRENCY");
+    EXPECT_EQ(declaredType({MDB_DATETIME, 8, 0, 0}, true), "DATETIME");
+    EXPECT_EQ(declaredType({MDB_BOOL, 0, 0, 0}, true), "YESNO");
+    EXPECT_EQ(declaredType({MDB_OLE, 0, 0, 0}, true), "OLEOBJECT");
+    EXPECT_EQ(declaredType({MDB_REPID, 16, 0, 0}, false), "GUID");
+    EXPECT_EQ(declaredType({MDB_NUMERIC, 17, 18, 4}, false), "DECIMAL(18,4)");
+}
+
+TEST(JetValue, FixedValuesAndShortStorageRefused)
+{
+    SqlValue value;
+    const unsigned char shortBytes[2] = {0xfe, 0xff};
+    ASSERT_TRUE(convertFixed({MDB_INT, 2, 0, 0}, shortBytes, 2, value));
+    EXPECT_EQ(value.kind, SqlValue::Kind::Integer);
+    EXPECT_EQ(value.integer, -2);
+    ASSERT_TRUE(convertFixed({MDB_BYTE, 1, 0, 0}, shortBytes, 1, value));
+    EXPECT_EQ(value.integer, 254);  // bytes are unsigned
+
+    const unsigned char longBytes[4] = {0xff, 0xff, 0xff, 0x7f};
+    ASSERT_TRUE(convertFixed({MDB_LONGINT, 4, 0, 0}, longBytes, 4, value));
+    EXPECT_EQ(value.integer, 2147483647);
+
+    unsigned char doubleBytes[8];
+    const double half = 0.5;
+    std::memcpy(doubleBytes, &half, sizeof half);
+    ASSERT_TRUE(convertFixed({MDB_DOUBLE, 8, 0, 0}, doubleBytes, 8, value));
+    EXPECT_EQ(value.kind, SqlValue::Kind::Real);
+    EXPECT_DOUBLE_EQ(value.real, 0.5);
+    ASSERT_TRUE(convertFixed({MDB_DATETIME, 8, 0, 0}, doubleBytes, 8, value));
+    EXPECT_EQ(value.bytes, "1899-12-30 12:00:00");
+
+    // A stored value shorter than its type is a damage, never read past.
+    EXPECT_FALSE(convertFixed({MDB_LONGINT, 4, 0, 0}, longBytes, 3, value));
+    EXPECT_FALSE(convertFixed({MDB_MONEY, 8, 0, 0}, doubleBytes, 4, value));
+    EXPECT_FALSE(convertFixed({MDB_NUMERIC, 17, 10, 2}, doubleBytes, 8, value));
+}

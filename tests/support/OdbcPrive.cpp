@@ -1,0 +1,79 @@
+#include "tests/support/OdbcPrive.h"
+
+#include "tests/support/DossierTemporaire.h"
+
+#include <QFile>
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace kervane::test {
+namespace {
+const char* const VARIABLES[2] = {"ODBCSYSINI", "ODBCINI"};
+
+void writeFile(const QString& strChemin, const QByteArray& contenu)
+{
+    QFile f(strChemin);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(contenu) != contenu.size())
+        throw std::runtime_error("cannot write " + strChemin.toStdString());
+}
+}  // namespace
+
+OdbcPrive::OdbcPrive(const DossierTemporaire& dossier) : m_strDossier(dossier.chemin())
+{
+    for (int i = 0; i < 2; ++i) {
+        m_bDefinis[i] = qEnvironmentVariableIsSet(VARIABLES[i]);
+        m_anciens[i] = qgetenv(VARIABLES[i]);
+    }
+    const QByteArray pilote = bibliothequePilote().toUtf8();
+    writeFile(m_strDossier + "/odbcinst.ini",
+              "[ODBC]\nTrace=No\n\n[Microsoft Access Driver (*.mdb)]\nDescription=Kervane\nDriver=" + pilote
+                  + "\nSetup=" + pilote + "\n");
+    writeFile(m_strDossier + "/odbc.ini", "");
+    qputenv("ODBCSYSINI", m_strDossier.toUtf8());
+    qputenv("ODBCINI", (m_strDossier + "/odbc.ini").toUtf8());
+}
+
+OdbcPrive::~OdbcPrive()
+{
+    for (int i = 0; i < 2; ++i) {
+        if (m_bDefinis[i])
+            qputenv(VARIABLES[i], m_anciens[i]);
+        else
+            qunsetenv(VARIABLES[i]);
+    }
+}
+
+QString OdbcPrive::bibliothequePilote()
+{
+#ifdef KERVANE_ODBC_DRIVER
+    return QStringLiteral(KERVANE_ODBC_DRIVER);
+#else
+    return {};
+#endif
+}
+
+void OdbcPrive::ajouterDSN(const QString& strDSN, const QString& strBase) const
+{
+    QFile f(m_strDossier + "/odbc.ini");
+    if (!f.open(QIODevice::Append))
+        throw std::runtime_error("cannot write odbc.ini");
+    f.write(("[" + strDSN + "]\nDriver=Microsoft Access Driver (*.mdb)\nDBQ=" + strBase + "\n\n").toUtf8());
+}
+
+void creerBaseSQLite(const QString& strChemin, const QString& strSQL)
+{
+    sqlite3* db = nullptr;
+    const int nOuverture = sqlite3_open(strChemin.toUtf8().constData(), &db);
+    char* szErreur = nullptr;
+    const int nExec = nOuverture == SQLITE_OK
+                          ? sqlite3_exec(db, strSQL.toUtf8().constData(), nullptr, nullptr, &szErreur)
+                          : nOuverture;
+    const std::string strErreur = szErreur ? szErreur : sqlite3_errmsg(db);
+    sqlite3_free(szErreur);
+    sqlite3_close(db);
+    if (nExec != SQLITE_OK)
+        throw std::runtime_error("cannot create " + strChemin.toStdString() + ": " + strErreur);
+}
+
+}  // namespace kervane::test
