@@ -1,0 +1,126 @@
+#include "driver/Database.h"
+
+#include "driver/JetBridge.h"
+#include "driver/SqliteErrors.h"
+#include "driver/TypeInfoFunction.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace kervane::odbc {
+namespace {
+
+enum class FileKind { Sqlite, Jet };
+
+constexpr char SQLITE_HEADER[] = "SQLite format 3";  // followed by a NUL byte
+constexpr char JET_HEADER[] = "Standard Jet DB";     // at offset 4
+
+FileKind fileKind(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw OdbcError{"08001", "Le fichier " + quoted(path) + " est introuvable.", 0};
+        throw OdbcError{"08001", "Le fichier " + quoted(path) + " ne peut pas être lu : " + std::strerror(errno) + ".",
+                        0};
+    }
+    if (!S_ISREG(status.st_mode))
+        throw OdbcError{"08001", quoted(path) + " n'est pas un fichier de base de données.", 0};
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw OdbcError{"08001", "Le fichier " + quoted(path) + " ne peut pas être lu (accès refusé).", 0};
+    if (status.st_size == 0)
+        throw OdbcError{"HY000", "Le fichier " + quoted(path) + " est vide : ce n'est pas une base de données.", 0};
+    char header[32] = {};
+    file.read(header, sizeof header);
+    const auto got = static_cast<std::size_t>(file.gcount());
+    if (got >= sizeof SQLITE_HEADER && std::memcmp(header, SQLITE_HEADER, sizeof SQLITE_HEADER) == 0)
+        return FileKind::Sqlite;
+    if (got >= 4 + sizeof JET_HEADER - 1 && std::memcmp(header + 4, JET_HEADER, sizeof JET_HEADER - 1) == 0)
+        return FileKind::Jet;
+    throw OdbcError{"HY000", "Le fichier " + quoted(path) + " n'est ni une base Access ni une base SQLite.", 0};
+}
+
+// Every write and schema change is refused on a read-only Access file.
+int denyWrites(void*, int action, const char*, const char*, const char*, const char*)
+{
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+    case SQLITE_RECURSIVE:
+    case SQLITE_PRAGMA:
+        return SQLITE_OK;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
+}  // namespace
+
+Database::Database(const std::string& path) : m_path(path)
+{
+    if (fileKind(path) == FileKind::Sqlite)
+        openSqlite();
+    else
+        openJet();
+    addFunctions();
+}
+
+void Database::openSqlite()
+{
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    m_db.reset(db);
+    if (rc != SQLITE_OK)
+        throw OdbcError{"08001",
+                        "Le fichier " + quoted(m_path) + " ne peut pas être ouvert : " + sqlite3_errstr(rc) + ".", rc};
+    sqlite3_busy_timeout(db, 5000);
+    // Reading the schema now makes a truncated or damaged file fail at connect time.
+    const int check = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (check != SQLITE_OK)
+        throw OdbcError{"HY000",
+                        "Le fichier " + quoted(m_path) + " est endommagé ou n'est pas une base valide : "
+                            + sqlite3_errmsg(db) + ".",
+                        check};
+    sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+}
+
+void Database::openJet()
+{
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    m_db.reset(db);
+    if (rc != SQLITE_OK)
+        throw OdbcError{"HY001", "Mémoire insuffisante pour ouvrir " + quoted(m_path) + ".", rc};
+    std::string message;
+    if (!attachJet(db, m_path, message))
+        throw OdbcError{"HY000", message.empty() ? "La base Access " + quoted(m_path) + " ne peut pas être lue." : message,
+                        0};
+    sqlite3_set_authorizer(db, denyWrites, nullptr);
+    m_readOnly = true;
+}
+
+void Database::addFunctions()
+{
+    registerTypeInfoFunction(m_db.get());
+}
+
+void Database::run(const char* sql)
+{
+    const int rc = sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw lastError(rc);
+}
+
+OdbcError Database::lastError(int code) const
+{
+    return errorFromSqlite(code, sqlite3_errmsg(m_db.get()), m_readOnly ? m_path : std::string());
+}
+
+}  // namespace kervane::odbc

@@ -1,0 +1,45 @@
+#pragma once
+// The SQLite connection behind an ODBC connection: a SQLite file opened read-write, or a
+// Jet file whose tables are exposed read-only in an in-memory database.
+#include "driver/Diagnostics.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+
+namespace kervane::odbc {
+
+struct SqliteCloser {
+    void operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
+};
+using SqlitePtr = std::unique_ptr<sqlite3, SqliteCloser>;
+
+class Database {
+public:
+    // Opens the file named path; throws OdbcError (08001 or HY000, French text naming the
+    // file) when it is missing, unreadable, empty, of another kind, truncated or damaged.
+    explicit Database(const std::string& path);
+
+    sqlite3* handle() const noexcept { return m_db.get(); }
+    bool isReadOnly() const noexcept { return m_readOnly; }
+    const std::string& path() const noexcept { return m_path; }
+
+    // Runs a statement that returns no rows (BEGIN, COMMIT, ROLLBACK); throws OdbcError.
+    void run(const char* sql);
+    bool inTransaction() const noexcept { return sqlite3_get_autocommit(m_db.get()) == 0; }
+
+    // The error of the last SQLite call on this connection, in ODBC terms.
+    OdbcError lastError(int code) const;
+
+private:
+    void openSqlite();
+    void openJet();
+    void addFunctions();
+
+    std::string m_path;
+    SqlitePtr m_db;
+    bool m_readOnly = false;
+};
+
+}  // namespace kervane::odbc

@@ -1,0 +1,142 @@
+#include "driver/GetData.h"
+
+#include "driver/FixedConversion.h"
+#include "driver/ValueText.h"
+
+#include <cstring>
+
+namespace kervane::odbc {
+namespace {
+
+SQLSMALLINT defaultCType(SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_INTEGER:
+        return SQL_C_SLONG;
+    case SQL_SMALLINT:
+        return SQL_C_SSHORT;
+    case SQL_TINYINT:
+        return SQL_C_STINYINT;
+    case SQL_REAL:
+        return SQL_C_FLOAT;
+    case SQL_DOUBLE:
+        return SQL_C_DOUBLE;
+    case SQL_TIMESTAMP:
+        return SQL_C_TIMESTAMP;
+    case SQL_BIT:
+        return SQL_C_BIT;
+    case SQL_LONGVARBINARY:
+        return SQL_C_BINARY;
+    default:
+        return SQL_C_CHAR;
+    }
+}
+
+// Largest piece that fits in room bytes without cutting a UTF-8 sequence in two.
+std::size_t utf8Piece(std::string_view rest, std::size_t room)
+{
+    std::size_t n = room;
+    while (n > 0 && (static_cast<unsigned char>(rest[n]) & 0xC0) == 0x80)
+        --n;
+    return n == 0 ? room : n;
+}
+
+SQLRETURN putPiece(PieceState& piece, bool terminate, SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator,
+                   Diagnostics& diagnostics)
+{
+    const std::string_view rest = piece.value.substr(piece.offset);
+    if (indicator != nullptr)
+        *indicator = static_cast<SQLLEN>(rest.size());
+    const SQLLEN room = terminate ? bufferLength - 1 : bufferLength;
+    if (target == nullptr || room < 0 || (room == 0 && !rest.empty()))
+        return diagnostics.add("01004", "Données tronquées.");
+    auto* out = static_cast<char*>(target);
+    if (rest.size() <= static_cast<std::size_t>(room)) {
+        std::memcpy(out, rest.data(), rest.size());
+        if (terminate)
+            out[rest.size()] = '\0';
+        piece.finished = true;
+        return SQL_SUCCESS;
+    }
+    const std::size_t n = terminate ? utf8Piece(rest, static_cast<std::size_t>(room)) : static_cast<std::size_t>(room);
+    std::memcpy(out, rest.data(), n);
+    if (terminate)
+        out[n] = '\0';
+    piece.offset += n;
+    return diagnostics.add("01004", "Données tronquées.");
+}
+
+// Loads the value of the column the first time it is read on this row.
+void startPiece(Statement& statement, int column, const ColumnInfo& info, bool raw)
+{
+    PieceState& piece = statement.piece();
+    piece = PieceState{};
+    piece.column = column;
+    sqlite3_stmt* sqlite = statement.sqlite();
+    const int index = column - 1;
+    if (raw && sqlite3_column_type(sqlite, index) == SQLITE_BLOB) {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(sqlite, index));
+        piece.value = std::string_view(bytes ? bytes : "", static_cast<std::size_t>(sqlite3_column_bytes(sqlite, index)));
+        return;
+    }
+    const ValueText text = valueText(sqlite, index, info.type, statement.scratch());
+    piece.isNull = text.isNull;
+    piece.value = text.text;
+}
+
+SQLRETURN nullValue(PieceState& piece, SQLLEN* indicator)
+{
+    piece.finished = true;
+    if (indicator == nullptr)
+        throw OdbcError{"22002", "La valeur est NULL mais aucun indicateur n'a été fourni.", 0};
+    *indicator = SQL_NULL_DATA;
+    return SQL_SUCCESS;
+}
+
+}  // namespace
+
+SQLRETURN getData(Statement& statement, int column, SQLSMALLINT cType, SQLPOINTER target, SQLLEN bufferLength,
+                  SQLLEN* indicator)
+{
+    if (!statement.onRow())
+        throw OdbcError{"24000", "Aucune ligne courante : appelez SQLFetch d'abord.", 0};
+    const ColumnInfo& info = statement.column(column);
+    if (cType == SQL_C_DEFAULT)
+        cType = defaultCType(info.type.sqlType);
+    PieceState& piece = statement.piece();
+    const bool text = cType == SQL_C_CHAR;
+    const bool binary = cType == SQL_C_BINARY;
+    if (piece.column != column) {
+        startPiece(statement, column, info, binary);
+    } else if (piece.finished) {
+        return SQL_NO_DATA;
+    }
+    if (!text && !binary) {
+        piece.finished = true;
+        return convertFixed(statement.sqlite(), column - 1, cType, target, indicator, statement.diagnostics());
+    }
+    if (piece.isNull)
+        return nullValue(piece, indicator);
+    return putPiece(piece, text, target, bufferLength, indicator, statement.diagnostics());
+}
+
+SQLRETURN fillBoundColumns(Statement& statement)
+{
+    SQLRETURN result = SQL_SUCCESS;
+    auto& bindings = statement.bindings();
+    for (std::size_t i = 0; i < bindings.size(); ++i) {
+        const Binding& binding = bindings[i];
+        if (binding.target == nullptr && binding.indicator == nullptr)
+            continue;
+        const int column = static_cast<int>(i) + 1;
+        statement.piece() = PieceState{};
+        const SQLRETURN rc
+            = getData(statement, column, binding.cType, binding.target, binding.bufferLength, binding.indicator);
+        if (rc == SQL_SUCCESS_WITH_INFO)
+            result = SQL_SUCCESS_WITH_INFO;
+    }
+    statement.piece() = PieceState{};
+    return result;
+}
+
+}  // namespace kervane::odbc

@@ -1,0 +1,178 @@
+#include "driver/Statement.h"
+
+#include "driver/Connection.h"
+#include "driver/SqlText.h"
+
+namespace kervane::odbc {
+
+Statement::Statement(Connection& connection) : Handle(KIND), m_connection(connection) {}
+
+Statement::~Statement() = default;
+
+bool Statement::isOdbc3() const noexcept
+{
+    return m_connection.isOdbc3();
+}
+
+void Statement::prepare(std::string_view sql)
+{
+    m_statement.reset();
+    m_state = CursorState::None;
+    m_columns.clear();
+    if (isBlank(sql))
+        throw OdbcError{"42000", "L'instruction SQL est vide.", 0};
+    sqlite3* db = m_connection.database().handle();
+    sqlite3_stmt* compiled = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &compiled, &tail);
+    SqliteStatementPtr owned(compiled);
+    if (rc != SQLITE_OK)
+        throwLastError(rc);
+    if (!owned)
+        throw OdbcError{"42000", "L'instruction SQL est vide.", 0};
+    // One statement per call, as Access: text after the first one is refused.
+    const auto used = static_cast<std::size_t>(tail - sql.data());
+    if (!isBlank(sql.substr(used)))
+        throw OdbcError{"42000",
+                        "Caractères trouvés après la fin de l'instruction SQL : une seule instruction est permise.",
+                        SQLITE_ERROR};
+    m_countsChanges = changesRows(sql);
+    m_statement = std::move(owned);
+    m_state = CursorState::Prepared;
+    readColumns();
+}
+
+void Statement::execute()
+{
+    if (!m_statement)
+        throw OdbcError{"HY010", "Aucune instruction n'a été préparée.", 0};
+    closeCursor();
+    m_connection.beginIfManual();
+    const int rc = step();
+    if (rc == SQLITE_ROW) {
+        m_state = CursorState::FirstRowPending;
+        readColumns();
+    } else if (rc == SQLITE_DONE) {
+        m_state = m_columns.empty() ? CursorState::NoResult : CursorState::AfterEnd;
+        m_changes = m_countsChanges ? static_cast<SQLLEN>(sqlite3_changes64(m_connection.database().handle())) : 0;
+        if (m_columns.empty())
+            sqlite3_reset(m_statement.get());
+    } else {
+        sqlite3_reset(m_statement.get());
+        throwLastError(rc);
+    }
+}
+
+void Statement::closeCursor() noexcept
+{
+    if (m_statement && m_state != CursorState::Prepared)
+        sqlite3_reset(m_statement.get());
+    m_state = m_statement ? CursorState::Prepared : CursorState::None;
+    m_piece = PieceState{};
+    rowNumber = 0;
+}
+
+const ColumnInfo& Statement::column(int number) const
+{
+    if (number < 1 || number > columnCount())
+        throw OdbcError{"07009", "Le numéro de colonne " + std::to_string(number) + " n'existe pas dans le résultat.",
+                        0};
+    return m_columns[static_cast<std::size_t>(number - 1)];
+}
+
+SQLLEN Statement::rowCount() const
+{
+    if (!isExecuted())
+        throw OdbcError{"HY010", "L'instruction n'a pas été exécutée.", 0};
+    // A result set has no count known in advance; other statements than INSERT, UPDATE
+    // and DELETE (CREATE, DROP...) change no row and report 0.
+    return m_columns.empty() ? m_changes : -1;
+}
+
+bool Statement::fetch()
+{
+    switch (m_state) {
+    case CursorState::None:
+    case CursorState::Prepared:
+    case CursorState::NoResult:
+        throw OdbcError{"24000", "Aucun jeu de résultats n'est ouvert sur cette instruction.", 0};
+    case CursorState::AfterEnd:
+        return false;
+    case CursorState::FirstRowPending:
+        m_state = CursorState::OnRow;
+        break;
+    case CursorState::OnRow: {
+        if (maxRows != 0 && rowNumber >= maxRows) {
+            m_state = CursorState::AfterEnd;
+            return false;
+        }
+        const int rc = step();
+        if (rc == SQLITE_DONE) {
+            m_state = CursorState::AfterEnd;
+            return false;
+        }
+        if (rc != SQLITE_ROW) {
+            m_state = CursorState::AfterEnd;
+            throwLastError(rc);
+        }
+        break;
+    }
+    }
+    m_piece.column = 0;
+    ++rowNumber;
+    return true;
+}
+
+int Statement::step()
+{
+    return sqlite3_step(m_statement.get());
+}
+
+void Statement::readColumns()
+{
+    sqlite3_stmt* statement = m_statement.get();
+    const int count = sqlite3_column_count(statement);
+    const bool hasRow = m_state == CursorState::FirstRowPending;
+    if (hasRow && static_cast<int>(m_columns.size()) == count) {
+        // Only expression columns change: their type comes from the first value.
+        for (int i = 0; i < count; ++i)
+            if (sqlite3_column_decltype(statement, i) == nullptr)
+                m_columns[static_cast<std::size_t>(i)].type = typeFromValue(sqlite3_column_type(statement, i));
+        return;
+    }
+    m_columns.assign(static_cast<std::size_t>(count), ColumnInfo{});
+    sqlite3* db = m_connection.database().handle();
+    for (int i = 0; i < count; ++i) {
+        ColumnInfo& info = m_columns[static_cast<std::size_t>(i)];
+        const char* name = sqlite3_column_name(statement, i);
+        info.name = name ? name : "";
+        const char* declared = sqlite3_column_decltype(statement, i);
+        info.type = declared ? typeFromDeclared(declared)
+                             : (hasRow ? typeFromValue(sqlite3_column_type(statement, i)) : ColumnType{});
+        const char* table = sqlite3_column_table_name(statement, i);
+        const char* origin = sqlite3_column_origin_name(statement, i);
+        const char* schema = sqlite3_column_database_name(statement, i);
+        if (table == nullptr || origin == nullptr)
+            continue;
+        info.tableName = table;
+        info.baseName = origin;
+        int notNull = 0;
+        int primaryKey = 0;
+        int autoIncrement = 0;
+        if (sqlite3_table_column_metadata(db, schema, table, origin, nullptr, nullptr, &notNull, &primaryKey,
+                                          &autoIncrement)
+            == SQLITE_OK) {
+            info.nullable = notNull ? SQL_NO_NULLS : SQL_NULLABLE;
+            info.autoIncrement = autoIncrement != 0;
+        } else {
+            info.nullable = SQL_NULLABLE;
+        }
+    }
+}
+
+void Statement::throwLastError(int code) const
+{
+    throw m_connection.database().lastError(code);
+}
+
+}  // namespace kervane::odbc

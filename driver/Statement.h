@@ -1,0 +1,108 @@
+#pragma once
+// ODBC statement: one SQLite prepared statement, its result columns and the cursor over them.
+#include "driver/AccessTypes.h"
+#include "driver/Handles.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kervane::odbc {
+
+class Connection;
+
+struct StatementFinalizer {
+    void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
+};
+using SqliteStatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
+
+struct ColumnInfo {
+    std::string name;
+    std::string tableName;
+    std::string baseName;
+    ColumnType type;
+    SQLSMALLINT nullable = SQL_NULLABLE_UNKNOWN;
+    bool autoIncrement = false;
+};
+
+// Column bound by SQLBindCol, filled at each fetch.
+struct Binding {
+    SQLSMALLINT cType = 0;
+    SQLPOINTER target = nullptr;
+    SQLLEN bufferLength = 0;
+    SQLLEN* indicator = nullptr;
+};
+
+// Where SQLGetData stands in the value of one column of the current row.
+struct PieceState {
+    int column = 0;  // 1-based; 0 when no column has been read on this row
+    std::size_t offset = 0;
+    bool finished = false;
+    bool isNull = false;
+    std::string_view value;
+};
+
+class Statement : public Handle {
+public:
+    static constexpr HandleKind KIND = HandleKind::Statement;
+    explicit Statement(Connection& connection);
+    ~Statement();
+
+    Connection& connection() noexcept { return m_connection; }
+    bool isOdbc3() const noexcept;
+
+    // SQLPrepare: compiles one statement; throws OdbcError for errors and trailing text.
+    void prepare(std::string_view sql);
+    // SQLExecute: runs the prepared statement up to its first row.
+    void execute();
+    // SQL_CLOSE: the cursor closes, the statement stays prepared.
+    void closeCursor() noexcept;
+    // Replaces the description of the result columns (catalogue results).
+    void describeColumns(std::vector<ColumnInfo> columns) { m_columns = std::move(columns); }
+
+    bool isPrepared() const noexcept { return m_statement != nullptr; }
+    bool isExecuted() const noexcept { return m_state != CursorState::Prepared && m_state != CursorState::None; }
+    int columnCount() const noexcept { return static_cast<int>(m_columns.size()); }
+    // Column number from 1; throws 07009 when out of range.
+    const ColumnInfo& column(int number) const;
+    // -1 for a statement that returns rows, the changed rows for INSERT, UPDATE, DELETE, 0 otherwise.
+    SQLLEN rowCount() const;
+
+    // Moves to the next row; false at the end. Throws OdbcError.
+    bool fetch();
+    bool onRow() const noexcept { return m_state == CursorState::OnRow; }
+    sqlite3_stmt* sqlite() const noexcept { return m_statement.get(); }
+
+    PieceState& piece() noexcept { return m_piece; }
+    std::string& scratch() noexcept { return m_scratch; }
+    std::vector<Binding>& bindings() noexcept { return m_bindings; }
+
+    // Statement attributes.
+    SQLULEN maxRows = 0;
+    SQLULEN* rowsFetched = nullptr;
+    SQLUSMALLINT* rowStatus = nullptr;
+    SQLULEN rowArraySize = 1;
+    SQLULEN rowNumber = 0;
+
+private:
+    enum class CursorState { None, Prepared, NoResult, FirstRowPending, OnRow, AfterEnd };
+
+    void readColumns();
+    int step();
+    [[noreturn]] void throwLastError(int code) const;
+
+    Connection& m_connection;
+    SqliteStatementPtr m_statement;
+    CursorState m_state = CursorState::None;
+    std::vector<ColumnInfo> m_columns;
+    std::vector<Binding> m_bindings;
+    PieceState m_piece;
+    std::string m_scratch;
+    SQLLEN m_changes = 0;
+    bool m_countsChanges = false;
+};
+
+}  // namespace kervane::odbc

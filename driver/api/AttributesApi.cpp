@@ -1,0 +1,268 @@
+// Environment, connection and statement attributes (ODBC 3 calls and their ODBC 2 forms).
+#include "driver/Entry.h"
+#include "driver/OutText.h"
+
+#include <sqlext.h>
+
+#include <cstdint>
+
+using namespace kervane::odbc;
+
+namespace {
+
+SQLULEN integerValue(SQLPOINTER value)
+{
+    return static_cast<SQLULEN>(reinterpret_cast<std::uintptr_t>(value));
+}
+
+template <class T>
+SQLRETURN putValue(SQLPOINTER target, T value)
+{
+    if (target != nullptr)
+        *static_cast<T*>(target) = value;
+    return SQL_SUCCESS;
+}
+
+SQLRETURN setConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLPOINTER value)
+{
+    switch (attribute) {
+    case SQL_ATTR_AUTOCOMMIT:
+        connection.setAutocommit(integerValue(value) != SQL_AUTOCOMMIT_OFF);
+        return SQL_SUCCESS;
+    case SQL_ATTR_LOGIN_TIMEOUT:
+        connection.loginTimeout = static_cast<SQLUINTEGER>(integerValue(value));
+        return SQL_SUCCESS;
+    case SQL_ATTR_ACCESS_MODE:
+        connection.accessMode = static_cast<SQLUINTEGER>(integerValue(value));
+        return SQL_SUCCESS;
+    case SQL_ATTR_TXN_ISOLATION:
+        if (integerValue(value) != SQL_TXN_SERIALIZABLE)
+            return connection.diagnostics().add("01S02", "Seul le niveau d'isolation sérialisable est disponible.");
+        return SQL_SUCCESS;
+    case SQL_ATTR_CONNECTION_TIMEOUT:
+    case SQL_ATTR_QUIET_MODE:
+    case SQL_ATTR_TRACE:
+    case SQL_ATTR_TRACEFILE:
+    case SQL_ATTR_PACKET_SIZE:
+    case SQL_ATTR_ODBC_CURSORS:
+    case SQL_ATTR_METADATA_ID:
+    case SQL_ATTR_ANSI_APP:
+        return SQL_SUCCESS;
+    default:
+        throw OdbcError{"HYC00", "Attribut de connexion " + std::to_string(attribute) + " non pris en charge.", 0};
+    }
+}
+
+SQLRETURN getConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER length,
+                              SQLINTEGER* outLength)
+{
+    switch (attribute) {
+    case SQL_ATTR_AUTOCOMMIT:
+        return putValue<SQLUINTEGER>(value, connection.autocommit() ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
+    case SQL_ATTR_LOGIN_TIMEOUT:
+        return putValue<SQLUINTEGER>(value, connection.loginTimeout);
+    case SQL_ATTR_ACCESS_MODE:
+        return putValue<SQLUINTEGER>(value, connection.isConnected() && connection.database().isReadOnly()
+                                                ? SQL_MODE_READ_ONLY
+                                                : connection.accessMode);
+    case SQL_ATTR_TXN_ISOLATION:
+        return putValue<SQLUINTEGER>(value, SQL_TXN_SERIALIZABLE);
+    case SQL_ATTR_CONNECTION_TIMEOUT:
+    case SQL_ATTR_QUIET_MODE:
+        return putValue<SQLUINTEGER>(value, 0);
+    case SQL_ATTR_CONNECTION_DEAD:
+        return putValue<SQLUINTEGER>(value, connection.isConnected() ? SQL_CD_FALSE : SQL_CD_TRUE);
+    case SQL_ATTR_CURRENT_CATALOG:
+        return copyText(connection.isConnected() ? connection.database().path() : std::string(), value, length,
+                        outLength, connection.diagnostics());
+    default:
+        throw OdbcError{"HYC00", "Attribut de connexion " + std::to_string(attribute) + " non pris en charge.", 0};
+    }
+}
+
+SQLRETURN setStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLPOINTER value)
+{
+    const SQLULEN number = integerValue(value);
+    switch (attribute) {
+    case SQL_ATTR_MAX_ROWS:
+        statement.maxRows = number;
+        return SQL_SUCCESS;
+    case SQL_ATTR_ROWS_FETCHED_PTR:
+        statement.rowsFetched = static_cast<SQLULEN*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_ROW_STATUS_PTR:
+        statement.rowStatus = static_cast<SQLUSMALLINT*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_ROW_ARRAY_SIZE:
+    case SQL_ROWSET_SIZE:
+        if (number != 1)
+            return statement.diagnostics().add("01S02", "Une seule ligne est lue à la fois : taille ramenée à 1.");
+        return SQL_SUCCESS;
+    case SQL_ATTR_CURSOR_TYPE:
+        if (number != SQL_CURSOR_FORWARD_ONLY)
+            return statement.diagnostics().add("01S02", "Seul le curseur en avant seulement est disponible.");
+        return SQL_SUCCESS;
+    case SQL_ATTR_CONCURRENCY:
+        if (number != SQL_CONCUR_READ_ONLY)
+            return statement.diagnostics().add("01S02", "Seul le curseur en lecture seule est disponible.");
+        return SQL_SUCCESS;
+    case SQL_ATTR_QUERY_TIMEOUT:
+    case SQL_ATTR_MAX_LENGTH:
+    case SQL_ATTR_NOSCAN:
+    case SQL_ATTR_RETRIEVE_DATA:
+    case SQL_ATTR_ROW_BIND_TYPE:
+    case SQL_ATTR_CURSOR_SCROLLABLE:
+    case SQL_ATTR_CURSOR_SENSITIVITY:
+    case SQL_ATTR_ASYNC_ENABLE:
+    case SQL_ATTR_METADATA_ID:
+        return SQL_SUCCESS;
+    case SQL_ATTR_USE_BOOKMARKS:
+        if (number != SQL_UB_OFF)
+            throw OdbcError{"HYC00", "Les signets ne sont pas pris en charge.", 0};
+        return SQL_SUCCESS;
+    default:
+        throw OdbcError{"HYC00", "Attribut d'instruction " + std::to_string(attribute) + " non pris en charge.", 0};
+    }
+}
+
+SQLRETURN getStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLPOINTER value)
+{
+    switch (attribute) {
+    case SQL_ATTR_MAX_ROWS:
+        return putValue<SQLULEN>(value, statement.maxRows);
+    case SQL_ATTR_ROWS_FETCHED_PTR:
+        return putValue<SQLULEN*>(value, statement.rowsFetched);
+    case SQL_ATTR_ROW_STATUS_PTR:
+        return putValue<SQLUSMALLINT*>(value, statement.rowStatus);
+    case SQL_ATTR_ROW_ARRAY_SIZE:
+    case SQL_ROWSET_SIZE:
+        return putValue<SQLULEN>(value, 1);
+    case SQL_ATTR_ROW_NUMBER:
+        return putValue<SQLULEN>(value, statement.rowNumber);
+    case SQL_ATTR_CURSOR_TYPE:
+        return putValue<SQLULEN>(value, SQL_CURSOR_FORWARD_ONLY);
+    case SQL_ATTR_CONCURRENCY:
+        return putValue<SQLULEN>(value, SQL_CONCUR_READ_ONLY);
+    case SQL_ATTR_CURSOR_SCROLLABLE:
+        return putValue<SQLULEN>(value, SQL_NONSCROLLABLE);
+    case SQL_ATTR_CURSOR_SENSITIVITY:
+        return putValue<SQLULEN>(value, SQL_INSENSITIVE);
+    case SQL_ATTR_USE_BOOKMARKS:
+        return putValue<SQLULEN>(value, SQL_UB_OFF);
+    case SQL_ATTR_QUERY_TIMEOUT:
+    case SQL_ATTR_MAX_LENGTH:
+    case SQL_ATTR_ASYNC_ENABLE:
+    case SQL_ATTR_ROW_BIND_TYPE:
+    case SQL_ATTR_NOSCAN:
+    case SQL_ATTR_METADATA_ID:
+        return putValue<SQLULEN>(value, 0);
+    case SQL_ATTR_RETRIEVE_DATA:
+        return putValue<SQLULEN>(value, SQL_RD_ON);
+    case SQL_ATTR_APP_ROW_DESC:
+    case SQL_ATTR_APP_PARAM_DESC:
+    case SQL_ATTR_IMP_ROW_DESC:
+    case SQL_ATTR_IMP_PARAM_DESC:
+        // Descriptors are not exposed; the driver manager keeps its own.
+        return putValue<SQLPOINTER>(value, statement.asOdbc());
+    default:
+        throw OdbcError{"HYC00", "Attribut d'instruction " + std::to_string(attribute) + " non pris en charge.", 0};
+    }
+}
+
+}  // namespace
+
+extern "C" {
+
+SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV EnvironmentHandle, SQLINTEGER Attribute, SQLPOINTER Value, SQLINTEGER)
+{
+    return guarded<Environment>(EnvironmentHandle, [&](Environment& environment) -> SQLRETURN {
+        switch (Attribute) {
+        case SQL_ATTR_ODBC_VERSION:
+            environment.setOdbcVersion(static_cast<SQLINTEGER>(integerValue(Value)));
+            return SQL_SUCCESS;
+        case SQL_ATTR_OUTPUT_NTS:
+        case SQL_ATTR_CONNECTION_POOLING:
+        case SQL_ATTR_CP_MATCH:
+            return SQL_SUCCESS;
+        default:
+            throw OdbcError{"HYC00", "Attribut d'environnement non pris en charge.", 0};
+        }
+    });
+}
+
+SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV EnvironmentHandle, SQLINTEGER Attribute, SQLPOINTER Value, SQLINTEGER,
+                                SQLINTEGER*)
+{
+    return guarded<Environment>(EnvironmentHandle, [&](Environment& environment) -> SQLRETURN {
+        switch (Attribute) {
+        case SQL_ATTR_ODBC_VERSION:
+            return putValue<SQLINTEGER>(Value, environment.odbcVersion());
+        case SQL_ATTR_OUTPUT_NTS:
+            return putValue<SQLINTEGER>(Value, SQL_TRUE);
+        case SQL_ATTR_CONNECTION_POOLING:
+            return putValue<SQLUINTEGER>(Value, SQL_CP_OFF);
+        case SQL_ATTR_CP_MATCH:
+            return putValue<SQLUINTEGER>(Value, SQL_CP_STRICT_MATCH);
+        default:
+            throw OdbcError{"HYC00", "Attribut d'environnement non pris en charge.", 0};
+        }
+    });
+}
+
+SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC ConnectionHandle, SQLINTEGER Attribute, SQLPOINTER Value, SQLINTEGER)
+{
+    return guarded<Connection>(ConnectionHandle,
+                               [&](Connection& connection) { return setConnectAttribute(connection, Attribute, Value); });
+}
+
+SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC ConnectionHandle, SQLINTEGER Attribute, SQLPOINTER Value,
+                                    SQLINTEGER BufferLength, SQLINTEGER* StringLength)
+{
+    return guarded<Connection>(ConnectionHandle, [&](Connection& connection) {
+        return getConnectAttribute(connection, Attribute, Value, BufferLength, StringLength);
+    });
+}
+
+SQLRETURN SQL_API SQLSetConnectOption(SQLHDBC ConnectionHandle, SQLUSMALLINT Option, SQLULEN Value)
+{
+    return guarded<Connection>(ConnectionHandle, [&](Connection& connection) {
+        return setConnectAttribute(connection, Option,
+                                   reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(Value)));
+    });
+}
+
+SQLRETURN SQL_API SQLGetConnectOption(SQLHDBC ConnectionHandle, SQLUSMALLINT Option, SQLPOINTER Value)
+{
+    return guarded<Connection>(ConnectionHandle, [&](Connection& connection) {
+        return getConnectAttribute(connection, Option, Value, SQL_MAX_OPTION_STRING_LENGTH, nullptr);
+    });
+}
+
+SQLRETURN SQL_API SQLSetStmtAttr(SQLHSTMT StatementHandle, SQLINTEGER Attribute, SQLPOINTER Value, SQLINTEGER)
+{
+    return guarded<Statement>(StatementHandle,
+                              [&](Statement& statement) { return setStatementAttribute(statement, Attribute, Value); });
+}
+
+SQLRETURN SQL_API SQLGetStmtAttr(SQLHSTMT StatementHandle, SQLINTEGER Attribute, SQLPOINTER Value, SQLINTEGER,
+                                 SQLINTEGER*)
+{
+    return guarded<Statement>(StatementHandle,
+                              [&](Statement& statement) { return getStatementAttribute(statement, Attribute, Value); });
+}
+
+SQLRETURN SQL_API SQLSetStmtOption(SQLHSTMT StatementHandle, SQLUSMALLINT Option, SQLULEN Value)
+{
+    return guarded<Statement>(StatementHandle, [&](Statement& statement) {
+        return setStatementAttribute(statement, Option,
+                                     reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(Value)));
+    });
+}
+
+SQLRETURN SQL_API SQLGetStmtOption(SQLHSTMT StatementHandle, SQLUSMALLINT Option, SQLPOINTER Value)
+{
+    return guarded<Statement>(StatementHandle,
+                              [&](Statement& statement) { return getStatementAttribute(statement, Option, Value); });
+}
+
+}  // extern "C"

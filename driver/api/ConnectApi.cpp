@@ -1,0 +1,62 @@
+// Connecting to the database file a data source names, and disconnecting.
+#include "driver/ConnectionString.h"
+#include "driver/Entry.h"
+#include "driver/OutText.h"
+#include "driver/SqliteErrors.h"
+
+using namespace kervane::odbc;
+
+namespace {
+
+std::string requireFile(const std::string& dataSource, const std::string& file)
+{
+    if (!file.empty())
+        return file;
+    if (dataSource.empty())
+        throw OdbcError{"08001", "Aucune base n'est indiquée : ni DBQ ni DSN dans la chaîne de connexion.", 0};
+    throw OdbcError{"08001",
+                    "La source de données " + quoted(dataSource) + " n'indique aucune base (attribut DBQ absent).", 0};
+}
+
+}  // namespace
+
+extern "C" {
+
+SQLRETURN SQL_API SQLConnect(SQLHDBC ConnectionHandle, SQLCHAR* ServerName, SQLSMALLINT NameLength1, SQLCHAR*,
+                             SQLSMALLINT, SQLCHAR*, SQLSMALLINT)
+{
+    // User name and password are not checked: the file is the whole security.
+    return guarded<Connection>(ConnectionHandle, [&](Connection& connection) -> SQLRETURN {
+        const std::string dataSource(inText(ServerName, NameLength1));
+        connection.connect(dataSource, requireFile(dataSource, dataSourceFile(dataSource)));
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLDriverConnect(SQLHDBC hdbc, SQLHWND, SQLCHAR* szConnStrIn, SQLSMALLINT cbConnStrIn,
+                                   SQLCHAR* szConnStrOut, SQLSMALLINT cbConnStrOutMax, SQLSMALLINT* pcbConnStrOut,
+                                   SQLUSMALLINT)
+{
+    // No dialog can be shown: every completion mode behaves as SQL_DRIVER_NOPROMPT.
+    return guarded<Connection>(hdbc, [&](Connection& connection) -> SQLRETURN {
+        Attributes attributes = parseConnectionString(inText(szConnStrIn, cbConnStrIn));
+        const std::string dataSource = attributes.contains("DSN") ? attributes["DSN"] : std::string();
+        std::string file = attributes.contains("DBQ") ? attributes["DBQ"] : std::string();
+        if (file.empty() && !dataSource.empty())
+            file = dataSourceFile(dataSource);
+        connection.connect(dataSource, requireFile(dataSource, file));
+        attributes["DBQ"] = file;
+        return copyText(formatConnectionString(attributes), szConnStrOut, cbConnStrOutMax, pcbConnStrOut,
+                        connection.diagnostics());
+    });
+}
+
+SQLRETURN SQL_API SQLDisconnect(SQLHDBC ConnectionHandle)
+{
+    return guarded<Connection>(ConnectionHandle, [&](Connection& connection) -> SQLRETURN {
+        connection.disconnect();
+        return SQL_SUCCESS;
+    });
+}
+
+}  // extern "C"

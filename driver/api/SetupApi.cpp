@@ -1,0 +1,143 @@
+// Setup entry point: adds, reconfigures and removes data sources of this driver in odbc.ini.
+#include "driver/ConnectionString.h"
+
+#include <odbcinst.h>
+
+#include <cctype>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using namespace kervane::odbc;
+
+namespace {
+
+constexpr BOOL ACCEPTED = 1;
+constexpr BOOL REFUSED = 0;
+
+// "KEY=value\0KEY=value\0\0"
+Attributes parseAttributeList(LPCSTR list)
+{
+    Attributes attributes;
+    if (list == nullptr)
+        return attributes;
+    for (const char* p = list; *p != '\0'; p += std::char_traits<char>::length(p) + 1) {
+        const std::string_view entry(p);
+        const auto equal = entry.find('=');
+        if (equal == std::string_view::npos || equal == 0)
+            continue;
+        attributes.emplace(std::string(entry.substr(0, equal)), std::string(entry.substr(equal + 1)));
+    }
+    return attributes;
+}
+
+// Puts the installer in the given scope for one request, and back as it was.
+class ConfigModeScope {
+public:
+    explicit ConfigModeScope(UWORD mode)
+    {
+        m_active = SQLGetConfigMode(&m_previous) && SQLSetConfigMode(mode);
+    }
+    ~ConfigModeScope()
+    {
+        if (m_active)
+            SQLSetConfigMode(m_previous);
+    }
+    ConfigModeScope(const ConfigModeScope&) = delete;
+    ConfigModeScope& operator=(const ConfigModeScope&) = delete;
+
+private:
+    UWORD m_previous = ODBC_BOTH_DSN;
+    bool m_active = false;
+};
+
+bool sameName(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool dataSourceExists(const std::string& name)
+{
+    std::vector<char> sections(65536, '\0');
+    const int length = SQLGetPrivateProfileString(nullptr, nullptr, "", sections.data(),
+                                                  static_cast<int>(sections.size()), "odbc.ini");
+    if (length <= 0)
+        return false;
+    for (const char* p = sections.data(); *p != '\0' && p < sections.data() + length;
+         p += std::char_traits<char>::length(p) + 1)
+        if (sameName(p, name))
+            return true;
+    return false;
+}
+
+bool writeAttributes(const std::string& name, const Attributes& attributes)
+{
+    for (const auto& [key, value] : attributes) {
+        if (sameName(key, "DSN") || sameName(key, "DRIVER"))
+            continue;
+        if (!SQLWritePrivateProfileString(name.c_str(), key.c_str(), value.c_str(), "odbc.ini"))
+            return false;
+    }
+    return true;
+}
+
+BOOL configure(WORD request, LPCSTR driver, const Attributes& attributes)
+{
+    const auto found = attributes.find("DSN");
+    if (found == attributes.end() || found->second.empty()) {
+        SQLPostInstallerError(ODBC_ERROR_INVALID_KEYWORD_VALUE, "Nom de source de données (DSN) absent.");
+        return REFUSED;
+    }
+    const std::string& name = found->second;
+    switch (request) {
+    case ODBC_ADD_DSN:
+        if (driver == nullptr || !SQLWriteDSNToIni(name.c_str(), driver)) {
+            SQLPostInstallerError(ODBC_ERROR_REQUEST_FAILED, "La source de données ne peut pas être écrite.");
+            return REFUSED;
+        }
+        return writeAttributes(name, attributes) ? ACCEPTED : REFUSED;
+    case ODBC_CONFIG_DSN:
+        if (!dataSourceExists(name)) {
+            SQLPostInstallerError(ODBC_ERROR_INVALID_DSN, "Source de données inconnue.");
+            return REFUSED;
+        }
+        return writeAttributes(name, attributes) ? ACCEPTED : REFUSED;
+    case ODBC_REMOVE_DSN:
+        return SQLRemoveDSNFromIni(name.c_str());
+    default:
+        SQLPostInstallerError(ODBC_ERROR_INVALID_REQUEST_TYPE, "Demande de configuration inconnue.");
+        return REFUSED;
+    }
+}
+
+}  // namespace
+
+extern "C" BOOL INSTAPI ConfigDSN(HWND, WORD fRequest, LPCSTR lpszDriver, LPCSTR lpszAttributes)
+{
+    try {
+        const Attributes attributes = parseAttributeList(lpszAttributes);
+        switch (fRequest) {
+        case ODBC_ADD_SYS_DSN:
+        case ODBC_CONFIG_SYS_DSN:
+        case ODBC_REMOVE_SYS_DSN: {
+            // Called directly (not through SQLConfigDataSource): the system scope is ours to set.
+            const ConfigModeScope scope(ODBC_SYSTEM_DSN);
+            const WORD plain = fRequest == ODBC_ADD_SYS_DSN      ? ODBC_ADD_DSN
+                : fRequest == ODBC_CONFIG_SYS_DSN                ? ODBC_CONFIG_DSN
+                                                                 : ODBC_REMOVE_DSN;
+            return configure(plain, lpszDriver, attributes);
+        }
+        case ODBC_REMOVE_DEFAULT_DSN:
+            return ACCEPTED;
+        default:
+            return configure(fRequest, lpszDriver, attributes);
+        }
+    } catch (...) {
+        return REFUSED;
+    }
+}

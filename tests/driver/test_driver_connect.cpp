@@ -1,0 +1,106 @@
+// Connecting through unixODBC: good connects, and every kind of bad file refused cleanly.
+#include "tests/driver/OdbcTestSupport.h"
+
+#include <odbcinst.h>
+
+#include <fstream>
+
+namespace kervane::test {
+namespace {
+
+std::string infoText(SQLHDBC dbc, SQLUSMALLINT type)
+{
+    char buffer[256] = {};
+    SQLSMALLINT length = 0;
+    SQLGetInfo(dbc, type, buffer, sizeof buffer, &length);
+    return buffer;
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST_F(OdbcTest, Odbc2ConnectSucceedsWithoutInfoWhateverUserAndPassword)
+{
+    Environnement env;
+    Connexion connexion(env);
+    EXPECT_EQ(connexion.connect("Base Test", "", "0123456789"), SQL_SUCCESS);
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    EXPECT_EQ(SQLAllocStmt(connexion.handle(), &stmt), SQL_SUCCESS);
+    EXPECT_EQ(SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_ON), SQL_SUCCESS);
+    EXPECT_EQ(infoText(connexion.handle(), SQL_DBMS_NAME), "ACCESS");
+    EXPECT_EQ(infoText(connexion.handle(), SQL_DATA_SOURCE_READ_ONLY), "N");
+    EXPECT_EQ(SQLFreeStmt(stmt, SQL_DROP), SQL_SUCCESS);
+    connexion.disconnect();
+
+    EXPECT_EQ(connexion.connect("Base Test", "quelqu'un", "n'importe quoi"), SQL_SUCCESS);
+}
+
+TEST_F(OdbcTest, DriverConnectWithOdbc3HandlesTakesDbqFromTheStringOrTheDataSource)
+{
+    Environnement env(true);
+    Connexion direct(env);
+    std::string out;
+    ASSERT_EQ(direct.driverConnect("DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + m_base + ";", &out), SQL_SUCCESS);
+    EXPECT_NE(out.find("DBQ=" + m_base), std::string::npos) << out;
+
+    Connexion viaDsn(env);
+    ASSERT_EQ(viaDsn.driverConnect("DSN=Base Test;UID=;PWD=secret", &out), SQL_SUCCESS);
+    EXPECT_NE(out.find(m_base), std::string::npos) << out;
+    Instruction stmt(viaDsn);
+    EXPECT_EQ(stmt.exec("SELECT * FROM BASE"), SQL_SUCCESS);
+}
+
+TEST_F(OdbcTest, BadFilesAreRefusedAtConnectWithAStateAndAFrenchMessageNamingTheFile)
+{
+    std::vector<std::string> files;
+    files.push_back(path("absente.mdb"));
+    writeFile(path("vide.mdb"), "");
+    files.push_back(path("vide.mdb"));
+    writeFile(path("texte.mdb"), "Ceci n'est pas une base de données.\n");
+    files.push_back(path("texte.mdb"));
+    std::string sqliteHeader("SQLite format 3", 16);
+    writeFile(path("tronquee.mdb"), sqliteHeader + std::string(84, '\x01'));
+    files.push_back(path("tronquee.mdb"));
+    writeFile(path("jet.mdb"), std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(3000, '\x55'));
+    files.push_back(path("jet.mdb"));
+    const std::string nwind = nwindPath();
+    if (!nwind.empty()) {
+        std::ifstream source(nwind, std::ios::binary);
+        std::string head(4096, '\0');
+        source.read(head.data(), static_cast<std::streamsize>(head.size()));
+        writeFile(path("jet-tronquee.mdb"), head);
+        files.push_back(path("jet-tronquee.mdb"));
+    }
+    files.push_back(m_dossier.chemin().toStdString());
+
+    Environnement env(true);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(files[i]);
+        const std::string dsn = "Mauvaise " + std::to_string(i);
+        addDataSource(dsn, files[i]);
+        Connexion connexion(env);
+        EXPECT_EQ(connexion.connect(dsn), SQL_ERROR);
+        const Diagnostic diagnostic = diagRec(SQL_HANDLE_DBC, connexion.handle());
+        EXPECT_TRUE(diagnostic.state == "08001" || diagnostic.state == "HY000") << diagnostic.state;
+        EXPECT_NE(diagnostic.message.find("[Kervane][Pilote ODBC Access]"), std::string::npos) << diagnostic.message;
+        EXPECT_NE(diagnostic.message.find(files[i]), std::string::npos) << diagnostic.message;
+    }
+    EXPECT_EQ(std::ifstream(path("absente.mdb")).good(), false) << "a missing file must not be created";
+}
+
+TEST_F(OdbcTest, ADataSourceWithoutFileFailsWithAMessageNamingIt)
+{
+    std::string attributes("DSN=Sans fichier\0\0", 18);
+    ASSERT_TRUE(SQLConfigDataSource(nullptr, ODBC_ADD_DSN, ACCESS_DRIVER, attributes.c_str()));
+    Environnement env(true);
+    Connexion connexion(env);
+    EXPECT_EQ(connexion.connect("Sans fichier"), SQL_ERROR);
+    const Diagnostic diagnostic = diagRec(SQL_HANDLE_DBC, connexion.handle());
+    EXPECT_EQ(diagnostic.state, "08001");
+    EXPECT_NE(diagnostic.message.find("« Sans fichier »"), std::string::npos) << diagnostic.message;
+}
+
+}  // namespace
+}  // namespace kervane::test
