@@ -1,0 +1,136 @@
+// Running statements: ODBC_Executer for changes, ODBC_SelectionnerDansTableau for rows.
+#include "access/EtatODBC.h"
+#include "access/FermetureInstruction.h"
+#include "access/LectureValeurs.h"
+#include "access/Module_ODBC.h"
+#include "access/TexteODBC.h"
+#include "access/TraceODBC.h"
+#include "messages/Piege.h"
+#include "messages/Programme.h"
+#include "messages/Sablier.h"
+#include "messages/Trace.h"
+
+#include <vector>
+
+namespace kervane {
+namespace {
+
+constexpr qsizetype CROISSANCE = 500;
+
+struct Colonne {
+    SQLSMALLINT nType = 0;
+    qsizetype nLargeur = 0;
+};
+
+// Describes the result columns; with header rows, fills their names (row 1) and widths.
+std::vector<Colonne> describeColumns(SQLHSTMT h, SQLSMALLINT nColonnes, TableauTextes& tab, bool bEntetes)
+{
+    std::vector<Colonne> colonnes(static_cast<std::size_t>(nColonnes) + 1);
+    for (SQLUSMALLINT c = 1; c <= nColonnes; ++c) {
+        SQLCHAR szNom[255] = {};
+        SQLSMALLINT nLongueurNom = 0, nEchelle = 0, nNullable = 0;
+        SQLULEN nPrecision = 0;
+        verifierODBC(SQLDescribeCol(h, c, szNom, sizeof szNom, &nLongueurNom, &colonnes[c].nType, &nPrecision, &nEchelle,
+                             &nNullable));
+        const QString strNom = texteDepuisODBC(szNom, qMin<qsizetype>(nLongueurNom, sizeof szNom - 1));
+        colonnes[c].nLargeur = strNom.size() + 1;
+        if (bEntetes)
+            tab.definir(1, c, strNom);
+    }
+    return colonnes;
+}
+
+// Fetches every row into the array; nLues counts the rows read so far (for the trace).
+void fetchRows(SQLHSTMT h, SQLLEN nAnnoncees, std::vector<Colonne>& colonnes, TableauTextes& tab, qint64& nLues)
+{
+    const char cSeparateur = Programme().strSeparateurDecimal.isEmpty()
+                                 ? '.'
+                                 : Programme().strSeparateurDecimal.at(0).toLatin1();
+    const auto nColonnes = static_cast<SQLUSMALLINT>(colonnes.size() - 1);
+    tab.reserver(nAnnoncees >= 0 ? nAnnoncees : CROISSANCE);
+    ValeurLue valeur;
+    nLues = 0;
+    while (SQLFetch(h) == SQL_SUCCESS) {
+        if (nAnnoncees >= 0 && nLues >= nAnnoncees)
+            LeverErreur(ERREUR_INDICE);  // more rows than the driver announced
+        tab.commencerLigne();
+        tab.ajouterCellule({});
+        for (SQLUSMALLINT c = 1; c <= nColonnes; ++c) {
+            lireValeur(h, c, valeur);
+            convertirValeur(colonnes[c].nType, valeur.octets, cSeparateur);
+            tab.ajouterCellule(valeur.octets);
+            if (valeur.nDerniereLongueur > colonnes[c].nLargeur - 1) {
+                const qsizetype nCaracteres = caracteresFinaux(valeur.octets, valeur.nDerniereLongueur);
+                colonnes[c].nLargeur = qMax(colonnes[c].nLargeur, nCaracteres + 1);
+            }
+        }
+        ++nLues;
+        if (nAnnoncees < 0 && nLues % CROISSANCE == 0)
+            tab.reserver(CROISSANCE);
+    }
+    tab.ajuster();
+}
+
+bool select(qint16 nIndice, const QString& strSQL, TableauTextes& tabResultat, bool bEntetes, double dDebut,
+            qint64& nLues)
+{
+    EmplacementConnexion& e = etatODBC().emplacement(nIndice);
+    const SQLHSTMT h = e.instruction.get();
+    TexteODBC sql(strSQL);
+    verifierODBC(SQLExecDirect(h, sql.data(), sql.longueur()));
+    SQLLEN nAnnoncees = 0;
+    verifierODBC(SQLRowCount(h, &nAnnoncees));
+    SQLSMALLINT nColonnes = 0;
+    verifierODBC(SQLNumResultCols(h, &nColonnes));
+
+    TableauTextes tab(2, nColonnes + 1);
+    std::vector<Colonne> colonnes = describeColumns(h, nColonnes, tab, bEntetes);
+    fetchRows(h, nAnnoncees, colonnes, tab, nLues);
+    if (bEntetes)
+        for (SQLSMALLINT c = 1; c <= nColonnes; ++c)
+            tab.definir(0, c, QString::number(colonnes[static_cast<std::size_t>(c)].nLargeur));
+    tab.definir(0, 0, QString::number(nLues));
+    tabResultat = std::move(tab);
+    tracerInstruction(ligneEtat(QStringLiteral("Lecture"), nIndice, e.strDSN, nLues, true), strSQL, dDebut);
+    return true;
+}
+
+}  // namespace
+
+bool ODBC_Executer(qint16 nIndice, const QString& strSQL, qint32& nLignes)
+{
+    Sablier sablier;
+    const double dDebut = MSG_Heure();
+    FermetureInstruction fermeture(nIndice);
+    return Pieger(
+        QStringLiteral("ODBC_Executer"),
+        [&] {
+            EmplacementConnexion& e = etatODBC().emplacement(nIndice);
+            TexteODBC sql(strSQL);
+            verifierODBC(SQLExecDirect(e.instruction.get(), sql.data(), sql.longueur()));
+            SQLLEN nCompte = 0;
+            verifierODBC(SQLRowCount(e.instruction.get(), &nCompte));
+            nLignes = static_cast<qint32>(nCompte);
+            tracerInstruction(ligneEtat(QStringLiteral("Executer"), nIndice, e.strDSN, nLignes, true), strSQL, dDebut);
+            return true;
+        },
+        [&](const ErreurPiegee&) {
+            tracerInstruction(ligneEtat(QStringLiteral("ExecSQL"), nIndice, dsnOfSlot(nIndice), nLignes, false), strSQL, 0);
+        });
+}
+
+bool ODBC_SelectionnerDansTableau(qint16 nIndice, const QString& strSQL, TableauTextes& tabResultat, bool bEntetes)
+{
+    Sablier sablier;
+    const double dDebut = MSG_Heure();
+    FermetureInstruction fermeture(nIndice);
+    qint64 nLues = -1;
+    return Pieger(
+        QStringLiteral("ODBC_SelectionnerDansTableau"),
+        [&] { return select(nIndice, strSQL, tabResultat, bEntetes, dDebut, nLues); },
+        [&](const ErreurPiegee&) {
+            tracerInstruction(ligneEtat(QStringLiteral("Lecture"), nIndice, dsnOfSlot(nIndice), nLues, false), strSQL, 0);
+        });
+}
+
+}  // namespace kervane

@@ -1,0 +1,83 @@
+#include "access/TableauTextes.h"
+
+#include "messages/Erreur.h"
+
+namespace kervane {
+
+TableauTextes::TableauTextes(qsizetype nLignesEntete, qsizetype nColonnes)
+    : m_nLignesEntete(nLignesEntete), m_nColonnes(nColonnes),
+      m_entete(static_cast<std::size_t>(nLignesEntete * nColonnes))
+{
+}
+
+void TableauTextes::verifier(qsizetype nLigne, qsizetype nColonne) const
+{
+    if (nLigne < 0 || nLigne >= lignes() || nColonne < 0 || nColonne >= m_nColonnes)
+        LeverErreur(ERREUR_INDICE);
+}
+
+qsizetype TableauTextes::indexEntete(qsizetype nLigne, qsizetype nColonne) const
+{
+    return nLigne * m_nColonnes + nColonne;
+}
+
+QString TableauTextes::texte(qsizetype nLigne, qsizetype nColonne) const
+{
+    verifier(nLigne, nColonne);
+    if (nLigne < m_nLignesEntete)
+        return m_entete[static_cast<std::size_t>(indexEntete(nLigne, nColonne))];
+    return QString::fromUtf8(utf8(nLigne, nColonne));
+}
+
+QByteArrayView TableauTextes::utf8(qsizetype nLigne, qsizetype nColonne) const
+{
+    verifier(nLigne, nColonne);
+    if (nLigne < m_nLignesEntete)
+        return {};  // header texts are QStrings; read them with texte()
+    const auto nCellule = static_cast<std::size_t>((nLigne - m_nLignesEntete) * m_nColonnes + nColonne);
+    const qsizetype nDebut = nCellule == 0 ? 0 : m_fins[nCellule - 1];
+    return QByteArrayView(m_texte.constData() + nDebut, m_fins[nCellule] - nDebut);
+}
+
+void TableauTextes::definir(qsizetype nLigne, qsizetype nColonne, const QString& strTexte)
+{
+    if (nLigne >= m_nLignesEntete)
+        LeverErreur(ERREUR_INDICE);
+    verifier(nLigne, nColonne);
+    m_entete[static_cast<std::size_t>(indexEntete(nLigne, nColonne))] = strTexte;
+}
+
+void TableauTextes::commencerLigne()
+{
+    if (static_cast<qsizetype>(m_fins.size()) != m_nLignesDonnees * m_nColonnes)
+        LeverErreur(ERREUR_INDICE);  // the previous row is incomplete
+    ++m_nLignesDonnees;
+}
+
+void TableauTextes::ajouterCellule(QByteArrayView texte)
+{
+    if (static_cast<qsizetype>(m_fins.size()) >= m_nLignesDonnees * m_nColonnes)
+        LeverErreur(ERREUR_INDICE);
+    m_texte.append(texte);
+    m_fins.push_back(m_texte.size());
+}
+
+void TableauTextes::reserver(qsizetype nLignes, qsizetype nOctetsParCellule)
+{
+    const qsizetype nCellules = (m_nLignesDonnees + nLignes) * m_nColonnes;
+    m_fins.reserve(static_cast<std::size_t>(nCellules));
+    m_texte.reserve(nCellules * nOctetsParCellule);
+}
+
+void TableauTextes::ajuster()
+{
+    m_texte.squeeze();
+    m_fins.shrink_to_fit();
+}
+
+qsizetype TableauTextes::octetsDonnees() const
+{
+    return m_texte.capacity() + static_cast<qsizetype>(m_fins.capacity() * sizeof(qsizetype));
+}
+
+}  // namespace kervane

@@ -1,0 +1,55 @@
+#pragma once
+// A two-dimensional array of texts indexed (row, column) from (0, 0), as the access layer
+// hands results back. The first rows (the header rows) can be written at any time; the
+// rows after them are appended once, cell after cell, into one flat UTF-8 buffer, so that
+// hundreds of thousands of rows stay compact and the array is cheap to move.
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <vector>
+
+namespace kervane {
+
+class TableauTextes {
+public:
+    TableauTextes() = default;
+    // An array of nColonnes columns (0..nColonnes-1) whose first nLignesEntete rows are
+    // writable header rows, all empty.
+    TableauTextes(qsizetype nLignesEntete, qsizetype nColonnes);
+
+    qsizetype lignes() const { return m_nLignesEntete + m_nLignesDonnees; }  // rows 0..lignes()-1
+    qsizetype colonnes() const { return m_nColonnes; }
+
+    // Bounds-checked reading; a cell outside the array raises the subscript error.
+    QString texte(qsizetype nLigne, qsizetype nColonne) const;
+    // The same as UTF-8 bytes, without a copy for appended rows (valid until the array changes).
+    QByteArrayView utf8(qsizetype nLigne, qsizetype nColonne) const;
+
+    // Writes a cell of a header row.
+    void definir(qsizetype nLigne, qsizetype nColonne, const QString& strTexte);
+
+    // Appending rows: commencerLigne(), then exactly colonnes() cells, in column order.
+    void commencerLigne();
+    void ajouterCellule(QByteArrayView texte);
+    // Gives back the room reserved but not used, once the last row is appended.
+    void ajuster();
+    // Reserves room for that many more rows (a hint).
+    void reserver(qsizetype nLignes, qsizetype nOctetsParCellule = 8);
+
+    // Bytes held by the appended rows (texts plus offsets), for measurements.
+    qsizetype octetsDonnees() const;
+
+private:
+    qsizetype indexEntete(qsizetype nLigne, qsizetype nColonne) const;
+    void verifier(qsizetype nLigne, qsizetype nColonne) const;
+
+    qsizetype m_nLignesEntete = 0;
+    qsizetype m_nColonnes = 0;
+    qsizetype m_nLignesDonnees = 0;
+    std::vector<QString> m_entete;        // header rows, row-major
+    QByteArray m_texte;                   // every appended cell's UTF-8 text, back to back
+    std::vector<qsizetype> m_fins;        // end offset of each appended cell in m_texte
+};
+
+}  // namespace kervane
