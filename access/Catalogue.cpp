@@ -63,7 +63,7 @@ bool readTables(qint16 nIndice, TableauTextes& tabTables, double dDebut, qint64&
         for (SQLSMALLINT c = 1; c <= nColonnes; ++c) {
             lireValeur(h, static_cast<SQLUSMALLINT>(c), valeur);
             if (const SQLSMALLINT d = destination[static_cast<std::size_t>(c)])
-                ligne[static_cast<std::size_t>(d)] = valeur.octets;
+                ligne[static_cast<std::size_t>(d)] = valeur.texte().toByteArray();
         }
         tab.commencerLigne();
         for (const QByteArray& cellule : ligne)

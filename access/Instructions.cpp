@@ -47,6 +47,8 @@ void fetchRows(SQLHSTMT h, SQLLEN nAnnoncees, std::vector<Colonne>& colonnes, Ta
                                  ? '.'
                                  : Programme().strSeparateurDecimal.at(0).toLatin1();
     const auto nColonnes = static_cast<SQLUSMALLINT>(colonnes.size() - 1);
+    // Without a row count from the driver, room for 500 rows first; the array then grows
+    // geometrically and is trimmed to its rows at the end.
     tab.reserver(nAnnoncees >= 0 ? nAnnoncees : CROISSANCE);
     ValeurLue valeur;
     nLues = 0;
@@ -57,16 +59,14 @@ void fetchRows(SQLHSTMT h, SQLLEN nAnnoncees, std::vector<Colonne>& colonnes, Ta
         tab.ajouterCellule({});
         for (SQLUSMALLINT c = 1; c <= nColonnes; ++c) {
             lireValeur(h, c, valeur);
-            convertirValeur(colonnes[c].nType, valeur.octets, cSeparateur);
-            tab.ajouterCellule(valeur.octets);
+            convertirValeur(colonnes[c].nType, valeur, cSeparateur);
+            tab.ajouterCellule(valeur.texte());
             if (valeur.nDerniereLongueur > colonnes[c].nLargeur - 1) {
-                const qsizetype nCaracteres = caracteresFinaux(valeur.octets, valeur.nDerniereLongueur);
+                const qsizetype nCaracteres = caracteresFinaux(valeur.texte(), valeur.nDerniereLongueur);
                 colonnes[c].nLargeur = qMax(colonnes[c].nLargeur, nCaracteres + 1);
             }
         }
         ++nLues;
-        if (nAnnoncees < 0 && nLues % CROISSANCE == 0)
-            tab.reserver(CROISSANCE);
     }
     tab.ajuster();
 }

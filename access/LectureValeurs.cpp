@@ -31,92 +31,124 @@ bool truncationReported(SQLHSTMT hInstruction)
     return std::strncmp(reinterpret_cast<const char*>(szEtat), "01004", 5) == 0;
 }
 
-// Parses "yyyy-mm-dd[ hh:mm:ss[.fff]]" (or with a 'T'); false when the text is not a date.
-bool parseDateTime(const QByteArray& t, int (&champs)[6])
+bool digits(const char* p, int n)
 {
-    static constexpr int debuts[6] = {0, 5, 8, 11, 14, 17};
-    static constexpr int largeurs[6] = {4, 2, 2, 2, 2, 2};
-    const int nChamps = t.size() >= 19 ? 6 : 3;
-    if (t.size() < 10 || t[4] != '-' || t[7] != '-' || (nChamps == 6 && (t[13] != ':' || t[16] != ':')))
+    for (int i = 0; i < n; ++i)
+        if (p[i] < '0' || p[i] > '9')
+            return false;
+    return true;
+}
+
+int number(const char* p, int n)
+{
+    int v = 0;
+    for (int i = 0; i < n; ++i)
+        v = v * 10 + (p[i] - '0');
+    return v;
+}
+
+// True for "yyyy-mm-dd" followed by nothing or by " hh:mm:ss" (or 'T'), fraction allowed.
+bool isDateTime(const char* t, qsizetype n)
+{
+    if (n < 10 || !digits(t, 4) || t[4] != '-' || !digits(t + 5, 2) || t[7] != '-' || !digits(t + 8, 2))
         return false;
-    for (int i = 0; i < 6; ++i) {
-        champs[i] = 0;
-        if (i >= nChamps)
-            continue;
-        for (int k = 0; k < largeurs[i]; ++k) {
-            const char c = t[debuts[i] + k];
-            if (c < '0' || c > '9')
-                return false;
-            champs[i] = champs[i] * 10 + (c - '0');
-        }
-    }
-    return champs[1] >= 1 && champs[1] <= 12 && champs[2] >= 1 && champs[2] <= 31 && champs[3] < 24
-           && champs[4] < 60 && champs[5] < 60;
+    const int nMois = number(t + 5, 2), nJour = number(t + 8, 2);
+    if (nMois < 1 || nMois > 12 || nJour < 1 || nJour > 31)
+        return false;
+    if (n == 10)
+        return true;
+    return n >= 19 && (t[10] == ' ' || t[10] == 'T') && digits(t + 11, 2) && t[13] == ':' && digits(t + 14, 2)
+           && t[16] == ':' && digits(t + 17, 2) && number(t + 11, 2) < 24 && number(t + 14, 2) < 60
+           && number(t + 17, 2) < 60;
 }
 
-void convertDate(QByteArray& texte, bool bHeure)
+// dd/mm/yyyy[ hh:mm:ss], written over the value: a date is short enough to be in the
+// 2000-byte buffer, which has room for the time added to a date alone.
+void convertDate(ValeurLue& valeur, bool bHeure)
 {
-    int c[6];
-    if (!parseDateTime(texte, c))
+    char* t = valeur.pDebut;
+    if (!isDateTime(t, valeur.nOctets))
         LeverErreur(ERREUR_TYPE);
-    char sz[20];
-    const int n = bHeure ? std::snprintf(sz, sizeof sz, "%02d/%02d/%04d %02d:%02d:%02d", c[2], c[1], c[0], c[3], c[4], c[5])
-                         : std::snprintf(sz, sizeof sz, "%02d/%02d/%04d", c[2], c[1], c[0]);
-    texte = QByteArray(sz, n);
-}
-
-void convertFloating(QByteArray& texte, char cSeparateur)
-{
-    if (texte == ".0" || texte == ",0") {
-        texte = "0";
+    const char annee[4] = {t[0], t[1], t[2], t[3]};
+    const char mois[2] = {t[5], t[6]};
+    t[0] = t[8];
+    t[1] = t[9];
+    t[2] = '/';
+    t[3] = mois[0];
+    t[4] = mois[1];
+    t[5] = '/';
+    std::memcpy(t + 6, annee, 4);
+    if (!bHeure) {
+        valeur.nOctets = 10;
         return;
     }
-    if (!texte.contains(cSeparateur)) {
-        const char cAutre = cSeparateur == '.' ? ',' : '.';
-        const qsizetype n = texte.indexOf(cAutre);
-        if (n >= 0)
-            texte[n] = cSeparateur;
+    if (valeur.nOctets == 10)
+        std::memcpy(t + 10, " 00:00:00", 9);
+    t[10] = ' ';
+    valeur.nOctets = 19;
+}
+
+void convertFloating(ValeurLue& valeur, char cSeparateur)
+{
+    char* t = valeur.pDebut;
+    qsizetype& n = valeur.nOctets;
+    if (n == 2 && (t[0] == '.' || t[0] == ',') && t[1] == '0') {
+        t[0] = '0';
+        n = 1;
+        return;
     }
-    if (texte.size() >= 3 && texte[texte.size() - 2] == cSeparateur && texte.back() == '0')
-        texte.chop(2);
+    const QByteArrayView texte(t, n);
+    if (!texte.contains(cSeparateur)) {
+        const qsizetype i = texte.indexOf(cSeparateur == '.' ? ',' : '.');
+        if (i >= 0)
+            t[i] = cSeparateur;
+    }
+    if (n >= 3 && t[n - 2] == cSeparateur && t[n - 1] == '0')
+        n -= 2;
 }
 
 }  // namespace
 
 void lireValeur(SQLHSTMT hInstruction, SQLUSMALLINT nColonne, ValeurLue& valeur)
 {
-    char tampon[TAILLE_TAMPON];
-    valeur.octets.clear();
+    char* const tampon = valeur.tampon;
+    if (!valeur.longue.isEmpty())
+        valeur.longue.resize(0);  // keeps its buffer for the next long value
     SQLLEN nLongueur = 0;
     SQLRETURN nCode = SQLGetData(hInstruction, nColonne, SQL_C_CHAR, tampon, TAILLE_TAMPON, &nLongueur);
     while (nCode != SQL_SUCCESS) {
         if (nCode != SQL_SUCCESS_WITH_INFO || !truncationReported(hInstruction))
             LeverErreurODBC();
-        valeur.octets.append(tampon, static_cast<qsizetype>(strnlen(tampon, TAILLE_MORCEAU)));
+        valeur.longue.append(tampon, static_cast<qsizetype>(strnlen(tampon, TAILLE_MORCEAU)));
         nCode = SQLGetData(hInstruction, nColonne, SQL_C_CHAR, tampon, TAILLE_TAMPON, &nLongueur);
     }
-    if (nLongueur != SQL_NULL_DATA) {
-        const auto nDernier = nLongueur >= 0 && nLongueur < TAILLE_TAMPON ? static_cast<qsizetype>(nLongueur)
-                                                                          : qsizetype{0};
-        valeur.octets.append(tampon, static_cast<qsizetype>(strnlen(tampon, static_cast<std::size_t>(nDernier))));
-    }
     valeur.nDerniereLongueur = nLongueur;
+    const auto nDernier = nLongueur >= 0 && nLongueur < TAILLE_TAMPON ? static_cast<std::size_t>(nLongueur) : 0u;
+    const auto nOctets = nLongueur == SQL_NULL_DATA ? qsizetype{0} : static_cast<qsizetype>(strnlen(tampon, nDernier));
+    if (valeur.longue.isEmpty()) {
+        valeur.pDebut = tampon;
+        valeur.nOctets = nOctets;
+        return;
+    }
+    valeur.longue.append(tampon, nOctets);
+    valeur.pDebut = valeur.longue.data();
+    valeur.nOctets = valeur.longue.size();
 }
 
-void convertirValeur(SQLSMALLINT nTypeSQL, QByteArray& texte, char cSeparateur)
+void convertirValeur(SQLSMALLINT nTypeSQL, ValeurLue& valeur, char cSeparateur)
 {
-    if (texte.isEmpty())
+    if (valeur.nOctets == 0)
         return;
     switch (nTypeSQL) {
     case SQL_REAL:
-    case SQL_DOUBLE: convertFloating(texte, cSeparateur); break;
-    case SQL_TIMESTAMP: convertDate(texte, true); break;
-    case SQL_DATE: convertDate(texte, false); break;
+    case SQL_DOUBLE: convertFloating(valeur, cSeparateur); break;
+    case SQL_TIMESTAMP: convertDate(valeur, true); break;
+    case SQL_DATE: convertDate(valeur, false); break;
     default: break;
     }
 }
 
-qsizetype caracteresFinaux(const QByteArray& texte, qsizetype nOctets)
+qsizetype caracteresFinaux(QByteArrayView texte, qsizetype nOctets)
 {
     qsizetype nCaracteres = 0;
     for (qsizetype i = std::max<qsizetype>(0, texte.size() - nOctets); i < texte.size(); ++i)

@@ -2,6 +2,8 @@
 
 #include "messages/Erreur.h"
 
+#include <limits>
+
 namespace kervane {
 
 TableauTextes::TableauTextes(qsizetype nLignesEntete, qsizetype nColonnes)
@@ -35,8 +37,8 @@ QByteArrayView TableauTextes::utf8(qsizetype nLigne, qsizetype nColonne) const
     if (nLigne < m_nLignesEntete)
         return {};  // header texts are QStrings; read them with texte()
     const auto nCellule = static_cast<std::size_t>((nLigne - m_nLignesEntete) * m_nColonnes + nColonne);
-    const qsizetype nDebut = nCellule == 0 ? 0 : m_fins[nCellule - 1];
-    return QByteArrayView(m_texte.constData() + nDebut, m_fins[nCellule] - nDebut);
+    const quint32 nDebut = nCellule == 0 ? 0 : m_fins[nCellule - 1];
+    return QByteArrayView(m_texte.data() + nDebut, static_cast<qsizetype>(m_fins[nCellule] - nDebut));
 }
 
 void TableauTextes::definir(qsizetype nLigne, qsizetype nColonne, const QString& strTexte)
@@ -58,26 +60,28 @@ void TableauTextes::ajouterCellule(QByteArrayView texte)
 {
     if (static_cast<qsizetype>(m_fins.size()) >= m_nLignesDonnees * m_nColonnes)
         LeverErreur(ERREUR_INDICE);
-    m_texte.append(texte);
-    m_fins.push_back(m_texte.size());
+    if (m_texte.size() + static_cast<std::size_t>(texte.size()) > std::numeric_limits<quint32>::max())
+        LeverErreur(ERREUR_MEMOIRE);
+    m_texte.insert(m_texte.end(), texte.data(), texte.data() + texte.size());
+    m_fins.push_back(static_cast<quint32>(m_texte.size()));
 }
 
 void TableauTextes::reserver(qsizetype nLignes, qsizetype nOctetsParCellule)
 {
     const qsizetype nCellules = (m_nLignesDonnees + nLignes) * m_nColonnes;
     m_fins.reserve(static_cast<std::size_t>(nCellules));
-    m_texte.reserve(nCellules * nOctetsParCellule);
+    m_texte.reserve(static_cast<std::size_t>(nCellules * nOctetsParCellule));
 }
 
 void TableauTextes::ajuster()
 {
-    m_texte.squeeze();
+    m_texte.shrink_to_fit();
     m_fins.shrink_to_fit();
 }
 
 qsizetype TableauTextes::octetsDonnees() const
 {
-    return m_texte.capacity() + static_cast<qsizetype>(m_fins.capacity() * sizeof(qsizetype));
+    return static_cast<qsizetype>(m_texte.capacity() + m_fins.capacity() * sizeof(quint32));
 }
 
 }  // namespace kervane

@@ -1,8 +1,9 @@
 #pragma once
 // A two-dimensional array of texts indexed (row, column) from (0, 0), as the access layer
 // hands results back. The first rows (the header rows) can be written at any time; the
-// rows after them are appended once, cell after cell, into one flat UTF-8 buffer, so that
-// hundreds of thousands of rows stay compact and the array is cheap to move.
+// rows after them are appended once, cell after cell, into one flat UTF-8 buffer with a
+// 32-bit end offset per cell, so that hundreds of thousands of rows stay compact and the
+// array is cheap to move. The appended texts are limited to 4 GiB in all.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -48,8 +49,8 @@ private:
     qsizetype m_nColonnes = 0;
     qsizetype m_nLignesDonnees = 0;
     std::vector<QString> m_entete;        // header rows, row-major
-    QByteArray m_texte;                   // every appended cell's UTF-8 text, back to back
-    std::vector<qsizetype> m_fins;        // end offset of each appended cell in m_texte
+    std::vector<char> m_texte;            // every appended cell's UTF-8 text, back to back
+    std::vector<quint32> m_fins;          // end offset of each appended cell in m_texte
 };
 
 }  // namespace kervane
