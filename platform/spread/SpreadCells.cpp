@@ -1,0 +1,212 @@
+#include "platform/spread/SpreadCells.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <algorithm>
+#include <numeric>
+
+namespace kervane {
+
+namespace {
+
+constexpr quint8 kFlagBold = 0x10;
+constexpr quint8 kFlagStatic = 0x20;
+
+std::size_t cellCount(qint32 nRows, qint32 nCols)
+{
+    return static_cast<std::size_t>(nRows + 1) * static_cast<std::size_t>(nCols + 1);
+}
+
+// Moves the cells of a row-major vector to a sheet of another size; cells that do not fit
+// are dropped and new cells get the fill value. An empty vector (an attribute never used)
+// stays empty.
+template <typename T>
+void relayout(std::vector<T>& cells, qint32 nOldRows, qint32 nOldCols, qint32 nRows, qint32 nCols,
+              const T& fill)
+{
+    if (cells.empty())
+        return;
+    if (nCols == nOldCols) {
+        cells.resize(cellCount(nRows, nCols), fill);
+    } else {
+        std::vector<T> result(cellCount(nRows, nCols), fill);
+        const qint32 nKeepRows = std::min(nRows, nOldRows);
+        const qint32 nKeepCols = std::min(nCols, nOldCols);
+        for (qint32 r = 0; r <= nKeepRows; ++r)
+            for (qint32 c = 0; c <= nKeepCols; ++c)
+                result[cellCount(r - 1, nCols) + c] = std::move(cells[cellCount(r - 1, nOldCols) + c]);
+        cells.swap(result);
+    }
+    if (cells.capacity() > 2 * cells.size() + 1024)
+        cells.shrink_to_fit();
+}
+
+// Puts data row order[i - 1] at row i, for the data columns 1..nCols only.
+template <typename T>
+void permuteRows(std::vector<T>& cells, const std::vector<qint32>& order, qint32 nCols)
+{
+    if (cells.empty())
+        return;
+    const std::size_t nStride = static_cast<std::size_t>(nCols) + 1;
+    std::vector<T> moved(order.size() * nStride);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        for (std::size_t c = 1; c < nStride; ++c)
+            moved[i * nStride + c] = std::move(cells[static_cast<std::size_t>(order[i]) * nStride + c]);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        for (std::size_t c = 1; c < nStride; ++c)
+            cells[(i + 1) * nStride + c] = std::move(moved[i * nStride + c]);
+}
+
+}  // namespace
+
+SpreadCells::SpreadCells()
+    : m_texts(1), m_flags(1, 0), m_palette(1, 0), m_rowHeights(1, 0), m_colWidths(1, 0.0)
+{
+}
+
+bool SpreadCells::contains(qint32 nCol, qint32 nRow) const
+{
+    return nCol >= 0 && nRow >= 0 && nCol <= m_nCols && nRow <= m_nRows;
+}
+
+qsizetype SpreadCells::index(qint32 nCol, qint32 nRow) const
+{
+    return static_cast<qsizetype>(nRow) * (m_nCols + 1) + nCol;
+}
+
+bool SpreadCells::resize(qint32 nRows, qint32 nCols, double dNewColWidth)
+{
+    if (nRows < 0 || nCols < 0 || static_cast<qint64>(cellCount(nRows, nCols)) > kMaxCells)
+        return false;
+    const quint8 nNewFlags = m_bStaticDefault ? kFlagStatic : 0;
+    relayout(m_texts, m_nRows, m_nCols, nRows, nCols, QString());
+    relayout(m_flags, m_nRows, m_nCols, nRows, nCols, nNewFlags);
+    relayout(m_colourIndex, m_nRows, m_nCols, nRows, nCols, quint8(0));
+    m_rowHeights.resize(static_cast<std::size_t>(nRows) + 1, 0);
+    m_colWidths.resize(static_cast<std::size_t>(nCols) + 1, dNewColWidth);
+    m_nRows = nRows;
+    m_nCols = nCols;
+    return true;
+}
+
+const QString& SpreadCells::text(qint32 nCol, qint32 nRow) const
+{
+    static const QString strNone;
+    return contains(nCol, nRow) ? m_texts[index(nCol, nRow)] : strNone;
+}
+
+void SpreadCells::setText(qint32 nCol, qint32 nRow, const QString& strText)
+{
+    if (contains(nCol, nRow))
+        m_texts[index(nCol, nRow)] = strText;
+}
+
+void SpreadCells::setFlag(qint32 nCol, qint32 nRow, quint8 nFlag, bool bOn)
+{
+    if (!contains(nCol, nRow))
+        return;
+    quint8& nFlags = m_flags[index(nCol, nRow)];
+    nFlags = bOn ? quint8(nFlags | nFlag) : quint8(nFlags & ~nFlag);
+}
+
+bool SpreadCells::bold(qint32 nCol, qint32 nRow) const
+{
+    return contains(nCol, nRow) && (m_flags[index(nCol, nRow)] & kFlagBold) != 0;
+}
+
+void SpreadCells::setBold(qint32 nCol, qint32 nRow, bool bBold)
+{
+    setFlag(nCol, nRow, kFlagBold, bBold);
+}
+
+bool SpreadCells::isStatic(qint32 nCol, qint32 nRow) const
+{
+    return contains(nCol, nRow) && (m_flags[index(nCol, nRow)] & kFlagStatic) != 0;
+}
+
+void SpreadCells::setStatic(qint32 nCol, qint32 nRow, bool bStatic)
+{
+    setFlag(nCol, nRow, kFlagStatic, bStatic);
+}
+
+quint8 SpreadCells::borders(qint32 nCol, qint32 nRow) const
+{
+    return contains(nCol, nRow) ? quint8(m_flags[index(nCol, nRow)] & BorderAll) : quint8(0);
+}
+
+void SpreadCells::setBorders(qint32 nCol, qint32 nRow, quint8 nSides)
+{
+    if (!contains(nCol, nRow))
+        return;
+    quint8& nFlags = m_flags[index(nCol, nRow)];
+    nFlags = quint8((nFlags & ~BorderAll) | (nSides & BorderAll));
+}
+
+quint32 SpreadCells::foreColor(qint32 nCol, qint32 nRow) const
+{
+    if (m_colourIndex.empty() || !contains(nCol, nRow))
+        return 0;
+    return m_palette[m_colourIndex[index(nCol, nRow)]];
+}
+
+void SpreadCells::setForeColor(qint32 nCol, qint32 nRow, quint32 nRgb, bool bDefault)
+{
+    if (!contains(nCol, nRow) || (bDefault && m_colourIndex.empty()))
+        return;
+    if (m_colourIndex.empty())
+        m_colourIndex.assign(m_texts.size(), 0);
+    std::size_t nIndex = 0;
+    if (!bDefault) {
+        nIndex = static_cast<std::size_t>(std::find(m_palette.begin() + 1, m_palette.end(), nRgb) - m_palette.begin());
+        if (nIndex == m_palette.size() && nIndex > 255)
+            return;  // a grid with 255 text colours takes no further one
+        if (nIndex == m_palette.size())
+            m_palette.push_back(nRgb);
+    }
+    m_colourIndex[index(nCol, nRow)] = static_cast<quint8>(nIndex);
+}
+
+qint32 SpreadCells::rowHeight(qint32 nRow) const
+{
+    return nRow >= 0 && nRow <= m_nRows ? m_rowHeights[static_cast<std::size_t>(nRow)] : 0;
+}
+
+void SpreadCells::setRowHeight(qint32 nRow, qint32 nPixels)
+{
+    if (nRow >= 0 && nRow <= m_nRows && nPixels >= 0)
+        m_rowHeights[static_cast<std::size_t>(nRow)] = nPixels;
+}
+
+double SpreadCells::colWidth(qint32 nCol) const
+{
+    return nCol >= 0 && nCol <= m_nCols ? m_colWidths[static_cast<std::size_t>(nCol)] : 0.0;
+}
+
+void SpreadCells::setColWidth(qint32 nCol, double dCharacters)
+{
+    if (nCol >= 0 && nCol <= m_nCols && dCharacters >= 0.0)
+        m_colWidths[static_cast<std::size_t>(nCol)] = dCharacters;
+}
+
+void SpreadCells::sortRows(qint32 nCol, bool bAscending)
+{
+    if (nCol < 1 || nCol > m_nCols || m_nRows < 2)
+        return;
+    QCollator collator{QLocale(QLocale::French, QLocale::France)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<qint32> order(static_cast<std::size_t>(m_nRows));
+    std::iota(order.begin(), order.end(), 1);
+    std::stable_sort(order.begin(), order.end(), [&](qint32 a, qint32 b) {
+        const int nCompare = collator.compare(text(nCol, a), text(nCol, b));
+        return bAscending ? nCompare < 0 : nCompare > 0;
+    });
+    permuteRows(m_texts, order, m_nCols);
+    permuteRows(m_flags, order, m_nCols);
+    permuteRows(m_colourIndex, order, m_nCols);
+    std::vector<qint32> heights(m_rowHeights);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        m_rowHeights[i + 1] = heights[static_cast<std::size_t>(order[i])];
+}
+
+}  // namespace kervane

@@ -1,0 +1,89 @@
+#pragma once
+// The sheet behind a grid: every cell text in one row-major vector over rows 0..MaxRows and
+// columns 0..MaxCols (row 0 holds the column titles, column 0 the row titles), one byte of
+// flags per cell (border sides, bold, static), an optional colour index per cell, the row
+// heights and the column widths. Every access is bounds-checked: a read outside the sheet
+// gives the default, a write outside the sheet is ignored.
+#include <QString>
+#include <QtGlobal>
+
+#include <vector>
+
+namespace kervane {
+
+// Border sides of a cell, with the component's border-type values.
+enum SpreadBorder : quint8 {
+    BorderLeft = 1,
+    BorderRight = 2,
+    BorderTop = 4,
+    BorderBottom = 8,
+    BorderAll = 15,
+};
+
+// A rectangle of cells, first and last column and row included.
+struct SpreadBlock {
+    qint32 nCol1 = 0;
+    qint32 nRow1 = 0;
+    qint32 nCol2 = 0;
+    qint32 nRow2 = 0;
+    friend bool operator==(const SpreadBlock&, const SpreadBlock&) = default;
+};
+
+class SpreadCells {
+public:
+    static constexpr qint64 kMaxCells = 50'000'000;  // a larger sheet is refused
+
+    SpreadCells();
+
+    qint32 rows() const { return m_nRows; }
+    qint32 cols() const { return m_nCols; }
+    bool contains(qint32 nCol, qint32 nRow) const;
+
+    // Keeps the cells that still fit; new cells are empty, new columns get dNewColWidth.
+    // Refused (false) for negative counts or a sheet above kMaxCells.
+    bool resize(qint32 nRows, qint32 nCols, double dNewColWidth);
+
+    // Stored text; a null text for a cell never written or outside the sheet.
+    const QString& text(qint32 nCol, qint32 nRow) const;
+    void setText(qint32 nCol, qint32 nRow, const QString& strText);
+
+    bool bold(qint32 nCol, qint32 nRow) const;
+    void setBold(qint32 nCol, qint32 nRow, bool bBold);
+    bool isStatic(qint32 nCol, qint32 nRow) const;
+    void setStatic(qint32 nCol, qint32 nRow, bool bStatic);
+    // Static state given to cells that later growth of the sheet creates.
+    void setStaticDefault(bool bStatic) { m_bStaticDefault = bStatic; }
+
+    quint8 borders(qint32 nCol, qint32 nRow) const;
+    void setBorders(qint32 nCol, qint32 nRow, quint8 nSides);
+
+    // Colour of the cell's text; 0 means the grid's default.
+    quint32 foreColor(qint32 nCol, qint32 nRow) const;
+    void setForeColor(qint32 nCol, qint32 nRow, quint32 nRgb, bool bDefault);
+
+    // Row heights in pixels (0 = the grid's default height), column widths in characters.
+    qint32 rowHeight(qint32 nRow) const;
+    void setRowHeight(qint32 nRow, qint32 nPixels);
+    double colWidth(qint32 nCol) const;
+    void setColWidth(qint32 nCol, double dCharacters);
+
+    // Reorders the data rows 1..rows() by the texts of one column, stably; the titles of
+    // row 0 and column 0 stay in place.
+    void sortRows(qint32 nCol, bool bAscending);
+
+private:
+    qsizetype index(qint32 nCol, qint32 nRow) const;
+    void setFlag(qint32 nCol, qint32 nRow, quint8 nFlag, bool bOn);
+
+    qint32 m_nRows = 0;
+    qint32 m_nCols = 0;
+    bool m_bStaticDefault = false;
+    std::vector<QString> m_texts;
+    std::vector<quint8> m_flags;
+    std::vector<quint8> m_colourIndex;  // empty until a cell gets its own colour
+    std::vector<quint32> m_palette;     // colours by index; index 0 is the default
+    std::vector<qint32> m_rowHeights;
+    std::vector<double> m_colWidths;
+};
+
+}  // namespace kervane

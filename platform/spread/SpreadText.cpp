@@ -1,0 +1,121 @@
+#include "platform/spread/SpreadText.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+#include <QTextOption>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kervane {
+
+namespace {
+
+bool hasLineBreak(const QString& strText)
+{
+    for (QChar c : strText)
+        if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return true;
+    return false;
+}
+
+// CR LF, CR and LF all become one line separator, which the layout honours.
+QString withLineSeparators(QString strText)
+{
+    strText.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+    strText.replace(u'\r', QChar::LineSeparator);
+    strText.replace(u'\n', QChar::LineSeparator);
+    return strText;
+}
+
+// Lays the text out in lines of the given width; returns the number of lines.
+qint32 layoutLines(QTextLayout& layout, double dWidth)
+{
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true);
+    qint32 nLines = 0;
+    double dTop = 0.0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(dWidth, 1.0));
+        line.setPosition(QPointF(0.0, dTop));
+        dTop += line.height();
+        ++nLines;
+    }
+    layout.endLayout();
+    return std::max(nLines, 1);
+}
+
+}  // namespace
+
+SpreadText::SpreadText(const QFont& font)
+{
+    setFont(font);
+}
+
+void SpreadText::setFont(const QFont& font)
+{
+    m_fonts[0] = font;
+    m_fonts[0].setBold(false);
+    m_fonts[1] = font;
+    m_fonts[1].setBold(true);
+    for (std::size_t f = 0; f < 2; ++f) {
+        const QFontMetricsF metrics(m_fonts[f]);
+        for (std::size_t c = 0; c < 256; ++c)
+            m_advances[f][c] = metrics.horizontalAdvance(QChar(static_cast<char16_t>(c)));
+    }
+    m_dDigitWidth = std::max(QFontMetricsF(m_fonts[0]).horizontalAdvance(u'0'), 1.0);
+    m_dLineHeight = std::max(QFontMetricsF(m_fonts[0]).height(), QFontMetricsF(m_fonts[1]).height());
+}
+
+double SpreadText::tableWidth(const QString& strText, bool bBold) const
+{
+    const auto& advances = m_advances[bBold ? 1 : 0];
+    double dTotal = 0.0;
+    for (QChar c : strText) {
+        if (c.unicode() > 255)
+            return -1.0;
+        dTotal += advances[c.unicode()];
+    }
+    return dTotal;
+}
+
+double SpreadText::width(const QString& strText, bool bBold) const
+{
+    const double dWidth = tableWidth(strText, bBold);
+    return dWidth >= 0.0 ? dWidth : QFontMetricsF(font(bBold)).horizontalAdvance(strText);
+}
+
+bool SpreadText::fitsOneLine(const QString& strText, bool bBold, double dWidth) const
+{
+    const double dTotal = tableWidth(strText, bBold);
+    return dTotal >= 0.0 && dTotal + 0.5 <= dWidth;
+}
+
+qint32 SpreadText::lineCount(const QString& strText, bool bBold, double dWidth) const
+{
+    if (strText.isEmpty())
+        return 1;
+    const bool bBreaks = hasLineBreak(strText);
+    if (!bBreaks && fitsOneLine(strText, bBold, dWidth))
+        return 1;
+    QTextLayout layout(bBreaks ? withLineSeparators(strText) : strText, font(bBold));
+    return layoutLines(layout, dWidth);
+}
+
+void SpreadText::draw(QPainter& painter, const QRectF& rect, const QString& strText, bool bBold) const
+{
+    if (strText.isEmpty())
+        return;
+    QTextLayout layout(hasLineBreak(strText) ? withLineSeparators(strText) : strText, font(bBold));
+    layoutLines(layout, rect.width());
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    layout.draw(&painter, rect.topLeft());
+    painter.restore();
+}
+
+}  // namespace kervane

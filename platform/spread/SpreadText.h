@@ -1,0 +1,43 @@
+#pragma once
+// How a grid lays out a cell text: word-wrapped (a word longer than the cell breaks
+// anywhere), line breaks kept, top-aligned. Measuring and drawing share one layout, so a row
+// fitted to its texts shows all of them. A one-line text is recognised from a table of
+// character widths without building a layout, so fitting a large sheet stays fast.
+#include <QFont>
+#include <QString>
+
+#include <array>
+
+class QPainter;
+class QRectF;
+
+namespace kervane {
+
+class SpreadText {
+public:
+    explicit SpreadText(const QFont& font = QFont());
+
+    void setFont(const QFont& font);
+    const QFont& font(bool bBold) const { return m_fonts[bBold ? 1 : 0]; }
+
+    double digitWidth() const { return m_dDigitWidth; }  // width of "0" in the regular font
+    double lineHeight() const { return m_dLineHeight; }  // one line, regular or bold
+
+    // Width of the text on one line, in pixels.
+    double width(const QString& strText, bool bBold) const;
+    // Number of lines the text takes in the given width (at least 1).
+    qint32 lineCount(const QString& strText, bool bBold, double dWidth) const;
+    void draw(QPainter& painter, const QRectF& rect, const QString& strText, bool bBold) const;
+
+private:
+    bool fitsOneLine(const QString& strText, bool bBold, double dWidth) const;
+    // Sum of the Latin-1 character widths; negative when another character occurs.
+    double tableWidth(const QString& strText, bool bBold) const;
+
+    std::array<QFont, 2> m_fonts;
+    std::array<std::array<double, 256>, 2> m_advances{};  // Latin-1 character widths
+    double m_dDigitWidth = 1.0;
+    double m_dLineHeight = 1.0;
+};
+
+}  // namespace kervane
