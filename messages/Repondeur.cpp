@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
 
 namespace kervane {
 namespace {
@@ -64,6 +66,19 @@ public:
     QString choisirFichier(const QString& strTitre, const QString& strDossier, const QString& strFiltre) override
     {
         return QFileDialog::getOpenFileName(QApplication::activeWindow(), strTitre, strDossier, strFiltre);
+    }
+
+    QString choisirFichierAEnregistrer(const QString& strTitre, const QString& strChemin,
+                                       const QString& strFiltre) override
+    {
+        return QFileDialog::getSaveFileName(QApplication::activeWindow(), strTitre, strChemin, strFiltre, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
+    }
+
+    bool proprietesImprimante(QPrinter& imprimante) override
+    {
+        QPageSetupDialog dialogue(&imprimante, QApplication::activeWindow());
+        return dialogue.exec() == QDialog::Accepted;
     }
 };
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+class QPrinter;
+
 namespace kervane {
 
 // Standard message-box style flags and answers.
@@ -28,6 +30,12 @@ public:
     // A file chooser for an existing file; returns the chosen path, empty on cancel.
     virtual QString choisirFichier(const QString& strTitre, const QString& strDossier,
                                    const QString& strFiltre) = 0;
+    // A file chooser for a file to write (it may exist); the chosen path, empty on cancel.
+    virtual QString choisirFichierAEnregistrer(const QString& strTitre, const QString& strChemin,
+                                               const QString& strFiltre) = 0;
+    // The printer's own settings dialog on that printer; true when closed with OK (the
+    // printer then holds the new settings).
+    virtual bool proprietesImprimante(QPrinter& imprimante) = 0;
 };
 
 // The answerer in force: the installed one, or the real dialogs.

@@ -3,6 +3,8 @@
 #include "tests/support/DossierTemporaire.h"
 
 #include <QFile>
+#include <QTemporaryDir>
+#include <odbcinst.h>
 #include <sqlite3.h>
 
 #include <stdexcept>
@@ -17,6 +19,24 @@ void writeFile(const QString& strChemin, const QByteArray& contenu)
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(contenu) != contenu.size())
         throw std::runtime_error("cannot write " + strChemin.toStdString());
 }
+
+// unixODBC reads ODBCSYSINI once per process: the driver registration lives in one folder
+// for the whole process, the data sources (ODBCINI) in each test's own folder.
+QString driverRegistrationFolder()
+{
+    static QTemporaryDir dossier;
+    static const bool bEcrit = [] {
+        const QByteArray pilote = OdbcPrive::bibliothequePilote().toUtf8();
+        writeFile(dossier.filePath("odbcinst.ini"),
+                  "[ODBC]\nTrace=No\n\n[Microsoft Access Driver (*.mdb)]\nDescription=Kervane\nDriver=" + pilote
+                      + "\nSetup=" + pilote + "\n");
+        writeFile(dossier.filePath("odbc.ini"), "");
+        return true;
+    }();
+    Q_UNUSED(bEcrit);
+    return dossier.path();
+}
+
 }  // namespace
 
 OdbcPrive::OdbcPrive(const DossierTemporaire& dossier) : m_strDossier(dossier.chemin())
@@ -25,12 +45,8 @@ OdbcPrive::OdbcPrive(const DossierTemporaire& dossier) : m_strDossier(dossier.ch
         m_bDefinis[i] = qEnvironmentVariableIsSet(VARIABLES[i]);
         m_anciens[i] = qgetenv(VARIABLES[i]);
     }
-    const QByteArray pilote = bibliothequePilote().toUtf8();
-    writeFile(m_strDossier + "/odbcinst.ini",
-              "[ODBC]\nTrace=No\n\n[Microsoft Access Driver (*.mdb)]\nDescription=Kervane\nDriver=" + pilote
-                  + "\nSetup=" + pilote + "\n");
     writeFile(m_strDossier + "/odbc.ini", "");
-    qputenv("ODBCSYSINI", m_strDossier.toUtf8());
+    qputenv("ODBCSYSINI", driverRegistrationFolder().toUtf8());
     qputenv("ODBCINI", (m_strDossier + "/odbc.ini").toUtf8());
 }
 
@@ -55,10 +71,11 @@ QString OdbcPrive::bibliothequePilote()
 
 void OdbcPrive::ajouterDSN(const QString& strDSN, const QString& strBase) const
 {
-    QFile f(m_strDossier + "/odbc.ini");
-    if (!f.open(QIODevice::Append))
-        throw std::runtime_error("cannot write odbc.ini");
-    f.write(("[" + strDSN + "]\nDriver=Microsoft Access Driver (*.mdb)\nDBQ=" + strBase + "\n\n").toUtf8());
+    // Through the installer library, which also refreshes unixODBC's cached settings.
+    const QByteArray dsn = strDSN.toUtf8(), base = strBase.toUtf8();
+    if (!SQLWriteDSNToIni(dsn.constData(), "Microsoft Access Driver (*.mdb)")
+        || !SQLWritePrivateProfileString(dsn.constData(), "DBQ", base.constData(), "odbc.ini"))
+        throw std::runtime_error("cannot add the data source " + strDSN.toStdString());
 }
 
 void creerBaseSQLite(const QString& strChemin, const QString& strSQL)
