@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Reads back the sample workbooks with openpyxl and checks the layout of each sheet
+against the JSON file written beside it: heading block, grey framed titles, values,
+column widths, wrapping and top alignment, and the frame around every block."""
+import datetime
+import json
+import pathlib
+import sys
+
+import openpyxl
+from openpyxl.utils import get_column_letter
+
+TITLE_ROW = 7
+CELL_MAX = 32767
+
+
+class Checker:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, condition, what):
+        if condition:
+            self.passed += 1
+        else:
+            self.failed += 1
+            print(f"FAILED: {what}")
+
+
+def expected_value(expect, row, col, raw):
+    number = expect["nombres"].get(f"{row},{col}")
+    if number is not None:
+        return number
+    text = raw.strip(" ").replace("\r\n", "\n").replace("\r", "\n")
+    return text[:CELL_MAX] if text else None
+
+
+def expected_edges(expect, rows, cols):
+    """Sides framed for each grid cell: outer edges of every block, or of every cell."""
+    blocks = expect["blocs"] or [[c, r, c, r] for r in range(1, rows + 1) for c in range(1, cols + 1)]
+    edges = {}
+    for c1, r1, c2, r2 in blocks:
+        for r in range(r1, r2 + 1):
+            for c in range(c1, c2 + 1):
+                sides = edges.setdefault((r, c), set())
+                if r == r1:
+                    sides.add("top")
+                if r == r2:
+                    sides.add("bottom")
+                if c == c1:
+                    sides.add("left")
+                if c == c2:
+                    sides.add("right")
+    return edges
+
+
+def check_heading(ck, ws, expect, name):
+    a1 = ws["A1"]
+    ck.check(isinstance(a1.value, datetime.datetime)
+             and a1.value.date().isoformat() == expect["date"], f"{name} A1 date {a1.value!r}")
+    ck.check(a1.number_format == "dd/mm/yy", f"{name} A1 format {a1.number_format}")
+    ck.check(a1.font.b and a1.alignment.horizontal == "right", f"{name} A1 bold and right-aligned")
+    for ref, key in (("B3", "b3"), ("B5", "b5")):
+        ck.check(ws[ref].value == expect[key], f"{name} {ref} {ws[ref].value!r}")
+        ck.check(ws[ref].font.b, f"{name} {ref} bold")
+
+
+def check_titles(ck, ws, expect, name):
+    titles = expect["titres"]
+    for c, title in enumerate(titles, start=1):
+        cell = ws.cell(TITLE_ROW, c + 1)
+        where = f"{name} {cell.coordinate}"
+        ck.check(cell.value == title, f"{where} title {cell.value!r}")
+        ck.check(cell.font.b and cell.alignment.horizontal == "center", f"{where} bold centred")
+        ck.check(cell.fill.fill_type == "solid" and cell.fill.fgColor.rgb == "FFC0C0C0", f"{where} grey")
+        sides = [getattr(cell.border, s).style for s in ("left", "right", "top", "bottom")]
+        ck.check(sides == ["medium"] * 4, f"{where} medium frame {sides}")
+        width = ws.column_dimensions[get_column_letter(c + 1)].width
+        wanted = expect["largeurs"][c - 1] + 5
+        ck.check(abs(width - wanted) < 1, f"{name} column {c + 1} width {width} for {wanted}")
+    for col in (1, len(titles) + 2):
+        ck.check(ws.cell(TITLE_ROW, col).fill.fill_type is None, f"{name} no grey outside the titles")
+
+
+def check_rows(ck, ws, expect, name):
+    rows, cols = len(expect["lignes"]), len(expect["titres"])
+    edges = expected_edges(expect, rows, cols)
+    marked = {tuple(p) for p in expect["remarquees"]}
+    for r, line in enumerate(expect["lignes"], start=1):
+        for c in range(1, cols + 1):
+            cell = ws.cell(TITLE_ROW + r, c + 1)
+            where = f"{name} {cell.coordinate}"
+            raw = line[c - 1] if c - 1 < len(line) else ""
+            ck.check(cell.value == expected_value(expect, r, c, raw), f"{where} value {str(cell.value)[:40]!r}")
+            ck.check(cell.alignment.vertical == "top" and cell.alignment.wrap_text, f"{where} top, wrapped")
+            sides = {s for s in ("left", "right", "top", "bottom") if getattr(cell.border, s).style == "thin"}
+            ck.check(sides == edges.get((r, c), set()), f"{where} frame {sorted(sides)}")
+            colour = cell.font.color.rgb if cell.font.color is not None and cell.font.color.type == "rgb" else None
+            if (c, r) in marked:
+                ck.check(cell.font.b and colour == "FF3366FF", f"{where} colour 41, bold")
+            else:
+                ck.check(not cell.font.b and colour in (None, "FF000000"), f"{where} plain font {colour}")
+    ck.check(ws.max_row == TITLE_ROW + rows, f"{name} last row {ws.max_row}")
+
+
+def check_workbook(ck, folder, name):
+    expect = json.loads((folder / f"{name}.json").read_text(encoding="utf-8"))
+    wb = openpyxl.load_workbook(folder / f"{name}.xlsx")
+    ck.check(wb.sheetnames == ["Requête"], f"{name} sheets {wb.sheetnames}")
+    ws = wb["Requête"]
+    check_heading(ck, ws, expect, name)
+    check_titles(ck, ws, expect, name)
+    check_rows(ck, ws, expect, name)
+    return expect
+
+
+def main():
+    folder = pathlib.Path(sys.argv[1])
+    ck = Checker()
+    for name in ("groupe", "simple"):
+        expect = check_workbook(ck, folder, name)
+    # The plain sample: 30 columns, the 4500-character memo intact, the longer one cut.
+    ws = openpyxl.load_workbook(folder / "simple.xlsx")["Requête"]
+    ck.check(len(expect["titres"]) == 30 and ws.cell(TITLE_ROW, 31).value == "COL30", "30 columns, AE7")
+    ck.check(len(ws["F8"].value) == 4500 and ws["F8"].value == expect["lignes"][0][4], "memo of 4500 characters")
+    ck.check(len(ws["F9"].value) == CELL_MAX, "longest text a cell holds")
+    print(f"{ck.passed} passed, {ck.failed} failed")
+    return 1 if ck.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
