@@ -15,6 +15,9 @@ packages=(
   xdg-utils fonts-dejavu-core
   # tests and screenshots without a display
   xvfb xauth x11-apps imagemagick
+  python3 python3-openpyxl poppler-utils
+  # printing: CUPS and a PDF queue for the print tests
+  cups printer-driver-cups-pdf
 )
 
 run_as_root() {
