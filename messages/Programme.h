@@ -17,10 +17,10 @@ class wndKervane;
 // A block of grid cells framed by the grouped display: first column, first row, last
 // column, last row.
 struct BlocCellules {
-    qint16 nColonne1 = 0;
-    qint16 nLigne1 = 0;
-    qint16 nColonne2 = 0;
-    qint16 nLigne2 = 0;
+    qint32 nColonne1 = 0;
+    qint32 nLigne1 = 0;
+    qint32 nColonne2 = 0;
+    qint32 nLigne2 = 0;
 };
 
 // A recent database as the File menus show it.

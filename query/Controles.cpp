@@ -1,0 +1,98 @@
+// The controls of a query window and the wiring of their events.
+#include "platform/spread/vaSpread.h"
+#include "query/Disposition.h"
+#include "query/wndKervane.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTreeWidget>
+
+namespace kervane {
+
+using namespace disposition;
+
+void wndKervane::buildControls()
+{
+    cadConception = new QGroupBox(QStringLiteral("Conception"), this);
+    txtConception = new QLabel(QStringLiteral("Requêtes déjà exécutées :"), cadConception);
+    cboRequetes = new QComboBox(cadConception);
+    cboRequetes->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboRequetes->setMinimumContentsLength(8);
+    txtNouvelleRequete = new QLabel(QStringLiteral("Nouvelle requête :"), cadConception);
+    ediRequete = new QPlainTextEdit(cadConception);
+    ediRequete->setTabChangesFocus(true);
+    btnLancer = new QPushButton(QStringLiteral("Lancer"), cadConception);
+    btnLancer->setEnabled(false);
+    for (QLabel* pLabel : {txtConception, txtNouvelleRequete})
+        pLabel->adjustSize();
+    txtConception->move(GAUCHE_CONTROLES, HAUT_TXT_CONCEPTION);
+    txtNouvelleRequete->move(GAUCHE_CONTROLES, HAUT_TXT_NOUVELLE);
+    cboRequetes->setGeometry(GAUCHE_CONTROLES, HAUT_COMBO, 200, HAUTEUR_COMBO);
+    ediRequete->setGeometry(GAUCHE_CONTROLES, HAUT_EDITEUR, 200, HAUTEUR_EDITEUR);
+    btnLancer->setGeometry(220, HAUT_EDITEUR + (HAUTEUR_EDITEUR - HAUTEUR_BOUTON) / 2, LARGEUR_BOUTON, HAUTEUR_BOUTON);
+    buildResultControls();
+}
+
+void wndKervane::buildResultControls()
+{
+    cadResultat = new QGroupBox(QStringLiteral("Résultat"), this);
+    m_pPanneauOnglets = new QFrame(cadResultat);
+    m_pPanneauOnglets->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    tabResultat = new QTabBar(cadResultat);
+    tabResultat->setDrawBase(false);
+    tabResultat->setExpanding(false);
+    tabResultat->setFocusPolicy(Qt::StrongFocus);
+    tabResultat->setTabData(tabResultat->addTab(QStringLiteral("Tables")), QStringLiteral("tables"));
+    tabResultat->setTabData(tabResultat->addTab(QStringLiteral("Résultat")), QStringLiteral("resultat"));
+    ediResultat = new QLineEdit(cadResultat);
+    ediResultat->setReadOnly(true);
+    txtDimensionGrille = new QLabel(cadResultat);
+    txtDimensionGrille->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    cadTables = new QWidget(cadResultat);
+    tvwTables = new QTreeWidget(cadTables);
+    tvwTables->setHeaderHidden(true);
+    tvwTables->setColumnCount(1);
+    tvwTables->setIconSize(QSize(16, 16));
+    tvwTables->setDragEnabled(false);
+    cadResultat2 = new QWidget(cadResultat);
+    griRequetes = new vaSpread(cadResultat2);
+    for (QWidget* pPage : {cadTables, cadResultat2})
+        pPage->move(GAUCHE_PAGES, HAUT_ONGLETS + HAUTEUR_ENTETE_ONGLETS);
+    tvwTables->move(MARGE_PAGE_GAUCHE, MARGE_PAGE_HAUT);
+    griRequetes->move(MARGE_PAGE_GAUCHE, MARGE_PAGE_HAUT);
+    cadResultat2->setEnabled(false);
+    cadResultat2->hide();
+}
+
+void wndKervane::connectControls()
+{
+    connect(btnLancer, &QPushButton::clicked, this, [this] { btnLancer_Click(); });
+    connect(cboRequetes, &QComboBox::activated, this, [this] { cboRequetes_Click(); });
+    connect(ediRequete, &QPlainTextEdit::textChanged, this, [this] { ediRequete_Change(); });
+    connect(tabResultat, &QTabBar::currentChanged, this,
+            [this](int nIndex) { showTab(tabResultat->tabData(nIndex).toString()); });
+    connect(tabResultat, &QTabBar::tabBarClicked, this, [this](int nIndex) {
+        if (nIndex == tabResultat->currentIndex())
+            showTab(tabResultat->tabData(nIndex).toString());
+    });
+    tabResultat->installEventFilter(this);
+    tvwTables->viewport()->installEventFilter(this);
+    connect(tvwTables, &QTreeWidget::itemClicked, this, [this] { tvwTables_click(); });
+    connect(tvwTables, &QTreeWidget::itemDoubleClicked, this, [this] { tvwTables_click(); });
+    connect(tvwTables, &QTreeWidget::itemExpanded, this, [this] { tvwTables_click(); });
+    connect(tvwTables, &QTreeWidget::itemCollapsed, this, [this] { tvwTables_click(); });
+    connect(griRequetes, &vaSpread::Click, this, &wndKervane::griRequetes_Click);
+    connect(griRequetes, &vaSpread::DblClick, this, &wndKervane::griRequetes_DblClick);
+    connect(griRequetes, &vaSpread::MouseDown, this, &wndKervane::griRequetes_MouseDown);
+    connect(griRequetes, &vaSpread::KeyDown, this, &wndKervane::griRequetes_KeyDown);
+    connect(griRequetes, &vaSpread::ColWidthChange, this, &wndKervane::griRequetes_ColWidthChange);
+    connect(griRequetes, &vaSpread::RowHeightChange, this, &wndKervane::griRequetes_RowHeightChange);
+}
+
+}  // namespace kervane

@@ -1,0 +1,274 @@
+// The result grid: filled from a result array, shown plain or grouped (equal values of
+// consecutive rows shown once and framed), its columns and rows fitted to their texts.
+#include "access/Module_ODBC.h"
+#include "messages/Piege.h"
+#include "messages/Programme.h"
+#include "platform/spread/vaSpread.h"
+#include "query/Module_TAB.h"
+#include "query/Requete.h"
+#include "query/TextesPartages.h"
+#include "query/wndKervane.h"
+
+#include <QAction>
+#include <QLabel>
+
+#include <algorithm>
+
+namespace kervane {
+
+namespace {
+
+constexpr double LARGEUR_MEMO = 50.0;
+constexpr qsizetype LONGUEUR_TEXTE_LONG = 70;
+constexpr double MARGE_LARGEUR = 0.25;
+constexpr qint32 LIGNES_ENTETE_LARGE = 1000;
+constexpr double FACTEUR_ENTETE = 1.15;
+
+// Measured width of a text trimmed of spaces, without a copy when it has none.
+double largeurTexte(const vaSpread& g, const QString& strTexte)
+{
+    if (strTexte.isEmpty() || (strTexte.front() != u' ' && strTexte.back() != u' '))
+        return g.TextWidth(strTexte);
+    return g.TextWidth(sansEspaces(strTexte));
+}
+
+}  // namespace
+
+// Titles in upper case, every value in its own outlined cell, row numbers not bold.
+void wndKervane::fillCells(const TableauTextes& tabLignes)
+{
+    vaSpread& g = *griRequetes;
+    const auto nColonnes = static_cast<qint32>(tabLignes.colonnes() - 1);
+    const qint32 nLignes = tabLignes.texte(0, 0).toInt();
+    g.setMaxRows(0);
+    g.setMaxCols(0);
+    g.setMaxCols(nColonnes);
+    g.setMaxRows(nLignes);
+    Programme().tabBlocs.clear();
+    m_nLigneMarquee = 0;
+    g.setBlockMode(false);
+    g.setRow(0);
+    for (qint32 c = 1; c <= nColonnes; ++c) {
+        g.setCol(c);
+        g.setText(tabLignes.texte(1, c).toUpper());
+        g.setFontBold(false);
+    }
+    // The sheet was emptied: no row number is bold.
+    TextesPartages textes(nColonnes);
+    for (qint32 r = 1; r <= nLignes; ++r) {
+        g.setRow(r);
+        for (qint32 c = 1; c <= nColonnes; ++c) {
+            g.setCol(c);
+            g.setText(textes.texte(c, tabLignes.utf8(r + 1, c)));
+        }
+    }
+    outlineEveryCell();
+}
+
+// Every data cell gets its own outline: the four sides on each cell of the data block.
+void wndKervane::outlineEveryCell()
+{
+    vaSpread& g = *griRequetes;
+    if (g.MaxRows() == 0 || g.MaxCols() == 0)
+        return;
+    g.setBlockMode(true);
+    g.setCol(1);
+    g.setRow(1);
+    g.setCol2(g.MaxCols());
+    g.setRow2(g.MaxRows());
+    g.setCellBorderType(BorderAll);
+    g.setAction(vaSpread::kActionSetBorder);
+    g.setBlockMode(false);
+}
+
+void wndKervane::remplirGrille(const TableauTextes& tabLignes)
+{
+    griRequetes->setReDraw(false);
+    fillCells(tabLignes);
+    if (griRequetes->MaxRows() == 0) {
+        sizeEmptyResult();
+        return;
+    }
+    if (mnuEditionItem(5)->isChecked()) {
+        qint32 nColonne = 1;
+        FormatterGrille(nColonne, 1, griRequetes->MaxRows());
+    }
+    RedimensionnerGrille();
+    m_nLigneMarquee = 1;
+}
+
+// No rows: the columns take the width of their titles.
+void wndKervane::sizeEmptyResult()
+{
+    vaSpread& g = *griRequetes;
+    g.setRow(0);
+    for (qint32 c = 1; c <= g.MaxCols(); ++c) {
+        g.setCol(c);
+        const QString strTitre = g.Text();
+        g.setColWidth(c, isMemoColumn(strTitre) ? LARGEUR_MEMO : largeurTexte(g, strTitre) + MARGE_LARGEUR);
+        g.setRowHeight(0, g.MaxTextRowHeight(0));
+    }
+}
+
+void wndKervane::showDimension()
+{
+    const qint32 nLignes = griRequetes->MaxRows();
+    const qint32 nColonnes = griRequetes->MaxCols();
+    if (nLignes == 0 && nColonnes == 0)
+        return;
+    txtDimensionGrille->setVisible(true);
+    txtDimensionGrille->setText(u'(' + QString::number(nLignes) + u'x' + QString::number(nColonnes) + u')');
+}
+
+bool wndKervane::isMemoColumn(const QString& strTexte) const
+{
+    return m_tabChampsMemo.contains(strTexte);
+}
+
+// Width 50 for a memo column (its title written as the name) or a long text, else the
+// widest text of the column.
+double wndKervane::columnWidth(qint32 nCol) const
+{
+    const vaSpread& g = *griRequetes;
+    double dLargeur = 0.0;
+    for (qint32 r = 0; r <= g.MaxRows(); ++r) {
+        const QString& strTexte = g.Cells().text(nCol, r);
+        if (strTexte.size() > LONGUEUR_TEXTE_LONG || isMemoColumn(strTexte))
+            return LARGEUR_MEMO;
+        dLargeur = std::max(dLargeur, largeurTexte(g, strTexte));
+    }
+    return dLargeur + MARGE_LARGEUR;
+}
+
+void wndKervane::fitColumn(qint32 nCol)
+{
+    griRequetes->setColWidth(nCol, columnWidth(nCol));
+}
+
+// Every column fitted in one pass over the rows, in the order the cells are stored. True
+// when a column got the fixed width of long texts, whose texts may take several lines.
+bool wndKervane::fitAllColumns()
+{
+    vaSpread& g = *griRequetes;
+    const auto nColonnes = static_cast<std::size_t>(std::max(g.MaxCols(), 0));
+    std::vector<double> largeurs(nColonnes + 1, 0.0);
+    std::vector<bool> larges(nColonnes + 1, false);
+    std::vector<const QChar*> precedents(nColonnes + 1, nullptr);  // a shared text is measured once in a row
+    for (qint32 r = 0; r <= g.MaxRows(); ++r) {
+        for (std::size_t c = 1; c <= nColonnes; ++c) {
+            const QString& strTexte = g.Cells().text(static_cast<qint32>(c), r);
+            if (larges[c] || (strTexte.constData() == precedents[c] && !strTexte.isEmpty()))
+                continue;
+            precedents[c] = strTexte.constData();
+            if (strTexte.size() > LONGUEUR_TEXTE_LONG || isMemoColumn(strTexte))
+                larges[c] = true;
+            else
+                largeurs[c] = std::max(largeurs[c], largeurTexte(g, strTexte));
+        }
+    }
+    for (std::size_t c = 1; c <= nColonnes; ++c)
+        g.setColWidth(static_cast<qint32>(c), larges[c] ? LARGEUR_MEMO : largeurs[c] + MARGE_LARGEUR);
+    return std::find(larges.begin(), larges.end(), true) != larges.end();
+}
+
+// Rows take the height their texts need; with bSeulementPlusHaut a row only grows.
+void wndKervane::fitRowHeights(qint32 nRow1, qint32 nRow2, bool bSeulementPlusHaut)
+{
+    vaSpread& g = *griRequetes;
+    for (qint32 r = std::max(nRow1, 0); r <= std::min(nRow2, g.MaxRows()); ++r) {
+        const qint32 nHauteur = g.MaxTextRowHeight(r);
+        if (!bSeulementPlusHaut || nHauteur > g.RowHeight(r))
+            g.setRowHeight(r, nHauteur);
+    }
+}
+
+bool wndKervane::RedimensionnerGrille()
+{
+    return Pieger(QStringLiteral("RedimensionnerGrille"), [this] {
+        vaSpread& g = *griRequetes;
+        // Row numbers of 1000 and more need a wider title column; its digits decide how wide.
+        if (g.MaxRows() >= LIGNES_ENTETE_LARGE) {
+            const auto nChiffres = std::max<qsizetype>(4, QString::number(g.MaxRows()).size());
+            g.setColWidth(0, static_cast<double>(nChiffres) * FACTEUR_ENTETE);
+        } else {
+            g.setColWidth(0, m_dLargeurEnteteLignes);
+        }
+        if (fitAllColumns()) {
+            fitRowHeights(0, g.MaxRows(), false);
+        } else {
+            // Every column is as wide as its widest text: each data row holds one line.
+            fitRowHeights(0, 0, false);
+            if (g.MaxRows() > 0)
+                g.setRowHeight(-1, g.MaxTextRowHeight(1));
+        }
+        return true;
+    });
+}
+
+void wndKervane::frameRun(qint32 nCol, qint32 nLigne1, qint32 nLigne2)
+{
+    const qint32 nDerniere = griRequetes->MaxCols();
+    if (nLigne2 > nLigne1 && nCol < nDerniere) {
+        qint32 nSuivante = nCol + 1;
+        FormatterGrille(nSuivante, nLigne1, nLigne2);
+        TAB_Encadrer(*griRequetes, nCol, nLigne1, nCol, nLigne2, Programme().tabBlocs);
+        return;
+    }
+    for (qint32 c = nCol; c <= nDerniere; ++c)
+        TAB_Encadrer(*griRequetes, c, nLigne1, c, nLigne2, Programme().tabBlocs);
+}
+
+// Runs of equal texts in column nIndiceColonne within rows nIndiceLigneDebut..nNbLigne: the
+// value once, blanks under it, the next column grouped within the run, the run framed.
+bool wndKervane::FormatterGrille(qint32& nIndiceColonne, qint32 nIndiceLigneDebut, qint32 nNbLigne)
+{
+    return Pieger(QStringLiteral("FormatterGrille"), [&] {
+        vaSpread& g = *griRequetes;
+        const qint32 c = nIndiceColonne;
+        if (c < 1 || c > g.MaxCols() || nIndiceLigneDebut > nNbLigne)
+            return true;
+        g.setBlockMode(false);
+        qint32 nDebut = nIndiceLigneDebut;
+        QString strValeur = g.Cells().text(c, nDebut);
+        for (qint32 r = nDebut + 1; r <= nNbLigne; ++r) {
+            const QString& strTexte = g.Cells().text(c, r);
+            if (strTexte == strValeur) {
+                g.setCol(c);
+                g.setRow(r);
+                g.setText(QStringLiteral(" "));
+                continue;
+            }
+            frameRun(c, nDebut, r - 1);
+            nDebut = r;
+            strValeur = strTexte;
+        }
+        frameRun(c, nDebut, nNbLigne);
+        return true;
+    });
+}
+
+// The grid shown again without grouping: the statement that filled it is read again.
+bool wndKervane::AfficherGrilleNonFormattee()
+{
+    const bool bAffichee = Pieger(QStringLiteral("AfficherGrilleNonFormattee"), [this] {
+        QString strRequete = m_strRequeteGrille;
+        if (strRequete.isEmpty()) {
+            QString strPositions;
+            InterpreterRequete(texteRequete(), strRequete, strPositions);
+            if (classerRequete(strRequete) != GenreRequete::Selection)
+                return true;
+        }
+        if (sansEspaces(strRequete).isEmpty())
+            return true;
+        TableauTextes tabLignes;
+        if (ODBC_SelectionnerDansTableau(nIndBase, strRequete, tabLignes, true)) {
+            fillCells(tabLignes);
+            showDimension();
+        }
+        return true;
+    });
+    SauvegarderRequetes();
+    return bAffichee;
+}
+
+}  // namespace kervane

@@ -1,0 +1,179 @@
+// The result grid: grouped and plain display, the block list, column and row sizes, the
+// row marker, copy, and the guards of export and print.
+#include "tests/query/FixtureRequete.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+
+namespace kervane::test {
+
+using Grille = FixtureRequete;
+
+namespace {
+
+const QString GROUPES = QStringLiteral("SELECT FAMILLE, ACTIF, NOM FROM ARTICLE ORDER BY ID");
+
+// Blocks as (first column, first row, last column, last row).
+std::vector<std::array<int, 4>> blocs()
+{
+    std::vector<std::array<int, 4>> liste;
+    for (const BlocCellules& b : Programme().tabBlocs)
+        liste.push_back({b.nColonne1, b.nLigne1, b.nColonne2, b.nLigne2});
+    return liste;
+}
+
+QStringList colonne(const vaSpread& g, qint32 c)
+{
+    QStringList liste;
+    for (qint32 r = 1; r <= g.MaxRows(); ++r)
+        liste << g.CellText(c, r);
+    return liste;
+}
+
+// A query of n rows numbered 1..n.
+QString suite(int n)
+{
+    return QStringLiteral("SELECT N FROM (WITH RECURSIVE I(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM I "
+                          "WHERE N < %1) SELECT N FROM I)")
+        .arg(n);
+}
+
+}  // namespace
+
+TEST_F(Grille, GroupingShowsEqualValuesOnceAndFramesTheirRuns)
+{
+    wndKervane& f = *ouvrir();
+    lancer(f, GROUPES);
+    const vaSpread& g = *f.griRequetes;
+    EXPECT_EQ(colonne(g, 1), QStringList({"Outils", " ", " ", "Jardin"}));
+    EXPECT_EQ(colonne(g, 2), QStringList({"1", " ", "0", "1"}));
+    EXPECT_EQ(colonne(g, 3), QStringList({"Marteau", "Pince", "Scie", "Râteau"}));
+    const std::vector<std::array<int, 4>> attendus = {{3, 1, 3, 1}, {3, 2, 3, 2}, {2, 1, 2, 2}, {2, 3, 2, 3}, {3, 3, 3, 3},
+                                                      {1, 1, 1, 3}, {1, 4, 1, 4}, {2, 4, 2, 4}, {3, 4, 3, 4}};
+    EXPECT_EQ(blocs(), attendus);
+    EXPECT_EQ(g.Outlines().size(), attendus.size());
+    // The run's inner lines are gone, its outline stays.
+    EXPECT_EQ(g.Cells().borders(1, 1), BorderLeft | BorderRight | BorderTop);
+    EXPECT_EQ(g.Cells().borders(1, 2), BorderLeft | BorderRight);
+    EXPECT_EQ(g.Cells().borders(1, 3), BorderLeft | BorderRight | BorderBottom);
+    EXPECT_EQ(g.Cells().borders(3, 2), BorderAll);
+
+    // Off from the menu: the rows come back whole, the toolbar button is released.
+    QAction* pRegrouper = f.mnuEditionItem(5);
+    pRegrouper->trigger();
+    EXPECT_FALSE(pRegrouper->isChecked());
+    EXPECT_FALSE(principale.enfonces["Regrouper_cellules"]);
+    EXPECT_EQ(colonne(g, 1), QStringList({"Outils", "Outils", "Outils", "Jardin"}));
+    EXPECT_TRUE(Programme().tabBlocs.empty());
+    EXPECT_EQ(g.Cells().borders(1, 2), BorderAll);
+    EXPECT_TRUE(g.ReDraw());
+    // While off, a new result is shown plain.
+    lancer(f, GROUPES);
+    EXPECT_EQ(colonne(g, 2), QStringList({"1", "1", "0", "1"}));
+
+    // On again, as the toolbar does it.
+    f.mnuEdition_Click(5);
+    EXPECT_TRUE(pRegrouper->isChecked());
+    EXPECT_TRUE(principale.enfonces["Regrouper_cellules"]);
+    EXPECT_EQ(colonne(g, 1), QStringList({"Outils", " ", " ", "Jardin"}));
+    EXPECT_EQ(blocs(), attendus);
+}
+
+TEST_F(Grille, ColumnsAndRowTitlesAreSizedByTheirTexts)
+{
+    wndKervane& f = *ouvrir();
+    vaSpread& g = *f.griRequetes;
+    const double dTitres = g.ColWidth(0);
+    lancer(f, suite(999));
+    EXPECT_EQ(g.MaxRows(), 999);
+    EXPECT_DOUBLE_EQ(g.ColWidth(0), dTitres);
+    lancer(f, suite(1000));
+    EXPECT_DOUBLE_EQ(g.ColWidth(0), 4 * 1.15);
+    lancer(f, suite(3));
+    EXPECT_DOUBLE_EQ(g.ColWidth(0), dTitres);
+
+    lancer(f, "SELECT NOM, NOTE, FAMILLE || printf('%.71c', 'x') AS LONG_TEXTE FROM ARTICLE ORDER BY ID");
+    EXPECT_DOUBLE_EQ(g.ColWidth(1), g.TextWidth("Marteau") + 0.25);
+    EXPECT_DOUBLE_EQ(g.ColWidth(2), 50.0);  // memo column, known by its title
+    EXPECT_DOUBLE_EQ(g.ColWidth(3), 50.0);  // a text longer than 70 characters
+    for (qint32 r = 0; r <= g.MaxRows(); ++r)
+        EXPECT_EQ(g.RowHeight(r), g.MaxTextRowHeight(r)) << r;
+
+    // A row can not be made lower than its texts; widths changed by hand refit the rows.
+    g.setRowHeight(2, 3);
+    f.griRequetes_RowHeightChange(2, 2);
+    EXPECT_EQ(g.RowHeight(2), g.MaxTextRowHeight(2));
+    g.setColWidth(1, 2.0);
+    f.griRequetes_ColWidthChange(1, 1);
+    EXPECT_EQ(g.RowHeight(4), g.MaxTextRowHeight(4));
+    EXPECT_GT(g.RowHeight(4), g.MaxTextRowHeight(0) / 2);
+}
+
+TEST_F(Grille, AnEmptyResultStillShowsItsTitles)
+{
+    wndKervane& f = *ouvrir();
+    lancer(f, "SELECT NOM, NOTE FROM ARTICLE WHERE 1 = 2");
+    const vaSpread& g = *f.griRequetes;
+    EXPECT_EQ(g.MaxRows(), 0);
+    EXPECT_EQ(cellule(f, 1, 0), "NOM");
+    EXPECT_DOUBLE_EQ(g.ColWidth(1), g.TextWidth("NOM") + 0.25);
+    EXPECT_DOUBLE_EQ(g.ColWidth(2), 50.0);
+    EXPECT_EQ(f.txtDimensionGrille->text(), "(0x2)");
+    EXPECT_TRUE(f.mnuFichierItem(6)->isEnabled());
+    EXPECT_EQ(historique(f).size(), 1);
+
+    // Nothing to export or print: the guards speak, no dialog opens.
+    f.mnuFichier_Click(4);
+    f.mnuFichier_Click(6);
+    ASSERT_EQ(repondeur.questions().size(), 2u);
+    EXPECT_EQ(repondeur.questions()[0].strTexte, "Aucune exportation possible.");
+    EXPECT_EQ(repondeur.questions()[1].strTexte, "Votre impression est inutile.");
+    EXPECT_EQ(repondeur.derniere().nStyle, 48);
+    EXPECT_EQ(repondeur.derniere().strTitre, "Kervane");
+    EXPECT_EQ(principale.nExportations + principale.nImpressions, 0);
+    lancer(f, GROUPES);
+    f.mnuFichier_Click(4);
+    f.mnuFichier_Click(6);
+    EXPECT_EQ(principale.nExportations, 1);
+    EXPECT_EQ(principale.nImpressions, 1);
+}
+
+TEST_F(Grille, TheRowMarkerFollowsClicksAndArrowKeys)
+{
+    wndKervane& f = *ouvrir();
+    lancer(f, GROUPES);
+    const SpreadCells& cellules = f.griRequetes->Cells();
+    auto grasses = [&] {
+        QList<int> liste;
+        for (qint32 r = 0; r <= 4; ++r)
+            if (cellules.bold(0, r))
+                liste << r;
+        return liste;
+    };
+    f.griRequetes_Click(2, 3);
+    f.griRequetes_Click(1, 4);
+    EXPECT_EQ(grasses(), QList<int>{4});
+    f.griRequetes_KeyDown(40);  // already on the last row
+    EXPECT_EQ(f.ligneMarquee(), 4);
+    f.griRequetes_KeyDown(38);
+    EXPECT_EQ(grasses(), QList<int>{3});
+    f.griRequetes_Click(1, 1);
+    f.griRequetes_KeyDown(38);
+    EXPECT_EQ(grasses(), QList<int>{1});
+    // A new result starts unmarked.
+    lancer(f, GROUPES);
+    EXPECT_TRUE(grasses().isEmpty());
+}
+
+TEST_F(Grille, CopyPutsTheSelectedBlockOnTheClipboard)
+{
+    wndKervane& f = *ouvrir();
+    lancer(f, GROUPES);
+    f.griRequetes->SetSelection(2, 3, 3, 4);
+    f.mnuEditionItem(1)->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "0\tScie\n1\tRâteau");
+    EXPECT_FALSE(f.mnuEditionItem(1)->isChecked());
+}
+
+}  // namespace kervane::test

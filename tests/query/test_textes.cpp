@@ -1,0 +1,148 @@
+// The texts of a statement, the tree's words, the layout arithmetic and the drag state.
+#include "query/ArbreTables.h"
+#include "query/Disposition.h"
+#include "query/GlisserNoms.h"
+#include "query/Requete.h"
+
+#include <gtest/gtest.h>
+
+namespace kervane::test {
+
+namespace {
+
+std::pair<QString, QString> aplatir(const QString& strTexte)
+{
+    QString strRequete;
+    QString strPositions;
+    EXPECT_TRUE(InterpreterRequete(strTexte, strRequete, strPositions));
+    return {strRequete, strPositions};
+}
+
+}  // namespace
+
+TEST(Requete, FlatteningGivesOneLineAndTheJoiningPositionsThatRebuildTheLines)
+{
+    EXPECT_EQ(aplatir("SELECT *\r\nFROM T\r\nWHERE x"), std::make_pair(QString("SELECT * FROM T WHERE x"), QString("9:16:")));
+    EXPECT_EQ(aplatir("  select * from t  "), std::make_pair(QString("  select * from t  "), QString("0")));
+    // Lines are trimmed; an empty line adds a space; a final line break leaves a trailing space.
+    EXPECT_EQ(aplatir("  A  \r\n\r\nB "), std::make_pair(QString("A  B"), QString("2:3:")));
+    EXPECT_EQ(aplatir("SELECT 1\r\n"), std::make_pair(QString("SELECT 1 "), QString("9:")));
+    // A lone line feed is no line break for the system.
+    EXPECT_EQ(aplatir("A\nB").second, "0");
+
+    for (const QString& strTexte : {QString("SELECT *\r\nFROM T\r\nWHERE x"), QString("A\r\n\r\nB"),
+                                    QString("SELECT 1\r\n"), QString("UPDATE T\r\nSET A = 'x  y'")}) {
+        const auto [strRequete, strPositions] = aplatir(strTexte);
+        EXPECT_EQ(reconstruireLignes(strRequete, strPositions), strTexte);
+    }
+    EXPECT_EQ(reconstruireLignes("SELECT * FROM T", "0"), "SELECT * FROM T");
+    EXPECT_EQ(reconstruireLignes("SELECT * FROM T", ""), "SELECT * FROM T");
+    EXPECT_EQ(reconstruireLignes("AB", "9:"), "AB");  // a position past the end is ignored
+}
+
+TEST(Requete, ClassificationTakesTheFirstMatchingKeyword)
+{
+    EXPECT_EQ(classerRequete("   select * from t"), GenreRequete::Selection);
+    EXPECT_EQ(classerRequete("{call PROC}"), GenreRequete::Selection);
+    EXPECT_EQ(classerRequete("SELECT * FROM RECALL"), GenreRequete::Selection);
+    EXPECT_EQ(classerRequete("WITH A AS (SELECT 1) SELECT * FROM A"), GenreRequete::Autre);
+    EXPECT_EQ(classerRequete("insert into T values (1)"), GenreRequete::Insertion);
+    EXPECT_EQ(classerRequete("DELETE FROM T"), GenreRequete::Suppression);
+    EXPECT_EQ(classerRequete("UPDATE T SET A = 'DELETE'"), GenreRequete::Suppression);
+    EXPECT_EQ(classerRequete("UPDATE T SET A = 1"), GenreRequete::MiseAJour);
+    EXPECT_EQ(classerRequete("CREATE TABLE T (A LONG)"), GenreRequete::Autre);
+}
+
+TEST(Requete, CountQuestionsHaveTheirExactTextsAndStyles)
+{
+    EXPECT_EQ(texteQuestion(GenreRequete::Insertion, 0), "0 ligne créée.");
+    EXPECT_EQ(texteQuestion(GenreRequete::Insertion, 1), "1 ligne créée.Acceptez-vous la transaction?");
+    EXPECT_EQ(texteQuestion(GenreRequete::Insertion, 12), "12 lignes créées.Acceptez-vous la transaction?");
+    EXPECT_EQ(texteQuestion(GenreRequete::Suppression, 0), "0 ligne détruite.");
+    EXPECT_EQ(texteQuestion(GenreRequete::Suppression, 2), "2 lignes détruites.Acceptez-vous la transaction?");
+    EXPECT_EQ(texteQuestion(GenreRequete::MiseAJour, 1), "1 ligne modifiée.Acceptez-vous la transaction?");
+    EXPECT_EQ(texteQuestion(GenreRequete::MiseAJour, 3), "3 lignes modifiées.Acceptez-vous la transaction?");
+    EXPECT_EQ(styleQuestion(0), 64);
+    EXPECT_EQ(styleQuestion(1), 292);
+    EXPECT_EQ(styleQuestion(7), 292);
+    EXPECT_EQ(formeComparaison("select  *  from t"), formeComparaison("SELECT * FROM T"));
+    EXPECT_NE(formeComparaison("SELECT * FROM T1"), formeComparaison("SELECT * FROM T"));
+    EXPECT_EQ(surUneLigne("A\r\nB\nC"), "A  B C");
+}
+
+TEST(ArbreTables, TypeLabelsAndQuotedNames)
+{
+    EXPECT_EQ(libelleType("SQL_VARCHAR"), "texte");
+    EXPECT_EQ(libelleType("SQL_TINYINT"), "numerique");
+    EXPECT_EQ(libelleType("SQL_TIMESTAMP"), "date\\heure");
+    EXPECT_EQ(libelleType("SQL_LONGVARCHAR"), "memo");
+    EXPECT_EQ(libelleType("SQL_LONGVARBINARY"), "objet ole");
+    EXPECT_EQ(libelleType("SQL_BIT"), "(oui/non)");
+    EXPECT_EQ(libelleType("sql_varchar"), "type inconnu");
+    EXPECT_EQ(libelleType("type inconnu"), "type inconnu");
+    EXPECT_EQ(nomTableCite("LIGNE_COMMANDE2"), "LIGNE_COMMANDE2");
+    EXPECT_EQ(nomTableCite("Order Details"), "[Order Details]");
+    EXPECT_EQ(nomTableCite("Employés"), "[Employés]");
+}
+
+TEST(Disposition, SizesFollowTheWindowAndAreNeverNegative)
+{
+    // 1000 pixels of outer width: w = 1000 - 22.
+    const Largeurs large = calculerLargeurs(1000 * 15);
+    EXPECT_EQ(large.nConception, 978);
+    EXPECT_EQ(large.nCombo, 962 * 15);
+    EXPECT_EQ(large.nGaucheBouton, 910 * 15);
+    EXPECT_EQ(large.nEditeur, 890 * 15);
+    EXPECT_EQ(large.nGaucheDimension, 889 * 15);
+    EXPECT_EQ(large.nLigneInfo, 874 * 15);
+    EXPECT_EQ(large.nPages, 928 * 15 + 340);
+    // Below 16 pixels the combo still gets a positive width; the rest keep theirs.
+    const Largeurs etroite = calculerLargeurs(30 * 15);
+    EXPECT_EQ(etroite.nCombo, (16 - 8) * 15);
+    EXPECT_FALSE(etroite.nGaucheBouton || etroite.nEditeur || etroite.nLigneInfo || etroite.nPages);
+    const Largeurs moyenne = calculerLargeurs(100 * 15);  // w = 78: button moves, editor stays
+    EXPECT_TRUE(moyenne.nGaucheBouton && !moyenne.nEditeur && moyenne.nPages);
+    EXPECT_EQ(largeurArbre(100), 66);
+
+    const Hauteurs h = calculerHauteurs(600, 152);
+    EXPECT_EQ(h.nResultat, 445);
+    EXPECT_EQ(h.nOnglets, 390 * 15);
+    EXPECT_EQ(h.nPages, 390 * 15 - 480);
+    EXPECT_EQ(h.nArbre, 390 * 15 - 600);
+    const Hauteurs basse = calculerHauteurs(100, 152);
+    EXPECT_GE(basse.nResultat, 0);
+    EXPECT_GE(basse.nOnglets, 0);
+    EXPECT_GE(basse.nPages, 0);
+    EXPECT_GE(basse.nArbre, 0);
+}
+
+TEST(GlisserNoms, OneDragPerPressOnlyAfterALeftMoveFromANode)
+{
+    EtatGlisser e;
+    e.presser(1, 100.4f, 200.6f);
+    EXPECT_EQ(e.nPresseX, 100);
+    EXPECT_EQ(e.nPresseY, 201);
+    EXPECT_FALSE(e.deplacer(102, 202, true));  // less than 3 twips away
+    EXPECT_FALSE(e.bGaucheArme);
+    EXPECT_TRUE(e.deplacer(103, 201, true));
+    EXPECT_TRUE(e.bGlisse);
+    EXPECT_FALSE(e.deplacer(400, 400, true));  // one drag per press
+    e.relacher();
+    EXPECT_TRUE(e.bGaucheRelache);
+    EXPECT_FALSE(e.bGaucheBas);
+    EXPECT_TRUE(e.bGlisse);  // cleared only by the next press
+
+    e.presser(1, 0, 0);
+    EXPECT_FALSE(e.bGlisse || e.bGaucheRelache);
+    EXPECT_FALSE(e.deplacer(5000, 5000, false));  // nothing under the press point
+    EXPECT_FALSE(e.deplacer(9000, 9000, false));
+
+    e.presser(2, 0, 0);
+    EXPECT_TRUE(e.bDroitBas);
+    EXPECT_FALSE(e.bGaucheBas);
+    e.relacher();
+    EXPECT_FALSE(e.bDroitBas);
+    EXPECT_FALSE(e.bDroitRelache);  // no right drag was armed
+}
+
+}  // namespace kervane::test
