@@ -1,9 +1,9 @@
-// Start of Kervane: refuses to start without a display, then shows the main window.
+// Start of Kervane: refuses to start without a display, then runs Main.
+#include "frame/Point_entree_sortie.h"
 #include "messages/Programme.h"
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QMainWindow>
 
 #include <cstdio>
 
@@ -26,10 +26,12 @@ int main(int argc, char** argv)
         return 1;
     }
     QApplication application(argc, argv);
-    kervane::Programme().strNomExecutable = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().trimmed();
-    QMainWindow fenetre;
-    fenetre.setWindowTitle(kervane::Programme().strTitreApplication);
-    fenetre.resize(1024, 700);
-    fenetre.show();
+    QApplication::setApplicationName(QStringLiteral("Kervane"));
+    kervane::Programme().strNomExecutable =
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().trimmed();
+    kervane::Application::preparerODBC();
+    kervane::Application kervane;
+    if (!kervane.Main())
+        return 1;
     return QApplication::exec();
 }
