@@ -32,6 +32,15 @@ double largeurTexte(const vaSpread& g, const QString& strTexte)
     return g.TextWidth(sansEspaces(strTexte));
 }
 
+// True when the text cannot be wider than dLargeur: each of its characters is at most
+// dCaractereMax wide, which holds for Latin letters in the grid's own font.
+bool cannotExceed(const QString& strTexte, double dLargeur, double dCaractereMax)
+{
+    if (static_cast<double>(strTexte.size()) * dCaractereMax > dLargeur)
+        return false;
+    return std::all_of(strTexte.cbegin(), strTexte.cend(), [](QChar c) { return c.unicode() < 0x0250; });
+}
+
 }  // namespace
 
 // Titles in upper case, every value in its own outlined cell, row numbers not bold.
@@ -154,6 +163,7 @@ bool wndKervane::fitAllColumns()
     std::vector<double> largeurs(nColonnes + 1, 0.0);
     std::vector<bool> larges(nColonnes + 1, false);
     std::vector<const QChar*> precedents(nColonnes + 1, nullptr);  // a shared text is measured once in a row
+    const double dCaractereMax = g.MaxCharWidth();
     for (qint32 r = 0; r <= g.MaxRows(); ++r) {
         for (std::size_t c = 1; c <= nColonnes; ++c) {
             const QString& strTexte = g.Cells().text(static_cast<qint32>(c), r);
@@ -162,7 +172,7 @@ bool wndKervane::fitAllColumns()
             precedents[c] = strTexte.constData();
             if (strTexte.size() > LONGUEUR_TEXTE_LONG || isMemoColumn(strTexte))
                 larges[c] = true;
-            else
+            else if (!cannotExceed(strTexte, largeurs[c], dCaractereMax))
                 largeurs[c] = std::max(largeurs[c], largeurTexte(g, strTexte));
         }
     }

@@ -9,14 +9,14 @@ QString TextesPartages::texte(qsizetype nColonne, QByteArrayView utf8)
     Colonne& colonne = m_colonnes[static_cast<std::size_t>(nColonne)];
     if (utf8.isEmpty())
         return QString();
-    if (utf8 == QByteArrayView(colonne.precedente))
+    if (utf8 == colonne.precedente)
         return colonne.strPrecedente;
     if (!colonne.bActive)
         return QString::fromUtf8(utf8);
     const QByteArray cle = QByteArray::fromRawData(utf8.data(), utf8.size());  // no copy for the look-up
     const auto it = colonne.valeurs.constFind(cle);
     QString strTexte = it != colonne.valeurs.cend() ? it.value() : QString::fromUtf8(utf8);
-    colonne.precedente = utf8.toByteArray();
+    colonne.precedente = utf8;
     colonne.strPrecedente = strTexte;
     if (it != colonne.valeurs.cend())
         return strTexte;

@@ -16,7 +16,8 @@ class TextesPartages {
 public:
     explicit TextesPartages(qsizetype nColonnes);
 
-    // The text of a UTF-8 value of column nColonne (1-based).
+    // The text of a UTF-8 value of column nColonne (1-based). The bytes must stay in place
+    // while this object is in use (they are those of the result array being shown).
     QString texte(qsizetype nColonne, QByteArrayView utf8);
 
 private:
@@ -24,7 +25,7 @@ private:
 
     struct Colonne {
         QHash<QByteArray, QString> valeurs;
-        QByteArray precedente;  // the column's last value, compared before any look-up
+        QByteArrayView precedente;  // the column's last value, compared before any look-up
         QString strPrecedente;
         bool bActive = true;
     };

@@ -50,15 +50,15 @@ QList<wndKervane*> wndKervane::fenetresMemeBase() const
 // Inside the main window the sub-window tells when it becomes the active one.
 void wndKervane::followSubWindow()
 {
+    disconnect(m_suiviSousFenetre);
     auto* pSous = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (!pSous)
         return;
-    connect(pSous, &QMdiSubWindow::windowStateChanged, this,
-            [this](Qt::WindowStates ancien, Qt::WindowStates nouveau) {
-                if (nouveau.testFlag(Qt::WindowActive) && !ancien.testFlag(Qt::WindowActive))
-                    Form_Activate();
-            },
-            Qt::UniqueConnection);
+    m_suiviSousFenetre = connect(pSous, &QMdiSubWindow::windowStateChanged, this,
+                                 [this](Qt::WindowStates ancien, Qt::WindowStates nouveau) {
+                                     if (nouveau.testFlag(Qt::WindowActive) && !ancien.testFlag(Qt::WindowActive))
+                                         Form_Activate();
+                                 });
 }
 
 bool wndKervane::event(QEvent* pEvent)

@@ -231,6 +231,7 @@ private:
     QString m_strRequeteGrille;           // the statement whose rows the grid shows
     bool m_bMaximise = false;
     bool m_bDecharge = false;
+    QMetaObject::Connection m_suiviSousFenetre;  // the sub-window's activation, while in one
     EtatGlisser m_glisser;
 };
 

@@ -102,6 +102,12 @@ void SpreadCells::setText(qint32 nCol, qint32 nRow, const QString& strText)
         m_texts[index(nCol, nRow)] = strText;
 }
 
+void SpreadCells::setText(qint32 nCol, qint32 nRow, QString&& strText)
+{
+    if (contains(nCol, nRow))
+        m_texts[index(nCol, nRow)] = std::move(strText);
+}
+
 void SpreadCells::setFlag(qint32 nCol, qint32 nRow, quint8 nFlag, bool bOn)
 {
     if (!contains(nCol, nRow))
@@ -141,6 +147,18 @@ void SpreadCells::setBorders(qint32 nCol, qint32 nRow, quint8 nSides)
         return;
     quint8& nFlags = m_flags[index(nCol, nRow)];
     nFlags = quint8((nFlags & ~BorderAll) | (nSides & BorderAll));
+}
+
+void SpreadCells::addBorders(qint32 nCol1, qint32 nRow1, qint32 nCol2, qint32 nRow2, quint8 nSides)
+{
+    if (!contains(nCol1, nRow1) || !contains(nCol2, nRow2))
+        return;
+    const auto nAjout = quint8(nSides & BorderAll);
+    for (qint32 r = nRow1; r <= nRow2; ++r) {
+        quint8* pFlags = m_flags.data() + index(nCol1, r);
+        for (qint32 c = nCol1; c <= nCol2; ++c)
+            *pFlags++ |= nAjout;
+    }
 }
 
 quint32 SpreadCells::foreColor(qint32 nCol, qint32 nRow) const

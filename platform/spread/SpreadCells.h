@@ -46,6 +46,7 @@ public:
     // Stored text; a null text for a cell never written or outside the sheet.
     const QString& text(qint32 nCol, qint32 nRow) const;
     void setText(qint32 nCol, qint32 nRow, const QString& strText);
+    void setText(qint32 nCol, qint32 nRow, QString&& strText);
 
     bool bold(qint32 nCol, qint32 nRow) const;
     void setBold(qint32 nCol, qint32 nRow, bool bBold);
@@ -56,6 +57,8 @@ public:
 
     quint8 borders(qint32 nCol, qint32 nRow) const;
     void setBorders(qint32 nCol, qint32 nRow, quint8 nSides);
+    // Adds the sides to every cell of the rectangle (already inside the sheet), row by row.
+    void addBorders(qint32 nCol1, qint32 nRow1, qint32 nCol2, qint32 nRow2, quint8 nSides);
 
     // Colour of the cell's text; 0 means the grid's default.
     quint32 foreColor(qint32 nCol, qint32 nRow) const;

@@ -130,6 +130,14 @@ void SpreadModel::setText(qint32 nCol, qint32 nRow, const QString& strText)
     changed(nCol, nRow, nCol, nRow);
 }
 
+void SpreadModel::setText(qint32 nCol, qint32 nRow, QString&& strText)
+{
+    if (!m_cells.contains(nCol, nRow))
+        return;
+    m_cells.setText(nCol, nRow, std::move(strText));
+    changed(nCol, nRow, nCol, nRow);
+}
+
 void SpreadModel::cellsChanged(const SpreadBlock& block)
 {
     changed(block.nCol1, block.nRow1, block.nCol2, block.nRow2);

@@ -141,6 +141,14 @@ QString vaSpread::Text() const
     return m_model.displayText(m_nCol, m_nRow);
 }
 
+void vaSpread::setText(QString&& strText)
+{
+    if (!m_bBlockMode && m_nCol >= 0 && m_nRow >= 0)
+        m_model.setText(m_nCol, m_nRow, std::move(strText));
+    else
+        setText(static_cast<const QString&>(strText));
+}
+
 void vaSpread::setText(const QString& strText)
 {
     if (!m_bBlockMode && m_nCol >= 0 && m_nRow >= 0) {
@@ -227,17 +235,16 @@ void vaSpread::setAction(qint32 nAction)
 void vaSpread::setBorders(const SpreadBlock& block, qint32 nType)
 {
     SpreadCells& cells = m_model.cells();
-    for (qint32 r = block.nRow1; r <= block.nRow2; ++r) {
-        for (qint32 c = block.nCol1; c <= block.nCol2; ++c) {
-            quint8 nSides = 0;
-            if (nType & kBorderOutline) {
-                nSides = quint8((c == block.nCol1 ? BorderLeft : 0) | (c == block.nCol2 ? BorderRight : 0) |
-                                (r == block.nRow1 ? BorderTop : 0) | (r == block.nRow2 ? BorderBottom : 0));
-            } else if (nType != 0) {
-                nSides = quint8(cells.borders(c, r) | (nType & BorderAll));
-            }
-            cells.setBorders(c, r, nSides);
-        }
+    if (nType != 0 && !(nType & kBorderOutline)) {
+        cells.addBorders(block.nCol1, block.nRow1, block.nCol2, block.nRow2, quint8(nType & BorderAll));
+    } else {
+        for (qint32 r = block.nRow1; r <= block.nRow2; ++r)
+            for (qint32 c = block.nCol1; c <= block.nCol2; ++c)
+                cells.setBorders(c, r, nType == 0 ? quint8(0)
+                                                  : quint8((c == block.nCol1 ? BorderLeft : 0)
+                                                           | (c == block.nCol2 ? BorderRight : 0)
+                                                           | (r == block.nRow1 ? BorderTop : 0)
+                                                           | (r == block.nRow2 ? BorderBottom : 0)));
     }
     // The neighbours draw the shared lines: widen the repaint by one cell.
     m_model.cellsChanged({std::max(block.nCol1 - 1, 0), std::max(block.nRow1 - 1, 0),

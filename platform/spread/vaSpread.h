@@ -64,6 +64,7 @@ public:
 
     QString Text() const;
     void setText(const QString& strText);
+    void setText(QString&& strText);  // the same, taking the text over (filling a large grid)
     bool FontBold() const;
     void setFontBold(bool bBold);
     qint32 CellType() const;
@@ -85,6 +86,9 @@ public:
     // Width of a text on one line in the grid's font, in characters (widths of "0").
     double TextWidth(const QString& strText, bool bBold = false) const;
     double PixelsToColWidth(qint32 nPixels) const;
+    // Width of the widest character of the grid's font, in characters (widths of "0"): an
+    // upper bound of TextWidth per character for texts in the font's own scripts.
+    double MaxCharWidth() const;
 
     bool ReDraw() const { return m_bReDraw; }
     void setReDraw(bool bReDraw);

@@ -3,6 +3,8 @@
 #include "platform/spread/SpreadGeometry.h"
 #include "platform/spread/vaSpread.h"
 
+#include <QFontMetricsF>
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QSignalBlocker>
@@ -49,6 +51,11 @@ double vaSpread::PixelsToColWidth(qint32 nPixels) const
 double vaSpread::TextWidth(const QString& strText, bool bBold) const
 {
     return m_text.width(strText, bBold) / m_text.digitWidth();
+}
+
+double vaSpread::MaxCharWidth() const
+{
+    return QFontMetricsF(m_text.font(false)).maxWidth() / m_text.digitWidth();
 }
 
 double vaSpread::ColWidth(qint32 nCol) const
