@@ -2,6 +2,7 @@
 
 #include "export/ValeurCellule.h"
 #include "messages/Fichiers.h"
+#include "messages/Texte.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -50,7 +51,7 @@ QString ExtensionTableur(qint32 nVersion)
 NomExport AnalyserNomFichier(const QString& strTexte, qint32 nVersion, const QString& strBase)
 {
     NomExport nom;
-    const QString strChemin = RetirerEspaces(strTexte);
+    const QString strChemin = sansEspaces(strTexte);
     const qsizetype nSeparateur = strChemin.lastIndexOf(u'/');
     if (nSeparateur < 0)
         nom.strDossier = dossierDeLaBase(strBase);

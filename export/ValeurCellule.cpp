@@ -1,5 +1,7 @@
 #include "export/ValeurCellule.h"
 
+#include "messages/Texte.h"
+
 namespace kervane {
 namespace {
 
@@ -15,20 +17,9 @@ qsizetype chiffresEnTete(QStringView texte)
 
 }  // namespace
 
-QString RetirerEspaces(const QString& strTexte)
-{
-    qsizetype nDebut = 0;
-    qsizetype nFin = strTexte.size();
-    while (nDebut < nFin && strTexte[nDebut] == u' ')
-        ++nDebut;
-    while (nFin > nDebut && strTexte[nFin - 1] == u' ')
-        --nFin;
-    return strTexte.mid(nDebut, nFin - nDebut);
-}
-
 QString TexteCellule(const QString& strTexte)
 {
-    QString strCellule = RetirerEspaces(strTexte);
+    QString strCellule = sansEspaces(strTexte);
     if (strCellule.contains(u'\r'))
         strCellule.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
     return strCellule;

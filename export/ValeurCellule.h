@@ -5,8 +5,6 @@
 
 namespace kervane {
 
-// The text without its leading and trailing spaces (other blanks are kept).
-QString RetirerEspaces(const QString& strTexte);
 // A grid text as a sheet cell holds it: trimmed of spaces, line breaks (CR LF, CR) as LF,
 // the spreadsheet's own line break.
 QString TexteCellule(const QString& strTexte);

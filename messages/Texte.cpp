@@ -20,4 +20,22 @@ QString STR_Remplacer(const QString& strSource, const QString& strCherche, const
     return strResultat;
 }
 
+QString sansEspacesGauche(const QString& strTexte)
+{
+    qsizetype n = 0;
+    while (n < strTexte.size() && strTexte[n] == u' ')
+        ++n;
+    return strTexte.mid(n);
+}
+
+QString sansEspaces(const QString& strTexte)
+{
+    if (strTexte.isEmpty() || (strTexte.front() != u' ' && strTexte.back() != u' '))
+        return strTexte;  // the common case, without a copy
+    qsizetype nFin = strTexte.size();
+    while (nFin > 0 && strTexte[nFin - 1] == u' ')
+        --nFin;
+    return sansEspacesGauche(strTexte.left(nFin));
+}
+
 }  // namespace kervane

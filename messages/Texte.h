@@ -11,4 +11,9 @@ constexpr qint16 STR_TOUTES = -1;
 QString STR_Remplacer(const QString& strSource, const QString& strCherche, const QString& strRemplacement,
                       qint16 nNombre);
 
+// The text without its leading and trailing spaces (only spaces: tabs and line breaks stay).
+QString sansEspaces(const QString& strTexte);
+// The text without its leading spaces.
+QString sansEspacesGauche(const QString& strTexte);
+
 }  // namespace kervane

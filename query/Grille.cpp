@@ -3,6 +3,7 @@
 #include "access/Module_ODBC.h"
 #include "messages/Piege.h"
 #include "messages/Programme.h"
+#include "messages/Texte.h"
 #include "platform/spread/vaSpread.h"
 #include "query/Module_TAB.h"
 #include "query/Requete.h"

@@ -5,6 +5,7 @@
 #include "messages/Piege.h"
 #include "messages/Programme.h"
 #include "messages/Sablier.h"
+#include "messages/Texte.h"
 #include "query/Requete.h"
 #include "query/wndKervane.h"
 #include "settings/Cles.h"

@@ -2,6 +2,7 @@
 
 #include "messages/Repondeur.h"
 #include "messages/Sablier.h"
+#include "messages/Texte.h"
 
 #include <QStringList>
 
@@ -12,24 +13,6 @@ namespace {
 const QString CRLF = QStringLiteral("\r\n");
 
 }  // namespace
-
-QString sansEspacesGauche(const QString& strTexte)
-{
-    qsizetype n = 0;
-    while (n < strTexte.size() && strTexte[n] == u' ')
-        ++n;
-    return strTexte.mid(n);
-}
-
-QString sansEspaces(const QString& strTexte)
-{
-    if (strTexte.isEmpty() || (strTexte.front() != u' ' && strTexte.back() != u' '))
-        return strTexte;  // the common case, without a copy
-    qsizetype nFin = strTexte.size();
-    while (nFin > 0 && strTexte[nFin - 1] == u' ')
-        --nFin;
-    return sansEspacesGauche(strTexte.left(nFin));
-}
 
 bool InterpreterRequete(const QString& strTexte, QString& strRequete, QString& strPositions)
 {

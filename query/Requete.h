@@ -31,8 +31,5 @@ QString formeComparaison(const QString& strRequete);
 // The text with every CR, then every LF, replaced by a space (CR LF gives two spaces).
 QString surUneLigne(const QString& strTexte);
 
-// Leading and trailing spaces removed (spaces only, as the system trims).
-QString sansEspaces(const QString& strTexte);
-QString sansEspacesGauche(const QString& strTexte);
 
 }  // namespace kervane

@@ -2,6 +2,7 @@
 
 #include "messages/Piege.h"
 #include "messages/Sablier.h"
+#include "messages/Texte.h"
 #include "platform/RegistryStore.h"
 #include "settings/RapportRegistre.h"
 
@@ -13,18 +14,6 @@ namespace {
 RegistryRoot racine(bool bRacineUtilisateur)
 {
     return bRacineUtilisateur ? RegistryRoot::CurrentUser : RegistryRoot::LocalMachine;
-}
-
-// Spaces only, at both ends, as the texts are stored.
-QString trimSpaces(const QString& strTexte)
-{
-    qsizetype nDebut = 0;
-    qsizetype nFin = strTexte.size();
-    while (nDebut < nFin && strTexte[nDebut] == u' ')
-        ++nDebut;
-    while (nFin > nDebut && strTexte[nFin - 1] == u' ')
-        --nFin;
-    return strTexte.mid(nDebut, nFin - nDebut);
 }
 
 QString prefixeDonnee(const QString& strNom)
@@ -107,7 +96,7 @@ bool SYS_EcrireChaineRegistration(const QString& strCle, const QString& strNom, 
     const QString strProcedure = QStringLiteral("SYS_EcrireChaineRegistration");
     return Pieger(strProcedure, [&] {
         return ecrire(strCle, bRacineUtilisateur, strProcedure, [&] {
-            return writeRegistryText(racine(bRacineUtilisateur), strCle, strNom, trimSpaces(strValeur));
+            return writeRegistryText(racine(bRacineUtilisateur), strCle, strNom, sansEspaces(strValeur));
         });
     });
 }
