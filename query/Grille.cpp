@@ -65,12 +65,13 @@ void wndKervane::fillCells(const TableauTextes& tabLignes)
     }
     // The sheet was emptied: no row number is bold.
     TextesPartages textes(nColonnes);
+    std::vector<QString> ligne(static_cast<std::size_t>(nColonnes));
+    g.setCol(1);
     for (qint32 r = 1; r <= nLignes; ++r) {
+        for (qint32 c = 1; c <= nColonnes; ++c)
+            ligne[static_cast<std::size_t>(c - 1)] = textes.texte(c, tabLignes.utf8(r + 1, c));
         g.setRow(r);
-        for (qint32 c = 1; c <= nColonnes; ++c) {
-            g.setCol(c);
-            g.setText(textes.texte(c, tabLignes.utf8(r + 1, c)));
-        }
+        g.setRowTexts(ligne.data(), nColonnes);
     }
     outlineEveryCell();
 }

@@ -25,11 +25,12 @@ private:
 
     struct Colonne {
         QHash<QByteArray, QString> valeurs;
-        QByteArrayView precedente;  // the column's last value, compared before any look-up
+        QByteArrayView precedente;            // the column's last value, compared before any look-up
+        const QString* pPrecedente = nullptr;  // its text: in the table, or strPrecedente
         QString strPrecedente;
         bool bActive = true;
     };
-    std::vector<Colonne> m_colonnes;
+    std::vector<Colonne> m_colonnes;  // sized once: pPrecedente may point into an element
 };
 
 }  // namespace kervane

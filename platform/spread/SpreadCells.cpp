@@ -108,6 +108,15 @@ void SpreadCells::setText(qint32 nCol, qint32 nRow, QString&& strText)
         m_texts[index(nCol, nRow)] = std::move(strText);
 }
 
+void SpreadCells::moveRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32 nCount)
+{
+    if (nCount <= 0 || !contains(nCol1, nRow) || !contains(nCol1 + nCount - 1, nRow))
+        return;
+    QString* pCellule = m_texts.data() + index(nCol1, nRow);
+    for (qint32 i = 0; i < nCount; ++i)
+        pCellule[i] = std::move(pTexts[i]);
+}
+
 void SpreadCells::setFlag(qint32 nCol, qint32 nRow, quint8 nFlag, bool bOn)
 {
     if (!contains(nCol, nRow))

@@ -47,6 +47,8 @@ public:
     const QString& text(qint32 nCol, qint32 nRow) const;
     void setText(qint32 nCol, qint32 nRow, const QString& strText);
     void setText(qint32 nCol, qint32 nRow, QString&& strText);
+    // Moves nCount texts into row nRow from column nCol1 on (the cells must be in the sheet).
+    void moveRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32 nCount);
 
     bool bold(qint32 nCol, qint32 nRow) const;
     void setBold(qint32 nCol, qint32 nRow, bool bBold);

@@ -138,6 +138,12 @@ void SpreadModel::setText(qint32 nCol, qint32 nRow, QString&& strText)
     changed(nCol, nRow, nCol, nRow);
 }
 
+void SpreadModel::setRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32 nCount)
+{
+    m_cells.moveRowTexts(nRow, nCol1, pTexts, nCount);
+    changed(nCol1, nRow, nCol1 + nCount - 1, nRow);
+}
+
 void SpreadModel::cellsChanged(const SpreadBlock& block)
 {
     changed(block.nCol1, block.nRow1, block.nCol2, block.nRow2);

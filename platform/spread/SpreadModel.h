@@ -34,6 +34,7 @@ public:
     bool resize(qint32 nRows, qint32 nCols, double dNewColWidth);
     void setText(qint32 nCol, qint32 nRow, const QString& strText);
     void setText(qint32 nCol, qint32 nRow, QString&& strText);
+    void setRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32 nCount);
     void sortRows(qint32 nCol, bool bAscending);
     // Tells the view that the cells of a block changed (nothing while quiet).
     void cellsChanged(const SpreadBlock& block);

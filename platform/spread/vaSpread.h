@@ -65,6 +65,9 @@ public:
     QString Text() const;
     void setText(const QString& strText);
     void setText(QString&& strText);  // the same, taking the text over (filling a large grid)
+    // The texts of row Row from column Col on, taken over: what setCol/setText does cell by
+    // cell, in one call per row (filling a large grid). Cells outside the sheet are ignored.
+    void setRowTexts(QString* pTexts, qint32 nCount);
     bool FontBold() const;
     void setFontBold(bool bBold);
     qint32 CellType() const;
