@@ -1,6 +1,6 @@
 #include "frame/BarreEtat.h"
 
-#include "frame/Icones.h"
+#include "platform/Icones.h"
 
 #include <QLabel>
 

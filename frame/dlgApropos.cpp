@@ -1,6 +1,6 @@
 #include "frame/dlgApropos.h"
 
-#include "frame/Icones.h"
+#include "platform/Icones.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

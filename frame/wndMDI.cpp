@@ -2,7 +2,7 @@
 
 #include "access/Module_ODBC.h"
 #include "frame/BarreEtat.h"
-#include "frame/Icones.h"
+#include "platform/Icones.h"
 #include "frame/Module_GES.h"
 #include "export/dlgExporter.h"
 #include "frame/dlgApropos.h"

@@ -1,6 +1,6 @@
 // dlgOuvrir: the controls and their places. The dialog has a fixed size because the inline
 // message is placed at fixed positions (top 277, or 270 on two lines of width 441).
-#include "open/IconeDossier.h"
+#include "platform/Icones.h"
 #include "open/dlgOuvrir.h"
 #include "platform/spread/vaSpread.h"
 
@@ -92,7 +92,9 @@ void dlgOuvrir::buildExistant()
     tobAcceder = new QToolBar(cadExistant);
     tobAcceder->setObjectName(QStringLiteral("tobAcceder"));
     tobAcceder->setIconSize(QSize(16, 16));
-    tobAcceder_Acceder = tobAcceder->addAction(iconeDossier(), QStringLiteral("Accéder ou Créer..."));
+    // The same folder as the main window's key "Ouvrir".
+    tobAcceder_Acceder =
+        tobAcceder->addAction(iconeKervane(QStringLiteral("Ouvrir")), QStringLiteral("Accéder ou Créer..."));
     tobAcceder_Acceder->setObjectName(QStringLiteral("Acceder"));
     tobAcceder_Acceder->setData(QStringLiteral("Acceder"));
     tobAcceder->setGeometry(12 + nLargeur - 30, 44, 30, 26);

@@ -1,4 +1,4 @@
-#include "frame/Icones.h"
+#include "platform/Icones.h"
 
 #include <QPainter>
 #include <QPainterPath>
