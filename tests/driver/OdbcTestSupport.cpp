@@ -1,9 +1,8 @@
 #include "tests/driver/OdbcTestSupport.h"
 
-#include <odbcinst.h>
+#include "tests/support/OdbcPrive.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
+#include <odbcinst.h>
 
 #include <cstdio>
 #include <fstream>
@@ -12,28 +11,10 @@
 
 namespace kervane::test {
 
-namespace {
-
-struct PrivateRegistration {
-    QTemporaryDir folder;
-    std::string path;
-    PrivateRegistration()
-    {
-        path = folder.path().toStdString();
-        const int status = QProcess::execute(QStringLiteral(KERVANE_REGISTER_SCRIPT),
-                                             {QStringLiteral(KERVANE_DRIVER_LIBRARY), folder.path()});
-        if (status != 0)
-            throw std::runtime_error("driver registration failed");
-        qputenv("ODBCSYSINI", folder.path().toUtf8());
-    }
-};
-
-}  // namespace
-
 const std::string& privateOdbcFolder()
 {
-    static const PrivateRegistration registration;
-    return registration.path;
+    static const std::string path = dossierInscriptionPilote().toStdString();
+    return path;
 }
 
 Environnement::Environnement(bool odbc3)

@@ -3,6 +3,7 @@
 #include "tests/support/DossierTemporaire.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <odbcinst.h>
 #include <sqlite3.h>
@@ -20,24 +21,23 @@ void writeFile(const QString& strChemin, const QByteArray& contenu)
         throw std::runtime_error("cannot write " + strChemin.toStdString());
 }
 
-// unixODBC reads ODBCSYSINI once per process: the driver registration lives in one folder
-// for the whole process, the data sources (ODBCINI) in each test's own folder.
-QString driverRegistrationFolder()
+}  // namespace
+
+QString dossierInscriptionPilote()
 {
+    // Registered once, by the project's own registration script; ODBCSYSINI points there.
     static QTemporaryDir dossier;
-    static const bool bEcrit = [] {
-        const QByteArray pilote = OdbcPrive::bibliothequePilote().toUtf8();
-        writeFile(dossier.filePath("odbcinst.ini"),
-                  "[ODBC]\nTrace=No\n\n[Microsoft Access Driver (*.mdb)]\nDescription=Kervane\nDriver=" + pilote
-                      + "\nSetup=" + pilote + "\n");
-        writeFile(dossier.filePath("odbc.ini"), "");
+    static const bool bInscrit = [] {
+        const int nEtat = QProcess::execute(QStringLiteral(KERVANE_REGISTER_SCRIPT),
+                                            {OdbcPrive::bibliothequePilote(), dossier.path()});
+        if (nEtat != 0)
+            throw std::runtime_error("driver registration failed");
+        qputenv("ODBCSYSINI", dossier.path().toUtf8());
         return true;
     }();
-    Q_UNUSED(bEcrit);
+    Q_UNUSED(bInscrit);
     return dossier.path();
 }
-
-}  // namespace
 
 OdbcPrive::OdbcPrive(const DossierTemporaire& dossier) : m_strDossier(dossier.chemin())
 {
@@ -46,7 +46,7 @@ OdbcPrive::OdbcPrive(const DossierTemporaire& dossier) : m_strDossier(dossier.ch
         m_anciens[i] = qgetenv(VARIABLES[i]);
     }
     writeFile(m_strDossier + "/odbc.ini", "");
-    qputenv("ODBCSYSINI", driverRegistrationFolder().toUtf8());
+    qputenv("ODBCSYSINI", dossierInscriptionPilote().toUtf8());
     qputenv("ODBCINI", (m_strDossier + "/odbc.ini").toUtf8());
 }
 

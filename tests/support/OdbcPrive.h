@@ -26,6 +26,11 @@ private:
     bool m_bDefinis[2] = {false, false};
 };
 
+// The folder of the process's driver registration (odbcinst.ini), made on first use by the
+// project's registration script; unixODBC reads ODBCSYSINI once per process, so every test
+// of the process shares it, while each test keeps its data sources (ODBCINI) to itself.
+QString dossierInscriptionPilote();
+
 // Creates (or extends) the SQLite database strChemin by running strSQL; throws on failure.
 void creerBaseSQLite(const QString& strChemin, const QString& strSQL);
 
