@@ -1,6 +1,7 @@
 #include "platform/MoteurAccess.h"
 
 #include "driver/jet/JetDatabase.h"
+#include "driver/sql/SortOrder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -112,6 +113,9 @@ bool BaseMoteur::ouvrir(const QString& strChemin, ErreurMoteur& erreur)
         fermer();
         return false;
     }
+    // Texts compare as in Access (the Jet reader registers the same order on its own).
+    if (format == Format::SQLite)
+        sql::registerAccessCollation(m_db.get());
     if (format == Format::Jet) {
         std::string strRaison;
         if (!jet::attachJetDatabase(m_db.get(), chemin.toStdString(), strRaison)) {
@@ -133,7 +137,7 @@ bool BaseMoteur::lireTables(const QString& strChemin, ErreurMoteur& erreur)
     QStringList noms;
     if (!lireColonne(m_db.get(),
                      "SELECT name FROM sqlite_master WHERE type = 'table' "
-                     "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid",
+                     "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND name NOT LIKE 'MSys%' ORDER BY rowid",
                      QString(), noms)) {
         erreur = erreurSQLite(strChemin, m_db.get());
         return false;

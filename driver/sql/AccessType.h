@@ -1,0 +1,54 @@
+#pragma once
+// Access data types of columns and of the expressions the front end builds over them.
+#include <string_view>
+
+namespace kervane::sql {
+
+enum class AccessType {
+    Unknown,   // not known before run time (a parameter, a value of an untyped column)
+    Null,      // the Null literal
+    Boolean,   // Yes/No: -1 true, 0 false
+    Byte,
+    Short,     // Integer
+    Long,      // Long Integer, AutoNumber
+    Single,
+    Double,
+    Currency,
+    Decimal,
+    Date,      // held in SQLite as text "yyyy-mm-dd hh:mm:ss"
+    Text,
+    Memo,
+    Binary,    // OLE object, long binary
+    Guid,
+};
+
+// The type of a column from its declared type ("TEXT(50)", "LONG", "DATETIME", "YESNO"...).
+AccessType typeFromDeclaration(std::string_view declared);
+// A declared type for a column or expression of this type, in the driver's vocabulary
+// ("VARCHAR(255)", "LONG", "DATETIME", "BIT"...); empty for Unknown and Null.
+std::string_view declarationFor(AccessType type);
+
+inline bool isText(AccessType type) { return type == AccessType::Text || type == AccessType::Memo; }
+inline bool isNumeric(AccessType type)
+{
+    switch (type) {
+    case AccessType::Boolean:
+    case AccessType::Byte:
+    case AccessType::Short:
+    case AccessType::Long:
+    case AccessType::Single:
+    case AccessType::Double:
+    case AccessType::Currency:
+    case AccessType::Decimal:
+        return true;
+    default:
+        return false;
+    }
+}
+inline bool isInteger(AccessType type)
+{
+    return type == AccessType::Boolean || type == AccessType::Byte || type == AccessType::Short
+        || type == AccessType::Long;
+}
+
+}  // namespace kervane::sql

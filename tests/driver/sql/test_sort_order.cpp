@@ -1,0 +1,232 @@
+// The Access text order: documented orderings, sort keys that agree with it, texts that are
+// not valid UTF-8, and the ACCESS collation at work in SQLite queries.
+#include "driver/sql/SortOrder.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kervane::sql {
+namespace {
+
+int signOf(int value) { return (value > 0) - (value < 0); }
+
+int keyOrder(std::string_view a, std::string_view b)
+{
+    const std::string keyA = accessSortKey(a), keyB = accessSortKey(b);
+    return signOf(keyA.compare(keyB));
+}
+
+// An ascending chain written as the documentation writes it: "A = a < À = à < B". The
+// separators are " < " and " = ", so a text may hold a single space ("a b < a0").
+struct Link {
+    std::string text;
+    int rank;  // equal texts share a rank
+};
+
+std::vector<std::string> split(const std::string& text, const std::string& separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t found; (found = text.find(separator, start)) != std::string::npos; start = found + separator.size())
+        parts.push_back(text.substr(start, found - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+std::vector<Link> parseChain(const std::string& chain)
+{
+    std::vector<Link> links;
+    int rank = 0;
+    for (const std::string& step : split(chain, " < ")) {
+        for (const std::string& text : split(step, " = "))
+            links.push_back({text, rank});
+        ++rank;
+    }
+    return links;
+}
+
+// Every pair of the chain, both ways, through the comparison and through the sort keys.
+void expectChain(const std::string& chain)
+{
+    const std::vector<Link> links = parseChain(chain);
+    for (const Link& a : links) {
+        for (const Link& b : links) {
+            const int expected = signOf(a.rank - b.rank);
+            EXPECT_EQ(signOf(compareAccessText(a.text, b.text)), expected) << a.text << " vs " << b.text;
+            EXPECT_EQ(keyOrder(a.text, b.text), expected) << "keys of " << a.text << " vs " << b.text;
+        }
+    }
+}
+
+TEST(SortOrderFacts, DocumentedAndStatedChains)
+{
+    const char* const chains[] = {
+        "A = a < À = à < B = b < E = e < Ê = ê < Z = z < Ø = ø",  // VBA Like, text comparison
+        "abc = ABC",
+        "dupont = DUPONT = Dupont",
+        "e < é = É < è = È < ê = Ê < f",
+        "c < ç = Ç < d",
+        "Divers < Éclairage < Électricité < Jardin < Sécurité",
+        // Accents weigh only when the base letters of the whole texts are equal, left to right.
+        "ea < éa < eb",
+        "cote < coté < côte < côté",
+        // Ligatures weigh as their two letters.
+        "Cadix < Cæsar < Cafard",
+        "Oeil < Œuvre = œuvre < Ofrande",
+        "Strasburg < Straße < Strasst",
+        // Spaces and punctuation, then digits, then letters, then everything else.
+        "a b < a0 < a9 < aa",
+        "a-b < a0",
+        "a.b < a0",
+        "a'b < a0",
+        "Zurich < Ωmega < Жук",
+        "ÿ < z < α",
+    };
+    for (const char* chain : chains)
+        expectChain(chain);
+}
+
+TEST(SortOrderFacts, AccentedLettersSitBetweenTheirBaseAndTheNextLetter)
+{
+    struct Accented {
+        const char* lower;
+        const char* upper;
+        char base;
+    };
+    const Accented letters[] = {
+        {"é", "É", 'e'}, {"è", "È", 'e'}, {"ê", "Ê", 'e'}, {"ë", "Ë", 'e'}, {"à", "À", 'a'}, {"â", "Â", 'a'},
+        {"ä", "Ä", 'a'}, {"î", "Î", 'i'}, {"ï", "Ï", 'i'}, {"ô", "Ô", 'o'}, {"ö", "Ö", 'o'}, {"ù", "Ù", 'u'},
+        {"û", "Û", 'u'}, {"ü", "Ü", 'u'}, {"ÿ", "Ÿ", 'y'}, {"ç", "Ç", 'c'}, {"ñ", "Ñ", 'n'}, {"å", "Å", 'a'},
+        {"ã", "Ã", 'a'}, {"õ", "Õ", 'o'}, {"á", "Á", 'a'}, {"í", "Í", 'i'}, {"ó", "Ó", 'o'}, {"ú", "Ú", 'u'},
+        {"ý", "Ý", 'y'}, {"ł", "Ł", 'l'}, {"ž", "Ž", 'z'}, {"ő", "Ő", 'o'}, {"ğ", "Ğ", 'g'}, {"ę", "Ę", 'e'},
+    };
+    for (const Accented& letter : letters) {
+        const std::string base(1, letter.base), upperBase(1, char(letter.base - 'a' + 'A'));
+        const std::string next = letter.base == 'z' ? "α" : std::string(1, char(letter.base + 1));
+        expectChain(base + " = " + upperBase + " < " + letter.lower + " = " + letter.upper + " < " + next);
+    }
+}
+
+TEST(SortOrderKeys, AgreeWithTheComparisonOnAShuffledList)
+{
+    std::vector<std::string> texts = {
+        "", " ", "!", "0", "9", "²", "a", "A", "aa", "ab", "àb", "Àa", "æ", "ae", "AE", "af", "ß", "ss", "st",
+        "Éclairage", "Électricité", "electricite", "Jardin", "jardin ", "Sécurité", "securite", "€", "«", "zz",
+        "ø", "þ", "Ω", "日本", "😀", "a\xE9", "\xC3", "\xF0\x9F", "\xED\xA0\x80", "a", "œuvre", "oeuvre",
+    };
+    texts.push_back(std::string("a\0b", 3));
+    std::mt19937 random(20240517);
+    std::shuffle(texts.begin(), texts.end(), random);
+
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            const int order = signOf(compareAccessText(a, b));
+            EXPECT_EQ(order, -signOf(compareAccessText(b, a))) << a << " / " << b;
+            EXPECT_EQ(keyOrder(a, b), order) << a << " / " << b;
+        }
+    }
+    std::vector<std::string> byKey = texts, byComparison = texts;
+    std::stable_sort(byKey.begin(), byKey.end(),
+                     [](const std::string& a, const std::string& b) { return accessSortKey(a) < accessSortKey(b); });
+    std::stable_sort(byComparison.begin(), byComparison.end(),
+                     [](const std::string& a, const std::string& b) { return compareAccessText(a, b) < 0; });
+    EXPECT_EQ(byKey, byComparison);
+}
+
+TEST(SortOrderKeys, InvalidUtf8CountsAsItsBytes)
+{
+    // A lone byte is read as the Latin-1 character of that value.
+    EXPECT_EQ(compareAccessText("\xE9t\xE9", "été"), 0);
+    EXPECT_EQ(accessSortKey("\xE9t\xE9"), accessSortKey("ÉTÉ"));
+    const char* const broken[] = {"\xC3", "a\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xC0\xAF", "\xED\xA0\x80", "\xFF\xFE",
+                                  "\x80\x80\x80", "\xF5\x80\x80\x80"};
+    for (const char* text : broken) {
+        EXPECT_EQ(compareAccessText(text, text), 0) << text;
+        EXPECT_FALSE(accessSortKey(text).empty());
+        EXPECT_LT(compareAccessText("", text), 0);
+    }
+    std::size_t pos = 0;
+    EXPECT_EQ(nextCodePoint("\xE2\x82", pos), char32_t(0xE2));
+    EXPECT_EQ(pos, 1u);
+}
+
+// A private in-memory database with the collation registered.
+class SortOrderSqlite : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(sqlite3_open(":memory:", &m_db), SQLITE_OK);
+        registerAccessCollation(m_db);
+        run("CREATE TABLE t(name TEXT COLLATE ACCESS, plain TEXT)");
+    }
+    void TearDown() override { sqlite3_close(m_db); }
+
+    void run(const std::string& sql)
+    {
+        ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(m_db);
+    }
+
+    void insert(const std::vector<std::string>& names)
+    {
+        for (const std::string& name : names)
+            run("INSERT INTO t VALUES ('" + name + "', '" + name + "')");
+    }
+
+    // Every row of a query, its columns joined by '|'.
+    std::vector<std::string> rows(const std::string& sql)
+    {
+        std::vector<std::string> result;
+        sqlite3_stmt* statement = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sqlite3_errmsg(m_db);
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            std::string row;
+            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+                row += (i ? "|" : "") + std::string(text ? text : "NULL");
+            }
+            result.push_back(row);
+        }
+        sqlite3_finalize(statement);
+        return result;
+    }
+
+    sqlite3* m_db = nullptr;
+};
+
+using Rows = std::vector<std::string>;
+
+TEST_F(SortOrderSqlite, OrderByPutsAccentedInitialsBesideTheirLetter)
+{
+    insert({"Sécurité", "Jardin", "Électricité", "Divers", "Éclairage"});
+    const Rows expected = {"Divers", "Éclairage", "Électricité", "Jardin", "Sécurité"};
+    EXPECT_EQ(rows("SELECT name FROM t ORDER BY name"), expected);
+    EXPECT_EQ(rows("SELECT plain FROM t ORDER BY plain COLLATE ACCESS"), expected);
+    EXPECT_EQ(rows("SELECT MIN(name), MAX(name) FROM t"), Rows{"Divers|Sécurité"});
+}
+
+TEST_F(SortOrderSqlite, GroupByAndDistinctIgnoreCaseButNotAccents)
+{
+    insert({"dupont", "DUPONT", "Dupont", "Dupönt", "e", "E", "é"});
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM t GROUP BY name ORDER BY name"), (Rows{"3", "1", "2", "1"}));
+    EXPECT_EQ(rows("SELECT COUNT(DISTINCT plain COLLATE ACCESS) FROM t"), Rows{"4"});
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM (SELECT DISTINCT name FROM t)"), Rows{"4"});
+}
+
+TEST_F(SortOrderSqlite, ComparisonsUseTheCollation)
+{
+    EXPECT_EQ(rows("SELECT 'dupont' = 'DUPONT' COLLATE ACCESS, 'e' = 'é' COLLATE ACCESS, "
+                   "'é' < 'f' COLLATE ACCESS, 'ç' BETWEEN 'c' AND 'd' COLLATE ACCESS"),
+              Rows{"1|0|1|1"});
+    insert({"f", "ê", "é", "è"});
+    EXPECT_EQ(rows("SELECT MIN(name), MAX(name) FROM t"), Rows{"é|f"});
+    EXPECT_EQ(rows("SELECT plain FROM t WHERE name = 'È'"), Rows{"è"});
+}
+
+}  // namespace
+}  // namespace kervane::sql
