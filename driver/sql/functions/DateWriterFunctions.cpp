@@ -1,0 +1,103 @@
+// Functions the SQL writer places around date values: Access's date arithmetic, the
+// conversion of a value to a date, the rule of what a date column accepts, and texts
+// compared with a date column.
+#include "driver/sql/functions/DateFamily.h"
+#include "driver/sql/functions/DateSupport.h"
+
+#include <string>
+
+namespace kervane::sql {
+namespace {
+
+std::string_view textOf(sqlite3_value* value)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return text == nullptr ? std::string_view{} : std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
+}
+
+// date + number: the serial moves by the number of days (Access adds the doubles).
+void datePlusFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (anyNull(2, argv))
+        return sqlite3_result_null(context);
+    const auto serial = readDate(context, argv[0]);
+    const auto days = serial ? readDouble(context, argv[1]) : std::nullopt;
+    if (days)
+        resultDate(context, *serial + *days);
+}
+
+// date - date: the days between them, as a Double.
+void dateMinusFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (anyNull(2, argv))
+        return sqlite3_result_null(context);
+    const auto first = readDate(context, argv[0]);
+    const auto second = first ? readDate(context, argv[1]) : std::nullopt;
+    if (second)
+        resultDouble(context, *first - *second);
+}
+
+void toDateFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    if (const auto serial = readDate(context, argv[0]))
+        resultDate(context, *serial);
+}
+
+std::optional<double> storedSerial(sqlite3_value* value)
+{
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT: {
+        const double serial = sqlite3_value_double(value);
+        return isSerialInRange(serial) ? std::optional<double>(serial) : std::nullopt;
+    }
+    case SQLITE_TEXT:
+        return readStoredDate(textOf(value));
+    default:
+        return std::nullopt;
+    }
+}
+
+// kv_store_date(value, column): the value written into a date column, or a refusal.
+void storeDateFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    if (const auto serial = storedSerial(argv[0]))
+        return resultText(context, canonicalDate(*serial));
+    const std::string message = "[22007]La valeur « " + std::string(textOf(argv[0]))
+        + " » n'est pas une date valide pour la colonne « " + std::string(textOf(argv[1])) + " ».";
+    reportError(context, message);
+}
+
+// A value compared with a date column: a readable date becomes canonical, anything else is
+// compared as it is.
+void compareDateFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    std::optional<double> serial = storedSerial(argv[0]);
+    if (!serial && sqlite3_value_type(argv[0]) == SQLITE_TEXT)
+        serial = readUserDate(textOf(argv[0]));
+    if (serial)
+        resultText(context, canonicalDate(*serial));
+    else
+        sqlite3_result_value(context, argv[0]);
+}
+
+constexpr ScalarFunctionEntry ENTRIES[] = {
+    {"kv_date_plus", 2, datePlusFunction},
+    {"kv_date_minus", 2, dateMinusFunction},
+    {"kv_to_date", 1, toDateFunction},
+    {"kv_store_date", 2, storeDateFunction},
+    {"kv_compare_date", 1, compareDateFunction},
+};
+
+}  // namespace
+
+std::span<const ScalarFunctionEntry> dateWriterFunctions()
+{
+    return ENTRIES;
+}
+
+}  // namespace kervane::sql

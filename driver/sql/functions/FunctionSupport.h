@@ -1,0 +1,109 @@
+#pragma once
+// Shared by the function families registered on SQLite: reading arguments with VBA's Variant
+// coercions, UTF-8 characters, errors carrying their SQLSTATE, banker's rounding.
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kervane::sql {
+
+// ---- Errors ------------------------------------------------------------------------------
+// Each message starts with its SQLSTATE between brackets; the driver takes it out again.
+inline constexpr std::string_view TYPE_MISMATCH_MESSAGE = "[22018]Type de données incompatible dans l'expression.";
+inline constexpr std::string_view OVERFLOW_MESSAGE = "[22003]Dépassement de capacité.";
+inline constexpr std::string_view DIVISION_BY_ZERO_MESSAGE = "[22012]Division par zéro.";
+inline constexpr std::string_view INVALID_NULL_MESSAGE = "[22004]Utilisation incorrecte de Null.";
+
+void reportError(sqlite3_context* context, std::string_view message);
+void reportTypeMismatch(sqlite3_context* context);
+void reportOverflow(sqlite3_context* context);
+void reportDivisionByZero(sqlite3_context* context);
+void reportInvalidNull(sqlite3_context* context);   // VBA's error 94, a Null where none may be
+// VBA's error 5: "[22023]Argument ou appel de procédure incorrect dans « Mid »."
+void reportBadArgument(sqlite3_context* context, std::string_view functionName);
+
+// ---- Registration ------------------------------------------------------------------------
+using ScalarFunction = void (*)(sqlite3_context*, int, sqlite3_value**);
+
+struct ScalarFunctionEntry {
+    const char* sqliteName;
+    int argumentCount;          // -1: any count, checked by the function itself
+    ScalarFunction function;
+    bool deterministic = true;
+};
+
+// Registers every entry with SQLITE_UTF8 (and SQLITE_DETERMINISTIC where flagged).
+void registerScalarFunctions(sqlite3* db, std::span<const ScalarFunctionEntry> entries);
+
+// The functions behind Access's operators, which the SQLite writer calls by name: kv_concat (&),
+// kv_plus (+), kv_div (/), kv_intdiv (\), kv_mod (Mod), kv_pow (^), kv_and, kv_or, kv_xor,
+// kv_eqv, kv_imp, kv_not. registerNumberFunctions registers them too.
+void registerOperatorFunctions(sqlite3* db);
+
+// ---- Reading arguments -------------------------------------------------------------------
+bool isNull(sqlite3_value* value);
+bool anyNull(int argc, sqlite3_value** argv);
+// An INTEGER or REAL value (not a text that reads as a number).
+bool isNumberValue(sqlite3_value* value);
+
+// A text read as VBA coerces a String to a number: blanks around, an optional sign, digits with
+// '.' or the user's decimal separator, an optional exponent (E or D), or &H / &O notation.
+// Nothing for anything else (an empty text, a date, "12 kg").
+std::optional<double> parseNumber(std::string_view text);
+// The value as a number: INTEGER and REAL as they are, TEXT through parseNumber; nothing for
+// NULL, a BLOB or a text that is not a number.
+std::optional<double> numberValue(sqlite3_value* value);
+
+// Arguments read for a computation. On failure they report the error on the context (Null:
+// invalid use of Null; not a number: type mismatch; out of range: overflow) and return nothing,
+// so the caller just returns.
+std::optional<double> readDouble(sqlite3_context* context, sqlite3_value* value);
+// Rounded to a whole number the banker's way, then checked against [minimum, maximum].
+std::optional<std::int64_t> readWholeNumber(sqlite3_context* context, sqlite3_value* value,
+                                            std::int64_t minimum, std::int64_t maximum);
+std::optional<std::int32_t> readLong(sqlite3_context* context, sqlite3_value* value);
+
+// ---- Numbers -----------------------------------------------------------------------------
+// Ties go to the even neighbour: 0.5 -> 0, 1.5 -> 2, 2.5 -> 2, -2.5 -> -2.
+double roundHalfEven(double value);
+// Banker's rounding to decimal places, decided on the decimal digits of the shortest text that
+// reads back as the same double (so 0.12345 is a tie at 4 places). places >= 0.
+double roundToPlaces(double value, int places);
+// A double as VBA writes it: up to 15 significant digits, no trailing zeros, exponent form
+// ("1E+20", "1,5E-07") outside the fixed range; decimal is '.' or the user's separator.
+std::string numberText(double value, char decimal);
+// A value as CStr and & write it: integers in full, reals through numberText with the user's
+// decimal separator, texts as they are, a BLOB's bytes; "" for NULL.
+std::string textValue(sqlite3_value* value);
+
+// ---- UTF-8 text --------------------------------------------------------------------------
+// Positions and lengths count code points. Malformed bytes count as one character each.
+std::size_t characterCount(std::string_view text);
+// Byte offset of the character at index (0-based); text.size() when past the end.
+std::size_t byteOffset(std::string_view text, std::size_t index);
+// count characters from index (0-based), clipped to the text.
+std::string_view characterSlice(std::string_view text, std::size_t index, std::size_t count);
+std::u32string decodeUtf8(std::string_view text);   // malformed bytes become U+FFFD
+std::string encodeUtf8(std::u32string_view text);
+void appendUtf8(std::string& out, char32_t character);
+
+// Case mapping for Latin (with its accented letters), Greek and Cyrillic: é <-> É, œ <-> Œ.
+char32_t upperCase(char32_t character);
+char32_t lowerCase(char32_t character);
+// The form two characters share when they are equal without regard to case.
+char32_t foldCase(char32_t character);
+std::string upperCaseText(std::string_view text);
+std::string lowerCaseText(std::string_view text);
+
+// ---- Results -----------------------------------------------------------------------------
+void resultText(sqlite3_context* context, std::string_view text);
+// A Double result; infinities and NaN report an overflow instead.
+void resultDouble(sqlite3_context* context, double value);
+// -1 for true, 0 for false.
+void resultBoolean(sqlite3_context* context, bool value);
+
+}  // namespace kervane::sql

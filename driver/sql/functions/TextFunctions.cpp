@@ -1,0 +1,531 @@
+// Access's text functions (Len, Left, Mid, InStr, Replace, StrComp, Chr...) and the text
+// functions of ODBC's {fn} escapes. Positions and lengths count characters, not bytes.
+#include "driver/sql/SortOrder.h"
+#include "driver/sql/functions/FunctionCatalogue.h"
+#include "driver/sql/functions/FunctionSupport.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kervane::sql {
+namespace {
+
+enum class Compare { Binary, Text };
+
+// Windows-1252 for codes 0x80-0x9F; the other codes are the same in Unicode.
+constexpr std::array<char16_t, 32> WINDOWS_1252_HIGH = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t characterFromAnsi(std::int64_t code)
+{
+    if (code >= 0x80 && code <= 0x9F)
+        return WINDOWS_1252_HIGH[static_cast<std::size_t>(code - 0x80)];
+    return static_cast<char32_t>(code);
+}
+
+int ansiCode(char32_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<int>(c);
+    const auto found = std::find(WINDOWS_1252_HIGH.begin(), WINDOWS_1252_HIGH.end(), static_cast<char16_t>(c));
+    if (c <= 0xFFFF && found != WINDOWS_1252_HIGH.end())
+        return 0x80 + static_cast<int>(found - WINDOWS_1252_HIGH.begin());
+    return '?';   // what Windows writes for a character outside the code page
+}
+
+// A text argument as characters (numbers written as CStr writes them).
+std::u32string characters(sqlite3_value* value) { return decodeUtf8(textValue(value)); }
+
+bool fitsLength(sqlite3_context* context, std::int64_t bytes)
+{
+    if (bytes > sqlite3_limit(sqlite3_context_db_handle(context), SQLITE_LIMIT_LENGTH, -1)) {
+        sqlite3_result_error_toobig(context);
+        return false;
+    }
+    return true;
+}
+
+// The compare argument of InStr, InStrRev, Replace and StrComp: 0 binary, 1 text, 2 database
+// (text, as the database compares without regard to case). A Null compare is an error.
+std::optional<Compare> readCompare(sqlite3_context* context, sqlite3_value* value, std::string_view function)
+{
+    const std::optional<std::int32_t> mode = readLong(context, value);
+    if (!mode)
+        return std::nullopt;
+    if (*mode == 0)
+        return Compare::Binary;
+    if (*mode == 1 || *mode == 2)
+        return Compare::Text;
+    reportBadArgument(context, function);
+    return std::nullopt;
+}
+
+void prepareForCompare(std::u32string& sequence, Compare compare)
+{
+    if (compare == Compare::Text)
+        std::transform(sequence.begin(), sequence.end(), sequence.begin(), foldCase);
+}
+
+// Text mode orders as the database does (case ignored, e < é < f); binary by code point.
+int compareStrings(sqlite3_value* a, sqlite3_value* b, Compare compare)
+{
+    const std::string left = textValue(a);
+    const std::string right = textValue(b);
+    const int order = compare == Compare::Text ? compareAccessText(left, right) : left.compare(right);
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+// 1-based position of the first match at or after start (1-based), 0 if none; InStr's rules
+// for empty texts.
+std::int64_t findForward(std::u32string haystack, std::u32string needle, std::int64_t start, Compare compare)
+{
+    if (haystack.empty())
+        return 0;
+    if (needle.empty())
+        return start;
+    if (start > static_cast<std::int64_t>(haystack.size()))
+        return 0;
+    prepareForCompare(haystack, compare);
+    prepareForCompare(needle, compare);
+    const std::size_t found = haystack.find(needle, static_cast<std::size_t>(start - 1));
+    return found == std::u32string::npos ? 0 : static_cast<std::int64_t>(found) + 1;
+}
+
+// ---- Lengths and slices ------------------------------------------------------------------
+
+void len(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    sqlite3_result_int64(context, static_cast<sqlite3_int64>(characterCount(textValue(argv[0]))));
+}
+
+// {fn LENGTH(s)}: characters without the trailing blanks.
+void odbcLength(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    std::string value = textValue(argv[0]);
+    value.erase(value.find_last_not_of(' ') + 1);
+    sqlite3_result_int64(context, static_cast<sqlite3_int64>(characterCount(value)));
+}
+
+// The length argument of Left, Right and Mid: a Long, not negative.
+std::optional<std::int32_t> readCount(sqlite3_context* context, sqlite3_value* value, std::string_view function)
+{
+    const std::optional<std::int32_t> count = readLong(context, value);
+    if (count && *count < 0) {
+        reportBadArgument(context, function);
+        return std::nullopt;
+    }
+    return count;
+}
+
+void left(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (anyNull(argc, argv))
+        return sqlite3_result_null(context);
+    const std::optional<std::int32_t> count = readCount(context, argv[1], "Left");
+    if (count)
+        resultText(context, characterSlice(textValue(argv[0]), 0, static_cast<std::size_t>(*count)));
+}
+
+void right(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (anyNull(argc, argv))
+        return sqlite3_result_null(context);
+    const std::optional<std::int32_t> count = readCount(context, argv[1], "Right");
+    if (!count)
+        return;
+    const std::string value = textValue(argv[0]);
+    const std::size_t length = characterCount(value);
+    const std::size_t wanted = std::min(length, static_cast<std::size_t>(*count));
+    resultText(context, characterSlice(value, length - wanted, wanted));
+}
+
+void mid(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (anyNull(argc, argv))
+        return sqlite3_result_null(context);
+    const std::optional<std::int32_t> start = readLong(context, argv[1]);
+    if (!start)
+        return;
+    if (*start < 1)
+        return reportBadArgument(context, "Mid");
+    std::size_t count = std::string::npos;
+    if (argc == 3) {
+        const std::optional<std::int32_t> length = readCount(context, argv[2], "Mid");
+        if (!length)
+            return;
+        count = static_cast<std::size_t>(*length);
+    }
+    resultText(context, characterSlice(textValue(argv[0]), static_cast<std::size_t>(*start - 1), count));
+}
+
+// ---- Searching ---------------------------------------------------------------------------
+
+// InStr([start,] s1, s2[, compare]); a Null start or compare is an error, a Null text gives Null.
+void instr(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    std::int64_t start = 1;
+    Compare compare = Compare::Binary;
+    if (argc >= 3) {
+        const std::optional<std::int32_t> given = readLong(context, argv[0]);
+        if (!given)
+            return;
+        if (*given < 1)
+            return reportBadArgument(context, "InStr");
+        start = *given;
+        if (argc == 4) {
+            const std::optional<Compare> mode = readCompare(context, argv[3], "InStr");
+            if (!mode)
+                return;
+            compare = *mode;
+        }
+    }
+    sqlite3_value* searched = argv[argc >= 3 ? 1 : 0];
+    sqlite3_value* sought = argv[argc >= 3 ? 2 : 1];
+    if (isNull(searched) || isNull(sought))
+        return sqlite3_result_null(context);
+    sqlite3_result_int64(context, findForward(characters(searched), characters(sought), start, compare));
+}
+
+// {fn LOCATE(find, s[, start])}
+void locate(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (anyNull(argc, argv))
+        return sqlite3_result_null(context);
+    std::int64_t start = 1;
+    if (argc == 3) {
+        const std::optional<std::int32_t> given = readLong(context, argv[2]);
+        if (!given)
+            return;
+        if (*given < 1)
+            return reportBadArgument(context, "LOCATE");
+        start = *given;
+    }
+    sqlite3_result_int64(context, findForward(characters(argv[1]), characters(argv[0]), start, Compare::Binary));
+}
+
+// InStrRev(s, find[, start[, compare]]): a match counts only if it ends at or before start.
+void instrrev(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    std::int64_t start = -1;
+    Compare compare = Compare::Binary;
+    if (argc >= 3) {
+        const std::optional<std::int32_t> given = readLong(context, argv[2]);
+        if (!given)
+            return;
+        if (*given == 0 || *given < -1)
+            return reportBadArgument(context, "InStrRev");
+        start = *given;
+    }
+    if (argc == 4) {
+        const std::optional<Compare> mode = readCompare(context, argv[3], "InStrRev");
+        if (!mode)
+            return;
+        compare = *mode;
+    }
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(context);
+    std::u32string searched = characters(argv[0]);
+    std::u32string sought = characters(argv[1]);
+    const auto length = static_cast<std::int64_t>(searched.size());
+    if (start == -1)
+        start = length;
+    if (searched.empty() || start > length)
+        return sqlite3_result_int(context, 0);
+    if (sought.empty())
+        return sqlite3_result_int64(context, start);
+    prepareForCompare(searched, compare);
+    prepareForCompare(sought, compare);
+    const auto soughtLength = static_cast<std::int64_t>(sought.size());
+    if (soughtLength > start)
+        return sqlite3_result_int(context, 0);
+    const std::size_t found = searched.rfind(sought, static_cast<std::size_t>(start - soughtLength));
+    sqlite3_result_int64(context, found == std::u32string::npos ? 0 : static_cast<std::int64_t>(found) + 1);
+}
+
+struct ReplaceOptions {
+    std::int64_t start = 1;
+    std::int64_t count = -1;
+    Compare compare = Compare::Binary;
+};
+
+std::optional<ReplaceOptions> readReplaceOptions(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    ReplaceOptions options;
+    if (argc >= 4) {
+        const std::optional<std::int32_t> start = readLong(context, argv[3]);
+        if (!start)
+            return std::nullopt;
+        options.start = *start;
+    }
+    if (argc >= 5) {
+        const std::optional<std::int32_t> count = readLong(context, argv[4]);
+        if (!count)
+            return std::nullopt;
+        options.count = *count;
+    }
+    if (options.start < 1 || options.count < -1) {
+        reportBadArgument(context, "Replace");
+        return std::nullopt;
+    }
+    if (argc == 6) {
+        const std::optional<Compare> mode = readCompare(context, argv[5], "Replace");
+        if (!mode)
+            return std::nullopt;
+        options.compare = *mode;
+    }
+    return options;
+}
+
+// Replace(s, find, repl[, start[, count[, compare]]]): the result begins at start. A Null s is
+// an error (its parameter is a String).
+void replace(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return reportInvalidNull(context);
+    const std::optional<ReplaceOptions> options = readReplaceOptions(context, argc, argv);
+    if (!options)
+        return;
+    if (isNull(argv[1]) || isNull(argv[2]))
+        return sqlite3_result_null(context);
+    const std::u32string whole = characters(argv[0]);
+    if (options->start > static_cast<std::int64_t>(whole.size()))
+        return resultText(context, "");
+    const std::u32string source = whole.substr(static_cast<std::size_t>(options->start - 1));
+    std::u32string sought = characters(argv[1]);
+    const std::u32string replacement = characters(argv[2]);
+    std::u32string comparable = source;
+    prepareForCompare(comparable, options->compare);
+    prepareForCompare(sought, options->compare);
+    std::u32string result;
+    std::size_t position = 0;
+    for (std::int64_t done = 0; !sought.empty() && (options->count < 0 || done < options->count); ++done) {
+        const std::size_t found = comparable.find(sought, position);
+        if (found == std::u32string::npos)
+            break;
+        result.append(source, position, found - position);
+        result += replacement;
+        position = found + sought.size();
+    }
+    result.append(source, position);
+    resultText(context, encodeUtf8(result));
+}
+
+void strcomp(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    Compare compare = Compare::Binary;
+    if (argc == 3) {
+        const std::optional<Compare> mode = readCompare(context, argv[2], "StrComp");
+        if (!mode)
+            return;
+        compare = *mode;
+    }
+    if (isNull(argv[0]) || isNull(argv[1]))
+        return sqlite3_result_null(context);
+    sqlite3_result_int(context, compareStrings(argv[0], argv[1], compare));
+}
+
+// ---- Changing text -----------------------------------------------------------------------
+
+void lcase(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    resultText(context, lowerCaseText(textValue(argv[0])));
+}
+
+void ucase(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    resultText(context, upperCaseText(textValue(argv[0])));
+}
+
+// Trims spaces only (not tabs or line breaks), as VBA does.
+void trimSpaces(sqlite3_context* context, sqlite3_value* value, bool leading, bool trailing)
+{
+    if (isNull(value))
+        return sqlite3_result_null(context);
+    const std::string whole = textValue(value);
+    std::string_view view = whole;
+    while (leading && !view.empty() && view.front() == ' ')
+        view.remove_prefix(1);
+    while (trailing && !view.empty() && view.back() == ' ')
+        view.remove_suffix(1);
+    resultText(context, view);
+}
+
+void trim(sqlite3_context* context, int, sqlite3_value** argv) { trimSpaces(context, argv[0], true, true); }
+void ltrim(sqlite3_context* context, int, sqlite3_value** argv) { trimSpaces(context, argv[0], true, false); }
+void rtrim(sqlite3_context* context, int, sqlite3_value** argv) { trimSpaces(context, argv[0], false, true); }
+
+void strreverse(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return reportInvalidNull(context);
+    std::u32string value = characters(argv[0]);
+    std::reverse(value.begin(), value.end());
+    resultText(context, encodeUtf8(value));
+}
+
+// Repeats one character; the count is checked against SQLite's length limit first.
+void repeatCharacter(sqlite3_context* context, std::int64_t count, char32_t character)
+{
+    std::string one;
+    appendUtf8(one, character);
+    if (!fitsLength(context, count * static_cast<std::int64_t>(one.size())))
+        return;
+    std::string repeated;
+    repeated.reserve(static_cast<std::size_t>(count) * one.size());
+    for (std::int64_t i = 0; i < count; ++i)
+        repeated += one;
+    resultText(context, repeated);
+}
+
+void space(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const std::optional<std::int32_t> count = readCount(context, argv[0], "Space");
+    if (count)
+        repeatCharacter(context, *count, U' ');
+}
+
+// String(n, ch): ch is a character code (taken Mod 256) or a text whose first character is used.
+void stringOfCharacters(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (anyNull(argc, argv))
+        return sqlite3_result_null(context);
+    const std::optional<std::int32_t> count = readCount(context, argv[0], "String");
+    if (!count)
+        return;
+    if (isNumberValue(argv[1])) {
+        const std::optional<std::int32_t> code = readLong(context, argv[1]);
+        if (code)
+            repeatCharacter(context, *count, characterFromAnsi((*code % 256 + 256) % 256));
+        return;
+    }
+    const std::u32string pattern = characters(argv[1]);
+    if (pattern.empty())
+        return reportBadArgument(context, "String");
+    repeatCharacter(context, *count, pattern.front());
+}
+
+// ---- Character codes ---------------------------------------------------------------------
+
+void asc(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const std::u32string value = characters(argv[0]);
+    if (value.empty())
+        return reportBadArgument(context, "Asc");
+    sqlite3_result_int(context, ansiCode(value.front()));
+}
+
+// AscW gives the first UTF-16 unit as an Integer, so codes above 32767 come out negative.
+void ascw(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const std::u32string value = characters(argv[0]);
+    if (value.empty())
+        return reportBadArgument(context, "AscW");
+    char32_t unit = value.front();
+    if (unit > 0xFFFF)
+        unit = 0xD800 + ((unit - 0x10000) >> 10);
+    sqlite3_result_int(context, static_cast<std::int16_t>(static_cast<std::uint16_t>(unit)));
+}
+
+void chr(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const std::optional<std::int32_t> code = readLong(context, argv[0]);
+    if (!code)
+        return;
+    if (*code < 0 || *code > 255)
+        return reportBadArgument(context, "Chr");
+    std::string result;
+    appendUtf8(result, characterFromAnsi(*code));
+    resultText(context, result);
+}
+
+void chrw(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (isNull(argv[0]))
+        return sqlite3_result_null(context);
+    const std::optional<std::int32_t> code = readLong(context, argv[0]);
+    if (!code)
+        return;
+    if (*code < -32768 || *code > 65535)
+        return reportBadArgument(context, "ChrW");
+    std::string result;
+    appendUtf8(result, static_cast<char32_t>(*code < 0 ? *code + 65536 : *code));
+    resultText(context, result);
+}
+
+constexpr ScalarFunctionEntry SCALARS[] = {
+    {"kv_len", 1, len},           {"kv_length", 1, odbcLength}, {"kv_left", 2, left},
+    {"kv_right", 2, right},       {"kv_mid", 2, mid},           {"kv_mid", 3, mid},
+    {"kv_instr", 2, instr},       {"kv_instr", 3, instr},       {"kv_instr", 4, instr},
+    {"kv_locate", 2, locate},     {"kv_locate", 3, locate},     {"kv_instrrev", 2, instrrev},
+    {"kv_instrrev", 3, instrrev}, {"kv_instrrev", 4, instrrev}, {"kv_replace", 3, replace},
+    {"kv_replace", 4, replace},   {"kv_replace", 5, replace},   {"kv_replace", 6, replace},
+    {"kv_strcomp", 2, strcomp},   {"kv_strcomp", 3, strcomp},   {"kv_lcase", 1, lcase},
+    {"kv_ucase", 1, ucase},       {"kv_trim", 1, trim},         {"kv_ltrim", 1, ltrim},
+    {"kv_rtrim", 1, rtrim},       {"kv_strreverse", 1, strreverse}, {"kv_space", 1, space},
+    {"kv_string", 2, stringOfCharacters},    {"kv_asc", 1, asc},           {"kv_ascw", 1, ascw},
+    {"kv_chr", 1, chr},           {"kv_chrw", 1, chrw},
+};
+
+using enum AccessType;
+
+// The "$" forms of VBA return the same texts.
+constexpr FunctionInfo CATALOGUE[] = {
+    {"Len", "kv_len", 1, 1, Long},
+    {"Left", "kv_left", 2, 2, Text}, {"Left$", "kv_left", 2, 2, Text},
+    {"Right", "kv_right", 2, 2, Text}, {"Right$", "kv_right", 2, 2, Text},
+    {"Mid", "kv_mid", 2, 3, Text}, {"Mid$", "kv_mid", 2, 3, Text},
+    {"InStr", "kv_instr", 2, 4, Long},
+    {"InStrRev", "kv_instrrev", 2, 4, Long},
+    {"Replace", "kv_replace", 3, 6, Text},
+    {"LCase", "kv_lcase", 1, 1, Text}, {"LCase$", "kv_lcase", 1, 1, Text},
+    {"UCase", "kv_ucase", 1, 1, Text}, {"UCase$", "kv_ucase", 1, 1, Text},
+    {"Trim", "kv_trim", 1, 1, Text}, {"Trim$", "kv_trim", 1, 1, Text},
+    {"LTrim", "kv_ltrim", 1, 1, Text}, {"LTrim$", "kv_ltrim", 1, 1, Text},
+    {"RTrim", "kv_rtrim", 1, 1, Text}, {"RTrim$", "kv_rtrim", 1, 1, Text},
+    {"Space", "kv_space", 1, 1, Text}, {"Space$", "kv_space", 1, 1, Text},
+    {"String", "kv_string", 2, 2, Text}, {"String$", "kv_string", 2, 2, Text},
+    {"StrComp", "kv_strcomp", 2, 3, Short},
+    {"StrReverse", "kv_strreverse", 1, 1, Text},
+    {"Asc", "kv_asc", 1, 1, Short},
+    {"AscW", "kv_ascw", 1, 1, Short},
+    {"Chr", "kv_chr", 1, 1, Text}, {"Chr$", "kv_chr", 1, 1, Text},
+    {"ChrW", "kv_chrw", 1, 1, Text}, {"ChrW$", "kv_chrw", 1, 1, Text},
+    // ODBC {fn} names that are not Access names already (LEFT, LCASE... are).
+    {"ASCII", "kv_asc", 1, 1, Short},
+    {"CHAR", "kv_chr", 1, 1, Text},
+    {"CONCAT", "kv_concat", 2, 2, Text},
+    {"LENGTH", "kv_length", 1, 1, Long},
+    {"LOCATE", "kv_locate", 2, 3, Long},
+    {"SUBSTRING", "kv_mid", 3, 3, Text},
+};
+
+}  // namespace
+
+std::span<const FunctionInfo> textFunctions() { return CATALOGUE; }
+
+void registerTextFunctions(sqlite3* db)
+{
+    registerScalarFunctions(db, SCALARS);
+    // CONCAT is the & operator.
+    registerOperatorFunctions(db);
+}
+
+}  // namespace kervane::sql
