@@ -193,9 +193,10 @@ bool JetCursor::value(int column, SqlValue& result, std::string& error)
         return true;
     const JetColumn& definition = m_table.columns[static_cast<std::size_t>(column)];
     const MdbField& field = m_fields->values[static_cast<std::size_t>(definition.index)];
+    // A yes/no value is its bit in the null mask; Access's True is -1.
     if (definition.info.type == MDB_BOOL) {
         result.kind = SqlValue::Kind::Integer;
-        result.integer = field.is_null ? 0 : 1;
+        result.integer = field.is_null ? 0 : -1;
         return true;
     }
     if (field.is_null)

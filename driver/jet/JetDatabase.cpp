@@ -3,6 +3,7 @@
 #include "driver/jet/JetFile.h"
 #include "driver/jet/JetModule.h"
 #include "driver/jet/JetProbe.h"
+#include "driver/sql/SortOrder.h"
 
 #include <cstring>
 #include <fstream>
@@ -18,7 +19,8 @@ bool isJetFile(const std::string& path)
     return std::memcmp(header + 4, "Standard Jet DB", 15) == 0;
 }
 
-bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage)
+bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
+                       std::vector<StoredQuery>* queries)
 {
     if (db == nullptr) {
         errorMessage = "Aucune connexion SQLite pour le fichier « " + path + " ».";
@@ -30,7 +32,16 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
     std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage);
     if (!file)
         return false;
-    return declareJetTables(db, std::move(file), errorMessage);
+    std::vector<StoredQuery> found;
+    if (queries != nullptr)
+        found = readStoredQueries(*file);
+    // The text columns are declared with this collation, which must exist before them.
+    sql::registerAccessCollation(db);
+    if (!declareJetTables(db, std::move(file), errorMessage))
+        return false;
+    if (queries != nullptr)
+        *queries = std::move(found);
+    return true;
 }
 
 }  // namespace kervane::jet

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "driver/jet/JetQueries.h"
+
 #include <string>
+#include <vector>
 
 struct sqlite3;
 
@@ -10,9 +13,13 @@ namespace kervane::jet {
 bool isJetFile(const std::string& path);
 
 // Opens the Jet file read-only (never written: the OS-level open is read-only) and declares
-// every table of it as a read-only virtual table of the same name in the main schema of db.
+// every table of it, user and system (MSys...), as a read-only virtual table of the same name
+// in the main schema of db. Text and memo columns are declared COLLATE ACCESS, the collation
+// this registers on db. When `queries` is given, it receives the file's stored queries.
 // Returns false with a French message in errorMessage when the file cannot be read
-// (missing, empty, not Jet, truncated, damaged); then db is left as it was.
-bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage);
+// (missing, empty, not Jet, truncated, damaged, a user table unreadable); then db is left
+// without any table of the file.
+bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
+                       std::vector<StoredQuery>* queries = nullptr);
 
 }  // namespace kervane::jet

@@ -1,5 +1,7 @@
 #include "driver/jet/JetFile.h"
 
+#include "driver/jet/JetCursor.h"
+#include "driver/jet/JetDefinition.h"
 #include "driver/jet/JetMessages.h"
 
 #include <mdbtools.h>
@@ -7,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +19,9 @@ namespace kervane::jet {
 namespace {
 
 constexpr std::size_t kHeaderSize = 0x20;
+// A definition continued on further pages: each starts with an 8-byte header.
+constexpr long kContinuationHeader = 8;
+constexpr std::size_t kDefinitionPageLimit = 64;
 
 struct MdbCloser {
     void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
@@ -107,6 +114,13 @@ void convertToUtf8(MdbHandle* mdb)
         mdb->iconv_in = iconv_open("UTF-8", jet3 ? "WINDOWS-1252" : "UTF-16LE");
 }
 
+// System tables carry one of two flags in their catalogue entry; Access names them MSys...
+bool isSystemEntry(const MdbCatalogEntry& entry)
+{
+    return mdb_is_system_table(const_cast<MdbCatalogEntry*>(&entry)) ||
+           g_ascii_strncasecmp(entry.object_name, "MSys", 4) == 0;
+}
+
 bool columnFits(const MdbColumn& column, const PageFormat& format)
 {
     if (column.col_size < 0 || column.name[0] == '\0')
@@ -166,9 +180,16 @@ bool JetFile::readDefinitions(std::string& error)
     }
     for (guint i = 0; i < catalogue->len; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalogue, i));
-        if (entry != nullptr && mdb_is_user_table(entry) && !readTable(entry, error))
+        if (entry == nullptr || entry->object_type != MDB_TABLE)
+            continue;
+        // A system table that cannot be read is left out: the user's tables stay readable.
+        std::string failure;
+        if (!readTable(entry, failure) && !isSystemEntry(*entry)) {
+            error = failure;
             return false;
+        }
     }
+    dropUnreadableSystemTables();
     return true;
 }
 
@@ -197,21 +218,92 @@ bool JetFile::readTable(void* opaqueEntry, std::string& error)
     table.definitionPage = static_cast<std::uint32_t>(entry->table_pg);
     table.rowEstimate = definition->num_rows;
     table.hasVariableColumns = definition->num_var_cols > 0;
+    table.system = isSystemEntry(*entry);
     table.usageMap.assign(definition->usage_map, definition->usage_map + definition->map_sz);
-    for (guint i = 0; i < definition->columns->len; ++i) {
-        const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(definition->columns, i));
-        if (!columnFits(*column, m_format)) {
-            error = messageDamagedTable(m_path, name, "définition de colonne illisible");
-            return false;
-        }
-        table.columns.push_back(JetColumn{column->name,
-                                          ColumnInfo{column->col_type, column->col_size, column->col_prec, column->col_scale},
-                                          static_cast<int>(i)});
-    }
+    if (!readColumns(definition.get(), table, error))
+        return false;
     table.definition = definition.get();
     m_handle->definitions.push_back(std::move(definition));
     m_tables.push_back(std::move(table));
     return true;
+}
+
+bool JetFile::readColumns(const void* opaqueDefinition, JetTable& table, std::string& error)
+{
+    const auto* definition = static_cast<const MdbTableDef*>(opaqueDefinition);
+    std::map<int, DecimalDigits> digits;
+    bool digitsRead = false;
+    for (guint i = 0; i < definition->columns->len; ++i) {
+        const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(definition->columns, i));
+        if (!columnFits(*column, m_format)) {
+            error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
+            return false;
+        }
+        ColumnInfo info{column->col_type, column->col_size, 0, 0};
+        if (column->col_type == MDB_NUMERIC) {
+            std::vector<unsigned char> bytes;
+            if (!digitsRead && (!readDefinitionBytes(table.definitionPage, bytes) ||
+                                !readDecimalDigits(m_format, bytes, digits))) {
+                error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
+                return false;
+            }
+            digitsRead = true;
+            const auto found = digits.find(column->col_num);
+            if (found == digits.end()) {
+                error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
+                return false;
+            }
+            info.precision = found->second.precision;
+            info.scale = found->second.scale;
+        }
+        table.columns.push_back(JetColumn{column->name, info, static_cast<int>(i)});
+    }
+    return true;
+}
+
+bool JetFile::readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes)
+{
+    std::vector<unsigned char> buffer(static_cast<std::size_t>(m_format.pageSize));
+    std::set<std::uint32_t> seen;
+    bytes.clear();
+    while (page != 0) {
+        if (!seen.insert(page).second || seen.size() > kDefinitionPageLimit || !readPage(page, buffer.data()) ||
+            buffer[0] != MDB_PAGE_TABLE)
+            return false;
+        bytes.insert(bytes.end(), buffer.begin() + (bytes.empty() ? 0 : kContinuationHeader), buffer.end());
+        page = readUInt32(buffer.data(), 4);
+    }
+    return true;
+}
+
+void JetFile::dropUnreadableSystemTables()
+{
+    std::vector<bool> unreadable(m_tables.size(), false);
+    for (std::size_t i = 0; i < m_tables.size(); ++i) {
+        if (!m_tables[i].system)
+            continue;
+        JetCursor cursor(*this, m_tables[i]);
+        std::string ignored;
+        bool walked = cursor.rewind(ignored);
+        while (walked && !cursor.atEnd())
+            walked = cursor.next(ignored);
+        unreadable[i] = !walked;
+    }
+    std::vector<JetTable> kept;
+    for (std::size_t i = 0; i < m_tables.size(); ++i) {
+        if (!unreadable[i])
+            kept.push_back(std::move(m_tables[i]));
+    }
+    m_tables = std::move(kept);
+}
+
+const JetTable* JetFile::table(const std::string& name) const
+{
+    for (const JetTable& candidate : m_tables) {
+        if (g_ascii_strcasecmp(candidate.name.c_str(), name.c_str()) == 0)
+            return &candidate;
+    }
+    return nullptr;
 }
 
 bool JetFile::readPage(std::uint32_t page, unsigned char* buffer)

@@ -11,7 +11,8 @@
 typedef struct S_MdbTableDef MdbTableDef;
 
 // An Access (Jet 3 or Jet 4) file opened read-only through libmdb, with the definitions of
-// its user tables read and checked.
+// its tables read and checked: every user table, and the system tables (MSys...) that can be
+// read whole.
 namespace kervane::jet {
 
 struct JetColumn {
@@ -25,6 +26,7 @@ struct JetTable {
     std::uint32_t definitionPage = 0;
     std::uint32_t rowEstimate = 0;
     bool hasVariableColumns = false;
+    bool system = false;  // MSys...: left out, not refused, when it cannot be read
     std::vector<JetColumn> columns;
     std::vector<unsigned char> usageMap;
     MdbTableDef* definition = nullptr;  // owned by the JetFile
@@ -44,6 +46,9 @@ public:
     std::uint32_t pageCount() const { return m_pageCount; }
     const std::vector<JetTable>& tables() const { return m_tables; }
 
+    // The table named `name` (case ignored), or nullptr.
+    const JetTable* table(const std::string& name) const;
+
     // Copies page `page` (below pageCount) into `buffer` (one page long).
     bool readPage(std::uint32_t page, unsigned char* buffer);
     // Makes `bytes`, a copy of page `page`, libmdb's current page, for the calls that read it.
@@ -59,6 +64,9 @@ private:
     JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount);
     bool readDefinitions(std::string& error);
     bool readTable(void* entry, std::string& error);
+    bool readColumns(const void* definition, JetTable& table, std::string& error);
+    bool readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes);
+    void dropUnreadableSystemTables();
 
     std::string m_path;
     PageFormat m_format;

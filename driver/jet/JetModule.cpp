@@ -3,6 +3,9 @@
 #include "driver/jet/JetCursor.h"
 #include "driver/jet/JetFile.h"
 
+#include "driver/sql/SortOrder.h"
+
+#include <mdbtools.h>
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -39,6 +42,15 @@ std::string quoted(const std::string& name)
     return text + "\"";
 }
 
+// Texts compare, sort and group in Access's order, whatever the query asks.
+std::string columnDeclaration(const JetColumn& column, bool jet3)
+{
+    std::string text = quoted(column.name) + " " + declaredType(column.info, jet3);
+    if (column.info.type == MDB_TEXT || column.info.type == MDB_MEMO)
+        text += std::string(" COLLATE ") + sql::ACCESS_COLLATION;
+    return text;
+}
+
 void setError(sqlite3_vtab* vtab, const std::string& message)
 {
     sqlite3_free(vtab->zErrMsg);
@@ -58,10 +70,8 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     }
     const JetTable& table = tables[index];
     std::string schema = "CREATE TABLE x(";
-    for (std::size_t i = 0; i < table.columns.size(); ++i) {
-        schema += (i ? ", " : "") + quoted(table.columns[i].name) + " " +
-                  declaredType(table.columns[i].info, state->file->format().jet3);
-    }
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        schema += (i ? ", " : "") + columnDeclaration(table.columns[i], state->file->format().jet3);
     schema += ")";
     const int rc = sqlite3_declare_vtab(db, schema.c_str());
     if (rc != SQLITE_OK) {
@@ -232,9 +242,16 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
     bool declared = execute(db, "SAVEPOINT kervane_jet_attach", failure);
     state->declaring = true;
     for (std::size_t i = 0; declared && i < jet.tables().size(); ++i) {
-        declared = execute(db, "CREATE VIRTUAL TABLE main." + quoted(jet.tables()[i].name) + " USING " + name + "(" +
-                                   std::to_string(i) + ")",
-                           failure);
+        const JetTable& table = jet.tables()[i];
+        std::string refusal;
+        const bool created = execute(
+            db, "CREATE VIRTUAL TABLE main." + quoted(table.name) + " USING " + name + "(" + std::to_string(i) + ")",
+            refusal);
+        // A system table SQLite refuses (odd column names) is left out like an unreadable one.
+        if (!created && !table.system) {
+            declared = false;
+            failure = refusal;
+        }
     }
     state->declaring = false;
     if (declared && execute(db, "RELEASE kervane_jet_attach", failure))

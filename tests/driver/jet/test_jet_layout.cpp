@@ -1,3 +1,4 @@
+#include "driver/jet/JetDefinition.h"
 #include "driver/jet/JetLayout.h"
 
 #include <gtest/gtest.h>
@@ -130,4 +131,31 @@ TEST(JetLayout, UsageMapWalksForwardAndRefusesPagesOutsideTheFile)
     EXPECT_EQ(wrongKind.next(0, read, page, why), UsageMap::Step::Damaged);
     UsageMap beyond({1, 0xff, 0, 0, 0}, format, 50);
     EXPECT_EQ(beyond.next(0, read, page, why), UsageMap::Step::Damaged);
+}
+
+TEST(JetLayout, DecimalDigitsReadFromTheColumnDescriptors)
+{
+    // Jet 4: column count at 45, real-index count at 51, one 12-byte real-index entry from 63,
+    // then 25-byte descriptors: type, column number at 5, precision at 11, scale at 12.
+    std::vector<unsigned char> definition(63 + 12 + 2 * 25);
+    definition[0] = 0x02;
+    definition[45] = 2;
+    definition[51] = 1;
+    const std::size_t first = 63 + 12;
+    definition[first] = 0x04;                 // a long integer
+    definition[first + 25] = 0x10;            // a decimal
+    definition[first + 25 + 5] = 7;
+    definition[first + 25 + 11] = 28;
+    definition[first + 25 + 12] = 4;
+    std::map<int, DecimalDigits> digits;
+    ASSERT_TRUE(readDecimalDigits(formatFor(false), definition, digits));
+    ASSERT_EQ(digits.size(), 1u);
+    EXPECT_EQ(digits[7].precision, 28);
+    EXPECT_EQ(digits[7].scale, 4);
+
+    // Descriptors that would run past the definition are refused, not read.
+    definition.resize(definition.size() - 1);
+    EXPECT_FALSE(readDecimalDigits(formatFor(false), definition, digits));
+    definition[51] = 0xff;
+    EXPECT_FALSE(readDecimalDigits(formatFor(false), definition, digits));
 }

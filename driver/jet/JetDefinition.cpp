@@ -1,0 +1,53 @@
+#include "driver/jet/JetDefinition.h"
+
+namespace kervane::jet {
+
+namespace {
+
+constexpr unsigned char kDecimalType = 0x10;
+
+// Where the parts of a table definition lie (HACKING.md of mdbtools, "TDEF" pages).
+struct DefinitionLayout {
+    int columnCount;       // 2 bytes
+    int realIndexCount;    // 4 bytes
+    int firstIndexEntry;   // the real-index entries, then the column descriptors
+    int indexEntrySize;
+    int descriptorSize;
+    int columnNumber;      // in a descriptor: the number counting deleted columns
+    int precision;         // then the scale in the next byte
+};
+
+DefinitionLayout layoutFor(const PageFormat& format)
+{
+    if (format.jet3)
+        return {25, 31, 43, 8, 18, 1, 9};
+    return {45, 51, 63, 12, 25, 5, 11};
+}
+
+}  // namespace
+
+bool readDecimalDigits(const PageFormat& format, const std::vector<unsigned char>& definition,
+                       std::map<int, DecimalDigits>& digits)
+{
+    digits.clear();
+    const DefinitionLayout layout = layoutFor(format);
+    const auto size = static_cast<long long>(definition.size());
+    if (size < layout.firstIndexEntry)
+        return false;
+    const long long columns = readUInt16(definition.data(), layout.columnCount);
+    const long long indexes = readUInt32(definition.data(), layout.realIndexCount);
+    const long long first = layout.firstIndexEntry + indexes * layout.indexEntrySize;
+    if (first + columns * layout.descriptorSize > size)
+        return false;
+    for (long long i = 0; i < columns; ++i) {
+        const int at = static_cast<int>(first + i * layout.descriptorSize);
+        if (definition[static_cast<std::size_t>(at)] != kDecimalType)
+            continue;
+        const int number = readUInt16(definition.data(), at + layout.columnNumber);
+        digits[number] = DecimalDigits{definition[static_cast<std::size_t>(at + layout.precision)],
+                                       definition[static_cast<std::size_t>(at + layout.precision + 1)]};
+    }
+    return true;
+}
+
+}  // namespace kervane::jet
