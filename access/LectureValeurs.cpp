@@ -63,12 +63,14 @@ bool isDateTime(const char* t, qsizetype n)
 }
 
 // dd/mm/yyyy[ hh:mm:ss], written over the value: a date is short enough to be in the
-// 2000-byte buffer, which has room for the time added to a date alone.
+// 2000-byte buffer, which has room for the time added to a date alone. A value that is not a
+// readable date (left in an old base by another program) is shown as it stands: one bad value
+// must not make a whole table unreadable.
 void convertDate(ValeurLue& valeur, bool bHeure)
 {
     char* t = valeur.pDebut;
     if (!isDateTime(t, valeur.nOctets))
-        LeverErreur(ERREUR_TYPE);
+        return;
     const char annee[4] = {t[0], t[1], t[2], t[3]};
     const char mois[2] = {t[5], t[6]};
     t[0] = t[8];

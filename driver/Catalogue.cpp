@@ -124,7 +124,7 @@ bool isEmpty(const std::optional<std::string>& value)
 void runTables(Statement& statement, const std::string& sql, const std::vector<std::string>& types,
                const std::optional<std::string>& pattern)
 {
-    statement.prepare(sql);
+    statement.prepareNative(sql);
     bindPattern(statement, 1, pattern);
     for (std::size_t i = 0; i < types.size(); ++i)
         sqlite3_bind_text(statement.sqlite(), static_cast<int>(i) + 2, types[i].c_str(),
@@ -159,7 +159,7 @@ void listTables(Statement& statement, const TablesRequest& request)
 
 void listColumns(Statement& statement, const ColumnsRequest& request)
 {
-    statement.prepare(COLUMNS_SQL);
+    statement.prepareNative(COLUMNS_SQL);
     bindPattern(statement, 1, request.table);
     bindPattern(statement, 2, request.column);
     sqlite3_bind_int(statement.sqlite(), 3, statement.isOdbc3() ? 1 : 0);

@@ -2,7 +2,12 @@
 
 #include "driver/JetBridge.h"
 #include "driver/SqliteErrors.h"
+#include "driver/StoredQueries.h"
 #include "driver/TypeInfoFunction.h"
+#include "driver/sql/Like.h"
+#include "driver/sql/SortOrder.h"
+#include "driver/sql/SqlError.h"
+#include "driver/sql/functions/FunctionCatalogue.h"
 
 #include <sys/stat.h>
 
@@ -45,8 +50,12 @@ FileKind fileKind(const std::string& path)
 }
 
 // Every write and schema change is refused on a read-only Access file.
-int denyWrites(void*, int action, const char*, const char*, const char*, const char*)
+int denyWrites(void*, int action, const char* table, const char*, const char*, const char*)
 {
+    // Table-valued pragmas (pragma_table_info...) are set up through an update of the schema
+    // table the first time they are used; the in-memory schema is not the Access file.
+    if (action == SQLITE_UPDATE && table != nullptr && std::strcmp(table, "sqlite_master") == 0)
+        return SQLITE_OK;
     switch (action) {
     case SQLITE_SELECT:
     case SQLITE_READ:
@@ -65,11 +74,12 @@ int denyWrites(void*, int action, const char*, const char*, const char*, const c
 
 Database::Database(const std::string& path) : m_path(path)
 {
-    if (fileKind(path) == FileKind::Sqlite)
+    if (fileKind(path) == FileKind::Sqlite) {
         openSqlite();
-    else
+        addFunctions();
+    } else {
         openJet();
-    addFunctions();
+    }
 }
 
 void Database::openSqlite()
@@ -99,16 +109,36 @@ void Database::openJet()
     if (rc != SQLITE_OK)
         throw OdbcError{"HY001", "Mémoire insuffisante pour ouvrir " + quoted(m_path) + ".", rc};
     std::string message;
-    if (!attachJet(db, m_path, message))
+    std::vector<StoredQueryText> queries;
+    if (!attachJet(db, m_path, message, queries))
         throw OdbcError{"HY000", message.empty() ? "La base Access " + quoted(m_path) + " ne peut pas être lue." : message,
                         0};
+    addFunctions();
+    createStoredQueryViews(db, *m_catalogue, m_path, std::move(queries));
     sqlite3_set_authorizer(db, denyWrites, nullptr);
     m_readOnly = true;
 }
 
 void Database::addFunctions()
 {
+    // A double-quoted name that names nothing must not turn into a text, as SQLite would let it.
+    sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     registerTypeInfoFunction(m_db.get());
+    registerErrorFunction(m_db.get());
+    sql::registerAccessCollation(m_db.get());
+    sql::registerLikeFunctions(m_db.get());
+    sql::registerAccessFunctions(m_db.get());
+    m_catalogue = std::make_unique<sql::SchemaCatalogue>(m_db.get());
+}
+
+sql::Translation Database::translate(std::string_view accessSql)
+{
+    try {
+        return sql::translate(accessSql, *m_catalogue);
+    } catch (const sql::SqlError& error) {
+        throw OdbcError{error.state(), error.what(), 0};
+    }
 }
 
 void Database::run(const char* sql)

@@ -2,6 +2,8 @@
 // The SQLite connection behind an ODBC connection: a SQLite file opened read-write, or a
 // Jet file whose tables are exposed read-only in an in-memory database.
 #include "driver/Diagnostics.h"
+#include "driver/sql/SchemaCatalogue.h"
+#include "driver/sql/Translator.h"
 
 #include <sqlite3.h>
 
@@ -29,6 +31,9 @@ public:
     void run(const char* sql);
     bool inTransaction() const noexcept { return sqlite3_get_autocommit(m_db.get()) == 0; }
 
+    // One Access SQL statement translated for SQLite; throws OdbcError.
+    sql::Translation translate(std::string_view accessSql);
+
     // The error of the last SQLite call on this connection, in ODBC terms.
     OdbcError lastError(int code) const;
 
@@ -40,6 +45,7 @@ private:
     std::string m_path;
     SqlitePtr m_db;
     bool m_readOnly = false;
+    std::unique_ptr<sql::SchemaCatalogue> m_catalogue;
 };
 
 }  // namespace kervane::odbc

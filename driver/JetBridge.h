@@ -1,11 +1,22 @@
 #pragma once
-// Hands a Jet file to the Jet reader, which declares its tables in db.
+// Hands a Jet file to the Jet reader, which declares its tables in db and gives back the
+// file's stored queries.
 #include <sqlite3.h>
 
 #include <string>
+#include <vector>
 
 namespace kervane::odbc {
 
-bool attachJet(sqlite3* db, const std::string& path, std::string& errorMessage);
+struct StoredQueryText {
+    std::string name;
+    std::string sql;         // Access SQL
+    bool selects = true;     // a select, union or crosstab query, which becomes a view
+    std::string kind;        // the kind in words, for messages ("mise à jour", "ajout"...)
+    std::vector<std::string> parameters;
+};
+
+bool attachJet(sqlite3* db, const std::string& path, std::string& errorMessage,
+               std::vector<StoredQueryText>& queries);
 
 }  // namespace kervane::odbc

@@ -16,8 +16,50 @@ bool after(std::string_view text, std::string_view prefix, std::string_view& res
     return true;
 }
 
+// SQLite's limits and refusals that a user's statement can reach, in French.
+struct KnownText {
+    std::string_view start;
+    const char* state;
+    const char* message;
+};
+
+constexpr KnownText LIMITS[] = {
+    {"parser stack overflow", "42000", "L'instruction SQL est trop imbriquée pour être analysée."},
+    {"Expression tree is too large", "42000", "L'expression est trop complexe : elle a trop de niveaux imbriqués."},
+    {"too many columns", "54011", "La requête a trop de colonnes."},
+    {"too many terms in compound SELECT", "54000", "La requête Union réunit trop de requêtes."},
+    {"too many FROM clause terms", "54000", "La requête a trop de tables dans sa clause FROM."},
+    {"at most 64 tables in a join", "54000", "Une jointure ne peut pas réunir plus de 64 tables."},
+    {"too many arguments on function", "42000", "Trop d'arguments pour une fonction de l'expression."},
+    {"wrong number of arguments to function", "42000", "Nombre d'arguments incorrect pour une fonction."},
+    {"LIKE or GLOB pattern too complex", "42000", "Le modèle de l'opérateur LIKE est trop complexe."},
+    {"sub-select returns", "42000", "La sous-requête doit renvoyer une seule colonne."},
+    {"row value misused", "42000", "Liste de valeurs mal employée dans l'expression."},
+    {"integer overflow", "22003", "Dépassement de capacité."},
+    {"a GROUP BY clause is required before HAVING", "42000", "Une clause HAVING exige une clause GROUP BY."},
+    {"aggregate functions are not allowed in the GROUP BY clause", "42000",
+     "Une fonction d'agrégat n'est pas permise dans la clause GROUP BY."},
+    {"duplicate column name", "42S21", "Un nom de champ est en double dans la table."},
+    {"ORDER BY term out of range", "42000", "Le numéro de colonne de la clause ORDER BY est hors limites."},
+    {"1st ORDER BY term does not match", "42000",
+     "La clause ORDER BY d'une requête Union doit nommer une de ses colonnes."},
+    {"too many SQL variables", "07009", "L'instruction a trop de paramètres."},
+    {"string or blob too big", "22001", "La valeur est trop longue."},
+    {"recursive aggregate queries not supported", "42000", "Cette requête récursive n'est pas prise en charge."},
+};
+
+OdbcError limitError(std::string_view text, int code)
+{
+    for (const KnownText& known : LIMITS)
+        if (text.find(known.start) != std::string_view::npos)
+            return {known.state, known.message, code};
+    return {"", "", code};
+}
+
 OdbcError syntaxError(std::string_view text, int code)
 {
+    if (OdbcError limit = limitError(text, code); !limit.state.empty())
+        return limit;
     std::string_view rest;
     if (text.starts_with("near \"")) {
         const auto close = text.find("\": syntax error");
@@ -74,6 +116,9 @@ OdbcError errorFromSqlite(int code, std::string_view text, std::string_view read
 {
     const int primary = code & 0xFF;
     std::string_view rest;
+    // The front end's functions give their SQLSTATE before their French text: "[22007]La valeur...".
+    if (text.size() > 7 && text[0] == '[' && text[6] == ']')
+        return {std::string(text.substr(1, 5)), std::string(text.substr(7)), primary};
     const bool deniedWrite = primary == SQLITE_AUTH || text.ends_with(" may not be modified");
     if (deniedWrite && !readOnlyFile.empty())
         return {"HY000",
@@ -113,6 +158,8 @@ OdbcError errorFromSqlite(int code, std::string_view text, std::string_view read
         return {"HY001", "Mémoire insuffisante.", primary};
     case SQLITE_TOOBIG:
         return {"22001", "La valeur est trop longue.", primary};
+    case SQLITE_RANGE:
+        return {"07009", "Numéro de paramètre hors limites.", primary};
     case SQLITE_MISMATCH:
         return {"22018", "Type de donnée incompatible : " + std::string(text) + ".", primary};
     case SQLITE_INTERRUPT:

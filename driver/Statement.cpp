@@ -19,8 +19,38 @@ void Statement::prepare(std::string_view sql)
     m_statement.reset();
     m_state = CursorState::None;
     m_columns.clear();
+    m_preludes.clear();
+    m_deferred.clear();
+    m_accessTypes.clear();
     if (isBlank(sql))
         throw OdbcError{"42000", "L'instruction SQL est vide.", 0};
+    sql::Translation translation = m_connection.database().translate(sql);
+    m_accessTypes = std::move(translation.columnTypes);
+    m_countsChanges = translation.kind == sql::Translation::Kind::Changes;
+    if (translation.statements.size() > 1) {
+        m_deferred = std::move(translation.statements.back());
+        translation.statements.pop_back();
+        m_preludes = std::move(translation.statements);
+        m_state = CursorState::Prepared;
+        return;
+    }
+    compile(translation.statements.front());
+}
+
+void Statement::prepareNative(std::string_view sql)
+{
+    m_statement.reset();
+    m_state = CursorState::None;
+    m_columns.clear();
+    m_preludes.clear();
+    m_deferred.clear();
+    m_accessTypes.clear();
+    m_countsChanges = changesRows(sql);
+    compile(sql);
+}
+
+void Statement::compile(std::string_view sql)
+{
     sqlite3* db = m_connection.database().handle();
     sqlite3_stmt* compiled = nullptr;
     const char* tail = nullptr;
@@ -36,18 +66,29 @@ void Statement::prepare(std::string_view sql)
         throw OdbcError{"42000",
                         "Caractères trouvés après la fin de l'instruction SQL : une seule instruction est permise.",
                         SQLITE_ERROR};
-    m_countsChanges = changesRows(sql);
     m_statement = std::move(owned);
     m_state = CursorState::Prepared;
     readColumns();
 }
 
+// The make-table's new table is created at each execution, then the rows' statement compiled.
+void Statement::runPreludes()
+{
+    if (m_preludes.empty())
+        return;
+    for (const std::string& prelude : m_preludes)
+        m_connection.database().run(prelude.c_str());
+    m_statement.reset();
+    compile(m_deferred);
+}
+
 void Statement::execute()
 {
-    if (!m_statement)
+    if (!m_statement && m_preludes.empty())
         throw OdbcError{"HY010", "Aucune instruction n'a été préparée.", 0};
     closeCursor();
     m_connection.beginIfManual();
+    runPreludes();
     const int rc = step();
     if (rc == SQLITE_ROW) {
         m_state = CursorState::FirstRowPending;
@@ -67,7 +108,7 @@ void Statement::closeCursor() noexcept
 {
     if (m_statement && m_state != CursorState::Prepared)
         sqlite3_reset(m_statement.get());
-    m_state = m_statement ? CursorState::Prepared : CursorState::None;
+    m_state = m_statement || !m_preludes.empty() ? CursorState::Prepared : CursorState::None;
     m_piece = PieceState{};
     rowNumber = 0;
 }
@@ -123,6 +164,12 @@ bool Statement::fetch()
     return true;
 }
 
+bool Statement::hasAccessType(int column) const noexcept
+{
+    const auto index = static_cast<std::size_t>(column);
+    return index < m_accessTypes.size() && !sql::declarationFor(m_accessTypes[index]).empty();
+}
+
 int Statement::step()
 {
     return sqlite3_step(m_statement.get());
@@ -136,7 +183,7 @@ void Statement::readColumns()
     if (hasRow && static_cast<int>(m_columns.size()) == count) {
         // Only expression columns change: their type comes from the first value.
         for (int i = 0; i < count; ++i)
-            if (sqlite3_column_decltype(statement, i) == nullptr)
+            if (sqlite3_column_decltype(statement, i) == nullptr && !hasAccessType(i))
                 m_columns[static_cast<std::size_t>(i)].type = typeFromValue(sqlite3_column_type(statement, i));
         return;
     }
@@ -147,8 +194,12 @@ void Statement::readColumns()
         const char* name = sqlite3_column_name(statement, i);
         info.name = name ? name : "";
         const char* declared = sqlite3_column_decltype(statement, i);
-        info.type = declared ? typeFromDeclared(declared)
-                             : (hasRow ? typeFromValue(sqlite3_column_type(statement, i)) : ColumnType{});
+        if (declared != nullptr)
+            info.type = typeFromDeclared(declared);
+        else if (hasAccessType(i))
+            info.type = typeFromDeclared(sql::declarationFor(m_accessTypes[static_cast<std::size_t>(i)]));
+        else
+            info.type = hasRow ? typeFromValue(sqlite3_column_type(statement, i)) : ColumnType{};
         const char* table = sqlite3_column_table_name(statement, i);
         const char* origin = sqlite3_column_origin_name(statement, i);
         const char* schema = sqlite3_column_database_name(statement, i);

@@ -2,6 +2,7 @@
 // ODBC statement: one SQLite prepared statement, its result columns and the cursor over them.
 #include "driver/AccessTypes.h"
 #include "driver/Handles.h"
+#include "driver/sql/AccessType.h"
 
 #include <sqlite3.h>
 
@@ -54,8 +55,11 @@ public:
     Connection& connection() noexcept { return m_connection; }
     bool isOdbc3() const noexcept;
 
-    // SQLPrepare: compiles one statement; throws OdbcError for errors and trailing text.
+    // SQLPrepare: translates one Access SQL statement and compiles it; throws OdbcError for
+    // errors and trailing text.
     void prepare(std::string_view sql);
+    // Compiles SQLite SQL of the driver's own (catalogue functions), without translation.
+    void prepareNative(std::string_view sql);
     // SQLExecute: runs the prepared statement up to its first row.
     void execute();
     // SQL_CLOSE: the cursor closes, the statement stays prepared.
@@ -91,6 +95,9 @@ private:
     enum class CursorState { None, Prepared, NoResult, FirstRowPending, OnRow, AfterEnd };
 
     void readColumns();
+    bool hasAccessType(int column) const noexcept;
+    void compile(std::string_view sql);
+    void runPreludes();
     int step();
     [[noreturn]] void throwLastError(int code) const;
 
@@ -103,6 +110,12 @@ private:
     std::string m_scratch;
     SQLLEN m_changes = 0;
     bool m_countsChanges = false;
+    // Statements a translation runs before the one that gives the result (make-table), and
+    // that one, compiled only once they have run.
+    std::vector<std::string> m_preludes;
+    std::string m_deferred;
+    // Access types of the result columns, from the translation.
+    std::vector<sql::AccessType> m_accessTypes;
 };
 
 }  // namespace kervane::odbc

@@ -83,6 +83,20 @@ TEST_F(Instructions, FloatingValuesFollowTheDecimalSeparatorAndDatesAreDayFirst)
     EXPECT_EQ(tab.texte(3, 2), "2.25");
 }
 
+TEST_F(Instructions, AnUnreadableDateLeftInAnOldBaseIsShownAsItStands)
+{
+    // Written by another program straight into the file, as a text the driver would refuse.
+    const QString strAutre = dossier.fichier("base2.mdb");
+    creerBaseSQLite(strAutre, "CREATE TABLE T (ID LONG, D DATETIME);"
+                              "INSERT INTO T VALUES (1, '05/17/2024'), (2, '2024-05-17 10:00:00');");
+    odbc.ajouterDSN("BASE2", strAutre);
+    const qint16 n = connecter("BASE2");
+    TableauTextes tab;
+    ASSERT_TRUE(ODBC_SelectionnerDansTableau(n, "SELECT D FROM T ORDER BY ID", tab, true));
+    EXPECT_EQ(tab.texte(2, 1), "05/17/2024");
+    EXPECT_EQ(tab.texte(3, 1), "17/05/2024 10:00:00");
+}
+
 TEST_F(Instructions, ChangesReturnTheirCountEvenZero)
 {
     const qint16 n = connecter();

@@ -1,6 +1,8 @@
 // A real Access 97 file through the driver: tables, joins, memo and OLE values, no writes.
 #include "tests/driver/OdbcTestSupport.h"
 
+#include "driver/sql/SortOrder.h"
+
 #include <mdbtools.h>
 
 #include <algorithm>
@@ -99,11 +101,12 @@ TEST_F(AccessTest, JoinWithOrderByReturnsEveryOrderInOrder)
     const std::vector<Row> rows = query("SELECT c.CompanyName, o.OrderID FROM Orders AS o INNER JOIN Customers AS c"
                                         " ON o.CustomerID = c.CustomerID ORDER BY c.CompanyName, o.OrderID");
     EXPECT_EQ(rows.size(), orders);
+    // In Access's order: without regard to case, accents beside their letter.
     EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        return a[0].value_or("") < b[0].value_or("");
+        return sql::compareAccessText(a[0].value_or(""), b[0].value_or("")) < 0;
     }));
-    EXPECT_EQ(query("SELECT count(*) FROM \"Umsätze\""), (std::vector<Row>{{std::to_string(umsaetze)}}));
-    EXPECT_EQ(query("SELECT * FROM \"Umsätze\"").size(), umsaetze);
+    EXPECT_EQ(query("SELECT count(*) FROM [Umsätze]"), (std::vector<Row>{{std::to_string(umsaetze)}}));
+    EXPECT_EQ(query("SELECT * FROM [Umsätze]").size(), umsaetze);
 }
 
 TEST_F(AccessTest, MemoAndOleValuesReadWhole)
@@ -114,10 +117,9 @@ TEST_F(AccessTest, MemoAndOleValuesReadWhole)
     EXPECT_EQ(notes[0][0]->size(), 175U);
     EXPECT_TRUE(notes[0][0]->starts_with("Education includes a BA in psychology")) << *notes[0][0];
 
-    const std::vector<Row> pictures = query("SELECT Picture, length(Picture) FROM Categories WHERE CategoryID = 1");
+    const std::vector<Row> pictures = query("SELECT Picture FROM Categories WHERE CategoryID = 1");
     ASSERT_EQ(pictures.size(), 1U);
     ASSERT_TRUE(pictures[0][0].has_value());
-    EXPECT_EQ(pictures[0][1], "10746");
     EXPECT_EQ(pictures[0][0]->size(), 2U * 10746U);
     EXPECT_TRUE(pictures[0][0]->starts_with("151C2F0002000000"));
     EXPECT_EQ(pictures[0][0]->find_first_not_of("0123456789ABCDEF"), std::string::npos);

@@ -79,7 +79,7 @@ TEST_F(CheminOuvrir, MissingLabelRowIsInsertedAndANonCurrentBaseIsRefused)
     EXPECT_EQ(dlg.staBase->text(), "<Sans libellé> - " + strSansLigne);
     EXPECT_EQ(valeur(strSansLigne, "SELECT group_concat(ID_BASE || ',' || COURANT_BASE || ',' || TYPE_BASE || ',' "
                                    "|| LIB_BASE, ';') FROM BASE"),
-              "2,1,1,Autre ligne;1,1,1,<Sans libellé>");
+              "2,1,1,Autre ligne;1,-1,1,<Sans libellé>");  // Access stores True as -1
 
     // Conform but not the current base: label line emptied, OK disabled, label kept.
     EXPECT_EQ(valider(dlg, strPerimee), QString());

@@ -109,7 +109,8 @@ TEST_F(Arbre, ARealAccessFileWithQuotedTableNamesOpens)
     QTreeWidgetItem* pDetails = enfant(f.tvwTables->topLevelItem(0), "Order Details");
     ASSERT_NE(pDetails, nullptr);
     EXPECT_GT(pDetails->childCount(), 3);
-    EXPECT_TRUE(repondeur.questions().empty());
+    EXPECT_TRUE(repondeur.questions().empty())
+        << (repondeur.questions().empty() ? "" : qPrintable(repondeur.questions().front().strTexte));
     ODBC_Deconnecter(f.nIndBase);
 }
 

@@ -93,7 +93,7 @@ TEST_F(Execution, ChangesAskForTheCountAndCommitOnlyOnYes)
         }
     }
     repondeur.oublier();
-    EXPECT_EQ(valeurs(f, "SELECT NOM || '/' || CAST(PRIX AS INTEGER) FROM ARTICLE ORDER BY ID"),
+    EXPECT_EQ(valeurs(f, "SELECT NOM & '/' & Int(PRIX) FROM ARTICLE ORDER BY ID"),
               QStringList({"Pince/8", "Scie/1", "Râteau/1", "Vis/1"}));
     EXPECT_EQ(valeurStockee(0), QString::fromUtf8(cas[7].szRequete) + "../..OCCURENCE: 0");
     EXPECT_EQ(valeurStockee(3), "<absente>");

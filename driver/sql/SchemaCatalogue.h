@@ -1,0 +1,52 @@
+#pragma once
+// The tables, views and columns of a connection, with their Access types, as the writer needs
+// them to type expressions. Read lazily, table by table, and forgotten when the schema changes.
+#include "driver/sql/AccessType.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace kervane::sql {
+
+struct CatalogueColumn {
+    std::string name;
+    std::string declared;  // the declared type as written ("TEXT(50)"), empty when none
+    AccessType type = AccessType::Unknown;
+};
+
+struct CatalogueTable {
+    std::string name;  // as stored
+    std::vector<CatalogueColumn> columns;
+    bool view = false;
+
+    const CatalogueColumn* column(std::string_view columnName) const;
+};
+
+class SchemaCatalogue {
+public:
+    explicit SchemaCatalogue(sqlite3* db) : m_db(db) {}
+
+    // The table or view named so (without regard to case), or nullptr when there is none.
+    const CatalogueTable* find(std::string_view name);
+    // Called before each statement: forgets everything when the schema has changed since.
+    void refresh();
+    sqlite3* database() const noexcept { return m_db; }
+
+private:
+    std::optional<CatalogueTable> read(std::string_view name) const;
+
+    sqlite3* m_db;
+    long long m_version = -1;
+    std::map<std::string, std::optional<CatalogueTable>> m_tables;  // by folded name
+};
+
+// Names compare without regard to case, for ASCII and for accented Latin letters alike.
+std::string foldedName(std::string_view name);
+bool sameName(std::string_view a, std::string_view b);
+
+}  // namespace kervane::sql

@@ -1,0 +1,31 @@
+#pragma once
+// Access SQL in, SQLite SQL out: the front end's single entry point for the driver.
+#include "driver/sql/AccessType.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kervane::sql {
+
+class SchemaCatalogue;
+
+struct Translation {
+    enum class Kind {
+        Rows,     // returns rows: SELECT, TRANSFORM, a stored query called
+        Changes,  // changes rows and reports their count: INSERT, UPDATE, DELETE, SELECT ... INTO
+        Other,    // CREATE, DROP, ALTER...
+    };
+    Kind kind = Kind::Rows;
+    // SQLite statements run in this order; the last one gives the rows or the count.
+    std::vector<std::string> statements;
+    // Access type of each result column of the last statement (Rows only).
+    std::vector<AccessType> columnTypes;
+};
+
+// Translates one Access SQL statement; throws SqlError with a French message. The catalogue
+// gives the columns' types; TRANSFORM without an IN list reads its column headings from the
+// database while translating.
+Translation translate(std::string_view accessSql, SchemaCatalogue& catalogue);
+
+}  // namespace kervane::sql

@@ -1,0 +1,227 @@
+// INSERT, UPDATE and DELETE: values stored as Access stores them (a date column receives only
+// readable dates, in the canonical form; a Yes/No column -1 or 0), joins of UPDATE and DELETE
+// spelt the SQLite way.
+#include "driver/sql/WriteChanges.h"
+
+#include "driver/sql/DateText.h"
+#include "driver/sql/SqlError.h"
+
+namespace kervane::sql {
+namespace {
+
+const CatalogueTable& requireTable(SchemaCatalogue& catalogue, const std::string& name)
+{
+    const CatalogueTable* table = catalogue.find(name);
+    if (table == nullptr)
+        throw SqlError("42S02", "La table « " + name + " » est introuvable.");
+    return *table;
+}
+
+const CatalogueColumn& requireColumn(const CatalogueTable& table, const std::string& name)
+{
+    const CatalogueColumn* column = table.column(name);
+    if (column == nullptr)
+        throw SqlError("42S22", "La colonne « " + name + " » est introuvable dans la table « " + table.name + " ».");
+    return *column;
+}
+
+std::string unquotedText(const std::string& literal)
+{
+    std::string value;
+    for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
+        value += literal[i];
+        if (literal[i] == '\'')
+            ++i;
+    }
+    return value;
+}
+
+void collectTables(const FromItem& item, std::vector<const FromItem*>& tables, std::vector<const Expr*>& conditions)
+{
+    if (item.kind != FromItem::Kind::Join) {
+        tables.push_back(&item);
+        return;
+    }
+    if (item.join == JoinKind::Left || item.join == JoinKind::Right)
+        throw SqlError("42000", "Une mise à jour à travers une jointure externe n'est pas prise en charge.");
+    collectTables(*item.left, tables, conditions);
+    collectTables(*item.right, tables, conditions);
+    if (item.on)
+        conditions.push_back(item.on.get());
+}
+
+std::string aliasOf(const FromItem& item)
+{
+    return item.alias.empty() ? item.name : item.alias;
+}
+
+// The name the rows of table go by in a FROM list: its alias where it has one.
+std::string aliasOfTable(const std::vector<FromPtr>& from, const std::string& table)
+{
+    std::vector<const FromItem*> pending;
+    for (const FromPtr& item : from)
+        pending.push_back(item.get());
+    while (!pending.empty()) {
+        const FromItem* item = pending.back();
+        pending.pop_back();
+        if (item->kind == FromItem::Kind::Join) {
+            pending.push_back(item->left.get());
+            pending.push_back(item->right.get());
+        } else if (item->kind == FromItem::Kind::Table && (sameName(item->name, table) || sameName(item->alias, table))) {
+            return aliasOf(*item);
+        }
+    }
+    return table;
+}
+
+}  // namespace
+
+std::string storedValue(const Written& value, const CatalogueColumn& column)
+{
+    const std::string sql = asValue(value);
+    if (value.type == AccessType::Null)
+        return sql;
+    if (column.type == AccessType::Date && value.type != AccessType::Date) {
+        if (value.literal && isText(value.type)) {
+            const std::string text = unquotedText(value.sql);
+            const std::optional<double> serial = readStoredDate(text);
+            if (!serial)
+                throw SqlError("22007", "La valeur « " + text + " » n'est pas une date valide pour la colonne « "
+                                            + column.name + " ».");
+            return quotedText(canonicalDate(*serial));
+        }
+        return "kv_store_date(" + sql + ", " + quotedText(column.name) + ")";
+    }
+    if (column.type == AccessType::Boolean && !value.predicate && value.type != AccessType::Boolean)
+        return "(CASE WHEN " + sql + " IS NULL THEN NULL WHEN " + sql + " <> 0 THEN -1 ELSE 0 END)";
+    return sql;
+}
+
+std::string writeInsert(Writer& writer, const Insert& insert)
+{
+    const CatalogueTable& table = requireTable(writer.catalogue(), insert.table);
+    std::vector<const CatalogueColumn*> targets;
+    if (insert.columns.empty())
+        for (const CatalogueColumn& column : table.columns)
+            targets.push_back(&column);
+    else
+        for (const std::string& name : insert.columns)
+            targets.push_back(&requireColumn(table, name));
+    std::string sql = "INSERT INTO " + quotedName(table.name) + " (";
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        sql += (i ? ", " : "") + quotedName(targets[i]->name);
+    sql += ") ";
+    Scope none;
+    if (!insert.select) {
+        if (insert.values.size() != targets.size())
+            throw SqlError("21S01", "Le nombre de valeurs ne correspond pas au nombre de colonnes.");
+        sql += "VALUES (";
+        for (std::size_t i = 0; i < targets.size(); ++i)
+            sql += (i ? ", " : "") + storedValue(writer.expression(*insert.values[i], none), *targets[i]);
+        return sql + ")";
+    }
+    const WrittenSelect rows = writer.select(*insert.select, nullptr);
+    bool converts = false;
+    for (const CatalogueColumn* target : targets)
+        converts = converts || target->type == AccessType::Date || target->type == AccessType::Boolean;
+    if (!converts || rows.columns.size() != targets.size())
+        return sql + rows.sql;
+    // Each value passes the column's rule: read the rows through a sub-query.
+    std::string values;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        Written column;
+        column.sql = "column" + std::to_string(i + 1);
+        column.type = rows.columns[i].type;
+        values += (i ? ", " : "") + storedValue(column, *targets[i]);
+    }
+    std::string names;
+    for (std::size_t i = 0; i < targets.size(); ++i)
+        names += (i ? ", " : "") + std::string("column") + std::to_string(i + 1);
+    return "WITH kv_rows(" + names + ") AS (" + rows.sql + ") " + sql + "SELECT " + values + " FROM kv_rows";
+}
+
+std::string writeUpdate(Writer& writer, const Update& update)
+{
+    std::vector<const FromItem*> tables;
+    std::vector<const Expr*> conditions;
+    collectTables(*update.target, tables, conditions);
+    for (const FromItem* item : tables)
+        if (item->kind != FromItem::Kind::Table)
+            throw SqlError("42000", "Seules des tables peuvent être mises à jour.");
+    // The table changed is the one the first assignment names, else the first table.
+    const FromItem* target = tables.front();
+    if (!update.assignments.empty() && update.assignments.front().column.size() > 1)
+        for (const FromItem* item : tables)
+            if (sameName(aliasOf(*item), update.assignments.front().column.front()))
+                target = item;
+    const CatalogueTable& table = requireTable(writer.catalogue(), target->name);
+    Scope scope;
+    std::string sql = "UPDATE " + writer.fromItem(*target, scope) + " SET ";
+    std::string others;
+    for (const FromItem* item : tables)
+        if (item != target)
+            others += (others.empty() ? " FROM " : ", ") + writer.fromItem(*item, scope);
+    for (std::size_t i = 0; i < update.assignments.size(); ++i) {
+        const Assignment& assignment = update.assignments[i];
+        if (assignment.column.size() > 1 && !sameName(assignment.column.front(), aliasOf(*target)))
+            throw SqlError("42000", "Une seule table peut être mise à jour par instruction.");
+        const CatalogueColumn& column = requireColumn(table, assignment.column.back());
+        sql += (i ? ", " : "") + quotedName(column.name) + " = "
+            + storedValue(writer.expression(*assignment.value, scope), column);
+    }
+    sql += others;
+    std::string where;
+    for (const Expr* on : conditions)
+        where += (where.empty() ? " WHERE " : " AND ") + writer.condition(*on, scope).sql;
+    if (update.where)
+        where += (where.empty() ? " WHERE " : " AND ") + writer.condition(*update.where, scope).sql;
+    return sql + where;
+}
+
+std::string writeDelete(Writer& writer, const Delete& remove)
+{
+    const CatalogueTable& table = requireTable(writer.catalogue(), remove.table);
+    const bool single = remove.from.size() == 1 && remove.from.front()->kind == FromItem::Kind::Table;
+    Scope scope;
+    if (single) {
+        std::string sql = "DELETE FROM " + writer.fromItem(*remove.from.front(), scope);
+        if (remove.where)
+            sql += " WHERE " + writer.condition(*remove.where, scope).sql;
+        return sql;
+    }
+    // Rows of one table chosen through a join: by their row identifiers.
+    std::string rows = writer.fromClause(remove.from, scope);
+    const std::string alias = aliasOfTable(remove.from, remove.table);
+    if (remove.where)
+        rows += " WHERE " + writer.condition(*remove.where, scope).sql;
+    return "DELETE FROM " + quotedName(table.name) + " WHERE rowid IN (SELECT " + quotedName(alias) + ".rowid"
+        + rows + ")";
+}
+
+std::string writeRaw(const std::vector<RawToken>& tokens)
+{
+    std::string sql;
+    for (const RawToken& token : tokens) {
+        if (!sql.empty())
+            sql += ' ';
+        switch (token.kind) {
+        case RawToken::Kind::Name: sql += quotedName(token.text); break;
+        case RawToken::Kind::Text: sql += quotedText(token.text); break;
+        case RawToken::Kind::Symbol:
+            // A #date# of a CREATE or ALTER (a default value) in its stored form.
+            if (token.text.size() > 2 && token.text.front() == '#' && token.text.back() == '#') {
+                const std::optional<double> serial = readDateLiteral(token.text.substr(1, token.text.size() - 2));
+                if (!serial)
+                    throw SqlError("22007", "Erreur de syntaxe dans la date « " + token.text + " ».");
+                sql += quotedText(canonicalDate(*serial));
+                break;
+            }
+            sql += token.text;
+            break;
+        default: sql += token.text;
+        }
+    }
+    return sql;
+}
+
+}  // namespace kervane::sql

@@ -1,0 +1,17 @@
+#pragma once
+// Statements that change the base, written for SQLite.
+#include "driver/sql/Writer.h"
+
+namespace kervane::sql {
+
+// A value about to be stored in column, made to follow the column's rule; throws SqlError
+// (22007) for a constant text that is not a readable date.
+std::string storedValue(const Written& value, const CatalogueColumn& column);
+
+std::string writeInsert(Writer& writer, const Insert& insert);
+std::string writeUpdate(Writer& writer, const Update& update);
+std::string writeDelete(Writer& writer, const Delete& remove);
+// CREATE, DROP, ALTER...: the tokens again, names and texts quoted the SQLite way.
+std::string writeRaw(const std::vector<RawToken>& tokens);
+
+}  // namespace kervane::sql

@@ -1,0 +1,123 @@
+#pragma once
+// The SQLite writer: walks the syntax tree and writes SQLite SQL with Access's meaning,
+// typing every expression on the way.
+#include "driver/sql/AccessType.h"
+#include "driver/sql/SchemaCatalogue.h"
+#include "driver/sql/SyntaxTree.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kervane::sql {
+
+// One written expression. A predicate is SQLite truth (1/0/NULL: comparisons, LIKE, IN...);
+// other values are Access values (a Boolean is -1/0).
+struct Written {
+    std::string sql;
+    AccessType type = AccessType::Unknown;
+    bool predicate = false;
+    std::string declared;  // the declared type of a plain column reference
+    bool columnReference = false;
+    bool literal = false;  // a constant written as a SQLite literal
+    std::string name;      // the column name a plain reference gives its result column
+    std::string reference; // a plain reference as written, before a Yes/No value is normalised
+    std::string source;    // alias of the FROM source a plain reference was found in
+};
+
+// One source of columns in a FROM clause: a table, a view or a sub-query, under its alias.
+struct ScopeSource {
+    std::string alias;  // name used to qualify columns: the alias, else the table name
+    std::vector<CatalogueColumn> columns;
+    bool known = true;  // false when its columns could not be read
+    bool hasRowid = false;  // a table, whose rows have identifiers (not a view or a sub-query)
+};
+
+struct Scope {
+    std::vector<ScopeSource> sources;
+    const Scope* outer = nullptr;
+    std::vector<std::pair<std::string, AccessType>> aliases;  // output names of the select
+};
+
+// Output column of a written select: its name and type.
+struct OutputColumn {
+    std::string name;
+    AccessType type = AccessType::Unknown;
+    std::string declared;
+};
+
+struct WrittenSelect {
+    std::string sql;
+    std::vector<OutputColumn> columns;
+};
+
+// Wraps an aggregate's argument while a crosstab's value columns are written.
+struct PivotFilter {
+    std::string condition;  // SQLite condition selecting the rows of one heading
+};
+
+class Writer {
+public:
+    explicit Writer(SchemaCatalogue& catalogue) : m_catalogue(catalogue) {}
+
+    Written expression(const Expr& expr, const Scope& scope);
+    Written condition(const Expr& expr, const Scope& scope);  // as SQLite truth
+    WrittenSelect select(const Select& select, const Scope* outer);
+    // Statement parameters declared by PARAMETERS, written as ?1, ?2...
+    void declareParameters(const std::vector<Parameter>& parameters) { m_parameters = parameters; }
+    void setPivotFilter(const PivotFilter* filter) { m_pivot = filter; }
+    SchemaCatalogue& catalogue() { return m_catalogue; }
+    void setSource(std::string_view sql) { m_source = sql; }
+    std::string_view source() const { return m_source; }
+
+    // Scope of a FROM list, and its SQL.
+    std::string fromClause(const std::vector<FromPtr>& from, Scope& scope);
+    std::string fromItem(const FromItem& item, Scope& scope);
+    // TRANSFORM: the SELECT with one aggregate column per heading of the pivot.
+    WrittenSelect crosstab(const Transform& transform);
+
+private:
+    Written column(const Expr& expr, const Scope& scope);
+    Written unary(const Expr& expr, const Scope& scope);
+    Written binary(const Expr& expr, const Scope& scope);
+    Written comparison(const Expr& expr, const Scope& scope);
+    Written logical(const Expr& expr, const Scope& scope);
+    Written arithmetic(const Expr& expr, const Scope& scope);
+    Written like(const Expr& expr, const Scope& scope);
+    Written between(const Expr& expr, const Scope& scope);
+    Written inList(const Expr& expr, const Scope& scope);
+    Written inSelect(const Expr& expr, const Scope& scope);
+    Written function(const Expr& expr, const Scope& scope);
+    Written builtIn(const Expr& expr, const Scope& scope, bool& handled);
+    Written aggregate(const Expr& expr, const Scope& scope, std::string_view sqliteName, AccessType type);
+    Written domainAggregate(const Expr& expr, const Scope& scope);
+    Written caseExpression(const Expr& expr, const Scope& scope);
+    Written literalDate(const Expr& expr);
+    Written subquery(const Expr& expr, const Scope& scope);
+
+    std::string selectCore(const Select& select, Scope& scope, std::vector<OutputColumn>& columns,
+                           bool collateTexts);
+    std::string orderBy(const Select& select, const Scope& scope, const std::vector<OutputColumn>& columns,
+                        bool compound);
+    std::string topLimit(const Select& select, const std::string& core, const std::string& order);
+
+    SchemaCatalogue& m_catalogue;
+    std::string_view m_source;
+    std::vector<Parameter> m_parameters;
+    const PivotFilter* m_pivot = nullptr;
+    // Columns a crosstab adds after the items of its SELECT, written in that SELECT's scope.
+    std::function<void(Scope&, std::string&, std::vector<OutputColumn>&)> m_extraItems;
+    int m_expressionNumber = 1000;
+};
+
+// Helpers shared by the writer's files.
+std::string quotedName(std::string_view name);
+std::string quotedText(std::string_view text);
+std::string asValue(const Written& written);
+std::string asCondition(const Written& written);
+// Appends " COLLATE ACCESS" to an expression whose type is text.
+std::string collated(const Written& written);
+std::string collated(const std::string& sql, AccessType type);
+bool isTextLike(AccessType type);
+
+}  // namespace kervane::sql

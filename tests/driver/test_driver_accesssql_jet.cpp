@@ -1,0 +1,173 @@
+// Access SQL on genuine Access files, read in place: the stated contents of the shared test files.
+#include "tests/driver/AccessSqlTest.h"
+
+#include <algorithm>
+
+namespace kervane::test {
+namespace {
+
+// Table1 of testV1997.mdb and testV2000.mdb holds two rows: A='abcdefg' ... G=1974-09-21,
+// H=3.5, I=True, and A='a' ... G=1981-12-12, H=0, I=False.
+class JetAccessSql : public AccessSqlTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override
+    {
+        m_file = testDataFile(std::string("jet/") + GetParam());
+        if (m_file.empty()) {
+            GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): " << GetParam() << " skipped";
+        }
+        m_digest = fileDigest(m_file);
+        OdbcTest::SetUp();
+        open(m_file);
+    }
+    void TearDown() override
+    {
+        AccessSqlTest::TearDown();
+        if (!m_file.empty()) {
+            EXPECT_EQ(fileDigest(m_file), m_digest) << "the Access file must never be written";
+        }
+    }
+
+    std::string m_file;
+    std::string m_digest;
+};
+
+TEST_P(JetAccessSql, TextComparesWithoutRegardToCase)
+{
+    EXPECT_EQ(column("SELECT B FROM Table1 WHERE A = 'ABCDEFG'"), (std::vector<std::string>{"hijklmnop"}));
+    EXPECT_EQ(column("SELECT B FROM Table1 WHERE A = \"A\""), (std::vector<std::string>{"b"}));
+    EXPECT_EQ(column("SELECT B FROM Table1 WHERE A Like 'ABC*'"), (std::vector<std::string>{"hijklmnop"}));
+    EXPECT_EQ(column("SELECT A FROM Table1 ORDER BY A DESC"), (std::vector<std::string>{"abcdefg", "a"}));
+}
+
+TEST_P(JetAccessSql, YesNoTrueIsMinusOne)
+{
+    EXPECT_EQ(column("SELECT A FROM Table1 WHERE I = -1"), (std::vector<std::string>{"abcdefg"}));
+    EXPECT_EQ(column("SELECT A FROM Table1 WHERE I = True"), (std::vector<std::string>{"abcdefg"}));
+    EXPECT_EQ(column("SELECT A FROM Table1 WHERE I = 1"), (std::vector<std::string>{}));
+    EXPECT_EQ(column("SELECT A FROM Table1 WHERE Not I"), (std::vector<std::string>{"a"}));
+}
+
+TEST_P(JetAccessSql, DatesAndNumbersFollowAccess)
+{
+    EXPECT_EQ(value("SELECT Format(G, 'yyyy-mm') FROM Table1 WHERE C = 2"), "1974-09");
+    EXPECT_EQ(column("SELECT A FROM Table1 WHERE G > #1/1/1980#"), (std::vector<std::string>{"a"}));
+    EXPECT_EQ(column("SELECT A FROM Table1 WHERE G < '01/01/1980'"), (std::vector<std::string>{"abcdefg"}));
+    EXPECT_EQ(value("SELECT Year(Max(G)) FROM Table1"), "1981");
+    EXPECT_EQ(value("SELECT Sum(E) FROM Table1"), "333333333");
+    EXPECT_EQ(value("SELECT TOP 1 D FROM Table1 ORDER BY D DESC"), "222");
+    EXPECT_EQ(typeOf("SELECT Min(G) FROM Table1"), SQL_TYPE_TIMESTAMP);
+}
+
+TEST_P(JetAccessSql, ChangesAreRefusedWithoutTouchingTheFile)
+{
+    const Diagnostic refused = failure("UPDATE Table1 SET B = 'x'");
+    EXPECT_NE(refused.message.find("lecture seule"), std::string::npos) << refused.message;
+    EXPECT_FALSE(failure("SELECT A INTO Copie FROM Table1").message.empty());
+}
+
+TEST_P(JetAccessSql, ColumnsOfATableAreListed)
+{
+    Instruction stmt(*m_connexion);
+    std::string table = "Table1";
+    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(table.data()), SQL_NTS,
+                         nullptr, 0),
+              SQL_SUCCESS)
+        << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
+    std::vector<std::string> names;
+    for (const Row& row : fetchAll(stmt.handle()))
+        names.push_back(row[3].value_or(""));
+    EXPECT_EQ(names, (std::vector<std::string>{"A", "B", "C", "D", "E", "F", "G", "H", "I"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, JetAccessSql, ::testing::Values("testV1997.mdb", "testV2000.mdb"),
+                         [](const auto& parameter) {
+                             std::string name = parameter.param;
+                             return name.substr(0, name.find('.'));
+                         });
+
+// Numeric(18,0) columns col2..col7 of table test hold 1, 0, 0, 4, -1, 1.
+class JetDecimal : public AccessSqlTest {};
+
+TEST_F(JetDecimal, DecimalColumnsReadExactly)
+{
+    const std::string file = testDataFile("jet/fixedNumericTestV2000.mdb");
+    if (file.empty()) {
+        GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): fixedNumericTestV2000.mdb skipped";
+    }
+    open(file);
+    EXPECT_EQ(rows("SELECT col1, col2, col3, col4, col5, col6, col7 FROM test"),
+              (std::vector<Row>{{"some data", "1", "0", "0", "4", "-1", "1"}}));
+    EXPECT_EQ(value("SELECT col5 + col2 FROM test"), "5");
+}
+
+// queryTestV1997/V2000 hold nine stored queries; query objects are the rows of type 5 of MSysObjects.
+class JetStoredQueries : public AccessSqlTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override
+    {
+        const std::string file = testDataFile(std::string("jet/") + GetParam());
+        if (file.empty()) {
+            GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): " << GetParam() << " skipped";
+        }
+        OdbcTest::SetUp();
+        open(file);
+    }
+
+    std::vector<std::string> listed(const char* type)
+    {
+        Instruction stmt(*m_connexion);
+        std::string types = type;
+        EXPECT_EQ(SQLTables(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
+                            reinterpret_cast<SQLCHAR*>(types.data()), SQL_NTS),
+                  SQL_SUCCESS);
+        std::vector<std::string> names;
+        for (const Row& row : fetchAll(stmt.handle()))
+            names.push_back(row[2].value_or(""));
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_P(JetStoredQueries, TheNineQueriesAreListedAsViews)
+{
+    EXPECT_EQ(listed("VIEW"), (std::vector<std::string>{"AppendQuery", "CrosstabQuery", "DataDefinitionQuery",
+                                                        "DeleteQuery", "MakeTableQuery", "PassthroughQuery",
+                                                        "SelectQuery", "UnionQuery", "UpdateQuery"}));
+}
+
+TEST_P(JetStoredQueries, ASelectQueryIsSelectableAndCallable)
+{
+    Instruction select(*m_connexion);
+    EXPECT_EQ(select.exec("SELECT * FROM [SelectQuery]"), SQL_SUCCESS)
+        << diagRec(SQL_HANDLE_STMT, select.handle()).message;
+    Instruction call(*m_connexion);
+    EXPECT_EQ(call.exec("{call SelectQuery}"), SQL_SUCCESS) << diagRec(SQL_HANDLE_STMT, call.handle()).message;
+    EXPECT_EQ(columnNames(call.handle()), columnNames(select.handle()));
+}
+
+TEST_P(JetStoredQueries, AnActionQueryIsRefusedWithItsReason)
+{
+    for (const char* name : {"UpdateQuery", "DeleteQuery", "AppendQuery", "MakeTableQuery"}) {
+        const Diagnostic refused = failure(std::string("SELECT * FROM [") + name + "]");
+        EXPECT_NE(refused.message.find(std::string("« ") + name + " »"), std::string::npos) << refused.message;
+        EXPECT_NE(refused.message.find("lecture seule"), std::string::npos) << refused.message;
+    }
+}
+
+TEST_P(JetStoredQueries, SystemTablesAreListedAndReadable)
+{
+    const std::vector<std::string> system = listed("SYSTEM TABLE");
+    EXPECT_NE(std::find(system.begin(), system.end(), "MSysObjects"), system.end());
+    EXPECT_NE(std::find(system.begin(), system.end(), "MSysQueries"), system.end());
+    EXPECT_EQ(value("SELECT Count(*) FROM MSysObjects WHERE Type = 5"), "9");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, JetStoredQueries, ::testing::Values("queryTestV1997.mdb", "queryTestV2000.mdb"),
+                         [](const auto& parameter) {
+                             std::string name = parameter.param;
+                             return name.substr(0, name.find('.'));
+                         });
+
+}  // namespace
+}  // namespace kervane::test
