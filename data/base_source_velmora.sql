@@ -1,6 +1,8 @@
 -- Demonstration Velmora database: the suite's own tables (BASE, UTILR, FAMILLE) and a small
 -- trading business (articles, clients, orders) with views, memo, date, real and yes/no
 -- columns and several thousand rows. Deterministic: the same file at every build.
+-- Yes/No true is stored as -1, Access's True. A few clients show Access's text order: names
+-- that differ only by case, and names beginning with accented capitals or lower-case letters.
 -- Long texts are declared LONGTEXT: SQLite would give a column declared MEMO numeric affinity.
 PRAGMA page_size = 4096;
 BEGIN;
@@ -11,7 +13,7 @@ CREATE TABLE BASE (
   TYPE_BASE SHORT NOT NULL,
   LIB_BASE TEXT(50)
 );
-INSERT INTO BASE VALUES (1, 1, 1, 'Base source Velmora');
+INSERT INTO BASE VALUES (1, -1, 1, 'Base source Velmora');
 
 CREATE TABLE UTILR (
   ID_UTILR LONG PRIMARY KEY,
@@ -34,14 +36,14 @@ CREATE TABLE FAMILLE (
   VISIBLE_FAMILLE YESNO
 );
 INSERT INTO FAMILLE VALUES
-  (1, 'OUT', 'Outillage à main', '<p>Outils <b>à main</b> : marteaux, tournevis, clés.</p>', 20.0, 1),
-  (2, 'ELEC', 'Électricité', '<p>Câbles, prises, interrupteurs et <i>tableaux électriques</i>.</p>', 20.0, 1),
-  (3, 'PLOM', 'Plomberie', '<p>Raccords, robinetterie, évacuation.</p>', 20.0, 1),
-  (4, 'JARD', 'Jardin', '<p>Arrosage, taille, entretien des espaces verts.</p>', 10.0, 1),
-  (5, 'PEINT', 'Peinture', '<p>Peintures, vernis, lasures et accessoires.</p>', 20.0, 1),
-  (6, 'QUINC', 'Quincaillerie', '<p>Vis, chevilles, charnières, serrures.</p>', 20.0, 1),
-  (7, 'BOIS', 'Bois et panneaux', NULL, 20.0, 1),
-  (8, 'ECL', 'Éclairage', '<p>Ampoules, luminaires, <b>LED</b>.</p>', 5.5, 1),
+  (1, 'OUT', 'Outillage à main', '<p>Outils <b>à main</b> : marteaux, tournevis, clés.</p>', 20.0, -1),
+  (2, 'ELEC', 'Électricité', '<p>Câbles, prises, interrupteurs et <i>tableaux électriques</i>.</p>', 20.0, -1),
+  (3, 'PLOM', 'Plomberie', '<p>Raccords, robinetterie, évacuation.</p>', 20.0, -1),
+  (4, 'JARD', 'Jardin', '<p>Arrosage, taille, entretien des espaces verts.</p>', 10.0, -1),
+  (5, 'PEINT', 'Peinture', '<p>Peintures, vernis, lasures et accessoires.</p>', 20.0, -1),
+  (6, 'QUINC', 'Quincaillerie', '<p>Vis, chevilles, charnières, serrures.</p>', 20.0, -1),
+  (7, 'BOIS', 'Bois et panneaux', NULL, 20.0, -1),
+  (8, 'ECL', 'Éclairage', '<p>Ampoules, luminaires, <b>LED</b>.</p>', 5.5, -1),
   (9, 'SECU', 'Sécurité', NULL, 20.0, 0),
   (10, 'DIV', 'Divers', NULL, NULL, 0);
 
@@ -124,14 +126,14 @@ SELECT N,
        CASE WHEN N % 9 = 0 THEN NULL ELSE round(((N * 131) % 5000) / 100.0 + 0.25, 2) END,
        (N * 37) % 250,
        datetime('2019-01-01', '+' || ((N * 113) % 2500) || ' days', '+' || ((N * 17) % 36000) || ' seconds'),
-       CASE WHEN N % 11 = 0 THEN 0 ELSE 1 END,
+       CASE WHEN N % 11 = 0 THEN 0 ELSE -1 END,
        CASE WHEN N % 5 = 0 THEN 'Article ' || N || ' : fiche détaillée. ' ||
                                  replace(printf('%.' || CASE WHEN N = 5 THEN 100 ELSE 2 + (N * 41) % 40 END || 'c', '*'), '*',
                                          'Conforme aux normes européennes, garantie deux ans. ')
             ELSE NULL END
 FROM I;
 
--- 600 clients.
+-- 600 generated clients; the orders go to them.
 INSERT INTO CLIENT
 WITH RECURSIVE I(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM I WHERE N < 600)
 SELECT N,
@@ -141,9 +143,28 @@ SELECT N,
        printf('%05d', 1000 + (N * 1237) % 94000),
        datetime('2015-06-01', '+' || ((N * 211) % 4000) || ' days'),
        CASE WHEN N % 4 = 0 THEN round(((N * 13) % 150) / 10.0, 1) ELSE 0.0 END,
-       CASE WHEN N % 3 = 0 THEN 1 ELSE 0 END,
+       CASE WHEN N % 3 = 0 THEN -1 ELSE 0 END,
        CASE WHEN N % 7 = 0 THEN 'Client fidèle ; préfère être livré le matin.' ELSE NULL END
 FROM I;
+
+-- Clients named to show the text order: case ignored, accented letters beside their base letter.
+INSERT INTO CLIENT VALUES
+  (601, 'dupont', 'Marie', 'Lyon', '69003', '2024-02-05 00:00:00', 0.0, 0, NULL),
+  (602, 'DUPONT', 'Jean', 'Angers', '49000', '2024-02-06 00:00:00', 0.0, -1, NULL),
+  (603, 'Dupont', 'Élodie', 'Orléans', '45000', '2024-02-07 00:00:00', 5.0, 0, NULL),
+  (604, 'Dupond', 'Ève', 'Nîmes', '30000', '2024-02-08 00:00:00', 0.0, 0, NULL),
+  (605, 'Émery', 'Ophélie', 'Besançon', '25000', '2024-03-11 00:00:00', 0.0, 0, NULL),
+  (606, 'émery', 'Paul', 'Le Mans', '72000', '2024-03-12 00:00:00', 0.0, 0, 'Nom saisi en minuscules.'),
+  (607, 'Evrard', 'Agnès', 'Lyon', '69007', '2024-03-13 00:00:00', 0.0, 0, NULL),
+  (608, 'Éluard', 'Cécile', 'Saint-Étienne', '42000', '2024-03-14 00:00:00', 0.0, 0, NULL),
+  (609, 'Èze Matériaux', NULL, 'Nîmes', '30900', '2024-04-02 00:00:00', 12.5, -1, NULL),
+  (610, 'Çelik', 'Émile', 'Besançon', '25000', '2024-04-03 00:00:00', 0.0, 0, NULL),
+  (611, 'Cazals', 'Yann', 'Angers', '49100', '2024-04-04 00:00:00', 0.0, 0, NULL),
+  (612, 'À la bonne vis', NULL, 'Lyon', '69002', '2024-04-05 00:00:00', 10.0, -1, NULL),
+  (613, 'Âtre et foyers', NULL, 'Orléans', '45100', '2024-04-06 00:00:00', 7.5, -1, NULL),
+  (614, 'Aubert', 'Théo', 'Aix-en-Provence', '13100', '2024-04-07 00:00:00', 0.0, 0, NULL),
+  (615, 'de la Fontaine', 'Jean', 'Montréal', '11290', '2024-04-08 00:00:00', 0.0, 0, NULL),
+  (616, 'ébéniste Roux', NULL, 'Le Mans', '72100', '2024-04-09 00:00:00', 0.0, -1, NULL);
 
 -- 3000 orders.
 INSERT INTO COMMANDE
@@ -152,7 +173,7 @@ SELECT N,
        1 + (N * 7907) % 600,
        datetime('2023-01-02 08:00:00', '+' || (N / 3) || ' days', '+' || ((N * 97) % 600) || ' minutes'),
        (SELECT MOT FROM MOT WHERE LISTE = 'statut' AND MOT.N = (I.N * 5) % 6),
-       CASE WHEN (N * 5) % 6 < 3 THEN 1 ELSE 0 END
+       CASE WHEN (N * 5) % 6 < 3 THEN -1 ELSE 0 END
 FROM I;
 
 -- 1 to 5 lines per order.

@@ -4,6 +4,7 @@
 #include "messages/Sablier.h"
 #include "messages/Texte.h"
 
+#include <QList>
 #include <QStringList>
 
 namespace kervane {
@@ -11,6 +12,110 @@ namespace kervane {
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
+
+// One word (upper case) or one sign of a statement, with the parentheses open before it.
+struct Jeton {
+    QString strTexte;
+    bool bMot = false;
+    int nProfondeur = 0;
+};
+
+bool estLettre(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// What closes a passage opened by c: the same quote, "]", "*/" or the end of the line.
+QString fermeture(QChar c)
+{
+    if (c == u'[')
+        return QStringLiteral("]");
+    if (c == u'/')
+        return QStringLiteral("*/");
+    if (c == u'-')
+        return QStringLiteral("\n");
+    return QString(c);
+}
+
+// Where the passage opened at nDebut ends: past its closing sign, else at the end. A doubled
+// quote inside a quoted text reads as two texts side by side, which hides the same words.
+qsizetype finPassage(const QString& s, qsizetype nDebut)
+{
+    const QChar c = s[nDebut];
+    const QString strFin = fermeture(c);
+    const qsizetype nFin = s.indexOf(strFin, nDebut + (c == u'/' || c == u'-' ? 2 : 1));
+    return nFin < 0 ? s.size() : nFin + strFin.size();
+}
+
+bool ouvrePassage(const QString& s, qsizetype i)
+{
+    const QChar c = s[i];
+    if (c == u'\'' || c == u'"' || c == u'[' || c == u'`')
+        return true;
+    const QChar cSuivant = i + 1 < s.size() ? s[i + 1] : QChar();
+    return (c == u'/' && cSuivant == u'*') || (c == u'-' && cSuivant == u'-');
+}
+
+// The words and signs of the statement itself: quoted texts, bracketed names and comments
+// are passed over whole.
+QList<Jeton> decouper(const QString& s)
+{
+    QList<Jeton> jetons;
+    int nProfondeur = 0;
+    qsizetype i = 0;
+    while (i < s.size()) {
+        if (s[i].isSpace()) {
+            ++i;
+        } else if (ouvrePassage(s, i)) {
+            i = finPassage(s, i);
+        } else if (estLettre(s[i])) {
+            const qsizetype nDebut = i;
+            while (i < s.size() && estLettre(s[i]))
+                ++i;
+            jetons.append({s.mid(nDebut, i - nDebut).toUpper(), true, nProfondeur});
+        } else {
+            if (s[i] == u')')
+                --nProfondeur;
+            jetons.append({QString(s[i]), false, nProfondeur});
+            if (s[i] == u'(')
+                ++nProfondeur;
+            ++i;
+        }
+    }
+    return jetons;
+}
+
+bool contientMot(const QList<Jeton>& jetons, QLatin1String strMot)
+{
+    for (const Jeton& jeton : jetons)
+        if (jeton.bMot && jeton.strTexte == strMot)
+            return true;
+    return false;
+}
+
+// SELECT … INTO table FROM …: INTO belongs to the outer SELECT when it comes before its FROM.
+bool creeUneTable(const QList<Jeton>& jetons)
+{
+    for (const Jeton& jeton : jetons) {
+        if (!jeton.bMot || jeton.nProfondeur != 0)
+            continue;
+        if (jeton.strTexte == QLatin1String("FROM"))
+            return false;
+        if (jeton.strTexte == QLatin1String("INTO"))
+            return true;
+    }
+    return false;
+}
+
+// The words alone, one space apart, for the searches of a keyword anywhere.
+QString motsSeuls(const QList<Jeton>& jetons)
+{
+    QString strMots;
+    for (const Jeton& jeton : jetons)
+        if (jeton.bMot)
+            strMots += jeton.strTexte + u' ';
+    return strMots;
+}
 
 }  // namespace
 
@@ -37,16 +142,32 @@ bool InterpreterRequete(const QString& strTexte, QString& strRequete, QString& s
     return true;
 }
 
+// A statement starting with SELECT returns rows; else the first of CALL, INSERT, DELETE and
+// UPDATE found anywhere in it decides.
+// Three exceptions, so that no Access statement is run the wrong way and then rolled back
+// unnoticed: a crosstab (TRANSFORM), a query declaring its parameters (PARAMETERS) and a
+// parenthesised query return rows; a make-table query (SELECT … INTO) is a change whose count
+// the user accepts as for an INSERT; and only the statement's own words count, never those
+// inside quoted texts, bracketed names or comments, CALL counting only as a word of its own.
 GenreRequete classerRequete(const QString& strRequete)
 {
-    const QString u = sansEspaces(strRequete).toUpper();
-    if (u.startsWith(QLatin1String("SELECT")) || u.contains(QLatin1String("CALL")))
+    const QList<Jeton> jetons = decouper(strRequete);
+    if (jetons.isEmpty())
+        return GenreRequete::Autre;
+    const QString& strPremier = jetons.front().strTexte;
+    if (strPremier == QLatin1String("TRANSFORM") || strPremier == QLatin1String("PARAMETERS") ||
+        strPremier == QLatin1String("("))
         return GenreRequete::Selection;
-    if (u.contains(QLatin1String("INSERT")))
+    if (strPremier == QLatin1String("SELECT"))
+        return creeUneTable(jetons) ? GenreRequete::Insertion : GenreRequete::Selection;
+    if (contientMot(jetons, QLatin1String("CALL")))
+        return GenreRequete::Selection;
+    const QString strMots = motsSeuls(jetons);
+    if (strMots.contains(QLatin1String("INSERT")))
         return GenreRequete::Insertion;
-    if (u.contains(QLatin1String("DELETE")))
+    if (strMots.contains(QLatin1String("DELETE")))
         return GenreRequete::Suppression;
-    if (u.contains(QLatin1String("UPDATE")))
+    if (strMots.contains(QLatin1String("UPDATE")))
         return GenreRequete::MiseAJour;
     return GenreRequete::Autre;
 }

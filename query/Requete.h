@@ -14,7 +14,8 @@ enum class GenreRequete { Selection, Insertion, Suppression, MiseAJour, Autre };
 // positions, each followed by ":". Always true.
 bool InterpreterRequete(const QString& strTexte, QString& strRequete, QString& strPositions);
 
-// The kind of a flattened statement, by the first matching test on its upper-case trimmed form.
+// The kind of a flattened statement, by its keywords outside quoted texts, bracketed names and
+// comments (the rules are told beside the definition).
 GenreRequete classerRequete(const QString& strRequete);
 
 // The text of the count question ("1 ligne créée.Acceptez-vous la transaction?"...) and its

@@ -40,19 +40,6 @@ TEST(Requete, FlatteningGivesOneLineAndTheJoiningPositionsThatRebuildTheLines)
     EXPECT_EQ(reconstruireLignes("AB", "9:"), "AB");  // a position past the end is ignored
 }
 
-TEST(Requete, ClassificationTakesTheFirstMatchingKeyword)
-{
-    EXPECT_EQ(classerRequete("   select * from t"), GenreRequete::Selection);
-    EXPECT_EQ(classerRequete("{call PROC}"), GenreRequete::Selection);
-    EXPECT_EQ(classerRequete("SELECT * FROM RECALL"), GenreRequete::Selection);
-    EXPECT_EQ(classerRequete("WITH A AS (SELECT 1) SELECT * FROM A"), GenreRequete::Autre);
-    EXPECT_EQ(classerRequete("insert into T values (1)"), GenreRequete::Insertion);
-    EXPECT_EQ(classerRequete("DELETE FROM T"), GenreRequete::Suppression);
-    EXPECT_EQ(classerRequete("UPDATE T SET A = 'DELETE'"), GenreRequete::Suppression);
-    EXPECT_EQ(classerRequete("UPDATE T SET A = 1"), GenreRequete::MiseAJour);
-    EXPECT_EQ(classerRequete("CREATE TABLE T (A LONG)"), GenreRequete::Autre);
-}
-
 TEST(Requete, CountQuestionsHaveTheirExactTextsAndStyles)
 {
     EXPECT_EQ(texteQuestion(GenreRequete::Insertion, 0), "0 ligne créée.");
