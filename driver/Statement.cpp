@@ -14,7 +14,7 @@ bool Statement::isOdbc3() const noexcept
     return m_connection.isOdbc3();
 }
 
-void Statement::prepare(std::string_view sql)
+void Statement::forgetStatement() noexcept
 {
     m_statement.reset();
     m_state = CursorState::None;
@@ -22,6 +22,11 @@ void Statement::prepare(std::string_view sql)
     m_preludes.clear();
     m_deferred.clear();
     m_accessTypes.clear();
+}
+
+void Statement::prepare(std::string_view sql)
+{
+    forgetStatement();
     if (isBlank(sql))
         throw OdbcError{"42000", "L'instruction SQL est vide.", 0};
     sql::Translation translation = m_connection.database().translate(sql);
@@ -39,12 +44,7 @@ void Statement::prepare(std::string_view sql)
 
 void Statement::prepareNative(std::string_view sql)
 {
-    m_statement.reset();
-    m_state = CursorState::None;
-    m_columns.clear();
-    m_preludes.clear();
-    m_deferred.clear();
-    m_accessTypes.clear();
+    forgetStatement();
     m_countsChanges = changesRows(sql);
     compile(sql);
 }

@@ -94,6 +94,7 @@ public:
 private:
     enum class CursorState { None, Prepared, NoResult, FirstRowPending, OnRow, AfterEnd };
 
+    void forgetStatement() noexcept;
     void readColumns();
     bool hasAccessType(int column) const noexcept;
     void compile(std::string_view sql);

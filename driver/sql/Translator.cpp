@@ -56,7 +56,7 @@ Translation call(SchemaCatalogue& catalogue, const Call& call)
     WrittenSelect written;
     written.sql = "SELECT * FROM " + quotedName(query->name);
     for (const CatalogueColumn& column : query->columns)
-        written.columns.push_back(OutputColumn{column.name, column.type, column.declared});
+        written.columns.push_back(OutputColumn{column.name, column.type, column.declared, quotedName(column.name)});
     return rows(written);
 }
 

@@ -198,30 +198,4 @@ std::string writeDelete(Writer& writer, const Delete& remove)
         + rows + ")";
 }
 
-std::string writeRaw(const std::vector<RawToken>& tokens)
-{
-    std::string sql;
-    for (const RawToken& token : tokens) {
-        if (!sql.empty())
-            sql += ' ';
-        switch (token.kind) {
-        case RawToken::Kind::Name: sql += quotedName(token.text); break;
-        case RawToken::Kind::Text: sql += quotedText(token.text); break;
-        case RawToken::Kind::Symbol:
-            // A #date# of a CREATE or ALTER (a default value) in its stored form.
-            if (token.text.size() > 2 && token.text.front() == '#' && token.text.back() == '#') {
-                const std::optional<double> serial = readDateLiteral(token.text.substr(1, token.text.size() - 2));
-                if (!serial)
-                    throw SqlError("22007", "Erreur de syntaxe dans la date « " + token.text + " ».");
-                sql += quotedText(canonicalDate(*serial));
-                break;
-            }
-            sql += token.text;
-            break;
-        default: sql += token.text;
-        }
-    }
-    return sql;
-}
-
 }  // namespace kervane::sql

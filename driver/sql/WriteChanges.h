@@ -11,7 +11,8 @@ std::string storedValue(const Written& value, const CatalogueColumn& column);
 std::string writeInsert(Writer& writer, const Insert& insert);
 std::string writeUpdate(Writer& writer, const Update& update);
 std::string writeDelete(Writer& writer, const Delete& remove);
-// CREATE, DROP, ALTER...: the tokens again, names and texts quoted the SQLite way.
+// CREATE, DROP, ALTER...: the tokens again, names and texts quoted the SQLite way, dates in
+// their stored form, an AutoNumber column numbered by SQLite.
 std::string writeRaw(const std::vector<RawToken>& tokens);
 
 }  // namespace kervane::sql

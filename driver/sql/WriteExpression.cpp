@@ -54,15 +54,6 @@ AccessType widerNumber(AccessType a, AccessType b)
     return wider == AccessType::Boolean || wider == AccessType::Byte ? AccessType::Short : wider;
 }
 
-Written make(std::string sql, AccessType type, bool predicate = false)
-{
-    Written written;
-    written.sql = std::move(sql);
-    written.type = type;
-    written.predicate = predicate;
-    return written;
-}
-
 // A Yes/No value as Access reads it: any non-zero value is True (-1).
 std::string normalisedBoolean(const std::string& sql)
 {
@@ -70,6 +61,15 @@ std::string normalisedBoolean(const std::string& sql)
 }
 
 }  // namespace
+
+Written makeWritten(std::string sql, AccessType type, bool predicate)
+{
+    Written written;
+    written.sql = std::move(sql);
+    written.type = type;
+    written.predicate = predicate;
+    return written;
+}
 
 std::string quotedName(std::string_view name)
 {
@@ -134,22 +134,22 @@ Written Writer::expression(const Expr& expr, const Scope& scope)
 {
     switch (expr.kind) {
     case ExprKind::Null:
-        return make("NULL", AccessType::Null);
+        return makeWritten("NULL", AccessType::Null);
     case ExprKind::Number: {
-        Written written = make(expr.text, expr.text.find_first_of(".eE") == std::string::npos ? AccessType::Long
+        Written written = makeWritten(expr.text, expr.text.find_first_of(".eE") == std::string::npos ? AccessType::Long
                                                                                                : AccessType::Double);
         written.literal = true;
         return written;
     }
     case ExprKind::Text: {
-        Written written = make(quotedText(expr.text), AccessType::Text);
+        Written written = makeWritten(quotedText(expr.text), AccessType::Text);
         written.literal = true;
         return written;
     }
     case ExprKind::Date:
         return literalDate(expr);
     case ExprKind::Boolean: {
-        Written written = make(expr.boolean ? "-1" : "0", AccessType::Boolean);
+        Written written = makeWritten(expr.boolean ? "-1" : "0", AccessType::Boolean);
         written.literal = true;
         return written;
     }
@@ -158,7 +158,7 @@ Written Writer::expression(const Expr& expr, const Scope& scope)
     case ExprKind::Star:
         throw SqlError("42000", "« * » n'est permis que dans la liste des champs ou dans Count(*).");
     case ExprKind::Parameter:
-        return make("?", AccessType::Unknown);
+        return makeWritten("?", AccessType::Unknown);
     case ExprKind::Unary:
         return unary(expr, scope);
     case ExprKind::Binary:
@@ -173,11 +173,11 @@ Written Writer::expression(const Expr& expr, const Scope& scope)
         return inSelect(expr, scope);
     case ExprKind::IsNull: {
         const Written operand = expression(*expr.args.at(0), scope);
-        return make(asValue(operand) + (expr.negated ? " IS NOT NULL" : " IS NULL"), AccessType::Boolean, true);
+        return makeWritten(asValue(operand) + (expr.negated ? " IS NOT NULL" : " IS NULL"), AccessType::Boolean, true);
     }
     case ExprKind::Exists: {
         const WrittenSelect inner = select(*expr.select, &scope);
-        return make(std::string(expr.negated ? "NOT " : "") + "EXISTS (" + inner.sql + ")", AccessType::Boolean, true);
+        return makeWritten(std::string(expr.negated ? "NOT " : "") + "EXISTS (" + inner.sql + ")", AccessType::Boolean, true);
     }
     case ExprKind::Subquery:
         return subquery(expr, scope);
@@ -186,7 +186,7 @@ Written Writer::expression(const Expr& expr, const Scope& scope)
     case ExprKind::Case:
         return caseExpression(expr, scope);
     }
-    return make("NULL", AccessType::Null);
+    return makeWritten("NULL", AccessType::Null);
 }
 
 Written Writer::literalDate(const Expr& expr)
@@ -196,7 +196,7 @@ Written Writer::literalDate(const Expr& expr)
     if (!serial)
         throw SqlError("22007", "Erreur de syntaxe dans la date « " + expr.text + " » (caractère "
                                     + std::to_string(characterPosition(m_source, expr.position)) + ").");
-    Written written = make(quotedText(canonicalDate(*serial)), AccessType::Date);
+    Written written = makeWritten(quotedText(canonicalDate(*serial)), AccessType::Date);
     written.literal = true;
     return written;
 }
@@ -205,7 +205,7 @@ Written Writer::subquery(const Expr& expr, const Scope& scope)
 {
     const WrittenSelect inner = select(*expr.select, &scope);
     const AccessType type = inner.columns.empty() ? AccessType::Unknown : inner.columns.front().type;
-    return make("(" + inner.sql + ")", type);
+    return makeWritten("(" + inner.sql + ")", type);
 }
 
 Written Writer::column(const Expr& expr, const Scope& scope)
@@ -223,7 +223,7 @@ Written Writer::column(const Expr& expr, const Scope& scope)
                     found = &candidate;
             if (found == nullptr)
                 continue;
-            Written written = make((qualified ? quotedName(source.alias) + "." : std::string()) + quotedName(found->name),
+            Written written = makeWritten((qualified ? quotedName(source.alias) + "." : std::string()) + quotedName(found->name),
                                    found->type);
             written.declared = found->declared;
             written.columnReference = true;
@@ -239,13 +239,13 @@ Written Writer::column(const Expr& expr, const Scope& scope)
     if (!qualified)
         for (std::size_t i = 0; i < m_parameters.size(); ++i)
             if (sameName(m_parameters[i].name, name))
-                return make("?" + std::to_string(i + 1), typeFromDeclaration(m_parameters[i].type));
+                return makeWritten("?" + std::to_string(i + 1), typeFromDeclaration(m_parameters[i].type));
     // An output name of the select (ORDER BY, HAVING).
     if (!qualified)
         for (const Scope* level = &scope; level != nullptr; level = level->outer)
             for (const auto& [alias, type] : level->aliases)
                 if (sameName(alias, name))
-                    return make(quotedName(alias), type);
+                    return makeWritten(quotedName(alias), type);
     // Date, Now and Time may be written without parentheses.
     if (!qualified && (sameName(name, "Date") || sameName(name, "Now") || sameName(name, "Time"))) {
         Expr call;
@@ -258,7 +258,7 @@ Written Writer::column(const Expr& expr, const Scope& scope)
     std::string sql;
     for (std::size_t i = 0; i < expr.names.size(); ++i)
         sql += (i ? "." : "") + quotedName(expr.names[i]);
-    Written written = make(sql, AccessType::Unknown);
+    Written written = makeWritten(sql, AccessType::Unknown);
     written.columnReference = true;
     written.name = name;
     return written;
@@ -270,15 +270,15 @@ Written Writer::unary(const Expr& expr, const Scope& scope)
     switch (expr.op) {
     case Operator::Not:
         if (operand.predicate || operand.type == AccessType::Boolean)
-            return make("NOT " + asCondition(operand), AccessType::Boolean, true);
-        return make("kv_not(" + operand.sql + ")", AccessType::Long);
+            return makeWritten("NOT " + asCondition(operand), AccessType::Boolean, true);
+        return makeWritten("kv_not(" + operand.sql + ")", AccessType::Long);
     case Operator::Negate:
         if (operand.type == AccessType::Date)
-            return make("kv_date_minus('1899-12-30 00:00:00', " + operand.sql + ")", AccessType::Double);
-        return make("(-" + asValue(operand) + ")", operand.type == AccessType::Boolean ? AccessType::Short
+            return makeWritten("kv_date_minus('1899-12-30 00:00:00', " + operand.sql + ")", AccessType::Double);
+        return makeWritten("(-" + asValue(operand) + ")", operand.type == AccessType::Boolean ? AccessType::Short
                                                                                        : operand.type);
     default:
-        return make("(+" + asValue(operand) + ")", operand.type);
+        return makeWritten("(+" + asValue(operand) + ")", operand.type);
     }
 }
 
@@ -318,7 +318,7 @@ Written Writer::comparison(const Expr& expr, const Scope& scope)
     std::string sql = asValue(left) + std::string(comparisonSymbol(expr.op)) + asValue(right);
     if (isTextLike(left.type) || isTextLike(right.type))
         sql += std::string(" COLLATE ") + ACCESS_COLLATION;
-    return make("(" + sql + ")", AccessType::Boolean, true);
+    return makeWritten("(" + sql + ")", AccessType::Boolean, true);
 }
 
 Written Writer::logical(const Expr& expr, const Scope& scope)
@@ -328,7 +328,7 @@ Written Writer::logical(const Expr& expr, const Scope& scope)
     const bool truthValues = (left.predicate || left.type == AccessType::Boolean || left.type == AccessType::Null)
         && (right.predicate || right.type == AccessType::Boolean || right.type == AccessType::Null);
     if (truthValues && (expr.op == Operator::And || expr.op == Operator::Or))
-        return make("(" + asCondition(left) + (expr.op == Operator::And ? " AND " : " OR ") + asCondition(right) + ")",
+        return makeWritten("(" + asCondition(left) + (expr.op == Operator::And ? " AND " : " OR ") + asCondition(right) + ")",
                     AccessType::Boolean, true);
     // Bitwise on numbers, three-valued on Null, as Access does.
     std::string_view name = "kv_imp";
@@ -339,7 +339,7 @@ Written Writer::logical(const Expr& expr, const Scope& scope)
     case Operator::Eqv: name = "kv_eqv"; break;
     default: break;
     }
-    return make(std::string(name) + "(" + asValue(left) + ", " + asValue(right) + ")",
+    return makeWritten(std::string(name) + "(" + asValue(left) + ", " + asValue(right) + ")",
                 truthValues ? AccessType::Boolean : AccessType::Long);
 }
 
@@ -355,33 +355,33 @@ Written Writer::arithmetic(const Expr& expr, const Scope& scope)
         auto text = [](const Written& side, const std::string& sql) {
             return side.type == AccessType::Date ? "kv_format(" + sql + ")" : sql;
         };
-        return make("kv_concat(" + text(left, a) + ", " + text(right, b) + ")", AccessType::Text);
+        return makeWritten("kv_concat(" + text(left, a) + ", " + text(right, b) + ")", AccessType::Text);
     }
     case Operator::Add:
         if (left.type == AccessType::Date && isNumeric(right.type))
-            return make("kv_date_plus(" + a + ", " + b + ")", AccessType::Date);
+            return makeWritten("kv_date_plus(" + a + ", " + b + ")", AccessType::Date);
         if (right.type == AccessType::Date && isNumeric(left.type))
-            return make("kv_date_plus(" + b + ", " + a + ")", AccessType::Date);
+            return makeWritten("kv_date_plus(" + b + ", " + a + ")", AccessType::Date);
         if (numbers)
-            return make("(" + a + " + " + b + ")", widerNumber(left.type, right.type));
-        return make("kv_plus(" + a + ", " + b + ")",
+            return makeWritten("(" + a + " + " + b + ")", widerNumber(left.type, right.type));
+        return makeWritten("kv_plus(" + a + ", " + b + ")",
                     isText(left.type) && isText(right.type) ? AccessType::Text : AccessType::Unknown);
     case Operator::Subtract:
         if (left.type == AccessType::Date && right.type == AccessType::Date)
-            return make("kv_date_minus(" + a + ", " + b + ")", AccessType::Double);
+            return makeWritten("kv_date_minus(" + a + ", " + b + ")", AccessType::Double);
         if (left.type == AccessType::Date)
-            return make("kv_date_plus(" + a + ", -(" + b + "))", AccessType::Date);
-        return make("(" + a + " - " + b + ")", numbers ? widerNumber(left.type, right.type) : AccessType::Double);
+            return makeWritten("kv_date_plus(" + a + ", -(" + b + "))", AccessType::Date);
+        return makeWritten("(" + a + " - " + b + ")", numbers ? widerNumber(left.type, right.type) : AccessType::Double);
     case Operator::Multiply:
-        return make("(" + a + " * " + b + ")", numbers ? widerNumber(left.type, right.type) : AccessType::Double);
+        return makeWritten("(" + a + " * " + b + ")", numbers ? widerNumber(left.type, right.type) : AccessType::Double);
     case Operator::Divide:
-        return make("kv_div(" + a + ", " + b + ")", AccessType::Double);
+        return makeWritten("kv_div(" + a + ", " + b + ")", AccessType::Double);
     case Operator::IntDivide:
-        return make("kv_intdiv(" + a + ", " + b + ")", AccessType::Long);
+        return makeWritten("kv_intdiv(" + a + ", " + b + ")", AccessType::Long);
     case Operator::Mod:
-        return make("kv_mod(" + a + ", " + b + ")", AccessType::Long);
+        return makeWritten("kv_mod(" + a + ", " + b + ")", AccessType::Long);
     case Operator::Power:
-        return make("kv_pow(" + a + ", " + b + ")", AccessType::Double);
+        return makeWritten("kv_pow(" + a + ", " + b + ")", AccessType::Double);
     default:
         throw SqlError("42000", "Opérateur inconnu dans l'expression.");
     }
@@ -393,7 +393,7 @@ Written Writer::like(const Expr& expr, const Scope& scope)
     const Written pattern = expression(*expr.args.at(1), scope);
     const std::string call = std::string(expr.alike ? "kv_alike(" : "kv_like(") + asValue(value) + ", "
         + asValue(pattern) + ")";
-    return make(expr.negated ? "(NOT " + call + ")" : call, AccessType::Boolean, true);
+    return makeWritten(expr.negated ? "(NOT " + call + ")" : call, AccessType::Boolean, true);
 }
 
 Written Writer::between(const Expr& expr, const Scope& scope)
@@ -414,7 +414,7 @@ Written Writer::between(const Expr& expr, const Scope& scope)
     };
     const bool text = isTextLike(value.type) || isTextLike(low.type);
     const std::string subject = text ? "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION : asValue(value);
-    return make("(" + subject + (expr.negated ? " NOT BETWEEN " : " BETWEEN ") + bound(low) + " AND " + bound(high)
+    return makeWritten("(" + subject + (expr.negated ? " NOT BETWEEN " : " BETWEEN ") + bound(low) + " AND " + bound(high)
                     + ")",
                 AccessType::Boolean, true);
 }
@@ -430,7 +430,7 @@ Written Writer::inList(const Expr& expr, const Scope& scope)
         list += (i > 1 ? ", " : "") + asValue(item);
     }
     const std::string subject = text ? "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION : asValue(value);
-    return make("(" + subject + (expr.negated ? " NOT IN (" : " IN (") + list + "))", AccessType::Boolean, true);
+    return makeWritten("(" + subject + (expr.negated ? " NOT IN (" : " IN (") + list + "))", AccessType::Boolean, true);
 }
 
 Written Writer::inSelect(const Expr& expr, const Scope& scope)
@@ -439,7 +439,7 @@ Written Writer::inSelect(const Expr& expr, const Scope& scope)
     const WrittenSelect inner = select(*expr.select, &scope);
     const bool text = isTextLike(value.type) || (!inner.columns.empty() && isTextLike(inner.columns[0].type));
     const std::string subject = text ? "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION : asValue(value);
-    return make("(" + subject + (expr.negated ? " NOT IN (" : " IN (") + inner.sql + "))", AccessType::Boolean, true);
+    return makeWritten("(" + subject + (expr.negated ? " NOT IN (" : " IN (") + inner.sql + "))", AccessType::Boolean, true);
 }
 
 Written Writer::caseExpression(const Expr& expr, const Scope& scope)
@@ -458,7 +458,7 @@ Written Writer::caseExpression(const Expr& expr, const Scope& scope)
     }
     if (i < expr.args.size() && expr.args[i])
         sql += " ELSE " + asValue(expression(*expr.args[i], scope));
-    return make(sql + " END", type);
+    return makeWritten(sql + " END", type);
 }
 
 }  // namespace kervane::sql

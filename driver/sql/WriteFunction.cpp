@@ -9,15 +9,6 @@
 namespace kervane::sql {
 namespace {
 
-Written make(std::string sql, AccessType type, bool predicate = false)
-{
-    Written written;
-    written.sql = std::move(sql);
-    written.type = type;
-    written.predicate = predicate;
-    return written;
-}
-
 [[noreturn]] void wrongArguments(const Expr& expr)
 {
     throw SqlError("42000", "Nombre d'arguments incorrect pour la fonction « " + expr.text + " ».");
@@ -98,7 +89,7 @@ Written Writer::function(const Expr& expr, const Scope& scope)
             type = argument.type == AccessType::Boolean ? AccessType::Short : argument.type;
         sql += (i ? ", " : "") + asValue(argument);
     }
-    return make(sql + ")", type);
+    return makeWritten(sql + ")", type);
 }
 
 Written Writer::builtIn(const Expr& expr, const Scope& scope, bool& handled)
@@ -116,7 +107,7 @@ Written Writer::builtIn(const Expr& expr, const Scope& scope, bool& handled)
         const AccessType type = yes.type == AccessType::Null ? no.type
             : (no.type == AccessType::Null || no.type == yes.type) ? yes.type
                                                                     : AccessType::Unknown;
-        return make("(CASE WHEN " + test.sql + " THEN " + asValue(yes) + " ELSE " + asValue(no) + " END)", type);
+        return makeWritten("(CASE WHEN " + test.sql + " THEN " + asValue(yes) + " ELSE " + asValue(no) + " END)", type);
     }
     if (sameName(name, "Switch")) {
         if (expr.args.empty() || expr.args.size() % 2 != 0)
@@ -129,18 +120,18 @@ Written Writer::builtIn(const Expr& expr, const Scope& scope, bool& handled)
                 type = value.type;
             sql += " WHEN " + condition(*expr.args[i], scope).sql + " THEN " + asValue(value);
         }
-        return make(sql + " END)", type);
+        return makeWritten(sql + " END)", type);
     }
     if (sameName(name, "Nz")) {
         requireArguments(expr, 1, 2);
         const Written value = expression(*expr.args[0], scope);
         // In a query, Nz without its second argument gives a zero-length text for Null.
         const std::string otherwise = expr.args.size() == 2 ? asValue(expression(*expr.args[1], scope)) : "''";
-        return make("coalesce(" + asValue(value) + ", " + otherwise + ")", value.type);
+        return makeWritten("coalesce(" + asValue(value) + ", " + otherwise + ")", value.type);
     }
     if (sameName(name, "IsNull")) {
         requireArguments(expr, 1, 1);
-        return make(asValue(expression(*expr.args[0], scope)) + " IS NULL", AccessType::Boolean, true);
+        return makeWritten(asValue(expression(*expr.args[0], scope)) + " IS NULL", AccessType::Boolean, true);
     }
     if (name.size() > 1 && (name[0] == 'D' || name[0] == 'd')) {
         static constexpr std::string_view DOMAIN_NAMES[] = {"DCount", "DSum", "DAvg", "DMin", "DMax",
@@ -161,8 +152,8 @@ Written Writer::aggregate(const Expr& expr, const Scope& scope, std::string_view
         if (!count)
             throw SqlError("42000", "« * » n'est permis que dans Count(*).");
         if (m_pivot != nullptr)
-            return make("count(CASE WHEN " + m_pivot->condition + " THEN 1 END)", AccessType::Long);
-        return make("count(*)", AccessType::Long);
+            return makeWritten("count(CASE WHEN " + m_pivot->condition + " THEN 1 END)", AccessType::Long);
+        return makeWritten("count(*)", AccessType::Long);
     }
     if (expr.args.size() != 1)
         wrongArguments(expr);
@@ -186,7 +177,7 @@ Written Writer::aggregate(const Expr& expr, const Scope& scope, std::string_view
         type = argument.type;
     else if (const FunctionInfo* info = findFunction(expr.text))
         type = info->resultFromArgument == 0 ? argument.type : info->result;
-    return make(std::string(sqliteName) + "(" + std::string(expr.distinct ? "DISTINCT " : "") + value + ")", type);
+    return makeWritten(std::string(sqliteName) + "(" + std::string(expr.distinct ? "DISTINCT " : "") + value + ")", type);
 }
 
 Written Writer::domainAggregate(const Expr& expr, const Scope& scope)
@@ -209,10 +200,10 @@ Written Writer::domainAggregate(const Expr& expr, const Scope& scope)
     const std::string from = " FROM " + quotedName(table->name);
     const std::string& name = expr.text;
     if (valueText == "*" && sameName(name, "DCount"))
-        return make("(SELECT count(*)" + from + where + ")", AccessType::Long);
+        return makeWritten("(SELECT count(*)" + from + where + ")", AccessType::Long);
     const Written value = expression(*parseExpression(valueText), inner);
     if (sameName(name, "DLookup") || sameName(name, "DFirst") || sameName(name, "DLast"))
-        return make("(SELECT " + asValue(value) + from + where + " LIMIT 1)", value.type);
+        return makeWritten("(SELECT " + asValue(value) + from + where + " LIMIT 1)", value.type);
     struct Mapping {
         std::string_view domainName;
         std::string_view sqlite;
@@ -221,7 +212,7 @@ Written Writer::domainAggregate(const Expr& expr, const Scope& scope)
                                            {"DMin", "min"},     {"DMax", "max"}};
     if (const FunctionInfo* statistic = findFunction(std::string_view(name).substr(1));
         statistic != nullptr && statistic->aggregate)
-        return make("(SELECT " + std::string(statistic->sqliteName) + "(" + asValue(value) + ")" + from + where + ")",
+        return makeWritten("(SELECT " + std::string(statistic->sqliteName) + "(" + asValue(value) + ")" + from + where + ")",
                     AccessType::Double);
     for (const Mapping& mapping : MAPPINGS) {
         if (!sameName(mapping.domainName, name))
@@ -235,7 +226,7 @@ Written Writer::domainAggregate(const Expr& expr, const Scope& scope)
             argument = collated(argument, value.type);
         } else if (mapping.sqlite == "sum")
             type = sumType(value.type);
-        return make("(SELECT " + std::string(mapping.sqlite) + "(" + argument + ")" + from + where + ")", type);
+        return makeWritten("(SELECT " + std::string(mapping.sqlite) + "(" + argument + ")" + from + where + ")", type);
     }
     throw SqlError("42000", "La fonction « " + name + " » n'est pas définie dans l'expression.");
 }

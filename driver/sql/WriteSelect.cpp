@@ -4,6 +4,8 @@
 #include "driver/sql/Writer.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
 
+#include <cstdlib>
+
 namespace kervane::sql {
 namespace {
 
@@ -158,7 +160,8 @@ std::string Writer::selectCore(const Select& select, Scope& scope, std::vector<O
                 found = true;
                 contributes(source.alias);
                 for (const CatalogueColumn& column : source.columns)
-                    columns.push_back(OutputColumn{column.name, column.type, column.declared});
+                    columns.push_back(OutputColumn{column.name, column.type, column.declared,
+                                                   quotedName(source.alias) + "." + quotedName(column.name)});
             }
             if (!found)
                 throw SqlError("42S02", "La table « " + expr.names.back() + " » n'est pas dans la clause FROM.");
@@ -173,11 +176,11 @@ std::string Writer::selectCore(const Select& select, Scope& scope, std::vector<O
         std::string name = item.alias;
         if (name.empty())
             name = expr.kind == ExprKind::Column ? written.name : "Expr" + std::to_string(m_expressionNumber++);
+        columns.push_back(OutputColumn{name, written.type, written.declared, sql});
         if (collateTexts && isTextLike(written.type))
             sql += std::string(" COLLATE ") + ACCESS_COLLATION;
         const bool plainColumn = expr.kind == ExprKind::Column && item.alias.empty() && !collateTexts;
         items += plainColumn ? sql : sql + " AS " + quotedName(name);
-        columns.push_back(OutputColumn{name, written.type, written.declared});
         scope.aliases.emplace_back(name, written.type);
     }
     if (m_extraItems) {
@@ -263,7 +266,13 @@ std::string Writer::orderBy(const Select& select, const Scope& scope, const std:
                 throw SqlError("42000", "Une requête Union ne peut être triée que sur ses colonnes.");
             }
         } else if (expr.kind == ExprKind::Number) {
-            sql += expr.text;  // position of an output column
+            // The position of an output column: its expression, which TOP's ranking needs too.
+            const auto position = std::strtoul(expr.text.c_str(), nullptr, 10);
+            if (position < 1 || position > columns.size())
+                throw SqlError("42000", "Le numéro de colonne " + expr.text
+                                            + " de la clause ORDER BY est hors limites.");
+            const OutputColumn& column = columns[position - 1];
+            sql += collated(column.expression, column.type);
         } else {
             sql += collated(expression(expr, scope));
         }

@@ -119,7 +119,7 @@ WrittenSelect Writer::crosstab(const Transform& transform)
             const Written value = expression(aggregateExpr, scope);
             setPivotFilter(nullptr);
             items += (items.empty() ? "" : ", ") + asValue(value) + " AS " + quotedName(heading.label);
-            columns.push_back(OutputColumn{heading.label, value.type, {}});
+            columns.push_back(OutputColumn{heading.label, value.type, {}, asValue(value)});
         }
     };
     WrittenSelect written = this->select(select, nullptr);

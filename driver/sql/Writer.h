@@ -44,6 +44,7 @@ struct OutputColumn {
     std::string name;
     AccessType type = AccessType::Unknown;
     std::string declared;
+    std::string expression;  // the SQL computing it in its own SELECT
 };
 
 struct WrittenSelect {
@@ -111,6 +112,7 @@ private:
 };
 
 // Helpers shared by the writer's files.
+Written makeWritten(std::string sql, AccessType type, bool predicate = false);
 std::string quotedName(std::string_view name);
 std::string quotedText(std::string_view text);
 std::string asValue(const Written& written);

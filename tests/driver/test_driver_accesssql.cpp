@@ -121,6 +121,7 @@ TEST_F(SqliteAccessSql, TopKeepsTiesAndDistinctRowIsAccepted)
     // Two sales of 7 and 10: TOP 2 by amount descending keeps 20 and 10; TOP 3 ascending keeps 1, 5, 7.
     EXPECT_EQ(column("SELECT TOP 2 MONTANT FROM VENTE ORDER BY MONTANT DESC"), (std::vector<std::string>{"20", "10"}));
     EXPECT_EQ(column("SELECT TOP 1 CLIENT FROM VENTE ORDER BY CLIENT"), (std::vector<std::string>{"1", "1"}));
+    EXPECT_EQ(column("SELECT TOP 1 CLIENT, MONTANT FROM VENTE ORDER BY 1"), (std::vector<std::string>{"1", "1"}));
     EXPECT_EQ(column("SELECT TOP 40 PERCENT ID FROM VENTE ORDER BY ID"), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(column("SELECT DISTINCTROW c.NOM FROM CLIENT AS c INNER JOIN VENTE AS v ON c.ID = v.CLIENT "
                      "ORDER BY c.ID"),
@@ -189,6 +190,15 @@ TEST_F(SqliteAccessSql, ChangesThroughJoinsAndDeleteStar)
     EXPECT_EQ(changed("DELETE VENTE.* FROM VENTE INNER JOIN CLIENT ON VENTE.CLIENT = CLIENT.ID "
                       "WHERE CLIENT.NOM = 'DUPONT'"),
               3);
+}
+
+TEST_F(SqliteAccessSql, DefinitionsNumberAutoNumbersAndStoreDates)
+{
+    changed("CREATE TABLE [Nouvelle table] (ID COUNTER, [Début] DATETIME DEFAULT #1/2/2025#, Actif YESNO)");
+    EXPECT_EQ(changed("INSERT INTO [Nouvelle table] (Actif) VALUES (True)"), 1);
+    EXPECT_EQ(changed("INSERT INTO [Nouvelle table] ([Début], Actif) VALUES ('26/12/2025', False)"), 1);
+    EXPECT_EQ(rows("SELECT ID, [Début], Actif FROM [Nouvelle table] ORDER BY ID"),
+              (std::vector<Row>{{"1", "2025-01-02 00:00:00", "1"}, {"2", "2025-12-26 00:00:00", "0"}}));
 }
 
 TEST_F(SqliteAccessSql, ErrorsSpeakFrenchAndPointAtTheFault)
