@@ -212,6 +212,10 @@ TEST_F(SqliteAccessSql, ErrorsSpeakFrenchAndPointAtTheFault)
     EXPECT_NE(syntax.message.find("42"), std::string::npos) << syntax.message;
     const Diagnostic missing = failure("SELECT * FROM NULLE_PART");
     EXPECT_EQ(missing.state, "42S02");
+    std::string wide = "SELECT 1";
+    for (int i = 0; i < 2100; ++i)
+        wide += ", 1";
+    EXPECT_NE(failure(wide).message.find("La requête a trop de colonnes."), std::string::npos);
 }
 
 TEST_F(SqliteAccessSql, BracketsQuotesAndCommentsAreNeverRewritten)

@@ -101,6 +101,36 @@ TEST_F(JetDecimal, DecimalColumnsReadExactly)
     EXPECT_EQ(value("SELECT col5 + col2 FROM test"), "5");
 }
 
+// nwind.mdb: 830 orders.
+class NwindAccessSql : public AccessSqlTest {
+protected:
+    void SetUp() override
+    {
+        const std::string file = testDataFile("nwind.mdb");
+        if (file.empty()) {
+            GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): nwind.mdb skipped";
+        }
+        OdbcTest::SetUp();
+        open(file);
+    }
+};
+
+TEST_F(NwindAccessSql, CrosstabCountsEveryOrderOnce)
+{
+    const std::vector<Row> table = rows("TRANSFORM Count(*) SELECT Year(OrderDate) AS Annee FROM Orders "
+                                        "GROUP BY Year(OrderDate) PIVOT DatePart('q', OrderDate)");
+    ASSERT_FALSE(table.empty());
+    long total = 0;
+    for (const Row& row : table) {
+        ASSERT_EQ(row.size(), 5U);  // the year, then the quarters 1 to 4
+        for (std::size_t i = 1; i < row.size(); ++i)
+            total += row[i] ? std::stol(*row[i]) : 0;
+    }
+    EXPECT_EQ(total, 830);
+    EXPECT_EQ(value("SELECT Count(*) FROM Orders WHERE OrderDate Is Not Null AND Year(OrderDate) > 1900"), "830");
+    EXPECT_EQ(value("SELECT DCount('*', 'Orders')"), "830");
+}
+
 // queryTestV1997/V2000 hold nine stored queries; query objects are the rows of type 5 of MSysObjects.
 class JetStoredQueries : public AccessSqlTest, public ::testing::WithParamInterface<const char*> {
 protected:
