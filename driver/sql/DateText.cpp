@@ -53,9 +53,12 @@ public:
     explicit Scanner(std::string_view text) : m_text(text) {}
 
     bool atEnd() const { return m_pos == m_text.size(); }
-    bool accept(char c)
+    bool atDigit() const { return !atEnd() && m_text[m_pos] >= '0' && m_text[m_pos] <= '9'; }
+    bool accept(char c) { return acceptAny(std::string_view(&c, 1)); }
+    // One of the characters of choices.
+    bool acceptAny(std::string_view choices)
     {
-        if (atEnd() || m_text[m_pos] != c)
+        if (atEnd() || choices.find(m_text[m_pos]) == std::string_view::npos)
             return false;
         ++m_pos;
         return true;
@@ -65,7 +68,7 @@ public:
     {
         int value = 0;
         int count = 0;
-        while (!atEnd() && count < maxCount && m_text[m_pos] >= '0' && m_text[m_pos] <= '9') {
+        while (count < maxCount && atDigit()) {
             value = value * 10 + (m_text[m_pos] - '0');
             ++m_pos;
             ++count;
@@ -74,13 +77,19 @@ public:
             return std::nullopt;
         return value;
     }
+    // The same, then the separator.
+    std::optional<int> numberThen(int minCount, int maxCount, char separator)
+    {
+        const auto value = number(minCount, maxCount);
+        return value && accept(separator) ? value : std::nullopt;
+    }
     // ".fff": the fraction of a second, skipped (dates keep whole seconds).
     bool skipFraction()
     {
         if (!accept('.'))
             return true;
         bool any = false;
-        while (!atEnd() && m_text[m_pos] >= '0' && m_text[m_pos] <= '9') {
+        while (atDigit()) {
             ++m_pos;
             any = true;
         }
@@ -105,10 +114,8 @@ std::string_view trimmed(std::string_view text)
 // seconds are required when withSeconds is true.
 bool scanTime(Scanner& scanner, DateParts& parts, int minHourDigits, bool withSeconds)
 {
-    const auto hour = scanner.number(minHourDigits, 2);
-    if (!hour || !scanner.accept(':'))
-        return false;
-    const auto minute = scanner.number(2, 2);
+    const auto hour = scanner.numberThen(minHourDigits, 2, ':');
+    const auto minute = hour ? scanner.number(2, 2) : std::nullopt;
     if (!minute)
         return false;
     parts.hour = *hour;
@@ -128,42 +135,35 @@ bool scanTime(Scanner& scanner, DateParts& parts, int minHourDigits, bool withSe
 // "yyyy-m-d" with the given digit counts for month and day.
 bool scanIsoDate(Scanner& scanner, DateParts& parts, int minDigits)
 {
-    const auto year = scanner.number(4, 4);
-    if (!year || !scanner.accept('-'))
-        return false;
-    const auto month = scanner.number(minDigits, 2);
-    if (!month || !scanner.accept('-'))
-        return false;
-    const auto day = scanner.number(minDigits, 2);
+    const auto year = scanner.numberThen(4, 4, '-');
+    const auto month = year ? scanner.numberThen(minDigits, 2, '-') : std::nullopt;
+    const auto day = month ? scanner.number(minDigits, 2) : std::nullopt;
     if (!day)
         return false;
     parts = {*year, *month, *day, 0, 0, 0};
     return true;
 }
 
-std::optional<double> readStoredIso(std::string_view text)
+// "yyyy-mm-dd", then a time after one of timeMarks; month, day and hour have minDigits
+// digits at least, and seconds may carry a fraction when withFraction is true.
+std::optional<double> readIso(std::string_view text, int minDigits, std::string_view timeMarks, bool withFraction)
 {
     Scanner scanner(text);
     DateParts parts{};
-    if (!scanIsoDate(scanner, parts, 1))
+    if (!scanIsoDate(scanner, parts, minDigits))
         return std::nullopt;
-    if (scanner.accept(' ') || scanner.accept('T')) {
-        if (!scanTime(scanner, parts, 1, false) || !scanner.skipFraction())
-            return std::nullopt;
-    }
+    if (scanner.acceptAny(timeMarks)
+        && (!scanTime(scanner, parts, minDigits, false) || (withFraction && !scanner.skipFraction())))
+        return std::nullopt;
     return scanner.atEnd() ? serialFromParts(parts) : std::nullopt;
 }
 
 std::optional<double> readStoredDayFirst(std::string_view text)
 {
     Scanner scanner(text);
-    const auto day = scanner.number(1, 2);
-    if (!day || !scanner.accept('/'))
-        return std::nullopt;
-    const auto month = scanner.number(1, 2);
-    if (!month || !scanner.accept('/'))
-        return std::nullopt;
-    const auto year = scanner.number(4, 4);
+    const auto day = scanner.numberThen(1, 2, '/');
+    const auto month = day ? scanner.numberThen(1, 2, '/') : std::nullopt;
+    const auto year = month ? scanner.number(4, 4) : std::nullopt;
     if (!year)
         return std::nullopt;
     DateParts parts{*year, *month, *day, 0, 0, 0};
@@ -221,13 +221,7 @@ std::string canonicalDate(double serial)
 
 std::optional<double> readCanonical(std::string_view text)
 {
-    Scanner scanner(text);
-    DateParts parts{};
-    if (!scanIsoDate(scanner, parts, 2))
-        return std::nullopt;
-    if (scanner.accept(' ') && !scanTime(scanner, parts, 2, false))
-        return std::nullopt;
-    return scanner.atEnd() ? serialFromParts(parts) : std::nullopt;
+    return readIso(text, 2, " ", false);
 }
 
 std::optional<double> readOdbcEscape(char kind, std::string_view text)
@@ -260,7 +254,7 @@ std::optional<double> readStoredDate(std::string_view text)
     text = trimmed(text);
     if (text.size() >= 2 && text.front() == '#' && text.back() == '#')
         return readDateLiteral(text.substr(1, text.size() - 2));
-    if (const auto iso = readStoredIso(text))
+    if (const auto iso = readIso(text, 1, " T", true))
         return iso;
     return readStoredDayFirst(text);
 }

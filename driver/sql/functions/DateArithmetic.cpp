@@ -1,4 +1,5 @@
 // DateAdd, DateDiff, DatePart, DateSerial and TimeSerial.
+#include "driver/sql/functions/Characters.h"
 #include "driver/sql/functions/DateFamily.h"
 #include "driver/sql/functions/DateSupport.h"
 
@@ -8,15 +9,7 @@
 namespace kervane::sql {
 namespace {
 
-constexpr long long SECONDS_PER_DAY = 86400;
-
 enum class Interval { Year, Quarter, Month, DayOfYear, Day, Weekday, Week, Hour, Minute, Second };
-
-long long floorDivide(long long a, long long b)
-{
-    const long long quotient = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? quotient - 1 : quotient;
-}
 
 std::optional<Interval> intervalFromText(std::string_view text)
 {
@@ -41,14 +34,6 @@ std::optional<Interval> readInterval(sqlite3_context* context, sqlite3_value* va
     return interval;
 }
 
-bool anyRequiredNull(int count, sqlite3_value** argv)
-{
-    for (int i = 0; i < count; ++i)
-        if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
-            return true;
-    return false;
-}
-
 int lastValidDay(int year, int month, int day)
 {
     while (day > 28 && !serialFromParts({year, month, day, 0, 0, 0}))
@@ -68,11 +53,16 @@ std::optional<double> addMonths(const Moment& moment, long long months)
     return serialOf(dayOfDate(static_cast<int>(year), month, day), moment.second);
 }
 
+// Seconds counted from 1899-12-30 00:00:00 as a serial.
+double serialOfSeconds(long long seconds)
+{
+    const long long day = floorDivide(seconds, SECONDS_PER_DAY);
+    return serialOf(day, static_cast<double>(seconds - day * SECONDS_PER_DAY));
+}
+
 std::optional<double> addSeconds(const Moment& moment, long long seconds)
 {
-    const long long total = moment.day * SECONDS_PER_DAY + moment.second + seconds;
-    const long long day = floorDivide(total, SECONDS_PER_DAY);
-    return serialOf(day, static_cast<double>(total - day * SECONDS_PER_DAY));
+    return serialOfSeconds(moment.day * SECONDS_PER_DAY + moment.second + seconds);
 }
 
 std::optional<double> addInterval(Interval interval, long long number, double serial)
@@ -95,7 +85,7 @@ std::optional<double> addInterval(Interval interval, long long number, double se
 
 void dateAddFunction(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    if (anyRequiredNull(3, argv))
+    if (anyNull(3, argv))
         return sqlite3_result_null(context);
     const auto interval = readInterval(context, argv[0], "DateAdd");
     const auto number = interval ? readWholeNumber(context, argv[1], INT32_MIN, INT32_MAX) : std::nullopt;
@@ -134,7 +124,7 @@ void dateDiffFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     if (!checkArgumentCount(context, argc, 3, 5, "DateDiff"))
         return;
-    if (anyRequiredNull(3, argv))
+    if (anyNull(3, argv))
         return sqlite3_result_null(context);
     const auto interval = readInterval(context, argv[0], "DateDiff");
     const auto first = interval ? readDate(context, argv[1]) : std::nullopt;
@@ -169,7 +159,7 @@ void datePartFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     if (!checkArgumentCount(context, argc, 2, 4, "DatePart"))
         return;
-    if (anyRequiredNull(2, argv))
+    if (anyNull(2, argv))
         return sqlite3_result_null(context);
     const auto interval = readInterval(context, argv[0], "DatePart");
     const auto serial = interval ? readDate(context, argv[1]) : std::nullopt;
@@ -179,9 +169,14 @@ void datePartFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
         sqlite3_result_int(context, partOf(*interval, momentOf(*serial), *firstDay, *firstWeek));
 }
 
-// Integer arguments of DateSerial and TimeSerial (-32768..32767, else an overflow).
+// The Integer arguments of DateSerial and TimeSerial (-32768..32767, else an overflow); a Null
+// among them gives Null.
 bool readIntegers(sqlite3_context* context, sqlite3_value** argv, long long (&values)[3])
 {
+    if (anyNull(3, argv)) {
+        sqlite3_result_null(context);
+        return false;
+    }
     for (int i = 0; i < 3; ++i) {
         const auto value = readWholeNumber(context, argv[i], -32768, 32767);
         if (!value)
@@ -193,8 +188,6 @@ bool readIntegers(sqlite3_context* context, sqlite3_value** argv, long long (&va
 
 void dateSerialFunction(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    if (anyRequiredNull(3, argv))
-        return sqlite3_result_null(context);
     long long values[3];
     if (!readIntegers(context, argv, values))
         return;
@@ -216,14 +209,10 @@ void dateSerialFunction(sqlite3_context* context, int, sqlite3_value** argv)
 
 void timeSerialFunction(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    if (anyRequiredNull(3, argv))
-        return sqlite3_result_null(context);
     long long values[3];
     if (!readIntegers(context, argv, values))
         return;
-    const long long total = values[0] * 3600 + values[1] * 60 + values[2];
-    const long long day = floorDivide(total, SECONDS_PER_DAY);
-    resultDate(context, serialOf(day, static_cast<double>(total - day * SECONDS_PER_DAY)));
+    resultDate(context, serialOfSeconds(values[0] * 3600 + values[1] * 60 + values[2]));
 }
 
 constexpr ScalarFunctionEntry ENTRIES[] = {

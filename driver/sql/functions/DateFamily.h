@@ -13,6 +13,8 @@ std::span<const ScalarFunctionEntry> dateArithmeticFunctions();
 // kv_date_plus, kv_date_minus, kv_to_date, kv_store_date, kv_compare_date: no Access names,
 // the SQL writer calls them for date arithmetic, date columns and comparisons.
 std::span<const ScalarFunctionEntry> dateWriterFunctions();
+// CDate, which is also the writer's kv_to_date.
+void cdateFunction(sqlite3_context* context, int argc, sqlite3_value** argv);
 
 // Format, FormatNumber, FormatCurrency, FormatPercent, FormatDateTime.
 std::span<const FunctionInfo> formatFunctions();

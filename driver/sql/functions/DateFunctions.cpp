@@ -41,9 +41,7 @@ void timeFunction(sqlite3_context* context, int, sqlite3_value**)
 template <int (*part)(const Moment&)>
 void partFunction(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
-    if (const auto serial = readDate(context, argv[0]))
+    if (const auto serial = readOrNull(context, argv[0], readDate))
         sqlite3_result_int(context, part(momentOf(*serial)));
 }
 
@@ -62,9 +60,7 @@ void weekdayFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     if (!checkArgumentCount(context, argc, 1, 2, "Weekday"))
         return;
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
-    const auto serial = readDate(context, argv[0]);
+    const auto serial = readOrNull(context, argv[0], readDate);
     if (!serial)
         return;
     if (const auto firstDay = readFirstDay(context, argc, argv, 1, 1, "Weekday"))
@@ -74,13 +70,12 @@ void weekdayFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
 // The optional "abbreviate" flag: any non-zero number is true.
 std::optional<bool> readFlag(sqlite3_context* context, int argc, sqlite3_value** argv, int index)
 {
-    if (index >= argc || sqlite3_value_type(argv[index]) == SQLITE_NULL)
+    sqlite3_value* given = optionalArgument(argc, argv, index);
+    if (given == nullptr)
         return false;
-    const auto number = numberValue(argv[index]);
-    if (!number) {
-        reportTypeMismatch(context);
+    const auto number = readDouble(context, given);
+    if (!number)
         return std::nullopt;
-    }
     return *number != 0;
 }
 
@@ -134,37 +129,23 @@ void monthNameFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
 // {fn DAYNAME(date)}: the name of the day.
 void dayNameFunction(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
-    if (const auto serial = readDate(context, argv[0])) {
+    if (const auto serial = readOrNull(context, argv[0], readDate)) {
         const auto index = static_cast<std::size_t>(weekdayOf(momentOf(*serial).day, 1) - 1);
         resultText(context, userLocale().dayNames[index]);
     }
 }
 
-void cdateFunction(sqlite3_context* context, int, sqlite3_value** argv)
+// A date argument made a date through convert.
+template <double (*convert)(double)>
+void conversionFunction(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
-    if (const auto serial = readDate(context, argv[0]))
-        resultDate(context, *serial);
+    if (const auto serial = readOrNull(context, argv[0], readDate))
+        resultDate(context, convert(*serial));
 }
 
-void dateValueFunction(sqlite3_context* context, int, sqlite3_value** argv)
-{
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
-    if (const auto serial = readDate(context, argv[0]))
-        resultDate(context, serialOf(momentOf(*serial).day, 0));
-}
-
-void timeValueFunction(sqlite3_context* context, int, sqlite3_value** argv)
-{
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
-    if (const auto serial = readDate(context, argv[0]))
-        resultDate(context, serialOf(0, momentOf(*serial).second));
-}
+double wholeDate(double serial) { return serial; }
+double dayOnly(double serial) { return serialOf(momentOf(serial).day, 0); }
+double timeOnly(double serial) { return serialOf(0, momentOf(serial).second); }
 
 // A text that reads as a date; numbers are not dates (a date column's values are texts).
 void isDateFunction(sqlite3_context* context, int, sqlite3_value** argv)
@@ -186,8 +167,8 @@ constexpr ScalarFunctionEntry DATE_ENTRIES[] = {
     {"kv_weekday", -1, weekdayFunction},
     {"kv_weekdayname", -1, weekdayNameFunction},
     {"kv_monthname", -1, monthNameFunction},
-    {"kv_datevalue", 1, dateValueFunction},
-    {"kv_timevalue", 1, timeValueFunction},
+    {"kv_datevalue", 1, conversionFunction<dayOnly>},
+    {"kv_timevalue", 1, conversionFunction<timeOnly>},
     {"kv_cdate", 1, cdateFunction},
     {"kv_isdate", 1, isDateFunction},
     {"kv_quarter", 1, partFunction<quarterOf>},
@@ -232,6 +213,11 @@ constexpr FunctionInfo DATE_INFOS[] = {
 };
 
 }  // namespace
+
+void cdateFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    conversionFunction<wholeDate>(context, argc, argv);
+}
 
 std::span<const FunctionInfo> dateFunctions()
 {

@@ -60,17 +60,12 @@ std::size_t meridiemLength(std::string_view pattern, std::size_t i)
 // Whether the pattern (outside quotes and escapes) asks for the 12-hour clock.
 bool usesTwelveHours(std::string_view pattern)
 {
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == '"') {
-            const auto close = pattern.find('"', i + 1);
-            i = close == std::string_view::npos ? pattern.size() : close;
-        } else if (pattern[i] == '\\') {
-            ++i;
-        } else if (meridiemLength(pattern, i) > 0) {
-            return true;
-        }
-    }
-    return false;
+    bool found = false;
+    forEachPatternCharacter(pattern, [&](std::size_t i) {
+        found = meridiemLength(pattern, i) > 0;
+        return !found;
+    });
+    return found;
 }
 
 // One UTF-8 character from position i.

@@ -8,20 +8,6 @@
 namespace kervane::sql {
 namespace {
 
-constexpr int SECONDS_PER_DAY = 86400;
-
-long long floorDivide(long long a, long long b)
-{
-    const long long quotient = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? quotient - 1 : quotient;
-}
-
-std::string_view textOf(sqlite3_value* value)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return text == nullptr ? std::string_view{} : std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
-}
-
 // The first day of the first week of a year under a first-week rule.
 long long firstWeekStart(int year, int firstDay, int firstWeek)
 {
@@ -36,13 +22,12 @@ long long firstWeekStart(int year, int firstDay, int firstWeek)
 std::optional<int> readSetting(sqlite3_context* context, int argc, sqlite3_value** argv, int index,
                                int fallback, int maximum, int system, std::string_view functionName)
 {
-    if (index >= argc || sqlite3_value_type(argv[index]) == SQLITE_NULL)
+    sqlite3_value* given = optionalArgument(argc, argv, index);
+    if (given == nullptr)
         return fallback;
-    const auto number = numberValue(argv[index]);
-    if (!number) {
-        reportTypeMismatch(context);
+    const auto number = readDouble(context, given);
+    if (!number)
         return std::nullopt;
-    }
     const double rounded = roundHalfEven(*number);
     if (rounded < 0 || rounded > maximum) {
         reportBadArgument(context, functionName);
@@ -53,7 +38,7 @@ std::optional<int> readSetting(sqlite3_context* context, int argc, sqlite3_value
 
 }  // namespace
 
-std::optional<double> dateFromValue(sqlite3_value* value)
+std::optional<double> serialFromValue(sqlite3_value* value, std::optional<double> (*readText)(std::string_view))
 {
     switch (sqlite3_value_type(value)) {
     case SQLITE_INTEGER:
@@ -61,15 +46,16 @@ std::optional<double> dateFromValue(sqlite3_value* value)
         const double serial = sqlite3_value_double(value);
         return isSerialInRange(serial) ? std::optional<double>(serial) : std::nullopt;
     }
-    case SQLITE_TEXT: {
-        const std::string_view text = textOf(value);
-        if (const auto canonical = readCanonical(text))
-            return canonical;
-        return readUserDate(text);
-    }
+    case SQLITE_TEXT:
+        return readText(textOf(value));
     default:
         return std::nullopt;
     }
+}
+
+std::optional<double> dateFromValue(sqlite3_value* value)
+{
+    return serialFromValue(value, readUserDate);
 }
 
 std::optional<double> readDate(sqlite3_context* context, sqlite3_value* value)
@@ -103,6 +89,12 @@ double serialOf(long long day, double secondOfDay)
     const double time = secondOfDay / SECONDS_PER_DAY;
     const auto days = static_cast<double>(day);
     return day >= 0 ? days + time : days - time;
+}
+
+long long floorDivide(long long a, long long b)
+{
+    const long long quotient = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? quotient - 1 : quotient;
 }
 
 long long dayOfDate(int year, int month, int day)

@@ -9,15 +9,18 @@
 
 namespace kervane::sql {
 
-// A date value: a number is a serial; a text is read as the canonical form, else as CDate
-// reads it for a French user. Nothing for NULL, a BLOB, an unreadable text or a serial out of
-// the date range.
+// A date value: a number is a serial, a text goes through readText. Nothing for NULL, a BLOB,
+// an unreadable text or a serial out of the date range.
+std::optional<double> serialFromValue(sqlite3_value* value, std::optional<double> (*readText)(std::string_view));
+// A text read as CDate reads it for a French user (the canonical form included).
 std::optional<double> dateFromValue(sqlite3_value* value);
 // The same for a computation: an unreadable value reports a type mismatch (NULL included, so
 // callers deal with NULL first), then the caller just returns.
 std::optional<double> readDate(sqlite3_context* context, sqlite3_value* value);
 // Sends a serial as the canonical text; a serial out of the date range reports an overflow.
 void resultDate(sqlite3_context* context, double serial);
+
+constexpr int SECONDS_PER_DAY = 86400;
 
 // A serial cut into its calendar day (days from 1899-12-30) and its second of the day.
 struct Moment {
@@ -30,6 +33,9 @@ Moment momentOf(double serial);
 double serialOf(long long day, double secondOfDay);
 // The day number of a calendar date (no range check on the year beyond 1..9999).
 long long dayOfDate(int year, int month, int day);
+// a / b rounded toward minus infinity, so that days and seconds before 1899-12-30 fall in the
+// right day, week or hour.
+long long floorDivide(long long a, long long b);
 
 // Weekday 1-7 counted from firstDay (1 = Sunday ... 7 = Saturday).
 int weekdayOf(long long day, int firstDay);

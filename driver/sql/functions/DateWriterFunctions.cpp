@@ -9,12 +9,6 @@
 namespace kervane::sql {
 namespace {
 
-std::string_view textOf(sqlite3_value* value)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return text == nullptr ? std::string_view{} : std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
-}
-
 // date + number: the serial moves by the number of days (Access adds the doubles).
 void datePlusFunction(sqlite3_context* context, int, sqlite3_value** argv)
 {
@@ -37,27 +31,9 @@ void dateMinusFunction(sqlite3_context* context, int, sqlite3_value** argv)
         resultDouble(context, *first - *second);
 }
 
-void toDateFunction(sqlite3_context* context, int, sqlite3_value** argv)
-{
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
-    if (const auto serial = readDate(context, argv[0]))
-        resultDate(context, *serial);
-}
-
 std::optional<double> storedSerial(sqlite3_value* value)
 {
-    switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT: {
-        const double serial = sqlite3_value_double(value);
-        return isSerialInRange(serial) ? std::optional<double>(serial) : std::nullopt;
-    }
-    case SQLITE_TEXT:
-        return readStoredDate(textOf(value));
-    default:
-        return std::nullopt;
-    }
+    return serialFromValue(value, readStoredDate);
 }
 
 // kv_store_date(value, column): the value written into a date column, or a refusal.
@@ -88,7 +64,7 @@ void compareDateFunction(sqlite3_context* context, int, sqlite3_value** argv)
 constexpr ScalarFunctionEntry ENTRIES[] = {
     {"kv_date_plus", 2, datePlusFunction},
     {"kv_date_minus", 2, dateMinusFunction},
-    {"kv_to_date", 1, toDateFunction},
+    {"kv_to_date", 1, cdateFunction},   // a value made a date, as CDate does
     {"kv_store_date", 2, storeDateFunction},
     {"kv_compare_date", 1, compareDateFunction},
 };

@@ -11,23 +11,11 @@ namespace {
 
 constexpr std::size_t LONGEST_FORMAT = 257;
 
-std::string_view textOf(sqlite3_value* value)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return text == nullptr ? std::string_view{} : std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
-}
-
-bool isNumber(sqlite3_value* value)
-{
-    const int type = sqlite3_value_type(value);
-    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
-}
-
 // The value as a number for the numeric formats: numbers, texts that read as numbers, and
 // canonical dates (their serial).
 std::optional<double> numberOf(sqlite3_value* value)
 {
-    if (isNumber(value))
+    if (isNumberValue(value))
         return sqlite3_value_double(value);
     if (sqlite3_value_type(value) != SQLITE_TEXT)
         return std::nullopt;
@@ -46,7 +34,7 @@ std::optional<std::string> formatWithPattern(sqlite3_value* value, std::string_v
     const bool null = sqlite3_value_type(value) == SQLITE_NULL;
     PatternKind kind = patternKind(format);
     if (kind == PatternKind::Literal)
-        kind = isNumber(value) || null ? PatternKind::Number : isCanonicalDate(value) ? PatternKind::Date : PatternKind::Text;
+        kind = isNumberValue(value) || null ? PatternKind::Number : isCanonicalDate(value) ? PatternKind::Date : PatternKind::Text;
     switch (kind) {
     case PatternKind::Number:
         if (null)
@@ -73,27 +61,24 @@ std::optional<std::string> formatWithPattern(sqlite3_value* value, std::string_v
     return textValue(value);
 }
 
+// Null gives Null, except through a pattern with a section for it.
 std::optional<std::string> formatValue(sqlite3_value* value, std::string_view format, int firstDay, int firstWeek)
 {
-    const int type = sqlite3_value_type(value);
+    const bool named = isNamedDateFormat(format) || isNamedNumberFormat(format);
+    if (sqlite3_value_type(value) == SQLITE_NULL && (format.empty() || named))
+        return std::nullopt;
     if (format.empty()) {
-        if (type == SQLITE_NULL)
-            return std::nullopt;
-        if (isNumber(value))
+        if (isNumberValue(value))
             return numberText(sqlite3_value_double(value), userLocale().decimal);
         if (isCanonicalDate(value))
             return generalDate(readCanonical(textOf(value)).value_or(0));
         return textValue(value);
     }
     if (isNamedDateFormat(format)) {
-        if (type == SQLITE_NULL)
-            return std::nullopt;
         const auto serial = dateFromValue(value);
         return serial ? namedDateFormat(format, *serial) : textValue(value);
     }
     if (isNamedNumberFormat(format)) {
-        if (type == SQLITE_NULL)
-            return std::nullopt;
         const auto number = numberOf(value);
         return number ? namedNumberFormat(format, *number) : textValue(value);
     }
@@ -117,17 +102,18 @@ void formatFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
     if (!firstWeek)
         return;
     std::string_view format;
-    if (argc >= 2 && sqlite3_value_type(argv[1]) != SQLITE_NULL)
-        format = textOf(argv[1]).substr(0, LONGEST_FORMAT);
+    if (sqlite3_value* given = optionalArgument(argc, argv, 1))
+        format = textOf(given).substr(0, LONGEST_FORMAT);
     sendText(context, formatValue(argv[0], format, *firstDay, *firstWeek));
 }
 
 // A tristate argument: -1 true, 0 false, -2 (or missing) the regional setting.
 std::optional<bool> readTristate(sqlite3_context* context, int argc, sqlite3_value** argv, int index, bool regional)
 {
-    if (index >= argc || sqlite3_value_type(argv[index]) == SQLITE_NULL)
+    sqlite3_value* given = optionalArgument(argc, argv, index);
+    if (given == nullptr)
         return regional;
-    const auto value = readWholeNumber(context, argv[index], INT32_MIN, INT32_MAX);
+    const auto value = readWholeNumber(context, given, INT32_MIN, INT32_MAX);
     if (!value)
         return std::nullopt;
     return *value == -2 ? regional : *value != 0;
@@ -137,8 +123,8 @@ std::optional<bool> readTristate(sqlite3_context* context, int argc, sqlite3_val
 std::optional<NumberStyle> readStyle(sqlite3_context* context, int argc, sqlite3_value** argv, std::string_view name)
 {
     NumberStyle style;
-    if (argc >= 2 && sqlite3_value_type(argv[1]) != SQLITE_NULL) {
-        const auto digits = readWholeNumber(context, argv[1], INT32_MIN, INT32_MAX);
+    if (sqlite3_value* given = optionalArgument(argc, argv, 1)) {
+        const auto digits = readWholeNumber(context, given, INT32_MIN, INT32_MAX);
         if (!digits)
             return std::nullopt;
         if (*digits < -1 || *digits > 99) {
@@ -192,14 +178,12 @@ void formatDateTimeFunction(sqlite3_context* context, int argc, sqlite3_value** 
 {
     if (!checkArgumentCount(context, argc, 1, 2, "FormatDateTime"))
         return;
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-        return sqlite3_result_null(context);
-    const auto serial = readDate(context, argv[0]);
+    const auto serial = readOrNull(context, argv[0], readDate);
     if (!serial)
         return;
     std::int64_t named = 0;
-    if (argc == 2 && sqlite3_value_type(argv[1]) != SQLITE_NULL) {
-        const auto value = readWholeNumber(context, argv[1], INT32_MIN, INT32_MAX);
+    if (sqlite3_value* given = optionalArgument(argc, argv, 1)) {
+        const auto value = readWholeNumber(context, given, INT32_MIN, INT32_MAX);
         if (!value)
             return;
         named = *value;

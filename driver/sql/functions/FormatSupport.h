@@ -9,6 +9,31 @@
 namespace kervane::sql {
 
 // ---- Patterns ----------------------------------------------------------------------------
+// Calls visit(position) for every character outside quotes and escapes, until visit returns
+// false.
+template <typename Visit>
+void forEachPatternCharacter(std::string_view format, Visit visit)
+{
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '"') {
+            const auto close = format.find('"', i + 1);
+            i = close == std::string_view::npos ? format.size() : close;
+        } else if (format[i] == '\\') {
+            ++i;
+        } else if (!visit(i)) {
+            return;
+        }
+    }
+}
+
+// A quoted run or a backslash-escaped character at position i of a pattern: the literal text
+// and how many pattern characters it takes. Nothing for any other character.
+struct PatternLiteral {
+    std::string_view text;
+    std::size_t length = 0;
+};
+std::optional<PatternLiteral> patternLiteral(std::string_view pattern, std::size_t i);
+
 // The sections of a format, cut at the ';' that stand outside quotes and escapes.
 std::vector<std::string_view> formatSections(std::string_view format);
 

@@ -8,8 +8,6 @@
 namespace kervane::sql {
 namespace {
 
-constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
-
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -97,57 +95,6 @@ std::optional<double> parseDecimal(std::string_view text, char localeDecimal)
     return value;
 }
 
-// Length of the UTF-8 sequence starting at offset; 1 for a malformed byte.
-std::size_t sequenceLength(std::string_view text, std::size_t offset, char32_t* decoded)
-{
-    const auto lead = static_cast<unsigned char>(text[offset]);
-    std::size_t length = 0;
-    char32_t value = 0;
-    if (lead < 0x80) {
-        length = 1;
-        value = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07u;
-    }
-    if (length == 0 || offset + length > text.size())
-        length = 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[offset + i]);
-        if ((next & 0xC0u) != 0x80u) {
-            length = 0;
-            break;
-        }
-        value = (value << 6) | (next & 0x3Fu);
-    }
-    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && (value < 0x10000 || value > 0x10FFFF));
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    if (length == 0 || overlong || surrogate) {
-        if (decoded != nullptr)
-            *decoded = REPLACEMENT_CHARACTER;
-        return 1;
-    }
-    if (decoded != nullptr)
-        *decoded = value;
-    return length;
-}
-
-bool inRange(char32_t c, char32_t low, char32_t high) { return c >= low && c <= high; }
-
-// Latin Extended-A and Latin Extended Additional pair capitals and small letters side by side.
-bool upperIsEven(char32_t c)
-{
-    return inRange(c, 0x100, 0x137) || inRange(c, 0x14A, 0x177) || inRange(c, 0x1E00, 0x1E95)
-        || inRange(c, 0x1EA0, 0x1EFF);
-}
-bool upperIsOdd(char32_t c) { return inRange(c, 0x139, 0x148) || inRange(c, 0x179, 0x17E); }
-
 }  // namespace
 
 // ---- Errors ------------------------------------------------------------------------------
@@ -210,6 +157,17 @@ std::optional<double> parseNumber(std::string_view text)
     return parseDecimal(text, userLocale().decimal);
 }
 
+std::string_view textOf(sqlite3_value* value)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return text == nullptr ? std::string_view{} : std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
+}
+
+sqlite3_value* optionalArgument(int argc, sqlite3_value** argv, int index)
+{
+    return index < argc && !isNull(argv[index]) ? argv[index] : nullptr;
+}
+
 std::optional<double> numberValue(sqlite3_value* value)
 {
     switch (sqlite3_value_type(value)) {
@@ -217,10 +175,8 @@ std::optional<double> numberValue(sqlite3_value* value)
         return static_cast<double>(sqlite3_value_int64(value));
     case SQLITE_FLOAT:
         return sqlite3_value_double(value);
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        return parseNumber(std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(value))));
-    }
+    case SQLITE_TEXT:
+        return parseNumber(textOf(value));
     default:
         return std::nullopt;
     }
@@ -268,6 +224,17 @@ std::optional<std::int32_t> readLong(sqlite3_context* context, sqlite3_value* va
     if (!whole)
         return std::nullopt;
     return static_cast<std::int32_t>(*whole);
+}
+
+std::optional<std::int32_t> readLongAtLeast(sqlite3_context* context, sqlite3_value* value, std::int32_t minimum,
+                                            std::string_view functionName)
+{
+    const std::optional<std::int32_t> number = readLong(context, value);
+    if (number && *number < minimum) {
+        reportBadArgument(context, functionName);
+        return std::nullopt;
+    }
+    return number;
 }
 
 // ---- Numbers -----------------------------------------------------------------------------
@@ -355,158 +322,9 @@ std::string textValue(sqlite3_value* value)
         const auto* bytes = static_cast<const char*>(sqlite3_value_blob(value));
         return bytes == nullptr ? std::string() : std::string(bytes, static_cast<std::size_t>(sqlite3_value_bytes(value)));
     }
-    default: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-        return std::string(text, static_cast<std::size_t>(sqlite3_value_bytes(value)));
+    default:
+        return std::string(textOf(value));
     }
-    }
-}
-
-// ---- UTF-8 text --------------------------------------------------------------------------
-
-std::size_t characterCount(std::string_view text)
-{
-    std::size_t count = 0;
-    for (std::size_t offset = 0; offset < text.size(); offset += sequenceLength(text, offset, nullptr))
-        ++count;
-    return count;
-}
-
-std::size_t byteOffset(std::string_view text, std::size_t index)
-{
-    std::size_t offset = 0;
-    for (; index > 0 && offset < text.size(); --index)
-        offset += sequenceLength(text, offset, nullptr);
-    return offset;
-}
-
-std::string_view characterSlice(std::string_view text, std::size_t index, std::size_t count)
-{
-    const std::size_t begin = byteOffset(text, index);
-    const std::string_view rest = text.substr(begin);
-    return rest.substr(0, byteOffset(rest, count));
-}
-
-std::u32string decodeUtf8(std::string_view text)
-{
-    std::u32string decoded;
-    decoded.reserve(text.size());
-    for (std::size_t offset = 0; offset < text.size();) {
-        char32_t character = 0;
-        offset += sequenceLength(text, offset, &character);
-        decoded += character;
-    }
-    return decoded;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        c = REPLACEMENT_CHARACTER;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-std::string encodeUtf8(std::u32string_view text)
-{
-    std::string encoded;
-    encoded.reserve(text.size());
-    for (char32_t c : text)
-        appendUtf8(encoded, c);
-    return encoded;
-}
-
-char32_t lowerCase(char32_t c)
-{
-    if (c < 0x80)
-        return (c >= 'A' && c <= 'Z') ? c + 32 : c;
-    if (inRange(c, 0xC0, 0xDE) && c != 0xD7)
-        return c + 32;
-    if (c == 0x130)
-        return U'i';
-    if (c == 0x178)
-        return 0xFF;
-    if (upperIsEven(c))
-        return c % 2 == 0 ? c + 1 : c;
-    if (upperIsOdd(c))
-        return c % 2 == 1 ? c + 1 : c;
-    if (c == 0x386)
-        return 0x3AC;
-    if (inRange(c, 0x388, 0x38A))
-        return c + 37;
-    if (c == 0x38C)
-        return 0x3CC;
-    if (inRange(c, 0x38E, 0x38F))
-        return c + 63;
-    if (inRange(c, 0x391, 0x3AB) && c != 0x3A2)
-        return c + 32;
-    if (inRange(c, 0x400, 0x40F))
-        return c + 80;
-    if (inRange(c, 0x410, 0x42F) || inRange(c, 0xFF21, 0xFF3A))
-        return c + 32;
-    return c;
-}
-
-char32_t upperCase(char32_t c)
-{
-    if (c < 0x80)
-        return (c >= 'a' && c <= 'z') ? c - 32 : c;
-    if (inRange(c, 0xE0, 0xFE) && c != 0xF7)
-        return c - 32;
-    if (c == 0xFF)
-        return 0x178;
-    if (c == 0x131)
-        return U'I';
-    if (upperIsEven(c))
-        return c % 2 == 1 ? c - 1 : c;
-    if (upperIsOdd(c))
-        return c % 2 == 0 ? c - 1 : c;
-    if (c == 0x3AC)
-        return 0x386;
-    if (inRange(c, 0x3AD, 0x3AF))
-        return c - 37;
-    if (c == 0x3CC)
-        return 0x38C;
-    if (inRange(c, 0x3CD, 0x3CE))
-        return c - 63;
-    if (c == 0x3C2)
-        return 0x3A3;
-    if (inRange(c, 0x3B1, 0x3CB) || inRange(c, 0x430, 0x44F) || inRange(c, 0xFF41, 0xFF5A))
-        return c - 32;
-    if (inRange(c, 0x450, 0x45F))
-        return c - 80;
-    return c;
-}
-
-char32_t foldCase(char32_t c) { return lowerCase(upperCase(c)); }
-
-std::string upperCaseText(std::string_view text)
-{
-    std::u32string characters = decodeUtf8(text);
-    for (char32_t& c : characters)
-        c = upperCase(c);
-    return encodeUtf8(characters);
-}
-
-std::string lowerCaseText(std::string_view text)
-{
-    std::u32string characters = decodeUtf8(text);
-    for (char32_t& c : characters)
-        c = lowerCase(c);
-    return encodeUtf8(characters);
 }
 
 // ---- Results -----------------------------------------------------------------------------

@@ -1,6 +1,6 @@
 #pragma once
 // Shared by the function families registered on SQLite: reading arguments with VBA's Variant
-// coercions, UTF-8 characters, errors carrying their SQLSTATE, banker's rounding.
+// coercions, errors carrying their SQLSTATE, banker's rounding. Characters.h has the UTF-8 side.
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -49,6 +49,10 @@ bool isNull(sqlite3_value* value);
 bool anyNull(int argc, sqlite3_value** argv);
 // An INTEGER or REAL value (not a text that reads as a number).
 bool isNumberValue(sqlite3_value* value);
+// The value's text, numbers written by SQLite; empty for NULL.
+std::string_view textOf(sqlite3_value* value);
+// The argument at index, or nullptr when it is missing or Null (the optional arguments).
+sqlite3_value* optionalArgument(int argc, sqlite3_value** argv, int index);
 
 // A text read as VBA coerces a String to a number: blanks around, an optional sign, digits with
 // '.' or the user's decimal separator, an optional exponent (E or D), or &H / &O notation.
@@ -66,6 +70,22 @@ std::optional<double> readDouble(sqlite3_context* context, sqlite3_value* value)
 std::optional<std::int64_t> readWholeNumber(sqlite3_context* context, sqlite3_value* value,
                                             std::int64_t minimum, std::int64_t maximum);
 std::optional<std::int32_t> readLong(sqlite3_context* context, sqlite3_value* value);
+// A Long below minimum reports VBA's error 5 naming the function (a negative length...).
+std::optional<std::int32_t> readLongAtLeast(sqlite3_context* context, sqlite3_value* value, std::int32_t minimum,
+                                            std::string_view functionName);
+
+// For functions that give Null for a Null argument: a Null sends Null and returns nothing, so
+// the caller just returns as after an error; any other value goes through read (readDouble...).
+template <typename Value>
+std::optional<Value> readOrNull(sqlite3_context* context, sqlite3_value* value,
+                                std::optional<Value> (*read)(sqlite3_context*, sqlite3_value*))
+{
+    if (isNull(value)) {
+        sqlite3_result_null(context);
+        return std::nullopt;
+    }
+    return read(context, value);
+}
 
 // ---- Numbers -----------------------------------------------------------------------------
 // Ties go to the even neighbour: 0.5 -> 0, 1.5 -> 2, 2.5 -> 2, -2.5 -> -2.
@@ -79,25 +99,6 @@ std::string numberText(double value, char decimal);
 // A value as CStr and & write it: integers in full, reals through numberText with the user's
 // decimal separator, texts as they are, a BLOB's bytes; "" for NULL.
 std::string textValue(sqlite3_value* value);
-
-// ---- UTF-8 text --------------------------------------------------------------------------
-// Positions and lengths count code points. Malformed bytes count as one character each.
-std::size_t characterCount(std::string_view text);
-// Byte offset of the character at index (0-based); text.size() when past the end.
-std::size_t byteOffset(std::string_view text, std::size_t index);
-// count characters from index (0-based), clipped to the text.
-std::string_view characterSlice(std::string_view text, std::size_t index, std::size_t count);
-std::u32string decodeUtf8(std::string_view text);   // malformed bytes become U+FFFD
-std::string encodeUtf8(std::u32string_view text);
-void appendUtf8(std::string& out, char32_t character);
-
-// Case mapping for Latin (with its accented letters), Greek and Cyrillic: é <-> É, œ <-> Œ.
-char32_t upperCase(char32_t character);
-char32_t lowerCase(char32_t character);
-// The form two characters share when they are equal without regard to case.
-char32_t foldCase(char32_t character);
-std::string upperCaseText(std::string_view text);
-std::string lowerCaseText(std::string_view text);
 
 // ---- Results -----------------------------------------------------------------------------
 void resultText(sqlite3_context* context, std::string_view text);

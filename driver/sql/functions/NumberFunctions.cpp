@@ -37,9 +37,7 @@ void choose(sqlite3_context* context, int argc, sqlite3_value** argv)
 // True for numbers and texts that read as numbers; False for Null, dates and other texts.
 void isnumeric(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    const int type = sqlite3_value_type(argv[0]);
-    resultBoolean(context, type == SQLITE_INTEGER || type == SQLITE_FLOAT
-                               || (type == SQLITE_TEXT && numberValue(argv[0]).has_value()));
+    resultBoolean(context, numberValue(argv[0]).has_value());
 }
 
 // ---- Val and Str -------------------------------------------------------------------------
@@ -188,21 +186,11 @@ void cint(sqlite3_context* context, int, sqlite3_value** argv) { convertWhole(co
 void clng(sqlite3_context* context, int, sqlite3_value** argv) { convertWhole(context, argv[0], INT32_MIN, INT32_MAX); }
 void cbyte(sqlite3_context* context, int, sqlite3_value** argv) { convertWhole(context, argv[0], 0, 255); }
 
-// The value read as a number, reporting Null as Null: the common start of the conversions.
-std::optional<double> readNumberOrNull(sqlite3_context* context, sqlite3_value* value)
-{
-    if (isNull(value)) {
-        sqlite3_result_null(context);
-        return std::nullopt;
-    }
-    return readDouble(context, value);
-}
-
 // CSng: the Single nearest the value, given back as the double of its text with 7 significant
 // digits, the precision VBA shows a Single with: CSng(75.3421555) is 75.34216.
 void csng(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    const std::optional<double> number = readNumberOrNull(context, argv[0]);
+    const std::optional<double> number = readOrNull(context, argv[0], readDouble);
     if (!number)
         return;
     if (std::fabs(*number) > FLT_MAX)
@@ -218,7 +206,7 @@ void csng(sqlite3_context* context, int, sqlite3_value** argv)
 
 void cdbl(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    const std::optional<double> number = readNumberOrNull(context, argv[0]);
+    const std::optional<double> number = readOrNull(context, argv[0], readDouble);
     if (number)
         resultDouble(context, *number);
 }
@@ -226,7 +214,7 @@ void cdbl(sqlite3_context* context, int, sqlite3_value** argv)
 // CCur: four decimals, rounded the banker's way.
 void ccur(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    const std::optional<double> number = readNumberOrNull(context, argv[0]);
+    const std::optional<double> number = readOrNull(context, argv[0], readDouble);
     if (!number)
         return;
     const double currency = roundToPlaces(*number, 4);
@@ -239,7 +227,7 @@ void cdec(sqlite3_context* context, int, sqlite3_value** argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
         return sqlite3_result_value(context, argv[0]);
-    const std::optional<double> number = readNumberOrNull(context, argv[0]);
+    const std::optional<double> number = readOrNull(context, argv[0], readDouble);
     if (!number)
         return;
     if (std::fabs(*number) > DECIMAL_LIMIT)
@@ -280,7 +268,7 @@ void wholePart(sqlite3_context* context, sqlite3_value* value, double (*operatio
 {
     if (sqlite3_value_type(value) == SQLITE_INTEGER)
         return sqlite3_result_value(context, value);
-    const std::optional<double> number = readNumberOrNull(context, value);
+    const std::optional<double> number = readOrNull(context, value, readDouble);
     if (number)
         resultDouble(context, operation(*number));
 }
@@ -301,14 +289,14 @@ void absoluteValue(sqlite3_context* context, int, sqlite3_value** argv)
             return reportOverflow(context);
         return sqlite3_result_int64(context, value < 0 ? -value : value);
     }
-    const std::optional<double> number = readNumberOrNull(context, argv[0]);
+    const std::optional<double> number = readOrNull(context, argv[0], readDouble);
     if (number)
         resultDouble(context, std::fabs(*number));
 }
 
 void sgn(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    const std::optional<double> number = readNumberOrNull(context, argv[0]);
+    const std::optional<double> number = readOrNull(context, argv[0], readDouble);
     if (number)
         sqlite3_result_int(context, *number > 0 ? 1 : (*number < 0 ? -1 : 0));
 }
@@ -320,11 +308,9 @@ void roundNumber(sqlite3_context* context, int argc, sqlite3_value** argv)
         return sqlite3_result_null(context);
     std::int32_t places = 0;
     if (argc == 2) {
-        const std::optional<std::int32_t> given = readLong(context, argv[1]);
+        const std::optional<std::int32_t> given = readLongAtLeast(context, argv[1], 0, "Round");
         if (!given)
             return;
-        if (*given < 0)
-            return reportBadArgument(context, "Round");
         places = *given;
     }
     if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER)
@@ -338,7 +324,7 @@ void roundNumber(sqlite3_context* context, int argc, sqlite3_value** argv)
 void checkedDouble(sqlite3_context* context, sqlite3_value* value, double (*operation)(double),
                    bool (*valid)(double), std::string_view name)
 {
-    const std::optional<double> number = readNumberOrNull(context, value);
+    const std::optional<double> number = readOrNull(context, value, readDouble);
     if (!number)
         return;
     if (!valid(*number))
@@ -383,7 +369,7 @@ void rnd(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     double argument = 1;
     if (argc == 1) {
-        const std::optional<double> given = readNumberOrNull(context, argv[0]);
+        const std::optional<double> given = readOrNull(context, argv[0], readDouble);
         if (!given)
             return;
         argument = *given;
@@ -402,9 +388,7 @@ void rnd(sqlite3_context* context, int argc, sqlite3_value** argv)
 // Negative numbers are written in two's complement: on 16 bits down to -32767, on 32 below.
 void radixText(sqlite3_context* context, sqlite3_value* value, int radix)
 {
-    if (isNull(value))
-        return sqlite3_result_null(context);
-    const std::optional<std::int32_t> number = readLong(context, value);
+    const std::optional<std::int32_t> number = readOrNull(context, value, readLong);
     if (!number)
         return;
     std::uint32_t bits = static_cast<std::uint32_t>(*number);

@@ -75,6 +75,11 @@ DecimalDigits splitDigits(const Significant& number, int decimals)
     return result;
 }
 
+bool hasNonZero(const DecimalDigits& digits)
+{
+    return (digits.integer + digits.fraction).find_first_not_of('0') != std::string::npos;
+}
+
 // ---- User-defined numeric formats --------------------------------------------------------
 
 enum class PieceKind { Literal, IntegerDigit, Point, FractionDigit, Exponent };
@@ -107,17 +112,9 @@ NumberPattern parseNumberPattern(std::string_view section)
     const auto literal = [&](std::string_view text) { pattern.pieces.push_back({PieceKind::Literal, std::string(text)}); };
     for (std::size_t i = 0; i < section.size(); ++i) {
         const char c = section[i];
-        if (c == '"') {
-            const auto close = section.find('"', i + 1);
-            const std::size_t end = close == std::string_view::npos ? section.size() : close;
-            literal(section.substr(i + 1, end - i - 1));
-            i = end;
-        } else if (c == '\\' && i + 1 < section.size()) {
-            std::size_t length = 1;
-            while (i + 1 + length < section.size() && (static_cast<unsigned char>(section[i + 1 + length]) & 0xC0) == 0x80)
-                ++length;
-            literal(section.substr(i + 1, length));
-            i += length;
+        if (const auto quoted = patternLiteral(section, i)) {
+            literal(quoted->text);
+            i += quoted->length - 1;
         } else if (c == '0' || c == '#') {
             if (part == Part::Integer) {
                 if (pendingCommas > 0 && pattern.integerDigits > 0)
@@ -189,7 +186,7 @@ Rendered renderNumber(const NumberPattern& pattern, double value)
         digits = decimalDigits(value, decimals);
     }
     Rendered rendered;
-    rendered.nonZero = (digits.integer + digits.fraction).find_first_not_of('0') != std::string::npos;
+    rendered.nonZero = hasNonZero(digits);
     std::string integer = digits.integer;
     if (static_cast<int>(integer.size()) < pattern.minimumIntegerDigits)
         integer.insert(0, static_cast<std::size_t>(pattern.minimumIntegerDigits) - integer.size(), '0');
@@ -250,6 +247,17 @@ std::string withSign(double value, const std::string& body, bool nonZero, bool p
     return parentheses ? "(" + body + ")" : "-" + body;
 }
 
+// FormatCurrency and FormatPercent: the styled amount and its suffix, the sign (or the
+// parentheses) around both.
+std::string styledWithSuffix(double value, const NumberStyle& style, std::string_view suffix)
+{
+    NumberStyle plain = style;
+    plain.parentheses = false;
+    const double amount = std::fabs(value);
+    const std::string body = styledNumber(amount, plain) + std::string(suffix);
+    return withSign(value, body, hasNonZero(decimalDigits(amount, style.decimals)), style.parentheses);
+}
+
 }  // namespace
 
 DecimalDigits decimalDigits(double value, int decimals)
@@ -294,34 +302,23 @@ std::string styledNumber(double value, const NumberStyle& style)
 {
     const UserLocale locale = userLocale();
     const DecimalDigits digits = decimalDigits(std::fabs(value), style.decimals);
-    const bool nonZero = (digits.integer + digits.fraction).find_first_not_of('0') != std::string::npos;
     std::string integer = digits.integer;
     if (integer.empty() && (style.leadingZero || style.decimals == 0))
         integer = "0";
     std::string body = style.grouping ? groupThousands(integer, locale.thousands) : integer;
     if (style.decimals > 0)
         body += locale.decimal + digits.fraction;
-    return withSign(value, body, nonZero, style.parentheses);
+    return withSign(value, body, hasNonZero(digits), style.parentheses);
 }
 
 std::string currencyText(double value, const NumberStyle& style)
 {
-    NumberStyle plain = style;
-    plain.parentheses = false;
-    const std::string body = styledNumber(std::fabs(value), plain) + std::string(NO_BREAK_SPACE) + userLocale().currencySymbol;
-    const DecimalDigits digits = decimalDigits(std::fabs(value), style.decimals);
-    const bool nonZero = (digits.integer + digits.fraction).find_first_not_of('0') != std::string::npos;
-    return withSign(value, body, nonZero, style.parentheses);
+    return styledWithSuffix(value, style, std::string(NO_BREAK_SPACE) + userLocale().currencySymbol);
 }
 
 std::string percentText(double value, const NumberStyle& style)
 {
-    NumberStyle plain = style;
-    plain.parentheses = false;
-    const std::string body = styledNumber(std::fabs(value * 100), plain) + "%";
-    const DecimalDigits digits = decimalDigits(std::fabs(value * 100), style.decimals);
-    const bool nonZero = (digits.integer + digits.fraction).find_first_not_of('0') != std::string::npos;
-    return withSign(value, body, nonZero, style.parentheses);
+    return styledWithSuffix(value * 100, style, "%");
 }
 
 bool isNamedNumberFormat(std::string_view name)

@@ -1,39 +1,16 @@
 // Access's text functions (Len, Left, Mid, InStr, Replace, StrComp, Chr...) and the text
 // functions of ODBC's {fn} escapes. Positions and lengths count characters, not bytes.
 #include "driver/sql/SortOrder.h"
+#include "driver/sql/functions/Characters.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/functions/FunctionSupport.h"
 
 #include <algorithm>
-#include <array>
 
 namespace kervane::sql {
 namespace {
 
 enum class Compare { Binary, Text };
-
-// Windows-1252 for codes 0x80-0x9F; the other codes are the same in Unicode.
-constexpr std::array<char16_t, 32> WINDOWS_1252_HIGH = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char32_t characterFromAnsi(std::int64_t code)
-{
-    if (code >= 0x80 && code <= 0x9F)
-        return WINDOWS_1252_HIGH[static_cast<std::size_t>(code - 0x80)];
-    return static_cast<char32_t>(code);
-}
-
-int ansiCode(char32_t c)
-{
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<int>(c);
-    const auto found = std::find(WINDOWS_1252_HIGH.begin(), WINDOWS_1252_HIGH.end(), static_cast<char16_t>(c));
-    if (c <= 0xFFFF && found != WINDOWS_1252_HIGH.end())
-        return 0x80 + static_cast<int>(found - WINDOWS_1252_HIGH.begin());
-    return '?';   // what Windows writes for a character outside the code page
-}
 
 // A text argument as characters (numbers written as CStr writes them).
 std::u32string characters(sqlite3_value* value) { return decodeUtf8(textValue(value)); }
@@ -47,11 +24,15 @@ bool fitsLength(sqlite3_context* context, std::int64_t bytes)
     return true;
 }
 
-// The compare argument of InStr, InStrRev, Replace and StrComp: 0 binary, 1 text, 2 database
-// (text, as the database compares without regard to case). A Null compare is an error.
-std::optional<Compare> readCompare(sqlite3_context* context, sqlite3_value* value, std::string_view function)
+// The optional compare argument of InStr, InStrRev, Replace and StrComp: 0 (or missing) binary,
+// 1 text, 2 database (text, as the database compares without regard to case). A Null compare
+// is an error.
+std::optional<Compare> readCompare(sqlite3_context* context, int argc, sqlite3_value** argv, int index,
+                                   std::string_view function)
 {
-    const std::optional<std::int32_t> mode = readLong(context, value);
+    if (index >= argc)
+        return Compare::Binary;
+    const std::optional<std::int32_t> mode = readLong(context, argv[index]);
     if (!mode)
         return std::nullopt;
     if (*mode == 0)
@@ -112,22 +93,11 @@ void odbcLength(sqlite3_context* context, int, sqlite3_value** argv)
     sqlite3_result_int64(context, static_cast<sqlite3_int64>(characterCount(value)));
 }
 
-// The length argument of Left, Right and Mid: a Long, not negative.
-std::optional<std::int32_t> readCount(sqlite3_context* context, sqlite3_value* value, std::string_view function)
-{
-    const std::optional<std::int32_t> count = readLong(context, value);
-    if (count && *count < 0) {
-        reportBadArgument(context, function);
-        return std::nullopt;
-    }
-    return count;
-}
-
 void left(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     if (anyNull(argc, argv))
         return sqlite3_result_null(context);
-    const std::optional<std::int32_t> count = readCount(context, argv[1], "Left");
+    const std::optional<std::int32_t> count = readLongAtLeast(context, argv[1], 0, "Left");
     if (count)
         resultText(context, characterSlice(textValue(argv[0]), 0, static_cast<std::size_t>(*count)));
 }
@@ -136,7 +106,7 @@ void right(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     if (anyNull(argc, argv))
         return sqlite3_result_null(context);
-    const std::optional<std::int32_t> count = readCount(context, argv[1], "Right");
+    const std::optional<std::int32_t> count = readLongAtLeast(context, argv[1], 0, "Right");
     if (!count)
         return;
     const std::string value = textValue(argv[0]);
@@ -149,14 +119,12 @@ void mid(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     if (anyNull(argc, argv))
         return sqlite3_result_null(context);
-    const std::optional<std::int32_t> start = readLong(context, argv[1]);
+    const std::optional<std::int32_t> start = readLongAtLeast(context, argv[1], 1, "Mid");
     if (!start)
         return;
-    if (*start < 1)
-        return reportBadArgument(context, "Mid");
     std::size_t count = std::string::npos;
     if (argc == 3) {
-        const std::optional<std::int32_t> length = readCount(context, argv[2], "Mid");
+        const std::optional<std::int32_t> length = readLongAtLeast(context, argv[2], 0, "Mid");
         if (!length)
             return;
         count = static_cast<std::size_t>(*length);
@@ -170,26 +138,20 @@ void mid(sqlite3_context* context, int argc, sqlite3_value** argv)
 void instr(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     std::int64_t start = 1;
-    Compare compare = Compare::Binary;
     if (argc >= 3) {
-        const std::optional<std::int32_t> given = readLong(context, argv[0]);
+        const std::optional<std::int32_t> given = readLongAtLeast(context, argv[0], 1, "InStr");
         if (!given)
             return;
-        if (*given < 1)
-            return reportBadArgument(context, "InStr");
         start = *given;
-        if (argc == 4) {
-            const std::optional<Compare> mode = readCompare(context, argv[3], "InStr");
-            if (!mode)
-                return;
-            compare = *mode;
-        }
     }
+    const std::optional<Compare> compare = readCompare(context, argc, argv, 3, "InStr");
+    if (!compare)
+        return;
     sqlite3_value* searched = argv[argc >= 3 ? 1 : 0];
     sqlite3_value* sought = argv[argc >= 3 ? 2 : 1];
     if (isNull(searched) || isNull(sought))
         return sqlite3_result_null(context);
-    sqlite3_result_int64(context, findForward(characters(searched), characters(sought), start, compare));
+    sqlite3_result_int64(context, findForward(characters(searched), characters(sought), start, *compare));
 }
 
 // {fn LOCATE(find, s[, start])}
@@ -199,11 +161,9 @@ void locate(sqlite3_context* context, int argc, sqlite3_value** argv)
         return sqlite3_result_null(context);
     std::int64_t start = 1;
     if (argc == 3) {
-        const std::optional<std::int32_t> given = readLong(context, argv[2]);
+        const std::optional<std::int32_t> given = readLongAtLeast(context, argv[2], 1, "LOCATE");
         if (!given)
             return;
-        if (*given < 1)
-            return reportBadArgument(context, "LOCATE");
         start = *given;
     }
     sqlite3_result_int64(context, findForward(characters(argv[1]), characters(argv[0]), start, Compare::Binary));
@@ -213,7 +173,6 @@ void locate(sqlite3_context* context, int argc, sqlite3_value** argv)
 void instrrev(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
     std::int64_t start = -1;
-    Compare compare = Compare::Binary;
     if (argc >= 3) {
         const std::optional<std::int32_t> given = readLong(context, argv[2]);
         if (!given)
@@ -222,12 +181,9 @@ void instrrev(sqlite3_context* context, int argc, sqlite3_value** argv)
             return reportBadArgument(context, "InStrRev");
         start = *given;
     }
-    if (argc == 4) {
-        const std::optional<Compare> mode = readCompare(context, argv[3], "InStrRev");
-        if (!mode)
-            return;
-        compare = *mode;
-    }
+    const std::optional<Compare> compare = readCompare(context, argc, argv, 3, "InStrRev");
+    if (!compare)
+        return;
     if (isNull(argv[0]) || isNull(argv[1]))
         return sqlite3_result_null(context);
     std::u32string searched = characters(argv[0]);
@@ -239,8 +195,8 @@ void instrrev(sqlite3_context* context, int argc, sqlite3_value** argv)
         return sqlite3_result_int(context, 0);
     if (sought.empty())
         return sqlite3_result_int64(context, start);
-    prepareForCompare(searched, compare);
-    prepareForCompare(sought, compare);
+    prepareForCompare(searched, *compare);
+    prepareForCompare(sought, *compare);
     const auto soughtLength = static_cast<std::int64_t>(sought.size());
     if (soughtLength > start)
         return sqlite3_result_int(context, 0);
@@ -273,12 +229,10 @@ std::optional<ReplaceOptions> readReplaceOptions(sqlite3_context* context, int a
         reportBadArgument(context, "Replace");
         return std::nullopt;
     }
-    if (argc == 6) {
-        const std::optional<Compare> mode = readCompare(context, argv[5], "Replace");
-        if (!mode)
-            return std::nullopt;
-        options.compare = *mode;
-    }
+    const std::optional<Compare> compare = readCompare(context, argc, argv, 5, "Replace");
+    if (!compare)
+        return std::nullopt;
+    options.compare = *compare;
     return options;
 }
 
@@ -318,32 +272,22 @@ void replace(sqlite3_context* context, int argc, sqlite3_value** argv)
 
 void strcomp(sqlite3_context* context, int argc, sqlite3_value** argv)
 {
-    Compare compare = Compare::Binary;
-    if (argc == 3) {
-        const std::optional<Compare> mode = readCompare(context, argv[2], "StrComp");
-        if (!mode)
-            return;
-        compare = *mode;
-    }
+    const std::optional<Compare> compare = readCompare(context, argc, argv, 2, "StrComp");
+    if (!compare)
+        return;
     if (isNull(argv[0]) || isNull(argv[1]))
         return sqlite3_result_null(context);
-    sqlite3_result_int(context, compareStrings(argv[0], argv[1], compare));
+    sqlite3_result_int(context, compareStrings(argv[0], argv[1], *compare));
 }
 
 // ---- Changing text -----------------------------------------------------------------------
 
-void lcase(sqlite3_context* context, int, sqlite3_value** argv)
+template <std::string (*change)(std::string_view)>
+void changeCase(sqlite3_context* context, int, sqlite3_value** argv)
 {
     if (isNull(argv[0]))
         return sqlite3_result_null(context);
-    resultText(context, lowerCaseText(textValue(argv[0])));
-}
-
-void ucase(sqlite3_context* context, int, sqlite3_value** argv)
-{
-    if (isNull(argv[0]))
-        return sqlite3_result_null(context);
-    resultText(context, upperCaseText(textValue(argv[0])));
+    resultText(context, change(textValue(argv[0])));
 }
 
 // Trims spaces only (not tabs or line breaks), as VBA does.
@@ -376,8 +320,7 @@ void strreverse(sqlite3_context* context, int, sqlite3_value** argv)
 // Repeats one character; the count is checked against SQLite's length limit first.
 void repeatCharacter(sqlite3_context* context, std::int64_t count, char32_t character)
 {
-    std::string one;
-    appendUtf8(one, character);
+    const std::string one = encodeUtf8({&character, 1});
     if (!fitsLength(context, count * static_cast<std::int64_t>(one.size())))
         return;
     std::string repeated;
@@ -391,7 +334,7 @@ void space(sqlite3_context* context, int, sqlite3_value** argv)
 {
     if (isNull(argv[0]))
         return sqlite3_result_null(context);
-    const std::optional<std::int32_t> count = readCount(context, argv[0], "Space");
+    const std::optional<std::int32_t> count = readLongAtLeast(context, argv[0], 0, "Space");
     if (count)
         repeatCharacter(context, *count, U' ');
 }
@@ -401,7 +344,7 @@ void stringOfCharacters(sqlite3_context* context, int argc, sqlite3_value** argv
 {
     if (anyNull(argc, argv))
         return sqlite3_result_null(context);
-    const std::optional<std::int32_t> count = readCount(context, argv[0], "String");
+    const std::optional<std::int32_t> count = readLongAtLeast(context, argv[0], 0, "String");
     if (!count)
         return;
     if (isNumberValue(argv[1])) {
@@ -418,56 +361,60 @@ void stringOfCharacters(sqlite3_context* context, int argc, sqlite3_value** argv
 
 // ---- Character codes ---------------------------------------------------------------------
 
+// The first character of a text argument; an empty text is a bad argument, a Null gives Null.
+std::optional<char32_t> readFirstCharacter(sqlite3_context* context, sqlite3_value* value, std::string_view function)
+{
+    if (isNull(value)) {
+        sqlite3_result_null(context);
+        return std::nullopt;
+    }
+    const std::u32string text = characters(value);
+    if (text.empty()) {
+        reportBadArgument(context, function);
+        return std::nullopt;
+    }
+    return text.front();
+}
+
 void asc(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(context);
-    const std::u32string value = characters(argv[0]);
-    if (value.empty())
-        return reportBadArgument(context, "Asc");
-    sqlite3_result_int(context, ansiCode(value.front()));
+    if (const std::optional<char32_t> first = readFirstCharacter(context, argv[0], "Asc"))
+        sqlite3_result_int(context, ansiCode(*first));
 }
 
 // AscW gives the first UTF-16 unit as an Integer, so codes above 32767 come out negative.
 void ascw(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(context);
-    const std::u32string value = characters(argv[0]);
-    if (value.empty())
-        return reportBadArgument(context, "AscW");
-    char32_t unit = value.front();
-    if (unit > 0xFFFF)
-        unit = 0xD800 + ((unit - 0x10000) >> 10);
+    const std::optional<char32_t> first = readFirstCharacter(context, argv[0], "AscW");
+    if (!first)
+        return;
+    const char32_t unit = *first > 0xFFFF ? 0xD800 + ((*first - 0x10000) >> 10) : *first;
     sqlite3_result_int(context, static_cast<std::int16_t>(static_cast<std::uint16_t>(unit)));
 }
 
-void chr(sqlite3_context* context, int, sqlite3_value** argv)
+// The character of a code between lowest and highest; other codes are bad arguments.
+void characterOfCode(sqlite3_context* context, sqlite3_value* value, std::int32_t lowest, std::int32_t highest,
+                     char32_t (*character)(std::int32_t), std::string_view function)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(context);
-    const std::optional<std::int32_t> code = readLong(context, argv[0]);
+    const std::optional<std::int32_t> code = readOrNull(context, value, readLong);
     if (!code)
         return;
-    if (*code < 0 || *code > 255)
-        return reportBadArgument(context, "Chr");
-    std::string result;
-    appendUtf8(result, characterFromAnsi(*code));
-    resultText(context, result);
+    if (*code < lowest || *code > highest)
+        return reportBadArgument(context, function);
+    const char32_t result = character(*code);
+    resultText(context, encodeUtf8({&result, 1}));
+}
+
+char32_t unicodeCharacter(std::int32_t code) { return static_cast<char32_t>(code < 0 ? code + 65536 : code); }
+
+void chr(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    characterOfCode(context, argv[0], 0, 255, characterFromAnsi, "Chr");
 }
 
 void chrw(sqlite3_context* context, int, sqlite3_value** argv)
 {
-    if (isNull(argv[0]))
-        return sqlite3_result_null(context);
-    const std::optional<std::int32_t> code = readLong(context, argv[0]);
-    if (!code)
-        return;
-    if (*code < -32768 || *code > 65535)
-        return reportBadArgument(context, "ChrW");
-    std::string result;
-    appendUtf8(result, static_cast<char32_t>(*code < 0 ? *code + 65536 : *code));
-    resultText(context, result);
+    characterOfCode(context, argv[0], -32768, 65535, unicodeCharacter, "ChrW");
 }
 
 constexpr ScalarFunctionEntry SCALARS[] = {
@@ -477,11 +424,12 @@ constexpr ScalarFunctionEntry SCALARS[] = {
     {"kv_locate", 2, locate},     {"kv_locate", 3, locate},     {"kv_instrrev", 2, instrrev},
     {"kv_instrrev", 3, instrrev}, {"kv_instrrev", 4, instrrev}, {"kv_replace", 3, replace},
     {"kv_replace", 4, replace},   {"kv_replace", 5, replace},   {"kv_replace", 6, replace},
-    {"kv_strcomp", 2, strcomp},   {"kv_strcomp", 3, strcomp},   {"kv_lcase", 1, lcase},
-    {"kv_ucase", 1, ucase},       {"kv_trim", 1, trim},         {"kv_ltrim", 1, ltrim},
-    {"kv_rtrim", 1, rtrim},       {"kv_strreverse", 1, strreverse}, {"kv_space", 1, space},
-    {"kv_string", 2, stringOfCharacters},    {"kv_asc", 1, asc},           {"kv_ascw", 1, ascw},
-    {"kv_chr", 1, chr},           {"kv_chrw", 1, chrw},
+    {"kv_strcomp", 2, strcomp},   {"kv_strcomp", 3, strcomp},
+    {"kv_lcase", 1, changeCase<lowerCaseText>},                 {"kv_ucase", 1, changeCase<upperCaseText>},
+    {"kv_trim", 1, trim},         {"kv_ltrim", 1, ltrim},       {"kv_rtrim", 1, rtrim},
+    {"kv_strreverse", 1, strreverse},                           {"kv_space", 1, space},
+    {"kv_string", 2, stringOfCharacters},                       {"kv_asc", 1, asc},
+    {"kv_ascw", 1, ascw},         {"kv_chr", 1, chr},           {"kv_chrw", 1, chrw},
 };
 
 using enum AccessType;

@@ -1,5 +1,6 @@
 // Format's string formats (@ & < > !), and what every format shares: its sections and the
 // kind of pattern it is.
+#include "driver/sql/functions/Characters.h"
 #include "driver/sql/functions/FormatSupport.h"
 #include "driver/sql/functions/FunctionSupport.h"
 
@@ -8,22 +9,6 @@
 namespace kervane::sql {
 namespace {
 
-// Calls visit(position) for every character outside quotes and escapes.
-template <typename Visit>
-void forEachPatternCharacter(std::string_view format, Visit visit)
-{
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '"') {
-            const auto close = format.find('"', i + 1);
-            i = close == std::string_view::npos ? format.size() : close;
-        } else if (format[i] == '\\') {
-            ++i;
-        } else if (!visit(i)) {
-            return;
-        }
-    }
-}
-
 struct TextSlot {
     bool placeholder = false;
     char32_t character = 0;  // '@' or '&' for a placeholder
@@ -31,6 +16,22 @@ struct TextSlot {
 };
 
 }  // namespace
+
+std::optional<PatternLiteral> patternLiteral(std::string_view pattern, std::size_t i)
+{
+    if (pattern[i] == '"') {
+        const auto close = pattern.find('"', i + 1);
+        const std::size_t end = close == std::string_view::npos ? pattern.size() : close;
+        return PatternLiteral{pattern.substr(i + 1, end - i - 1), end + 1 - i};
+    }
+    if (pattern[i] != '\\' || i + 1 == pattern.size())
+        return std::nullopt;
+    // The escaped character with its UTF-8 continuation bytes.
+    std::size_t length = 1;
+    while (i + 1 + length < pattern.size() && (static_cast<unsigned char>(pattern[i + 1 + length]) & 0xC0) == 0x80)
+        ++length;
+    return PatternLiteral{pattern.substr(i + 1, length), length + 1};
+}
 
 std::vector<std::string_view> formatSections(std::string_view format)
 {
@@ -90,17 +91,9 @@ std::optional<std::string> formatTextPattern(std::optional<std::string_view> tex
     };
     for (std::size_t i = 0; i < section.size(); ++i) {
         const char c = section[i];
-        if (c == '"') {
-            const auto close = section.find('"', i + 1);
-            const std::size_t end = close == std::string_view::npos ? section.size() : close;
-            addLiteral(section.substr(i + 1, end - i - 1));
-            i = end;
-        } else if (c == '\\' && i + 1 < section.size()) {
-            std::size_t length = 1;
-            while (i + 1 + length < section.size() && (static_cast<unsigned char>(section[i + 1 + length]) & 0xC0) == 0x80)
-                ++length;
-            addLiteral(section.substr(i + 1, length));
-            i += length;
+        if (const auto literal = patternLiteral(section, i)) {
+            addLiteral(literal->text);
+            i += literal->length - 1;
         } else if (c == '@' || c == '&') {
             slots.push_back({true, static_cast<char32_t>(c), {}});
         } else if (c == '<' || c == '>' || c == '!') {

@@ -1,9 +1,7 @@
 // First, Last, StDev, StDevP, Var and VarP over tables of an in-memory SQLite connection.
-#include "driver/sql/functions/FunctionCatalogue.h"
-#include "driver/sql/functions/FunctionSupport.h"
+#include "FunctionTestSupport.h"
 
-#include <gtest/gtest.h>
-#include <sqlite3.h>
+#include "driver/sql/functions/FunctionSupport.h"
 
 #include <cmath>
 #include <optional>
@@ -13,15 +11,14 @@
 namespace kervane::sql {
 namespace {
 
-class AggregateFunctions : public ::testing::Test {
+class AggregateFunctions : public FunctionTest<registerAggregateFunctions> {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-        registerAggregateFunctions(m_db);
-        execute("CREATE TABLE t (id INTEGER PRIMARY KEY, grp TEXT, v)");
+        FunctionTest::SetUp();
+        if (!HasFatalFailure())
+            execute("CREATE TABLE t (id INTEGER PRIMARY KEY, grp TEXT, v)");
     }
-    void TearDown() override { sqlite3_close(m_db); }
 
     void execute(const std::string& sql)
     {
@@ -62,7 +59,6 @@ protected:
         return result;
     }
 
-    sqlite3* m_db = nullptr;
     std::string m_error;
 };
 

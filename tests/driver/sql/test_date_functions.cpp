@@ -1,14 +1,14 @@
 // The date family on SQLite: the documented examples of the VBA reference (dates written as
 // canonical texts, the form date columns hold, or as texts CDate reads), Null handling, the
 // ODBC {fn} names and the functions the SQL writer places around dates.
-#include "DateTestSupport.h"
+#include "FunctionTestSupport.h"
 
 #include "driver/sql/functions/FunctionCatalogue.h"
 
 namespace kervane::sql {
 namespace {
 
-class DateFunctions : public DateFamilyTest {};
+class DateFunctions : public FunctionTest<registerDateFunctions> {};
 
 const std::string FEB_12_1969 = "'1969-02-12 00:00:00'";
 
@@ -31,7 +31,7 @@ TEST_F(DateFunctions, PartsOfADate)
     });
     expectErrors({
         {"kv_year('hier')", "[22018]Type de données incompatible dans l'expression."},
-        {"kv_weekday(" + FEB_12_1969 + ", 8)", "[22023]Argument ou appel de procédure incorrect dans « Weekday »."},
+        {"kv_weekday(" + FEB_12_1969 + ", 8)", badArgument("Weekday")},
     });
 }
 
@@ -47,8 +47,8 @@ TEST_F(DateFunctions, NamesOfDaysAndMonthsAreFrench)
         {"kv_monthname(NULL)", std::nullopt},
     });
     expectErrors({
-        {"kv_weekdayname(8)", "[22023]Argument ou appel de procédure incorrect dans « WeekdayName »."},
-        {"kv_monthname(13)", "[22023]Argument ou appel de procédure incorrect dans « MonthName »."},
+        {"kv_weekdayname(8)", badArgument("WeekdayName")},
+        {"kv_monthname(13)", badArgument("MonthName")},
     });
 }
 
@@ -70,7 +70,7 @@ TEST_F(DateFunctions, DateSerialAndTimeSerialRollOver)
     expectErrors({
         {"kv_dateserial(32768, 1, 1)", "[22003]Dépassement de capacité."},
         {"kv_timeserial(0, 0, 40000)", "[22003]Dépassement de capacité."},
-        {"kv_dateserial(10000, 1, 1)", "[22023]Argument ou appel de procédure incorrect dans « DateSerial »."},
+        {"kv_dateserial(10000, 1, 1)", badArgument("DateSerial")},
     });
 }
 
@@ -124,8 +124,8 @@ TEST_F(DateFunctions, DateAddNeverGivesAnInvalidDate)
         {"kv_dateadd('d', 1, NULL)", std::nullopt},
     });
     expectErrors({
-        {"kv_dateadd('yyyy', -2000, '2021-01-01')", "[22023]Argument ou appel de procédure incorrect dans « DateAdd »."},
-        {"kv_dateadd('x', 1, '2021-01-01')", "[22023]Argument ou appel de procédure incorrect dans « DateAdd »."},
+        {"kv_dateadd('yyyy', -2000, '2021-01-01')", badArgument("DateAdd")},
+        {"kv_dateadd('x', 1, '2021-01-01')", badArgument("DateAdd")},
         {"kv_dateadd('d', 'un', '2021-01-01')", "[22018]Type de données incompatible dans l'expression."},
     });
 }
@@ -164,7 +164,7 @@ TEST_F(DateFunctions, DatePartWithWeeksAndQuarters)
         {"kv_datepart('q', NULL)", std::nullopt},
     });
     expectErrors({
-        {"kv_datepart('ww', '2021-01-01', 1, 4)", "[22023]Argument ou appel de procédure incorrect dans « DatePart »."},
+        {"kv_datepart('ww', '2021-01-01', 1, 4)", badArgument("DatePart")},
     });
 }
 

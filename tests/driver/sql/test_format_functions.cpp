@@ -1,14 +1,14 @@
 // Format and its kin on SQLite. Under the C locale the VBA reference's own examples (written
 // for US settings) hold, with French day and month names; under a French locale the decimal
 // comma, the no-break space between thousands and the euro after the amount apply.
-#include "DateTestSupport.h"
+#include "FunctionTestSupport.h"
 
 #include <tuple>
 
 namespace kervane::sql {
 namespace {
 
-class FormatFunctions : public DateFamilyTest {};
+class FormatFunctions : public FunctionTest<registerDateFunctions> {};
 
 // MyTime = #17:04:23# and MyDate = #January 27, 1993# of the Format reference page, as a date
 // column holds them.
@@ -185,7 +185,7 @@ TEST_F(FormatFunctions, FormatNumberCurrencyPercentAndDateTime)
         {"kv_formatdatetime(NULL)", std::nullopt},
     });
     expectErrors({
-        {"kv_formatdatetime(" + MY_DATE + ", 5)", "[22023]Argument ou appel de procédure incorrect dans « FormatDateTime »."},
+        {"kv_formatdatetime(" + MY_DATE + ", 5)", badArgument("FormatDateTime")},
         {"kv_formatnumber('abc')", "[22018]Type de données incompatible dans l'expression."},
     });
 }

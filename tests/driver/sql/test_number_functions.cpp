@@ -1,88 +1,19 @@
 // The number family on SQLite: the documented examples of Choose, IsNumeric, Val, Str, the
 // conversions, Int/Fix, Round, Abs, Sgn, Sqr, Hex and Oct, their errors, and the ODBC names.
-#include "driver/sql/functions/FunctionCatalogue.h"
+#include "FunctionTestSupport.h"
+
 #include "driver/sql/functions/FunctionSupport.h"
 
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-
-#include <cstdlib>
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace kervane::sql {
 namespace {
 
-using Cases = std::vector<std::pair<std::string, std::string>>;
-
-// Sets LC_ALL for a scope; userLocale() reads it at each call.
-class ScopedLocale {
-public:
-    explicit ScopedLocale(const char* name)
-    {
-        if (const char* old = std::getenv("LC_ALL"))
-            m_saved = old;
-        setenv("LC_ALL", name, 1);
-    }
-    ~ScopedLocale()
-    {
-        if (m_saved)
-            setenv("LC_ALL", m_saved->c_str(), 1);
-        else
-            unsetenv("LC_ALL");
-    }
-    ScopedLocale(const ScopedLocale&) = delete;
-    ScopedLocale& operator=(const ScopedLocale&) = delete;
-
-private:
-    std::optional<std::string> m_saved;
-};
-
-class NumberFunctions : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-        registerNumberFunctions(m_db);
-    }
-    void TearDown() override { sqlite3_close(m_db); }
-
-    // "SELECT <expression>" written for comparison: Null, 12 (integer), 12.5 or 12.0 (real, as
-    // SQLite writes it, to 15 digits), 'text', or the error message.
-    std::string evaluate(const std::string& expression)
-    {
-        sqlite3_stmt* statement = nullptr;
-        std::string result;
-        if (sqlite3_prepare_v2(m_db, ("SELECT " + expression).c_str(), -1, &statement, nullptr) == SQLITE_OK
-            && sqlite3_step(statement) == SQLITE_ROW) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-            const int type = sqlite3_column_type(statement, 0);
-            result = type == SQLITE_NULL ? "Null" : type == SQLITE_TEXT ? "'" + std::string(text) + "'" : text;
-        } else {
-            result = sqlite3_errmsg(m_db);
-        }
-        sqlite3_finalize(statement);
-        return result;
-    }
-
-    void expectResults(const Cases& cases)
-    {
-        for (const auto& [expression, expected] : cases)
-            EXPECT_EQ(evaluate(expression), expected) << expression;
-    }
-
-    sqlite3* m_db = nullptr;
-};
+class NumberFunctions : public FunctionTest<registerNumberFunctions> {};
 
 const std::string INVALID_NULL(INVALID_NULL_MESSAGE);
 const std::string MISMATCH(TYPE_MISMATCH_MESSAGE);
 const std::string OVERFLOW(OVERFLOW_MESSAGE);
-
-std::string badArgument(const std::string& function)
-{
-    return "[22023]Argument ou appel de procédure incorrect dans « " + function + " ».";
-}
 
 TEST_F(NumberFunctions, ChooseAndIsNumeric)
 {
@@ -127,10 +58,10 @@ TEST_F(NumberFunctions, StrAndCStrWriteNumbers)
         {"kv_cstr(NULL)", INVALID_NULL},
     });
     {
-        const ScopedLocale english("C");
+        const LocaleScope english("C");
         expectResults({{"kv_cstr(437.324)", "'437.324'"}, {"kv_cstr(2.0)", "'2'"}, {"kv_str(0.5)", "' 0.5'"}});
     }
-    const ScopedLocale french("fr_FR.UTF-8");
+    const LocaleScope french("fr_FR.UTF-8");
     expectResults({{"kv_cstr(437.324)", "'437,324'"}, {"kv_cstr(-1)", "'-1'"}, {"kv_str(0.5)", "' 0.5'"}});
 }
 
@@ -256,29 +187,16 @@ TEST_F(NumberFunctions, OdbcNumericFunctions)
 
 TEST_F(NumberFunctions, RndStaysBelowOneAndRepeats)
 {
-    const double first = std::stod(evaluate("kv_rnd()"));
+    const double first = std::stod(shown("kv_rnd()"));
     EXPECT_GE(first, 0);
     EXPECT_LT(first, 1);
-    EXPECT_EQ(std::stod(evaluate("kv_rnd(0)")), first);   // Rnd(0) repeats the last number
-    EXPECT_EQ(evaluate("kv_rnd(-3)"), evaluate("kv_rnd(-3)"));   // a negative argument reseeds
+    EXPECT_EQ(std::stod(shown("kv_rnd(0)")), first);   // Rnd(0) repeats the last number
+    EXPECT_EQ(shown("kv_rnd(-3)"), shown("kv_rnd(-3)"));   // a negative argument reseeds
 }
 
-// Every catalogue entry names a function registered for its smallest and largest argument count.
 TEST_F(NumberFunctions, CatalogueMatchesTheRegisteredFunctions)
 {
-    for (const FunctionInfo& info : numberFunctions()) {
-        const int largest = info.maxArgs < 0 ? info.minArgs + 2 : info.maxArgs;
-        for (int count : {info.minArgs, largest}) {
-            std::string call = std::string(info.sqliteName) + "(";
-            for (int i = 0; i < count; ++i)
-                call += i == 0 ? "1" : ", 1";
-            sqlite3_stmt* statement = nullptr;
-            EXPECT_EQ(sqlite3_prepare_v2(m_db, ("SELECT " + call + ")").c_str(), -1, &statement, nullptr), SQLITE_OK)
-                << info.name << " with " << count << " arguments";
-            sqlite3_finalize(statement);
-        }
-        EXPECT_FALSE(info.aggregate) << info.name;
-    }
+    expectCatalogueRegistered(numberFunctions(), "1");
 }
 
 }  // namespace

@@ -1,56 +1,16 @@
 // The functions behind Access's operators: & and + with Null and texts, / \ Mod ^, and the
 // logical operators' three-valued table and bitwise examples from the VBA reference.
-#include "driver/sql/functions/FunctionCatalogue.h"
+#include "FunctionTestSupport.h"
+
 #include "driver/sql/functions/FunctionSupport.h"
 
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <string>
-#include <vector>
 
 namespace kervane::sql {
 namespace {
 
-using Cases = std::vector<std::pair<std::string, std::string>>;
-
-class OperatorFunctions : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-        registerOperatorFunctions(m_db);
-    }
-    void TearDown() override { sqlite3_close(m_db); }
-
-    // "SELECT <expression>" written for comparison: Null, 12 (integer), 12.5 or 12.0 (real),
-    // 'text', or the error message.
-    std::string evaluate(const std::string& expression)
-    {
-        sqlite3_stmt* statement = nullptr;
-        std::string result;
-        if (sqlite3_prepare_v2(m_db, ("SELECT " + expression).c_str(), -1, &statement, nullptr) == SQLITE_OK
-            && sqlite3_step(statement) == SQLITE_ROW) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-            const int type = sqlite3_column_type(statement, 0);
-            result = type == SQLITE_NULL ? "Null" : type == SQLITE_TEXT ? "'" + std::string(text) + "'" : text;
-        } else {
-            result = sqlite3_errmsg(m_db);
-        }
-        sqlite3_finalize(statement);
-        return result;
-    }
-
-    void expectResults(const Cases& cases)
-    {
-        for (const auto& [expression, expected] : cases)
-            EXPECT_EQ(evaluate(expression), expected) << expression;
-    }
-
-    sqlite3* m_db = nullptr;
-};
+class OperatorFunctions : public FunctionTest<registerOperatorFunctions> {};
 
 const std::string MISMATCH(TYPE_MISMATCH_MESSAGE);
 const std::string DIVISION_BY_ZERO(DIVISION_BY_ZERO_MESSAGE);
@@ -63,16 +23,12 @@ TEST_F(OperatorFunctions, ConcatenationTreatsOneNullAsEmpty)
         {"kv_concat(NULL, NULL)", "Null"},
         {"kv_concat(5, 6)", "'56'"},
     });
-    const char* old = std::getenv("LC_ALL");
-    const std::string saved = old != nullptr ? old : "";
-    setenv("LC_ALL", "fr_FR.UTF-8", 1);
-    expectResults({{"kv_concat(1.5, ' kg')", "'1,5 kg'"}});   // numbers as CStr writes them
-    setenv("LC_ALL", "C", 1);
+    {
+        const LocaleScope french("fr_FR.UTF-8");
+        expectResults({{"kv_concat(1.5, ' kg')", "'1,5 kg'"}});   // numbers as CStr writes them
+    }
+    const LocaleScope english("C");
     expectResults({{"kv_concat(1.5, ' kg')", "'1.5 kg'"}});
-    if (old != nullptr)
-        setenv("LC_ALL", saved.c_str(), 1);
-    else
-        unsetenv("LC_ALL");
 }
 
 TEST_F(OperatorFunctions, PlusAddsOrJoins)
@@ -175,7 +131,7 @@ TEST_F(OperatorFunctions, OdbcNamesPointHere)
         const auto found = std::find_if(numberFunctions().begin(), numberFunctions().end(),
                                         [&](const FunctionInfo& info) { return info.name == name; });
         ASSERT_NE(found, numberFunctions().end()) << name;
-        EXPECT_EQ(evaluate(std::string(found->sqliteName) + "(10, 3)"), expected) << name;
+        EXPECT_EQ(shown(std::string(found->sqliteName) + "(10, 3)"), expected) << name;
     }
 }
 

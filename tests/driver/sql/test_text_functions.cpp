@@ -1,61 +1,18 @@
 // The text family on SQLite: the documented examples of the VBA reference, its rules for empty
 // and Null arguments, characters counted as characters, and the ODBC {fn} names.
-#include "driver/sql/functions/FunctionCatalogue.h"
+#include "FunctionTestSupport.h"
+
 #include "driver/sql/functions/FunctionSupport.h"
 
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-
 #include <string>
-#include <vector>
 
 namespace kervane::sql {
 namespace {
 
-using Cases = std::vector<std::pair<std::string, std::string>>;
-
-class TextFunctions : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-        registerTextFunctions(m_db);
-    }
-    void TearDown() override { sqlite3_close(m_db); }
-
-    // "SELECT <expression>" written for comparison: Null, 12, 'text', or the error message.
-    std::string evaluate(const std::string& expression)
-    {
-        sqlite3_stmt* statement = nullptr;
-        std::string result;
-        if (sqlite3_prepare_v2(m_db, ("SELECT " + expression).c_str(), -1, &statement, nullptr) == SQLITE_OK
-            && sqlite3_step(statement) == SQLITE_ROW) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-            const int type = sqlite3_column_type(statement, 0);
-            result = type == SQLITE_NULL ? "Null" : type == SQLITE_TEXT ? "'" + std::string(text) + "'" : text;
-        } else {
-            result = sqlite3_errmsg(m_db);
-        }
-        sqlite3_finalize(statement);
-        return result;
-    }
-
-    void expectResults(const Cases& cases)
-    {
-        for (const auto& [expression, expected] : cases)
-            EXPECT_EQ(evaluate(expression), expected) << expression;
-    }
-
-    sqlite3* m_db = nullptr;
-};
+class TextFunctions : public FunctionTest<registerTextFunctions> {};
 
 const std::string INVALID_NULL(INVALID_NULL_MESSAGE);
 const std::string MISMATCH(TYPE_MISMATCH_MESSAGE);
-
-std::string badArgument(const std::string& function)
-{
-    return "[22023]Argument ou appel de procédure incorrect dans « " + function + " ».";
-}
 
 TEST_F(TextFunctions, LengthsAndSlices)
 {
@@ -220,21 +177,9 @@ TEST_F(TextFunctions, OdbcEscapeFunctions)
     });
 }
 
-// Every catalogue entry names a function registered for its smallest and largest argument count.
 TEST_F(TextFunctions, CatalogueMatchesTheRegisteredFunctions)
 {
-    for (const FunctionInfo& info : textFunctions()) {
-        for (int count : {info.minArgs, info.maxArgs}) {
-            std::string call = std::string(info.sqliteName) + "(";
-            for (int i = 0; i < count; ++i)
-                call += i == 0 ? "NULL" : ", NULL";
-            sqlite3_stmt* statement = nullptr;
-            EXPECT_EQ(sqlite3_prepare_v2(m_db, ("SELECT " + call + ")").c_str(), -1, &statement, nullptr), SQLITE_OK)
-                << info.name << " with " << count << " arguments";
-            sqlite3_finalize(statement);
-        }
-        EXPECT_FALSE(info.aggregate) << info.name;
-    }
+    expectCatalogueRegistered(textFunctions(), "NULL");
 }
 
 }  // namespace
