@@ -1,5 +1,9 @@
 #include "JetTestSupport.h"
 
+#include "driver/jet/JetDatabase.h"
+
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -73,6 +77,22 @@ void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes
 {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Connection attached(const std::string& path)
+{
+    Connection db = memoryConnection();
+    std::string error;
+    EXPECT_TRUE(jet::attachJetDatabase(db.get(), path, error)) << error;
+    return db;
+}
+
+std::vector<std::vector<std::string>> rowsOf(sqlite3* db, const std::string& sql)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::string error;
+    EXPECT_TRUE(query(db, sql, rows, error)) << sql << " : " << error;
+    return rows;
 }
 
 }  // namespace kervane::test

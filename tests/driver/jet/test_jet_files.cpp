@@ -17,22 +17,6 @@ namespace {
     if (path.empty())                                                                              \
         GTEST_SKIP() << relative << " absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
 
-Connection attached(const std::string& path)
-{
-    Connection db = memoryConnection();
-    std::string error;
-    EXPECT_TRUE(jet::attachJetDatabase(db.get(), path, error)) << error;
-    return db;
-}
-
-std::vector<std::vector<std::string>> rowsOf(sqlite3* db, const std::string& sql)
-{
-    std::vector<std::vector<std::string>> rows;
-    std::string error;
-    EXPECT_TRUE(query(db, sql, rows, error)) << sql << " : " << error;
-    return rows;
-}
-
 void putUInt16(std::vector<unsigned char>& bytes, std::size_t at, unsigned value)
 {
     bytes[at] = static_cast<unsigned char>(value & 0xff);
