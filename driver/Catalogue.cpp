@@ -15,7 +15,8 @@ const char* const TABLES_SQL = R"(SELECT * FROM (
   FROM sqlite_master WHERE type IN ('table', 'view'))
 WHERE TABLE_NAME LIKE ?1 ESCAPE '\')";
 
-const char* const TABLES_ORDER = " ORDER BY TABLE_TYPE, TABLE_NAME COLLATE NOCASE";
+// Names in Access's order, as the rows of a query (accented names beside their letter).
+const char* const TABLES_ORDER = " ORDER BY TABLE_TYPE, TABLE_NAME COLLATE ACCESS";
 
 const char* const TABLE_TYPES_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
   CAST(NULL AS TEXT) AS TABLE_NAME, column1 AS TABLE_TYPE, CAST(NULL AS TEXT) AS REMARKS
@@ -35,7 +36,7 @@ const char* const COLUMNS_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER,
   p.cid + 1 AS ORDINAL_POSITION, CASE WHEN p."notnull" THEN 'NO' ELSE 'YES' END AS IS_NULLABLE
 FROM sqlite_master AS m, pragma_table_info(m.name) AS p
 WHERE m.type IN ('table', 'view') AND m.name LIKE ?1 ESCAPE '\' AND p.name LIKE ?2 ESCAPE '\'
-ORDER BY m.name COLLATE NOCASE, p.cid)";
+ORDER BY m.name COLLATE ACCESS, p.cid)";
 
 ColumnInfo described(const char* name, SQLSMALLINT sqlType)
 {
