@@ -57,26 +57,57 @@ void Connection::freeStatement(Statement& statement)
 
 void Connection::setAutocommit(bool on)
 {
-    if (on && !m_autocommit && m_database && m_database->inTransaction()) {
-        closeCursors();
-        m_database->run("COMMIT");
-    }
+    if (on && !m_autocommit && m_database && (m_database->inTransaction() || m_transactionLost))
+        endTransaction(true);
     m_autocommit = on;
 }
 
 void Connection::beginIfManual()
 {
-    if (!m_autocommit && !m_database->inTransaction())
+    if (m_autocommit)
+        return;
+    if (!m_database->inTransaction())
         m_database->run("BEGIN");
+    m_transactionOpen = true;
+}
+
+void Connection::afterFailure(OdbcError& error) noexcept
+{
+    if (!m_transactionOpen || !m_database || m_database->inTransaction())
+        return;
+    m_transactionOpen = false;
+    m_transactionLost = true;
+    error.message += " Toute la transaction a été annulée : aucune des modifications en cours n'a été enregistrée.";
 }
 
 void Connection::endTransaction(bool commit)
 {
+    if (m_transactionLost) {
+        m_transactionLost = false;
+        if (commit)
+            throw OdbcError{"40000",
+                            "La transaction avait été annulée en entier par l'erreur précédente : aucune de ses "
+                            "modifications n'a été enregistrée.",
+                            0};
+        return;
+    }
+    m_transactionOpen = false;
     if (!m_database || !m_database->inTransaction())
         return;
     // Cursors are closed by the end of a transaction, as SQLGetInfo reports.
     closeCursors();
-    m_database->run(commit ? "COMMIT" : "ROLLBACK");
+    try {
+        m_database->run(commit ? "COMMIT" : "ROLLBACK");
+    } catch (OdbcError& error) {
+        // A commit that fails may leave the transaction open (to try again) or undo it.
+        if (commit && !m_database->inTransaction()) {
+            error.state = "40000";
+            error.message += " La transaction a été annulée : rien n'a été enregistré.";
+        } else {
+            m_transactionOpen = m_database->inTransaction();
+        }
+        throw;
+    }
 }
 
 void Connection::closeCursors() noexcept

@@ -36,9 +36,16 @@ public:
     // Commit mode. Switching autocommit back on commits pending work.
     bool autocommit() const noexcept { return m_autocommit; }
     void setAutocommit(bool on);
-    // In manual-commit mode, opens a transaction before a statement when none is open.
+    // In manual-commit mode, opens a transaction before a statement that changes the base,
+    // when none is open. Statements that only read take no lasting lock: readers never
+    // block another program's writers, as with Access.
     void beginIfManual();
+    // Commits or rolls back; a commit after SQLite undid the whole transaction on its own
+    // fails (40000), since nothing of it can be saved any more.
     void endTransaction(bool commit);
+    // After a failed statement: when SQLite has undone the whole open transaction (full disk,
+    // I/O error, interruption...), says so in the message and remembers it for the commit.
+    void afterFailure(OdbcError& error) noexcept;
 
     // Attributes kept only to be read back.
     SQLUINTEGER loginTimeout = 0;
@@ -52,6 +59,8 @@ private:
     std::vector<std::unique_ptr<Statement>> m_statements;
     std::string m_dataSource;
     bool m_autocommit = true;
+    bool m_transactionOpen = false;  // a transaction of manual-commit mode is under way
+    bool m_transactionLost = false;  // SQLite undid it whole after a failure
 };
 
 }  // namespace kervane::odbc

@@ -32,6 +32,7 @@ void Statement::prepare(std::string_view sql)
     sql::Translation translation = m_connection.database().translate(sql);
     m_accessTypes = std::move(translation.columnTypes);
     m_countsChanges = translation.kind == sql::Translation::Kind::Changes;
+    m_onlyReads = translation.kind == sql::Translation::Kind::Rows;
     if (translation.statements.size() > 1) {
         m_deferred = std::move(translation.statements.back());
         translation.statements.pop_back();
@@ -46,6 +47,7 @@ void Statement::prepareNative(std::string_view sql)
 {
     forgetStatement();
     m_countsChanges = changesRows(sql);
+    m_onlyReads = !m_countsChanges;
     compile(sql);
 }
 
@@ -87,8 +89,13 @@ void Statement::execute()
     if (!m_statement && m_preludes.empty())
         throw OdbcError{"HY010", "Aucune instruction n'a été préparée.", 0};
     closeCursor();
-    m_connection.beginIfManual();
-    runPreludes();
+    if (!m_onlyReads)
+        m_connection.beginIfManual();
+    try {
+        runPreludes();
+    } catch (const OdbcError& error) {
+        throwFailure(error);
+    }
     const int rc = step();
     if (rc == SQLITE_ROW) {
         m_state = CursorState::FirstRowPending;
@@ -96,8 +103,7 @@ void Statement::execute()
     } else if (rc == SQLITE_DONE) {
         m_state = m_columns.empty() ? CursorState::NoResult : CursorState::AfterEnd;
         m_changes = m_countsChanges ? static_cast<SQLLEN>(sqlite3_changes64(m_connection.database().handle())) : 0;
-        if (m_columns.empty())
-            sqlite3_reset(m_statement.get());
+        sqlite3_reset(m_statement.get());  // no lock kept past the last row
     } else {
         sqlite3_reset(m_statement.get());
         throwLastError(rc);
@@ -150,6 +156,7 @@ bool Statement::fetch()
         const int rc = step();
         if (rc == SQLITE_DONE) {
             m_state = CursorState::AfterEnd;
+            sqlite3_reset(m_statement.get());  // no lock kept past the last row
             return false;
         }
         if (rc != SQLITE_ROW) {
@@ -223,7 +230,13 @@ void Statement::readColumns()
 
 void Statement::throwLastError(int code) const
 {
-    throw m_connection.database().lastError(code);
+    throwFailure(m_connection.database().lastError(code));
+}
+
+void Statement::throwFailure(OdbcError error) const
+{
+    m_connection.afterFailure(error);
+    throw error;
 }
 
 }  // namespace kervane::odbc

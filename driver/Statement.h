@@ -101,6 +101,7 @@ private:
     void runPreludes();
     int step();
     [[noreturn]] void throwLastError(int code) const;
+    [[noreturn]] void throwFailure(OdbcError error) const;
 
     Connection& m_connection;
     SqliteStatementPtr m_statement;
@@ -111,6 +112,7 @@ private:
     std::string m_scratch;
     SQLLEN m_changes = 0;
     bool m_countsChanges = false;
+    bool m_onlyReads = false;  // a SELECT (or a crosstab, a stored query): no transaction opened for it
     // Statements a translation runs before the one that gives the result (make-table), and
     // that one, compiled only once they have run.
     std::vector<std::string> m_preludes;

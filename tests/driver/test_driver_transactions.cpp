@@ -94,5 +94,68 @@ TEST_F(TransactionsTest, EndingATransactionInAutocommitModeSucceedsAndChangesNot
     EXPECT_EQ(storedName(), "direct");
 }
 
+// A failure SQLite answers by undoing the failing statement alone: the transaction goes on and
+// its commit saves what came before, as Access would.
+TEST_F(TransactionsTest, AStatementUndoneAloneLeavesTheRestToCommit)
+{
+    BaseSqlite(m_base).run("CREATE TABLE CLE (ID LONG PRIMARY KEY); INSERT INTO CLE VALUES (1);");
+    Environnement env(true);
+    Connexion connexion(env);
+    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    Instruction stmt(connexion);
+    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'gardé'"), SQL_SUCCESS);
+    ASSERT_EQ(stmt.exec("INSERT INTO CLE VALUES (1)"), SQL_ERROR);
+    const Diagnostic refused = diagRec(SQL_HANDLE_STMT, stmt.handle());
+    EXPECT_EQ(refused.state, "23000");
+    EXPECT_EQ(refused.message.find("Toute la transaction"), std::string::npos) << refused.message;
+    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
+    EXPECT_EQ(storedName(), "gardé");
+}
+
+// A failure SQLite answers by undoing the whole transaction (here a trigger's RAISE(ROLLBACK),
+// as a full disk or an I/O error would): the user is told, and the commit fails too.
+TEST_F(TransactionsTest, ATransactionUndoneWholeIsSaidSoAndItsCommitFails)
+{
+    BaseSqlite(m_base).run("CREATE TRIGGER PANNE BEFORE INSERT ON BASE WHEN NEW.NOM = 'panne' "
+                           "BEGIN SELECT RAISE(ROLLBACK, 'panne simulée'); END;");
+    Environnement env(true);
+    Connexion connexion(env);
+    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    Instruction stmt(connexion);
+    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'perdu'"), SQL_SUCCESS);
+    ASSERT_EQ(stmt.exec("INSERT INTO BASE VALUES ('panne')"), SQL_ERROR);
+    const Diagnostic failed = diagRec(SQL_HANDLE_STMT, stmt.handle());
+    EXPECT_NE(failed.message.find("Toute la transaction a été annulée"), std::string::npos) << failed.message;
+    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, connexion.handle(), SQL_COMMIT), SQL_ERROR);
+    const Diagnostic commit = diagRec(SQL_HANDLE_DBC, connexion.handle());
+    EXPECT_EQ(commit.state, "40000");
+    EXPECT_NE(commit.message.find("aucune de ses modifications n'a été enregistrée"), std::string::npos)
+        << commit.message;
+    EXPECT_EQ(storedName(), "avant");
+    // The next transaction starts afresh.
+    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'ensuite'"), SQL_SUCCESS);
+    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
+    EXPECT_EQ(storedName(), "ensuite");
+}
+
+// In manual-commit mode, a SELECT whose rows are read keeps no lock: another program writes.
+TEST_F(TransactionsTest, ReadingInManualCommitModeNeverBlocksAnotherWriter)
+{
+    Environnement env;
+    Connexion connexion(env);
+    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    Instruction stmt(connexion);
+    ASSERT_EQ(stmt.exec("SELECT NOM FROM BASE"), SQL_SUCCESS);
+    EXPECT_EQ(fetchAll(stmt.handle()), (std::vector<Row>{{"avant"}}));
+    EXPECT_NO_THROW(BaseSqlite(m_base).run("INSERT INTO BASE VALUES ('ailleurs')"));
+    ASSERT_EQ(stmt.exec("SELECT Count(*) FROM BASE"), SQL_SUCCESS);
+    stmt.close();
+    EXPECT_NO_THROW(BaseSqlite(m_base).run("INSERT INTO BASE VALUES ('encore')"));
+    EXPECT_EQ(storedName(), "avant,ailleurs,encore");
+}
+
 }  // namespace
 }  // namespace kervane::test
