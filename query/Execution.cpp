@@ -66,11 +66,20 @@ bool wndKervane::runStatement()
     return bReussie;
 }
 
-// A statement picked from the history that fails leaves the list.
+// A statement picked from the history that fails leaves the list. A statement taken for a
+// selection that gives no columns (a change behind a leading PARAMETERS, for instance) must not
+// stay pending in the open transaction, to be committed with the next accepted change: it is
+// undone at once and the user told so.
 bool wndKervane::runSelection(const QString& strRequete)
 {
     TableauTextes tabLignes;
-    if (!ODBC_SelectionnerDansTableau(nIndBase, strRequete, tabLignes, true)) {
+    const bool bLue = ODBC_SelectionnerDansTableau(nIndBase, strRequete, tabLignes, true);
+    if (bLue && tabLignes.colonnes() <= 1) {
+        ODBC_EtablirTransaction(nIndBase, TRANS_ROLLBACK);
+        Repondeur().afficherMessage(texteSelectionSansLignes(), MB_ICONEXCLAMATION, Programme().strTitreApplication);
+        return false;
+    }
+    if (!bLue) {
         const int nCourante = cboRequetes->currentIndex();
         if (nCourante >= 0 && cboRequetes->currentText() == strRequete) {
             cboRequetes->removeItem(nCourante);

@@ -190,6 +190,12 @@ QString texteQuestion(GenreRequete genre, qint32 nLignes)
     return strNombre + strPhrase + QStringLiteral("Acceptez-vous la transaction?");
 }
 
+QString texteSelectionSansLignes()
+{
+    return QStringLiteral("Cette instruction ne donne pas de lignes à afficher : lancée comme une sélection, elle a "
+                          "été annulée et la base n'a pas été modifiée.");
+}
+
 qint32 styleQuestion(qint32 nLignes)
 {
     return nLignes == 0 ? MB_ICONINFORMATION : MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;

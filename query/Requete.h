@@ -22,6 +22,8 @@ GenreRequete classerRequete(const QString& strRequete);
 // style: 64 for a count of 0 (information only), else 292 (Yes/No, No by default).
 QString texteQuestion(GenreRequete genre, qint32 nLignes);
 qint32 styleQuestion(qint32 nLignes);
+// Said when a statement run as a selection gave no rows to show and was undone.
+QString texteSelectionSansLignes();
 
 // The typed lines back from a flattened statement and its positions ("0" or empty: one line).
 QString reconstruireLignes(const QString& strRequete, const QString& strPositions);

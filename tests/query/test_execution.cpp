@@ -115,6 +115,21 @@ TEST_F(Execution, OtherStatementsAreRolledBackWithoutAWord)
     EXPECT_EQ(f.griRequetes->MaxRows(), 4);
 }
 
+TEST_F(Execution, AChangeRunAsASelectionIsUndoneAtOnceAndSaidSo)
+{
+    wndKervane& f = *ouvrir();
+    lancer(f, "PARAMETERS [Nom] Text; DELETE FROM ARTICLE WHERE ID > 2");
+    ASSERT_EQ(repondeur.questions().size(), 1u);
+    EXPECT_EQ(repondeur.derniere().strTexte, texteSelectionSansLignes());
+    EXPECT_EQ(repondeur.derniere().nStyle, MB_ICONEXCLAMATION);
+    EXPECT_TRUE(historique(f).isEmpty());
+    // A change accepted afterwards does not carry the deletion with it.
+    repondeur.oublier();
+    repondeur.repondre(IDYES);
+    lancer(f, "UPDATE ARTICLE SET PRIX = PRIX WHERE ID = 1");
+    EXPECT_EQ(valeurs(f, "SELECT Count(*) FROM ARTICLE"), QStringList({"4"}));
+}
+
 TEST_F(Execution, AFailedSelectPickedFromTheHistoryLeavesIt)
 {
     const QString strCle = cleHistorique();
