@@ -140,6 +140,51 @@ TEST_F(TransactionsTest, ATransactionUndoneWholeIsSaidSoAndItsCommitFails)
     EXPECT_EQ(storedName(), "ensuite");
 }
 
+// The disk made full for the driver's own connection: SQLite is one library in this process, so
+// an automatic extension limits the pages of every connection opened on the test's file.
+class DisqueLimite {
+public:
+    explicit DisqueLimite(const std::string& file)
+    {
+        s_file = file;
+        sqlite3_auto_extension(reinterpret_cast<void (*)()>(&limitPages));
+    }
+    ~DisqueLimite() { sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&limitPages)); }
+    DisqueLimite(const DisqueLimite&) = delete;
+    DisqueLimite& operator=(const DisqueLimite&) = delete;
+
+private:
+    static int limitPages(sqlite3* db, char**, const sqlite3_api_routines*)
+    {
+        const char* opened = sqlite3_db_filename(db, "main");
+        if (opened != nullptr && s_file == opened)
+            sqlite3_exec(db, "PRAGMA max_page_count = 40", nullptr, nullptr, nullptr);
+        return SQLITE_OK;
+    }
+    static inline std::string s_file;
+};
+
+TEST_F(TransactionsTest, AFullDiskUndoesTheWholeTransactionAndTheCommitSaysSo)
+{
+    const DisqueLimite disque(m_base);
+    Environnement env(true);
+    Connexion connexion(env);
+    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    Instruction stmt(connexion);
+    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'perdu'"), SQL_SUCCESS);
+    SQLRETURN rc = SQL_SUCCESS;
+    for (int i = 0; i < 1000 && rc == SQL_SUCCESS; ++i)
+        rc = stmt.exec("INSERT INTO BASE VALUES (String(3000, 'x'))");
+    ASSERT_EQ(rc, SQL_ERROR) << "the page limit was never reached";
+    const Diagnostic full = diagRec(SQL_HANDLE_STMT, stmt.handle());
+    EXPECT_NE(full.message.find("Le disque est plein"), std::string::npos) << full.message;
+    EXPECT_NE(full.message.find("Toute la transaction a été annulée"), std::string::npos) << full.message;
+    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, connexion.handle(), SQL_COMMIT), SQL_ERROR);
+    EXPECT_EQ(diagRec(SQL_HANDLE_DBC, connexion.handle()).state, "40000");
+    EXPECT_EQ(storedName(), "avant");
+}
+
 // In manual-commit mode, a SELECT whose rows are read keeps no lock: another program writes.
 TEST_F(TransactionsTest, ReadingInManualCommitModeNeverBlocksAnotherWriter)
 {
