@@ -16,6 +16,8 @@ packages=(
   # tests and screenshots without a display
   xvfb xauth x11-apps imagemagick
   python3 python3-openpyxl poppler-utils
+  # the independent Access file tools of the shared test data (jetcheck, jetgen)
+  default-jre-headless libcommons-lang3-java libcommons-logging-java
   # printing: CUPS and a PDF queue for the print tests
   cups printer-driver-cups-pdf
 )

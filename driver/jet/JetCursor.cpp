@@ -49,8 +49,18 @@ std::string JetCursor::damage(const std::string& precision) const
     return messageDamagedTable(m_file.path(), m_table.name, precision);
 }
 
+bool JetCursor::stopRequested(std::string& error)
+{
+    if (!m_interruptCheck || !m_interruptCheck())
+        return false;
+    m_interrupted = true;
+    error = messageInterrupted(m_table.name);
+    return true;
+}
+
 bool JetCursor::rewind(std::string& error)
 {
+    m_interrupted = false;
     m_pageNumber = 0;
     m_rowCount = 0;
     m_nextRow = 0;
@@ -71,6 +81,8 @@ bool JetCursor::nextPage(bool& found, std::string& error)
         return m_file.readPage(page, buffer);
     };
     for (;;) {
+        if (stopRequested(error))
+            return false;
         std::uint32_t page = 0;
         std::string why;
         switch (m_map.next(m_pageNumber, read, page, why)) {
@@ -100,6 +112,10 @@ bool JetCursor::nextPage(bool& found, std::string& error)
 bool JetCursor::advance(std::string& error)
 {
     while (!m_atEnd) {
+        if (stopRequested(error)) {
+            m_atEnd = true;
+            return false;
+        }
         if (m_nextRow >= m_rowCount) {
             bool found = false;
             if (!nextPage(found, error)) {
@@ -279,6 +295,8 @@ bool JetCursor::readLongValue(const JetColumn& column, int start, int size, std:
     std::set<std::uint32_t> visited;
     bytes.clear();
     while (bytes.size() < length) {
+        if (stopRequested(error))
+            return false;
         int rowSize = 0;
         if (!visited.insert(pageRow).second || !checkLongValueRow(pageRow, rowSize) || (!single && rowSize < 4)) {
             error = damage(broken);

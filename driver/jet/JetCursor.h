@@ -3,6 +3,7 @@
 #include "driver/jet/JetFile.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,10 +19,14 @@ public:
     JetCursor(const JetCursor&) = delete;
     JetCursor& operator=(const JetCursor&) = delete;
 
-    // Positions on the first row; false with a French message on a damage.
+    // Asked at every page and row; when it answers true the walk stops with interrupted() set.
+    void setInterruptCheck(std::function<bool()> check) { m_interruptCheck = std::move(check); }
+
+    // Positions on the first row; false with a French message on a damage or an interrupt.
     bool rewind(std::string& error);
     bool next(std::string& error);
     bool atEnd() const { return m_atEnd; }
+    bool interrupted() const { return m_interrupted; }
     std::int64_t rowid() const { return m_rowid; }
     // Value of column `column` of the current row.
     bool value(int column, SqlValue& result, std::string& error);
@@ -36,6 +41,7 @@ private:
     bool readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error);
     bool checkLongValueRow(std::uint32_t pageRow, int& rowSize);
     std::string damage(const std::string& precision) const;
+    bool stopRequested(std::string& error);
 
     JetFile& m_file;
     const JetTable& m_table;
@@ -52,6 +58,8 @@ private:
     std::unique_ptr<Fields> m_fields;
     std::int64_t m_rowid = 0;
     bool m_atEnd = true;
+    std::function<bool()> m_interruptCheck;
+    bool m_interrupted = false;
 };
 
 }  // namespace kervane::jet

@@ -1,5 +1,6 @@
 #include "driver/jet/JetFile.h"
 
+#include "driver/jet/JetCatalogueCheck.h"
 #include "driver/jet/JetCursor.h"
 #include "driver/jet/JetDefinition.h"
 #include "driver/jet/JetMessages.h"
@@ -144,7 +145,7 @@ JetFile::JetFile(std::string path, const PageFormat& format, std::uint32_t pageC
 
 JetFile::~JetFile() = default;
 
-std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error)
+std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error, const CatalogueCounted& counted)
 {
     PageFormat format;
     std::uint32_t pageCount = 0;
@@ -159,12 +160,12 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
         return nullptr;
     }
     convertToUtf8(mdb);
-    if (!file->readDefinitions(error))
+    if (!file->readDefinitions(counted, error))
         return nullptr;
     return file;
 }
 
-bool JetFile::readDefinitions(std::string& error)
+bool JetFile::readDefinitions(const CatalogueCounted& counted, std::string& error)
 {
     MdbHandle* mdb = m_handle->mdb.get();
     std::vector<unsigned char> page(static_cast<std::size_t>(m_format.pageSize));
@@ -173,6 +174,12 @@ bool JetFile::readDefinitions(std::string& error)
         error = messageUnreadable(m_path, "catalogue illisible");
         return false;
     }
+    // libmdb reads the properties of every table entry as it reads the catalogue, trusting them.
+    std::size_t tableEntries = 0;
+    if (!checkCatalogue(*this, tableEntries, error))
+        return false;
+    if (counted)
+        counted(tableEntries);
     GPtrArray* catalogue = mdb_read_catalog(mdb, MDB_TABLE);
     if (catalogue == nullptr) {
         error = messageUnreadable(m_path, "catalogue illisible");

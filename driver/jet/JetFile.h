@@ -4,6 +4,7 @@
 #include "driver/jet/JetValue.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,9 +35,14 @@ struct JetTable {
 
 class JetFile {
 public:
+    // Told how many table entries the catalogue holds once it has been checked, before libmdb
+    // reads it and the table definitions (the opening probe widens its limits then).
+    using CatalogueCounted = std::function<void(std::size_t tableEntries)>;
+
     // Checks the file, opens it and reads its table definitions; nullptr and a French
     // message when the file cannot be read.
-    static std::unique_ptr<JetFile> open(const std::string& path, std::string& error);
+    static std::unique_ptr<JetFile> open(const std::string& path, std::string& error,
+                                         const CatalogueCounted& counted = {});
     ~JetFile();
     JetFile(const JetFile&) = delete;
     JetFile& operator=(const JetFile&) = delete;
@@ -62,7 +68,7 @@ public:
 
 private:
     JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount);
-    bool readDefinitions(std::string& error);
+    bool readDefinitions(const CatalogueCounted& counted, std::string& error);
     bool readTable(void* entry, std::string& error);
     bool readColumns(const void* definition, JetTable& table, std::string& error);
     bool readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes);

@@ -21,4 +21,14 @@ std::string messageDamagedTable(const std::string& path, const std::string& tabl
     return "La table « " + table + " » du fichier « " + path + " » est endommagée : " + precision + ".";
 }
 
+std::string messageDamagedFile(const std::string& path, const std::string& where)
+{
+    return "Le fichier « " + path + " » est endommagé : " + where + ".";
+}
+
+std::string messageInterrupted(const std::string& table)
+{
+    return "La lecture de la table « " + table + " » a été interrompue.";
+}
+
 }  // namespace kervane::jet

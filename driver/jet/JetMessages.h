@@ -10,5 +10,9 @@ std::string messageMissing(const std::string& path);
 std::string messageUnreadable(const std::string& path, const std::string& precision = {});
 std::string messageDamagedTable(const std::string& path, const std::string& table,
                                 const std::string& precision);
+// "Le fichier « X » est endommagé : <where>." for a damage found before any table is read.
+std::string messageDamagedFile(const std::string& path, const std::string& where);
+// A scan of `table` stopped because its statement was cancelled.
+std::string messageInterrupted(const std::string& table);
 
 }  // namespace kervane::jet

@@ -1,7 +1,9 @@
 #include "driver/jet/JetModule.h"
 
 #include "driver/jet/JetCursor.h"
+#include "driver/jet/JetDeclaration.h"
 #include "driver/jet/JetFile.h"
+#include "driver/jet/JetScanControl.h"
 
 #include "driver/sql/SortOrder.h"
 
@@ -17,6 +19,7 @@ namespace {
 // What the module owns for its connection: the file, released when the connection closes.
 struct ModuleState {
     std::unique_ptr<JetFile> file;
+    std::shared_ptr<ScanControl> scans;  // the connection's interrupt request
     bool declaring = false;  // CREATE VIRTUAL TABLE is accepted only while attaching
 };
 
@@ -29,6 +32,7 @@ struct JetVirtualTable {
 struct JetVirtualCursor {
     sqlite3_vtab_cursor base{};
     std::unique_ptr<JetCursor> cursor;
+    ScanControl* scans = nullptr;
 };
 
 std::string quoted(const std::string& name)
@@ -116,6 +120,9 @@ int open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** result)
     auto* table = reinterpret_cast<JetVirtualTable*>(vtab);
     auto cursor = std::make_unique<JetVirtualCursor>();
     cursor->cursor = std::make_unique<JetCursor>(*table->state->file, *table->table);
+    cursor->scans = table->state->scans.get();
+    cursor->cursor->setInterruptCheck([scans = cursor->scans] { return scans->interrupted(); });
+    cursor->scans->scanOpened();
     *result = &cursor.release()->base;
     return SQLITE_OK;
 }
@@ -123,6 +130,7 @@ int open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** result)
 int close(sqlite3_vtab_cursor* cursor)
 {
     std::unique_ptr<JetVirtualCursor> owned(reinterpret_cast<JetVirtualCursor*>(cursor));
+    owned->scans->scanClosed();
     return SQLITE_OK;
 }
 
@@ -131,22 +139,23 @@ JetCursor& scanOf(sqlite3_vtab_cursor* cursor)
     return *reinterpret_cast<JetVirtualCursor*>(cursor)->cursor;
 }
 
+// A failed step is a damage, or the statement being cancelled.
+int failure(sqlite3_vtab_cursor* cursor, const std::string& error)
+{
+    setError(cursor->pVtab, error);
+    return scanOf(cursor).interrupted() ? SQLITE_INTERRUPT : SQLITE_CORRUPT_VTAB;
+}
+
 int filter(sqlite3_vtab_cursor* cursor, int, const char*, int, sqlite3_value**)
 {
     std::string error;
-    if (scanOf(cursor).rewind(error))
-        return SQLITE_OK;
-    setError(cursor->pVtab, error);
-    return SQLITE_CORRUPT_VTAB;
+    return scanOf(cursor).rewind(error) ? SQLITE_OK : failure(cursor, error);
 }
 
 int next(sqlite3_vtab_cursor* cursor)
 {
     std::string error;
-    if (scanOf(cursor).next(error))
-        return SQLITE_OK;
-    setError(cursor->pVtab, error);
-    return SQLITE_CORRUPT_VTAB;
+    return scanOf(cursor).next(error) ? SQLITE_OK : failure(cursor, error);
 }
 
 int eof(sqlite3_vtab_cursor* cursor)
@@ -160,6 +169,8 @@ int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int index)
     std::string error;
     if (!scanOf(cursor).value(index, value, error)) {
         sqlite3_result_error(context, error.c_str(), -1);
+        if (scanOf(cursor).interrupted())
+            sqlite3_result_error_code(context, SQLITE_INTERRUPT);
         return SQLITE_ERROR;
     }
     switch (value.kind) {
@@ -223,12 +234,48 @@ bool execute(sqlite3* db, const std::string& sql, std::string& error)
     return false;
 }
 
+std::vector<Declaration> declarationsOf(const JetFile& jet, const char* module)
+{
+    std::vector<Declaration> tables;
+    for (std::size_t i = 0; i < jet.tables().size(); ++i) {
+        const JetTable& table = jet.tables()[i];
+        tables.push_back(Declaration{table.name,
+                                     "CREATE VIRTUAL TABLE " + quoted(table.name) + " USING " + module + "(" +
+                                         std::to_string(i) + ")",
+                                     table.system});
+    }
+    return tables;
+}
+
+// One CREATE VIRTUAL TABLE after the other, all undone on a refusal.
+bool declareOneByOne(sqlite3* db, ModuleState& state, const std::vector<Declaration>& tables, std::string& failure)
+{
+    bool declared = execute(db, "SAVEPOINT kervane_jet_attach", failure);
+    state.declaring = true;
+    for (std::size_t i = 0; declared && i < tables.size(); ++i) {
+        std::string refusal;
+        // A system table SQLite refuses (odd column names) is left out like an unreadable one.
+        if (!execute(db, tables[i].statement, refusal) && !tables[i].system) {
+            declared = false;
+            failure = refusal;
+        }
+    }
+    state.declaring = false;
+    if (declared && execute(db, "RELEASE kervane_jet_attach", failure))
+        return true;
+    std::string ignored;
+    execute(db, "ROLLBACK TO kervane_jet_attach", ignored);
+    execute(db, "RELEASE kervane_jet_attach", ignored);
+    return false;
+}
+
 }  // namespace
 
 bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& error)
 {
     auto owned = std::make_unique<ModuleState>();
     owned->file = std::move(file);
+    owned->scans = scanControlFor(db);
     ModuleState* state = owned.get();
     const JetFile& jet = *state->file;
     char name[64];
@@ -238,27 +285,13 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
         return false;
     }
+    const std::vector<Declaration> tables = declarationsOf(jet, name);
     std::string failure;
-    bool declared = execute(db, "SAVEPOINT kervane_jet_attach", failure);
-    state->declaring = true;
-    for (std::size_t i = 0; declared && i < jet.tables().size(); ++i) {
-        const JetTable& table = jet.tables()[i];
-        std::string refusal;
-        const bool created = execute(
-            db, "CREATE VIRTUAL TABLE main." + quoted(table.name) + " USING " + name + "(" + std::to_string(i) + ")",
-            refusal);
-        // A system table SQLite refuses (odd column names) is left out like an unreadable one.
-        if (!created && !table.system) {
-            declared = false;
-            failure = refusal;
-        }
-    }
-    state->declaring = false;
-    if (declared && execute(db, "RELEASE kervane_jet_attach", failure))
+    DeclarationOutcome outcome = declareAtOnce(db, tables, failure);
+    if (outcome == DeclarationOutcome::Unavailable)
+        outcome = declareOneByOne(db, *state, tables, failure) ? DeclarationOutcome::Declared : DeclarationOutcome::Refused;
+    if (outcome == DeclarationOutcome::Declared)
         return true;
-    std::string ignored;
-    execute(db, "ROLLBACK TO kervane_jet_attach", ignored);
-    execute(db, "RELEASE kervane_jet_attach", ignored);
     error = "Les tables du fichier « " + jet.path() + " » ne peuvent pas être déclarées : " + failure + ".";
     sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
     return false;

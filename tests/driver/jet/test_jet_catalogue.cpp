@@ -1,0 +1,226 @@
+#include "JetTestSupport.h"
+
+#include "driver/jet/JetDatabase.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+using namespace kervane::test;
+namespace jet = kervane::jet;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// nwind.mdb is a Jet 3 file: 2 KB pages, the row count at 0x08 and the row offsets after it
+// (13 bits each, row 0 ending at the end of the page).
+constexpr std::size_t kPage = 2048;
+constexpr std::size_t kRowCount = 0x08;
+
+unsigned uint16At(const Bytes& bytes, std::size_t at)
+{
+    return static_cast<unsigned>(bytes[at] | bytes[at + 1] << 8);
+}
+
+std::uint32_t uint32At(const Bytes& bytes, std::size_t at)
+{
+    return uint16At(bytes, at) | static_cast<std::uint32_t>(uint16At(bytes, at + 2)) << 16;
+}
+
+void putUInt32(Bytes& bytes, std::size_t at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+std::size_t rowAt(const Bytes& file, std::uint32_t page, unsigned row)
+{
+    return page * kPage + (uint16At(file, page * kPage + kRowCount + 2 + 2 * row) & 0x1fff);
+}
+
+// Size of row 0 of `page`, which ends where the page ends.
+std::size_t firstRowSize(const Bytes& file, std::uint32_t page)
+{
+    return (page + 1) * kPage - rowAt(file, page, 0);
+}
+
+// The properties of nwind's tables, where mdbtools' reader finds them from MSysObjects:
+// Orders on a chain of two long-value rows from row 0 of page 743 to row 0 of page 744,
+// Products from row 0 of page 746 to row 0 of page 747, Shippers whole in row 0 of page 751.
+// Each row of a chain starts with the pointer to the next (page << 8 | row); the value is a
+// "KKD" blob of chunks, each with a 32-bit length and a 16-bit type (0x80 names, then values).
+struct Damage {
+    const char* what;
+    std::function<void(Bytes&)> apply;
+    std::string expected;  // after "Le fichier « copy » est endommagé : les propriétés de la table "
+};
+
+// Offset in the file of the first chunk of Shippers' properties of type `type`.
+std::size_t shippersChunk(const Bytes& file, unsigned type)
+{
+    const std::size_t blob = rowAt(file, 751, 0);
+    std::size_t at = 4;
+    while (uint16At(file, blob + at + 4) != type)
+        at += uint32At(file, blob + at);
+    return blob + at;
+}
+
+// Offset in the file of the first chunk of Orders' properties that starts in its second row.
+std::size_t ordersChunkInSecondRow(const Bytes& file)
+{
+    const std::size_t first = rowAt(file, 743, 0);
+    const std::size_t second = rowAt(file, 744, 0);
+    Bytes blob(file.begin() + static_cast<long>(first + 4), file.begin() + static_cast<long>(first + firstRowSize(file, 743)));
+    const std::size_t inFirst = blob.size();
+    blob.insert(blob.end(), file.begin() + static_cast<long>(second + 4),
+                file.begin() + static_cast<long>(second + firstRowSize(file, 744)));
+    std::size_t at = 4;
+    while (at < inFirst)
+        at += uint32At(blob, at);
+    return second + 4 + (at - inFirst);
+}
+
+const std::vector<Damage>& damages()
+{
+    static const std::vector<Damage> list = {
+        {"la chaîne d'Orders revient sur sa première ligne",
+         [](Bytes& f) { putUInt32(f, rowAt(f, 743, 0), 743u << 8); },
+         "« Orders » forment une boucle (page 743, ligne 0)"},
+        {"la deuxième ligne de Products renvoie à la première",
+         [](Bytes& f) { putUInt32(f, rowAt(f, 747, 0), 746u << 8); },
+         "« Products » forment une boucle (page 746, ligne 0)"},
+        {"un bloc de longueur nulle dans Shippers",
+         [](Bytes& f) { putUInt32(f, shippersChunk(f, 0x80), 0); },
+         "« Shippers » sont incohérentes (page 751, ligne 0)"},
+        {"une propriété de longueur nulle dans Shippers",
+         [](Bytes& f) {
+             const std::size_t block = shippersChunk(f, 0x00) + 6;
+             const std::size_t entry = block + 6 + uint16At(f, block + 4);
+             f[entry] = f[entry + 1] = 0;
+         },
+         "« Shippers » sont incohérentes (page 751, ligne 0)"},
+        {"un nom plus long que son bloc dans Shippers",
+         [](Bytes& f) {
+             const std::size_t name = shippersChunk(f, 0x80) + 6;
+             f[name] = f[name + 1] = 0xff;
+         },
+         "« Shippers » sont incohérentes (page 751, ligne 0)"},
+        {"un bloc de longueur nulle dans la deuxième ligne d'Orders",
+         [](Bytes& f) { putUInt32(f, ordersChunkInSecondRow(f), 0); },
+         "« Orders » sont incohérentes (page 744, ligne 0)"},
+    };
+    return list;
+}
+
+}  // namespace
+
+TEST(JetCatalogue, DamagedPropertiesRefusedWithThePlaceOfTheDamage)
+{
+    const std::string nwind = nwindPath();
+    if (nwind.empty())
+        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    QTemporaryDir folder;
+    const Bytes original = readBytes(nwind);
+    for (const Damage& damage : damages()) {
+        SCOPED_TRACE(damage.what);
+        Bytes bytes = original;
+        damage.apply(bytes);
+        ASSERT_NE(bytes, original);
+        const std::string copy = folder.path().toStdString() + "/abime.mdb";
+        writeBytes(copy, bytes);
+        Connection db = memoryConnection();
+        std::string error;
+        EXPECT_FALSE(jet::attachJetDatabase(db.get(), copy, error));
+        EXPECT_EQ(error, "Le fichier « " + copy + " » est endommagé : les propriétés de la table " + damage.expected + ".");
+        EXPECT_EQ(single(db.get(), "SELECT count(*) FROM sqlite_master"), "0");
+    }
+}
+
+TEST(JetCatalogue, TablesDeclaredOneByOneWhereTheSchemaCannotBeWrittenAtOnce)
+{
+    const std::string nwind = nwindPath();
+    if (nwind.empty())
+        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    const std::string tables = "SELECT group_concat(name, '|') FROM (SELECT name FROM sqlite_master ORDER BY rowid)";
+    const std::string sample = "SELECT CompanyName FROM Shippers ORDER BY ShipperID";
+    Connection usual = attached(nwind);
+    // In SQLite's defensive mode, and beside a table already there, each table is created in turn.
+    Connection defensive = memoryConnection();
+    sqlite3_db_config(defensive.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    Connection occupied = memoryConnection();
+    ASSERT_EQ(single(occupied.get(), "CREATE TABLE Notes(x)"), "AUCUNE LIGNE");
+    for (sqlite3* db : {defensive.get(), occupied.get()}) {
+        std::string error;
+        ASSERT_TRUE(jet::attachJetDatabase(db, nwind, error)) << error;
+        EXPECT_EQ(rowsOf(db, sample), rowsOf(usual.get(), sample));
+    }
+    EXPECT_EQ(single(defensive.get(), tables), single(usual.get(), tables));
+    EXPECT_EQ(single(occupied.get(), tables), "Notes|" + single(usual.get(), tables));
+    // A Jet table named like one already there is refused, and nothing of the file stays.
+    Connection taken = memoryConnection();
+    ASSERT_EQ(single(taken.get(), "CREATE TABLE Shippers(x)"), "AUCUNE LIGNE");
+    std::string error;
+    EXPECT_FALSE(jet::attachJetDatabase(taken.get(), nwind, error));
+    EXPECT_NE(error.find("ne peuvent pas être déclarées"), std::string::npos) << error;
+    EXPECT_EQ(single(taken.get(), "SELECT group_concat(name) FROM sqlite_master"), "Shippers");
+}
+
+namespace {
+
+std::string jetgenPath()
+{
+    if (const char* chosen = std::getenv("KERVANE_JETGEN"))
+        return chosen;
+    return KERVANE_JETGEN;
+}
+
+// Expected cells of table i, row r, as jetgen documents them: Name "Tnnnn row r",
+// Amount i*10+r, Created 2000-01-01 plus i days and r hours.
+std::vector<std::string> generatedRow(int table, int row)
+{
+    using namespace std::chrono;
+    const year_month_day day{sys_days{year{2000} / January / 1} + days{table}};
+    char name[32];
+    char created[32];
+    std::snprintf(name, sizeof name, "T%04d row %d", table, row);
+    std::snprintf(created, sizeof created, "%04d-%02u-%02u %02d:00:00", static_cast<int>(day.year()),
+                  static_cast<unsigned>(day.month()), static_cast<unsigned>(day.day()), row);
+    return {std::to_string(row), name, std::to_string(table * 10 + row), created};
+}
+
+}  // namespace
+
+TEST(JetCatalogue, FileOfFiveThousandTablesOpensWhole)
+{
+    const std::string jetgen = jetgenPath();
+    if (!std::filesystem::exists(jetgen) || QStandardPaths::findExecutable("java").isEmpty())
+        GTEST_SKIP() << "jetgen ou java absent (" << jetgen
+                     << ") : le fichier de 5 000 tables ne peut pas être fabriqué";
+    QTemporaryDir folder;
+    const QString path = folder.filePath("cinq_mille.mdb");
+    QProcess generator;
+    generator.start(QString::fromStdString(jetgen), {"tables", path, "5000"});
+    ASSERT_TRUE(generator.waitForFinished(600000)) << "jetgen n'a pas fini";
+    ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
+
+    Connection db = memoryConnection();
+    std::string error;
+    ASSERT_TRUE(jet::attachJetDatabase(db.get(), path.toStdString(), error)) << error;
+    EXPECT_EQ(single(db.get(), "SELECT count(*) FROM sqlite_master WHERE name GLOB 'T[0-9][0-9][0-9][0-9]'"), "5000");
+    for (int table : {1, 7, 2500, 5000}) {
+        char name[8];
+        std::snprintf(name, sizeof name, "T%04d", table);
+        SCOPED_TRACE(name);
+        EXPECT_EQ(rowsOf(db.get(), std::string("SELECT ID, Name, Amount, Created FROM ") + name + " ORDER BY ID"),
+                  (std::vector<std::vector<std::string>>{generatedRow(table, 1), generatedRow(table, 2),
+                                                         generatedRow(table, 3)}));
+    }
+}
