@@ -2,8 +2,24 @@
 
 #include "driver/Environment.h"
 #include "driver/Statement.h"
+#include "driver/jet/JetInterrupt.h"
+
+#include <algorithm>
 
 namespace kervane::odbc {
+namespace {
+
+// Virtual machine instructions between two looks at the cancel flag and the clock.
+constexpr int PROGRESS_STEPS = 1000;
+// Longest time limit honoured (a century), so that the deadline cannot overflow.
+constexpr SQLULEN LONGEST_TIMEOUT = 100ULL * 366 * 24 * 3600;
+
+std::string secondsText(SQLULEN seconds)
+{
+    return std::to_string(seconds) + (seconds > 1 ? " secondes" : " seconde");
+}
+
+}  // namespace
 
 Connection::Connection(Environment& environment) : Handle(KIND), m_environment(environment) {}
 
@@ -22,13 +38,19 @@ void Connection::connect(const std::string& dataSource, const std::string& path)
     if (m_database)
         throw OdbcError{"08002", "La connexion est déjà ouverte.", 0};
     m_database = std::make_unique<Database>(path);
+    sqlite3_progress_handler(m_database->handle(), PROGRESS_STEPS, &Connection::onProgress, this);
     m_dataSource = dataSource;
     m_autocommit = true;
 }
 
 void Connection::disconnect() noexcept
 {
-    m_statements.clear();
+    std::vector<std::unique_ptr<Statement>> statements;
+    {
+        std::scoped_lock lock(m_cancelLock);
+        statements.swap(m_statements);
+    }
+    statements.clear();
     if (m_database && m_database->inTransaction())
         sqlite3_exec(m_database->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     m_database.reset();
@@ -46,13 +68,24 @@ Statement& Connection::allocateStatement()
 {
     if (!m_database)
         throw OdbcError{"08003", "La connexion n'est pas ouverte.", 0};
-    m_statements.push_back(std::make_unique<Statement>(*this));
+    auto statement = std::make_unique<Statement>(*this);
+    std::scoped_lock lock(m_cancelLock);
+    m_statements.push_back(std::move(statement));
     return *m_statements.back();
 }
 
 void Connection::freeStatement(Statement& statement)
 {
-    std::erase_if(m_statements, [&](const auto& owned) { return owned.get() == &statement; });
+    std::unique_ptr<Statement> freed;
+    {
+        std::scoped_lock lock(m_cancelLock);
+        const auto found = std::find_if(m_statements.begin(), m_statements.end(),
+                                        [&](const auto& owned) { return owned.get() == &statement; });
+        if (found == m_statements.end())
+            return;
+        freed = std::move(*found);
+        m_statements.erase(found);
+    }
 }
 
 void Connection::setAutocommit(bool on)
@@ -108,6 +141,119 @@ void Connection::endTransaction(bool commit)
         }
         throw;
     }
+}
+
+void Connection::setQueryTimeout(SQLULEN seconds) noexcept
+{
+    m_queryTimeout = seconds;
+    for (const auto& statement : m_statements)
+        statement->queryTimeout = seconds;
+}
+
+void Connection::announceCall(Statement& statement)
+{
+    std::scoped_lock lock(m_cancelLock);
+    statement.callState().inCall = true;
+    statement.callState().cancelled = false;
+}
+
+void Connection::startCall(Statement& statement)
+{
+    bool closeFirst = false;
+    {
+        std::scoped_lock lock(m_cancelLock);
+        CallState& call = statement.callState();
+        m_running = &statement;
+        m_stopRunning.store(call.cancelled);
+        closeFirst = call.closePending;
+        call.closePending = false;
+    }
+    m_timedOut = false;
+    m_runningTimeout = std::min(statement.queryTimeout, LONGEST_TIMEOUT);
+    m_hasDeadline = m_runningTimeout != 0;
+    if (m_hasDeadline)
+        m_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_runningTimeout);
+    if (closeFirst)
+        statement.closeCursor();
+    if (m_stopRunning.load())
+        throw stopError(OdbcError{"HY008", "", SQLITE_INTERRUPT});
+}
+
+void Connection::finishCall(Statement& statement) noexcept
+{
+    std::scoped_lock lock(m_cancelLock);
+    statement.callState().inCall = false;
+    statement.callState().cancelled = false;
+    if (m_running == &statement) {
+        m_running = nullptr;
+        m_stopRunning.store(false);
+        m_hasDeadline = false;
+    }
+}
+
+void Connection::cancel(Statement& statement)
+{
+    std::scoped_lock lock(m_cancelLock);
+    CallState& call = statement.callState();
+    if (call.inCall) {
+        call.cancelled = true;
+        if (m_running == &statement) {
+            m_stopRunning.store(true);
+            // The progress handler stops the statement within a few instructions; the
+            // interruptions also reach SQLite's own long loops and the pages of an Access
+            // table. They are left out when another statement holds a cursor open: they would
+            // last until that one's next rows.
+            if (m_database && !otherCursorOpen(statement)) {
+                sqlite3_interrupt(m_database->handle());
+                jet::interruptJetScans(m_database->handle());
+            }
+        }
+        return;
+    }
+    if (isOdbc3())
+        return;
+    // ODBC 2: a cancel with nothing running closes the cursor, at once when no other call
+    // runs on the connection, else at the statement's next call.
+    std::unique_lock calls(m_callLock, std::try_to_lock);
+    if (calls.owns_lock())
+        statement.closeCursor();
+    else
+        call.closePending = true;
+}
+
+bool Connection::otherCursorOpen(const Statement& statement) const noexcept
+{
+    return std::any_of(m_statements.begin(), m_statements.end(), [&](const auto& other) {
+        return other.get() != &statement && other->cursorOpen();
+    });
+}
+
+bool Connection::mustStop() noexcept
+{
+    if (m_stopRunning.load(std::memory_order_relaxed))
+        return true;
+    if (m_hasDeadline && std::chrono::steady_clock::now() >= m_deadline) {
+        m_timedOut = true;
+        return true;
+    }
+    return false;
+}
+
+int Connection::onProgress(void* connection) noexcept
+{
+    return static_cast<Connection*>(connection)->mustStop() ? 1 : 0;
+}
+
+OdbcError Connection::stopError(const OdbcError& interruption) const
+{
+    if (m_stopRunning.load())
+        return {"HY008", "L'exécution de l'instruction a été annulée.", interruption.native};
+    if (m_timedOut)
+        return {"HYT00",
+                "Le délai d'exécution de la requête (" + secondsText(m_runningTimeout)
+                    + ") est dépassé : l'instruction a été arrêtée.",
+                interruption.native};
+    return interruption;
 }
 
 void Connection::closeCursors() noexcept

@@ -3,7 +3,10 @@
 #include "driver/Database.h"
 #include "driver/Handles.h"
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,12 +50,39 @@ public:
     // I/O error, interruption...), says so in the message and remembers it for the commit.
     void afterFailure(OdbcError& error) noexcept;
 
+    // Calls on the connection and on its statements run one at a time under this lock: the
+    // SQLite connection is opened without a mutex of its own. SQLCancel never takes it.
+    std::mutex& callLock() noexcept { return m_callLock; }
+
+    // The course of a statement call, as SQLCancel and the query time limit follow it:
+    // announced before it waits for the call lock (so that a cancel meant for it is never
+    // lost), started once it holds the lock (throws the cancellation when it came meanwhile),
+    // finished before the lock is released.
+    void announceCall(Statement& statement);
+    void startCall(Statement& statement);
+    void finishCall(Statement& statement) noexcept;
+    // SQLCancel, from any thread: stops the call running on the statement without waiting
+    // for it. With nothing running, an ODBC 2 application's cursor closes (as SQL_CLOSE);
+    // for ODBC 3 nothing happens.
+    void cancel(Statement& statement);
+    // Whether the running statement call must stop: cancelled, or past its time limit. Read
+    // on the running call's own thread (SQLite's progress handler, long reads of Jet tables).
+    bool mustStop() noexcept;
+    // The error of a statement that SQLite interrupted: cancelled or out of time, in French.
+    OdbcError stopError(const OdbcError& interruption) const;
+
+    // SQL_QUERY_TIMEOUT given to the connection (ODBC 2): for its statements, present and future.
+    SQLULEN queryTimeout() const noexcept { return m_queryTimeout; }
+    void setQueryTimeout(SQLULEN seconds) noexcept;
+
     // Attributes kept only to be read back.
     SQLUINTEGER loginTimeout = 0;
     SQLUINTEGER accessMode = SQL_MODE_READ_WRITE;
 
 private:
     void closeCursors() noexcept;
+    bool otherCursorOpen(const Statement& statement) const noexcept;
+    static int onProgress(void* connection) noexcept;
 
     Environment& m_environment;
     std::unique_ptr<Database> m_database;
@@ -61,6 +91,19 @@ private:
     bool m_autocommit = true;
     bool m_transactionOpen = false;  // a transaction of manual-commit mode is under way
     bool m_transactionLost = false;  // SQLite undid it whole after a failure
+    SQLULEN m_queryTimeout = 0;
+
+    std::mutex m_callLock;
+    // Guards the statement list's changes, the statements' call states and m_running; held
+    // only for instants, by SQLCancel and at the edges of statement calls.
+    std::mutex m_cancelLock;
+    Statement* m_running = nullptr;  // the statement whose call holds the call lock
+    std::atomic<bool> m_stopRunning{false};
+    // Time limit of the running call; like all SQLite work, touched only under the call lock.
+    std::chrono::steady_clock::time_point m_deadline;
+    bool m_hasDeadline = false;
+    bool m_timedOut = false;
+    SQLULEN m_runningTimeout = 0;
 };
 
 }  // namespace kervane::odbc

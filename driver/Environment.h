@@ -2,7 +2,9 @@
 // ODBC environment: the application's ODBC version and the connections allocated on it.
 #include "driver/Handles.h"
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace kervane::odbc {
@@ -19,13 +21,15 @@ public:
     void setOdbcVersion(SQLINTEGER version) noexcept { m_odbcVersion = version; }
     bool isOdbc3() const noexcept { return m_odbcVersion >= static_cast<SQLINTEGER>(SQL_OV_ODBC3); }
 
+    // The connection list may change from any thread; it has a lock of its own.
     Connection& allocateConnection();
     void freeConnection(Connection& connection);
-    bool hasConnections() const noexcept { return !m_connections.empty(); }
-    const std::vector<std::unique_ptr<Connection>>& connections() const noexcept { return m_connections; }
+    bool hasConnections() const;
+    void forEachConnection(const std::function<void(Connection&)>& action);
 
 private:
     SQLINTEGER m_odbcVersion = static_cast<SQLINTEGER>(SQL_OV_ODBC2);
+    mutable std::mutex m_listLock;
     std::vector<std::unique_ptr<Connection>> m_connections;
 };
 

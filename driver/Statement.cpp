@@ -5,7 +5,10 @@
 
 namespace kervane::odbc {
 
-Statement::Statement(Connection& connection) : Handle(KIND), m_connection(connection) {}
+Statement::Statement(Connection& connection) : Handle(KIND), m_connection(connection)
+{
+    queryTimeout = connection.queryTimeout();
+}
 
 Statement::~Statement() = default;
 
@@ -14,10 +17,16 @@ bool Statement::isOdbc3() const noexcept
     return m_connection.isOdbc3();
 }
 
+void Statement::setState(CursorState state) noexcept
+{
+    m_state = state;
+    m_cursorOpen.store(state == CursorState::FirstRowPending || state == CursorState::OnRow);
+}
+
 void Statement::forgetStatement() noexcept
 {
     m_statement.reset();
-    m_state = CursorState::None;
+    setState(CursorState::None);
     m_columns.clear();
     m_preludes.clear();
     m_deferred.clear();
@@ -37,7 +46,7 @@ void Statement::prepare(std::string_view sql)
         m_deferred = std::move(translation.statements.back());
         translation.statements.pop_back();
         m_preludes = std::move(translation.statements);
-        m_state = CursorState::Prepared;
+        setState(CursorState::Prepared);
         return;
     }
     compile(translation.statements.front());
@@ -69,7 +78,7 @@ void Statement::compile(std::string_view sql)
                         "Caractères trouvés après la fin de l'instruction SQL : une seule instruction est permise.",
                         SQLITE_ERROR};
     m_statement = std::move(owned);
-    m_state = CursorState::Prepared;
+    setState(CursorState::Prepared);
     readColumns();
 }
 
@@ -98,10 +107,10 @@ void Statement::execute()
     }
     const int rc = step();
     if (rc == SQLITE_ROW) {
-        m_state = CursorState::FirstRowPending;
+        setState(CursorState::FirstRowPending);
         readColumns();
     } else if (rc == SQLITE_DONE) {
-        m_state = m_columns.empty() ? CursorState::NoResult : CursorState::AfterEnd;
+        setState(m_columns.empty() ? CursorState::NoResult : CursorState::AfterEnd);
         m_changes = m_countsChanges ? static_cast<SQLLEN>(sqlite3_changes64(m_connection.database().handle())) : 0;
         sqlite3_reset(m_statement.get());  // no lock kept past the last row
     } else {
@@ -114,7 +123,7 @@ void Statement::closeCursor() noexcept
 {
     if (m_statement && m_state != CursorState::Prepared)
         sqlite3_reset(m_statement.get());
-    m_state = m_statement || !m_preludes.empty() ? CursorState::Prepared : CursorState::None;
+    setState(m_statement || !m_preludes.empty() ? CursorState::Prepared : CursorState::None);
     m_piece = PieceState{};
     rowNumber = 0;
 }
@@ -146,21 +155,22 @@ bool Statement::fetch()
     case CursorState::AfterEnd:
         return false;
     case CursorState::FirstRowPending:
-        m_state = CursorState::OnRow;
+        setState(CursorState::OnRow);
         break;
     case CursorState::OnRow: {
         if (maxRows != 0 && rowNumber >= maxRows) {
-            m_state = CursorState::AfterEnd;
+            setState(CursorState::AfterEnd);
+            sqlite3_reset(m_statement.get());  // no lock kept past the last row given
             return false;
         }
         const int rc = step();
         if (rc == SQLITE_DONE) {
-            m_state = CursorState::AfterEnd;
+            setState(CursorState::AfterEnd);
             sqlite3_reset(m_statement.get());  // no lock kept past the last row
             return false;
         }
         if (rc != SQLITE_ROW) {
-            m_state = CursorState::AfterEnd;
+            setState(CursorState::AfterEnd);
             throwLastError(rc);
         }
         break;
@@ -235,6 +245,8 @@ void Statement::throwLastError(int code) const
 
 void Statement::throwFailure(OdbcError error) const
 {
+    if (error.native == SQLITE_INTERRUPT)
+        error = m_connection.stopError(error);
     m_connection.afterFailure(error);
     throw error;
 }

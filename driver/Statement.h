@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,13 @@ struct PieceState {
     std::string_view value;
 };
 
+// Where a statement stands for SQLCancel; guarded by its connection's cancel lock.
+struct CallState {
+    bool inCall = false;        // a call on the statement is waiting for the call lock or running
+    bool cancelled = false;     // SQLCancel came during that call
+    bool closePending = false;  // an ODBC 2 SQLCancel asked for the cursor to close
+};
+
 class Statement : public Handle {
 public:
     static constexpr HandleKind KIND = HandleKind::Statement;
@@ -78,6 +86,9 @@ public:
     // Moves to the next row; false at the end. Throws OdbcError.
     bool fetch();
     bool onRow() const noexcept { return m_state == CursorState::OnRow; }
+    // Whether SQLite holds the statement open between two rows; readable from any thread.
+    bool cursorOpen() const noexcept { return m_cursorOpen.load(); }
+    CallState& callState() noexcept { return m_call; }
     sqlite3_stmt* sqlite() const noexcept { return m_statement.get(); }
 
     PieceState& piece() noexcept { return m_piece; }
@@ -90,10 +101,12 @@ public:
     SQLUSMALLINT* rowStatus = nullptr;
     SQLULEN rowArraySize = 1;
     SQLULEN rowNumber = 0;
+    SQLULEN queryTimeout = 0;  // seconds, 0 for none
 
 private:
     enum class CursorState { None, Prepared, NoResult, FirstRowPending, OnRow, AfterEnd };
 
+    void setState(CursorState state) noexcept;
     void forgetStatement() noexcept;
     void readColumns();
     bool hasAccessType(int column) const noexcept;
@@ -106,6 +119,8 @@ private:
     Connection& m_connection;
     SqliteStatementPtr m_statement;
     CursorState m_state = CursorState::None;
+    std::atomic<bool> m_cursorOpen{false};
+    CallState m_call;
     std::vector<ColumnInfo> m_columns;
     std::vector<Binding> m_bindings;
     PieceState m_piece;

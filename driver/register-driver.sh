@@ -13,6 +13,9 @@ usage() {
     exit 2
 }
 
+# No Threading entry (level 0): unixODBC then passes SQLCancel to the driver while a statement
+# runs on another thread, and the driver serialises its own calls; at level 3 the cancel would
+# wait for the end of the very statement it should stop.
 section() {
     printf '[%s]\n' "$DRIVER_NAME"
     printf 'Description=Pilote ODBC Access de Kervane (moteur SQLite)\n'

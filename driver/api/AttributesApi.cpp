@@ -35,6 +35,10 @@ SQLRETURN setConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLP
     case SQL_ATTR_ACCESS_MODE:
         connection.accessMode = static_cast<SQLUINTEGER>(integerValue(value));
         return SQL_SUCCESS;
+    case SQL_ATTR_QUERY_TIMEOUT:
+        // A statement attribute given to the connection (ODBC 2): for all its statements.
+        connection.setQueryTimeout(integerValue(value));
+        return SQL_SUCCESS;
     case SQL_ATTR_TXN_ISOLATION:
         if (integerValue(value) != SQL_TXN_SERIALIZABLE)
             return connection.diagnostics().add("01S02", "Seul le niveau d'isolation sérialisable est disponible.");
@@ -67,6 +71,8 @@ SQLRETURN getConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLP
                                                 : connection.accessMode);
     case SQL_ATTR_TXN_ISOLATION:
         return putValue<SQLUINTEGER>(value, SQL_TXN_SERIALIZABLE);
+    case SQL_ATTR_QUERY_TIMEOUT:
+        return putValue<SQLULEN>(value, connection.queryTimeout());
     case SQL_ATTR_CONNECTION_TIMEOUT:
     case SQL_ATTR_QUIET_MODE:
         return putValue<SQLUINTEGER>(value, 0);
@@ -107,6 +113,8 @@ SQLRETURN setStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
             return statement.diagnostics().add("01S02", "Seul le curseur en lecture seule est disponible.");
         return SQL_SUCCESS;
     case SQL_ATTR_QUERY_TIMEOUT:
+        statement.queryTimeout = number;
+        return SQL_SUCCESS;
     case SQL_ATTR_MAX_LENGTH:
     case SQL_ATTR_NOSCAN:
     case SQL_ATTR_RETRIEVE_DATA:
@@ -150,6 +158,7 @@ SQLRETURN getStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
     case SQL_ATTR_USE_BOOKMARKS:
         return putValue<SQLULEN>(value, SQL_UB_OFF);
     case SQL_ATTR_QUERY_TIMEOUT:
+        return putValue<SQLULEN>(value, statement.queryTimeout);
     case SQL_ATTR_MAX_LENGTH:
     case SQL_ATTR_ASYNC_ENABLE:
     case SQL_ATTR_ROW_BIND_TYPE:

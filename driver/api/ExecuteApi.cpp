@@ -212,8 +212,17 @@ SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT StatementHandle)
 
 SQLRETURN SQL_API SQLCancel(SQLHSTMT StatementHandle)
 {
-    // Statements run synchronously: there is nothing running to cancel from another call.
-    return guarded<Statement>(StatementHandle, [&](Statement&) -> SQLRETURN { return SQL_SUCCESS; });
+    // Usually called from another thread than the running call's: it neither waits for that
+    // call nor touches its diagnostics, and posts none of its own.
+    Statement* statement = handleOf<Statement>(StatementHandle);
+    if (statement == nullptr)
+        return SQL_INVALID_HANDLE;
+    try {
+        statement->connection().cancel(*statement);
+        return SQL_SUCCESS;
+    } catch (...) {
+        return SQL_ERROR;
+    }
 }
 
 SQLRETURN SQL_API SQLNativeSql(SQLHDBC hdbc, SQLCHAR* szSqlStrIn, SQLINTEGER cbSqlStrIn, SQLCHAR* szSqlStr,

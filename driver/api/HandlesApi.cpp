@@ -2,6 +2,7 @@
 #include "driver/Entry.h"
 
 #include <memory>
+#include <mutex>
 
 using namespace kervane::odbc;
 
@@ -45,7 +46,7 @@ SQLRETURN allocateStatement(SQLHANDLE input, SQLHANDLE* output) noexcept
 
 SQLRETURN freeEnvironment(SQLHANDLE handle) noexcept
 {
-    return guarded<Environment>(handle, [&](Environment& environment) -> SQLRETURN {
+    return unlockedCall<Environment>(handle, [&](Environment& environment) -> SQLRETURN {
         if (environment.hasConnections())
             throw OdbcError{"HY010", "Des connexions sont encore allouées sur cet environnement.", 0};
         std::unique_ptr<Environment> owned(&environment);
@@ -55,7 +56,7 @@ SQLRETURN freeEnvironment(SQLHANDLE handle) noexcept
 
 SQLRETURN freeConnection(SQLHANDLE handle) noexcept
 {
-    return guarded<Connection>(handle, [&](Connection& connection) -> SQLRETURN {
+    return unlockedCall<Connection>(handle, [&](Connection& connection) -> SQLRETURN {
         if (connection.isConnected())
             throw OdbcError{"HY010", "La connexion est encore ouverte : appelez SQLDisconnect d'abord.", 0};
         connection.environment().freeConnection(connection);
@@ -65,10 +66,18 @@ SQLRETURN freeConnection(SQLHANDLE handle) noexcept
 
 SQLRETURN freeStatement(SQLHANDLE handle) noexcept
 {
-    return guarded<Statement>(handle, [&](Statement& statement) -> SQLRETURN {
-        statement.connection().freeStatement(statement);
+    Statement* statement = handleOf<Statement>(handle);
+    if (statement == nullptr)
+        return SQL_INVALID_HANDLE;
+    Connection& connection = statement->connection();
+    try {
+        // The connection's lock, not the statement's call: the statement is gone at the end.
+        std::scoped_lock lock(connection.callLock());
+        connection.freeStatement(*statement);
         return SQL_SUCCESS;
-    });
+    } catch (...) {
+        return SQL_ERROR;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Ending transactions: SQLEndTran and the ODBC 2 SQLTransact.
 #include "driver/Entry.h"
 
+#include <mutex>
+
 using namespace kervane::odbc;
 
 namespace {
@@ -28,15 +30,16 @@ SQLRETURN endEnvironment(SQLHENV handle, SQLSMALLINT completion)
     return guarded<Environment>(handle, [&](Environment& environment) -> SQLRETURN {
         const bool commit = isCommit(completion);
         SQLRETURN result = SQL_SUCCESS;
-        for (const auto& connection : environment.connections()) {
-            if (!connection->isConnected())
-                continue;
+        environment.forEachConnection([&](Connection& connection) {
+            std::scoped_lock lock(connection.callLock());
+            if (!connection.isConnected())
+                return;
             try {
-                connection->endTransaction(commit);
+                connection.endTransaction(commit);
             } catch (const OdbcError& error) {
                 result = environment.diagnostics().add(error);
             }
-        }
+        });
         return result;
     });
 }
