@@ -7,6 +7,7 @@
 #include "messages/Sablier.h"
 #include "query/FenetrePrincipale.h"
 #include "query/wndKervane.h"
+#include "settings/GroupeRegistration.h"
 #include "settings/Registration.h"
 
 #include <QAction>
@@ -18,25 +19,32 @@ constexpr int MAX_RECENTES = 30;
 constexpr int MAX_MENU = 4;
 
 // Rewrites the recent list: the working list first, then the stored entries that differ
-// from strNouvelle, up to 30 entries.
-bool rewriteRecentList(QStringList liste, const QString& strNouvelle)
+// from strNouvelle, up to 30 entries. The whole list is one rewrite of the hive, made under
+// its lock: another program's list change waits, and a crash keeps the old list or the new.
+bool rewriteRecentList(const QString& strProcedure, QStringList liste, const QString& strNouvelle)
 {
     Sablier sablier;
     const QString strCle = cleBasesRecentes();
-    int nLues = 0;
-    QString strEntree;
-    while (liste.size() < MAX_RECENTES
-           && SYS_LireChaineRegistration(strCle, QString::number(nLues + 1), strEntree, false, true)) {
-        ++nLues;
-        if (strEntree != strNouvelle)
-            liste << strEntree;
-    }
-    if (nLues > 0 && !SYS_DetruireCleRegistration(strCle, true))
-        return true;  // the list stays as it was
-    for (int i = 0; i < liste.size(); ++i)
-        if (!SYS_EcrireChaineRegistration(strCle, QString::number(i + 1), liste[i], true))
-            break;
-    GES_LirePremieresBasesRecentes();
+    bool bEcrite = false;
+    SYS_GrouperRegistration(strProcedure, [&] {
+        int nLues = 0;
+        QString strEntree;
+        while (liste.size() < MAX_RECENTES
+               && SYS_LireChaineRegistration(strCle, QString::number(nLues + 1), strEntree, false, true)) {
+            ++nLues;
+            if (strEntree != strNouvelle)
+                liste << strEntree;
+        }
+        if (nLues > 0 && !SYS_DetruireCleRegistration(strCle, true))
+            return true;  // the list stays as it was
+        for (int i = 0; i < liste.size(); ++i)
+            if (!SYS_EcrireChaineRegistration(strCle, QString::number(i + 1), liste[i], true))
+                break;
+        bEcrite = true;
+        return true;
+    });
+    if (bEcrite)
+        GES_LirePremieresBasesRecentes();
     return true;
 }
 
@@ -80,14 +88,14 @@ bool StockerRegistration(wndKervane*, const QString& strLibelle, const QString& 
 {
     return Pieger(QStringLiteral("StockerRegistration"), [&] {
         const QString strNouvelle = strLibelle + QLatin1Char('|') + strChemin;
-        return rewriteRecentList({strNouvelle}, strNouvelle);
+        return rewriteRecentList(QStringLiteral("StockerRegistration"), {strNouvelle}, strNouvelle);
     });
 }
 
 bool EnleverRegistration(wndKervane*, const QString& strLibelle, const QString& strChemin)
 {
     return Pieger(QStringLiteral("EnleverRegistration"), [&] {
-        return rewriteRecentList({}, strLibelle + QLatin1Char('|') + strChemin);
+        return rewriteRecentList(QStringLiteral("EnleverRegistration"), {}, strLibelle + QLatin1Char('|') + strChemin);
     });
 }
 

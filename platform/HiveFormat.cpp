@@ -144,14 +144,17 @@ QStringList logicalLines(const QString& strTexte)
 {
     QStringList lignes;
     bool bSuite = false;
+    bool bHex = false;  // looked for once per logical line, however many lines continue it
     for (QString strLigne : strTexte.split(u'\n')) {
         if (strLigne.endsWith(u'\r'))
             strLigne.chop(1);
-        if (bSuite)
+        if (bSuite) {
             lignes.back() += strLigne.trimmed();
-        else
+        } else {
+            bHex = strLigne.contains(PREFIXE_HEX_TEXTE);
             lignes << strLigne;
-        bSuite = lignes.back().contains(PREFIXE_HEX_TEXTE) && lignes.back().endsWith(u'\\');
+        }
+        bSuite = bHex && lignes.back().endsWith(u'\\');
         if (bSuite)
             lignes.back().chop(1);
     }
@@ -182,9 +185,9 @@ bool readLine(const QString& strLigne, Hive& ruche, RegistryKey*& pCle)
 QByteArray serializeHive(const Hive& ruche)
 {
     QString strTexte = PREMIERE_LIGNE + u'\n';
-    for (const auto& [strTri, cle] : ruche.keys()) {
-        strTexte += QStringLiteral("\n[") + cle.strChemin + QStringLiteral("]\n");
-        for (const RegistryValue& valeur : cle.valeurs)
+    for (const RegistryKey* pCle : ruche.keysInExportOrder()) {
+        strTexte += QStringLiteral("\n[") + pCle->chemin() + QStringLiteral("]\n");
+        for (const RegistryValue& valeur : pCle->values())
             strTexte += valueLine(valeur);
     }
     return strTexte.toUtf8();

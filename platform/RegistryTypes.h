@@ -32,4 +32,17 @@ struct RegistryOutcome {
     bool ok() const { return status == RegistryStatus::Ok; }
 };
 
+// A hive that a batch of changes could not write: nothing of the batch reached it.
+struct BatchFailure {
+    RegistryRoot racine = RegistryRoot::CurrentUser;
+    QString strCle;  // the key of the first change made to it in the batch
+};
+
+// What the store has done since the process started, for tests and benchmarks.
+struct RegistryCounters {
+    quint64 nComparaisonsNoms = 0;  // name equality tests in the hives' indexes
+    quint64 nAnalyses = 0;          // hive files parsed
+    quint64 nFsync = 0;             // fsync calls on hive files and their folder
+};
+
 }  // namespace kervane

@@ -9,6 +9,7 @@
 #include "query/Requete.h"
 #include "query/wndKervane.h"
 #include "settings/Cles.h"
+#include "settings/GroupeRegistration.h"
 #include "settings/Registration.h"
 
 #include <QComboBox>
@@ -84,16 +85,22 @@ bool wndKervane::SauvegarderRequetes()
     return Pieger(QStringLiteral("SauvegarderRequetes"), [this] {
         const QString strCle = cleRequetes(strCleBase);
         const int nEntrees = std::min<int>(cboRequetes->count(), Programme().nTailleListeRequetes);
-        int nEcrites = 0;
-        while (nEcrites < nEntrees &&
-               SYS_EcrireChaineRegistration(strCle, QString::number(nEcrites),
-                                            cboRequetes->itemText(nEcrites) + SEPARATEUR + positionsRequete(nEcrites),
-                                            true))
-            ++nEcrites;
-        QString strAncienne;
-        for (int k = nEcrites; SYS_LireChaineRegistration(strCle, QString::number(k), strAncienne, false, true); ++k)
-            if (!SYS_DetruireDonneeRegistration(strCle, QString::number(k), true))
-                break;
+        // The whole history is one rewrite of the hive, made under its lock.
+        SYS_GrouperRegistration(QStringLiteral("SauvegarderRequetes"), [&] {
+            int nEcrites = 0;
+            while (nEcrites < nEntrees &&
+                   SYS_EcrireChaineRegistration(strCle, QString::number(nEcrites),
+                                                cboRequetes->itemText(nEcrites) + SEPARATEUR
+                                                    + positionsRequete(nEcrites),
+                                                true))
+                ++nEcrites;
+            QString strAncienne;
+            for (int k = nEcrites; SYS_LireChaineRegistration(strCle, QString::number(k), strAncienne, false, true);
+                 ++k)
+                if (!SYS_DetruireDonneeRegistration(strCle, QString::number(k), true))
+                    break;
+            return true;
+        });
         return true;
     });
 }

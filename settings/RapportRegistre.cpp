@@ -8,6 +8,8 @@
 namespace kervane {
 namespace {
 
+thread_local MessagesRegistreDifferes* t_pDifferes = nullptr;
+
 qint16 numeroMessage(EchecRegistre echec, bool bRacineUtilisateur)
 {
     switch (echec) {
@@ -23,13 +25,51 @@ qint16 numeroMessage(EchecRegistre echec, bool bRacineUtilisateur)
     return bRacineUtilisateur ? 206 : 213;
 }
 
+// The message box of a registry failure, once no batch holds the hives.
+void afficherRegistre(const QString& strTexte, const QString& strProcedure)
+{
+    MessagesRegistreDifferes::afficherOuRetenir(
+        [strTexte, strProcedure] { MSG_Afficher(strTexte, GENRE_CATALOGUE, MB_ICONEXCLAMATION, strProcedure); });
+}
+
 }  // namespace
+
+MessagesRegistreDifferes::MessagesRegistreDifferes()
+{
+    if (!t_pDifferes)
+        t_pDifferes = this;
+}
+
+MessagesRegistreDifferes::~MessagesRegistreDifferes()
+{
+    if (t_pDifferes == this)
+        t_pDifferes = nullptr;
+}
+
+void MessagesRegistreDifferes::afficher()
+{
+    if (t_pDifferes != this)
+        return;  // joined to an outer one, which shows them
+    t_pDifferes = nullptr;
+    const std::vector<std::function<void()>> messages = std::move(m_messages);
+    m_messages.clear();
+    for (const auto& afficherMessage : messages)
+        afficherMessage();
+}
+
+void MessagesRegistreDifferes::afficherOuRetenir(std::function<void()> afficherMessage)
+{
+    if (t_pDifferes)
+        t_pDifferes->m_messages.push_back(std::move(afficherMessage));
+    else
+        afficherMessage();
+}
 
 void signalerEchecRegistre(EchecRegistre echec, bool bRacineUtilisateur, const QString& strCle,
                            const QString& strPrefixe, const QString& strProcedure)
 {
     const QString strTexte = strPrefixe + MSG_Formater(numeroMessage(echec, bRacineUtilisateur), strCle);
-    MSG_Afficher(strTexte, GENRE_CATALOGUE, MB_ICONEXCLAMATION, strProcedure);
+    afficherRegistre(strTexte, strProcedure);
 }
 
 void signalerRucheEndommagee(const RegistryOutcome& resultat, const QString& strProcedure)
@@ -46,7 +86,7 @@ void signalerRucheEndommagee(const RegistryOutcome& resultat, const QString& str
             : QStringLiteral("Le fichier de registre %1 était illisible ; il a été mis de côté sous le nom %2 "
                              "et un registre vide le remplace.")
                   .arg(strChemin, QDir::toNativeSeparators(strMisDeCote));
-    MSG_Afficher(strTexte, GENRE_CATALOGUE, MB_ICONEXCLAMATION, strProcedure);
+    afficherRegistre(strTexte, strProcedure);
 }
 
 }  // namespace kervane

@@ -3,6 +3,8 @@
 #include "platform/RegistryTypes.h"
 
 #include <QString>
+#include <functional>
+#include <vector>
 
 namespace kervane {
 
@@ -19,5 +21,24 @@ void signalerEchecRegistre(EchecRegistre echec, bool bRacineUtilisateur, const Q
 
 // Tells the user, once, that a hive file could not be read and what became of it.
 void signalerRucheEndommagee(const RegistryOutcome& resultat, const QString& strProcedure);
+
+// While one lives, the messages above wait on its thread instead of showing, until
+// afficher(): no message box stands while a batch holds the hives locked, and another
+// program waits. One made while another lives on the same thread joins it.
+class MessagesRegistreDifferes {
+public:
+    MessagesRegistreDifferes();
+    ~MessagesRegistreDifferes();  // drops what was not shown
+    MessagesRegistreDifferes(const MessagesRegistreDifferes&) = delete;
+    MessagesRegistreDifferes& operator=(const MessagesRegistreDifferes&) = delete;
+
+    // Shows the waiting messages in their order; those to come show at once.
+    void afficher();
+    // Shows the message now, or keeps it while one lives on this thread.
+    static void afficherOuRetenir(std::function<void()> afficherMessage);
+
+private:
+    std::vector<std::function<void()>> m_messages;
+};
 
 }  // namespace kervane

@@ -1,5 +1,6 @@
 // Reliability with real processes: a writer killed in the middle of its writes never leaves a
-// broken hive nor a lost value, and two writers at once both keep all their values.
+// broken hive nor a lost value, and two writers at once both keep all their values; a batch
+// reaches the hive whole or not at all, and holds it from its first read to its write.
 #include "platform/HiveFile.h"
 #include "platform/RegistryStore.h"
 #include "tests/support/DossierTemporaire.h"
@@ -19,12 +20,25 @@ namespace {
 const QString CLE = QStringLiteral("Software\\Brintek\\essai");
 constexpr int NOMBRE = 10;  // values per round, as hive_writer is told
 
-std::unique_ptr<QProcess> lancer(const QString& strPrefixe, int nTours, const QString& strMarque)
+std::unique_ptr<QProcess> lancer(const QString& strPrefixe, int nTours, const QString& strMarque,
+                                 const QString& strMode = QStringLiteral("seul"))
 {
     auto processus = std::make_unique<QProcess>();
     processus->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    processus->start(KERVANE_HIVE_WRITER, {strPrefixe, QString::number(NOMBRE), QString::number(nTours), strMarque});
+    processus->start(KERVANE_HIVE_WRITER,
+                     {strPrefixe, QString::number(NOMBRE), QString::number(nTours), strMarque, strMode});
     return processus;
+}
+
+// Lets the writer finish a first round, then kills it (SIGKILL) a moment later.
+void tuerEnCours(QProcess& processus)
+{
+    ASSERT_TRUE(processus.waitForStarted());
+    while (processus.readAll().count('\n') < 1)
+        ASSERT_TRUE(processus.waitForReadyRead(10000));
+    QThread::usleep(QRandomGenerator::global()->bounded(3000));
+    processus.kill();
+    ASSERT_TRUE(processus.waitForFinished());
 }
 
 // The values read back; the hive must parse and never have been put aside.
@@ -54,12 +68,7 @@ TEST(HiveProcessesTest, AWriterKilledMidWriteLeavesOldOrNewValuesOnly)
         const QStringList avant = valeurs("v");
         const QString strMarque = "coupure" + QString::number(nCoupure) + ':';
         const auto processus = lancer("v", 1000000, strMarque.chopped(1));
-        ASSERT_TRUE(processus->waitForStarted());
-        while (processus->readAll().count('\n') < 1)  // a first round is done
-            ASSERT_TRUE(processus->waitForReadyRead(10000));
-        QThread::usleep(QRandomGenerator::global()->bounded(3000));
-        processus->kill();  // SIGKILL
-        ASSERT_TRUE(processus->waitForFinished());
+        tuerEnCours(*processus);
 
         // Values are written in order round after round: the first k hold round r, the
         // others round r - 1 (or, in the first round, what they held before).
@@ -91,4 +100,32 @@ TEST(HiveProcessesTest, TwoWritersAtOnceBothKeepTheirValues)
     }
     EXPECT_EQ(valeurs("a"), QStringList(NOMBRE, "A:12"));
     EXPECT_EQ(valeurs("b"), QStringList(NOMBRE, "B:12"));
+}
+
+TEST(HiveProcessesTest, ABatchKilledMidWriteLeavesAllItsValuesOrNone)
+{
+    test::DossierTemporaire dossier;
+    for (int nCoupure = 1; nCoupure <= 10; ++nCoupure) {
+        const QString strMarque = "lot" + QString::number(nCoupure);
+        const auto processus = lancer("v", 1000000, strMarque, "lot");
+        tuerEnCours(*processus);
+        const QStringList apres = valeurs("v");
+        EXPECT_EQ(apres, QStringList(NOMBRE, apres.front())) << "cut " << nCoupure;
+        EXPECT_TRUE(apres.front().startsWith(strMarque + ':'));
+    }
+}
+
+TEST(HiveProcessesTest, TwoProgramsIncrementingInBatchesLoseNoIncrement)
+{
+    test::DossierTemporaire dossier;
+    constexpr int TOURS = 60;
+    const auto premier = lancer("compteur", TOURS, "A", "compteur");
+    const auto second = lancer("compteur", TOURS, "B", "compteur");
+    for (QProcess* pProcessus : {premier.get(), second.get()}) {
+        ASSERT_TRUE(pProcessus->waitForFinished(60000));
+        EXPECT_EQ(pProcessus->exitCode(), 0);
+    }
+    qint32 nCompteur = 0;
+    ASSERT_TRUE(readRegistryInteger(RegistryRoot::CurrentUser, CLE, "compteur", nCompteur).ok());
+    EXPECT_EQ(nCompteur, 2 * TOURS);
 }

@@ -1,9 +1,11 @@
 // Registry procedures: the exact failure texts for both roots and when they are shown, the
-// trimmed and buffered texts, and a damaged hive reported once.
+// trimmed and buffered texts, a damaged hive reported once, and groups of writes.
 #include "settings/Registration.h"
 
 #include "messages/Programme.h"
 #include "platform/HiveFile.h"
+#include "platform/RegistryStore.h"
+#include "settings/GroupeRegistration.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/RepondeurScripte.h"
 
@@ -169,4 +171,42 @@ TEST_F(RegistrationTest, ADamagedHiveIsReportedOnceAndTheWorkGoesOn)
     EXPECT_TRUE(SYS_LireChaineRegistration(CLE, "Texte", strValeur, true, true));
     EXPECT_EQ(strValeur, "abc");
     EXPECT_TRUE(repondeur.questions().empty());
+}
+
+TEST_F(RegistrationTest, AGroupWritesOnceAndShowsItsFailuresAfterwards)
+{
+    const QString strRecentes = CLE + "\\Bases récentes";
+    const auto ecrireListe = [&](const QString& strMarque) {
+        return SYS_GrouperRegistration("StockerRegistration", [&] {
+            for (int i = 1; i <= 30; ++i)
+                if (!SYS_EcrireChaineRegistration(strRecentes, QString::number(i), strMarque + QString::number(i), true))
+                    return false;
+            return true;
+        });
+    };
+    const quint64 nAvant = registryCounters().nFsync;
+    ASSERT_TRUE(ecrireListe("a"));
+    EXPECT_EQ(registryCounters().nFsync, nAvant + 2);  // the hive file and its folder, once
+
+    // A failure inside the group shows once the group is over, with its usual text.
+    QString strValeur;
+    EXPECT_TRUE(SYS_GrouperRegistration("Essai", [&] {
+        EXPECT_FALSE(SYS_LireChaineRegistration(ABSENTE, "Texte", strValeur, true, true));
+        EXPECT_TRUE(repondeur.questions().empty());
+        return true;
+    }));
+    attendre(RACINES[0].cleInconnue(ABSENTE), "SYS_LireChaineRegistration");
+
+    // The hive cannot be replaced: nothing of the group is written, and the first key changed is named.
+    const QString strTemporaire = registryHivePath(RegistryRoot::CurrentUser) + ".tmp";
+    ASSERT_TRUE(QDir().mkpath(strTemporaire));
+    EXPECT_FALSE(ecrireListe("b"));
+    attendre(RACINES[0].texte("Une donnée ne peut pas être associée à la clé %1 [%2] de la base de registration.",
+                              strRecentes),
+             "StockerRegistration");
+    ASSERT_TRUE(QDir(strTemporaire).removeRecursively());
+    for (int i = 1; i <= 30; ++i) {
+        ASSERT_TRUE(SYS_LireChaineRegistration(strRecentes, QString::number(i), strValeur, true, true));
+        EXPECT_EQ(strValeur, "a" + QString::number(i));
+    }
 }
