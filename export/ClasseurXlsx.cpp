@@ -4,6 +4,7 @@
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <vector>
 
 namespace kervane {
@@ -11,11 +12,18 @@ namespace {
 
 constexpr qsizetype kLongueurTexteMax = 32767;  // characters (code points) a cell may hold
 
+// A refusal of the library, with errno as it stood just after the call; turned into the
+// trapped error, naming the file, by ClasseurXlsx::enregistrer.
+struct RefusBibliotheque {
+    int nCode = 0;
+    int nErrno = 0;
+};
+
 void verifier(lxw_error nErreur)
 {
+    const int nErrno = errno;
     if (nErreur != LXW_NO_ERROR)
-        LeverErreur(ERREUR_CLASSEUR, QStringLiteral("Le classeur n'a pas pu être écrit (%1).")
-                                         .arg(QString::fromUtf8(lxw_strerror(nErreur))));
+        throw RefusBibliotheque{nErreur, nErrno};
 }
 
 // A cell text as UTF-8, cut to the longest text a cell may hold.
@@ -159,8 +167,9 @@ void ClasseurXlsx::Liberation::operator()(lxw_workbook* pClasseur) const
 ClasseurXlsx::ClasseurXlsx() = default;
 ClasseurXlsx::~ClasseurXlsx() = default;
 
-bool ClasseurXlsx::creer(const QString& strChemin, const QString& strDossierTravail)
+bool ClasseurXlsx::creer(const QString& strChemin, const QString& strDossierTravail, const QString& strNom)
 {
+    m_strNom = strNom;
     m_dossierTravail = strDossierTravail.toUtf8();
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
@@ -173,6 +182,17 @@ void ClasseurXlsx::enregistrer(const FeuilleModele& feuille)
 {
     if (!m_pClasseur)
         LeverErreur(ERREUR_CLASSEUR, QStringLiteral("Le classeur n'a pas été créé."));
+    try {
+        ecrire(feuille);
+    } catch (const RefusBibliotheque& refus) {
+        LeverErreur(NumeroErreurClasseur(refus.nCode, refus.nErrno),
+                    QStringLiteral("Le classeur [%1] n'a pas pu être enregistré. ").arg(m_strNom)
+                        + TexteErreurClasseur(refus.nCode, refus.nErrno));
+    }
+}
+
+void ClasseurXlsx::ecrire(const FeuilleModele& feuille)
+{
     lxw_worksheet* pFeuille = workbook_add_worksheet(m_pClasseur.get(), feuille.nom().toUtf8().constData());
     if (!pFeuille)
         LeverErreur(ERREUR_CLASSEUR, QStringLiteral("La feuille [%1] n'a pas pu être créée.").arg(feuille.nom()));
@@ -182,7 +202,9 @@ void ClasseurXlsx::enregistrer(const FeuilleModele& feuille)
                                           dLargeur, nullptr));
     Formats formats(m_pClasseur.get(), feuille.styles());
     ecrireLignes(pFeuille, feuille, formats);
-    // Closing writes the file and frees the workbook whatever the outcome.
+    // Closing writes the file and frees the workbook whatever the outcome; errno then tells
+    // why a file operation failed.
+    errno = 0;
     verifier(workbook_close(m_pClasseur.release()));
 }
 

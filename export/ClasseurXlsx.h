@@ -1,6 +1,7 @@
 #pragma once
 // Writes a sheet held in memory into a new .xlsx workbook through libxlsxwriter: one format
 // per distinct attribute set, rows written in order so the library keeps little in memory.
+#include "export/ErreurClasseur.h"
 #include "export/FeuilleModele.h"
 
 #include <QByteArray>
@@ -11,8 +12,6 @@ struct lxw_workbook;
 
 namespace kervane {
 
-constexpr qint32 ERREUR_CLASSEUR = 1004;  // the library refused an operation on the workbook
-
 class ClasseurXlsx {
 public:
     ClasseurXlsx();
@@ -20,19 +19,23 @@ public:
     ClasseurXlsx(const ClasseurXlsx&) = delete;
     ClasseurXlsx& operator=(const ClasseurXlsx&) = delete;
 
-    // The workbook object for that file, its working files in strDossierTravail; nothing is
-    // written yet. False when the library cannot make one.
-    bool creer(const QString& strChemin, const QString& strDossierTravail);
-    // Writes the sheet and closes the workbook (the file is complete only then).
-    // Raises ERREUR_CLASSEUR on any refusal of the library.
+    // The workbook object for that file, its working files in strDossierTravail (empty: the
+    // library's own place); nothing is written yet. strNom is the file as messages name it.
+    // False when the library cannot make one.
+    bool creer(const QString& strChemin, const QString& strDossierTravail, const QString& strNom);
+    // Writes the sheet and closes the workbook (the file is complete only then). Raises the
+    // trapped error of any refusal of the library, in French (ErreurClasseur.h).
     void enregistrer(const FeuilleModele& feuille);
 
 private:
     struct Liberation {
         void operator()(lxw_workbook* pClasseur) const;
     };
+    void ecrire(const FeuilleModele& feuille);
+
     std::unique_ptr<lxw_workbook, Liberation> m_pClasseur;
     QByteArray m_dossierTravail;
+    QString m_strNom;
 };
 
 }  // namespace kervane

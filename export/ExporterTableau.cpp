@@ -133,7 +133,7 @@ bool ExporterTableau(const QString& strChemin, const vaSpread& grille, std::vect
             return false;
         FichierProvisoire provisoire(strChemin);
         ClasseurXlsx classeur;
-        if (!classeur.creer(provisoire.chemin(), provisoire.dossier())) {
+        if (!classeur.creer(provisoire.chemin(), provisoire.dossier(), strChemin)) {
             MSG_Afficher(QStringLiteral("L'application Microsoft Excel n'est pas installée. Cette action n'est pas "
                                         "possible."),
                          GENRE_CATALOGUE, MB_ICONEXCLAMATION, strProcedure);

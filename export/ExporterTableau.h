@@ -37,7 +37,8 @@ bool TableauExportable(const vaSpread& grille, const QString& strProcedure);
 
 // The whole export into strChemin (.xlsx content). Without blocks, every cell is framed on
 // its own. On success the block list is emptied. The file appears complete or not at all:
-// an existing file at strChemin is replaced only by a finished workbook.
+// an existing file at strChemin is replaced only by a finished workbook, and a read-only
+// one not at all (FichierProvisoire.h).
 bool ExporterTableau(const QString& strChemin, const vaSpread& grille, std::vector<BlocCellules>& tabBlocs,
                      const EnteteExport& entete);
 

@@ -1,6 +1,7 @@
 #include "export/dlgExporter.h"
 
 #include "export/ExporterTableau.h"
+#include "export/FichierProvisoire.h"
 #include "messages/Afficher.h"
 #include "messages/Piege.h"
 #include "messages/Programme.h"
@@ -155,8 +156,16 @@ void dlgExporter::btnOk_Click()
             return false;
         }
         // The old file stays until the new one is complete (the writer renames over it).
-        if (QFileInfo::exists(nom.strChemin) && !remplacementAccepte(nom.strChemin))
-            return false;
+        const QFileInfo existant(nom.strChemin);
+        if (existant.exists() || existant.isSymLink()) {
+            if (const ErreurPiegee refus = RefusDeRemplacement(nom.strChemin); refus.nNumero != 0) {
+                MSG_Afficher(refus.strDescription, GENRE_CATALOGUE, MB_ICONEXCLAMATION, strProcedure);
+                refuserSaisie();
+                return false;
+            }
+            if (!remplacementAccepte(nom.strChemin))
+                return false;
+        }
         exporter(nom.strChemin);
         return true;
     });

@@ -32,6 +32,8 @@ public:
     // a sheet, reads the spreadsheet version, sets the export flags. Returns export available.
     bool charger();
 
+    // Checks the name; a file that may not be replaced (read-only, for one) is refused before
+    // the question whether to replace it.
     void btnOk_Click();
     void btnChoisirTableau_Click();
     void btnAnnuler_Click();

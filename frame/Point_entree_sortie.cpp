@@ -14,6 +14,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 namespace kervane {
 
 Application::Application() = default;
@@ -30,13 +32,28 @@ void Application::preparerODBC()
         qputenv("ODBCSYSINI", strDossier.toUtf8());
 }
 
+QString Application::cheminVerrou()
+{
+    const QString strDossier = FIC_LireDossierTemporaire();
+    QString strNom = Programme().strNomExecutable.trimmed();
+    if (FIC_DossierPartage(strDossier))
+        strNom += QLatin1Char('-') + QString::number(::geteuid());
+    return strDossier + QLatin1Char('/') + strNom + QStringLiteral(".lock");
+}
+
+// Only a lock held by another running instance refuses the start: a folder that takes no
+// lock file leaves the program without the check rather than without the program.
+bool Application::verrouillerInstance()
+{
+    m_verrou = std::make_unique<QLockFile>(cheminVerrou());
+    m_verrou->setStaleLockTime(0);
+    return m_verrou->tryLock(0) || m_verrou->error() != QLockFile::LockFailedError;
+}
+
 bool Application::Main()
 {
     return Pieger(QStringLiteral("Main"), [this] {
-        m_verrou = std::make_unique<QLockFile>(FIC_LireDossierTemporaire() + QLatin1Char('/')
-                                               + Programme().strNomExecutable + QStringLiteral(".lock"));
-        m_verrou->setStaleLockTime(0);
-        if (!m_verrou->tryLock(0)) {
+        if (!verrouillerInstance()) {
             MSG_Afficher(202, GENRE_CATALOGUE, MB_ICONEXCLAMATION, QStringLiteral("Main"));
             return false;
         }

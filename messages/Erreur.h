@@ -20,6 +20,11 @@ constexpr qint32 ERREUR_MEMOIRE = 7;
 constexpr qint32 ERREUR_INDICE = 9;
 constexpr qint32 ERREUR_DIVISION_ZERO = 11;
 constexpr qint32 ERREUR_TYPE = 13;
+constexpr qint32 ERREUR_FICHIER_INTROUVABLE = 53;
+constexpr qint32 ERREUR_DISQUE_PLEIN = 61;
+constexpr qint32 ERREUR_PERMISSION = 70;
+constexpr qint32 ERREUR_ACCES_FICHIER = 75;
+constexpr qint32 ERREUR_CHEMIN_INTROUVABLE = 76;
 constexpr qint32 ERREUR_RESSOURCE = 326;
 
 class Echec : public std::exception {
@@ -39,7 +44,8 @@ private:
 [[noreturn]] void LeverErreur(qint32 nNumero);
 QString DescriptionErreur(qint32 nNumero);
 
-// The trapped error for the exception being handled (call inside a catch block).
+// The trapped error for the exception being handled (call inside a catch block). The
+// standard library's English texts are left out: a system error gives its French reason.
 ErreurPiegee ErreurEnCours() noexcept;
 
 }  // namespace kervane

@@ -8,6 +8,9 @@
 #include <QTime>
 
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kervane {
 namespace {
@@ -33,6 +36,23 @@ QString withoutTrailingLineBreaks(QString strTexte)
     while (strTexte.size() >= 2 && (strTexte.endsWith(QLatin1Char('\n')) || strTexte.endsWith(QLatin1Char('\r'))))
         strTexte.chop(1);
     return strTexte;
+}
+
+// Opens the log for appending, never through a link, and only a plain file of the user's
+// own with one name: in a shared folder another user could have planted the name.
+bool ouvrirTrace(QFile& fichier)
+{
+    const int fd = ::open(QFile::encodeName(MSG_CheminTrace()).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        return false;
+    struct stat etat {};
+    const bool bSur = ::fstat(fd, &etat) == 0 && S_ISREG(etat.st_mode) && etat.st_uid == ::geteuid() &&
+                      etat.st_nlink == 1;
+    if (bSur && fichier.open(fd, QIODevice::WriteOnly | QIODevice::Append, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+    return false;
 }
 
 }  // namespace
@@ -68,8 +88,8 @@ void MSG_Tracer(const QString& strTexte, double dDebut)
 {
     if (!Programme().bModeDebug)
         return;
-    QFile fichier(MSG_CheminTrace());
-    if (!fichier.open(QIODevice::WriteOnly | QIODevice::Append))
+    QFile fichier;
+    if (!ouvrirTrace(fichier))
         return;
     if (strTexte.trimmed().isEmpty()) {
         fichier.write(CRLF.toUtf8());

@@ -8,7 +8,8 @@ namespace kervane {
 double MSG_Heure();
 // Temporary folder + "/" + executable base name + ".LOG".
 QString MSG_CheminTrace();
-// Appends one line (with its elapsed column when dDebut is not 0). Silent on failure.
+// Appends one line (with its elapsed column when dDebut is not 0). Writes only into a plain
+// file of the user's own, never through a link. Silent on failure.
 void MSG_Tracer(const QString& strTexte, double dDebut = 0);
 // Deletes the log file (start-up in debug mode).
 void MSG_InitialiserTrace();

@@ -27,7 +27,6 @@ TEST(DossierTemporaire, TempThenTmpThenSystemFolderWithoutTrailingSeparator)
     qunsetenv("TEMP");
     qunsetenv("TMP");
     EXPECT_EQ(FIC_LireDossierTemporaire(), FIC_LireDossierWindows());
-    EXPECT_EQ(FIC_LireDossierWindows(), "/tmp");
 }
 
 TEST(Remplacer, AllOccurrencesNeverRescanInsertedText)

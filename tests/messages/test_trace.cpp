@@ -3,8 +3,13 @@
 #include "messages/Trace.h"
 #include "tests/support/DossierTemporaire.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kervane;
 
@@ -91,4 +96,63 @@ TEST_F(TraceTest, InitialisingDeletesTheLogAndFailuresAreSilent)
     qputenv("TEMP", QFile::encodeName(dossier.fichier("absent/sous-dossier")));
     MSG_Tracer("perdu");  // folder missing: skipped without a word
     EXPECT_FALSE(QFile::exists(MSG_CheminTrace()));
+}
+
+namespace {
+
+// A folder every user may write in, as /tmp is, holding a trap named like the log.
+class TraceDossierPartage : public TraceTest {
+protected:
+    void SetUp() override
+    {
+        TraceTest::SetUp();
+        ASSERT_TRUE(QDir().mkpath(strPartage));
+        ::chmod(QFile::encodeName(strPartage).constData(), 01777);
+        qputenv("TEMP", QFile::encodeName(strPartage));
+    }
+    QByteArray lire(const QString& strChemin) const
+    {
+        QFile f(strChemin);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    const QString strPartage = dossier.fichier("partage");
+};
+
+}  // namespace
+
+TEST_F(TraceDossierPartage, PlantedLinkIsNotFollowed)
+{
+    const QString strVictime = dossier.fichier("victime.txt");
+    QFile victime(strVictime);
+    ASSERT_TRUE(victime.open(QIODevice::WriteOnly) && victime.write("intact\n") == 7);
+    victime.close();
+    ASSERT_TRUE(QFile::link(strVictime, MSG_CheminTrace()));
+    MSG_Tracer("Requete        -> DELETE FROM BASE");
+    EXPECT_EQ(lire(strVictime), QByteArray("intact\n"));
+    EXPECT_TRUE(QFileInfo(MSG_CheminTrace()).isSymLink());
+
+    // A link to a file not there yet is not made into one either.
+    ASSERT_TRUE(QFile::remove(MSG_CheminTrace()));
+    const QString strNouveau = dossier.fichier("nouveau.txt");
+    ASSERT_TRUE(QFile::link(strNouveau, MSG_CheminTrace()));
+    MSG_Tracer("x");
+    EXPECT_FALSE(QFile::exists(strNouveau));
+}
+
+TEST_F(TraceDossierPartage, PlantedPipeOrForeignFileIsLeftAlone)
+{
+    ASSERT_EQ(::mkfifo(QFile::encodeName(MSG_CheminTrace()).constData(), 0666), 0);
+    MSG_Tracer("x");  // returns at once: nobody reads the pipe
+    ASSERT_TRUE(QFile::remove(MSG_CheminTrace()));
+
+    MSG_Tracer("le mien");
+    EXPECT_EQ(QFileInfo(MSG_CheminTrace()).permissions() & 0x0077, QFile::Permissions());  // kept to the user
+    EXPECT_TRUE(lire(MSG_CheminTrace()).endsWith("le mien\r\n"));
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a file of another user needs the administrator to be made";
+    ASSERT_EQ(::chown(QFile::encodeName(MSG_CheminTrace()).constData(), 65534, 65534), 0);
+    const QByteArray avant = lire(MSG_CheminTrace());
+    MSG_Tracer("pas chez les autres");
+    EXPECT_EQ(lire(MSG_CheminTrace()), avant);
 }
