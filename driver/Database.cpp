@@ -3,6 +3,7 @@
 #include "driver/JetBridge.h"
 #include "driver/SqliteErrors.h"
 #include "driver/StoredQueries.h"
+#include "driver/jet/JetMessages.h"
 #include "driver/TypeInfoFunction.h"
 #include "driver/sql/Like.h"
 #include "driver/sql/SortOrder.h"
@@ -29,7 +30,7 @@ FileKind fileKind(const std::string& path)
     if (::stat(path.c_str(), &status) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             throw OdbcError{"08001", "Le fichier " + quoted(path) + " est introuvable.", 0};
-        throw OdbcError{"08001", "Le fichier " + quoted(path) + " ne peut pas être lu : " + std::strerror(errno) + ".",
+        throw OdbcError{"08001", "Le fichier " + quoted(path) + " ne peut pas être lu : " + jet::systemReason(errno) + ".",
                         0};
     }
     if (!S_ISREG(status.st_mode))

@@ -49,7 +49,7 @@ bool checkFile(const std::string& path, PageFormat& format, std::uint32_t& pageC
 {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
-        error = errno == ENOENT ? messageMissing(path) : messageUnreadable(path, std::strerror(errno));
+        error = errno == ENOENT ? messageMissing(path) : messageUnreadable(path, systemReason(errno));
         return false;
     }
     if (!S_ISREG(status.st_mode)) {

@@ -1,5 +1,7 @@
 #include "driver/jet/JetMessages.h"
 
+#include <cerrno>
+
 namespace kervane::jet {
 
 std::string messageMissing(const std::string& path)
@@ -29,6 +31,25 @@ std::string messageDamagedFile(const std::string& path, const std::string& where
 std::string messageInterrupted(const std::string& table)
 {
     return "La lecture de la table « " + table + " » a été interrompue.";
+}
+
+std::string systemReason(int error)
+{
+    switch (error) {
+    case ENOENT: return "fichier introuvable";
+    case ENOTDIR: return "un élément du chemin n'est pas un dossier";
+    case EACCES:
+    case EPERM: return "accès refusé";
+    case EISDIR: return "c'est un dossier";
+    case ENOSPC: return "le disque est plein";
+    case EROFS: return "système de fichiers en lecture seule";
+    case ELOOP: return "trop de liens symboliques";
+    case ENAMETOOLONG: return "nom de fichier trop long";
+    case EIO: return "erreur d'entrée-sortie du disque";
+    case EMFILE:
+    case ENFILE: return "trop de fichiers ouverts";
+    default: return "erreur système n° " + std::to_string(error);
+    }
 }
 
 }  // namespace kervane::jet

@@ -14,5 +14,7 @@ std::string messageDamagedTable(const std::string& path, const std::string& tabl
 std::string messageDamagedFile(const std::string& path, const std::string& where);
 // A scan of `table` stopped because its statement was cancelled.
 std::string messageInterrupted(const std::string& table);
+// The reason behind a system error number, in French ("accès refusé", "le disque est plein"...).
+std::string systemReason(int error);
 
 }  // namespace kervane::jet
