@@ -11,6 +11,7 @@ void EmplacementConnexion::liberer()
     strDSN.clear();
     nUtilisations = 0;
     strTag.clear();
+    bAnnulee = false;
 }
 
 EmplacementConnexion& EtatODBC::emplacement(qint16 nIndice)

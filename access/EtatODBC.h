@@ -14,6 +14,7 @@ struct EmplacementConnexion {
     QString strDSN;
     qint16 nUtilisations = 0;
     QString strTag;                // the database file path given by the caller
+    bool bAnnulee = false;         // the last statement was stopped by ODBC_Annuler
 
     bool libre() const { return !connexion; }
     // Frees the statement, then disconnects and frees the connection; the slot is free.

@@ -1,5 +1,7 @@
-// Running statements: ODBC_Executer for changes, ODBC_SelectionnerDansTableau for rows.
+// Running statements: ODBC_Executer for changes, ODBC_SelectionnerDansTableau for rows. Their
+// ODBC calls may run on a worker thread (ExecutionEnFond.h); the trace and the trap stay here.
 #include "access/EtatODBC.h"
+#include "access/ExecutionEnFond.h"
 #include "access/FermetureInstruction.h"
 #include "access/LectureValeurs.h"
 #include "access/Module_ODBC.h"
@@ -40,19 +42,20 @@ std::vector<Colonne> describeColumns(SQLHSTMT h, SQLSMALLINT nColonnes, TableauT
     return colonnes;
 }
 
-// Fetches every row into the array; nLues counts the rows read so far (for the trace).
-void fetchRows(SQLHSTMT h, SQLLEN nAnnoncees, std::vector<Colonne>& colonnes, TableauTextes& tab, qint64& nLues)
+// Fetches every row into the array; nLues counts the rows read so far (for the trace). A
+// fetch that fails ends the rows, unless the statement was cancelled meanwhile: its rows
+// are then incomplete and the cancel is the statement's failure.
+void fetchRows(SQLHSTMT h, SQLLEN nAnnoncees, char cSeparateur, std::vector<Colonne>& colonnes, TableauTextes& tab,
+               qint64& nLues)
 {
-    const char cSeparateur = Programme().strSeparateurDecimal.isEmpty()
-                                 ? '.'
-                                 : Programme().strSeparateurDecimal.at(0).toLatin1();
     const auto nColonnes = static_cast<SQLUSMALLINT>(colonnes.size() - 1);
     // Without a row count from the driver, room for 500 rows first; the array then grows
     // geometrically and is trimmed to its rows at the end.
     tab.reserver(nAnnoncees >= 0 ? nAnnoncees : CROISSANCE);
     ValeurLue valeur;
     nLues = 0;
-    while (SQLFetch(h) == SQL_SUCCESS) {
+    SQLRETURN nCode = SQL_SUCCESS;
+    while ((nCode = SQLFetch(h)) == SQL_SUCCESS) {
         if (nAnnoncees >= 0 && nLues >= nAnnoncees)
             LeverErreur(ERREUR_INDICE);  // more rows than the driver announced
         tab.commencerLigne();
@@ -68,14 +71,15 @@ void fetchRows(SQLHSTMT h, SQLLEN nAnnoncees, std::vector<Colonne>& colonnes, Ta
         }
         ++nLues;
     }
+    if (nCode == SQL_ERROR && annulationDemandee())
+        LeverErreurODBC();
     tab.ajuster();
 }
 
-bool select(qint16 nIndice, const QString& strSQL, TableauTextes& tabResultat, bool bEntetes, double dDebut,
-            qint64& nLues)
+// The ODBC calls of a selection (on the worker thread when it runs in the background): the
+// array with its column names, widths and row count.
+void readRows(SQLHSTMT h, const QString& strSQL, bool bEntetes, char cSeparateur, TableauTextes& tab, qint64& nLues)
 {
-    EmplacementConnexion& e = etatODBC().emplacement(nIndice);
-    const SQLHSTMT h = e.instruction.get();
     TexteODBC sql(strSQL);
     verifierODBC(SQLExecDirect(h, sql.data(), sql.longueur()));
     SQLLEN nAnnoncees = 0;
@@ -83,15 +87,46 @@ bool select(qint16 nIndice, const QString& strSQL, TableauTextes& tabResultat, b
     SQLSMALLINT nColonnes = 0;
     verifierODBC(SQLNumResultCols(h, &nColonnes));
 
-    TableauTextes tab(2, nColonnes + 1);
+    tab = TableauTextes(2, nColonnes + 1);
     std::vector<Colonne> colonnes = describeColumns(h, nColonnes, tab, bEntetes);
-    fetchRows(h, nAnnoncees, colonnes, tab, nLues);
+    fetchRows(h, nAnnoncees, cSeparateur, colonnes, tab, nLues);
     if (bEntetes)
         for (SQLSMALLINT c = 1; c <= nColonnes; ++c)
             tab.definir(0, c, QString::number(colonnes[static_cast<std::size_t>(c)].nLargeur));
     tab.definir(0, 0, QString::number(nLues));
+}
+
+char decimalSeparator()
+{
+    const QString& strSeparateur = Programme().strSeparateurDecimal;
+    return strSeparateur.isEmpty() ? '.' : strSeparateur.at(0).toLatin1();
+}
+
+bool select(qint16 nIndice, const QString& strSQL, TableauTextes& tabResultat, bool bEntetes, double dDebut,
+            qint64& nLues)
+{
+    EmplacementConnexion& e = etatODBC().emplacement(nIndice);
+    const SQLHSTMT h = e.instruction.get();
+    const char cSeparateur = decimalSeparator();
+    TableauTextes tab;
+    executerAppelsODBC(nIndice, [&] { readRows(h, strSQL, bEntetes, cSeparateur, tab, nLues); });
     tabResultat = std::move(tab);
     tracerInstruction(ligneEtat(QStringLiteral("Lecture"), nIndice, e.strDSN, nLues, true), strSQL, dDebut);
+    return true;
+}
+
+bool execute(qint16 nIndice, const QString& strSQL, qint32& nLignes, double dDebut)
+{
+    EmplacementConnexion& e = etatODBC().emplacement(nIndice);
+    const SQLHSTMT h = e.instruction.get();
+    SQLLEN nCompte = 0;
+    executerAppelsODBC(nIndice, [&] {
+        TexteODBC sql(strSQL);
+        verifierODBC(SQLExecDirect(h, sql.data(), sql.longueur()));
+        verifierODBC(SQLRowCount(h, &nCompte));
+    });
+    nLignes = static_cast<qint32>(nCompte);
+    tracerInstruction(ligneEtat(QStringLiteral("Executer"), nIndice, e.strDSN, nLignes, true), strSQL, dDebut);
     return true;
 }
 
@@ -104,16 +139,7 @@ bool ODBC_Executer(qint16 nIndice, const QString& strSQL, qint32& nLignes)
     FermetureInstruction fermeture(nIndice);
     return Pieger(
         QStringLiteral("ODBC_Executer"),
-        [&] {
-            EmplacementConnexion& e = etatODBC().emplacement(nIndice);
-            TexteODBC sql(strSQL);
-            verifierODBC(SQLExecDirect(e.instruction.get(), sql.data(), sql.longueur()));
-            SQLLEN nCompte = 0;
-            verifierODBC(SQLRowCount(e.instruction.get(), &nCompte));
-            nLignes = static_cast<qint32>(nCompte);
-            tracerInstruction(ligneEtat(QStringLiteral("Executer"), nIndice, e.strDSN, nLignes, true), strSQL, dDebut);
-            return true;
-        },
+        [&] { return execute(nIndice, strSQL, nLignes, dDebut); },
         [&](const ErreurPiegee&) {
             tracerInstruction(ligneEtat(QStringLiteral("ExecSQL"), nIndice, dsnOfSlot(nIndice), nLignes, false), strSQL, 0);
         });

@@ -30,6 +30,12 @@ bool ODBC_Cloturer();
 bool ODBC_Executer(qint16 nIndice, const QString& strSQL, qint32& nLignes);
 bool ODBC_SelectionnerDansTableau(qint16 nIndice, const QString& strSQL, TableauTextes& tabResultat,
                                   bool bEntetes);
+// Asks the driver to stop the statement running on that connection (from another thread, or
+// from the interface thread while it waits: see ExecutionEnFond.h). True when one was running
+// and the driver took the request; the statement then fails with the driver's message.
+bool ODBC_Annuler(qint16 nIndice);
+// True when the last statement run on that connection failed after ODBC_Annuler.
+bool ODBC_InstructionAnnulee(qint16 nIndice);
 
 // Catalogue: tables (rows 1..n: name, type, remarks, qualifier, owner) and the columns of a
 // table (rows 1..C: name, ODBC type name, size).

@@ -1,5 +1,6 @@
 #include "frame/wndMDI.h"
 
+#include "access/ExecutionEnFond.h"
 #include "access/Module_ODBC.h"
 #include "frame/BarreEtat.h"
 #include "platform/Icones.h"
@@ -44,6 +45,8 @@ const Bouton BOUTONS[] = {
     {"", ""},
     {"Maximiser", "Maximiser la taille du tableau Résultat"},
     {"Regrouper_cellules", "Regrouper les cellules"},
+    {"", ""},
+    {"Annuler", "Annuler la requête en cours (Échap)"},
     {"", ""},
     {"Aide", "Aide"},
 };
@@ -124,7 +127,9 @@ void wndMDI::buildToolbar()
         connect(pAction, &QAction::triggered, this, [this, strCle] { tobBoutons_ButtonClick(strCle); });
     }
     m_boutons[QStringLiteral("Regrouper_cellules")]->setCheckable(true);
-    for (const char* szCle : {"Imprimer", "Fermer", "Copier", "Maximiser", "Regrouper_cellules"})
+    // The one key that takes clicks while a statement runs, and only then is it enabled.
+    m_pBoutons->widgetForAction(m_boutons[QStringLiteral("Annuler")])->setProperty(PROPRIETE_ANNULATION, true);
+    for (const char* szCle : {"Imprimer", "Fermer", "Copier", "Maximiser", "Regrouper_cellules", "Annuler"})
         activerBouton(QString::fromLatin1(szCle), false);
 }
 
@@ -270,6 +275,8 @@ void wndMDI::tobBoutons_ButtonClick(const QString& strCle)
         wndKervane* pFenetre = activeQueryWindow();
         if (!pFenetre)
             return false;
+        if (strCle == QLatin1String("Annuler"))
+            return pFenetre->annulerRequete();
         QAction* pItem = nullptr;
         if (strCle == QLatin1String("Imprimer"))
             pItem = pFenetre->mnuFichierItem(6);

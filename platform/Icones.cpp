@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -138,6 +139,21 @@ void forbidden(QPainter& p)
     p.drawLine(QPointF(4.5, 11.5), QPointF(11.5, 4.5));
 }
 
+// A stop sign: a red octagon crossed by a white bar.
+void stopSign(QPainter& p)
+{
+    QPolygonF octogone;
+    for (int i = 0; i < 8; ++i) {
+        const double dAngle = (22.5 + 45.0 * i) * 3.14159265358979 / 180.0;
+        octogone << QPointF(8 + 7 * std::cos(dAngle), 8 + 7 * std::sin(dAngle));
+    }
+    p.setPen(QPen(QColor(130, 20, 20), 1));
+    p.setBrush(ROUGE);
+    p.drawPolygon(octogone);
+    p.setPen(QPen(PAPIER, 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(4.5, 8), QPointF(11.5, 8));
+}
+
 void program(QPainter& p)
 {
     p.setPen(QPen(ENCRE, 1));
@@ -164,6 +180,7 @@ const std::map<QString, Dessin>& drawings()
         {QStringLiteral("Maximiser"), [](QPainter& p) { table(p, true); }},
         {QStringLiteral("Reduction"), [](QPainter& p) { table(p, false); }},
         {QStringLiteral("Regrouper_cellules"), groupedCells},
+        {QStringLiteral("Annuler"), stopSign},
         {QStringLiteral("Aide"), [](QPainter& p) { roundBadge(p, BLEU, QStringLiteral("?")); }},
         {QStringLiteral("Information"), [](QPainter& p) { roundBadge(p, BLEU, QStringLiteral("i")); }},
         {QStringLiteral("Exclamation"), warning},

@@ -7,7 +7,7 @@
 namespace kervane {
 
 // The picture of a key: "Ouvrir", "Imprimer", "Fermer", "Copier", "Maximiser", "Reduction",
-// "Regrouper_cellules", "Aide", "Information", "Exclamation", "Interdiction", "Kervane".
+// "Regrouper_cellules", "Annuler", "Aide", "Information", "Exclamation", "Interdiction", "Kervane".
 // An unknown key gives an empty icon.
 QIcon iconeKervane(const QString& strCle);
 

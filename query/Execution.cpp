@@ -1,5 +1,7 @@
 // btnLancer_Click: the editor's statement flattened, classified and run inside a
-// transaction; rows go to the grid, a change waits for the user's answer on its count.
+// transaction; rows go to the grid, a change waits for the user's answer on its count. The
+// statement itself may be cancelled while it runs: nothing is then changed.
+#include "access/ExecutionEnFond.h"
 #include "access/Module_ODBC.h"
 #include "messages/Afficher.h"
 #include "messages/Programme.h"
@@ -12,17 +14,102 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabBar>
+#include <QTimer>
 
 namespace kervane {
 
 namespace {
 
 constexpr qint32 STYLE_ECHEC_LANCER = MB_OKCANCEL | MB_ICONEXCLAMATION;  // 49
+constexpr int DELAI_DUREE_MS = 500;  // a statement shorter than this shows no elapsed time
+constexpr int PAS_DUREE_MS = 100;
+
+void showStatus(const QString& strMessage, int nGenre)
+{
+    if (FenetrePrincipale* pPrincipale = Programme().pFenetrePrincipale)
+        pPrincipale->afficherMessageStatus(strMessage, nGenre, false, true);
+}
+
+void enableCancelKey(bool bActif)
+{
+    if (FenetrePrincipale* pPrincipale = Programme().pFenetrePrincipale)
+        pPrincipale->activerBouton(QStringLiteral("Annuler"), bActif);
+}
+
+// While a statement of the window runs: its ODBC calls are made in the background (the
+// windows painted, the input held back but for Échap and the "Annuler" key, enabled
+// meanwhile), and from half a second on the status bar shows the time elapsed.
+class SuiviExecution {
+public:
+    explicit SuiviExecution(qint16 nIndice) : m_enFond(nIndice, [this](bool bEnCours) { follow(bEnCours); })
+    {
+        QObject::connect(&m_minuterie, &QTimer::timeout, [this] { showElapsedTime(); });
+    }
+    SuiviExecution(const SuiviExecution&) = delete;
+    SuiviExecution& operator=(const SuiviExecution&) = delete;
+
+private:
+    void follow(bool bEnCours)
+    {
+        enableCancelKey(bEnCours);
+        if (bEnCours) {
+            m_chrono.start();
+            m_minuterie.start(DELAI_DUREE_MS);
+            return;
+        }
+        m_minuterie.stop();
+        if (m_bDureeAffichee)
+            showStatus(QString(), 0);
+        m_bDureeAffichee = false;
+    }
+    void showElapsedTime()
+    {
+        m_minuterie.setInterval(PAS_DUREE_MS);
+        m_bDureeAffichee = true;
+        showStatus(wndKervane::texteExecutionEnCours(m_chrono.elapsed()), 1);
+    }
+
+    QElapsedTimer m_chrono;
+    QTimer m_minuterie;
+    bool m_bDureeAffichee = false;
+    ExecutionEnFond m_enFond;  // last: gone before what its tracking uses
+};
+
+// "1,5 s", "1 min 05 s", "2 h 00 min 05 s".
+QString elapsedText(qint64 nMillisecondes)
+{
+    const qint64 nSecondes = nMillisecondes / 1000;
+    if (nSecondes < 60) {
+        const QString strSeparateur = Programme().strSeparateurDecimal.isEmpty() ? QStringLiteral(",")
+                                                                                 : Programme().strSeparateurDecimal;
+        return QString::number(nSecondes) + strSeparateur + QString::number(nMillisecondes % 1000 / 100)
+               + QStringLiteral(" s");
+    }
+    const QString strMinutes = QStringLiteral("%1 min %2 s").arg(nSecondes / 60 % 60).arg(nSecondes % 60, 2, 10, QLatin1Char('0'));
+    if (nSecondes < 3600)
+        return strMinutes;
+    return QStringLiteral("%1 h %2 min %3 s")
+        .arg(nSecondes / 3600)
+        .arg(nSecondes / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(nSecondes % 60, 2, 10, QLatin1Char('0'));
+}
 
 }  // namespace
+
+QString wndKervane::texteExecutionEnCours(qint64 nMillisecondes)
+{
+    return QStringLiteral("Exécution en cours : ") + elapsedText(nMillisecondes)
+           + QStringLiteral(" (Échap pour annuler)");
+}
+
+bool wndKervane::annulerRequete()
+{
+    return ODBC_Annuler(nIndBase);
+}
 
 QString wndKervane::texteRequete() const
 {
@@ -73,10 +160,18 @@ bool wndKervane::runStatement()
 bool wndKervane::runSelection(const QString& strRequete)
 {
     TableauTextes tabLignes;
-    const bool bLue = ODBC_SelectionnerDansTableau(nIndBase, strRequete, tabLignes, true);
+    bool bLue = false;
+    {
+        const SuiviExecution suivi(nIndBase);
+        bLue = ODBC_SelectionnerDansTableau(nIndBase, strRequete, tabLignes, true);
+    }
     if (bLue && tabLignes.colonnes() <= 1) {
         ODBC_EtablirTransaction(nIndBase, TRANS_ROLLBACK);
         Repondeur().afficherMessage(texteSelectionSansLignes(), MB_ICONEXCLAMATION, Programme().strTitreApplication);
+        return false;
+    }
+    if (!bLue && ODBC_InstructionAnnulee(nIndBase)) {
+        ODBC_EtablirTransaction(nIndBase, TRANS_ROLLBACK);  // the grid and the history stay as they were
         return false;
     }
     if (!bLue) {
@@ -99,8 +194,16 @@ bool wndKervane::runSelection(const QString& strRequete)
 bool wndKervane::runChange(const QString& strRequete, GenreRequete genre)
 {
     qint32 nLignes = 0;
-    if (!ODBC_Executer(nIndBase, strRequete, nLignes))
+    bool bExecutee = false;
+    {
+        const SuiviExecution suivi(nIndBase);
+        bExecutee = ODBC_Executer(nIndBase, strRequete, nLignes);
+    }
+    if (!bExecutee) {
+        if (ODBC_InstructionAnnulee(nIndBase))
+            ODBC_EtablirTransaction(nIndBase, TRANS_ROLLBACK);
         return false;
+    }
     qint16 nReponse = 0;
     if (genre != GenreRequete::Autre)
         nReponse = Repondeur().afficherMessage(texteQuestion(genre, nLignes), styleQuestion(nLignes),

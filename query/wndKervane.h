@@ -68,6 +68,10 @@ public:
 
     // Run (Execution.cpp). The editor's text is handed over with CR LF line breaks.
     void btnLancer_Click();
+    // The main window's "Annuler" key: stops the statement running (Échap does the same).
+    bool annulerRequete();
+    // The status bar's text while a statement runs, after that many milliseconds.
+    static QString texteExecutionEnCours(qint64 nMillisecondes);
     QString texteRequete() const;
     void definirTexteRequete(const QString& strTexte);
 

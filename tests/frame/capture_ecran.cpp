@@ -1,10 +1,12 @@
 // Takes a picture of Kervane as a user sees it: the main window with a query window open on
-// a copy of the demonstration database (optionally after running a statement), saved as PNG.
+// a copy of the demonstration database (optionally after running a statement, or with
+// "pendant" while it runs, before it is cancelled), saved as PNG.
 // Private settings, temporary folder and data sources: the user's own are never touched.
-//   kervane_capture OUT.png [STATEMENT]
+//   kervane_capture OUT.png [STATEMENT [pendant]]
 #include "frame/Point_entree_sortie.h"
 #include "frame/wndMDI.h"
 #include "messages/Programme.h"
+#include "messages/Repondeur.h"
 #include "query/wndKervane.h"
 
 #include <QApplication>
@@ -16,6 +18,18 @@
 #include <QTimer>
 
 #include <cstdio>
+
+namespace {
+
+class RepondeurOK final : public kervane::RepondeurModal {
+public:
+    qint16 afficherMessage(const QString&, qint32, const QString&) override { return kervane::IDOK; }
+    QString choisirFichier(const QString&, const QString&, const QString&) override { return {}; }
+    QString choisirFichierAEnregistrer(const QString&, const QString&, const QString&) override { return {}; }
+    bool proprietesImprimante(QPrinter&) override { return false; }
+};
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -43,12 +57,24 @@ int main(int argc, char** argv)
     kervane::Programme().strLibelleBase = QStringLiteral("Base source Velmora");
     if (!principale.Ouvrir(false))
         return 1;
+    const QString strImage = QString::fromLocal8Bit(argv[1]);
     if (argc > 2) {
         kervane::wndKervane* pFenetre = kervane::Programme().pFenetreCourante;
         pFenetre->ediRequete->setPlainText(QString::fromUtf8(argv[2]));
+        if (argc > 3 && qstrcmp(argv[3], "pendant") == 0) {
+            // The message of the cancel is answered at once: nobody is there to close it.
+            static RepondeurOK repondeur;
+            static const kervane::RemplacementRepondeur remplacement(repondeur);
+            QTimer::singleShot(1200, [&] {
+                principale.grab().save(strImage);
+                pFenetre->annulerRequete();
+            });
+            pFenetre->btnLancer->click();
+            principale.close();
+            return 0;
+        }
         pFenetre->btnLancer->click();
     }
-    const QString strImage = QString::fromLocal8Bit(argv[1]);
     QTimer::singleShot(600, [&] {
         QApplication::processEvents();
         principale.grab().save(strImage);

@@ -40,6 +40,8 @@ QString FenetreTest::infobulleBouton(const QString& strCle) const
 bool FenetreTest::afficherMessageStatus(const QString& strMessage, int, bool, bool)
 {
     messagesStatus.push_back(strMessage);
+    if (surMessageStatus)
+        surMessageStatus(strMessage);
     return true;
 }
 

@@ -38,6 +38,7 @@ public:
     std::map<QString, bool> enfonces;
     std::map<QString, std::pair<QString, QString>> images;  // image key, tooltip
     std::vector<QString> messagesStatus;
+    std::function<void(const QString&)> surMessageStatus;  // called with every status message
     std::vector<bool> ouvertures;  // bDlg of every Ouvrir
     std::function<bool(bool)> ouvrir;
     std::vector<int> aides;

@@ -1,0 +1,179 @@
+#include "access/ExecutionEnFond.h"
+
+#include "access/EtatODBC.h"
+#include "access/FiltreSaisie.h"
+#include "access/Module_ODBC.h"
+
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kervane {
+namespace {
+
+// The statement whose ODBC calls are under way. ODBC_Annuler may come from any thread: it
+// holds the lock while it calls SQLCancel, so the handle cannot be released meanwhile.
+struct InstructionEnCours {
+    std::mutex verrou;
+    qint16 nIndice = 0;
+    SQLHSTMT hInstruction = SQL_NULL_HSTMT;
+    bool bAnnulationDemandee = false;
+};
+
+InstructionEnCours& enCours()
+{
+    static InstructionEnCours instruction;
+    return instruction;
+}
+
+// Declares the statement running for the lifetime of the object.
+class DeclarationEnCours {
+public:
+    DeclarationEnCours(qint16 nIndice, SQLHSTMT hInstruction)
+    {
+        InstructionEnCours& i = enCours();
+        const std::lock_guard verrou(i.verrou);
+        i.nIndice = nIndice;
+        i.hInstruction = hInstruction;
+        i.bAnnulationDemandee = false;
+    }
+    ~DeclarationEnCours()
+    {
+        InstructionEnCours& i = enCours();
+        const std::lock_guard verrou(i.verrou);
+        i.nIndice = 0;
+        i.hInstruction = SQL_NULL_HSTMT;
+        i.bAnnulationDemandee = false;
+    }
+    DeclarationEnCours(const DeclarationEnCours&) = delete;
+    DeclarationEnCours& operator=(const DeclarationEnCours&) = delete;
+};
+
+// The objects that make statements run in the background (interface thread only).
+std::vector<const ExecutionEnFond*>& backgroundRequests()
+{
+    static std::vector<const ExecutionEnFond*> tabExecutions;
+    return tabExecutions;
+}
+
+// The object asking for the background on that connection, if the caller may wait for it.
+const ExecutionEnFond* backgroundOf(qint16 nIndice)
+{
+    const auto* pApplication = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!pApplication || QThread::currentThread() != pApplication->thread())
+        return nullptr;
+    for (const ExecutionEnFond* p : backgroundRequests())
+        if (p->indice() == nIndice)
+            return p;
+    return nullptr;
+}
+
+// Tells the tracker of the background that the calls began, and that they ended on every path.
+class SignalementSuivi {
+public:
+    explicit SignalementSuivi(const ExecutionEnFond& enFond) : m_enFond(enFond) { m_enFond.signaler(true); }
+    ~SignalementSuivi()
+    {
+        try {
+            m_enFond.signaler(false);
+        } catch (...) {
+        }
+    }
+    SignalementSuivi(const SignalementSuivi&) = delete;
+    SignalementSuivi& operator=(const SignalementSuivi&) = delete;
+
+private:
+    const ExecutionEnFond& m_enFond;
+};
+
+// The worker makes the calls; the interface thread waits in a local event loop that the
+// worker ends once it is done, whatever the outcome.
+void runOnWorker(qint16 nIndice, const std::function<void()>& travail)
+{
+    const FiltreSaisie filtre(nIndice);
+    QEventLoop boucle;
+    std::exception_ptr erreur;
+    std::atomic<bool> bFini = false;
+    std::jthread ouvrier([&] {
+        try {
+            travail();
+        } catch (...) {
+            erreur = std::current_exception();
+        }
+        bFini = true;
+        QMetaObject::invokeMethod(&boucle, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    if (!bFini)
+        boucle.exec();
+    ouvrier.join();
+    if (erreur)
+        std::rethrow_exception(erreur);
+}
+
+}  // namespace
+
+ExecutionEnFond::ExecutionEnFond(qint16 nIndice, std::function<void(bool bEnCours)> suivi)
+    : m_nIndice(nIndice), m_suivi(std::move(suivi))
+{
+    backgroundRequests().push_back(this);
+}
+
+ExecutionEnFond::~ExecutionEnFond()
+{
+    std::vector<const ExecutionEnFond*>& tab = backgroundRequests();
+    tab.erase(std::remove(tab.begin(), tab.end(), this), tab.end());
+}
+
+void executerAppelsODBC(qint16 nIndice, const std::function<void()>& travail)
+{
+    EmplacementConnexion& e = etatODBC().emplacement(nIndice);
+    e.bAnnulee = false;
+    const DeclarationEnCours declaration(nIndice, e.instruction.get());
+    try {
+        if (const ExecutionEnFond* pEnFond = backgroundOf(nIndice)) {
+            const SignalementSuivi signalement(*pEnFond);
+            runOnWorker(nIndice, travail);
+        } else {
+            travail();
+        }
+    } catch (...) {
+        e.bAnnulee = annulationDemandee();
+        throw;
+    }
+}
+
+bool annulationDemandee()
+{
+    InstructionEnCours& i = enCours();
+    const std::lock_guard verrou(i.verrou);
+    return i.bAnnulationDemandee;
+}
+
+bool ODBC_Annuler(qint16 nIndice)
+{
+    try {
+        InstructionEnCours& i = enCours();
+        const std::lock_guard verrou(i.verrou);
+        if (nIndice == 0 || i.nIndice != nIndice || i.hInstruction == SQL_NULL_HSTMT)
+            return false;
+        i.bAnnulationDemandee = true;
+        return SQLCancel(i.hInstruction) == SQL_SUCCESS;
+    } catch (...) {
+        return false;
+    }
+}
+
+bool ODBC_InstructionAnnulee(qint16 nIndice)
+{
+    EtatODBC& etat = etatODBC();
+    return nIndice >= 1 && nIndice <= etat.nombreEmplacements() && etat.emplacement(nIndice).bAnnulee;
+}
+
+}  // namespace kervane

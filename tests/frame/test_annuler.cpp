@@ -1,0 +1,56 @@
+// The toolbar's "Annuler" key: off until a statement runs, the one key that takes clicks
+// meanwhile, and it stops the statement (with a driver whose SQLCancel interrupts).
+#include "tests/frame/FixtureFrame.h"
+
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QToolBar>
+
+using namespace kervane;
+using namespace kervane::test;
+
+namespace {
+
+const char* const TABLE_NOMBRE = R"(
+CREATE TABLE NOMBRE (N LONG);
+WITH RECURSIVE suite(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM suite WHERE x < 150)
+INSERT INTO NOMBRE SELECT x FROM suite;
+)";
+
+}  // namespace
+
+using ToucheAnnuler = FixtureFrame;
+
+TEST_F(ToucheAnnuler, TheKeyIsOnOnlyWhileAStatementRunsAndStopsIt)
+{
+    const QString strBase = copieDemo("annuler.mdb");
+    creerBaseSQLite(strBase, TABLE_NOMBRE);
+    ASSERT_TRUE(ouvrir(strBase));
+    wndKervane& f = *fenetre->fenetresRequetes().front();
+    QAction* pAnnuler = fenetre->bouton("Annuler");
+    ASSERT_NE(pAnnuler, nullptr);
+    EXPECT_FALSE(pAnnuler->isEnabled());
+    ASSERT_TRUE(fenetre->bouton("Maximiser")->isEnabled());
+
+    bool bCliquee = false;
+    bool bActivePendant = false;
+    QObject::connect(fenetre->stbBarre(), &BarreEtat::messageAffiche, [&](const QString& strMessage) {
+        if (bCliquee || !strMessage.startsWith("Exécution en cours : "))
+            return;
+        bCliquee = true;
+        bActivePendant = pAnnuler->isEnabled();
+        // Another key is held back: the window would change under its running statement.
+        QTest::mouseClick(fenetre->tobBoutons()->widgetForAction(fenetre->bouton("Maximiser")), Qt::LeftButton);
+        QTest::mouseClick(fenetre->tobBoutons()->widgetForAction(pAnnuler), Qt::LeftButton);
+    });
+    f.ediRequete->setPlainText("SELECT Count(*) FROM NOMBRE AS A, NOMBRE AS B, NOMBRE AS C, NOMBRE AS D");
+    f.btnLancer_Click();
+
+    EXPECT_TRUE(bCliquee);
+    EXPECT_TRUE(bActivePendant);
+    EXPECT_FALSE(pAnnuler->isEnabled());
+    EXPECT_EQ(fenetre->stbBarre()->message(), "");
+    EXPECT_FALSE(f.estMaximise());
+    ASSERT_EQ(repondeur.questions().size(), 1u);
+    EXPECT_TRUE(repondeur.derniere().strTexte.endsWith("[SQLETAT=S1008]")) << repondeur.derniere().strTexte.toStdString();
+}
