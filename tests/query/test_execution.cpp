@@ -115,6 +115,19 @@ TEST_F(Execution, OtherStatementsAreRolledBackWithoutAWord)
     EXPECT_EQ(f.griRequetes->MaxRows(), 4);
 }
 
+TEST_F(Execution, AnotherProgramWritesWhileTheWindowShowsAResult)
+{
+    wndKervane& f = *ouvrir();
+    lancer(f, "SELECT ID, NOM FROM ARTICLE ORDER BY NOM");
+    EXPECT_EQ(f.griRequetes->MaxRows(), 4);
+    // The window sits on its result, its connection in manual commit: another program writes
+    // at once (it would fail on a lock without waiting).
+    EXPECT_NO_THROW(creerBaseSQLite(strBase, "INSERT INTO ARTICLE (ID, FAMILLE, NOM, PRIX) "
+                                             "VALUES (9, 'Outils', 'Lime', 3.0)"));
+    lancer(f, "SELECT ID FROM ARTICLE");
+    EXPECT_EQ(f.griRequetes->MaxRows(), 5);
+}
+
 TEST_F(Execution, AChangeRunAsASelectionIsUndoneAtOnceAndSaidSo)
 {
     wndKervane& f = *ouvrir();
