@@ -21,13 +21,6 @@ using namespace kervane::test;
 
 namespace {
 
-// 150 rows: four of them joined make 506 million combinations, some seconds of work.
-const char* const TABLE_NOMBRE = R"(
-CREATE TABLE NOMBRE (N LONG);
-WITH RECURSIVE suite(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM suite WHERE x < 150)
-INSERT INTO NOMBRE SELECT x FROM suite;
-)";
-const char* const JOINTURE = "SELECT Count(*) FROM NOMBRE AS A, NOMBRE AS B, NOMBRE AS C, NOMBRE AS D";
 
 // Records each message box with the thread it was shown on, in one journal with the tracking.
 class RepondeurTemoin final : public RepondeurModal {
@@ -172,8 +165,8 @@ TEST_F(Annulation, EscapeStopsALongStatementAndNothingChanges)
         bool bSelection;
     };
     const Cas cas[] = {
-        {JOINTURE, true},
-        {QStringLiteral("DELETE FROM CLIENT WHERE 0 < (%1)").arg(JOINTURE), false},
+        {JOINTURE_LONGUE, true},
+        {QStringLiteral("DELETE FROM CLIENT WHERE 0 < (%1)").arg(JOINTURE_LONGUE), false},
     };
     for (const Cas& c : cas) {
         SCOPED_TRACE(c.strSQL.toStdString());

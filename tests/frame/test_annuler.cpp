@@ -11,11 +11,6 @@ using namespace kervane::test;
 
 namespace {
 
-const char* const TABLE_NOMBRE = R"(
-CREATE TABLE NOMBRE (N LONG);
-WITH RECURSIVE suite(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM suite WHERE x < 150)
-INSERT INTO NOMBRE SELECT x FROM suite;
-)";
 
 }  // namespace
 

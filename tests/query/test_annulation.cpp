@@ -10,13 +10,7 @@ namespace kervane::test {
 
 namespace {
 
-// 150 rows: four of them joined make 506 million combinations, some seconds of work.
-const char* const TABLE_NOMBRE = R"(
-CREATE TABLE NOMBRE (N LONG);
-WITH RECURSIVE suite(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM suite WHERE x < 150)
-INSERT INTO NOMBRE SELECT x FROM suite;
-)";
-const QString JOINTURE = QStringLiteral("SELECT Count(*) FROM NOMBRE AS A, NOMBRE AS B, NOMBRE AS C, NOMBRE AS D");
+const QString JOINTURE = QString::fromLatin1(JOINTURE_LONGUE);
 const QString EN_COURS = QStringLiteral("Exécution en cours : ");
 
 }  // namespace

@@ -34,4 +34,13 @@ QString dossierInscriptionPilote();
 // Creates (or extends) the SQLite database strChemin by running strSQL; throws on failure.
 void creerBaseSQLite(const QString& strChemin, const QString& strSQL);
 
+// A table of 150 rows (created in a base by SQLite itself) whose four-way join counts 506 million
+// combinations: some seconds of work, for the tests that cancel a statement while it runs.
+inline constexpr char TABLE_NOMBRE[] = R"(
+CREATE TABLE NOMBRE (N LONG);
+WITH RECURSIVE suite(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM suite WHERE x < 150)
+INSERT INTO NOMBRE SELECT x FROM suite;
+)";
+inline constexpr char JOINTURE_LONGUE[] = "SELECT Count(*) FROM NOMBRE AS A, NOMBRE AS B, NOMBRE AS C, NOMBRE AS D";
+
 }  // namespace kervane::test
