@@ -46,7 +46,11 @@ ErreurMoteur erreurSQLite(const QString& strChemin, sqlite3* db)
     case SQLITE_LOCKED: strRaison = QStringLiteral("le fichier est verrouillé."); break;
     case SQLITE_CANTOPEN:
     case SQLITE_PERM: strRaison = QStringLiteral("le fichier ne peut pas être ouvert."); break;
-    default: strRaison = QStringLiteral("erreur SQLite (%1).").arg(QString::fromUtf8(sqlite3_errmsg(db)));
+    case SQLITE_IOERR: strRaison = QStringLiteral("erreur de lecture du disque."); break;
+    case SQLITE_NOMEM: strRaison = QStringLiteral("mémoire insuffisante."); break;
+    case SQLITE_AUTH: strRaison = QStringLiteral("accès refusé."); break;
+    // SQLite's own text is English: the user gets its code, which a support person can look up.
+    default: strRaison = QStringLiteral("erreur du moteur SQLite n° %1.").arg(sqlite3_extended_errcode(db));
     }
     return {ERREUR_MOTEUR_ILLISIBLE,
             QStringLiteral("La base de données « %1 » ne peut pas être lue : %2").arg(strChemin, strRaison)};
