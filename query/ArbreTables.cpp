@@ -136,7 +136,7 @@ bool wndKervane::AfficherTables()
         mnuFichierItem(6)->setEnabled(true);
         mnuFichierItem(2)->setEnabled(true);
         if (FenetrePrincipale* pPrincipale = principale())
-            for (const char* szCle : {"Imprimer", "Copier", "Maximiser", "Regrouper_cellules"})
+            for (const char* szCle : {"Imprimer", "Fermer", "Copier", "Maximiser", "Regrouper_cellules"})
                 pPrincipale->activerBouton(QString::fromLatin1(szCle), true);
         return true;
     });

@@ -47,7 +47,7 @@ void wndKervane::Form_Unload()
         const auto nOuvertes = std::count_if(fenetres.begin(), fenetres.end(),
                                              [](const wndKervane* p) { return p && !p->m_bDecharge; });
         if (pPrincipale && nOuvertes == 0)
-            for (const char* szCle : {"Copier", "Imprimer", "Maximiser", "Regrouper_cellules"})
+            for (const char* szCle : {"Copier", "Fermer", "Imprimer", "Maximiser", "Regrouper_cellules"})
                 pPrincipale->activerBouton(QString::fromLatin1(szCle), false);
     });
     skipOnFailure([&] {

@@ -9,11 +9,6 @@
 using namespace kervane;
 using namespace kervane::test;
 
-namespace {
-
-
-}  // namespace
-
 using ToucheAnnuler = FixtureFrame;
 
 TEST_F(ToucheAnnuler, TheKeyIsOnOnlyWhileAStatementRunsAndStopsIt)
@@ -38,7 +33,7 @@ TEST_F(ToucheAnnuler, TheKeyIsOnOnlyWhileAStatementRunsAndStopsIt)
         QTest::mouseClick(fenetre->tobBoutons()->widgetForAction(fenetre->bouton("Maximiser")), Qt::LeftButton);
         QTest::mouseClick(fenetre->tobBoutons()->widgetForAction(pAnnuler), Qt::LeftButton);
     });
-    f.ediRequete->setPlainText("SELECT Count(*) FROM NOMBRE AS A, NOMBRE AS B, NOMBRE AS C, NOMBRE AS D");
+    f.ediRequete->setPlainText(JOINTURE_LONGUE);
     f.btnLancer_Click();
 
     EXPECT_TRUE(bCliquee);

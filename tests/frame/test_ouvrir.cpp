@@ -34,6 +34,19 @@ TEST_F(Ouverture, DemonstrationDatabaseOpensWithItsProgressAndTitle)
     EXPECT_FALSE(fenetre->mnuFichierItem(9)->isVisible());
 }
 
+TEST_F(Ouverture, TheCloseKeyFollowsTheQueryWindowsAndClosesTheCurrentOne)
+{
+    QAction* pFermer = fenetre->bouton("Fermer");
+    ASSERT_NE(pFermer, nullptr);
+    EXPECT_FALSE(pFermer->isEnabled());
+    ASSERT_TRUE(ouvrir(copieDemo("fermer.mdb")));
+    EXPECT_TRUE(pFermer->isEnabled());
+    pFermer->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fenetre->fenetresRequetes().empty());
+    EXPECT_FALSE(pFermer->isEnabled());
+}
+
 TEST_F(Ouverture, TwoWindowsOnOneFileShareTheirConnection)
 {
     const QString strBase = copieDemo("commun.mdb");
