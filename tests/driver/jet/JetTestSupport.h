@@ -6,6 +6,16 @@
 #include <string>
 #include <vector>
 
+// Declares `path`, the shared test file, or skips the test with a clear message when absent.
+#define REQUIRE_NWIND(path)                                                                       \
+    const std::string path = nwindPath();                                                         \
+    if (path.empty())                                                                             \
+        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+#define REQUIRE_FILE(path, relative)                                                               \
+    const std::string path = testDataPath(relative);                                               \
+    if (path.empty())                                                                              \
+        GTEST_SKIP() << relative << " absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+
 namespace kervane::test {
 
 // Path of the shared nwind.mdb, or empty when the test data folder is absent.

@@ -12,11 +12,6 @@ namespace jet = kervane::jet;
 
 namespace {
 
-#define REQUIRE_FILE(path, relative)                                                               \
-    const std::string path = testDataPath(relative);                                               \
-    if (path.empty())                                                                              \
-        GTEST_SKIP() << relative << " absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
-
 void putUInt16(std::vector<unsigned char>& bytes, std::size_t at, unsigned value)
 {
     bytes[at] = static_cast<unsigned char>(value & 0xff);

@@ -13,11 +13,6 @@ namespace jet = kervane::jet;
 
 namespace {
 
-#define REQUIRE_NWIND(path)                                                                       \
-    const std::string path = nwindPath();                                                         \
-    if (path.empty())                                                                             \
-        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
-
 // stop_jet_scans(x) asks the scans open on its connection to stop, and returns 1.
 void addStopFunction(sqlite3* db)
 {

@@ -17,11 +17,6 @@ namespace jet = kervane::jet;
 
 namespace {
 
-#define REQUIRE_NWIND(path)                                                                       \
-    const std::string path = nwindPath();                                                         \
-    if (path.empty())                                                                             \
-        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
-
 // Access mode of the descriptors this process holds on `path`.
 std::vector<int> openModes(const std::string& path)
 {
