@@ -1,5 +1,7 @@
 #include "driver/sql/SchemaCatalogue.h"
 
+#include "driver/sql/functions/Characters.h"
+
 #include <sqlite3.h>
 
 #include <memory>
@@ -28,30 +30,11 @@ std::string columnText(sqlite3_stmt* statement, int column)
     return text ? std::string(text) : std::string();
 }
 
-// Lower case of the two-byte UTF-8 Latin capitals (À..Þ), enough for the names of a French base.
-void appendFolded(std::string& out, std::string_view name, std::size_t& i)
-{
-    const auto c = static_cast<unsigned char>(name[i]);
-    if (c == 0xC3 && i + 1 < name.size()) {
-        const auto next = static_cast<unsigned char>(name[i + 1]);
-        out.push_back(static_cast<char>(c));
-        out.push_back(static_cast<char>(next >= 0x80 && next <= 0x9E && next != 0x97 ? next + 0x20 : next));
-        i += 2;
-        return;
-    }
-    out.push_back(c < 0x80 ? static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c) : static_cast<char>(c));
-    ++i;
-}
-
 }  // namespace
 
 std::string foldedName(std::string_view name)
 {
-    std::string out;
-    out.reserve(name.size());
-    for (std::size_t i = 0; i < name.size();)
-        appendFolded(out, name, i);
-    return out;
+    return lowerCaseText(name);
 }
 
 bool sameName(std::string_view a, std::string_view b)

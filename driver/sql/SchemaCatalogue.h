@@ -45,7 +45,7 @@ private:
     std::map<std::string, std::optional<CatalogueTable>> m_tables;  // by folded name
 };
 
-// Names compare without regard to case, for ASCII and for accented Latin letters alike.
+// Names compare without regard to case, accented capitals included (É = é).
 std::string foldedName(std::string_view name);
 bool sameName(std::string_view a, std::string_view b);
 

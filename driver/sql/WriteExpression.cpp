@@ -105,14 +105,9 @@ std::string asCondition(const Written& written)
     return "(" + written.sql + " <> 0)";
 }
 
-bool isTextLike(AccessType type)
-{
-    return isText(type);
-}
-
 std::string collated(const std::string& sql, AccessType type)
 {
-    if (!isTextLike(type))
+    if (!isText(type))
         return sql;
     return sql + " COLLATE " + ACCESS_COLLATION;
 }
@@ -316,7 +311,7 @@ Written Writer::comparison(const Expr& expr, const Scope& scope)
     else if (right.type == AccessType::Date && left.type != AccessType::Date && left.type != AccessType::Null)
         dateSide(left);
     std::string sql = asValue(left) + std::string(comparisonSymbol(expr.op)) + asValue(right);
-    if (isTextLike(left.type) || isTextLike(right.type))
+    if (isText(left.type) || isText(right.type))
         sql += std::string(" COLLATE ") + ACCESS_COLLATION;
     return makeWritten("(" + sql + ")", AccessType::Boolean, true);
 }
@@ -412,7 +407,7 @@ Written Writer::between(const Expr& expr, const Scope& scope)
         }
         return asValue(side);
     };
-    const bool text = isTextLike(value.type) || isTextLike(low.type);
+    const bool text = isText(value.type) || isText(low.type);
     const std::string subject = text ? "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION : asValue(value);
     return makeWritten("(" + subject + (expr.negated ? " NOT BETWEEN " : " BETWEEN ") + bound(low) + " AND " + bound(high)
                     + ")",
@@ -423,10 +418,10 @@ Written Writer::inList(const Expr& expr, const Scope& scope)
 {
     const Written value = expression(*expr.args.at(0), scope);
     std::string list;
-    bool text = isTextLike(value.type);
+    bool text = isText(value.type);
     for (std::size_t i = 1; i < expr.args.size(); ++i) {
         const Written item = expression(*expr.args[i], scope);
-        text = text || isTextLike(item.type);
+        text = text || isText(item.type);
         list += (i > 1 ? ", " : "") + asValue(item);
     }
     const std::string subject = text ? "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION : asValue(value);
@@ -437,7 +432,7 @@ Written Writer::inSelect(const Expr& expr, const Scope& scope)
 {
     const Written value = expression(*expr.args.at(0), scope);
     const WrittenSelect inner = select(*expr.select, &scope);
-    const bool text = isTextLike(value.type) || (!inner.columns.empty() && isTextLike(inner.columns[0].type));
+    const bool text = isText(value.type) || (!inner.columns.empty() && isText(inner.columns[0].type));
     const std::string subject = text ? "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION : asValue(value);
     return makeWritten("(" + subject + (expr.negated ? " NOT IN (" : " IN (") + inner.sql + "))", AccessType::Boolean, true);
 }

@@ -190,7 +190,7 @@ Written Writer::domainAggregate(const Expr& expr, const Scope& scope)
         throw SqlError("42S02", "La table ou la requête « " + domain + " » de « " + expr.text + " » est introuvable.");
     Scope inner;
     inner.outer = &scope;
-    inner.sources.push_back(ScopeSource{table->name, table->columns, true, !table->view});
+    inner.sources.push_back(ScopeSource{table->name, table->columns, !table->view});
     std::string where;
     if (expr.args.size() == 3) {
         const std::string criteria = constantText(*expr.args[2], expr);

@@ -99,12 +99,12 @@ std::string Writer::fromItem(const FromItem& item, Scope& scope)
         if (table == nullptr)
             throw SqlError("42S02", "La table ou la requête « " + item.name + " » est introuvable.");
         const std::string alias = item.alias.empty() ? table->name : item.alias;
-        scope.sources.push_back(ScopeSource{alias, table->columns, true, !table->view});
+        scope.sources.push_back(ScopeSource{alias, table->columns, !table->view});
         return quotedName(table->name) + (item.alias.empty() ? std::string() : " AS " + quotedName(item.alias));
     }
     case FromItem::Kind::Subquery: {
         const WrittenSelect inner = select(*item.select, scope.outer);
-        ScopeSource source{item.alias, {}, true, false};
+        ScopeSource source{item.alias, {}, false};
         for (const OutputColumn& column : inner.columns)
             source.columns.push_back(CatalogueColumn{column.name, column.declared, column.type});
         scope.sources.push_back(std::move(source));
@@ -177,7 +177,7 @@ std::string Writer::selectCore(const Select& select, Scope& scope, std::vector<O
         if (name.empty())
             name = expr.kind == ExprKind::Column ? written.name : "Expr" + std::to_string(m_expressionNumber++);
         columns.push_back(OutputColumn{name, written.type, written.declared, sql});
-        if (collateTexts && isTextLike(written.type))
+        if (collateTexts && isText(written.type))
             sql += std::string(" COLLATE ") + ACCESS_COLLATION;
         const bool plainColumn = expr.kind == ExprKind::Column && item.alias.empty() && !collateTexts;
         items += plainColumn ? sql : sql + " AS " + quotedName(name);

@@ -29,7 +29,6 @@ struct Written {
 struct ScopeSource {
     std::string alias;  // name used to qualify columns: the alias, else the table name
     std::vector<CatalogueColumn> columns;
-    bool known = true;  // false when its columns could not be read
     bool hasRowid = false;  // a table, whose rows have identifiers (not a view or a sub-query)
 };
 
@@ -120,6 +119,5 @@ std::string asCondition(const Written& written);
 // Appends " COLLATE ACCESS" to an expression whose type is text.
 std::string collated(const Written& written);
 std::string collated(const std::string& sql, AccessType type);
-bool isTextLike(AccessType type);
 
 }  // namespace kervane::sql
