@@ -1,6 +1,7 @@
 #include "driver/jet/JetValue.h"
 
 #include "driver/jet/JetLayout.h"
+#include "driver/sql/DateText.h"
 
 #include <mdbtools.h>
 
@@ -13,27 +14,6 @@ namespace kervane::jet {
 namespace {
 
 __extension__ typedef unsigned __int128 UInt128;
-
-std::string twoDigits(long value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%02ld", value);
-    return text;
-}
-
-// Days since 1970-01-01 to a civil date (proleptic Gregorian calendar).
-void civilFromDays(long long days, long long& year, long& month, long& day)
-{
-    days += 719468;
-    const long long era = (days >= 0 ? days : days - 146096) / 146097;
-    const long long dayOfEra = days - era * 146097;
-    const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const long long shifted = (5 * dayOfYear + 2) / 153;
-    day = static_cast<long>(dayOfYear - (153 * shifted + 2) / 5 + 1);
-    month = static_cast<long>(shifted < 10 ? shifted + 3 : shifted - 9);
-    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-}
 
 std::int64_t readInt64(const unsigned char* data)
 {
@@ -163,24 +143,9 @@ std::string currencyText(std::int64_t scaled)
 
 bool dateTimeText(double days, std::string& text)
 {
-    // Day 0 is 1899-12-30; the fraction is the time of day, whatever the sign of the day.
-    if (!std::isfinite(days) || days < -657434.0 || days >= 2958466.0)
+    if (!sql::isSerialInRange(days))
         return false;
-    double whole;
-    const double fraction = std::fabs(std::modf(days, &whole));
-    long long seconds = std::llround(fraction * 86400.0);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        whole += days < 0 ? -1.0 : 1.0;
-    }
-    long long year;
-    long month, day;
-    civilFromDays(static_cast<long long>(whole) - 25569, year, month, day);
-    if (year < 100 || year > 9999)
-        return false;
-    text = std::to_string(year) + "-" + twoDigits(month) + "-" + twoDigits(day) + " " +
-           twoDigits(static_cast<long>(seconds / 3600)) + ":" + twoDigits(static_cast<long>(seconds / 60 % 60)) + ":" +
-           twoDigits(static_cast<long>(seconds % 60));
+    text = sql::canonicalDate(days);
     return true;
 }
 

@@ -34,6 +34,9 @@ TEST(JetValue, DateTimeFromDayNumbers)
     EXPECT_EQ(text, "1900-01-01 00:00:00");
     ASSERT_TRUE(dateTimeText(2958465.0, text));
     EXPECT_EQ(text, "9999-12-31 00:00:00");
+    // Access's first date, day -657434, keeps a four-digit year.
+    ASSERT_TRUE(dateTimeText(-657434.0, text));
+    EXPECT_EQ(text, "0100-01-01 00:00:00");
     EXPECT_FALSE(dateTimeText(1e12, text));
     EXPECT_FALSE(dateTimeText(-1e9, text));
     EXPECT_FALSE(dateTimeText(std::nan(""), text));
