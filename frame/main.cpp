@@ -1,5 +1,6 @@
 // Start of Kervane: refuses to start without a display, then runs Main.
 #include "frame/Point_entree_sortie.h"
+#include "frame/TraductionQt.h"
 #include "messages/Programme.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kervane"));
+    kervane::installerTraductionsQt();
     kervane::Programme().strNomExecutable =
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().trimmed();
     kervane::Application::preparerODBC();

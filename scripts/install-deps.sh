@@ -6,6 +6,7 @@ packages=(
   # build
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev
+  qt6-translations-l10n
   unixodbc unixodbc-dev odbcinst
   libsqlite3-dev sqlite3
   mdbtools-dev
