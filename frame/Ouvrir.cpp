@@ -150,7 +150,8 @@ bool wndMDI::openDatabase(bool bDlg)
     return true;
 }
 
-// Label + " - " + path, with "  [n]" on every window of the connection when it has several.
+// Label + " - " + path, with "  [n]" on every window of the connection when it has several
+// (and the debug mark in debug mode).
 void wndMDI::titleWindow(wndKervane& fenetre)
 {
     fenetre.nOccurrence = 0;
@@ -159,13 +160,12 @@ void wndMDI::titleWindow(wndKervane& fenetre)
         if (pAutre->Tag().toInt() == fenetre.nIndBase)
             ++fenetre.nOccurrence;
     if (fenetre.nOccurrence == 1) {
-        fenetre.setWindowTitle(fenetre.strLibelleBase + QStringLiteral(" - ") + fenetre.strBase);
+        fenetre.setWindowTitle(fenetre.titre(false));
         return;
     }
     for (wndKervane* pAutre : fenetres)
         if (pAutre->nIndBase == fenetre.nIndBase)
-            pAutre->setWindowTitle(pAutre->strLibelleBase + QStringLiteral(" - ") + pAutre->strBase
-                                   + QStringLiteral("  [") + QString::number(pAutre->nOccurrence) + QLatin1Char(']'));
+            pAutre->setWindowTitle(pAutre->titre(true));
 }
 
 }  // namespace kervane

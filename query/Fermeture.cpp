@@ -29,6 +29,8 @@ QString wndKervane::titre(bool bAvecOccurrence) const
     QString strTitre = strLibelleBase + QStringLiteral(" - ") + strBase;
     if (bAvecOccurrence)
         strTitre += QStringLiteral("  [") + QString::number(nOccurrence) + u']';
+    if (Programme().bModeDebug)
+        strTitre += QStringLiteral(" [Mode debug]");
     return strTitre;
 }
 

@@ -62,6 +62,28 @@ TEST_F(Ouverture, TwoWindowsOnOneFileShareTheirConnection)
                                      "Base source Velmora - " + dossier.fichier("autre.mdb")}));
 }
 
+TEST_F(Ouverture, DebugModeMarksEveryQueryWindowTitleAlsoAfterRenumbering)
+{
+    struct ModeDebug {
+        ModeDebug() { Programme().bModeDebug = true; }
+        ~ModeDebug() { Programme().bModeDebug = false; }
+    } modeDebug;
+    const QString strBase = copieDemo("debug.mdb");
+    const QString strTitre = "Base source Velmora - " + strBase;
+    ASSERT_TRUE(ouvrir(strBase));
+    EXPECT_EQ(titres(), QStringList({strTitre + " [Mode debug]"}));
+    ASSERT_TRUE(ouvrir(strBase));
+    ASSERT_TRUE(ouvrir(strBase));
+    EXPECT_EQ(titres(), QStringList({strTitre + "  [1] [Mode debug]", strTitre + "  [2] [Mode debug]",
+                                     strTitre + "  [3] [Mode debug]"}));
+    fenetre->fenetresRequetes().at(1)->parentWidget()->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(titres(), QStringList({strTitre + "  [1] [Mode debug]", strTitre + "  [2] [Mode debug]"}));
+    fenetre->fenetresRequetes().at(1)->parentWidget()->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(titres(), QStringList({strTitre + " [Mode debug]"}));
+}
+
 TEST_F(Ouverture, MissingFileIsReportedAndLeavesTheRecentList)
 {
     const QString strBase = copieDemo("partie.mdb");
