@@ -27,6 +27,8 @@
 #include <QToolBar>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace kervane {
 namespace {
 
@@ -344,7 +346,8 @@ void wndMDI::editerTrace()
     });
 }
 
-// Tiles the windows in bands: one above the other (horizontal) or side by side.
+// Tiles the windows in bands: one above the other (horizontal) or side by side. A band is
+// never thinner than its windows allow: the area then scrolls rather than hide results.
 void wndMDI::tile(bool bHorizontal)
 {
     const auto fenetres = m_mdiArea.subWindowList(QMdiArea::CreationOrder);
@@ -352,12 +355,17 @@ void wndMDI::tile(bool bHorizontal)
         return;
     const QSize taille = m_mdiArea.viewport()->size();
     const int n = static_cast<int>(fenetres.size());
+    int nBande = (bHorizontal ? taille.height() : taille.width()) / n;
+    for (const QMdiSubWindow* pSous : fenetres) {
+        const QSize minimum = pSous->minimumSizeHint().expandedTo(pSous->minimumSize());
+        nBande = std::max(nBande, bHorizontal ? minimum.height() : minimum.width());
+    }
     for (int i = 0; i < n; ++i) {
         fenetres[i]->showNormal();
         if (bHorizontal)
-            fenetres[i]->setGeometry(0, i * taille.height() / n, taille.width(), taille.height() / n);
+            fenetres[i]->setGeometry(0, i * nBande, taille.width(), nBande);
         else
-            fenetres[i]->setGeometry(i * taille.width() / n, 0, taille.width() / n, taille.height());
+            fenetres[i]->setGeometry(i * nBande, 0, nBande, taille.height());
     }
 }
 

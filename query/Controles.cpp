@@ -10,12 +10,33 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QTabBar>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace kervane {
 
 using namespace disposition;
+
+namespace {
+
+// Where the style lets a frame's contents begin, under its title and its line.
+int contentsTop(const QGroupBox& cadre)
+{
+    QStyleOptionGroupBox option;
+    option.initFrom(&cadre);
+    option.text = cadre.title();
+    option.textAlignment = cadre.alignment();
+    option.lineWidth = 1;
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    option.rect = QRect(0, 0, 400, HAUTEUR_CONCEPTION);
+    return cadre.style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, &cadre).top();
+}
+
+}  // namespace
 
 void wndKervane::buildControls()
 {
@@ -31,11 +52,16 @@ void wndKervane::buildControls()
     btnLancer->setEnabled(false);
     for (QLabel* pLabel : {txtConception, txtNouvelleRequete})
         pLabel->adjustSize();
-    txtConception->move(GAUCHE_CONTROLES, HAUT_TXT_CONCEPTION);
-    txtNouvelleRequete->move(GAUCHE_CONTROLES, HAUT_TXT_NOUVELLE);
-    cboRequetes->setGeometry(GAUCHE_CONTROLES, HAUT_COMBO, 200, HAUTEUR_COMBO);
-    ediRequete->setGeometry(GAUCHE_CONTROLES, HAUT_EDITEUR, 200, HAUTEUR_EDITEUR);
-    btnLancer->setGeometry(220, HAUT_EDITEUR + (HAUTEUR_EDITEUR - HAUTEUR_BOUTON) / 2, LARGEUR_BOUTON, HAUTEUR_BOUTON);
+    // The controls move down as far as the style needs room for the frame's title and line;
+    // the editor gives up that height so that the frame keeps its own.
+    const int nDecalage = std::max(0, contentsTop(*cadConception) + 1 - HAUT_TXT_CONCEPTION);
+    const int nHauteurEditeur = HAUTEUR_EDITEUR - nDecalage;
+    txtConception->move(GAUCHE_CONTROLES, HAUT_TXT_CONCEPTION + nDecalage);
+    txtNouvelleRequete->move(GAUCHE_CONTROLES, HAUT_TXT_NOUVELLE + nDecalage);
+    cboRequetes->setGeometry(GAUCHE_CONTROLES, HAUT_COMBO + nDecalage, 200, HAUTEUR_COMBO);
+    ediRequete->setGeometry(GAUCHE_CONTROLES, HAUT_EDITEUR + nDecalage, 200, nHauteurEditeur);
+    btnLancer->setGeometry(220, HAUT_EDITEUR + nDecalage + (nHauteurEditeur - HAUTEUR_BOUTON) / 2, LARGEUR_BOUTON,
+                           HAUTEUR_BOUTON);
     buildResultControls();
 }
 

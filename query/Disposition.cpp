@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QStyle>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -67,6 +68,14 @@ Hauteurs calculerHauteurs(int nInterieur, int nHautResultat)
     h.nPages = difference(h.nOnglets, 480);
     h.nArbre = difference(h.nPages, 120);
     return h;
+}
+
+int hauteurInterieureMinimale(int nHauteurGrille)
+{
+    // calculerHauteurs read backwards: the result frame loses 55 pixels to its title and
+    // information line, the tab strip its header, the page its margins.
+    return HAUT_CONCEPTION + HAUTEUR_CONCEPTION + ECART + MARGE_BAS + 55 + HAUTEUR_ENTETE_ONGLETS + 120 / TWIPS
+           + nHauteurGrille;
 }
 
 namespace {
@@ -140,6 +149,10 @@ void wndKervane::Form_Load()
         cadConception->resize(cadConception->width(), HAUTEUR_CONCEPTION);
         cadResultat->move(GAUCHE_CADRES, HAUT_CONCEPTION + HAUTEUR_CONCEPTION + ECART);
         showTab(QStringLiteral("tables"));
+        // Tiled or resized, a window keeps room for the header and three rows of its result.
+        const int nGrille = griRequetes->titleRowHeight() + 3 * griRequetes->defaultRowHeight()
+                            + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * griRequetes->frameWidth();
+        setMinimumHeight(hauteurInterieureMinimale(nGrille));
         resize(760, 560);
         applyLayout();
         return true;

@@ -64,5 +64,8 @@ int largeurArbre(int nPagesTwips);
 Hauteurs calculerHauteurs(int nInterieur, int nHautResultat);
 // a - b, or b - a when a < b: no size is ever negative.
 int difference(int a, int b);
+// The smallest inner height, in pixels, at which the grid (or the tree) still gets
+// nHauteurGrille pixels under the design frame.
+int hauteurInterieureMinimale(int nHauteurGrille);
 
 }  // namespace kervane

@@ -85,6 +85,9 @@ public:
     qint32 RowHeight(qint32 nRow) const;
     void setRowHeight(qint32 nRow, qint32 nPixels);
     qint32 MaxTextRowHeight(qint32 nRow) const;
+    // The height of a row of one line, and of the title row, whatever rows the grid has.
+    qint32 defaultRowHeight() const;
+    qint32 titleRowHeight() const;
     qint32 ColWidthToPixels(double dCharacters) const;
     // Width of a text on one line in the grid's font, in characters (widths of "0").
     double TextWidth(const QString& strText, bool bBold = false) const;
@@ -154,8 +157,6 @@ private:
     void setBorders(const SpreadBlock& block, qint32 nType);
     void copyBlock() const;
 
-    qint32 defaultRowHeight() const;
-    qint32 titleRowHeight() const;
     void applyColWidth(qint32 nCol);
     void applyRowHeight(qint32 nRow);
     void applyAllSizes();
