@@ -2,6 +2,9 @@
 #include "frame/BarreEtat.h"
 #include "frame/Module_GES.h"
 
+#include <QDeadlineTimer>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 using namespace kervane;
@@ -34,4 +37,18 @@ TEST(BasesRecentes, MenuCaptionsFollowTheLabel)
 {
     EXPECT_EQ(libelleMenuRecent(1, "", "/b/c.mdb"), "&1 (/b/c.mdb)");
     EXPECT_EQ(libelleMenuRecent(4, "Compta", "/b/c.mdb"), "&4 Compta (/b/c.mdb)");
+}
+
+TEST(BarreEtat, TemporaryMessageGoesAwayByItselfAfterTwoSeconds)
+{
+    BarreEtat barre;
+    barre.afficherMessage("Copie effectuée", 2, true, false);
+    EXPECT_EQ(barre.message(), "Copie effectuée");
+    // The event loop runs while waiting: the timer itself must clear the message.
+    QDeadlineTimer limite(6000);
+    while (!barre.message().isEmpty() && !limite.hasExpired())
+        QTest::qWait(50);
+    EXPECT_EQ(barre.message(), "");
+    EXPECT_EQ(barre.panneauVisible(), "");
+    EXPECT_FALSE(barre.timMessage().isActive());
 }
