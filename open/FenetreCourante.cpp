@@ -8,10 +8,7 @@ namespace kervane {
 QString cheminFenetreCourante()
 {
     const wndKervane* pFenetre = Programme().pFenetreCourante.data();
-    if (pFenetre)
-        return pFenetre->strBase;
-    // No query window yet: start on the suite's reference database.
-    return Programme().strBaseSource;
+    return pFenetre ? pFenetre->strBase : QString();
 }
 
 }  // namespace kervane

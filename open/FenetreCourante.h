@@ -4,8 +4,7 @@
 
 namespace kervane {
 
-// The path the open dialog starts on: the current query window's database, or the
-// "Base source" database while no query window is open.
+// The database path of the current query window; empty while no query window is open.
 QString cheminFenetreCourante();
 
 }  // namespace kervane

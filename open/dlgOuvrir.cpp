@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
 
 namespace kervane {
 
@@ -36,6 +37,8 @@ bool dlgOuvrir::charger()
             strBase = strCourante;
             bool bOk = false;
             AfficherLibelleBase(bOk);
+        } else {
+            proposeBaseSource();
         }
         griRecent->setGrayAreaBackColor(palette().color(QPalette::Button));
         Programme().bDialogueCharge = true;
@@ -44,6 +47,20 @@ bool dlgOuvrir::charger()
     });
     cboBases->setFocus();
     return Programme().bDialogueCharge;
+}
+
+// With no query window open, the suite's reference database is only offered: Enter then OK
+// opens it, but like any typed path it is examined once the user validates it. Loading the
+// dialog thus never connects to it, asks the user anything or writes its label row, and
+// Annuler leaves it as it was.
+void dlgOuvrir::proposeBaseSource()
+{
+    const QString& strSource = Programme().strBaseSource;
+    if (strSource.isEmpty())
+        return;
+    cboBases->setEditText(strSource);
+    cboBases->lineEdit()->selectAll();
+    btnOk->setEnabled(false);
 }
 
 bool dlgOuvrir::LireBasesRecentes()

@@ -30,8 +30,9 @@ public:
     explicit dlgOuvrir(QWidget* pParent = nullptr);
     ~dlgOuvrir() override;
 
-    // The load: recent list, the current query window's base; sets the dialog loaded flag
-    // (its result) and clears the dialog confirmed flag.
+    // The load: recent list, the current query window's base examined (or, with no query
+    // window, the "Base source" path offered unexamined); sets the dialog loaded flag (its
+    // result) and clears the dialog confirmed flag.
     bool charger();
 
     bool LireBasesRecentes();
@@ -68,12 +69,13 @@ private:
     void buildRecent();
     void connectEvents();
 
+    void proposeBaseSource();
     void examinerChemin(const QString& strTexte);
     bool enregistrerSource();
     bool lireLibelle(qint16 nIndice);
 
     bool cboBases_KeyPress(const QKeyEvent& event);
-    void cboBases_FocusOut();
+    void cboBases_FocusOut(Qt::FocusReason raison);
     void cboBases_Click();
     void tabOuvrir_Choisir(int nOnglet);
     void tabOuvrir_GotFocus();

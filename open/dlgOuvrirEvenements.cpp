@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -53,7 +54,7 @@ bool dlgOuvrir::eventFilter(QObject* pObjet, QEvent* pEvent)
         switch (pEvent->type()) {
         case QEvent::KeyPress: return cboBases_KeyPress(*static_cast<QKeyEvent*>(pEvent));
         case QEvent::FocusIn: btnOk->setDefault(false); break;
-        case QEvent::FocusOut: cboBases_FocusOut(); break;
+        case QEvent::FocusOut: cboBases_FocusOut(static_cast<QFocusEvent*>(pEvent)->reason()); break;
         default: break;
         }
     } else if (pObjet == tabOuvrir && pEvent->type() == QEvent::FocusIn) {
@@ -78,12 +79,15 @@ bool dlgOuvrir::cboBases_KeyPress(const QKeyEvent& event)
 }
 
 // Leaving the combo validates it, except for Annuler, for the combo's own list, for another
-// window (a message box) and while the tabs swap the frames.
-void dlgOuvrir::cboBases_FocusOut()
+// window (a message box), while the tabs swap the frames and while the dialog closes (Escape
+// or the title bar's close button must not examine the path).
+void dlgOuvrir::cboBases_FocusOut(Qt::FocusReason raison)
 {
     btnOk->setDefault(true);
     const QWidget* pSuivant = QApplication::focusWidget();
     if (m_bChangementOnglet || pSuivant == btnAnnuler || (pSuivant && pSuivant->window() != this))
+        return;
+    if (!isVisible() || raison == Qt::ActiveWindowFocusReason || raison == Qt::PopupFocusReason)
         return;
     cboBases_Validate();
 }

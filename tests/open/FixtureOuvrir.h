@@ -71,6 +71,7 @@ protected:
         Programme().strNumeroUtilisateur.clear();
         Programme().strLibelleBase.clear();
         Programme().strCheminBase.clear();
+        Programme().strBaseSource.clear();
         Programme().bDialogueValide = false;
     }
 

@@ -1,5 +1,5 @@
-// dlgOuvrir, "Existant" tab: every inline refusal of a path, the label read through the
-// temporary data source (and written when missing), the user check, keys, focus, Enter.
+// dlgOuvrir, "Existant" tab: the load, every inline refusal of a path, the label read through
+// the temporary data source (and written when missing), the user check, keys, focus, Enter.
 #include "open/dlgOuvrir.h"
 #include "query/wndKervane.h"
 #include "tests/open/FixtureOuvrir.h"
@@ -119,6 +119,56 @@ TEST_F(CheminOuvrir, LoadShowsTheBaseOfTheCurrentQueryWindow)
     EXPECT_EQ(dlg.cboBases->currentText(), strBase);
     EXPECT_EQ(dlg.staBase->text(), "Compta 2024 - " + strBase);
     EXPECT_TRUE(dlg.btnOk->isEnabled());
+}
+
+TEST_F(CheminOuvrir, WithoutQueryWindowTheLoadOffersBaseSourceAndExaminesNothing)
+{
+    // Examining either file would show something: a label row to insert, another user connected.
+    const QString strSansLigne = creerBase("Base source Velmora.mdb");
+    const QString strOccupee =
+        creerBase("occupee.mdb", QString(LIBELLE) + "INSERT INTO UTILR VALUES ('0123456789', 'Durand', -1);");
+    const QString strIni = dossier.fichier("odbc.ini");
+    for (const QString& strSource : {strSansLigne, strOccupee}) {
+        SCOPED_TRACE(strSource.toStdString());
+        Programme().strBaseSource = strSource;
+        const QString strIniAvant = empreinte(strIni);
+        const QString strBaseAvant = empreinte(strSource);
+        {
+            dlgOuvrir dlg;
+            ASSERT_TRUE(dlg.charger());
+            EXPECT_EQ(dlg.cboBases->currentText(), strSource);
+            EXPECT_EQ(dlg.cboBases->lineEdit()->selectedText(), strSource);
+            EXPECT_FALSE(dlg.btnOk->isEnabled());
+            EXPECT_EQ(dlg.staBase->text(), QString());
+            dlg.show();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+            ASSERT_EQ(QApplication::focusWidget(), dlg.cboBases);
+            QTest::keyClick(dlg.cboBases, Qt::Key_Escape);  // closing takes the focus from the combo
+            EXPECT_EQ(dlg.result(), QDialog::Rejected);
+        }
+        EXPECT_TRUE(repondeur.questions().empty());
+        EXPECT_EQ(empreinte(strIni), strIniAvant);
+        EXPECT_EQ(empreinte(strSource), strBaseAvant);
+    }
+}
+
+TEST_F(CheminOuvrir, TheOfferedBaseSourceOpensWithEnterThenOk)
+{
+    const QString strSource = creerBase("Base source Velmora.mdb");
+    Programme().strBaseSource = strSource;
+    dlgOuvrir dlg;
+    ASSERT_TRUE(dlg.charger());
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    QTest::keyClick(dlg.cboBases, Qt::Key_Return);
+    EXPECT_EQ(dlg.staBase->text(), "<Sans libellé> - " + strSource);
+    ASSERT_EQ(QApplication::focusWidget(), dlg.btnOk);
+    QTest::keyClick(dlg.btnOk, Qt::Key_Return);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_TRUE(Programme().bDialogueValide);
+    EXPECT_EQ(Programme().strCheminBase, strSource);
+    EXPECT_EQ(Programme().strLibelleBase, "<Sans libellé>");
+    EXPECT_EQ(valeur(strSource, "SELECT LIB_BASE FROM BASE WHERE ID_BASE = 1"), "<Sans libellé>");
 }
 
 TEST_F(CheminOuvrir, KeysFocusAndEnterDriveTheValidation)

@@ -184,10 +184,12 @@ TEST_F(RecentOuvrir, ScreenshotsOfBothTabs)
     stockerRecentes({"Compta 2024|/home/utilisateur/Bases/Compta 2024.mdb",
                      "|/home/utilisateur/Archives/Ancienne.mdb"});
     const QString strBase = creerBase("Base Velmora.mdb", "INSERT INTO BASE VALUES (1, 1, 1, 'Société Étude');");
+    Programme().strBaseSource = "/home/utilisateur/Velmora/Base source Velmora.mdb";
     dlgOuvrir dlg;
     ASSERT_TRUE(dlg.charger());
     dlg.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    EXPECT_TRUE(dlg.grab().save(strSortie + "/dlgOuvrir_chargement.png"));  // the offered path, not examined
     valider(dlg, strBase);
     EXPECT_TRUE(dlg.grab().save(strSortie + "/dlgOuvrir_existant.png"));
     EXPECT_TRUE(dlg.grab(QRect(380, 60, 90, 40)).scaled(360, 160).save(strSortie + "/dlgOuvrir_acceder_x4.png"));
