@@ -71,6 +71,7 @@ private:
 
     void proposeBaseSource();
     void examinerChemin(const QString& strTexte);
+    void refuseAfterFailedCheck();
     bool enregistrerSource();
     bool lireLibelle(qint16 nIndice);
 

@@ -65,7 +65,7 @@ bool dlgOuvrir::AfficherLibelleBase(bool& bOk)
 {
     bOk = false;
     Sablier sablier;
-    return Pieger(QStringLiteral("AfficherLibelleBase"), [&] {
+    const bool bFait = Pieger(QStringLiteral("AfficherLibelleBase"), [&] {
         strBase = cboBases->currentText();
         const QFileInfo info(strBase);
         if (!info.exists() || info.isDir()) {
@@ -88,6 +88,21 @@ bool dlgOuvrir::AfficherLibelleBase(bool& bOk)
         bOk = true;
         return true;
     });
+    if (!bOk)
+        refuseAfterFailedCheck();
+    return bFait;
+}
+
+// A check that stopped part-way proves nothing about the file now in strBase, while the
+// label line and the program's label would still describe the database examined before it.
+// Leaving OK enabled would hand over that file, unchecked, under another database's label,
+// and its opening would stop half-way through building the query window. So the line is
+// emptied and OK stays disabled until a check of this path runs to its end.
+void dlgOuvrir::refuseAfterFailedCheck()
+{
+    m_bValide = false;
+    staBase->clear();
+    btnOk->setEnabled(false);
 }
 
 // Points the temporary data source at strBase, creating it the first time.

@@ -84,6 +84,7 @@ void dlgOuvrir::examinerChemin(const QString& strTexte)
     }
     m_bValide = BAS_VerifierBase(strChemin);
     if (!m_bValide) {
+        staBase->clear();  // the label shown was another database's
         AfficherMessage(QStringLiteral("La base de données [") + strChemin
                         + QStringLiteral("] n'est pas une base adaptée pour la Suite Velmora."));
         return;

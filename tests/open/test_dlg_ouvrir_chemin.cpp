@@ -1,5 +1,6 @@
 // dlgOuvrir, "Existant" tab: the load, every inline refusal of a path, the label read through
-// the temporary data source (and written when missing), the user check, keys, focus, Enter.
+// the temporary data source (and written when missing), the user check and what a failed
+// check leaves, keys, focus, Enter.
 #include "open/dlgOuvrir.h"
 #include "query/wndKervane.h"
 #include "tests/open/FixtureOuvrir.h"
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 
 using namespace kervane;
@@ -101,7 +103,39 @@ TEST_F(CheminOuvrir, AnotherUserConnectedStopsTheLabelReading)
     EXPECT_EQ(repondeur.derniere().strTexte, "Vous vous êtes connecté(e) sous le nom de 'Durand'. Pour utiliser cette "
                                              "base, votre identification numérique doit être '0123456789'.");
     EXPECT_EQ(repondeur.derniere().nStyle, 16);
-    EXPECT_EQ(dlg.staBase->text(), "Compta 2024 - " + strBonne);  // stopped before the label line
+    // The line no longer shows the good base, and OK cannot hand over the refused one.
+    EXPECT_EQ(dlg.staBase->text(), QString());
+    EXPECT_FALSE(dlg.btnOk->isEnabled());
+}
+
+TEST_F(CheminOuvrir, ALabelReadingThatFailsEmptiesTheLabelLineAndKeepsOkDisabled)
+{
+    const QString strBonne = creerBase("bonne.mdb", LIBELLE);
+    // Conform files (FAMILLE.TRADUCTION_HTML_FAMILLE is there) whose users cannot be read.
+    const QString strFamille = "CREATE TABLE BASE (ID_BASE LONG, COURANT_BASE YESNO, TYPE_BASE LONG, "
+                               "LIB_BASE TEXT(50)); INSERT INTO BASE VALUES (1, -1, 1, 'Sans utilisateurs');"
+                               "CREATE TABLE FAMILLE (ID_FAMILLE LONG, TRADUCTION_HTML_FAMILLE LONGTEXT);";
+    const QString strSansTable = dossier.fichier("sans_utilr.mdb");
+    creerBaseSQLite(strSansTable, strFamille);
+    const QString strSansColonne = dossier.fichier("utilr_incomplete.mdb");
+    creerBaseSQLite(strSansColonne, strFamille + "CREATE TABLE UTILR (ID_CLE_UTILR TEXT(10), NOM_UTILR TEXT(50));");
+    dlgOuvrir dlg;
+    ASSERT_TRUE(dlg.charger());
+    for (const QString& strIllisible : {strSansTable, strSansColonne}) {
+        SCOPED_TRACE(strIllisible.toStdString());
+        repondeur.oublier();
+        EXPECT_EQ(valider(dlg, strBonne), QString());
+        ASSERT_TRUE(dlg.btnOk->isEnabled());
+        EXPECT_EQ(valider(dlg, strIllisible), QString());  // reported by the access layer, not inline
+        EXPECT_EQ(repondeur.questions().size(), 1u);
+        EXPECT_EQ(dlg.staBase->text(), QString());
+        EXPECT_FALSE(dlg.btnOk->isEnabled());
+        // Neither coming back to the tab nor validating the same text again enables OK.
+        dlg.tabOuvrir->setCurrentIndex(dlgOuvrir::ONGLET_RECENT);
+        dlg.tabOuvrir->setCurrentIndex(dlgOuvrir::ONGLET_EXISTANT);
+        dlg.cboBases_Validate();
+        EXPECT_FALSE(dlg.btnOk->isEnabled());
+    }
 }
 
 TEST_F(CheminOuvrir, LoadShowsTheBaseOfTheCurrentQueryWindow)
@@ -231,10 +265,14 @@ TEST_F(CheminOuvrir, NwindIsRefusedAsNotAVelmoraDatabaseAndStaysUnchanged)
     if (strNwind.isEmpty())
         GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
     const QString strAvant = empreinte(strNwind);
+    const QString strBonne = creerBase("bonne.mdb", LIBELLE);
     dlgOuvrir dlg;
+    EXPECT_EQ(valider(dlg, strBonne), QString());
+    ASSERT_EQ(dlg.staBase->text(), "Compta 2024 - " + strBonne);
     EXPECT_EQ(valider(dlg, strNwind),
               "La base de données [" + strNwind + "] n'est pas une base adaptée pour la Suite Velmora.");
     EXPECT_FALSE(dlg.btnOk->isEnabled());
+    EXPECT_EQ(dlg.staBase->text(), QString());  // not the label of the base validated before
     EXPECT_TRUE(repondeur.questions().empty());
     EXPECT_EQ(empreinte(strNwind), strAvant);
 }
