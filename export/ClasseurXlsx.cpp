@@ -145,8 +145,11 @@ void ecrireLignes(lxw_worksheet* pFeuille, const FeuilleModele& feuille, Formats
     for (qint32 l = 1; l <= feuille.lignes(); ++l) {
         const auto nLigne = static_cast<lxw_row_t>(l - 1);
         const quint32 nStyleLigne = feuille.styleLigne(l);
-        if (nStyleLigne != 0)
-            verifier(worksheet_set_row(pFeuille, nLigne, LXW_DEF_ROW_HEIGHT, formats[nStyleLigne]));
+        const double dHauteur = feuille.hauteur(l);
+        // The row's own settings come before its cells: the library keeps only the current row.
+        if (nStyleLigne != 0 || dHauteur > 0)
+            verifier(worksheet_set_row(pFeuille, nLigne, dHauteur > 0 ? dHauteur : LXW_DEF_ROW_HEIGHT,
+                                       formats[nStyleLigne]));
         for (qint32 c = 1; c <= feuille.colonnes(); ++c) {
             const CelluleModele& cellule = feuille.cellule(l, c);
             // An empty cell that looks like its row needs no entry of its own.

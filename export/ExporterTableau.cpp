@@ -3,6 +3,7 @@
 #include "export/ClasseurXlsx.h"
 #include "export/Coordonnees.h"
 #include "export/FichierProvisoire.h"
+#include "export/HauteurLigne.h"
 #include "export/ValeurCellule.h"
 #include "messages/Afficher.h"
 #include "messages/Piege.h"
@@ -82,15 +83,22 @@ void ecrireLignes(FeuilleModele& feuille, const vaSpread& grille)
         a.alignementV = AlignementV::Haut;
         a.bRetourLigne = true;
     };
+    std::vector<double> dLargeurs;
+    for (qint32 c = 1; c <= grille.MaxCols(); ++c)
+        dLargeurs.push_back(feuille.largeur(c + 1));
+    QStringList textes;
     for (qint32 r = 0; r <= grille.MaxRows(); ++r) {
         const qint32 nLigne = r + LIGNE_TITRES;
+        textes.clear();
         for (qint32 c = 1; c <= grille.MaxCols(); ++c) {
-            ecrireValeur(feuille, nLigne, c + 1, TexteCellule(grille.CellText(c, r)), r == 0);
+            textes << TexteCellule(grille.CellText(c, r));
+            ecrireValeur(feuille, nLigne, c + 1, textes.back(), r == 0);
             const quint32 nCouleur = grille.Cells().foreColor(c, r);
             if (nCouleur != 0 && (nCouleur & 0xFFFFFFu) == COULEUR_GRILLE_REMARQUEE)
                 feuille.modifier({nLigne, c + 1, nLigne, c + 1}, remarquee);
         }
         feuille.modifierLigne(nLigne, ligne);
+        feuille.definirHauteur(nLigne, HauteurLigne(textes, dLargeurs));
     }
 }
 

@@ -12,6 +12,7 @@ FeuilleModele::FeuilleModele(qint32 nLignes, qint32 nColonnes, QString strNom)
     m_cellules.resize(static_cast<std::size_t>(m_nLignes) * static_cast<std::size_t>(m_nColonnes));
     m_stylesLignes.assign(static_cast<std::size_t>(m_nLignes), 0);
     m_largeurs.assign(static_cast<std::size_t>(m_nColonnes), 0.0);
+    m_hauteurs.assign(static_cast<std::size_t>(m_nLignes), 0.0);
     enregistrer(AttributsCellule{});
 }
 
@@ -111,6 +112,12 @@ void FeuilleModele::definirLargeur(qint32 nColonne, double dLargeur)
     m_largeurs[static_cast<std::size_t>(nColonne - 1)] = dLargeur;
 }
 
+void FeuilleModele::definirHauteur(qint32 nLigne, double dHauteur)
+{
+    indice(nLigne, 1);
+    m_hauteurs[static_cast<std::size_t>(nLigne - 1)] = dHauteur;
+}
+
 const CelluleModele& FeuilleModele::cellule(qint32 nLigne, qint32 nColonne) const
 {
     return m_cellules[static_cast<std::size_t>(indice(nLigne, nColonne))];
@@ -131,6 +138,12 @@ double FeuilleModele::largeur(qint32 nColonne) const
 {
     indice(1, nColonne);
     return m_largeurs[static_cast<std::size_t>(nColonne - 1)];
+}
+
+double FeuilleModele::hauteur(qint32 nLigne) const
+{
+    indice(nLigne, 1);
+    return m_hauteurs[static_cast<std::size_t>(nLigne - 1)];
 }
 
 }  // namespace kervane

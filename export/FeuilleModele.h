@@ -79,11 +79,14 @@ public:
     void encadrer(const Plage& plage, Trait trait);
     // Width in characters; 0 keeps the application's default.
     void definirLargeur(qint32 nColonne, double dLargeur);
+    // Height in points; 0 keeps the application's default.
+    void definirHauteur(qint32 nLigne, double dHauteur);
 
     const CelluleModele& cellule(qint32 nLigne, qint32 nColonne) const;
     const AttributsCellule& attributs(qint32 nLigne, qint32 nColonne) const;
     quint32 styleLigne(qint32 nLigne) const;
     double largeur(qint32 nColonne) const;
+    double hauteur(qint32 nLigne) const;
     // The distinct attribute sets, by number; number 0 is the default set.
     const std::vector<AttributsCellule>& styles() const { return m_styles; }
 
@@ -99,6 +102,7 @@ private:
     std::vector<CelluleModele> m_cellules;  // row by row
     std::vector<quint32> m_stylesLignes;    // by row, from index 0 for row 1
     std::vector<double> m_largeurs;         // by column, from index 0 for column 1
+    std::vector<double> m_hauteurs;         // by row, from index 0 for row 1
     std::vector<AttributsCellule> m_styles;
     std::map<AttributsCellule, quint32> m_numeros;
 };
