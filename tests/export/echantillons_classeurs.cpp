@@ -1,6 +1,7 @@
 // Writes sample workbooks for the reader-side checks (verifier_classeurs.py): a grouped
-// result with blocks and a plain 30-column result with a long memo, each with a JSON file
-// saying what the sheet must show. Exits non-zero when an export fails or asks anything.
+// result with blocks, a plain 30-column result with a long memo and rows of several lines,
+// each with a JSON file saying what the sheet must show. Exits non-zero when an export
+// fails or asks anything.
 #include "GrilleExemple.h"
 #include "export/ExporterTableau.h"
 #include "tests/support/RepondeurScripte.h"
@@ -25,6 +26,7 @@ struct Echantillon {
     std::vector<BlocCellules> blocs;
     QJsonObject nombres;          // "row,col" of the grid -> the number expected on the sheet
     std::vector<QPoint> remarquees;  // (col, row) shown in colour 41
+    std::vector<int> lignesAffichees;  // lines each grid row shows, when the sample states them
 };
 
 Echantillon groupe()
@@ -67,6 +69,25 @@ Echantillon simple()
     return e;
 }
 
+// Rows of one, two, three and four lines: line breaks, and words of ten digits that wrap two
+// to a line in the memo column (25 characters on the sheet) and one to a line in the note
+// column (15), a digit being the unit of a column's width.
+Echantillon hauteurs()
+{
+    Echantillon e;
+    e.strNom = QStringLiteral("hauteurs");
+    e.titres = {QStringLiteral("CODE"), QStringLiteral("MÉMO"), QStringLiteral("NOTE")};
+    const QString strMot = QStringLiteral("0123456789");
+    e.lignes = {{QStringLiteral("A1"), QStringLiteral("court"), QStringLiteral("x")},
+                {QStringLiteral("A2"), QStringLiteral("Ligne 1\r\nLigne 2\r\nLigne 3"), QString()},
+                {QStringLiteral("A3"), QStringList(8, strMot).join(u' '), QStringLiteral("x")},
+                {QStringLiteral("A4"), QStringLiteral("Un\r\nDeux"), strMot + u' ' + strMot},
+                {QStringLiteral("A5"), QStringLiteral("fin"), QString()}};
+    e.largeurs = {6, 20, 10};
+    e.lignesAffichees = {1, 3, 4, 2, 1};
+    return e;
+}
+
 QJsonArray tableau(const QStringList& textes)
 {
     return QJsonArray::fromStringList(textes);
@@ -87,7 +108,7 @@ bool ecrire(const Echantillon& e, const QString& strDossier)
     if (!ExporterTableau(strDossier + QLatin1Char('/') + e.strNom + QStringLiteral(".xlsx"), grille, tabBlocs, entete))
         return false;
 
-    QJsonArray lignes, largeurs, blocs, remarquees;
+    QJsonArray lignes, largeurs, blocs, remarquees, lignesAffichees;
     for (const QStringList& ligne : e.lignes)
         lignes.append(tableau(ligne));
     for (double d : e.largeurs)
@@ -96,6 +117,8 @@ bool ecrire(const Echantillon& e, const QString& strDossier)
         blocs.append(QJsonArray{b.nColonne1, b.nLigne1, b.nColonne2, b.nLigne2});
     for (const QPoint& p : e.remarquees)
         remarquees.append(QJsonArray{p.x(), p.y()});
+    for (int n : e.lignesAffichees)
+        lignesAffichees.append(n);
     const QJsonObject attendu{{QStringLiteral("date"), entete.date.toString(Qt::ISODate)},
                               {QStringLiteral("b3"), entete.strLibelleBase + QStringLiteral(" - ") + entete.strBase},
                               {QStringLiteral("b5"), QStringLiteral("Requête: ") + entete.strTexteResultat},
@@ -104,7 +127,8 @@ bool ecrire(const Echantillon& e, const QString& strDossier)
                               {QStringLiteral("largeurs"), largeurs},
                               {QStringLiteral("blocs"), blocs},
                               {QStringLiteral("nombres"), e.nombres},
-                              {QStringLiteral("remarquees"), remarquees}};
+                              {QStringLiteral("remarquees"), remarquees},
+                              {QStringLiteral("lignes_affichees"), lignesAffichees}};
     QFile fichier(strDossier + QLatin1Char('/') + e.strNom + QStringLiteral(".json"));
     return fichier.open(QIODevice::WriteOnly) && fichier.write(QJsonDocument(attendu).toJson()) > 0;
 }
@@ -125,7 +149,8 @@ int main(int argc, char** argv)
     test::RepondeurScripte repondeur;
     Programme().strSeparateurDecimal = QStringLiteral(",");
     const QString strDossier = QString::fromLocal8Bit(argv[1]);
-    const bool bOk = test::ecrire(test::groupe(), strDossier) && test::ecrire(test::simple(), strDossier);
+    const bool bOk = test::ecrire(test::groupe(), strDossier) && test::ecrire(test::simple(), strDossier) &&
+                     test::ecrire(test::hauteurs(), strDossier);
     for (const test::QuestionPosee& question : repondeur.questions())
         std::fprintf(stderr, "message: %s\n", qPrintable(question.strTexte));
     return bOk && repondeur.questions().empty() ? 0 : 1;

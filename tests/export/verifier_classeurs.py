@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Reads back the sample workbooks with openpyxl and checks the layout of each sheet
 against the JSON file written beside it: heading block, grey framed titles, values,
-column widths, wrapping and top alignment, and the frame around every block."""
+column widths, wrapping and top alignment, the frame around every block, and the height
+of the rows whose texts take several lines."""
 import datetime
+import itertools
 import json
 import pathlib
 import sys
@@ -12,6 +14,8 @@ from openpyxl.utils import get_column_letter
 
 TITLE_ROW = 7
 CELL_MAX = 32767
+LINE_HEIGHT = 15  # points: Excel's default row height, one line of Calibri 11
+ROW_HEIGHT_MAX = 409  # points: the highest row a sheet accepts
 
 
 class Checker:
@@ -27,11 +31,16 @@ class Checker:
             print(f"FAILED: {what}")
 
 
+def sheet_text(raw):
+    """A grid text as the sheet holds it: trimmed of spaces, line breaks as LF."""
+    return raw.strip(" ").replace("\r\n", "\n").replace("\r", "\n")
+
+
 def expected_value(expect, row, col, raw):
     number = expect["nombres"].get(f"{row},{col}")
     if number is not None:
         return number
-    text = raw.strip(" ").replace("\r\n", "\n").replace("\r", "\n")
+    text = sheet_text(raw)
     return text[:CELL_MAX] if text else None
 
 
@@ -103,6 +112,42 @@ def check_rows(ck, ws, expect, name):
     ck.check(ws.max_row == TITLE_ROW + rows, f"{name} last row {ws.max_row}")
 
 
+def check_heights(ck, ws, expect, name):
+    """Rows of one short line keep the default height (no height of their own); a row
+    holding line breaks is at least as high as its lines, up to the highest row."""
+    widths = [w + 5 for w in expect["largeurs"]]
+    for row in range(1, TITLE_ROW):
+        ck.check(ws.row_dimensions[row].height is None, f"{name} heading row {row} default height")
+    for r, line in enumerate([expect["titres"]] + expect["lignes"]):
+        row = TITLE_ROW + r
+        texts = [sheet_text(line[c] if c < len(line) else "") for c in range(len(widths))]
+        height = ws.row_dimensions[row].height
+        if all("\n" not in t and len(t) <= int(widths[c]) for c, t in enumerate(texts)):
+            ck.check(height is None, f"{name} row {row} default height, not {height}")
+            continue
+        lines = max(t.count("\n") + 1 for t in texts)
+        ck.check(height is not None and min(lines * LINE_HEIGHT, ROW_HEIGHT_MAX) <= height <= ROW_HEIGHT_MAX,
+                 f"{name} row {row} height {height} for {lines} line(s)")
+
+
+def check_stated_heights(ck, ws, expect, name):
+    """Rows whose line count the sample states: one line height per line, so a row of more
+    lines is higher, and one-line rows keep the default height."""
+    stated = expect["lignes_affichees"]
+    heights = [ws.row_dimensions[TITLE_ROW + r].height for r in range(1, len(stated) + 1)]
+    for r, (lines, height) in enumerate(zip(stated, heights), start=1):
+        where = f"{name} row {TITLE_ROW + r}"
+        if lines == 1:
+            ck.check(height is None, f"{where} default height, not {height}")
+        else:
+            ck.check(height is not None and height >= lines * LINE_HEIGHT, f"{where} height {height} for {lines}")
+    shown = [height or LINE_HEIGHT for height in heights]
+    for i, j in itertools.combinations(range(len(stated)), 2):
+        if stated[i] != stated[j]:
+            ck.check((stated[i] < stated[j]) == (shown[i] < shown[j]),
+                     f"{name} heights {shown[i]}, {shown[j]} follow the lines {stated[i]}, {stated[j]}")
+
+
 def check_workbook(ck, folder, name):
     expect = json.loads((folder / f"{name}.json").read_text(encoding="utf-8"))
     wb = openpyxl.load_workbook(folder / f"{name}.xlsx")
@@ -111,13 +156,16 @@ def check_workbook(ck, folder, name):
     check_heading(ck, ws, expect, name)
     check_titles(ck, ws, expect, name)
     check_rows(ck, ws, expect, name)
+    check_heights(ck, ws, expect, name)
+    if expect["lignes_affichees"]:
+        check_stated_heights(ck, ws, expect, name)
     return expect
 
 
 def main():
     folder = pathlib.Path(sys.argv[1])
     ck = Checker()
-    for name in ("groupe", "simple"):
+    for name in ("groupe", "hauteurs", "simple"):
         expect = check_workbook(ck, folder, name)
     # The plain sample: 30 columns, the 4500-character memo intact, the longer one cut.
     ws = openpyxl.load_workbook(folder / "simple.xlsx")["Requête"]
