@@ -111,6 +111,17 @@ bool SYS_EcrireLongRegistration(const QString& strCle, const QString& strNom, qi
     });
 }
 
+bool SYS_ExisteCleRegistration(const QString& strCle, bool bRacineUtilisateur)
+{
+    const QString strProcedure = QStringLiteral("SYS_ExisteCleRegistration");
+    return Pieger(strProcedure, [&] {
+        Sablier sablier;
+        const RegistryOutcome resultat = openRegistryKey(racine(bRacineUtilisateur), strCle);
+        signalerRucheEndommagee(resultat, strProcedure);
+        return resultat.ok();
+    });
+}
+
 bool SYS_DetruireCleRegistration(const QString& strCle, bool bRacineUtilisateur)
 {
     const QString strProcedure = QStringLiteral("SYS_DetruireCleRegistration");

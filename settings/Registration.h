@@ -14,6 +14,8 @@ bool SYS_EcrireChaineRegistration(const QString& strCle, const QString& strNom, 
                                   bool bRacineUtilisateur);
 bool SYS_EcrireLongRegistration(const QString& strCle, const QString& strNom, qint32 nValeur,
                                 bool bRacineUtilisateur);
+// True when the key exists; reports nothing else than a damaged hive.
+bool SYS_ExisteCleRegistration(const QString& strCle, bool bRacineUtilisateur);
 bool SYS_DetruireCleRegistration(const QString& strCle, bool bRacineUtilisateur);
 bool SYS_DetruireDonneeRegistration(const QString& strCle, const QString& strNom, bool bRacineUtilisateur);
 

@@ -1,5 +1,6 @@
 // Registry procedures: the exact failure texts for both roots and when they are shown, the
-// trimmed and buffered texts, a damaged hive reported once, and groups of writes.
+// silent test of a key, the trimmed and buffered texts, a damaged hive reported once, and
+// groups of writes.
 #include "settings/Registration.h"
 
 #include "messages/Programme.h"
@@ -69,6 +70,9 @@ TEST_F(RegistrationTest, ReadAndDeleteFailuresShowTheirText)
         EXPECT_FALSE(SYS_LireChaineRegistration(ABSENTE, "Texte", strValeur, false, r.b));
         EXPECT_FALSE(SYS_LireChaineRegistration(CLE, "Nombre", strValeur, false, r.b));
         EXPECT_FALSE(SYS_LireLongRegistration(CLE + "\\Fille", "Texte", nValeur, false, r.b));
+        // Whether a key exists is asked silently, its name compared without regard to case.
+        EXPECT_TRUE(SYS_ExisteCleRegistration(CLE + "\\FILLE", r.b));
+        EXPECT_FALSE(SYS_ExisteCleRegistration(ABSENTE, r.b));
         EXPECT_TRUE(repondeur.questions().empty());
         EXPECT_EQ(strValeur, "inchangé");
         EXPECT_EQ(nValeur, -7);
