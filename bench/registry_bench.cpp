@@ -14,6 +14,7 @@
 #include "frame/Module_GES.h"
 #include "frame/wndMDI.h"
 #include "messages/Programme.h"
+#include "query/CleHistorique.h"
 #include "query/wndKervane.h"
 #include "settings/Cles.h"
 #include "settings/Parametres.h"
@@ -115,9 +116,7 @@ void remplirRegistre(const QStringList& bases)
     for (int i = RECENTES; i > 0; --i)
         StockerRegistration(nullptr, QStringLiteral("Base %1").arg(i), QStringLiteral("/bases/velmora%1.mdb").arg(i));
     for (const QString& strBase : bases) {
-        QString strCle = strBase;
-        strCle.replace(u'/', u'|');
-        strCle = cleProgramme() + QStringLiteral("\\Requetes\\") + strCle;
+        const QString strCle = CleRequetes(NomCleBase(strBase));
         for (int k = 0; k < REQUETES; ++k)
             SYS_EcrireChaineRegistration(strCle, QString::number(k),
                                          QStringLiteral("SELECT * FROM ARTICLE WHERE ID_ARTICLE = %1../..OCCURENCE: 0")

@@ -1,11 +1,12 @@
 // The history of the statements run on a database: the combo cboRequetes (most recent
 // first, each entry carrying its line-break positions), its size, and its copy in the
-// registry under "Requetes\<database key name>", one value per entry.
+// registry under "Requetes\<database key name>" (CleHistorique.h), one value per entry.
 #include "messages/Erreur.h"
 #include "messages/Piege.h"
 #include "messages/Programme.h"
 #include "messages/Sablier.h"
 #include "messages/Texte.h"
+#include "query/CleHistorique.h"
 #include "query/Requete.h"
 #include "query/wndKervane.h"
 #include "settings/Cles.h"
@@ -26,18 +27,24 @@ const QString SEPARATEUR = QStringLiteral("../..OCCURENCE: ");
 const QString MARQUE = QStringLiteral("OCCURENCE");
 const QString NOM_TAILLE = QStringLiteral("Dimension de la liste des requêtes stockées");
 
-// The database's key name: its path with the separators turned into "|".
-QString nomCleBase(const QString& strBase)
+// Histories stored under the key name that paths differing only by case or separator
+// shared: a path whose own key does not exist yet starts from a copy of it, made once, in
+// one write. The shared key stays as it was for the other paths that read it.
+void reprendreHistoriquePartage(const QString& strBase)
 {
-    QString strCle = strBase;
-    strCle.replace(u'/', u'|');
-    strCle.replace(u'\\', u'|');
-    return strCle;
-}
-
-QString cleRequetes(const QString& strCleBase)
-{
-    return cleProgramme() + QStringLiteral("\\Requetes\\") + strCleBase;
+    const QString strCle = CleRequetes(NomCleBase(strBase));
+    const QString strClePartagee = CleRequetes(NomCleBasePartagee(strBase));
+    if (strCle == strClePartagee)
+        return;
+    SYS_GrouperRegistration(QStringLiteral("ChargerRequetes"), [&] {
+        if (SYS_ExisteCleRegistration(strCle, true) || !SYS_ExisteCleRegistration(strClePartagee, true))
+            return true;
+        QString strValeur;
+        for (int k = 0; SYS_LireChaineRegistration(strClePartagee, QString::number(k), strValeur, false, true); ++k)
+            if (!SYS_EcrireChaineRegistration(strCle, QString::number(k), strValeur, true))
+                return false;
+        return true;
+    });
 }
 
 }  // namespace
@@ -57,9 +64,10 @@ bool wndKervane::ChargerRequetes()
     const Sablier sablier;
     if (nIndBase == 0)
         return false;
-    strCleBase = nomCleBase(strBase);
+    strCleBase = NomCleBase(strBase);
     const bool bLues = Pieger(QStringLiteral("ChargerRequetes"), [this] {
-        const QString strCle = cleRequetes(strCleBase);
+        reprendreHistoriquePartage(strBase);
+        const QString strCle = CleRequetes(strCleBase);
         for (qint32 k = 0; k < Programme().nTailleListeRequetes; ++k) {
             QString strValeur;
             if (!SYS_LireChaineRegistration(strCle, QString::number(k), strValeur, false, true))
@@ -81,9 +89,9 @@ bool wndKervane::SauvegarderRequetes()
     if (nIndBase == 0)
         return false;
     if (strCleBase.isEmpty())
-        strCleBase = nomCleBase(strBase);
+        strCleBase = NomCleBase(strBase);
     return Pieger(QStringLiteral("SauvegarderRequetes"), [this] {
-        const QString strCle = cleRequetes(strCleBase);
+        const QString strCle = CleRequetes(strCleBase);
         const int nEntrees = std::min<int>(cboRequetes->count(), Programme().nTailleListeRequetes);
         // The whole history is one rewrite of the hive, made under its lock.
         SYS_GrouperRegistration(QStringLiteral("SauvegarderRequetes"), [&] {

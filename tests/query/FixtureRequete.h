@@ -4,6 +4,7 @@
 #include "access/Module_ODBC.h"
 #include "messages/Programme.h"
 #include "platform/spread/vaSpread.h"
+#include "query/CleHistorique.h"
 #include "query/wndKervane.h"
 #include "settings/Cles.h"
 #include "settings/Registration.h"
@@ -65,7 +66,7 @@ protected:
         auto* p = new Fenetre;
         principale.fenetres << p;
         qint16 n = 0;
-        EXPECT_TRUE(ODBC_Connecter({QString(), QStringLiteral("0123456789"), DSN}, n,
+        EXPECT_TRUE(ODBC_Connecter({QString(), QStringLiteral("0123456789"), strSource}, n,
                                    strTag.isEmpty() ? strBase : strTag))
             << repondeur.questions().size() << " "
             << (repondeur.questions().empty() ? std::string() : repondeur.derniere().strTexte.toStdString());
@@ -115,17 +116,17 @@ protected:
         return liste;
     }
 
-    QString cleHistorique() const
+    // The history key of a database path (that of the test database by default).
+    QString cleHistorique(const QString& strChemin = QString()) const
     {
-        QString strCle = strBase;
-        strCle.replace(u'/', u'|');
-        return cleProgramme() + QStringLiteral("\\Requetes\\") + strCle;
+        return CleRequetes(NomCleBase(strChemin.isEmpty() ? strBase : strChemin));
     }
 
-    QString valeurStockee(int k) const
+    QString valeurStockee(int k, const QString& strCle = QString()) const
     {
         QString strValeur;
-        if (!SYS_LireChaineRegistration(cleHistorique(), QString::number(k), strValeur, false, true))
+        if (!SYS_LireChaineRegistration(strCle.isEmpty() ? cleHistorique() : strCle, QString::number(k), strValeur,
+                                        false, true))
             return QStringLiteral("<absente>");
         return strValeur;
     }
@@ -137,6 +138,7 @@ protected:
     // for a while, by data-source name.
     const QString DSN = QStringLiteral("Base ") + QFileInfo(dossier.chemin()).fileName();
     OdbcPrive odbc{dossier};
+    QString strSource = DSN;  // the data source ouvrir() connects through
     RepondeurScripte repondeur;
     FenetreTest principale;
     QString strBase;

@@ -6,7 +6,7 @@
 #include "open/EntreeRecente.h"
 #include "platform/HiveFile.h"
 #include "platform/RegistryStore.h"
-#include "settings/Cles.h"
+#include "query/CleHistorique.h"
 #include "settings/Registration.h"
 #include "tests/frame/FixtureFrame.h"
 
@@ -25,8 +25,8 @@ void remplirRegistre(const QStringList& bases)
 {
     for (int i = ENTREES; i > 0; --i)
         ASSERT_TRUE(StockerRegistration(nullptr, QString("Base %1").arg(i), QString("/bases/b%1.mdb").arg(i)));
-    for (QString strCle : bases) {
-        strCle = cleProgramme() + "\\Requetes\\" + strCle.replace(u'/', u'|');
+    for (const QString& strBase : bases) {
+        const QString strCle = CleRequetes(NomCleBase(strBase));
         for (int k = 0; k < ENTREES; ++k)
             ASSERT_TRUE(SYS_EcrireChaineRegistration(strCle, QString::number(k),
                                                      QString("SELECT * FROM ARTICLE WHERE ID = %1../..OCCURENCE: 0").arg(k),
