@@ -1,5 +1,6 @@
 // The controls of a query window and the wiring of their events.
 #include "platform/spread/vaSpread.h"
+#include "query/ColorationSql.h"
 #include "query/Disposition.h"
 #include "query/wndKervane.h"
 
@@ -48,6 +49,7 @@ void wndKervane::buildControls()
     txtNouvelleRequete = new QLabel(QStringLiteral("Nouvelle requête :"), cadConception);
     ediRequete = new QPlainTextEdit(cadConception);
     ediRequete->setTabChangesFocus(true);
+    new ColorationSql(ediRequete->document());  // owned by the document
     btnLancer = new QPushButton(QStringLiteral("Lancer"), cadConception);
     btnLancer->setEnabled(false);
     for (QLabel* pLabel : {txtConception, txtNouvelleRequete})

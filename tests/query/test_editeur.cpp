@@ -1,0 +1,69 @@
+// The statement editor: the colours of Access SQL.
+#include "query/ColorationSql.h"
+#include "tests/query/FixtureRequete.h"
+
+#include <QTextBlock>
+#include <QTextLayout>
+
+namespace kervane::test {
+
+namespace {
+
+struct Plage {
+    int nDebut;
+    int nLongueur;
+    GenreJeton genre;
+    bool operator==(const Plage&) const = default;
+};
+
+void PrintTo(const Plage& p, std::ostream* pFlux)
+{
+    *pFlux << "{" << p.nDebut << ", " << p.nLongueur << ", " << static_cast<int>(p.genre) << "}";
+}
+
+// The coloured ranges of the editor, in document positions, by the kind whose format they wear.
+std::vector<Plage> colouredRanges(const QTextDocument& document)
+{
+    const GenreJeton genres[] = {GenreJeton::MotCle, GenreJeton::Texte,  GenreJeton::Nombre,
+                                 GenreJeton::Date,   GenreJeton::Nom,    GenreJeton::Commentaire};
+    std::vector<Plage> plages;
+    for (QTextBlock bloc = document.begin(); bloc.isValid(); bloc = bloc.next())
+        for (const QTextLayout::FormatRange& r : bloc.layout()->formats()) {
+            Plage plage{bloc.position() + r.start, r.length, GenreJeton::Signe};
+            for (GenreJeton genre : genres)
+                if (r.format == ColorationSql::format(genre))
+                    plage.genre = genre;
+            plages.push_back(plage);
+        }
+    return plages;
+}
+
+}  // namespace
+
+using Editeur = FixtureRequete;
+
+TEST_F(Editeur, KeywordsTextsNumbersDatesNamesAndCommentsHaveTheirColours)
+{
+    wndKervane& f = *ouvrir();
+    // A "--" comment runs to the end of the statement sent on one line: the third line too.
+    f.definirTexteRequete("SELECT [N° client], 'l''x' & \"y\" /* deux\r\n"
+                          "lignes */ FROM T WHERE D > #2024-01-31# AND P = 12.5 -- fin\r\n"
+                          "ORDER BY 1");
+    const std::vector<Plage> attendu = {
+        {0, 6, GenreJeton::MotCle},        {7, 11, GenreJeton::Nom},          {20, 6, GenreJeton::Texte},
+        {29, 3, GenreJeton::Texte},        {33, 7, GenreJeton::Commentaire},  {41, 9, GenreJeton::Commentaire},
+        {51, 4, GenreJeton::MotCle},       {58, 5, GenreJeton::MotCle},       {68, 12, GenreJeton::Date},
+        {81, 3, GenreJeton::MotCle},       {89, 4, GenreJeton::Nombre},       {94, 6, GenreJeton::Commentaire},
+        {101, 10, GenreJeton::Commentaire},
+    };
+    EXPECT_EQ(colouredRanges(*f.ediRequete->document()), attendu);
+
+    // Case does not matter; a function with "$", a name starting with digits and &H numbers.
+    f.definirTexteRequete("select Left$(x, 2), 2eTrimestre, &H1F from t");
+    const std::vector<Plage> attenduBis = {
+        {0, 6, GenreJeton::MotCle}, {16, 1, GenreJeton::Nombre}, {33, 4, GenreJeton::Nombre},
+        {38, 4, GenreJeton::MotCle}};
+    EXPECT_EQ(colouredRanges(*f.ediRequete->document()), attenduBis);
+}
+
+}  // namespace kervane::test
