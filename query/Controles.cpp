@@ -4,6 +4,7 @@
 #include "query/Disposition.h"
 #include "query/wndKervane.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -103,6 +104,7 @@ void wndKervane::connectControls()
     connect(btnLancer, &QPushButton::clicked, this, [this] { btnLancer_Click(); });
     connect(cboRequetes, &QComboBox::activated, this, [this] { cboRequetes_Click(); });
     connect(ediRequete, &QPlainTextEdit::textChanged, this, [this] { ediRequete_Change(); });
+    buildRunKeys();
     connect(tabResultat, &QTabBar::currentChanged, this,
             [this](int nIndex) { showTab(tabResultat->tabData(nIndex).toString()); });
     connect(tabResultat, &QTabBar::tabBarClicked, this, [this](int nIndex) {
@@ -121,6 +123,18 @@ void wndKervane::connectControls()
     connect(griRequetes, &vaSpread::KeyDown, this, &wndKervane::griRequetes_KeyDown);
     connect(griRequetes, &vaSpread::ColWidthChange, this, &wndKervane::griRequetes_ColWidthChange);
     connect(griRequetes, &vaSpread::RowHeightChange, this, &wndKervane::griRequetes_RowHeightChange);
+}
+
+// F5 and Ctrl+Entrée (either Enter key) anywhere in the window press "Lancer": a disabled
+// button makes them do nothing.
+void wndKervane::buildRunKeys()
+{
+    auto* pLancer = new QAction(this);
+    pLancer->setShortcuts({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_Return),
+                           QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    pLancer->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(pLancer);
+    connect(pLancer, &QAction::triggered, btnLancer, &QPushButton::click);
 }
 
 }  // namespace kervane

@@ -167,6 +167,7 @@ private:
     void buildControls();
     void buildResultControls();
     void connectControls();
+    void buildRunKeys();
     void buildMenus();
     void connectMenus();
     void buildImages();

@@ -1,7 +1,9 @@
-// The statement editor: the colours of Access SQL.
+// The statement editor: the keys that run the statement and the colours of Access SQL.
 #include "query/ColorationSql.h"
 #include "tests/query/FixtureRequete.h"
 
+#include <QPushButton>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -40,7 +42,65 @@ std::vector<Plage> colouredRanges(const QTextDocument& document)
 
 }  // namespace
 
-using Editeur = FixtureRequete;
+class Editeur : public FixtureRequete {
+protected:
+    // The window active with the editor focused, so that its keys reach it as a user's do.
+    wndKervane& ouvrirActive()
+    {
+        wndKervane& f = *ouvrir();
+        f.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&f));
+        f.ediRequete->setFocus();
+        return f;
+    }
+};
+
+TEST_F(Editeur, F5AndCtrlEnterRunTheStatementLikeLancerAndNothingWhenItIsDisabled)
+{
+    wndKervane& f = ouvrirActive();
+    struct Cas {
+        Qt::Key nTouche;
+        Qt::KeyboardModifiers modificateurs;
+        const char* szRequete;
+        qint32 nLignes;
+    };
+    const Cas cas[] = {
+        {Qt::Key_F5, Qt::NoModifier, "SELECT ID FROM ARTICLE", 4},
+        {Qt::Key_Return, Qt::ControlModifier, "SELECT ID FROM ARTICLE WHERE ID < 3", 2},
+        {Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier, "SELECT ID, NOM FROM ARTICLE WHERE ID = 4", 1},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.szRequete);
+        f.definirTexteRequete(c.szRequete);
+        QTest::keyClick(f.ediRequete, c.nTouche, c.modificateurs);
+        EXPECT_EQ(f.griRequetes->MaxRows(), c.nLignes);
+        EXPECT_EQ(f.ongletCourant(), "resultat");
+        EXPECT_EQ(historique(f).value(0), c.szRequete);
+        EXPECT_EQ(f.ediRequete->toPlainText(), c.szRequete);  // no line break typed
+    }
+    EXPECT_EQ(cellule(f, 2, 1), "Râteau");
+
+    // From elsewhere in the window too.
+    f.definirTexteRequete("SELECT NOM FROM ARTICLE WHERE ID > 1");
+    f.griRequetes->setFocus();
+    QTest::keyClick(f.griRequetes, Qt::Key_F5);
+    EXPECT_EQ(f.griRequetes->MaxRows(), 3);
+
+    // Blanks only: "Lancer" is disabled and the keys run nothing (the driver would have
+    // answered that the statement is empty).
+    f.definirTexteRequete("  ");
+    ASSERT_FALSE(f.btnLancer->isEnabled());
+    const QStringList avant = historique(f);
+    const std::size_t nMessages = principale.messagesStatus.size();
+    repondeur.oublier();
+    f.ediRequete->setFocus();
+    QTest::keyClick(f.ediRequete, Qt::Key_F5);
+    QTest::keyClick(f.ediRequete, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_TRUE(repondeur.questions().empty());
+    EXPECT_EQ(historique(f), avant);
+    EXPECT_EQ(f.griRequetes->MaxRows(), 3);
+    EXPECT_EQ(principale.messagesStatus.size(), nMessages);
+}
 
 TEST_F(Editeur, KeywordsTextsNumbersDatesNamesAndCommentsHaveTheirColours)
 {
