@@ -1,6 +1,7 @@
 // btnLancer_Click: the editor's statement flattened, classified and run inside a
 // transaction; rows go to the grid, a change waits for the user's answer on its count. The
-// statement itself may be cancelled while it runs: nothing is then changed.
+// statement itself may be cancelled while it runs: nothing is then changed. Afterwards the
+// status bar tells the rows and the time for a moment.
 #include "access/ExecutionEnFond.h"
 #include "access/Module_ODBC.h"
 #include "messages/Afficher.h"
@@ -8,6 +9,7 @@
 #include "messages/Repondeur.h"
 #include "messages/Sablier.h"
 #include "platform/spread/vaSpread.h"
+#include "query/BilanExecution.h"
 #include "query/FenetrePrincipale.h"
 #include "query/Requete.h"
 #include "query/wndKervane.h"
@@ -32,6 +34,13 @@ void showStatus(const QString& strMessage, int nGenre)
 {
     if (FenetrePrincipale* pPrincipale = Programme().pFenetrePrincipale)
         pPrincipale->afficherMessageStatus(strMessage, nGenre, false, true);
+}
+
+// Shown with the information icon until the status bar's timer clears it.
+void showTemporaryStatus(const QString& strMessage)
+{
+    if (FenetrePrincipale* pPrincipale = Programme().pFenetrePrincipale)
+        pPrincipale->afficherMessageStatus(strMessage, 1, true, false);
 }
 
 void enableCancelKey(bool bActif)
@@ -147,9 +156,13 @@ bool wndKervane::runStatement()
     QString strPositions;
     InterpreterRequete(texteRequete(), strRequete, strPositions);
     const GenreRequete genre = classerRequete(strRequete);
-    const bool bReussie = genre == GenreRequete::Selection ? runSelection(strRequete) : runChange(strRequete, genre);
+    QString strBilan;
+    const bool bReussie = genre == GenreRequete::Selection ? runSelection(strRequete, strBilan)
+                                                           : runChange(strRequete, genre, strBilan);
     if (bReussie)
         successTail(strRequete, strPositions);
+    if (!strBilan.isEmpty())
+        showTemporaryStatus(strBilan);
     return bReussie;
 }
 
@@ -157,14 +170,17 @@ bool wndKervane::runStatement()
 // selection that gives no columns (a change behind a leading PARAMETERS, for instance) must not
 // stay pending in the open transaction, to be committed with the next accepted change: it is
 // undone at once and the user told so.
-bool wndKervane::runSelection(const QString& strRequete)
+bool wndKervane::runSelection(const QString& strRequete, QString& strBilan)
 {
     TableauTextes tabLignes;
     bool bLue = false;
+    QElapsedTimer chrono;
     {
         const SuiviExecution suivi(nIndBase);
+        chrono.start();
         bLue = ODBC_SelectionnerDansTableau(nIndBase, strRequete, tabLignes, true);
     }
+    const qint64 nDuree = chrono.elapsed();
     if (bLue && tabLignes.colonnes() <= 1) {
         ODBC_EtablirTransaction(nIndBase, TRANS_ROLLBACK);
         Repondeur().afficherMessage(texteSelectionSansLignes(), MB_ICONEXCLAMATION, Programme().strTitreApplication);
@@ -184,21 +200,26 @@ bool wndKervane::runSelection(const QString& strRequete)
         return false;
     }
     m_strRequeteGrille = strRequete;
+    strBilan = texteBilan(GenreRequete::Selection, tabLignes.texte(0, 0).toLongLong(), nDuree);
     remplirGrille(tabLignes);
     showDimension();
     enableResultCommands();
     return true;
 }
 
-// True when the change was accepted and committed; every other outcome is rolled back.
-bool wndKervane::runChange(const QString& strRequete, GenreRequete genre)
+// True when the change was accepted and committed; every other outcome is rolled back. The
+// status bar tells the count of a change that stands: committed, or one that touched no row.
+bool wndKervane::runChange(const QString& strRequete, GenreRequete genre, QString& strBilan)
 {
     qint32 nLignes = 0;
     bool bExecutee = false;
+    QElapsedTimer chrono;
     {
         const SuiviExecution suivi(nIndBase);
+        chrono.start();
         bExecutee = ODBC_Executer(nIndBase, strRequete, nLignes);
     }
+    const qint64 nDuree = chrono.elapsed();
     if (!bExecutee) {
         if (ODBC_InstructionAnnulee(nIndBase))
             ODBC_EtablirTransaction(nIndBase, TRANS_ROLLBACK);
@@ -208,9 +229,13 @@ bool wndKervane::runChange(const QString& strRequete, GenreRequete genre)
     if (genre != GenreRequete::Autre)
         nReponse = Repondeur().afficherMessage(texteQuestion(genre, nLignes), styleQuestion(nLignes),
                                                Programme().strTitreApplication);
-    if (nReponse == IDYES && ODBC_EtablirTransaction(nIndBase, TRANS_COMMIT))
+    if (nReponse == IDYES && ODBC_EtablirTransaction(nIndBase, TRANS_COMMIT)) {
+        strBilan = texteBilan(genre, nLignes, nDuree);
         return true;
+    }
     ODBC_EtablirTransaction(nIndBase, TRANS_ROLLBACK);
+    if (genre != GenreRequete::Autre && nLignes == 0)
+        strBilan = texteBilan(genre, 0, nDuree);
     return false;
 }
 

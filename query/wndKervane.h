@@ -175,8 +175,9 @@ private:
 
     // Run road (Execution.cpp).
     bool runStatement();
-    bool runSelection(const QString& strRequete);
-    bool runChange(const QString& strRequete, GenreRequete genre);
+    // strBilan: what the status bar says afterwards, empty for nothing.
+    bool runSelection(const QString& strRequete, QString& strBilan);
+    bool runChange(const QString& strRequete, GenreRequete genre, QString& strBilan);
     void successTail(const QString& strRequete, const QString& strPositions);
     void finalStep();
     void enableResultCommands();

@@ -37,9 +37,10 @@ QString FenetreTest::infobulleBouton(const QString& strCle) const
     return it == images.end() ? QString() : it->second.second;
 }
 
-bool FenetreTest::afficherMessageStatus(const QString& strMessage, int, bool, bool)
+bool FenetreTest::afficherMessageStatus(const QString& strMessage, int, bool bTemporaire, bool)
 {
     messagesStatus.push_back(strMessage);
+    temporaires.push_back(bTemporaire);
     if (surMessageStatus)
         surMessageStatus(strMessage);
     return true;

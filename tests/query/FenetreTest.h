@@ -24,7 +24,7 @@ public:
     void definirBouton(const QString& strCle, const QString& strImage, const QString& strInfobulle) override;
     QString imageBouton(const QString& strCle) const override;
     QString infobulleBouton(const QString& strCle) const override;
-    bool afficherMessageStatus(const QString& strMessage, int, bool, bool) override;
+    bool afficherMessageStatus(const QString& strMessage, int, bool bTemporaire, bool) override;
     bool Ouvrir(bool bDlg) override;
     void Quitter() override { ++nQuitter; }
     void mnuAbout_Click(int nIndex) override { aides.push_back(nIndex); }
@@ -38,6 +38,7 @@ public:
     std::map<QString, bool> enfonces;
     std::map<QString, std::pair<QString, QString>> images;  // image key, tooltip
     std::vector<QString> messagesStatus;
+    std::vector<bool> temporaires;  // for each status message: shown until the timer clears it
     std::function<void(const QString&)> surMessageStatus;  // called with every status message
     std::vector<bool> ouvertures;  // bDlg of every Ouvrir
     std::function<bool(bool)> ouvrir;

@@ -1,8 +1,11 @@
-// The statement editor: the keys that run the statement and the colours of Access SQL.
+// The statement editor: the keys that run the statement, the status-bar summary after a run
+// and the colours of Access SQL.
+#include "query/BilanExecution.h"
 #include "query/ColorationSql.h"
 #include "tests/query/FixtureRequete.h"
 
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -10,6 +13,15 @@
 namespace kervane::test {
 
 namespace {
+
+// A count and a duration as French writes them: "9 000" (no-break space, narrow or not),
+// two decimals after a comma, then " s".
+QRegularExpression summary(const QString& strDebut, const QString& strSuite)
+{
+    return QRegularExpression(QStringLiteral("^") + strDebut + strSuite + QStringLiteral(" en \\d+,\\d\\d s$"));
+}
+
+const QString MILLIER = QStringLiteral("[\u00A0\u202F]");
 
 struct Plage {
     int nDebut;
@@ -100,6 +112,53 @@ TEST_F(Editeur, F5AndCtrlEnterRunTheStatementLikeLancerAndNothingWhenItIsDisable
     EXPECT_EQ(historique(f), avant);
     EXPECT_EQ(f.griRequetes->MaxRows(), 3);
     EXPECT_EQ(principale.messagesStatus.size(), nMessages);
+}
+
+TEST(BilanExecution, RowsAndTimeInFrench)
+{
+    EXPECT_TRUE(summary("9" + MILLIER + "000", " lignes").match(texteBilan(GenreRequete::Selection, 9000, 310)).hasMatch());
+    EXPECT_TRUE(texteBilan(GenreRequete::Selection, 9000, 310).endsWith(" en 0,31 s"));
+    EXPECT_EQ(texteBilan(GenreRequete::MiseAJour, 3, 20), "3 lignes modifiées en 0,02 s");
+    EXPECT_EQ(texteBilan(GenreRequete::Selection, 0, 1500), "0 ligne en 1,50 s");
+    EXPECT_EQ(texteBilan(GenreRequete::Selection, 1, 40), "1 ligne en 0,04 s");
+    EXPECT_EQ(texteBilan(GenreRequete::MiseAJour, 1, 0), "1 ligne modifiée en 0,00 s");
+    EXPECT_EQ(texteBilan(GenreRequete::Insertion, 2, 70), "2 lignes créées en 0,07 s");
+    EXPECT_EQ(texteBilan(GenreRequete::Suppression, 0, 70), "0 ligne détruite en 0,07 s");
+}
+
+TEST_F(Editeur, StatusBarTellsRowsAndTimeForAMomentAfterEachStatement)
+{
+    creerBaseSQLite(strBase, TABLE_NOMBRE);
+    wndKervane& f = *ouvrir();
+    struct Cas {
+        const char* szRequete;
+        qint16 nReponse;
+        QRegularExpression attendu;  // empty: no summary, the change was refused
+    };
+    const Cas cas[] = {
+        {"SELECT A.N FROM NOMBRE AS A, NOMBRE AS B WHERE B.N <= 60", 0, summary("9" + MILLIER + "000", " lignes")},
+        {"SELECT ID FROM ARTICLE WHERE ID = 2", 0, summary("1", " ligne")},
+        {"SELECT ID FROM ARTICLE WHERE ID = 99", 0, summary("0", " ligne")},
+        {"UPDATE ARTICLE SET PRIX = 1 WHERE ID > 1", IDYES, summary("3", " lignes modifiées")},
+        {"UPDATE ARTICLE SET PRIX = 2 WHERE ID = 1", IDYES, summary("1", " ligne modifiée")},
+        {"UPDATE ARTICLE SET PRIX = 3 WHERE ID = 99", IDOK, summary("0", " ligne modifiée")},
+        {"DELETE FROM ARTICLE WHERE ID = 1", IDNO, {}},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.szRequete);
+        if (c.nReponse != 0)
+            repondeur.repondre(c.nReponse);
+        const std::size_t nAvant = principale.messagesStatus.size();
+        lancer(f, c.szRequete);
+        if (c.attendu.pattern().isEmpty()) {
+            EXPECT_EQ(principale.messagesStatus.size(), nAvant);
+            continue;
+        }
+        ASSERT_GT(principale.messagesStatus.size(), nAvant);
+        EXPECT_TRUE(c.attendu.match(principale.messagesStatus.back()).hasMatch())
+            << principale.messagesStatus.back().toStdString();
+        EXPECT_TRUE(principale.temporaires.back());
+    }
 }
 
 TEST_F(Editeur, KeywordsTextsNumbersDatesNamesAndCommentsHaveTheirColours)
