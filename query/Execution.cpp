@@ -1,7 +1,8 @@
 // btnLancer_Click: the editor's statement flattened, classified and run inside a
 // transaction; rows go to the grid, a change waits for the user's answer on its count. The
 // statement itself may be cancelled while it runs: nothing is then changed. Afterwards the
-// status bar tells the rows and the time for a moment.
+// status bar tells the rows and the time for a moment, and a syntax error that the driver
+// places in the statement is shown selected in the editor.
 #include "access/ExecutionEnFond.h"
 #include "access/Module_ODBC.h"
 #include "messages/Afficher.h"
@@ -11,6 +12,7 @@
 #include "platform/spread/vaSpread.h"
 #include "query/BilanExecution.h"
 #include "query/FenetrePrincipale.h"
+#include "query/PositionErreur.h"
 #include "query/Requete.h"
 #include "query/wndKervane.h"
 
@@ -20,6 +22,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabBar>
+#include <QTextCursor>
 #include <QTimer>
 
 namespace kervane {
@@ -42,6 +45,38 @@ void showTemporaryStatus(const QString& strMessage)
     if (FenetrePrincipale* pPrincipale = Programme().pFenetrePrincipale)
         pPrincipale->afficherMessageStatus(strMessage, 1, true, false);
 }
+
+// Keeps the last text shown in a message box while it lives (the boxes themselves are shown
+// as before), so that the window can read where the driver placed an error.
+class EcouteMessages final : public RepondeurModal {
+public:
+    EcouteMessages() : m_suivant(Repondeur()), m_remplacement(*this) {}
+    EcouteMessages(const EcouteMessages&) = delete;
+    EcouteMessages& operator=(const EcouteMessages&) = delete;
+
+    const QString& dernierMessage() const { return m_strDernier; }
+
+    qint16 afficherMessage(const QString& strTexte, qint32 nStyle, const QString& strTitre) override
+    {
+        m_strDernier = strTexte;
+        return m_suivant.afficherMessage(strTexte, nStyle, strTitre);
+    }
+    QString choisirFichier(const QString& strTitre, const QString& strDossier, const QString& strFiltre) override
+    {
+        return m_suivant.choisirFichier(strTitre, strDossier, strFiltre);
+    }
+    QString choisirFichierAEnregistrer(const QString& strTitre, const QString& strChemin,
+                                       const QString& strFiltre) override
+    {
+        return m_suivant.choisirFichierAEnregistrer(strTitre, strChemin, strFiltre);
+    }
+    bool proprietesImprimante(QPrinter& imprimante) override { return m_suivant.proprietesImprimante(imprimante); }
+
+private:
+    RepondeurModal& m_suivant;
+    QString m_strDernier;
+    RemplacementRepondeur m_remplacement;  // last: installed once the rest is ready
+};
 
 void enableCancelKey(bool bActif)
 {
@@ -157,13 +192,38 @@ bool wndKervane::runStatement()
     InterpreterRequete(texteRequete(), strRequete, strPositions);
     const GenreRequete genre = classerRequete(strRequete);
     QString strBilan;
-    const bool bReussie = genre == GenreRequete::Selection ? runSelection(strRequete, strBilan)
-                                                           : runChange(strRequete, genre, strBilan);
+    bool bReussie = false;
+    {
+        const EcouteMessages ecoute;
+        bReussie = genre == GenreRequete::Selection ? runSelection(strRequete, strBilan)
+                                                   : runChange(strRequete, genre, strBilan);
+        if (!bReussie)
+            selectFaultyToken(ecoute.dernierMessage(), strRequete);
+    }
     if (bReussie)
         successTail(strRequete, strPositions);
     if (!strBilan.isEmpty())
         showTemporaryStatus(strBilan);
     return bReussie;
+}
+
+// The error box is closed by now: the piece it names is selected in the editor, unless the
+// editor no longer holds the statement that ran.
+void wndKervane::selectFaultyToken(const QString& strMessage, const QString& strRequete)
+{
+    const qsizetype nIndice = indiceErreur(strMessage, strRequete);
+    if (nIndice < 0)
+        return;
+    QString strAplatie;
+    const QList<qsizetype> origines = originesAplaties(ediRequete->toPlainText(), strAplatie);
+    if (strAplatie != strRequete)
+        return;
+    const auto [nDebut, nFin] = plageJeton(strRequete, nIndice);
+    QTextCursor curseur(ediRequete->document());
+    curseur.setPosition(static_cast<int>(origines[nDebut]));
+    curseur.setPosition(static_cast<int>(origines[nFin - 1] + 1), QTextCursor::KeepAnchor);
+    ediRequete->setTextCursor(curseur);
+    ediRequete->setFocus();
 }
 
 // A statement picked from the history that fails leaves the list. A statement taken for a

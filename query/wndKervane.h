@@ -178,6 +178,7 @@ private:
     // strBilan: what the status bar says afterwards, empty for nothing.
     bool runSelection(const QString& strRequete, QString& strBilan);
     bool runChange(const QString& strRequete, GenreRequete genre, QString& strBilan);
+    void selectFaultyToken(const QString& strMessage, const QString& strRequete);
     void successTail(const QString& strRequete, const QString& strPositions);
     void finalStep();
     void enableResultCommands();

@@ -1,5 +1,5 @@
-// The statement editor: the keys that run the statement, the status-bar summary after a run
-// and the colours of Access SQL.
+// The statement editor: the keys that run the statement, the status-bar summary after a run,
+// the colours of Access SQL, and the faulty piece selected after a syntax error.
 #include "query/BilanExecution.h"
 #include "query/ColorationSql.h"
 #include "tests/query/FixtureRequete.h"
@@ -183,6 +183,36 @@ TEST_F(Editeur, KeywordsTextsNumbersDatesNamesAndCommentsHaveTheirColours)
         {0, 6, GenreJeton::MotCle}, {16, 1, GenreJeton::Nombre}, {33, 4, GenreJeton::Nombre},
         {38, 4, GenreJeton::MotCle}};
     EXPECT_EQ(colouredRanges(*f.ediRequete->document()), attenduBis);
+}
+
+TEST_F(Editeur, SyntaxErrorSelectsTheFaultyPieceInTheEditorOnceTheBoxIsClosed)
+{
+    wndKervane& f = *ouvrir();
+    struct Cas {
+        const char* szTexte;
+        int nDebut;
+        int nFin;
+        const char* szChoisi;
+        const char* szMessage;  // what the driver's message says of it
+    };
+    // Counted in the editor: the second line's leading blanks are not sent, and the emoji
+    // counts once for the driver but twice in the editor.
+    const Cas cas[] = {
+        {"SELECT NOM, 'é😀' AS Libellé\r\n   FROM ARTICLE WHERE PRIX > 10 10", 61, 63, "10", "près de « 10 » (caractère "},
+        {"SELECT ID\r\n\r\nFROM ARTICLE WHERE NOM = 'abc", 36, 40, "'abc", "texte non terminé (caractère "},
+    };
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.szTexte);
+        repondeur.oublier();
+        lancer(f, QString::fromUtf8(c.szTexte));
+        ASSERT_EQ(repondeur.questions().size(), 1u);
+        EXPECT_TRUE(repondeur.derniere().strTexte.contains(QString::fromUtf8(c.szMessage)))
+            << repondeur.derniere().strTexte.toStdString();
+        const QTextCursor curseur = f.ediRequete->textCursor();
+        EXPECT_EQ(curseur.selectionStart(), c.nDebut);
+        EXPECT_EQ(curseur.selectionEnd(), c.nFin);
+        EXPECT_EQ(curseur.selectedText(), QString::fromUtf8(c.szChoisi));
+    }
 }
 
 }  // namespace kervane::test
