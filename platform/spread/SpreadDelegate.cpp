@@ -62,7 +62,7 @@ QSize SpreadDelegate::sizeHint(const QStyleOptionViewItem& /*option*/, const QMo
     const qint32 nHeight = cells.rowHeight(nRow);
     return QSize(static_cast<int>(std::lround(cells.colWidth(index.column() + 1) * m_text.digitWidth())) +
                      spread::kExtraWidth,
-                 nHeight > 0 ? nHeight : static_cast<int>(std::ceil(m_text.lineHeight())) + spread::kExtraHeight);
+                 nHeight > 0 ? nHeight : m_text.height(1) + spread::kExtraHeight);
 }
 
 }  // namespace kervane

@@ -49,6 +49,14 @@ qint32 layoutLines(QTextLayout& layout, double dWidth)
     return std::max(nLines, 1);
 }
 
+// How far the font's accented capitals rise above the ascent it declares, in pixels.
+double accentOverflow(const QFont& font)
+{
+    static const QString strCapitales = QStringLiteral("ÀÁÂÃÄÅÇÈÉÊËÌÍÎÏÑÒÓÔÕÖÙÚÛÜÝŸ");
+    const QFontMetricsF metrics(font);
+    return std::max(-metrics.tightBoundingRect(strCapitales).top() - metrics.ascent(), 0.0);
+}
+
 }  // namespace
 
 SpreadText::SpreadText(const QFont& font)
@@ -69,6 +77,12 @@ void SpreadText::setFont(const QFont& font)
     }
     m_dDigitWidth = std::max(QFontMetricsF(m_fonts[0]).horizontalAdvance(u'0'), 1.0);
     m_dLineHeight = std::max(QFontMetricsF(m_fonts[0]).height(), QFontMetricsF(m_fonts[1]).height());
+    m_dAccentRoom = std::ceil(std::max(accentOverflow(m_fonts[0]), accentOverflow(m_fonts[1])));
+}
+
+qint32 SpreadText::height(qint32 nLines) const
+{
+    return static_cast<qint32>(std::ceil(nLines * m_dLineHeight + m_dAccentRoom));
 }
 
 double SpreadText::tableWidth(const QString& strText, bool bBold) const
@@ -114,7 +128,7 @@ void SpreadText::draw(QPainter& painter, const QRectF& rect, const QString& strT
     layoutLines(layout, rect.width());
     painter.save();
     painter.setClipRect(rect, Qt::IntersectClip);
-    layout.draw(&painter, rect.topLeft());
+    layout.draw(&painter, rect.topLeft() + QPointF(0.0, m_dAccentRoom));
     painter.restore();
 }
 

@@ -3,6 +3,8 @@
 // anywhere), line breaks kept, top-aligned. Measuring and drawing share one layout, so a row
 // fitted to its texts shows all of them. A one-line text is recognised from a table of
 // character widths without building a layout, so fitting a large sheet stays fast.
+// Many fonts draw the accents of capitals (É, À, Ç) above the ascent they declare: the text
+// starts below a room as tall as the font's accented capitals need, so none is cut.
 #include <QFont>
 #include <QString>
 
@@ -22,6 +24,8 @@ public:
 
     double digitWidth() const { return m_dDigitWidth; }  // width of "0" in the regular font
     double lineHeight() const { return m_dLineHeight; }  // one line, regular or bold
+    // Whole pixels that nLines lines take, the room above the first included.
+    qint32 height(qint32 nLines) const;
 
     // Width of the text on one line, in pixels.
     double width(const QString& strText, bool bBold) const;
@@ -38,6 +42,7 @@ private:
     std::array<std::array<double, 256>, 2> m_advances{};  // Latin-1 character widths
     double m_dDigitWidth = 1.0;
     double m_dLineHeight = 1.0;
+    double m_dAccentRoom = 0.0;
 };
 
 }  // namespace kervane

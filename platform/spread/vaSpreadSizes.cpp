@@ -84,7 +84,7 @@ qint32 vaSpread::defaultRowHeight() const
 {
     if (m_nDefaultRowHeight > 0)
         return m_nDefaultRowHeight;
-    return static_cast<qint32>(std::ceil(m_text.lineHeight())) + spread::kExtraHeight;
+    return m_text.height(1) + spread::kExtraHeight;
 }
 
 qint32 vaSpread::titleRowHeight() const
@@ -137,7 +137,7 @@ qint32 vaSpread::MaxTextRowHeight(qint32 nRow) const
         const QString strText = nRow == 0 ? m_model.displayText(c, 0) : cells.text(c, nRow);
         nLines = std::max(nLines, m_text.lineCount(strText, cells.bold(c, nRow), dWidth));
     }
-    const qint32 nText = static_cast<qint32>(std::ceil(nLines * m_text.lineHeight()));
+    const qint32 nText = m_text.height(nLines);
     if (nRow == 0)
         return std::max(nText + 2 * nTitleMargin, horizontalHeader()->sizeHint().height());
     return nText + spread::kExtraHeight;

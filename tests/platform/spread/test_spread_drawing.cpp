@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -130,4 +131,64 @@ TEST(GrilleDessin, CopieDUnBlocDansLePressePapiers)
     grille.SetActiveCell(3, 1);
     EXPECT_EQ(grille.SelBlockCol(), 3);
     EXPECT_EQ(grille.SelBlockRow2(), 1) << "no selection: the active cell";
+}
+
+namespace {
+
+// Rows of the rectangle that hold ink (a pixel visibly darker than the white ground, the
+// light edge of an anti-aliased accent too): first and last, or (-1, -1) when none.
+std::pair<int, int> lignesEncrees(const QImage& image, const QRect& zone)
+{
+    int nPremiere = -1;
+    int nDerniere = -1;
+    for (int y = zone.top(); y <= zone.bottom(); ++y)
+        for (int x = zone.left(); x <= zone.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 200) {
+                if (nPremiere < 0)
+                    nPremiere = y;
+                nDerniere = y;
+                break;
+            }
+    return {nPremiere, nDerniere};
+}
+
+// Rows of ink of a text drawn alone, far from any edge, in the given font.
+int hauteurEncre(const QFont& police, const QString& strTexte)
+{
+    QImage image(200, 200, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter peintre(&image);
+        peintre.setFont(police);
+        peintre.setPen(Qt::black);
+        peintre.drawText(QPointF(50.0, 100.0), strTexte);
+    }
+    const auto [nPremiere, nDerniere] = lignesEncrees(image, image.rect());
+    return nDerniere - nPremiere + 1;
+}
+
+}  // namespace
+
+// The accents of capitals rise above the ascent many fonts declare: a cell shows them whole,
+// as tall as the letter drawn alone, under a row whose grid line it meets.
+TEST(GrilleDessin, AccentsDesCapitalesEntiers)
+{
+    vaSpread grille;
+    grille.resize(400, 200);
+    grille.setMaxCols(3);
+    grille.setMaxRows(3);
+    grille.setColWidth(-1, 10);
+    const QStringList textes{QStringLiteral("É"), QStringLiteral("À"), QStringLiteral("Ç")};
+    for (qint32 c = 1; c <= 3; ++c)
+        ecrire(grille, c, 2, textes[c - 1]);
+    grille.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grille));
+    const QImage image = grille.grab().toImage();
+    for (qint32 c = 1; c <= 3; ++c) {
+        // The cell without its own grid lines; the line above it is the previous row's.
+        const QRect cellule = rectangle(grille, c, 2, c, 2).adjusted(0, 0, -1, -1);
+        const auto [nPremiere, nDerniere] = lignesEncrees(image, cellule);
+        ASSERT_GE(nPremiere, 0) << c;
+        EXPECT_EQ(nDerniere - nPremiere + 1, hauteurEncre(grille.font(), textes[c - 1])) << c;
+    }
 }
