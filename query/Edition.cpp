@@ -141,7 +141,7 @@ void wndKervane::griRequetes_ColWidthChange(qint32 /*nCol1*/, qint32 /*nCol2*/)
 {
     Pieger(QStringLiteral("griRequetes_ColWidthChange"), [this] {
         const SansDessin sansDessin(*griRequetes);
-        fitRowHeights(0, griRequetes->MaxRows(), false);
+        fitRowsToTexts();
         return true;
     });
 }

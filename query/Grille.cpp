@@ -42,6 +42,16 @@ bool cannotExceed(const QString& strTexte, double dLargeur, double dCaractereMax
     return std::all_of(strTexte.cbegin(), strTexte.cend(), [](QChar c) { return c.unicode() < 0x0250; });
 }
 
+// True when the text may take more than one line in its column: it holds a line break, or
+// it is wider than dPlace, the width of the column's widest text (its margin covers the
+// rounding to pixels).
+bool mayTakeLines(const vaSpread& g, const QString& strTexte, double dPlace, double dCaractereMax)
+{
+    if (SpreadText::hasLineBreak(strTexte))
+        return true;
+    return !cannotExceed(strTexte, dPlace, dCaractereMax) && g.TextWidth(strTexte) > dPlace;
+}
+
 }  // namespace
 
 // Titles in upper case, every value in its own outlined cell, row numbers not bold.
@@ -156,9 +166,8 @@ void wndKervane::fitColumn(qint32 nCol)
     griRequetes->setColWidth(nCol, columnWidth(nCol));
 }
 
-// Every column fitted in one pass over the rows, in the order the cells are stored. True
-// when a column got the fixed width of long texts, whose texts may take several lines.
-bool wndKervane::fitAllColumns()
+// Every column fitted in one pass over the rows, in the order the cells are stored.
+void wndKervane::fitAllColumns()
 {
     vaSpread& g = *griRequetes;
     const auto nColonnes = static_cast<std::size_t>(std::max(g.MaxCols(), 0));
@@ -180,7 +189,6 @@ bool wndKervane::fitAllColumns()
     }
     for (std::size_t c = 1; c <= nColonnes; ++c)
         g.setColWidth(static_cast<qint32>(c), larges[c] ? LARGEUR_MEMO : largeurs[c] + MARGE_LARGEUR);
-    return std::find(larges.begin(), larges.end(), true) != larges.end();
 }
 
 // Rows take the height their texts need; with bSeulementPlusHaut a row only grows.
@@ -191,6 +199,39 @@ void wndKervane::fitRowHeights(qint32 nRow1, qint32 nRow2, bool bSeulementPlusHa
         const qint32 nHauteur = g.MaxTextRowHeight(r);
         if (!bSeulementPlusHaut || nHauteur > g.RowHeight(r))
             g.setRowHeight(r, nHauteur);
+    }
+}
+
+// Every row takes the height its texts need. Only the rows with a text that may take more
+// than one line are measured: one holding a line break, or wider than the room its column
+// leaves (a column of long texts is narrower than its widest text). The others keep the
+// grid's one-line height. A text that consecutive rows of a column share is judged once.
+void wndKervane::fitRowsToTexts()
+{
+    vaSpread& g = *griRequetes;
+    fitRowHeights(0, 0, false);
+    g.setRowHeight(-1, 0);
+    const auto nColonnes = static_cast<std::size_t>(std::max(g.MaxCols(), 0));
+    std::vector<double> places(nColonnes + 1, 0.0);  // a text this wide fits on one line
+    for (std::size_t c = 1; c <= nColonnes; ++c)
+        places[c] = g.ColWidth(static_cast<qint32>(c)) - MARGE_LARGEUR;
+    std::vector<const QChar*> precedents(nColonnes + 1, nullptr);
+    std::vector<bool> verdicts(nColonnes + 1, false);
+    const double dCaractereMax = g.MaxCharWidth();
+    for (qint32 r = 1; r <= g.MaxRows(); ++r) {
+        for (std::size_t c = 1; c <= nColonnes; ++c) {
+            const QString& strTexte = g.Cells().text(static_cast<qint32>(c), r);
+            if (strTexte.isEmpty())
+                continue;
+            if (strTexte.constData() != precedents[c]) {
+                precedents[c] = strTexte.constData();
+                verdicts[c] = mayTakeLines(g, strTexte, places[c], dCaractereMax);
+            }
+            if (verdicts[c]) {
+                g.setRowHeight(r, g.MaxTextRowHeight(r));
+                break;
+            }
+        }
     }
 }
 
@@ -205,14 +246,8 @@ bool wndKervane::RedimensionnerGrille()
         } else {
             g.setColWidth(0, m_dLargeurEnteteLignes);
         }
-        if (fitAllColumns()) {
-            fitRowHeights(0, g.MaxRows(), false);
-        } else {
-            // Every column is as wide as its widest text: each data row holds one line.
-            fitRowHeights(0, 0, false);
-            if (g.MaxRows() > 0)
-                g.setRowHeight(-1, g.MaxTextRowHeight(1));
-        }
+        fitAllColumns();
+        fitRowsToTexts();
         return true;
     });
 }

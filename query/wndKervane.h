@@ -189,8 +189,9 @@ private:
     void sizeEmptyResult();
     double columnWidth(qint32 nCol) const;
     void fitColumn(qint32 nCol);
-    bool fitAllColumns();
+    void fitAllColumns();
     void fitRowHeights(qint32 nRow1, qint32 nRow2, bool bSeulementPlusHaut);
+    void fitRowsToTexts();
     void showDimension();
     bool isMemoColumn(const QString& strTexte) const;
     void frameRun(qint32 nCol, qint32 nLigne1, qint32 nLigne2);

@@ -12,14 +12,6 @@ namespace kervane {
 
 namespace {
 
-bool hasLineBreak(const QString& strText)
-{
-    for (QChar c : strText)
-        if (c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-            return true;
-    return false;
-}
-
 // CR LF, CR and LF all become one line separator, which the layout honours.
 QString withLineSeparators(QString strText)
 {
@@ -78,6 +70,13 @@ void SpreadText::setFont(const QFont& font)
     m_dDigitWidth = std::max(QFontMetricsF(m_fonts[0]).horizontalAdvance(u'0'), 1.0);
     m_dLineHeight = std::max(QFontMetricsF(m_fonts[0]).height(), QFontMetricsF(m_fonts[1]).height());
     m_dAccentRoom = std::ceil(std::max(accentOverflow(m_fonts[0]), accentOverflow(m_fonts[1])));
+}
+
+bool SpreadText::hasLineBreak(const QString& strText)
+{
+    return std::any_of(strText.cbegin(), strText.cend(), [](QChar c) {
+        return c == u'\n' || c == u'\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+    });
 }
 
 qint32 SpreadText::height(qint32 nLines) const

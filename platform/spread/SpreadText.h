@@ -27,6 +27,8 @@ public:
     // Whole pixels that nLines lines take, the room above the first included.
     qint32 height(qint32 nLines) const;
 
+    // True when the text holds a line break (CR, LF or a Unicode line or paragraph separator).
+    static bool hasLineBreak(const QString& strText);
     // Width of the text on one line, in pixels.
     double width(const QString& strText, bool bBold) const;
     // Number of lines the text takes in the given width (at least 1).

@@ -11,7 +11,8 @@
 //   negative count or a position below -1 is refused (the property keeps its value).
 // - Column widths are in characters of the grid's font (the width of "0"); the pixel width
 //   is characters x that width, rounded, plus the cell margins and grid line. Row heights are
-//   in pixels; row 0 is the title row, column 0 the row-title column.
+//   in pixels; row 0 is the title row, column 0 the row-title column. Row -1 sets every data
+//   row, and the height of rows added later; -1 with 0 pixels returns them all to one line.
 // - With redraw off, changes are only stored; switching redraw on resets the view once.
 #include "platform/spread/SpreadCells.h"
 #include "platform/spread/SpreadDelegate.h"

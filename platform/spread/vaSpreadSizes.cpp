@@ -105,7 +105,7 @@ qint32 vaSpread::RowHeight(qint32 nRow) const
 
 void vaSpread::setRowHeight(qint32 nRow, qint32 nPixels)
 {
-    if (nPixels < 1 || nRow < -1 || nRow > MaxRows())
+    if (nPixels < (nRow == -1 ? 0 : 1) || nRow < -1 || nRow > MaxRows())
         return;
     if (nRow == -1) {
         m_nDefaultRowHeight = nPixels;

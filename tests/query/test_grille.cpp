@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 
 namespace kervane::test {
@@ -109,6 +110,38 @@ TEST_F(Grille, ColumnsAndRowTitlesAreSizedByTheirTexts)
     f.griRequetes_ColWidthChange(1, 1);
     EXPECT_EQ(g.RowHeight(4), g.MaxTextRowHeight(4));
     EXPECT_GT(g.RowHeight(4), g.MaxTextRowHeight(0) / 2);
+}
+
+// A value with line breaks shows all its lines in an ordinary column too; rows of short
+// one-line texts keep the one-line height, also once a taller result is gone.
+TEST_F(Grille, EveryRowIsAsTallAsItsLines)
+{
+    wndKervane& f = *ouvrir();
+    const vaSpread& g = *f.griRequetes;
+    const double dInterligne = QFontMetricsF(g.font()).lineSpacing();
+    lancer(f, GROUPES);
+    const qint32 nUneLigne = g.RowHeight(1);
+    EXPECT_GE(nUneLigne, dInterligne);
+    EXPECT_LT(nUneLigne, 2 * dInterligne);
+
+    lancer(f, "SELECT NOM, IIf(ID = 1, 'un' & Chr(13) & Chr(10) & 'deux' & Chr(13) & Chr(10) & 'trois', NOM) "
+              "AS LIGNES FROM ARTICLE ORDER BY ID");
+    ASSERT_EQ(g.MaxRows(), 4);
+    EXPECT_EQ(cellule(f, 2, 1), "un\r\ndeux\r\ntrois");
+    EXPECT_LT(g.ColWidth(2), 50.0) << "an ordinary column, not one of long texts";
+    EXPECT_GE(g.RowHeight(1), 3 * dInterligne);
+    EXPECT_LT(g.RowHeight(1), 4 * dInterligne);
+    for (qint32 r : {2, 3, 4})
+        EXPECT_EQ(g.RowHeight(r), nUneLigne) << r;
+
+    // Plain display: the same heights.
+    f.mnuEdition_Click(5);
+    EXPECT_GE(g.RowHeight(1), 3 * dInterligne);
+    EXPECT_EQ(g.RowHeight(2), nUneLigne);
+
+    lancer(f, GROUPES);
+    for (qint32 r = 1; r <= g.MaxRows(); ++r)
+        EXPECT_EQ(g.RowHeight(r), nUneLigne) << r;
 }
 
 TEST_F(Grille, AnEmptyResultStillShowsItsTitles)

@@ -112,6 +112,7 @@ TEST(GrilleTailles, HauteursDeLigneEnPixels)
 {
     vaSpread grille;
     remplir(grille, 3, 1);
+    const qint32 nUneLigne = grille.RowHeight(1);
     grille.setRowHeight(2, 55);
     EXPECT_EQ(grille.RowHeight(2), 55);
     EXPECT_EQ(grille.verticalHeader()->sectionSize(1), 55);
@@ -125,6 +126,16 @@ TEST(GrilleTailles, HauteursDeLigneEnPixels)
     EXPECT_EQ(grille.verticalHeader()->sectionSize(2), 30);
     grille.setRowHeight(4, 80);
     EXPECT_EQ(grille.RowHeight(4), 0) << "no such row";
+
+    // Every row back to one line; 0 pixels for one row is refused.
+    grille.setRowHeight(-1, 0);
+    EXPECT_EQ(grille.RowHeight(2), nUneLigne);
+    EXPECT_EQ(grille.verticalHeader()->sectionSize(1), nUneLigne);
+    grille.setRowHeight(3, 40);
+    grille.setRowHeight(3, 0);
+    EXPECT_EQ(grille.RowHeight(3), 40);
+    grille.setMaxRows(4);
+    EXPECT_EQ(grille.RowHeight(4), nUneLigne);
 }
 
 TEST(GrilleTailles, AffichageSuspenduPuisUneSeuleRemiseAZero)
