@@ -102,10 +102,13 @@ void wndKervane::outlineEveryCell()
     g.setBlockMode(false);
 }
 
+// A new result is shown from its first row and column, whatever the previous one showed.
 void wndKervane::remplirGrille(const TableauTextes& tabLignes)
 {
     griRequetes->setReDraw(false);
     fillCells(tabLignes);
+    griRequetes->setTopRow(1);
+    griRequetes->setLeftCol(1);
     if (griRequetes->MaxRows() == 0) {
         sizeEmptyResult();
         return;

@@ -281,6 +281,8 @@ void vaSpread::setReDraw(bool bReDraw)
     m_model.setQuiet(!bReDraw);  // switching on resets the view when the sheet changed
     if (bReDraw && m_bSizesDirty)
         applyAllSizes();
+    if (bReDraw)
+        applyScroll();
 }
 
 void vaSpread::Sort(qint32 nCol, bool bAscending)

@@ -110,6 +110,13 @@ public:
     qint32 ActiveRow() const;
     void SetActiveCell(qint32 nCol, qint32 nRow);
 
+    // The data row and column shown first at the top left. Setting them scrolls the view;
+    // while redraw is off, the view scrolls when it is switched on again.
+    qint32 TopRow() const;
+    void setTopRow(qint32 nRow);
+    qint32 LeftCol() const;
+    void setLeftCol(qint32 nCol);
+
     // Position in the grid's own coordinates (those of MouseDown).
     SpreadHit HitTest(qint32 x, qint32 y) const;
     // Reorders data rows 1..MaxRows by the texts of one column (French collation, case ignored).
@@ -156,6 +163,7 @@ private:
     bool targetBlock(SpreadBlock& block) const;
     SpreadBlock selectedBlock() const;
     void setBorders(const SpreadBlock& block, qint32 nType);
+    void applyScroll();
     void copyBlock() const;
 
     void applyColWidth(qint32 nCol);
@@ -187,6 +195,8 @@ private:
     double m_dDefaultColWidth = 9.0;
     qint32 m_nDefaultRowHeight = 0;  // 0: one line of the grid's font
     std::vector<SpreadBlock> m_outlines;
+    qint32 m_nTopRow = 0;  // a scroll waiting for redraw; 0: none
+    qint32 m_nLeftCol = 0;
 
     qint32 m_nApplyingSizes = 0;  // section sizes set by the grid itself, not the user
     bool m_bPressed = false;

@@ -1,5 +1,5 @@
-// vaSpread: selection and active cell, the hit test, and the mouse and key events told with
-// the component's names and arguments.
+// vaSpread: selection and active cell, the rows and columns scrolled to the top left, the
+// hit test, and the mouse and key events told with the component's names and arguments.
 #include "platform/spread/SpreadKeys.h"
 #include "platform/spread/vaSpread.h"
 
@@ -7,6 +7,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyle>
 
 #include <algorithm>
@@ -34,6 +35,15 @@ qint32 shiftCode(Qt::KeyboardModifiers modifiers)
 bool sameCell(const SpreadHit& a, const SpreadHit& b)
 {
     return a.nCol == b.nCol && a.nRow == b.nRow;
+}
+
+// Scrolls so that the section (from 0) comes first, when the view has it.
+void scrollToSection(QScrollBar& bar, const QHeaderView& header, QAbstractItemView::ScrollMode mode, int nSection)
+{
+    if (nSection < 0 || nSection >= header.count())
+        return;
+    bar.setValue(mode == QAbstractItemView::ScrollPerItem ? header.visualIndex(nSection)
+                                                          : header.sectionPosition(nSection));
 }
 
 }  // namespace
@@ -80,6 +90,52 @@ void vaSpread::SetActiveCell(qint32 nCol, qint32 nRow)
     const QModelIndex index = m_model.index(nRow - 1, nCol - 1);
     if (index.isValid())
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+}
+
+qint32 vaSpread::TopRow() const
+{
+    if (m_nTopRow > 0)
+        return m_nTopRow;
+    return std::max(verticalHeader()->logicalIndexAt(0), 0) + 1;
+}
+
+void vaSpread::setTopRow(qint32 nRow)
+{
+    if (nRow < 1)
+        return;
+    m_nTopRow = nRow;
+    if (m_bReDraw)
+        applyScroll();
+}
+
+qint32 vaSpread::LeftCol() const
+{
+    if (m_nLeftCol > 0)
+        return m_nLeftCol;
+    return std::max(horizontalHeader()->logicalIndexAt(0), 0) + 1;
+}
+
+void vaSpread::setLeftCol(qint32 nCol)
+{
+    if (nCol < 1)
+        return;
+    m_nLeftCol = nCol;
+    if (m_bReDraw)
+        applyScroll();
+}
+
+// The scroll asked for, on scroll bars whose ranges fit the sheet the view now shows.
+void vaSpread::applyScroll()
+{
+    if (m_nTopRow == 0 && m_nLeftCol == 0)
+        return;
+    updateGeometries();
+    if (m_nTopRow > 0)
+        scrollToSection(*verticalScrollBar(), *verticalHeader(), verticalScrollMode(), m_nTopRow - 1);
+    if (m_nLeftCol > 0)
+        scrollToSection(*horizontalScrollBar(), *horizontalHeader(), horizontalScrollMode(), m_nLeftCol - 1);
+    m_nTopRow = 0;
+    m_nLeftCol = 0;
 }
 
 // The title whose right border lies within the platform's grip margin of x (title viewport

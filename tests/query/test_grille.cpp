@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QScrollBar>
 
 namespace kervane::test {
 
@@ -142,6 +143,34 @@ TEST_F(Grille, EveryRowIsAsTallAsItsLines)
     lancer(f, GROUPES);
     for (qint32 r = 1; r <= g.MaxRows(); ++r)
         EXPECT_EQ(g.RowHeight(r), nUneLigne) << r;
+}
+
+// The user scrolls far down and right; the next statement's result starts at its first row
+// and first column.
+TEST_F(Grille, ANewResultStartsAtItsFirstRowAndColumn)
+{
+    wndKervane& f = *ouvrir();
+    vaSpread& g = *f.griRequetes;
+    const QString strLarge = QStringLiteral(
+        "SELECT TOP 1000 a.ID, a.NOM & String(70, 'x') AS L1, b.NOM & String(70, 'y') AS L2, "
+        "c.NOM & String(70, 'z') AS L3, d.NOM & String(70, 'w') AS L4 "
+        "FROM ARTICLE AS a, ARTICLE AS b, ARTICLE AS c, ARTICLE AS d, ARTICLE AS e");
+    lancer(f, strLarge);
+    ASSERT_EQ(g.MaxRows(), 1000);
+    QCoreApplication::processEvents();
+    ASSERT_GT(g.verticalScrollBar()->maximum(), 0);
+    ASSERT_GT(g.horizontalScrollBar()->maximum(), 0);
+    g.verticalScrollBar()->setValue(g.verticalScrollBar()->maximum());
+    g.horizontalScrollBar()->setValue(g.horizontalScrollBar()->maximum());
+    const QPoint coin(1, 1);
+    ASSERT_GT(g.indexAt(coin).row(), 900);
+    ASSERT_GT(g.indexAt(coin).column(), 0);
+
+    lancer(f, strLarge);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(g.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(g.horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(g.indexAt(coin), g.model()->index(0, 0)) << "row 1, column 1 at the top left";
 }
 
 TEST_F(Grille, AnEmptyResultStillShowsItsTitles)

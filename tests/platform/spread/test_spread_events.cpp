@@ -1,6 +1,7 @@
 // Grid events and hit test: cells, titles, the corner and title borders under a position;
-// Click, DblClick, MouseDown, KeyDown with the component's arguments; and the width and
-// height changes the user makes by dragging a border, told once.
+// Click, DblClick, MouseDown, KeyDown with the component's arguments; the width and
+// height changes the user makes by dragging a border, told once; and the first row and
+// column shown at the top left.
 #include "tests/platform/spread/GrilleTest.h"
 
 #include <QHeaderView>
@@ -191,4 +192,33 @@ TEST_F(GrilleEvenements, LargeurEtHauteurChangeesParLUtilisateur)
     EXPECT_EQ(hauteurs.at(0), (QList<QVariant>{2, 2}));
     EXPECT_EQ(grille.RowHeight(2), nHauteur + 15);
     EXPECT_EQ(grille.RowHeight(3), 40);
+}
+
+TEST(GrilleDefilement, PremiereLigneEtColonneEnHautAGauche)
+{
+    vaSpread grille;
+    grille.resize(300, 200);
+    remplir(grille, 200, 20);
+    grille.setColWidth(-1, 10);
+    grille.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grille));
+    const QPoint coin(1, 1);  // in the data area
+    EXPECT_EQ(grille.TopRow(), 1);
+    EXPECT_EQ(grille.LeftCol(), 1);
+
+    grille.setTopRow(50);
+    grille.setLeftCol(5);
+    EXPECT_EQ(grille.indexAt(coin), grille.model()->index(49, 4));
+    EXPECT_EQ(grille.TopRow(), 50);
+    EXPECT_EQ(grille.LeftCol(), 5);
+
+    // While redraw is off the view waits; the rows added meanwhile can come first.
+    grille.setReDraw(false);
+    remplir(grille, 400, 20);
+    grille.setTopRow(300);
+    grille.setLeftCol(1);
+    EXPECT_EQ(grille.indexAt(coin), grille.model()->index(49, 4));
+    grille.setReDraw(true);
+    EXPECT_EQ(grille.indexAt(coin), grille.model()->index(299, 0));
+    EXPECT_EQ(grille.TopRow(), 300);
 }
