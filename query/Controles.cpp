@@ -117,6 +117,7 @@ void wndKervane::connectControls()
     connect(tvwTables, &QTreeWidget::itemDoubleClicked, this, [this] { tvwTables_click(); });
     connect(tvwTables, &QTreeWidget::itemExpanded, this, [this] { tvwTables_click(); });
     connect(tvwTables, &QTreeWidget::itemCollapsed, this, [this] { tvwTables_click(); });
+    griRequetes->installEventFilter(this);
     connect(griRequetes, &vaSpread::Click, this, &wndKervane::griRequetes_Click);
     connect(griRequetes, &vaSpread::DblClick, this, &wndKervane::griRequetes_DblClick);
     connect(griRequetes, &vaSpread::MouseDown, this, &wndKervane::griRequetes_MouseDown);

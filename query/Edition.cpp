@@ -9,6 +9,7 @@
 #include "query/wndKervane.h"
 
 #include <QAction>
+#include <QKeyEvent>
 
 namespace kervane {
 
@@ -79,6 +80,20 @@ bool wndKervane::Copier()
         g.setAction(vaSpread::kActionClipboardCopy);
         return true;
     });
+}
+
+// The platform's copy key (Ctrl+C) on the grid copies the selected block as Edition >
+// Copier does, not the grid's current cell alone; no shortcut elsewhere takes it first.
+bool wndKervane::gridCopyKey(QEvent* pEvent)
+{
+    const QEvent::Type type = pEvent->type();
+    if ((type != QEvent::KeyPress && type != QEvent::ShortcutOverride) ||
+        !static_cast<QKeyEvent*>(pEvent)->matches(QKeySequence::Copy))
+        return false;
+    pEvent->accept();
+    if (type == QEvent::KeyPress)
+        Copier();
+    return true;
 }
 
 bool wndKervane::Exporter()

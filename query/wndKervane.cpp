@@ -1,6 +1,7 @@
 #include "query/wndKervane.h"
 
 #include "messages/Programme.h"
+#include "platform/spread/vaSpread.h"
 #include "query/FenetrePrincipale.h"
 
 #include <QCloseEvent>
@@ -74,6 +75,8 @@ bool wndKervane::eventFilter(QObject* pObjet, QEvent* pEvent)
 {
     if (pObjet == tvwTables->viewport())
         return treeMouseEvent(pEvent) || QWidget::eventFilter(pObjet, pEvent);
+    if (pObjet == griRequetes)
+        return gridCopyKey(pEvent) || QWidget::eventFilter(pObjet, pEvent);
     if (pObjet == tabResultat && pEvent->type() == QEvent::FocusIn)
         tabResultat_GotFocus();
     return QWidget::eventFilter(pObjet, pEvent);

@@ -173,6 +173,9 @@ private:
     void buildImages();
     void followSubWindow();
 
+    // Grid commands (Edition.cpp).
+    bool gridCopyKey(QEvent* pEvent);
+
     // Run road (Execution.cpp).
     bool runStatement();
     // strBilan: what the status bar says afterwards, empty for nothing.
