@@ -13,6 +13,8 @@
 #include <QPalette>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace kervane {
 
 dlgOuvrir::dlgOuvrir(QWidget* pParent) : QDialog(pParent)
@@ -84,6 +86,7 @@ bool dlgOuvrir::LireBasesRecentes()
         // Adding to the list must not change what is typed in the combo.
         const QString strSaisie = cboBases->currentText();
         QString strEntree;
+        double dLargeurChemins = 50;
         for (qint32 i = 1; SYS_LireChaineRegistration(cleBasesRecentes(), QString::number(i), strEntree, false, true);
              ++i) {
             const EntreeRecente entree = decouperEntreeRecente(strEntree);
@@ -93,6 +96,7 @@ bool dlgOuvrir::LireBasesRecentes()
             griRecent->setText(entree.strLibelle);
             griRecent->setCol(2);
             griRecent->setText(entree.strChemin);
+            dLargeurChemins = std::max(dLargeurChemins, griRecent->TextWidth(entree.strChemin) + 1);
             bool bPresent = false;
             for (int j = 0; j < cboBases->count() && !bPresent; ++j)
                 bPresent = cboBases->itemText(j).toUpper() == entree.strChemin.toUpper();
@@ -100,6 +104,8 @@ bool dlgOuvrir::LireBasesRecentes()
                 cboBases->addItem(entree.strChemin);
         }
         cboBases->setEditText(strSaisie);
+        // A longer path widens its column, which the grid then scrolls, rather than lose its end.
+        griRecent->setColWidth(2, dLargeurChemins);
         griRecent->setReDraw(true);
         return true;
     });

@@ -1,5 +1,6 @@
 // dlgOuvrir: the controls and their places. The dialog has a fixed size because the inline
-// message is placed at fixed positions (top 277, or 270 on two lines of width 441).
+// message is placed at fixed positions (top 277, or 270 on two lines of width 441); its width
+// follows the font so that the Recent grid shows its columns whole.
 #include "platform/Icones.h"
 #include "open/dlgOuvrir.h"
 #include "platform/spread/vaSpread.h"
@@ -9,12 +10,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
+#include <QStyle>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace kervane {
 namespace {
 
-constexpr int LARGEUR_DIALOGUE = 470;
+constexpr int LARGEUR_MINIMALE = 470;
 constexpr int HAUTEUR_DIALOGUE = 338;
 constexpr int MARGE = 8;
 constexpr int BAS_CADRES = 262;  // the inline message starts below
@@ -30,12 +34,24 @@ QFrame* makeFrame(QWidget* pParent, const char* szNom, const QRect& place)
     return pCadre;
 }
 
+// Wide enough for the Recent grid to show its row numbers and both its columns whole
+// (30 and 50 characters of the grid's font) beside its scroll bar.
+int dialogWidth()
+{
+    const vaSpread mesure;
+    const int nGrille = mesure.ColWidthToPixels(mesure.ColWidth(0)) + mesure.ColWidthToPixels(30)
+                        + mesure.ColWidthToPixels(50) + mesure.style()->pixelMetric(QStyle::PM_ScrollBarExtent)
+                        + 2 * mesure.frameWidth() + 4;
+    return std::max(LARGEUR_MINIMALE, nGrille + 4 * MARGE + 2);
+}
+
 }  // namespace
 
 void dlgOuvrir::buildControls()
 {
     setObjectName(QStringLiteral("dlgOuvrir"));
     setWindowTitle(QStringLiteral("Ouvrir"));
+    const int LARGEUR_DIALOGUE = dialogWidth();
     setFixedSize(LARGEUR_DIALOGUE, HAUTEUR_DIALOGUE);
 
     tabOuvrir = new QTabBar(this);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 
@@ -57,6 +58,25 @@ QList<QStringList> demandesFichier(const RepondeurScripte& repondeur)
 }  // namespace
 
 using RecentOuvrir = FixtureOuvrir;
+
+TEST_F(RecentOuvrir, BothColumnsShowWholeAndALongPathWidensItsColumn)
+{
+    const QString strLong = "/srv/" + QString("dossier-aux-noms-interminables/").repeated(4) + "compta.mdb";
+    stockerRecentes({"Compta|/srv/b/compta.mdb"});
+    {
+        dlgOuvrir dlg;
+        ASSERT_TRUE(dlg.charger());
+        const vaSpread& grille = *dlg.griRecent;
+        // Row numbers and the two columns fit in the grid's view, beside its scroll bar.
+        const int nColonnes = grille.verticalHeader()->width() + grille.ColWidthToPixels(grille.ColWidth(1))
+                              + grille.ColWidthToPixels(grille.ColWidth(2));
+        EXPECT_LE(nColonnes, grille.width() - grille.verticalScrollBar()->sizeHint().width());
+    }
+    stockerRecentes({"Compta|" + strLong});
+    dlgOuvrir dlg;
+    ASSERT_TRUE(dlg.charger());
+    EXPECT_GT(dlg.griRecent->ColWidth(2), dlg.griRecent->TextWidth(strLong));
+}
 
 TEST_F(RecentOuvrir, GridAndComboListComeFromTheStoreAndTabsSwapTheFrames)
 {
