@@ -1,6 +1,7 @@
 #pragma once
-// Shared by the function tests: an in-memory SQLite connection with one family registered,
-// "SELECT <expression>" evaluated on it, and the user's locale set for the length of a test.
+// Shared by the function, LIKE and collation tests: an in-memory SQLite connection with one
+// family registered, "SELECT <expression>" or a whole query evaluated on it, and the user's
+// locale set for the length of a test.
 #include "driver/sql/functions/FunctionCatalogue.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,29 @@ protected:
         if (result.type == SQLITE_NULL)
             return "Null";
         return result.type == SQLITE_TEXT ? "'" + result.text + "'" : result.text;
+    }
+
+    // Every row of a query, its columns joined by '|' ("NULL" for a null), or the error
+    // message as the only row.
+    std::vector<std::string> rows(const std::string& sql)
+    {
+        std::vector<std::string> result;
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+            return {sqlite3_errmsg(m_db)};
+        int state = SQLITE_ROW;
+        while ((state = sqlite3_step(statement)) == SQLITE_ROW) {
+            std::string row;
+            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+                row += (i ? "|" : "") + std::string(text ? text : "NULL");
+            }
+            result.push_back(row);
+        }
+        if (state != SQLITE_DONE)
+            result = {sqlite3_errmsg(m_db)};
+        sqlite3_finalize(statement);
+        return result;
     }
 
     void expectResults(const Cases& cases)

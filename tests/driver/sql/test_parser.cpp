@@ -145,7 +145,6 @@ TEST(SqlParserExpression, FunctionCalls)
         {"RIGHT([Name], 3)", "RIGHT(Name, 3)"},
         {"Date()", "Date()"},
         {"Now ( )", "Now()"},
-        {"Time()", "Time()"},
         {"Year(d) + Second(d)", "(Year(d) + Second(d))"},
         {"Format(d, \"yyyy\")", "Format(d, 'yyyy')"},
         {"Mid$(a, 1, 2)", "Mid$(a, 1, 2)"},

@@ -1,9 +1,8 @@
 // The Access text order: documented orderings, sort keys that agree with it, texts that are
 // not valid UTF-8, and the ACCESS collation at work in SQLite queries.
-#include "driver/sql/SortOrder.h"
+#include "FunctionTestSupport.h"
 
-#include <gtest/gtest.h>
-#include <sqlite3.h>
+#include "driver/sql/SortOrder.h"
 
 #include <algorithm>
 #include <cstring>
@@ -157,15 +156,13 @@ TEST(SortOrderKeys, InvalidUtf8CountsAsItsBytes)
 }
 
 // A private in-memory database with the collation registered.
-class SortOrderSqlite : public ::testing::Test {
+class SortOrderSqlite : public FunctionTest<registerAccessCollation> {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-        registerAccessCollation(m_db);
+        FunctionTest::SetUp();
         run("CREATE TABLE t(name TEXT COLLATE ACCESS, plain TEXT)");
     }
-    void TearDown() override { sqlite3_close(m_db); }
 
     void run(const std::string& sql)
     {
@@ -177,26 +174,6 @@ protected:
         for (const std::string& name : names)
             run("INSERT INTO t VALUES ('" + name + "', '" + name + "')");
     }
-
-    // Every row of a query, its columns joined by '|'.
-    std::vector<std::string> rows(const std::string& sql)
-    {
-        std::vector<std::string> result;
-        sqlite3_stmt* statement = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sqlite3_errmsg(m_db);
-        while (sqlite3_step(statement) == SQLITE_ROW) {
-            std::string row;
-            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-                row += (i ? "|" : "") + std::string(text ? text : "NULL");
-            }
-            result.push_back(row);
-        }
-        sqlite3_finalize(statement);
-        return result;
-    }
-
-    sqlite3* m_db = nullptr;
 };
 
 using Rows = std::vector<std::string>;

@@ -20,16 +20,13 @@ TEST_F(TextFunctions, LengthsAndSlices)
         {"kv_len('Hello World')", "11"},
         {"kv_len(NULL)", "Null"},
         {"kv_len('été')", "3"},
-        {"kv_left('Hello World', 1)", "'H'"},
         {"kv_left('Hello World', 7)", "'Hello W'"},
         {"kv_left('Hello World', 20)", "'Hello World'"},
         {"kv_left('Hello World', 0)", "''"},
         {"kv_left(NULL, 2)", "Null"},
-        {"kv_right('Hello World', 1)", "'d'"},
         {"kv_right('Hello World', 6)", "' World'"},
         {"kv_right('Hello World', 20)", "'Hello World'"},
         {"kv_mid('Mid Function Demo', 1, 3)", "'Mid'"},
-        {"kv_mid('Mid Function Demo', 14, 4)", "'Demo'"},
         {"kv_mid('Mid Function Demo', 5)", "'Function Demo'"},
         {"kv_mid('abc', 5)", "''"},
         {"kv_mid(NULL, 2)", "Null"},
@@ -104,8 +101,6 @@ TEST_F(TextFunctions, ReplaceStartsItsResultAtStart)
 TEST_F(TextFunctions, CaseTrimmingAndRepetition)
 {
     expectResults({
-        {"kv_ucase('Hello World 1234')", "'HELLO WORLD 1234'"},
-        {"kv_lcase('Hello World 1234')", "'hello world 1234'"},
         {"kv_ucase('élève à l''œuvre')", "'ÉLÈVE À L'ŒUVRE'"},
         {"kv_lcase('ÇA ÉTÉ ÜBER')", "'ça été über'"},
         {"kv_ucase(NULL)", "Null"},
@@ -146,7 +141,6 @@ TEST_F(TextFunctions, CharacterCodes)
 {
     expectResults({
         {"kv_asc('A')", "65"},
-        {"kv_asc('a')", "97"},
         {"kv_asc('Apple')", "65"},
         {"kv_asc('é')", "233"},
         {"kv_asc('€')", "128"},   // Windows-1252
@@ -154,9 +148,6 @@ TEST_F(TextFunctions, CharacterCodes)
         {"kv_asc(NULL)", "Null"},
         {"kv_asc('')", badArgument("Asc")},
         {"kv_chr(65)", "'A'"},
-        {"kv_chr(97)", "'a'"},
-        {"kv_chr(62)", "'>'"},
-        {"kv_chr(37)", "'%'"},
         {"kv_chr(233)", "'é'"},
         {"kv_chr(128)", "'€'"},
         {"kv_chrw(8364)", "'€'"},
