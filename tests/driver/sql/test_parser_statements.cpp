@@ -65,9 +65,6 @@ TEST(SqlParserSelect, UnionsAndParentheses)
         {"(SELECT TOP 1 a FROM t ORDER BY a) UNION (SELECT b FROM u)",
          "(SELECT * FROM (SELECT TOP 1 a FROM t ORDER BY a)) UNION (SELECT b FROM u)"},
     });
-    const Statement s = parseStatement("SELECT a FROM t UNION ALL SELECT b FROM u");
-    EXPECT_EQ(s.select->setOperator, SetOperator::UnionAll);
-    EXPECT_FALSE(s.select->parenthesized);
 }
 
 TEST(SqlParserSelect, FromClauses)
