@@ -4,7 +4,6 @@
 #include "driver/sql/functions/FunctionSupport.h"
 
 #include <cmath>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,106 +31,76 @@ protected:
             execute("INSERT INTO t (grp, v) VALUES ('" + group + "', " + value + ")");
     }
 
-    // The single value of "SELECT <expression> FROM t"; std::nullopt for Null. The error, if
-    // any, goes to m_error.
-    std::optional<double> number(const std::string& expression)
+    // The single value of "SELECT <expression> FROM t" in id order: its text, "NULL", or the
+    // error message.
+    std::string value(const std::string& expression, const std::string& where = "")
     {
-        const std::optional<std::string> text = value(expression);
-        if (!text)
-            return std::nullopt;
-        return std::stod(*text);
+        const std::vector<std::string> result =
+            rows("SELECT " + expression + " FROM (SELECT * FROM t ORDER BY id) " + where);
+        return result.empty() ? "(no row)" : result.front();
     }
 
-    std::optional<std::string> value(const std::string& expression, const std::string& where = "")
-    {
-        m_error.clear();
-        sqlite3_stmt* statement = nullptr;
-        const std::string sql = "SELECT " + expression + " FROM (SELECT * FROM t ORDER BY id) " + where;
-        EXPECT_EQ(sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr), SQLITE_OK) << sql;
-        std::optional<std::string> result;
-        if (sqlite3_step(statement) == SQLITE_ROW) {
-            if (sqlite3_column_type(statement, 0) != SQLITE_NULL)
-                result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        } else {
-            m_error = sqlite3_errmsg(m_db);
-        }
-        sqlite3_finalize(statement);
-        return result;
-    }
-
-    std::string m_error;
+    double number(const std::string& expression) { return std::stod(value(expression)); }
 };
 
 TEST_F(AggregateFunctions, FirstAndLastKeepNullsAsValues)
 {
     insert({"NULL", "'b'", "3", "NULL"});
-    EXPECT_EQ(value("kv_first(v)"), std::nullopt);
-    EXPECT_EQ(value("kv_last(v)"), std::nullopt);
+    EXPECT_EQ(value("kv_first(v)"), "NULL");
+    EXPECT_EQ(value("kv_last(v)"), "NULL");
     EXPECT_EQ(value("kv_first(v)", "WHERE id > 1"), "b");
     EXPECT_EQ(value("kv_last(v)", "WHERE id < 4"), "3");
-    EXPECT_EQ(value("kv_first(v)", "WHERE id > 9"), std::nullopt);   // no rows
+    EXPECT_EQ(value("kv_first(v)", "WHERE id > 9"), "NULL");   // no rows
 }
 
 TEST_F(AggregateFunctions, SampleAndPopulationStatistics)
 {
     // Population standard deviation 2, sample variance 32/7.
     insert({"2", "4", "4", "4", "5", "5", "7", "9"});
-    EXPECT_DOUBLE_EQ(*number("kv_stdevp(v)"), 2.0);
-    EXPECT_DOUBLE_EQ(*number("kv_varp(v)"), 4.0);
-    EXPECT_NEAR(*number("kv_var(v)"), 32.0 / 7.0, 1e-12);
-    EXPECT_NEAR(*number("kv_stdev(v)"), std::sqrt(32.0 / 7.0), 1e-12);
+    EXPECT_DOUBLE_EQ(number("kv_stdevp(v)"), 2.0);
+    EXPECT_DOUBLE_EQ(number("kv_varp(v)"), 4.0);
+    EXPECT_NEAR(number("kv_var(v)"), 32.0 / 7.0, 1e-12);
+    EXPECT_NEAR(number("kv_stdev(v)"), std::sqrt(32.0 / 7.0), 1e-12);
 }
 
 TEST_F(AggregateFunctions, TooFewRowsGiveNull)
 {
     insert({"5"});
-    EXPECT_EQ(number("kv_stdev(v)"), std::nullopt);
-    EXPECT_EQ(number("kv_var(v)"), std::nullopt);
+    EXPECT_EQ(value("kv_stdev(v)"), "NULL");
+    EXPECT_EQ(value("kv_var(v)"), "NULL");
     EXPECT_EQ(number("kv_stdevp(v)"), 0.0);   // Null only when there are no records
     for (const char* function : {"kv_stdev", "kv_stdevp", "kv_var", "kv_varp"})
-        EXPECT_EQ(value(std::string(function) + "(v)", "WHERE id > 9"), std::nullopt) << function;
+        EXPECT_EQ(value(std::string(function) + "(v)", "WHERE id > 9"), "NULL") << function;
 }
 
 TEST_F(AggregateFunctions, NullsAreSkippedAndNumericTextsCount)
 {
     insert({"NULL", "1", "'3'", "NULL"});
-    EXPECT_DOUBLE_EQ(*number("kv_var(v)"), 2.0);
+    EXPECT_DOUBLE_EQ(number("kv_var(v)"), 2.0);
     insert({"'x'"});
-    EXPECT_EQ(value("kv_var(v)"), std::nullopt);
-    EXPECT_EQ(m_error, TYPE_MISMATCH_MESSAGE);
+    EXPECT_EQ(value("kv_var(v)"), TYPE_MISMATCH_MESSAGE);
 }
 
 // Large values close together: a sum-of-squares formula would lose every digit here.
 TEST_F(AggregateFunctions, VarianceStaysAccurateForLargeValues)
 {
     insert({"1e9 + 4", "1e9 + 7", "1e9 + 13", "1e9 + 16"});
-    EXPECT_NEAR(*number("kv_var(v)"), 30.0, 1e-6);
+    EXPECT_NEAR(number("kv_var(v)"), 30.0, 1e-6);
 }
 
 TEST_F(AggregateFunctions, GroupsAreSeparate)
 {
     insert({"1", "3"}, "a");
     insert({"10", "20", "30"}, "b");
-    sqlite3_stmt* statement = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(m_db, "SELECT grp, kv_var(v), kv_last(v) FROM t GROUP BY grp ORDER BY grp", -1,
-                                 &statement, nullptr),
-              SQLITE_OK);
-    std::vector<std::pair<double, double>> rows;
-    while (sqlite3_step(statement) == SQLITE_ROW)
-        rows.emplace_back(sqlite3_column_double(statement, 1), sqlite3_column_double(statement, 2));
-    sqlite3_finalize(statement);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_DOUBLE_EQ(rows[0].first, 2.0);
-    EXPECT_DOUBLE_EQ(rows[1].first, 100.0);
-    EXPECT_DOUBLE_EQ(rows[1].second, 30.0);
+    EXPECT_EQ(rows("SELECT grp, kv_var(v), kv_last(v) FROM t GROUP BY grp ORDER BY grp"),
+              (std::vector<std::string>{"a|2.0|3", "b|100.0|30"}));
 }
 
 TEST_F(AggregateFunctions, CatalogueListsRegisteredAggregates)
 {
     for (const FunctionInfo& info : aggregateFunctions()) {
         EXPECT_TRUE(info.aggregate) << info.name;
-        EXPECT_EQ(value(std::string(info.sqliteName) + "(v)"), std::nullopt) << info.name;
-        EXPECT_EQ(m_error, "") << info.name;
+        EXPECT_EQ(value(std::string(info.sqliteName) + "(v)"), "NULL") << info.name;
     }
 }
 
