@@ -108,6 +108,5 @@ TEST_F(ParametresTest, IdentificationSeparatorAndControlTexts)
     const auto& tab = Programme().tabCaracteresControle;
     for (int nCode = 0; nCode < 32; ++nCode)
         EXPECT_EQ(tab[nCode], QString(QChar(nCode))) << nCode;
-    EXPECT_EQ(tab[13], "\r");
     EXPECT_EQ(tab[32], "©");
 }

@@ -50,10 +50,6 @@ TEST_F(OuvertureRegistre, AnOpeningWritesTheHiveOnceAtMost)
         EXPECT_EQ(Programme().tabMenuRecentes.front().strChemin, strBase);
         EXPECT_EQ(fenetre->fenetresRequetes().back()->cboRequetes->count(), ENTREES);
     }
-    QString strEntree;
-    EXPECT_TRUE(SYS_LireChaineRegistration(cleBasesRecentes(), "30", strEntree, false, true));
-    EXPECT_EQ(strEntree, "Base 28|/bases/b28.mdb");
-    EXPECT_FALSE(SYS_LireChaineRegistration(cleBasesRecentes(), "31", strEntree, false, true));
 }
 
 TEST(DemarrageRegistre, TheProgramStartsOnAHiveOfAHundredThousandValues)
