@@ -135,7 +135,6 @@ TEST_F(SqliteAccessSql, FunctionsOfTheAccessLibrary)
     EXPECT_EQ(value("SELECT Switch(ID = 1, 'un', ID = 2, 'deux') FROM CLIENT WHERE ID = 2"), "deux");
     EXPECT_EQ(value("SELECT IsNull(PRENOM) * 1 FROM CLIENT WHERE ID = 3"), "-1");
     EXPECT_EQ(value("SELECT (Year(Now()) > 2000) * 1"), "-1");
-    EXPECT_EQ(value("SELECT Mid('Mid Function Demo', 14, 4)"), "Demo");
     EXPECT_EQ(value("SELECT {fn UCASE('abc')}"), "ABC");
     EXPECT_EQ(value("SELECT DCount('*', 'CLIENT', 'ACTIF = True')"), "2");
     EXPECT_EQ(value("SELECT DLookup('PRENOM', 'CLIENT', 'ID = 4')"), "Zoé");
