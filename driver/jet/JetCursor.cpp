@@ -62,6 +62,7 @@ bool JetCursor::rewind(std::string& error)
 {
     m_interrupted = false;
     m_pageNumber = 0;
+    m_pageHeld = false;
     m_rowCount = 0;
     m_nextRow = 0;
     m_rowid = 0;
@@ -90,23 +91,37 @@ bool JetCursor::nextPage(bool& found, std::string& error)
         case UsageMap::Step::Damaged: error = damage(why); return false;
         case UsageMap::Step::Page: break;
         }
-        m_pageNumber = page;
-        if (!m_file.readPage(page, m_page.data())) {
-            error = damage("page " + std::to_string(page) + " illisible");
-            return false;
-        }
         // The map may name pages that were given back; only this table's data pages count.
-        if (m_page[0] != kDataPage || readUInt32(m_page.data(), 4) != m_table.definitionPage)
-            continue;
-        m_rowCount = rowCount(m_file.format(), m_page.data());
-        if (m_rowCount < 0) {
-            error = damage("page " + std::to_string(page) + " endommagée");
+        bool ownPage = false;
+        if (!holdPage(page, ownPage, error))
             return false;
-        }
+        if (!ownPage)
+            continue;
         m_nextRow = 0;
         found = true;
         return true;
     }
+}
+
+// Reads `page` into m_page; ownPage tells whether it is a data page of this table.
+bool JetCursor::holdPage(std::uint32_t page, bool& ownPage, std::string& error)
+{
+    m_pageHeld = false;
+    m_pageNumber = page;
+    if (!m_file.readPage(page, m_page.data())) {
+        error = damage("page " + std::to_string(page) + " illisible");
+        return false;
+    }
+    ownPage = m_page[0] == kDataPage && readUInt32(m_page.data(), 4) == m_table.definitionPage;
+    if (!ownPage)
+        return true;
+    m_rowCount = rowCount(m_file.format(), m_page.data());
+    if (m_rowCount < 0) {
+        error = damage("page " + std::to_string(page) + " endommagée");
+        return false;
+    }
+    m_pageHeld = true;
+    return true;
 }
 
 bool JetCursor::advance(std::string& error)
@@ -128,32 +143,75 @@ bool JetCursor::advance(std::string& error)
             }
             continue;
         }
-        RowSlot slot;
         const int row = m_nextRow++;
-        if (!rowSlot(m_file.format(), m_page.data(), row, slot)) {
-            error = damage("ligne " + std::to_string(row) + " de la page " + std::to_string(m_pageNumber) + " hors de la page");
+        bool live = false;
+        if (!openRow(row, live, error)) {
             m_atEnd = true;
             return false;
         }
-        if (slot.deleted)
+        if (!live)
             continue;
-        m_rowPage = m_page.data();
-        m_rowPageNumber = m_pageNumber;
-        if (slot.moved) {
-            RowSlot target;
-            if (!followOverflow(slot, target, error)) {
-                m_atEnd = true;
-                return false;
-            }
-            slot = target;
-        }
-        if (!loadRow(slot, error)) {
-            m_atEnd = true;
-            return false;
-        }
         ++m_rowid;
         return true;
     }
+    return true;
+}
+
+// Reads row `row` of the held page, following it when it was moved; a deleted row is not live.
+bool JetCursor::openRow(int row, bool& live, std::string& error)
+{
+    live = false;
+    RowSlot slot;
+    if (!rowSlot(m_file.format(), m_page.data(), row, slot)) {
+        error = damage("ligne " + std::to_string(row) + " de la page " + std::to_string(m_pageNumber) + " hors de la page");
+        return false;
+    }
+    if (slot.deleted)
+        return true;
+    m_rowPage = m_page.data();
+    m_rowPageNumber = m_pageNumber;
+    if (slot.moved) {
+        RowSlot target;
+        if (!followOverflow(slot, target, error))
+            return false;
+        slot = target;
+    }
+    if (!loadRow(slot, error))
+        return false;
+    live = true;
+    return true;
+}
+
+RowPosition JetCursor::position() const
+{
+    return RowPosition{m_pageNumber, static_cast<std::uint16_t>(m_nextRow - 1), m_rowid};
+}
+
+bool JetCursor::seek(const RowPosition& at, std::string& error)
+{
+    m_atEnd = true;
+    m_interrupted = false;
+    if (stopRequested(error))
+        return false;
+    if (!m_pageHeld || m_pageNumber != at.page) {
+        bool ownPage = false;
+        if (!holdPage(at.page, ownPage, error))
+            return false;
+        if (!ownPage) {
+            m_pageHeld = false;
+            error = damage("page " + std::to_string(at.page) + " rendue");
+            return false;
+        }
+    }
+    bool live = false;
+    if (at.row >= m_rowCount || !openRow(at.row, live, error) || !live) {
+        if (error.empty())
+            error = damage("ligne " + std::to_string(at.row) + " de la page " + std::to_string(at.page) + " effacée");
+        return false;
+    }
+    m_nextRow = at.row + 1;
+    m_rowid = at.rowid;
+    m_atEnd = false;
     return true;
 }
 
@@ -179,22 +237,23 @@ bool JetCursor::followOverflow(const RowSlot& slot, RowSlot& target, std::string
 
 bool JetCursor::loadRow(const RowSlot& slot, std::string& error)
 {
-    const std::string where = "ligne de la page " + std::to_string(m_rowPageNumber);
+    // The message is made only for a damaged row: building it costs more than reading a row.
+    const auto where = [this] { return "ligne de la page " + std::to_string(m_rowPageNumber); };
     if (!rowHeaderFits(m_file.format(), m_rowPage, slot, m_table.hasVariableColumns)) {
-        error = damage(where + " endommagée");
+        error = damage(where() + " endommagée");
         return false;
     }
     m_file.makeCurrent(m_rowPageNumber, m_rowPage);
     std::vector<MdbField>& fields = m_fields->values;
     if (mdb_crack_row(m_table.definition, slot.start, static_cast<size_t>(slot.size), fields.data()) < 0) {
-        error = damage(where + " endommagée");
+        error = damage(where() + " endommagée");
         return false;
     }
     for (const MdbField& field : fields) {
         if (field.is_null)
             continue;
         if (field.siz < 0 || field.start < slot.start || field.start + field.siz > slot.start + slot.size) {
-            error = damage(where + " : valeur hors de la ligne");
+            error = damage(where() + " : valeur hors de la ligne");
             return false;
         }
     }

@@ -9,8 +9,17 @@
 #include <vector>
 
 // A full walk over the rows of one table: data pages in usage-map order, rows in slot order,
-// every page, row and long-value pointer checked before libmdb reads it.
+// every page, row and long-value pointer checked before libmdb reads it. A row met by a walk can
+// be read again later from its position, without walking to it.
 namespace kervane::jet {
+
+// Where a walk met a row: its slot on a data page of the table (a moved row is followed from
+// there) and its number in the walk, which is its rowid.
+struct RowPosition {
+    std::uint32_t page = 0;
+    std::uint16_t row = 0;
+    std::int64_t rowid = 0;
+};
 
 class JetCursor {
 public:
@@ -28,6 +37,11 @@ public:
     bool atEnd() const { return m_atEnd; }
     bool interrupted() const { return m_interrupted; }
     std::int64_t rowid() const { return m_rowid; }
+    // Position of the current row (valid while not atEnd()).
+    RowPosition position() const;
+    // Makes the row at `at`, a position a walk of this table gave, the current row; false with a
+    // French message when it is no longer a live row of the table, or on an interrupt.
+    bool seek(const RowPosition& at, std::string& error);
     // Value of column `column` of the current row.
     bool value(int column, SqlValue& result, std::string& error);
 
@@ -36,6 +50,8 @@ private:
 
     bool advance(std::string& error);
     bool nextPage(bool& found, std::string& error);
+    bool holdPage(std::uint32_t page, bool& ownPage, std::string& error);
+    bool openRow(int row, bool& live, std::string& error);
     bool loadRow(const RowSlot& slot, std::string& error);
     bool followOverflow(const RowSlot& slot, RowSlot& target, std::string& error);
     bool readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error);
@@ -50,6 +66,7 @@ private:
     std::vector<unsigned char> m_moved;     // the page of a row moved elsewhere
     std::vector<unsigned char> m_scratch;   // long-value pages
     std::uint32_t m_pageNumber = 0;
+    bool m_pageHeld = false;  // m_page holds data page m_pageNumber of this table
     int m_rowCount = 0;
     int m_nextRow = 0;
     const unsigned char* m_rowPage = nullptr;

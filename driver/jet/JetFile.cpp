@@ -325,7 +325,12 @@ bool JetFile::readPage(std::uint32_t page, unsigned char* buffer)
 void JetFile::makeCurrent(std::uint32_t page, const unsigned char* bytes)
 {
     MdbHandle* mdb = m_handle->mdb.get();
+    // libmdb's own reads of a page go through pg_buf and set cur_pg; either way pg_buf then
+    // holds that page's bytes.
+    if (m_currentPage == page && mdb->cur_pg == page)
+        return;
     std::memcpy(mdb->pg_buf, bytes, static_cast<std::size_t>(m_format.pageSize));
+    m_currentPage = page;
     mdb->cur_pg = page;
     mdb->cur_pos = 0;
 }

@@ -57,7 +57,8 @@ public:
 
     // Copies page `page` (below pageCount) into `buffer` (one page long).
     bool readPage(std::uint32_t page, unsigned char* buffer);
-    // Makes `bytes`, a copy of page `page`, libmdb's current page, for the calls that read it.
+    // Makes `bytes`, a copy of page `page`, libmdb's current page, for the calls that read it
+    // (no copy when that page already is: the file never changes under the handle).
     void makeCurrent(std::uint32_t page, const unsigned char* bytes);
     // Jet text (code page or UCS-2, compressed or not) to UTF-8.
     std::string decodeText(const unsigned char* bytes, std::size_t size);
@@ -79,6 +80,7 @@ private:
     std::uint32_t m_pageCount;
     std::unique_ptr<Handle> m_handle;
     std::vector<JetTable> m_tables;
+    std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
 };
 
 }  // namespace kervane::jet
