@@ -3,6 +3,7 @@
 #include "driver/jet/JetCursor.h"
 #include "driver/jet/JetDeclaration.h"
 #include "driver/jet/JetFile.h"
+#include "driver/jet/JetIndexPlan.h"
 #include "driver/jet/JetScanControl.h"
 
 #include "driver/sql/SortOrder.h"
@@ -10,6 +11,7 @@
 #include <mdbtools.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace kervane::jet {
@@ -20,6 +22,7 @@ namespace {
 struct ModuleState {
     std::unique_ptr<JetFile> file;
     std::shared_ptr<ScanControl> scans;  // the connection's interrupt request
+    std::unique_ptr<IndexStore> indexes;  // made on first use, for the connection's life
     bool declaring = false;  // CREATE VIRTUAL TABLE is accepted only while attaching
 };
 
@@ -29,10 +32,14 @@ struct JetVirtualTable {
     const JetTable* table = nullptr;
 };
 
+// A cursor walks its table, or goes through the rows an index lookup found.
 struct JetVirtualCursor {
     sqlite3_vtab_cursor base{};
     std::unique_ptr<JetCursor> cursor;
     ScanControl* scans = nullptr;
+    bool lookup = false;
+    std::vector<RowPosition> found;  // the rows of the lookup, in walk order
+    std::size_t current = 0;
 };
 
 std::string quoted(const std::string& name)
@@ -107,11 +114,7 @@ int disconnect(sqlite3_vtab* vtab)
 
 int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
 {
-    // Every scan is a full walk; its cost grows with the table so the planner puts small
-    // tables in the inner loops.
-    const auto rows = reinterpret_cast<JetVirtualTable*>(vtab)->table->rowEstimate;
-    info->estimatedRows = static_cast<sqlite3_int64>(rows) + 1;
-    info->estimatedCost = 1000.0 + 10.0 * static_cast<double>(rows);
+    planScan(*reinterpret_cast<JetVirtualTable*>(vtab)->table, info);
     return SQLITE_OK;
 }
 
@@ -123,6 +126,7 @@ int open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** result)
     cursor->scans = table->state->scans.get();
     cursor->cursor->setInterruptCheck([scans = cursor->scans] { return scans->interrupted(); });
     cursor->scans->scanOpened();
+    table->state->indexes->checkFile();
     *result = &cursor.release()->base;
     return SQLITE_OK;
 }
@@ -134,32 +138,100 @@ int close(sqlite3_vtab_cursor* cursor)
     return SQLITE_OK;
 }
 
+JetVirtualCursor& cursorOf(sqlite3_vtab_cursor* cursor)
+{
+    return *reinterpret_cast<JetVirtualCursor*>(cursor);
+}
+
 JetCursor& scanOf(sqlite3_vtab_cursor* cursor)
 {
-    return *reinterpret_cast<JetVirtualCursor*>(cursor)->cursor;
+    return *cursorOf(cursor).cursor;
 }
 
 // A failed step is a damage, or the statement being cancelled.
 int failure(sqlite3_vtab_cursor* cursor, const std::string& error)
 {
     setError(cursor->pVtab, error);
-    return scanOf(cursor).interrupted() ? SQLITE_INTERRUPT : SQLITE_CORRUPT_VTAB;
+    const bool interrupted = scanOf(cursor).interrupted() || cursorOf(cursor).scans->interrupted();
+    return interrupted ? SQLITE_INTERRUPT : SQLITE_CORRUPT_VTAB;
 }
 
-int filter(sqlite3_vtab_cursor* cursor, int, const char*, int, sqlite3_value**)
+// The index of `column`, made by one walk of the table the first time it is asked for;
+// nullptr when the table is too large to index.
+bool indexFor(sqlite3_vtab_cursor* cursor, int column, std::shared_ptr<const ColumnIndex>& index, std::string& error)
 {
+    auto* vtab = reinterpret_cast<JetVirtualTable*>(cursor->pVtab);
+    IndexStore& store = *vtab->state->indexes;
+    bool known = false;
+    index = store.find(*vtab->table, column, known);
+    if (known)
+        return true;
+    JetCursor walk(*vtab->state->file, *vtab->table);
+    walk.setInterruptCheck([scans = cursorOf(cursor).scans] { return scans->interrupted(); });
+    std::unique_ptr<ColumnIndex> made;
+    switch (ColumnIndex::build(walk, *vtab->table, column, made, error)) {
+    case ColumnIndex::Outcome::Failed: return false;
+    case ColumnIndex::Outcome::TooLarge: break;
+    case ColumnIndex::Outcome::Built: index = std::move(made); break;
+    }
+    store.keep(*vtab->table, column, index);
+    return true;
+}
+
+// Reads the row the lookup stands on, if any.
+int readLookupRow(sqlite3_vtab_cursor* cursor)
+{
+    JetVirtualCursor& virtualCursor = cursorOf(cursor);
     std::string error;
-    return scanOf(cursor).rewind(error) ? SQLITE_OK : failure(cursor, error);
+    if (virtualCursor.current >= virtualCursor.found.size() ||
+        virtualCursor.cursor->seek(virtualCursor.found[virtualCursor.current], error))
+        return SQLITE_OK;
+    return failure(cursor, error);
+}
+
+int filter(sqlite3_vtab_cursor* cursor, int plan, const char*, int argc, sqlite3_value** argv)
+{
+    JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    virtualCursor.lookup = false;
+    const JetTable& table = *reinterpret_cast<JetVirtualTable*>(cursor->pVtab)->table;
+    const IndexLookup lookup = lookupFor(table, plan, argc, argv);
+    std::string error;
+    std::shared_ptr<const ColumnIndex> index;
+    if (lookup.kind == IndexLookup::Kind::Range && !indexFor(cursor, lookup.column, index, error))
+        return failure(cursor, error);
+    if (lookup.kind == IndexLookup::Kind::Walk || (lookup.kind == IndexLookup::Kind::Range && !index))
+        return scanOf(cursor).rewind(error) ? SQLITE_OK : failure(cursor, error);
+    virtualCursor.lookup = true;
+    virtualCursor.current = 0;
+    virtualCursor.found.clear();
+    if (index) {
+        const ColumnIndex::Span span = index->find(lookup.lower ? &*lookup.lower : nullptr, lookup.upper ? &*lookup.upper : nullptr);
+        virtualCursor.found.assign(span.begin, span.end);
+        // Rows come in the table's order, as a walk gives them (equal keys already are).
+        if (!lookup.equal)
+            std::sort(virtualCursor.found.begin(), virtualCursor.found.end(),
+                      [](const RowPosition& a, const RowPosition& b) { return a.rowid < b.rowid; });
+    }
+    return readLookupRow(cursor);
 }
 
 int next(sqlite3_vtab_cursor* cursor)
 {
+    JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    if (virtualCursor.lookup) {
+        if (virtualCursor.current < virtualCursor.found.size())
+            ++virtualCursor.current;
+        return readLookupRow(cursor);
+    }
     std::string error;
     return scanOf(cursor).next(error) ? SQLITE_OK : failure(cursor, error);
 }
 
 int eof(sqlite3_vtab_cursor* cursor)
 {
+    const JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    if (virtualCursor.lookup)
+        return virtualCursor.current >= virtualCursor.found.size() ? 1 : 0;
     return scanOf(cursor).atEnd() ? 1 : 0;
 }
 
@@ -276,6 +348,7 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
     auto owned = std::make_unique<ModuleState>();
     owned->file = std::move(file);
     owned->scans = scanControlFor(db);
+    owned->indexes = std::make_unique<IndexStore>(owned->file->path());
     ModuleState* state = owned.get();
     const JetFile& jet = *state->file;
     char name[64];
