@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <filesystem>
+
 using namespace kervane::test;
 
 namespace {
@@ -28,6 +34,13 @@ bool usesLookup(sqlite3* db, const std::string& sql)
             return true;
     }
     return false;
+}
+
+std::string jetgenPath()
+{
+    if (const char* chosen = std::getenv("KERVANE_JETGEN"))
+        return chosen;
+    return KERVANE_JETGEN;
 }
 
 const char kJoin[] = "SELECT count(*) FROM Orders o JOIN \"Order Details\" d ON o.OrderID = d.OrderID";
@@ -132,4 +145,34 @@ TEST(JetIndex, NullKeysNeverMatch)
               "0");
     EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Customers WHERE Region = (SELECT NULL)"), "0");
     EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Orders WHERE OrderID > (SELECT NULL)"), "0");
+}
+
+TEST(JetIndex, GrownAccess2000FileJoinsWithinEachCopy)
+{
+    REQUIRE_NWIND(nwind);
+    const std::string jetgen = jetgenPath();
+    if (!std::filesystem::exists(jetgen) || QStandardPaths::findExecutable("java").isEmpty())
+        GTEST_SKIP() << "jetgen ou java absent (" << jetgen << ") : pas de copie agrandie de nwind";
+    QTemporaryDir folder;
+    const std::string grown = folder.path().toStdString() + "/nwind_x2.mdb";
+    const std::string command = jetgen + " grow '" + nwind + "' '" + grown + "' 2 >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    Connection db = attached(grown);
+    // Two copies of every order and line, the second numbered 100000 higher, each customer's
+    // second copy named with a 1 in place of its third letter (ALFKI -> ALKI1).
+    EXPECT_TRUE(usesLookup(db.get(), kJoin));
+    EXPECT_EQ(single(db.get(), kJoin), "4310");
+    EXPECT_EQ(single(db.get(), "SELECT count(*) FROM \"Order Details\" WHERE OrderID = 110248"), "3");
+    EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Orders WHERE CustomerID = 'alki1'"), "6");
+    EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Customers c JOIN Orders o ON c.CustomerID = o.CustomerID"), "1660");
+    const std::string grouped = "SELECT o.CustomerID, count(*) FROM Orders o JOIN \"Order Details\" d ON %s "
+                                "WHERE o.OrderID BETWEEN 110248 AND 110347 GROUP BY o.CustomerID ORDER BY 1";
+    auto groupedBy = [&](const std::string& on) {
+        std::string sql = grouped;
+        sql.replace(sql.find("%s"), 2, on);
+        return rowsOf(db.get(), sql);
+    };
+    const auto indexed = groupedBy("o.OrderID = d.OrderID");
+    EXPECT_FALSE(indexed.empty());
+    EXPECT_EQ(indexed, groupedBy("+o.OrderID = +d.OrderID"));
 }

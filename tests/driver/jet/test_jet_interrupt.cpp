@@ -110,3 +110,25 @@ TEST(JetInterrupt, LongWorkInsideOneStepStops)
     EXPECT_EQ(stepToEnd(statement.get(), rows), SQLITE_INTERRUPT);
     EXPECT_STREQ(sqlite3_errmsg(db.get()), "La lecture de la table « Order Details » a été interrompue.");
 }
+
+TEST(JetInterrupt, IndexStoppedWhileBeingMadeIsNotKept)
+{
+    REQUIRE_NWIND(nwind);
+    Connection db = attached(nwind);
+    addStopFunction(db.get());
+    // The first shipper's request stops the walk that makes the index of Orders.ShipVia.
+    const std::string sql = "SELECT count(*) FROM Shippers AS s CROSS JOIN Orders AS o "
+                            "WHERE o.ShipVia = s.ShipperID AND stop_jet_scans(s.ShipperID) = 1";
+    const auto plan = rowsOf(db.get(), "EXPLAIN QUERY PLAN " + sql);
+    ASSERT_EQ(plan.size(), 2u);
+    EXPECT_EQ(plan[1].back().rfind("SCAN o VIRTUAL TABLE INDEX ", 0), 0u) << plan[1].back();
+    EXPECT_EQ(plan[1].back().find("INDEX 0:"), std::string::npos) << plan[1].back();
+    const Statement statement = prepared(db.get(), sql);
+    int rows = 0;
+    EXPECT_EQ(stepToEnd(statement.get(), rows), SQLITE_INTERRUPT);
+    EXPECT_STREQ(sqlite3_errmsg(db.get()), "La lecture de la table « Orders » a été interrompue.");
+    sqlite3_reset(statement.get());
+    // The next statement makes the index whole: every order has its shipper.
+    EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Shippers AS s CROSS JOIN Orders AS o WHERE o.ShipVia = s.ShipperID"),
+              "830");
+}
