@@ -131,6 +131,22 @@ TEST_F(NwindAccessSql, CrosstabCountsEveryOrderOnce)
     EXPECT_EQ(value("SELECT DCount('*', 'Orders')"), "830");
 }
 
+// 2,155 order lines, all of known orders; ALFKI placed 6 orders, order 10248 has 3 lines, and
+// 2 of the 91 customers placed none.
+TEST_F(NwindAccessSql, JoinsAndFiltersGiveTheSampleFigures)
+{
+    EXPECT_EQ(value("SELECT Count(*) FROM Orders INNER JOIN [Order Details] ON Orders.OrderID = [Order Details].OrderID"),
+              "2155");
+    EXPECT_EQ(value("SELECT Count(*) FROM [Order Details] WHERE OrderID = 10248"), "3");
+    EXPECT_EQ(value("SELECT Count(*) FROM Orders WHERE CustomerID = \"alfki\""), "6");
+    EXPECT_EQ(value("SELECT Count(*) FROM Customers INNER JOIN Orders ON Customers.CustomerID = Orders.CustomerID "
+                    "WHERE Customers.CustomerID = 'Alfki'"),
+              "6");
+    EXPECT_EQ(value("SELECT Count(*) FROM Customers LEFT JOIN Orders ON Customers.CustomerID = Orders.CustomerID "
+                    "WHERE Orders.OrderID Is Null"),
+              "2");
+}
+
 // queryTestV1997/V2000 hold nine stored queries; query objects are the rows of type 5 of MSysObjects.
 class JetStoredQueries : public AccessSqlTest, public ::testing::WithParamInterface<const char*> {
 protected:
