@@ -43,8 +43,6 @@ public:
     };
     Span find(const IndexKey* lower, const IndexKey* upper) const;
 
-    std::size_t size() const { return m_positions.size(); }
-
 private:
     IndexKind m_kind = IndexKind::None;
     std::vector<double> m_numbers;         // sorted, for a number index
