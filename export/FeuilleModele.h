@@ -6,37 +6,17 @@
 // each and cells refer to them by number, so the writer makes one format per distinct set.
 //
 // Rows and columns count from 1 (row 1, column 1 is A1).
+#include "export/AttributsCellule.h"
+
 #include <QDate>
 #include <QString>
 #include <QtGlobal>
 
-#include <compare>
 #include <functional>
 #include <map>
 #include <vector>
 
 namespace kervane {
-
-enum class Trait : quint8 { Aucun, Fin, Moyen };
-enum class AlignementH : quint8 { Standard, Gauche, Centre, Droite };
-enum class AlignementV : quint8 { Bas, Haut, Centre };
-
-constexpr quint32 COULEUR_AUCUNE = 0xFFFFFFFFu;  // no colour of its own (RGB otherwise)
-
-struct AttributsCellule {
-    bool bGras = false;
-    AlignementH alignementH = AlignementH::Standard;
-    AlignementV alignementV = AlignementV::Bas;
-    bool bRetourLigne = false;
-    Trait bordGauche = Trait::Aucun;
-    Trait bordDroit = Trait::Aucun;
-    Trait bordHaut = Trait::Aucun;
-    Trait bordBas = Trait::Aucun;
-    quint32 nCouleurFond = COULEUR_AUCUNE;
-    quint32 nCouleurPolice = COULEUR_AUCUNE;
-    bool bFormatDate = false;  // shown as dd/mm/yy
-    auto operator<=>(const AttributsCellule&) const = default;
-};
 
 enum class GenreValeur : quint8 { Vide, Texte, Nombre, Date };
 
