@@ -1,19 +1,31 @@
 #pragma once
-// Writes a sheet held in memory into a new .xlsx workbook through libxlsxwriter: one format
-// per distinct attribute set, rows written in order so the library keeps little in memory.
+// A new .xlsx workbook written through libxlsxwriter row by row, so the library keeps only
+// the current row in memory: the column widths first, then each row in order, its own
+// settings before its cells and its cells from left to right. Each distinct attribute set
+// becomes one format, made when a cell first needs it.
+//
+// Rows and columns count from 1 (row 1, column 1 is A1). Every refusal of the library raises
+// the trapped error, in French, naming the file (ErreurClasseur.h).
+#include "export/AttributsCellule.h"
 #include "export/ErreurClasseur.h"
-#include "export/FeuilleModele.h"
+#include "export/FormatsXlsx.h"
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 #include <memory>
+#include <optional>
 
 struct lxw_workbook;
+struct lxw_worksheet;
+struct lxw_format;
 
 namespace kervane {
 
 class ClasseurXlsx {
 public:
+    using Format = lxw_format*;  // null: the default look
+
     ClasseurXlsx();
     ~ClasseurXlsx();
     ClasseurXlsx(const ClasseurXlsx&) = delete;
@@ -23,17 +35,38 @@ public:
     // library's own place); nothing is written yet. strNom is the file as messages name it.
     // False when the library cannot make one.
     bool creer(const QString& strChemin, const QString& strDossierTravail, const QString& strNom);
-    // Writes the sheet and closes the workbook (the file is complete only then). Raises the
-    // trapped error of any refusal of the library, in French (ErreurClasseur.h).
-    void enregistrer(const FeuilleModele& feuille);
+
+    // The sheet the following calls write, named strNom.
+    void ajouterFeuille(const QString& strNom);
+    // The format of a set of attributes, made on first use.
+    Format format(const AttributsCellule& attributs);
+    // Width in characters of a column; before the first row.
+    void definirLargeur(qint32 nColonne, double dLargeur);
+    // The row's own settings, before its cells: height in points (0: the default height) and
+    // the look of its cells without an entry of their own.
+    void definirLigne(qint32 nLigne, double dHauteur, Format format);
+
+    // A text (cut to the longest a cell holds; empty: a blank cell), a number, a date.
+    void ecrireTexte(qint32 nLigne, qint32 nColonne, const QString& strTexte, Format format);
+    void ecrireNombre(qint32 nLigne, qint32 nColonne, double dNombre, Format format);
+    void ecrireDate(qint32 nLigne, qint32 nColonne, QDate date, Format format);
+    // An empty cell with a look of its own.
+    void ecrireVide(qint32 nLigne, qint32 nColonne, Format format);
+
+    // Writes the file and frees the workbook, whatever the outcome; the file is complete
+    // only then.
+    void fermer();
 
 private:
     struct Liberation {
         void operator()(lxw_workbook* pClasseur) const;
     };
-    void ecrire(const FeuilleModele& feuille);
+    lxw_worksheet* feuille() const;
+    void verifier(int nErreur) const;
 
     std::unique_ptr<lxw_workbook, Liberation> m_pClasseur;
+    std::optional<FormatsXlsx> m_formats;
+    lxw_worksheet* m_pFeuille = nullptr;
     QByteArray m_dossierTravail;
     QString m_strNom;
 };

@@ -1,12 +1,12 @@
 #pragma once
 // The spreadsheet writer: copies a result grid into a new workbook with a heading block,
 // framed grey column titles, the grid's column widths and a frame around each block of
-// cells, then saves it. The sheet is first built in memory (FeuilleModele), then written.
+// cells, then saves it. The sheet is written row by row as it is laid out (LignesGrille.h),
+// so the workbook never holds more than the current row.
 //
 // Sheet layout: A1 the date (dd/mm/yy, bold, right-aligned); B3 the database label, " - "
 // and its path (bold); B5 "Requête: " and the result text (bold); row 7 the column titles;
 // grid cell (row r, column c) at sheet row r + 7, column c + 1.
-#include "export/FeuilleModele.h"
 #include "messages/Programme.h"
 
 #include <QDate>
@@ -15,6 +15,7 @@
 
 namespace kervane {
 
+class ClasseurXlsx;
 class vaSpread;
 
 // What the query window shows of its database and its last result, for the heading block.
@@ -42,8 +43,9 @@ bool TableauExportable(const vaSpread& grille, const QString& strProcedure);
 bool ExporterTableau(const QString& strChemin, const vaSpread& grille, std::vector<BlocCellules>& tabBlocs,
                      const EnteteExport& entete);
 
-// Lays the grid out on the sheet, named strTitreFeuille, in the order of the layout above.
-bool ExporterTableauDansFichierExcel(FeuilleModele& feuille, const QString& strTitreFeuille, const vaSpread& grille,
+// Lays the grid out on a new sheet of classeur named strTitreFeuille, from the top row down.
+// Without blocks, every data cell is framed on its own.
+bool ExporterTableauDansFichierExcel(ClasseurXlsx& classeur, const QString& strTitreFeuille, const vaSpread& grille,
                                      const std::vector<BlocCellules>& tabBlocs, const EnteteExport& entete);
 
 }  // namespace kervane
