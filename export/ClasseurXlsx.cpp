@@ -2,6 +2,7 @@
 
 #include "messages/Erreur.h"
 
+#include <QStringEncoder>
 #include <xlsxwriter.h>
 
 #include <cerrno>
@@ -11,15 +12,23 @@ namespace {
 
 constexpr qsizetype kLongueurTexteMax = 32767;  // characters (code points) a cell may hold
 
-// A cell text as UTF-8, cut to the longest text a cell may hold.
-QByteArray texteCellule(const QString& strTexte)
+// A cell text as UTF-8 in tampon (kept from one cell to the next, so a short text costs no
+// allocation), cut to the longest text a cell may hold.
+const char* texteCellule(const QString& strTexte, QByteArray& tampon)
 {
-    if (strTexte.size() <= kLongueurTexteMax)
-        return strTexte.toUtf8();
-    const QList<uint> points = strTexte.toUcs4();
-    if (points.size() <= kLongueurTexteMax)
-        return strTexte.toUtf8();
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(points.constData()), kLongueurTexteMax).toUtf8();
+    if (strTexte.size() > kLongueurTexteMax) {
+        const QList<uint> points = strTexte.toUcs4();
+        if (points.size() > kLongueurTexteMax) {
+            tampon = QString::fromUcs4(reinterpret_cast<const char32_t*>(points.constData()), kLongueurTexteMax)
+                         .toUtf8();
+            return tampon.constData();
+        }
+    }
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    tampon.resize(utf8.requiredSpace(strTexte.size()) + 1);
+    char* pFin = utf8.appendToBuffer(tampon.data(), strTexte);
+    *pFin = '\0';
+    return tampon.constData();
 }
 
 lxw_row_t ligne(qint32 nLigne)
@@ -109,7 +118,7 @@ void ClasseurXlsx::ecrireTexte(qint32 nLigne, qint32 nColonne, const QString& st
         ecrireVide(nLigne, nColonne, format);
         return;
     }
-    verifier(worksheet_write_string(feuille(), ligne(nLigne), colonne(nColonne), texteCellule(strTexte).constData(),
+    verifier(worksheet_write_string(feuille(), ligne(nLigne), colonne(nColonne), texteCellule(strTexte, m_utf8),
                                     format));
 }
 

@@ -68,6 +68,7 @@ private:
     std::optional<FormatsXlsx> m_formats;
     lxw_worksheet* m_pFeuille = nullptr;
     QByteArray m_dossierTravail;
+    QByteArray m_utf8;  // the text of the cell being written
     QString m_strNom;
 };
 

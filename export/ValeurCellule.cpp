@@ -2,6 +2,9 @@
 
 #include "messages/Texte.h"
 
+#include <array>
+#include <charconv>
+
 namespace kervane {
 namespace {
 
@@ -46,12 +49,19 @@ bool LireNombre(const QString& strTexte, const QString& strSeparateur, double& d
     }
     if (nEntiers + nDecimales > kChiffresMax)
         return false;
-    QString strC = reste.left(nEntiers).toString();
-    if (nDecimales > 0)
-        strC += QLatin1Char('.') + fraction.toString();
-    bool bOk = false;
-    const double dValeur = strC.toDouble(&bOk);
-    if (!bOk)
+    // The digits in C notation, read without making a text: at most 15 digits and a point.
+    std::array<char, kChiffresMax + 2> chiffres{};
+    std::size_t n = 0;
+    for (QChar ch : reste.left(nEntiers))
+        chiffres[n++] = static_cast<char>(ch.unicode());
+    if (nDecimales > 0) {
+        chiffres[n++] = '.';
+        for (QChar ch : fraction)
+            chiffres[n++] = static_cast<char>(ch.unicode());
+    }
+    double dValeur = 0;
+    const auto [pFin, erreur] = std::from_chars(chiffres.data(), chiffres.data() + n, dValeur);
+    if (erreur != std::errc() || pFin != chiffres.data() + n)
         return false;
     dNombre = bNegatif ? -dValeur : dValeur;
     return true;
