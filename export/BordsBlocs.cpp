@@ -30,7 +30,7 @@ BordsBlocs::BordsBlocs(const std::vector<BlocCellules>& tabBlocs, qint32 nColonn
                      [&](quint32 a, quint32 b) { return tabBlocs[a].nLigne1 < tabBlocs[b].nLigne1; });
 }
 
-BordsBlocs BordsBlocs::chaqueCellule(qint32 nColonnes, qint32 /*nLignes*/)
+BordsBlocs BordsBlocs::chaqueCellule(qint32 nColonnes)
 {
     BordsBlocs bords(AUCUN_BLOC, nColonnes);
     bords.m_bChaqueCellule = true;

@@ -24,7 +24,7 @@ public:
     // outlive this object.
     BordsBlocs(const std::vector<BlocCellules>& tabBlocs, qint32 nColonnes, qint32 nLignes);
     // Every data cell framed on its own, as a grid without blocks shows it.
-    static BordsBlocs chaqueCellule(qint32 nColonnes, qint32 nLignes);
+    static BordsBlocs chaqueCellule(qint32 nColonnes);
 
     // The edges (Bord flags) of the cells of grid row nLigne, index c for column c (index 0
     // unused). Rows 1, 2, ... are asked for in that order, each once; the result holds until

@@ -91,7 +91,7 @@ bool ExporterTableauDansFichierExcel(ClasseurXlsx& classeur, const QString& strT
         definirLargeurs(classeur, grille);
         ecrireEntete(classeur, entete);
         // A grid without blocks shows every cell outlined on its own: so does the sheet.
-        BordsBlocs bords = tabBlocs.empty() ? BordsBlocs::chaqueCellule(grille.MaxCols(), grille.MaxRows())
+        BordsBlocs bords = tabBlocs.empty() ? BordsBlocs::chaqueCellule(grille.MaxCols())
                                             : BordsBlocs(tabBlocs, grille.MaxCols(), grille.MaxRows());
         EcrireLignesGrille(classeur, grille, bords);
         return true;

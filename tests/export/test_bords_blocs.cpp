@@ -36,7 +36,7 @@ TEST(BordsBlocs, BlocsImbriquesAccolesEtHorsGrille)
 
 TEST(BordsBlocs, SansBlocChaqueCelluleEncadree)
 {
-    BordsBlocs chaque = BordsBlocs::chaqueCellule(3, 1000);
+    BordsBlocs chaque = BordsBlocs::chaqueCellule(3);
     for (qint32 r = 1; r <= 1000; r += 333)
         EXPECT_EQ(chaque.ligne(r), (std::vector<quint8>{0, BORDS_TOUS, BORDS_TOUS, BORDS_TOUS})) << "row " << r;
 
