@@ -5,7 +5,8 @@
 // becomes one format, made when a cell first needs it.
 //
 // Rows and columns count from 1 (row 1, column 1 is A1). Every refusal of the library raises
-// the trapped error, in French, naming the file (ErreurClasseur.h).
+// the trapped error, in French, naming the file (ErreurClasseur.h); a write to a row already
+// left is one of them (the library refuses it as out of range).
 #include "export/AttributsCellule.h"
 #include "export/ErreurClasseur.h"
 #include "export/FormatsXlsx.h"
