@@ -16,8 +16,6 @@ namespace kervane::jet {
 
 namespace {
 
-// libmdb reads the properties of the entries whose Type is exactly that of a table.
-constexpr int kTableType = 1;
 constexpr unsigned long kCataloguePage = 2;
 constexpr std::uint32_t kInlineFlag = 0x80000000u;
 
@@ -49,25 +47,37 @@ int bindColumn(MdbTableDef* table, std::string column, void* buffer, int* length
     return mdb_bind_column_by_name(table, column.data(), buffer, length);
 }
 
-// The MSysObjects columns the catalogue reader binds, bound the same way.
+// The MSysObjects columns libmdb's own catalogue reader binds, bound the same way (as texts).
 struct CatalogueRow {
+    std::vector<char> id;
     std::vector<char> name;
     std::vector<char> type;
+    std::vector<char> flags;
     std::vector<char> header;
     int headerLength = 0;
     MdbColumn* properties = nullptr;
 
-    explicit CatalogueRow(std::size_t bindSize) : name(bindSize), type(bindSize), header(bindSize) {}
+    explicit CatalogueRow(std::size_t bindSize)
+        : id(bindSize), name(bindSize), type(bindSize), flags(bindSize), header(bindSize)
+    {
+    }
 
     bool bind(MdbTableDef* table)
     {
-        if (bindColumn(table, "Name", name.data(), nullptr) < 1 || bindColumn(table, "Type", type.data(), nullptr) < 1)
+        if (bindColumn(table, "Id", id.data(), nullptr) < 1 || bindColumn(table, "Name", name.data(), nullptr) < 1 ||
+            bindColumn(table, "Type", type.data(), nullptr) < 1 || bindColumn(table, "Flags", flags.data(), nullptr) < 1)
             return false;
         const int position = bindColumn(table, "LvProp", header.data(), &headerLength);
         if (position < 1)
             return false;
         properties = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, position - 1));
         return true;
+    }
+
+    CatalogueObject object(int objectType) const
+    {
+        return CatalogueObject{name.data(), std::strtoll(id.data(), nullptr, 10), objectType,
+                               std::strtoll(flags.data(), nullptr, 10)};
     }
 };
 
@@ -116,31 +126,34 @@ private:
 
 }  // namespace
 
-bool checkCatalogue(JetFile& file, std::size_t& tableEntries, std::string& error)
+bool readCatalogue(JetFile& file, Catalogue& catalogue, std::string& error)
 {
-    tableEntries = 0;
+    catalogue.clear();
     auto* mdb = static_cast<MdbHandle*>(file.mdbHandle());
-    // The same stand-in entry libmdb makes to read the catalogue table.
-    MdbCatalogEntry catalogue{};
-    catalogue.mdb = mdb;
-    catalogue.object_type = MDB_TABLE;
-    catalogue.table_pg = kCataloguePage;
-    std::snprintf(catalogue.object_name, sizeof catalogue.object_name, "%s", "MSysObjects");
-    std::unique_ptr<MdbTableDef, TableFreer> table(mdb_read_table(&catalogue));
+    // The catalogue is the table defined on page 2; a stand-in entry names it.
+    MdbCatalogEntry entry{};
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = kCataloguePage;
+    std::snprintf(entry.object_name, sizeof entry.object_name, "%s", "MSysObjects");
+    std::unique_ptr<MdbTableDef, TableFreer> table(mdb_read_table(&entry));
     CatalogueRow row(mdb->bind_size);
-    if (!table || mdb_read_columns(table.get()) == nullptr || !row.bind(table.get()))
-        return true;
+    if (!table || mdb_read_columns(table.get()) == nullptr || !row.bind(table.get())) {
+        error = messageUnreadable(file.path(), "catalogue illisible");
+        return false;
+    }
     PropertyCheck properties(file, mdb);
     mdb_rewind_table(table.get());
     while (mdb_fetch_row(table.get())) {
-        if (std::atoi(row.type.data()) != kTableType)
+        const int type = std::atoi(row.type.data());
+        if (type != kTableObject && type != kQueryObject)
             continue;
-        ++tableEntries;
-        if (row.headerLength == 0)
-            continue;
-        const std::uint32_t catalogueRow = table->cur_phys_pg << 8 | ((table->cur_row - 1) & 0xff);
-        if (!properties.check(row, catalogueRow, error))
-            return false;
+        if (type == kTableObject && row.headerLength != 0) {
+            const std::uint32_t catalogueRow = table->cur_phys_pg << 8 | ((table->cur_row - 1) & 0xff);
+            if (!properties.check(row, catalogueRow, error))
+                return false;
+        }
+        catalogue.push_back(row.object(type));
     }
     return true;
 }

@@ -1,18 +1,30 @@
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
-// The catalogue (MSysObjects) read row by row as libmdb's catalogue reader will read it, with
-// the properties of every table entry checked before libmdb follows them.
+// The catalogue (MSysObjects) read once, row by row, with the properties of every table entry
+// checked on the way, since a damaged chain of them can make libmdb loop or read outside them.
 namespace kervane::jet {
 
 class JetFile;
 
-// False with a French message naming the table and the page when the properties of a table
-// entry would make libmdb loop or read outside them. `tableEntries` receives the number of
-// table entries libmdb will hold. A catalogue libmdb cannot read at all passes: libmdb
-// refuses it by itself, cleanly.
-bool checkCatalogue(JetFile& file, std::size_t& tableEntries, std::string& error);
+// An object of the catalogue the reader keeps: a table or a stored query.
+struct CatalogueObject {
+    std::string name;
+    std::int64_t id = 0;  // for a table, its low 24 bits are the page of its definition
+    int type = 0;         // kTableObject or kQueryObject
+    std::int64_t flags = 0;
+};
+using Catalogue = std::vector<CatalogueObject>;
+
+constexpr int kTableObject = 1;
+constexpr int kQueryObject = 5;
+
+// Every table and query of the catalogue, in its order. False with a French message naming
+// the table and the page when the properties of a table entry would make libmdb loop or read
+// outside them, or when MSysObjects cannot be read at all.
+bool readCatalogue(JetFile& file, Catalogue& catalogue, std::string& error);
 
 }  // namespace kervane::jet

@@ -27,9 +27,11 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
         return false;
     }
     // The opening is tried in a child process first: libmdb may crash on a damaged catalogue.
-    if (!probeOpening(path, errorMessage))
+    // The catalogue it read is not read again here.
+    std::optional<Catalogue> catalogue;
+    if (!probeOpening(path, catalogue, errorMessage))
         return false;
-    std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage);
+    std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage, catalogue ? &*catalogue : nullptr);
     if (!file)
         return false;
     std::vector<StoredQuery> found;

@@ -16,9 +16,11 @@ bool isJetFile(const std::string& path);
 // every table of it, user and system (MSys...), as a read-only virtual table of the same name
 // in the main schema of db. Text and memo columns are declared COLLATE ACCESS, the collation
 // this registers on db. When `queries` is given, it receives the file's stored queries.
+// Only the catalogue is read here: a table's definition is read when a statement first uses
+// the table, and a damaged one makes that statement fail with a French message.
 // Returns false with a French message in errorMessage when the file cannot be read
-// (missing, empty, not Jet, truncated, damaged, a user table unreadable); then db is left
-// without any table of the file.
+// (missing, empty, not Jet, truncated, a damaged catalogue); then db is left without any
+// table of the file.
 bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
                        std::vector<StoredQuery>* queries = nullptr);
 

@@ -89,48 +89,25 @@ std::vector<const Declaration*> everyTable(const std::vector<Declaration>& table
     return all;
 }
 
-// Connects the table now, as its first use would; SQLite's message when it cannot.
-bool connects(sqlite3* db, const Declaration& table, std::string& error)
+// Has SQLite load the schema just written, as the next statement would.
+bool schemaLoads(sqlite3* db)
 {
-    std::string quoted = "\"";
-    for (char c : table.name)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    sqlite3_stmt* statement = nullptr;
-    const int rc = sqlite3_prepare_v2(db, ("SELECT * FROM main." + quoted + "\"").c_str(), -1, &statement, nullptr);
-    if (rc != SQLITE_OK)
-        error = sqlite3_errmsg(db);
-    sqlite3_finalize(statement);
-    return rc == SQLITE_OK;
+    const Statement load = prepare(db, "SELECT count(*) FROM main.sqlite_master");
+    return load && sqlite3_step(load.get()) == SQLITE_ROW;
 }
 
 }  // namespace
 
-DeclarationOutcome declareAtOnce(sqlite3* db, const std::vector<Declaration>& tables, std::string& error)
+bool declareAtOnce(sqlite3* db, const std::vector<Declaration>& tables)
 {
     if (!schemaIsEmpty(db) || !namesAreUnique(tables))
-        return DeclarationOutcome::Unavailable;
+        return false;
     const std::vector<const Declaration*> all = everyTable(tables);
-    if (!rewriteSchema(db, all, false)) {
+    if (!rewriteSchema(db, all, false) || !schemaLoads(db)) {
         rewriteSchema(db, all, true);
-        return DeclarationOutcome::Unavailable;
+        return false;
     }
-    std::vector<const Declaration*> refused;
-    for (const Declaration* table : all) {
-        std::string failure;
-        if (connects(db, *table, failure))
-            continue;
-        if (!table->system) {
-            rewriteSchema(db, all, true);
-            error = failure;
-            return DeclarationOutcome::Refused;
-        }
-        refused.push_back(table);
-    }
-    if (!refused.empty() && !rewriteSchema(db, refused, true)) {
-        rewriteSchema(db, all, true);
-        return DeclarationOutcome::Unavailable;
-    }
-    return DeclarationOutcome::Declared;
+    return true;
 }
 
 }  // namespace kervane::jet

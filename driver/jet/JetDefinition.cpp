@@ -5,6 +5,7 @@ namespace kervane::jet {
 namespace {
 
 constexpr unsigned char kDecimalType = 0x10;
+constexpr long long kMostColumns = 256;
 
 // Where the parts of a table definition lie (HACKING.md of mdbtools, "TDEF" pages).
 struct DefinitionLayout {
@@ -15,13 +16,14 @@ struct DefinitionLayout {
     int descriptorSize;
     int columnNumber;      // in a descriptor: the number counting deleted columns
     int precision;         // then the scale in the next byte
+    int nameLengthSize;    // each column name follows the descriptors, after its byte length
 };
 
 DefinitionLayout layoutFor(const PageFormat& format)
 {
     if (format.jet3)
-        return {25, 31, 43, 8, 18, 1, 9};
-    return {45, 51, 63, 12, 25, 5, 11};
+        return {25, 31, 43, 8, 18, 1, 9, 1};
+    return {45, 51, 63, 12, 25, 5, 11, 2};
 }
 
 }  // namespace
@@ -48,6 +50,28 @@ bool readDecimalDigits(const PageFormat& format, const std::vector<unsigned char
                                        definition[static_cast<std::size_t>(at + layout.precision + 1)]};
     }
     return true;
+}
+
+bool definitionFits(const PageFormat& format, const std::vector<unsigned char>& definition)
+{
+    const DefinitionLayout layout = layoutFor(format);
+    const auto size = static_cast<long long>(definition.size());
+    if (size < layout.firstIndexEntry)
+        return false;
+    const long long columns = readUInt16(definition.data(), layout.columnCount);
+    const long long indexes = readUInt32(definition.data(), layout.realIndexCount);
+    if (columns < 1 || columns > kMostColumns)
+        return false;
+    long long at = layout.firstIndexEntry + indexes * layout.indexEntrySize + columns * layout.descriptorSize;
+    for (long long i = 0; i < columns && at <= size; ++i) {
+        if (at + layout.nameLengthSize > size)
+            return false;
+        const int offset = static_cast<int>(at);
+        const long long length = layout.nameLengthSize == 1 ? definition[static_cast<std::size_t>(offset)]
+                                                            : readUInt16(definition.data(), offset);
+        at += layout.nameLengthSize + length;
+    }
+    return at <= size;
 }
 
 }  // namespace kervane::jet

@@ -22,4 +22,9 @@ struct DecimalDigits {
 bool readDecimalDigits(const PageFormat& format, const std::vector<unsigned char>& definition,
                        std::map<int, DecimalDigits>& digits);
 
+// True when the column count is that of a table (1 to 256) and the real-index entries, the
+// column descriptors and the column names all lie inside `definition` (laid out as above), so
+// that libmdb reading the columns never follows a page pointer outside the definition's pages.
+bool definitionFits(const PageFormat& format, const std::vector<unsigned char>& definition);
+
 }  // namespace kervane::jet

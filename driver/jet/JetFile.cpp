@@ -1,13 +1,12 @@
 #include "driver/jet/JetFile.h"
 
-#include "driver/jet/JetCatalogueCheck.h"
-#include "driver/jet/JetCursor.h"
 #include "driver/jet/JetDefinition.h"
 #include "driver/jet/JetMessages.h"
 
 #include <mdbtools.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -115,11 +114,14 @@ void convertToUtf8(MdbHandle* mdb)
         mdb->iconv_in = iconv_open("UTF-8", jet3 ? "WINDOWS-1252" : "UTF-16LE");
 }
 
-// System tables carry one of two flags in their catalogue entry; Access names them MSys...
-bool isSystemEntry(const MdbCatalogEntry& entry)
+// A table's catalogue Id names the page of its definition in its low 24 bits.
+constexpr std::int64_t kDefinitionPageMask = 0x00ffffff;
+// System tables carry one of these flags in their catalogue entry; Access names them MSys...
+constexpr std::int64_t kSystemFlags = 0x80000002;
+
+bool isSystemObject(const CatalogueObject& object)
 {
-    return mdb_is_system_table(const_cast<MdbCatalogEntry*>(&entry)) ||
-           g_ascii_strncasecmp(entry.object_name, "MSys", 4) == 0;
+    return (object.flags & kSystemFlags) != 0 || g_ascii_strncasecmp(object.name.c_str(), "MSys", 4) == 0;
 }
 
 bool columnFits(const MdbColumn& column, const PageFormat& format)
@@ -133,8 +135,10 @@ bool columnFits(const MdbColumn& column, const PageFormat& format)
 
 }  // namespace
 
+// libmdb keeps a pointer to the catalogue entry a definition was read from.
 struct JetFile::Handle {
     std::unique_ptr<MdbHandle, MdbCloser> mdb;
+    std::vector<std::unique_ptr<MdbCatalogEntry>> entries;
     std::vector<std::unique_ptr<MdbTableDef, TableFreer>> definitions;
 };
 
@@ -145,7 +149,7 @@ JetFile::JetFile(std::string path, const PageFormat& format, std::uint32_t pageC
 
 JetFile::~JetFile() = default;
 
-std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error, const CatalogueCounted& counted)
+std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error, const Catalogue* known)
 {
     PageFormat format;
     std::uint32_t pageCount = 0;
@@ -160,82 +164,89 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
         return nullptr;
     }
     convertToUtf8(mdb);
-    if (!file->readDefinitions(counted, error))
+    std::vector<unsigned char> page(static_cast<std::size_t>(format.pageSize));
+    // The catalogue is the table defined on page 2.
+    if (!file->readPage(2, page.data()) || page[0] != MDB_PAGE_TABLE) {
+        error = messageUnreadable(path, "catalogue illisible");
         return nullptr;
+    }
+    Catalogue catalogue;
+    if (known != nullptr)
+        catalogue = *known;
+    else if (!readCatalogue(*file, catalogue, error))
+        return nullptr;
+    file->listTables(std::move(catalogue));
     return file;
 }
 
-bool JetFile::readDefinitions(const CatalogueCounted& counted, std::string& error)
+void JetFile::listTables(Catalogue catalogue)
 {
-    MdbHandle* mdb = m_handle->mdb.get();
-    std::vector<unsigned char> page(static_cast<std::size_t>(m_format.pageSize));
-    // The catalogue is the table defined on page 2.
-    if (!readPage(2, page.data()) || page[0] != MDB_PAGE_TABLE) {
-        error = messageUnreadable(m_path, "catalogue illisible");
-        return false;
-    }
-    // libmdb reads the properties of every table entry as it reads the catalogue, trusting them.
-    std::size_t tableEntries = 0;
-    if (!checkCatalogue(*this, tableEntries, error))
-        return false;
-    if (counted)
-        counted(tableEntries);
-    GPtrArray* catalogue = mdb_read_catalog(mdb, MDB_TABLE);
-    if (catalogue == nullptr) {
-        error = messageUnreadable(m_path, "catalogue illisible");
-        return false;
-    }
-    for (guint i = 0; i < catalogue->len; ++i) {
-        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalogue, i));
-        if (entry == nullptr || entry->object_type != MDB_TABLE)
+    m_catalogue = std::move(catalogue);
+    for (const CatalogueObject& object : m_catalogue) {
+        if (object.type != kTableObject || object.name.empty() ||
+            g_ascii_strncasecmp(object.name.c_str(), "sqlite_", 7) == 0)
             continue;
-        // A system table that cannot be read is left out: the user's tables stay readable.
-        std::string failure;
-        if (!readTable(entry, failure) && !isSystemEntry(*entry)) {
-            error = failure;
-            return false;
-        }
+        JetTable table;
+        table.name = object.name;
+        table.definitionPage = static_cast<std::uint32_t>(object.id & kDefinitionPageMask);
+        table.system = isSystemObject(object);
+        m_tables.push_back(std::move(table));
     }
-    dropUnreadableSystemTables();
-    return true;
 }
 
-bool JetFile::readTable(void* opaqueEntry, std::string& error)
+const JetTable* JetFile::define(std::size_t index, std::string& error)
 {
-    auto* entry = static_cast<MdbCatalogEntry*>(opaqueEntry);
-    const std::string name = entry->object_name;
-    if (name.empty() || g_ascii_strncasecmp(name.c_str(), "sqlite_", 7) == 0)
-        return true;
-    std::vector<unsigned char> page(static_cast<std::size_t>(m_format.pageSize));
-    if (entry->table_pg == 0 || entry->table_pg >= m_pageCount || !readPage(static_cast<std::uint32_t>(entry->table_pg), page.data()) ||
-        page[0] != MDB_PAGE_TABLE) {
-        error = messageDamagedTable(m_path, name, "définition hors du fichier");
+    if (index >= m_tables.size()) {
+        error = messageUnreadable(m_path, "table inconnue");
+        return nullptr;
+    }
+    JetTable& table = m_tables[index];
+    if (!table.defined && !readDefinition(table, error))
+        return nullptr;
+    return &table;
+}
+
+// The definition's pages are checked before libmdb reads them: inside the file, table
+// definition pages, the descriptors and names of the columns within them.
+bool JetFile::readDefinition(JetTable& table, std::string& error)
+{
+    std::vector<unsigned char> bytes;
+    if (table.definitionPage == 0 || !readDefinitionBytes(table.definitionPage, bytes)) {
+        error = messageDamagedTable(m_path, table.name, "définition hors du fichier");
         return false;
     }
-    std::unique_ptr<MdbTableDef, TableFreer> definition(mdb_read_table(entry));
+    auto entry = std::make_unique<MdbCatalogEntry>();
+    entry->mdb = m_handle->mdb.get();
+    entry->object_type = MDB_TABLE;
+    entry->table_pg = table.definitionPage;
+    std::snprintf(entry->object_name, sizeof entry->object_name, "%s", table.name.c_str());
+    std::unique_ptr<MdbTableDef, TableFreer> definition;
+    if (definitionFits(m_format, bytes))
+        definition.reset(mdb_read_table(entry.get()));
     if (!definition || definition->num_cols == 0 || definition->num_cols > MDB_MAX_COLS ||
         mdb_read_columns(definition.get()) == nullptr || definition->columns->len != definition->num_cols ||
         definition->usage_map == nullptr || definition->map_sz == 0 ||
         definition->map_sz > static_cast<std::size_t>(m_format.pageSize)) {
-        error = messageDamagedTable(m_path, name, "définition illisible");
+        error = messageDamagedTable(m_path, table.name, "définition illisible");
         return false;
     }
-    JetTable table;
-    table.name = name;
-    table.definitionPage = static_cast<std::uint32_t>(entry->table_pg);
+    table.columns.clear();
+    if (!readColumns(definition.get(), bytes, table, error)) {
+        table.columns.clear();
+        return false;
+    }
     table.rowEstimate = definition->num_rows;
     table.hasVariableColumns = definition->num_var_cols > 0;
-    table.system = isSystemEntry(*entry);
     table.usageMap.assign(definition->usage_map, definition->usage_map + definition->map_sz);
-    if (!readColumns(definition.get(), table, error))
-        return false;
     table.definition = definition.get();
+    table.defined = true;
+    m_handle->entries.push_back(std::move(entry));
     m_handle->definitions.push_back(std::move(definition));
-    m_tables.push_back(std::move(table));
     return true;
 }
 
-bool JetFile::readColumns(const void* opaqueDefinition, JetTable& table, std::string& error)
+bool JetFile::readColumns(const void* opaqueDefinition, const std::vector<unsigned char>& bytes, JetTable& table,
+                          std::string& error)
 {
     const auto* definition = static_cast<const MdbTableDef*>(opaqueDefinition);
     std::map<int, DecimalDigits> digits;
@@ -248,9 +259,7 @@ bool JetFile::readColumns(const void* opaqueDefinition, JetTable& table, std::st
         }
         ColumnInfo info{column->col_type, column->col_size, 0, 0};
         if (column->col_type == MDB_NUMERIC) {
-            std::vector<unsigned char> bytes;
-            if (!digitsRead && (!readDefinitionBytes(table.definitionPage, bytes) ||
-                                !readDecimalDigits(m_format, bytes, digits))) {
+            if (!digitsRead && !readDecimalDigits(m_format, bytes, digits)) {
                 error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
                 return false;
             }
@@ -283,32 +292,13 @@ bool JetFile::readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>
     return true;
 }
 
-void JetFile::dropUnreadableSystemTables()
+const JetTable* JetFile::table(const std::string& name)
 {
-    std::vector<bool> unreadable(m_tables.size(), false);
     for (std::size_t i = 0; i < m_tables.size(); ++i) {
-        if (!m_tables[i].system)
-            continue;
-        JetCursor cursor(*this, m_tables[i]);
-        std::string ignored;
-        bool walked = cursor.rewind(ignored);
-        while (walked && !cursor.atEnd())
-            walked = cursor.next(ignored);
-        unreadable[i] = !walked;
-    }
-    std::vector<JetTable> kept;
-    for (std::size_t i = 0; i < m_tables.size(); ++i) {
-        if (!unreadable[i])
-            kept.push_back(std::move(m_tables[i]));
-    }
-    m_tables = std::move(kept);
-}
-
-const JetTable* JetFile::table(const std::string& name) const
-{
-    for (const JetTable& candidate : m_tables) {
-        if (g_ascii_strcasecmp(candidate.name.c_str(), name.c_str()) == 0)
-            return &candidate;
+        if (g_ascii_strcasecmp(m_tables[i].name.c_str(), name.c_str()) == 0) {
+            std::string ignored;
+            return define(i, ignored);
+        }
     }
     return nullptr;
 }

@@ -1,19 +1,19 @@
 #pragma once
 
+#include "driver/jet/JetCatalogueCheck.h"
 #include "driver/jet/JetLayout.h"
 #include "driver/jet/JetValue.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 typedef struct S_MdbTableDef MdbTableDef;
 
-// An Access (Jet 3 or Jet 4) file opened read-only through libmdb, with the definitions of
-// its tables read and checked: every user table, and the system tables (MSys...) that can be
-// read whole.
+// An Access (Jet 3 or Jet 4) file opened read-only through libmdb. Opening reads its catalogue
+// only; the definition of a table is read and checked at its first use, so that opening a file
+// of thousands of tables costs no more than reading their names.
 namespace kervane::jet {
 
 struct JetColumn {
@@ -25,9 +25,10 @@ struct JetColumn {
 struct JetTable {
     std::string name;
     std::uint32_t definitionPage = 0;
+    bool system = false;   // MSys...
+    bool defined = false;  // the members below are read with the definition, at first use
     std::uint32_t rowEstimate = 0;
     bool hasVariableColumns = false;
-    bool system = false;  // MSys...: left out, not refused, when it cannot be read
     std::vector<JetColumn> columns;
     std::vector<unsigned char> usageMap;
     MdbTableDef* definition = nullptr;  // owned by the JetFile
@@ -35,14 +36,11 @@ struct JetTable {
 
 class JetFile {
 public:
-    // Told how many table entries the catalogue holds once it has been checked, before libmdb
-    // reads it and the table definitions (the opening probe widens its limits then).
-    using CatalogueCounted = std::function<void(std::size_t tableEntries)>;
-
-    // Checks the file, opens it and reads its table definitions; nullptr and a French
-    // message when the file cannot be read.
+    // Checks the file, opens it and reads its catalogue, or takes `known`, the catalogue of
+    // this same file already read (by the opening probe); nullptr and a French message when
+    // the file cannot be read.
     static std::unique_ptr<JetFile> open(const std::string& path, std::string& error,
-                                         const CatalogueCounted& counted = {});
+                                         const Catalogue* known = nullptr);
     ~JetFile();
     JetFile(const JetFile&) = delete;
     JetFile& operator=(const JetFile&) = delete;
@@ -50,10 +48,15 @@ public:
     const std::string& path() const { return m_path; }
     const PageFormat& format() const { return m_format; }
     std::uint32_t pageCount() const { return m_pageCount; }
+    const Catalogue& catalogue() const { return m_catalogue; }
+    // Every table of the catalogue, user and system, defined or not yet.
     const std::vector<JetTable>& tables() const { return m_tables; }
 
-    // The table named `name` (case ignored), or nullptr.
-    const JetTable* table(const std::string& name) const;
+    // Table `index` of tables(), its definition read and checked if it was not yet; nullptr
+    // and a French message when the definition cannot be read.
+    const JetTable* define(std::size_t index, std::string& error);
+    // The table named `name` (case ignored), defined; nullptr when absent or unreadable.
+    const JetTable* table(const std::string& name);
 
     // Copies page `page` (below pageCount) into `buffer` (one page long).
     bool readPage(std::uint32_t page, unsigned char* buffer);
@@ -69,16 +72,17 @@ public:
 
 private:
     JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount);
-    bool readDefinitions(const CatalogueCounted& counted, std::string& error);
-    bool readTable(void* entry, std::string& error);
-    bool readColumns(const void* definition, JetTable& table, std::string& error);
+    void listTables(Catalogue catalogue);
+    bool readDefinition(JetTable& table, std::string& error);
+    bool readColumns(const void* definition, const std::vector<unsigned char>& bytes, JetTable& table,
+                     std::string& error);
     bool readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes);
-    void dropUnreadableSystemTables();
 
     std::string m_path;
     PageFormat m_format;
     std::uint32_t m_pageCount;
     std::unique_ptr<Handle> m_handle;
+    Catalogue m_catalogue;
     std::vector<JetTable> m_tables;
     std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
 };

@@ -71,15 +71,21 @@ void setError(sqlite3_vtab* vtab, const std::string& message)
 int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** result, char** error)
 {
     auto* state = static_cast<ModuleState*>(aux);
-    const auto& tables = state->file->tables();
-    unsigned long index = tables.size();
+    unsigned long index = state->file->tables().size();
     if (argc == 4)
         index = std::strtoul(argv[3], nullptr, 10);
-    if (index >= tables.size()) {
+    if (index >= state->file->tables().size()) {
         *error = sqlite3_mprintf("Table Access inconnue.");
         return SQLITE_ERROR;
     }
-    const JetTable& table = tables[index];
+    // The definition is read at the table's first use, not when the file is attached.
+    std::string failure;
+    const JetTable* defined = state->file->define(index, failure);
+    if (defined == nullptr) {
+        *error = sqlite3_mprintf("%s", failure.c_str());
+        return SQLITE_ERROR;
+    }
+    const JetTable& table = *defined;
     std::string schema = "CREATE TABLE x(";
     for (std::size_t i = 0; i < table.columns.size(); ++i)
         schema += (i ? ", " : "") + columnDeclaration(table.columns[i], state->file->format().jet3);
@@ -360,10 +366,7 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
     }
     const std::vector<Declaration> tables = declarationsOf(jet, name);
     std::string failure;
-    DeclarationOutcome outcome = declareAtOnce(db, tables, failure);
-    if (outcome == DeclarationOutcome::Unavailable)
-        outcome = declareOneByOne(db, *state, tables, failure) ? DeclarationOutcome::Declared : DeclarationOutcome::Refused;
-    if (outcome == DeclarationOutcome::Declared)
+    if (declareAtOnce(db, tables) || declareOneByOne(db, *state, tables, failure))
         return true;
     error = "Les tables du fichier « " + jet.path() + " » ne peuvent pas être déclarées : " + failure + ".";
     sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);

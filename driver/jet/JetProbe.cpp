@@ -9,12 +9,14 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace kervane::jet {
 
@@ -22,25 +24,22 @@ namespace {
 
 using Milliseconds = std::chrono::milliseconds;
 
-// The limits grow with what libmdb will hold and read: about 130 KB for the definition of a
-// table of 255 columns, and the whole file at worst for the system tables walked at opening.
+// The limits grow with what libmdb will hold and read while it walks the catalogue: the whole
+// file at worst.
 constexpr rlim_t kBaseMemory = rlim_t{1} << 30;
-constexpr rlim_t kMemoryPerTable = rlim_t{256} << 10;
 constexpr Milliseconds kBaseTime{20000};
-constexpr Milliseconds kTimePerTable{10};
 constexpr Milliseconds kTimePerMegabyte{40};
+constexpr Milliseconds kLongestPause{20};
 
 struct Limits {
     rlim_t addressSpace = 0;
     Milliseconds time{0};
 };
 
-Limits limitsFor(rlim_t startAddressSpace, std::uint64_t fileBytes, std::size_t tables)
+Limits limitsFor(rlim_t startAddressSpace, std::uint64_t fileBytes)
 {
-    const auto count = static_cast<rlim_t>(tables);
     const auto megabytes = static_cast<Milliseconds::rep>(fileBytes >> 20);
-    return Limits{startAddressSpace + kBaseMemory + kMemoryPerTable * count,
-                  kBaseTime + kTimePerTable * static_cast<Milliseconds::rep>(count) + kTimePerMegabyte * megabytes};
+    return Limits{startAddressSpace + kBaseMemory + rlim_t{fileBytes}, kBaseTime + kTimePerMegabyte * megabytes};
 }
 
 // Address space in use now; the child starts with the same.
@@ -61,7 +60,6 @@ std::uint64_t fileSize(const std::string& path)
     return ::stat(path.c_str(), &status) == 0 && status.st_size > 0 ? static_cast<std::uint64_t>(status.st_size) : 0;
 }
 
-// Only the soft limits are set: the child raises them itself once it knows the table count.
 void applyLimits(const Limits& limits)
 {
     rlimit memory{};
@@ -81,42 +79,115 @@ struct ProbeFile {
     rlim_t startAddressSpace = 0;
 };
 
+// The catalogue crosses the pipe as records: id (8 bytes), type (4), flags (8), name length
+// (4) and the name's bytes, in the machine's byte order (both ends are this program).
+template <typename Number>
+void append(std::vector<char>& bytes, Number value)
+{
+    const auto* raw = reinterpret_cast<const char*>(&value);
+    bytes.insert(bytes.end(), raw, raw + sizeof value);
+}
+
+std::vector<char> encoded(const Catalogue& catalogue)
+{
+    std::vector<char> bytes;
+    for (const CatalogueObject& object : catalogue) {
+        append<std::int64_t>(bytes, object.id);
+        append<std::int32_t>(bytes, object.type);
+        append<std::int64_t>(bytes, object.flags);
+        append<std::uint32_t>(bytes, static_cast<std::uint32_t>(object.name.size()));
+        bytes.insert(bytes.end(), object.name.begin(), object.name.end());
+    }
+    return bytes;
+}
+
+template <typename Number>
+bool take(const std::vector<char>& bytes, std::size_t& at, Number& value)
+{
+    if (bytes.size() - at < sizeof value)
+        return false;
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    at += sizeof value;
+    return true;
+}
+
+std::optional<Catalogue> decoded(const std::vector<char>& bytes)
+{
+    Catalogue catalogue;
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        CatalogueObject object;
+        std::int32_t type = 0;
+        std::uint32_t length = 0;
+        if (!take(bytes, at, object.id) || !take(bytes, at, type) || !take(bytes, at, object.flags) ||
+            !take(bytes, at, length) || bytes.size() - at < length)
+            return std::nullopt;
+        object.type = type;
+        object.name.assign(bytes.data() + at, length);
+        at += length;
+        catalogue.push_back(std::move(object));
+    }
+    return catalogue;
+}
+
+bool writeAll(int fd, const std::vector<char>& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
 [[noreturn]] void runChild(const ProbeFile& probe, int report)
 {
-    applyLimits(limitsFor(probe.startAddressSpace, probe.bytes, 0));
+    applyLimits(limitsFor(probe.startAddressSpace, probe.bytes));
     const rlimit core{0, 0};
     setrlimit(RLIMIT_CORE, &core);
     // libmdb's warnings about the damage would only repeat what the parent reports.
     const int devNull = ::open("/dev/null", O_WRONLY);
     if (devNull >= 0)
         dup2(devNull, STDERR_FILENO);
-    const JetFile::CatalogueCounted counted = [&](std::size_t tables) {
-        applyLimits(limitsFor(probe.startAddressSpace, probe.bytes, tables));
-        const std::uint64_t count = tables;
-        [[maybe_unused]] const ssize_t written = ::write(report, &count, sizeof count);
-    };
     std::string error;
-    const bool opened = JetFile::open(probe.path, error, counted) != nullptr;
-    _exit(opened ? 0 : 1);
+    const std::unique_ptr<JetFile> file = JetFile::open(probe.path, error);
+    if (!file)
+        _exit(1);
+    _exit(writeAll(report, encoded(file->catalogue())) ? 0 : 2);
 }
 
-// Waits for the child within the time its table count allows; false when it had to be killed.
-// `counted` tells whether the child got past the catalogue.
-bool waitForChild(pid_t child, int report, const ProbeFile& probe, int& status, bool& counted)
+// Appends what the child has sent so far to `received`.
+void drain(int report, std::vector<char>& received)
 {
-    const auto start = std::chrono::steady_clock::now();
-    auto deadline = start + limitsFor(probe.startAddressSpace, probe.bytes, 0).time;
-    auto pause = std::chrono::microseconds(200);
-    counted = false;
+    char buffer[16384];
     for (;;) {
-        std::uint64_t tables = 0;
-        if (::read(report, &tables, sizeof tables) == static_cast<ssize_t>(sizeof tables)) {
-            counted = true;
-            deadline = start + limitsFor(probe.startAddressSpace, probe.bytes, static_cast<std::size_t>(tables)).time;
-        }
+        const ssize_t count = ::read(report, buffer, sizeof buffer);
+        if (count > 0)
+            received.insert(received.end(), buffer, buffer + count);
+        else if (count == 0 || errno != EINTR)
+            return;
+    }
+}
+
+// Waits for the child within its time limit, taking in what it sends (a full pipe would stop
+// it); false when it had to be killed.
+bool waitForChild(pid_t child, int report, const ProbeFile& probe, int& status, std::vector<char>& received)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limitsFor(probe.startAddressSpace, probe.bytes).time;
+    for (;;) {
+        pollfd ready{report, POLLIN, 0};
+        const auto left = std::chrono::ceil<Milliseconds>(deadline - std::chrono::steady_clock::now());
+        ::poll(&ready, 1, static_cast<int>(std::clamp(left, Milliseconds{0}, kLongestPause).count()));
+        drain(report, received);
         const pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child)
+        if (done == child) {
+            drain(report, received);
             return true;
+        }
         if (done < 0 && errno != EINTR)
             return false;
         if (std::chrono::steady_clock::now() >= deadline) {
@@ -125,8 +196,6 @@ bool waitForChild(pid_t child, int report, const ProbeFile& probe, int& status, 
             }
             return false;
         }
-        std::this_thread::sleep_for(pause);
-        pause = std::min(pause * 2, std::chrono::microseconds(20000));
     }
 }
 
@@ -154,8 +223,9 @@ struct Pipe {
 
 }  // namespace
 
-bool probeOpening(const std::string& path, std::string& error)
+bool probeOpening(const std::string& path, std::optional<Catalogue>& catalogue, std::string& error)
 {
+    catalogue.reset();
     const ProbeFile probe{path, fileSize(path), currentAddressSpace()};
     Pipe report;
     if (report.ends[0] < 0 || fcntl(report.ends[0], F_SETFL, O_NONBLOCK) != 0) {
@@ -172,12 +242,13 @@ bool probeOpening(const std::string& path, std::string& error)
         runChild(probe, report.ends[1]);
     report.closeEnd(1);
     int status = 0;
-    bool counted = false;
-    if (!waitForChild(child, report.ends[0], probe, status, counted) || !WIFEXITED(status)) {
-        error = messageDamagedFile(path, counted ? "la définition d'une de ses tables est illisible"
-                                                 : "son catalogue est illisible");
+    std::vector<char> received;
+    if (!waitForChild(child, report.ends[0], probe, status, received) || !WIFEXITED(status)) {
+        error = messageDamagedFile(path, "son catalogue est illisible");
         return false;
     }
+    if (WEXITSTATUS(status) == 0)
+        catalogue = decoded(received);
     return true;
 }
 

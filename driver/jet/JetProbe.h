@@ -1,17 +1,21 @@
 #pragma once
 
+#include "driver/jet/JetCatalogueCheck.h"
+
+#include <optional>
 #include <string>
 
-// libmdb trusts what it reads while it opens a file and reads its table definitions, and a
-// damaged catalogue can make it crash, loop or allocate without bound. The opening is
-// therefore tried first in a forked child, limited in time and memory; the caller repeats
-// it in its own process only when the child came through it. The limits grow with the file
-// and with the number of tables its catalogue holds, which the child reports once it has
-// checked the catalogue, so that a sound file is never taken for a damaged one for its size.
+// libmdb trusts what it reads while it opens a file and walks its catalogue, and a damaged
+// catalogue can make it crash, loop or allocate without bound. The opening is therefore tried
+// first in a forked child, limited in time and memory, which sends back the catalogue it read
+// so that the caller opens the file without reading it again. The definitions of the tables
+// are not read there: they are checked byte by byte before libmdb reads one, at its first use.
 namespace kervane::jet {
 
-// True when opening `path` ended normally in the child (successfully or with a clean
-// refusal); false with a French message when the child crashed, ran too long or could not run.
-bool probeOpening(const std::string& path, std::string& error);
+// True when opening `path` ended normally in the child, with `catalogue` holding what it read
+// when the opening succeeded (empty when the child refused the file cleanly: the caller's own
+// opening then says why); false with a French message when the child crashed, ran too long
+// or could not run.
+bool probeOpening(const std::string& path, std::optional<Catalogue>& catalogue, std::string& error);
 
 }  // namespace kervane::jet

@@ -11,8 +11,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr std::int64_t kQueryObject = 5;
-
 using Values = std::vector<SqlValue>;
 
 bool sameName(const std::string& a, const std::string& b)
@@ -71,15 +69,12 @@ struct QueryObject {
     int flags = 0;
 };
 
-bool readQueryObjects(JetFile& file, std::map<std::int64_t, QueryObject>& objects)
+// The query objects come from the catalogue the file was opened with.
+bool readQueryObjects(const JetFile& file, std::map<std::int64_t, QueryObject>& objects)
 {
-    std::vector<Values> rows;
-    if (!readRows(file, "MSysObjects", {"Id", "Name", "Type", "Flags"}, rows))
-        return false;
-    for (const Values& row : rows) {
-        if (row[0].kind == SqlValue::Kind::Integer && row[2].kind == SqlValue::Kind::Integer &&
-            row[2].integer == kQueryObject && row[1].kind == SqlValue::Kind::Text)
-            objects[row[0].integer] = QueryObject{row[1].bytes, integerOf(row[3])};
+    for (const CatalogueObject& object : file.catalogue()) {
+        if (object.type == kQueryObject)
+            objects[object.id] = QueryObject{object.name, static_cast<int>(object.flags)};
     }
     return true;
 }

@@ -85,7 +85,9 @@ TEST(JetFiles, SystemTablesReadOnlyAndReadable)
     EXPECT_NE(error.find("may not be modified"), std::string::npos) << error;
 }
 
-TEST(JetFiles, UnreadableSystemTableLeftOutUnreadableUserTableRefused)
+// A table's definition is read at its first use: a damaged one fails the statements that use
+// that table, with a French message naming it, and leaves the other tables readable.
+TEST(JetFiles, UnreadableTableFailsItsOwnStatementsOnly)
 {
     REQUIRE_FILE(path, "jet/testV2000.mdb");
     // A table's Id in MSysObjects is the page of its definition.
@@ -113,19 +115,28 @@ TEST(JetFiles, UnreadableSystemTableLeftOutUnreadableUserTableRefused)
         }
     }
     ASSERT_GT(damagedPages, 0);
-    for (const auto* bytes : {&definitionGone, &rowsGone}) {
-        writeBytes(copy, *bytes);
-        Connection db = attached(copy);
-        EXPECT_EQ(single(db.get(), "SELECT count(*) FROM sqlite_master WHERE name = 'MSysACEs'"), "0");
-        EXPECT_EQ(single(db.get(), "SELECT count(*) FROM sqlite_master WHERE name = 'MSysObjects'"), "1");
-        EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Table1"), "2");
-    }
-
     auto userGone = original;
     userGone[std::stoul(tablePage) * pageSize] = 0x01;
-    writeBytes(copy, userGone);
-    Connection db = memoryConnection();
-    std::string error;
-    EXPECT_FALSE(jet::attachJetDatabase(db.get(), copy, error));
-    EXPECT_NE(error.find("La table « Table1 »"), std::string::npos) << error;
+    const struct {
+        const std::vector<unsigned char>* bytes;
+        const char* damaged;
+        const char* sound;
+    } cases[] = {{&definitionGone, "MSysACEs", "Table1"}, {&rowsGone, "MSysACEs", "Table1"},
+                 {&userGone, "Table1", "MSysObjects"}};
+    for (const auto& damage : cases) {
+        SCOPED_TRACE(damage.damaged);
+        writeBytes(copy, *damage.bytes);
+        Connection db = attached(copy);
+        EXPECT_EQ(single(db.get(), std::string("SELECT count(*) FROM sqlite_master WHERE name = '") + damage.damaged + "'"),
+                  "1");
+        std::vector<std::vector<std::string>> rows;
+        std::string error;
+        EXPECT_FALSE(query(db.get(), std::string("SELECT * FROM ") + damage.damaged, rows, error));
+        EXPECT_NE(error.find(std::string("La table « ") + damage.damaged + " »"), std::string::npos) << error;
+        EXPECT_NE(error.find("est endommagée"), std::string::npos) << error;
+        EXPECT_TRUE(query(db.get(), std::string("SELECT count(*) FROM ") + damage.sound, rows, error)) << error;
+    }
+    // The sound file still gives Table1's two rows.
+    writeBytes(copy, original);
+    EXPECT_EQ(single(attached(copy).get(), "SELECT count(*) FROM Table1"), "2");
 }
