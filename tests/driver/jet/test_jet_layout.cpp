@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
 
 using namespace kervane::jet;
 
@@ -158,4 +159,47 @@ TEST(JetLayout, DecimalDigitsReadFromTheColumnDescriptors)
     EXPECT_FALSE(readDecimalDigits(formatFor(false), definition, digits));
     definition[51] = 0xff;
     EXPECT_FALSE(readDecimalDigits(formatFor(false), definition, digits));
+}
+
+TEST(JetLayout, DefinitionMustHoldItsColumnDescriptorsAndNames)
+{
+    // Jet 4: no real index, two 25-byte descriptors from 63, then each name after its
+    // 2-byte length (UCS-2 text: 2 bytes a letter).
+    std::vector<unsigned char> definition(63 + 2 * 25);
+    definition[0] = 0x02;
+    definition[45] = 2;
+    for (const char* name : {"ID", "Nom"}) {
+        const std::size_t length = 2 * std::string(name).size();
+        definition.push_back(static_cast<unsigned char>(length));
+        definition.push_back(0);
+        definition.resize(definition.size() + length, 'x');
+    }
+    EXPECT_TRUE(definitionFits(formatFor(false), definition));
+
+    auto shortened = definition;
+    shortened.pop_back();  // the last name runs past the definition
+    EXPECT_FALSE(definitionFits(formatFor(false), shortened));
+    auto longName = definition;
+    longName[63 + 2 * 25] = 0xff;  // the first name says it is 255 bytes long
+    EXPECT_FALSE(definitionFits(formatFor(false), longName));
+    auto manyIndexes = definition;
+    manyIndexes[54] = 0x7f;  // a real-index count of about two thousand million
+    EXPECT_FALSE(definitionFits(formatFor(false), manyIndexes));
+    for (unsigned columns : {0u, 257u}) {
+        auto wrongCount = definition;
+        wrongCount[45] = static_cast<unsigned char>(columns & 0xff);
+        wrongCount[46] = static_cast<unsigned char>(columns >> 8);
+        EXPECT_FALSE(definitionFits(formatFor(false), wrongCount)) << columns << " columns";
+    }
+
+    // Jet 3: column count at 25, real-index count at 31, 18-byte descriptors from 43, names
+    // after a 1-byte length.
+    std::vector<unsigned char> jet3(43 + 18);
+    jet3[25] = 1;
+    jet3.push_back(2);
+    jet3.push_back('I');
+    jet3.push_back('D');
+    EXPECT_TRUE(definitionFits(formatFor(true), jet3));
+    jet3.pop_back();
+    EXPECT_FALSE(definitionFits(formatFor(true), jet3));
 }
