@@ -3,6 +3,7 @@
 #include "driver/jet/JetFile.h"
 #include "driver/jet/JetModule.h"
 #include "driver/jet/JetProbe.h"
+#include "driver/jet/JetProbedFiles.h"
 #include "driver/sql/SortOrder.h"
 
 #include <cstring>
@@ -27,10 +28,15 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
         return false;
     }
     // The opening is tried in a child process first: libmdb may crash on a damaged catalogue.
-    // The catalogue it read is not read again here.
-    std::optional<Catalogue> catalogue;
-    if (!probeOpening(path, catalogue, errorMessage))
-        return false;
+    // The catalogue it read is not read again here, nor probed again while the file is unchanged.
+    const std::optional<FileIdentity> identity = identify(path);
+    std::optional<Catalogue> catalogue = identity ? probedCatalogue(*identity) : std::nullopt;
+    if (!catalogue) {
+        if (!probeOpening(path, catalogue, errorMessage))
+            return false;
+        if (catalogue && identity)
+            rememberProbed(*identity, *catalogue);
+    }
     std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage, catalogue ? &*catalogue : nullptr);
     if (!file)
         return false;

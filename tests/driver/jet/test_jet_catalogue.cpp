@@ -1,6 +1,8 @@
 #include "JetTestSupport.h"
 
 #include "driver/jet/JetDatabase.h"
+#include "driver/jet/JetFile.h"
+#include "driver/jet/JetProbedFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -223,4 +225,50 @@ TEST(JetCatalogue, FileOfFiveThousandTablesOpensWhole)
                   (std::vector<std::vector<std::string>>{generatedRow(table, 1), generatedRow(table, 2),
                                                          generatedRow(table, 3)}));
     }
+}
+
+// An unchanged file opened again is not probed nor its catalogue read again: what the first
+// opening read is used. A file changed a moment ago is always probed, whatever its times say.
+TEST(JetCatalogue, CatalogueReusedForAnUnchangedFileOnly)
+{
+    const std::string nwind = nwindPath();
+    if (nwind.empty())
+        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    const auto identity = jet::identify(nwind);
+    ASSERT_TRUE(identity.has_value());
+    std::string error;
+    const auto file = jet::JetFile::open(nwind, error);
+    ASSERT_NE(file, nullptr) << error;
+    // A catalogue holding Shippers alone stands for what an earlier opening of nwind read.
+    jet::Catalogue shippersOnly;
+    for (const jet::CatalogueObject& object : file->catalogue()) {
+        if (object.name == "Shippers")
+            shippersOnly.push_back(object);
+    }
+    ASSERT_EQ(shippersOnly.size(), 1u);
+    const std::string sample = "SELECT * FROM Shippers ORDER BY ShipperID";
+    const auto shippers = rowsOf(attached(nwind).get(), sample);
+    jet::rememberProbed(*identity, shippersOnly);
+    {
+        Connection db = attached(nwind);
+        EXPECT_EQ(single(db.get(), "SELECT group_concat(name) FROM sqlite_master"), "Shippers");
+        EXPECT_EQ(rowsOf(db.get(), sample), shippers);
+    }
+    jet::FileIdentity other = *identity;
+    other.changed += 1;
+    EXPECT_FALSE(jet::probedCatalogue(other).has_value());
+    jet::rememberProbed(*identity, file->catalogue());
+
+    // A sound copy, then a damaged one of the same size at the same place at once after it.
+    QTemporaryDir folder;
+    const std::string copy = folder.path().toStdString() + "/copie.mdb";
+    const Bytes original = readBytes(nwind);
+    writeBytes(copy, original);
+    EXPECT_EQ(single(attached(copy).get(), "SELECT count(*) FROM sqlite_master WHERE name = 'Orders'"), "1");
+    Bytes damaged = original;
+    damages().front().apply(damaged);
+    writeBytes(copy, damaged);
+    Connection db = memoryConnection();
+    EXPECT_FALSE(jet::attachJetDatabase(db.get(), copy, error));
+    EXPECT_NE(error.find(damages().front().expected), std::string::npos) << error;
 }
