@@ -29,6 +29,7 @@ using Milliseconds = std::chrono::milliseconds;
 constexpr rlim_t kBaseMemory = rlim_t{1} << 30;
 constexpr Milliseconds kBaseTime{20000};
 constexpr Milliseconds kTimePerMegabyte{40};
+// The parent wakes as soon as the child writes or ends, and at least this often to check the time.
 constexpr Milliseconds kLongestPause{20};
 
 struct Limits {
