@@ -2,6 +2,7 @@
 
 #include "driver/jet/JetDatabase.h"
 #include "driver/jet/JetFile.h"
+#include "driver/jet/JetProbe.h"
 #include "driver/jet/JetProbedFiles.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 using namespace kervane::test;
 namespace jet = kervane::jet;
@@ -271,4 +273,38 @@ TEST(JetCatalogue, CatalogueReusedForAnUnchangedFileOnly)
     Connection db = memoryConnection();
     EXPECT_FALSE(jet::attachJetDatabase(db.get(), copy, error));
     EXPECT_NE(error.find(damages().front().expected), std::string::npos) << error;
+}
+
+// The probe's child sends back the catalogue it walked, whole: accented names, system flags
+// (the sign bit of a long), query objects; the opening uses it instead of walking it again.
+TEST(JetCatalogue, ProbeSendsBackTheCatalogueItWalked)
+{
+    const std::string nwind = nwindPath();
+    if (nwind.empty())
+        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    std::string error;
+    const auto file = jet::JetFile::open(nwind, error);
+    ASSERT_NE(file, nullptr) << error;
+    std::optional<jet::Catalogue> sent;
+    ASSERT_TRUE(jet::probeOpening(nwind, sent, error)) << error;
+    ASSERT_TRUE(sent.has_value());
+    ASSERT_EQ(sent->size(), file->catalogue().size());
+    bool accented = false;
+    bool flagged = false;
+    bool query = false;
+    for (std::size_t i = 0; i < sent->size(); ++i) {
+        const jet::CatalogueObject& got = (*sent)[i];
+        const jet::CatalogueObject& read = file->catalogue()[i];
+        EXPECT_EQ(std::tie(got.name, got.id, got.type, got.flags), std::tie(read.name, read.id, read.type, read.flags));
+        accented = accented || got.name == "Umsätze";
+        flagged = flagged || got.flags < 0;
+        query = query || got.type == jet::kQueryObject;
+    }
+    EXPECT_TRUE(accented && flagged && query);
+    // A file the child refuses cleanly comes back without a catalogue: the caller says why.
+    QTemporaryDir folder;
+    const std::string text = folder.path().toStdString() + "/texte.mdb";
+    writeBytes(text, Bytes(4096, 'x'));
+    EXPECT_TRUE(jet::probeOpening(text, sent, error));
+    EXPECT_FALSE(sent.has_value());
 }
