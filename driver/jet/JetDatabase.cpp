@@ -31,8 +31,9 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
     // The catalogue it read is not read again here, nor probed again while the file is unchanged.
     const std::optional<FileIdentity> identity = identify(path);
     std::optional<Catalogue> catalogue = identity ? probedCatalogue(*identity) : std::nullopt;
+    EndingProbe ending;
     if (!catalogue) {
-        if (!probeOpening(path, catalogue, errorMessage))
+        if (!probeOpening(path, catalogue, ending, errorMessage))
             return false;
         if (catalogue && identity)
             rememberProbed(*identity, *catalogue);

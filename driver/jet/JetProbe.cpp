@@ -89,9 +89,12 @@ void append(std::vector<char>& bytes, Number value)
     bytes.insert(bytes.end(), raw, raw + sizeof value);
 }
 
+// The records follow their total size (8 bytes), by which the parent knows it has them all.
+constexpr std::size_t kSizeBytes = sizeof(std::uint64_t);
+
 std::vector<char> encoded(const Catalogue& catalogue)
 {
-    std::vector<char> bytes;
+    std::vector<char> bytes(kSizeBytes);
     for (const CatalogueObject& object : catalogue) {
         append<std::int64_t>(bytes, object.id);
         append<std::int32_t>(bytes, object.type);
@@ -99,7 +102,18 @@ std::vector<char> encoded(const Catalogue& catalogue)
         append<std::uint32_t>(bytes, static_cast<std::uint32_t>(object.name.size()));
         bytes.insert(bytes.end(), object.name.begin(), object.name.end());
     }
+    const std::uint64_t size = bytes.size() - kSizeBytes;
+    std::memcpy(bytes.data(), &size, kSizeBytes);
     return bytes;
+}
+
+bool complete(const std::vector<char>& received)
+{
+    std::uint64_t size = 0;
+    if (received.size() < kSizeBytes)
+        return false;
+    std::memcpy(&size, received.data(), kSizeBytes);
+    return received.size() - kSizeBytes == size;
 }
 
 template <typename Number>
@@ -115,7 +129,9 @@ bool take(const std::vector<char>& bytes, std::size_t& at, Number& value)
 std::optional<Catalogue> decoded(const std::vector<char>& bytes)
 {
     Catalogue catalogue;
-    std::size_t at = 0;
+    std::size_t at = kSizeBytes;
+    if (!complete(bytes))
+        return std::nullopt;
     while (at < bytes.size()) {
         CatalogueObject object;
         std::int32_t type = 0;
@@ -174,9 +190,15 @@ void drain(int report, std::vector<char>& received)
     }
 }
 
+enum class ChildOutcome {
+    Sent,    // the whole catalogue came: the child has nothing left to do but end
+    Ended,   // `status` says how
+    Killed   // it ran too long, or could not be waited for
+};
+
 // Waits for the child within its time limit, taking in what it sends (a full pipe would stop
-// it); false when it had to be killed.
-bool waitForChild(pid_t child, int report, const ProbeFile& probe, int& status, std::vector<char>& received)
+// it), until it has sent its whole catalogue or ended.
+ChildOutcome waitForChild(pid_t child, int report, const ProbeFile& probe, int& status, std::vector<char>& received)
 {
     const auto deadline = std::chrono::steady_clock::now() + limitsFor(probe.startAddressSpace, probe.bytes).time;
     for (;;) {
@@ -184,18 +206,18 @@ bool waitForChild(pid_t child, int report, const ProbeFile& probe, int& status, 
         const auto left = std::chrono::ceil<Milliseconds>(deadline - std::chrono::steady_clock::now());
         ::poll(&ready, 1, static_cast<int>(std::clamp(left, Milliseconds{0}, kLongestPause).count()));
         drain(report, received);
+        if (complete(received))
+            return ChildOutcome::Sent;
         const pid_t done = waitpid(child, &status, WNOHANG);
         if (done == child) {
             drain(report, received);
-            return true;
+            return ChildOutcome::Ended;
         }
-        if (done < 0 && errno != EINTR)
-            return false;
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if ((done < 0 && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
             kill(child, SIGKILL);
             while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
             }
-            return false;
+            return ChildOutcome::Killed;
         }
     }
 }
@@ -224,7 +246,15 @@ struct Pipe {
 
 }  // namespace
 
-bool probeOpening(const std::string& path, std::optional<Catalogue>& catalogue, std::string& error)
+EndingProbe::~EndingProbe()
+{
+    int status = 0;
+    while (m_child > 0 && waitpid(m_child, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+bool probeOpening(const std::string& path, std::optional<Catalogue>& catalogue, EndingProbe& ending,
+                  std::string& error)
 {
     catalogue.reset();
     const ProbeFile probe{path, fileSize(path), currentAddressSpace()};
@@ -244,13 +274,22 @@ bool probeOpening(const std::string& path, std::optional<Catalogue>& catalogue, 
     report.closeEnd(1);
     int status = 0;
     std::vector<char> received;
-    if (!waitForChild(child, report.ends[0], probe, status, received) || !WIFEXITED(status)) {
-        error = messageDamagedFile(path, "son catalogue est illisible");
-        return false;
-    }
-    if (WEXITSTATUS(status) == 0)
+    switch (waitForChild(child, report.ends[0], probe, status, received)) {
+    case ChildOutcome::Sent:
+        ending.hold(child);
         catalogue = decoded(received);
-    return true;
+        return true;
+    case ChildOutcome::Ended:
+        if (!WIFEXITED(status))
+            break;
+        if (WEXITSTATUS(status) == 0)
+            catalogue = decoded(received);
+        return true;
+    case ChildOutcome::Killed:
+        break;
+    }
+    error = messageDamagedFile(path, "son catalogue est illisible");
+    return false;
 }
 
 }  // namespace kervane::jet

@@ -286,7 +286,8 @@ TEST(JetCatalogue, ProbeSendsBackTheCatalogueItWalked)
     const auto file = jet::JetFile::open(nwind, error);
     ASSERT_NE(file, nullptr) << error;
     std::optional<jet::Catalogue> sent;
-    ASSERT_TRUE(jet::probeOpening(nwind, sent, error)) << error;
+    jet::EndingProbe ending;
+    ASSERT_TRUE(jet::probeOpening(nwind, sent, ending, error)) << error;
     ASSERT_TRUE(sent.has_value());
     ASSERT_EQ(sent->size(), file->catalogue().size());
     bool accented = false;
@@ -305,6 +306,7 @@ TEST(JetCatalogue, ProbeSendsBackTheCatalogueItWalked)
     QTemporaryDir folder;
     const std::string text = folder.path().toStdString() + "/texte.mdb";
     writeBytes(text, Bytes(4096, 'x'));
-    EXPECT_TRUE(jet::probeOpening(text, sent, error));
+    jet::EndingProbe refusing;
+    EXPECT_TRUE(jet::probeOpening(text, sent, refusing, error));
     EXPECT_FALSE(sent.has_value());
 }
