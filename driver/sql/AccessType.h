@@ -1,5 +1,6 @@
 #pragma once
 // Access data types of columns and of the expressions the front end builds over them.
+#include <string>
 #include <string_view>
 
 namespace kervane::sql {
@@ -20,6 +21,13 @@ enum class AccessType {
     Memo,
     Binary,    // OLE object, long binary
     Guid,
+};
+
+// What the statement tells of one of its parameters: the type of the column it meets
+// (Unknown when it meets none) and that column's declared type.
+struct ParameterUse {
+    AccessType type = AccessType::Unknown;
+    std::string declared;
 };
 
 // The type of a column from its declared type ("TEXT(50)", "LONG", "DATETIME", "YESNO"...).

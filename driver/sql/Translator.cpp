@@ -60,15 +60,9 @@ Translation call(SchemaCatalogue& catalogue, const Call& call)
     return rows(written);
 }
 
-}  // namespace
 
-Translation translate(std::string_view accessSql, SchemaCatalogue& catalogue)
+Translation translateStatement(Writer& writer, const Statement& statement, SchemaCatalogue& catalogue)
 {
-    catalogue.refresh();
-    const Statement statement = parseStatement(accessSql);
-    Writer writer(catalogue);
-    writer.setSource(accessSql);
-    writer.declareParameters(statement.parameters);
     switch (statement.kind) {
     case Statement::Kind::Select:
         if (!statement.select->into.empty())
@@ -92,6 +86,20 @@ Translation translate(std::string_view accessSql, SchemaCatalogue& catalogue)
     }
     }
     throw SqlError("42000", "Instruction SQL non reconnue.");
+}
+
+}  // namespace
+
+Translation translate(std::string_view accessSql, SchemaCatalogue& catalogue)
+{
+    catalogue.refresh();
+    const Statement statement = parseStatement(accessSql);
+    Writer writer(catalogue);
+    writer.setSource(accessSql);
+    writer.declareParameters(statement.parameters);
+    Translation translation = translateStatement(writer, statement, catalogue);
+    translation.parameters = writer.parameterUses();
+    return translation;
 }
 
 }  // namespace kervane::sql

@@ -21,6 +21,8 @@ struct Translation {
     std::vector<std::string> statements;
     // Access type of each result column of the last statement (Rows only).
     std::vector<AccessType> columnTypes;
+    // One entry per parameter, numbered as ODBC numbers them.
+    std::vector<ParameterUse> parameters;
 };
 
 // Translates one Access SQL statement; throws SqlError with a French message. The catalogue

@@ -116,8 +116,11 @@ std::string writeInsert(Writer& writer, const Insert& insert)
         if (insert.values.size() != targets.size())
             throw SqlError("21S01", "Le nombre de valeurs ne correspond pas au nombre de colonnes.");
         sql += "VALUES (";
-        for (std::size_t i = 0; i < targets.size(); ++i)
-            sql += (i ? ", " : "") + storedValue(writer.expression(*insert.values[i], none), *targets[i]);
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            const Written value = writer.expression(*insert.values[i], none);
+            writer.noteParameter(value, targets[i]->type, targets[i]->declared);
+            sql += (i ? ", " : "") + storedValue(value, *targets[i]);
+        }
         return sql + ")";
     }
     const WrittenSelect rows = writer.select(*insert.select, nullptr);
@@ -166,8 +169,9 @@ std::string writeUpdate(Writer& writer, const Update& update)
         if (assignment.column.size() > 1 && !sameName(assignment.column.front(), aliasOf(*target)))
             throw SqlError("42000", "Une seule table peut être mise à jour par instruction.");
         const CatalogueColumn& column = requireColumn(table, assignment.column.back());
-        sql += (i ? ", " : "") + quotedName(column.name) + " = "
-            + storedValue(writer.expression(*assignment.value, scope), column);
+        const Written value = writer.expression(*assignment.value, scope);
+        writer.noteParameter(value, column.type, column.declared);
+        sql += (i ? ", " : "") + quotedName(column.name) + " = " + storedValue(value, column);
     }
     sql += others;
     std::string where;

@@ -153,7 +153,7 @@ Written Writer::expression(const Expr& expr, const Scope& scope)
     case ExprKind::Star:
         throw SqlError("42000", "« * » n'est permis que dans la liste des champs ou dans Count(*).");
     case ExprKind::Parameter:
-        return makeWritten("?", AccessType::Unknown);
+        return parameter(expr);
     case ExprKind::Unary:
         return unary(expr, scope);
     case ExprKind::Binary:
@@ -290,6 +290,14 @@ Written Writer::comparison(const Expr& expr, const Scope& scope)
 {
     Written left = expression(*expr.args.at(0), scope);
     Written right = expression(*expr.args.at(1), scope);
+    noteParameter(left, right.type, right.declared);
+    noteParameter(right, left.type, left.declared);
+    // A parameter compared with a Yes/No value is read as Access reads a Yes/No value.
+    for (Written* side : {&left, &right})
+        if (side->parameter != 0 && (left.type == AccessType::Boolean || right.type == AccessType::Boolean)) {
+            side->sql = normalisedBoolean(side->sql);
+            side->type = AccessType::Boolean;
+        }
     // A text compared with a date is read as a date, then compared as one.
     auto dateSide = [](Written& text) {
         if (text.literal && isText(text.type)) {
@@ -386,6 +394,8 @@ Written Writer::like(const Expr& expr, const Scope& scope)
 {
     const Written value = expression(*expr.args.at(0), scope);
     const Written pattern = expression(*expr.args.at(1), scope);
+    noteParameter(value, AccessType::Text, "");
+    noteParameter(pattern, AccessType::Text, "");
     const std::string call = std::string(expr.alike ? "kv_alike(" : "kv_like(") + asValue(value) + ", "
         + asValue(pattern) + ")";
     return makeWritten(expr.negated ? "(NOT " + call + ")" : call, AccessType::Boolean, true);
@@ -396,6 +406,8 @@ Written Writer::between(const Expr& expr, const Scope& scope)
     Written value = expression(*expr.args.at(0), scope);
     const Written low = expression(*expr.args.at(1), scope);
     const Written high = expression(*expr.args.at(2), scope);
+    noteParameter(low, value.type, value.declared);
+    noteParameter(high, value.type, value.declared);
     auto bound = [&](const Written& side) {
         if (value.type == AccessType::Date && side.type != AccessType::Date && side.literal && isText(side.type)) {
             const std::string text = side.sql.substr(1, side.sql.size() - 2);
@@ -421,6 +433,7 @@ Written Writer::inList(const Expr& expr, const Scope& scope)
     bool text = isText(value.type);
     for (std::size_t i = 1; i < expr.args.size(); ++i) {
         const Written item = expression(*expr.args[i], scope);
+        noteParameter(item, value.type, value.declared);
         text = text || isText(item.type);
         list += (i > 1 ? ", " : "") + asValue(item);
     }

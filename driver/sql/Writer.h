@@ -23,6 +23,7 @@ struct Written {
     std::string name;      // the column name a plain reference gives its result column
     std::string reference; // a plain reference as written, before a Yes/No value is normalised
     std::string source;    // alias of the FROM source a plain reference was found in
+    int parameter = 0;     // for a statement parameter: its number from 1, as ODBC counts them
 };
 
 // One source of columns in a FROM clause: a table, a view or a sub-query, under its alias.
@@ -67,6 +68,11 @@ public:
     void declareParameters(const std::vector<Parameter>& parameters) { m_parameters = parameters; }
     void setPivotFilter(const PivotFilter* filter) { m_pivot = filter; }
     SchemaCatalogue& catalogue() { return m_catalogue; }
+    // What a parameter meets: the type of the column it is compared with or stored into.
+    // The first meeting gives its type.
+    void noteParameter(const Written& parameter, AccessType type, const std::string& declared);
+    // The parameters of the statement written, declared ones first, then the ? markers.
+    std::vector<ParameterUse> parameterUses() const;
     void setSource(std::string_view sql) { m_source = sql; }
     std::string_view source() const { return m_source; }
 
@@ -94,6 +100,8 @@ private:
     Written caseExpression(const Expr& expr, const Scope& scope);
     Written literalDate(const Expr& expr);
     Written subquery(const Expr& expr, const Scope& scope);
+    Written parameter(const Expr& expr);
+    std::size_t markerCount() const;
 
     std::string selectCore(const Select& select, Scope& scope, std::vector<OutputColumn>& columns,
                            bool collateTexts);
@@ -104,6 +112,9 @@ private:
     SchemaCatalogue& m_catalogue;
     std::string_view m_source;
     std::vector<Parameter> m_parameters;
+    mutable std::vector<std::size_t> m_markerOffsets;  // byte offsets of the ? markers, in order
+    mutable bool m_markersRead = false;
+    std::vector<ParameterUse> m_uses;
     const PivotFilter* m_pivot = nullptr;
     // Columns a crosstab adds after the items of its SELECT, written in that SELECT's scope.
     std::function<void(Scope&, std::string&, std::vector<OutputColumn>&)> m_extraItems;
