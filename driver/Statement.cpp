@@ -31,6 +31,8 @@ void Statement::forgetStatement() noexcept
     m_preludes.clear();
     m_deferred.clear();
     m_accessTypes.clear();
+    m_parameterUses.clear();
+    m_run = ParameterRun{};
 }
 
 void Statement::prepare(std::string_view sql)
@@ -40,6 +42,7 @@ void Statement::prepare(std::string_view sql)
         throw OdbcError{"42000", "L'instruction SQL est vide.", 0};
     sql::Translation translation = m_connection.database().translate(sql);
     m_accessTypes = std::move(translation.columnTypes);
+    m_parameterUses = std::move(translation.parameters);
     m_countsChanges = translation.kind == sql::Translation::Kind::Changes;
     m_onlyReads = translation.kind == sql::Translation::Kind::Rows;
     if (translation.statements.size() > 1) {
@@ -93,7 +96,7 @@ void Statement::runPreludes()
     compile(m_deferred);
 }
 
-void Statement::execute()
+void Statement::execute(const std::function<void(sqlite3_stmt*)>& bind)
 {
     if (!m_statement && m_preludes.empty())
         throw OdbcError{"HY010", "Aucune instruction n'a été préparée.", 0};
@@ -105,6 +108,8 @@ void Statement::execute()
     } catch (const OdbcError& error) {
         throwFailure(error);
     }
+    if (bind)
+        bind(m_statement.get());
     const int rc = step();
     if (rc == SQLITE_ROW) {
         setState(CursorState::FirstRowPending);

@@ -2,11 +2,13 @@
 // ODBC statement: one SQLite prepared statement, its result columns and the cursor over them.
 #include "driver/AccessTypes.h"
 #include "driver/Handles.h"
+#include "driver/Parameters.h"
 #include "driver/sql/AccessType.h"
 
 #include <sqlite3.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,8 +70,22 @@ public:
     void prepare(std::string_view sql);
     // Compiles SQLite SQL of the driver's own (catalogue functions), without translation.
     void prepareNative(std::string_view sql);
-    // SQLExecute: runs the prepared statement up to its first row.
-    void execute();
+    // Runs the prepared statement up to its first row; bind gives the parameters their values
+    // once the statement to run is compiled.
+    void execute(const std::function<void(sqlite3_stmt*)>& bind = {});
+    // SQLExecute and SQLExecDirect: every parameter set in turn, or SQL_NEED_DATA when a
+    // parameter is given at execution time.
+    SQLRETURN run();
+    // SQLParamData: the next parameter given at execution time (its bound value pointer in
+    // token) or, when all are given, the execution of the set.
+    SQLRETURN paramData(SQLPOINTER* token);
+    // SQLPutData: one more piece of the parameter SQLParamData named.
+    void putData(const void* data, SQLLEN length);
+    // Parameters of the prepared statement, declared ones first, then the ? markers.
+    int parameterCount() const noexcept { return static_cast<int>(m_parameterUses.size()); }
+    // Number from 1; throws 07009 when out of range.
+    const sql::ParameterUse& parameterUse(int number) const;
+    std::vector<ParameterBinding>& parameterBindings() noexcept { return m_parameterBindings; }
     // SQL_CLOSE: the cursor closes, the statement stays prepared.
     void closeCursor() noexcept;
     // Replaces the description of the result columns (catalogue results).
@@ -102,6 +118,7 @@ public:
     SQLULEN rowArraySize = 1;
     SQLULEN rowNumber = 0;
     SQLULEN queryTimeout = 0;  // seconds, 0 for none
+    ParameterArrays parameterArrays;
 
 private:
     enum class CursorState { None, Prepared, NoResult, FirstRowPending, OnRow, AfterEnd };
@@ -115,6 +132,11 @@ private:
     int step();
     [[noreturn]] void throwLastError(int code) const;
     [[noreturn]] void throwFailure(OdbcError error) const;
+    void requireParametersBound() const;
+    SQLRETURN continueRun();
+    void runSet(SQLULEN set);
+    void bindSet(sqlite3_stmt* statement, SQLULEN set) const;
+    void markSet(SQLULEN set, SQLUSMALLINT status) const;
 
     Connection& m_connection;
     SqliteStatementPtr m_statement;
@@ -134,6 +156,11 @@ private:
     std::string m_deferred;
     // Access types of the result columns, from the translation.
     std::vector<sql::AccessType> m_accessTypes;
+    // What the translation tells of each parameter, the application's bindings, and an
+    // execution waiting for data.
+    std::vector<sql::ParameterUse> m_parameterUses;
+    std::vector<ParameterBinding> m_parameterBindings;
+    ParameterRun m_run;
 };
 
 }  // namespace kervane::odbc

@@ -115,6 +115,26 @@ SQLRETURN setStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
     case SQL_ATTR_QUERY_TIMEOUT:
         statement.queryTimeout = number;
         return SQL_SUCCESS;
+    case SQL_ATTR_PARAMSET_SIZE:
+        if (number == 0)
+            throw OdbcError{"HY024", "La taille d'un tableau de paramètres ne peut être nulle.", 0};
+        statement.parameterArrays.size = number;
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_BIND_TYPE:
+        statement.parameterArrays.bindType = number;
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAMS_PROCESSED_PTR:
+        statement.parameterArrays.processed = static_cast<SQLULEN*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_STATUS_PTR:
+        statement.parameterArrays.status = static_cast<SQLUSMALLINT*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_OPERATION_PTR:
+        statement.parameterArrays.operation = static_cast<SQLUSMALLINT*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_PARAM_BIND_OFFSET_PTR:
+        statement.parameterArrays.bindOffset = static_cast<SQLULEN*>(value);
+        return SQL_SUCCESS;
     case SQL_ATTR_MAX_LENGTH:
     case SQL_ATTR_NOSCAN:
     case SQL_ATTR_RETRIEVE_DATA:
@@ -159,6 +179,18 @@ SQLRETURN getStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
         return putValue<SQLULEN>(value, SQL_UB_OFF);
     case SQL_ATTR_QUERY_TIMEOUT:
         return putValue<SQLULEN>(value, statement.queryTimeout);
+    case SQL_ATTR_PARAMSET_SIZE:
+        return putValue<SQLULEN>(value, statement.parameterArrays.size);
+    case SQL_ATTR_PARAM_BIND_TYPE:
+        return putValue<SQLULEN>(value, statement.parameterArrays.bindType);
+    case SQL_ATTR_PARAMS_PROCESSED_PTR:
+        return putValue<SQLULEN*>(value, statement.parameterArrays.processed);
+    case SQL_ATTR_PARAM_STATUS_PTR:
+        return putValue<SQLUSMALLINT*>(value, statement.parameterArrays.status);
+    case SQL_ATTR_PARAM_OPERATION_PTR:
+        return putValue<SQLUSMALLINT*>(value, statement.parameterArrays.operation);
+    case SQL_ATTR_PARAM_BIND_OFFSET_PTR:
+        return putValue<SQLULEN*>(value, statement.parameterArrays.bindOffset);
     case SQL_ATTR_MAX_LENGTH:
     case SQL_ATTR_ASYNC_ENABLE:
     case SQL_ATTR_ROW_BIND_TYPE:

@@ -115,8 +115,7 @@ SQLRETURN SQL_API SQLPrepare(SQLHSTMT StatementHandle, SQLCHAR* StatementText, S
 SQLRETURN SQL_API SQLExecute(SQLHSTMT StatementHandle)
 {
     return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
-        statement.execute();
-        return SQL_SUCCESS;
+        return statement.run();
     });
 }
 
@@ -124,8 +123,7 @@ SQLRETURN SQL_API SQLExecDirect(SQLHSTMT StatementHandle, SQLCHAR* StatementText
 {
     return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
         statement.prepare(inText(StatementText, TextLength));
-        statement.execute();
-        return SQL_SUCCESS;
+        return statement.run();
     });
 }
 
@@ -183,16 +181,6 @@ SQLRETURN SQL_API SQLColAttributes(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLI
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) {
         return columnAttribute(statement, icol, fDescType, rgbDesc, cbDescMax, pcbDesc, pfDesc);
-    });
-}
-
-SQLRETURN SQL_API SQLNumParams(SQLHSTMT hstmt, SQLSMALLINT* pcpar)
-{
-    return guarded<Statement>(hstmt, [&](Statement& statement) -> SQLRETURN {
-        requirePrepared(statement);
-        if (pcpar != nullptr)
-            *pcpar = static_cast<SQLSMALLINT>(sqlite3_bind_parameter_count(statement.sqlite()));
-        return SQL_SUCCESS;
     });
 }
 

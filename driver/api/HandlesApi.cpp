@@ -150,6 +150,7 @@ SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT StatementHandle, SQLUSMALLINT Option)
             statement.bindings().clear();
             return SQL_SUCCESS;
         case SQL_RESET_PARAMS:
+            statement.parameterBindings().clear();
             return SQL_SUCCESS;
         default:
             throw OdbcError{"HY092", "Option de SQLFreeStmt inconnue.", 0};

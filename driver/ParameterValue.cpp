@@ -1,0 +1,312 @@
+#include "driver/ParameterValue.h"
+
+#include "driver/Diagnostics.h"
+#include "driver/sql/DateText.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace kervane::odbc {
+namespace {
+
+using Kind = ParameterValue::Kind;
+
+std::string parameterName(int number)
+{
+    return "du paramètre " + std::to_string(number);
+}
+
+ParameterValue integerValue(std::int64_t number)
+{
+    ParameterValue value;
+    value.kind = Kind::Integer;
+    value.integer = number;
+    return value;
+}
+
+ParameterValue realValue(double number)
+{
+    ParameterValue value;
+    value.kind = Kind::Real;
+    value.real = number;
+    return value;
+}
+
+ParameterValue bytesValue(Kind kind, std::string bytes)
+{
+    ParameterValue value;
+    value.kind = kind;
+    value.bytes = std::move(bytes);
+    return value;
+}
+
+void appendUtf8(std::string& out, char32_t code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+std::size_t byteLength(const ParameterSource& source)
+{
+    if (source.length >= 0)
+        return static_cast<std::size_t>(source.length);
+    if (source.length != SQL_NTS || source.cType == SQL_C_BINARY)
+        throw OdbcError{"HY090", "Longueur invalide pour la valeur " + parameterName(source.number) + ".", 0};
+    if (source.cType == SQL_C_WCHAR) {
+        const auto* units = static_cast<const SQLWCHAR*>(source.data);
+        std::size_t count = 0;
+        while (units[count] != 0)
+            ++count;
+        return count * sizeof(SQLWCHAR);
+    }
+    return std::strlen(static_cast<const char*>(source.data));
+}
+
+std::string textOf(const ParameterSource& source)
+{
+    const std::size_t bytes = byteLength(source);
+    if (source.cType == SQL_C_WCHAR)
+        return utf8FromUtf16(static_cast<const SQLWCHAR*>(source.data), bytes / sizeof(SQLWCHAR));
+    return std::string(static_cast<const char*>(source.data), bytes);
+}
+
+std::optional<ParameterValue> numberFromText(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    if (text.empty())
+        return std::nullopt;
+    const char* end = text.data() + text.size();
+    std::int64_t integer = 0;
+    if (auto [ptr, ec] = std::from_chars(text.data(), end, integer); ec == std::errc() && ptr == end)
+        return integerValue(integer);
+    double real = 0;
+    if (auto [ptr, ec] = std::from_chars(text.data(), end, real); ec == std::errc() && ptr == end)
+        return realValue(real);
+    return std::nullopt;
+}
+
+std::string canonicalParts(const sql::DateParts& parts)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", parts.year, parts.month, parts.day, parts.hour,
+                  parts.minute, parts.second);
+    return text;
+}
+
+// A date, a time (on 1899-12-30, as Access keeps a time alone) or both; the fraction of a
+// second is dropped, a Date holding whole seconds.
+ParameterValue dateValue(const ParameterSource& source)
+{
+    sql::DateParts parts{1899, 12, 30, 0, 0, 0};
+    switch (source.cType) {
+    case SQL_C_DATE:
+    case SQL_C_TYPE_DATE: {
+        const auto* date = static_cast<const SQL_DATE_STRUCT*>(source.data);
+        parts = {date->year, date->month, date->day, 0, 0, 0};
+        break;
+    }
+    case SQL_C_TIME:
+    case SQL_C_TYPE_TIME: {
+        const auto* time = static_cast<const SQL_TIME_STRUCT*>(source.data);
+        parts = {1899, 12, 30, time->hour, time->minute, time->second};
+        break;
+    }
+    default: {
+        const auto* stamp = static_cast<const SQL_TIMESTAMP_STRUCT*>(source.data);
+        parts = {stamp->year, stamp->month, stamp->day, stamp->hour, stamp->minute, stamp->second};
+        break;
+    }
+    }
+    if (!sql::serialFromParts(parts))
+        throw OdbcError{"22007", "La date " + parameterName(source.number) + " n'est pas valide.", 0};
+    return bytesValue(Kind::Text, canonicalParts(parts));
+}
+
+// The decimal text of an exact number: sign, digits of the 128-bit value, point at the scale.
+std::string numericText(const SQL_NUMERIC_STRUCT& number)
+{
+    // The value is little-endian base 256: divide it by ten until nothing is left.
+    unsigned char bytes[SQL_MAX_NUMERIC_LEN];
+    std::memcpy(bytes, number.val, sizeof bytes);
+    std::string digits;
+    bool remaining = true;
+    while (remaining) {
+        unsigned remainder = 0;
+        remaining = false;
+        for (int i = SQL_MAX_NUMERIC_LEN - 1; i >= 0; --i) {
+            const unsigned current = (remainder << 8) | bytes[i];
+            bytes[i] = static_cast<unsigned char>(current / 10);
+            remainder = current % 10;
+            remaining = remaining || bytes[i] != 0;
+        }
+        digits.insert(digits.begin(), static_cast<char>('0' + remainder));
+    }
+    if (number.scale < 0)
+        digits.append(static_cast<std::size_t>(-number.scale), '0');
+    else if (number.scale > 0) {
+        const auto scale = static_cast<std::size_t>(number.scale);
+        if (digits.size() <= scale)
+            digits.insert(0, scale - digits.size() + 1, '0');
+        digits.insert(digits.size() - scale, ".");
+    }
+    return (number.sign == 0 ? "-" : "") + digits;
+}
+
+ParameterValue fixedValue(const ParameterSource& source)
+{
+    const void* data = source.data;
+    switch (source.cType) {
+    case SQL_C_BIT: return integerValue(*static_cast<const unsigned char*>(data) != 0 ? 1 : 0);
+    case SQL_C_TINYINT:
+    case SQL_C_STINYINT: return integerValue(*static_cast<const signed char*>(data));
+    case SQL_C_UTINYINT: return integerValue(*static_cast<const unsigned char*>(data));
+    case SQL_C_SHORT:
+    case SQL_C_SSHORT: return integerValue(*static_cast<const SQLSMALLINT*>(data));
+    case SQL_C_USHORT: return integerValue(*static_cast<const SQLUSMALLINT*>(data));
+    case SQL_C_LONG:
+    case SQL_C_SLONG: return integerValue(*static_cast<const SQLINTEGER*>(data));
+    case SQL_C_ULONG: return integerValue(*static_cast<const SQLUINTEGER*>(data));
+    case SQL_C_SBIGINT: return integerValue(*static_cast<const SQLBIGINT*>(data));
+    case SQL_C_UBIGINT: {
+        const auto number = *static_cast<const SQLUBIGINT*>(data);
+        if (number > static_cast<SQLUBIGINT>(INT64_MAX))
+            return realValue(static_cast<double>(number));
+        return integerValue(static_cast<std::int64_t>(number));
+    }
+    case SQL_C_FLOAT: return realValue(*static_cast<const SQLREAL*>(data));
+    case SQL_C_DOUBLE: return realValue(*static_cast<const SQLDOUBLE*>(data));
+    case SQL_C_NUMERIC: {
+        const std::string text = numericText(*static_cast<const SQL_NUMERIC_STRUCT*>(data));
+        return *numberFromText(text);
+    }
+    default: return dateValue(source);
+    }
+}
+
+bool isNumberType(SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_BIT:
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT:
+    case SQL_REAL:
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_NUMERIC:
+    case SQL_DECIMAL: return true;
+    default: return false;
+    }
+}
+
+bool isDateType(SQLSMALLINT sqlType)
+{
+    return sqlType == SQL_DATE || sqlType == SQL_TIME || sqlType == SQL_TIMESTAMP || sqlType == SQL_TYPE_DATE
+        || sqlType == SQL_TYPE_TIME || sqlType == SQL_TYPE_TIMESTAMP;
+}
+
+// A text meets the type of what it is compared with or stored into: a number where a
+// number is expected, a date where the application said it sends a date.
+ParameterValue textValue(const ParameterSource& source)
+{
+    std::string text = textOf(source);
+    const sql::AccessType meets = source.use.type;
+    const bool wantsNumber = sql::isNumeric(meets) || (meets == sql::AccessType::Unknown && isNumberType(source.sqlType));
+    if (wantsNumber) {
+        if (std::optional<ParameterValue> number = numberFromText(text))
+            return *number;
+        throw OdbcError{"22018", "La valeur « " + text + " » " + parameterName(source.number) + " n'est pas un nombre.",
+                        0};
+    }
+    if (!sql::isText(meets) && isDateType(source.sqlType)) {
+        const std::optional<double> serial = sql::readStoredDate(text);
+        if (!serial)
+            throw OdbcError{"22007",
+                            "La valeur « " + text + " » " + parameterName(source.number) + " n'est pas une date valide.",
+                            0};
+        return bytesValue(Kind::Text, sql::canonicalDate(*serial));
+    }
+    return bytesValue(Kind::Text, std::move(text));
+}
+
+}  // namespace
+
+std::string utf8FromUtf16(const SQLWCHAR* units, std::size_t count)
+{
+    std::string out;
+    out.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        char32_t code = units[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+            code = 0x10000 + ((code - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (code >= 0xD800 && code <= 0xDFFF) {
+            code = 0xFFFD;
+        }
+        appendUtf8(out, code);
+    }
+    return out;
+}
+
+ParameterValue readParameterValue(const ParameterSource& source)
+{
+    if (source.length == SQL_NULL_DATA)
+        return ParameterValue{};
+    if (source.data == nullptr)
+        throw OdbcError{"HY009", "Aucune valeur n'est liée au paramètre " + std::to_string(source.number) + ".", 0};
+    switch (source.cType) {
+    case SQL_C_CHAR:
+    case SQL_C_WCHAR: return textValue(source);
+    case SQL_C_BINARY: {
+        const std::size_t bytes = byteLength(source);
+        return bytesValue(Kind::Blob, std::string(static_cast<const char*>(source.data), bytes));
+    }
+    default: return fixedValue(source);
+    }
+}
+
+void bindParameterValue(sqlite3_stmt* statement, int number, const ParameterValue& value)
+{
+    int rc = SQLITE_OK;
+    switch (value.kind) {
+    case Kind::Null: rc = sqlite3_bind_null(statement, number); break;
+    case Kind::Integer: rc = sqlite3_bind_int64(statement, number, value.integer); break;
+    case Kind::Real: rc = sqlite3_bind_double(statement, number, value.real); break;
+    case Kind::Text:
+        rc = sqlite3_bind_text64(statement, number, value.bytes.data(), value.bytes.size(), SQLITE_TRANSIENT,
+                                 SQLITE_UTF8);
+        break;
+    case Kind::Blob:
+        rc = sqlite3_bind_blob64(statement, number, value.bytes.data(), value.bytes.size(), SQLITE_TRANSIENT);
+        break;
+    }
+    if (rc == SQLITE_TOOBIG)
+        throw OdbcError{"22001", "La valeur du paramètre " + std::to_string(number) + " est trop longue.", rc};
+    if (rc != SQLITE_OK)
+        throw OdbcError{"HY000", "Le paramètre " + std::to_string(number) + " n'a pas pu être transmis : "
+                                     + sqlite3_errstr(rc) + ".",
+                        rc};
+}
+
+}  // namespace kervane::odbc

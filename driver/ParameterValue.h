@@ -1,0 +1,45 @@
+#pragma once
+// The value of one parameter, read from the application's C type and handed to SQLite as a
+// constant of the statement would be: numbers as numbers, dates as the canonical date text
+// "yyyy-mm-dd hh:mm:ss", texts in UTF-8, binaries as blobs. Never pasted into the SQL text.
+#include "driver/sql/AccessType.h"
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <string>
+
+namespace kervane::odbc {
+
+struct ParameterValue {
+    enum class Kind { Null, Integer, Real, Text, Blob };
+    Kind kind = Kind::Null;
+    std::int64_t integer = 0;
+    double real = 0;
+    std::string bytes;  // Text (UTF-8) and Blob
+};
+
+// Where the value comes from: its bytes and length as the application gave them (a length in
+// bytes, SQL_NTS or SQL_NULL_DATA; ignored for fixed-size C types), the SQL type it was bound
+// with, and what the statement tells of the parameter. Throws OdbcError (22007 for an
+// impossible date, 22018 for a text that is no number where a number is expected, HY003 for
+// a C type the driver does not know).
+struct ParameterSource {
+    int number = 0;  // from 1, for messages
+    SQLSMALLINT cType = SQL_C_CHAR;
+    SQLSMALLINT sqlType = SQL_VARCHAR;
+    const void* data = nullptr;
+    SQLLEN length = SQL_NTS;
+    sql::ParameterUse use;
+};
+
+ParameterValue readParameterValue(const ParameterSource& source);
+// sqlite3_bind_* of the value at its number; throws OdbcError when SQLite refuses it.
+void bindParameterValue(sqlite3_stmt* statement, int number, const ParameterValue& value);
+
+// UTF-16 code units (as SQLWCHAR carries them) to UTF-8; a lone surrogate becomes U+FFFD.
+std::string utf8FromUtf16(const SQLWCHAR* units, std::size_t count);
+
+}  // namespace kervane::odbc

@@ -1,0 +1,188 @@
+// Executing a statement with parameters: the values of each set bound to SQLite, sets run in
+// turn within the connection's transaction rules, data given at execution time collected by
+// SQLParamData and SQLPutData.
+#include "driver/Connection.h"
+#include "driver/ParameterValue.h"
+#include "driver/Statement.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kervane::odbc {
+
+const sql::ParameterUse& Statement::parameterUse(int number) const
+{
+    if (number < 1 || number > parameterCount())
+        throw OdbcError{"07009", "Le numéro de paramètre " + std::to_string(number) + " n'existe pas dans l'instruction.",
+                        0};
+    return m_parameterUses[static_cast<std::size_t>(number - 1)];
+}
+
+void Statement::requireParametersBound() const
+{
+    int bound = 0;
+    for (int i = 0; i < parameterCount(); ++i)
+        if (static_cast<std::size_t>(i) < m_parameterBindings.size() && m_parameterBindings[static_cast<std::size_t>(i)].bound)
+            ++bound;
+    if (bound < parameterCount())
+        throw OdbcError{"07002",
+                        "Nombre de paramètres incorrect : l'instruction en attend " + std::to_string(parameterCount())
+                            + ", " + std::to_string(bound) + " ont reçu une valeur.",
+                        0};
+}
+
+void Statement::markSet(SQLULEN set, SQLUSMALLINT status) const
+{
+    if (parameterArrays.status != nullptr)
+        parameterArrays.status[set] = status;
+}
+
+SQLRETURN Statement::run()
+{
+    if (!isPrepared() && m_preludes.empty())
+        throw OdbcError{"HY010", "Aucune instruction n'a été préparée.", 0};
+    if (parameterCount() == 0) {
+        execute();
+        return SQL_SUCCESS;
+    }
+    requireParametersBound();
+    const SQLULEN sets = std::max<SQLULEN>(parameterArrays.size, 1);
+    if (sets > 1 && m_onlyReads)
+        throw OdbcError{"HYC00", "Un tableau de paramètres n'est pas permis pour une instruction qui renvoie des lignes.",
+                        0};
+    m_run = ParameterRun{};
+    m_run.active = true;
+    for (SQLULEN set = 0; set < sets; ++set)
+        markSet(set, SQL_PARAM_UNUSED);
+    if (parameterArrays.processed != nullptr)
+        *parameterArrays.processed = 0;
+    return continueRun();
+}
+
+// Runs the sets from the current one; stops at the first that needs data at execution time,
+// and at the first that fails (the following ones stay unused).
+SQLRETURN Statement::continueRun()
+{
+    const SQLULEN sets = std::max<SQLULEN>(parameterArrays.size, 1);
+    for (; m_run.set < sets; ++m_run.set) {
+        const SQLULEN set = m_run.set;
+        if (parameterArrays.operation != nullptr && parameterArrays.operation[set] == SQL_PARAM_IGNORE)
+            continue;
+        if (!m_run.needsData && m_run.pending.empty()) {
+            for (int number = 1; number <= parameterCount(); ++number) {
+                const ParameterBinding& binding = m_parameterBindings[static_cast<std::size_t>(number - 1)];
+                if (isDataAtExec(cellOf(binding, parameterArrays, set).indicator))
+                    m_run.pending.push_back(number);
+            }
+            if (!m_run.pending.empty()) {
+                m_run.needsData = true;
+                return SQL_NEED_DATA;
+            }
+        }
+        runSet(set);
+    }
+    m_changes = m_run.changes;
+    m_run = ParameterRun{};
+    return SQL_SUCCESS;
+}
+
+void Statement::runSet(SQLULEN set)
+{
+    try {
+        execute([&](sqlite3_stmt* statement) { bindSet(statement, set); });
+    } catch (...) {
+        markSet(set, SQL_PARAM_ERROR);
+        if (parameterArrays.processed != nullptr)
+            *parameterArrays.processed = set + 1;
+        m_run = ParameterRun{};
+        throw;
+    }
+    markSet(set, SQL_PARAM_SUCCESS);
+    if (parameterArrays.processed != nullptr)
+        *parameterArrays.processed = set + 1;
+    m_run.changes += m_changes;
+    m_run.pending.clear();
+    m_run.pieces.clear();
+    m_run.nulls.clear();
+}
+
+void Statement::bindSet(sqlite3_stmt* statement, SQLULEN set) const
+{
+    sqlite3_clear_bindings(statement);
+    const int slots = sqlite3_bind_parameter_count(statement);
+    for (int number = 1; number <= parameterCount() && number <= slots; ++number) {
+        const ParameterBinding& binding = m_parameterBindings[static_cast<std::size_t>(number - 1)];
+        const ParameterCell cell = cellOf(binding, parameterArrays, set);
+        ParameterSource source;
+        source.number = number;
+        source.cType = effectiveCType(binding);
+        source.sqlType = binding.sqlType;
+        source.use = m_parameterUses[static_cast<std::size_t>(number - 1)];
+        source.data = cell.value;
+        source.length = cell.indicator != nullptr ? *cell.indicator : SQL_NTS;
+        if (cell.indicator == nullptr && source.cType == SQL_C_BINARY)
+            source.length = binding.bufferLength;
+        if (const auto piece = m_run.pieces.find(number); piece != m_run.pieces.end()) {
+            if (fixedSize(source.cType) > piece->second.size() && m_run.nulls.count(number) == 0)
+                throw OdbcError{"HY009", "Aucune valeur n'a été donnée au paramètre " + std::to_string(number) + ".", 0};
+            source.data = piece->second.data();
+            source.length = m_run.nulls.count(number) != 0 ? SQL_NULL_DATA : static_cast<SQLLEN>(piece->second.size());
+        }
+        bindParameterValue(statement, number, readParameterValue(source));
+    }
+}
+
+SQLRETURN Statement::paramData(SQLPOINTER* token)
+{
+    if (!m_run.needsData)
+        throw OdbcError{"HY010", "Aucun paramètre n'attend de données.", 0};
+    if (m_run.next < m_run.pending.size()) {
+        const int number = m_run.pending[m_run.next++];
+        m_run.putting = number;
+        m_run.pieces[number];  // a parameter given no piece is an empty value
+        const ParameterBinding& binding = m_parameterBindings[static_cast<std::size_t>(number - 1)];
+        if (token != nullptr)
+            *token = const_cast<void*>(cellOf(binding, parameterArrays, m_run.set).value);
+        return SQL_NEED_DATA;
+    }
+    m_run.needsData = false;
+    m_run.putting = 0;
+    runSet(m_run.set);
+    ++m_run.set;
+    return continueRun();
+}
+
+void Statement::putData(const void* data, SQLLEN length)
+{
+    if (m_run.putting == 0)
+        throw OdbcError{"HY010", "SQLPutData n'est permis qu'après un SQLParamData qui demande une valeur.", 0};
+    const int number = m_run.putting;
+    const ParameterBinding& binding = m_parameterBindings[static_cast<std::size_t>(number - 1)];
+    const SQLSMALLINT cType = effectiveCType(binding);
+    std::string& pieces = m_run.pieces[number];
+    if (length == SQL_NULL_DATA) {
+        m_run.nulls[number] = true;
+        return;
+    }
+    const std::size_t fixed = fixedSize(cType);
+    if (fixed != 0) {
+        if (!pieces.empty())
+            throw OdbcError{"HY019", "Une valeur numérique ou de date se donne en une seule fois.", 0};
+        pieces.assign(static_cast<const char*>(data), fixed);
+        return;
+    }
+    if (length == SQL_NTS && cType == SQL_C_WCHAR) {
+        const auto* units = static_cast<const SQLWCHAR*>(data);
+        std::size_t count = 0;
+        while (units[count] != 0)
+            ++count;
+        length = static_cast<SQLLEN>(count * sizeof(SQLWCHAR));
+    } else if (length == SQL_NTS && cType == SQL_C_CHAR) {
+        length = static_cast<SQLLEN>(std::strlen(static_cast<const char*>(data)));
+    }
+    if (length < 0)
+        throw OdbcError{"HY090", "Longueur invalide pour SQLPutData.", 0};
+    pieces.append(static_cast<const char*>(data), static_cast<std::size_t>(length));
+}
+
+}  // namespace kervane::odbc
