@@ -1,6 +1,7 @@
 #include "driver/GetData.h"
 
 #include "driver/FixedConversion.h"
+#include "driver/ParameterValue.h"
 #include "driver/ValueText.h"
 
 #include <cstring>
@@ -66,8 +67,38 @@ SQLRETURN putPiece(PieceState& piece, bool terminate, SQLPOINTER target, SQLLEN 
     return diagnostics.add("01004", "Données tronquées.");
 }
 
+// SQL_C_WCHAR: the value in UTF-16 code units, ended by a 0 unit, never cut between the two
+// units of a surrogate pair.
+SQLRETURN putWidePiece(PieceState& piece, SQLPOINTER target, SQLLEN bufferLength, SQLLEN* indicator,
+                       Diagnostics& diagnostics)
+{
+    constexpr std::size_t unit = sizeof(SQLWCHAR);
+    const std::string_view rest = piece.value.substr(piece.offset);
+    if (indicator != nullptr)
+        *indicator = static_cast<SQLLEN>(rest.size());
+    const SQLLEN usable = bufferLength - static_cast<SQLLEN>(unit);
+    if (target == nullptr || usable < 0)
+        return diagnostics.add("01004", "Données tronquées.");
+    auto* out = static_cast<char*>(target);
+    std::size_t n = std::min(rest.size(), static_cast<std::size_t>(usable) / unit * unit);
+    if (n < rest.size() && n >= unit) {
+        SQLWCHAR last = 0;
+        std::memcpy(&last, rest.data() + n - unit, unit);
+        if (last >= 0xD800 && last <= 0xDBFF)
+            n -= unit;
+    }
+    std::memcpy(out, rest.data(), n);
+    std::memset(out + n, 0, unit);
+    piece.offset += n;
+    if (piece.offset == piece.value.size()) {
+        piece.finished = true;
+        return SQL_SUCCESS;
+    }
+    return diagnostics.add("01004", "Données tronquées.");
+}
+
 // Loads the value of the column the first time it is read on this row.
-void startPiece(Statement& statement, int column, const ColumnInfo& info, bool raw)
+void startPiece(Statement& statement, int column, const ColumnInfo& info, bool raw, bool wide)
 {
     PieceState& piece = statement.piece();
     piece = PieceState{};
@@ -82,6 +113,12 @@ void startPiece(Statement& statement, int column, const ColumnInfo& info, bool r
     const ValueText text = valueText(sqlite, index, info.type, statement.scratch());
     piece.isNull = text.isNull;
     piece.value = text.text;
+    if (wide && !text.isNull) {
+        const std::u16string units = utf16FromUtf8(text.text);
+        std::string& bytes = statement.wideScratch();
+        bytes.assign(reinterpret_cast<const char*>(units.data()), units.size() * sizeof(char16_t));
+        piece.value = bytes;
+    }
 }
 
 SQLRETURN nullValue(PieceState& piece, SQLLEN* indicator)
@@ -106,17 +143,20 @@ SQLRETURN getData(Statement& statement, int column, SQLSMALLINT cType, SQLPOINTE
     PieceState& piece = statement.piece();
     const bool text = cType == SQL_C_CHAR;
     const bool binary = cType == SQL_C_BINARY;
+    const bool wide = cType == SQL_C_WCHAR;
     if (piece.column != column) {
-        startPiece(statement, column, info, binary);
+        startPiece(statement, column, info, binary, wide);
     } else if (piece.finished) {
         return SQL_NO_DATA;
     }
-    if (!text && !binary) {
+    if (!text && !binary && !wide) {
         piece.finished = true;
         return convertFixed(statement.sqlite(), column - 1, cType, target, indicator, statement.diagnostics());
     }
     if (piece.isNull)
         return nullValue(piece, indicator);
+    if (wide)
+        return putWidePiece(piece, target, bufferLength, indicator, statement.diagnostics());
     return putPiece(piece, text, target, bufferLength, indicator, statement.diagnostics());
 }
 

@@ -269,6 +269,36 @@ std::string utf8FromUtf16(const SQLWCHAR* units, std::size_t count)
     return out;
 }
 
+std::u16string utf16FromUtf8(std::string_view text)
+{
+    std::u16string units;
+    units.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        char32_t code = 0xFFFD;
+        bool valid = length != 0 && i + length <= text.size();
+        if (valid) {
+            code = length == 1 ? lead : lead & (0x7F >> length);
+            for (std::size_t k = 1; k < length && valid; ++k) {
+                const auto next = static_cast<unsigned char>(text[i + k]);
+                valid = (next & 0xC0) == 0x80;
+                code = (code << 6) | (next & 0x3F);
+            }
+        }
+        if (!valid || code > 0x10FFFF)
+            code = 0xFFFD;
+        i += valid ? length : 1;
+        if (code >= 0x10000) {
+            units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(code);
+        }
+    }
+    return units;
+}
+
 ParameterValue readParameterValue(const ParameterSource& source)
 {
     if (source.length == SQL_NULL_DATA)

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kervane::odbc {
 
@@ -41,5 +42,7 @@ void bindParameterValue(sqlite3_stmt* statement, int number, const ParameterValu
 
 // UTF-16 code units (as SQLWCHAR carries them) to UTF-8; a lone surrogate becomes U+FFFD.
 std::string utf8FromUtf16(const SQLWCHAR* units, std::size_t count);
+// UTF-8 to UTF-16 code units; an invalid sequence becomes U+FFFD.
+std::u16string utf16FromUtf8(std::string_view text);
 
 }  // namespace kervane::odbc

@@ -109,6 +109,7 @@ public:
 
     PieceState& piece() noexcept { return m_piece; }
     std::string& scratch() noexcept { return m_scratch; }
+    std::string& wideScratch() noexcept { return m_wideScratch; }  // a value in UTF-16, for SQL_C_WCHAR
     std::vector<Binding>& bindings() noexcept { return m_bindings; }
 
     // Statement attributes.
@@ -147,6 +148,7 @@ private:
     std::vector<Binding> m_bindings;
     PieceState m_piece;
     std::string m_scratch;
+    std::string m_wideScratch;
     SQLLEN m_changes = 0;
     bool m_countsChanges = false;
     bool m_onlyReads = false;  // a SELECT (or a crosstab, a stored query): no transaction opened for it
