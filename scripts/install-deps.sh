@@ -16,7 +16,7 @@ packages=(
   xdg-utils fonts-dejavu-core
   # tests and screenshots without a display
   xvfb xauth x11-apps imagemagick
-  python3 python3-openpyxl poppler-utils
+  python3 python3-openpyxl python3-pyodbc poppler-utils
   # the independent Access file tools of the shared test data (jetcheck, jetgen)
   default-jre-headless libcommons-lang3-java libcommons-logging-java
   # printing: CUPS and a PDF queue for the print tests
