@@ -134,6 +134,7 @@ private:
     [[noreturn]] void throwLastError(int code) const;
     [[noreturn]] void throwFailure(OdbcError error) const;
     void requireParametersBound() const;
+    const ParameterBinding* boundParameter(int number) const noexcept;
     SQLRETURN continueRun();
     void runSet(SQLULEN set);
     void bindSet(sqlite3_stmt* statement, SQLULEN set) const;

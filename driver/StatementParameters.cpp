@@ -18,16 +18,27 @@ const sql::ParameterUse& Statement::parameterUse(int number) const
     return m_parameterUses[static_cast<std::size_t>(number - 1)];
 }
 
+const ParameterBinding* Statement::boundParameter(int number) const noexcept
+{
+    const auto index = static_cast<std::size_t>(number - 1);
+    return index < m_parameterBindings.size() && m_parameterBindings[index].bound ? &m_parameterBindings[index] : nullptr;
+}
+
+// Every parameter the statement uses needs a value; a declared parameter it never uses does not.
 void Statement::requireParametersBound() const
 {
-    int bound = 0;
-    for (int i = 0; i < parameterCount(); ++i)
-        if (static_cast<std::size_t>(i) < m_parameterBindings.size() && m_parameterBindings[static_cast<std::size_t>(i)].bound)
-            ++bound;
-    if (bound < parameterCount())
+    sqlite3_stmt* statement = m_statement.get();
+    int missing = 0;
+    for (int number = 1; number <= parameterCount(); ++number) {
+        const bool used = statement == nullptr
+            || (number <= sqlite3_bind_parameter_count(statement) && sqlite3_bind_parameter_name(statement, number) != nullptr);
+        if (used && boundParameter(number) == nullptr)
+            ++missing;
+    }
+    if (missing > 0)
         throw OdbcError{"07002",
                         "Nombre de paramètres incorrect : l'instruction en attend " + std::to_string(parameterCount())
-                            + ", " + std::to_string(bound) + " ont reçu une valeur.",
+                            + ", " + std::to_string(missing) + " n'ont pas reçu de valeur.",
                         0};
 }
 
@@ -70,8 +81,8 @@ SQLRETURN Statement::continueRun()
             continue;
         if (!m_run.needsData && m_run.pending.empty()) {
             for (int number = 1; number <= parameterCount(); ++number) {
-                const ParameterBinding& binding = m_parameterBindings[static_cast<std::size_t>(number - 1)];
-                if (isDataAtExec(cellOf(binding, parameterArrays, set).indicator))
+                const ParameterBinding* binding = boundParameter(number);
+                if (binding != nullptr && isDataAtExec(cellOf(*binding, parameterArrays, set).indicator))
                     m_run.pending.push_back(number);
             }
             if (!m_run.pending.empty()) {
@@ -111,7 +122,9 @@ void Statement::bindSet(sqlite3_stmt* statement, SQLULEN set) const
     sqlite3_clear_bindings(statement);
     const int slots = sqlite3_bind_parameter_count(statement);
     for (int number = 1; number <= parameterCount() && number <= slots; ++number) {
-        const ParameterBinding& binding = m_parameterBindings[static_cast<std::size_t>(number - 1)];
+        if (boundParameter(number) == nullptr)
+            continue;  // a declared parameter the statement does not use
+        const ParameterBinding& binding = *boundParameter(number);
         const ParameterCell cell = cellOf(binding, parameterArrays, set);
         ParameterSource source;
         source.number = number;

@@ -387,6 +387,12 @@ TEST_F(ParametersTest, MissingOrUnreadableParametersAreRefusedInFrench)
     EXPECT_EQ(missing.state, "07002");
     EXPECT_NE(missing.message.find("Nombre de paramètres incorrect"), std::string::npos) << missing.message;
 
+    // A declared parameter needs a value only where the statement uses it.
+    Instruction declared(*m_connexion);
+    EXPECT_EQ(declared.exec("PARAMETERS Nom Text; DELETE FROM P WHERE ID > 2"), SQL_SUCCESS);
+    EXPECT_EQ(declared.exec("PARAMETERS Nom Text; DELETE FROM P WHERE T = Nom"), SQL_ERROR);
+    EXPECT_EQ(diagRec(SQL_HANDLE_STMT, declared.handle()).state, "07002");
+
     EXPECT_EQ(SQLBindParameter(stmt.handle(), 2, SQL_PARAM_INPUT, 999, SQL_VARCHAR, 0, 0, &id, 0, nullptr), SQL_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt.handle()).state, "HY003");
     EXPECT_EQ(SQLBindParameter(stmt.handle(), 2, SQL_PARAM_INPUT, SQL_C_CHAR, 999, 0, 0, &id, 0, nullptr), SQL_ERROR);
