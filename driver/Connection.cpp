@@ -210,11 +210,16 @@ void Connection::cancel(Statement& statement)
         }
         return;
     }
+    std::unique_lock calls(m_callLock, std::try_to_lock);
+    // Between SQLExecute and the last SQLParamData: the execution is abandoned.
+    if (calls.owns_lock() && statement.waitsForData()) {
+        statement.abandonRun();
+        return;
+    }
     if (isOdbc3())
         return;
     // ODBC 2: a cancel with nothing running closes the cursor, at once when no other call
     // runs on the connection, else at the statement's next call.
-    std::unique_lock calls(m_callLock, std::try_to_lock);
     if (calls.owns_lock())
         statement.closeCursor();
     else

@@ -81,6 +81,9 @@ public:
     SQLRETURN paramData(SQLPOINTER* token);
     // SQLPutData: one more piece of the parameter SQLParamData named.
     void putData(const void* data, SQLLEN length);
+    bool waitsForData() const noexcept { return m_run.needsData; }
+    // SQLCancel while data is awaited: the sets not yet run stay unused.
+    void abandonRun() noexcept { m_run = ParameterRun{}; }
     // Parameters of the prepared statement, declared ones first, then the ? markers.
     int parameterCount() const noexcept { return static_cast<int>(m_parameterUses.size()); }
     // Number from 1; throws 07009 when out of range.

@@ -52,6 +52,8 @@ SQLRETURN Statement::run()
 {
     if (!isPrepared() && m_preludes.empty())
         throw OdbcError{"HY010", "Aucune instruction n'a été préparée.", 0};
+    if (m_run.needsData)
+        throw OdbcError{"HY010", "L'exécution précédente attend encore des données de paramètres (SQLParamData).", 0};
     if (parameterCount() == 0) {
         execute();
         return SQL_SUCCESS;

@@ -267,6 +267,31 @@ TEST_F(ParametersTest, LongMemoAndBinaryArriveInPiecesAtExecution)
     EXPECT_EQ(stored(1, "hex(substr(O, 299999, 2))"), "1219");
 }
 
+TEST_F(ParametersTest, CancelAbandonsAnExecutionWaitingForData)
+{
+    Instruction stmt(*m_connexion);
+    ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("INSERT INTO P (ID, M) VALUES (1, ?)"), SQL_NTS), SQL_SUCCESS);
+    SQLLEN atExecution = SQL_DATA_AT_EXEC;
+    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_LONGVARCHAR, 0, 0,
+                               reinterpret_cast<SQLPOINTER>(7), 0, &atExecution),
+              SQL_SUCCESS);
+    ASSERT_EQ(SQLExecute(stmt.handle()), SQL_NEED_DATA);
+    EXPECT_EQ(SQLExecute(stmt.handle()), SQL_ERROR);
+    EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt.handle()).state, "HY010");
+    SQLPOINTER token = nullptr;
+    ASSERT_EQ(SQLParamData(stmt.handle(), &token), SQL_NEED_DATA);
+    ASSERT_EQ(SQLPutData(stmt.handle(), const_cast<char*>("abandonné"), SQL_NTS), SQL_SUCCESS);
+    ASSERT_EQ(SQLCancel(stmt.handle()), SQL_SUCCESS);
+    EXPECT_EQ(SQLParamData(stmt.handle(), &token), SQL_ERROR);
+    EXPECT_EQ(BaseSqlite(m_base).scalar("SELECT count(*) FROM P"), "0");
+    // The statement runs again from the start.
+    ASSERT_EQ(SQLExecute(stmt.handle()), SQL_NEED_DATA);
+    ASSERT_EQ(SQLParamData(stmt.handle(), &token), SQL_NEED_DATA);
+    ASSERT_EQ(SQLPutData(stmt.handle(), const_cast<char*>("gardé"), SQL_NTS), SQL_SUCCESS);
+    ASSERT_EQ(SQLParamData(stmt.handle(), &token), SQL_SUCCESS);
+    EXPECT_EQ(stored(1, "M"), "gardé");
+}
+
 TEST_F(ParametersTest, ParametersInWhereFollowTheColumnTheyMeet)
 {
     {
