@@ -267,6 +267,33 @@ TEST_F(ParametersTest, LongMemoAndBinaryArriveInPiecesAtExecution)
     EXPECT_EQ(stored(1, "hex(substr(O, 299999, 2))"), "1219");
 }
 
+TEST_F(ParametersTest, MarkersAreNumberedInTheOrderTheyAreWritten)
+{
+    {
+        BaseSqlite base(m_base);
+        base.run("CREATE TABLE Q(ID LONG, X TEXT(10));"
+                 "INSERT INTO Q VALUES (1, 'oui'), (2, 'non');"
+                 "INSERT INTO P (ID, T) VALUES (1, 'a'), (2, 'b')");
+    }
+    // The join's condition comes before SET in the text, after it in the statement SQLite runs.
+    Instruction stmt(*m_connexion);
+    ASSERT_EQ(SQLPrepare(stmt.handle(),
+                         sqlText("UPDATE P INNER JOIN Q ON P.ID = Q.ID AND Q.X = ? SET P.T = ? WHERE P.ID < ?"),
+                         SQL_NTS),
+              SQL_SUCCESS);
+    SQLINTEGER limit = 10;
+    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 0, 0,
+                               const_cast<char*>("OUI"), 0, nullptr),
+              SQL_SUCCESS);
+    ASSERT_EQ(SQLBindParameter(stmt.handle(), 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 0, 0,
+                               const_cast<char*>("changé"), 0, nullptr),
+              SQL_SUCCESS);
+    ASSERT_EQ(SQLBindParameter(stmt.handle(), 3, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &limit, 0, nullptr),
+              SQL_SUCCESS);
+    ASSERT_EQ(SQLExecute(stmt.handle()), SQL_SUCCESS) << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
+    EXPECT_EQ(BaseSqlite(m_base).scalar("SELECT group_concat(ID || '=' || T) FROM P"), "1=changé,2=b");
+}
+
 TEST_F(ParametersTest, CancelAbandonsAnExecutionWaitingForData)
 {
     Instruction stmt(*m_connexion);
