@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,14 +52,13 @@ bool isDataAtExec(const SQLLEN* indicator);
 
 // An execution waiting for data at execution time (SQLParamData, SQLPutData).
 struct ParameterRun {
-    bool active = false;      // between SQLExecute and the end of its last set
     bool needsData = false;   // SQL_NEED_DATA was returned and the set has not run yet
     SQLULEN set = 0;          // the set being executed
     std::vector<int> pending; // parameters of this set given at execution time, by number
     std::size_t next = 0;     // the next of them SQLParamData asks for
     int putting = 0;          // the parameter SQLPutData adds to; 0 for none
     std::map<int, std::string> pieces;  // what SQLPutData gave, raw bytes, by parameter
-    std::map<int, bool> nulls;          // parameters given as SQL_NULL_DATA
+    std::set<int> nulls;                // parameters given as SQL_NULL_DATA
     SQLLEN changes = 0;       // rows changed by the sets already run
 };
 

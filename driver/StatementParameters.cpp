@@ -64,7 +64,6 @@ SQLRETURN Statement::run()
         throw OdbcError{"HYC00", "Un tableau de paramètres n'est pas permis pour une instruction qui renvoie des lignes.",
                         0};
     m_run = ParameterRun{};
-    m_run.active = true;
     for (SQLULEN set = 0; set < sets; ++set)
         markSet(set, SQL_PARAM_UNUSED);
     if (parameterArrays.processed != nullptr)
@@ -176,7 +175,7 @@ void Statement::putData(const void* data, SQLLEN length)
     const SQLSMALLINT cType = effectiveCType(binding);
     std::string& pieces = m_run.pieces[number];
     if (length == SQL_NULL_DATA) {
-        m_run.nulls[number] = true;
+        m_run.nulls.insert(number);
         return;
     }
     const std::size_t fixed = fixedSize(cType);

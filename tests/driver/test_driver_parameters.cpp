@@ -317,6 +317,13 @@ TEST_F(ParametersTest, CancelAbandonsAnExecutionWaitingForData)
     ASSERT_EQ(SQLPutData(stmt.handle(), const_cast<char*>("gardé"), SQL_NTS), SQL_SUCCESS);
     ASSERT_EQ(SQLParamData(stmt.handle(), &token), SQL_SUCCESS);
     EXPECT_EQ(stored(1, "M"), "gardé");
+    // A value given at execution time may be NULL.
+    ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("INSERT INTO P (ID, M) VALUES (2, ?)"), SQL_NTS), SQL_SUCCESS);
+    ASSERT_EQ(SQLExecute(stmt.handle()), SQL_NEED_DATA);
+    ASSERT_EQ(SQLParamData(stmt.handle(), &token), SQL_NEED_DATA);
+    ASSERT_EQ(SQLPutData(stmt.handle(), nullptr, SQL_NULL_DATA), SQL_SUCCESS);
+    ASSERT_EQ(SQLParamData(stmt.handle(), &token), SQL_SUCCESS);
+    EXPECT_EQ(stored(2, "typeof(M)"), "null");
 }
 
 TEST_F(ParametersTest, ParametersInWhereFollowTheColumnTheyMeet)
