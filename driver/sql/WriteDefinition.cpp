@@ -3,6 +3,8 @@
 #include "driver/sql/SqlError.h"
 #include "driver/sql/WriteChanges.h"
 
+#include <optional>
+
 namespace kervane::sql {
 namespace {
 
@@ -32,6 +34,29 @@ bool numbersAutoNumber(const std::vector<RawToken>& tokens)
     return counters == 1;
 }
 
+// SQLite gives a column whose declared type holds neither CHAR, CLOB nor TEXT a numeric
+// affinity: a memo "007" would be stored as the number 7. The Access text types that SQLite
+// would misread are declared by a synonym that keeps every text as written.
+std::optional<std::string> textTypeSynonym(const std::vector<RawToken>& tokens, std::size_t i)
+{
+    const RawToken& token = tokens[i];
+    if (token.kind != RawToken::Kind::Word || i < 2)
+        return std::nullopt;
+    // A type follows its column's name, which follows "(", "," or COLUMN/ADD.
+    const RawToken& column = tokens[i - 1];
+    const RawToken& before = tokens[i - 2];
+    const bool afterName = column.kind == RawToken::Kind::Name || column.kind == RawToken::Kind::Word;
+    const bool startsDefinition = (before.kind == RawToken::Kind::Symbol && (before.text == "(" || before.text == ","))
+                                  || isWord(before, "COLUMN") || isWord(before, "ADD");
+    if (!afterName || !startsDefinition)
+        return std::nullopt;
+    if (sameName(token.text, "MEMO") || sameName(token.text, "NOTE"))
+        return "LONGTEXT";
+    if (sameName(token.text, "STRING") || sameName(token.text, "ALPHANUMERIC"))
+        return "VARCHAR";
+    return std::nullopt;
+}
+
 std::string dateLiteral(const std::string& text)
 {
     const std::optional<double> serial = readDateLiteral(text.substr(1, text.size() - 2));
@@ -54,6 +79,10 @@ std::string writeRaw(const std::vector<RawToken>& tokens)
             sql += "INTEGER PRIMARY KEY AUTOINCREMENT";
             if (i + 2 < tokens.size() && isWord(tokens[i + 1], "PRIMARY") && isWord(tokens[i + 2], "KEY"))
                 i += 2;
+            continue;
+        }
+        if (const std::optional<std::string> synonym = textTypeSynonym(tokens, i)) {
+            sql += *synonym;
             continue;
         }
         switch (token.kind) {

@@ -197,6 +197,16 @@ TEST_F(SqliteAccessSql, DefinitionsNumberAutoNumbersAndStoreDates)
               (std::vector<Row>{{"1", "2025-01-02 00:00:00", "1"}, {"2", "2025-12-26 00:00:00", "0"}}));
 }
 
+TEST_F(SqliteAccessSql, EveryTextTypeOfANewTableKeepsItsTextsAsWritten)
+{
+    // Texts that read as numbers must come back as typed, whatever the text type's name.
+    changed("CREATE TABLE Notes ([Memo] MEMO, Note NOTE, S STRING(10), A ALPHANUMERIC(10), L LONGTEXT)");
+    changed("ALTER TABLE Notes ADD COLUMN Ajout MEMO");
+    EXPECT_EQ(changed("INSERT INTO Notes VALUES ('007', '1e3', '0042', '12.50', '-0', '+5')"), 1);
+    EXPECT_EQ(rows("SELECT [Memo], Note, S, A, L, Ajout FROM Notes"),
+              (std::vector<Row>{{"007", "1e3", "0042", "12.50", "-0", "+5"}}));
+}
+
 TEST_F(SqliteAccessSql, ErrorsSpeakFrenchAndPointAtTheFault)
 {
     const Diagnostic unknown = failure("SELECT Foo(1)");
