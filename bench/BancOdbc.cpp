@@ -6,11 +6,13 @@
 #include <sqlite3.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <vector>
 
 namespace kervane::banc {
 namespace {
@@ -25,17 +27,17 @@ struct Database {
 
 }  // namespace
 
-void createDatabase(const std::string& path)
+void createDatabase(const std::string& path, int nRows)
 {
     const Database base(path);
-    sqlite3_exec(base.db,
-                 "CREATE TABLE MOUVEMENT(ID LONG PRIMARY KEY, NOM TEXT(50), VILLE TEXT(30), MONTANT CURRENCY,"
-                 " TAUX DOUBLE, QTE SHORT, JOUR DATETIME, ACTIF YESNO, CODE TEXT(10), NOTE LONGTEXT);"
-                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000)"
-                 " INSERT INTO MOUVEMENT SELECT i, 'Client numéro ' || i, 'Ville ' || (i % 97), (i % 1000) * 1.25,"
-                 " i / 7.0, i % 300, date('2020-01-01', '+' || (i % 1500) || ' days') || ' 10:30:00', i % 2,"
-                 " 'C' || (i % 5000), 'Remarque sur le mouvement ' || i FROM n;",
-                 nullptr, nullptr, nullptr);
+    const std::string sql =
+        "CREATE TABLE MOUVEMENT(ID LONG PRIMARY KEY, NOM TEXT(50), VILLE TEXT(30), MONTANT CURRENCY,"
+        " TAUX DOUBLE, QTE SHORT, JOUR DATETIME, ACTIF YESNO, CODE TEXT(10), NOTE LONGTEXT);"
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+        + std::to_string(nRows) + ") INSERT INTO MOUVEMENT SELECT i, 'Client numéro ' || i, 'Ville ' || (i % 97), (i % 1000) * 1.25,"
+        " i / 7.0, i % 300, date('2020-01-01', '+' || (i % 1500) || ' days') || ' 10:30:00', i % 2,"
+        " 'C' || (i % 5000), 'Remarque sur le mouvement ' || i FROM n;";
+    sqlite3_exec(base.db, sql.c_str(), nullptr, nullptr, nullptr);
 }
 
 double seconds(const std::function<long()>& body, long& cells)
@@ -48,6 +50,19 @@ double seconds(const std::function<long()>& body, long& cells)
         best = std::min(best, elapsed.count());
     }
     return best;
+}
+
+double medianSeconds(const std::function<long()>& body, long& cells, int nRuns)
+{
+    std::vector<double> times;
+    for (int run = 0; run < nRuns; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        cells = body();
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        times.push_back(elapsed.count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 long readDirect(const std::string& path)
@@ -117,15 +132,33 @@ void writeIni(const std::filesystem::path& folder, const std::string& base, bool
         sources << "[Pair]\nDriver=SQLite3 pair\nDatabase=" << base << "\n";
 }
 
-std::filesystem::path prepare(bool withPeer, std::string& base)
+std::filesystem::path prepare(bool withPeer, std::string& base, int nRows)
 {
     char pattern[] = "/tmp/kervane_bench-XXXXXX";
     if (mkdtemp(pattern) == nullptr)
         return {};
     const std::filesystem::path folder(pattern);
     base = (folder / "bench.mdb").string();
-    createDatabase(base);
+    createDatabase(base, nRows);
     writeIni(folder, base, withPeer);
+    setenv("ODBCSYSINI", folder.c_str(), 1);
+    setenv("ODBCINI", (folder / "odbc.ini").c_str(), 1);
+    return folder;
+}
+
+std::filesystem::path prepareSizes(const std::vector<int>& sizes)
+{
+    char pattern[] = "/tmp/kervane_bench-XXXXXX";
+    if (mkdtemp(pattern) == nullptr)
+        return {};
+    const std::filesystem::path folder(pattern);
+    writeIni(folder, (folder / "bench.mdb").string(), false);
+    std::ofstream sources(folder / "odbc.ini", std::ios::app);
+    for (const int n : sizes) {
+        const std::string base = (folder / ("bench" + std::to_string(n) + ".mdb")).string();
+        createDatabase(base, n);
+        sources << "[Kervane" << n << "]\nDriver=Microsoft Access Driver (*.mdb)\nDBQ=" << base << "\n";
+    }
     setenv("ODBCSYSINI", folder.c_str(), 1);
     setenv("ODBCINI", (folder / "odbc.ini").c_str(), 1);
     return folder;
@@ -136,6 +169,46 @@ double peakMegabytes()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+namespace {
+
+// A "Vm...:  1234 kB" line of /proc/self/status, in bytes.
+double statusBytes(const char* key)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::size_t n = std::strlen(key);
+    while (std::getline(status, line))
+        if (line.compare(0, n, key) == 0)
+            return std::atof(line.c_str() + n) * 1024.0;
+    return 0.0;
+}
+
+}  // namespace
+
+double residentBytes()
+{
+    return statusBytes("VmRSS:");
+}
+
+double peakBytesSinceReset()
+{
+    return statusBytes("VmHWM:");
+}
+
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+std::vector<int> sizesFromArguments(int argc, char** argv, std::vector<int> defaults)
+{
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        if (const int n = std::atoi(argv[i]); n > 0)
+            sizes.push_back(n);
+    return sizes.empty() ? defaults : sizes;
 }
 
 }  // namespace kervane::banc

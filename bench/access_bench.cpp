@@ -1,15 +1,19 @@
-// Times ODBC_SelectionnerDansTableau on 100,000 rows x 10 columns against the plain
-// SQLFetch/SQLGetData loop on the same database, and measures the result array's memory.
+// Times ODBC_SelectionnerDansTableau against the plain SQLFetch/SQLGetData loop on the same
+// database, for results of 10,000, 100,000 and 1,000,000 rows x 10 columns (or the row counts
+// given as arguments), and measures the memory the result array takes at its peak.
 #include "access/Module_ODBC.h"
 #include "bench/BancOdbc.h"
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 using namespace kervane;
 using namespace kervane::banc;
 
 namespace {
+
+constexpr int MEDIAN_RUNS = 5;
 
 // Bytes of every cell text of the array (what the array has to hold at the least).
 qsizetype textBytes(const TableauTextes& tab)
@@ -21,41 +25,55 @@ qsizetype textBytes(const TableauTextes& tab)
     return n;
 }
 
+// One size: the plain loop, the access layer, their ratio, and the memory of one selection.
+bool measure(int nRows)
+{
+    const std::string dsn = "Kervane" + std::to_string(nRows);
+    qint16 nIndice = 0;
+    if (!ODBC_Connecter({QString(), QString(), QString::fromStdString(dsn)}, nIndice, QString()))
+        return false;
+    const QString strSQL = QString::fromLatin1(QUERY);
+    long cells = 0;
+    const double plain = medianSeconds([&] { return readOdbc(dsn); }, cells, MEDIAN_RUNS);
+    const auto select = [&] {
+        TableauTextes tab;
+        return ODBC_SelectionnerDansTableau(nIndice, strSQL, tab, true)
+                   ? static_cast<long>((tab.lignes() - 2) * (tab.colonnes() - 1))
+                   : -1L;
+    };
+    const double layer = medianSeconds(select, cells, MEDIAN_RUNS);
+
+    // Memory: the rise of the resident size over one selection, per cell, the array kept.
+    resetPeak();
+    const double dAvant = residentBytes();
+    TableauTextes tab;
+    ODBC_SelectionnerDansTableau(nIndice, strSQL, tab, true);
+    const double dPic = peakBytesSinceReset() - dAvant;
+    const double dGarde = residentBytes() - dAvant;
+    const auto nCellules = static_cast<double>((tab.lignes() - 2) * (tab.colonnes() - 1));
+    const auto nTextes = static_cast<double>(textBytes(tab));
+    std::printf("%8d  %9.3f  %9.3f  %6.2fx  %9.1f  %9.1f  %9.1f\n", nRows, plain, layer, layer / plain,
+                dPic / nCellules, dGarde / nCellules, nTextes / nCellules);
+    ODBC_Deconnecter(nIndice);
+    return true;
+}
+
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
-    std::string base;
-    const std::filesystem::path folder = prepare(false, base);
+    const std::vector<int> sizes = sizesFromArguments(argc, argv, {10000, 100000, 1000000});
+    const std::filesystem::path folder = prepareSizes(sizes);
     if (folder.empty() || !ODBC_Initialiser())
         return 1;
-    qint16 nIndice = 0;
-    if (!ODBC_Connecter({QString(), QString(), QStringLiteral("Kervane")}, nIndice, QString()))
-        return 1;
-
-    long cells = 0;
-    const double plain = seconds([&] { return readOdbc("Kervane"); }, cells);
-    const double before = peakMegabytes();
-    TableauTextes tab;
-    const double layer = seconds(
-        [&] {
-            tab = TableauTextes();
-            return ODBC_SelectionnerDansTableau(nIndice, QString::fromLatin1(QUERY), tab, true)
-                       ? static_cast<long>((tab.lignes() - 2) * (tab.colonnes() - 1))
-                       : -1L;
-        },
-        cells);
-    const qsizetype nTextes = textBytes(tab);
-
-    std::printf("%d lignes x 10 colonnes (meilleur de %d passages)\n", ROWS, RUNS);
-    std::printf("  boucle SQLFetch/SQLGetData         : %.3f s\n", plain);
-    std::printf("  ODBC_SelectionnerDansTableau       : %.3f s (%ld cellules)  rapport %.2fx\n", layer, cells,
-                layer / plain);
-    const auto nTableau = static_cast<double>(tab.octetsDonnees());
-    const auto nTexte = static_cast<double>(nTextes);
-    std::printf("  tableau résultat : %.1f Mo pour %.1f Mo de textes (%.2fx)\n", nTableau / 1048576.0, nTexte / 1048576.0,
-                nTableau / nTexte);
-    std::printf("  mémoire maximale du processus : %.1f Mo (%.1f Mo avant la lecture)\n", peakMegabytes(), before);
+    std::printf("ODBC_SelectionnerDansTableau contre la boucle SQLFetch/SQLGetData, 10 colonnes, mediane de %d\n",
+                MEDIAN_RUNS);
+    std::printf("%8s  %9s  %9s  %7s  %9s  %9s  %9s\n", "lignes", "boucle(s)", "tableau(s)", "rapport",
+                "pic o/cel", "garde o/c", "texte o/c");
+    for (const int n : sizes)
+        if (!measure(n))
+            return 1;
+    std::printf("objectif : rapport <= 1.15x\n");
     ODBC_Cloturer();
     std::filesystem::remove_all(folder);
     return 0;

@@ -1,6 +1,7 @@
 // Times the Run button of a real query window (offscreen) on the demonstration database:
-// a SELECT of 100,000 rows x 10 columns shown plain and grouped, against the access layer
-// reading the same statement alone. Prints the ratios and the peak memory of the process.
+// SELECTs of 10,000, 100,000 and 1,000,000 rows x 10 columns (or the row counts given as
+// arguments) shown plain and grouped, against the access layer reading the same statement
+// alone. Prints the medians, the ratios and the memory one Run takes at its peak per cell.
 #include "access/Module_ODBC.h"
 #include "bench/BancOdbc.h"
 #include "messages/Programme.h"
@@ -20,16 +21,28 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <vector>
+
+#include <malloc.h>
 
 using namespace kervane;
 
 namespace {
 
-// 250 orders x 400 articles, ordered so that the grouped display has runs to draw.
-const QString REQUETE = QStringLiteral(
-    "SELECT C.ID_COMMANDE, C.DATE_COMMANDE, C.STATUT_COMMANDE, C.LIVREE_COMMANDE, A.REF_ARTICLE,\r\n"
-    "A.LIB_ARTICLE, A.PRIX_HT_ARTICLE, A.POIDS_ARTICLE, A.STOCK_ARTICLE, A.CREATION_ARTICLE\r\n"
-    "FROM COMMANDE C, ARTICLE A WHERE C.ID_COMMANDE <= 250 ORDER BY C.ID_COMMANDE, A.ID_ARTICLE");
+// Orders x 400 articles (x a few orders again past 240,000 rows), ordered so that the grouped
+// display has runs to draw; 250 orders give 100,000 rows.
+QString requete(int nLignes)
+{
+    const int nRepetitions = (nLignes + 239999) / 240000;
+    const int nCommandes = nLignes / 400 / nRepetitions;
+    return QStringLiteral(
+               "SELECT C.ID_COMMANDE, C.DATE_COMMANDE, C.STATUT_COMMANDE, C.LIVREE_COMMANDE, A.REF_ARTICLE,\r\n"
+               "A.LIB_ARTICLE, A.PRIX_HT_ARTICLE, A.POIDS_ARTICLE, A.STOCK_ARTICLE, A.CREATION_ARTICLE\r\n"
+               "FROM COMMANDE C, ARTICLE A, COMMANDE D WHERE C.ID_COMMANDE <= %1 AND D.ID_COMMANDE <= %2\r\n"
+               "ORDER BY C.ID_COMMANDE, A.ID_ARTICLE, D.ID_COMMANDE")
+        .arg(nCommandes)
+        .arg(nRepetitions);
+}
 
 bool buildDemoDatabase(const std::string& path)
 {
@@ -44,7 +57,6 @@ bool buildDemoDatabase(const std::string& path)
     return ok;
 }
 
-constexpr int PASSAGES = 5;
 
 // Processor time of this thread, in seconds: steadier than the wall clock on a busy machine.
 double cpuSeconds()
@@ -54,20 +66,107 @@ double cpuSeconds()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-// Wall and processor time of one run.
+// Wall and processor times of several runs; their medians.
 struct Mesure {
-    double dMur = 1e30;
-    double dProcesseur = 1e30;
+    std::vector<double> murs;
+    std::vector<double> processeurs;
     void garder(const std::function<void()>& corps)
     {
         QElapsedTimer mur;
         mur.start();
         const double dDebut = cpuSeconds();
         corps();
-        dProcesseur = std::min(dProcesseur, cpuSeconds() - dDebut);
-        dMur = std::min(dMur, static_cast<double>(mur.nsecsElapsed()) / 1e9);
+        processeurs.push_back(cpuSeconds() - dDebut);
+        murs.push_back(static_cast<double>(mur.nsecsElapsed()) / 1e9);
     }
+    static double mediane(std::vector<double> v)
+    {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[v.size() / 2];
+    }
+    double mur() const { return mediane(murs); }
+    double processeur() const { return mediane(processeurs); }
 };
+
+// Where the time of a plain run goes.
+void detailler(wndKervane& fenetre, const QString& strRequete)
+{
+    QElapsedTimer t;
+    t.start();
+    auto step = [&](const char* name) {
+        std::printf("    etape %-28s %7.1f ms\n", name, static_cast<double>(t.nsecsElapsed()) / 1e6);
+        t.restart();
+    };
+    TableauTextes lignes;
+    ODBC_SelectionnerDansTableau(fenetre.nIndBase, strRequete, lignes, true);
+    step("lecture");
+    fenetre.remplirGrille(lignes);
+    step("remplissage + dimensions");
+    fenetre.RedimensionnerGrille();
+    step("dimensions seules");
+    fenetre.SauvegarderRequetes();
+    step("historique");
+    fenetre.griRequetes->setReDraw(true);
+    step("dessin remis");
+    QApplication::processEvents();
+    step("premier dessin");
+}
+
+// One size: the access layer alone, Run plain, Run grouped (medians of their processor
+// times), then the memory of one plain Run from an empty grid.
+void mesurer(wndKervane& fenetre, int nLignes)
+{
+    fenetre.definirTexteRequete(requete(nLignes));
+    QString strRequete;
+    QString strPositions;
+    InterpreterRequete(fenetre.texteRequete(), strRequete, strPositions);
+    QAction* pRegrouper = fenetre.mnuEditionItem(5);
+    const auto run = [&] {
+        fenetre.btnLancer_Click();
+        QApplication::processEvents();  // the first paint of the result
+    };
+    const int nPassages = nLignes >= 1000000 ? 3 : 5;
+    Mesure couche;
+    Mesure simple;
+    Mesure regroupe;
+    for (int i = 0; i < nPassages; ++i) {
+        couche.garder([&] {
+            TableauTextes tab;
+            ODBC_SelectionnerDansTableau(fenetre.nIndBase, strRequete, tab, true);
+        });
+        pRegrouper->setChecked(false);
+        simple.garder(run);
+        pRegrouper->setChecked(true);
+        regroupe.garder(run);
+    }
+    const auto blocks = Programme().tabBlocs.size();
+    const qint32 rows = fenetre.griRequetes->MaxRows();
+    const qint32 cols = fenetre.griRequetes->MaxCols();
+
+    pRegrouper->setChecked(false);
+    fenetre.griRequetes->setMaxRows(0);
+    malloc_trim(0);
+    const double dAvant = banc::residentBytes();
+    banc::resetPeak();
+    run();
+    const double dCellules = static_cast<double>(rows) * cols;
+    const double dParCellule = (banc::peakBytesSinceReset() - dAvant) / dCellules;
+    const double dGarde = (banc::residentBytes() - dAvant) / dCellules;
+
+    std::printf("%d lignes x %d colonnes, mediane de %d passages (temps processeur; mur entre parentheses)\n", rows,
+                cols, nPassages);
+    std::printf("  ODBC_SelectionnerDansTableau seul   %7.3f s (%.3f)\n", couche.processeur(), couche.mur());
+    std::printf("  Lancer, affichage simple            %7.3f s (%.3f)  %5.2fx  (objectif 1.5x)\n",
+                simple.processeur(), simple.mur(), simple.processeur() / couche.processeur());
+    std::printf("  Lancer, cellules regroupees         %7.3f s (%.3f)  %5.2fx  (objectif 2x), %zu blocs\n",
+                regroupe.processeur(), regroupe.mur(), regroupe.processeur() / couche.processeur(), blocks);
+    std::printf("  memoire d'un Lancer simple : pic %.1f o par cellule, %.1f o gardes (objectif 32); "
+                "processus %.1f Mo au plus\n",
+                dParCellule, dGarde, kervane::banc::peakMegabytes());
+    if (nLignes == 100000)
+        detailler(fenetre, strRequete);
+    pRegrouper->setChecked(true);
+}
 
 }  // namespace
 
@@ -105,75 +204,8 @@ int main(int argc, char** argv)
     fenetre->resize(1200, 800);
     fenetre->show();
     QApplication::processEvents();
-    fenetre->definirTexteRequete(REQUETE);
-
-    QString strRequete;
-    QString strPositions;
-    InterpreterRequete(fenetre->texteRequete(), strRequete, strPositions);
-    QAction* pRegrouper = fenetre->mnuEditionItem(5);
-    const auto run = [&] {
-        fenetre->btnLancer_Click();
-        QApplication::processEvents();  // the first paint of the result
-    };
-    // The three measures taken in turn, the best of each kept.
-    Mesure couche;
-    Mesure simple;
-    Mesure regroupe;
-    long long nCellules = 0;
-    double dApresCouche = 0.0;
-    qint32 rows = 0;
-    qint32 cols = 0;
-    for (int i = 0; i < PASSAGES; ++i) {
-        couche.garder([&] {
-            TableauTextes tab;
-            ODBC_SelectionnerDansTableau(fenetre->nIndBase, strRequete, tab, true);
-            nCellules = static_cast<long long>((tab.lignes() - 2) * (tab.colonnes() - 1));
-        });
-        if (i == 0)
-            dApresCouche = kervane::banc::peakMegabytes();
-        pRegrouper->setChecked(false);
-        simple.garder(run);
-        rows = fenetre->griRequetes->MaxRows();
-        cols = fenetre->griRequetes->MaxCols();
-        pRegrouper->setChecked(true);
-        regroupe.garder(run);
-    }
-    const auto blocks = Programme().tabBlocs.size();
-
-    // Where the time of a plain run goes.
-    {
-        pRegrouper->setChecked(false);
-        QElapsedTimer t;
-        t.start();
-        auto step = [&](const char* name) {
-            std::printf("  etape %-28s %7.1f ms\n", name, static_cast<double>(t.nsecsElapsed()) / 1e6);
-            t.restart();
-        };
-        TableauTextes lignes;
-        ODBC_SelectionnerDansTableau(fenetre->nIndBase, strRequete, lignes, true);
-        step("lecture");
-        fenetre->remplirGrille(lignes);
-        step("remplissage + dimensions");
-        fenetre->RedimensionnerGrille();
-        step("dimensions seules");
-        fenetre->SauvegarderRequetes();
-        step("historique");
-        fenetre->griRequetes->setReDraw(true);
-        step("dessin remis");
-        QApplication::processEvents();
-        step("premier dessin");
-        pRegrouper->setChecked(true);
-    }
-    std::printf("Lancer sur %d lignes x %d colonnes (%lld cellules lues), meilleur de %d passages\n", rows, cols,
-                nCellules, PASSAGES);
-    std::printf("  %-36s %8s %8s %9s\n", "", "mur (s)", "proc (s)", "rapport");
-    std::printf("  %-36s %8.3f %8.3f\n", "ODBC_SelectionnerDansTableau seul", couche.dMur, couche.dProcesseur);
-    std::printf("  %-36s %8.3f %8.3f %8.2fx  (objectif 1.5x)\n", "Lancer, affichage simple", simple.dMur,
-                simple.dProcesseur, simple.dProcesseur / couche.dProcesseur);
-    std::printf("  %-36s %8.3f %8.3f %8.2fx  (objectif 2x), %zu blocs\n", "Lancer, cellules regroupees",
-                regroupe.dMur, regroupe.dProcesseur, regroupe.dProcesseur / couche.dProcesseur, blocks);
-    std::printf("  memoire maximale du processus : %.1f Mo (%.1f Mo apres la lecture seule; objectif 1024 Mo)\n",
-                kervane::banc::peakMegabytes(), dApresCouche);
+    for (const int n : kervane::banc::sizesFromArguments(argc, argv, {10000, 100000, 1000000}))
+        mesurer(*fenetre, n);
     fenetre->close();
     QApplication::processEvents();
     ODBC_Cloturer();
