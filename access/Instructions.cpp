@@ -50,7 +50,8 @@ void fetchRows(SQLHSTMT h, SQLLEN nAnnoncees, char cSeparateur, std::vector<Colo
 {
     const auto nColonnes = static_cast<SQLUSMALLINT>(colonnes.size() - 1);
     // Without a row count from the driver, room for 500 rows first; the array then grows
-    // geometrically and is trimmed to its rows at the end.
+    // geometrically (a large block is moved by the system, not copied) and is trimmed to its
+    // rows in place at the end.
     tab.reserver(nAnnoncees >= 0 ? nAnnoncees : CROISSANCE);
     ValeurLue valeur;
     nLues = 0;

@@ -36,9 +36,9 @@ QByteArrayView TableauTextes::utf8(qsizetype nLigne, qsizetype nColonne) const
     verifier(nLigne, nColonne);
     if (nLigne < m_nLignesEntete)
         return {};  // header texts are QStrings; read them with texte()
-    const auto nCellule = static_cast<std::size_t>((nLigne - m_nLignesEntete) * m_nColonnes + nColonne);
+    const qsizetype nCellule = (nLigne - m_nLignesEntete) * m_nColonnes + nColonne;
     const quint32 nDebut = nCellule == 0 ? 0 : m_fins[nCellule - 1];
-    return QByteArrayView(m_texte.data() + nDebut, static_cast<qsizetype>(m_fins[nCellule] - nDebut));
+    return QByteArrayView(m_texte.constData() + nDebut, static_cast<qsizetype>(m_fins[nCellule] - nDebut));
 }
 
 void TableauTextes::definir(qsizetype nLigne, qsizetype nColonne, const QString& strTexte)
@@ -51,37 +51,49 @@ void TableauTextes::definir(qsizetype nLigne, qsizetype nColonne, const QString&
 
 void TableauTextes::commencerLigne()
 {
-    if (static_cast<qsizetype>(m_fins.size()) != m_nLignesDonnees * m_nColonnes)
+    if (m_fins.size() != m_nLignesDonnees * m_nColonnes)
         LeverErreur(ERREUR_INDICE);  // the previous row is incomplete
     ++m_nLignesDonnees;
 }
 
 void TableauTextes::ajouterCellule(QByteArrayView texte)
 {
-    if (static_cast<qsizetype>(m_fins.size()) >= m_nLignesDonnees * m_nColonnes)
+    if (m_fins.size() >= m_nLignesDonnees * m_nColonnes)
         LeverErreur(ERREUR_INDICE);
-    if (m_texte.size() + static_cast<std::size_t>(texte.size()) > std::numeric_limits<quint32>::max())
+    if (m_texte.size() + texte.size() > static_cast<qsizetype>(std::numeric_limits<quint32>::max()))
         LeverErreur(ERREUR_MEMOIRE);
-    m_texte.insert(m_texte.end(), texte.data(), texte.data() + texte.size());
-    m_fins.push_back(static_cast<quint32>(m_texte.size()));
+    if (!texte.isEmpty())
+        m_texte.append(texte);
+    m_fins.append(static_cast<quint32>(m_texte.size()));
 }
 
 void TableauTextes::reserver(qsizetype nLignes, qsizetype nOctetsParCellule)
 {
     const qsizetype nCellules = (m_nLignesDonnees + nLignes) * m_nColonnes;
-    m_fins.reserve(static_cast<std::size_t>(nCellules));
-    m_texte.reserve(static_cast<std::size_t>(nCellules * nOctetsParCellule));
+    if (nCellules > m_fins.capacity())
+        m_fins.reserve(nCellules);
+    if (nCellules * nOctetsParCellule > m_texte.capacity())
+        m_texte.reserve(nCellules * nOctetsParCellule);
 }
 
 void TableauTextes::ajuster()
 {
-    m_texte.shrink_to_fit();
-    m_fins.shrink_to_fit();
+    m_texte.squeeze();
+    m_fins.squeeze();
+}
+
+void TableauTextes::cederLignes(QByteArray& texte, QList<quint32>& fins)
+{
+    texte = std::move(m_texte);
+    fins = std::move(m_fins);
+    m_texte = QByteArray();
+    m_fins = QList<quint32>();
+    m_nLignesDonnees = 0;
 }
 
 qsizetype TableauTextes::octetsDonnees() const
 {
-    return static_cast<qsizetype>(m_texte.capacity() + m_fins.capacity() * sizeof(quint32));
+    return m_texte.capacity() + m_fins.capacity() * static_cast<qsizetype>(sizeof(quint32));
 }
 
 }  // namespace kervane

@@ -3,9 +3,12 @@
 // hands results back. The first rows (the header rows) can be written at any time; the
 // rows after them are appended once, cell after cell, into one flat UTF-8 buffer with a
 // 32-bit end offset per cell, so that hundreds of thousands of rows stay compact and the
-// array is cheap to move. The appended texts are limited to 4 GiB in all.
+// array is cheap to move. Both grow geometrically by reallocation, which moves a large block
+// without copying it, and the appended rows can be handed on (to the grid) as they are. The
+// appended texts are limited to 4 GiB in all.
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 #include <vector>
@@ -33,8 +36,12 @@ public:
     // Appending rows: commencerLigne(), then exactly colonnes() cells, in column order.
     void commencerLigne();
     void ajouterCellule(QByteArrayView texte);
-    // Gives back the room reserved but not used, once the last row is appended.
+    // Gives back the room reserved but not used, once the last row is appended (the blocks
+    // shrink where they are: nothing is copied).
     void ajuster();
+    // Hands over the appended rows, all their columns, as their UTF-8 bytes back to back and the
+    // end offset of each cell; the array keeps its header rows and no appended row.
+    void cederLignes(QByteArray& texte, QList<quint32>& fins);
     // Reserves room for that many more rows (a hint).
     void reserver(qsizetype nLignes, qsizetype nOctetsParCellule = 8);
 
@@ -49,8 +56,8 @@ private:
     qsizetype m_nColonnes = 0;
     qsizetype m_nLignesDonnees = 0;
     std::vector<QString> m_entete;        // header rows, row-major
-    std::vector<char> m_texte;            // every appended cell's UTF-8 text, back to back
-    std::vector<quint32> m_fins;          // end offset of each appended cell in m_texte
+    QByteArray m_texte;                   // every appended cell's UTF-8 text, back to back
+    QList<quint32> m_fins;                // end offset of each appended cell in m_texte
 };
 
 }  // namespace kervane

@@ -36,3 +36,41 @@ TEST(TableauTextes, HeaderRowsAndAppendedRowsKeepTheirPlaces)
     const TableauTextes deplace = std::move(tab);
     EXPECT_EQ(deplace.texte(2, 2), "Zoé");
 }
+
+TEST(TableauTextes, RowsGrowPastAnyReservationAndAreHandedOverWhole)
+{
+    // No reservation, far more rows than a first block holds: every text stays in place.
+    TableauTextes tab(2, 3);
+    constexpr int LIGNES = 20000;
+    for (int r = 0; r < LIGNES; ++r) {
+        tab.commencerLigne();
+        tab.ajouterCellule({});
+        tab.ajouterCellule(QByteArray::number(r));
+        tab.ajouterCellule(r % 3 == 0 ? QByteArray() : QByteArray("Écrou n°") + QByteArray::number(r));
+    }
+    tab.ajuster();
+    EXPECT_EQ(tab.lignes(), LIGNES + 2);
+    EXPECT_EQ(tab.texte(2 + 12345, 1), "12345");
+    EXPECT_EQ(tab.texte(2 + 12346, 2), QStringLiteral("Écrou n°12346"));
+    EXPECT_EQ(tab.texte(2 + 12345, 2), "");
+
+    // Handed over: the bytes of every cell of every row, column 0 included, and their ends.
+    tab.definir(1, 1, "NUMERO");
+    QByteArray texte;
+    QList<quint32> fins;
+    tab.cederLignes(texte, fins);
+    ASSERT_EQ(fins.size(), LIGNES * 3);
+    EXPECT_EQ(fins.back(), static_cast<quint32>(texte.size()));
+    const auto cellule = [&](qsizetype i) {
+        const quint32 nDebut = i == 0 ? 0 : fins[i - 1];
+        return QByteArrayView(texte.constData() + nDebut, fins[i] - nDebut);
+    };
+    EXPECT_EQ(cellule(0), QByteArrayView());
+    EXPECT_EQ(cellule(3 * 7 + 1), QByteArrayView("7"));
+    EXPECT_EQ(QString::fromUtf8(cellule(3 * 7 + 2)), QStringLiteral("Écrou n°7"));
+    EXPECT_EQ(cellule(3 * 9 + 2), QByteArrayView()) << "NULL stays empty";
+    // The array keeps its header rows and no appended row.
+    EXPECT_EQ(tab.lignes(), 2);
+    EXPECT_EQ(tab.texte(1, 1), "NUMERO");
+    EXPECT_THROW(tab.texte(2, 1), Echec);
+}
