@@ -61,8 +61,9 @@ void permuteRows(std::vector<T>& cells, const std::vector<qint32>& order, qint32
 }  // namespace
 
 SpreadCells::SpreadCells()
-    : m_texts(1), m_flags(1, 0), m_palette(1, 0), m_rowHeights(1, 0), m_colWidths(1, 0.0)
+    : m_flags(1, 0), m_palette(1, 0), m_rowHeights(1, 0), m_colWidths(1, 0.0)
 {
+    m_texts.spans().resize(1);
 }
 
 bool SpreadCells::contains(qint32 nCol, qint32 nRow) const
@@ -80,7 +81,8 @@ bool SpreadCells::resize(qint32 nRows, qint32 nCols, double dNewColWidth)
     if (nRows < 0 || nCols < 0 || static_cast<qint64>(cellCount(nRows, nCols)) > kMaxCells)
         return false;
     const quint8 nNewFlags = m_bStaticDefault ? kFlagStatic : 0;
-    relayout(m_texts, m_nRows, m_nCols, nRows, nCols, QString());
+    relayout(m_texts.spans(), m_nRows, m_nCols, nRows, nCols, SpreadTexts::Span{});
+    m_texts.spansMoved();
     relayout(m_flags, m_nRows, m_nCols, nRows, nCols, nNewFlags);
     relayout(m_colourIndex, m_nRows, m_nCols, nRows, nCols, quint8(0));
     m_rowHeights.resize(static_cast<std::size_t>(nRows) + 1, 0);
@@ -90,31 +92,41 @@ bool SpreadCells::resize(qint32 nRows, qint32 nCols, double dNewColWidth)
     return true;
 }
 
-const QString& SpreadCells::text(qint32 nCol, qint32 nRow) const
+QString SpreadCells::text(qint32 nCol, qint32 nRow) const
 {
-    static const QString strNone;
-    return contains(nCol, nRow) ? m_texts[index(nCol, nRow)] : strNone;
+    return contains(nCol, nRow) ? m_texts.text(index(nCol, nRow)) : QString();
+}
+
+QByteArrayView SpreadCells::utf8(qint32 nCol, qint32 nRow) const
+{
+    return contains(nCol, nRow) ? m_texts.utf8(index(nCol, nRow)) : QByteArrayView();
 }
 
 void SpreadCells::setText(qint32 nCol, qint32 nRow, const QString& strText)
 {
     if (contains(nCol, nRow))
-        m_texts[index(nCol, nRow)] = strText;
+        m_texts.setText(index(nCol, nRow), strText, strText.isNull());
 }
 
 void SpreadCells::setText(qint32 nCol, qint32 nRow, QString&& strText)
 {
-    if (contains(nCol, nRow))
-        m_texts[index(nCol, nRow)] = std::move(strText);
+    setText(nCol, nRow, static_cast<const QString&>(strText));
 }
 
 void SpreadCells::moveRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32 nCount)
 {
     if (nCount <= 0 || !contains(nCol1, nRow) || !contains(nCol1 + nCount - 1, nRow))
         return;
-    QString* pCellule = m_texts.data() + index(nCol1, nRow);
     for (qint32 i = 0; i < nCount; ++i)
-        pCellule[i] = std::move(pTexts[i]);
+        setText(nCol1 + i, nRow, pTexts[i]);
+}
+
+bool SpreadCells::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, const QList<quint32>& ends)
+{
+    const qsizetype nStride = static_cast<qsizetype>(m_nCols) + 1;
+    if (nRow1 < 0 || ends.size() % nStride != 0 || nRow1 + ends.size() / nStride > static_cast<qsizetype>(m_nRows) + 1)
+        return false;
+    return m_texts.adoptCells(index(0, nRow1), std::move(utf8), ends);
 }
 
 void SpreadCells::setFlag(qint32 nCol, qint32 nRow, quint8 nFlag, bool bOn)
@@ -182,7 +194,7 @@ void SpreadCells::setForeColor(qint32 nCol, qint32 nRow, quint32 nRgb, bool bDef
     if (!contains(nCol, nRow) || (bDefault && m_colourIndex.empty()))
         return;
     if (m_colourIndex.empty())
-        m_colourIndex.assign(m_texts.size(), 0);
+        m_colourIndex.assign(m_texts.cells(), 0);
     std::size_t nIndex = 0;
     if (!bDefault) {
         nIndex = static_cast<std::size_t>(std::find(m_palette.begin() + 1, m_palette.end(), nRgb) - m_palette.begin());
@@ -224,11 +236,15 @@ void SpreadCells::sortRows(qint32 nCol, bool bAscending)
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<qint32> order(static_cast<std::size_t>(m_nRows));
     std::iota(order.begin(), order.end(), 1);
+    std::vector<QString> keys(static_cast<std::size_t>(m_nRows) + 1);
+    for (qint32 r = 1; r <= m_nRows; ++r)
+        keys[static_cast<std::size_t>(r)] = text(nCol, r);
     std::stable_sort(order.begin(), order.end(), [&](qint32 a, qint32 b) {
-        const int nCompare = collator.compare(text(nCol, a), text(nCol, b));
+        const int nCompare =
+            collator.compare(keys[static_cast<std::size_t>(a)], keys[static_cast<std::size_t>(b)]);
         return bAscending ? nCompare < 0 : nCompare > 0;
     });
-    permuteRows(m_texts, order, m_nCols);
+    permuteRows(m_texts.spans(), order, m_nCols);
     permuteRows(m_flags, order, m_nCols);
     permuteRows(m_colourIndex, order, m_nCols);
     std::vector<qint32> heights(m_rowHeights);

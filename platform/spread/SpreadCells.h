@@ -1,9 +1,14 @@
 #pragma once
-// The sheet behind a grid: every cell text in one row-major vector over rows 0..MaxRows and
-// columns 0..MaxCols (row 0 holds the column titles, column 0 the row titles), one byte of
-// flags per cell (border sides, bold, static), an optional colour index per cell, the row
+// The sheet behind a grid: every cell text in row-major order over rows 0..MaxRows and
+// columns 0..MaxCols (row 0 holds the column titles, column 0 the row titles) kept as UTF-8
+// (SpreadTexts), one byte of flags per cell (border sides, bold, static), an optional colour index per cell, the row
 // heights and the column widths. Every access is bounds-checked: a read outside the sheet
 // gives the default, a write outside the sheet is ignored.
+#include "platform/spread/SpreadTexts.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -44,11 +49,20 @@ public:
     bool resize(qint32 nRows, qint32 nCols, double dNewColWidth);
 
     // Stored text; a null text for a cell never written or outside the sheet.
-    const QString& text(qint32 nCol, qint32 nRow) const;
+    QString text(qint32 nCol, qint32 nRow) const;
+    // The same as UTF-8 bytes, without a copy (valid until the sheet changes); empty for a
+    // null cell or outside the sheet.
+    QByteArrayView utf8(qint32 nCol, qint32 nRow) const;
     void setText(qint32 nCol, qint32 nRow, const QString& strText);
     void setText(qint32 nCol, qint32 nRow, QString&& strText);
     // Moves nCount texts into row nRow from column nCol1 on (the cells must be in the sheet).
     void moveRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32 nCount);
+    // Takes over the texts of whole rows from nRow1 on, every column 0..cols() of each, as
+    // UTF-8 back to back with an end offset per cell (see SpreadTexts::adoptCells): no text
+    // is copied. False, nothing changed, when they do not fit the sheet.
+    bool adoptRowTexts(qint32 nRow1, QByteArray&& utf8, const QList<quint32>& ends);
+    // Bytes that the texts hold, for measurements.
+    qsizetype textBytes() const { return m_texts.bytes(); }
 
     bool bold(qint32 nCol, qint32 nRow) const;
     void setBold(qint32 nCol, qint32 nRow, bool bBold);
@@ -83,7 +97,7 @@ private:
     qint32 m_nRows = 0;
     qint32 m_nCols = 0;
     bool m_bStaticDefault = false;
-    std::vector<QString> m_texts;
+    SpreadTexts m_texts;
     std::vector<quint8> m_flags;
     std::vector<quint8> m_colourIndex;  // empty until a cell gets its own colour
     std::vector<quint32> m_palette;     // colours by index; index 0 is the default

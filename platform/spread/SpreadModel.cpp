@@ -26,7 +26,7 @@ int SpreadModel::columnCount(const QModelIndex& parent) const
 
 QString SpreadModel::displayText(qint32 nCol, qint32 nRow) const
 {
-    const QString& strText = m_cells.text(nCol, nRow);
+    QString strText = m_cells.text(nCol, nRow);
     if (!strText.isNull() || !m_cells.contains(nCol, nRow))
         return strText;
     if (nCol == 0 && nRow > 0)
@@ -142,6 +142,16 @@ void SpreadModel::setRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32
 {
     m_cells.moveRowTexts(nRow, nCol1, pTexts, nCount);
     changed(nCol1, nRow, nCol1 + nCount - 1, nRow);
+}
+
+bool SpreadModel::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, const QList<quint32>& ends)
+{
+    const qsizetype nRows = ends.size() / (static_cast<qsizetype>(m_cells.cols()) + 1);
+    if (!m_cells.adoptRowTexts(nRow1, std::move(utf8), ends))
+        return false;
+    if (nRows > 0)
+        changed(0, nRow1, m_cells.cols(), nRow1 + static_cast<qint32>(nRows) - 1);
+    return true;
 }
 
 void SpreadModel::cellsChanged(const SpreadBlock& block)

@@ -35,6 +35,7 @@ public:
     void setText(qint32 nCol, qint32 nRow, const QString& strText);
     void setText(qint32 nCol, qint32 nRow, QString&& strText);
     void setRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32 nCount);
+    bool adoptRowTexts(qint32 nRow1, QByteArray&& utf8, const QList<quint32>& ends);
     void sortRows(qint32 nCol, bool bAscending);
     // Tells the view that the cells of a block changed (nothing while quiet).
     void cellsChanged(const SpreadBlock& block);

@@ -157,6 +157,11 @@ void vaSpread::setRowTexts(QString* pTexts, qint32 nCount)
     m_model.setRowTexts(m_nRow, m_nCol, pTexts, nDansLaFeuille);
 }
 
+bool vaSpread::adoptRowTexts(QByteArray&& utf8, const QList<quint32>& ends)
+{
+    return m_nRow >= 0 && m_model.adoptRowTexts(m_nRow, std::move(utf8), ends);
+}
+
 void vaSpread::setText(const QString& strText)
 {
     if (!m_bBlockMode && m_nCol >= 0 && m_nRow >= 0) {

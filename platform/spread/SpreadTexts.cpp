@@ -1,0 +1,192 @@
+#include "platform/spread/SpreadTexts.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace kervane {
+
+namespace {
+
+constexpr qsizetype kMaxBytes = std::numeric_limits<quint32>::max() - 1;
+constexpr qsizetype kSmallWaste = 1 << 16;  // below this the bytes left behind stay
+
+char* putUtf8(char* p, char32_t u)
+{
+    if (u < 0x80) {
+        *p++ = static_cast<char>(u);
+    } else if (u < 0x800) {
+        *p++ = static_cast<char>(0xC0 | (u >> 6));
+        *p++ = static_cast<char>(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        *p++ = static_cast<char>(0xE0 | (u >> 12));
+        *p++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        *p++ = static_cast<char>(0xF0 | (u >> 18));
+        *p++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (u & 0x3F));
+    }
+    return p;
+}
+
+}  // namespace
+
+qsizetype appendUtf8(QByteArray& out, QStringView text)
+{
+    const qsizetype nBefore = out.size();
+    out.resize(nBefore + 3 * text.size());  // a UTF-16 unit never takes more than 3 bytes
+    char* const pBegin = out.data() + nBefore;
+    char* p = pBegin;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            *p++ = static_cast<char>(c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            p = putUtf8(p, QChar::surrogateToUcs4(c, text[i + 1].unicode()));
+            ++i;
+        } else {
+            p = putUtf8(p, QChar::isSurrogate(c) ? char32_t{0xFFFD} : char32_t{c});
+        }
+    }
+    out.resize(nBefore + (p - pBegin));
+    return p - pBegin;
+}
+
+QByteArrayView SpreadTexts::utf8(qsizetype nCell) const
+{
+    const Span& span = m_spans[static_cast<std::size_t>(nCell)];
+    if (span.nLength == kNull)
+        return {};
+    return QByteArrayView(m_utf8.constData() + span.nStart, span.nLength);
+}
+
+QString SpreadTexts::text(qsizetype nCell) const
+{
+    const Span& span = m_spans[static_cast<std::size_t>(nCell)];
+    if (span.nLength == kNull)
+        return QString();
+    if (span.nLength == 0)
+        return QStringLiteral("");
+    return QString::fromUtf8(m_utf8.constData() + span.nStart, span.nLength);
+}
+
+quint32 SpreadTexts::append(QStringView text)
+{
+    return static_cast<quint32>(appendUtf8(m_utf8, text));
+}
+
+void SpreadTexts::setText(qsizetype nCell, QStringView text, bool bNull)
+{
+    Span& span = m_spans[static_cast<std::size_t>(nCell)];
+    if (span.nLength != kNull)
+        m_nLive -= span.nLength;
+    if (bNull) {
+        span = Span{};
+        return;
+    }
+    // Written in place when it fits in the cell's old bytes (a blank over a value, say).
+    if (span.nLength != kNull && text.size() <= span.nLength) {
+        bool bAscii = true;
+        for (const QChar c : text)
+            bAscii = bAscii && c.unicode() < 0x80;
+        if (bAscii) {
+            char* p = m_utf8.data() + span.nStart;
+            for (const QChar c : text)
+                *p++ = static_cast<char>(c.unicode());
+            span.nLength = static_cast<quint32>(text.size());
+            m_nLive += span.nLength;
+            compactIfWasteful();
+            return;
+        }
+    }
+    if (m_utf8.size() + 3 * text.size() > kMaxBytes)
+        compact();
+    if (m_utf8.size() + 3 * text.size() > kMaxBytes) {
+        span = Span{};  // no room left: the cell stays empty rather than wrong
+        return;
+    }
+    const auto nStart = static_cast<quint32>(m_utf8.size());
+    span.nLength = append(text);
+    span.nStart = nStart;
+    m_nLive += span.nLength;
+    compactIfWasteful();
+}
+
+void SpreadTexts::spansMoved()
+{
+    m_nLive = 0;
+    for (const Span& span : m_spans)
+        if (span.nLength != kNull)
+            m_nLive += span.nLength;
+    if (m_nLive == 0)
+        m_utf8 = QByteArray();
+    else
+        compactIfWasteful();
+}
+
+bool SpreadTexts::adoptCells(qsizetype nFirstCell, QByteArray&& utf8, const QList<quint32>& ends)
+{
+    const qsizetype nCount = ends.size();
+    if (nFirstCell < 0 || nFirstCell + nCount > cells() || utf8.size() > kMaxBytes)
+        return false;
+    if (nCount > 0 && ends.back() != static_cast<quint32>(utf8.size()))
+        return false;
+    // The cells outside the taken-over ones keep their texts: they move after the new bytes.
+    QByteArray old = std::move(m_utf8);
+    m_utf8 = std::move(utf8);
+    const std::size_t nFirst = static_cast<std::size_t>(nFirstCell);
+    const std::size_t nEnd = nFirst + static_cast<std::size_t>(nCount);
+    m_nLive = m_utf8.size();
+    for (std::size_t i = 0; i < m_spans.size(); ++i) {
+        if (i == nFirst)
+            i = nEnd;  // the taken-over cells are set below
+        if (i >= m_spans.size())
+            break;
+        Span& span = m_spans[i];
+        if (span.nLength == kNull || span.nLength == 0)
+            continue;
+        const auto nStart = static_cast<quint32>(m_utf8.size());
+        m_utf8.append(old.constData() + span.nStart, span.nLength);
+        span.nStart = nStart;
+        m_nLive += span.nLength;
+    }
+    quint32 nDebut = 0;
+    Span* pSpan = m_spans.data() + nFirst;
+    for (qsizetype k = 0; k < nCount; ++k) {
+        const quint32 nFin = ends[k];
+        *pSpan++ = nFin > nDebut ? Span{nDebut, nFin - nDebut} : Span{};
+        nDebut = std::max(nDebut, nFin);
+    }
+    return true;
+}
+
+void SpreadTexts::compactIfWasteful()
+{
+    const qsizetype nWaste = m_utf8.size() - m_nLive;
+    if (nWaste > kSmallWaste && nWaste > m_nLive)
+        compact();
+}
+
+void SpreadTexts::compact()
+{
+    QByteArray packed;
+    packed.reserve(m_nLive);
+    for (Span& span : m_spans) {
+        if (span.nLength == kNull)
+            continue;
+        const auto nStart = static_cast<quint32>(packed.size());
+        packed.append(m_utf8.constData() + span.nStart, span.nLength);
+        span.nStart = nStart;
+    }
+    m_utf8 = std::move(packed);
+}
+
+qsizetype SpreadTexts::bytes() const
+{
+    return m_utf8.capacity() + static_cast<qsizetype>(m_spans.capacity() * sizeof(Span));
+}
+
+}  // namespace kervane

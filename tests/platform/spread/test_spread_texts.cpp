@@ -1,0 +1,113 @@
+// Cell texts kept as UTF-8: rows taken over whole from a buffer with end offsets, texts
+// written over them (shorter, longer, non-ASCII), the bytes left behind reclaimed, and the
+// rows still resized and sorted with their texts.
+#include "tests/platform/spread/GrilleTest.h"
+
+#include <gtest/gtest.h>
+
+using namespace kervane;
+using namespace kervane::test;
+
+namespace {
+
+// Rows of cells, every column 0..nCols of each, as UTF-8 back to back with end offsets.
+struct Lignes {
+    QByteArray texte;
+    QList<quint32> fins;
+    void ajouter(const QStringList& cellules)
+    {
+        for (const QString& str : cellules) {
+            texte += str.toUtf8();
+            fins.append(static_cast<quint32>(texte.size()));
+        }
+    }
+};
+
+}  // namespace
+
+TEST(GrilleTextesUtf8, LignesRepriseEntieresAvecLeursTitres)
+{
+    vaSpread grille;
+    grille.setMaxCols(3);
+    grille.setMaxRows(3);
+    ecrire(grille, 1, 0, QStringLiteral("LIBELLÉ"));
+    Lignes lignes;
+    lignes.ajouter({"", "Crème brûlée", "", "12,5"});
+    lignes.ajouter({"", "Œuf 🥚", "x", ""});
+    grille.setCol(1);
+    grille.setRow(2);
+    ASSERT_TRUE(grille.adoptRowTexts(std::move(lignes.texte), lignes.fins));
+
+    EXPECT_EQ(lire(grille, 1, 0), QStringLiteral("LIBELLÉ")) << "a title set before keeps its text";
+    EXPECT_EQ(lire(grille, 2, 0), "B");
+    EXPECT_EQ(lire(grille, 1, 2), QStringLiteral("Crème brûlée"));
+    EXPECT_EQ(lire(grille, 3, 2), "12,5");
+    EXPECT_EQ(lire(grille, 1, 3), QStringLiteral("Œuf 🥚"));
+    EXPECT_EQ(lire(grille, 2, 3), "x");
+    // A cell without bytes is unset: an empty data cell, a row title showing its number.
+    EXPECT_TRUE(grille.Cells().text(2, 2).isNull());
+    EXPECT_EQ(lire(grille, 0, 2), "2");
+    EXPECT_EQ(lire(grille, 0, 3), "3");
+    EXPECT_EQ(grille.Cells().utf8(1, 2), QByteArrayView("Crème brûlée"));
+    EXPECT_EQ(grille.model()->data(grille.model()->index(2, 0)).toString(), QStringLiteral("Œuf 🥚"));
+
+    // Written over: shorter in place, longer, with accents; the neighbours keep theirs.
+    ecrire(grille, 1, 2, QStringLiteral(" "));
+    ecrire(grille, 3, 2, QStringLiteral("Besançon, après vérification"));
+    ecrire(grille, 2, 3, QString());
+    EXPECT_EQ(lire(grille, 1, 2), " ");
+    EXPECT_EQ(lire(grille, 3, 2), QStringLiteral("Besançon, après vérification"));
+    EXPECT_TRUE(grille.Cells().text(2, 3).isNull());
+    EXPECT_EQ(lire(grille, 1, 3), QStringLiteral("Œuf 🥚"));
+    EXPECT_EQ(lire(grille, 1, 0), QStringLiteral("LIBELLÉ"));
+
+    // Resizing and sorting move the cells with their texts.
+    grille.setMaxCols(4);
+    grille.Sort(1, true);
+    EXPECT_EQ(lire(grille, 1, 1), "");
+    EXPECT_EQ(lire(grille, 1, 2), " ");
+    EXPECT_EQ(lire(grille, 3, 2), QStringLiteral("Besançon, après vérification"));
+    EXPECT_EQ(lire(grille, 1, 3), QStringLiteral("Œuf 🥚"));
+}
+
+TEST(GrilleTextesUtf8, LignesQuiNeConviennentPasRefuseesSansRienChanger)
+{
+    vaSpread grille;
+    remplir(grille, 2, 2);
+    Lignes partielle;
+    partielle.ajouter({"", "a"});  // 2 cells: not whole rows of 3 columns
+    grille.setRow(1);
+    EXPECT_FALSE(grille.adoptRowTexts(std::move(partielle.texte), partielle.fins));
+    Lignes tropLongues;
+    for (int i = 0; i < 3; ++i)
+        tropLongues.ajouter({"", "a", "b"});  // 3 rows from row 1 of a 2-row sheet
+    EXPECT_FALSE(grille.adoptRowTexts(std::move(tropLongues.texte), tropLongues.fins));
+    Lignes fauxDecalages;
+    fauxDecalages.ajouter({"", "a", "b"});
+    fauxDecalages.fins.back() = 99;  // beyond its bytes
+    EXPECT_FALSE(grille.adoptRowTexts(std::move(fauxDecalages.texte), fauxDecalages.fins));
+    EXPECT_EQ(lire(grille, 1, 1), "1.1");
+    EXPECT_EQ(lire(grille, 2, 2), "2.2");
+}
+
+TEST(GrilleTextesUtf8, RecrituresNombreusesGardentChaqueTexte)
+{
+    // Each round writes every cell longer than before: the old bytes are left behind and
+    // must be reclaimed without losing a text.
+    vaSpread grille;
+    grille.setMaxCols(4);
+    grille.setMaxRows(500);
+    for (int tour = 1; tour <= 12; ++tour)
+        for (qint32 r = 1; r <= 500; ++r)
+            for (qint32 c = 1; c <= 4; ++c)
+                ecrire(grille, c, r, QStringLiteral("é%1-%2-").arg(r).arg(c).repeated(tour));
+    for (qint32 r = 1; r <= 500; r += 37)
+        EXPECT_EQ(lire(grille, 3, r), QStringLiteral("é%1-3-").arg(r).repeated(12));
+    // Kept without reclaiming, the twelve rounds would hold 6.5 times the texts in use; the
+    // buffer may hold twice them plus its room to grow.
+    qsizetype nUtiles = 0;
+    for (qint32 r = 1; r <= 500; ++r)
+        for (qint32 c = 1; c <= 4; ++c)
+            nUtiles += grille.Cells().utf8(c, r).size();
+    EXPECT_LT(grille.Cells().textBytes(), 4 * nUtiles + (1 << 17) + 8 * 2505);
+}
