@@ -261,7 +261,7 @@ bool wndKervane::runSelection(const QString& strRequete, QString& strBilan)
     }
     m_strRequeteGrille = strRequete;
     strBilan = texteBilan(GenreRequete::Selection, tabLignes.texte(0, 0).toLongLong(), nDuree);
-    remplirGrille(tabLignes);
+    remplirGrille(std::move(tabLignes));
     showDimension();
     enableResultCommands();
     return true;

@@ -7,7 +7,7 @@
 #include "platform/spread/vaSpread.h"
 #include "query/Module_TAB.h"
 #include "query/Requete.h"
-#include "query/TextesPartages.h"
+#include "query/TextesUtf8.h"
 #include "query/wndKervane.h"
 
 #include <QAction>
@@ -33,29 +33,33 @@ double largeurTexte(const vaSpread& g, const QString& strTexte)
     return g.TextWidth(sansEspaces(strTexte));
 }
 
-// True when the text cannot be wider than dLargeur: each of its characters is at most
-// dCaractereMax wide, which holds for Latin letters in the grid's own font.
-bool cannotExceed(const QString& strTexte, double dLargeur, double dCaractereMax)
+// Measured width of a UTF-8 cell text, trimmed of spaces.
+double largeurUtf8(const vaSpread& g, QByteArrayView utf8)
 {
-    if (static_cast<double>(strTexte.size()) * dCaractereMax > dLargeur)
-        return false;
-    return std::all_of(strTexte.cbegin(), strTexte.cend(), [](QChar c) { return c.unicode() < 0x0250; });
+    return largeurTexte(g, QString::fromUtf8(utf8));
 }
 
 // True when the text may take more than one line in its column: it holds a line break, or
 // it is wider than dPlace, the width of the column's widest text (its margin covers the
 // rounding to pixels).
-bool mayTakeLines(const vaSpread& g, const QString& strTexte, double dPlace, double dCaractereMax)
+bool mayTakeLines(const vaSpread& g, QByteArrayView utf8, double dPlace, double dCaractereMax)
 {
-    if (SpreadText::hasLineBreak(strTexte))
+    if (contientSautDeLigne(utf8))
         return true;
-    return !cannotExceed(strTexte, dPlace, dCaractereMax) && g.TextWidth(strTexte) > dPlace;
+    return !largeurBornee(utf8, dPlace, dCaractereMax) && g.TextWidth(QString::fromUtf8(utf8)) > dPlace;
+}
+
+// Over 70 characters: a long text, whose column takes the memo width.
+bool isLongText(QByteArrayView utf8)
+{
+    return utf8.size() > LONGUEUR_TEXTE_LONG && longueurUtf16(utf8) > LONGUEUR_TEXTE_LONG;
 }
 
 }  // namespace
 
-// Titles in upper case, every value in its own outlined cell, row numbers not bold.
-void wndKervane::fillCells(const TableauTextes& tabLignes)
+// Titles in upper case, every value in its own outlined cell, row numbers not bold. The
+// array's rows are taken over by the grid as they are, their UTF-8 texts not copied.
+void wndKervane::fillCells(TableauTextes&& tabLignes)
 {
     vaSpread& g = *griRequetes;
     const auto nColonnes = static_cast<qint32>(tabLignes.colonnes() - 1);
@@ -74,16 +78,34 @@ void wndKervane::fillCells(const TableauTextes& tabLignes)
         g.setFontBold(false);
     }
     // The sheet was emptied: no row number is bold.
-    TextesPartages textes(nColonnes);
-    std::vector<QString> ligne(static_cast<std::size_t>(nColonnes));
     g.setCol(1);
-    for (qint32 r = 1; r <= nLignes; ++r) {
-        for (qint32 c = 1; c <= nColonnes; ++c)
-            ligne[static_cast<std::size_t>(c - 1)] = textes.texte(c, tabLignes.utf8(r + 1, c));
-        g.setRow(r);
-        g.setRowTexts(ligne.data(), nColonnes);
+    g.setRow(1);
+    if (tabLignes.lignes() - 2 == nLignes) {
+        QByteArray texte;
+        QList<quint32> fins;
+        tabLignes.cederLignes(texte, fins);
+        g.adoptRowTexts(std::move(texte), fins);
+    } else {
+        copyRows(tabLignes, std::min<qsizetype>(nLignes, tabLignes.lignes() - 2));
     }
+    g.setRow(nLignes);
     outlineEveryCell();
+}
+
+// The rows of an array whose row count does not match its rows, cell by cell.
+void wndKervane::copyRows(const TableauTextes& tabLignes, qsizetype nLignes)
+{
+    vaSpread& g = *griRequetes;
+    for (qint32 r = 1; r <= nLignes; ++r) {
+        g.setRow(r);
+        for (qint32 c = 1; c <= g.MaxCols(); ++c) {
+            const QByteArrayView utf8 = tabLignes.utf8(r + 1, c);
+            if (!utf8.isEmpty()) {
+                g.setCol(c);
+                g.setText(QString::fromUtf8(utf8));
+            }
+        }
+    }
 }
 
 // Every data cell gets its own outline: the four sides on each cell of the data block.
@@ -103,10 +125,10 @@ void wndKervane::outlineEveryCell()
 }
 
 // A new result is shown from its first row and column, whatever the previous one showed.
-void wndKervane::remplirGrille(const TableauTextes& tabLignes)
+void wndKervane::remplirGrille(TableauTextes&& tabLignes)
 {
     griRequetes->setReDraw(false);
-    fillCells(tabLignes);
+    fillCells(std::move(tabLignes));
     griRequetes->setTopRow(1);
     griRequetes->setLeftCol(1);
     if (griRequetes->MaxRows() == 0) {
@@ -154,12 +176,13 @@ bool wndKervane::isMemoColumn(const QString& strTexte) const
 double wndKervane::columnWidth(qint32 nCol) const
 {
     const vaSpread& g = *griRequetes;
+    const NomsUtf8 memos(m_tabChampsMemo);
     double dLargeur = 0.0;
     for (qint32 r = 0; r <= g.MaxRows(); ++r) {
-        const QString& strTexte = g.Cells().text(nCol, r);
-        if (strTexte.size() > LONGUEUR_TEXTE_LONG || isMemoColumn(strTexte))
+        const QByteArrayView utf8 = g.Cells().utf8(nCol, r);
+        if (isLongText(utf8) || memos.contient(utf8))
             return LARGEUR_MEMO;
-        dLargeur = std::max(dLargeur, largeurTexte(g, strTexte));
+        dLargeur = std::max(dLargeur, largeurUtf8(g, utf8));
     }
     return dLargeur + MARGE_LARGEUR;
 }
@@ -169,25 +192,29 @@ void wndKervane::fitColumn(qint32 nCol)
     griRequetes->setColWidth(nCol, columnWidth(nCol));
 }
 
-// Every column fitted in one pass over the rows, in the order the cells are stored.
+// Every column fitted in one pass over the rows, in the order the cells are stored. A text
+// that cannot be wider than the column's widest so far is not measured, nor a text equal to
+// the one above it.
 void wndKervane::fitAllColumns()
 {
     vaSpread& g = *griRequetes;
+    const SpreadCells& cells = g.Cells();
+    const NomsUtf8 memos(m_tabChampsMemo);
     const auto nColonnes = static_cast<std::size_t>(std::max(g.MaxCols(), 0));
     std::vector<double> largeurs(nColonnes + 1, 0.0);
     std::vector<bool> larges(nColonnes + 1, false);
-    std::vector<const QChar*> precedents(nColonnes + 1, nullptr);  // a shared text is measured once in a row
+    std::vector<QByteArrayView> precedents(nColonnes + 1);
     const double dCaractereMax = g.MaxCharWidth();
     for (qint32 r = 0; r <= g.MaxRows(); ++r) {
         for (std::size_t c = 1; c <= nColonnes; ++c) {
-            const QString& strTexte = g.Cells().text(static_cast<qint32>(c), r);
-            if (larges[c] || (strTexte.constData() == precedents[c] && !strTexte.isEmpty()))
+            const QByteArrayView utf8 = cells.utf8(static_cast<qint32>(c), r);
+            if (larges[c] || (!utf8.isEmpty() && utf8 == precedents[c]))
                 continue;
-            precedents[c] = strTexte.constData();
-            if (strTexte.size() > LONGUEUR_TEXTE_LONG || isMemoColumn(strTexte))
+            precedents[c] = utf8;
+            if (isLongText(utf8) || memos.contient(utf8))
                 larges[c] = true;
-            else if (!cannotExceed(strTexte, largeurs[c], dCaractereMax))
-                largeurs[c] = std::max(largeurs[c], largeurTexte(g, strTexte));
+            else if (!largeurBornee(utf8, largeurs[c], dCaractereMax))
+                largeurs[c] = std::max(largeurs[c], largeurUtf8(g, utf8));
         }
     }
     for (std::size_t c = 1; c <= nColonnes; ++c)
@@ -218,17 +245,18 @@ void wndKervane::fitRowsToTexts()
     std::vector<double> places(nColonnes + 1, 0.0);  // a text this wide fits on one line
     for (std::size_t c = 1; c <= nColonnes; ++c)
         places[c] = g.ColWidth(static_cast<qint32>(c)) - MARGE_LARGEUR;
-    std::vector<const QChar*> precedents(nColonnes + 1, nullptr);
+    std::vector<QByteArrayView> precedents(nColonnes + 1);
     std::vector<bool> verdicts(nColonnes + 1, false);
     const double dCaractereMax = g.MaxCharWidth();
     for (qint32 r = 1; r <= g.MaxRows(); ++r) {
         for (std::size_t c = 1; c <= nColonnes; ++c) {
-            const QString& strTexte = g.Cells().text(static_cast<qint32>(c), r);
-            if (strTexte.isEmpty())
+            // Views stay valid: measuring and row heights leave the texts alone.
+            const QByteArrayView utf8 = g.Cells().utf8(static_cast<qint32>(c), r);
+            if (utf8.isEmpty())
                 continue;
-            if (strTexte.constData() != precedents[c]) {
-                precedents[c] = strTexte.constData();
-                verdicts[c] = mayTakeLines(g, strTexte, places[c], dCaractereMax);
+            if (precedents[c].isEmpty() || utf8 != precedents[c]) {
+                precedents[c] = utf8;
+                verdicts[c] = mayTakeLines(g, utf8, places[c], dCaractereMax);
             }
             if (verdicts[c]) {
                 g.setRowHeight(r, g.MaxTextRowHeight(r));
@@ -278,19 +306,19 @@ bool wndKervane::FormatterGrille(qint32& nIndiceColonne, qint32 nIndiceLigneDebu
         if (c < 1 || c > g.MaxCols() || nIndiceLigneDebut > nNbLigne)
             return true;
         g.setBlockMode(false);
+        const QString strBlanc = QStringLiteral(" ");
         qint32 nDebut = nIndiceLigneDebut;
-        QString strValeur = g.Cells().text(c, nDebut);
+        // A run's first cell keeps its text; the others are compared with it as UTF-8 (read
+        // again after each blank, which may move the texts).
         for (qint32 r = nDebut + 1; r <= nNbLigne; ++r) {
-            const QString& strTexte = g.Cells().text(c, r);
-            if (strTexte == strValeur) {
+            if (g.Cells().utf8(c, r) == g.Cells().utf8(c, nDebut)) {
                 g.setCol(c);
                 g.setRow(r);
-                g.setText(QStringLiteral(" "));
+                g.setText(strBlanc);
                 continue;
             }
             frameRun(c, nDebut, r - 1);
             nDebut = r;
-            strValeur = strTexte;
         }
         frameRun(c, nDebut, nNbLigne);
         return true;
@@ -312,7 +340,7 @@ bool wndKervane::AfficherGrilleNonFormattee()
             return true;
         TableauTextes tabLignes;
         if (ODBC_SelectionnerDansTableau(nIndBase, strRequete, tabLignes, true)) {
-            fillCells(tabLignes);
+            fillCells(std::move(tabLignes));
             showDimension();
         }
         return true;

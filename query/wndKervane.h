@@ -76,7 +76,7 @@ public:
     void definirTexteRequete(const QString& strTexte);
 
     // Result grid (Grille.cpp).
-    void remplirGrille(const TableauTextes& tabLignes);
+    void remplirGrille(TableauTextes&& tabLignes);  // takes the array's rows over
     bool FormatterGrille(qint32& nIndiceColonne, qint32 nIndiceLigneDebut, qint32 nNbLigne);
     bool AfficherGrilleNonFormattee();
     bool RedimensionnerGrille();
@@ -187,7 +187,8 @@ private:
     void enableResultCommands();
 
     // Grid (Grille.cpp).
-    void fillCells(const TableauTextes& tabLignes);
+    void fillCells(TableauTextes&& tabLignes);
+    void copyRows(const TableauTextes& tabLignes, qsizetype nLignes);
     void outlineEveryCell();
     void sizeEmptyResult();
     double columnWidth(qint32 nCol) const;
