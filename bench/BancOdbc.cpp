@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <vector>
 
@@ -52,14 +53,20 @@ double seconds(const std::function<long()>& body, long& cells)
     return best;
 }
 
+double processSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
 double medianSeconds(const std::function<long()>& body, long& cells, int nRuns)
 {
     std::vector<double> times;
     for (int run = 0; run < nRuns; ++run) {
-        const auto start = std::chrono::steady_clock::now();
+        const double start = processSeconds();
         cells = body();
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        times.push_back(elapsed.count());
+        times.push_back(processSeconds() - start);
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];

@@ -17,7 +17,10 @@ constexpr char QUERY[] = "SELECT * FROM MOUVEMENT";
 void createDatabase(const std::string& path, int nRows = ROWS);
 // Best of RUNS runs of body, in seconds; cells receives what the last run counted.
 double seconds(const std::function<long()>& body, long& cells);
-// Median of nRuns runs of body, in seconds; cells receives what the last run counted.
+// Processor time of the whole process (every thread), in seconds.
+double processSeconds();
+// Median of nRuns runs of body, in processor seconds of the whole process (steadier than the
+// wall clock on a shared machine); cells receives what the last run counted.
 double medianSeconds(const std::function<long()>& body, long& cells, int nRuns);
 // Every value of QUERY read through SQLite directly; returns the count of non-NULL values.
 long readDirect(const std::string& path);

@@ -66,7 +66,8 @@ int main(int argc, char** argv)
     const std::filesystem::path folder = prepareSizes(sizes);
     if (folder.empty() || !ODBC_Initialiser())
         return 1;
-    std::printf("ODBC_SelectionnerDansTableau contre la boucle SQLFetch/SQLGetData, 10 colonnes, mediane de %d\n",
+    std::printf("ODBC_SelectionnerDansTableau contre la boucle SQLFetch/SQLGetData, 10 colonnes, temps processeur,"
+                " mediane de %d\n",
                 MEDIAN_RUNS);
     std::printf("%8s  %9s  %9s  %7s  %9s  %9s  %9s\n", "lignes", "boucle(s)", "tableau(s)", "rapport",
                 "pic o/cel", "garde o/c", "texte o/c");
