@@ -102,6 +102,26 @@ double SpreadText::width(const QString& strText, bool bBold) const
     return dWidth >= 0.0 ? dWidth : QFontMetricsF(font(bBold)).horizontalAdvance(strText);
 }
 
+double SpreadText::widthUtf8(QByteArrayView utf8, bool bBold) const
+{
+    const auto& advances = m_advances[bBold ? 1 : 0];
+    double dTotal = 0.0;
+    const qsizetype n = utf8.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            dTotal += advances[b];
+            continue;
+        }
+        // U+0080..U+00FF are C2 or C3 and one continuation byte.
+        if ((b != 0xC2 && b != 0xC3) || i + 1 >= n)
+            return width(QString::fromUtf8(utf8), bBold);
+        const auto b2 = static_cast<unsigned char>(utf8[++i]);
+        dTotal += advances[((b & 0x03) << 6) | (b2 & 0x3F)];
+    }
+    return dTotal;
+}
+
 bool SpreadText::fitsOneLine(const QString& strText, bool bBold, double dWidth) const
 {
     const double dTotal = tableWidth(strText, bBold);

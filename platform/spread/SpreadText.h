@@ -6,6 +6,7 @@
 // Many fonts draw the accents of capitals (É, À, Ç) above the ascent they declare: the text
 // starts below a room as tall as the font's accented capitals need, so none is cut.
 #include <QFont>
+#include <QByteArrayView>
 #include <QString>
 
 #include <array>
@@ -31,6 +32,8 @@ public:
     static bool hasLineBreak(const QString& strText);
     // Width of the text on one line, in pixels.
     double width(const QString& strText, bool bBold) const;
+    // The same for a UTF-8 text, without converting it when its characters are Latin-1.
+    double widthUtf8(QByteArrayView utf8, bool bBold) const;
     // Number of lines the text takes in the given width (at least 1).
     qint32 lineCount(const QString& strText, bool bBold, double dWidth) const;
     void draw(QPainter& painter, const QRectF& rect, const QString& strText, bool bBold) const;

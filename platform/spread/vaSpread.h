@@ -97,6 +97,8 @@ public:
     qint32 ColWidthToPixels(double dCharacters) const;
     // Width of a text on one line in the grid's font, in characters (widths of "0").
     double TextWidth(const QString& strText, bool bBold = false) const;
+    // The same for a UTF-8 text (as the sheet keeps them), converted only beyond Latin-1.
+    double TextWidthUtf8(QByteArrayView utf8, bool bBold = false) const;
     double PixelsToColWidth(qint32 nPixels) const;
     // Width of the widest character of the grid's font, in characters (widths of "0"): an
     // upper bound of TextWidth per character for texts in the font's own scripts.

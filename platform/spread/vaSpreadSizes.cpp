@@ -53,6 +53,11 @@ double vaSpread::TextWidth(const QString& strText, bool bBold) const
     return m_text.width(strText, bBold) / m_text.digitWidth();
 }
 
+double vaSpread::TextWidthUtf8(QByteArrayView utf8, bool bBold) const
+{
+    return m_text.widthUtf8(utf8, bBold) / m_text.digitWidth();
+}
+
 double vaSpread::MaxCharWidth() const
 {
     return QFontMetricsF(m_text.font(false)).maxWidth() / m_text.digitWidth();
