@@ -36,7 +36,11 @@ double largeurTexte(const vaSpread& g, const QString& strTexte)
 // Measured width of a UTF-8 cell text, trimmed of spaces.
 double largeurUtf8(const vaSpread& g, QByteArrayView utf8)
 {
-    return largeurTexte(g, QString::fromUtf8(utf8));
+    while (!utf8.isEmpty() && utf8.front() == ' ')
+        utf8 = utf8.sliced(1);
+    while (!utf8.isEmpty() && utf8.back() == ' ')
+        utf8.chop(1);
+    return g.TextWidthUtf8(utf8);
 }
 
 // True when the text may take more than one line in its column: it holds a line break, or
@@ -46,7 +50,7 @@ bool mayTakeLines(const vaSpread& g, QByteArrayView utf8, double dPlace, double 
 {
     if (contientSautDeLigne(utf8))
         return true;
-    return !largeurBornee(utf8, dPlace, dCaractereMax) && g.TextWidth(QString::fromUtf8(utf8)) > dPlace;
+    return !largeurBornee(utf8, dPlace, dCaractereMax) && g.TextWidthUtf8(utf8) > dPlace;
 }
 
 // Over 70 characters: a long text, whose column takes the memo width.

@@ -41,8 +41,9 @@ bool contientSautDeLigne(QByteArrayView utf8)
 
 bool largeurBornee(QByteArrayView utf8, double dLargeur, double dCaractereMax)
 {
-    // Below U+0250 a character is 1 or 2 bytes: at most as many characters as bytes.
-    if (static_cast<double>(longueurUtf16(utf8)) * dCaractereMax > dLargeur)
+    // A text has at most as many UTF-16 units as bytes: counted only when its bytes exceed.
+    if (static_cast<double>(utf8.size()) * dCaractereMax > dLargeur
+        && static_cast<double>(longueurUtf16(utf8)) * dCaractereMax > dLargeur)
         return false;
     for (qsizetype i = 0; i < utf8.size(); ++i) {
         const auto b = static_cast<unsigned char>(utf8[i]);

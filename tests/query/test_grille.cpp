@@ -84,6 +84,23 @@ TEST_F(Grille, GroupingShowsEqualValuesOnceAndFramesTheirRuns)
     EXPECT_EQ(blocs(), attendus);
 }
 
+TEST_F(Grille, EmptyValuesGroupLikeAnyTextAndRowTitlesKeepTheirNumbers)
+{
+    // NULL is an empty text: two NULLs in a row make a run, the second shown as a blank.
+    wndKervane& f = *ouvrir();
+    lancer(f, QStringLiteral("SELECT FAMILLE, NOTE, NOM FROM ARTICLE ORDER BY ID"));
+    const vaSpread& g = *f.griRequetes;
+    EXPECT_EQ(colonne(g, 2), QStringList({QStringLiteral("Manche en frêne"), "", " ", ""}));
+    EXPECT_EQ(colonne(g, 3), QStringList({"Marteau", "Pince", "Scie", QStringLiteral("Râteau")}));
+    EXPECT_EQ(colonne(g, 0), QStringList({"1", "2", "3", "4"}));
+    EXPECT_EQ(g.CellText(2, 0), "NOTE");
+
+    f.mnuEditionItem(5)->trigger();
+    EXPECT_EQ(colonne(g, 2), QStringList({QStringLiteral("Manche en frêne"), "", "", ""}));
+    EXPECT_EQ(colonne(g, 1), QStringList({"Outils", "Outils", "Outils", "Jardin"}));
+    EXPECT_EQ(colonne(g, 0), QStringList({"1", "2", "3", "4"}));
+}
+
 TEST_F(Grille, ColumnsAndRowTitlesAreSizedByTheirTexts)
 {
     wndKervane& f = *ouvrir();
