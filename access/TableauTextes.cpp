@@ -2,6 +2,7 @@
 
 #include "messages/Erreur.h"
 
+#include <cstring>
 #include <limits>
 
 namespace kervane {
@@ -62,8 +63,11 @@ void TableauTextes::ajouterCellule(QByteArrayView texte)
         LeverErreur(ERREUR_INDICE);
     if (m_texte.size() + texte.size() > static_cast<qsizetype>(std::numeric_limits<quint32>::max()))
         LeverErreur(ERREUR_MEMOIRE);
-    if (!texte.isEmpty())
-        m_texte.append(texte);
+    if (!texte.isEmpty()) {
+        const qsizetype nAvant = m_texte.size();
+        m_texte.resize(nAvant + texte.size());  // grows geometrically, by reallocation
+        std::memcpy(m_texte.data() + nAvant, texte.data(), static_cast<std::size_t>(texte.size()));
+    }
     m_fins.append(static_cast<quint32>(m_texte.size()));
 }
 
