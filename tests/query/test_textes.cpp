@@ -3,6 +3,7 @@
 #include "query/Disposition.h"
 #include "query/GlisserNoms.h"
 #include "query/Requete.h"
+#include "query/TextesUtf8.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,35 @@ TEST(GlisserNoms, OneDragPerPressOnlyAfterALeftMoveFromANode)
     e.relacher();
     EXPECT_FALSE(e.bDroitBas);
     EXPECT_FALSE(e.bDroitRelache);  // no right drag was armed
+}
+
+}  // namespace kervane::test
+
+namespace kervane::test {
+
+// The questions the grid's fitting asks of a UTF-8 cell text, against what QString answers.
+TEST(TextesUtf8, LongueursSautsDeLigneEtBornesCommeLesQString)
+{
+    for (const QString& str : {QStringLiteral("Crème"), QStringLiteral("𝄞 clé"), QString(), QStringLiteral("日本")})
+        EXPECT_EQ(longueurUtf16(str.toUtf8()), str.size()) << qPrintable(str);
+
+    EXPECT_TRUE(contientSautDeLigne("a\r\nb"));
+    EXPECT_TRUE(contientSautDeLigne("fin\n"));
+    EXPECT_TRUE(contientSautDeLigne(QStringLiteral("a\u2028b").toUtf8()));
+    EXPECT_TRUE(contientSautDeLigne(QStringLiteral("a\u2029b").toUtf8()));
+    EXPECT_FALSE(contientSautDeLigne(QStringLiteral("a\u2027b — é").toUtf8()));
+
+    // Latin letters up to U+024F are bounded by the widest character; others are not.
+    EXPECT_TRUE(largeurBornee(QStringLiteral("Crème ɏ").toUtf8(), 7.0 * 2.0, 2.0));
+    EXPECT_FALSE(largeurBornee(QStringLiteral("Crème ɐ").toUtf8(), 100.0, 2.0));
+    EXPECT_FALSE(largeurBornee(QStringLiteral("Ωmega").toUtf8(), 100.0, 2.0));
+    EXPECT_FALSE(largeurBornee("abcdef", 11.9, 2.0));
+    EXPECT_TRUE(largeurBornee(QStringLiteral("éééééé").toUtf8(), 12.0, 2.0)) << "6 characters in 12 bytes";
+
+    const NomsUtf8 memos({QStringLiteral("NOTE"), QStringLiteral("Remarque")});
+    EXPECT_TRUE(memos.contient("NOTE"));
+    EXPECT_FALSE(memos.contient("note"));
+    EXPECT_FALSE(memos.contient("NOTES"));
 }
 
 }  // namespace kervane::test

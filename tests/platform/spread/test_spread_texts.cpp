@@ -111,3 +111,12 @@ TEST(GrilleTextesUtf8, RecrituresNombreusesGardentChaqueTexte)
             nUtiles += grille.Cells().utf8(c, r).size();
     EXPECT_LT(grille.Cells().textBytes(), 4 * nUtiles + (1 << 17) + 8 * 2505);
 }
+
+TEST(GrilleTextesUtf8, LargeurDUnTexteUtf8CommeCelleDuMemeTexte)
+{
+    vaSpread grille;
+    for (const QString& str : {QStringLiteral("Crème brûlée"), QStringLiteral("Valeur 12,25"), QStringLiteral("ÀÉÎÕÜ ß ÿ"),
+                               QStringLiteral("Œuvre"), QStringLiteral("日本語 🥚"), QString()})
+        EXPECT_DOUBLE_EQ(grille.TextWidthUtf8(str.toUtf8()), grille.TextWidth(str)) << qPrintable(str);
+    EXPECT_DOUBLE_EQ(grille.TextWidthUtf8(QByteArrayView("B", 1), true), grille.TextWidth(QStringLiteral("B"), true));
+}
