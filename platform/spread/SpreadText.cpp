@@ -102,7 +102,7 @@ double SpreadText::width(const QString& strText, bool bBold) const
     return dWidth >= 0.0 ? dWidth : QFontMetricsF(font(bBold)).horizontalAdvance(strText);
 }
 
-double SpreadText::widthUtf8(QByteArrayView utf8, bool bBold) const
+double SpreadText::tableWidthUtf8(QByteArrayView utf8, bool bBold) const
 {
     const auto& advances = m_advances[bBold ? 1 : 0];
     double dTotal = 0.0;
@@ -110,16 +110,32 @@ double SpreadText::widthUtf8(QByteArrayView utf8, bool bBold) const
     for (qsizetype i = 0; i < n; ++i) {
         const auto b = static_cast<unsigned char>(utf8[i]);
         if (b < 0x80) {
+            if (b == '\n' || b == '\r')
+                return -1.0;
             dTotal += advances[b];
             continue;
         }
         // U+0080..U+00FF are C2 or C3 and one continuation byte.
         if ((b != 0xC2 && b != 0xC3) || i + 1 >= n)
-            return width(QString::fromUtf8(utf8), bBold);
+            return -1.0;
         const auto b2 = static_cast<unsigned char>(utf8[++i]);
         dTotal += advances[((b & 0x03) << 6) | (b2 & 0x3F)];
     }
     return dTotal;
+}
+
+double SpreadText::widthUtf8(QByteArrayView utf8, bool bBold) const
+{
+    const double dWidth = tableWidthUtf8(utf8, bBold);
+    return dWidth >= 0.0 ? dWidth : width(QString::fromUtf8(utf8), bBold);
+}
+
+bool SpreadText::fitsOneLineUtf8(QByteArrayView utf8, bool bBold, double dWidth) const
+{
+    if (utf8.isEmpty())
+        return true;
+    const double dTotal = tableWidthUtf8(utf8, bBold);
+    return dTotal >= 0.0 && dTotal + 0.5 <= dWidth;
 }
 
 bool SpreadText::fitsOneLine(const QString& strText, bool bBold, double dWidth) const

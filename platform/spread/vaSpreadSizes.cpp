@@ -139,6 +139,8 @@ qint32 vaSpread::MaxTextRowHeight(qint32 nRow) const
     for (qint32 c = 1; c <= MaxCols(); ++c) {
         const double dWidth = nRow == 0 ? ColWidthToPixels(cells.colWidth(c)) - 2.0 * nTitleMargin
                                          : ColWidthToPixels(cells.colWidth(c)) - spread::kExtraWidth;
+        if (nRow != 0 && m_text.fitsOneLineUtf8(cells.utf8(c, nRow), cells.bold(c, nRow), dWidth))
+            continue;  // one line, known without converting the text
         const QString strText = nRow == 0 ? m_model.displayText(c, 0) : cells.text(c, nRow);
         nLines = std::max(nLines, m_text.lineCount(strText, cells.bold(c, nRow), dWidth));
     }
