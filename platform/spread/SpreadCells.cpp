@@ -113,14 +113,6 @@ void SpreadCells::setText(qint32 nCol, qint32 nRow, QString&& strText)
     setText(nCol, nRow, static_cast<const QString&>(strText));
 }
 
-void SpreadCells::moveRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32 nCount)
-{
-    if (nCount <= 0 || !contains(nCol1, nRow) || !contains(nCol1 + nCount - 1, nRow))
-        return;
-    for (qint32 i = 0; i < nCount; ++i)
-        setText(nCol1 + i, nRow, pTexts[i]);
-}
-
 bool SpreadCells::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, const QList<quint32>& ends)
 {
     const qsizetype nStride = static_cast<qsizetype>(m_nCols) + 1;

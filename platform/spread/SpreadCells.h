@@ -55,8 +55,6 @@ public:
     QByteArrayView utf8(qint32 nCol, qint32 nRow) const;
     void setText(qint32 nCol, qint32 nRow, const QString& strText);
     void setText(qint32 nCol, qint32 nRow, QString&& strText);
-    // Moves nCount texts into row nRow from column nCol1 on (the cells must be in the sheet).
-    void moveRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32 nCount);
     // Takes over the texts of whole rows from nRow1 on, every column 0..cols() of each, as
     // UTF-8 back to back with an end offset per cell (see SpreadTexts::adoptCells): no text
     // is copied. False, nothing changed, when they do not fit the sheet.

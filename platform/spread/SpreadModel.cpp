@@ -138,12 +138,6 @@ void SpreadModel::setText(qint32 nCol, qint32 nRow, QString&& strText)
     changed(nCol, nRow, nCol, nRow);
 }
 
-void SpreadModel::setRowTexts(qint32 nRow, qint32 nCol1, QString* pTexts, qint32 nCount)
-{
-    m_cells.moveRowTexts(nRow, nCol1, pTexts, nCount);
-    changed(nCol1, nRow, nCol1 + nCount - 1, nRow);
-}
-
 bool SpreadModel::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, const QList<quint32>& ends)
 {
     const qsizetype nRows = ends.size() / (static_cast<qsizetype>(m_cells.cols()) + 1);

@@ -149,14 +149,6 @@ void vaSpread::setText(QString&& strText)
         setText(static_cast<const QString&>(strText));
 }
 
-void vaSpread::setRowTexts(QString* pTexts, qint32 nCount)
-{
-    if (m_nCol < 0 || m_nRow < 0)
-        return;
-    const qint32 nDansLaFeuille = std::min(nCount, MaxCols() - m_nCol + 1);
-    m_model.setRowTexts(m_nRow, m_nCol, pTexts, nDansLaFeuille);
-}
-
 bool vaSpread::adoptRowTexts(QByteArray&& utf8, const QList<quint32>& ends)
 {
     return m_nRow >= 0 && m_model.adoptRowTexts(m_nRow, std::move(utf8), ends);

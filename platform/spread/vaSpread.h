@@ -66,9 +66,6 @@ public:
     QString Text() const;
     void setText(const QString& strText);
     void setText(QString&& strText);  // the same, taking the text over (filling a large grid)
-    // The texts of row Row from column Col on, taken over: what setCol/setText does cell by
-    // cell, in one call per row (filling a large grid). Cells outside the sheet are ignored.
-    void setRowTexts(QString* pTexts, qint32 nCount);
     // The texts of whole rows from Row on, every column 0..MaxCols of each, taken over as
     // UTF-8 back to back with the end offset of each cell (a cell with no bytes stays unset):
     // a large result read elsewhere fills the grid without a text being copied. False,
