@@ -2,6 +2,7 @@
 
 #include "driver/Diagnostics.h"
 #include "driver/sql/DateText.h"
+#include "driver/sql/functions/Characters.h"
 
 #include <charconv>
 #include <cstdio>
@@ -40,25 +41,6 @@ ParameterValue bytesValue(Kind kind, std::string bytes)
     value.kind = kind;
     value.bytes = std::move(bytes);
     return value;
-}
-
-void appendUtf8(std::string& out, char32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
 }
 
 std::size_t byteLength(const ParameterSource& source)
@@ -264,7 +246,7 @@ std::string utf8FromUtf16(const SQLWCHAR* units, std::size_t count)
         } else if (code >= 0xD800 && code <= 0xDFFF) {
             code = 0xFFFD;
         }
-        appendUtf8(out, code);
+        sql::appendUtf8(out, code);
     }
     return out;
 }

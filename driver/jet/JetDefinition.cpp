@@ -1,5 +1,7 @@
 #include "driver/jet/JetDefinition.h"
 
+#include <optional>
+
 namespace kervane::jet {
 
 namespace {
@@ -26,18 +28,35 @@ DefinitionLayout layoutFor(const PageFormat& format)
     return {45, 51, 63, 12, 25, 5, 11, 2};
 }
 
+// A definition's layout with its column and real-index counts; nullopt when the definition
+// is too short to hold them.
+struct DefinitionCounts {
+    DefinitionLayout layout;
+    long long size;
+    long long columns;
+    long long indexes;
+};
+
+std::optional<DefinitionCounts> readCounts(const PageFormat& format, const std::vector<unsigned char>& definition)
+{
+    const DefinitionLayout layout = layoutFor(format);
+    const auto size = static_cast<long long>(definition.size());
+    if (size < layout.firstIndexEntry)
+        return std::nullopt;
+    return DefinitionCounts{layout, size, readUInt16(definition.data(), layout.columnCount),
+                            readUInt32(definition.data(), layout.realIndexCount)};
+}
+
 }  // namespace
 
 bool readDecimalDigits(const PageFormat& format, const std::vector<unsigned char>& definition,
                        std::map<int, DecimalDigits>& digits)
 {
     digits.clear();
-    const DefinitionLayout layout = layoutFor(format);
-    const auto size = static_cast<long long>(definition.size());
-    if (size < layout.firstIndexEntry)
+    const std::optional<DefinitionCounts> counts = readCounts(format, definition);
+    if (!counts)
         return false;
-    const long long columns = readUInt16(definition.data(), layout.columnCount);
-    const long long indexes = readUInt32(definition.data(), layout.realIndexCount);
+    const auto& [layout, size, columns, indexes] = *counts;
     const long long first = layout.firstIndexEntry + indexes * layout.indexEntrySize;
     if (first + columns * layout.descriptorSize > size)
         return false;
@@ -54,12 +73,10 @@ bool readDecimalDigits(const PageFormat& format, const std::vector<unsigned char
 
 bool definitionFits(const PageFormat& format, const std::vector<unsigned char>& definition)
 {
-    const DefinitionLayout layout = layoutFor(format);
-    const auto size = static_cast<long long>(definition.size());
-    if (size < layout.firstIndexEntry)
+    const std::optional<DefinitionCounts> counts = readCounts(format, definition);
+    if (!counts)
         return false;
-    const long long columns = readUInt16(definition.data(), layout.columnCount);
-    const long long indexes = readUInt32(definition.data(), layout.realIndexCount);
+    const auto& [layout, size, columns, indexes] = *counts;
     if (columns < 1 || columns > kMostColumns)
         return false;
     long long at = layout.firstIndexEntry + indexes * layout.indexEntrySize + columns * layout.descriptorSize;
