@@ -33,14 +33,31 @@ double largeurTexte(const vaSpread& g, const QString& strTexte)
     return g.TextWidth(sansEspaces(strTexte));
 }
 
-// Measured width of a UTF-8 cell text, trimmed of spaces.
-double largeurUtf8(const vaSpread& g, QByteArrayView utf8)
+// Measured width of one line of a UTF-8 cell text, trimmed of spaces.
+double largeurLigneUtf8(const vaSpread& g, QByteArrayView utf8)
 {
     while (!utf8.isEmpty() && utf8.front() == ' ')
         utf8 = utf8.sliced(1);
     while (!utf8.isEmpty() && utf8.back() == ' ')
         utf8.chop(1);
     return g.TextWidthUtf8(utf8);
+}
+
+// Measured width of a UTF-8 cell text: a text on several lines is as wide as its widest line,
+// the way the cell shows it.
+double largeurUtf8(const vaSpread& g, QByteArrayView utf8)
+{
+    if (!contientSautDeLigne(utf8))
+        return largeurLigneUtf8(g, utf8);
+    double dLargeur = 0;
+    qsizetype nDebut = 0;
+    for (qsizetype i = 0; i <= utf8.size(); ++i) {
+        if (i < utf8.size() && utf8[i] != '\r' && utf8[i] != '\n')
+            continue;
+        dLargeur = std::max(dLargeur, largeurLigneUtf8(g, utf8.sliced(nDebut, i - nDebut)));
+        nDebut = i + 1;
+    }
+    return dLargeur;
 }
 
 // True when the text may take more than one line in its column: it holds a line break, or

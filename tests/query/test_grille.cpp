@@ -148,6 +148,12 @@ TEST_F(Grille, EveryRowIsAsTallAsItsLines)
     ASSERT_EQ(g.MaxRows(), 4);
     EXPECT_EQ(cellule(f, 2, 1), "un\r\ndeux\r\ntrois");
     EXPECT_LT(g.ColWidth(2), 50.0) << "an ordinary column, not one of long texts";
+    // The column is as wide as its widest line, not as the value written on one line.
+    double dPlusLarge = 0;
+    for (const char* psz : {"LIGNES", "Pince", "Scie", "Râteau", "un", "deux", "trois"})
+        dPlusLarge = std::max(dPlusLarge, g.TextWidth(QString::fromUtf8(psz)));
+    EXPECT_LE(g.ColWidth(2), dPlusLarge + 0.5);
+    EXPECT_LT(g.ColWidth(2), g.TextWidth(QStringLiteral("un deux trois")));
     EXPECT_GE(g.RowHeight(1), 3 * dInterligne);
     EXPECT_LT(g.RowHeight(1), 4 * dInterligne);
     for (qint32 r : {2, 3, 4})
