@@ -2,6 +2,7 @@
 // The value of one parameter, read from the application's C type and handed to SQLite as a
 // constant of the statement would be: numbers as numbers, dates as the canonical date text
 // "yyyy-mm-dd hh:mm:ss", texts in UTF-8, binaries as blobs. Never pasted into the SQL text.
+#include "driver/jet/JetValue.h"
 #include "driver/sql/AccessType.h"
 
 #include <sql.h>
@@ -14,13 +15,8 @@
 
 namespace kervane::odbc {
 
-struct ParameterValue {
-    enum class Kind { Null, Integer, Real, Text, Blob };
-    Kind kind = Kind::Null;
-    std::int64_t integer = 0;
-    double real = 0;
-    std::string bytes;  // Text (UTF-8) and Blob
-};
+// A value as SQLite holds it: the same kinds the Jet reader gives its columns.
+using ParameterValue = jet::SqlValue;
 
 // Where the value comes from: its bytes and length as the application gave them (a length in
 // bytes, SQL_NTS or SQL_NULL_DATA; ignored for fixed-size C types), the SQL type it was bound

@@ -17,7 +17,6 @@ namespace kervane::jet {
 namespace {
 
 constexpr unsigned long kCataloguePage = 2;
-constexpr std::uint32_t kInlineFlag = 0x80000000u;
 
 struct TableFreer {
     void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
@@ -97,7 +96,7 @@ public:
         const int start = row.properties->cur_value_start;
         const int length = row.properties->cur_value_len;
         const std::string where = "les propriétés de la table « " + std::string(row.name.data()) + " »";
-        const bool stored = (readUInt32(header, 0) & kInlineFlag) != 0;
+        const bool stored = (readUInt32(header, 0) & kLongValueInline) != 0;
         if (stored && (start < 0 || length < 0 || start + length > m_file.format().pageSize)) {
             error = messageDamagedFile(m_file.path(), where + " sont incohérentes (" + location(catalogueRow) + ")");
             return false;

@@ -10,8 +10,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr std::uint32_t kLongValueInline = 0x80000000u;
-constexpr std::uint32_t kLongValueSinglePage = 0x40000000u;
 constexpr std::uint32_t kLongValueLengthMask = 0x3fffffffu;
 constexpr int kLongValueHeader = 12;
 

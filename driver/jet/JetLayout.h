@@ -22,6 +22,11 @@ std::uint32_t readUInt32(const unsigned char* bytes, int offset);
 constexpr unsigned char kDataPage = 0x01;
 constexpr unsigned char kMapPage = 0x05;
 
+// The first word of a long value's reference (memo, OLE): its length, under flags telling
+// whether the value lies in the row itself or on one other page.
+constexpr std::uint32_t kLongValueInline = 0x80000000u;
+constexpr std::uint32_t kLongValueSinglePage = 0x40000000u;
+
 // One row slot of a data page: where the row lies and its flags.
 struct RowSlot {
     int start = 0;

@@ -7,8 +7,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr std::uint32_t kInline = 0x80000000u;
-constexpr std::uint32_t kSinglePage = 0x40000000u;
 constexpr std::uint32_t kFlagBits = 0xf0000000u;
 constexpr int kOffsetMask = 0x1fff;
 // libmdb reads a value stored in its row only when it fits its 1 MB buffer.
@@ -99,14 +97,14 @@ bool PropertyChainReader::read(const unsigned char* header, const unsigned char*
 {
     value = PropertyValue{};
     const std::uint32_t word = readUInt32(header, 0);
-    if ((word & kInline) != 0) {
+    if ((word & kLongValueInline) != 0) {
         if (inlineSize >= 0 && inlineSize <= kLargestInline)
             value.bytes.assign(inlineBytes, inlineBytes + inlineSize);
         return true;
     }
     int start = 0;
     int size = 0;
-    if ((word & kSinglePage) != 0) {
+    if ((word & kLongValueSinglePage) != 0) {
         m_current = readUInt32(header, 4);
         if (findRow(m_current, start, size)) {
             value.pieces.push_back(PropertyPiece{m_current, 0});
