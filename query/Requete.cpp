@@ -3,6 +3,7 @@
 #include "messages/Repondeur.h"
 #include "messages/Sablier.h"
 #include "messages/Texte.h"
+#include "query/LexiqueSql.h"
 
 #include <QList>
 #include <QStringList>
@@ -20,67 +21,25 @@ struct Jeton {
     int nProfondeur = 0;
 };
 
-bool estLettre(QChar c)
-{
-    return c.isLetterOrNumber() || c == u'_';
-}
-
-// What closes a passage opened by c: the same quote, "]", "*/" or the end of the line.
-QString fermeture(QChar c)
-{
-    if (c == u'[')
-        return QStringLiteral("]");
-    if (c == u'/')
-        return QStringLiteral("*/");
-    if (c == u'-')
-        return QStringLiteral("\n");
-    return QString(c);
-}
-
-// Where the passage opened at nDebut ends: past its closing sign, else at the end. A doubled
-// quote inside a quoted text reads as two texts side by side, which hides the same words.
-qsizetype finPassage(const QString& s, qsizetype nDebut)
-{
-    const QChar c = s[nDebut];
-    const QString strFin = fermeture(c);
-    const qsizetype nFin = s.indexOf(strFin, nDebut + (c == u'/' || c == u'-' ? 2 : 1));
-    return nFin < 0 ? s.size() : nFin + strFin.size();
-}
-
-bool ouvrePassage(const QString& s, qsizetype i)
-{
-    const QChar c = s[i];
-    if (c == u'\'' || c == u'"' || c == u'[' || c == u'`')
-        return true;
-    const QChar cSuivant = i + 1 < s.size() ? s[i + 1] : QChar();
-    return (c == u'/' && cSuivant == u'*') || (c == u'-' && cSuivant == u'-');
-}
-
-// The words and signs of the statement itself: quoted texts, bracketed names and comments
-// are passed over whole.
+// The words (upper case) and signs of the statement itself, cut as the editor cuts them:
+// quoted texts, bracketed names, #dates# and comments are passed over whole.
 QList<Jeton> decouper(const QString& s)
 {
+    QList<JetonSql> pieces;
+    decouperSql(s, EtatLexical::Normal, pieces);
     QList<Jeton> jetons;
     int nProfondeur = 0;
-    qsizetype i = 0;
-    while (i < s.size()) {
-        if (s[i].isSpace()) {
-            ++i;
-        } else if (ouvrePassage(s, i)) {
-            i = finPassage(s, i);
-        } else if (estLettre(s[i])) {
-            const qsizetype nDebut = i;
-            while (i < s.size() && estLettre(s[i]))
-                ++i;
-            jetons.append({s.mid(nDebut, i - nDebut).toUpper(), true, nProfondeur});
-        } else {
-            if (s[i] == u')')
-                --nProfondeur;
-            jetons.append({QString(s[i]), false, nProfondeur});
-            if (s[i] == u'(')
-                ++nProfondeur;
-            ++i;
-        }
+    for (const JetonSql& piece : pieces) {
+        const bool bMot = piece.genre == GenreJeton::Mot || piece.genre == GenreJeton::MotCle
+                          || piece.genre == GenreJeton::Nombre;
+        if (!bMot && piece.genre != GenreJeton::Signe)
+            continue;
+        const QString strTexte = s.mid(piece.nDebut, piece.nLongueur);
+        if (strTexte == u')')
+            --nProfondeur;
+        jetons.append({bMot ? strTexte.toUpper() : strTexte, bMot, nProfondeur});
+        if (strTexte == u'(')
+            ++nProfondeur;
     }
     return jetons;
 }
