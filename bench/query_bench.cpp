@@ -93,9 +93,17 @@ struct Mesure {
 void detailler(wndKervane& fenetre, const QString& strRequete)
 {
     QElapsedTimer t;
+    fenetre.griRequetes->setMaxRows(0);
+    malloc_trim(0);
+    const double dDepart = banc::residentBytes();
+    banc::resetPeak();
     t.start();
+    // Each step's time, and the memory above the start (empty grid) at its peak and after it.
     auto step = [&](const char* name) {
-        std::printf("    etape %-28s %7.1f ms\n", name, static_cast<double>(t.nsecsElapsed()) / 1e6);
+        std::printf("    etape %-28s %7.1f ms  pic %+7.1f Mo, reste %+7.1f Mo\n", name,
+                    static_cast<double>(t.nsecsElapsed()) / 1e6, (banc::peakBytesSinceReset() - dDepart) / 1e6,
+                    (banc::residentBytes() - dDepart) / 1e6);
+        banc::resetPeak();
         t.restart();
     };
     TableauTextes lignes;
@@ -164,7 +172,7 @@ void mesurer(wndKervane& fenetre, int nLignes)
     std::printf("  memoire d'un Lancer simple : pic %.1f o par cellule, %.1f o gardes (objectif 32); "
                 "processus %.1f Mo au plus\n",
                 dParCellule, dGarde, kervane::banc::peakMegabytes());
-    if (nLignes == 100000)
+    if (nLignes == 100000 || std::getenv("KERVANE_BANC_DETAIL") != nullptr)
         detailler(fenetre, strRequete);
     pRegrouper->setChecked(true);
 }

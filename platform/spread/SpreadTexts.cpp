@@ -135,19 +135,27 @@ bool SpreadTexts::adoptCells(qsizetype nFirstCell, QByteArray&& utf8, const QLis
     if (nCount > 0 && ends.back() != static_cast<quint32>(utf8.size()))
         return false;
     // The cells outside the taken-over ones keep their texts: they move after the new bytes.
-    QByteArray old = std::move(m_utf8);
-    m_utf8 = std::move(utf8);
+    // Their room is reserved first, so that the large buffer is extended where it lies; letting
+    // append() grow it would copy every taken-over byte.
     const std::size_t nFirst = static_cast<std::size_t>(nFirstCell);
     const std::size_t nEnd = nFirst + static_cast<std::size_t>(nCount);
+    const auto kept = [&](std::size_t i) {
+        return (i < nFirst || i >= nEnd) && m_spans[i].nLength != kNull && m_spans[i].nLength != 0;
+    };
+    qsizetype nKeptBytes = 0;
+    for (std::size_t i = 0; i < m_spans.size(); ++i)
+        if (kept(i))
+            nKeptBytes += m_spans[i].nLength;
+    if (utf8.size() + nKeptBytes > kMaxBytes)
+        return false;
+    QByteArray old = std::move(m_utf8);
+    m_utf8 = std::move(utf8);
+    m_utf8.reserve(m_utf8.size() + nKeptBytes);
     m_nLive = m_utf8.size();
     for (std::size_t i = 0; i < m_spans.size(); ++i) {
-        if (i == nFirst)
-            i = nEnd;  // the taken-over cells are set below
-        if (i >= m_spans.size())
-            break;
-        Span& span = m_spans[i];
-        if (span.nLength == kNull || span.nLength == 0)
+        if (!kept(i))
             continue;
+        Span& span = m_spans[i];
         const auto nStart = static_cast<quint32>(m_utf8.size());
         m_utf8.append(old.constData() + span.nStart, span.nLength);
         span.nStart = nStart;

@@ -29,8 +29,9 @@ TEST(GrilleTextesUtf8, LignesRepriseEntieresAvecLeursTitres)
 {
     vaSpread grille;
     grille.setMaxCols(3);
-    grille.setMaxRows(3);
+    grille.setMaxRows(4);
     ecrire(grille, 1, 0, QStringLiteral("LIBELLÉ"));
+    ecrire(grille, 2, 4, QStringLiteral("après"));
     Lignes lignes;
     lignes.ajouter({"", "Crème brûlée", "", "12,5"});
     lignes.ajouter({"", "Œuf 🥚", "x", ""});
@@ -39,6 +40,8 @@ TEST(GrilleTextesUtf8, LignesRepriseEntieresAvecLeursTitres)
     ASSERT_TRUE(grille.adoptRowTexts(std::move(lignes.texte), lignes.fins));
 
     EXPECT_EQ(lire(grille, 1, 0), QStringLiteral("LIBELLÉ")) << "a title set before keeps its text";
+    EXPECT_EQ(lire(grille, 2, 4), QStringLiteral("après")) << "so does a cell below the rows taken over";
+    grille.setMaxRows(3);
     EXPECT_EQ(lire(grille, 2, 0), "B");
     EXPECT_EQ(lire(grille, 1, 2), QStringLiteral("Crème brûlée"));
     EXPECT_EQ(lire(grille, 3, 2), "12,5");
