@@ -1,6 +1,6 @@
 // Environment, connection and statement attributes (ODBC 3 calls and their ODBC 2 forms).
 #include "driver/Entry.h"
-#include "driver/OutText.h"
+#include "driver/api/EntryBodies.h"
 
 #include <sqlext.h>
 
@@ -22,6 +22,10 @@ SQLRETURN putValue(SQLPOINTER target, T value)
         *static_cast<T*>(target) = value;
     return SQL_SUCCESS;
 }
+
+}  // namespace
+
+namespace kervane::odbc {
 
 SQLRETURN setConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLPOINTER value)
 {
@@ -57,9 +61,10 @@ SQLRETURN setConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLP
     }
 }
 
-SQLRETURN getConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER length,
+SQLRETURN getConnectAttribute(Connection& connection, SQLINTEGER attribute, const TextTarget& target,
                               SQLINTEGER* outLength)
 {
+    const SQLPOINTER value = target.buffer;
     switch (attribute) {
     case SQL_ATTR_AUTOCOMMIT:
         return putValue<SQLUINTEGER>(value, connection.autocommit() ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
@@ -79,8 +84,8 @@ SQLRETURN getConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLP
     case SQL_ATTR_CONNECTION_DEAD:
         return putValue<SQLUINTEGER>(value, connection.isConnected() ? SQL_CD_FALSE : SQL_CD_TRUE);
     case SQL_ATTR_CURRENT_CATALOG:
-        return copyText(connection.isConnected() ? connection.database().path() : std::string(), value, length,
-                        outLength, connection.diagnostics());
+        return target.put(connection.isConnected() ? connection.database().path() : std::string(), outLength,
+                          connection.diagnostics());
     default:
         throw OdbcError{"HYC00", "Attribut de connexion " + std::to_string(attribute) + " non pris en charge.", 0};
     }
@@ -210,7 +215,7 @@ SQLRETURN getStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
     }
 }
 
-}  // namespace
+}  // namespace kervane::odbc
 
 extern "C" {
 
@@ -260,7 +265,7 @@ SQLRETURN SQL_API SQLGetConnectAttr(SQLHDBC ConnectionHandle, SQLINTEGER Attribu
                                     SQLINTEGER BufferLength, SQLINTEGER* StringLength)
 {
     return guarded<Connection>(ConnectionHandle, [&](Connection& connection) {
-        return getConnectAttribute(connection, Attribute, Value, BufferLength, StringLength);
+        return getConnectAttribute(connection, Attribute, TextTarget::narrow(Value, BufferLength), StringLength);
     });
 }
 
@@ -275,7 +280,8 @@ SQLRETURN SQL_API SQLSetConnectOption(SQLHDBC ConnectionHandle, SQLUSMALLINT Opt
 SQLRETURN SQL_API SQLGetConnectOption(SQLHDBC ConnectionHandle, SQLUSMALLINT Option, SQLPOINTER Value)
 {
     return guarded<Connection>(ConnectionHandle, [&](Connection& connection) {
-        return getConnectAttribute(connection, Option, Value, SQL_MAX_OPTION_STRING_LENGTH, nullptr);
+        return getConnectAttribute(connection, Option, TextTarget::narrow(Value, SQL_MAX_OPTION_STRING_LENGTH),
+                                   static_cast<SQLINTEGER*>(nullptr));
     });
 }
 

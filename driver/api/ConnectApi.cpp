@@ -1,8 +1,8 @@
 // Connecting to the database file a data source names, and disconnecting.
 #include "driver/ConnectionString.h"
 #include "driver/Entry.h"
-#include "driver/OutText.h"
 #include "driver/SqliteErrors.h"
+#include "driver/api/EntryBodies.h"
 
 using namespace kervane::odbc;
 
@@ -20,6 +20,28 @@ std::string requireFile(const std::string& dataSource, const std::string& file)
 
 }  // namespace
 
+namespace kervane::odbc {
+
+void connectDataSource(Connection& connection, const std::string& dataSource)
+{
+    connection.connect(dataSource, requireFile(dataSource, dataSourceFile(dataSource)));
+}
+
+SQLRETURN driverConnect(Connection& connection, std::string_view connectionString, const TextTarget& out,
+                        SQLSMALLINT* outLength)
+{
+    Attributes attributes = parseConnectionString(connectionString);
+    const std::string dataSource = attributes.contains("DSN") ? attributes["DSN"] : std::string();
+    std::string file = attributes.contains("DBQ") ? attributes["DBQ"] : std::string();
+    if (file.empty() && !dataSource.empty())
+        file = dataSourceFile(dataSource);
+    connection.connect(dataSource, requireFile(dataSource, file));
+    attributes["DBQ"] = file;
+    return out.put(formatConnectionString(attributes), outLength, connection.diagnostics());
+}
+
+}  // namespace kervane::odbc
+
 extern "C" {
 
 SQLRETURN SQL_API SQLConnect(SQLHDBC ConnectionHandle, SQLCHAR* ServerName, SQLSMALLINT NameLength1, SQLCHAR*,
@@ -27,8 +49,7 @@ SQLRETURN SQL_API SQLConnect(SQLHDBC ConnectionHandle, SQLCHAR* ServerName, SQLS
 {
     // User name and password are not checked: the file is the whole security.
     return guarded<Connection>(ConnectionHandle, [&](Connection& connection) -> SQLRETURN {
-        const std::string dataSource(inText(ServerName, NameLength1));
-        connection.connect(dataSource, requireFile(dataSource, dataSourceFile(dataSource)));
+        connectDataSource(connection, std::string(inText(ServerName, NameLength1)));
         return SQL_SUCCESS;
     });
 }
@@ -38,16 +59,9 @@ SQLRETURN SQL_API SQLDriverConnect(SQLHDBC hdbc, SQLHWND, SQLCHAR* szConnStrIn, 
                                    SQLUSMALLINT)
 {
     // No dialog can be shown: every completion mode behaves as SQL_DRIVER_NOPROMPT.
-    return guarded<Connection>(hdbc, [&](Connection& connection) -> SQLRETURN {
-        Attributes attributes = parseConnectionString(inText(szConnStrIn, cbConnStrIn));
-        const std::string dataSource = attributes.contains("DSN") ? attributes["DSN"] : std::string();
-        std::string file = attributes.contains("DBQ") ? attributes["DBQ"] : std::string();
-        if (file.empty() && !dataSource.empty())
-            file = dataSourceFile(dataSource);
-        connection.connect(dataSource, requireFile(dataSource, file));
-        attributes["DBQ"] = file;
-        return copyText(formatConnectionString(attributes), szConnStrOut, cbConnStrOutMax, pcbConnStrOut,
-                        connection.diagnostics());
+    return guarded<Connection>(hdbc, [&](Connection& connection) {
+        return driverConnect(connection, inText(szConnStrIn, cbConnStrIn),
+                             TextTarget::narrow(szConnStrOut, cbConnStrOutMax), pcbConnStrOut);
     });
 }
 

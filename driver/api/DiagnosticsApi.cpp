@@ -1,6 +1,6 @@
 // Reading the diagnostic records: SQLGetDiagRec, SQLGetDiagField and the ODBC 2 SQLError.
 #include "driver/Entry.h"
-#include "driver/OutText.h"
+#include "driver/api/EntryBodies.h"
 
 #include <sqlext.h>
 
@@ -24,19 +24,18 @@ Handle* anyHandle(SQLSMALLINT type, SQLHANDLE handle) noexcept
     }
 }
 
-void copyState(const std::string& state, SQLCHAR* target)
-{
-    if (target != nullptr) {
-        std::memcpy(target, state.c_str(), 5);
-        target[5] = '\0';
-    }
-}
-
-// Copies the message without adding a record: truncation only shows in the return code.
-SQLRETURN copyMessage(const std::string& message, SQLCHAR* target, SQLLEN length, SQLSMALLINT* outLength)
+void copyState(const std::string& state, const TextTarget& target)
 {
     Diagnostics scratch;
-    return copyText(message, target, length, outLength, scratch) == SQL_SUCCESS ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
+    target.put<SQLSMALLINT>(std::string_view(state).substr(0, 5), nullptr, scratch);
+}
+
+// Copies a text without adding a record: truncation only shows in the return code.
+template <class Length>
+SQLRETURN copyMessage(std::string_view message, const TextTarget& target, Length* outLength)
+{
+    Diagnostics scratch;
+    return target.put(message, outLength, scratch) == SQL_SUCCESS ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
 }
 
 std::string_view classOrigin(const std::string& state)
@@ -52,9 +51,10 @@ SQLRETURN putNumber(SQLPOINTER target, T value)
     return SQL_SUCCESS;
 }
 
-SQLRETURN headerField(Handle& handle, SQLSMALLINT type, SQLSMALLINT field, SQLPOINTER target, SQLSMALLINT length,
+SQLRETURN headerField(Handle& handle, SQLSMALLINT type, SQLSMALLINT field, const TextTarget& text,
                       SQLSMALLINT* outLength)
 {
+    const SQLPOINTER target = text.buffer;
     const auto& records = handle.diagnostics().records();
     switch (field) {
     case SQL_DIAG_NUMBER:
@@ -73,10 +73,8 @@ SQLRETURN headerField(Handle& handle, SQLSMALLINT type, SQLSMALLINT field, SQLPO
         }
         return putNumber<SQLLEN>(target, count);
     }
-    case SQL_DIAG_DYNAMIC_FUNCTION: {
-        Diagnostics scratch;
-        return copyText("", target, length, outLength, scratch);
-    }
+    case SQL_DIAG_DYNAMIC_FUNCTION:
+        return copyMessage("", text, outLength);
     case SQL_DIAG_DYNAMIC_FUNCTION_CODE:
         return putNumber<SQLINTEGER>(target, SQL_DIAG_UNKNOWN_STATEMENT);
     default:
@@ -84,23 +82,22 @@ SQLRETURN headerField(Handle& handle, SQLSMALLINT type, SQLSMALLINT field, SQLPO
     }
 }
 
-SQLRETURN recordField(const DiagRecord& record, SQLSMALLINT field, SQLPOINTER target, SQLSMALLINT length,
-                      SQLSMALLINT* outLength)
+SQLRETURN recordField(const DiagRecord& record, SQLSMALLINT field, const TextTarget& text, SQLSMALLINT* outLength)
 {
-    Diagnostics scratch;
+    const SQLPOINTER target = text.buffer;
     switch (field) {
     case SQL_DIAG_SQLSTATE:
-        return copyText(record.state, target, length, outLength, scratch);
+        return copyMessage(record.state, text, outLength);
     case SQL_DIAG_NATIVE:
         return putNumber<SQLINTEGER>(target, record.native);
     case SQL_DIAG_MESSAGE_TEXT:
-        return copyMessage(record.message, static_cast<SQLCHAR*>(target), length, outLength);
+        return copyMessage(record.message, text, outLength);
     case SQL_DIAG_CLASS_ORIGIN:
     case SQL_DIAG_SUBCLASS_ORIGIN:
-        return copyText(classOrigin(record.state), target, length, outLength, scratch);
+        return copyMessage(classOrigin(record.state), text, outLength);
     case SQL_DIAG_CONNECTION_NAME:
     case SQL_DIAG_SERVER_NAME:
-        return copyText("", target, length, outLength, scratch);
+        return copyMessage("", text, outLength);
     case SQL_DIAG_COLUMN_NUMBER:
         return putNumber<SQLINTEGER>(target, SQL_COLUMN_NUMBER_UNKNOWN);
     case SQL_DIAG_ROW_NUMBER:
@@ -112,64 +109,96 @@ SQLRETURN recordField(const DiagRecord& record, SQLSMALLINT field, SQLPOINTER ta
 
 }  // namespace
 
+namespace kervane::odbc {
+
+SQLRETURN diagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT number, const TextTarget& state,
+                           SQLINTEGER* native, const TextTarget& message, SQLSMALLINT* messageLength) noexcept
+{
+    auto* owner = anyHandle(handleType, handle);
+    if (owner == nullptr)
+        return SQL_INVALID_HANDLE;
+    if (number < 1 || message.capacity < 0)
+        return SQL_ERROR;
+    const auto& records = owner->diagnostics().records();
+    if (static_cast<std::size_t>(number) > records.size())
+        return SQL_NO_DATA;
+    const DiagRecord& record = records[static_cast<std::size_t>(number - 1)];
+    try {
+        copyState(record.state, state);
+        if (native != nullptr)
+            *native = record.native;
+        return copyMessage(record.message, message, messageLength);
+    } catch (...) {
+        return SQL_ERROR;
+    }
+}
+
+SQLRETURN diagnosticField(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT number, SQLSMALLINT field,
+                          const TextTarget& target, SQLSMALLINT* length) noexcept
+{
+    auto* owner = anyHandle(handleType, handle);
+    if (owner == nullptr)
+        return SQL_INVALID_HANDLE;
+    try {
+        if (number == 0)
+            return headerField(*owner, handleType, field, target, length);
+        const auto& records = owner->diagnostics().records();
+        if (number < 0)
+            return SQL_ERROR;
+        if (static_cast<std::size_t>(number) > records.size())
+            return SQL_NO_DATA;
+        return recordField(records[static_cast<std::size_t>(number - 1)], field, target, length);
+    } catch (...) {
+        return SQL_ERROR;
+    }
+}
+
+SQLRETURN takeOldestError(SQLHENV environment, SQLHDBC connection, SQLHSTMT statement, const TextTarget& state,
+                          SQLINTEGER* native, const TextTarget& message, SQLSMALLINT* messageLength) noexcept
+{
+    Handle* handle = statement != nullptr ? anyHandle(SQL_HANDLE_STMT, statement)
+        : connection != nullptr           ? anyHandle(SQL_HANDLE_DBC, connection)
+                                          : anyHandle(SQL_HANDLE_ENV, environment);
+    if (handle == nullptr)
+        return SQL_INVALID_HANDLE;
+    try {
+        DiagRecord record;
+        if (!handle->diagnostics().popFirst(record))
+            return SQL_NO_DATA;
+        copyState(record.state, state);
+        if (native != nullptr)
+            *native = record.native;
+        return copyMessage(record.message, message, messageLength);
+    } catch (...) {
+        return SQL_ERROR;
+    }
+}
+
+}  // namespace kervane::odbc
+
 extern "C" {
 
 SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT HandleType, SQLHANDLE Handle, SQLSMALLINT RecNumber, SQLCHAR* Sqlstate,
                                 SQLINTEGER* NativeError, SQLCHAR* MessageText, SQLSMALLINT BufferLength,
                                 SQLSMALLINT* TextLength)
 {
-    auto* handle = anyHandle(HandleType, Handle);
-    if (handle == nullptr)
-        return SQL_INVALID_HANDLE;
-    if (RecNumber < 1 || BufferLength < 0)
-        return SQL_ERROR;
-    const auto& records = handle->diagnostics().records();
-    if (static_cast<std::size_t>(RecNumber) > records.size())
-        return SQL_NO_DATA;
-    const DiagRecord& record = records[static_cast<std::size_t>(RecNumber - 1)];
-    copyState(record.state, Sqlstate);
-    if (NativeError != nullptr)
-        *NativeError = record.native;
-    return copyMessage(record.message, MessageText, BufferLength, TextLength);
+    return diagnosticRecord(HandleType, Handle, RecNumber, TextTarget::narrow(Sqlstate, SQLSTATE_BUFFER), NativeError,
+                            TextTarget::narrow(MessageText, BufferLength), TextLength);
 }
 
 SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT HandleType, SQLHANDLE Handle, SQLSMALLINT RecNumber,
                                   SQLSMALLINT DiagIdentifier, SQLPOINTER DiagInfo, SQLSMALLINT BufferLength,
                                   SQLSMALLINT* StringLength)
 {
-    auto* handle = anyHandle(HandleType, Handle);
-    if (handle == nullptr)
-        return SQL_INVALID_HANDLE;
-    if (RecNumber == 0)
-        return headerField(*handle, HandleType, DiagIdentifier, DiagInfo, BufferLength, StringLength);
-    const auto& records = handle->diagnostics().records();
-    if (RecNumber < 0)
-        return SQL_ERROR;
-    if (static_cast<std::size_t>(RecNumber) > records.size())
-        return SQL_NO_DATA;
-    return recordField(records[static_cast<std::size_t>(RecNumber - 1)], DiagIdentifier, DiagInfo, BufferLength,
-                       StringLength);
+    return diagnosticField(HandleType, Handle, RecNumber, DiagIdentifier, TextTarget::narrow(DiagInfo, BufferLength),
+                           StringLength);
 }
 
 SQLRETURN SQL_API SQLError(SQLHENV henv, SQLHDBC hdbc, SQLHSTMT hstmt, SQLCHAR* szSqlState, SQLINTEGER* pfNativeError,
                            SQLCHAR* szErrorMsg, SQLSMALLINT cbErrorMsgMax, SQLSMALLINT* pcbErrorMsg)
 {
-    Handle* handle = hstmt != nullptr ? anyHandle(SQL_HANDLE_STMT, hstmt)
-        : hdbc != nullptr             ? anyHandle(SQL_HANDLE_DBC, hdbc)
-                                      : anyHandle(SQL_HANDLE_ENV, henv);
-    if (handle == nullptr)
-        return SQL_INVALID_HANDLE;
-    DiagRecord record;
-    try {
-        if (!handle->diagnostics().popFirst(record))
-            return SQL_NO_DATA;
-    } catch (...) {
-        return SQL_ERROR;
-    }
-    copyState(record.state, szSqlState);
-    if (pfNativeError != nullptr)
-        *pfNativeError = record.native;
-    return copyMessage(record.message, szErrorMsg, cbErrorMsgMax, pcbErrorMsg);
+    return takeOldestError(henv, hdbc, hstmt, TextTarget::narrow(szSqlState, SQLSTATE_BUFFER), pfNativeError,
+                           TextTarget::narrow(szErrorMsg, cbErrorMsgMax), pcbErrorMsg);
 }
 
 }  // extern "C"

@@ -1,6 +1,6 @@
 // Preparing and running statements, and describing their result columns.
 #include "driver/Entry.h"
-#include "driver/OutText.h"
+#include "driver/api/EntryBodies.h"
 
 #include <sqlext.h>
 
@@ -21,15 +21,16 @@ SQLRETURN numericAttribute(SQLLEN value, SQLLEN* target)
     return SQL_SUCCESS;
 }
 
-SQLRETURN textAttribute(Statement& statement, std::string_view value, SQLPOINTER target, SQLSMALLINT length,
-                        SQLSMALLINT* outLength)
-{
-    return copyText(value, target, length, outLength, statement.diagnostics());
-}
+}  // namespace
 
-SQLRETURN columnAttribute(Statement& statement, SQLUSMALLINT number, SQLUSMALLINT field, SQLPOINTER text,
-                          SQLSMALLINT length, SQLSMALLINT* outLength, SQLLEN* numeric)
+namespace kervane::odbc {
+
+SQLRETURN columnAttribute(Statement& statement, SQLUSMALLINT number, SQLUSMALLINT field, const TextTarget& text,
+                          SQLSMALLINT* outLength, SQLLEN* numeric)
 {
+    const auto textAttribute = [&](std::string_view value) {
+        return text.put(value, outLength, statement.diagnostics());
+    };
     requirePrepared(statement);
     if (field == SQL_DESC_COUNT || field == SQL_COLUMN_COUNT)
         return numericAttribute(statement.columnCount(), numeric);
@@ -39,20 +40,20 @@ SQLRETURN columnAttribute(Statement& statement, SQLUSMALLINT number, SQLUSMALLIN
     case SQL_DESC_NAME:
     case SQL_COLUMN_NAME:
     case SQL_DESC_LABEL:
-        return textAttribute(statement, column.name, text, length, outLength);
+        return textAttribute(column.name);
     case SQL_DESC_BASE_COLUMN_NAME:
-        return textAttribute(statement, column.baseName, text, length, outLength);
+        return textAttribute(column.baseName);
     case SQL_DESC_TABLE_NAME:
     case SQL_DESC_BASE_TABLE_NAME:
-        return textAttribute(statement, column.tableName, text, length, outLength);
+        return textAttribute(column.tableName);
     case SQL_DESC_SCHEMA_NAME:
     case SQL_DESC_CATALOG_NAME:
     case SQL_DESC_LITERAL_PREFIX:
     case SQL_DESC_LITERAL_SUFFIX:
-        return textAttribute(statement, "", text, length, outLength);
+        return textAttribute("");
     case SQL_DESC_TYPE_NAME:
     case SQL_DESC_LOCAL_TYPE_NAME:
-        return textAttribute(statement, type.typeName, text, length, outLength);
+        return textAttribute(type.typeName);
     case SQL_DESC_CONCISE_TYPE:
         return numericAttribute(sqlTypeFor(type, statement.isOdbc3()), numeric);
     case SQL_DESC_TYPE:
@@ -100,7 +101,23 @@ SQLRETURN columnAttribute(Statement& statement, SQLUSMALLINT number, SQLUSMALLIN
     }
 }
 
-}  // namespace
+SQLRETURN describeColumn(Statement& statement, SQLUSMALLINT number, const TextTarget& name, SQLSMALLINT* nameLength,
+                         SQLSMALLINT* dataType, SQLULEN* columnSize, SQLSMALLINT* decimalDigits, SQLSMALLINT* nullable)
+{
+    requirePrepared(statement);
+    const ColumnInfo& column = statement.column(number);
+    if (dataType != nullptr)
+        *dataType = sqlTypeFor(column.type, statement.isOdbc3());
+    if (columnSize != nullptr)
+        *columnSize = column.type.precision;
+    if (decimalDigits != nullptr)
+        *decimalDigits = column.type.scale;
+    if (nullable != nullptr)
+        *nullable = column.nullable;
+    return name.put(column.name, nameLength, statement.diagnostics());
+}
+
+}  // namespace kervane::odbc
 
 extern "C" {
 
@@ -151,18 +168,9 @@ SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT StatementHandle, SQLUSMALLINT ColumnNu
                                  SQLSMALLINT BufferLength, SQLSMALLINT* NameLength, SQLSMALLINT* DataType,
                                  SQLULEN* ColumnSize, SQLSMALLINT* DecimalDigits, SQLSMALLINT* Nullable)
 {
-    return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
-        requirePrepared(statement);
-        const ColumnInfo& column = statement.column(ColumnNumber);
-        if (DataType != nullptr)
-            *DataType = sqlTypeFor(column.type, statement.isOdbc3());
-        if (ColumnSize != nullptr)
-            *ColumnSize = column.type.precision;
-        if (DecimalDigits != nullptr)
-            *DecimalDigits = column.type.scale;
-        if (Nullable != nullptr)
-            *Nullable = column.nullable;
-        return copyText(column.name, ColumnName, BufferLength, NameLength, statement.diagnostics());
+    return guarded<Statement>(StatementHandle, [&](Statement& statement) {
+        return describeColumn(statement, ColumnNumber, TextTarget::narrow(ColumnName, BufferLength), NameLength,
+                              DataType, ColumnSize, DecimalDigits, Nullable);
     });
 }
 
@@ -171,8 +179,8 @@ SQLRETURN SQL_API SQLColAttribute(SQLHSTMT StatementHandle, SQLUSMALLINT ColumnN
                                   SQLLEN* NumericAttribute)
 {
     return guarded<Statement>(StatementHandle, [&](Statement& statement) {
-        return columnAttribute(statement, ColumnNumber, FieldIdentifier, CharacterAttribute, BufferLength,
-                               StringLength, NumericAttribute);
+        return columnAttribute(statement, ColumnNumber, FieldIdentifier,
+                               TextTarget::narrow(CharacterAttribute, BufferLength), StringLength, NumericAttribute);
     });
 }
 
@@ -180,7 +188,7 @@ SQLRETURN SQL_API SQLColAttributes(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLI
                                    SQLSMALLINT cbDescMax, SQLSMALLINT* pcbDesc, SQLLEN* pfDesc)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) {
-        return columnAttribute(statement, icol, fDescType, rgbDesc, cbDescMax, pcbDesc, pfDesc);
+        return columnAttribute(statement, icol, fDescType, TextTarget::narrow(rgbDesc, cbDescMax), pcbDesc, pfDesc);
     });
 }
 

@@ -1,6 +1,6 @@
 // What the driver tells about itself and the database: SQLGetInfo and SQLGetFunctions.
 #include "driver/Entry.h"
-#include "driver/OutText.h"
+#include "driver/api/EntryBodies.h"
 
 #include <sqlext.h>
 
@@ -307,22 +307,31 @@ SQLRETURN putInfo(T value, SQLPOINTER target, SQLSMALLINT* length)
 
 }  // namespace
 
+namespace kervane::odbc {
+
+SQLRETURN driverInformation(Connection& connection, SQLUSMALLINT type, const TextTarget& target, SQLSMALLINT* length)
+{
+    std::string text;
+    if (textInfo(connection, type, text))
+        return target.put(text, length, connection.diagnostics());
+    SQLUSMALLINT shortValue = 0;
+    if (shortInfo(type, shortValue))
+        return putInfo(shortValue, target.buffer, length);
+    SQLUINTEGER longValue = 0;
+    if (longInfo(type, longValue))
+        return putInfo(longValue, target.buffer, length);
+    throw OdbcError{"HY096", "Information " + std::to_string(type) + " non disponible.", 0};
+}
+
+}  // namespace kervane::odbc
+
 extern "C" {
 
 SQLRETURN SQL_API SQLGetInfo(SQLHDBC ConnectionHandle, SQLUSMALLINT InfoType, SQLPOINTER InfoValue,
                              SQLSMALLINT BufferLength, SQLSMALLINT* StringLength)
 {
-    return guarded<Connection>(ConnectionHandle, [&](Connection& connection) -> SQLRETURN {
-        std::string text;
-        if (textInfo(connection, InfoType, text))
-            return copyText(text, InfoValue, BufferLength, StringLength, connection.diagnostics());
-        SQLUSMALLINT shortValue = 0;
-        if (shortInfo(InfoType, shortValue))
-            return putInfo(shortValue, InfoValue, StringLength);
-        SQLUINTEGER longValue = 0;
-        if (longInfo(InfoType, longValue))
-            return putInfo(longValue, InfoValue, StringLength);
-        throw OdbcError{"HY096", "Information " + std::to_string(InfoType) + " non disponible.", 0};
+    return guarded<Connection>(ConnectionHandle, [&](Connection& connection) {
+        return driverInformation(connection, InfoType, TextTarget::narrow(InfoValue, BufferLength), StringLength);
     });
 }
 

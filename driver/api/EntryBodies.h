@@ -1,0 +1,48 @@
+#pragma once
+// The bodies the narrow (UTF-8) and wide (UTF-16) forms of an entry point share. Each writes
+// its texts through a TextTarget, so that only the form of the buffers differs between the two.
+// The connection and statement bodies run inside guarded<>; the diagnostic ones are whole
+// entry points of their own (reading diagnostics must not clear them).
+#include "driver/Connection.h"
+#include "driver/Statement.h"
+#include "driver/TextTarget.h"
+
+#include <string>
+#include <string_view>
+
+namespace kervane::odbc {
+
+// ConnectApi.cpp
+void connectDataSource(Connection& connection, const std::string& dataSource);
+SQLRETURN driverConnect(Connection& connection, std::string_view connectionString, const TextTarget& out,
+                        SQLSMALLINT* outLength);
+
+// ExecuteApi.cpp
+SQLRETURN describeColumn(Statement& statement, SQLUSMALLINT number, const TextTarget& name, SQLSMALLINT* nameLength,
+                         SQLSMALLINT* dataType, SQLULEN* columnSize, SQLSMALLINT* decimalDigits,
+                         SQLSMALLINT* nullable);
+// A text attribute goes to text; a numeric one to numeric.
+SQLRETURN columnAttribute(Statement& statement, SQLUSMALLINT number, SQLUSMALLINT field, const TextTarget& text,
+                          SQLSMALLINT* outLength, SQLLEN* numeric);
+
+// DiagnosticsApi.cpp. A state buffer holds the five characters of the state and the final 0.
+inline constexpr SQLLEN SQLSTATE_BUFFER = 6;
+SQLRETURN diagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT number, const TextTarget& state,
+                           SQLINTEGER* native, const TextTarget& message, SQLSMALLINT* messageLength) noexcept;
+// A numeric field is written to the target's buffer as it is.
+SQLRETURN diagnosticField(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT number, SQLSMALLINT field,
+                          const TextTarget& target, SQLSMALLINT* length) noexcept;
+SQLRETURN takeOldestError(SQLHENV environment, SQLHDBC connection, SQLHSTMT statement, const TextTarget& state,
+                          SQLINTEGER* native, const TextTarget& message, SQLSMALLINT* messageLength) noexcept;
+
+// InfoApi.cpp: a numeric answer is written to the target's buffer as it is.
+SQLRETURN driverInformation(Connection& connection, SQLUSMALLINT type, const TextTarget& target, SQLSMALLINT* length);
+
+// AttributesApi.cpp: a numeric attribute is read from or written to the value as it is.
+SQLRETURN setConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLPOINTER value);
+SQLRETURN getConnectAttribute(Connection& connection, SQLINTEGER attribute, const TextTarget& target,
+                              SQLINTEGER* length);
+SQLRETURN setStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLPOINTER value);
+SQLRETURN getStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLPOINTER value);
+
+}  // namespace kervane::odbc
