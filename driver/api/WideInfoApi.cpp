@@ -36,12 +36,12 @@ SQLRETURN SQL_API SQLSetConnectAttrW(SQLHDBC hdbc, SQLINTEGER fAttribute, SQLPOI
     });
 }
 
-// ODBC 2: a text option's buffer holds SQL_MAX_OPTION_STRING_LENGTH characters and the final 0.
+// ODBC 2 gives no buffer length: as in the narrow form, a text option's buffer is taken to
+// hold SQL_MAX_OPTION_STRING_LENGTH units, the final 0 included.
 SQLRETURN SQL_API SQLGetConnectOptionW(SQLHDBC hdbc, SQLUSMALLINT fOption, SQLPOINTER pvParam)
 {
     return guarded<Connection>(hdbc, [&](Connection& connection) {
-        return getConnectAttribute(connection, fOption,
-                                   TextTarget::wide(pvParam, SQL_MAX_OPTION_STRING_LENGTH + 1),
+        return getConnectAttribute(connection, fOption, TextTarget::wide(pvParam, SQL_MAX_OPTION_STRING_LENGTH),
                                    static_cast<SQLINTEGER*>(nullptr));
     });
 }
@@ -49,20 +49,23 @@ SQLRETURN SQL_API SQLGetConnectOptionW(SQLHDBC hdbc, SQLUSMALLINT fOption, SQLPO
 SQLRETURN SQL_API SQLSetConnectOptionW(SQLHDBC hdbc, SQLUSMALLINT fOption, SQLULEN vParam)
 {
     return guarded<Connection>(hdbc, [&](Connection& connection) {
-        return setConnectAttribute(connection, fOption, reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(vParam)));
+        return setConnectAttribute(connection, fOption,
+                                   reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(vParam)));
     });
 }
 
 SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT hstmt, SQLINTEGER fAttribute, SQLPOINTER rgbValue, SQLINTEGER, SQLINTEGER*)
 {
-    return guarded<Statement>(hstmt,
-                              [&](Statement& statement) { return getStatementAttribute(statement, fAttribute, rgbValue); });
+    return guarded<Statement>(hstmt, [&](Statement& statement) {
+        return getStatementAttribute(statement, fAttribute, rgbValue);
+    });
 }
 
 SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT hstmt, SQLINTEGER fAttribute, SQLPOINTER rgbValue, SQLINTEGER)
 {
-    return guarded<Statement>(hstmt,
-                              [&](Statement& statement) { return setStatementAttribute(statement, fAttribute, rgbValue); });
+    return guarded<Statement>(hstmt, [&](Statement& statement) {
+        return setStatementAttribute(statement, fAttribute, rgbValue);
+    });
 }
 
 }  // extern "C"

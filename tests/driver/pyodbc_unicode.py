@@ -18,7 +18,8 @@ except ImportError:
 DRIVER = "Microsoft Access Driver (*.mdb)"
 COLUMNS = ["Numéro", "Имя", "Ελληνικά", "名前"]
 ROWS = [(1, "Дмитрий", "Ωμέγα", "東京 😀 Zoë"), (2, "Наталья", "Αθήνα", "été 🎉 北京")]
-INCOMPLETE = "[Kervane][Pilote ODBC Access]Erreur de syntaxe : l'instruction SQL est incomplète."
+INCOMPLETE = ("[Kervane][Pilote ODBC Access]"
+              "Erreur de syntaxe : l'instruction SQL est incomplète.")
 
 
 def check_contents(connection):
@@ -58,7 +59,8 @@ def main():
 
         connection = pyodbc.connect("DRIVER={%s};DBQ=%s" % (DRIVER, base), autocommit=True)
         cursor = connection.cursor()
-        cursor.execute("CREATE TABLE [Clients été] (Numéro LONG, Имя TEXT(50), Ελληνικά TEXT(50), 名前 TEXT(50))")
+        cursor.execute("CREATE TABLE [Clients été]"
+                       " (Numéro LONG, Имя TEXT(50), Ελληνικά TEXT(50), 名前 TEXT(50))")
         cursor.execute("INSERT INTO [Clients été] VALUES (1, 'Дмитрий', 'Ωμέγα', '東京 😀 Zoë')")
         cursor.execute("INSERT INTO [Clients été] VALUES (?, ?, ?, ?)", *ROWS[1])
         check_contents(connection)

@@ -144,6 +144,25 @@ TEST_F(UnicodeTest, ConnectsByConnectionStringAndByDataSourceName)
         const std::u16string completed = fromBuffer(out);
         EXPECT_NE(completed.find(u"DBQ=" + utf16(m_unicodeBase)), std::u16string::npos);
         EXPECT_EQ(outLength, static_cast<SQLSMALLINT>(completed.size()));  // in characters
+
+        // An attribute's buffer is untyped: its length counts bytes.
+        SQLWCHAR catalog[500] = {};
+        SQLINTEGER catalogLength = 0;
+        ASSERT_EQ(SQLGetConnectAttrW(connection.handle(), SQL_ATTR_CURRENT_CATALOG, catalog, sizeof catalog,
+                                     &catalogLength),
+                  SQL_SUCCESS);
+        EXPECT_EQ(fromBuffer(catalog), utf16(m_unicodeBase));
+        EXPECT_EQ(catalogLength, static_cast<SQLINTEGER>(utf16(m_unicodeBase).size() * sizeof(SQLWCHAR)));
+
+        // SQLNativeSqlW counts characters, in and out.
+        const std::u16string sql = u"SELECT " + GREEK + u" FROM T";
+        SQLWCHAR native[100] = {};
+        SQLINTEGER nativeLength = 0;
+        ASSERT_EQ(SQLNativeSqlW(connection.handle(), wide(sql), static_cast<SQLINTEGER>(sql.size()), native, 100,
+                                &nativeLength),
+                  SQL_SUCCESS);
+        EXPECT_EQ(fromBuffer(native), sql);
+        EXPECT_EQ(nativeLength, static_cast<SQLINTEGER>(sql.size()));
     }
     {
         // unixODBC narrows the name without converting its character set before looking it up
@@ -209,9 +228,8 @@ TEST_F(UnicodeTest, CatalogueNamesTheTablesAndColumnsInUtf16)
     EXPECT_EQ(SQLFetch(stmt.handle()), SQL_NO_DATA);
 
     SQLFreeStmt(stmt.handle(), SQL_CLOSE);
-    ASSERT_EQ(SQLColumnsW(stmt.handle(), nullptr, 0, nullptr, 0, wide(table), static_cast<SQLSMALLINT>(table.size()),
-                          nullptr, 0),
-              SQL_SUCCESS);
+    const auto tableLength = static_cast<SQLSMALLINT>(table.size());
+    ASSERT_EQ(SQLColumnsW(stmt.handle(), nullptr, 0, nullptr, 0, wide(table), tableLength, nullptr, 0), SQL_SUCCESS);
     std::vector<std::u16string> columns;
     while (SQLFetch(stmt.handle()) == SQL_SUCCESS)
         columns.push_back(wideValue(stmt.handle(), 4));
