@@ -83,7 +83,6 @@ void TableauTextes::reserver(qsizetype nLignes, qsizetype nOctetsParCellule)
 void TableauTextes::ajuster()
 {
     m_texte.squeeze();
-    m_fins.squeeze();
 }
 
 void TableauTextes::cederLignes(QByteArray& texte, QList<quint32>& fins)

@@ -36,8 +36,9 @@ public:
     // Appending rows: commencerLigne(), then exactly colonnes() cells, in column order.
     void commencerLigne();
     void ajouterCellule(QByteArrayView texte);
-    // Gives back the room reserved but not used, once the last row is appended (the blocks
-    // shrink where they are: nothing is copied).
+    // Gives back the text room reserved but not used, once the last row is appended (the block
+    // shrinks where it lies: nothing is copied). The offsets keep their room: a list cannot
+    // shrink without a copy of the whole, and room never written takes no memory.
     void ajuster();
     // Hands over the appended rows, all their columns, as their UTF-8 bytes back to back and the
     // end offset of each cell; the array keeps its header rows and no appended row.
