@@ -1,6 +1,7 @@
 #pragma once
 // Diagnostic records of one handle, as SQLGetDiagRec, SQLGetDiagField and SQLError read them.
 #include <sql.h>
+#include <sqlext.h>
 
 #include <string>
 #include <string_view>
@@ -22,6 +23,7 @@ struct DiagRecord {
     std::string state;
     std::string message;  // with the driver prefix
     SQLINTEGER native = 0;
+    SQLLEN row = SQL_ROW_NUMBER_UNKNOWN;  // row of the rowset it concerns, from 1, when it concerns one
 };
 
 class Diagnostics {
@@ -37,6 +39,12 @@ public:
     SQLRETURN add(const OdbcError& error) { return add(error.state, error.message, error.native); }
 
     const std::vector<DiagRecord>& records() const noexcept { return m_records; }
+    // The records added since the count first were about row (from 1) of a rowset.
+    void markRow(std::size_t first, SQLLEN row) noexcept
+    {
+        for (std::size_t i = first; i < m_records.size(); ++i)
+            m_records[i].row = row;
+    }
     // ODBC 2 SQLError: reads the first record and removes it.
     bool popFirst(DiagRecord& record);
 

@@ -132,51 +132,38 @@ SQLRETURN nullValue(PieceState& piece, SQLLEN* indicator)
 
 }  // namespace
 
+SQLSMALLINT resolvedCType(SQLSMALLINT cType, const ColumnInfo& column)
+{
+    return cType == SQL_C_DEFAULT ? defaultCType(column.type.sqlType) : cType;
+}
+
 SQLRETURN getData(Statement& statement, int column, SQLSMALLINT cType, SQLPOINTER target, SQLLEN bufferLength,
                   SQLLEN* indicator)
 {
     if (!statement.onRow())
         throw OdbcError{"24000", "Aucune ligne courante : appelez SQLFetch d'abord.", 0};
     const ColumnInfo& info = statement.column(column);
-    if (cType == SQL_C_DEFAULT)
-        cType = defaultCType(info.type.sqlType);
+    cType = resolvedCType(cType, info);
     PieceState& piece = statement.piece();
     const bool text = cType == SQL_C_CHAR;
     const bool binary = cType == SQL_C_BINARY;
     const bool wide = cType == SQL_C_WCHAR;
-    if (piece.column != column) {
-        startPiece(statement, column, info, binary, wide);
-    } else if (piece.finished) {
+    if (piece.column == column && piece.finished)
         return SQL_NO_DATA;
-    }
     if (!text && !binary && !wide) {
+        // A fixed-size value is read straight from the row, in one piece.
+        piece = PieceState{};
+        piece.column = column;
         piece.finished = true;
         return convertFixed(statement.sqlite(), column - 1, cType, target, indicator, statement.diagnostics());
     }
+    if (piece.column != column)
+        startPiece(statement, column, info, binary, wide);
     if (piece.isNull)
         return nullValue(piece, indicator);
     if (wide)
         return putWidePiece(piece, target, bufferLength, indicator, statement.diagnostics());
     return putPiece(piece, text, target, bufferLength, indicator, statement.diagnostics());
-}
-
-SQLRETURN fillBoundColumns(Statement& statement)
-{
-    SQLRETURN result = SQL_SUCCESS;
-    auto& bindings = statement.bindings();
-    for (std::size_t i = 0; i < bindings.size(); ++i) {
-        const Binding& binding = bindings[i];
-        if (binding.target == nullptr && binding.indicator == nullptr)
-            continue;
-        const int column = static_cast<int>(i) + 1;
-        statement.piece() = PieceState{};
-        const SQLRETURN rc
-            = getData(statement, column, binding.cType, binding.target, binding.bufferLength, binding.indicator);
-        if (rc == SQL_SUCCESS_WITH_INFO)
-            result = SQL_SUCCESS_WITH_INFO;
-    }
-    statement.piece() = PieceState{};
-    return result;
 }
 
 }  // namespace kervane::odbc

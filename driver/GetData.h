@@ -1,6 +1,6 @@
 #pragma once
-// Values of the current row given to the application: SQLGetData in pieces, and the
-// columns bound with SQLBindCol.
+// Values of the current row given to the application in the C type it asks for: SQLGetData in
+// pieces, and (through the same conversions) the columns bound with SQLBindCol.
 #include "driver/Statement.h"
 
 namespace kervane::odbc {
@@ -8,7 +8,7 @@ namespace kervane::odbc {
 // SQLGetData on column number (from 1). Text and binary values come in pieces across calls.
 SQLRETURN getData(Statement& statement, int column, SQLSMALLINT cType, SQLPOINTER target, SQLLEN bufferLength,
                   SQLLEN* indicator);
-// Fills every bound column for the row just fetched.
-SQLRETURN fillBoundColumns(Statement& statement);
+// The C type SQL_C_DEFAULT stands for with this column; any other type unchanged.
+SQLSMALLINT resolvedCType(SQLSMALLINT cType, const ColumnInfo& column);
 
 }  // namespace kervane::odbc

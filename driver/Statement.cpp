@@ -131,6 +131,8 @@ void Statement::closeCursor() noexcept
     setState(m_statement || !m_preludes.empty() ? CursorState::Prepared : CursorState::None);
     m_piece = PieceState{};
     rowNumber = 0;
+    rowsetAsked = 1;
+    rowsetRows = 0;
 }
 
 const ColumnInfo& Statement::column(int number) const

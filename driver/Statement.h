@@ -5,6 +5,7 @@
 #include "driver/Parameters.h"
 #include "driver/sql/AccessType.h"
 
+#include <sqlext.h>
 #include <sqlite3.h>
 
 #include <atomic>
@@ -119,8 +120,16 @@ public:
     SQLULEN maxRows = 0;
     SQLULEN* rowsFetched = nullptr;
     SQLUSMALLINT* rowStatus = nullptr;
+    // Rowsets: SQLFetch and SQLFetchScroll read rowArraySize rows, the ODBC 2 SQLExtendedFetch
+    // rowsetSize rows, into buffers laid out by column or by rows of rowBindType bytes.
     SQLULEN rowArraySize = 1;
-    SQLULEN rowNumber = 0;
+    SQLULEN rowsetSize = 1;
+    SQLULEN rowBindType = SQL_BIND_BY_COLUMN;
+    SQLULEN* rowBindOffset = nullptr;
+    SQLUSMALLINT* rowOperation = nullptr;  // kept for the application; no positioned operation uses it
+    SQLULEN rowNumber = 0;     // rows read from the result so far
+    SQLULEN rowsetAsked = 1;   // rows the last fetch asked for: SQLGetData needs a rowset of one
+    SQLULEN rowsetRows = 0;    // rows the last fetch gave
     SQLULEN queryTimeout = 0;  // seconds, 0 for none
     ParameterArrays parameterArrays;
 

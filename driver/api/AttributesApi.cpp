@@ -23,6 +23,14 @@ SQLRETURN putValue(SQLPOINTER target, T value)
     return SQL_SUCCESS;
 }
 
+// A rowset has at least one row.
+SQLULEN rowsetSize(SQLULEN number)
+{
+    if (number == 0)
+        throw OdbcError{"HY024", "Un bloc de lignes compte au moins une ligne.", 0};
+    return number;
+}
+
 }  // namespace
 
 namespace kervane::odbc {
@@ -105,9 +113,19 @@ SQLRETURN setStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
         statement.rowStatus = static_cast<SQLUSMALLINT*>(value);
         return SQL_SUCCESS;
     case SQL_ATTR_ROW_ARRAY_SIZE:
+        statement.rowArraySize = rowsetSize(number);
+        return SQL_SUCCESS;
     case SQL_ROWSET_SIZE:
-        if (number != 1)
-            return statement.diagnostics().add("01S02", "Une seule ligne est lue à la fois : taille ramenée à 1.");
+        statement.rowsetSize = rowsetSize(number);
+        return SQL_SUCCESS;
+    case SQL_ATTR_ROW_BIND_TYPE:
+        statement.rowBindType = number;
+        return SQL_SUCCESS;
+    case SQL_ATTR_ROW_BIND_OFFSET_PTR:
+        statement.rowBindOffset = static_cast<SQLULEN*>(value);
+        return SQL_SUCCESS;
+    case SQL_ATTR_ROW_OPERATION_PTR:
+        statement.rowOperation = static_cast<SQLUSMALLINT*>(value);
         return SQL_SUCCESS;
     case SQL_ATTR_CURSOR_TYPE:
         if (number != SQL_CURSOR_FORWARD_ONLY)
@@ -143,7 +161,6 @@ SQLRETURN setStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
     case SQL_ATTR_MAX_LENGTH:
     case SQL_ATTR_NOSCAN:
     case SQL_ATTR_RETRIEVE_DATA:
-    case SQL_ATTR_ROW_BIND_TYPE:
     case SQL_ATTR_CURSOR_SCROLLABLE:
     case SQL_ATTR_CURSOR_SENSITIVITY:
     case SQL_ATTR_ASYNC_ENABLE:
@@ -168,10 +185,19 @@ SQLRETURN getStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
     case SQL_ATTR_ROW_STATUS_PTR:
         return putValue<SQLUSMALLINT*>(value, statement.rowStatus);
     case SQL_ATTR_ROW_ARRAY_SIZE:
+        return putValue<SQLULEN>(value, statement.rowArraySize);
     case SQL_ROWSET_SIZE:
-        return putValue<SQLULEN>(value, 1);
+        return putValue<SQLULEN>(value, statement.rowsetSize);
+    case SQL_ATTR_ROW_BIND_TYPE:
+        return putValue<SQLULEN>(value, statement.rowBindType);
+    case SQL_ATTR_ROW_BIND_OFFSET_PTR:
+        return putValue<SQLULEN*>(value, statement.rowBindOffset);
+    case SQL_ATTR_ROW_OPERATION_PTR:
+        return putValue<SQLUSMALLINT*>(value, statement.rowOperation);
     case SQL_ATTR_ROW_NUMBER:
-        return putValue<SQLULEN>(value, statement.rowNumber);
+        // The current row is the first of the rowset last read; none past the end.
+        return putValue<SQLULEN>(value, statement.rowsetRows == 0 ? 0
+                                                                  : statement.rowNumber - statement.rowsetRows + 1);
     case SQL_ATTR_CURSOR_TYPE:
         return putValue<SQLULEN>(value, SQL_CURSOR_FORWARD_ONLY);
     case SQL_ATTR_CONCURRENCY:
@@ -198,7 +224,6 @@ SQLRETURN getStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
         return putValue<SQLULEN*>(value, statement.parameterArrays.bindOffset);
     case SQL_ATTR_MAX_LENGTH:
     case SQL_ATTR_ASYNC_ENABLE:
-    case SQL_ATTR_ROW_BIND_TYPE:
     case SQL_ATTR_NOSCAN:
     case SQL_ATTR_METADATA_ID:
         return putValue<SQLULEN>(value, 0);

@@ -101,7 +101,7 @@ SQLRETURN recordField(const DiagRecord& record, SQLSMALLINT field, const TextTar
     case SQL_DIAG_COLUMN_NUMBER:
         return putNumber<SQLINTEGER>(target, SQL_COLUMN_NUMBER_UNKNOWN);
     case SQL_DIAG_ROW_NUMBER:
-        return putNumber<SQLLEN>(target, SQL_ROW_NUMBER_UNKNOWN);
+        return putNumber<SQLLEN>(target, record.row);
     default:
         return SQL_ERROR;
     }

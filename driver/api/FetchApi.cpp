@@ -1,6 +1,7 @@
 // Moving through the rows of a result and reading their values.
 #include "driver/Entry.h"
 #include "driver/GetData.h"
+#include "driver/RowsetFetch.h"
 
 #include <sqlext.h>
 
@@ -8,19 +9,20 @@ using namespace kervane::odbc;
 
 namespace {
 
+// SQLFetch and SQLFetchScroll: one rowset of SQL_ATTR_ROW_ARRAY_SIZE rows.
 SQLRETURN fetchNext(Statement& statement)
 {
-    const bool found = statement.fetch();
-    if (statement.rowsFetched != nullptr)
-        *statement.rowsFetched = found ? 1 : 0;
-    if (!found) {
-        if (statement.rowStatus != nullptr)
-            *statement.rowStatus = SQL_ROW_NOROW;
-        return SQL_NO_DATA;
-    }
-    if (statement.rowStatus != nullptr)
-        *statement.rowStatus = SQL_ROW_SUCCESS;
-    return statement.bindings().empty() ? SQL_SUCCESS : fillBoundColumns(statement);
+    RowsetRequest request;
+    request.size = statement.rowArraySize;
+    request.rowsFetched = statement.rowsFetched;
+    request.rowStatus = statement.rowStatus;
+    return fetchRowset(statement, request);
+}
+
+void requireNext(SQLSMALLINT orientation)
+{
+    if (orientation != SQL_FETCH_NEXT)
+        throw OdbcError{"HY106", "Le curseur ne se déplace que vers l'avant.", 0};
 }
 
 }  // namespace
@@ -35,9 +37,23 @@ SQLRETURN SQL_API SQLFetch(SQLHSTMT StatementHandle)
 SQLRETURN SQL_API SQLFetchScroll(SQLHSTMT StatementHandle, SQLSMALLINT FetchOrientation, SQLLEN)
 {
     return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
-        if (FetchOrientation != SQL_FETCH_NEXT)
-            throw OdbcError{"HY106", "Le curseur ne se déplace que vers l'avant.", 0};
+        requireNext(FetchOrientation);
         return fetchNext(statement);
+    });
+}
+
+// ODBC 2: a rowset of SQL_ROWSET_SIZE rows, its count and statuses given by the caller.
+SQLRETURN SQL_API SQLExtendedFetch(SQLHSTMT StatementHandle, SQLUSMALLINT FetchType, SQLLEN, SQLULEN* RowCount,
+                                   SQLUSMALLINT* RowStatus)
+{
+    return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
+        requireNext(static_cast<SQLSMALLINT>(FetchType));
+        RowsetRequest request;
+        request.size = statement.rowsetSize;
+        request.rowsFetched = RowCount;
+        request.rowStatus = RowStatus;
+        request.odbc2 = true;
+        return fetchRowset(statement, request);
     });
 }
 
@@ -45,6 +61,10 @@ SQLRETURN SQL_API SQLGetData(SQLHSTMT StatementHandle, SQLUSMALLINT ColumnNumber
                              SQLPOINTER TargetValue, SQLLEN BufferLength, SQLLEN* StrLen_or_Ind)
 {
     return guarded<Statement>(StatementHandle, [&](Statement& statement) {
+        // A forward-only cursor gives no single current row inside a rowset of several.
+        if (statement.rowsetAsked > 1)
+            throw OdbcError{"HY109", "SQLGetData n'est pas permis quand le bloc de lignes compte plus d'une ligne.",
+                            0};
         return getData(statement, ColumnNumber, TargetType, TargetValue, BufferLength, StrLen_or_Ind);
     });
 }
@@ -55,10 +75,14 @@ SQLRETURN SQL_API SQLBindCol(SQLHSTMT StatementHandle, SQLUSMALLINT ColumnNumber
     return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
         if (ColumnNumber < 1)
             throw OdbcError{"07009", "Les signets (colonne 0) ne sont pas pris en charge.", 0};
+        if (BufferLength < 0)
+            throw OdbcError{"HY090", "La longueur de la zone de réception ne peut être négative.", 0};
         auto& bindings = statement.bindings();
         if (bindings.size() < ColumnNumber)
             bindings.resize(ColumnNumber);
         bindings[ColumnNumber - 1] = Binding{TargetType, TargetValue, BufferLength, StrLen_or_Ind};
+        while (!bindings.empty() && bindings.back().target == nullptr && bindings.back().indicator == nullptr)
+            bindings.pop_back();
         return SQL_SUCCESS;
     });
 }
