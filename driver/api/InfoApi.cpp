@@ -215,6 +215,9 @@ bool longInfo(SQLUSMALLINT type, SQLUINTEGER& value)
     case SQL_SCROLL_OPTIONS:
         value = SQL_SO_FORWARD_ONLY;
         return true;
+    case SQL_FETCH_DIRECTION:
+        value = SQL_FD_FETCH_NEXT;  // ODBC 2: what SQLExtendedFetch accepts
+        return true;
     case SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1:
         value = SQL_CA1_NEXT;
         return true;
