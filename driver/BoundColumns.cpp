@@ -5,22 +5,18 @@
 namespace kervane::odbc {
 namespace {
 
-template <class T>
-T* shifted(T* base, SQLULEN bytes)
+char* shifted(void* base, SQLULEN bytes)
 {
-    return base == nullptr ? nullptr
-                           : reinterpret_cast<T*>(reinterpret_cast<char*>(base) + static_cast<std::ptrdiff_t>(bytes));
+    return base == nullptr ? nullptr : static_cast<char*>(base) + bytes;
+}
+
+template <class T>
+T* rowAddress(char* first, SQLULEN step, SQLULEN row)
+{
+    return first == nullptr ? nullptr : reinterpret_cast<T*>(first + row * step);
 }
 
 }  // namespace
-
-RowsetLayout rowsetLayout(const Statement& statement)
-{
-    RowsetLayout layout;
-    layout.bindType = statement.rowBindType;
-    layout.offset = statement.rowBindOffset != nullptr ? *statement.rowBindOffset : 0;
-    return layout;
-}
 
 SQLLEN elementSize(SQLSMALLINT cType, SQLLEN bufferLength)
 {
@@ -59,24 +55,39 @@ SQLLEN elementSize(SQLSMALLINT cType, SQLLEN bufferLength)
     }
 }
 
-SQLRETURN fillBoundRow(Statement& statement, const RowsetLayout& layout, SQLULEN row)
+void layOutBoundColumns(Statement& statement, std::vector<BoundColumn>& columns)
 {
-    SQLRETURN result = SQL_SUCCESS;
+    const SQLULEN offset = statement.rowBindOffset != nullptr ? *statement.rowBindOffset : 0;
+    const bool byColumn = statement.rowBindType == SQL_BIND_BY_COLUMN;
+    columns.clear();
     const auto& bindings = statement.bindings();
-    const bool byColumn = layout.bindType == SQL_BIND_BY_COLUMN;
     for (std::size_t i = 0; i < bindings.size(); ++i) {
         const Binding& binding = bindings[i];
         if (binding.target == nullptr && binding.indicator == nullptr)
             continue;
-        const int column = static_cast<int>(i) + 1;
-        const SQLSMALLINT cType = resolvedCType(binding.cType, statement.column(column));
-        const SQLULEN valueStep = byColumn ? static_cast<SQLULEN>(elementSize(cType, binding.bufferLength))
-                                           : layout.bindType;
-        const SQLULEN indicatorStep = byColumn ? sizeof(SQLLEN) : layout.bindType;
-        SQLPOINTER target = shifted(binding.target, layout.offset + row * valueStep);
-        SQLLEN* indicator = shifted(binding.indicator, layout.offset + row * indicatorStep);
+        BoundColumn bound;
+        bound.column = static_cast<int>(i) + 1;
+        bound.info = &statement.column(bound.column);
+        bound.cType = resolvedCType(binding.cType, *bound.info);
+        bound.bufferLength = binding.bufferLength;
+        bound.target = shifted(binding.target, offset);
+        bound.indicator = shifted(binding.indicator, offset);
+        bound.valueStep = byColumn ? static_cast<SQLULEN>(elementSize(bound.cType, binding.bufferLength))
+                                   : statement.rowBindType;
+        bound.indicatorStep = byColumn ? sizeof(SQLLEN) : statement.rowBindType;
+        columns.push_back(bound);
+    }
+}
+
+SQLRETURN fillBoundRow(Statement& statement, const std::vector<BoundColumn>& columns, SQLULEN row)
+{
+    SQLRETURN result = SQL_SUCCESS;
+    for (const BoundColumn& bound : columns) {
         statement.piece() = PieceState{};
-        if (getData(statement, column, cType, target, binding.bufferLength, indicator) == SQL_SUCCESS_WITH_INFO)
+        const SQLRETURN rc = giveValue(statement, bound.column, *bound.info, bound.cType,
+                                       rowAddress<void>(bound.target, bound.valueStep, row), bound.bufferLength,
+                                       rowAddress<SQLLEN>(bound.indicator, bound.indicatorStep, row));
+        if (rc == SQL_SUCCESS_WITH_INFO)
             result = SQL_SUCCESS_WITH_INFO;
     }
     statement.piece() = PieceState{};

@@ -3,23 +3,35 @@
 // application's buffers, and filling them through SQLGetData's conversions.
 #include "driver/Statement.h"
 
+#include <vector>
+
 namespace kervane::odbc {
 
-// How the bound buffers are laid out for the fetch under way.
-struct RowsetLayout {
-    SQLULEN bindType = SQL_BIND_BY_COLUMN;  // or the size in bytes of the application's row structure
-    SQLULEN offset = 0;                     // bytes added to every bound address
+// One bound column as a fetch fills it: its C type resolved, and how far apart its values and
+// its lengths lie from one row of the rowset to the next.
+struct BoundColumn {
+    int column = 0;  // from 1
+    const ColumnInfo* info = nullptr;
+    SQLSMALLINT cType = 0;
+    SQLLEN bufferLength = 0;
+    char* target = nullptr;     // row 0's value, bind offset included
+    char* indicator = nullptr;  // row 0's length or indicator, bind offset included
+    SQLULEN valueStep = 0;
+    SQLULEN indicatorStep = 0;
 };
-
-RowsetLayout rowsetLayout(const Statement& statement);
 
 // Size of one element of a column-wise array of this C type: the type's own size for the
 // fixed-size types, the bound buffer length for texts and binaries.
 SQLLEN elementSize(SQLSMALLINT cType, SQLLEN bufferLength);
 
+// Lays out into columns the bound columns for the fetch under way, from the statement's
+// bindings and its row binding attributes (type or structure size, offset). Throws 07009 for a
+// column bound beyond the result.
+void layOutBoundColumns(Statement& statement, std::vector<BoundColumn>& columns);
+
 // Fills the bound columns of the statement's current row into row (from 0) of the rowset.
 // Throws OdbcError for a value that cannot be given in its C type; SQL_SUCCESS_WITH_INFO when
 // a value was truncated.
-SQLRETURN fillBoundRow(Statement& statement, const RowsetLayout& layout, SQLULEN row);
+SQLRETURN fillBoundRow(Statement& statement, const std::vector<BoundColumn>& columns, SQLULEN row);
 
 }  // namespace kervane::odbc

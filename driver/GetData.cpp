@@ -143,7 +143,12 @@ SQLRETURN getData(Statement& statement, int column, SQLSMALLINT cType, SQLPOINTE
     if (!statement.onRow())
         throw OdbcError{"24000", "Aucune ligne courante : appelez SQLFetch d'abord.", 0};
     const ColumnInfo& info = statement.column(column);
-    cType = resolvedCType(cType, info);
+    return giveValue(statement, column, info, resolvedCType(cType, info), target, bufferLength, indicator);
+}
+
+SQLRETURN giveValue(Statement& statement, int column, const ColumnInfo& info, SQLSMALLINT cType, SQLPOINTER target,
+                    SQLLEN bufferLength, SQLLEN* indicator)
+{
     PieceState& piece = statement.piece();
     const bool text = cType == SQL_C_CHAR;
     const bool binary = cType == SQL_C_BINARY;

@@ -10,5 +10,9 @@ SQLRETURN getData(Statement& statement, int column, SQLSMALLINT cType, SQLPOINTE
                   SQLLEN* indicator);
 // The C type SQL_C_DEFAULT stands for with this column; any other type unchanged.
 SQLSMALLINT resolvedCType(SQLSMALLINT cType, const ColumnInfo& column);
+// getData once the row, the column (info) and its C type (resolved) are known good: the
+// bound columns check them once per fetch.
+SQLRETURN giveValue(Statement& statement, int column, const ColumnInfo& info, SQLSMALLINT cType, SQLPOINTER target,
+                    SQLLEN bufferLength, SQLLEN* indicator);
 
 }  // namespace kervane::odbc

@@ -1,5 +1,6 @@
 #include "driver/Statement.h"
 
+#include "driver/BoundColumns.h"
 #include "driver/Connection.h"
 #include "driver/SqlText.h"
 

@@ -18,6 +18,7 @@
 namespace kervane::odbc {
 
 class Connection;
+struct BoundColumn;
 
 struct StatementFinalizer {
     void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
@@ -115,6 +116,8 @@ public:
     std::string& scratch() noexcept { return m_scratch; }
     std::string& wideScratch() noexcept { return m_wideScratch; }  // a value in UTF-16, for SQL_C_WCHAR
     std::vector<Binding>& bindings() noexcept { return m_bindings; }
+    // The bound columns as the fetch under way lays them out, kept to spare an allocation per fetch.
+    std::vector<BoundColumn>& boundLayout() noexcept { return m_boundLayout; }
 
     // Statement attributes.
     SQLULEN maxRows = 0;
@@ -159,6 +162,7 @@ private:
     CallState m_call;
     std::vector<ColumnInfo> m_columns;
     std::vector<Binding> m_bindings;
+    std::vector<BoundColumn> m_boundLayout;
     PieceState m_piece;
     std::string m_scratch;
     std::string m_wideScratch;
