@@ -156,8 +156,11 @@ TEST_F(BlockFetchTest, RowWiseStructuresWithABindOffsetFillEachBlockInTurn)
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS);
     EXPECT_EQ(m_fetched, ROWSET);
     offset = ROWSET * sizeof(Ligne);
-    ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetchScroll(stmt(), SQL_FETCH_NEXT, 0), SQL_SUCCESS);
     EXPECT_EQ(m_fetched, 50u);
+    SQLULEN current = 0;  // the first row of the rowset
+    ASSERT_EQ(SQLGetStmtAttr(stmt(), SQL_ATTR_ROW_NUMBER, &current, 0, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(current, 101u);
     EXPECT_EQ(m_status[49], SQL_ROW_SUCCESS);
     EXPECT_EQ(m_status[50], SQL_ROW_NOROW);
     for (int i = 1; i <= 150; ++i) {
