@@ -2,18 +2,16 @@
 
 #include "driver/GetData.h"
 
+#include <utility>
+
 namespace kervane::odbc {
 namespace {
 
-char* shifted(void* base, SQLULEN bytes)
-{
-    return base == nullptr ? nullptr : static_cast<char*>(base) + bytes;
-}
-
+// Address of a value or length: the bound one moved by bytes, none when nothing is bound.
 template <class T>
-T* rowAddress(char* first, SQLULEN step, SQLULEN row)
+T* rowAddress(char* first, SQLULEN bytes)
 {
-    return first == nullptr ? nullptr : reinterpret_cast<T*>(first + row * step);
+    return first == nullptr ? nullptr : reinterpret_cast<T*>(first + bytes);
 }
 
 }  // namespace
@@ -55,12 +53,14 @@ SQLLEN elementSize(SQLSMALLINT cType, SQLLEN bufferLength)
     }
 }
 
-void layOutBoundColumns(Statement& statement, std::vector<BoundColumn>& columns)
+const std::vector<BoundColumn>& boundColumns(Statement& statement)
 {
-    const SQLULEN offset = statement.rowBindOffset != nullptr ? *statement.rowBindOffset : 0;
+    std::vector<BoundColumn>& columns = statement.boundLayout();
+    if (!statement.boundLayoutStale())
+        return columns;
     const bool byColumn = statement.rowBindType == SQL_BIND_BY_COLUMN;
+    const auto& bindings = std::as_const(statement).bindings();
     columns.clear();
-    const auto& bindings = statement.bindings();
     for (std::size_t i = 0; i < bindings.size(); ++i) {
         const Binding& binding = bindings[i];
         if (binding.target == nullptr && binding.indicator == nullptr)
@@ -70,23 +70,26 @@ void layOutBoundColumns(Statement& statement, std::vector<BoundColumn>& columns)
         bound.info = &statement.column(bound.column);
         bound.cType = resolvedCType(binding.cType, *bound.info);
         bound.bufferLength = binding.bufferLength;
-        bound.target = shifted(binding.target, offset);
-        bound.indicator = shifted(binding.indicator, offset);
+        bound.target = static_cast<char*>(binding.target);
+        bound.indicator = reinterpret_cast<char*>(binding.indicator);
         bound.valueStep = byColumn ? static_cast<SQLULEN>(elementSize(bound.cType, binding.bufferLength))
                                    : statement.rowBindType;
         bound.indicatorStep = byColumn ? sizeof(SQLLEN) : statement.rowBindType;
         columns.push_back(bound);
     }
+    statement.setBoundLayoutStale(false);
+    return columns;
 }
 
-SQLRETURN fillBoundRow(Statement& statement, const std::vector<BoundColumn>& columns, SQLULEN row)
+SQLRETURN fillBoundRow(Statement& statement, const std::vector<BoundColumn>& columns, SQLULEN offset, SQLULEN row)
 {
     SQLRETURN result = SQL_SUCCESS;
     for (const BoundColumn& bound : columns) {
         statement.piece() = PieceState{};
-        const SQLRETURN rc = giveValue(statement, bound.column, *bound.info, bound.cType,
-                                       rowAddress<void>(bound.target, bound.valueStep, row), bound.bufferLength,
-                                       rowAddress<SQLLEN>(bound.indicator, bound.indicatorStep, row));
+        const SQLRETURN rc
+            = giveValue(statement, bound.column, *bound.info, bound.cType,
+                        rowAddress<void>(bound.target, offset + row * bound.valueStep), bound.bufferLength,
+                        rowAddress<SQLLEN>(bound.indicator, offset + row * bound.indicatorStep));
         if (rc == SQL_SUCCESS_WITH_INFO)
             result = SQL_SUCCESS_WITH_INFO;
     }

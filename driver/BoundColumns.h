@@ -14,8 +14,8 @@ struct BoundColumn {
     const ColumnInfo* info = nullptr;
     SQLSMALLINT cType = 0;
     SQLLEN bufferLength = 0;
-    char* target = nullptr;     // row 0's value, bind offset included
-    char* indicator = nullptr;  // row 0's length or indicator, bind offset included
+    char* target = nullptr;     // row 0's value, before the bind offset
+    char* indicator = nullptr;  // row 0's length or indicator, before the bind offset
     SQLULEN valueStep = 0;
     SQLULEN indicatorStep = 0;
 };
@@ -24,14 +24,13 @@ struct BoundColumn {
 // fixed-size types, the bound buffer length for texts and binaries.
 SQLLEN elementSize(SQLSMALLINT cType, SQLLEN bufferLength);
 
-// Lays out into columns the bound columns for the fetch under way, from the statement's
-// bindings and its row binding attributes (type or structure size, offset). Throws 07009 for a
-// column bound beyond the result.
-void layOutBoundColumns(Statement& statement, std::vector<BoundColumn>& columns);
+// The statement's bound columns laid out from its bindings and row binding type, made again
+// only when stale. Throws 07009 for a column bound beyond the result.
+const std::vector<BoundColumn>& boundColumns(Statement& statement);
 
-// Fills the bound columns of the statement's current row into row (from 0) of the rowset.
-// Throws OdbcError for a value that cannot be given in its C type; SQL_SUCCESS_WITH_INFO when
-// a value was truncated.
-SQLRETURN fillBoundRow(Statement& statement, const std::vector<BoundColumn>& columns, SQLULEN row);
+// Fills the bound columns of the statement's current row into row (from 0) of the rowset, each
+// address moved by offset bytes (SQL_ATTR_ROW_BIND_OFFSET_PTR). Throws OdbcError for a value
+// that cannot be given in its C type; SQL_SUCCESS_WITH_INFO when a value was truncated.
+SQLRETURN fillBoundRow(Statement& statement, const std::vector<BoundColumn>& columns, SQLULEN offset, SQLULEN row);
 
 }  // namespace kervane::odbc

@@ -6,13 +6,14 @@ namespace kervane::odbc {
 namespace {
 
 // Fills one row of the rowset; its diagnostics are marked with its number.
-SQLUSMALLINT fillRow(Statement& statement, const std::vector<BoundColumn>& columns, SQLULEN row, bool odbc2)
+SQLUSMALLINT fillRow(Statement& statement, const std::vector<BoundColumn>& columns, SQLULEN offset, SQLULEN row,
+                     bool odbc2)
 {
     Diagnostics& diagnostics = statement.diagnostics();
     const std::size_t first = diagnostics.records().size();
     SQLUSMALLINT status = SQL_ROW_SUCCESS;
     try {
-        if (fillBoundRow(statement, columns, row) == SQL_SUCCESS_WITH_INFO)
+        if (fillBoundRow(statement, columns, offset, row) == SQL_SUCCESS_WITH_INFO)
             status = SQL_ROW_SUCCESS_WITH_INFO;
     } catch (const OdbcError& error) {
         statement.piece() = PieceState{};
@@ -39,8 +40,8 @@ void finish(const RowsetRequest& request, SQLULEN fetched)
 
 SQLRETURN fetchRowset(Statement& statement, const RowsetRequest& request)
 {
-    std::vector<BoundColumn>& columns = statement.boundLayout();
-    columns.clear();  // laid out once the cursor is known to be on a row
+    const std::vector<BoundColumn>* columns = nullptr;  // laid out once the cursor is on a row
+    const SQLULEN offset = statement.rowBindOffset != nullptr ? *statement.rowBindOffset : 0;
     statement.rowsetAsked = request.size;
     statement.rowsetRows = 0;
     SQLULEN fetched = 0;
@@ -48,10 +49,10 @@ SQLRETURN fetchRowset(Statement& statement, const RowsetRequest& request)
     bool warned = false;
     try {
         while (fetched < request.size && statement.fetch()) {
-            if (fetched == 0)
-                layOutBoundColumns(statement, columns);
+            if (columns == nullptr)
+                columns = &boundColumns(statement);
             const SQLUSMALLINT status
-                = columns.empty() ? SQL_ROW_SUCCESS : fillRow(statement, columns, fetched, request.odbc2);
+                = columns->empty() ? SQL_ROW_SUCCESS : fillRow(statement, *columns, offset, fetched, request.odbc2);
             if (request.rowStatus != nullptr)
                 request.rowStatus[fetched] = status;
             failed += status == SQL_ROW_ERROR ? 1 : 0;

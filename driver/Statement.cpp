@@ -29,6 +29,7 @@ void Statement::forgetStatement() noexcept
     m_statement.reset();
     setState(CursorState::None);
     m_columns.clear();
+    m_boundLayoutStale = true;
     m_preludes.clear();
     m_deferred.clear();
     m_accessTypes.clear();
@@ -205,6 +206,7 @@ void Statement::readColumns()
     sqlite3_stmt* statement = m_statement.get();
     const int count = sqlite3_column_count(statement);
     const bool hasRow = m_state == CursorState::FirstRowPending;
+    m_boundLayoutStale = true;  // the bound columns point into the columns and take their types
     if (hasRow && static_cast<int>(m_columns.size()) == count) {
         // Only expression columns change: their type comes from the first value.
         for (int i = 0; i < count; ++i)

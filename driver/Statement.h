@@ -94,7 +94,11 @@ public:
     // SQL_CLOSE: the cursor closes, the statement stays prepared.
     void closeCursor() noexcept;
     // Replaces the description of the result columns (catalogue results).
-    void describeColumns(std::vector<ColumnInfo> columns) { m_columns = std::move(columns); }
+    void describeColumns(std::vector<ColumnInfo> columns)
+    {
+        m_columns = std::move(columns);
+        m_boundLayoutStale = true;
+    }
 
     bool isPrepared() const noexcept { return m_statement != nullptr; }
     bool isExecuted() const noexcept { return m_state != CursorState::Prepared && m_state != CursorState::None; }
@@ -115,9 +119,18 @@ public:
     PieceState& piece() noexcept { return m_piece; }
     std::string& scratch() noexcept { return m_scratch; }
     std::string& wideScratch() noexcept { return m_wideScratch; }  // a value in UTF-16, for SQL_C_WCHAR
-    std::vector<Binding>& bindings() noexcept { return m_bindings; }
-    // The bound columns as the fetch under way lays them out, kept to spare an allocation per fetch.
+    // Changing the bindings (any access that could) makes the bound layout stale.
+    std::vector<Binding>& bindings() noexcept
+    {
+        m_boundLayoutStale = true;
+        return m_bindings;
+    }
+    const std::vector<Binding>& bindings() const noexcept { return m_bindings; }
+    // The bound columns laid out for the fetches, made again once the bindings, the row binding
+    // type or the result columns change.
     std::vector<BoundColumn>& boundLayout() noexcept { return m_boundLayout; }
+    bool boundLayoutStale() const noexcept { return m_boundLayoutStale; }
+    void setBoundLayoutStale(bool stale) noexcept { m_boundLayoutStale = stale; }
 
     // Statement attributes.
     SQLULEN maxRows = 0;
@@ -163,6 +176,7 @@ private:
     std::vector<ColumnInfo> m_columns;
     std::vector<Binding> m_bindings;
     std::vector<BoundColumn> m_boundLayout;
+    bool m_boundLayoutStale = true;
     PieceState m_piece;
     std::string m_scratch;
     std::string m_wideScratch;

@@ -120,6 +120,7 @@ SQLRETURN setStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLP
         return SQL_SUCCESS;
     case SQL_ATTR_ROW_BIND_TYPE:
         statement.rowBindType = number;
+        statement.setBoundLayoutStale(true);
         return SQL_SUCCESS;
     case SQL_ATTR_ROW_BIND_OFFSET_PTR:
         statement.rowBindOffset = static_cast<SQLULEN*>(value);

@@ -173,6 +173,26 @@ TEST_F(BlockFetchTest, RowWiseStructuresWithABindOffsetFillEachBlockInTurn)
     EXPECT_EQ(SQLFetch(stmt()), SQL_NO_DATA);
 }
 
+TEST_F(BlockFetchTest, BindingsChangedBetweenFetchesTakeEffectAtTheNextOne)
+{
+    useRowset(10);
+    SQLINTEGER first[10] = {}, second[10] = {};
+    char texts[10][16] = {};
+    ASSERT_EQ(m_stmt->exec("SELECT N, T FROM L ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_SLONG, first, 0, nullptr), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS);
+    ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_SLONG, second, 0, nullptr), SQL_SUCCESS);
+    ASSERT_EQ(SQLBindCol(stmt(), 2, SQL_C_CHAR, texts, sizeof texts[0], nullptr), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS);
+    EXPECT_EQ(first[9], 10);
+    EXPECT_EQ(second[0], 11);
+    EXPECT_STREQ(texts[9], "ligne 20");
+    ASSERT_EQ(SQLFreeStmt(stmt(), SQL_UNBIND), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS);
+    EXPECT_EQ(second[0], 11);  // nothing bound any more: the buffers keep the rowset before
+    EXPECT_EQ(m_fetched, 10u);
+}
+
 TEST_F(BlockFetchTest, ATruncatedValueMarksItsRowAndNamesIt)
 {
     useRowset(3);
