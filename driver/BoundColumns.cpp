@@ -86,10 +86,13 @@ SQLRETURN fillBoundRow(Statement& statement, const std::vector<BoundColumn>& col
     SQLRETURN result = SQL_SUCCESS;
     for (const BoundColumn& bound : columns) {
         statement.piece() = PieceState{};
+        SQLLEN* indicator = rowAddress<SQLLEN>(bound.indicator, offset + row * bound.indicatorStep);
         const SQLRETURN rc
-            = giveValue(statement, bound.column, *bound.info, bound.cType,
-                        rowAddress<void>(bound.target, offset + row * bound.valueStep), bound.bufferLength,
-                        rowAddress<SQLLEN>(bound.indicator, offset + row * bound.indicatorStep));
+            = bound.target == nullptr
+                  ? giveLength(statement, bound.column, *bound.info, bound.cType, indicator)
+                  : giveValue(statement, bound.column, *bound.info, bound.cType,
+                              rowAddress<void>(bound.target, offset + row * bound.valueStep), bound.bufferLength,
+                              indicator);
         if (rc == SQL_SUCCESS_WITH_INFO)
             result = SQL_SUCCESS_WITH_INFO;
     }

@@ -4,6 +4,7 @@
 #include "driver/ParameterValue.h"
 #include "driver/ValueText.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace kervane::odbc {
@@ -169,6 +170,19 @@ SQLRETURN giveValue(Statement& statement, int column, const ColumnInfo& info, SQ
     if (wide)
         return putWidePiece(piece, target, bufferLength, indicator, statement.diagnostics());
     return putPiece(piece, text, target, bufferLength, indicator, statement.diagnostics());
+}
+
+SQLRETURN giveLength(Statement& statement, int column, const ColumnInfo& info, SQLSMALLINT cType, SQLLEN* indicator)
+{
+    if (cType != SQL_C_CHAR && cType != SQL_C_BINARY && cType != SQL_C_WCHAR) {
+        // Converted all the same, so that a value that cannot be given fails as it would.
+        alignas(std::max_align_t) unsigned char discarded[64];
+        return giveValue(statement, column, info, cType, discarded, sizeof discarded, indicator);
+    }
+    startPiece(statement, column, info, cType == SQL_C_BINARY, cType == SQL_C_WCHAR);
+    const PieceState& piece = statement.piece();
+    *indicator = piece.isNull ? SQL_NULL_DATA : static_cast<SQLLEN>(piece.value.size());
+    return SQL_SUCCESS;
 }
 
 }  // namespace kervane::odbc

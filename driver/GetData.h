@@ -14,5 +14,8 @@ SQLSMALLINT resolvedCType(SQLSMALLINT cType, const ColumnInfo& column);
 // bound columns check them once per fetch.
 SQLRETURN giveValue(Statement& statement, int column, const ColumnInfo& info, SQLSMALLINT cType, SQLPOINTER target,
                     SQLLEN bufferLength, SQLLEN* indicator);
+// A column bound with a length buffer but no value buffer: only the length (in bytes of the
+// C type) or SQL_NULL_DATA.
+SQLRETURN giveLength(Statement& statement, int column, const ColumnInfo& info, SQLSMALLINT cType, SQLLEN* indicator);
 
 }  // namespace kervane::odbc
