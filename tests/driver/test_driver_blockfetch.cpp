@@ -196,11 +196,11 @@ TEST_F(BlockFetchTest, BindingsChangedBetweenFetchesTakeEffectAtTheNextOne)
 TEST_F(BlockFetchTest, ALengthBufferWithoutValueBufferGetsTheLengthsOnly)
 {
     useRowset(7);
-    SQLLEN textLengths[7], wideLengths[7], numberInd[7], doubleInd[7];
+    SQLLEN textLengths[7], wideLengths[7], xLengths[7], doubleInd[7];
     ASSERT_EQ(m_stmt->exec("SELECT T, T, X, D FROM L WHERE ID BETWEEN 8 AND 14 ORDER BY ID"), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_CHAR, nullptr, 0, textLengths), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 2, SQL_C_WCHAR, nullptr, 0, wideLengths), SQL_SUCCESS);
-    ASSERT_EQ(SQLBindCol(stmt(), 3, SQL_C_CHAR, nullptr, 0, numberInd), SQL_SUCCESS);
+    ASSERT_EQ(SQLBindCol(stmt(), 3, SQL_C_CHAR, nullptr, 0, xLengths), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 4, SQL_C_DOUBLE, nullptr, 0, doubleInd), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS);  // no truncation: no value was asked for
     for (int r = 0; r < 7; ++r) {
@@ -208,7 +208,7 @@ TEST_F(BlockFetchTest, ALengthBufferWithoutValueBufferGetsTheLengthsOnly)
         const SQLLEN characters = static_cast<SQLLEN>(("ligne " + std::to_string(i)).size());
         EXPECT_EQ(textLengths[r], characters);
         EXPECT_EQ(wideLengths[r], characters * static_cast<SQLLEN>(sizeof(SQLWCHAR)));
-        EXPECT_EQ(numberInd[r], i == 14 ? SQL_NULL_DATA : static_cast<SQLLEN>(("x" + std::to_string(i)).size()));
+        EXPECT_EQ(xLengths[r], i == 14 ? SQL_NULL_DATA : static_cast<SQLLEN>(("x" + std::to_string(i)).size()));
         EXPECT_EQ(doubleInd[r], static_cast<SQLLEN>(sizeof(double)));
     }
 }
