@@ -379,6 +379,17 @@ TEST_F(BlockFetchTest, Odbc2ExtendedFetchUsesTheRowsetSizeOption)
     EXPECT_EQ(status[49], SQL_ROW_SUCCESS);
     EXPECT_EQ(status[50], SQL_ROW_NOROW);
     EXPECT_EQ(SQLExtendedFetch(stmt2.handle(), SQL_FETCH_NEXT, 0, &count, status.data()), SQL_NO_DATA);
+
+    // An error row comes with 01S01 (error in row) beside its own diagnostic (22018, which the
+    // driver manager gives an ODBC 2 application as 22005); errors rank before warnings.
+    SQLFreeStmt(stmt2.handle(), SQL_CLOSE);
+    ASSERT_EQ(stmt2.exec("SELECT NB FROM L WHERE ID <= 10 ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(SQLExtendedFetch(stmt2.handle(), SQL_FETCH_NEXT, 0, &count, status.data()), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(count, 10u);
+    EXPECT_EQ(status[4], SQL_ROW_ERROR);
+    EXPECT_EQ(ids[5], 6);
+    EXPECT_EQ(lastError(env2.handle(), connexion.handle(), stmt2.handle()).state, "22005");
+    EXPECT_EQ(lastError(env2.handle(), connexion.handle(), stmt2.handle()).state, "01S01");
 }
 
 // A genuine Access file read by rowsets gives the same values as read row by row.
