@@ -53,6 +53,19 @@ SQLLEN elementSize(SQLSMALLINT cType, SQLLEN bufferLength)
     }
 }
 
+bool convertibleCType(SQLSMALLINT cType)
+{
+    switch (cType) {
+    case SQL_C_DEFAULT:
+    case SQL_C_CHAR:
+    case SQL_C_WCHAR:
+    case SQL_C_BINARY:
+        return true;
+    default:
+        return elementSize(cType, 0) != 0;
+    }
+}
+
 const std::vector<BoundColumn>& boundColumns(Statement& statement)
 {
     std::vector<BoundColumn>& columns = statement.boundLayout();

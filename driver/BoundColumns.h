@@ -23,6 +23,8 @@ struct BoundColumn {
 // Size of one element of a column-wise array of this C type: the type's own size for the
 // fixed-size types, the bound buffer length for texts and binaries.
 SQLLEN elementSize(SQLSMALLINT cType, SQLLEN bufferLength);
+// Whether values can be given in this C type (SQL_C_DEFAULT included).
+bool convertibleCType(SQLSMALLINT cType);
 
 // The statement's bound columns laid out from its bindings and row binding type, made again
 // only when stale. Throws 07009 for a column bound beyond the result.

@@ -1,4 +1,5 @@
 // Moving through the rows of a result and reading their values.
+#include "driver/BoundColumns.h"
 #include "driver/Entry.h"
 #include "driver/GetData.h"
 #include "driver/RowsetFetch.h"
@@ -77,6 +78,8 @@ SQLRETURN SQL_API SQLBindCol(SQLHSTMT StatementHandle, SQLUSMALLINT ColumnNumber
             throw OdbcError{"07009", "Les signets (colonne 0) ne sont pas pris en charge.", 0};
         if (BufferLength < 0)
             throw OdbcError{"HY090", "La longueur de la zone de réception ne peut être négative.", 0};
+        if (TargetValue != nullptr && !convertibleCType(TargetType))
+            throw OdbcError{"HY003", "Type C " + std::to_string(TargetType) + " non pris en charge par ce pilote.", 0};
         auto& bindings = statement.bindings();
         if (bindings.size() < ColumnNumber)
             bindings.resize(ColumnNumber);

@@ -334,6 +334,9 @@ TEST_F(BlockFetchTest, GetDataNeedsARowsetOfOneRowAndTheAttributesReadBack)
     EXPECT_EQ(fetchedPtr, &m_fetched);
     EXPECT_EQ(SQLSetStmtAttr(stmt(), SQL_ATTR_ROW_ARRAY_SIZE, attribute(0), 0), SQL_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt()).state, "HY024");
+    SQL_NUMERIC_STRUCT numeric{};  // a C type SQLGetData does not give either
+    EXPECT_EQ(SQLBindCol(stmt(), 1, SQL_C_NUMERIC, &numeric, sizeof numeric, nullptr), SQL_ERROR);
+    EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt()).state, "HY003");
     ASSERT_EQ(SQLSetStmtAttr(stmt(), SQL_ATTR_ROW_BIND_TYPE, attribute(SQL_BIND_BY_COLUMN), 0), SQL_SUCCESS);
 
     SQLINTEGER number = 0;
