@@ -2,6 +2,7 @@
 
 #include "messages/Erreur.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -38,6 +39,8 @@ QByteArrayView TableauTextes::utf8(qsizetype nLigne, qsizetype nColonne) const
     if (nLigne < m_nLignesEntete)
         return {};  // header texts are QStrings; read them with texte()
     const qsizetype nCellule = (nLigne - m_nLignesEntete) * m_nColonnes + nColonne;
+    if (nCellule >= m_fins.taille())
+        return {};  // a cell of the row being appended, not written yet
     const quint32 nDebut = nCellule == 0 ? 0 : m_fins[nCellule - 1];
     return QByteArrayView(m_texte.constData() + nDebut, static_cast<qsizetype>(m_fins[nCellule] - nDebut));
 }
@@ -52,51 +55,62 @@ void TableauTextes::definir(qsizetype nLigne, qsizetype nColonne, const QString&
 
 void TableauTextes::commencerLigne()
 {
-    if (m_fins.size() != m_nLignesDonnees * m_nColonnes)
+    if (m_fins.taille() != m_nLignesDonnees * m_nColonnes)
         LeverErreur(ERREUR_INDICE);  // the previous row is incomplete
     ++m_nLignesDonnees;
 }
 
 void TableauTextes::ajouterCellule(QByteArrayView texte)
 {
-    if (m_fins.size() >= m_nLignesDonnees * m_nColonnes)
+    if (m_fins.taille() >= m_nLignesDonnees * m_nColonnes)
         LeverErreur(ERREUR_INDICE);
-    if (m_texte.size() + texte.size() > static_cast<qsizetype>(std::numeric_limits<quint32>::max()))
+    const qsizetype nOctets = texte.size();
+    if (m_nOctets + nOctets > static_cast<qsizetype>(std::numeric_limits<quint32>::max()))
         LeverErreur(ERREUR_MEMOIRE);
-    if (!texte.isEmpty()) {
-        const qsizetype nAvant = m_texte.size();
-        m_texte.resize(nAvant + texte.size());  // grows geometrically, by reallocation
-        std::memcpy(m_texte.data() + nAvant, texte.data(), static_cast<std::size_t>(texte.size()));
-    }
-    m_fins.append(static_cast<quint32>(m_texte.size()));
+    if (m_texte.size() - m_nOctets < nOctets)
+        agrandirTexte(nOctets);
+    if (nOctets > 0)
+        std::memcpy(m_texte.data() + m_nOctets, texte.data(), static_cast<std::size_t>(nOctets));
+    m_nOctets += nOctets;
+    m_fins.ajouter(static_cast<quint32>(m_nOctets));
+}
+
+// The text's room is its size: resizing leaves the new bytes unwritten, so they take no
+// memory until cells fill them, and a large block grows by reallocation, without a copy.
+void TableauTextes::agrandirTexte(qsizetype nOctets)
+{
+    m_texte.resize(std::max({m_nOctets + nOctets, m_texte.size() + m_texte.size() / 2, qsizetype{4096}}));
 }
 
 void TableauTextes::reserver(qsizetype nLignes, qsizetype nOctetsParCellule)
 {
     const qsizetype nCellules = (m_nLignesDonnees + nLignes) * m_nColonnes;
-    if (nCellules > m_fins.capacity())
-        m_fins.reserve(nCellules);
-    if (nCellules * nOctetsParCellule > m_texte.capacity())
-        m_texte.reserve(nCellules * nOctetsParCellule);
+    m_fins.reserver(nCellules);
+    if (nCellules * nOctetsParCellule > m_texte.size())
+        m_texte.resize(nCellules * nOctetsParCellule);
 }
 
 void TableauTextes::ajuster()
 {
+    m_texte.resize(m_nOctets);
     m_texte.squeeze();
+    m_fins.ajuster();
 }
 
-void TableauTextes::cederLignes(QByteArray& texte, QList<quint32>& fins)
+void TableauTextes::cederLignes(QByteArray& texte, FinsCellules& fins)
 {
+    m_texte.resize(m_nOctets);
     texte = std::move(m_texte);
     fins = std::move(m_fins);
     m_texte = QByteArray();
-    m_fins = QList<quint32>();
+    m_fins = FinsCellules();
+    m_nOctets = 0;
     m_nLignesDonnees = 0;
 }
 
 qsizetype TableauTextes::octetsDonnees() const
 {
-    return m_texte.capacity() + m_fins.capacity() * static_cast<qsizetype>(sizeof(quint32));
+    return m_texte.capacity() + m_fins.capacite() * static_cast<qsizetype>(sizeof(quint32));
 }
 
 }  // namespace kervane

@@ -6,9 +6,10 @@
 // array is cheap to move. Both grow geometrically by reallocation, which moves a large block
 // without copying it, and the appended rows can be handed on (to the grid) as they are. The
 // appended texts are limited to 4 GiB in all.
+#include "access/FinsCellules.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
 
 #include <vector>
@@ -36,13 +37,12 @@ public:
     // Appending rows: commencerLigne(), then exactly colonnes() cells, in column order.
     void commencerLigne();
     void ajouterCellule(QByteArrayView texte);
-    // Gives back the text room reserved but not used, once the last row is appended (the block
-    // shrinks where it lies: nothing is copied). The offsets keep their room: a list cannot
-    // shrink without a copy of the whole, and room never written takes no memory.
+    // Gives back the room reserved but not used, once the last row is appended (the blocks
+    // shrink where they lie: nothing is copied).
     void ajuster();
     // Hands over the appended rows, all their columns, as their UTF-8 bytes back to back and the
     // end offset of each cell; the array keeps its header rows and no appended row.
-    void cederLignes(QByteArray& texte, QList<quint32>& fins);
+    void cederLignes(QByteArray& texte, FinsCellules& fins);
     // Reserves room for that many more rows (a hint).
     void reserver(qsizetype nLignes, qsizetype nOctetsParCellule = 8);
 
@@ -56,9 +56,12 @@ private:
     qsizetype m_nLignesEntete = 0;
     qsizetype m_nColonnes = 0;
     qsizetype m_nLignesDonnees = 0;
+    void agrandirTexte(qsizetype nOctets);
+
     std::vector<QString> m_entete;        // header rows, row-major
-    QByteArray m_texte;                   // every appended cell's UTF-8 text, back to back
-    QList<quint32> m_fins;                // end offset of each appended cell in m_texte
+    QByteArray m_texte;                   // every appended cell's UTF-8 text, back to back, then room
+    qsizetype m_nOctets = 0;              // bytes of m_texte the cells use
+    FinsCellules m_fins;                  // end offset of each appended cell in m_texte
 };
 
 }  // namespace kervane

@@ -103,9 +103,9 @@ void wndKervane::fillCells(TableauTextes&& tabLignes)
     g.setRow(1);
     if (tabLignes.lignes() - 2 == nLignes) {
         QByteArray texte;
-        QList<quint32> fins;
+        FinsCellules fins;
         tabLignes.cederLignes(texte, fins);
-        g.adoptRowTexts(std::move(texte), fins);
+        g.adoptRowTexts(std::move(texte), fins.valeurs());
     } else {
         copyRows(tabLignes, std::min<qsizetype>(nLignes, tabLignes.lignes() - 2));
     }

@@ -113,10 +113,11 @@ void SpreadCells::setText(qint32 nCol, qint32 nRow, QString&& strText)
     setText(nCol, nRow, static_cast<const QString&>(strText));
 }
 
-bool SpreadCells::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, const QList<quint32>& ends)
+bool SpreadCells::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, std::span<const quint32> ends)
 {
     const qsizetype nStride = static_cast<qsizetype>(m_nCols) + 1;
-    if (nRow1 < 0 || ends.size() % nStride != 0 || nRow1 + ends.size() / nStride > static_cast<qsizetype>(m_nRows) + 1)
+    const auto nEnds = static_cast<qsizetype>(ends.size());
+    if (nRow1 < 0 || nEnds % nStride != 0 || nRow1 + nEnds / nStride > static_cast<qsizetype>(m_nRows) + 1)
         return false;
     return m_texts.adoptCells(index(0, nRow1), std::move(utf8), ends);
 }

@@ -8,10 +8,10 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
 #include <QtGlobal>
 
+#include <span>
 #include <vector>
 
 namespace kervane {
@@ -58,7 +58,7 @@ public:
     // Takes over the texts of whole rows from nRow1 on, every column 0..cols() of each, as
     // UTF-8 back to back with an end offset per cell (see SpreadTexts::adoptCells): no text
     // is copied. False, nothing changed, when they do not fit the sheet.
-    bool adoptRowTexts(qint32 nRow1, QByteArray&& utf8, const QList<quint32>& ends);
+    bool adoptRowTexts(qint32 nRow1, QByteArray&& utf8, std::span<const quint32> ends);
     // Bytes that the texts hold, for measurements.
     qsizetype textBytes() const { return m_texts.bytes(); }
 

@@ -138,9 +138,9 @@ void SpreadModel::setText(qint32 nCol, qint32 nRow, QString&& strText)
     changed(nCol, nRow, nCol, nRow);
 }
 
-bool SpreadModel::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, const QList<quint32>& ends)
+bool SpreadModel::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, std::span<const quint32> ends)
 {
-    const qsizetype nRows = ends.size() / (static_cast<qsizetype>(m_cells.cols()) + 1);
+    const qsizetype nRows = static_cast<qsizetype>(ends.size()) / (static_cast<qsizetype>(m_cells.cols()) + 1);
     if (!m_cells.adoptRowTexts(nRow1, std::move(utf8), ends))
         return false;
     if (nRows > 0)

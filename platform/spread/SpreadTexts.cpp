@@ -127,9 +127,9 @@ void SpreadTexts::spansMoved()
         compactIfWasteful();
 }
 
-bool SpreadTexts::adoptCells(qsizetype nFirstCell, QByteArray&& utf8, const QList<quint32>& ends)
+bool SpreadTexts::adoptCells(qsizetype nFirstCell, QByteArray&& utf8, std::span<const quint32> ends)
 {
-    const qsizetype nCount = ends.size();
+    const auto nCount = static_cast<qsizetype>(ends.size());
     if (nFirstCell < 0 || nFirstCell + nCount > cells() || utf8.size() > kMaxBytes)
         return false;
     if (nCount > 0 && ends.back() != static_cast<quint32>(utf8.size()))
@@ -164,7 +164,7 @@ bool SpreadTexts::adoptCells(qsizetype nFirstCell, QByteArray&& utf8, const QLis
     quint32 nDebut = 0;
     Span* pSpan = m_spans.data() + nFirst;
     for (qsizetype k = 0; k < nCount; ++k) {
-        const quint32 nFin = ends[k];
+        const quint32 nFin = ends[static_cast<std::size_t>(k)];
         *pSpan++ = nFin > nDebut ? Span{nDebut, nFin - nDebut} : Span{};
         nDebut = std::max(nDebut, nFin);
     }

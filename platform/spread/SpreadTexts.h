@@ -7,10 +7,10 @@
 // are reclaimed once they outweigh the texts in use. The buffer holds at most 4 GiB.
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QList>
 #include <QString>
 #include <QStringView>
 
+#include <span>
 #include <vector>
 
 namespace kervane {
@@ -40,7 +40,7 @@ public:
     // Takes over ends.size() cells from nFirstCell on: cell k holds the bytes between
     // ends[k - 1] (0 for the first) and ends[k] of utf8. A cell with no bytes becomes null.
     // False, nothing changed, when the cells do not fit or the offsets do not match utf8.
-    bool adoptCells(qsizetype nFirstCell, QByteArray&& utf8, const QList<quint32>& ends);
+    bool adoptCells(qsizetype nFirstCell, QByteArray&& utf8, std::span<const quint32> ends);
 
     // Bytes held (buffer capacity and spans), for measurements.
     qsizetype bytes() const;

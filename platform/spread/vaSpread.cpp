@@ -149,7 +149,7 @@ void vaSpread::setText(QString&& strText)
         setText(static_cast<const QString&>(strText));
 }
 
-bool vaSpread::adoptRowTexts(QByteArray&& utf8, const QList<quint32>& ends)
+bool vaSpread::adoptRowTexts(QByteArray&& utf8, std::span<const quint32> ends)
 {
     return m_nRow >= 0 && m_model.adoptRowTexts(m_nRow, std::move(utf8), ends);
 }

@@ -70,7 +70,7 @@ public:
     // UTF-8 back to back with the end offset of each cell (a cell with no bytes stays unset):
     // a large result read elsewhere fills the grid without a text being copied. False,
     // nothing changed, when the rows do not fit the sheet.
-    bool adoptRowTexts(QByteArray&& utf8, const QList<quint32>& ends);
+    bool adoptRowTexts(QByteArray&& utf8, std::span<const quint32> ends);
     bool FontBold() const;
     void setFontBold(bool bBold);
     qint32 CellType() const;

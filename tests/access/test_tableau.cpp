@@ -57,10 +57,10 @@ TEST(TableauTextes, RowsGrowPastAnyReservationAndAreHandedOverWhole)
     // Handed over: the bytes of every cell of every row, column 0 included, and their ends.
     tab.definir(1, 1, "NUMERO");
     QByteArray texte;
-    QList<quint32> fins;
+    FinsCellules fins;
     tab.cederLignes(texte, fins);
-    ASSERT_EQ(fins.size(), LIGNES * 3);
-    EXPECT_EQ(fins.back(), static_cast<quint32>(texte.size()));
+    ASSERT_EQ(fins.taille(), LIGNES * 3);
+    EXPECT_EQ(fins[fins.taille() - 1], static_cast<quint32>(texte.size()));
     const auto cellule = [&](qsizetype i) {
         const quint32 nDebut = i == 0 ? 0 : fins[i - 1];
         return QByteArrayView(texte.constData() + nDebut, fins[i] - nDebut);

@@ -21,6 +21,7 @@ struct Lignes {
             fins.append(static_cast<quint32>(texte.size()));
         }
     }
+    std::span<const quint32> ends() const { return {fins.constData(), static_cast<std::size_t>(fins.size())}; }
 };
 
 }  // namespace
@@ -37,7 +38,7 @@ TEST(GrilleTextesUtf8, LignesRepriseEntieresAvecLeursTitres)
     lignes.ajouter({"", "Œuf 🥚", "x", ""});
     grille.setCol(1);
     grille.setRow(2);
-    ASSERT_TRUE(grille.adoptRowTexts(std::move(lignes.texte), lignes.fins));
+    ASSERT_TRUE(grille.adoptRowTexts(std::move(lignes.texte), lignes.ends()));
 
     EXPECT_EQ(lire(grille, 1, 0), QStringLiteral("LIBELLÉ")) << "a title set before keeps its text";
     EXPECT_EQ(lire(grille, 2, 4), QStringLiteral("après")) << "so does a cell below the rows taken over";
@@ -80,15 +81,15 @@ TEST(GrilleTextesUtf8, LignesQuiNeConviennentPasRefuseesSansRienChanger)
     Lignes partielle;
     partielle.ajouter({"", "a"});  // 2 cells: not whole rows of 3 columns
     grille.setRow(1);
-    EXPECT_FALSE(grille.adoptRowTexts(std::move(partielle.texte), partielle.fins));
+    EXPECT_FALSE(grille.adoptRowTexts(std::move(partielle.texte), partielle.ends()));
     Lignes tropLongues;
     for (int i = 0; i < 3; ++i)
         tropLongues.ajouter({"", "a", "b"});  // 3 rows from row 1 of a 2-row sheet
-    EXPECT_FALSE(grille.adoptRowTexts(std::move(tropLongues.texte), tropLongues.fins));
+    EXPECT_FALSE(grille.adoptRowTexts(std::move(tropLongues.texte), tropLongues.ends()));
     Lignes fauxDecalages;
     fauxDecalages.ajouter({"", "a", "b"});
     fauxDecalages.fins.back() = 99;  // beyond its bytes
-    EXPECT_FALSE(grille.adoptRowTexts(std::move(fauxDecalages.texte), fauxDecalages.fins));
+    EXPECT_FALSE(grille.adoptRowTexts(std::move(fauxDecalages.texte), fauxDecalages.ends()));
     EXPECT_EQ(lire(grille, 1, 1), "1.1");
     EXPECT_EQ(lire(grille, 2, 2), "2.2");
 }
