@@ -21,7 +21,7 @@ bool isJetFile(const std::string& path)
 }
 
 bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
-                       std::vector<StoredQuery>* queries)
+                       std::vector<StoredQuery>* queries, JetFile** opened)
 {
     if (db == nullptr) {
         errorMessage = "Aucune connexion SQLite pour le fichier « " + path + " ».";
@@ -46,8 +46,11 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
         found = readStoredQueries(*file);
     // The text columns are declared with this collation, which must exist before them.
     sql::registerAccessCollation(db);
+    JetFile* const owned = file.get();
     if (!declareJetTables(db, std::move(file), errorMessage))
         return false;
+    if (opened != nullptr)
+        *opened = owned;
     if (queries != nullptr)
         *queries = std::move(found);
     return true;

@@ -9,6 +9,8 @@ struct sqlite3;
 
 namespace kervane::jet {
 
+class JetFile;
+
 // True when the file starts like a Jet database: bytes 4..18 are "Standard Jet DB".
 bool isJetFile(const std::string& path);
 
@@ -20,8 +22,9 @@ bool isJetFile(const std::string& path);
 // the table, and a damaged one makes that statement fail with a French message.
 // Returns false with a French message in errorMessage when the file cannot be read
 // (missing, empty, not Jet, truncated, a damaged catalogue); then db is left without any
-// table of the file.
+// table of the file. When `opened` is given, it receives the opened file, which db owns: it
+// lives as long as the connection.
 bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
-                       std::vector<StoredQuery>* queries = nullptr);
+                       std::vector<StoredQuery>* queries = nullptr, JetFile** opened = nullptr);
 
 }  // namespace kervane::jet

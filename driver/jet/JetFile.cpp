@@ -257,7 +257,7 @@ bool JetFile::readColumns(const void* opaqueDefinition, const std::vector<unsign
             error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
             return false;
         }
-        ColumnInfo info{column->col_type, column->col_size, 0, 0};
+        ColumnInfo info{column->col_type, column->col_size, 0, 0, column->is_long_auto != 0};
         if (column->col_type == MDB_NUMERIC) {
             if (!digitsRead && !readDecimalDigits(m_format, bytes, digits)) {
                 error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
@@ -301,6 +301,11 @@ const JetTable* JetFile::table(const std::string& name)
         }
     }
     return nullptr;
+}
+
+bool JetFile::definitionBytes(const JetTable& table, std::vector<unsigned char>& bytes)
+{
+    return table.definitionPage != 0 && readDefinitionBytes(table.definitionPage, bytes);
 }
 
 bool JetFile::readPage(std::uint32_t page, unsigned char* buffer)
