@@ -3,6 +3,7 @@
 #include "driver/jet/JetCursor.h"
 #include "driver/jet/JetDeclaration.h"
 #include "driver/jet/JetFile.h"
+#include "driver/jet/JetIndexList.h"
 #include "driver/jet/JetIndexPlan.h"
 #include "driver/jet/JetScanControl.h"
 
@@ -53,10 +54,13 @@ std::string quoted(const std::string& name)
     return text + "\"";
 }
 
-// Texts compare, sort and group in Access's order, whatever the query asks.
-std::string columnDeclaration(const JetColumn& column, bool jet3)
+// Texts compare, sort and group in Access's order, whatever the query asks. A column of the
+// primary key or of a required index is declared NOT NULL, so that the catalogue says so.
+std::string columnDeclaration(const JetColumn& column, bool jet3, bool required)
 {
     std::string text = quoted(column.name) + " " + declaredType(column.info, jet3);
+    if (required)
+        text += " NOT NULL";
     if (column.info.type == MDB_TEXT || column.info.type == MDB_MEMO)
         text += std::string(" COLLATE ") + sql::ACCESS_COLLATION;
     return text;
@@ -86,9 +90,13 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
         return SQLITE_ERROR;
     }
     const JetTable& table = *defined;
+    const std::vector<std::string> required = requiredColumns(*state->file, table);
     std::string schema = "CREATE TABLE x(";
-    for (std::size_t i = 0; i < table.columns.size(); ++i)
-        schema += (i ? ", " : "") + columnDeclaration(table.columns[i], state->file->format().jet3);
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        const JetColumn& column = table.columns[i];
+        const bool notNull = std::find(required.begin(), required.end(), column.name) != required.end();
+        schema += (i ? ", " : "") + columnDeclaration(column, state->file->format().jet3, notNull);
+    }
     schema += ")";
     const int rc = sqlite3_declare_vtab(db, schema.c_str());
     if (rc != SQLITE_OK) {

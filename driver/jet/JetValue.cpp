@@ -62,7 +62,7 @@ std::string declaredType(const ColumnInfo& column, bool jet3)
     switch (column.type) {
     case MDB_TEXT: return "TEXT(" + std::to_string(jet3 ? column.size : column.size / 2) + ")";
     case MDB_MEMO: return "MEMO";
-    case MDB_LONGINT: return "LONG";
+    case MDB_LONGINT: return column.autoNumber ? "COUNTER" : "LONG";
     case MDB_INT: return "SHORT";
     case MDB_BYTE: return "BYTE";
     case MDB_FLOAT: return "SINGLE";

@@ -12,6 +12,7 @@ struct ColumnInfo {
     int size = 0;       // stored size in bytes
     int precision = 0;  // decimal columns only
     int scale = 0;
+    bool autoNumber = false;  // a long integer numbered by Jet (AutoNumber)
 };
 
 struct SqlValue {
@@ -22,7 +23,7 @@ struct SqlValue {
     std::string bytes;  // TEXT (UTF-8) or BLOB
 };
 
-// "TEXT(n)", "MEMO", "LONG", ... as the driver expects them.
+// "TEXT(n)", "MEMO", "LONG", "COUNTER" (AutoNumber), ... as the driver expects them.
 std::string declaredType(const ColumnInfo& column, bool jet3);
 
 // True for the types whose value lies in the row itself with a fixed size.

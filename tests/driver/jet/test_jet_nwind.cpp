@@ -103,11 +103,11 @@ TEST(JetNwind, DeclaredTypesAndValueForms)
     };
     const auto orders = typeOf("Orders");
     ASSERT_EQ(orders.size(), 14u);
-    EXPECT_EQ(orders[0], "OrderID LONG");
+    EXPECT_EQ(orders[0], "OrderID COUNTER");  // an AutoNumber
     EXPECT_EQ(orders[1], "CustomerID TEXT(5)");
     EXPECT_EQ(orders[3], "OrderDate DATETIME");
     EXPECT_EQ(orders[7], "Freight CURRENCY");
-    EXPECT_EQ(typeOf("Categories"), (std::vector<std::string>{"CategoryID LONG", "CategoryName TEXT(15)",
+    EXPECT_EQ(typeOf("Categories"), (std::vector<std::string>{"CategoryID COUNTER", "CategoryName TEXT(15)",
                                                               "Description MEMO", "Picture OLEOBJECT"}));
     const auto details = typeOf("Order Details");
     EXPECT_EQ(details[3], "Quantity SHORT");

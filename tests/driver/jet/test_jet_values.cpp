@@ -68,6 +68,7 @@ TEST(JetValue, DeclaredTypesAsTheDriverReadsThem)
     EXPECT_EQ(declaredType({MDB_TEXT, 100, 0, 0}, false), "TEXT(50)");  // Jet 4 sizes are in bytes of UCS-2
     EXPECT_EQ(declaredType({MDB_MEMO, 0, 0, 0}, true), "MEMO");
     EXPECT_EQ(declaredType({MDB_LONGINT, 4, 0, 0}, true), "LONG");
+    EXPECT_EQ(declaredType({MDB_LONGINT, 4, 0, 0, true}, true), "COUNTER");  // AutoNumber
     EXPECT_EQ(declaredType({MDB_INT, 2, 0, 0}, true), "SHORT");
     EXPECT_EQ(declaredType({MDB_BYTE, 1, 0, 0}, true), "BYTE");
     EXPECT_EQ(declaredType({MDB_FLOAT, 4, 0, 0}, true), "SINGLE");
