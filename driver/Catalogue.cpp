@@ -25,18 +25,25 @@ const char* const TABLE_TYPES_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIF
 const char* const EMPTY_TABLES_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
   CAST(NULL AS TEXT) AS TABLE_NAME, CAST(NULL AS TEXT) AS TABLE_TYPE, CAST(NULL AS TEXT) AS REMARKS WHERE ?1 IS NULL)";
 
+// A SQLite table's only key column declared INTEGER and numbered by AUTOINCREMENT is the
+// AutoNumber column Access's COUNTER becomes: it is described as COUNTER again. A key column
+// never holds Null, as in Access.
 const char* const COLUMNS_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
-  m.name AS TABLE_NAME, p.name AS COLUMN_NAME,
-  kervane_type_info(p.type, 1, ?3) AS DATA_TYPE, kervane_type_info(p.type, 2, ?3) AS TYPE_NAME,
-  kervane_type_info(p.type, 3, ?3) AS PRECISION, kervane_type_info(p.type, 4, ?3) AS LENGTH,
-  kervane_type_info(p.type, 5, ?3) AS SCALE, kervane_type_info(p.type, 6, ?3) AS RADIX,
-  CASE WHEN p."notnull" THEN 0 ELSE 1 END AS NULLABLE, CAST(NULL AS TEXT) AS REMARKS,
-  p.dflt_value AS COLUMN_DEF, kervane_type_info(p.type, 7, ?3) AS SQL_DATA_TYPE,
-  kervane_type_info(p.type, 8, ?3) AS SQL_DATETIME_SUB, kervane_type_info(p.type, 9, ?3) AS CHAR_OCTET_LENGTH,
-  p.cid + 1 AS ORDINAL_POSITION, CASE WHEN p."notnull" THEN 'NO' ELSE 'YES' END AS IS_NULLABLE
-FROM sqlite_master AS m, pragma_table_info(m.name) AS p
-WHERE m.type IN ('table', 'view') AND m.name LIKE ?1 ESCAPE '\' AND p.name LIKE ?2 ESCAPE '\'
-ORDER BY m.name COLLATE ACCESS, p.cid)";
+  t AS TABLE_NAME, name AS COLUMN_NAME,
+  kervane_type_info(d, 1, ?3) AS DATA_TYPE, kervane_type_info(d, 2, ?3) AS TYPE_NAME,
+  kervane_type_info(d, 3, ?3) AS PRECISION, kervane_type_info(d, 4, ?3) AS LENGTH,
+  kervane_type_info(d, 5, ?3) AS SCALE, kervane_type_info(d, 6, ?3) AS RADIX,
+  CASE WHEN required THEN 0 ELSE 1 END AS NULLABLE, CAST(NULL AS TEXT) AS REMARKS,
+  dflt_value AS COLUMN_DEF, kervane_type_info(d, 7, ?3) AS SQL_DATA_TYPE,
+  kervane_type_info(d, 8, ?3) AS SQL_DATETIME_SUB, kervane_type_info(d, 9, ?3) AS CHAR_OCTET_LENGTH,
+  cid + 1 AS ORDINAL_POSITION, CASE WHEN required THEN 'NO' ELSE 'YES' END AS IS_NULLABLE
+FROM (SELECT m.name AS t, p.name, p.cid, p.dflt_value, p."notnull" OR p.pk > 0 AS required,
+        CASE WHEN p.pk = 1 AND upper(p.type) = 'INTEGER' AND upper(m.sql) LIKE '%AUTOINCREMENT%'
+                  AND (SELECT count(*) FROM pragma_table_info(m.name) AS k WHERE k.pk > 0) = 1
+             THEN 'COUNTER' ELSE p.type END AS d
+      FROM sqlite_master AS m, pragma_table_info(m.name) AS p
+      WHERE m.type IN ('table', 'view') AND m.name LIKE ?1 ESCAPE '\' AND p.name LIKE ?2 ESCAPE '\')
+ORDER BY t COLLATE ACCESS, cid)";
 
 ColumnInfo described(const char* name, SQLSMALLINT sqlType)
 {
@@ -64,23 +71,28 @@ std::vector<ColumnInfo> tablesColumns()
     return columns;
 }
 
-std::vector<ColumnInfo> columnsColumns()
+// ODBC 2 names for an ODBC 2 application, ODBC 3 names otherwise.
+std::vector<ColumnInfo> columnsColumns(bool odbc3)
 {
     struct Entry {
         const char* name;
+        const char* odbc3Name;
         SQLSMALLINT type;
     };
     static constexpr Entry ENTRIES[] = {
-        {"TABLE_QUALIFIER", SQL_VARCHAR}, {"TABLE_OWNER", SQL_VARCHAR},     {"TABLE_NAME", SQL_VARCHAR},
-        {"COLUMN_NAME", SQL_VARCHAR},     {"DATA_TYPE", SQL_SMALLINT},      {"TYPE_NAME", SQL_VARCHAR},
-        {"PRECISION", SQL_INTEGER},       {"LENGTH", SQL_INTEGER},          {"SCALE", SQL_SMALLINT},
-        {"RADIX", SQL_SMALLINT},          {"NULLABLE", SQL_SMALLINT},       {"REMARKS", SQL_VARCHAR},
-        {"COLUMN_DEF", SQL_VARCHAR},      {"SQL_DATA_TYPE", SQL_SMALLINT},  {"SQL_DATETIME_SUB", SQL_SMALLINT},
-        {"CHAR_OCTET_LENGTH", SQL_INTEGER}, {"ORDINAL_POSITION", SQL_INTEGER}, {"IS_NULLABLE", SQL_VARCHAR},
+        {"TABLE_QUALIFIER", "TABLE_CAT", SQL_VARCHAR}, {"TABLE_OWNER", "TABLE_SCHEM", SQL_VARCHAR},
+        {"TABLE_NAME", nullptr, SQL_VARCHAR},          {"COLUMN_NAME", nullptr, SQL_VARCHAR},
+        {"DATA_TYPE", nullptr, SQL_SMALLINT},          {"TYPE_NAME", nullptr, SQL_VARCHAR},
+        {"PRECISION", "COLUMN_SIZE", SQL_INTEGER},     {"LENGTH", "BUFFER_LENGTH", SQL_INTEGER},
+        {"SCALE", "DECIMAL_DIGITS", SQL_SMALLINT},     {"RADIX", "NUM_PREC_RADIX", SQL_SMALLINT},
+        {"NULLABLE", nullptr, SQL_SMALLINT},           {"REMARKS", nullptr, SQL_VARCHAR},
+        {"COLUMN_DEF", nullptr, SQL_VARCHAR},          {"SQL_DATA_TYPE", nullptr, SQL_SMALLINT},
+        {"SQL_DATETIME_SUB", nullptr, SQL_SMALLINT},   {"CHAR_OCTET_LENGTH", nullptr, SQL_INTEGER},
+        {"ORDINAL_POSITION", nullptr, SQL_INTEGER},    {"IS_NULLABLE", nullptr, SQL_VARCHAR},
     };
     std::vector<ColumnInfo> columns;
     for (const Entry& entry : ENTRIES)
-        columns.push_back(described(entry.name, entry.type));
+        columns.push_back(described(odbc3 && entry.odbc3Name ? entry.odbc3Name : entry.name, entry.type));
     return columns;
 }
 
@@ -165,7 +177,7 @@ void listColumns(Statement& statement, const ColumnsRequest& request)
     bindPattern(statement, 2, request.column);
     sqlite3_bind_int(statement.sqlite(), 3, statement.isOdbc3() ? 1 : 0);
     statement.execute();
-    statement.describeColumns(columnsColumns());
+    statement.describeColumns(columnsColumns(statement.isOdbc3()));
 }
 
 }  // namespace kervane::odbc

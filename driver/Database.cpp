@@ -111,7 +111,7 @@ void Database::openJet()
         throw OdbcError{"HY001", "Mémoire insuffisante pour ouvrir " + quoted(m_path) + ".", rc};
     std::string message;
     std::vector<StoredQueryText> queries;
-    if (!attachJet(db, m_path, message, queries))
+    if (!attachJet(db, m_path, message, queries, m_jetFile))
         throw OdbcError{"HY000", message.empty() ? "La base Access " + quoted(m_path) + " ne peut pas être lue." : message,
                         0};
     addFunctions();

@@ -10,6 +10,10 @@
 #include <memory>
 #include <string>
 
+namespace kervane::jet {
+class JetFile;
+}
+
 namespace kervane::odbc {
 
 struct SqliteCloser {
@@ -26,6 +30,9 @@ public:
     sqlite3* handle() const noexcept { return m_db.get(); }
     bool isReadOnly() const noexcept { return m_readOnly; }
     const std::string& path() const noexcept { return m_path; }
+    // The Access file behind a Jet connection (owned by the SQLite connection); nullptr for a
+    // SQLite-format base.
+    jet::JetFile* jetFile() const noexcept { return m_jetFile; }
 
     // Runs a statement that returns no rows (BEGIN, COMMIT, ROLLBACK); throws OdbcError.
     void run(const char* sql);
@@ -45,6 +52,7 @@ private:
     std::string m_path;
     SqlitePtr m_db;
     bool m_readOnly = false;
+    jet::JetFile* m_jetFile = nullptr;
     std::unique_ptr<sql::SchemaCatalogue> m_catalogue;
 };
 

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace kervane::jet {
+class JetFile;
+}
+
 namespace kervane::odbc {
 
 struct StoredQueryText {
@@ -16,7 +20,8 @@ struct StoredQueryText {
     std::vector<std::string> parameters;
 };
 
+// `opened` receives the file, owned by db (its catalogue functions read the file's indexes).
 bool attachJet(sqlite3* db, const std::string& path, std::string& errorMessage,
-               std::vector<StoredQueryText>& queries);
+               std::vector<StoredQueryText>& queries, jet::JetFile*& opened);
 
 }  // namespace kervane::odbc
