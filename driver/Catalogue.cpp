@@ -27,17 +27,18 @@ const char* const EMPTY_TABLES_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALI
 
 // A SQLite table's only key column declared INTEGER and numbered by AUTOINCREMENT is the
 // AutoNumber column Access's COUNTER becomes: it is described as COUNTER again. A key column
-// never holds Null, as in Access.
+// never holds Null, as in Access; an Access file's column properties add its required
+// columns and its defaults.
 const char* const COLUMNS_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
   t AS TABLE_NAME, name AS COLUMN_NAME,
   kervane_type_info(d, 1, ?3) AS DATA_TYPE, kervane_type_info(d, 2, ?3) AS TYPE_NAME,
   kervane_type_info(d, 3, ?3) AS PRECISION, kervane_type_info(d, 4, ?3) AS LENGTH,
   kervane_type_info(d, 5, ?3) AS SCALE, kervane_type_info(d, 6, ?3) AS RADIX,
   CASE WHEN required THEN 0 ELSE 1 END AS NULLABLE, CAST(NULL AS TEXT) AS REMARKS,
-  dflt_value AS COLUMN_DEF, kervane_type_info(d, 7, ?3) AS SQL_DATA_TYPE,
+  coalesce(dflt_value, kervane_column_property(t, name, 1)) AS COLUMN_DEF, kervane_type_info(d, 7, ?3) AS SQL_DATA_TYPE,
   kervane_type_info(d, 8, ?3) AS SQL_DATETIME_SUB, kervane_type_info(d, 9, ?3) AS CHAR_OCTET_LENGTH,
   cid + 1 AS ORDINAL_POSITION, CASE WHEN required THEN 'NO' ELSE 'YES' END AS IS_NULLABLE
-FROM (SELECT m.name AS t, p.name, p.cid, p.dflt_value, p."notnull" OR p.pk > 0 AS required,
+FROM (SELECT m.name AS t, p.name, p.cid, p.dflt_value, p."notnull" OR p.pk > 0 OR coalesce(kervane_column_property(m.name, p.name, 2), 0) AS required,
         CASE WHEN p.pk = 1 AND upper(p.type) = 'INTEGER' AND upper(m.sql) LIKE '%AUTOINCREMENT%'
                   AND (SELECT count(*) FROM pragma_table_info(m.name) AS k WHERE k.pk > 0) = 1
              THEN 'COUNTER' ELSE p.type END AS d

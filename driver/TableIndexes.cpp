@@ -11,7 +11,8 @@ namespace {
 std::vector<TableColumn> readColumns(sqlite3* db, const std::string& table, bool& readable)
 {
     std::vector<TableColumn> columns;
-    readable = forEachRow(db, R"(SELECT name, type, "notnull" FROM pragma_table_info(?1) ORDER BY cid)", {table},
+    readable = forEachRow(db, R"(SELECT name, type, "notnull" OR coalesce(kervane_column_property(?1, name, 2), 0)
+                                  FROM pragma_table_info(?1) ORDER BY cid)", {table},
                           [&columns](sqlite3_stmt* row) {
                               columns.push_back(TableColumn{textAt(row, 0).value_or(""), textAt(row, 1).value_or(""),
                                                             sqlite3_column_int(row, 2) != 0});

@@ -72,7 +72,8 @@ def check_nwind(path):
 
     columns = cursor.columns(table="Order Details").fetchall()
     assert [c.column_name for c in columns] == ["OrderID", "ProductID", "UnitPrice", "Quantity", "Discount"], columns
-    assert [c.is_nullable for c in columns[:2]] == ["NO", "NO"], columns
+    assert [c.is_nullable for c in columns] == ["NO"] * 5, columns
+    assert [c.column_def for c in columns] == [None, None, "0", "1", "0"], columns
 
     statistics = cursor.statistics("Order Details").fetchall()
     assert statistics[0].cardinality == 2155, statistics[0]

@@ -1,7 +1,7 @@
 // Catalogue metadata of genuine Access files: indexes, keys and relationships as the files
 // define them. Expected values are what the test data's README states and what jetcheck (an
-// independent reader) lists for these files: nwind's indexes and its MSysRelationships rows,
-// indexTestV2000's relationships.
+// independent reader) lists for these files: nwind's indexes, its MSysRelationships rows and
+// the design properties of Order Details in its MSysObjects row, indexTestV2000's relationships.
 #include "tests/driver/MetadataTestSupport.h"
 
 #include <QByteArray>
@@ -73,6 +73,16 @@ TEST_F(AccessMetadataTest, NwindIndexesKeysAndColumnsAsTheFileDefinesThem)
     EXPECT_EQ(columns[0].at("IS_NULLABLE"), "NO");
     EXPECT_EQ(columns[1].at("COLUMN_NAME"), "OrderDate");
     EXPECT_EQ(columns[1].at("IS_NULLABLE"), "YES");
+
+    // The design properties: UnitPrice, Quantity and Discount are required, with defaults 0, 1, 0.
+    stmt.close();
+    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS, nullptr, 0),
+              SQL_SUCCESS);
+    const std::vector<Record> details = records(stmt.handle());
+    EXPECT_EQ(column(details, "COLUMN_NAME"),
+              (std::vector<std::string>{"OrderID", "ProductID", "UnitPrice", "Quantity", "Discount"}));
+    EXPECT_EQ(column(details, "COLUMN_DEF"), (std::vector<std::string>{"", "", "0", "1", "0"}));
+    EXPECT_EQ(column(details, "IS_NULLABLE"), (std::vector<std::string>{"NO", "NO", "NO", "NO", "NO"}));
 
     stmt.close();
     ASSERT_EQ(SQLSpecialColumns(stmt.handle(), SQL_BEST_ROWID, nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS,
