@@ -28,7 +28,7 @@ const char* const EMPTY_TABLES_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALI
 // A SQLite table's only key column declared INTEGER and numbered by AUTOINCREMENT is the
 // AutoNumber column Access's COUNTER becomes: it is described as COUNTER again. A key column
 // never holds Null, as in Access; an Access file's column properties add its required
-// columns and its defaults.
+// columns and its defaults, and a table of it whose definition cannot be read is left out.
 const char* const COLUMNS_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
   t AS TABLE_NAME, name AS COLUMN_NAME,
   kervane_type_info(d, 1, ?3) AS DATA_TYPE, kervane_type_info(d, 2, ?3) AS TYPE_NAME,
@@ -43,7 +43,8 @@ FROM (SELECT m.name AS t, p.name, p.cid, p.dflt_value, p."notnull" OR p.pk > 0 O
                   AND (SELECT count(*) FROM pragma_table_info(m.name) AS k WHERE k.pk > 0) = 1
              THEN 'COUNTER' ELSE p.type END AS d
       FROM sqlite_master AS m, pragma_table_info(m.name) AS p
-      WHERE m.type IN ('table', 'view') AND m.name LIKE ?1 ESCAPE '\' AND p.name LIKE ?2 ESCAPE '\')
+      WHERE m.type IN ('table', 'view') AND m.name LIKE ?1 ESCAPE '\' AND kervane_table_readable(m.name)
+        AND p.name LIKE ?2 ESCAPE '\')
 ORDER BY t COLLATE ACCESS, cid)";
 
 ColumnInfo described(const char* name, SQLSMALLINT sqlType)

@@ -1,6 +1,6 @@
 #include "driver/Database.h"
 
-#include "driver/ColumnPropertiesFunction.h"
+#include "driver/JetCatalogueFunctions.h"
 #include "driver/JetBridge.h"
 #include "driver/SqliteErrors.h"
 #include "driver/StoredQueries.h"
@@ -127,7 +127,7 @@ void Database::addFunctions()
     sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     registerTypeInfoFunction(m_db.get());
-    registerColumnPropertyFunction(m_db.get(), m_jetFile);
+    registerJetCatalogueFunctions(m_db.get(), m_jetFile);
     registerErrorFunction(m_db.get());
     sql::registerAccessCollation(m_db.get());
     sql::registerLikeFunctions(m_db.get());

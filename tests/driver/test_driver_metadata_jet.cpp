@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <algorithm>
 #include <fstream>
 
 namespace kervane::test {
@@ -177,6 +178,13 @@ TEST_F(AccessMetadataTest, ADamagedTableDefinitionAnswersNoRows)
     stmt.close();
     ASSERT_EQ(SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("Orders"), SQL_NTS), SQL_SUCCESS);
     EXPECT_EQ(column(records(stmt.handle()), "COLUMN_NAME"), (std::vector<std::string>{"OrderID"}));
+
+    // Every column of the base: those of the damaged table are left out, not the others.
+    stmt.close();
+    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), SQL_SUCCESS);
+    const std::vector<std::string> tables = column(records(stmt.handle()), "TABLE_NAME");
+    EXPECT_EQ(std::count(tables.begin(), tables.end(), "Order Details"), 0);
+    EXPECT_EQ(std::count(tables.begin(), tables.end(), "Orders"), 14);  // jetcheck lists its 14 columns
 }
 
 }  // namespace

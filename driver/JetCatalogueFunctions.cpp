@@ -1,4 +1,4 @@
-#include "driver/ColumnPropertiesFunction.h"
+#include "driver/JetCatalogueFunctions.h"
 
 #include "driver/SchemaQuery.h"
 #include "driver/jet/JetColumnProperties.h"
@@ -76,6 +76,19 @@ void columnProperty(sqlite3_context* context, int, sqlite3_value** arguments)
     sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
+void tableReadable(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    auto* cache = static_cast<PropertyCache*>(sqlite3_user_data(context));
+    const auto* table = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    if (cache->file == nullptr || table == nullptr)
+        return sqlite3_result_int(context, 1);
+    // Reading the definition checks it; a stored query is no table of the file and stays.
+    bool known = false;
+    for (const jet::JetTable& listed : cache->file->tables())
+        known = known || sameName(listed.name, table);
+    sqlite3_result_int(context, !known || cache->file->table(table) != nullptr ? 1 : 0);
+}
+
 void releaseCache(void* cache)
 {
     const std::unique_ptr<PropertyCache> owned(static_cast<PropertyCache*>(cache));
@@ -83,13 +96,16 @@ void releaseCache(void* cache)
 
 }  // namespace
 
-void registerColumnPropertyFunction(sqlite3* db, jet::JetFile* file)
+void registerJetCatalogueFunctions(sqlite3* db, jet::JetFile* file)
 {
     auto cache = std::make_unique<PropertyCache>();
     cache->file = file;
-    // SQLite owns the cache from here and deletes it with the function.
+    // Both functions share the cache; SQLite owns it from here and releases it with the first.
+    PropertyCache* shared = cache.get();
     sqlite3_create_function_v2(db, "kervane_column_property", 3, SQLITE_UTF8, cache.release(), columnProperty,
                                nullptr, nullptr, releaseCache);
+    sqlite3_create_function_v2(db, "kervane_table_readable", 1, SQLITE_UTF8, shared, tableReadable, nullptr, nullptr,
+                               nullptr);
 }
 
 }  // namespace kervane::odbc
