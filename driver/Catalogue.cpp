@@ -35,10 +35,12 @@ const char* const COLUMNS_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER,
   kervane_type_info(d, 3, ?3) AS PRECISION, kervane_type_info(d, 4, ?3) AS LENGTH,
   kervane_type_info(d, 5, ?3) AS SCALE, kervane_type_info(d, 6, ?3) AS RADIX,
   CASE WHEN required THEN 0 ELSE 1 END AS NULLABLE, CAST(NULL AS TEXT) AS REMARKS,
-  coalesce(dflt_value, kervane_column_property(t, name, 1)) AS COLUMN_DEF, kervane_type_info(d, 7, ?3) AS SQL_DATA_TYPE,
+  coalesce(dflt_value, kervane_column_property(t, name, 1)) AS COLUMN_DEF,
+  kervane_type_info(d, 7, ?3) AS SQL_DATA_TYPE,
   kervane_type_info(d, 8, ?3) AS SQL_DATETIME_SUB, kervane_type_info(d, 9, ?3) AS CHAR_OCTET_LENGTH,
   cid + 1 AS ORDINAL_POSITION, CASE WHEN required THEN 'NO' ELSE 'YES' END AS IS_NULLABLE
-FROM (SELECT m.name AS t, p.name, p.cid, p.dflt_value, p."notnull" OR p.pk > 0 OR coalesce(kervane_column_property(m.name, p.name, 2), 0) AS required,
+FROM (SELECT m.name AS t, p.name, p.cid, p.dflt_value,
+        p."notnull" OR p.pk > 0 OR coalesce(kervane_column_property(m.name, p.name, 2), 0) AS required,
         CASE WHEN p.pk = 1 AND upper(p.type) = 'INTEGER' AND upper(m.sql) LIKE '%AUTOINCREMENT%'
                   AND (SELECT count(*) FROM pragma_table_info(m.name) AS k WHERE k.pk > 0) = 1
              THEN 'COUNTER' ELSE p.type END AS d

@@ -103,7 +103,7 @@ TEST_F(MetadataTest, EveryColumnTypeIsOneTheTypeListNames)
             << *described.at("COLUMN_NAME") << " " << *described.at("TYPE_NAME");
 }
 
-TEST_F(MetadataTest, TypeInfoForAnOdbc2ApplicationUsesItsNamesAndDateCode)
+TEST_F(MetadataTest, AnOdbc2ApplicationGetsOdbc2ColumnNamesAndDateCode)
 {
     Environnement env;
     Connexion connexion(env);
@@ -117,6 +117,19 @@ TEST_F(MetadataTest, TypeInfoForAnOdbc2ApplicationUsesItsNamesAndDateCode)
     const std::vector<Record> dates = records(stmt.handle());
     ASSERT_EQ(dates.size(), 1u);
     EXPECT_EQ(dates[0].at("DATA_TYPE"), "11");
+
+    stmt.close();
+    ASSERT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, SQL_INDEX_ALL, SQL_QUICK),
+              SQL_SUCCESS);
+    EXPECT_EQ(columnNames(stmt.handle()),
+              (std::vector<std::string>{"TABLE_QUALIFIER", "TABLE_OWNER", "TABLE_NAME", "NON_UNIQUE",
+                                        "INDEX_QUALIFIER", "INDEX_NAME", "TYPE", "SEQ_IN_INDEX", "COLUMN_NAME",
+                                        "COLLATION", "CARDINALITY", "PAGES", "FILTER_CONDITION"}));
+    stmt.close();
+    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, nullptr, 0), SQL_SUCCESS);
+    const std::vector<Record> columns = records(stmt.handle());
+    EXPECT_EQ(columns[0].at("PRECISION"), "10");
+    EXPECT_EQ(columns[0].at("RADIX"), "10");
 }
 
 TEST_F(MetadataTest, ColumnsGiveTheEighteenOdbc3ColumnsWithKeysDefaultsAndAutoNumber)
