@@ -8,33 +8,71 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 namespace kervane::odbc {
 namespace {
 
-// The properties of each table asked for, read once per connection.
+// A walk of MSysObjects finds one table's properties; past this many tables asked, one walk
+// reads them all.
+constexpr int kSingleLookups = 8;
+
+// What the catalogue functions read of the file, once per connection: the column properties
+// of the tables asked for (only the columns with a default or a required value), and where
+// each table stands in the file's list.
 struct PropertyCache {
     jet::JetFile* file = nullptr;
+    int lookups = 0;
+    bool propertiesRead = false;
     std::map<std::string, std::map<std::string, jet::ColumnProperties>> tables;
+    std::unordered_map<std::string, std::size_t> positions;  // by lower-case name
 };
 
-const std::map<std::string, jet::ColumnProperties>& tableProperties(sqlite3* db, PropertyCache& cache,
-                                                                   const std::string& table)
+std::string lowerCase(std::string text)
 {
-    const auto known = cache.tables.find(table);
-    if (known != cache.tables.end())
-        return known->second;
-    std::vector<unsigned char> value;
-    forEachRow(db, "SELECT LvProp FROM MSysObjects WHERE Name = ?1 AND Type = 1", {table}, [&value](sqlite3_stmt* row) {
-        const auto* bytes = static_cast<const unsigned char*>(sqlite3_column_blob(row, 0));
-        value.assign(bytes, bytes + sqlite3_column_bytes(row, 0));
-    });
-    std::map<std::string, jet::ColumnProperties> columns;
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Reads the properties of `table`, or of every table when `table` is empty.
+void readProperties(sqlite3* db, PropertyCache& cache, const std::string& table)
+{
     jet::JetFile* file = cache.file;
-    jet::readColumnProperties(value, [file](const unsigned char* text, std::size_t size) {
+    const jet::TextDecoder decode = [file](const unsigned char* text, std::size_t size) {
         return file->decodeText(text, size);
-    }, columns);
-    return cache.tables[table] = std::move(columns);
+    };
+    if (!table.empty())
+        cache.tables[table];  // known from now on, even without any property
+    const char* sql = table.empty() ? "SELECT Name, LvProp FROM MSysObjects WHERE Type = 1 AND LvProp IS NOT NULL"
+                                    : "SELECT Name, LvProp FROM MSysObjects WHERE Name = ?1 AND Type = 1";
+    forEachRow(db, sql, table.empty() ? std::vector<std::string>{} : std::vector<std::string>{table},
+               [&](sqlite3_stmt* row) {
+                   const auto* bytes = static_cast<const unsigned char*>(sqlite3_column_blob(row, 1));
+                   const std::vector<unsigned char> value(bytes, bytes + sqlite3_column_bytes(row, 1));
+                   std::map<std::string, jet::ColumnProperties> columns;
+                   if (!jet::readColumnProperties(value, decode, columns))
+                       return;
+                   std::erase_if(columns, [](const auto& column) {
+                       return !column.second.defaultValue && !column.second.required;
+                   });
+                   if (!columns.empty())
+                       cache.tables[textAt(row, 0).value_or("")] = std::move(columns);
+               });
+}
+
+const jet::ColumnProperties* columnProperties(sqlite3* db, PropertyCache& cache, const std::string& table,
+                                              const std::string& column)
+{
+    if (!cache.propertiesRead && !cache.tables.count(table)) {
+        cache.propertiesRead = ++cache.lookups > kSingleLookups;
+        readProperties(db, cache, cache.propertiesRead ? std::string() : table);
+    }
+    const auto found = cache.tables.find(table);
+    if (found == cache.tables.end())
+        return nullptr;
+    const auto properties = found->second.find(column);
+    return properties == found->second.end() ? nullptr : &properties->second;
 }
 
 // Access keeps a default as typed ("0", "\"Lyon\"", "=Date()"); ODBC writes a text between
@@ -64,15 +102,12 @@ void columnProperty(sqlite3_context* context, int, sqlite3_value** arguments)
     const auto* column = reinterpret_cast<const char*>(sqlite3_value_text(arguments[1]));
     if (cache->file == nullptr || table == nullptr || column == nullptr)
         return sqlite3_result_null(context);
-    const auto& columns = tableProperties(sqlite3_context_db_handle(context), *cache, table);
-    const auto found = columns.find(column);
-    if (found == columns.end())
-        return sqlite3_result_null(context);
+    const jet::ColumnProperties* found = columnProperties(sqlite3_context_db_handle(context), *cache, table, column);
     if (static_cast<PropertyField>(sqlite3_value_int(arguments[2])) == PropertyField::Required)
-        return sqlite3_result_int(context, found->second.required ? 1 : 0);
-    if (!found->second.defaultValue)
+        return sqlite3_result_int(context, found != nullptr && found->required ? 1 : 0);
+    if (found == nullptr || !found->defaultValue)
         return sqlite3_result_null(context);
-    const std::string text = odbcDefault(*found->second.defaultValue);
+    const std::string text = odbcDefault(*found->defaultValue);
     sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
@@ -82,11 +117,14 @@ void tableReadable(sqlite3_context* context, int, sqlite3_value** arguments)
     const auto* table = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
     if (cache->file == nullptr || table == nullptr)
         return sqlite3_result_int(context, 1);
+    if (cache->positions.empty())
+        for (std::size_t i = 0; i < cache->file->tables().size(); ++i)
+            cache->positions.emplace(lowerCase(cache->file->tables()[i].name), i);
     // Reading the definition checks it; a stored query is no table of the file and stays.
-    bool known = false;
-    for (const jet::JetTable& listed : cache->file->tables())
-        known = known || sameName(listed.name, table);
-    sqlite3_result_int(context, !known || cache->file->table(table) != nullptr ? 1 : 0);
+    const auto position = cache->positions.find(lowerCase(table));
+    std::string ignored;
+    const bool readable = position == cache->positions.end() || cache->file->define(position->second, ignored);
+    sqlite3_result_int(context, readable ? 1 : 0);
 }
 
 void releaseCache(void* cache)
