@@ -1,7 +1,8 @@
 // Catalogue metadata of genuine Access files: indexes, keys and relationships as the files
 // define them. Expected values are what the test data's README states and what jetcheck (an
 // independent reader) lists for these files: nwind's indexes, its MSysRelationships rows and
-// the design properties of Order Details in its MSysObjects row, indexTestV2000's relationships.
+// the design properties of Order Details and Products in its MSysObjects rows, indexTestV2000's
+// relationships.
 #include "tests/driver/MetadataTestSupport.h"
 
 #include <QByteArray>
@@ -84,6 +85,12 @@ TEST_F(AccessMetadataTest, NwindIndexesKeysAndColumnsAsTheFileDefinesThem)
               (std::vector<std::string>{"OrderID", "ProductID", "UnitPrice", "Quantity", "Discount"}));
     EXPECT_EQ(column(details, "COLUMN_DEF"), (std::vector<std::string>{"", "", "0", "1", "0"}));
     EXPECT_EQ(column(details, "IS_NULLABLE"), (std::vector<std::string>{"NO", "NO", "NO", "NO", "NO"}));
+    // Products.Discontinued's default is kept as "=No": an expression, written without its "=".
+    stmt.close();
+    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("Products"), SQL_NTS, text("Discontinued"),
+                         SQL_NTS),
+              SQL_SUCCESS);
+    EXPECT_EQ(column(records(stmt.handle()), "COLUMN_DEF"), (std::vector<std::string>{"No"}));
 
     stmt.close();
     ASSERT_EQ(SQLSpecialColumns(stmt.handle(), SQL_BEST_ROWID, nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS,
