@@ -1,5 +1,7 @@
 #include "driver/sql/SortOrder.h"
 
+#include "driver/sql/CaseFolding.h"
+
 #include <algorithm>
 #include <array>
 #include <sqlite3.h>
@@ -143,7 +145,6 @@ Expansion weighLatin1(char32_t c)
     case 0xB9: return single(DIGITS + 1, Superscript);
     case 0xB2: return single(DIGITS + 2, Superscript);
     case 0xB3: return single(DIGITS + 3, Superscript);
-    case 0xB5: return single(OTHERS + c);  // micro sign: a Greek letter
     case 0xF7: return single(MORE_PUNCTUATION + TIMES_DIVIDE + 1);
     case 0xFF: return single(LETTERS + ('y' - 'a'), Diaeresis);
     default: break;
@@ -156,6 +157,11 @@ Expansion weighLatin1(char32_t c)
 
 Expansion weigh(char32_t c)
 {
+    if (c < 0x80)
+        return single(ASCII_PRIMARY[c]);
+    // Case never matters, in any script: a character weighs as its case fold, which may be an
+    // ASCII letter (the Kelvin sign is k) or a Greek one (the micro sign is mu).
+    c = foldCase(c);
     if (c < 0x80)
         return single(ASCII_PRIMARY[c]);
     if (c < 0x100)

@@ -2,13 +2,14 @@
 // Access's "General" text order, the one order used by comparisons, ORDER BY, GROUP BY,
 // DISTINCT, LIKE ranges and index keys.
 //
-// - Case never matters: 'dupont' = 'DUPONT'.
+// - Case never matters, in any script: 'dupont' = 'DUPONT', 'ωμέγα' = 'ΩΜΈΓΑ', 'жук' = 'ЖУК'
+//   (every character weighs as its Unicode simple case fold).
 // - Letters weigh by their base letter first; accents count only when the base letters of the
 //   whole texts are equal, compared left to right: e < é < è < ê < ë < f, c < ç < d.
 // - Ligatures weigh as their letters: æ = "ae", œ = "oe", ß = "ss" (an accent-level mark keeps
 //   them distinct from the spelled-out form). Ø/ø sort after Z, as Access lists them.
 // - Spaces and punctuation come before digits, digits before letters, and every other
-//   character after the Latin letters, by code point.
+//   character after the Latin letters, by the code point of its case fold.
 // Texts are UTF-8; a byte that does not start a valid sequence counts as the code point of
 // its own value (Latin-1), so no text is ever refused.
 #include <cstddef>

@@ -205,8 +205,6 @@ char32_t upperCase(char32_t c)
     return c;
 }
 
-char32_t foldCase(char32_t c) { return lowerCase(upperCase(c)); }
-
 std::string upperCaseText(std::string_view text) { return mappedText(text, upperCase); }
 std::string lowerCaseText(std::string_view text) { return mappedText(text, lowerCase); }
 

@@ -19,8 +19,6 @@ void appendUtf8(std::string& out, char32_t character);
 // Case mapping for Latin (with its accented letters), Greek and Cyrillic: é <-> É, œ <-> Œ.
 char32_t upperCase(char32_t character);
 char32_t lowerCase(char32_t character);
-// The form two characters share when they are equal without regard to case.
-char32_t foldCase(char32_t character);
 std::string upperCaseText(std::string_view text);
 std::string lowerCaseText(std::string_view text);
 

@@ -59,6 +59,12 @@ TEST(LikeAccess, CaseIsIgnoredAccentsAreNot)
                        {"é", {"É"}, {"e", "è"}},
                        {"?lectricit?", {"Électricité", "electricite"}, {"Électricités"}},
                        {"[é]t[!e]", {"été", "ÉTÉ"}, {"ete", "éte"}},
+                       // Every cased script, not only Latin.
+                       {"ДМИ*", {"Дмитрий", "дмитрий", "ДМИТРИЙ"}, {"Дима"}},
+                       {"[а-я]*", {"Жук", "жук"}, {"Zurich", "Ωmega"}},
+                       {"[!А-Я]", {"z", "ω"}, {"ж", "Ж"}},
+                       {"ω?έγα", {"ΩΜΈΓΑ", "Ωμέγα"}, {"ΩΜΈΓΑΣ"}},
+                       {"*σ", {"ΣΟΦΟΣ", "σοφος"}, {"σοφοι"}},
                    },
                    LikeDialect::Access);
 }

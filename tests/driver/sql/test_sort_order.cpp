@@ -4,6 +4,9 @@
 
 #include "driver/sql/SortOrder.h"
 
+#include <QChar>
+#include <QString>
+
 #include <algorithm>
 #include <cstring>
 #include <random>
@@ -12,6 +15,8 @@
 
 namespace kervane::sql {
 namespace {
+
+std::string utf8(char32_t c) { return QString::fromUcs4(&c, 1).toStdString(); }
 
 int signOf(int value) { return (value > 0) - (value < 0); }
 
@@ -110,6 +115,42 @@ TEST(SortOrderFacts, AccentedLettersSitBetweenTheirBaseAndTheNextLetter)
         const std::string next = letter.base == 'z' ? "α" : std::string(1, char(letter.base + 1));
         expectChain(base + " = " + upperBase + " < " + letter.lower + " = " + letter.upper + " < " + next);
     }
+}
+
+// Case pairs of every cased script, as Unicode pairs them; within Greek and Cyrillic the
+// alphabet's order.
+TEST(SortOrderFacts, CaseIsIgnoredInEveryScript)
+{
+    const char* const chains[] = {
+        "ΩΜΈΓΑ = ωμέγα = Ωμέγα",
+        "ΣΟΦΟΣ = σοφος = σοφοσ",  // final sigma is a small sigma
+        "α = Α < β = Β < γ = Γ < π = Π < ω = Ω",
+        "ДМИТРИЙ = Дмитрий = дмитрий",
+        "а = А < б = Б < ж = Ж < я = Я",
+        "Ѣ = ѣ", "Ґ = ґ", "Ա = ա", "Ꭰ = ꭰ", "Ⰰ = ⰰ", "𐐀 = 𐐨",  // old Cyrillic, Ukrainian, Armenian...
+        "Ǎ = ǎ", "Ạ = ạ", "Ǆ = ǅ = ǆ",  // Latin beyond Extended-A
+        "ＡＢＣ = ａｂｃ",  // fullwidth
+        "\u212Aelvin = kelvin = KELVIN",  // the Kelvin sign folds to k
+    };
+    for (const char* chain : chains)
+        expectChain(chain);
+}
+
+// A character and its case fold (Qt's Unicode tables) weigh alike, through the comparison and
+// through the sort keys.
+TEST(SortOrderFacts, EveryCharacterWeighsAsItsCaseFold)
+{
+    int differences = 0;
+    for (char32_t c = 1; c <= 0x10FFFF; ++c) {
+        const char32_t folded = QChar::toCaseFolded(c);
+        if (folded == c || (c >= 0xD800 && c <= 0xDFFF))
+            continue;
+        const std::string text = utf8(c), foldedText = utf8(folded);
+        if ((compareAccessText(text, foldedText) != 0 || accessSortKey(text) != accessSortKey(foldedText))
+            && ++differences <= 20)
+            ADD_FAILURE() << std::hex << "U+" << std::uint32_t(c) << " and U+" << std::uint32_t(folded);
+    }
+    EXPECT_EQ(differences, 0);
 }
 
 TEST(SortOrderKeys, AgreeWithTheComparisonOnAShuffledList)

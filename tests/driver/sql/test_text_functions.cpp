@@ -56,6 +56,9 @@ TEST_F(TextFunctions, InStrFollowsTheReferenceExamplesAndRules)
         {"kv_instr('Noël et Noël', 'ë')", "3"},
         {"kv_instr(1, 'ÉCOLE', 'é', 1)", "1"},
         {"kv_instr(1, 'ÉCOLE', 'é', 0)", "0"},
+        {"kv_instr(1, 'xΩΜΈΓΑ', 'μέ', 1)", "3"},   // text mode ignores case in every script
+        {"kv_instr(1, 'ՀԱՅԱՍՏԱՆ', 'յաս', 1)", "3"},
+        {"kv_instr(1, 'ՀԱՅԱՍՏԱՆ', 'յաս', 0)", "0"},
         {"kv_instr(NULL, 'abc', 'a')", INVALID_NULL},
         {"kv_instr(1, 'abc', 'a', NULL)", INVALID_NULL},
         {"kv_instr(0, 'abc', 'a')", badArgument("InStr")},
@@ -132,6 +135,8 @@ TEST_F(TextFunctions, StrCompOrdersBinaryOrAsText)
         {"kv_strcomp('abcd', 'ABCD')", "1"},   // binary by default
         {"kv_strcomp('abcd', NULL)", "Null"},
         {"kv_strcomp('ÉTÉ', 'été', 1)", "0"},
+        {"kv_strcomp('ДМИТРИЙ', 'Дмитрий', 1)", "0"},
+        {"kv_strcomp('ωμέγα', 'ΩΜΈΓΑ', 1)", "0"},
         {"kv_strcomp('été', 'f', 1)", "-1"},   // an accented letter sits before the next letter
         {"kv_strcomp('a', 'b', NULL)", INVALID_NULL},
     });
