@@ -37,6 +37,10 @@ AccessType typeFromDeclaration(std::string_view declared);
 std::string_view declarationFor(AccessType type);
 
 inline bool isText(AccessType type) { return type == AccessType::Text || type == AccessType::Memo; }
+// A value whose type is known only at run time (a parameter, a Variant function's result) may
+// be a text, so it is compared and sorted in the Access text order too. SQLite applies a
+// collation only between two texts: numbers stay compared as numbers.
+inline bool mayBeText(AccessType type) { return isText(type) || type == AccessType::Unknown; }
 inline bool isNumeric(AccessType type)
 {
     switch (type) {

@@ -5,6 +5,8 @@
 #include "driver/sql/SortOrder.h"
 #include "driver/sql/Writer.h"
 
+#include <initializer_list>
+
 namespace kervane::sql {
 namespace {
 
@@ -52,6 +54,23 @@ AccessType widerNumber(AccessType a, AccessType b)
         return AccessType::Unknown;
     const AccessType wider = rank(a) >= rank(b) ? a : b;
     return wider == AccessType::Boolean || wider == AccessType::Byte ? AccessType::Short : wider;
+}
+
+// Whether operands compared together are compared as texts, in the Access order: when one
+// of them is a text, or when none is known to be anything else.
+bool comparedAsText(std::initializer_list<AccessType> types)
+{
+    bool anyText = false, allMayBeText = true;
+    for (const AccessType type : types) {
+        anyText = anyText || isText(type);
+        allMayBeText = allMayBeText && mayBeText(type);
+    }
+    return anyText || allMayBeText;
+}
+
+std::string textSubject(const Written& value)
+{
+    return "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION;
 }
 
 // A Yes/No value as Access reads it: any non-zero value is True (-1).
@@ -107,7 +126,7 @@ std::string asCondition(const Written& written)
 
 std::string collated(const std::string& sql, AccessType type)
 {
-    if (!isText(type))
+    if (!mayBeText(type))
         return sql;
     return sql + " COLLATE " + ACCESS_COLLATION;
 }
@@ -319,7 +338,7 @@ Written Writer::comparison(const Expr& expr, const Scope& scope)
     else if (right.type == AccessType::Date && left.type != AccessType::Date && left.type != AccessType::Null)
         dateSide(left);
     std::string sql = asValue(left) + std::string(comparisonSymbol(expr.op)) + asValue(right);
-    if (isText(left.type) || isText(right.type))
+    if (comparedAsText({left.type, right.type}))
         sql += std::string(" COLLATE ") + ACCESS_COLLATION;
     return makeWritten("(" + sql + ")", AccessType::Boolean, true);
 }
@@ -419,8 +438,7 @@ Written Writer::between(const Expr& expr, const Scope& scope)
         }
         return asValue(side);
     };
-    const bool text = isText(value.type) || isText(low.type);
-    const std::string subject = text ? "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION : asValue(value);
+    const std::string subject = comparedAsText({value.type, low.type, high.type}) ? textSubject(value) : asValue(value);
     return makeWritten("(" + subject + (expr.negated ? " NOT BETWEEN " : " BETWEEN ") + bound(low) + " AND " + bound(high)
                     + ")",
                 AccessType::Boolean, true);
@@ -430,14 +448,15 @@ Written Writer::inList(const Expr& expr, const Scope& scope)
 {
     const Written value = expression(*expr.args.at(0), scope);
     std::string list;
-    bool text = isText(value.type);
+    bool anyText = isText(value.type), allMayBeText = mayBeText(value.type);
     for (std::size_t i = 1; i < expr.args.size(); ++i) {
         const Written item = expression(*expr.args[i], scope);
         noteParameter(item, value.type, value.declared);
-        text = text || isText(item.type);
+        anyText = anyText || isText(item.type);
+        allMayBeText = allMayBeText && mayBeText(item.type);
         list += (i > 1 ? ", " : "") + asValue(item);
     }
-    const std::string subject = text ? "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION : asValue(value);
+    const std::string subject = anyText || allMayBeText ? textSubject(value) : asValue(value);
     return makeWritten("(" + subject + (expr.negated ? " NOT IN (" : " IN (") + list + "))", AccessType::Boolean, true);
 }
 
@@ -445,8 +464,8 @@ Written Writer::inSelect(const Expr& expr, const Scope& scope)
 {
     const Written value = expression(*expr.args.at(0), scope);
     const WrittenSelect inner = select(*expr.select, &scope);
-    const bool text = isText(value.type) || (!inner.columns.empty() && isText(inner.columns[0].type));
-    const std::string subject = text ? "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION : asValue(value);
+    const AccessType innerType = inner.columns.empty() ? AccessType::Unknown : inner.columns[0].type;
+    const std::string subject = comparedAsText({value.type, innerType}) ? textSubject(value) : asValue(value);
     return makeWritten("(" + subject + (expr.negated ? " NOT IN (" : " IN (") + inner.sql + "))", AccessType::Boolean, true);
 }
 

@@ -126,8 +126,11 @@ Written Writer::builtIn(const Expr& expr, const Scope& scope, bool& handled)
         requireArguments(expr, 1, 2);
         const Written value = expression(*expr.args[0], scope);
         // In a query, Nz without its second argument gives a zero-length text for Null.
-        const std::string otherwise = expr.args.size() == 2 ? asValue(expression(*expr.args[1], scope)) : "''";
-        return makeWritten("coalesce(" + asValue(value) + ", " + otherwise + ")", value.type);
+        const Written otherwise = expr.args.size() == 2 ? expression(*expr.args[1], scope)
+                                                        : makeWritten("''", AccessType::Text);
+        // Nz(Null, x) is x, of x's type.
+        const AccessType type = value.type == AccessType::Null ? otherwise.type : value.type;
+        return makeWritten("coalesce(" + asValue(value) + ", " + asValue(otherwise) + ")", type);
     }
     if (sameName(name, "IsNull")) {
         requireArguments(expr, 1, 1);

@@ -177,7 +177,7 @@ std::string Writer::selectCore(const Select& select, Scope& scope, std::vector<O
         if (name.empty())
             name = expr.kind == ExprKind::Column ? written.name : "Expr" + std::to_string(m_expressionNumber++);
         columns.push_back(OutputColumn{name, written.type, written.declared, sql});
-        if (collateTexts && isText(written.type))
+        if (collateTexts && mayBeText(written.type))
             sql += std::string(" COLLATE ") + ACCESS_COLLATION;
         const bool plainColumn = expr.kind == ExprKind::Column && item.alias.empty() && !collateTexts;
         items += plainColumn ? sql : sql + " AS " + quotedName(name);

@@ -114,7 +114,7 @@ WrittenSelect Writer::crosstab(const Transform& transform)
             filter.condition = heading.literal == "NULL"
                 ? asValue(scopedPivot) + " IS NULL"
                 : asValue(scopedPivot) + " = " + heading.literal
-                    + (isText(scopedPivot.type) ? std::string(" COLLATE ") + ACCESS_COLLATION : std::string());
+                    + (mayBeText(scopedPivot.type) ? std::string(" COLLATE ") + ACCESS_COLLATION : std::string());
             setPivotFilter(&filter);
             const Written value = expression(aggregateExpr, scope);
             setPivotFilter(nullptr);
