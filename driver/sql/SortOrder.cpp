@@ -160,10 +160,13 @@ Expansion weigh(char32_t c)
     if (c < 0x80)
         return single(ASCII_PRIMARY[c]);
     // Case never matters, in any script: a character weighs as its case fold, which may be an
-    // ASCII letter (the Kelvin sign is k) or a Greek one (the micro sign is mu).
-    c = foldCase(c);
-    if (c < 0x80)
-        return single(ASCII_PRIMARY[c]);
+    // ASCII letter (the Kelvin sign is k) or a Greek one (the micro sign is mu). The tables of
+    // Latin-1 and Latin Extended-A already weigh both cases alike; only these two fold out of them.
+    if (c >= 0x180 || c == 0xB5 || c == 0x17F) {
+        c = foldCase(c);
+        if (c < 0x80)
+            return single(ASCII_PRIMARY[c]);
+    }
     if (c < 0x100)
         return weighLatin1(c);
     if (c < 0x180)
