@@ -5,8 +5,6 @@
 #include "driver/sql/SortOrder.h"
 #include "driver/sql/Writer.h"
 
-#include <initializer_list>
-
 namespace kervane::sql {
 namespace {
 
@@ -54,23 +52,6 @@ AccessType widerNumber(AccessType a, AccessType b)
         return AccessType::Unknown;
     const AccessType wider = rank(a) >= rank(b) ? a : b;
     return wider == AccessType::Boolean || wider == AccessType::Byte ? AccessType::Short : wider;
-}
-
-// Whether operands compared together are compared as texts, in the Access order: when one
-// of them is a text, or when none is known to be anything else.
-bool comparedAsText(std::initializer_list<AccessType> types)
-{
-    bool anyText = false, allMayBeText = true;
-    for (const AccessType type : types) {
-        anyText = anyText || isText(type);
-        allMayBeText = allMayBeText && mayBeText(type);
-    }
-    return anyText || allMayBeText;
-}
-
-std::string textSubject(const Written& value)
-{
-    return "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION;
 }
 
 // A Yes/No value as Access reads it: any non-zero value is True (-1).
@@ -134,6 +115,11 @@ std::string collated(const std::string& sql, AccessType type)
 std::string collated(const Written& written)
 {
     return collated(written.sql, written.type);
+}
+
+std::string textSubject(const Written& value)
+{
+    return "(" + asValue(value) + ") COLLATE " + ACCESS_COLLATION;
 }
 
 Written Writer::condition(const Expr& expr, const Scope& scope)
@@ -338,7 +324,7 @@ Written Writer::comparison(const Expr& expr, const Scope& scope)
     else if (right.type == AccessType::Date && left.type != AccessType::Date && left.type != AccessType::Null)
         dateSide(left);
     std::string sql = asValue(left) + std::string(comparisonSymbol(expr.op)) + asValue(right);
-    if (comparedAsText({left.type, right.type}))
+    if (TextOperands{left.type, right.type}.comparedAsText())
         sql += std::string(" COLLATE ") + ACCESS_COLLATION;
     return makeWritten("(" + sql + ")", AccessType::Boolean, true);
 }
@@ -407,85 +393,6 @@ Written Writer::arithmetic(const Expr& expr, const Scope& scope)
     default:
         throw SqlError("42000", "Opérateur inconnu dans l'expression.");
     }
-}
-
-Written Writer::like(const Expr& expr, const Scope& scope)
-{
-    const Written value = expression(*expr.args.at(0), scope);
-    const Written pattern = expression(*expr.args.at(1), scope);
-    noteParameter(value, AccessType::Text, "");
-    noteParameter(pattern, AccessType::Text, "");
-    const std::string call = std::string(expr.alike ? "kv_alike(" : "kv_like(") + asValue(value) + ", "
-        + asValue(pattern) + ")";
-    return makeWritten(expr.negated ? "(NOT " + call + ")" : call, AccessType::Boolean, true);
-}
-
-Written Writer::between(const Expr& expr, const Scope& scope)
-{
-    Written value = expression(*expr.args.at(0), scope);
-    const Written low = expression(*expr.args.at(1), scope);
-    const Written high = expression(*expr.args.at(2), scope);
-    noteParameter(low, value.type, value.declared);
-    noteParameter(high, value.type, value.declared);
-    auto bound = [&](const Written& side) {
-        if (value.type == AccessType::Date && side.type != AccessType::Date && side.literal && isText(side.type)) {
-            const std::string text = side.sql.substr(1, side.sql.size() - 2);
-            std::optional<double> serial = readStoredDate(text);
-            if (!serial)
-                serial = readUserDate(text);
-            if (serial)
-                return quotedText(canonicalDate(*serial));
-        }
-        return asValue(side);
-    };
-    const std::string subject = comparedAsText({value.type, low.type, high.type}) ? textSubject(value) : asValue(value);
-    return makeWritten("(" + subject + (expr.negated ? " NOT BETWEEN " : " BETWEEN ") + bound(low) + " AND " + bound(high)
-                    + ")",
-                AccessType::Boolean, true);
-}
-
-Written Writer::inList(const Expr& expr, const Scope& scope)
-{
-    const Written value = expression(*expr.args.at(0), scope);
-    std::string list;
-    bool anyText = isText(value.type), allMayBeText = mayBeText(value.type);
-    for (std::size_t i = 1; i < expr.args.size(); ++i) {
-        const Written item = expression(*expr.args[i], scope);
-        noteParameter(item, value.type, value.declared);
-        anyText = anyText || isText(item.type);
-        allMayBeText = allMayBeText && mayBeText(item.type);
-        list += (i > 1 ? ", " : "") + asValue(item);
-    }
-    const std::string subject = anyText || allMayBeText ? textSubject(value) : asValue(value);
-    return makeWritten("(" + subject + (expr.negated ? " NOT IN (" : " IN (") + list + "))", AccessType::Boolean, true);
-}
-
-Written Writer::inSelect(const Expr& expr, const Scope& scope)
-{
-    const Written value = expression(*expr.args.at(0), scope);
-    const WrittenSelect inner = select(*expr.select, &scope);
-    const AccessType innerType = inner.columns.empty() ? AccessType::Unknown : inner.columns[0].type;
-    const std::string subject = comparedAsText({value.type, innerType}) ? textSubject(value) : asValue(value);
-    return makeWritten("(" + subject + (expr.negated ? " NOT IN (" : " IN (") + inner.sql + "))", AccessType::Boolean, true);
-}
-
-Written Writer::caseExpression(const Expr& expr, const Scope& scope)
-{
-    std::string sql = "CASE";
-    AccessType type = AccessType::Unknown;
-    if (expr.args.at(0))
-        sql += " " + asValue(expression(*expr.args[0], scope));
-    std::size_t i = 1;
-    for (; i + 1 < expr.args.size(); i += 2) {
-        const Written when = expr.args[0] ? expression(*expr.args[i], scope) : condition(*expr.args[i], scope);
-        const Written then = expression(*expr.args[i + 1], scope);
-        if (type == AccessType::Unknown || type == AccessType::Null)
-            type = then.type;
-        sql += " WHEN " + (expr.args[0] ? asValue(when) : when.sql) + " THEN " + asValue(then);
-    }
-    if (i < expr.args.size() && expr.args[i])
-        sql += " ELSE " + asValue(expression(*expr.args[i], scope));
-    return makeWritten(sql + " END", type);
 }
 
 }  // namespace kervane::sql

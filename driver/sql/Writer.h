@@ -6,6 +6,7 @@
 #include "driver/sql/SyntaxTree.h"
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -127,8 +128,32 @@ std::string quotedName(std::string_view name);
 std::string quotedText(std::string_view text);
 std::string asValue(const Written& written);
 std::string asCondition(const Written& written);
-// Appends " COLLATE ACCESS" to an expression whose type is text.
+// Appends " COLLATE ACCESS" to an expression that may be a text (typed text, or typed only
+// when the statement runs).
 std::string collated(const Written& written);
 std::string collated(const std::string& sql, AccessType type);
+// "(value) COLLATE ACCESS": the left operand of a comparison made in the Access order.
+std::string textSubject(const Written& value);
+
+// Operands compared together compare as texts, in the Access order, when one of them is a
+// text or when none is known to be anything else.
+class TextOperands {
+public:
+    TextOperands(std::initializer_list<AccessType> types = {})
+    {
+        for (const AccessType type : types)
+            add(type);
+    }
+    void add(AccessType type)
+    {
+        m_anyText = m_anyText || isText(type);
+        m_allMayBeText = m_allMayBeText && mayBeText(type);
+    }
+    bool comparedAsText() const { return m_anyText || m_allMayBeText; }
+
+private:
+    bool m_anyText = false;
+    bool m_allMayBeText = true;
+};
 
 }  // namespace kervane::sql

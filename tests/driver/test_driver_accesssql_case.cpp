@@ -89,6 +89,17 @@ TEST_F(CaseAccessSql, LiteralsCompareWithoutRegardToCase)
         EXPECT_FALSE(holds(condition)) << condition;
 }
 
+TEST_F(CaseAccessSql, CaseWhenComparesAsEqualsDoes)
+{
+    EXPECT_EQ(value("SELECT CASE 'ZOË' WHEN 'zoë' THEN 'oui' ELSE 'non' END"), "oui");
+    EXPECT_EQ(value("SELECT CASE 'E' WHEN 'é' THEN 'oui' ELSE 'non' END"), "non");
+    EXPECT_EQ(column("SELECT CASE NOM WHEN 'дмитрий' THEN 'Дима' ELSE '-' END FROM PERSONNE WHERE ID <= 3 ORDER BY ID"),
+              (Strings{"Дима", "Дима", "-"}));
+    EXPECT_EQ(column("SELECT CASE Abs(N) WHEN 10 THEN 'dix' WHEN 9 THEN 'neuf' END FROM PERSONNE WHERE ID <= 2 "
+                     "ORDER BY ID"),
+              (Strings{"dix", "neuf"}));
+}
+
 TEST_F(CaseAccessSql, ParametersCompareAsTheirValues)
 {
     using P = std::vector<Parameter>;
