@@ -166,7 +166,8 @@ Written Writer::aggregate(const Expr& expr, const Scope& scope, std::string_view
                                         + " » dans l'argument de « " + expr.text + " ».");
     const Written argument = expression(*expr.args[0], scope);
     std::string value = asValue(argument);
-    if (sqliteName == "min" || sqliteName == "max")
+    // Min, Max and the values a DISTINCT keeps follow the Access order.
+    if (sqliteName == "min" || sqliteName == "max" || expr.distinct)
         value = collated(value, argument.type);
     if (m_pivot != nullptr)
         value = "CASE WHEN " + m_pivot->condition + " THEN " + value + " END";

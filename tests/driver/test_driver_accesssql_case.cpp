@@ -146,6 +146,7 @@ TEST_F(CaseAccessSql, GroupsDistinctAndJoinsIgnoreCase)
     EXPECT_EQ(value("SELECT Count(*) FROM (SELECT DISTINCT NOM FROM PERSONNE WHERE ID <= 8)"), "5");
     EXPECT_EQ(value("SELECT Count(*) FROM (SELECT DISTINCT IIf(ID > 0, NOM, 0) FROM PERSONNE WHERE ID <= 8)"),
               "5");
+    EXPECT_EQ(value("SELECT Count(DISTINCT NOM) FROM PERSONNE WHERE ID <= 8"), "5");
     EXPECT_EQ(value("SELECT Count(*) FROM (SELECT NOM FROM PERSONNE GROUP BY NOM HAVING Count(*) = 2)"), "3");
     EXPECT_EQ(value("SELECT Count(*) FROM (SELECT Nz(NOM, 0) FROM PERSONNE WHERE ID <= 8 GROUP BY Nz(NOM, 0))"),
               "5");
@@ -163,6 +164,7 @@ TEST_F(CaseAccessSql, NumbersOfUntypedResultsStayNumbers)
 {
     // Abs is typed when the query runs; 100 > 10 > 9 as numbers, not as texts.
     EXPECT_EQ(value("SELECT Max(Abs(N)) FROM PERSONNE"), "100");
+    EXPECT_EQ(value("SELECT Sum(DISTINCT Abs(N)) FROM PERSONNE WHERE N >= 8"), "127");
     EXPECT_EQ(column("SELECT ID FROM PERSONNE WHERE Abs(N) > Abs(9) ORDER BY Abs(N)"), (Strings{"1", "3"}));
     EXPECT_EQ(column("SELECT Abs(N) FROM PERSONNE WHERE N >= 8 ORDER BY Abs(N)"), (Strings{"8", "9", "10", "100"}));
     EXPECT_EQ(column("SELECT Abs(N) FROM PERSONNE WHERE Abs(N) Between 8 And 10 GROUP BY Abs(N)"),
