@@ -1,0 +1,265 @@
+#include "driver/jet/JetPageStore.h"
+
+#include "driver/jet/JetMessages.h"
+#include "driver/jet/JetRecovery.h"
+#include "driver/jet/JetWriteLock.h"
+#include "driver/jet/JetWriteMessages.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <unistd.h>
+#include <vector>
+
+namespace kervane::jet {
+namespace {
+
+constexpr std::size_t kHeaderBytes = 0x15;
+
+// Page size from the header: byte 0x14 is 0 for Jet 3 (2 KB pages), 1 for Jet 4 (4 KB).
+std::size_t headerPageSize(const unsigned char* header)
+{
+    if (std::memcmp(header + 4, "Standard Jet DB", 15) != 0)
+        return 0;
+    return header[0x14] == 0 ? 2048 : header[0x14] == 1 ? 4096 : 0;
+}
+
+// Ties a journal's records to its header; it needs to differ between journals, not to be secret.
+std::uint32_t journalSalt()
+{
+    std::uint32_t salt = 0;
+    if (::getrandom(&salt, sizeof salt, GRND_NONBLOCK) == ssize_t(sizeof salt))
+        return salt;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return std::uint32_t(now.tv_nsec) ^ std::uint32_t(now.tv_sec) ^ std::uint32_t(::getpid());
+}
+
+}  // namespace
+
+std::unique_ptr<JetPageStore> JetPageStore::open(const std::string& path, std::string& error, std::size_t memoryLimit)
+{
+    FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
+    if (!file.valid()) {
+        error = errno == ENOENT ? messageMissing(path) : messageNotWritable(path, errno);
+        return nullptr;
+    }
+    unsigned char header[kHeaderBytes];
+    const int failure = readAt(file.get(), header, sizeof header, 0);
+    const std::size_t pageSize = failure == 0 ? headerPageSize(header) : 0;
+    if (pageSize == 0) {
+        error = failure != 0 && failure != EIO ? messageUnreadable(path, systemReason(failure))
+                                               : messageUnreadable(path, "ce n'est pas un fichier Jet 3 ou Jet 4");
+        return nullptr;
+    }
+    return std::make_unique<JetPageStore>(Key(), path, std::move(file), pageSize, memoryLimit);
+}
+
+JetPageStore::JetPageStore(Key, std::string path, FileDescriptor file, std::size_t pageSize, std::size_t memoryLimit)
+    : m_path(std::move(path)), m_file(std::move(file)), m_pageSize(pageSize), m_memoryLimit(memoryLimit)
+{
+}
+
+JetPageStore::~JetPageStore()
+{
+    if (m_inTransaction)
+        endTransaction();
+}
+
+bool JetPageStore::begin(std::string& error)
+{
+    if (m_inTransaction) {
+        error = messageTransactionAlreadyOpen(m_path);
+        return false;
+    }
+    int failure = 0;
+    const LockOutcome lock = takeWriteLock(m_file.get(), failure);
+    if (lock != LockOutcome::Taken) {
+        error = lock == LockOutcome::Busy ? messageWrittenElsewhere(m_path, reasonOtherWriter())
+                                          : messageNotWritable(m_path, failure);
+        return false;
+    }
+    Recovery outcome = Recovery::Nothing;
+    if (!refuseWhenAccessUses(error) || !settleJournal(m_path, m_file.get(), outcome, error)) {
+        releaseWriteLock(m_file.get());
+        return false;
+    }
+    const off_t size = fileSize(m_file.get());
+    if (size < 0 || size % off_t(m_pageSize) != 0 || size / off_t(m_pageSize) > off_t(UINT32_MAX)) {
+        error = size < 0 ? messageUnreadable(m_path, systemReason(errno))
+                         : messageUnreadable(m_path, "sa longueur n'est pas un nombre entier de pages");
+        releaseWriteLock(m_file.get());
+        return false;
+    }
+    m_filePages = std::uint32_t(size / off_t(m_pageSize));
+    m_appended = 0;
+    m_lastError.clear();
+    m_inTransaction = true;
+    return true;
+}
+
+// True when Access leaves the file to us; the lock file is looked at again at commit, since
+// Access may open the file while a transaction is prepared.
+bool JetPageStore::refuseWhenAccessUses(std::string& error)
+{
+    int failure = 0;
+    switch (accessUse(m_path, failure)) {
+    case AccessUse::Free: return true;
+    case AccessUse::InUse: error = messageWrittenElsewhere(m_path, reasonAccessLockFile(accessLockPath(m_path))); break;
+    case AccessUse::Unknown: error = messageAccessLockUnknown(accessLockPath(m_path), failure); break;
+    }
+    return false;
+}
+
+std::uint32_t JetPageStore::pageCount() const
+{
+    if (m_inTransaction)
+        return m_filePages + m_appended;
+    const off_t size = fileSize(m_file.get());
+    return size < 0 ? 0 : std::uint32_t(size / off_t(m_pageSize));
+}
+
+bool JetPageStore::roomForOneMore()
+{
+    if ((m_pages.size() + 1) * m_pageSize <= m_memoryLimit)
+        return true;
+    m_lastError = messageTooManyPages(m_path, m_memoryLimit);
+    return false;
+}
+
+JetPageStore::Page* JetPageStore::hold(std::uint32_t page)
+{
+    if (!m_inTransaction) {
+        m_lastError = messageChangeOutsideTransaction(m_path);
+        return nullptr;
+    }
+    if (const auto found = m_pages.find(page); found != m_pages.end())
+        return &found->second;
+    if (page >= m_filePages) {
+        m_lastError = messageDamagedFile(m_path, "la page " + std::to_string(page) + " est hors du fichier");
+        return nullptr;
+    }
+    if (!roomForOneMore())
+        return nullptr;
+    Page held{std::make_unique<unsigned char[]>(m_pageSize), false};
+    if (const int failure = readAt(m_file.get(), held.bytes.get(), m_pageSize, off_t(page) * off_t(m_pageSize))) {
+        m_lastError = messageUnreadable(m_path, systemReason(failure));
+        return nullptr;
+    }
+    return &m_pages.emplace(page, std::move(held)).first->second;
+}
+
+const unsigned char* JetPageStore::read(std::uint32_t page)
+{
+    const Page* held = hold(page);
+    return held == nullptr ? nullptr : held->bytes.get();
+}
+
+unsigned char* JetPageStore::change(std::uint32_t page)
+{
+    Page* held = hold(page);
+    if (held == nullptr)
+        return nullptr;
+    held->changed = true;
+    return held->bytes.get();
+}
+
+std::uint32_t JetPageStore::append()
+{
+    if (!m_inTransaction) {
+        m_lastError = messageChangeOutsideTransaction(m_path);
+        return 0;
+    }
+    if (!roomForOneMore())
+        return 0;
+    const std::uint32_t page = m_filePages + m_appended;
+    m_pages.emplace(page, Page{std::make_unique<unsigned char[]>(m_pageSize), true});
+    ++m_appended;
+    return page;
+}
+
+void JetPageStore::rollback()
+{
+    if (m_inTransaction)
+        endTransaction();
+}
+
+void JetPageStore::endTransaction()
+{
+    m_pages.clear();
+    m_appended = 0;
+    m_filePages = 0;
+    releaseWriteLock(m_file.get());
+    m_inTransaction = false;
+}
+
+bool JetPageStore::commit(std::string& error)
+{
+    if (!m_inTransaction) {
+        error = messageChangeOutsideTransaction(m_path);
+        return false;
+    }
+    bool anyChange = false;
+    for (const auto& [number, page] : m_pages)
+        anyChange = anyChange || page.changed;
+    const bool done = !anyChange || (refuseWhenAccessUses(error) && writeCommit(error));
+    endTransaction();
+    return done;
+}
+
+bool JetPageStore::writeCommit(std::string& error)
+{
+    std::vector<std::uint32_t> overwritten;
+    for (const auto& [number, page] : m_pages) {
+        if (page.changed && number < m_filePages)
+            overwritten.push_back(number);
+    }
+    const std::string journal = journalPath(m_path);
+    const JournalHeader header{std::uint32_t(m_pageSize), m_filePages, 0, journalSalt()};
+    int stepNumber = 0;
+    if (const int failure = writeJournal(journal, m_file.get(), header, overwritten, m_step, stepNumber)) {
+        // The file was not touched: a journal left half-written would only be removed later.
+        if (failure != EEXIST)
+            ::unlink(journal.c_str());
+        error = messageNotChanged(m_path, failure);
+        return false;
+    }
+    int failure = writePages(stepNumber);
+    if (failure == 0 && m_step)
+        m_step(stepNumber++);
+    if (failure == 0)
+        failure = syncFile(m_file.get());
+    if (failure == 0 && m_step)
+        m_step(stepNumber++);
+    if (failure == 0 && ::unlink(journal.c_str()) != 0)
+        failure = errno;
+    if (failure != 0) {
+        Recovery outcome = Recovery::Nothing;
+        std::string ignored;
+        error = settleJournal(m_path, m_file.get(), outcome, ignored) ? messageNotChanged(m_path, failure)
+                                                                      : messageLeftForRecovery(m_path, failure);
+        return false;
+    }
+    // The commit is done; syncing the folder makes the journal's removal survive a power cut.
+    if (m_step)
+        m_step(stepNumber++);
+    syncFolderOf(journal);
+    return true;
+}
+
+int JetPageStore::writePages(int& stepNumber)
+{
+    for (const auto& [number, page] : m_pages) {
+        if (!page.changed)
+            continue;
+        if (m_step)
+            m_step(stepNumber++);
+        if (const int failure = writeAt(m_file.get(), page.bytes.get(), m_pageSize, off_t(number) * off_t(m_pageSize)))
+            return failure;
+    }
+    return 0;
+}
+
+}  // namespace kervane::jet

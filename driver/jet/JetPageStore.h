@@ -1,0 +1,97 @@
+#pragma once
+// The pages of one Jet file for a writer: read from the file when first asked for, kept in
+// memory with the transaction's changes and its appended pages until the transaction ends,
+// then written by an atomic, durable commit through a rollback journal (JetJournal.h), or
+// dropped by a rollback.
+//
+// A transaction holds the writer's lock (JetWriteLock.h) from begin() to its end: no other
+// writer of ours changes the file meanwhile, so the pages read stay those of the file. It is
+// refused while Access has the file open. Pages held in memory, read or changed, are bounded
+// (256 MB unless told otherwise): a change reaching further is refused, nothing written.
+//
+// A commit: (1) the journal, holding the original bytes of every page about to be overwritten
+// and the file's former length, is written and synced with its folder; (2) the changed and
+// appended pages are written into the file, which is synced; (3) the journal is removed and
+// the folder synced: that removal is the commit point. A crash before it leaves a journal that
+// the next opening rolls back (JetRecovery.h); a crash after it leaves the commit done.
+#include "driver/jet/JetJournal.h"
+#include "driver/jet/JetPages.h"
+#include "driver/jet/JetFileIo.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace kervane::jet {
+
+class JetPageStore final : public JetPages {
+public:
+    static constexpr std::size_t kDefaultMemoryLimit = std::size_t(256) << 20;
+
+    // Opens the Jet 3 or Jet 4 file `path` for writing (its page size read from its header);
+    // nullptr and a French message when it cannot be.
+    static std::unique_ptr<JetPageStore> open(const std::string& path, std::string& error,
+                                              std::size_t memoryLimit = kDefaultMemoryLimit);
+    // Made by open() only.
+    class Key {
+        friend class JetPageStore;
+        Key() = default;
+    };
+    JetPageStore(Key, std::string path, FileDescriptor file, std::size_t pageSize, std::size_t memoryLimit);
+    ~JetPageStore() override;  // a transaction still open is rolled back
+    JetPageStore(const JetPageStore&) = delete;
+    JetPageStore& operator=(const JetPageStore&) = delete;
+
+    // Starts a transaction: takes the writer's lock, refuses when another program writes the
+    // file, and first rolls back a commit a crash interrupted. False with a French message.
+    bool begin(std::string& error);
+    // Writes the transaction's pages into the file and ends it. False with a French message
+    // when the file could not be changed: it is then as before the transaction (or, when even
+    // undoing failed, left with its journal for the next opening to roll back).
+    bool commit(std::string& error);
+    // Drops the transaction's changes; the file was never touched.
+    void rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    std::size_t pageSize() const override { return m_pageSize; }
+    std::uint32_t pageCount() const override;
+    // nullptr as JetPages says, also outside a transaction and past the memory limit; then
+    // lastError() says why in French.
+    const unsigned char* read(std::uint32_t page) override;
+    unsigned char* change(std::uint32_t page) override;
+    // 0 (the header page, never appended) when refused; lastError() says why.
+    std::uint32_t append() override;
+    const std::string& lastError() const { return m_lastError; }
+
+    const std::string& path() const { return m_path; }
+    // For the crash tests: called before each write and sync of a commit.
+    void setCommitStep(CommitStep step) { m_step = std::move(step); }
+
+private:
+    struct Page {
+        std::unique_ptr<unsigned char[]> bytes;
+        bool changed = false;
+    };
+
+    Page* hold(std::uint32_t page);
+    bool roomForOneMore();
+    bool refuseWhenAccessUses(std::string& error);
+    bool writeCommit(std::string& error);
+    int writePages(int& stepNumber);
+    void endTransaction();
+
+    std::string m_path;
+    FileDescriptor m_file;
+    std::size_t m_pageSize;
+    std::size_t m_memoryLimit;
+    bool m_inTransaction = false;
+    std::uint32_t m_filePages = 0;  // pages of the file when the transaction began
+    std::uint32_t m_appended = 0;
+    std::map<std::uint32_t, Page> m_pages;
+    std::string m_lastError;
+    CommitStep m_step;
+};
+
+}  // namespace kervane::jet
