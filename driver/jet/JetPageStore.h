@@ -66,7 +66,9 @@ public:
     const std::string& lastError() const { return m_lastError; }
 
     const std::string& path() const { return m_path; }
-    // For the crash tests: called before each write and sync of a commit.
+    // For the crash tests: called before each write and sync of a commit, numbered from 0 in
+    // this order: the journal's header, each journal record, the journal's sync, each page
+    // written into the file, the file's sync, the journal's removal, the folder's sync.
     void setCommitStep(CommitStep step) { m_step = std::move(step); }
 
 private:

@@ -31,8 +31,10 @@ std::string messageAccessLockUnknown(const std::string& lockFile, int error)
 
 std::string messageTooManyPages(const std::string& path, std::size_t limitBytes)
 {
+    const std::string limit = limitBytes >= (std::size_t(1) << 20) ? std::to_string(limitBytes >> 20) + " Mo"
+                                                                    : std::to_string(limitBytes >> 10) + " Ko";
     return "La modification du fichier « " + path + " » touche trop de pages pour être préparée en mémoire (plus de " +
-           std::to_string(limitBytes >> 20) + " Mo) ; elle n'a pas été faite.";
+           limit + ") ; elle n'a pas été faite.";
 }
 
 std::string messageNotChanged(const std::string& path, int error)

@@ -1,0 +1,141 @@
+// The journalled page store on copies of genuine Access files: page sizes from the header,
+// the transaction's view of its pages, commits that leave exactly the pages written, rollbacks
+// and refusals that leave the file as it was.
+#include "JetTestSupport.h"
+#include "JetWriterTestSupport.h"
+
+#include "driver/jet/JetPageStore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace kervane::jet {
+namespace {
+
+using test::fileExists;
+using test::pattern;
+using test::readBytes;
+
+void overwrite(unsigned char* page, const std::vector<unsigned char>& bytes)
+{
+    std::memcpy(page, bytes.data(), bytes.size());
+}
+
+// Jet 3 files have 2 KB pages, Jet 4 files 4 KB ones; the page count follows the length.
+TEST(JetPageStore, TakesItsPageSizeFromTheHeader)
+{
+    REQUIRE_WORK_COPY(jet3, "jet/testV1997.mdb");
+    REQUIRE_WORK_COPY(jet4, "jet/testV2000.mdb");
+    std::string error;
+    const auto store3 = JetPageStore::open(jet3.path(), error);
+    ASSERT_TRUE(store3) << error;
+    EXPECT_EQ(store3->pageSize(), 2048u);
+    EXPECT_EQ(store3->pageCount(), readBytes(jet3.path()).size() / 2048);
+    const auto store4 = JetPageStore::open(jet4.path(), error);
+    ASSERT_TRUE(store4) << error;
+    EXPECT_EQ(store4->pageSize(), 4096u);
+    EXPECT_EQ(store4->pageCount(), readBytes(jet4.path()).size() / 4096);
+
+    test::writeBytes(jet3.path(), std::vector<unsigned char>(4096, 'x'));
+    EXPECT_FALSE(JetPageStore::open(jet3.path(), error));
+    EXPECT_EQ(error, "Le fichier « " + jet3.path() +
+                         " » n'est pas une base Access lisible : ce n'est pas un fichier Jet 3 ou Jet 4.");
+}
+
+// Within a transaction a page reads as in the file, a change is seen by later reads through
+// the same stable pointer, appended pages are zeros after the last page, and nothing reaches
+// the file before commit: a rollback leaves it byte for byte.
+TEST(JetPageStore, KeepsChangesInMemoryUntilCommit)
+{
+    REQUIRE_WORK_COPY(copy, "jet/testV2000.mdb");
+    const auto before = readBytes(copy.path());
+    std::string error;
+    const auto store = JetPageStore::open(copy.path(), error);
+    ASSERT_TRUE(store) << error;
+    const std::uint32_t pages = store->pageCount();
+
+    EXPECT_EQ(store->read(1), nullptr);
+    EXPECT_EQ(store->lastError(), "Aucune transaction n'est ouverte sur le fichier « " + copy.path() + " ».");
+
+    ASSERT_TRUE(store->begin(error)) << error;
+    const unsigned char* read = store->read(3);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(std::memcmp(read, before.data() + 3 * 4096, 4096), 0);
+    unsigned char* changed = store->change(3);
+    EXPECT_EQ(changed, read);
+    overwrite(changed, pattern(4096, 3, 1));
+    EXPECT_EQ(std::memcmp(store->read(3), pattern(4096, 3, 1).data(), 4096), 0);
+
+    const std::uint32_t added = store->append();
+    EXPECT_EQ(added, pages);
+    EXPECT_EQ(store->pageCount(), pages + 1);
+    EXPECT_EQ(std::memcmp(store->read(added), std::vector<unsigned char>(4096, 0).data(), 4096), 0);
+    EXPECT_EQ(store->read(pages + 1), nullptr);
+    EXPECT_EQ(store->change(pages + 1), nullptr);
+
+    EXPECT_EQ(readBytes(copy.path()), before);
+    store->rollback();
+    EXPECT_EQ(readBytes(copy.path()), before);
+    EXPECT_EQ(store->pageCount(), pages);
+    EXPECT_FALSE(fileExists(copy.journal()));
+}
+
+// A commit leaves the file equal to the original with exactly the changed pages replaced and
+// the appended pages added, and no journal behind it; a read page is not written.
+TEST(JetPageStore, CommitWritesTheChangedAndAppendedPages)
+{
+    REQUIRE_WORK_COPY(copy, "jet/testV1997.mdb");
+    auto expected = readBytes(copy.path());
+    std::string error;
+    const auto store = JetPageStore::open(copy.path(), error);
+    ASSERT_TRUE(store) << error;
+    const std::uint32_t pages = store->pageCount();
+    ASSERT_TRUE(store->begin(error)) << error;
+    ASSERT_NE(store->read(1), nullptr);
+    for (const std::uint32_t page : {2u, 5u, pages - 1}) {
+        overwrite(store->change(page), pattern(2048, page, 1));
+        test::putPage(expected, page, pattern(2048, page, 1));
+    }
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        const std::uint32_t page = store->append();
+        overwrite(store->change(page), pattern(2048, page, 1));
+        test::putPage(expected, page, pattern(2048, page, 1));
+    }
+    ASSERT_TRUE(store->commit(error)) << error;
+    EXPECT_FALSE(store->inTransaction());
+    EXPECT_EQ(readBytes(copy.path()), expected);
+    EXPECT_EQ(store->pageCount(), pages + 3);
+    EXPECT_FALSE(fileExists(copy.journal()));
+
+    // The next transaction sees the committed pages.
+    ASSERT_TRUE(store->begin(error)) << error;
+    EXPECT_EQ(std::memcmp(store->read(pages + 2), pattern(2048, pages + 2, 1).data(), 2048), 0);
+    EXPECT_TRUE(store->commit(error)) << error;
+    EXPECT_EQ(readBytes(copy.path()), expected);
+}
+
+// A change holding more pages than the memory allowed is refused in French before anything
+// is written, and the file stays as it was.
+TEST(JetPageStore, RefusesAChangeBeyondItsMemory)
+{
+    REQUIRE_WORK_COPY(copy, "jet/testV2000.mdb");
+    const auto before = readBytes(copy.path());
+    std::string error;
+    const auto store = JetPageStore::open(copy.path(), error, 4 * 4096);
+    ASSERT_TRUE(store) << error;
+    ASSERT_TRUE(store->begin(error)) << error;
+    for (std::uint32_t page = 1; page <= 3; ++page)
+        ASSERT_NE(store->change(page), nullptr) << store->lastError();
+    ASSERT_NE(store->append(), 0u);
+    EXPECT_EQ(store->change(10), nullptr);
+    EXPECT_EQ(store->lastError(), "La modification du fichier « " + copy.path() +
+                                      " » touche trop de pages pour être préparée en mémoire (plus de 16 Ko) ; "
+                                      "elle n'a pas été faite.");
+    EXPECT_EQ(store->append(), 0u);
+    store->rollback();
+    EXPECT_EQ(readBytes(copy.path()), before);
+}
+
+}  // namespace
+}  // namespace kervane::jet
