@@ -1,6 +1,7 @@
 #include "platform/MoteurAccess.h"
 
 #include "driver/jet/JetDatabase.h"
+#include "driver/jet/JetRecovery.h"
 #include "driver/sql/SortOrder.h"
 
 #include <QFile>
@@ -122,7 +123,10 @@ bool BaseMoteur::ouvrir(const QString& strChemin, ErreurMoteur& erreur)
         sql::registerAccessCollation(m_db.get());
     if (format == Format::Jet) {
         std::string strRaison;
-        if (!jet::attachJetDatabase(m_db.get(), chemin.toStdString(), strRaison)) {
+        // A commit of the Jet writer cut short by a crash is undone before anything is read.
+        jet::Recovery reprise = jet::Recovery::Nothing;
+        if (!jet::recoverInterruptedCommit(chemin.toStdString(), reprise, strRaison) ||
+            !jet::attachJetDatabase(m_db.get(), chemin.toStdString(), strRaison)) {
             erreur = {ERREUR_MOTEUR_ILLISIBLE, QString::fromStdString(strRaison)};
             fermer();
             return false;

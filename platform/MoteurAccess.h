@@ -2,7 +2,8 @@
 // The Access database engine as the conformity check uses it: a .mdb file opened by itself
 // (not through ODBC), read-only down to the file descriptor, its tables listed in the
 // engine's collection order with their fields in order. Jet files are read through the Jet
-// reader, SQLite-format files through SQLite; anything else is refused.
+// reader, SQLite-format files through SQLite; anything else is refused. A Jet file that a
+// crash left with the journal of an unfinished commit is first put back as before that commit.
 #include <QString>
 #include <QStringList>
 

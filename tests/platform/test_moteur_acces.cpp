@@ -1,6 +1,8 @@
 // The database engine for the conformity check: tables and fields in collection order,
 // files opened read-only and never changed, clear refusals.
 #include "platform/MoteurAccess.h"
+#include "driver/jet/JetJournal.h"
+#include "driver/jet/JetFileIo.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/OdbcPrive.h"
 
@@ -129,4 +131,36 @@ TEST(MoteurAcces, NwindIsReadThroughTheJetReaderAndNeverChanged)
     EXPECT_EQ(modesOuverture(strNwind), std::vector<int>{O_RDONLY});  // held read-only while open
     base.fermer();
     EXPECT_EQ(empreinte(strNwind), strAvant);
+}
+
+// A commit of the Jet writer cut short by a crash left its journal: pages 2 and 3 half
+// overwritten and a page appended. The engine reads the file as it was before that commit.
+TEST(MoteurAcces, AnInterruptedJetCommitIsUndoneBeforeReading)
+{
+    const QString strNwind = qEnvironmentVariable("KERVANE_TEST_DATA") + "/nwind.mdb";
+    if (!QFileInfo::exists(strNwind))
+        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    DossierTemporaire dossier;
+    const QString strBase = dossier.fichier("nwind.mdb");
+    ASSERT_TRUE(QFile::copy(strNwind, strBase));
+    QFile::setPermissions(strBase, QFile::ReadOwner | QFile::WriteOwner);
+    const QByteArray avant = contenu(strBase);
+    const std::string chemin = strBase.toStdString();
+    {
+        const jet::FileDescriptor fichier(::open(chemin.c_str(), O_RDWR));
+        ASSERT_TRUE(fichier.valid());
+        const jet::JournalHeader entete{2048, std::uint32_t(avant.size() / 2048), 0, 0x1234};
+        int nEtape = 0;
+        ASSERT_EQ(jet::writeJournal(jet::journalPath(chemin), fichier.get(), entete, {2, 3}, {}, nEtape), 0);
+        const std::vector<unsigned char> dechets(3 * 2048, 0xee);
+        ASSERT_EQ(jet::writeAt(fichier.get(), dechets.data(), 2048, 2 * 2048), 0);
+        ASSERT_EQ(jet::writeAt(fichier.get(), dechets.data(), dechets.size(), off_t(avant.size())), 0);
+    }
+    BaseMoteur base;
+    ErreurMoteur erreur;
+    ASSERT_TRUE(base.ouvrir(strBase, erreur)) << erreur.strDescription.toStdString();
+    EXPECT_TRUE(noms(base).contains("Customers"));
+    base.fermer();
+    EXPECT_EQ(contenu(strBase), avant);
+    EXPECT_FALSE(QFileInfo::exists(strBase + ".kvj"));
 }
