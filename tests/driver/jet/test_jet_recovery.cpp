@@ -218,6 +218,8 @@ TEST(JetRecovery, AKilledCommitLeavesTheFileBeforeOrAfter)
             EXPECT_EQ(now == after, stop >= kJournalRemoval + 1) << "passage " << run << ", étape " << stop;
         }
     }
+    RecordProperty("avant", befores);
+    RecordProperty("apres", afters);
     EXPECT_GT(befores, 0);
     EXPECT_GT(afters, 0);
 }

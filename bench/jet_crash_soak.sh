@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Soak of the Jet writer's commit: a child commits a change of many pages of a copy of a
+# genuine Access file and is killed at a random step or moment, RUNS times (200 by default);
+# after each kill the file must be exactly as before or as after the commit.
+# Usage: bench/jet_crash_soak.sh [RUNS]   (build folder: $BUILD, by default build/)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${BUILD:-build}"
+runs="${1:-200}"
+cmake --build "$build" -j2 --target test_jet_journal >/dev/null
+export KERVANE_TEST_DATA="${KERVANE_TEST_DATA:-$PWD/../shared/testdata}"
+export QT_QPA_PLATFORM=offscreen
+report="$(mktemp)"
+trap 'rm -f "$report"' EXIT
+KERVANE_CRASH_RUNS="$runs" "$build/tests/driver/jet/test_jet_journal" \
+  --gtest_filter='JetRecovery.AKilledCommitLeavesTheFileBeforeOrAfter' --gtest_brief=1 --gtest_output="xml:$report"
+before="$(grep -o 'name="avant" value="[0-9]*"' "$report" | grep -o '[0-9]*' || true)"
+after="$(grep -o 'name="apres" value="[0-9]*"' "$report" | grep -o '[0-9]*' || true)"
+if [ -z "$before" ]; then
+  echo "Essai sauté (bases de test ou fichiers absents)."
+  exit 1
+fi
+echo "$runs commits tués : $before fichiers rétablis tels qu'avant, $after tels qu'après, aucun autre."
