@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kervane::jet {
@@ -95,7 +96,12 @@ std::uint32_t crc32(std::uint32_t crc, const unsigned char* bytes, std::size_t s
 int writeJournal(const std::string& path, int fileFd, JournalHeader header,
                  const std::vector<std::uint32_t>& pages, const CommitStep& step, int& stepNumber)
 {
-    const FileDescriptor journal(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    // The journal holds the file's own data: nobody may read it who may not read the file.
+    struct stat status {};
+    if (::fstat(fileFd, &status) != 0)
+        return errno;
+    const FileDescriptor journal(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, status.st_mode & 0666));
     if (!journal.valid())
         return errno;
     header.records = std::uint32_t(pages.size());

@@ -37,7 +37,7 @@ struct JournalHeader {
 // stop the process at any of them.
 using CommitStep = std::function<void(int step)>;
 
-// Creates the journal at `path` (it must not exist) holding the current bytes of `pages` of
+// Creates the journal at `path` (it must not exist; made with the file's permissions) holding the current bytes of `pages` of
 // the file open as `fileFd`, syncs it and its folder. 0 or errno; on failure the journal may
 // be left, incomplete, for the caller to remove.
 int writeJournal(const std::string& path, int fileFd, JournalHeader header,

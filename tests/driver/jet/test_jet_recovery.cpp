@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace kervane::jet {
@@ -129,6 +130,9 @@ TEST(JetRecovery, LeavesTheJournalOfALiveWriterAlone)
     });
     ASSERT_TRUE(halfway.await());
     const auto during = readBytes(copy.path());
+    struct stat journal {};
+    ASSERT_EQ(::stat(copy.journal().c_str(), &journal), 0);
+    EXPECT_EQ(journal.st_mode & 0777, 0600u) << "le journal, qui contient des pages de la base, en a les droits";
     EXPECT_EQ(recover(copy.path()), Recovery::LeftToWriter);
     EXPECT_TRUE(fileExists(copy.journal()));
     EXPECT_EQ(readBytes(copy.path()), during);
