@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 
+#include <cerrno>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,8 +23,10 @@ ChildProcess::~ChildProcess()
 
 int ChildProcess::wait()
 {
-    int status = 0;
-    while (::waitpid(m_pid, &status, 0) < 0) {
+    int status = -1;
+    if (m_pid <= 0 || m_reaped)
+        return status;
+    while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
     m_reaped = true;
     return status;
@@ -31,7 +34,8 @@ int ChildProcess::wait()
 
 void ChildProcess::kill()
 {
-    ::kill(m_pid, SIGKILL);
+    if (m_pid > 0 && !m_reaped)
+        ::kill(m_pid, SIGKILL);
 }
 
 Signal::Signal()

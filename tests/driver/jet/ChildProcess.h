@@ -15,7 +15,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     pid_t pid() const { return m_pid; }
-    // Waits until the child ends; its wait status.
+    // Waits until the child ends; its wait status (-1 when the fork failed).
     int wait();
     void kill();
 
