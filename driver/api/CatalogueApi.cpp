@@ -6,6 +6,7 @@
 #include "driver/TypeInfoCatalogue.h"
 #include "driver/Entry.h"
 #include "driver/OutText.h"
+#include "driver/api/EntryBodies.h"
 
 using namespace kervane::odbc;
 
@@ -18,14 +19,64 @@ std::optional<std::string> argument(const SQLCHAR* text, SQLSMALLINT length)
     return std::string(inText(text, length));
 }
 
+}  // namespace
+
+namespace kervane::odbc {
+
+namespace {
+
 // A table name the function cannot do without.
-void requireName(const SQLCHAR* name)
+void requireName(const std::optional<std::string>& name)
 {
-    if (name == nullptr)
+    if (!name)
         throw OdbcError{"HY009", "Le nom de la table est obligatoire.", 0};
 }
 
 }  // namespace
+
+SQLRETURN statistics(Statement& statement, std::optional<std::string> table, SQLUSMALLINT unique,
+                     SQLUSMALLINT reserved)
+{
+    requireName(table);
+    if (unique != SQL_INDEX_UNIQUE && unique != SQL_INDEX_ALL)
+        throw OdbcError{"HY100", "Le choix des index demandés n'est pas valide.", 0};
+    if (reserved != SQL_ENSURE && reserved != SQL_QUICK)
+        throw OdbcError{"HY101", "Le choix de la précision des statistiques n'est pas valide.", 0};
+    listStatistics(statement, StatisticsRequest{std::move(table), unique == SQL_INDEX_UNIQUE, reserved == SQL_ENSURE});
+    return SQL_SUCCESS;
+}
+
+SQLRETURN primaryKeys(Statement& statement, std::optional<std::string> table)
+{
+    requireName(table);
+    listPrimaryKeys(statement, std::move(table));
+    return SQL_SUCCESS;
+}
+
+SQLRETURN specialColumns(Statement& statement, SQLUSMALLINT identifierType, std::optional<std::string> table,
+                         SQLUSMALLINT scope, SQLUSMALLINT nullable)
+{
+    requireName(table);
+    if (identifierType != SQL_BEST_ROWID && identifierType != SQL_ROWVER)
+        throw OdbcError{"HY097", "Le type de colonnes demandé n'est pas valide.", 0};
+    if (scope != SQL_SCOPE_CURROW && scope != SQL_SCOPE_TRANSACTION && scope != SQL_SCOPE_SESSION)
+        throw OdbcError{"HY098", "La portée demandée n'est pas valide.", 0};
+    if (nullable != SQL_NO_NULLS && nullable != SQL_NULLABLE)
+        throw OdbcError{"HY099", "Le choix des valeurs Null n'est pas valide.", 0};
+    listSpecialColumns(statement, SpecialColumnsRequest{identifierType, std::move(table), nullable == SQL_NULLABLE});
+    return SQL_SUCCESS;
+}
+
+SQLRETURN foreignKeys(Statement& statement, std::optional<std::string> primaryTable,
+                      std::optional<std::string> foreignTable)
+{
+    if (!primaryTable && !foreignTable)
+        throw OdbcError{"HY009", "Le nom d'une des deux tables est obligatoire.", 0};
+    listForeignKeys(statement, ForeignKeysRequest{std::move(primaryTable), std::move(foreignTable)});
+    return SQL_SUCCESS;
+}
+
+}  // namespace kervane::odbc
 
 extern "C" {
 
@@ -61,25 +112,16 @@ SQLRETURN SQL_API SQLStatistics(SQLHSTMT StatementHandle, SQLCHAR*, SQLSMALLINT,
                                 SQLCHAR* TableName, SQLSMALLINT NameLength3, SQLUSMALLINT Unique,
                                 SQLUSMALLINT Reserved)
 {
-    return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
-        requireName(TableName);
-        if (Unique != SQL_INDEX_UNIQUE && Unique != SQL_INDEX_ALL)
-            throw OdbcError{"HY100", "Le choix des index demandés n'est pas valide.", 0};
-        if (Reserved != SQL_ENSURE && Reserved != SQL_QUICK)
-            throw OdbcError{"HY101", "Le choix de la précision des statistiques n'est pas valide.", 0};
-        listStatistics(statement, StatisticsRequest{argument(TableName, NameLength3), Unique == SQL_INDEX_UNIQUE,
-                                                    Reserved == SQL_ENSURE});
-        return SQL_SUCCESS;
+    return guarded<Statement>(StatementHandle, [&](Statement& statement) {
+        return statistics(statement, argument(TableName, NameLength3), Unique, Reserved);
     });
 }
 
 SQLRETURN SQL_API SQLPrimaryKeys(SQLHSTMT StatementHandle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
                                  SQLCHAR* TableName, SQLSMALLINT NameLength3)
 {
-    return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
-        requireName(TableName);
-        listPrimaryKeys(statement, argument(TableName, NameLength3));
-        return SQL_SUCCESS;
+    return guarded<Statement>(StatementHandle, [&](Statement& statement) {
+        return primaryKeys(statement, argument(TableName, NameLength3));
     });
 }
 
@@ -87,17 +129,8 @@ SQLRETURN SQL_API SQLSpecialColumns(SQLHSTMT StatementHandle, SQLUSMALLINT Ident
                                     SQLCHAR*, SQLSMALLINT, SQLCHAR* TableName, SQLSMALLINT NameLength3,
                                     SQLUSMALLINT Scope, SQLUSMALLINT Nullable)
 {
-    return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
-        requireName(TableName);
-        if (IdentifierType != SQL_BEST_ROWID && IdentifierType != SQL_ROWVER)
-            throw OdbcError{"HY097", "Le type de colonnes demandé n'est pas valide.", 0};
-        if (Scope != SQL_SCOPE_CURROW && Scope != SQL_SCOPE_TRANSACTION && Scope != SQL_SCOPE_SESSION)
-            throw OdbcError{"HY098", "La portée demandée n'est pas valide.", 0};
-        if (Nullable != SQL_NO_NULLS && Nullable != SQL_NULLABLE)
-            throw OdbcError{"HY099", "Le choix des valeurs Null n'est pas valide.", 0};
-        listSpecialColumns(statement, SpecialColumnsRequest{IdentifierType, argument(TableName, NameLength3),
-                                                            Nullable == SQL_NULLABLE});
-        return SQL_SUCCESS;
+    return guarded<Statement>(StatementHandle, [&](Statement& statement) {
+        return specialColumns(statement, IdentifierType, argument(TableName, NameLength3), Scope, Nullable);
     });
 }
 
@@ -105,12 +138,8 @@ SQLRETURN SQL_API SQLForeignKeys(SQLHSTMT StatementHandle, SQLCHAR*, SQLSMALLINT
                                  SQLCHAR* PKTableName, SQLSMALLINT NameLength3, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
                                  SQLSMALLINT, SQLCHAR* FKTableName, SQLSMALLINT NameLength6)
 {
-    return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
-        if (PKTableName == nullptr && FKTableName == nullptr)
-            throw OdbcError{"HY009", "Le nom d'une des deux tables est obligatoire.", 0};
-        listForeignKeys(statement, ForeignKeysRequest{argument(PKTableName, NameLength3),
-                                                      argument(FKTableName, NameLength6)});
-        return SQL_SUCCESS;
+    return guarded<Statement>(StatementHandle, [&](Statement& statement) {
+        return foreignKeys(statement, argument(PKTableName, NameLength3), argument(FKTableName, NameLength6));
     });
 }
 

@@ -7,10 +7,21 @@
 #include "driver/Statement.h"
 #include "driver/TextTarget.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace kervane::odbc {
+
+// CatalogueApi.cpp: the catalogue functions whose arguments need checking, given their names
+// in UTF-8 (absent when the application passed none).
+SQLRETURN statistics(Statement& statement, std::optional<std::string> table, SQLUSMALLINT unique,
+                     SQLUSMALLINT reserved);
+SQLRETURN primaryKeys(Statement& statement, std::optional<std::string> table);
+SQLRETURN specialColumns(Statement& statement, SQLUSMALLINT identifierType, std::optional<std::string> table,
+                         SQLUSMALLINT scope, SQLUSMALLINT nullable);
+SQLRETURN foreignKeys(Statement& statement, std::optional<std::string> primaryTable,
+                      std::optional<std::string> foreignTable);
 
 // ConnectApi.cpp
 void connectDataSource(Connection& connection, const std::string& dataSource);

@@ -1,7 +1,9 @@
 // Catalogue functions for a Unicode application: the names and patterns come in UTF-16.
 #include "driver/Catalogue.h"
 #include "driver/Entry.h"
+#include "driver/TypeInfoCatalogue.h"
 #include "driver/WideText.h"
+#include "driver/api/EntryBodies.h"
 
 using namespace kervane::odbc;
 
@@ -27,6 +29,49 @@ SQLRETURN SQL_API SQLColumnsW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*,
         listColumns(statement, ColumnsRequest{optionalNarrowText(szTableName, cbTableName),
                                               optionalNarrowText(szColumnName, cbColumnName)});
         return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLGetTypeInfoW(SQLHSTMT hstmt, SQLSMALLINT DataType)
+{
+    return guarded<Statement>(hstmt, [&](Statement& statement) -> SQLRETURN {
+        listTypeInfo(statement, DataType);
+        return SQL_SUCCESS;
+    });
+}
+
+SQLRETURN SQL_API SQLStatisticsW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT, SQLWCHAR* szTableName,
+                                 SQLSMALLINT cbTableName, SQLUSMALLINT fUnique, SQLUSMALLINT fAccuracy)
+{
+    return guarded<Statement>(hstmt, [&](Statement& statement) {
+        return statistics(statement, optionalNarrowText(szTableName, cbTableName), fUnique, fAccuracy);
+    });
+}
+
+SQLRETURN SQL_API SQLPrimaryKeysW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT,
+                                  SQLWCHAR* szTableName, SQLSMALLINT cbTableName)
+{
+    return guarded<Statement>(hstmt, [&](Statement& statement) {
+        return primaryKeys(statement, optionalNarrowText(szTableName, cbTableName));
+    });
+}
+
+SQLRETURN SQL_API SQLSpecialColumnsW(SQLHSTMT hstmt, SQLUSMALLINT fColType, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*,
+                                     SQLSMALLINT, SQLWCHAR* szTableName, SQLSMALLINT cbTableName, SQLUSMALLINT fScope,
+                                     SQLUSMALLINT fNullable)
+{
+    return guarded<Statement>(hstmt, [&](Statement& statement) {
+        return specialColumns(statement, fColType, optionalNarrowText(szTableName, cbTableName), fScope, fNullable);
+    });
+}
+
+SQLRETURN SQL_API SQLForeignKeysW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT,
+                                  SQLWCHAR* szPkTableName, SQLSMALLINT cbPkTableName, SQLWCHAR*, SQLSMALLINT,
+                                  SQLWCHAR*, SQLSMALLINT, SQLWCHAR* szFkTableName, SQLSMALLINT cbFkTableName)
+{
+    return guarded<Statement>(hstmt, [&](Statement& statement) {
+        return foreignKeys(statement, optionalNarrowText(szPkTableName, cbPkTableName),
+                           optionalNarrowText(szFkTableName, cbFkTableName));
     });
 }
 

@@ -289,10 +289,11 @@ TEST_F(MetadataTest, ForeignKeysBothWaysWithTheirRulesAndKeyOrder)
 
 TEST_F(MetadataTest, TheDriverSaysItHasTheCatalogueFunctions)
 {
-    for (const SQLUSMALLINT function : {SQL_API_SQLGETTYPEINFO, SQL_API_SQLSTATISTICS, SQL_API_SQLPRIMARYKEYS,
-                                        SQL_API_SQLSPECIALCOLUMNS, SQL_API_SQLFOREIGNKEYS, SQL_API_SQLCOLUMNS}) {
+    for (const int function : {SQL_API_SQLGETTYPEINFO, SQL_API_SQLSTATISTICS, SQL_API_SQLPRIMARYKEYS,
+                               SQL_API_SQLSPECIALCOLUMNS, SQL_API_SQLFOREIGNKEYS, SQL_API_SQLCOLUMNS}) {
         SQLUSMALLINT supported = SQL_FALSE;
-        ASSERT_EQ(SQLGetFunctions(m_connexion->handle(), function, &supported), SQL_SUCCESS);
+        ASSERT_EQ(SQLGetFunctions(m_connexion->handle(), static_cast<SQLUSMALLINT>(function), &supported),
+                  SQL_SUCCESS);
         EXPECT_EQ(supported, SQL_TRUE) << function;
     }
 }

@@ -117,9 +117,11 @@ TEST(JetColumnProperties, EveryCutOrWrongLengthGivesNothingRatherThanAReadOutsid
         changed[at] = 0xff;
         std::map<std::string, jet::ColumnProperties> columns;
         jet::readColumnProperties(changed, plain, columns);  // must only stay inside the bytes
-        for (const auto& [name, properties] : columns)
-            if (properties.defaultValue)
+        for (const auto& [name, properties] : columns) {
+            if (properties.defaultValue) {
                 EXPECT_LE(properties.defaultValue->size(), whole.size());
+            }
+        }
     }
 }
 
