@@ -1,4 +1,5 @@
 #include "driver/Catalogue.h"
+#include "driver/CatalogueRows.h"
 
 #include <cctype>
 #include <vector>
@@ -49,29 +50,11 @@ FROM (SELECT m.name AS t, p.name, p.cid, p.dflt_value,
         AND p.name LIKE ?2 ESCAPE '\')
 ORDER BY t COLLATE ACCESS, cid)";
 
-ColumnInfo described(const char* name, SQLSMALLINT sqlType)
-{
-    ColumnInfo column;
-    column.name = name;
-    column.nullable = SQL_NULLABLE;
-    switch (sqlType) {
-    case SQL_SMALLINT:
-        column.type = ColumnType{SQL_SMALLINT, 5, 0, "SMALLINT", TextForm::Plain};
-        break;
-    case SQL_INTEGER:
-        column.type = ColumnType{SQL_INTEGER, 10, 0, "INTEGER", TextForm::Plain};
-        break;
-    default:
-        column.type = ColumnType{SQL_VARCHAR, 128, 0, "VARCHAR", TextForm::Plain};
-    }
-    return column;
-}
-
 std::vector<ColumnInfo> tablesColumns()
 {
     std::vector<ColumnInfo> columns;
     for (const char* name : {"TABLE_QUALIFIER", "TABLE_OWNER", "TABLE_NAME", "TABLE_TYPE", "REMARKS"})
-        columns.push_back(described(name, SQL_VARCHAR));
+        columns.push_back(catalogueColumnInfo(name, SQL_VARCHAR));
     return columns;
 }
 
@@ -96,7 +79,7 @@ std::vector<ColumnInfo> columnsColumns(bool odbc3)
     };
     std::vector<ColumnInfo> columns;
     for (const Entry& entry : ENTRIES)
-        columns.push_back(described(odbc3 && entry.odbc3Name ? entry.odbc3Name : entry.name, entry.type));
+        columns.push_back(catalogueColumnInfo(odbc3 && entry.odbc3Name ? entry.odbc3Name : entry.name, entry.type));
     return columns;
 }
 

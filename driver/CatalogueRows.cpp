@@ -5,20 +5,7 @@ namespace {
 
 ColumnInfo describedColumn(const CatalogueColumn& column, bool odbc3)
 {
-    ColumnInfo info;
-    info.name = odbc3 || column.odbc2Name == nullptr ? column.name : column.odbc2Name;
-    info.nullable = SQL_NULLABLE;
-    switch (column.type) {
-    case SQL_SMALLINT:
-        info.type = ColumnType{SQL_SMALLINT, 5, 0, "SMALLINT", TextForm::Plain};
-        break;
-    case SQL_INTEGER:
-        info.type = ColumnType{SQL_INTEGER, 10, 0, "INTEGER", TextForm::Plain};
-        break;
-    default:
-        info.type = ColumnType{SQL_VARCHAR, 128, 0, "VARCHAR", TextForm::Plain};
-    }
-    return info;
+    return catalogueColumnInfo(odbc3 || column.odbc2Name == nullptr ? column.name : column.odbc2Name, column.type);
 }
 
 // "SELECT column1 AS c1, ... FROM (VALUES (?, ...), ...)", or one empty row set.
@@ -50,6 +37,24 @@ void bindValue(sqlite3_stmt* statement, int index, const CatalogueValue& value)
 }
 
 }  // namespace
+
+ColumnInfo catalogueColumnInfo(const char* name, SQLSMALLINT type)
+{
+    ColumnInfo info;
+    info.name = name;
+    info.nullable = SQL_NULLABLE;
+    switch (type) {
+    case SQL_SMALLINT:
+        info.type = ColumnType{SQL_SMALLINT, 5, 0, "SMALLINT", TextForm::Plain};
+        break;
+    case SQL_INTEGER:
+        info.type = ColumnType{SQL_INTEGER, 10, 0, "INTEGER", TextForm::Plain};
+        break;
+    default:
+        info.type = ColumnType{SQL_VARCHAR, 128, 0, "VARCHAR", TextForm::Plain};
+    }
+    return info;
+}
 
 void showRows(Statement& statement, std::span<const CatalogueColumn> columns, const std::vector<CatalogueRow>& rows)
 {

@@ -22,6 +22,9 @@ struct CatalogueColumn {
     SQLSMALLINT type;
 };
 
+// How a catalogue result column named `name`, of SQL type `type` (as above), is described.
+ColumnInfo catalogueColumnInfo(const char* name, SQLSMALLINT type);
+
 // Makes `rows` (each as long as `columns`) the statement's result, in their order.
 void showRows(Statement& statement, std::span<const CatalogueColumn> columns, const std::vector<CatalogueRow>& rows);
 
