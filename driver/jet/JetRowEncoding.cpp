@@ -1,0 +1,136 @@
+// A Jet 4 row: column count, fixed area, variable data, then (read from the end) the null
+// mask, the count of variable columns, their offsets in reverse order and the end of the data.
+#include "driver/jet/JetRowEncoding.h"
+
+#include <algorithm>
+
+namespace kervane::jet {
+
+namespace {
+
+void putWord(std::vector<unsigned char>& row, int value)
+{
+    row.push_back(static_cast<unsigned char>(value & 0xff));
+    row.push_back(static_cast<unsigned char>((value >> 8) & 0xff));
+}
+
+void markNotNull(std::vector<unsigned char>& mask, int number)
+{
+    mask[static_cast<std::size_t>(number / 8)] |= static_cast<unsigned char>(1u << (number % 8));
+}
+
+// Fixed columns at their offsets after the column count; the null mask gets their bits.
+bool writeFixed(const JetTableLayout& layout, const std::vector<JetFieldValue>& values, std::vector<unsigned char>& row,
+                std::vector<unsigned char>& mask, std::string& error)
+{
+    std::size_t end = row.size();
+    for (const auto& column : layout.columns)
+        if (column.fixed())
+            end = std::max(end, 2 + static_cast<std::size_t>(column.fixedOffset + fixedSize(column)));
+    row.resize(end, 0);
+    for (std::size_t c = 0; c < layout.columns.size(); ++c) {
+        const JetLayoutColumn& column = layout.columns[c];
+        const JetFieldValue& value = values[c];
+        if (!column.fixed())
+            continue;
+        if (column.type == JetType::Boolean) {  // its value is its bit; NULL reads as No
+            const bool yes = value.kind == JetFieldValue::Kind::Boolean ? value.boolean
+                             : value.kind == JetFieldValue::Kind::Number ? value.number != 0
+                                                                         : false;
+            if (value.kind != JetFieldValue::Kind::Null && value.kind != JetFieldValue::Kind::Boolean &&
+                value.kind != JetFieldValue::Kind::Number) {
+                error = "La valeur donnée à la colonne « " + column.name + " » n'est pas Oui ou Non.";
+                return false;
+            }
+            if (yes)
+                markNotNull(mask, column.number);
+            continue;
+        }
+        if (value.kind == JetFieldValue::Kind::Null)
+            continue;
+        std::vector<unsigned char> bytes;
+        if (!encodeValue(column, value, bytes, error))
+            return false;
+        std::copy(bytes.begin(), bytes.end(), row.begin() + 2 + column.fixedOffset);
+        markNotNull(mask, column.number);
+    }
+    return true;
+}
+
+// Variable columns in the order of their offset table entries; `offsets` gets each entry.
+bool writeVariable(const JetTableLayout& layout, const std::vector<JetFieldValue>& values, std::vector<unsigned char>& row,
+                   std::vector<unsigned char>& mask, std::vector<int>& offsets, std::string& error)
+{
+    std::vector<std::size_t> order;
+    for (std::size_t c = 0; c < layout.columns.size(); ++c)
+        if (!layout.columns[c].fixed())
+            order.push_back(c);
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return layout.columns[a].variableIndex < layout.columns[b].variableIndex;
+    });
+    offsets.assign(static_cast<std::size_t>(layout.variableColumns), 0);
+    int entry = 0;
+    for (std::size_t c : order) {
+        const JetLayoutColumn& column = layout.columns[c];
+        if (column.variableIndex >= layout.variableColumns) {
+            error = "La définition de la table place la colonne « " + column.name + " » hors de sa table des longueurs variables.";
+            return false;
+        }
+        const int start = static_cast<int>(row.size());
+        if (values[c].kind != JetFieldValue::Kind::Null) {
+            if (!encodeValue(column, values[c], row, error))
+                return false;
+            markNotNull(mask, column.number);
+        }
+        while (entry <= column.variableIndex)  // entries of deleted columns share the next start
+            offsets[static_cast<std::size_t>(entry++)] = start;
+    }
+    while (entry < layout.variableColumns)
+        offsets[static_cast<std::size_t>(entry++)] = static_cast<int>(row.size());
+    return true;
+}
+
+}  // namespace
+
+bool encodeRow(const JetTableLayout& layout, const std::vector<JetFieldValue>& values, int minSize,
+               std::vector<unsigned char>& row, std::string& error)
+{
+    if (values.size() != layout.columns.size()) {
+        error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table.";
+        return false;
+    }
+    for (const auto& column : layout.columns) {
+        if (column.number >= layout.maxColumns) {
+            error = "La définition de la table donne à la colonne « " + column.name + " » un numéro hors du masque des valeurs nulles.";
+            return false;
+        }
+    }
+    row.clear();
+    putWord(row, layout.maxColumns);
+    std::vector<unsigned char> mask(static_cast<std::size_t>((layout.maxColumns + 7) / 8), 0);
+    if (!writeFixed(layout, values, row, mask, error))
+        return false;
+    std::vector<int> offsets;
+    const bool variable = layout.variableColumns > 0;
+    if (variable && !writeVariable(layout, values, row, mask, offsets, error))
+        return false;
+    const int end = static_cast<int>(row.size());
+    const std::size_t trailer = mask.size() + (variable ? 4 + 2 * offsets.size() : 0);
+    if (row.size() + trailer < static_cast<std::size_t>(minSize))
+        row.resize(static_cast<std::size_t>(minSize) - trailer, 0);
+    if (variable) {
+        putWord(row, end);
+        for (auto it = offsets.rbegin(); it != offsets.rend(); ++it)
+            putWord(row, *it);
+        putWord(row, static_cast<int>(offsets.size()));
+    }
+    row.insert(row.end(), mask.begin(), mask.end());
+    if (row.size() > static_cast<std::size_t>(kMaxRowSize)) {
+        error = "La ligne à écrire dépasse la taille qu'une ligne de table Access peut avoir (" +
+                std::to_string(kMaxRowSize) + " octets).";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kervane::jet

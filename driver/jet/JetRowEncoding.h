@@ -1,0 +1,49 @@
+#pragma once
+// Jet 4 data rows from values: fixed columns at their offsets, variable columns after them,
+// the variable-column offset table, the null mask (which also holds Yes/No values).
+// Texts and memos are written as plain UTF-16LE, never in the compressed form.
+#include "driver/jet/JetTableLayout.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+struct JetFieldValue {
+    enum class Kind { Null, Boolean, Number, Real, Decimal, Text, Binary };
+    Kind kind = Kind::Null;
+    bool boolean = false;
+    std::int64_t number = 0;
+    double real = 0;          // also dates: days since 1899-12-30, the hours as a fraction
+    std::string text;         // UTF-8; the exact decimal ("-12.5") for Decimal
+    std::vector<unsigned char> bytes;
+
+    static JetFieldValue null() { return {}; }
+    static JetFieldValue of(bool v) { JetFieldValue f; f.kind = Kind::Boolean; f.boolean = v; return f; }
+    static JetFieldValue of(std::int64_t v) { JetFieldValue f; f.kind = Kind::Number; f.number = v; return f; }
+    static JetFieldValue of(double v) { JetFieldValue f; f.kind = Kind::Real; f.real = v; return f; }
+    static JetFieldValue decimal(std::string v) { JetFieldValue f; f.kind = Kind::Decimal; f.text = std::move(v); return f; }
+    static JetFieldValue of(std::string v) { JetFieldValue f; f.kind = Kind::Text; f.text = std::move(v); return f; }
+    static JetFieldValue of(std::vector<unsigned char> v) { JetFieldValue f; f.kind = Kind::Binary; f.bytes = std::move(v); return f; }
+};
+
+// The largest row a Jet 4 data page takes, and the largest memo or OLE value kept in the row.
+constexpr int kMaxRowSize = 4060;
+constexpr int kMaxInlineLongValue = 64;
+
+// Bytes a fixed column takes in the row (Yes/No: none, its value is in the null mask).
+int fixedSize(const JetLayoutColumn& column);
+
+// Encodes `values` (one per column of layout, in definition order) as a row of at least
+// `minSize` bytes (zeros fill the gap before the trailing tables); false with a French message
+// naming the column when a value does not fit its column or cannot be written yet.
+bool encodeRow(const JetTableLayout& layout, const std::vector<JetFieldValue>& values, int minSize,
+               std::vector<unsigned char>& row, std::string& error);
+
+// One value as its column stores it (fixed bytes, or a variable column's bytes); false with a
+// French message.
+bool encodeValue(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& out,
+                 std::string& error);
+
+}  // namespace kervane::jet

@@ -1,0 +1,79 @@
+#pragma once
+// What a writer needs of a Jet 4 table definition: where each column lies in a row, the row
+// count and AutoNumber counter, the usage maps, and what would stop it from writing.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+class JetPages;
+
+// Column types as the definition stores them.
+enum class JetType : unsigned char {
+    Boolean = 0x01, Byte = 0x02, Integer = 0x03, Long = 0x04, Currency = 0x05, Single = 0x06,
+    Double = 0x07, DateTime = 0x08, Binary = 0x09, Text = 0x0a, Ole = 0x0b, Memo = 0x0c,
+    Guid = 0x0f, Decimal = 0x10,
+};
+
+struct JetLayoutColumn {
+    std::string name;
+    JetType type = JetType::Text;
+    int number = 0;         // bit of the null mask (counts deleted columns)
+    int variableIndex = 0;  // entry of the variable-column offset table
+    int fixedOffset = 0;    // from the first byte after the row's column count
+    int length = 0;         // bytes (text: two per character)
+    int precision = 0;
+    int scale = 0;
+    unsigned char flags = 0;
+    bool fixed() const { return (flags & 0x01) != 0; }
+    bool autoNumber() const { return (flags & 0x04) != 0 && type == JetType::Long; }
+    bool replication() const { return (flags & 0x10) != 0; }
+};
+
+// A data pointer: page number and row number within the page.
+struct JetRowId {
+    std::uint32_t page = 0;
+    int row = 0;
+    static JetRowId fromPointer(std::uint32_t pointer) { return {pointer >> 8, static_cast<int>(pointer & 0xff)}; }
+};
+
+struct JetTableLayout {
+    std::uint32_t definitionPage = 0;
+    std::uint32_t rowCount = 0;
+    std::uint32_t lastAutoNumber = 0;  // the counter: the AutoNumber last given
+    int maxColumns = 0;                // columns a row holds, deleted ones included
+    int variableColumns = 0;           // entries of a row's variable-column offset table
+    std::uint32_t indexCount = 0;      // real (stored) indexes
+    std::uint32_t logicalIndexCount = 0;
+    JetRowId ownedPages;               // the usage map of the table's pages
+    JetRowId freeSpacePages;           // the usage map of its pages with room
+    std::vector<JetLayoutColumn> columns;  // in definition order
+};
+
+// Offsets in a Jet 4 table definition page.
+namespace tdef {
+constexpr int kRowCount = 16;
+constexpr int kAutoNumber = 20;
+constexpr int kTableType = 40;
+constexpr int kMaxColumns = 41;
+constexpr int kVariableColumns = 43;
+constexpr int kColumnCount = 45;
+constexpr int kLogicalIndexes = 47;
+constexpr int kRealIndexes = 51;
+constexpr int kOwnedPages = 55;
+constexpr int kFreeSpacePages = 59;
+constexpr int kFirstBlock = 63;
+constexpr int kRealIndexSize = 12;
+constexpr int kColumnSize = 25;
+}  // namespace tdef
+
+// True when the file is Jet 4 (not Jet 3 nor a later format) and its pages are not encrypted;
+// false with a French message otherwise.
+bool checkWritableFile(JetPages& pages, std::string& error);
+
+// Reads the definition of the table whose definition starts on `page`; false with a French
+// message when it is not a table definition or cannot be understood.
+bool readTableLayout(JetPages& pages, std::uint32_t page, JetTableLayout& layout, std::string& error);
+
+}  // namespace kervane::jet

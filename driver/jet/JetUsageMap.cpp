@@ -1,0 +1,113 @@
+#include "driver/jet/JetUsageMap.h"
+
+#include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetPages.h"
+
+namespace kervane::jet {
+
+namespace {
+
+constexpr unsigned char kInlineMap = 0x00;
+constexpr unsigned char kReferenceMap = 0x01;
+constexpr unsigned char kMapPageType = 0x05;
+constexpr int kMapPageHeader = 4;
+
+std::uint32_t dword(const unsigned char* p, int at)
+{
+    return static_cast<std::uint32_t>(p[at]) | (static_cast<std::uint32_t>(p[at + 1]) << 8) |
+           (static_cast<std::uint32_t>(p[at + 2]) << 16) | (static_cast<std::uint32_t>(p[at + 3]) << 24);
+}
+
+}  // namespace
+
+bool JetUsageMap::open(JetPages& pages, JetRowId where, JetUsageMap& map, std::string& error)
+{
+    const unsigned char* page = pages.read(where.page);
+    datapage::Slot slot;
+    if (page == nullptr || page[0] != 0x01 || !datapage::slot(page, where.row, slot) || slot.deleted ||
+        slot.size() < 5 || (page[slot.start] != kInlineMap && page[slot.start] != kReferenceMap)) {
+        error = "La carte des pages d'une table (page " + std::to_string(where.page) + ", ligne " +
+                std::to_string(where.row) + ") est illisible.";
+        return false;
+    }
+    map.m_pages = &pages;
+    map.m_page = where.page;
+    map.m_start = slot.start;
+    map.m_end = slot.end;
+    map.m_inline = page[slot.start] == kInlineMap;
+    return true;
+}
+
+bool JetUsageMap::locate(std::uint32_t page, std::uint32_t& where, int& offset, int& bit) const
+{
+    const unsigned char* row = m_pages->read(m_page);
+    if (row == nullptr)
+        return false;
+    if (m_inline) {
+        const std::uint32_t first = dword(row, m_start + 1);
+        const std::uint64_t capacity = static_cast<std::uint64_t>(m_end - m_start - 5) * 8;
+        if (page < first || page - first >= capacity)
+            return false;
+        where = m_page;
+        offset = m_start + 5 + static_cast<int>((page - first) / 8);
+        bit = static_cast<int>((page - first) % 8);
+        return true;
+    }
+    const std::uint32_t perPage = static_cast<std::uint32_t>(m_pages->pageSize() - kMapPageHeader) * 8;
+    const std::uint32_t entry = page / perPage;
+    if (1 + 4 * static_cast<std::uint64_t>(entry) + 4 > static_cast<std::uint64_t>(m_end - m_start))
+        return false;
+    where = dword(row, m_start + 1 + 4 * static_cast<int>(entry));
+    const unsigned char* mapPage = where == 0 ? nullptr : m_pages->read(where);
+    if (mapPage == nullptr || mapPage[0] != kMapPageType)
+        return false;
+    offset = kMapPageHeader + static_cast<int>((page % perPage) / 8);
+    bit = static_cast<int>(page % 8);
+    return true;
+}
+
+std::vector<std::uint32_t> JetUsageMap::pages() const
+{
+    std::vector<std::uint32_t> marked;
+    for (std::uint32_t page = 0; page < m_pages->pageCount(); ++page)
+        if (contains(page))
+            marked.push_back(page);
+    return marked;
+}
+
+bool JetUsageMap::contains(std::uint32_t page) const
+{
+    std::uint32_t where = 0;
+    int offset = 0;
+    int bit = 0;
+    if (!locate(page, where, offset, bit))
+        return false;
+    const unsigned char* bytes = m_pages->read(where);
+    return bytes != nullptr && (bytes[offset] & (1u << bit)) != 0;
+}
+
+bool JetUsageMap::covers(std::uint32_t page) const
+{
+    std::uint32_t where = 0;
+    int offset = 0;
+    int bit = 0;
+    return locate(page, where, offset, bit);
+}
+
+void JetUsageMap::set(std::uint32_t page, bool on)
+{
+    std::uint32_t where = 0;
+    int offset = 0;
+    int bit = 0;
+    if (!locate(page, where, offset, bit) || contains(page) == on)
+        return;
+    unsigned char* bytes = m_pages->change(where);
+    if (bytes == nullptr)
+        return;
+    if (on)
+        bytes[offset] = static_cast<unsigned char>(bytes[offset] | (1u << bit));
+    else
+        bytes[offset] = static_cast<unsigned char>(bytes[offset] & ~(1u << bit));
+}
+
+}  // namespace kervane::jet

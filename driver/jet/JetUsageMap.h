@@ -1,0 +1,39 @@
+#pragma once
+// A usage map as a writer reads and changes it: a bitmap of pages kept in a row of a data page,
+// either in the row itself after its first page number (type 0) or on map pages the row lists
+// (type 1). The table definition points at two: the table's pages, and those with room.
+#include "driver/jet/JetTableLayout.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+class JetPages;
+
+class JetUsageMap {
+public:
+    // The map kept in row `where`; false with a French message when it cannot be read.
+    static bool open(JetPages& pages, JetRowId where, JetUsageMap& map, std::string& error);
+
+    // The pages marked, in increasing order.
+    std::vector<std::uint32_t> pages() const;
+    bool contains(std::uint32_t page) const;
+    // True when `page` lies within what the map can mark without growing it.
+    bool covers(std::uint32_t page) const;
+    // Marks or clears `page` (which covers() must accept).
+    void set(std::uint32_t page, bool on);
+
+private:
+    // The byte holding page's bit (page and offset), or false when the map does not reach it.
+    bool locate(std::uint32_t page, std::uint32_t& where, int& offset, int& bit) const;
+
+    JetPages* m_pages = nullptr;
+    std::uint32_t m_page = 0;  // the page holding the map's row
+    int m_start = 0;           // the row's first and last byte
+    int m_end = 0;
+    bool m_inline = true;
+};
+
+}  // namespace kervane::jet

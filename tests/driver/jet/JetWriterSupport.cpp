@@ -1,0 +1,83 @@
+#include "JetWriterSupport.h"
+
+#include "JetTestSupport.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace kervane::test {
+
+const unsigned char* MemoryPages::read(std::uint32_t page)
+{
+    return page < pageCount() ? m_bytes.data() + std::size_t{page} * kPage : nullptr;
+}
+
+unsigned char* MemoryPages::change(std::uint32_t page)
+{
+    if (page >= pageCount())
+        return nullptr;
+    m_changed.insert(page);
+    return m_bytes.data() + std::size_t{page} * kPage;
+}
+
+std::uint32_t MemoryPages::append()
+{
+    const std::uint32_t page = pageCount();
+    m_bytes.resize(m_bytes.size() + kPage, 0);
+    m_changed.insert(page);
+    return page;
+}
+
+std::string jetToolsFolder()
+{
+    const char* chosen = std::getenv("KERVANE_JETGEN");
+    const std::filesystem::path jetgen = chosen != nullptr ? chosen : KERVANE_JETGEN;
+    const std::filesystem::path folder = jetgen.parent_path();
+    return std::filesystem::exists(folder / "jackcess-4.0.10.jar") ? folder.string() : std::string();
+}
+
+bool haveProgram(const std::string& name)
+{
+    return !QStandardPaths::findExecutable(QString::fromStdString(name)).isEmpty();
+}
+
+std::string runTool(const std::string& program, const std::vector<std::string>& arguments, int& status)
+{
+    QProcess process;
+    QStringList list;
+    for (const auto& a : arguments)
+        list << QString::fromStdString(a);
+    process.start(QString::fromStdString(program), list);
+    if (!process.waitForFinished(180000)) {
+        status = -1;
+        return {};
+    }
+    status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.readAllStandardOutput().toStdString();
+}
+
+bool makeNoIndexFile(const std::string& path, std::string& why)
+{
+    const std::string tools = jetToolsFolder();
+    const std::string lang = "/usr/share/java/commons-lang3.jar";
+    const std::string logging = "/usr/share/java/commons-logging.jar";
+    if (tools.empty() || !haveProgram("java") || !std::filesystem::exists(lang) || !std::filesystem::exists(logging)) {
+        why = "Java, Jackcess ou ses bibliothèques sont absents : le fichier de test ne peut pas être fait";
+        return false;
+    }
+    int status = 0;
+    runTool("java", {"-cp", tools + "/jackcess-4.0.10.jar:" + lang + ":" + logging,
+                     std::string(KERVANE_FIXTURES) + "/NoIndexTables.java", path},
+            status);
+    if (status != 0 || !std::filesystem::exists(path)) {
+        why = "Jackcess n'a pas pu écrire le fichier de test";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kervane::test

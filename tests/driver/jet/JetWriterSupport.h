@@ -1,0 +1,42 @@
+#pragma once
+// For the row writer's tests: pages of a file copy held in memory and written back whole, the
+// file of index-free tables made by Jackcess, and the independent readers (jetcheck, mdb-export).
+#include "driver/jet/JetPages.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kervane::test {
+
+class MemoryPages : public jet::JetPages {
+public:
+    explicit MemoryPages(std::vector<unsigned char> file) : m_bytes(std::move(file)) {}
+
+    std::size_t pageSize() const override { return kPage; }
+    std::uint32_t pageCount() const override { return static_cast<std::uint32_t>(m_bytes.size() / kPage); }
+    const unsigned char* read(std::uint32_t page) override;
+    unsigned char* change(std::uint32_t page) override;
+    std::uint32_t append() override;
+
+    const std::vector<unsigned char>& bytes() const { return m_bytes; }
+    // Pages change() or append() handed out.
+    const std::set<std::uint32_t>& changed() const { return m_changed; }
+
+private:
+    static constexpr std::size_t kPage = 4096;
+    std::vector<unsigned char> m_bytes;
+    std::set<std::uint32_t> m_changed;
+};
+
+// The folder of jetcheck, jetgen and the Jackcess jar; empty when absent.
+std::string jetToolsFolder();
+// Writes the file of index-free tables ("Mesures", every type; "Témoin") at path through Java
+// and Jackcess; false with why when Java or the jars are missing.
+bool makeNoIndexFile(const std::string& path, std::string& why);
+// Runs program with arguments; its standard output, and its exit status in status.
+std::string runTool(const std::string& program, const std::vector<std::string>& arguments, int& status);
+bool haveProgram(const std::string& name);
+
+}  // namespace kervane::test

@@ -1,0 +1,165 @@
+// Rows encoded by the writer against rows Jackcess wrote into a genuine Access 2000 file: the
+// same values must give the same bytes. Values that do not fit their column are refused.
+#include "JetTestSupport.h"
+#include "JetWriterSupport.h"
+
+#include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetFile.h"
+#include "driver/jet/JetRowEncoding.h"
+#include "driver/jet/JetUsageMap.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <chrono>
+
+using namespace kervane;
+using namespace kervane::test;
+using jet::JetFieldValue;
+
+namespace {
+
+// Days since 1899-12-30, the hours as a fraction: how Access stores a date.
+double accessDate(int y, unsigned m, unsigned d, int hh, int mm, int ss)
+{
+    using namespace std::chrono;
+    const auto days = sys_days{year{y} / month{m} / day{d}} - sys_days{year{1899} / December / 30};
+    return static_cast<double>(days.count()) + (hh * 3600 + mm * 60 + ss) / 86400.0;
+}
+
+// The values of the first row NoIndexTables.java writes into "Mesures".
+std::vector<JetFieldValue> firstRow()
+{
+    return {JetFieldValue::of(std::int64_t{1}), JetFieldValue::of(true), JetFieldValue::of(std::int64_t{7}),
+            JetFieldValue::of(std::int64_t{300}), JetFieldValue::of(std::int64_t{70000}), JetFieldValue::decimal("12.5"),
+            JetFieldValue::of(1.5), JetFieldValue::of(2.25), JetFieldValue::of(accessDate(2001, 2, 3, 4, 5, 6)),
+            JetFieldValue::decimal("-3.1416"), JetFieldValue::of(std::string("{6F9619FF-8B86-D011-B42D-00C04FC964FF}")),
+            JetFieldValue::of(std::string("déjà là")), JetFieldValue::of(std::string("mémo court")),
+            JetFieldValue::of(std::vector<unsigned char>{1, 2, 3})};
+}
+
+class RowEncoding : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string why;
+        ASSERT_TRUE(m_folder.isValid());
+        m_path = m_folder.filePath("mesures.mdb").toStdString();
+        if (!makeNoIndexFile(m_path, why))
+            GTEST_SKIP() << why;
+        std::string error;
+        auto file = jet::JetFile::open(m_path, error);
+        ASSERT_NE(file, nullptr) << error;
+        const jet::JetTable* table = file->table("Mesures");
+        ASSERT_NE(table, nullptr);
+        m_pages = std::make_unique<MemoryPages>(readBytes(m_path));
+        ASSERT_TRUE(jet::readTableLayout(*m_pages, table->definitionPage, m_layout, error)) << error;
+    }
+
+    // Row `row` of the table's first data page, as Jackcess wrote it.
+    std::vector<unsigned char> storedRow(int row)
+    {
+        jet::JetUsageMap owned;
+        std::string error;
+        EXPECT_TRUE(jet::JetUsageMap::open(*m_pages, m_layout.ownedPages, owned, error)) << error;
+        const auto pages = owned.pages();
+        EXPECT_FALSE(pages.empty());
+        const unsigned char* page = m_pages->read(pages.front());
+        jet::datapage::Slot slot;
+        EXPECT_TRUE(jet::datapage::slot(page, row, slot));
+        return {page + slot.start, page + slot.end};
+    }
+
+    QTemporaryDir m_folder;
+    std::string m_path;
+    std::unique_ptr<MemoryPages> m_pages;
+    jet::JetTableLayout m_layout;
+};
+
+TEST_F(RowEncoding, DefinitionReadAsTheFileDeclaresIt)
+{
+    ASSERT_EQ(m_layout.columns.size(), 14u);
+    EXPECT_EQ(m_layout.rowCount, 2u);
+    EXPECT_EQ(m_layout.lastAutoNumber, 2u);
+    EXPECT_EQ(m_layout.indexCount, 0u);
+    EXPECT_EQ(m_layout.columns[0].name, "N");
+    EXPECT_TRUE(m_layout.columns[0].autoNumber());
+    EXPECT_EQ(m_layout.columns[9].type, jet::JetType::Decimal);
+    EXPECT_EQ(m_layout.columns[9].precision, 18);
+    EXPECT_EQ(m_layout.columns[9].scale, 4);
+    EXPECT_EQ(m_layout.columns[11].name, "Texte");
+    EXPECT_EQ(m_layout.columns[11].length, 100);  // 50 characters, two bytes each
+    EXPECT_FALSE(m_layout.columns[11].fixed());
+    EXPECT_FALSE(m_layout.columns[9].fixed());  // Jackcess keeps decimals among the variable columns
+    EXPECT_EQ(m_layout.variableColumns, 4);
+}
+
+TEST_F(RowEncoding, EveryTypeEncodedAsTheGenuineRow)
+{
+    std::vector<unsigned char> row;
+    std::string error;
+    ASSERT_TRUE(jet::encodeRow(m_layout, firstRow(), 0, row, error)) << error;
+    EXPECT_EQ(row, storedRow(0));
+}
+
+TEST_F(RowEncoding, NullsAndNoEncodedAsTheGenuineRow)
+{
+    std::vector<JetFieldValue> values(14);
+    values[0] = JetFieldValue::of(std::int64_t{2});
+    values[1] = JetFieldValue::of(false);
+    std::vector<unsigned char> row;
+    std::string error;
+    ASSERT_TRUE(jet::encodeRow(m_layout, values, 0, row, error)) << error;
+    // Jackcess leaves whatever its buffer held in the fixed places of NULL columns; what readers
+    // use must be the same: the size, the AutoNumber, and the tables at the end of the row.
+    const std::vector<unsigned char> stored = storedRow(1);
+    ASSERT_EQ(row.size(), stored.size());
+    EXPECT_TRUE(std::equal(row.begin(), row.begin() + 6, stored.begin()));
+    const std::size_t trailer = 2 + 2 * 4 + 2 + 2;
+    EXPECT_TRUE(std::equal(row.end() - trailer, row.end(), stored.end() - trailer));
+}
+
+TEST_F(RowEncoding, PaddedToTheSizeAskedKeepingItsTables)
+{
+    std::vector<unsigned char> shortest;
+    std::vector<unsigned char> padded;
+    std::string error;
+    ASSERT_TRUE(jet::encodeRow(m_layout, firstRow(), 0, shortest, error));
+    ASSERT_TRUE(jet::encodeRow(m_layout, firstRow(), static_cast<int>(shortest.size()) + 10, padded, error));
+    ASSERT_EQ(padded.size(), shortest.size() + 10);
+    // The trailing tables (end of data, offsets, count, null mask) are the same, ten zeros before them.
+    const std::size_t trailer = 2 + 2 * 4 + 2 + 2;
+    EXPECT_TRUE(std::equal(shortest.end() - trailer, shortest.end(), padded.end() - trailer));
+    EXPECT_TRUE(std::all_of(padded.end() - trailer - 10, padded.end() - trailer, [](unsigned char b) { return b == 0; }));
+}
+
+TEST_F(RowEncoding, ValuesThatDoNotFitTheirColumnRefused)
+{
+    struct Case {
+        std::size_t column;
+        JetFieldValue value;
+        const char* why;
+    };
+    const std::vector<Case> cases = {
+        {2, JetFieldValue::of(std::int64_t{256}), "sort des limites"},
+        {3, JetFieldValue::of(std::int64_t{40000}), "sort des limites"},
+        {5, JetFieldValue::decimal("1.23456"), "décimal exact"},
+        {9, JetFieldValue::decimal("123456789012345.5"), "décimal exact"},  // 19 digits at scale 4
+        {10, JetFieldValue::of(std::string("{6F9619FF-8B86-D011-B42D}")), "identificateur"},
+        {11, JetFieldValue::of(std::string(51, 'x')), "50 caractères"},
+        {11, JetFieldValue::of(std::string("\xc3")), "texte valide"},
+        {12, JetFieldValue::of(std::string(33, 'x')), "pas encore possible"},  // 66 bytes: not in the row
+    };
+    for (const auto& c : cases) {
+        auto values = firstRow();
+        values[c.column] = c.value;
+        std::vector<unsigned char> row;
+        std::string error;
+        EXPECT_FALSE(jet::encodeRow(m_layout, values, 0, row, error)) << c.why;
+        EXPECT_NE(error.find(c.why), std::string::npos) << error;
+        EXPECT_NE(error.find(m_layout.columns[c.column].name), std::string::npos) << error;
+    }
+}
+
+}  // namespace
