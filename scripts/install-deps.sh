@@ -10,6 +10,8 @@ packages=(
   unixodbc unixodbc-dev odbcinst
   libsqlite3-dev sqlite3
   mdbtools-dev
+  # mdb-export, a reader of Access files of its own the Jet writer tests read back with
+  mdbtools
   libxlsxwriter-dev
   googletest libgtest-dev
   # run

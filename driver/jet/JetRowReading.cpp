@@ -1,0 +1,59 @@
+#include "driver/jet/JetRowReading.h"
+
+namespace kervane::jet {
+
+namespace {
+
+int word(const std::vector<unsigned char>& b, std::size_t at)
+{
+    return b[at] | (b[at + 1] << 8);
+}
+
+std::size_t maskSize(const std::vector<unsigned char>& row)
+{
+    return row.size() < 2 ? 0 : static_cast<std::size_t>((word(row, 0) + 7) / 8);
+}
+
+}  // namespace
+
+bool columnPresent(const std::vector<unsigned char>& row, const JetLayoutColumn& column)
+{
+    const std::size_t mask = maskSize(row);
+    if (row.size() < 2 + mask || column.number >= word(row, 0))
+        return false;
+    const unsigned char bits = row[row.size() - mask + static_cast<std::size_t>(column.number / 8)];
+    return (bits & (1u << (column.number % 8))) != 0;
+}
+
+bool fixedLong(const JetTableLayout&, const std::vector<unsigned char>& row, const JetLayoutColumn& column,
+               std::int32_t& value)
+{
+    const std::size_t at = 2 + static_cast<std::size_t>(column.fixedOffset);
+    if (!columnPresent(row, column) || at + 4 > row.size())
+        return false;
+    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(word(row, at)) |
+                                      (static_cast<std::uint32_t>(word(row, at + 2)) << 16));
+    return true;
+}
+
+LongValueStorage longValueStorage(const JetTableLayout&, const std::vector<unsigned char>& row,
+                                  const JetLayoutColumn& column)
+{
+    if (!columnPresent(row, column))
+        return LongValueStorage::None;
+    // From the end: null mask, count of variable columns, their offsets (last first).
+    const std::size_t mask = maskSize(row);
+    if (row.size() < 2 + mask + 2)
+        return LongValueStorage::OtherPages;
+    const std::size_t countAt = row.size() - mask - 2;
+    const int count = word(row, countAt);
+    if (column.variableIndex >= count || countAt < 2 * static_cast<std::size_t>(count + 1))
+        return LongValueStorage::OtherPages;
+    const std::size_t entryAt = countAt - 2 * static_cast<std::size_t>(column.variableIndex + 1);
+    const std::size_t start = static_cast<std::size_t>(word(row, entryAt));
+    if (start + 12 > row.size())
+        return LongValueStorage::OtherPages;
+    return (row[start + 3] & 0x80) != 0 ? LongValueStorage::InRow : LongValueStorage::OtherPages;
+}
+
+}  // namespace kervane::jet

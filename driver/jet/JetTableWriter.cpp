@@ -1,0 +1,282 @@
+#include "driver/jet/JetTableWriter.h"
+
+#include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetPages.h"
+#include "driver/jet/JetRowReading.h"
+#include "driver/jet/JetUsageMap.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kervane::jet {
+
+namespace {
+
+constexpr unsigned char kSystemTable = 0x53;
+constexpr JetRowId kFreePagesMap{1, 0};  // the file's map of pages no object owns
+constexpr int kMaxHops = 8;              // a moved row points at most this far
+
+void putDword(unsigned char* p, int at, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        p[at + i] = static_cast<unsigned char>((value >> (8 * i)) & 0xff);
+}
+
+bool replicated(const JetLayoutColumn& column)
+{
+    return column.replication() || column.name == "s_GUID" || column.name == "s_Lineage" ||
+           column.name == "s_Generation";
+}
+
+}  // namespace
+
+// A row as an update or a delete finds it: its header slot (where scans see it) and the slot
+// that holds its data, the same unless the row was moved.
+struct JetTableWriter::Located {
+    JetRowId header;
+    JetRowId final;
+    datapage::Slot headerSlot;
+    datapage::Slot finalSlot;
+    std::vector<unsigned char> bytes;  // the row's data
+};
+
+bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const std::string& name,
+                          JetTableWriter& writer, std::string& error)
+{
+    if (!checkWritableFile(pages, error) || !readTableLayout(pages, definitionPage, writer.m_layout, error))
+        return false;
+    writer.m_pages = &pages;
+    writer.m_name = name;
+    const JetTableLayout& layout = writer.m_layout;
+    const unsigned char* definition = pages.read(definitionPage);
+    if (definition[tdef::kTableType] == kSystemTable) {
+        error = "La table système " + writer.tableName() + " ne peut pas être modifiée.";
+        return false;
+    }
+    if (layout.indexCount > 0 || layout.logicalIndexCount > 0) {
+        error = "La modification de la table " + writer.tableName() +
+                " n'est pas encore possible sur une table indexée : ses index ne seraient pas tenus à jour.";
+        return false;
+    }
+    if (std::any_of(layout.columns.begin(), layout.columns.end(), replicated)) {
+        error = "La table " + writer.tableName() + " appartient à une base répliquée, qui ne peut pas être modifiée ici.";
+        return false;
+    }
+    JetUsageMap map;
+    return JetUsageMap::open(pages, layout.ownedPages, map, error) &&
+           JetUsageMap::open(pages, layout.freeSpacePages, map, error);
+}
+
+bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
+{
+    const std::string gone = "La ligne " + std::to_string(where.page) + ":" + std::to_string(where.row) +
+                             " de la table " + tableName() + " n'existe pas ou plus.";
+    const unsigned char* page = m_pages->read(where.page);
+    if (page == nullptr || !datapage::isDataPageOf(page, m_layout.definitionPage) ||
+        !datapage::slot(page, where.row, row.headerSlot) || row.headerSlot.deleted) {
+        error = gone;
+        return false;
+    }
+    row.header = where;
+    row.final = where;
+    row.finalSlot = row.headerSlot;
+    for (int hops = 0; row.finalSlot.overflow; ++hops) {
+        if (hops == kMaxHops || row.finalSlot.size() < 4) {
+            error = gone;
+            return false;
+        }
+        const unsigned char* at = m_pages->read(row.final.page) + row.finalSlot.start;
+        row.final = {static_cast<std::uint32_t>(at[1] | (at[2] << 8) | (at[3] << 16)), at[0]};
+        page = m_pages->read(row.final.page);
+        if (page == nullptr || !datapage::isDataPageOf(page, m_layout.definitionPage) ||
+            !datapage::slot(page, row.final.row, row.finalSlot)) {
+            error = gone;
+            return false;
+        }
+    }
+    row.bytes.assign(page + row.finalSlot.start, page + row.finalSlot.end);
+    return true;
+}
+
+bool JetTableWriter::checkLongValuesInline(const Located& row, std::string& error)
+{
+    for (const auto& column : m_layout.columns) {
+        if (column.type != JetType::Memo && column.type != JetType::Ole)
+            continue;
+        if (longValueStorage(m_layout, row.bytes, column) == LongValueStorage::OtherPages) {
+            error = "La colonne « " + column.name + " » de cette ligne tient une valeur rangée hors de la ligne : "
+                    "la modification de cette ligne n'est pas encore possible.";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool JetTableWriter::keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error)
+{
+    for (std::size_t c = 0; c < m_layout.columns.size(); ++c) {
+        const JetLayoutColumn& column = m_layout.columns[c];
+        if (!column.autoNumber())
+            continue;
+        std::int32_t old = 0;
+        const bool present = fixedLong(m_layout, row.bytes, column, old);
+        if (values[c].kind == JetFieldValue::Kind::Null && present) {
+            values[c] = JetFieldValue::of(std::int64_t{old});
+        } else if (!(values[c].kind == JetFieldValue::Kind::Number && present && values[c].number == old)) {
+            error = "La colonne NuméroAuto « " + column.name + " » ne peut pas être modifiée.";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool JetTableWriter::giveAutoNumbers(std::vector<JetFieldValue>& values, std::uint32_t& counter, std::string& error)
+{
+    counter = m_layout.lastAutoNumber;
+    for (std::size_t c = 0; c < m_layout.columns.size(); ++c) {
+        if (!m_layout.columns[c].autoNumber())
+            continue;
+        if (values[c].kind == JetFieldValue::Kind::Null) {
+            if (counter >= 0x7fffffffu) {
+                error = "Le compteur NuméroAuto de la table " + tableName() + " est épuisé.";
+                return false;
+            }
+            values[c] = JetFieldValue::of(static_cast<std::int64_t>(++counter));
+        } else if (values[c].kind == JetFieldValue::Kind::Number && values[c].number > 0 &&
+                   values[c].number <= 0x7fffffff) {
+            counter = std::max(counter, static_cast<std::uint32_t>(values[c].number));
+        } else {
+            error = "La valeur donnée à la colonne NuméroAuto « " + m_layout.columns[c].name +
+                    " » n'est pas un entier positif.";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool JetTableWriter::placeFor(int size, std::uint32_t& page, bool& append, std::string& error)
+{
+    JetUsageMap owned;
+    JetUsageMap free;
+    if (!JetUsageMap::open(*m_pages, m_layout.ownedPages, owned, error) ||
+        !JetUsageMap::open(*m_pages, m_layout.freeSpacePages, free, error))
+        return false;
+    // Like Access, only the last page with room is tried before a new one is added.
+    const std::vector<std::uint32_t> pages = owned.pages();
+    for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
+        const unsigned char* bytes = m_pages->read(*it);
+        if (!free.contains(*it) || bytes == nullptr || !datapage::isDataPageOf(bytes, m_layout.definitionPage))
+            continue;
+        if (datapage::fits(bytes, size)) {
+            page = *it;
+            append = false;
+            return true;
+        }
+        break;
+    }
+    page = m_pages->pageCount();
+    append = true;
+    if (!owned.covers(page) || !free.covers(page)) {
+        error = "La carte des pages de la table " + tableName() +
+                " ne peut pas encore recevoir une page de plus : la ligne n'a pas été écrite.";
+        return false;
+    }
+    return true;
+}
+
+std::uint32_t JetTableWriter::appendDataPage()
+{
+    std::string ignored;
+    JetUsageMap owned;
+    JetUsageMap free;
+    JetUsageMap unowned;
+    const std::uint32_t page = m_pages->append();
+    datapage::initialise(m_pages->change(page), m_layout.definitionPage);
+    if (JetUsageMap::open(*m_pages, m_layout.ownedPages, owned, ignored))
+        owned.set(page, true);
+    if (JetUsageMap::open(*m_pages, m_layout.freeSpacePages, free, ignored))
+        free.set(page, true);
+    if (JetUsageMap::open(*m_pages, kFreePagesMap, unowned, ignored) && unowned.covers(page))
+        unowned.set(page, false);
+    return page;
+}
+
+void JetTableWriter::writeDefinition(std::uint32_t rowCount, std::uint32_t counter)
+{
+    unsigned char* definition = m_pages->change(m_layout.definitionPage);
+    putDword(definition, tdef::kRowCount, rowCount);
+    putDword(definition, tdef::kAutoNumber, counter);
+    m_layout.rowCount = rowCount;
+    m_layout.lastAutoNumber = counter;
+}
+
+bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, std::string& error)
+{
+    std::uint32_t counter = 0;
+    std::vector<unsigned char> row;
+    std::uint32_t page = 0;
+    bool append = false;
+    if (values.size() != m_layout.columns.size()) {
+        error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
+        return false;
+    }
+    if (!giveAutoNumbers(values, counter, error) || !encodeRow(m_layout, values, 0, row, error) ||
+        !placeFor(static_cast<int>(row.size()), page, append, error))
+        return false;
+    if (append)
+        page = appendDataPage();
+    where = {page, datapage::add(m_pages->change(page), row, 0)};
+    writeDefinition(m_layout.rowCount + 1, counter);
+    return true;
+}
+
+bool JetTableWriter::remove(JetRowId where, std::string& error)
+{
+    Located row;
+    if (!locate(where, row, error) || !checkLongValuesInline(row, error))
+        return false;
+    // As Access does, the header slot is marked both deleted and moved.
+    datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow);
+    writeDefinition(m_layout.rowCount > 0 ? m_layout.rowCount - 1 : 0, m_layout.lastAutoNumber);
+    return true;
+}
+
+bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, std::string& error)
+{
+    Located row;
+    std::vector<unsigned char> bytes;
+    if (values.size() != m_layout.columns.size()) {
+        error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
+        return false;
+    }
+    if (!locate(where, row, error) || !checkLongValuesInline(row, error) || !keepAutoNumbers(row, values, error) ||
+        !encodeRow(m_layout, values, row.finalSlot.size(), bytes, error))
+        return false;
+    if (static_cast<int>(bytes.size()) == row.finalSlot.size()) {
+        std::copy(bytes.begin(), bytes.end(), m_pages->change(row.final.page) + row.finalSlot.start);
+        return true;
+    }
+    // Too long for its place: the row moves to a page with room, its header keeping a pointer.
+    std::uint32_t page = 0;
+    bool append = false;
+    if (row.headerSlot.size() < 4) {
+        error = "La ligne modifiée ne tient plus à sa place et ne peut pas être déplacée.";
+        return false;
+    }
+    if (!placeFor(static_cast<int>(bytes.size()), page, append, error))
+        return false;
+    if (append)
+        page = appendDataPage();
+    const int moved = datapage::add(m_pages->change(page), bytes, datapage::kDeleted);
+    unsigned char* header = m_pages->change(where.page);
+    unsigned char* pointer = header + row.headerSlot.start;
+    std::memset(pointer, 0, static_cast<std::size_t>(row.headerSlot.size()));
+    pointer[0] = static_cast<unsigned char>(moved);
+    pointer[1] = static_cast<unsigned char>(page & 0xff);
+    pointer[2] = static_cast<unsigned char>((page >> 8) & 0xff);
+    pointer[3] = static_cast<unsigned char>((page >> 16) & 0xff);
+    datapage::flag(header, where.row, datapage::kOverflow);
+    return true;
+}
+
+}  // namespace kervane::jet

@@ -1,0 +1,53 @@
+#pragma once
+// Inserts, deletes and updates rows of one table of a Jet 4 file as Access leaves them: rows
+// on the table's data pages (a new page appended when none has room), the usage maps, the row
+// count and AutoNumber counter of the definition. Every check is made before the first page
+// changes, so that a refused change leaves the pages as they were.
+// Not yet: tables with indexes, memo and OLE values too long to stay in their row, fixed-length
+// text, Jet 3, encrypted and replicated files.
+#include "driver/jet/JetRowEncoding.h"
+#include "driver/jet/JetTableLayout.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+class JetPages;
+
+class JetTableWriter {
+public:
+    // The table `name` whose definition starts on `definitionPage`; false with a French
+    // message when the file or the table cannot be changed by this writer.
+    static bool open(JetPages& pages, std::uint32_t definitionPage, const std::string& name, JetTableWriter& writer,
+                     std::string& error);
+
+    const JetTableLayout& layout() const { return m_layout; }
+
+    // Adds a row (one value per column, in definition order; an AutoNumber left NULL gets the
+    // next number); `where` receives its place, the identity later changes are given.
+    bool insert(std::vector<JetFieldValue> values, JetRowId& where, std::string& error);
+    // Deletes the row found at `where` (as insert gave it or a scan found it).
+    bool remove(JetRowId where, std::string& error);
+    // Replaces every value of the row at `where` (an AutoNumber left NULL keeps its number).
+    bool update(JetRowId where, std::vector<JetFieldValue> values, std::string& error);
+
+private:
+    struct Located;
+    bool locate(JetRowId where, Located& row, std::string& error);
+    bool checkLongValuesInline(const Located& row, std::string& error);
+    bool keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error);
+    bool giveAutoNumbers(std::vector<JetFieldValue>& values, std::uint32_t& counter, std::string& error);
+    // A page of the table with room for `size` bytes, or one to append; false when neither.
+    bool placeFor(int size, std::uint32_t& page, bool& append, std::string& error);
+    std::uint32_t appendDataPage();
+    void writeDefinition(std::uint32_t rowCount, std::uint32_t counter);
+    std::string tableName() const { return "« " + m_name + " »"; }
+
+    JetPages* m_pages = nullptr;
+    std::string m_name;
+    JetTableLayout m_layout;
+};
+
+}  // namespace kervane::jet

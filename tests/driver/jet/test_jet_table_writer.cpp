@@ -1,0 +1,287 @@
+// Rows inserted, updated and deleted in a copy of a genuine Access 2000 file, then read back by
+// three readers: the driver (libmdb), mdb-export and jetcheck (Jackcess), which also checks the
+// row count and the AutoNumber counter. The table beside it keeps every byte; a refused change
+// leaves the whole file as it was.
+#include "JetTestSupport.h"
+#include "JetWriterSupport.h"
+
+#include "driver/jet/JetFile.h"
+#include "driver/jet/JetTableWriter.h"
+#include "driver/jet/JetUsageMap.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+using namespace kervane;
+using namespace kervane::test;
+using jet::JetFieldValue;
+
+namespace {
+
+double accessDate(int y, unsigned m, unsigned d, int hh, int mm, int ss)
+{
+    using namespace std::chrono;
+    const auto days = sys_days{year{y} / month{m} / day{d}} - sys_days{year{1899} / December / 30};
+    return static_cast<double>(days.count()) + (hh * 3600 + mm * 60 + ss) / 86400.0;
+}
+
+JetFieldValue text(const std::string& t) { return JetFieldValue::of(t); }
+JetFieldValue whole(std::int64_t n) { return JetFieldValue::of(n); }
+
+// A row of every type, N left to the AutoNumber counter.
+std::vector<JetFieldValue> everyType()
+{
+    return {JetFieldValue::null(), JetFieldValue::of(true), whole(255), whole(-32768), whole(2147483647),
+            JetFieldValue::decimal("-922337203685477.5808"), JetFieldValue::of(0.25), JetFieldValue::of(0.0035),
+            JetFieldValue::of(accessDate(2026, 12, 6, 14, 30, 0)), JetFieldValue::decimal("12345678901234.5678"),
+            text("{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}"), text("Œuvre à l’été €"), text("Un mémo\r\nsur deux lignes"),
+            JetFieldValue::of(std::vector<unsigned char>{0xde, 0xad, 0xbe, 0xef})};
+}
+
+struct Tables {
+    std::uint32_t mesures = 0;
+    std::uint32_t temoin = 0;
+};
+
+Tables definitionPages(const std::string& path)
+{
+    std::string error;
+    auto file = jet::JetFile::open(path, error);
+    EXPECT_NE(file, nullptr) << error;
+    Tables t;
+    if (file) {
+        t.mesures = file->table("Mesures")->definitionPage;
+        t.temoin = file->table("Témoin")->definitionPage;
+    }
+    return t;
+}
+
+std::vector<std::uint32_t> ownedPages(jet::JetPages& pages, std::uint32_t definition)
+{
+    jet::JetTableLayout layout;
+    jet::JetUsageMap map;
+    std::string error;
+    EXPECT_TRUE(jet::readTableLayout(pages, definition, layout, error)) << error;
+    EXPECT_TRUE(jet::JetUsageMap::open(pages, layout.ownedPages, map, error)) << error;
+    return map.pages();
+}
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        out.push_back(text.substr(start, end - start));
+    return out;
+}
+
+class TableWriter : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.isValid());
+        m_path = m_folder.filePath("mesures.mdb").toStdString();
+        std::string why;
+        if (!makeNoIndexFile(m_path, why))
+            GTEST_SKIP() << why;
+        m_original = readBytes(m_path);
+        m_tables = definitionPages(m_path);
+        m_pages = std::make_unique<MemoryPages>(m_original);
+    }
+
+    jet::JetTableWriter openMesures()
+    {
+        jet::JetTableWriter writer;
+        std::string error;
+        EXPECT_TRUE(jet::JetTableWriter::open(*m_pages, m_tables.mesures, "Mesures", writer, error)) << error;
+        return writer;
+    }
+
+    std::string jetcheck(const std::vector<std::string>& arguments, int& status)
+    {
+        return runTool(jetToolsFolder() + "/jetcheck", arguments, status);
+    }
+
+    QTemporaryDir m_folder;
+    std::string m_path;
+    std::vector<unsigned char> m_original;
+    Tables m_tables;
+    std::unique_ptr<MemoryPages> m_pages;
+};
+
+TEST_F(TableWriter, InsertedUpdatedAndDeletedRowsReadBackByThreeReaders)
+{
+    jet::JetTableWriter writer = openMesures();
+    const std::uint32_t firstPage = ownedPages(*m_pages, m_tables.mesures).front();
+    std::string error;
+    jet::JetRowId a, b, c;
+    ASSERT_TRUE(writer.insert(everyType(), a, error)) << error;  // N = 3
+    std::vector<JetFieldValue> sparse(14);
+    sparse[11] = text("");
+    ASSERT_TRUE(writer.insert(sparse, b, error)) << error;  // N = 4: NULLs, No, an empty text
+    ASSERT_TRUE(writer.insert(sparse, c, error)) << error;  // N = 5, deleted below
+    // In place: shorter text, another number.
+    auto changed = everyType();
+    changed[0] = whole(3);
+    changed[4] = whole(1);
+    changed[11] = text("court");
+    ASSERT_TRUE(writer.update(a, changed, error)) << error;
+    // The file's first row grows past its place: it moves, its slot pointing at it.
+    std::vector<JetFieldValue> grown(14);
+    grown[1] = JetFieldValue::of(true);
+    grown[11] = text(std::string(50, 'x'));
+    grown[12] = text(std::string(30, 'y'));
+    ASSERT_TRUE(writer.update({firstPage, 0}, grown, error)) << error;
+    ASSERT_TRUE(writer.remove(c, error)) << error;
+    ASSERT_TRUE(writer.remove({firstPage, 1}, error)) << error;  // the file's second row, N = 2
+    EXPECT_EQ(writer.layout().rowCount, 3u);
+    EXPECT_EQ(writer.layout().lastAutoNumber, 5u);
+    writeBytes(m_path, m_pages->bytes());
+
+    // 1. The driver, through libmdb (Yes reads -1, as in Access).
+    Connection db = attached(m_path);
+    const auto rows = rowsOf(db.get(), "SELECT N, Oui, Octet, Entier, Long, Monnaie, Simple, Reel, Quand, Decimal, "
+                                       "Guid, Texte, Memo, CASE WHEN Ole IS NULL THEN 'NULL' ELSE hex(Ole) END FROM Mesures ORDER BY N");
+    using Row = std::vector<std::string>;
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (Row{"1", "-1", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL",
+                            std::string(50, 'x'), std::string(30, 'y'), "NULL"}));
+    EXPECT_EQ(rows[1], (Row{"3", "-1", "255", "-32768", "1", "-922337203685477.5808", "0.25", "0.0035",
+                            "2026-12-06 14:30:00", "12345678901234.5678", "{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}",
+                            "court", "Un mémo\r\nsur deux lignes", "DEADBEEF"}));
+    EXPECT_EQ(rows[2], (Row{"4", "0", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "",
+                            "NULL", "NULL"}));
+
+    // 2. jetcheck: the rows, the row count and the AutoNumber counter.
+    if (jetToolsFolder().empty() || !haveProgram("java"))
+        GTEST_SKIP() << "jetcheck ou Java absent";
+    int status = 0;
+    const auto dump = lines(jetcheck({"dump", "--sorted", m_path, "Mesures"}, status));
+    ASSERT_EQ(status, 0);
+    ASSERT_EQ(dump.size(), 5u);
+    EXPECT_EQ(dump[2], "1\t1\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t" + std::string(50, 'x') + "\t" +
+                           std::string(30, 'y') + "\t\\N");
+    EXPECT_EQ(dump[3], "3\t1\t255\t-32768\t1\t-922337203685477.5808\t0.25\t0.0035\t2026-12-06 14:30:00\t"
+                       "12345678901234.5678\t{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}\tcourt\t"
+                       "Un mémo\\r\\nsur deux lignes\tdeadbeef");
+    EXPECT_EQ(dump[4], "4\t0\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\t\\N\t\\N");
+    const std::string verdict = jetcheck({"verify", "--user-only", m_path}, status);
+    EXPECT_EQ(status, 0) << verdict;
+    EXPECT_NE(verdict.find("autonumber N: last=5, max in rows=4"), std::string::npos) << verdict;
+    EXPECT_NE(verdict.find("RESULT: OK"), std::string::npos) << verdict;
+
+    // 3. mdb-export, another reader of its own.
+    if (!haveProgram("mdb-export"))
+        GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
+    // One record a line, but for the memo's own line break.
+    std::vector<std::string> sorted;
+    for (const auto& line : lines(runTool("mdb-export", {"-b", "hex", m_path, "Mesures"}, status)))
+        if (!line.empty() && line[0] >= '0' && line[0] <= '9')
+            sorted.push_back(line);
+    ASSERT_EQ(status, 0);
+    ASSERT_EQ(sorted.size(), 3u);
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted[0].substr(0, 6), "1,1,,,");
+    EXPECT_NE(sorted[0].find(std::string(50, 'x')), std::string::npos);
+    EXPECT_EQ(sorted[1].substr(0, 21), "3,1,255,-32768,1,-922");
+    EXPECT_NE(sorted[1].find("\"court\""), std::string::npos);
+    EXPECT_EQ(sorted[2].substr(0, 4), "4,0,");
+}
+
+TEST_F(TableWriter, TheTableBesideKeepsEveryByte)
+{
+    jet::JetTableWriter writer = openMesures();
+    std::string error;
+    jet::JetRowId where;
+    for (int i = 0; i < 120; ++i)  // enough rows for new pages
+        ASSERT_TRUE(writer.insert(everyType(), where, error)) << error;
+    MemoryPages before(m_original);
+    const auto temoinPages = ownedPages(before, m_tables.temoin);
+    ASSERT_FALSE(temoinPages.empty());
+    for (std::uint32_t page : temoinPages)
+        EXPECT_EQ(std::memcmp(m_pages->read(page), before.read(page), 4096), 0) << "page " << page;
+    EXPECT_EQ(std::memcmp(m_pages->read(m_tables.temoin), before.read(m_tables.temoin), 4096), 0);
+    // Only Mesures' definition, its data pages and its usage maps (the row holding them, and a
+    // map page) changed, and the file's map of unowned pages.
+    const auto mesuresPages = ownedPages(*m_pages, m_tables.mesures);
+    EXPECT_GT(mesuresPages.size(), 2u);
+    jet::JetTableLayout layout = writer.layout();
+    for (std::uint32_t page : m_pages->changed()) {
+        const bool mapPage = before.read(page) != nullptr && before.read(page)[0] == 0x05;
+        const bool expected = page == m_tables.mesures || page == layout.ownedPages.page || page == 1 || mapPage ||
+                              std::find(mesuresPages.begin(), mesuresPages.end(), page) != mesuresPages.end();
+        EXPECT_TRUE(expected) << "page " << page;
+    }
+    writeBytes(m_path, m_pages->bytes());
+    Connection db = attached(m_path);
+    EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Mesures"), "122");
+    EXPECT_EQ(single(db.get(), "SELECT max(N) FROM Mesures"), "122");
+    EXPECT_EQ(single(db.get(), "SELECT group_concat(Nom) FROM Témoin"), "un,deux");
+    if (jetToolsFolder().empty() || !haveProgram("java"))
+        GTEST_SKIP() << "jetcheck ou Java absent";
+    int status = 0;
+    const std::string verdict = jetcheck({"verify", m_path}, status);
+    EXPECT_EQ(status, 0) << verdict;
+    EXPECT_NE(verdict.find("Mesures: 122 rows"), std::string::npos) << verdict;
+}
+
+TEST_F(TableWriter, RefusedChangesLeaveTheFileAsItWas)
+{
+    jet::JetTableWriter writer = openMesures();
+    std::string error;
+    jet::JetRowId where;
+    auto tooLong = everyType();
+    tooLong[12] = text(std::string(40, 'm'));  // 80 bytes: past what a row keeps itself
+    EXPECT_FALSE(writer.insert(tooLong, where, error));
+    EXPECT_NE(error.find("pas encore possible"), std::string::npos) << error;
+    auto badByte = everyType();
+    badByte[2] = whole(-1);
+    EXPECT_FALSE(writer.insert(badByte, where, error));
+    EXPECT_NE(error.find("Octet"), std::string::npos) << error;
+    EXPECT_FALSE(writer.remove({m_tables.mesures, 0}, error));  // not a data page
+    EXPECT_NE(error.find("n'existe pas"), std::string::npos) << error;
+    auto renumbered = everyType();
+    renumbered[0] = whole(99);
+    const std::uint32_t firstPage = ownedPages(*m_pages, m_tables.mesures).front();
+    EXPECT_FALSE(writer.update({firstPage, 0}, renumbered, error));
+    EXPECT_NE(error.find("NuméroAuto"), std::string::npos) << error;
+    EXPECT_TRUE(m_pages->changed().empty());
+    EXPECT_EQ(m_pages->bytes(), m_original);
+    // Deleting twice: the second finds nothing, and changes nothing more.
+    ASSERT_TRUE(writer.remove({firstPage, 1}, error)) << error;
+    const std::vector<unsigned char> once = m_pages->bytes();
+    EXPECT_FALSE(writer.remove({firstPage, 1}, error));
+    EXPECT_EQ(m_pages->bytes(), once);
+}
+
+TEST(TableWriterRefusal, IndexedTablesAndJet3FilesRefusedUntouched)
+{
+    REQUIRE_FILE(indexed, "jet/testV2000.mdb");
+    REQUIRE_FILE(jet3, "jet/testV1997.mdb");
+    struct Case {
+        std::string path;
+        std::string table;
+        const char* why;
+    };
+    for (const Case& c : {Case{indexed, "Table1", "table indexée"}, Case{jet3, "Table1", "Jet 3"}}) {
+        std::string error;
+        auto file = jet::JetFile::open(c.path, error);
+        ASSERT_NE(file, nullptr) << error;
+        const jet::JetTable* table = file->table(c.table);
+        ASSERT_NE(table, nullptr);
+        const std::vector<unsigned char> original = readBytes(c.path);
+        MemoryPages pages(original);
+        jet::JetTableWriter writer;
+        EXPECT_FALSE(jet::JetTableWriter::open(pages, table->definitionPage, c.table, writer, error));
+        EXPECT_NE(error.find(c.why), std::string::npos) << error;
+        EXPECT_TRUE(pages.changed().empty());
+        EXPECT_EQ(pages.bytes(), original);
+    }
+}
+
+}  // namespace
