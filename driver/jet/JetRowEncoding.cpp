@@ -58,8 +58,9 @@ bool writeFixed(const JetTableLayout& layout, const std::vector<JetFieldValue>& 
 }
 
 // Variable columns in the order of their offset table entries; `offsets` gets each entry.
-bool writeVariable(const JetTableLayout& layout, const std::vector<JetFieldValue>& values, std::vector<unsigned char>& row,
-                   std::vector<unsigned char>& mask, std::vector<int>& offsets, std::string& error)
+bool writeVariable(const JetTableLayout& layout, const std::vector<JetFieldValue>& values, const OutsideValues& outside,
+                   std::vector<unsigned char>& row, std::vector<unsigned char>& mask, std::vector<int>& offsets,
+                   std::string& error)
 {
     std::vector<std::size_t> order;
     for (std::size_t c = 0; c < layout.columns.size(); ++c)
@@ -78,7 +79,8 @@ bool writeVariable(const JetTableLayout& layout, const std::vector<JetFieldValue
         }
         const int start = static_cast<int>(row.size());
         if (values[c].kind != JetFieldValue::Kind::Null) {
-            if (!encodeValue(column, values[c], row, error))
+            const auto kept = outside.find(c);
+            if (!encodeValue(column, values[c], row, error, kept == outside.end() ? nullptr : &kept->second))
                 return false;
             markNotNull(mask, column.number);
         }
@@ -93,7 +95,7 @@ bool writeVariable(const JetTableLayout& layout, const std::vector<JetFieldValue
 }  // namespace
 
 bool encodeRow(const JetTableLayout& layout, const std::vector<JetFieldValue>& values, int minSize,
-               std::vector<unsigned char>& row, std::string& error)
+               std::vector<unsigned char>& row, std::string& error, const OutsideValues& outside)
 {
     if (values.size() != layout.columns.size()) {
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table.";
@@ -112,7 +114,7 @@ bool encodeRow(const JetTableLayout& layout, const std::vector<JetFieldValue>& v
         return false;
     std::vector<int> offsets;
     const bool variable = layout.variableColumns > 0;
-    if (variable && !writeVariable(layout, values, row, mask, offsets, error))
+    if (variable && !writeVariable(layout, values, outside, row, mask, offsets, error))
         return false;
     const int end = static_cast<int>(row.size());
     const std::size_t trailer = mask.size() + (variable ? 4 + 2 * offsets.size() : 0);

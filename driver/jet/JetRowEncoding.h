@@ -5,6 +5,7 @@
 #include "driver/jet/JetTableLayout.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,19 +32,28 @@ struct JetFieldValue {
 // The largest row a Jet 4 data page takes, and the largest memo or OLE value kept in the row.
 constexpr int kMaxRowSize = 4060;
 constexpr int kMaxInlineLongValue = 64;
+// The largest memo or OLE value kept whole in one row of a long-value page.
+constexpr int kMaxLongValueRow = 4076;
+
+// Data pointers ((page << 8) | row) of the long values kept outside the row, by column index.
+using OutsideValues = std::map<std::size_t, std::uint32_t>;
 
 // Bytes a fixed column takes in the row (Yes/No: none, its value is in the null mask).
 int fixedSize(const JetLayoutColumn& column);
 
 // Encodes `values` (one per column of layout, in definition order) as a row of at least
 // `minSize` bytes (zeros fill the gap before the trailing tables); false with a French message
-// naming the column when a value does not fit its column or cannot be written yet.
+// naming the column when a value does not fit its column or cannot be written yet. A memo or
+// OLE value of more than 64 bytes is refused unless `outside` gives where it is kept.
 bool encodeRow(const JetTableLayout& layout, const std::vector<JetFieldValue>& values, int minSize,
-               std::vector<unsigned char>& row, std::string& error);
+               std::vector<unsigned char>& row, std::string& error, const OutsideValues& outside = {});
 
 // One value as its column stores it (fixed bytes, or a variable column's bytes); false with a
 // French message.
 bool encodeValue(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& out,
-                 std::string& error);
+                 std::string& error, const std::uint32_t* outside = nullptr);
+// The bytes a memo (UTF-16LE) or OLE value stands for; false with a French message.
+bool longValueData(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& data,
+                   std::string& error);
 
 }  // namespace kervane::jet

@@ -36,24 +36,23 @@ bool fixedLong(const JetTableLayout&, const std::vector<unsigned char>& row, con
     return true;
 }
 
-LongValueStorage longValueStorage(const JetTableLayout&, const std::vector<unsigned char>& row,
-                                  const JetLayoutColumn& column)
+bool variableData(const std::vector<unsigned char>& row, const JetLayoutColumn& column, std::size_t& start,
+                  std::size_t& end)
 {
     if (!columnPresent(row, column))
-        return LongValueStorage::None;
-    // From the end: null mask, count of variable columns, their offsets (last first).
+        return false;
+    // From the end: null mask, count of variable columns, their offsets (last first), end of data.
     const std::size_t mask = maskSize(row);
     if (row.size() < 2 + mask + 2)
-        return LongValueStorage::OtherPages;
+        return false;
     const std::size_t countAt = row.size() - mask - 2;
     const int count = word(row, countAt);
-    if (column.variableIndex >= count || countAt < 2 * static_cast<std::size_t>(count + 1))
-        return LongValueStorage::OtherPages;
+    if (column.variableIndex >= count || countAt < 2 * static_cast<std::size_t>(count + 1) + 2)
+        return false;
     const std::size_t entryAt = countAt - 2 * static_cast<std::size_t>(column.variableIndex + 1);
-    const std::size_t start = static_cast<std::size_t>(word(row, entryAt));
-    if (start + 12 > row.size())
-        return LongValueStorage::OtherPages;
-    return (row[start + 3] & 0x80) != 0 ? LongValueStorage::InRow : LongValueStorage::OtherPages;
+    start = static_cast<std::size_t>(word(row, entryAt));
+    end = static_cast<std::size_t>(word(row, entryAt - 2));  // the next entry, or the end of data
+    return start <= end && end <= row.size();
 }
 
 }  // namespace kervane::jet

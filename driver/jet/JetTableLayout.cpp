@@ -78,7 +78,7 @@ std::string utf16Name(const std::vector<unsigned char>& b, std::size_t at, std::
     return name;
 }
 
-bool readColumns(const std::vector<unsigned char>& b, int count, std::size_t at, JetTableLayout& layout)
+bool readColumns(const std::vector<unsigned char>& b, int count, std::size_t& at, JetTableLayout& layout)
 {
     for (int c = 0; c < count; ++c, at += tdef::kColumnSize) {
         if (at + tdef::kColumnSize > b.size())
@@ -104,6 +104,23 @@ bool readColumns(const std::vector<unsigned char>& b, int count, std::size_t at,
         at += 2 + length;
     }
     return true;
+}
+
+// After the names: for each memo or OLE column, its number and its two usage maps, up to 0xffff.
+void readLongValueMaps(const std::vector<unsigned char>& b, std::size_t at, JetTableLayout& layout)
+{
+    for (; at + 2 <= b.size() && word(b, at) != 0xffff; at += 10) {
+        if (at + 10 > b.size())
+            return;
+        const int number = word(b, at);
+        for (auto& column : layout.columns) {
+            if (column.number == number) {
+                column.hasLongValueMaps = true;
+                column.longValueOwned = dword(b, at + 2);
+                column.longValueFree = dword(b, at + 6);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -145,11 +162,13 @@ bool readTableLayout(JetPages& pages, std::uint32_t page, JetTableLayout& layout
     layout.indexCount = dword(b, tdef::kRealIndexes);
     layout.ownedPages = JetRowId::fromPointer(dword(b, tdef::kOwnedPages));
     layout.freeSpacePages = JetRowId::fromPointer(dword(b, tdef::kFreeSpacePages));
-    const std::size_t columnsAt = tdef::kFirstBlock + std::size_t{layout.indexCount} * tdef::kRealIndexSize;
-    if (layout.indexCount > 1000 || !readColumns(b, columnCount, columnsAt, layout)) {
+    std::size_t at = tdef::kFirstBlock + std::size_t{layout.indexCount} * tdef::kRealIndexSize;
+    if (layout.indexCount > 1000 || !readColumns(b, columnCount, at, layout)) {
         error = "La définition de la table (page " + std::to_string(page) + ") est illisible.";
         return false;
     }
+    if (layout.indexCount == 0 && layout.logicalIndexCount == 0)
+        readLongValueMaps(b, at, layout);
     return true;
 }
 

@@ -26,6 +26,10 @@ struct JetLayoutColumn {
     int precision = 0;
     int scale = 0;
     unsigned char flags = 0;
+    // The usage maps of the pages holding this memo or OLE column's long values.
+    bool hasLongValueMaps = false;
+    std::uint32_t longValueOwned = 0;  // data pointers ((page << 8) | row) of the two maps
+    std::uint32_t longValueFree = 0;
     bool fixed() const { return (flags & 0x01) != 0; }
     bool autoNumber() const { return (flags & 0x04) != 0 && type == JetType::Long; }
     bool replication() const { return (flags & 0x10) != 0; }

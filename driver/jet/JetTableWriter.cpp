@@ -1,6 +1,7 @@
 #include "driver/jet/JetTableWriter.h"
 
 #include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetLongValues.h"
 #include "driver/jet/JetPages.h"
 #include "driver/jet/JetRowReading.h"
 #include "driver/jet/JetUsageMap.h"
@@ -13,7 +14,6 @@ namespace kervane::jet {
 namespace {
 
 constexpr unsigned char kSystemTable = 0x53;
-constexpr JetRowId kFreePagesMap{1, 0};  // the file's map of pages no object owns
 constexpr int kMaxHops = 8;              // a moved row points at most this far
 
 void putDword(unsigned char* p, int at, std::uint32_t value)
@@ -98,18 +98,37 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
     return true;
 }
 
-bool JetTableWriter::checkLongValuesInline(const Located& row, std::string& error)
+bool JetTableWriter::planLongValues(const std::vector<JetFieldValue>& values, OutsideValues& outside,
+                                    std::vector<std::vector<unsigned char>>& data, std::uint32_t& appends,
+                                    std::string& error)
 {
-    for (const auto& column : m_layout.columns) {
-        if (column.type != JetType::Memo && column.type != JetType::Ole)
+    JetLongValues longValues(*m_pages);
+    data.assign(values.size(), {});
+    for (std::size_t c = 0; c < values.size(); ++c) {
+        const JetLayoutColumn& column = m_layout.columns[c];
+        if ((column.type != JetType::Memo && column.type != JetType::Ole) || values[c].kind == JetFieldValue::Kind::Null)
             continue;
-        if (longValueStorage(m_layout, row.bytes, column) == LongValueStorage::OtherPages) {
-            error = "La colonne « " + column.name + " » de cette ligne tient une valeur rangée hors de la ligne : "
-                    "la modification de cette ligne n'est pas encore possible.";
+        if (!longValueData(column, values[c], data[c], error))
+            return false;
+        if (data[c].size() <= static_cast<std::size_t>(kMaxInlineLongValue))
+            continue;
+        if (data[c].size() > static_cast<std::size_t>(kMaxLongValueRow)) {
+            error = "L'écriture dans la colonne « " + column.name + " » d'une valeur de plus de " +
+                    std::to_string(kMaxLongValueRow) + " octets n'est pas encore possible.";
             return false;
         }
+        if (!longValues.plan(column, data[c].size(), appends, error))
+            return false;
+        outside[c] = 0;  // where it goes is known once stored
     }
     return true;
+}
+
+void JetTableWriter::storeLongValues(OutsideValues& outside, const std::vector<std::vector<unsigned char>>& data)
+{
+    JetLongValues longValues(*m_pages);
+    for (auto& [column, pointer] : outside)
+        pointer = longValues.store(m_layout.columns[column], data[column]);
 }
 
 bool JetTableWriter::keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error)
@@ -154,7 +173,7 @@ bool JetTableWriter::giveAutoNumbers(std::vector<JetFieldValue>& values, std::ui
     return true;
 }
 
-bool JetTableWriter::placeFor(int size, std::uint32_t& page, bool& append, std::string& error)
+bool JetTableWriter::placeFor(int size, std::uint32_t appends, std::uint32_t& page, bool& append, std::string& error)
 {
     JetUsageMap owned;
     JetUsageMap free;
@@ -174,7 +193,7 @@ bool JetTableWriter::placeFor(int size, std::uint32_t& page, bool& append, std::
         }
         break;
     }
-    page = m_pages->pageCount();
+    page = m_pages->pageCount() + appends;
     append = true;
     if (!owned.covers(page) || !free.covers(page)) {
         error = "La carte des pages de la table " + tableName() +
@@ -186,18 +205,8 @@ bool JetTableWriter::placeFor(int size, std::uint32_t& page, bool& append, std::
 
 std::uint32_t JetTableWriter::appendDataPage()
 {
-    std::string ignored;
-    JetUsageMap owned;
-    JetUsageMap free;
-    JetUsageMap unowned;
-    const std::uint32_t page = m_pages->append();
+    const std::uint32_t page = appendOwnedPage(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages);
     datapage::initialise(m_pages->change(page), m_layout.definitionPage);
-    if (JetUsageMap::open(*m_pages, m_layout.ownedPages, owned, ignored))
-        owned.set(page, true);
-    if (JetUsageMap::open(*m_pages, m_layout.freeSpacePages, free, ignored))
-        free.set(page, true);
-    if (JetUsageMap::open(*m_pages, kFreePagesMap, unowned, ignored) && unowned.covers(page))
-        unowned.set(page, false);
     return page;
 }
 
@@ -213,6 +222,9 @@ void JetTableWriter::writeDefinition(std::uint32_t rowCount, std::uint32_t count
 bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, std::string& error)
 {
     std::uint32_t counter = 0;
+    std::uint32_t appends = 0;
+    OutsideValues outside;
+    std::vector<std::vector<unsigned char>> longData;
     std::vector<unsigned char> row;
     std::uint32_t page = 0;
     bool append = false;
@@ -220,9 +232,13 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
         return false;
     }
-    if (!giveAutoNumbers(values, counter, error) || !encodeRow(m_layout, values, 0, row, error) ||
-        !placeFor(static_cast<int>(row.size()), page, append, error))
+    if (!giveAutoNumbers(values, counter, error) || !planLongValues(values, outside, longData, appends, error) ||
+        !encodeRow(m_layout, values, 0, row, error, outside) ||
+        !placeFor(static_cast<int>(row.size()), appends, page, append, error))
         return false;
+    // Every check made: the pages change from here on.
+    storeLongValues(outside, longData);
+    encodeRow(m_layout, values, 0, row, error, outside);
     if (append)
         page = appendDataPage();
     where = {page, datapage::add(m_pages->change(page), row, 0)};
@@ -233,10 +249,13 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
 bool JetTableWriter::remove(JetRowId where, std::string& error)
 {
     Located row;
-    if (!locate(where, row, error) || !checkLongValuesInline(row, error))
+    std::vector<JetRowId> longValues;
+    JetLongValues store(*m_pages);
+    if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, longValues, error))
         return false;
     // As Access does, the header slot is marked both deleted and moved.
     datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow);
+    store.release(longValues);
     writeDefinition(m_layout.rowCount > 0 ? m_layout.rowCount - 1 : 0, m_layout.lastAutoNumber);
     return true;
 }
@@ -244,39 +263,52 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
 bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, std::string& error)
 {
     Located row;
+    std::vector<JetRowId> oldLongValues;
+    JetLongValues store(*m_pages);
+    std::uint32_t appends = 0;
+    OutsideValues outside;
+    std::vector<std::vector<unsigned char>> longData;
     std::vector<unsigned char> bytes;
     if (values.size() != m_layout.columns.size()) {
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
         return false;
     }
-    if (!locate(where, row, error) || !checkLongValuesInline(row, error) || !keepAutoNumbers(row, values, error) ||
-        !encodeRow(m_layout, values, row.finalSlot.size(), bytes, error))
+    if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, oldLongValues, error) ||
+        !keepAutoNumbers(row, values, error) || !planLongValues(values, outside, longData, appends, error) ||
+        !encodeRow(m_layout, values, row.finalSlot.size(), bytes, error, outside))
         return false;
-    if (static_cast<int>(bytes.size()) == row.finalSlot.size()) {
-        std::copy(bytes.begin(), bytes.end(), m_pages->change(row.final.page) + row.finalSlot.start);
-        return true;
-    }
-    // Too long for its place: the row moves to a page with room, its header keeping a pointer.
+    const bool inPlace = static_cast<int>(bytes.size()) == row.finalSlot.size();
     std::uint32_t page = 0;
     bool append = false;
-    if (row.headerSlot.size() < 4) {
+    if (!inPlace && row.headerSlot.size() < 4) {
         error = "La ligne modifiée ne tient plus à sa place et ne peut pas être déplacée.";
         return false;
     }
-    if (!placeFor(static_cast<int>(bytes.size()), page, append, error))
+    if (!inPlace && !placeFor(static_cast<int>(bytes.size()), appends, page, append, error))
         return false;
-    if (append)
-        page = appendDataPage();
+    // Every check made: the pages change from here on.
+    storeLongValues(outside, longData);
+    encodeRow(m_layout, values, row.finalSlot.size(), bytes, error, outside);
+    if (inPlace)
+        std::copy(bytes.begin(), bytes.end(), m_pages->change(row.final.page) + row.finalSlot.start);
+    else
+        moveRow(row, bytes, append ? appendDataPage() : page);
+    store.release(oldLongValues);
+    return true;
+}
+
+// The row goes to `page`, flagged so that scans pass it by; its header slot keeps a pointer to it.
+void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char>& bytes, std::uint32_t page)
+{
     const int moved = datapage::add(m_pages->change(page), bytes, datapage::kDeleted);
-    unsigned char* header = m_pages->change(where.page);
+    unsigned char* header = m_pages->change(row.header.page);
     unsigned char* pointer = header + row.headerSlot.start;
     std::memset(pointer, 0, static_cast<std::size_t>(row.headerSlot.size()));
     pointer[0] = static_cast<unsigned char>(moved);
     pointer[1] = static_cast<unsigned char>(page & 0xff);
     pointer[2] = static_cast<unsigned char>((page >> 8) & 0xff);
     pointer[3] = static_cast<unsigned char>((page >> 16) & 0xff);
-    datapage::flag(header, where.row, datapage::kOverflow);
-    return true;
+    datapage::flag(header, row.header.row, datapage::kOverflow);
 }
 
 }  // namespace kervane::jet

@@ -3,8 +3,10 @@
 // on the table's data pages (a new page appended when none has room), the usage maps, the row
 // count and AutoNumber counter of the definition. Every check is made before the first page
 // changes, so that a refused change leaves the pages as they were.
-// Not yet: tables with indexes, memo and OLE values too long to stay in their row, fixed-length
-// text, Jet 3, encrypted and replicated files.
+// Memo and OLE values of more than 64 bytes go to a long-value page, whole (up to 4076 bytes);
+// the long values of a deleted or rewritten row are marked deleted.
+// Not yet: tables with indexes, long values over several pages, fixed-length text, Jet 3,
+// encrypted and replicated files.
 #include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetTableLayout.h"
 
@@ -36,12 +38,17 @@ public:
 private:
     struct Located;
     bool locate(JetRowId where, Located& row, std::string& error);
-    bool checkLongValuesInline(const Located& row, std::string& error);
+    // The memo and OLE values too long for the row, planned on their pages (`appends` counts
+    // the pages to append); their bytes by column index.
+    bool planLongValues(const std::vector<JetFieldValue>& values, OutsideValues& outside,
+                        std::vector<std::vector<unsigned char>>& data, std::uint32_t& appends, std::string& error);
+    void storeLongValues(OutsideValues& outside, const std::vector<std::vector<unsigned char>>& data);
     bool keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error);
     bool giveAutoNumbers(std::vector<JetFieldValue>& values, std::uint32_t& counter, std::string& error);
     // A page of the table with room for `size` bytes, or one to append; false when neither.
-    bool placeFor(int size, std::uint32_t& page, bool& append, std::string& error);
+    bool placeFor(int size, std::uint32_t appends, std::uint32_t& page, bool& append, std::string& error);
     std::uint32_t appendDataPage();
+    void moveRow(const Located& row, const std::vector<unsigned char>& bytes, std::uint32_t page);
     void writeDefinition(std::uint32_t rowCount, std::uint32_t counter);
     std::string tableName() const { return "« " + m_name + " »"; }
 

@@ -11,6 +11,7 @@ constexpr unsigned char kInlineMap = 0x00;
 constexpr unsigned char kReferenceMap = 0x01;
 constexpr unsigned char kMapPageType = 0x05;
 constexpr int kMapPageHeader = 4;
+constexpr JetRowId kUnownedPages{1, 0};  // the file's map of pages no object owns
 
 std::uint32_t dword(const unsigned char* p, int at)
 {
@@ -108,6 +109,29 @@ void JetUsageMap::set(std::uint32_t page, bool on)
         bytes[offset] = static_cast<unsigned char>(bytes[offset] | (1u << bit));
     else
         bytes[offset] = static_cast<unsigned char>(bytes[offset] & ~(1u << bit));
+}
+
+std::uint32_t appendOwnedPage(JetPages& pages, JetRowId owned, JetRowId withRoom)
+{
+    std::string ignored;
+    JetUsageMap map;
+    const std::uint32_t page = pages.append();
+    if (JetUsageMap::open(pages, owned, map, ignored))
+        map.set(page, true);
+    if (JetUsageMap::open(pages, withRoom, map, ignored))
+        map.set(page, true);
+    if (JetUsageMap::open(pages, kUnownedPages, map, ignored) && map.covers(page))
+        map.set(page, false);
+    return page;
+}
+
+bool mapsCover(JetPages& pages, JetRowId owned, JetRowId withRoom, std::uint32_t page)
+{
+    std::string ignored;
+    JetUsageMap first;
+    JetUsageMap second;
+    return JetUsageMap::open(pages, owned, first, ignored) && JetUsageMap::open(pages, withRoom, second, ignored) &&
+           first.covers(page) && second.covers(page);
 }
 
 }  // namespace kervane::jet

@@ -36,4 +36,10 @@ private:
     bool m_inline = true;
 };
 
+// Appends a page of zeros owned through the maps `owned` and `withRoom` (both mark it), taking it
+// out of the file's map of unowned pages; its number. The maps must cover it.
+std::uint32_t appendOwnedPage(JetPages& pages, JetRowId owned, JetRowId withRoom);
+// True when both maps can mark `page` (false too when one cannot be read).
+bool mapsCover(JetPages& pages, JetRowId owned, JetRowId withRoom, std::uint32_t page);
+
 }  // namespace kervane::jet

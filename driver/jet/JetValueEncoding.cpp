@@ -232,46 +232,53 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
     }
 }
 
-bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>& data, std::vector<unsigned char>& out,
-                     std::string& error)
+// The reference a row keeps of a memo or OLE value: its length under flags, then either the
+// value itself (up to 64 bytes) or the data pointer of the row holding it on another page.
+bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>& data, const std::uint32_t* outside,
+                     std::vector<unsigned char>& out, std::string& error)
 {
-    if (data.size() > static_cast<std::size_t>(kMaxInlineLongValue)) {
+    if (data.size() <= static_cast<std::size_t>(kMaxInlineLongValue)) {
+        putLittle(out, static_cast<std::uint32_t>(data.size()) | 0x80000000u);
+        putLittle(out, std::uint32_t{0});
+        putLittle(out, std::uint32_t{0});
+        out.insert(out.end(), data.begin(), data.end());
+        return true;
+    }
+    if (outside == nullptr || data.size() > static_cast<std::size_t>(kMaxLongValueRow)) {
         error = "L'écriture dans la colonne « " + c.name + " » d'une valeur de plus de " +
-                std::to_string(kMaxInlineLongValue) + " octets n'est pas encore possible.";
+                std::to_string(outside == nullptr ? kMaxInlineLongValue : kMaxLongValueRow) +
+                " octets n'est pas encore possible.";
         return false;
     }
-    putLittle(out, static_cast<std::uint32_t>(data.size()) | 0x80000000u);  // kept in the row itself
+    putLittle(out, static_cast<std::uint32_t>(data.size()) | 0x40000000u);
+    putLittle(out, *outside);
     putLittle(out, std::uint32_t{0});
-    putLittle(out, std::uint32_t{0});
-    out.insert(out.end(), data.begin(), data.end());
     return true;
 }
 
-bool encodeVariable(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<unsigned char>& out, std::string& error)
+bool encodeVariable(const JetLayoutColumn& c, const JetFieldValue& v, const std::uint32_t* outside,
+                    std::vector<unsigned char>& out, std::string& error)
 {
     std::vector<unsigned char> data;
     switch (c.type) {
-    case JetType::Text:
     case JetType::Memo:
+    case JetType::Ole:
+        return longValueData(c, v, data, error) && encodeLongValue(c, data, outside, out, error);
+    case JetType::Text:
         if (v.kind != Kind::Text || !utf16(v.text, data)) {
             error = refused(c, "n'est pas un texte valide");
             return false;
         }
-        if (c.type == JetType::Memo)
-            return encodeLongValue(c, data, out, error);
         if (data.size() > static_cast<std::size_t>(c.length)) {
             error = refused(c, "dépasse sa taille de " + std::to_string(c.length / 2) + " caractères");
             return false;
         }
         break;
     case JetType::Binary:
-    case JetType::Ole:
         if (v.kind != Kind::Binary) {
             error = refused(c, "n'est pas une suite d'octets");
             return false;
         }
-        if (c.type == JetType::Ole)
-            return encodeLongValue(c, v.bytes, out, error);
         if (v.bytes.size() > static_cast<std::size_t>(c.length)) {
             error = refused(c, "dépasse sa taille de " + std::to_string(c.length) + " octets");
             return false;
@@ -307,11 +314,25 @@ int fixedSize(const JetLayoutColumn& column)
     }
 }
 
+bool longValueData(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& data,
+                   std::string& error)
+{
+    data.clear();
+    if (column.type == JetType::Memo && value.kind == Kind::Text && utf16(value.text, data))
+        return true;
+    if (column.type == JetType::Ole && value.kind == Kind::Binary) {
+        data = value.bytes;
+        return true;
+    }
+    error = refused(column, column.type == JetType::Memo ? "n'est pas un texte valide" : "n'est pas une suite d'octets");
+    return false;
+}
+
 bool encodeValue(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& out,
-                 std::string& error)
+                 std::string& error, const std::uint32_t* outside)
 {
     if (!column.fixed())
-        return encodeVariable(column, value, out, error);
+        return encodeVariable(column, value, outside, out, error);
     return encodeFixed(column, value, out, error);
 }
 

@@ -5,6 +5,7 @@
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
 
+#include "driver/jet/JetDataPage.h"
 #include "driver/jet/JetFile.h"
 #include "driver/jet/JetTableWriter.h"
 #include "driver/jet/JetUsageMap.h"
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 
@@ -236,7 +238,7 @@ TEST_F(TableWriter, RefusedChangesLeaveTheFileAsItWas)
     std::string error;
     jet::JetRowId where;
     auto tooLong = everyType();
-    tooLong[12] = text(std::string(40, 'm'));  // 80 bytes: past what a row keeps itself
+    tooLong[12] = text(std::string(2100, 'm'));  // 4200 bytes: more than one long-value page holds
     EXPECT_FALSE(writer.insert(tooLong, where, error));
     EXPECT_NE(error.find("pas encore possible"), std::string::npos) << error;
     auto badByte = everyType();
@@ -257,6 +259,79 @@ TEST_F(TableWriter, RefusedChangesLeaveTheFileAsItWas)
     const std::vector<unsigned char> once = m_pages->bytes();
     EXPECT_FALSE(writer.remove({firstPage, 1}, error));
     EXPECT_EQ(m_pages->bytes(), once);
+}
+
+TEST_F(TableWriter, LongValuesOnTheirOwnPagesWrittenAndFreed)
+{
+    jet::JetTableWriter writer = openMesures();
+    std::string error;
+    std::string memo;
+    for (int i = 0; memo.size() < 1500; ++i)
+        memo += "ligne " + std::to_string(i) + " été ; ";
+    std::vector<unsigned char> ole(3000);
+    for (std::size_t i = 0; i < ole.size(); ++i)
+        ole[i] = static_cast<unsigned char>(i * 7);
+    auto big = everyType();
+    big[12] = text(memo);
+    big[13] = JetFieldValue::of(ole);
+    jet::JetRowId kept, replaced, gone;
+    ASSERT_TRUE(writer.insert(big, kept, error)) << error;      // N = 3
+    ASSERT_TRUE(writer.insert(big, replaced, error)) << error;  // N = 4, its memo replaced below
+    ASSERT_TRUE(writer.insert(big, gone, error)) << error;      // N = 5, deleted below
+    auto other = big;
+    other[0] = whole(4);
+    other[12] = text(std::string(1200, 'z'));
+    other[13] = JetFieldValue::null();
+    ASSERT_TRUE(writer.update(replaced, other, error)) << error;
+    ASSERT_TRUE(writer.remove(gone, error)) << error;
+    // Live long-value rows on the pages added: row 3's memo and OLE, row 4's new memo; the
+    // others marked deleted.
+    int live = 0;
+    int deleted = 0;
+    for (auto p = static_cast<std::uint32_t>(m_original.size() / 4096); p < m_pages->pageCount(); ++p) {
+        const unsigned char* page = m_pages->read(p);
+        if (page[0] != 0x01 || std::memcmp(page + 4, "LVAL", 4) != 0)
+            continue;
+        for (int r = 0; r < jet::datapage::rowCount(page); ++r) {
+            jet::datapage::Slot slot;
+            ASSERT_TRUE(jet::datapage::slot(page, r, slot));
+            (slot.deleted ? deleted : live) += 1;
+        }
+    }
+    EXPECT_EQ(live, 3);
+    EXPECT_EQ(deleted, 4);  // row 4's memo and OLE, row 5's memo and OLE
+    writeBytes(m_path, m_pages->bytes());
+
+    Connection db = attached(m_path);
+    const auto rows = rowsOf(db.get(), "SELECT N, Memo, hex(Ole) FROM Mesures WHERE N > 2 ORDER BY N");
+    ASSERT_EQ(rows.size(), 2u);
+    std::string oleHex;
+    for (unsigned char b : ole) {
+        const char* digits = "0123456789ABCDEF";
+        oleHex += digits[b >> 4];
+        oleHex += digits[b & 15];
+    }
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"3", memo, oleHex}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"4", std::string(1200, 'z'), ""}));
+    if (jetToolsFolder().empty() || !haveProgram("java"))
+        GTEST_SKIP() << "jetcheck ou Java absent";
+    int status = 0;
+    const auto dump = lines(jetcheck({"dump", "--sorted", m_path, "Mesures"}, status));
+    ASSERT_EQ(dump.size(), 6u);  // table, columns, the file's two rows and the two kept
+    std::string lowerHex = oleHex;
+    for (char& ch : lowerHex)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    EXPECT_NE(dump[4].find("\t" + memo + "\t" + lowerHex), std::string::npos);
+    EXPECT_NE(dump[5].find("\t" + std::string(1200, 'z') + "\t\\N"), std::string::npos);
+    const std::string verdict = jetcheck({"verify", "--user-only", m_path}, status);
+    EXPECT_EQ(status, 0) << verdict;
+    EXPECT_NE(verdict.find("RESULT: OK"), std::string::npos) << verdict;
+    if (!haveProgram("mdb-export"))
+        GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
+    const std::string csv = runTool("mdb-export", {m_path, "Mesures"}, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(csv.find(memo), std::string::npos);
+    EXPECT_NE(csv.find(std::string(1200, 'z')), std::string::npos);
 }
 
 TEST(TableWriterRefusal, IndexedTablesAndJet3FilesRefusedUntouched)

@@ -1,0 +1,132 @@
+#include "driver/jet/JetLongValues.h"
+
+#include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetPages.h"
+#include "driver/jet/JetRowReading.h"
+#include "driver/jet/JetUsageMap.h"
+
+#include <cstring>
+
+namespace kervane::jet {
+
+namespace {
+
+constexpr char kLongValueMark[] = "LVAL";
+constexpr int kMaxChain = 1 << 20;
+
+bool isLongValuePage(const unsigned char* page)
+{
+    return page != nullptr && page[0] == 0x01 && std::memcmp(page + datapage::kOwner, kLongValueMark, 4) == 0;
+}
+
+std::uint32_t pointerAt(const unsigned char* at)
+{
+    return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
+           (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+}
+
+}  // namespace
+
+bool JetLongValues::pageWithRoom(const JetLayoutColumn& column, int size, std::uint32_t& page)
+{
+    JetUsageMap owned;
+    JetUsageMap free;
+    std::string ignored;
+    if (!JetUsageMap::open(m_pages, JetRowId::fromPointer(column.longValueOwned), owned, ignored) ||
+        !JetUsageMap::open(m_pages, JetRowId::fromPointer(column.longValueFree), free, ignored))
+        return false;
+    // As for rows, only the last page with room is tried.
+    const auto pages = owned.pages();
+    for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
+        const unsigned char* bytes = m_pages.read(*it);
+        if (!free.contains(*it) || !isLongValuePage(bytes))
+            continue;
+        page = *it;
+        return datapage::fits(bytes, size);
+    }
+    return false;
+}
+
+bool JetLongValues::plan(const JetLayoutColumn& column, std::size_t size, std::uint32_t& appends, std::string& error)
+{
+    std::uint32_t page = 0;
+    if (!column.hasLongValueMaps) {
+        error = "La colonne « " + column.name + " » n'a pas de carte des pages de ses valeurs longues : "
+                "une valeur de plus de 64 octets ne peut pas y être écrite.";
+        return false;
+    }
+    if (pageWithRoom(column, static_cast<int>(size), page))
+        return true;
+    if (!mapsCover(m_pages, JetRowId::fromPointer(column.longValueOwned), JetRowId::fromPointer(column.longValueFree),
+                   m_pages.pageCount() + appends)) {
+        error = "La carte des pages des valeurs longues de la colonne « " + column.name +
+                " » ne peut pas encore recevoir une page de plus.";
+        return false;
+    }
+    ++appends;
+    return true;
+}
+
+std::uint32_t JetLongValues::store(const JetLayoutColumn& column, const std::vector<unsigned char>& data)
+{
+    std::uint32_t page = 0;
+    if (!pageWithRoom(column, static_cast<int>(data.size()), page)) {
+        page = appendOwnedPage(m_pages, JetRowId::fromPointer(column.longValueOwned),
+                               JetRowId::fromPointer(column.longValueFree));
+        unsigned char* bytes = m_pages.change(page);
+        datapage::initialise(bytes, 0);
+        std::memcpy(bytes + datapage::kOwner, kLongValueMark, 4);
+    }
+    const int row = datapage::add(m_pages.change(page), data, 0);
+    return (page << 8) | static_cast<std::uint32_t>(row);
+}
+
+bool JetLongValues::follow(std::uint32_t pointer, bool chained, std::vector<JetRowId>& rows)
+{
+    for (int hops = 0; hops < kMaxChain; ++hops) {
+        const JetRowId at = JetRowId::fromPointer(pointer);
+        const unsigned char* page = m_pages.read(at.page);
+        datapage::Slot slot;
+        if (!isLongValuePage(page) || !datapage::slot(page, at.row, slot))
+            return false;
+        rows.push_back(at);
+        if (!chained)
+            return true;
+        if (slot.size() < 4)
+            return false;
+        // A chained piece starts with the next piece's row number and three-byte page number.
+        const unsigned char* next = page + slot.start;
+        pointer = (static_cast<std::uint32_t>(next[1] | (next[2] << 8) | (next[3] << 16)) << 8) | next[0];
+        if ((pointer >> 8) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool JetLongValues::referenced(const JetTableLayout& layout, const std::vector<unsigned char>& row,
+                               std::vector<JetRowId>& rows, std::string& error)
+{
+    for (const auto& column : layout.columns) {
+        std::size_t start = 0;
+        std::size_t end = 0;
+        if ((column.type != JetType::Memo && column.type != JetType::Ole) || !variableData(row, column, start, end))
+            continue;
+        const unsigned char flags = end - start >= 12 ? row[start + 3] : 0xff;
+        if (flags == 0x80)
+            continue;
+        if ((flags != 0x40 && flags != 0x00) || !follow(pointerAt(row.data() + start + 4), flags == 0x00, rows)) {
+            error = "La valeur longue de la colonne « " + column.name + " » de cette ligne est illisible : "
+                    "la ligne ne peut pas être changée.";
+            return false;
+        }
+    }
+    return true;
+}
+
+void JetLongValues::release(const std::vector<JetRowId>& rows)
+{
+    for (const JetRowId& at : rows)
+        datapage::flag(m_pages.change(at.page), at.row, datapage::kDeleted);
+}
+
+}  // namespace kervane::jet

@@ -1,0 +1,38 @@
+#pragma once
+// Memo and OLE values too long to stay in their row, kept whole in one row of a long-value page
+// ("LVAL" where a data page names its table) that the column's own usage maps list; and the
+// long-value rows a deleted or rewritten row leaves, marked deleted.
+#include "driver/jet/JetTableLayout.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+class JetPages;
+
+class JetLongValues {
+public:
+    explicit JetLongValues(JetPages& pages) : m_pages(pages) {}
+
+    // Checks that `size` bytes of `column` can be stored; `appends` counts the pages the change
+    // appends before this one, and grows when this value needs a new page.
+    bool plan(const JetLayoutColumn& column, std::size_t size, std::uint32_t& appends, std::string& error);
+    // Stores `data` as planned; the data pointer ((page << 8) | row) the row keeps.
+    std::uint32_t store(const JetLayoutColumn& column, const std::vector<unsigned char>& data);
+    // The long-value rows `row` keeps outside itself, chains followed; false with a French
+    // message when one cannot be read.
+    bool referenced(const JetTableLayout& layout, const std::vector<unsigned char>& row, std::vector<JetRowId>& rows,
+                    std::string& error);
+    // Marks those rows deleted.
+    void release(const std::vector<JetRowId>& rows);
+
+private:
+    bool pageWithRoom(const JetLayoutColumn& column, int size, std::uint32_t& page);
+    bool follow(std::uint32_t pointer, bool chained, std::vector<JetRowId>& rows);
+
+    JetPages& m_pages;
+};
+
+}  // namespace kervane::jet
