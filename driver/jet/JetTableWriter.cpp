@@ -195,7 +195,7 @@ bool JetTableWriter::placeFor(int size, std::uint32_t appends, std::uint32_t& pa
     }
     page = m_pages->pageCount() + appends;
     append = true;
-    if (!owned.covers(page) || !free.covers(page)) {
+    if (!mapsCover(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages, page)) {
         error = "La carte des pages de la table " + tableName() +
                 " ne peut pas encore recevoir une page de plus : la ligne n'a pas été écrite.";
         return false;

@@ -120,7 +120,7 @@ std::uint32_t appendOwnedPage(JetPages& pages, JetRowId owned, JetRowId withRoom
         map.set(page, true);
     if (JetUsageMap::open(pages, withRoom, map, ignored))
         map.set(page, true);
-    if (JetUsageMap::open(pages, kUnownedPages, map, ignored) && map.covers(page))
+    if (JetUsageMap::open(pages, kUnownedPages, map, ignored))
         map.set(page, false);
     return page;
 }
@@ -130,8 +130,11 @@ bool mapsCover(JetPages& pages, JetRowId owned, JetRowId withRoom, std::uint32_t
     std::string ignored;
     JetUsageMap first;
     JetUsageMap second;
+    JetUsageMap unowned;
+    // A page beyond the file's map of unowned pages would read as free to the next writer.
     return JetUsageMap::open(pages, owned, first, ignored) && JetUsageMap::open(pages, withRoom, second, ignored) &&
-           first.covers(page) && second.covers(page);
+           JetUsageMap::open(pages, kUnownedPages, unowned, ignored) && first.covers(page) && second.covers(page) &&
+           unowned.covers(page);
 }
 
 }  // namespace kervane::jet

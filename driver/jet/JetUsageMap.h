@@ -37,9 +37,11 @@ private:
 };
 
 // Appends a page of zeros owned through the maps `owned` and `withRoom` (both mark it), taking it
-// out of the file's map of unowned pages; its number. The maps must cover it.
+// out of the file's map of unowned pages (page 1, row 0: a set bit is a free page); its number.
+// mapsCover() must have accepted it.
 std::uint32_t appendOwnedPage(JetPages& pages, JetRowId owned, JetRowId withRoom);
-// True when both maps can mark `page` (false too when one cannot be read).
+// True when both maps and the file's map of unowned pages can mark `page` (false too when one
+// cannot be read).
 bool mapsCover(JetPages& pages, JetRowId owned, JetRowId withRoom, std::uint32_t page);
 
 }  // namespace kervane::jet

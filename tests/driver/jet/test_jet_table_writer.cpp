@@ -219,6 +219,14 @@ TEST_F(TableWriter, TheTableBesideKeepsEveryByte)
                               std::find(mesuresPages.begin(), mesuresPages.end(), page) != mesuresPages.end();
         EXPECT_TRUE(expected) << "page " << page;
     }
+    // The pages added are no longer free in the file's map of unowned pages (page 1, row 0).
+    jet::JetUsageMap unowned;
+    ASSERT_TRUE(jet::JetUsageMap::open(*m_pages, {1, 0}, unowned, error)) << error;
+    const auto firstAdded = static_cast<std::uint32_t>(m_original.size() / 4096);
+    ASSERT_GT(m_pages->pageCount(), firstAdded);
+    EXPECT_TRUE(unowned.contains(m_pages->pageCount()));  // beyond the file: free
+    for (std::uint32_t page = firstAdded; page < m_pages->pageCount(); ++page)
+        EXPECT_FALSE(unowned.contains(page)) << "page " << page;
     writeBytes(m_path, m_pages->bytes());
     Connection db = attached(m_path);
     EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Mesures"), "122");
