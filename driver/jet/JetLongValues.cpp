@@ -2,9 +2,11 @@
 
 #include "driver/jet/JetDataPage.h"
 #include "driver/jet/JetPages.h"
+#include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetRowReading.h"
 #include "driver/jet/JetUsageMap.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kervane::jet {
@@ -13,6 +15,12 @@ namespace {
 
 constexpr char kLongValueMark[] = "LVAL";
 constexpr int kMaxChain = 1 << 20;
+constexpr std::size_t kPieceSize = 4072;  // a whole row of a long-value page, less the next pointer
+
+std::size_t pieces(std::size_t size)
+{
+    return (size + kPieceSize - 1) / kPieceSize;
+}
 
 bool isLongValuePage(const unsigned char* page)
 {
@@ -55,28 +63,62 @@ bool JetLongValues::plan(const JetLayoutColumn& column, std::size_t size, std::u
                 "une valeur de plus de 64 octets ne peut pas y être écrite.";
         return false;
     }
-    if (pageWithRoom(column, static_cast<int>(size), page))
+    const bool whole = size <= static_cast<std::size_t>(kMaxLongValueRow);
+    if (whole && pageWithRoom(column, static_cast<int>(size), page))
         return true;
-    if (!mapsCover(m_pages, JetRowId::fromPointer(column.longValueOwned), JetRowId::fromPointer(column.longValueFree),
-                   m_pages.pageCount() + appends)) {
-        error = "La carte des pages des valeurs longues de la colonne « " + column.name +
-                " » ne peut pas encore recevoir une page de plus.";
-        return false;
+    // Each piece of a chained value takes a new page of its own.
+    const std::size_t added = whole ? 1 : pieces(size);
+    for (std::size_t i = 0; i < added; ++i, ++appends) {
+        if (!mapsCover(m_pages, JetRowId::fromPointer(column.longValueOwned),
+                       JetRowId::fromPointer(column.longValueFree), m_pages.pageCount() + appends)) {
+            error = "La carte des pages des valeurs longues de la colonne « " + column.name +
+                    " » ne peut pas encore recevoir une page de plus.";
+            return false;
+        }
     }
-    ++appends;
     return true;
+}
+
+std::uint32_t JetLongValues::newPage(const JetLayoutColumn& column)
+{
+    const std::uint32_t page = appendOwnedPage(m_pages, JetRowId::fromPointer(column.longValueOwned),
+                                               JetRowId::fromPointer(column.longValueFree));
+    unsigned char* bytes = m_pages.change(page);
+    datapage::initialise(bytes, 0);
+    std::memcpy(bytes + datapage::kOwner, kLongValueMark, 4);
+    return page;
+}
+
+std::uint32_t JetLongValues::storeChained(const JetLayoutColumn& column, const std::vector<unsigned char>& data)
+{
+    std::vector<std::uint32_t> pages(pieces(data.size()));
+    for (auto& page : pages)
+        page = newPage(column);
+    JetUsageMap withRoom;
+    std::string ignored;
+    const bool mapped = JetUsageMap::open(m_pages, JetRowId::fromPointer(column.longValueFree), withRoom, ignored);
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        const std::uint32_t next = i + 1 < pages.size() ? pages[i + 1] : 0;
+        const std::size_t length = std::min(kPieceSize, data.size() - i * kPieceSize);
+        std::vector<unsigned char> piece(4 + length);
+        piece[1] = static_cast<unsigned char>(next & 0xff);  // row 0 of the next page
+        piece[2] = static_cast<unsigned char>((next >> 8) & 0xff);
+        piece[3] = static_cast<unsigned char>((next >> 16) & 0xff);
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(i * kPieceSize), length, piece.begin() + 4);
+        datapage::add(m_pages.change(pages[i]), piece, 0);
+        if (mapped && i + 1 < pages.size())
+            withRoom.set(pages[i], false);  // full
+    }
+    return pages.front() << 8;
 }
 
 std::uint32_t JetLongValues::store(const JetLayoutColumn& column, const std::vector<unsigned char>& data)
 {
+    if (data.size() > static_cast<std::size_t>(kMaxLongValueRow))
+        return storeChained(column, data);
     std::uint32_t page = 0;
-    if (!pageWithRoom(column, static_cast<int>(data.size()), page)) {
-        page = appendOwnedPage(m_pages, JetRowId::fromPointer(column.longValueOwned),
-                               JetRowId::fromPointer(column.longValueFree));
-        unsigned char* bytes = m_pages.change(page);
-        datapage::initialise(bytes, 0);
-        std::memcpy(bytes + datapage::kOwner, kLongValueMark, 4);
-    }
+    if (!pageWithRoom(column, static_cast<int>(data.size()), page))
+        page = newPage(column);
     const int row = datapage::add(m_pages.change(page), data, 0);
     return (page << 8) | static_cast<std::uint32_t>(row);
 }

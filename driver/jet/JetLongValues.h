@@ -1,6 +1,7 @@
 #pragma once
 // Memo and OLE values too long to stay in their row, kept whole in one row of a long-value page
-// ("LVAL" where a data page names its table) that the column's own usage maps list; and the
+// ("LVAL" where a data page names its table) that the column's own usage maps list, or, past
+// 4076 bytes, in pieces on new pages, each piece starting with the pointer to the next; and the
 // long-value rows a deleted or rewritten row leaves, marked deleted.
 #include "driver/jet/JetTableLayout.h"
 
@@ -30,6 +31,8 @@ public:
 
 private:
     bool pageWithRoom(const JetLayoutColumn& column, int size, std::uint32_t& page);
+    std::uint32_t newPage(const JetLayoutColumn& column);
+    std::uint32_t storeChained(const JetLayoutColumn& column, const std::vector<unsigned char>& data);
     bool follow(std::uint32_t pointer, bool chained, std::vector<JetRowId>& rows);
 
     JetPages& m_pages;

@@ -32,8 +32,10 @@ struct JetFieldValue {
 // The largest row a Jet 4 data page takes, and the largest memo or OLE value kept in the row.
 constexpr int kMaxRowSize = 4060;
 constexpr int kMaxInlineLongValue = 64;
-// The largest memo or OLE value kept whole in one row of a long-value page.
+// The largest memo or OLE value kept whole in one row of a long-value page; longer ones are
+// chained in pieces over several pages, up to the largest length the reference can hold.
 constexpr int kMaxLongValueRow = 4076;
+constexpr int kMaxLongValue = 0x3fffffff;
 
 // Data pointers ((page << 8) | row) of the long values kept outside the row, by column index.
 using OutsideValues = std::map<std::size_t, std::uint32_t>;

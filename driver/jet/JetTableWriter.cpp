@@ -112,9 +112,9 @@ bool JetTableWriter::planLongValues(const std::vector<JetFieldValue>& values, Ou
             return false;
         if (data[c].size() <= static_cast<std::size_t>(kMaxInlineLongValue))
             continue;
-        if (data[c].size() > static_cast<std::size_t>(kMaxLongValueRow)) {
+        if (data[c].size() > static_cast<std::size_t>(kMaxLongValue)) {
             error = "L'écriture dans la colonne « " + column.name + " » d'une valeur de plus de " +
-                    std::to_string(kMaxLongValueRow) + " octets n'est pas encore possible.";
+                    std::to_string(kMaxLongValue) + " octets n'est pas possible.";
             return false;
         }
         if (!longValues.plan(column, data[c].size(), appends, error))

@@ -233,7 +233,8 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
 }
 
 // The reference a row keeps of a memo or OLE value: its length under flags, then either the
-// value itself (up to 64 bytes) or the data pointer of the row holding it on another page.
+// value itself (up to 64 bytes) or the data pointer of the row holding it (or its first piece)
+// on another page.
 bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>& data, const std::uint32_t* outside,
                      std::vector<unsigned char>& out, std::string& error)
 {
@@ -244,13 +245,15 @@ bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>&
         out.insert(out.end(), data.begin(), data.end());
         return true;
     }
-    if (outside == nullptr || data.size() > static_cast<std::size_t>(kMaxLongValueRow)) {
+    if (outside == nullptr || data.size() > static_cast<std::size_t>(kMaxLongValue)) {
         error = "L'écriture dans la colonne « " + c.name + " » d'une valeur de plus de " +
-                std::to_string(outside == nullptr ? kMaxInlineLongValue : kMaxLongValueRow) +
+                std::to_string(outside == nullptr ? kMaxInlineLongValue : kMaxLongValue) +
                 " octets n'est pas encore possible.";
         return false;
     }
-    putLittle(out, static_cast<std::uint32_t>(data.size()) | 0x40000000u);
+    // Whole in one row of another page, or in pieces chained over several.
+    const bool whole = data.size() <= static_cast<std::size_t>(kMaxLongValueRow);
+    putLittle(out, static_cast<std::uint32_t>(data.size()) | (whole ? 0x40000000u : 0u));
     putLittle(out, *outside);
     putLittle(out, std::uint32_t{0});
     return true;

@@ -246,9 +246,9 @@ TEST_F(TableWriter, RefusedChangesLeaveTheFileAsItWas)
     std::string error;
     jet::JetRowId where;
     auto tooLong = everyType();
-    tooLong[12] = text(std::string(2100, 'm'));  // 4200 bytes: more than one long-value page holds
+    tooLong[11] = text(std::string(51, 't'));
     EXPECT_FALSE(writer.insert(tooLong, where, error));
-    EXPECT_NE(error.find("pas encore possible"), std::string::npos) << error;
+    EXPECT_NE(error.find("50 caractères"), std::string::npos) << error;
     auto badByte = everyType();
     badByte[2] = whole(-1);
     EXPECT_FALSE(writer.insert(badByte, where, error));
@@ -269,31 +269,64 @@ TEST_F(TableWriter, RefusedChangesLeaveTheFileAsItWas)
     EXPECT_EQ(m_pages->bytes(), once);
 }
 
+// Bytes 0..n-1 of a recognisable pattern, and their hexadecimal form.
+std::vector<unsigned char> pattern(std::size_t n)
+{
+    std::vector<unsigned char> bytes(n);
+    for (std::size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<unsigned char>(i * 7 + i / 256);
+    return bytes;
+}
+
+std::string hexOf(const std::vector<unsigned char>& bytes, const char* digits)
+{
+    std::string hex;
+    for (unsigned char b : bytes) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    return hex;
+}
+
+std::string memoOf(std::size_t characters)
+{
+    std::string memo;
+    for (int i = 0; memo.size() < characters; ++i)
+        memo += "ligne " + std::to_string(i) + " été ; ";
+    return memo;
+}
+
 TEST_F(TableWriter, LongValuesOnTheirOwnPagesWrittenAndFreed)
 {
     jet::JetTableWriter writer = openMesures();
     std::string error;
-    std::string memo;
-    for (int i = 0; memo.size() < 1500; ++i)
-        memo += "ligne " + std::to_string(i) + " été ; ";
-    std::vector<unsigned char> ole(3000);
-    for (std::size_t i = 0; i < ole.size(); ++i)
-        ole[i] = static_cast<unsigned char>(i * 7);
+    // Whole on one page each (3,000 bytes), and chained in pieces (over 4,076 bytes).
+    const std::string memo = memoOf(1500);
+    const std::vector<unsigned char> ole = pattern(3000);
+    const std::string longMemo = memoOf(5000);
+    const std::vector<unsigned char> longOle = pattern(9000);
     auto big = everyType();
     big[12] = text(memo);
     big[13] = JetFieldValue::of(ole);
-    jet::JetRowId kept, replaced, gone;
-    ASSERT_TRUE(writer.insert(big, kept, error)) << error;      // N = 3
-    ASSERT_TRUE(writer.insert(big, replaced, error)) << error;  // N = 4, its memo replaced below
-    ASSERT_TRUE(writer.insert(big, gone, error)) << error;      // N = 5, deleted below
+    auto chained = everyType();
+    chained[12] = text(longMemo);
+    chained[13] = JetFieldValue::of(longOle);
+    jet::JetRowId kept, replaced, gone, last;
+    ASSERT_TRUE(writer.insert(big, kept, error)) << error;          // N = 3
+    ASSERT_TRUE(writer.insert(big, replaced, error)) << error;      // N = 4, its values replaced below
+    ASSERT_TRUE(writer.insert(chained, gone, error)) << error;      // N = 5, deleted below
+    ASSERT_TRUE(writer.insert(chained, last, error)) << error;      // N = 6
     auto other = big;
     other[0] = whole(4);
     other[12] = text(std::string(1200, 'z'));
     other[13] = JetFieldValue::null();
     ASSERT_TRUE(writer.update(replaced, other, error)) << error;
     ASSERT_TRUE(writer.remove(gone, error)) << error;
-    // Live long-value rows on the pages added: row 3's memo and OLE, row 4's new memo; the
-    // others marked deleted.
+    // Long-value rows on the pages added: live, row 3's memo and OLE, row 4's new memo and row
+    // 6's pieces; deleted, row 4's old values and row 5's pieces.
+    // Pieces of at most 4,072 bytes (a page's row less the next pointer); the memo in UTF-16.
+    const auto units = std::count_if(longMemo.begin(), longMemo.end(), [](char ch) { return (ch & 0xc0) != 0x80; });
+    const int longMemoPieces = static_cast<int>((2 * units + 4071) / 4072);
     int live = 0;
     int deleted = 0;
     for (auto p = static_cast<std::uint32_t>(m_original.size() / 4096); p < m_pages->pageCount(); ++p) {
@@ -306,31 +339,24 @@ TEST_F(TableWriter, LongValuesOnTheirOwnPagesWrittenAndFreed)
             (slot.deleted ? deleted : live) += 1;
         }
     }
-    EXPECT_EQ(live, 3);
-    EXPECT_EQ(deleted, 4);  // row 4's memo and OLE, row 5's memo and OLE
+    EXPECT_EQ(live, 3 + longMemoPieces + 3);
+    EXPECT_EQ(deleted, 2 + longMemoPieces + 3);
     writeBytes(m_path, m_pages->bytes());
 
     Connection db = attached(m_path);
     const auto rows = rowsOf(db.get(), "SELECT N, Memo, hex(Ole) FROM Mesures WHERE N > 2 ORDER BY N");
-    ASSERT_EQ(rows.size(), 2u);
-    std::string oleHex;
-    for (unsigned char b : ole) {
-        const char* digits = "0123456789ABCDEF";
-        oleHex += digits[b >> 4];
-        oleHex += digits[b & 15];
-    }
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"3", memo, oleHex}));
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"3", memo, hexOf(ole, "0123456789ABCDEF")}));
     EXPECT_EQ(rows[1], (std::vector<std::string>{"4", std::string(1200, 'z'), ""}));
+    EXPECT_EQ(rows[2], (std::vector<std::string>{"6", longMemo, hexOf(longOle, "0123456789ABCDEF")}));
     if (jetToolsFolder().empty() || !haveProgram("java"))
         GTEST_SKIP() << "jetcheck ou Java absent";
     int status = 0;
     const auto dump = lines(jetcheck({"dump", "--sorted", m_path, "Mesures"}, status));
-    ASSERT_EQ(dump.size(), 6u);  // table, columns, the file's two rows and the two kept
-    std::string lowerHex = oleHex;
-    for (char& ch : lowerHex)
-        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    EXPECT_NE(dump[4].find("\t" + memo + "\t" + lowerHex), std::string::npos);
+    ASSERT_EQ(dump.size(), 7u);  // table, columns, the file's two rows and the three kept
+    EXPECT_NE(dump[4].find("\t" + memo + "\t" + hexOf(ole, "0123456789abcdef")), std::string::npos);
     EXPECT_NE(dump[5].find("\t" + std::string(1200, 'z') + "\t\\N"), std::string::npos);
+    EXPECT_NE(dump[6].find("\t" + longMemo + "\t" + hexOf(longOle, "0123456789abcdef")), std::string::npos);
     const std::string verdict = jetcheck({"verify", "--user-only", m_path}, status);
     EXPECT_EQ(status, 0) << verdict;
     EXPECT_NE(verdict.find("RESULT: OK"), std::string::npos) << verdict;
@@ -340,6 +366,7 @@ TEST_F(TableWriter, LongValuesOnTheirOwnPagesWrittenAndFreed)
     EXPECT_EQ(status, 0);
     EXPECT_NE(csv.find(memo), std::string::npos);
     EXPECT_NE(csv.find(std::string(1200, 'z')), std::string::npos);
+    EXPECT_NE(csv.find(longMemo), std::string::npos);
 }
 
 TEST(TableWriterRefusal, IndexedTablesAndJet3FilesRefusedUntouched)
