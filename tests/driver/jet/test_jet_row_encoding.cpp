@@ -12,6 +12,8 @@
 
 #include <QTemporaryDir>
 
+#include <mdbtools.h>
+
 #include <chrono>
 
 using namespace kervane;
@@ -159,6 +161,50 @@ TEST_F(RowEncoding, ValuesThatDoNotFitTheirColumnRefused)
         EXPECT_FALSE(jet::encodeRow(m_layout, values, 0, row, error)) << c.why;
         EXPECT_NE(error.find(c.why), std::string::npos) << error;
         EXPECT_NE(error.find(m_layout.columns[c.column].name), std::string::npos) << error;
+    }
+}
+
+// Where each column lies in a row, as read from the definition bytes, against what libmdb
+// reads, on tables Access wrote: many columns, deleted columns, fixed decimals, indexes.
+TEST(TableLayout, ColumnPlacesAsLibmdbReadsThem)
+{
+    struct Case {
+        const char* file;
+        const char* table;
+    };
+    const Case cases[] = {{"jet/testV2000.mdb", "Table1"},          {"jet/testV2000.mdb", "Table2"},
+                          {"jet/test2V2000.mdb", "MSP_PROJECTS"},   {"jet/delColTestV2000.mdb", "Table1"},
+                          {"jet/fixedNumericTestV2000.mdb", "test"}, {"jet/fixedTextTestV2000.mdb", "users"}};
+    for (const Case& c : cases) {
+        REQUIRE_FILE(path, c.file);
+        std::string error;
+        auto file = jet::JetFile::open(path, error);
+        ASSERT_NE(file, nullptr) << error;
+        const jet::JetTable* table = file->table(c.table);
+        ASSERT_NE(table, nullptr) << c.table;
+        MemoryPages pages(readBytes(path));
+        jet::JetTableLayout layout;
+        ASSERT_TRUE(jet::readTableLayout(pages, table->definitionPage, layout, error)) << error;
+        const MdbTableDef* definition = table->definition;
+        ASSERT_EQ(layout.columns.size(), definition->num_cols) << c.file << " " << c.table;
+        EXPECT_EQ(layout.indexCount, definition->num_real_idxs);
+        EXPECT_EQ(layout.rowCount, definition->num_rows);
+        for (unsigned i = 0; i < definition->num_cols; ++i) {
+            const auto* mdb = static_cast<const MdbColumn*>(g_ptr_array_index(definition->columns, i));
+            const auto mine = std::find_if(layout.columns.begin(), layout.columns.end(),
+                                           [&](const jet::JetLayoutColumn& col) { return col.name == mdb->name; });
+            ASSERT_NE(mine, layout.columns.end()) << mdb->name;
+            EXPECT_EQ(static_cast<int>(mine->type), mdb->col_type) << mdb->name;
+            EXPECT_EQ(mine->number, mdb->col_num) << mdb->name;  // the null mask bit
+            EXPECT_EQ(mine->fixed(), mdb->is_fixed != 0) << mdb->name;
+            if (mine->type != jet::JetType::Boolean)  // libmdb counts a Yes/No as taking no byte
+                EXPECT_EQ(mine->length, mdb->col_size) << mdb->name;
+            if (mine->fixed()) {
+                EXPECT_EQ(mine->fixedOffset, mdb->fixed_offset) << mdb->name;
+            } else {
+                EXPECT_EQ(static_cast<unsigned>(mine->variableIndex), mdb->var_col_num) << mdb->name;
+            }
+        }
     }
 }
 
