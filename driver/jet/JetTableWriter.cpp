@@ -34,9 +34,9 @@ bool replicated(const JetLayoutColumn& column)
 // that holds its data, the same unless the row was moved.
 struct JetTableWriter::Located {
     JetRowId header;
-    JetRowId final;
+    JetRowId home;
     datapage::Slot headerSlot;
-    datapage::Slot finalSlot;
+    datapage::Slot homeSlot;
     std::vector<unsigned char> bytes;  // the row's data
 };
 
@@ -78,23 +78,23 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
         return false;
     }
     row.header = where;
-    row.final = where;
-    row.finalSlot = row.headerSlot;
-    for (int hops = 0; row.finalSlot.overflow; ++hops) {
-        if (hops == kMaxHops || row.finalSlot.size() < 4) {
+    row.home = where;
+    row.homeSlot = row.headerSlot;
+    for (int hops = 0; row.homeSlot.overflow; ++hops) {
+        if (hops == kMaxHops || row.homeSlot.size() < 4) {
             error = gone;
             return false;
         }
-        const unsigned char* at = m_pages->read(row.final.page) + row.finalSlot.start;
-        row.final = {static_cast<std::uint32_t>(at[1] | (at[2] << 8) | (at[3] << 16)), at[0]};
-        page = m_pages->read(row.final.page);
+        const unsigned char* at = m_pages->read(row.home.page) + row.homeSlot.start;
+        row.home = {static_cast<std::uint32_t>(at[1] | (at[2] << 8) | (at[3] << 16)), at[0]};
+        page = m_pages->read(row.home.page);
         if (page == nullptr || !datapage::isDataPageOf(page, m_layout.definitionPage) ||
-            !datapage::slot(page, row.final.row, row.finalSlot)) {
+            !datapage::slot(page, row.home.row, row.homeSlot)) {
             error = gone;
             return false;
         }
     }
-    row.bytes.assign(page + row.finalSlot.start, page + row.finalSlot.end);
+    row.bytes.assign(page + row.homeSlot.start, page + row.homeSlot.end);
     return true;
 }
 
@@ -275,9 +275,9 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     }
     if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, oldLongValues, error) ||
         !keepAutoNumbers(row, values, error) || !planLongValues(values, outside, longData, appends, error) ||
-        !encodeRow(m_layout, values, row.finalSlot.size(), bytes, error, outside))
+        !encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside))
         return false;
-    const bool inPlace = static_cast<int>(bytes.size()) == row.finalSlot.size();
+    const bool inPlace = static_cast<int>(bytes.size()) == row.homeSlot.size();
     std::uint32_t page = 0;
     bool append = false;
     if (!inPlace && row.headerSlot.size() < 4) {
@@ -288,9 +288,9 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
         return false;
     // Every check made: the pages change from here on.
     storeLongValues(outside, longData);
-    encodeRow(m_layout, values, row.finalSlot.size(), bytes, error, outside);
+    encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside);
     if (inPlace)
-        std::copy(bytes.begin(), bytes.end(), m_pages->change(row.final.page) + row.finalSlot.start);
+        std::copy(bytes.begin(), bytes.end(), m_pages->change(row.home.page) + row.homeSlot.start);
     else
         moveRow(row, bytes, append ? appendDataPage() : page);
     store.release(oldLongValues);

@@ -197,8 +197,9 @@ TEST(TableLayout, ColumnPlacesAsLibmdbReadsThem)
             EXPECT_EQ(static_cast<int>(mine->type), mdb->col_type) << mdb->name;
             EXPECT_EQ(mine->number, mdb->col_num) << mdb->name;  // the null mask bit
             EXPECT_EQ(mine->fixed(), mdb->is_fixed != 0) << mdb->name;
-            if (mine->type != jet::JetType::Boolean)  // libmdb counts a Yes/No as taking no byte
+            if (mine->type != jet::JetType::Boolean) {  // libmdb counts a Yes/No as taking no byte
                 EXPECT_EQ(mine->length, mdb->col_size) << mdb->name;
+            }
             if (mine->fixed()) {
                 EXPECT_EQ(mine->fixedOffset, mdb->fixed_offset) << mdb->name;
             } else {

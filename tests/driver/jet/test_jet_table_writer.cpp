@@ -369,7 +369,7 @@ TEST_F(TableWriter, LongValuesOnTheirOwnPagesWrittenAndFreed)
     EXPECT_NE(csv.find(longMemo), std::string::npos);
 }
 
-TEST(TableWriterRefusal, IndexedTablesAndJet3FilesRefusedUntouched)
+TEST(TableWriterRefusal, IndexedAndSystemTablesAndJet3FilesRefusedUntouched)
 {
     REQUIRE_FILE(indexed, "jet/testV2000.mdb");
     REQUIRE_FILE(jet3, "jet/testV1997.mdb");
@@ -378,7 +378,8 @@ TEST(TableWriterRefusal, IndexedTablesAndJet3FilesRefusedUntouched)
         std::string table;
         const char* why;
     };
-    for (const Case& c : {Case{indexed, "Table1", "table indexée"}, Case{jet3, "Table1", "Jet 3"}}) {
+    for (const Case& c : {Case{indexed, "Table1", "table indexée"}, Case{indexed, "MSysObjects", "table système"},
+                          Case{jet3, "Table1", "Jet 3"}}) {
         std::string error;
         auto file = jet::JetFile::open(c.path, error);
         ASSERT_NE(file, nullptr) << error;
