@@ -18,6 +18,8 @@
 #include <cctype>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 
 using namespace kervane;
 using namespace kervane::test;
@@ -367,6 +369,83 @@ TEST_F(TableWriter, LongValuesOnTheirOwnPagesWrittenAndFreed)
     EXPECT_NE(csv.find(memo), std::string::npos);
     EXPECT_NE(csv.find(std::string(1200, 'z')), std::string::npos);
     EXPECT_NE(csv.find(longMemo), std::string::npos);
+}
+
+// Tables Access itself wrote: fixed decimals and a memo whose long values go where the column's
+// maps say, rows already moved, deleted rows. jetcheck reads the changed copies back.
+TEST(TableWriterGenuine, TablesAccessWroteChangedAndReadBack)
+{
+    if (jetToolsFolder().empty() || !haveProgram("java"))
+        GTEST_SKIP() << "jetcheck ou Java absent";
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string memo = memoOf(300);
+    struct Case {
+        const char* file;
+        const char* table;
+        std::function<void(jet::JetTableWriter&)> change;
+        std::vector<std::string> rows;  // as jetcheck dump --sorted prints them
+    };
+    const auto n = JetFieldValue::null();
+    const std::vector<Case> cases = {
+        {"jet/fixedNumericTestV2000.mdb", "test",
+         [&](jet::JetTableWriter& w) {
+             std::string e;
+             jet::JetRowId at;
+             EXPECT_TRUE(w.update({28, 0}, {text(memo), JetFieldValue::decimal("123456789012345678"), whole(0), whole(0),
+                                            whole(4), whole(-1), whole(1)}, e)) << e;
+             EXPECT_TRUE(w.insert({text("court"), JetFieldValue::decimal("-5"), n, n, n, n, n}, at, e)) << e;
+         },
+         {"court\t-5\t\\N\t\\N\t\\N\t\\N\t\\N", memo + "\t123456789012345678\t0\t0\t4\t-1\t1"}},
+        {"jet/overflowTestV2000.mdb", "Table1",
+         [&](jet::JetTableWriter& w) {
+             std::string e;
+             jet::JetRowId at;
+             EXPECT_TRUE(w.update({27, 6}, {text("row7col1, bien plus longue qu'avant"), n, n, n, n, text("row7col7"), n, n, n}, e)) << e;
+             EXPECT_TRUE(w.remove({27, 3}, e)) << e;
+             EXPECT_TRUE(w.insert({text("row8col1"), n, n, n, n, n, n, n, text("row8col10")}, at, e)) << e;
+         },
+         {"\\N\trow3col3\t\\N\t\\N\t\\N\t\\N\t\\N\trow3col9\t\\N",
+          "\\N\trow5col2\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N",
+          "\\N\trow6col2\trow6col3\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N",
+          "row1col1\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N",
+          "row2col1\trow2col3\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N",
+          "row7col1, bien plus longue qu'avant\t\\N\t\\N\t\\N\t\\N\trow7col7\t\\N\t\\N\t\\N",
+          "row8col1\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\trow8col10"}},
+        {"jet/delTestV2000.mdb", "Table",
+         [&](jet::JetTableWriter& w) {
+             std::string e;
+             jet::JetRowId at;
+             EXPECT_TRUE(w.insert({text("x"), text("w")}, at, e)) << e;
+             EXPECT_TRUE(w.remove({31, 0}, e)) << e;
+         },
+         {"v\tu", "x\tw"}},
+    };
+    for (const Case& c : cases) {
+        REQUIRE_FILE(original, c.file);
+        const std::string path = folder.filePath(QString::fromStdString(std::filesystem::path(c.file).filename().string())).toStdString();
+        std::uint32_t definition = 0;
+        {
+            std::string error;
+            auto file = jet::JetFile::open(original, error);
+            ASSERT_NE(file, nullptr) << error;
+            definition = file->table(c.table)->definitionPage;
+        }
+        MemoryPages pages(readBytes(original));
+        jet::JetTableWriter writer;
+        std::string error;
+        ASSERT_TRUE(jet::JetTableWriter::open(pages, definition, c.table, writer, error)) << error;
+        c.change(writer);
+        writeBytes(path, pages.bytes());
+        int status = 0;
+        const auto dump = lines(runTool(jetToolsFolder() + "/jetcheck", {"dump", "--sorted", path, c.table}, status));
+        ASSERT_EQ(status, 0) << c.file;
+        EXPECT_EQ(std::vector<std::string>(dump.begin() + 2, dump.end()), c.rows) << c.file;
+        const std::string verdict = runTool(jetToolsFolder() + "/jetcheck", {"verify", path}, status);
+        EXPECT_NE(verdict.find("RESULT: OK"), std::string::npos) << c.file << "\n" << verdict;
+        Connection db = attached(path);
+        EXPECT_EQ(single(db.get(), "SELECT count(*) FROM [" + std::string(c.table) + "]"), std::to_string(c.rows.size()));
+    }
 }
 
 TEST(TableWriterRefusal, IndexedAndSystemTablesAndJet3FilesRefusedUntouched)
