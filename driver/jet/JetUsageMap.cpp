@@ -67,12 +67,42 @@ bool JetUsageMap::locate(std::uint32_t page, std::uint32_t& where, int& offset, 
     return true;
 }
 
+namespace {
+
+// Pages whose bit is set in `bits` (count bytes), the first bit standing for `first`.
+void collect(const unsigned char* bits, std::size_t count, std::uint64_t first, std::uint32_t pageCount,
+             std::vector<std::uint32_t>& marked)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        for (int bit = 0; bits[i] != 0 && bit < 8; ++bit) {
+            const std::uint64_t page = first + 8 * i + static_cast<unsigned>(bit);
+            if ((bits[i] & (1u << bit)) != 0 && page < pageCount)
+                marked.push_back(static_cast<std::uint32_t>(page));
+        }
+    }
+}
+
+}  // namespace
+
 std::vector<std::uint32_t> JetUsageMap::pages() const
 {
     std::vector<std::uint32_t> marked;
-    for (std::uint32_t page = 0; page < m_pages->pageCount(); ++page)
-        if (contains(page))
-            marked.push_back(page);
+    const unsigned char* row = m_pages->read(m_page);
+    if (row == nullptr)
+        return marked;
+    if (m_inline) {
+        collect(row + m_start + 5, static_cast<std::size_t>(m_end - m_start - 5), dword(row, m_start + 1),
+                m_pages->pageCount(), marked);
+        return marked;
+    }
+    const std::size_t bytesPerPage = m_pages->pageSize() - kMapPageHeader;
+    for (int entry = 0; 1 + 4 * entry + 4 <= m_end - m_start; ++entry) {
+        const std::uint32_t where = dword(row, m_start + 1 + 4 * entry);
+        const unsigned char* mapPage = where == 0 ? nullptr : m_pages->read(where);
+        if (mapPage != nullptr && mapPage[0] == kMapPageType)
+            collect(mapPage + kMapPageHeader, bytesPerPage, std::uint64_t{bytesPerPage} * 8 * static_cast<unsigned>(entry),
+                    m_pages->pageCount(), marked);
+    }
     return marked;
 }
 
