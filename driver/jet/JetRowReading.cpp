@@ -25,8 +25,7 @@ bool columnPresent(const std::vector<unsigned char>& row, const JetLayoutColumn&
     return (bits & (1u << (column.number % 8))) != 0;
 }
 
-bool fixedLong(const JetTableLayout&, const std::vector<unsigned char>& row, const JetLayoutColumn& column,
-               std::int32_t& value)
+bool fixedLong(const std::vector<unsigned char>& row, const JetLayoutColumn& column, std::int32_t& value)
 {
     const std::size_t at = 2 + static_cast<std::size_t>(column.fixedOffset);
     if (!columnPresent(row, column) || at + 4 > row.size())

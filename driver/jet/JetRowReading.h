@@ -11,8 +11,7 @@ namespace kervane::jet {
 // False when the row is NULL in that column or too short to hold it.
 bool columnPresent(const std::vector<unsigned char>& row, const JetLayoutColumn& column);
 // A Long column's value; false when NULL.
-bool fixedLong(const JetTableLayout& layout, const std::vector<unsigned char>& row, const JetLayoutColumn& column,
-               std::int32_t& value);
+bool fixedLong(const std::vector<unsigned char>& row, const JetLayoutColumn& column, std::int32_t& value);
 // The bytes of variable column `column` in the row, [start, end); false when NULL or unreadable.
 bool variableData(const std::vector<unsigned char>& row, const JetLayoutColumn& column, std::size_t& start,
                   std::size_t& end);

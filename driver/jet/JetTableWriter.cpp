@@ -138,7 +138,7 @@ bool JetTableWriter::keepAutoNumbers(const Located& row, std::vector<JetFieldVal
         if (!column.autoNumber())
             continue;
         std::int32_t old = 0;
-        const bool present = fixedLong(m_layout, row.bytes, column, old);
+        const bool present = fixedLong(row.bytes, column, old);
         if (values[c].kind == JetFieldValue::Kind::Null && present) {
             values[c] = JetFieldValue::of(std::int64_t{old});
         } else if (!(values[c].kind == JetFieldValue::Kind::Number && present && values[c].number == old)) {

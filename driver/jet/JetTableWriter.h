@@ -5,7 +5,7 @@
 // changes, so that a refused change leaves the pages as they were.
 // Memo and OLE values of more than 64 bytes go to a long-value page, whole (up to 4076 bytes);
 // the long values of a deleted or rewritten row are marked deleted.
-// Not yet: tables with indexes, long values over several pages, fixed-length text, Jet 3,
+// Not yet: tables with indexes, fixed-length binary columns, Jet 3,
 // encrypted and replicated files.
 #include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetTableLayout.h"

@@ -24,6 +24,11 @@ std::string refused(const JetLayoutColumn& column, const std::string& why)
     return "La valeur donnée à la colonne « " + column.name + " » " + why + ".";
 }
 
+std::string characters(int count)
+{
+    return std::to_string(count) + (count > 1 ? " caractères" : " caractère");
+}
+
 bool wholeNumber(const JetLayoutColumn& column, const JetFieldValue& v, std::int64_t low, std::int64_t high,
                  std::int64_t& out, std::string& error)
 {
@@ -225,9 +230,17 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
             return false;
         }
         return true;
+    case JetType::Text: {  // exactly its length, in plain UTF-16LE, as Access keeps it
+        std::vector<unsigned char> data;
+        if (v.kind != Kind::Text || !utf16(v.text, data) || data.size() != static_cast<std::size_t>(c.length)) {
+            error = refused(c, "doit compter exactement " + characters(c.length / 2));
+            return false;
+        }
+        out.insert(out.end(), data.begin(), data.end());
+        return true;
+    }
     default:
-        error = "L'écriture dans la colonne de longueur fixe « " + c.name +
-                " » (texte ou binaire de longueur fixe) n'est pas encore possible.";
+        error = "L'écriture dans la colonne binaire de longueur fixe « " + c.name + " » n'est pas encore possible.";
         return false;
     }
 }
@@ -273,7 +286,7 @@ bool encodeVariable(const JetLayoutColumn& c, const JetFieldValue& v, const std:
             return false;
         }
         if (data.size() > static_cast<std::size_t>(c.length)) {
-            error = refused(c, "dépasse sa taille de " + std::to_string(c.length / 2) + " caractères");
+            error = refused(c, "dépasse sa taille de " + characters(c.length / 2));
             return false;
         }
         break;

@@ -165,6 +165,41 @@ TEST_F(RowEncoding, ValuesThatDoNotFitTheirColumnRefused)
     }
 }
 
+// A row Access itself wrote, with a fixed-length text column: the same values give the same
+// bytes; a fixed text of another length is refused.
+TEST(AccessRowEncoding, FixedTextRowEncodedAsAccessWroteIt)
+{
+    REQUIRE_FILE(path, "jet/fixedTextTestV2000.mdb");
+    std::string error;
+    auto file = jet::JetFile::open(path, error);
+    ASSERT_NE(file, nullptr) << error;
+    const jet::JetTable* table = file->table("users");
+    ASSERT_NE(table, nullptr);
+    MemoryPages pages(readBytes(path));
+    jet::JetTableLayout layout;
+    ASSERT_TRUE(jet::readTableLayout(pages, table->definitionPage, layout, error)) << error;
+    ASSERT_TRUE(layout.columns[8].fixed());
+    // The first row as jetcheck dumps it: 1, CORE USER, " ", -1, Core User, 1, 16408, -1, N,
+    // 2009-11-05 23:41:28.
+    std::vector<JetFieldValue> values = {
+        JetFieldValue::of(std::int64_t{1}), JetFieldValue::of(std::string("CORE USER")),
+        JetFieldValue::of(std::string(" ")), JetFieldValue::of(std::string("-1")),
+        JetFieldValue::of(std::string("Core User")), JetFieldValue::of(std::int64_t{1}),
+        JetFieldValue::of(std::int64_t{16408}), JetFieldValue::of(std::int64_t{-1}), JetFieldValue::of(std::string("N")),
+        JetFieldValue::of(accessDate(2009, 11, 5, 23, 41, 28))};
+    jet::JetUsageMap owned;
+    ASSERT_TRUE(jet::JetUsageMap::open(pages, layout.ownedPages, owned, error)) << error;
+    const unsigned char* page = pages.read(owned.pages().front());
+    jet::datapage::Slot slot;
+    ASSERT_TRUE(jet::datapage::slot(page, 0, slot));
+    std::vector<unsigned char> row;
+    ASSERT_TRUE(jet::encodeRow(layout, values, 0, row, error)) << error;
+    EXPECT_EQ(row, std::vector<unsigned char>(page + slot.start, page + slot.end));
+    values[8] = JetFieldValue::of(std::string("NO"));
+    EXPECT_FALSE(jet::encodeRow(layout, values, 0, row, error));
+    EXPECT_NE(error.find("exactement 1 caractère."), std::string::npos) << error;
+}
+
 // Where each column lies in a row, as read from the definition bytes, against what libmdb
 // reads, on tables Access wrote: many columns, deleted columns, fixed decimals, indexes.
 TEST(TableLayout, ColumnPlacesAsLibmdbReadsThem)
