@@ -3,10 +3,10 @@
 // on the table's data pages (a new page appended when none has room), the usage maps, the row
 // count and AutoNumber counter of the definition. Every check is made before the first page
 // changes, so that a refused change leaves the pages as they were.
-// Memo and OLE values of more than 64 bytes go to a long-value page, whole (up to 4076 bytes);
-// the long values of a deleted or rewritten row are marked deleted.
-// Not yet: tables with indexes, fixed-length binary columns, Jet 3,
-// encrypted and replicated files.
+// Memo and OLE values of more than 64 bytes go to long-value pages, whole up to 4076 bytes and
+// in chained pieces beyond; the long values of a deleted or rewritten row are marked deleted.
+// Refused: tables with indexes, system tables, fixed-length binary columns, Jet 3, encrypted
+// and replicated files.
 #include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetTableLayout.h"
 
