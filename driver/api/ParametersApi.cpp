@@ -73,13 +73,15 @@ SQLRETURN SQL_API SQLBindParam(SQLHSTMT StatementHandle, SQLUSMALLINT ParameterN
     });
 }
 
-// ODBC 2 forms: a parameter with the largest buffer, and the size of a parameter array.
+// ODBC 2 forms: a parameter whose length comes from its indicator, and the size of a parameter array.
 SQLRETURN SQL_API SQLSetParam(SQLHSTMT hstmt, SQLUSMALLINT ipar, SQLSMALLINT fCType, SQLSMALLINT fSqlType,
                               SQLULEN cbParamDef, SQLSMALLINT ibScale, SQLPOINTER rgbValue, SQLLEN* pcbValue)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) {
-        return bindParameter(statement, ipar, SQL_PARAM_INPUT, fCType, fSqlType, cbParamDef, ibScale, rgbValue,
-                             SQL_SETPARAM_VALUE_MAX, pcbValue);
+        // ODBC 2 gives no buffer length here (SQL_SETPARAM_VALUE_MAX): the value's length comes from
+        // pcbValue, as for SQLBindParam.
+        return bindParameter(statement, ipar, SQL_PARAM_INPUT, fCType, fSqlType, cbParamDef, ibScale, rgbValue, 0,
+                             pcbValue);
     });
 }
 
