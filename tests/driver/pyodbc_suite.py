@@ -1,0 +1,194 @@
+#!/usr/bin/python3
+"""pyodbc with its default settings, the way a Python application uses the driver.
+
+On a SQLite-format base whose tables are made through the driver: every Access type written
+through parameters and read back equal, NULL in each, their limits, texts in several scripts, a
+long memo, binaries with zero bytes, commit and rollback seen from a second connection, and French
+diagnostics read exactly. On genuine Access files: nwind.mdb's counts and the every-type table
+of testV2000.mdb and testV1997.mdb, with the values their README states.
+Exits 77 (skipped) without pyodbc; the Access part is skipped without the test data."""
+import datetime
+import os
+import sqlite3
+import sys
+import tempfile
+from decimal import Decimal
+
+try:
+    import pyodbc
+except ImportError:
+    print("pyodbc absent : test ignoré")
+    sys.exit(77)
+
+DRIVER = "DRIVER={Microsoft Access Driver (*.mdb)};DBQ="
+PREFIX = "[Kervane][Pilote ODBC Access]"
+
+# Access type -> values written and read back equal (the limits of each type among them).
+VALUES = {
+    "BYTE": [0, 255, 17],
+    "SHORT": [-32768, 32767],
+    "SMALLINT": [-32768, 32767],
+    "LONG": [-2147483648, 2147483647],
+    "INTEGER": [-2147483648, 2147483647],
+    "SINGLE": [1.5, -0.25, 3.0e38],
+    "REAL": [1.5, -0.25],
+    "DOUBLE": [1.7976931348623157e308, -2.2250738585072014e-308, 444.555],
+    "FLOAT": [0.1, -1e-300],
+    "CURRENCY": [Decimal("99999999999.9999"), Decimal("-0.0001"), Decimal("12.3456")],
+    "MONEY": [Decimal("-12345678.9876"), Decimal("0.5000")],
+    "DATETIME": [datetime.datetime(1850, 3, 1, 0, 0), datetime.datetime(2024, 2, 29, 23, 59, 58),
+                 datetime.datetime(1899, 12, 30, 12, 34, 56)],
+    "BIT": [True, False],
+    "YESNO": [False, True],
+    "TEXT(80)": ["Éléonore à l'été, ça dépasse", "Ελληνικά αλφάβητο", "Кириллица Ёё", "中文 日本語 한국어",
+                 "😀🎉 emoji 𝄞", ""],
+    "MEMO": ["x" * 100000, "Été " * 25000, "ligne 1\nligne 2\ttab"],
+    "LONGBINARY": [b"\x00", b"\x00\x01\x00\xff\x00" * 1000, bytes(range(256))],
+    "OLEOBJECT": [b"\x00\x00\x00", b"OLE\x00data"],
+    "GUID": ["{12345678-9ABC-DEF0-1234-56789ABCDEF0}"],
+    "DECIMAL(18,4)": [Decimal("12345678901.2345"), Decimal("-0.0001"), Decimal("0.0000")],
+}
+
+
+def column(access_type):
+    """A column name made from its type: TEXT(80) -> C_TEXT."""
+    return "C_" + access_type.split("(")[0]
+
+
+def new_base(folder):
+    """An empty SQLite file (the driver recognises the format by its header)."""
+    base = os.path.join(folder, "suite.mdb")
+    with sqlite3.connect(base) as db:
+        db.execute("PRAGMA user_version = 1")
+    return base
+
+
+def check_types(connection):
+    cursor = connection.cursor()
+    columns = ", ".join("%s %s" % (column(t), t) for t in VALUES)
+    cursor.execute("CREATE TABLE TOUS (ID LONG, AUTO COUNTER, %s)" % columns)
+    next_id = 1
+    for access_type, values in VALUES.items():
+        name = column(access_type)
+        for value in values + [None]:
+            cursor.execute("INSERT INTO TOUS (ID, %s) VALUES (?, ?)" % name, next_id, value)
+            got = cursor.execute("SELECT %s FROM TOUS WHERE ID = ?" % name, next_id).fetchone()[0]
+            if isinstance(got, bytearray):
+                got = bytes(got)
+            assert got == value and type(got) is type(value), (access_type, value if len(repr(value)) < 80 else
+                                                                 "(long value)", got if len(repr(got)) < 80 else "…")
+            next_id += 1
+    # A counter numbers the rows itself, from 1, whatever the statement gives.
+    counters = [r[0] for r in cursor.execute("SELECT AUTO FROM TOUS ORDER BY ID")]
+    assert counters == list(range(1, next_id)), counters
+    # Every column of one row at once, through parameters.
+    row = [1000] + [values[0] for values in VALUES.values()]
+    markers = ", ".join("?" * len(row))
+    cursor.execute("INSERT INTO TOUS (ID, %s) VALUES (%s)" % (", ".join(column(t) for t in VALUES), markers), *row)
+    got = cursor.execute("SELECT ID, %s FROM TOUS WHERE ID = 1000" % ", ".join(column(t) for t in VALUES)).fetchone()
+    assert [bytes(v) if isinstance(v, bytearray) else v for v in got] == row
+
+
+def check_transactions(base):
+    writer = pyodbc.connect(DRIVER + base, autocommit=False)
+    reader = pyodbc.connect(DRIVER + base, autocommit=True)
+    cursor = writer.cursor()
+    cursor.execute("CREATE TABLE JOURNAL (ID LONG, TEXTE TEXT(20))")
+    writer.commit()
+    cursor.execute("INSERT INTO JOURNAL VALUES (?, ?)", 1, "annulée")
+    writer.rollback()
+    assert cursor.execute("SELECT count(*) FROM JOURNAL").fetchone()[0] == 0
+    cursor.execute("INSERT INTO JOURNAL VALUES (?, ?)", 2, "validée")
+    writer.commit()
+    cursor.execute("INSERT INTO JOURNAL VALUES (?, ?)", 3, "annulée")
+    writer.rollback()
+    for connection in (writer, reader):
+        rows = [tuple(r) for r in connection.cursor().execute("SELECT ID, TEXTE FROM JOURNAL")]
+        assert rows == [(2, "validée")], rows
+    writer.close()
+    reader.close()
+
+
+def expect_error(cursor, statement, state, text, *parameters):
+    try:
+        cursor.execute(statement, *parameters)
+    except pyodbc.Error as error:
+        got_state, message = error.args
+        # pyodbc frames the driver's text: "[state] text (native) (function)".
+        assert got_state == state, error.args
+        assert message == "[%s] %s%s (0) (SQLExecDirectW)" % (state, PREFIX, text), repr(message)
+        return
+    raise AssertionError("accepted: " + statement)
+
+
+def check_errors(connection):
+    cursor = connection.cursor()
+    expect_error(cursor, "SELEC * FROM TOUS", "42000", "Erreur de syntaxe près de « SELEC » (caractère 1).")
+    expect_error(cursor, "SELECT * FROM [Table absente]", "42S02",
+                 "La table ou la requête « Table absente » est introuvable.")
+    # Markers without values: pyodbc runs the statement as it is, the driver counts them.
+    expect_error(cursor, "SELECT ID FROM TOUS WHERE ID = ? OR ID = ?", "07002",
+                 "Nombre de paramètres incorrect : l'instruction en attend 2, 2 n'ont pas reçu de valeur.")
+
+
+def check_sqlite_base(folder):
+    base = new_base(folder)
+    connection = pyodbc.connect(DRIVER + base, autocommit=True)
+    check_types(connection)
+    check_errors(connection)
+    connection.close()
+    check_transactions(base)
+
+
+def check_nwind(path):
+    connection = pyodbc.connect(DRIVER + path)
+    cursor = connection.cursor()
+    assert cursor.execute("SELECT count(*) FROM Orders").fetchone()[0] == 830
+    assert cursor.execute("SELECT count(*) FROM [Order Details]").fetchone()[0] == 2155
+    lines = cursor.execute("SELECT count(*) FROM Orders AS O INNER JOIN [Order Details] AS D"
+                           " ON O.OrderID = D.OrderID").fetchone()[0]
+    assert lines == 2155, lines
+    cursor.execute("SELECT * FROM [Umsätze]")
+    assert cursor.description and cursor.fetchone() is not None
+    # Dates and currency read as Python's own types.
+    cursor.execute("SELECT OrderDate, Freight FROM Orders WHERE OrderDate IS NOT NULL")
+    date, freight = cursor.fetchone()
+    assert type(date) is datetime.datetime and type(freight) is Decimal, (date, freight)
+    connection.close()
+
+
+# testV1997.mdb and testV2000.mdb: Table1 holds exactly these two rows.
+TABLE1 = [
+    ("abcdefg", "hijklmnop", 2, 222, 333333333, 444.555, datetime.datetime(1974, 9, 21), Decimal("3.5"), True),
+    ("a", "b", 0, 0, 0, 0.0, datetime.datetime(1981, 12, 12), Decimal("0"), False),
+]
+
+
+def check_every_type(path):
+    connection = pyodbc.connect(DRIVER + path)
+    cursor = connection.cursor()
+    rows = [tuple(r) for r in cursor.execute("SELECT A, B, C, D, E, F, G, H, I FROM Table1 ORDER BY E DESC")]
+    assert rows == TABLE1, (path, rows)
+    for row in rows:
+        assert [type(v) for v in row] == [type(v) for v in TABLE1[0]], (path, row)
+    connection.close()
+
+
+def main():
+    with tempfile.TemporaryDirectory() as folder:
+        open(os.path.join(folder, "odbc.ini"), "w").close()
+        os.environ["ODBCINI"] = os.path.join(folder, "odbc.ini")
+        check_sqlite_base(folder)
+        data = os.environ.get("KERVANE_TEST_DATA", "")
+        files = [os.path.join(data, name) for name in ("nwind.mdb", "jet/testV2000.mdb", "jet/testV1997.mdb")]
+        if not data or not all(os.path.isfile(f) for f in files):
+            print("pyodbc : base SQLite conforme ; fichiers Access de test absents, partie Access ignorée")
+            return
+        check_nwind(files[0])
+        for path in files[1:]:
+            check_every_type(path)
+    print("pyodbc : types, textes, transactions et erreurs d'une base SQLite, fichiers Access relus conformes")
+
+
+if __name__ == "__main__":
+    main()
