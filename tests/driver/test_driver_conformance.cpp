@@ -190,6 +190,15 @@ TEST_F(ConformanceTest, ExportedFunctionsAreExactlyTheClaimedOnes)
         }
     }
     EXPECT_TRUE(exported("SQLColAttribute") || !bit(own.odbc3, SQL_API_SQLCOLATTRIBUTE));
+
+    // An ODBC 2 application asks the array of 100 and is told the same.
+    Environnement odbc2Environment(false);
+    Connexion odbc2(odbc2Environment);
+    ASSERT_EQ(odbc2.connect("Base Test"), SQL_SUCCESS);
+    SQLUSMALLINT odbc2Answer[100] = {};
+    ASSERT_EQ(SQLGetFunctions(odbc2.handle(), SQL_API_ALL_FUNCTIONS, odbc2Answer), SQL_SUCCESS);
+    for (SQLUSMALLINT id = 1; id < 100; ++id)
+        EXPECT_EQ(odbc2Answer[id], manager.odbc2[id]) << "function id " << id;
     // The setup entry is not an ODBC function and stays outside the list.
     EXPECT_TRUE(exported("ConfigDSN"));
 }
