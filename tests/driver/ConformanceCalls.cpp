@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <set>
-#include <vector>
 
 namespace kervane::test {
 namespace {
