@@ -154,6 +154,17 @@ std::string numericText(const SQL_NUMERIC_STRUCT& number)
     return (number.sign == 0 ? "-" : "") + digits;
 }
 
+// A replication ID as Access shows it: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", capitals.
+ParameterValue guidValue(const SQLGUID& guid)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  static_cast<unsigned>(guid.Data1), static_cast<unsigned>(guid.Data2),
+                  static_cast<unsigned>(guid.Data3), guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3],
+                  guid.Data4[4], guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+    return bytesValue(Kind::Text, text);
+}
+
 ParameterValue fixedValue(const ParameterSource& source)
 {
     const void* data = source.data;
@@ -181,6 +192,7 @@ ParameterValue fixedValue(const ParameterSource& source)
         const std::string text = numericText(*static_cast<const SQL_NUMERIC_STRUCT*>(data));
         return *numberFromText(text);
     }
+    case SQL_C_GUID: return guidValue(*static_cast<const SQLGUID*>(data));
     default: return dateValue(source);
     }
 }

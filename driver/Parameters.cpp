@@ -50,6 +50,7 @@ std::size_t fixedSize(SQLSMALLINT cType)
     case SQL_C_FLOAT: return sizeof(SQLREAL);
     case SQL_C_DOUBLE: return sizeof(SQLDOUBLE);
     case SQL_C_NUMERIC: return sizeof(SQL_NUMERIC_STRUCT);
+    case SQL_C_GUID: return sizeof(SQLGUID);
     case SQL_C_DATE:
     case SQL_C_TYPE_DATE: return sizeof(SQL_DATE_STRUCT);
     case SQL_C_TIME:

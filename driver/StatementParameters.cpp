@@ -38,7 +38,8 @@ void Statement::requireParametersBound() const
     if (missing > 0)
         throw OdbcError{"07002",
                         "Nombre de paramètres incorrect : l'instruction en attend " + std::to_string(parameterCount())
-                            + ", " + std::to_string(missing) + " n'ont pas reçu de valeur.",
+                            + ", " + std::to_string(missing)
+                            + (missing == 1 ? " n'a pas reçu de valeur." : " n'ont pas reçu de valeur."),
                         0};
 }
 

@@ -10,6 +10,7 @@ Exits 77 (skipped) without pyodbc; the Access part is skipped without the test d
 import datetime
 import os
 import sqlite3
+import uuid
 import sys
 import tempfile
 from decimal import Decimal
@@ -78,6 +79,12 @@ def check_types(connection):
             assert got == value and type(got) is type(value), (access_type, value if len(repr(value)) < 80 else
                                                                  "(long value)", got if len(repr(got)) < 80 else "…")
             next_id += 1
+    # A uuid.UUID goes as an ODBC GUID structure and comes back as Access shows a replication ID.
+    cursor.execute("INSERT INTO TOUS (ID, C_GUID) VALUES (?, ?)", next_id,
+                   uuid.UUID("12345678-9abc-def0-1234-56789abcdef0"))
+    got = cursor.execute("SELECT C_GUID FROM TOUS WHERE ID = ?", next_id).fetchone()[0]
+    assert got == "{12345678-9ABC-DEF0-1234-56789ABCDEF0}", got
+    next_id += 1
     # A counter numbers the rows itself, from 1, whatever the statement gives.
     counters = [r[0] for r in cursor.execute("SELECT AUTO FROM TOUS ORDER BY ID")]
     assert counters == list(range(1, next_id)), counters
@@ -129,6 +136,8 @@ def check_errors(connection):
     # Markers without values: pyodbc runs the statement as it is, the driver counts them.
     expect_error(cursor, "SELECT ID FROM TOUS WHERE ID = ? OR ID = ?", "07002",
                  "Nombre de paramètres incorrect : l'instruction en attend 2, 2 n'ont pas reçu de valeur.")
+    expect_error(cursor, "SELECT ID FROM TOUS WHERE ID = ?", "07002",
+                 "Nombre de paramètres incorrect : l'instruction en attend 1, 1 n'a pas reçu de valeur.")
 
 
 def check_sqlite_base(folder):
