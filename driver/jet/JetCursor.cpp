@@ -4,25 +4,7 @@
 
 #include <mdbtools.h>
 
-#include <set>
-
 namespace kervane::jet {
-
-namespace {
-
-constexpr std::uint32_t kLongValueLengthMask = 0x3fffffffu;
-constexpr int kLongValueHeader = 12;
-
-// Clears the binding left on a libmdb column once a long value has been copied.
-struct ColumnBinding {
-    MdbColumn* column;
-    ColumnBinding(MdbColumn* bound, void* buffer) : column(bound) { column->bind_ptr = buffer; }
-    ~ColumnBinding() { column->bind_ptr = nullptr; }
-    ColumnBinding(const ColumnBinding&) = delete;
-    ColumnBinding& operator=(const ColumnBinding&) = delete;
-};
-
-}  // namespace
 
 struct JetCursor::Fields {
     std::vector<MdbField> values;
@@ -34,7 +16,7 @@ JetCursor::JetCursor(JetFile& file, const JetTable& table)
       m_map(table.usageMap, file.format(), file.pageCount()),
       m_page(static_cast<std::size_t>(file.format().pageSize)),
       m_moved(m_page.size()),
-      m_scratch(m_page.size()),
+      m_longValues(file),
       m_fields(std::make_unique<Fields>())
 {
     m_fields->values.resize(table.columns.size());
@@ -304,79 +286,16 @@ bool JetCursor::value(int column, SqlValue& result, std::string& error)
     }
 }
 
-bool JetCursor::checkLongValueRow(std::uint32_t pageRow, int& rowSize)
-{
-    const PageFormat& format = m_file.format();
-    const std::uint32_t page = pageRow >> 8;
-    const int row = static_cast<int>(pageRow & 0xff);
-    if (page == 0 || !m_file.readPage(page, m_scratch.data()) || m_scratch[0] != kDataPage ||
-        row >= rowCount(format, m_scratch.data()))
-        return false;
-    // Long-value rows are read whatever their flags, as libmdb does.
-    const int start = readUInt16(m_scratch.data(), format.rowCountOffset + 2 + 2 * row) & 0x1fff;
-    const int end = row == 0 ? format.pageSize : readUInt16(m_scratch.data(), format.rowCountOffset + 2 * row) & 0x1fff;
-    rowSize = end - start;
-    return start >= format.rowCountOffset + 2 && rowSize > 0 && end <= format.pageSize;
-}
-
 bool JetCursor::readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error)
 {
-    const std::string broken = "valeur longue de la colonne « " + column.name + " » endommagée";
-    if (size < kLongValueHeader) {
-        error = damage(broken);
-        return false;
+    const auto stop = [this, &error] { return stopRequested(error); };
+    switch (m_longValues.read(m_rowPage + start, size, bytes, stop)) {
+    case LongValueReader::Outcome::Read: return true;
+    case LongValueReader::Outcome::Stopped: return false;
+    case LongValueReader::Outcome::Damaged: break;
     }
-    unsigned char header[kLongValueHeader];
-    std::copy(m_rowPage + start, m_rowPage + start + kLongValueHeader, header);
-    const std::uint32_t word = readUInt32(header, 0);
-    const std::size_t length = word & kLongValueLengthMask;
-    if (word & kLongValueInline) {
-        if (length > static_cast<std::size_t>(size - kLongValueHeader)) {
-            error = damage(broken);
-            return false;
-        }
-        bytes.assign(reinterpret_cast<const char*>(m_rowPage + start + kLongValueHeader), length);
-        return true;
-    }
-    // Pieces on long-value pages: one row, or a chain of rows each starting with the
-    // pointer to the next one. Every pointer is checked before libmdb follows it.
-    auto* mdb = static_cast<MdbHandle*>(m_file.mdbHandle());
-    auto* mdbColumn = static_cast<MdbColumn*>(g_ptr_array_index(m_table.definition->columns, column.index));
-    std::vector<unsigned char> piece(m_page.size());
-    ColumnBinding binding(mdbColumn, piece.data());
-    mdbColumn->cur_value_start = start;
-    mdbColumn->cur_value_len = size;
-    m_file.makeCurrent(m_rowPageNumber, m_rowPage);
-    const bool single = (word & kLongValueSinglePage) != 0;
-    std::uint32_t pageRow = readUInt32(header, 4);
-    std::set<std::uint32_t> visited;
-    bytes.clear();
-    while (bytes.size() < length) {
-        if (stopRequested(error))
-            return false;
-        int rowSize = 0;
-        if (!visited.insert(pageRow).second || !checkLongValueRow(pageRow, rowSize) || (!single && rowSize < 4)) {
-            error = damage(broken);
-            return false;
-        }
-        const std::size_t expected = static_cast<std::size_t>(single ? rowSize : rowSize - 4);
-        const std::size_t got = visited.size() == 1 ? mdb_ole_read(mdb, mdbColumn, header, piece.size())
-                                                    : mdb_ole_read_next(mdb, mdbColumn, nullptr);
-        if (got != expected) {
-            error = damage(broken);
-            return false;
-        }
-        bytes.append(reinterpret_cast<const char*>(piece.data()), got);
-        pageRow = mdbColumn->cur_blob_pg_row;
-        if (single || pageRow == 0)
-            break;
-    }
-    if (bytes.size() < length) {
-        error = damage(broken);
-        return false;
-    }
-    bytes.resize(length);
-    return true;
+    error = damage("valeur longue de la colonne « " + column.name + " » endommagée");
+    return false;
 }
 
 }  // namespace kervane::jet

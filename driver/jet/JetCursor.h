@@ -1,6 +1,7 @@
 #pragma once
 
 #include "driver/jet/JetFile.h"
+#include "driver/jet/JetLongValue.h"
 
 #include <cstdint>
 #include <functional>
@@ -55,7 +56,6 @@ private:
     bool loadRow(const RowSlot& slot, std::string& error);
     bool followOverflow(const RowSlot& slot, RowSlot& target, std::string& error);
     bool readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error);
-    bool checkLongValueRow(std::uint32_t pageRow, int& rowSize);
     std::string damage(const std::string& precision) const;
     bool stopRequested(std::string& error);
 
@@ -64,7 +64,7 @@ private:
     UsageMap m_map;
     std::vector<unsigned char> m_page;      // the data page being walked
     std::vector<unsigned char> m_moved;     // the page of a row moved elsewhere
-    std::vector<unsigned char> m_scratch;   // long-value pages
+    LongValueReader m_longValues;
     std::uint32_t m_pageNumber = 0;
     bool m_pageHeld = false;  // m_page holds data page m_pageNumber of this table
     int m_rowCount = 0;
