@@ -310,6 +310,8 @@ bool JetFile::definitionBytes(const JetTable& table, std::vector<unsigned char>&
 
 bool JetFile::readPage(std::uint32_t page, unsigned char* buffer)
 {
+    if (m_overlay != nullptr)
+        return readOverlaid(page, buffer);
     MdbHandle* mdb = m_handle->mdb.get();
     if (page >= m_pageCount || mdb_read_alt_pg(mdb, page) != m_format.pageSize)
         return false;
@@ -317,12 +319,91 @@ bool JetFile::readPage(std::uint32_t page, unsigned char* buffer)
     return true;
 }
 
+bool JetFile::readOverlaid(std::uint32_t page, unsigned char* buffer)
+{
+    if (page >= m_overlay->pageCount())
+        return false;
+    if (const unsigned char* changed = m_overlay->changedPage(page)) {
+        std::memcpy(buffer, changed, static_cast<std::size_t>(m_format.pageSize));
+        return true;
+    }
+    MdbHandle* mdb = m_handle->mdb.get();
+    if (page >= m_pageCount || mdb_read_alt_pg(mdb, page) != m_format.pageSize)
+        return false;
+    std::memcpy(buffer, mdb->alt_pg_buf, static_cast<std::size_t>(m_format.pageSize));
+    return true;
+}
+
+void JetFile::setOverlay(JetPageOverlay* overlay)
+{
+    m_overlay = overlay;
+    // libmdb's current page may hold another version of its page now.
+    m_currentPage = -1;
+    if (overlay != nullptr)
+        return;
+    // The transaction is over: its tables are as the file now has them (committed or not).
+    for (JetTable& table : m_tables) {
+        if (m_changed.count(&table) == 0)
+            continue;
+        ++table.changes;
+        readPlacement(table);
+    }
+    m_changed.clear();
+}
+
+bool JetFile::tableChanged(const JetTable& changed, std::string& error)
+{
+    JetTable* table = nullptr;
+    for (JetTable& candidate : m_tables)
+        if (&candidate == &changed)
+            table = &candidate;
+    if (table == nullptr || !table->defined) {
+        error = messageUnreadable(m_path, "table inconnue");
+        return false;
+    }
+    m_changed.insert(table);
+    ++table->changes;
+    if (readPlacement(*table))
+        return true;
+    error = messageDamagedTable(m_path, table->name, "carte des pages illisible");
+    return false;
+}
+
+bool JetFile::changedInTransaction(const JetTable& table) const
+{
+    return m_changed.count(&table) != 0;
+}
+
+// The row count and usage map of a defined table, read again through readPage: the count in
+// its definition's first page, the map in the row the definition points to.
+bool JetFile::readPlacement(JetTable& table)
+{
+    const MdbFormatConstants* constants = m_handle->mdb->fmt;
+    std::vector<unsigned char> page(static_cast<std::size_t>(m_format.pageSize));
+    if (!readPage(table.definitionPage, page.data()) || page[0] != MDB_PAGE_TABLE)
+        return false;
+    const std::uint32_t rows = readUInt32(page.data(), constants->tab_num_rows_offset);
+    const std::uint32_t mapRow = readUInt32(page.data(), constants->tab_usage_map_offset);
+    const int row = static_cast<int>(mapRow & 0xff);
+    if (!readPage(mapRow >> 8, page.data()) || row >= rowCount(m_format, page.data()))
+        return false;
+    constexpr int kOffsetMask = 0x1fff;
+    const int start = readUInt16(page.data(), m_format.rowCountOffset + 2 + 2 * row) & kOffsetMask;
+    const int end = row == 0 ? m_format.pageSize : readUInt16(page.data(), m_format.rowCountOffset + 2 * row) & kOffsetMask;
+    if (start < m_format.rowCountOffset + 2 || end <= start || end > m_format.pageSize)
+        return false;
+    table.rowEstimate = rows;
+    table.usageMap.assign(page.begin() + start, page.begin() + end);
+    return true;
+}
+
 void JetFile::makeCurrent(std::uint32_t page, const unsigned char* bytes)
 {
     MdbHandle* mdb = m_handle->mdb.get();
     // libmdb's own reads of a page go through pg_buf and set cur_pg; either way pg_buf then
-    // holds that page's bytes.
-    if (m_currentPage == page && mdb->cur_pg == page)
+    // holds that page's bytes. Under an overlay the transaction may change a page between two
+    // reads: it is copied every time.
+    if (m_overlay == nullptr && m_currentPage == page && mdb->cur_pg == page)
         return;
     std::memcpy(mdb->pg_buf, bytes, static_cast<std::size_t>(m_format.pageSize));
     m_currentPage = page;

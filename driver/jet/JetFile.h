@@ -2,10 +2,12 @@
 
 #include "driver/jet/JetCatalogueCheck.h"
 #include "driver/jet/JetLayout.h"
+#include "driver/jet/JetPageOverlay.h"
 #include "driver/jet/JetValue.h"
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,9 @@ struct JetTable {
     std::vector<JetColumn> columns;
     std::vector<unsigned char> usageMap;
     MdbTableDef* definition = nullptr;  // owned by the JetFile
+    // Times a transaction said it changed the table: what was made from its rows before
+    // (the driver's indexes) is stale once this moved.
+    std::uint32_t changes = 0;
 };
 
 class JetFile {
@@ -47,7 +52,8 @@ public:
 
     const std::string& path() const { return m_path; }
     const PageFormat& format() const { return m_format; }
-    std::uint32_t pageCount() const { return m_pageCount; }
+    // Pages of the file, or of the file as the overlay's transaction sees it.
+    std::uint32_t pageCount() const { return m_overlay != nullptr ? m_overlay->pageCount() : m_pageCount; }
     const Catalogue& catalogue() const { return m_catalogue; }
     // Every table of the catalogue, user and system, defined or not yet.
     const std::vector<JetTable>& tables() const { return m_tables; }
@@ -61,10 +67,25 @@ public:
     // after its 8-byte header; false when a page lies outside the file or is no definition page.
     bool definitionBytes(const JetTable& table, std::vector<unsigned char>& bytes);
 
-    // Copies page `page` (below pageCount) into `buffer` (one page long).
+    // Copies page `page` (below pageCount) into `buffer` (one page long): the overlay's version
+    // when it has one, else the file's.
     bool readPage(std::uint32_t page, unsigned char* buffer);
+    // Lays a transaction's pages over the file's for every later read (nullptr: the file's
+    // pages again, the transaction over); the overlay outlives its use here. The definitions,
+    // their row counts and the catalogue stay those read from the file; a table the transaction
+    // changes is said so with tableChanged().
+    void setOverlay(JetPageOverlay* overlay);
+    JetPageOverlay* overlay() const { return m_overlay; }
+    // Says that the transaction whose pages are laid over the file changed `table` (one of
+    // tables(), defined): its usage map and row count are read again through the overlay, and
+    // until the overlay is removed the driver's indexes of it are not used. False with a French
+    // message when the overlay's pages of the table cannot be read.
+    bool tableChanged(const JetTable& table, std::string& error);
+    // True while the transaction under way changed `table`.
+    bool changedInTransaction(const JetTable& table) const;
     // Makes `bytes`, a copy of page `page`, libmdb's current page, for the calls that read it
-    // (no copy when that page already is: the file never changes under the handle).
+    // (no copy when that page already is and no overlay is laid: the file never changes under the
+    // handle).
     void makeCurrent(std::uint32_t page, const unsigned char* bytes);
     // Jet text (code page or UCS-2, compressed or not) to UTF-8.
     std::string decodeText(const unsigned char* bytes, std::size_t size);
@@ -80,6 +101,8 @@ private:
     bool readColumns(const void* definition, const std::vector<unsigned char>& bytes, JetTable& table,
                      std::string& error);
     bool readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes);
+    bool readOverlaid(std::uint32_t page, unsigned char* buffer);
+    bool readPlacement(JetTable& table);
 
     std::string m_path;
     PageFormat m_format;
@@ -88,6 +111,8 @@ private:
     Catalogue m_catalogue;
     std::vector<JetTable> m_tables;
     std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
+    JetPageOverlay* m_overlay = nullptr;
+    std::set<const JetTable*> m_changed;  // tables of m_tables the overlay's transaction changed
 };
 
 }  // namespace kervane::jet

@@ -156,13 +156,13 @@ void IndexStore::checkFile()
 std::shared_ptr<const ColumnIndex> IndexStore::find(const JetTable& table, int column, bool& known) const
 {
     const auto found = m_indexes.find({&table, column});
-    known = found != m_indexes.end();
-    return known ? found->second : nullptr;
+    known = found != m_indexes.end() && found->second.changes == table.changes;
+    return known ? found->second.index : nullptr;
 }
 
 void IndexStore::keep(const JetTable& table, int column, std::shared_ptr<const ColumnIndex> index)
 {
-    m_indexes[{&table, column}] = std::move(index);
+    m_indexes[{&table, column}] = Kept{std::move(index), table.changes};
 }
 
 }  // namespace kervane::jet

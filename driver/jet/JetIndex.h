@@ -50,7 +50,8 @@ private:
     std::vector<RowPosition> m_positions;  // the rows, in the order of the keys
 };
 
-// The indexes made on one opened file, kept while the file stays as it was when opened.
+// The indexes made on one opened file, kept while the file stays as it was when opened and the
+// table as it was when its index was made (JetTable::changes).
 class IndexStore {
 public:
     explicit IndexStore(std::string path);
@@ -66,7 +67,11 @@ private:
     std::string m_path;
     std::int64_t m_size = -1;
     std::int64_t m_modified = -1;
-    std::map<std::pair<const JetTable*, int>, std::shared_ptr<const ColumnIndex>> m_indexes;
+    struct Kept {
+        std::shared_ptr<const ColumnIndex> index;
+        std::uint32_t changes = 0;  // the table's changes when the index was made
+    };
+    std::map<std::pair<const JetTable*, int>, Kept> m_indexes;
 };
 
 }  // namespace kervane::jet

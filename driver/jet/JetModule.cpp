@@ -171,10 +171,15 @@ int failure(sqlite3_vtab_cursor* cursor, const std::string& error)
 }
 
 // The index of `column`, made by one walk of the table the first time it is asked for;
-// nullptr when the table is too large to index.
+// nullptr when the table is too large to index, or changed by the transaction under way (its
+// rows are then walked until the transaction ends).
 bool indexFor(sqlite3_vtab_cursor* cursor, int column, std::shared_ptr<const ColumnIndex>& index, std::string& error)
 {
     auto* vtab = reinterpret_cast<JetVirtualTable*>(cursor->pVtab);
+    if (vtab->state->file->changedInTransaction(*vtab->table)) {
+        index = nullptr;
+        return true;
+    }
     IndexStore& store = *vtab->state->indexes;
     bool known = false;
     index = store.find(*vtab->table, column, known);
