@@ -1,0 +1,285 @@
+// A transaction's pages laid over a copy of nwind.mdb: the driver's statements read the
+// overlay's rows and long values, the file's again once it is removed, and an index the driver
+// made before is not used for a table the transaction changed. Which rows lie on which page is
+// learnt from libmdb's own walk of the file, independent of the reader under test.
+#include "JetTestSupport.h"
+#include "JetWriterTestSupport.h"
+
+#include "driver/jet/JetDatabase.h"
+#include "driver/jet/JetFile.h"
+
+#include <mdbtools.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+
+namespace kervane::test {
+namespace {
+
+constexpr std::size_t kPage = 2048;  // nwind is Jet 3
+
+struct MdbCloser {
+    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
+};
+struct TableFreer {
+    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
+};
+
+// Pages a test lays over the file: page number -> bytes, and the page count.
+class MapOverlay final : public jet::JetPageOverlay {
+public:
+    explicit MapOverlay(std::uint32_t pages) : m_pages(pages) {}
+    const unsigned char* changedPage(std::uint32_t page) override
+    {
+        const auto found = changed.find(page);
+        return found != changed.end() ? found->second.data() : nullptr;
+    }
+    std::uint32_t pageCount() const override { return m_pages; }
+
+    std::map<std::uint32_t, std::vector<unsigned char>> changed;
+    std::uint32_t m_pages;
+};
+
+std::vector<unsigned char> pageOf(const std::vector<unsigned char>& file, std::uint32_t page)
+{
+    return {file.begin() + static_cast<long>(page * kPage), file.begin() + static_cast<long>((page + 1) * kPage)};
+}
+
+// The rows of "Order Details" as libmdb walks them, by data page: "OrderID|ProductID".
+std::map<std::uint32_t, std::vector<std::string>> orderLinesByPage(const std::string& path)
+{
+    std::map<std::uint32_t, std::vector<std::string>> pages;
+    std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
+    if (!mdb || !mdb_read_catalog(mdb.get(), MDB_TABLE))
+        return pages;
+    MdbCatalogEntry* entry = mdb_get_catalogentry_by_name(mdb.get(), "Order Details");
+    std::unique_ptr<MdbTableDef, TableFreer> table(entry != nullptr ? mdb_read_table(entry) : nullptr);
+    if (!table || !mdb_read_columns(table.get()))
+        return pages;
+    std::vector<char> order(MDB_BIND_SIZE), product(MDB_BIND_SIZE);
+    mdb_bind_column_by_name(table.get(), const_cast<gchar*>("OrderID"), order.data(), nullptr);
+    mdb_bind_column_by_name(table.get(), const_cast<gchar*>("ProductID"), product.data(), nullptr);
+    mdb_rewind_table(table.get());
+    const jet::PageFormat format = jet::formatFor(true);
+    while (mdb_fetch_row(table.get())) {
+        jet::RowSlot slot;
+        if (!jet::rowSlot(format, mdb->pg_buf, static_cast<int>(table->cur_row) - 1, slot) || slot.deleted || slot.moved)
+            pages[table->cur_phys_pg].push_back("moved or deleted");
+        else
+            pages[table->cur_phys_pg].push_back(std::string(order.data()) + "|" + product.data());
+    }
+    return pages;
+}
+
+std::vector<std::string> sorted(std::vector<std::string> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::vector<std::string> orderLinesThroughTheDriver(sqlite3* db)
+{
+    std::vector<std::string> lines;
+    for (const auto& row : rowsOf(db, "SELECT OrderID, ProductID FROM \"Order Details\""))
+        lines.push_back(row[0] + "|" + row[1]);
+    return sorted(lines);
+}
+
+struct Attached {
+    Connection db;
+    jet::JetFile* file = nullptr;
+};
+
+Attached attachWithFile(const std::string& path)
+{
+    Attached attached{memoryConnection()};
+    std::string error;
+    EXPECT_TRUE(jet::attachJetDatabase(attached.db.get(), path, error, nullptr, &attached.file)) << error;
+    return attached;
+}
+
+// Two data pages of "Order Details" holding only live rows, with an order found on the second
+// and not on the first.
+struct TwoPages {
+    std::uint32_t first = 0;
+    std::uint32_t second = 0;
+    std::string order;  // an OrderID of the second page
+};
+
+bool clean(const std::vector<std::string>& rows)
+{
+    return std::find(rows.begin(), rows.end(), "moved or deleted") == rows.end();
+}
+
+TwoPages choosePages(const std::map<std::uint32_t, std::vector<std::string>>& pages)
+{
+    TwoPages chosen;
+    for (const auto& [page, rows] : pages) {
+        if (!clean(rows))
+            continue;
+        if (chosen.first == 0) {
+            chosen.first = page;
+            continue;
+        }
+        const std::string order = rows.back().substr(0, rows.back().find('|'));
+        const auto& firstRows = pages.at(chosen.first);
+        if (std::none_of(firstRows.begin(), firstRows.end(), [&](const std::string& row) { return row.rfind(order + "|", 0) == 0; })) {
+            chosen.second = page;
+            chosen.order = order;
+            return chosen;
+        }
+    }
+    return chosen;
+}
+
+int countOf(const std::vector<std::string>& rows, const std::string& order)
+{
+    return static_cast<int>(std::count_if(rows.begin(), rows.end(), [&](const std::string& row) { return row.rfind(order + "|", 0) == 0; }));
+}
+
+TEST(JetOverlay, StatementsSeeTheOverlaidPagesAndTheFileOnceItIsRemoved)
+{
+    REQUIRE_WORK_COPY(copy, "nwind.mdb");
+    const auto pages = orderLinesByPage(copy.path());
+    const TwoPages chosen = choosePages(pages);
+    ASSERT_NE(chosen.second, 0u) << "nwind : deux pages de lignes de commande introuvables";
+    std::vector<std::string> fileRows;
+    for (const auto& [page, rows] : pages)
+        fileRows.insert(fileRows.end(), rows.begin(), rows.end());
+    ASSERT_TRUE(clean(fileRows));
+    ASSERT_EQ(fileRows.size(), 2155u);  // the sample's order lines
+
+    Attached jet = attachWithFile(copy.path());
+    ASSERT_NE(jet.file, nullptr);
+    EXPECT_EQ(orderLinesThroughTheDriver(jet.db.get()), sorted(fileRows));
+    const std::string byOrder = "SELECT count(*) FROM \"Order Details\" WHERE OrderID = " + chosen.order;
+    const int fileCount = countOf(fileRows, chosen.order);
+    // This lookup makes the driver's index of OrderID.
+    EXPECT_EQ(single(jet.db.get(), byOrder), std::to_string(fileCount));
+
+    // The transaction wrote the second page's rows over the first page.
+    const std::vector<unsigned char> bytes = readBytes(copy.path());
+    MapOverlay overlay(static_cast<std::uint32_t>(bytes.size() / kPage));
+    overlay.changed[chosen.first] = pageOf(bytes, chosen.second);
+    jet.file->setOverlay(&overlay);
+    std::string error;
+    ASSERT_TRUE(jet.file->tableChanged(*jet.file->table("Order Details"), error)) << error;
+
+    std::vector<std::string> expected;
+    for (const auto& [page, rows] : pages) {
+        const auto& seen = page == chosen.first ? pages.at(chosen.second) : rows;
+        expected.insert(expected.end(), seen.begin(), seen.end());
+    }
+    EXPECT_EQ(orderLinesThroughTheDriver(jet.db.get()), sorted(expected));
+    // The index made before knows the order's lines on the second page only: a walk finds them
+    // twice.
+    const int overlaidCount = countOf(expected, chosen.order);
+    ASSERT_GT(overlaidCount, fileCount);
+    EXPECT_EQ(single(jet.db.get(), byOrder), std::to_string(overlaidCount));
+
+    jet.file->setOverlay(nullptr);
+    EXPECT_FALSE(jet.file->changedInTransaction(*jet.file->table("Order Details")));
+    EXPECT_EQ(orderLinesThroughTheDriver(jet.db.get()), sorted(fileRows));
+    EXPECT_EQ(single(jet.db.get(), byOrder), std::to_string(fileCount));
+}
+
+// The reference of the notes of the employee whose first name is `name`, found by libmdb.
+bool notesReference(const std::string& path, const std::string& name, std::uint32_t& pageRow, std::uint32_t& word)
+{
+    std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
+    if (!mdb || !mdb_read_catalog(mdb.get(), MDB_TABLE))
+        return false;
+    MdbCatalogEntry* entry = mdb_get_catalogentry_by_name(mdb.get(), "Employees");
+    std::unique_ptr<MdbTableDef, TableFreer> table(entry != nullptr ? mdb_read_table(entry) : nullptr);
+    if (!table || !mdb_read_columns(table.get()))
+        return false;
+    std::vector<char> first(MDB_BIND_SIZE);
+    mdb_bind_column_by_name(table.get(), const_cast<gchar*>("FirstName"), first.data(), nullptr);
+    mdb_rewind_table(table.get());
+    while (mdb_fetch_row(table.get())) {
+        if (name != first.data())
+            continue;
+        for (guint c = 0; c < table->num_cols; ++c) {
+            auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
+            if (std::string(column->name) != "Notes" || column->cur_value_len < 12)
+                continue;
+            const auto* reference = static_cast<const unsigned char*>(mdb->pg_buf) + column->cur_value_start;
+            word = jet::readUInt32(reference, 0);
+            pageRow = jet::readUInt32(reference, 4);
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(JetOverlay, LongValuesAreReadFromTheOverlaidPages)
+{
+    REQUIRE_WORK_COPY(copy, "nwind.mdb");
+    std::uint32_t pageRow = 0;
+    std::uint32_t word = 0;
+    ASSERT_TRUE(notesReference(copy.path(), "Nancy", pageRow, word));
+    ASSERT_EQ(word & jet::kLongValueInline, 0u) << "les notes de Nancy sont rangées dans la ligne";
+    Attached jet = attachWithFile(copy.path());
+    ASSERT_NE(jet.file, nullptr);
+    const std::string query = "SELECT Notes FROM Employees WHERE FirstName = 'Nancy'";
+    const std::string notes = single(jet.db.get(), query);
+    ASSERT_EQ(notes.rfind("Education includes", 0), 0u) << notes;
+
+    // The transaction rewrote the first letters of the value where it lies on its page (a chain
+    // starts its row with the pointer to the next piece).
+    const std::vector<unsigned char> bytes = readBytes(copy.path());
+    MapOverlay overlay(static_cast<std::uint32_t>(bytes.size() / kPage));
+    std::vector<unsigned char> page = pageOf(bytes, pageRow >> 8);
+    const jet::PageFormat format = jet::formatFor(true);
+    const int start = jet::readUInt16(page.data(), format.rowCountOffset + 2 + 2 * static_cast<int>(pageRow & 0xff)) & 0x1fff;
+    const int text = start + ((word & jet::kLongValueSinglePage) != 0 ? 0 : 4);
+    std::copy_n("EDUCATION", 9, page.begin() + text);
+    overlay.changed[pageRow >> 8] = page;
+    jet.file->setOverlay(&overlay);
+    EXPECT_EQ(single(jet.db.get(), query), "EDUCATION" + notes.substr(9));
+    jet.file->setOverlay(nullptr);
+    EXPECT_EQ(single(jet.db.get(), query), notes);
+}
+
+TEST(JetOverlay, AppendedPagesAndTheTablesPlacementReadThroughTheOverlay)
+{
+    REQUIRE_WORK_COPY(copy, "nwind.mdb");
+    std::string error;
+    auto file = jet::JetFile::open(copy.path(), error);
+    ASSERT_TRUE(file) << error;
+    const std::uint32_t filePages = file->pageCount();
+    std::vector<unsigned char> buffer(kPage);
+    EXPECT_FALSE(file->readPage(filePages, buffer.data()));
+
+    MapOverlay overlay(filePages + 1);
+    overlay.changed[filePages] = pattern(kPage, filePages, 1);
+    file->setOverlay(&overlay);
+    EXPECT_EQ(file->pageCount(), filePages + 1);
+    ASSERT_TRUE(file->readPage(filePages, buffer.data()));
+    EXPECT_EQ(buffer, overlay.changed[filePages]);
+    EXPECT_FALSE(file->readPage(filePages + 1, buffer.data()));
+
+    // Said changed, a table whose pages the overlay leaves alone keeps the usage map and row
+    // count libmdb read from its definition.
+    for (const char* name : {"Order Details", "Employees", "Categories", "Shippers"}) {
+        const jet::JetTable* table = file->table(name);
+        ASSERT_NE(table, nullptr) << name;
+        const std::vector<unsigned char> map = table->usageMap;
+        const std::uint32_t rows = table->rowEstimate;
+        ASSERT_TRUE(file->tableChanged(*table, error)) << error;
+        EXPECT_TRUE(file->changedInTransaction(*table));
+        EXPECT_EQ(table->usageMap, map) << name;
+        EXPECT_EQ(table->rowEstimate, rows) << name;
+    }
+    file->setOverlay(nullptr);
+    EXPECT_EQ(file->pageCount(), filePages);
+    EXPECT_FALSE(file->readPage(filePages, buffer.data()));
+    EXPECT_FALSE(file->changedInTransaction(*file->table("Shippers")));
+}
+
+}  // namespace
+}  // namespace kervane::test
