@@ -12,7 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QStandardPaths>
+
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
@@ -44,13 +48,13 @@ public:
     std::uint32_t m_pages;
 };
 
-std::vector<unsigned char> pageOf(const std::vector<unsigned char>& file, std::uint32_t page)
+std::vector<unsigned char> pageOf(const std::vector<unsigned char>& file, std::uint32_t page, std::size_t size = kPage)
 {
-    return {file.begin() + static_cast<long>(page * kPage), file.begin() + static_cast<long>((page + 1) * kPage)};
+    return {file.begin() + static_cast<long>(page * size), file.begin() + static_cast<long>((page + 1) * size)};
 }
 
 // The rows of "Order Details" as libmdb walks them, by data page: "OrderID|ProductID".
-std::map<std::uint32_t, std::vector<std::string>> orderLinesByPage(const std::string& path)
+std::map<std::uint32_t, std::vector<std::string>> orderLinesByPage(const std::string& path, bool jet3)
 {
     std::map<std::uint32_t, std::vector<std::string>> pages;
     std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
@@ -64,7 +68,7 @@ std::map<std::uint32_t, std::vector<std::string>> orderLinesByPage(const std::st
     mdb_bind_column_by_name(table.get(), const_cast<gchar*>("OrderID"), order.data(), nullptr);
     mdb_bind_column_by_name(table.get(), const_cast<gchar*>("ProductID"), product.data(), nullptr);
     mdb_rewind_table(table.get());
-    const jet::PageFormat format = jet::formatFor(true);
+    const jet::PageFormat format = jet::formatFor(jet3);
     while (mdb_fetch_row(table.get())) {
         jet::RowSlot slot;
         if (!jet::rowSlot(format, mdb->pg_buf, static_cast<int>(table->cur_row) - 1, slot) || slot.deleted || slot.moved)
@@ -141,19 +145,21 @@ int countOf(const std::vector<std::string>& rows, const std::string& order)
     return static_cast<int>(std::count_if(rows.begin(), rows.end(), [&](const std::string& row) { return row.rfind(order + "|", 0) == 0; }));
 }
 
-TEST(JetOverlay, StatementsSeeTheOverlaidPagesAndTheFileOnceItIsRemoved)
+// Lays over the copy at `path` a transaction that wrote a page of order lines over another
+// one, and checks what statements see, with and without the overlay.
+void checkOverlaidOrderLines(const std::string& path, bool jet3, std::size_t orderLines)
 {
-    REQUIRE_WORK_COPY(copy, "nwind.mdb");
-    const auto pages = orderLinesByPage(copy.path());
+    const std::size_t pageSize = jet3 ? 2048 : 4096;
+    const auto pages = orderLinesByPage(path, jet3);
     const TwoPages chosen = choosePages(pages);
-    ASSERT_NE(chosen.second, 0u) << "nwind : deux pages de lignes de commande introuvables";
+    ASSERT_NE(chosen.second, 0u) << "deux pages de lignes de commande introuvables";
     std::vector<std::string> fileRows;
     for (const auto& [page, rows] : pages)
         fileRows.insert(fileRows.end(), rows.begin(), rows.end());
     ASSERT_TRUE(clean(fileRows));
-    ASSERT_EQ(fileRows.size(), 2155u);  // the sample's order lines
+    ASSERT_EQ(fileRows.size(), orderLines);
 
-    Attached jet = attachWithFile(copy.path());
+    Attached jet = attachWithFile(path);
     ASSERT_NE(jet.file, nullptr);
     EXPECT_EQ(orderLinesThroughTheDriver(jet.db.get()), sorted(fileRows));
     const std::string byOrder = "SELECT count(*) FROM \"Order Details\" WHERE OrderID = " + chosen.order;
@@ -162,9 +168,9 @@ TEST(JetOverlay, StatementsSeeTheOverlaidPagesAndTheFileOnceItIsRemoved)
     EXPECT_EQ(single(jet.db.get(), byOrder), std::to_string(fileCount));
 
     // The transaction wrote the second page's rows over the first page.
-    const std::vector<unsigned char> bytes = readBytes(copy.path());
-    MapOverlay overlay(static_cast<std::uint32_t>(bytes.size() / kPage));
-    overlay.changed[chosen.first] = pageOf(bytes, chosen.second);
+    const std::vector<unsigned char> bytes = readBytes(path);
+    MapOverlay overlay(static_cast<std::uint32_t>(bytes.size() / pageSize));
+    overlay.changed[chosen.first] = pageOf(bytes, chosen.second, pageSize);
     jet.file->setOverlay(&overlay);
     std::string error;
     ASSERT_TRUE(jet.file->tableChanged(*jet.file->table("Order Details"), error)) << error;
@@ -185,6 +191,25 @@ TEST(JetOverlay, StatementsSeeTheOverlaidPagesAndTheFileOnceItIsRemoved)
     EXPECT_FALSE(jet.file->changedInTransaction(*jet.file->table("Order Details")));
     EXPECT_EQ(orderLinesThroughTheDriver(jet.db.get()), sorted(fileRows));
     EXPECT_EQ(single(jet.db.get(), byOrder), std::to_string(fileCount));
+}
+
+TEST(JetOverlay, StatementsSeeTheOverlaidPagesAndTheFileOnceItIsRemoved)
+{
+    REQUIRE_WORK_COPY(copy, "nwind.mdb");
+    checkOverlaidOrderLines(copy.path(), true, 2155);  // the sample's order lines
+}
+
+TEST(JetOverlay, StatementsSeeTheOverlaidPagesOfAnAccess2000File)
+{
+    REQUIRE_WORK_COPY(copy, "nwind.mdb");
+    const char* chosen = std::getenv("KERVANE_JETGEN");
+    const std::string jetgen = chosen != nullptr ? chosen : KERVANE_JETGEN;
+    if (!std::filesystem::exists(jetgen) || QStandardPaths::findExecutable("java").isEmpty())
+        GTEST_SKIP() << "jetgen ou java absent (" << jetgen << ") : pas de copie Access 2000 de nwind";
+    const std::string grown = copy.folder() + "/nwind_x2.mdb";
+    const std::string command = jetgen + " grow '" + copy.path() + "' '" + grown + "' 2 >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    checkOverlaidOrderLines(grown, false, 2 * 2155);  // two copies of every order line
 }
 
 // The reference of the notes of the employee whose first name is `name`, found by libmdb.
