@@ -1,5 +1,6 @@
 // Every memo and OLE value of the genuine test files, read by the driver's long-value reader,
-// compared byte for byte with what libmdb's own long-value reads give for the same reference.
+// compared byte for byte with what libmdb's own long-value reads give for the same reference;
+// and long values laid out by hand on appended pages, their pointers checked before use.
 #include "JetTestSupport.h"
 #include "JetWriterTestSupport.h"
 
@@ -121,6 +122,115 @@ TEST(JetLongValue, EveryMemoAndOleValueReadsAsLibmdbReadsIt)
     EXPECT_GT(counts.chained, 0);
     std::printf("valeurs longues comparées : %d dans la ligne, %d sur une page, %d en chaîne\n", counts.inlineValues,
                 counts.singlePage, counts.chained);
+}
+
+// Pages a test lays over the file: page number -> bytes, and the page count.
+class AppendedPages final : public jet::JetPageOverlay {
+public:
+    explicit AppendedPages(std::uint32_t filePages) : m_filePages(filePages) {}
+    const unsigned char* changedPage(std::uint32_t page) override
+    {
+        return page >= m_filePages && page - m_filePages < pages.size() ? pages[page - m_filePages].data() : nullptr;
+    }
+    std::uint32_t pageCount() const override { return m_filePages + static_cast<std::uint32_t>(pages.size()); }
+
+    std::vector<std::vector<unsigned char>> pages;
+
+private:
+    std::uint32_t m_filePages;
+};
+
+void putUInt16(std::vector<unsigned char>& bytes, std::size_t at, unsigned value)
+{
+    bytes[at] = static_cast<unsigned char>(value);
+    bytes[at + 1] = static_cast<unsigned char>(value >> 8);
+}
+
+void putUInt32(unsigned char* bytes, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// A Jet 3 data page holding `rows`, the first at the end of the page, each before the last.
+std::vector<unsigned char> longValuePage(const std::vector<std::string>& rows)
+{
+    const jet::PageFormat format = jet::formatFor(true);
+    std::vector<unsigned char> page(static_cast<std::size_t>(format.pageSize));
+    page[0] = jet::kDataPage;
+    putUInt16(page, static_cast<std::size_t>(format.rowCountOffset), static_cast<unsigned>(rows.size()));
+    std::size_t end = page.size();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::size_t start = end - rows[i].size();
+        std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<long>(start));
+        putUInt16(page, static_cast<std::size_t>(format.rowCountOffset) + 2 + 2 * i, static_cast<unsigned>(start));
+        end = start;
+    }
+    return page;
+}
+
+// A chain piece: the page-and-row pointer of the next piece, then the bytes.
+std::string piece(std::uint32_t next, const std::string& bytes)
+{
+    std::string row(4, '\0');
+    putUInt32(reinterpret_cast<unsigned char*>(row.data()), next);
+    return row + bytes;
+}
+
+std::string reference(std::uint32_t word, std::uint32_t pageRow)
+{
+    std::string field(jet::LongValueReader::kReferenceSize, '\0');
+    putUInt32(reinterpret_cast<unsigned char*>(field.data()), word);
+    putUInt32(reinterpret_cast<unsigned char*>(field.data()) + 4, pageRow);
+    return field;
+}
+
+// Long values laid out by hand on pages appended over a copy of nwind: well-formed ones read
+// whole, and every pointer that leaves the file, loops or falls short refused.
+TEST(JetLongValue, PointersCheckedBeforeTheyAreFollowed)
+{
+    REQUIRE_WORK_COPY(copy, "nwind.mdb");
+    std::string error;
+    auto file = jet::JetFile::open(copy.path(), error);
+    ASSERT_TRUE(file) << error;
+    const std::uint32_t n = file->pageCount();
+    AppendedPages overlay(n);
+    // Page n: a chain "abc" -> "def" -> end; page n + 1: a chain whose second piece leads back.
+    overlay.pages.push_back(longValuePage({piece(n << 8 | 1, "abc"), piece(0, "def"), "whole row"}));
+    overlay.pages.push_back(longValuePage({piece((n + 1) << 8 | 1, "abc"), piece((n + 1) << 8, "def")}));
+    file->setOverlay(&overlay);
+    jet::LongValueReader reader(*file);
+    using Outcome = jet::LongValueReader::Outcome;
+    const auto read = [&](const std::string& field, std::string& bytes) {
+        return reader.read(reinterpret_cast<const unsigned char*>(field.data()), static_cast<int>(field.size()), bytes,
+                           nullptr);
+    };
+    std::string bytes;
+    EXPECT_EQ(read(reference(6, n << 8), bytes), Outcome::Read);
+    EXPECT_EQ(bytes, "abcdef");
+    EXPECT_EQ(read(reference(4, n << 8), bytes), Outcome::Read);
+    EXPECT_EQ(bytes, "abcd");  // a value is its stated length
+    EXPECT_EQ(read(reference(jet::kLongValueSinglePage | 9, n << 8 | 2), bytes), Outcome::Read);
+    EXPECT_EQ(bytes, "whole row");
+    EXPECT_EQ(read(reference(jet::kLongValueInline | 3, 0) + "xyz", bytes), Outcome::Read);
+    EXPECT_EQ(bytes, "xyz");
+
+    EXPECT_EQ(read(reference(7, n << 8), bytes), Outcome::Damaged);            // the chain ends short
+    EXPECT_EQ(read(reference(100, (n + 1) << 8), bytes), Outcome::Damaged);    // the chain loops
+    EXPECT_EQ(read(reference(6, (n + 2) << 8), bytes), Outcome::Damaged);      // past the last page
+    EXPECT_EQ(read(reference(6, n << 8 | 3), bytes), Outcome::Damaged);        // past the last row
+    EXPECT_EQ(read(reference(6, 0), bytes), Outcome::Damaged);                 // the header page
+    EXPECT_EQ(read(reference(jet::kLongValueSinglePage | 10, n << 8 | 2), bytes), Outcome::Damaged);
+    EXPECT_EQ(read(reference(jet::kLongValueInline | 4, 0) + "xyz", bytes), Outcome::Damaged);
+    EXPECT_EQ(read(reference(6, n << 8).substr(0, 11), bytes), Outcome::Damaged);  // a cut reference
+    EXPECT_EQ(read(reference(0x10000006, n << 8), bytes), Outcome::Damaged);   // unknown flags
+    EXPECT_EQ(reader.read(reinterpret_cast<const unsigned char*>(reference(6, n << 8).data()), 12, bytes,
+                          [] { return true; }),
+              Outcome::Stopped);
+
+    // Without the overlay the same pointers lead outside the file.
+    file->setOverlay(nullptr);
+    EXPECT_EQ(read(reference(6, n << 8), bytes), Outcome::Damaged);
 }
 
 }  // namespace
