@@ -3,8 +3,8 @@
 
 On a SQLite-format base whose tables are made through the driver: every Access type written
 through parameters and read back equal, NULL in each, their limits, texts in several scripts, a
-long memo, binaries with zero bytes, commit and rollback seen from a second connection, and French
-diagnostics read exactly. On genuine Access files: nwind.mdb's counts and the every-type table
+long memo, binaries with zero bytes, executemany one set at a time and as parameter arrays,
+commit and rollback seen from a second connection, and French diagnostics read exactly. On genuine Access files: nwind.mdb's counts and the every-type table
 of testV2000.mdb and testV1997.mdb, with the values their README states.
 Exits 77 (skipped) without pyodbc; the Access part is skipped without the test data."""
 import datetime
@@ -96,6 +96,21 @@ def check_types(connection):
     assert [bytes(v) if isinstance(v, bytearray) else v for v in got] == row
 
 
+def check_sets(connection):
+    """executemany one set at a time, then as arrays (fast_executemany); parameters in WHERE."""
+    cursor = connection.cursor()
+    cursor.execute("CREATE TABLE LOTS (ID LONG PRIMARY KEY, T TEXT(20), DT DATETIME)")
+    cursor.executemany("INSERT INTO LOTS (ID, T) VALUES (?, ?)", [(i, "n%d" % i) for i in range(10, 60)])
+    cursor.fast_executemany = True
+    cursor.executemany("INSERT INTO LOTS (ID, T, DT) VALUES (?, ?, ?)",
+                       [(i, "Été %d" % i, datetime.date(2020, 1, 1)) for i in range(1000, 2000)])
+    assert cursor.execute("SELECT count(*) FROM LOTS WHERE ID >= ?", 10).fetchone()[0] == 1050
+    dated = cursor.execute("SELECT ID FROM LOTS WHERE DT = ? AND ID < ?", datetime.datetime(2020, 1, 1), 1003)
+    assert [r[0] for r in dated.fetchall()] == [1000, 1001, 1002]
+    # A text parameter compares without regard to case, as Access does.
+    assert cursor.execute("SELECT ID FROM LOTS WHERE T = ?", "ÉTÉ 1999").fetchone()[0] == 1999
+
+
 def check_transactions(base):
     writer = pyodbc.connect(DRIVER + base, autocommit=False)
     reader = pyodbc.connect(DRIVER + base, autocommit=True)
@@ -144,6 +159,7 @@ def check_sqlite_base(folder):
     base = new_base(folder)
     connection = pyodbc.connect(DRIVER + base, autocommit=True)
     check_types(connection)
+    check_sets(connection)
     check_errors(connection)
     connection.close()
     check_transactions(base)
@@ -196,7 +212,7 @@ def main():
         check_nwind(files[0])
         for path in files[1:]:
             check_every_type(path)
-    print("pyodbc : types, textes, transactions et erreurs d'une base SQLite, fichiers Access relus conformes")
+    print("pyodbc : types, textes, lots de paramètres, transactions et erreurs d'une base SQLite, fichiers Access relus conformes")
 
 
 if __name__ == "__main__":

@@ -36,22 +36,6 @@ TEST_F(SqliteAccessSql, AmpersandConcatenatesAndTakesNullAsEmpty)
     EXPECT_EQ(typeOf("SELECT NOM & 'x' FROM CLIENT"), SQL_VARCHAR);
 }
 
-TEST_F(SqliteAccessSql, TextComparesWithoutRegardToCaseButWithAccents)
-{
-    EXPECT_EQ(column("SELECT ID FROM CLIENT WHERE NOM = 'DUPONT' ORDER BY ID"), (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(column("SELECT ID FROM CLIENT WHERE NOM = \"dupont\" ORDER BY ID"),
-              (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(column("SELECT ID FROM CLIENT WHERE NOM IN ('ÉLIE', 'x')"), (std::vector<std::string>{"3"}));
-    EXPECT_EQ(column("SELECT ID FROM CLIENT WHERE NOM = 'Elie'"), (std::vector<std::string>{}));
-    EXPECT_EQ(value("SELECT Count(*) FROM CLIENT WHERE NOM BETWEEN 'DUPONT' AND 'dupont'"), "2");
-    EXPECT_EQ(value("SELECT Count(*) FROM (SELECT DISTINCT NOM FROM CLIENT)"), "3");
-    // 'Dupont' and 'dupont' make one group; either spelling may name it.
-    const std::vector<std::string> pair = column("SELECT NOM FROM CLIENT GROUP BY NOM HAVING Count(*) = 2");
-    ASSERT_EQ(pair.size(), 1U);
-    EXPECT_TRUE(pair[0] == "Dupont" || pair[0] == "dupont") << pair[0];
-    EXPECT_EQ(value("SELECT Count(*) FROM (SELECT NOM FROM CLIENT GROUP BY NOM)"), "3");
-}
-
 TEST_F(SqliteAccessSql, AccentedLettersSortBesideTheirBaseLetter)
 {
     EXPECT_EQ(column("SELECT LIB FROM FAMILLE WHERE ID <> 6 ORDER BY LIB"),

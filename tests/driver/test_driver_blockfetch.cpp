@@ -364,9 +364,6 @@ TEST_F(BlockFetchTest, Odbc2ExtendedFetchUsesTheRowsetSizeOption)
     ASSERT_EQ(SQLGetInfo(connexion.handle(), SQL_FETCH_DIRECTION, &directions, sizeof directions, nullptr),
               SQL_SUCCESS);
     EXPECT_EQ(directions, static_cast<SQLUINTEGER>(SQL_FD_FETCH_NEXT));
-    SQLUSMALLINT present = SQL_FALSE;
-    ASSERT_EQ(SQLGetFunctions(connexion.handle(), SQL_API_SQLEXTENDEDFETCH, &present), SQL_SUCCESS);
-    EXPECT_EQ(present, SQL_TRUE);
     Instruction stmt2(connexion);
     ASSERT_EQ(SQLSetStmtOption(stmt2.handle(), SQL_ROWSET_SIZE, ROWSET), SQL_SUCCESS);
     std::vector<SQLINTEGER> ids(ROWSET);

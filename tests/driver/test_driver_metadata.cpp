@@ -287,16 +287,5 @@ TEST_F(MetadataTest, ForeignKeysBothWaysWithTheirRulesAndKeyOrder)
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt.handle()).state, "HY009");
 }
 
-TEST_F(MetadataTest, TheDriverSaysItHasTheCatalogueFunctions)
-{
-    for (const int function : {SQL_API_SQLGETTYPEINFO, SQL_API_SQLSTATISTICS, SQL_API_SQLPRIMARYKEYS,
-                               SQL_API_SQLSPECIALCOLUMNS, SQL_API_SQLFOREIGNKEYS, SQL_API_SQLCOLUMNS}) {
-        SQLUSMALLINT supported = SQL_FALSE;
-        ASSERT_EQ(SQLGetFunctions(m_connexion->handle(), static_cast<SQLUSMALLINT>(function), &supported),
-                  SQL_SUCCESS);
-        EXPECT_EQ(supported, SQL_TRUE) << function;
-    }
-}
-
 }  // namespace
 }  // namespace kervane::test

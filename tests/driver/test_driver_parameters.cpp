@@ -195,32 +195,6 @@ TEST_F(ParametersTest, TextsInUtf8AndUtf16BinariesAndNullsComeBackEqual)
     EXPECT_EQ(textBack(8, "YN"), std::nullopt);
 }
 
-TEST_F(ParametersTest, TextsReadAsUtf16ComeInPiecesThatKeepSurrogatePairsWhole)
-{
-    const std::u16string wide = u"a😀é";
-    std::vector<SQLWCHAR> units(wide.begin(), wide.end());
-    units.push_back(0);
-    ASSERT_EQ(store(1, "T", SQL_C_WCHAR, SQL_WVARCHAR, units.data(), 0, nullptr), SQL_SUCCESS);
-    Instruction stmt(*m_connexion);
-    ASSERT_EQ(stmt.exec("SELECT T FROM P WHERE ID = 1"), SQL_SUCCESS);
-    ASSERT_EQ(SQLFetch(stmt.handle()), SQL_SUCCESS);
-    // Room for two units and the terminating one: the pair does not fit after "a".
-    SQLWCHAR buffer[3] = {};
-    SQLLEN length = 0;
-    std::u16string read;
-    ASSERT_EQ(SQLGetData(stmt.handle(), 1, SQL_C_WCHAR, buffer, sizeof buffer, &length), SQL_SUCCESS_WITH_INFO);
-    EXPECT_EQ(length, static_cast<SQLLEN>(4 * sizeof(SQLWCHAR)));
-    EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt.handle()).state, "01004");
-    read += std::u16string(buffer, buffer + 1);
-    ASSERT_EQ(SQLGetData(stmt.handle(), 1, SQL_C_WCHAR, buffer, sizeof buffer, &length), SQL_SUCCESS_WITH_INFO);
-    read += std::u16string(buffer, buffer + 2);
-    ASSERT_EQ(SQLGetData(stmt.handle(), 1, SQL_C_WCHAR, buffer, sizeof buffer, &length), SQL_SUCCESS);
-    EXPECT_EQ(length, static_cast<SQLLEN>(sizeof(SQLWCHAR)));
-    read += std::u16string(buffer, buffer + 1);
-    EXPECT_EQ(read, wide);
-    EXPECT_EQ(SQLGetData(stmt.handle(), 1, SQL_C_WCHAR, buffer, sizeof buffer, &length), SQL_NO_DATA);
-}
-
 TEST_F(ParametersTest, LongMemoAndBinaryArriveInPiecesAtExecution)
 {
     // 100,000 characters, some of two bytes, given in pieces that cut them in the middle.
@@ -511,17 +485,6 @@ TEST_F(ParametersTest, NumParamsAndDescribeParamTellTheColumnEachParameterMeets)
     ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("SELECT ID FROM P WHERE T = '?'"), SQL_NTS), SQL_SUCCESS);
     ASSERT_EQ(SQLNumParams(stmt.handle(), &count), SQL_SUCCESS);
     EXPECT_EQ(count, 0);
-}
-
-TEST_F(ParametersTest, GetFunctionsSaysParametersAreSupported)
-{
-    const SQLUSMALLINT functions[] = {SQL_API_SQLBINDPARAMETER, SQL_API_SQLNUMPARAMS, SQL_API_SQLDESCRIBEPARAM,
-                                      SQL_API_SQLPARAMDATA, SQL_API_SQLPUTDATA};
-    for (const SQLUSMALLINT function : functions) {
-        SQLUSMALLINT supported = SQL_FALSE;
-        ASSERT_EQ(SQLGetFunctions(m_connexion->handle(), function, &supported), SQL_SUCCESS);
-        EXPECT_EQ(supported, SQL_TRUE) << function;
-    }
 }
 
 }  // namespace
