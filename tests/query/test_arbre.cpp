@@ -141,6 +141,7 @@ TEST_F(Arbre, NamesAreDraggedOnlyByALeftMoveFromANodeInTheActiveWindow)
     souris(pVue, QEvent::MouseButtonPress, Qt::LeftButton, nom);
     souris(pVue, QEvent::MouseMove, Qt::LeftButton, nom + QPoint(1, 0));
     souris(pVue, QEvent::MouseMove, Qt::LeftButton, nom + QPoint(40, 0));
+    souris(pVue, QEvent::MouseMove, Qt::LeftButton, nom + QPoint(80, 0));  // one drag per press
     EXPECT_EQ(f.glisses, QStringList{"NOM"});
     EXPECT_EQ(arbre.currentItem()->text(0), "NOM");
 

@@ -1,7 +1,5 @@
-// The texts of a statement, the tree's words, the layout's limits and the drag state.
+// The texts of a statement and the tree's words.
 #include "query/ArbreTables.h"
-#include "query/Disposition.h"
-#include "query/GlisserNoms.h"
 #include "query/Requete.h"
 #include "query/TextesUtf8.h"
 
@@ -71,44 +69,6 @@ TEST(ArbreTables, TypeLabelsAndQuotedNames)
     EXPECT_EQ(nomTableCite("LIGNE_COMMANDE2"), "LIGNE_COMMANDE2");
     EXPECT_EQ(nomTableCite("Order Details"), "[Order Details]");
     EXPECT_EQ(nomTableCite("Employés"), "[Employés]");
-}
-
-TEST(Disposition, NoSizeIsNegativeInATinyWindow)
-{
-    const Largeurs etroite = calculerLargeurs(30 * disposition::TWIPS);
-    EXPECT_GT(etroite.nCombo, 0);
-    const Hauteurs basse = calculerHauteurs(100, 152);
-    for (int nTaille : {basse.nResultat, basse.nOnglets, basse.nPages, basse.nArbre})
-        EXPECT_GE(nTaille, 0);
-}
-
-TEST(GlisserNoms, OneDragPerPressOnlyAfterALeftMoveFromANode)
-{
-    EtatGlisser e;
-    e.presser(1, 100.4f, 200.6f);
-    EXPECT_EQ(e.nPresseX, 100);
-    EXPECT_EQ(e.nPresseY, 201);
-    EXPECT_FALSE(e.deplacer(102, 202, true));  // less than 3 twips away
-    EXPECT_FALSE(e.bGaucheArme);
-    EXPECT_TRUE(e.deplacer(103, 201, true));
-    EXPECT_TRUE(e.bGlisse);
-    EXPECT_FALSE(e.deplacer(400, 400, true));  // one drag per press
-    e.relacher();
-    EXPECT_TRUE(e.bGaucheRelache);
-    EXPECT_FALSE(e.bGaucheBas);
-    EXPECT_TRUE(e.bGlisse);  // cleared only by the next press
-
-    e.presser(1, 0, 0);
-    EXPECT_FALSE(e.bGlisse || e.bGaucheRelache);
-    EXPECT_FALSE(e.deplacer(5000, 5000, false));  // nothing under the press point
-    EXPECT_FALSE(e.deplacer(9000, 9000, false));
-
-    e.presser(2, 0, 0);
-    EXPECT_TRUE(e.bDroitBas);
-    EXPECT_FALSE(e.bGaucheBas);
-    e.relacher();
-    EXPECT_FALSE(e.bDroitBas);
-    EXPECT_FALSE(e.bDroitRelache);  // no right drag was armed
 }
 
 }  // namespace kervane::test
