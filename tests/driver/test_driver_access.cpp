@@ -135,7 +135,8 @@ TEST_F(AccessTest, MemoAndOleValuesReadWhole)
 TEST_F(AccessTest, EveryWriteIsRefusedAsReadOnly)
 {
     for (const std::string sql : {"UPDATE Orders SET ShipName = 'x'", "INSERT INTO Shippers(CompanyName) VALUES('x')",
-                                  "DELETE FROM Shippers", "CREATE TABLE Nouvelle(A LONG)", "DROP TABLE Shippers"}) {
+                                  "DELETE FROM Shippers", "CREATE TABLE Nouvelle(A LONG)", "DROP TABLE Shippers",
+                                  "SELECT CompanyName INTO Copie FROM Shippers"}) {
         SCOPED_TRACE(sql);
         Instruction stmt(*m_connexion);
         EXPECT_EQ(stmt.exec(sql), SQL_ERROR);
