@@ -4,7 +4,8 @@
 On a SQLite-format base whose tables are made through the driver: every Access type written
 through parameters and read back equal, NULL in each, their limits, texts in several scripts, a
 long memo, binaries with zero bytes, executemany one set at a time and as parameter arrays,
-commit and rollback seen from a second connection, and French diagnostics read exactly. On genuine Access files: nwind.mdb's counts and the every-type table
+10,000 rows read back by fetchall and fetchmany, commit and rollback seen from a second connection,
+and French diagnostics read exactly. On genuine Access files: nwind.mdb's counts and the every-type table
 of testV2000.mdb and testV1997.mdb, with the values their README states.
 Exits 77 (skipped) without pyodbc; the Access part is skipped without the test data."""
 import datetime
@@ -111,6 +112,27 @@ def check_sets(connection):
     assert cursor.execute("SELECT ID FROM LOTS WHERE T = ?", "ÉTÉ 1999").fetchone()[0] == 1999
 
 
+def check_many_rows(connection, base):
+    """10,000 rows written beside the driver come back exactly by fetchall and by fetchmany."""
+    rows = [(i, None if i % 11 == 0 else "ligne %d é😀" % i, i * 0.25,
+             datetime.datetime(2020, 1, 1) + datetime.timedelta(hours=i)) for i in range(1, 10001)]
+    with sqlite3.connect(base) as db:
+        db.execute("CREATE TABLE BEAUCOUP (ID LONG PRIMARY KEY, T TEXT(60), D DOUBLE, DT DATETIME)")
+        db.executemany("INSERT INTO BEAUCOUP VALUES (?, ?, ?, ?)",
+                       [(i, t, d, dt.strftime("%Y-%m-%d %H:%M:%S")) for i, t, d, dt in rows])
+    cursor = connection.cursor()
+    got = [tuple(r) for r in cursor.execute("SELECT ID, T, D, DT FROM BEAUCOUP ORDER BY ID").fetchall()]
+    assert got == rows, next(((g, e) for g, e in zip(got, rows) if g != e), len(got))
+    cursor.execute("SELECT ID FROM BEAUCOUP ORDER BY ID")
+    ids = []
+    while True:
+        block = cursor.fetchmany(777)
+        if not block:
+            break
+        ids.extend(r[0] for r in block)
+    assert ids == list(range(1, 10001))
+
+
 def check_transactions(base):
     writer = pyodbc.connect(DRIVER + base, autocommit=False)
     reader = pyodbc.connect(DRIVER + base, autocommit=True)
@@ -160,6 +182,7 @@ def check_sqlite_base(folder):
     connection = pyodbc.connect(DRIVER + base, autocommit=True)
     check_types(connection)
     check_sets(connection)
+    check_many_rows(connection, base)
     check_errors(connection)
     connection.close()
     check_transactions(base)
