@@ -1,4 +1,4 @@
-// The writer on disk: the block list after an export, and what a failure leaves behind.
+// The writer on disk: what a failure leaves behind (a successful export is the dialog's and the samples' test).
 #include "GrilleExemple.h"
 #include "export/ExporterTableau.h"
 #include "tests/support/DossierTemporaire.h"
@@ -26,20 +26,6 @@ protected:
     std::vector<BlocCellules> tabBlocs{{1, 1, 1, 2}, {2, 1, 2, 1}};
     const EnteteExport entete{QStringLiteral("Démo"), QStringLiteral("/bases/Velmora.mdb"), QString()};
 };
-
-TEST_F(Ecrivain, ListeDeBlocsVideeApresLExport)
-{
-    const QString strChemin = dossier.fichier(QStringLiteral("Été.xlsx"));
-    ASSERT_TRUE(ExporterTableau(strChemin, grille, tabBlocs, entete));
-    EXPECT_TRUE(tabBlocs.empty());
-    ASSERT_TRUE(ExporterTableau(strChemin, grille, tabBlocs, entete));  // every cell framed, list left empty
-    EXPECT_TRUE(tabBlocs.empty());
-    EXPECT_EQ(repondeur.questions().size(), 0u);
-    QFile fichier(strChemin);
-    ASSERT_TRUE(fichier.open(QIODevice::ReadOnly));
-    EXPECT_EQ(fichier.read(2), QByteArray("PK"));
-    EXPECT_EQ(fichiers(), QStringList{QStringLiteral("Été.xlsx")});
-}
 
 TEST_F(Ecrivain, UnEchecNeLaisseRienEtNeDetruitRien)
 {
