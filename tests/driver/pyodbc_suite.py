@@ -4,9 +4,10 @@
 On a SQLite-format base whose tables are made through the driver: every Access type written
 through parameters and read back equal, NULL in each, their limits, texts in several scripts, a
 long memo, binaries with zero bytes, executemany one set at a time and as parameter arrays,
-10,000 rows read back by fetchall and fetchmany, commit and rollback seen from a second connection,
-and French diagnostics read exactly. On genuine Access files: nwind.mdb's counts and the every-type table
-of testV2000.mdb and testV1997.mdb, with the values their README states.
+non-Latin column names, 10,000 rows read back by fetchall and fetchmany, commit and rollback seen
+from a second connection, and French diagnostics read exactly. On genuine Access files: nwind.mdb's
+counts and the every-type table of testV2000.mdb and testV1997.mdb, with the values their README
+states.
 Exits 77 (skipped) without pyodbc; the Access part is skipped without the test data."""
 import datetime
 import os
@@ -110,6 +111,9 @@ def check_sets(connection):
     assert [r[0] for r in dated.fetchall()] == [1000, 1001, 1002]
     # A text parameter compares without regard to case, as Access does.
     assert cursor.execute("SELECT ID FROM LOTS WHERE T = ?", "ÉTÉ 1999").fetchone()[0] == 1999
+    # Names outside Latin-1 come back whole through the W functions pyodbc calls.
+    cursor.execute("SELECT T AS Ελληνικά, ID AS 名前 FROM LOTS WHERE ID = 10")
+    assert [d[0] for d in cursor.description] == ["Ελληνικά", "名前"], cursor.description
 
 
 def check_many_rows(connection, base):
