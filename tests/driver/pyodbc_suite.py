@@ -3,7 +3,7 @@
 
 On a SQLite-format base whose tables are made through the driver: every Access type written
 through parameters and read back equal, NULL in each, their limits, texts in several scripts, a
-long memo, binaries with zero bytes, executemany one set at a time and as parameter arrays,
+long memo, binaries with zero bytes, the base reached by connection string and by data source name, executemany one set at a time and as parameter arrays,
 non-Latin column names, 10,000 rows read back by fetchall and fetchmany, commit and rollback seen
 from a second connection, and French diagnostics read exactly. On genuine Access files: the
 every-type table of testV2000.mdb and testV1997.mdb, with the values their README states, as
@@ -181,6 +181,16 @@ def check_errors(connection):
                  "Nombre de paramètres incorrect : l'instruction en attend 1, 1 n'a pas reçu de valeur.")
 
 
+def check_data_source(folder, base):
+    """The same base through a data source of the user's odbc.ini, by name."""
+    with open(os.environ["ODBCINI"], "w", encoding="utf-8") as ini:
+        ini.write("[Base Suite]\nDriver=Microsoft Access Driver (*.mdb)\nDBQ=%s\n" % base)
+    connection = pyodbc.connect("DSN=Base Suite", autocommit=True)
+    assert connection.cursor().execute("SELECT count(*) FROM TOUS WHERE ID = 1000").fetchone()[0] == 1
+    assert connection.getinfo(pyodbc.SQL_DATA_SOURCE_NAME) == "Base Suite"
+    connection.close()
+
+
 def check_sqlite_base(folder):
     base = new_base(folder)
     connection = pyodbc.connect(DRIVER + base, autocommit=True)
@@ -190,6 +200,7 @@ def check_sqlite_base(folder):
     check_errors(connection)
     connection.close()
     check_transactions(base)
+    check_data_source(folder, base)
 
 
 # testV1997.mdb and testV2000.mdb: Table1 holds exactly these two rows.
