@@ -262,4 +262,50 @@ int JetPageStore::writePages(int& stepNumber)
     return 0;
 }
 
+const unsigned char* JetPageStore::changedPage(std::uint32_t page) const
+{
+    const auto found = m_pages.find(page);
+    return found != m_pages.end() && found->second.changed ? found->second.bytes.get() : nullptr;
+}
+
+JetPageStore::Snapshot JetPageStore::snapshot() const
+{
+    Snapshot taken;
+    taken.appended = m_appended;
+    for (const auto& [number, page] : m_pages)
+        if (page.changed)
+            taken.changed.emplace(number, std::vector<unsigned char>(page.bytes.get(), page.bytes.get() + m_pageSize));
+    return taken;
+}
+
+bool JetPageStore::restore(const Snapshot& taken, std::string& error)
+{
+    if (!m_inTransaction) {
+        error = messageChangeOutsideTransaction(m_path);
+        return false;
+    }
+    const std::uint32_t keptPages = m_filePages + taken.appended;
+    for (auto it = m_pages.begin(); it != m_pages.end();) {
+        if (it->first >= keptPages) {
+            it = m_pages.erase(it);
+            continue;
+        }
+        Page& page = it->second;
+        if (const auto before = taken.changed.find(it->first); before != taken.changed.end()) {
+            std::memcpy(page.bytes.get(), before->second.data(), m_pageSize);
+            page.changed = true;
+        } else if (page.changed && it->first < m_filePages) {
+            // Changed since: the file still has the page as it was (the lock kept other writers out).
+            if (const int failure = readAt(m_file.get(), page.bytes.get(), m_pageSize, off_t(it->first) * off_t(m_pageSize))) {
+                error = messageUnreadable(m_path, systemReason(failure));
+                return false;
+            }
+            page.changed = false;
+        }
+        ++it;
+    }
+    m_appended = taken.appended;
+    return true;
+}
+
 }  // namespace kervane::jet

@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kervane::jet {
 
@@ -64,6 +65,23 @@ public:
     // 0 (the header page, never appended) when refused; lastError() says why.
     std::uint32_t append() override;
     const std::string& lastError() const { return m_lastError; }
+
+    // The transaction's version of a page it changed or appended, nullptr for a page it left as
+    // the file has it (read or not): a reader can lay these over the file without making the
+    // store hold the pages it reads. Valid until the next change of the transaction.
+    const unsigned char* changedPage(std::uint32_t page) const;
+
+    // The transaction's changes at one moment, to come back to them (a statement that failed
+    // half-way is undone this way). Holds a copy of every page changed so far.
+    struct Snapshot {
+        std::map<std::uint32_t, std::vector<unsigned char>> changed;
+        std::uint32_t appended = 0;
+    };
+    Snapshot snapshot() const;
+    // Puts the transaction back as it was at `taken` (a snapshot of this transaction): pages
+    // changed since are read again from the file, pages appended since are dropped. False with
+    // a French message when a page cannot be read again.
+    bool restore(const Snapshot& taken, std::string& error);
 
     const std::string& path() const { return m_path; }
     // For the crash tests: called before each write and sync of a commit, numbered from 0 in

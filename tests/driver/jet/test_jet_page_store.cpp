@@ -137,5 +137,45 @@ TEST(JetPageStore, RefusesAChangeBeyondItsMemory)
     EXPECT_EQ(readBytes(copy.path()), before);
 }
 
+// A snapshot brings the transaction back to its moment: pages changed since read as the file
+// again, pages changed before keep that change, pages appended since are gone; the reader's
+// view (changedPage) follows, and the commit writes only what the snapshot held.
+TEST(JetPageStore, ComesBackToASnapshot)
+{
+    REQUIRE_WORK_COPY(copy, "jet/testV2000.mdb");
+    const auto before = readBytes(copy.path());
+    std::string error;
+    const auto store = JetPageStore::open(copy.path(), error);
+    ASSERT_TRUE(store) << error;
+    const std::uint32_t pages = store->pageCount();
+    ASSERT_TRUE(store->begin(error)) << error;
+    overwrite(store->change(3), pattern(4096, 3, 1));
+    const std::uint32_t first = store->append();
+    overwrite(store->change(first), pattern(4096, first, 1));
+    EXPECT_EQ(store->changedPage(4), nullptr) << "a page only read is the file's";
+    ASSERT_NE(store->read(4), nullptr);
+    EXPECT_EQ(store->changedPage(4), nullptr);
+    const JetPageStore::Snapshot taken = store->snapshot();
+
+    overwrite(store->change(3), pattern(4096, 3, 2));
+    overwrite(store->change(4), pattern(4096, 4, 2));
+    const std::uint32_t second = store->append();
+    EXPECT_EQ(store->pageCount(), pages + 2);
+    ASSERT_TRUE(store->restore(taken, error)) << error;
+
+    EXPECT_EQ(store->pageCount(), pages + 1);
+    EXPECT_EQ(store->read(second), nullptr);
+    EXPECT_EQ(std::memcmp(store->changedPage(3), pattern(4096, 3, 1).data(), 4096), 0);
+    EXPECT_EQ(std::memcmp(store->changedPage(first), pattern(4096, first, 1).data(), 4096), 0);
+    EXPECT_EQ(store->changedPage(4), nullptr);
+    EXPECT_EQ(std::memcmp(store->read(4), before.data() + 4 * 4096, 4096), 0);
+    ASSERT_TRUE(store->commit(error)) << error;
+
+    auto expected = before;
+    test::putPage(expected, 3, pattern(4096, 3, 1));
+    test::putPage(expected, first, pattern(4096, first, 1));
+    EXPECT_EQ(readBytes(copy.path()), expected);
+}
+
 }  // namespace
 }  // namespace kervane::jet
