@@ -341,6 +341,12 @@ void JetFile::setOverlay(JetPageOverlay* overlay)
     m_currentPage = -1;
     if (overlay != nullptr)
         return;
+    // A commit may have grown the file and rewritten pages libmdb's stream still buffers.
+    struct stat status {};
+    MdbHandle* mdb = m_handle->mdb.get();
+    if (::fstat(fileno(mdb->f->stream), &status) == 0 && status.st_size / m_format.pageSize > m_pageCount)
+        m_pageCount = static_cast<std::uint32_t>(status.st_size / m_format.pageSize);
+    std::fflush(mdb->f->stream);
     // The transaction is over: its tables are as the file now has them (committed or not).
     for (JetTable& table : m_tables) {
         if (m_changed.count(&table) == 0)

@@ -6,6 +6,7 @@
 #include "driver/jet/JetIndexList.h"
 #include "driver/jet/JetIndexPlan.h"
 #include "driver/jet/JetScanControl.h"
+#include "driver/jet/JetVirtualTable.h"
 
 #include "driver/sql/SortOrder.h"
 
@@ -18,20 +19,6 @@
 namespace kervane::jet {
 
 namespace {
-
-// What the module owns for its connection: the file, released when the connection closes.
-struct ModuleState {
-    std::unique_ptr<JetFile> file;
-    std::shared_ptr<ScanControl> scans;  // the connection's interrupt request
-    std::unique_ptr<IndexStore> indexes;  // made on first use, for the connection's life
-    bool declaring = false;  // CREATE VIRTUAL TABLE is accepted only while attaching
-};
-
-struct JetVirtualTable {
-    sqlite3_vtab base{};
-    ModuleState* state = nullptr;
-    const JetTable* table = nullptr;
-};
 
 // A cursor walks its table, or goes through the rows an index lookup found.
 struct JetVirtualCursor {
@@ -64,12 +51,6 @@ std::string columnDeclaration(const JetColumn& column, bool jet3, bool required)
     if (column.info.type == MDB_TEXT || column.info.type == MDB_MEMO)
         text += std::string(" COLLATE ") + sql::ACCESS_COLLATION;
     return text;
-}
-
-void setError(sqlite3_vtab* vtab, const std::string& message)
-{
-    sqlite3_free(vtab->zErrMsg);
-    vtab->zErrMsg = sqlite3_mprintf("%s", message.c_str());
 }
 
 int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** result, char** error)
@@ -276,9 +257,11 @@ int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int index)
     return SQLITE_OK;
 }
 
+// A row's place, which a change of the table is given back (JetTransaction.h).
 int rowid(sqlite3_vtab_cursor* cursor, sqlite_int64* result)
 {
-    *result = scanOf(cursor).rowid();
+    const RowPosition at = scanOf(cursor).position();
+    *result = rowidOf(at.page, at.row);
     return SQLITE_OK;
 }
 
@@ -287,9 +270,8 @@ void destroyState(void* state)
     std::unique_ptr<ModuleState> owned(static_cast<ModuleState*>(state));
 }
 
-// No xUpdate: SQLite refuses INSERT, UPDATE and DELETE on these tables by itself.
 const sqlite3_module kModule = {
-    .iVersion = 1,
+    .iVersion = 2,
     .xCreate = create,
     .xConnect = connect,
     .xBestIndex = bestIndex,
@@ -302,16 +284,16 @@ const sqlite3_module kModule = {
     .xEof = eof,
     .xColumn = column,
     .xRowid = rowid,
-    .xUpdate = nullptr,
-    .xBegin = nullptr,
-    .xSync = nullptr,
-    .xCommit = nullptr,
-    .xRollback = nullptr,
+    .xUpdate = updateRow,
+    .xBegin = beginChanges,
+    .xSync = syncChanges,
+    .xCommit = commitChanges,
+    .xRollback = rollbackChanges,
     .xFindFunction = nullptr,
     .xRename = nullptr,
-    .xSavepoint = nullptr,
-    .xRelease = nullptr,
-    .xRollbackTo = nullptr,
+    .xSavepoint = savepointChanges,
+    .xRelease = releaseChanges,
+    .xRollbackTo = rollbackChangesTo,
     .xShadowName = nullptr,
 };
 
@@ -362,12 +344,19 @@ bool declareOneByOne(sqlite3* db, ModuleState& state, const std::vector<Declarat
 
 }  // namespace
 
+void setError(sqlite3_vtab* vtab, const std::string& message)
+{
+    sqlite3_free(vtab->zErrMsg);
+    vtab->zErrMsg = sqlite3_mprintf("%s", message.c_str());
+}
+
 bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& error)
 {
     auto owned = std::make_unique<ModuleState>();
     owned->file = std::move(file);
     owned->scans = scanControlFor(db);
     owned->indexes = std::make_unique<IndexStore>(owned->file->path());
+    owned->transaction = std::make_unique<JetTransaction>(*owned->file);
     ModuleState* state = owned.get();
     const JetFile& jet = *state->file;
     char name[64];

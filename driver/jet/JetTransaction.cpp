@@ -1,0 +1,228 @@
+#include "driver/jet/JetTransaction.h"
+
+#include "driver/jet/JetFile.h"
+#include "driver/jet/JetSqlValues.h"
+#include "driver/jet/JetTableWriter.h"
+
+#include <sys/stat.h>
+
+namespace kervane::jet {
+
+// The store's changed and appended pages, as the reader asks for them.
+class JetTransaction::Overlay final : public JetPageOverlay {
+public:
+    explicit Overlay(JetPageStore& store) : m_store(store) {}
+    const unsigned char* changedPage(std::uint32_t page) override { return m_store.changedPage(page); }
+    std::uint32_t pageCount() const override { return m_store.pageCount(); }
+
+private:
+    JetPageStore& m_store;
+};
+
+std::int64_t rowidOf(std::uint32_t page, int row)
+{
+    return (static_cast<std::int64_t>(page) << 8) | (row & 0xff);
+}
+
+namespace {
+
+JetRowId rowOf(std::int64_t rowid)
+{
+    return {static_cast<std::uint32_t>(rowid >> 8), static_cast<int>(rowid & 0xff)};
+}
+
+bool validRowid(std::int64_t rowid)
+{
+    return rowid >= 0 && (rowid >> 8) <= std::int64_t(UINT32_MAX);
+}
+
+std::string failedTransaction(const std::string& path)
+{
+    return "Les modifications de la base Access « " + path +
+           " » ne peuvent pas être enregistrées : une instruction a échoué après avoir modifié une partie de ses "
+           "lignes. Seule l'annulation de la transaction est possible.";
+}
+
+}  // namespace
+
+JetTransaction::JetTransaction(JetFile& file) : m_file(file) {}
+
+JetTransaction::~JetTransaction()
+{
+    finish();
+}
+
+bool JetTransaction::open(std::string& error)
+{
+    if (m_store)
+        return true;
+    // A file its owner marked read-only stays so, even for an administrator who could write it.
+    struct stat status {};
+    if (::stat(m_file.path().c_str(), &status) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        error = "Le fichier « " + m_file.path() + " » est protégé en écriture : aucune modification n'est possible.";
+        return false;
+    }
+    m_store = JetPageStore::open(m_file.path(), error);
+    if (!m_store)
+        return false;
+    m_overlay = std::make_unique<Overlay>(*m_store);
+    return true;
+}
+
+bool JetTransaction::join(const JetTable& table, std::string& error)
+{
+    if (!open(error))
+        return false;
+    const bool begun = !m_store->inTransaction();
+    if (begun && !m_store->begin(error))
+        return false;
+    JetTableWriter writer;
+    if (!JetTableWriter::open(*m_store, table.definitionPage, table.name, writer, error)) {
+        if (begun)
+            finish();
+        return false;
+    }
+    if (begun) {
+        m_failed = false;
+        m_marks.clear();
+        m_file.setOverlay(m_overlay.get());
+    }
+    return true;
+}
+
+bool JetTransaction::valuesFor(const JetTable& table, const JetTableLayout& layout, sqlite3_value** values,
+                               std::vector<JetFieldValue>& out, std::string& error)
+{
+    out.clear();
+    for (const JetLayoutColumn& column : layout.columns) {
+        std::size_t i = 0;
+        while (i < table.columns.size() && table.columns[i].name != column.name)
+            ++i;
+        if (i == table.columns.size()) {
+            error = "La colonne « " + column.name + " » de la table « " + table.name +
+                    " » n'est pas lisible : la table ne peut pas être modifiée.";
+            return false;
+        }
+        JetFieldValue value;
+        if (!fieldValueOf(column, values[i], value, error))
+            return false;
+        out.push_back(std::move(value));
+    }
+    return true;
+}
+
+// After a change (done or refused): the reader sees the table through the overlay again, and a
+// refusal after other changes of the transaction marks it failed until a savepoint undoes them.
+bool JetTransaction::changed(const JetTable& table, bool done, std::string& error)
+{
+    if (!done) {
+        m_failed = true;
+        return false;
+    }
+    m_tables.insert(&table);
+    if (m_file.tableChanged(table, error))
+        return true;
+    m_failed = true;
+    return false;
+}
+
+bool JetTransaction::insert(const JetTable& table, sqlite3_value** values, std::int64_t& rowid, std::string& error)
+{
+    JetTableWriter writer;
+    std::vector<JetFieldValue> row;
+    JetRowId where;
+    const bool done = join(table, error) &&
+                      JetTableWriter::open(*m_store, table.definitionPage, table.name, writer, error) &&
+                      valuesFor(table, writer.layout(), values, row, error) && writer.insert(std::move(row), where, error);
+    if (done)
+        rowid = rowidOf(where.page, where.row);
+    return changed(table, done, error);
+}
+
+bool JetTransaction::remove(const JetTable& table, std::int64_t rowid, std::string& error)
+{
+    JetTableWriter writer;
+    const bool done = validRowid(rowid) && join(table, error) &&
+                      JetTableWriter::open(*m_store, table.definitionPage, table.name, writer, error) &&
+                      writer.remove(rowOf(rowid), error);
+    if (!validRowid(rowid))
+        error = "La ligne " + std::to_string(rowid) + " de la table « " + table.name + " » n'existe pas.";
+    return changed(table, done, error);
+}
+
+bool JetTransaction::update(const JetTable& table, std::int64_t rowid, sqlite3_value** values, std::string& error)
+{
+    JetTableWriter writer;
+    std::vector<JetFieldValue> row;
+    const bool done = validRowid(rowid) && join(table, error) &&
+                      JetTableWriter::open(*m_store, table.definitionPage, table.name, writer, error) &&
+                      valuesFor(table, writer.layout(), values, row, error) &&
+                      writer.update(rowOf(rowid), std::move(row), error);
+    if (!validRowid(rowid))
+        error = "La ligne " + std::to_string(rowid) + " de la table « " + table.name + " » n'existe pas.";
+    return changed(table, done, error);
+}
+
+bool JetTransaction::commit(std::string& error)
+{
+    if (!m_store || !m_store->inTransaction())
+        return true;
+    if (m_failed) {
+        error = failedTransaction(m_file.path());
+        finish();
+        return false;
+    }
+    const bool done = m_store->commit(error);
+    finish();
+    return done;
+}
+
+void JetTransaction::finish()
+{
+    if (m_store && m_store->inTransaction())
+        m_store->rollback();
+    if (m_file.overlay() == m_overlay.get() && m_overlay)
+        m_file.setOverlay(nullptr);
+    m_marks.clear();
+    m_tables.clear();
+    m_failed = false;
+}
+
+void JetTransaction::savepoint(int level)
+{
+    if (!m_store || !m_store->inTransaction() || level < 0)
+        return;
+    Mark mark{m_store->snapshot(), m_failed};
+    const auto at = static_cast<std::size_t>(level);
+    while (m_marks.size() < at)
+        m_marks.push_back(mark);
+    m_marks.resize(at);
+    m_marks.push_back(std::move(mark));
+}
+
+bool JetTransaction::rollbackTo(int level, std::string& error)
+{
+    const auto at = static_cast<std::size_t>(level);
+    if (!m_store || !m_store->inTransaction() || level < 0 || at >= m_marks.size())
+        return true;
+    m_marks.resize(at + 1);
+    if (!m_store->restore(m_marks[at].pages, error)) {
+        m_failed = true;
+        return false;
+    }
+    m_failed = m_marks[at].failed;
+    for (const JetTable* table : m_tables)
+        if (!m_file.tableChanged(*table, error)) {
+            m_failed = true;
+            return false;
+        }
+    return true;
+}
+
+void JetTransaction::release(int level)
+{
+    if (level >= 0 && static_cast<std::size_t>(level) < m_marks.size())
+        m_marks.resize(static_cast<std::size_t>(level));
+}
+
+}  // namespace kervane::jet

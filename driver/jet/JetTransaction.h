@@ -1,0 +1,72 @@
+#pragma once
+// The changes a connection makes to its Jet file: one transaction at a time over the file's
+// page store (JetPageStore.h), laid over the file for the connection's reads while it lasts,
+// committed atomically or dropped. Its statements can be undone one by one (savepoints), so
+// that a statement failing on its third row leaves nothing of its first two.
+//
+// A row is known by its place: rowid = (data page << 8) | row of its slot, the place where a
+// walk of the table meets it, which stays the row's even when a longer value moves it.
+#include "driver/jet/JetPageOverlay.h"
+#include "driver/jet/JetPageStore.h"
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+struct sqlite3_value;
+
+namespace kervane::jet {
+
+class JetFile;
+struct JetTable;
+
+std::int64_t rowidOf(std::uint32_t page, int row);
+
+class JetTransaction {
+public:
+    explicit JetTransaction(JetFile& file);
+    ~JetTransaction();
+    JetTransaction(const JetTransaction&) = delete;
+    JetTransaction& operator=(const JetTransaction&) = delete;
+
+    // Starts the transaction if none is under way, for changes of `table`; false with a French
+    // message when the file or the table cannot be changed (then nothing is left begun by it).
+    bool join(const JetTable& table, std::string& error);
+    // `values`: one per column of the table as the reader declares it.
+    bool insert(const JetTable& table, sqlite3_value** values, std::int64_t& rowid, std::string& error);
+    bool remove(const JetTable& table, std::int64_t rowid, std::string& error);
+    bool update(const JetTable& table, std::int64_t rowid, sqlite3_value** values, std::string& error);
+
+    // Writes the changes into the file; refused when a change failed and was not undone since.
+    // The transaction is over either way.
+    bool commit(std::string& error);
+    // Drops whatever is left of the transaction; the file's own pages are read again.
+    void finish();
+
+    // Statement savepoints: `level` counts from 0, as SQLite numbers them.
+    void savepoint(int level);
+    bool rollbackTo(int level, std::string& error);
+    void release(int level);
+
+private:
+    class Overlay;
+    struct Mark {
+        JetPageStore::Snapshot pages;
+        bool failed = false;
+    };
+    bool open(std::string& error);
+    bool changed(const JetTable& table, bool done, std::string& error);
+    bool valuesFor(const JetTable& table, const struct JetTableLayout& layout, sqlite3_value** values,
+                   std::vector<struct JetFieldValue>& out, std::string& error);
+
+    JetFile& m_file;
+    std::unique_ptr<JetPageStore> m_store;
+    std::unique_ptr<Overlay> m_overlay;
+    std::vector<Mark> m_marks;
+    std::set<const JetTable*> m_tables;  // tables the transaction changed
+    bool m_failed = false;               // a change failed after others of its statement
+};
+
+}  // namespace kervane::jet
