@@ -4,7 +4,9 @@
 #include "driver/JetBridge.h"
 #include "driver/SqliteErrors.h"
 #include "driver/StoredQueries.h"
+#include "driver/jet/JetFile.h"
 #include "driver/jet/JetMessages.h"
+#include "driver/jet/JetRecovery.h"
 #include "driver/TypeInfoFunction.h"
 #include "driver/sql/Like.h"
 #include "driver/sql/SortOrder.h"
@@ -12,6 +14,7 @@
 #include "driver/sql/functions/FunctionCatalogue.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -72,6 +75,26 @@ int denyWrites(void*, int action, const char* table, const char*, const char*, c
     }
 }
 
+// On a writable Access file: the rows of its tables may change (the Jet tables refuse what they
+// cannot write exactly), its structure may not.
+int denySchemaChanges(void* user, int action, const char* table, const char* a, const char* b, const char* c)
+{
+    const bool rowChange = action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE;
+    if (rowChange && table != nullptr && sqlite3_strnicmp(table, "sqlite_", 7) != 0)
+        return SQLITE_OK;
+    return denyWrites(user, action, table, a, b, c);
+}
+
+// Changes are written only into Access 2000-2003 (Jet 4) files the user may write; a file
+// without any write permission is left as its owner marked it, even to an administrator.
+bool jetFileWritable(const std::string& path, const jet::JetFile& file)
+{
+    struct stat status {};
+    if (file.format().jet3 || ::stat(path.c_str(), &status) != 0)
+        return false;
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.c_str(), W_OK) == 0;
+}
+
 }  // namespace
 
 Database::Database(const std::string& path) : m_path(path)
@@ -111,14 +134,19 @@ void Database::openJet()
     if (rc != SQLITE_OK)
         throw OdbcError{"HY001", "Mémoire insuffisante pour ouvrir " + quoted(m_path) + ".", rc};
     std::string message;
+    // A commit a crash cut short is undone before anything is read; one still running in another
+    // program is left to it (then the file is read as it was before that commit).
+    jet::Recovery recovery = jet::Recovery::Nothing;
+    if (!jet::recoverInterruptedCommit(m_path, recovery, message))
+        throw OdbcError{"HY000", message, 0};
     std::vector<StoredQueryText> queries;
     if (!attachJet(db, m_path, message, queries, m_jetFile))
         throw OdbcError{"HY000", message.empty() ? "La base Access " + quoted(m_path) + " ne peut pas être lue." : message,
                         0};
     addFunctions();
     createStoredQueryViews(db, *m_catalogue, m_path, std::move(queries));
-    sqlite3_set_authorizer(db, denyWrites, nullptr);
-    m_readOnly = true;
+    m_readOnly = !jetFileWritable(m_path, *m_jetFile);
+    sqlite3_set_authorizer(db, m_readOnly ? denyWrites : denySchemaChanges, nullptr);
 }
 
 void Database::addFunctions()
@@ -153,6 +181,11 @@ void Database::run(const char* sql)
 
 OdbcError Database::lastError(int code) const
 {
+    if (m_jetFile != nullptr && !m_readOnly && (code & 0xFF) == SQLITE_AUTH)
+        return {"HY000",
+                "La structure de la base Access " + quoted(m_path)
+                    + " ne peut pas être modifiée ici : seules les lignes de ses tables peuvent l'être.",
+                code};
     return errorFromSqlite(code, sqlite3_errmsg(m_db.get()), m_readOnly ? m_path : std::string());
 }
 

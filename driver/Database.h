@@ -1,6 +1,7 @@
 #pragma once
 // The SQLite connection behind an ODBC connection: a SQLite file opened read-write, or a
-// Jet file whose tables are exposed read-only in an in-memory database.
+// Jet file whose tables are exposed in an in-memory database: their rows may change when the
+// file is an Access 2000-2003 one the user may write, its structure never.
 #include "driver/Diagnostics.h"
 #include "driver/sql/SchemaCatalogue.h"
 #include "driver/sql/Translator.h"

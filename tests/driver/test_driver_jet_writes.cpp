@@ -1,0 +1,329 @@
+// Rows of a genuine Access 2000 file changed through the driver, as the application changes
+// them: INSERT, UPDATE and DELETE in a transaction ended by SQLTransact, then the file read back
+// by the driver on a new connection, by mdb-export and by jetcheck (Jackcess). A rollback, a
+// statement failing half-way, a refused table and a second writer leave the file as it was.
+// Every file is a copy in the test's own folder.
+#include "tests/driver/OdbcTestSupport.h"
+#include "tests/driver/jet/JetWriterSupport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+namespace kervane::test {
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string firstField(const std::string& line)
+{
+    return line.substr(0, line.find('\t'));
+}
+
+class JetWritesTest : public OdbcTest {
+protected:
+    void SetUp() override
+    {
+        OdbcTest::SetUp();
+        m_file = path("mesures.mdb");
+        std::string why;
+        if (!makeNoIndexFile(m_file, why))
+            GTEST_SKIP() << why;
+        m_before = dump();
+        ASSERT_FALSE(m_before.empty());
+    }
+
+    // A writable copy of a shared test file in the test's folder, or empty.
+    std::string copyOf(const std::string& relative)
+    {
+        const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
+        const std::string source = folder.toStdString() + "/" + relative;
+        if (folder.isEmpty() || !std::filesystem::exists(source))
+            return {};
+        const std::string copy = path(std::filesystem::path(relative).filename().string());
+        std::filesystem::copy_file(source, copy);
+        std::filesystem::permissions(copy, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        return copy;
+    }
+
+    static SQLRETURN autocommit(const Connexion& connexion, bool on)
+    {
+        return SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
+    }
+    static SQLRETURN connectTo(Connexion& connexion, const std::string& file)
+    {
+        return connexion.driverConnect(std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + file);
+    }
+    static std::vector<Row> select(const Connexion& connexion, const std::string& sql)
+    {
+        Instruction stmt(connexion);
+        EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << " : " << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
+        return fetchAll(stmt.handle());
+    }
+    static void change(const Connexion& connexion, const std::string& sql)
+    {
+        Instruction stmt(connexion);
+        EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << " : " << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
+    }
+    static Diagnostic refusal(const Connexion& connexion, const std::string& sql)
+    {
+        Instruction stmt(connexion);
+        EXPECT_EQ(stmt.exec(sql), SQL_ERROR) << sql;
+        return diagRec(SQL_HANDLE_STMT, stmt.handle());
+    }
+
+    // jetcheck's rows of Mesures, sorted: the header line first.
+    std::vector<std::string> dump()
+    {
+        int status = 0;
+        const std::string out = runTool(jetToolsFolder() + "/jetcheck", {"dump", "--sorted", m_file, "Mesures"}, status);
+        EXPECT_EQ(status, 0) << out;
+        std::vector<std::string> rows;
+        for (const std::string& line : linesOf(out))
+            if (!line.starts_with("###"))
+                rows.push_back(line);
+        return rows;
+    }
+    std::string verify()
+    {
+        int status = 0;
+        const std::string out = runTool(jetToolsFolder() + "/jetcheck", {"verify", "--user-only", m_file}, status);
+        EXPECT_EQ(status, 0) << out;
+        return out;
+    }
+
+    // The statements of the transaction: two rows added (every type), one grown past its page
+    // room and given a chained memo, one deleted.
+    void makeChanges(const Connexion& connexion)
+    {
+        change(connexion, "INSERT INTO Mesures (Oui, Octet, Entier, Long, Monnaie, Simple, Reel, Quand, [Decimal], Guid, "
+                          "Texte, Memo) VALUES (-1, 200, -1234, 123456, '1234.5678', 0.5, 3.25, '2024-02-29 13:14:15', "
+                          "'-12.3456', '{01234567-89AB-CDEF-0123-456789ABCDEF}', 'élan', '" + m_memo + "')");
+        change(connexion, "INSERT INTO Mesures (Oui, Octet, Entier, Long, Monnaie, Simple, Reel, Quand, [Decimal], Texte, "
+                          "Memo) VALUES (0, 1, 2, 3, 4, 1.25, 2.5, #12/31/1999#, 7, 'court', 'bref')");
+        change(connexion, "UPDATE Mesures SET Texte = '" + m_text + "', Memo = '" + m_longMemo + "' WHERE N = 2");
+        change(connexion, "DELETE FROM Mesures WHERE N = 1");
+    }
+    // What jetcheck must dump after them: Access's second row with its new text and memo, and
+    // the two new rows as jetcheck prints each type.
+    std::vector<std::string> expectedAfterChanges() const
+    {
+        std::map<std::string, std::string> byNumber;
+        for (std::size_t i = 1; i < m_before.size(); ++i)
+            byNumber[firstField(m_before[i])] = m_before[i];
+        std::vector<std::string> fields;
+        std::istringstream in(byNumber.at("2"));
+        for (std::string field; std::getline(in, field, '\t');)
+            fields.push_back(field);
+        fields.at(11) = m_text;
+        fields.at(12) = m_longMemo;
+        std::string grown;
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            grown += (i ? "\t" : "") + fields[i];
+        return {m_before[0], grown,
+                "3\t1\t200\t-1234\t123456\t1234.5678\t0.5\t3.25\t2024-02-29 13:14:15\t-12.3456\t"
+                "{01234567-89AB-CDEF-0123-456789ABCDEF}\télan\t" + m_memo + "\t\\N",
+                "4\t0\t1\t2\t3\t4\t1.25\t2.5\t1999-12-31 00:00:00\t7\t\\N\tcourt\tbref\t\\N"};
+    }
+
+    std::string m_file;
+    std::vector<std::string> m_before;
+    const std::string m_text = std::string(50, 'x');
+    const std::string m_memo = std::string(100, 'm');        // kept on a long-value page
+    const std::string m_longMemo = std::string(3000, 'z');   // 6000 bytes: chained pieces
+};
+
+TEST_F(JetWritesTest, CommittedChangesAreWhatEveryReaderFinds)
+{
+    Environnement env;
+    {
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS) << diagRec(SQL_HANDLE_DBC, connexion.handle()).message;
+        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        makeChanges(connexion);
+        // Inside the transaction its statements see its rows.
+        EXPECT_EQ(select(connexion, "SELECT N, Texte FROM Mesures ORDER BY N"),
+                  (std::vector<Row>{{"2", m_text}, {"3", "élan"}, {"4", "court"}}));
+        EXPECT_EQ(m_before, dump()) << "nothing reaches the file before the commit";
+        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
+            << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
+        EXPECT_EQ(select(connexion, "SELECT count(*) FROM Mesures"), (std::vector<Row>{{"3"}}));
+    }
+    Connexion again(env);
+    ASSERT_EQ(connectTo(again, m_file), SQL_SUCCESS);
+    EXPECT_EQ(select(again, "SELECT N, Oui, Monnaie, Quand, [Decimal], Guid, Len(Memo) FROM Mesures ORDER BY N"),
+              (std::vector<Row>{{"2", "0", std::nullopt, std::nullopt, std::nullopt, std::nullopt, "3000"},
+                                {"3", "1", "1234.5678", "2024-02-29 13:14:15", "-12.3456",
+                                 "{01234567-89AB-CDEF-0123-456789ABCDEF}", "100"},
+                                {"4", "0", "4.0000", "1999-12-31 00:00:00", "7.0000", std::nullopt, "4"}}));
+    EXPECT_EQ(select(again, "SELECT Nom FROM Témoin ORDER BY Valeur"), (std::vector<Row>{{"un"}, {"deux"}}));
+
+    EXPECT_NE(verify().find("RESULT: OK"), std::string::npos);
+    EXPECT_EQ(dump(), expectedAfterChanges());
+    if (!haveProgram("mdb-export"))
+        GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
+    int status = 0;
+    std::vector<std::string> numbers;
+    for (const std::string& line : linesOf(runTool("mdb-export", {"-H", m_file, "Mesures"}, status)))
+        numbers.push_back(line.substr(0, line.find(',')));
+    ASSERT_EQ(status, 0);
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(numbers, (std::vector<std::string>{"2", "3", "4"}));
+}
+
+TEST_F(JetWritesTest, ARolledBackTransactionLeavesEveryByte)
+{
+    const std::string digest = fileDigest(m_file);
+    Environnement env;
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    makeChanges(connexion);
+    ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+    EXPECT_EQ(fileDigest(m_file), digest);
+    EXPECT_FALSE(std::filesystem::exists(m_file + ".kvj")) << "no journal is left";
+    EXPECT_EQ(select(connexion, "SELECT N FROM Mesures ORDER BY N"), (std::vector<Row>{{"1"}, {"2"}}));
+}
+
+// The third row is too long for Texte (50 characters): the statement is undone whole, the
+// transaction goes on without it.
+TEST_F(JetWritesTest, AStatementFailingOnItsThirdRowLeavesNothingOfItsFirstTwo)
+{
+    const std::string failing = "INSERT INTO Mesures (Texte) SELECT T FROM (SELECT 'a' AS T FROM Témoin WHERE Valeur = 1 "
+                                "UNION ALL SELECT 'b' FROM Témoin WHERE Valeur = 1 UNION ALL SELECT '" +
+                                std::string(51, 'c') + "' FROM Témoin WHERE Valeur = 1)";
+    const std::string digest = fileDigest(m_file);
+    Environnement env;
+    {
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS);
+        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        change(connexion, "INSERT INTO Mesures (Texte) VALUES ('bon')");
+        const Diagnostic refused = refusal(connexion, failing);
+        EXPECT_NE(refused.message.find("« Texte »"), std::string::npos) << refused.message;
+        EXPECT_EQ(select(connexion, "SELECT Texte FROM Mesures WHERE Texte IS NOT NULL AND N > 2"),
+                  (std::vector<Row>{{"bon"}}));
+        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+        EXPECT_EQ(fileDigest(m_file), digest);
+
+        change(connexion, "INSERT INTO Mesures (Texte) VALUES ('bon')");
+        refusal(connexion, failing);
+        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
+            << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
+    }
+    Connexion again(env);
+    ASSERT_EQ(connectTo(again, m_file), SQL_SUCCESS);
+    EXPECT_EQ(select(again, "SELECT Texte FROM Mesures WHERE N > 2"), (std::vector<Row>{{"bon"}}));
+    EXPECT_NE(verify().find("RESULT: OK"), std::string::npos);
+    // In autocommit mode the failing statement is its own transaction: nothing of it stays.
+    const std::string committed = fileDigest(m_file);
+    refusal(again, failing);
+    EXPECT_EQ(fileDigest(m_file), committed);
+}
+
+// A value that does not fit its column is refused in French, naming the column, and the file
+// keeps every byte (autocommit: each statement is its own transaction).
+TEST_F(JetWritesTest, ValuesThatDoNotFitTheirColumnAreRefused)
+{
+    const std::string digest = fileDigest(m_file);
+    Environnement env;
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"INSERT INTO Mesures (Long) VALUES ('abc')", "« Long » n'est pas un nombre"},
+        {"INSERT INTO Mesures (Quand) VALUES ('31/02/2020')", "date valide pour la colonne « Quand »"},
+        {"UPDATE Mesures SET Quand = 9999999 WHERE N = 1", "date valide pour la colonne « Quand »"},
+        {"UPDATE Mesures SET Octet = 256 WHERE N = 1", "« Octet » sort des limites"},
+        {"UPDATE Mesures SET Monnaie = '1.23456' WHERE N = 1", "« Monnaie » n'est pas un nombre décimal exact"},
+        {"INSERT INTO Mesures (Guid) VALUES ('pas un guid')", "« Guid » n'est pas un identificateur"},
+    };
+    for (const auto& [sql, expected] : cases) {
+        const Diagnostic refused = refusal(connexion, sql);
+        EXPECT_NE(refused.message.find(expected), std::string::npos) << sql << " : " << refused.message;
+    }
+    EXPECT_EQ(fileDigest(m_file), digest);
+}
+
+TEST_F(JetWritesTest, EachStatementIsCommittedByItselfInAutocommitMode)
+{
+    Environnement env;
+    Connexion writer(env);
+    ASSERT_EQ(connectTo(writer, m_file), SQL_SUCCESS);
+    change(writer, "INSERT INTO Mesures (Texte, Quand) VALUES ('seul', '2020-01-02 03:04:05')");
+    change(writer, "UPDATE Mesures SET Long = 42 WHERE Texte = 'seul'");
+    Connexion reader(env);
+    ASSERT_EQ(connectTo(reader, m_file), SQL_SUCCESS);
+    EXPECT_EQ(select(reader, "SELECT N, Long, Quand FROM Mesures WHERE Texte = 'seul'"),
+              (std::vector<Row>{{"3", "42", "2020-01-02 03:04:05"}}));
+    EXPECT_NE(verify().find("RESULT: OK"), std::string::npos);
+}
+
+TEST_F(JetWritesTest, ASecondWriterIsRefusedWhileTheFirstHoldsItsTransaction)
+{
+    Environnement env;
+    Connexion first(env);
+    Connexion second(env);
+    ASSERT_EQ(connectTo(first, m_file), SQL_SUCCESS);
+    ASSERT_EQ(connectTo(second, m_file), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(first, false), SQL_SUCCESS);
+    change(first, "INSERT INTO Mesures (Texte) VALUES ('premier')");
+    const std::string digest = fileDigest(m_file);
+    const Diagnostic refused = refusal(second, "INSERT INTO Mesures (Texte) VALUES ('second')");
+    EXPECT_NE(refused.message.find("ouvert en écriture par un autre programme"), std::string::npos) << refused.message;
+    // Reading goes on meanwhile, and sees the file as it is.
+    EXPECT_EQ(select(second, "SELECT count(*) FROM Mesures"), (std::vector<Row>{{"2"}}));
+    EXPECT_EQ(fileDigest(m_file), digest);
+    ASSERT_EQ(SQLTransact(env.handle(), first.handle(), SQL_COMMIT), SQL_SUCCESS);
+    change(second, "INSERT INTO Mesures (Texte) VALUES ('second')");
+    Connexion reader(env);
+    ASSERT_EQ(connectTo(reader, m_file), SQL_SUCCESS);
+    EXPECT_EQ(select(reader, "SELECT Texte FROM Mesures WHERE N > 2 ORDER BY N"),
+              (std::vector<Row>{{"premier"}, {"second"}}));
+    EXPECT_NE(verify().find("RESULT: OK"), std::string::npos);
+}
+
+// What the writer cannot do exactly is refused in French and writes nothing: an indexed table,
+// a system table, the structure, SELECT ... INTO, an Access 97 file (nwind.mdb).
+TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
+{
+    const std::string jet4 = copyOf("jet/testV2000.mdb");
+    const std::string jet3 = copyOf("nwind.mdb");
+    if (jet4.empty() || jet3.empty())
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testV2000.mdb et nwind.mdb manquent";
+    Environnement env;
+    {
+        const std::string digest = fileDigest(jet4);
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, jet4), SQL_SUCCESS);
+        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        // Table1 has a primary key on A and an index on B.
+        Diagnostic refused = refusal(connexion, "UPDATE Table1 SET B = 'x' WHERE A = 'a'");
+        EXPECT_NE(refused.message.find("« Table1 » n'est pas encore possible sur une table indexée"), std::string::npos)
+            << refused.message;
+        refused = refusal(connexion, "DELETE FROM MSysObjects WHERE Name = 'Table1'");
+        EXPECT_NE(refused.message.find("table système"), std::string::npos) << refused.message;
+        for (const char* ddl : {"CREATE TABLE Nouvelle (A LONG)", "DROP TABLE Table3", "SELECT A INTO Copie FROM Table1"}) {
+            refused = refusal(connexion, ddl);
+            EXPECT_NE(refused.message.find("structure de la base Access"), std::string::npos) << ddl << refused.message;
+        }
+        EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
+        EXPECT_EQ(fileDigest(jet4), digest);
+    }
+    const std::string digest = fileDigest(jet3);
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, jet3), SQL_SUCCESS);
+    const Diagnostic refused = refusal(connexion, "UPDATE Customers SET City = 'Lyon' WHERE CustomerID = 'ALFKI'");
+    EXPECT_NE(refused.message.find("lecture seule"), std::string::npos) << refused.message;
+    EXPECT_EQ(fileDigest(jet3), digest);
+}
+
+}  // namespace
+}  // namespace kervane::test
