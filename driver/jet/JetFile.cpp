@@ -176,6 +176,7 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
     else if (!readCatalogue(*file, catalogue, error))
         return nullptr;
     file->listTables(std::move(catalogue));
+    file->lookedChanged();
     return file;
 }
 
@@ -342,11 +343,7 @@ void JetFile::setOverlay(JetPageOverlay* overlay)
     if (overlay != nullptr)
         return;
     // A commit may have grown the file and rewritten pages libmdb's stream still buffers.
-    struct stat status {};
-    MdbHandle* mdb = m_handle->mdb.get();
-    if (::fstat(fileno(mdb->f->stream), &status) == 0 && status.st_size / m_format.pageSize > m_pageCount)
-        m_pageCount = static_cast<std::uint32_t>(status.st_size / m_format.pageSize);
-    std::fflush(mdb->f->stream);
+    lookedChanged();
     // The transaction is over: its tables are as the file now has them (committed or not).
     for (JetTable& table : m_tables) {
         if (m_changed.count(&table) == 0)
@@ -373,6 +370,39 @@ bool JetFile::tableChanged(const JetTable& changed, std::string& error)
         return true;
     error = messageDamagedTable(m_path, table->name, "carte des pages illisible");
     return false;
+}
+
+// True when the file's size or modification time moved since the last look; then its page
+// count is taken again and libmdb's stream forgets what it buffered.
+bool JetFile::lookedChanged()
+{
+    struct stat status {};
+    MdbHandle* mdb = m_handle->mdb.get();
+    if (::fstat(fileno(mdb->f->stream), &status) != 0)
+        return false;
+    const std::int64_t modified = std::int64_t(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    const bool moved = m_seenSize >= 0 && (status.st_size != m_seenSize || modified != m_seenModified);
+    m_seenSize = status.st_size;
+    m_seenModified = modified;
+    if (!moved)
+        return false;
+    if (status.st_size / m_format.pageSize > m_pageCount)
+        m_pageCount = static_cast<std::uint32_t>(status.st_size / m_format.pageSize);
+    std::fflush(mdb->f->stream);
+    m_currentPage = -1;
+    return true;
+}
+
+void JetFile::followFile()
+{
+    if (m_overlay != nullptr || !lookedChanged())
+        return;
+    for (JetTable& table : m_tables) {
+        if (!table.defined)
+            continue;
+        ++table.changes;
+        readPlacement(table);
+    }
 }
 
 bool JetFile::changedInTransaction(const JetTable& table) const

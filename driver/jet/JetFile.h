@@ -83,6 +83,10 @@ public:
     bool tableChanged(const JetTable& table, std::string& error);
     // True while the transaction under way changed `table`.
     bool changedInTransaction(const JetTable& table) const;
+    // Follows a commit made through another connection since the last look (the file's size or
+    // modification time moved): its pages are read afresh and every defined table's usage map
+    // and row count read again, its driver indexes then stale. Not under an overlay.
+    void followFile();
     // Makes `bytes`, a copy of page `page`, libmdb's current page, for the calls that read it
     // (no copy when that page already is and no overlay is laid: the file never changes under the
     // handle).
@@ -113,6 +117,9 @@ private:
     std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
     JetPageOverlay* m_overlay = nullptr;
     std::set<const JetTable*> m_changed;  // tables of m_tables the overlay's transaction changed
+    std::int64_t m_seenSize = -1;          // the file when last looked at (followFile)
+    std::int64_t m_seenModified = -1;
+    bool lookedChanged();
 };
 
 }  // namespace kervane::jet

@@ -85,6 +85,8 @@ bool JetTransaction::join(const JetTable& table, std::string& error)
     if (begun) {
         m_failed = false;
         m_marks.clear();
+        // What another connection committed before the lock was taken is read first.
+        m_file.followFile();
         m_file.setOverlay(m_overlay.get());
     }
     return true;

@@ -274,7 +274,7 @@ TEST_F(JetWritesTest, ASecondWriterIsRefusedWhileTheFirstHoldsItsTransaction)
     ASSERT_EQ(connectTo(first, m_file), SQL_SUCCESS);
     ASSERT_EQ(connectTo(second, m_file), SQL_SUCCESS);
     ASSERT_EQ(autocommit(first, false), SQL_SUCCESS);
-    change(first, "INSERT INTO Mesures (Texte) VALUES ('premier')");
+    change(first, "INSERT INTO Mesures (Texte, Memo) VALUES ('premier', '" + m_longMemo + "')");
     const std::string digest = fileDigest(m_file);
     const Diagnostic refused = refusal(second, "INSERT INTO Mesures (Texte) VALUES ('second')");
     EXPECT_NE(refused.message.find("ouvert en écriture par un autre programme"), std::string::npos) << refused.message;
@@ -282,6 +282,8 @@ TEST_F(JetWritesTest, ASecondWriterIsRefusedWhileTheFirstHoldsItsTransaction)
     EXPECT_EQ(select(second, "SELECT count(*) FROM Mesures"), (std::vector<Row>{{"2"}}));
     EXPECT_EQ(fileDigest(m_file), digest);
     ASSERT_EQ(SQLTransact(env.handle(), first.handle(), SQL_COMMIT), SQL_SUCCESS);
+    // The reader open all along follows the commit, a long memo on a new page included.
+    EXPECT_EQ(select(second, "SELECT Texte, Len(Memo) FROM Mesures WHERE N > 2"), (std::vector<Row>{{"premier", "3000"}}));
     change(second, "INSERT INTO Mesures (Texte) VALUES ('second')");
     Connexion reader(env);
     ASSERT_EQ(connectTo(reader, m_file), SQL_SUCCESS);
