@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -290,6 +291,39 @@ TEST_F(JetWritesTest, ASecondWriterIsRefusedWhileTheFirstHoldsItsTransaction)
     EXPECT_EQ(select(reader, "SELECT Texte FROM Mesures WHERE N > 2 ORDER BY N"),
               (std::vector<Row>{{"premier"}, {"second"}}));
     EXPECT_NE(verify().find("RESULT: OK"), std::string::npos);
+}
+
+// A journal beside the file while its writer still holds the file is that writer's commit
+// under way: a connection opening then reads the file as it is and may not write; once the
+// writer is gone, the next opening removes a journal that was never completed.
+TEST_F(JetWritesTest, AJournalHeldByALiveWriterIsLeftAloneAndReadersGoOn)
+{
+    const std::string digest = fileDigest(m_file);
+    const std::string journal = m_file + ".kvj";
+    Environnement env;
+    {
+        Connexion writer(env);
+        ASSERT_EQ(connectTo(writer, m_file), SQL_SUCCESS);
+        ASSERT_EQ(autocommit(writer, false), SQL_SUCCESS);
+        change(writer, "INSERT INTO Mesures (Texte) VALUES ('en cours')");
+        {
+            std::ofstream torn(journal, std::ios::binary);
+            torn << std::string(100, 'x');
+        }
+        Connexion reader(env);
+        ASSERT_EQ(connectTo(reader, m_file), SQL_SUCCESS) << diagRec(SQL_HANDLE_DBC, reader.handle()).message;
+        EXPECT_EQ(select(reader, "SELECT count(*) FROM Mesures"), (std::vector<Row>{{"2"}}));
+        const Diagnostic refused = refusal(reader, "DELETE FROM Mesures");
+        EXPECT_NE(refused.message.find("ouvert en écriture par un autre programme"), std::string::npos) << refused.message;
+        EXPECT_TRUE(std::filesystem::exists(journal));
+        ASSERT_EQ(SQLTransact(env.handle(), writer.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+    }
+    Connexion after(env);
+    ASSERT_EQ(connectTo(after, m_file), SQL_SUCCESS) << diagRec(SQL_HANDLE_DBC, after.handle()).message;
+    EXPECT_FALSE(std::filesystem::exists(journal));
+    EXPECT_EQ(fileDigest(m_file), digest);
+    change(after, "DELETE FROM Mesures WHERE N = 1");
+    EXPECT_EQ(select(after, "SELECT N FROM Mesures"), (std::vector<Row>{{"2"}}));
 }
 
 // What the writer cannot do exactly is refused in French and writes nothing: an indexed table,
