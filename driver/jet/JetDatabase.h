@@ -14,9 +14,10 @@ class JetFile;
 // True when the file starts like a Jet database: bytes 4..18 are "Standard Jet DB".
 bool isJetFile(const std::string& path);
 
-// Opens the Jet file read-only (never written: the OS-level open is read-only) and declares
-// every table of it, user and system (MSys...), as a read-only virtual table of the same name
-// in the main schema of db. Text and memo columns are declared COLLATE ACCESS, the collation
+// Opens the Jet file for reading (libmdb's open is read-only) and declares every table of it,
+// user and system (MSys...), as a virtual table of the same name in the main schema of db.
+// Changes to its rows go through a separate writer, only inside a transaction, and are
+// refused on files marked read-only and wherever the writer cannot make them exactly. Text and memo columns are declared COLLATE ACCESS, the collation
 // this registers on db. When `queries` is given, it receives the file's stored queries.
 // Only the catalogue is read here: a table's definition is read when a statement first uses
 // the table, and a damaged one makes that statement fail with a French message.

@@ -342,11 +342,13 @@ void JetFile::setOverlay(JetPageOverlay* overlay)
     m_currentPage = -1;
     if (overlay != nullptr)
         return;
-    // A commit may have grown the file and rewritten pages libmdb's stream still buffers.
-    lookedChanged();
+    // A commit may have grown the file and rewritten pages libmdb's stream still buffers; once
+    // the writer's lock is released another writer may have committed too, so every table is
+    // read again when the file moved.
+    const bool moved = lookedChanged();
     // The transaction is over: its tables are as the file now has them (committed or not).
     for (JetTable& table : m_tables) {
-        if (m_changed.count(&table) == 0)
+        if (m_changed.count(&table) == 0 && !(moved && table.defined))
             continue;
         ++table.changes;
         readPlacement(table);

@@ -5,8 +5,9 @@
 
 struct sqlite3;
 
-// The SQLite virtual-table module over an opened Jet file: one read-only table per Access
-// table, read by full scans.
+// The SQLite virtual-table module over an opened Jet file: one table per Access table, read by
+// full scans (or the driver's own indexes), its rows changed through the connection's Jet
+// transaction (JetTransaction.h) where the writer can change them exactly.
 namespace kervane::jet {
 
 class JetFile;
