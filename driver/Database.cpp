@@ -144,8 +144,8 @@ void Database::openJet()
         throw OdbcError{"HY000", message.empty() ? "La base Access " + quoted(m_path) + " ne peut pas être lue." : message,
                         0};
     addFunctions();
-    createStoredQueryViews(db, *m_catalogue, m_path, std::move(queries));
     m_readOnly = !jetFileWritable(m_path, *m_jetFile);
+    createStoredQueryViews(db, *m_catalogue, m_path, std::move(queries), m_readOnly);
     sqlite3_set_authorizer(db, m_readOnly ? denyWrites : denySchemaChanges, nullptr);
 }
 

@@ -70,7 +70,7 @@ void registerErrorFunction(sqlite3* db)
 }
 
 void createStoredQueryViews(sqlite3* db, sql::SchemaCatalogue& catalogue, const std::string& path,
-                            std::vector<StoredQueryText> queries)
+                            std::vector<StoredQueryText> queries, bool readOnly)
 {
     std::vector<std::pair<StoredQueryText, std::string>> failed;
     // A query may read another one: views are made in rounds until a round makes none.
@@ -81,9 +81,12 @@ void createStoredQueryViews(sqlite3* db, sql::SchemaCatalogue& catalogue, const 
         std::vector<StoredQueryText> waiting;
         for (StoredQueryText& query : queries) {
             if (!query.selects) {
-                createRefusingView(db, query.name, "La requête " + quoted(query.name) + " est une requête "
-                                                       + query.kind + " : la base Access " + quoted(path)
-                                                       + " est en lecture seule, elle ne peut pas être exécutée.");
+                const std::string why = readOnly ? "la base Access " + quoted(path)
+                                                       + " est en lecture seule, elle ne peut pas être exécutée."
+                                                 : "l'exécution des requêtes action enregistrées n'est pas "
+                                                   "encore possible.";
+                createRefusingView(db, query.name,
+                                   "La requête " + quoted(query.name) + " est une requête " + query.kind + " : " + why);
                 progress = true;
             } else if (!query.parameters.empty()) {
                 createRefusingView(db, query.name, "La requête " + quoted(query.name) + " attend des paramètres ("

@@ -15,10 +15,10 @@ namespace kervane::odbc {
 void registerErrorFunction(sqlite3* db);
 
 // Select, union and crosstab queries become views of their translated SQL, in an order where
-// every query a query reads exists first. Action queries (the file is read-only), parameter
-// queries and queries that cannot be translated become views that refuse to run with a French
-// message saying why, so that they are still listed and named.
+// every query a query reads exists first. Action queries (not run yet; on a read-only file
+// never), parameter queries and queries that cannot be translated become views that refuse to
+// run with a French message saying why, so that they are still listed and named.
 void createStoredQueryViews(sqlite3* db, sql::SchemaCatalogue& catalogue, const std::string& path,
-                            std::vector<StoredQueryText> queries);
+                            std::vector<StoredQueryText> queries, bool readOnly);
 
 }  // namespace kervane::odbc

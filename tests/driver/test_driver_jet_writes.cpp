@@ -353,6 +353,17 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
         EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
         EXPECT_EQ(fileDigest(jet4), digest);
     }
+    // A stored action query is listed but not run yet, even on a file that takes changes.
+    const std::string queries = copyOf("jet/queryTestV2000.mdb");
+    if (!queries.empty()) {
+        const std::string digest = fileDigest(queries);
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, queries), SQL_SUCCESS);
+        const Diagnostic refused = refusal(connexion, "SELECT * FROM [UpdateQuery]");
+        EXPECT_NE(refused.message.find("« UpdateQuery » est une requête"), std::string::npos) << refused.message;
+        EXPECT_NE(refused.message.find("n'est pas encore possible"), std::string::npos) << refused.message;
+        EXPECT_EQ(fileDigest(queries), digest);
+    }
     const std::string digest = fileDigest(jet3);
     Connexion connexion(env);
     ASSERT_EQ(connectTo(connexion, jet3), SQL_SUCCESS);
