@@ -353,6 +353,23 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
         EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
         EXPECT_EQ(fileDigest(jet4), digest);
     }
+    // nwind's Customers in an Access 2000 file made by jetgen: indexed, refused.
+    const std::string jetgen = jetToolsFolder().empty() ? std::string() : jetToolsFolder() + "/jetgen";
+    const std::string grown = path("nwind2000.mdb");
+    int status = -1;
+    if (!jetgen.empty() && !nwindPath().empty()) {
+        runTool(jetgen, {"grow", nwindPath(), grown, "1"}, status);
+        EXPECT_EQ(status, 0) << "jetgen grow";
+    }
+    if (status == 0) {
+        const std::string digest = fileDigest(grown);
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, grown), SQL_SUCCESS);
+        const Diagnostic refused = refusal(connexion, "UPDATE Customers SET City = 'Lyon' WHERE CustomerID = 'ALFKI'");
+        EXPECT_NE(refused.message.find("« Customers » n'est pas encore possible sur une table indexée"), std::string::npos)
+            << refused.message;
+        EXPECT_EQ(fileDigest(grown), digest);
+    }
     // A stored action query is listed but not run yet, even on a file that takes changes.
     const std::string queries = copyOf("jet/queryTestV2000.mdb");
     if (!queries.empty()) {
