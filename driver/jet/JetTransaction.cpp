@@ -3,6 +3,7 @@
 #include "driver/jet/JetFile.h"
 #include "driver/jet/JetSqlValues.h"
 #include "driver/jet/JetTableWriter.h"
+#include "driver/jet/JetWriteMessages.h"
 
 #include <sys/stat.h>
 
@@ -92,6 +93,16 @@ bool JetTransaction::join(const JetTable& table, std::string& error)
     return true;
 }
 
+// The writer of `table` in the transaction SQLite began for it (its xBegin comes first).
+bool JetTransaction::writerFor(const JetTable& table, JetTableWriter& writer, std::string& error)
+{
+    if (!m_store || !m_store->inTransaction()) {
+        error = messageChangeOutsideTransaction(m_file.path());
+        return false;
+    }
+    return JetTableWriter::open(*m_store, table.definitionPage, table.name, writer, error);
+}
+
 bool JetTransaction::valuesFor(const JetTable& table, const JetTableLayout& layout, sqlite3_value** values,
                                std::vector<JetFieldValue>& out, std::string& error)
 {
@@ -133,8 +144,7 @@ bool JetTransaction::insert(const JetTable& table, sqlite3_value** values, std::
     JetTableWriter writer;
     std::vector<JetFieldValue> row;
     JetRowId where;
-    const bool done = join(table, error) &&
-                      JetTableWriter::open(*m_store, table.definitionPage, table.name, writer, error) &&
+    const bool done = writerFor(table, writer, error) &&
                       valuesFor(table, writer.layout(), values, row, error) && writer.insert(std::move(row), where, error);
     if (done)
         rowid = rowidOf(where.page, where.row);
@@ -144,8 +154,7 @@ bool JetTransaction::insert(const JetTable& table, sqlite3_value** values, std::
 bool JetTransaction::remove(const JetTable& table, std::int64_t rowid, std::string& error)
 {
     JetTableWriter writer;
-    const bool done = validRowid(rowid) && join(table, error) &&
-                      JetTableWriter::open(*m_store, table.definitionPage, table.name, writer, error) &&
+    const bool done = validRowid(rowid) && writerFor(table, writer, error) &&
                       writer.remove(rowOf(rowid), error);
     if (!validRowid(rowid))
         error = "La ligne " + std::to_string(rowid) + " de la table « " + table.name + " » n'existe pas.";
@@ -156,8 +165,7 @@ bool JetTransaction::update(const JetTable& table, std::int64_t rowid, sqlite3_v
 {
     JetTableWriter writer;
     std::vector<JetFieldValue> row;
-    const bool done = validRowid(rowid) && join(table, error) &&
-                      JetTableWriter::open(*m_store, table.definitionPage, table.name, writer, error) &&
+    const bool done = validRowid(rowid) && writerFor(table, writer, error) &&
                       valuesFor(table, writer.layout(), values, row, error) &&
                       writer.update(rowOf(rowid), std::move(row), error);
     if (!validRowid(rowid))

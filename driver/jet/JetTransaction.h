@@ -20,7 +20,10 @@ struct sqlite3_value;
 namespace kervane::jet {
 
 class JetFile;
+class JetTableWriter;
+struct JetFieldValue;
 struct JetTable;
+struct JetTableLayout;
 
 std::int64_t rowidOf(std::uint32_t page, int row);
 
@@ -57,9 +60,10 @@ private:
         bool failed = false;
     };
     bool open(std::string& error);
+    bool writerFor(const JetTable& table, JetTableWriter& writer, std::string& error);
     bool changed(const JetTable& table, bool done, std::string& error);
-    bool valuesFor(const JetTable& table, const struct JetTableLayout& layout, sqlite3_value** values,
-                   std::vector<struct JetFieldValue>& out, std::string& error);
+    bool valuesFor(const JetTable& table, const JetTableLayout& layout, sqlite3_value** values,
+                   std::vector<JetFieldValue>& out, std::string& error);
 
     JetFile& m_file;
     std::unique_ptr<JetPageStore> m_store;
