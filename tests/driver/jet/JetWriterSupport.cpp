@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -78,6 +79,13 @@ bool makeNoIndexFile(const std::string& path, std::string& why)
         return false;
     }
     return true;
+}
+
+double accessDate(int y, unsigned m, unsigned d, int hh, int mm, int ss)
+{
+    using namespace std::chrono;
+    const auto days = sys_days{year{y} / month{m} / day{d}} - sys_days{year{1899} / December / 30};
+    return static_cast<double>(days.count()) + (hh * 3600 + mm * 60 + ss) / 86400.0;
 }
 
 }  // namespace kervane::test

@@ -39,4 +39,7 @@ bool makeNoIndexFile(const std::string& path, std::string& why);
 std::string runTool(const std::string& program, const std::vector<std::string>& arguments, int& status);
 bool haveProgram(const std::string& name);
 
+// Days since 1899-12-30, the hours as a fraction: how Access stores a date.
+double accessDate(int y, unsigned m, unsigned d, int hh, int mm, int ss);
+
 }  // namespace kervane::test

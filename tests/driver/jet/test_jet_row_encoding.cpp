@@ -15,21 +15,12 @@
 
 #include <mdbtools.h>
 
-#include <chrono>
 
 using namespace kervane;
 using namespace kervane::test;
 using jet::JetFieldValue;
 
 namespace {
-
-// Days since 1899-12-30, the hours as a fraction: how Access stores a date.
-double accessDate(int y, unsigned m, unsigned d, int hh, int mm, int ss)
-{
-    using namespace std::chrono;
-    const auto days = sys_days{year{y} / month{m} / day{d}} - sys_days{year{1899} / December / 30};
-    return static_cast<double>(days.count()) + (hh * 3600 + mm * 60 + ss) / 86400.0;
-}
 
 // The values of the first row NoIndexTables.java writes into "Mesures".
 std::vector<JetFieldValue> firstRow()

@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -26,13 +25,6 @@ using namespace kervane::test;
 using jet::JetFieldValue;
 
 namespace {
-
-double accessDate(int y, unsigned m, unsigned d, int hh, int mm, int ss)
-{
-    using namespace std::chrono;
-    const auto days = sys_days{year{y} / month{m} / day{d}} - sys_days{year{1899} / December / 30};
-    return static_cast<double>(days.count()) + (hh * 3600 + mm * 60 + ss) / 86400.0;
-}
 
 JetFieldValue text(const std::string& t) { return JetFieldValue::of(t); }
 JetFieldValue whole(std::int64_t n) { return JetFieldValue::of(n); }
