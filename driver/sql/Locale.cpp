@@ -46,7 +46,7 @@ UserLocale userLocale()
     const bool comma = std::find(COMMA_LANGUAGES.begin(), COMMA_LANGUAGES.end(), language) != COMMA_LANGUAGES.end();
     locale.decimal = comma ? ',' : '.';
     if (!comma)
-        locale.thousands = ",";
+        locale.thousands.assign(1, ',');  // (assigning the literal trips a false -Wrestrict in GCC 12)
     return locale;
 }
 
