@@ -3,6 +3,7 @@
 #include "driver/jet/JetCursor.h"
 #include "driver/jet/JetDeclaration.h"
 #include "driver/jet/JetFile.h"
+#include "driver/jet/JetGuard.h"
 #include "driver/jet/JetIndexList.h"
 #include "driver/jet/JetIndexPlan.h"
 #include "driver/jet/JetScanControl.h"
@@ -274,28 +275,28 @@ void destroyState(void* state)
 
 const sqlite3_module kModule = {
     .iVersion = 2,
-    .xCreate = create,
-    .xConnect = connect,
-    .xBestIndex = bestIndex,
-    .xDisconnect = disconnect,
-    .xDestroy = disconnect,
-    .xOpen = open,
-    .xClose = close,
-    .xFilter = filter,
-    .xNext = next,
-    .xEof = eof,
-    .xColumn = column,
-    .xRowid = rowid,
-    .xUpdate = updateRow,
-    .xBegin = beginChanges,
-    .xSync = syncChanges,
-    .xCommit = commitChanges,
-    .xRollback = rollbackChanges,
+    .xCreate = Guarded<create>::call,
+    .xConnect = Guarded<connect>::call,
+    .xBestIndex = Guarded<bestIndex>::call,
+    .xDisconnect = GuardedRelease<disconnect>::call,
+    .xDestroy = GuardedRelease<disconnect>::call,
+    .xOpen = Guarded<open>::call,
+    .xClose = GuardedRelease<close>::call,
+    .xFilter = Guarded<filter>::call,
+    .xNext = Guarded<next>::call,
+    .xEof = Guarded<eof>::call,
+    .xColumn = Guarded<column>::call,
+    .xRowid = Guarded<rowid>::call,
+    .xUpdate = Guarded<updateRow>::call,
+    .xBegin = Guarded<beginChanges>::call,
+    .xSync = Guarded<syncChanges>::call,
+    .xCommit = Guarded<commitChanges>::call,
+    .xRollback = Guarded<rollbackChanges>::call,
     .xFindFunction = nullptr,
     .xRename = nullptr,
-    .xSavepoint = savepointChanges,
-    .xRelease = releaseChanges,
-    .xRollbackTo = rollbackChangesTo,
+    .xSavepoint = Guarded<savepointChanges>::call,
+    .xRelease = Guarded<releaseChanges>::call,
+    .xRollbackTo = Guarded<rollbackChangesTo>::call,
     .xShadowName = nullptr,
 };
 
