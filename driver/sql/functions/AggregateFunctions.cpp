@@ -123,11 +123,39 @@ constexpr FunctionInfo CATALOGUE[] = {
 
 std::span<const FunctionInfo> aggregateFunctions() { return CATALOGUE; }
 
+namespace {
+
+// As the scalar functions: the entry is the user data, and no exception reaches SQLite.
+const AggregateEntry& entryOf(sqlite3_context* context)
+{
+    return *static_cast<const AggregateEntry*>(sqlite3_user_data(context));
+}
+
+void guardedStep(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept
+{
+    try {
+        entryOf(context).step(context, argc, argv);
+    } catch (...) {
+        reportFailure(context);
+    }
+}
+
+void guardedFinal(sqlite3_context* context) noexcept
+{
+    try {
+        entryOf(context).final(context);
+    } catch (...) {
+        reportFailure(context);
+    }
+}
+
+}  // namespace
+
 void registerAggregateFunctions(sqlite3* db)
 {
     for (const AggregateEntry& entry : AGGREGATES) {
-        sqlite3_create_function_v2(db, entry.sqliteName, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, nullptr,
-                                   entry.step, entry.final, nullptr);
+        sqlite3_create_function_v2(db, entry.sqliteName, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                   const_cast<AggregateEntry*>(&entry), nullptr, guardedStep, guardedFinal, nullptr);
     }
 }
 

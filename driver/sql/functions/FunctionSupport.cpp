@@ -1,5 +1,7 @@
 #include "driver/sql/functions/FunctionSupport.h"
 
+#include <new>
+
 #include "driver/sql/Locale.h"
 
 #include <charconv>
@@ -119,12 +121,40 @@ void reportBadArgument(sqlite3_context* context, std::string_view functionName)
 
 // ---- Registration ------------------------------------------------------------------------
 
+void reportFailure(sqlite3_context* context) noexcept
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        sqlite3_result_error_nomem(context);
+    } catch (...) {
+        sqlite3_result_error(context, "[HY000]Erreur interne du pilote.", -1);
+    }
+}
+
+namespace {
+
+// A function runs inside SQLite's C code: no C++ exception may cross it. The entry (static,
+// as the tables of functions are) is the function's user data.
+void guardedScalar(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept
+{
+    const auto* entry = static_cast<const ScalarFunctionEntry*>(sqlite3_user_data(context));
+    try {
+        entry->function(context, argc, argv);
+    } catch (...) {
+        reportFailure(context);
+    }
+}
+
+}  // namespace
+
 void registerScalarFunctions(sqlite3* db, std::span<const ScalarFunctionEntry> entries)
 {
     for (const ScalarFunctionEntry& entry : entries) {
         const int flags = SQLITE_UTF8 | (entry.deterministic ? SQLITE_DETERMINISTIC : 0);
-        sqlite3_create_function_v2(db, entry.sqliteName, entry.argumentCount, flags, nullptr, entry.function,
-                                   nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db, entry.sqliteName, entry.argumentCount, flags,
+                                   const_cast<ScalarFunctionEntry*>(&entry), guardedScalar, nullptr, nullptr,
+                                   nullptr);
     }
 }
 

@@ -36,7 +36,12 @@ struct ScalarFunctionEntry {
     bool deterministic = true;
 };
 
-// Registers every entry with SQLITE_UTF8 (and SQLITE_DETERMINISTIC where flagged).
+// Inside a catch block: reports the exception being handled as the function's error
+// (SQLite's out-of-memory error for memory exhausted).
+void reportFailure(sqlite3_context* context) noexcept;
+
+// Registers every entry with SQLITE_UTF8 (and SQLITE_DETERMINISTIC where flagged); each call
+// is guarded so that no exception reaches SQLite. The entries must outlive the connection.
 void registerScalarFunctions(sqlite3* db, std::span<const ScalarFunctionEntry> entries);
 
 // The functions behind Access's operators, which the SQLite writer calls by name: kv_concat (&),
