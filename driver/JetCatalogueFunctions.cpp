@@ -3,6 +3,7 @@
 #include "driver/SchemaQuery.h"
 #include "driver/jet/JetColumnProperties.h"
 #include "driver/jet/JetFile.h"
+#include "driver/sql/functions/FunctionSupport.h"
 
 #include <cctype>
 #include <map>
@@ -140,9 +141,9 @@ void registerJetCatalogueFunctions(sqlite3* db, jet::JetFile* file)
     cache->file = file;
     // Both functions share the cache; SQLite owns it from here and releases it with the first.
     PropertyCache* shared = cache.get();
-    sqlite3_create_function_v2(db, "kervane_column_property", 3, SQLITE_UTF8, cache.release(), columnProperty,
+    sqlite3_create_function_v2(db, "kervane_column_property", 3, SQLITE_UTF8, cache.release(), sql::GuardedFunction<columnProperty>::call,
                                nullptr, nullptr, releaseCache);
-    sqlite3_create_function_v2(db, "kervane_table_readable", 1, SQLITE_UTF8, shared, tableReadable, nullptr, nullptr,
+    sqlite3_create_function_v2(db, "kervane_table_readable", 1, SQLITE_UTF8, shared, sql::GuardedFunction<tableReadable>::call, nullptr, nullptr,
                                nullptr);
 }
 

@@ -4,6 +4,7 @@
 #include "driver/sql/SqlError.h"
 #include "driver/sql/Translator.h"
 #include "driver/sql/Writer.h"
+#include "driver/sql/functions/FunctionSupport.h"
 
 namespace kervane::odbc {
 namespace {
@@ -66,7 +67,7 @@ std::string translatedSelect(sql::SchemaCatalogue& catalogue, const StoredQueryT
 
 void registerErrorFunction(sqlite3* db)
 {
-    sqlite3_create_function_v2(db, "kv_error", 1, SQLITE_UTF8, nullptr, failWithText, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "kv_error", 1, SQLITE_UTF8, nullptr, sql::GuardedFunction<failWithText>::call, nullptr, nullptr, nullptr);
 }
 
 void createStoredQueryViews(sqlite3* db, sql::SchemaCatalogue& catalogue, const std::string& path,

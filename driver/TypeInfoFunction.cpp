@@ -1,6 +1,7 @@
 #include "driver/TypeInfoFunction.h"
 
 #include "driver/AccessTypes.h"
+#include "driver/sql/functions/FunctionSupport.h"
 
 #include <string_view>
 
@@ -63,7 +64,7 @@ void typeInfo(sqlite3_context* context, int, sqlite3_value** arguments)
 
 void registerTypeInfoFunction(sqlite3* db)
 {
-    sqlite3_create_function_v2(db, "kervane_type_info", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, typeInfo,
+    sqlite3_create_function_v2(db, "kervane_type_info", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sql::GuardedFunction<typeInfo>::call,
                                nullptr, nullptr, nullptr);
 }
 

@@ -1,6 +1,7 @@
 #include "driver/sql/Like.h"
 
 #include "driver/sql/SortOrder.h"
+#include "driver/sql/functions/FunctionSupport.h"
 
 #include <memory>
 #include <sqlite3.h>
@@ -188,9 +189,9 @@ bool LikePattern::matches(std::string_view value) const
 void registerLikeFunctions(sqlite3* db)
 {
     constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-    sqlite3_create_function_v2(db, "kv_like", 2, flags, nullptr, likeFunction<LikeDialect::Access>, nullptr,
+    sqlite3_create_function_v2(db, "kv_like", 2, flags, nullptr, GuardedFunction<likeFunction<LikeDialect::Access>>::call, nullptr,
                                nullptr, nullptr);
-    sqlite3_create_function_v2(db, "kv_alike", 2, flags, nullptr, likeFunction<LikeDialect::Ansi>, nullptr,
+    sqlite3_create_function_v2(db, "kv_alike", 2, flags, nullptr, GuardedFunction<likeFunction<LikeDialect::Ansi>>::call, nullptr,
                                nullptr, nullptr);
 }
 

@@ -40,6 +40,20 @@ struct ScalarFunctionEntry {
 // (SQLite's out-of-memory error for memory exhausted).
 void reportFailure(sqlite3_context* context) noexcept;
 
+// A function registered by itself, called by SQLite through Guarded<function>::call so that no
+// exception reaches SQLite.
+template <void (*Function)(sqlite3_context*, int, sqlite3_value**)>
+struct GuardedFunction {
+    static void call(sqlite3_context* context, int argc, sqlite3_value** argv) noexcept
+    {
+        try {
+            Function(context, argc, argv);
+        } catch (...) {
+            reportFailure(context);
+        }
+    }
+};
+
 // Registers every entry with SQLITE_UTF8 (and SQLITE_DETERMINISTIC where flagged); each call
 // is guarded so that no exception reaches SQLite. The entries must outlive the connection.
 void registerScalarFunctions(sqlite3* db, std::span<const ScalarFunctionEntry> entries);
