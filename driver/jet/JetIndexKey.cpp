@@ -1,0 +1,110 @@
+#include "driver/jet/JetIndexKey.h"
+
+#include "driver/jet/JetRowReading.h"
+
+#include <algorithm>
+
+namespace kervane::jet {
+
+namespace {
+
+bool isInteger(JetType type)
+{
+    return type == JetType::Integer || type == JetType::Long || type == JetType::Currency;
+}
+
+bool isFloating(JetType type)
+{
+    return type == JetType::Single || type == JetType::Double || type == JetType::DateTime;
+}
+
+// The value's bytes most significant first, laid to sort in ascending order.
+std::vector<unsigned char> ascendingBytes(JetType type, const unsigned char* value)
+{
+    const int size = keyValueSize(type);
+    std::vector<unsigned char> bytes(value, value + size);
+    std::reverse(bytes.begin(), bytes.end());
+    if (isInteger(type)) {
+        bytes[0] ^= 0x80;  // negative numbers before positive ones
+    } else if (isFloating(type)) {
+        if ((bytes[0] & 0x80) != 0)  // negative: the larger the magnitude, the lower the key
+            for (unsigned char& b : bytes)
+                b = static_cast<unsigned char>(~b);
+        else
+            bytes[0] ^= 0x80;
+    }
+    return bytes;  // Byte: unsigned, as it is
+}
+
+}  // namespace
+
+bool keyTypeKnown(JetType type)
+{
+    return type == JetType::Boolean || keyValueSize(type) > 0;
+}
+
+int keyValueSize(JetType type)
+{
+    switch (type) {
+    case JetType::Byte: return 1;
+    case JetType::Integer: return 2;
+    case JetType::Long:
+    case JetType::Single: return 4;
+    case JetType::Currency:
+    case JetType::Double:
+    case JetType::DateTime: return 8;
+    default: return 0;
+    }
+}
+
+bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descending, const unsigned char* value,
+                     bool yes)
+{
+    if (!keyTypeKnown(type))
+        return false;
+    if (type == JetType::Boolean) {
+        // Never Null: a value flag, then Yes before No.
+        key.push_back(descending ? indexkey::kDescendingValue : indexkey::kAscendingValue);
+        const unsigned char ascending = yes ? 0x00 : 0xff;
+        key.push_back(descending ? static_cast<unsigned char>(~ascending) : ascending);
+        return true;
+    }
+    if (value == nullptr) {
+        key.push_back(descending ? indexkey::kDescendingNull : indexkey::kAscendingNull);
+        return true;
+    }
+    key.push_back(descending ? indexkey::kDescendingValue : indexkey::kAscendingValue);
+    for (unsigned char b : ascendingBytes(type, value))
+        key.push_back(descending ? static_cast<unsigned char>(~b) : b);
+    return true;
+}
+
+bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKeyColumn>& columns,
+                 std::vector<unsigned char>& key)
+{
+    key.clear();
+    for (const JetKeyColumn& part : columns) {
+        const JetLayoutColumn& column = *part.column;
+        const bool present = columnPresent(row, column);
+        if (column.type == JetType::Boolean) {
+            // A Yes/No value is its bit of the null mask.
+            if (!appendKeyColumn(key, column.type, part.descending, nullptr, present))
+                return false;
+            continue;
+        }
+        const std::size_t at = 2 + static_cast<std::size_t>(column.fixedOffset);
+        if (!keyTypeKnown(column.type) || !column.fixed())
+            return false;
+        if (present && at + static_cast<std::size_t>(keyValueSize(column.type)) > row.size())
+            return false;
+        appendKeyColumn(key, column.type, part.descending, present ? row.data() + at : nullptr);
+    }
+    return true;
+}
+
+bool textKeyKnown(const std::vector<unsigned char>&)
+{
+    return false;
+}
+
+}  // namespace kervane::jet

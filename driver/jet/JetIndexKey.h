@@ -1,0 +1,45 @@
+#pragma once
+// The key bytes of a Jet 4 index entry: for each key column a flag byte (value or Null, in the
+// column's order), then the value laid so that comparing bytes from the first compares values.
+#include "driver/jet/JetTableLayout.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace kervane::jet {
+
+// One key column of an index: where it lies in a row and its order.
+struct JetKeyColumn {
+    const JetLayoutColumn* column = nullptr;
+    bool descending = false;
+};
+
+namespace indexkey {
+constexpr unsigned char kAscendingValue = 0x7f;
+constexpr unsigned char kAscendingNull = 0x00;
+constexpr unsigned char kDescendingValue = 0x80;
+constexpr unsigned char kDescendingNull = 0xff;
+}  // namespace indexkey
+
+// True for the column types whose keys are encoded here (numbers, dates, Yes/No).
+bool keyTypeKnown(JetType type);
+
+// Bytes a value of `type` takes in a row (and in a key, after its flag); 0 when not a number.
+int keyValueSize(JetType type);
+
+// Appends the key of one column. `value` holds the value as the row stores it (little-endian,
+// keyValueSize(type) bytes), or is nullptr for Null; Yes/No takes `yes` instead. False, nothing
+// appended, when the type's keys are not known.
+bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descending, const unsigned char* value,
+                     bool yes = false);
+
+// The key of an index for a row as it lies on its data page; false when a key column's type is
+// not known or the row is too short for a value it holds.
+bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKeyColumn>& columns,
+                 std::vector<unsigned char>& key);
+
+// The sort codes of a text key are not known yet: always false, so that a change to a table
+// with a text index is refused.
+bool textKeyKnown(const std::vector<unsigned char>& text);
+
+}  // namespace kervane::jet

@@ -1,0 +1,220 @@
+#include "driver/jet/JetIndexPage.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kervane::jet {
+
+namespace {
+
+using namespace indexpage;
+
+std::uint32_t littleEndian(const unsigned char* p, int bytes)
+{
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+void putLittleEndian(unsigned char* p, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i, value >>= 8)
+        p[i] = static_cast<unsigned char>(value & 0xff);
+}
+
+std::uint32_t bigEndian(const unsigned char* p, int bytes)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+void putBigEndian(std::vector<unsigned char>& out, std::uint32_t value, int bytes)
+{
+    for (int i = bytes - 1; i >= 0; --i)
+        out.push_back(static_cast<unsigned char>((value >> (8 * i)) & 0xff));
+}
+
+int trailerSize(bool leaf)
+{
+    return kRowPointerSize + (leaf ? 0 : kChildSize);
+}
+
+// The entry area's length a page of `size` bytes can mark: bounded by the page and the bitmap.
+std::size_t entryArea(std::size_t size)
+{
+    return std::min<std::size_t>(size - kFirstEntry, std::size_t{kBitmapSize} * 8);
+}
+
+bool splitEntry(const std::vector<unsigned char>& whole, bool leaf, JetIndexEntry& entry)
+{
+    const std::size_t trailer = static_cast<std::size_t>(trailerSize(leaf));
+    if (whole.size() < trailer)
+        return false;
+    const std::size_t keySize = whole.size() - trailer;
+    entry.key.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(keySize));
+    const unsigned char* rest = whole.data() + keySize;
+    entry.row = {bigEndian(rest, 3), rest[3]};
+    entry.child = leaf ? 0 : bigEndian(rest + kRowPointerSize, kChildSize);
+    return true;
+}
+
+// The ends of the entries (from the entry area's start) the bitmap marks; false when a mark
+// lies past the page.
+bool entryEnds(const unsigned char* page, std::size_t size, std::vector<std::size_t>& ends)
+{
+    const std::size_t area = entryArea(size);
+    for (std::size_t bit = 0; bit < std::size_t{kBitmapSize} * 8; ++bit) {
+        if ((page[kBitmap + bit / 8] & (1u << (bit % 8))) == 0)
+            continue;
+        if (bit > area)
+            return false;
+        ends.push_back(bit);
+    }
+    return true;
+}
+
+bool refuse(std::string& error, const std::string& why)
+{
+    error = "Page d'index illisible : " + why + ".";
+    return false;
+}
+
+bool readEntries(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error)
+{
+    std::vector<std::size_t> ends;
+    if (!entryEnds(page, size, ends))
+        return refuse(error, "une entrée déborde de la page");
+    const std::size_t prefix = static_cast<std::size_t>(image.prefixLength);
+    std::vector<unsigned char> first;
+    std::size_t start = 0;
+    for (std::size_t end : ends) {
+        if (end <= start)
+            return refuse(error, "une entrée est vide");
+        const unsigned char* stored = page + kFirstEntry + start;
+        std::vector<unsigned char> whole;
+        if (image.entries.empty()) {
+            if (prefix > end - start)
+                return refuse(error, "le préfixe commun est plus long que la première entrée");
+            whole.assign(stored, stored + (end - start));
+            first = whole;
+        } else {
+            whole.assign(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(prefix));
+            whole.insert(whole.end(), stored, stored + (end - start));
+        }
+        JetIndexEntry entry;
+        if (!splitEntry(whole, image.leaf, entry))
+            return refuse(error, "une entrée est trop courte");
+        image.entries.push_back(std::move(entry));
+        start = end;
+    }
+    if (ends.empty() && prefix > 0)
+        return refuse(error, "un préfixe commun sans entrée");
+    // The free space says where the entries end: a bitmap missing its last marks disagrees.
+    if (static_cast<std::size_t>(image.freeSpace) != size - kFirstEntry - start)
+        return refuse(error, "l'espace libre ne correspond pas aux entrées");
+    return true;
+}
+
+}  // namespace
+
+namespace {
+
+// The longest prefix a page of these entries may declare: all of a lone entry, the bytes shared
+// by several.
+int longestPrefix(const std::vector<JetIndexEntry>& entries, bool leaf)
+{
+    if (entries.size() == 1)
+        return static_cast<int>(indexEntryBytes(entries[0], leaf).size());
+    return sharedPrefixLength(entries, leaf);
+}
+
+}  // namespace
+
+std::vector<unsigned char> indexEntryBytes(const JetIndexEntry& entry, bool leaf)
+{
+    std::vector<unsigned char> bytes = entry.key;
+    putBigEndian(bytes, entry.row.page, 3);
+    bytes.push_back(static_cast<unsigned char>(entry.row.row));
+    if (!leaf)
+        putBigEndian(bytes, entry.child, kChildSize);
+    return bytes;
+}
+
+int sharedPrefixLength(const std::vector<JetIndexEntry>& entries, bool leaf)
+{
+    if (entries.size() < 2)
+        return 0;
+    const std::vector<unsigned char> first = indexEntryBytes(entries.front(), leaf);
+    std::size_t shared = first.size();
+    for (std::size_t i = 1; i < entries.size() && shared > 0; ++i) {
+        const std::vector<unsigned char> other = indexEntryBytes(entries[i], leaf);
+        const auto differ = std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(std::min(shared, other.size())),
+                                          other.begin());
+        shared = static_cast<std::size_t>(differ.first - first.begin());
+    }
+    return static_cast<int>(shared);
+}
+
+bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error)
+{
+    image = {};
+    if (page == nullptr || size <= static_cast<std::size_t>(kFirstEntry))
+        return refuse(error, "page trop courte");
+    if (page[0] != kLeaf && page[0] != kIntermediate)
+        return refuse(error, "ce n'est pas une page d'index");
+    image.leaf = page[0] == kLeaf;
+    image.freeSpace = static_cast<int>(littleEndian(page + kFreeSpace, 2));
+    image.owner = littleEndian(page + kOwner, 4);
+    image.previous = littleEndian(page + kPrevious, 4);
+    image.next = littleEndian(page + kNext, 4);
+    image.tail = littleEndian(page + kTail, 4);
+    image.prefixLength = static_cast<int>(littleEndian(page + kPrefixLength, 2));
+    if (!readEntries(page, size, image, error)) {
+        image.entries.clear();
+        return false;
+    }
+    return true;
+}
+
+bool indexEntriesFit(const std::vector<JetIndexEntry>& entries, bool leaf, int prefixLength, std::size_t size)
+{
+    if (size <= static_cast<std::size_t>(kFirstEntry))
+        return false;
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::size_t whole = entries[i].key.size() + static_cast<std::size_t>(trailerSize(leaf));
+        used += i == 0 ? whole : whole - static_cast<std::size_t>(prefixLength);
+    }
+    // The last entry's end is marked too: the bitmap must reach it.
+    return used <= entryArea(size) && used < std::size_t{kBitmapSize} * 8;
+}
+
+bool writeIndexPage(const JetIndexPageImage& image, unsigned char* page, std::size_t size)
+{
+    if (image.prefixLength < 0 || image.prefixLength > longestPrefix(image.entries, image.leaf) ||
+        !indexEntriesFit(image.entries, image.leaf, image.prefixLength, size))
+        return false;
+    page[0] = image.leaf ? kLeaf : kIntermediate;
+    page[1] = 0x01;
+    putLittleEndian(page + kOwner, image.owner, 4);
+    putLittleEndian(page + kPrevious, image.previous, 4);
+    putLittleEndian(page + kNext, image.next, 4);
+    putLittleEndian(page + kTail, image.tail, 4);
+    putLittleEndian(page + kPrefixLength, static_cast<std::uint32_t>(image.prefixLength), 2);
+    std::memset(page + kBitmap, 0, static_cast<std::size_t>(kBitmapSize));
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < image.entries.size(); ++i) {
+        const std::vector<unsigned char> whole = indexEntryBytes(image.entries[i], image.leaf);
+        const std::size_t skip = i == 0 ? 0 : static_cast<std::size_t>(image.prefixLength);
+        std::copy(whole.begin() + static_cast<std::ptrdiff_t>(skip), whole.end(), page + kFirstEntry + at);
+        at += whole.size() - skip;
+        page[kBitmap + at / 8] = static_cast<unsigned char>(page[kBitmap + at / 8] | (1u << (at % 8)));
+    }
+    putLittleEndian(page + kFreeSpace, static_cast<std::uint32_t>(size - kFirstEntry - at), 2);
+    return true;
+}
+
+}  // namespace kervane::jet

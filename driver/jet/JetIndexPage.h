@@ -1,0 +1,72 @@
+#pragma once
+// A Jet 4 index page, leaf (0x04) or intermediate (0x03). After the header comes a bitmap with
+// one bit per byte of the entry area marking where each entry ends; then the entries. The first
+// entry is stored whole; the others leave out the bytes all the page's entries share at their
+// start (the prefix, whose length the header gives). An entry is its key, the row it points at
+// (page in three bytes then row, most significant first) and, on an intermediate page, the
+// child page (four bytes, most significant first), whose last entry it repeats.
+#include "driver/jet/JetTableLayout.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+namespace indexpage {
+constexpr unsigned char kIntermediate = 0x03;
+constexpr unsigned char kLeaf = 0x04;
+constexpr int kFreeSpace = 2;
+constexpr int kOwner = 4;         // the table definition's page
+constexpr int kPrevious = 12;
+constexpr int kNext = 16;
+constexpr int kTail = 20;         // intermediate pages: the child page after the last entry
+constexpr int kPrefixLength = 24;
+constexpr int kBitmap = 27;
+constexpr int kBitmapSize = 453;
+constexpr int kFirstEntry = kBitmap + kBitmapSize;  // 0x1e0
+constexpr int kRowPointerSize = 4;
+constexpr int kChildSize = 4;
+}  // namespace indexpage
+
+struct JetIndexEntry {
+    std::vector<unsigned char> key;
+    JetRowId row;
+    std::uint32_t child = 0;  // intermediate pages only
+    bool operator==(const JetIndexEntry&) const = default;
+};
+
+struct JetIndexPageImage {
+    bool leaf = true;
+    std::uint32_t owner = 0;
+    std::uint32_t previous = 0;
+    std::uint32_t next = 0;
+    std::uint32_t tail = 0;
+    int prefixLength = 0;
+    int freeSpace = 0;
+    std::vector<JetIndexEntry> entries;
+};
+
+// The entry's bytes as they are compared and stored whole.
+std::vector<unsigned char> indexEntryBytes(const JetIndexEntry& entry, bool leaf);
+
+// The length of the bytes every entry of `entries` starts with (0 for fewer than two entries).
+int sharedPrefixLength(const std::vector<JetIndexEntry>& entries, bool leaf);
+
+// Reads the page image of `size` bytes; false with a French message when it is no index page
+// or its bitmap, prefix, entries and free space do not hold together. Nothing is read outside
+// the image.
+bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error);
+
+// True when the entries fit one page of `size` bytes with `prefixLength` bytes left out of all
+// but the first.
+bool indexEntriesFit(const std::vector<JetIndexEntry>& entries, bool leaf, int prefixLength, std::size_t size);
+
+// Lays `image` into the page of `size` bytes: header, bitmap, entries with the image's prefix
+// left out, free space. The bytes past the entries and the header's unknown bytes are kept as
+// they were: Access leaves what an earlier state of the page held there.
+// False, the page unchanged, when the prefix is not shared by every entry or they do not fit.
+bool writeIndexPage(const JetIndexPageImage& image, unsigned char* page, std::size_t size);
+
+}  // namespace kervane::jet

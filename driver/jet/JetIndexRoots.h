@@ -1,0 +1,31 @@
+#pragma once
+// The real indexes of a Jet 4 table definition as a writer keeps them: their key columns, flags
+// and the page their tree starts from.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+class JetPages;
+
+struct JetRealIndexColumn {
+    int number = 0;  // the column's number (JetLayoutColumn::number)
+    bool descending = false;
+};
+
+struct JetRealIndex {
+    std::vector<JetRealIndexColumn> columns;
+    unsigned char flags = 0;
+    std::uint32_t usageMap = 0;  // data pointer of the usage map of its pages
+    std::uint32_t rootPage = 0;
+    bool unique() const { return (flags & 0x01) != 0; }
+    bool ignoresNulls() const { return (flags & 0x02) != 0; }
+    bool required() const { return (flags & 0x08) != 0; }
+};
+
+// The real indexes of the table whose definition starts on `page`, in definition order; false
+// with a French message when the definition cannot be read whole.
+bool readRealIndexes(JetPages& pages, std::uint32_t page, std::vector<JetRealIndex>& indexes, std::string& error);
+
+}  // namespace kervane::jet

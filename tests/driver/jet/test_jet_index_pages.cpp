@@ -1,0 +1,257 @@
+// Index keys and index pages of Jet 4 files: every index of the genuine test files whose key
+// columns are numbers, dates or Yes/No is walked from its root, and each entry's key must be
+// the one encoded here from the row it points at; every page read must be written back to
+// the same bytes; damaged pages are refused.
+#include "JetTestSupport.h"
+#include "JetWriterSupport.h"
+#include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetFile.h"
+#include "driver/jet/JetIndexKey.h"
+#include "driver/jet/JetIndexPage.h"
+#include "driver/jet/JetIndexRoots.h"
+#include "driver/jet/JetTableLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+using namespace kervane;
+using namespace kervane::test;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes keyOf(jet::JetType type, bool descending, const Bytes& value)
+{
+    Bytes key;
+    EXPECT_TRUE(jet::appendKeyColumn(key, type, descending, value.empty() ? nullptr : value.data()));
+    return key;
+}
+
+template <typename T>
+Bytes stored(T value)
+{
+    Bytes bytes(sizeof(T));
+    std::memcpy(bytes.data(), &value, sizeof(T));  // little-endian, as a row stores it
+    return bytes;
+}
+
+}  // namespace
+
+// The documented layout: a flag byte (0x7f value / 0x00 Null ascending, 0x80 / 0xff
+// descending), the value most significant byte first, signed integers with their sign bit
+// flipped, floating point with the sign bit flipped when positive and every bit when negative,
+// Byte as it is, descending keys with every value bit inverted.
+TEST(JetIndexKeys, ValuesLaidAsDocumented)
+{
+    using jet::JetType;
+    EXPECT_EQ(keyOf(JetType::Long, false, stored<std::int32_t>(1)), (Bytes{0x7f, 0x80, 0x00, 0x00, 0x01}));
+    EXPECT_EQ(keyOf(JetType::Long, false, stored<std::int32_t>(-1)), (Bytes{0x7f, 0x7f, 0xff, 0xff, 0xff}));
+    EXPECT_EQ(keyOf(JetType::Long, true, stored<std::int32_t>(1)), (Bytes{0x80, 0x7f, 0xff, 0xff, 0xfe}));
+    EXPECT_EQ(keyOf(JetType::Integer, false, stored<std::int16_t>(0x1234)), (Bytes{0x7f, 0x92, 0x34}));
+    EXPECT_EQ(keyOf(JetType::Byte, false, stored<std::uint8_t>(200)), (Bytes{0x7f, 0xc8}));
+    EXPECT_EQ(keyOf(JetType::Byte, true, stored<std::uint8_t>(200)), (Bytes{0x80, 0x37}));
+    EXPECT_EQ(keyOf(JetType::Double, false, stored<double>(1.0)),
+              (Bytes{0x7f, 0xbf, 0xf0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(keyOf(JetType::Double, false, stored<double>(-1.0)),
+              (Bytes{0x7f, 0x40, 0x0f, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff}));
+    EXPECT_EQ(keyOf(JetType::Single, false, stored<float>(2.0f)), (Bytes{0x7f, 0xc0, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(keyOf(JetType::Currency, false, stored<std::int64_t>(10000)),
+              (Bytes{0x7f, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x27, 0x10}));
+    EXPECT_EQ(keyOf(JetType::Long, false, {}), (Bytes{0x00}));
+    EXPECT_EQ(keyOf(JetType::Double, true, {}), (Bytes{0xff}));
+    Bytes yes, no;
+    jet::appendKeyColumn(yes, JetType::Boolean, false, nullptr, true);
+    jet::appendKeyColumn(no, JetType::Boolean, true, nullptr, false);
+    EXPECT_EQ(yes, (Bytes{0x7f, 0x00}));
+    EXPECT_EQ(no, (Bytes{0x80, 0x00}));
+    Bytes text;
+    EXPECT_FALSE(jet::appendKeyColumn(text, JetType::Text, false, nullptr));
+    EXPECT_TRUE(text.empty());
+    EXPECT_FALSE(jet::textKeyKnown({'a', 0}));
+}
+
+// Keys compared byte by byte sort as the values: Null first ascending and last descending.
+TEST(JetIndexKeys, KeysSortAsTheirValues)
+{
+    using jet::JetType;
+    const std::vector<double> doubles{-1e300, -2.5, -1.0, -1e-300, 0.0, 1e-300, 0.5, 1.0, 3.0, 1e300};
+    const std::vector<std::int32_t> longs{INT32_MIN, -65536, -1, 0, 1, 255, 65536, INT32_MAX};
+    for (const bool descending : {false, true}) {
+        std::vector<Bytes> keys{keyOf(JetType::Double, descending, {})};
+        for (double d : doubles)
+            keys.push_back(keyOf(JetType::Double, descending, stored(d)));
+        std::vector<Bytes> longKeys{keyOf(JetType::Long, descending, {})};
+        for (std::int32_t l : longs)
+            longKeys.push_back(keyOf(JetType::Long, descending, stored(l)));
+        for (auto* list : {&keys, &longKeys}) {
+            if (descending)
+                std::reverse(list->begin() + 1, list->end());
+            std::vector<Bytes> sorted = *list;
+            std::sort(sorted.begin(), sorted.end());
+            if (descending)  // the Null key (0xff) sorts last
+                std::rotate(list->begin(), list->begin() + 1, list->end());
+            EXPECT_EQ(sorted, *list) << (descending ? "descending" : "ascending");
+        }
+    }
+}
+
+namespace {
+
+struct FileUnderTest {
+    std::unique_ptr<jet::JetFile> file;
+    std::unique_ptr<MemoryPages> pages;
+    Connection db;
+};
+
+const jet::JetLayoutColumn* columnNumbered(const jet::JetTableLayout& layout, int number)
+{
+    for (const auto& column : layout.columns)
+        if (column.number == number)
+            return &column;
+    return nullptr;
+}
+
+// The key columns of the index, or empty when one is of a type not encoded here.
+std::vector<jet::JetKeyColumn> keyColumns(const jet::JetTableLayout& layout, const jet::JetRealIndex& index)
+{
+    std::vector<jet::JetKeyColumn> columns;
+    for (const auto& part : index.columns) {
+        const jet::JetLayoutColumn* column = columnNumbered(layout, part.number);
+        if (column == nullptr || !jet::keyTypeKnown(column->type))
+            return {};
+        columns.push_back({column, part.descending});
+    }
+    return columns;
+}
+
+// The row's bytes, following an overflow pointer to where the row lies now.
+bool rowAt(jet::JetPages& pages, jet::JetRowId id, Bytes& row)
+{
+    for (int hops = 0; hops < 4; ++hops) {
+        const unsigned char* page = pages.read(id.page);
+        jet::datapage::Slot slot;
+        if (page == nullptr || page[0] != 0x01 || !jet::datapage::slot(page, id.row, slot) || slot.deleted)
+            return false;
+        row.assign(page + slot.start, page + slot.end);
+        if (!slot.overflow)
+            return true;
+        if (row.size() < 4)
+            return false;
+        id = jet::JetRowId::fromPointer(static_cast<std::uint32_t>(row[0] | (row[1] << 8) | (row[2] << 16)) |
+                                        (static_cast<std::uint32_t>(row[3]) << 24));
+    }
+    return false;
+}
+
+// Reads the page and checks that writing its entries back gives its bytes again.
+jet::JetIndexPageImage readAndRewrite(jet::JetPages& pages, std::uint32_t number, const std::string& where)
+{
+    jet::JetIndexPageImage image;
+    std::string error;
+    const unsigned char* page = pages.read(number);
+    EXPECT_NE(page, nullptr) << where;
+    if (page == nullptr)
+        return image;
+    EXPECT_TRUE(jet::readIndexPage(page, pages.pageSize(), image, error)) << where << " : " << error;
+    Bytes copy(page, page + pages.pageSize());
+    EXPECT_TRUE(jet::writeIndexPage(image, copy.data(), copy.size())) << where;
+    EXPECT_TRUE(std::equal(copy.begin(), copy.end(), page)) << where << " page " << number << " réécrite autrement";
+    EXPECT_LE(image.prefixLength, std::max<int>(jet::sharedPrefixLength(image.entries, image.leaf),
+                                                image.entries.size() == 1 ? 1000 : 0))
+        << where;
+    return image;
+}
+
+std::string quoted(const std::string& name)
+{
+    return "\"" + name + "\"";
+}
+
+long long allNullRows(sqlite3* db, const std::string& table, const std::vector<jet::JetKeyColumn>& columns)
+{
+    std::string sql = "SELECT count(*) FROM " + quoted(table) + " WHERE 1";
+    for (const auto& part : columns)
+        sql += " AND " + quoted(part.column->name) + " IS NULL";
+    return std::stoll(single(db, sql));
+}
+
+// Walks the index from its root down its first children to the leaves, then along them.
+void checkIndex(FileUnderTest& under, const std::string& table, const jet::JetTableLayout& layout,
+                const jet::JetRealIndex& index, const std::string& where, int& indexesChecked)
+{
+    const std::vector<jet::JetKeyColumn> columns = keyColumns(layout, index);
+    if (columns.empty())
+        return;
+    ++indexesChecked;
+    jet::JetPages& pages = *under.pages;
+    jet::JetIndexPageImage image = readAndRewrite(pages, index.rootPage, where);
+    for (int depth = 0; !image.leaf && depth < 8; ++depth) {
+        ASSERT_FALSE(image.entries.empty()) << where;
+        image = readAndRewrite(pages, image.entries.front().child, where);
+    }
+    ASSERT_TRUE(image.leaf) << where;
+    std::vector<jet::JetIndexEntry> entries = image.entries;
+    for (std::uint32_t next = image.next, hops = 0; next != 0 && hops < pages.pageCount(); ++hops) {
+        image = readAndRewrite(pages, next, where);
+        entries.insert(entries.end(), image.entries.begin(), image.entries.end());
+        next = image.next;
+    }
+    for (std::size_t i = 1; i < entries.size(); ++i)
+        ASSERT_LT(jet::indexEntryBytes(entries[i - 1], true), jet::indexEntryBytes(entries[i], true))
+            << where << " entrée " << i;
+    const long long skipped = index.ignoresNulls() ? allNullRows(under.db.get(), table, columns) : 0;
+    EXPECT_EQ(static_cast<long long>(entries.size()), static_cast<long long>(layout.rowCount) - skipped) << where;
+    for (const jet::JetIndexEntry& entry : entries) {
+        Bytes row, key;
+        ASSERT_TRUE(rowAt(pages, entry.row, row)) << where << " ligne " << entry.row.page << ":" << entry.row.row;
+        ASSERT_TRUE(jet::rowIndexKey(row, columns, key)) << where;
+        ASSERT_EQ(key, entry.key) << where << " ligne " << entry.row.page << ":" << entry.row.row;
+    }
+}
+
+}  // namespace
+
+// Every index of number, date or Yes/No columns of the genuine Access 2000 files: entries in
+// strictly ascending order, one per row (rows whose key is all Null left out where the index
+// ignores them), each key the encoding of the row it points at; each page read rewritten whole.
+TEST(JetIndexPages, GenuineIndexesMatchTheirRows)
+{
+    const std::vector<std::string> names{"indexTestV2000.mdb",       "compIndexTestV2000.mdb",
+                                         "bigIndexTestV2000.mdb",    "indexCursorTestV2000.mdb",
+                                         "testIndexPropertiesV2000.mdb", "testV2000.mdb",
+                                         "test2V2000.mdb",           "delTestV2000.mdb",
+                                         "overflowTestV2000.mdb",    "testPromotionV2000.mdb"};
+    int files = 0, indexesChecked = 0;
+    for (const std::string& name : names) {
+        const std::string path = testDataPath("jet/" + name);
+        if (path.empty())
+            continue;
+        ++files;
+        FileUnderTest under;
+        std::string error;
+        under.file = jet::JetFile::open(path, error);
+        ASSERT_NE(under.file, nullptr) << name << " : " << error;
+        under.pages = std::make_unique<MemoryPages>(readBytes(path));
+        under.db = attached(path);
+        for (const jet::JetTable& table : under.file->tables()) {
+            if (table.system)
+                continue;
+            jet::JetTableLayout layout;
+            std::vector<jet::JetRealIndex> indexes;
+            ASSERT_TRUE(jet::readTableLayout(*under.pages, table.definitionPage, layout, error)) << error;
+            ASSERT_TRUE(jet::readRealIndexes(*under.pages, table.definitionPage, indexes, error)) << error;
+            ASSERT_EQ(indexes.size(), layout.indexCount) << name << " " << table.name;
+            for (std::size_t i = 0; i < indexes.size(); ++i)
+                checkIndex(under, table.name, layout, indexes[i], name + " " + table.name + " index " + std::to_string(i),
+                           indexesChecked);
+        }
+    }
+    if (files == 0)
+        GTEST_SKIP() << "fichiers jet/*V2000.mdb absents : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    EXPECT_GT(indexesChecked, 0);
+    std::cout << indexesChecked << " index vérifiés dans " << files << " fichiers\n";
+}
