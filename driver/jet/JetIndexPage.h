@@ -34,7 +34,10 @@ struct JetIndexEntry {
     std::vector<unsigned char> key;
     JetRowId row;
     std::uint32_t child = 0;  // intermediate pages only
-    bool operator==(const JetIndexEntry&) const = default;
+    bool operator==(const JetIndexEntry& other) const
+    {
+        return key == other.key && row.page == other.row.page && row.row == other.row.row && child == other.child;
+    }
 };
 
 struct JetIndexPageImage {

@@ -11,11 +11,13 @@
 #include "driver/jet/JetIndexRoots.h"
 #include "driver/jet/JetTableLayout.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <tuple>
 
 using namespace kervane;
 using namespace kervane::test;
@@ -179,6 +181,25 @@ long long allNullRows(sqlite3* db, const std::string& table, const std::vector<j
     return std::stoll(single(db, sql));
 }
 
+// Along an intermediate level from its first page: each entry repeats the key and row of the
+// last entry of the child page it points at.
+void checkIntermediateLevel(jet::JetPages& pages, jet::JetIndexPageImage image, const std::string& where)
+{
+    for (std::uint32_t hops = 0; hops < pages.pageCount(); ++hops) {
+        for (const jet::JetIndexEntry& entry : image.entries) {
+            const jet::JetIndexPageImage child = readAndRewrite(pages, entry.child, where);
+            ASSERT_FALSE(child.entries.empty()) << where << " page " << entry.child;
+            const jet::JetIndexEntry& last = child.entries.back();
+            EXPECT_EQ(last.key, entry.key) << where << " page " << entry.child;
+            EXPECT_EQ(last.row.page, entry.row.page) << where;
+            EXPECT_EQ(last.row.row, entry.row.row) << where;
+        }
+        if (image.next == 0)
+            return;
+        image = readAndRewrite(pages, image.next, where);
+    }
+}
+
 // Walks the index from its root down its first children to the leaves, then along them.
 void checkIndex(FileUnderTest& under, const std::string& table, const jet::JetTableLayout& layout,
                 const jet::JetRealIndex& index, const std::string& where, int& indexesChecked)
@@ -190,6 +211,7 @@ void checkIndex(FileUnderTest& under, const std::string& table, const jet::JetTa
     jet::JetPages& pages = *under.pages;
     jet::JetIndexPageImage image = readAndRewrite(pages, index.rootPage, where);
     for (int depth = 0; !image.leaf && depth < 8; ++depth) {
+        checkIntermediateLevel(pages, image, where);
         ASSERT_FALSE(image.entries.empty()) << where;
         image = readAndRewrite(pages, image.entries.front().child, where);
     }
@@ -215,6 +237,38 @@ void checkIndex(FileUnderTest& under, const std::string& table, const jet::JetTa
 
 }  // namespace
 
+namespace {
+
+// Checks every index of the file's own tables whose key columns are encoded here; the number
+// of indexes checked.
+int checkFileIndexes(const std::string& path, const std::string& name)
+{
+    int indexesChecked = 0;
+    FileUnderTest under;
+    std::string error;
+    under.file = jet::JetFile::open(path, error);
+    EXPECT_NE(under.file, nullptr) << name << " : " << error;
+    if (under.file == nullptr)
+        return 0;
+    under.pages = std::make_unique<MemoryPages>(readBytes(path));
+    under.db = attached(path);
+    for (const jet::JetTable& table : under.file->tables()) {
+        if (table.system)
+            continue;
+        jet::JetTableLayout layout;
+        std::vector<jet::JetRealIndex> indexes;
+        EXPECT_TRUE(jet::readTableLayout(*under.pages, table.definitionPage, layout, error)) << error;
+        EXPECT_TRUE(jet::readRealIndexes(*under.pages, table.definitionPage, indexes, error)) << error;
+        EXPECT_EQ(indexes.size(), layout.indexCount) << name << " " << table.name;
+        for (std::size_t i = 0; i < indexes.size(); ++i)
+            checkIndex(under, table.name, layout, indexes[i], name + " " + table.name + " index " + std::to_string(i),
+                       indexesChecked);
+    }
+    return indexesChecked;
+}
+
+}  // namespace
+
 // Every index of number, date or Yes/No columns of the genuine Access 2000 files: entries in
 // strictly ascending order, one per row (rows whose key is all Null left out where the index
 // ignores them), each key the encoding of the row it points at; each page read rewritten whole.
@@ -231,27 +285,146 @@ TEST(JetIndexPages, GenuineIndexesMatchTheirRows)
         if (path.empty())
             continue;
         ++files;
-        FileUnderTest under;
-        std::string error;
-        under.file = jet::JetFile::open(path, error);
-        ASSERT_NE(under.file, nullptr) << name << " : " << error;
-        under.pages = std::make_unique<MemoryPages>(readBytes(path));
-        under.db = attached(path);
-        for (const jet::JetTable& table : under.file->tables()) {
-            if (table.system)
-                continue;
-            jet::JetTableLayout layout;
-            std::vector<jet::JetRealIndex> indexes;
-            ASSERT_TRUE(jet::readTableLayout(*under.pages, table.definitionPage, layout, error)) << error;
-            ASSERT_TRUE(jet::readRealIndexes(*under.pages, table.definitionPage, indexes, error)) << error;
-            ASSERT_EQ(indexes.size(), layout.indexCount) << name << " " << table.name;
-            for (std::size_t i = 0; i < indexes.size(); ++i)
-                checkIndex(under, table.name, layout, indexes[i], name + " " + table.name + " index " + std::to_string(i),
-                           indexesChecked);
-        }
+        indexesChecked += checkFileIndexes(path, name);
     }
     if (files == 0)
         GTEST_SKIP() << "fichiers jet/*V2000.mdb absents : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
     EXPECT_GT(indexesChecked, 0);
-    std::cout << indexesChecked << " index vérifiés dans " << files << " fichiers\n";
+}
+
+// The same checks on nwind's tables copied sixteen times into an Access 2000 file by jetgen:
+// trees of several levels (Orders, Order Details), dates with Nulls (ShippedDate), a key of
+// two columns, entries sharing a prefix.
+TEST(JetIndexPages, GrownNwindIndexesMatchTheirRows)
+{
+    REQUIRE_NWIND(nwind);
+    const std::string jetgen = jetToolsFolder().empty() ? std::string() : jetToolsFolder() + "/jetgen";
+    if (jetgen.empty() || !haveProgram("java"))
+        GTEST_SKIP() << "jetgen ou java absent : la copie agrandie de nwind ne peut pas être fabriquée";
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("nwind16.mdb").toStdString();
+    int status = 0;
+    runTool(jetgen, {"grow", nwind, path, "16"}, status);
+    ASSERT_EQ(status, 0) << "jetgen grow a échoué";
+    EXPECT_GE(checkFileIndexes(path, "nwind16.mdb"), 8);
+}
+
+namespace {
+
+// The first leaf page of the file with several entries, the one with a prefix preferred.
+Bytes genuineLeafPage(const Bytes& file)
+{
+    Bytes chosen;
+    for (std::size_t at = 0; at + 4096 <= file.size(); at += 4096) {
+        const unsigned char* page = file.data() + at;
+        jet::JetIndexPageImage image;
+        std::string error;
+        if (page[0] != jet::indexpage::kLeaf || !jet::readIndexPage(page, 4096, image, error) ||
+            image.entries.size() < 3)
+            continue;
+        if (chosen.empty() || image.prefixLength > 0)
+            chosen.assign(page, page + 4096);
+        if (image.prefixLength > 0)
+            break;
+    }
+    return chosen;
+}
+
+bool refused(const Bytes& page, std::size_t size)
+{
+    jet::JetIndexPageImage image;
+    std::string error;
+    const bool read = jet::readIndexPage(page.data(), size, image, error);
+    EXPECT_TRUE(read || !error.empty());
+    EXPECT_TRUE(read || image.entries.empty());
+    return !read;
+}
+
+void mark(Bytes& page, int end, bool on)
+{
+    unsigned char& byte = page[static_cast<std::size_t>(jet::indexpage::kBitmap + end / 8)];
+    byte = static_cast<unsigned char>(on ? byte | (1u << (end % 8)) : byte & ~(1u << (end % 8)));
+}
+
+}  // namespace
+
+// Damaged copies of a genuine leaf page are refused with a message, never read past the image:
+// a prefix longer than the first entry, a bitmap missing its last mark or marking past the
+// page, an entry shorter than its row pointer, an image cut short, a page of another kind.
+TEST(JetIndexPages, DamagedPagesRefused)
+{
+    REQUIRE_FILE(path, "jet/compIndexTestV2000.mdb");
+    const Bytes genuine = genuineLeafPage(readBytes(path));
+    ASSERT_FALSE(genuine.empty());
+    jet::JetIndexPageImage image;
+    std::string error;
+    ASSERT_TRUE(jet::readIndexPage(genuine.data(), genuine.size(), image, error)) << error;
+    const int firstEnd = static_cast<int>(jet::indexEntryBytes(image.entries[0], true).size());
+    const int lastEnd = static_cast<int>(4096 - jet::indexpage::kFirstEntry - image.freeSpace);
+
+    Bytes longPrefix = genuine;
+    longPrefix[jet::indexpage::kPrefixLength] = static_cast<unsigned char>(firstEnd + 1);
+    EXPECT_TRUE(refused(longPrefix, 4096));
+    Bytes lastMarkLost = genuine;
+    mark(lastMarkLost, lastEnd, false);
+    EXPECT_TRUE(refused(lastMarkLost, 4096));
+    Bytes pastThePage = genuine;
+    mark(pastThePage, 4096 - jet::indexpage::kFirstEntry + 4, true);
+    EXPECT_TRUE(refused(pastThePage, 4096));
+    Bytes tinyEntry = genuine;  // a second entry of two bytes, no prefix to complete it
+    tinyEntry[jet::indexpage::kPrefixLength] = 0;
+    mark(tinyEntry, firstEnd + 2, true);
+    EXPECT_TRUE(refused(tinyEntry, 4096));
+    const Bytes cut(genuine.begin(), genuine.begin() + 1000);  // marks beyond the image's end
+    EXPECT_TRUE(refused(cut, cut.size()));
+    const Bytes header(genuine.begin(), genuine.begin() + 100);
+    EXPECT_TRUE(refused(header, header.size()));
+    Bytes dataPage = genuine;
+    dataPage[0] = 0x01;
+    EXPECT_TRUE(refused(dataPage, 4096));
+}
+
+// Entries written with the prefix they share are read back the same; a prefix they do not
+// share, or entries past the page's room, are refused with the page left as it was.
+TEST(JetIndexPages, EntriesWrittenAndReadBack)
+{
+    jet::JetIndexPageImage image;
+    image.leaf = false;
+    image.owner = 7;
+    image.previous = 40;
+    image.next = 42;
+    image.tail = 99;
+    for (int i = 0; i < 20; ++i) {
+        jet::JetIndexEntry entry;
+        jet::appendKeyColumn(entry.key, jet::JetType::Long, false, stored<std::int32_t>(1000 + i).data());
+        entry.row = {static_cast<std::uint32_t>(300 + i), i % 3};
+        entry.child = static_cast<std::uint32_t>(500 + i);
+        image.entries.push_back(entry);
+    }
+    image.prefixLength = jet::sharedPrefixLength(image.entries, false);
+    EXPECT_EQ(image.prefixLength, 4);  // flag and the three high bytes of 1000..1019
+    Bytes page(4096, 0);
+    ASSERT_TRUE(jet::writeIndexPage(image, page.data(), page.size()));
+    jet::JetIndexPageImage back;
+    std::string error;
+    ASSERT_TRUE(jet::readIndexPage(page.data(), page.size(), back, error)) << error;
+    EXPECT_FALSE(back.leaf);
+    EXPECT_EQ(back.entries, image.entries);
+    EXPECT_EQ(std::make_tuple(back.owner, back.previous, back.next, back.tail, back.prefixLength),
+              std::make_tuple(7u, 40u, 42u, 99u, 4));
+    // Whole entries are 5 + 4 + 4 bytes; the first is stored whole, the others 4 bytes shorter.
+    EXPECT_EQ(back.freeSpace, 4096 - 480 - (13 + 19 * 9));
+
+    const Bytes before = page;
+    jet::JetIndexPageImage unshared = image;
+    unshared.prefixLength = 5;
+    EXPECT_FALSE(jet::writeIndexPage(unshared, page.data(), page.size()));
+    jet::JetIndexPageImage crowded = image;
+    crowded.prefixLength = 0;
+    crowded.entries.resize(3616 / 13 + 1, image.entries[0]);
+    EXPECT_FALSE(jet::indexEntriesFit(crowded.entries, false, 0, 4096));
+    EXPECT_FALSE(jet::writeIndexPage(crowded, page.data(), page.size()));
+    EXPECT_EQ(page, before);
+    crowded.entries.resize(3616 / 13);
+    EXPECT_TRUE(jet::indexEntriesFit(crowded.entries, false, 0, 4096));
 }
