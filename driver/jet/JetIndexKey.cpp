@@ -1,5 +1,6 @@
 #include "driver/jet/JetIndexKey.h"
 
+#include "driver/jet/JetIndexText.h"
 #include "driver/jet/JetRowReading.h"
 
 #include <algorithm>
@@ -36,11 +37,24 @@ std::vector<unsigned char> ascendingBytes(JetType type, const unsigned char* val
     return bytes;  // Byte: unsigned, as it is
 }
 
+bool appendRowText(std::vector<unsigned char>& key, const std::vector<unsigned char>& row,
+                   const JetLayoutColumn& column, bool descending)
+{
+    if (column.fixed())
+        return false;  // fixed-length text is not laid out here
+    std::size_t start = 0, end = 0;
+    if (!columnPresent(row, column))
+        return appendTextKeyColumn(key, nullptr, descending);
+    std::u16string text;
+    return variableData(row, column, start, end) && decodeRowText(row.data() + start, end - start, text) &&
+           appendTextKeyColumn(key, &text, descending);
+}
+
 }  // namespace
 
 bool keyTypeKnown(JetType type)
 {
-    return type == JetType::Boolean || keyValueSize(type) > 0;
+    return type == JetType::Boolean || type == JetType::Text || keyValueSize(type) > 0;
 }
 
 int keyValueSize(JetType type)
@@ -60,7 +74,7 @@ int keyValueSize(JetType type)
 bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descending, const unsigned char* value,
                      bool yes)
 {
-    if (!keyTypeKnown(type))
+    if (!keyTypeKnown(type) || type == JetType::Text)
         return false;
     if (type == JetType::Boolean) {
         // Never Null: a value flag, then Yes before No.
@@ -92,6 +106,11 @@ bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKey
                 return false;
             continue;
         }
+        if (column.type == JetType::Text) {
+            if (!appendRowText(key, row, column, part.descending))
+                return false;
+            continue;
+        }
         const std::size_t at = 2 + static_cast<std::size_t>(column.fixedOffset);
         if (!keyTypeKnown(column.type) || !column.fixed())
             return false;
@@ -100,11 +119,6 @@ bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKey
         appendKeyColumn(key, column.type, part.descending, present ? row.data() + at : nullptr);
     }
     return true;
-}
-
-bool textKeyKnown(const std::vector<unsigned char>&)
-{
-    return false;
 }
 
 }  // namespace kervane::jet

@@ -21,7 +21,8 @@ constexpr unsigned char kDescendingValue = 0x80;
 constexpr unsigned char kDescendingNull = 0xff;
 }  // namespace indexkey
 
-// True for the column types whose keys are encoded here (numbers, dates, Yes/No).
+// True for the column types whose keys are encoded here (numbers, dates, Yes/No, text: see
+// JetIndexText.h for the characters a text key may hold).
 bool keyTypeKnown(JetType type);
 
 // Bytes a value of `type` takes in a row (and in a key, after its flag); 0 when not a number.
@@ -34,12 +35,9 @@ bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descend
                      bool yes = false);
 
 // The key of an index for a row as it lies on its data page; false when a key column's type is
-// not known or the row is too short for a value it holds.
+// not known, a text holds a character whose code is not known or the row is too short for a
+// value it holds.
 bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKeyColumn>& columns,
                  std::vector<unsigned char>& key);
-
-// The sort codes of a text key are not known yet: always false, so that a change to a table
-// with a text index is refused.
-bool textKeyKnown(const std::vector<unsigned char>& text);
 
 }  // namespace kervane::jet
