@@ -107,6 +107,9 @@ bool readEntries(const unsigned char* page, std::size_t size, JetIndexPageImage&
         JetIndexEntry entry;
         if (!splitEntry(whole, image.leaf, entry))
             return refuse(error, "une entrée est trop courte");
+        if (!image.entries.empty() &&
+            !(indexEntryBytes(image.entries.back(), true) < indexEntryBytes(entry, true)))
+            return refuse(error, "les entrées ne sont pas en ordre croissant");
         image.entries.push_back(std::move(entry));
         start = end;
     }
@@ -151,8 +154,9 @@ int sharedPrefixLength(const std::vector<JetIndexEntry>& entries, bool leaf)
     std::size_t shared = first.size();
     for (std::size_t i = 1; i < entries.size() && shared > 0; ++i) {
         const std::vector<unsigned char> other = indexEntryBytes(entries[i], leaf);
-        const auto differ = std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(std::min(shared, other.size())),
-                                          other.begin());
+        const std::size_t comparable = std::min(shared, other.size());
+        const auto differ =
+            std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(comparable), other.begin());
         shared = static_cast<std::size_t>(differ.first - first.begin());
     }
     return static_cast<int>(shared);

@@ -58,8 +58,8 @@ std::vector<unsigned char> indexEntryBytes(const JetIndexEntry& entry, bool leaf
 int sharedPrefixLength(const std::vector<JetIndexEntry>& entries, bool leaf);
 
 // Reads the page image of `size` bytes; false with a French message when it is no index page
-// or its bitmap, prefix, entries and free space do not hold together. Nothing is read outside
-// the image.
+// or its bitmap, prefix, entries and free space do not hold together, or its entries (key, then
+// row) are not in strictly ascending order. Nothing is read outside the image.
 bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error);
 
 // True when the entries fit one page of `size` bytes with `prefixLength` bytes left out of all

@@ -79,7 +79,8 @@ bool readRealIndexes(JetPages& pages, std::uint32_t page, std::vector<JetRealInd
     std::size_t at = 0;
     const bool readable = definitionBytes(pages, page, b) && b.size() >= tdef::kFirstBlock;
     const std::uint32_t count = readable ? readLe(b, tdef::kRealIndexes, 4) : 0;
-    if (!readable || count > kMostIndexes || !skipColumns(b, count, at) || at + std::size_t{count} * kRealSize > b.size()) {
+    if (!readable || count > kMostIndexes || !skipColumns(b, count, at) ||
+        at + std::size_t{count} * kRealSize > b.size()) {
         error = "Les index de la table (page " + std::to_string(page) + ") sont illisibles.";
         return false;
     }

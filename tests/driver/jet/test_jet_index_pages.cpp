@@ -356,12 +356,13 @@ TEST(JetIndexPages, GenuineIndexesMatchTheirRows)
         all.verified.insert(tally.verified.begin(), tally.verified.end());
     }
     if (files == 0)
-        GTEST_SKIP() << "fichiers jet/*V2000.mdb absents : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+        GTEST_SKIP() << "fichiers jet/*V2000.mdb absents : KERVANE_TEST_DATA ne désigne pas le dossier "
+                        "des bases de test";
     EXPECT_GT(all.indexes, 0);
+    EXPECT_GT(all.textKeys, 0);
     // Every character given a code was met in a text key Access wrote.
     for (char16_t c : jet::knownKeyCharacters())
         EXPECT_EQ(all.verified.count(c), 1u) << "caractère " << static_cast<int>(c) << " jamais vérifié";
-    std::cout << all.indexes << " index, " << all.textKeys << " clés de texte vérifiées, " << all.unknownText << " inconnues\n";
 }
 
 // The same checks on nwind's tables copied sixteen times into an Access 2000 file by jetgen:
@@ -380,7 +381,7 @@ TEST(JetIndexPages, GrownNwindIndexesMatchTheirRows)
     ASSERT_EQ(status, 0) << "jetgen grow a échoué";
     const Tally tally = checkFileIndexes(path, "nwind16.mdb");
     EXPECT_GE(tally.indexes, 8);
-    std::cout << tally.indexes << " index, " << tally.textKeys << " clés de texte vérifiées, " << tally.unknownText << " inconnues\n";
+    EXPECT_GT(tally.textKeys, 0);
 }
 
 namespace {
@@ -501,4 +502,12 @@ TEST(JetIndexPages, EntriesWrittenAndReadBack)
     EXPECT_EQ(page, before);
     crowded.entries.resize(3616 / 13);
     EXPECT_TRUE(jet::indexEntriesFit(crowded.entries, false, 0, 4096));
+
+    // Entries out of order are written (the writer's business) but refused when read.
+    jet::JetIndexPageImage swapped = image;
+    swapped.prefixLength = 0;
+    std::swap(swapped.entries[3], swapped.entries[4]);
+    ASSERT_TRUE(jet::writeIndexPage(swapped, page.data(), page.size()));
+    EXPECT_FALSE(jet::readIndexPage(page.data(), page.size(), back, error));
+    EXPECT_TRUE(back.entries.empty());
 }
