@@ -1,5 +1,7 @@
 #include "driver/jet/JetIndexPage.h"
 
+#include "driver/jet/JetPages.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -181,6 +183,16 @@ bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImag
         return false;
     }
     return true;
+}
+
+bool readIndexPage(JetPages& pages, std::uint32_t number, JetIndexPageImage& image, std::string& error)
+{
+    const unsigned char* page = pages.read(number);
+    if (page == nullptr) {
+        image = {};
+        return refuse(error, "la page " + std::to_string(number) + " est hors du fichier");
+    }
+    return readIndexPage(page, pages.pageSize(), image, error);
 }
 
 bool indexEntriesFit(const std::vector<JetIndexEntry>& entries, bool leaf, int prefixLength, std::size_t size)

@@ -14,6 +14,8 @@
 
 namespace kervane::jet {
 
+class JetPages;
+
 namespace indexpage {
 constexpr unsigned char kIntermediate = 0x03;
 constexpr unsigned char kLeaf = 0x04;
@@ -61,6 +63,9 @@ int sharedPrefixLength(const std::vector<JetIndexEntry>& entries, bool leaf);
 // or its bitmap, prefix, entries and free space do not hold together, or its entries (key, then
 // row) are not in strictly ascending order. Nothing is read outside the image.
 bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error);
+
+// The same for page `number` as the transaction sees it.
+bool readIndexPage(JetPages& pages, std::uint32_t number, JetIndexPageImage& image, std::string& error);
 
 // True when the entries fit one page of `size` bytes with `prefixLength` bytes left out of all
 // but the first.
