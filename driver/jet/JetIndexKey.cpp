@@ -2,6 +2,7 @@
 
 #include "driver/jet/JetIndexText.h"
 #include "driver/jet/JetRowReading.h"
+#include "driver/jet/JetValue.h"
 
 #include <algorithm>
 
@@ -59,16 +60,8 @@ bool keyTypeKnown(JetType type)
 
 int keyValueSize(JetType type)
 {
-    switch (type) {
-    case JetType::Byte: return 1;
-    case JetType::Integer: return 2;
-    case JetType::Long:
-    case JetType::Single: return 4;
-    case JetType::Currency:
-    case JetType::Double:
-    case JetType::DateTime: return 8;
-    default: return 0;
-    }
+    // A replication ID and a decimal are fixed in the row but have no number key here.
+    return type == JetType::Guid || type == JetType::Decimal ? 0 : fixedSize(static_cast<int>(type));
 }
 
 bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descending, const unsigned char* value,

@@ -1,5 +1,6 @@
 // Each Access type's bytes in a Jet 4 row, little-endian.
 #include "driver/jet/JetRowEncoding.h"
+#include "driver/jet/JetValue.h"
 
 #include <cmath>
 #include <cstring>
@@ -315,19 +316,9 @@ bool encodeVariable(const JetLayoutColumn& c, const JetFieldValue& v, const std:
 
 int fixedSize(const JetLayoutColumn& column)
 {
-    switch (column.type) {
-    case JetType::Boolean: return 0;
-    case JetType::Byte: return 1;
-    case JetType::Integer: return 2;
-    case JetType::Long:
-    case JetType::Single: return 4;
-    case JetType::Currency:
-    case JetType::Double:
-    case JetType::DateTime: return 8;
-    case JetType::Guid: return 16;
-    case JetType::Decimal: return 17;
-    default: return column.length;
-    }
+    // The definition's type codes are the ones the reader's table of sizes is written for.
+    const int size = jet::fixedSize(static_cast<int>(column.type));
+    return size > 0 || column.type == JetType::Boolean ? size : column.length;
 }
 
 bool longValueData(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& data,
