@@ -81,6 +81,15 @@ bool makeNoIndexFile(const std::string& path, std::string& why)
     return true;
 }
 
+void NoIndexFileTest::SetUp()
+{
+    ASSERT_TRUE(m_folder.isValid());
+    m_path = m_folder.filePath("mesures.mdb").toStdString();
+    std::string why;
+    if (!makeNoIndexFile(m_path, why))
+        GTEST_SKIP() << why;
+}
+
 double accessDate(int y, unsigned m, unsigned d, int hh, int mm, int ss)
 {
     using namespace std::chrono;

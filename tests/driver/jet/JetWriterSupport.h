@@ -3,6 +3,9 @@
 // file of index-free tables made by Jackcess, and the independent readers (jetcheck, mdb-export).
 #include "driver/jet/JetPages.h"
 
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <set>
 #include <string>
@@ -35,6 +38,16 @@ std::string jetToolsFolder();
 // Writes the file of index-free tables ("Mesures", every type; "Témoin") at path through Java
 // and Jackcess; false with why when Java or the jars are missing.
 bool makeNoIndexFile(const std::string& path, std::string& why);
+// A test on a fresh copy of that file, "mesures.mdb" in a folder of its own; skipped when it
+// cannot be made. A derived SetUp calls this one first and returns when it skipped or failed.
+class NoIndexFileTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    QTemporaryDir m_folder;
+    std::string m_path;
+};
+
 // Runs program with arguments; its standard output, and its exit status in status.
 std::string runTool(const std::string& program, const std::vector<std::string>& arguments, int& status);
 bool haveProgram(const std::string& name);

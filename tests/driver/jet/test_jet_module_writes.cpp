@@ -9,15 +9,13 @@
 namespace kervane::test {
 namespace {
 
-class JetModuleWrites : public ::testing::Test {
+class JetModuleWrites : public NoIndexFileTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_folder.isValid());
-        m_path = m_folder.filePath("mesures.mdb").toStdString();
-        std::string why;
-        if (!makeNoIndexFile(m_path, why))
-            GTEST_SKIP() << why;
+        NoIndexFileTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         m_original = readBytes(m_path);
     }
 
@@ -27,8 +25,6 @@ protected:
         return query(db, sql, rows, error);
     }
 
-    QTemporaryDir m_folder;
-    std::string m_path;
     std::vector<unsigned char> m_original;
 };
 

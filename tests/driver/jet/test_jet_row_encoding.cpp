@@ -33,15 +33,13 @@ std::vector<JetFieldValue> firstRow()
             JetFieldValue::of(std::vector<unsigned char>{1, 2, 3})};
 }
 
-class RowEncoding : public ::testing::Test {
+class RowEncoding : public NoIndexFileTest {
 protected:
     void SetUp() override
     {
-        std::string why;
-        ASSERT_TRUE(m_folder.isValid());
-        m_path = m_folder.filePath("mesures.mdb").toStdString();
-        if (!makeNoIndexFile(m_path, why))
-            GTEST_SKIP() << why;
+        NoIndexFileTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         std::string error;
         auto file = jet::JetFile::open(m_path, error);
         ASSERT_NE(file, nullptr) << error;
@@ -65,8 +63,6 @@ protected:
         return {page + slot.start, page + slot.end};
     }
 
-    QTemporaryDir m_folder;
-    std::string m_path;
     std::unique_ptr<MemoryPages> m_pages;
     jet::JetTableLayout m_layout;
 };

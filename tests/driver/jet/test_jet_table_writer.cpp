@@ -76,15 +76,13 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-class TableWriter : public ::testing::Test {
+class TableWriter : public NoIndexFileTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_folder.isValid());
-        m_path = m_folder.filePath("mesures.mdb").toStdString();
-        std::string why;
-        if (!makeNoIndexFile(m_path, why))
-            GTEST_SKIP() << why;
+        NoIndexFileTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         m_original = readBytes(m_path);
         m_tables = definitionPages(m_path);
         m_pages = std::make_unique<MemoryPages>(m_original);
@@ -103,8 +101,6 @@ protected:
         return runTool(jetToolsFolder() + "/jetcheck", arguments, status);
     }
 
-    QTemporaryDir m_folder;
-    std::string m_path;
     std::vector<unsigned char> m_original;
     Tables m_tables;
     std::unique_ptr<MemoryPages> m_pages;
