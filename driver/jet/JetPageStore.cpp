@@ -123,7 +123,7 @@ std::uint32_t JetPageStore::pageCount() const
 
 bool JetPageStore::roomForOneMore()
 {
-    if ((m_pages.size() + 1) * m_pageSize <= m_memoryLimit)
+    if ((m_pages.size() + m_savedPages + 1) * m_pageSize <= m_memoryLimit)
         return true;
     m_lastError = messageTooManyPages(m_path, m_memoryLimit);
     return false;
@@ -162,6 +162,8 @@ unsigned char* JetPageStore::change(std::uint32_t page)
     Page* held = hold(page);
     if (held == nullptr)
         return nullptr;
+    if (!m_savepoints.empty())
+        keepForSavepoint(page, *held);
     held->changed = true;
     return held->bytes.get();
 }
@@ -189,6 +191,8 @@ void JetPageStore::rollback()
 void JetPageStore::endTransaction()
 {
     m_pages.clear();
+    m_savepoints.clear();
+    m_savedPages = 0;
     m_appended = 0;
     m_filePages = 0;
     releaseWriteLock(m_file.get());
@@ -268,44 +272,83 @@ const unsigned char* JetPageStore::changedPage(std::uint32_t page) const
     return found != m_pages.end() && found->second.changed ? found->second.bytes.get() : nullptr;
 }
 
-JetPageStore::Snapshot JetPageStore::snapshot() const
+void JetPageStore::keepForSavepoint(std::uint32_t number, const Page& page)
 {
-    Snapshot taken;
-    taken.appended = m_appended;
-    for (const auto& [number, page] : m_pages)
-        if (page.changed)
-            taken.changed.emplace(number, std::vector<unsigned char>(page.bytes.get(), page.bytes.get() + m_pageSize));
-    return taken;
+    Savepoint& newest = m_savepoints.back();
+    // Pages appended after the savepoint simply go when it is rolled back to.
+    if (number >= m_filePages + newest.appended || newest.before.count(number) != 0)
+        return;
+    std::unique_ptr<unsigned char[]> copy;
+    if (page.changed) {
+        copy = std::make_unique<unsigned char[]>(m_pageSize);
+        std::memcpy(copy.get(), page.bytes.get(), m_pageSize);
+        ++m_savedPages;
+    }
+    newest.before.emplace(number, std::move(copy));
 }
 
-bool JetPageStore::restore(const Snapshot& taken, std::string& error)
+void JetPageStore::setSavepoint(std::size_t level)
+{
+    if (!m_inTransaction)
+        return;
+    releaseSavepoint(level);
+    while (m_savepoints.size() <= level)
+        m_savepoints.push_back(Savepoint{{}, m_appended});
+}
+
+bool JetPageStore::putBack(std::uint32_t number, const unsigned char* before, std::string& error)
+{
+    Page& page = m_pages.at(number);
+    if (before != nullptr) {
+        std::memcpy(page.bytes.get(), before, m_pageSize);
+        page.changed = true;
+        return true;
+    }
+    // The file still has the page as it was (the lock kept other writers out).
+    if (const int failure = readAt(m_file.get(), page.bytes.get(), m_pageSize, off_t(number) * off_t(m_pageSize))) {
+        error = messageUnreadable(m_path, systemReason(failure));
+        return false;
+    }
+    page.changed = false;
+    return true;
+}
+
+bool JetPageStore::rollbackToSavepoint(std::size_t level, std::string& error)
 {
     if (!m_inTransaction) {
         error = messageChangeOutsideTransaction(m_path);
         return false;
     }
-    const std::uint32_t keptPages = m_filePages + taken.appended;
-    for (auto it = m_pages.begin(); it != m_pages.end();) {
-        if (it->first >= keptPages) {
-            it = m_pages.erase(it);
-            continue;
-        }
-        Page& page = it->second;
-        if (const auto before = taken.changed.find(it->first); before != taken.changed.end()) {
-            std::memcpy(page.bytes.get(), before->second.data(), m_pageSize);
-            page.changed = true;
-        } else if (page.changed && it->first < m_filePages) {
-            // Changed since: the file still has the page as it was (the lock kept other writers out).
-            if (const int failure = readAt(m_file.get(), page.bytes.get(), m_pageSize, off_t(it->first) * off_t(m_pageSize))) {
-                error = messageUnreadable(m_path, systemReason(failure));
+    if (level >= m_savepoints.size())
+        return true;
+    // The newest savepoints first: the oldest copy of a page is the one that stays.
+    for (std::size_t k = m_savepoints.size(); k-- > level;)
+        for (const auto& [number, before] : m_savepoints[k].before)
+            if (!putBack(number, before.get(), error))
                 return false;
-            }
-            page.changed = false;
-        }
-        ++it;
-    }
-    m_appended = taken.appended;
+    const std::uint32_t appended = m_savepoints[level].appended;
+    m_pages.erase(m_pages.lower_bound(m_filePages + appended), m_pages.end());
+    m_appended = appended;
+    releaseSavepoint(level);
+    m_savepoints.push_back(Savepoint{{}, m_appended});
     return true;
+}
+
+void JetPageStore::releaseSavepoint(std::size_t level)
+{
+    while (m_savepoints.size() > level) {
+        Savepoint newest = std::move(m_savepoints.back());
+        m_savepoints.pop_back();
+        for (auto& [number, before] : newest.before) {
+            // An older savepoint needs the page as the newer one found it, unless it has its own.
+            const bool kept = !m_savepoints.empty() && number < m_filePages + m_savepoints.back().appended &&
+                              m_savepoints.back().before.count(number) == 0;
+            if (kept)
+                m_savepoints.back().before.emplace(number, std::move(before));
+            else if (before)
+                --m_savedPages;
+        }
+    }
 }
 
 }  // namespace kervane::jet

@@ -71,17 +71,17 @@ public:
     // store hold the pages it reads. Valid until the next change of the transaction.
     const unsigned char* changedPage(std::uint32_t page) const;
 
-    // The transaction's changes at one moment, to come back to them (a statement that failed
-    // half-way is undone this way). Holds a copy of every page changed so far.
-    struct Snapshot {
-        std::map<std::uint32_t, std::vector<unsigned char>> changed;
-        std::uint32_t appended = 0;
-    };
-    Snapshot snapshot() const;
-    // Puts the transaction back as it was at `taken` (a snapshot of this transaction): pages
-    // changed since are read again from the file, pages appended since are dropped. False with
-    // a French message when a page cannot be read again.
-    bool restore(const Snapshot& taken, std::string& error);
+    // Savepoints within the transaction, numbered from 0 as SQLite numbers them (a statement
+    // that fails half-way is undone this way). A page's former bytes are copied on its first
+    // change after the newest savepoint, so a savepoint costs nothing until pages change.
+    // Savepoint `level` is set now; any at or above it are forgotten first.
+    void setSavepoint(std::size_t level);
+    // Puts the transaction back as it was at savepoint `level`, which stays set: pages changed
+    // since read as before, pages appended since are dropped. False with a French message when
+    // a page cannot be read again from the file.
+    bool rollbackToSavepoint(std::size_t level, std::string& error);
+    // Forgets savepoints `level` and above; their changes stay in the transaction.
+    void releaseSavepoint(std::size_t level);
 
     const std::string& path() const { return m_path; }
     // For the crash tests: called before each write and sync of a commit, numbered from 0 in
@@ -95,7 +95,16 @@ private:
         bool changed = false;
     };
 
+    // A page as a savepoint found it: its bytes when the transaction had changed it, nothing
+    // when it was the file's.
+    struct Savepoint {
+        std::map<std::uint32_t, std::unique_ptr<unsigned char[]>> before;
+        std::uint32_t appended = 0;
+    };
+
     Page* hold(std::uint32_t page);
+    void keepForSavepoint(std::uint32_t number, const Page& page);
+    bool putBack(std::uint32_t number, const unsigned char* before, std::string& error);
     bool roomForOneMore();
     bool refuseWhenAccessUses(std::string& error);
     bool writeCommit(std::string& error);
@@ -110,6 +119,8 @@ private:
     std::uint32_t m_filePages = 0;  // pages of the file when the transaction began
     std::uint32_t m_appended = 0;
     std::map<std::uint32_t, Page> m_pages;
+    std::vector<Savepoint> m_savepoints;
+    std::size_t m_savedPages = 0;  // former pages the savepoints hold
     std::string m_lastError;
     CommitStep m_step;
 };

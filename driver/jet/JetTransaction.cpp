@@ -77,8 +77,8 @@ bool JetTransaction::join(const JetTable& table, std::string& error)
     const bool begun = !m_store->inTransaction();
     if (begun && !m_store->begin(error))
         return false;
-    JetTableWriter writer;
-    if (!JetTableWriter::open(*m_store, table.definitionPage, table.name, writer, error)) {
+    JetTableWriter* writer = nullptr;
+    if (!writerFor(table, writer, error)) {
         if (begun)
             finish();
         return false;
@@ -94,13 +94,22 @@ bool JetTransaction::join(const JetTable& table, std::string& error)
 }
 
 // The writer of `table` in the transaction SQLite began for it (its xBegin comes first).
-bool JetTransaction::writerFor(const JetTable& table, JetTableWriter& writer, std::string& error)
+bool JetTransaction::writerFor(const JetTable& table, JetTableWriter*& writer, std::string& error)
 {
     if (!m_store || !m_store->inTransaction()) {
         error = messageChangeOutsideTransaction(m_file.path());
         return false;
     }
-    return JetTableWriter::open(*m_store, table.definitionPage, table.name, writer, error);
+    // One writer a table for the whole transaction: it keeps the index pages it has read.
+    auto& kept = m_writers[table.definitionPage];
+    if (!kept) {
+        auto opened = std::make_unique<JetTableWriter>();
+        if (!JetTableWriter::open(*m_store, table.definitionPage, table.name, *opened, error))
+            return false;
+        kept = std::move(opened);
+    }
+    writer = kept.get();
+    return true;
 }
 
 bool JetTransaction::valuesFor(const JetTable& table, const JetTableLayout& layout, sqlite3_value** values,
@@ -141,11 +150,12 @@ bool JetTransaction::changed(const JetTable& table, bool done, std::string& erro
 
 bool JetTransaction::insert(const JetTable& table, sqlite3_value** values, std::int64_t& rowid, std::string& error)
 {
-    JetTableWriter writer;
+    JetTableWriter* writer = nullptr;
     std::vector<JetFieldValue> row;
     JetRowId where;
     const bool done = writerFor(table, writer, error) &&
-                      valuesFor(table, writer.layout(), values, row, error) && writer.insert(std::move(row), where, error);
+                      valuesFor(table, writer->layout(), values, row, error) &&
+                      writer->insert(std::move(row), where, error);
     if (done)
         rowid = rowidOf(where.page, where.row);
     return changed(table, done, error);
@@ -153,9 +163,8 @@ bool JetTransaction::insert(const JetTable& table, sqlite3_value** values, std::
 
 bool JetTransaction::remove(const JetTable& table, std::int64_t rowid, std::string& error)
 {
-    JetTableWriter writer;
-    const bool done = validRowid(rowid) && writerFor(table, writer, error) &&
-                      writer.remove(rowOf(rowid), error);
+    JetTableWriter* writer = nullptr;
+    const bool done = validRowid(rowid) && writerFor(table, writer, error) && writer->remove(rowOf(rowid), error);
     if (!validRowid(rowid))
         error = "La ligne " + std::to_string(rowid) + " de la table « " + table.name + " » n'existe pas.";
     return changed(table, done, error);
@@ -163,11 +172,11 @@ bool JetTransaction::remove(const JetTable& table, std::int64_t rowid, std::stri
 
 bool JetTransaction::update(const JetTable& table, std::int64_t rowid, sqlite3_value** values, std::string& error)
 {
-    JetTableWriter writer;
+    JetTableWriter* writer = nullptr;
     std::vector<JetFieldValue> row;
     const bool done = validRowid(rowid) && writerFor(table, writer, error) &&
-                      valuesFor(table, writer.layout(), values, row, error) &&
-                      writer.update(rowOf(rowid), std::move(row), error);
+                      valuesFor(table, writer->layout(), values, row, error) &&
+                      writer->update(rowOf(rowid), std::move(row), error);
     if (!validRowid(rowid))
         error = "La ligne " + std::to_string(rowid) + " de la table « " + table.name + " » n'existe pas.";
     return changed(table, done, error);
@@ -195,6 +204,7 @@ void JetTransaction::finish()
         m_file.setOverlay(nullptr);
     m_marks.clear();
     m_tables.clear();
+    m_writers.clear();
     m_failed = false;
 }
 
@@ -202,12 +212,10 @@ void JetTransaction::savepoint(int level)
 {
     if (!m_store || !m_store->inTransaction() || level < 0)
         return;
-    Mark mark{m_store->snapshot(), m_failed};
     const auto at = static_cast<std::size_t>(level);
-    while (m_marks.size() < at)
-        m_marks.push_back(mark);
-    m_marks.resize(at);
-    m_marks.push_back(std::move(mark));
+    m_store->setSavepoint(at);
+    m_marks.resize(at, m_failed);
+    m_marks.push_back(m_failed);
 }
 
 bool JetTransaction::rollbackTo(int level, std::string& error)
@@ -216,11 +224,12 @@ bool JetTransaction::rollbackTo(int level, std::string& error)
     if (!m_store || !m_store->inTransaction() || level < 0 || at >= m_marks.size())
         return true;
     m_marks.resize(at + 1);
-    if (!m_store->restore(m_marks[at].pages, error)) {
+    m_writers.clear();  // they hold pages as they were before
+    if (!m_store->rollbackToSavepoint(at, error)) {
         m_failed = true;
         return false;
     }
-    m_failed = m_marks[at].failed;
+    m_failed = m_marks[at];
     for (const JetTable* table : m_tables)
         if (!m_file.tableChanged(*table, error)) {
             m_failed = true;
@@ -231,8 +240,12 @@ bool JetTransaction::rollbackTo(int level, std::string& error)
 
 void JetTransaction::release(int level)
 {
-    if (level >= 0 && static_cast<std::size_t>(level) < m_marks.size())
-        m_marks.resize(static_cast<std::size_t>(level));
+    if (level < 0 || !m_store)
+        return;
+    const auto at = static_cast<std::size_t>(level);
+    m_store->releaseSavepoint(at);
+    if (at < m_marks.size())
+        m_marks.resize(at);
 }
 
 }  // namespace kervane::jet

@@ -10,6 +10,7 @@
 #include "driver/jet/JetPageStore.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -55,12 +56,8 @@ public:
 
 private:
     class Overlay;
-    struct Mark {
-        JetPageStore::Snapshot pages;
-        bool failed = false;
-    };
     bool open(std::string& error);
-    bool writerFor(const JetTable& table, JetTableWriter& writer, std::string& error);
+    bool writerFor(const JetTable& table, JetTableWriter*& writer, std::string& error);
     bool changed(const JetTable& table, bool done, std::string& error);
     bool valuesFor(const JetTable& table, const JetTableLayout& layout, sqlite3_value** values,
                    std::vector<JetFieldValue>& out, std::string& error);
@@ -68,8 +65,9 @@ private:
     JetFile& m_file;
     std::unique_ptr<JetPageStore> m_store;
     std::unique_ptr<Overlay> m_overlay;
-    std::vector<Mark> m_marks;
+    std::vector<bool> m_marks;  // by savepoint: whether the transaction had failed then
     std::set<const JetTable*> m_tables;  // tables the transaction changed
+    std::map<std::uint32_t, std::unique_ptr<JetTableWriter>> m_writers;  // by definition page
     bool m_failed = false;               // a change failed after others of its statement
 };
 

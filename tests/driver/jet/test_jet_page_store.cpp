@@ -137,10 +137,12 @@ TEST(JetPageStore, RefusesAChangeBeyondItsMemory)
     EXPECT_EQ(readBytes(copy.path()), before);
 }
 
-// A snapshot brings the transaction back to its moment: pages changed since read as the file
-// again, pages changed before keep that change, pages appended since are gone; the reader's
-// view (changedPage) follows, and the commit writes only what the snapshot held.
-TEST(JetPageStore, ComesBackToASnapshot)
+// A savepoint brings the transaction back to its moment: pages changed since read as before
+// (the file's bytes, or the transaction's earlier change), pages appended since are gone; the
+// reader's view (changedPage) follows, and the commit writes only what is left. Savepoints
+// nest: rolling back to an inner one keeps what the outer one saw changed, releasing the inner
+// one keeps its changes for the outer one to undo.
+TEST(JetPageStore, ComesBackToASavepoint)
 {
     REQUIRE_WORK_COPY(copy, "jet/testV2000.mdb");
     const auto before = readBytes(copy.path());
@@ -155,20 +157,32 @@ TEST(JetPageStore, ComesBackToASnapshot)
     EXPECT_EQ(store->changedPage(4), nullptr) << "a page only read is the file's";
     ASSERT_NE(store->read(4), nullptr);
     EXPECT_EQ(store->changedPage(4), nullptr);
-    const JetPageStore::Snapshot taken = store->snapshot();
+    store->setSavepoint(0);
 
     overwrite(store->change(3), pattern(4096, 3, 2));
     overwrite(store->change(4), pattern(4096, 4, 2));
+    store->setSavepoint(1);
+    overwrite(store->change(4), pattern(4096, 4, 3));
+    overwrite(store->change(5), pattern(4096, 5, 3));
     const std::uint32_t second = store->append();
     EXPECT_EQ(store->pageCount(), pages + 2);
-    ASSERT_TRUE(store->restore(taken, error)) << error;
 
+    ASSERT_TRUE(store->rollbackToSavepoint(1, error)) << error;
+    EXPECT_EQ(store->pageCount(), pages + 1);
+    EXPECT_EQ(std::memcmp(store->changedPage(4), pattern(4096, 4, 2).data(), 4096), 0);
+    EXPECT_EQ(store->changedPage(5), nullptr);
+    overwrite(store->change(5), pattern(4096, 5, 4));
+    store->releaseSavepoint(1);
+
+    ASSERT_TRUE(store->rollbackToSavepoint(0, error)) << error;
     EXPECT_EQ(store->pageCount(), pages + 1);
     EXPECT_EQ(store->read(second), nullptr);
     EXPECT_EQ(std::memcmp(store->changedPage(3), pattern(4096, 3, 1).data(), 4096), 0);
     EXPECT_EQ(std::memcmp(store->changedPage(first), pattern(4096, first, 1).data(), 4096), 0);
     EXPECT_EQ(store->changedPage(4), nullptr);
+    EXPECT_EQ(store->changedPage(5), nullptr);
     EXPECT_EQ(std::memcmp(store->read(4), before.data() + 4 * 4096, 4096), 0);
+    EXPECT_EQ(std::memcmp(store->read(5), before.data() + 5 * 4096, 4096), 0);
     ASSERT_TRUE(store->commit(error)) << error;
 
     auto expected = before;
