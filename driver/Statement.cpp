@@ -105,9 +105,15 @@ void Statement::execute(const std::function<void(sqlite3_stmt*)>& bind)
     closeCursor();
     if (!m_onlyReads)
         m_connection.beginIfManual();
+    // In a transaction, a change that fails is undone alone, whatever rows it changed before
+    // failing: the transaction's other changes stay, as in Access.
+    const bool ownSavepoint = m_countsChanges && !m_connection.autocommit() && m_connection.database().inTransaction();
+    if (ownSavepoint)
+        m_connection.database().run("SAVEPOINT kervane_instruction");
     try {
         runPreludes();
     } catch (const OdbcError& error) {
+        undoChange(ownSavepoint);
         throwFailure(error);
     }
     if (bind)
@@ -120,9 +126,26 @@ void Statement::execute(const std::function<void(sqlite3_stmt*)>& bind)
         setState(m_columns.empty() ? CursorState::NoResult : CursorState::AfterEnd);
         m_changes = m_countsChanges ? static_cast<SQLLEN>(sqlite3_changes64(m_connection.database().handle())) : 0;
         sqlite3_reset(m_statement.get());  // no lock kept past the last row
+        if (ownSavepoint)
+            m_connection.database().run("RELEASE kervane_instruction");
     } else {
+        OdbcError failure = m_connection.database().lastError(rc);
         sqlite3_reset(m_statement.get());
-        throwLastError(rc);
+        undoChange(ownSavepoint);
+        throwFailure(std::move(failure));
+    }
+}
+
+void Statement::undoChange(bool ownSavepoint) noexcept
+{
+    Database& database = m_connection.database();
+    if (!ownSavepoint || !database.inTransaction())
+        return;
+    try {
+        database.run("ROLLBACK TO kervane_instruction");
+        database.run("RELEASE kervane_instruction");
+    } catch (const OdbcError&) {
+        // The transaction stays marked failed and its commit is then refused.
     }
 }
 

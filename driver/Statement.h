@@ -158,6 +158,7 @@ private:
     bool hasAccessType(int column) const noexcept;
     void compile(std::string_view sql);
     void runPreludes();
+    void undoChange(bool ownSavepoint) noexcept;
     int step();
     [[noreturn]] void throwLastError(int code) const;
     [[noreturn]] void throwFailure(OdbcError error) const;
