@@ -44,6 +44,26 @@ int trailerSize(bool leaf)
     return kRowPointerSize + (leaf ? 0 : kChildSize);
 }
 
+std::size_t entrySize(const JetIndexEntry& entry, bool leaf)
+{
+    return entry.key.size() + static_cast<std::size_t>(trailerSize(leaf));
+}
+
+// Byte `at` of the entry as stored whole: its key, the row's page (three bytes) and number, the
+// child page (four bytes), most significant first.
+unsigned char entryByte(const JetIndexEntry& entry, bool leaf, std::size_t at)
+{
+    (void)leaf;
+    if (at < entry.key.size())
+        return entry.key[at];
+    at -= entry.key.size();
+    if (at < 3)
+        return static_cast<unsigned char>((entry.row.page >> (8 * (2 - at))) & 0xff);
+    if (at == 3)
+        return static_cast<unsigned char>(entry.row.row);
+    return static_cast<unsigned char>((entry.child >> (8 * (7 - at))) & 0xff);
+}
+
 // The entry area's length a page of `size` bytes can mark: bounded by the page and the bitmap.
 std::size_t entryArea(std::size_t size)
 {
@@ -109,8 +129,7 @@ bool readEntries(const unsigned char* page, std::size_t size, JetIndexPageImage&
         JetIndexEntry entry;
         if (!splitEntry(whole, image.leaf, entry))
             return refuse(error, "une entrée est trop courte");
-        if (!image.entries.empty() &&
-            !(indexEntryBytes(image.entries.back(), true) < indexEntryBytes(entry, true)))
+        if (!image.entries.empty() && !indexEntryLess(image.entries.back(), entry))
             return refuse(error, "les entrées ne sont pas en ordre croissant");
         image.entries.push_back(std::move(entry));
         start = end;
@@ -148,18 +167,27 @@ std::vector<unsigned char> indexEntryBytes(const JetIndexEntry& entry, bool leaf
     return bytes;
 }
 
+bool indexEntryLess(const JetIndexEntry& a, const JetIndexEntry& b)
+{
+    if (a.key != b.key)
+        return std::lexicographical_compare(a.key.begin(), a.key.end(), b.key.begin(), b.key.end());
+    if (a.row.page != b.row.page)
+        return a.row.page < b.row.page;
+    return a.row.row < b.row.row;
+}
+
 int sharedPrefixLength(const std::vector<JetIndexEntry>& entries, bool leaf)
 {
     if (entries.size() < 2)
         return 0;
-    const std::vector<unsigned char> first = indexEntryBytes(entries.front(), leaf);
-    std::size_t shared = first.size();
+    const JetIndexEntry& first = entries.front();
+    std::size_t shared = entrySize(first, leaf);
     for (std::size_t i = 1; i < entries.size() && shared > 0; ++i) {
-        const std::vector<unsigned char> other = indexEntryBytes(entries[i], leaf);
-        const std::size_t comparable = std::min(shared, other.size());
-        const auto differ =
-            std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(comparable), other.begin());
-        shared = static_cast<std::size_t>(differ.first - first.begin());
+        const std::size_t comparable = std::min(shared, entrySize(entries[i], leaf));
+        std::size_t same = 0;
+        while (same < comparable && entryByte(first, leaf, same) == entryByte(entries[i], leaf, same))
+            ++same;
+        shared = same;
     }
     return static_cast<int>(shared);
 }
@@ -223,10 +251,10 @@ bool writeIndexPage(const JetIndexPageImage& image, unsigned char* page, std::si
     std::memset(page + kBitmap, 0, static_cast<std::size_t>(kBitmapSize));
     std::size_t at = 0;
     for (std::size_t i = 0; i < image.entries.size(); ++i) {
-        const std::vector<unsigned char> whole = indexEntryBytes(image.entries[i], image.leaf);
-        const std::size_t skip = i == 0 ? 0 : static_cast<std::size_t>(image.prefixLength);
-        std::copy(whole.begin() + static_cast<std::ptrdiff_t>(skip), whole.end(), page + kFirstEntry + at);
-        at += whole.size() - skip;
+        const JetIndexEntry& entry = image.entries[i];
+        const std::size_t whole = entrySize(entry, image.leaf);
+        for (std::size_t b = i == 0 ? 0 : static_cast<std::size_t>(image.prefixLength); b < whole; ++b)
+            page[kFirstEntry + at++] = entryByte(entry, image.leaf, b);
         page[kBitmap + at / 8] = static_cast<unsigned char>(page[kBitmap + at / 8] | (1u << (at % 8)));
     }
     putLittleEndian(page + kFreeSpace, static_cast<std::uint32_t>(size - kFirstEntry - at), 2);

@@ -53,7 +53,10 @@ struct JetIndexPageImage {
     std::vector<JetIndexEntry> entries;
 };
 
-// The entry's bytes as they are compared and stored whole.
+// Entries ordered as Access orders them: by key bytes, then by the row they point at.
+bool indexEntryLess(const JetIndexEntry& a, const JetIndexEntry& b);
+
+// The entry's bytes as they are stored whole.
 std::vector<unsigned char> indexEntryBytes(const JetIndexEntry& entry, bool leaf);
 
 // The length of the bytes every entry of `entries` starts with (0 for fewer than two entries).
@@ -61,7 +64,7 @@ int sharedPrefixLength(const std::vector<JetIndexEntry>& entries, bool leaf);
 
 // Reads the page image of `size` bytes; false with a French message when it is no index page
 // or its bitmap, prefix, entries and free space do not hold together, or its entries (key, then
-// row) are not in strictly ascending order. Nothing is read outside the image.
+// row) are not in strictly ascending order (indexEntryLess). Nothing is read outside the image.
 bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error);
 
 // The same for page `number` as the transaction sees it.

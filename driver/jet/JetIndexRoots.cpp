@@ -20,6 +20,12 @@ constexpr int kUsageMapAt = 34;
 constexpr int kRootAt = 38;
 constexpr int kFlagsAt = 46;
 constexpr unsigned kNoColumn = 0xffff;
+// A logical index after the real ones: 28 bytes, the real index it uses at 8, its kind at 23.
+constexpr int kLogicalSize = 28;
+constexpr int kLogicalRealAt = 8;
+constexpr int kLogicalKindAt = 23;
+constexpr unsigned char kPrimaryKind = 1;
+constexpr unsigned char kForeignKeyKind = 2;
 
 std::uint32_t readLe(const std::vector<unsigned char>& b, std::size_t at, int bytes)
 {
@@ -70,6 +76,28 @@ JetRealIndex readOne(const std::vector<unsigned char>& b, std::size_t at)
     return index;
 }
 
+// Marks the real indexes a primary key or a relationship uses.
+bool readLogicalKinds(const std::vector<unsigned char>& b, std::size_t at, std::vector<JetRealIndex>& indexes,
+                      std::string& error)
+{
+    const std::uint32_t logical = readLe(b, tdef::kLogicalIndexes, 4);
+    if (logical > kMostIndexes || at + std::size_t{logical} * kLogicalSize > b.size()) {
+        error = "Les index de la table sont illisibles.";
+        return false;
+    }
+    for (std::uint32_t i = 0; i < logical; ++i) {
+        const std::size_t entry = at + std::size_t{i} * kLogicalSize;
+        const std::uint32_t real = readLe(b, entry + kLogicalRealAt, 4);
+        if (real >= indexes.size()) {
+            error = "Les index de la table sont illisibles.";
+            return false;
+        }
+        indexes[real].primary = indexes[real].primary || b[entry + kLogicalKindAt] == kPrimaryKind;
+        indexes[real].foreignKey = indexes[real].foreignKey || b[entry + kLogicalKindAt] == kForeignKeyKind;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool readRealIndexes(JetPages& pages, std::uint32_t page, std::vector<JetRealIndex>& indexes, std::string& error)
@@ -86,7 +114,7 @@ bool readRealIndexes(JetPages& pages, std::uint32_t page, std::vector<JetRealInd
     }
     for (std::uint32_t i = 0; i < count; ++i)
         indexes.push_back(readOne(b, at + std::size_t{i} * kRealSize));
-    return true;
+    return readLogicalKinds(b, at + std::size_t{count} * kRealSize, indexes, error);
 }
 
 }  // namespace kervane::jet

@@ -19,6 +19,8 @@ struct JetRealIndex {
     unsigned char flags = 0;
     std::uint32_t usageMap = 0;  // data pointer of the usage map of its pages
     std::uint32_t rootPage = 0;
+    bool primary = false;     // a logical index of the primary-key kind uses it
+    bool foreignKey = false;  // a relationship's logical index uses it
     bool unique() const { return (flags & 0x01) != 0; }
     bool ignoresNulls() const { return (flags & 0x02) != 0; }
     bool required() const { return (flags & 0x08) != 0; }

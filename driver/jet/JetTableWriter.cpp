@@ -4,6 +4,7 @@
 #include "driver/jet/JetLongValues.h"
 #include "driver/jet/JetPages.h"
 #include "driver/jet/JetRowReading.h"
+#include "driver/jet/JetTableIndexes.h"
 #include "driver/jet/JetUsageMap.h"
 
 #include <algorithm>
@@ -53,18 +54,14 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
         error = "La table système " + writer.tableName() + " ne peut pas être modifiée.";
         return false;
     }
-    if (layout.indexCount > 0 || layout.logicalIndexCount > 0) {
-        error = "La modification de la table " + writer.tableName() +
-                " n'est pas encore possible sur une table indexée : ses index ne seraient pas tenus à jour.";
-        return false;
-    }
     if (std::any_of(layout.columns.begin(), layout.columns.end(), replicated)) {
         error = "La table " + writer.tableName() + " appartient à une base répliquée, qui ne peut pas être modifiée ici.";
         return false;
     }
     JetUsageMap map;
     return JetUsageMap::open(pages, layout.ownedPages, map, error) &&
-           JetUsageMap::open(pages, layout.freeSpacePages, map, error);
+           JetUsageMap::open(pages, layout.freeSpacePages, map, error) &&
+           JetTableIndexes::open(pages, layout, name, writer.m_indexes, error);
 }
 
 bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
@@ -236,6 +233,11 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         !encodeRow(m_layout, values, 0, row, error, outside) ||
         !placeFor(static_cast<int>(row.size()), appends, page, append, error))
         return false;
+    // The row's place is known before it is written: the indexes are planned with it.
+    where = {page, append ? 0 : datapage::rowCount(m_pages->read(page))};
+    std::uint32_t nextNewPage = m_pages->pageCount() + appends + (append ? 1 : 0);
+    if (!m_indexes.planInsert(row, where, nextNewPage, error))
+        return false;
     // Every check made: the pages change from here on.
     storeLongValues(outside, longData);
     encodeRow(m_layout, values, 0, row, error, outside);
@@ -243,7 +245,15 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         page = appendDataPage();
     where = {page, datapage::add(m_pages->change(page), row, 0)};
     writeDefinition(m_layout.rowCount + 1, counter);
-    return true;
+    return indexesWritten(error);
+}
+
+bool JetTableWriter::indexesWritten(std::string& error)
+{
+    if (m_indexes.apply())
+        return true;
+    error = "Les pages d'index de la table " + tableName() + " n'ont pas pu être placées comme prévu.";
+    return false;
 }
 
 bool JetTableWriter::remove(JetRowId where, std::string& error)
@@ -251,13 +261,14 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
     Located row;
     std::vector<JetRowId> longValues;
     JetLongValues store(*m_pages);
-    if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, longValues, error))
+    if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, longValues, error) ||
+        !m_indexes.planRemove(row.bytes, where, error))
         return false;
     // As Access does, the header slot is marked both deleted and moved.
     datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow);
     store.release(longValues);
     writeDefinition(m_layout.rowCount > 0 ? m_layout.rowCount - 1 : 0, m_layout.lastAutoNumber);
-    return true;
+    return indexesWritten(error);
 }
 
 bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, std::string& error)
@@ -286,6 +297,9 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     }
     if (!inPlace && !placeFor(static_cast<int>(bytes.size()), appends, page, append, error))
         return false;
+    std::uint32_t nextNewPage = m_pages->pageCount() + appends + (append ? 1 : 0);
+    if (!m_indexes.planUpdate(row.bytes, bytes, where, nextNewPage, error))
+        return false;
     // Every check made: the pages change from here on.
     storeLongValues(outside, longData);
     encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside);
@@ -294,7 +308,7 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     else
         moveRow(row, bytes, append ? appendDataPage() : page);
     store.release(oldLongValues);
-    return true;
+    return indexesWritten(error);
 }
 
 // The row goes to `page`, flagged so that scans pass it by; its header slot keeps a pointer to it.

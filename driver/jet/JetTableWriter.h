@@ -5,9 +5,11 @@
 // changes, so that a refused change leaves the pages as they were.
 // Memo and OLE values of more than 64 bytes go to long-value pages, whole up to 4076 bytes and
 // in chained pieces beyond; the long values of a deleted or rewritten row are marked deleted.
-// Refused: tables with indexes, system tables, fixed-length binary columns, Jet 3, encrypted
-// and replicated files.
+// Every index of the table is kept exact (JetTableIndexes).
+// Refused: system tables, indexes whose keys are not known, tables in a relationship, fixed-length
+// binary columns, Jet 3, encrypted and replicated files.
 #include "driver/jet/JetRowEncoding.h"
+#include "driver/jet/JetTableIndexes.h"
 #include "driver/jet/JetTableLayout.h"
 
 #include <cstdint>
@@ -50,11 +52,13 @@ private:
     std::uint32_t appendDataPage();
     void moveRow(const Located& row, const std::vector<unsigned char>& bytes, std::uint32_t page);
     void writeDefinition(std::uint32_t rowCount, std::uint32_t counter);
+    bool indexesWritten(std::string& error);
     std::string tableName() const { return "« " + m_name + " »"; }
 
     JetPages* m_pages = nullptr;
     std::string m_name;
     JetTableLayout m_layout;
+    JetTableIndexes m_indexes;
 };
 
 }  // namespace kervane::jet

@@ -3,6 +3,8 @@
 #include "driver/jet/JetDataPage.h"
 #include "driver/jet/JetPages.h"
 
+#include <algorithm>
+
 namespace kervane::jet {
 
 namespace {
@@ -141,30 +143,50 @@ void JetUsageMap::set(std::uint32_t page, bool on)
         bytes[offset] = static_cast<unsigned char>(bytes[offset] & ~(1u << bit));
 }
 
-std::uint32_t appendOwnedPage(JetPages& pages, JetRowId owned, JetRowId withRoom)
+std::uint32_t appendMappedPage(JetPages& pages, std::initializer_list<JetRowId> maps)
 {
     std::string ignored;
     JetUsageMap map;
     const std::uint32_t page = pages.append();
-    if (JetUsageMap::open(pages, owned, map, ignored))
-        map.set(page, true);
-    if (JetUsageMap::open(pages, withRoom, map, ignored))
-        map.set(page, true);
+    for (JetRowId where : maps)
+        if (JetUsageMap::open(pages, where, map, ignored))
+            map.set(page, true);
     if (JetUsageMap::open(pages, kUnownedPages, map, ignored))
         map.set(page, false);
     return page;
 }
 
-bool mapsCover(JetPages& pages, JetRowId owned, JetRowId withRoom, std::uint32_t page)
+std::uint32_t appendOwnedPage(JetPages& pages, JetRowId owned, JetRowId withRoom)
+{
+    return appendMappedPage(pages, {owned, withRoom});
+}
+
+void releaseMappedPage(JetPages& pages, JetRowId map, std::uint32_t page)
 {
     std::string ignored;
-    JetUsageMap first;
-    JetUsageMap second;
-    JetUsageMap unowned;
+    JetUsageMap owner;
+    if (JetUsageMap::open(pages, map, owner, ignored))
+        owner.set(page, false);
+    if (JetUsageMap::open(pages, kUnownedPages, owner, ignored))
+        owner.set(page, true);
+    if (unsigned char* bytes = pages.change(page))
+        std::fill(bytes, bytes + pages.pageSize(), 0);
+}
+
+bool mapsCoverPage(JetPages& pages, std::initializer_list<JetRowId> maps, std::uint32_t page)
+{
+    std::string ignored;
+    JetUsageMap map;
     // A page beyond the file's map of unowned pages would read as free to the next writer.
-    return JetUsageMap::open(pages, owned, first, ignored) && JetUsageMap::open(pages, withRoom, second, ignored) &&
-           JetUsageMap::open(pages, kUnownedPages, unowned, ignored) && first.covers(page) && second.covers(page) &&
-           unowned.covers(page);
+    for (JetRowId where : maps)
+        if (!JetUsageMap::open(pages, where, map, ignored) || !map.covers(page))
+            return false;
+    return JetUsageMap::open(pages, kUnownedPages, map, ignored) && map.covers(page);
+}
+
+bool mapsCover(JetPages& pages, JetRowId owned, JetRowId withRoom, std::uint32_t page)
+{
+    return mapsCoverPage(pages, {owned, withRoom}, page);
 }
 
 }  // namespace kervane::jet

@@ -5,6 +5,7 @@
 #include "driver/jet/JetTableLayout.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,13 @@ private:
 // out of the file's map of unowned pages (page 1, row 0: a set bit is a free page); its number.
 // mapsCover() must have accepted it.
 std::uint32_t appendOwnedPage(JetPages& pages, JetRowId owned, JetRowId withRoom);
+// The same for a page marked in every map of `maps` (an index's pages have one map).
+std::uint32_t appendMappedPage(JetPages& pages, std::initializer_list<JetRowId> maps);
+// Gives `page` back to the file: cleared in `map`, marked in the map of unowned pages, zeroed.
+void releaseMappedPage(JetPages& pages, JetRowId map, std::uint32_t page);
 // True when both maps and the file's map of unowned pages can mark `page` (false too when one
 // cannot be read).
 bool mapsCover(JetPages& pages, JetRowId owned, JetRowId withRoom, std::uint32_t page);
+bool mapsCoverPage(JetPages& pages, std::initializer_list<JetRowId> maps, std::uint32_t page);
 
 }  // namespace kervane::jet

@@ -436,16 +436,17 @@ TEST(TableWriterGenuine, TablesAccessWroteChangedAndReadBack)
     }
 }
 
-TEST(TableWriterRefusal, IndexedAndSystemTablesAndJet3FilesRefusedUntouched)
+TEST(TableWriterRefusal, RelatedAndSystemTablesAndJet3FilesRefusedUntouched)
 {
     REQUIRE_FILE(indexed, "jet/testV2000.mdb");
+    REQUIRE_FILE(related, "jet/indexTestV2000.mdb");
     REQUIRE_FILE(jet3, "jet/testV1997.mdb");
     struct Case {
         std::string path;
         std::string table;
         const char* why;
     };
-    for (const Case& c : {Case{indexed, "Table1", "table indexée"}, Case{indexed, "MSysObjects", "table système"},
+    for (const Case& c : {Case{related, "Table1", "participe à une relation"}, Case{indexed, "MSysObjects", "table système"},
                           Case{jet3, "Table1", "Jet 3"}}) {
         std::string error;
         auto file = jet::JetFile::open(c.path, error);

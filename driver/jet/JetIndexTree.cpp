@@ -1,0 +1,355 @@
+#include "driver/jet/JetIndexTree.h"
+
+#include "driver/jet/JetPages.h"
+#include "driver/jet/JetUsageMap.h"
+
+#include <algorithm>
+
+namespace kervane::jet {
+
+namespace {
+
+constexpr int kDeepest = 16;  // deeper than any index of a file that fits in 2 GB
+constexpr std::size_t kMostNodesKept = 4096;
+
+bool damaged(std::string& error, const std::string& why)
+{
+    error = "Un index de la table est endommagé (" + why + ") : la modification n'a pas été faite.";
+    return false;
+}
+
+bool sameEntry(const JetIndexEntry& a, const JetIndexEntry& b)
+{
+    return a.key == b.key && a.row.page == b.row.page && a.row.row == b.row.row;
+}
+
+}  // namespace
+
+JetIndexTree::JetIndexTree(JetPages& pages, std::uint32_t owner, std::uint32_t root, JetRowId pagesMap)
+    : m_pages(&pages), m_owner(owner), m_root(root), m_pagesMap(pagesMap)
+{
+}
+
+bool JetIndexTree::load(std::uint32_t page, int depth, Node*& node, std::string& error)
+{
+    const auto known = m_nodes.find(page);
+    if (known != m_nodes.end()) {
+        node = &known->second;
+        return !node->freed || damaged(error, "page " + std::to_string(page) + " nommée après sa libération");
+    }
+    if (depth > kDeepest)
+        return damaged(error, "arbre trop profond ou bouclé");
+    Node loaded;
+    loaded.page = page;
+    if (!readIndexPage(*m_pages, page, loaded.image, error))
+        return false;
+    if (loaded.image.owner != m_owner)
+        return damaged(error, "la page " + std::to_string(page) + " appartient à une autre table");
+    loaded.items = std::move(loaded.image.entries);
+    loaded.image.entries.clear();
+    if (!loaded.image.leaf && loaded.image.tail != 0) {
+        JetIndexEntry tail;
+        if (!lastEntry(loaded.image.tail, depth + 1, tail, error))
+            return false;
+        tail.child = loaded.image.tail;
+        if (!loaded.items.empty() && !indexEntryLess(loaded.items.back(), tail))
+            return damaged(error, "page " + std::to_string(page) + " en désordre");
+        loaded.items.push_back(tail);
+    }
+    node = &m_nodes.emplace(page, std::move(loaded)).first->second;
+    return true;
+}
+
+bool JetIndexTree::lastEntry(std::uint32_t page, int depth, JetIndexEntry& last, std::string& error)
+{
+    Node* node = nullptr;
+    if (!load(page, depth, node, error))
+        return false;
+    if (node->items.empty())
+        return damaged(error, "page " + std::to_string(page) + " vide");
+    last = node->items.back();
+    last.child = 0;
+    return true;
+}
+
+bool JetIndexTree::descend(const JetIndexEntry& target, std::vector<Step>& path, std::string& error)
+{
+    path.clear();
+    std::uint32_t page = m_root;
+    for (int depth = 0;; ++depth) {
+        Node* node = nullptr;
+        if (depth > kDeepest)
+            return damaged(error, "arbre trop profond ou bouclé");
+        if (!load(page, depth, node, error))
+            return false;
+        if (node->image.leaf) {
+            path.push_back({page, 0});
+            return true;
+        }
+        if (node->items.empty())
+            return damaged(error, "page intermédiaire " + std::to_string(page) + " vide");
+        const auto at = std::lower_bound(node->items.begin(), node->items.end(), target, indexEntryLess);
+        const std::size_t child = at == node->items.end() ? node->items.size() - 1
+                                                          : static_cast<std::size_t>(at - node->items.begin());
+        path.push_back({page, child});
+        page = node->items[child].child;
+    }
+}
+
+bool JetIndexTree::insert(const JetIndexEntry& entry, std::uint32_t& nextNewPage, std::string& error)
+{
+    std::vector<Step> path;
+    if (!descend(entry, path, error))
+        return false;
+    Node& leaf = node(path.back().page);
+    const auto at = std::lower_bound(leaf.items.begin(), leaf.items.end(), entry, indexEntryLess);
+    if (at != leaf.items.end() && sameEntry(*at, entry))
+        return damaged(error, "entrée déjà présente");
+    leaf.items.insert(at, JetIndexEntry{entry.key, entry.row, 0});
+    leaf.changed = true;
+    return settleAfterInsert(path, nextNewPage, error);
+}
+
+bool JetIndexTree::remove(const JetIndexEntry& entry, std::string& error)
+{
+    std::vector<Step> path;
+    if (!descend(entry, path, error))
+        return false;
+    Node& leaf = node(path.back().page);
+    const auto at = std::lower_bound(leaf.items.begin(), leaf.items.end(), entry, indexEntryLess);
+    if (at == leaf.items.end() || !sameEntry(*at, entry))
+        return damaged(error, "la ligne " + std::to_string(entry.row.page) + ":" + std::to_string(entry.row.row) +
+                                  " n'y figure pas");
+    leaf.items.erase(at);
+    leaf.changed = true;
+    settleAfterRemove(path);
+    return true;
+}
+
+bool JetIndexTree::holdsKey(const std::vector<unsigned char>& key, bool& found, std::string& error)
+{
+    found = false;
+    const JetIndexEntry target{key, {0, 0}, 0};
+    std::vector<Step> path;
+    if (!descend(target, path, error))
+        return false;
+    const Node& leaf = node(path.back().page);
+    const auto at = std::lower_bound(leaf.items.begin(), leaf.items.end(), target, indexEntryLess);
+    found = at != leaf.items.end() && at->key == key;
+    return true;
+}
+
+// Going up from the leaf: a page too full is split, and each parent's entry for its child is
+// made to repeat the child's last entry again.
+bool JetIndexTree::settleAfterInsert(std::vector<Step>& path, std::uint32_t& nextNewPage, std::string& error)
+{
+    for (std::size_t level = path.size(); level-- > 0;) {
+        if (!fits(node(path[level].page))) {
+            if (level == 0) {
+                if (!nestRoot(path, nextNewPage, error))
+                    return false;
+                level = 1;
+            }
+            if (!split(path, level, nextNewPage, error))
+                return false;
+        }
+        if (level > 0) {
+            Node& parent = node(path[level - 1].page);
+            const Node& child = node(path[level].page);
+            JetIndexEntry& item = parent.items[path[level - 1].child];
+            item.key = child.items.back().key;
+            item.row = child.items.back().row;
+            parent.changed = true;
+        }
+    }
+    return true;
+}
+
+// Going up from the leaf: an emptied page leaves its parent (the root stays, as an empty leaf
+// once nothing is left), and each parent's entry repeats its child's last entry again.
+void JetIndexTree::settleAfterRemove(const std::vector<Step>& path)
+{
+    for (std::size_t level = path.size(); level-- > 1;) {
+        Node& child = node(path[level].page);
+        Node& parent = node(path[level - 1].page);
+        const std::size_t item = path[level - 1].child;
+        if (child.items.empty()) {
+            parent.items.erase(parent.items.begin() + static_cast<std::ptrdiff_t>(item));
+            unlink(child);
+            child.freed = true;
+        } else {
+            parent.items[item].key = child.items.back().key;
+            parent.items[item].row = child.items.back().row;
+        }
+        parent.changed = true;
+    }
+    Node& root = node(m_root);
+    if (root.items.empty() && !root.image.leaf) {
+        root.image.leaf = true;
+        root.changed = true;
+    }
+}
+
+bool JetIndexTree::newNode(bool leaf, std::uint32_t& nextNewPage, Node*& created, std::string& error)
+{
+    const std::uint32_t page = nextNewPage;
+    if (!mapsCoverPage(*m_pages, {m_pagesMap}, page)) {
+        error = "La carte des pages d'un index de la table ne peut pas encore recevoir une page de plus : "
+                "la modification n'a pas été faite.";
+        return false;
+    }
+    ++nextNewPage;
+    Node fresh;
+    fresh.page = page;
+    fresh.image.leaf = leaf;
+    fresh.image.owner = m_owner;
+    fresh.changed = true;
+    m_newPages.push_back(page);
+    created = &m_nodes.emplace(page, std::move(fresh)).first->second;
+    return true;
+}
+
+// The root keeps its page: what it holds moves to a new page, its only child.
+bool JetIndexTree::nestRoot(std::vector<Step>& path, std::uint32_t& nextNewPage, std::string& error)
+{
+    Node* child = nullptr;
+    if (!newNode(node(m_root).image.leaf, nextNewPage, child, error))
+        return false;
+    Node& root = node(m_root);
+    child->items = std::move(root.items);
+    root.items = {JetIndexEntry{child->items.back().key, child->items.back().row, child->page}};
+    root.image.leaf = false;
+    root.changed = true;
+    path.insert(path.begin() + 1, Step{child->page, path.front().child});
+    path.front().child = 0;
+    return true;
+}
+
+// The first half of the page's entries moves to a new page placed before it among its peers;
+// the parent gains an entry for the new page just before the page's own.
+bool JetIndexTree::split(std::vector<Step>& path, std::size_t level, std::uint32_t& nextNewPage, std::string& error)
+{
+    Node* left = nullptr;
+    const bool leaf = node(path[level].page).image.leaf;
+    if (node(path[level].page).items.size() < 2 || !newNode(leaf, nextNewPage, left, error))
+        return error.empty() ? damaged(error, "entrée plus grande qu'une page") : false;
+    Node& right = node(path[level].page);
+    const auto half = right.items.begin() + static_cast<std::ptrdiff_t>((right.items.size() + 1) / 2);
+    left->items.assign(right.items.begin(), half);
+    right.items.erase(right.items.begin(), half);
+    right.changed = true;
+    left->image.previous = right.image.previous;
+    left->image.next = right.page;
+    if (right.image.previous != 0)
+        setLink(right.image.previous, true, left->page);
+    right.image.previous = left->page;
+    if (!leaf) {
+        // Below the leaves, peers are linked only under one parent.
+        const std::uint32_t lastChild = left->items.back().child;
+        const std::uint32_t firstChild = right.items.front().child;
+        Node* below = nullptr;
+        if (!load(lastChild, 0, below, error))
+            return false;
+        if (!below->image.leaf) {
+            setLink(lastChild, true, 0);
+            setLink(firstChild, false, 0);
+        }
+    }
+    Node& parent = node(path[level - 1].page);
+    const std::size_t at = path[level - 1].child;
+    parent.items.insert(parent.items.begin() + static_cast<std::ptrdiff_t>(at),
+                        JetIndexEntry{left->items.back().key, left->items.back().row, left->page});
+    parent.changed = true;
+    path[level - 1].child = at + 1;
+    if (!fits(*left) || !fits(right))
+        return damaged(error, "entrée plus grande qu'une demi-page");
+    return true;
+}
+
+void JetIndexTree::unlink(Node& gone)
+{
+    if (gone.image.previous != 0)
+        setLink(gone.image.previous, true, gone.image.next);
+    if (gone.image.next != 0)
+        setLink(gone.image.next, false, gone.image.previous);
+}
+
+void JetIndexTree::setLink(std::uint32_t page, bool next, std::uint32_t value)
+{
+    Node* peer = nullptr;
+    std::string ignored;
+    // A peer that cannot be read keeps its link: the entries themselves stay exact.
+    if (!load(page, 0, peer, ignored))
+        return;
+    (next ? peer->image.next : peer->image.previous) = value;
+    peer->changed = true;
+}
+
+// Pages are written without a common prefix, as Access mostly writes them: a page whose entries
+// no longer fit whole is split, even where a prefix would have made room.
+bool JetIndexTree::fits(const Node& n) const
+{
+    const std::size_t count = storedCount(n);
+    const std::size_t trailer = n.image.leaf ? indexpage::kRowPointerSize
+                                             : indexpage::kRowPointerSize + indexpage::kChildSize;
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        used += n.items[i].key.size() + trailer;
+    return used <= m_pages->pageSize() - indexpage::kFirstEntry && used < std::size_t{indexpage::kBitmapSize} * 8;
+}
+
+std::size_t JetIndexTree::storedCount(const Node& n)
+{
+    return n.image.leaf || n.items.size() < 2 ? n.items.size() : n.items.size() - 1;
+}
+
+void JetIndexTree::write(Node& n)
+{
+    // The entries are lent to the page image and taken back, the tail's item aside.
+    const bool tail = storedCount(n) < n.items.size();
+    JetIndexEntry tailItem;
+    if (tail) {
+        tailItem = std::move(n.items.back());
+        n.items.pop_back();
+    }
+    JetIndexPageImage image = n.image;
+    image.entries = std::move(n.items);
+    image.tail = tail ? tailItem.child : 0;
+    image.prefixLength = 0;
+    writeIndexPage(image, m_pages->change(n.page), m_pages->pageSize());
+    n.items = std::move(image.entries);
+    if (tail)
+        n.items.push_back(std::move(tailItem));
+}
+
+bool JetIndexTree::apply()
+{
+    bool inPlace = true;
+    for (std::uint32_t page : m_newPages)
+        inPlace = appendMappedPage(*m_pages, {m_pagesMap}) == page && inPlace;
+    for (auto it = m_nodes.begin(); it != m_nodes.end();) {
+        Node& n = it->second;
+        if (n.freed) {
+            releaseMappedPage(*m_pages, m_pagesMap, it->first);
+            it = m_nodes.erase(it);
+            continue;
+        }
+        if (n.changed)
+            write(n);
+        n.changed = false;
+        ++it;
+    }
+    m_newPages.clear();
+    // The pages read stay known for the next change, as long as they are not too many.
+    if (m_nodes.size() > kMostNodesKept)
+        m_nodes.clear();
+    return inPlace;
+}
+
+void JetIndexTree::discard()
+{
+    m_nodes.clear();
+    m_newPages.clear();
+}
+
+}  // namespace kervane::jet

@@ -1,0 +1,214 @@
+#include "driver/jet/JetTableIndexes.h"
+
+#include "driver/jet/JetPages.h"
+#include "driver/jet/JetRowReading.h"
+
+#include <algorithm>
+
+namespace kervane::jet {
+
+namespace {
+
+constexpr int kDistinctKeysAt = 4;  // in a real index's 12 bytes at the definition's start
+
+int distinctKeysOffset(std::size_t index)
+{
+    return tdef::kFirstBlock + static_cast<int>(index) * tdef::kRealIndexSize + kDistinctKeysAt;
+}
+
+std::int64_t readDword(const unsigned char* p, int at)
+{
+    return static_cast<std::int64_t>(p[at] | (p[at + 1] << 8) | (p[at + 2] << 16)) |
+           (static_cast<std::int64_t>(p[at + 3]) << 24);
+}
+
+void putDword(unsigned char* p, int at, std::int64_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        p[at + i] = static_cast<unsigned char>((value >> (8 * i)) & 0xff);
+}
+
+const JetLayoutColumn* columnNumbered(const JetTableLayout& layout, int number)
+{
+    for (const JetLayoutColumn& column : layout.columns)
+        if (column.number == number)
+            return &column;
+    return nullptr;
+}
+
+}  // namespace
+
+bool JetTableIndexes::open(JetPages& pages, const JetTableLayout& layout, const std::string& name,
+                           JetTableIndexes& indexes, std::string& error)
+{
+    std::vector<JetRealIndex> real;
+    if (!readRealIndexes(pages, layout.definitionPage, real, error))
+        return false;
+    indexes.m_pages = &pages;
+    indexes.m_definitionPage = layout.definitionPage;
+    indexes.m_table = "« " + name + " »";
+    indexes.m_indexes.clear();
+    const unsigned char* definition = pages.read(layout.definitionPage);
+    for (std::size_t i = 0; i < real.size(); ++i) {
+        if (real[i].foreignKey) {
+            error = "La table " + indexes.m_table + " participe à une relation dont l'intégrité référentielle "
+                    "n'est pas encore vérifiée ici : elle ne peut pas être modifiée.";
+            return false;
+        }
+        std::vector<JetKeyColumn> columns;
+        for (const JetRealIndexColumn& part : real[i].columns) {
+            const JetLayoutColumn* column = columnNumbered(layout, part.number);
+            if (column == nullptr || !keyTypeKnown(column->type)) {
+                error = "La table " + indexes.m_table + " a un index sur " +
+                        (column ? "la colonne « " + column->name + " »" : "une colonne inconnue") +
+                        ", dont les clés ne peuvent pas encore être tenues à jour : elle ne peut pas être modifiée.";
+                return false;
+            }
+            columns.push_back({column, part.descending});
+        }
+        const JetRowId map = JetRowId::fromPointer(real[i].usageMap);
+        indexes.m_indexes.push_back(Index{real[i], std::move(columns),
+                                          JetIndexTree(pages, layout.definitionPage, real[i].rootPage, map),
+                                          readDword(definition, distinctKeysOffset(i)), 0});
+    }
+    return true;
+}
+
+std::string JetTableIndexes::indexName(const Index& index) const
+{
+    std::string columns;
+    for (const JetKeyColumn& part : index.columns)
+        columns += (columns.empty() ? "« " : ", « ") + part.column->name + " »";
+    return (index.definition.primary ? "la clé primaire (" : "l'index sur ") + columns +
+           (index.definition.primary ? ")" : "") + " de la table " + m_table;
+}
+
+bool JetTableIndexes::entryFor(const Index& index, const std::vector<unsigned char>& row, JetRowId where,
+                               bool checkNulls, JetIndexEntry& entry, Entry& kind, std::string& error) const
+{
+    std::size_t nulls = 0;
+    for (const JetKeyColumn& part : index.columns)
+        if (part.column->type != JetType::Boolean && !columnPresent(row, *part.column))
+            ++nulls;
+    kind = Entry::Stored;
+    if (nulls == index.columns.size() && index.definition.ignoresNulls()) {
+        kind = Entry::Skipped;
+        return true;
+    }
+    if (checkNulls && nulls > 0 && (index.definition.primary || index.definition.required())) {
+        error = "Les modifications n'ont pas été faites : " + indexName(index) +
+                " ne peut pas contenir une valeur Null.";
+        return false;
+    }
+    entry = {{}, where, 0};
+    if (!rowIndexKey(row, index.columns, entry.key)) {
+        error = "Les modifications n'ont pas été faites : la clé de " + indexName(index) +
+                " ne peut pas être calculée pour cette valeur (un caractère dont l'ordre de tri n'est pas connu).";
+        return false;
+    }
+    return true;
+}
+
+bool JetTableIndexes::add(Index& index, const std::vector<unsigned char>& row, JetRowId where,
+                          std::uint32_t& nextNewPage, std::string& error)
+{
+    JetIndexEntry entry;
+    Entry kind = Entry::Stored;
+    bool present = false;
+    if (!entryFor(index, row, where, true, entry, kind, error))
+        return false;
+    if (kind == Entry::Skipped)
+        return true;
+    if (!index.tree.holdsKey(entry.key, present, error))
+        return false;
+    const bool allNull = std::all_of(index.columns.begin(), index.columns.end(), [&row](const JetKeyColumn& part) {
+        return part.column->type != JetType::Boolean && !columnPresent(row, *part.column);
+    });
+    if (present && !allNull && (index.definition.unique() || index.definition.primary)) {
+        error = "Les modifications n'ont pas été faites : elles créeraient des doublons dans " + indexName(index) + ".";
+        return false;
+    }
+    if (!index.tree.insert(entry, nextNewPage, error))
+        return false;
+    index.distinctChange += present ? 0 : 1;
+    return true;
+}
+
+bool JetTableIndexes::take(Index& index, const std::vector<unsigned char>& row, JetRowId where, std::string& error)
+{
+    JetIndexEntry entry;
+    Entry kind = Entry::Stored;
+    bool stillPresent = false;
+    // A row already stored passed the Null checks: only its key is wanted here.
+    if (!entryFor(index, row, where, false, entry, kind, error))
+        return false;
+    if (kind == Entry::Skipped)
+        return true;
+    if (!index.tree.remove(entry, error) || !index.tree.holdsKey(entry.key, stillPresent, error))
+        return false;
+    index.distinctChange -= stillPresent ? 0 : 1;
+    return true;
+}
+
+bool JetTableIndexes::planInsert(const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
+                                 std::string& error)
+{
+    for (Index& index : m_indexes)
+        if (!add(index, row, where, nextNewPage, error)) {
+            discard();
+            return false;
+        }
+    return true;
+}
+
+bool JetTableIndexes::planRemove(const std::vector<unsigned char>& row, JetRowId where, std::string& error)
+{
+    for (Index& index : m_indexes)
+        if (!take(index, row, where, error)) {
+            discard();
+            return false;
+        }
+    return true;
+}
+
+bool JetTableIndexes::planUpdate(const std::vector<unsigned char>& before, const std::vector<unsigned char>& after,
+                                 JetRowId where, std::uint32_t& nextNewPage, std::string& error)
+{
+    for (Index& index : m_indexes) {
+        std::vector<unsigned char> oldKey;
+        std::vector<unsigned char> newKey;
+        if (rowIndexKey(before, index.columns, oldKey) && rowIndexKey(after, index.columns, newKey) &&
+            oldKey == newKey)
+            continue;
+        if (!take(index, before, where, error) || !add(index, after, where, nextNewPage, error)) {
+            discard();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool JetTableIndexes::apply()
+{
+    bool inPlace = true;
+    for (std::size_t i = 0; i < m_indexes.size(); ++i) {
+        Index& index = m_indexes[i];
+        inPlace = index.tree.apply() && inPlace;
+        if (index.distinctChange != 0) {
+            index.distinctKeys = std::max<std::int64_t>(0, index.distinctKeys + index.distinctChange);
+            putDword(m_pages->change(m_definitionPage), distinctKeysOffset(i), index.distinctKeys);
+            index.distinctChange = 0;
+        }
+    }
+    return inPlace;
+}
+
+void JetTableIndexes::discard()
+{
+    for (Index& index : m_indexes) {
+        index.tree.discard();
+        index.distinctChange = 0;
+    }
+}
+
+}  // namespace kervane::jet

@@ -1,0 +1,66 @@
+#pragma once
+// Every index of a Jet 4 table kept exact while its rows change. For a row inserted, removed or
+// rewritten, the entries of each index are planned first, with the checks Access makes (a
+// primary key or required index holds no Null, a unique index no key twice except a key all
+// Null), then written once the row is: a refused change leaves every page as it was.
+#include "driver/jet/JetIndexKey.h"
+#include "driver/jet/JetIndexRoots.h"
+#include "driver/jet/JetIndexTree.h"
+#include "driver/jet/JetTableLayout.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+class JetPages;
+
+class JetTableIndexes {
+public:
+    // The indexes of the table `layout` describes (`name` for messages); false with a French
+    // message when one of them cannot be kept: a key column of a type whose keys are not
+    // known, or an index serving a relationship whose integrity would not be checked.
+    static bool open(JetPages& pages, const JetTableLayout& layout, const std::string& name,
+                     JetTableIndexes& indexes, std::string& error);
+
+    // Plans the entries of a row stored as `row` at `where`. New index pages are numbered from
+    // `nextNewPage`, advanced past them.
+    bool planInsert(const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
+                    std::string& error);
+    // Plans the removal of the entries of the row stored as `row` at `where`.
+    bool planRemove(const std::vector<unsigned char>& row, JetRowId where, std::string& error);
+    // Plans the change of the row at `where` from `before` to `after`: only the indexes whose
+    // key changes are touched.
+    bool planUpdate(const std::vector<unsigned char>& before, const std::vector<unsigned char>& after, JetRowId where,
+                    std::uint32_t& nextNewPage, std::string& error);
+
+    // Writes what was planned (the index pages, each index's count of distinct keys in the
+    // definition); false when the pages appended were not those planned.
+    bool apply();
+    void discard();
+
+private:
+    struct Index {
+        JetRealIndex definition;
+        std::vector<JetKeyColumn> columns;
+        JetIndexTree tree;
+        std::int64_t distinctKeys = 0;
+        std::int64_t distinctChange = 0;
+    };
+    enum class Entry { Stored, Skipped };
+
+    bool entryFor(const Index& index, const std::vector<unsigned char>& row, JetRowId where, bool checkNulls,
+                  JetIndexEntry& entry, Entry& kind, std::string& error) const;
+    bool add(Index& index, const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
+             std::string& error);
+    bool take(Index& index, const std::vector<unsigned char>& row, JetRowId where, std::string& error);
+    std::string indexName(const Index& index) const;
+
+    JetPages* m_pages = nullptr;
+    std::uint32_t m_definitionPage = 0;
+    std::string m_table;
+    std::vector<Index> m_indexes;
+};
+
+}  // namespace kervane::jet
