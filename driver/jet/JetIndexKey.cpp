@@ -41,14 +41,20 @@ std::vector<unsigned char> ascendingBytes(JetType type, const unsigned char* val
 bool appendRowText(std::vector<unsigned char>& key, const std::vector<unsigned char>& row,
                    const JetLayoutColumn& column, bool descending)
 {
-    if (column.fixed())
-        return false;  // fixed-length text is not laid out here
-    std::size_t start = 0, end = 0;
     if (!columnPresent(row, column))
         return appendTextKeyColumn(key, nullptr, descending);
+    std::size_t start = 0, end = 0;
+    if (column.fixed()) {
+        // Fixed-length text lies among the fixed columns, padded with spaces a key leaves out.
+        start = 2 + static_cast<std::size_t>(column.fixedOffset);
+        end = start + static_cast<std::size_t>(column.length);
+        if (end > row.size())
+            return false;
+    } else if (!variableData(row, column, start, end)) {
+        return false;
+    }
     std::u16string text;
-    return variableData(row, column, start, end) && decodeRowText(row.data() + start, end - start, text) &&
-           appendTextKeyColumn(key, &text, descending);
+    return decodeRowText(row.data() + start, end - start, text) && appendTextKeyColumn(key, &text, descending);
 }
 
 }  // namespace

@@ -1,37 +1,179 @@
 #include "driver/jet/JetIndexText.h"
 
 #include "driver/jet/JetIndexKey.h"
+#include "driver/jet/JetIndexTextCodes.h"
+
+#include <algorithm>
+#include <cstdint>
 
 namespace kervane::jet {
 
 namespace {
 
+using textcodes::CodeKind;
+using textcodes::CodeRun;
+using Bytes = std::vector<unsigned char>;
+
 constexpr unsigned char kEndOfText = 0x01;
 constexpr unsigned char kEndOfExtra = 0x00;
 constexpr std::size_t kIndexedCharacters = 255;  // a key holds the first 255 characters
+constexpr unsigned char kNoAccent = 0x02;        // accent part: a character without accent code
+constexpr unsigned char kUnprintableMark = 0x06;
+constexpr unsigned char kKanaStart = 0x80;
+constexpr unsigned char kKanaPlain = 0x03;       // trailing plain kana flags are left out
+constexpr unsigned char kKanaEnd[] = {0xff, 0x02, 0x80, 0xff, 0x80};
+constexpr unsigned char kKanaBeforeUnprintable = 0xff;
 
-// The characters whose one-byte code in the General sort order was checked against the index
-// pages of genuine Access 2000 files, with their codes (a capital shares its small letter's).
-struct KnownCharacter {
-    char16_t character;
-    unsigned char code;
-};
-constexpr KnownCharacter kKnown[] = {
-    {u' ', 0x07}, {u'0', 0x36}, {u'1', 0x38}, {u'2', 0x3a}, {u'3', 0x3c}, {u'4', 0x3e}, {u'5', 0x40},
-    {u'6', 0x42}, {u'7', 0x44}, {u'8', 0x46}, {u'9', 0x48}, {u'a', 0x4a}, {u'b', 0x4c}, {u'c', 0x4d},
-    {u'd', 0x4f}, {u'e', 0x51}, {u'f', 0x53}, {u'g', 0x55}, {u'h', 0x57}, {u'i', 0x59}, {u'j', 0x5b},
-    {u'k', 0x5c}, {u'l', 0x5e}, {u'm', 0x60}, {u'n', 0x62}, {u'o', 0x64}, {u'p', 0x66}, {u'P', 0x66},
-    {u'r', 0x69}, {u's', 0x6b}, {u't', 0x6d}, {u'u', 0x6f}, {u'w', 0x73},
-};
-
-// The character's code, 0 when not known.
-unsigned char characterCode(char16_t c)
+// The run holding the character's code, nullptr when it has none known.
+const CodeRun* runOf(char16_t c)
 {
-    for (const KnownCharacter& known : kKnown)
-        if (known.character == c)
-            return known.code;
-    return 0;
+    const CodeRun* run = std::lower_bound(textcodes::runsBegin(), textcodes::runsEnd(), c,
+                                          [](const CodeRun& r, char16_t wanted) { return r.last < wanted; });
+    return run != textcodes::runsEnd() && run->first <= c ? run : nullptr;
 }
+
+void appendBigEndian(Bytes& out, std::uint32_t value, int length)
+{
+    for (int shift = 8 * (length - 1); shift >= 0; shift -= 8)
+        out.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+// The text as its key holds it: the first 255 characters, trailing spaces left out.
+std::u16string indexedPart(const std::u16string& text)
+{
+    std::u16string part = text.substr(0, kIndexedCharacters);
+    while (!part.empty() && part.back() == u' ')
+        part.pop_back();
+    return part;
+}
+
+// The parts of a text's key, filled a character at a time.
+class TextKeyParts {
+public:
+    void add(char16_t c, const CodeRun& run)
+    {
+        const int position = m_textCharacters;
+        if (run.textLength > 0) {
+            const std::uint32_t code = run.textFirst + static_cast<std::uint32_t>(run.step * (c - run.first));
+            appendBigEndian(m_text, code, run.textLength);
+            ++m_textCharacters;
+        }
+        switch (run.kind) {
+        case CodeKind::Simple:
+            break;
+        case CodeKind::Kana:
+            m_kana.push_back(run.kanaFlag);
+            [[fallthrough]];
+        case CodeKind::Accented:
+            if (run.sideLength > 0)
+                addAccent(position, run);
+            break;
+        case CodeKind::Modifier:
+            addModifier(position, static_cast<unsigned char>(run.side));
+            break;
+        case CodeKind::Unprintable:
+            addUnprintable(position, run);
+            break;
+        }
+    }
+
+    // The key's bytes after its flag byte.
+    Bytes bytes(bool descending)
+    {
+        Bytes out = m_text;
+        out.push_back(kEndOfText);
+        while (!m_accents.empty() && m_accents.back() <= kNoAccent)
+            m_accents.pop_back();
+        if (!m_accents.empty() || !m_kana.empty() || !m_unprintable.empty())
+            out.insert(out.end(), m_accents.begin(), m_accents.end());
+        if (!m_kana.empty() || !m_unprintable.empty()) {
+            out.push_back(kEndOfText);
+            out.push_back(kEndOfText);
+            if (!m_kana.empty())
+                appendKana(out);
+            if (!m_kana.empty() && !m_unprintable.empty())
+                out.push_back(kKanaBeforeUnprintable);
+            if (!m_unprintable.empty()) {
+                out.push_back(kEndOfText);
+                out.insert(out.end(), m_unprintable.begin(), m_unprintable.end());
+            }
+        }
+        if (descending) {
+            out.push_back(kEndOfExtra);
+            for (unsigned char& b : out)
+                b = static_cast<unsigned char>(~b);
+        }
+        out.push_back(kEndOfExtra);
+        return out;
+    }
+
+private:
+    // Characters before `position` without an accent code get a placeholder.
+    void fillAccentsTo(int position)
+    {
+        m_accentsStarted = true;
+        if (m_accentCharacters < position) {
+            m_accents.insert(m_accents.end(), static_cast<std::size_t>(position - m_accentCharacters), kNoAccent);
+            m_accentCharacters = position;
+        }
+    }
+
+    void addAccent(int position, const CodeRun& run)
+    {
+        fillAccentsTo(position);
+        appendBigEndian(m_accents, run.side, run.sideLength);
+        ++m_accentCharacters;
+    }
+
+    // A modifier changes the last accent code; first of all, it stands alone and is not counted
+    // when unprintable characters' positions are reckoned.
+    void addModifier(int position, unsigned char modifier)
+    {
+        fillAccentsTo(position);
+        if (m_accents.empty()) {
+            m_accents.push_back(modifier);
+            m_modifierPrefix = 1;
+        } else {
+            m_accents.back() = static_cast<unsigned char>(m_accents.back() + modifier);
+        }
+    }
+
+    // Position counted in accent bytes once accent codes began, with the characters not yet given
+    // one; then 7 + 4 * position with the high bit set, the mark and the code.
+    void addUnprintable(int position, const CodeRun& run)
+    {
+        int place = position;
+        if (m_accentsStarted)
+            place = static_cast<int>(m_accents.size()) + (position - m_accentCharacters) - m_modifierPrefix;
+        appendBigEndian(m_unprintable, static_cast<std::uint32_t>(7 + 4 * place) | 0x8000u, 2);
+        m_unprintable.push_back(kUnprintableMark);
+        appendBigEndian(m_unprintable, run.side, run.sideLength);
+    }
+
+    // Kana flags, trailing plain ones left out, packed three to a byte after a leading bit.
+    void appendKana(Bytes& out) const
+    {
+        std::size_t count = m_kana.size();
+        while (count > 0 && m_kana[count - 1] == kKanaPlain)
+            --count;
+        for (std::size_t at = 0; at < count; at += 3) {
+            unsigned char packed = kKanaStart;
+            for (std::size_t i = 0; i < 3 && at + i < count; ++i)
+                packed = static_cast<unsigned char>(packed | (m_kana[at + i] << (2 * (2 - i))));
+            out.push_back(packed);
+        }
+        out.insert(out.end(), std::begin(kKanaEnd), std::end(kKanaEnd));
+    }
+
+    Bytes m_text;
+    int m_textCharacters = 0;
+    Bytes m_accents;
+    bool m_accentsStarted = false;
+    int m_accentCharacters = 0;  // characters the accent part accounts for
+    int m_modifierPrefix = 0;
+    Bytes m_unprintable;
+    Bytes m_kana;
+};
 
 }  // namespace
 
@@ -65,15 +207,16 @@ bool decodeRowText(const unsigned char* data, std::size_t size, std::u16string& 
 std::u16string knownKeyCharacters()
 {
     std::u16string characters;
-    for (const KnownCharacter& known : kKnown)
-        characters.push_back(known.character);
+    for (const CodeRun* run = textcodes::runsBegin(); run != textcodes::runsEnd(); ++run)
+        for (char32_t c = run->first; c <= run->last; ++c)
+            characters.push_back(static_cast<char16_t>(c));
     return characters;
 }
 
 bool textKeyKnown(const std::u16string& text)
 {
     for (std::size_t i = 0; i < text.size() && i < kIndexedCharacters; ++i)
-        if (characterCode(text[i]) == 0)
+        if (runOf(text[i]) == nullptr)
             return false;
     return true;
 }
@@ -84,15 +227,16 @@ bool appendTextKeyColumn(std::vector<unsigned char>& key, const std::u16string* 
         key.push_back(descending ? indexkey::kDescendingNull : indexkey::kAscendingNull);
         return true;
     }
-    if (descending || !textKeyKnown(*text))
-        return false;
-    key.push_back(indexkey::kAscendingValue);
-    std::vector<unsigned char> codes;
-    for (std::size_t i = 0; i < text->size() && i < kIndexedCharacters; ++i)
-        codes.push_back(characterCode((*text)[i]));
-    codes.push_back(kEndOfText);
-    codes.push_back(kEndOfExtra);
-    key.insert(key.end(), codes.begin(), codes.end());
+    TextKeyParts parts;
+    for (char16_t c : indexedPart(*text)) {
+        const CodeRun* run = runOf(c);
+        if (run == nullptr)
+            return false;
+        parts.add(c, *run);
+    }
+    key.push_back(descending ? indexkey::kDescendingValue : indexkey::kAscendingValue);
+    const Bytes bytes = parts.bytes(descending);
+    key.insert(key.end(), bytes.begin(), bytes.end());
     return true;
 }
 

@@ -1,8 +1,11 @@
 #pragma once
-// Text keys of Jet 4 indexes in the General sort order, ascending, for the characters whose
-// codes were checked against genuine Access pages: the space, digits and most small letters.
-// Any other character, or a descending text column, makes the key unknown, so that a writer
-// refuses the change rather than write a key Access would misplace.
+// Text keys of Jet 4 indexes in the General sort order of Access 2000-2003 files, in both
+// orders. A key holds, after its flag byte, a code per character (capitals share the code of
+// their small letter), an end mark, then when needed the accent codes, the kana flags and the
+// codes of unprintable characters with their positions, and a last end mark; a descending
+// column has those bytes inverted. Characters whose codes are not certain (see
+// JetIndexTextCodes.h) make the key unknown, so that a writer refuses the change rather than
+// write a key Access would misplace.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -13,14 +16,14 @@ namespace kervane::jet {
 // character, a zero byte switching to and from two-byte characters). False when malformed.
 bool decodeRowText(const unsigned char* data, std::size_t size, std::u16string& text);
 
-// The characters whose codes are known.
+// The characters whose codes are known, in ascending order.
 std::u16string knownKeyCharacters();
 
-// True when every character of the text has a known code.
+// True when every character the key of the text holds (its first 255) has a known code.
 bool textKeyKnown(const std::u16string& text);
 
-// Appends the key of a text column: `text` nullptr for Null. False, nothing appended, when a
-// character's code is not known or the column is descending (a Null key excepted).
+// Appends the key of a text column: `text` nullptr for Null. Only the first 255 characters
+// count, trailing spaces left out. False, nothing appended, when a character's code is not known.
 bool appendTextKeyColumn(std::vector<unsigned char>& key, const std::u16string* text, bool descending);
 
 }  // namespace kervane::jet

@@ -1,5 +1,5 @@
 // Index keys of Jet 4 files as Access lays them: numbers, dates and Yes/No in both orders,
-// Null, texts of the characters whose codes are known; and texts decoded from rows.
+// Null, texts in the General sort order; and texts decoded from rows.
 #include "driver/jet/JetIndexKey.h"
 #include "driver/jet/JetIndexText.h"
 
@@ -65,29 +65,71 @@ TEST(JetIndexKeys, ValuesLaidAsDocumented)
     EXPECT_TRUE(text.empty());
 }
 
-// Text keys: a code per character (case ignored), an end mark, an end of extra codes. A text
-// holding a character whose code is not known, or a descending text column, gives no key.
-TEST(JetIndexKeys, TextKeysOfKnownCharacters)
+namespace {
+
+Bytes textKey(const std::u16string& text, bool descending = false)
 {
-    const std::u16string text = u"Pub 12";
-    Bytes ascending, lower, descending;
-    ASSERT_TRUE(jet::appendTextKeyColumn(ascending, &text, false));
-    EXPECT_EQ(ascending, (Bytes{0x7f, 0x66, 0x6f, 0x4c, 0x07, 0x38, 0x3a, 0x01, 0x00}));
-    const std::u16string same = u"pub 12";
-    ASSERT_TRUE(jet::appendTextKeyColumn(lower, &same, false));
-    EXPECT_EQ(lower, ascending);
-    EXPECT_FALSE(jet::appendTextKeyColumn(descending, &text, true));
-    EXPECT_TRUE(descending.empty());
+    Bytes key;
+    EXPECT_TRUE(jet::appendTextKeyColumn(key, &text, descending)) << "texte de " << text.size() << " caractères";
+    return key;
+}
+
+}  // namespace
+
+// Text keys laid as the General sort order's code lines say, by hand: "S" a text code, "I" a
+// text code and an accent code (placeholders 0x02 for the characters before it, trailing ones
+// dropped), "U" nothing in the text, its position 7 + 4n (high bit set), 0x06 and its code after
+// three more end marks, "P" added to the last accent code. Capitals share their small letter's
+// code, trailing spaces are left out, a descending column has its bytes inverted after a
+// first end mark.
+TEST(JetIndexKeys, TextKeysLaidAsTheCodeLines)
+{
+    // P S66, u S6F, b S4C, space S7, 1 S38, 2 S3A
+    EXPECT_EQ(textKey(u"Pub 12"), (Bytes{0x7f, 0x66, 0x6f, 0x4c, 0x07, 0x38, 0x3a, 0x01, 0x00}));
+    EXPECT_EQ(textKey(u"pUB 12  "), textKey(u"Pub 12"));
+    EXPECT_EQ(textKey(u"Pub 12", true), (Bytes{0x80, 0x99, 0x90, 0xb3, 0xf8, 0xc7, 0xc5, 0xfe, 0xff, 0x00}));
+    // É and é I51,E; t S6D
+    EXPECT_EQ(textKey(u"Été"), (Bytes{0x7f, 0x51, 0x6d, 0x51, 0x01, 0x0e, 0x02, 0x0e, 0x00}));
+    // c S4D, a S4A, f S53: placeholders for the three letters before é
+    EXPECT_EQ(textKey(u"café "), (Bytes{0x7f, 0x4d, 0x4a, 0x53, 0x51, 0x01, 0x02, 0x02, 0x02, 0x0e, 0x00}));
+    // l S5E, ' U80 at position 1
+    EXPECT_EQ(textKey(u"l'a"), (Bytes{0x7f, 0x5e, 0x4a, 0x01, 0x01, 0x01, 0x01, 0x80, 0x0b, 0x06, 0x80, 0x00}));
+    // œ S6451 is "oe", ß S6B6B is "ss"; e followed by the combining acute accent (PC) is é
+    EXPECT_EQ(textKey(u"Œuvre"), textKey(u"OEUVRE"));
+    EXPECT_EQ(textKey(u"Straße"), textKey(u"strasse"));
+    EXPECT_EQ(textKey(u"e\u0301"), textKey(u"é"));
+    EXPECT_EQ(textKey(u""), (Bytes{0x7f, 0x01, 0x00}));
     Bytes null;
-    ASSERT_TRUE(jet::appendTextKeyColumn(null, nullptr, false));
-    EXPECT_EQ(null, Bytes{0x00});
-    for (const std::u16string unknown : {u"café", u"a-b", u"l'été", u"x_y", u"Quiz"}) {
+    ASSERT_TRUE(jet::appendTextKeyColumn(null, nullptr, true));
+    EXPECT_EQ(null, Bytes{0xff});
+}
+
+// Every character of Latin-1 and Latin Extended-A but NUL has a code; characters Access writes
+// as nothing and surrogates have none, so a text holding one has no key. Only the first 255
+// characters count.
+TEST(JetIndexKeys, TextKeysOfUnknownCharactersRefused)
+{
+    for (char16_t c = 1; c <= 0x17f; ++c)
+        EXPECT_TRUE(jet::textKeyKnown(std::u16string(1, c))) << "caractère " << static_cast<int>(c);
+    for (const std::u16string& unknown : {std::u16string(u"a\0b", 3), std::u16string(u"\u1f00"),
+                                         std::u16string(u"\u0378"), std::u16string(u"rire \U0001F600")}) {
         Bytes none;
         EXPECT_FALSE(jet::textKeyKnown(unknown));
         EXPECT_FALSE(jet::appendTextKeyColumn(none, &unknown, false));
+        EXPECT_FALSE(jet::appendTextKeyColumn(none, &unknown, true));
         EXPECT_TRUE(none.empty());
     }
-    // Rows store text compressed (0xFF 0xFE, one byte a character, 0 switching to two) or not.
+    const std::u16string longText = std::u16string(255, u'a') + u"\u1f00";
+    EXPECT_TRUE(jet::textKeyKnown(longText));
+    EXPECT_EQ(textKey(longText), textKey(std::u16string(255, u'a')));
+    const std::u16string known = jet::knownKeyCharacters();
+    EXPECT_TRUE(std::is_sorted(known.begin(), known.end()));
+    EXPECT_EQ(known.find(u'\u1f00'), std::u16string::npos);
+}
+
+// Rows store text compressed (0xFF 0xFE, one byte a character, 0 switching to two) or not.
+TEST(JetIndexKeys, RowTextsDecoded)
+{
     std::u16string decoded;
     const Bytes compressed{0xff, 0xfe, 'a', 'b', 0x00, 0xac, 0x20, 0x00, 'c'};
     ASSERT_TRUE(jet::decodeRowText(compressed.data(), compressed.size(), decoded));

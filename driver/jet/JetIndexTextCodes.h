@@ -1,0 +1,35 @@
+#pragma once
+// The character codes of Jet 4 text index keys in the General sort order of Access 2000-2003
+// files, as runs of consecutive characters (generated table: JetIndexTextCodes.cpp). A
+// character outside every run has no known code.
+#include <cstdint>
+#include <iterator>
+
+namespace kervane::jet::textcodes {
+
+// How a character shows in a key.
+enum class CodeKind : unsigned char {
+    Simple,       // a code in the text part only
+    Accented,     // a code in the text part and one in the accents part
+    Unprintable,  // nothing in the text part; its position and code in the unprintable part
+    Modifier,     // nothing in the text part; added to the previous accent code
+    Kana,         // a code in the text part, maybe an accent code, a flag in the kana part
+};
+
+struct CodeRun {
+    char16_t first;
+    char16_t last;
+    CodeKind kind;
+    unsigned char textLength;   // bytes of the text code, 0 when none
+    std::uint32_t textFirst;    // text code of `first`, most significant byte first
+    std::int32_t step;          // added to the text code for each following character
+    unsigned char sideLength;   // bytes of the accent, unprintable or modifier code
+    std::uint16_t side;         // that code, most significant byte first
+    unsigned char kanaFlag;     // Kana: 2 or 3
+};
+
+// The runs, in ascending order of characters, not overlapping.
+const CodeRun* runsBegin();
+const CodeRun* runsEnd();
+
+}  // namespace kervane::jet::textcodes

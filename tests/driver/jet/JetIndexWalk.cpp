@@ -1,0 +1,239 @@
+#include "JetIndexWalk.h"
+
+#include "JetTestSupport.h"
+#include "JetWriterSupport.h"
+#include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetFile.h"
+#include "driver/jet/JetIndexKey.h"
+#include "driver/jet/JetIndexPage.h"
+#include "driver/jet/JetIndexRoots.h"
+#include "driver/jet/JetIndexText.h"
+#include "driver/jet/JetRowReading.h"
+#include "driver/jet/JetTableLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace kervane::test {
+
+void IndexTally::add(const IndexTally& other)
+{
+    indexes += other.indexes;
+    textKeys += other.textKeys;
+    descendingTextKeys += other.descendingTextKeys;
+    unknownText += other.unknownText;
+    verified.insert(other.verified.begin(), other.verified.end());
+    unknown.insert(other.unknown.begin(), other.unknown.end());
+}
+
+std::vector<std::string> jet4FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() != ".mdb")
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        char header[0x15] = {};
+        if (in.read(header, sizeof header) && header[0x14] == 1)  // 0 Jet 3, 1 Jet 4
+            names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// The texts of the row's text key columns.
+std::u16string keyTexts(const Bytes& row, const std::vector<jet::JetKeyColumn>& columns)
+{
+    std::u16string all, one;
+    for (const auto& part : columns) {
+        std::size_t start = 0, end = 0;
+        if (part.column->type == jet::JetType::Text && jet::variableData(row, *part.column, start, end) &&
+            jet::decodeRowText(row.data() + start, end - start, one))
+            all += one;
+    }
+    return all;
+}
+
+struct FileUnderTest {
+    std::unique_ptr<jet::JetFile> file;
+    std::unique_ptr<MemoryPages> pages;
+    Connection db;
+};
+
+const jet::JetLayoutColumn* columnNumbered(const jet::JetTableLayout& layout, int number)
+{
+    for (const auto& column : layout.columns)
+        if (column.number == number)
+            return &column;
+    return nullptr;
+}
+
+// The key columns of the index, or empty when one is of a type not encoded here.
+std::vector<jet::JetKeyColumn> keyColumns(const jet::JetTableLayout& layout, const jet::JetRealIndex& index)
+{
+    std::vector<jet::JetKeyColumn> columns;
+    for (const auto& part : index.columns) {
+        const jet::JetLayoutColumn* column = columnNumbered(layout, part.number);
+        if (column == nullptr || !jet::keyTypeKnown(column->type))
+            return {};
+        columns.push_back({column, part.descending});
+    }
+    return columns;
+}
+
+// The row's bytes, following an overflow pointer to where the row lies now.
+bool rowAt(jet::JetPages& pages, jet::JetRowId id, Bytes& row)
+{
+    for (int hops = 0; hops < 4; ++hops) {
+        const unsigned char* page = pages.read(id.page);
+        jet::datapage::Slot slot;
+        if (page == nullptr || page[0] != 0x01 || !jet::datapage::slot(page, id.row, slot) || slot.deleted)
+            return false;
+        row.assign(page + slot.start, page + slot.end);
+        if (!slot.overflow)
+            return true;
+        if (row.size() < 4)
+            return false;
+        id = jet::JetRowId::fromPointer(static_cast<std::uint32_t>(row[0] | (row[1] << 8) | (row[2] << 16)) |
+                                        (static_cast<std::uint32_t>(row[3]) << 24));
+    }
+    return false;
+}
+
+// Reads the page and checks that writing its entries back gives its bytes again.
+jet::JetIndexPageImage readAndRewrite(jet::JetPages& pages, std::uint32_t number, const std::string& where)
+{
+    jet::JetIndexPageImage image;
+    std::string error;
+    const bool read = jet::readIndexPage(pages, number, image, error);
+    EXPECT_TRUE(read) << where << " : " << error;
+    if (!read)
+        return image;
+    const unsigned char* page = pages.read(number);
+    Bytes copy(page, page + pages.pageSize());
+    EXPECT_TRUE(jet::writeIndexPage(image, copy.data(), copy.size())) << where;
+    EXPECT_TRUE(std::equal(copy.begin(), copy.end(), page)) << where << " page " << number << " réécrite autrement";
+    return image;
+}
+
+std::string quoted(const std::string& name)
+{
+    return "\"" + name + "\"";
+}
+
+long long allNullRows(sqlite3* db, const std::string& table, const std::vector<jet::JetKeyColumn>& columns)
+{
+    std::string sql = "SELECT count(*) FROM " + quoted(table) + " WHERE 1";
+    for (const auto& part : columns)
+        sql += " AND " + quoted(part.column->name) + " IS NULL";
+    return std::stoll(single(db, sql));
+}
+
+// Along an intermediate level from its first page: each entry repeats the key and row of the
+// last entry of the child page it points at.
+void checkIntermediateLevel(jet::JetPages& pages, jet::JetIndexPageImage image, const std::string& where)
+{
+    for (std::uint32_t hops = 0; hops < pages.pageCount(); ++hops) {
+        for (const jet::JetIndexEntry& entry : image.entries) {
+            const jet::JetIndexPageImage child = readAndRewrite(pages, entry.child, where);
+            ASSERT_FALSE(child.entries.empty()) << where << " page " << entry.child;
+            const jet::JetIndexEntry& last = child.entries.back();
+            EXPECT_EQ(last.key, entry.key) << where << " page " << entry.child;
+            EXPECT_EQ(last.row.page, entry.row.page) << where;
+            EXPECT_EQ(last.row.row, entry.row.row) << where;
+        }
+        if (image.next == 0)
+            return;
+        image = readAndRewrite(pages, image.next, where);
+    }
+}
+
+// Walks the index from its root down its first children to the leaves, then along them.
+void checkIndex(FileUnderTest& under, const std::string& table, const jet::JetTableLayout& layout,
+                const jet::JetRealIndex& index, const std::string& where, IndexTally& tally)
+{
+    const std::vector<jet::JetKeyColumn> columns = keyColumns(layout, index);
+    if (columns.empty())
+        return;
+    ++tally.indexes;
+    const bool text = std::any_of(columns.begin(), columns.end(),
+                                  [](const jet::JetKeyColumn& c) { return c.column->type == jet::JetType::Text; });
+    const bool descendingText = std::any_of(columns.begin(), columns.end(), [](const jet::JetKeyColumn& c) {
+        return c.column->type == jet::JetType::Text && c.descending;
+    });
+    jet::JetPages& pages = *under.pages;
+    jet::JetIndexPageImage image = readAndRewrite(pages, index.rootPage, where);
+    for (int depth = 0; !image.leaf && depth < 8; ++depth) {
+        checkIntermediateLevel(pages, image, where);
+        ASSERT_FALSE(image.entries.empty()) << where;
+        image = readAndRewrite(pages, image.entries.front().child, where);
+    }
+    ASSERT_TRUE(image.leaf) << where;
+    std::vector<jet::JetIndexEntry> entries = image.entries;
+    for (std::uint32_t next = image.next, hops = 0; next != 0 && hops < pages.pageCount(); ++hops) {
+        image = readAndRewrite(pages, next, where);
+        entries.insert(entries.end(), image.entries.begin(), image.entries.end());
+        next = image.next;
+    }
+    for (std::size_t i = 1; i < entries.size(); ++i)
+        ASSERT_LT(jet::indexEntryBytes(entries[i - 1], true), jet::indexEntryBytes(entries[i], true))
+            << where << " entrée " << i;
+    const long long skipped = index.ignoresNulls() ? allNullRows(under.db.get(), table, columns) : 0;
+    EXPECT_EQ(static_cast<long long>(entries.size()), static_cast<long long>(layout.rowCount) - skipped) << where;
+    for (const jet::JetIndexEntry& entry : entries) {
+        Bytes row, key;
+        ASSERT_TRUE(rowAt(pages, entry.row, row)) << where << " ligne " << entry.row.page << ":" << entry.row.row;
+        const bool known = jet::rowIndexKey(row, columns, key);
+        if (text && !known) {
+            ++tally.unknownText;
+            for (char16_t c : keyTexts(row, columns))
+                if (!jet::textKeyKnown(std::u16string(1, c)))
+                    tally.unknown.insert(c);
+            continue;
+        }
+        ASSERT_TRUE(known) << where;
+        tally.textKeys += text ? 1 : 0;
+        tally.descendingTextKeys += descendingText ? 1 : 0;
+        ASSERT_EQ(key, entry.key) << where << " ligne " << entry.row.page << ":" << entry.row.row;
+        for (char16_t c : keyTexts(row, columns))
+            tally.verified.insert(c);
+    }
+}
+
+}  // namespace
+
+IndexTally checkFileIndexes(const std::string& path, const std::string& name)
+{
+    IndexTally tally;
+    FileUnderTest under;
+    std::string error;
+    under.file = jet::JetFile::open(path, error);
+    EXPECT_NE(under.file, nullptr) << name << " : " << error;
+    if (under.file == nullptr)
+        return tally;
+    under.pages = std::make_unique<MemoryPages>(readBytes(path));
+    under.db = attached(path);
+    for (const jet::JetTable& table : under.file->tables()) {
+        if (table.system)
+            continue;
+        jet::JetTableLayout layout;
+        std::vector<jet::JetRealIndex> indexes;
+        EXPECT_TRUE(jet::readTableLayout(*under.pages, table.definitionPage, layout, error)) << error;
+        EXPECT_TRUE(jet::readRealIndexes(*under.pages, table.definitionPage, indexes, error)) << error;
+        EXPECT_EQ(indexes.size(), layout.indexCount) << name << " " << table.name;
+        for (std::size_t i = 0; i < indexes.size(); ++i)
+            checkIndex(under, table.name, layout, indexes[i], name + " " + table.name + " index " + std::to_string(i),
+                       tally);
+    }
+    return tally;
+}
+
+}  // namespace kervane::test

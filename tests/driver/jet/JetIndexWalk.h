@@ -1,0 +1,28 @@
+#pragma once
+// For the index tests: every index of a Jet 4 file whose key columns are encoded here, walked
+// from its root to its leaves and along them; each page read written back to the same bytes,
+// and each entry's key compared with the key encoded from the row it points at.
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kervane::test {
+
+struct IndexTally {
+    int indexes = 0;
+    long textKeys = 0;            // keys of text indexes compared with the page
+    long descendingTextKeys = 0;  // of which with a descending text column
+    long unknownText = 0;         // rows whose key text holds a character without a known code
+    std::set<char16_t> verified;  // characters of the texts whose keys matched the page
+    std::set<char16_t> unknown;   // characters without a known code met in key texts
+
+    void add(const IndexTally& other);
+};
+
+// Checks every index of the file's own tables (test failures for what differs).
+IndexTally checkFileIndexes(const std::string& path, const std::string& name);
+
+// The Jet 4 files (.mdb, version byte 1) of the folder, by name.
+std::vector<std::string> jet4FilesIn(const std::string& folder);
+
+}  // namespace kervane::test
