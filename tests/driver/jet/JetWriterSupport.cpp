@@ -63,6 +63,11 @@ std::string runTool(const std::string& program, const std::vector<std::string>& 
 
 bool makeNoIndexFile(const std::string& path, std::string& why)
 {
+    return makeJackcessFile("NoIndexTables.java", path, why);
+}
+
+bool makeJackcessFile(const std::string& fixture, const std::string& path, std::string& why)
+{
     const std::string tools = jetToolsFolder();
     const std::string lang = "/usr/share/java/commons-lang3.jar";
     const std::string logging = "/usr/share/java/commons-logging.jar";
@@ -72,7 +77,7 @@ bool makeNoIndexFile(const std::string& path, std::string& why)
     }
     int status = 0;
     runTool("java", {"-cp", tools + "/jackcess-4.0.10.jar:" + lang + ":" + logging,
-                     std::string(KERVANE_FIXTURES) + "/NoIndexTables.java", path},
+                     std::string(KERVANE_FIXTURES) + "/" + fixture, path},
             status);
     if (status != 0 || !std::filesystem::exists(path)) {
         why = "Jackcess n'a pas pu écrire le fichier de test";

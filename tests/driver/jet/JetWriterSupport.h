@@ -38,6 +38,8 @@ std::string jetToolsFolder();
 // Writes the file of index-free tables ("Mesures", every type; "Témoin") at path through Java
 // and Jackcess; false with why when Java or the jars are missing.
 bool makeNoIndexFile(const std::string& path, std::string& why);
+// Writes the file a Java fixture of the fixtures folder makes (its source file name) at path.
+bool makeJackcessFile(const std::string& fixture, const std::string& path, std::string& why);
 // A test on a fresh copy of that file, "mesures.mdb" in a folder of its own; skipped when it
 // cannot be made. A derived SetUp calls this one first and returns when it skipped or failed.
 class NoIndexFileTest : public ::testing::Test {
