@@ -4,7 +4,9 @@
 #include "driver/jet/JetIndexTextCodes.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace kervane::jet {
 
@@ -24,12 +26,24 @@ constexpr unsigned char kKanaPlain = 0x03;       // trailing plain kana flags ar
 constexpr unsigned char kKanaEnd[] = {0xff, 0x02, 0x80, 0xff, 0x80};
 constexpr unsigned char kKanaBeforeUnprintable = 0xff;
 
-// The run holding the character's code, nullptr when it has none known.
-const CodeRun* runOf(char16_t c)
+const CodeRun* searchRun(char16_t c)
 {
     const CodeRun* run = std::lower_bound(textcodes::runsBegin(), textcodes::runsEnd(), c,
                                           [](const CodeRun& r, char16_t wanted) { return r.last < wanted; });
     return run != textcodes::runsEnd() && run->first <= c ? run : nullptr;
+}
+
+// The run holding the character's code, nullptr when it has none known; Latin-1 looked up in a
+// table of its own, the characters most texts hold.
+const CodeRun* runOf(char16_t c)
+{
+    static const std::array<const CodeRun*, 256> latin1 = [] {
+        std::array<const CodeRun*, 256> runs{};
+        for (char16_t i = 0; i < 256; ++i)
+            runs[i] = searchRun(i);
+        return runs;
+    }();
+    return c < 256 ? latin1[c] : searchRun(c);
 }
 
 void appendBigEndian(Bytes& out, std::uint32_t value, int length)
@@ -39,23 +53,26 @@ void appendBigEndian(Bytes& out, std::uint32_t value, int length)
 }
 
 // The text as its key holds it: the first 255 characters, trailing spaces left out.
-std::u16string indexedPart(const std::u16string& text)
+std::u16string_view indexedPart(const std::u16string& text)
 {
-    std::u16string part = text.substr(0, kIndexedCharacters);
+    std::u16string_view part(text.data(), std::min(text.size(), kIndexedCharacters));
     while (!part.empty() && part.back() == u' ')
-        part.pop_back();
+        part.remove_suffix(1);
     return part;
 }
 
-// The parts of a text's key, filled a character at a time.
+// The parts of a text's key, filled a character at a time: the text codes go straight to the
+// key, the other parts wait for the end mark.
 class TextKeyParts {
 public:
+    explicit TextKeyParts(Bytes& key) : m_key(key), m_start(key.size()) {}
+
     void add(char16_t c, const CodeRun& run)
     {
         const int position = m_textCharacters;
         if (run.textLength > 0) {
             const std::uint32_t code = run.textFirst + static_cast<std::uint32_t>(run.step * (c - run.first));
-            appendBigEndian(m_text, code, run.textLength);
+            appendBigEndian(m_key, code, run.textLength);
             ++m_textCharacters;
         }
         switch (run.kind) {
@@ -77,10 +94,10 @@ public:
         }
     }
 
-    // The key's bytes after its flag byte.
-    Bytes bytes(bool descending)
+    // Ends the key after the text codes.
+    void finish(bool descending)
     {
-        Bytes out = m_text;
+        Bytes& out = m_key;
         out.push_back(kEndOfText);
         while (!m_accents.empty() && m_accents.back() <= kNoAccent)
             m_accents.pop_back();
@@ -100,11 +117,10 @@ public:
         }
         if (descending) {
             out.push_back(kEndOfExtra);
-            for (unsigned char& b : out)
-                b = static_cast<unsigned char>(~b);
+            for (auto b = out.begin() + static_cast<std::ptrdiff_t>(m_start); b != out.end(); ++b)
+                *b = static_cast<unsigned char>(~*b);
         }
         out.push_back(kEndOfExtra);
-        return out;
     }
 
 private:
@@ -165,7 +181,8 @@ private:
         out.insert(out.end(), std::begin(kKanaEnd), std::end(kKanaEnd));
     }
 
-    Bytes m_text;
+    Bytes& m_key;
+    const std::size_t m_start;  // the key's first text byte
     int m_textCharacters = 0;
     Bytes m_accents;
     bool m_accentsStarted = false;
@@ -227,16 +244,18 @@ bool appendTextKeyColumn(std::vector<unsigned char>& key, const std::u16string* 
         key.push_back(descending ? indexkey::kDescendingNull : indexkey::kAscendingNull);
         return true;
     }
-    TextKeyParts parts;
+    const std::size_t before = key.size();
+    key.push_back(descending ? indexkey::kDescendingValue : indexkey::kAscendingValue);
+    TextKeyParts parts(key);
     for (char16_t c : indexedPart(*text)) {
         const CodeRun* run = runOf(c);
-        if (run == nullptr)
+        if (run == nullptr) {
+            key.resize(before);
             return false;
+        }
         parts.add(c, *run);
     }
-    key.push_back(descending ? indexkey::kDescendingValue : indexkey::kAscendingValue);
-    const Bytes bytes = parts.bytes(descending);
-    key.insert(key.end(), bytes.begin(), bytes.end());
+    parts.finish(descending);
     return true;
 }
 
