@@ -41,6 +41,8 @@ std::vector<unsigned char> ascendingBytes(JetType type, const unsigned char* val
 bool appendRowText(std::vector<unsigned char>& key, const std::vector<unsigned char>& row,
                    const JetLayoutColumn& column, bool descending)
 {
+    if (!generalSortOrder(column.sortOrder, column.sortVersion))
+        return false;
     if (!columnPresent(row, column))
         return appendTextKeyColumn(key, nullptr, descending);
     std::size_t start = 0, end = 0;

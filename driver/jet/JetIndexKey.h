@@ -35,8 +35,8 @@ bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descend
                      bool yes = false);
 
 // The key of an index for a row as it lies on its data page; false when a key column's type is
-// not known, a text holds a character whose code is not known or the row is too short for a
-// value it holds.
+// not known, a text holds a character whose code is not known or its column is in another sort
+// order than General, or the row is too short for a value it holds.
 bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKeyColumn>& columns,
                  std::vector<unsigned char>& key);
 

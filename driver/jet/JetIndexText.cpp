@@ -194,6 +194,11 @@ private:
 
 }  // namespace
 
+bool generalSortOrder(int number, int version)
+{
+    return number == 1033 && version == 0;
+}
+
 bool decodeRowText(const unsigned char* data, std::size_t size, std::u16string& text)
 {
     text.clear();

@@ -12,6 +12,10 @@
 
 namespace kervane::jet {
 
+// True for the sort order whose keys are encoded here: General (1033) of Access 2000-2003, version
+// 0; a text column in any other order has no known key.
+bool generalSortOrder(int number, int version);
+
 // A Jet 4 text value as a row stores it: UTF-16LE, or compressed (0xFF 0xFE, then one byte per
 // character, a zero byte switching to and from two-byte characters). False when malformed.
 bool decodeRowText(const unsigned char* data, std::size_t size, std::u16string& text);

@@ -89,6 +89,8 @@ bool readColumns(const std::vector<unsigned char>& b, int count, std::size_t& at
         column.variableIndex = word(b, at + 7);
         column.precision = b[at + 11];
         column.scale = b[at + 12];
+        column.sortOrder = word(b, at + 11);
+        column.sortVersion = b[at + 14];
         column.flags = b[at + 15];
         column.fixedOffset = word(b, at + 21);
         column.length = word(b, at + 23);

@@ -25,6 +25,8 @@ struct JetLayoutColumn {
     int length = 0;         // bytes (text: two per character)
     int precision = 0;
     int scale = 0;
+    int sortOrder = 0;    // text and memo: the number of their sort order (where a number's precision
+    int sortVersion = 0;  // and scale lie) and its version
     unsigned char flags = 0;
     // The usage maps of the pages holding this memo or OLE column's long values.
     bool hasLongValueMaps = false;

@@ -2,12 +2,15 @@
 // Null, texts in the General sort order; and texts decoded from rows.
 #include "driver/jet/JetIndexKey.h"
 #include "driver/jet/JetIndexText.h"
+#include "driver/jet/JetRowEncoding.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <tuple>
 #include <vector>
 
 using namespace kervane;
@@ -125,6 +128,34 @@ TEST(JetIndexKeys, TextKeysOfUnknownCharactersRefused)
     const std::u16string known = jet::knownKeyCharacters();
     EXPECT_TRUE(std::is_sorted(known.begin(), known.end()));
     EXPECT_EQ(known.find(u'\u1f00'), std::u16string::npos);
+}
+
+// A text column's key from a row is known only in the General sort order of Access 2000-2003
+// (1033, version 0): not in that of Access 2010 (version 1) nor in a national one (1053).
+TEST(JetIndexKeys, TextKeysOnlyInTheGeneralSortOrder)
+{
+    jet::JetTableLayout layout;
+    layout.maxColumns = 1;
+    layout.variableColumns = 1;
+    jet::JetLayoutColumn column;
+    column.name = "Nom";
+    column.length = 100;
+    column.flags = 0x02;  // variable length
+    layout.columns.push_back(column);
+    Bytes row;
+    std::string error;
+    ASSERT_TRUE(jet::encodeRow(layout, {jet::JetFieldValue::of(std::string("été"))}, 0, row, error)) << error;
+    const std::vector<std::tuple<int, int, bool>> orders{
+        {1033, 0, true}, {1033, 1, false}, {1053, 0, false}, {0, 0, false}};
+    for (const auto& [number, version, known] : orders) {
+        layout.columns[0].sortOrder = number;
+        layout.columns[0].sortVersion = version;
+        Bytes key;
+        EXPECT_EQ(jet::rowIndexKey(row, {{&layout.columns[0], false}}, key), known) << number << " v" << version;
+        if (known) {
+            EXPECT_EQ(key, textKey(u"été"));
+        }
+    }
 }
 
 // Rows store text compressed (0xFF 0xFE, one byte a character, 0 switching to two) or not.
