@@ -1,7 +1,8 @@
 #pragma once
 // The character codes of Jet 4 text index keys in the General sort order of Access 2000-2003
 // files, as runs of consecutive characters (generated table: JetIndexTextCodes.cpp). A
-// character outside every run has no known code.
+// character outside every run has no known code: NUL and the others Access writes as nothing,
+// whose place another version of the sort tables may change, and the surrogates.
 #include <cstdint>
 #include <iterator>
 
