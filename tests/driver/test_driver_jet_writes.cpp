@@ -3,7 +3,7 @@
 // by the driver on a new connection, by mdb-export and by jetcheck (Jackcess). A rollback, a
 // statement failing half-way, a refused table and a second writer leave the file as it was.
 // Every file is a copy in the test's own folder.
-#include "tests/driver/OdbcTestSupport.h"
+#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
 
 #include <algorithm>
@@ -29,56 +29,17 @@ std::string firstField(const std::string& line)
     return line.substr(0, line.find('\t'));
 }
 
-class JetWritesTest : public OdbcTest {
+class JetWritesTest : public JetCopyTest {
 protected:
     void SetUp() override
     {
-        OdbcTest::SetUp();
+        JetCopyTest::SetUp();
         m_file = path("mesures.mdb");
         std::string why;
         if (!makeNoIndexFile(m_file, why))
             GTEST_SKIP() << why;
         m_before = dump();
         ASSERT_FALSE(m_before.empty());
-    }
-
-    // A writable copy of a shared test file in the test's folder, or empty.
-    std::string copyOf(const std::string& relative)
-    {
-        const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
-        const std::string source = folder.toStdString() + "/" + relative;
-        if (folder.isEmpty() || !std::filesystem::exists(source))
-            return {};
-        const std::string copy = path(std::filesystem::path(relative).filename().string());
-        std::filesystem::copy_file(source, copy);
-        std::filesystem::permissions(copy, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-        return copy;
-    }
-
-    static SQLRETURN autocommit(const Connexion& connexion, bool on)
-    {
-        return SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
-    }
-    static SQLRETURN connectTo(Connexion& connexion, const std::string& file)
-    {
-        return connexion.driverConnect(std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + file);
-    }
-    static std::vector<Row> select(const Connexion& connexion, const std::string& sql)
-    {
-        Instruction stmt(connexion);
-        EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << " : " << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
-        return fetchAll(stmt.handle());
-    }
-    static void change(const Connexion& connexion, const std::string& sql)
-    {
-        Instruction stmt(connexion);
-        EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << " : " << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
-    }
-    static Diagnostic refusal(const Connexion& connexion, const std::string& sql)
-    {
-        Instruction stmt(connexion);
-        EXPECT_EQ(stmt.exec(sql), SQL_ERROR) << sql;
-        return diagRec(SQL_HANDLE_STMT, stmt.handle());
     }
 
     // jetcheck's rows of Mesures, sorted: the header line first.
@@ -93,13 +54,7 @@ protected:
                 rows.push_back(line);
         return rows;
     }
-    std::string verify()
-    {
-        int status = 0;
-        const std::string out = runTool(jetToolsFolder() + "/jetcheck", {"verify", "--user-only", m_file}, status);
-        EXPECT_EQ(status, 0) << out;
-        return out;
-    }
+    std::string verify() { return JetCopyTest::verify(m_file); }
 
     // The statements of the transaction: two rows added (every type), one grown past its page
     // room and given a chained memo, one deleted.

@@ -1,0 +1,61 @@
+#include "tests/driver/JetCopyTest.h"
+
+#include "tests/driver/jet/JetWriterSupport.h"
+
+#include <QByteArray>
+
+#include <filesystem>
+
+namespace kervane::test {
+
+std::string JetCopyTest::copyOf(const std::string& relative)
+{
+    const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
+    const std::string source = folder.toStdString() + "/" + relative;
+    if (folder.isEmpty() || !std::filesystem::exists(source))
+        return {};
+    const std::string copy = path(std::filesystem::path(relative).filename().string());
+    std::filesystem::copy_file(source, copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    return copy;
+}
+
+std::string JetCopyTest::verify(const std::string& file)
+{
+    int status = 0;
+    const std::string out = runTool(jetToolsFolder() + "/jetcheck", {"verify", "--user-only", file}, status);
+    EXPECT_EQ(status, 0) << out;
+    return out;
+}
+
+SQLRETURN JetCopyTest::autocommit(const Connexion& connexion, bool on)
+{
+    return SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
+}
+
+SQLRETURN JetCopyTest::connectTo(Connexion& connexion, const std::string& file)
+{
+    return connexion.driverConnect(std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + file);
+}
+
+std::vector<Row> JetCopyTest::select(const Connexion& connexion, const std::string& sql)
+{
+    Instruction stmt(connexion);
+    EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << " : " << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
+    return fetchAll(stmt.handle());
+}
+
+void JetCopyTest::change(const Connexion& connexion, const std::string& sql)
+{
+    Instruction stmt(connexion);
+    EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << " : " << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
+}
+
+Diagnostic JetCopyTest::refusal(const Connexion& connexion, const std::string& sql)
+{
+    Instruction stmt(connexion);
+    EXPECT_EQ(stmt.exec(sql), SQL_ERROR) << sql;
+    return diagRec(SQL_HANDLE_STMT, stmt.handle());
+}
+
+}  // namespace kervane::test

@@ -1,0 +1,25 @@
+#pragma once
+// A test that changes copies of genuine Access files through the driver: the copy made in the
+// test's own folder, a connection to it, and statements run and checked one by one.
+#include "tests/driver/OdbcTestSupport.h"
+
+#include <string>
+#include <vector>
+
+namespace kervane::test {
+
+class JetCopyTest : public OdbcTest {
+protected:
+    // A writable copy of a shared test file in the test's folder, or empty.
+    std::string copyOf(const std::string& relative);
+    // jetcheck verify --user-only on `file`: its output, the status checked.
+    static std::string verify(const std::string& file);
+
+    static SQLRETURN autocommit(const Connexion& connexion, bool on);
+    static SQLRETURN connectTo(Connexion& connexion, const std::string& file);
+    static std::vector<Row> select(const Connexion& connexion, const std::string& sql);
+    static void change(const Connexion& connexion, const std::string& sql);
+    static Diagnostic refusal(const Connexion& connexion, const std::string& sql);
+};
+
+}  // namespace kervane::test

@@ -1,0 +1,194 @@
+// Indexed tables of genuine Access files changed through the driver. After each commit jetcheck
+// (Jackcess) walks every index, checks its order and its entry bytes against the rows, and
+// finds every row through it; the driver and mdb-export count the same rows. Every file is a
+// copy in the test's own folder.
+#include "tests/driver/JetCopyTest.h"
+#include "tests/driver/jet/JetWriterSupport.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace kervane::test {
+namespace {
+
+constexpr std::size_t kPageSize = 4096;
+
+class JetIndexWritesTest : public JetCopyTest {
+protected:
+    void SetUp() override
+    {
+        JetCopyTest::SetUp();
+        if (jetToolsFolder().empty())
+            GTEST_SKIP() << "jetcheck absent (../shared/tools/jetcheck)";
+    }
+
+    // nwind grown by jetgen into an Access 2002-2003 file: Order Details has number indexes
+    // (OrderID, ProductID, both as primary key), Customers text ones. Empty when not made.
+    std::string grownNwind()
+    {
+        const std::string grown = path("nwind2003.mdb");
+        int status = -1;
+        if (!nwindPath().empty())
+            runTool(jetToolsFolder() + "/jetgen", {"grow", nwindPath(), grown, "1"}, status);
+        return status == 0 ? grown : std::string();
+    }
+
+    // Commits the connection's transaction, the driver's message shown when it fails.
+    static void commit(const Environnement& env, const Connexion& connexion)
+    {
+        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
+            << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
+    }
+
+    static long long number(const Connexion& connexion, const std::string& sql)
+    {
+        const std::vector<Row> rows = select(connexion, sql);
+        return rows.empty() || !rows[0][0] ? -1 : std::stoll(*rows[0][0]);
+    }
+
+    // The counts of distinct keys the table definition on `page` keeps for its real indexes
+    // (after the definition's header, twelve bytes each, the count at their fifth byte).
+    static std::vector<long long> distinctCounts(const std::string& file, std::uint32_t page)
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const unsigned char* definition = bytes.data() + std::size_t{page} * kPageSize;
+        auto dword = [definition](std::size_t at) {
+            return static_cast<long long>(definition[at] | (definition[at + 1] << 8) | (definition[at + 2] << 16) |
+                                          (static_cast<std::uint32_t>(definition[at + 3]) << 24));
+        };
+        std::vector<long long> counts;
+        for (long long i = 0; i < dword(51); ++i)
+            counts.push_back(dword(63 + 12 * static_cast<std::size_t>(i) + 4));
+        std::sort(counts.begin(), counts.end());
+        return counts;
+    }
+};
+
+// Order Details grows from 2,155 to 6,155 rows, scattered keys splitting leaves in their middle
+// and ascending ones at the end, then loses a range and has keys of another range changed.
+TEST_F(JetIndexWritesTest, ThousandsOfRowsKeepNumberAndTextIndexesExact)
+{
+    const std::string file = grownNwind();
+    if (file.empty())
+        GTEST_SKIP() << "nwind.mdb ou jetgen absent";
+    Environnement env;
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    for (int i = 0; i < 4000; ++i) {
+        const long orderId = i < 3000 ? 20000 + (i * 7919L) % 100003 : 200000 + i;
+        change(connexion, "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) VALUES (" +
+                              std::to_string(orderId) + ", " + std::to_string(1 + i % 77) + ", 1.5, 2, 0)");
+    }
+    change(connexion, "INSERT INTO Customers (CustomerID, CompanyName, City, PostalCode) "
+                      "VALUES ('ÉTÉ01', 'Société d''Œuvres', 'Besançon', '25000')");
+    commit(env, connexion);
+    const long long removed = number(connexion, "SELECT count(*) FROM [Order Details] WHERE OrderID BETWEEN 10300 AND 10600");
+    ASSERT_GT(removed, 0);
+    change(connexion, "DELETE FROM [Order Details] WHERE OrderID BETWEEN 10300 AND 10600");
+    change(connexion, "UPDATE [Order Details] SET ProductID = ProductID + 100 WHERE OrderID BETWEEN 10700 AND 10900");
+    change(connexion, "UPDATE Customers SET City = 'Saint-Étienne', Region = NULL WHERE Country = 'France'");
+    change(connexion, "DELETE FROM Customers WHERE Country = 'Germany'");
+    commit(env, connexion);
+
+    const long long rows = 2155 + 4000 - removed;
+    EXPECT_EQ(number(connexion, "SELECT count(*) FROM [Order Details]"), rows);
+    EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
+    std::vector<long long> distinct{
+        number(connexion, "SELECT count(*) FROM (SELECT DISTINCT ProductID FROM [Order Details])"),
+        number(connexion, "SELECT count(*) FROM (SELECT DISTINCT OrderID FROM [Order Details])"), rows};
+    std::sort(distinct.begin(), distinct.end());
+    EXPECT_EQ(distinctCounts(file, 122), distinct)
+        << "the definition counts the distinct keys of ProductID, OrderID and the primary key";
+    if (!haveProgram("mdb-export"))
+        GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
+    int status = 0;
+    const std::string exported = runTool("mdb-export", {"-H", file, "Order Details"}, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), rows);
+}
+
+// compIndexTestV2000's Table1 has a descending index on a Long column over two levels of pages.
+TEST_F(JetIndexWritesTest, ATwoLevelDescendingIndexEmptiedThenFilledAgain)
+{
+    const std::string file = copyOf("jet/compIndexTestV2000.mdb");
+    if (file.empty())
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/compIndexTestV2000.mdb manque";
+    Environnement env;
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    change(connexion, "DELETE FROM Table1");
+    commit(env, connexion);
+    EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
+    for (int i = 0; i < 1500; ++i)
+        change(connexion, "INSERT INTO Table1 (CD_AGENTE, RS_AGENTE) VALUES (" + std::to_string(i * 3) + ", 'agent " +
+                              std::to_string(i) + "')");
+    commit(env, connexion);
+    EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
+    EXPECT_EQ(number(connexion, "SELECT count(*) FROM Table1"), 1500);
+    EXPECT_EQ(number(connexion, "SELECT max(CD_AGENTE) FROM Table1"), 4497);
+}
+
+// As Access: a unique index takes a key all Null any number of times and a key once otherwise,
+// texts compared without case; a primary key takes no Null; an index ignoring Nulls holds no
+// entry for a row whose key is all Null (jetcheck expects exactly those rows in it).
+TEST_F(JetIndexWritesTest, UniqueRequiredAndIgnoreNullsIndexesAsAccessKeepsThem)
+{
+    const std::string file = copyOf("jet/testIndexPropertiesV2000.mdb");
+    if (file.empty())
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testIndexPropertiesV2000.mdb manque";
+    Environnement env;
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    for (const char* row : {"('r1', 'a')", "('r2', NULL)", "('r3', NULL)"})
+        change(connexion, std::string("INSERT INTO TableUnique1_temp ([row], data) VALUES ") + row);
+    Diagnostic refused = refusal(connexion, "INSERT INTO TableUnique1_temp ([row], data) VALUES ('r4', 'A')");
+    EXPECT_NE(refused.message.find("doublons dans l'index sur « data »"), std::string::npos) << refused.message;
+    refused = refusal(connexion, "INSERT INTO TableUnique1_temp ([row], data) VALUES ('R1', 'b')");
+    EXPECT_NE(refused.message.find("doublons dans la clé primaire (« row »)"), std::string::npos) << refused.message;
+    refused = refusal(connexion, "INSERT INTO TableUnique1_temp (data) VALUES ('c')");
+    EXPECT_NE(refused.message.find("ne peut pas contenir une valeur Null"), std::string::npos) << refused.message;
+    change(connexion, "INSERT INTO TableIgnoreNulls1 ([row], data) VALUES ('n1', NULL)");
+    change(connexion, "INSERT INTO TableIgnoreNulls1 ([row], data) VALUES ('n2', 'présent')");
+    change(connexion, "UPDATE TableIgnoreNulls1 SET data = NULL WHERE [row] = 'n2'");
+    commit(env, connexion);
+
+    EXPECT_EQ(select(connexion, "SELECT [row], data FROM TableUnique1_temp WHERE [row] LIKE 'r#' ORDER BY [row]"),
+              (std::vector<Row>{{"r1", "a"}, {"r2", std::nullopt}, {"r3", std::nullopt}}));
+    EXPECT_EQ(number(connexion, "SELECT count(*) FROM TableIgnoreNulls1 WHERE data IS NULL AND [row] LIKE 'n*'"), 2);
+    EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
+}
+
+// In a transaction a refused statement is undone alone, even one that changed a row before it
+// failed: the transaction's other statements are committed.
+TEST_F(JetIndexWritesTest, ARefusedStatementIsUndoneAloneAndTheRestCommitted)
+{
+    const std::string file = copyOf("jet/testV2000.mdb");
+    if (file.empty())
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testV2000.mdb manque";
+    Environnement env;
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    change(connexion, "INSERT INTO Table1 (A, B) VALUES ('k1', 'premier')");
+    refusal(connexion, "INSERT INTO Table1 (A, B) VALUES ('abcdefg', 'double')");
+    // Table1 holds three rows by now: the second one given the same key is refused.
+    refusal(connexion, "UPDATE Table1 SET A = 'même'");
+    change(connexion, "INSERT INTO Table1 (A, B) VALUES ('k2', 'dernier')");
+    commit(env, connexion);
+
+    Connexion again(env);
+    ASSERT_EQ(connectTo(again, file), SQL_SUCCESS);
+    EXPECT_EQ(select(again, "SELECT A, B FROM Table1 ORDER BY A"),
+              (std::vector<Row>{{"a", "b"}, {"abcdefg", "hijklmnop"}, {"k1", "premier"}, {"k2", "dernier"}}));
+    EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kervane::test
