@@ -51,9 +51,8 @@ std::size_t entrySize(const JetIndexEntry& entry, bool leaf)
 
 // Byte `at` of the entry as stored whole: its key, the row's page (three bytes) and number, the
 // child page (four bytes), most significant first.
-unsigned char entryByte(const JetIndexEntry& entry, bool leaf, std::size_t at)
+unsigned char entryByte(const JetIndexEntry& entry, std::size_t at)
 {
-    (void)leaf;
     if (at < entry.key.size())
         return entry.key[at];
     at -= entry.key.size();
@@ -148,7 +147,7 @@ namespace {
 
 // The longest prefix a page of these entries may declare: all of a lone entry, the bytes shared
 // by several.
-int longestPrefix(const std::vector<JetIndexEntry>& entries, bool leaf)
+int longestPrefix(std::span<const JetIndexEntry> entries, bool leaf)
 {
     if (entries.size() == 1)
         return static_cast<int>(indexEntryBytes(entries[0], leaf).size());
@@ -176,17 +175,24 @@ bool indexEntryLess(const JetIndexEntry& a, const JetIndexEntry& b)
     return a.row.row < b.row.row;
 }
 
-int sharedPrefixLength(const std::vector<JetIndexEntry>& entries, bool leaf)
+int sharedPrefixLength(std::span<const JetIndexEntry> entries, bool leaf)
 {
     if (entries.size() < 2)
         return 0;
     const JetIndexEntry& first = entries.front();
     std::size_t shared = entrySize(first, leaf);
     for (std::size_t i = 1; i < entries.size() && shared > 0; ++i) {
-        const std::size_t comparable = std::min(shared, entrySize(entries[i], leaf));
-        std::size_t same = 0;
-        while (same < comparable && entryByte(first, leaf, same) == entryByte(entries[i], leaf, same))
-            ++same;
+        const JetIndexEntry& other = entries[i];
+        const std::size_t comparable = std::min(shared, entrySize(other, leaf));
+        // Within both keys the bytes are compared as a block, past them one by one.
+        const std::size_t inKeys = std::min({comparable, first.key.size(), other.key.size()});
+        std::size_t same = static_cast<std::size_t>(
+            std::mismatch(first.key.begin(), first.key.begin() + static_cast<std::ptrdiff_t>(inKeys), other.key.begin())
+                .first -
+            first.key.begin());
+        if (same == inKeys)
+            while (same < comparable && entryByte(first, same) == entryByte(other, same))
+                ++same;
         shared = same;
     }
     return static_cast<int>(shared);
@@ -223,7 +229,7 @@ bool readIndexPage(JetPages& pages, std::uint32_t number, JetIndexPageImage& ima
     return readIndexPage(page, pages.pageSize(), image, error);
 }
 
-bool indexEntriesFit(const std::vector<JetIndexEntry>& entries, bool leaf, int prefixLength, std::size_t size)
+bool indexEntriesFit(std::span<const JetIndexEntry> entries, bool leaf, int prefixLength, std::size_t size)
 {
     if (size <= static_cast<std::size_t>(kFirstEntry))
         return false;
@@ -254,7 +260,7 @@ bool writeIndexPage(const JetIndexPageImage& image, unsigned char* page, std::si
         const JetIndexEntry& entry = image.entries[i];
         const std::size_t whole = entrySize(entry, image.leaf);
         for (std::size_t b = i == 0 ? 0 : static_cast<std::size_t>(image.prefixLength); b < whole; ++b)
-            page[kFirstEntry + at++] = entryByte(entry, image.leaf, b);
+            page[kFirstEntry + at++] = entryByte(entry, b);
         page[kBitmap + at / 8] = static_cast<unsigned char>(page[kBitmap + at / 8] | (1u << (at % 8)));
     }
     putLittleEndian(page + kFreeSpace, static_cast<std::uint32_t>(size - kFirstEntry - at), 2);

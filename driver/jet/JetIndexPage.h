@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,7 @@ bool indexEntryLess(const JetIndexEntry& a, const JetIndexEntry& b);
 std::vector<unsigned char> indexEntryBytes(const JetIndexEntry& entry, bool leaf);
 
 // The length of the bytes every entry of `entries` starts with (0 for fewer than two entries).
-int sharedPrefixLength(const std::vector<JetIndexEntry>& entries, bool leaf);
+int sharedPrefixLength(std::span<const JetIndexEntry> entries, bool leaf);
 
 // Reads the page image of `size` bytes; false with a French message when it is no index page
 // or its bitmap, prefix, entries and free space do not hold together, or its entries (key, then
@@ -72,7 +73,7 @@ bool readIndexPage(JetPages& pages, std::uint32_t number, JetIndexPageImage& ima
 
 // True when the entries fit one page of `size` bytes with `prefixLength` bytes left out of all
 // but the first.
-bool indexEntriesFit(const std::vector<JetIndexEntry>& entries, bool leaf, int prefixLength, std::size_t size);
+bool indexEntriesFit(std::span<const JetIndexEntry> entries, bool leaf, int prefixLength, std::size_t size);
 
 // Lays `image` into the page of `size` bytes: header, bitmap, entries with the image's prefix
 // left out, free space. The bytes past the entries and the header's unknown bytes are kept as

@@ -107,10 +107,10 @@ bool JetIndexTree::insert(const JetIndexEntry& entry, std::uint32_t& nextNewPage
         return damaged(error, "entrée déjà présente");
     leaf.items.insert(at, JetIndexEntry{entry.key, entry.row, 0});
     leaf.changed = true;
-    return settleAfterInsert(path, nextNewPage, error);
+    return settle(path, Change::Grow, nextNewPage, error);
 }
 
-bool JetIndexTree::remove(const JetIndexEntry& entry, std::string& error)
+bool JetIndexTree::remove(const JetIndexEntry& entry, std::uint32_t& nextNewPage, std::string& error)
 {
     std::vector<Step> path;
     if (!descend(entry, path, error))
@@ -122,8 +122,8 @@ bool JetIndexTree::remove(const JetIndexEntry& entry, std::string& error)
                                   " n'y figure pas");
     leaf.items.erase(at);
     leaf.changed = true;
-    settleAfterRemove(path);
-    return true;
+    // A parent's entry may grow with the last entry it repeats: the parent may have to split.
+    return settle(path, Change::Grow, nextNewPage, error);
 }
 
 bool JetIndexTree::holdsKey(const std::vector<unsigned char>& key, bool& found, std::string& error)
@@ -139,12 +139,57 @@ bool JetIndexTree::holdsKey(const std::vector<unsigned char>& key, bool& found, 
     return true;
 }
 
-// Going up from the leaf: a page too full is split, and each parent's entry for its child is
+bool JetIndexTree::collect(const std::vector<unsigned char>& prefix, std::vector<JetRowId>& rows, std::string& error)
+{
+    const JetIndexEntry target{prefix, {0, 0}, 0};
+    std::vector<Step> path;
+    if (!descend(target, path, error))
+        return false;
+    const Node* leaf = &node(path.back().page);
+    auto at = std::lower_bound(leaf->items.begin(), leaf->items.end(), target, indexEntryLess);
+    // Leaves are linked from first to last: the matching entries may go on over several.
+    for (std::uint32_t hops = 0; hops <= m_pages->pageCount(); ++hops) {
+        for (; at != leaf->items.end(); ++at) {
+            if (at->key.size() < prefix.size() || !std::equal(prefix.begin(), prefix.end(), at->key.begin()))
+                return true;
+            rows.push_back(at->row);
+        }
+        Node* next = nullptr;
+        if (leaf->image.next == 0)
+            return true;
+        if (!load(leaf->image.next, 0, next, error))
+            return false;
+        if (!next->image.leaf)
+            return damaged(error, "page " + std::to_string(next->page) + " liée aux feuilles");
+        leaf = next;
+        at = leaf->items.begin();
+    }
+    return damaged(error, "feuilles liées en boucle");
+}
+
+// Going up from the leaf: an emptied page leaves its parent (the root stays, as an empty leaf
+// once nothing is left), a page too full is split, and each parent's entry for its child is
 // made to repeat the child's last entry again.
-bool JetIndexTree::settleAfterInsert(std::vector<Step>& path, std::uint32_t& nextNewPage, std::string& error)
+bool JetIndexTree::settle(std::vector<Step>& path, Change change, std::uint32_t& nextNewPage, std::string& error)
 {
     for (std::size_t level = path.size(); level-- > 0;) {
-        if (!fits(node(path[level].page))) {
+        Node& n = node(path[level].page);
+        if (n.items.empty()) {
+            n.changed = true;
+            if (level == 0) {
+                n.image.leaf = true;
+                continue;
+            }
+            Node& parent = node(path[level - 1].page);
+            parent.items.erase(parent.items.begin() + static_cast<std::ptrdiff_t>(path[level - 1].child));
+            parent.changed = true;
+            unlink(n);
+            n.freed = true;
+            continue;
+        }
+        // A page that grows is split once its entries no longer fit whole, so that the pages
+        // written here need no prefix; one that shrinks may keep the prefix it was read with.
+        if (!(change == Change::Grow ? fitsWhole(n) : fits(n))) {
             if (level == 0) {
                 if (!nestRoot(path, nextNewPage, error))
                     return false;
@@ -163,31 +208,6 @@ bool JetIndexTree::settleAfterInsert(std::vector<Step>& path, std::uint32_t& nex
         }
     }
     return true;
-}
-
-// Going up from the leaf: an emptied page leaves its parent (the root stays, as an empty leaf
-// once nothing is left), and each parent's entry repeats its child's last entry again.
-void JetIndexTree::settleAfterRemove(const std::vector<Step>& path)
-{
-    for (std::size_t level = path.size(); level-- > 1;) {
-        Node& child = node(path[level].page);
-        Node& parent = node(path[level - 1].page);
-        const std::size_t item = path[level - 1].child;
-        if (child.items.empty()) {
-            parent.items.erase(parent.items.begin() + static_cast<std::ptrdiff_t>(item));
-            unlink(child);
-            child.freed = true;
-        } else {
-            parent.items[item].key = child.items.back().key;
-            parent.items[item].row = child.items.back().row;
-        }
-        parent.changed = true;
-    }
-    Node& root = node(m_root);
-    if (root.items.empty() && !root.image.leaf) {
-        root.image.leaf = true;
-        root.changed = true;
-    }
 }
 
 bool JetIndexTree::newNode(bool leaf, std::uint32_t& nextNewPage, Node*& created, std::string& error)
@@ -261,7 +281,7 @@ bool JetIndexTree::split(std::vector<Step>& path, std::size_t level, std::uint32
                         JetIndexEntry{left->items.back().key, left->items.back().row, left->page});
     parent.changed = true;
     path[level - 1].child = at + 1;
-    if (!fits(*left) || !fits(right))
+    if (!fitsWhole(*left) || !fitsWhole(right))
         return damaged(error, "entrée plus grande qu'une demi-page");
     return true;
 }
@@ -285,9 +305,9 @@ void JetIndexTree::setLink(std::uint32_t page, bool next, std::uint32_t value)
     peer->changed = true;
 }
 
-// Pages are written without a common prefix, as Access mostly writes them: a page whose entries
-// no longer fit whole is split, even where a prefix would have made room.
-bool JetIndexTree::fits(const Node& n) const
+// A page is written whole while its entries fit so, with the prefix they share when only that
+// makes them fit (as Access does); past that it is split.
+bool JetIndexTree::fitsWhole(const Node& n) const
 {
     const std::size_t count = storedCount(n);
     const std::size_t trailer = n.image.leaf ? indexpage::kRowPointerSize
@@ -298,13 +318,29 @@ bool JetIndexTree::fits(const Node& n) const
     return used <= m_pages->pageSize() - indexpage::kFirstEntry && used < std::size_t{indexpage::kBitmapSize} * 8;
 }
 
+int JetIndexTree::prefixFor(const Node& n) const
+{
+    if (fitsWhole(n))
+        return 0;
+    return sharedPrefixLength(std::span(n.items.data(), storedCount(n)), n.image.leaf);
+}
+
+bool JetIndexTree::fits(const Node& n) const
+{
+    if (fitsWhole(n))
+        return true;
+    const std::span<const JetIndexEntry> stored(n.items.data(), storedCount(n));
+    return indexEntriesFit(stored, n.image.leaf, sharedPrefixLength(stored, n.image.leaf), m_pages->pageSize());
+}
+
 std::size_t JetIndexTree::storedCount(const Node& n)
 {
     return n.image.leaf || n.items.size() < 2 ? n.items.size() : n.items.size() - 1;
 }
 
-void JetIndexTree::write(Node& n)
+bool JetIndexTree::write(Node& n)
 {
+    const int prefix = prefixFor(n);
     // The entries are lent to the page image and taken back, the tail's item aside.
     const bool tail = storedCount(n) < n.items.size();
     JetIndexEntry tailItem;
@@ -315,11 +351,13 @@ void JetIndexTree::write(Node& n)
     JetIndexPageImage image = n.image;
     image.entries = std::move(n.items);
     image.tail = tail ? tailItem.child : 0;
-    image.prefixLength = 0;
-    writeIndexPage(image, m_pages->change(n.page), m_pages->pageSize());
+    image.prefixLength = prefix;
+    unsigned char* page = m_pages->change(n.page);
+    const bool written = page != nullptr && writeIndexPage(image, page, m_pages->pageSize());
     n.items = std::move(image.entries);
     if (tail)
         n.items.push_back(std::move(tailItem));
+    return written;
 }
 
 bool JetIndexTree::apply()
@@ -335,7 +373,7 @@ bool JetIndexTree::apply()
             continue;
         }
         if (n.changed)
-            write(n);
+            inPlace = write(n) && inPlace;
         n.changed = false;
         ++it;
     }

@@ -27,16 +27,21 @@ public:
     // Plans the entry's insertion. New pages are numbered from `nextNewPage`, advanced past
     // those taken; they must be the next pages appended when the plan is applied.
     bool insert(const JetIndexEntry& entry, std::uint32_t& nextNewPage, std::string& error);
-    // Plans the removal of the entry (key and row); false when the index does not hold it.
-    bool remove(const JetIndexEntry& entry, std::string& error);
+    // Plans the removal of the entry (key and row); false when the index does not hold it. A
+    // parent page may have to split (its entry for the page grown): new pages as for insert().
+    bool remove(const JetIndexEntry& entry, std::uint32_t& nextNewPage, std::string& error);
     // `found` is true when an entry of the plan holds exactly `key`.
     bool holdsKey(const std::vector<unsigned char>& key, bool& found, std::string& error);
+    // Adds to `rows` the rows of the entries whose key starts with `prefix`, in the index's
+    // order; to be asked between plans.
+    bool collect(const std::vector<unsigned char>& prefix, std::vector<JetRowId>& rows, std::string& error);
     // The pages the plan appends.
     std::size_t newPageCount() const { return m_newPages.size(); }
 
     // Writes the planned pages, appending the new ones in their order, and starts a new plan;
     // false when a new page did not get the number planned (pages appended by someone else
-    // meanwhile), the transaction's pages then to be put back by the caller. The pages read
+    // meanwhile) or a page could not be written, the transaction's pages then to be put back
+    // by the caller. The pages read
     // are kept for the next plan: only this tree may change them meanwhile.
     bool apply();
     // Forgets the plan and the pages read.
@@ -58,17 +63,19 @@ private:
     bool load(std::uint32_t page, int depth, Node*& node, std::string& error);
     bool lastEntry(std::uint32_t page, int depth, JetIndexEntry& last, std::string& error);
     bool descend(const JetIndexEntry& target, std::vector<Step>& path, std::string& error);
-    bool settleAfterInsert(std::vector<Step>& path, std::uint32_t& nextNewPage, std::string& error);
-    void settleAfterRemove(const std::vector<Step>& path);
+    enum class Change { Grow, Shrink };
+    bool settle(std::vector<Step>& path, Change change, std::uint32_t& nextNewPage, std::string& error);
     bool newNode(bool leaf, std::uint32_t& nextNewPage, Node*& node, std::string& error);
     bool nestRoot(std::vector<Step>& path, std::uint32_t& nextNewPage, std::string& error);
     bool split(std::vector<Step>& path, std::size_t level, std::uint32_t& nextNewPage, std::string& error);
     void unlink(Node& node);
     void setLink(std::uint32_t page, bool next, std::uint32_t value);
     bool fits(const Node& node) const;
+    bool fitsWhole(const Node& node) const;
+    int prefixFor(const Node& node) const;
     // The items a page stores as entries: all but the tail's.
     static std::size_t storedCount(const Node& node);
-    void write(Node& node);
+    bool write(Node& node);
     Node& node(std::uint32_t page) { return m_nodes.at(page); }
 
     JetPages* m_pages;

@@ -134,7 +134,8 @@ bool JetTableIndexes::add(Index& index, const std::vector<unsigned char>& row, J
     return true;
 }
 
-bool JetTableIndexes::take(Index& index, const std::vector<unsigned char>& row, JetRowId where, std::string& error)
+bool JetTableIndexes::take(Index& index, const std::vector<unsigned char>& row, JetRowId where,
+                           std::uint32_t& nextNewPage, std::string& error)
 {
     JetIndexEntry entry;
     Entry kind = Entry::Stored;
@@ -144,7 +145,7 @@ bool JetTableIndexes::take(Index& index, const std::vector<unsigned char>& row, 
         return false;
     if (kind == Entry::Skipped)
         return true;
-    if (!index.tree.remove(entry, error) || !index.tree.holdsKey(entry.key, stillPresent, error))
+    if (!index.tree.remove(entry, nextNewPage, error) || !index.tree.holdsKey(entry.key, stillPresent, error))
         return false;
     index.distinctChange -= stillPresent ? 0 : 1;
     return true;
@@ -161,10 +162,11 @@ bool JetTableIndexes::planInsert(const std::vector<unsigned char>& row, JetRowId
     return true;
 }
 
-bool JetTableIndexes::planRemove(const std::vector<unsigned char>& row, JetRowId where, std::string& error)
+bool JetTableIndexes::planRemove(const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
+                                 std::string& error)
 {
     for (Index& index : m_indexes)
-        if (!take(index, row, where, error)) {
+        if (!take(index, row, where, nextNewPage, error)) {
             discard();
             return false;
         }
@@ -180,10 +182,40 @@ bool JetTableIndexes::planUpdate(const std::vector<unsigned char>& before, const
         if (rowIndexKey(before, index.columns, oldKey) && rowIndexKey(after, index.columns, newKey) &&
             oldKey == newKey)
             continue;
-        if (!take(index, before, where, error) || !add(index, after, where, nextNewPage, error)) {
+        if (!take(index, before, where, nextNewPage, error) || !add(index, after, where, nextNewPage, error)) {
             discard();
             return false;
         }
+    }
+    return true;
+}
+
+bool JetTableIndexes::findEqual(const JetLayoutColumn& column, const JetFieldValue& value,
+                                std::vector<JetRowId>& rows, bool& served, std::string& error)
+{
+    served = false;
+    if (value.kind == JetFieldValue::Kind::Null || column.type == JetType::Text || !keyTypeKnown(column.type))
+        return true;
+    for (Index& index : m_indexes) {
+        const JetKeyColumn& first = index.columns.front();
+        if (first.column != &column)
+            continue;
+        std::vector<unsigned char> key;
+        if (column.type == JetType::Boolean) {
+            const bool yes = value.kind == JetFieldValue::Kind::Boolean ? value.boolean : value.number != 0;
+            appendKeyColumn(key, column.type, first.descending, nullptr, yes);
+        } else {
+            std::vector<unsigned char> stored;
+            std::string unused;
+            if (!encodeValue(column, value, stored, unused) ||
+                stored.size() != static_cast<std::size_t>(keyValueSize(column.type)) ||
+                !appendKeyColumn(key, column.type, first.descending, stored.data()))
+                return true;
+        }
+        if (!index.tree.collect(key, rows, error))
+            return false;
+        served = true;
+        return true;
     }
     return true;
 }

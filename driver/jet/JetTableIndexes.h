@@ -6,6 +6,7 @@
 #include "driver/jet/JetIndexKey.h"
 #include "driver/jet/JetIndexRoots.h"
 #include "driver/jet/JetIndexTree.h"
+#include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetTableLayout.h"
 
 #include <cstdint>
@@ -28,12 +29,20 @@ public:
     // `nextNewPage`, advanced past them.
     bool planInsert(const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
                     std::string& error);
-    // Plans the removal of the entries of the row stored as `row` at `where`.
-    bool planRemove(const std::vector<unsigned char>& row, JetRowId where, std::string& error);
+    // Plans the removal of the entries of the row stored as `row` at `where` (a page may split
+    // still, when a parent's entry grows: new pages as for planInsert).
+    bool planRemove(const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
+                    std::string& error);
     // Plans the change of the row at `where` from `before` to `after`: only the indexes whose
     // key changes are touched.
     bool planUpdate(const std::vector<unsigned char>& before, const std::vector<unsigned char>& after, JetRowId where,
                     std::uint32_t& nextNewPage, std::string& error);
+
+    // The rows whose `column` equals `value`, found through an index whose first key column it
+    // is; `served` false (nothing found) when no such index can answer exactly, a text column
+    // among others. The rows found may be more than those SQL calls equal, never fewer.
+    bool findEqual(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<JetRowId>& rows,
+                   bool& served, std::string& error);
 
     // Writes what was planned (the index pages, each index's count of distinct keys in the
     // definition); false when the pages appended were not those planned.
@@ -54,7 +63,8 @@ private:
                   JetIndexEntry& entry, Entry& kind, std::string& error) const;
     bool add(Index& index, const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
              std::string& error);
-    bool take(Index& index, const std::vector<unsigned char>& row, JetRowId where, std::string& error);
+    bool take(Index& index, const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
+              std::string& error);
     std::string indexName(const Index& index) const;
 
     JetPages* m_pages = nullptr;

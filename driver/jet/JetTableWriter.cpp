@@ -261,8 +261,9 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
     Located row;
     std::vector<JetRowId> longValues;
     JetLongValues store(*m_pages);
+    std::uint32_t nextNewPage = m_pages->pageCount();
     if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, longValues, error) ||
-        !m_indexes.planRemove(row.bytes, where, error))
+        !m_indexes.planRemove(row.bytes, where, nextNewPage, error))
         return false;
     // As Access does, the header slot is marked both deleted and moved.
     datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow);
