@@ -7,6 +7,8 @@
 #include "driver/jet/JetIndexList.h"
 #include "driver/jet/JetIndexPlan.h"
 #include "driver/jet/JetScanControl.h"
+#include "driver/jet/JetTableLayout.h"
+#include "driver/jet/JetTransaction.h"
 #include "driver/jet/JetVirtualTable.h"
 
 #include "driver/sql/SortOrder.h"
@@ -192,6 +194,30 @@ int readLookupRow(sqlite3_vtab_cursor* cursor)
     return failure(cursor, error);
 }
 
+// In a table the transaction changed, an equality is looked up in the file's own index, which
+// the writer keeps exact; false (and nothing found) when none can answer.
+bool lookupInTransaction(sqlite3_vtab_cursor* cursor, const IndexLookup& lookup, sqlite3_value* value,
+                         std::string& error)
+{
+    auto* vtab = reinterpret_cast<JetVirtualTable*>(cursor->pVtab);
+    JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    std::vector<JetRowId> rows;
+    bool served = false;
+    if (!lookup.equal || !vtab->state->file->changedInTransaction(*vtab->table) ||
+        !vtab->state->transaction->lookup(*vtab->table, lookup.column, value, rows, served, error) || !served)
+        return false;
+    virtualCursor.lookup = true;
+    virtualCursor.current = 0;
+    virtualCursor.found.clear();
+    for (const JetRowId& row : rows)
+        virtualCursor.found.push_back(
+            RowPosition{row.page, static_cast<std::uint16_t>(row.row), rowidOf(row.page, row.row)});
+    // Rows come in the table's order, as a walk gives them.
+    std::sort(virtualCursor.found.begin(), virtualCursor.found.end(),
+              [](const RowPosition& a, const RowPosition& b) { return a.rowid < b.rowid; });
+    return true;
+}
+
 int filter(sqlite3_vtab_cursor* cursor, int plan, const char*, int argc, sqlite3_value** argv)
 {
     JetVirtualCursor& virtualCursor = cursorOf(cursor);
@@ -199,6 +225,10 @@ int filter(sqlite3_vtab_cursor* cursor, int plan, const char*, int argc, sqlite3
     const JetTable& table = *reinterpret_cast<JetVirtualTable*>(cursor->pVtab)->table;
     const IndexLookup lookup = lookupFor(table, plan, argc, argv);
     std::string error;
+    if (lookup.kind == IndexLookup::Kind::Range && argc > 0 && lookupInTransaction(cursor, lookup, argv[0], error))
+        return readLookupRow(cursor);
+    if (!error.empty())
+        return failure(cursor, error);
     std::shared_ptr<const ColumnIndex> index;
     if (lookup.kind == IndexLookup::Kind::Range && !indexFor(cursor, lookup.column, index, error))
         return failure(cursor, error);

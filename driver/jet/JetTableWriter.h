@@ -28,6 +28,7 @@ public:
                      std::string& error);
 
     const JetTableLayout& layout() const { return m_layout; }
+    JetTableIndexes& indexes() { return m_indexes; }
 
     // Adds a row (one value per column, in definition order; an AutoNumber left NULL gets the
     // next number); `where` receives its place, the identity later changes are given.

@@ -182,6 +182,25 @@ bool JetTransaction::update(const JetTable& table, std::int64_t rowid, sqlite3_v
     return changed(table, done, error);
 }
 
+bool JetTransaction::lookup(const JetTable& table, int column, sqlite3_value* value, std::vector<JetRowId>& rows,
+                            bool& served, std::string& error)
+{
+    served = false;
+    JetTableWriter* writer = nullptr;
+    std::string unused;
+    // Without a writer of the table (no transaction, a table refused) the rows are walked.
+    if (column < 0 || static_cast<std::size_t>(column) >= table.columns.size() || !writerFor(table, writer, unused))
+        return true;
+    const std::string& name = table.columns[static_cast<std::size_t>(column)].name;
+    for (const JetLayoutColumn& candidate : writer->layout().columns) {
+        JetFieldValue wanted;
+        if (candidate.name == name)
+            return !fieldValueOf(candidate, value, wanted, unused) ||
+                   writer->indexes().findEqual(candidate, wanted, rows, served, error);
+    }
+    return true;
+}
+
 bool JetTransaction::commit(std::string& error)
 {
     if (!m_store || !m_store->inTransaction())

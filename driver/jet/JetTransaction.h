@@ -23,6 +23,7 @@ namespace kervane::jet {
 class JetFile;
 class JetTableWriter;
 struct JetFieldValue;
+struct JetRowId;
 struct JetTable;
 struct JetTableLayout;
 
@@ -42,6 +43,12 @@ public:
     bool insert(const JetTable& table, sqlite3_value** values, std::int64_t& rowid, std::string& error);
     bool remove(const JetTable& table, std::int64_t rowid, std::string& error);
     bool update(const JetTable& table, std::int64_t rowid, sqlite3_value** values, std::string& error);
+
+    // The rows of `table` (changed by the transaction) whose column `column` (as the reader
+    // declares it) equals `value`, through the file's own index on it: `served` is false when
+    // none can answer exactly. The rows found may be more than those SQL calls equal, never fewer.
+    bool lookup(const JetTable& table, int column, sqlite3_value* value, std::vector<JetRowId>& rows, bool& served,
+                std::string& error);
 
     // Writes the changes into the file; refused when a change failed and was not undone since.
     // The transaction is over either way.

@@ -112,6 +112,36 @@ TEST_F(JetIndexWritesTest, ThousandsOfRowsKeepNumberAndTextIndexesExact)
     EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), rows);
 }
 
+// Inside the transaction, an equality on an indexed column is looked up in the file's own index
+// as the writer keeps it: the rows added, changed and removed by the transaction are found or not
+// as a walk of the table would find them.
+TEST_F(JetIndexWritesTest, LookupsInsideTheTransactionSeeItsChanges)
+{
+    const std::string file = grownNwind();
+    if (file.empty())
+        GTEST_SKIP() << "nwind.mdb ou jetgen absent";
+    Environnement env;
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    // Order 10248 has three lines (products 11, 42 and 72); order 10249 two.
+    change(connexion, "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) "
+                      "VALUES (10248, 1, 1, 1, 0)");
+    change(connexion, "DELETE FROM [Order Details] WHERE OrderID = 10249");
+    change(connexion, "UPDATE [Order Details] SET OrderID = 10249 WHERE OrderID = 10248 AND ProductID = 42");
+    const std::string lines = "SELECT ProductID FROM [Order Details] WHERE OrderID = ";
+    EXPECT_EQ(select(connexion, lines + "10248 ORDER BY ProductID"), (std::vector<Row>{{"1"}, {"11"}, {"72"}}));
+    EXPECT_EQ(select(connexion, lines + "10249"), (std::vector<Row>{{"42"}}));
+    EXPECT_EQ(select(connexion, "SELECT count(*) FROM [Order Details] WHERE ProductID = 42"),
+              select(connexion, "SELECT count(*) FROM [Order Details] WHERE ProductID + 0 = 42"));
+    // A date key: the orders of 4 August 1994 (one, 10248), one more given that date.
+    change(connexion, "UPDATE Orders SET OrderDate = #1994-08-04# WHERE OrderID = 10250");
+    EXPECT_EQ(select(connexion, "SELECT OrderID FROM Orders WHERE OrderDate = #1994-08-04# ORDER BY OrderID"),
+              (std::vector<Row>{{"10248"}, {"10250"}}));
+    commit(env, connexion);
+    EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
+}
+
 // compIndexTestV2000's Table1 has a descending index on a Long column over two levels of pages.
 TEST_F(JetIndexWritesTest, ATwoLevelDescendingIndexEmptiedThenFilledAgain)
 {
