@@ -1,0 +1,61 @@
+#include "driver/jet/JetFileFormat.h"
+
+namespace kervane::jet {
+
+namespace {
+
+JetFileFormat makeJet3()
+{
+    JetFileFormat f;
+    f.jet3 = true;
+    f.pageSize = 2048;
+    f.definitionRowCount = 12;
+    f.definitionAutoNumber = 16;
+    f.definitionTableType = 20;
+    f.definitionMaxColumns = 21;
+    f.definitionVariableColumns = 23;
+    f.definitionColumnCount = 25;
+    f.definitionLogicalIndexes = 27;
+    f.definitionRealIndexes = 31;
+    f.definitionOwnedPages = 35;
+    f.definitionFreeSpacePages = 39;
+    f.definitionFirstBlock = 43;
+    f.realIndexSize = 8;
+    f.columnSize = 18;
+    f.columnNumber = 1;
+    f.columnVariableIndex = 3;
+    f.columnPrecision = 11;
+    f.columnScale = 12;
+    f.columnFlags = 13;
+    f.columnFixedOffset = 14;
+    f.columnLength = 16;
+    f.columnCodePage = 11;
+    f.nameLengthSize = 1;
+    f.pageRowCount = 8;
+    f.pageFirstSlot = 10;
+    f.rowCountSize = 1;
+    f.maxRowSize = 2012;
+    f.maxLongValueRow = 2032;
+    return f;
+}
+
+}  // namespace
+
+const JetFileFormat& jet3FileFormat()
+{
+    static const JetFileFormat format = makeJet3();
+    return format;
+}
+
+const JetFileFormat& jet4FileFormat()
+{
+    static const JetFileFormat format;
+    return format;
+}
+
+const JetFileFormat& fileFormatFor(std::size_t pageSize)
+{
+    return pageSize == 2048 ? jet3FileFormat() : jet4FileFormat();
+}
+
+}  // namespace kervane::jet

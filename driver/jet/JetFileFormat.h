@@ -1,0 +1,56 @@
+#pragma once
+// Where a writer finds things in a Jet 3 (Access 97, 2 KB pages) or Jet 4 (Access 2000-2003,
+// 4 KB pages) file: the fields of a table definition and of its column entries, the header of
+// a data page, the widths of a row's counts and offsets, and the sizes rows may take.
+#include <cstddef>
+
+namespace kervane::jet {
+
+struct JetFileFormat {
+    bool jet3 = false;
+    int pageSize = 4096;
+
+    // Table definition, from the start of its first page.
+    int definitionRowCount = 16;
+    int definitionAutoNumber = 20;
+    int definitionTableType = 40;
+    int definitionMaxColumns = 41;
+    int definitionVariableColumns = 43;
+    int definitionColumnCount = 45;
+    int definitionLogicalIndexes = 47;
+    int definitionRealIndexes = 51;
+    int definitionOwnedPages = 55;
+    int definitionFreeSpacePages = 59;
+    int definitionFirstBlock = 63;
+    int realIndexSize = 12;
+
+    // A column entry of the definition, from its start.
+    int columnSize = 25;
+    int columnNumber = 5;
+    int columnVariableIndex = 7;
+    int columnPrecision = 11;
+    int columnScale = 12;
+    int columnFlags = 15;
+    int columnFixedOffset = 21;
+    int columnLength = 23;
+    int columnCodePage = -1;  // Jet 3 texts: the Windows code page they are written in
+    int nameLengthSize = 2;   // names: their byte length, then UTF-16LE (Jet 4) or code page bytes
+
+    // Data pages: the row count, then the row offset table.
+    int pageRowCount = 12;
+    int pageFirstSlot = 14;
+
+    // Rows: bytes of the column count and of each variable-column offset (Jet 3 offsets past
+    // 255 go through a jump table).
+    int rowCountSize = 2;
+    int maxRowSize = 4060;
+    // The largest memo or OLE value kept whole in one row of a long-value page.
+    int maxLongValueRow = 4076;
+};
+
+const JetFileFormat& jet3FileFormat();
+const JetFileFormat& jet4FileFormat();
+// The format of a file whose pages are `pageSize` bytes: Jet 3 for 2 KB, Jet 4 otherwise.
+const JetFileFormat& fileFormatFor(std::size_t pageSize);
+
+}  // namespace kervane::jet
