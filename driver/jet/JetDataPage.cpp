@@ -20,26 +20,26 @@ void putWord(unsigned char* p, int at, int value)
     p[at + 1] = static_cast<unsigned char>((value >> 8) & 0xff);
 }
 
-int slotOffset(int row)
+int slotOffset(const JetFileFormat& format, int row)
 {
-    return kFirstSlot + 2 * row;
+    return format.pageFirstSlot + 2 * row;
 }
 
 // Where the rows laid so far begin: the lowest start in the offset table.
-int lowestStart(const unsigned char* page)
+int lowestStart(const unsigned char* page, const JetFileFormat& format)
 {
-    const int rows = rowCount(page);
-    return rows == 0 ? kPageSize : (word(page, slotOffset(rows - 1)) & kOffsetMask);
+    const int rows = rowCount(page, format);
+    return rows == 0 ? format.pageSize : (word(page, slotOffset(format, rows - 1)) & kOffsetMask);
 }
 
 }  // namespace
 
-void initialise(unsigned char* page, std::uint32_t owner)
+void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& format)
 {
-    std::memset(page, 0, kPageSize);
+    std::memset(page, 0, static_cast<std::size_t>(format.pageSize));
     page[0] = kDataPageType;
     page[1] = 0x01;
-    putWord(page, kFreeSpace, kPageSize - kFirstSlot);
+    putWord(page, kFreeSpace, format.pageSize - format.pageFirstSlot);
     for (int i = 0; i < 4; ++i)
         page[kOwner + i] = static_cast<unsigned char>((owner >> (8 * i)) & 0xff);
 }
@@ -52,9 +52,9 @@ bool isDataPageOf(const unsigned char* page, std::uint32_t owner)
     return page[0] == kDataPageType && stored == owner;
 }
 
-int rowCount(const unsigned char* page)
+int rowCount(const unsigned char* page, const JetFileFormat& format)
 {
-    return word(page, kRowCount);
+    return word(page, format.pageRowCount);
 }
 
 int freeSpace(const unsigned char* page)
@@ -62,40 +62,41 @@ int freeSpace(const unsigned char* page)
     return word(page, kFreeSpace);
 }
 
-bool slot(const unsigned char* page, int row, Slot& out)
+bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& format)
 {
-    const int rows = rowCount(page);
+    const int rows = rowCount(page, format);
     if (row < 0 || row >= rows || rows > kMaxRows)
         return false;
-    const int entry = word(page, slotOffset(row));
+    const int entry = word(page, slotOffset(format, row));
     out.start = entry & kOffsetMask;
-    out.end = row == 0 ? kPageSize : (word(page, slotOffset(row - 1)) & kOffsetMask);
+    out.end = row == 0 ? format.pageSize : (word(page, slotOffset(format, row - 1)) & kOffsetMask);
     out.deleted = (entry & kDeleted) != 0;
     out.overflow = (entry & kOverflow) != 0;
-    return out.start >= slotOffset(rows) && out.start <= out.end && out.end <= kPageSize;
+    return out.start >= slotOffset(format, rows) && out.start <= out.end && out.end <= format.pageSize;
 }
 
-bool fits(const unsigned char* page, int size)
+bool fits(const unsigned char* page, int size, const JetFileFormat& format)
 {
-    const int rows = rowCount(page);
+    const int rows = rowCount(page, format);
     // Both the recorded free space and the real gap must hold the row and its offset entry.
-    return rows < kMaxRows && size + 2 <= freeSpace(page) && lowestStart(page) - size >= slotOffset(rows + 1);
+    return rows < kMaxRows && size + 2 <= freeSpace(page) &&
+           lowestStart(page, format) - size >= slotOffset(format, rows + 1);
 }
 
-int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_t flags)
+int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_t flags, const JetFileFormat& format)
 {
-    const int rows = rowCount(page);
-    const int start = lowestStart(page) - static_cast<int>(row.size());
+    const int rows = rowCount(page, format);
+    const int start = lowestStart(page, format) - static_cast<int>(row.size());
     std::copy(row.begin(), row.end(), page + start);
-    putWord(page, slotOffset(rows), start | flags);
-    putWord(page, kRowCount, rows + 1);
+    putWord(page, slotOffset(format, rows), start | flags);
+    putWord(page, format.pageRowCount, rows + 1);
     putWord(page, kFreeSpace, freeSpace(page) - static_cast<int>(row.size()) - 2);
     return rows;
 }
 
-void flag(unsigned char* page, int row, std::uint16_t flags)
+void flag(unsigned char* page, int row, std::uint16_t flags, const JetFileFormat& format)
 {
-    putWord(page, slotOffset(row), word(page, slotOffset(row)) | flags);
+    putWord(page, slotOffset(format, row), word(page, slotOffset(format, row)) | flags);
 }
 
 }  // namespace kervane::jet::datapage

@@ -1,16 +1,16 @@
 #pragma once
-// A Jet 4 data page as a writer changes it: the header (free space, owning table, row count),
-// the row offset table after it, and rows laid from the end of the page towards it.
+// A Jet 3 or Jet 4 data page as a writer changes it: the header (free space, owning table, row
+// count), the row offset table after it, and rows laid from the end of the page towards it.
+// Each call takes the file's format; Jet 4 when left out.
+#include "driver/jet/JetFileFormat.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace kervane::jet::datapage {
 
-constexpr int kPageSize = 4096;
 constexpr int kFreeSpace = 2;
 constexpr int kOwner = 4;
-constexpr int kRowCount = 12;
-constexpr int kFirstSlot = 14;
 constexpr int kMaxRows = 255;
 constexpr std::uint16_t kDeleted = 0x8000;
 constexpr std::uint16_t kOverflow = 0x4000;  // the row holds only the pointer to where it lies now
@@ -25,17 +25,18 @@ struct Slot {
 };
 
 // A fresh data page of the table whose definition starts on `owner`.
-void initialise(unsigned char* page, std::uint32_t owner);
+void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& format = jet4FileFormat());
 bool isDataPageOf(const unsigned char* page, std::uint32_t owner);
-int rowCount(const unsigned char* page);
+int rowCount(const unsigned char* page, const JetFileFormat& format = jet4FileFormat());
 int freeSpace(const unsigned char* page);
 // Slot `row`; false when the row lies outside the page or overlaps its offset table.
-bool slot(const unsigned char* page, int row, Slot& out);
+bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& format = jet4FileFormat());
 // True when a row of `size` bytes and its offset entry fit.
-bool fits(const unsigned char* page, int size);
+bool fits(const unsigned char* page, int size, const JetFileFormat& format = jet4FileFormat());
 // Lays `row` below the last row with `flags` on its offset entry; its row number.
-int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_t flags);
+int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_t flags,
+        const JetFileFormat& format = jet4FileFormat());
 // Adds `flags` to row's offset entry.
-void flag(unsigned char* page, int row, std::uint16_t flags);
+void flag(unsigned char* page, int row, std::uint16_t flags, const JetFileFormat& format = jet4FileFormat());
 
 }  // namespace kervane::jet::datapage

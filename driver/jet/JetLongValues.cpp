@@ -15,11 +15,16 @@ namespace {
 
 constexpr char kLongValueMark[] = "LVAL";
 constexpr int kMaxChain = 1 << 20;
-constexpr std::size_t kPieceSize = 4072;  // a whole row of a long-value page, less the next pointer
 
-std::size_t pieces(std::size_t size)
+// A piece of a chained value: a whole row of a long-value page, less the next piece's pointer.
+std::size_t pieceSize(const JetFileFormat& format)
 {
-    return (size + kPieceSize - 1) / kPieceSize;
+    return static_cast<std::size_t>(format.maxLongValueRow) - 4;
+}
+
+std::size_t pieces(const JetFileFormat& format, std::size_t size)
+{
+    return (size + pieceSize(format) - 1) / pieceSize(format);
 }
 
 bool isLongValuePage(const unsigned char* page)
@@ -34,6 +39,11 @@ std::uint32_t pointerAt(const unsigned char* at)
 }
 
 }  // namespace
+
+const JetFileFormat& JetLongValues::format() const
+{
+    return fileFormatFor(m_pages.pageSize());
+}
 
 bool JetLongValues::pageWithRoom(const JetLayoutColumn& column, int size, std::uint32_t& page)
 {
@@ -50,7 +60,7 @@ bool JetLongValues::pageWithRoom(const JetLayoutColumn& column, int size, std::u
         if (!free.contains(*it) || !isLongValuePage(bytes))
             continue;
         page = *it;
-        return datapage::fits(bytes, size);
+        return datapage::fits(bytes, size, format());
     }
     return false;
 }
@@ -63,11 +73,11 @@ bool JetLongValues::plan(const JetLayoutColumn& column, std::size_t size, std::u
                 "une valeur de plus de 64 octets ne peut pas y être écrite.";
         return false;
     }
-    const bool whole = size <= static_cast<std::size_t>(kMaxLongValueRow);
+    const bool whole = size <= static_cast<std::size_t>(format().maxLongValueRow);
     if (whole && pageWithRoom(column, static_cast<int>(size), page))
         return true;
     // Each piece of a chained value takes a new page of its own.
-    const std::size_t added = whole ? 1 : pieces(size);
+    const std::size_t added = whole ? 1 : pieces(format(), size);
     for (std::size_t i = 0; i < added; ++i, ++appends) {
         if (!mapsCover(m_pages, JetRowId::fromPointer(column.longValueOwned),
                        JetRowId::fromPointer(column.longValueFree), m_pages.pageCount() + appends)) {
@@ -84,14 +94,15 @@ std::uint32_t JetLongValues::newPage(const JetLayoutColumn& column)
     const std::uint32_t page = appendOwnedPage(m_pages, JetRowId::fromPointer(column.longValueOwned),
                                                JetRowId::fromPointer(column.longValueFree));
     unsigned char* bytes = m_pages.change(page);
-    datapage::initialise(bytes, 0);
+    datapage::initialise(bytes, 0, format());
     std::memcpy(bytes + datapage::kOwner, kLongValueMark, 4);
     return page;
 }
 
 std::uint32_t JetLongValues::storeChained(const JetLayoutColumn& column, const std::vector<unsigned char>& data)
 {
-    std::vector<std::uint32_t> pages(pieces(data.size()));
+    const std::size_t piece = pieceSize(format());
+    std::vector<std::uint32_t> pages(pieces(format(), data.size()));
     for (auto& page : pages)
         page = newPage(column);
     JetUsageMap withRoom;
@@ -99,13 +110,13 @@ std::uint32_t JetLongValues::storeChained(const JetLayoutColumn& column, const s
     const bool mapped = JetUsageMap::open(m_pages, JetRowId::fromPointer(column.longValueFree), withRoom, ignored);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const std::uint32_t next = i + 1 < pages.size() ? pages[i + 1] : 0;
-        const std::size_t length = std::min(kPieceSize, data.size() - i * kPieceSize);
-        std::vector<unsigned char> piece(4 + length);
-        piece[1] = static_cast<unsigned char>(next & 0xff);  // row 0 of the next page
-        piece[2] = static_cast<unsigned char>((next >> 8) & 0xff);
-        piece[3] = static_cast<unsigned char>((next >> 16) & 0xff);
-        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(i * kPieceSize), length, piece.begin() + 4);
-        datapage::add(m_pages.change(pages[i]), piece, 0);
+        const std::size_t length = std::min(piece, data.size() - i * piece);
+        std::vector<unsigned char> bytes(4 + length);
+        bytes[1] = static_cast<unsigned char>(next & 0xff);  // row 0 of the next page
+        bytes[2] = static_cast<unsigned char>((next >> 8) & 0xff);
+        bytes[3] = static_cast<unsigned char>((next >> 16) & 0xff);
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(i * piece), length, bytes.begin() + 4);
+        datapage::add(m_pages.change(pages[i]), bytes, 0, format());
         if (mapped && i + 1 < pages.size())
             withRoom.set(pages[i], false);  // full
     }
@@ -114,12 +125,12 @@ std::uint32_t JetLongValues::storeChained(const JetLayoutColumn& column, const s
 
 std::uint32_t JetLongValues::store(const JetLayoutColumn& column, const std::vector<unsigned char>& data)
 {
-    if (data.size() > static_cast<std::size_t>(kMaxLongValueRow))
+    if (data.size() > static_cast<std::size_t>(format().maxLongValueRow))
         return storeChained(column, data);
     std::uint32_t page = 0;
     if (!pageWithRoom(column, static_cast<int>(data.size()), page))
         page = newPage(column);
-    const int row = datapage::add(m_pages.change(page), data, 0);
+    const int row = datapage::add(m_pages.change(page), data, 0, format());
     return (page << 8) | static_cast<std::uint32_t>(row);
 }
 
@@ -129,7 +140,7 @@ bool JetLongValues::follow(std::uint32_t pointer, bool chained, std::vector<JetR
         const JetRowId at = JetRowId::fromPointer(pointer);
         const unsigned char* page = m_pages.read(at.page);
         datapage::Slot slot;
-        if (!isLongValuePage(page) || !datapage::slot(page, at.row, slot))
+        if (!isLongValuePage(page) || !datapage::slot(page, at.row, slot, format()))
             return false;
         rows.push_back(at);
         if (!chained)
@@ -151,7 +162,8 @@ bool JetLongValues::referenced(const JetTableLayout& layout, const std::vector<u
     for (const auto& column : layout.columns) {
         std::size_t start = 0;
         std::size_t end = 0;
-        if ((column.type != JetType::Memo && column.type != JetType::Ole) || !variableData(row, column, start, end))
+        if ((column.type != JetType::Memo && column.type != JetType::Ole) ||
+            !variableData(row, column, start, end, format()))
             continue;
         const unsigned char flags = end - start >= 12 ? row[start + 3] : 0xff;
         if (flags == 0x80)
@@ -168,7 +180,7 @@ bool JetLongValues::referenced(const JetTableLayout& layout, const std::vector<u
 void JetLongValues::release(const std::vector<JetRowId>& rows)
 {
     for (const JetRowId& at : rows)
-        datapage::flag(m_pages.change(at.page), at.row, datapage::kDeleted);
+        datapage::flag(m_pages.change(at.page), at.row, datapage::kDeleted, format());
 }
 
 }  // namespace kervane::jet

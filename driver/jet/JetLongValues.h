@@ -1,8 +1,9 @@
 #pragma once
 // Memo and OLE values too long to stay in their row, kept whole in one row of a long-value page
 // ("LVAL" where a data page names its table) that the column's own usage maps list, or, past
-// 4076 bytes, in pieces on new pages, each piece starting with the pointer to the next; and the
-// long-value rows a deleted or rewritten row leaves, marked deleted.
+// 4076 bytes (Jet 4) or 2032 (Jet 3), in pieces on new pages, each piece starting with the
+// pointer to the next; and the long-value rows a deleted or rewritten row leaves, marked deleted.
+// The file's format is that of the pages' size.
 #include "driver/jet/JetTableLayout.h"
 
 #include <cstdint>
@@ -30,6 +31,7 @@ public:
     void release(const std::vector<JetRowId>& rows);
 
 private:
+    const JetFileFormat& format() const;
     bool pageWithRoom(const JetLayoutColumn& column, int size, std::uint32_t& page);
     std::uint32_t newPage(const JetLayoutColumn& column);
     std::uint32_t storeChained(const JetLayoutColumn& column, const std::vector<unsigned char>& data);

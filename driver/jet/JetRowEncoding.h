@@ -1,7 +1,8 @@
 #pragma once
-// Jet 4 data rows from values: fixed columns at their offsets, variable columns after them,
-// the variable-column offset table, the null mask (which also holds Yes/No values).
-// Texts and memos are written as plain UTF-16LE, never in the compressed form.
+// Jet 3 and Jet 4 data rows from values: fixed columns at their offsets, variable columns after
+// them, the variable-column offset table, the null mask (which also holds Yes/No values).
+// Jet 4 texts and memos are written as plain UTF-16LE, never in the compressed form; Jet 3 ones
+// in the column's code page.
 #include "driver/jet/JetTableLayout.h"
 
 #include <cstdint>
@@ -29,12 +30,10 @@ struct JetFieldValue {
     static JetFieldValue of(std::vector<unsigned char> v) { JetFieldValue f; f.kind = Kind::Binary; f.bytes = std::move(v); return f; }
 };
 
-// The largest row a Jet 4 data page takes, and the largest memo or OLE value kept in the row.
-constexpr int kMaxRowSize = 4060;
+// The largest memo or OLE value kept in the row. Longer ones go to long-value pages, whole in
+// one row up to the format's maxLongValueRow, chained in pieces over several pages beyond, up
+// to the largest length the reference can hold.
 constexpr int kMaxInlineLongValue = 64;
-// The largest memo or OLE value kept whole in one row of a long-value page; longer ones are
-// chained in pieces over several pages, up to the largest length the reference can hold.
-constexpr int kMaxLongValueRow = 4076;
 constexpr int kMaxLongValue = 0x3fffffff;
 
 // Data pointers ((page << 8) | row) of the long values kept outside the row, by column index.
@@ -43,7 +42,8 @@ using OutsideValues = std::map<std::size_t, std::uint32_t>;
 // Bytes a fixed column takes in the row (Yes/No: none, its value is in the null mask).
 int fixedSize(const JetLayoutColumn& column);
 
-// Encodes `values` (one per column of layout, in definition order) as a row of at least
+// Encodes `values` (one per column of layout, in definition order, laid out as the layout's
+// format says) as a row of at least
 // `minSize` bytes (zeros fill the gap before the trailing tables); false with a French message
 // naming the column when a value does not fit its column or cannot be written yet. A memo or
 // OLE value of more than 64 bytes is refused unless `outside` gives where it is kept.
@@ -53,8 +53,10 @@ bool encodeRow(const JetTableLayout& layout, const std::vector<JetFieldValue>& v
 // One value as its column stores it (fixed bytes, or a variable column's bytes); false with a
 // French message.
 bool encodeValue(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& out,
-                 std::string& error, const std::uint32_t* outside = nullptr);
-// The bytes a memo (UTF-16LE) or OLE value stands for; false with a French message.
+                 std::string& error, const std::uint32_t* outside = nullptr,
+                 const JetFileFormat& format = jet4FileFormat());
+// The bytes a memo (UTF-16LE, or the column's code page) or OLE value stands for; false with a
+// French message.
 bool longValueData(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& data,
                    std::string& error);
 

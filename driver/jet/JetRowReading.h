@@ -1,6 +1,8 @@
 #pragma once
-// The little a writer reads back from a Jet 4 row it is about to change: whether a column is
-// NULL, an AutoNumber's value, and where a variable column's bytes lie.
+// The little a writer reads back from a Jet 3 or Jet 4 row it is about to change: whether a
+// column is NULL, an AutoNumber's value, and where a variable column's bytes lie. Each call
+// takes the file's format; Jet 4 when left out.
+#include "driver/jet/JetFileFormat.h"
 #include "driver/jet/JetTableLayout.h"
 
 #include <cstdint>
@@ -9,11 +11,13 @@
 namespace kervane::jet {
 
 // False when the row is NULL in that column or too short to hold it.
-bool columnPresent(const std::vector<unsigned char>& row, const JetLayoutColumn& column);
+bool columnPresent(const std::vector<unsigned char>& row, const JetLayoutColumn& column,
+                   const JetFileFormat& format = jet4FileFormat());
 // A Long column's value; false when NULL.
-bool fixedLong(const std::vector<unsigned char>& row, const JetLayoutColumn& column, std::int32_t& value);
+bool fixedLong(const std::vector<unsigned char>& row, const JetLayoutColumn& column, std::int32_t& value,
+               const JetFileFormat& format = jet4FileFormat());
 // The bytes of variable column `column` in the row, [start, end); false when NULL or unreadable.
 bool variableData(const std::vector<unsigned char>& row, const JetLayoutColumn& column, std::size_t& start,
-                  std::size_t& end);
+                  std::size_t& end, const JetFileFormat& format = jet4FileFormat());
 
 }  // namespace kervane::jet

@@ -1,5 +1,6 @@
 #include "driver/jet/JetTableLayout.h"
 
+#include "driver/jet/JetCodePage.h"
 #include "driver/jet/JetPages.h"
 
 #include <array>
@@ -11,9 +12,11 @@ namespace {
 constexpr unsigned char kDefinitionPage = 0x02;
 constexpr int kPageHeader = 8;  // type, flag, free space, next definition page
 constexpr int kVersionOffset = 0x14;
+constexpr unsigned char kJet3 = 0x00;
 constexpr unsigned char kJet4 = 0x01;
 constexpr int kMaskedStart = 0x18;  // the header bytes hidden under a fixed RC4 key
-constexpr int kMaskedLength = 128;
+constexpr int kMaskedLength = 126;  // as many in both formats as this reads
+constexpr int kCodePage = 0x3c;     // Jet 3: the code page of the file's texts
 constexpr int kDatabaseKey = 0x3e;  // non-zero when every page is encrypted
 
 std::uint16_t word(const std::vector<unsigned char>& b, std::size_t at)
@@ -78,32 +81,49 @@ std::string utf16Name(const std::vector<unsigned char>& b, std::size_t at, std::
     return name;
 }
 
-bool readColumns(const std::vector<unsigned char>& b, int count, std::size_t& at, JetTableLayout& layout)
+bool isText(JetType type)
 {
-    for (int c = 0; c < count; ++c, at += tdef::kColumnSize) {
-        if (at + tdef::kColumnSize > b.size())
+    return type == JetType::Text || type == JetType::Memo;
+}
+
+bool readColumns(const std::vector<unsigned char>& b, int count, int fileCodePage, std::size_t& at,
+                 JetTableLayout& layout)
+{
+    const JetFileFormat& f = *layout.format;
+    const auto size = static_cast<std::size_t>(f.columnSize);
+    for (int c = 0; c < count; ++c, at += size) {
+        if (at + size > b.size())
             return false;
         JetLayoutColumn column;
         column.type = static_cast<JetType>(b[at]);
-        column.number = word(b, at + 5);
-        column.variableIndex = word(b, at + 7);
-        column.precision = b[at + 11];
-        column.scale = b[at + 12];
-        column.sortOrder = word(b, at + 11);
-        column.sortVersion = b[at + 14];
-        column.flags = b[at + 15];
-        column.fixedOffset = word(b, at + 21);
-        column.length = word(b, at + 23);
+        column.number = word(b, at + f.columnNumber);
+        column.variableIndex = word(b, at + f.columnVariableIndex);
+        column.precision = b[at + f.columnPrecision];
+        column.scale = b[at + f.columnScale];
+        column.flags = b[at + f.columnFlags];
+        if (!f.jet3) {
+            // A Jet 4 text column keeps its sort order where numbers keep precision and scale.
+            column.sortOrder = word(b, at + 11);
+            column.sortVersion = b[at + 14];
+        }
+        column.fixedOffset = word(b, at + f.columnFixedOffset);
+        column.length = word(b, at + f.columnLength);
+        if (f.columnCodePage >= 0 && isText(column.type)) {
+            const int own = word(b, at + f.columnCodePage);
+            column.codePage = own != 0 ? own : fileCodePage;
+        }
         layout.columns.push_back(column);
     }
+    const auto lengthSize = static_cast<std::size_t>(f.nameLengthSize);
     for (auto& column : layout.columns) {
-        if (at + 2 > b.size())
+        if (at + lengthSize > b.size())
             return false;
-        const std::size_t length = word(b, at);
-        if (at + 2 + length > b.size())
+        const std::size_t length = lengthSize == 1 ? b[at] : word(b, at);
+        if (at + lengthSize + length > b.size())
             return false;
-        column.name = utf16Name(b, at + 2, length);
-        at += 2 + length;
+        column.name = lengthSize == 1 ? fromCodePage(fileCodePage, b.data() + at + 1, length)
+                                      : utf16Name(b, at + 2, length);
+        at += lengthSize + length;
     }
     return true;
 }
@@ -127,20 +147,52 @@ void readLongValueMaps(const std::vector<unsigned char>& b, std::size_t at, JetT
 
 }  // namespace
 
-bool checkWritableFile(JetPages& pages, std::string& error)
+namespace {
+
+// The header's bytes from kMaskedStart, unmasked.
+std::array<unsigned char, kMaskedLength> unmaskedHeader(const unsigned char* header)
 {
-    const unsigned char* header = pages.read(0);
-    if (header == nullptr || pages.pageSize() != 4096 || header[kVersionOffset] != kJet4) {
-        error = "La modification d'un fichier Access antérieur à Access 2000 (Jet 3) ou postérieur "
-                "à Access 2003 n'est pas encore possible.";
-        return false;
-    }
     std::array<unsigned char, kMaskedLength> masked{};
     std::copy(header + kMaskedStart, header + kMaskedStart + kMaskedLength, masked.begin());
     unmaskHeader(masked.data(), kMaskedLength);
+    return masked;
+}
+
+// Jet 3: the code page the file's texts are written in; 0 for Jet 4 or an unreadable header.
+int fileCodePage(JetPages& pages)
+{
+    const unsigned char* header = pages.read(0);
+    if (header == nullptr || !fileFormatFor(pages.pageSize()).jet3)
+        return 0;
+    const auto masked = unmaskedHeader(header);
+    return masked[kCodePage - kMaskedStart] | (masked[kCodePage - kMaskedStart + 1] << 8);
+}
+
+}  // namespace
+
+bool checkWritableFile(JetPages& pages, std::string& error)
+{
+    const unsigned char* header = pages.read(0);
+    const bool jet3 = header != nullptr && pages.pageSize() == 2048 && header[kVersionOffset] == kJet3;
+    const bool jet4 = header != nullptr && pages.pageSize() == 4096 && header[kVersionOffset] == kJet4;
+    if (!jet3 && !jet4) {
+        error = header != nullptr && header[kVersionOffset] > kJet4
+                    ? "La modification d'un fichier Access postérieur à Access 2003 n'est pas encore possible."
+                    : "La taille des pages ne correspond pas à la version du fichier Access : il ne peut pas être "
+                      "modifié.";
+        return false;
+    }
+    const auto masked = unmaskedHeader(header);
     const int key = kDatabaseKey - kMaskedStart;
     if ((masked[key] | masked[key + 1] | masked[key + 2] | masked[key + 3]) != 0) {
         error = "Le fichier Access est chiffré : il ne peut pas être modifié.";
+        return false;
+    }
+    const int codePage = fileCodePage(pages);
+    if (jet3 && !codePageKnown(codePage)) {
+        error = "La modification d'un fichier Access 97 dont les textes sont écrits dans la page de codes " +
+                std::to_string(codePage) + " n'est pas possible : seule la page de codes 1252 (Europe "
+                "occidentale) est connue.";
         return false;
     }
     return true;
@@ -148,24 +200,28 @@ bool checkWritableFile(JetPages& pages, std::string& error)
 
 bool readTableLayout(JetPages& pages, std::uint32_t page, JetTableLayout& layout, std::string& error)
 {
+    const JetFileFormat& f = fileFormatFor(pages.pageSize());
     std::vector<unsigned char> b;
-    if (!definitionBytes(pages, page, b) || b.size() < tdef::kFirstBlock) {
+    if (!definitionBytes(pages, page, b) || b.size() < static_cast<std::size_t>(f.definitionFirstBlock)) {
         error = "La définition de la table (page " + std::to_string(page) + ") est illisible.";
         return false;
     }
     layout = {};
+    layout.format = &f;
     layout.definitionPage = page;
-    layout.rowCount = dword(b, tdef::kRowCount);
-    layout.lastAutoNumber = dword(b, tdef::kAutoNumber);
-    layout.maxColumns = word(b, tdef::kMaxColumns);
-    layout.variableColumns = word(b, tdef::kVariableColumns);
-    const int columnCount = word(b, tdef::kColumnCount);
-    layout.logicalIndexCount = dword(b, tdef::kLogicalIndexes);
-    layout.indexCount = dword(b, tdef::kRealIndexes);
-    layout.ownedPages = JetRowId::fromPointer(dword(b, tdef::kOwnedPages));
-    layout.freeSpacePages = JetRowId::fromPointer(dword(b, tdef::kFreeSpacePages));
-    std::size_t at = tdef::kFirstBlock + std::size_t{layout.indexCount} * tdef::kRealIndexSize;
-    if (layout.indexCount > 1000 || !readColumns(b, columnCount, at, layout)) {
+    layout.tableType = b[static_cast<std::size_t>(f.definitionTableType)];
+    layout.rowCount = dword(b, f.definitionRowCount);
+    layout.lastAutoNumber = dword(b, f.definitionAutoNumber);
+    layout.maxColumns = word(b, f.definitionMaxColumns);
+    layout.variableColumns = word(b, f.definitionVariableColumns);
+    const int columnCount = word(b, f.definitionColumnCount);
+    layout.logicalIndexCount = dword(b, f.definitionLogicalIndexes);
+    layout.indexCount = dword(b, f.definitionRealIndexes);
+    layout.ownedPages = JetRowId::fromPointer(dword(b, f.definitionOwnedPages));
+    layout.freeSpacePages = JetRowId::fromPointer(dword(b, f.definitionFreeSpacePages));
+    std::size_t at = static_cast<std::size_t>(f.definitionFirstBlock) +
+                     std::size_t{layout.indexCount} * static_cast<std::size_t>(f.realIndexSize);
+    if (layout.indexCount > 1000 || !readColumns(b, columnCount, fileCodePage(pages), at, layout)) {
         error = "La définition de la table (page " + std::to_string(page) + ") est illisible.";
         return false;
     }

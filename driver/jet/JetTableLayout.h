@@ -1,6 +1,8 @@
 #pragma once
-// What a writer needs of a Jet 4 table definition: where each column lies in a row, the row
-// count and AutoNumber counter, the usage maps, and what would stop it from writing.
+// What a writer needs of a Jet 3 or Jet 4 table definition: where each column lies in a row, the
+// row count and AutoNumber counter, the usage maps, and what would stop it from writing.
+#include "driver/jet/JetFileFormat.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,7 +24,8 @@ struct JetLayoutColumn {
     int number = 0;         // bit of the null mask (counts deleted columns)
     int variableIndex = 0;  // entry of the variable-column offset table
     int fixedOffset = 0;    // from the first byte after the row's column count
-    int length = 0;         // bytes (text: two per character)
+    int length = 0;         // bytes (text: two per character in Jet 4, one in Jet 3)
+    int codePage = 0;       // Jet 3 texts and memos: their Windows code page; 0: UTF-16LE
     int precision = 0;
     int scale = 0;
     int sortOrder = 0;    // text and memo: the number of their sort order (where a number's precision
@@ -45,7 +48,9 @@ struct JetRowId {
 };
 
 struct JetTableLayout {
+    const JetFileFormat* format = &jet4FileFormat();
     std::uint32_t definitionPage = 0;
+    unsigned char tableType = 0;       // 0x53 for a system table
     std::uint32_t rowCount = 0;
     std::uint32_t lastAutoNumber = 0;  // the counter: the AutoNumber last given
     int maxColumns = 0;                // columns a row holds, deleted ones included
@@ -57,7 +62,7 @@ struct JetTableLayout {
     std::vector<JetLayoutColumn> columns;  // in definition order
 };
 
-// Offsets in a Jet 4 table definition page.
+// Offsets in a Jet 4 table definition page (JetFileFormat gives those of either format).
 namespace tdef {
 constexpr int kRowCount = 16;
 constexpr int kAutoNumber = 20;
@@ -74,8 +79,8 @@ constexpr int kRealIndexSize = 12;
 constexpr int kColumnSize = 25;
 }  // namespace tdef
 
-// True when the file is Jet 4 (not Jet 3 nor a later format) and its pages are not encrypted;
-// false with a French message otherwise.
+// True when the file is Jet 3 or Jet 4 (not a later format), its pages are not encrypted and,
+// for Jet 3, its texts are in a known code page; false with a French message otherwise.
 bool checkWritableFile(JetPages& pages, std::string& error);
 
 // Reads the definition of the table whose definition starts on `page`; false with a French

@@ -1,4 +1,5 @@
-// Each Access type's bytes in a Jet 4 row, little-endian.
+// Each Access type's bytes in a Jet 3 or Jet 4 row, little-endian.
+#include "driver/jet/JetCodePage.h"
 #include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetValue.h"
 
@@ -142,6 +143,30 @@ bool utf16(const std::string& text, std::vector<unsigned char>& out)
     return true;
 }
 
+// A text as its column keeps it: UTF-16LE, or one byte a character in the Jet 3 column's code
+// page, a character the code page lacks refused.
+bool textBytes(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<unsigned char>& out, std::string& error)
+{
+    std::string missing;
+    if (v.kind == Kind::Text && (c.codePage == 0 ? utf16(v.text, out) : toCodePage(c.codePage, v.text, out, missing)))
+        return true;
+    if (!missing.empty())
+        error = "Le caractère « " + missing + " » de la valeur donnée à la colonne « " + c.name +
+                " » ne peut pas être écrit dans un fichier Access 97 (page de codes " + std::to_string(c.codePage) + ").";
+    else if (c.codePage != 0 && !codePageKnown(c.codePage))
+        error = "La colonne « " + c.name + " » est écrite dans la page de codes " + std::to_string(c.codePage) +
+                ", qui n'est pas connue : elle ne peut pas être modifiée.";
+    else
+        error = refused(c, "n'est pas un texte valide");
+    return false;
+}
+
+// Bytes a character of the column takes.
+int characterSize(const JetLayoutColumn& c)
+{
+    return c.codePage == 0 ? 2 : 1;
+}
+
 int hexDigit(char c)
 {
     if (c >= '0' && c <= '9') return c - '0';
@@ -231,10 +256,12 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
             return false;
         }
         return true;
-    case JetType::Text: {  // exactly its length, in plain UTF-16LE, as Access keeps it
+    case JetType::Text: {  // exactly its length, uncompressed, as Access keeps it
         std::vector<unsigned char> data;
-        if (v.kind != Kind::Text || !utf16(v.text, data) || data.size() != static_cast<std::size_t>(c.length)) {
-            error = refused(c, "doit compter exactement " + characters(c.length / 2));
+        if (!textBytes(c, v, data, error))
+            return false;
+        if (data.size() != static_cast<std::size_t>(c.length)) {
+            error = refused(c, "doit compter exactement " + characters(c.length / characterSize(c)));
             return false;
         }
         out.insert(out.end(), data.begin(), data.end());
@@ -250,7 +277,7 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
 // value itself (up to 64 bytes) or the data pointer of the row holding it (or its first piece)
 // on another page.
 bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>& data, const std::uint32_t* outside,
-                     std::vector<unsigned char>& out, std::string& error)
+                     const JetFileFormat& format, std::vector<unsigned char>& out, std::string& error)
 {
     if (data.size() <= static_cast<std::size_t>(kMaxInlineLongValue)) {
         putLittle(out, static_cast<std::uint32_t>(data.size()) | 0x80000000u);
@@ -266,7 +293,7 @@ bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>&
         return false;
     }
     // Whole in one row of another page, or in pieces chained over several.
-    const bool whole = data.size() <= static_cast<std::size_t>(kMaxLongValueRow);
+    const bool whole = data.size() <= static_cast<std::size_t>(format.maxLongValueRow);
     putLittle(out, static_cast<std::uint32_t>(data.size()) | (whole ? 0x40000000u : 0u));
     putLittle(out, *outside);
     putLittle(out, std::uint32_t{0});
@@ -274,20 +301,18 @@ bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>&
 }
 
 bool encodeVariable(const JetLayoutColumn& c, const JetFieldValue& v, const std::uint32_t* outside,
-                    std::vector<unsigned char>& out, std::string& error)
+                    const JetFileFormat& format, std::vector<unsigned char>& out, std::string& error)
 {
     std::vector<unsigned char> data;
     switch (c.type) {
     case JetType::Memo:
     case JetType::Ole:
-        return longValueData(c, v, data, error) && encodeLongValue(c, data, outside, out, error);
+        return longValueData(c, v, data, error) && encodeLongValue(c, data, outside, format, out, error);
     case JetType::Text:
-        if (v.kind != Kind::Text || !utf16(v.text, data)) {
-            error = refused(c, "n'est pas un texte valide");
+        if (!textBytes(c, v, data, error))
             return false;
-        }
         if (data.size() > static_cast<std::size_t>(c.length)) {
-            error = refused(c, "dépasse sa taille de " + characters(c.length / 2));
+            error = refused(c, "dépasse sa taille de " + characters(c.length / characterSize(c)));
             return false;
         }
         break;
@@ -325,21 +350,25 @@ bool longValueData(const JetLayoutColumn& column, const JetFieldValue& value, st
                    std::string& error)
 {
     data.clear();
-    if (column.type == JetType::Memo && value.kind == Kind::Text && utf16(value.text, data))
-        return true;
+    if (column.type == JetType::Memo)
+        return textBytes(column, value, data, error);
     if (column.type == JetType::Ole && value.kind == Kind::Binary) {
         data = value.bytes;
         return true;
     }
-    error = refused(column, column.type == JetType::Memo ? "n'est pas un texte valide" : "n'est pas une suite d'octets");
+    error = refused(column, "n'est pas une suite d'octets");
     return false;
 }
 
 bool encodeValue(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& out,
-                 std::string& error, const std::uint32_t* outside)
+                 std::string& error, const std::uint32_t* outside, const JetFileFormat& format)
 {
+    if (format.jet3 && column.type == JetType::Decimal) {
+        error = "La colonne « " + column.name + " » est d'un type (Décimal) qu'un fichier Access 97 ne connaît pas.";
+        return false;
+    }
     if (!column.fixed())
-        return encodeVariable(column, value, outside, out, error);
+        return encodeVariable(column, value, outside, format, out, error);
     return encodeFixed(column, value, out, error);
 }
 

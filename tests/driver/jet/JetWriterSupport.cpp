@@ -14,7 +14,7 @@ namespace kervane::test {
 
 const unsigned char* MemoryPages::read(std::uint32_t page)
 {
-    return page < pageCount() ? m_bytes.data() + std::size_t{page} * kPage : nullptr;
+    return page < pageCount() ? m_bytes.data() + std::size_t{page} * m_pageSize : nullptr;
 }
 
 unsigned char* MemoryPages::change(std::uint32_t page)
@@ -22,13 +22,13 @@ unsigned char* MemoryPages::change(std::uint32_t page)
     if (page >= pageCount())
         return nullptr;
     m_changed.insert(page);
-    return m_bytes.data() + std::size_t{page} * kPage;
+    return m_bytes.data() + std::size_t{page} * m_pageSize;
 }
 
 std::uint32_t MemoryPages::append()
 {
     const std::uint32_t page = pageCount();
-    m_bytes.resize(m_bytes.size() + kPage, 0);
+    m_bytes.resize(m_bytes.size() + m_pageSize, 0);
     m_changed.insert(page);
     return page;
 }

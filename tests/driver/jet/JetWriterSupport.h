@@ -15,10 +15,14 @@ namespace kervane::test {
 
 class MemoryPages : public jet::JetPages {
 public:
-    explicit MemoryPages(std::vector<unsigned char> file) : m_bytes(std::move(file)) {}
+    // Pages of 4 KB (Jet 4) unless told: 2 KB for Jet 3.
+    explicit MemoryPages(std::vector<unsigned char> file, std::size_t pageSize = 4096)
+        : m_bytes(std::move(file)), m_pageSize(pageSize)
+    {
+    }
 
-    std::size_t pageSize() const override { return kPage; }
-    std::uint32_t pageCount() const override { return static_cast<std::uint32_t>(m_bytes.size() / kPage); }
+    std::size_t pageSize() const override { return m_pageSize; }
+    std::uint32_t pageCount() const override { return static_cast<std::uint32_t>(m_bytes.size() / m_pageSize); }
     const unsigned char* read(std::uint32_t page) override;
     unsigned char* change(std::uint32_t page) override;
     std::uint32_t append() override;
@@ -28,8 +32,8 @@ public:
     const std::set<std::uint32_t>& changed() const { return m_changed; }
 
 private:
-    static constexpr std::size_t kPage = 4096;
     std::vector<unsigned char> m_bytes;
+    std::size_t m_pageSize;
     std::set<std::uint32_t> m_changed;
 };
 
