@@ -49,8 +49,7 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
     writer.m_pages = &pages;
     writer.m_name = name;
     const JetTableLayout& layout = writer.m_layout;
-    const unsigned char* definition = pages.read(definitionPage);
-    if (definition[tdef::kTableType] == kSystemTable) {
+    if (layout.tableType == kSystemTable) {
         error = "La table système " + writer.tableName() + " ne peut pas être modifiée.";
         return false;
     }
@@ -58,10 +57,16 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
         error = "La table " + writer.tableName() + " appartient à une base répliquée, qui ne peut pas être modifiée ici.";
         return false;
     }
+    const bool indexed = layout.indexCount > 0 || layout.logicalIndexCount > 0;
+    if (indexed && layout.format->jet3) {
+        error = "La modification de la table " + writer.tableName() +
+                " n'est pas encore possible : ses index, dans une base Access 97, ne seraient pas tenus à jour.";
+        return false;
+    }
     JetUsageMap map;
     return JetUsageMap::open(pages, layout.ownedPages, map, error) &&
            JetUsageMap::open(pages, layout.freeSpacePages, map, error) &&
-           JetTableIndexes::open(pages, layout, name, writer.m_indexes, error);
+           (!indexed || JetTableIndexes::open(pages, layout, name, writer.m_indexes, error));
 }
 
 bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
@@ -70,7 +75,7 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
                              " de la table " + tableName() + " n'existe pas ou plus.";
     const unsigned char* page = m_pages->read(where.page);
     if (page == nullptr || !datapage::isDataPageOf(page, m_layout.definitionPage) ||
-        !datapage::slot(page, where.row, row.headerSlot) || row.headerSlot.deleted) {
+        !datapage::slot(page, where.row, row.headerSlot, format()) || row.headerSlot.deleted) {
         error = gone;
         return false;
     }
@@ -86,7 +91,7 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
         row.home = {static_cast<std::uint32_t>(at[1] | (at[2] << 8) | (at[3] << 16)), at[0]};
         page = m_pages->read(row.home.page);
         if (page == nullptr || !datapage::isDataPageOf(page, m_layout.definitionPage) ||
-            !datapage::slot(page, row.home.row, row.homeSlot)) {
+            !datapage::slot(page, row.home.row, row.homeSlot, format())) {
             error = gone;
             return false;
         }
@@ -135,7 +140,7 @@ bool JetTableWriter::keepAutoNumbers(const Located& row, std::vector<JetFieldVal
         if (!column.autoNumber())
             continue;
         std::int32_t old = 0;
-        const bool present = fixedLong(row.bytes, column, old);
+        const bool present = fixedLong(row.bytes, column, old, format());
         if (values[c].kind == JetFieldValue::Kind::Null && present) {
             values[c] = JetFieldValue::of(std::int64_t{old});
         } else if (!(values[c].kind == JetFieldValue::Kind::Number && present && values[c].number == old)) {
@@ -183,7 +188,7 @@ bool JetTableWriter::placeFor(int size, std::uint32_t appends, std::uint32_t& pa
         const unsigned char* bytes = m_pages->read(*it);
         if (!free.contains(*it) || bytes == nullptr || !datapage::isDataPageOf(bytes, m_layout.definitionPage))
             continue;
-        if (datapage::fits(bytes, size)) {
+        if (datapage::fits(bytes, size, format())) {
             page = *it;
             append = false;
             return true;
@@ -203,15 +208,15 @@ bool JetTableWriter::placeFor(int size, std::uint32_t appends, std::uint32_t& pa
 std::uint32_t JetTableWriter::appendDataPage()
 {
     const std::uint32_t page = appendOwnedPage(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages);
-    datapage::initialise(m_pages->change(page), m_layout.definitionPage);
+    datapage::initialise(m_pages->change(page), m_layout.definitionPage, format());
     return page;
 }
 
 void JetTableWriter::writeDefinition(std::uint32_t rowCount, std::uint32_t counter)
 {
     unsigned char* definition = m_pages->change(m_layout.definitionPage);
-    putDword(definition, tdef::kRowCount, rowCount);
-    putDword(definition, tdef::kAutoNumber, counter);
+    putDword(definition, format().definitionRowCount, rowCount);
+    putDword(definition, format().definitionAutoNumber, counter);
     m_layout.rowCount = rowCount;
     m_layout.lastAutoNumber = counter;
 }
@@ -243,7 +248,7 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
     encodeRow(m_layout, values, 0, row, error, outside);
     if (append)
         page = appendDataPage();
-    where = {page, datapage::add(m_pages->change(page), row, 0)};
+    where = {page, datapage::add(m_pages->change(page), row, 0, format())};
     writeDefinition(m_layout.rowCount + 1, counter);
     return indexesWritten(error);
 }
@@ -266,7 +271,7 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
         !m_indexes.planRemove(row.bytes, where, nextNewPage, error))
         return false;
     // As Access does, the header slot is marked both deleted and moved.
-    datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow);
+    datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow, format());
     store.release(longValues);
     writeDefinition(m_layout.rowCount > 0 ? m_layout.rowCount - 1 : 0, m_layout.lastAutoNumber);
     return indexesWritten(error);
@@ -315,7 +320,7 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
 // The row goes to `page`, flagged so that scans pass it by; its header slot keeps a pointer to it.
 void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char>& bytes, std::uint32_t page)
 {
-    const int moved = datapage::add(m_pages->change(page), bytes, datapage::kDeleted);
+    const int moved = datapage::add(m_pages->change(page), bytes, datapage::kDeleted, format());
     unsigned char* header = m_pages->change(row.header.page);
     unsigned char* pointer = header + row.headerSlot.start;
     std::memset(pointer, 0, static_cast<std::size_t>(row.headerSlot.size()));
@@ -323,7 +328,7 @@ void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char
     pointer[1] = static_cast<unsigned char>(page & 0xff);
     pointer[2] = static_cast<unsigned char>((page >> 8) & 0xff);
     pointer[3] = static_cast<unsigned char>((page >> 16) & 0xff);
-    datapage::flag(header, row.header.row, datapage::kOverflow);
+    datapage::flag(header, row.header.row, datapage::kOverflow, format());
 }
 
 }  // namespace kervane::jet

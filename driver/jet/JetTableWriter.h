@@ -1,13 +1,14 @@
 #pragma once
-// Inserts, deletes and updates rows of one table of a Jet 4 file as Access leaves them: rows
+// Inserts, deletes and updates rows of one table of a Jet 3 or Jet 4 file as Access leaves them: rows
 // on the table's data pages (a new page appended when none has room), the usage maps, the row
 // count and AutoNumber counter of the definition. Every check is made before the first page
 // changes, so that a refused change leaves the pages as they were.
-// Memo and OLE values of more than 64 bytes go to long-value pages, whole up to 4076 bytes and
-// in chained pieces beyond; the long values of a deleted or rewritten row are marked deleted.
-// Every index of the table is kept exact (JetTableIndexes).
-// Refused: system tables, indexes whose keys are not known, tables in a relationship, fixed-length
-// binary columns, Jet 3, encrypted and replicated files.
+// Memo and OLE values of more than 64 bytes go to long-value pages, whole up to 4076 bytes (Jet 3:
+// 2032) and in chained pieces beyond; the long values of a deleted or rewritten row are marked
+// deleted. Every index of a Jet 4 table is kept exact (JetTableIndexes).
+// Refused: system tables, indexes whose keys are not known, tables in a relationship, indexed
+// tables of Jet 3 files, fixed-length binary columns, encrypted and replicated files, Jet 3
+// files whose texts are in an unknown code page.
 #include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetTableIndexes.h"
 #include "driver/jet/JetTableLayout.h"
@@ -55,6 +56,7 @@ private:
     void writeDefinition(std::uint32_t rowCount, std::uint32_t counter);
     bool indexesWritten(std::string& error);
     std::string tableName() const { return "« " + m_name + " »"; }
+    const JetFileFormat& format() const { return *m_layout.format; }
 
     JetPages* m_pages = nullptr;
     std::string m_name;

@@ -436,7 +436,7 @@ TEST(TableWriterGenuine, TablesAccessWroteChangedAndReadBack)
     }
 }
 
-TEST(TableWriterRefusal, RelatedAndSystemTablesAndJet3FilesRefusedUntouched)
+TEST(TableWriterRefusal, RelatedSystemAndJet3IndexedTablesRefusedUntouched)
 {
     REQUIRE_FILE(indexed, "jet/testV2000.mdb");
     REQUIRE_FILE(related, "jet/indexTestV2000.mdb");
@@ -444,17 +444,19 @@ TEST(TableWriterRefusal, RelatedAndSystemTablesAndJet3FilesRefusedUntouched)
     struct Case {
         std::string path;
         std::string table;
+        std::size_t pageSize;
         const char* why;
     };
-    for (const Case& c : {Case{related, "Table1", "participe à une relation"}, Case{indexed, "MSysObjects", "table système"},
-                          Case{jet3, "Table1", "Jet 3"}}) {
+    for (const Case& c : {Case{related, "Table1", 4096, "participe à une relation"},
+                          Case{indexed, "MSysObjects", 4096, "table système"}, Case{jet3, "Table1", 2048, "Access 97"},
+                          Case{jet3, "MSysObjects", 2048, "table système"}, Case{jet3, "Table2", 4096, "taille des pages"}}) {
         std::string error;
         auto file = jet::JetFile::open(c.path, error);
         ASSERT_NE(file, nullptr) << error;
         const jet::JetTable* table = file->table(c.table);
         ASSERT_NE(table, nullptr);
         const std::vector<unsigned char> original = readBytes(c.path);
-        MemoryPages pages(original);
+        MemoryPages pages(original, c.pageSize);
         jet::JetTableWriter writer;
         EXPECT_FALSE(jet::JetTableWriter::open(pages, table->definitionPage, c.table, writer, error));
         EXPECT_NE(error.find(c.why), std::string::npos) << error;
