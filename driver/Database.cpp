@@ -85,12 +85,13 @@ int denySchemaChanges(void* user, int action, const char* table, const char* a, 
     return denyWrites(user, action, table, a, b, c);
 }
 
-// Changes are written only into Access 2000-2003 (Jet 4) files the user may write; a file
+// Changes are written only into Access 97 to 2003 (Jet 3 and Jet 4) files the user may write (the
+// Jet tables refuse, one by one, what they cannot write: indexed tables among others); a file
 // without any write permission is left as its owner marked it, even to an administrator.
-bool jetFileWritable(const std::string& path, const jet::JetFile& file)
+bool jetFileWritable(const std::string& path)
 {
     struct stat status {};
-    if (file.format().jet3 || ::stat(path.c_str(), &status) != 0)
+    if (::stat(path.c_str(), &status) != 0)
         return false;
     return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.c_str(), W_OK) == 0;
 }
@@ -144,7 +145,7 @@ void Database::openJet()
         throw OdbcError{"HY000", message.empty() ? "La base Access " + quoted(m_path) + " ne peut pas être lue." : message,
                         0};
     addFunctions();
-    m_readOnly = !jetFileWritable(m_path, *m_jetFile);
+    m_readOnly = !jetFileWritable(m_path);
     createStoredQueryViews(db, *m_catalogue, m_path, std::move(queries), m_readOnly);
     sqlite3_set_authorizer(db, m_readOnly ? denyWrites : denySchemaChanges, nullptr);
 }
