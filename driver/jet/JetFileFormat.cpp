@@ -21,6 +21,8 @@ JetFileFormat makeJet3()
     f.definitionFreeSpacePages = 39;
     f.definitionFirstBlock = 43;
     f.realIndexSize = 8;
+    f.realIndexBlockSize = 39;
+    f.logicalIndexSize = 20;
     f.columnSize = 18;
     f.columnNumber = 1;
     f.columnVariableIndex = 3;

@@ -23,6 +23,10 @@ struct JetFileFormat {
     int definitionFreeSpacePages = 59;
     int definitionFirstBlock = 63;
     int realIndexSize = 12;
+    // After the column names: each real index's block, each logical index's, their names; then
+    // the usage maps of the memo and OLE columns.
+    int realIndexBlockSize = 52;
+    int logicalIndexSize = 28;
 
     // A column entry of the definition, from its start.
     int columnSize = 25;

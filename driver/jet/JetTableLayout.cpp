@@ -128,6 +128,20 @@ bool readColumns(const std::vector<unsigned char>& b, int count, int fileCodePag
     return true;
 }
 
+// Past the index blocks and names that follow the column names; false when they run past the bytes.
+bool skipIndexes(const std::vector<unsigned char>& b, std::size_t& at, const JetTableLayout& layout)
+{
+    const JetFileFormat& f = *layout.format;
+    at += std::size_t{layout.indexCount} * static_cast<std::size_t>(f.realIndexBlockSize) +
+          std::size_t{layout.logicalIndexCount} * static_cast<std::size_t>(f.logicalIndexSize);
+    for (std::uint32_t i = 0; i < layout.logicalIndexCount; ++i) {
+        if (at + static_cast<std::size_t>(f.nameLengthSize) > b.size())
+            return false;
+        at += static_cast<std::size_t>(f.nameLengthSize) + (f.nameLengthSize == 1 ? b[at] : word(b, at));
+    }
+    return at <= b.size();
+}
+
 // After the names: for each memo or OLE column, its number and its two usage maps, up to 0xffff.
 void readLongValueMaps(const std::vector<unsigned char>& b, std::size_t at, JetTableLayout& layout)
 {
@@ -225,7 +239,7 @@ bool readTableLayout(JetPages& pages, std::uint32_t page, JetTableLayout& layout
         error = "La définition de la table (page " + std::to_string(page) + ") est illisible.";
         return false;
     }
-    if (layout.indexCount == 0 && layout.logicalIndexCount == 0)
+    if (layout.logicalIndexCount <= 1000 && skipIndexes(b, at, layout))
         readLongValueMaps(b, at, layout);
     return true;
 }
