@@ -197,7 +197,10 @@ TEST(TableLayout, ColumnPlacesAsLibmdbReadsThem)
     };
     const Case cases[] = {{"jet/testV2000.mdb", "Table1"},          {"jet/testV2000.mdb", "Table2"},
                           {"jet/test2V2000.mdb", "MSP_PROJECTS"},   {"jet/delColTestV2000.mdb", "Table1"},
-                          {"jet/fixedNumericTestV2000.mdb", "test"}, {"jet/fixedTextTestV2000.mdb", "users"}};
+                          {"jet/fixedNumericTestV2000.mdb", "test"}, {"jet/fixedTextTestV2000.mdb", "users"},
+                          {"jet/delTestV1997.mdb", "Table"},        {"jet/testV1997.mdb", "Table1"},
+                          {"jet/testV1997.mdb", "Table2"},          {"nwind.mdb", "Employees"},
+                          {"nwind.mdb", "Products"}};
     for (const Case& c : cases) {
         REQUIRE_FILE(path, c.file);
         std::string error;
@@ -205,7 +208,7 @@ TEST(TableLayout, ColumnPlacesAsLibmdbReadsThem)
         ASSERT_NE(file, nullptr) << error;
         const jet::JetTable* table = file->table(c.table);
         ASSERT_NE(table, nullptr) << c.table;
-        MemoryPages pages(readBytes(path));
+        MemoryPages pages(readBytes(path), static_cast<std::size_t>(file->format().pageSize));
         jet::JetTableLayout layout;
         ASSERT_TRUE(jet::readTableLayout(pages, table->definitionPage, layout, error)) << error;
         const MdbTableDef* definition = table->definition;
@@ -236,12 +239,13 @@ TEST(TableLayout, ColumnPlacesAsLibmdbReadsThem)
 // over the map libmdb hands it, on files with maps kept in the row and maps kept on map pages.
 TEST(TableLayout, UsageMapsMarkThePagesTheReaderWalks)
 {
-    for (const char* name : {"jet/testV2000.mdb", "jet/test2V2000.mdb", "jet/overflowTestV2000.mdb"}) {
+    for (const char* name : {"jet/testV2000.mdb", "jet/test2V2000.mdb", "jet/overflowTestV2000.mdb", "nwind.mdb",
+                             "jet/testV1997.mdb"}) {
         REQUIRE_FILE(path, name);
         std::string error;
         auto file = jet::JetFile::open(path, error);
         ASSERT_NE(file, nullptr) << error;
-        MemoryPages pages(readBytes(path));
+        MemoryPages pages(readBytes(path), static_cast<std::size_t>(file->format().pageSize));
         for (std::size_t t = 0; t < file->tables().size(); ++t) {
             const jet::JetTable* table = file->define(t, error);
             ASSERT_NE(table, nullptr) << error;
