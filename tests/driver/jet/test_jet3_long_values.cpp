@@ -1,0 +1,159 @@
+// Access 97 rows past 256 bytes (their offsets found through the jump table) and memo values on
+// Jet 3 long-value pages (whole in one row up to 2032 bytes, chained in pieces beyond), written
+// by the writer's blocks into a copy of a genuine Access 97 file and read back by jetcheck
+// (Jackcess), mdb-export (libmdb) and the driver. The genuine index-free tables of Access 97
+// files hold only short texts, so the rows go to MSysQueries, whose columns allow both: its
+// index is not kept here, which only table scans (all these readers make) do not notice.
+#include "JetTestSupport.h"
+#include "JetWriterSupport.h"
+
+#include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetFile.h"
+#include "driver/jet/JetLongValues.h"
+#include "driver/jet/JetRowEncoding.h"
+#include "driver/jet/JetTableLayout.h"
+#include "driver/jet/JetUsageMap.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <sstream>
+
+using namespace kervane;
+using namespace kervane::test;
+using jet::JetFieldValue;
+
+namespace {
+
+std::string repeated(const std::string& piece, std::size_t times)
+{
+    std::string text;
+    for (std::size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// The rows of `table` whose line starts with one of `keys` followed by a tab, in file order.
+std::vector<std::string> linesStartingWith(const std::string& text, const std::vector<std::string>& keys,
+                                           char separator)
+{
+    std::vector<std::string> found;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        for (const std::string& key : keys)
+            if (line.starts_with(key + separator))
+                found.push_back(line);
+    return found;
+}
+
+class Jet3LongRows : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string source = testDataPath("jet/queryTestV1997.mdb");
+        if (source.empty())
+            GTEST_SKIP() << "jet/queryTestV1997.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+        ASSERT_TRUE(m_folder.isValid());
+        m_path = m_folder.filePath("requetes.mdb").toStdString();
+        std::filesystem::copy_file(source, m_path);
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+        std::string error;
+        auto file = jet::JetFile::open(m_path, error);
+        ASSERT_NE(file, nullptr) << error;
+        const jet::JetTable* table = file->table("MSysQueries");
+        ASSERT_NE(table, nullptr);
+        m_pages = std::make_unique<MemoryPages>(readBytes(m_path), 2048);
+        ASSERT_TRUE(jet::readTableLayout(*m_pages, table->definitionPage, m_layout, error)) << error;
+        ASSERT_EQ(m_layout.columns.size(), 7u);
+        ASSERT_TRUE(m_layout.columns[5].hasLongValueMaps);  // Expression, a memo
+    }
+
+    // Writes `values` as a row, its long values first, on `page`; the row's bytes.
+    std::vector<unsigned char> writeRow(const std::vector<JetFieldValue>& values, std::uint32_t page)
+    {
+        jet::JetLongValues longValues(*m_pages);
+        jet::OutsideValues outside;
+        std::vector<unsigned char> memo;
+        std::string error;
+        std::uint32_t appends = 0;
+        const jet::JetLayoutColumn& expression = m_layout.columns[5];
+        EXPECT_TRUE(jet::longValueData(expression, values[5], memo, error)) << error;
+        if (memo.size() > static_cast<std::size_t>(jet::kMaxInlineLongValue)) {
+            EXPECT_TRUE(longValues.plan(expression, memo.size(), appends, error)) << error;
+            outside[5] = longValues.store(expression, memo);
+        }
+        std::vector<unsigned char> row;
+        EXPECT_TRUE(jet::encodeRow(m_layout, values, 0, row, error, outside)) << error;
+        jet::datapage::add(m_pages->change(page), row, 0, *m_layout.format);
+        return row;
+    }
+
+    QTemporaryDir m_folder;
+    std::string m_path;
+    std::unique_ptr<MemoryPages> m_pages;
+    jet::JetTableLayout m_layout;
+};
+
+TEST_F(Jet3LongRows, JumpTablesAndLongValuesReadByEveryReader)
+{
+    const std::string names = std::string(255, 'n');
+    const std::string accents = repeated("é", 255);  // 255 bytes in Windows-1252
+    const std::string wide = std::string(250, 'a');
+    const std::string whole = std::string(1500, 'm');          // one row of a long-value page
+    const std::string chained = repeated("0123456789", 500);   // 5000 bytes: three pieces of at most 2028
+    const auto text = [](const std::string& t) { return JetFieldValue::of(t); };
+    const auto number = [](std::int64_t n) { return JetFieldValue::of(n); };
+    const std::vector<std::vector<JetFieldValue>> rows = {
+        {number(1001), number(1), JetFieldValue::of(std::vector<unsigned char>{0, 0, 0, 1}), text(names), text(accents),
+         text("court"), number(3)},
+        {number(1002), number(2), JetFieldValue::null(), text("moyen"), JetFieldValue::null(), text(whole), number(0)},
+        {number(1003), number(3), JetFieldValue::null(), text(wide), JetFieldValue::null(), text(chained),
+         JetFieldValue::null()},
+    };
+    ASSERT_TRUE(jet::mapsCover(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages, m_pages->pageCount()));
+    const std::uint32_t page = jet::appendOwnedPage(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages);
+    jet::datapage::initialise(m_pages->change(page), m_layout.definitionPage, *m_layout.format);
+    std::vector<std::vector<unsigned char>> written;
+    for (const auto& values : rows)
+        written.push_back(writeRow(values, page));
+    ASSERT_FALSE(HasFailure());
+    EXPECT_GT(written[0].size(), 512u);  // two jump entries
+    EXPECT_GT(written[2].size(), 256u);  // one
+    // The long values the rows keep: one row for the whole memo, three pieces for the chained one.
+    jet::JetLongValues longValues(*m_pages);
+    std::vector<jet::JetRowId> kept;
+    std::string error;
+    ASSERT_TRUE(longValues.referenced(m_layout, written[1], kept, error)) << error;
+    EXPECT_EQ(kept.size(), 1u);
+    kept.clear();
+    ASSERT_TRUE(longValues.referenced(m_layout, written[2], kept, error)) << error;
+    EXPECT_EQ(kept.size(), 3u);
+    writeBytes(m_path, m_pages->bytes());
+
+    int status = 0;
+    const std::string dumped = runTool(jetToolsFolder() + "/jetcheck", {"dump", "--system", m_path, "MSysQueries"}, status);
+    ASSERT_EQ(status, 0) << dumped;
+    EXPECT_EQ(linesStartingWith(dumped, {"1001", "1002", "1003"}, '\t'),
+              (std::vector<std::string>{"1001\t1\t00000001\t" + names + "\t" + accents + "\tcourt\t3",
+                                        "1002\t2\t\\N\tmoyen\t\\N\t" + whole + "\t0",
+                                        "1003\t3\t\\N\t" + wide + "\t\\N\t" + chained + "\t\\N"}));
+    Connection db = attached(m_path);
+    EXPECT_EQ(rowsOf(db.get(), "SELECT ObjectId, length(Name1), length(Name2), Expression = '" + chained +
+                                   "', length(Expression) FROM MSysQueries WHERE ObjectId > 1000 ORDER BY ObjectId"),
+              (std::vector<std::vector<std::string>>{{"1001", "255", "255", "0", "5"},
+                                                     {"1002", "5", "NULL", "0", "1500"},
+                                                     {"1003", "250", "NULL", "1", "5000"}}));
+    if (!haveProgram("mdb-export"))
+        GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
+    const std::string exported = runTool("mdb-export", {"-H", m_path, "MSysQueries"}, status);
+    ASSERT_EQ(status, 0);
+    const auto lines = linesStartingWith(exported, {"1001", "1002", "1003"}, ',');
+    ASSERT_EQ(lines.size(), 3u) << exported;
+    EXPECT_NE(lines[0].find("\"" + names + "\",\"" + accents + "\",\"court\",3"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("\"moyen\",,\"" + whole + "\",0"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find("\"" + wide + "\",,\"" + chained + "\","), std::string::npos) << lines[2];
+}
+
+}  // namespace
