@@ -185,6 +185,7 @@ TEST_F(Jet3WritesTest, TablesLeftAloneKeepEveryByte)
     const std::vector<std::string> warnings = verdict(m_queries);
     const auto untouched = pagesOfTable(m_queries, "Table3");
     ASSERT_FALSE(untouched.empty());
+    const auto pagesBefore = static_cast<std::uint32_t>(readBytes(m_queries).size() / 2048);
     Environnement env;
     {
         Connexion connexion(env);
@@ -199,6 +200,16 @@ TEST_F(Jet3WritesTest, TablesLeftAloneKeepEveryByte)
             << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
     }
     EXPECT_EQ(pagesOfTable(m_queries, "Table3"), untouched);
+    // The pages added are taken out of the file's map of free pages (page 1, row 0), which
+    // marks every page past the end of the file as free.
+    MemoryPages after(readBytes(m_queries), 2048);
+    ASSERT_GT(after.pageCount(), pagesBefore);
+    jet::JetUsageMap freePages;
+    std::string error;
+    ASSERT_TRUE(jet::JetUsageMap::open(after, {1, 0}, freePages, error)) << error;
+    for (std::uint32_t page = pagesBefore; page < after.pageCount(); ++page)
+        EXPECT_FALSE(freePages.contains(page)) << page;
+    EXPECT_TRUE(freePages.contains(after.pageCount()));
     const std::vector<std::string> rows = dump(m_queries, "Table1");
     ASSERT_EQ(rows.size(), 40u);
     EXPECT_EQ(rows.front(), "ligne 1\t" + std::string(50, 'b') + "\t" + std::string(50, 'c'));
