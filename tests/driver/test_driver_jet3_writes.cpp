@@ -7,6 +7,7 @@
 #include "tests/driver/OdbcTestSupport.h"
 #include "tests/driver/jet/JetWriterSupport.h"
 
+#include "driver/jet/JetDataPage.h"
 #include "driver/jet/JetFile.h"
 #include "driver/jet/JetTableLayout.h"
 #include "driver/jet/JetUsageMap.h"
@@ -160,22 +161,38 @@ TEST_F(Jet3WritesTest, CommittedChangesAreWhatEveryReaderFinds)
         change(connexion, "UPDATE [Table] SET b = 'w' WHERE a = 'z'");               // same size: in place
         change(connexion, "UPDATE [Table] SET b = '" + grown + "' WHERE a = 'v'");  // moved
         change(connexion, "DELETE FROM [Table] WHERE a = 'éphémère'");
-        EXPECT_EQ(select(connexion, "SELECT count(*) FROM [Table]"), (std::vector<Row>{{"5"}}));
+        change(connexion, "INSERT INTO [Table] (a, b) VALUES ('rétréci', '" + full + "')");
+        change(connexion, "UPDATE [Table] SET b = 'court' WHERE a = 'rétréci'");  // shorter: padded in place
+        EXPECT_EQ(select(connexion, "SELECT count(*) FROM [Table]"), (std::vector<Row>{{"6"}}));
         ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
             << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
     }
     Connexion again(env);
     ASSERT_EQ(connectTo(again, m_deleted), SQL_SUCCESS);
-    EXPECT_EQ(select(again, "SELECT a, b FROM [Table] ORDER BY b"),
-              (std::vector<Row>{{"élan", "œuvre à 5 €"}, {std::nullopt, "seul"}, {"v", grown}, {"z", "w"}, {full, full}}));
-    EXPECT_EQ(dump(m_deleted, "Table"), (std::vector<std::string>{"\\N\tseul", "v\t" + grown, full + "\t" + full,
-                                                                  "z\tw", "élan\tœuvre à 5 €"}));
+    std::vector<Row> rows = select(again, "SELECT a, b FROM [Table]");
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<Row>{{std::nullopt, "seul"}, {"rétréci", "court"}, {"v", grown}, {full, full}, {"z", "w"},
+                                      {"élan", "œuvre à 5 €"}}));
+    EXPECT_EQ(dump(m_deleted, "Table"), (std::vector<std::string>{"\\N\tseul", "rétréci\tcourt", "v\t" + grown,
+                                                                  full + "\t" + full, "z\tw", "élan\tœuvre à 5 €"}));
     EXPECT_EQ(verdict(m_deleted), warnings);
+    // The grown row moved (its place keeps a pointer to it), the shortened one stayed.
+    MemoryPages pages(readBytes(m_deleted), 2048);
+    for (const auto& [a, moved] : {std::pair<std::string, bool>{"v", true}, {"rétréci", false}, {"z", false}}) {
+        const std::vector<Row> found = select(again, "SELECT rowid FROM [Table] WHERE a = '" + a + "'");
+        ASSERT_EQ(found.size(), 1u);
+        const std::int64_t rowid = std::stoll(found[0][0].value());
+        jet::datapage::Slot slot;
+        ASSERT_TRUE(jet::datapage::slot(pages.read(static_cast<std::uint32_t>(rowid >> 8)), static_cast<int>(rowid & 0xff),
+                                        slot, jet::jet3FileFormat()));
+        EXPECT_EQ(slot.overflow, moved) << a;
+    }
     if (!haveProgram("mdb-export"))
         GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
     EXPECT_EQ(exported(m_deleted, "Table"),
-              (std::vector<std::string>{"\"v\",\"" + grown + "\"", "\"" + full + "\",\"" + full + "\"", "\"z\",\"w\"",
-                                        "\"élan\",\"œuvre à 5 €\"", ",\"seul\""}));
+              (std::vector<std::string>{"\"rétréci\",\"court\"", "\"v\",\"" + grown + "\"",
+                                        "\"" + full + "\",\"" + full + "\"", "\"z\",\"w\"", "\"élan\",\"œuvre à 5 €\"",
+                                        ",\"seul\""}));
 }
 
 // Two tables of a file changed in one transaction, one of them emptied again; the third keeps

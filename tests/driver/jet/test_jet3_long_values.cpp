@@ -1,7 +1,8 @@
 // Access 97 rows past 256 bytes (their offsets found through the jump table) and memo values on
 // Jet 3 long-value pages (whole in one row up to 2032 bytes, chained in pieces beyond), written
 // by the writer's blocks into a copy of a genuine Access 97 file and read back by jetcheck
-// (Jackcess), mdb-export (libmdb) and the driver. The genuine index-free tables of Access 97
+// (Jackcess), mdb-export (libmdb) and the driver; and a long row made short again, padded to its
+// old size so that it keeps its place. The genuine index-free tables of Access 97
 // files hold only short texts, so the rows go to MSysQueries, whose columns allow both: its
 // index is not kept here, which only table scans (all these readers make) do not notice.
 #include "JetTestSupport.h"
@@ -79,7 +80,8 @@ protected:
         std::string error;
         std::uint32_t appends = 0;
         const jet::JetLayoutColumn& expression = m_layout.columns[5];
-        EXPECT_TRUE(jet::longValueData(expression, values[5], memo, error)) << error;
+        if (values[5].kind != JetFieldValue::Kind::Null)
+            EXPECT_TRUE(jet::longValueData(expression, values[5], memo, error)) << error;
         if (memo.size() > static_cast<std::size_t>(jet::kMaxInlineLongValue)) {
             EXPECT_TRUE(longValues.plan(expression, memo.size(), appends, error)) << error;
             outside[5] = longValues.store(expression, memo);
@@ -111,6 +113,8 @@ TEST_F(Jet3LongRows, JumpTablesAndLongValuesReadByEveryReader)
         {number(1002), number(2), JetFieldValue::null(), text("moyen"), JetFieldValue::null(), text(whole), number(0)},
         {number(1003), number(3), JetFieldValue::null(), text(wide), JetFieldValue::null(), text(chained),
          JetFieldValue::null()},
+        {number(1004), number(4), JetFieldValue::of(std::vector<unsigned char>{0xff}), text(names), text(accents),
+         JetFieldValue::null(), number(-1)},
     };
     ASSERT_TRUE(jet::mapsCover(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages, m_pages->pageCount()));
     const std::uint32_t page = jet::appendOwnedPage(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages);
@@ -121,6 +125,7 @@ TEST_F(Jet3LongRows, JumpTablesAndLongValuesReadByEveryReader)
     ASSERT_FALSE(HasFailure());
     EXPECT_GT(written[0].size(), 512u);  // two jump entries
     EXPECT_GT(written[2].size(), 256u);  // one
+    EXPECT_GT(written[3].size(), 512u);
     // The long values the rows keep: one row for the whole memo, three pieces for the chained one.
     jet::JetLongValues longValues(*m_pages);
     std::vector<jet::JetRowId> kept;
@@ -130,30 +135,44 @@ TEST_F(Jet3LongRows, JumpTablesAndLongValuesReadByEveryReader)
     kept.clear();
     ASSERT_TRUE(longValues.referenced(m_layout, written[2], kept, error)) << error;
     EXPECT_EQ(kept.size(), 3u);
+    // The first row made short again, padded to its old size so that it stays in place: its
+    // jump entries then stand for no offset.
+    std::vector<unsigned char> shorter;
+    std::vector<JetFieldValue> values = rows[0];
+    values[3] = text("n");
+    values[4] = JetFieldValue::null();
+    ASSERT_TRUE(jet::encodeRow(m_layout, values, static_cast<int>(written[0].size()), shorter, error)) << error;
+    ASSERT_EQ(shorter.size(), written[0].size());
+    jet::datapage::Slot slot;
+    ASSERT_TRUE(jet::datapage::slot(m_pages->read(page), 0, slot, *m_layout.format));
+    std::copy(shorter.begin(), shorter.end(), m_pages->change(page) + slot.start);
     writeBytes(m_path, m_pages->bytes());
 
     int status = 0;
     const std::string dumped = runTool(jetToolsFolder() + "/jetcheck", {"dump", "--system", m_path, "MSysQueries"}, status);
     ASSERT_EQ(status, 0) << dumped;
-    EXPECT_EQ(linesStartingWith(dumped, {"1001", "1002", "1003"}, '\t'),
-              (std::vector<std::string>{"1001\t1\t00000001\t" + names + "\t" + accents + "\tcourt\t3",
+    EXPECT_EQ(linesStartingWith(dumped, {"1001", "1002", "1003", "1004"}, '\t'),
+              (std::vector<std::string>{"1001\t1\t00000001\tn\t\\N\tcourt\t3",
                                         "1002\t2\t\\N\tmoyen\t\\N\t" + whole + "\t0",
-                                        "1003\t3\t\\N\t" + wide + "\t\\N\t" + chained + "\t\\N"}));
+                                        "1003\t3\t\\N\t" + wide + "\t\\N\t" + chained + "\t\\N",
+                                        "1004\t4\tff\t" + names + "\t" + accents + "\t\\N\t-1"}));
     Connection db = attached(m_path);
     EXPECT_EQ(rowsOf(db.get(), "SELECT ObjectId, length(Name1), length(Name2), Expression = '" + chained +
                                    "', length(Expression) FROM MSysQueries WHERE ObjectId > 1000 ORDER BY ObjectId"),
-              (std::vector<std::vector<std::string>>{{"1001", "255", "255", "0", "5"},
+              (std::vector<std::vector<std::string>>{{"1001", "1", "NULL", "0", "5"},
                                                      {"1002", "5", "NULL", "0", "1500"},
-                                                     {"1003", "250", "NULL", "1", "5000"}}));
+                                                     {"1003", "250", "NULL", "1", "5000"},
+                                                     {"1004", "255", "255", "NULL", "NULL"}}));
     if (!haveProgram("mdb-export"))
         GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
     const std::string exported = runTool("mdb-export", {"-H", m_path, "MSysQueries"}, status);
     ASSERT_EQ(status, 0);
-    const auto lines = linesStartingWith(exported, {"1001", "1002", "1003"}, ',');
-    ASSERT_EQ(lines.size(), 3u) << exported;
-    EXPECT_NE(lines[0].find("\"" + names + "\",\"" + accents + "\",\"court\",3"), std::string::npos) << lines[0];
+    const auto lines = linesStartingWith(exported, {"1001", "1002", "1003", "1004"}, ',');
+    ASSERT_EQ(lines.size(), 4u) << exported;
+    EXPECT_NE(lines[0].find("\"n\",,\"court\",3"), std::string::npos) << lines[0];
     EXPECT_NE(lines[1].find("\"moyen\",,\"" + whole + "\",0"), std::string::npos) << lines[1];
     EXPECT_NE(lines[2].find("\"" + wide + "\",,\"" + chained + "\","), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find("\"" + names + "\",\"" + accents + "\",,-1"), std::string::npos) << lines[3];
 }
 
 }  // namespace
