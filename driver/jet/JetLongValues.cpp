@@ -177,10 +177,11 @@ bool JetLongValues::referenced(const JetTableLayout& layout, const std::vector<u
     return true;
 }
 
+// Access flags a long-value row it deletes both deleted and moved, in both formats.
 void JetLongValues::release(const std::vector<JetRowId>& rows)
 {
     for (const JetRowId& at : rows)
-        datapage::flag(m_pages.change(at.page), at.row, datapage::kDeleted, format());
+        datapage::flag(m_pages.change(at.page), at.row, datapage::kDeleted | datapage::kOverflow, format());
 }
 
 }  // namespace kervane::jet

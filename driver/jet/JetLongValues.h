@@ -27,7 +27,7 @@ public:
     // message when one cannot be read.
     bool referenced(const JetTableLayout& layout, const std::vector<unsigned char>& row, std::vector<JetRowId>& rows,
                     std::string& error);
-    // Marks those rows deleted.
+    // Marks those rows deleted (and moved, as Access marks them).
     void release(const std::vector<JetRowId>& rows);
 
 private:

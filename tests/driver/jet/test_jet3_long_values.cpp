@@ -175,4 +175,28 @@ TEST_F(Jet3LongRows, JumpTablesAndLongValuesReadByEveryReader)
     EXPECT_NE(lines[3].find("\"" + names + "\",\"" + accents + "\",,-1"), std::string::npos) << lines[3];
 }
 
+// The long-value rows of a row deleted or rewritten are flagged as Access 97 flags those it
+// deletes: deleted and moved (0xc000 in the row offset), every piece of a chain.
+TEST_F(Jet3LongRows, ReleasedLongValuesFlaggedAsAccessFlagsThem)
+{
+    const std::uint32_t page = jet::appendOwnedPage(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages);
+    jet::datapage::initialise(m_pages->change(page), m_layout.definitionPage, *m_layout.format);
+    const std::vector<unsigned char> row =
+        writeRow({JetFieldValue::of(std::int64_t{2001}), JetFieldValue::of(std::int64_t{1}), JetFieldValue::null(),
+                  JetFieldValue::null(), JetFieldValue::null(), JetFieldValue::of(std::string(4500, 'q')),
+                  JetFieldValue::null()},
+                 page);
+    jet::JetLongValues longValues(*m_pages);
+    std::vector<jet::JetRowId> kept;
+    std::string error;
+    ASSERT_TRUE(longValues.referenced(m_layout, row, kept, error)) << error;
+    ASSERT_EQ(kept.size(), 3u);
+    longValues.release(kept);
+    for (const jet::JetRowId& at : kept) {
+        jet::datapage::Slot slot;
+        ASSERT_TRUE(jet::datapage::slot(m_pages->read(at.page), at.row, slot, *m_layout.format));
+        EXPECT_TRUE(slot.deleted && slot.overflow) << at.page << ":" << at.row;
+    }
+}
+
 }  // namespace
