@@ -252,7 +252,8 @@ TEST_F(Jet3WritesTest, RollbackAndRefusalsLeaveEveryByte)
         EXPECT_EQ(fileDigest(m_deleted), digest);
         // Polish Ł and a CJK character have no byte in Windows-1252.
         for (const char* text : {"Łódź", "東京"}) {
-            const Diagnostic refused = refusal(connexion, std::string("INSERT INTO [Table] (a, b) VALUES ('x', '") + text + "')");
+            const Diagnostic refused =
+                refusal(connexion, std::string("INSERT INTO [Table] (a, b) VALUES ('x', '") + text + "')");
             EXPECT_NE(refused.message.find("« b »"), std::string::npos) << refused.message;
             EXPECT_NE(refused.message.find("page de codes 1252"), std::string::npos) << refused.message;
         }
