@@ -60,7 +60,8 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
     const bool indexed = layout.indexCount > 0 || layout.logicalIndexCount > 0;
     if (indexed && layout.format->jet3) {
         error = "La modification de la table " + writer.tableName() +
-                " n'est pas encore possible : ses index, dans une base Access 97, ne seraient pas tenus à jour.";
+                " n'est pas encore possible sur une table indexée d'une base Access 97 : ses index ne seraient pas "
+                "tenus à jour.";
         return false;
     }
     JetUsageMap map;

@@ -80,8 +80,9 @@ protected:
         std::string error;
         std::uint32_t appends = 0;
         const jet::JetLayoutColumn& expression = m_layout.columns[5];
-        if (values[5].kind != JetFieldValue::Kind::Null)
+        if (values[5].kind != JetFieldValue::Kind::Null) {
             EXPECT_TRUE(jet::longValueData(expression, values[5], memo, error)) << error;
+        }
         if (memo.size() > static_cast<std::size_t>(jet::kMaxInlineLongValue)) {
             EXPECT_TRUE(longValues.plan(expression, memo.size(), appends, error)) << error;
             outside[5] = longValues.store(expression, memo);
