@@ -66,5 +66,43 @@ TEST_F(EcritureJet, AnAcceptedChangeIsWrittenARefusedOneLeavesTheFile)
     EXPECT_NE(rows.find("\tdéjà là\t"), std::string::npos) << rows;
 }
 
+// On a copy of a genuine Access 2000 file: Table1 has a primary key on A and an index on B.
+// A change the user accepts keeps both exact; one that would repeat a key is refused by the
+// driver, its message shown, and the file is left as it was.
+TEST_F(EcritureJet, ChangesToAnIndexedTableOfAGenuineFileKeepItsIndexes)
+{
+    const QString strSource = qEnvironmentVariable("KERVANE_TEST_DATA") + QStringLiteral("/jet/testV2000.mdb");
+    if (!QFile::exists(strSource))
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testV2000.mdb manque";
+    strBase = dossier.fichier("testV2000.mdb");
+    ASSERT_TRUE(QFile::copy(strSource, strBase));
+    QFile(strBase).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    odbc.ajouterDSN(DSN, strBase);
+    wndKervane& f = *ouvrir();
+
+    const QByteArray avant = empreinte();
+    lancer(f, QStringLiteral("INSERT INTO Table1 (A, B) VALUES ('abcdefg', 'doublon')"));
+    ASSERT_FALSE(repondeur.questions().empty());
+    EXPECT_TRUE(repondeur.derniere().strTexte.contains(QStringLiteral("doublons dans la clé primaire")))
+        << repondeur.derniere().strTexte.toStdString();
+    EXPECT_EQ(empreinte(), avant);
+
+    repondeur.oublier();
+    repondeur.repondre(IDYES);
+    lancer(f, QStringLiteral("INSERT INTO Table1 (A, B, C) VALUES ('été', 'Œuvre', 3)"));
+    ASSERT_FALSE(repondeur.questions().empty());
+    EXPECT_EQ(repondeur.derniere().strTexte, QStringLiteral("1 ligne créée.Acceptez-vous la transaction?"));
+    repondeur.oublier();
+    repondeur.repondre(IDYES);
+    lancer(f, QStringLiteral("UPDATE Table1 SET B = 'zèbre' WHERE A = 'a'"));
+    ASSERT_FALSE(repondeur.questions().empty());
+    EXPECT_EQ(repondeur.derniere().strTexte, QStringLiteral("1 ligne modifiée.Acceptez-vous la transaction?"));
+    repondeur.oublier();
+    EXPECT_EQ(valeurs(f, QStringLiteral("SELECT B FROM Table1 ORDER BY A")),
+              QStringList({QStringLiteral("zèbre"), QStringLiteral("hijklmnop"), QStringLiteral("Œuvre")}));
+    const std::string verdict = jetcheck({"verify", "--user-only", strBase.toStdString()});
+    EXPECT_NE(verdict.find("RESULT: OK"), std::string::npos) << verdict;
+}
+
 }  // namespace
 }  // namespace kervane::test

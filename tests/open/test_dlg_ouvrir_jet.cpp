@@ -1,0 +1,60 @@
+// The open dialog on a genuine Access 2000 file shaped as a Velmora database (made by Jackcess
+// in the test's folder): its BASE table, primary key on ID_BASE, lacks its row 1; the check
+// inserts it through the driver, and jetcheck (Jackcess) then finds the row and the index exact.
+#include "tests/driver/jet/JetWriterSupport.h"
+#include "tests/open/FixtureOuvrir.h"
+
+#include <QPushButton>
+
+namespace kervane::test {
+namespace {
+
+class OuvertureJet : public FixtureOuvrir {
+protected:
+    void SetUp() override
+    {
+        FixtureOuvrir::SetUp();
+        if (IsSkipped())
+            return;
+        m_base = dossier.fichier("Velmora Access.mdb");
+        std::string why;
+        if (!makeJackcessFile("VelmoraTables.java", m_base.toStdString(), why))
+            GTEST_SKIP() << why;
+    }
+    std::string jetcheck(const std::vector<std::string>& arguments)
+    {
+        int status = 0;
+        const std::string out = runTool(jetToolsFolder() + "/jetcheck", arguments, status);
+        EXPECT_EQ(status, 0) << out;
+        return out;
+    }
+
+    QString m_base;
+};
+
+TEST_F(OuvertureJet, TheMissingLabelRowIsInsertedIntoTheAccessFile)
+{
+    dlgOuvrir dlg;
+    ASSERT_TRUE(dlg.charger());
+    EXPECT_EQ(valider(dlg, m_base), QString());
+    EXPECT_EQ(dlg.staBase->text(), "<Sans libellé> - " + m_base);
+    EXPECT_TRUE(dlg.btnOk->isEnabled());
+    EXPECT_EQ(Programme().strLibelleBase, "<Sans libellé>");
+    EXPECT_TRUE(repondeur.questions().empty());
+
+    const std::string path = m_base.toStdString();
+    // COURANT_BASE is True: jetcheck prints a Yes/No as 1.
+    EXPECT_EQ(jetcheck({"dump", "--sorted", path, "BASE"}),
+              "### TABLE BASE\nID_BASE:LONG\tCOURANT_BASE:BOOLEAN\tTYPE_BASE:LONG\tLIB_BASE:TEXT(50)\n"
+              "1\t1\t1\t<Sans libellé>\n2\t1\t1\tAutre ligne\n");
+    EXPECT_NE(jetcheck({"verify", "--user-only", path}).find("RESULT: OK"), std::string::npos);
+
+    // Checked again, the row is there: nothing more is written.
+    const QString strAvant = empreinte(m_base);
+    EXPECT_EQ(valider(dlg, m_base), QString());
+    EXPECT_EQ(dlg.staBase->text(), "<Sans libellé> - " + m_base);
+    EXPECT_EQ(empreinte(m_base), strAvant);
+}
+
+}  // namespace
+}  // namespace kervane::test
