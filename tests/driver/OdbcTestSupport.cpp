@@ -214,14 +214,6 @@ void OdbcTest::addDataSource(const std::string& dsn, const std::string& file)
     ASSERT_TRUE(SQLConfigDataSource(nullptr, ODBC_ADD_DSN, ACCESS_DRIVER, attributes.c_str()));
 }
 
-std::string nwindPath()
-{
-    const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
-    const std::string path = folder.toStdString() + "/nwind.mdb";
-    if (folder.isEmpty() || !std::ifstream(path).good())
-        return {};
-    return path;
-}
 
 std::string fileDigest(const std::string& path)
 {

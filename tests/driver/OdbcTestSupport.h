@@ -1,4 +1,5 @@
 #pragma once
+#include "tests/support/DonneesTest.h"
 // Talking to the driver the way applications do: through unixODBC (libodbc), with the
 // driver registered in a private odbcinst.ini and data sources in a private odbc.ini.
 #include "tests/support/DossierTemporaire.h"
@@ -109,8 +110,6 @@ protected:
     std::string m_base;
 };
 
-// The shared Access test file, or a skip.
-std::string nwindPath();
 std::string fileDigest(const std::string& path);
 
 }  // namespace kervane::test

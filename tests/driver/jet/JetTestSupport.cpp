@@ -11,20 +11,6 @@
 
 namespace kervane::test {
 
-std::string nwindPath()
-{
-    return testDataPath("nwind.mdb");
-}
-
-std::string testDataPath(const std::string& relative)
-{
-    const char* folder = std::getenv("KERVANE_TEST_DATA");
-    if (folder == nullptr || *folder == '\0')
-        return {};
-    const std::string path = std::string(folder) + "/" + relative;
-    return std::filesystem::exists(path) ? path : std::string();
-}
-
 Connection memoryConnection()
 {
     sqlite3* db = nullptr;

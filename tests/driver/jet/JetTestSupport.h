@@ -1,4 +1,5 @@
 #pragma once
+#include "tests/support/DonneesTest.h"
 
 #include <sqlite3.h>
 
@@ -18,10 +19,6 @@
 
 namespace kervane::test {
 
-// Path of the shared nwind.mdb, or empty when the test data folder is absent.
-std::string nwindPath();
-// Path of `relative` (e.g. "jet/testV2000.mdb") in the test data folder, or empty when absent.
-std::string testDataPath(const std::string& relative);
 
 struct SqliteCloser {
     void operator()(sqlite3* db) const { sqlite3_close(db); }
