@@ -273,6 +273,7 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
         return false;
     // As Access does, the header slot is marked both deleted and moved.
     datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow, format());
+    releaseMovedData(row);
     store.release(longValues);
     writeDefinition(m_layout.rowCount > 0 ? m_layout.rowCount - 1 : 0, m_layout.lastAutoNumber);
     return indexesWritten(error);
@@ -319,8 +320,19 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
 }
 
 // The row goes to `page`, flagged so that scans pass it by; its header slot keeps a pointer to it.
+// The data of a row moved earlier, left behind when the row is deleted or moves again: marked
+// moved as well as deleted, so that no reader takes it for a row of its own (libmdb shows a slot
+// flagged deleted only, as it shows the data of a moved row).
+void JetTableWriter::releaseMovedData(const Located& row)
+{
+    if (row.home.page == row.header.page && row.home.row == row.header.row)
+        return;
+    datapage::flag(m_pages->change(row.home.page), row.home.row, datapage::kDeleted | datapage::kOverflow, format());
+}
+
 void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char>& bytes, std::uint32_t page)
 {
+    releaseMovedData(row);
     const int moved = datapage::add(m_pages->change(page), bytes, datapage::kDeleted, format());
     unsigned char* header = m_pages->change(row.header.page);
     unsigned char* pointer = header + row.headerSlot.start;

@@ -53,6 +53,7 @@ private:
     bool placeFor(int size, std::uint32_t appends, std::uint32_t& page, bool& append, std::string& error);
     std::uint32_t appendDataPage();
     void moveRow(const Located& row, const std::vector<unsigned char>& bytes, std::uint32_t page);
+    void releaseMovedData(const Located& row);
     void writeDefinition(std::uint32_t rowCount, std::uint32_t counter);
     bool indexesWritten(std::string& error);
     std::string tableName() const { return "« " + m_name + " »"; }
