@@ -32,6 +32,22 @@ int lowestStart(const unsigned char* page, const JetFileFormat& format)
     return rows == 0 ? format.pageSize : (word(page, slotOffset(format, rows - 1)) & kOffsetMask);
 }
 
+// True when the offsets go down from the page's end without reaching the offset table, as
+// rows laid one below the other leave them: only then does a new row below the last one
+// overlap nothing.
+bool rowsInOrder(const unsigned char* page, const JetFileFormat& format)
+{
+    const int rows = rowCount(page, format);
+    int above = format.pageSize;
+    for (int row = 0; row < rows; ++row) {
+        const int start = word(page, slotOffset(format, row)) & kOffsetMask;
+        if (start > above || start < slotOffset(format, rows))
+            return false;
+        above = start;
+    }
+    return true;
+}
+
 }  // namespace
 
 void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& format)
@@ -78,8 +94,9 @@ bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& fo
 bool fits(const unsigned char* page, int size, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
-    // Both the recorded free space and the real gap must hold the row and its offset entry.
-    return rows < kMaxRows && size + 2 <= freeSpace(page) &&
+    // Both the recorded free space and the real gap must hold the row and its offset entry; a
+    // page whose offsets are out of order is damaged and takes nothing more.
+    return rows < kMaxRows && size + 2 <= freeSpace(page) && rowsInOrder(page, format) &&
            lowestStart(page, format) - size >= slotOffset(format, rows + 1);
 }
 

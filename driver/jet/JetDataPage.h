@@ -31,7 +31,7 @@ int rowCount(const unsigned char* page, const JetFileFormat& format = jet4FileFo
 int freeSpace(const unsigned char* page);
 // Slot `row`; false when the row lies outside the page or overlaps its offset table.
 bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& format = jet4FileFormat());
-// True when a row of `size` bytes and its offset entry fit.
+// True when a row of `size` bytes and its offset entry fit, on a page whose offsets are in order.
 bool fits(const unsigned char* page, int size, const JetFileFormat& format = jet4FileFormat());
 // Lays `row` below the last row with `flags` on its offset entry; its row number.
 int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_t flags,

@@ -1,0 +1,178 @@
+#include "JetDamageCase.h"
+
+#include "JetTestSupport.h"
+#include "JetWriterSupport.h"
+#include "JetWriterTestSupport.h"
+
+#include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetFile.h"
+#include "driver/jet/JetPageStore.h"
+#include "driver/jet/JetTableWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+
+namespace kervane::test {
+
+using jet::JetFieldValue;
+using jet::JetType;
+
+JetFieldValue sampleValue(const jet::JetLayoutColumn& column, std::size_t longBytes, bool fullTexts)
+{
+    switch (column.type) {
+    case JetType::Boolean: return JetFieldValue::of(true);
+    case JetType::Byte: return JetFieldValue::of(std::int64_t{7});
+    case JetType::Integer: return JetFieldValue::of(std::int64_t{300});
+    case JetType::Long: return column.autoNumber() ? JetFieldValue::null() : JetFieldValue::of(std::int64_t{70000});
+    case JetType::Currency: return JetFieldValue::decimal("12.5");
+    case JetType::Single: return JetFieldValue::of(1.5);
+    case JetType::Double: return JetFieldValue::of(2.25);
+    case JetType::DateTime: return JetFieldValue::of(37000.5);
+    case JetType::Decimal: return JetFieldValue::decimal("0");
+    case JetType::Guid: return JetFieldValue::of(std::string("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"));
+    case JetType::Text: {
+        const std::size_t most = static_cast<std::size_t>(column.length / 2);
+        return JetFieldValue::of(std::string(column.fixed() || fullTexts ? most : std::min<std::size_t>(most, 5), 't'));
+    }
+    case JetType::Memo:
+        return JetFieldValue::of(longBytes == 0 ? std::string("mémo") : std::string(longBytes / 2, 'm'));
+    case JetType::Ole: return JetFieldValue::of(std::vector<unsigned char>(longBytes == 0 ? 3 : longBytes, 0x5a));
+    case JetType::Binary:
+        if (column.fixed())
+            return JetFieldValue::null();
+        return JetFieldValue::of(std::vector<unsigned char>(std::min(column.length, 4), 0x0b));
+    }
+    return JetFieldValue::null();
+}
+
+std::vector<JetFieldValue> sampleRow(const jet::JetTableLayout& layout, std::size_t longBytes, bool fullTexts)
+{
+    std::vector<JetFieldValue> row;
+    for (const auto& column : layout.columns)
+        row.push_back(sampleValue(column, longBytes, fullTexts));
+    return row;
+}
+
+bool frenchMessage(const std::string& message)
+{
+    static const std::regex sentence("^(\\[[0-9A-Z]{5}\\])?(La|Le|Les|L'|Aucune|Une) .*");
+    return std::regex_match(message, sentence) && message.find("error") == std::string::npos;
+}
+
+Verdict verdictOf(const std::string& path)
+{
+    Verdict verdict;
+    // jetcheck itself can loop on a damaged file: it is given 20 seconds, then counts as unable to open it.
+    int status = 0;
+    verdict.text = runTool("timeout", {"-k", "5", "20", jetcheckPath(), "verify", path}, status);
+    std::smatch found;
+    static const std::regex result("RESULT: (OK|FAIL) \\(\\d+ tables, \\d+ checks, (\\d+) failures");
+    if (std::regex_search(verdict.text, found, result)) {
+        verdict.opened = true;
+        verdict.ok = found[1] == "OK";
+        verdict.failures = std::stoi(found[2]);
+    }
+    return verdict;
+}
+
+bool noWorse(const Verdict& before, const Verdict& after)
+{
+    if (!before.opened)
+        return true;
+    return after.opened && (after.ok || (!before.ok && after.failures <= before.failures));
+}
+
+namespace {
+
+bool untouched(const jet::JetPageStore& store, std::uint32_t pages)
+{
+    if (store.pageCount() != pages)
+        return false;
+    for (std::uint32_t p = 0; p < pages; ++p)
+        if (store.changedPage(p) != nullptr)
+            return false;
+    return true;
+}
+
+constexpr std::size_t kPage = 4096;
+
+int word(const unsigned char* p, int at)
+{
+    return p[at] | (p[at + 1] << 8);
+}
+
+// A page of rows whose offsets go down from the page's end without reaching the offset table.
+bool rowsInOrder(const unsigned char* page)
+{
+    const int rows = word(page, jet::datapage::kRowCount);
+    int above = static_cast<int>(kPage);
+    for (int r = 0; r < rows; ++r) {
+        const int start = word(page, jet::datapage::kFirstSlot + 2 * r) & jet::datapage::kOffsetMask;
+        if (rows > jet::datapage::kMaxRows || start > above || start < jet::datapage::kFirstSlot + 2 * rows)
+            return false;
+        above = start;
+    }
+    return true;
+}
+
+// The pages of rows an accepted change touched: those that were sound stay so, and no row is
+// added to one that was not.
+void expectRowPagesSound(const std::vector<unsigned char>& before, const std::vector<unsigned char>& after,
+                         const std::string& label)
+{
+    for (std::size_t at = 0; at + kPage <= after.size(); at += kPage) {
+        const unsigned char* now = after.data() + at;
+        const bool existed = at + kPage <= before.size();
+        if (now[0] != 0x01 || (existed && std::equal(now, now + kPage, before.data() + at)))
+            continue;
+        const unsigned char* was = existed ? before.data() + at : nullptr;
+        if (was == nullptr || (was[0] == 0x01 && rowsInOrder(was))) {
+            EXPECT_TRUE(rowsInOrder(now)) << label << " : la page " << at / kPage << " a perdu l'ordre de ses lignes";
+        } else if (was[0] == 0x01) {
+            EXPECT_EQ(word(now, jet::datapage::kRowCount), word(was, jet::datapage::kRowCount))
+                << label << " : une ligne ajoutée à la page " << at / kPage << " déjà abîmée";
+        }
+    }
+}
+
+}  // namespace
+
+bool changeInTransaction(const std::string& path, std::uint32_t definition, const std::string& table,
+                         const WriterChange& change, const std::string& label)
+{
+    const std::vector<unsigned char> before = readBytes(path);
+    std::string error;
+    bool done = false;
+    {
+        auto store = jet::JetPageStore::open(path, error);
+        if (store && store->begin(error)) {
+            const std::uint32_t pages = store->pageCount();
+            jet::JetTableWriter writer;
+            done = jet::JetTableWriter::open(*store, definition, table, writer, error) && change(writer, error);
+            if (!done) {
+                EXPECT_TRUE(untouched(*store, pages)) << label << " : refusé après avoir changé des pages : " << error;
+            }
+            std::string commitError;
+            EXPECT_TRUE(store->commit(commitError)) << label << " : " << commitError;
+        }
+    }
+    if (done)
+        expectRowPagesSound(before, readBytes(path), label);
+    if (!done) {
+        EXPECT_TRUE(frenchMessage(error)) << label << " : « " << error << " »";
+        EXPECT_TRUE(readBytes(path) == before) << label << " : refusé mais le fichier a changé : " << error;
+    }
+    return done;
+}
+
+std::uint32_t tableDefinitionPage(const std::string& path, const std::string& table)
+{
+    std::string error;
+    auto file = jet::JetFile::open(path, error);
+    const jet::JetTable* found = file ? file->table(table) : nullptr;
+    return found != nullptr ? found->definitionPage : 0;
+}
+
+}  // namespace kervane::test

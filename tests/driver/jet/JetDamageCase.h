@@ -1,0 +1,54 @@
+#pragma once
+// One damaged copy put through the row writer: changes made each in a transaction of its own on
+// the file (JetPageStore), every refusal checked to leave the file byte for byte as it was and
+// to say why in French, and jetcheck's verdict on what was accepted compared with the one on
+// the damaged copy.
+#include "driver/jet/JetRowEncoding.h"
+#include "driver/jet/JetTableLayout.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+class JetTableWriter;
+}
+
+namespace kervane::test {
+
+// A value every column of this kind accepts: texts short or, when `fullTexts`, as long as the
+// column allows; memo and OLE values of `longBytes` bytes (a short one when 0); AutoNumbers
+// left to the counter.
+jet::JetFieldValue sampleValue(const jet::JetLayoutColumn& column, std::size_t longBytes, bool fullTexts);
+std::vector<jet::JetFieldValue> sampleRow(const jet::JetTableLayout& layout, std::size_t longBytes,
+                                          bool fullTexts = false);
+
+// True when `message` reads as one of the driver's French sentences (after the SQLSTATE the
+// driver puts before a message SQLite passes on).
+bool frenchMessage(const std::string& message);
+
+// jetcheck verify's verdict on a file: whether it opened, passed, and how many checks failed.
+struct Verdict {
+    bool opened = false;
+    bool ok = false;
+    int failures = 0;
+    std::string text;
+};
+Verdict verdictOf(const std::string& path);
+// True when `after` is no worse than `before`.
+bool noWorse(const Verdict& before, const Verdict& after);
+
+// A change made through the writer of one table; false with its French message.
+using WriterChange = std::function<bool(jet::JetTableWriter&, std::string&)>;
+
+// Makes `change` in a transaction of its own on the file at path, then commits. Returns whether
+// the writer accepted it. A refusal (of the store, the writer's opening or the change) must
+// leave every page of the transaction untouched and the file byte-identical, with a French
+// message; failures of those expectations are reported as test failures naming `label`.
+bool changeInTransaction(const std::string& path, std::uint32_t definition, const std::string& table,
+                         const WriterChange& change, const std::string& label);
+
+// The definition page of `table` in the file at path, as the reader finds it; 0 when absent.
+std::uint32_t tableDefinitionPage(const std::string& path, const std::string& table);
+
+}  // namespace kervane::test

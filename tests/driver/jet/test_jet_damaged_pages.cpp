@@ -1,0 +1,79 @@
+// Damaged pages the row writer meets, each as the one case that showed how it went wrong: the
+// page or the file must be refused or left alone, never written further.
+#include "JetDamage.h"
+#include "JetDamageCase.h"
+#include "JetTestSupport.h"
+#include "JetWriterSupport.h"
+
+#include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetTableWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace kervane;
+using namespace kervane::test;
+using jet::JetRowId;
+
+namespace {
+
+void putWord(unsigned char* page, int at, int value)
+{
+    page[at] = static_cast<unsigned char>(value & 0xff);
+    page[at + 1] = static_cast<unsigned char>((value >> 8) & 0xff);
+}
+
+// A data page of table 7 holding rows of 100 and 200 bytes (at 3996 and 3796).
+std::vector<unsigned char> pageOfTwoRows()
+{
+    std::vector<unsigned char> page(4096);
+    jet::datapage::initialise(page.data(), 7);
+    jet::datapage::add(page.data(), std::vector<unsigned char>(100, 1), 0);
+    jet::datapage::add(page.data(), std::vector<unsigned char>(200, 2), 0);
+    return page;
+}
+
+// A new row goes below the last one: only a page whose offsets go down in order, within the
+// page, can take it without overwriting rows or writing past its end.
+TEST(JetDamagedPages, PagesWithOffsetsOutOfOrderTakeNoRow)
+{
+    namespace dp = jet::datapage;
+    auto page = pageOfTwoRows();
+    ASSERT_TRUE(dp::fits(page.data(), 50));
+    putWord(page.data(), dp::kFirstSlot + 2, 5000);  // the last row beyond the page's end
+    EXPECT_FALSE(dp::fits(page.data(), 50));
+    putWord(page.data(), dp::kFirstSlot + 2, 4000);  // the last row above the one before
+    EXPECT_FALSE(dp::fits(page.data(), 50));
+    page = pageOfTwoRows();
+    putWord(page.data(), dp::kFirstSlot, 3000);  // the first row below the last
+    EXPECT_FALSE(dp::fits(page.data(), 50));
+    page = pageOfTwoRows();
+    putWord(page.data(), dp::kFirstSlot + 2, 10 | dp::kDeleted);  // into the offset table
+    EXPECT_FALSE(dp::fits(page.data(), 50));
+}
+
+using DamagedTable = NoIndexFileTest;
+
+// The writer leaves a data page whose offsets are out of order as it is: the row goes to a new page.
+TEST_F(DamagedTable, RowsGoPastADamagedPage)
+{
+    const std::uint32_t definition = tableDefinitionPage(m_path, "Mesures");
+    TableMap map;
+    std::string error;
+    ASSERT_TRUE(mapTable(readBytes(m_path), definition, map, error)) << error;
+    ASSERT_EQ(map.dataPages.size(), 1u);
+    MemoryPages pages(readBytes(m_path));
+    unsigned char* damaged = pages.change(map.dataPages[0]);
+    const int second = damaged[jet::datapage::kFirstSlot + 2] | (damaged[jet::datapage::kFirstSlot + 3] << 8);
+    putWord(damaged, jet::datapage::kFirstSlot, second - 8);  // the first row now starts below the second
+    const std::vector<unsigned char> before(damaged, damaged + 4096);
+    jet::JetTableWriter writer;
+    ASSERT_TRUE(jet::JetTableWriter::open(pages, definition, "Mesures", writer, error)) << error;
+    JetRowId at;
+    ASSERT_TRUE(writer.insert(sampleRow(writer.layout(), 0), at, error)) << error;
+    EXPECT_NE(at.page, map.dataPages[0]);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), pages.read(map.dataPages[0])));
+}
+
+}  // namespace
