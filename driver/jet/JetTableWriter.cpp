@@ -163,6 +163,11 @@ bool JetTableWriter::giveAutoNumbers(std::vector<JetFieldValue>& values, std::ui
                 error = "Le compteur NuméroAuto de la table " + tableName() + " est épuisé.";
                 return false;
             }
+            if (counter < m_layout.rowCount) {  // set back: the next number may be a row's already
+                error = "Le compteur NuméroAuto de la table " + tableName() +
+                        " est inférieur à son nombre de lignes : la table est endommagée.";
+                return false;
+            }
             values[c] = JetFieldValue::of(static_cast<std::int64_t>(++counter));
         } else if (values[c].kind == JetFieldValue::Kind::Number && values[c].number > 0 &&
                    values[c].number <= 0x7fffffff) {

@@ -7,6 +7,7 @@
 #include "driver/jet/JetTableLayout.h"
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,15 +28,18 @@ std::vector<jet::JetFieldValue> sampleRow(const jet::JetTableLayout& layout, std
 // driver puts before a message SQLite passes on).
 bool frenchMessage(const std::string& message);
 
-// jetcheck verify's verdict on a file: whether it opened, passed, and how many checks failed.
+// jetcheck verify's verdict on a file: whether it opened, passed, how many checks failed and
+// what they found (each failure's line, its numbers left out).
 struct Verdict {
     bool opened = false;
     bool ok = false;
     int failures = 0;
+    std::set<std::string> kinds;
     std::string text;
 };
 Verdict verdictOf(const std::string& path);
-// True when `after` is no worse than `before`.
+// True when `after` is no worse than `before`: it passes, or fails no more checks than
+// `before` and finds nothing `before` did not.
 bool noWorse(const Verdict& before, const Verdict& after);
 
 // A change made through the writer of one table; false with its French message.

@@ -76,4 +76,18 @@ TEST_F(DamagedTable, RowsGoPastADamagedPage)
     EXPECT_TRUE(std::equal(before.begin(), before.end(), pages.read(map.dataPages[0])));
 }
 
+// A counter set back below the number of rows: a new row would repeat a number a row holds.
+TEST_F(DamagedTable, AutoNumberCounterSetBack)
+{
+    const std::uint32_t definition = tableDefinitionPage(m_path, "Mesures");
+    auto bytes = readBytes(m_path);
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(definition * 4096 + jet::tdef::kAutoNumber), 4, 0);
+    writeBytes(m_path, bytes);
+    const bool inserted = changeInTransaction(m_path, definition, "Mesures", [](jet::JetTableWriter& writer, std::string& error) {
+        JetRowId at;
+        return writer.insert(sampleRow(writer.layout(), 0), at, error);
+    }, "compteur remis à zéro");
+    EXPECT_FALSE(inserted);
+}
+
 }  // namespace
