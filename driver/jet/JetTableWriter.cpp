@@ -64,9 +64,7 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
                 "tenus à jour.";
         return false;
     }
-    JetUsageMap map;
-    return JetUsageMap::open(pages, layout.ownedPages, map, error) &&
-           JetUsageMap::open(pages, layout.freeSpacePages, map, error) &&
+    return checkTableMaps(pages, layout, name, error) &&
            (!indexed || JetTableIndexes::open(pages, layout, name, writer.m_indexes, error));
 }
 

@@ -84,7 +84,71 @@ void collect(const unsigned char* bits, std::size_t count, std::uint64_t first, 
     }
 }
 
+// True when a bit of `bits` (count bytes, the first bit standing for `first`) marks a page at
+// or past `end`.
+bool marksFrom(const unsigned char* bits, std::size_t count, std::uint64_t first, std::uint64_t end)
+{
+    const std::uint64_t from = end > first ? end - first : 0;  // first bit standing for `end` or later
+    for (std::uint64_t i = from / 8; i < count; ++i) {
+        const unsigned mask = i == from / 8 ? 0xffu << (from % 8) : 0xffu;
+        if ((bits[i] & mask) != 0)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool JetUsageMap::withinFile() const
+{
+    const unsigned char* row = m_pages->read(m_page);
+    if (row == nullptr)
+        return false;
+    const std::uint32_t end = m_pages->pageCount();
+    if (m_inline)
+        return !marksFrom(row + m_start + 5, static_cast<std::size_t>(m_end - m_start - 5), dword(row, m_start + 1), end);
+    const std::size_t bytesPerPage = m_pages->pageSize() - kMapPageHeader;
+    for (int entry = 0; 1 + 4 * entry + 4 <= m_end - m_start; ++entry) {
+        const std::uint32_t where = dword(row, m_start + 1 + 4 * entry);
+        if (where == 0)
+            continue;
+        const unsigned char* mapPage = m_pages->read(where);
+        if (mapPage == nullptr)
+            return false;
+        if (mapPage[0] == kMapPageType &&
+            marksFrom(mapPage + kMapPageHeader, bytesPerPage, std::uint64_t{bytesPerPage} * 8 * static_cast<unsigned>(entry), end))
+            return false;
+    }
+    return true;
+}
+
+bool checkTableMaps(JetPages& pages, const JetTableLayout& layout, const std::string& table, std::string& error)
+{
+    std::vector<std::uint32_t> longValueMaps;
+    for (const auto& column : layout.columns) {
+        if (column.hasLongValueMaps) {
+            longValueMaps.push_back(column.longValueOwned);
+            longValueMaps.push_back(column.longValueFree);
+        }
+    }
+    JetUsageMap owned;
+    JetUsageMap free;
+    if (!JetUsageMap::open(pages, layout.ownedPages, owned, error) ||
+        !JetUsageMap::open(pages, layout.freeSpacePages, free, error))
+        return false;
+    bool within = owned.withinFile() && free.withinFile();
+    for (std::uint32_t pointer : longValueMaps) {
+        JetUsageMap map;
+        std::string unread;  // a long-value map that cannot be read only stops long values
+        within = within && (!JetUsageMap::open(pages, JetRowId::fromPointer(pointer), map, unread) || map.withinFile());
+    }
+    if (!within) {
+        error = "La table « " + table + " » utilise des pages au-delà de la fin du fichier : le fichier a été "
+                "tronqué et ne peut pas être modifié.";
+        return false;
+    }
+    return true;
+}
 
 std::vector<std::uint32_t> JetUsageMap::pages() const
 {

@@ -25,6 +25,9 @@ public:
     bool covers(std::uint32_t page) const;
     // Marks or clears `page` (which covers() must accept).
     void set(std::uint32_t page, bool on);
+    // False when the map marks a page past the file's end, or lists a map page there: the
+    // file lost pages it still uses (it was cut short).
+    bool withinFile() const;
 
 private:
     // The byte holding page's bit (page and offset), or false when the map does not reach it.
@@ -36,6 +39,11 @@ private:
     int m_end = 0;
     bool m_inline = true;
 };
+
+// The maps a writer of the table relies on: its two maps readable, and neither they nor those
+// of its long values marking pages past the file's end; false with a French message naming
+// `table`.
+bool checkTableMaps(JetPages& pages, const JetTableLayout& layout, const std::string& table, std::string& error);
 
 // Appends a page of zeros owned through the maps `owned` and `withRoom` (both mark it), taking it
 // out of the file's map of unowned pages (page 1, row 0: a set bit is a free page); its number.

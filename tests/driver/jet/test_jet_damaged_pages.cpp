@@ -90,4 +90,37 @@ TEST_F(DamagedTable, AutoNumberCounterSetBack)
     EXPECT_FALSE(inserted);
 }
 
+// A file cut short loses pages its tables' maps still mark: a page appended in their place
+// would take the number of a lost page (of rows or of long values) the maps and the rows
+// still point at. Changes to such a table are refused, the short file left as it is.
+TEST_F(DamagedTable, TablesOfAFileCutShortRefused)
+{
+    const std::uint32_t definition = tableDefinitionPage(m_path, "Mesures");
+    auto insert = [](std::size_t longBytes) {
+        return [longBytes](jet::JetTableWriter& writer, std::string& error) {
+            JetRowId at;
+            return writer.insert(sampleRow(writer.layout(), longBytes), at, error);
+        };
+    };
+    // A long value on a page of its own, at the end of the file, then a data page after it.
+    ASSERT_TRUE(changeInTransaction(m_path, definition, "Mesures", insert(3000), "mémo"));
+    const auto withLongValue = readBytes(m_path);
+    for (int i = 0; i < 40; ++i)
+        ASSERT_TRUE(changeInTransaction(m_path, definition, "Mesures", insert(0), "ligne"));
+    TableMap map;
+    std::string error;
+    ASSERT_TRUE(mapTable(readBytes(m_path), definition, map, error)) << error;
+    ASSERT_EQ(map.dataPages.size(), 2u);
+    ASSERT_EQ(map.dataPages.back() * 4096u, withLongValue.size());
+    ASSERT_LT(map.longValuePages.back(), map.dataPages.back());
+    // Cut before the second data page, then before the long-value page.
+    for (std::size_t size : {withLongValue.size(), std::size_t{map.longValuePages.back()} * 4096u}) {
+        auto bytes = readBytes(m_path);
+        bytes.resize(size);
+        writeBytes(m_path, bytes);
+        EXPECT_FALSE(changeInTransaction(m_path, definition, "Mesures", insert(0), "coupé à " + std::to_string(size)));
+        EXPECT_FALSE(changeInTransaction(m_path, definition, "Mesures", insert(3000), "coupé à " + std::to_string(size)));
+    }
+}
+
 }  // namespace
