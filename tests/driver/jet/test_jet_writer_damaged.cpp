@@ -77,6 +77,8 @@ bool makeBase(const std::string& path, const std::string& table, const std::stri
     base.bytes = readBytes(path);
     std::string why;
     EXPECT_TRUE(mapTable(base.bytes, base.definition, base.map, why)) << label << " : " << why;
+    std::cout << label << " : " << base.map.rows.size() << " lignes dont " << base.map.movedRows.size()
+              << " déplacées, " << base.map.chains.size() << " valeurs longues chaînées\n";
     return true;
 }
 
