@@ -88,7 +88,8 @@ bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& fo
     out.end = row == 0 ? format.pageSize : (word(page, slotOffset(format, row - 1)) & kOffsetMask);
     out.deleted = (entry & kDeleted) != 0;
     out.overflow = (entry & kOverflow) != 0;
-    return out.start >= slotOffset(format, rows) && out.start <= out.end && out.end <= format.pageSize;
+    return out.start >= slotOffset(format, rows) && out.start <= out.end && out.end <= format.pageSize &&
+           rowsInOrder(page, format);
 }
 
 bool fits(const unsigned char* page, int size, const JetFileFormat& format)

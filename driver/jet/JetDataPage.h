@@ -29,7 +29,8 @@ void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& f
 bool isDataPageOf(const unsigned char* page, std::uint32_t owner);
 int rowCount(const unsigned char* page, const JetFileFormat& format = jet4FileFormat());
 int freeSpace(const unsigned char* page);
-// Slot `row`; false when the row lies outside the page or overlaps its offset table.
+// Slot `row`; false when the row lies outside the page or overlaps its offset table, and for
+// every row of a page whose offsets are out of order (rows sharing bytes: a damaged page).
 bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& format = jet4FileFormat());
 // True when a row of `size` bytes and its offset entry fit, on a page whose offsets are in order.
 bool fits(const unsigned char* page, int size, const JetFileFormat& format = jet4FileFormat());

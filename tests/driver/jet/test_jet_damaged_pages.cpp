@@ -53,6 +53,18 @@ TEST(JetDamagedPages, PagesWithOffsetsOutOfOrderTakeNoRow)
     EXPECT_FALSE(dp::fits(page.data(), 50));
 }
 
+// Rows sharing bytes: writing one would change the other, so neither is given out.
+TEST(JetDamagedPages, RowsOfAPageWithOverlappingRowsNotGivenOut)
+{
+    namespace dp = jet::datapage;
+    auto page = pageOfTwoRows();
+    dp::Slot slot;
+    ASSERT_TRUE(dp::slot(page.data(), 0, slot));
+    putWord(page.data(), dp::kFirstSlot + 2, 4000);  // the second row inside the first
+    EXPECT_FALSE(dp::slot(page.data(), 0, slot));
+    EXPECT_FALSE(dp::slot(page.data(), 1, slot));
+}
+
 using DamagedTable = NoIndexFileTest;
 
 // The writer leaves a data page whose offsets are out of order as it is: the row goes to a new page.
@@ -121,6 +133,26 @@ TEST_F(DamagedTable, TablesOfAFileCutShortRefused)
         EXPECT_FALSE(changeInTransaction(m_path, definition, "Mesures", insert(0), "coupé à " + std::to_string(size)));
         EXPECT_FALSE(changeInTransaction(m_path, definition, "Mesures", insert(3000), "coupé à " + std::to_string(size)));
     }
+}
+
+// A row whose bytes another row of its page claims is neither changed nor deleted.
+TEST_F(DamagedTable, RowsOverlappingOthersLeftAlone)
+{
+    const std::uint32_t definition = tableDefinitionPage(m_path, "Mesures");
+    TableMap map;
+    std::string error;
+    ASSERT_TRUE(mapTable(readBytes(m_path), definition, map, error)) << error;
+    MemoryPages pages(readBytes(m_path));
+    unsigned char* damaged = pages.change(map.dataPages[0]);
+    const int first = damaged[jet::datapage::kFirstSlot] | (damaged[jet::datapage::kFirstSlot + 1] << 8);
+    putWord(damaged, jet::datapage::kFirstSlot + 2, first + 4);  // the second row inside the first
+    const std::vector<unsigned char> before = pages.bytes();
+    jet::JetTableWriter writer;
+    ASSERT_TRUE(jet::JetTableWriter::open(pages, definition, "Mesures", writer, error)) << error;
+    EXPECT_FALSE(writer.update({map.dataPages[0], 0}, sampleRow(writer.layout(), 0), error));
+    EXPECT_TRUE(frenchMessage(error)) << error;
+    EXPECT_FALSE(writer.remove({map.dataPages[0], 0}, error));
+    EXPECT_TRUE(pages.bytes() == before);
 }
 
 }  // namespace
