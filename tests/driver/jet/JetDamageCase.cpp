@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <regex>
 
 namespace kervane::test {
@@ -61,6 +62,17 @@ bool frenchMessage(const std::string& message)
     return std::regex_match(message, sentence) && message.find("error") == std::string::npos;
 }
 
+namespace {
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); !from.empty() && at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+}  // namespace
+
 Verdict verdictOf(const std::string& path)
 {
     Verdict verdict;
@@ -74,12 +86,13 @@ Verdict verdictOf(const std::string& path)
         verdict.ok = found[1] == "OK";
         verdict.failures = std::stoi(found[2]);
     }
-    // What each failure says, its numbers (rows, pages, values) left out.
+    // What each failure says, its numbers (rows, pages, values) and the file's name left out.
+    const std::string name = std::filesystem::path(path).filename().string();
     static const std::regex failure("^FAIL .*$", std::regex::ECMAScript | std::regex::multiline);
     static const std::regex number("[0-9]+");
     for (auto it = std::sregex_iterator(verdict.text.begin(), verdict.text.end(), failure); it != std::sregex_iterator();
          ++it)
-        verdict.kinds.insert(std::regex_replace(it->str(), number, "#"));
+        verdict.kinds.insert(std::regex_replace(replaceAll(it->str(), name, "#"), number, "#"));
     return verdict;
 }
 
