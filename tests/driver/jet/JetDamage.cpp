@@ -272,7 +272,7 @@ bool zeroedPage(std::vector<unsigned char>& file, const TableMap& map, std::mt19
     pages.push_back(1);
     for (const auto& m : map.usageMaps)
         pages.push_back(m.page);
-    const std::uint32_t page = random() % 4 == 0 ? static_cast<std::uint32_t>(1 + pick(random, file.size() / kPage - 1))
+    const std::uint32_t page = random() % 4 == 0 ? static_cast<std::uint32_t>(pick(random, file.size() / kPage))
                                                  : pages[pick(random, pages.size())];
     std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(std::size_t{page} * kPage), kPage, 0);
     what = "page " + std::to_string(page) + " mise à zéro";

@@ -32,7 +32,7 @@ enum class Damage {
     LongValuePageBytes,  // random bytes of a long-value page
     FreePageMap,         // random bytes of the file's map of unowned pages (page 1)
     Truncated,           // the file cut at or inside a page
-    ZeroedPage,          // one of the table's pages, or a random one, all zeros
+    ZeroedPage,          // one of the table's pages, or any page (the header too), all zeros
     RowOutsidePage,      // a row offset beyond the page or into its offset table
     OverlappingRows,     // row offsets out of their descending order
     LongValueLoop,       // a chained long value's piece pointing back into its chain
