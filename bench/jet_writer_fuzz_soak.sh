@@ -10,5 +10,5 @@ rounds="${1:-20}"
 cmake --build "$build" -j2 --target test_jet_writer_damaged >/dev/null
 export KERVANE_TEST_DATA="${KERVANE_TEST_DATA:-$PWD/../shared/testdata}"
 export QT_QPA_PLATFORM=offscreen
-KERVANE_JET_FUZZ="$rounds" "$build/tests/driver/jet/test_jet_writer_damaged" \
+KERVANE_JET_WRITER_FUZZ="$rounds" "$build/tests/driver/jet/test_jet_writer_damaged" \
   --gtest_filter='WriterOnDamagedFiles.Copies*' --gtest_brief=1

@@ -3,7 +3,7 @@
 // added with short, whole and chained memos, changed, moved and deleted. Whatever the damage,
 // no crash and no hang; a refused change leaves the file byte for byte as it was and says why
 // in French; an accepted one leaves a file jetcheck judges no worse than the damaged copy.
-// KERVANE_JET_FUZZ=n runs n seeds of every damage (2 by default); jetcheck judges a few cases.
+// KERVANE_JET_WRITER_FUZZ=n runs n seeds of every damage (2 by default); jetcheck judges a few cases.
 #include "JetDamage.h"
 #include "JetDamageCase.h"
 #include "JetTestSupport.h"
@@ -28,7 +28,7 @@ namespace {
 
 int fuzzRounds()
 {
-    const char* chosen = std::getenv("KERVANE_JET_FUZZ");
+    const char* chosen = std::getenv("KERVANE_JET_WRITER_FUZZ");
     return chosen != nullptr && std::atoi(chosen) > 0 ? std::atoi(chosen) : 2;
 }
 
