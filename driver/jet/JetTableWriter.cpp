@@ -89,8 +89,9 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
         const unsigned char* at = m_pages->read(row.home.page) + row.homeSlot.start;
         row.home = {static_cast<std::uint32_t>(at[1] | (at[2] << 8) | (at[3] << 16)), at[0]};
         page = m_pages->read(row.home.page);
+        // Moved data is flagged deleted, hidden from scans: a row they meet is another row.
         if (page == nullptr || !datapage::isDataPageOf(page, m_layout.definitionPage) ||
-            !datapage::slot(page, row.home.row, row.homeSlot, format())) {
+            !datapage::slot(page, row.home.row, row.homeSlot, format()) || !row.homeSlot.deleted) {
             error = gone;
             return false;
         }

@@ -155,4 +155,31 @@ TEST_F(DamagedTable, RowsOverlappingOthersLeftAlone)
     EXPECT_TRUE(pages.bytes() == before);
 }
 
+// A moved row's data is flagged deleted, so that scans pass it by: a pointer to a row scans
+// meet leads to another row, whose bytes and long values a change would take as this one's.
+TEST_F(DamagedTable, MovedRowPointingAtAnotherRowLeftAlone)
+{
+    const std::uint32_t definition = tableDefinitionPage(m_path, "Mesures");
+    TableMap map;
+    std::string error;
+    ASSERT_TRUE(mapTable(readBytes(m_path), definition, map, error)) << error;
+    const std::uint32_t number = map.dataPages[0];
+    MemoryPages pages(readBytes(m_path));
+    unsigned char* page = pages.change(number);
+    jet::datapage::Slot first;
+    ASSERT_TRUE(jet::datapage::slot(page, 0, first));
+    const unsigned char pointer[4] = {1, static_cast<unsigned char>(number & 0xff),
+                                      static_cast<unsigned char>((number >> 8) & 0xff),
+                                      static_cast<unsigned char>((number >> 16) & 0xff)};
+    std::copy(pointer, pointer + 4, page + first.start);  // row 0 now says it lies at row 1
+    jet::datapage::flag(page, 0, jet::datapage::kOverflow);
+    const std::vector<unsigned char> before = pages.bytes();
+    jet::JetTableWriter writer;
+    ASSERT_TRUE(jet::JetTableWriter::open(pages, definition, "Mesures", writer, error)) << error;
+    EXPECT_FALSE(writer.update({number, 0}, sampleRow(writer.layout(), 3000), error));
+    EXPECT_TRUE(frenchMessage(error)) << error;
+    EXPECT_FALSE(writer.remove({number, 0}, error));
+    EXPECT_TRUE(pages.bytes() == before);
+}
+
 }  // namespace
