@@ -220,7 +220,8 @@ bool longValueLoop(std::vector<unsigned char>& file, const TableMap& map, std::m
     return true;
 }
 
-// A moved row's pointer aimed at itself, or at its row which is then marked moved and aimed back.
+// A moved row's pointer aimed at itself, at a row scans meet, or at its row which is then
+// marked moved and aimed back.
 bool movedRowLoop(std::vector<unsigned char>& file, const TableMap& map, std::mt19937& random, std::string& what)
 {
     if (map.movedRows.empty())
@@ -235,7 +236,11 @@ bool movedRowLoop(std::vector<unsigned char>& file, const TableMap& map, std::mt
     std::size_t homeStart = 0;
     std::size_t homeEnd = 0;
     jet::JetRowId target = header;
-    if (random() % 2 == 0 && rowBytes(file, home, homeStart, homeEnd) && homeEnd - homeStart >= 4) {
+    const auto choice = random() % 3;
+    if (choice == 2) {  // at another row scans meet
+        target = map.rows[pick(random, map.rows.size())];
+        what = "ligne déplacée renvoyant à la ligne vivante ";
+    } else if (choice == 0 && rowBytes(file, home, homeStart, homeEnd) && homeEnd - homeStart >= 4) {
         unsigned char* page = pageOf(file, home.page);
         const std::size_t entry = dp::kFirstSlot + 2 * static_cast<std::size_t>(home.row);
         putWord(page, entry, word(page, entry) | dp::kOverflow);

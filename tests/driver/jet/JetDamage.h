@@ -36,7 +36,7 @@ enum class Damage {
     RowOutsidePage,      // a row offset beyond the page or into its offset table
     OverlappingRows,     // row offsets out of their descending order
     LongValueLoop,       // a chained long value's piece pointing back into its chain
-    MovedRowLoop,        // a moved row's pointer leading back to itself
+    MovedRowLoop,        // a moved row's pointer leading back to itself, or to a live row
 };
 constexpr int kDamageKinds = 11;
 const char* damageName(Damage kind);
