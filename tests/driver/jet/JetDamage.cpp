@@ -2,6 +2,7 @@
 
 #include "JetWriterSupport.h"
 
+#include "driver/jet/JetFileFormat.h"
 #include "driver/jet/JetDataPage.h"
 #include "driver/jet/JetRowReading.h"
 #include "driver/jet/JetUsageMap.h"
@@ -172,10 +173,10 @@ bool rowOutsidePage(std::vector<unsigned char>& file, const TableMap& map, std::
     const int rows = dp::rowCount(page);
     // The last row most often: new rows are laid below it.
     const int row = random() % 2 == 0 ? rows - 1 : static_cast<int>(pick(random, static_cast<std::size_t>(rows)));
-    const std::size_t entry = dp::kFirstSlot + 2 * static_cast<std::size_t>(row);
+    const std::size_t entry = jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(row);
     const int flags = word(page, entry) & ~dp::kOffsetMask;
     const int offset = random() % 2 == 0 ? static_cast<int>(kPage + 1 + pick(random, 0x1fff - kPage))
-                                         : static_cast<int>(pick(random, dp::kFirstSlot + 2 * static_cast<std::size_t>(rows)));
+                                         : static_cast<int>(pick(random, jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(rows)));
     putWord(page, entry, flags | offset);
     what = "page " + std::to_string(number) + ", ligne " + std::to_string(row) + " à l'octet " + std::to_string(offset);
     return true;
@@ -190,10 +191,10 @@ bool overlappingRows(std::vector<unsigned char>& file, const TableMap& map, std:
     unsigned char* page = pageOf(file, number);
     const int rows = dp::rowCount(page);
     const int row = 1 + static_cast<int>(pick(random, static_cast<std::size_t>(rows - 1)));
-    const std::size_t entry = dp::kFirstSlot + 2 * static_cast<std::size_t>(row);
+    const std::size_t entry = jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(row);
     const int flags = word(page, entry) & ~dp::kOffsetMask;
     // Into a row laid before it: the two rows share bytes, or their order is reversed.
-    const int earlier = word(page, dp::kFirstSlot + 2 * pick(random, static_cast<std::size_t>(row))) & dp::kOffsetMask;
+    const int earlier = word(page, jet::jet4FileFormat().pageFirstSlot + 2 * pick(random, static_cast<std::size_t>(row))) & dp::kOffsetMask;
     const int offset = std::min(static_cast<int>(kPage) - 1, earlier + static_cast<int>(random() % 24));
     putWord(page, entry, flags | offset);
     what = "page " + std::to_string(number) + ", ligne " + std::to_string(row) + " à l'octet " + std::to_string(offset);
@@ -242,7 +243,7 @@ bool movedRowLoop(std::vector<unsigned char>& file, const TableMap& map, std::mt
         what = "ligne déplacée renvoyant à la ligne vivante ";
     } else if (choice == 0 && rowBytes(file, home, homeStart, homeEnd) && homeEnd - homeStart >= 4) {
         unsigned char* page = pageOf(file, home.page);
-        const std::size_t entry = dp::kFirstSlot + 2 * static_cast<std::size_t>(home.row);
+        const std::size_t entry = jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(home.row);
         putWord(page, entry, word(page, entry) | dp::kOverflow);
         start = homeStart;
         what = "ligne déplacée " + std::to_string(home.page) + ":" + std::to_string(home.row) + " renvoyant à ";

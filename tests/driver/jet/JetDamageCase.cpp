@@ -4,6 +4,7 @@
 #include "JetWriterSupport.h"
 #include "JetWriterTestSupport.h"
 
+#include "driver/jet/JetFileFormat.h"
 #include "driver/jet/JetDataPage.h"
 #include "driver/jet/JetFile.h"
 #include "driver/jet/JetPageStore.h"
@@ -130,11 +131,11 @@ int word(const unsigned char* p, int at)
 // A page of rows whose offsets go down from the page's end without reaching the offset table.
 bool rowsInOrder(const unsigned char* page)
 {
-    const int rows = word(page, jet::datapage::kRowCount);
+    const int rows = word(page, jet::jet4FileFormat().pageRowCount);
     int above = static_cast<int>(kPage);
     for (int r = 0; r < rows; ++r) {
-        const int start = word(page, jet::datapage::kFirstSlot + 2 * r) & jet::datapage::kOffsetMask;
-        if (rows > jet::datapage::kMaxRows || start > above || start < jet::datapage::kFirstSlot + 2 * rows)
+        const int start = word(page, jet::jet4FileFormat().pageFirstSlot + 2 * r) & jet::datapage::kOffsetMask;
+        if (rows > jet::datapage::kMaxRows || start > above || start < jet::jet4FileFormat().pageFirstSlot + 2 * rows)
             return false;
         above = start;
     }
@@ -155,7 +156,7 @@ void expectRowPagesSound(const std::vector<unsigned char>& before, const std::ve
         if (was == nullptr || (was[0] == 0x01 && rowsInOrder(was))) {
             EXPECT_TRUE(rowsInOrder(now)) << label << " : la page " << at / kPage << " a perdu l'ordre de ses lignes";
         } else if (was[0] == 0x01) {
-            EXPECT_EQ(word(now, jet::datapage::kRowCount), word(was, jet::datapage::kRowCount))
+            EXPECT_EQ(word(now, jet::jet4FileFormat().pageRowCount), word(was, jet::jet4FileFormat().pageRowCount))
                 << label << " : une ligne ajoutée à la page " << at / kPage << " déjà abîmée";
         }
     }

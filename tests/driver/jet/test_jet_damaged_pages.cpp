@@ -5,6 +5,7 @@
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
 
+#include "driver/jet/JetFileFormat.h"
 #include "driver/jet/JetDataPage.h"
 #include "driver/jet/JetTableWriter.h"
 
@@ -41,15 +42,15 @@ TEST(JetDamagedPages, PagesWithOffsetsOutOfOrderTakeNoRow)
     namespace dp = jet::datapage;
     auto page = pageOfTwoRows();
     ASSERT_TRUE(dp::fits(page.data(), 50));
-    putWord(page.data(), dp::kFirstSlot + 2, 5000);  // the last row beyond the page's end
+    putWord(page.data(), jet::jet4FileFormat().pageFirstSlot + 2, 5000);  // the last row beyond the page's end
     EXPECT_FALSE(dp::fits(page.data(), 50));
-    putWord(page.data(), dp::kFirstSlot + 2, 4000);  // the last row above the one before
-    EXPECT_FALSE(dp::fits(page.data(), 50));
-    page = pageOfTwoRows();
-    putWord(page.data(), dp::kFirstSlot, 3000);  // the first row below the last
+    putWord(page.data(), jet::jet4FileFormat().pageFirstSlot + 2, 4000);  // the last row above the one before
     EXPECT_FALSE(dp::fits(page.data(), 50));
     page = pageOfTwoRows();
-    putWord(page.data(), dp::kFirstSlot + 2, 10 | dp::kDeleted);  // into the offset table
+    putWord(page.data(), jet::jet4FileFormat().pageFirstSlot, 3000);  // the first row below the last
+    EXPECT_FALSE(dp::fits(page.data(), 50));
+    page = pageOfTwoRows();
+    putWord(page.data(), jet::jet4FileFormat().pageFirstSlot + 2, 10 | dp::kDeleted);  // into the offset table
     EXPECT_FALSE(dp::fits(page.data(), 50));
 }
 
@@ -60,7 +61,7 @@ TEST(JetDamagedPages, RowsOfAPageWithOverlappingRowsNotGivenOut)
     auto page = pageOfTwoRows();
     dp::Slot slot;
     ASSERT_TRUE(dp::slot(page.data(), 0, slot));
-    putWord(page.data(), dp::kFirstSlot + 2, 4000);  // the second row inside the first
+    putWord(page.data(), jet::jet4FileFormat().pageFirstSlot + 2, 4000);  // the second row inside the first
     EXPECT_FALSE(dp::slot(page.data(), 0, slot));
     EXPECT_FALSE(dp::slot(page.data(), 1, slot));
 }
@@ -77,8 +78,8 @@ TEST_F(DamagedTable, RowsGoPastADamagedPage)
     ASSERT_EQ(map.dataPages.size(), 1u);
     MemoryPages pages(readBytes(m_path));
     unsigned char* damaged = pages.change(map.dataPages[0]);
-    const int second = damaged[jet::datapage::kFirstSlot + 2] | (damaged[jet::datapage::kFirstSlot + 3] << 8);
-    putWord(damaged, jet::datapage::kFirstSlot, second - 8);  // the first row now starts below the second
+    const int second = damaged[jet::jet4FileFormat().pageFirstSlot + 2] | (damaged[jet::jet4FileFormat().pageFirstSlot + 3] << 8);
+    putWord(damaged, jet::jet4FileFormat().pageFirstSlot, second - 8);  // the first row now starts below the second
     const std::vector<unsigned char> before(damaged, damaged + 4096);
     jet::JetTableWriter writer;
     ASSERT_TRUE(jet::JetTableWriter::open(pages, definition, "Mesures", writer, error)) << error;
@@ -144,8 +145,8 @@ TEST_F(DamagedTable, RowsOverlappingOthersLeftAlone)
     ASSERT_TRUE(mapTable(readBytes(m_path), definition, map, error)) << error;
     MemoryPages pages(readBytes(m_path));
     unsigned char* damaged = pages.change(map.dataPages[0]);
-    const int first = damaged[jet::datapage::kFirstSlot] | (damaged[jet::datapage::kFirstSlot + 1] << 8);
-    putWord(damaged, jet::datapage::kFirstSlot + 2, first + 4);  // the second row inside the first
+    const int first = damaged[jet::jet4FileFormat().pageFirstSlot] | (damaged[jet::jet4FileFormat().pageFirstSlot + 1] << 8);
+    putWord(damaged, jet::jet4FileFormat().pageFirstSlot + 2, first + 4);  // the second row inside the first
     const std::vector<unsigned char> before = pages.bytes();
     jet::JetTableWriter writer;
     ASSERT_TRUE(jet::JetTableWriter::open(pages, definition, "Mesures", writer, error)) << error;
