@@ -93,6 +93,8 @@ std::uint32_t JetLongValues::newPage(const JetLayoutColumn& column)
 {
     const std::uint32_t page = appendOwnedPage(m_pages, JetRowId::fromPointer(column.longValueOwned),
                                                JetRowId::fromPointer(column.longValueFree));
+    if (page == 0)
+        return 0;
     unsigned char* bytes = m_pages.change(page);
     datapage::initialise(bytes, 0, format());
     std::memcpy(bytes + datapage::kOwner, kLongValueMark, 4);
@@ -104,7 +106,8 @@ std::uint32_t JetLongValues::storeChained(const JetLayoutColumn& column, const s
     const std::size_t piece = pieceSize(format());
     std::vector<std::uint32_t> pages(pieces(format(), data.size()));
     for (auto& page : pages)
-        page = newPage(column);
+        if ((page = newPage(column)) == 0)
+            return 0;
     JetUsageMap withRoom;
     std::string ignored;
     const bool mapped = JetUsageMap::open(m_pages, JetRowId::fromPointer(column.longValueFree), withRoom, ignored);
@@ -128,8 +131,8 @@ std::uint32_t JetLongValues::store(const JetLayoutColumn& column, const std::vec
     if (data.size() > static_cast<std::size_t>(format().maxLongValueRow))
         return storeChained(column, data);
     std::uint32_t page = 0;
-    if (!pageWithRoom(column, static_cast<int>(data.size()), page))
-        page = newPage(column);
+    if (!pageWithRoom(column, static_cast<int>(data.size()), page) && (page = newPage(column)) == 0)
+        return 0;
     const int row = datapage::add(m_pages.change(page), data, 0, format());
     return (page << 8) | static_cast<std::uint32_t>(row);
 }

@@ -21,7 +21,8 @@ public:
     // Checks that `size` bytes of `column` can be stored; `appends` counts the pages the change
     // appends before this one, and grows when this value needs a new page.
     bool plan(const JetLayoutColumn& column, std::size_t size, std::uint32_t& appends, std::string& error);
-    // Stores `data` as planned; the data pointer ((page << 8) | row) the row keeps.
+    // Stores `data` as planned; the data pointer ((page << 8) | row) the row keeps, 0 when the
+    // pages refused a new page (the transaction's memory full).
     std::uint32_t store(const JetLayoutColumn& column, const std::vector<unsigned char>& data);
     // The long-value rows `row` keeps outside itself, chains followed; false with a French
     // message when one cannot be read.

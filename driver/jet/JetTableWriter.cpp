@@ -126,11 +126,13 @@ bool JetTableWriter::planLongValues(const std::vector<JetFieldValue>& values, Ou
     return true;
 }
 
-void JetTableWriter::storeLongValues(OutsideValues& outside, const std::vector<std::vector<unsigned char>>& data)
+bool JetTableWriter::storeLongValues(OutsideValues& outside, const std::vector<std::vector<unsigned char>>& data)
 {
     JetLongValues longValues(*m_pages);
     for (auto& [column, pointer] : outside)
-        pointer = longValues.store(m_layout.columns[column], data[column]);
+        if ((pointer = longValues.store(m_layout.columns[column], data[column])) == 0)
+            return false;
+    return true;
 }
 
 bool JetTableWriter::keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error)
@@ -213,8 +215,17 @@ bool JetTableWriter::placeFor(int size, std::uint32_t appends, std::uint32_t& pa
 std::uint32_t JetTableWriter::appendDataPage()
 {
     const std::uint32_t page = appendOwnedPage(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages);
-    datapage::initialise(m_pages->change(page), m_layout.definitionPage, format());
+    if (page != 0)
+        datapage::initialise(m_pages->change(page), m_layout.definitionPage, format());
     return page;
+}
+
+bool JetTableWriter::noMorePages(std::string& error)
+{
+    m_indexes.discard();
+    error = "La transaction ne peut pas recevoir de page de plus (la mémoire réservée à ses modifications est "
+            "pleine) : la modification de la table " + tableName() + " n'a pas été faite.";
+    return false;
 }
 
 void JetTableWriter::writeDefinition(std::uint32_t rowCount, std::uint32_t counter)
@@ -248,11 +259,11 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
     std::uint32_t nextNewPage = m_pages->pageCount() + appends + (append ? 1 : 0);
     if (!m_indexes.planInsert(row, where, nextNewPage, error))
         return false;
-    // Every check made: the pages change from here on.
-    storeLongValues(outside, longData);
+    // Every check made: the pages change from here on. Only a new page can still be refused,
+    // when the transaction's memory is full: the change then fails and is undone whole.
+    if (!storeLongValues(outside, longData) || (append && (page = appendDataPage()) == 0))
+        return noMorePages(error);
     encodeRow(m_layout, values, 0, row, error, outside);
-    if (append)
-        page = appendDataPage();
     where = {page, datapage::add(m_pages->change(page), row, 0, format())};
     writeDefinition(m_layout.rowCount + 1, counter);
     return indexesWritten(error);
@@ -312,13 +323,14 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     std::uint32_t nextNewPage = m_pages->pageCount() + appends + (append ? 1 : 0);
     if (!m_indexes.planUpdate(row.bytes, bytes, where, nextNewPage, error))
         return false;
-    // Every check made: the pages change from here on.
-    storeLongValues(outside, longData);
+    // Every check made: the pages change from here on (a new page refused as for insert).
+    if (!storeLongValues(outside, longData) || (append && (page = appendDataPage()) == 0))
+        return noMorePages(error);
     encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside);
     if (inPlace)
         std::copy(bytes.begin(), bytes.end(), m_pages->change(row.home.page) + row.homeSlot.start);
     else
-        moveRow(row, bytes, append ? appendDataPage() : page);
+        moveRow(row, bytes, page);
     store.release(oldLongValues);
     return indexesWritten(error);
 }

@@ -46,12 +46,15 @@ private:
     // the pages to append); their bytes by column index.
     bool planLongValues(const std::vector<JetFieldValue>& values, OutsideValues& outside,
                         std::vector<std::vector<unsigned char>>& data, std::uint32_t& appends, std::string& error);
-    void storeLongValues(OutsideValues& outside, const std::vector<std::vector<unsigned char>>& data);
+    // False when the pages refused a new one: the change is then left half-done for the
+    // transaction to undo.
+    bool storeLongValues(OutsideValues& outside, const std::vector<std::vector<unsigned char>>& data);
+    bool noMorePages(std::string& error);
     bool keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error);
     bool giveAutoNumbers(std::vector<JetFieldValue>& values, std::uint32_t& counter, std::string& error);
     // A page of the table with room for `size` bytes, or one to append; false when neither.
     bool placeFor(int size, std::uint32_t appends, std::uint32_t& page, bool& append, std::string& error);
-    std::uint32_t appendDataPage();
+    std::uint32_t appendDataPage();  // 0 when refused
     void moveRow(const Located& row, const std::vector<unsigned char>& bytes, std::uint32_t page);
     void releaseMovedData(const Located& row);
     void writeDefinition(std::uint32_t rowCount, std::uint32_t counter);

@@ -212,6 +212,8 @@ std::uint32_t appendMappedPage(JetPages& pages, std::initializer_list<JetRowId> 
     std::string ignored;
     JetUsageMap map;
     const std::uint32_t page = pages.append();
+    if (page == 0)
+        return 0;  // refused (the transaction's memory is full): no map marks it
     for (JetRowId where : maps)
         if (JetUsageMap::open(pages, where, map, ignored))
             map.set(page, true);

@@ -49,7 +49,8 @@ bool checkTableMaps(JetPages& pages, const JetTableLayout& layout, const std::st
 // out of the file's map of unowned pages (page 1, row 0: a set bit is a free page); its number.
 // mapsCover() must have accepted it.
 std::uint32_t appendOwnedPage(JetPages& pages, JetRowId owned, JetRowId withRoom);
-// The same for a page marked in every map of `maps` (an index's pages have one map).
+// The same for a page marked in every map of `maps` (an index's pages have one map). Both give
+// 0, and change no map, when the pages refuse one more page.
 std::uint32_t appendMappedPage(JetPages& pages, std::initializer_list<JetRowId> maps);
 // Gives `page` back to the file: cleared in `map`, marked in the map of unowned pages, zeroed.
 void releaseMappedPage(JetPages& pages, JetRowId map, std::uint32_t page);

@@ -71,11 +71,11 @@ TEST_F(EcritureJet, AnAcceptedChangeIsWrittenARefusedOneLeavesTheFile)
 // driver, its message shown, and the file is left as it was.
 TEST_F(EcritureJet, ChangesToAnIndexedTableOfAGenuineFileKeepItsIndexes)
 {
-    const QString strSource = qEnvironmentVariable("KERVANE_TEST_DATA") + QStringLiteral("/jet/testV2000.mdb");
-    if (!QFile::exists(strSource))
+    const QString strOrigine = qEnvironmentVariable("KERVANE_TEST_DATA") + QStringLiteral("/jet/testV2000.mdb");
+    if (!QFile::exists(strOrigine))
         GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testV2000.mdb manque";
     strBase = dossier.fichier("testV2000.mdb");
-    ASSERT_TRUE(QFile::copy(strSource, strBase));
+    ASSERT_TRUE(QFile::copy(strOrigine, strBase));
     QFile(strBase).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     odbc.ajouterDSN(DSN, strBase);
     wndKervane& f = *ouvrir();

@@ -27,6 +27,8 @@ unsigned char* MemoryPages::change(std::uint32_t page)
 
 std::uint32_t MemoryPages::append()
 {
+    if (m_refuseAppends)
+        return 0;
     const std::uint32_t page = pageCount();
     m_bytes.resize(m_bytes.size() + m_pageSize, 0);
     m_changed.insert(page);

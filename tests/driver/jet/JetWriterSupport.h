@@ -28,6 +28,8 @@ public:
     std::uint32_t append() override;
 
     const std::vector<unsigned char>& bytes() const { return m_bytes; }
+    // From now on append() refuses, as a page store whose memory is full does (it answers 0).
+    void refuseAppends() { m_refuseAppends = true; }
     // Pages change() or append() handed out.
     const std::set<std::uint32_t>& changed() const { return m_changed; }
 
@@ -35,6 +37,7 @@ private:
     std::vector<unsigned char> m_bytes;
     std::size_t m_pageSize;
     std::set<std::uint32_t> m_changed;
+    bool m_refuseAppends = false;
 };
 
 // The folder of jetcheck, jetgen and the Jackcess jar; empty when absent.

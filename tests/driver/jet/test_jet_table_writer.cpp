@@ -259,6 +259,22 @@ TEST_F(TableWriter, RefusedChangesLeaveTheFileAsItWas)
     EXPECT_EQ(m_pages->bytes(), once);
 }
 
+// A page store whose memory is full refuses new pages (it answers page 0, the header): a change
+// needing one fails with a French message, and the header page is never written.
+TEST_F(TableWriter, ANewPageRefusedFailsTheChangeAndLeavesTheHeader)
+{
+    jet::JetTableWriter writer = openMesures();
+    m_pages->refuseAppends();
+    std::string error;
+    jet::JetRowId where;
+    auto chained = everyType();
+    chained[12] = text(std::string(5000, 'c'));  // a memo on pages of its own
+    EXPECT_FALSE(writer.insert(chained, where, error));
+    EXPECT_NE(error.find("page de plus"), std::string::npos) << error;
+    EXPECT_EQ(m_pages->changed().count(0), 0u);
+    EXPECT_TRUE(std::equal(m_original.begin(), m_original.begin() + 4096, m_pages->bytes().begin()));
+}
+
 // Bytes 0..n-1 of a recognisable pattern, and their hexadecimal form.
 std::vector<unsigned char> pattern(std::size_t n)
 {
