@@ -74,8 +74,14 @@ bool JetLongValues::plan(const JetLayoutColumn& column, std::size_t size, std::u
         return false;
     }
     const bool whole = size <= static_cast<std::size_t>(format().maxLongValueRow);
-    if (whole && pageWithRoom(column, static_cast<int>(size), page))
+    if (whole && pageWithRoom(column, 0, page) &&
+        datapage::fits(m_pages.read(page), static_cast<int>(size) + m_taken[page], format())) {
+        m_taken[page] += static_cast<int>(size) + 2;  // the row and its offset entry
+        m_targets.push_back(page);
         return true;
+    }
+    if (whole)
+        m_targets.push_back(0);
     // Each piece of a chained value takes a new page of its own.
     const std::size_t added = whole ? 1 : pieces(format(), size);
     for (std::size_t i = 0; i < added; ++i, ++appends) {
@@ -130,8 +136,9 @@ std::uint32_t JetLongValues::store(const JetLayoutColumn& column, const std::vec
 {
     if (data.size() > static_cast<std::size_t>(format().maxLongValueRow))
         return storeChained(column, data);
-    std::uint32_t page = 0;
-    if (!pageWithRoom(column, static_cast<int>(data.size()), page) && (page = newPage(column)) == 0)
+    std::uint32_t page = m_stored < m_targets.size() ? m_targets[m_stored] : 0;
+    ++m_stored;
+    if (page == 0 && (page = newPage(column)) == 0)
         return 0;
     const int row = datapage::add(m_pages.change(page), data, 0, format());
     return (page << 8) | static_cast<std::uint32_t>(row);

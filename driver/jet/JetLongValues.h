@@ -7,6 +7,7 @@
 #include "driver/jet/JetTableLayout.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,13 @@ class JetLongValues {
 public:
     explicit JetLongValues(JetPages& pages) : m_pages(pages) {}
 
-    // Checks that `size` bytes of `column` can be stored; `appends` counts the pages the change
-    // appends before this one, and grows when this value needs a new page.
+    // Checks that `size` bytes of `column` can be stored, and where: the room the values planned
+    // before take on a page is counted. `appends` counts the pages the change appends before this
+    // one, and grows when this value needs a new page.
     bool plan(const JetLayoutColumn& column, std::size_t size, std::uint32_t& appends, std::string& error);
-    // Stores `data` as planned; the data pointer ((page << 8) | row) the row keeps, 0 when the
-    // pages refused a new page (the transaction's memory full).
+    // Stores `data` where the plan put it (the values in the order they were planned); the data
+    // pointer ((page << 8) | row) the row keeps, 0 when the pages refused a new page (the
+    // transaction's memory full).
     std::uint32_t store(const JetLayoutColumn& column, const std::vector<unsigned char>& data);
     // The long-value rows `row` keeps outside itself, chains followed; false with a French
     // message when one cannot be read.
@@ -39,6 +42,9 @@ private:
     bool follow(std::uint32_t pointer, bool chained, std::vector<JetRowId>& rows);
 
     JetPages& m_pages;
+    std::vector<std::uint32_t> m_targets;  // by value planned whole: its page, 0 for a new one
+    std::size_t m_stored = 0;              // values planned whole and stored so far
+    std::map<std::uint32_t, int> m_taken;  // room the plan takes on pages already there
 };
 
 }  // namespace kervane::jet

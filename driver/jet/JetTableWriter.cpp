@@ -100,11 +100,11 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
     return true;
 }
 
-bool JetTableWriter::planLongValues(const std::vector<JetFieldValue>& values, OutsideValues& outside,
+bool JetTableWriter::planLongValues(JetLongValues& longValues, const std::vector<JetFieldValue>& values,
+                                    OutsideValues& outside,
                                     std::vector<std::vector<unsigned char>>& data, std::uint32_t& appends,
                                     std::string& error)
 {
-    JetLongValues longValues(*m_pages);
     data.assign(values.size(), {});
     for (std::size_t c = 0; c < values.size(); ++c) {
         const JetLayoutColumn& column = m_layout.columns[c];
@@ -126,9 +126,9 @@ bool JetTableWriter::planLongValues(const std::vector<JetFieldValue>& values, Ou
     return true;
 }
 
-bool JetTableWriter::storeLongValues(OutsideValues& outside, const std::vector<std::vector<unsigned char>>& data)
+bool JetTableWriter::storeLongValues(JetLongValues& longValues, OutsideValues& outside,
+                                     const std::vector<std::vector<unsigned char>>& data)
 {
-    JetLongValues longValues(*m_pages);
     for (auto& [column, pointer] : outside)
         if ((pointer = longValues.store(m_layout.columns[column], data[column])) == 0)
             return false;
@@ -250,7 +250,9 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
         return false;
     }
-    if (!giveAutoNumbers(values, counter, error) || !planLongValues(values, outside, longData, appends, error) ||
+    JetLongValues longValues(*m_pages);
+    if (!giveAutoNumbers(values, counter, error) ||
+        !planLongValues(longValues, values, outside, longData, appends, error) ||
         !encodeRow(m_layout, values, 0, row, error, outside) ||
         !placeFor(static_cast<int>(row.size()), appends, page, append, error))
         return false;
@@ -261,7 +263,7 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         return false;
     // Every check made: the pages change from here on. Only a new page can still be refused,
     // when the transaction's memory is full: the change then fails and is undone whole.
-    if (!storeLongValues(outside, longData) || (append && (page = appendDataPage()) == 0))
+    if (!storeLongValues(longValues, outside, longData) || (append && (page = appendDataPage()) == 0))
         return noMorePages(error);
     encodeRow(m_layout, values, 0, row, error, outside);
     where = {page, datapage::add(m_pages->change(page), row, 0, format())};
@@ -308,7 +310,7 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
         return false;
     }
     if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, oldLongValues, error) ||
-        !keepAutoNumbers(row, values, error) || !planLongValues(values, outside, longData, appends, error) ||
+        !keepAutoNumbers(row, values, error) || !planLongValues(store, values, outside, longData, appends, error) ||
         !encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside))
         return false;
     const bool inPlace = static_cast<int>(bytes.size()) == row.homeSlot.size();
@@ -324,7 +326,7 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     if (!m_indexes.planUpdate(row.bytes, bytes, where, nextNewPage, error))
         return false;
     // Every check made: the pages change from here on (a new page refused as for insert).
-    if (!storeLongValues(outside, longData) || (append && (page = appendDataPage()) == 0))
+    if (!storeLongValues(store, outside, longData) || (append && (page = appendDataPage()) == 0))
         return noMorePages(error);
     encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside);
     if (inPlace)

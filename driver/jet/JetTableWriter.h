@@ -19,6 +19,7 @@
 
 namespace kervane::jet {
 
+class JetLongValues;
 class JetPages;
 
 class JetTableWriter {
@@ -44,11 +45,12 @@ private:
     bool locate(JetRowId where, Located& row, std::string& error);
     // The memo and OLE values too long for the row, planned on their pages (`appends` counts
     // the pages to append); their bytes by column index.
-    bool planLongValues(const std::vector<JetFieldValue>& values, OutsideValues& outside,
+    bool planLongValues(JetLongValues& longValues, const std::vector<JetFieldValue>& values, OutsideValues& outside,
                         std::vector<std::vector<unsigned char>>& data, std::uint32_t& appends, std::string& error);
     // False when the pages refused a new one: the change is then left half-done for the
     // transaction to undo.
-    bool storeLongValues(OutsideValues& outside, const std::vector<std::vector<unsigned char>>& data);
+    bool storeLongValues(JetLongValues& longValues, OutsideValues& outside,
+                         const std::vector<std::vector<unsigned char>>& data);
     bool noMorePages(std::string& error);
     bool keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error);
     bool giveAutoNumbers(std::vector<JetFieldValue>& values, std::uint32_t& counter, std::string& error);
