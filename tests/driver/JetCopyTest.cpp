@@ -5,8 +5,18 @@
 #include <QByteArray>
 
 #include <filesystem>
+#include <sstream>
 
 namespace kervane::test {
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
 
 std::string JetCopyTest::copyOf(const std::string& relative)
 {

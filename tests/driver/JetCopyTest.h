@@ -8,6 +8,9 @@
 
 namespace kervane::test {
 
+// The lines of a text.
+std::vector<std::string> linesOf(const std::string& text);
+
 class JetCopyTest : public OdbcTest {
 protected:
     // A writable copy of a shared test file in the test's folder, or empty.

@@ -4,7 +4,7 @@
 // (Jackcess), whose checks must warn of nothing new. The table left alone keeps every byte; a
 // rollback, an indexed table and a character the file's code page lacks leave the file as it was.
 // Every file is a copy in the test's own folder.
-#include "tests/driver/OdbcTestSupport.h"
+#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
 
 #include "driver/jet/JetDataPage.h"
@@ -27,20 +27,11 @@ std::vector<unsigned char> readBytes(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-class Jet3WritesTest : public OdbcTest {
+class Jet3WritesTest : public JetCopyTest {
 protected:
     void SetUp() override
     {
-        OdbcTest::SetUp();
+        JetCopyTest::SetUp();
         if (jetToolsFolder().empty())
             GTEST_SKIP() << "jetcheck absent : le dossier des outils Jet manque";
         m_deleted = copyOf("jet/delTestV1997.mdb");
@@ -49,45 +40,10 @@ protected:
             GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/delTestV1997.mdb et jet/queryTestV1997.mdb manquent";
     }
 
-    // A writable copy of a shared test file in the test's folder, or empty.
-    std::string copyOf(const std::string& relative)
-    {
-        const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
-        const std::string source = folder.toStdString() + "/" + relative;
-        if (folder.isEmpty() || !std::filesystem::exists(source))
-            return {};
-        const std::string copy = path(std::filesystem::path(relative).filename().string());
-        std::filesystem::copy_file(source, copy);
-        std::filesystem::permissions(copy, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-        return copy;
-    }
-
-    static SQLRETURN connectTo(Connexion& connexion, const std::string& file)
-    {
-        return connexion.driverConnect(std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + file);
-    }
     static void manual(const Connexion& connexion)
     {
         ASSERT_EQ(SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF), SQL_SUCCESS);
     }
-    static std::vector<Row> select(const Connexion& connexion, const std::string& sql)
-    {
-        Instruction stmt(connexion);
-        EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << " : " << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
-        return fetchAll(stmt.handle());
-    }
-    static void change(const Connexion& connexion, const std::string& sql)
-    {
-        Instruction stmt(connexion);
-        EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << " : " << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
-    }
-    static Diagnostic refusal(const Connexion& connexion, const std::string& sql)
-    {
-        Instruction stmt(connexion);
-        EXPECT_EQ(stmt.exec(sql), SQL_ERROR) << sql;
-        return diagRec(SQL_HANDLE_STMT, stmt.handle());
-    }
-
     // jetcheck's rows of `table`, sorted, after its header line.
     static std::vector<std::string> dump(const std::string& file, const std::string& table)
     {

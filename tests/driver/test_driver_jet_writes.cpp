@@ -15,15 +15,6 @@
 namespace kervane::test {
 namespace {
 
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 std::string firstField(const std::string& line)
 {
     return line.substr(0, line.find('\t'));
