@@ -1,7 +1,8 @@
 #pragma once
 // Where a writer finds things in a Jet 3 (Access 97, 2 KB pages) or Jet 4 (Access 2000-2003,
-// 4 KB pages) file: the fields of a table definition and of its column entries, the header of
-// a data page, the widths of a row's counts and offsets, and the sizes rows may take.
+// 4 KB pages) file: the fields of a table definition, of its column entries and of its index
+// blocks, the headers of data and index pages, the widths of a row's counts and offsets, and
+// the sizes rows may take.
 #include <cstddef>
 
 namespace kervane::jet {
@@ -27,6 +28,27 @@ struct JetFileFormat {
     // the usage maps of the memo and OLE columns.
     int realIndexBlockSize = 52;
     int logicalIndexSize = 28;
+    // In a real index's block: its ten key columns (number, order), the usage map of its pages,
+    // its root page, its flags. In a logical index's block: the real index it uses, its kind.
+    int realIndexKeys = 4;
+    int realIndexUsageMap = 34;
+    int realIndexRoot = 38;
+    int realIndexFlags = 46;
+    int logicalIndexReal = 8;
+    int logicalIndexKind = 23;
+
+    // Index pages: the links to the previous and next page of the level, the tail child, the
+    // length of the prefix the entries share, the bitmap marking where each entry ends; the
+    // entries follow the bitmap.
+    int indexPrevious = 12;
+    int indexNext = 16;
+    int indexTail = 20;
+    int indexPrefixLength = 24;
+    int indexPrefixSize = 2;         // bytes of that length
+    int indexIntermediateFlag = -1;  // Jet 3: a byte 1 on intermediate pages, 0 on leaves
+    int indexBitmap = 27;
+    int indexBitmapSize = 453;
+    int indexFirstEntry() const { return indexBitmap + indexBitmapSize; }
 
     // A column entry of the definition, from its start.
     int columnSize = 25;

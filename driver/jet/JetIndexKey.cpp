@@ -41,6 +41,7 @@ std::vector<unsigned char> ascendingBytes(JetType type, const unsigned char* val
 bool appendRowText(std::vector<unsigned char>& key, const std::vector<unsigned char>& row,
                    const JetLayoutColumn& column, bool descending)
 {
+    // Jet 4 rows only (a Jet 3 text has no known key).
     if (!generalSortOrder(column.sortOrder, column.sortVersion))
         return false;
     if (!columnPresent(row, column))
@@ -61,9 +62,11 @@ bool appendRowText(std::vector<unsigned char>& key, const std::vector<unsigned c
 
 }  // namespace
 
-bool keyTypeKnown(JetType type)
+bool keyTypeKnown(JetType type, const JetFileFormat& format)
 {
-    return type == JetType::Boolean || type == JetType::Text || keyValueSize(type) > 0;
+    if (type == JetType::Text)
+        return !format.jet3;
+    return type == JetType::Boolean || keyValueSize(type) > 0;
 }
 
 int keyValueSize(JetType type)
@@ -95,12 +98,14 @@ bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descend
 }
 
 bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKeyColumn>& columns,
-                 std::vector<unsigned char>& key)
+                 std::vector<unsigned char>& key, const JetFileFormat& format)
 {
     key.clear();
     for (const JetKeyColumn& part : columns) {
         const JetLayoutColumn& column = *part.column;
-        const bool present = columnPresent(row, column);
+        if (!keyTypeKnown(column.type, format))
+            return false;
+        const bool present = columnPresent(row, column, format);
         if (column.type == JetType::Boolean) {
             // A Yes/No value is its bit of the null mask.
             if (!appendKeyColumn(key, column.type, part.descending, nullptr, present))
@@ -112,8 +117,8 @@ bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKey
                 return false;
             continue;
         }
-        const std::size_t at = 2 + static_cast<std::size_t>(column.fixedOffset);
-        if (!keyTypeKnown(column.type) || !column.fixed())
+        const std::size_t at = static_cast<std::size_t>(format.rowCountSize + column.fixedOffset);
+        if (!column.fixed())
             return false;
         if (present && at + static_cast<std::size_t>(keyValueSize(column.type)) > row.size())
             return false;

@@ -1,6 +1,9 @@
 #pragma once
-// The key bytes of a Jet 4 index entry: for each key column a flag byte (value or Null, in the
-// column's order), then the value laid so that comparing bytes from the first compares values.
+// The key bytes of a Jet 3 or Jet 4 index entry: for each key column a flag byte (value or Null,
+// in the column's order), then the value laid so that comparing bytes from the first compares
+// values. Numbers, dates and Yes/No are keyed alike in both formats; text keys are known for
+// Jet 4 only.
+#include "driver/jet/JetFileFormat.h"
 #include "driver/jet/JetTableLayout.h"
 
 #include <cstdint>
@@ -21,9 +24,9 @@ constexpr unsigned char kDescendingValue = 0x80;
 constexpr unsigned char kDescendingNull = 0xff;
 }  // namespace indexkey
 
-// True for the column types whose keys are encoded here (numbers, dates, Yes/No, text: see
-// JetIndexText.h for the characters a text key may hold).
-bool keyTypeKnown(JetType type);
+// True for the column types whose keys are encoded here in files of `format` (numbers, dates,
+// Yes/No; text in Jet 4: see JetIndexText.h for the characters a text key may hold).
+bool keyTypeKnown(JetType type, const JetFileFormat& format = jet4FileFormat());
 
 // Bytes a value of `type` takes in a row (and in a key, after its flag); 0 when not a number.
 int keyValueSize(JetType type);
@@ -36,8 +39,9 @@ bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descend
 
 // The key of an index for a row as it lies on its data page; false when a key column's type is
 // not known, a text holds a character whose code is not known or its column is in another sort
-// order than General, or the row is too short for a value it holds.
+// order than General, or the row is too short for a value it holds. The row is laid as `format`
+// says (Jet 4 when left out).
 bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKeyColumn>& columns,
-                 std::vector<unsigned char>& key);
+                 std::vector<unsigned char>& key, const JetFileFormat& format = jet4FileFormat());
 
 }  // namespace kervane::jet

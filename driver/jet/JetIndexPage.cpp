@@ -63,10 +63,20 @@ unsigned char entryByte(const JetIndexEntry& entry, std::size_t at)
     return static_cast<unsigned char>((entry.child >> (8 * (7 - at))) & 0xff);
 }
 
-// The entry area's length a page of `size` bytes can mark: bounded by the page and the bitmap.
-std::size_t entryArea(std::size_t size)
+std::size_t bitmapBits(const JetFileFormat& format)
 {
-    return std::min<std::size_t>(size - kFirstEntry, std::size_t{kBitmapSize} * 8);
+    return static_cast<std::size_t>(format.indexBitmapSize) * 8;
+}
+
+std::size_t firstEntry(const JetFileFormat& format)
+{
+    return static_cast<std::size_t>(format.indexFirstEntry());
+}
+
+// The entry area's length a page of `size` bytes can mark: bounded by the page and the bitmap.
+std::size_t entryArea(std::size_t size, const JetFileFormat& format)
+{
+    return std::min<std::size_t>(size - firstEntry(format), bitmapBits(format));
 }
 
 bool splitEntry(const std::vector<unsigned char>& whole, bool leaf, JetIndexEntry& entry)
@@ -84,11 +94,13 @@ bool splitEntry(const std::vector<unsigned char>& whole, bool leaf, JetIndexEntr
 
 // The ends of the entries (from the entry area's start) the bitmap marks; false when a mark
 // lies past the page.
-bool entryEnds(const unsigned char* page, std::size_t size, std::vector<std::size_t>& ends)
+bool entryEnds(const unsigned char* page, std::size_t size, const JetFileFormat& format,
+               std::vector<std::size_t>& ends)
 {
-    const std::size_t area = entryArea(size);
-    for (std::size_t bit = 0; bit < std::size_t{kBitmapSize} * 8; ++bit) {
-        if ((page[kBitmap + bit / 8] & (1u << (bit % 8))) == 0)
+    const std::size_t area = entryArea(size, format);
+    const unsigned char* bitmap = page + format.indexBitmap;
+    for (std::size_t bit = 0; bit < bitmapBits(format); ++bit) {
+        if ((bitmap[bit / 8] & (1u << (bit % 8))) == 0)
             continue;
         if (bit > area)
             return false;
@@ -103,10 +115,11 @@ bool refuse(std::string& error, const std::string& why)
     return false;
 }
 
-bool readEntries(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error)
+bool readEntries(const unsigned char* page, std::size_t size, const JetFileFormat& format,
+                 JetIndexPageImage& image, std::string& error)
 {
     std::vector<std::size_t> ends;
-    if (!entryEnds(page, size, ends))
+    if (!entryEnds(page, size, format, ends))
         return refuse(error, "une entrée déborde de la page");
     const std::size_t prefix = static_cast<std::size_t>(image.prefixLength);
     std::vector<unsigned char> first;
@@ -114,7 +127,7 @@ bool readEntries(const unsigned char* page, std::size_t size, JetIndexPageImage&
     for (std::size_t end : ends) {
         if (end <= start)
             return refuse(error, "une entrée est vide");
-        const unsigned char* stored = page + kFirstEntry + start;
+        const unsigned char* stored = page + firstEntry(format) + start;
         std::vector<unsigned char> whole;
         if (image.entries.empty()) {
             if (prefix > end - start)
@@ -136,7 +149,7 @@ bool readEntries(const unsigned char* page, std::size_t size, JetIndexPageImage&
     if (ends.empty() && prefix > 0)
         return refuse(error, "un préfixe commun sans entrée");
     // The free space says where the entries end: a bitmap missing its last marks disagrees.
-    if (static_cast<std::size_t>(image.freeSpace) != size - kFirstEntry - start)
+    if (static_cast<std::size_t>(image.freeSpace) != size - firstEntry(format) - start)
         return refuse(error, "l'espace libre ne correspond pas aux entrées");
     return true;
 }
@@ -198,40 +211,43 @@ int sharedPrefixLength(std::span<const JetIndexEntry> entries, bool leaf)
     return static_cast<int>(shared);
 }
 
-bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error)
+bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error,
+                   const JetFileFormat& format)
 {
     image = {};
-    if (page == nullptr || size <= static_cast<std::size_t>(kFirstEntry))
+    if (page == nullptr || size <= firstEntry(format))
         return refuse(error, "page trop courte");
     if (page[0] != kLeaf && page[0] != kIntermediate)
         return refuse(error, "ce n'est pas une page d'index");
     image.leaf = page[0] == kLeaf;
     image.freeSpace = static_cast<int>(littleEndian(page + kFreeSpace, 2));
     image.owner = littleEndian(page + kOwner, 4);
-    image.previous = littleEndian(page + kPrevious, 4);
-    image.next = littleEndian(page + kNext, 4);
-    image.tail = littleEndian(page + kTail, 4);
-    image.prefixLength = static_cast<int>(littleEndian(page + kPrefixLength, 2));
-    if (!readEntries(page, size, image, error)) {
+    image.previous = littleEndian(page + format.indexPrevious, 4);
+    image.next = littleEndian(page + format.indexNext, 4);
+    image.tail = littleEndian(page + format.indexTail, 4);
+    image.prefixLength = static_cast<int>(littleEndian(page + format.indexPrefixLength, format.indexPrefixSize));
+    if (!readEntries(page, size, format, image, error)) {
         image.entries.clear();
         return false;
     }
     return true;
 }
 
-bool readIndexPage(JetPages& pages, std::uint32_t number, JetIndexPageImage& image, std::string& error)
+bool readIndexPage(JetPages& pages, std::uint32_t number, JetIndexPageImage& image, std::string& error,
+                   const JetFileFormat& format)
 {
     const unsigned char* page = pages.read(number);
     if (page == nullptr) {
         image = {};
         return refuse(error, "la page " + std::to_string(number) + " est hors du fichier");
     }
-    return readIndexPage(page, pages.pageSize(), image, error);
+    return readIndexPage(page, pages.pageSize(), image, error, format);
 }
 
-bool indexEntriesFit(std::span<const JetIndexEntry> entries, bool leaf, int prefixLength, std::size_t size)
+bool indexEntriesFit(std::span<const JetIndexEntry> entries, bool leaf, int prefixLength, std::size_t size,
+                     const JetFileFormat& format)
 {
-    if (size <= static_cast<std::size_t>(kFirstEntry))
+    if (size <= firstEntry(format))
         return false;
     std::size_t used = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -239,31 +255,39 @@ bool indexEntriesFit(std::span<const JetIndexEntry> entries, bool leaf, int pref
         used += i == 0 ? whole : whole - static_cast<std::size_t>(prefixLength);
     }
     // The last entry's end is marked too: the bitmap must reach it.
-    return used <= entryArea(size) && used < std::size_t{kBitmapSize} * 8;
+    return used <= entryArea(size, format) && used < bitmapBits(format);
 }
 
-bool writeIndexPage(const JetIndexPageImage& image, unsigned char* page, std::size_t size)
+bool writeIndexPage(const JetIndexPageImage& image, unsigned char* page, std::size_t size,
+                    const JetFileFormat& format)
 {
-    if (image.prefixLength < 0 || image.prefixLength > longestPrefix(image.entries, image.leaf) ||
-        !indexEntriesFit(image.entries, image.leaf, image.prefixLength, size))
+    const long widest = (1L << (8 * format.indexPrefixSize)) - 1;
+    if (image.prefixLength < 0 || image.prefixLength > widest ||
+        image.prefixLength > longestPrefix(image.entries, image.leaf) ||
+        !indexEntriesFit(image.entries, image.leaf, image.prefixLength, size, format))
         return false;
     page[0] = image.leaf ? kLeaf : kIntermediate;
     page[1] = 0x01;
     putLittleEndian(page + kOwner, image.owner, 4);
-    putLittleEndian(page + kPrevious, image.previous, 4);
-    putLittleEndian(page + kNext, image.next, 4);
-    putLittleEndian(page + kTail, image.tail, 4);
-    putLittleEndian(page + kPrefixLength, static_cast<std::uint32_t>(image.prefixLength), 2);
-    std::memset(page + kBitmap, 0, static_cast<std::size_t>(kBitmapSize));
+    putLittleEndian(page + format.indexPrevious, image.previous, 4);
+    putLittleEndian(page + format.indexNext, image.next, 4);
+    putLittleEndian(page + format.indexTail, image.tail, 4);
+    putLittleEndian(page + format.indexPrefixLength, static_cast<std::uint32_t>(image.prefixLength),
+                    format.indexPrefixSize);
+    if (format.indexIntermediateFlag >= 0)
+        page[format.indexIntermediateFlag] = image.leaf ? 0x00 : 0x01;
+    unsigned char* bitmap = page + format.indexBitmap;
+    unsigned char* entries = page + firstEntry(format);
+    std::memset(bitmap, 0, static_cast<std::size_t>(format.indexBitmapSize));
     std::size_t at = 0;
     for (std::size_t i = 0; i < image.entries.size(); ++i) {
         const JetIndexEntry& entry = image.entries[i];
         const std::size_t whole = entrySize(entry, image.leaf);
         for (std::size_t b = i == 0 ? 0 : static_cast<std::size_t>(image.prefixLength); b < whole; ++b)
-            page[kFirstEntry + at++] = entryByte(entry, b);
-        page[kBitmap + at / 8] = static_cast<unsigned char>(page[kBitmap + at / 8] | (1u << (at % 8)));
+            entries[at++] = entryByte(entry, b);
+        bitmap[at / 8] = static_cast<unsigned char>(bitmap[at / 8] | (1u << (at % 8)));
     }
-    putLittleEndian(page + kFreeSpace, static_cast<std::uint32_t>(size - kFirstEntry - at), 2);
+    putLittleEndian(page + kFreeSpace, static_cast<std::uint32_t>(size - firstEntry(format) - at), 2);
     return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// The real indexes of a Jet 4 table definition as a writer keeps them: their key columns, flags
+// The real indexes of a Jet 3 or Jet 4 table definition as a writer keeps them: their key columns, flags
 // and the page their tree starts from.
+#include "driver/jet/JetFileFormat.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,7 +29,9 @@ struct JetRealIndex {
 };
 
 // The real indexes of the table whose definition starts on `page`, in definition order; false
-// with a French message when the definition cannot be read whole.
-bool readRealIndexes(JetPages& pages, std::uint32_t page, std::vector<JetRealIndex>& indexes, std::string& error);
+// with a French message when the definition cannot be read whole. Jet 4 when the format is left
+// out.
+bool readRealIndexes(JetPages& pages, std::uint32_t page, std::vector<JetRealIndex>& indexes, std::string& error,
+                     const JetFileFormat& format = jet4FileFormat());
 
 }  // namespace kervane::jet

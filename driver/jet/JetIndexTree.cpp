@@ -25,8 +25,9 @@ bool sameEntry(const JetIndexEntry& a, const JetIndexEntry& b)
 
 }  // namespace
 
-JetIndexTree::JetIndexTree(JetPages& pages, std::uint32_t owner, std::uint32_t root, JetRowId pagesMap)
-    : m_pages(&pages), m_owner(owner), m_root(root), m_pagesMap(pagesMap)
+JetIndexTree::JetIndexTree(JetPages& pages, std::uint32_t owner, std::uint32_t root, JetRowId pagesMap,
+                           const JetFileFormat& format)
+    : m_pages(&pages), m_format(&format), m_owner(owner), m_root(root), m_pagesMap(pagesMap)
 {
 }
 
@@ -41,7 +42,7 @@ bool JetIndexTree::load(std::uint32_t page, int depth, Node*& node, std::string&
         return damaged(error, "arbre trop profond ou bouclé");
     Node loaded;
     loaded.page = page;
-    if (!readIndexPage(*m_pages, page, loaded.image, error))
+    if (!readIndexPage(*m_pages, page, loaded.image, error, *m_format))
         return false;
     if (loaded.image.owner != m_owner)
         return damaged(error, "la page " + std::to_string(page) + " appartient à une autre table");
@@ -315,7 +316,8 @@ bool JetIndexTree::fitsWhole(const Node& n) const
     std::size_t used = 0;
     for (std::size_t i = 0; i < count; ++i)
         used += n.items[i].key.size() + trailer;
-    return used <= m_pages->pageSize() - indexpage::kFirstEntry && used < std::size_t{indexpage::kBitmapSize} * 8;
+    const auto firstEntry = static_cast<std::size_t>(m_format->indexFirstEntry());
+    return used <= m_pages->pageSize() - firstEntry && used < static_cast<std::size_t>(m_format->indexBitmapSize) * 8;
 }
 
 int JetIndexTree::prefixFor(const Node& n) const
@@ -330,7 +332,8 @@ bool JetIndexTree::fits(const Node& n) const
     if (fitsWhole(n))
         return true;
     const std::span<const JetIndexEntry> stored(n.items.data(), storedCount(n));
-    return indexEntriesFit(stored, n.image.leaf, sharedPrefixLength(stored, n.image.leaf), m_pages->pageSize());
+    return indexEntriesFit(stored, n.image.leaf, sharedPrefixLength(stored, n.image.leaf), m_pages->pageSize(),
+                           *m_format);
 }
 
 std::size_t JetIndexTree::storedCount(const Node& n)
@@ -353,7 +356,7 @@ bool JetIndexTree::write(Node& n)
     image.tail = tail ? tailItem.child : 0;
     image.prefixLength = prefix;
     unsigned char* page = m_pages->change(n.page);
-    const bool written = page != nullptr && writeIndexPage(image, page, m_pages->pageSize());
+    const bool written = page != nullptr && writeIndexPage(image, page, m_pages->pageSize(), *m_format);
     n.items = std::move(image.entries);
     if (tail)
         n.items.push_back(std::move(tailItem));

@@ -1,5 +1,5 @@
 #pragma once
-// One index of a Jet 4 table changed as Access keeps it: a tree of index pages whose leaves hold
+// One index of a Jet 3 or Jet 4 table changed as Access keeps it: a tree of index pages whose leaves hold
 // one entry (key, row) per row in ascending order and are linked from first to last; an
 // intermediate page holds one entry per child page repeating that child's last entry, except
 // that when it has several children the last one is named by its tail pointer instead.
@@ -21,8 +21,9 @@ class JetPages;
 class JetIndexTree {
 public:
     // The index whose tree starts at `root`, its pages owned by the table definition `owner` and
-    // marked in the usage map `pagesMap`.
-    JetIndexTree(JetPages& pages, std::uint32_t owner, std::uint32_t root, JetRowId pagesMap);
+    // marked in the usage map `pagesMap`; its pages laid as `format` says (Jet 4 when left out).
+    JetIndexTree(JetPages& pages, std::uint32_t owner, std::uint32_t root, JetRowId pagesMap,
+                 const JetFileFormat& format = jet4FileFormat());
 
     // Plans the entry's insertion. New pages are numbered from `nextNewPage`, advanced past
     // those taken; they must be the next pages appended when the plan is applied.
@@ -79,6 +80,7 @@ private:
     Node& node(std::uint32_t page) { return m_nodes.at(page); }
 
     JetPages* m_pages;
+    const JetFileFormat* m_format;
     std::uint32_t m_owner;
     std::uint32_t m_root;
     JetRowId m_pagesMap;

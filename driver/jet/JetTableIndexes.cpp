@@ -9,11 +9,11 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr int kDistinctKeysAt = 4;  // in a real index's 12 bytes at the definition's start
+constexpr int kDistinctKeysAt = 4;  // in a real index's bytes at the definition's start
 
-int distinctKeysOffset(std::size_t index)
+int distinctKeysOffset(std::size_t index, const JetFileFormat& format)
 {
-    return tdef::kFirstBlock + static_cast<int>(index) * tdef::kRealIndexSize + kDistinctKeysAt;
+    return format.definitionFirstBlock + static_cast<int>(index) * format.realIndexSize + kDistinctKeysAt;
 }
 
 std::int64_t readDword(const unsigned char* p, int at)
@@ -41,10 +41,12 @@ const JetLayoutColumn* columnNumbered(const JetTableLayout& layout, int number)
 bool JetTableIndexes::open(JetPages& pages, const JetTableLayout& layout, const std::string& name,
                            JetTableIndexes& indexes, std::string& error)
 {
+    const JetFileFormat& format = *layout.format;
     std::vector<JetRealIndex> real;
-    if (!readRealIndexes(pages, layout.definitionPage, real, error))
+    if (!readRealIndexes(pages, layout.definitionPage, real, error, format))
         return false;
     indexes.m_pages = &pages;
+    indexes.m_format = &format;
     indexes.m_definitionPage = layout.definitionPage;
     indexes.m_table = "« " + name + " »";
     indexes.m_indexes.clear();
@@ -58,7 +60,7 @@ bool JetTableIndexes::open(JetPages& pages, const JetTableLayout& layout, const 
         std::vector<JetKeyColumn> columns;
         for (const JetRealIndexColumn& part : real[i].columns) {
             const JetLayoutColumn* column = columnNumbered(layout, part.number);
-            if (column == nullptr || !keyTypeKnown(column->type)) {
+            if (column == nullptr || !keyTypeKnown(column->type, format)) {
                 error = "La table " + indexes.m_table + " a un index sur " +
                         (column ? "la colonne « " + column->name + " »" : "une colonne inconnue") +
                         ", dont les clés ne peuvent pas encore être tenues à jour : elle ne peut pas être modifiée.";
@@ -68,8 +70,8 @@ bool JetTableIndexes::open(JetPages& pages, const JetTableLayout& layout, const 
         }
         const JetRowId map = JetRowId::fromPointer(real[i].usageMap);
         indexes.m_indexes.push_back(Index{real[i], std::move(columns),
-                                          JetIndexTree(pages, layout.definitionPage, real[i].rootPage, map),
-                                          readDword(definition, distinctKeysOffset(i)), 0});
+                                          JetIndexTree(pages, layout.definitionPage, real[i].rootPage, map, format),
+                                          readDword(definition, distinctKeysOffset(i, format)), 0});
     }
     return true;
 }
@@ -88,7 +90,7 @@ bool JetTableIndexes::entryFor(const Index& index, const std::vector<unsigned ch
 {
     std::size_t nulls = 0;
     for (const JetKeyColumn& part : index.columns)
-        if (part.column->type != JetType::Boolean && !columnPresent(row, *part.column))
+        if (part.column->type != JetType::Boolean && !columnPresent(row, *part.column, *m_format))
             ++nulls;
     kind = Entry::Stored;
     if (nulls == index.columns.size() && index.definition.ignoresNulls()) {
@@ -101,7 +103,7 @@ bool JetTableIndexes::entryFor(const Index& index, const std::vector<unsigned ch
         return false;
     }
     entry = {{}, where, 0};
-    if (!rowIndexKey(row, index.columns, entry.key)) {
+    if (!rowIndexKey(row, index.columns, entry.key, *m_format)) {
         error = "Les modifications n'ont pas été faites : la clé de " + indexName(index) +
                 " ne peut pas être calculée pour cette valeur (un caractère dont l'ordre de tri n'est pas connu).";
         return false;
@@ -121,8 +123,9 @@ bool JetTableIndexes::add(Index& index, const std::vector<unsigned char>& row, J
         return true;
     if (!index.tree.holdsKey(entry.key, present, error))
         return false;
-    const bool allNull = std::all_of(index.columns.begin(), index.columns.end(), [&row](const JetKeyColumn& part) {
-        return part.column->type != JetType::Boolean && !columnPresent(row, *part.column);
+    const JetFileFormat& format = *m_format;
+    const bool allNull = std::all_of(index.columns.begin(), index.columns.end(), [&](const JetKeyColumn& part) {
+        return part.column->type != JetType::Boolean && !columnPresent(row, *part.column, format);
     });
     if (present && !allNull && (index.definition.unique() || index.definition.primary)) {
         error = "Les modifications n'ont pas été faites : elles créeraient des doublons dans " + indexName(index) + ".";
@@ -179,7 +182,8 @@ bool JetTableIndexes::planUpdate(const std::vector<unsigned char>& before, const
     for (Index& index : m_indexes) {
         std::vector<unsigned char> oldKey;
         std::vector<unsigned char> newKey;
-        if (rowIndexKey(before, index.columns, oldKey) && rowIndexKey(after, index.columns, newKey) &&
+        if (rowIndexKey(before, index.columns, oldKey, *m_format) &&
+            rowIndexKey(after, index.columns, newKey, *m_format) &&
             oldKey == newKey)
             continue;
         if (!take(index, before, where, nextNewPage, error) || !add(index, after, where, nextNewPage, error)) {
@@ -194,7 +198,8 @@ bool JetTableIndexes::findEqual(const JetLayoutColumn& column, const JetFieldVal
                                 std::vector<JetRowId>& rows, bool& served, std::string& error)
 {
     served = false;
-    if (value.kind == JetFieldValue::Kind::Null || column.type == JetType::Text || !keyTypeKnown(column.type))
+    if (value.kind == JetFieldValue::Kind::Null || column.type == JetType::Text ||
+        !keyTypeKnown(column.type, *m_format))
         return true;
     for (Index& index : m_indexes) {
         const JetKeyColumn& first = index.columns.front();
@@ -228,7 +233,7 @@ bool JetTableIndexes::apply()
         inPlace = index.tree.apply() && inPlace;
         if (index.distinctChange != 0) {
             index.distinctKeys = std::max<std::int64_t>(0, index.distinctKeys + index.distinctChange);
-            putDword(m_pages->change(m_definitionPage), distinctKeysOffset(i), index.distinctKeys);
+            putDword(m_pages->change(m_definitionPage), distinctKeysOffset(i, *m_format), index.distinctKeys);
             index.distinctChange = 0;
         }
     }

@@ -1,5 +1,5 @@
 #pragma once
-// Every index of a Jet 4 table kept exact while its rows change. For a row inserted, removed or
+// Every index of a Jet 3 or Jet 4 table kept exact while its rows change. For a row inserted, removed or
 // rewritten, the entries of each index are planned first, with the checks Access makes (a
 // primary key or required index holds no Null, a unique index no key twice except a key all
 // Null), then written once the row is: a refused change leaves every page as it was.
@@ -21,7 +21,8 @@ class JetTableIndexes {
 public:
     // The indexes of the table `layout` describes (`name` for messages); false with a French
     // message when one of them cannot be kept: a key column of a type whose keys are not
-    // known, or an index serving a relationship whose integrity would not be checked.
+    // known (a Jet 3 text among them), or an index serving a relationship whose integrity would
+    // not be checked. The file's format is the layout's.
     static bool open(JetPages& pages, const JetTableLayout& layout, const std::string& name,
                      JetTableIndexes& indexes, std::string& error);
 
@@ -68,6 +69,7 @@ private:
     std::string indexName(const Index& index) const;
 
     JetPages* m_pages = nullptr;
+    const JetFileFormat* m_format = &jet4FileFormat();
     std::uint32_t m_definitionPage = 0;
     std::string m_table;
     std::vector<Index> m_indexes;

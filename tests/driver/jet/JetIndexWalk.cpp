@@ -29,7 +29,9 @@ void IndexTally::add(const IndexTally& other)
     unknown.insert(other.unknown.begin(), other.unknown.end());
 }
 
-std::vector<std::string> jet4FilesIn(const std::string& folder)
+namespace {
+
+std::vector<std::string> filesOfVersion(const std::string& folder, char version)
 {
     std::vector<std::string> names;
     std::error_code error;
@@ -38,11 +40,23 @@ std::vector<std::string> jet4FilesIn(const std::string& folder)
             continue;
         std::ifstream in(entry.path(), std::ios::binary);
         char header[0x15] = {};
-        if (in.read(header, sizeof header) && header[0x14] == 1)  // 0 Jet 3, 1 Jet 4
+        if (in.read(header, sizeof header) && header[0x14] == version)  // 0 Jet 3, 1 Jet 4
             names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+}  // namespace
+
+std::vector<std::string> jet4FilesIn(const std::string& folder)
+{
+    return filesOfVersion(folder, 1);
+}
+
+std::vector<std::string> jet3FilesIn(const std::string& folder)
+{
+    return filesOfVersion(folder, 0);
 }
 
 namespace {
@@ -82,7 +96,7 @@ std::vector<jet::JetKeyColumn> keyColumns(const jet::JetTableLayout& layout, con
     std::vector<jet::JetKeyColumn> columns;
     for (const auto& part : index.columns) {
         const jet::JetLayoutColumn* column = columnNumbered(layout, part.number);
-        if (column == nullptr || !jet::keyTypeKnown(column->type))
+        if (column == nullptr || !jet::keyTypeKnown(column->type, *layout.format))
             return {};
         columns.push_back({column, part.descending});
     }
@@ -90,12 +104,12 @@ std::vector<jet::JetKeyColumn> keyColumns(const jet::JetTableLayout& layout, con
 }
 
 // The row's bytes, following an overflow pointer to where the row lies now.
-bool rowAt(jet::JetPages& pages, jet::JetRowId id, Bytes& row)
+bool rowAt(jet::JetPages& pages, jet::JetRowId id, Bytes& row, const jet::JetFileFormat& format)
 {
     for (int hops = 0; hops < 4; ++hops) {
         const unsigned char* page = pages.read(id.page);
         jet::datapage::Slot slot;
-        if (page == nullptr || page[0] != 0x01 || !jet::datapage::slot(page, id.row, slot) || slot.deleted)
+        if (page == nullptr || page[0] != 0x01 || !jet::datapage::slot(page, id.row, slot, format) || slot.deleted)
             return false;
         row.assign(page + slot.start, page + slot.end);
         if (!slot.overflow)
@@ -111,15 +125,16 @@ bool rowAt(jet::JetPages& pages, jet::JetRowId id, Bytes& row)
 // Reads the page and checks that writing its entries back gives its bytes again.
 jet::JetIndexPageImage readAndRewrite(jet::JetPages& pages, std::uint32_t number, const std::string& where)
 {
+    const jet::JetFileFormat& format = jet::fileFormatFor(pages.pageSize());
     jet::JetIndexPageImage image;
     std::string error;
-    const bool read = jet::readIndexPage(pages, number, image, error);
+    const bool read = jet::readIndexPage(pages, number, image, error, format);
     EXPECT_TRUE(read) << where << " : " << error;
     if (!read)
         return image;
     const unsigned char* page = pages.read(number);
     Bytes copy(page, page + pages.pageSize());
-    EXPECT_TRUE(jet::writeIndexPage(image, copy.data(), copy.size())) << where;
+    EXPECT_TRUE(jet::writeIndexPage(image, copy.data(), copy.size(), format)) << where;
     EXPECT_TRUE(std::equal(copy.begin(), copy.end(), page)) << where << " page " << number << " réécrite autrement";
     return image;
 }
@@ -190,8 +205,8 @@ void checkIndex(FileUnderTest& under, const std::string& table, const jet::JetTa
     EXPECT_EQ(static_cast<long long>(entries.size()), static_cast<long long>(layout.rowCount) - skipped) << where;
     for (const jet::JetIndexEntry& entry : entries) {
         Bytes row, key;
-        ASSERT_TRUE(rowAt(pages, entry.row, row)) << where << " ligne " << entry.row.page << ":" << entry.row.row;
-        const bool known = jet::rowIndexKey(row, columns, key);
+        ASSERT_TRUE(rowAt(pages, entry.row, row, *layout.format)) << where << " ligne " << entry.row.page << ":" << entry.row.row;
+        const bool known = jet::rowIndexKey(row, columns, key, *layout.format);
         if (text && !known) {
             ++tally.unknownText;
             for (char16_t c : keyTexts(row, columns))
@@ -219,7 +234,10 @@ IndexTally checkFileIndexes(const std::string& path, const std::string& name)
     EXPECT_NE(under.file, nullptr) << name << " : " << error;
     if (under.file == nullptr)
         return tally;
-    under.pages = std::make_unique<MemoryPages>(readBytes(path));
+    // The version byte says the page size: 0 for Jet 3 (2 KB), Jet 4 (4 KB) otherwise.
+    Bytes bytes = readBytes(path);
+    const std::size_t pageSize = bytes.size() > 0x14 && bytes[0x14] == 0 ? 2048 : 4096;
+    under.pages = std::make_unique<MemoryPages>(std::move(bytes), pageSize);
     under.db = attached(path);
     for (const jet::JetTable& table : under.file->tables()) {
         if (table.system)
@@ -227,7 +245,8 @@ IndexTally checkFileIndexes(const std::string& path, const std::string& name)
         jet::JetTableLayout layout;
         std::vector<jet::JetRealIndex> indexes;
         EXPECT_TRUE(jet::readTableLayout(*under.pages, table.definitionPage, layout, error)) << error;
-        EXPECT_TRUE(jet::readRealIndexes(*under.pages, table.definitionPage, indexes, error)) << error;
+        EXPECT_TRUE(jet::readRealIndexes(*under.pages, table.definitionPage, indexes, error, *layout.format))
+            << error;
         EXPECT_EQ(indexes.size(), layout.indexCount) << name << " " << table.name;
         for (std::size_t i = 0; i < indexes.size(); ++i)
             checkIndex(under, table.name, layout, indexes[i], name + " " + table.name + " index " + std::to_string(i),

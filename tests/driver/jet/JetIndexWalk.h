@@ -1,7 +1,7 @@
 #pragma once
-// For the index tests: every index of a Jet 4 file whose key columns are encoded here, walked
-// from its root to its leaves and along them; each page read written back to the same bytes,
-// and each entry's key compared with the key encoded from the row it points at.
+// For the index tests: every index of a Jet 3 or Jet 4 file whose key columns are encoded here,
+// walked from its root to its leaves and along them; each page read written back to the same
+// bytes, and each entry's key compared with the key encoded from the row it points at.
 #include <set>
 #include <string>
 #include <vector>
@@ -24,5 +24,7 @@ IndexTally checkFileIndexes(const std::string& path, const std::string& name);
 
 // The Jet 4 files (.mdb, version byte 1) of the folder, by name.
 std::vector<std::string> jet4FilesIn(const std::string& folder);
+// The Jet 3 files (.mdb, version byte 0) of the folder, by name.
+std::vector<std::string> jet3FilesIn(const std::string& folder);
 
 }  // namespace kervane::test
