@@ -58,12 +58,6 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
         return false;
     }
     const bool indexed = layout.indexCount > 0 || layout.logicalIndexCount > 0;
-    if (indexed && layout.format->jet3) {
-        error = "La modification de la table " + writer.tableName() +
-                " n'est pas encore possible sur une table indexée d'une base Access 97 : ses index ne seraient pas "
-                "tenus à jour.";
-        return false;
-    }
     return checkTableMaps(pages, layout, name, error) &&
            (!indexed || JetTableIndexes::open(pages, layout, name, writer.m_indexes, error));
 }
@@ -257,7 +251,7 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         !placeFor(static_cast<int>(row.size()), appends, page, append, error))
         return false;
     // The row's place is known before it is written: the indexes are planned with it.
-    where = {page, append ? 0 : datapage::rowCount(m_pages->read(page))};
+    where = {page, append ? 0 : datapage::rowCount(m_pages->read(page), format())};
     std::uint32_t nextNewPage = m_pages->pageCount() + appends + (append ? 1 : 0);
     if (!m_indexes.planInsert(row, where, nextNewPage, error))
         return false;

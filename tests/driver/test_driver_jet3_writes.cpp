@@ -2,7 +2,8 @@
 // (in place, and grown so that the row moves) and DELETE in a transaction ended by SQLTransact,
 // then the file read back by the driver on a new connection, by mdb-export and by jetcheck
 // (Jackcess), whose checks must warn of nothing new. The table left alone keeps every byte; a
-// rollback, an indexed table and a character the file's code page lacks leave the file as it was.
+// rollback, a table with text keys and a character the file's code page lacks leave the file as
+// it was.
 // Every file is a copy in the test's own folder.
 #include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
@@ -222,11 +223,13 @@ TEST_F(Jet3WritesTest, RollbackAndRefusalsLeaveEveryByte)
     Connexion connexion(env);
     ASSERT_EQ(connectTo(connexion, indexed), SQL_SUCCESS);
     manual(connexion);
-    // Table1 has a primary key on A and an index on B.
+    // Table1 has a primary key on A and an index on B: text keys, whose Access 97 codes are not
+    // known here.
     for (const char* sql : {"UPDATE Table1 SET B = 'x' WHERE A = 'a'", "INSERT INTO Table1 (A) VALUES ('nouveau')",
                             "DELETE FROM Table1"}) {
         const Diagnostic refused = refusal(connexion, sql);
-        EXPECT_NE(refused.message.find("« Table1 » n'est pas encore possible sur une table indexée"), std::string::npos)
+        EXPECT_NE(refused.message.find("« Table1 » a un index sur la colonne"), std::string::npos) << refused.message;
+        EXPECT_NE(refused.message.find("ne peuvent pas encore être tenues à jour"), std::string::npos)
             << refused.message;
     }
     ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)

@@ -452,7 +452,7 @@ TEST(TableWriterGenuine, TablesAccessWroteChangedAndReadBack)
     }
 }
 
-TEST(TableWriterRefusal, RelatedSystemAndJet3IndexedTablesRefusedUntouched)
+TEST(TableWriterRefusal, RelatedSystemAndJet3TextIndexedTablesRefusedUntouched)
 {
     REQUIRE_FILE(indexed, "jet/testV2000.mdb");
     REQUIRE_FILE(related, "jet/indexTestV2000.mdb");
@@ -464,7 +464,7 @@ TEST(TableWriterRefusal, RelatedSystemAndJet3IndexedTablesRefusedUntouched)
         const char* why;
     };
     for (const Case& c : {Case{related, "Table1", 4096, "participe à une relation"},
-                          Case{indexed, "MSysObjects", 4096, "table système"}, Case{jet3, "Table1", 2048, "Access 97"},
+                          Case{indexed, "MSysObjects", 4096, "table système"}, Case{jet3, "Table1", 2048, "ne peuvent pas encore être tenues à jour"},
                           Case{jet3, "MSysObjects", 2048, "table système"}, Case{jet3, "Table2", 4096, "taille des pages"}}) {
         std::string error;
         auto file = jet::JetFile::open(c.path, error);

@@ -1,0 +1,112 @@
+// Indexes of Access 97 tables kept by the writer: rows inserted, changed and removed in copies of
+// genuine files, then every index walked from its root (each entry's key the one encoded from its
+// row, entries in order and one per row, each page rewritten to the same bytes).
+#include "JetIndexWalk.h"
+#include "JetTestSupport.h"
+#include "JetWriterSupport.h"
+#include "driver/jet/JetFile.h"
+#include "driver/jet/JetTableWriter.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kervane;
+using namespace kervane::test;
+
+namespace {
+
+using jet::JetFieldValue;
+
+struct Access97Copy {
+    QTemporaryDir folder;
+    std::string path;
+    std::unique_ptr<MemoryPages> pages;
+    std::uint32_t definitionPage = 0;
+};
+
+// The file's pages in memory and the definition page of `table`; false when the file is absent.
+bool openCopy(const std::string& relative, const std::string& table, Access97Copy& copy)
+{
+    const std::string source = testDataPath(relative);
+    if (source.empty())
+        return false;
+    std::string error;
+    const auto file = jet::JetFile::open(source, error);
+    EXPECT_NE(file, nullptr) << error;
+    const jet::JetTable* found = file ? file->table(table) : nullptr;
+    EXPECT_NE(found, nullptr) << table;
+    if (found == nullptr)
+        return false;
+    copy.definitionPage = found->definitionPage;
+    copy.path = copy.folder.filePath("copie.mdb").toStdString();
+    copy.pages = std::make_unique<MemoryPages>(readBytes(source), 2048);
+    return true;
+}
+
+JetFieldValue whole(std::int64_t n)
+{
+    return JetFieldValue::of(n);
+}
+
+JetFieldValue text(const std::string& t)
+{
+    return JetFieldValue::of(t);
+}
+
+}  // namespace
+
+// compIndexTestV1997's Table1: a descending index on a Long over two levels of pages. Rows with
+// scattered keys split leaves in their middle; some are removed and others given new keys.
+TEST(Jet3IndexWrites, ATwoLevelDescendingIndexStaysExact)
+{
+    Access97Copy copy;
+    if (!openCopy("jet/compIndexTestV1997.mdb", "Table1", copy))
+        GTEST_SKIP() << "jet/compIndexTestV1997.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    jet::JetTableWriter writer;
+    std::string error;
+    ASSERT_TRUE(jet::JetTableWriter::open(*copy.pages, copy.definitionPage, "Table1", writer, error)) << error;
+    std::vector<jet::JetRowId> added;
+    for (int i = 0; i < 900; ++i) {
+        jet::JetRowId where;
+        ASSERT_TRUE(writer.insert({whole(-5000 + (i * 7919L) % 20011), text("agent " + std::to_string(i)), text("x")},
+                                  where, error))
+            << i << " : " << error;
+        added.push_back(where);
+    }
+    for (std::size_t i = 0; i < added.size(); i += 3)
+        ASSERT_TRUE(writer.remove(added[i], error)) << i << " : " << error;
+    for (std::size_t i = 1; i < added.size(); i += 7) {
+        if (i % 3 == 0)  // removed above
+            continue;
+        ASSERT_TRUE(writer.update(added[i], {whole(100000 + static_cast<std::int64_t>(i)), text("changé"), text("y")},
+                                  error))
+            << i << " : " << error;
+    }
+    writeBytes(copy.path, copy.pages->bytes());
+    EXPECT_EQ(checkFileIndexes(copy.path, "compIndexTestV1997.mdb").indexes, 1);
+}
+
+// testV1997's Table3 is empty: its primary key and its index on the same Long grow from an empty
+// leaf to two levels, then are emptied again.
+TEST(Jet3IndexWrites, AnEmptyIndexGrowsAndEmptiesAgain)
+{
+    Access97Copy copy;
+    if (!openCopy("jet/testV1997.mdb", "Table3", copy))
+        GTEST_SKIP() << "jet/testV1997.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    jet::JetTableWriter writer;
+    std::string error;
+    ASSERT_TRUE(jet::JetTableWriter::open(*copy.pages, copy.definitionPage, "Table3", writer, error)) << error;
+    std::vector<jet::JetRowId> added;
+    for (int i = 0; i < 700; ++i) {
+        jet::JetRowId where;
+        ASSERT_TRUE(writer.insert({whole(1 + (i * 389) % 701), text("ligne " + std::to_string(i))}, where, error))
+            << i << " : " << error;
+        added.push_back(where);
+    }
+    writeBytes(copy.path, copy.pages->bytes());
+    EXPECT_EQ(checkFileIndexes(copy.path, "testV1997.mdb").indexes, 2);
+    for (const jet::JetRowId& where : added)
+        ASSERT_TRUE(writer.remove(where, error)) << error;
+    writeBytes(copy.path, copy.pages->bytes());
+    EXPECT_EQ(checkFileIndexes(copy.path, "testV1997.mdb").indexes, 2);
+}
