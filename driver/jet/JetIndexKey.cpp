@@ -1,6 +1,7 @@
 #include "driver/jet/JetIndexKey.h"
 
 #include "driver/jet/JetIndexText.h"
+#include "driver/jet/JetIndexText97.h"
 #include "driver/jet/JetRowReading.h"
 #include "driver/jet/JetValue.h"
 
@@ -60,13 +61,25 @@ bool appendRowText(std::vector<unsigned char>& key, const std::vector<unsigned c
     return decodeRowText(row.data() + start, end - start, text) && appendTextKeyColumn(key, &text, descending);
 }
 
+// Jet 3: the text's Windows-1252 bytes, in the General sort order of Access 97 only.
+bool appendRowText97(std::vector<unsigned char>& key, const std::vector<unsigned char>& row,
+                     const JetLayoutColumn& column, bool descending, const JetFileFormat& format)
+{
+    constexpr int kWindows1252 = 1252;
+    if (column.sortOrder != kGeneral97SortOrder || column.codePage != kWindows1252 || column.fixed())
+        return false;
+    std::size_t start = 0, end = 0;
+    if (!columnPresent(row, column, format))
+        return appendJet3TextKeyColumn(key, nullptr, 0, descending);
+    return variableData(row, column, start, end, format) &&
+           appendJet3TextKeyColumn(key, row.data() + start, end - start, descending);
+}
+
 }  // namespace
 
-bool keyTypeKnown(JetType type, const JetFileFormat& format)
+bool keyTypeKnown(JetType type, const JetFileFormat&)
 {
-    if (type == JetType::Text)
-        return !format.jet3;
-    return type == JetType::Boolean || keyValueSize(type) > 0;
+    return type == JetType::Boolean || type == JetType::Text || keyValueSize(type) > 0;
 }
 
 int keyValueSize(JetType type)
@@ -113,7 +126,8 @@ bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKey
             continue;
         }
         if (column.type == JetType::Text) {
-            if (!appendRowText(key, row, column, part.descending))
+            if (!(format.jet3 ? appendRowText97(key, row, column, part.descending, format)
+                              : appendRowText(key, row, column, part.descending)))
                 return false;
             continue;
         }

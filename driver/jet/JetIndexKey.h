@@ -1,8 +1,8 @@
 #pragma once
 // The key bytes of a Jet 3 or Jet 4 index entry: for each key column a flag byte (value or Null,
 // in the column's order), then the value laid so that comparing bytes from the first compares
-// values. Numbers, dates and Yes/No are keyed alike in both formats; text keys are known for
-// Jet 4 only.
+// values. Numbers, dates and Yes/No are keyed alike in both formats; texts by the General sort
+// order of their version (JetIndexText.h, JetIndexText97.h).
 #include "driver/jet/JetFileFormat.h"
 #include "driver/jet/JetTableLayout.h"
 
@@ -25,7 +25,7 @@ constexpr unsigned char kDescendingNull = 0xff;
 }  // namespace indexkey
 
 // True for the column types whose keys are encoded here in files of `format` (numbers, dates,
-// Yes/No; text in Jet 4: see JetIndexText.h for the characters a text key may hold).
+// Yes/No, text: see JetIndexText.h and JetIndexText97.h for the characters a text key may hold).
 bool keyTypeKnown(JetType type, const JetFileFormat& format = jet4FileFormat());
 
 // Bytes a value of `type` takes in a row (and in a key, after its flag); 0 when not a number.

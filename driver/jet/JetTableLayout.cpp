@@ -16,6 +16,7 @@ constexpr unsigned char kJet3 = 0x00;
 constexpr unsigned char kJet4 = 0x01;
 constexpr int kMaskedStart = 0x18;  // the header bytes hidden under a fixed RC4 key
 constexpr int kMaskedLength = 126;  // as many in both formats as this reads
+constexpr int kSortOrder = 0x3a;    // Jet 3: the sort order of the file's texts
 constexpr int kCodePage = 0x3c;     // Jet 3: the code page of the file's texts
 constexpr int kDatabaseKey = 0x3e;  // non-zero when every page is encrypted
 
@@ -182,6 +183,16 @@ int fileCodePage(JetPages& pages)
     return masked[kCodePage - kMaskedStart] | (masked[kCodePage - kMaskedStart + 1] << 8);
 }
 
+// Jet 3: the sort order of the file's texts (each Jet 4 column has its own); 0 otherwise.
+int fileSortOrder(JetPages& pages)
+{
+    const unsigned char* header = pages.read(0);
+    if (header == nullptr || !fileFormatFor(pages.pageSize()).jet3)
+        return 0;
+    const auto masked = unmaskedHeader(header);
+    return masked[kSortOrder - kMaskedStart] | (masked[kSortOrder - kMaskedStart + 1] << 8);
+}
+
 }  // namespace
 
 bool checkWritableFile(JetPages& pages, std::string& error)
@@ -241,6 +252,9 @@ bool readTableLayout(JetPages& pages, std::uint32_t page, JetTableLayout& layout
     }
     if (layout.logicalIndexCount <= 1000 && skipIndexes(b, at, layout))
         readLongValueMaps(b, at, layout);
+    if (f.jet3)
+        for (JetLayoutColumn& column : layout.columns)
+            column.sortOrder = isText(column.type) ? fileSortOrder(pages) : 0;
     return true;
 }
 

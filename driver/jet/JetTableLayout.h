@@ -29,7 +29,7 @@ struct JetLayoutColumn {
     int precision = 0;
     int scale = 0;
     int sortOrder = 0;    // text and memo: the number of their sort order (where a number's precision
-    int sortVersion = 0;  // and scale lie) and its version
+    int sortVersion = 0;  // and scale lie) and its version; Jet 3: the file's sort order
     unsigned char flags = 0;
     // The usage maps of the pages holding this memo or OLE column's long values.
     bool hasLongValueMaps = false;

@@ -13,8 +13,10 @@ struct IndexTally {
     long textKeys = 0;            // keys of text indexes compared with the page
     long descendingTextKeys = 0;  // of which with a descending text column
     long unknownText = 0;         // rows whose key text holds a character without a known code
-    std::set<char16_t> verified;  // characters of the texts whose keys matched the page
-    std::set<char16_t> unknown;   // characters without a known code met in key texts
+    // Characters (Jet 3: bytes) of the texts whose keys matched the page, and those without a
+    // known code met in key texts.
+    std::set<char16_t> verified;
+    std::set<char16_t> unknown;
 
     void add(const IndexTally& other);
 };

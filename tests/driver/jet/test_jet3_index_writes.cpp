@@ -1,6 +1,7 @@
 // Indexes of Access 97 tables kept by the writer: rows inserted, changed and removed in copies of
 // genuine files, then every index walked from its root (each entry's key the one encoded from its
-// row, entries in order and one per row, each page rewritten to the same bytes).
+// row, entries in order and one per row, each page rewritten to the same bytes). A text whose key
+// cannot be encoded is refused, the pages unchanged.
 #include "JetIndexWalk.h"
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
@@ -104,9 +105,48 @@ TEST(Jet3IndexWrites, AnEmptyIndexGrowsAndEmptiesAgain)
         added.push_back(where);
     }
     writeBytes(copy.path, copy.pages->bytes());
-    EXPECT_EQ(checkFileIndexes(copy.path, "testV1997.mdb").indexes, 2);
+    // Every index of the file but that of Table4, on a replication ID.
+    EXPECT_EQ(checkFileIndexes(copy.path, "testV1997.mdb").indexes, 9);
     for (const jet::JetRowId& where : added)
         ASSERT_TRUE(writer.remove(where, error)) << error;
     writeBytes(copy.path, copy.pages->bytes());
-    EXPECT_EQ(checkFileIndexes(copy.path, "testV1997.mdb").indexes, 2);
+    EXPECT_EQ(checkFileIndexes(copy.path, "testV1997.mdb").indexes, 9);
+}
+
+// testIndexCodesV1997's Table11: an ascending and a descending index on a text column, and a
+// primary key on its AutoNumber. Texts with accents, ligatures and capitals are added, some
+// changed, some removed; a text holding the sharp s, whose code is not known, is refused.
+TEST(Jet3IndexWrites, TextKeysInBothOrdersStayExact)
+{
+    Access97Copy copy;
+    if (!openCopy("jet/testIndexCodesV1997.mdb", "Table11", copy))
+        GTEST_SKIP() << "jet/testIndexCodesV1997.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    jet::JetTableWriter writer;
+    std::string error;
+    ASSERT_TRUE(jet::JetTableWriter::open(*copy.pages, copy.definitionPage, "Table11", writer, error)) << error;
+    const std::vector<std::string> words{"Été", "été", "ETE", "Œuvre", "œuvre", "cœur", "Zoë", "naïve", "façade",
+                                         "Ångström", "élan ", "a-b", "a b", "€ 5", "Ça", "ça", "", "ÿ"};
+    std::vector<jet::JetRowId> added;
+    for (int round = 0; round < 30; ++round)
+        for (const std::string& word : words) {
+            jet::JetRowId where;
+            ASSERT_TRUE(writer.insert({JetFieldValue::null(), text(word + std::to_string(round % 7))}, where, error))
+                << word << " : " << error;
+            added.push_back(where);
+        }
+    for (std::size_t i = 0; i < added.size(); i += 5)
+        ASSERT_TRUE(writer.remove(added[i], error)) << error;
+    for (std::size_t i = 2; i < added.size(); i += 5)
+        ASSERT_TRUE(writer.update(added[i], {JetFieldValue::null(), text("Déjà vu " + std::to_string(i))}, error))
+            << error;
+    const std::vector<unsigned char> before = copy.pages->bytes();
+    jet::JetRowId where;
+    EXPECT_FALSE(writer.insert({JetFieldValue::null(), text("Straße")}, where, error));
+    EXPECT_NE(error.find("ordre de tri n'est pas connu"), std::string::npos) << error;
+    EXPECT_EQ(copy.pages->bytes(), before);
+    writeBytes(copy.path, copy.pages->bytes());
+    const IndexTally tally = checkFileIndexes(copy.path, "testIndexCodesV1997.mdb");
+    EXPECT_GT(tally.descendingTextKeys, 0);
+    for (const int byte : {0xc9, 0xe9, 0x8c, 0x9c, 0xeb, 0xef, 0xe7, 0xc5, 0x80, 0xc7, 0xff})
+        EXPECT_EQ(tally.verified.count(static_cast<char16_t>(byte)), 1u) << "octet " << byte;
 }

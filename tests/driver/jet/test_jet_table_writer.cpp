@@ -452,11 +452,12 @@ TEST(TableWriterGenuine, TablesAccessWroteChangedAndReadBack)
     }
 }
 
-TEST(TableWriterRefusal, RelatedSystemAndJet3TextIndexedTablesRefusedUntouched)
+TEST(TableWriterRefusal, RelatedAndSystemTablesRefusedUntouched)
 {
     REQUIRE_FILE(indexed, "jet/testV2000.mdb");
     REQUIRE_FILE(related, "jet/indexTestV2000.mdb");
     REQUIRE_FILE(jet3, "jet/testV1997.mdb");
+    REQUIRE_FILE(jet3related, "jet/indexTestV1997.mdb");
     struct Case {
         std::string path;
         std::string table;
@@ -464,7 +465,7 @@ TEST(TableWriterRefusal, RelatedSystemAndJet3TextIndexedTablesRefusedUntouched)
         const char* why;
     };
     for (const Case& c : {Case{related, "Table1", 4096, "participe à une relation"},
-                          Case{indexed, "MSysObjects", 4096, "table système"}, Case{jet3, "Table1", 2048, "ne peuvent pas encore être tenues à jour"},
+                          Case{indexed, "MSysObjects", 4096, "table système"}, Case{jet3related, "Table1", 2048, "participe à une relation"},
                           Case{jet3, "MSysObjects", 2048, "table système"}, Case{jet3, "Table2", 4096, "taille des pages"}}) {
         std::string error;
         auto file = jet::JetFile::open(c.path, error);
