@@ -42,7 +42,7 @@ std::vector<unsigned char> ascendingBytes(JetType type, const unsigned char* val
 bool appendRowText(std::vector<unsigned char>& key, const std::vector<unsigned char>& row,
                    const JetLayoutColumn& column, bool descending)
 {
-    // Jet 4 rows only (a Jet 3 text has no known key).
+    // Jet 4 rows (appendRowText97 keys those of Jet 3).
     if (!generalSortOrder(column.sortOrder, column.sortVersion))
         return false;
     if (!columnPresent(row, column))

@@ -2,8 +2,9 @@
 // Text keys of Jet 3 indexes in the General sort order of Access 97 files (1033), texts in
 // Windows-1252. After the flag byte: a code per byte of the text (capitals share the code of
 // their small letter), then either a zero byte or, when the text has accented letters, their
-// accent codes as nibbles between two zero nibbles (a letter counted as a position since the
-// previous accent marked by a nibble 2); a descending column has those bytes inverted.
+// accent codes as nibbles between two zero nibbles, each preceded by a nibble 2 for every
+// letter of the kind the code table counts met since the previous accent; a descending column
+// has those bytes inverted.
 #include <cstddef>
 #include <vector>
 

@@ -21,8 +21,8 @@ class JetTableIndexes {
 public:
     // The indexes of the table `layout` describes (`name` for messages); false with a French
     // message when one of them cannot be kept: a key column of a type whose keys are not
-    // known (a Jet 3 text among them), or an index serving a relationship whose integrity would
-    // not be checked. The file's format is the layout's.
+    // known, or an index serving a relationship whose integrity would not be checked. The
+    // file's format is the layout's.
     static bool open(JetPages& pages, const JetTableLayout& layout, const std::string& name,
                      JetTableIndexes& indexes, std::string& error);
 
