@@ -14,8 +14,10 @@ The codes come from two data files of the Jackcess library (Apache-2.0):
 
 A Jet 3 row holds its texts in the file's code page: the table here is indexed by the byte. Each
 byte is decoded as Windows-1252, then its character's line is found (through the mappings when
-past U+00FF). Bytes without a character in Windows-1252 and the German sharp s, which other
-readers of these tables get wrong, are left unknown, so that a writer refuses them.
+past U+00FF). The five bytes without a character in Windows-1252 take the code of the control
+characters (0x10), as the index pages Access 97 wrote show. The German sharp s, whose line other
+readers of these tables get wrong and whose code in those pages is not that of its line, is left
+unknown, so that a writer refuses it; so is NUL.
 
 Usage: scripts/jet_text_codes_97.py index_codes_gen_97.txt index_mappings_ext_gen_97.txt \
            > driver/jet/JetIndexText97Codes.cpp
@@ -23,6 +25,7 @@ Usage: scripts/jet_text_codes_97.py index_codes_gen_97.txt index_mappings_ext_ge
 import sys
 
 UNCERTAIN = {0xDF}  # sharp s
+UNDEFINED = ("S", b"\x10", 0)  # the bytes Windows-1252 leaves without a character
 
 
 def code_bytes(text):
@@ -77,6 +80,8 @@ def main(codes_path, mappings_path):
             if c > 0xFF:
                 assert line == b, (b, c, line)
             code = parse(lines[line])
+        if c is None:
+            code = UNDEFINED
         if code is None:
             out.append("    {K::Unknown, 0, {0x00, 0x00}, 0x00},  // 0x%02x" % b)
             continue

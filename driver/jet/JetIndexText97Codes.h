@@ -1,7 +1,7 @@
 #pragma once
 // The codes of the bytes of Jet 3 text index keys in the General sort order of Access 97 files
-// whose texts are in Windows-1252 (generated table: JetIndexText97Codes.cpp). NUL, the bytes
-// without a character in that code page and the sharp s have no known code.
+// whose texts are in Windows-1252 (generated table: JetIndexText97Codes.cpp). NUL and the sharp
+// s have no known code.
 namespace kervane::jet::textcodes97 {
 
 enum class CodeKind : unsigned char {
