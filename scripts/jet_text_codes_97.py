@@ -15,16 +15,17 @@ The codes come from two data files of the Jackcess library (Apache-2.0):
 A Jet 3 row holds its texts in the file's code page: the table here is indexed by the byte. Each
 byte is decoded as Windows-1252, then its character's line is found (through the mappings when
 past U+00FF). The five bytes without a character in Windows-1252 take the code of the control
-characters (0x10), as the index pages Access 97 wrote show. The German sharp s, whose line other
-readers of these tables get wrong and whose code in those pages is not that of its line, is left
-unknown, so that a writer refuses it; so is NUL.
+characters (0x10), as the index pages Access 97 wrote show. The German sharp s, whose line gives
+it the text codes of "ss" as a simple character, is written by Access as two letters s, each a
+position of the accents part, as those pages show too. NUL is left unknown, so that a writer
+refuses it.
 
 Usage: scripts/jet_text_codes_97.py index_codes_gen_97.txt index_mappings_ext_gen_97.txt \
            > driver/jet/JetIndexText97Codes.cpp
 """
 import sys
 
-UNCERTAIN = {0xDF}  # sharp s
+SHARP_S = 0xDF
 UNDEFINED = ("S", b"\x10", 0)  # the bytes Windows-1252 leaves without a character
 
 
@@ -75,13 +76,16 @@ def main(codes_path, mappings_path):
             c = ord(bytes([b]).decode("cp1252"))
         except UnicodeDecodeError:
             c = None
-        if c is not None and b not in UNCERTAIN:
+        if c is not None:
             line = c if c <= 0xFF else mappings.get(c)
             if c > 0xFF:
                 assert line == b, (b, c, line)
             code = parse(lines[line])
         if c is None:
             code = UNDEFINED
+        if b == SHARP_S:
+            assert code == ("S", b"\x76\x76", 0), code
+            code = ("G", code[1], 0)
         if code is None:
             out.append("    {K::Unknown, 0, {0x00, 0x00}, 0x00},  // 0x%02x" % b)
             continue

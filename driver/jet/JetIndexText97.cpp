@@ -71,7 +71,7 @@ bool appendJet3TextKeyColumn(std::vector<unsigned char>& key, const unsigned cha
         const textcodes97::ByteCode& code = textcodes97::codeOf(text[i]);
         key.insert(key.end(), code.text, code.text + code.textLength);
         if (code.kind == CodeKind::Significant) {
-            ++positions;
+            positions += code.textLength;  // the sharp s counts as its two letters s
         } else if (code.kind == CodeKind::Accented) {
             if (accents.empty())
                 accents.add(kAccentsBound);
