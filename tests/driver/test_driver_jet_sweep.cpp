@@ -2,11 +2,12 @@
 // and nwind grown by jetgen into an Access 2002-2003 file) changed through the driver in a copy:
 // every column set to its own value, the rows copied into the table again, one row deleted.
 // Each statement is done or refused as a whole; after the commit the driver, mdb-export (libmdb)
-// and jetcheck (Jackcess) count the rows the statements left, and jetcheck verifies the file
-// (Access 97 files: its warnings are those it gave before, as its Jet 3 index checks warn).
+// and jetcheck (Jackcess) count the rows the statements left, and jetcheck verifies the file:
+// no failure, and no warning it did not give before (those of its known Jet 3 limits aside).
 #include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -116,6 +117,20 @@ long long exportedRows(const std::string& file, const std::string& table)
     return count;
 }
 
+// On Access 97 files jetcheck only warns about two index checks it cannot make there (its README):
+// lookups through trees of several levels, and the keys of a few characters it encodes wrongly
+// (bytes Windows-1252 leaves undefined, which it reads as U+FFFD, and the sharp s). Those
+// warnings follow the rows changed; the others must stay as they were.
+bool knownJet3Limit(const std::string& line)
+{
+    return line.find("not found through index by its key") != std::string::npos ||
+           line.find("more rows not found by key") != std::string::npos ||
+           (line.find(" stored as ") != std::string::npos &&
+            (line.find("\xEF\xBF\xBD") != std::string::npos || line.find("\xC3\x9F") != std::string::npos ||
+             line.find("\xef\xbf\xbd") != std::string::npos || line.find("�") != std::string::npos ||
+             line.find("ß") != std::string::npos));
+}
+
 std::multiset<std::string> warnings(const std::string& file)
 {
     int status = 0;
@@ -123,7 +138,7 @@ std::multiset<std::string> warnings(const std::string& file)
     std::multiset<std::string> lines;
     for (std::string line; std::getline(out, line);) {
         EXPECT_FALSE(line.starts_with("FAIL")) << file << " : " << line;
-        if (line.starts_with("WARN"))
+        if (line.starts_with("WARN") && !knownJet3Limit(line))
             lines.insert(line);
     }
     return lines;
@@ -157,7 +172,11 @@ protected:
                 EXPECT_EQ(exportedRows(file, table), rows) << table;
             }
         }
-        EXPECT_EQ(warnings(file), before);
+        // Warnings may go with the rows that had them (a date Access stored a hair off its second
+        // is written back on it): none may come.
+        const std::multiset<std::string> after = warnings(file);
+        EXPECT_TRUE(std::includes(before.begin(), before.end(), after.begin(), after.end()))
+            << "avertissements nouveaux de jetcheck";
     }
 };
 
