@@ -2,8 +2,9 @@
 # Soak of the Jet writer's commit, in two parts, RUNS kills each (200 by default):
 # 1. a child commits a change of many pages of a copy of a genuine Access file through the page
 #    store and is killed at a random step or moment; the file must be exactly as before or after;
-# 2. a program writing through the driver into an indexed table of a grown nwind is killed at a
-#    random moment; the next connection must find whole transactions only and every index exact.
+# 2. a program writing through the driver into an indexed table is killed at a random moment,
+#    half the times in a grown nwind (Access 2002-2003), half in an Access 97 file; the next
+#    connection must find whole transactions only and every index exact.
 # Usage: bench/jet_crash_soak.sh [RUNS]   (build folder: $BUILD, by default build/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,7 +29,7 @@ KERVANE_CRASH_RUNS="$runs" "$build/tests/driver/test_driver_jet_crash" --gtest_b
 journals="$(grep -o 'name="journaux" value="[0-9]*"' "$report" | grep -o '[0-9]*' || true)"
 transactions="$(grep -o 'name="transactions" value="[0-9]*"' "$report" | grep -o '[0-9]*' || true)"
 if [ -z "$journals" ]; then
-  echo "Second essai sauté (nwind.mdb ou jetgen absents)."
+  echo "Second essai sauté (bases de test ou jetgen absents)."
   exit 1
 fi
 echo "$runs programmes tués pendant leurs écritures par le pilote : $journals commits interrompus défaits," \
