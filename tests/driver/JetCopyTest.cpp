@@ -68,4 +68,16 @@ Diagnostic JetCopyTest::refusal(const Connexion& connexion, const std::string& s
     return diagRec(SQL_HANDLE_STMT, stmt.handle());
 }
 
+long long JetCopyTest::number(const Connexion& connexion, const std::string& sql)
+{
+    const std::vector<Row> rows = select(connexion, sql);
+    return rows.empty() || !rows[0][0] ? -1 : std::stoll(*rows[0][0]);
+}
+
+void JetCopyTest::commit(const Environnement& env, const Connexion& connexion)
+{
+    ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
+        << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
+}
+
 }  // namespace kervane::test

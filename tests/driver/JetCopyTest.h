@@ -23,6 +23,10 @@ protected:
     static std::vector<Row> select(const Connexion& connexion, const std::string& sql);
     static void change(const Connexion& connexion, const std::string& sql);
     static Diagnostic refusal(const Connexion& connexion, const std::string& sql);
+    // The first value of a statement's first row as a number; -1 when there is none.
+    static long long number(const Connexion& connexion, const std::string& sql);
+    // Commits the connection's transaction, the driver's message shown when it fails.
+    static void commit(const Environnement& env, const Connexion& connexion);
 };
 
 }  // namespace kervane::test

@@ -31,18 +31,6 @@ protected:
             GTEST_SKIP() << "jetcheck absent (../shared/tools/jetcheck)";
     }
 
-    static void commit(const Environnement& env, const Connexion& connexion)
-    {
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
-            << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
-    }
-
-    static long long number(const Connexion& connexion, const std::string& sql)
-    {
-        const std::vector<Row> rows = select(connexion, sql);
-        return rows.empty() || !rows[0][0] ? -1 : std::stoll(*rows[0][0]);
-    }
-
     // jetcheck's warnings with their row numbers and values left out: the kinds of warning.
     static std::set<std::string> warningKinds(const std::string& report)
     {

@@ -86,11 +86,6 @@ std::vector<std::string> singleRows(const Connexion& connexion, const std::strin
     return conditions;
 }
 
-long long numberOf(const std::vector<Row>& rows)
-{
-    return rows.empty() || !rows[0][0] ? -1 : std::stoll(*rows[0][0]);
-}
-
 // On Access 97 files jetcheck only warns about what it cannot check there (its README): its
 // failures are what counts.
 bool noFailure(const std::string& verdict)
@@ -120,16 +115,15 @@ protected:
             Environnement env;
             Connexion connexion(env);
             ASSERT_TRUE(SQL_SUCCEEDED(connectTo(connexion, file)));
-            const long long added = numberOf(
-                select(connexion, "SELECT count(*) FROM " + table + " WHERE " + scenario.key + " >= " +
-                                      std::to_string(kFirstKey)));
+            const long long added = number(connexion, "SELECT count(*) FROM " + table + " WHERE " + scenario.key +
+                                                          " >= " + std::to_string(kFirstKey));
             ASSERT_EQ(added % kRowsATransaction, 0) << "une transaction à moitié écrite";
             const long long done = added / kRowsATransaction;
             m_transactions += done;
-            EXPECT_EQ(numberOf(select(connexion, "SELECT count(*) FROM " + table)), scenario.rows + added - done);
+            EXPECT_EQ(number(connexion, "SELECT count(*) FROM " + table), scenario.rows + added - done);
             if (done > 0) {
-                EXPECT_EQ(numberOf(select(connexion, "SELECT count(*) FROM " + table + " WHERE " +
-                                                         scenario.deletions[static_cast<std::size_t>(done) - 1])),
+                EXPECT_EQ(number(connexion, "SELECT count(*) FROM " + table + " WHERE " +
+                                                scenario.deletions[static_cast<std::size_t>(done) - 1]),
                           0);
             }
             connexion.disconnect();

@@ -36,19 +36,6 @@ protected:
         return status == 0 ? grown : std::string();
     }
 
-    // Commits the connection's transaction, the driver's message shown when it fails.
-    static void commit(const Environnement& env, const Connexion& connexion)
-    {
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
-            << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
-    }
-
-    static long long number(const Connexion& connexion, const std::string& sql)
-    {
-        const std::vector<Row> rows = select(connexion, sql);
-        return rows.empty() || !rows[0][0] ? -1 : std::stoll(*rows[0][0]);
-    }
-
     // The counts of distinct keys the table definition on `page` keeps for its real indexes
     // (after the definition's header, twelve bytes each, the count at their fifth byte).
     static std::vector<long long> distinctCounts(const std::string& file, std::uint32_t page)
