@@ -124,7 +124,7 @@ bool JetIndexTree::remove(const JetIndexEntry& entry, std::uint32_t& nextNewPage
     leaf.items.erase(at);
     leaf.changed = true;
     // A parent's entry may grow with the last entry it repeats: the parent may have to split.
-    return settle(path, Change::Grow, nextNewPage, error);
+    return settle(path, Change::Shrink, nextNewPage, error);
 }
 
 bool JetIndexTree::holdsKey(const std::vector<unsigned char>& key, bool& found, std::string& error)
