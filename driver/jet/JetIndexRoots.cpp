@@ -17,6 +17,8 @@ constexpr int kKeyColumns = 10;
 constexpr unsigned kNoColumn = 0xffff;
 constexpr unsigned char kPrimaryKind = 1;
 constexpr unsigned char kForeignKeyKind = 2;
+constexpr unsigned char kPrimaryTableSide = 1;
+constexpr std::uint32_t kNoReference = 0xffffffff;  // a relationship whose integrity is not enforced
 
 std::uint32_t readLe(const std::vector<unsigned char>& b, std::size_t at, int bytes)
 {
@@ -92,8 +94,18 @@ bool readLogicalKinds(const std::vector<unsigned char>& b, std::size_t at, const
             return false;
         }
         const unsigned char kind = b[entry + place(f.logicalIndexKind)];
-        indexes[real].primary = indexes[real].primary || kind == kPrimaryKind;
-        indexes[real].foreignKey = indexes[real].foreignKey || kind == kForeignKeyKind;
+        JetRealIndex& used = indexes[real];
+        used.primary = used.primary || kind == kPrimaryKind;
+        used.foreignKey = used.foreignKey || kind == kForeignKeyKind;
+        // Around the real index's number: the logical index's own number before it; after it the
+        // other table's kind, its index and page, then the cascade flags.
+        const std::size_t realAt = entry + place(f.logicalIndexReal);
+        used.logicalNumbers.push_back(readLe(b, realAt - 4, 4));
+        const std::uint32_t otherIndex = readLe(b, realAt + 5, 4);
+        if (kind == kForeignKeyKind && otherIndex != kNoReference)
+            used.references.push_back({b[realAt + 4] == kPrimaryTableSide, readLe(b, realAt + 9, 4), otherIndex,
+                                       (b[realAt + 13] & 0x01) != 0, (b[realAt + 14] & 0x01) != 0,
+                                       (b[realAt + 14] & 0x02) != 0});
     }
     return true;
 }

@@ -16,6 +16,18 @@ struct JetRealIndexColumn {
     bool descending = false;
 };
 
+// A relationship as one side's logical index describes it: the other table (its definition page)
+// and the other side's logical index, whether this side is the referenced (primary) table, and
+// what a change of the referenced row does to the rows referring to it.
+struct JetReference {
+    bool primaryTable = false;
+    std::uint32_t otherTablePage = 0;
+    std::uint32_t otherIndex = 0;  // the other side's logical index number
+    bool cascadeUpdates = false;
+    bool cascadeDeletes = false;
+    bool cascadeNull = false;
+};
+
 struct JetRealIndex {
     std::vector<JetRealIndexColumn> columns;
     unsigned char flags = 0;
@@ -23,6 +35,8 @@ struct JetRealIndex {
     std::uint32_t rootPage = 0;
     bool primary = false;     // a logical index of the primary-key kind uses it
     bool foreignKey = false;  // a relationship's logical index uses it
+    std::vector<std::uint32_t> logicalNumbers;  // the logical indexes it serves
+    std::vector<JetReference> references;       // the enforced relationships it serves
     bool unique() const { return (flags & 0x01) != 0; }
     bool ignoresNulls() const { return (flags & 0x02) != 0; }
     bool required() const { return (flags & 0x08) != 0; }

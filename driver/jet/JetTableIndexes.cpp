@@ -28,6 +28,14 @@ void putDword(unsigned char* p, int at, std::int64_t value)
         p[at + i] = static_cast<unsigned char>((value >> (8 * i)) & 0xff);
 }
 
+// A relationship this writer cannot check: the change is refused.
+bool unrelated(const std::string& table, std::string& error)
+{
+    error = "La table " + table + " participe à une relation dont l'intégrité référentielle ne peut pas être "
+            "vérifiée ici : elle ne peut pas être modifiée.";
+    return false;
+}
+
 const JetLayoutColumn* columnNumbered(const JetTableLayout& layout, int number)
 {
     for (const JetLayoutColumn& column : layout.columns)
@@ -52,11 +60,7 @@ bool JetTableIndexes::open(JetPages& pages, const JetTableLayout& layout, const 
     indexes.m_indexes.clear();
     const unsigned char* definition = pages.read(layout.definitionPage);
     for (std::size_t i = 0; i < real.size(); ++i) {
-        if (real[i].foreignKey) {
-            error = "La table " + indexes.m_table + " participe à une relation dont l'intégrité référentielle "
-                    "n'est pas encore vérifiée ici : elle ne peut pas être modifiée.";
-            return false;
-        }
+
         std::vector<JetKeyColumn> columns;
         for (const JetRealIndexColumn& part : real[i].columns) {
             const JetLayoutColumn* column = columnNumbered(layout, part.number);
@@ -111,13 +115,89 @@ bool JetTableIndexes::entryFor(const Index& index, const std::vector<unsigned ch
     return true;
 }
 
+bool JetTableIndexes::referredRowsExist(const Index& index, const std::vector<unsigned char>& row,
+                                        std::string& error)
+{
+    for (const JetReference& reference : index.definition.references) {
+        if (reference.primaryTable)
+            continue;
+        if (m_related == nullptr)
+            return unrelated(m_table, error);
+        // A row whose key has a Null refers to nothing.
+        if (std::any_of(index.columns.begin(), index.columns.end(), [&](const JetKeyColumn& part) {
+                return part.column->type != JetType::Boolean && !columnPresent(row, *part.column, *m_format);
+            }))
+            continue;
+        std::vector<unsigned char> key;
+        bool found = false;
+        if (!rowIndexKey(row, index.columns, key, *m_format) ||
+            !m_related->holdsKey(reference.otherTablePage, reference.otherIndex, index.columns, key, found, error))
+            return error.empty() ? unrelated(m_table, error) : false;
+        if (!found) {
+            error = "Les modifications n'ont pas été faites : la table liée n'a pas d'enregistrement correspondant à " +
+                    indexName(index) + " (relation avec intégrité référentielle).";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool JetTableIndexes::noRowRefersTo(const Index& index, const std::vector<unsigned char>& row, std::string& error)
+{
+    for (const JetReference& reference : index.definition.references) {
+        if (!reference.primaryTable)
+            continue;
+        if (m_related == nullptr)
+            return unrelated(m_table, error);
+        std::vector<unsigned char> key;
+        bool found = false;
+        if (!rowIndexKey(row, index.columns, key, *m_format) ||
+            !m_related->holdsKey(reference.otherTablePage, reference.otherIndex, index.columns, key, found, error))
+            return error.empty() ? unrelated(m_table, error) : false;
+        if (found) {
+            error = "Les modifications n'ont pas été faites : des enregistrements d'une table liée font référence à " +
+                    indexName(index) +
+                    (reference.cascadeDeletes || reference.cascadeUpdates || reference.cascadeNull
+                         ? " (les modifications en cascade ne sont pas encore faites ici)."
+                         : " (relation avec intégrité référentielle).");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool JetTableIndexes::enforcesRelationships() const
+{
+    return std::any_of(m_indexes.begin(), m_indexes.end(),
+                       [](const Index& index) { return !index.definition.references.empty(); });
+}
+
+bool JetTableIndexes::holdsLogicalKey(std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
+                                      const std::vector<unsigned char>& key, bool& found, std::string& error)
+{
+    for (Index& index : m_indexes) {
+        const auto& numbers = index.definition.logicalNumbers;
+        if (std::find(numbers.begin(), numbers.end(), logicalIndex) == numbers.end())
+            continue;
+        const bool alike = index.columns.size() == columns.size() &&
+                           std::equal(columns.begin(), columns.end(), index.columns.begin(),
+                                      [](const JetKeyColumn& a, const JetKeyColumn& b) {
+                                          return a.column->type == b.column->type && a.descending == b.descending;
+                                      });
+        if (!alike)
+            return unrelated(m_table, error);
+        return index.tree.holdsKey(key, found, error);
+    }
+    return unrelated(m_table, error);
+}
+
 bool JetTableIndexes::add(Index& index, const std::vector<unsigned char>& row, JetRowId where,
                           std::uint32_t& nextNewPage, std::string& error)
 {
     JetIndexEntry entry;
     Entry kind = Entry::Stored;
     bool present = false;
-    if (!entryFor(index, row, where, true, entry, kind, error))
+    if (!referredRowsExist(index, row, error) || !entryFor(index, row, where, true, entry, kind, error))
         return false;
     if (kind == Entry::Skipped)
         return true;
@@ -144,7 +224,7 @@ bool JetTableIndexes::take(Index& index, const std::vector<unsigned char>& row, 
     Entry kind = Entry::Stored;
     bool stillPresent = false;
     // A row already stored passed the Null checks: only its key is wanted here.
-    if (!entryFor(index, row, where, false, entry, kind, error))
+    if (!noRowRefersTo(index, row, error) || !entryFor(index, row, where, false, entry, kind, error))
         return false;
     if (kind == Entry::Skipped)
         return true;

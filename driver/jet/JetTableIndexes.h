@@ -17,6 +17,18 @@ namespace kervane::jet {
 
 class JetPages;
 
+// The rows of the other tables of the file, as the relationships with referential integrity
+// ask for them (the transaction's writers answer).
+class JetRelatedRows {
+public:
+    virtual ~JetRelatedRows() = default;
+    // `found`: whether the table whose definition starts on `tablePage` holds `key` in its logical
+    // index `logicalIndex`, whose key columns must be of the types and orders of `columns`;
+    // false with a French message when that cannot be told.
+    virtual bool holdsKey(std::uint32_t tablePage, std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
+                          const std::vector<unsigned char>& key, bool& found, std::string& error) = 0;
+};
+
 class JetTableIndexes {
 public:
     // The indexes of the table `layout` describes (`name` for messages); false with a French
@@ -25,6 +37,14 @@ public:
     // file's format is the layout's.
     static bool open(JetPages& pages, const JetTableLayout& layout, const std::string& name,
                      JetTableIndexes& indexes, std::string& error);
+    // The rows of the related tables: without them a table in an enforced relationship is
+    // refused by every change.
+    void setRelatedRows(JetRelatedRows* related) { m_related = related; }
+    // True when an index serves a relationship whose integrity Access enforces.
+    bool enforcesRelationships() const;
+    // The answer JetRelatedRows gives for this table.
+    bool holdsLogicalKey(std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
+                         const std::vector<unsigned char>& key, bool& found, std::string& error);
 
     // Plans the entries of a row stored as `row` at `where`. New index pages are numbered from
     // `nextNewPage`, advanced past them.
@@ -67,12 +87,17 @@ private:
     bool take(Index& index, const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
               std::string& error);
     std::string indexName(const Index& index) const;
+    // Access's referential integrity: a row referring to another refers to one that exists; a
+    // referenced key goes only when no row refers to it any more (cascades are not made here).
+    bool referredRowsExist(const Index& index, const std::vector<unsigned char>& row, std::string& error);
+    bool noRowRefersTo(const Index& index, const std::vector<unsigned char>& row, std::string& error);
 
     JetPages* m_pages = nullptr;
     const JetFileFormat* m_format = &jet4FileFormat();
     std::uint32_t m_definitionPage = 0;
     std::string m_table;
     std::vector<Index> m_indexes;
+    JetRelatedRows* m_related = nullptr;
 };
 
 }  // namespace kervane::jet

@@ -42,7 +42,7 @@ struct JetTableWriter::Located {
 };
 
 bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const std::string& name,
-                          JetTableWriter& writer, std::string& error)
+                          JetTableWriter& writer, std::string& error, JetRelatedRows* related)
 {
     if (!checkWritableFile(pages, error) || !readTableLayout(pages, definitionPage, writer.m_layout, error))
         return false;
@@ -58,8 +58,16 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
         return false;
     }
     const bool indexed = layout.indexCount > 0 || layout.logicalIndexCount > 0;
-    return checkTableMaps(pages, layout, name, error) &&
-           (!indexed || JetTableIndexes::open(pages, layout, name, writer.m_indexes, error));
+    if (!checkTableMaps(pages, layout, name, error) ||
+        (indexed && !JetTableIndexes::open(pages, layout, name, writer.m_indexes, error)))
+        return false;
+    writer.m_indexes.setRelatedRows(related);
+    if (related == nullptr && writer.m_indexes.enforcesRelationships()) {
+        error = "La table " + writer.tableName() + " participe à une relation dont l'intégrité référentielle ne "
+                "peut pas être vérifiée ici : elle ne peut pas être modifiée.";
+        return false;
+    }
+    return true;
 }
 
 bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)

@@ -26,8 +26,10 @@ class JetTableWriter {
 public:
     // The table `name` whose definition starts on `definitionPage`; false with a French
     // message when the file or the table cannot be changed by this writer.
+    // `related` answers for the other tables of the relationships Access enforces on this one;
+    // without it such a table is refused.
     static bool open(JetPages& pages, std::uint32_t definitionPage, const std::string& name, JetTableWriter& writer,
-                     std::string& error);
+                     std::string& error, JetRelatedRows* related = nullptr);
 
     const JetTableLayout& layout() const { return m_layout; }
     JetTableIndexes& indexes() { return m_indexes; }

@@ -104,7 +104,7 @@ bool JetTransaction::writerFor(const JetTable& table, JetTableWriter*& writer, s
     auto& kept = m_writers[table.definitionPage];
     if (!kept) {
         auto opened = std::make_unique<JetTableWriter>();
-        if (!JetTableWriter::open(*m_store, table.definitionPage, table.name, *opened, error))
+        if (!JetTableWriter::open(*m_store, table.definitionPage, table.name, *opened, error, this))
             return false;
         kept = std::move(opened);
     }
@@ -199,6 +199,20 @@ bool JetTransaction::lookup(const JetTable& table, int column, sqlite3_value* va
                    writer->indexes().findEqual(candidate, wanted, rows, served, error);
     }
     return true;
+}
+
+bool JetTransaction::holdsKey(std::uint32_t tablePage, std::uint32_t logicalIndex,
+                              const std::vector<JetKeyColumn>& columns, const std::vector<unsigned char>& key,
+                              bool& found, std::string& error)
+{
+    found = false;
+    for (const JetTable& table : m_file.tables()) {
+        JetTableWriter* writer = nullptr;
+        if (table.definitionPage == tablePage)
+            return writerFor(table, writer, error) &&
+                   writer->indexes().holdsLogicalKey(logicalIndex, columns, key, found, error);
+    }
+    return false;
 }
 
 bool JetTransaction::commit(std::string& error)

@@ -8,6 +8,7 @@
 // walk of the table meets it, which stays the row's even when a longer value moves it.
 #include "driver/jet/JetPageOverlay.h"
 #include "driver/jet/JetPageStore.h"
+#include "driver/jet/JetTableIndexes.h"
 
 #include <cstdint>
 #include <map>
@@ -29,10 +30,10 @@ struct JetTableLayout;
 
 std::int64_t rowidOf(std::uint32_t page, int row);
 
-class JetTransaction {
+class JetTransaction final : public JetRelatedRows {
 public:
     explicit JetTransaction(JetFile& file);
-    ~JetTransaction();
+    ~JetTransaction() override;
     JetTransaction(const JetTransaction&) = delete;
     JetTransaction& operator=(const JetTransaction&) = delete;
 
@@ -49,6 +50,10 @@ public:
     // none can answer exactly. The rows found may be more than those SQL calls equal, never fewer.
     bool lookup(const JetTable& table, int column, sqlite3_value* value, std::vector<JetRowId>& rows, bool& served,
                 std::string& error);
+
+    // The rows of another table of the file, for the relationships a change must respect.
+    bool holdsKey(std::uint32_t tablePage, std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
+                  const std::vector<unsigned char>& key, bool& found, std::string& error) override;
 
     // Writes the changes into the file; refused when a change failed and was not undone since.
     // The transaction is over either way.

@@ -210,9 +210,10 @@ TEST_F(Jet3IndexWritesTest, ChangesTheIndexesCannotTakeAreRefusedUnchanged)
     const Case cases[] = {
         {"jet/testV1997.mdb", "UPDATE Table1 SET B = 'Łódź' WHERE A = 'a'", "page de codes 1252"},
         {"jet/testIndexCodesV1997.mdb", "INSERT INTO Table11 (data) VALUES ('東京')", "page de codes 1252"},
-        {"jet/indexTestV1997.mdb", "INSERT INTO Table1 (id) VALUES (99)", "participe à une relation"},
-        // Keys of numbers only, but the table is in relationships with Orders and Products.
-        {"nwind.mdb", "DELETE FROM [Order Details] WHERE OrderID = 10248", "participe à une relation"},
+        // Relationships whose integrity Access enforces: a row referring to nothing, a referenced row.
+        {"jet/indexTestV1997.mdb", "INSERT INTO Table1 (id, otherfk1) VALUES (99, 98)",
+         "pas d'enregistrement correspondant"},
+        {"nwind.mdb", "DELETE FROM Orders WHERE OrderID = 10248", "font référence"},
     };
     for (const Case& c : cases) {
         const std::string file = copyOf(c.file);

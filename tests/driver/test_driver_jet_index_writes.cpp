@@ -207,5 +207,45 @@ TEST_F(JetIndexWritesTest, ARefusedStatementIsUndoneAloneAndTheRestCommitted)
     EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
 }
 
+// Relationships whose integrity Access enforces (indexTestV2000: Table1 refers to Table2 and Table3;
+// nwind, an Access 97 file: Order Details to Orders, Orders to Customers): a row referring to an
+// existing row or to nothing (a Null) comes, a referenced row goes once nothing refers to it;
+// jetcheck then finds a parent for every row that refers to one.
+TEST_F(JetIndexWritesTest, RelationshipsAccessEnforcesAreKept)
+{
+    const std::string file = copyOf("jet/indexTestV2000.mdb");
+    const std::string access97 = copyOf("nwind.mdb");
+    if (file.empty() || access97.empty())
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/indexTestV2000.mdb ou nwind.mdb manque";
+    Environnement env;
+    {
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        change(connexion, "INSERT INTO Table1 (id, otherfk1, otherfk2, data) VALUES (4, 2, 12, 'relié')");
+        change(connexion, "INSERT INTO Table1 (id, otherfk1, otherfk2, data) VALUES (5, NULL, NULL, 'seul')");
+        change(connexion, "UPDATE Table1 SET otherfk1 = 0 WHERE id = 3");
+        change(connexion, "DELETE FROM Table1 WHERE otherfk2 = 13");
+        change(connexion, "DELETE FROM Table3 WHERE id = 13");  // nothing refers to it any more
+        refusal(connexion, "UPDATE Table1 SET otherfk2 = 13 WHERE id = 4");
+        commit(env, connexion);
+        EXPECT_EQ(select(connexion, "SELECT id FROM Table3 ORDER BY id"), (std::vector<Row>{{"10"}, {"11"}, {"12"}}));
+    }
+    EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
+    {
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, access97), SQL_SUCCESS);
+        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        refusal(connexion, "DELETE FROM Orders WHERE OrderID = 10248");
+        change(connexion, "DELETE FROM [Order Details] WHERE OrderID = 10248");
+        change(connexion, "DELETE FROM Orders WHERE OrderID = 10248");
+        commit(env, connexion);
+        EXPECT_EQ(number(connexion, "SELECT count(*) FROM Orders WHERE OrderID = 10248"), 0);
+    }
+    int status = 0;
+    const std::string verdict = runTool(jetToolsFolder() + "/jetcheck", {"verify", "--user-only", access97}, status);
+    EXPECT_EQ(verdict.find("FAIL"), std::string::npos) << verdict;
+}
+
 }  // namespace
 }  // namespace kervane::test

@@ -306,14 +306,21 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
         EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
         EXPECT_EQ(fileDigest(jet4), digest);
     }
-    // Table1 of indexTestV2000 takes part in relationships whose integrity is not checked yet.
+    // indexTestV2000: rows of Table1 refer to Table2 and Table3 through relationships whose
+    // integrity Access enforces; a referenced row cannot go, a row referring to nothing cannot come.
     const std::string related = copyOf("jet/indexTestV2000.mdb");
     if (!related.empty()) {
         const std::string digest = fileDigest(related);
         Connexion connexion(env);
         ASSERT_EQ(connectTo(connexion, related), SQL_SUCCESS);
-        const Diagnostic refused = refusal(connexion, "DELETE FROM Table1");
-        EXPECT_NE(refused.message.find("« Table1 » participe à une relation"), std::string::npos) << refused.message;
+        Diagnostic refused = refusal(connexion, "DELETE FROM Table2 WHERE id = 1");
+        EXPECT_NE(refused.message.find("d'une table liée font référence à la clé primaire (« id ») de la table « Table2 »"),
+                  std::string::npos)
+            << refused.message;
+        refused = refusal(connexion, "INSERT INTO Table1 (id, otherfk1, otherfk2) VALUES (9, 7, 10)");
+        EXPECT_NE(refused.message.find("la table liée n'a pas d'enregistrement correspondant à l'index sur « otherfk1 »"),
+                  std::string::npos)
+            << refused.message;
         EXPECT_EQ(fileDigest(related), digest);
     }
     // A stored action query is listed but not run yet, even on a file that takes changes.
@@ -331,8 +338,11 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
     Connexion connexion(env);
     ASSERT_EQ(connectTo(connexion, jet3), SQL_SUCCESS);
     ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-    const Diagnostic refused = refusal(connexion, "UPDATE Customers SET City = 'Lyon' WHERE CustomerID = 'ALFKI'");
-    EXPECT_NE(refused.message.find("« Customers » participe à une relation"), std::string::npos) << refused.message;
+    // nwind (Access 97): ALFKI has orders.
+    const Diagnostic refused = refusal(connexion, "DELETE FROM Customers WHERE CustomerID = 'ALFKI'");
+    EXPECT_NE(refused.message.find("font référence à la clé primaire (« CustomerID ») de la table « Customers »"),
+              std::string::npos)
+        << refused.message;
     EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
     EXPECT_EQ(fileDigest(jet3), digest);
 }
