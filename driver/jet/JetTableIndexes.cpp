@@ -89,13 +89,18 @@ std::string JetTableIndexes::indexName(const Index& index) const
            (index.definition.primary ? ")" : "") + " de la table " + m_table;
 }
 
+std::size_t JetTableIndexes::nullKeyColumns(const Index& index, const std::vector<unsigned char>& row) const
+{
+    return static_cast<std::size_t>(
+        std::count_if(index.columns.begin(), index.columns.end(), [&](const JetKeyColumn& part) {
+            return part.column->type != JetType::Boolean && !columnPresent(row, *part.column, *m_format);
+        }));
+}
+
 bool JetTableIndexes::entryFor(const Index& index, const std::vector<unsigned char>& row, JetRowId where,
                                bool checkNulls, JetIndexEntry& entry, Entry& kind, std::string& error) const
 {
-    std::size_t nulls = 0;
-    for (const JetKeyColumn& part : index.columns)
-        if (part.column->type != JetType::Boolean && !columnPresent(row, *part.column, *m_format))
-            ++nulls;
+    const std::size_t nulls = nullKeyColumns(index, row);
     kind = Entry::Stored;
     if (nulls == index.columns.size() && index.definition.ignoresNulls()) {
         kind = Entry::Skipped;
@@ -115,24 +120,25 @@ bool JetTableIndexes::entryFor(const Index& index, const std::vector<unsigned ch
     return true;
 }
 
-bool JetTableIndexes::referredRowsExist(const Index& index, const std::vector<unsigned char>& row,
+bool JetTableIndexes::relatedHolds(const Index& index, const JetReference& reference,
+                                   const std::vector<unsigned char>& key, bool& found, std::string& error)
+{
+    if (m_related == nullptr ||
+        !m_related->holdsKey(reference.otherTablePage, reference.otherIndex, index.columns, key, found, error))
+        return error.empty() ? unrelated(m_table, error) : false;
+    return true;
+}
+
+bool JetTableIndexes::referredRowsExist(const Index& index, bool anyNull, const std::vector<unsigned char>& key,
                                         std::string& error)
 {
+    // A row whose key has a Null refers to nothing.
     for (const JetReference& reference : index.definition.references) {
-        if (reference.primaryTable)
-            continue;
-        if (m_related == nullptr)
-            return unrelated(m_table, error);
-        // A row whose key has a Null refers to nothing.
-        if (std::any_of(index.columns.begin(), index.columns.end(), [&](const JetKeyColumn& part) {
-                return part.column->type != JetType::Boolean && !columnPresent(row, *part.column, *m_format);
-            }))
-            continue;
-        std::vector<unsigned char> key;
         bool found = false;
-        if (!rowIndexKey(row, index.columns, key, *m_format) ||
-            !m_related->holdsKey(reference.otherTablePage, reference.otherIndex, index.columns, key, found, error))
-            return error.empty() ? unrelated(m_table, error) : false;
+        if (reference.primaryTable || anyNull)
+            continue;
+        if (!relatedHolds(index, reference, key, found, error))
+            return false;
         if (!found) {
             error = "Les modifications n'ont pas été faites : la table liée n'a pas d'enregistrement correspondant à " +
                     indexName(index) + " (relation avec intégrité référentielle).";
@@ -142,18 +148,14 @@ bool JetTableIndexes::referredRowsExist(const Index& index, const std::vector<un
     return true;
 }
 
-bool JetTableIndexes::noRowRefersTo(const Index& index, const std::vector<unsigned char>& row, std::string& error)
+bool JetTableIndexes::noRowRefersTo(const Index& index, const std::vector<unsigned char>& key, std::string& error)
 {
     for (const JetReference& reference : index.definition.references) {
+        bool found = false;
         if (!reference.primaryTable)
             continue;
-        if (m_related == nullptr)
-            return unrelated(m_table, error);
-        std::vector<unsigned char> key;
-        bool found = false;
-        if (!rowIndexKey(row, index.columns, key, *m_format) ||
-            !m_related->holdsKey(reference.otherTablePage, reference.otherIndex, index.columns, key, found, error))
-            return error.empty() ? unrelated(m_table, error) : false;
+        if (!relatedHolds(index, reference, key, found, error))
+            return false;
         if (found) {
             error = "Les modifications n'ont pas été faites : des enregistrements d'une table liée font référence à " +
                     indexName(index) +
@@ -197,16 +199,14 @@ bool JetTableIndexes::add(Index& index, const std::vector<unsigned char>& row, J
     JetIndexEntry entry;
     Entry kind = Entry::Stored;
     bool present = false;
-    if (!referredRowsExist(index, row, error) || !entryFor(index, row, where, true, entry, kind, error))
+    if (!entryFor(index, row, where, true, entry, kind, error))
         return false;
     if (kind == Entry::Skipped)
         return true;
-    if (!index.tree.holdsKey(entry.key, present, error))
+    const std::size_t nulls = nullKeyColumns(index, row);
+    if (!referredRowsExist(index, nulls > 0, entry.key, error) || !index.tree.holdsKey(entry.key, present, error))
         return false;
-    const JetFileFormat& format = *m_format;
-    const bool allNull = std::all_of(index.columns.begin(), index.columns.end(), [&](const JetKeyColumn& part) {
-        return part.column->type != JetType::Boolean && !columnPresent(row, *part.column, format);
-    });
+    const bool allNull = nulls == index.columns.size();
     if (present && !allNull && (index.definition.unique() || index.definition.primary)) {
         error = "Les modifications n'ont pas été faites : elles créeraient des doublons dans " + indexName(index) + ".";
         return false;
@@ -224,11 +224,11 @@ bool JetTableIndexes::take(Index& index, const std::vector<unsigned char>& row, 
     Entry kind = Entry::Stored;
     bool stillPresent = false;
     // A row already stored passed the Null checks: only its key is wanted here.
-    if (!noRowRefersTo(index, row, error) || !entryFor(index, row, where, false, entry, kind, error))
+    if (!entryFor(index, row, where, false, entry, kind, error))
         return false;
     if (kind == Entry::Skipped)
         return true;
-    if (!index.tree.remove(entry, nextNewPage, error) || !index.tree.holdsKey(entry.key, stillPresent, error))
+    if (!noRowRefersTo(index, entry.key, error) || !index.tree.remove(entry, nextNewPage, error) || !index.tree.holdsKey(entry.key, stillPresent, error))
         return false;
     index.distinctChange -= stillPresent ? 0 : 1;
     return true;

@@ -89,8 +89,14 @@ private:
     std::string indexName(const Index& index) const;
     // Access's referential integrity: a row referring to another refers to one that exists; a
     // referenced key goes only when no row refers to it any more (cascades are not made here).
-    bool referredRowsExist(const Index& index, const std::vector<unsigned char>& row, std::string& error);
-    bool noRowRefersTo(const Index& index, const std::vector<unsigned char>& row, std::string& error);
+    bool referredRowsExist(const Index& index, bool anyNull, const std::vector<unsigned char>& key,
+                           std::string& error);
+    bool noRowRefersTo(const Index& index, const std::vector<unsigned char>& key, std::string& error);
+    // `found`: whether the other side of the relationship holds `key`.
+    bool relatedHolds(const Index& index, const JetReference& reference, const std::vector<unsigned char>& key,
+                      bool& found, std::string& error);
+    // The key columns of `index` the row leaves Null (a Yes/No column is never Null).
+    std::size_t nullKeyColumns(const Index& index, const std::vector<unsigned char>& row) const;
 
     JetPages* m_pages = nullptr;
     const JetFileFormat* m_format = &jet4FileFormat();
