@@ -163,7 +163,7 @@ namespace {
 int longestPrefix(std::span<const JetIndexEntry> entries, bool leaf)
 {
     if (entries.size() == 1)
-        return static_cast<int>(indexEntryBytes(entries[0], leaf).size());
+        return static_cast<int>(entrySize(entries[0], leaf));
     return sharedPrefixLength(entries, leaf);
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -60,6 +61,15 @@ protected:
 // Runs program with arguments; its standard output, and its exit status in status.
 std::string runTool(const std::string& program, const std::vector<std::string>& arguments, int& status);
 bool haveProgram(const std::string& name);
+
+// The bytes of a number as a row stores it (little-endian, as this machine lays it).
+template <typename T>
+std::vector<unsigned char> stored(T value)
+{
+    std::vector<unsigned char> bytes(sizeof(T));
+    std::memcpy(bytes.data(), &value, sizeof(T));
+    return bytes;
+}
 
 // Days since 1899-12-30, the hours as a fraction: how Access stores a date.
 double accessDate(int y, unsigned m, unsigned d, int hh, int mm, int ss);

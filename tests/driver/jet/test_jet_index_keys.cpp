@@ -1,5 +1,6 @@
 // Index keys of Jet 4 files as Access lays them: numbers, dates and Yes/No in both orders,
 // Null, texts in the General sort order; and texts decoded from rows.
+#include "JetWriterSupport.h"
 #include "driver/jet/JetIndexKey.h"
 #include "driver/jet/JetIndexText.h"
 #include "driver/jet/JetRowEncoding.h"
@@ -18,20 +19,13 @@ using namespace kervane;
 namespace {
 
 using Bytes = std::vector<unsigned char>;
+using test::stored;
 
 Bytes keyOf(jet::JetType type, bool descending, const Bytes& value)
 {
     Bytes key;
     EXPECT_TRUE(jet::appendKeyColumn(key, type, descending, value.empty() ? nullptr : value.data()));
     return key;
-}
-
-template <typename T>
-Bytes stored(T value)
-{
-    Bytes bytes(sizeof(T));
-    std::memcpy(bytes.data(), &value, sizeof(T));  // little-endian, as a row stores it
-    return bytes;
 }
 
 }  // namespace

@@ -20,14 +20,6 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-template <typename T>
-Bytes stored(T value)
-{
-    Bytes bytes(sizeof(T));
-    std::memcpy(bytes.data(), &value, sizeof(T));  // little-endian, as a row stores it
-    return bytes;
-}
-
 }  // namespace
 
 // Every index of every Jet 4 file of the genuine test files: entries in strictly ascending
