@@ -168,10 +168,12 @@ bool JetTableIndexes::noRowRefersTo(const Index& index, const std::vector<unsign
     return true;
 }
 
-bool JetTableIndexes::enforcesRelationships() const
+bool JetTableIndexes::setRelatedRows(JetRelatedRows* related, std::string& error)
 {
-    return std::any_of(m_indexes.begin(), m_indexes.end(),
-                       [](const Index& index) { return !index.definition.references.empty(); });
+    m_related = related;
+    const bool enforces = std::any_of(m_indexes.begin(), m_indexes.end(),
+                                      [](const Index& index) { return !index.definition.references.empty(); });
+    return related != nullptr || !enforces || unrelated(m_table, error);
 }
 
 bool JetTableIndexes::holdsLogicalKey(std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,

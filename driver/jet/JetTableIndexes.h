@@ -37,11 +37,10 @@ public:
     // file's format is the layout's.
     static bool open(JetPages& pages, const JetTableLayout& layout, const std::string& name,
                      JetTableIndexes& indexes, std::string& error);
-    // The rows of the related tables: without them a table in an enforced relationship is
-    // refused by every change.
-    void setRelatedRows(JetRelatedRows* related) { m_related = related; }
-    // True when an index serves a relationship whose integrity Access enforces.
-    bool enforcesRelationships() const;
+    // The rows of the related tables; false with a French message when there are none to ask
+    // (nullptr) and an index serves a relationship whose integrity Access enforces: the table
+    // cannot be changed then.
+    bool setRelatedRows(JetRelatedRows* related, std::string& error);
     // The answer JetRelatedRows gives for this table.
     bool holdsLogicalKey(std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
                          const std::vector<unsigned char>& key, bool& found, std::string& error);

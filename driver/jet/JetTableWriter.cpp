@@ -61,13 +61,7 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
     if (!checkTableMaps(pages, layout, name, error) ||
         (indexed && !JetTableIndexes::open(pages, layout, name, writer.m_indexes, error)))
         return false;
-    writer.m_indexes.setRelatedRows(related);
-    if (related == nullptr && writer.m_indexes.enforcesRelationships()) {
-        error = "La table " + writer.tableName() + " participe à une relation dont l'intégrité référentielle ne "
-                "peut pas être vérifiée ici : elle ne peut pas être modifiée.";
-        return false;
-    }
-    return true;
+    return writer.m_indexes.setRelatedRows(related, error);
 }
 
 bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
