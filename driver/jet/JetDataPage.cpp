@@ -112,6 +112,27 @@ int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_
     return rows;
 }
 
+bool canGrow(const unsigned char* page, int row, int extra, const JetFileFormat& format)
+{
+    const int rows = rowCount(page, format);
+    return row >= 0 && row < rows && extra >= 0 && extra <= freeSpace(page) && rowsInOrder(page, format) &&
+           lowestStart(page, format) - extra >= slotOffset(format, rows);
+}
+
+void grow(unsigned char* page, int row, int extra, const JetFileFormat& format)
+{
+    const int rows = rowCount(page, format);
+    const int end = row == 0 ? format.pageSize : (word(page, slotOffset(format, row - 1)) & kOffsetMask);
+    const int lowest = lowestStart(page, format);
+    std::memmove(page + lowest - extra, page + lowest, static_cast<std::size_t>(end - lowest));
+    std::memset(page + end - extra, 0, static_cast<std::size_t>(extra));
+    for (int moved = row; moved < rows; ++moved) {
+        const int entry = word(page, slotOffset(format, moved));
+        putWord(page, slotOffset(format, moved), ((entry & kOffsetMask) - extra) | (entry & ~kOffsetMask));
+    }
+    putWord(page, kFreeSpace, freeSpace(page) - extra);
+}
+
 void flag(unsigned char* page, int row, std::uint16_t flags, const JetFileFormat& format)
 {
     putWord(page, slotOffset(format, row), word(page, slotOffset(format, row)) | flags);

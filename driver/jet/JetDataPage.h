@@ -37,6 +37,11 @@ bool fits(const unsigned char* page, int size, const JetFileFormat& format = jet
 // Lays `row` below the last row with `flags` on its offset entry; its row number.
 int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_t flags,
         const JetFileFormat& format = jet4FileFormat());
+// True when `row` can take `extra` more bytes at its end on a page whose offsets are in order.
+bool canGrow(const unsigned char* page, int row, int extra, const JetFileFormat& format = jet4FileFormat());
+// Makes `row` `extra` bytes longer, the new bytes zeros after its own: the row and those laid
+// below it move down the page by as much. canGrow() must have accepted it.
+void grow(unsigned char* page, int row, int extra, const JetFileFormat& format = jet4FileFormat());
 // Adds `flags` to row's offset entry.
 void flag(unsigned char* page, int row, std::uint16_t flags, const JetFileFormat& format = jet4FileFormat());
 

@@ -307,6 +307,14 @@ bool JetTableIndexes::findEqual(const JetLayoutColumn& column, const JetFieldVal
     return true;
 }
 
+std::vector<JetRowId> JetTableIndexes::pageMaps() const
+{
+    std::vector<JetRowId> maps;
+    for (const Index& index : m_indexes)
+        maps.push_back(JetRowId::fromPointer(index.definition.usageMap));
+    return maps;
+}
+
 bool JetTableIndexes::apply()
 {
     bool inPlace = true;

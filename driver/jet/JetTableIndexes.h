@@ -64,6 +64,9 @@ public:
     bool findEqual(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<JetRowId>& rows,
                    bool& served, std::string& error);
 
+    // The usage maps of the indexes' pages.
+    std::vector<JetRowId> pageMaps() const;
+
     // Writes what was planned (the index pages, each index's count of distinct keys in the
     // definition); false when the pages appended were not those planned.
     bool apply();

@@ -233,6 +233,25 @@ void JetTableWriter::writeDefinition(std::uint32_t rowCount, std::uint32_t count
     m_layout.lastAutoNumber = counter;
 }
 
+bool JetTableWriter::prepareMaps(const std::vector<JetFieldValue>& values, std::string& error)
+{
+    // Room for a data page, index pages splitting on every level, and the long values' pages.
+    std::size_t bytes = 0;
+    for (const JetFieldValue& value : values)
+        bytes += value.text.size() + value.bytes.size();
+    const std::uint32_t pagesAdded = 64 + static_cast<std::uint32_t>(bytes / (m_pages->pageSize() / 2));
+    std::vector<JetRowId> maps = m_indexes.pageMaps();
+    maps.push_back(m_layout.ownedPages);
+    maps.push_back(m_layout.freeSpacePages);
+    for (const auto& column : m_layout.columns) {
+        if (column.hasLongValueMaps) {
+            maps.push_back(JetRowId::fromPointer(column.longValueOwned));
+            maps.push_back(JetRowId::fromPointer(column.longValueFree));
+        }
+    }
+    return jet::prepareMaps(*m_pages, maps, m_pages->pageCount() + pagesAdded, error);
+}
+
 bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, std::string& error)
 {
     std::uint32_t counter = 0;
@@ -246,6 +265,8 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
         return false;
     }
+    if (!prepareMaps(values, error))
+        return false;
     JetLongValues longValues(*m_pages);
     if (!giveAutoNumbers(values, counter, error) ||
         !planLongValues(longValues, values, outside, longData, appends, error) ||
@@ -280,6 +301,8 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
     Located row;
     std::vector<JetRowId> longValues;
     JetLongValues store(*m_pages);
+    if (!prepareMaps({}, error))
+        return false;
     std::uint32_t nextNewPage = m_pages->pageCount();
     if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, longValues, error) ||
         !m_indexes.planRemove(row.bytes, where, nextNewPage, error))
@@ -305,6 +328,8 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
         return false;
     }
+    if (!prepareMaps(values, error))
+        return false;
     if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, oldLongValues, error) ||
         !keepAutoNumbers(row, values, error) || !planLongValues(store, values, outside, longData, appends, error) ||
         !encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside))

@@ -6,9 +6,11 @@
 // Memo and OLE values of more than 64 bytes go to long-value pages, whole up to 4076 bytes (Jet 3:
 // 2032) and in chained pieces beyond; the long values of a deleted or rewritten row are marked
 // deleted. Every index of a Jet 4 table is kept exact (JetTableIndexes).
-// Refused: system tables, indexes whose keys are not known, tables in a relationship, indexed
-// tables of Jet 3 files, fixed-length binary columns, encrypted and replicated files, Jet 3
-// files whose texts are in an unknown code page.
+// Before a change numbers the pages it adds, the table's usage maps are brought to reach them
+// (JetUsageMap.h: rows grown on their page, or maps moved to map pages of their own).
+// Refused: system tables, indexes whose keys are not known, relationships whose integrity
+// nobody checks, fixed-length binary columns, encrypted and replicated files, Jet 3 files whose
+// texts are in an unknown code page.
 #include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetTableIndexes.h"
 #include "driver/jet/JetTableLayout.h"
@@ -45,6 +47,8 @@ public:
 private:
     struct Located;
     bool locate(JetRowId where, Located& row, std::string& error);
+    // Brings the table's maps to reach the pages a change of `values` may add.
+    bool prepareMaps(const std::vector<JetFieldValue>& values, std::string& error);
     // The memo and OLE values too long for the row, planned on their pages (`appends` counts
     // the pages to append); their bytes by column index.
     bool planLongValues(JetLongValues& longValues, const std::vector<JetFieldValue>& values, OutsideValues& outside,

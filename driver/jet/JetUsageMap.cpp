@@ -4,6 +4,9 @@
 #include "driver/jet/JetPages.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
+#include <utility>
 
 namespace kervane::jet {
 
@@ -14,6 +17,9 @@ constexpr unsigned char kReferenceMap = 0x01;
 constexpr unsigned char kMapPageType = 0x05;
 constexpr int kMapPageHeader = 4;
 constexpr JetRowId kUnownedPages{1, 0};  // the file's map of pages no object owns
+// A row that grows takes room for this many more pages at once when its page has it, so that
+// a table growing page by page does not move its map's page each time.
+constexpr int kGrowthBytes = 8;
 
 std::uint32_t dword(const unsigned char* p, int at)
 {
@@ -37,7 +43,9 @@ bool JetUsageMap::open(JetPages& pages, JetRowId where, JetUsageMap& map, std::s
     map.m_page = where.page;
     map.m_start = slot.start;
     map.m_end = slot.end;
+    map.m_row = where.row;
     map.m_inline = page[slot.start] == kInlineMap;
+    map.m_unowned = where.page == kUnownedPages.page && where.row == kUnownedPages.row;
     return true;
 }
 
@@ -122,34 +130,6 @@ bool JetUsageMap::withinFile() const
     return true;
 }
 
-bool checkTableMaps(JetPages& pages, const JetTableLayout& layout, const std::string& table, std::string& error)
-{
-    std::vector<std::uint32_t> longValueMaps;
-    for (const auto& column : layout.columns) {
-        if (column.hasLongValueMaps) {
-            longValueMaps.push_back(column.longValueOwned);
-            longValueMaps.push_back(column.longValueFree);
-        }
-    }
-    JetUsageMap owned;
-    JetUsageMap free;
-    if (!JetUsageMap::open(pages, layout.ownedPages, owned, error) ||
-        !JetUsageMap::open(pages, layout.freeSpacePages, free, error))
-        return false;
-    bool within = owned.withinFile() && free.withinFile();
-    for (std::uint32_t pointer : longValueMaps) {
-        JetUsageMap map;
-        std::string unread;  // a long-value map that cannot be read only stops long values
-        within = within && (!JetUsageMap::open(pages, JetRowId::fromPointer(pointer), map, unread) || map.withinFile());
-    }
-    if (!within) {
-        error = "La table « " + table + " » utilise des pages au-delà de la fin du fichier : le fichier a été "
-                "tronqué et ne peut pas être modifié.";
-        return false;
-    }
-    return true;
-}
-
 std::vector<std::uint32_t> JetUsageMap::pages() const
 {
     std::vector<std::uint32_t> marked;
@@ -191,68 +171,161 @@ bool JetUsageMap::covers(std::uint32_t page) const
     return locate(page, where, offset, bit);
 }
 
-void JetUsageMap::set(std::uint32_t page, bool on)
+std::uint32_t JetUsageMap::firstPage() const
 {
+    const unsigned char* row = m_pages->read(m_page);
+    return row == nullptr ? 0 : dword(row, m_start + 1);
+}
+
+JetUsageMap::Reach JetUsageMap::reachFor(std::uint32_t page) const
+{
+    Reach reach;
+    reach.start = m_inline ? firstPage() : 0;
+    if (covers(page)) {
+        reach.possible = true;
+        return reach;
+    }
+    if (!m_inline)
+        return reach;  // a map on pages of its own gets new ones only from prepareMaps()
+    if (!m_unowned) {
+        // The map may start elsewhere when every page it marks still fits: nothing grows.
+        const std::vector<std::uint32_t> marked = pages();
+        const std::uint32_t start = (marked.empty() ? page : std::min(marked.front(), page)) / 8 * 8;
+        const std::uint32_t highest = marked.empty() ? page : std::max(marked.back(), page);
+        if (highest - start < static_cast<std::uint32_t>(bitmapBytes()) * 8) {
+            reach.possible = true;
+            reach.start = start;
+            return reach;
+        }
+    }
+    // Else its row grows on its page (the map of unowned pages starts at page 0 for good).
+    if (page < reach.start)
+        return reach;
+    const unsigned char* rowPage = m_pages->read(m_page);
+    const JetFileFormat& format = fileFormatFor(m_pages->pageSize());
+    const int needed = static_cast<int>((page - reach.start) / 8 + 1) - bitmapBytes();
+    const int wanted = needed + kGrowthBytes - 1 - (needed - 1) % kGrowthBytes;
+    for (int extra : {wanted, needed}) {
+        if (rowPage != nullptr && datapage::canGrow(rowPage, m_row, extra, format)) {
+            reach.possible = true;
+            reach.extraBytes = extra;
+            return reach;
+        }
+    }
+    return reach;
+}
+
+bool JetUsageMap::canReach(std::uint32_t page, int& extraBytes) const
+{
+    const Reach reach = reachFor(page);
+    extraBytes = reach.extraBytes;
+    return reach.possible;
+}
+
+void JetUsageMap::growRow(int extraBytes)
+{
+    const std::uint32_t coveredBefore = firstPage() + static_cast<std::uint32_t>(bitmapBytes()) * 8;
+    unsigned char* bytes = m_pages->change(m_page);
+    datapage::grow(bytes, m_row, extraBytes, fileFormatFor(m_pages->pageSize()));
+    m_start -= extraBytes;
+    if (!m_unowned)
+        return;
+    // As in Access's files, the map of unowned pages marks free the pages past the file's end.
+    for (std::uint32_t page = std::max(coveredBefore, m_pages->pageCount()); covers(page); ++page)
+        set(page, true);
+}
+
+void JetUsageMap::moveFirstPage(std::uint32_t start)
+{
+    const std::vector<std::uint32_t> marked = pages();
+    unsigned char* row = m_pages->change(m_page);
+    std::fill(row + m_start + 5, row + m_end, 0);
+    for (int i = 0; i < 4; ++i)
+        row[m_start + 1 + i] = static_cast<unsigned char>((start >> (8 * i)) & 0xff);
+    for (std::uint32_t page : marked)
+        set(page, true);
+}
+
+bool JetUsageMap::reach(std::uint32_t page)
+{
+    const Reach reach = reachFor(page);
+    if (!reach.possible)
+        return false;
+    if (reach.extraBytes > 0)
+        growRow(reach.extraBytes);
+    else if (m_inline && reach.start != firstPage())
+        moveFirstPage(reach.start);
+    return covers(page);
+}
+
+bool JetUsageMap::referTo(std::uint32_t lastPage)
+{
+    const std::uint32_t perPage = static_cast<std::uint32_t>(m_pages->pageSize() - kMapPageHeader) * 8;
+    const std::uint32_t entries = static_cast<std::uint32_t>(m_end - m_start - 1) / 4;
+    const std::vector<std::uint32_t> marked = pages();
+    std::set<std::uint32_t> needed;
+    for (std::uint32_t page : marked)
+        needed.insert(page / perPage);
+    for (std::uint32_t entry = m_pages->pageCount() / perPage; entry <= lastPage / perPage; ++entry)
+        needed.insert(entry);
+    if (*needed.rbegin() >= entries)
+        return false;
+    std::vector<std::uint32_t> mapPages(entries, 0);
+    if (!m_inline)
+        for (std::uint32_t entry = 0; entry < entries; ++entry)
+            mapPages[entry] = dword(m_pages->read(m_page), m_start + 1 + 4 * static_cast<int>(entry));
+    std::string ignored;
+    JetUsageMap unowned;
+    for (std::uint32_t entry : needed) {
+        if (mapPages[entry] != 0)
+            continue;
+        const std::uint32_t page = m_pages->append();
+        if (page == 0 || !JetUsageMap::open(*m_pages, kUnownedPages, unowned, ignored) || !unowned.set(page, false))
+            return false;
+        unsigned char* bytes = m_pages->change(page);
+        bytes[0] = kMapPageType;
+        bytes[1] = 0x01;
+        mapPages[entry] = page;
+    }
+    // The map page may have grown the map of unowned pages, moving this row on its page.
+    if (!JetUsageMap::open(*m_pages, {m_page, m_row}, *this, ignored))
+        return false;
+    unsigned char* row = m_pages->change(m_page);
+    std::fill(row + m_start, row + m_end, 0);
+    row[m_start] = kReferenceMap;
+    for (std::uint32_t entry = 0; entry < entries; ++entry)
+        for (int i = 0; i < 4; ++i)
+            row[m_start + 1 + 4 * static_cast<int>(entry) + i] = static_cast<unsigned char>((mapPages[entry] >> (8 * i)) & 0xff);
+    m_inline = false;
+    for (std::uint32_t page : marked)
+        if (!set(page, true))
+            return false;
+    return true;
+}
+
+bool JetUsageMap::set(std::uint32_t page, bool on)
+{
+    if (!covers(page)) {
+        // A page the map does not reach is not marked in it: clearing it is done already (the
+        // map of unowned pages aside, whose pages past its range are taken as free).
+        if (!on && !m_unowned)
+            return true;
+        if (!reach(page))
+            return false;
+    }
     std::uint32_t where = 0;
     int offset = 0;
     int bit = 0;
     if (!locate(page, where, offset, bit) || contains(page) == on)
-        return;
+        return true;
     unsigned char* bytes = m_pages->change(where);
     if (bytes == nullptr)
-        return;
+        return false;
     if (on)
         bytes[offset] = static_cast<unsigned char>(bytes[offset] | (1u << bit));
     else
         bytes[offset] = static_cast<unsigned char>(bytes[offset] & ~(1u << bit));
-}
-
-std::uint32_t appendMappedPage(JetPages& pages, std::initializer_list<JetRowId> maps)
-{
-    std::string ignored;
-    JetUsageMap map;
-    const std::uint32_t page = pages.append();
-    if (page == 0)
-        return 0;  // refused (the transaction's memory is full): no map marks it
-    for (JetRowId where : maps)
-        if (JetUsageMap::open(pages, where, map, ignored))
-            map.set(page, true);
-    if (JetUsageMap::open(pages, kUnownedPages, map, ignored))
-        map.set(page, false);
-    return page;
-}
-
-std::uint32_t appendOwnedPage(JetPages& pages, JetRowId owned, JetRowId withRoom)
-{
-    return appendMappedPage(pages, {owned, withRoom});
-}
-
-void releaseMappedPage(JetPages& pages, JetRowId map, std::uint32_t page)
-{
-    std::string ignored;
-    JetUsageMap owner;
-    if (JetUsageMap::open(pages, map, owner, ignored))
-        owner.set(page, false);
-    if (JetUsageMap::open(pages, kUnownedPages, owner, ignored))
-        owner.set(page, true);
-    if (unsigned char* bytes = pages.change(page))
-        std::fill(bytes, bytes + pages.pageSize(), 0);
-}
-
-bool mapsCoverPage(JetPages& pages, std::initializer_list<JetRowId> maps, std::uint32_t page)
-{
-    std::string ignored;
-    JetUsageMap map;
-    // A page beyond the file's map of unowned pages would read as free to the next writer.
-    for (JetRowId where : maps)
-        if (!JetUsageMap::open(pages, where, map, ignored) || !map.covers(page))
-            return false;
-    return JetUsageMap::open(pages, kUnownedPages, map, ignored) && map.covers(page);
-}
-
-bool mapsCover(JetPages& pages, JetRowId owned, JetRowId withRoom, std::uint32_t page)
-{
-    return mapsCoverPage(pages, {owned, withRoom}, page);
+    return true;
 }
 
 }  // namespace kervane::jet
