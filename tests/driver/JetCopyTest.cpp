@@ -30,6 +30,18 @@ std::string JetCopyTest::copyOf(const std::string& relative)
     return copy;
 }
 
+long long JetCopyTest::exportedRows(const std::string& file, const std::string& table)
+{
+    int status = 0;
+    const std::string mark = "@@ligne@@";
+    const std::string out = runTool("mdb-export", {"-H", "-R", mark, file, table}, status);
+    EXPECT_EQ(status, 0) << table;
+    long long count = 0;
+    for (std::size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at + mark.size()))
+        ++count;
+    return count;
+}
+
 std::string JetCopyTest::verify(const std::string& file)
 {
     int status = 0;

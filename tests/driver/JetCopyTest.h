@@ -17,6 +17,8 @@ protected:
     std::string copyOf(const std::string& relative);
     // jetcheck verify --user-only on `file`: its output, the status checked.
     static std::string verify(const std::string& file);
+    // The rows of `table` as mdb-export (libmdb) reads them, its rows ended by a mark no value holds.
+    static long long exportedRows(const std::string& file, const std::string& table);
 
     static SQLRETURN autocommit(const Connexion& connexion, bool on);
     static SQLRETURN connectTo(Connexion& connexion, const std::string& file);

@@ -78,14 +78,6 @@ protected:
         return static_cast<long long>(bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) |
                                       (static_cast<std::uint32_t>(bytes[at + 3]) << 24));
     }
-
-    static long long exportedRows(const std::string& file, const std::string& table)
-    {
-        int status = 0;
-        const std::string exported = runTool("mdb-export", {"-H", file, table}, status);
-        EXPECT_EQ(status, 0);
-        return std::count(exported.begin(), exported.end(), '\n');
-    }
 };
 
 // compIndexTestV1997's Table1: 512 rows under a descending index on a Long column, two levels of

@@ -104,19 +104,6 @@ long long countOf(const Connexion& connexion, const std::string& table)
     return rows.empty() || !rows[0][0] ? -1 : std::stoll(*rows[0][0]);
 }
 
-// Rows of the table by another reader: mdb-export, its rows ended by a mark no value holds.
-long long exportedRows(const std::string& file, const std::string& table)
-{
-    int status = 0;
-    const std::string mark = "@@ligne@@";
-    const std::string out = runTool("mdb-export", {"-H", "-R", mark, file, table}, status);
-    EXPECT_EQ(status, 0) << table;
-    long long count = 0;
-    for (std::size_t at = out.find(mark); at != std::string::npos; at = out.find(mark, at + mark.size()))
-        ++count;
-    return count;
-}
-
 // On Access 97 files jetcheck only warns about two index checks it cannot make there (its README):
 // lookups through trees of several levels, and the keys of a few characters it encodes wrongly
 // (bytes Windows-1252 leaves undefined, which it reads as U+FFFD, and the sharp s). Those
@@ -169,7 +156,7 @@ protected:
         for (const auto& [table, rows] : expected) {
             EXPECT_EQ(countOf(again, table), rows) << table;
             if (haveProgram("mdb-export")) {
-                EXPECT_EQ(exportedRows(file, table), rows) << table;
+                EXPECT_EQ(JetCopyTest::exportedRows(file, table), rows) << table;
             }
         }
         // Warnings may go with the rows that had them (a date Access stored a hair off its second
