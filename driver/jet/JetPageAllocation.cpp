@@ -33,7 +33,9 @@ bool referTo(JetPages& pages, JetRowId where, std::uint32_t lastPage, std::strin
 bool prepareMaps(JetPages& pages, const std::vector<JetRowId>& maps, std::uint32_t lastPage, std::string& error)
 {
     std::map<std::uint32_t, std::vector<std::pair<int, JetRowId>>> growing;  // by row page: bytes, map
-    for (JetRowId where : maps) {
+    std::vector<JetRowId> all(maps);
+    all.push_back(kUnownedPages);
+    for (JetRowId where : all) {
         JetUsageMap map;
         int extra = 0;
         std::string unread;  // a map that cannot be read refuses the change where it is needed

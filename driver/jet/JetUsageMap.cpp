@@ -268,6 +268,7 @@ bool JetUsageMap::referTo(std::uint32_t lastPage)
         needed.insert(page / perPage);
     for (std::uint32_t entry = m_pages->pageCount() / perPage; entry <= lastPage / perPage; ++entry)
         needed.insert(entry);
+    needed.insert(lastPage / perPage);
     if (*needed.rbegin() >= entries)
         return false;
     std::vector<std::uint32_t> mapPages(entries, 0);
@@ -280,7 +281,9 @@ bool JetUsageMap::referTo(std::uint32_t lastPage)
         if (mapPages[entry] != 0)
             continue;
         const std::uint32_t page = m_pages->append();
-        if (page == 0 || !JetUsageMap::open(*m_pages, kUnownedPages, unowned, ignored) || !unowned.set(page, false))
+        // The map of unowned pages marks its own map pages used by leaving their bits clear.
+        if (page == 0 ||
+            (!m_unowned && (!JetUsageMap::open(*m_pages, kUnownedPages, unowned, ignored) || !unowned.set(page, false))))
             return false;
         unsigned char* bytes = m_pages->change(page);
         bytes[0] = kMapPageType;
@@ -300,6 +303,9 @@ bool JetUsageMap::referTo(std::uint32_t lastPage)
     for (std::uint32_t page : marked)
         if (!set(page, true))
             return false;
+    if (m_unowned)
+        for (std::uint32_t page = m_pages->pageCount(); covers(page); ++page)
+            set(page, true);  // past the file's end: free
     return true;
 }
 

@@ -36,7 +36,8 @@ public:
     bool set(std::uint32_t page, bool on);
     // Makes the map one kept on map pages of its own (type 1), with map pages for what it marks
     // and every page up to `lastPage`: the pages it lacks are appended, marked used in the file's
-    // map of unowned pages. False when its row has too few entries for them, or a page is
+    // map of unowned pages (which, made so itself, marks free every page past the file's end
+    // its map pages reach). False when its row has too few entries for them, or a page is
     // refused: the change must then fail and be undone.
     bool referTo(std::uint32_t lastPage);
     // The page holding the map's row.
@@ -74,9 +75,9 @@ private:
 // `table`.
 bool checkTableMaps(JetPages& pages, const JetTableLayout& layout, const std::string& table, std::string& error);
 
-// Brings every map of `maps` to reach `lastPage` when the change begins, before any page it
-// adds is numbered: a map that could not grow on its row's page (the maps kept on one page
-// sharing its room) is made one kept on map pages; maps that cannot be read are left to the
+// Brings every map of `maps`, and the file's map of unowned pages, to reach `lastPage` when the
+// change begins, before any page it adds is numbered: a map that could not grow on its row's
+// page (the maps kept on one page sharing its room) is made one kept on map pages; maps that cannot be read are left to the
 // checks of the pages they would mark. False with a French message when map pages cannot be
 // added.
 bool prepareMaps(JetPages& pages, const std::vector<JetRowId>& maps, std::uint32_t lastPage, std::string& error);

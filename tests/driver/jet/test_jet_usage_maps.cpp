@@ -212,3 +212,25 @@ TEST(JetUsageMaps, AMapThatCannotReachAPageRefusesItAndChangesNothing)
     EXPECT_FALSE(jet::mapsCoverPage(pages, {{2, 0}}, 300));
     EXPECT_EQ(pages.bytes(), before);
 }
+
+TEST(JetUsageMaps, TheMapOfUnownedPagesMovesToAMapPageWhenPageOneIsFull)
+{
+    MemoryPages pages = fileWithMaps(500, {inlineMap(0, 8, {})});
+    jet::releaseMappedPage(pages, {2, 0}, 7);  // one free page inside the file
+    unsigned char* first = pages.change(1);
+    datapage::add(first, std::vector<unsigned char>(static_cast<std::size_t>(datapage::freeSpace(first) - 2), 0xaa), 0);
+
+    std::string error;
+    ASSERT_TRUE(jet::prepareMaps(pages, {{2, 0}}, 600, error)) << error;
+    ASSERT_EQ(mapType(pages, {1, 0}), 0x01);
+    const std::uint32_t mapPage = 500;  // appended for it
+    EXPECT_EQ(pages.read(mapPage)[0], 0x05);
+    // Free stays free, used stays used, the map page is used, and every page past the end is free.
+    EXPECT_TRUE(marks(pages, {1, 0}, 7));
+    EXPECT_FALSE(marks(pages, {1, 0}, 8));
+    EXPECT_FALSE(marks(pages, {1, 0}, mapPage));
+    EXPECT_TRUE(marks(pages, {1, 0}, 501));
+    EXPECT_TRUE(marks(pages, {1, 0}, (kPage - 4) * 8 - 1));
+    EXPECT_EQ(jet::appendMappedPage(pages, {{2, 0}}), 501u);
+    EXPECT_FALSE(marks(pages, {1, 0}, 501));
+}
