@@ -13,7 +13,9 @@
 namespace kervane::jet {
 
 struct JetFieldValue {
-    enum class Kind { Null, Boolean, Number, Real, Decimal, Text, Binary };
+    // Stored: the bytes the column already holds in a row (fixed bytes, or a variable column's
+    // bytes, a long value's reference included), written back as they are.
+    enum class Kind { Null, Boolean, Number, Real, Decimal, Text, Binary, Stored };
     Kind kind = Kind::Null;
     bool boolean = false;
     std::int64_t number = 0;
@@ -28,6 +30,7 @@ struct JetFieldValue {
     static JetFieldValue decimal(std::string v) { JetFieldValue f; f.kind = Kind::Decimal; f.text = std::move(v); return f; }
     static JetFieldValue of(std::string v) { JetFieldValue f; f.kind = Kind::Text; f.text = std::move(v); return f; }
     static JetFieldValue of(std::vector<unsigned char> v) { JetFieldValue f; f.kind = Kind::Binary; f.bytes = std::move(v); return f; }
+    static JetFieldValue stored(std::vector<unsigned char> v) { JetFieldValue f; f.kind = Kind::Stored; f.bytes = std::move(v); return f; }
 };
 
 // The largest memo or OLE value kept in the row. Longer ones go to long-value pages, whole in

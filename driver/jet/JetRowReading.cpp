@@ -99,4 +99,34 @@ bool variableData(const std::vector<unsigned char>& row, const JetLayoutColumn& 
     return read && start <= end && end <= row.size();
 }
 
+bool storedValues(const JetTableLayout& layout, const std::vector<unsigned char>& row,
+                  std::vector<JetFieldValue>& values)
+{
+    const JetFileFormat& format = *layout.format;
+    values.clear();
+    for (const JetLayoutColumn& column : layout.columns) {
+        const bool present = columnPresent(row, column, format);
+        std::int32_t number = 0;
+        std::size_t start = static_cast<std::size_t>(format.rowCountSize + column.fixedOffset);
+        std::size_t end = start + static_cast<std::size_t>(fixedSize(column));
+        if (column.type == JetType::Boolean) {
+            values.push_back(JetFieldValue::of(present));
+            continue;
+        }
+        if (!present) {
+            values.push_back(JetFieldValue::null());
+            continue;
+        }
+        if (column.autoNumber() && fixedLong(row, column, number, format)) {
+            values.push_back(JetFieldValue::of(std::int64_t{number}));
+            continue;
+        }
+        if (column.fixed() ? end > row.size() : !variableData(row, column, start, end, format))
+            return false;
+        values.push_back(JetFieldValue::stored({row.begin() + static_cast<std::ptrdiff_t>(start),
+                                                row.begin() + static_cast<std::ptrdiff_t>(end)}));
+    }
+    return true;
+}
+
 }  // namespace kervane::jet

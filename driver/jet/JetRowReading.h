@@ -3,6 +3,7 @@
 // column is NULL, an AutoNumber's value, and where a variable column's bytes lie. Each call
 // takes the file's format; Jet 4 when left out.
 #include "driver/jet/JetFileFormat.h"
+#include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetTableLayout.h"
 
 #include <cstdint>
@@ -19,5 +20,12 @@ bool fixedLong(const std::vector<unsigned char>& row, const JetLayoutColumn& col
 // The bytes of variable column `column` in the row, [start, end); false when NULL or unreadable.
 bool variableData(const std::vector<unsigned char>& row, const JetLayoutColumn& column, std::size_t& start,
                   std::size_t& end, const JetFileFormat& format = jet4FileFormat());
+
+// The row's values as a rewrite of a few of its columns takes them back (one per column of the
+// layout, in definition order): Nulls, Yes/No values and AutoNumbers as such, every other
+// value as the bytes it is stored as (JetFieldValue::Kind::Stored); false when the row is
+// too short for a column it holds.
+bool storedValues(const JetTableLayout& layout, const std::vector<unsigned char>& row,
+                  std::vector<JetFieldValue>& values);
 
 }  // namespace kervane::jet

@@ -148,20 +148,28 @@ bool JetTableIndexes::referredRowsExist(const Index& index, bool anyNull, const 
     return true;
 }
 
-bool JetTableIndexes::noRowRefersTo(const Index& index, const std::vector<unsigned char>& key, std::string& error)
+bool JetTableIndexes::noRowRefersTo(const Index& index, const std::vector<unsigned char>& key, Change change,
+                                    std::string& error)
 {
     for (const JetReference& reference : index.definition.references) {
         bool found = false;
         if (!reference.primaryTable)
             continue;
+        // Deleting to Null goes before deleting the referring rows when a relationship asks both.
+        const bool cascades = change == Change::Remove ? reference.cascadeDeletes || reference.cascadeNull
+                                                       : reference.cascadeUpdates;
+        if (cascades) {
+            const auto action = change == Change::Update ? JetCascade::Action::Update
+                                : reference.cascadeNull  ? JetCascade::Action::SetNull
+                                                         : JetCascade::Action::Delete;
+            m_cascades.push_back({action, reference.otherTablePage, reference.otherIndex, index.columns, key, {}, {}});
+            continue;
+        }
         if (!relatedHolds(index, reference, key, found, error))
             return false;
         if (found) {
             error = "Les modifications n'ont pas été faites : des enregistrements d'une table liée font référence à " +
-                    indexName(index) +
-                    (reference.cascadeDeletes || reference.cascadeUpdates || reference.cascadeNull
-                         ? " (les modifications en cascade ne sont pas encore faites ici)."
-                         : " (relation avec intégrité référentielle).");
+                    indexName(index) + " (relation avec intégrité référentielle).";
             return false;
         }
     }
@@ -176,23 +184,48 @@ bool JetTableIndexes::setRelatedRows(JetRelatedRows* related, std::string& error
     return related != nullptr || !enforces || unrelated(m_table, error);
 }
 
-bool JetTableIndexes::holdsLogicalKey(std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
-                                      const std::vector<unsigned char>& key, bool& found, std::string& error)
+bool JetTableIndexes::alike(const Index& index, const std::vector<JetKeyColumn>& columns) const
+{
+    return index.columns.size() == columns.size() &&
+           std::equal(columns.begin(), columns.end(), index.columns.begin(),
+                      [](const JetKeyColumn& a, const JetKeyColumn& b) {
+                          return a.column->type == b.column->type && a.descending == b.descending;
+                      });
+}
+
+JetTableIndexes::Index* JetTableIndexes::logicalIndex(std::uint32_t number)
 {
     for (Index& index : m_indexes) {
         const auto& numbers = index.definition.logicalNumbers;
-        if (std::find(numbers.begin(), numbers.end(), logicalIndex) == numbers.end())
-            continue;
-        const bool alike = index.columns.size() == columns.size() &&
-                           std::equal(columns.begin(), columns.end(), index.columns.begin(),
-                                      [](const JetKeyColumn& a, const JetKeyColumn& b) {
-                                          return a.column->type == b.column->type && a.descending == b.descending;
-                                      });
-        if (!alike)
-            return unrelated(m_table, error);
-        return index.tree.holdsKey(key, found, error);
+        if (std::find(numbers.begin(), numbers.end(), number) != numbers.end())
+            return &index;
     }
-    return unrelated(m_table, error);
+    return nullptr;
+}
+
+bool JetTableIndexes::holdsLogicalKey(std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
+                                      const std::vector<unsigned char>& key, bool& found, std::string& error)
+{
+    Index* index = this->logicalIndex(logicalIndex);
+    if (index == nullptr || !alike(*index, columns))
+        return unrelated(m_table, error);
+    return index->tree.holdsKey(key, found, error);
+}
+
+bool JetTableIndexes::rowsWithLogicalKey(std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
+                                         const std::vector<unsigned char>& key, std::vector<JetRowId>& rows,
+                                         std::vector<JetKeyColumn>& own, std::string& error)
+{
+    Index* index = this->logicalIndex(logicalIndex);
+    if (index == nullptr || !alike(*index, columns))
+        return unrelated(m_table, error);
+    own = index->columns;
+    return index->tree.collect(key, rows, error);
+}
+
+std::vector<JetCascade> JetTableIndexes::takeCascades()
+{
+    return std::move(m_cascades);
 }
 
 bool JetTableIndexes::add(Index& index, const std::vector<unsigned char>& row, JetRowId where,
@@ -219,7 +252,7 @@ bool JetTableIndexes::add(Index& index, const std::vector<unsigned char>& row, J
     return true;
 }
 
-bool JetTableIndexes::take(Index& index, const std::vector<unsigned char>& row, JetRowId where,
+bool JetTableIndexes::take(Index& index, const std::vector<unsigned char>& row, JetRowId where, Change change,
                            std::uint32_t& nextNewPage, std::string& error)
 {
     JetIndexEntry entry;
@@ -230,7 +263,10 @@ bool JetTableIndexes::take(Index& index, const std::vector<unsigned char>& row, 
         return false;
     if (kind == Entry::Skipped)
         return true;
-    if (!noRowRefersTo(index, entry.key, error) || !index.tree.remove(entry, nextNewPage, error) || !index.tree.holdsKey(entry.key, stillPresent, error))
+    if (!index.tree.remove(entry, nextNewPage, error) || !index.tree.holdsKey(entry.key, stillPresent, error))
+        return false;
+    // A key another row still holds, or with a Null, leaves the rows referring to it as they are.
+    if (!stillPresent && nullKeyColumns(index, row) == 0 && !noRowRefersTo(index, entry.key, change, error))
         return false;
     index.distinctChange -= stillPresent ? 0 : 1;
     return true;
@@ -250,8 +286,9 @@ bool JetTableIndexes::planInsert(const std::vector<unsigned char>& row, JetRowId
 bool JetTableIndexes::planRemove(const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
                                  std::string& error)
 {
+    m_cascades.clear();
     for (Index& index : m_indexes)
-        if (!take(index, row, where, nextNewPage, error)) {
+        if (!take(index, row, where, Change::Remove, nextNewPage, error)) {
             discard();
             return false;
         }
@@ -261,6 +298,7 @@ bool JetTableIndexes::planRemove(const std::vector<unsigned char>& row, JetRowId
 bool JetTableIndexes::planUpdate(const std::vector<unsigned char>& before, const std::vector<unsigned char>& after,
                                  JetRowId where, std::uint32_t& nextNewPage, std::string& error)
 {
+    m_cascades.clear();
     for (Index& index : m_indexes) {
         std::vector<unsigned char> oldKey;
         std::vector<unsigned char> newKey;
@@ -268,7 +306,8 @@ bool JetTableIndexes::planUpdate(const std::vector<unsigned char>& before, const
             rowIndexKey(after, index.columns, newKey, *m_format) &&
             oldKey == newKey)
             continue;
-        if (!take(index, before, where, nextNewPage, error) || !add(index, after, where, nextNewPage, error)) {
+        if (!take(index, before, where, Change::Update, nextNewPage, error) ||
+            !add(index, after, where, nextNewPage, error)) {
             discard();
             return false;
         }
@@ -332,6 +371,7 @@ bool JetTableIndexes::apply()
 
 void JetTableIndexes::discard()
 {
+    m_cascades.clear();
     for (Index& index : m_indexes) {
         index.tree.discard();
         index.distinctChange = 0;

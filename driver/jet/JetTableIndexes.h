@@ -17,6 +17,21 @@ namespace kervane::jet {
 
 class JetPages;
 
+// What becomes of the rows referring to a referenced key that goes (deleted, or set to Null)
+// or changes, as the relationship asks Access to cascade it.
+struct JetCascade {
+    enum class Action { Delete, SetNull, Update };
+    Action action = Action::Delete;
+    std::uint32_t tablePage = 0;     // the referring table's definition page
+    std::uint32_t logicalIndex = 0;  // its logical index of the relationship
+    std::vector<JetKeyColumn> columns;  // the referenced key's columns, in key order
+    std::vector<unsigned char> key;     // the key that goes or changes
+    // Update: by key column, the new value of the columns that changed (Null kind for the others,
+    // whose values stay those of the referring rows).
+    std::vector<JetFieldValue> values;
+    std::vector<bool> changed;
+};
+
 // The rows of the other tables of the file, as the relationships with referential integrity
 // ask for them (the transaction's writers answer).
 class JetRelatedRows {
@@ -27,6 +42,10 @@ public:
     // false with a French message when that cannot be told.
     virtual bool holdsKey(std::uint32_t tablePage, std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
                           const std::vector<unsigned char>& key, bool& found, std::string& error) = 0;
+    // Deletes, sets to Null or rekeys the rows referring to `cascade.key`, and in turn what refers
+    // to them; false with a French message when one of those changes is refused (then the
+    // statement is undone whole by its savepoint).
+    virtual bool cascade(const JetCascade& cascade, std::string& error) = 0;
 };
 
 class JetTableIndexes {
@@ -44,6 +63,11 @@ public:
     // The answer JetRelatedRows gives for this table.
     bool holdsLogicalKey(std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
                          const std::vector<unsigned char>& key, bool& found, std::string& error);
+    // The rows holding `key` in the logical index `logicalIndex` (key columns as for holdsKey),
+    // and that index's own key columns (`own`), for a cascade to change them.
+    bool rowsWithLogicalKey(std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
+                            const std::vector<unsigned char>& key, std::vector<JetRowId>& rows,
+                            std::vector<JetKeyColumn>& own, std::string& error);
 
     // Plans the entries of a row stored as `row` at `where`. New index pages are numbered from
     // `nextNewPage`, advanced past them.
@@ -66,6 +90,10 @@ public:
 
     // The usage maps of the indexes' pages.
     std::vector<JetRowId> pageMaps() const;
+    // The cascades the last planRemove or planUpdate left to make once the row is written: the
+    // referenced keys it removes or changes whose relationships cascade the change (rows referring
+    // through the others refuse the change). Update cascades come without their values.
+    std::vector<JetCascade> takeCascades();
 
     // Writes what was planned (the index pages, each index's count of distinct keys in the
     // definition); false when the pages appended were not those planned.
@@ -81,19 +109,24 @@ private:
         std::int64_t distinctChange = 0;
     };
     enum class Entry { Stored, Skipped };
+    enum class Change { Remove, Update };
 
     bool entryFor(const Index& index, const std::vector<unsigned char>& row, JetRowId where, bool checkNulls,
                   JetIndexEntry& entry, Entry& kind, std::string& error) const;
     bool add(Index& index, const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
              std::string& error);
-    bool take(Index& index, const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
-              std::string& error);
+    bool take(Index& index, const std::vector<unsigned char>& row, JetRowId where, Change change,
+              std::uint32_t& nextNewPage, std::string& error);
     std::string indexName(const Index& index) const;
     // Access's referential integrity: a row referring to another refers to one that exists; a
-    // referenced key goes only when no row refers to it any more (cascades are not made here).
+    // referenced key goes only when no row refers to it any more, or the relationship cascades
+    // the change (kept in m_cascades, made once the row is written).
     bool referredRowsExist(const Index& index, bool anyNull, const std::vector<unsigned char>& key,
                            std::string& error);
-    bool noRowRefersTo(const Index& index, const std::vector<unsigned char>& key, std::string& error);
+    bool noRowRefersTo(const Index& index, const std::vector<unsigned char>& key, Change change,
+                       std::string& error);
+    bool alike(const Index& index, const std::vector<JetKeyColumn>& columns) const;
+    Index* logicalIndex(std::uint32_t number);
     // `found`: whether the other side of the relationship holds `key`.
     bool relatedHolds(const Index& index, const JetReference& reference, const std::vector<unsigned char>& key,
                       bool& found, std::string& error);
@@ -106,6 +139,7 @@ private:
     std::string m_table;
     std::vector<Index> m_indexes;
     JetRelatedRows* m_related = nullptr;
+    std::vector<JetCascade> m_cascades;
 };
 
 }  // namespace kervane::jet

@@ -48,6 +48,7 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
         return false;
     writer.m_pages = &pages;
     writer.m_name = name;
+    writer.m_related = related;
     const JetTableLayout& layout = writer.m_layout;
     if (layout.tableType == kSystemTable) {
         error = "La table système " + writer.tableName() + " ne peut pas être modifiée.";
@@ -96,6 +97,16 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
     return true;
 }
 
+bool JetTableWriter::rowBytes(JetRowId where, std::vector<unsigned char>& bytes)
+{
+    Located row;
+    std::string gone;
+    if (!locate(where, row, gone))
+        return false;
+    bytes = std::move(row.bytes);
+    return true;
+}
+
 bool JetTableWriter::planLongValues(JetLongValues& longValues, const std::vector<JetFieldValue>& values,
                                     OutsideValues& outside,
                                     std::vector<std::vector<unsigned char>>& data, std::uint32_t& appends,
@@ -104,7 +115,8 @@ bool JetTableWriter::planLongValues(JetLongValues& longValues, const std::vector
     data.assign(values.size(), {});
     for (std::size_t c = 0; c < values.size(); ++c) {
         const JetLayoutColumn& column = m_layout.columns[c];
-        if ((column.type != JetType::Memo && column.type != JetType::Ole) || values[c].kind == JetFieldValue::Kind::Null)
+        if ((column.type != JetType::Memo && column.type != JetType::Ole) || values[c].kind == JetFieldValue::Kind::Null ||
+            values[c].kind == JetFieldValue::Kind::Stored)
             continue;
         if (!longValueData(column, values[c], data[c], error))
             return false;
@@ -307,12 +319,13 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
     if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, longValues, error) ||
         !m_indexes.planRemove(row.bytes, where, nextNewPage, error))
         return false;
+    std::vector<JetCascade> cascades = m_indexes.takeCascades();
     // As Access does, the header slot is marked both deleted and moved.
     datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow, format());
     releaseMovedData(row);
     store.release(longValues);
     writeDefinition(m_layout.rowCount > 0 ? m_layout.rowCount - 1 : 0, m_layout.lastAutoNumber);
-    return indexesWritten(error);
+    return indexesWritten(error) && cascaded(std::move(cascades), row.bytes, {}, {}, error);
 }
 
 bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, std::string& error)
@@ -330,7 +343,9 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     }
     if (!prepareMaps(values, error))
         return false;
-    if (!locate(where, row, error) || !store.referenced(m_layout, row.bytes, oldLongValues, error) ||
+    JetTableLayout kept;
+    if (!locate(where, row, error) ||
+        !store.referenced(replacedLongValues(values, kept), row.bytes, oldLongValues, error) ||
         !keepAutoNumbers(row, values, error) || !planLongValues(store, values, outside, longData, appends, error) ||
         !encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside))
         return false;
@@ -346,6 +361,7 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     std::uint32_t nextNewPage = m_pages->pageCount() + appends + (append ? 1 : 0);
     if (!m_indexes.planUpdate(row.bytes, bytes, where, nextNewPage, error))
         return false;
+    std::vector<JetCascade> cascades = m_indexes.takeCascades();
     // Every check made: the pages change from here on (a new page refused as for insert).
     if (!storeLongValues(store, outside, longData) || (append && (page = appendDataPage()) == 0))
         return noMorePages(error);
@@ -355,7 +371,21 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     else
         moveRow(row, bytes, page);
     store.release(oldLongValues);
-    return indexesWritten(error);
+    return indexesWritten(error) && cascaded(std::move(cascades), row.bytes, bytes, values, error);
+}
+
+const JetTableLayout& JetTableWriter::replacedLongValues(const std::vector<JetFieldValue>& values,
+                                                         JetTableLayout& kept) const
+{
+    const auto stored = [](const JetFieldValue& value) { return value.kind == JetFieldValue::Kind::Stored; };
+    if (std::none_of(values.begin(), values.end(), stored))
+        return m_layout;
+    kept = m_layout;
+    kept.columns.clear();
+    for (std::size_t c = 0; c < m_layout.columns.size(); ++c)
+        if (c >= values.size() || !stored(values[c]))
+            kept.columns.push_back(m_layout.columns[c]);
+    return kept;
 }
 
 // The row goes to `page`, flagged so that scans pass it by; its header slot keeps a pointer to it.

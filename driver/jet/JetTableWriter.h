@@ -1,16 +1,19 @@
 #pragma once
 // Inserts, deletes and updates rows of one table of a Jet 3 or Jet 4 file as Access leaves them: rows
 // on the table's data pages (a new page appended when none has room), the usage maps, the row
-// count and AutoNumber counter of the definition. Every check is made before the first page
-// changes, so that a refused change leaves the pages as they were.
+// count and AutoNumber counter of the definition. Every check of a row's change is made before
+// the first page changes, so that a refused change leaves the pages as they were; the cascades
+// it sets off follow it, a refusal among them left for the statement's savepoint to undo.
 // Memo and OLE values of more than 64 bytes go to long-value pages, whole up to 4076 bytes (Jet 3:
 // 2032) and in chained pieces beyond; the long values of a deleted or rewritten row are marked
 // deleted. Every index of a Jet 4 table is kept exact (JetTableIndexes).
 // Before a change numbers the pages it adds, the table's usage maps are brought to reach them
 // (JetUsageMap.h: rows grown on their page, or maps moved to map pages of their own).
-// Refused: system tables, indexes whose keys are not known, relationships whose integrity
-// nobody checks, fixed-length binary columns, encrypted and replicated files, Jet 3 files whose
-// texts are in an unknown code page.
+// The relationships whose integrity Access enforces are kept, their cascades made: a deleted or
+// rekeyed row deletes, sets to Null or rekeys the rows referring to it, through the writers of
+// their tables (JetRelatedRows).
+// Refused: system tables, indexes whose keys are not known, fixed-length binary columns,
+// encrypted and replicated files, Jet 3 files whose texts are in an unknown code page.
 #include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetTableIndexes.h"
 #include "driver/jet/JetTableLayout.h"
@@ -43,12 +46,17 @@ public:
     bool remove(JetRowId where, std::string& error);
     // Replaces every value of the row at `where` (an AutoNumber left NULL keeps its number).
     bool update(JetRowId where, std::vector<JetFieldValue> values, std::string& error);
+    // Deletes, sets to Null or rekeys the rows of this table that refer to the key a referenced
+    // row of a relationship removed or changed (JetTableCascades.cpp).
+    bool followCascade(const JetCascade& cascade, std::string& error);
 
 private:
     struct Located;
     bool locate(JetRowId where, Located& row, std::string& error);
     // Brings the table's maps to reach the pages a change of `values` may add.
     bool prepareMaps(const std::vector<JetFieldValue>& values, std::string& error);
+    // The data of the row at `where`; false when there is none (any more).
+    bool rowBytes(JetRowId where, std::vector<unsigned char>& bytes);
     // The memo and OLE values too long for the row, planned on their pages (`appends` counts
     // the pages to append); their bytes by column index.
     bool planLongValues(JetLongValues& longValues, const std::vector<JetFieldValue>& values, OutsideValues& outside,
@@ -67,6 +75,17 @@ private:
     void releaseMovedData(const Located& row);
     void writeDefinition(std::uint32_t rowCount, std::uint32_t counter);
     bool indexesWritten(std::string& error);
+    // The layout whose memo and OLE columns are those an update with `values` gives new values
+    // (`kept` holds it when some keep theirs as stored).
+    const JetTableLayout& replacedLongValues(const std::vector<JetFieldValue>& values, JetTableLayout& kept) const;
+    // The cascades planned with the row's change, made once the row is written: the rows referring
+    // to the keys it removed or changed (`before` to `after`, `values` the new row's) follow.
+    bool cascaded(std::vector<JetCascade> cascades, const std::vector<unsigned char>& before,
+                  const std::vector<unsigned char>& after, const std::vector<JetFieldValue>& values,
+                  std::string& error);
+    bool cascadeRow(const JetCascade& cascade, const std::vector<JetKeyColumn>& own, JetRowId row,
+                    std::string& error);
+    std::size_t columnIndex(const JetLayoutColumn& column) const;  // in m_layout.columns
     std::string tableName() const { return "« " + m_name + " »"; }
     const JetFileFormat& format() const { return *m_layout.format; }
 
@@ -74,6 +93,7 @@ private:
     std::string m_name;
     JetTableLayout m_layout;
     JetTableIndexes m_indexes;
+    JetRelatedRows* m_related = nullptr;
 };
 
 }  // namespace kervane::jet

@@ -215,6 +215,31 @@ bool JetTransaction::holdsKey(std::uint32_t tablePage, std::uint32_t logicalInde
     return false;
 }
 
+bool JetTransaction::cascade(const JetCascade& cascade, std::string& error)
+{
+    // Relationships in a loop cascade no further than rows there are; this bounds a damaged file's.
+    constexpr int kDeepestCascade = 64;
+    if (m_cascadeDepth >= kDeepestCascade) {
+        error = "Les modifications n'ont pas été faites : les modifications en cascade des relations passent par "
+                "plus de " + std::to_string(kDeepestCascade) + " tables liées l'une à l'autre.";
+        return false;
+    }
+    const JetTable* table = nullptr;
+    for (std::size_t i = 0; i < m_file.tables().size() && table == nullptr; ++i)
+        if (m_file.tables()[i].definitionPage == cascade.tablePage && (table = m_file.define(i, error)) == nullptr)
+            return false;
+    if (table == nullptr) {
+        error = "Une relation désigne une table que la base ne contient pas : la modification en cascade n'a pas "
+                "été faite.";
+        return false;
+    }
+    JetTableWriter* writer = nullptr;
+    ++m_cascadeDepth;
+    const bool done = writerFor(*table, writer, error) && writer->followCascade(cascade, error);
+    --m_cascadeDepth;
+    return changed(*table, done, error);
+}
+
 bool JetTransaction::commit(std::string& error)
 {
     if (!m_store || !m_store->inTransaction())

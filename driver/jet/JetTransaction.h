@@ -54,6 +54,8 @@ public:
     // The rows of another table of the file, for the relationships a change must respect.
     bool holdsKey(std::uint32_t tablePage, std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
                   const std::vector<unsigned char>& key, bool& found, std::string& error) override;
+    // The rows of another table (or of the same) that a referenced row's change cascades to.
+    bool cascade(const JetCascade& cascade, std::string& error) override;
 
     // Writes the changes into the file; refused when a change failed and was not undone since.
     // The transaction is over either way.
@@ -81,6 +83,7 @@ private:
     std::set<const JetTable*> m_tables;  // tables the transaction changed
     std::map<std::uint32_t, std::unique_ptr<JetTableWriter>> m_writers;  // by definition page
     bool m_failed = false;               // a change failed after others of its statement
+    int m_cascadeDepth = 0;              // cascades under way, one within another
 };
 
 }  // namespace kervane::jet

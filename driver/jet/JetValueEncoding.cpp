@@ -367,6 +367,14 @@ bool encodeValue(const JetLayoutColumn& column, const JetFieldValue& value, std:
         error = "La colonne « " + column.name + " » est d'un type (Décimal) qu'un fichier Access 97 ne connaît pas.";
         return false;
     }
+    if (value.kind == Kind::Stored) {
+        if (column.fixed() && value.bytes.size() != static_cast<std::size_t>(fixedSize(column))) {
+            error = refused(column, "n'a pas la taille de la colonne");
+            return false;
+        }
+        out.insert(out.end(), value.bytes.begin(), value.bytes.end());
+        return true;
+    }
     if (!column.fixed())
         return encodeVariable(column, value, outside, format, out, error);
     return encodeFixed(column, value, out, error);

@@ -236,7 +236,8 @@ TEST_F(JetIndexWritesTest, RelationshipsAccessEnforcesAreKept)
         Connexion connexion(env);
         ASSERT_EQ(connectTo(connexion, access97), SQL_SUCCESS);
         ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-        refusal(connexion, "DELETE FROM Orders WHERE OrderID = 10248");
+        // Order Details refers to Products without cascade: product 11 is on order 10248.
+        refusal(connexion, "DELETE FROM Products WHERE ProductID = 11");
         change(connexion, "DELETE FROM [Order Details] WHERE OrderID = 10248");
         change(connexion, "DELETE FROM Orders WHERE OrderID = 10248");
         commit(env, connexion);

@@ -1,0 +1,210 @@
+// The cascades of relationships with referential integrity, made through the driver on copies of
+// genuine Access files: indexTestV2000 and indexTestV1997 (Table2 -> Table1 cascades deletions,
+// Table3 -> Table1 updates), nwind (Orders -> Order Details deletions), and a file Jackcess writes with chains of relationships, a deletion to Null and one
+// without cascade (fixtures/CascadeTables.java). After each
+// commit jetcheck walks every index and finds a parent for every row that refers to one.
+#include "tests/driver/JetCopyTest.h"
+#include "tests/driver/jet/JetWriterSupport.h"
+
+namespace kervane::test {
+namespace {
+
+class JetCascadesTest : public JetCopyTest {
+protected:
+    void SetUp() override
+    {
+        JetCopyTest::SetUp();
+        if (jetToolsFolder().empty())
+            GTEST_SKIP() << "jetcheck absent (../shared/tools/jetcheck)";
+    }
+
+    // The rows a statement changed in its own table, as SQLRowCount gives them.
+    static SQLLEN changedRows(const Connexion& connexion, const std::string& sql)
+    {
+        Instruction stmt(connexion);
+        SQLLEN count = -1;
+        EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << " : " << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
+        SQLRowCount(stmt.handle(), &count);
+        return count;
+    }
+
+    // The file with chains of relationships, made afresh; empty (the test skipped) when it cannot be.
+    std::string cascadeFile()
+    {
+        std::string why;
+        const std::string file = path("cascades.mdb");
+        if (!makeJackcessFile("CascadeTables.java", file, why))
+            return {};
+        return file;
+    }
+
+    static std::vector<Row> rows(std::initializer_list<std::initializer_list<const char*>> values)
+    {
+        std::vector<Row> out;
+        for (const auto& line : values) {
+            Row row;
+            for (const char* value : line)
+                row.push_back(value ? std::optional<std::string>(value) : std::nullopt);
+            out.push_back(row);
+        }
+        return out;
+    }
+
+    // jetcheck verify finds no failure (on Access 97 files its own limits give warnings only).
+    static void noFailureFound(const std::string& file)
+    {
+        int status = 0;
+        const std::string verdict = runTool(jetToolsFolder() + "/jetcheck", {"verify", "--user-only", file}, status);
+        EXPECT_EQ(verdict.find("FAIL"), std::string::npos) << verdict;
+    }
+};
+
+// Deleting a referenced row deletes the rows referring to it, others untouched; the count SQL
+// gives is that of the statement's own table.
+TEST_F(JetCascadesTest, ADeletionTakesTheRowsReferringToIt)
+{
+    Environnement env;
+    for (const char* name : {"jet/indexTestV2000.mdb", "jet/indexTestV1997.mdb"}) {
+        const std::string file = copyOf(name);
+        if (file.empty())
+            GTEST_SKIP() << "KERVANE_TEST_DATA absent : " << name << " manque";
+        {
+            Connexion connexion(env);
+            ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+            // Table1 rows 1 and 2 refer to Table2 row 1.
+            EXPECT_EQ(number(connexion, "SELECT count(*) FROM Table1 WHERE otherfk1 = 1"), 2);
+            EXPECT_EQ(changedRows(connexion, "DELETE FROM Table2 WHERE id = 1"), 1) << name;
+            EXPECT_EQ(select(connexion, "SELECT id, otherfk1 FROM Table1 ORDER BY id"),
+                      rows({{"0", "0"}, {"3", "2"}}));
+            EXPECT_EQ(select(connexion, "SELECT id FROM Table2 ORDER BY id"), rows({{"0"}, {"2"}}));
+        }
+        noFailureFound(file);
+    }
+    const std::string nwind = copyOf("nwind.mdb");
+    if (nwind.empty())
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : nwind.mdb manque";
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, nwind), SQL_SUCCESS);
+    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    // 2,155 order lines, three of them on order 10248.
+    EXPECT_EQ(number(connexion, "SELECT count(*) FROM [Order Details] WHERE OrderID = 10248"), 3);
+    EXPECT_EQ(changedRows(connexion, "DELETE FROM Orders WHERE OrderID = 10248"), 1);
+    commit(env, connexion);
+    EXPECT_EQ(number(connexion, "SELECT count(*) FROM [Order Details] WHERE OrderID = 10248"), 0);
+    EXPECT_EQ(number(connexion, "SELECT count(*) FROM [Order Details]"), 2152);
+    EXPECT_EQ(number(connexion, "SELECT count(*) FROM Orders"), 829);
+    noFailureFound(nwind);
+    if (!haveProgram("mdb-export"))
+        GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
+    int status = 0;
+    const std::string exported = runTool("mdb-export", {"-H", nwind, "Order Details"}, status);
+    EXPECT_EQ(linesOf(exported).size(), 2152u);
+}
+
+// Changing a referenced key changes the referring rows' keys, their indexes kept exact.
+TEST_F(JetCascadesTest, AChangedKeyIsCarriedToTheRowsReferringToIt)
+{
+    Environnement env;
+    for (const char* name : {"jet/indexTestV2000.mdb", "jet/indexTestV1997.mdb"}) {
+        const std::string file = copyOf(name);
+        if (file.empty())
+            GTEST_SKIP() << "KERVANE_TEST_DATA absent : " << name << " manque";
+        {
+            Connexion connexion(env);
+            ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+            EXPECT_EQ(changedRows(connexion, "UPDATE Table3 SET id = 20 WHERE id = 11"), 1) << name;
+            // Found through Table1's index on otherfk2.
+            EXPECT_EQ(select(connexion, "SELECT id FROM Table1 WHERE otherfk2 = 20 ORDER BY id"), rows({{"1"}, {"2"}}));
+            EXPECT_EQ(number(connexion, "SELECT count(*) FROM Table1 WHERE otherfk2 = 11"), 0);
+            EXPECT_EQ(select(connexion, "SELECT id FROM Table3 ORDER BY id"), rows({{"10"}, {"12"}, {"13"}, {"20"}}));
+        }
+        noFailureFound(file);
+    }
+}
+
+// A relationship that does not cascade the change refuses it, and the file keeps every byte.
+TEST_F(JetCascadesTest, WhatARelationshipDoesNotCascadeIsRefused)
+{
+    const std::string file = copyOf("jet/indexTestV2000.mdb");
+    if (file.empty())
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/indexTestV2000.mdb manque";
+    const std::string digest = fileDigest(file);
+    Environnement env;
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+    // Table2 -> Table1 cascades deletions only, Table3 -> Table1 updates only.
+    for (const char* sql : {"UPDATE Table2 SET id = 7 WHERE id = 1", "DELETE FROM Table3 WHERE id = 11"}) {
+        const Diagnostic refused = refusal(connexion, sql);
+        EXPECT_NE(refused.message.find("font référence"), std::string::npos) << sql << " : " << refused.message;
+    }
+    EXPECT_EQ(fileDigest(file), digest);
+}
+
+// Chains of cascades: a client's deletion takes its orders, their lines, their invoices and the
+// payments of those, sets the orders' follow-ups to Null; a rekeyed order rekeys its lines, its
+// invoice and the invoice's payments, its long memo kept.
+TEST_F(JetCascadesTest, CascadesFollowChainsOfRelationships)
+{
+    const std::string file = cascadeFile();
+    if (file.empty())
+        GTEST_SKIP() << "Java ou Jackcess absent : le fichier des relations ne peut pas être fait";
+    Environnement env;
+    {
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        const std::vector<Row> note = select(connexion, "SELECT Note FROM Commandes WHERE N = 1");
+        EXPECT_EQ(changedRows(connexion, "UPDATE Commandes SET N = 20 WHERE N = 2"), 1);
+        EXPECT_EQ(select(connexion, "SELECT Commande, Article FROM Lignes WHERE Commande >= 2 ORDER BY Commande"),
+                  rows({{"3", "12"}, {"4", "10"}, {"20", "10"}}));
+        EXPECT_EQ(select(connexion, "SELECT Commande FROM Factures"), rows({{"20"}}));
+        EXPECT_EQ(select(connexion, "SELECT N, Facture FROM Reglements ORDER BY N"), rows({{"1", "20"}, {"2", "20"}}));
+        // The clients' key is a text; order 1 keeps its memo of 356 characters, kept off the row.
+        EXPECT_EQ(changedRows(connexion, "UPDATE Clients SET Code = 'DUPOND' WHERE Code = 'DUPON'"), 1);
+        EXPECT_EQ(select(connexion, "SELECT N, Client, length(Note) FROM Commandes WHERE Client = 'DUPOND' ORDER BY N"),
+                  rows({{"1", "DUPOND", "356"}, {"20", "DUPOND", "6"}}));
+        EXPECT_EQ(select(connexion, "SELECT Note FROM Commandes WHERE N = 1"), note);
+        commit(env, connexion);
+    }
+    EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
+    {
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        EXPECT_EQ(changedRows(connexion, "DELETE FROM Clients WHERE Code = 'DUPOND'"), 1);
+        commit(env, connexion);
+        EXPECT_EQ(select(connexion, "SELECT N FROM Commandes ORDER BY N"), rows({{"3"}, {"4"}}));
+        EXPECT_EQ(select(connexion, "SELECT Commande, Article FROM Lignes ORDER BY Commande"),
+                  rows({{"3", "12"}, {"4", "10"}}));
+        EXPECT_EQ(number(connexion, "SELECT count(*) FROM Factures"), 0);
+        EXPECT_EQ(number(connexion, "SELECT count(*) FROM Reglements"), 0);
+        // The follow-up of order 1 stays, referring to nothing.
+        EXPECT_EQ(select(connexion, "SELECT N, Commande, Etat FROM Suivis ORDER BY N"),
+                  rows({{"1", nullptr, "préparée"}, {"2", "3", "expédiée"}, {"3", nullptr, "perdue"}}));
+    }
+    EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
+}
+
+// A deletion reaching a row that a relationship without cascade still refers to is refused whole:
+// nothing of the rows deleted before it stays, the file keeps every byte.
+TEST_F(JetCascadesTest, ARefusalAnywhereInTheChainUndoesTheWholeStatement)
+{
+    const std::string file = cascadeFile();
+    if (file.empty())
+        GTEST_SKIP() << "Java ou Jackcess absent : le fichier des relations ne peut pas être fait";
+    const std::string digest = fileDigest(file);
+    Environnement env;
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+    // Client LEROY's order 4 has a delivery, whose relationship cascades nothing.
+    const Diagnostic refused = refusal(connexion, "DELETE FROM Clients WHERE Code = 'LEROY'");
+    EXPECT_NE(refused.message.find("font référence à la clé primaire (« N ») de la table « Commandes »"),
+              std::string::npos)
+        << refused.message;
+    EXPECT_EQ(number(connexion, "SELECT count(*) FROM Lignes WHERE Commande = 4"), 1);
+    EXPECT_EQ(number(connexion, "SELECT count(*) FROM Clients"), 3);
+    EXPECT_EQ(fileDigest(file), digest);
+}
+
+}  // namespace
+}  // namespace kervane::test
