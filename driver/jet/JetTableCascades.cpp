@@ -53,28 +53,30 @@ bool JetTableWriter::cascaded(std::vector<JetCascade> cascades, const std::vecto
     return true;
 }
 
-bool JetTableWriter::followCascade(const JetCascade& cascade, std::string& error)
+bool JetTableWriter::followCascade(const JetCascade& cascade, std::vector<JetRowId>& deleted, std::string& error)
 {
     std::vector<JetRowId> rows;
     std::vector<JetKeyColumn> own;
     if (!m_indexes.rowsWithLogicalKey(cascade.logicalIndex, cascade.columns, cascade.key, rows, own, error))
         return false;
     for (const JetRowId& row : rows)
-        if (!cascadeRow(cascade, own, row, error))
+        if (!cascadeRow(cascade, own, row, deleted, error))
             return false;
     return true;
 }
 
 bool JetTableWriter::cascadeRow(const JetCascade& cascade, const std::vector<JetKeyColumn>& own, JetRowId row,
-                                std::string& error)
+                                std::vector<JetRowId>& deleted, std::string& error)
 {
     std::vector<unsigned char> bytes;
     std::vector<unsigned char> key;
     // A row an earlier cascade of the same change deleted or rekeyed no longer refers to the key.
     if (!rowBytes(row, bytes) || !rowIndexKey(bytes, own, key, format()) || key != cascade.key)
         return true;
-    if (cascade.action == JetCascade::Action::Delete)
+    if (cascade.action == JetCascade::Action::Delete) {
+        deleted.push_back(row);
         return remove(row, error);
+    }
     std::vector<JetFieldValue> values;
     if (!storedValues(m_layout, bytes, values)) {
         error = "Une ligne de la table " + tableName() + " est illisible : la modification en cascade n'a pas été faite.";

@@ -47,8 +47,9 @@ public:
     // Replaces every value of the row at `where` (an AutoNumber left NULL keeps its number).
     bool update(JetRowId where, std::vector<JetFieldValue> values, std::string& error);
     // Deletes, sets to Null or rekeys the rows of this table that refer to the key a referenced
-    // row of a relationship removed or changed (JetTableCascades.cpp).
-    bool followCascade(const JetCascade& cascade, std::string& error);
+    // row of a relationship removed or changed (JetTableCascades.cpp); `deleted` gets the rows
+    // it deleted itself.
+    bool followCascade(const JetCascade& cascade, std::vector<JetRowId>& deleted, std::string& error);
 
 private:
     struct Located;
@@ -84,7 +85,7 @@ private:
                   const std::vector<unsigned char>& after, const std::vector<JetFieldValue>& values,
                   std::string& error);
     bool cascadeRow(const JetCascade& cascade, const std::vector<JetKeyColumn>& own, JetRowId row,
-                    std::string& error);
+                    std::vector<JetRowId>& deleted, std::string& error);
     std::size_t columnIndex(const JetLayoutColumn& column) const;  // in m_layout.columns
     std::string tableName() const { return "« " + m_name + " »"; }
     const JetFileFormat& format() const { return *m_layout.format; }

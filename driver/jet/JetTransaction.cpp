@@ -150,6 +150,7 @@ bool JetTransaction::changed(const JetTable& table, bool done, std::string& erro
 
 bool JetTransaction::insert(const JetTable& table, sqlite3_value** values, std::int64_t& rowid, std::string& error)
 {
+    m_cascadeDeleted.clear();  // a new row may take the place of one deleted
     JetTableWriter* writer = nullptr;
     std::vector<JetFieldValue> row;
     JetRowId where;
@@ -163,6 +164,9 @@ bool JetTransaction::insert(const JetTable& table, sqlite3_value** values, std::
 
 bool JetTransaction::remove(const JetTable& table, std::int64_t rowid, std::string& error)
 {
+    // A row the statement chose to delete that a cascade of its earlier rows deleted already.
+    if (m_cascadeDeleted.count({table.definitionPage, rowid}) != 0)
+        return true;
     JetTableWriter* writer = nullptr;
     const bool done = validRowid(rowid) && writerFor(table, writer, error) && writer->remove(rowOf(rowid), error);
     if (!validRowid(rowid))
@@ -234,9 +238,12 @@ bool JetTransaction::cascade(const JetCascade& cascade, std::string& error)
         return false;
     }
     JetTableWriter* writer = nullptr;
+    std::vector<JetRowId> deleted;
     ++m_cascadeDepth;
-    const bool done = writerFor(*table, writer, error) && writer->followCascade(cascade, error);
+    const bool done = writerFor(*table, writer, error) && writer->followCascade(cascade, deleted, error);
     --m_cascadeDepth;
+    for (const JetRowId& row : deleted)
+        m_cascadeDeleted.insert({table->definitionPage, rowidOf(row.page, row.row)});
     return changed(*table, done, error);
 }
 
@@ -263,6 +270,7 @@ void JetTransaction::finish()
     m_marks.clear();
     m_tables.clear();
     m_writers.clear();
+    m_cascadeDeleted.clear();
     m_failed = false;
 }
 
@@ -271,6 +279,7 @@ void JetTransaction::savepoint(int level)
     if (!m_store || !m_store->inTransaction() || level < 0)
         return;
     const auto at = static_cast<std::size_t>(level);
+    m_cascadeDeleted.clear();
     m_store->setSavepoint(at);
     m_marks.resize(at, m_failed);
     m_marks.push_back(m_failed);
@@ -283,6 +292,7 @@ bool JetTransaction::rollbackTo(int level, std::string& error)
         return true;
     m_marks.resize(at + 1);
     m_writers.clear();  // they hold pages as they were before
+    m_cascadeDeleted.clear();
     if (!m_store->rollbackToSavepoint(at, error)) {
         m_failed = true;
         return false;

@@ -84,6 +84,9 @@ private:
     std::map<std::uint32_t, std::unique_ptr<JetTableWriter>> m_writers;  // by definition page
     bool m_failed = false;               // a change failed after others of its statement
     int m_cascadeDepth = 0;              // cascades under way, one within another
+    // Rows (definition page, rowid) a cascade deleted since the statement began or the last
+    // insert: the statement may come to them itself, having chosen them before.
+    std::set<std::pair<std::uint32_t, std::int64_t>> m_cascadeDeleted;
 };
 
 }  // namespace kervane::jet

@@ -1,8 +1,9 @@
 // The cascades of relationships with referential integrity, made through the driver on copies of
 // genuine Access files: indexTestV2000 and indexTestV1997 (Table2 -> Table1 cascades deletions,
-// Table3 -> Table1 updates), nwind (Orders -> Order Details deletions), and a file Jackcess writes with chains of relationships, a deletion to Null and one
-// without cascade (fixtures/CascadeTables.java). After each
-// commit jetcheck walks every index and finds a parent for every row that refers to one.
+// Table3 -> Table1 updates), nwind (Orders -> Order Details deletions), and a file Jackcess
+// writes with chains of relationships, a deletion to Null, one without cascade and a loop of two
+// (fixtures/CascadeTables.java). After each commit jetcheck walks every index and finds a parent
+// for every row that refers to one.
 #include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
 
@@ -208,6 +209,27 @@ TEST_F(JetCascadesTest, ARefusalAnywhereInTheChainUndoesTheWholeStatement)
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Lignes WHERE Commande = 4"), 1);
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Clients"), 3);
     EXPECT_EQ(fileDigest(file), digest);
+}
+
+// Two relationships in a loop (a team's players; a player's team as its captain): a deletion going
+// round it deletes each row once, rows the statement chose itself included, and stops.
+TEST_F(JetCascadesTest, RelationshipsInALoopDeleteEachRowOnce)
+{
+    const std::string file = cascadeFile();
+    if (file.empty())
+        GTEST_SKIP() << "Java ou Jackcess absent : le fichier des relations ne peut pas être fait";
+    Environnement env;
+    {
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+        // Team 1 takes players 11 and 12; 11 captains team 2, which takes 21 and 22; 21 captains team 1.
+        EXPECT_EQ(changedRows(connexion, "DELETE FROM Equipes WHERE N <= 2"), 2);
+        EXPECT_EQ(select(connexion, "SELECT N, Capitaine FROM Equipes"), rows({{"3", "31"}}));
+        EXPECT_EQ(select(connexion, "SELECT N, Equipe FROM Joueurs"), rows({{"31", "3"}}));
+        EXPECT_EQ(changedRows(connexion, "DELETE FROM Joueurs"), 1);
+        EXPECT_EQ(number(connexion, "SELECT count(*) FROM Equipes"), 0);
+    }
+    EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
 }
 
 }  // namespace
