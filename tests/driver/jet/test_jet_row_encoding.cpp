@@ -7,6 +7,7 @@
 #include "driver/jet/JetFile.h"
 #include "driver/jet/JetLayout.h"
 #include "driver/jet/JetRowEncoding.h"
+#include "driver/jet/JetRowReading.h"
 #include "driver/jet/JetUsageMap.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +125,45 @@ TEST_F(RowEncoding, PaddedToTheSizeAskedKeepingItsTables)
     EXPECT_TRUE(std::all_of(padded.end() - trailer - 10, padded.end() - trailer, [](unsigned char b) { return b == 0; }));
 }
 
+// A row taken back as stored (a cascade rewrites only its key columns) gives the same bytes when
+// nothing changes, and the bytes of its values with one changed otherwise; a Null, Yes/No or
+// AutoNumber column comes back as such.
+TEST_F(RowEncoding, RowsTakenBackAsStoredAreWrittenAgainAsTheyWere)
+{
+    std::vector<JetFieldValue> values;
+    std::vector<unsigned char> row;
+    std::string error;
+    ASSERT_TRUE(jet::storedValues(m_layout, storedRow(0), values));
+    ASSERT_EQ(values.size(), 14u);
+    EXPECT_EQ(values[0].kind, JetFieldValue::Kind::Number);
+    EXPECT_EQ(values[0].number, 1);
+    EXPECT_EQ(values[1].kind, JetFieldValue::Kind::Boolean);
+    EXPECT_EQ(values[11].kind, JetFieldValue::Kind::Stored);
+    ASSERT_TRUE(jet::encodeRow(m_layout, values, 0, row, error)) << error;
+    EXPECT_EQ(row, storedRow(0));
+    // "Long" and "Texte" changed, the other values kept as stored.
+    values[4] = JetFieldValue::of(std::int64_t{-5});
+    values[11] = JetFieldValue::of(std::string("autre texte"));
+    auto expected = firstRow();
+    expected[4] = values[4];
+    expected[11] = values[11];
+    std::vector<unsigned char> wanted;
+    ASSERT_TRUE(jet::encodeRow(m_layout, values, 0, row, error)) << error;
+    ASSERT_TRUE(jet::encodeRow(m_layout, expected, 0, wanted, error)) << error;
+    EXPECT_EQ(row, wanted);
+    // The second row: AutoNumber 2, No, Nulls elsewhere.
+    ASSERT_TRUE(jet::storedValues(m_layout, storedRow(1), values));
+    EXPECT_EQ(values[0].number, 2);
+    EXPECT_FALSE(values[1].boolean);
+    for (std::size_t c = 2; c < values.size(); ++c)
+        EXPECT_EQ(values[c].kind, JetFieldValue::Kind::Null) << m_layout.columns[c].name;
+    // Stored bytes of another size than a fixed column's are refused.
+    values = firstRow();
+    values[4] = JetFieldValue::stored({1, 2});
+    EXPECT_FALSE(jet::encodeRow(m_layout, values, 0, row, error));
+    EXPECT_NE(error.find("« Long »"), std::string::npos) << error;
+}
+
 TEST_F(RowEncoding, ValuesThatDoNotFitTheirColumnRefused)
 {
     struct Case {
@@ -182,6 +222,12 @@ TEST(AccessRowEncoding, FixedTextRowEncodedAsAccessWroteIt)
     std::vector<unsigned char> row;
     ASSERT_TRUE(jet::encodeRow(layout, values, 0, row, error)) << error;
     EXPECT_EQ(row, std::vector<unsigned char>(page + slot.start, page + slot.end));
+    // Taken back as stored, the row is written again as Access wrote it.
+    std::vector<JetFieldValue> kept;
+    ASSERT_TRUE(jet::storedValues(layout, row, kept));
+    std::vector<unsigned char> again;
+    ASSERT_TRUE(jet::encodeRow(layout, kept, 0, again, error)) << error;
+    EXPECT_EQ(again, row);
     values[8] = JetFieldValue::of(std::string("NO"));
     EXPECT_FALSE(jet::encodeRow(layout, values, 0, row, error));
     EXPECT_NE(error.find("exactement 1 caractère."), std::string::npos) << error;
