@@ -1,8 +1,8 @@
 // The cascades of relationships with referential integrity, made through the driver on copies of
 // genuine Access files: indexTestV2000 and indexTestV1997 (Table2 -> Table1 cascades deletions,
-// Table3 -> Table1 updates), nwind (Orders -> Order Details deletions), and a file Jackcess
-// writes with chains of relationships, a deletion to Null, one without cascade and a loop of two
-// (fixtures/CascadeTables.java). After each commit jetcheck walks every index and finds a parent
+// Table3 -> Table1 updates), nwind (Orders -> Order Details deletions, Customers -> Orders
+// updates), and a file Jackcess writes with chains of relationships, a deletion to Null, one
+// without cascade and a loop of two (fixtures/CascadeTables.java). After each commit jetcheck walks every index and finds a parent
 // for every row that refers to one.
 #include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
@@ -125,6 +125,20 @@ TEST_F(JetCascadesTest, AChangedKeyIsCarriedToTheRowsReferringToIt)
         }
         noFailureFound(file);
     }
+    // nwind: a customer's text key carried to its orders through the Access 97 text index.
+    const std::string nwind = copyOf("nwind.mdb");
+    if (nwind.empty())
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : nwind.mdb manque";
+    {
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, nwind), SQL_SUCCESS);
+        const long long orders = number(connexion, "SELECT count(*) FROM Orders WHERE CustomerID = 'ALFKI'");
+        ASSERT_GT(orders, 0);
+        EXPECT_EQ(changedRows(connexion, "UPDATE Customers SET CustomerID = 'ZZZZZ' WHERE CustomerID = 'ALFKI'"), 1);
+        EXPECT_EQ(number(connexion, "SELECT count(*) FROM Orders WHERE CustomerID = 'ZZZZZ'"), orders);
+        EXPECT_EQ(number(connexion, "SELECT count(*) FROM Orders WHERE CustomerID = 'ALFKI'"), 0);
+    }
+    noFailureFound(nwind);
 }
 
 // A relationship that does not cascade the change refuses it, and the file keeps every byte.
