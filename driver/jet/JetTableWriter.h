@@ -8,7 +8,8 @@
 // 2032) and in chained pieces beyond; the long values of a deleted or rewritten row are marked
 // deleted. Every index of a Jet 4 table is kept exact (JetTableIndexes).
 // Before a change numbers the pages it adds, the table's usage maps are brought to reach them
-// (JetUsageMap.h: rows grown on their page, or maps moved to map pages of their own).
+// (JetUsageMap.h): a map moved then to map pages of its own stays so even when the change is
+// refused, marking the same pages.
 // The relationships whose integrity Access enforces are kept, their cascades made: a deleted or
 // rekeyed row deletes, sets to Null or rekeys the rows referring to it, through the writers of
 // their tables (JetRelatedRows).

@@ -4,9 +4,7 @@
 #include "driver/jet/JetPages.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
-#include <utility>
 
 namespace kervane::jet {
 
