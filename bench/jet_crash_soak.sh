@@ -3,8 +3,9 @@
 # 1. a child commits a change of many pages of a copy of a genuine Access file through the page
 #    store and is killed at a random step or moment; the file must be exactly as before or after;
 # 2. a program writing through the driver into an indexed table is killed at a random moment,
-#    half the times in a grown nwind (Access 2002-2003), half in an Access 97 file; the next
-#    connection must find whole transactions only and every index exact.
+#    a third of the times each in a grown nwind (Access 2002-2003), in an Access 97 file and in
+#    nwind.mdb itself (whose usage maps grow from the first commit on); the next connection must
+#    find whole transactions only and every index exact.
 # Usage: bench/jet_crash_soak.sh [RUNS]   (build folder: $BUILD, by default build/)
 set -euo pipefail
 cd "$(dirname "$0")/.."

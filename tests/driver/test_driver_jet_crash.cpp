@@ -1,6 +1,8 @@
 // A program writing into a genuine Access file through the driver, killed (SIGKILL) at a random
-// moment, again and again, half the times on an Access 2002-2003 file, half on an Access 97 one:
-// its transactions each add 40 rows to an indexed table and delete one row Access wrote. After
+// moment, again and again, on an Access 2002-2003 file and on two Access 97 ones, nwind.mdb among
+// them, whose usage maps must grow or move to map pages of their own from the first commit on:
+// its transactions each add 40 rows to an indexed table and delete one row Access wrote (with
+// the order lines its relationship deletes along with it, in nwind). After
 // each kill the next connection finds whole transactions only (rows added by 40, a row deleted
 // for each 40), every index holding exactly the rows, each entry's key that of its row; jetcheck
 // (Jackcess) verifies the file now and then.
@@ -37,6 +39,12 @@ std::string orderLine(long key)
 {
     return "(OrderID, ProductID, UnitPrice, Quantity, Discount) VALUES (" + std::to_string(key) + ", " +
            std::to_string(1 + key % 77) + ", 2.5, 3, 0)";
+}
+
+std::string order(long key)
+{
+    return "(OrderID, CustomerID, EmployeeID, OrderDate, ShipName) VALUES (" + std::to_string(key) +
+           ", 'ALFKI', " + std::to_string(1 + key % 9) + ", #1998-05-06#, 'Société Générale d''Été')";
 }
 
 std::string agent(long key)
@@ -153,6 +161,8 @@ TEST_F(JetCrashTest, AWriterKilledAnywhereLeavesWholeTransactions)
     const std::string access97 = testDataPath("jet/compIndexTestV1997.mdb");
     if (status != 0 || access97.empty())
         GTEST_SKIP() << "nwind.mdb, jet/compIndexTestV1997.mdb ou jetgen absent";
+    // nwind itself: Orders, ten indexes, relationships to customers, employees and order lines.
+    Scenario nwindOrders{nwindPath(), "Orders", "OrderID", order, {}, 830};
     // An Access 2002-2003 file: Order Details, its number indexes and two-column primary key.
     Scenario orders{grown, "Order Details", "OrderID", orderLine, {}, 2155};
     // An Access 97 file: Table1, a descending index over two levels of pages.
@@ -167,10 +177,14 @@ TEST_F(JetCrashTest, AWriterKilledAnywhereLeavesWholeTransactions)
         ASSERT_TRUE(SQL_SUCCEEDED(connectTo(other, access97)));
         agents.deletions = singleRows(other, "SELECT CD_AGENTE FROM Table1 GROUP BY CD_AGENTE HAVING count(*) = 1",
                                       {"CD_AGENTE"});
+        Connexion third(env);
+        ASSERT_TRUE(SQL_SUCCEEDED(connectTo(third, nwindPath())));
+        nwindOrders.deletions = singleRows(third, "SELECT OrderID FROM Orders", {"OrderID"});
     }
     ASSERT_GT(agents.deletions.size(), 100u);
-    killAgainAndAgain(orders, runs - runs / 2, 20261206);
-    killAgainAndAgain(agents, runs / 2, 19970101);
+    killAgainAndAgain(orders, runs - 2 * (runs / 3), 20261206);
+    killAgainAndAgain(agents, runs / 3, 19970101);
+    killAgainAndAgain(nwindOrders, runs / 3, 19980506);
     RecordProperty("journaux", m_journals);
     RecordProperty("transactions", static_cast<int>(m_transactions));
     EXPECT_GT(m_transactions, 0) << "no transaction ever reached its commit: the kills came too early";
