@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 
@@ -173,6 +174,23 @@ bool fieldValueOf(const JetLayoutColumn& column, sqlite3_value* value, JetFieldV
     }
     error = refused(column, "est d'un type que l'écriture ne connaît pas");
     return false;
+}
+
+void keepDatesAsStored(const JetTableLayout& layout, const std::vector<JetFieldValue>& stored,
+                       std::vector<JetFieldValue>& values)
+{
+    for (std::size_t i = 0; i < layout.columns.size() && i < stored.size() && i < values.size(); ++i) {
+        const JetFieldValue& before = stored[i];
+        if (layout.columns[i].type != JetType::DateTime || values[i].kind != JetFieldValue::Kind::Real ||
+            before.kind != JetFieldValue::Kind::Stored || before.bytes.size() != 8)
+            continue;
+        std::uint64_t bits = 0;
+        for (int b = 7; b >= 0; --b)
+            bits = bits << 8 | before.bytes[static_cast<std::size_t>(b)];
+        const double days = std::bit_cast<double>(bits);
+        if (sql::isSerialInRange(days) && sql::canonicalDate(days) == sql::canonicalDate(values[i].real))
+            values[i] = before;
+    }
 }
 
 }  // namespace kervane::jet

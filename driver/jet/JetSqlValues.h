@@ -5,6 +5,7 @@
 #include "driver/jet/JetRowEncoding.h"
 
 #include <string>
+#include <vector>
 
 struct sqlite3_value;
 
@@ -14,5 +15,11 @@ namespace kervane::jet {
 // (a text where a number is expected, a date out of Access's range, a number as an OLE
 // object...). Lengths and limits are left to the row writer, which checks them all.
 bool fieldValueOf(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out, std::string& error);
+
+// SQL reads a date to the second: each date of `values` that is the one `stored` holds, read so,
+// takes back the value stored (a fraction of a second included), so that a row rewritten for
+// another column changes no date the statement left alone. `stored` as storedValues() gives it.
+void keepDatesAsStored(const JetTableLayout& layout, const std::vector<JetFieldValue>& stored,
+                       std::vector<JetFieldValue>& values);
 
 }  // namespace kervane::jet

@@ -107,6 +107,12 @@ bool JetTableWriter::rowBytes(JetRowId where, std::vector<unsigned char>& bytes)
     return true;
 }
 
+bool JetTableWriter::storedRow(JetRowId where, std::vector<JetFieldValue>& values)
+{
+    std::vector<unsigned char> bytes;
+    return rowBytes(where, bytes) && storedValues(m_layout, bytes, values);
+}
+
 bool JetTableWriter::planLongValues(JetLongValues& longValues, const std::vector<JetFieldValue>& values,
                                     OutsideValues& outside,
                                     std::vector<std::vector<unsigned char>>& data, std::uint32_t& appends,

@@ -38,6 +38,8 @@ public:
                      std::string& error, JetRelatedRows* related = nullptr);
 
     const JetTableLayout& layout() const { return m_layout; }
+    // The values of the row at `where` as stored (storedValues()); false when there is none.
+    bool storedRow(JetRowId where, std::vector<JetFieldValue>& values);
     JetTableIndexes& indexes() { return m_indexes; }
 
     // Adds a row (one value per column, in definition order; an AutoNumber left NULL gets the

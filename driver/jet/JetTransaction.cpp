@@ -178,9 +178,14 @@ bool JetTransaction::update(const JetTable& table, std::int64_t rowid, sqlite3_v
 {
     JetTableWriter* writer = nullptr;
     std::vector<JetFieldValue> row;
-    const bool done = validRowid(rowid) && writerFor(table, writer, error) &&
-                      valuesFor(table, writer->layout(), values, row, error) &&
-                      writer->update(rowOf(rowid), std::move(row), error);
+    bool done = validRowid(rowid) && writerFor(table, writer, error) &&
+                valuesFor(table, writer->layout(), values, row, error);
+    if (done) {
+        std::vector<JetFieldValue> stored;
+        if (writer->storedRow(rowOf(rowid), stored))
+            keepDatesAsStored(writer->layout(), stored, row);
+        done = writer->update(rowOf(rowid), std::move(row), error);
+    }
     if (!validRowid(rowid))
         error = "La ligne " + std::to_string(rowid) + " de la table « " + table.name + " » n'existe pas.";
     return changed(table, done, error);

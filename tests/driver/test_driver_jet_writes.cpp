@@ -7,6 +7,9 @@
 #include "tests/driver/jet/JetWriterSupport.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -18,6 +21,26 @@ namespace {
 std::string firstField(const std::string& line)
 {
     return line.substr(0, line.find('\t'));
+}
+
+std::vector<unsigned char> fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Where the file holds a double within a hundredth of a second of the date `days`.
+std::vector<std::size_t> datesNear(const std::vector<unsigned char>& bytes, double days)
+{
+    std::vector<std::size_t> found;
+    for (std::size_t at = 0; at + 8 <= bytes.size(); ++at) {
+        std::uint64_t bits = 0;
+        for (int b = 7; b >= 0; --b)
+            bits = bits << 8 | bytes[at + static_cast<std::size_t>(b)];
+        if (std::abs(std::bit_cast<double>(bits) - days) < 0.01 / 86400)
+            found.push_back(at);
+    }
+    return found;
 }
 
 class JetWritesTest : public JetCopyTest {
@@ -346,6 +369,49 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
         << refused.message;
     EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
     EXPECT_EQ(fileDigest(jet3), digest);
+}
+
+// SQL reads a date to the second. A date another program stored with a fraction of a second
+// keeps it when its row is rewritten for another column; a date the statement changes is the
+// one given.
+TEST_F(JetWritesTest, ADateLeftAloneKeepsItsFractionOfASecond)
+{
+    const double whole = accessDate(2026, 12, 6, 14, 30, 0);
+    const double fraction = whole + 0.3 / 86400;  // 14:30:00.3
+    Environnement env;
+    {
+        Connexion connexion(env);
+        ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS);
+        change(connexion, "INSERT INTO Mesures (Quand, Texte) VALUES ('2026-12-06 14:30:00', 'avant')");
+    }
+    std::vector<unsigned char> bytes = fileBytes(m_file);
+    const std::vector<std::size_t> places = datesNear(bytes, whole);
+    ASSERT_EQ(places.size(), 1u);
+    const auto bits = std::bit_cast<std::uint64_t>(fraction);
+    for (int b = 0; b < 8; ++b)
+        bytes[places[0] + static_cast<std::size_t>(b)] = static_cast<unsigned char>(bits >> (8 * b));
+    std::ofstream(m_file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+    Connexion connexion(env);
+    ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS);
+    EXPECT_EQ(select(connexion, "SELECT Quand FROM Mesures WHERE Texte = 'avant'"),
+              (std::vector<Row>{{"2026-12-06 14:30:00"}}));
+    change(connexion, "UPDATE Mesures SET Texte = 'après' WHERE Texte = 'avant'");
+    bytes = fileBytes(m_file);
+    EXPECT_TRUE(datesNear(bytes, whole).empty()) << "la fraction de seconde a été perdue";
+    const std::vector<std::size_t> kept = datesNear(bytes, fraction);
+    ASSERT_EQ(kept.size(), 1u);
+    std::uint64_t keptBits = 0;
+    std::memcpy(&keptBits, bytes.data() + kept[0], 8);
+    EXPECT_EQ(keptBits, bits);
+
+    change(connexion, "UPDATE Mesures SET Quand = '2026-12-06 14:30:01' WHERE Texte = 'après'");
+    bytes = fileBytes(m_file);
+    EXPECT_TRUE(datesNear(bytes, whole).empty());
+    EXPECT_EQ(datesNear(bytes, whole + 1.0 / 86400).size(), 1u);
+    connexion.disconnect();
+    EXPECT_EQ(verify().find("FAIL"), std::string::npos);
 }
 
 }  // namespace
