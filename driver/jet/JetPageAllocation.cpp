@@ -28,6 +28,38 @@ bool referTo(JetPages& pages, JetRowId where, std::uint32_t lastPage, std::strin
     return false;
 }
 
+std::uint32_t dword(const unsigned char* p, int at)
+{
+    return static_cast<std::uint32_t>(p[at]) | (static_cast<std::uint32_t>(p[at + 1]) << 8) |
+           (static_cast<std::uint32_t>(p[at + 2]) << 16) | (static_cast<std::uint32_t>(p[at + 3]) << 24);
+}
+
+// True when nothing of the file can reach `page` any more: a page of zeros, or a data page whose
+// table (its definition named in the page) no longer lists it among its pages. Long-value pages,
+// pages of usage maps (a data page of no table), index pages, definitions and map pages are
+// never taken back.
+bool unreachable(JetPages& pages, std::uint32_t page)
+{
+    const unsigned char* bytes = pages.read(page);
+    if (bytes == nullptr)
+        return false;
+    if (std::all_of(bytes, bytes + pages.pageSize(), [](unsigned char b) { return b == 0; }))
+        return true;
+    if (bytes[0] != 0x01 || std::equal(bytes + datapage::kOwner, bytes + datapage::kOwner + 4, "LVAL"))
+        return false;
+    const std::uint32_t owner = dword(bytes, datapage::kOwner);
+    if (owner == 0 || owner == page)
+        return false;
+    const unsigned char* definition = pages.read(owner);
+    if (definition == nullptr || definition[0] != 0x02)
+        return true;  // its table is gone
+    JetTableLayout layout;
+    JetUsageMap owned;
+    std::string unread;
+    return readTableLayout(pages, owner, layout, unread) && JetUsageMap::open(pages, layout.ownedPages, owned, unread) &&
+           !owned.contains(page);
+}
+
 }  // namespace
 
 bool prepareMaps(JetPages& pages, const std::vector<JetRowId>& maps, std::uint32_t lastPage, std::string& error)
@@ -126,6 +158,34 @@ void releaseMappedPage(JetPages& pages, JetRowId map, std::uint32_t page)
         owner.set(page, true);
     if (unsigned char* bytes = pages.change(page))
         std::fill(bytes, bytes + pages.pageSize(), 0);
+}
+
+std::uint32_t reusablePage(JetPages& pages, std::initializer_list<JetRowId> maps)
+{
+    JetUsageMap unowned;
+    std::string unread;
+    if (!JetUsageMap::open(pages, kUnownedPages, unowned, unread))
+        return 0;
+    for (std::uint32_t page : unowned.pages())
+        if (page > kUnownedPages.page && unreachable(pages, page) && mapsCoverPage(pages, maps, page))
+            return page;
+    return 0;
+}
+
+bool takeMappedPage(JetPages& pages, std::initializer_list<JetRowId> maps, std::uint32_t page)
+{
+    std::string ignored;
+    JetUsageMap map;
+    for (JetRowId where : maps)
+        if (!JetUsageMap::open(pages, where, map, ignored) || !map.set(page, true))
+            return false;
+    if (!JetUsageMap::open(pages, kUnownedPages, map, ignored) || !map.set(page, false))
+        return false;
+    unsigned char* bytes = pages.change(page);
+    if (bytes == nullptr)
+        return false;
+    std::fill(bytes, bytes + pages.pageSize(), 0);
+    return true;
 }
 
 bool mapsCoverPage(JetPages& pages, std::initializer_list<JetRowId> maps, std::uint32_t page)

@@ -216,8 +216,11 @@ bool JetTableWriter::placeFor(int size, std::uint32_t appends, std::uint32_t& pa
         }
         break;
     }
-    page = m_pages->pageCount() + appends;
     append = true;
+    // A page the file no longer uses is taken before one is added, as Access does.
+    if ((page = reusablePage(*m_pages, {m_layout.ownedPages, m_layout.freeSpacePages})) != 0)
+        return true;
+    page = m_pages->pageCount() + appends;
     if (!mapsCover(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages, page)) {
         error = "La carte des pages de la table " + tableName() +
                 " ne peut pas encore recevoir une page de plus : la ligne n'a pas été écrite.";
@@ -226,9 +229,17 @@ bool JetTableWriter::placeFor(int size, std::uint32_t appends, std::uint32_t& pa
     return true;
 }
 
-std::uint32_t JetTableWriter::appendDataPage()
+std::uint32_t JetTableWriter::firstIndexPage(std::uint32_t appends, bool append, std::uint32_t page) const
 {
-    const std::uint32_t page = appendOwnedPage(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages);
+    return m_pages->pageCount() + appends + (append && page >= m_pages->pageCount() ? 1 : 0);
+}
+
+std::uint32_t JetTableWriter::newDataPage(std::uint32_t planned)
+{
+    const std::uint32_t page =
+        planned < m_pages->pageCount()
+            ? (takeMappedPage(*m_pages, {m_layout.ownedPages, m_layout.freeSpacePages}, planned) ? planned : 0)
+            : appendOwnedPage(*m_pages, m_layout.ownedPages, m_layout.freeSpacePages);
     if (page != 0)
         datapage::initialise(m_pages->change(page), m_layout.definitionPage, format());
     return page;
@@ -293,12 +304,12 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         return false;
     // The row's place is known before it is written: the indexes are planned with it.
     where = {page, append ? 0 : datapage::rowCount(m_pages->read(page), format())};
-    std::uint32_t nextNewPage = m_pages->pageCount() + appends + (append ? 1 : 0);
+    std::uint32_t nextNewPage = firstIndexPage(appends, append, page);
     if (!m_indexes.planInsert(row, where, nextNewPage, error))
         return false;
     // Every check made: the pages change from here on. Only a new page can still be refused,
     // when the transaction's memory is full: the change then fails and is undone whole.
-    if (!storeLongValues(longValues, outside, longData) || (append && (page = appendDataPage()) == 0))
+    if (!storeLongValues(longValues, outside, longData) || (append && (page = newDataPage(page)) == 0))
         return noMorePages(error);
     encodeRow(m_layout, values, 0, row, error, outside);
     where = {page, datapage::add(m_pages->change(page), row, 0, format())};
@@ -364,12 +375,12 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     }
     if (!inPlace && !placeFor(static_cast<int>(bytes.size()), appends, page, append, error))
         return false;
-    std::uint32_t nextNewPage = m_pages->pageCount() + appends + (append ? 1 : 0);
+    std::uint32_t nextNewPage = firstIndexPage(appends, append, page);
     if (!m_indexes.planUpdate(row.bytes, bytes, where, nextNewPage, error))
         return false;
     std::vector<JetCascade> cascades = m_indexes.takeCascades();
     // Every check made: the pages change from here on (a new page refused as for insert).
-    if (!storeLongValues(store, outside, longData) || (append && (page = appendDataPage()) == 0))
+    if (!storeLongValues(store, outside, longData) || (append && (page = newDataPage(page)) == 0))
         return noMorePages(error);
     encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside);
     if (inPlace)

@@ -1,7 +1,8 @@
 #pragma once
-// Inserts, deletes and updates rows of one table of a Jet 3 or Jet 4 file as Access leaves them: rows
-// on the table's data pages (a new page appended when none has room), the usage maps, the row
-// count and AutoNumber counter of the definition. Every check of a row's change is made before
+// Inserts, deletes and updates rows of one table of a Jet 3 or Jet 4 file as Access leaves them:
+// rows on the table's data pages (when none has room, a page the file no longer uses taken back,
+// or a new one appended), the usage maps, the row count and AutoNumber counter of the
+// definition. Every check of a row's change is made before
 // the first page changes, so that a refused change leaves the pages as they were; the cascades
 // it sets off follow it, a refusal among them left for the statement's savepoint to undo.
 // Memo and OLE values of more than 64 bytes go to long-value pages, whole up to 4076 bytes (Jet 3:
@@ -72,9 +73,15 @@ private:
     bool noMorePages(std::string& error);
     bool keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error);
     bool giveAutoNumbers(std::vector<JetFieldValue>& values, std::uint32_t& counter, std::string& error);
-    // A page of the table with room for `size` bytes, or one to append; false when neither.
+    // A page of the table with room for `size` bytes, or a new one (`append`): one the file no
+    // longer uses, or one to append; false when none.
     bool placeFor(int size, std::uint32_t appends, std::uint32_t& page, bool& append, std::string& error);
-    std::uint32_t appendDataPage();  // 0 when refused
+    // The first page the indexes may add, after the long values' `appends` and the row's page
+    // when it is appended.
+    std::uint32_t firstIndexPage(std::uint32_t appends, bool append, std::uint32_t page) const;
+    // The row's new page, `planned` by placeFor(): taken back from the file's unowned pages or
+    // appended; 0 when refused.
+    std::uint32_t newDataPage(std::uint32_t planned);
     void moveRow(const Located& row, const std::vector<unsigned char>& bytes, std::uint32_t page);
     void releaseMovedData(const Located& row);
     void writeDefinition(std::uint32_t rowCount, std::uint32_t counter);

@@ -90,6 +90,13 @@ std::uint32_t appendOwnedPage(JetPages& pages, JetRowId owned, JetRowId withRoom
 // 0 when the pages refuse one more page, or when a map cannot reach it: the change must then
 // fail and be undone.
 std::uint32_t appendMappedPage(JetPages& pages, std::initializer_list<JetRowId> maps);
+// A page the file's map of unowned pages marks free within the file and that nothing can reach
+// any more: all zeros, or a data page (not a long value's) whose table no longer lists it; one
+// that every map of `maps` can mark. 0 when there is none.
+std::uint32_t reusablePage(JetPages& pages, std::initializer_list<JetRowId> maps);
+// Takes such a page back, marked in every map of `maps` and no longer free, zeroed; false when a
+// map refuses it (the change must then fail and be undone).
+bool takeMappedPage(JetPages& pages, std::initializer_list<JetRowId> maps, std::uint32_t page);
 // Gives `page` back to the file: cleared in `map`, marked in the map of unowned pages, zeroed.
 void releaseMappedPage(JetPages& pages, JetRowId map, std::uint32_t page);
 // True when both maps and the file's map of unowned pages can be brought to mark `page`, the

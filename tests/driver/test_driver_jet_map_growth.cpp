@@ -1,6 +1,7 @@
 // A large Access 97 file taking thousands of rows through the driver: nwind.mdb's orders, their
-// lines and its employees (photos and notes as long values) grow past the pages their usage
-// maps reached, some maps moving to map pages of their own. After the commit the driver,
+// lines and its employees (photos and notes as long values) first take back the data pages the
+// file marks free (left by tables Access removed), then grow past the pages their usage maps
+// reached, some maps moving to map pages of their own. After the commit the driver,
 // mdb-export (libmdb) and jetcheck (Jackcess) read every row, and jetcheck finds every row
 // through every index.
 #include "tests/driver/JetCopyTest.h"
@@ -9,6 +10,7 @@
 #include "driver/jet/JetDataPage.h"
 #include "driver/jet/JetFile.h"
 #include "driver/jet/JetTableLayout.h"
+#include "driver/jet/JetUsageMap.h"
 
 #include <filesystem>
 #include <fstream>
@@ -54,6 +56,20 @@ protected:
         }
         return count;
     }
+
+    // The data pages (type 1) the file's map of unowned pages marks free.
+    static int freeDataPages(const std::string& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        MemoryPages pages({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}, kPageSize);
+        jet::JetUsageMap unowned;
+        std::string error;
+        EXPECT_TRUE(jet::JetUsageMap::open(pages, {1, 0}, unowned, error)) << error;
+        int count = 0;
+        for (std::uint32_t page : unowned.pages())
+            count += pages.read(page)[0] == 0x01 ? 1 : 0;
+        return count;
+    }
 };
 
 TEST_F(JetMapGrowthTest, NwindTakesThousandsOfRowsAsItsMapsGrow)
@@ -62,12 +78,13 @@ TEST_F(JetMapGrowthTest, NwindTakesThousandsOfRowsAsItsMapsGrow)
     if (file.empty())
         GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
     const auto pagesBefore = std::filesystem::file_size(file) / kPageSize;
+    const int freeBefore = freeDataPages(file);
     {
         Environnement env;
         Connexion connexion(env);
         ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
         ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-        for (int round = 1; round <= 3; ++round) {
+        for (int round = 1; round <= 4; ++round) {
             const std::string shift = std::to_string(100000 * round);
             change(connexion, "INSERT INTO Orders (OrderID, " + kOrderColumns + ") SELECT OrderID + " + shift + ", " +
                                   kOrderColumns + " FROM Orders WHERE OrderID < 100000");
@@ -81,7 +98,7 @@ TEST_F(JetMapGrowthTest, NwindTakesThousandsOfRowsAsItsMapsGrow)
     }
     // nwind holds 830 orders, 2,155 order lines and 9 employees; each round copied them once.
     const std::vector<std::pair<std::string, long long>> expected{
-        {"Orders", 4 * 830}, {"Order Details", 4 * 2155}, {"Employees", 4 * 9}};
+        {"Orders", 5 * 830}, {"Order Details", 5 * 2155}, {"Employees", 5 * 9}};
     Environnement env;
     Connexion connexion(env);
     ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
@@ -91,15 +108,19 @@ TEST_F(JetMapGrowthTest, NwindTakesThousandsOfRowsAsItsMapsGrow)
     }
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Employees WHERE Photo IS NULL"), 0);
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Orders o INNER JOIN [Order Details] d ON d.OrderID = o.OrderID "
-                                "WHERE o.OrderID > 300000"),
+                                "WHERE o.OrderID > 400000"),
               2155);
     const std::string checked = verify(file);
     EXPECT_NE(checked.find("RESULT: OK"), std::string::npos) << checked;
-    // The file went well past the 1,472 pages its maps reached, and the orders' maps could not
-    // follow on their own page.
+    // The free data pages were taken back, the file went well past the 1,472 pages its maps
+    // reached, and some of the maps could not follow on their own page.
     EXPECT_EQ(pagesBefore, 1466u);
+    EXPECT_GT(freeBefore, 200);
+    EXPECT_EQ(freeDataPages(file), 0);
     EXPECT_GT(std::filesystem::file_size(file) / kPageSize, 1472u + 512u);
-    EXPECT_GT(mapsOnTheirOwnPages(file, "Order Details") + mapsOnTheirOwnPages(file, "Orders"), 0);
+    EXPECT_GT(mapsOnTheirOwnPages(file, "Order Details") + mapsOnTheirOwnPages(file, "Orders") +
+                  mapsOnTheirOwnPages(file, "Employees"),
+              0);
 }
 
 }  // namespace
