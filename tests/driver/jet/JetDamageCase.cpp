@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 
@@ -59,7 +60,8 @@ std::vector<JetFieldValue> sampleRow(const jet::JetTableLayout& layout, std::siz
 
 bool frenchMessage(const std::string& message)
 {
-    static const std::regex sentence("^(\\[[0-9A-Z]{5}\\])?(La|Le|Les|L'|Aucune|Une) .*");
+    // An elided article ("L'index …") is followed by its noun, the others by a space.
+    static const std::regex sentence("^(\\[[0-9A-Z]{5}\\])?((La|Le|Les|Aucune|Une|Un) |L').*");
     return std::regex_match(message, sentence) && message.find("error") == std::string::npos;
 }
 
@@ -121,21 +123,25 @@ bool untouched(const jet::JetPageStore& store, std::uint32_t pages)
     return true;
 }
 
-constexpr std::size_t kPage = 4096;
-
 int word(const unsigned char* p, int at)
 {
     return p[at] | (p[at + 1] << 8);
 }
 
-// A page of rows whose offsets go down from the page's end without reaching the offset table.
-bool rowsInOrder(const unsigned char* page)
+// The format of a file's bytes: Jet 3 when its version byte says so.
+const jet::JetFileFormat& formatOf(const std::vector<unsigned char>& file)
 {
-    const int rows = word(page, jet::jet4FileFormat().pageRowCount);
-    int above = static_cast<int>(kPage);
+    return jet::fileFormatFor(file.size() > 0x14 && file[0x14] == 0 ? 2048 : 4096);
+}
+
+// A page of rows whose offsets go down from the page's end without reaching the offset table.
+bool rowsInOrder(const unsigned char* page, const jet::JetFileFormat& f)
+{
+    const int rows = word(page, f.pageRowCount);
+    int above = f.pageSize;
     for (int r = 0; r < rows; ++r) {
-        const int start = word(page, jet::jet4FileFormat().pageFirstSlot + 2 * r) & jet::datapage::kOffsetMask;
-        if (rows > jet::datapage::kMaxRows || start > above || start < jet::jet4FileFormat().pageFirstSlot + 2 * rows)
+        const int start = word(page, f.pageFirstSlot + 2 * r) & jet::datapage::kOffsetMask;
+        if (rows > jet::datapage::kMaxRows || start > above || start < f.pageFirstSlot + 2 * rows)
             return false;
         above = start;
     }
@@ -147,17 +153,19 @@ bool rowsInOrder(const unsigned char* page)
 void expectRowPagesSound(const std::vector<unsigned char>& before, const std::vector<unsigned char>& after,
                          const std::string& label)
 {
-    for (std::size_t at = 0; at + kPage <= after.size(); at += kPage) {
+    const jet::JetFileFormat& f = formatOf(before);
+    const auto size = static_cast<std::size_t>(f.pageSize);
+    for (std::size_t at = 0; at + size <= after.size(); at += size) {
         const unsigned char* now = after.data() + at;
-        const bool existed = at + kPage <= before.size();
-        if (now[0] != 0x01 || (existed && std::equal(now, now + kPage, before.data() + at)))
+        const bool existed = at + size <= before.size();
+        if (now[0] != 0x01 || (existed && std::equal(now, now + size, before.data() + at)))
             continue;
         const unsigned char* was = existed ? before.data() + at : nullptr;
-        if (was == nullptr || (was[0] == 0x01 && rowsInOrder(was))) {
-            EXPECT_TRUE(rowsInOrder(now)) << label << " : la page " << at / kPage << " a perdu l'ordre de ses lignes";
+        if (was == nullptr || (was[0] == 0x01 && rowsInOrder(was, f))) {
+            EXPECT_TRUE(rowsInOrder(now, f)) << label << " : la page " << at / size << " a perdu l'ordre de ses lignes";
         } else if (was[0] == 0x01) {
-            EXPECT_EQ(word(now, jet::jet4FileFormat().pageRowCount), word(was, jet::jet4FileFormat().pageRowCount))
-                << label << " : une ligne ajoutée à la page " << at / kPage << " déjà abîmée";
+            EXPECT_EQ(word(now, f.pageRowCount), word(was, f.pageRowCount))
+                << label << " : une ligne ajoutée à la page " << at / size << " déjà abîmée";
         }
     }
 }
@@ -190,6 +198,23 @@ bool changeInTransaction(const std::string& path, std::uint32_t definition, cons
         EXPECT_TRUE(readBytes(path) == before) << label << " : refusé mais le fichier a changé : " << error;
     }
     return done;
+}
+
+int fuzzRounds()
+{
+    const char* chosen = std::getenv("KERVANE_JET_WRITER_FUZZ");
+    return chosen != nullptr && std::atoi(chosen) > 0 ? std::atoi(chosen) : 2;
+}
+
+bool copyTestFile(const std::string& relative, const std::string& path)
+{
+    const std::string source = testDataPath(relative);
+    if (source.empty())
+        return false;
+    std::filesystem::remove(path);
+    std::filesystem::copy_file(source, path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    return true;
 }
 
 std::uint32_t tableDefinitionPage(const std::string& path, const std::string& table)

@@ -52,6 +52,12 @@ using WriterChange = std::function<bool(jet::JetTableWriter&, std::string&)>;
 bool changeInTransaction(const std::string& path, std::uint32_t definition, const std::string& table,
                          const WriterChange& change, const std::string& label);
 
+// The seeds of every damage a fuzz test runs: KERVANE_JET_WRITER_FUZZ when set, 2 otherwise.
+int fuzzRounds();
+
+// Copies the shared test file `relative` to `path`, writable; false when the test data is absent.
+bool copyTestFile(const std::string& relative, const std::string& path);
+
 // The definition page of `table` in the file at path, as the reader finds it; 0 when absent.
 std::uint32_t tableDefinitionPage(const std::string& path, const std::string& table);
 

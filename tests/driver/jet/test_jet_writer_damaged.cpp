@@ -26,12 +26,6 @@ using jet::JetRowId;
 
 namespace {
 
-int fuzzRounds()
-{
-    const char* chosen = std::getenv("KERVANE_JET_WRITER_FUZZ");
-    return chosen != nullptr && std::atoi(chosen) > 0 ? std::atoi(chosen) : 2;
-}
-
 // Cases jetcheck judges in one test: 4, or 3 per round when more rounds are asked for.
 int verifications()
 {
