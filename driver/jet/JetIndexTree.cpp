@@ -4,6 +4,7 @@
 #include "driver/jet/JetUsageMap.h"
 
 #include <algorithm>
+#include <set>
 
 namespace kervane::jet {
 
@@ -11,12 +12,6 @@ namespace {
 
 constexpr int kDeepest = 16;  // deeper than any index of a file that fits in 2 GB
 constexpr std::size_t kMostNodesKept = 4096;
-
-bool damaged(std::string& error, const std::string& why)
-{
-    error = "Un index de la table est endommagé (" + why + ") : la modification n'a pas été faite.";
-    return false;
-}
 
 bool sameEntry(const JetIndexEntry& a, const JetIndexEntry& b)
 {
@@ -26,9 +21,44 @@ bool sameEntry(const JetIndexEntry& a, const JetIndexEntry& b)
 }  // namespace
 
 JetIndexTree::JetIndexTree(JetPages& pages, std::uint32_t owner, std::uint32_t root, JetRowId pagesMap,
-                           const JetFileFormat& format)
-    : m_pages(&pages), m_format(&format), m_owner(owner), m_root(root), m_pagesMap(pagesMap)
+                           const JetFileFormat& format, std::string name)
+    : m_pages(&pages), m_format(&format), m_owner(owner), m_root(root), m_pagesMap(pagesMap), m_name(std::move(name))
 {
+}
+
+bool JetIndexTree::damaged(std::string& error, const std::string& why) const
+{
+    error = m_name + " est endommagé (" + why + ") : la modification n'a pas été faite.";
+    return false;
+}
+
+// A page of the index as the file holds it: an index page within the file, of this table,
+// marked in the index's map of pages, whose links name no page outside the file nor itself.
+bool JetIndexTree::readNode(std::uint32_t page, Node& loaded, std::string& error)
+{
+    const std::string named = "page " + std::to_string(page);
+    const std::uint32_t count = m_pages->pageCount();
+    if (page == 0 || page >= count)
+        return damaged(error, named + " hors du fichier");
+    std::string why;
+    if (!readIndexPage(*m_pages, page, loaded.image, why, *m_format))
+        return damaged(error, named + " illisible");
+    if (loaded.image.owner != m_owner)
+        return damaged(error, "la " + named + " appartient à une autre table");
+    JetUsageMap map;
+    if (!JetUsageMap::open(*m_pages, m_pagesMap, map, why))
+        return damaged(error, "carte de ses pages illisible");
+    if (!map.contains(page))
+        return damaged(error, "la " + named + " n'est pas l'une de ses pages");
+    const JetIndexPageImage& image = loaded.image;
+    for (std::uint32_t link : {image.previous, image.next, image.leaf ? 0 : image.tail}) {
+        if (link == page)
+            return damaged(error, named + " liée à elle-même");
+        if (link >= count)
+            return damaged(error, named + " liée au-delà du fichier");
+    }
+    loaded.page = page;
+    return true;
 }
 
 bool JetIndexTree::load(std::uint32_t page, int depth, Node*& node, std::string& error)
@@ -41,11 +71,8 @@ bool JetIndexTree::load(std::uint32_t page, int depth, Node*& node, std::string&
     if (depth > kDeepest)
         return damaged(error, "arbre trop profond ou bouclé");
     Node loaded;
-    loaded.page = page;
-    if (!readIndexPage(*m_pages, page, loaded.image, error, *m_format))
+    if (!readNode(page, loaded, error))
         return false;
-    if (loaded.image.owner != m_owner)
-        return damaged(error, "la page " + std::to_string(page) + " appartient à une autre table");
     loaded.items = std::move(loaded.image.entries);
     loaded.image.entries.clear();
     if (!loaded.image.leaf && loaded.image.tail != 0) {
@@ -81,6 +108,9 @@ bool JetIndexTree::descend(const JetIndexEntry& target, std::vector<Step>& path,
         Node* node = nullptr;
         if (depth > kDeepest)
             return damaged(error, "arbre trop profond ou bouclé");
+        // A child naming a page met higher on the way down loops back to it.
+        if (std::any_of(path.begin(), path.end(), [page](const Step& step) { return step.page == page; }))
+            return damaged(error, "page " + std::to_string(page) + " nommée par une page plus bas qu'elle");
         if (!load(page, depth, node, error))
             return false;
         if (node->image.leaf) {
@@ -148,8 +178,10 @@ bool JetIndexTree::collect(const std::vector<unsigned char>& prefix, std::vector
         return false;
     const Node* leaf = &node(path.back().page);
     auto at = std::lower_bound(leaf->items.begin(), leaf->items.end(), target, indexEntryLess);
-    // Leaves are linked from first to last: the matching entries may go on over several.
-    for (std::uint32_t hops = 0; hops <= m_pages->pageCount(); ++hops) {
+    // Leaves are linked from first to last: the matching entries may go on over several, each
+    // met once.
+    std::set<std::uint32_t> met{leaf->page};
+    for (;;) {
         for (; at != leaf->items.end(); ++at) {
             if (at->key.size() < prefix.size() || !std::equal(prefix.begin(), prefix.end(), at->key.begin()))
                 return true;
@@ -158,6 +190,8 @@ bool JetIndexTree::collect(const std::vector<unsigned char>& prefix, std::vector
         Node* next = nullptr;
         if (leaf->image.next == 0)
             return true;
+        if (!met.insert(leaf->image.next).second)
+            return damaged(error, "feuilles liées en boucle");
         if (!load(leaf->image.next, 0, next, error))
             return false;
         if (!next->image.leaf)
@@ -165,7 +199,6 @@ bool JetIndexTree::collect(const std::vector<unsigned char>& prefix, std::vector
         leaf = next;
         at = leaf->items.begin();
     }
-    return damaged(error, "feuilles liées en boucle");
 }
 
 // Going up from the leaf: an emptied page leaves its parent (the root stays, as an empty leaf
@@ -184,7 +217,8 @@ bool JetIndexTree::settle(std::vector<Step>& path, Change change, std::uint32_t&
             Node& parent = node(path[level - 1].page);
             parent.items.erase(parent.items.begin() + static_cast<std::ptrdiff_t>(path[level - 1].child));
             parent.changed = true;
-            unlink(n);
+            if (!unlink(n, error))
+                return false;
             n.freed = true;
             continue;
         }
@@ -261,8 +295,8 @@ bool JetIndexTree::split(std::vector<Step>& path, std::size_t level, std::uint32
     right.changed = true;
     left->image.previous = right.image.previous;
     left->image.next = right.page;
-    if (right.image.previous != 0)
-        setLink(right.image.previous, true, left->page);
+    if (right.image.previous != 0 && !setLink(right.image.previous, leaf, true, left->page, error))
+        return false;
     right.image.previous = left->page;
     if (!leaf) {
         // Below the leaves, peers are linked only under one parent.
@@ -271,10 +305,9 @@ bool JetIndexTree::split(std::vector<Step>& path, std::size_t level, std::uint32
         Node* below = nullptr;
         if (!load(lastChild, 0, below, error))
             return false;
-        if (!below->image.leaf) {
-            setLink(lastChild, true, 0);
-            setLink(firstChild, false, 0);
-        }
+        if (!below->image.leaf &&
+            (!setLink(lastChild, false, true, 0, error) || !setLink(firstChild, false, false, 0, error)))
+            return false;
     }
     Node& parent = node(path[level - 1].page);
     const std::size_t at = path[level - 1].child;
@@ -287,23 +320,26 @@ bool JetIndexTree::split(std::vector<Step>& path, std::size_t level, std::uint32
     return true;
 }
 
-void JetIndexTree::unlink(Node& gone)
+bool JetIndexTree::unlink(Node& gone, std::string& error)
 {
-    if (gone.image.previous != 0)
-        setLink(gone.image.previous, true, gone.image.next);
-    if (gone.image.next != 0)
-        setLink(gone.image.next, false, gone.image.previous);
+    const std::uint32_t previous = gone.image.previous;
+    const std::uint32_t next = gone.image.next;
+    const bool leaf = gone.image.leaf;
+    return (previous == 0 || setLink(previous, leaf, true, next, error)) &&
+           (next == 0 || setLink(next, leaf, false, previous, error));
 }
 
-void JetIndexTree::setLink(std::uint32_t page, bool next, std::uint32_t value)
+// A peer is a page of the index at the same level: a link to anything else is damage.
+bool JetIndexTree::setLink(std::uint32_t page, bool leaf, bool next, std::uint32_t value, std::string& error)
 {
     Node* peer = nullptr;
-    std::string ignored;
-    // A peer that cannot be read keeps its link: the entries themselves stay exact.
-    if (!load(page, 0, peer, ignored))
-        return;
+    if (!load(page, 0, peer, error))
+        return false;
+    if (peer->image.leaf != leaf)
+        return damaged(error, "page " + std::to_string(page) + " liée à une page d'un autre niveau");
     (next ? peer->image.next : peer->image.previous) = value;
     peer->changed = true;
+    return true;
 }
 
 // A page is written whole while its entries fit so, with the prefix they share when only that

@@ -22,8 +22,9 @@ class JetIndexTree {
 public:
     // The index whose tree starts at `root`, its pages owned by the table definition `owner` and
     // marked in the usage map `pagesMap`; its pages laid as `format` says (Jet 4 when left out).
+    // `name` starts the messages saying it is damaged ("L'index sur « N » de la table « T »").
     JetIndexTree(JetPages& pages, std::uint32_t owner, std::uint32_t root, JetRowId pagesMap,
-                 const JetFileFormat& format = jet4FileFormat());
+                 const JetFileFormat& format = jet4FileFormat(), std::string name = "Un index de la table");
 
     // Plans the entry's insertion. New pages are numbered from `nextNewPage`, advanced past
     // those taken; they must be the next pages appended when the plan is applied.
@@ -62,6 +63,8 @@ private:
     };
 
     bool load(std::uint32_t page, int depth, Node*& node, std::string& error);
+    bool readNode(std::uint32_t page, Node& loaded, std::string& error);
+    bool damaged(std::string& error, const std::string& why) const;
     bool lastEntry(std::uint32_t page, int depth, JetIndexEntry& last, std::string& error);
     bool descend(const JetIndexEntry& target, std::vector<Step>& path, std::string& error);
     enum class Change { Grow, Shrink };
@@ -69,8 +72,8 @@ private:
     bool newNode(bool leaf, std::uint32_t& nextNewPage, Node*& node, std::string& error);
     bool nestRoot(std::vector<Step>& path, std::uint32_t& nextNewPage, std::string& error);
     bool split(std::vector<Step>& path, std::size_t level, std::uint32_t& nextNewPage, std::string& error);
-    void unlink(Node& node);
-    void setLink(std::uint32_t page, bool next, std::uint32_t value);
+    bool unlink(Node& node, std::string& error);
+    bool setLink(std::uint32_t page, bool leaf, bool next, std::uint32_t value, std::string& error);
     bool fits(const Node& node) const;
     bool fitsWhole(const Node& node) const;
     int prefixFor(const Node& node) const;
@@ -84,6 +87,7 @@ private:
     std::uint32_t m_owner;
     std::uint32_t m_root;
     JetRowId m_pagesMap;
+    std::string m_name;
     std::map<std::uint32_t, Node> m_nodes;
     std::vector<std::uint32_t> m_newPages;
 };

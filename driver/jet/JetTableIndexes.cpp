@@ -36,6 +36,14 @@ bool unrelated(const std::string& table, std::string& error)
     return false;
 }
 
+// The definition of the table's index `i` names no column of the table, or cannot be read.
+bool unreadableIndex(const std::string& table, std::size_t i, std::string& error)
+{
+    error = "La table " + table + " est endommagée : la définition de son index " + std::to_string(i + 1) +
+            " est illisible. Elle ne peut pas être modifiée.";
+    return false;
+}
+
 const JetLayoutColumn* columnNumbered(const JetTableLayout& layout, int number)
 {
     for (const JetLayoutColumn& column : layout.columns)
@@ -64,20 +72,35 @@ bool JetTableIndexes::open(JetPages& pages, const JetTableLayout& layout, const 
         std::vector<JetKeyColumn> columns;
         for (const JetRealIndexColumn& part : real[i].columns) {
             const JetLayoutColumn* column = columnNumbered(layout, part.number);
-            if (column == nullptr || !keyTypeKnown(column->type, format)) {
-                error = "La table " + indexes.m_table + " a un index sur " +
-                        (column ? "la colonne « " + column->name + " »" : "une colonne inconnue") +
-                        ", dont les clés ne peuvent pas encore être tenues à jour : elle ne peut pas être modifiée.";
+            if (column == nullptr)
+                return unreadableIndex(indexes.m_table, i, error);
+            if (!keyTypeKnown(column->type, format)) {
+                error = "La table " + indexes.m_table + " a un index sur la colonne « " + column->name +
+                        " », dont les clés ne peuvent pas encore être tenues à jour : elle ne peut pas être modifiée.";
                 return false;
             }
             columns.push_back({column, part.descending});
         }
+        // An index keys at least one column; its count of distinct keys lies on the first page.
+        if (columns.empty() || distinctKeysOffset(i, format) + 4 > static_cast<int>(pages.pageSize()))
+            return unreadableIndex(indexes.m_table, i, error);
         const JetRowId map = JetRowId::fromPointer(real[i].usageMap);
-        indexes.m_indexes.push_back(Index{real[i], std::move(columns),
-                                          JetIndexTree(pages, layout.definitionPage, real[i].rootPage, map, format),
-                                          readDword(definition, distinctKeysOffset(i, format)), 0});
+        Index index{real[i], std::move(columns), JetIndexTree(pages, layout.definitionPage, real[i].rootPage, map, format),
+                    readDword(definition, distinctKeysOffset(i, format)), 0};
+        index.tree = JetIndexTree(pages, layout.definitionPage, real[i].rootPage, map, format,
+                                  indexes.damageSubject(index));
+        indexes.m_indexes.push_back(std::move(index));
     }
     return true;
+}
+
+std::string JetTableIndexes::damageSubject(const Index& index) const
+{
+    std::string columns;
+    for (const JetKeyColumn& part : index.columns)
+        columns += (columns.empty() ? "« " : ", « ") + part.column->name + " »";
+    return (index.definition.primary ? "L'index de la clé primaire (" + columns + ")" : "L'index sur " + columns) +
+           " de la table " + m_table;
 }
 
 std::string JetTableIndexes::indexName(const Index& index) const
@@ -361,7 +384,8 @@ bool JetTableIndexes::apply()
         Index& index = m_indexes[i];
         inPlace = index.tree.apply() && inPlace;
         if (index.distinctChange != 0) {
-            index.distinctKeys = std::max<std::int64_t>(0, index.distinctKeys + index.distinctChange);
+            // A count beyond what four bytes hold (a damaged one grown further) stays at their most.
+            index.distinctKeys = std::clamp<std::int64_t>(index.distinctKeys + index.distinctChange, 0, 0xffffffff);
             putDword(m_pages->change(m_definitionPage), distinctKeysOffset(i, *m_format), index.distinctKeys);
             index.distinctChange = 0;
         }

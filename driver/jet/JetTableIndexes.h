@@ -118,6 +118,8 @@ private:
     bool take(Index& index, const std::vector<unsigned char>& row, JetRowId where, Change change,
               std::uint32_t& nextNewPage, std::string& error);
     std::string indexName(const Index& index) const;
+    // How messages saying the index is damaged name it, as their sentence's subject.
+    std::string damageSubject(const Index& index) const;
     // Access's referential integrity: a row referring to another refers to one that exists; a
     // referenced key goes only when no row refers to it any more, or the relationship cascades
     // the change (kept in m_cascades, made once the row is written).
