@@ -7,6 +7,7 @@
 #include "driver/jet/JetFileFormat.h"
 #include "driver/jet/JetDataPage.h"
 #include "driver/jet/JetFile.h"
+#include "driver/jet/JetIndexPage.h"
 #include "driver/jet/JetPageStore.h"
 #include "driver/jet/JetTableWriter.h"
 
@@ -170,7 +171,39 @@ void expectRowPagesSound(const std::vector<unsigned char>& before, const std::ve
     }
 }
 
+// The index pages an accepted change wrote read back whole, their links naming pages of the
+// file other than themselves.
+void expectIndexPagesSound(const std::vector<unsigned char>& before, const std::vector<unsigned char>& after,
+                           const std::string& label)
+{
+    const jet::JetFileFormat& f = formatOf(before);
+    const auto size = static_cast<std::size_t>(f.pageSize);
+    const std::size_t count = after.size() / size;
+    for (std::size_t at = 0; at + size <= after.size(); at += size) {
+        const unsigned char* now = after.data() + at;
+        const bool existed = at + size <= before.size();
+        if ((now[0] != 0x03 && now[0] != 0x04) || (existed && std::equal(now, now + size, before.data() + at)))
+            continue;
+        jet::JetIndexPageImage image;
+        std::string error;
+        if (!jet::readIndexPage(now, size, image, error, f)) {
+            ADD_FAILURE() << label << " : la page d'index " << at / size << " écrite est illisible : " << error;
+            continue;
+        }
+        for (std::uint32_t link : {image.previous, image.next, image.leaf ? 0u : image.tail})
+            EXPECT_TRUE(link != at / size && link < count)
+                << label << " : la page d'index " << at / size << " écrite est liée à la page " << link;
+    }
+}
+
 }  // namespace
+
+void expectWrittenPagesSound(const std::vector<unsigned char>& before, const std::vector<unsigned char>& after,
+                             const std::string& label)
+{
+    expectRowPagesSound(before, after, label);
+    expectIndexPagesSound(before, after, label);
+}
 
 bool changeInTransaction(const std::string& path, std::uint32_t definition, const std::string& table,
                          const WriterChange& change, const std::string& label)
@@ -192,7 +225,7 @@ bool changeInTransaction(const std::string& path, std::uint32_t definition, cons
         }
     }
     if (done)
-        expectRowPagesSound(before, readBytes(path), label);
+        expectWrittenPagesSound(before, readBytes(path), label);
     if (!done) {
         EXPECT_TRUE(frenchMessage(error)) << label << " : « " << error << " »";
         EXPECT_TRUE(readBytes(path) == before) << label << " : refusé mais le fichier a changé : " << error;

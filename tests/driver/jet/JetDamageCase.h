@@ -42,6 +42,12 @@ Verdict verdictOf(const std::string& path);
 // `before` and finds nothing `before` did not.
 bool noWorse(const Verdict& before, const Verdict& after);
 
+// Checks, as test failures naming `label`, what an accepted change wrote: the pages of rows that
+// were sound stay so and take no row where they were not; the index pages read back whole, their
+// links naming pages of the file other than themselves.
+void expectWrittenPagesSound(const std::vector<unsigned char>& before, const std::vector<unsigned char>& after,
+                             const std::string& label);
+
 // A change made through the writer of one table; false with its French message.
 using WriterChange = std::function<bool(jet::JetTableWriter&, std::string&)>;
 
