@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
 # Soak of the Jet row writer on damaged files: the damaged-copy tests run with ROUNDS seeds of
 # every damage (20 by default) instead of the 2 of a normal test run, jetcheck judging 3 cases a
-# round. Run it in a sanitizer build too: BUILD=build-asan bench/jet_writer_fuzz_soak.sh 10
-# Usage: bench/jet_writer_fuzz_soak.sh [ROUNDS]   (build folder: $BUILD, by default build/)
+# round (2 a round for the indexed tables). WHAT chooses the tables: "rows" (index-free tables),
+# "indexes" (indexed tables, through the writer and through SQL) or "all" (the default).
+# Run it in a sanitizer build too: BUILD=build-asan bench/jet_writer_fuzz_soak.sh 10 indexes
+# Usage: bench/jet_writer_fuzz_soak.sh [ROUNDS] [WHAT]   (build folder: $BUILD, by default build/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${BUILD:-build}"
 rounds="${1:-20}"
-cmake --build "$build" -j2 --target test_jet_writer_damaged >/dev/null
+what="${2:-all}"
 export KERVANE_TEST_DATA="${KERVANE_TEST_DATA:-$PWD/../shared/testdata}"
 export QT_QPA_PLATFORM=offscreen
-KERVANE_JET_WRITER_FUZZ="$rounds" "$build/tests/driver/jet/test_jet_writer_damaged" \
-  --gtest_filter='WriterOnDamagedFiles.Copies*' --gtest_brief=1
+export KERVANE_JET_WRITER_FUZZ="$rounds"
+if [[ "$what" == rows || "$what" == all ]]; then
+  cmake --build "$build" -j2 --target test_jet_writer_damaged >/dev/null
+  "$build/tests/driver/jet/test_jet_writer_damaged" --gtest_filter='WriterOnDamagedFiles.Copies*' --gtest_brief=1
+fi
+if [[ "$what" == indexes || "$what" == all ]]; then
+  cmake --build "$build" -j2 --target test_jet_writer_damaged_indexes >/dev/null
+  "$build/tests/driver/jet/test_jet_writer_damaged_indexes" --gtest_brief=1
+fi
