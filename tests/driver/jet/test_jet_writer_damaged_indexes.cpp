@@ -241,4 +241,27 @@ TEST_F(WriterOnDamagedIndexes, CopiesOfAnIndexedAccess97Table)
     fuzz(base, 17);
 }
 
+// An index block naming no key column at all: the table is refused as damaged when its writer
+// opens, before any lookup could go through that index.
+TEST_F(WriterOnDamagedIndexes, IndexWithoutKeyColumnsRefused)
+{
+    const std::string path = copyOf("jet/compIndexTestV2000.mdb");
+    if (path.empty())
+        GTEST_SKIP() << "jet/compIndexTestV2000.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de "
+                        "test";
+    Base base;
+    ASSERT_TRUE(makeBase(path, "Table1", "jet/compIndexTestV2000.mdb", base));
+    ASSERT_FALSE(base.map.indexes.empty());
+    std::vector<unsigned char> bytes = base.bytes;
+    const std::size_t keys = base.map.indexes.front().block + static_cast<std::size_t>(base.map.format->realIndexKeys);
+    for (std::size_t k = 0; k < 10; ++k) {
+        bytes[keys + 3 * k] = 0xff;
+        bytes[keys + 3 * k + 1] = 0xff;
+    }
+    writeBytes(path, bytes);
+    const std::string label = "index sans colonne de clé";
+    EXPECT_FALSE(changeInTransaction(path, base.map.definition, "Table1", lookupThenUpdate(5), label));
+    EXPECT_FALSE(changeInTransaction(path, base.map.definition, "Table1", insertion(6), label));
+}
+
 }  // namespace
