@@ -26,7 +26,7 @@ using Transaction = std::vector<std::string>;
 
 struct SqlBase {
     std::string relative;
-    std::string table;
+    std::string table;  // the table whose indexes are damaged
     std::vector<Transaction> transactions;
 };
 
@@ -157,6 +157,21 @@ TEST_F(StatementsOnDamagedIndexes, AccessNinetySevenTableWhoseKeysReferToOthers)
          {"INSERT INTO Table1 (id, otherfk1, otherfk2, data, otherfk3) VALUES (50, 1, 12, 'nouveau', 0)"},
          {"SELECT data FROM Table1 WHERE id = 3", "DELETE FROM Table1 WHERE id = 3"}}};
     fuzz(base, 31);
+}
+
+// The indexes of the table the changed rows refer to damaged: the checks of the relationships
+// go through them.
+TEST_F(StatementsOnDamagedIndexes, TableReferredToDamaged)
+{
+    const SqlBase base{
+        "jet/indexTestV2000.mdb",
+        "Table2",
+        {{"SELECT data FROM Table1 WHERE id = 2", "UPDATE Table1 SET otherfk1 = 2 WHERE id = 2"},
+         {"INSERT INTO Table1 (id, otherfk1, otherfk2, data, otherfk3) VALUES (50, 1, 12, 'nouveau', 0)"},
+         {"INSERT INTO Table2 (id, data) VALUES (7, 'autre')"},
+         {"INSERT INTO Table2 (id, data) VALUES (8, 'passager')", "DELETE FROM Table2 WHERE id = 8"},
+         {"SELECT data FROM Table2 WHERE id = 1", "UPDATE Table2 SET data = 'renommé' WHERE id = 1"}}};
+    fuzz(base, 37);
 }
 
 // nwind grown by jetgen into an Access 2002-2003 file: its orders have six indexes, texts,
