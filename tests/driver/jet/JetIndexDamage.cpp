@@ -277,8 +277,7 @@ bool bitmapOrPrefix(std::vector<unsigned char>& file, const IndexedTableMap& map
             if (file[bitmap + b / 8] & (1u << (b % 8)))
                 bit = b;
         file[bitmap + bit / 8] = static_cast<unsigned char>(file[bitmap + bit / 8] & ~(1u << (bit % 8)));
-        what = "dernière marque " + std::to_string(bit) + " retirée";
-        what = "page d'index " + std::to_string(page) + " : " + what;
+        what = "page d'index " + std::to_string(page) + " : dernière marque " + std::to_string(bit) + " retirée";
         return true;
     }
     default: {
