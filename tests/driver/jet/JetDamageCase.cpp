@@ -91,12 +91,18 @@ Verdict verdictOf(const std::string& path)
         verdict.failures = std::stoi(found[2]);
     }
     // What each failure says, its numbers (rows, pages, values) and the file's name left out.
+    // A check that could not run names the exception that stopped it: only that it was one
+    // counts, as what it says of the same damage changes with the file (a page past the end
+    // before a change may be a page of another kind once the file grew).
     const std::string name = std::filesystem::path(path).filename().string();
     static const std::regex failure("^FAIL .*$", std::regex::ECMAScript | std::regex::multiline);
     static const std::regex number("[0-9]+");
+    static const std::regex exception(": [A-Za-z.]*(Exception|Error)\\b.*$");
     for (auto it = std::sregex_iterator(verdict.text.begin(), verdict.text.end(), failure); it != std::sregex_iterator();
-         ++it)
-        verdict.kinds.insert(std::regex_replace(replaceAll(it->str(), name, "#"), number, "#"));
+         ++it) {
+        const std::string line = std::regex_replace(it->str(), exception, ": exception");
+        verdict.kinds.insert(std::regex_replace(replaceAll(line, name, "#"), number, "#"));
+    }
     return verdict;
 }
 
