@@ -5,6 +5,8 @@
 #include "driver/jet/JetTableWriter.h"
 #include "driver/jet/JetWriteMessages.h"
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 namespace kervane::jet {
@@ -181,8 +183,10 @@ bool JetTransaction::update(const JetTable& table, std::int64_t rowid, sqlite3_v
     bool done = validRowid(rowid) && writerFor(table, writer, error) &&
                 valuesFor(table, writer->layout(), values, row, error);
     if (done) {
+        const auto& columns = writer->layout().columns;
         std::vector<JetFieldValue> stored;
-        if (writer->storedRow(rowOf(rowid), stored))
+        if (std::any_of(columns.begin(), columns.end(), [](const auto& c) { return c.type == JetType::DateTime; }) &&
+            writer->storedRow(rowOf(rowid), stored))
             keepDatesAsStored(writer->layout(), stored, row);
         done = writer->update(rowOf(rowid), std::move(row), error);
     }
