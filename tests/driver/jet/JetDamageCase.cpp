@@ -264,4 +264,18 @@ std::uint32_t tableDefinitionPage(const std::string& path, const std::string& ta
     return found != nullptr ? found->definitionPage : 0;
 }
 
+void JetcheckSpread::judge(const std::string& folder, const std::vector<unsigned char>& damaged,
+                           const std::string& path, bool accepted, int cases, const std::string& label)
+{
+    const int most = fuzzRounds() > 2 ? 2 * fuzzRounds() : m_fewest;
+    if (!accepted || jetcheckPath().empty() || m_verified >= most || cases % m_every != 1 % m_every)
+        return;
+    ++m_verified;
+    const std::string input = folder + "/avant.mdb";
+    writeBytes(input, damaged);
+    const Verdict before = verdictOf(input);
+    const Verdict after = verdictOf(path);
+    EXPECT_TRUE(noWorse(before, after)) << label << "\navant :\n" << before.text << "\naprès :\n" << after.text;
+}
+
 }  // namespace kervane::test

@@ -42,6 +42,22 @@ Verdict verdictOf(const std::string& path);
 // `before` and finds nothing `before` did not.
 bool noWorse(const Verdict& before, const Verdict& after);
 
+// jetcheck takes a while: a spread of the damaged copies a change was accepted in is judged by
+// it, one case out of `every`, at most `fewest` of them (twice the rounds when more are asked).
+class JetcheckSpread {
+public:
+    JetcheckSpread(int fewest, int every) : m_fewest(fewest), m_every(every) {}
+    // Judges case number `cases` (counted from 1): the file at `path` no worse than `damaged`,
+    // written beside it in `folder` for jetcheck to read.
+    void judge(const std::string& folder, const std::vector<unsigned char>& damaged, const std::string& path,
+               bool accepted, int cases, const std::string& label);
+
+private:
+    int m_fewest;
+    int m_every;
+    int m_verified = 0;
+};
+
 // Checks, as test failures naming `label`, what an accepted change wrote: the pages of rows that
 // were sound stay so and take no row where they were not; the index pages read back whole, their
 // links naming pages of the file other than themselves.

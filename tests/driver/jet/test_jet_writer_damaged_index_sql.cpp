@@ -100,26 +100,11 @@ protected:
                 const int committed = runAll(base, path, label);
                 ++m_cases;
                 m_committed += committed > 0;
-                judge(damaged, path, committed > 0, label);
+                m_jetcheck.judge(m_folder.path().toStdString(), damaged, path, committed > 0, m_cases, label);
                 if (HasFailure())
                     return;
             }
         }
-    }
-
-    // jetcheck takes a while: a spread of the committed cases is judged by it.
-    void judge(const std::vector<unsigned char>& damaged, const std::string& path, bool committed,
-               const std::string& label)
-    {
-        const int most = fuzzRounds() > 2 ? 2 * fuzzRounds() : 2;
-        if (!committed || jetcheckPath().empty() || m_verified >= most || m_cases % 6 != 1)
-            return;
-        ++m_verified;
-        const std::string input = m_folder.filePath("avant.mdb").toStdString();
-        writeBytes(input, damaged);
-        const Verdict before = verdictOf(input);
-        const Verdict after = verdictOf(path);
-        EXPECT_TRUE(noWorse(before, after)) << label << "\navant :\n" << before.text << "\naprès :\n" << after.text;
     }
 
     void TearDown() override
@@ -131,7 +116,7 @@ protected:
     QTemporaryDir m_folder;
     int m_cases = 0;
     int m_committed = 0;
-    int m_verified = 0;
+    JetcheckSpread m_jetcheck{2, 6};
 };
 
 TEST_F(StatementsOnDamagedIndexes, TableWhoseKeysReferToOthers)

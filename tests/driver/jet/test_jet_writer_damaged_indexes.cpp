@@ -177,26 +177,11 @@ protected:
                         changeInTransaction(path, base.map.definition, base.table, change, label + " / " + name);
                 ++m_cases;
                 m_accepted += accepted > 0;
-                judge(bytes, path, accepted > 0, label);
+                m_jetcheck.judge(m_folder.path().toStdString(), bytes, path, accepted > 0, m_cases, label);
                 if (HasFailure())
                     return;
             }
         }
-    }
-
-    // jetcheck takes a while: a spread of the accepted cases is judged by it.
-    void judge(const std::vector<unsigned char>& damaged, const std::string& path, bool accepted,
-               const std::string& label)
-    {
-        const int most = fuzzRounds() > 2 ? 2 * fuzzRounds() : 3;
-        if (!accepted || jetcheckPath().empty() || m_verified >= most || m_cases % 5 != 0)
-            return;
-        ++m_verified;
-        const std::string input = m_folder.filePath("avant.mdb").toStdString();
-        writeBytes(input, damaged);
-        const Verdict before = verdictOf(input);
-        const Verdict after = verdictOf(path);
-        EXPECT_TRUE(noWorse(before, after)) << label << "\navant :\n" << before.text << "\naprès :\n" << after.text;
     }
 
     void TearDown() override
@@ -208,7 +193,7 @@ protected:
     QTemporaryDir m_folder;
     int m_cases = 0;
     int m_accepted = 0;
-    int m_verified = 0;
+    JetcheckSpread m_jetcheck{3, 5};
 };
 
 TEST_F(WriterOnDamagedIndexes, CopiesOfIndexedAccess2000Tables)
