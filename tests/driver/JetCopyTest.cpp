@@ -60,6 +60,12 @@ SQLRETURN JetCopyTest::connectTo(Connexion& connexion, const std::string& file)
     return connexion.driverConnect(std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + file);
 }
 
+SQLRETURN JetCopyTest::connectForChanges(Connexion& connexion, const std::string& file)
+{
+    const SQLRETURN connected = connectTo(connexion, file);
+    return connected == SQL_SUCCESS ? autocommit(connexion, false) : connected;
+}
+
 std::vector<Row> JetCopyTest::select(const Connexion& connexion, const std::string& sql)
 {
     Instruction stmt(connexion);

@@ -6,6 +6,13 @@
 #include <string>
 #include <vector>
 
+// Declares `file`, a writable copy of the shared test file `relative` in the test's folder, or
+// skips the test when the test data is absent.
+#define JET_COPY_OR_SKIP(file, relative)                                                           \
+    const std::string file = copyOf(relative);                                                     \
+    if (file.empty())                                                                              \
+    GTEST_SKIP() << "KERVANE_TEST_DATA absent : " << (relative) << " manque"
+
 namespace kervane::test {
 
 // The lines of a text.
@@ -22,6 +29,8 @@ protected:
 
     static SQLRETURN autocommit(const Connexion& connexion, bool on);
     static SQLRETURN connectTo(Connexion& connexion, const std::string& file);
+    // connectTo, then autocommit off: the changes wait for commit().
+    static SQLRETURN connectForChanges(Connexion& connexion, const std::string& file);
     static std::vector<Row> select(const Connexion& connexion, const std::string& sql);
     static void change(const Connexion& connexion, const std::string& sql);
     static Diagnostic refusal(const Connexion& connexion, const std::string& sql);

@@ -85,14 +85,11 @@ protected:
 // removed and another range's keys changed.
 TEST_F(Jet3IndexWritesTest, ATwoLevelDescendingIndexKeptThroughThousandsOfChanges)
 {
-    const std::string file = copyOf("jet/compIndexTestV1997.mdb");
-    if (file.empty())
-        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/compIndexTestV1997.mdb manque";
+    JET_COPY_OR_SKIP(file, "jet/compIndexTestV1997.mdb");
     const std::set<std::string> genuineKinds = warningKinds(verify(file));
     Environnement env;
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
     for (int i = 0; i < 900; ++i)
         change(connexion, "INSERT INTO Table1 (CD_AGENTE, RS_AGENTE, DC_AGENTE) VALUES (" +
                               std::to_string(-5000 + (i * 7919L) % 20011) + ", 'agent " + std::to_string(i) +
@@ -117,14 +114,11 @@ TEST_F(Jet3IndexWritesTest, ATwoLevelDescendingIndexKeptThroughThousandsOfChange
 // empty leaf to trees of two levels. A key given twice is refused; most rows are then removed.
 TEST_F(Jet3IndexWritesTest, AnEmptyPrimaryKeyGrowsAndEmptiesAgain)
 {
-    const std::string file = copyOf("jet/testV1997.mdb");
-    if (file.empty())
-        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testV1997.mdb manque";
+    JET_COPY_OR_SKIP(file, "jet/testV1997.mdb");
     const std::set<std::string> genuineKinds = warningKinds(verify(file));
     Environnement env;
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
     for (int i = 0; i < 700; ++i)
         change(connexion, "INSERT INTO Table3 (a, b) VALUES (" + std::to_string(1 + (i * 389) % 701) + ", 'ligne " +
                               std::to_string(i) + "')");
@@ -156,14 +150,11 @@ TEST_F(Jet3IndexWritesTest, AnEmptyPrimaryKeyGrowsAndEmptiesAgain)
 // differing only by its case is a duplicate, as in Access.
 TEST_F(Jet3IndexWritesTest, TextKeysKeptInTheAccess97SortOrder)
 {
-    const std::string file = copyOf("jet/testV1997.mdb");
-    if (file.empty())
-        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testV1997.mdb manque";
+    JET_COPY_OR_SKIP(file, "jet/testV1997.mdb");
     const std::set<std::string> genuineKinds = warningKinds(verify(file));
     Environnement env;
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
     const char* words[] = {"Été", "œuvre", "Zoë", "naïve", "façade", "Ångström", "€uro", "Straße", "a-b", "a b"};
     for (int i = 0; i < 300; ++i)
         change(connexion, "INSERT INTO Table1 (A, B, E) VALUES ('" + std::string(words[i % 10]) + " " +
@@ -209,14 +200,11 @@ TEST_F(Jet3IndexWritesTest, ChangesTheIndexesCannotTakeAreRefusedUnchanged)
         {"nwind.mdb", "DELETE FROM Customers WHERE CustomerID = 'VINET'", "font référence"},
     };
     for (const Case& c : cases) {
-        const std::string file = copyOf(c.file);
-        if (file.empty())
-            GTEST_SKIP() << "KERVANE_TEST_DATA absent : " << c.file << " manque";
+        JET_COPY_OR_SKIP(file, c.file);
         const std::string digest = fileDigest(file);
         Environnement env;
         Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
         const Diagnostic refused = refusal(connexion, c.sql);
         EXPECT_NE(refused.message.find(c.why), std::string::npos) << c.sql << " : " << refused.message;
         commit(env, connexion);

@@ -66,9 +66,7 @@ TEST_F(JetCascadesTest, ADeletionTakesTheRowsReferringToIt)
 {
     Environnement env;
     for (const char* name : {"jet/indexTestV2000.mdb", "jet/indexTestV1997.mdb"}) {
-        const std::string file = copyOf(name);
-        if (file.empty())
-            GTEST_SKIP() << "KERVANE_TEST_DATA absent : " << name << " manque";
+        JET_COPY_OR_SKIP(file, name);
         {
             Connexion connexion(env);
             ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
@@ -81,12 +79,9 @@ TEST_F(JetCascadesTest, ADeletionTakesTheRowsReferringToIt)
         }
         noFailureFound(file);
     }
-    const std::string nwind = copyOf("nwind.mdb");
-    if (nwind.empty())
-        GTEST_SKIP() << "KERVANE_TEST_DATA absent : nwind.mdb manque";
+    JET_COPY_OR_SKIP(nwind, "nwind.mdb");
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, nwind), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, nwind), SQL_SUCCESS);
     // 2,155 order lines, three of them on order 10248.
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM [Order Details] WHERE OrderID = 10248"), 3);
     EXPECT_EQ(changedRows(connexion, "DELETE FROM Orders WHERE OrderID = 10248"), 1);
@@ -109,9 +104,7 @@ TEST_F(JetCascadesTest, AChangedKeyIsCarriedToTheRowsReferringToIt)
 {
     Environnement env;
     for (const char* name : {"jet/indexTestV2000.mdb", "jet/indexTestV1997.mdb"}) {
-        const std::string file = copyOf(name);
-        if (file.empty())
-            GTEST_SKIP() << "KERVANE_TEST_DATA absent : " << name << " manque";
+        JET_COPY_OR_SKIP(file, name);
         {
             Connexion connexion(env);
             ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
@@ -124,9 +117,7 @@ TEST_F(JetCascadesTest, AChangedKeyIsCarriedToTheRowsReferringToIt)
         noFailureFound(file);
     }
     // nwind: a customer's text key carried to its orders through the Access 97 text index.
-    const std::string nwind = copyOf("nwind.mdb");
-    if (nwind.empty())
-        GTEST_SKIP() << "KERVANE_TEST_DATA absent : nwind.mdb manque";
+    JET_COPY_OR_SKIP(nwind, "nwind.mdb");
     {
         Connexion connexion(env);
         ASSERT_EQ(connectTo(connexion, nwind), SQL_SUCCESS);
@@ -142,9 +133,7 @@ TEST_F(JetCascadesTest, AChangedKeyIsCarriedToTheRowsReferringToIt)
 // A relationship that does not cascade the change refuses it, and the file keeps every byte.
 TEST_F(JetCascadesTest, WhatARelationshipDoesNotCascadeIsRefused)
 {
-    const std::string file = copyOf("jet/indexTestV2000.mdb");
-    if (file.empty())
-        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/indexTestV2000.mdb manque";
+    JET_COPY_OR_SKIP(file, "jet/indexTestV2000.mdb");
     const std::string digest = fileDigest(file);
     Environnement env;
     Connexion connexion(env);
@@ -168,8 +157,7 @@ TEST_F(JetCascadesTest, CascadesFollowChainsOfRelationships)
     Environnement env;
     {
         Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
         const std::vector<Row> note = select(connexion, "SELECT Note FROM Commandes WHERE N = 1");
         EXPECT_EQ(changedRows(connexion, "UPDATE Commandes SET N = 20 WHERE N = 2"), 1);
         EXPECT_EQ(select(connexion, "SELECT Commande, Article FROM Lignes WHERE Commande >= 2 ORDER BY Commande"),
@@ -186,8 +174,7 @@ TEST_F(JetCascadesTest, CascadesFollowChainsOfRelationships)
     EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
     {
         Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
         EXPECT_EQ(changedRows(connexion, "DELETE FROM Clients WHERE Code = 'DUPOND'"), 1);
         commit(env, connexion);
         EXPECT_EQ(select(connexion, "SELECT N FROM Commandes ORDER BY N"), rows({{"3"}, {"4"}, {"5"}}));

@@ -64,8 +64,7 @@ TEST_F(JetIndexWritesTest, ThousandsOfRowsKeepNumberAndTextIndexesExact)
         GTEST_SKIP() << "nwind.mdb ou jetgen absent";
     Environnement env;
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
     for (int i = 0; i < 4000; ++i) {
         const long orderId = i < 3000 ? 20000 + (i * 7919L) % 100003 : 200000 + i;
         change(connexion, "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) VALUES (" +
@@ -109,8 +108,7 @@ TEST_F(JetIndexWritesTest, LookupsInsideTheTransactionSeeItsChanges)
         GTEST_SKIP() << "nwind.mdb ou jetgen absent";
     Environnement env;
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
     // Order 10248 has three lines (products 11, 42 and 72); order 10249 two.
     change(connexion, "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) "
                       "VALUES (10248, 1, 1, 1, 0)");
@@ -132,13 +130,10 @@ TEST_F(JetIndexWritesTest, LookupsInsideTheTransactionSeeItsChanges)
 // compIndexTestV2000's Table1 has a descending index on a Long column over two levels of pages.
 TEST_F(JetIndexWritesTest, ATwoLevelDescendingIndexEmptiedThenFilledAgain)
 {
-    const std::string file = copyOf("jet/compIndexTestV2000.mdb");
-    if (file.empty())
-        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/compIndexTestV2000.mdb manque";
+    JET_COPY_OR_SKIP(file, "jet/compIndexTestV2000.mdb");
     Environnement env;
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
     change(connexion, "DELETE FROM Table1");
     commit(env, connexion);
     EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
@@ -156,13 +151,10 @@ TEST_F(JetIndexWritesTest, ATwoLevelDescendingIndexEmptiedThenFilledAgain)
 // entry for a row whose key is all Null (jetcheck expects exactly those rows in it).
 TEST_F(JetIndexWritesTest, UniqueRequiredAndIgnoreNullsIndexesAsAccessKeepsThem)
 {
-    const std::string file = copyOf("jet/testIndexPropertiesV2000.mdb");
-    if (file.empty())
-        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testIndexPropertiesV2000.mdb manque";
+    JET_COPY_OR_SKIP(file, "jet/testIndexPropertiesV2000.mdb");
     Environnement env;
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
     for (const char* row : {"('r1', 'a')", "('r2', NULL)", "('r3', NULL)"})
         change(connexion, std::string("INSERT INTO TableUnique1_temp ([row], data) VALUES ") + row);
     Diagnostic refused = refusal(connexion, "INSERT INTO TableUnique1_temp ([row], data) VALUES ('r4', 'A')");
@@ -186,13 +178,10 @@ TEST_F(JetIndexWritesTest, UniqueRequiredAndIgnoreNullsIndexesAsAccessKeepsThem)
 // failed: the transaction's other statements are committed.
 TEST_F(JetIndexWritesTest, ARefusedStatementIsUndoneAloneAndTheRestCommitted)
 {
-    const std::string file = copyOf("jet/testV2000.mdb");
-    if (file.empty())
-        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testV2000.mdb manque";
+    JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
     Environnement env;
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
     change(connexion, "INSERT INTO Table1 (A, B) VALUES ('k1', 'premier')");
     refusal(connexion, "INSERT INTO Table1 (A, B) VALUES ('abcdefg', 'double')");
     // Table1 holds three rows by now: the second one given the same key is refused.
@@ -220,8 +209,7 @@ TEST_F(JetIndexWritesTest, RelationshipsAccessEnforcesAreKept)
     Environnement env;
     {
         Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
         change(connexion, "INSERT INTO Table1 (id, otherfk1, otherfk2, data) VALUES (4, 2, 12, 'relié')");
         change(connexion, "INSERT INTO Table1 (id, otherfk1, otherfk2, data) VALUES (5, NULL, NULL, 'seul')");
         change(connexion, "UPDATE Table1 SET otherfk1 = 0 WHERE id = 3");
@@ -234,8 +222,7 @@ TEST_F(JetIndexWritesTest, RelationshipsAccessEnforcesAreKept)
     EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
     {
         Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, access97), SQL_SUCCESS);
-        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        ASSERT_EQ(connectForChanges(connexion, access97), SQL_SUCCESS);
         // Order Details refers to Products without cascade: product 11 is on order 10248.
         refusal(connexion, "DELETE FROM Products WHERE ProductID = 11");
         change(connexion, "DELETE FROM [Order Details] WHERE OrderID = 10248");

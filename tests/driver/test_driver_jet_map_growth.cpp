@@ -74,16 +74,13 @@ protected:
 
 TEST_F(JetMapGrowthTest, NwindTakesThousandsOfRowsAsItsMapsGrow)
 {
-    const std::string file = copyOf("nwind.mdb");
-    if (file.empty())
-        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    JET_COPY_OR_SKIP(file, "nwind.mdb");
     const auto pagesBefore = std::filesystem::file_size(file) / kPageSize;
     const int freeBefore = freeDataPages(file);
     {
         Environnement env;
         Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
-        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
         for (int round = 1; round <= 4; ++round) {
             const std::string shift = std::to_string(100000 * round);
             change(connexion, "INSERT INTO Orders (OrderID, " + kOrderColumns + ") SELECT OrderID + " + shift + ", " +

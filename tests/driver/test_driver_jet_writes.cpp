@@ -154,8 +154,7 @@ TEST_F(JetWritesTest, ARolledBackTransactionLeavesEveryByte)
     const std::string digest = fileDigest(m_file);
     Environnement env;
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, m_file), SQL_SUCCESS);
     makeChanges(connexion);
     ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
     EXPECT_EQ(fileDigest(m_file), digest);
@@ -174,8 +173,7 @@ TEST_F(JetWritesTest, AStatementFailingOnItsThirdRowLeavesNothingOfItsFirstTwo)
     Environnement env;
     {
         Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS);
-        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        ASSERT_EQ(connectForChanges(connexion, m_file), SQL_SUCCESS);
         change(connexion, "INSERT INTO Mesures (Texte) VALUES ('bon')");
         const Diagnostic refused = refusal(connexion, failing);
         EXPECT_NE(refused.message.find("« Texte »"), std::string::npos) << refused.message;
@@ -308,8 +306,7 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
     {
         const std::string digest = fileDigest(jet4);
         Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, jet4), SQL_SUCCESS);
-        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+        ASSERT_EQ(connectForChanges(connexion, jet4), SQL_SUCCESS);
         // Table1 has a primary key on A (where 'abcdefg' is) and an index on B. Each refusal
         // undoes its own statement only: the transaction still commits, with nothing in it.
         Diagnostic refused = refusal(connexion, "INSERT INTO Table1 (A, B) VALUES ('abcdefg', 'b')");
@@ -360,8 +357,7 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
     }
     const std::string digest = fileDigest(jet3);
     Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, jet3), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
+    ASSERT_EQ(connectForChanges(connexion, jet3), SQL_SUCCESS);
     // nwind (Access 97): ALFKI has orders.
     const Diagnostic refused = refusal(connexion, "DELETE FROM Customers WHERE CustomerID = 'ALFKI'");
     EXPECT_NE(refused.message.find("font référence à la clé primaire (« CustomerID ») de la table « Customers »"),
