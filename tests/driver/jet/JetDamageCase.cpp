@@ -267,10 +267,10 @@ std::uint32_t tableDefinitionPage(const std::string& path, const std::string& ta
 void JetcheckSpread::judge(const std::string& folder, const std::vector<unsigned char>& damaged,
                            const std::string& path, bool accepted, int cases, const std::string& label)
 {
-    const int most = fuzzRounds() > 2 ? 2 * fuzzRounds() : m_fewest;
-    if (!accepted || jetcheckPath().empty() || m_verified >= most || cases % m_every != 1 % m_every)
+    const int most = fuzzRounds() > 2 ? perRound * fuzzRounds() : fewest;
+    if (!accepted || jetcheckPath().empty() || verified >= most || cases % every != first % every)
         return;
-    ++m_verified;
+    ++verified;
     const std::string input = folder + "/avant.mdb";
     writeBytes(input, damaged);
     const Verdict before = verdictOf(input);

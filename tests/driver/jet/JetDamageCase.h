@@ -43,19 +43,19 @@ Verdict verdictOf(const std::string& path);
 bool noWorse(const Verdict& before, const Verdict& after);
 
 // jetcheck takes a while: a spread of the damaged copies a change was accepted in is judged by
-// it, one case out of `every`, at most `fewest` of them (twice the rounds when more are asked).
-class JetcheckSpread {
-public:
-    JetcheckSpread(int fewest, int every) : m_fewest(fewest), m_every(every) {}
-    // Judges case number `cases` (counted from 1): the file at `path` no worse than `damaged`,
-    // written beside it in `folder` for jetcheck to read.
+// it, the cases numbered `first` modulo `every`, at most `fewest` of them (`perRound` a round
+// when more rounds than 2 are asked).
+struct JetcheckSpread {
+    int fewest = 4;
+    int perRound = 2;
+    int every = 1;
+    int first = 1;
+    int verified = 0;
+
+    // Judges case number `cases`: the file at `path` no worse than `damaged`, written beside it
+    // in `folder` for jetcheck to read.
     void judge(const std::string& folder, const std::vector<unsigned char>& damaged, const std::string& path,
                bool accepted, int cases, const std::string& label);
-
-private:
-    int m_fewest;
-    int m_every;
-    int m_verified = 0;
 };
 
 // Checks, as test failures naming `label`, what an accepted change wrote: the pages of rows that

@@ -26,12 +26,6 @@ using jet::JetRowId;
 
 namespace {
 
-// Cases jetcheck judges in one test: 4, or 3 per round when more rounds are asked for.
-int verifications()
-{
-    return fuzzRounds() > 2 ? 3 * fuzzRounds() : 4;
-}
-
 // A file to damage: one table of it, where its structures lie, its bytes undamaged.
 struct Base {
     std::string label;
@@ -118,7 +112,6 @@ protected:
     void fuzz(const Base& base, std::uint32_t seed)
     {
         const std::string path = m_folder.filePath("abime.mdb").toStdString();
-        const std::string input = m_folder.filePath("avant.mdb").toStdString();
         for (int round = 0; round < fuzzRounds(); ++round) {
             for (int k = 0; k < kDamageKinds; ++k) {
                 std::mt19937 random(seed * 7919 + static_cast<std::uint32_t>(round * 131 + k));
@@ -134,15 +127,7 @@ protected:
                     accepted += changeInTransaction(path, base.definition, base.table, change, label + " / " + name);
                 ++m_cases;
                 m_accepted += accepted > 0;
-                // jetcheck takes a while: a spread of the accepted cases is judged by it.
-                if (accepted > 0 && !jetcheckPath().empty() && m_verified < verifications() &&
-                    m_cases % m_stride == 0) {
-                    ++m_verified;
-                    writeBytes(input, bytes);
-                    const Verdict before = verdictOf(input);
-                    const Verdict after = verdictOf(path);
-                    EXPECT_TRUE(noWorse(before, after)) << label << "\navant :\n" << before.text << "\naprès :\n" << after.text;
-                }
+                m_jetcheck.judge(m_folder.path().toStdString(), bytes, path, accepted > 0, m_cases, label);
                 if (HasFailure())
                     return;
             }
@@ -157,8 +142,9 @@ protected:
 
     int m_cases = 0;
     int m_accepted = 0;
-    int m_verified = 0;
-    int m_stride = 1;
+    // Cases jetcheck judges in one test: 4, or 3 per round when more rounds are asked for; one
+    // out of `every`, which each test sets.
+    JetcheckSpread m_jetcheck{.fewest = 4, .perRound = 3, .every = 1, .first = 0};
 };
 
 TEST_F(WriterOnDamagedFiles, CopiesOfTheFileOfIndexFreeTables)
@@ -170,7 +156,7 @@ TEST_F(WriterOnDamagedFiles, CopiesOfTheFileOfIndexFreeTables)
     if (!jetcheckPath().empty()) {
         ASSERT_TRUE(verdictOf(m_path).ok) << "le fichier de départ lui-même ne passe pas jetcheck";
     }
-    m_stride = 5;
+    m_jetcheck.every = 5;
     fuzz(base, 1);
 }
 
@@ -181,7 +167,7 @@ TEST_F(WriterOnDamagedFiles, CopiesOfGenuineAccess2000Tables)
         {"jet/overflowTestV2000.mdb", "Table1"}, {"jet/queryTestV2000.mdb", "Table1"},
         {"jet/testPromotionV2000.mdb", "jobDB1"}};
     std::uint32_t seed = 2;
-    m_stride = 23;
+    m_jetcheck.every = 23;
     for (const auto& [relative, table] : tables) {
         const std::string source = testDataPath(relative);
         if (source.empty()) {
@@ -206,7 +192,7 @@ TEST_F(WriterOnDamagedFiles, StatementsOnDamagedCopies)
     Base base;
     ASSERT_TRUE(makeBase(m_path, "Mesures", "mesures.mdb", base));
     const std::string path = m_folder.filePath("abime.mdb").toStdString();
-    const std::string input = m_folder.filePath("avant.mdb").toStdString();
+    JetcheckSpread jetcheck{.fewest = kDamageKinds, .perRound = kDamageKinds, .every = 4, .first = 1};
     const std::vector<std::string> statements = {
         "INSERT INTO Mesures (Texte, Memo, Ole) VALUES ('sql', '" + std::string(9000, 'm') + "', zeroblob(5000))",
         "UPDATE Mesures SET Memo = '" + std::string(3000, 'u') + "' WHERE N = 1",
@@ -236,13 +222,8 @@ TEST_F(WriterOnDamagedFiles, StatementsOnDamagedCopies)
             }
         }
         accepted += done > 0;
-        // A few of the files changed are judged by jetcheck.
-        if (done > 0 && !jetcheckPath().empty() && k % 4 == 1) {
-            writeBytes(input, bytes);
-            const Verdict before = verdictOf(input);
-            const Verdict after = verdictOf(path);
-            EXPECT_TRUE(noWorse(before, after)) << what << "\navant :\n" << before.text << "\naprès :\n" << after.text;
-        }
+        // A few of the files changed are judged by jetcheck: one damage out of four.
+        jetcheck.judge(m_folder.path().toStdString(), bytes, path, done > 0, k, what);
     }
     std::cout << accepted << " copies abîmées modifiées par SQL\n";
 }

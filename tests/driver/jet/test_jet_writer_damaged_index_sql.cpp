@@ -116,7 +116,7 @@ protected:
     QTemporaryDir m_folder;
     int m_cases = 0;
     int m_committed = 0;
-    JetcheckSpread m_jetcheck{2, 6};
+    JetcheckSpread m_jetcheck{.fewest = 2, .perRound = 2, .every = 6, .first = 1};
 };
 
 TEST_F(StatementsOnDamagedIndexes, TableWhoseKeysReferToOthers)

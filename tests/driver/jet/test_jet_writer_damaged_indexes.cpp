@@ -193,7 +193,7 @@ protected:
     QTemporaryDir m_folder;
     int m_cases = 0;
     int m_accepted = 0;
-    JetcheckSpread m_jetcheck{3, 5};
+    JetcheckSpread m_jetcheck{.fewest = 3, .perRound = 2, .every = 5, .first = 1};
 };
 
 TEST_F(WriterOnDamagedIndexes, CopiesOfIndexedAccess2000Tables)
