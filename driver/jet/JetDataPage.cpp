@@ -1,5 +1,7 @@
 #include "driver/jet/JetDataPage.h"
 
+#include "driver/jet/JetLayout.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -56,16 +58,12 @@ void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& f
     page[0] = kDataPageType;
     page[1] = 0x01;
     putWord(page, kFreeSpace, format.pageSize - format.pageFirstSlot);
-    for (int i = 0; i < 4; ++i)
-        page[kOwner + i] = static_cast<unsigned char>((owner >> (8 * i)) & 0xff);
+    writeUInt32(page, kOwner, owner);
 }
 
 bool isDataPageOf(const unsigned char* page, std::uint32_t owner)
 {
-    std::uint32_t stored = 0;
-    for (int i = 0; i < 4; ++i)
-        stored |= static_cast<std::uint32_t>(page[kOwner + i]) << (8 * i);
-    return page[0] == kDataPageType && stored == owner;
+    return page[0] == kDataPageType && readUInt32(page, kOwner) == owner;
 }
 
 int rowCount(const unsigned char* page, const JetFileFormat& format)

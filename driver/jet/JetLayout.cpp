@@ -22,6 +22,12 @@ std::uint32_t readUInt32(const unsigned char* bytes, int offset)
            static_cast<std::uint32_t>(bytes[offset + 2]) << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
 }
 
+void writeUInt32(unsigned char* bytes, int offset, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<unsigned char>((value >> (8 * i)) & 0xff);
+}
+
 int rowCount(const PageFormat& format, const unsigned char* page)
 {
     const int rows = readUInt16(page, format.rowCountOffset);

@@ -18,6 +18,7 @@ PageFormat formatFor(bool jet3);
 
 std::uint16_t readUInt16(const unsigned char* bytes, int offset);
 std::uint32_t readUInt32(const unsigned char* bytes, int offset);
+void writeUInt32(unsigned char* bytes, int offset, std::uint32_t value);
 
 constexpr unsigned char kDataPage = 0x01;
 constexpr unsigned char kMapPage = 0x05;

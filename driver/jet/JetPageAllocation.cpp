@@ -1,6 +1,7 @@
 #include "driver/jet/JetUsageMap.h"
 
 #include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetLayout.h"
 #include "driver/jet/JetPages.h"
 
 #include <algorithm>
@@ -28,12 +29,6 @@ bool referTo(JetPages& pages, JetRowId where, std::uint32_t lastPage, std::strin
     return false;
 }
 
-std::uint32_t dword(const unsigned char* p, int at)
-{
-    return static_cast<std::uint32_t>(p[at]) | (static_cast<std::uint32_t>(p[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(p[at + 2]) << 16) | (static_cast<std::uint32_t>(p[at + 3]) << 24);
-}
-
 // True when nothing of the file can reach `page` any more: a page of zeros, or a data page whose
 // table (its definition named in the page) no longer lists it among its pages. Long-value pages,
 // pages of usage maps (a data page of no table), index pages, definitions and map pages are
@@ -45,9 +40,9 @@ bool unreachable(JetPages& pages, std::uint32_t page)
         return false;
     if (std::all_of(bytes, bytes + pages.pageSize(), [](unsigned char b) { return b == 0; }))
         return true;
-    if (bytes[0] != 0x01 || std::equal(bytes + datapage::kOwner, bytes + datapage::kOwner + 4, "LVAL"))
+    if (bytes[0] != kDataPage || std::equal(bytes + datapage::kOwner, bytes + datapage::kOwner + 4, "LVAL"))
         return false;
-    const std::uint32_t owner = dword(bytes, datapage::kOwner);
+    const std::uint32_t owner = readUInt32(bytes, datapage::kOwner);
     if (owner == 0 || owner == page)
         return false;
     const unsigned char* definition = pages.read(owner);

@@ -1,5 +1,6 @@
 #include "driver/jet/JetTableIndexes.h"
 
+#include "driver/jet/JetLayout.h"
 #include "driver/jet/JetPages.h"
 #include "driver/jet/JetRowReading.h"
 
@@ -16,17 +17,6 @@ int distinctKeysOffset(std::size_t index, const JetFileFormat& format)
     return format.definitionFirstBlock + static_cast<int>(index) * format.realIndexSize + kDistinctKeysAt;
 }
 
-std::int64_t readDword(const unsigned char* p, int at)
-{
-    return static_cast<std::int64_t>(p[at] | (p[at + 1] << 8) | (p[at + 2] << 16)) |
-           (static_cast<std::int64_t>(p[at + 3]) << 24);
-}
-
-void putDword(unsigned char* p, int at, std::int64_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        p[at + i] = static_cast<unsigned char>((value >> (8 * i)) & 0xff);
-}
 
 // A relationship this writer cannot check: the change is refused.
 bool unrelated(const std::string& table, std::string& error)
@@ -86,7 +76,7 @@ bool JetTableIndexes::open(JetPages& pages, const JetTableLayout& layout, const 
             return unreadableIndex(indexes.m_table, i, error);
         const JetRowId map = JetRowId::fromPointer(real[i].usageMap);
         Index index{real[i], std::move(columns), JetIndexTree(pages, layout.definitionPage, real[i].rootPage, map, format),
-                    readDword(definition, distinctKeysOffset(i, format)), 0};
+                    readUInt32(definition, distinctKeysOffset(i, format)), 0};
         index.tree = JetIndexTree(pages, layout.definitionPage, real[i].rootPage, map, format,
                                   indexes.damageSubject(index));
         indexes.m_indexes.push_back(std::move(index));
@@ -386,7 +376,8 @@ bool JetTableIndexes::apply()
         if (index.distinctChange != 0) {
             // A count beyond what four bytes hold (a damaged one grown further) stays at their most.
             index.distinctKeys = std::clamp<std::int64_t>(index.distinctKeys + index.distinctChange, 0, 0xffffffff);
-            putDword(m_pages->change(m_definitionPage), distinctKeysOffset(i, *m_format), index.distinctKeys);
+            writeUInt32(m_pages->change(m_definitionPage), distinctKeysOffset(i, *m_format),
+                        static_cast<std::uint32_t>(index.distinctKeys));
             index.distinctChange = 0;
         }
     }

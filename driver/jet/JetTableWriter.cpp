@@ -1,6 +1,7 @@
 #include "driver/jet/JetTableWriter.h"
 
 #include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetLayout.h"
 #include "driver/jet/JetLongValues.h"
 #include "driver/jet/JetPages.h"
 #include "driver/jet/JetRowReading.h"
@@ -17,11 +18,6 @@ namespace {
 constexpr unsigned char kSystemTable = 0x53;
 constexpr int kMaxHops = 8;              // a moved row points at most this far
 
-void putDword(unsigned char* p, int at, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        p[at + i] = static_cast<unsigned char>((value >> (8 * i)) & 0xff);
-}
 
 bool replicated(const JetLayoutColumn& column)
 {
@@ -256,8 +252,8 @@ bool JetTableWriter::noMorePages(std::string& error)
 void JetTableWriter::writeDefinition(std::uint32_t rowCount, std::uint32_t counter)
 {
     unsigned char* definition = m_pages->change(m_layout.definitionPage);
-    putDword(definition, format().definitionRowCount, rowCount);
-    putDword(definition, format().definitionAutoNumber, counter);
+    writeUInt32(definition, format().definitionRowCount, rowCount);
+    writeUInt32(definition, format().definitionAutoNumber, counter);
     m_layout.rowCount = rowCount;
     m_layout.lastAutoNumber = counter;
 }

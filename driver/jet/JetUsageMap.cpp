@@ -1,6 +1,7 @@
 #include "driver/jet/JetUsageMap.h"
 
 #include "driver/jet/JetDataPage.h"
+#include "driver/jet/JetLayout.h"
 #include "driver/jet/JetPages.h"
 
 #include <algorithm>
@@ -12,18 +13,12 @@ namespace {
 
 constexpr unsigned char kInlineMap = 0x00;
 constexpr unsigned char kReferenceMap = 0x01;
-constexpr unsigned char kMapPageType = 0x05;
 constexpr int kMapPageHeader = 4;
 constexpr JetRowId kUnownedPages{1, 0};  // the file's map of pages no object owns
 // A row that grows takes room for this many more pages at once when its page has it, so that
 // a table growing page by page does not move its map's page each time.
 constexpr int kGrowthBytes = 8;
 
-std::uint32_t dword(const unsigned char* p, int at)
-{
-    return static_cast<std::uint32_t>(p[at]) | (static_cast<std::uint32_t>(p[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(p[at + 2]) << 16) | (static_cast<std::uint32_t>(p[at + 3]) << 24);
-}
 
 }  // namespace
 
@@ -53,7 +48,7 @@ bool JetUsageMap::locate(std::uint32_t page, std::uint32_t& where, int& offset, 
     if (row == nullptr)
         return false;
     if (m_inline) {
-        const std::uint32_t first = dword(row, m_start + 1);
+        const std::uint32_t first = readUInt32(row, m_start + 1);
         const std::uint64_t capacity = static_cast<std::uint64_t>(m_end - m_start - 5) * 8;
         if (page < first || page - first >= capacity)
             return false;
@@ -66,9 +61,9 @@ bool JetUsageMap::locate(std::uint32_t page, std::uint32_t& where, int& offset, 
     const std::uint32_t entry = page / perPage;
     if (1 + 4 * static_cast<std::uint64_t>(entry) + 4 > static_cast<std::uint64_t>(m_end - m_start))
         return false;
-    where = dword(row, m_start + 1 + 4 * static_cast<int>(entry));
+    where = readUInt32(row, m_start + 1 + 4 * static_cast<int>(entry));
     const unsigned char* mapPage = where == 0 ? nullptr : m_pages->read(where);
-    if (mapPage == nullptr || mapPage[0] != kMapPageType)
+    if (mapPage == nullptr || mapPage[0] != kMapPage)
         return false;
     offset = kMapPageHeader + static_cast<int>((page % perPage) / 8);
     bit = static_cast<int>(page % 8);
@@ -112,16 +107,16 @@ bool JetUsageMap::withinFile() const
         return false;
     const std::uint32_t end = m_pages->pageCount();
     if (m_inline)
-        return !marksFrom(row + m_start + 5, static_cast<std::size_t>(m_end - m_start - 5), dword(row, m_start + 1), end);
+        return !marksFrom(row + m_start + 5, static_cast<std::size_t>(m_end - m_start - 5), readUInt32(row, m_start + 1), end);
     const std::size_t bytesPerPage = m_pages->pageSize() - kMapPageHeader;
     for (int entry = 0; 1 + 4 * entry + 4 <= m_end - m_start; ++entry) {
-        const std::uint32_t where = dword(row, m_start + 1 + 4 * entry);
+        const std::uint32_t where = readUInt32(row, m_start + 1 + 4 * entry);
         if (where == 0)
             continue;
         const unsigned char* mapPage = m_pages->read(where);
         if (mapPage == nullptr)
             return false;
-        if (mapPage[0] == kMapPageType &&
+        if (mapPage[0] == kMapPage &&
             marksFrom(mapPage + kMapPageHeader, bytesPerPage, std::uint64_t{bytesPerPage} * 8 * static_cast<unsigned>(entry), end))
             return false;
     }
@@ -135,15 +130,15 @@ std::vector<std::uint32_t> JetUsageMap::pages() const
     if (row == nullptr)
         return marked;
     if (m_inline) {
-        collect(row + m_start + 5, static_cast<std::size_t>(m_end - m_start - 5), dword(row, m_start + 1),
+        collect(row + m_start + 5, static_cast<std::size_t>(m_end - m_start - 5), readUInt32(row, m_start + 1),
                 m_pages->pageCount(), marked);
         return marked;
     }
     const std::size_t bytesPerPage = m_pages->pageSize() - kMapPageHeader;
     for (int entry = 0; 1 + 4 * entry + 4 <= m_end - m_start; ++entry) {
-        const std::uint32_t where = dword(row, m_start + 1 + 4 * entry);
+        const std::uint32_t where = readUInt32(row, m_start + 1 + 4 * entry);
         const unsigned char* mapPage = where == 0 ? nullptr : m_pages->read(where);
-        if (mapPage != nullptr && mapPage[0] == kMapPageType)
+        if (mapPage != nullptr && mapPage[0] == kMapPage)
             collect(mapPage + kMapPageHeader, bytesPerPage, std::uint64_t{bytesPerPage} * 8 * static_cast<unsigned>(entry),
                     m_pages->pageCount(), marked);
     }
@@ -172,7 +167,7 @@ bool JetUsageMap::covers(std::uint32_t page) const
 std::uint32_t JetUsageMap::firstPage() const
 {
     const unsigned char* row = m_pages->read(m_page);
-    return row == nullptr ? 0 : dword(row, m_start + 1);
+    return row == nullptr ? 0 : readUInt32(row, m_start + 1);
 }
 
 JetUsageMap::Reach JetUsageMap::reachFor(std::uint32_t page) const
@@ -238,8 +233,7 @@ void JetUsageMap::moveFirstPage(std::uint32_t start)
     const std::vector<std::uint32_t> marked = pages();
     unsigned char* row = m_pages->change(m_page);
     std::fill(row + m_start + 5, row + m_end, 0);
-    for (int i = 0; i < 4; ++i)
-        row[m_start + 1 + i] = static_cast<unsigned char>((start >> (8 * i)) & 0xff);
+    writeUInt32(row, m_start + 1, start);
     for (std::uint32_t page : marked)
         set(page, true);
 }
@@ -272,7 +266,7 @@ bool JetUsageMap::referTo(std::uint32_t lastPage)
     std::vector<std::uint32_t> mapPages(entries, 0);
     if (!m_inline)
         for (std::uint32_t entry = 0; entry < entries; ++entry)
-            mapPages[entry] = dword(m_pages->read(m_page), m_start + 1 + 4 * static_cast<int>(entry));
+            mapPages[entry] = readUInt32(m_pages->read(m_page), m_start + 1 + 4 * static_cast<int>(entry));
     std::string ignored;
     JetUsageMap unowned;
     for (std::uint32_t entry : needed) {
@@ -284,7 +278,7 @@ bool JetUsageMap::referTo(std::uint32_t lastPage)
             (!m_unowned && (!JetUsageMap::open(*m_pages, kUnownedPages, unowned, ignored) || !unowned.set(page, false))))
             return false;
         unsigned char* bytes = m_pages->change(page);
-        bytes[0] = kMapPageType;
+        bytes[0] = kMapPage;
         bytes[1] = 0x01;
         mapPages[entry] = page;
     }
@@ -295,8 +289,7 @@ bool JetUsageMap::referTo(std::uint32_t lastPage)
     std::fill(row + m_start, row + m_end, 0);
     row[m_start] = kReferenceMap;
     for (std::uint32_t entry = 0; entry < entries; ++entry)
-        for (int i = 0; i < 4; ++i)
-            row[m_start + 1 + 4 * static_cast<int>(entry) + i] = static_cast<unsigned char>((mapPages[entry] >> (8 * i)) & 0xff);
+        writeUInt32(row, m_start + 1 + 4 * static_cast<int>(entry), mapPages[entry]);
     m_inline = false;
     for (std::uint32_t page : marked)
         if (!set(page, true))
