@@ -1,7 +1,11 @@
 #include "driver/jet/JetFile.h"
 
 #include "driver/jet/JetDefinition.h"
+#include "driver/jet/JetJournal.h"
+#include "driver/jet/JetRecovery.h"
+#include "driver/jet/JetWriteMessages.h"
 #include "driver/jet/JetMessages.h"
+#include "driver/jet/JetFileIo.h"
 
 #include <mdbtools.h>
 
@@ -30,18 +34,6 @@ struct TableFreer {
     void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
 };
 
-struct FileDescriptor {
-    int fd;
-    explicit FileDescriptor(int value) : fd(value) {}
-    ~FileDescriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-};
-
 // Checks what can be seen before libmdb reads anything: a regular, non-empty file with a
 // Jet 3 or Jet 4 header and a whole number of pages.
 bool checkFile(const std::string& path, PageFormat& format, std::uint32_t& pageCount, std::string& error)
@@ -59,9 +51,9 @@ bool checkFile(const std::string& path, PageFormat& format, std::uint32_t& pageC
         error = messageUnreadable(path, "le fichier est vide");
         return false;
     }
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     unsigned char header[kHeaderSize] = {};
-    if (file.fd < 0 || ::pread(file.fd, header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
+    if (!file.valid() || ::pread(file.get(), header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
         header[0] != 0 || std::memcmp(header + 4, "Standard Jet DB", 15) != 0) {
         error = messageUnreadable(path);
         return false;
@@ -142,8 +134,10 @@ struct JetFile::Handle {
     std::vector<std::unique_ptr<MdbTableDef, TableFreer>> definitions;
 };
 
-JetFile::JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount)
-    : m_path(std::move(path)), m_format(format), m_pageCount(pageCount), m_handle(std::make_unique<Handle>())
+JetFile::JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount,
+                 std::unique_ptr<JetFileLocks> locks)
+    : m_path(std::move(path)), m_format(format), m_pageCount(pageCount), m_handle(std::make_unique<Handle>()),
+      m_locks(std::move(locks))
 {
 }
 
@@ -155,7 +149,23 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
     std::uint32_t pageCount = 0;
     if (!checkFile(path, format, pageCount, error))
         return nullptr;
-    std::unique_ptr<JetFile> file(new JetFile(path, format, pageCount));
+    int failure = 0;
+    std::unique_ptr<JetFileLocks> locks = JetFileLocks::open(path, failure);
+    if (!locks) {
+        error = failure == ENOENT ? messageMissing(path) : messageUnreadable(path, systemReason(failure));
+        return nullptr;
+    }
+    // The catalogue is read with no commit writing pages meanwhile.
+    if (locks->beginRead({}, failure) != JetFileLocks::Outcome::Taken) {
+        error = failure != 0 ? messageUnreadable(path, systemReason(failure)) : messageBusy(path);
+        return nullptr;
+    }
+    std::unique_ptr<JetFile> file(new JetFile(path, format, pageCount, std::move(locks)));
+    const struct StatementEnd {
+        JetFile& file;
+        ~StatementEnd() { file.endStatement(); }
+    } end{*file};
+    file->lookedChanged();
     // Read-only: libmdb opens the file with mode "r" and never writes through this handle.
     file->m_handle->mdb.reset(mdb_open(path.c_str(), MDB_NOFLAGS));
     MdbHandle* mdb = file->m_handle->mdb.get();
@@ -176,7 +186,6 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
     else if (!readCatalogue(*file, catalogue, error))
         return nullptr;
     file->listTables(std::move(catalogue));
-    file->lookedChanged();
     return file;
 }
 
@@ -309,30 +318,26 @@ bool JetFile::definitionBytes(const JetTable& table, std::vector<unsigned char>&
     return table.definitionPage != 0 && readDefinitionBytes(table.definitionPage, bytes);
 }
 
+// Pages are read straight from the file, never from a buffer that could hold them as they were
+// before another connection's commit.
 bool JetFile::readPage(std::uint32_t page, unsigned char* buffer)
 {
     if (m_overlay != nullptr)
         return readOverlaid(page, buffer);
-    MdbHandle* mdb = m_handle->mdb.get();
-    if (page >= m_pageCount || mdb_read_alt_pg(mdb, page) != m_format.pageSize)
-        return false;
-    std::memcpy(buffer, mdb->alt_pg_buf, static_cast<std::size_t>(m_format.pageSize));
-    return true;
+    const auto size = static_cast<std::size_t>(m_format.pageSize);
+    return page < m_pageCount && readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) == 0;
 }
 
 bool JetFile::readOverlaid(std::uint32_t page, unsigned char* buffer)
 {
     if (page >= m_overlay->pageCount())
         return false;
+    const auto size = static_cast<std::size_t>(m_format.pageSize);
     if (const unsigned char* changed = m_overlay->changedPage(page)) {
-        std::memcpy(buffer, changed, static_cast<std::size_t>(m_format.pageSize));
+        std::memcpy(buffer, changed, size);
         return true;
     }
-    MdbHandle* mdb = m_handle->mdb.get();
-    if (page >= m_pageCount || mdb_read_alt_pg(mdb, page) != m_format.pageSize)
-        return false;
-    std::memcpy(buffer, mdb->alt_pg_buf, static_cast<std::size_t>(m_format.pageSize));
-    return true;
+    return page < m_pageCount && readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) == 0;
 }
 
 void JetFile::setOverlay(JetPageOverlay* overlay)
@@ -374,24 +379,23 @@ bool JetFile::tableChanged(const JetTable& changed, std::string& error)
     return false;
 }
 
-// True when the file's size or modification time moved since the last look; then its page
-// count is taken again and libmdb's stream forgets what it buffered.
+// True when the file's stamp moved since the last look; then its page count is taken again
+// (a commit grows the file, the rollback of an interrupted one cuts it back) and libmdb's stream
+// forgets what it buffered.
 bool JetFile::lookedChanged()
 {
-    struct stat status {};
-    MdbHandle* mdb = m_handle->mdb.get();
-    if (::fstat(fileno(mdb->f->stream), &status) != 0)
+    const FileStamp now = stampOf(m_locks->fd());
+    if (!now.known())
         return false;
-    const std::int64_t modified = std::int64_t(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-    const bool moved = m_seenSize >= 0 && (status.st_size != m_seenSize || modified != m_seenModified);
-    m_seenSize = status.st_size;
-    m_seenModified = modified;
+    const bool moved = m_seen.known() && now != m_seen;
+    m_seen = now;
     if (!moved)
         return false;
-    if (status.st_size / m_format.pageSize > m_pageCount)
-        m_pageCount = static_cast<std::uint32_t>(status.st_size / m_format.pageSize);
-    std::fflush(mdb->f->stream);
+    m_pageCount = static_cast<std::uint32_t>(now.size / m_format.pageSize);
+    if (MdbHandle* mdb = m_handle->mdb.get())
+        std::fflush(mdb->f->stream);
     m_currentPage = -1;
+    ++m_generation;
     return true;
 }
 
@@ -405,6 +409,47 @@ void JetFile::followFile()
         ++table.changes;
         readPlacement(table);
     }
+}
+
+bool JetFile::beginStatement(const JetFileLocks::StopCheck& stop, std::string& error, bool& stopped)
+{
+    stopped = false;
+    const bool first = m_locks->readers() == 0;
+    // One rollback of an interrupted commit at most: a journal that stays (Access has the file)
+    // is read around, as the file was before that commit.
+    for (int attempt = 0;; ++attempt) {
+        int failure = 0;
+        switch (m_locks->beginRead(stop, failure)) {
+        case JetFileLocks::Outcome::Taken: break;
+        case JetFileLocks::Outcome::Busy: error = messageBusy(m_path); return false;
+        case JetFileLocks::Outcome::Stopped: stopped = true; return false;
+        case JetFileLocks::Outcome::Failed: error = messageUnreadable(m_path, systemReason(failure)); return false;
+        }
+        if (!first || attempt > 0 || !hotJournal())
+            break;
+        m_locks->endRead();
+        Recovery outcome = Recovery::Nothing;
+        if (!recoverWithLocks(m_path, *m_locks, outcome, error))
+            return false;
+    }
+    if (first)
+        followFile();
+    return true;
+}
+
+void JetFile::endStatement()
+{
+    m_locks->endRead();
+}
+
+// A journal beside the file that no writer holds: a commit a crash cut short, which the file
+// may hold half of. A journal is only ever a regular file; anything else there is not ours.
+bool JetFile::hotJournal()
+{
+    struct stat status {};
+    if (m_locks->holdsWriter() || ::lstat(journalPath(m_path).c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    return !m_locks->writerElsewhere();
 }
 
 bool JetFile::changedInTransaction(const JetTable& table) const

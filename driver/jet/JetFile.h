@@ -1,6 +1,8 @@
 #pragma once
 
 #include "driver/jet/JetCatalogueCheck.h"
+#include "driver/jet/JetFileLocks.h"
+#include "driver/jet/JetFileStamp.h"
 #include "driver/jet/JetLayout.h"
 #include "driver/jet/JetPageOverlay.h"
 #include "driver/jet/JetValue.h"
@@ -83,10 +85,23 @@ public:
     bool tableChanged(const JetTable& table, std::string& error);
     // True while the transaction under way changed `table`.
     bool changedInTransaction(const JetTable& table) const;
-    // Follows a commit made through another connection since the last look (the file's size or
-    // modification time moved): its pages are read afresh and every defined table's usage map
+    // Follows a commit made through another connection since the last look (the file's stamp
+    // moved, JetFileStamp.h): its pages are read afresh and every defined table's usage map
     // and row count read again, its driver indexes then stale. Not under an overlay.
     void followFile();
+
+    // A statement of the connection starts or ends (JetFileLocks.h): the first one in waits for a
+    // commit being written, rolls back one a crash interrupted, and follows the commits made
+    // since the last look; until the last one ends no other connection writes pages into the
+    // file. False with a French message when the file stays busy, the caller is stopped
+    // (`stopped` then true) or an interrupted commit cannot be rolled back.
+    bool beginStatement(const JetFileLocks::StopCheck& stop, std::string& error, bool& stopped);
+    void endStatement();
+    bool inStatement() const { return m_locks->readers() > 0; }
+    // The open of the file the connection reads through and locks, for its writer too.
+    JetFileLocks& locks() { return *m_locks; }
+    // Moves each time the file is found changed by a commit of another connection.
+    std::uint64_t generation() const { return m_generation; }
     // Makes `bytes`, a copy of page `page`, libmdb's current page, for the calls that read it
     // (no copy when that page already is and no overlay is laid: the file never changes under the
     // handle).
@@ -99,7 +114,8 @@ public:
     struct Handle;
 
 private:
-    JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount);
+    JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount, std::unique_ptr<JetFileLocks> locks);
+    bool hotJournal();
     void listTables(Catalogue catalogue);
     bool readDefinition(JetTable& table, std::string& error);
     bool readColumns(const void* definition, const std::vector<unsigned char>& bytes, JetTable& table,
@@ -117,8 +133,9 @@ private:
     std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
     JetPageOverlay* m_overlay = nullptr;
     std::set<const JetTable*> m_changed;  // tables of m_tables the overlay's transaction changed
-    std::int64_t m_seenSize = -1;          // the file when last looked at (followFile)
-    std::int64_t m_seenModified = -1;
+    std::unique_ptr<JetFileLocks> m_locks;
+    FileStamp m_seen;  // the file when last looked at (followFile)
+    std::uint64_t m_generation = 0;
     bool lookedChanged();
 };
 

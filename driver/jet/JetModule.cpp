@@ -119,8 +119,10 @@ int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
 int open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** result)
 {
     auto* table = reinterpret_cast<JetVirtualTable*>(vtab);
-    // Another connection may have committed changes since this one last read the file.
-    table->state->file->followFile();
+    // A statement of the driver follows other connections' commits as it starts; SQLite used
+    // directly, without one, looks at each cursor.
+    if (!table->state->file->inStatement())
+        table->state->file->followFile();
     auto cursor = std::make_unique<JetVirtualCursor>();
     cursor->cursor = std::make_unique<JetCursor>(*table->state->file, *table->table);
     cursor->scans = table->state->scans.get();

@@ -1,5 +1,6 @@
 #include "driver/jet/JetPageStore.h"
 
+#include "driver/jet/JetFileStamp.h"
 #include "driver/jet/JetMessages.h"
 #include "driver/jet/JetRecovery.h"
 #include "driver/jet/JetWriteLock.h"
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/random.h>
 #include <unistd.h>
 #include <vector>
@@ -39,26 +41,38 @@ std::uint32_t journalSalt()
 
 }  // namespace
 
-std::unique_ptr<JetPageStore> JetPageStore::open(const std::string& path, std::string& error, std::size_t memoryLimit)
+std::unique_ptr<JetPageStore> JetPageStore::open(const std::string& path, std::string& error, std::size_t memoryLimit,
+                                                 JetFileLocks* locks)
 {
-    FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
-    if (!file.valid()) {
-        error = errno == ENOENT ? messageMissing(path) : messageNotWritable(path, errno);
+    std::unique_ptr<JetFileLocks> own;
+    if (locks == nullptr) {
+        int failure = 0;
+        own = JetFileLocks::open(path, failure);
+        if (!own) {
+            error = failure == ENOENT ? messageMissing(path) : messageNotWritable(path, failure);
+            return nullptr;
+        }
+        locks = own.get();
+    }
+    if (!locks->writable()) {
+        error = messageNotWritable(path, EACCES);
         return nullptr;
     }
     unsigned char header[kHeaderBytes];
-    const int failure = readAt(file.get(), header, sizeof header, 0);
+    const int failure = readAt(locks->fd(), header, sizeof header, 0);
     const std::size_t pageSize = failure == 0 ? headerPageSize(header) : 0;
     if (pageSize == 0) {
         error = failure != 0 && failure != EIO ? messageUnreadable(path, systemReason(failure))
                                                : messageUnreadable(path, "ce n'est pas un fichier Jet 3 ou Jet 4");
         return nullptr;
     }
-    return std::make_unique<JetPageStore>(Key(), path, std::move(file), pageSize, memoryLimit);
+    return std::make_unique<JetPageStore>(Key(), path, std::move(own), *locks, pageSize, memoryLimit);
 }
 
-JetPageStore::JetPageStore(Key, std::string path, FileDescriptor file, std::size_t pageSize, std::size_t memoryLimit)
-    : m_path(std::move(path)), m_file(std::move(file)), m_pageSize(pageSize), m_memoryLimit(memoryLimit)
+JetPageStore::JetPageStore(Key, std::string path, std::unique_ptr<JetFileLocks> own, JetFileLocks& locks,
+                           std::size_t pageSize, std::size_t memoryLimit)
+    : m_path(std::move(path)), m_ownLocks(std::move(own)), m_locks(locks), m_pageSize(pageSize),
+      m_memoryLimit(memoryLimit)
 {
 }
 
@@ -75,22 +89,21 @@ bool JetPageStore::begin(std::string& error)
         return false;
     }
     int failure = 0;
-    const LockOutcome lock = takeWriteLock(m_file.get(), failure);
-    if (lock != LockOutcome::Taken) {
-        error = lock == LockOutcome::Busy ? messageWrittenElsewhere(m_path, reasonOtherWriter())
-                                          : messageNotWritable(m_path, failure);
+    const JetFileLocks::Outcome lock = m_locks.takeWriter(failure);
+    if (lock != JetFileLocks::Outcome::Taken) {
+        error = lock == JetFileLocks::Outcome::Busy ? messageWrittenElsewhere(m_path, reasonOtherWriter())
+                                                    : messageNotWritable(m_path, failure);
         return false;
     }
-    Recovery outcome = Recovery::Nothing;
-    if (!refuseWhenAccessUses(error) || !settleJournal(m_path, m_file.get(), outcome, error)) {
-        releaseWriteLock(m_file.get());
+    if (!refuseWhenAccessUses(error) || !settleUnderLocks(error)) {
+        m_locks.releaseWriter();
         return false;
     }
-    const off_t size = fileSize(m_file.get());
+    const off_t size = fileSize(fd());
     if (size < 0 || size % off_t(m_pageSize) != 0 || size / off_t(m_pageSize) > off_t(UINT32_MAX)) {
         error = size < 0 ? messageUnreadable(m_path, systemReason(errno))
                          : messageUnreadable(m_path, "sa longueur n'est pas un nombre entier de pages");
-        releaseWriteLock(m_file.get());
+        m_locks.releaseWriter();
         return false;
     }
     m_filePages = std::uint32_t(size / off_t(m_pageSize));
@@ -98,6 +111,29 @@ bool JetPageStore::begin(std::string& error)
     m_lastError.clear();
     m_inTransaction = true;
     return true;
+}
+
+// A journal left beside the file by a crash is settled before anything is read, with the
+// statements of other connections kept out while pages may be put back.
+bool JetPageStore::settleUnderLocks(std::string& error)
+{
+    struct stat status {};
+    if (::lstat(journalPath(m_path).c_str(), &status) != 0)
+        return true;
+    int failure = 0;
+    const JetFileLocks::Outcome outcome = m_locks.excludeReaders({}, failure);
+    if (outcome != JetFileLocks::Outcome::Taken) {
+        error = outcome == JetFileLocks::Outcome::Busy ? messageReadersStayed(m_path)
+                                                       : messageRecoveryFailed(m_path, failure);
+        return false;
+    }
+    Recovery recovery = Recovery::Nothing;
+    const FileStamp before = stampOf(fd());
+    const bool settled = settleJournal(m_path, fd(), recovery, error);
+    if (recovery == Recovery::RolledBack)
+        markCommitted(fd(), before);
+    m_locks.admitReaders();
+    return settled;
 }
 
 // True when Access leaves the file to us; the lock file is looked at again at commit, since
@@ -117,7 +153,7 @@ std::uint32_t JetPageStore::pageCount() const
 {
     if (m_inTransaction)
         return m_filePages + m_appended;
-    const off_t size = fileSize(m_file.get());
+    const off_t size = fileSize(fd());
     return size < 0 ? 0 : std::uint32_t(size / off_t(m_pageSize));
 }
 
@@ -144,7 +180,7 @@ JetPageStore::Page* JetPageStore::hold(std::uint32_t page)
     if (!roomForOneMore())
         return nullptr;
     Page held{std::make_unique<unsigned char[]>(m_pageSize), false};
-    if (const int failure = readAt(m_file.get(), held.bytes.get(), m_pageSize, off_t(page) * off_t(m_pageSize))) {
+    if (const int failure = readAt(fd(), held.bytes.get(), m_pageSize, off_t(page) * off_t(m_pageSize))) {
         m_lastError = messageUnreadable(m_path, systemReason(failure));
         return nullptr;
     }
@@ -195,7 +231,8 @@ void JetPageStore::endTransaction()
     m_savedPages = 0;
     m_appended = 0;
     m_filePages = 0;
-    releaseWriteLock(m_file.get());
+    m_locks.admitReaders();
+    m_locks.releaseWriter();
     m_inTransaction = false;
 }
 
@@ -223,18 +260,30 @@ bool JetPageStore::writeCommit(std::string& error)
     const std::string journal = journalPath(m_path);
     const JournalHeader header{std::uint32_t(m_pageSize), m_filePages, 0, journalSalt()};
     int stepNumber = 0;
-    if (const int failure = writeJournal(journal, m_file.get(), header, overwritten, m_step, stepNumber)) {
+    if (const int failure = writeJournal(journal, fd(), header, overwritten, m_step, stepNumber)) {
         // The file was not touched: a journal left half-written would only be removed later.
         if (failure != EEXIST)
             ::unlink(journal.c_str());
         error = messageNotChanged(m_path, failure);
         return false;
     }
-    int failure = writePages(stepNumber);
+    // Statements of other connections under way end first; those starting now wait (the
+    // transaction's end lets them in again).
+    int failure = 0;
+    const JetFileLocks::Outcome readers = m_locks.excludeReaders({}, failure);
+    if (readers != JetFileLocks::Outcome::Taken) {
+        ::unlink(journal.c_str());
+        error = readers == JetFileLocks::Outcome::Busy ? messageReadersStayed(m_path) : messageNotChanged(m_path, failure);
+        return false;
+    }
+    const FileStamp before = stampOf(fd());
+    failure = writePages(stepNumber);
     if (failure == 0 && m_step)
         m_step(stepNumber++);
     if (failure == 0)
-        failure = syncFile(m_file.get());
+        failure = syncFile(fd());
+    if (failure == 0)
+        markCommitted(fd(), before);
     if (failure == 0 && m_step)
         m_step(stepNumber++);
     if (failure == 0 && ::unlink(journal.c_str()) != 0)
@@ -242,8 +291,9 @@ bool JetPageStore::writeCommit(std::string& error)
     if (failure != 0) {
         Recovery outcome = Recovery::Nothing;
         std::string ignored;
-        error = settleJournal(m_path, m_file.get(), outcome, ignored) ? messageNotChanged(m_path, failure)
-                                                                      : messageLeftForRecovery(m_path, failure);
+        error = settleJournal(m_path, fd(), outcome, ignored) ? messageNotChanged(m_path, failure)
+                                                              : messageLeftForRecovery(m_path, failure);
+        markCommitted(fd(), before);
         return false;
     }
     // The commit is done; syncing the folder makes the journal's removal survive a power cut.
@@ -260,7 +310,7 @@ int JetPageStore::writePages(int& stepNumber)
             continue;
         if (m_step)
             m_step(stepNumber++);
-        if (const int failure = writeAt(m_file.get(), page.bytes.get(), m_pageSize, off_t(number) * off_t(m_pageSize)))
+        if (const int failure = writeAt(fd(), page.bytes.get(), m_pageSize, off_t(number) * off_t(m_pageSize)))
             return failure;
     }
     return 0;
@@ -305,7 +355,7 @@ bool JetPageStore::putBack(std::uint32_t number, const unsigned char* before, st
         return true;
     }
     // The file still has the page as it was (the lock kept other writers out).
-    if (const int failure = readAt(m_file.get(), page.bytes.get(), m_pageSize, off_t(number) * off_t(m_pageSize))) {
+    if (const int failure = readAt(fd(), page.bytes.get(), m_pageSize, off_t(number) * off_t(m_pageSize))) {
         error = messageUnreadable(m_path, systemReason(failure));
         return false;
     }

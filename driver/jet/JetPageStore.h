@@ -4,19 +4,21 @@
 // then written by an atomic, durable commit through a rollback journal (JetJournal.h), or
 // dropped by a rollback.
 //
-// A transaction holds the writer's lock (JetWriteLock.h) from begin() to its end: no other
+// A transaction holds the writer's lock (JetFileLocks.h) from begin() to its end: no other
 // writer of ours changes the file meanwhile, so the pages read stay those of the file. It is
 // refused while Access has the file open. Pages held in memory, read or changed, are bounded
 // (256 MB unless told otherwise): a change reaching further is refused, nothing written.
 //
 // A commit: (1) the journal, holding the original bytes of every page about to be overwritten
-// and the file's former length, is written and synced with its folder; (2) the changed and
-// appended pages are written into the file, which is synced; (3) the journal is removed and
-// the folder synced: that removal is the commit point. A crash before it leaves a journal that
+// and the file's former length, is written and synced with its folder; (2) once the statements
+// other connections have under way are over (readers never see half a commit), the changed and
+// appended pages are written into the file, which is synced and given a new stamp
+// (JetFileStamp.h); (3) the journal is removed and the folder synced: that removal is the commit
+// point. A crash before it leaves a journal that
 // the next opening rolls back (JetRecovery.h); a crash after it leaves the commit done.
+#include "driver/jet/JetFileLocks.h"
 #include "driver/jet/JetJournal.h"
 #include "driver/jet/JetPages.h"
-#include "driver/jet/JetFileIo.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,15 +34,19 @@ public:
     static constexpr std::size_t kDefaultMemoryLimit = std::size_t(256) << 20;
 
     // Opens the Jet 3 or Jet 4 file `path` for writing (its page size read from its header);
-    // nullptr and a French message when it cannot be.
+    // nullptr and a French message when it cannot be. `locks`, when given, is the open of the
+    // file that the connection's statements read through (it must outlive the store); the store
+    // then writes through it and takes the locks there. Otherwise the store opens the file itself.
     static std::unique_ptr<JetPageStore> open(const std::string& path, std::string& error,
-                                              std::size_t memoryLimit = kDefaultMemoryLimit);
+                                              std::size_t memoryLimit = kDefaultMemoryLimit,
+                                              JetFileLocks* locks = nullptr);
     // Made by open() only.
     class Key {
         friend class JetPageStore;
         Key() = default;
     };
-    JetPageStore(Key, std::string path, FileDescriptor file, std::size_t pageSize, std::size_t memoryLimit);
+    JetPageStore(Key, std::string path, std::unique_ptr<JetFileLocks> own, JetFileLocks& locks, std::size_t pageSize,
+                 std::size_t memoryLimit);
     ~JetPageStore() override;  // a transaction still open is rolled back
     JetPageStore(const JetPageStore&) = delete;
     JetPageStore& operator=(const JetPageStore&) = delete;
@@ -107,12 +113,15 @@ private:
     bool putBack(std::uint32_t number, const unsigned char* before, std::string& error);
     bool roomForOneMore();
     bool refuseWhenAccessUses(std::string& error);
+    bool settleUnderLocks(std::string& error);
+    int fd() const { return m_locks.fd(); }
     bool writeCommit(std::string& error);
     int writePages(int& stepNumber);
     void endTransaction();
 
     std::string m_path;
-    FileDescriptor m_file;
+    std::unique_ptr<JetFileLocks> m_ownLocks;  // when the store opened the file itself
+    JetFileLocks& m_locks;
     std::size_t m_pageSize;
     std::size_t m_memoryLimit;
     bool m_inTransaction = false;

@@ -1,6 +1,8 @@
 #include "driver/jet/JetRecovery.h"
 
 #include "driver/jet/JetFileIo.h"
+#include "driver/jet/JetFileLocks.h"
+#include "driver/jet/JetFileStamp.h"
 #include "driver/jet/JetJournal.h"
 #include "driver/jet/JetWriteLock.h"
 #include "driver/jet/JetWriteMessages.h"
@@ -49,43 +51,63 @@ bool settleJournal(const std::string& path, int fileFd, Recovery& outcome, std::
     return true;
 }
 
+bool recoverWithLocks(const std::string& path, JetFileLocks& locks, Recovery& outcome, std::string& error)
+{
+    outcome = Recovery::Nothing;
+    if (!locks.writable()) {
+        error = messageRecoveryFailed(path, EACCES);
+        return false;
+    }
+    int failure = 0;
+    const bool heldBefore = locks.holdsWriter();
+    const JetFileLocks::Outcome writer = locks.takeWriter(failure);
+    if (writer == JetFileLocks::Outcome::Failed) {
+        error = messageRecoveryFailed(path, failure);
+        return false;
+    }
+    if (writer == JetFileLocks::Outcome::Busy) {
+        outcome = Recovery::LeftToWriter;
+        return true;
+    }
+    bool settled = true;
+    // Access may have opened and changed the file since the crash: undoing pages under it
+    // would lose its changes. The journal waits until Access has closed the file.
+    if (accessUse(path, failure) != AccessUse::Free) {
+        outcome = Recovery::LeftToWriter;
+    } else if (const auto readers = locks.excludeReaders({}, failure); readers != JetFileLocks::Outcome::Taken) {
+        error = readers == JetFileLocks::Outcome::Busy ? messageReadersStayed(path) : messageRecoveryFailed(path, failure);
+        settled = false;
+    } else {
+        const FileStamp before = stampOf(locks.fd());
+        settled = settleJournal(path, locks.fd(), outcome, error);
+        if (outcome == Recovery::RolledBack)
+            markCommitted(locks.fd(), before);
+        locks.admitReaders();
+    }
+    if (!heldBefore)
+        locks.releaseWriter();
+    return settled;
+}
+
 bool recoverInterruptedCommit(const std::string& path, Recovery& outcome, std::string& error)
 {
     outcome = Recovery::Nothing;
     struct stat status {};
-    if (::stat(journalPath(path).c_str(), &status) != 0) {
+    if (::lstat(journalPath(path).c_str(), &status) != 0) {
         if (errno == ENOENT)
             return true;
         error = messageRecoveryFailed(path, errno);
         return false;
     }
-    const FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
-    if (!file.valid()) {
-        if (errno == ENOENT)
-            return true;  // the caller's opening says the file is missing
-        error = messageRecoveryFailed(path, errno);
-        return false;
-    }
     int failure = 0;
-    const LockOutcome lock = takeWriteLock(file.get(), failure);
-    if (lock == LockOutcome::Failed) {
+    const std::unique_ptr<JetFileLocks> locks = JetFileLocks::open(path, failure);
+    if (!locks) {
+        if (failure == ENOENT)
+            return true;  // the caller's opening says the file is missing
         error = messageRecoveryFailed(path, failure);
         return false;
     }
-    if (lock == LockOutcome::Busy) {
-        outcome = Recovery::LeftToWriter;
-        return true;
-    }
-    // Access may have opened and changed the file since the crash: undoing pages under it
-    // would lose its changes. The journal waits until Access has closed the file.
-    if (accessUse(path, failure) != AccessUse::Free) {
-        releaseWriteLock(file.get());
-        outcome = Recovery::LeftToWriter;
-        return true;
-    }
-    const bool settled = settleJournal(path, file.get(), outcome, error);
-    releaseWriteLock(file.get());
-    return settled;
+    return recoverWithLocks(path, *locks, outcome, error);
 }
 
 }  // namespace kervane::jet

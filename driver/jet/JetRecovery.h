@@ -11,6 +11,8 @@
 
 namespace kervane::jet {
 
+class JetFileLocks;
+
 enum class Recovery {
     Nothing,       // no journal beside the file
     RolledBack,    // a complete journal was rolled back: the file is as before that commit
@@ -23,7 +25,13 @@ enum class Recovery {
 // message when a journal had to be settled and could not be (no right to write the file...).
 bool recoverInterruptedCommit(const std::string& path, Recovery& outcome, std::string& error);
 
-// The same for a writer already holding the lock through `fileFd` (open for writing).
+// The same through `locks`, an open of the file that readers of this connection share: the
+// writer's lock taken (unless already held), the statements of other connections waited for
+// while pages are put back.
+bool recoverWithLocks(const std::string& path, JetFileLocks& locks, Recovery& outcome, std::string& error);
+
+// The same for a writer already holding the lock through `fileFd` (open for writing); the
+// statements of other connections are the caller's to keep out (JetFileLocks::excludeReaders).
 bool settleJournal(const std::string& path, int fileFd, Recovery& outcome, std::string& error);
 
 }  // namespace kervane::jet

@@ -65,7 +65,9 @@ bool JetTransaction::open(std::string& error)
         error = "Le fichier « " + m_file.path() + " » est protégé en écriture : aucune modification n'est possible.";
         return false;
     }
-    m_store = JetPageStore::open(m_file.path(), error);
+    // The store writes through the open the connection reads through: its commit then takes
+    // the readers' lock over from the connection's own statements instead of waiting for them.
+    m_store = JetPageStore::open(m_file.path(), error, JetPageStore::kDefaultMemoryLimit, &m_file.locks());
     if (!m_store)
         return false;
     m_overlay = std::make_unique<Overlay>(*m_store);

@@ -8,20 +8,35 @@
 namespace kervane::jet {
 namespace {
 
-constexpr off_t kWriteLockByte = off_t(1) << 62;
-
-struct flock writerByte(short type)
+struct flock oneByte(off_t byte, short type)
 {
     struct flock lock {};
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
-    lock.l_start = kWriteLockByte;
+    lock.l_start = byte;
     lock.l_len = 1;
     lock.l_pid = 0;  // required by the OFD commands
     return lock;
 }
 
 }  // namespace
+
+int lockByte(int fd, off_t byte, short type)
+{
+    struct flock lock = oneByte(byte, type);
+    while (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+        if (errno == EINTR)
+            continue;
+        return errno == EACCES ? EAGAIN : errno;
+    }
+    return 0;
+}
+
+bool lockedElsewhere(int fd, off_t byte, short type)
+{
+    struct flock probe = oneByte(byte, type);
+    return ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+}
 
 std::string accessLockPath(const std::string& file)
 {
@@ -34,22 +49,18 @@ std::string accessLockPath(const std::string& file)
 
 LockOutcome takeWriteLock(int fd, int& error)
 {
-    struct flock lock = writerByte(F_WRLCK);
-    while (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN || errno == EACCES)
-            return LockOutcome::Busy;
-        error = errno;
-        return LockOutcome::Failed;
-    }
-    return LockOutcome::Taken;
+    const int failure = lockByte(fd, kWriterByte, F_WRLCK);
+    if (failure == 0)
+        return LockOutcome::Taken;
+    if (failure == EAGAIN)
+        return LockOutcome::Busy;
+    error = failure;
+    return LockOutcome::Failed;
 }
 
 void releaseWriteLock(int fd)
 {
-    struct flock lock = writerByte(F_UNLCK);
-    ::fcntl(fd, F_OFD_SETLK, &lock);
+    lockByte(fd, kWriterByte, F_UNLCK);
 }
 
 AccessUse accessUse(const std::string& file, int& error)

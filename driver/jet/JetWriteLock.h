@@ -14,8 +14,21 @@
 // Wine shows these as POSIX locks. A lock file that exists but that nobody locks was left by
 // a program that ended (Access reuses such a file), and does not stop a writer.
 #include <string>
+#include <sys/types.h>
 
 namespace kervane::jet {
+
+// The bytes of a Jet file locked by its writers and readers (JetFileLocks.h).
+constexpr off_t kWriterByte = off_t(1) << 62;
+constexpr off_t kGateByte = kWriterByte + 1;
+constexpr off_t kReadersByte = kWriterByte + 2;
+
+// Sets (F_RDLCK, F_WRLCK) or removes (F_UNLCK) an open-file-description lock on one byte of the
+// file open as `fd`, without waiting: 0, EAGAIN when another open holds a lock in the way, or
+// errno.
+int lockByte(int fd, off_t byte, short type);
+// Whether another open of the file holds a lock on `byte` in the way of one of `type`.
+bool lockedElsewhere(int fd, off_t byte, short type);
 
 // "base.mdb" -> "base.ldb"; a name without extension gets ".ldb" added.
 std::string accessLockPath(const std::string& file);

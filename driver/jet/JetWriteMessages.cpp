@@ -1,5 +1,6 @@
 #include "driver/jet/JetWriteMessages.h"
 
+#include "driver/jet/JetFileLocks.h"
 #include "driver/jet/JetMessages.h"
 
 namespace kervane::jet {
@@ -40,6 +41,21 @@ std::string messageTooManyPages(const std::string& path, std::size_t limitBytes)
 std::string messageNotChanged(const std::string& path, int error)
 {
     return "Le fichier « " + path + " » n'a pas pu être modifié : " + systemReason(error) + ". Il est resté inchangé.";
+}
+
+std::string messageBusy(const std::string& path)
+{
+    return "Le fichier « " + path + " » est verrouillé par un autre programme qui y enregistre des modifications "
+           "depuis plus de " + std::to_string(JetFileLocks::kReaderPatience.count() / 1000) +
+           " secondes : réessayez dans un instant.";
+}
+
+std::string messageReadersStayed(const std::string& path)
+{
+    return "Le fichier « " + path + " » est lu par un autre programme depuis plus de " +
+           std::to_string(JetFileLocks::kReaderPatience.count() / 1000) +
+           " secondes : les modifications n'ont pas été enregistrées et le fichier est resté inchangé. "
+           "Réessayez quand la lecture sera terminée.";
 }
 
 std::string messageChangeOutsideTransaction(const std::string& path)

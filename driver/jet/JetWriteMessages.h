@@ -14,6 +14,10 @@ std::string reasonCommitRunning();
 std::string messageAccessLockUnknown(const std::string& lockFile, int error);
 std::string messageTooManyPages(const std::string& path, std::size_t limitBytes);
 std::string messageNotChanged(const std::string& path, int error);
+// A commit of another program kept the file busy longer than a statement waits for it.
+std::string messageBusy(const std::string& path);
+// Statements of other programs kept reading the file longer than a commit may wait for them.
+std::string messageReadersStayed(const std::string& path);
 std::string messageChangeOutsideTransaction(const std::string& path);
 std::string messageTransactionAlreadyOpen(const std::string& path);
 std::string messageNotWritable(const std::string& path, int error);
