@@ -1,6 +1,7 @@
 #include "driver/Connection.h"
 
 #include "driver/Environment.h"
+#include "driver/SqliteErrors.h"
 #include "driver/Statement.h"
 #include "driver/jet/JetInterrupt.h"
 
@@ -104,8 +105,95 @@ void Connection::beginIfManual()
     m_transactionOpen = true;
 }
 
+bool Connection::setIsolation(SQLULEN level)
+{
+    if (m_database && (m_transactionOpen || m_database->inTransaction()))
+        throw OdbcError{"HY011", "Le niveau d'isolation ne peut pas changer pendant une transaction.", 0};
+    switch (level) {
+    case SQL_TXN_READ_UNCOMMITTED: m_isolation = SQL_TXN_READ_COMMITTED; return false;
+    case SQL_TXN_READ_COMMITTED: m_isolation = SQL_TXN_READ_COMMITTED; return true;
+    case SQL_TXN_REPEATABLE_READ: m_isolation = SQL_TXN_SERIALIZABLE; return false;
+    case SQL_TXN_SERIALIZABLE: m_isolation = SQL_TXN_SERIALIZABLE; return true;
+    default: throw OdbcError{"HY024", "Niveau d'isolation " + std::to_string(level) + " inconnu.", 0};
+    }
+}
+
+Database::Reading Connection::startStatement(bool changes)
+{
+    Database& base = database();
+    const auto stop = [this] { return mustStop(); };
+    try {
+        if (changes)
+            base.prepareChange(stop);
+        if (changes || serializable())
+            beginIfManual();
+        Database::Reading reading = base.startReading(stop);
+        if (serializable())
+            checkSerializable();
+        return reading;
+    } catch (const OdbcError&) {
+        afterStatement();
+        throw;
+    }
+}
+
+void Connection::afterStatement() noexcept
+{
+    if (m_autocommit && m_database && !m_database->inTransaction())
+        m_database->releaseUnusedWriter();
+}
+
+// The transaction's reads must all come from one state of the base: a commit of another
+// program found since its first read makes it impossible to serialize, and it is undone whole
+// before it writes anything (once it writes it holds the writer's lock: no commit comes between).
+void Connection::checkSerializable()
+{
+    const std::uint64_t generation = m_database->generation();
+    if (!m_readGeneration) {
+        m_readGeneration = generation;
+        return;
+    }
+    if (*m_readGeneration == generation)
+        return;
+    leaveTransaction();
+    throw OdbcError{"40001",
+                    "La transaction a été annulée : un autre programme a enregistré des modifications dans la base "
+                        + quoted(m_database->path())
+                        + " depuis qu'elle l'a lue. Aucune de ses modifications n'a été enregistrée ; recommencez-la.",
+                    0};
+}
+
+// Undoes what SQLite still holds of the transaction, lets the writer's lock go and forgets the
+// transaction's state.
+void Connection::leaveTransaction() noexcept
+{
+    if (m_database && m_database->inTransaction()) {
+        closeCursors();
+        sqlite3_exec(m_database->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    if (m_database)
+        m_database->releaseUnusedWriter();
+    m_transactionOpen = false;
+    m_readGeneration.reset();
+}
+
+// At the serializable level, SQLite refuses a change or a commit that would wait for ever on
+// another transaction's reads (SQLITE_BUSY): this transaction gives way, undone whole.
+bool Connection::givesWay(OdbcError& error) noexcept
+{
+    if (!serializable() || error.native != SQLITE_BUSY)
+        return false;
+    leaveTransaction();
+    error.state = "40001";
+    error.message += " La transaction a été annulée pour laisser finir l'autre : aucune de ses modifications "
+                     "n'a été enregistrée ; recommencez-la.";
+    return true;
+}
+
 void Connection::afterFailure(OdbcError& error) noexcept
 {
+    if (m_transactionOpen && givesWay(error))
+        return;
     if (!m_transactionOpen || !m_database || m_database->inTransaction())
         return;
     m_transactionOpen = false;
@@ -124,23 +212,28 @@ void Connection::endTransaction(bool commit)
                             0};
         return;
     }
-    m_transactionOpen = false;
-    if (!m_database || !m_database->inTransaction())
+    if (!m_database || !m_database->inTransaction()) {
+        leaveTransaction();
         return;
+    }
     // Cursors are closed by the end of a transaction, as SQLGetInfo reports.
     closeCursors();
     try {
         m_database->run(commit ? "COMMIT" : "ROLLBACK");
     } catch (OdbcError& error) {
+        if (commit && givesWay(error))
+            throw;
         // A commit that fails may leave the transaction open (to try again) or undo it.
-        if (commit && !m_database->inTransaction()) {
+        if (m_database->inTransaction())
+            throw;
+        if (commit) {
             error.state = "40000";
             error.message += " La transaction a été annulée : rien n'a été enregistré.";
-        } else {
-            m_transactionOpen = m_database->inTransaction();
         }
+        leaveTransaction();
         throw;
     }
+    leaveTransaction();
 }
 
 void Connection::setQueryTimeout(SQLULEN seconds) noexcept

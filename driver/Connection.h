@@ -40,9 +40,25 @@ public:
     bool autocommit() const noexcept { return m_autocommit; }
     void setAutocommit(bool on);
     // In manual-commit mode, opens a transaction before a statement that changes the base,
-    // when none is open. Statements that only read take no lasting lock: readers never
-    // block another program's writers, as with Access.
+    // when none is open. At the read-committed level, statements that only read run outside
+    // it and take no lasting lock: readers never block another program's writers, as with
+    // Access.
     void beginIfManual();
+
+    // Isolation (SQL_ATTR_TXN_ISOLATION): read committed unless serializable is asked for.
+    // False when the level asked for was replaced by the next stricter one delivered; throws
+    // HY024 for an unknown level and HY011 while a transaction is open.
+    bool setIsolation(SQLULEN level);
+    SQLUINTEGER isolation() const noexcept { return m_isolation; }
+    // A statement is about to run. A change first waits for an Access file's writer lock; in
+    // manual-commit mode the transaction is opened for a change, and for any statement at the
+    // serializable level; the statement's hold on the base is taken; at the serializable
+    // level a transaction that another program's commit has overtaken since its first read is
+    // undone whole and refused (40001). Throws OdbcError.
+    Database::Reading startStatement(bool changes);
+    // After a statement ended: in autocommit mode an Access file's writer lock goes if the
+    // statement changed nothing of the file.
+    void afterStatement() noexcept;
     // Commits or rolls back; a commit after SQLite undid the whole transaction on its own
     // fails (40000), since nothing of it can be saved any more.
     void endTransaction(bool commit);
@@ -81,6 +97,10 @@ public:
 
 private:
     void closeCursors() noexcept;
+    void checkSerializable();
+    void leaveTransaction() noexcept;
+    bool givesWay(OdbcError& error) noexcept;
+    bool serializable() const noexcept { return !m_autocommit && m_isolation == SQL_TXN_SERIALIZABLE; }
     bool otherCursorOpen(const Statement& statement) const noexcept;
     static int onProgress(void* connection) noexcept;
 
@@ -91,6 +111,9 @@ private:
     bool m_autocommit = true;
     bool m_transactionOpen = false;  // a transaction of manual-commit mode is under way
     bool m_transactionLost = false;  // SQLite undid it whole after a failure
+    SQLUINTEGER m_isolation = SQL_TXN_READ_COMMITTED;
+    // At the serializable level: the state of the base the transaction first read.
+    std::optional<std::uint64_t> m_readGeneration;
     SQLULEN m_queryTimeout = 0;
 
     std::mutex m_callLock;

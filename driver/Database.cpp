@@ -3,10 +3,12 @@
 #include "driver/JetCatalogueFunctions.h"
 #include "driver/JetBridge.h"
 #include "driver/SqliteErrors.h"
+#include "driver/SqliteLockHolder.h"
 #include "driver/StoredQueries.h"
 #include "driver/jet/JetFile.h"
 #include "driver/jet/JetMessages.h"
 #include "driver/jet/JetRecovery.h"
+#include "driver/jet/JetWriteMessages.h"
 #include "driver/TypeInfoFunction.h"
 #include "driver/sql/Like.h"
 #include "driver/sql/SortOrder.h"
@@ -119,6 +121,8 @@ void Database::openSqlite()
     sqlite3_busy_timeout(db, 5000);
     // Reading the schema now makes a truncated or damaged file fail at connect time.
     const int check = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if ((check & 0xFF) == SQLITE_BUSY || (check & 0xFF) == SQLITE_LOCKED)
+        throw lockedError(check);
     if (check != SQLITE_OK)
         throw OdbcError{"HY000",
                         "Le fichier " + quoted(m_path) + " est endommagé ou n'est pas une base valide : "
@@ -164,10 +168,60 @@ void Database::addFunctions()
     m_catalogue = std::make_unique<sql::SchemaCatalogue>(m_db.get());
 }
 
+void StatementEnd::operator()(jet::JetFile* file) const noexcept
+{
+    file->endStatement();
+}
+
+Database::Reading Database::startReading(const StopCheck& stop)
+{
+    if (m_jetFile == nullptr)
+        return Reading{};
+    std::string error;
+    bool stopped = false;
+    if (!m_jetFile->beginStatement(stop, error, stopped)) {
+        if (stopped)
+            throw OdbcError{"HY008", "L'opération a été annulée.", SQLITE_INTERRUPT};
+        throw OdbcError{"HY000", error, 0};
+    }
+    return Reading(m_jetFile);
+}
+
+void Database::prepareChange(const StopCheck& stop)
+{
+    if (m_jetFile == nullptr || m_readOnly)
+        return;
+    jet::JetFileLocks& locks = m_jetFile->locks();
+    int failure = 0;
+    // While a statement of this connection reads, waiting could hold up a commit that waits
+    // for that statement: the lock is then only tried.
+    const auto outcome = m_jetFile->inStatement() ? locks.takeWriter(failure) : locks.waitForWriter(stop, failure);
+    switch (outcome) {
+    case jet::JetFileLocks::Outcome::Taken: return;
+    case jet::JetFileLocks::Outcome::Busy:
+        throw OdbcError{"HY000", jet::messageWrittenElsewhere(m_path, jet::reasonOtherWriter()), 0};
+    case jet::JetFileLocks::Outcome::Stopped: throw OdbcError{"HY008", "L'opération a été annulée.", SQLITE_INTERRUPT};
+    case jet::JetFileLocks::Outcome::Failed: throw OdbcError{"HY000", jet::messageNotWritable(m_path, failure), 0};
+    }
+}
+
+void Database::releaseUnusedWriter() noexcept
+{
+    if (m_jetFile != nullptr && m_jetFile->overlay() == nullptr)
+        m_jetFile->locks().releaseWriter();
+}
+
+std::uint64_t Database::generation() const noexcept
+{
+    return m_jetFile != nullptr ? m_jetFile->generation() : 0;
+}
+
 sql::Translation Database::translate(std::string_view accessSql)
 {
     try {
         return sql::translate(accessSql, *m_catalogue);
+    } catch (const sql::SchemaUnreadable& error) {
+        throw lastError(error.code());
     } catch (const sql::SqlError& error) {
         throw OdbcError{error.state(), error.what(), 0};
     }
@@ -180,8 +234,22 @@ void Database::run(const char* sql)
         throw lastError(rc);
 }
 
+// Another program (or connection) holds the SQLite base past the busy timeout: it says so, with
+// who holds it and what it is doing when the system tells.
+OdbcError Database::lockedError(int code) const
+{
+    const std::string holder = sqliteLockHolder(m_path);
+    return {"HY000",
+            "La base " + quoted(m_path) + " est verrouillée"
+                + (holder.empty() ? " par un autre programme ou une autre connexion" : holder)
+                + " : réessayez quand il aura terminé.",
+            code & 0xFF};
+}
+
 OdbcError Database::lastError(int code) const
 {
+    if (m_jetFile == nullptr && ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED))
+        return lockedError(code);
     if (m_jetFile != nullptr && !m_readOnly && (code & 0xFF) == SQLITE_AUTH)
         return {"HY000",
                 "La structure de la base Access " + quoted(m_path)

@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,8 +24,18 @@ struct SqliteCloser {
 };
 using SqlitePtr = std::unique_ptr<sqlite3, SqliteCloser>;
 
+// Ends, when destroyed, what Database::startReading began.
+struct StatementEnd {
+    void operator()(jet::JetFile* file) const noexcept;
+};
+
 class Database {
 public:
+    using StopCheck = std::function<bool()>;
+    // What a statement holds of the base while it runs: on an Access file, its share of the
+    // readers' lock (jet/JetFileLocks.h); nothing on a SQLite base, which SQLite locks itself.
+    using Reading = std::unique_ptr<jet::JetFile, StatementEnd>;
+
     // Opens the file named path; throws OdbcError (08001 or HY000, French text naming the
     // file) when it is missing, unreadable, empty, of another kind, truncated or damaged.
     explicit Database(const std::string& path);
@@ -39,6 +51,20 @@ public:
     void run(const char* sql);
     bool inTransaction() const noexcept { return sqlite3_get_autocommit(m_db.get()) == 0; }
 
+    // A statement starts reading: on an Access file it waits for a commit being written, rolls
+    // back one a crash interrupted and follows the commits of other connections. Throws
+    // OdbcError (HY008 with SQLITE_INTERRUPT as native code when `stop` said so).
+    Reading startReading(const StopCheck& stop);
+    // Before a statement that may change an Access file: waits for the writer's lock, which
+    // another connection's transaction may hold, before the statement starts reading. Throws
+    // OdbcError. Nothing to do on a SQLite base or a read-only file.
+    void prepareChange(const StopCheck& stop);
+    // Lets the writer's lock of an Access file go when no transaction of the file is under way
+    // (prepareChange took it for a statement that changed nothing of the file).
+    void releaseUnusedWriter() noexcept;
+    // On an Access file, moves each time a commit of another connection is found; 0 otherwise.
+    std::uint64_t generation() const noexcept;
+
     // One Access SQL statement translated for SQLite; throws OdbcError.
     sql::Translation translate(std::string_view accessSql);
 
@@ -47,6 +73,7 @@ public:
 
 private:
     void openSqlite();
+    OdbcError lockedError(int code) const;
     void openJet();
     void addFunctions();
 

@@ -11,7 +11,10 @@ Statement::Statement(Connection& connection) : Handle(KIND), m_connection(connec
     queryTimeout = connection.queryTimeout();
 }
 
-Statement::~Statement() = default;
+Statement::~Statement()
+{
+    endReading();
+}
 
 bool Statement::isOdbc3() const noexcept
 {
@@ -26,6 +29,7 @@ void Statement::setState(CursorState state) noexcept
 
 void Statement::forgetStatement() noexcept
 {
+    endReading();
     m_statement.reset();
     setState(CursorState::None);
     m_columns.clear();
@@ -42,6 +46,8 @@ void Statement::prepare(std::string_view sql)
     forgetStatement();
     if (isBlank(sql))
         throw OdbcError{"42000", "L'instruction SQL est vide.", 0};
+    // Translating and compiling read the tables' definitions: no commit writes meanwhile.
+    const Database::Reading reading = m_connection.database().startReading({});
     sql::Translation translation = m_connection.database().translate(sql);
     m_accessTypes = std::move(translation.columnTypes);
     m_parameterUses = std::move(translation.parameters);
@@ -62,6 +68,7 @@ void Statement::prepareNative(std::string_view sql)
     forgetStatement();
     m_countsChanges = changesRows(sql);
     m_onlyReads = !m_countsChanges;
+    const Database::Reading reading = m_connection.database().startReading({});
     compile(sql);
 }
 
@@ -103,8 +110,11 @@ void Statement::execute(const std::function<void(sqlite3_stmt*)>& bind)
     if (!m_statement && m_preludes.empty())
         throw OdbcError{"HY010", "Aucune instruction n'a été préparée.", 0};
     closeCursor();
-    if (!m_onlyReads)
-        m_connection.beginIfManual();
+    try {
+        m_reading = m_connection.startStatement(!m_onlyReads);
+    } catch (const OdbcError& error) {
+        throwFailure(error);
+    }
     // In a transaction, a change that fails is undone alone, whatever rows it changed before
     // failing: the transaction's other changes stay, as in Access.
     const bool ownSavepoint = m_countsChanges && !m_connection.autocommit() && m_connection.database().inTransaction();
@@ -114,6 +124,7 @@ void Statement::execute(const std::function<void(sqlite3_stmt*)>& bind)
         runPreludes();
     } catch (const OdbcError& error) {
         undoChange(ownSavepoint);
+        endReading();
         throwFailure(error);
     }
     if (bind)
@@ -128,10 +139,12 @@ void Statement::execute(const std::function<void(sqlite3_stmt*)>& bind)
         sqlite3_reset(m_statement.get());  // no lock kept past the last row
         if (ownSavepoint)
             m_connection.database().run("RELEASE kervane_instruction");
+        endReading();
     } else {
         OdbcError failure = m_connection.database().lastError(rc);
         sqlite3_reset(m_statement.get());
         undoChange(ownSavepoint);
+        endReading();
         throwFailure(std::move(failure));
     }
 }
@@ -149,10 +162,21 @@ void Statement::undoChange(bool ownSavepoint) noexcept
     }
 }
 
+// The statement's hold on the base goes with its last row: a reader holds up other programs'
+// commits no longer than it reads.
+void Statement::endReading() noexcept
+{
+    if (!m_reading)
+        return;
+    m_reading.reset();
+    m_connection.afterStatement();
+}
+
 void Statement::closeCursor() noexcept
 {
     if (m_statement && m_state != CursorState::Prepared)
         sqlite3_reset(m_statement.get());
+    endReading();
     setState(m_statement || !m_preludes.empty() ? CursorState::Prepared : CursorState::None);
     m_piece = PieceState{};
     rowNumber = 0;
@@ -193,17 +217,22 @@ bool Statement::fetch()
         if (maxRows != 0 && rowNumber >= maxRows) {
             setState(CursorState::AfterEnd);
             sqlite3_reset(m_statement.get());  // no lock kept past the last row given
+            endReading();
             return false;
         }
         const int rc = step();
         if (rc == SQLITE_DONE) {
             setState(CursorState::AfterEnd);
             sqlite3_reset(m_statement.get());  // no lock kept past the last row
+            endReading();
             return false;
         }
         if (rc != SQLITE_ROW) {
             setState(CursorState::AfterEnd);
-            throwLastError(rc);
+            OdbcError failure = m_connection.database().lastError(rc);
+            sqlite3_reset(m_statement.get());
+            endReading();
+            throwFailure(std::move(failure));
         }
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // ODBC statement: one SQLite prepared statement, its result columns and the cursor over them.
 #include "driver/AccessTypes.h"
+#include "driver/Database.h"
 #include "driver/Handles.h"
 #include "driver/Parameters.h"
 #include "driver/sql/AccessType.h"
@@ -159,6 +160,7 @@ private:
     void compile(std::string_view sql);
     void runPreludes();
     void undoChange(bool ownSavepoint) noexcept;
+    void endReading() noexcept;
     int step();
     [[noreturn]] void throwLastError(int code) const;
     [[noreturn]] void throwFailure(OdbcError error) const;
@@ -171,6 +173,7 @@ private:
 
     Connection& m_connection;
     SqliteStatementPtr m_statement;
+    Database::Reading m_reading;  // from the execution to the last row or the cursor's closing
     CursorState m_state = CursorState::None;
     std::atomic<bool> m_cursorOpen{false};
     CallState m_call;

@@ -52,9 +52,10 @@ SQLRETURN setConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLP
         connection.setQueryTimeout(integerValue(value));
         return SQL_SUCCESS;
     case SQL_ATTR_TXN_ISOLATION:
-        if (integerValue(value) != SQL_TXN_SERIALIZABLE)
-            return connection.diagnostics().add("01S02", "Seul le niveau d'isolation sérialisable est disponible.");
-        return SQL_SUCCESS;
+        if (connection.setIsolation(integerValue(value)))
+            return SQL_SUCCESS;
+        return connection.diagnostics().add("01S02", "Ce niveau d'isolation n'est pas disponible : le niveau "
+                                                     "disponible immédiatement plus strict est appliqué.");
     case SQL_ATTR_CONNECTION_TIMEOUT:
     case SQL_ATTR_QUIET_MODE:
     case SQL_ATTR_TRACE:
@@ -83,7 +84,7 @@ SQLRETURN getConnectAttribute(Connection& connection, SQLINTEGER attribute, cons
                                                 ? SQL_MODE_READ_ONLY
                                                 : connection.accessMode);
     case SQL_ATTR_TXN_ISOLATION:
-        return putValue<SQLUINTEGER>(value, SQL_TXN_SERIALIZABLE);
+        return putValue<SQLUINTEGER>(value, connection.isolation());
     case SQL_ATTR_QUERY_TIMEOUT:
         return putValue<SQLULEN>(value, connection.queryTimeout());
     case SQL_ATTR_CONNECTION_TIMEOUT:

@@ -211,8 +211,10 @@ bool longInfo(SQLUSMALLINT type, SQLUINTEGER& value)
         value = SQL_GD_ANY_COLUMN | SQL_GD_ANY_ORDER | SQL_GD_BOUND;
         return true;
     case SQL_DEFAULT_TXN_ISOLATION:
+        value = SQL_TXN_READ_COMMITTED;
+        return true;
     case SQL_TXN_ISOLATION_OPTION:
-        value = SQL_TXN_SERIALIZABLE;
+        value = SQL_TXN_READ_COMMITTED | SQL_TXN_SERIALIZABLE;
         return true;
     case SQL_SCROLL_OPTIONS:
         value = SQL_SO_FORWARD_ONLY;

@@ -1,5 +1,6 @@
 #include "driver/sql/SchemaCatalogue.h"
 
+#include "driver/sql/SqlError.h"
 #include "driver/sql/functions/Characters.h"
 
 #include <sqlite3.h>
@@ -14,14 +15,34 @@ struct Finalizer {
 };
 using StatementPtr = std::unique_ptr<sqlite3_stmt, Finalizer>;
 
+// A base another program holds is not a base without tables: that failure is the caller's to
+// report, never read as "no such table".
+void refuseWhenUnreadable(int rc)
+{
+    const int primary = rc & 0xFF;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED || primary == SQLITE_IOERR || primary == SQLITE_NOMEM)
+        throw SchemaUnreadable(rc);
+}
+
 StatementPtr prepared(sqlite3* db, const std::string& sql)
 {
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr) != SQLITE_OK) {
+    if (const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
+        rc != SQLITE_OK) {
         sqlite3_finalize(statement);
+        refuseWhenUnreadable(rc);
         return nullptr;
     }
     return StatementPtr(statement);
+}
+
+// sqlite3_step, with a failure to read the schema refused as above.
+int stepped(sqlite3_stmt* statement)
+{
+    const int rc = sqlite3_step(statement);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        refuseWhenUnreadable(rc);
+    return rc;
 }
 
 std::string columnText(sqlite3_stmt* statement, int column)
@@ -80,14 +101,14 @@ std::optional<CatalogueTable> SchemaCatalogue::read(std::string_view name) const
     sqlite3_bind_text(lookup.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
     CatalogueTable table;
     // SQLite's own catalogue (sqlite_master) is not listed in itself, but may be read.
-    const bool listed = sqlite3_step(lookup.get()) == SQLITE_ROW;
+    const bool listed = stepped(lookup.get()) == SQLITE_ROW;
     table.name = listed ? columnText(lookup.get(), 0) : std::string(name);
     table.view = listed && columnText(lookup.get(), 1) == "view";
     StatementPtr columns = prepared(m_db, "SELECT name, type FROM pragma_table_xinfo(?1) WHERE hidden IN (0, 2, 3)");
     if (!columns)
         return std::nullopt;
     sqlite3_bind_text(columns.get(), 1, table.name.c_str(), static_cast<int>(table.name.size()), SQLITE_TRANSIENT);
-    while (sqlite3_step(columns.get()) == SQLITE_ROW) {
+    while (stepped(columns.get()) == SQLITE_ROW) {
         CatalogueColumn column;
         column.name = columnText(columns.get(), 0);
         column.declared = columnText(columns.get(), 1);

@@ -14,6 +14,17 @@ private:
     std::string m_state;
 };
 
+// The schema could not be read (SQLite's result `code`: a base locked by another program, an
+// I/O error): the driver says why, in its own words.
+class SchemaUnreadable : public SqlError {
+public:
+    explicit SchemaUnreadable(int code) : SqlError("HY000", "Le schéma de la base ne peut pas être lu."), m_code(code) {}
+    int code() const noexcept { return m_code; }
+
+private:
+    int m_code;
+};
+
 // Functions registered on SQLite report their failures with sqlite3_result_error; a message
 // that starts with "[SSSSS]" carries its SQLSTATE, which the driver takes out again.
 // Example: "[22007]La valeur « 05/17/2024 » n'est pas une date valide pour la colonne « D »."
