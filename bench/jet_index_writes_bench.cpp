@@ -7,8 +7,7 @@
 //   - 10,000 UPDATE statements, each changing the ProductID key of one row found by its key;
 //   - one UPDATE statement changing that key in the same 10,000 rows.
 // Median of the runs, wall clock, each figure with its commit.
-#include <sql.h>
-#include <sqlext.h>
+#include "bench/JetBanc.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,67 +22,7 @@
 namespace {
 
 constexpr int kRows = 10000;
-constexpr char kDriver[] = "Kervane banc";
-
-class Connection {
-public:
-    explicit Connection(const std::string& file)
-    {
-        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env);
-        SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-        SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc);
-        std::string text = std::string("DRIVER={") + kDriver + "};DBQ=" + file + ";";
-        SQLCHAR out[512];
-        SQLSMALLINT length = 0;
-        m_connected = SQL_SUCCEEDED(SQLDriverConnect(m_dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS,
-                                                     out, sizeof out, &length, SQL_DRIVER_NOPROMPT));
-        SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
-        SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &m_stmt);
-    }
-    ~Connection()
-    {
-        SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
-        SQLDisconnect(m_dbc);
-        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
-        SQLFreeHandle(SQL_HANDLE_ENV, m_env);
-    }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    bool connected() const { return m_connected; }
-    bool run(const std::string& sql)
-    {
-        const bool done =
-            SQL_SUCCEEDED(SQLExecDirect(m_stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS));
-        if (!done)
-            report(SQL_HANDLE_STMT, m_stmt, sql);
-        SQLFreeStmt(m_stmt, SQL_CLOSE);
-        return done;
-    }
-    bool commit()
-    {
-        const bool done = SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_COMMIT));
-        if (!done)
-            report(SQL_HANDLE_DBC, m_dbc, "COMMIT");
-        return done;
-    }
-
-private:
-    static void report(SQLSMALLINT type, SQLHANDLE handle, const std::string& what)
-    {
-        SQLCHAR state[6] = {};
-        SQLCHAR message[1024] = {};
-        SQLINTEGER native = 0;
-        SQLSMALLINT length = 0;
-        SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length);
-        std::fprintf(stderr, "échec de « %.60s » : %s\n", what.c_str(), message);
-    }
-
-    SQLHENV m_env = SQL_NULL_HENV;
-    SQLHDBC m_dbc = SQL_NULL_HDBC;
-    SQLHSTMT m_stmt = SQL_NULL_HSTMT;
-    bool m_connected = false;
-};
+using kervane::banc::JetConnection;
 
 long orderId(int i)
 {
@@ -105,7 +44,7 @@ double timed(const std::function<bool()>& work, bool& ok)
 
 bool runOnce(const std::string& file, Figures& figures)
 {
-    Connection connection(file);
+    JetConnection connection(file);
     if (!connection.connected()) {
         std::fprintf(stderr, "connexion à %s impossible\n", file.c_str());
         return false;
@@ -145,13 +84,8 @@ int main(int argc, char** argv)
     }
     const std::string source = argv[1];
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "kervane_jet_index_writes_bench";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "odbcinst.ini") << "[" << kDriver << "]\nDriver=" << KERVANE_DRIVER_LIBRARY << "\n";
-    std::ofstream(folder / "odbc.ini").flush();
-    setenv("ODBCSYSINI", folder.c_str(), 1);
-    setenv("ODBCINI", (folder / "odbc.ini").c_str(), 1);
+    const std::filesystem::path folder =
+        kervane::banc::prepareJetFolder("kervane_jet_index_writes_bench", KERVANE_DRIVER_LIBRARY);
 
     std::vector<double> inserts;
     std::vector<double> updates;
