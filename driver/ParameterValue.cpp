@@ -14,9 +14,11 @@ namespace {
 
 using Kind = ParameterValue::Kind;
 
-std::string parameterName(int number)
+// "du paramètre 2", "du paramètre 1 (« Ville »)" for one the statement declares.
+std::string parameterName(const ParameterSource& source)
 {
-    return "du paramètre " + std::to_string(number);
+    const std::string number = "du paramètre " + std::to_string(source.number);
+    return source.use.name.empty() ? number : number + " (« " + source.use.name + " »)";
 }
 
 ParameterValue integerValue(std::int64_t number)
@@ -48,7 +50,7 @@ std::size_t byteLength(const ParameterSource& source)
     if (source.length >= 0)
         return static_cast<std::size_t>(source.length);
     if (source.length != SQL_NTS || source.cType == SQL_C_BINARY)
-        throw OdbcError{"HY090", "Longueur invalide pour la valeur " + parameterName(source.number) + ".", 0};
+        throw OdbcError{"HY090", "Longueur invalide pour la valeur " + parameterName(source) + ".", 0};
     if (source.cType == SQL_C_WCHAR) {
         const auto* units = static_cast<const SQLWCHAR*>(source.data);
         std::size_t count = 0;
@@ -120,7 +122,7 @@ ParameterValue dateValue(const ParameterSource& source)
     }
     }
     if (!sql::serialFromParts(parts))
-        throw OdbcError{"22007", "La date " + parameterName(source.number) + " n'est pas valide.", 0};
+        throw OdbcError{"22007", "La date " + parameterName(source) + " n'est pas valide.", 0};
     return bytesValue(Kind::Text, canonicalParts(parts));
 }
 
@@ -230,14 +232,14 @@ ParameterValue textValue(const ParameterSource& source)
     if (wantsNumber) {
         if (std::optional<ParameterValue> number = numberFromText(text))
             return *number;
-        throw OdbcError{"22018", "La valeur « " + text + " » " + parameterName(source.number) + " n'est pas un nombre.",
+        throw OdbcError{"22018", "La valeur « " + text + " » " + parameterName(source) + " n'est pas un nombre.",
                         0};
     }
     if (!sql::isText(meets) && isDateType(source.sqlType)) {
         const std::optional<double> serial = sql::readStoredDate(text);
         if (!serial)
             throw OdbcError{"22007",
-                            "La valeur « " + text + " » " + parameterName(source.number) + " n'est pas une date valide.",
+                            "La valeur « " + text + " » " + parameterName(source) + " n'est pas une date valide.",
                             0};
         return bytesValue(Kind::Text, sql::canonicalDate(*serial));
     }
