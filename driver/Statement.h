@@ -3,6 +3,7 @@
 #include "driver/AccessTypes.h"
 #include "driver/Handles.h"
 #include "driver/Parameters.h"
+#include "driver/jet/JetValue.h"
 #include "driver/sql/AccessType.h"
 
 #include <sqlext.h>
@@ -166,7 +167,9 @@ private:
     const ParameterBinding* boundParameter(int number) const noexcept;
     SQLRETURN continueRun();
     void runSet(SQLULEN set);
-    void bindSet(sqlite3_stmt* statement, SQLULEN set) const;
+    void endFailedSet(SQLULEN set);
+    std::vector<jet::SqlValue> readSet(SQLULEN set) const;
+    void bindValues(sqlite3_stmt* statement, const std::vector<jet::SqlValue>& values) const;
     void markSet(SQLULEN set, SQLUSMALLINT status) const;
 
     Connection& m_connection;
