@@ -69,7 +69,7 @@ public:
     bool isOdbc3() const noexcept;
 
     // SQLPrepare: translates one Access SQL statement and compiles it; throws OdbcError for
-    // errors and trailing text.
+    // errors and trailing text, 22018 for a text that is not well-formed UTF-8.
     void prepare(std::string_view sql);
     // Compiles SQLite SQL of the driver's own (catalogue functions), without translation.
     void prepareNative(std::string_view sql);
