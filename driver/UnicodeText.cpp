@@ -24,7 +24,8 @@ using sql::Utf8Fault;
 std::string utf8Reason(Utf8Fault fault, std::string_view text, std::size_t at)
 {
     const std::string lead = byteAt(text, at);
-    const std::string start = at + 1 < text.size() ? "la séquence " + lead + " " + byteAt(text, at + 1) : std::string();
+    // The faults that come from the second byte are only found when there is one.
+    const std::string start = at + 1 < text.size() ? "la séquence " + lead + " " + byteAt(text, at + 1) : "";
     switch (fault) {
     case Utf8Fault::Stray: return "l'octet de suite " + lead + " ne suit aucun octet de tête";
     case Utf8Fault::Forbidden: return "l'octet " + lead + " n'est jamais permis en UTF-8";

@@ -44,7 +44,8 @@ SQLRETURN SQL_API SQLStatisticsW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCHA
                                  SQLSMALLINT cbTableName, SQLUSMALLINT fUnique, SQLUSMALLINT fAccuracy)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) {
-        return statistics(statement, optionalNarrowText(szTableName, cbTableName, CATALOGUE_ARGUMENT), fUnique, fAccuracy);
+        return statistics(statement, optionalNarrowText(szTableName, cbTableName, CATALOGUE_ARGUMENT), fUnique,
+                          fAccuracy);
     });
 }
 
@@ -61,7 +62,8 @@ SQLRETURN SQL_API SQLSpecialColumnsW(SQLHSTMT hstmt, SQLUSMALLINT fColType, SQLW
                                      SQLUSMALLINT fNullable)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) {
-        return specialColumns(statement, fColType, optionalNarrowText(szTableName, cbTableName, CATALOGUE_ARGUMENT), fScope, fNullable);
+        return specialColumns(statement, fColType, optionalNarrowText(szTableName, cbTableName, CATALOGUE_ARGUMENT),
+                              fScope, fNullable);
     });
 }
 
