@@ -1,7 +1,7 @@
 #include "driver/GetData.h"
 
 #include "driver/FixedConversion.h"
-#include "driver/ParameterValue.h"
+#include "driver/UnicodeText.h"
 #include "driver/ValueText.h"
 
 #include <cstddef>

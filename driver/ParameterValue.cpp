@@ -1,8 +1,8 @@
 #include "driver/ParameterValue.h"
 
 #include "driver/Diagnostics.h"
+#include "driver/UnicodeText.h"
 #include "driver/sql/DateText.h"
-#include "driver/sql/functions/Characters.h"
 
 #include <charconv>
 #include <cstdio>
@@ -14,9 +14,11 @@ namespace {
 
 using Kind = ParameterValue::Kind;
 
-std::string parameterName(int number)
+// "du paramètre 2", "du paramètre 1 (« Ville »)" for one the statement declares.
+std::string parameterName(const ParameterSource& source)
 {
-    return "du paramètre " + std::to_string(number);
+    const std::string number = "du paramètre " + std::to_string(source.number);
+    return source.use.name.empty() ? number : number + " (« " + source.use.name + " »)";
 }
 
 ParameterValue integerValue(std::int64_t number)
@@ -48,7 +50,7 @@ std::size_t byteLength(const ParameterSource& source)
     if (source.length >= 0)
         return static_cast<std::size_t>(source.length);
     if (source.length != SQL_NTS || source.cType == SQL_C_BINARY)
-        throw OdbcError{"HY090", "Longueur invalide pour la valeur " + parameterName(source.number) + ".", 0};
+        throw OdbcError{"HY090", "Longueur invalide pour la valeur " + parameterName(source) + ".", 0};
     if (source.cType == SQL_C_WCHAR) {
         const auto* units = static_cast<const SQLWCHAR*>(source.data);
         std::size_t count = 0;
@@ -59,12 +61,28 @@ std::size_t byteLength(const ParameterSource& source)
     return std::strlen(static_cast<const char*>(source.data));
 }
 
+bool isBinaryType(SQLSMALLINT sqlType)
+{
+    return sqlType == SQL_BINARY || sqlType == SQL_VARBINARY || sqlType == SQL_LONGVARBINARY;
+}
+
+// The value as UTF-8, refused (never repaired) when it is not well-formed: its pieces given by
+// SQLPutData are checked here once joined, a piece may end inside a character.
 std::string textOf(const ParameterSource& source)
 {
     const std::size_t bytes = byteLength(source);
-    if (source.cType == SQL_C_WCHAR)
-        return utf8FromUtf16(static_cast<const SQLWCHAR*>(source.data), bytes / sizeof(SQLWCHAR));
-    return std::string(static_cast<const char*>(source.data), bytes);
+    const std::string subject = "La valeur " + parameterName(source);
+    const TextUse use{subject, "l'instruction n'a pas été exécutée et rien n'a été enregistré"};
+    if (source.cType == SQL_C_WCHAR) {
+        const std::size_t units = bytes / sizeof(SQLWCHAR);
+        if (bytes % sizeof(SQLWCHAR) != 0)
+            throw textRefusal(use, TextFault{true, units + 1, "un octet seul termine la valeur, sans former d'unité"});
+        return utf8FromUtf16(static_cast<const SQLWCHAR*>(source.data), units, use);
+    }
+    std::string text(static_cast<const char*>(source.data), bytes);
+    if (!isBinaryType(source.sqlType))
+        requireUtf8(text, use);
+    return text;
 }
 
 std::optional<ParameterValue> numberFromText(std::string_view text)
@@ -120,7 +138,7 @@ ParameterValue dateValue(const ParameterSource& source)
     }
     }
     if (!sql::serialFromParts(parts))
-        throw OdbcError{"22007", "La date " + parameterName(source.number) + " n'est pas valide.", 0};
+        throw OdbcError{"22007", "La date " + parameterName(source) + " n'est pas valide.", 0};
     return bytesValue(Kind::Text, canonicalParts(parts));
 }
 
@@ -230,14 +248,14 @@ ParameterValue textValue(const ParameterSource& source)
     if (wantsNumber) {
         if (std::optional<ParameterValue> number = numberFromText(text))
             return *number;
-        throw OdbcError{"22018", "La valeur « " + text + " » " + parameterName(source.number) + " n'est pas un nombre.",
+        throw OdbcError{"22018", "La valeur « " + text + " » " + parameterName(source) + " n'est pas un nombre.",
                         0};
     }
     if (!sql::isText(meets) && isDateType(source.sqlType)) {
         const std::optional<double> serial = sql::readStoredDate(text);
         if (!serial)
             throw OdbcError{"22007",
-                            "La valeur « " + text + " » " + parameterName(source.number) + " n'est pas une date valide.",
+                            "La valeur « " + text + " » " + parameterName(source) + " n'est pas une date valide.",
                             0};
         return bytesValue(Kind::Text, sql::canonicalDate(*serial));
     }
@@ -245,53 +263,6 @@ ParameterValue textValue(const ParameterSource& source)
 }
 
 }  // namespace
-
-std::string utf8FromUtf16(const SQLWCHAR* units, std::size_t count)
-{
-    std::string out;
-    out.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        char32_t code = units[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-            code = 0x10000 + ((code - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        } else if (code >= 0xD800 && code <= 0xDFFF) {
-            code = 0xFFFD;
-        }
-        sql::appendUtf8(out, code);
-    }
-    return out;
-}
-
-std::u16string utf16FromUtf8(std::string_view text)
-{
-    std::u16string units;
-    units.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        char32_t code = 0xFFFD;
-        bool valid = length != 0 && i + length <= text.size();
-        if (valid) {
-            code = length == 1 ? lead : lead & (0x7F >> length);
-            for (std::size_t k = 1; k < length && valid; ++k) {
-                const auto next = static_cast<unsigned char>(text[i + k]);
-                valid = (next & 0xC0) == 0x80;
-                code = (code << 6) | (next & 0x3F);
-            }
-        }
-        if (!valid || code > 0x10FFFF)
-            code = 0xFFFD;
-        i += valid ? length : 1;
-        if (code >= 0x10000) {
-            units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            units += static_cast<char16_t>(code);
-        }
-    }
-    return units;
-}
 
 ParameterValue readParameterValue(const ParameterSource& source)
 {

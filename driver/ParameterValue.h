@@ -21,8 +21,10 @@ using ParameterValue = jet::SqlValue;
 // Where the value comes from: its bytes and length as the application gave them (a length in
 // bytes, SQL_NTS or SQL_NULL_DATA; ignored for fixed-size C types), the SQL type it was bound
 // with, and what the statement tells of the parameter. Throws OdbcError (22007 for an
-// impossible date, 22018 for a text that is no number where a number is expected, HY003 for
-// a C type the driver does not know).
+// impossible date; 22018 for a text that is no number where a number is expected, and for a
+// text that is not well-formed UTF-8 (SQL_C_CHAR) or UTF-16 (SQL_C_WCHAR), which is never
+// repaired; HY003 for a C type the driver does not know). SQL_C_CHAR bytes given to a binary
+// SQL type are not read as text and go as they are.
 struct ParameterSource {
     int number = 0;  // from 1, for messages
     SQLSMALLINT cType = SQL_C_CHAR;
@@ -35,10 +37,5 @@ struct ParameterSource {
 ParameterValue readParameterValue(const ParameterSource& source);
 // sqlite3_bind_* of the value at its number; throws OdbcError when SQLite refuses it.
 void bindParameterValue(sqlite3_stmt* statement, int number, const ParameterValue& value);
-
-// UTF-16 code units (as SQLWCHAR carries them) to UTF-8; a lone surrogate becomes U+FFFD.
-std::string utf8FromUtf16(const SQLWCHAR* units, std::size_t count);
-// UTF-8 to UTF-16 code units; an invalid sequence becomes U+FFFD.
-std::u16string utf16FromUtf8(std::string_view text);
 
 }  // namespace kervane::odbc

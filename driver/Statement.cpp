@@ -3,6 +3,7 @@
 #include "driver/BoundColumns.h"
 #include "driver/Connection.h"
 #include "driver/SqlText.h"
+#include "driver/UnicodeText.h"
 
 namespace kervane::odbc {
 
@@ -44,6 +45,7 @@ void Statement::forgetStatement() noexcept
 void Statement::prepare(std::string_view sql)
 {
     forgetStatement();
+    requireUtf8(sql, STATEMENT_TEXT);
     if (isBlank(sql))
         throw OdbcError{"42000", "L'instruction SQL est vide.", 0};
     // Translating and compiling read the tables' definitions: no commit writes meanwhile.

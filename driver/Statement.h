@@ -4,6 +4,7 @@
 #include "driver/Database.h"
 #include "driver/Handles.h"
 #include "driver/Parameters.h"
+#include "driver/jet/JetValue.h"
 #include "driver/sql/AccessType.h"
 
 #include <sqlext.h>
@@ -69,7 +70,7 @@ public:
     bool isOdbc3() const noexcept;
 
     // SQLPrepare: translates one Access SQL statement and compiles it; throws OdbcError for
-    // errors and trailing text.
+    // errors and trailing text, 22018 for a text that is not well-formed UTF-8.
     void prepare(std::string_view sql);
     // Compiles SQLite SQL of the driver's own (catalogue functions), without translation.
     void prepareNative(std::string_view sql);
@@ -168,7 +169,9 @@ private:
     const ParameterBinding* boundParameter(int number) const noexcept;
     SQLRETURN continueRun();
     void runSet(SQLULEN set);
-    void bindSet(sqlite3_stmt* statement, SQLULEN set) const;
+    void endFailedSet(SQLULEN set);
+    std::vector<jet::SqlValue> readSet(SQLULEN set) const;
+    void bindValues(sqlite3_stmt* statement, const std::vector<jet::SqlValue>& values) const;
     void markSet(SQLULEN set, SQLUSMALLINT status) const;
 
     Connection& m_connection;

@@ -99,15 +99,24 @@ SQLRETURN Statement::continueRun()
     return SQL_SUCCESS;
 }
 
+// The set's values are all read before anything runs: a value refused (a text that is not
+// well-formed, a number or a date that is none) leaves the base as it was, no make-table run,
+// no transaction opened. A set that fails stops the run: the sets before it stay executed, the
+// ones after it unused, which the message says when there are several.
 void Statement::runSet(SQLULEN set)
 {
     try {
-        execute([&](sqlite3_stmt* statement) { bindSet(statement, set); });
+        const std::vector<ParameterValue> values = readSet(set);
+        execute([&](sqlite3_stmt* statement) { bindValues(statement, values); });
+    } catch (OdbcError& error) {
+        const SQLULEN sets = std::max<SQLULEN>(parameterArrays.size, 1);
+        if (sets > 1)
+            error.message += " Jeu de paramètres " + std::to_string(set + 1) + " sur " + std::to_string(sets) + " : "
+                + (set > 0 ? "ceux qui le précèdent restent exécutés, " : "") + "ceux qui le suivent n'ont pas été exécutés.";
+        endFailedSet(set);
+        throw;
     } catch (...) {
-        markSet(set, SQL_PARAM_ERROR);
-        if (parameterArrays.processed != nullptr)
-            *parameterArrays.processed = set + 1;
-        m_run = ParameterRun{};
+        endFailedSet(set);
         throw;
     }
     markSet(set, SQL_PARAM_SUCCESS);
@@ -119,32 +128,49 @@ void Statement::runSet(SQLULEN set)
     m_run.nulls.clear();
 }
 
-void Statement::bindSet(sqlite3_stmt* statement, SQLULEN set) const
+void Statement::endFailedSet(SQLULEN set)
 {
-    sqlite3_clear_bindings(statement);
-    const int slots = sqlite3_bind_parameter_count(statement);
-    for (int number = 1; number <= parameterCount() && number <= slots; ++number) {
-        if (boundParameter(number) == nullptr)
+    markSet(set, SQL_PARAM_ERROR);
+    if (parameterArrays.processed != nullptr)
+        *parameterArrays.processed = set + 1;
+    m_run = ParameterRun{};
+}
+
+// The value of every parameter of the set, a Null one for those not bound.
+std::vector<ParameterValue> Statement::readSet(SQLULEN set) const
+{
+    std::vector<ParameterValue> values(static_cast<std::size_t>(parameterCount()));
+    for (int number = 1; number <= parameterCount(); ++number) {
+        const ParameterBinding* binding = boundParameter(number);
+        if (binding == nullptr)
             continue;  // a declared parameter the statement does not use
-        const ParameterBinding& binding = *boundParameter(number);
-        const ParameterCell cell = cellOf(binding, parameterArrays, set);
+        const ParameterCell cell = cellOf(*binding, parameterArrays, set);
         ParameterSource source;
         source.number = number;
-        source.cType = effectiveCType(binding);
-        source.sqlType = binding.sqlType;
+        source.cType = effectiveCType(*binding);
+        source.sqlType = binding->sqlType;
         source.use = m_parameterUses[static_cast<std::size_t>(number - 1)];
         source.data = cell.value;
         source.length = cell.indicator != nullptr ? *cell.indicator : SQL_NTS;
         if (cell.indicator == nullptr && source.cType == SQL_C_BINARY)
-            source.length = binding.bufferLength;
+            source.length = binding->bufferLength;
         if (const auto piece = m_run.pieces.find(number); piece != m_run.pieces.end()) {
             if (fixedSize(source.cType) > piece->second.size() && m_run.nulls.count(number) == 0)
                 throw OdbcError{"HY009", "Aucune valeur n'a été donnée au paramètre " + std::to_string(number) + ".", 0};
             source.data = piece->second.data();
             source.length = m_run.nulls.count(number) != 0 ? SQL_NULL_DATA : static_cast<SQLLEN>(piece->second.size());
         }
-        bindParameterValue(statement, number, readParameterValue(source));
+        values[static_cast<std::size_t>(number - 1)] = readParameterValue(source);
     }
+    return values;
+}
+
+void Statement::bindValues(sqlite3_stmt* statement, const std::vector<ParameterValue>& values) const
+{
+    sqlite3_clear_bindings(statement);
+    const int slots = std::min(sqlite3_bind_parameter_count(statement), static_cast<int>(values.size()));
+    for (int number = 1; number <= slots; ++number)
+        bindParameterValue(statement, number, values[static_cast<std::size_t>(number - 1)]);
 }
 
 SQLRETURN Statement::paramData(SQLPOINTER* token)

@@ -1,6 +1,5 @@
 #include "driver/WideText.h"
 
-#include "driver/ParameterValue.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,18 +21,18 @@ bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
 }  // namespace
 
-std::string narrowText(const SQLWCHAR* text, SQLINTEGER length)
+std::string narrowText(const SQLWCHAR* text, SQLINTEGER length, const TextUse& use)
 {
     if (text == nullptr)
         return {};
-    return utf8FromUtf16(text, unitCount(text, length));
+    return utf8FromUtf16(text, unitCount(text, length), use);
 }
 
-std::optional<std::string> optionalNarrowText(const SQLWCHAR* text, SQLINTEGER length)
+std::optional<std::string> optionalNarrowText(const SQLWCHAR* text, SQLINTEGER length, const TextUse& use)
 {
     if (text == nullptr)
         return std::nullopt;
-    return narrowText(text, length);
+    return narrowText(text, length, use);
 }
 
 WideCopy writeWide(std::string_view text, SQLPOINTER buffer, SQLLEN capacity, WideUnit unit)

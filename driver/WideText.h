@@ -1,7 +1,9 @@
 #pragma once
 // Texts of the wide (UTF-16) entry points: what a Unicode application gives, read into the
-// UTF-8 the driver works in, and what it gets back, written in SQLWCHAR units.
+// UTF-8 the driver works in and refused when it is not well-formed, and what it gets back,
+// written in SQLWCHAR units with U+FFFD for what cannot be read (see UnicodeText.h).
 #include "driver/Diagnostics.h"
+#include "driver/UnicodeText.h"
 
 #include <sql.h>
 
@@ -11,10 +13,11 @@
 
 namespace kervane::odbc {
 
-// A text given in SQLWCHAR units, its length counted in characters (units) or SQL_NTS.
-std::string narrowText(const SQLWCHAR* text, SQLINTEGER length);
+// A text given in SQLWCHAR units, its length counted in characters (units) or SQL_NTS; throws
+// 22018 with the use's subject when it is not well-formed UTF-16.
+std::string narrowText(const SQLWCHAR* text, SQLINTEGER length, const TextUse& use);
 // The same for an argument that may be absent (a null pointer): absent stays absent.
-std::optional<std::string> optionalNarrowText(const SQLWCHAR* text, SQLINTEGER length);
+std::optional<std::string> optionalNarrowText(const SQLWCHAR* text, SQLINTEGER length, const TextUse& use);
 
 // How a function counts the lengths of a wide out-text: in characters for most, in bytes for
 // those whose buffer is untyped (SQLGetInfoW, SQLColAttributeW, the attribute getters,

@@ -6,6 +6,7 @@
 #include "driver/TypeInfoCatalogue.h"
 #include "driver/Entry.h"
 #include "driver/OutText.h"
+#include "driver/UnicodeText.h"
 #include "driver/api/EntryBodies.h"
 
 using namespace kervane::odbc;
@@ -16,7 +17,9 @@ std::optional<std::string> argument(const SQLCHAR* text, SQLSMALLINT length)
 {
     if (text == nullptr)
         return std::nullopt;
-    return std::string(inText(text, length));
+    const std::string_view given = inText(text, length);
+    requireUtf8(given, CATALOGUE_ARGUMENT);
+    return std::string(given);
 }
 
 }  // namespace

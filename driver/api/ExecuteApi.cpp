@@ -1,5 +1,6 @@
 // Preparing and running statements, and describing their result columns.
 #include "driver/Entry.h"
+#include "driver/UnicodeText.h"
 #include "driver/api/EntryBodies.h"
 
 #include <sqlext.h>
@@ -225,7 +226,9 @@ SQLRETURN SQL_API SQLNativeSql(SQLHDBC hdbc, SQLCHAR* szSqlStrIn, SQLINTEGER cbS
                                SQLINTEGER cbSqlStrMax, SQLINTEGER* pcbSqlStr)
 {
     return guarded<Connection>(hdbc, [&](Connection& connection) {
-        return copyText(inText(szSqlStrIn, cbSqlStrIn), szSqlStr, cbSqlStrMax, pcbSqlStr, connection.diagnostics());
+        const std::string_view text = inText(szSqlStrIn, cbSqlStrIn);
+        requireUtf8(text, NATIVE_STATEMENT_TEXT);
+        return copyText(text, szSqlStr, cbSqlStrMax, pcbSqlStr, connection.diagnostics());
     });
 }
 

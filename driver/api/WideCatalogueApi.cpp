@@ -14,10 +14,10 @@ SQLRETURN SQL_API SQLTablesW(SQLHSTMT hstmt, SQLWCHAR* szCatalogName, SQLSMALLIN
                              SQLSMALLINT cbTableName, SQLWCHAR* szTableType, SQLSMALLINT cbTableType)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) -> SQLRETURN {
-        listTables(statement, TablesRequest{optionalNarrowText(szCatalogName, cbCatalogName),
-                                            optionalNarrowText(szSchemaName, cbSchemaName),
-                                            optionalNarrowText(szTableName, cbTableName),
-                                            optionalNarrowText(szTableType, cbTableType)});
+        listTables(statement, TablesRequest{optionalNarrowText(szCatalogName, cbCatalogName, CATALOGUE_ARGUMENT),
+                                            optionalNarrowText(szSchemaName, cbSchemaName, CATALOGUE_ARGUMENT),
+                                            optionalNarrowText(szTableName, cbTableName, CATALOGUE_ARGUMENT),
+                                            optionalNarrowText(szTableType, cbTableType, CATALOGUE_ARGUMENT)});
         return SQL_SUCCESS;
     });
 }
@@ -26,8 +26,8 @@ SQLRETURN SQL_API SQLColumnsW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*,
                               SQLSMALLINT cbTableName, SQLWCHAR* szColumnName, SQLSMALLINT cbColumnName)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) -> SQLRETURN {
-        listColumns(statement, ColumnsRequest{optionalNarrowText(szTableName, cbTableName),
-                                              optionalNarrowText(szColumnName, cbColumnName)});
+        listColumns(statement, ColumnsRequest{optionalNarrowText(szTableName, cbTableName, CATALOGUE_ARGUMENT),
+                                              optionalNarrowText(szColumnName, cbColumnName, CATALOGUE_ARGUMENT)});
         return SQL_SUCCESS;
     });
 }
@@ -44,7 +44,8 @@ SQLRETURN SQL_API SQLStatisticsW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCHA
                                  SQLSMALLINT cbTableName, SQLUSMALLINT fUnique, SQLUSMALLINT fAccuracy)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) {
-        return statistics(statement, optionalNarrowText(szTableName, cbTableName), fUnique, fAccuracy);
+        return statistics(statement, optionalNarrowText(szTableName, cbTableName, CATALOGUE_ARGUMENT), fUnique,
+                          fAccuracy);
     });
 }
 
@@ -52,7 +53,7 @@ SQLRETURN SQL_API SQLPrimaryKeysW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCH
                                   SQLWCHAR* szTableName, SQLSMALLINT cbTableName)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) {
-        return primaryKeys(statement, optionalNarrowText(szTableName, cbTableName));
+        return primaryKeys(statement, optionalNarrowText(szTableName, cbTableName, CATALOGUE_ARGUMENT));
     });
 }
 
@@ -61,7 +62,8 @@ SQLRETURN SQL_API SQLSpecialColumnsW(SQLHSTMT hstmt, SQLUSMALLINT fColType, SQLW
                                      SQLUSMALLINT fNullable)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) {
-        return specialColumns(statement, fColType, optionalNarrowText(szTableName, cbTableName), fScope, fNullable);
+        return specialColumns(statement, fColType, optionalNarrowText(szTableName, cbTableName, CATALOGUE_ARGUMENT),
+                              fScope, fNullable);
     });
 }
 
@@ -70,8 +72,8 @@ SQLRETURN SQL_API SQLForeignKeysW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCH
                                   SQLWCHAR*, SQLSMALLINT, SQLWCHAR* szFkTableName, SQLSMALLINT cbFkTableName)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) {
-        return foreignKeys(statement, optionalNarrowText(szPkTableName, cbPkTableName),
-                           optionalNarrowText(szFkTableName, cbFkTableName));
+        return foreignKeys(statement, optionalNarrowText(szPkTableName, cbPkTableName, CATALOGUE_ARGUMENT),
+                           optionalNarrowText(szFkTableName, cbFkTableName, CATALOGUE_ARGUMENT));
     });
 }
 

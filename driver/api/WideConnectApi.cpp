@@ -4,6 +4,13 @@
 
 using namespace kervane::odbc;
 
+namespace {
+
+constexpr TextUse DATA_SOURCE_NAME{"Le nom de la source de données", "aucune connexion n'a été ouverte"};
+constexpr TextUse CONNECTION_STRING{"La chaîne de connexion", "aucune connexion n'a été ouverte"};
+
+}  // namespace
+
 extern "C" {
 
 SQLRETURN SQL_API SQLConnectW(SQLHDBC hdbc, SQLWCHAR* szDSN, SQLSMALLINT cbDSN, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*,
@@ -11,7 +18,7 @@ SQLRETURN SQL_API SQLConnectW(SQLHDBC hdbc, SQLWCHAR* szDSN, SQLSMALLINT cbDSN, 
 {
     // User name and password are not checked: the file is the whole security.
     return guarded<Connection>(hdbc, [&](Connection& connection) -> SQLRETURN {
-        connectDataSource(connection, narrowText(szDSN, cbDSN));
+        connectDataSource(connection, narrowText(szDSN, cbDSN, DATA_SOURCE_NAME));
         return SQL_SUCCESS;
     });
 }
@@ -22,7 +29,7 @@ SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC hdbc, SQLHWND, SQLWCHAR* szConnStrIn
 {
     // No dialog can be shown: every completion mode behaves as SQL_DRIVER_NOPROMPT.
     return guarded<Connection>(hdbc, [&](Connection& connection) {
-        return driverConnect(connection, narrowText(szConnStrIn, cbConnStrIn),
+        return driverConnect(connection, narrowText(szConnStrIn, cbConnStrIn, CONNECTION_STRING),
                              TextTarget::wide(szConnStrOut, cbConnStrOutMax), pcbConnStrOut);
     });
 }

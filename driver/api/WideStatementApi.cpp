@@ -9,7 +9,7 @@ extern "C" {
 SQLRETURN SQL_API SQLPrepareW(SQLHSTMT hstmt, SQLWCHAR* szSqlStr, SQLINTEGER cbSqlStr)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) -> SQLRETURN {
-        statement.prepare(narrowText(szSqlStr, cbSqlStr));
+        statement.prepare(narrowText(szSqlStr, cbSqlStr, STATEMENT_TEXT));
         return SQL_SUCCESS;
     });
 }
@@ -17,7 +17,7 @@ SQLRETURN SQL_API SQLPrepareW(SQLHSTMT hstmt, SQLWCHAR* szSqlStr, SQLINTEGER cbS
 SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT hstmt, SQLWCHAR* szSqlStr, SQLINTEGER cbSqlStr)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) -> SQLRETURN {
-        statement.prepare(narrowText(szSqlStr, cbSqlStr));
+        statement.prepare(narrowText(szSqlStr, cbSqlStr, STATEMENT_TEXT));
         return statement.run();
     });
 }
@@ -27,7 +27,7 @@ SQLRETURN SQL_API SQLNativeSqlW(SQLHDBC hdbc, SQLWCHAR* szSqlStrIn, SQLINTEGER c
 {
     return guarded<Connection>(hdbc, [&](Connection& connection) {
         return TextTarget::wide(szSqlStr, cbSqlStrMax)
-            .put(narrowText(szSqlStrIn, cbSqlStrIn), pcbSqlStr, connection.diagnostics());
+            .put(narrowText(szSqlStrIn, cbSqlStrIn, NATIVE_STATEMENT_TEXT), pcbSqlStr, connection.diagnostics());
     });
 }
 

@@ -1,5 +1,7 @@
 #include "driver/jet/JetCodePage.h"
 
+#include "driver/sql/functions/Characters.h"
+
 namespace kervane::jet {
 
 namespace {
@@ -36,21 +38,15 @@ void appendUtf8(std::string& out, std::uint32_t code)
     }
 }
 
-// The character starting at text[i] and its length in bytes; 0 when the UTF-8 is invalid.
+// The character starting at text[i] and its length in bytes; 0 when the UTF-8 is not
+// well-formed (an overlong form included, which would otherwise be another character).
 std::size_t nextCharacter(const std::string& text, std::size_t i, std::uint32_t& code)
 {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    const int extra = c < 0x80 ? 0 : (c & 0xe0) == 0xc0 ? 1 : (c & 0xf0) == 0xe0 ? 2 : (c & 0xf8) == 0xf0 ? 3 : -1;
-    if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size())
+    const sql::Utf8Sequence sequence = sql::readUtf8Sequence(text, i);
+    if (sequence.fault != sql::Utf8Fault::None)
         return 0;
-    code = extra == 0 ? c : c & (0x3fu >> extra);
-    for (int k = 1; k <= extra; ++k) {
-        const unsigned char n = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-        if ((n & 0xc0) != 0x80)
-            return 0;
-        code = (code << 6) | (n & 0x3f);
-    }
-    return static_cast<std::size_t>(extra) + 1;
+    code = sequence.code;
+    return sequence.length;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "driver/jet/JetCodePage.h"
 #include "driver/jet/JetRowEncoding.h"
 #include "driver/jet/JetValue.h"
+#include "driver/sql/functions/Characters.h"
 
 #include <cmath>
 #include <cstring>
@@ -115,23 +116,16 @@ bool realValue(const JetLayoutColumn& column, const JetFieldValue& v, double& ou
     return true;
 }
 
+// False when the text is not well-formed UTF-8 (an overlong form included, which would
+// otherwise be stored as another character).
 bool utf16(const std::string& text, std::vector<unsigned char>& out)
 {
     for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const int extra = c < 0x80 ? 0 : (c & 0xe0) == 0xc0 ? 1 : (c & 0xf0) == 0xe0 ? 2 : (c & 0xf8) == 0xf0 ? 3 : -1;
-        if (extra < 0 || i + extra >= text.size())
+        const sql::Utf8Sequence sequence = sql::readUtf8Sequence(text, i);
+        if (sequence.fault != sql::Utf8Fault::None)
             return false;
-        std::uint32_t code = extra == 0 ? c : c & (0x3f >> extra);
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char n = static_cast<unsigned char>(text[i + k]);
-            if ((n & 0xc0) != 0x80)
-                return false;
-            code = (code << 6) | (n & 0x3f);
-        }
-        i += extra + 1;
-        if ((code >= 0xd800 && code < 0xe000) || code > 0x10ffff)
-            return false;
+        i += sequence.length;
+        std::uint32_t code = sequence.code;
         if (code >= 0x10000) {
             code -= 0x10000;
             putLittle(out, static_cast<std::uint16_t>(0xd800 | (code >> 10)));

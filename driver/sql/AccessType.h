@@ -24,10 +24,12 @@ enum class AccessType {
 };
 
 // What the statement tells of one of its parameters: the type of the column it meets
-// (Unknown when it meets none) and that column's declared type.
+// (Unknown when it meets none) and that column's declared type; for a parameter declared by
+// PARAMETERS, its declared type and its name (empty for a ? marker).
 struct ParameterUse {
     AccessType type = AccessType::Unknown;
     std::string declared;
+    std::string name;
 };
 
 // The type of a column from its declared type ("TEXT(50)", "LONG", "DATETIME", "YESNO"...).

@@ -41,14 +41,14 @@ void Writer::noteParameter(const Written& parameter, AccessType type, const std:
     if (m_uses.size() <= index)
         m_uses.resize(index + 1);
     if (m_uses[index].type == AccessType::Unknown)
-        m_uses[index] = ParameterUse{type, declared};
+        m_uses[index] = ParameterUse{type, declared, {}};
 }
 
 std::vector<ParameterUse> Writer::parameterUses() const
 {
     std::vector<ParameterUse> uses(m_parameters.size() + markerCount());
     for (std::size_t i = 0; i < m_parameters.size(); ++i)
-        uses[i] = ParameterUse{typeFromDeclaration(m_parameters[i].type), m_parameters[i].type};
+        uses[i] = ParameterUse{typeFromDeclaration(m_parameters[i].type), m_parameters[i].type, m_parameters[i].name};
     for (std::size_t i = m_parameters.size(); i < uses.size() && i < m_uses.size(); ++i)
         uses[i] = m_uses[i];
     return uses;

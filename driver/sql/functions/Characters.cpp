@@ -17,42 +17,11 @@ constexpr std::array<char16_t, 32> WINDOWS_1252_HIGH = {
 // Length of the UTF-8 sequence starting at offset; 1 for a malformed byte.
 std::size_t sequenceLength(std::string_view text, std::size_t offset, char32_t* decoded)
 {
-    const auto lead = static_cast<unsigned char>(text[offset]);
-    std::size_t length = 0;
-    char32_t value = 0;
-    if (lead < 0x80) {
-        length = 1;
-        value = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07u;
-    }
-    if (length == 0 || offset + length > text.size())
-        length = 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[offset + i]);
-        if ((next & 0xC0u) != 0x80u) {
-            length = 0;
-            break;
-        }
-        value = (value << 6) | (next & 0x3Fu);
-    }
-    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && (value < 0x10000 || value > 0x10FFFF));
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    if (length == 0 || overlong || surrogate) {
-        if (decoded != nullptr)
-            *decoded = REPLACEMENT_CHARACTER;
-        return 1;
-    }
+    const Utf8Sequence sequence = readUtf8Sequence(text, offset);
+    const bool wellFormed = sequence.fault == Utf8Fault::None;
     if (decoded != nullptr)
-        *decoded = value;
-    return length;
+        *decoded = wellFormed ? sequence.code : REPLACEMENT_CHARACTER;
+    return wellFormed ? sequence.length : 1;
 }
 
 bool inRange(char32_t c, char32_t low, char32_t high) { return c >= low && c <= high; }
@@ -75,6 +44,46 @@ std::string mappedText(std::string_view text, char32_t (*map)(char32_t))
 }  // namespace
 
 // ---- UTF-8 -------------------------------------------------------------------------------
+
+// After a lead from 0xC2 to 0xF4 come continuation bytes (0x80 to 0xBF); after four leads the
+// second byte is narrower, so that a code point has a single form, no surrogate is encoded and
+// nothing lies past U+10FFFF.
+Utf8Sequence readUtf8Sequence(std::string_view text, std::size_t offset)
+{
+    const auto lead = static_cast<unsigned char>(text[offset]);
+    if (lead < 0x80)
+        return {lead, 1, Utf8Fault::None};
+    if (lead < 0xC0)
+        return {0, 1, Utf8Fault::Stray};
+    if (lead < 0xC2 || lead > 0xF4)
+        return {0, 1, Utf8Fault::Forbidden};
+    const std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    Utf8Fault outside = Utf8Fault::Truncated;
+    if (lead == 0xE0 || lead == 0xF0) {
+        low = lead == 0xE0 ? 0xA0 : 0x90;
+        outside = Utf8Fault::Overlong;
+    } else if (lead == 0xED) {
+        high = 0x9F;
+        outside = Utf8Fault::Surrogate;
+    } else if (lead == 0xF4) {
+        high = 0x8F;
+        outside = Utf8Fault::Beyond;
+    }
+    char32_t code = lead & (0x7Fu >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        if (offset + k >= text.size())
+            return {0, k, Utf8Fault::Truncated};
+        const auto next = static_cast<unsigned char>(text[offset + k]);
+        if (next < 0x80 || next > 0xBF)
+            return {0, k, Utf8Fault::Truncated};
+        if (k == 1 && (next < low || next > high))
+            return {0, 1, outside};
+        code = (code << 6) | (next & 0x3Fu);
+    }
+    return {code, length, Utf8Fault::None};
+}
 
 std::size_t characterCount(std::string_view text)
 {
