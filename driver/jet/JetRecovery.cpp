@@ -2,16 +2,40 @@
 
 #include "driver/jet/JetFileIo.h"
 #include "driver/jet/JetJournal.h"
+#include "driver/jet/JetJournalMatch.h"
 #include "driver/jet/JetWriteLock.h"
 #include "driver/jet/JetWriteMessages.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace kervane::jet {
 namespace {
+
+enum class Verdict { Remove, RollBack, Foreign, Stale, Refuse, RefuseFirstFormat };
+
+// The rules of JetRecovery.h, from what the journal says of itself and how the file stands.
+Verdict judge(JournalForm form, const JournalMatch& match)
+{
+    switch (form) {
+    case JournalForm::Short: return Verdict::Remove;
+    case JournalForm::Unknown: return Verdict::Foreign;
+    case JournalForm::Version1: return match.touched ? Verdict::RefuseFirstFormat : Verdict::Remove;
+    default: break;
+    }
+    if (!match.identity)
+        return Verdict::Foreign;
+    if (!match.inRange || match.foreignPage)
+        return Verdict::Stale;
+    if (form == JournalForm::Unsealed)
+        return match.touched ? Verdict::Refuse : Verdict::Remove;
+    if (form == JournalForm::Damaged || match.damaged)
+        return Verdict::Refuse;
+    return match.touched && !match.whole ? Verdict::RollBack : Verdict::Remove;
+}
 
 // Removes the journal and makes its removal durable: the end of a commit or of a rollback.
 int removeJournal(const std::string& journal)
@@ -21,55 +45,158 @@ int removeJournal(const std::string& journal)
     return syncFolderOf(journal);
 }
 
-}  // namespace
-
-bool settleJournal(const std::string& path, int fileFd, Recovery& outcome, std::string& error)
+// Renames the journal beside itself with `suffix` ("-2", "-3"... added when the name is
+// taken), never over an existing file. 0 or errno.
+int setAside(const std::string& journal, const std::string& suffix, std::string& aside)
 {
-    outcome = Recovery::Nothing;
+    for (int n = 1; n < 1000; ++n) {
+        aside = journal + suffix + (n == 1 ? std::string() : "-" + std::to_string(n));
+        int renamed = ::renameat2(AT_FDCWD, journal.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE);
+        if (renamed != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A file system that cannot refuse an existing name by itself.
+            struct stat status {};
+            if (::lstat(aside.c_str(), &status) == 0)
+                continue;
+            renamed = ::rename(journal.c_str(), aside.c_str());
+        }
+        if (renamed == 0) {
+            // Lost to a power cut, the renaming would only be made again at the next opening.
+            syncFolderOf(journal);
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+// What a reader or a writer does with the journal at hand, the file open as `fileFd`.
+bool settleOpenJournal(const std::string& path, int fileFd, int journalFd, Recovery& outcome, std::string& message)
+{
     const std::string journal = journalPath(path);
-    const FileDescriptor journalFd(::open(journal.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (!journalFd.valid()) {
-        if (errno == ENOENT)
-            return true;
-        error = messageRecoveryFailed(path, errno);
-        return false;
-    }
-    JournalState state = JournalState::Torn;
-    JournalHeader header;
-    int failure = checkJournal(journalFd.get(), state, header);
-    if (failure == 0 && state == JournalState::Complete)
-        failure = replayJournal(journalFd.get(), header, fileFd);
-    if (failure == 0)
-        failure = removeJournal(journal);
+    JournalFacts facts;
+    JournalMatch match;
+    int failure = examineJournal(journalFd, facts);
+    if (failure == 0 && facts.form != JournalForm::Short && facts.form != JournalForm::Unknown)
+        failure = matchJournal(journalFd, facts, fileFd, match);
     if (failure != 0) {
-        error = messageRecoveryFailed(path, failure);
+        message = messageJournalUnreadable(path, journal, failure);
         return false;
     }
-    outcome = state == JournalState::Complete ? Recovery::RolledBack : Recovery::TornRemoved;
+    const Verdict verdict = judge(facts.form, match);
+    if (verdict == Verdict::Refuse || verdict == Verdict::RefuseFirstFormat) {
+        message = verdict == Verdict::Refuse ? messageJournalDamaged(path, journal)
+                                             : messageJournalFirstFormat(path, journal);
+        return false;
+    }
+    if (verdict == Verdict::Foreign || verdict == Verdict::Stale) {
+        std::string aside;
+        const bool foreign = verdict == Verdict::Foreign;
+        if (const int error = setAside(journal, foreign ? ".etranger" : ".perime", aside)) {
+            message = messageJournalNotSetAside(path, journal, error);
+            return false;
+        }
+        message = foreign ? messageJournalForeign(path, journal, aside) : messageJournalStale(path, journal, aside);
+        outcome = Recovery::SetAside;
+        return true;
+    }
+    if (verdict == Verdict::RollBack)
+        failure = rollBackFromJournal(journalFd, facts, fileFd);
+    if (failure != 0) {
+        message = messageRecoveryFailed(path, journal, failure);
+        return false;
+    }
+    if (const int error = removeJournal(journal)) {
+        message = messageJournalNotRemoved(path, journal, error);
+        return false;
+    }
+    outcome = verdict == Verdict::RollBack ? Recovery::RolledBack : Recovery::Removed;
     return true;
 }
 
-bool recoverInterruptedCommit(const std::string& path, Recovery& outcome, std::string& error)
+// Something other than a regular file at the journal's path: a reader goes on, a writer refuses.
+bool leaveAlone(const std::string& path, mode_t mode, bool writer, Recovery& outcome, std::string& message)
+{
+    outcome = Recovery::NotAJournal;
+    if (writer)
+        message = messageJournalNotAFile(path, journalPath(path), mode);
+    return !writer;
+}
+
+// Settles the journal beside `path` under the writer's lock; a writer refuses what a reader
+// may leave.
+bool settle(const std::string& path, int fileFd, bool writer, Recovery& outcome, std::string& message)
+{
+    outcome = Recovery::Nothing;
+    const std::string journal = journalPath(path);
+    struct stat status {};
+    if (::lstat(journal.c_str(), &status) != 0) {
+        if (errno == ENOENT)
+            return true;
+        message = messageJournalUnreadable(path, journal, errno);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode))
+        return leaveAlone(path, status.st_mode, writer, outcome, message);
+    // Never through a symbolic link, nor waiting on a pipe put there meanwhile.
+    const FileDescriptor journalFd(::open(journal.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!journalFd.valid()) {
+        if (errno == ENOENT)
+            return true;
+        message = messageJournalUnreadable(path, journal, errno);
+        return false;
+    }
+    if (::fstat(journalFd.get(), &status) != 0) {
+        message = messageJournalUnreadable(path, journal, errno);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode))
+        return leaveAlone(path, status.st_mode, writer, outcome, message);
+    return settleOpenJournal(path, fileFd, journalFd.get(), outcome, message);
+}
+
+}  // namespace
+
+bool settleJournal(const std::string& path, int fileFd, Recovery& outcome, std::string& message)
+{
+    return settle(path, fileFd, true, outcome, message);
+}
+
+bool undoFailedCommit(const std::string& path, int fileFd)
+{
+    const std::string journal = journalPath(path);
+    const FileDescriptor journalFd(::open(journal.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    JournalFacts facts;
+    if (!journalFd.valid() || examineJournal(journalFd.get(), facts) != 0 || facts.form != JournalForm::Sealed)
+        return false;
+    return rollBackFromJournal(journalFd.get(), facts, fileFd) == 0 && removeJournal(journal) == 0;
+}
+
+bool recoverInterruptedCommit(const std::string& path, Recovery& outcome, std::string& message)
 {
     outcome = Recovery::Nothing;
     struct stat status {};
-    if (::stat(journalPath(path).c_str(), &status) != 0) {
+    if (::lstat(journalPath(path).c_str(), &status) != 0) {
         if (errno == ENOENT)
             return true;
-        error = messageRecoveryFailed(path, errno);
+        message = messageJournalUnreadable(path, journalPath(path), errno);
         return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        outcome = Recovery::NotAJournal;
+        return true;
     }
     const FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
     if (!file.valid()) {
         if (errno == ENOENT)
             return true;  // the caller's opening says the file is missing
-        error = messageRecoveryFailed(path, errno);
+        message = messageJournalNotExamined(path, journalPath(path), errno);
         return false;
     }
     int failure = 0;
     const LockOutcome lock = takeWriteLock(file.get(), failure);
     if (lock == LockOutcome::Failed) {
-        error = messageRecoveryFailed(path, failure);
+        message = messageJournalNotExamined(path, journalPath(path), failure);
         return false;
     }
     if (lock == LockOutcome::Busy) {
@@ -83,7 +210,7 @@ bool recoverInterruptedCommit(const std::string& path, Recovery& outcome, std::s
         outcome = Recovery::LeftToWriter;
         return true;
     }
-    const bool settled = settleJournal(path, file.get(), outcome, error);
+    const bool settled = settle(path, file.get(), false, outcome, message);
     releaseWriteLock(file.get());
     return settled;
 }
