@@ -296,7 +296,8 @@ int examineJournal(int journalFd, JournalFacts& facts)
     return 0;
 }
 
-int readRecord(int journalFd, const JournalFacts& facts, std::uint32_t index, JournalRecord& record, bool& intact)
+int readRecord(int journalFd, const JournalFacts& facts, std::uint32_t index, JournalRecord& record,
+               RecordState& state)
 {
     const JournalHeader& header = facts.header;
     const bool overwritten = index < header.records;
@@ -304,9 +305,10 @@ int readRecord(int journalFd, const JournalFacts& facts, std::uint32_t index, Jo
     const std::uint64_t size = overwritten ? overwrittenSize(header) : appendedSize(header);
     const bool sealed = facts.form == JournalForm::Sealed || facts.form == JournalForm::Damaged;
     const std::uint64_t end = sealed ? facts.size - kJournalSealSize : facts.size;
-    intact = false;
+    state = RecordState::Missing;
     if (index >= recordCount(header) || offset + size > end)
         return 0;
+    state = RecordState::Damaged;
     std::vector<unsigned char> bytes(size);
     if (const int error = readAt(journalFd, bytes.data(), bytes.size(), off_t(offset)))
         return error;
@@ -325,7 +327,7 @@ int readRecord(int journalFd, const JournalFacts& facts, std::uint32_t index, Jo
     record.sectors.resize(hashesSize(header) / 8);
     for (std::size_t s = 0; s < record.sectors.size(); ++s)
         record.sectors[s] = getUInt64(rest + 8 * s);
-    intact = true;
+    state = RecordState::Intact;
     return 0;
 }
 

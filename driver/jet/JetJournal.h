@@ -117,10 +117,12 @@ struct JournalRecord {
     std::vector<unsigned char> original;  // empty for an appended page
     std::vector<std::uint64_t> sectors;   // hashes of the new bytes; empty in a version 1 journal
 };
-// Record `index` (the overwritten pages first, then the appended ones) of a journal of `facts`;
-// `intact` false when it is missing (past the journal's end) or does not check. 0 or errno.
+enum class RecordState { Intact, Damaged, Missing };
+// Record `index` (the overwritten pages first, then the appended ones) of a journal of `facts`,
+// with its state: Damaged when it does not check, Missing past the journal's end (and so are
+// all after it). 0 or errno.
 int readRecord(int journalFd, const JournalFacts& facts, std::uint32_t index, JournalRecord& record,
-               bool& intact);
+               RecordState& state);
 std::uint32_t recordCount(const JournalHeader& header);
 
 }  // namespace kervane::jet

@@ -63,12 +63,14 @@ int matchJournal(int journalFd, const JournalFacts& facts, int fileFd, JournalMa
     bool pageZeroCovered = false;
     std::int64_t previous = -1;
     for (std::uint32_t i = 0; i < recordCount(header); ++i) {
-        bool intact = false;
-        if (const int error = readRecord(journalFd, facts, i, record, intact))
+        RecordState state = RecordState::Missing;
+        if (const int error = readRecord(journalFd, facts, i, record, state))
             return error;
         // Records follow the page order: one out of it was not written by this commit.
-        if (!intact || std::int64_t(record.page) <= previous) {
+        if (state != RecordState::Intact || std::int64_t(record.page) <= previous) {
             match.damaged = true;
+            if (state == RecordState::Missing)
+                break;
             continue;
         }
         previous = record.page;
@@ -91,10 +93,10 @@ int rollBackFromJournal(int journalFd, const JournalFacts& facts, int fileFd)
     const JournalHeader& header = facts.header;
     JournalRecord record;
     for (std::uint32_t i = 0; i < header.records; ++i) {
-        bool intact = false;
-        if (const int error = readRecord(journalFd, facts, i, record, intact))
+        RecordState state = RecordState::Missing;
+        if (const int error = readRecord(journalFd, facts, i, record, state))
             return error;
-        if (!intact)
+        if (state != RecordState::Intact)
             return EIO;
         if (const int error = writeAt(fileFd, record.original.data(), header.pageSize,
                                       off_t(record.page) * off_t(header.pageSize)))
