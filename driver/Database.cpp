@@ -138,12 +138,16 @@ void Database::openJet()
     m_db.reset(db);
     if (rc != SQLITE_OK)
         throw OdbcError{"HY001", "Mémoire insuffisante pour ouvrir " + quoted(m_path) + ".", rc};
-    std::string message;
     // A commit a crash cut short is undone before anything is read; one still running in another
-    // program is left to it (then the file is read as it was before that commit).
+    // program is left to it (then the file is read as it was before that commit). A journal not
+    // made for this file as it is gets set aside, and the user is told.
     jet::Recovery recovery = jet::Recovery::Nothing;
+    std::string message;
     if (!jet::recoverInterruptedCommit(m_path, recovery, message))
         throw OdbcError{"HY000", message, 0};
+    if (recovery == jet::Recovery::SetAside)
+        m_openingNotice = message;
+    message.clear();
     std::vector<StoredQueryText> queries;
     if (!attachJet(db, m_path, message, queries, m_jetFile))
         throw OdbcError{"HY000", message.empty() ? "La base Access " + quoted(m_path) + " ne peut pas être lue." : message,
@@ -209,6 +213,11 @@ void Database::releaseUnusedWriter() noexcept
 {
     if (m_jetFile != nullptr && m_jetFile->overlay() == nullptr)
         m_jetFile->locks().releaseWriter();
+}
+
+std::string Database::takeNotice()
+{
+    return m_jetFile != nullptr ? m_jetFile->takeNotice() : std::string();
 }
 
 std::uint64_t Database::generation() const noexcept

@@ -46,6 +46,11 @@ public:
     // The Access file behind a Jet connection (owned by the SQLite connection); nullptr for a
     // SQLite-format base.
     jet::JetFile* jetFile() const noexcept { return m_jetFile; }
+    // What the opening has to tell the user although it succeeded (a crash journal found beside
+    // the Access file and set aside, the file untouched), in French; empty when nothing.
+    const std::string& openingNotice() const noexcept { return m_openingNotice; }
+    // The same found as a statement started; given once, empty when nothing.
+    std::string takeNotice();
 
     // Runs a statement that returns no rows (BEGIN, COMMIT, ROLLBACK); throws OdbcError.
     void run(const char* sql);
@@ -81,6 +86,7 @@ private:
     SqlitePtr m_db;
     bool m_readOnly = false;
     jet::JetFile* m_jetFile = nullptr;
+    std::string m_openingNotice;
     std::unique_ptr<sql::SchemaCatalogue> m_catalogue;
 };
 

@@ -167,6 +167,7 @@ private:
     [[noreturn]] void throwFailure(OdbcError error) const;
     void requireParametersBound() const;
     const ParameterBinding* boundParameter(int number) const noexcept;
+    SQLRETURN runSets();
     SQLRETURN continueRun();
     void runSet(SQLULEN set);
     void endFailedSet(SQLULEN set);

@@ -51,6 +51,14 @@ void Statement::markSet(SQLULEN set, SQLUSMALLINT status) const
 
 SQLRETURN Statement::run()
 {
+    const SQLRETURN done = runSets();
+    // A crash journal set aside as the statement started, the file untouched: said once.
+    const std::string notice = m_connection.database().takeNotice();
+    return notice.empty() || done != SQL_SUCCESS ? done : diagnostics().add("01000", notice);
+}
+
+SQLRETURN Statement::runSets()
+{
     if (!isPrepared() && m_preludes.empty())
         throw OdbcError{"HY010", "Aucune instruction n'a été préparée.", 0};
     if (m_run.needsData)

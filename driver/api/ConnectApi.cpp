@@ -18,13 +18,21 @@ std::string requireFile(const std::string& dataSource, const std::string& file)
                     "La source de données " + quoted(dataSource) + " n'indique aucune base (attribut DBQ absent).", 0};
 }
 
+// A base opened with something to tell the user (a crash journal set aside): a warning.
+SQLRETURN openingOutcome(Connection& connection)
+{
+    const std::string& notice = connection.database().openingNotice();
+    return notice.empty() ? SQL_SUCCESS : connection.diagnostics().add("01000", notice);
+}
+
 }  // namespace
 
 namespace kervane::odbc {
 
-void connectDataSource(Connection& connection, const std::string& dataSource)
+SQLRETURN connectDataSource(Connection& connection, const std::string& dataSource)
 {
     connection.connect(dataSource, requireFile(dataSource, dataSourceFile(dataSource)));
+    return openingOutcome(connection);
 }
 
 SQLRETURN driverConnect(Connection& connection, std::string_view connectionString, const TextTarget& out,
@@ -36,8 +44,10 @@ SQLRETURN driverConnect(Connection& connection, std::string_view connectionStrin
     if (file.empty() && !dataSource.empty())
         file = dataSourceFile(dataSource);
     connection.connect(dataSource, requireFile(dataSource, file));
+    const SQLRETURN opened = openingOutcome(connection);
     attributes["DBQ"] = file;
-    return out.put(formatConnectionString(attributes), outLength, connection.diagnostics());
+    const SQLRETURN written = out.put(formatConnectionString(attributes), outLength, connection.diagnostics());
+    return written != SQL_SUCCESS ? written : opened;
 }
 
 }  // namespace kervane::odbc
@@ -48,9 +58,8 @@ SQLRETURN SQL_API SQLConnect(SQLHDBC ConnectionHandle, SQLCHAR* ServerName, SQLS
                              SQLSMALLINT, SQLCHAR*, SQLSMALLINT)
 {
     // User name and password are not checked: the file is the whole security.
-    return guarded<Connection>(ConnectionHandle, [&](Connection& connection) -> SQLRETURN {
-        connectDataSource(connection, std::string(inText(ServerName, NameLength1)));
-        return SQL_SUCCESS;
+    return guarded<Connection>(ConnectionHandle, [&](Connection& connection) {
+        return connectDataSource(connection, std::string(inText(ServerName, NameLength1)));
     });
 }
 

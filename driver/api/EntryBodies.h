@@ -23,8 +23,8 @@ SQLRETURN specialColumns(Statement& statement, SQLUSMALLINT identifierType, std:
 SQLRETURN foreignKeys(Statement& statement, std::optional<std::string> primaryTable,
                       std::optional<std::string> foreignTable);
 
-// ConnectApi.cpp
-void connectDataSource(Connection& connection, const std::string& dataSource);
+// ConnectApi.cpp: SQL_SUCCESS_WITH_INFO (01000) when the opening has something to tell.
+SQLRETURN connectDataSource(Connection& connection, const std::string& dataSource);
 SQLRETURN driverConnect(Connection& connection, std::string_view connectionString, const TextTarget& out,
                         SQLSMALLINT* outLength);
 

@@ -17,9 +17,8 @@ SQLRETURN SQL_API SQLConnectW(SQLHDBC hdbc, SQLWCHAR* szDSN, SQLSMALLINT cbDSN, 
                               SQLSMALLINT)
 {
     // User name and password are not checked: the file is the whole security.
-    return guarded<Connection>(hdbc, [&](Connection& connection) -> SQLRETURN {
-        connectDataSource(connection, narrowText(szDSN, cbDSN, DATA_SOURCE_NAME));
-        return SQL_SUCCESS;
+    return guarded<Connection>(hdbc, [&](Connection& connection) {
+        return connectDataSource(connection, narrowText(szDSN, cbDSN, DATA_SOURCE_NAME));
     });
 }
 

@@ -429,8 +429,13 @@ bool JetFile::beginStatement(const JetFileLocks::StopCheck& stop, std::string& e
             break;
         m_locks->endRead();
         Recovery outcome = Recovery::Nothing;
-        if (!recoverWithLocks(m_path, *m_locks, outcome, error))
+        std::string message;
+        if (!recoverWithLocks(m_path, *m_locks, outcome, message)) {
+            error = message;
             return false;
+        }
+        if (outcome == Recovery::SetAside)
+            m_notice = message;
     }
     if (first)
         followFile();

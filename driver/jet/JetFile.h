@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 typedef struct S_MdbTableDef MdbTableDef;
@@ -97,6 +98,9 @@ public:
     // (`stopped` then true) or an interrupted commit cannot be rolled back.
     bool beginStatement(const JetFileLocks::StopCheck& stop, std::string& error, bool& stopped);
     void endStatement();
+    // What a statement's start has to tell the user although it went on (a crash journal found
+    // beside the file and set aside, the file untouched), once; empty when nothing.
+    std::string takeNotice() { return std::exchange(m_notice, {}); }
     bool inStatement() const { return m_locks->readers() > 0; }
     // The open of the file the connection reads through and locks, for its writer too.
     JetFileLocks& locks() { return *m_locks; }
@@ -136,6 +140,7 @@ private:
     std::unique_ptr<JetFileLocks> m_locks;
     FileStamp m_seen;  // the file when last looked at (followFile)
     std::uint64_t m_generation = 0;
+    std::string m_notice;
     bool lookedChanged();
 };
 

@@ -29,14 +29,14 @@ std::size_t headerPageSize(const unsigned char* header)
 }
 
 // Ties a journal's records to its header; it needs to differ between journals, not to be secret.
-std::uint32_t journalSalt()
+std::uint64_t journalSalt()
 {
-    std::uint32_t salt = 0;
+    std::uint64_t salt = 0;
     if (::getrandom(&salt, sizeof salt, GRND_NONBLOCK) == ssize_t(sizeof salt))
         return salt;
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    return std::uint32_t(now.tv_nsec) ^ std::uint32_t(now.tv_sec) ^ std::uint32_t(::getpid());
+    return std::uint64_t(now.tv_nsec) ^ (std::uint64_t(now.tv_sec) << 30) ^ (std::uint64_t(::getpid()) << 40);
 }
 
 }  // namespace
@@ -124,7 +124,7 @@ bool JetPageStore::settleUnderLocks(std::string& error)
     const JetFileLocks::Outcome outcome = m_locks.excludeReaders({}, failure);
     if (outcome != JetFileLocks::Outcome::Taken) {
         error = outcome == JetFileLocks::Outcome::Busy ? messageReadersStayed(m_path)
-                                                       : messageRecoveryFailed(m_path, failure);
+                                                       : messageJournalNotExamined(m_path, journalPath(m_path), failure);
         return false;
     }
     Recovery recovery = Recovery::Nothing;
@@ -250,23 +250,42 @@ bool JetPageStore::commit(std::string& error)
     return done;
 }
 
-bool JetPageStore::writeCommit(std::string& error)
+// The commit's journal, sealed and synced: the file may be touched once this returns true.
+bool JetPageStore::writeCommitJournal(int& stepNumber, std::string& error)
 {
-    std::vector<std::uint32_t> overwritten;
+    std::vector<CommitPage> pages;
     for (const auto& [number, page] : m_pages) {
-        if (page.changed && number < m_filePages)
-            overwritten.push_back(number);
+        if (page.changed)
+            pages.push_back(CommitPage{number, page.bytes.get()});
     }
     const std::string journal = journalPath(m_path);
-    const JournalHeader header{std::uint32_t(m_pageSize), m_filePages, 0, journalSalt()};
-    int stepNumber = 0;
-    if (const int failure = writeJournal(journal, fd(), header, overwritten, m_step, stepNumber)) {
-        // The file was not touched: a journal left half-written would only be removed later.
-        if (failure != EEXIST)
-            ::unlink(journal.c_str());
-        error = messageNotChanged(m_path, failure);
+    FileDescriptor journalFd;
+    if (const int failure = createJournal(journal, fd(), journalFd)) {
+        error = messageJournalNotCreated(m_path, journal, failure);
         return false;
     }
+    JournalHeader header;
+    header.pageSize = std::uint32_t(m_pageSize);
+    header.originalPages = m_filePages;
+    header.finalPages = m_filePages + m_appended;
+    header.salt = journalSalt();
+    const int written = writeJournal(journal, journalFd.get(), fd(), header, pages, m_step, stepNumber);
+    journalFd.reset();
+    if (written != 0) {
+        // The file was not touched: the journal has nothing to undo.
+        ::unlink(journal.c_str());
+        error = messageJournalNotWritten(m_path, journal, written);
+        return false;
+    }
+    return true;
+}
+
+bool JetPageStore::writeCommit(std::string& error)
+{
+    int stepNumber = 0;
+    if (!writeCommitJournal(stepNumber, error))
+        return false;
+    const std::string journal = journalPath(m_path);
     // Statements of other connections under way end first; those starting now wait (the
     // transaction's end lets them in again).
     int failure = 0;
@@ -289,10 +308,8 @@ bool JetPageStore::writeCommit(std::string& error)
     if (failure == 0 && ::unlink(journal.c_str()) != 0)
         failure = errno;
     if (failure != 0) {
-        Recovery outcome = Recovery::Nothing;
-        std::string ignored;
-        error = settleJournal(m_path, fd(), outcome, ignored) ? messageNotChanged(m_path, failure)
-                                                              : messageLeftForRecovery(m_path, failure);
+        error = undoFailedCommit(m_path, fd()) ? messageNotChanged(m_path, failure)
+                                               : messageLeftForRecovery(m_path, failure);
         markCommitted(fd(), before);
         return false;
     }

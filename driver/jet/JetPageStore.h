@@ -9,13 +9,14 @@
 // refused while Access has the file open. Pages held in memory, read or changed, are bounded
 // (256 MB unless told otherwise): a change reaching further is refused, nothing written.
 //
-// A commit: (1) the journal, holding the original bytes of every page about to be overwritten
-// and the file's former length, is written and synced with its folder; (2) once the statements
+// A commit: (1) the journal, holding the original bytes of every page about to be overwritten,
+// a hash of the new bytes of every page written, and the file's length before and after, is
+// written and synced with its folder, then sealed and synced again; (2) once the statements
 // other connections have under way are over (readers never see half a commit), the changed and
 // appended pages are written into the file, which is synced and given a new stamp
 // (JetFileStamp.h); (3) the journal is removed and the folder synced: that removal is the commit
-// point. A crash before it leaves a journal that
-// the next opening rolls back (JetRecovery.h); a crash after it leaves the commit done.
+// point. A crash before it leaves a journal that the next opening rolls back, or finds landed
+// whole (JetRecovery.h); a crash after it leaves the commit done.
 #include "driver/jet/JetFileLocks.h"
 #include "driver/jet/JetJournal.h"
 #include "driver/jet/JetPages.h"
@@ -91,8 +92,10 @@ public:
 
     const std::string& path() const { return m_path; }
     // For the crash tests: called before each write and sync of a commit, numbered from 0 in
-    // this order: the journal's header, each journal record, the journal's sync, each page
-    // written into the file, the file's sync, the journal's removal, the folder's sync.
+    // this order: the journal's header, each journal record (the overwritten pages', then the
+    // appended pages'), the journal's sync (with its folder's), its seal, the seal's sync,
+    // each page written into the file, the file's sync, the journal's removal, the folder's
+    // sync.
     void setCommitStep(CommitStep step) { m_step = std::move(step); }
 
 private:
@@ -116,6 +119,7 @@ private:
     bool settleUnderLocks(std::string& error);
     int fd() const { return m_locks.fd(); }
     bool writeCommit(std::string& error);
+    bool writeCommitJournal(int& stepNumber, std::string& error);
     int writePages(int& stepNumber);
     void endTransaction();
 

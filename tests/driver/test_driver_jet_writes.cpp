@@ -6,6 +6,8 @@
 #include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
 
+#include "driver/jet/JetPageStore.h"
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -41,6 +43,24 @@ std::vector<std::size_t> datesNear(const std::vector<unsigned char>& bytes, doub
             found.push_back(at);
     }
     return found;
+}
+
+// The sealed journal of a commit of `file` (page 1 overwritten, a page added), copied while the
+// commit runs: what a crash would have left beside it.
+std::vector<unsigned char> sealedJournalOf(const std::string& file)
+{
+    std::string error;
+    const auto store = jet::JetPageStore::open(file, error);
+    if (!store || !store->begin(error))
+        return {};
+    store->change(1)[100] ^= 0xff;
+    store->change(store->append())[0] = 1;
+    std::vector<unsigned char> journal;
+    store->setCommitStep([&](int) {
+        if (std::filesystem::exists(file + ".kvj"))
+            journal = fileBytes(file + ".kvj");
+    });
+    return store->commit(error) ? journal : std::vector<unsigned char>();
 }
 
 class JetWritesTest : public JetCopyTest {
@@ -261,22 +281,26 @@ TEST_F(JetWritesTest, ASecondWriterIsRefusedWhileTheFirstHoldsItsTransaction)
 }
 
 // A journal beside the file while its writer still holds the file is that writer's commit
-// under way: a connection opening then reads the file as it is and may not write; once the
-// writer is gone, the next opening removes a journal that was never completed.
+// under way: a connection opening then reads the file as it is and may not write. Once the
+// writer is gone, the next opening finds it is another base's journal (a crash journal of
+// jet/testV2000.mdb): it sets it aside, the file untouched, and says so with a warning (01000).
 TEST_F(JetWritesTest, AJournalHeldByALiveWriterIsLeftAloneAndReadersGoOn)
 {
     const std::string digest = fileDigest(m_file);
     const std::string journal = m_file + ".kvj";
+    const std::string other = copyOf("jet/testV2000.mdb");
+    if (other.empty())
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testV2000.mdb manque";
+    const std::vector<unsigned char> foreign = sealedJournalOf(other);
+    ASSERT_FALSE(foreign.empty());
     Environnement env;
     {
         Connexion writer(env);
         ASSERT_EQ(connectTo(writer, m_file), SQL_SUCCESS);
         ASSERT_EQ(autocommit(writer, false), SQL_SUCCESS);
         change(writer, "INSERT INTO Mesures (Texte) VALUES ('en cours')");
-        {
-            std::ofstream torn(journal, std::ios::binary);
-            torn << std::string(100, 'x');
-        }
+        std::ofstream(journal, std::ios::binary).write(reinterpret_cast<const char*>(foreign.data()),
+                                                       static_cast<std::streamsize>(foreign.size()));
         Connexion reader(env);
         ASSERT_EQ(connectTo(reader, m_file), SQL_SUCCESS) << diagRec(SQL_HANDLE_DBC, reader.handle()).message;
         EXPECT_EQ(select(reader, "SELECT count(*) FROM Mesures"), (std::vector<Row>{{"2"}}));
@@ -286,8 +310,16 @@ TEST_F(JetWritesTest, AJournalHeldByALiveWriterIsLeftAloneAndReadersGoOn)
         ASSERT_EQ(SQLTransact(env.handle(), writer.handle(), SQL_ROLLBACK), SQL_SUCCESS);
     }
     Connexion after(env);
-    ASSERT_EQ(connectTo(after, m_file), SQL_SUCCESS) << diagRec(SQL_HANDLE_DBC, after.handle()).message;
+    ASSERT_EQ(connectTo(after, m_file), SQL_SUCCESS_WITH_INFO);
+    const Diagnostic notice = diagRec(SQL_HANDLE_DBC, after.handle());
+    EXPECT_EQ(notice.state, "01000");
+    EXPECT_NE(notice.message.find("n'a pas été écrit pour cette base (il vient d'une autre base, ou n'est pas un "
+                                  "journal) : il n'a pas été appliqué et a été mis de côté sous le nom « " +
+                                  journal + ".etranger »"),
+              std::string::npos)
+        << notice.message;
     EXPECT_FALSE(std::filesystem::exists(journal));
+    EXPECT_EQ(fileBytes(journal + ".etranger"), foreign);
     EXPECT_EQ(fileDigest(m_file), digest);
     change(after, "DELETE FROM Mesures WHERE N = 1");
     EXPECT_EQ(select(after, "SELECT N FROM Mesures"), (std::vector<Row>{{"2"}}));

@@ -149,10 +149,18 @@ TEST(MoteurAcces, AnInterruptedJetCommitIsUndoneBeforeReading)
     {
         const jet::FileDescriptor fichier(::open(chemin.c_str(), O_RDWR));
         ASSERT_TRUE(fichier.valid());
-        const jet::JournalHeader entete{2048, std::uint32_t(avant.size() / 2048), 0, 0x1234};
-        int nEtape = 0;
-        ASSERT_EQ(jet::writeJournal(jet::journalPath(chemin), fichier.get(), entete, {2, 3}, {}, nEtape), 0);
         const std::vector<unsigned char> dechets(3 * 2048, 0xee);
+        jet::JournalHeader entete;
+        entete.pageSize = 2048;
+        entete.originalPages = std::uint32_t(avant.size() / 2048);
+        entete.finalPages = entete.originalPages + 3;
+        std::vector<jet::CommitPage> pages{{2, dechets.data()}, {3, dechets.data()}};
+        for (std::uint32_t n = 0; n < 3; ++n)
+            pages.push_back({entete.originalPages + n, dechets.data()});
+        jet::FileDescriptor journal;
+        int nEtape = 0;
+        ASSERT_EQ(jet::createJournal(jet::journalPath(chemin), fichier.get(), journal), 0);
+        ASSERT_EQ(jet::writeJournal(jet::journalPath(chemin), journal.get(), fichier.get(), entete, pages, {}, nEtape), 0);
         ASSERT_EQ(jet::writeAt(fichier.get(), dechets.data(), 2048, 2 * 2048), 0);
         ASSERT_EQ(jet::writeAt(fichier.get(), dechets.data(), dechets.size(), off_t(avant.size())), 0);
     }
