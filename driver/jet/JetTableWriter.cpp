@@ -416,9 +416,13 @@ void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char
 {
     releaseMovedData(row);
     const int moved = datapage::add(m_pages->change(page), bytes, datapage::kDeleted, format());
+    // Read again: laid again for the row, the header's page may have moved its slot.
     unsigned char* header = m_pages->change(row.header.page);
-    unsigned char* pointer = header + row.headerSlot.start;
-    std::memset(pointer, 0, static_cast<std::size_t>(row.headerSlot.size()));
+    datapage::Slot place;
+    if (!datapage::slot(header, row.header.row, place, format()))
+        place = row.headerSlot;
+    unsigned char* pointer = header + place.start;
+    std::memset(pointer, 0, static_cast<std::size_t>(place.size()));
     pointer[0] = static_cast<unsigned char>(moved);
     pointer[1] = static_cast<unsigned char>(page & 0xff);
     pointer[2] = static_cast<unsigned char>((page >> 8) & 0xff);
