@@ -123,7 +123,7 @@ TEST_F(TableWriter, InsertedUpdatedAndDeletedRowsReadBackByThreeReaders)
     changed[4] = whole(1);
     changed[11] = text("court");
     ASSERT_TRUE(writer.update(a, changed, error)) << error;
-    // The file's first row grows past its place: it moves, its slot pointing at it.
+    // The file's first row grows past its place: its page has room, it grows there.
     std::vector<JetFieldValue> grown(14);
     grown[1] = JetFieldValue::of(true);
     grown[11] = text(std::string(50, 'x'));
