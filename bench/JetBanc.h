@@ -1,47 +1,76 @@
 #pragma once
-// What the benchmarks on genuine Access files share: a connection to a copy through the
-// driver (manual commit) and the private ODBC setup naming the driver under test.
+// What the benchmarks on genuine Access files share: the private ODBC setup naming the driver
+// builds under test (this one, or several given on the command line, measured side by side in
+// one run), a connection to a copy through one of them, and the median of the passes.
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace kervane::banc {
 
-inline constexpr char JET_DRIVER[] = "Kervane banc";
+// The name the setup gives driver library number `d`.
+inline std::string jetDriver(std::size_t d)
+{
+    return "Kervane banc " + std::to_string(d);
+}
 
-// A fresh folder under the temporary one holding an odbcinst.ini that names `library` as
-// JET_DRIVER, with ODBCSYSINI and ODBCINI pointed at it.
-inline std::filesystem::path prepareJetFolder(const std::string& name, const std::string& library)
+// The driver libraries named from argument `first` on, else the one built beside the program.
+inline std::vector<std::string> jetLibraries(int argc, char** argv, int first, const char* builtBeside)
+{
+    std::vector<std::string> libraries;
+    for (int i = first; i < argc; ++i)
+        libraries.push_back(std::filesystem::absolute(argv[i]).string());
+    if (libraries.empty())
+        libraries.push_back(builtBeside);
+    return libraries;
+}
+
+// A fresh folder under the temporary one whose odbcinst.ini names each library as jetDriver(d),
+// with ODBCSYSINI and ODBCINI pointed at it.
+inline std::filesystem::path prepareJetFolder(const std::string& name, const std::vector<std::string>& libraries)
 {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
-    std::ofstream(folder / "odbcinst.ini") << "[" << JET_DRIVER << "]\nDriver=" << library << "\n";
+    std::ofstream ini(folder / "odbcinst.ini");
+    for (std::size_t d = 0; d < libraries.size(); ++d)
+        ini << "[" << jetDriver(d) << "]\nDriver=" << libraries[d] << "\n";
+    ini.close();
     std::ofstream(folder / "odbc.ini").flush();
     setenv("ODBCSYSINI", folder.c_str(), 1);
     setenv("ODBCINI", (folder / "odbc.ini").c_str(), 1);
     return folder;
 }
 
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// A connection in manual-commit mode, one statement handle.
 class JetConnection {
 public:
-    explicit JetConnection(const std::string& file, bool autocommit = false)
+    JetConnection(const std::string& driver, const std::string& file)
     {
         SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env);
         SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc);
-        std::string text = std::string("DRIVER={") + JET_DRIVER + "};DBQ=" + file + ";";
+        std::string text = "DRIVER={" + driver + "};DBQ=" + file + ";";
         SQLCHAR out[512];
         SQLSMALLINT length = 0;
         m_connected = SQL_SUCCEEDED(SQLDriverConnect(m_dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS,
                                                      out, sizeof out, &length, SQL_DRIVER_NOPROMPT));
-        if (!autocommit)
-            SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+        if (!m_connected)
+            report(SQL_HANDLE_DBC, m_dbc, text);
+        SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
         SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &m_stmt);
     }
     ~JetConnection()
@@ -56,16 +85,20 @@ public:
 
     bool connected() const { return m_connected; }
     SQLHSTMT statement() const { return m_stmt; }
-    // Runs `sql`; its rows, if any, are left for the caller to read unless `close`.
-    bool run(const std::string& sql, bool close = true)
+    // Runs `sql`: the rows it changed, -1 when it failed. Its result rows, if any, are left open
+    // for the caller when `keepRows`.
+    long run(const std::string& sql, bool keepRows = false)
     {
-        const bool done =
-            SQL_SUCCEEDED(SQLExecDirect(m_stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS));
-        if (!done)
+        if (!SQL_SUCCEEDED(SQLExecDirect(m_stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS))) {
             report(SQL_HANDLE_STMT, m_stmt, sql);
-        if (close || !done)
             SQLFreeStmt(m_stmt, SQL_CLOSE);
-        return done;
+            return -1;
+        }
+        SQLLEN rows = 0;
+        SQLRowCount(m_stmt, &rows);
+        if (!keepRows)
+            SQLFreeStmt(m_stmt, SQL_CLOSE);
+        return std::max<long>(static_cast<long>(rows), 0);
     }
     bool commit()
     {

@@ -23,6 +23,7 @@ namespace {
 
 constexpr int kRows = 10000;
 using kervane::banc::JetConnection;
+using kervane::banc::median;
 
 long orderId(int i)
 {
@@ -44,7 +45,7 @@ double timed(const std::function<bool()>& work, bool& ok)
 
 bool runOnce(const std::string& file, Figures& figures)
 {
-    JetConnection connection(file);
+    JetConnection connection(kervane::banc::jetDriver(0), file);
     if (!connection.connected()) {
         std::fprintf(stderr, "connexion à %s impossible\n", file.c_str());
         return false;
@@ -53,25 +54,19 @@ bool runOnce(const std::string& file, Figures& figures)
     figures.inserts = timed([&] {
         for (int i = 0; i < kRows && ok; ++i)
             ok = connection.run("INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) VALUES (" +
-                                std::to_string(orderId(i)) + ", 1, 1.5, 2, 0)");
+                                std::to_string(orderId(i)) + ", 1, 1.5, 2, 0)") >= 0;
         return ok && connection.commit();
     }, ok);
     figures.updates = timed([&] {
         for (int i = 0; i < kRows && ok; ++i)
             ok = connection.run("UPDATE [Order Details] SET ProductID = 2 WHERE OrderID = " + std::to_string(orderId(i)) +
-                                " AND ProductID = 1");
+                                " AND ProductID = 1") >= 0;
         return ok && connection.commit();
     }, ok);
     figures.oneUpdate = timed([&] {
-        return connection.run("UPDATE [Order Details] SET ProductID = 3 WHERE OrderID >= 20000") && connection.commit();
+        return connection.run("UPDATE [Order Details] SET ProductID = 3 WHERE OrderID >= 20000") >= 0 && connection.commit();
     }, ok);
     return ok;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 }  // namespace
@@ -85,7 +80,7 @@ int main(int argc, char** argv)
     const std::string source = argv[1];
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     const std::filesystem::path folder =
-        kervane::banc::prepareJetFolder("kervane_jet_index_writes_bench", KERVANE_DRIVER_LIBRARY);
+        kervane::banc::prepareJetFolder("kervane_jet_index_writes_bench", {KERVANE_DRIVER_LIBRARY});
 
     std::vector<double> inserts;
     std::vector<double> updates;

@@ -40,6 +40,8 @@ int lowestStart(const unsigned char* page, const JetFileFormat& format)
 bool rowsInOrder(const unsigned char* page, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
+    if (rows > kMaxRows)
+        return false;
     int above = format.pageSize;
     for (int row = 0; row < rows; ++row) {
         const int start = word(page, slotOffset(format, row)) & kOffsetMask;
@@ -48,6 +50,75 @@ bool rowsInOrder(const unsigned char* page, const JetFileFormat& format)
         above = start;
     }
     return true;
+}
+
+// The bytes between the offset table and the lowest row.
+int gap(const unsigned char* page, const JetFileFormat& format)
+{
+    return lowestStart(page, format) - slotOffset(format, rowCount(page, format));
+}
+
+// What a row whose offset entry is `entry` keeps of its `size` bytes when the page is laid again.
+int keptSize(int entry, int size)
+{
+    if ((entry & kDeleted) != 0 && (entry & kOverflow) != 0)
+        return 0;
+    return (entry & kOverflow) != 0 ? kPointerSize : size;
+}
+
+// The bytes laying the page again would take back; -1 when it cannot be laid again exactly: its
+// offsets out of order, its free space other than the gap, a moved row's place too short for
+// its pointer.
+int reclaimable(const unsigned char* page, const JetFileFormat& format)
+{
+    if (!rowsInOrder(page, format) || freeSpace(page) != gap(page, format))
+        return -1;
+    int freed = 0;
+    int above = format.pageSize;
+    for (int row = 0; row < rowCount(page, format); ++row) {
+        const int entry = word(page, slotOffset(format, row));
+        const int size = above - (entry & kOffsetMask);
+        if (keptSize(entry, size) > size)
+            return -1;
+        freed += size - keptSize(entry, size);
+        above = entry & kOffsetMask;
+    }
+    return freed;
+}
+
+// Lays the rows again from the page's end in slot order, each keeping keptSize() bytes, `replaced`
+// (when there is one) given `bytes` instead; the gap left is zeroed. reclaimable() must have
+// accepted the page.
+void layAgain(unsigned char* page, const JetFileFormat& format, int replaced = -1,
+              const std::vector<unsigned char>& bytes = {})
+{
+    const std::vector<unsigned char> before(page, page + format.pageSize);
+    const int rows = rowCount(page, format);
+    int above = format.pageSize;
+    int at = format.pageSize;
+    for (int row = 0; row < rows; ++row) {
+        const int entry = word(before.data(), slotOffset(format, row));
+        const int start = entry & kOffsetMask;
+        const bool given = row == replaced;
+        const int size = given ? static_cast<int>(bytes.size()) : keptSize(entry, above - start);
+        at -= size;
+        std::copy_n(given ? bytes.data() : before.data() + start, size, page + at);
+        putWord(page, slotOffset(format, row), at | (entry & ~kOffsetMask));
+        above = start;
+    }
+    const int tableEnd = slotOffset(format, rows);
+    std::fill(page + tableEnd, page + at, 0);
+    putWord(page, kFreeSpace, at - tableEnd);
+}
+
+// Bytes rows and offset entries may still take: the gap, and what laying the page again would
+// take back; on a page that cannot be laid again, the smaller of its free space and its gap.
+int room(const unsigned char* page, const JetFileFormat& format)
+{
+    if (!rowsInOrder(page, format))
+        return 0;
+    const int freed = reclaimable(page, format);
+    return freed < 0 ? std::min(freeSpace(page), gap(page, format)) : gap(page, format) + freed;
 }
 
 }  // namespace
@@ -92,15 +163,13 @@ bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& fo
 
 bool fits(const unsigned char* page, int size, const JetFileFormat& format)
 {
-    const int rows = rowCount(page, format);
-    // Both the recorded free space and the real gap must hold the row and its offset entry; a
-    // page whose offsets are out of order is damaged and takes nothing more.
-    return rows < kMaxRows && size + 2 <= freeSpace(page) && rowsInOrder(page, format) &&
-           lowestStart(page, format) - size >= slotOffset(format, rows + 1);
+    return rowCount(page, format) < kMaxRows && size + 2 <= room(page, format);
 }
 
 int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_t flags, const JetFileFormat& format)
 {
+    if (static_cast<int>(row.size()) + 2 > gap(page, format))
+        layAgain(page, format);
     const int rows = rowCount(page, format);
     const int start = lowestStart(page, format) - static_cast<int>(row.size());
     std::copy(row.begin(), row.end(), page + start);
@@ -129,6 +198,21 @@ void grow(unsigned char* page, int row, int extra, const JetFileFormat& format)
         putWord(page, slotOffset(format, moved), ((entry & kOffsetMask) - extra) | (entry & ~kOffsetMask));
     }
     putWord(page, kFreeSpace, freeSpace(page) - extra);
+}
+
+bool canRewrite(const unsigned char* page, int row, int size, const JetFileFormat& format)
+{
+    const int freed = reclaimable(page, format);
+    if (row < 0 || row >= rowCount(page, format) || freed < 0)
+        return false;
+    const int entry = word(page, slotOffset(format, row));
+    const int end = row == 0 ? format.pageSize : (word(page, slotOffset(format, row - 1)) & kOffsetMask);
+    return size - keptSize(entry, end - (entry & kOffsetMask)) <= gap(page, format) + freed;
+}
+
+void rewrite(unsigned char* page, int row, const std::vector<unsigned char>& bytes, const JetFileFormat& format)
+{
+    layAgain(page, format, row, bytes);
 }
 
 void flag(unsigned char* page, int row, std::uint16_t flags, const JetFileFormat& format)

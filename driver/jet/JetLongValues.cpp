@@ -53,7 +53,7 @@ bool JetLongValues::pageWithRoom(const JetLayoutColumn& column, int size, std::u
     if (!JetUsageMap::open(m_pages, JetRowId::fromPointer(column.longValueOwned), owned, ignored) ||
         !JetUsageMap::open(m_pages, JetRowId::fromPointer(column.longValueFree), free, ignored))
         return false;
-    // As for rows, only the last page with room is tried.
+    // Only the last page with room is tried (the bytes of its deleted values counted).
     const auto pages = owned.pages();
     for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
         const unsigned char* bytes = m_pages.read(*it);

@@ -192,14 +192,16 @@ bool JetTableWriter::giveAutoNumbers(std::vector<JetFieldValue>& values, std::ui
     return true;
 }
 
-bool JetTableWriter::placeFor(int size, std::uint32_t appends, std::uint32_t& page, bool& append, std::string& error)
+bool JetTableWriter::placeFor(int size, std::uint32_t appends, std::uint32_t& page, bool& append,
+                              std::vector<std::uint32_t>& full, std::string& error)
 {
     JetUsageMap owned;
     JetUsageMap free;
     if (!JetUsageMap::open(*m_pages, m_layout.ownedPages, owned, error) ||
         !JetUsageMap::open(*m_pages, m_layout.freeSpacePages, free, error))
         return false;
-    // Like Access, only the last page with room is tried before a new one is added.
+    // The table's pages with room, the last first, their deleted and moved rows' bytes counted:
+    // those passed by are no longer listed with room once the change is made.
     const std::vector<std::uint32_t> pages = owned.pages();
     for (auto it = pages.rbegin(); it != pages.rend(); ++it) {
         const unsigned char* bytes = m_pages->read(*it);
@@ -210,7 +212,7 @@ bool JetTableWriter::placeFor(int size, std::uint32_t appends, std::uint32_t& pa
             append = false;
             return true;
         }
-        break;
+        full.push_back(*it);
     }
     append = true;
     // A page the file no longer uses is taken before one is added, as Access does.
@@ -239,6 +241,17 @@ std::uint32_t JetTableWriter::newDataPage(std::uint32_t planned)
     if (page != 0)
         datapage::initialise(m_pages->change(page), m_layout.definitionPage, format());
     return page;
+}
+
+void JetTableWriter::listWithRoom(const std::vector<std::uint32_t>& pages, bool room)
+{
+    JetUsageMap free;
+    std::string unread;  // a map that cannot be read is left as it is
+    if (!JetUsageMap::open(*m_pages, m_layout.freeSpacePages, free, unread))
+        return;
+    for (std::uint32_t page : pages)
+        if (free.covers(page) && free.contains(page) != room)
+            free.set(page, room);
 }
 
 bool JetTableWriter::noMorePages(std::string& error)
@@ -286,6 +299,7 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
     std::vector<unsigned char> row;
     std::uint32_t page = 0;
     bool append = false;
+    std::vector<std::uint32_t> full;
     if (values.size() != m_layout.columns.size()) {
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
         return false;
@@ -296,7 +310,7 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
     if (!giveAutoNumbers(values, counter, error) ||
         !planLongValues(longValues, values, outside, longData, appends, error) ||
         !encodeRow(m_layout, values, 0, row, error, outside) ||
-        !placeFor(static_cast<int>(row.size()), appends, page, append, error))
+        !placeFor(static_cast<int>(row.size()), appends, page, append, full, error))
         return false;
     // The row's place is known before it is written: the indexes are planned with it.
     where = {page, append ? 0 : datapage::rowCount(m_pages->read(page), format())};
@@ -309,6 +323,7 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         return noMorePages(error);
     encodeRow(m_layout, values, 0, row, error, outside);
     where = {page, datapage::add(m_pages->change(page), row, 0, format())};
+    listWithRoom(full, false);
     writeDefinition(m_layout.rowCount + 1, counter);
     return indexesWritten(error);
 }
@@ -336,6 +351,7 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
     // As Access does, the header slot is marked both deleted and moved.
     datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow, format());
     releaseMovedData(row);
+    listWithRoom({row.header.page, row.home.page}, true);
     store.release(longValues);
     writeDefinition(m_layout.rowCount > 0 ? m_layout.rowCount - 1 : 0, m_layout.lastAutoNumber);
     return indexesWritten(error) && cascaded(std::move(cascades), row.bytes, {}, {}, error);
@@ -362,14 +378,19 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
         !keepAutoNumbers(row, values, error) || !planLongValues(store, values, outside, longData, appends, error) ||
         !encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside))
         return false;
+    // A row that grew stays on its page when the page has room for it, once laid again.
     const bool inPlace = static_cast<int>(bytes.size()) == row.homeSlot.size();
+    const bool grownInPlace =
+        !inPlace && datapage::canRewrite(m_pages->read(row.home.page), row.home.row, static_cast<int>(bytes.size()), format());
+    const bool moves = !inPlace && !grownInPlace;
     std::uint32_t page = 0;
     bool append = false;
-    if (!inPlace && row.headerSlot.size() < 4) {
+    std::vector<std::uint32_t> full;
+    if (moves && row.headerSlot.size() < datapage::kPointerSize) {
         error = "La ligne modifiée ne tient plus à sa place et ne peut pas être déplacée.";
         return false;
     }
-    if (!inPlace && !placeFor(static_cast<int>(bytes.size()), appends, page, append, error))
+    if (moves && !placeFor(static_cast<int>(bytes.size()), appends, page, append, full, error))
         return false;
     std::uint32_t nextNewPage = firstIndexPage(appends, append, page);
     if (!m_indexes.planUpdate(row.bytes, bytes, where, nextNewPage, error))
@@ -379,10 +400,15 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     if (!storeLongValues(store, outside, longData) || (append && (page = newDataPage(page)) == 0))
         return noMorePages(error);
     encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside);
-    if (inPlace)
+    if (inPlace) {
         std::copy(bytes.begin(), bytes.end(), m_pages->change(row.home.page) + row.homeSlot.start);
-    else
+    } else if (grownInPlace) {
+        datapage::rewrite(m_pages->change(row.home.page), row.home.row, bytes, format());
+    } else {
         moveRow(row, bytes, page);
+        listWithRoom(full, false);
+        listWithRoom({row.header.page, row.home.page}, true);
+    }
     store.release(oldLongValues);
     return indexesWritten(error) && cascaded(std::move(cascades), row.bytes, bytes, values, error);
 }
@@ -416,9 +442,13 @@ void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char
 {
     releaseMovedData(row);
     const int moved = datapage::add(m_pages->change(page), bytes, datapage::kDeleted, format());
+    // Read again: laid again for the row, the header's page may have moved its slot.
     unsigned char* header = m_pages->change(row.header.page);
-    unsigned char* pointer = header + row.headerSlot.start;
-    std::memset(pointer, 0, static_cast<std::size_t>(row.headerSlot.size()));
+    datapage::Slot place;
+    if (!datapage::slot(header, row.header.row, place, format()))
+        place = row.headerSlot;
+    unsigned char* pointer = header + place.start;
+    std::memset(pointer, 0, static_cast<std::size_t>(place.size()));
     pointer[0] = static_cast<unsigned char>(moved);
     pointer[1] = static_cast<unsigned char>(page & 0xff);
     pointer[2] = static_cast<unsigned char>((page >> 8) & 0xff);

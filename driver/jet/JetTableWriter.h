@@ -1,8 +1,9 @@
 #pragma once
 // Inserts, deletes and updates rows of one table of a Jet 3 or Jet 4 file as Access leaves them:
-// rows on the table's data pages (when none has room, a page the file no longer uses taken back,
-// or a new one appended), the usage maps, the row count and AutoNumber counter of the
-// definition. Every check of a row's change is made before
+// rows on the table's data pages, the bytes deleted and moved rows left there taken back
+// (JetDataPage.h), a row that grows rewritten on its own page when that has room, else moved
+// (when no page has room, a page the file no longer uses taken back, or a new one appended);
+// the usage maps, the row count and AutoNumber counter of the definition. Every check of a row's change is made before
 // the first page changes, so that a refused change leaves the pages as they were; the cascades
 // it sets off follow it, a refusal among them left for the statement's savepoint to undo.
 // Memo and OLE values of more than 64 bytes go to long-value pages, whole up to 4076 bytes (Jet 3:
@@ -74,8 +75,13 @@ private:
     bool keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error);
     bool giveAutoNumbers(std::vector<JetFieldValue>& values, std::uint32_t& counter, std::string& error);
     // A page of the table with room for `size` bytes, or a new one (`append`): one the file no
-    // longer uses, or one to append; false when none.
-    bool placeFor(int size, std::uint32_t appends, std::uint32_t& page, bool& append, std::string& error);
+    // longer uses, or one to append; false when none. `full` gets the pages passed by for want
+    // of room, to be taken out of the map of pages with room when the change is made.
+    bool placeFor(int size, std::uint32_t appends, std::uint32_t& page, bool& append, std::vector<std::uint32_t>& full,
+                  std::string& error);
+    // Marks `pages` in the table's map of pages with room (`room`), or takes them out of it, where
+    // the map reaches them.
+    void listWithRoom(const std::vector<std::uint32_t>& pages, bool room);
     // The first page the indexes may add, after the long values' `appends` and the row's page
     // when it is appended.
     std::uint32_t firstIndexPage(std::uint32_t appends, bool append, std::uint32_t page) const;

@@ -90,8 +90,8 @@ protected:
     }
     std::string verify() { return JetCopyTest::verify(m_file); }
 
-    // The statements of the transaction: two rows added (every type), one grown past its page
-    // room and given a chained memo, one deleted.
+    // The statements of the transaction: two rows added (every type), one grown (on its page,
+    // which has room) and given a chained memo, one deleted.
     void makeChanges(const Connexion& connexion)
     {
         change(connexion, "INSERT INTO Mesures (Oui, Octet, Entier, Long, Monnaie, Simple, Reel, Quand, [Decimal], Guid, "

@@ -35,7 +35,8 @@ struct Base {
     TableMap map;
 };
 
-// Gives the table of `path` what the damage aims at: long values whole and chained, a moved row.
+// Gives the table of `path` what the damage aims at: long values whole and chained, a moved row
+// (its page filled first: a row that grows where its page has room stays in place).
 void enrich(const std::string& path, std::uint32_t definition, const std::string& table)
 {
     for (std::size_t size : {std::size_t{3000}, std::size_t{9000}}) {
@@ -49,7 +50,10 @@ void enrich(const std::string& path, std::uint32_t definition, const std::string
     if (mapTable(readBytes(path), definition, map, why) && !map.rows.empty()) {
         const JetRowId first = map.rows.front();
         changeInTransaction(path, definition, table, [first](jet::JetTableWriter& writer, std::string& error) {
-            return writer.update(first, sampleRow(writer.layout(), 0, true), error);
+            for (JetRowId at = first; at.page == first.page;)
+                if (!writer.insert(sampleRow(writer.layout(), 0), at, error))
+                    return false;
+            return writer.update(first, sampleRow(writer.layout(), 64, true), error);
         }, table + " : déplacement");
     }
 }
