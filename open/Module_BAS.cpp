@@ -37,6 +37,8 @@ bool BAS_VerifierBase(const QString& strChemin)
         ErreurMoteur erreur;
         if (!base.ouvrir(strChemin, erreur))
             LeverErreur(erreur.nNumero, erreur.strDescription);
+        if (!base.avertissement().isEmpty())
+            MSG_Afficher(base.avertissement(), GENRE_CATALOGUE, MB_ICONINFORMATION, QStringLiteral("BAS_VerifierBase"));
         BAS_TesterExistenceChamp(base, QStringLiteral("TRADUCTION_HTML_FAMILLE"), QStringLiteral("FAMILLE"), bExiste);
         base.fermer();
         return true;

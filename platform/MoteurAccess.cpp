@@ -96,6 +96,7 @@ bool BaseMoteur::ouvrir(const QString& strChemin, ErreurMoteur& erreur)
 {
     fermer();
     m_tables.clear();
+    m_strAvertissement.clear();
     const Format format = formatOf(strChemin);
     if (format == Format::Absent) {
         erreur = {ERREUR_MOTEUR_INTROUVABLE, QStringLiteral("Fichier « %1 » introuvable.").arg(strChemin)};
@@ -123,10 +124,15 @@ bool BaseMoteur::ouvrir(const QString& strChemin, ErreurMoteur& erreur)
         sql::registerAccessCollation(m_db.get());
     if (format == Format::Jet) {
         std::string strRaison;
-        // A commit of the Jet writer cut short by a crash is undone before anything is read.
+        // A commit of the Jet writer cut short by a crash is undone before anything is read; a
+        // journal made for another file or an earlier state is set aside, and the user told.
         jet::Recovery reprise = jet::Recovery::Nothing;
-        if (!jet::recoverInterruptedCommit(chemin.toStdString(), reprise, strRaison) ||
-            !jet::attachJetDatabase(m_db.get(), chemin.toStdString(), strRaison)) {
+        const bool bReprise = jet::recoverInterruptedCommit(chemin.toStdString(), reprise, strRaison);
+        if (bReprise && reprise == jet::Recovery::SetAside)
+            m_strAvertissement = QString::fromStdString(strRaison);
+        if (bReprise)
+            strRaison.clear();
+        if (!bReprise || !jet::attachJetDatabase(m_db.get(), chemin.toStdString(), strRaison)) {
             erreur = {ERREUR_MOTEUR_ILLISIBLE, QString::fromStdString(strRaison)};
             fermer();
             return false;

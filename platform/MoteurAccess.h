@@ -47,6 +47,10 @@ public:
     bool estOuverte() const { return m_db != nullptr; }
 
     const std::vector<TableMoteur>& tables() const { return m_tables; }
+    // What the opening has to tell although it succeeded (a crash journal found beside a Jet
+    // file, made for another file or an earlier state, set aside, the file untouched), in
+    // French; empty otherwise.
+    const QString& avertissement() const { return m_strAvertissement; }
 
 private:
     struct FermetureSQLite {
@@ -56,6 +60,7 @@ private:
 
     std::unique_ptr<sqlite3, FermetureSQLite> m_db;
     std::vector<TableMoteur> m_tables;
+    QString m_strAvertissement;
 };
 
 }  // namespace kervane

@@ -1,5 +1,6 @@
 #include "driver/jet/JetFileLocks.h"
 
+#include "driver/jet/JetFileStamp.h"
 #include "driver/jet/JetWriteLock.h"
 
 #include <algorithm>
@@ -48,20 +49,37 @@ Outcome outcomeOf(int failure, int& error)
 
 std::unique_ptr<JetFileLocks> JetFileLocks::open(const std::string& path, int& error)
 {
-    bool writable = true;
-    FileDescriptor file(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
-    if (!file.valid() && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-        writable = false;
-        file.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    }
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!file.valid()) {
         error = errno;
         return nullptr;
     }
-    return std::make_unique<JetFileLocks>(std::move(file), writable);
+    return std::make_unique<JetFileLocks>(path, std::move(file));
 }
 
-JetFileLocks::JetFileLocks(FileDescriptor file, bool writable) : m_file(std::move(file)), m_writable(writable) {}
+JetFileLocks::JetFileLocks(std::string path, FileDescriptor file) : m_path(std::move(path)), m_file(std::move(file)) {}
+
+int JetFileLocks::makeWritable()
+{
+    if (m_writable)
+        return 0;
+    FileDescriptor file(::open(m_path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
+    if (!file.valid())
+        return errno;
+    // The new open must be the same file, not one put at its path since.
+    const FileStamp was = stampOf(fd());
+    const FileStamp is = stampOf(file.get());
+    if (was.device != is.device || was.inode != is.inode)
+        return ESTALE;
+    // A shared lock taken beside the one held conflicts with nobody that the held one did not.
+    if (m_readers > 0) {
+        if (const int failure = lockByte(file.get(), kReadersByte, F_RDLCK))
+            return failure;
+    }
+    m_file = std::move(file);  // the former open goes, its locks with it
+    m_writable = true;
+    return 0;
+}
 
 // Every lock goes with the descriptor; nothing to let go by hand.
 JetFileLocks::~JetFileLocks() = default;
@@ -70,6 +88,10 @@ JetFileLocks::Outcome JetFileLocks::takeWriter(int& error)
 {
     if (m_writer)
         return Outcome::Taken;
+    if (const int failure = makeWritable()) {
+        error = failure;
+        return Outcome::Failed;
+    }
     const Outcome outcome = outcomeOf(lockByte(fd(), kWriterByte, F_WRLCK), error);
     m_writer = outcome == Outcome::Taken;
     return outcome;

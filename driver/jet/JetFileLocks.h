@@ -35,15 +35,20 @@ public:
     static constexpr std::chrono::milliseconds kWriterPatience{5000};
     static constexpr std::chrono::milliseconds kReaderPatience{10000};
 
-    // Opens `path` for reading and, when allowed, writing; nullptr with `error` (errno).
+    // Opens `path` for reading only: a connection that only reads never holds the file open for
+    // writing. nullptr with `error` (errno).
     static std::unique_ptr<JetFileLocks> open(const std::string& path, int& error);
-    JetFileLocks(FileDescriptor file, bool writable);
+    JetFileLocks(std::string path, FileDescriptor file);
     ~JetFileLocks();
     JetFileLocks(const JetFileLocks&) = delete;
     JetFileLocks& operator=(const JetFileLocks&) = delete;
 
     int fd() const { return m_file.get(); }
     bool writable() const { return m_writable; }
+    // Opens the file again for reading and writing, before the first change or rollback of an
+    // interrupted commit, the readers' lock this connection holds carried over to the new open;
+    // 0 or errno (EACCES for a file the user may not write).
+    int makeWritable();
 
     // The writer's byte, at once or waiting for it (Failed with `error` set, for example on a
     // file opened read-only). Taking it again while held is harmless.
@@ -70,8 +75,9 @@ public:
 private:
     Outcome enterThroughGate(int& error);
 
+    std::string m_path;
     FileDescriptor m_file;
-    bool m_writable;
+    bool m_writable = false;
     bool m_writer = false;
     bool m_excluding = false;
     int m_readers = 0;

@@ -54,8 +54,8 @@ std::unique_ptr<JetPageStore> JetPageStore::open(const std::string& path, std::s
         }
         locks = own.get();
     }
-    if (!locks->writable()) {
-        error = messageNotWritable(path, EACCES);
+    if (const int failure = locks->makeWritable()) {
+        error = messageNotWritable(path, failure);
         return nullptr;
     }
     unsigned char header[kHeaderBytes];

@@ -178,11 +178,11 @@ bool recoverWithLocks(const std::string& path, JetFileLocks& locks, Recovery& ou
 {
     outcome = Recovery::Nothing;
     const std::string journal = journalPath(path);
-    if (!locks.writable()) {
-        message = messageJournalNotExamined(path, journal, EACCES);
+    int failure = locks.makeWritable();
+    if (failure != 0) {
+        message = messageJournalNotExamined(path, journal, failure);
         return false;
     }
-    int failure = 0;
     const bool heldBefore = locks.holdsWriter();
     const JetFileLocks::Outcome writer = locks.takeWriter(failure);
     if (writer == JetFileLocks::Outcome::Failed) {

@@ -4,6 +4,7 @@
 #include "tests/driver/jet/JetWriterSupport.h"
 #include "tests/open/FixtureOuvrir.h"
 
+#include <QFile>
 #include <QPushButton>
 
 namespace kervane::test {
@@ -54,6 +55,26 @@ TEST_F(OuvertureJet, TheMissingLabelRowIsInsertedIntoTheAccessFile)
     EXPECT_EQ(valider(dlg, m_base), QString());
     EXPECT_EQ(dlg.staBase->text(), "<Sans libellé> - " + m_base);
     EXPECT_EQ(empreinte(m_base), strAvant);
+}
+
+// A file left beside the base under its journal's name that is no journal of this base (here,
+// no journal at all) is never played into it: set aside, the user told, the opening goes on.
+TEST_F(OuvertureJet, ACrashJournalNotMadeForTheBaseIsSetAsideAndTheUserTold)
+{
+    const QString strJournal = m_base + ".kvj";
+    QFile journal(strJournal);
+    ASSERT_TRUE(journal.open(QIODevice::WriteOnly));
+    journal.write(QByteArray(300, 'x'));
+    journal.close();
+    dlgOuvrir dlg;
+    ASSERT_TRUE(dlg.charger());
+    EXPECT_EQ(valider(dlg, m_base), QString());
+    EXPECT_EQ(Programme().strLibelleBase, "<Sans libellé>");
+    ASSERT_EQ(repondeur.questions().size(), 1u);
+    EXPECT_EQ(repondeur.derniere().nStyle, 64);
+    EXPECT_TRUE(repondeur.derniere().strTexte.contains("« " + strJournal + ".etranger »")) << repondeur.derniere().strTexte.toStdString();
+    EXPECT_FALSE(QFile::exists(strJournal));
+    EXPECT_TRUE(QFile::exists(strJournal + ".etranger"));
 }
 
 }  // namespace

@@ -161,9 +161,10 @@ TEST(JetNwind, FileOpenedReadOnlyNeverChangedAndReleasedOnClose)
     ASSERT_EQ(::stat(path.c_str(), &statusBefore), 0);
     {
         Connection db = attached(path);
+        // libmdb's open and the reader's own, which its locks go through: none for writing.
         const auto modes = openModes(path);
-        ASSERT_EQ(modes.size(), 1u);
-        EXPECT_EQ(modes[0], O_RDONLY);
+        EXPECT_FALSE(modes.empty());
+        EXPECT_EQ(modes, std::vector<int>(modes.size(), O_RDONLY));
         for (const auto& table : rowsOf(db.get(), "SELECT name FROM sqlite_master WHERE type = 'table'"))
             rowsOf(db.get(), "SELECT * FROM \"" + table[0] + "\"");
     }
