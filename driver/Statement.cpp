@@ -48,8 +48,6 @@ void Statement::prepare(std::string_view sql)
     requireUtf8(sql, STATEMENT_TEXT);
     if (isBlank(sql))
         throw OdbcError{"42000", "L'instruction SQL est vide.", 0};
-    // Translating and compiling read the tables' definitions: no commit writes meanwhile.
-    const Database::Reading reading = m_connection.database().startReading({});
     sql::Translation translation = m_connection.database().translate(sql);
     m_accessTypes = std::move(translation.columnTypes);
     m_parameterUses = std::move(translation.parameters);
@@ -70,7 +68,6 @@ void Statement::prepareNative(std::string_view sql)
     forgetStatement();
     m_countsChanges = changesRows(sql);
     m_onlyReads = !m_countsChanges;
-    const Database::Reading reading = m_connection.database().startReading({});
     compile(sql);
 }
 

@@ -211,9 +211,19 @@ const JetTable* JetFile::define(std::size_t index, std::string& error)
         return nullptr;
     }
     JetTable& table = m_tables[index];
-    if (!table.defined && !readDefinition(table, error))
+    if (table.defined)
+        return &table;
+    // Read when a statement is compiled, before it runs: no commit may write meanwhile.
+    int failure = 0;
+    const bool held = m_locks->readers() == 0;
+    if (held && m_locks->beginRead({}, failure) != JetFileLocks::Outcome::Taken) {
+        error = failure != 0 ? messageUnreadable(m_path, systemReason(failure)) : messageBusy(m_path);
         return nullptr;
-    return &table;
+    }
+    const bool read = readDefinition(table, error);
+    if (held)
+        m_locks->endRead();
+    return read ? &table : nullptr;
 }
 
 // The definition's pages are checked before libmdb reads them: inside the file, table
@@ -414,7 +424,11 @@ void JetFile::followFile()
 bool JetFile::beginStatement(const JetFileLocks::StopCheck& stop, std::string& error, bool& stopped)
 {
     stopped = false;
-    const bool first = m_locks->readers() == 0;
+    if (m_locks->readers() > 0) {
+        int ignored = 0;
+        m_locks->beginRead(stop, ignored);  // counted only: the readers' byte is held already
+        return true;
+    }
     // One rollback of an interrupted commit at most: a journal that stays (Access has the file)
     // is read around, as the file was before that commit.
     for (int attempt = 0;; ++attempt) {
@@ -425,7 +439,11 @@ bool JetFile::beginStatement(const JetFileLocks::StopCheck& stop, std::string& e
         case JetFileLocks::Outcome::Stopped: stopped = true; return false;
         case JetFileLocks::Outcome::Failed: error = messageUnreadable(m_path, systemReason(failure)); return false;
         }
-        if (!first || attempt > 0 || !hotJournal())
+        // A file whose stamp has not moved since the last look was written by nobody meanwhile,
+        // by no commit finished nor cut short: nothing to roll back, nothing to follow.
+        if (stampOf(m_locks->fd()) == m_seen)
+            return true;
+        if (attempt > 0 || !hotJournal())
             break;
         m_locks->endRead();
         Recovery outcome = Recovery::Nothing;
@@ -437,8 +455,7 @@ bool JetFile::beginStatement(const JetFileLocks::StopCheck& stop, std::string& e
         if (outcome == Recovery::SetAside)
             m_notice = message;
     }
-    if (first)
-        followFile();
+    followFile();
     return true;
 }
 

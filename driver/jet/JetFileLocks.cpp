@@ -115,15 +115,13 @@ bool JetFileLocks::writerElsewhere()
     return lockedElsewhere(fd(), kWriterByte, F_WRLCK);
 }
 
-// The gate shared for an instant, then the readers' byte shared: no commit is then writing.
+// The gate open, then the readers' byte shared: no commit is then writing. A commit closing the
+// gate between the two waits for this statement, as for those already under way.
 JetFileLocks::Outcome JetFileLocks::enterThroughGate(int& error)
 {
-    const Outcome gate = outcomeOf(lockByte(fd(), kGateByte, F_RDLCK), error);
-    if (gate != Outcome::Taken)
-        return gate;
-    const Outcome readers = outcomeOf(lockByte(fd(), kReadersByte, F_RDLCK), error);
-    lockByte(fd(), kGateByte, F_UNLCK);
-    return readers;
+    if (lockedElsewhere(fd(), kGateByte, F_RDLCK))
+        return Outcome::Busy;
+    return outcomeOf(lockByte(fd(), kReadersByte, F_RDLCK), error);
 }
 
 JetFileLocks::Outcome JetFileLocks::beginRead(const StopCheck& stop, int& error)

@@ -9,9 +9,9 @@
 //    alone by a committing writer for the moment it writes its pages into the file: a statement
 //    sees the file as it was before a commit or as it is after it, never half of it.
 //  - The gate, held alone by a committing writer from the moment it starts waiting for the
-//    readers' byte until its pages are written, and shared for an instant by a statement before
-//    it takes the readers' byte: statements that start meanwhile wait for the commit rather than
-//    keep it waiting for ever.
+//    readers' byte until its pages are written, and looked at by a statement before it takes the
+//    readers' byte: statements that start meanwhile wait for the commit rather than keep it
+//    waiting for ever.
 // A reader thus holds up a writer for at most the statements it has under way, and a writer
 // holds up readers only while it writes its pages. Waits are bounded and give up when the
 // caller is stopped (cancel, time limit): for the writer's byte, held by another transaction,

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <sys/stat.h>
 
 namespace kervane::jet {
 
@@ -131,26 +130,6 @@ ColumnIndex::Span ColumnIndex::find(const IndexKey* lower, const IndexKey* upper
     else
         range = between(m_texts, lower != nullptr ? &lower->text : nullptr, upper != nullptr ? &upper->text : nullptr);
     return Span{m_positions.data() + range.first, m_positions.data() + range.second};
-}
-
-IndexStore::IndexStore(std::string path) : m_path(std::move(path))
-{
-    checkFile();
-}
-
-void IndexStore::checkFile()
-{
-    struct stat status {};
-    std::int64_t size = -1;
-    std::int64_t modified = -1;
-    if (::stat(m_path.c_str(), &status) == 0) {
-        size = static_cast<std::int64_t>(status.st_size);
-        modified = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
-    }
-    if (size != m_size || modified != m_modified)
-        m_indexes.clear();
-    m_size = size;
-    m_modified = modified;
 }
 
 std::shared_ptr<const ColumnIndex> IndexStore::find(const JetTable& table, int column, bool& known) const

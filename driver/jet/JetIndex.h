@@ -52,21 +52,17 @@ private:
 
 // The indexes made on one opened file, kept while the file stays as it was when opened and the
 // table as it was when its index was made (JetTable::changes).
+// An index is kept with the count of changes its table had when it was made (JetTable::changes,
+// moved by the connection's own changes and by each commit of another connection the file
+// follows): one made before is stale.
 class IndexStore {
 public:
-    explicit IndexStore(std::string path);
-
-    // Forgets every index when the file's size or modification time changed since.
-    void checkFile();
     // The index of `column` of `table`, or nullptr; `known` tells whether it was tried before
     // (a table too large to index is not walked again for nothing).
     std::shared_ptr<const ColumnIndex> find(const JetTable& table, int column, bool& known) const;
     void keep(const JetTable& table, int column, std::shared_ptr<const ColumnIndex> index);
 
 private:
-    std::string m_path;
-    std::int64_t m_size = -1;
-    std::int64_t m_modified = -1;
     struct Kept {
         std::shared_ptr<const ColumnIndex> index;
         std::uint32_t changes = 0;  // the table's changes when the index was made

@@ -128,7 +128,6 @@ int open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** result)
     cursor->scans = table->state->scans.get();
     cursor->cursor->setInterruptCheck([scans = cursor->scans] { return scans->interrupted(); });
     cursor->scans->scanOpened();
-    table->state->indexes->checkFile();
     *result = &cursor.release()->base;
     return SQLITE_OK;
 }
@@ -390,7 +389,7 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
     auto owned = std::make_unique<ModuleState>();
     owned->file = std::move(file);
     owned->scans = scanControlFor(db);
-    owned->indexes = std::make_unique<IndexStore>(owned->file->path());
+    owned->indexes = std::make_unique<IndexStore>();
     owned->transaction = std::make_unique<JetTransaction>(*owned->file);
     ModuleState* state = owned.get();
     const JetFile& jet = *state->file;
