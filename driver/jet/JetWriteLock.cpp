@@ -47,22 +47,6 @@ std::string accessLockPath(const std::string& file)
     return file.substr(0, dot) + ".ldb";
 }
 
-LockOutcome takeWriteLock(int fd, int& error)
-{
-    const int failure = lockByte(fd, kWriterByte, F_WRLCK);
-    if (failure == 0)
-        return LockOutcome::Taken;
-    if (failure == EAGAIN)
-        return LockOutcome::Busy;
-    error = failure;
-    return LockOutcome::Failed;
-}
-
-void releaseWriteLock(int fd)
-{
-    lockByte(fd, kWriterByte, F_UNLCK);
-}
-
 AccessUse accessUse(const std::string& file, int& error)
 {
     const FileDescriptor lockFile(::open(accessLockPath(file).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));

@@ -1,13 +1,12 @@
 #pragma once
-// Who else is writing a Jet file.
+// Who else is using a Jet file.
 //
-// Our own writers: a writer holds an open-file-description lock (F_OFD_SETLK) on one byte of the
-// Jet file far past any page (byte 2^62; Jet files stay below 2^44 bytes, and Access's own
-// lock bytes lie near 2^31), from the start of its transaction to its end. Such a lock belongs
-// to the open file, not to a thread or a process id, conflicts with every other open of the
-// file (in this process too) and vanishes with the last descriptor of that open, so a killed
-// writer never blocks the file. The byte lies past the end of the file: it locks nothing a
-// reader reads.
+// Our own connections: open-file-description locks (F_OFD_SETLK) on bytes of the Jet file far
+// past any page (from byte 2^62; Jet files stay below 2^44 bytes, and Access's own lock bytes
+// lie near 2^31); what each byte means is JetFileLocks.h's. Such a lock belongs to the open
+// file, not to a thread or a process id, conflicts with every other open of the file (in this
+// process too) and vanishes with the last descriptor of that open, so a killed program never
+// blocks the file. The bytes lie past the end of the file: they lock nothing a reader reads.
 //
 // Access: while Access has a database open, its lock file sits beside it ("base.ldb" for
 // "base.mdb") and Access holds byte-range locks on it; a file served by Samba or run under
@@ -32,11 +31,6 @@ bool lockedElsewhere(int fd, off_t byte, short type);
 
 // "base.mdb" -> "base.ldb"; a name without extension gets ".ldb" added.
 std::string accessLockPath(const std::string& file);
-
-enum class LockOutcome { Taken, Busy, Failed };
-// Takes the writer's lock through `fd` (opened for writing) without waiting; errno on Failed.
-LockOutcome takeWriteLock(int fd, int& error);
-void releaseWriteLock(int fd);
 
 enum class AccessUse { Free, InUse, Unknown };
 // Whether Access (or a program like it) has `file` open, told by its lock file; errno on Unknown.
