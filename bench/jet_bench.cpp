@@ -2,7 +2,7 @@
 // damaged (a chain of long-value rows that loops, a chunk or a property of length zero), and a
 // genuine file of 5,000 tables made by jetgen. Prints the time of each opening and its answer.
 // Usage: jet_bench NWIND.mdb [JETGEN]   (the files are made in a temporary folder)
-#include "driver/jet/JetDatabase.h"
+#include "driver/jet/module/JetDatabase.h"
 
 #include <sqlite3.h>
 

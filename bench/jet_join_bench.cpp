@@ -7,8 +7,8 @@
 // Every measure is the median of several runs, each on a fresh connection (so an index the
 // driver makes is made inside the measure), the connection's opening left out.
 // Usage: jet_join_bench [--avant LIBKERVANE_ODBC.so] nwind_x1.mdb nwind_x2.mdb ...
-#include "driver/jet/JetDatabase.h"
-#include "driver/sql/SortOrder.h"
+#include "driver/jet/module/JetDatabase.h"
+#include "driver/semantics/SortOrder.h"
 
 #include <sql.h>
 #include <sqlext.h>

@@ -1,7 +1,7 @@
 // Cost of a Jet 4 text index key: texts of plain small letters, digits and spaces, then French
 // texts with capitals, accents, apostrophes and hyphens (refused by a table that lacks them).
 // Prints the median over seven rounds of nanoseconds per key for each set.
-#include "driver/jet/JetIndexText.h"
+#include "driver/jet/index/JetIndexText.h"
 
 #include <algorithm>
 #include <chrono>

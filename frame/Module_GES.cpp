@@ -2,9 +2,9 @@
 
 #include "frame/wndMDI.h"
 #include "messages/Piege.h"
-#include "open/EntreeRecente.h"
 #include "messages/Programme.h"
 #include "messages/Sablier.h"
+#include "open/EntreeRecente.h"
 #include "query/FenetrePrincipale.h"
 #include "query/wndKervane.h"
 #include "settings/GroupeRegistration.h"

@@ -7,8 +7,8 @@
 #include "messages/Piege.h"
 #include "messages/Programme.h"
 #include "messages/Sablier.h"
-#include "open/Module_BAS.h"
 #include "open/dlgOuvrir.h"
+#include "open/Module_BAS.h"
 #include "platform/spread/vaSpread.h"
 #include "query/wndKervane.h"
 

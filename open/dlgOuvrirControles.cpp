@@ -1,8 +1,8 @@
 // dlgOuvrir: the controls and their places. The dialog has a fixed size because the inline
 // message is placed at fixed positions (top 277, or 270 on two lines of width 441); its width
 // follows the font so that the Recent grid shows its columns whole.
-#include "platform/Icones.h"
 #include "open/dlgOuvrir.h"
+#include "platform/Icones.h"
 #include "platform/spread/vaSpread.h"
 
 #include <QComboBox>

@@ -4,8 +4,8 @@
 #include "messages/Piege.h"
 #include "messages/Programme.h"
 #include "messages/Sablier.h"
-#include "open/Module_BAS.h"
 #include "open/dlgOuvrir.h"
+#include "open/Module_BAS.h"
 
 #include <QComboBox>
 #include <QFileInfo>

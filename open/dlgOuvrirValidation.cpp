@@ -1,8 +1,8 @@
 // dlgOuvrir: examining the path typed or chosen in the combo, and the inline message.
 #include "messages/Fichiers.h"
 #include "messages/Piege.h"
-#include "open/Module_BAS.h"
 #include "open/dlgOuvrir.h"
+#include "open/Module_BAS.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "platform/MoteurAccess.h"
 
-#include "driver/jet/JetDatabase.h"
-#include "driver/jet/JetRecovery.h"
-#include "driver/sql/SortOrder.h"
+#include "driver/jet/file/JetRecovery.h"
+#include "driver/jet/module/JetDatabase.h"
+#include "driver/semantics/SortOrder.h"
 
 #include <QFile>
 #include <QFileInfo>

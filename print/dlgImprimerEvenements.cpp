@@ -6,10 +6,10 @@
 #include "messages/Repondeur.h"
 #include "messages/Sablier.h"
 #include "print/DescriptionImprimante.h"
+#include "print/dlgImprimer.h"
 #include "print/ImpressionGrille.h"
 #include "print/ImprimerRequete.h"
 #include "print/Module_IMP.h"
-#include "print/dlgImprimer.h"
 #include "settings/Cles.h"
 #include "settings/Registration.h"
 

@@ -1,5 +1,5 @@
 // Environment, connection and statement attributes (ODBC 3 calls and their ODBC 2 forms).
-#include "driver/Entry.h"
+#include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
 
 #include <sqlext.h>

@@ -1,13 +1,13 @@
 // Catalogue functions: the tables and the columns of the database, the data types, the
 // indexes and the keys of a table.
-#include "driver/Catalogue.h"
-#include "driver/CatalogueForeignKeys.h"
-#include "driver/CatalogueIndexes.h"
-#include "driver/TypeInfoCatalogue.h"
-#include "driver/Entry.h"
-#include "driver/OutText.h"
-#include "driver/UnicodeText.h"
+#include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
+#include "driver/catalogue/Catalogue.h"
+#include "driver/catalogue/CatalogueForeignKeys.h"
+#include "driver/catalogue/CatalogueIndexes.h"
+#include "driver/catalogue/TypeInfoCatalogue.h"
+#include "driver/values/OutText.h"
+#include "driver/values/UnicodeText.h"
 
 using namespace kervane::odbc;
 

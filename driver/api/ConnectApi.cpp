@@ -1,8 +1,8 @@
 // Connecting to the database file a data source names, and disconnecting.
-#include "driver/ConnectionString.h"
-#include "driver/Entry.h"
-#include "driver/SqliteErrors.h"
+#include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
+#include "driver/base/SqliteErrors.h"
+#include "driver/handles/ConnectionString.h"
 
 using namespace kervane::odbc;
 

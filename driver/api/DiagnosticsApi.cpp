@@ -1,5 +1,5 @@
 // Reading the diagnostic records: SQLGetDiagRec, SQLGetDiagField and the ODBC 2 SQLError.
-#include "driver/Entry.h"
+#include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
 
 #include <sqlext.h>

@@ -3,9 +3,9 @@
 // its texts through a TextTarget, so that only the form of the buffers differs between the two.
 // The connection and statement bodies run inside guarded<>; the diagnostic ones are whole
 // entry points of their own (reading diagnostics must not clear them).
-#include "driver/Connection.h"
-#include "driver/Statement.h"
-#include "driver/TextTarget.h"
+#include "driver/handles/Connection.h"
+#include "driver/handles/Statement.h"
+#include "driver/values/TextTarget.h"
 
 #include <optional>
 #include <string>

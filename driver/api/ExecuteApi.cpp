@@ -1,7 +1,7 @@
 // Preparing and running statements, and describing their result columns.
-#include "driver/Entry.h"
-#include "driver/UnicodeText.h"
+#include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
+#include "driver/values/UnicodeText.h"
 
 #include <sqlext.h>
 

@@ -1,8 +1,8 @@
 // Moving through the rows of a result and reading their values.
-#include "driver/BoundColumns.h"
-#include "driver/Entry.h"
-#include "driver/GetData.h"
-#include "driver/RowsetFetch.h"
+#include "driver/api/Entry.h"
+#include "driver/handles/BoundColumns.h"
+#include "driver/handles/GetData.h"
+#include "driver/handles/RowsetFetch.h"
 
 #include <sqlext.h>
 

@@ -1,5 +1,5 @@
 // Allocation and release of environments, connections and statements.
-#include "driver/Entry.h"
+#include "driver/api/Entry.h"
 
 #include <memory>
 #include <mutex>

@@ -1,5 +1,5 @@
 // What the driver tells about itself and the database: SQLGetInfo and SQLGetFunctions.
-#include "driver/Entry.h"
+#include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
 
 #include <sqlext.h>

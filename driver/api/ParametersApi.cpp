@@ -1,5 +1,5 @@
 // Statement parameters: binding them, describing them, and data given at execution time.
-#include "driver/Entry.h"
+#include "driver/api/Entry.h"
 
 #include <sqlext.h>
 

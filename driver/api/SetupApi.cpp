@@ -1,5 +1,5 @@
 // Setup entry point: adds, reconfigures and removes data sources of this driver in odbc.ini.
-#include "driver/ConnectionString.h"
+#include "driver/handles/ConnectionString.h"
 
 #include <odbcinst.h>
 

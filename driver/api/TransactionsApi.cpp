@@ -1,5 +1,5 @@
 // Ending transactions: SQLEndTran and the ODBC 2 SQLTransact.
-#include "driver/Entry.h"
+#include "driver/api/Entry.h"
 
 #include <mutex>
 

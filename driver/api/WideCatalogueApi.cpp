@@ -1,9 +1,9 @@
 // Catalogue functions for a Unicode application: the names and patterns come in UTF-16.
-#include "driver/Catalogue.h"
-#include "driver/Entry.h"
-#include "driver/TypeInfoCatalogue.h"
-#include "driver/WideText.h"
+#include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
+#include "driver/catalogue/Catalogue.h"
+#include "driver/catalogue/TypeInfoCatalogue.h"
+#include "driver/values/WideText.h"
 
 using namespace kervane::odbc;
 

@@ -1,5 +1,5 @@
 // Connecting from a Unicode application: the connect calls with UTF-16 texts.
-#include "driver/Entry.h"
+#include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
 
 using namespace kervane::odbc;

@@ -1,6 +1,6 @@
 // What the driver tells about itself, and the connection and statement attributes, for a
 // Unicode application. Their buffers are untyped: text lengths count bytes.
-#include "driver/Entry.h"
+#include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
 
 #include <sqlext.h>

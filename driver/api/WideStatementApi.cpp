@@ -1,5 +1,5 @@
 // Preparing, running and describing statements for a Unicode application: the UTF-16 forms.
-#include "driver/Entry.h"
+#include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
 
 using namespace kervane::odbc;

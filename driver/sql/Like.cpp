@@ -1,7 +1,7 @@
 #include "driver/sql/Like.h"
 
-#include "driver/sql/SortOrder.h"
 #include "driver/sql/functions/FunctionSupport.h"
+#include "driver/semantics/SortOrder.h"
 
 #include <memory>
 #include <sqlite3.h>

@@ -1,7 +1,7 @@
 #include "driver/sql/SchemaCatalogue.h"
 
+#include "driver/semantics/Characters.h"
 #include "driver/sql/SqlError.h"
-#include "driver/sql/functions/Characters.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The tables, views and columns of a connection, with their Access types, as the writer needs
 // them to type expressions. Read lazily, table by table, and forgotten when the schema changes.
-#include "driver/sql/AccessType.h"
+#include "driver/semantics/AccessType.h"
 
 #include <map>
 #include <optional>

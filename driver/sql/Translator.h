@@ -1,6 +1,6 @@
 #pragma once
 // Access SQL in, SQLite SQL out: the front end's single entry point for the driver.
-#include "driver/sql/AccessType.h"
+#include "driver/semantics/AccessType.h"
 
 #include <string>
 #include <string_view>

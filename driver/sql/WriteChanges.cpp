@@ -3,7 +3,7 @@
 // spelt the SQLite way.
 #include "driver/sql/WriteChanges.h"
 
-#include "driver/sql/DateText.h"
+#include "driver/semantics/DateText.h"
 #include "driver/sql/SqlError.h"
 
 namespace kervane::sql {

@@ -1,5 +1,5 @@
 // Statements of definition (CREATE, DROP, ALTER...), handed to SQLite nearly as written.
-#include "driver/sql/DateText.h"
+#include "driver/semantics/DateText.h"
 #include "driver/sql/SqlError.h"
 #include "driver/sql/WriteChanges.h"
 

@@ -1,8 +1,8 @@
 // Expressions: literals, column references, operators, with Access's types and meaning.
-#include "driver/sql/DateText.h"
+#include "driver/semantics/DateText.h"
 #include "driver/sql/Lexer.h"
+#include "driver/semantics/SortOrder.h"
 #include "driver/sql/SqlError.h"
-#include "driver/sql/SortOrder.h"
 #include "driver/sql/Writer.h"
 
 namespace kervane::sql {

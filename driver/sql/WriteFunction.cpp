@@ -1,10 +1,10 @@
 // Function calls: the Access library through the function catalogue, the functions the writer
 // spells out itself (IIf, Switch, Nz, IsNull), SQL aggregates and domain aggregates.
-#include "driver/sql/Parser.h"
-#include "driver/sql/SqlError.h"
-#include "driver/sql/SortOrder.h"
-#include "driver/sql/Writer.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
+#include "driver/sql/Parser.h"
+#include "driver/semantics/SortOrder.h"
+#include "driver/sql/SqlError.h"
+#include "driver/sql/Writer.h"
 
 namespace kervane::sql {
 namespace {

@@ -1,5 +1,5 @@
 // Predicates and CASE: Like, Between, In and the operand of CASE x WHEN, with Access's meaning.
-#include "driver/sql/DateText.h"
+#include "driver/semantics/DateText.h"
 #include "driver/sql/Writer.h"
 
 #include <optional>

@@ -1,8 +1,8 @@
 // SELECT: sources, items, grouping, UNION chains, ORDER BY, TOP with its ties, DISTINCTROW.
-#include "driver/sql/SqlError.h"
-#include "driver/sql/SortOrder.h"
-#include "driver/sql/Writer.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
+#include "driver/semantics/SortOrder.h"
+#include "driver/sql/SqlError.h"
+#include "driver/sql/Writer.h"
 
 #include <cstdlib>
 

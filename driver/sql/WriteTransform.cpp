@@ -1,9 +1,9 @@
 // TRANSFORM … PIVOT: a crosstab becomes one grouped SELECT with a column per heading, each
 // column the aggregate over the rows of its heading. Without an IN list, the headings are
 // the pivot's distinct values, read from the database first, in ascending order.
-#include "driver/sql/DateText.h"
+#include "driver/semantics/DateText.h"
+#include "driver/semantics/SortOrder.h"
 #include "driver/sql/SqlError.h"
-#include "driver/sql/SortOrder.h"
 #include "driver/sql/Writer.h"
 
 #include <sqlite3.h>

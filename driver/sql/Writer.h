@@ -1,7 +1,7 @@
 #pragma once
 // The SQLite writer: walks the syntax tree and writes SQLite SQL with Access's meaning,
 // typing every expression on the way.
-#include "driver/sql/AccessType.h"
+#include "driver/semantics/AccessType.h"
 #include "driver/sql/SchemaCatalogue.h"
 #include "driver/sql/SyntaxTree.h"
 

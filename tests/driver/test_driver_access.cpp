@@ -1,7 +1,7 @@
 // A real Access 97 file through the driver: tables, joins, memo and OLE values, no writes.
 #include "tests/driver/OdbcTestSupport.h"
 
-#include "driver/sql/SortOrder.h"
+#include "driver/semantics/SortOrder.h"
 
 #include <mdbtools.h>
 

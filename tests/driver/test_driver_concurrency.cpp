@@ -4,10 +4,10 @@
 // incrementing one counter, none of their updates lost, at the serializable level (a transaction
 // overtaken by another's commit refused with 40001 and tried again) and with `x = x + 1`; a
 // SQLite base another program holds said to be locked, by whom, never "not found".
-#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/ChildProcess.h"
 #include "tests/driver/jet/JetTestSupport.h"
 #include "tests/driver/jet/JetWriterSupport.h"
+#include "tests/driver/JetCopyTest.h"
 
 #include <filesystem>
 #include <functional>

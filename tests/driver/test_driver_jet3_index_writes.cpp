@@ -6,8 +6,8 @@
 // Changes that cannot be written exactly (characters outside the code page, relationships) are
 // refused, the file unchanged.
 // Every file is a copy in the test's own folder.
-#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
+#include "tests/driver/JetCopyTest.h"
 
 #include <algorithm>
 #include <cctype>

@@ -5,13 +5,13 @@
 // byte; a rollback, a table in a relationship and a character the file's code page lacks leave
 // the file as it was.
 // Every file is a copy in the test's own folder.
-#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
+#include "tests/driver/JetCopyTest.h"
 
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetTableLayout.h"
-#include "driver/jet/JetUsageMap.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/format/JetUsageMap.h"
 
 #include <algorithm>
 #include <filesystem>

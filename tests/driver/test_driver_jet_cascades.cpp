@@ -4,8 +4,8 @@
 // updates), and a file Jackcess writes with chains of relationships, a deletion to Null, one
 // without cascade and a loop of two (fixtures/CascadeTables.java). After each commit jetcheck walks every index and finds a parent
 // for every row that refers to one.
-#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
+#include "tests/driver/JetCopyTest.h"
 
 namespace kervane::test {
 namespace {

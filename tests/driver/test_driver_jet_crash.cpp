@@ -7,10 +7,10 @@
 // for each 40), every index holding exactly the rows, each entry's key that of its row; jetcheck
 // (Jackcess) verifies the file now and then.
 // KERVANE_CRASH_RUNS sets the number of kills (50 by default; bench/jet_crash_soak.sh runs 200).
-#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/ChildProcess.h"
 #include "tests/driver/jet/JetIndexWalk.h"
 #include "tests/driver/jet/JetWriterSupport.h"
+#include "tests/driver/JetCopyTest.h"
 
 #include <chrono>
 #include <cstdlib>

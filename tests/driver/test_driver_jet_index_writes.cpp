@@ -2,8 +2,8 @@
 // (Jackcess) walks every index, checks its order and its entry bytes against the rows, and
 // finds every row through it; the driver and mdb-export count the same rows. Every file is a
 // copy in the test's own folder.
-#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
+#include "tests/driver/JetCopyTest.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -4,13 +4,13 @@
 // reached, some maps moving to map pages of their own. After the commit the driver,
 // mdb-export (libmdb) and jetcheck (Jackcess) read every row, and jetcheck finds every row
 // through every index.
-#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
+#include "tests/driver/JetCopyTest.h"
 
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetTableLayout.h"
-#include "driver/jet/JetUsageMap.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/format/JetUsageMap.h"
 
 #include <filesystem>
 #include <fstream>

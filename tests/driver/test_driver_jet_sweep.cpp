@@ -4,8 +4,8 @@
 // the rows a relationship's cascade takes with it). Each statement is done or refused as a whole; after the commit the driver, mdb-export (libmdb)
 // and jetcheck (Jackcess) count the rows the statements left, and jetcheck verifies the file:
 // no failure, and no warning it did not give before (those of its known Jet 3 limits aside).
-#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
+#include "tests/driver/JetCopyTest.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -3,10 +3,10 @@
 // by the driver on a new connection, by mdb-export and by jetcheck (Jackcess). A rollback, a
 // statement failing half-way, a refused table and a second writer leave the file as it was.
 // Every file is a copy in the test's own folder.
-#include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
+#include "tests/driver/JetCopyTest.h"
 
-#include "driver/jet/JetPageStore.h"
+#include "driver/jet/file/JetPageStore.h"
 
 #include <algorithm>
 #include <bit>

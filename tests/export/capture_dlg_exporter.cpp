@@ -1,7 +1,7 @@
 // Shows the export dialog as the user meets it (empty, then with a name typed) and saves
 // a picture of each state: capture_dlg_exporter <folder>. For a look under Xvfb.
-#include "GrilleExemple.h"
 #include "export/dlgExporter.h"
+#include "GrilleExemple.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,8 +3,8 @@
 // blocks that nest, overlap and touch with the frame of every cell drawn by hand, each with
 // a JSON file saying what the sheet must show. Exits non-zero when an export
 // fails or asks anything.
-#include "GrilleExemple.h"
 #include "export/ExporterTableau.h"
+#include "GrilleExemple.h"
 #include "tests/support/RepondeurScripte.h"
 
 #include <QApplication>

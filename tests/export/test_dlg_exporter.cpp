@@ -1,6 +1,6 @@
 // The export dialog driven as a user would, with scripted answers to its questions.
-#include "GrilleExemple.h"
 #include "export/dlgExporter.h"
+#include "GrilleExemple.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/RepondeurScripte.h"
 

@@ -1,6 +1,6 @@
 // The writer on disk: what a failure leaves behind (a successful export is the dialog's and the samples' test).
-#include "GrilleExemple.h"
 #include "export/ExporterTableau.h"
+#include "GrilleExemple.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/RepondeurScripte.h"
 

@@ -1,11 +1,11 @@
 // The file an export replaces: a read-only file is refused and left as it was, a full disk
 // is told in French, links lead to their file, and a replaced file keeps its permissions.
-#include "GrilleExemple.h"
 #include "export/ClasseurXlsx.h"
+#include "export/dlgExporter.h"
 #include "export/ErreurClasseur.h"
 #include "export/ExporterTableau.h"
 #include "export/FichierProvisoire.h"
-#include "export/dlgExporter.h"
+#include "GrilleExemple.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/RepondeurScripte.h"
 

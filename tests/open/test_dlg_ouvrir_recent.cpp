@@ -1,7 +1,7 @@
 // dlgOuvrir: the "Recent" tab (grid and combo list from the store, header sorting, double
 // click as OK), the switching of tabs, and the file chooser behind the "Acceder" key.
-#include "open/EntreeRecente.h"
 #include "open/dlgOuvrir.h"
+#include "open/EntreeRecente.h"
 #include "platform/spread/vaSpread.h"
 #include "settings/Registration.h"
 #include "tests/open/FixtureOuvrir.h"

@@ -1,8 +1,8 @@
 // The database engine for the conformity check: tables and fields in collection order,
 // files opened read-only and never changed, clear refusals.
+#include "driver/jet/file/JetFileIo.h"
+#include "driver/jet/file/JetJournal.h"
 #include "platform/MoteurAccess.h"
-#include "driver/jet/JetJournal.h"
-#include "driver/jet/JetFileIo.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/OdbcPrive.h"
 

@@ -2,9 +2,9 @@
 // lists none. Printing goes to a PDF file through a file print object.
 #include "messages/Programme.h"
 #include "print/DescriptionImprimante.h"
+#include "print/dlgImprimer.h"
 #include "print/ImpressionGrille.h"
 #include "print/Module_IMP.h"
-#include "print/dlgImprimer.h"
 #include "settings/Cles.h"
 #include "settings/Registration.h"
 #include "tests/print/OutilsImpression.h"

@@ -4,8 +4,8 @@
 //   KERVANE_CUPS_QUEUE    the queue to use (default: the first one on the cups-pdf driver)
 //   KERVANE_CUPS_PDF_DIR  where the queue writes (default: ~/PDF and /var/spool/cups-pdf/*)
 #include "messages/Programme.h"
-#include "print/Module_IMP.h"
 #include "print/dlgImprimer.h"
+#include "print/Module_IMP.h"
 #include "tests/print/OutilsImpression.h"
 #include "tests/support/DossierTemporaire.h"
 #include "tests/support/RepondeurScripte.h"

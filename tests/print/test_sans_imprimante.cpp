@@ -1,7 +1,7 @@
 // The print dialog when no CUPS server answers: ctest runs this binary with CUPS_SERVER naming
 // a socket that does not exist, so the platform lists no printer.
-#include "print/Module_IMP.h"
 #include "print/dlgImprimer.h"
+#include "print/Module_IMP.h"
 #include "tests/print/OutilsImpression.h"
 #include "tests/support/RepondeurScripte.h"
 

@@ -1,5 +1,5 @@
 // DateAdd, DateDiff, DatePart, DateSerial and TimeSerial.
-#include "driver/sql/functions/Characters.h"
+#include "driver/semantics/Characters.h"
 #include "driver/sql/functions/DateFamily.h"
 #include "driver/sql/functions/DateSupport.h"
 

@@ -1,8 +1,8 @@
 // The date family: the current date, parts of a date, names of days and months, conversions
 // to dates, and the ODBC {fn} date functions; the family's list and registration.
-#include "driver/sql/Locale.h"
 #include "driver/sql/functions/DateFamily.h"
 #include "driver/sql/functions/DateSupport.h"
+#include "driver/semantics/Locale.h"
 
 #include <cmath>
 #include <ctime>

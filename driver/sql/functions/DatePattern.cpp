@@ -1,8 +1,8 @@
 // Date and time patterns of Format, and the named date formats, for a French user: short date
 // dd/mm/yyyy, long date "mercredi 27 janvier 1993", times on 24 hours.
-#include "driver/sql/Locale.h"
 #include "driver/sql/functions/DateSupport.h"
 #include "driver/sql/functions/FormatSupport.h"
+#include "driver/semantics/Locale.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 #pragma once
 // Shared by the date functions and Format: date arguments, calendar days, weeks.
-#include "driver/sql/DateText.h"
+#include "driver/semantics/DateText.h"
 
 #include <sqlite3.h>
 

@@ -1,10 +1,10 @@
 // Format, FormatNumber, FormatCurrency, FormatPercent and FormatDateTime on SQLite values.
 // A text that reads as a date is a date for the date formats: that is how a date column's
 // canonical texts arrive.
-#include "driver/sql/Locale.h"
 #include "driver/sql/functions/DateFamily.h"
 #include "driver/sql/functions/DateSupport.h"
 #include "driver/sql/functions/FormatSupport.h"
+#include "driver/semantics/Locale.h"
 
 namespace kervane::sql {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The Access/VBA functions the front end knows: their Access name, the SQLite function that
 // computes them and the type of their result. Each family registers its own SQLite functions.
-#include "driver/sql/AccessType.h"
+#include "driver/semantics/AccessType.h"
 
 #include <span>
 #include <string_view>

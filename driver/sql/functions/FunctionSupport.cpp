@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "driver/sql/Locale.h"
+#include "driver/semantics/Locale.h"
 
 #include <charconv>
 #include <cmath>

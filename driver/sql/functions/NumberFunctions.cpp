@@ -1,8 +1,8 @@
 // Access's number and conversion functions (Choose, IsNumeric, Val, Str, the C... conversions,
 // Int, Round, Sqr, Hex...) and the numeric functions of ODBC's {fn} escapes.
-#include "driver/sql/Locale.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/functions/FunctionSupport.h"
+#include "driver/semantics/Locale.h"
 
 #include <algorithm>
 #include <bit>

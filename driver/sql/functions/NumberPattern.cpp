@@ -1,8 +1,8 @@
 // Numbers through Format's user-defined numeric formats, FormatNumber's styles and the named
 // numeric formats, with the user's decimal and thousands separators.
-#include "driver/sql/Locale.h"
 #include "driver/sql/functions/FormatSupport.h"
 #include "driver/sql/functions/FunctionSupport.h"
+#include "driver/semantics/Locale.h"
 
 #include <algorithm>
 #include <cmath>

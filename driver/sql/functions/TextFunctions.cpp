@@ -1,10 +1,10 @@
 // Access's text functions (Len, Left, Mid, InStr, Replace, StrComp, Chr...) and the text
 // functions of ODBC's {fn} escapes. Positions and lengths count characters, not bytes.
-#include "driver/sql/CaseFolding.h"
-#include "driver/sql/SortOrder.h"
-#include "driver/sql/functions/Characters.h"
+#include "driver/semantics/CaseFolding.h"
+#include "driver/semantics/Characters.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/functions/FunctionSupport.h"
+#include "driver/semantics/SortOrder.h"
 
 #include <algorithm>
 

@@ -2,10 +2,10 @@
 
 #include "JetWriterSupport.h"
 
-#include "driver/jet/JetFileFormat.h"
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetRowReading.h"
-#include "driver/jet/JetUsageMap.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetFileFormat.h"
+#include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/rows/JetRowReading.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // Seeded, repeatable damage done to a copy of a Jet 4 file, aimed at what a row writer reads
 // before it writes: the table definition, its data pages and their row offsets, the usage maps,
 // the long-value pages and their chains, moved rows, the file's map of free pages, its length.
-#include "driver/jet/JetTableLayout.h"
+#include "driver/jet/format/JetTableLayout.h"
 
 #include <cstdint>
 #include <random>

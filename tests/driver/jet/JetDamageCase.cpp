@@ -4,12 +4,12 @@
 #include "JetWriterSupport.h"
 #include "JetWriterTestSupport.h"
 
-#include "driver/jet/JetFileFormat.h"
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetIndexPage.h"
-#include "driver/jet/JetPageStore.h"
-#include "driver/jet/JetTableWriter.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/file/JetPageStore.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetFileFormat.h"
+#include "driver/jet/index/JetIndexPage.h"
+#include "driver/jet/write/JetTableWriter.h"
 
 #include <gtest/gtest.h>
 

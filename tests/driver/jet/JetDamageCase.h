@@ -3,8 +3,8 @@
 // the file (JetPageStore), every refusal checked to leave the file byte for byte as it was and
 // to say why in French, and jetcheck's verdict on what was accepted compared with the one on
 // the damaged copy.
-#include "driver/jet/JetRowEncoding.h"
-#include "driver/jet/JetTableLayout.h"
+#include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/rows/JetRowEncoding.h"
 
 #include <functional>
 #include <set>

@@ -2,10 +2,10 @@
 
 #include "JetWriterSupport.h"
 
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetIndexPage.h"
-#include "driver/jet/JetIndexRoots.h"
-#include "driver/jet/JetUsageMap.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/index/JetIndexPage.h"
+#include "driver/jet/index/JetIndexRoots.h"
 
 #include <algorithm>
 #include <deque>

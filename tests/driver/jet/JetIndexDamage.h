@@ -3,8 +3,8 @@
 // maintenance reads before it writes: the index pages (bytes, links, child pointers, bitmap,
 // prefix), the real-index blocks of the table definition (root page, key columns, flags, usage
 // map), the index usage maps and the counts of distinct keys.
-#include "driver/jet/JetFileFormat.h"
-#include "driver/jet/JetTableLayout.h"
+#include "driver/jet/format/JetFileFormat.h"
+#include "driver/jet/format/JetTableLayout.h"
 
 #include <cstdint>
 #include <map>

@@ -1,16 +1,16 @@
 #include "JetIndexWalk.h"
 
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/index/JetIndexKey.h"
+#include "driver/jet/index/JetIndexPage.h"
+#include "driver/jet/index/JetIndexRoots.h"
+#include "driver/jet/index/JetIndexText.h"
+#include "driver/jet/index/JetIndexText97.h"
+#include "driver/jet/rows/JetRowReading.h"
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetIndexKey.h"
-#include "driver/jet/JetIndexPage.h"
-#include "driver/jet/JetIndexRoots.h"
-#include "driver/jet/JetIndexText.h"
-#include "driver/jet/JetIndexText97.h"
-#include "driver/jet/JetRowReading.h"
-#include "driver/jet/JetTableLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // For the row writer's tests: pages of a file copy held in memory and written back whole, the
 // file of index-free tables made by Jackcess, and the independent readers (jetcheck, mdb-export).
-#include "driver/jet/JetPages.h"
+#include "driver/jet/format/JetPages.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

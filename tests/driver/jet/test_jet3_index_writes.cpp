@@ -2,11 +2,11 @@
 // genuine files, then every index walked from its root (each entry's key the one encoded from its
 // row, entries in order and one per row, each page rewritten to the same bytes). A text whose key
 // cannot be encoded is refused, the pages unchanged.
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/write/JetTableWriter.h"
 #include "JetIndexWalk.h"
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetTableWriter.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -8,12 +8,12 @@
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
 
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetLongValues.h"
-#include "driver/jet/JetRowEncoding.h"
-#include "driver/jet/JetTableLayout.h"
-#include "driver/jet/JetUsageMap.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/rows/JetRowEncoding.h"
+#include "driver/jet/write/JetLongValues.h"
 
 #include <gtest/gtest.h>
 

@@ -6,12 +6,12 @@
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
 
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetRowEncoding.h"
-#include "driver/jet/JetRowReading.h"
-#include "driver/jet/JetSqlValues.h"
-#include "driver/jet/JetTableLayout.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/rows/JetRowEncoding.h"
+#include "driver/jet/rows/JetRowReading.h"
+#include "driver/jet/rows/JetSqlValues.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "JetTestSupport.h"
 
-#include "driver/jet/JetDatabase.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetProbe.h"
-#include "driver/jet/JetProbedFiles.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/file/JetProbe.h"
+#include "driver/jet/file/JetProbedFiles.h"
+#include "driver/jet/module/JetDatabase.h"
 
 #include <gtest/gtest.h>
 

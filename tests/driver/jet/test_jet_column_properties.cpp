@@ -1,7 +1,7 @@
 // Column design properties (default value, required) read from a property value laid out as
 // mdbtools' HACKING.md describes it: a "KKD"/"MR2" mark, a chunk of property names, then one
 // chunk of values per column; and nothing at all from a damaged value.
-#include "driver/jet/JetColumnProperties.h"
+#include "driver/jet/catalogue/JetColumnProperties.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
 
-#include "driver/jet/JetFileFormat.h"
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetTableWriter.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetFileFormat.h"
+#include "driver/jet/write/JetTableWriter.h"
 
 #include <gtest/gtest.h>
 

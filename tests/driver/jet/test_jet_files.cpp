@@ -1,6 +1,6 @@
 #include "JetTestSupport.h"
 
-#include "driver/jet/JetDatabase.h"
+#include "driver/jet/module/JetDatabase.h"
 
 #include <gtest/gtest.h>
 

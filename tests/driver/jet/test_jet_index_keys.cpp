@@ -1,9 +1,9 @@
 // Index keys of Jet 4 files as Access lays them: numbers, dates and Yes/No in both orders,
 // Null, texts in the General sort order; and texts decoded from rows.
+#include "driver/jet/index/JetIndexKey.h"
+#include "driver/jet/index/JetIndexText.h"
+#include "driver/jet/rows/JetRowEncoding.h"
 #include "JetWriterSupport.h"
-#include "driver/jet/JetIndexKey.h"
-#include "driver/jet/JetIndexText.h"
-#include "driver/jet/JetRowEncoding.h"
 
 #include <gtest/gtest.h>
 

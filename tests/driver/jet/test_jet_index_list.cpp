@@ -2,8 +2,8 @@
 // files (foreign-key entries left out), and never a read outside a damaged definition.
 #include "JetTestSupport.h"
 
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetIndexList.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/index/JetIndexList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Index pages of Jet 4 files: every index of the genuine test files is walked from its root,
 // and each entry's key must be the one encoded here from the row it points at; every page read
 // must be written back to the same bytes; damaged pages are refused.
+#include "driver/jet/index/JetIndexKey.h"
+#include "driver/jet/index/JetIndexPage.h"
 #include "JetIndexWalk.h"
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
-#include "driver/jet/JetIndexKey.h"
-#include "driver/jet/JetIndexPage.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "JetTestSupport.h"
 
-#include "driver/jet/JetDatabase.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetInterrupt.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/module/JetDatabase.h"
+#include "driver/jet/module/JetInterrupt.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "driver/jet/JetDefinition.h"
-#include "driver/jet/JetLayout.h"
+#include "driver/jet/format/JetDefinition.h"
+#include "driver/jet/format/JetLayout.h"
 
 #include <gtest/gtest.h>
 

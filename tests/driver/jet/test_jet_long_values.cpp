@@ -4,8 +4,8 @@
 #include "JetTestSupport.h"
 #include "JetWriterTestSupport.h"
 
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetLongValue.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/rows/JetLongValue.h"
 
 #include <mdbtools.h>
 

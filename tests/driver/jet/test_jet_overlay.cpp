@@ -5,8 +5,8 @@
 #include "JetTestSupport.h"
 #include "JetWriterTestSupport.h"
 
-#include "driver/jet/JetDatabase.h"
-#include "driver/jet/JetFile.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/module/JetDatabase.h"
 
 #include <mdbtools.h>
 

@@ -1,4 +1,4 @@
-#include "driver/jet/JetProperties.h"
+#include "driver/jet/format/JetProperties.h"
 
 #include <gtest/gtest.h>
 

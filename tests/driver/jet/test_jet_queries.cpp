@@ -1,8 +1,8 @@
 #include "JetTestSupport.h"
 
-#include "driver/jet/JetDatabase.h"
-#include "driver/jet/JetQuerySources.h"
-#include "driver/jet/JetQueryText.h"
+#include "driver/jet/catalogue/JetQuerySources.h"
+#include "driver/jet/catalogue/JetQueryText.h"
+#include "driver/jet/module/JetDatabase.h"
 
 #include <gtest/gtest.h>
 

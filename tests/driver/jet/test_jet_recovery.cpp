@@ -9,9 +9,9 @@
 #include "JetTestSupport.h"
 #include "JetWriterTestSupport.h"
 
-#include "driver/jet/JetJournal.h"
-#include "driver/jet/JetPageStore.h"
-#include "driver/jet/JetRecovery.h"
+#include "driver/jet/file/JetJournal.h"
+#include "driver/jet/file/JetPageStore.h"
+#include "driver/jet/file/JetRecovery.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
 
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetLayout.h"
-#include "driver/jet/JetRowEncoding.h"
-#include "driver/jet/JetRowReading.h"
-#include "driver/jet/JetUsageMap.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetLayout.h"
+#include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/rows/JetRowEncoding.h"
+#include "driver/jet/rows/JetRowReading.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
 
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetTableWriter.h"
-#include "driver/jet/JetUsageMap.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/write/JetTableWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -5,9 +5,9 @@
 // row 0) marks free pages with a set bit, the pages past the file's end among them.
 #include "JetWriterSupport.h"
 
-#include "driver/jet/JetDataPage.h"
-#include "driver/jet/JetFile.h"
-#include "driver/jet/JetUsageMap.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetUsageMap.h"
 #include "tests/support/DonneesTest.h"
 
 #include <gtest/gtest.h>

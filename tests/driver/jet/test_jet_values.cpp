@@ -1,4 +1,4 @@
-#include "driver/jet/JetValue.h"
+#include "driver/jet/format/JetValue.h"
 
 #include <gtest/gtest.h>
 #include <mdbtools.h>

@@ -4,7 +4,7 @@
 #include "JetTestSupport.h"
 #include "JetWriterTestSupport.h"
 
-#include "driver/jet/JetPageStore.h"
+#include "driver/jet/file/JetPageStore.h"
 
 #include <gtest/gtest.h>
 

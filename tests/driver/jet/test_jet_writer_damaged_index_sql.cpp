@@ -11,7 +11,7 @@
 #include "JetWriterSupport.h"
 #include "JetWriterTestSupport.h"
 
-#include "driver/jet/JetDatabase.h"
+#include "driver/jet/module/JetDatabase.h"
 
 #include <gtest/gtest.h>
 

@@ -12,8 +12,8 @@
 #include "JetWriterSupport.h"
 #include "JetWriterTestSupport.h"
 
-#include "driver/jet/JetDatabase.h"
-#include "driver/jet/JetTableWriter.h"
+#include "driver/jet/module/JetDatabase.h"
+#include "driver/jet/write/JetTableWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Unicode simple case folding: every code point folds as Qt's own Unicode tables fold it (an
 // independent reading of the same CaseFolding.txt).
-#include "driver/sql/CaseFolding.h"
+#include "driver/semantics/CaseFolding.h"
 
 #include <gtest/gtest.h>
 

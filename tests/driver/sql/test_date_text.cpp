@@ -1,7 +1,7 @@
 // The date model and the readers of date texts: the serial numbers of the Date data type,
 // Access SQL literals, ODBC escapes, the texts CDate reads for a French user, and the rule of
 // what a date column accepts.
-#include "driver/sql/DateText.h"
+#include "driver/semantics/DateText.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // not valid UTF-8, and the ACCESS collation at work in SQLite queries.
 #include "FunctionTestSupport.h"
 
-#include "driver/sql/SortOrder.h"
+#include "driver/semantics/SortOrder.h"
 
 #include <QChar>
 #include <QString>

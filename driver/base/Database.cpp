@@ -1,0 +1,270 @@
+#include "driver/base/Database.h"
+
+#include "driver/base/JetBridge.h"
+#include "driver/base/SqliteErrors.h"
+#include "driver/base/SqliteLockHolder.h"
+#include "driver/base/StoredQueries.h"
+#include "driver/base/JetCatalogueFunctions.h"
+#include "driver/base/TypeInfoFunction.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/file/JetRecovery.h"
+#include "driver/jet/file/JetWriteMessages.h"
+#include "driver/jet/format/JetMessages.h"
+#include "driver/sql/functions/FunctionCatalogue.h"
+#include "driver/sql/Like.h"
+#include "driver/semantics/SortOrder.h"
+#include "driver/sql/SqlError.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace kervane::odbc {
+namespace {
+
+enum class FileKind { Sqlite, Jet };
+
+constexpr char SQLITE_HEADER[] = "SQLite format 3";  // followed by a NUL byte
+constexpr char JET_HEADER[] = "Standard Jet DB";     // at offset 4
+
+FileKind fileKind(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            throw OdbcError{"08001", "Le fichier " + quoted(path) + " est introuvable.", 0};
+        throw OdbcError{"08001", "Le fichier " + quoted(path) + " ne peut pas être lu : " + jet::systemReason(errno) + ".",
+                        0};
+    }
+    if (!S_ISREG(status.st_mode))
+        throw OdbcError{"08001", quoted(path) + " n'est pas un fichier de base de données.", 0};
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw OdbcError{"08001", "Le fichier " + quoted(path) + " ne peut pas être lu (accès refusé).", 0};
+    if (status.st_size == 0)
+        throw OdbcError{"HY000", "Le fichier " + quoted(path) + " est vide : ce n'est pas une base de données.", 0};
+    char header[32] = {};
+    file.read(header, sizeof header);
+    const auto got = static_cast<std::size_t>(file.gcount());
+    if (got >= sizeof SQLITE_HEADER && std::memcmp(header, SQLITE_HEADER, sizeof SQLITE_HEADER) == 0)
+        return FileKind::Sqlite;
+    if (got >= 4 + sizeof JET_HEADER - 1 && std::memcmp(header + 4, JET_HEADER, sizeof JET_HEADER - 1) == 0)
+        return FileKind::Jet;
+    throw OdbcError{"HY000", "Le fichier " + quoted(path) + " n'est ni une base Access ni une base SQLite.", 0};
+}
+
+// Every write and schema change is refused on a read-only Access file.
+int denyWrites(void*, int action, const char* table, const char*, const char*, const char*)
+{
+    // Table-valued pragmas (pragma_table_info...) are set up through an update of the schema
+    // table the first time they are used; the in-memory schema is not the Access file.
+    if (action == SQLITE_UPDATE && table != nullptr && std::strcmp(table, "sqlite_master") == 0)
+        return SQLITE_OK;
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_TRANSACTION:
+    case SQLITE_SAVEPOINT:
+    case SQLITE_RECURSIVE:
+    case SQLITE_PRAGMA:
+        return SQLITE_OK;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
+// On a writable Access file: the rows of its tables may change (the Jet tables refuse what they
+// cannot write exactly), its structure may not.
+int denySchemaChanges(void* user, int action, const char* table, const char* a, const char* b, const char* c)
+{
+    const bool rowChange = action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE;
+    if (rowChange && table != nullptr && sqlite3_strnicmp(table, "sqlite_", 7) != 0)
+        return SQLITE_OK;
+    return denyWrites(user, action, table, a, b, c);
+}
+
+// Changes are written only into Access 97 to 2003 (Jet 3 and Jet 4) files the user may write (the
+// Jet tables refuse, one by one, what they cannot write: indexed tables among others); a file
+// without any write permission is left as its owner marked it, even to an administrator.
+bool jetFileWritable(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return false;
+    return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.c_str(), W_OK) == 0;
+}
+
+}  // namespace
+
+Database::Database(const std::string& path) : m_path(path)
+{
+    if (fileKind(path) == FileKind::Sqlite) {
+        openSqlite();
+        addFunctions();
+    } else {
+        openJet();
+    }
+}
+
+void Database::openSqlite()
+{
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    m_db.reset(db);
+    if (rc != SQLITE_OK)
+        throw OdbcError{"08001",
+                        "Le fichier " + quoted(m_path) + " ne peut pas être ouvert : " + sqlite3_errstr(rc) + ".", rc};
+    sqlite3_busy_timeout(db, 5000);
+    // Reading the schema now makes a truncated or damaged file fail at connect time.
+    const int check = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if ((check & 0xFF) == SQLITE_BUSY || (check & 0xFF) == SQLITE_LOCKED)
+        throw lockedError(check);
+    if (check != SQLITE_OK)
+        throw OdbcError{"HY000",
+                        "Le fichier " + quoted(m_path) + " est endommagé ou n'est pas une base valide : "
+                            + sqlite3_errmsg(db) + ".",
+                        check};
+    sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+}
+
+void Database::openJet()
+{
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    m_db.reset(db);
+    if (rc != SQLITE_OK)
+        throw OdbcError{"HY001", "Mémoire insuffisante pour ouvrir " + quoted(m_path) + ".", rc};
+    // A commit a crash cut short is undone before anything is read; one still running in another
+    // program is left to it (then the file is read as it was before that commit). A journal not
+    // made for this file as it is gets set aside, and the user is told.
+    jet::Recovery recovery = jet::Recovery::Nothing;
+    std::string message;
+    if (!jet::recoverInterruptedCommit(m_path, recovery, message))
+        throw OdbcError{"HY000", message, 0};
+    if (recovery == jet::Recovery::SetAside)
+        m_openingNotice = message;
+    message.clear();
+    std::vector<StoredQueryText> queries;
+    if (!attachJet(db, m_path, message, queries, m_jetFile))
+        throw OdbcError{"HY000", message.empty() ? "La base Access " + quoted(m_path) + " ne peut pas être lue." : message,
+                        0};
+    addFunctions();
+    m_readOnly = !jetFileWritable(m_path);
+    createStoredQueryViews(db, *m_catalogue, m_path, std::move(queries), m_readOnly);
+    sqlite3_set_authorizer(db, m_readOnly ? denyWrites : denySchemaChanges, nullptr);
+}
+
+void Database::addFunctions()
+{
+    // A double-quoted name that names nothing must not turn into a text, as SQLite would let it.
+    sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(m_db.get(), SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    registerTypeInfoFunction(m_db.get());
+    registerJetCatalogueFunctions(m_db.get(), m_jetFile);
+    registerErrorFunction(m_db.get());
+    sql::registerAccessCollation(m_db.get());
+    sql::registerLikeFunctions(m_db.get());
+    sql::registerAccessFunctions(m_db.get());
+    m_catalogue = std::make_unique<sql::SchemaCatalogue>(m_db.get());
+}
+
+void StatementEnd::operator()(jet::JetFile* file) const noexcept
+{
+    file->endStatement();
+}
+
+Database::Reading Database::startReading(const StopCheck& stop)
+{
+    if (m_jetFile == nullptr)
+        return Reading{};
+    std::string error;
+    bool stopped = false;
+    if (!m_jetFile->beginStatement(stop, error, stopped)) {
+        if (stopped)
+            throw OdbcError{"HY008", "L'opération a été annulée.", SQLITE_INTERRUPT};
+        throw OdbcError{"HY000", error, 0};
+    }
+    return Reading(m_jetFile);
+}
+
+void Database::prepareChange(const StopCheck& stop)
+{
+    if (m_jetFile == nullptr || m_readOnly)
+        return;
+    jet::JetFileLocks& locks = m_jetFile->locks();
+    int failure = 0;
+    // While a statement of this connection reads, waiting could hold up a commit that waits
+    // for that statement: the lock is then only tried.
+    const auto outcome = m_jetFile->inStatement() ? locks.takeWriter(failure) : locks.waitForWriter(stop, failure);
+    switch (outcome) {
+    case jet::JetFileLocks::Outcome::Taken: return;
+    case jet::JetFileLocks::Outcome::Busy:
+        throw OdbcError{"HY000", jet::messageWrittenElsewhere(m_path, jet::reasonOtherWriter()), 0};
+    case jet::JetFileLocks::Outcome::Stopped: throw OdbcError{"HY008", "L'opération a été annulée.", SQLITE_INTERRUPT};
+    case jet::JetFileLocks::Outcome::Failed: throw OdbcError{"HY000", jet::messageNotWritable(m_path, failure), 0};
+    }
+}
+
+void Database::releaseUnusedWriter() noexcept
+{
+    if (m_jetFile != nullptr && m_jetFile->overlay() == nullptr)
+        m_jetFile->locks().releaseWriter();
+}
+
+std::string Database::takeNotice()
+{
+    return m_jetFile != nullptr ? m_jetFile->takeNotice() : std::string();
+}
+
+std::uint64_t Database::generation() const noexcept
+{
+    return m_jetFile != nullptr ? m_jetFile->generation() : 0;
+}
+
+sql::Translation Database::translate(std::string_view accessSql)
+{
+    try {
+        return sql::translate(accessSql, *m_catalogue);
+    } catch (const sql::SchemaUnreadable& error) {
+        throw lastError(error.code());
+    } catch (const sql::SqlError& error) {
+        throw OdbcError{error.state(), error.what(), 0};
+    }
+}
+
+void Database::run(const char* sql)
+{
+    const int rc = sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw lastError(rc);
+}
+
+// Another program (or connection) holds the SQLite base past the busy timeout: it says so, with
+// who holds it and what it is doing when the system tells.
+OdbcError Database::lockedError(int code) const
+{
+    const std::string holder = sqliteLockHolder(m_path);
+    return {"HY000",
+            "La base " + quoted(m_path) + " est verrouillée"
+                + (holder.empty() ? " par un autre programme ou une autre connexion" : holder)
+                + " : réessayez quand il aura terminé.",
+            code & 0xFF};
+}
+
+OdbcError Database::lastError(int code) const
+{
+    if (m_jetFile == nullptr && ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED))
+        return lockedError(code);
+    if (m_jetFile != nullptr && !m_readOnly && (code & 0xFF) == SQLITE_AUTH)
+        return {"HY000",
+                "La structure de la base Access " + quoted(m_path)
+                    + " ne peut pas être modifiée ici : seules les lignes de ses tables peuvent l'être.",
+                code};
+    return errorFromSqlite(code, sqlite3_errmsg(m_db.get()), m_readOnly ? m_path : std::string());
+}
+
+}  // namespace kervane::odbc

@@ -1,0 +1,29 @@
+#pragma once
+// The catalogue (MSysObjects) read once, row by row, with the properties of every table entry
+// checked on the way, since a damaged chain of them can make libmdb loop or read outside them.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+class JetFile;
+
+// An object of the catalogue the reader keeps: a table or a stored query.
+struct CatalogueObject {
+    std::string name;
+    std::int64_t id = 0;  // for a table, its low 24 bits are the page of its definition
+    int type = 0;         // kTableObject or kQueryObject
+    std::int64_t flags = 0;
+};
+using Catalogue = std::vector<CatalogueObject>;
+
+constexpr int kTableObject = 1;
+constexpr int kQueryObject = 5;
+
+// Every table and query of the catalogue, in its order. False with a French message naming
+// the table and the page when the properties of a table entry would make libmdb loop or read
+// outside them, or when MSysObjects cannot be read at all.
+bool readCatalogue(JetFile& file, Catalogue& catalogue, std::string& error);
+
+}  // namespace kervane::jet

@@ -1,0 +1,538 @@
+#include "driver/jet/file/JetFile.h"
+
+#include "driver/jet/file/JetFileIo.h"
+#include "driver/jet/file/JetJournal.h"
+#include "driver/jet/file/JetRecovery.h"
+#include "driver/jet/file/JetWriteMessages.h"
+#include "driver/jet/format/JetDefinition.h"
+#include "driver/jet/format/JetMessages.h"
+
+#include <mdbtools.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kervane::jet {
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 0x20;
+// A definition continued on further pages: each starts with an 8-byte header.
+constexpr long kContinuationHeader = 8;
+constexpr std::size_t kDefinitionPageLimit = 64;
+
+struct MdbCloser {
+    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
+};
+struct TableFreer {
+    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
+};
+
+// Checks what can be seen before libmdb reads anything: a regular, non-empty file with a
+// Jet 3 or Jet 4 header and a whole number of pages.
+bool checkFile(const std::string& path, PageFormat& format, std::uint32_t& pageCount, std::string& error)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) {
+        error = errno == ENOENT ? messageMissing(path) : messageUnreadable(path, systemReason(errno));
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = messageUnreadable(path, "ce n'est pas un fichier");
+        return false;
+    }
+    if (status.st_size == 0) {
+        error = messageUnreadable(path, "le fichier est vide");
+        return false;
+    }
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    unsigned char header[kHeaderSize] = {};
+    if (!file.valid() || ::pread(file.get(), header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
+        header[0] != 0 || std::memcmp(header + 4, "Standard Jet DB", 15) != 0) {
+        error = messageUnreadable(path);
+        return false;
+    }
+    if (header[0x14] > 1) {
+        error = messageUnreadable(path, "version de Jet non prise en charge");
+        return false;
+    }
+    format = formatFor(header[0x14] == 0);
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    const auto pageSize = static_cast<std::uint64_t>(format.pageSize);
+    if (size % pageSize != 0 || size / pageSize < 3 || size / pageSize > UINT32_MAX) {
+        error = messageUnreadable(path, "le fichier est tronqué");
+        return false;
+    }
+    pageCount = static_cast<std::uint32_t>(size / pageSize);
+    return true;
+}
+
+// Jet 3 text is in the code page the file names; libmdb's choice depends on the environment,
+// so the conversion to UTF-8 is set here whatever MDBICONV says.
+const char* jet3Charset(int codePage)
+{
+    if (const char* chosen = std::getenv("MDB_JET3_CHARSET"))
+        return chosen;
+    switch (codePage) {
+    case 874: return "WINDOWS-874";
+    case 932: return "SHIFT-JIS";
+    case 936: return "WINDOWS-936";
+    case 950: return "BIG-5";
+    case 1250: return "WINDOWS-1250";
+    case 1251: return "WINDOWS-1251";
+    case 1253: return "WINDOWS-1253";
+    case 1254: return "WINDOWS-1254";
+    case 1255: return "WINDOWS-1255";
+    case 1256: return "WINDOWS-1256";
+    case 1257: return "WINDOWS-1257";
+    case 1258: return "WINDOWS-1258";
+    default: return "WINDOWS-1252";
+    }
+}
+
+void convertToUtf8(MdbHandle* mdb)
+{
+    if (mdb->iconv_in != reinterpret_cast<iconv_t>(-1))
+        iconv_close(mdb->iconv_in);
+    const bool jet3 = mdb->f->jet_version == MDB_VER_JET3;
+    mdb->iconv_in = iconv_open("UTF-8", jet3 ? jet3Charset(mdb->f->code_page) : "UTF-16LE");
+    if (mdb->iconv_in == reinterpret_cast<iconv_t>(-1))
+        mdb->iconv_in = iconv_open("UTF-8", jet3 ? "WINDOWS-1252" : "UTF-16LE");
+}
+
+// A table's catalogue Id names the page of its definition in its low 24 bits.
+constexpr std::int64_t kDefinitionPageMask = 0x00ffffff;
+// System tables carry one of these flags in their catalogue entry; Access names them MSys...
+constexpr std::int64_t kSystemFlags = 0x80000002;
+
+bool isSystemObject(const CatalogueObject& object)
+{
+    return (object.flags & kSystemFlags) != 0 || g_ascii_strncasecmp(object.name.c_str(), "MSys", 4) == 0;
+}
+
+bool columnFits(const MdbColumn& column, const PageFormat& format)
+{
+    if (column.col_size < 0 || column.name[0] == '\0')
+        return false;
+    if (!column.is_fixed)
+        return true;
+    return column.fixed_offset >= 0 && column.fixed_offset + column.col_size <= format.pageSize;
+}
+
+}  // namespace
+
+// libmdb keeps a pointer to the catalogue entry a definition was read from.
+struct JetFile::Handle {
+    std::unique_ptr<MdbHandle, MdbCloser> mdb;
+    std::vector<std::unique_ptr<MdbCatalogEntry>> entries;
+    std::vector<std::unique_ptr<MdbTableDef, TableFreer>> definitions;
+};
+
+JetFile::JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount,
+                 std::unique_ptr<JetFileLocks> locks)
+    : m_path(std::move(path)), m_format(format), m_pageCount(pageCount), m_handle(std::make_unique<Handle>()),
+      m_locks(std::move(locks))
+{
+}
+
+JetFile::~JetFile() = default;
+
+std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error, const Catalogue* known)
+{
+    PageFormat format;
+    std::uint32_t pageCount = 0;
+    if (!checkFile(path, format, pageCount, error))
+        return nullptr;
+    int failure = 0;
+    std::unique_ptr<JetFileLocks> locks = JetFileLocks::open(path, failure);
+    if (!locks) {
+        error = failure == ENOENT ? messageMissing(path) : messageUnreadable(path, systemReason(failure));
+        return nullptr;
+    }
+    // The catalogue is read with no commit writing pages meanwhile.
+    if (locks->beginRead({}, failure) != JetFileLocks::Outcome::Taken) {
+        error = failure != 0 ? messageUnreadable(path, systemReason(failure)) : messageBusy(path);
+        return nullptr;
+    }
+    std::unique_ptr<JetFile> file(new JetFile(path, format, pageCount, std::move(locks)));
+    const struct StatementEnd {
+        JetFile& file;
+        ~StatementEnd() { file.endStatement(); }
+    } end{*file};
+    file->lookedChanged();
+    // Read-only: libmdb opens the file with mode "r" and never writes through this handle.
+    file->m_handle->mdb.reset(mdb_open(path.c_str(), MDB_NOFLAGS));
+    MdbHandle* mdb = file->m_handle->mdb.get();
+    if (mdb == nullptr || mdb->fmt->pg_size != format.pageSize) {
+        error = messageUnreadable(path);
+        return nullptr;
+    }
+    convertToUtf8(mdb);
+    std::vector<unsigned char> page(static_cast<std::size_t>(format.pageSize));
+    // The catalogue is the table defined on page 2.
+    if (!file->readPage(2, page.data()) || page[0] != MDB_PAGE_TABLE) {
+        error = messageUnreadable(path, "catalogue illisible");
+        return nullptr;
+    }
+    Catalogue catalogue;
+    if (known != nullptr)
+        catalogue = *known;
+    else if (!readCatalogue(*file, catalogue, error))
+        return nullptr;
+    file->listTables(std::move(catalogue));
+    return file;
+}
+
+void JetFile::listTables(Catalogue catalogue)
+{
+    m_catalogue = std::move(catalogue);
+    for (const CatalogueObject& object : m_catalogue) {
+        if (object.type != kTableObject || object.name.empty() ||
+            g_ascii_strncasecmp(object.name.c_str(), "sqlite_", 7) == 0)
+            continue;
+        JetTable table;
+        table.name = object.name;
+        table.definitionPage = static_cast<std::uint32_t>(object.id & kDefinitionPageMask);
+        table.system = isSystemObject(object);
+        m_tables.push_back(std::move(table));
+    }
+}
+
+const JetTable* JetFile::define(std::size_t index, std::string& error)
+{
+    if (index >= m_tables.size()) {
+        error = messageUnreadable(m_path, "table inconnue");
+        return nullptr;
+    }
+    JetTable& table = m_tables[index];
+    if (table.defined)
+        return &table;
+    // Read when a statement is compiled, before it runs: no commit may write meanwhile.
+    int failure = 0;
+    const bool held = m_locks->readers() == 0;
+    if (held && m_locks->beginRead({}, failure) != JetFileLocks::Outcome::Taken) {
+        error = failure != 0 ? messageUnreadable(m_path, systemReason(failure)) : messageBusy(m_path);
+        return nullptr;
+    }
+    const bool read = readDefinition(table, error);
+    if (held)
+        m_locks->endRead();
+    return read ? &table : nullptr;
+}
+
+// The definition's pages are checked before libmdb reads them: inside the file, table
+// definition pages, the descriptors and names of the columns within them.
+bool JetFile::readDefinition(JetTable& table, std::string& error)
+{
+    std::vector<unsigned char> bytes;
+    if (table.definitionPage == 0 || !readDefinitionBytes(table.definitionPage, bytes)) {
+        error = messageDamagedTable(m_path, table.name, "définition hors du fichier");
+        return false;
+    }
+    auto entry = std::make_unique<MdbCatalogEntry>();
+    entry->mdb = m_handle->mdb.get();
+    entry->object_type = MDB_TABLE;
+    entry->table_pg = table.definitionPage;
+    std::snprintf(entry->object_name, sizeof entry->object_name, "%s", table.name.c_str());
+    std::unique_ptr<MdbTableDef, TableFreer> definition;
+    if (definitionFits(m_format, bytes))
+        definition.reset(mdb_read_table(entry.get()));
+    if (!definition || definition->num_cols == 0 || definition->num_cols > MDB_MAX_COLS ||
+        mdb_read_columns(definition.get()) == nullptr || definition->columns->len != definition->num_cols ||
+        definition->usage_map == nullptr || definition->map_sz == 0 ||
+        definition->map_sz > static_cast<std::size_t>(m_format.pageSize)) {
+        error = messageDamagedTable(m_path, table.name, "définition illisible");
+        return false;
+    }
+    table.columns.clear();
+    if (!readColumns(definition.get(), bytes, table, error)) {
+        table.columns.clear();
+        return false;
+    }
+    table.rowEstimate = definition->num_rows;
+    table.hasVariableColumns = definition->num_var_cols > 0;
+    table.usageMap.assign(definition->usage_map, definition->usage_map + definition->map_sz);
+    table.definition = definition.get();
+    table.defined = true;
+    m_handle->entries.push_back(std::move(entry));
+    m_handle->definitions.push_back(std::move(definition));
+    return true;
+}
+
+bool JetFile::readColumns(const void* opaqueDefinition, const std::vector<unsigned char>& bytes, JetTable& table,
+                          std::string& error)
+{
+    const auto* definition = static_cast<const MdbTableDef*>(opaqueDefinition);
+    std::map<int, DecimalDigits> digits;
+    bool digitsRead = false;
+    for (guint i = 0; i < definition->columns->len; ++i) {
+        const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(definition->columns, i));
+        if (!columnFits(*column, m_format)) {
+            error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
+            return false;
+        }
+        ColumnInfo info{column->col_type, column->col_size, 0, 0, column->is_long_auto != 0};
+        if (column->col_type == MDB_NUMERIC) {
+            if (!digitsRead && !readDecimalDigits(m_format, bytes, digits)) {
+                error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
+                return false;
+            }
+            digitsRead = true;
+            const auto found = digits.find(column->col_num);
+            if (found == digits.end()) {
+                error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
+                return false;
+            }
+            info.precision = found->second.precision;
+            info.scale = found->second.scale;
+        }
+        table.columns.push_back(JetColumn{column->name, info, static_cast<int>(i)});
+    }
+    return true;
+}
+
+bool JetFile::readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes)
+{
+    std::vector<unsigned char> buffer(static_cast<std::size_t>(m_format.pageSize));
+    std::set<std::uint32_t> seen;
+    bytes.clear();
+    while (page != 0) {
+        if (!seen.insert(page).second || seen.size() > kDefinitionPageLimit || !readPage(page, buffer.data()) ||
+            buffer[0] != MDB_PAGE_TABLE)
+            return false;
+        bytes.insert(bytes.end(), buffer.begin() + (bytes.empty() ? 0 : kContinuationHeader), buffer.end());
+        page = readUInt32(buffer.data(), 4);
+    }
+    return true;
+}
+
+const JetTable* JetFile::table(const std::string& name)
+{
+    for (std::size_t i = 0; i < m_tables.size(); ++i) {
+        if (g_ascii_strcasecmp(m_tables[i].name.c_str(), name.c_str()) == 0) {
+            std::string ignored;
+            return define(i, ignored);
+        }
+    }
+    return nullptr;
+}
+
+bool JetFile::definitionBytes(const JetTable& table, std::vector<unsigned char>& bytes)
+{
+    return table.definitionPage != 0 && readDefinitionBytes(table.definitionPage, bytes);
+}
+
+// Pages are read straight from the file, never from a buffer that could hold them as they were
+// before another connection's commit.
+bool JetFile::readPage(std::uint32_t page, unsigned char* buffer)
+{
+    if (m_overlay != nullptr)
+        return readOverlaid(page, buffer);
+    const auto size = static_cast<std::size_t>(m_format.pageSize);
+    return page < m_pageCount && readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) == 0;
+}
+
+bool JetFile::readOverlaid(std::uint32_t page, unsigned char* buffer)
+{
+    if (page >= m_overlay->pageCount())
+        return false;
+    const auto size = static_cast<std::size_t>(m_format.pageSize);
+    if (const unsigned char* changed = m_overlay->changedPage(page)) {
+        std::memcpy(buffer, changed, size);
+        return true;
+    }
+    return page < m_pageCount && readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) == 0;
+}
+
+void JetFile::setOverlay(JetPageOverlay* overlay)
+{
+    m_overlay = overlay;
+    // libmdb's current page may hold another version of its page now.
+    m_currentPage = -1;
+    if (overlay != nullptr)
+        return;
+    // A commit may have grown the file and rewritten pages libmdb's stream still buffers; once
+    // the writer's lock is released another writer may have committed too, so every table is
+    // read again when the file moved.
+    const bool moved = lookedChanged();
+    // The transaction is over: its tables are as the file now has them (committed or not).
+    for (JetTable& table : m_tables) {
+        if (m_changed.count(&table) == 0 && !(moved && table.defined))
+            continue;
+        ++table.changes;
+        readPlacement(table);
+    }
+    m_changed.clear();
+}
+
+bool JetFile::tableChanged(const JetTable& changed, std::string& error)
+{
+    JetTable* table = nullptr;
+    for (JetTable& candidate : m_tables)
+        if (&candidate == &changed)
+            table = &candidate;
+    if (table == nullptr || !table->defined) {
+        error = messageUnreadable(m_path, "table inconnue");
+        return false;
+    }
+    m_changed.insert(table);
+    ++table->changes;
+    if (readPlacement(*table))
+        return true;
+    error = messageDamagedTable(m_path, table->name, "carte des pages illisible");
+    return false;
+}
+
+// True when the file's stamp moved since the last look; then its page count is taken again
+// (a commit grows the file, the rollback of an interrupted one cuts it back) and libmdb's stream
+// forgets what it buffered.
+bool JetFile::lookedChanged()
+{
+    const FileStamp now = stampOf(m_locks->fd());
+    if (!now.known())
+        return false;
+    const bool moved = m_seen.known() && now != m_seen;
+    m_seen = now;
+    if (!moved)
+        return false;
+    m_pageCount = static_cast<std::uint32_t>(now.size / m_format.pageSize);
+    if (MdbHandle* mdb = m_handle->mdb.get())
+        std::fflush(mdb->f->stream);
+    m_currentPage = -1;
+    ++m_generation;
+    return true;
+}
+
+void JetFile::followFile()
+{
+    if (m_overlay != nullptr || !lookedChanged())
+        return;
+    for (JetTable& table : m_tables) {
+        if (!table.defined)
+            continue;
+        ++table.changes;
+        readPlacement(table);
+    }
+}
+
+bool JetFile::beginStatement(const JetFileLocks::StopCheck& stop, std::string& error, bool& stopped)
+{
+    stopped = false;
+    if (m_locks->readers() > 0) {
+        int ignored = 0;
+        m_locks->beginRead(stop, ignored);  // counted only: the readers' byte is held already
+        return true;
+    }
+    // One rollback of an interrupted commit at most: a journal that stays (Access has the file)
+    // is read around, as the file was before that commit.
+    for (int attempt = 0;; ++attempt) {
+        int failure = 0;
+        switch (m_locks->beginRead(stop, failure)) {
+        case JetFileLocks::Outcome::Taken: break;
+        case JetFileLocks::Outcome::Busy: error = messageBusy(m_path); return false;
+        case JetFileLocks::Outcome::Stopped: stopped = true; return false;
+        case JetFileLocks::Outcome::Failed: error = messageUnreadable(m_path, systemReason(failure)); return false;
+        }
+        // A file whose stamp has not moved since the last look was written by nobody meanwhile,
+        // by no commit finished nor cut short: nothing to roll back, nothing to follow.
+        if (stampOf(m_locks->fd()) == m_seen)
+            return true;
+        if (attempt > 0 || !hotJournal())
+            break;
+        m_locks->endRead();
+        Recovery outcome = Recovery::Nothing;
+        std::string message;
+        if (!recoverWithLocks(m_path, *m_locks, outcome, message)) {
+            error = message;
+            return false;
+        }
+        if (outcome == Recovery::SetAside)
+            m_notice = message;
+    }
+    followFile();
+    return true;
+}
+
+void JetFile::endStatement()
+{
+    m_locks->endRead();
+}
+
+// A journal beside the file that no writer holds: a commit a crash cut short, which the file
+// may hold half of. A journal is only ever a regular file; anything else there is not ours.
+bool JetFile::hotJournal()
+{
+    struct stat status {};
+    if (m_locks->holdsWriter() || ::lstat(journalPath(m_path).c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    return !m_locks->writerElsewhere();
+}
+
+bool JetFile::changedInTransaction(const JetTable& table) const
+{
+    return m_changed.count(&table) != 0;
+}
+
+// The row count and usage map of a defined table, read again through readPage: the count in
+// its definition's first page, the map in the row the definition points to.
+bool JetFile::readPlacement(JetTable& table)
+{
+    const MdbFormatConstants* constants = m_handle->mdb->fmt;
+    std::vector<unsigned char> page(static_cast<std::size_t>(m_format.pageSize));
+    if (!readPage(table.definitionPage, page.data()) || page[0] != MDB_PAGE_TABLE)
+        return false;
+    const std::uint32_t rows = readUInt32(page.data(), constants->tab_num_rows_offset);
+    const std::uint32_t mapRow = readUInt32(page.data(), constants->tab_usage_map_offset);
+    const int row = static_cast<int>(mapRow & 0xff);
+    if (!readPage(mapRow >> 8, page.data()) || row >= rowCount(m_format, page.data()))
+        return false;
+    constexpr int kOffsetMask = 0x1fff;
+    const int start = readUInt16(page.data(), m_format.rowCountOffset + 2 + 2 * row) & kOffsetMask;
+    const int end = row == 0 ? m_format.pageSize : readUInt16(page.data(), m_format.rowCountOffset + 2 * row) & kOffsetMask;
+    if (start < m_format.rowCountOffset + 2 || end <= start || end > m_format.pageSize)
+        return false;
+    table.rowEstimate = rows;
+    table.usageMap.assign(page.begin() + start, page.begin() + end);
+    return true;
+}
+
+void JetFile::makeCurrent(std::uint32_t page, const unsigned char* bytes)
+{
+    MdbHandle* mdb = m_handle->mdb.get();
+    // libmdb's own reads of a page go through pg_buf and set cur_pg; either way pg_buf then
+    // holds that page's bytes. Under an overlay the transaction may change a page between two
+    // reads: it is copied every time.
+    if (m_overlay == nullptr && m_currentPage == page && mdb->cur_pg == page)
+        return;
+    std::memcpy(mdb->pg_buf, bytes, static_cast<std::size_t>(m_format.pageSize));
+    m_currentPage = page;
+    mdb->cur_pg = page;
+    mdb->cur_pos = 0;
+}
+
+void* JetFile::mdbHandle()
+{
+    return m_handle->mdb.get();
+}
+
+std::string JetFile::decodeText(const unsigned char* bytes, std::size_t size)
+{
+    if (size == 0)
+        return {};
+    MdbHandle* mdb = m_handle->mdb.get();
+    iconv(mdb->iconv_in, nullptr, nullptr, nullptr, nullptr);
+    // Room enough that libmdb's converter never fills the buffer: any Jet character takes at
+    // most three UTF-8 bytes per stored byte.
+    std::string text(3 * size + 8, '\0');
+    const int length = mdb_unicode2ascii(mdb, reinterpret_cast<const char*>(bytes), size, text.data(), text.size());
+    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    return text;
+}
+
+}  // namespace kervane::jet

@@ -1,0 +1,148 @@
+#pragma once
+// An Access (Jet 3 or Jet 4) file opened for reading: its catalogue and table definitions through
+// libmdb, its pages straight from the file, under the connection's share of the file's locks
+// (JetFileLocks.h). Opening reads its catalogue only; the definition of a table is read and
+// checked at its first use, so that opening a file of thousands of tables costs no more than
+// reading their names.
+#include "driver/jet/file/JetCatalogueCheck.h"
+#include "driver/jet/file/JetFileLocks.h"
+#include "driver/jet/file/JetFileStamp.h"
+#include "driver/jet/file/JetPageOverlay.h"
+#include "driver/jet/format/JetLayout.h"
+#include "driver/jet/format/JetValue.h"
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+typedef struct S_MdbTableDef MdbTableDef;
+
+namespace kervane::jet {
+
+struct JetColumn {
+    std::string name;
+    ColumnInfo info;
+    int index = 0;  // position in libmdb's column list, the order mdb_crack_row fills
+};
+
+struct JetTable {
+    std::string name;
+    std::uint32_t definitionPage = 0;
+    bool system = false;   // MSys...
+    bool defined = false;  // the members below are read with the definition, at first use
+    std::uint32_t rowEstimate = 0;
+    bool hasVariableColumns = false;
+    std::vector<JetColumn> columns;
+    std::vector<unsigned char> usageMap;
+    MdbTableDef* definition = nullptr;  // owned by the JetFile
+    // Times a transaction said it changed the table: what was made from its rows before
+    // (the driver's indexes) is stale once this moved.
+    std::uint32_t changes = 0;
+};
+
+class JetFile {
+public:
+    // Checks the file, opens it and reads its catalogue, or takes `known`, the catalogue of
+    // this same file already read (by the opening probe); nullptr and a French message when
+    // the file cannot be read.
+    static std::unique_ptr<JetFile> open(const std::string& path, std::string& error,
+                                         const Catalogue* known = nullptr);
+    ~JetFile();
+    JetFile(const JetFile&) = delete;
+    JetFile& operator=(const JetFile&) = delete;
+
+    const std::string& path() const { return m_path; }
+    const PageFormat& format() const { return m_format; }
+    // Pages of the file, or of the file as the overlay's transaction sees it.
+    std::uint32_t pageCount() const { return m_overlay != nullptr ? m_overlay->pageCount() : m_pageCount; }
+    const Catalogue& catalogue() const { return m_catalogue; }
+    // Every table of the catalogue, user and system, defined or not yet.
+    const std::vector<JetTable>& tables() const { return m_tables; }
+
+    // Table `index` of tables(), its definition read and checked if it was not yet; nullptr
+    // and a French message when the definition cannot be read.
+    const JetTable* define(std::size_t index, std::string& error);
+    // The table named `name` (case ignored), defined; nullptr when absent or unreadable.
+    const JetTable* table(const std::string& name);
+    // The bytes of a table's definition: its first page whole, then each continuation page
+    // after its 8-byte header; false when a page lies outside the file or is no definition page.
+    bool definitionBytes(const JetTable& table, std::vector<unsigned char>& bytes);
+
+    // Copies page `page` (below pageCount) into `buffer` (one page long): the overlay's version
+    // when it has one, else the file's.
+    bool readPage(std::uint32_t page, unsigned char* buffer);
+    // Lays a transaction's pages over the file's for every later read (nullptr: the file's
+    // pages again, the transaction over); the overlay outlives its use here. The definitions,
+    // their row counts and the catalogue stay those read from the file; a table the transaction
+    // changes is said so with tableChanged().
+    void setOverlay(JetPageOverlay* overlay);
+    JetPageOverlay* overlay() const { return m_overlay; }
+    // Says that the transaction whose pages are laid over the file changed `table` (one of
+    // tables(), defined): its usage map and row count are read again through the overlay, and
+    // until the overlay is removed the driver's indexes of it are not used. False with a French
+    // message when the overlay's pages of the table cannot be read.
+    bool tableChanged(const JetTable& table, std::string& error);
+    // True while the transaction under way changed `table`.
+    bool changedInTransaction(const JetTable& table) const;
+    // Follows a commit made through another connection since the last look (the file's stamp
+    // moved, JetFileStamp.h): its pages are read afresh and every defined table's usage map
+    // and row count read again, its driver indexes then stale. Not under an overlay.
+    void followFile();
+
+    // A statement of the connection starts or ends (JetFileLocks.h): the first one in waits for a
+    // commit being written, rolls back one a crash interrupted, and follows the commits made
+    // since the last look; until the last one ends no other connection writes pages into the
+    // file. False with a French message when the file stays busy, the caller is stopped
+    // (`stopped` then true) or an interrupted commit cannot be rolled back.
+    bool beginStatement(const JetFileLocks::StopCheck& stop, std::string& error, bool& stopped);
+    void endStatement();
+    // What a statement's start has to tell the user although it went on (a crash journal found
+    // beside the file and set aside, the file untouched), once; empty when nothing.
+    std::string takeNotice() { return std::exchange(m_notice, {}); }
+    bool inStatement() const { return m_locks->readers() > 0; }
+    // The open of the file the connection reads through and locks, for its writer too.
+    JetFileLocks& locks() { return *m_locks; }
+    // Moves each time the file is found changed by a commit of another connection.
+    std::uint64_t generation() const { return m_generation; }
+    // Makes `bytes`, a copy of page `page`, libmdb's current page, for the calls that read it
+    // (no copy when that page already is and no overlay is laid: the file never changes under the
+    // handle).
+    void makeCurrent(std::uint32_t page, const unsigned char* bytes);
+    // Jet text (code page or UCS-2, compressed or not) to UTF-8.
+    std::string decodeText(const unsigned char* bytes, std::size_t size);
+    // libmdb's MdbHandle (an unnamed struct in its header, so not declarable here).
+    void* mdbHandle();
+
+    struct Handle;
+
+private:
+    JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount, std::unique_ptr<JetFileLocks> locks);
+    bool hotJournal();
+    void listTables(Catalogue catalogue);
+    bool readDefinition(JetTable& table, std::string& error);
+    bool readColumns(const void* definition, const std::vector<unsigned char>& bytes, JetTable& table,
+                     std::string& error);
+    bool readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes);
+    bool readOverlaid(std::uint32_t page, unsigned char* buffer);
+    bool readPlacement(JetTable& table);
+
+    std::string m_path;
+    PageFormat m_format;
+    std::uint32_t m_pageCount;
+    std::unique_ptr<Handle> m_handle;
+    Catalogue m_catalogue;
+    std::vector<JetTable> m_tables;
+    std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
+    JetPageOverlay* m_overlay = nullptr;
+    std::set<const JetTable*> m_changed;  // tables of m_tables the overlay's transaction changed
+    std::unique_ptr<JetFileLocks> m_locks;
+    FileStamp m_seen;  // the file when last looked at (followFile)
+    std::uint64_t m_generation = 0;
+    std::string m_notice;
+    bool lookedChanged();
+};
+
+}  // namespace kervane::jet

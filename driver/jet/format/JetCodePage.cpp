@@ -1,0 +1,93 @@
+#include "driver/jet/format/JetCodePage.h"
+
+#include "driver/semantics/Characters.h"
+
+namespace kervane::jet {
+
+namespace {
+
+// Windows-1252 bytes 0x80 to 0x9f; 0 where the byte is undefined. The other bytes are the
+// Unicode characters of the same number.
+constexpr std::uint16_t kHighControls[32] = {
+    0x20ac, 0,      0x201a, 0x0192, 0x201e, 0x2026, 0x2020, 0x2021, 0x02c6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017d, 0,      0,      0x2018, 0x2019, 0x201c, 0x201d, 0x2022,
+    0x2013, 0x2014, 0x02dc, 0x2122, 0x0161, 0x203a, 0x0153, 0,      0x017e, 0x0178,
+};
+
+int byteFor(std::uint32_t code)
+{
+    if (code < 0x80 || (code >= 0xa0 && code <= 0xff))
+        return static_cast<int>(code);
+    for (int i = 0; i < 32; ++i)
+        if (kHighControls[i] != 0 && kHighControls[i] == code)
+            return 0x80 + i;
+    return -1;
+}
+
+void appendUtf8(std::string& out, std::uint32_t code)
+{
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xc0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3f));
+    } else {
+        out += static_cast<char>(0xe0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
+        out += static_cast<char>(0x80 | (code & 0x3f));
+    }
+}
+
+// The character starting at text[i] and its length in bytes; 0 when the UTF-8 is not
+// well-formed (an overlong form included, which would otherwise be another character).
+std::size_t nextCharacter(const std::string& text, std::size_t i, std::uint32_t& code)
+{
+    const sql::Utf8Sequence sequence = sql::readUtf8Sequence(text, i);
+    if (sequence.fault != sql::Utf8Fault::None)
+        return 0;
+    code = sequence.code;
+    return sequence.length;
+}
+
+}  // namespace
+
+bool codePageKnown(int codePage)
+{
+    return codePage == kWesternCodePage;
+}
+
+bool toCodePage(int codePage, const std::string& text, std::vector<unsigned char>& out, std::string& refused)
+{
+    refused.clear();
+    if (!codePageKnown(codePage))
+        return false;
+    for (std::size_t i = 0; i < text.size();) {
+        std::uint32_t code = 0;
+        const std::size_t length = nextCharacter(text, i, code);
+        if (length == 0)
+            return false;
+        const int byte = byteFor(code);
+        if (byte < 0) {
+            refused = text.substr(i, length);
+            return false;
+        }
+        out.push_back(static_cast<unsigned char>(byte));
+        i += length;
+    }
+    return true;
+}
+
+std::string fromCodePage(int codePage, const unsigned char* bytes, std::size_t size)
+{
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) {
+        const unsigned char b = bytes[i];
+        const std::uint32_t code = !codePageKnown(codePage) && b >= 0x80 ? 0xfffd
+                                   : b >= 0x80 && b < 0xa0             ? kHighControls[b - 0x80]
+                                                                       : b;
+        appendUtf8(text, code == 0 ? 0xfffd : code);
+    }
+    return text;
+}
+
+}  // namespace kervane::jet

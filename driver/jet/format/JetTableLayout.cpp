@@ -1,0 +1,261 @@
+#include "driver/jet/format/JetTableLayout.h"
+
+#include "driver/jet/format/JetCodePage.h"
+#include "driver/jet/format/JetPages.h"
+
+#include <array>
+
+namespace kervane::jet {
+
+namespace {
+
+constexpr unsigned char kDefinitionPage = 0x02;
+constexpr int kPageHeader = 8;  // type, flag, free space, next definition page
+constexpr int kVersionOffset = 0x14;
+constexpr unsigned char kJet3 = 0x00;
+constexpr unsigned char kJet4 = 0x01;
+constexpr int kMaskedStart = 0x18;  // the header bytes hidden under a fixed RC4 key
+constexpr int kMaskedLength = 126;  // as many in both formats as this reads
+constexpr int kSortOrder = 0x3a;    // Jet 3: the sort order of the file's texts
+constexpr int kCodePage = 0x3c;     // Jet 3: the code page of the file's texts
+constexpr int kDatabaseKey = 0x3e;  // non-zero when every page is encrypted
+
+std::uint16_t word(const std::vector<unsigned char>& b, std::size_t at)
+{
+    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+std::uint32_t dword(const std::vector<unsigned char>& b, std::size_t at)
+{
+    return static_cast<std::uint32_t>(word(b, at)) | (static_cast<std::uint32_t>(word(b, at + 2)) << 16);
+}
+
+// The RC4 stream Jet 4 hides the start of its header page under.
+void unmaskHeader(unsigned char* bytes, int length)
+{
+    const std::array<unsigned char, 4> key{0xc7, 0xda, 0x39, 0x6b};
+    std::array<unsigned char, 256> state{};
+    for (int i = 0; i < 256; ++i)
+        state[i] = static_cast<unsigned char>(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + state[i] + key[i % key.size()]) & 0xff;
+        std::swap(state[i], state[j]);
+    }
+    for (int n = 0, i = 0, j = 0; n < length; ++n) {
+        i = (i + 1) & 0xff;
+        j = (j + state[i]) & 0xff;
+        std::swap(state[i], state[j]);
+        bytes[n] ^= state[(state[i] + state[j]) & 0xff];
+    }
+}
+
+// The definition's bytes over all its pages, continuation pages without their header.
+bool definitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned char>& bytes)
+{
+    const std::size_t size = pages.pageSize();
+    for (int hops = 0; page != 0; ++hops) {
+        const unsigned char* p = pages.read(page);
+        if (p == nullptr || p[0] != kDefinitionPage || hops > 64)
+            return false;
+        bytes.insert(bytes.end(), p + (hops == 0 ? 0 : kPageHeader), p + size);
+        page = static_cast<std::uint32_t>(p[4] | (p[5] << 8) | (p[6] << 16) | (static_cast<std::uint32_t>(p[7]) << 24));
+    }
+    return true;
+}
+
+std::string utf16Name(const std::vector<unsigned char>& b, std::size_t at, std::size_t length)
+{
+    std::string name;
+    for (std::size_t i = 0; i + 1 < length; i += 2) {
+        const unsigned unit = word(b, at + i);
+        if (unit < 0x80) {
+            name += static_cast<char>(unit);
+        } else if (unit < 0x800) {
+            name += static_cast<char>(0xc0 | (unit >> 6));
+            name += static_cast<char>(0x80 | (unit & 0x3f));
+        } else {
+            name += static_cast<char>(0xe0 | (unit >> 12));
+            name += static_cast<char>(0x80 | ((unit >> 6) & 0x3f));
+            name += static_cast<char>(0x80 | (unit & 0x3f));
+        }
+    }
+    return name;
+}
+
+bool isText(JetType type)
+{
+    return type == JetType::Text || type == JetType::Memo;
+}
+
+bool readColumns(const std::vector<unsigned char>& b, int count, int fileCodePage, std::size_t& at,
+                 JetTableLayout& layout)
+{
+    const JetFileFormat& f = *layout.format;
+    const auto size = static_cast<std::size_t>(f.columnSize);
+    for (int c = 0; c < count; ++c, at += size) {
+        if (at + size > b.size())
+            return false;
+        JetLayoutColumn column;
+        column.type = static_cast<JetType>(b[at]);
+        column.number = word(b, at + f.columnNumber);
+        column.variableIndex = word(b, at + f.columnVariableIndex);
+        column.precision = b[at + f.columnPrecision];
+        column.scale = b[at + f.columnScale];
+        column.flags = b[at + f.columnFlags];
+        if (!f.jet3) {
+            // A Jet 4 text column keeps its sort order where numbers keep precision and scale.
+            column.sortOrder = word(b, at + 11);
+            column.sortVersion = b[at + 14];
+        }
+        column.fixedOffset = word(b, at + f.columnFixedOffset);
+        column.length = word(b, at + f.columnLength);
+        if (f.columnCodePage >= 0 && isText(column.type)) {
+            const int own = word(b, at + f.columnCodePage);
+            column.codePage = own != 0 ? own : fileCodePage;
+        }
+        layout.columns.push_back(column);
+    }
+    const auto lengthSize = static_cast<std::size_t>(f.nameLengthSize);
+    for (auto& column : layout.columns) {
+        if (at + lengthSize > b.size())
+            return false;
+        const std::size_t length = lengthSize == 1 ? b[at] : word(b, at);
+        if (at + lengthSize + length > b.size())
+            return false;
+        column.name = lengthSize == 1 ? fromCodePage(fileCodePage, b.data() + at + 1, length)
+                                      : utf16Name(b, at + 2, length);
+        at += lengthSize + length;
+    }
+    return true;
+}
+
+// Past the index blocks and names that follow the column names; false when they run past the bytes.
+bool skipIndexes(const std::vector<unsigned char>& b, std::size_t& at, const JetTableLayout& layout)
+{
+    const JetFileFormat& f = *layout.format;
+    at += std::size_t{layout.indexCount} * static_cast<std::size_t>(f.realIndexBlockSize) +
+          std::size_t{layout.logicalIndexCount} * static_cast<std::size_t>(f.logicalIndexSize);
+    for (std::uint32_t i = 0; i < layout.logicalIndexCount; ++i) {
+        if (at + static_cast<std::size_t>(f.nameLengthSize) > b.size())
+            return false;
+        at += static_cast<std::size_t>(f.nameLengthSize) + (f.nameLengthSize == 1 ? b[at] : word(b, at));
+    }
+    return at <= b.size();
+}
+
+// After the names: for each memo or OLE column, its number and its two usage maps, up to 0xffff.
+void readLongValueMaps(const std::vector<unsigned char>& b, std::size_t at, JetTableLayout& layout)
+{
+    for (; at + 2 <= b.size() && word(b, at) != 0xffff; at += 10) {
+        if (at + 10 > b.size())
+            return;
+        const int number = word(b, at);
+        for (auto& column : layout.columns) {
+            if (column.number == number) {
+                column.hasLongValueMaps = true;
+                column.longValueOwned = dword(b, at + 2);
+                column.longValueFree = dword(b, at + 6);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The header's bytes from kMaskedStart, unmasked.
+std::array<unsigned char, kMaskedLength> unmaskedHeader(const unsigned char* header)
+{
+    std::array<unsigned char, kMaskedLength> masked{};
+    std::copy(header + kMaskedStart, header + kMaskedStart + kMaskedLength, masked.begin());
+    unmaskHeader(masked.data(), kMaskedLength);
+    return masked;
+}
+
+// Jet 3: the code page the file's texts are written in; 0 for Jet 4 or an unreadable header.
+int fileCodePage(JetPages& pages)
+{
+    const unsigned char* header = pages.read(0);
+    if (header == nullptr || !fileFormatFor(pages.pageSize()).jet3)
+        return 0;
+    const auto masked = unmaskedHeader(header);
+    return masked[kCodePage - kMaskedStart] | (masked[kCodePage - kMaskedStart + 1] << 8);
+}
+
+// Jet 3: the sort order of the file's texts (each Jet 4 column has its own); 0 otherwise.
+int fileSortOrder(JetPages& pages)
+{
+    const unsigned char* header = pages.read(0);
+    if (header == nullptr || !fileFormatFor(pages.pageSize()).jet3)
+        return 0;
+    const auto masked = unmaskedHeader(header);
+    return masked[kSortOrder - kMaskedStart] | (masked[kSortOrder - kMaskedStart + 1] << 8);
+}
+
+}  // namespace
+
+bool checkWritableFile(JetPages& pages, std::string& error)
+{
+    const unsigned char* header = pages.read(0);
+    const bool jet3 = header != nullptr && pages.pageSize() == 2048 && header[kVersionOffset] == kJet3;
+    const bool jet4 = header != nullptr && pages.pageSize() == 4096 && header[kVersionOffset] == kJet4;
+    if (!jet3 && !jet4) {
+        error = header != nullptr && header[kVersionOffset] > kJet4
+                    ? "La modification d'un fichier Access postérieur à Access 2003 n'est pas encore possible."
+                    : "La taille des pages ne correspond pas à la version du fichier Access : il ne peut pas être "
+                      "modifié.";
+        return false;
+    }
+    const auto masked = unmaskedHeader(header);
+    const int key = kDatabaseKey - kMaskedStart;
+    if ((masked[key] | masked[key + 1] | masked[key + 2] | masked[key + 3]) != 0) {
+        error = "Le fichier Access est chiffré : il ne peut pas être modifié.";
+        return false;
+    }
+    const int codePage = fileCodePage(pages);
+    if (jet3 && !codePageKnown(codePage)) {
+        error = "La modification d'un fichier Access 97 dont les textes sont écrits dans la page de codes " +
+                std::to_string(codePage) + " n'est pas possible : seule la page de codes 1252 (Europe "
+                "occidentale) est connue.";
+        return false;
+    }
+    return true;
+}
+
+bool readTableLayout(JetPages& pages, std::uint32_t page, JetTableLayout& layout, std::string& error)
+{
+    const JetFileFormat& f = fileFormatFor(pages.pageSize());
+    std::vector<unsigned char> b;
+    if (!definitionBytes(pages, page, b) || b.size() < static_cast<std::size_t>(f.definitionFirstBlock)) {
+        error = "La définition de la table (page " + std::to_string(page) + ") est illisible.";
+        return false;
+    }
+    layout = {};
+    layout.format = &f;
+    layout.definitionPage = page;
+    layout.tableType = b[static_cast<std::size_t>(f.definitionTableType)];
+    layout.rowCount = dword(b, f.definitionRowCount);
+    layout.lastAutoNumber = dword(b, f.definitionAutoNumber);
+    layout.maxColumns = word(b, f.definitionMaxColumns);
+    layout.variableColumns = word(b, f.definitionVariableColumns);
+    const int columnCount = word(b, f.definitionColumnCount);
+    layout.logicalIndexCount = dword(b, f.definitionLogicalIndexes);
+    layout.indexCount = dword(b, f.definitionRealIndexes);
+    layout.ownedPages = JetRowId::fromPointer(dword(b, f.definitionOwnedPages));
+    layout.freeSpacePages = JetRowId::fromPointer(dword(b, f.definitionFreeSpacePages));
+    std::size_t at = static_cast<std::size_t>(f.definitionFirstBlock) +
+                     std::size_t{layout.indexCount} * static_cast<std::size_t>(f.realIndexSize);
+    if (layout.indexCount > 1000 || !readColumns(b, columnCount, fileCodePage(pages), at, layout)) {
+        error = "La définition de la table (page " + std::to_string(page) + ") est illisible.";
+        return false;
+    }
+    if (layout.logicalIndexCount <= 1000 && skipIndexes(b, at, layout))
+        readLongValueMaps(b, at, layout);
+    if (f.jet3)
+        for (JetLayoutColumn& column : layout.columns)
+            column.sortOrder = isText(column.type) ? fileSortOrder(pages) : 0;
+    return true;
+}
+
+}  // namespace kervane::jet

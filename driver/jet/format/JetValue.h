@@ -1,0 +1,43 @@
+#pragma once
+// Jet column types as SQLite sees them: the declared type of each column and the
+// conversion of a stored fixed-size value into an SQLite value.
+#include <cstdint>
+#include <string>
+
+namespace kervane::jet {
+
+struct ColumnInfo {
+    int type = 0;       // libmdb's MDB_* type code
+    int size = 0;       // stored size in bytes
+    int precision = 0;  // decimal columns only
+    int scale = 0;
+    bool autoNumber = false;  // a long integer numbered by Jet (AutoNumber)
+};
+
+struct SqlValue {
+    enum class Kind { Null, Integer, Real, Text, Blob };
+    Kind kind = Kind::Null;
+    std::int64_t integer = 0;
+    double real = 0.0;
+    std::string bytes;  // TEXT (UTF-8) or BLOB
+};
+
+// "TEXT(n)", "MEMO", "LONG", "COUNTER" (AutoNumber), ... as the driver expects them.
+std::string declaredType(const ColumnInfo& column, bool jet3);
+
+// True for the types whose value lies in the row itself with a fixed size.
+bool isFixedType(int type);
+// Stored size a fixed type needs (0 for the yes/no type, kept in the null mask).
+int fixedSize(int type);
+
+// Converts a fixed-size value; false when `size` is too small for the type.
+bool convertFixed(const ColumnInfo& column, const unsigned char* data, int size, SqlValue& value);
+
+std::string currencyText(std::int64_t scaled);
+// "yyyy-mm-dd hh:mm:ss"; false outside the years 100 to 9999 or for a non-finite value.
+bool dateTimeText(double days, std::string& text);
+std::string guidText(const unsigned char* bytes);
+// A 17-byte decimal: sign byte then a 128-bit magnitude kept as four words, high word first.
+std::string decimalText(const unsigned char* bytes, int scale);
+
+}  // namespace kervane::jet

@@ -1,0 +1,144 @@
+#include "driver/jet/index/JetIndexKey.h"
+
+#include "driver/jet/format/JetValue.h"
+#include "driver/jet/index/JetIndexText.h"
+#include "driver/jet/index/JetIndexText97.h"
+#include "driver/jet/rows/JetRowReading.h"
+
+#include <algorithm>
+
+namespace kervane::jet {
+
+namespace {
+
+bool isInteger(JetType type)
+{
+    return type == JetType::Integer || type == JetType::Long || type == JetType::Currency;
+}
+
+bool isFloating(JetType type)
+{
+    return type == JetType::Single || type == JetType::Double || type == JetType::DateTime;
+}
+
+// The value's bytes most significant first, laid to sort in ascending order.
+std::vector<unsigned char> ascendingBytes(JetType type, const unsigned char* value)
+{
+    const int size = keyValueSize(type);
+    std::vector<unsigned char> bytes(value, value + size);
+    std::reverse(bytes.begin(), bytes.end());
+    if (isInteger(type)) {
+        bytes[0] ^= 0x80;  // negative numbers before positive ones
+    } else if (isFloating(type)) {
+        if ((bytes[0] & 0x80) != 0)  // negative: the larger the magnitude, the lower the key
+            for (unsigned char& b : bytes)
+                b = static_cast<unsigned char>(~b);
+        else
+            bytes[0] ^= 0x80;
+    }
+    return bytes;  // Byte: unsigned, as it is
+}
+
+bool appendRowText(std::vector<unsigned char>& key, const std::vector<unsigned char>& row,
+                   const JetLayoutColumn& column, bool descending)
+{
+    // Jet 4 rows (appendRowText97 keys those of Jet 3).
+    if (!generalSortOrder(column.sortOrder, column.sortVersion))
+        return false;
+    if (!columnPresent(row, column))
+        return appendTextKeyColumn(key, nullptr, descending);
+    std::size_t start = 0, end = 0;
+    if (column.fixed()) {
+        // Fixed-length text lies among the fixed columns, padded with spaces a key leaves out.
+        start = 2 + static_cast<std::size_t>(column.fixedOffset);
+        end = start + static_cast<std::size_t>(column.length);
+        if (end > row.size())
+            return false;
+    } else if (!variableData(row, column, start, end)) {
+        return false;
+    }
+    std::u16string text;
+    return decodeRowText(row.data() + start, end - start, text) && appendTextKeyColumn(key, &text, descending);
+}
+
+// Jet 3: the text's Windows-1252 bytes, in the General sort order of Access 97 only.
+bool appendRowText97(std::vector<unsigned char>& key, const std::vector<unsigned char>& row,
+                     const JetLayoutColumn& column, bool descending, const JetFileFormat& format)
+{
+    constexpr int kWindows1252 = 1252;
+    if (column.sortOrder != kGeneral97SortOrder || column.codePage != kWindows1252 || column.fixed())
+        return false;
+    std::size_t start = 0, end = 0;
+    if (!columnPresent(row, column, format))
+        return appendJet3TextKeyColumn(key, nullptr, 0, descending);
+    return variableData(row, column, start, end, format) &&
+           appendJet3TextKeyColumn(key, row.data() + start, end - start, descending);
+}
+
+}  // namespace
+
+bool keyTypeKnown(JetType type, const JetFileFormat&)
+{
+    return type == JetType::Boolean || type == JetType::Text || keyValueSize(type) > 0;
+}
+
+int keyValueSize(JetType type)
+{
+    // A replication ID and a decimal are fixed in the row but have no number key here.
+    return type == JetType::Guid || type == JetType::Decimal ? 0 : fixedSize(static_cast<int>(type));
+}
+
+bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descending, const unsigned char* value,
+                     bool yes)
+{
+    if (!keyTypeKnown(type) || type == JetType::Text)
+        return false;
+    if (type == JetType::Boolean) {
+        // Never Null: a value flag, then Yes before No.
+        key.push_back(descending ? indexkey::kDescendingValue : indexkey::kAscendingValue);
+        const unsigned char ascending = yes ? 0x00 : 0xff;
+        key.push_back(descending ? static_cast<unsigned char>(~ascending) : ascending);
+        return true;
+    }
+    if (value == nullptr) {
+        key.push_back(descending ? indexkey::kDescendingNull : indexkey::kAscendingNull);
+        return true;
+    }
+    key.push_back(descending ? indexkey::kDescendingValue : indexkey::kAscendingValue);
+    for (unsigned char b : ascendingBytes(type, value))
+        key.push_back(descending ? static_cast<unsigned char>(~b) : b);
+    return true;
+}
+
+bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKeyColumn>& columns,
+                 std::vector<unsigned char>& key, const JetFileFormat& format)
+{
+    key.clear();
+    for (const JetKeyColumn& part : columns) {
+        const JetLayoutColumn& column = *part.column;
+        if (!keyTypeKnown(column.type, format))
+            return false;
+        const bool present = columnPresent(row, column, format);
+        if (column.type == JetType::Boolean) {
+            // A Yes/No value is its bit of the null mask.
+            if (!appendKeyColumn(key, column.type, part.descending, nullptr, present))
+                return false;
+            continue;
+        }
+        if (column.type == JetType::Text) {
+            if (!(format.jet3 ? appendRowText97(key, row, column, part.descending, format)
+                              : appendRowText(key, row, column, part.descending)))
+                return false;
+            continue;
+        }
+        const std::size_t at = static_cast<std::size_t>(format.rowCountSize + column.fixedOffset);
+        if (!column.fixed())
+            return false;
+        if (present && at + static_cast<std::size_t>(keyValueSize(column.type)) > row.size())
+            return false;
+        appendKeyColumn(key, column.type, part.descending, present ? row.data() + at : nullptr);
+    }
+    return true;
+}
+
+}  // namespace kervane::jet

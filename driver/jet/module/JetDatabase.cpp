@@ -1,0 +1,59 @@
+#include "driver/jet/module/JetDatabase.h"
+
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/file/JetProbe.h"
+#include "driver/jet/file/JetProbedFiles.h"
+#include "driver/jet/module/JetModule.h"
+#include "driver/semantics/SortOrder.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace kervane::jet {
+
+bool isJetFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    char header[19] = {};
+    if (!file.read(header, sizeof header))
+        return false;
+    return std::memcmp(header + 4, "Standard Jet DB", 15) == 0;
+}
+
+bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
+                       std::vector<StoredQuery>* queries, JetFile** opened)
+{
+    if (db == nullptr) {
+        errorMessage = "Aucune connexion SQLite pour le fichier « " + path + " ».";
+        return false;
+    }
+    // The opening is tried in a child process first: libmdb may crash on a damaged catalogue.
+    // The catalogue it read is not read again here, nor probed again while the file is unchanged.
+    const std::optional<FileIdentity> identity = identify(path);
+    std::optional<Catalogue> catalogue = identity ? probedCatalogue(*identity) : std::nullopt;
+    EndingProbe ending;
+    if (!catalogue) {
+        if (!probeOpening(path, catalogue, ending, errorMessage))
+            return false;
+        if (catalogue && identity)
+            rememberProbed(*identity, *catalogue);
+    }
+    std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage, catalogue ? &*catalogue : nullptr);
+    if (!file)
+        return false;
+    std::vector<StoredQuery> found;
+    if (queries != nullptr)
+        found = readStoredQueries(*file);
+    // The text columns are declared with this collation, which must exist before them.
+    sql::registerAccessCollation(db);
+    JetFile* const owned = file.get();
+    if (!declareJetTables(db, std::move(file), errorMessage))
+        return false;
+    if (opened != nullptr)
+        *opened = owned;
+    if (queries != nullptr)
+        *queries = std::move(found);
+    return true;
+}
+
+}  // namespace kervane::jet

@@ -1,0 +1,412 @@
+#include "driver/jet/module/JetModule.h"
+
+#include "driver/jet/catalogue/JetDeclaration.h"
+#include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/index/JetIndexList.h"
+#include "driver/jet/index/JetIndexPlan.h"
+#include "driver/jet/module/JetGuard.h"
+#include "driver/jet/module/JetScanControl.h"
+#include "driver/jet/module/JetTransaction.h"
+#include "driver/jet/module/JetVirtualTable.h"
+#include "driver/jet/rows/JetCursor.h"
+
+#include "driver/semantics/SortOrder.h"
+
+#include <mdbtools.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace kervane::jet {
+
+namespace {
+
+// A cursor walks its table, or goes through the rows an index lookup found.
+struct JetVirtualCursor {
+    sqlite3_vtab_cursor base{};
+    std::unique_ptr<JetCursor> cursor;
+    ScanControl* scans = nullptr;
+    bool lookup = false;
+    std::vector<RowPosition> found;  // the rows of the lookup, in walk order
+    std::size_t current = 0;
+};
+
+std::string quoted(const std::string& name)
+{
+    std::string text = "\"";
+    for (char c : name) {
+        if (c == '"')
+            text += '"';
+        text += c;
+    }
+    return text + "\"";
+}
+
+// Texts compare, sort and group in Access's order, whatever the query asks. A column of the
+// primary key or of a required index is declared NOT NULL, so that the catalogue says so.
+std::string columnDeclaration(const JetColumn& column, bool jet3, bool required)
+{
+    std::string text = quoted(column.name) + " " + declaredType(column.info, jet3);
+    if (required)
+        text += " NOT NULL";
+    if (column.info.type == MDB_TEXT || column.info.type == MDB_MEMO)
+        text += std::string(" COLLATE ") + sql::ACCESS_COLLATION;
+    return text;
+}
+
+int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** result, char** error)
+{
+    auto* state = static_cast<ModuleState*>(aux);
+    unsigned long index = state->file->tables().size();
+    if (argc == 4)
+        index = std::strtoul(argv[3], nullptr, 10);
+    if (index >= state->file->tables().size()) {
+        *error = sqlite3_mprintf("Table Access inconnue.");
+        return SQLITE_ERROR;
+    }
+    // The definition is read at the table's first use, not when the file is attached.
+    std::string failure;
+    const JetTable* defined = state->file->define(index, failure);
+    if (defined == nullptr) {
+        *error = sqlite3_mprintf("%s", failure.c_str());
+        return SQLITE_ERROR;
+    }
+    const JetTable& table = *defined;
+    const std::vector<std::string> required = requiredColumns(*state->file, table);
+    std::string schema = "CREATE TABLE x(";
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        const JetColumn& column = table.columns[i];
+        const bool notNull = std::find(required.begin(), required.end(), column.name) != required.end();
+        schema += (i ? ", " : "") + columnDeclaration(column, state->file->format().jet3, notNull);
+    }
+    schema += ")";
+    const int rc = sqlite3_declare_vtab(db, schema.c_str());
+    if (rc != SQLITE_OK) {
+        *error = sqlite3_mprintf("%s", sqlite3_errmsg(db));
+        return rc;
+    }
+    auto vtab = std::make_unique<JetVirtualTable>();
+    vtab->state = state;
+    vtab->table = &table;
+    *result = &vtab.release()->base;
+    return SQLITE_OK;
+}
+
+int create(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** result, char** error)
+{
+    if (!static_cast<ModuleState*>(aux)->declaring) {
+        *error = sqlite3_mprintf("La base Access est en lecture seule.");
+        return SQLITE_READONLY;
+    }
+    return connect(db, aux, argc, argv, result, error);
+}
+
+int disconnect(sqlite3_vtab* vtab)
+{
+    std::unique_ptr<JetVirtualTable> owned(reinterpret_cast<JetVirtualTable*>(vtab));
+    sqlite3_free(owned->base.zErrMsg);
+    return SQLITE_OK;
+}
+
+int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
+{
+    planScan(*reinterpret_cast<JetVirtualTable*>(vtab)->table, info);
+    return SQLITE_OK;
+}
+
+int open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** result)
+{
+    auto* table = reinterpret_cast<JetVirtualTable*>(vtab);
+    // A statement of the driver follows other connections' commits as it starts; SQLite used
+    // directly, without one, looks at each cursor.
+    if (!table->state->file->inStatement())
+        table->state->file->followFile();
+    auto cursor = std::make_unique<JetVirtualCursor>();
+    cursor->cursor = std::make_unique<JetCursor>(*table->state->file, *table->table);
+    cursor->scans = table->state->scans.get();
+    cursor->cursor->setInterruptCheck([scans = cursor->scans] { return scans->interrupted(); });
+    cursor->scans->scanOpened();
+    *result = &cursor.release()->base;
+    return SQLITE_OK;
+}
+
+int close(sqlite3_vtab_cursor* cursor)
+{
+    std::unique_ptr<JetVirtualCursor> owned(reinterpret_cast<JetVirtualCursor*>(cursor));
+    owned->scans->scanClosed();
+    return SQLITE_OK;
+}
+
+JetVirtualCursor& cursorOf(sqlite3_vtab_cursor* cursor)
+{
+    return *reinterpret_cast<JetVirtualCursor*>(cursor);
+}
+
+JetCursor& scanOf(sqlite3_vtab_cursor* cursor)
+{
+    return *cursorOf(cursor).cursor;
+}
+
+// A failed step is a damage, or the statement being cancelled.
+int failure(sqlite3_vtab_cursor* cursor, const std::string& error)
+{
+    setError(cursor->pVtab, error);
+    const bool interrupted = scanOf(cursor).interrupted() || cursorOf(cursor).scans->interrupted();
+    return interrupted ? SQLITE_INTERRUPT : SQLITE_CORRUPT_VTAB;
+}
+
+// The index of `column`, made by one walk of the table the first time it is asked for;
+// nullptr when the table is too large to index, or changed by the transaction under way (its
+// rows are then walked until the transaction ends).
+bool indexFor(sqlite3_vtab_cursor* cursor, int column, std::shared_ptr<const ColumnIndex>& index, std::string& error)
+{
+    auto* vtab = reinterpret_cast<JetVirtualTable*>(cursor->pVtab);
+    if (vtab->state->file->changedInTransaction(*vtab->table)) {
+        index = nullptr;
+        return true;
+    }
+    IndexStore& store = *vtab->state->indexes;
+    bool known = false;
+    index = store.find(*vtab->table, column, known);
+    if (known)
+        return true;
+    JetCursor walk(*vtab->state->file, *vtab->table);
+    walk.setInterruptCheck([scans = cursorOf(cursor).scans] { return scans->interrupted(); });
+    std::unique_ptr<ColumnIndex> made;
+    switch (ColumnIndex::build(walk, *vtab->table, column, made, error)) {
+    case ColumnIndex::Outcome::Failed: return false;
+    case ColumnIndex::Outcome::TooLarge: break;
+    case ColumnIndex::Outcome::Built: index = std::move(made); break;
+    }
+    store.keep(*vtab->table, column, index);
+    return true;
+}
+
+// Reads the row the lookup stands on, if any.
+int readLookupRow(sqlite3_vtab_cursor* cursor)
+{
+    JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    std::string error;
+    if (virtualCursor.current >= virtualCursor.found.size() ||
+        virtualCursor.cursor->seek(virtualCursor.found[virtualCursor.current], error))
+        return SQLITE_OK;
+    return failure(cursor, error);
+}
+
+// In a table the transaction changed, an equality is looked up in the file's own index, which
+// the writer keeps exact; false (and nothing found) when none can answer.
+bool lookupInTransaction(sqlite3_vtab_cursor* cursor, const IndexLookup& lookup, sqlite3_value* value,
+                         std::string& error)
+{
+    auto* vtab = reinterpret_cast<JetVirtualTable*>(cursor->pVtab);
+    JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    std::vector<JetRowId> rows;
+    bool served = false;
+    if (!lookup.equal || !vtab->state->file->changedInTransaction(*vtab->table) ||
+        !vtab->state->transaction->lookup(*vtab->table, lookup.column, value, rows, served, error) || !served)
+        return false;
+    virtualCursor.lookup = true;
+    virtualCursor.current = 0;
+    virtualCursor.found.clear();
+    for (const JetRowId& row : rows)
+        virtualCursor.found.push_back(
+            RowPosition{row.page, static_cast<std::uint16_t>(row.row), rowidOf(row.page, row.row)});
+    // Rows come in the table's order, as a walk gives them.
+    std::sort(virtualCursor.found.begin(), virtualCursor.found.end(),
+              [](const RowPosition& a, const RowPosition& b) { return a.rowid < b.rowid; });
+    return true;
+}
+
+int filter(sqlite3_vtab_cursor* cursor, int plan, const char*, int argc, sqlite3_value** argv)
+{
+    JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    virtualCursor.lookup = false;
+    const JetTable& table = *reinterpret_cast<JetVirtualTable*>(cursor->pVtab)->table;
+    const IndexLookup lookup = lookupFor(table, plan, argc, argv);
+    std::string error;
+    if (lookup.kind == IndexLookup::Kind::Range && argc > 0 && lookupInTransaction(cursor, lookup, argv[0], error))
+        return readLookupRow(cursor);
+    if (!error.empty())
+        return failure(cursor, error);
+    std::shared_ptr<const ColumnIndex> index;
+    if (lookup.kind == IndexLookup::Kind::Range && !indexFor(cursor, lookup.column, index, error))
+        return failure(cursor, error);
+    if (lookup.kind == IndexLookup::Kind::Walk || (lookup.kind == IndexLookup::Kind::Range && !index))
+        return scanOf(cursor).rewind(error) ? SQLITE_OK : failure(cursor, error);
+    virtualCursor.lookup = true;
+    virtualCursor.current = 0;
+    virtualCursor.found.clear();
+    if (index) {
+        const ColumnIndex::Span span = index->find(lookup.lower ? &*lookup.lower : nullptr, lookup.upper ? &*lookup.upper : nullptr);
+        virtualCursor.found.assign(span.begin, span.end);
+        // Rows come in the table's order, as a walk gives them (equal keys already are).
+        if (!lookup.equal)
+            std::sort(virtualCursor.found.begin(), virtualCursor.found.end(),
+                      [](const RowPosition& a, const RowPosition& b) { return a.rowid < b.rowid; });
+    }
+    return readLookupRow(cursor);
+}
+
+int next(sqlite3_vtab_cursor* cursor)
+{
+    JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    if (virtualCursor.lookup) {
+        if (virtualCursor.current < virtualCursor.found.size())
+            ++virtualCursor.current;
+        return readLookupRow(cursor);
+    }
+    std::string error;
+    return scanOf(cursor).next(error) ? SQLITE_OK : failure(cursor, error);
+}
+
+int eof(sqlite3_vtab_cursor* cursor)
+{
+    const JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    if (virtualCursor.lookup)
+        return virtualCursor.current >= virtualCursor.found.size() ? 1 : 0;
+    return scanOf(cursor).atEnd() ? 1 : 0;
+}
+
+int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int index)
+{
+    SqlValue value;
+    std::string error;
+    if (!scanOf(cursor).value(index, value, error)) {
+        sqlite3_result_error(context, error.c_str(), -1);
+        if (scanOf(cursor).interrupted())
+            sqlite3_result_error_code(context, SQLITE_INTERRUPT);
+        return SQLITE_ERROR;
+    }
+    switch (value.kind) {
+    case SqlValue::Kind::Null: sqlite3_result_null(context); break;
+    case SqlValue::Kind::Integer: sqlite3_result_int64(context, value.integer); break;
+    case SqlValue::Kind::Real: sqlite3_result_double(context, value.real); break;
+    case SqlValue::Kind::Text:
+        sqlite3_result_text64(context, value.bytes.data(), value.bytes.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+        break;
+    case SqlValue::Kind::Blob: sqlite3_result_blob64(context, value.bytes.data(), value.bytes.size(), SQLITE_TRANSIENT); break;
+    }
+    return SQLITE_OK;
+}
+
+// A row's place, which a change of the table is given back (JetTransaction.h).
+int rowid(sqlite3_vtab_cursor* cursor, sqlite_int64* result)
+{
+    const RowPosition at = scanOf(cursor).position();
+    *result = rowidOf(at.page, at.row);
+    return SQLITE_OK;
+}
+
+void destroyState(void* state)
+{
+    std::unique_ptr<ModuleState> owned(static_cast<ModuleState*>(state));
+}
+
+const sqlite3_module kModule = {
+    .iVersion = 2,
+    .xCreate = Guarded<create>::call,
+    .xConnect = Guarded<connect>::call,
+    .xBestIndex = Guarded<bestIndex>::call,
+    .xDisconnect = GuardedRelease<disconnect>::call,
+    .xDestroy = GuardedRelease<disconnect>::call,
+    .xOpen = Guarded<open>::call,
+    .xClose = GuardedRelease<close>::call,
+    .xFilter = Guarded<filter>::call,
+    .xNext = Guarded<next>::call,
+    .xEof = Guarded<eof>::call,
+    .xColumn = Guarded<column>::call,
+    .xRowid = Guarded<rowid>::call,
+    .xUpdate = Guarded<updateRow>::call,
+    .xBegin = Guarded<beginChanges>::call,
+    .xSync = Guarded<syncChanges>::call,
+    .xCommit = Guarded<commitChanges>::call,
+    .xRollback = Guarded<rollbackChanges>::call,
+    .xFindFunction = nullptr,
+    .xRename = nullptr,
+    .xSavepoint = Guarded<savepointChanges>::call,
+    .xRelease = Guarded<releaseChanges>::call,
+    .xRollbackTo = Guarded<rollbackChangesTo>::call,
+    .xShadowName = nullptr,
+};
+
+bool execute(sqlite3* db, const std::string& sql, std::string& error)
+{
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    error = message != nullptr ? message : sqlite3_errmsg(db);
+    sqlite3_free(message);
+    return false;
+}
+
+std::vector<Declaration> declarationsOf(const JetFile& jet, const char* module)
+{
+    std::vector<Declaration> tables;
+    for (std::size_t i = 0; i < jet.tables().size(); ++i) {
+        const JetTable& table = jet.tables()[i];
+        tables.push_back(Declaration{table.name,
+                                     "CREATE VIRTUAL TABLE " + quoted(table.name) + " USING " + module + "(" +
+                                         std::to_string(i) + ")",
+                                     table.system});
+    }
+    return tables;
+}
+
+// One CREATE VIRTUAL TABLE after the other, all undone on a refusal.
+bool declareOneByOne(sqlite3* db, ModuleState& state, const std::vector<Declaration>& tables, std::string& failure)
+{
+    bool declared = execute(db, "SAVEPOINT kervane_jet_attach", failure);
+    state.declaring = true;
+    for (std::size_t i = 0; declared && i < tables.size(); ++i) {
+        std::string refusal;
+        // A system table SQLite refuses (odd column names) is left out like an unreadable one.
+        if (!execute(db, tables[i].statement, refusal) && !tables[i].system) {
+            declared = false;
+            failure = refusal;
+        }
+    }
+    state.declaring = false;
+    if (declared && execute(db, "RELEASE kervane_jet_attach", failure))
+        return true;
+    std::string ignored;
+    execute(db, "ROLLBACK TO kervane_jet_attach", ignored);
+    execute(db, "RELEASE kervane_jet_attach", ignored);
+    return false;
+}
+
+}  // namespace
+
+void setError(sqlite3_vtab* vtab, const std::string& message)
+{
+    sqlite3_free(vtab->zErrMsg);
+    vtab->zErrMsg = sqlite3_mprintf("%s", message.c_str());
+}
+
+bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& error)
+{
+    auto owned = std::make_unique<ModuleState>();
+    owned->file = std::move(file);
+    owned->scans = scanControlFor(db);
+    owned->indexes = std::make_unique<IndexStore>();
+    owned->transaction = std::make_unique<JetTransaction>(*owned->file);
+    ModuleState* state = owned.get();
+    const JetFile& jet = *state->file;
+    char name[64];
+    std::snprintf(name, sizeof name, "kervane_jet_%p", static_cast<void*>(state));
+    // On failure SQLite calls destroyState itself.
+    if (sqlite3_create_module_v2(db, name, &kModule, owned.release(), destroyState) != SQLITE_OK) {
+        error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
+        return false;
+    }
+    const std::vector<Declaration> tables = declarationsOf(jet, name);
+    std::string failure;
+    if (declareAtOnce(db, tables) || declareOneByOne(db, *state, tables, failure))
+        return true;
+    error = "Les tables du fichier « " + jet.path() + " » ne peuvent pas être déclarées : " + failure + ".";
+    sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
+    return false;
+}
+
+}  // namespace kervane::jet

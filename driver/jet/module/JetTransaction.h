@@ -1,0 +1,92 @@
+#pragma once
+// The changes a connection makes to its Jet file: one transaction at a time over the file's
+// page store (JetPageStore.h), laid over the file for the connection's reads while it lasts,
+// committed atomically or dropped. Its statements can be undone one by one (savepoints), so
+// that a statement failing on its third row leaves nothing of its first two.
+//
+// A row is known by its place: rowid = (data page << 8) | row of its slot, the place where a
+// walk of the table meets it, which stays the row's even when a longer value moves it.
+#include "driver/jet/file/JetPageOverlay.h"
+#include "driver/jet/file/JetPageStore.h"
+#include "driver/jet/index/JetTableIndexes.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+struct sqlite3_value;
+
+namespace kervane::jet {
+
+class JetFile;
+class JetTableWriter;
+struct JetFieldValue;
+struct JetRowId;
+struct JetTable;
+struct JetTableLayout;
+
+std::int64_t rowidOf(std::uint32_t page, int row);
+
+class JetTransaction final : public JetRelatedRows {
+public:
+    explicit JetTransaction(JetFile& file);
+    ~JetTransaction() override;
+    JetTransaction(const JetTransaction&) = delete;
+    JetTransaction& operator=(const JetTransaction&) = delete;
+
+    // Starts the transaction if none is under way, for changes of `table`; false with a French
+    // message when the file or the table cannot be changed (then nothing is left begun by it).
+    bool join(const JetTable& table, std::string& error);
+    // `values`: one per column of the table as the reader declares it.
+    bool insert(const JetTable& table, sqlite3_value** values, std::int64_t& rowid, std::string& error);
+    bool remove(const JetTable& table, std::int64_t rowid, std::string& error);
+    bool update(const JetTable& table, std::int64_t rowid, sqlite3_value** values, std::string& error);
+
+    // The rows of `table` (changed by the transaction) whose column `column` (as the reader
+    // declares it) equals `value`, through the file's own index on it: `served` is false when
+    // none can answer exactly. The rows found may be more than those SQL calls equal, never fewer.
+    bool lookup(const JetTable& table, int column, sqlite3_value* value, std::vector<JetRowId>& rows, bool& served,
+                std::string& error);
+
+    // The rows of another table of the file, for the relationships a change must respect.
+    bool holdsKey(std::uint32_t tablePage, std::uint32_t logicalIndex, const std::vector<JetKeyColumn>& columns,
+                  const std::vector<unsigned char>& key, bool& found, std::string& error) override;
+    // The rows of another table (or of the same) that a referenced row's change cascades to.
+    bool cascade(const JetCascade& cascade, std::string& error) override;
+
+    // Writes the changes into the file; refused when a change failed and was not undone since.
+    // The transaction is over either way.
+    bool commit(std::string& error);
+    // Drops whatever is left of the transaction; the file's own pages are read again.
+    void finish();
+
+    // Statement savepoints: `level` counts from 0, as SQLite numbers them.
+    void savepoint(int level);
+    bool rollbackTo(int level, std::string& error);
+    void release(int level);
+
+private:
+    class Overlay;
+    bool open(std::string& error);
+    bool writerFor(const JetTable& table, JetTableWriter*& writer, std::string& error);
+    bool changed(const JetTable& table, bool done, std::string& error);
+    bool valuesFor(const JetTable& table, const JetTableLayout& layout, sqlite3_value** values,
+                   std::vector<JetFieldValue>& out, std::string& error);
+
+    JetFile& m_file;
+    std::unique_ptr<JetPageStore> m_store;
+    std::unique_ptr<Overlay> m_overlay;
+    std::vector<bool> m_marks;  // by savepoint: whether the transaction had failed then
+    std::set<const JetTable*> m_tables;  // tables the transaction changed
+    std::map<std::uint32_t, std::unique_ptr<JetTableWriter>> m_writers;  // by definition page
+    bool m_failed = false;               // a change failed after others of its statement
+    int m_cascadeDepth = 0;              // cascades under way, one within another
+    // Rows (definition page, rowid) a cascade deleted since the statement began or the last
+    // insert: the statement may come to them itself, having chosen them before.
+    std::set<std::pair<std::uint32_t, std::int64_t>> m_cascadeDeleted;
+};
+
+}  // namespace kervane::jet
