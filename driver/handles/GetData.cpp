@@ -1,5 +1,6 @@
 #include "driver/handles/GetData.h"
 
+#include "driver/semantics/UtfCoding.h"
 #include "driver/values/FixedConversion.h"
 #include "driver/values/UnicodeText.h"
 #include "driver/values/ValueText.h"
@@ -38,7 +39,7 @@ SQLSMALLINT defaultCType(SQLSMALLINT sqlType)
 std::size_t utf8Piece(std::string_view rest, std::size_t room)
 {
     std::size_t n = room;
-    while (n > 0 && (static_cast<unsigned char>(rest[n]) & 0xC0) == 0x80)
+    while (n > 0 && sql::isUtf8Continuation(static_cast<unsigned char>(rest[n])))
         --n;
     return n == 0 ? room : n;
 }
@@ -85,7 +86,7 @@ SQLRETURN putWidePiece(PieceState& piece, SQLPOINTER target, SQLLEN bufferLength
     if (n < rest.size() && n >= unit) {
         SQLWCHAR last = 0;
         std::memcpy(&last, rest.data() + n - unit, unit);
-        if (last >= 0xD800 && last <= 0xDBFF)
+        if (sql::isHighSurrogate(last))
             n -= unit;
     }
     std::memcpy(out, rest.data(), n);

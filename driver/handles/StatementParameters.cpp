@@ -6,7 +6,6 @@
 #include "driver/values/ParameterValue.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace kervane::odbc {
 
@@ -220,15 +219,8 @@ void Statement::putData(const void* data, SQLLEN length)
         pieces.assign(static_cast<const char*>(data), fixed);
         return;
     }
-    if (length == SQL_NTS && cType == SQL_C_WCHAR) {
-        const auto* units = static_cast<const SQLWCHAR*>(data);
-        std::size_t count = 0;
-        while (units[count] != 0)
-            ++count;
-        length = static_cast<SQLLEN>(count * sizeof(SQLWCHAR));
-    } else if (length == SQL_NTS && cType == SQL_C_CHAR) {
-        length = static_cast<SQLLEN>(std::strlen(static_cast<const char*>(data)));
-    }
+    if (length == SQL_NTS && (cType == SQL_C_WCHAR || cType == SQL_C_CHAR))
+        length = static_cast<SQLLEN>(terminatedByteLength(data, cType));
     if (length < 0)
         throw OdbcError{"HY090", "Longueur invalide pour SQLPutData.", 0};
     pieces.append(static_cast<const char*>(data), static_cast<std::size_t>(length));

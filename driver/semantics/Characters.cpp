@@ -1,28 +1,18 @@
 #include "driver/semantics/Characters.h"
 
+#include "driver/semantics/UtfCoding.h"
+
 #include <algorithm>
 #include <array>
 
 namespace kervane::sql {
 namespace {
 
-constexpr char32_t REPLACEMENT_CHARACTER = 0xFFFD;
-
 // Windows-1252 for codes 0x80-0x9F; the other codes are the same in Unicode.
 constexpr std::array<char16_t, 32> WINDOWS_1252_HIGH = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-// Length of the UTF-8 sequence starting at offset; 1 for a malformed byte.
-std::size_t sequenceLength(std::string_view text, std::size_t offset, char32_t* decoded)
-{
-    const Utf8Sequence sequence = readUtf8Sequence(text, offset);
-    const bool wellFormed = sequence.fault == Utf8Fault::None;
-    if (decoded != nullptr)
-        *decoded = wellFormed ? sequence.code : REPLACEMENT_CHARACTER;
-    return wellFormed ? sequence.length : 1;
-}
 
 bool inRange(char32_t c, char32_t low, char32_t high) { return c >= low && c <= high; }
 
@@ -43,52 +33,12 @@ std::string mappedText(std::string_view text, char32_t (*map)(char32_t))
 
 }  // namespace
 
-// ---- UTF-8 -------------------------------------------------------------------------------
-
-// After a lead from 0xC2 to 0xF4 come continuation bytes (0x80 to 0xBF); after four leads the
-// second byte is narrower, so that a code point has a single form, no surrogate is encoded and
-// nothing lies past U+10FFFF.
-Utf8Sequence readUtf8Sequence(std::string_view text, std::size_t offset)
-{
-    const auto lead = static_cast<unsigned char>(text[offset]);
-    if (lead < 0x80)
-        return {lead, 1, Utf8Fault::None};
-    if (lead < 0xC0)
-        return {0, 1, Utf8Fault::Stray};
-    if (lead < 0xC2 || lead > 0xF4)
-        return {0, 1, Utf8Fault::Forbidden};
-    const std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    Utf8Fault outside = Utf8Fault::Truncated;
-    if (lead == 0xE0 || lead == 0xF0) {
-        low = lead == 0xE0 ? 0xA0 : 0x90;
-        outside = Utf8Fault::Overlong;
-    } else if (lead == 0xED) {
-        high = 0x9F;
-        outside = Utf8Fault::Surrogate;
-    } else if (lead == 0xF4) {
-        high = 0x8F;
-        outside = Utf8Fault::Beyond;
-    }
-    char32_t code = lead & (0x7Fu >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        if (offset + k >= text.size())
-            return {0, k, Utf8Fault::Truncated};
-        const auto next = static_cast<unsigned char>(text[offset + k]);
-        if (next < 0x80 || next > 0xBF)
-            return {0, k, Utf8Fault::Truncated};
-        if (k == 1 && (next < low || next > high))
-            return {0, 1, outside};
-        code = (code << 6) | (next & 0x3Fu);
-    }
-    return {code, length, Utf8Fault::None};
-}
+// ---- Positions ---------------------------------------------------------------------------
 
 std::size_t characterCount(std::string_view text)
 {
     std::size_t count = 0;
-    for (std::size_t offset = 0; offset < text.size(); offset += sequenceLength(text, offset, nullptr))
+    for (std::size_t offset = 0; offset < text.size(); offset += readUtf8Character(text, offset).length)
         ++count;
     return count;
 }
@@ -97,7 +47,7 @@ std::size_t byteOffset(std::string_view text, std::size_t index)
 {
     std::size_t offset = 0;
     for (; index > 0 && offset < text.size(); --index)
-        offset += sequenceLength(text, offset, nullptr);
+        offset += readUtf8Character(text, offset).length;
     return offset;
 }
 
@@ -106,48 +56,6 @@ std::string_view characterSlice(std::string_view text, std::size_t index, std::s
     const std::size_t begin = byteOffset(text, index);
     const std::string_view rest = text.substr(begin);
     return rest.substr(0, byteOffset(rest, count));
-}
-
-std::u32string decodeUtf8(std::string_view text)
-{
-    std::u32string decoded;
-    decoded.reserve(text.size());
-    for (std::size_t offset = 0; offset < text.size();) {
-        char32_t character = 0;
-        offset += sequenceLength(text, offset, &character);
-        decoded += character;
-    }
-    return decoded;
-}
-
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        c = REPLACEMENT_CHARACTER;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-std::string encodeUtf8(std::u32string_view text)
-{
-    std::string encoded;
-    encoded.reserve(text.size());
-    for (char32_t c : text)
-        appendUtf8(encoded, c);
-    return encoded;
 }
 
 // ---- Case --------------------------------------------------------------------------------

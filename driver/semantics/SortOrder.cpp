@@ -1,6 +1,7 @@
 #include "driver/semantics/SortOrder.h"
 
 #include "driver/semantics/CaseFolding.h"
+#include "driver/semantics/UtfCoding.h"
 
 #include <algorithm>
 #include <array>
@@ -270,36 +271,11 @@ int collate(void*, int lengthA, const void* a, int lengthB, const void* b)
 
 char32_t nextCodePoint(std::string_view text, std::size_t& pos)
 {
-    const auto byteAt = [text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned lead = byteAt(pos);
-    std::size_t length = 0;
-    unsigned low = 0x80, high = 0xBF;  // allowed range of the second byte (no overlong forms)
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : low;
-        high = lead == 0xED ? 0x9F : high;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : low;
-        high = lead == 0xF4 ? 0x8F : high;
-    }
-    if (length == 0 || pos + length > text.size()) {
-        ++pos;
-        return lead;
-    }
-    char32_t codePoint = lead & (0x7F >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        const unsigned next = byteAt(pos + i);
-        if (next < (i == 1 ? low : 0x80) || next > (i == 1 ? high : 0xBF)) {
-            ++pos;
-            return lead;
-        }
-        codePoint = (codePoint << 6) | (next & 0x3F);
-    }
-    pos += length;
-    return codePoint;
+    const Utf8Sequence sequence = readUtf8Sequence(text, pos);
+    if (sequence.fault != Utf8Fault::None)
+        return static_cast<unsigned char>(text[pos++]);
+    pos += sequence.length;
+    return sequence.code;
 }
 
 int compareAccessText(std::string_view a, std::string_view b)

@@ -3,6 +3,7 @@
 #include "driver/values/Diagnostics.h"
 #include "driver/semantics/DateText.h"
 #include "driver/values/UnicodeText.h"
+#include "driver/values/WideText.h"
 
 #include <charconv>
 #include <cstdio>
@@ -51,14 +52,7 @@ std::size_t byteLength(const ParameterSource& source)
         return static_cast<std::size_t>(source.length);
     if (source.length != SQL_NTS || source.cType == SQL_C_BINARY)
         throw OdbcError{"HY090", "Longueur invalide pour la valeur " + parameterName(source) + ".", 0};
-    if (source.cType == SQL_C_WCHAR) {
-        const auto* units = static_cast<const SQLWCHAR*>(source.data);
-        std::size_t count = 0;
-        while (units[count] != 0)
-            ++count;
-        return count * sizeof(SQLWCHAR);
-    }
-    return std::strlen(static_cast<const char*>(source.data));
+    return terminatedByteLength(source.data, source.cType);
 }
 
 bool isBinaryType(SQLSMALLINT sqlType)
@@ -263,6 +257,13 @@ ParameterValue textValue(const ParameterSource& source)
 }
 
 }  // namespace
+
+std::size_t terminatedByteLength(const void* data, SQLSMALLINT cType)
+{
+    if (cType == SQL_C_WCHAR)
+        return terminatedUnitCount(static_cast<const SQLWCHAR*>(data)) * sizeof(SQLWCHAR);
+    return std::strlen(static_cast<const char*>(data));
+}
 
 ParameterValue readParameterValue(const ParameterSource& source)
 {

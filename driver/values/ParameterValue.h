@@ -9,6 +9,7 @@
 #include <sqlext.h>
 #include <sqlite3.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +36,8 @@ struct ParameterSource {
 };
 
 ParameterValue readParameterValue(const ParameterSource& source);
+// The bytes of a text given with SQL_NTS: up to its 0 unit for SQL_C_WCHAR, its 0 byte otherwise.
+std::size_t terminatedByteLength(const void* data, SQLSMALLINT cType);
 // sqlite3_bind_* of the value at its number; throws OdbcError when SQLite refuses it.
 void bindParameterValue(sqlite3_stmt* statement, int number, const ParameterValue& value);
 

@@ -1,6 +1,6 @@
 #include "driver/values/UnicodeText.h"
 
-#include "driver/semantics/Characters.h"
+#include "driver/semantics/UtfCoding.h"
 
 #include <cstdio>
 
@@ -36,35 +36,36 @@ std::string utf8Reason(Utf8Fault fault, std::string_view text, std::size_t at)
     }
 }
 
-bool isHigh(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLow(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+// SQLWCHAR is an unsigned short: its units are copied, not reinterpreted, into char16_t.
+std::u16string units16(const SQLWCHAR* units, std::size_t count)
+{
+    return std::u16string(units, units + count);
+}
+
+std::optional<TextFault> faultOf(std::u16string_view units)
+{
+    const std::optional<sql::Utf16Flaw> flaw = sql::firstUtf16Flaw(units);
+    if (!flaw)
+        return std::nullopt;
+    const std::string unit = hex(units[flaw->offset], 4);
+    return TextFault{true, flaw->offset + 1,
+                     flaw->high ? "la moitié haute de paire de substitution " + unit + " n'est pas suivie d'une moitié basse"
+                                : "la moitié basse de paire de substitution " + unit + " ne suit pas une moitié haute"};
+}
 
 }  // namespace
 
 std::optional<TextFault> utf8Fault(std::string_view text)
 {
-    for (std::size_t at = 0; at < text.size();) {
-        const sql::Utf8Sequence sequence = sql::readUtf8Sequence(text, at);
-        if (sequence.fault != Utf8Fault::None)
-            return TextFault{false, at + 1, utf8Reason(sequence.fault, text, at)};
-        at += sequence.length;
-    }
-    return std::nullopt;
+    const std::optional<sql::Utf8Flaw> flaw = sql::firstUtf8Flaw(text);
+    if (!flaw)
+        return std::nullopt;
+    return TextFault{false, flaw->offset + 1, utf8Reason(flaw->fault, text, flaw->offset)};
 }
 
 std::optional<TextFault> utf16Fault(const SQLWCHAR* units, std::size_t count)
 {
-    for (std::size_t at = 0; at < count; ++at) {
-        if (isHigh(units[at]) && at + 1 < count && isLow(units[at + 1]))
-            ++at;
-        else if (isHigh(units[at]))
-            return TextFault{true, at + 1, "la moitié haute de paire de substitution " + hex(units[at], 4)
-                                         + " n'est pas suivie d'une moitié basse"};
-        else if (isLow(units[at]))
-            return TextFault{true, at + 1, "la moitié basse de paire de substitution " + hex(units[at], 4)
-                                         + " ne suit pas une moitié haute"};
-    }
-    return std::nullopt;
+    return faultOf(units16(units, count));
 }
 
 OdbcError textRefusal(const TextUse& use, const TextFault& fault)
@@ -84,35 +85,15 @@ void requireUtf8(std::string_view text, const TextUse& use)
 
 std::string utf8FromUtf16(const SQLWCHAR* units, std::size_t count, const TextUse& use)
 {
-    if (const std::optional<TextFault> fault = utf16Fault(units, count))
+    const std::u16string text = units16(units, count);
+    if (const std::optional<TextFault> fault = faultOf(text))
         throw textRefusal(use, *fault);
-    std::string out;
-    out.reserve(count);
-    for (std::size_t at = 0; at < count; ++at) {
-        char32_t code = units[at];
-        if (isHigh(code))
-            code = 0x10000 + ((code - 0xD800) << 10) + (units[++at] - 0xDC00);
-        sql::appendUtf8(out, code);
-    }
-    return out;
+    return *sql::utf8FromUtf16(text, sql::IllFormed::Refuse);
 }
 
 std::u16string utf16FromUtf8(std::string_view text)
 {
-    std::u16string units;
-    units.reserve(text.size());
-    for (std::size_t at = 0; at < text.size();) {
-        const sql::Utf8Sequence sequence = sql::readUtf8Sequence(text, at);
-        at += sequence.length;
-        const char32_t code = sequence.fault == Utf8Fault::None ? sequence.code : 0xFFFD;
-        if (code >= 0x10000) {
-            units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            units += static_cast<char16_t>(code);
-        }
-    }
-    return units;
+    return *sql::utf16FromUtf8(text, sql::IllFormed::Replace);
 }
 
 }  // namespace kervane::odbc

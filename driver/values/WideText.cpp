@@ -1,5 +1,6 @@
 #include "driver/values/WideText.h"
 
+#include "driver/semantics/UtfCoding.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,15 +12,18 @@ std::size_t unitCount(const SQLWCHAR* text, SQLINTEGER length)
 {
     if (length != SQL_NTS)
         return length < 0 ? 0 : static_cast<std::size_t>(length);
+    return terminatedUnitCount(text);
+}
+
+}  // namespace
+
+std::size_t terminatedUnitCount(const SQLWCHAR* text)
+{
     std::size_t count = 0;
     while (text[count] != 0)
         ++count;
     return count;
 }
-
-bool isHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-
-}  // namespace
 
 std::string narrowText(const SQLWCHAR* text, SQLINTEGER length, const TextUse& use)
 {
@@ -50,7 +54,7 @@ WideCopy writeWide(std::string_view text, SQLPOINTER buffer, SQLLEN capacity, Wi
     std::size_t count = units.size();
     if (count > static_cast<std::size_t>(room - 1)) {
         count = static_cast<std::size_t>(room - 1);
-        if (count > 0 && isHighSurrogate(units[count - 1]))
+        if (count > 0 && sql::isHighSurrogate(units[count - 1]))
             --count;
         copy.truncated = true;
     }

@@ -7,11 +7,15 @@
 
 #include <sql.h>
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace kervane::odbc {
+
+// The units of a text ended by a 0 unit, that unit left out.
+std::size_t terminatedUnitCount(const SQLWCHAR* text);
 
 // A text given in SQLWCHAR units, its length counted in characters (units) or SQL_NTS; throws
 // 22018 with the use's subject when it is not well-formed UTF-16.

@@ -1,8 +1,11 @@
 #include "platform/spread/SpreadTexts.h"
 
+#include "driver/semantics/UtfCoding.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace kervane {
 
@@ -11,26 +14,6 @@ namespace {
 constexpr qsizetype kMaxBytes = std::numeric_limits<quint32>::max() - 1;
 constexpr qsizetype kSmallWaste = 1 << 16;  // below this the bytes left behind stay
 
-char* putUtf8(char* p, char32_t u)
-{
-    if (u < 0x80) {
-        *p++ = static_cast<char>(u);
-    } else if (u < 0x800) {
-        *p++ = static_cast<char>(0xC0 | (u >> 6));
-        *p++ = static_cast<char>(0x80 | (u & 0x3F));
-    } else if (u < 0x10000) {
-        *p++ = static_cast<char>(0xE0 | (u >> 12));
-        *p++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-        *p++ = static_cast<char>(0x80 | (u & 0x3F));
-    } else {
-        *p++ = static_cast<char>(0xF0 | (u >> 18));
-        *p++ = static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-        *p++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-        *p++ = static_cast<char>(0x80 | (u & 0x3F));
-    }
-    return p;
-}
-
 }  // namespace
 
 qsizetype appendUtf8(QByteArray& out, QStringView text)
@@ -38,21 +21,10 @@ qsizetype appendUtf8(QByteArray& out, QStringView text)
     const qsizetype nBefore = out.size();
     out.resize(nBefore + 3 * text.size());  // a UTF-16 unit never takes more than 3 bytes
     char* const pBegin = out.data() + nBefore;
-    char* p = pBegin;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < 0x80) {
-            *p++ = static_cast<char>(c);
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            p = putUtf8(p, QChar::surrogateToUcs4(c, text[i + 1].unicode()));
-            ++i;
-        } else {
-            p = putUtf8(p, QChar::isSurrogate(c) ? char32_t{0xFFFD} : char32_t{c});
-        }
-    }
-    out.resize(nBefore + (p - pBegin));
-    return p - pBegin;
+    const std::u16string_view units(text.utf16(), static_cast<std::size_t>(text.size()));
+    const char* const pEnd = sql::putUtf8(pBegin, units);
+    out.resize(nBefore + (pEnd - pBegin));
+    return pEnd - pBegin;
 }
 
 QByteArrayView SpreadTexts::utf8(qsizetype nCell) const

@@ -1,6 +1,6 @@
 #include "driver/jet/format/JetCodePage.h"
 
-#include "driver/semantics/Characters.h"
+#include "driver/semantics/UtfCoding.h"
 
 namespace kervane::jet {
 
@@ -24,31 +24,6 @@ int byteFor(std::uint32_t code)
     return -1;
 }
 
-void appendUtf8(std::string& out, std::uint32_t code)
-{
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xc0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    } else {
-        out += static_cast<char>(0xe0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3f));
-        out += static_cast<char>(0x80 | (code & 0x3f));
-    }
-}
-
-// The character starting at text[i] and its length in bytes; 0 when the UTF-8 is not
-// well-formed (an overlong form included, which would otherwise be another character).
-std::size_t nextCharacter(const std::string& text, std::size_t i, std::uint32_t& code)
-{
-    const sql::Utf8Sequence sequence = sql::readUtf8Sequence(text, i);
-    if (sequence.fault != sql::Utf8Fault::None)
-        return 0;
-    code = sequence.code;
-    return sequence.length;
-}
-
 }  // namespace
 
 bool codePageKnown(int codePage)
@@ -62,17 +37,17 @@ bool toCodePage(int codePage, const std::string& text, std::vector<unsigned char
     if (!codePageKnown(codePage))
         return false;
     for (std::size_t i = 0; i < text.size();) {
-        std::uint32_t code = 0;
-        const std::size_t length = nextCharacter(text, i, code);
-        if (length == 0)
+        // Ill-formed UTF-8 is refused, an overlong form included (it would be another character).
+        const sql::Utf8Sequence character = sql::readUtf8Sequence(text, i);
+        if (character.fault != sql::Utf8Fault::None)
             return false;
-        const int byte = byteFor(code);
+        const int byte = byteFor(character.code);
         if (byte < 0) {
-            refused = text.substr(i, length);
+            refused = text.substr(i, character.length);
             return false;
         }
         out.push_back(static_cast<unsigned char>(byte));
-        i += length;
+        i += character.length;
     }
     return true;
 }
@@ -85,7 +60,7 @@ std::string fromCodePage(int codePage, const unsigned char* bytes, std::size_t s
         const std::uint32_t code = !codePageKnown(codePage) && b >= 0x80 ? 0xfffd
                                    : b >= 0x80 && b < 0xa0             ? kHighControls[b - 0x80]
                                                                        : b;
-        appendUtf8(text, code == 0 ? 0xfffd : code);
+        sql::appendUtf8(text, code == 0 ? 0xfffd : code);
     }
     return text;
 }

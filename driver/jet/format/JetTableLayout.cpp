@@ -2,6 +2,7 @@
 
 #include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetPages.h"
+#include "driver/semantics/UtfCoding.h"
 
 #include <array>
 
@@ -63,23 +64,13 @@ bool definitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned c
     return true;
 }
 
+// A Jet 4 name: UTF-16LE, a surrogate outside a pair read as U+FFFD.
 std::string utf16Name(const std::vector<unsigned char>& b, std::size_t at, std::size_t length)
 {
-    std::string name;
-    for (std::size_t i = 0; i + 1 < length; i += 2) {
-        const unsigned unit = word(b, at + i);
-        if (unit < 0x80) {
-            name += static_cast<char>(unit);
-        } else if (unit < 0x800) {
-            name += static_cast<char>(0xc0 | (unit >> 6));
-            name += static_cast<char>(0x80 | (unit & 0x3f));
-        } else {
-            name += static_cast<char>(0xe0 | (unit >> 12));
-            name += static_cast<char>(0x80 | ((unit >> 6) & 0x3f));
-            name += static_cast<char>(0x80 | (unit & 0x3f));
-        }
-    }
-    return name;
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < length; i += 2)
+        units += static_cast<char16_t>(word(b, at + i));
+    return *sql::utf8FromUtf16(units, sql::IllFormed::Replace);
 }
 
 bool isText(JetType type)

@@ -2,10 +2,11 @@
 #include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetValue.h"
 #include "driver/jet/rows/JetRowEncoding.h"
-#include "driver/semantics/Characters.h"
+#include "driver/semantics/UtfCoding.h"
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace kervane::jet {
 
@@ -120,20 +121,11 @@ bool realValue(const JetLayoutColumn& column, const JetFieldValue& v, double& ou
 // otherwise be stored as another character).
 bool utf16(const std::string& text, std::vector<unsigned char>& out)
 {
-    for (std::size_t i = 0; i < text.size();) {
-        const sql::Utf8Sequence sequence = sql::readUtf8Sequence(text, i);
-        if (sequence.fault != sql::Utf8Fault::None)
-            return false;
-        i += sequence.length;
-        std::uint32_t code = sequence.code;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            putLittle(out, static_cast<std::uint16_t>(0xd800 | (code >> 10)));
-            putLittle(out, static_cast<std::uint16_t>(0xdc00 | (code & 0x3ff)));
-        } else {
-            putLittle(out, static_cast<std::uint16_t>(code));
-        }
-    }
+    const std::optional<std::u16string> units = sql::utf16FromUtf8(text, sql::IllFormed::Refuse);
+    if (!units)
+        return false;
+    for (const char16_t unit : *units)
+        putLittle(out, static_cast<std::uint16_t>(unit));
     return true;
 }
 

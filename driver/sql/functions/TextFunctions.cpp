@@ -2,6 +2,7 @@
 // functions of ODBC's {fn} escapes. Positions and lengths count characters, not bytes.
 #include "driver/semantics/CaseFolding.h"
 #include "driver/semantics/Characters.h"
+#include "driver/semantics/UtfCoding.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/functions/FunctionSupport.h"
 #include "driver/semantics/SortOrder.h"

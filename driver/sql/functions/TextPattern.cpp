@@ -1,6 +1,7 @@
 // Format's string formats (@ & < > !), and what every format shares: its sections and the
 // kind of pattern it is.
 #include "driver/semantics/Characters.h"
+#include "driver/semantics/UtfCoding.h"
 #include "driver/sql/functions/FormatSupport.h"
 #include "driver/sql/functions/FunctionSupport.h"
 
