@@ -210,13 +210,17 @@ bool isSerialInRange(double serial)
     return serial > FIRST_SERIAL - 1 && serial < LAST_SERIAL + 1;
 }
 
-std::string canonicalDate(double serial)
+std::string canonicalDate(const DateParts& p)
 {
-    const DateParts p = partsFromSerial(serial);
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour,
                   p.minute, p.second);
     return text;
+}
+
+std::string canonicalDate(double serial)
+{
+    return canonicalDate(partsFromSerial(serial));
 }
 
 std::optional<double> readCanonical(std::string_view text)

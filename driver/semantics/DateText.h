@@ -22,8 +22,9 @@ DateParts partsFromSerial(double serial);
 // Whether a serial lies between 100-01-01 00:00:00 and 9999-12-31 23:59:59.
 bool isSerialInRange(double serial);
 
-// "yyyy-mm-dd hh:mm:ss".
+// "yyyy-mm-dd hh:mm:ss", the form dates are stored in.
 std::string canonicalDate(double serial);
+std::string canonicalDate(const DateParts& parts);
 // Exactly "yyyy-mm-dd hh:mm:ss", "yyyy-mm-dd hh:mm" or "yyyy-mm-dd".
 std::optional<double> readCanonical(std::string_view text);
 

@@ -99,14 +99,6 @@ std::optional<ParameterValue> numberFromText(std::string_view text)
     return std::nullopt;
 }
 
-std::string canonicalParts(const sql::DateParts& parts)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", parts.year, parts.month, parts.day, parts.hour,
-                  parts.minute, parts.second);
-    return text;
-}
-
 // A date, a time (on 1899-12-30, as Access keeps a time alone) or both; the fraction of a
 // second is dropped, a Date holding whole seconds.
 ParameterValue dateValue(const ParameterSource& source)
@@ -133,7 +125,7 @@ ParameterValue dateValue(const ParameterSource& source)
     }
     if (!sql::serialFromParts(parts))
         throw OdbcError{"22007", "La date " + parameterName(source) + " n'est pas valide.", 0};
-    return bytesValue(Kind::Text, canonicalParts(parts));
+    return bytesValue(Kind::Text, sql::canonicalDate(parts));
 }
 
 // The decimal text of an exact number: sign, digits of the 128-bit value, point at the scale.
