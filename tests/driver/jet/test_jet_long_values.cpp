@@ -2,7 +2,7 @@
 // compared byte for byte with what libmdb's own long-value reads give for the same reference;
 // and long values laid out by hand on appended pages, their pointers checked before use.
 #include "JetTestSupport.h"
-#include "JetWriterTestSupport.h"
+#include "JetWriterSupport.h"
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/rows/JetLongValue.h"

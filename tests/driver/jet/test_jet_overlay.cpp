@@ -3,7 +3,7 @@
 // made before is not used for a table the transaction changed. Which rows lie on which page is
 // learnt from libmdb's own walk of the file, independent of the reader under test.
 #include "JetTestSupport.h"
-#include "JetWriterTestSupport.h"
+#include "JetWriterSupport.h"
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/module/JetDatabase.h"
