@@ -97,7 +97,7 @@ TEST_P(JetAccessSql, DatesAndNumbersFollowAccess)
 
 TEST_P(JetAccessSql, ColumnsOfATableAreListed)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     std::string table = "Table1";
     ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(table.data()), SQL_NTS,
                          nullptr, 0),
@@ -191,7 +191,7 @@ protected:
 
     std::vector<std::string> listed(const char* type)
     {
-        Instruction stmt(*m_connexion);
+        Instruction stmt(m_session->connexion);
         std::string types = type;
         EXPECT_EQ(SQLTables(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
                             reinterpret_cast<SQLCHAR*>(types.data()), SQL_NTS),
@@ -213,10 +213,10 @@ TEST_P(JetStoredQueries, TheNineQueriesAreListedAsViews)
 
 TEST_P(JetStoredQueries, ASelectQueryIsSelectableAndCallable)
 {
-    Instruction select(*m_connexion);
+    Instruction select(m_session->connexion);
     EXPECT_EQ(select.exec("SELECT * FROM [SelectQuery]"), SQL_SUCCESS)
         << diagRec(SQL_HANDLE_STMT, select.handle()).message;
-    Instruction call(*m_connexion);
+    Instruction call(m_session->connexion);
     EXPECT_EQ(call.exec("{call SelectQuery}"), SQL_SUCCESS) << diagRec(SQL_HANDLE_STMT, call.handle()).message;
     EXPECT_EQ(columnNames(call.handle()), columnNames(select.handle()));
 }

@@ -28,18 +28,16 @@ protected:
             "CREATE TABLE TYPES(T TEXT(10), M MEMO, B BYTE, S SHORT, L LONG, C COUNTER, F SINGLE, D DOUBLE,"
             " CU CURRENCY, DT DATETIME, YN YESNO, O OLEOBJECT, G GUID, DE DECIMAL(10, 2));"
             "INSERT INTO CLIENT(NOM) VALUES ('Durand'), ('Martin'), ('Petit');");
-        m_connexion.emplace(m_env);
-        ASSERT_EQ(m_connexion->connect("Base Test"), SQL_SUCCESS);
+        m_session.emplace();
     }
-    void TearDown() override { m_connexion.reset(); }
+    void TearDown() override { m_session.reset(); }
 
-    Environnement m_env{true};
-    std::optional<Connexion> m_connexion;
+    std::optional<Session> m_session;
 };
 
 TEST_F(MetadataTest, TypeInfoListsEveryAccessTypeInDataTypeOrderWithItsOdbc3Description)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLGetTypeInfo(stmt.handle(), SQL_ALL_TYPES), SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()),
               (std::vector<std::string>{"TYPE_NAME", "DATA_TYPE", "COLUMN_SIZE", "LITERAL_PREFIX", "LITERAL_SUFFIX",
@@ -89,7 +87,7 @@ TEST_F(MetadataTest, TypeInfoListsEveryAccessTypeInDataTypeOrderWithItsOdbc3Desc
 
 TEST_F(MetadataTest, EveryColumnTypeIsOneTheTypeListNames)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLGetTypeInfo(stmt.handle(), SQL_ALL_TYPES), SQL_SUCCESS);
     std::set<std::pair<std::string, std::string>> listed;
     for (const Record& type : records(stmt.handle()))
@@ -134,7 +132,7 @@ TEST_F(MetadataTest, AnOdbc2ApplicationGetsOdbc2ColumnNamesAndDateCode)
 
 TEST_F(MetadataTest, ColumnsGiveTheEighteenOdbc3ColumnsWithKeysDefaultsAndAutoNumber)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, nullptr, 0), SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()),
               (std::vector<std::string>{"TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME", "COLUMN_NAME", "DATA_TYPE",
@@ -163,7 +161,7 @@ TEST_F(MetadataTest, ColumnsGiveTheEighteenOdbc3ColumnsWithKeysDefaultsAndAutoNu
 
 TEST_F(MetadataTest, StatisticsListTheTableThenUniqueThenOtherIndexesColumnByColumn)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("client"), SQL_NTS, SQL_INDEX_ALL, SQL_ENSURE),
               SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()),
@@ -204,7 +202,7 @@ TEST_F(MetadataTest, StatisticsListTheTableThenUniqueThenOtherIndexesColumnByCol
 
 TEST_F(MetadataTest, PrimaryKeysAndBestRowIdentifiers)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("COMMANDE"), SQL_NTS), SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()), (std::vector<std::string>{"TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME",
                                                                     "COLUMN_NAME", "KEY_SEQ", "PK_NAME"}));
@@ -247,7 +245,7 @@ TEST_F(MetadataTest, PrimaryKeysAndBestRowIdentifiers)
 
 TEST_F(MetadataTest, ForeignKeysBothWaysWithTheirRulesAndKeyOrder)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, nullptr, 0, nullptr, 0,
                              nullptr, 0),
               SQL_SUCCESS);

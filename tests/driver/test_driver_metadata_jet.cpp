@@ -28,13 +28,11 @@ protected:
     void connectTo(const std::string& file)
     {
         addDataSource("Access", file);
-        m_connexion.emplace(m_env);
-        ASSERT_EQ(m_connexion->connect("Access"), SQL_SUCCESS);
+        m_session.emplace("Access");
     }
-    void TearDown() override { m_connexion.reset(); }
+    void TearDown() override { m_session.reset(); }
 
-    Environnement m_env{true};
-    std::optional<Connexion> m_connexion;
+    std::optional<Session> m_session;
 };
 
 TEST_F(AccessMetadataTest, NwindIndexesKeysAndColumnsAsTheFileDefinesThem)
@@ -43,7 +41,7 @@ TEST_F(AccessMetadataTest, NwindIndexesKeysAndColumnsAsTheFileDefinesThem)
     if (nwind.empty())
         GTEST_SKIP() << "nwind.mdb absent (KERVANE_TEST_DATA) : test ignoré";
     connectTo(nwind);
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS, SQL_INDEX_ALL,
                             SQL_QUICK),
               SQL_SUCCESS);
@@ -105,7 +103,7 @@ TEST_F(AccessMetadataTest, NwindRelationshipsAreTheForeignKeys)
     if (nwind.empty())
         GTEST_SKIP() << "nwind.mdb absent (KERVANE_TEST_DATA) : test ignoré";
     connectTo(nwind);
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0,
                              text("Order Details"), SQL_NTS),
               SQL_SUCCESS);
@@ -139,7 +137,7 @@ TEST_F(AccessMetadataTest, Jet4RelationshipsAndIndexes)
     if (file.empty())
         GTEST_SKIP() << "jet/indexTestV2000.mdb absent (KERVANE_TEST_DATA) : test ignoré";
     connectTo(file);
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0,
                              text("Table1"), SQL_NTS),
               SQL_SUCCESS);
@@ -174,7 +172,7 @@ TEST_F(AccessMetadataTest, ADamagedTableDefinitionAnswersNoRows)
         file.write("\0\0", 2);
     }
     connectTo(copy);
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS, SQL_INDEX_ALL,
                             SQL_ENSURE),
               SQL_SUCCESS);
