@@ -55,9 +55,14 @@ SQLRETURN JetCopyTest::autocommit(const Connexion& connexion, bool on)
     return SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
 }
 
+std::string JetCopyTest::accessFile(const std::string& file)
+{
+    return std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + file;
+}
+
 SQLRETURN JetCopyTest::connectTo(Connexion& connexion, const std::string& file)
 {
-    return connexion.driverConnect(std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + file);
+    return connexion.driverConnect(accessFile(file));
 }
 
 SQLRETURN JetCopyTest::connectForChanges(Connexion& connexion, const std::string& file)
