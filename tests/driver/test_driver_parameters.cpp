@@ -2,6 +2,7 @@
 // back, NULLs, long values given in pieces, parameter arrays, and the errors an application meets.
 #include "tests/driver/OdbcTestSupport.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace kervane::test {
@@ -69,6 +70,16 @@ protected:
         return readText(stmt.handle(), 1);
     }
 
+    // Binds input parameter `number`; its result checked.
+    static void bind(SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLINT cType, SQLSMALLINT sqlType, const void* value,
+                     SQLLEN length = 0, SQLLEN* indicator = nullptr, SQLULEN size = 0)
+    {
+        ASSERT_EQ(SQLBindParameter(stmt, number, SQL_PARAM_INPUT, cType, sqlType, size, 0, const_cast<void*>(value),
+                                   length, indicator),
+                  SQL_SUCCESS);
+    }
+    // The token an application gives a value sent at execution.
+    static SQLPOINTER atExecutionToken(std::uintptr_t value) { return reinterpret_cast<SQLPOINTER>(value); }
     static SQLCHAR* sqlText(const std::string& sql) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())); }
 
     std::optional<Session> m_session;
@@ -205,12 +216,8 @@ TEST_F(ParametersTest, LongMemoAndBinaryArriveInPiecesAtExecution)
     ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("INSERT INTO P (ID, M, O) VALUES (1, ?, ?)"), SQL_NTS), SQL_SUCCESS);
     SQLLEN memoLength = SQL_LEN_DATA_AT_EXEC(static_cast<SQLLEN>(memo.size()));
     SQLLEN blobLength = SQL_DATA_AT_EXEC;
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_LONGVARCHAR, 0, 0,
-                               reinterpret_cast<SQLPOINTER>(1), 0, &memoLength),
-              SQL_SUCCESS);
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 2, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY, 0, 0,
-                               reinterpret_cast<SQLPOINTER>(2), 0, &blobLength),
-              SQL_SUCCESS);
+    bind(stmt.handle(), 1, SQL_C_CHAR, SQL_LONGVARCHAR, atExecutionToken(1), 0, &memoLength);
+    bind(stmt.handle(), 2, SQL_C_BINARY, SQL_LONGVARBINARY, atExecutionToken(2), 0, &blobLength);
     ASSERT_EQ(SQLExecute(stmt.handle()), SQL_NEED_DATA);
     SQLPOINTER token = nullptr;
     ASSERT_EQ(SQLParamData(stmt.handle(), &token), SQL_NEED_DATA);
@@ -246,14 +253,9 @@ TEST_F(ParametersTest, MarkersAreNumberedInTheOrderTheyAreWritten)
                          SQL_NTS),
               SQL_SUCCESS);
     SQLINTEGER limit = 10;
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 0, 0,
-                               const_cast<char*>("OUI"), 0, nullptr),
-              SQL_SUCCESS);
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 0, 0,
-                               const_cast<char*>("changé"), 0, nullptr),
-              SQL_SUCCESS);
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 3, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &limit, 0, nullptr),
-              SQL_SUCCESS);
+    bind(stmt.handle(), 1, SQL_C_CHAR, SQL_VARCHAR, "OUI");
+    bind(stmt.handle(), 2, SQL_C_CHAR, SQL_VARCHAR, "changé");
+    bind(stmt.handle(), 3, SQL_C_SLONG, SQL_INTEGER, &limit);
     ASSERT_EQ(SQLExecute(stmt.handle()), SQL_SUCCESS) << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
     EXPECT_EQ(BaseSqlite(m_base).scalar("SELECT group_concat(ID || '=' || T) FROM P"), "1=changé,2=b");
 }
@@ -263,9 +265,7 @@ TEST_F(ParametersTest, CancelAbandonsAnExecutionWaitingForData)
     Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("INSERT INTO P (ID, M) VALUES (1, ?)"), SQL_NTS), SQL_SUCCESS);
     SQLLEN atExecution = SQL_DATA_AT_EXEC;
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_LONGVARCHAR, 0, 0,
-                               reinterpret_cast<SQLPOINTER>(7), 0, &atExecution),
-              SQL_SUCCESS);
+    bind(stmt.handle(), 1, SQL_C_CHAR, SQL_LONGVARCHAR, atExecutionToken(7), 0, &atExecution);
     ASSERT_EQ(SQLExecute(stmt.handle()), SQL_NEED_DATA);
     EXPECT_EQ(SQLExecute(stmt.handle()), SQL_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt.handle()).state, "HY010");
@@ -348,12 +348,8 @@ TEST_F(ParametersTest, ArraysOfParameterSetsRunEachSetOnceWithItsStatus)
     ASSERT_EQ(SQLSetStmtAttr(stmt.handle(), SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0), SQL_SUCCESS);
     ASSERT_EQ(SQLSetStmtAttr(stmt.handle(), SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0), SQL_SUCCESS);
     ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("INSERT INTO P (ID, T) VALUES (?, ?)"), SQL_NTS), SQL_SUCCESS);
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, ids.data(), 0,
-                               nullptr),
-              SQL_SUCCESS);
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 15, 0, names.data(), 16,
-                               nameLengths.data()),
-              SQL_SUCCESS);
+    bind(stmt.handle(), 1, SQL_C_SLONG, SQL_INTEGER, ids.data());
+    bind(stmt.handle(), 2, SQL_C_CHAR, SQL_VARCHAR, names.data(), 16, nameLengths.data(), 15);
     ASSERT_EQ(SQLExecute(stmt.handle()), SQL_SUCCESS) << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
     EXPECT_EQ(processed, count);
     EXPECT_EQ(std::count(status.begin(), status.end(), SQL_PARAM_SUCCESS), static_cast<long>(count));
@@ -403,8 +399,7 @@ TEST_F(ParametersTest, MissingOrUnreadableParametersAreRefusedInFrench)
     Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("SELECT ID FROM P WHERE ID = ? AND T = ?"), SQL_NTS), SQL_SUCCESS);
     SQLINTEGER id = 1;
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &id, 0, nullptr),
-              SQL_SUCCESS);
+    bind(stmt.handle(), 1, SQL_C_SLONG, SQL_INTEGER, &id);
     EXPECT_EQ(SQLExecute(stmt.handle()), SQL_ERROR);
     const Diagnostic missing = diagRec(SQL_HANDLE_STMT, stmt.handle());
     EXPECT_EQ(missing.state, "07002");
