@@ -1,9 +1,5 @@
 #include "tests/driver/AccessSqlTest.h"
 
-#include <QByteArray>
-
-#include <fstream>
-
 namespace kervane::test {
 
 void AccessSqlTest::open(const std::string& file)
@@ -70,15 +66,6 @@ SQLSMALLINT AccessSqlTest::typeOf(const std::string& sql)
     SQLSMALLINT type = 0;
     SQLDescribeCol(stmt.handle(), 1, nullptr, 0, nullptr, &type, nullptr, nullptr, nullptr);
     return type;
-}
-
-std::string testDataFile(const std::string& relative)
-{
-    const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
-    const std::string file = folder.toStdString() + "/" + relative;
-    if (folder.isEmpty() || !std::ifstream(file).good())
-        return {};
-    return file;
 }
 
 }  // namespace kervane::test

@@ -26,7 +26,4 @@ protected:
     std::optional<Session> m_session;
 };
 
-// A genuine Access file of the shared test data, or an empty string when it is absent.
-std::string testDataFile(const std::string& relative);
-
 }  // namespace kervane::test

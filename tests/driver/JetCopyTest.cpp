@@ -2,7 +2,6 @@
 
 #include "tests/driver/jet/JetWriterSupport.h"
 
-#include <QByteArray>
 
 #include <filesystem>
 #include <sstream>
@@ -20,9 +19,8 @@ std::vector<std::string> linesOf(const std::string& text)
 
 std::string JetCopyTest::copyOf(const std::string& relative)
 {
-    const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
-    const std::string source = folder.toStdString() + "/" + relative;
-    if (folder.isEmpty() || !std::filesystem::exists(source))
+    const std::string source = testDataPath(relative);
+    if (source.empty())
         return {};
     const std::string copy = path(std::filesystem::path(relative).filename().string());
     std::filesystem::copy_file(source, copy);

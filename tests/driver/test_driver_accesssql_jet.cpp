@@ -12,7 +12,7 @@ class JetAccessSql : public AccessSqlTest, public ::testing::WithParamInterface<
 protected:
     void SetUp() override
     {
-        m_file = testDataFile(std::string("jet/") + GetParam());
+        m_file = testDataPath(std::string("jet/") + GetParam());
         if (m_file.empty()) {
             GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): " << GetParam() << " skipped";
         }
@@ -120,7 +120,7 @@ class JetDecimal : public AccessSqlTest {};
 
 TEST_F(JetDecimal, DecimalColumnsReadExactly)
 {
-    const std::string file = testDataFile("jet/fixedNumericTestV2000.mdb");
+    const std::string file = testDataPath("jet/fixedNumericTestV2000.mdb");
     if (file.empty()) {
         GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): fixedNumericTestV2000.mdb skipped";
     }
@@ -135,7 +135,7 @@ class NwindAccessSql : public AccessSqlTest {
 protected:
     void SetUp() override
     {
-        const std::string file = testDataFile("nwind.mdb");
+        const std::string file = testDataPath("nwind.mdb");
         if (file.empty()) {
             GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): nwind.mdb skipped";
         }
@@ -181,7 +181,7 @@ class JetStoredQueries : public AccessSqlTest, public ::testing::WithParamInterf
 protected:
     void SetUp() override
     {
-        const std::string file = testDataFile(std::string("jet/") + GetParam());
+        const std::string file = testDataPath(std::string("jet/") + GetParam());
         if (file.empty()) {
             GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): " << GetParam() << " skipped";
         }

@@ -5,7 +5,6 @@
 // relationships.
 #include "tests/driver/MetadataTestSupport.h"
 
-#include <QByteArray>
 #include <QFile>
 
 #include <algorithm>
@@ -13,15 +12,6 @@
 
 namespace kervane::test {
 namespace {
-
-std::string testFile(const std::string& relative)
-{
-    const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
-    const std::string path = folder.toStdString() + "/" + relative;
-    if (folder.isEmpty() || !std::ifstream(path).good())
-        return {};
-    return path;
-}
 
 class AccessMetadataTest : public OdbcTest {
 protected:
@@ -125,7 +115,7 @@ TEST_F(AccessMetadataTest, NwindRelationshipsAreTheForeignKeys)
 
 TEST_F(AccessMetadataTest, Jet4RelationshipsAndIndexes)
 {
-    const std::string file = testFile("jet/indexTestV2000.mdb");
+    const std::string file = testDataPath("jet/indexTestV2000.mdb");
     if (file.empty())
         GTEST_SKIP() << "jet/indexTestV2000.mdb absent (KERVANE_TEST_DATA) : test ignoré";
     connectTo(file);
