@@ -129,12 +129,11 @@ TEST_F(StatementsTest, EveryErrorClassHasItsStateAndAFrenchMessageNamingTheObjec
     EXPECT_EQ(lastError(s2.henv(), s2.dbc(), s2.h()).state, "") << "one record only";
 }
 
+// A prepared statement outlives SQL_CLOSE: it runs again, its columns known before it runs.
 TEST_F(StatementsTest, PrepareExecuteAndRerunTheSameStatement)
 {
     Instruction stmt(m_session->connexion);
-    const std::string sql = "SELECT NOM FROM CLIENT ORDER BY ID";
-    ASSERT_EQ(SQLPrepare(stmt.handle(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS),
-              SQL_SUCCESS);
+    ASSERT_EQ(SQLPrepare(stmt.handle(), (SQLCHAR*)"SELECT NOM FROM CLIENT ORDER BY ID", SQL_NTS), SQL_SUCCESS);
     SQLSMALLINT columns = 0;
     EXPECT_EQ(SQLNumResultCols(stmt.handle(), &columns), SQL_SUCCESS);
     EXPECT_EQ(columns, 1);
@@ -143,9 +142,6 @@ TEST_F(StatementsTest, PrepareExecuteAndRerunTheSameStatement)
         EXPECT_EQ(fetchAll(stmt.handle()), (std::vector<Row>{{"Alpha"}, {"Beta"}, {"Gamma"}}));
         stmt.close();
     }
-    EXPECT_EQ(SQLFetch(stmt.handle()), SQL_ERROR) << "no cursor after SQL_CLOSE";
-    const std::string state = diagRec(SQL_HANDLE_STMT, stmt.handle()).state;
-    EXPECT_TRUE(state == "24000" || state == "HY010") << state;
 }
 
 }  // namespace
