@@ -100,10 +100,8 @@ TEST_F(MetadataTest, EveryColumnTypeIsOneTheTypeListNames)
 
 TEST_F(MetadataTest, AnOdbc2ApplicationGetsOdbc2ColumnNamesAndDateCode)
 {
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
+    Session odbc2("Base Test", false);
+    Instruction& stmt = odbc2.stmt;
     ASSERT_EQ(SQLGetTypeInfo(stmt.handle(), SQL_TIMESTAMP), SQL_SUCCESS);
     const std::vector<std::string> names = columnNames(stmt.handle());
     EXPECT_EQ(names[2], "PRECISION");
