@@ -116,8 +116,9 @@ TEST_F(StatementsTest, EveryErrorClassHasItsStateAndAFrenchMessageNamingTheObjec
         EXPECT_EQ(d.state, c.state) << c.sql;
         EXPECT_TRUE(d.message.starts_with("[Kervane][Pilote ODBC Access]")) << d.message;
         EXPECT_NE(d.message.find(c.text), std::string::npos) << d.message;
-        if (std::string(c.text) == "CLIENT.ID")
+        if (std::string(c.text) == "CLIENT.ID") {
             EXPECT_EQ(d.native, 19);  // SQLite's SQLITE_CONSTRAINT
+        }
     }
 
     // An ODBC 2 application reads the same failure through SQLError.
