@@ -2,8 +2,6 @@
 // not valid UTF-8, and the ACCESS collation at work in SQLite queries.
 #include "FunctionTestSupport.h"
 
-#include "driver/semantics/SortOrder.h"
-
 #include <QChar>
 #include <QString>
 
@@ -180,28 +178,16 @@ TEST(SortOrderKeys, InvalidUtf8CountsAsItsBytes)
     EXPECT_EQ(pos, 1u);
 }
 
-// A private in-memory database with the collation registered.
-class SortOrderSqlite : public FunctionTest<registerAccessCollation> {
+// The ACCESS collation on a column of t, beside a plain column holding the same texts.
+class SortOrderSqlite : public SqliteTest {
 protected:
-    void SetUp() override
-    {
-        FunctionTest::SetUp();
-        run("CREATE TABLE t(name TEXT COLLATE ACCESS, plain TEXT)");
-    }
-
-    void run(const std::string& sql)
-    {
-        ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(m_db);
-    }
-
     void insert(const std::vector<std::string>& names)
     {
+        execute("CREATE TABLE IF NOT EXISTS t(name TEXT COLLATE ACCESS, plain TEXT)");
         for (const std::string& name : names)
-            run("INSERT INTO t VALUES ('" + name + "', '" + name + "')");
+            execute("INSERT INTO t VALUES ('" + name + "', '" + name + "')");
     }
 };
-
-using Rows = std::vector<std::string>;
 
 TEST_F(SortOrderSqlite, OrderByPutsAccentedInitialsBesideTheirLetter)
 {
