@@ -1,168 +1,285 @@
-// Parser of Access SQL expressions: literals, Access precedence, Like/Between/In/Is, names,
-// function calls, ODBC escapes and sub-queries, checked on the shape of the tree.
-#include "ParserTestPrinter.h"
-
+// Parser of Access SQL: expressions (literals, Access precedence, Like/Between/In/Is, names,
+// function calls, ODBC escapes, sub-queries), every statement form, FROM clauses with nested
+// joins, UNION chains, and the errors (positions, trailing text, empty statements, deep
+// nesting). The tree is checked on a compact text of its shape: every operator node in
+// parentheses, names bare when they are plain words, else [bracketed].
 #include "driver/sql/Parser.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+
 namespace kervane::sql {
 namespace {
 
-using test::shapeOf;
+std::string printExpr(const Expr* expr);
+std::string printSelect(const Select& select);
 
-struct ShapeCase {
-    const char* text;
-    const char* shape;
-};
-
-void expectShapes(std::initializer_list<ShapeCase> cases)
+std::string printName(const std::string& name)
 {
-    for (const ShapeCase& c : cases) {
+    const bool plain = !name.empty() && !std::isdigit(static_cast<unsigned char>(name[0])) &&
+                       std::all_of(name.begin(), name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+    return plain ? name : "[" + name + "]";
+}
+
+std::string printNames(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ".") + printName(name);
+    return text;
+}
+
+std::string printList(const std::vector<ExprPtr>& list, std::size_t from = 0)
+{
+    std::string text;
+    for (std::size_t i = from; i < list.size(); ++i)
+        text += (i == from ? "" : ", ") + (list[i] ? printExpr(list[i].get()) : std::string("-"));
+    return text;
+}
+
+std::string notIf(bool negated) { return negated ? "Not " : ""; }
+
+std::string printExpr(const Expr* expr)
+{
+    // In the order of Operator.
+    static const char* const OPERATORS[] = {"?", "-", "+", "Not ", "^", "*", "/", "\\", "Mod", "+", "-", "&",
+                                            "=", "<>", "<", "<=", ">", ">=", "And", "Or", "Xor", "Eqv", "Imp"};
+    if (expr == nullptr)
+        return "<null>";
+    const Expr& e = *expr;
+    const auto arg = [&e](std::size_t i) { return printExpr(e.args[i].get()); };
+    const std::string op = OPERATORS[static_cast<int>(e.op)];
+    switch (e.kind) {
+    case ExprKind::Null: return "Null";
+    case ExprKind::Number: return e.text;
+    case ExprKind::Text: return "'" + e.text + "'";
+    case ExprKind::Date:
+        return e.escaped ? "{" + (e.dateEscape == 's' ? std::string("ts") : std::string(1, e.dateEscape)) + " " + e.text + "}"
+                         : "#" + e.text + "#";
+    case ExprKind::Boolean: return e.boolean ? "True" : "False";
+    case ExprKind::Column: return printNames(e.names);
+    case ExprKind::Star: return e.names.empty() ? "*" : printNames(e.names) + ".*";
+    case ExprKind::Parameter: return "?";
+    case ExprKind::Unary: return "(" + op + arg(0) + ")";
+    case ExprKind::Binary: return "(" + arg(0) + " " + op + " " + arg(1) + ")";
+    case ExprKind::Like: return "(" + arg(0) + " " + notIf(e.negated) + (e.alike ? "ALike " : "Like ") + arg(1) + ")";
+    case ExprKind::Between:
+        return "(" + arg(0) + " " + notIf(e.negated) + "Between " + arg(1) + " And " + arg(2) + ")";
+    case ExprKind::InList: return "(" + arg(0) + " " + notIf(e.negated) + "In (" + printList(e.args, 1) + "))";
+    case ExprKind::InSelect: return "(" + arg(0) + " " + notIf(e.negated) + "In (" + printSelect(*e.select) + "))";
+    case ExprKind::IsNull: return "(" + arg(0) + " Is " + notIf(e.negated) + "Null)";
+    case ExprKind::Exists: return notIf(e.negated) + "Exists(" + printSelect(*e.select) + ")";
+    case ExprKind::Subquery: return "Sub(" + printSelect(*e.select) + ")";
+    case ExprKind::Case: return "Case(" + printList(e.args) + ")";
+    case ExprKind::Function: {
+        const std::string call = e.text + "(" + (e.star ? "*" : "") + (e.distinct ? "Distinct " : "") + printList(e.args) + ")";
+        return e.escaped ? "{fn " + call + "}" : call;
+    }
+    }
+    return "?";
+}
+
+std::string printFrom(const FromItem& item)
+{
+    const std::string alias = item.alias.empty() ? "" : " AS " + printName(item.alias);
+    if (item.kind == FromItem::Kind::Table)
+        return printName(item.name) + (item.database.empty() ? "" : " IN '" + item.database + "'") + alias;
+    if (item.kind == FromItem::Kind::Subquery)
+        return "(" + printSelect(*item.select) + ")" + alias;
+    static const char* const JOINS[] = {" INNER JOIN ", " LEFT JOIN ", " RIGHT JOIN ", ", "};
+    return "(" + printFrom(*item.left) + JOINS[static_cast<int>(item.join)] + printFrom(*item.right) +
+           (item.on ? " ON " + printExpr(item.on.get()) : "") + ")";
+}
+
+std::string printFroms(const std::vector<FromPtr>& from)
+{
+    std::string text;
+    for (std::size_t i = 0; i < from.size(); ++i)
+        text += (i == 0 ? "" : ", ") + printFrom(*from[i]);
+    return text;
+}
+
+std::string printClauses(const Select& s)
+{
+    static const char* const QUANTIFIERS[] = {"", "DISTINCT ", "DISTINCTROW "};
+    std::string text = std::string("SELECT ") + QUANTIFIERS[static_cast<int>(s.quantifier)];
+    if (s.top)
+        text += "TOP " + s.top->count + (s.top->percent ? " PERCENT " : " ");
+    for (std::size_t i = 0; i < s.items.size(); ++i)
+        text += (i == 0 ? "" : ", ") + printExpr(s.items[i].expr.get()) +
+                (s.items[i].alias.empty() ? "" : " AS " + printName(s.items[i].alias));
+    text += (s.into.empty() ? "" : " INTO " + printName(s.into)) + (s.from.empty() ? "" : " FROM " + printFroms(s.from));
+    text += (s.where ? " WHERE " + printExpr(s.where.get()) : "") + (s.groupBy.empty() ? "" : " GROUP BY " + printList(s.groupBy));
+    text += s.having ? " HAVING " + printExpr(s.having.get()) : "";
+    return s.parenthesized ? "(" + text + ")" : text;
+}
+
+std::string printSelect(const Select& select)
+{
+    std::string text = printClauses(select);
+    for (const Select* s = &select; s->next; s = s->next.get())
+        text += (s->setOperator == SetOperator::UnionAll ? " UNION ALL " : " UNION ") + printClauses(*s->next);
+    for (const OrderItem& item : select.orderBy)
+        text += (&item == &select.orderBy[0] ? " ORDER BY " : ", ") + printExpr(item.expr.get()) + (item.descending ? " DESC" : "");
+    return text;
+}
+
+std::string printStatement(const Statement& statement)
+{
+    std::string text;
+    for (const Parameter& parameter : statement.parameters)
+        text += (text.empty() ? "PARAMETERS " : ", ") + printName(parameter.name) + " " + parameter.type;
+    text += text.empty() ? "" : "; ";
+    const auto where = [](const ExprPtr& e) { return e ? " WHERE " + printExpr(e.get()) : ""; };
+    switch (statement.kind) {
+    case Statement::Kind::Select: return text + printSelect(*statement.select);
+    case Statement::Kind::Transform: {
+        const Transform& t = *statement.transform;
+        text += "TRANSFORM " + printExpr(t.aggregate.get()) + " " + printSelect(*t.select) + " PIVOT " + printExpr(t.pivot.get());
+        return t.pivotValues.empty() ? text : text + " IN (" + printList(t.pivotValues) + ")";
+    }
+    case Statement::Kind::Insert: {
+        const Insert& i = *statement.insert;
+        text += "INSERT INTO " + printName(i.table);
+        for (std::size_t c = 0; c < i.columns.size(); ++c)
+            text += (c == 0 ? " (" : ", ") + printName(i.columns[c]) + (c + 1 == i.columns.size() ? ")" : "");
+        return text + (i.select ? " " + printSelect(*i.select) : " VALUES (" + printList(i.values) + ")");
+    }
+    case Statement::Kind::Update: {
+        const Update& u = *statement.update;
+        text += "UPDATE " + printFrom(*u.target) + " SET ";
+        for (std::size_t i = 0; i < u.assignments.size(); ++i)
+            text += (i == 0 ? "" : ", ") + printNames(u.assignments[i].column) + " = " + printExpr(u.assignments[i].value.get());
+        return text + where(u.where);
+    }
+    case Statement::Kind::Delete:
+        return text + "DELETE " + printName(statement.remove->table) + " FROM " + printFroms(statement.remove->from) +
+               where(statement.remove->where);
+    case Statement::Kind::Call:
+        return text + "CALL " + printName(statement.call->name) + "(" + printList(statement.call->args) + ")";
+    case Statement::Kind::Raw: break;
+    }
+    static const char* const RAW_KINDS[] = {"W:", "N:", "T:", "#:", "S:"};
+    for (const RawToken& token : statement.raw)
+        text += std::string(text.empty() ? "" : " ") + RAW_KINDS[static_cast<int>(token.kind)] + token.text;
+    return text;
+}
+
+using Cases = std::initializer_list<std::pair<const char*, const char*>>;
+
+// Each text parsed with `parse` and printed must give its shape.
+template <typename Parse>
+void expectShapes(Parse parse, Cases cases)
+{
+    for (const auto& [text, shape] : cases) {
         try {
-            EXPECT_EQ(shapeOf(c.text), c.shape) << c.text;
+            EXPECT_EQ(parse(text), shape) << text;
         } catch (const SqlError& error) {
-            ADD_FAILURE() << c.text << ": " << error.what();
+            ADD_FAILURE() << text << ": " << error.what();
         }
     }
 }
 
-TEST(SqlParserExpression, Literals)
+void expectShapes(Cases cases)
+{
+    expectShapes([](const char* text) { return printExpr(parseExpression(text).get()); }, cases);
+}
+
+void expectStatements(Cases cases)
+{
+    expectShapes([](const char* sql) { return printStatement(parseStatement(sql)); }, cases);
+}
+
+// The message of the SqlError that parseStatement(sql) throws, or "" when it succeeds.
+std::string parseError(std::string_view sql)
+{
+    try {
+        parseStatement(sql);
+    } catch (const SqlError& error) {
+        return error.what();
+    }
+    return {};
+}
+
+// The same for parseExpression, whose errors are all syntax errors.
+std::string expressionError(std::string_view text)
+{
+    try {
+        parseExpression(text);
+    } catch (const SqlError& error) {
+        EXPECT_EQ(error.state(), "42000") << text;
+        return error.what();
+    }
+    return {};
+}
+
+void expectErrors(std::string (*error)(std::string_view), Cases cases)
+{
+    for (const auto& [text, message] : cases)
+        EXPECT_EQ(error(text), message) << text;
+}
+
+TEST(SqlParserExpression, LiteralsNamesCallsAndEscapes)
 {
     expectShapes({
-        {"Null", "Null"},
-        {"12", "12"},
-        {"1.5e-3", "1.5e-3"},
-        {"&H1F", "31"},
-        {"&O17", "15"},
-        {"'it''s'", "'it's'"},
+        {"Null", "Null"}, {"12", "12"}, {"1.5e-3", "1.5e-3"}, {"&H1F", "31"}, {"&O17", "15"}, {"'it''s'", "'it's'"},
         // A double-quoted token is a text, never a name.
-        {"\"Smith\"", "'Smith'"},
-        {"#2/12/1969#", "#2/12/1969#"},
-        {"#4:45:23 PM#", "#4:45:23 PM#"},
-        {"True", "True"},
-        {"yes", "True"},
-        {"On", "True"},
-        {"False", "False"},
-        {"NO", "False"},
-        {"Off", "False"},
-        {"[Yes]", "Yes"},
+        {"\"Smith\"", "'Smith'"}, {"#2/12/1969#", "#2/12/1969#"}, {"#4:45:23 PM#", "#4:45:23 PM#"}, {"True", "True"},
+        {"yes", "True"}, {"On", "True"}, {"False", "False"}, {"NO", "False"}, {"Off", "False"}, {"[Yes]", "Yes"},
         {"?", "?"},
+        {"[t].[c]", "t.c"}, {"t.c", "t.c"}, {"[My Table].[My Col]", "[My Table].[My Col]"}, {"t.[c d]", "t.[c d]"},
+        {"db.t.c", "db.t.c"},
+        {"t.Order", "t.Order"},  // any word after the dot
+        {"[Forms]![Orders]![Customer]", "Forms.Orders.Customer"},
+        {"`Order Details`.Quantity", "[Order Details].Quantity"}, {"Société.Numéro", "[Société].[Numéro]"},
+        {"Date", "Date"},  // a word without ( is a name
+        {"Desc", "Desc"}, {"Left(a, 2)", "Left(a, 2)"}, {"RIGHT([Name], 3)", "RIGHT(Name, 3)"}, {"Date()", "Date()"},
+        {"Now ( )", "Now()"}, {"Year(d) + Second(d)", "(Year(d) + Second(d))"},
+        {"Format(d, \"yyyy\")", "Format(d, 'yyyy')"}, {"Mid$(a, 1, 2)", "Mid$(a, 1, 2)"},
+        {"IIf(a > 0, Left(b, 1), Null)", "IIf((a > 0), Left(b, 1), Null)"}, {"Count(*)", "Count(*)"},
+        {"count(DISTINCT x)", "count(Distinct x)"}, {"Sum(a * b) / Count(*)", "(Sum((a * b)) / Count(*))"},
+        {"DLookUp(\"[x]\", \"t\", \"[ShipRegion] = 'CA'\")", "DLookUp('[x]', 't', '[ShipRegion] = 'CA'')"},
+        {"{d '2024-01-02'}", "{d 2024-01-02}"}, {"{t '10:30:00'}", "{t 10:30:00}"},
+        {"{ts '2024-01-02 10:30:00'}", "{ts 2024-01-02 10:30:00}"}, {"{fn UCASE(a)}", "{fn UCASE(a)}"},
+        {"{fn LEFT(a, 2)} & {fn CURDATE()}", "({fn LEFT(a, 2)} & {fn CURDATE()})"},
+        {"(SELECT Max(x) FROM t) + 1", "(Sub(SELECT Max(x) FROM t) + 1)"}, {"((a))", "a"},
+        {"CASE WHEN a = 1 THEN 'x' ELSE 'y' END", "Case(-, (a = 1), 'x', 'y')"},
+        {"CASE a WHEN 1 THEN 2 WHEN 3 THEN 4 END", "Case(a, 1, 2, 3, 4, -)"},
     });
 }
 
-TEST(SqlParserExpression, AccessPrecedence)
+TEST(SqlParserExpression, PrecedenceAndPredicates)
 {
     expectShapes({
         // Equal precedence applies left to right: 3^3^3 is (3^3)^3.
         {"3^3^3", "((3 ^ 3) ^ 3)"},
         // ^ binds tighter than negation: -2^2 is -(2^2).
-        {"-2^2", "(-(2 ^ 2))"},
-        {"-2*3", "((-2) * 3)"},
-        {"2^-1", "(2 ^ (-1))"},
-        {"1+2*3", "(1 + (2 * 3))"},
-        {"a - b - c", "((a - b) - c)"},
-        {"a / b * c", "((a / b) * c)"},
+        {"-2^2", "(-(2 ^ 2))"}, {"-2*3", "((-2) * 3)"}, {"2^-1", "(2 ^ (-1))"}, {"1+2*3", "(1 + (2 * 3))"},
+        {"a - b - c", "((a - b) - c)"}, {"a / b * c", "((a / b) * c)"},
         // * and / before \, then Mod, then + and -.
-        {"a \\ b * c", "(a \\ (b * c))"},
-        {"a * b \\ c", "((a * b) \\ c)"},
-        {"a Mod b \\ c", "(a Mod (b \\ c))"},
-        {"a + b Mod c", "(a + (b Mod c))"},
-        {"a mod b - c", "((a Mod b) - c)"},
+        {"a \\ b * c", "(a \\ (b * c))"}, {"a * b \\ c", "((a * b) \\ c)"}, {"a Mod b \\ c", "(a Mod (b \\ c))"},
+        {"a + b Mod c", "(a + (b Mod c))"}, {"a mod b - c", "((a Mod b) - c)"},
         // & after all arithmetic, before all comparisons.
-        {"a & b + c", "(a & (b + c))"},
-        {"a = b & c", "(a = (b & c))"},
-        {"a & b & c", "((a & b) & c)"},
+        {"a & b + c", "(a & (b + c))"}, {"a = b & c", "(a = (b & c))"}, {"a & b & c", "((a & b) & c)"},
         // Comparisons share one level.
-        {"a = b < c", "((a = b) < c)"},
-        {"a <> b", "(a <> b)"},
-        {"a != b", "(a <> b)"},
+        {"a = b < c", "((a = b) < c)"}, {"a <> b", "(a <> b)"}, {"a != b", "(a <> b)"},
         {"a <= b >= c", "((a <= b) >= c)"},
         // Not, And, Or, Xor, Eqv, Imp.
-        {"Not a = b", "(Not (a = b))"},
-        {"Not a And b", "((Not a) And b)"},
-        {"a Or b And c", "(a Or (b And c))"},
-        {"a Xor b Or c", "(a Xor (b Or c))"},
-        {"a Eqv b Xor c", "(a Eqv (b Xor c))"},
-        {"a Imp b Eqv c", "(a Imp (b Eqv c))"},
-        {"a And b Imp c Or d", "((a And b) Imp (c Or d))"},
-        {"(a + b) * c", "((a + b) * c)"},
-        {"- - a", "(-(-a))"},
-        {"+a", "(+a)"},
-        {"a = Not b", "(a = (Not b))"},
-    });
-}
-
-TEST(SqlParserExpression, LikeBetweenInIs)
-{
-    expectShapes({
-        {"a Like 'Smith'", "(a Like 'Smith')"},
-        {"a LIKE \"[A-D]*\"", "(a Like '[A-D]*')"},
-        {"a Not Like 'x*'", "(a Not Like 'x*')"},
-        {"a ALike 'x%'", "(a ALike 'x%')"},
-        {"a Like 'x' & b", "(a Like ('x' & b))"},
-        {"a Like b And c", "((a Like b) And c)"},
+        {"Not a = b", "(Not (a = b))"}, {"Not a And b", "((Not a) And b)"}, {"a Or b And c", "(a Or (b And c))"},
+        {"a Xor b Or c", "(a Xor (b Or c))"}, {"a Eqv b Xor c", "(a Eqv (b Xor c))"},
+        {"a Imp b Eqv c", "(a Imp (b Eqv c))"}, {"a And b Imp c Or d", "((a And b) Imp (c Or d))"},
+        {"(a + b) * c", "((a + b) * c)"}, {"- - a", "(-(-a))"}, {"+a", "(+a)"}, {"a = Not b", "(a = (Not b))"},
+        {"a Like 'Smith'", "(a Like 'Smith')"}, {"a LIKE \"[A-D]*\"", "(a Like '[A-D]*')"},
+        {"a Not Like 'x*'", "(a Not Like 'x*')"}, {"a ALike 'x%'", "(a ALike 'x%')"},
+        {"a Like 'x' & b", "(a Like ('x' & b))"}, {"a Like b And c", "((a Like b) And c)"},
         {"a Between 1 And 2 And b", "((a Between 1 And 2) And b)"},
-        {"a Not Between 1 + 1 And 3", "(a Not Between (1 + 1) And 3)"},
-        {"a In (1, 2, 3)", "(a In (1, 2, 3))"},
-        {"a Not In ('x')", "(a Not In ('x'))"},
-        {"a In (SELECT b FROM t)", "(a In (SELECT b FROM t))"},
-        {"a Is Null", "(a Is Null)"},
-        {"a IS NOT NULL", "(a Is Not Null)"},
-        {"Not a Is Null", "(Not (a Is Null))"},
-        {"a Is Null Or b = 1", "((a Is Null) Or (b = 1))"},
-        {"Exists (SELECT * FROM t)", "Exists(SELECT * FROM t)"},
+        {"a Not Between 1 + 1 And 3", "(a Not Between (1 + 1) And 3)"}, {"a In (1, 2, 3)", "(a In (1, 2, 3))"},
+        {"a Not In ('x')", "(a Not In ('x'))"}, {"a In (SELECT b FROM t)", "(a In (SELECT b FROM t))"},
+        {"a Is Null", "(a Is Null)"}, {"a IS NOT NULL", "(a Is Not Null)"}, {"Not a Is Null", "(Not (a Is Null))"},
+        {"a Is Null Or b = 1", "((a Is Null) Or (b = 1))"}, {"Exists (SELECT * FROM t)", "Exists(SELECT * FROM t)"},
         {"Not Exists (SELECT * FROM t) And a", "(Not Exists(SELECT * FROM t) And a)"},
-    });
-}
-
-TEST(SqlParserExpression, ColumnsAndQualifiers)
-{
-    expectShapes({
-        {"[t].[c]", "t.c"},
-        {"t.c", "t.c"},
-        {"[My Table].[My Col]", "[My Table].[My Col]"},
-        {"t.[c d]", "t.[c d]"},
-        {"db.t.c", "db.t.c"},
-        {"t.Order", "t.Order"},  // any word after the dot
-        {"[Forms]![Orders]![Customer]", "Forms.Orders.Customer"},
-        {"`Order Details`.Quantity", "[Order Details].Quantity"},
-        {"Société.Numéro", "[Société].[Numéro]"},
-        {"Date", "Date"},  // a word without ( is a name
-        {"Desc", "Desc"},
-    });
-}
-
-TEST(SqlParserExpression, FunctionCalls)
-{
-    expectShapes({
-        {"Left(a, 2)", "Left(a, 2)"},
-        {"RIGHT([Name], 3)", "RIGHT(Name, 3)"},
-        {"Date()", "Date()"},
-        {"Now ( )", "Now()"},
-        {"Year(d) + Second(d)", "(Year(d) + Second(d))"},
-        {"Format(d, \"yyyy\")", "Format(d, 'yyyy')"},
-        {"Mid$(a, 1, 2)", "Mid$(a, 1, 2)"},
-        {"IIf(a > 0, Left(b, 1), Null)", "IIf((a > 0), Left(b, 1), Null)"},
-        {"Count(*)", "Count(*)"},
-        {"count(DISTINCT x)", "count(Distinct x)"},
-        {"Sum(a * b) / Count(*)", "(Sum((a * b)) / Count(*))"},
-        {"DLookUp(\"[x]\", \"t\", \"[ShipRegion] = 'CA'\")", "DLookUp('[x]', 't', '[ShipRegion] = 'CA'')"},
-    });
-}
-
-TEST(SqlParserExpression, OdbcEscapesSubqueriesAndCase)
-{
-    expectShapes({
-        {"{d '2024-01-02'}", "{d 2024-01-02}"},
-        {"{t '10:30:00'}", "{t 10:30:00}"},
-        {"{ts '2024-01-02 10:30:00'}", "{ts 2024-01-02 10:30:00}"},
-        {"{fn UCASE(a)}", "{fn UCASE(a)}"},
-        {"{fn LEFT(a, 2)} & {fn CURDATE()}", "({fn LEFT(a, 2)} & {fn CURDATE()})"},
-        {"(SELECT Max(x) FROM t) + 1", "(Sub(SELECT Max(x) FROM t) + 1)"},
-        {"((a))", "a"},
-        {"CASE WHEN a = 1 THEN 'x' ELSE 'y' END", "Case(-, (a = 1), 'x', 'y')"},
-        {"CASE a WHEN 1 THEN 2 WHEN 3 THEN 4 END", "Case(a, 1, 2, 3, 4, -)"},
     });
 }
 
@@ -176,10 +293,7 @@ TEST(SqlParserExpression, NodesKeepTheirOffsets)
 
 TEST(SqlParserExpression, RefusesWhatIsNotAnExpression)
 {
-    const struct {
-        const char* text;
-        const char* message;
-    } cases[] = {
+    expectErrors(expressionError, {
         {"a +", "Erreur de syntaxe : l'instruction SQL est incomplète."},
         {"a b", "Erreur de syntaxe près de « b » (caractère 3)."},
         {"(a", "Erreur de syntaxe : l'instruction SQL est incomplète."},
@@ -188,18 +302,191 @@ TEST(SqlParserExpression, RefusesWhatIsNotAnExpression)
         {"Sum(*)", "Erreur de syntaxe près de « * » (caractère 5)."},
         {"a Is 1", "Erreur de syntaxe près de « 1 » (caractère 6)."},
         {"a Between 1 Or 2", "Erreur de syntaxe près de « Or » (caractère 13)."},
-        {"{x 'a'}", "Erreur de syntaxe près de « x » (caractère 2)."},
-        {"", "L'expression est vide."},
-    };
-    for (const auto& c : cases) {
+        {"{x 'a'}", "Erreur de syntaxe près de « x » (caractère 2)."}, {"", "L'expression est vide."},
+    });
+}
+
+TEST(SqlParserSelect, ClausesUnionsAndFromLists)
+{
+    expectStatements({
+        {"SELECT * FROM t", "SELECT * FROM t"}, {"select distinct a from t;", "SELECT DISTINCT a FROM t"},
+        {"SELECT DISTINCTROW CompanyName FROM Customers", "SELECT DISTINCTROW CompanyName FROM Customers"},
+        {"SELECT ALL a FROM t", "SELECT a FROM t"},
+        {"SELECT TOP 25 a FROM t ORDER BY a DESC", "SELECT TOP 25 a FROM t ORDER BY a DESC"},
+        {"SELECT DISTINCT TOP 10 PERCENT a FROM t", "SELECT DISTINCT TOP 10 PERCENT a FROM t"},
+        {"SELECT t.*, [a b] AS x, b y, c AS 'z', d \"w\", e AS [Total général] FROM t",
+         "SELECT t.*, [a b] AS x, b AS y, c AS z, d AS w, e AS [Total général] FROM t"},
+        {"SELECT [t 1].* FROM [t 1]", "SELECT [t 1].* FROM [t 1]"}, {"SELECT 1 + 1", "SELECT (1 + 1)"},
+        {"SELECT a INTO [New T] FROM t", "SELECT a INTO [New T] FROM t"},
+        {"SELECT a, Count(*) AS n FROM t WHERE a > 1 GROUP BY a HAVING Count(*) > 2 ORDER BY a, n ASC",
+         "SELECT a, Count(*) AS n FROM t WHERE (a > 1) GROUP BY a HAVING (Count(*) > 2) ORDER BY a, n"},
+        {"SELECT a FROM t WHERE (((t.a)='x')) WITH OWNERACCESS OPTION;", "SELECT a FROM t WHERE (t.a = 'x')"},
+        {"SELECT a FROM t WHERE a IN (SELECT b FROM u WHERE u.c = t.c)",
+         "SELECT a FROM t WHERE (a In (SELECT b FROM u WHERE (u.c = t.c)))"},
+        {"SELECT a FROM t UNION SELECT b FROM u UNION ALL TABLE v ORDER BY 1",
+         "SELECT a FROM t UNION SELECT b FROM u UNION ALL SELECT * FROM v ORDER BY 1"},
+        {"TABLE t UNION TABLE u", "SELECT * FROM t UNION SELECT * FROM u"},
+        {"(SELECT a FROM t) UNION (SELECT b FROM u) ORDER BY a",
+         "(SELECT a FROM t) UNION (SELECT b FROM u) ORDER BY a"},
+        {"(SELECT a FROM t)", "(SELECT a FROM t)"}, {"((SELECT a FROM t));", "(SELECT a FROM t)"},
+        {"(SELECT a FROM t UNION SELECT b FROM u) ORDER BY 1", "(SELECT a FROM t) UNION SELECT b FROM u ORDER BY 1"},
+        // A member with its own ORDER BY keeps it in a sub-query of its own.
+        {"(SELECT TOP 1 a FROM t ORDER BY a) UNION (SELECT b FROM u)",
+         "(SELECT * FROM (SELECT TOP 1 a FROM t ORDER BY a)) UNION (SELECT b FROM u)"},
+        {"SELECT * FROM a, b AS x, c y", "SELECT * FROM a, b AS x, c AS y"},
+        {"SELECT * FROM (a INNER JOIN b ON a.x = b.x) INNER JOIN c ON b.y = c.y",
+         "SELECT * FROM ((a INNER JOIN b ON (a.x = b.x)) INNER JOIN c ON (b.y = c.y))"},
+        {"SELECT * FROM a INNER JOIN (b LEFT JOIN c ON b.y = c.y) ON a.x = b.x",
+         "SELECT * FROM (a INNER JOIN (b LEFT JOIN c ON (b.y = c.y)) ON (a.x = b.x))"},
+        {"SELECT * FROM ((a LEFT OUTER JOIN b ON a.x = b.x) RIGHT OUTER JOIN c ON (b.y = c.y AND b.z > c.z))",
+         "SELECT * FROM ((a LEFT JOIN b ON (a.x = b.x)) RIGHT JOIN c ON ((b.y = c.y) And (b.z > c.z)))"},
+        {"SELECT * FROM (((a))) INNER JOIN [Order Details] AS d ON a.x = d.x, e",
+         "SELECT * FROM (a INNER JOIN [Order Details] AS d ON (a.x = d.x)), e"},
+        {"SELECT * FROM a INNER JOIN b ON a.x = b.x INNER JOIN c ON b.y = c.y",
+         "SELECT * FROM ((a INNER JOIN b ON (a.x = b.x)) INNER JOIN c ON (b.y = c.y))"},
+        {"SELECT * FROM t IN 'other.mdb'", "SELECT * FROM t IN 'other.mdb'"},
+        {"SELECT * FROM t IN '' [dBASE IV;DATABASE=C:\\data] AS x", "SELECT * FROM t IN 'dBASE IV;DATABASE=C:\\data' AS x"},
+        {"SELECT * FROM [C:\\b.mdb].[t]", "SELECT * FROM t IN 'C:\\b.mdb'"},
+        {"SELECT s.a FROM (SELECT a FROM t) AS s", "SELECT s.a FROM (SELECT a FROM t) AS s"},
+        {"SELECT * FROM (SELECT a FROM t) s", "SELECT * FROM (SELECT a FROM t) AS s"},
+        {"SELECT * FROM ((SELECT a FROM t) UNION (SELECT b FROM u)) AS s",
+         "SELECT * FROM ((SELECT a FROM t) UNION (SELECT b FROM u)) AS s"},
+        {"SELECT * FROM ((SELECT a FROM t) AS s INNER JOIN u ON s.a = u.a)",
+         "SELECT * FROM ((SELECT a FROM t) AS s INNER JOIN u ON (s.a = u.a))"},
+        {"SELECT * FROM [SELECT a FROM t]. AS s", "SELECT * FROM (SELECT a FROM t) AS s"},
+        {"SELECT * FROM {oj a LEFT OUTER JOIN b ON a.x = b.x}", "SELECT * FROM (a LEFT JOIN b ON (a.x = b.x))"},
+    });
+}
+
+TEST(SqlParserStatement, EveryOtherStatementKind)
+{
+    expectStatements({
+        {"PARAMETERS prmYear SHORT; TRANSFORM Count(OrderID) SELECT Employee FROM Orders "
+         "WHERE Year(OrderDate) = prmYear GROUP BY Employee PIVOT DatePart(\"q\", OrderDate)",
+         "PARAMETERS prmYear SHORT; TRANSFORM Count(OrderID) SELECT Employee FROM Orders "
+         "WHERE (Year(OrderDate) = prmYear) GROUP BY Employee PIVOT DatePart('q', OrderDate)"},
+        {"TRANSFORM Sum(q) AS s SELECT p FROM t GROUP BY p ORDER BY p PIVOT Format(d, 'mmm') IN ('Jan', 'Feb')",
+         "TRANSFORM Sum(q) SELECT p FROM t GROUP BY p ORDER BY p PIVOT Format(d, 'mmm') IN ('Jan', 'Feb')"},
+        {"PARAMETERS [Low price] Currency, [Beginning date] DateTime; SELECT * FROM t WHERE p > [Low price]",
+         "PARAMETERS [Low price] Currency, [Beginning date] DateTime; SELECT * FROM t WHERE (p > [Low price])"},
+        {"PARAMETERS a Text(50), b Text ( 255 ), c Long, d Decimal(10, 2); SELECT a",
+         "PARAMETERS a Text(50), b Text(255), c Long, d Decimal(10,2); SELECT a"},
+    });
+    const Statement s = parseStatement("PARAMETERS [x y] Long; DELETE FROM t WHERE a = [x y]");
+    ASSERT_EQ(s.parameters.size(), 1u);
+    EXPECT_EQ(s.parameters[0].position, 11u);
+    EXPECT_EQ(s.kind, Statement::Kind::Delete);
+    expectStatements({
+        {"INSERT INTO t VALUES (1, 'a', Null)", "INSERT INTO t VALUES (1, 'a', Null)"},
+        {"INSERT INTO t ( a, [b c] ) VALUES (?, #1/1/2000#)", "INSERT INTO t (a, [b c]) VALUES (?, #1/1/2000#)"},
+        {"INSERT INTO t (a) SELECT b FROM u WHERE c", "INSERT INTO t (a) SELECT b FROM u WHERE c"},
+        {"INSERT INTO t SELECT * FROM u UNION SELECT * FROM v", "INSERT INTO t SELECT * FROM u UNION SELECT * FROM v"},
+        {"INSERT INTO t (SELECT * FROM u)", "INSERT INTO t (SELECT * FROM u)"},
+        {"UPDATE t SET a = 1, t.b = b + 1 WHERE c Is Null", "UPDATE t SET a = 1, t.b = (b + 1) WHERE (c Is Null)"},
+        {"UPDATE a INNER JOIN b ON a.k = b.k SET a.x = b.y", "UPDATE (a INNER JOIN b ON (a.k = b.k)) SET a.x = b.y"},
+        {"UPDATE DISTINCTROW a, b SET a.x = b.y WHERE a.k = b.k",
+         "UPDATE (a, b) SET a.x = b.y WHERE (a.k = b.k)"},
+        {"DELETE * FROM Employees WHERE Title = 'Trainee'", "DELETE Employees FROM Employees WHERE (Title = 'Trainee')"},
+        {"DELETE FROM t WHERE a = 1", "DELETE t FROM t WHERE (a = 1)"},
+        {"DELETE t.* FROM t INNER JOIN u ON t.k = u.k", "DELETE t FROM (t INNER JOIN u ON (t.k = u.k))"},
+        {"DELETE c.* FROM Customers AS c WHERE c.x = 1", "DELETE Customers FROM Customers AS c WHERE (c.x = 1)"},
+        {"DELETE DISTINCTROW t.*, t.x FROM t WHERE t.x = 1", "DELETE t FROM t WHERE (t.x = 1)"},
+        {"DELETE [My T].Country FROM [My T]", "DELETE [My T] FROM [My T]"},
+        {"DELETE * FROM a INNER JOIN b ON a.k = b.k", "DELETE [] FROM (a INNER JOIN b ON (a.k = b.k))"},
+        {"CALL q", "CALL q()"}, {"call [My Query](1, 'a')", "CALL [My Query](1, 'a')"},
+        {"EXEC q 1, 'a'", "CALL q(1, 'a')"}, {"EXECUTE q;", "CALL q()"}, {"{call q(1)}", "CALL q(1)"},
+        {"{CALL q}", "CALL q()"},
+        {"CREATE TABLE [My T] (a TEXT(50), `b` LONG, c DOUBLE DEFAULT 'x''y')",
+         "W:CREATE W:TABLE N:My T S:( W:a W:TEXT S:( #:50 S:) S:, N:b W:LONG S:, W:c W:DOUBLE W:DEFAULT T:x'y S:)"},
+        {"drop table t;", "W:drop W:table W:t"},
+        {"ALTER TABLE t ADD COLUMN d DATETIME DEFAULT #1/1/2000#",
+         "W:ALTER W:TABLE W:t W:ADD W:COLUMN W:d W:DATETIME W:DEFAULT S:#1/1/2000#"},
+        {"BEGIN TRANSACTION", "W:BEGIN W:TRANSACTION"}, {"COMMIT", "W:COMMIT"},
+    });
+    const Statement raw = parseStatement("GRANT SELECT ON TABLE t TO u");
+    EXPECT_EQ(raw.kind, Statement::Kind::Raw);
+    EXPECT_EQ(raw.raw.size(), 7u);
+    EXPECT_EQ(raw.raw[5].position, 24u);
+}
+
+TEST(SqlParserErrors, PositionsTrailingTextAndEmptyStatements)
+{
+    const char* const trailing = "Caractères trouvés après la fin de l'instruction SQL : une seule instruction est permise.";
+    const char* const empty = "L'instruction SQL est vide.";
+    expectErrors(parseError, {
+        {"SELECT a b c FROM t", "Erreur de syntaxe près de « c » (caractère 12)."},
+        // After an accented character the position still counts characters.
+        {"SELECT 'é', x y z", "Erreur de syntaxe près de « z » (caractère 17)."},
+        {"SELECT a FROM t WHERE", "Erreur de syntaxe : l'instruction SQL est incomplète."},
+        {"SELECT a FROM t WHERE a = 'x", "Erreur de syntaxe : texte non terminé (caractère 27)."},
+        {"SELECT * FROM t WHERE d > #1/1/2000", "Erreur de syntaxe : date non terminée (caractère 27)."},
+        {"SELECT FROM t", "Erreur de syntaxe près de « FROM » (caractère 8)."},
+        {"SELECT a FROM t ORDER a", "Erreur de syntaxe près de « ORDER » (caractère 17)."},
+        {"SELECT * FROM a INNER JOIN b", "Erreur de syntaxe : l'instruction SQL est incomplète."},
+        {"SELECT TOP 1.5 a FROM t", "Erreur de syntaxe près de « 1.5 » (caractère 12)."},
+        {"SELECT * FROM t WHERE a 'une très longue valeur de texte qui dépasse'",
+         "Erreur de syntaxe près de « 'une très longue valeur de texte qui dép… » (caractère 25)."},
+        {"FOO x", "Erreur de syntaxe près de « FOO » (caractère 1)."},
+        {"PARAMETERS a Long SELECT a", "Erreur de syntaxe près de « SELECT » (caractère 19)."},
+        {"PARAMETERS a Long;", "Erreur de syntaxe : l'instruction SQL est incomplète."},
+        {"SELECT * FROM [SELECT a FROM t WHERE]. AS s", "Erreur de syntaxe : l'instruction SQL est incomplète."},
+        {"SELECT * FROM [SELECT a b c FROM t]. AS s", "Erreur de syntaxe près de « c » (caractère 27)."},
+        {"INSERT INTO t (a) VALUES (1", "Erreur de syntaxe : l'instruction SQL est incomplète."},
+        {"UPDATE t SET a + 1", "Erreur de syntaxe près de « + » (caractère 16)."},
+        {"SELECT 1; SELECT 2", trailing}, {"DROP TABLE a; DROP TABLE b", trailing}, {"SELECT 1;;", trailing},
+        {"SELECT 1; -- fin\n /* commentaire ' */ ", ""}, {"SELECT 1 ;", ""}, {"", empty}, {"  \r\n -- rien\n", empty},
+        {";", empty},
+    });
+}
+
+TEST(SqlParserErrors, ExternalTargetsAreRefused)
+{
+    for (const char* sql : {"INSERT INTO t IN 'other.mdb' SELECT * FROM u", "SELECT a INTO t IN 'other.mdb' FROM u"}) {
         try {
-            parseExpression(c.text);
-            ADD_FAILURE() << c.text << " was accepted";
+            parseStatement(sql);
+            ADD_FAILURE() << sql << " was accepted";
         } catch (const SqlError& error) {
-            EXPECT_EQ(error.state(), "42000");
-            EXPECT_STREQ(error.what(), c.message) << c.text;
+            EXPECT_EQ(error.state(), "HYC00") << sql;
         }
     }
+}
+
+TEST(SqlParserErrors, DeepNestingIsRefusedWithoutCrashing)
+{
+    const auto nested = [](int depth, const std::string& open, const std::string& inner, const std::string& close) {
+        std::string text;
+        for (int i = 0; i < depth; ++i)
+            text += open;
+        text += inner;
+        for (int i = 0; i < depth; ++i)
+            text += close;
+        return text;
+    };
+    EXPECT_EQ(parseError("SELECT " + nested(150, "(", "1", ")")), "");
+    EXPECT_EQ(parseError(nested(100, "(", "SELECT 1", ")")), "");
+    const std::string tooDeep = "L'instruction SQL est trop imbriquée : plus de 200 niveaux de parenthèses ou de sous-requêtes.";
+    EXPECT_EQ(parseError("SELECT " + nested(250, "(", "1", ")")), tooDeep);
+    EXPECT_EQ(parseError("SELECT " + nested(100000, "(", "", "")), tooDeep);
+    EXPECT_EQ(parseError("SELECT " + nested(100000, "- ", "1", "")), tooDeep);
+    EXPECT_EQ(parseError("SELECT " + nested(100000, "Not ", "1", "")), tooDeep);
+    EXPECT_EQ(parseError(nested(100000, "(", "SELECT 1", ")")), tooDeep);
+    EXPECT_EQ(parseError("SELECT * FROM " + nested(100000, "(", "t", ")")), tooDeep);
+    EXPECT_EQ(parseError("SELECT * FROM t WHERE " + nested(100000, "a IN (SELECT b FROM t WHERE ", "1", ")")), tooDeep);
+}
+
+TEST(SqlParserErrors, LongFlatStatementsParse)
+{
+    // About 10 kB: a long Or chain and a long IN list, as generated queries have.
+    std::string sql = "SELECT * FROM t WHERE a = 0";
+    for (int i = 1; i < 400; ++i)
+        sql += " OR [a] = " + std::to_string(i);
+    sql += " OR b IN (0";
+    for (int i = 1; i < 600; ++i)
+        sql += ", '" + std::to_string(i) + "'";
+    sql += ")";
+    const Statement s = parseStatement(sql);
+    ASSERT_EQ(s.select->where->kind, ExprKind::Binary);
+    EXPECT_EQ(s.select->where->args[1]->args.size(), 601u);
 }
 
 }  // namespace
