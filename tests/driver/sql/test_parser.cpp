@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <span>
 
 namespace kervane::sql {
 namespace {
@@ -16,27 +17,29 @@ namespace {
 std::string printExpr(const Expr* expr);
 std::string printSelect(const Select& select);
 
+// What `print` gives for each of `items`, joined by `separator`.
+template <typename Items, typename Print>
+std::string joined(const Items& items, Print print, const char* separator = ", ")
+{
+    std::string text;
+    for (const auto& item : items)
+        text += (&item == &*std::begin(items) ? "" : separator) + print(item);
+    return text;
+}
+
 std::string printName(const std::string& name)
 {
+    const auto word = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; };
     const bool plain = !name.empty() && !std::isdigit(static_cast<unsigned char>(name[0])) &&
-                       std::all_of(name.begin(), name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+                       std::all_of(name.begin(), name.end(), word);
     return plain ? name : "[" + name + "]";
 }
 
-std::string printNames(const std::vector<std::string>& names)
-{
-    std::string text;
-    for (const std::string& name : names)
-        text += (text.empty() ? "" : ".") + printName(name);
-    return text;
-}
+std::string printNames(const std::vector<std::string>& names) { return joined(names, printName, "."); }
 
-std::string printList(const std::vector<ExprPtr>& list, std::size_t from = 0)
+std::string printList(std::span<const ExprPtr> list)
 {
-    std::string text;
-    for (std::size_t i = from; i < list.size(); ++i)
-        text += (i == from ? "" : ", ") + (list[i] ? printExpr(list[i].get()) : std::string("-"));
-    return text;
+    return joined(list, [](const ExprPtr& e) { return e ? printExpr(e.get()) : std::string("-"); });
 }
 
 std::string notIf(bool negated) { return negated ? "Not " : ""; }
@@ -50,7 +53,7 @@ std::string printExpr(const Expr* expr)
         return "<null>";
     const Expr& e = *expr;
     const auto arg = [&e](std::size_t i) { return printExpr(e.args[i].get()); };
-    const std::string op = OPERATORS[static_cast<int>(e.op)];
+    const std::string op = OPERATORS[static_cast<int>(e.op)], left = e.args.empty() ? "" : "(" + arg(0) + " ";
     switch (e.kind) {
     case ExprKind::Null: return "Null";
     case ExprKind::Number: return e.text;
@@ -63,13 +66,12 @@ std::string printExpr(const Expr* expr)
     case ExprKind::Star: return e.names.empty() ? "*" : printNames(e.names) + ".*";
     case ExprKind::Parameter: return "?";
     case ExprKind::Unary: return "(" + op + arg(0) + ")";
-    case ExprKind::Binary: return "(" + arg(0) + " " + op + " " + arg(1) + ")";
-    case ExprKind::Like: return "(" + arg(0) + " " + notIf(e.negated) + (e.alike ? "ALike " : "Like ") + arg(1) + ")";
-    case ExprKind::Between:
-        return "(" + arg(0) + " " + notIf(e.negated) + "Between " + arg(1) + " And " + arg(2) + ")";
-    case ExprKind::InList: return "(" + arg(0) + " " + notIf(e.negated) + "In (" + printList(e.args, 1) + "))";
-    case ExprKind::InSelect: return "(" + arg(0) + " " + notIf(e.negated) + "In (" + printSelect(*e.select) + "))";
-    case ExprKind::IsNull: return "(" + arg(0) + " Is " + notIf(e.negated) + "Null)";
+    case ExprKind::Binary: return left + op + " " + arg(1) + ")";
+    case ExprKind::Like: return left + notIf(e.negated) + (e.alike ? "ALike " : "Like ") + arg(1) + ")";
+    case ExprKind::Between: return left + notIf(e.negated) + "Between " + arg(1) + " And " + arg(2) + ")";
+    case ExprKind::InList: return left + notIf(e.negated) + "In (" + printList(std::span(e.args).subspan(1)) + "))";
+    case ExprKind::InSelect: return left + notIf(e.negated) + "In (" + printSelect(*e.select) + "))";
+    case ExprKind::IsNull: return left + "Is " + notIf(e.negated) + "Null)";
     case ExprKind::Exists: return notIf(e.negated) + "Exists(" + printSelect(*e.select) + ")";
     case ExprKind::Subquery: return "Sub(" + printSelect(*e.select) + ")";
     case ExprKind::Case: return "Case(" + printList(e.args) + ")";
@@ -81,36 +83,25 @@ std::string printExpr(const Expr* expr)
     return "?";
 }
 
-std::string printFrom(const FromItem& item)
+std::string printFrom(const FromPtr& item)
 {
-    const std::string alias = item.alias.empty() ? "" : " AS " + printName(item.alias);
-    if (item.kind == FromItem::Kind::Table)
-        return printName(item.name) + (item.database.empty() ? "" : " IN '" + item.database + "'") + alias;
-    if (item.kind == FromItem::Kind::Subquery)
-        return "(" + printSelect(*item.select) + ")" + alias;
     static const char* const JOINS[] = {" INNER JOIN ", " LEFT JOIN ", " RIGHT JOIN ", ", "};
-    return "(" + printFrom(*item.left) + JOINS[static_cast<int>(item.join)] + printFrom(*item.right) +
-           (item.on ? " ON " + printExpr(item.on.get()) : "") + ")";
-}
-
-std::string printFroms(const std::vector<FromPtr>& from)
-{
-    std::string text;
-    for (std::size_t i = 0; i < from.size(); ++i)
-        text += (i == 0 ? "" : ", ") + printFrom(*from[i]);
-    return text;
+    const std::string alias = item->alias.empty() ? "" : " AS " + printName(item->alias);
+    if (item->kind == FromItem::Kind::Table)
+        return printName(item->name) + (item->database.empty() ? "" : " IN '" + item->database + "'") + alias;
+    if (item->kind == FromItem::Kind::Subquery)
+        return "(" + printSelect(*item->select) + ")" + alias;
+    return "(" + printFrom(item->left) + JOINS[static_cast<int>(item->join)] + printFrom(item->right) +
+           (item->on ? " ON " + printExpr(item->on.get()) : "") + ")";
 }
 
 std::string printClauses(const Select& s)
 {
     static const char* const QUANTIFIERS[] = {"", "DISTINCT ", "DISTINCTROW "};
-    std::string text = std::string("SELECT ") + QUANTIFIERS[static_cast<int>(s.quantifier)];
-    if (s.top)
-        text += "TOP " + s.top->count + (s.top->percent ? " PERCENT " : " ");
-    for (std::size_t i = 0; i < s.items.size(); ++i)
-        text += (i == 0 ? "" : ", ") + printExpr(s.items[i].expr.get()) +
-                (s.items[i].alias.empty() ? "" : " AS " + printName(s.items[i].alias));
-    text += (s.into.empty() ? "" : " INTO " + printName(s.into)) + (s.from.empty() ? "" : " FROM " + printFroms(s.from));
+    const auto item = [](const SelectItem& i) { return printExpr(i.expr.get()) + (i.alias.empty() ? "" : " AS " + printName(i.alias)); };
+    std::string text = std::string("SELECT ") + QUANTIFIERS[static_cast<int>(s.quantifier)] +
+                       (s.top ? "TOP " + s.top->count + (s.top->percent ? " PERCENT " : " ") : "") + joined(s.items, item);
+    text += (s.into.empty() ? "" : " INTO " + printName(s.into)) + (s.from.empty() ? "" : " FROM " + joined(s.from, printFrom));
     text += (s.where ? " WHERE " + printExpr(s.where.get()) : "") + (s.groupBy.empty() ? "" : " GROUP BY " + printList(s.groupBy));
     text += s.having ? " HAVING " + printExpr(s.having.get()) : "";
     return s.parenthesized ? "(" + text + ")" : text;
@@ -121,50 +112,43 @@ std::string printSelect(const Select& select)
     std::string text = printClauses(select);
     for (const Select* s = &select; s->next; s = s->next.get())
         text += (s->setOperator == SetOperator::UnionAll ? " UNION ALL " : " UNION ") + printClauses(*s->next);
-    for (const OrderItem& item : select.orderBy)
-        text += (&item == &select.orderBy[0] ? " ORDER BY " : ", ") + printExpr(item.expr.get()) + (item.descending ? " DESC" : "");
-    return text;
+    const auto order = [](const OrderItem& o) { return printExpr(o.expr.get()) + (o.descending ? " DESC" : ""); };
+    return text + (select.orderBy.empty() ? "" : " ORDER BY " + joined(select.orderBy, order));
 }
 
 std::string printStatement(const Statement& statement)
 {
-    std::string text;
-    for (const Parameter& parameter : statement.parameters)
-        text += (text.empty() ? "PARAMETERS " : ", ") + printName(parameter.name) + " " + parameter.type;
-    text += text.empty() ? "" : "; ";
+    const auto parameter = [](const Parameter& p) { return printName(p.name) + " " + p.type; };
+    const std::string text = statement.parameters.empty() ? "" : "PARAMETERS " + joined(statement.parameters, parameter) + "; ";
     const auto where = [](const ExprPtr& e) { return e ? " WHERE " + printExpr(e.get()) : ""; };
     switch (statement.kind) {
     case Statement::Kind::Select: return text + printSelect(*statement.select);
     case Statement::Kind::Transform: {
         const Transform& t = *statement.transform;
-        text += "TRANSFORM " + printExpr(t.aggregate.get()) + " " + printSelect(*t.select) + " PIVOT " + printExpr(t.pivot.get());
-        return t.pivotValues.empty() ? text : text + " IN (" + printList(t.pivotValues) + ")";
+        return text + "TRANSFORM " + printExpr(t.aggregate.get()) + " " + printSelect(*t.select) + " PIVOT " +
+               printExpr(t.pivot.get()) + (t.pivotValues.empty() ? "" : " IN (" + printList(t.pivotValues) + ")");
     }
     case Statement::Kind::Insert: {
         const Insert& i = *statement.insert;
-        text += "INSERT INTO " + printName(i.table);
-        for (std::size_t c = 0; c < i.columns.size(); ++c)
-            text += (c == 0 ? " (" : ", ") + printName(i.columns[c]) + (c + 1 == i.columns.size() ? ")" : "");
-        return text + (i.select ? " " + printSelect(*i.select) : " VALUES (" + printList(i.values) + ")");
+        return text + "INSERT INTO " + printName(i.table) + (i.columns.empty() ? "" : " (" + joined(i.columns, printName) + ")") +
+               (i.select ? " " + printSelect(*i.select) : " VALUES (" + printList(i.values) + ")");
     }
     case Statement::Kind::Update: {
+        const auto set = [](const Assignment& a) { return printNames(a.column) + " = " + printExpr(a.value.get()); };
         const Update& u = *statement.update;
-        text += "UPDATE " + printFrom(*u.target) + " SET ";
-        for (std::size_t i = 0; i < u.assignments.size(); ++i)
-            text += (i == 0 ? "" : ", ") + printNames(u.assignments[i].column) + " = " + printExpr(u.assignments[i].value.get());
-        return text + where(u.where);
+        return text + "UPDATE " + printFrom(u.target) + " SET " + joined(u.assignments, set) + where(u.where);
     }
-    case Statement::Kind::Delete:
-        return text + "DELETE " + printName(statement.remove->table) + " FROM " + printFroms(statement.remove->from) +
-               where(statement.remove->where);
+    case Statement::Kind::Delete: {
+        const Delete& d = *statement.remove;
+        return text + "DELETE " + printName(d.table) + " FROM " + joined(d.from, printFrom) + where(d.where);
+    }
     case Statement::Kind::Call:
         return text + "CALL " + printName(statement.call->name) + "(" + printList(statement.call->args) + ")";
     case Statement::Kind::Raw: break;
     }
     static const char* const RAW_KINDS[] = {"W:", "N:", "T:", "#:", "S:"};
-    for (const RawToken& token : statement.raw)
-        text += std::string(text.empty() ? "" : " ") + RAW_KINDS[static_cast<int>(token.kind)] + token.text;
-    return text;
+    const auto raw = [](const RawToken& token) { return RAW_KINDS[static_cast<int>(token.kind)] + token.text; };
+    return text + joined(statement.raw, raw, " ");
 }
 
 using Cases = std::initializer_list<std::pair<const char*, const char*>>;
