@@ -14,7 +14,7 @@ using TextFunctions = SqliteTest;
 using NumberFunctions = SqliteTest;
 using OperatorFunctions = SqliteTest;
 
-TEST_F(TextFunctions, SlicesAndSearches)
+TEST_F(TextFunctions, ExamplesEmptyAndNullArgumentsAndErrors)
 {
     expect({
         {"kv_len('Hello World')", "11"}, {"kv_len(NULL)", "Null"}, {"kv_len('été')", "3"},
@@ -43,12 +43,6 @@ TEST_F(TextFunctions, SlicesAndSearches)
         {"kv_instrrev('', 'a')", "0"}, {"kv_instrrev(NULL, 'a')", "Null"}, {"kv_instrrev('abc', NULL)", "Null"},
         {"kv_instrrev('abc', '', 2)", "2"}, {"kv_instrrev('abc', 'a', 5)", "0"}, {"kv_instrrev('abcabc', 'bc')", "5"},
         {"kv_instrrev('abc', 'a', NULL)", INVALID_NULL}, {"kv_instrrev('abc', 'a', 0)", badArgument("InStrRev")},
-    });
-}
-
-TEST_F(TextFunctions, ReplaceCaseTrimmingAndRepetition)
-{
-    expect({
         {"kv_replace('abcabc', 'b', 'X')", "'aXcaXc'"}, {"kv_replace('abcabc', 'b', 'X', 3)", "'caXc'"},
         {"kv_replace('', 'b', 'X')", "''"}, {"kv_replace('abc', '', 'X')", "'abc'"},
         {"kv_replace('abcabc', 'b', '')", "'acac'"}, {"kv_replace('abc', 'b', 'X', 5)", "''"},
@@ -65,12 +59,6 @@ TEST_F(TextFunctions, ReplaceCaseTrimmingAndRepetition)
         {"kv_string(3, 298)", "'***'"},   // codes above 255 are taken Mod 256
         {"kv_string(2, '')", badArgument("String")}, {"kv_strreverse('abc')", "'cba'"}, {"kv_strreverse('')", "''"},
         {"kv_strreverse('Noël')", "'lëoN'"}, {"kv_strreverse(NULL)", INVALID_NULL},
-    });
-}
-
-TEST_F(TextFunctions, ComparisonsCodesAndOdbcNames)
-{
-    expect({
         {"kv_strcomp('ABCD', 'abcd', 1)", "0"}, {"kv_strcomp('ABCD', 'abcd', 0)", "-1"},
         {"kv_strcomp('abcd', 'ABCD')", "1"},   // binary by default
         {"kv_strcomp('abcd', NULL)", "Null"}, {"kv_strcomp('ÉTÉ', 'été', 1)", "0"},
@@ -87,7 +75,7 @@ TEST_F(TextFunctions, ComparisonsCodesAndOdbcNames)
     });
 }
 
-TEST_F(NumberFunctions, ChooseIsNumericValAndStr)
+TEST_F(NumberFunctions, ChooseValStrAndConversions)
 {
     expect({
         {"kv_choose(3, 'one', 'two', 'three')", "'three'"},
@@ -103,18 +91,6 @@ TEST_F(NumberFunctions, ChooseIsNumericValAndStr)
         {"kv_val(NULL)", "Null"},
         {"kv_str(459)", "' 459'"}, {"kv_str(-459.65)", "'-459.65'"}, {"kv_str(459.001)", "' 459.001'"},
         {"kv_cstr(NULL)", INVALID_NULL},
-    });
-    {
-        const LocaleScope english("C");
-        expect({{"kv_cstr(437.324)", "'437.324'"}, {"kv_cstr(2.0)", "'2'"}, {"kv_str(0.5)", "' 0.5'"}});
-    }
-    const LocaleScope french("fr_FR.UTF-8");
-    expect({{"kv_cstr(437.324)", "'437,324'"}, {"kv_cstr(-1)", "'-1'"}, {"kv_str(0.5)", "' 0.5'"}});
-}
-
-TEST_F(NumberFunctions, ConversionsRoundToEven)
-{
-    expect({
         {"kv_cint(0.5)", "0"}, {"kv_cint(1.5)", "2"}, {"kv_cint(2.5)", "2"}, {"kv_clng(25427.55)", "25428"},
         {"kv_cbyte(125.5678)", "126"}, {"kv_cint(-32768)", "-32768"}, {"kv_clng('12')", "12"},
         {"kv_cint(NULL)", "Null"}, {"kv_cint(32768)", OVERFLOW}, {"kv_clng(2147483648)", OVERFLOW},
@@ -124,9 +100,15 @@ TEST_F(NumberFunctions, ConversionsRoundToEven)
         {"kv_cbool('Faux')", "0"}, {"kv_cbool('vrai')", "-1"}, {"kv_cbool('0')", "0"},
         {"kv_cbool('peut-être')", MISMATCH},
     });
+    {
+        const LocaleScope english("C");
+        expect({{"kv_cstr(437.324)", "'437.324'"}, {"kv_cstr(2.0)", "'2'"}, {"kv_str(0.5)", "' 0.5'"}});
+    }
+    const LocaleScope french("fr_FR.UTF-8");
+    expect({{"kv_cstr(437.324)", "'437,324'"}, {"kv_cstr(-1)", "'-1'"}, {"kv_str(0.5)", "' 0.5'"}});
 }
 
-TEST_F(NumberFunctions, IntFixRoundAndMaths)
+TEST_F(NumberFunctions, IntFixRoundMathsAndRnd)
 {
     expect({
         {"kv_int(99.8)", "99.0"}, {"kv_fix(99.2)", "99.0"}, {"kv_int(-99.8)", "-100.0"}, {"kv_fix(-99.8)", "-99.0"},
@@ -145,10 +127,6 @@ TEST_F(NumberFunctions, IntFixRoundAndMaths)
         {"kv_floor(-1.5)", "-2.0"}, {"kv_ceiling(1.2)", "2.0"}, {"kv_pi()", "3.14159265358979"},
         {"kv_log10(100)", "2.0"},
     });
-}
-
-TEST_F(NumberFunctions, RndStaysBelowOneAndRepeats)
-{
     const double first = std::stod(shown("kv_rnd()"));
     EXPECT_GE(first, 0);
     EXPECT_LT(first, 1);
@@ -170,7 +148,8 @@ TEST_F(NumberFunctions, CataloguesMatchTheRegisteredFunctions)
     EXPECT_EQ(findFunction("Format")->result, AccessType::Text);
 }
 
-TEST_F(OperatorFunctions, NullTextsAndArithmetic)
+// MOD and POWER of the {fn} escapes are these operators.
+TEST_F(OperatorFunctions, NullTextsArithmeticAndOdbcNames)
 {
     expect({
         {"kv_concat('a', NULL)", "'a'"}, {"kv_concat(NULL, 'b')", "'b'"}, {"kv_concat(NULL, NULL)", "Null"},
@@ -196,6 +175,11 @@ TEST_F(OperatorFunctions, NullTextsAndArithmetic)
         {"kv_pow(kv_pow(3, 3), 3)", "19683.0"},   // 3 ^ 3 ^ 3, read left to right
         {"kv_pow(NULL, 2)", "Null"}, {"kv_pow(-8, 0.5)", "[22023]Argument ou appel de procédure incorrect."},
     });
+    for (const auto& [name, expected] : Cases{{"MOD", "1"}, {"POWER", "1000.0"}}) {
+        const FunctionInfo* found = findFunction(name);
+        ASSERT_NE(found, nullptr) << name;
+        EXPECT_EQ(shown(std::string(found->sqliteName) + "(10, 3)"), expected) << name;
+    }
 }
 
 // The three-valued table of the reference, T = -1, F = 0, and the plain cases around it.
@@ -225,16 +209,6 @@ TEST_F(OperatorFunctions, LogicalOperators)
         {"kv_and(10.4, '8')", "8"},   // operands are read as Longs
         {"kv_and('x', 1)", MISMATCH},
     });
-}
-
-// MOD and POWER of the {fn} escapes are these operators.
-TEST_F(OperatorFunctions, OdbcNamesPointHere)
-{
-    for (const auto& [name, expected] : Cases{{"MOD", "1"}, {"POWER", "1000.0"}}) {
-        const FunctionInfo* found = findFunction(name);
-        ASSERT_NE(found, nullptr) << name;
-        EXPECT_EQ(shown(std::string(found->sqliteName) + "(10, 3)"), expected) << name;
-    }
 }
 
 // First, Last and the statistics over t(id, grp, v), its rows read in id order.
