@@ -66,7 +66,8 @@ protected:
         ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(m_db);
     }
 
-    // Every row of a query, its columns joined by '|' ("NULL" for a null), or the error
+    // Every row of a query, its columns joined by '|', each written as Null, 12 (an integer),
+    // 12.5 or 12.0 (a real, as SQLite writes it, to 15 digits) or 'text'; or the error
     // message as the only row.
     Rows rows(const std::string& sql)
     {
@@ -78,8 +79,9 @@ protected:
         while ((state = sqlite3_step(statement)) == SQLITE_ROW) {
             std::string row;
             for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-                row += (i ? "|" : "") + std::string(text ? text : "NULL");
+                const int type = sqlite3_column_type(statement, i);
+                const std::string text = type == SQLITE_NULL ? "" : reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+                row += (i ? "|" : "") + (type == SQLITE_NULL ? "Null" : type == SQLITE_TEXT ? "'" + text + "'" : text);
             }
             result.push_back(row);
         }
@@ -89,23 +91,11 @@ protected:
         return result;
     }
 
-    // "SELECT <expression>" written for comparison: Null, 12 (an integer), 12.5 or 12.0 (a
-    // real, as SQLite writes it, to 15 digits), 'text', or the error message.
+    // The first row of "SELECT <expression>".
     std::string shown(const std::string& expression)
     {
-        std::string result = "(no row)";
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(m_db, ("SELECT " + expression).c_str(), -1, &statement, nullptr) != SQLITE_OK)
-            return sqlite3_errmsg(m_db);
-        if (sqlite3_step(statement) != SQLITE_ROW) {
-            result = sqlite3_errmsg(m_db);
-        } else {
-            const int type = sqlite3_column_type(statement, 0);
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-            result = type == SQLITE_NULL ? "Null" : type == SQLITE_TEXT ? "'" + std::string(text) + "'" : text;
-        }
-        sqlite3_finalize(statement);
-        return result;
+        const Rows result = rows("SELECT " + expression);
+        return result.empty() ? "(no row)" : result.front();
     }
 
     void expect(const Cases& cases)

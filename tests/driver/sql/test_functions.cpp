@@ -214,74 +214,68 @@ TEST_F(OperatorFunctions, LogicalOperators)
 // First, Last and the statistics over t(id, grp, v), its rows read in id order.
 class AggregateFunctions : public SqliteTest {
 protected:
-    void SetUp() override
+    // Adds the values (SQL literals) of one group, in this order.
+    void insert(const std::string& group, const std::vector<std::string>& values)
     {
-        SqliteTest::SetUp();
-        execute("CREATE TABLE t (id INTEGER PRIMARY KEY, grp TEXT, v)");
-    }
-
-    void insert(const std::vector<std::string>& values, const std::string& group = "a")
-    {
+        execute("CREATE TABLE IF NOT EXISTS t (id INTEGER PRIMARY KEY, grp TEXT, v)");
         for (const std::string& value : values)
             execute("INSERT INTO t (grp, v) VALUES ('" + group + "', " + value + ")");
     }
 
-    // The value of "SELECT <expression> FROM t WHERE <where>": its text, "NULL", or the error.
-    std::string value(const std::string& expression, const std::string& where = "1")
+    // "<aggregate>(v)" over the rows of t where `where` holds.
+    static std::string over(std::string_view aggregate, const std::string& where)
     {
-        const Rows result = rows("SELECT " + expression + " FROM (SELECT * FROM t ORDER BY id) WHERE " + where);
-        return result.empty() ? "(no row)" : result.front();
+        return std::string(aggregate) + "(v) FROM (SELECT * FROM t ORDER BY id) WHERE " + where;
     }
 
-    double number(const std::string& expression, const std::string& group)
+    double number(const char* aggregate, const std::string& group)
     {
-        return std::stod(value(expression, "grp = '" + group + "'"));
+        return std::stod(shown(over(aggregate, "grp = '" + group + "'")));
     }
 };
 
 TEST_F(AggregateFunctions, FirstAndLastKeepNullsAsValues)
 {
-    insert({"NULL", "'b'", "3", "NULL"});
-    EXPECT_EQ(value("kv_first(v)"), "NULL");
-    EXPECT_EQ(value("kv_last(v)"), "NULL");
-    EXPECT_EQ(value("kv_first(v)", "id > 1"), "b");
-    EXPECT_EQ(value("kv_last(v)", "id < 4"), "3");
-    EXPECT_EQ(value("kv_first(v)", "id > 9"), "NULL");   // no rows
+    insert("a", {"NULL", "'b'", "3", "NULL"});
+    expect({
+        {over("kv_first", "1"), "Null"}, {over("kv_last", "1"), "Null"}, {over("kv_first", "id > 1"), "'b'"},
+        {over("kv_last", "id < 4"), "3"},
+        {over("kv_first", "id > 9"), "Null"},   // no rows
+    });
 }
 
 TEST_F(AggregateFunctions, SampleAndPopulationStatistics)
 {
     // Population standard deviation 2, sample variance 32/7.
-    insert({"2", "4", "4", "4", "5", "5", "7", "9"}, "a");
-    EXPECT_DOUBLE_EQ(number("kv_stdevp(v)", "a"), 2.0);
-    EXPECT_DOUBLE_EQ(number("kv_varp(v)", "a"), 4.0);
-    EXPECT_NEAR(number("kv_var(v)", "a"), 32.0 / 7.0, 1e-12);
-    EXPECT_NEAR(number("kv_stdev(v)", "a"), std::sqrt(32.0 / 7.0), 1e-12);
+    insert("a", {"2", "4", "4", "4", "5", "5", "7", "9"});
+    EXPECT_DOUBLE_EQ(number("kv_stdevp", "a"), 2.0);
+    EXPECT_DOUBLE_EQ(number("kv_varp", "a"), 4.0);
+    EXPECT_NEAR(number("kv_var", "a"), 32.0 / 7.0, 1e-12);
+    EXPECT_NEAR(number("kv_stdev", "a"), std::sqrt(32.0 / 7.0), 1e-12);
     // Large values close together: a sum-of-squares formula would lose every digit here.
-    insert({"1e9 + 4", "1e9 + 7", "1e9 + 13", "1e9 + 16"}, "large");
-    EXPECT_NEAR(number("kv_var(v)", "large"), 30.0, 1e-6);
+    insert("large", {"1e9 + 4", "1e9 + 7", "1e9 + 13", "1e9 + 16"});
+    EXPECT_NEAR(number("kv_var", "large"), 30.0, 1e-6);
     // Nulls are skipped, numeric texts count.
-    insert({"NULL", "1", "'3'", "NULL"}, "texts");
-    EXPECT_DOUBLE_EQ(number("kv_var(v)", "texts"), 2.0);
+    insert("texts", {"NULL", "1", "'3'", "NULL"});
+    EXPECT_DOUBLE_EQ(number("kv_var", "texts"), 2.0);
     // One row: the sample statistics are Null, the population ones 0; no rows: all Null.
-    insert({"5"}, "one");
-    EXPECT_EQ(value("kv_stdev(v)", "grp = 'one'"), "NULL");
-    EXPECT_EQ(value("kv_var(v)", "grp = 'one'"), "NULL");
-    EXPECT_EQ(number("kv_stdevp(v)", "one"), 0.0);
+    insert("one", {"5"});
+    EXPECT_EQ(number("kv_stdevp", "one"), 0.0);
+    expect({{over("kv_stdev", "grp = 'one'"), "Null"}, {over("kv_var", "grp = 'one'"), "Null"}});
     for (const char* function : {"kv_stdev", "kv_stdevp", "kv_var", "kv_varp"})
-        EXPECT_EQ(value(std::string(function) + "(v)", "id > 99"), "NULL") << function;
-    insert({"'x'"}, "texts");
-    EXPECT_EQ(value("kv_var(v)", "grp = 'texts'"), MISMATCH);
+        EXPECT_EQ(shown(over(function, "id > 99")), "Null") << function;
+    insert("texts", {"'x'"});
+    EXPECT_EQ(shown(over("kv_var", "grp = 'texts'")), MISMATCH);
 }
 
 TEST_F(AggregateFunctions, GroupsAreSeparateAndEveryAggregateIsRegistered)
 {
-    insert({"1", "3"}, "a");
-    insert({"10", "20", "30"}, "b");
-    EXPECT_EQ(rows("SELECT grp, kv_var(v), kv_last(v) FROM t GROUP BY grp ORDER BY grp"), (Rows{"a|2.0|3", "b|100.0|30"}));
+    insert("a", {"1", "3"});
+    insert("b", {"10", "20", "30"});
+    EXPECT_EQ(rows("SELECT grp, kv_var(v), kv_last(v) FROM t GROUP BY grp ORDER BY grp"), (Rows{"'a'|2.0|3", "'b'|100.0|30"}));
     for (const FunctionInfo& info : aggregateFunctions()) {
         EXPECT_TRUE(info.aggregate) << info.name;
-        EXPECT_EQ(value(std::string(info.sqliteName) + "(v)", "id > 99"), "NULL") << info.name;
+        EXPECT_EQ(shown(over(info.sqliteName, "id > 99")), "Null") << info.name;
     }
 }
 
