@@ -1,6 +1,8 @@
-// The Access text order: documented orderings, sort keys that agree with it, texts that are
-// not valid UTF-8, and the ACCESS collation at work in SQLite queries.
+// Case folding and the Access text order: documented orderings, sort keys that agree with it,
+// texts that are not valid UTF-8, and the ACCESS collation at work in SQLite queries.
 #include "FunctionTestSupport.h"
+
+#include "driver/semantics/CaseFolding.h"
 
 #include <QChar>
 #include <QString>
@@ -83,6 +85,21 @@ TEST(SortOrderFacts, AccentedLettersSitBetweenTheirBaseAndTheNextLetter)
         expectChain(base + " = " + upperBase + " < " + letter.lower + " = " + letter.upper + " < " + next);
     }
 }
+
+// Unicode simple case folding: every code point folds as Qt's own Unicode tables fold it (an
+// independent reading of the same CaseFolding.txt).
+TEST(CaseFolding, AgreesWithQtForEveryCodePoint)
+{
+    int differences = 0;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        const char32_t expected = QChar::toCaseFolded(c);
+        if (foldCase(c) != expected && ++differences <= 20)
+            ADD_FAILURE() << std::hex << "U+" << std::uint32_t(c) << " folds to U+" << std::uint32_t(foldCase(c))
+                          << ", Qt gives U+" << std::uint32_t(expected);
+    }
+    EXPECT_EQ(differences, 0);
+}
+
 
 // A character and its case fold (Qt's Unicode tables) weigh alike, through the comparison and
 // through the sort keys.
