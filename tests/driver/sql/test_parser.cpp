@@ -507,12 +507,9 @@ TEST(SqlParserErrors, ExternalTargetsAreRefused)
 TEST(SqlParserErrors, DeepNestingIsRefusedWithoutCrashing)
 {
     const auto nested = [](int depth, const std::string& open, const std::string& inner, const std::string& close) {
-        std::string text;
+        std::string text = inner;
         for (int i = 0; i < depth; ++i)
-            text += open;
-        text += inner;
-        for (int i = 0; i < depth; ++i)
-            text += close;
+            text = open + text + close;
         return text;
     };
     EXPECT_EQ(parseError("SELECT " + nested(150, "(", "1", ")")), "");
