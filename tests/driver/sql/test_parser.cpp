@@ -155,81 +155,48 @@ std::string printStatement(const Statement& statement)
 
 using Cases = std::initializer_list<std::pair<const char*, const char*>>;
 
-// Each text parsed with `parse` and printed must give its shape.
-template <typename Parse>
-void expectShapes(Parse parse, Cases cases)
-{
-    for (const auto& [text, shape] : cases) {
-        try {
-            EXPECT_EQ(parse(text), shape) << text;
-        } catch (const SqlError& error) {
-            ADD_FAILURE() << text << ": " << error.what();
-        }
-    }
-}
-
-void expectShapes(Cases cases)
-{
-    expectShapes([](const char* text) { return printExpr(parseExpression(text).get()); }, cases);
-}
-
-void expectStatements(Cases cases)
-{
-    expectShapes([](const char* sql) { return printStatement(parseStatement(sql)); }, cases);
-}
-
-// The message of the SqlError that parseStatement(sql) throws, or "" when it succeeds.
-std::string parseError(std::string_view sql)
+// What reading a text gives: `read`'s own text, or the message of the SqlError it throws,
+// after the error's state in brackets when syntax errors (42000) are checked and it is not one.
+template <typename Read>
+std::string readOrError(std::string_view text, Read read, bool syntaxErrorsOnly)
 {
     try {
-        parseStatement(sql);
+        return read(text);
     } catch (const SqlError& error) {
-        return error.what();
+        return (!syntaxErrorsOnly || error.state() == "42000" ? "" : "[" + error.state() + "]") + error.what();
     }
-    return {};
 }
 
-// The same for parseExpression, whose errors are all syntax errors.
-std::string expressionError(std::string_view text)
+// The printed tree of an expression.
+std::string shape(std::string_view text)
 {
-    try {
-        parseExpression(text);
-    } catch (const SqlError& error) {
-        EXPECT_EQ(error.state(), "42000") << text;
-        return error.what();
-    }
-    return {};
+    return readOrError(text, [](std::string_view t) { return printExpr(parseExpression(t).get()); }, true);
 }
 
-// What `result` gives for each text.
-void expectEach(std::string (*result)(std::string_view), Cases cases)
+// The printed tree of a statement.
+std::string statement(std::string_view sql)
 {
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(result(text), expected) << text;
+    return readOrError(sql, [](std::string_view s) { return printStatement(parseStatement(s)); }, false);
 }
 
 // "kind:value" for each token before End, separated by spaces.
 std::string lexed(std::string_view sql)
 {
-    std::string text;
-    for (const Token& token : tokenize(sql)) {
-        if (token.kind == TokenKind::End)
-            break;
-        static const char* const KINDS[] = {"end", "W", "N", "T", "#", "D", "?", "S"};
-        text += (text.empty() ? "" : " ") + std::string(KINDS[static_cast<int>(token.kind)]) + ":" + tokenValue(token);
-    }
-    return text;
+    static const char* const KINDS[] = {"end", "W", "N", "T", "#", "D", "?", "S"};
+    return readOrError(sql, [](std::string_view s) {
+        std::string text;
+        for (const Token& token : tokenize(s))
+            if (token.kind != TokenKind::End)
+                text += (text.empty() ? "" : " ") + std::string(KINDS[static_cast<int>(token.kind)]) + ":" + tokenValue(token);
+        return text;
+    }, true);
 }
 
-std::string lexError(std::string_view sql)
+// What `read` gives for each text.
+void expectEach(std::string (*read)(std::string_view), Cases cases)
 {
-    try {
-        tokenize(sql);
-    } catch (const SqlError& error) {
-        EXPECT_EQ(error.state(), "42000");
-        return error.what();
-    }
-    return {};
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(read(text), expected) << text;
 }
 
 TEST(SqlLexer, ReadsEachKindOfTokenAndNeverMisreadsQuotesOrComments)
@@ -258,7 +225,7 @@ TEST(SqlLexer, ReadsEachKindOfTokenAndNeverMisreadsQuotesOrComments)
 
 TEST(SqlLexer, UnclosedTokensSayWhatAndWhere)
 {
-    expectEach(lexError, {
+    expectEach(lexed, {
         {"a = 'x", "Erreur de syntaxe : texte non terminé (caractère 5)."},
         {"a = \"x''", "Erreur de syntaxe : texte non terminé (caractère 5)."},
         {"'it''", "Erreur de syntaxe : texte non terminé (caractère 1)."},
@@ -276,7 +243,7 @@ TEST(SqlLexer, UnclosedTokensSayWhatAndWhere)
 
 TEST(SqlParserExpression, LiteralsNamesCallsAndEscapes)
 {
-    expectShapes({
+    expectEach(shape, {
         {"Null", "Null"}, {"12", "12"}, {"1.5e-3", "1.5e-3"}, {"&H1F", "31"}, {"&O17", "15"}, {"'it''s'", "'it's'"},
         // A double-quoted token is a text, never a name.
         {"\"Smith\"", "'Smith'"}, {"#2/12/1969#", "#2/12/1969#"}, {"#4:45:23 PM#", "#4:45:23 PM#"}, {"True", "True"},
@@ -305,7 +272,7 @@ TEST(SqlParserExpression, LiteralsNamesCallsAndEscapes)
 
 TEST(SqlParserExpression, PrecedenceAndPredicates)
 {
-    expectShapes({
+    expectEach(shape, {
         // Equal precedence applies left to right: 3^3^3 is (3^3)^3.
         {"3^3^3", "((3 ^ 3) ^ 3)"},
         // ^ binds tighter than negation: -2^2 is -(2^2).
@@ -346,7 +313,7 @@ TEST(SqlParserExpression, NodesKeepTheirOffsets)
 
 TEST(SqlParserExpression, RefusesWhatIsNotAnExpression)
 {
-    expectEach(expressionError, {
+    expectEach(shape, {
         {"a +", "Erreur de syntaxe : l'instruction SQL est incomplète."},
         {"a b", "Erreur de syntaxe près de « b » (caractère 3)."},
         {"(a", "Erreur de syntaxe : l'instruction SQL est incomplète."},
@@ -361,7 +328,7 @@ TEST(SqlParserExpression, RefusesWhatIsNotAnExpression)
 
 TEST(SqlParserSelect, ClausesUnionsAndFromLists)
 {
-    expectStatements({
+    expectEach(statement, {
         {"SELECT * FROM t", "SELECT * FROM t"}, {"select distinct a from t;", "SELECT DISTINCT a FROM t"},
         {"SELECT DISTINCTROW CompanyName FROM Customers", "SELECT DISTINCTROW CompanyName FROM Customers"},
         {"SELECT ALL a FROM t", "SELECT a FROM t"},
@@ -413,7 +380,7 @@ TEST(SqlParserSelect, ClausesUnionsAndFromLists)
 
 TEST(SqlParserStatement, EveryOtherStatementKind)
 {
-    expectStatements({
+    expectEach(statement, {
         {"PARAMETERS prmYear SHORT; TRANSFORM Count(OrderID) SELECT Employee FROM Orders "
          "WHERE Year(OrderDate) = prmYear GROUP BY Employee PIVOT DatePart(\"q\", OrderDate)",
          "PARAMETERS prmYear SHORT; TRANSFORM Count(OrderID) SELECT Employee FROM Orders "
@@ -429,7 +396,7 @@ TEST(SqlParserStatement, EveryOtherStatementKind)
     ASSERT_EQ(s.parameters.size(), 1u);
     EXPECT_EQ(s.parameters[0].position, 11u);
     EXPECT_EQ(s.kind, Statement::Kind::Delete);
-    expectStatements({
+    expectEach(statement, {
         {"INSERT INTO t VALUES (1, 'a', Null)", "INSERT INTO t VALUES (1, 'a', Null)"},
         {"INSERT INTO t ( a, [b c] ) VALUES (?, #1/1/2000#)", "INSERT INTO t (a, [b c]) VALUES (?, #1/1/2000#)"},
         {"INSERT INTO t (a) SELECT b FROM u WHERE c", "INSERT INTO t (a) SELECT b FROM u WHERE c"},
@@ -466,7 +433,7 @@ TEST(SqlParserErrors, PositionsTrailingTextAndEmptyStatements)
 {
     const char* const trailing = "Caractères trouvés après la fin de l'instruction SQL : une seule instruction est permise.";
     const char* const empty = "L'instruction SQL est vide.";
-    expectEach(parseError, {
+    expectEach(statement, {
         {"SELECT a b c FROM t", "Erreur de syntaxe près de « c » (caractère 12)."},
         // After an accented character the position still counts characters.
         {"SELECT 'é', x y z", "Erreur de syntaxe près de « z » (caractère 17)."},
@@ -487,7 +454,7 @@ TEST(SqlParserErrors, PositionsTrailingTextAndEmptyStatements)
         {"INSERT INTO t (a) VALUES (1", "Erreur de syntaxe : l'instruction SQL est incomplète."},
         {"UPDATE t SET a + 1", "Erreur de syntaxe près de « + » (caractère 16)."},
         {"SELECT 1; SELECT 2", trailing}, {"DROP TABLE a; DROP TABLE b", trailing}, {"SELECT 1;;", trailing},
-        {"SELECT 1; -- fin\n /* commentaire ' */ ", ""}, {"SELECT 1 ;", ""}, {"", empty}, {"  \r\n -- rien\n", empty},
+        {"SELECT 1; -- fin\n /* commentaire ' */ ", "SELECT 1"}, {"SELECT 1 ;", "SELECT 1"}, {"", empty}, {"  \r\n -- rien\n", empty},
         {";", empty},
     });
 }
@@ -512,16 +479,16 @@ TEST(SqlParserErrors, DeepNestingIsRefusedWithoutCrashing)
             text = open + text + close;
         return text;
     };
-    EXPECT_EQ(parseError("SELECT " + nested(150, "(", "1", ")")), "");
-    EXPECT_EQ(parseError(nested(100, "(", "SELECT 1", ")")), "");
+    EXPECT_EQ(statement("SELECT " + nested(150, "(", "1", ")")), "SELECT 1");
+    EXPECT_EQ(statement(nested(100, "(", "SELECT 1", ")")), "(SELECT 1)");
     const std::string tooDeep = "L'instruction SQL est trop imbriquée : plus de 200 niveaux de parenthèses ou de sous-requêtes.";
-    EXPECT_EQ(parseError("SELECT " + nested(250, "(", "1", ")")), tooDeep);
-    EXPECT_EQ(parseError("SELECT " + nested(100000, "(", "", "")), tooDeep);
-    EXPECT_EQ(parseError("SELECT " + nested(100000, "- ", "1", "")), tooDeep);
-    EXPECT_EQ(parseError("SELECT " + nested(100000, "Not ", "1", "")), tooDeep);
-    EXPECT_EQ(parseError(nested(100000, "(", "SELECT 1", ")")), tooDeep);
-    EXPECT_EQ(parseError("SELECT * FROM " + nested(100000, "(", "t", ")")), tooDeep);
-    EXPECT_EQ(parseError("SELECT * FROM t WHERE " + nested(100000, "a IN (SELECT b FROM t WHERE ", "1", ")")), tooDeep);
+    EXPECT_EQ(statement("SELECT " + nested(250, "(", "1", ")")), tooDeep);
+    EXPECT_EQ(statement("SELECT " + nested(100000, "(", "", "")), tooDeep);
+    EXPECT_EQ(statement("SELECT " + nested(100000, "- ", "1", "")), tooDeep);
+    EXPECT_EQ(statement("SELECT " + nested(100000, "Not ", "1", "")), tooDeep);
+    EXPECT_EQ(statement(nested(100000, "(", "SELECT 1", ")")), tooDeep);
+    EXPECT_EQ(statement("SELECT * FROM " + nested(100000, "(", "t", ")")), tooDeep);
+    EXPECT_EQ(statement("SELECT * FROM t WHERE " + nested(100000, "a IN (SELECT b FROM t WHERE ", "1", ")")), tooDeep);
 }
 
 TEST(SqlParserErrors, LongFlatStatementsParse)
