@@ -80,7 +80,8 @@ protected:
             std::string row;
             for (int i = 0; i < sqlite3_column_count(statement); ++i) {
                 const int type = sqlite3_column_type(statement, i);
-                const std::string text = type == SQLITE_NULL ? "" : reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+                const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+                const std::string text = value ? value : "";
                 row += (i ? "|" : "") + (type == SQLITE_NULL ? "Null" : type == SQLITE_TEXT ? "'" + text + "'" : text);
             }
             result.push_back(row);

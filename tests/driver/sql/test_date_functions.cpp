@@ -183,7 +183,8 @@ TEST_F(FormatFunctions, ExamplesAndRulesWithUsSettings)
         {format("NULL", "0;-0;0;\\N\\e\\a\\n\\t"), "'Neant'"},    // four sections: Null
         {format("NULL", "0.00"), "Null"},
     });
-    for (const auto& [name, yes, no] : {std::tuple{"Yes/No", "'Oui'", "'Non'"}, std::tuple{"True/False", "'Vrai'", "'Faux'"},
+    for (const auto& [name, yes, no] : {std::tuple{"Yes/No", "'Oui'", "'Non'"},
+                                        std::tuple{"True/False", "'Vrai'", "'Faux'"},
                                         std::tuple{"On/Off", "'Actif'", "'Inactif'"}})
         expect({{format("5", name), yes}, {format("-1", name), yes}, {format("0", name), no}});
 }

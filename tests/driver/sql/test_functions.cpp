@@ -274,7 +274,8 @@ TEST_F(AggregateFunctions, GroupsAreSeparateAndEveryAggregateIsRegistered)
 {
     insert("a", {"1", "3"});
     insert("b", {"10", "20", "30"});
-    EXPECT_EQ(rows("SELECT grp, kv_var(v), kv_last(v) FROM t GROUP BY grp ORDER BY grp"), (Rows{"'a'|2.0|3", "'b'|100.0|30"}));
+    EXPECT_EQ(rows("SELECT grp, kv_var(v), kv_last(v) FROM t GROUP BY grp ORDER BY grp"),
+              (Rows{"'a'|2.0|3", "'b'|100.0|30"}));
     for (const FunctionInfo& info : aggregateFunctions()) {
         EXPECT_TRUE(info.aggregate) << info.name;
         EXPECT_EQ(shown(over(info.sqliteName, "id > 99")), "Null") << info.name;

@@ -61,8 +61,9 @@ std::string printExpr(const Expr* expr)
     case ExprKind::Number: return e.text;
     case ExprKind::Text: return "'" + e.text + "'";
     case ExprKind::Date:
-        return e.escaped ? "{" + (e.dateEscape == 's' ? std::string("ts") : std::string(1, e.dateEscape)) + " " + e.text + "}"
-                         : "#" + e.text + "#";
+        if (!e.escaped)
+            return "#" + e.text + "#";
+        return "{" + (e.dateEscape == 's' ? std::string("ts") : std::string(1, e.dateEscape)) + " " + e.text + "}";
     case ExprKind::Boolean: return e.boolean ? "True" : "False";
     case ExprKind::Column: return printNames(e.names);
     case ExprKind::Star: return e.names.empty() ? "*" : printNames(e.names) + ".*";
@@ -78,7 +79,8 @@ std::string printExpr(const Expr* expr)
     case ExprKind::Subquery: return "Sub(" + printSelect(*e.select) + ")";
     case ExprKind::Case: return "Case(" + printList(e.args) + ")";
     case ExprKind::Function: {
-        const std::string call = e.text + "(" + (e.star ? "*" : "") + (e.distinct ? "Distinct " : "") + printList(e.args) + ")";
+        const std::string call =
+            e.text + "(" + (e.star ? "*" : "") + (e.distinct ? "Distinct " : "") + printList(e.args) + ")";
         return e.escaped ? "{fn " + call + "}" : call;
     }
     }
@@ -100,11 +102,16 @@ std::string printFrom(const FromPtr& item)
 std::string printClauses(const Select& s)
 {
     static const char* const QUANTIFIERS[] = {"", "DISTINCT ", "DISTINCTROW "};
-    const auto item = [](const SelectItem& i) { return printExpr(i.expr.get()) + (i.alias.empty() ? "" : " AS " + printName(i.alias)); };
+    const auto item = [](const SelectItem& i) {
+        return printExpr(i.expr.get()) + (i.alias.empty() ? "" : " AS " + printName(i.alias));
+    };
     std::string text = std::string("SELECT ") + QUANTIFIERS[static_cast<int>(s.quantifier)] +
-                       (s.top ? "TOP " + s.top->count + (s.top->percent ? " PERCENT " : " ") : "") + joined(s.items, item);
-    text += (s.into.empty() ? "" : " INTO " + printName(s.into)) + (s.from.empty() ? "" : " FROM " + joined(s.from, printFrom));
-    text += (s.where ? " WHERE " + printExpr(s.where.get()) : "") + (s.groupBy.empty() ? "" : " GROUP BY " + printList(s.groupBy));
+                       (s.top ? "TOP " + s.top->count + (s.top->percent ? " PERCENT " : " ") : "") +
+                       joined(s.items, item);
+    text += (s.into.empty() ? "" : " INTO " + printName(s.into)) +
+            (s.from.empty() ? "" : " FROM " + joined(s.from, printFrom));
+    text += (s.where ? " WHERE " + printExpr(s.where.get()) : "") +
+            (s.groupBy.empty() ? "" : " GROUP BY " + printList(s.groupBy));
     text += s.having ? " HAVING " + printExpr(s.having.get()) : "";
     return s.parenthesized ? "(" + text + ")" : text;
 }
@@ -121,7 +128,8 @@ std::string printSelect(const Select& select)
 std::string printStatement(const Statement& statement)
 {
     const auto parameter = [](const Parameter& p) { return printName(p.name) + " " + p.type; };
-    const std::string text = statement.parameters.empty() ? "" : "PARAMETERS " + joined(statement.parameters, parameter) + "; ";
+    const std::string text =
+        statement.parameters.empty() ? "" : "PARAMETERS " + joined(statement.parameters, parameter) + "; ";
     const auto where = [](const ExprPtr& e) { return e ? " WHERE " + printExpr(e.get()) : ""; };
     switch (statement.kind) {
     case Statement::Kind::Select: return text + printSelect(*statement.select);
@@ -132,8 +140,8 @@ std::string printStatement(const Statement& statement)
     }
     case Statement::Kind::Insert: {
         const Insert& i = *statement.insert;
-        return text + "INSERT INTO " + printName(i.table) + (i.columns.empty() ? "" : " (" + joined(i.columns, printName) + ")") +
-               (i.select ? " " + printSelect(*i.select) : " VALUES (" + printList(i.values) + ")");
+        return text + "INSERT INTO " + printName(i.table) +
+               (i.columns.empty() ? "" : " (" + joined(i.columns, printName) + ")") + (i.select ? " " + printSelect(*i.select) : " VALUES (" + printList(i.values) + ")");
     }
     case Statement::Kind::Update: {
         const auto set = [](const Assignment& a) { return printNames(a.column) + " = " + printExpr(a.value.get()); };
@@ -187,7 +195,8 @@ std::string lexed(std::string_view sql)
         std::string text;
         for (const Token& token : tokenize(s))
             if (token.kind != TokenKind::End)
-                text += (text.empty() ? "" : " ") + std::string(KINDS[static_cast<int>(token.kind)]) + ":" + tokenValue(token);
+                text += (text.empty() ? "" : " ") + std::string(KINDS[static_cast<int>(token.kind)]) + ":" +
+                        tokenValue(token);
         return text;
     }, true);
 }
@@ -454,7 +463,8 @@ TEST(SqlParserErrors, PositionsTrailingTextAndEmptyStatements)
         {"INSERT INTO t (a) VALUES (1", "Erreur de syntaxe : l'instruction SQL est incomplète."},
         {"UPDATE t SET a + 1", "Erreur de syntaxe près de « + » (caractère 16)."},
         {"SELECT 1; SELECT 2", trailing}, {"DROP TABLE a; DROP TABLE b", trailing}, {"SELECT 1;;", trailing},
-        {"SELECT 1; -- fin\n /* commentaire ' */ ", "SELECT 1"}, {"SELECT 1 ;", "SELECT 1"}, {"", empty}, {"  \r\n -- rien\n", empty},
+        {"SELECT 1; -- fin\n /* commentaire ' */ ", "SELECT 1"}, {"SELECT 1 ;", "SELECT 1"}, {"", empty},
+        {"  \r\n -- rien\n", empty},
         {";", empty},
     });
 }
