@@ -232,6 +232,24 @@ TEST(SqlLexer, ReadsEachKindOfTokenAndNeverMisreadsQuotesOrComments)
     });
 }
 
+TEST(SqlLexer, TokensKeepTheirKeywordAndTheirOffsetInTheWholeStatement)
+{
+    using Offsets = std::vector<std::size_t>;
+    const std::vector<Token> tokens = tokenize("seLEct  [From], distinctrow");
+    ASSERT_EQ(tokens.size(), 5u);
+    EXPECT_EQ(tokens[0].keyword, Keyword::Select);
+    EXPECT_EQ(tokens[1].keyword, Keyword::None);  // a bracketed word is never a keyword
+    EXPECT_EQ(tokens[1].text, "[From]");
+    EXPECT_EQ(tokens[3].keyword, Keyword::DistinctRow);
+    EXPECT_EQ(tokens[4].kind, TokenKind::End);
+    EXPECT_EQ(Offsets({tokens[0].offset, tokens[1].offset, tokens[4].offset}), Offsets({0, 8, 27}));
+    // A range of a statement, as a bracketed sub-query is read.
+    const std::vector<Token> inner = tokenize("x [SELECT é FROM t] y", 3, 19);
+    ASSERT_EQ(inner.size(), 5u);
+    EXPECT_EQ(inner[1].text, "é");
+    EXPECT_EQ(Offsets({inner[1].offset, inner[3].offset, inner[4].offset}), Offsets({10, 18, 19}));
+}
+
 TEST(SqlLexer, UnclosedTokensSayWhatAndWhere)
 {
     expectEach(lexed, {
