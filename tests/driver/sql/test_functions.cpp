@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kervane::sql {
@@ -138,9 +139,19 @@ TEST_F(NumberFunctions, IntFixRoundMathsAndRnd)
 
 TEST_F(NumberFunctions, CataloguesMatchTheRegisteredFunctions)
 {
-    expectCatalogueRegistered(textFunctions(), "NULL");
-    expectCatalogueRegistered(numberFunctions(), "1");
-    expectCatalogueRegistered(dateFunctions(), "NULL");
+    // Each family registers all it lists, operators included, on a connection of its own.
+    for (const auto& [registerFamily, family, argument] :
+         {std::tuple{&registerTextFunctions, textFunctions(), "NULL"},
+          std::tuple{&registerNumberFunctions, numberFunctions(), "1"},
+          std::tuple{&registerDateFunctions, dateFunctions(), "NULL"}}) {
+        sqlite3* own = nullptr;
+        ASSERT_EQ(sqlite3_open(":memory:", &own), SQLITE_OK);
+        registerFamily(own);
+        std::swap(own, m_db);
+        expectCatalogueRegistered(family, argument);
+        std::swap(own, m_db);
+        sqlite3_close(own);
+    }
     for (const auto& family : {textFunctions(), numberFunctions(), dateFunctions(), aggregateFunctions()})
         for (const FunctionInfo& info : family)
             EXPECT_EQ(findFunction(info.name), &info) << info.name;
