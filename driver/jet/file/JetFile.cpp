@@ -4,6 +4,7 @@
 #include "driver/jet/file/JetJournal.h"
 #include "driver/jet/file/JetRecovery.h"
 #include "driver/jet/file/JetWriteMessages.h"
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDefinition.h"
 #include "driver/jet/format/JetMessages.h"
 

@@ -1,5 +1,7 @@
 #include "driver/jet/format/JetDefinition.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 #include <optional>
 
 namespace kervane::jet {

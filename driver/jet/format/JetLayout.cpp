@@ -1,5 +1,7 @@
 #include "driver/jet/format/JetLayout.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 namespace kervane::jet {
 
 namespace {
@@ -9,23 +11,6 @@ constexpr int kOffsetMask = 0x1fff;
 PageFormat formatFor(bool jet3)
 {
     return jet3 ? PageFormat{2048, 0x08, true} : PageFormat{4096, 0x0c, false};
-}
-
-std::uint16_t readUInt16(const unsigned char* bytes, int offset)
-{
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
-std::uint32_t readUInt32(const unsigned char* bytes, int offset)
-{
-    return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
-}
-
-void writeUInt32(unsigned char* bytes, int offset, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<unsigned char>((value >> (8 * i)) & 0xff);
 }
 
 int rowCount(const PageFormat& format, const unsigned char* page)

@@ -1,6 +1,8 @@
 #pragma once
 // Byte-level checks of Jet pages, made before a page or a row is handed to libmdb,
 // which trusts the offsets it reads.
+#include "driver/jet/format/JetByteOrder.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -14,10 +16,6 @@ struct PageFormat {
     bool jet3 = false;
 };
 PageFormat formatFor(bool jet3);
-
-std::uint16_t readUInt16(const unsigned char* bytes, int offset);
-std::uint32_t readUInt32(const unsigned char* bytes, int offset);
-void writeUInt32(unsigned char* bytes, int offset, std::uint32_t value);
 
 constexpr unsigned char kDataPage = 0x01;
 constexpr unsigned char kMapPage = 0x05;

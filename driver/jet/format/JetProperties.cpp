@@ -1,5 +1,7 @@
 #include "driver/jet/format/JetProperties.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 #include <algorithm>
 #include <cstring>
 

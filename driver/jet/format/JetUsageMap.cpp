@@ -1,5 +1,6 @@
 #include "driver/jet/format/JetUsageMap.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetPages.h"

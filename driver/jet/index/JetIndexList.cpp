@@ -1,6 +1,7 @@
 #include "driver/jet/index/JetIndexList.h"
 
 #include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetByteOrder.h"
 
 #include <map>
 #include <optional>

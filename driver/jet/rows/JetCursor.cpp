@@ -1,5 +1,6 @@
 #include "driver/jet/rows/JetCursor.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetMessages.h"
 
 #include <mdbtools.h>

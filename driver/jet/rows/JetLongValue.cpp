@@ -1,5 +1,7 @@
 #include "driver/jet/rows/JetLongValue.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 #include <set>
 
 namespace kervane::jet {

@@ -1,3 +1,4 @@
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetUsageMap.h"
 
 #include "driver/jet/format/JetDataPage.h"

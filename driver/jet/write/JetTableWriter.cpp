@@ -1,5 +1,6 @@
 #include "driver/jet/write/JetTableWriter.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetPages.h"
@@ -80,7 +81,7 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
             return false;
         }
         const unsigned char* at = m_pages->read(row.home.page) + row.homeSlot.start;
-        row.home = {static_cast<std::uint32_t>(at[1] | (at[2] << 8) | (at[3] << 16)), at[0]};
+        row.home = {readLittleEndian(at + 1, 3), at[0]};
         page = m_pages->read(row.home.page);
         // Moved data is flagged deleted, hidden from scans: a row they meet is another row.
         if (page == nullptr || !datapage::isDataPageOf(page, m_layout.definitionPage) ||
@@ -450,9 +451,7 @@ void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char
     unsigned char* pointer = header + place.start;
     std::memset(pointer, 0, static_cast<std::size_t>(place.size()));
     pointer[0] = static_cast<unsigned char>(moved);
-    pointer[1] = static_cast<unsigned char>(page & 0xff);
-    pointer[2] = static_cast<unsigned char>((page >> 8) & 0xff);
-    pointer[3] = static_cast<unsigned char>((page >> 16) & 0xff);
+    writeLittleEndian(pointer + 1, page, 3);
     datapage::flag(header, row.header.row, datapage::kOverflow, format());
 }
 

@@ -3,6 +3,7 @@
 // and long values laid out by hand on appended pages, their pointers checked before use.
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
+#include "driver/jet/format/JetByteOrder.h"
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/rows/JetLongValue.h"

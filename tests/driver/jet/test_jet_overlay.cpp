@@ -4,6 +4,7 @@
 // learnt from libmdb's own walk of the file, independent of the reader under test.
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
+#include "driver/jet/format/JetByteOrder.h"
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/module/JetDatabase.h"
