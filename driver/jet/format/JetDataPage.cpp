@@ -10,8 +10,6 @@ namespace kervane::jet::datapage {
 
 namespace {
 
-constexpr unsigned char kDataPageType = 0x01;
-
 int slotOffset(const JetFileFormat& format, int row)
 {
     return format.pageFirstSlot + 2 * row;
@@ -21,7 +19,7 @@ int slotOffset(const JetFileFormat& format, int row)
 int lowestStart(const unsigned char* page, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
-    return rows == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, rows - 1)) & kOffsetMask);
+    return rows == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, rows - 1)) & kRowOffsetMask);
 }
 
 // True when the offsets go down from the page's end without reaching the offset table, as
@@ -34,7 +32,7 @@ bool rowsInOrder(const unsigned char* page, const JetFileFormat& format)
         return false;
     int above = format.pageSize;
     for (int row = 0; row < rows; ++row) {
-        const int start = readUInt16(page, slotOffset(format, row)) & kOffsetMask;
+        const int start = readUInt16(page, slotOffset(format, row)) & kRowOffsetMask;
         if (start > above || start < slotOffset(format, rows))
             return false;
         above = start;
@@ -51,9 +49,9 @@ int gap(const unsigned char* page, const JetFileFormat& format)
 // What a row whose offset entry is `entry` keeps of its `size` bytes when the page is laid again.
 int keptSize(int entry, int size)
 {
-    if ((entry & kDeleted) != 0 && (entry & kOverflow) != 0)
+    if ((entry & kRowDeleted) != 0 && (entry & kRowMoved) != 0)
         return 0;
-    return (entry & kOverflow) != 0 ? kPointerSize : size;
+    return (entry & kRowMoved) != 0 ? kPointerSize : size;
 }
 
 // The bytes laying the page again would take back; -1 when it cannot be laid again exactly: its
@@ -67,11 +65,11 @@ int reclaimable(const unsigned char* page, const JetFileFormat& format)
     int above = format.pageSize;
     for (int row = 0; row < rowCount(page, format); ++row) {
         const int entry = readUInt16(page, slotOffset(format, row));
-        const int size = above - (entry & kOffsetMask);
+        const int size = above - (entry & kRowOffsetMask);
         if (keptSize(entry, size) > size)
             return -1;
         freed += size - keptSize(entry, size);
-        above = entry & kOffsetMask;
+        above = entry & kRowOffsetMask;
     }
     return freed;
 }
@@ -88,12 +86,12 @@ void layAgain(unsigned char* page, const JetFileFormat& format, int replaced = -
     int at = format.pageSize;
     for (int row = 0; row < rows; ++row) {
         const int entry = readUInt16(before.data(), slotOffset(format, row));
-        const int start = entry & kOffsetMask;
+        const int start = entry & kRowOffsetMask;
         const bool given = row == replaced;
         const int size = given ? static_cast<int>(bytes.size()) : keptSize(entry, above - start);
         at -= size;
         std::copy_n(given ? bytes.data() : before.data() + start, size, page + at);
-        writeUInt16(page, slotOffset(format, row), at | (entry & ~kOffsetMask));
+        writeUInt16(page, slotOffset(format, row), at | (entry & ~kRowOffsetMask));
         above = start;
     }
     const int tableEnd = slotOffset(format, rows);
@@ -116,7 +114,7 @@ int room(const unsigned char* page, const JetFileFormat& format)
 void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& format)
 {
     std::memset(page, 0, static_cast<std::size_t>(format.pageSize));
-    page[0] = kDataPageType;
+    page[0] = kDataPage;
     page[1] = 0x01;
     writeUInt16(page, kFreeSpace, format.pageSize - format.pageFirstSlot);
     writeUInt32(page, kOwner, owner);
@@ -124,7 +122,7 @@ void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& f
 
 bool isDataPageOf(const unsigned char* page, std::uint32_t owner)
 {
-    return page[0] == kDataPageType && readUInt32(page, kOwner) == owner;
+    return page[0] == kDataPage && readUInt32(page, kOwner) == owner;
 }
 
 int rowCount(const unsigned char* page, const JetFileFormat& format)
@@ -143,10 +141,10 @@ bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& fo
     if (row < 0 || row >= rows || rows > kMaxRows)
         return false;
     const int entry = readUInt16(page, slotOffset(format, row));
-    out.start = entry & kOffsetMask;
-    out.end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kOffsetMask);
-    out.deleted = (entry & kDeleted) != 0;
-    out.overflow = (entry & kOverflow) != 0;
+    out.start = entry & kRowOffsetMask;
+    out.end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
+    out.deleted = (entry & kRowDeleted) != 0;
+    out.overflow = (entry & kRowMoved) != 0;
     return out.start >= slotOffset(format, rows) && out.start <= out.end && out.end <= format.pageSize &&
            rowsInOrder(page, format);
 }
@@ -179,13 +177,13 @@ bool canGrow(const unsigned char* page, int row, int extra, const JetFileFormat&
 void grow(unsigned char* page, int row, int extra, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
-    const int end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kOffsetMask);
+    const int end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
     const int lowest = lowestStart(page, format);
     std::memmove(page + lowest - extra, page + lowest, static_cast<std::size_t>(end - lowest));
     std::memset(page + end - extra, 0, static_cast<std::size_t>(extra));
     for (int moved = row; moved < rows; ++moved) {
         const int entry = readUInt16(page, slotOffset(format, moved));
-        writeUInt16(page, slotOffset(format, moved), ((entry & kOffsetMask) - extra) | (entry & ~kOffsetMask));
+        writeUInt16(page, slotOffset(format, moved), ((entry & kRowOffsetMask) - extra) | (entry & ~kRowOffsetMask));
     }
     writeUInt16(page, kFreeSpace, freeSpace(page) - extra);
 }
@@ -196,8 +194,8 @@ bool canRewrite(const unsigned char* page, int row, int size, const JetFileForma
     if (row < 0 || row >= rowCount(page, format) || freed < 0)
         return false;
     const int entry = readUInt16(page, slotOffset(format, row));
-    const int end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kOffsetMask);
-    return size - keptSize(entry, end - (entry & kOffsetMask)) <= gap(page, format) + freed;
+    const int end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
+    return size - keptSize(entry, end - (entry & kRowOffsetMask)) <= gap(page, format) + freed;
 }
 
 void rewrite(unsigned char* page, int row, const std::vector<unsigned char>& bytes, const JetFileFormat& format)

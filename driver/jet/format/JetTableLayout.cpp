@@ -11,7 +11,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr unsigned char kDefinitionPage = 0x02;
 constexpr int kPageHeader = 8;  // type, flag, free space, next definition page
 constexpr int kVersionOffset = 0x14;
 constexpr unsigned char kJet3 = 0x00;

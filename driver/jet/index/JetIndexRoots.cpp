@@ -8,7 +8,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr unsigned char kDefinitionPage = 0x02;
 constexpr int kContinuationHeader = 8;
 constexpr int kMostPages = 64;
 constexpr unsigned kMostIndexes = 1000;

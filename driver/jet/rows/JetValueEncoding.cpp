@@ -259,7 +259,7 @@ bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>&
                      const JetFileFormat& format, std::vector<unsigned char>& out, std::string& error)
 {
     if (data.size() <= static_cast<std::size_t>(kMaxInlineLongValue)) {
-        appendLittleEndian(out, static_cast<std::uint32_t>(data.size()) | 0x80000000u);
+        appendLittleEndian(out, static_cast<std::uint32_t>(data.size()) | kLongValueInline);
         appendLittleEndian(out, std::uint32_t{0});
         appendLittleEndian(out, std::uint32_t{0});
         out.insert(out.end(), data.begin(), data.end());
@@ -273,7 +273,7 @@ bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>&
     }
     // Whole in one row of another page, or in pieces chained over several.
     const bool whole = data.size() <= static_cast<std::size_t>(format.maxLongValueRow);
-    appendLittleEndian(out, static_cast<std::uint32_t>(data.size()) | (whole ? 0x40000000u : 0u));
+    appendLittleEndian(out, static_cast<std::uint32_t>(data.size()) | (whole ? kLongValueSinglePage : 0u));
     appendLittleEndian(out, *outside);
     appendLittleEndian(out, std::uint32_t{0});
     return true;

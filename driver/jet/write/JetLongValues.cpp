@@ -30,7 +30,7 @@ std::size_t pieces(const JetFileFormat& format, std::size_t size)
 
 bool isLongValuePage(const unsigned char* page)
 {
-    return page != nullptr && page[0] == 0x01 && std::memcmp(page + datapage::kOwner, kLongValueMark, 4) == 0;
+    return page != nullptr && page[0] == kDataPage && std::memcmp(page + datapage::kOwner, kLongValueMark, 4) == 0;
 }
 
 }  // namespace
@@ -171,7 +171,7 @@ bool JetLongValues::referenced(const JetTableLayout& layout, const std::vector<u
         const unsigned char flags = end - start >= 12 ? row[start + 3] : 0xff;
         if (flags == 0x80)
             continue;
-        if ((flags != 0x40 && flags != 0x00) || !follow(readUInt32(row.data(), start + 4), flags == 0x00, rows)) {
+        if ((flags != 0x40 && flags != 0x00) || !follow(readUInt32(row, start + 4), flags == 0x00, rows)) {
             error = "La valeur longue de la colonne « " + column.name + " » de cette ligne est illisible : "
                     "la ligne ne peut pas être changée.";
             return false;
@@ -184,7 +184,7 @@ bool JetLongValues::referenced(const JetTableLayout& layout, const std::vector<u
 void JetLongValues::release(const std::vector<JetRowId>& rows)
 {
     for (const JetRowId& at : rows)
-        datapage::flag(m_pages.change(at.page), at.row, datapage::kDeleted | datapage::kOverflow, format());
+        datapage::flag(m_pages.change(at.page), at.row, kRowDeleted | kRowMoved, format());
 }
 
 }  // namespace kervane::jet

@@ -350,7 +350,7 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
         return false;
     std::vector<JetCascade> cascades = m_indexes.takeCascades();
     // As Access does, the header slot is marked both deleted and moved.
-    datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow, format());
+    datapage::flag(m_pages->change(where.page), where.row, kRowDeleted | kRowMoved, format());
     releaseMovedData(row);
     listWithRoom({row.header.page, row.home.page}, true);
     store.release(longValues);
@@ -436,13 +436,13 @@ void JetTableWriter::releaseMovedData(const Located& row)
 {
     if (row.home.page == row.header.page && row.home.row == row.header.row)
         return;
-    datapage::flag(m_pages->change(row.home.page), row.home.row, datapage::kDeleted | datapage::kOverflow, format());
+    datapage::flag(m_pages->change(row.home.page), row.home.row, kRowDeleted | kRowMoved, format());
 }
 
 void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char>& bytes, std::uint32_t page)
 {
     releaseMovedData(row);
-    const int moved = datapage::add(m_pages->change(page), bytes, datapage::kDeleted, format());
+    const int moved = datapage::add(m_pages->change(page), bytes, kRowDeleted, format());
     // Read again: laid again for the row, the header's page may have moved its slot.
     unsigned char* header = m_pages->change(row.header.page);
     datapage::Slot place;
@@ -452,7 +452,7 @@ void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char
     std::memset(pointer, 0, static_cast<std::size_t>(place.size()));
     pointer[0] = static_cast<unsigned char>(moved);
     writeLittleEndian(pointer + 1, page, 3);
-    datapage::flag(header, row.header.row, datapage::kOverflow, format());
+    datapage::flag(header, row.header.row, kRowMoved, format());
 }
 
 }  // namespace kervane::jet

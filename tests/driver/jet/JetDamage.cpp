@@ -182,7 +182,7 @@ bool rowOutsidePage(std::vector<unsigned char>& file, const TableMap& map, std::
     // The last row most often: new rows are laid below it.
     const int row = random() % 2 == 0 ? rows - 1 : static_cast<int>(pick(random, static_cast<std::size_t>(rows)));
     const std::size_t entry = jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(row);
-    const int flags = word(page, entry) & ~dp::kOffsetMask;
+    const int flags = word(page, entry) & ~jet::kRowOffsetMask;
     const int offset = random() % 2 == 0 ? static_cast<int>(kPage + 1 + pick(random, 0x1fff - kPage))
                                          : static_cast<int>(pick(random, jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(rows)));
     putWord(page, entry, flags | offset);
@@ -200,9 +200,9 @@ bool overlappingRows(std::vector<unsigned char>& file, const TableMap& map, std:
     const int rows = dp::rowCount(page);
     const int row = 1 + static_cast<int>(pick(random, static_cast<std::size_t>(rows - 1)));
     const std::size_t entry = jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(row);
-    const int flags = word(page, entry) & ~dp::kOffsetMask;
+    const int flags = word(page, entry) & ~jet::kRowOffsetMask;
     // Into a row laid before it: the two rows share bytes, or their order is reversed.
-    const int earlier = word(page, jet::jet4FileFormat().pageFirstSlot + 2 * pick(random, static_cast<std::size_t>(row))) & dp::kOffsetMask;
+    const int earlier = word(page, jet::jet4FileFormat().pageFirstSlot + 2 * pick(random, static_cast<std::size_t>(row))) & jet::kRowOffsetMask;
     const int offset = std::min(static_cast<int>(kPage) - 1, earlier + static_cast<int>(random() % 24));
     putWord(page, entry, flags | offset);
     what = "page " + std::to_string(number) + ", ligne " + std::to_string(row) + " à l'octet " + std::to_string(offset);
@@ -252,7 +252,7 @@ bool movedRowLoop(std::vector<unsigned char>& file, const TableMap& map, std::mt
     } else if (choice == 0 && rowBytes(file, jet::jet4FileFormat(), home, homeStart, homeEnd) && homeEnd - homeStart >= 4) {
         unsigned char* page = pageOf(file, home.page);
         const std::size_t entry = jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(home.row);
-        putWord(page, entry, word(page, entry) | dp::kOverflow);
+        putWord(page, entry, word(page, entry) | jet::kRowMoved);
         start = homeStart;
         what = "ligne déplacée " + std::to_string(home.page) + ":" + std::to_string(home.row) + " renvoyant à ";
     } else {

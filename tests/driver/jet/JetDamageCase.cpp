@@ -148,7 +148,7 @@ bool rowsInOrder(const unsigned char* page, const jet::JetFileFormat& f)
     const int rows = word(page, f.pageRowCount);
     int above = f.pageSize;
     for (int r = 0; r < rows; ++r) {
-        const int start = word(page, f.pageFirstSlot + 2 * r) & jet::datapage::kOffsetMask;
+        const int start = word(page, f.pageFirstSlot + 2 * r) & jet::kRowOffsetMask;
         if (rows > jet::datapage::kMaxRows || start > above || start < f.pageFirstSlot + 2 * rows)
             return false;
         above = start;
