@@ -308,7 +308,7 @@ TEST_F(DamagedTable, MovedRowPointingAtAnotherRowLeftAlone)
                                       static_cast<unsigned char>((number >> 8) & 0xff),
                                       static_cast<unsigned char>((number >> 16) & 0xff)};
     std::copy(pointer, pointer + 4, page + first.start);  // row 0 now says it lies at row 1
-    jet::datapage::flag(page, 0, jet::datapage::kOverflow);
+    jet::datapage::flag(page, 0, jet::kRowMoved);
     expectFirstRowLeftAlone(3000);
 }
 
