@@ -391,23 +391,24 @@ TEST_F(JetWritesTest, ADateLeftAloneKeepsItsFractionOfASecond)
     std::ofstream(m_file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 
-    Session connexion(accessFile(m_file), false);
-    EXPECT_EQ(select(connexion, "SELECT Quand FROM Mesures WHERE Texte = 'avant'"),
-              (std::vector<Row>{{"2026-12-06 14:30:00"}}));
-    change(connexion, "UPDATE Mesures SET Texte = 'après' WHERE Texte = 'avant'");
-    bytes = fileBytes(m_file);
-    EXPECT_TRUE(datesNear(bytes, whole).empty()) << "la fraction de seconde a été perdue";
-    const std::vector<std::size_t> kept = datesNear(bytes, fraction);
-    ASSERT_EQ(kept.size(), 1u);
-    std::uint64_t keptBits = 0;
-    std::memcpy(&keptBits, bytes.data() + kept[0], 8);
-    EXPECT_EQ(keptBits, bits);
+    {
+        Session connexion(accessFile(m_file), false);
+        EXPECT_EQ(select(connexion, "SELECT Quand FROM Mesures WHERE Texte = 'avant'"),
+                  (std::vector<Row>{{"2026-12-06 14:30:00"}}));
+        change(connexion, "UPDATE Mesures SET Texte = 'après' WHERE Texte = 'avant'");
+        bytes = fileBytes(m_file);
+        EXPECT_TRUE(datesNear(bytes, whole).empty()) << "la fraction de seconde a été perdue";
+        const std::vector<std::size_t> kept = datesNear(bytes, fraction);
+        ASSERT_EQ(kept.size(), 1u);
+        std::uint64_t keptBits = 0;
+        std::memcpy(&keptBits, bytes.data() + kept[0], 8);
+        EXPECT_EQ(keptBits, bits);
 
-    change(connexion, "UPDATE Mesures SET Quand = '2026-12-06 14:30:01' WHERE Texte = 'après'");
-    bytes = fileBytes(m_file);
-    EXPECT_TRUE(datesNear(bytes, whole).empty());
-    EXPECT_EQ(datesNear(bytes, whole + 1.0 / 86400).size(), 1u);
-    connexion.connexion.disconnect();
+        change(connexion, "UPDATE Mesures SET Quand = '2026-12-06 14:30:01' WHERE Texte = 'après'");
+        bytes = fileBytes(m_file);
+        EXPECT_TRUE(datesNear(bytes, whole).empty());
+        EXPECT_EQ(datesNear(bytes, whole + 1.0 / 86400).size(), 1u);
+    }
     EXPECT_EQ(verify().find("FAIL"), std::string::npos);
 }
 
