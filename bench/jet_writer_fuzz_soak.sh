@@ -13,11 +13,10 @@ what="${2:-all}"
 export KERVANE_TEST_DATA="${KERVANE_TEST_DATA:-$PWD/../shared/testdata}"
 export QT_QPA_PLATFORM=offscreen
 export KERVANE_JET_WRITER_FUZZ="$rounds"
-if [[ "$what" == rows || "$what" == all ]]; then
-  cmake --build "$build" -j2 --target test_jet_writer_damaged >/dev/null
-  "$build/tests/driver/jet/test_jet_writer_damaged" --gtest_filter='WriterOnDamagedFiles.Copies*' --gtest_brief=1
-fi
-if [[ "$what" == indexes || "$what" == all ]]; then
-  cmake --build "$build" -j2 --target test_jet_writer_damaged_indexes >/dev/null
-  "$build/tests/driver/jet/test_jet_writer_damaged_indexes" --gtest_brief=1
-fi
+case "$what" in
+  rows) filter='WriterOnDamagedFiles.Copies*' ;;
+  indexes) filter='WriterOnDamagedIndexes.*' ;;
+  *) filter='WriterOnDamagedFiles.Copies*:WriterOnDamagedIndexes.*' ;;
+esac
+cmake --build "$build" -j2 --target test_jet_writer_damaged >/dev/null
+"$build/tests/driver/jet/test_jet_writer_damaged" --gtest_filter="$filter" --gtest_brief=1

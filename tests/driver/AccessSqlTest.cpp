@@ -1,23 +1,18 @@
 #include "tests/driver/AccessSqlTest.h"
 
-#include <QByteArray>
-
-#include <fstream>
-
 namespace kervane::test {
 
 void AccessSqlTest::open(const std::string& file)
 {
     if (!file.empty())
         addDataSource("Access SQL", file);
-    m_connexion.emplace(m_env);
-    ASSERT_EQ(m_connexion->connect(file.empty() ? "Base Test" : "Access SQL"), SQL_SUCCESS)
-        << lastError(m_env.handle(), m_connexion->handle(), nullptr).message;
+    m_session.emplace(file.empty() ? "Base Test" : "Access SQL");
+    ASSERT_EQ(m_session->connected, SQL_SUCCESS);
 }
 
 std::vector<Row> AccessSqlTest::rows(const std::string& sql)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     const SQLRETURN rc = stmt.exec(sql);
     EXPECT_EQ(rc, SQL_SUCCESS) << sql << "\n" << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
     if (rc != SQL_SUCCESS)
@@ -45,7 +40,7 @@ std::vector<std::string> AccessSqlTest::column(const std::string& sql)
 
 Diagnostic AccessSqlTest::failure(const std::string& sql)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     const SQLRETURN rc = stmt.exec(sql);
     EXPECT_EQ(rc, SQL_ERROR) << sql;
     if (rc == SQL_SUCCESS) {
@@ -57,7 +52,7 @@ Diagnostic AccessSqlTest::failure(const std::string& sql)
 
 SQLLEN AccessSqlTest::changed(const std::string& sql)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << "\n" << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
     SQLLEN count = -2;
     SQLRowCount(stmt.handle(), &count);
@@ -66,20 +61,11 @@ SQLLEN AccessSqlTest::changed(const std::string& sql)
 
 SQLSMALLINT AccessSqlTest::typeOf(const std::string& sql)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << "\n" << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
     SQLSMALLINT type = 0;
     SQLDescribeCol(stmt.handle(), 1, nullptr, 0, nullptr, &type, nullptr, nullptr, nullptr);
     return type;
-}
-
-std::string testDataFile(const std::string& relative)
-{
-    const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
-    const std::string file = folder.toStdString() + "/" + relative;
-    if (folder.isEmpty() || !std::ifstream(file).good())
-        return {};
-    return file;
 }
 
 }  // namespace kervane::test

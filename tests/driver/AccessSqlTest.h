@@ -9,7 +9,7 @@ class AccessSqlTest : public OdbcTest {
 protected:
     // Connects to file (the test's own base when empty) through a data source of its own.
     void open(const std::string& file = {});
-    void TearDown() override { m_connexion.reset(); }
+    void TearDown() override { m_session.reset(); }
 
     std::vector<Row> rows(const std::string& sql);
     // The first column of the first row; nullopt for Null.
@@ -23,11 +23,7 @@ protected:
     // SQL type of result column 1 as SQLDescribeCol gives it.
     SQLSMALLINT typeOf(const std::string& sql);
 
-    Environnement m_env{true};
-    std::optional<Connexion> m_connexion;
+    std::optional<Session> m_session;
 };
-
-// A genuine Access file of the shared test data, or an empty string when it is absent.
-std::string testDataFile(const std::string& relative);
 
 }  // namespace kervane::test

@@ -2,7 +2,6 @@
 
 #include "tests/driver/jet/JetWriterSupport.h"
 
-#include <QByteArray>
 
 #include <filesystem>
 #include <sstream>
@@ -20,9 +19,8 @@ std::vector<std::string> linesOf(const std::string& text)
 
 std::string JetCopyTest::copyOf(const std::string& relative)
 {
-    const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
-    const std::string source = folder.toStdString() + "/" + relative;
-    if (folder.isEmpty() || !std::filesystem::exists(source))
+    const std::string source = testDataPath(relative);
+    if (source.empty())
         return {};
     const std::string copy = path(std::filesystem::path(relative).filename().string());
     std::filesystem::copy_file(source, copy);
@@ -55,9 +53,14 @@ SQLRETURN JetCopyTest::autocommit(const Connexion& connexion, bool on)
     return SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
 }
 
+std::string JetCopyTest::accessFile(const std::string& file)
+{
+    return std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + file;
+}
+
 SQLRETURN JetCopyTest::connectTo(Connexion& connexion, const std::string& file)
 {
-    return connexion.driverConnect(std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + file);
+    return connexion.driverConnect(accessFile(file));
 }
 
 SQLRETURN JetCopyTest::connectForChanges(Connexion& connexion, const std::string& file)

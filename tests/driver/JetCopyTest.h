@@ -27,6 +27,8 @@ protected:
     // The rows of `table` as mdb-export (libmdb) reads them, its rows ended by a mark no value holds.
     static long long exportedRows(const std::string& file, const std::string& table);
 
+    // The connection string of an Access file, for a Session.
+    static std::string accessFile(const std::string& file);
     static SQLRETURN autocommit(const Connexion& connexion, bool on);
     static SQLRETURN connectTo(Connexion& connexion, const std::string& file);
     // connectTo, then autocommit off: the changes wait for commit().
@@ -38,6 +40,7 @@ protected:
     static long long number(const Connexion& connexion, const std::string& sql);
     // Commits the connection's transaction, the driver's message shown when it fails.
     static void commit(const Environnement& env, const Connexion& connexion);
+    static void commit(const Session& session) { commit(session.env, session.connexion); }
 };
 
 }  // namespace kervane::test

@@ -15,6 +15,14 @@ std::vector<Record> records(SQLHSTMT stmt)
     return result;
 }
 
+std::vector<Record> catalogueRows(SQLHSTMT stmt, SQLRETURN call)
+{
+    EXPECT_EQ(call, SQL_SUCCESS) << diagRec(SQL_HANDLE_STMT, stmt).message;
+    std::vector<Record> result = records(stmt);
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    return result;
+}
+
 std::vector<std::string> column(const std::vector<Record>& rows, const std::string& name)
 {
     std::vector<std::string> values;

@@ -10,6 +10,9 @@ using Record = std::map<std::string, std::optional<std::string>>;
 
 // Every remaining row, each value under its column's name.
 std::vector<Record> records(SQLHSTMT stmt);
+// The records of a catalogue call `call` made on stmt, which must succeed; the statement is
+// closed after.
+std::vector<Record> catalogueRows(SQLHSTMT stmt, SQLRETURN call);
 // The values of one column of every record ("" for Null).
 std::vector<std::string> column(const std::vector<Record>& rows, const std::string& name);
 // The first record whose column `name` holds `value` (a test failure when there is none).

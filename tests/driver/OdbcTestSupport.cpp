@@ -90,6 +90,25 @@ SQLRETURN Instruction::exec(const std::string& sql)
                          static_cast<SQLINTEGER>(sql.size()));
 }
 
+Session::Session(const std::string& target, bool odbc3, bool autocommitOn)
+    : env(odbc3), connexion(env),
+      connected(target.find('=') == std::string::npos ? connexion.connect(target) : connexion.driverConnect(target)),
+      stmt(connexion)
+{
+    if (connected != SQL_SUCCESS)
+        ADD_FAILURE() << target << " : " << diagRec(SQL_HANDLE_DBC, connexion.handle()).message;
+    else if (!autocommitOn && autocommit(false) != SQL_SUCCESS)
+        ADD_FAILURE() << target << " : " << diagRec(SQL_HANDLE_DBC, connexion.handle()).message;
+}
+
+std::vector<Row> Session::rows(const std::string& sql)
+{
+    EXPECT_EQ(stmt.exec(sql), SQL_SUCCESS) << sql << " : " << diagRec(SQL_HANDLE_STMT, h()).message;
+    std::vector<Row> result = fetchAll(h());
+    stmt.close();
+    return result;
+}
+
 Diagnostic lastError(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt)
 {
     SQLCHAR state[16] = {};

@@ -84,6 +84,32 @@ std::optional<std::string> readText(SQLHSTMT stmt, SQLUSMALLINT column);
 std::vector<Row> fetchAll(SQLHSTMT stmt);
 std::vector<std::string> columnNames(SQLHSTMT stmt);
 
+// What an application holds once connected: its environment (ODBC 3 unless told), a connection
+// to a data source name (or, when the text holds '=', through a connection string), in manual-
+// commit mode when told, and one statement. A connection that fails is a test failure, its
+// message shown; `connected` keeps the connect's result.
+class Session {
+public:
+    explicit Session(const std::string& target = "Base Test", bool odbc3 = true, bool autocommitOn = true);
+    // The functions that take a connection take a session.
+    operator const Connexion&() const { return connexion; }
+    SQLHENV henv() const { return env.handle(); }
+    SQLHDBC dbc() const { return connexion.handle(); }
+    SQLHSTMT h() const { return stmt.handle(); }
+    SQLRETURN exec(const std::string& sql) { return stmt.exec(sql); }
+    // Runs a statement that must succeed; every row it gives (the statement then closed).
+    std::vector<Row> rows(const std::string& sql);
+    SQLRETURN autocommit(bool on)
+    {
+        return SQLSetConnectOption(dbc(), SQL_AUTOCOMMIT, on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
+    }
+
+    Environnement env;
+    Connexion connexion;
+    SQLRETURN connected;
+    Instruction stmt;
+};
+
 // A SQLite file made by SQLite itself; run throws on failure.
 class BaseSqlite {
 public:

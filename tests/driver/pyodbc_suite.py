@@ -5,7 +5,8 @@ On a SQLite-format base whose tables are made through the driver: every Access t
 through parameters and read back equal, NULL in each, their limits, texts in several scripts, a
 long memo, binaries with zero bytes, the base reached by connection string and by data source name, executemany one set at a time and as parameter arrays,
 non-Latin column names, 10,000 rows read back by fetchall and fetchmany, commit and rollback seen
-from a second connection, and French diagnostics read exactly. On genuine Access files: the
+from a second connection, French diagnostics read exactly, and the catalogue (tables, columns,
+statistics, keys, type list) of declarations made here. On genuine Access files: the
 every-type table of testV2000.mdb and testV1997.mdb, with the values their README states, as
 Python's own types (nwind.mdb's figures are the C++ driver tests').
 Exits 77 (skipped) without pyodbc; the Access part is skipped without the test data."""
@@ -203,6 +204,53 @@ def check_sqlite_base(folder):
     check_data_source(folder, base)
 
 
+def check_catalogue(folder):
+    """The catalogue through the W functions pyodbc calls, on a base whose declarations are known."""
+    base = os.path.join(folder, "catalogue.mdb")
+    with sqlite3.connect(base) as db:
+        db.executescript(
+            "CREATE TABLE CLIENT(NUM INTEGER PRIMARY KEY AUTOINCREMENT, NOM TEXT(40) NOT NULL,"
+            " VILLE TEXT(30) DEFAULT 'Lyon');"
+            "CREATE INDEX CLIENT_VILLE ON CLIENT(VILLE);"
+            "CREATE TABLE FACTURE(NUMFAC LONG PRIMARY KEY, CLIENT LONG REFERENCES CLIENT(NUM), MONTANT CURRENCY,"
+            " EMISE DATETIME);"
+            "INSERT INTO CLIENT(NOM) VALUES ('Été'), ('Hiver');")
+    connection = pyodbc.connect(DRIVER + base)
+    cursor = connection.cursor()
+
+    tables = [row.table_name for row in cursor.tables(tableType="TABLE")]
+    assert "CLIENT" in tables and "FACTURE" in tables, tables
+
+    columns = cursor.columns(table="CLIENT").fetchall()
+    assert [c.column_name for c in columns] == ["NUM", "NOM", "VILLE"], columns
+    assert columns[0].type_name == "COUNTER" and columns[0].is_nullable == "NO", columns[0]
+    assert columns[1].nullable == 0 and columns[1].column_size == 40, columns[1]
+    assert columns[2].column_def == "'Lyon'" and columns[2].ordinal_position == 3, columns[2]
+    dates = [c for c in cursor.columns(table="FACTURE") if c.column_name == "EMISE"]
+    assert dates[0].data_type == pyodbc.SQL_TYPE_TIMESTAMP, dates
+
+    statistics = cursor.statistics("CLIENT", quick=False).fetchall()
+    assert statistics[0].type == 0 and statistics[0].cardinality == 2, statistics[0]
+    assert [(s.index_name, s.column_name, s.non_unique) for s in statistics[1:]] == \
+        [("PrimaryKey", "NUM", 0), ("CLIENT_VILLE", "VILLE", 1)], statistics
+    assert [k.column_name for k in cursor.primaryKeys("FACTURE")] == ["NUMFAC"]
+
+    keys = cursor.foreignKeys(table="CLIENT").fetchall()
+    assert [(k.pkcolumn_name, k.fktable_name, k.fkcolumn_name, k.key_seq) for k in keys] == \
+        [("NUM", "FACTURE", "CLIENT", 1)], keys
+
+    types = cursor.getTypeInfo().fetchall()
+    codes = [t.data_type for t in types]
+    assert codes == sorted(codes), codes
+    names = {t.type_name: t for t in types}
+    for name in ("VARCHAR", "LONGCHAR", "BYTE", "SMALLINT", "INTEGER", "COUNTER", "REAL", "DOUBLE", "CURRENCY",
+                 "DATETIME", "BIT", "LONGBINARY", "GUID", "DECIMAL"):
+        assert name in names, name
+    assert names["COUNTER"].auto_unique_value == 1
+    assert [t.type_name for t in cursor.getTypeInfo(pyodbc.SQL_INTEGER)] == ["INTEGER", "COUNTER"]
+    connection.close()
+
+
 # testV1997.mdb and testV2000.mdb: Table1 holds exactly these two rows.
 TABLE1 = [
     ("abcdefg", "hijklmnop", 2, 222, 333333333, 444.555, datetime.datetime(1974, 9, 21), Decimal("3.5"), True),
@@ -225,6 +273,7 @@ def main():
         open(os.path.join(folder, "odbc.ini"), "w").close()
         os.environ["ODBCINI"] = os.path.join(folder, "odbc.ini")
         check_sqlite_base(folder)
+        check_catalogue(folder)
         data = os.environ.get("KERVANE_TEST_DATA", "")
         files = [os.path.join(data, name) for name in ("jet/testV2000.mdb", "jet/testV1997.mdb")]
         if not data or not all(os.path.isfile(f) for f in files):
@@ -232,7 +281,7 @@ def main():
             return
         for path in files:
             check_every_type(path)
-    print("pyodbc : types, textes, lots de paramètres, transactions et erreurs d'une base SQLite, fichiers Access relus conformes")
+    print("pyodbc : types, textes, lots de paramètres, transactions, erreurs et catalogue d'une base SQLite, fichiers Access relus conformes")
 
 
 if __name__ == "__main__":

@@ -132,7 +132,7 @@ TEST_F(SqliteAccessSql, CrosstabMakesAColumnPerHeading)
     EXPECT_EQ(result[0], (Row{"1", "10", "20", std::nullopt}));
     EXPECT_EQ(result[1], (Row{"2", "12", std::nullopt, std::nullopt}));
     EXPECT_EQ(result[2], (Row{"3", std::nullopt, std::nullopt, "1"}));
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(stmt.exec("TRANSFORM Count(*) SELECT CLIENT FROM VENTE GROUP BY CLIENT PIVOT MOIS IN (2, 4)"),
               SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()), (std::vector<std::string>{"CLIENT", "2", "4"}));
@@ -212,7 +212,7 @@ TEST_F(SqliteAccessSql, BracketsQuotesAndCommentsAreNeverRewritten)
 {
     BaseSqlite(m_base).run("CREATE TABLE [T;x] ([A b] TEXT(10), [C--d] TEXT(10)); INSERT INTO [T;x] VALUES "
                            "('it''s', '/* no */');");
-    m_connexion.reset();
+    m_session.reset();
     open();
     EXPECT_EQ(rows("SELECT [A b], [t;x].[C--d] FROM [T;x] -- comment 'x\r\nWHERE [A b] = 'IT''S'"),
               (std::vector<Row>{{"it's", "/* no */"}}));

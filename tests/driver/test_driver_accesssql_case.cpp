@@ -37,7 +37,7 @@ protected:
     // The first column of every row, the statement run with its parameters bound.
     Strings withParameters(const std::string& sql, const std::vector<Parameter>& parameters)
     {
-        Instruction stmt(*m_connexion);
+        Instruction stmt(m_session->connexion);
         std::string text = sql;
         EXPECT_EQ(SQLPrepare(stmt.handle(), reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS), SQL_SUCCESS) << sql;
         std::vector<Parameter> values = parameters;  // the buffers stay put until SQLExecute

@@ -12,7 +12,7 @@ class JetAccessSql : public AccessSqlTest, public ::testing::WithParamInterface<
 protected:
     void SetUp() override
     {
-        m_file = testDataFile(std::string("jet/") + GetParam());
+        m_file = testDataPath(std::string("jet/") + GetParam());
         if (m_file.empty()) {
             GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): " << GetParam() << " skipped";
         }
@@ -97,7 +97,7 @@ TEST_P(JetAccessSql, DatesAndNumbersFollowAccess)
 
 TEST_P(JetAccessSql, ColumnsOfATableAreListed)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     std::string table = "Table1";
     ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(table.data()), SQL_NTS,
                          nullptr, 0),
@@ -120,7 +120,7 @@ class JetDecimal : public AccessSqlTest {};
 
 TEST_F(JetDecimal, DecimalColumnsReadExactly)
 {
-    const std::string file = testDataFile("jet/fixedNumericTestV2000.mdb");
+    const std::string file = testDataPath("jet/fixedNumericTestV2000.mdb");
     if (file.empty()) {
         GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): fixedNumericTestV2000.mdb skipped";
     }
@@ -135,7 +135,7 @@ class NwindAccessSql : public AccessSqlTest {
 protected:
     void SetUp() override
     {
-        const std::string file = testDataFile("nwind.mdb");
+        const std::string file = testDataPath("nwind.mdb");
         if (file.empty()) {
             GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): nwind.mdb skipped";
         }
@@ -181,7 +181,7 @@ class JetStoredQueries : public AccessSqlTest, public ::testing::WithParamInterf
 protected:
     void SetUp() override
     {
-        const std::string file = testDataFile(std::string("jet/") + GetParam());
+        const std::string file = testDataPath(std::string("jet/") + GetParam());
         if (file.empty()) {
             GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): " << GetParam() << " skipped";
         }
@@ -191,7 +191,7 @@ protected:
 
     std::vector<std::string> listed(const char* type)
     {
-        Instruction stmt(*m_connexion);
+        Instruction stmt(m_session->connexion);
         std::string types = type;
         EXPECT_EQ(SQLTables(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
                             reinterpret_cast<SQLCHAR*>(types.data()), SQL_NTS),
@@ -213,10 +213,10 @@ TEST_P(JetStoredQueries, TheNineQueriesAreListedAsViews)
 
 TEST_P(JetStoredQueries, ASelectQueryIsSelectableAndCallable)
 {
-    Instruction select(*m_connexion);
+    Instruction select(m_session->connexion);
     EXPECT_EQ(select.exec("SELECT * FROM [SelectQuery]"), SQL_SUCCESS)
         << diagRec(SQL_HANDLE_STMT, select.handle()).message;
-    Instruction call(*m_connexion);
+    Instruction call(m_session->connexion);
     EXPECT_EQ(call.exec("{call SelectQuery}"), SQL_SUCCESS) << diagRec(SQL_HANDLE_STMT, call.handle()).message;
     EXPECT_EQ(columnNames(call.handle()), columnNames(select.handle()));
 }

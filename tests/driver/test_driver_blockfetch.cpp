@@ -40,17 +40,11 @@ protected:
             base.run("CREATE TABLE W(ID LONG PRIMARY KEY, T TEXT(50))");
             base.run("INSERT INTO W VALUES(1, 'Fête à Noël'), (2, 'clef 𝄞 et 😀'), (3, NULL)");
         }
-        m_connexion.emplace(m_env);
-        ASSERT_EQ(m_connexion->connect("Base Test"), SQL_SUCCESS);
-        m_stmt.emplace(*m_connexion);
+        m_session.emplace();
     }
-    void TearDown() override
-    {
-        m_stmt.reset();
-        m_connexion.reset();
-    }
+    void TearDown() override { m_session.reset(); }
 
-    SQLHSTMT stmt() const { return m_stmt->handle(); }
+    SQLHSTMT stmt() const { return m_session->h(); }
 
     void useRowset(SQLULEN size)
     {
@@ -77,9 +71,7 @@ protected:
         return text;
     }
 
-    Environnement m_env{true};
-    std::optional<Connexion> m_connexion;
-    std::optional<Instruction> m_stmt;
+    std::optional<Session> m_session;
     std::vector<SQLUSMALLINT> m_status;
     SQLULEN m_fetched = 0;
 };
@@ -93,7 +85,7 @@ TEST_F(BlockFetchTest, ColumnWiseRowsetsGiveEveryRowAndEndWithAPartialOne)
     std::vector<SQL_TIMESTAMP_STRUCT> dates(ROWSET);
     std::vector<char> xs(ROWSET * 8);
     std::vector<SQLLEN> idInd(ROWSET), doubleInd(ROWSET), textInd(ROWSET), dateInd(ROWSET), xInd(ROWSET);
-    ASSERT_EQ(m_stmt->exec("SELECT N, D, T, DT, X FROM L ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT N, D, T, DT, X FROM L ORDER BY ID"), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_SLONG, ids.data(), 0, idInd.data()), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 2, SQL_C_DOUBLE, doubles.data(), 0, doubleInd.data()), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 3, SQL_C_CHAR, texts.data(), 20, textInd.data()), SQL_SUCCESS);
@@ -147,7 +139,7 @@ TEST_F(BlockFetchTest, RowWiseStructuresWithABindOffsetFillEachBlockInTurn)
     useRowset(ROWSET);
     ASSERT_EQ(SQLSetStmtAttr(stmt(), SQL_ATTR_ROW_BIND_TYPE, attribute(sizeof(Ligne)), 0), SQL_SUCCESS);
     ASSERT_EQ(SQLSetStmtAttr(stmt(), SQL_ATTR_ROW_BIND_OFFSET_PTR, &offset, 0), SQL_SUCCESS);
-    ASSERT_EQ(m_stmt->exec("SELECT ID, T, N FROM L WHERE ID <= 150 ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT ID, T, N FROM L WHERE ID <= 150 ORDER BY ID"), SQL_SUCCESS);
     Ligne& first = blocks[0];
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_SLONG, &first.id, 0, &first.idInd), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 2, SQL_C_CHAR, first.texte, sizeof first.texte, &first.texteInd), SQL_SUCCESS);
@@ -178,7 +170,7 @@ TEST_F(BlockFetchTest, BindingsChangedBetweenFetchesTakeEffectAtTheNextOne)
     useRowset(10);
     SQLINTEGER first[10] = {}, second[10] = {};
     char texts[10][16] = {};
-    ASSERT_EQ(m_stmt->exec("SELECT N, T FROM L ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT N, T FROM L ORDER BY ID"), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_SLONG, first, 0, nullptr), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_SLONG, second, 0, nullptr), SQL_SUCCESS);
@@ -197,7 +189,7 @@ TEST_F(BlockFetchTest, ALengthBufferWithoutValueBufferGetsTheLengthsOnly)
 {
     useRowset(7);
     SQLLEN textLengths[7], wideLengths[7], xLengths[7], doubleInd[7];
-    ASSERT_EQ(m_stmt->exec("SELECT T, T, X, D FROM L WHERE ID BETWEEN 8 AND 14 ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT T, T, X, D FROM L WHERE ID BETWEEN 8 AND 14 ORDER BY ID"), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_CHAR, nullptr, 0, textLengths), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 2, SQL_C_WCHAR, nullptr, 0, wideLengths), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 3, SQL_C_CHAR, nullptr, 0, xLengths), SQL_SUCCESS);
@@ -218,7 +210,7 @@ TEST_F(BlockFetchTest, ATruncatedValueMarksItsRowAndNamesIt)
     useRowset(3);
     char texts[3][10];
     SQLLEN lengths[3];
-    ASSERT_EQ(m_stmt->exec("SELECT T FROM L WHERE ID IN (998, 999, 1000) ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT T FROM L WHERE ID IN (998, 999, 1000) ORDER BY ID"), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_CHAR, texts, sizeof texts[0], lengths), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(m_fetched, 3u);
@@ -241,7 +233,7 @@ TEST_F(BlockFetchTest, AnUnconvertibleValueFailsItsRowOnlyUnlessTheRowsetIsOneRo
     SQLSCHAR tiny[10];
     SQLLEN numberInd[10], tinyInd[10];
     // Row 5 holds "cinq", not a number (22018).
-    ASSERT_EQ(m_stmt->exec("SELECT NB FROM L WHERE ID <= 10 ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT NB FROM L WHERE ID <= 10 ORDER BY ID"), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_SLONG, numbers, 0, numberInd), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(m_fetched, 10u);
@@ -257,10 +249,10 @@ TEST_F(BlockFetchTest, AnUnconvertibleValueFailsItsRowOnlyUnlessTheRowsetIsOneRo
     SQLLEN row = 0;
     ASSERT_EQ(SQLGetDiagField(SQL_HANDLE_STMT, stmt(), 1, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr), SQL_SUCCESS);
     EXPECT_EQ(row, 5);
-    m_stmt->close();
+    m_session->stmt.close();
 
     // 128 and 129 do not fit a signed byte (22003).
-    ASSERT_EQ(m_stmt->exec("SELECT N FROM L WHERE ID BETWEEN 120 AND 129 ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT N FROM L WHERE ID BETWEEN 120 AND 129 ORDER BY ID"), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_STINYINT, tiny, 0, tinyInd), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(tiny[7], 127);
@@ -268,11 +260,11 @@ TEST_F(BlockFetchTest, AnUnconvertibleValueFailsItsRowOnlyUnlessTheRowsetIsOneRo
     EXPECT_EQ(m_status[8], SQL_ROW_ERROR);
     EXPECT_EQ(m_status[9], SQL_ROW_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt()).state, "22003");
-    m_stmt->close();
+    m_session->stmt.close();
 
     // A rowset of one row: the error is the whole call's.
     useRowset(1);
-    ASSERT_EQ(m_stmt->exec("SELECT NB FROM L WHERE ID = 5"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT NB FROM L WHERE ID = 5"), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_SLONG, numbers, 0, numberInd), SQL_SUCCESS);
     EXPECT_EQ(SQLFetch(stmt()), SQL_ERROR);
     EXPECT_EQ(m_status[0], SQL_ROW_ERROR);
@@ -287,7 +279,7 @@ TEST_F(BlockFetchTest, WideTextsComeInUtf16ForOneRowAndForARowset)
         useRowset(size);
         std::vector<SQLWCHAR> texts(3 * 32, 0xFFFF);
         SQLLEN lengths[3] = {};
-        ASSERT_EQ(m_stmt->exec("SELECT T FROM W ORDER BY ID"), SQL_SUCCESS);
+        ASSERT_EQ(m_session->stmt.exec("SELECT T FROM W ORDER BY ID"), SQL_SUCCESS);
         ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_WCHAR, texts.data(), 32 * sizeof(SQLWCHAR), lengths), SQL_SUCCESS);
         for (SQLULEN read = 0; read < 3; read += size)
             ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS);
@@ -302,14 +294,14 @@ TEST_F(BlockFetchTest, WideTextsComeInUtf16ForOneRowAndForARowset)
             EXPECT_EQ(lengths[0], SQL_NULL_DATA);  // the last row read is the NULL one
         }
         EXPECT_EQ(SQLFetch(stmt()), SQL_NO_DATA);
-        m_stmt->close();
+        m_session->stmt.close();
         ASSERT_EQ(SQLFreeStmt(stmt(), SQL_UNBIND), SQL_SUCCESS);
     }
     // A single row keeps both units of a non-BMP character together when it must cut.
     useRowset(1);
     SQLWCHAR small[8];
     SQLLEN length = 0;
-    ASSERT_EQ(m_stmt->exec("SELECT T FROM W WHERE ID = 2"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT T FROM W WHERE ID = 2"), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_WCHAR, small, sizeof small, &length), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(small)), u"clef 𝄞");
@@ -318,7 +310,7 @@ TEST_F(BlockFetchTest, WideTextsComeInUtf16ForOneRowAndForARowset)
 TEST_F(BlockFetchTest, GetDataNeedsARowsetOfOneRowAndTheAttributesReadBack)
 {
     SQLUINTEGER extensions = 0;
-    ASSERT_EQ(SQLGetInfo(m_connexion->handle(), SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr),
+    ASSERT_EQ(SQLGetInfo(m_session->dbc(), SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr),
               SQL_SUCCESS);
     EXPECT_EQ(extensions & SQL_GD_BLOCK, 0u);
 
@@ -341,15 +333,15 @@ TEST_F(BlockFetchTest, GetDataNeedsARowsetOfOneRowAndTheAttributesReadBack)
 
     SQLINTEGER number = 0;
     SQLLEN length = 0;
-    ASSERT_EQ(m_stmt->exec("SELECT N FROM L ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT N FROM L ORDER BY ID"), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS);
     EXPECT_EQ(m_fetched, 10u);
     EXPECT_EQ(SQLGetData(stmt(), 1, SQL_C_SLONG, &number, 0, &length), SQL_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt()).state, "HY109");
-    m_stmt->close();
+    m_session->stmt.close();
 
     useRowset(1);
-    ASSERT_EQ(m_stmt->exec("SELECT N FROM L ORDER BY ID"), SQL_SUCCESS);
+    ASSERT_EQ(m_session->stmt.exec("SELECT N FROM L ORDER BY ID"), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS);
     ASSERT_EQ(SQLGetData(stmt(), 1, SQL_C_SLONG, &number, 0, &length), SQL_SUCCESS);
     EXPECT_EQ(number, 1);
@@ -357,14 +349,12 @@ TEST_F(BlockFetchTest, GetDataNeedsARowsetOfOneRowAndTheAttributesReadBack)
 
 TEST_F(BlockFetchTest, Odbc2ExtendedFetchUsesTheRowsetSizeOption)
 {
-    Environnement env2(false);
-    Connexion connexion(env2);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
+    Session odbc2("Base Test", false);
+    Instruction& stmt2 = odbc2.stmt;
     SQLUINTEGER directions = 0;
-    ASSERT_EQ(SQLGetInfo(connexion.handle(), SQL_FETCH_DIRECTION, &directions, sizeof directions, nullptr),
+    ASSERT_EQ(SQLGetInfo(odbc2.dbc(), SQL_FETCH_DIRECTION, &directions, sizeof directions, nullptr),
               SQL_SUCCESS);
     EXPECT_EQ(directions, static_cast<SQLUINTEGER>(SQL_FD_FETCH_NEXT));
-    Instruction stmt2(connexion);
     ASSERT_EQ(SQLSetStmtOption(stmt2.handle(), SQL_ROWSET_SIZE, ROWSET), SQL_SUCCESS);
     std::vector<SQLINTEGER> ids(ROWSET);
     std::vector<SQLLEN> ind(ROWSET);
@@ -388,8 +378,8 @@ TEST_F(BlockFetchTest, Odbc2ExtendedFetchUsesTheRowsetSizeOption)
     EXPECT_EQ(count, 10u);
     EXPECT_EQ(status[4], SQL_ROW_ERROR);
     EXPECT_EQ(ids[5], 6);
-    EXPECT_EQ(lastError(env2.handle(), connexion.handle(), stmt2.handle()).state, "22005");
-    EXPECT_EQ(lastError(env2.handle(), connexion.handle(), stmt2.handle()).state, "01S01");
+    EXPECT_EQ(lastError(odbc2.henv(), odbc2.dbc(), stmt2.handle()).state, "22005");
+    EXPECT_EQ(lastError(odbc2.henv(), odbc2.dbc(), stmt2.handle()).state, "01S01");
 }
 
 // A genuine Access file read by rowsets gives the same values as read row by row.
@@ -399,31 +389,24 @@ TEST_F(BlockFetchTest, AnAccessFileReadByRowsetsMatchesRowByRow)
     if (nwind.empty())
         GTEST_SKIP() << "nwind.mdb absent (KERVANE_TEST_DATA): Access block fetch skipped";
     addDataSource("Northwind", nwind);
-    Connexion connexion(m_env);
-    ASSERT_EQ(connexion.connect("Northwind"), SQL_SUCCESS);
+    Session block("Northwind");
     const std::string sql = "SELECT OrderID, CustomerID, OrderDate, Freight, ShipName FROM Orders ORDER BY OrderID";
-    std::vector<Row> expected;
-    {
-        Instruction rowByRow(connexion);
-        ASSERT_EQ(rowByRow.exec(sql), SQL_SUCCESS);
-        expected = fetchAll(rowByRow.handle());
-    }
+    const std::vector<Row> expected = block.rows(sql);
     ASSERT_EQ(expected.size(), 830u);  // the orders of the file
 
-    Instruction block(connexion);
     constexpr SQLULEN size = 64;
     constexpr SQLLEN width = 128;
-    ASSERT_EQ(SQLSetStmtAttr(block.handle(), SQL_ATTR_ROW_ARRAY_SIZE, attribute(size), 0), SQL_SUCCESS);
+    ASSERT_EQ(SQLSetStmtAttr(block.h(), SQL_ATTR_ROW_ARRAY_SIZE, attribute(size), 0), SQL_SUCCESS);
     SQLULEN fetched = 0;
-    ASSERT_EQ(SQLSetStmtAttr(block.handle(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0), SQL_SUCCESS);
+    ASSERT_EQ(SQLSetStmtAttr(block.h(), SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0), SQL_SUCCESS);
     ASSERT_EQ(block.exec(sql), SQL_SUCCESS);
     std::vector<std::vector<char>> values(5, std::vector<char>(size * width));
     std::vector<std::vector<SQLLEN>> lengths(5, std::vector<SQLLEN>(size));
     for (SQLUSMALLINT c = 0; c < 5; ++c)
-        ASSERT_EQ(SQLBindCol(block.handle(), c + 1, SQL_C_CHAR, values[c].data(), width, lengths[c].data()),
+        ASSERT_EQ(SQLBindCol(block.h(), c + 1, SQL_C_CHAR, values[c].data(), width, lengths[c].data()),
                   SQL_SUCCESS);
     std::vector<Row> got;
-    while (SQLFetch(block.handle()) == SQL_SUCCESS) {
+    while (SQLFetch(block.h()) == SQL_SUCCESS) {
         for (SQLULEN r = 0; r < fetched; ++r) {
             Row row;
             for (std::size_t c = 0; c < 5; ++c) {

@@ -193,11 +193,9 @@ TEST_F(CancelTest, SqlCancelFromAnotherThreadStopsTheRunningCallAndTheConnection
     };
     for (const CancelCase& test : cases) {
         SCOPED_TRACE(test.name);
-        Environnement env(test.odbc3);
-        Connexion connexion(env);
-        ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-        Instruction stmt(connexion);
-        SQLHSTMT handle = stmt.handle();
+        Session s("Base Test", test.odbc3);
+        Instruction& stmt = s.stmt;
+        SQLHSTMT handle = s.h();
         std::function<SQLRETURN()> call = [&] { return execDirect(handle, ENDLESS_COUNT); };
         if (test.running == Running::Execute) {
             ASSERT_EQ(SQLPrepare(handle, reinterpret_cast<SQLCHAR*>(const_cast<char*>(ENDLESS_COUNT.c_str())),
@@ -221,7 +219,7 @@ TEST_F(CancelTest, SqlCancelFromAnotherThreadStopsTheRunningCallAndTheConnection
 
         SQLFreeStmt(handle, SQL_CLOSE);
         EXPECT_EQ(countOf(stmt, "SELECT Count(*) FROM T"), "300") << "the same statement serves again";
-        Instruction other(connexion);
+        Instruction other(s.connexion);
         EXPECT_EQ(countOf(other, "SELECT Count(*) FROM T AS a, T AS b WHERE a.N = b.N"), "300");
         EXPECT_EQ(storedName(), "avant") << "nothing changed";
     }
@@ -244,13 +242,11 @@ TEST_F(CancelTest, QueryTimeoutStopsTheStatementAndReadsBack)
     };
     for (const TimeoutCase& test : cases) {
         SCOPED_TRACE(test.name);
-        Environnement env(test.odbc3);
-        Connexion connexion(env);
-        ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
+        Session s("Base Test", test.odbc3);
         if (test.limit == Limit::ConnectionOption) {
-            ASSERT_EQ(SQLSetConnectOption(connexion.handle(), SQL_QUERY_TIMEOUT, 1), SQL_SUCCESS);
+            ASSERT_EQ(SQLSetConnectOption(s.dbc(), SQL_QUERY_TIMEOUT, 1), SQL_SUCCESS);
         }
-        Instruction stmt(connexion);
+        Instruction stmt(s.connexion);  // made after the connection's option
         SQLHSTMT handle = stmt.handle();
         if (test.limit == Limit::StatementOption) {
             ASSERT_EQ(SQLSetStmtOption(handle, SQL_QUERY_TIMEOUT, 1), SQL_SUCCESS);
@@ -280,12 +276,10 @@ TEST_F(CancelTest, StoppedChangeUndoesTheWholeTransactionAndSaysSo)
     // SQLite rolls back the whole transaction when it interrupts an INSERT, UPDATE or DELETE.
     for (const Stop stop : {Stop::Cancel, Stop::Timeout}) {
         SCOPED_TRACE(stop == Stop::Cancel ? "SQLCancel" : "time limit");
-        Environnement env;
-        Connexion connexion(env);
-        ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-        ASSERT_EQ(SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF), SQL_SUCCESS);
-        Instruction stmt(connexion);
-        SQLHSTMT handle = stmt.handle();
+        Session s("Base Test", false);
+        ASSERT_EQ(SQLSetConnectOption(s.dbc(), SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF), SQL_SUCCESS);
+        Instruction& stmt = s.stmt;
+        SQLHSTMT handle = s.h();
         ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'après'"), SQL_SUCCESS);
         const auto endless = [&] { return execDirect(handle, ENDLESS_UPDATE); };
         if (stop == Stop::Timeout) {
@@ -300,12 +294,12 @@ TEST_F(CancelTest, StoppedChangeUndoesTheWholeTransactionAndSaysSo)
             << outcome.diagnostic.message;
         EXPECT_NE(outcome.diagnostic.message.find(WHOLE_TRANSACTION_TEXT), std::string::npos);
 
-        EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_ERROR);
-        EXPECT_EQ(lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).state, "40000");
+        EXPECT_EQ(SQLTransact(s.henv(), s.dbc(), SQL_COMMIT), SQL_ERROR);
+        EXPECT_EQ(lastError(s.henv(), s.dbc(), SQL_NULL_HSTMT).state, "40000");
         EXPECT_EQ(storedName(), "avant") << "nothing of the transaction was saved";
         SQLSetStmtOption(handle, SQL_QUERY_TIMEOUT, 0);
         ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'ensuite'"), SQL_SUCCESS);
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
+        ASSERT_EQ(SQLTransact(s.henv(), s.dbc(), SQL_COMMIT), SQL_SUCCESS);
         EXPECT_EQ(storedName(), "ensuite") << "the connection works on";
         BaseSqlite(m_base).run("UPDATE BASE SET NOM = 'avant'");
     }
@@ -314,19 +308,17 @@ TEST_F(CancelTest, StoppedChangeUndoesTheWholeTransactionAndSaysSo)
 TEST_F(CancelTest, CancelledSelectKeepsThePendingChange)
 {
     // An interrupted statement that only reads leaves the transaction as it was.
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    ASSERT_EQ(SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    SQLHSTMT handle = stmt.handle();
+    Session s("Base Test", false);
+    ASSERT_EQ(SQLSetConnectOption(s.dbc(), SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF), SQL_SUCCESS);
+    Instruction& stmt = s.stmt;
+    SQLHSTMT handle = s.h();
     ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'après'"), SQL_SUCCESS);
     const Outcome outcome = runCancelled(handle, false, [&] { return execDirect(handle, ENDLESS_COUNT); });
     EXPECT_EQ(outcome.result, SQL_ERROR);
     EXPECT_EQ(outcome.diagnostic.state, cancelledState(false));
     EXPECT_EQ(outcome.diagnostic.message.find(WHOLE_TRANSACTION_TEXT), std::string::npos)
         << outcome.diagnostic.message;
-    ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
+    ASSERT_EQ(SQLTransact(s.henv(), s.dbc(), SQL_COMMIT), SQL_SUCCESS);
     EXPECT_EQ(storedName(), "après");
 }
 
@@ -334,10 +326,8 @@ TEST_F(CancelTest, CancelWithNothingRunningSucceedsAndClosesAnOdbc2Cursor)
 {
     for (const bool odbc3 : {false, true}) {
         SCOPED_TRACE(odbc3 ? "ODBC 3" : "ODBC 2");
-        Environnement env(odbc3);
-        Connexion connexion(env);
-        ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-        Instruction stmt(connexion);
+        Session s("Base Test", odbc3);
+        Instruction& stmt = s.stmt;
         EXPECT_EQ(SQLCancel(stmt.handle()), SQL_SUCCESS) << "no statement yet";
         ASSERT_EQ(stmt.exec("SELECT N FROM T"), SQL_SUCCESS);
         ASSERT_EQ(SQLFetch(stmt.handle()), SQL_SUCCESS);
@@ -355,11 +345,9 @@ TEST_F(CancelTest, AStatementWaitsForTheOneRunningOnTheSameConnection)
 {
     // The SQLite connection has no mutex of its own: the driver runs one call at a time, and
     // SQLCancel still reaches the running one.
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction endless(connexion);
-    Instruction waiting(connexion);
+    Session s("Base Test", false);
+    Instruction endless(s.connexion);
+    Instruction waiting(s.connexion);
     Watchdog watchdog;
     std::mutex mutex;
     std::vector<std::string> finished;
@@ -396,11 +384,9 @@ TEST_F(CancelTest, CancelStopsAnEndlessQueryOnAnAccessFile)
     if (nwind.empty())
         GTEST_SKIP() << "nwind.mdb absent (KERVANE_TEST_DATA)";
     addDataSource("Northwind", nwind);
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Northwind"), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    SQLHSTMT handle = stmt.handle();
+    Session s("Northwind", false);
+    Instruction& stmt = s.stmt;
+    SQLHSTMT handle = s.h();
     const Outcome outcome = runCancelled(handle, false, [&] {
         return execDirect(handle, "SELECT Count(*) FROM Orders AS a, Orders AS b, Orders AS c, Orders AS d");
     });

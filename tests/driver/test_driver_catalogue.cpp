@@ -17,10 +17,8 @@ protected:
 
 TEST_F(CatalogueTest, TablesListEveryTableAndViewWithOdbc2NamesSortedByTypeThenName)
 {
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
+    Session session("Base Test", false);
+    Instruction& stmt = session.stmt;
     ASSERT_EQ(SQLTables(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()),
               (std::vector<std::string>{"TABLE_QUALIFIER", "TABLE_OWNER", "TABLE_NAME", "TABLE_TYPE", "REMARKS"}));
@@ -56,10 +54,8 @@ TEST_F(CatalogueTest, TablesListEveryTableAndViewWithOdbc2NamesSortedByTypeThenN
 
 TEST_F(CatalogueTest, ColumnsDescribeNamesTypesAndSizes)
 {
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
+    Session session("Base Test", false);
+    Instruction& stmt = session.stmt;
     std::string table = "UTILR";
     ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(table.data()), SQL_NTS,
                          nullptr, 0),

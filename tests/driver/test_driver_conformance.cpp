@@ -117,10 +117,9 @@ protected:
     // Calls every claimed function once on the data source dsn (table, key, text, rows).
     void callEveryClaimedFunction(BancEssai banc)
     {
-        Connexion connexion(m_env);
-        ASSERT_EQ(connexion.connect(banc.dsn), SQL_SUCCESS);
-        banc.env = m_env.handle();
-        banc.dbc = connexion.handle();
+        const Session session(banc.dsn);
+        banc.env = session.henv();
+        banc.dbc = session.dbc();
         const Declarees claimed = askFunctions(SQLGetFunctions, banc.dbc);
         const auto& calls = appelsControle();
         for (const SQLUSMALLINT id : claimed.ids()) {
@@ -135,8 +134,6 @@ protected:
             call->second.call(banc);
         }
     }
-
-    Environnement m_env{true};
 };
 
 TEST_F(ConformanceTest, EveryClaimedFunctionAnswersAsDocumentedOnASqliteBase)
@@ -163,14 +160,13 @@ TEST_F(ConformanceTest, ExportedFunctionsAreExactlyTheClaimedOnes)
     ASSERT_TRUE(library) << dlerror();
     const auto exported = [&](const std::string& name) { return dlsym(library.get(), name.c_str()) != nullptr; };
 
-    Connexion connexion(m_env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
+    const Session session;
     SQLHDBC driverHandle = SQL_NULL_HDBC;
-    ASSERT_EQ(SQLGetInfo(connexion.handle(), SQL_DRIVER_HDBC, &driverHandle, sizeof driverHandle, nullptr), SQL_SUCCESS);
+    ASSERT_EQ(SQLGetInfo(session.dbc(), SQL_DRIVER_HDBC, &driverHandle, sizeof driverHandle, nullptr), SQL_SUCCESS);
     const auto driverGetFunctions = reinterpret_cast<GetFunctions>(dlsym(library.get(), "SQLGetFunctions"));
     ASSERT_NE(driverGetFunctions, nullptr);
     const Declarees own = askFunctions(driverGetFunctions, driverHandle);
-    const Declarees manager = askFunctions(SQLGetFunctions, connexion.handle());
+    const Declarees manager = askFunctions(SQLGetFunctions, session.dbc());
 
     for (const FonctionOdbc& function : FONCTIONS_ODBC) {
         SCOPED_TRACE(function.name);
@@ -192,11 +188,9 @@ TEST_F(ConformanceTest, ExportedFunctionsAreExactlyTheClaimedOnes)
     EXPECT_TRUE(exported("SQLColAttribute") || !bit(own.odbc3, SQL_API_SQLCOLATTRIBUTE));
 
     // An ODBC 2 application asks the array of 100 and is told the same.
-    Environnement odbc2Environment(false);
-    Connexion odbc2(odbc2Environment);
-    ASSERT_EQ(odbc2.connect("Base Test"), SQL_SUCCESS);
+    const Session odbc2("Base Test", false);
     SQLUSMALLINT odbc2Answer[100] = {};
-    ASSERT_EQ(SQLGetFunctions(odbc2.handle(), SQL_API_ALL_FUNCTIONS, odbc2Answer), SQL_SUCCESS);
+    ASSERT_EQ(SQLGetFunctions(odbc2.dbc(), SQL_API_ALL_FUNCTIONS, odbc2Answer), SQL_SUCCESS);
     for (SQLUSMALLINT id = 1; id < 100; ++id)
         EXPECT_EQ(odbc2Answer[id], manager.odbc2[id]) << "function id " << id;
     // The setup entry is not an ODBC function and stays outside the list.

@@ -45,11 +45,10 @@ TEST_F(OdbcTest, DriverConnectWithOdbc3HandlesTakesDbqFromTheStringOrTheDataSour
     ASSERT_EQ(direct.driverConnect("DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + m_base + ";", &out), SQL_SUCCESS);
     EXPECT_NE(out.find("DBQ=" + m_base), std::string::npos) << out;
 
-    Connexion viaDsn(env);
-    ASSERT_EQ(viaDsn.driverConnect("DSN=Base Test;UID=;PWD=secret", &out), SQL_SUCCESS);
+    Session viaDsn("DSN=Base Test;UID=;PWD=secret");
+    EXPECT_EQ(viaDsn.exec("SELECT * FROM BASE"), SQL_SUCCESS);
+    ASSERT_EQ(Connexion(env).driverConnect("DSN=Base Test;UID=;PWD=secret", &out), SQL_SUCCESS);
     EXPECT_NE(out.find(m_base), std::string::npos) << out;
-    Instruction stmt(viaDsn);
-    EXPECT_EQ(stmt.exec("SELECT * FROM BASE"), SQL_SUCCESS);
 }
 
 TEST_F(OdbcTest, BadFilesAreRefusedAtConnectWithAStateAndAFrenchMessageNamingTheFile)

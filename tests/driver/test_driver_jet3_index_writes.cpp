@@ -87,19 +87,17 @@ TEST_F(Jet3IndexWritesTest, ATwoLevelDescendingIndexKeptThroughThousandsOfChange
 {
     JET_COPY_OR_SKIP(file, "jet/compIndexTestV1997.mdb");
     const std::set<std::string> genuineKinds = warningKinds(verify(file));
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false, false);
     for (int i = 0; i < 900; ++i)
         change(connexion, "INSERT INTO Table1 (CD_AGENTE, RS_AGENTE, DC_AGENTE) VALUES (" +
                               std::to_string(-5000 + (i * 7919L) % 20011) + ", 'agent " + std::to_string(i) +
                               "', 'ajouté')");
-    commit(env, connexion);
+    commit(connexion);
     const long long removed = number(connexion, "SELECT count(*) FROM Table1 WHERE CD_AGENTE BETWEEN 300 AND 2000");
     ASSERT_GT(removed, 0);
     change(connexion, "DELETE FROM Table1 WHERE CD_AGENTE BETWEEN 300 AND 2000");
     change(connexion, "UPDATE Table1 SET CD_AGENTE = CD_AGENTE + 100000 WHERE CD_AGENTE BETWEEN 5000 AND 9000");
-    commit(env, connexion);
+    commit(connexion);
 
     const long long rows = 512 + 900 - removed;
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Table1"), rows);
@@ -116,17 +114,15 @@ TEST_F(Jet3IndexWritesTest, AnEmptyPrimaryKeyGrowsAndEmptiesAgain)
 {
     JET_COPY_OR_SKIP(file, "jet/testV1997.mdb");
     const std::set<std::string> genuineKinds = warningKinds(verify(file));
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false, false);
     for (int i = 0; i < 700; ++i)
         change(connexion, "INSERT INTO Table3 (a, b) VALUES (" + std::to_string(1 + (i * 389) % 701) + ", 'ligne " +
                               std::to_string(i) + "')");
-    commit(env, connexion);
+    commit(connexion);
     const std::string digest = fileDigest(file);
     const Diagnostic refused = refusal(connexion, "INSERT INTO Table3 (a, b) VALUES (390, 'double')");
     EXPECT_NE(refused.message.find("doublons dans la clé primaire (« a »)"), std::string::npos) << refused.message;
-    commit(env, connexion);
+    commit(connexion);
     EXPECT_EQ(fileDigest(file), digest);
 
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Table3"), 700);
@@ -136,7 +132,7 @@ TEST_F(Jet3IndexWritesTest, AnEmptyPrimaryKeyGrowsAndEmptiesAgain)
     EXPECT_EQ(distinctCount(file, 50, 1), 700);
 
     change(connexion, "DELETE FROM Table3 WHERE a > 10");
-    commit(env, connexion);
+    commit(connexion);
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Table3"), 10);
     checkedByJetcheck(file, genuineKinds, "ok   index Table3.PrimaryKey: 10 entries");
     EXPECT_EQ(distinctCount(file, 50, 0), 10);
@@ -152,25 +148,23 @@ TEST_F(Jet3IndexWritesTest, TextKeysKeptInTheAccess97SortOrder)
 {
     JET_COPY_OR_SKIP(file, "jet/testV1997.mdb");
     const std::set<std::string> genuineKinds = warningKinds(verify(file));
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false, false);
     const char* words[] = {"Été", "œuvre", "Zoë", "naïve", "façade", "Ångström", "€uro", "Straße", "a-b", "a b"};
     for (int i = 0; i < 300; ++i)
         change(connexion, "INSERT INTO Table1 (A, B, E) VALUES ('" + std::string(words[i % 10]) + " " +
                               std::to_string(i) + "', '" + std::string(words[(i * 7) % 10]) + "', " +
                               std::to_string(i) + ")");
-    commit(env, connexion);
+    commit(connexion);
     const std::string digest = fileDigest(file);
     const Diagnostic refused = refusal(connexion, "INSERT INTO Table1 (A) VALUES ('ÉTÉ 0')");
     EXPECT_NE(refused.message.find("doublons dans la clé primaire (« A »)"), std::string::npos) << refused.message;
-    commit(env, connexion);
+    commit(connexion);
     EXPECT_EQ(fileDigest(file), digest);
     const long long removed = number(connexion, "SELECT count(*) FROM Table1 WHERE E < 100");
     ASSERT_GE(removed, 100);
     change(connexion, "DELETE FROM Table1 WHERE E < 100");
     change(connexion, "UPDATE Table1 SET B = 'Déjà vu', A = A & ' bis' WHERE E BETWEEN 200 AND 250");
-    commit(env, connexion);
+    commit(connexion);
 
     const long long rows = 2 + 300 - removed;
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Table1"), rows);
@@ -202,12 +196,10 @@ TEST_F(Jet3IndexWritesTest, ChangesTheIndexesCannotTakeAreRefusedUnchanged)
     for (const Case& c : cases) {
         JET_COPY_OR_SKIP(file, c.file);
         const std::string digest = fileDigest(file);
-        Environnement env;
-        Connexion connexion(env);
-        ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+        Session connexion(accessFile(file), false, false);
         const Diagnostic refused = refusal(connexion, c.sql);
         EXPECT_NE(refused.message.find(c.why), std::string::npos) << c.sql << " : " << refused.message;
-        commit(env, connexion);
+        commit(connexion);
         EXPECT_EQ(fileDigest(file), digest) << c.file;
     }
 }

@@ -106,10 +106,8 @@ TEST_F(Jet3WritesTest, CommittedChangesAreWhatEveryReaderFinds)
     ASSERT_TRUE(std::none_of(warnings.begin(), warnings.end(), [](const std::string& l) { return l.starts_with("FAIL"); }));
     const std::string full = std::string(50, 'x');
     const std::string grown = "une valeur bien plus longue que la première";
-    Environnement env;
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, m_deleted), SQL_SUCCESS) << diagRec(SQL_HANDLE_DBC, connexion.handle()).message;
+        Session connexion(accessFile(m_deleted), false);
         manual(connexion);
         change(connexion, "INSERT INTO [Table] (a, b) VALUES ('élan', 'œuvre à 5 €')");
         change(connexion, "INSERT INTO [Table] (a, b) VALUES (NULL, 'seul')");
@@ -121,11 +119,9 @@ TEST_F(Jet3WritesTest, CommittedChangesAreWhatEveryReaderFinds)
         change(connexion, "INSERT INTO [Table] (a, b) VALUES ('rétréci', '" + full + "')");
         change(connexion, "UPDATE [Table] SET b = 'court' WHERE a = 'rétréci'");  // shorter: padded in place
         EXPECT_EQ(select(connexion, "SELECT count(*) FROM [Table]"), (std::vector<Row>{{"6"}}));
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
-            << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
+        commit(connexion);
     }
-    Connexion again(env);
-    ASSERT_EQ(connectTo(again, m_deleted), SQL_SUCCESS);
+    Session again(accessFile(m_deleted), false);
     std::vector<Row> rows = select(again, "SELECT a, b FROM [Table]");
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows, (std::vector<Row>{{std::nullopt, "seul"}, {"rétréci", "court"}, {"v", grown}, {full, full}, {"z", "w"},
@@ -160,18 +156,15 @@ TEST_F(Jet3WritesTest, TablesLeftAloneKeepEveryByte)
     const auto untouched = pagesOfTable(m_queries, "Table3");
     ASSERT_FALSE(untouched.empty());
     const auto pagesBefore = static_cast<std::uint32_t>(readBytes(m_queries).size() / 2048);
-    Environnement env;
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, m_queries), SQL_SUCCESS);
+        Session connexion(accessFile(m_queries), false);
         manual(connexion);
         for (int i = 1; i <= 40; ++i)  // 40 rows of about 160 bytes: more than one 2 KB page
             change(connexion, "INSERT INTO Table1 (col1, col2, col3) VALUES ('ligne " + std::to_string(i) + "', '" +
                                   std::string(50, 'b') + "', '" + std::string(50, 'c') + "')");
         change(connexion, "INSERT INTO Table2 (col2) VALUES ('passager')");
         change(connexion, "DELETE FROM Table2");
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
-            << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
+        commit(connexion);
     }
     EXPECT_EQ(pagesOfTable(m_queries, "Table3"), untouched);
     // The pages added are taken out of the file's map of free pages (page 1, row 0), which
@@ -189,8 +182,7 @@ TEST_F(Jet3WritesTest, TablesLeftAloneKeepEveryByte)
     EXPECT_EQ(rows.front(), "ligne 1\t" + std::string(50, 'b') + "\t" + std::string(50, 'c'));
     EXPECT_TRUE(dump(m_queries, "Table2").empty());
     EXPECT_EQ(verdict(m_queries), warnings);
-    Connexion again(env);
-    ASSERT_EQ(connectTo(again, m_queries), SQL_SUCCESS);
+    Session again(accessFile(m_queries), false);
     EXPECT_EQ(select(again, "SELECT count(*), count(DISTINCT col1) FROM Table1"), (std::vector<Row>{{"40", "40"}}));
 }
 
@@ -198,14 +190,12 @@ TEST_F(Jet3WritesTest, RollbackAndRefusalsLeaveEveryByte)
 {
     const std::string indexed = copyOf("jet/indexTestV1997.mdb");
     const std::string digest = fileDigest(m_deleted);
-    Environnement env;
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, m_deleted), SQL_SUCCESS);
+        Session connexion(accessFile(m_deleted), false);
         manual(connexion);
         change(connexion, "INSERT INTO [Table] (a, b) VALUES ('annulé', 'aussi')");
         change(connexion, "DELETE FROM [Table] WHERE a = 'z'");
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+        ASSERT_EQ(SQLTransact(connexion.henv(), connexion.dbc(), SQL_ROLLBACK), SQL_SUCCESS);
         EXPECT_EQ(fileDigest(m_deleted), digest);
         // Polish Ł and a CJK character have no byte in Windows-1252.
         for (const char* text : {"Łódź", "東京"}) {
@@ -214,14 +204,13 @@ TEST_F(Jet3WritesTest, RollbackAndRefusalsLeaveEveryByte)
             EXPECT_NE(refused.message.find("« b »"), std::string::npos) << refused.message;
             EXPECT_NE(refused.message.find("page de codes 1252"), std::string::npos) << refused.message;
         }
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+        ASSERT_EQ(SQLTransact(connexion.henv(), connexion.dbc(), SQL_ROLLBACK), SQL_SUCCESS);
         EXPECT_EQ(fileDigest(m_deleted), digest);
     }
     if (indexed.empty())
         GTEST_SKIP() << "jet/indexTestV1997.mdb absent";
     const std::string before = fileDigest(indexed);
-    Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, indexed), SQL_SUCCESS);
+    Session connexion(accessFile(indexed), false);
     manual(connexion);
     // Table1 refers to Table2 and Table3 through relationships whose integrity Access enforces;
     // the one with Table3 cascades updates only, so a referenced row of Table3 cannot go.
@@ -231,8 +220,7 @@ TEST_F(Jet3WritesTest, RollbackAndRefusalsLeaveEveryByte)
                     refused.message.find("font référence") != std::string::npos)
             << sql << " : " << refused.message;
     }
-    ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
-        << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
+    commit(connexion);
     EXPECT_EQ(fileDigest(indexed), before);
 }
 

@@ -64,12 +64,10 @@ protected:
 // gives is that of the statement's own table.
 TEST_F(JetCascadesTest, ADeletionTakesTheRowsReferringToIt)
 {
-    Environnement env;
     for (const char* name : {"jet/indexTestV2000.mdb", "jet/indexTestV1997.mdb"}) {
         JET_COPY_OR_SKIP(file, name);
         {
-            Connexion connexion(env);
-            ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+            Session connexion(accessFile(file), false);
             // Table1 rows 1 and 2 refer to Table2 row 1.
             EXPECT_EQ(number(connexion, "SELECT count(*) FROM Table1 WHERE otherfk1 = 1"), 2);
             EXPECT_EQ(changedRows(connexion, "DELETE FROM Table2 WHERE id = 1"), 1) << name;
@@ -80,8 +78,7 @@ TEST_F(JetCascadesTest, ADeletionTakesTheRowsReferringToIt)
         noFailureFound(file);
     }
     JET_COPY_OR_SKIP(nwind, "nwind.mdb");
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, nwind), SQL_SUCCESS);
+    Session connexion(accessFile(nwind), false, false);
     // 2,155 order lines, three of them on order 10248.
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM [Order Details] WHERE OrderID = 10248"), 3);
     EXPECT_EQ(changedRows(connexion, "DELETE FROM Orders WHERE OrderID = 10248"), 1);
@@ -89,7 +86,7 @@ TEST_F(JetCascadesTest, ADeletionTakesTheRowsReferringToIt)
     const long long lines = number(connexion, "SELECT count(*) FROM [Order Details] WHERE OrderID < 10349");
     EXPECT_GT(lines, 200);
     EXPECT_EQ(changedRows(connexion, "DELETE FROM Orders WHERE OrderID < 10349"), 100);
-    commit(env, connexion);
+    commit(connexion);
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM [Order Details] WHERE OrderID < 10349"), 0);
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM [Order Details]"), 2152 - lines);
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Orders"), 729);
@@ -102,12 +99,10 @@ TEST_F(JetCascadesTest, ADeletionTakesTheRowsReferringToIt)
 // Changing a referenced key changes the referring rows' keys, their indexes kept exact.
 TEST_F(JetCascadesTest, AChangedKeyIsCarriedToTheRowsReferringToIt)
 {
-    Environnement env;
     for (const char* name : {"jet/indexTestV2000.mdb", "jet/indexTestV1997.mdb"}) {
         JET_COPY_OR_SKIP(file, name);
         {
-            Connexion connexion(env);
-            ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+            Session connexion(accessFile(file), false);
             EXPECT_EQ(changedRows(connexion, "UPDATE Table3 SET id = 20 WHERE id = 11"), 1) << name;
             // Found through Table1's index on otherfk2.
             EXPECT_EQ(select(connexion, "SELECT id FROM Table1 WHERE otherfk2 = 20 ORDER BY id"), rows({{"1"}, {"2"}}));
@@ -119,8 +114,7 @@ TEST_F(JetCascadesTest, AChangedKeyIsCarriedToTheRowsReferringToIt)
     // nwind: a customer's text key carried to its orders through the Access 97 text index.
     JET_COPY_OR_SKIP(nwind, "nwind.mdb");
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, nwind), SQL_SUCCESS);
+        Session connexion(accessFile(nwind), false);
         const long long orders = number(connexion, "SELECT count(*) FROM Orders WHERE CustomerID = 'ALFKI'");
         ASSERT_GT(orders, 0);
         EXPECT_EQ(changedRows(connexion, "UPDATE Customers SET CustomerID = 'ZZZZZ' WHERE CustomerID = 'ALFKI'"), 1);
@@ -135,9 +129,7 @@ TEST_F(JetCascadesTest, WhatARelationshipDoesNotCascadeIsRefused)
 {
     JET_COPY_OR_SKIP(file, "jet/indexTestV2000.mdb");
     const std::string digest = fileDigest(file);
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false);
     // Table2 -> Table1 cascades deletions only, Table3 -> Table1 updates only.
     for (const char* sql : {"UPDATE Table2 SET id = 7 WHERE id = 1", "DELETE FROM Table3 WHERE id = 11"}) {
         const Diagnostic refused = refusal(connexion, sql);
@@ -154,10 +146,8 @@ TEST_F(JetCascadesTest, CascadesFollowChainsOfRelationships)
     const std::string file = cascadeFile();
     if (file.empty())
         GTEST_SKIP() << "Java ou Jackcess absent : le fichier des relations ne peut pas être fait";
-    Environnement env;
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+        Session connexion(accessFile(file), false, false);
         const std::vector<Row> note = select(connexion, "SELECT Note FROM Commandes WHERE N = 1");
         EXPECT_EQ(changedRows(connexion, "UPDATE Commandes SET N = 20 WHERE N = 2"), 1);
         EXPECT_EQ(select(connexion, "SELECT Commande, Article FROM Lignes WHERE Commande >= 2 ORDER BY Commande"),
@@ -169,14 +159,13 @@ TEST_F(JetCascadesTest, CascadesFollowChainsOfRelationships)
         EXPECT_EQ(select(connexion, "SELECT N, Client, length(Note) FROM Commandes WHERE Client = 'DUPOND' ORDER BY N"),
                   rows({{"1", "DUPOND", "356"}, {"20", "DUPOND", "6"}}));
         EXPECT_EQ(select(connexion, "SELECT Note FROM Commandes WHERE N = 1"), note);
-        commit(env, connexion);
+        commit(connexion);
     }
     EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+        Session connexion(accessFile(file), false, false);
         EXPECT_EQ(changedRows(connexion, "DELETE FROM Clients WHERE Code = 'DUPOND'"), 1);
-        commit(env, connexion);
+        commit(connexion);
         EXPECT_EQ(select(connexion, "SELECT N FROM Commandes ORDER BY N"), rows({{"3"}, {"4"}, {"5"}}));
         EXPECT_EQ(select(connexion, "SELECT Commande, Article FROM Lignes ORDER BY Commande"),
                   rows({{"3", "12"}, {"4", "10"}, {"5", "11"}}));
@@ -200,9 +189,7 @@ TEST_F(JetCascadesTest, ARefusalAnywhereInTheChainUndoesTheWholeStatement)
         GTEST_SKIP() << "Java ou Jackcess absent : le fichier des relations ne peut pas être fait";
     const std::string digest = fileDigest(file);
     const std::string sql = "DELETE FROM Clients WHERE Code = 'LEROY'";
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false);
     const Diagnostic refused = refusal(connexion, sql);
     EXPECT_NE(refused.message.find("font référence à la clé primaire (« N ») de la table « Commandes »"),
               std::string::npos)
@@ -216,7 +203,7 @@ TEST_F(JetCascadesTest, ARefusalAnywhereInTheChainUndoesTheWholeStatement)
     // Once the delivery is gone, the same deletion goes through in the same transaction.
     change(connexion, "DELETE FROM Livraisons WHERE N = 1");
     change(connexion, sql);
-    commit(env, connexion);
+    commit(connexion);
     EXPECT_EQ(select(connexion, "SELECT Code FROM Clients ORDER BY Code"), rows({{"DUPON"}, {"MARTI"}}));
     EXPECT_EQ(select(connexion, "SELECT N FROM Commandes ORDER BY N"), rows({{"1"}, {"2"}, {"3"}}));
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Lignes WHERE Commande >= 4"), 0);
@@ -230,10 +217,8 @@ TEST_F(JetCascadesTest, RelationshipsInALoopDeleteEachRowOnce)
     const std::string file = cascadeFile();
     if (file.empty())
         GTEST_SKIP() << "Java ou Jackcess absent : le fichier des relations ne peut pas être fait";
-    Environnement env;
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+        Session connexion(accessFile(file), false);
         // Team 1 takes players 11 and 12; 11 captains team 2, which takes 21 and 22; 21 captains team 1.
         EXPECT_EQ(changedRows(connexion, "DELETE FROM Equipes WHERE N <= 2"), 2);
         EXPECT_EQ(select(connexion, "SELECT N, Capitaine FROM Equipes"), rows({{"3", "31"}}));

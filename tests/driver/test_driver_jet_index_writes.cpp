@@ -63,9 +63,7 @@ TEST_F(JetIndexWritesTest, ThousandsOfRowsKeepNumberAndTextIndexesExact)
     const std::string file = grownNwind();
     if (file.empty())
         GTEST_SKIP() << "nwind.mdb ou jetgen absent";
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false, false);
     for (int i = 0; i < 4000; ++i) {
         const long orderId = i < 3000 ? 20000 + (i * 7919L) % 100003 : 200000 + i;
         change(connexion, "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) VALUES (" +
@@ -73,14 +71,14 @@ TEST_F(JetIndexWritesTest, ThousandsOfRowsKeepNumberAndTextIndexesExact)
     }
     change(connexion, "INSERT INTO Customers (CustomerID, CompanyName, City, PostalCode) "
                       "VALUES ('ÉTÉ01', 'Société d''Œuvres', 'Besançon', '25000')");
-    commit(env, connexion);
+    commit(connexion);
     const long long removed = number(connexion, "SELECT count(*) FROM [Order Details] WHERE OrderID BETWEEN 10300 AND 10600");
     ASSERT_GT(removed, 0);
     change(connexion, "DELETE FROM [Order Details] WHERE OrderID BETWEEN 10300 AND 10600");
     change(connexion, "UPDATE [Order Details] SET ProductID = ProductID + 100 WHERE OrderID BETWEEN 10700 AND 10900");
     change(connexion, "UPDATE Customers SET City = 'Saint-Étienne', Region = NULL WHERE Country = 'France'");
     change(connexion, "DELETE FROM Customers WHERE Country = 'Germany'");
-    commit(env, connexion);
+    commit(connexion);
 
     const long long rows = 2155 + 4000 - removed;
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM [Order Details]"), rows);
@@ -109,13 +107,11 @@ TEST_F(JetIndexWritesTest, RepeatedWholeTableUpdatesKeepTheFileWithinTwiceItsSiz
     if (file.empty())
         GTEST_SKIP() << "nwind.mdb ou jetgen absent";
     const auto before = std::filesystem::file_size(file);
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false, false);
     for (int round = 0; round < 16; ++round) {
         const auto length = static_cast<std::size_t>(round % 2 == 0 ? 24 + round : 8);
         change(connexion, "UPDATE Orders SET ShipName = '" + std::string(length, static_cast<char>('a' + round)) + "'");
-        commit(env, connexion);
+        commit(connexion);
     }
     EXPECT_LE(std::filesystem::file_size(file), 2 * before);
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Orders WHERE ShipName = 'pppppppp'"), 830);
@@ -133,9 +129,7 @@ TEST_F(JetIndexWritesTest, LookupsInsideTheTransactionSeeItsChanges)
     const std::string file = grownNwind();
     if (file.empty())
         GTEST_SKIP() << "nwind.mdb ou jetgen absent";
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false, false);
     // Order 10248 has three lines (products 11, 42 and 72); order 10249 two.
     change(connexion, "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) "
                       "VALUES (10248, 1, 1, 1, 0)");
@@ -150,7 +144,7 @@ TEST_F(JetIndexWritesTest, LookupsInsideTheTransactionSeeItsChanges)
     change(connexion, "UPDATE Orders SET OrderDate = #1994-08-04# WHERE OrderID = 10250");
     EXPECT_EQ(select(connexion, "SELECT OrderID FROM Orders WHERE OrderDate = #1994-08-04# ORDER BY OrderID"),
               (std::vector<Row>{{"10248"}, {"10250"}}));
-    commit(env, connexion);
+    commit(connexion);
     EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
 }
 
@@ -158,16 +152,14 @@ TEST_F(JetIndexWritesTest, LookupsInsideTheTransactionSeeItsChanges)
 TEST_F(JetIndexWritesTest, ATwoLevelDescendingIndexEmptiedThenFilledAgain)
 {
     JET_COPY_OR_SKIP(file, "jet/compIndexTestV2000.mdb");
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false, false);
     change(connexion, "DELETE FROM Table1");
-    commit(env, connexion);
+    commit(connexion);
     EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
     for (int i = 0; i < 1500; ++i)
         change(connexion, "INSERT INTO Table1 (CD_AGENTE, RS_AGENTE) VALUES (" + std::to_string(i * 3) + ", 'agent " +
                               std::to_string(i) + "')");
-    commit(env, connexion);
+    commit(connexion);
     EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
     EXPECT_EQ(number(connexion, "SELECT count(*) FROM Table1"), 1500);
     EXPECT_EQ(number(connexion, "SELECT max(CD_AGENTE) FROM Table1"), 4497);
@@ -179,9 +171,7 @@ TEST_F(JetIndexWritesTest, ATwoLevelDescendingIndexEmptiedThenFilledAgain)
 TEST_F(JetIndexWritesTest, UniqueRequiredAndIgnoreNullsIndexesAsAccessKeepsThem)
 {
     JET_COPY_OR_SKIP(file, "jet/testIndexPropertiesV2000.mdb");
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false, false);
     for (const char* row : {"('r1', 'a')", "('r2', NULL)", "('r3', NULL)"})
         change(connexion, std::string("INSERT INTO TableUnique1_temp ([row], data) VALUES ") + row);
     Diagnostic refused = refusal(connexion, "INSERT INTO TableUnique1_temp ([row], data) VALUES ('r4', 'A')");
@@ -193,7 +183,7 @@ TEST_F(JetIndexWritesTest, UniqueRequiredAndIgnoreNullsIndexesAsAccessKeepsThem)
     change(connexion, "INSERT INTO TableIgnoreNulls1 ([row], data) VALUES ('n1', NULL)");
     change(connexion, "INSERT INTO TableIgnoreNulls1 ([row], data) VALUES ('n2', 'présent')");
     change(connexion, "UPDATE TableIgnoreNulls1 SET data = NULL WHERE [row] = 'n2'");
-    commit(env, connexion);
+    commit(connexion);
 
     EXPECT_EQ(select(connexion, "SELECT [row], data FROM TableUnique1_temp WHERE [row] LIKE 'r#' ORDER BY [row]"),
               (std::vector<Row>{{"r1", "a"}, {"r2", std::nullopt}, {"r3", std::nullopt}}));
@@ -206,18 +196,15 @@ TEST_F(JetIndexWritesTest, UniqueRequiredAndIgnoreNullsIndexesAsAccessKeepsThem)
 TEST_F(JetIndexWritesTest, ARefusedStatementIsUndoneAloneAndTheRestCommitted)
 {
     JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false, false);
     change(connexion, "INSERT INTO Table1 (A, B) VALUES ('k1', 'premier')");
     refusal(connexion, "INSERT INTO Table1 (A, B) VALUES ('abcdefg', 'double')");
     // Table1 holds three rows by now: the second one given the same key is refused.
     refusal(connexion, "UPDATE Table1 SET A = 'même'");
     change(connexion, "INSERT INTO Table1 (A, B) VALUES ('k2', 'dernier')");
-    commit(env, connexion);
+    commit(connexion);
 
-    Connexion again(env);
-    ASSERT_EQ(connectTo(again, file), SQL_SUCCESS);
+    Session again(accessFile(file), false);
     EXPECT_EQ(select(again, "SELECT A, B FROM Table1 ORDER BY A"),
               (std::vector<Row>{{"a", "b"}, {"abcdefg", "hijklmnop"}, {"k1", "premier"}, {"k2", "dernier"}}));
     EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
@@ -233,28 +220,25 @@ TEST_F(JetIndexWritesTest, RelationshipsAccessEnforcesAreKept)
     const std::string access97 = copyOf("nwind.mdb");
     if (file.empty() || access97.empty())
         GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/indexTestV2000.mdb ou nwind.mdb manque";
-    Environnement env;
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+        Session connexion(accessFile(file), false, false);
         change(connexion, "INSERT INTO Table1 (id, otherfk1, otherfk2, data) VALUES (4, 2, 12, 'relié')");
         change(connexion, "INSERT INTO Table1 (id, otherfk1, otherfk2, data) VALUES (5, NULL, NULL, 'seul')");
         change(connexion, "UPDATE Table1 SET otherfk1 = 0 WHERE id = 3");
         change(connexion, "DELETE FROM Table1 WHERE otherfk2 = 13");
         change(connexion, "DELETE FROM Table3 WHERE id = 13");  // nothing refers to it any more
         refusal(connexion, "UPDATE Table1 SET otherfk2 = 13 WHERE id = 4");
-        commit(env, connexion);
+        commit(connexion);
         EXPECT_EQ(select(connexion, "SELECT id FROM Table3 ORDER BY id"), (std::vector<Row>{{"10"}, {"11"}, {"12"}}));
     }
     EXPECT_NE(verify(file).find("RESULT: OK"), std::string::npos);
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectForChanges(connexion, access97), SQL_SUCCESS);
+        Session connexion(accessFile(access97), false, false);
         // Order Details refers to Products without cascade: product 11 is on order 10248.
         refusal(connexion, "DELETE FROM Products WHERE ProductID = 11");
         change(connexion, "DELETE FROM [Order Details] WHERE OrderID = 10248");
         change(connexion, "DELETE FROM Orders WHERE OrderID = 10248");
-        commit(env, connexion);
+        commit(connexion);
         EXPECT_EQ(number(connexion, "SELECT count(*) FROM Orders WHERE OrderID = 10248"), 0);
     }
     int status = 0;

@@ -78,9 +78,7 @@ TEST_F(JetMapGrowthTest, NwindTakesThousandsOfRowsAsItsMapsGrow)
     const auto pagesBefore = std::filesystem::file_size(file) / kPageSize;
     const int freeBefore = freeDataPages(file);
     {
-        Environnement env;
-        Connexion connexion(env);
-        ASSERT_EQ(connectForChanges(connexion, file), SQL_SUCCESS);
+        Session connexion(accessFile(file), false, false);
         for (int round = 1; round <= 4; ++round) {
             const std::string shift = std::to_string(100000 * round);
             change(connexion, "INSERT INTO Orders (OrderID, " + kOrderColumns + ") SELECT OrderID + " + shift + ", " +
@@ -91,14 +89,12 @@ TEST_F(JetMapGrowthTest, NwindTakesThousandsOfRowsAsItsMapsGrow)
             change(connexion, "INSERT INTO Employees (" + kEmployeeColumns + ") SELECT " + kEmployeeColumns +
                                   " FROM Employees WHERE EmployeeID < 10");
         }
-        commit(env, connexion);
+        commit(connexion);
     }
     // nwind holds 830 orders, 2,155 order lines and 9 employees; each round copied them once.
     const std::vector<std::pair<std::string, long long>> expected{
         {"Orders", 5 * 830}, {"Order Details", 5 * 2155}, {"Employees", 5 * 9}};
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+    Session connexion(accessFile(file), false);
     for (const auto& [table, rows] : expected) {
         EXPECT_EQ(number(connexion, "SELECT count(*) FROM [" + table + "]"), rows) << table;
         EXPECT_EQ(exportedRows(file, table), rows) << table;

@@ -71,21 +71,19 @@ protected:
             GTEST_SKIP() << s_skip;
         OdbcTest::SetUp();
         addDataSource("Tables", s_file);
-        m_connexion.emplace(m_env);
-        ASSERT_EQ(m_connexion->connect("Tables"), SQL_SUCCESS);
+        m_session.emplace("Tables");
     }
-    void TearDown() override { m_connexion.reset(); }
+    void TearDown() override { m_session.reset(); }
 
     static inline std::unique_ptr<QTemporaryDir> s_folder;
     static inline std::string s_file;
     static inline std::string s_skip;
-    Environnement m_env{true};
-    std::optional<Connexion> m_connexion;
+    std::optional<Session> m_session;
 };
 
 TEST_F(JetTablesTest, EveryTableListedSystemTablesFirstThenByName)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLTables(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), SQL_SUCCESS);
     std::vector<std::string> tables;
     std::size_t systemRows = 0;
@@ -112,7 +110,7 @@ TEST_F(JetTablesTest, TablesGiveTheirColumnsAndRowsAtFirstUse)
     // Each table is used once, in an order unlike the catalogue's, through a query or SQLColumns.
     for (int table : {TABLES, 1, TABLES / 2, 7}) {
         SCOPED_TRACE(tableName(table));
-        Instruction stmt(*m_connexion);
+        Instruction stmt(m_session->connexion);
         ASSERT_EQ(stmt.exec("SELECT * FROM " + tableName(table) + " ORDER BY ID"), SQL_SUCCESS)
             << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
         EXPECT_EQ(columnNames(stmt.handle()), (std::vector<std::string>{"ID", "Name", "Amount", "Created"}));
@@ -126,7 +124,7 @@ TEST_F(JetTablesTest, TablesGiveTheirColumnsAndRowsAtFirstUse)
         EXPECT_EQ(fetchAll(stmt.handle()),
                   (std::vector<Row>{generatedRow(table, 1), generatedRow(table, 2), generatedRow(table, 3)}));
     }
-    Instruction columns(*m_connexion);
+    Instruction columns(m_session->connexion);
     std::string name = tableName(TABLES - 1);
     ASSERT_EQ(SQLColumns(columns.handle(), nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(name.data()), SQL_NTS,
                          nullptr, 0),

@@ -133,22 +133,18 @@ protected:
 
 TEST_F(JetWritesTest, CommittedChangesAreWhatEveryReaderFinds)
 {
-    Environnement env;
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS) << diagRec(SQL_HANDLE_DBC, connexion.handle()).message;
+        Session connexion(accessFile(m_file), false);
         ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
         makeChanges(connexion);
         // Inside the transaction its statements see its rows.
         EXPECT_EQ(select(connexion, "SELECT N, Texte FROM Mesures ORDER BY N"),
                   (std::vector<Row>{{"2", m_text}, {"3", "élan"}, {"4", "court"}}));
         EXPECT_EQ(m_before, dump()) << "nothing reaches the file before the commit";
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
-            << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
+        commit(connexion);
         EXPECT_EQ(select(connexion, "SELECT count(*) FROM Mesures"), (std::vector<Row>{{"3"}}));
     }
-    Connexion again(env);
-    ASSERT_EQ(connectTo(again, m_file), SQL_SUCCESS);
+    Session again(accessFile(m_file), false);
     EXPECT_EQ(select(again, "SELECT N, Oui, Monnaie, Quand, [Decimal], Guid, Len(Memo) FROM Mesures ORDER BY N"),
               (std::vector<Row>{{"2", "0", std::nullopt, std::nullopt, std::nullopt, std::nullopt, "3000"},
                                 {"3", "1", "1234.5678", "2024-02-29 13:14:15", "-12.3456",
@@ -172,11 +168,9 @@ TEST_F(JetWritesTest, CommittedChangesAreWhatEveryReaderFinds)
 TEST_F(JetWritesTest, ARolledBackTransactionLeavesEveryByte)
 {
     const std::string digest = fileDigest(m_file);
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, m_file), SQL_SUCCESS);
+    Session connexion(accessFile(m_file), false, false);
     makeChanges(connexion);
-    ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+    ASSERT_EQ(SQLTransact(connexion.henv(), connexion.dbc(), SQL_ROLLBACK), SQL_SUCCESS);
     EXPECT_EQ(fileDigest(m_file), digest);
     EXPECT_FALSE(std::filesystem::exists(m_file + ".kvj")) << "no journal is left";
     EXPECT_EQ(select(connexion, "SELECT N FROM Mesures ORDER BY N"), (std::vector<Row>{{"1"}, {"2"}}));
@@ -190,25 +184,21 @@ TEST_F(JetWritesTest, AStatementFailingOnItsThirdRowLeavesNothingOfItsFirstTwo)
                                 "UNION ALL SELECT 'b' FROM Témoin WHERE Valeur = 1 UNION ALL SELECT '" +
                                 std::string(51, 'c') + "' FROM Témoin WHERE Valeur = 1)";
     const std::string digest = fileDigest(m_file);
-    Environnement env;
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectForChanges(connexion, m_file), SQL_SUCCESS);
+        Session connexion(accessFile(m_file), false, false);
         change(connexion, "INSERT INTO Mesures (Texte) VALUES ('bon')");
         const Diagnostic refused = refusal(connexion, failing);
         EXPECT_NE(refused.message.find("« Texte »"), std::string::npos) << refused.message;
         EXPECT_EQ(select(connexion, "SELECT Texte FROM Mesures WHERE Texte IS NOT NULL AND N > 2"),
                   (std::vector<Row>{{"bon"}}));
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+        ASSERT_EQ(SQLTransact(connexion.henv(), connexion.dbc(), SQL_ROLLBACK), SQL_SUCCESS);
         EXPECT_EQ(fileDigest(m_file), digest);
 
         change(connexion, "INSERT INTO Mesures (Texte) VALUES ('bon')");
         refusal(connexion, failing);
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS)
-            << lastError(env.handle(), connexion.handle(), SQL_NULL_HSTMT).message;
+        commit(connexion);
     }
-    Connexion again(env);
-    ASSERT_EQ(connectTo(again, m_file), SQL_SUCCESS);
+    Session again(accessFile(m_file), false);
     EXPECT_EQ(select(again, "SELECT Texte FROM Mesures WHERE N > 2"), (std::vector<Row>{{"bon"}}));
     EXPECT_NE(verify().find("RESULT: OK"), std::string::npos);
     // In autocommit mode the failing statement is its own transaction: nothing of it stays.
@@ -222,9 +212,7 @@ TEST_F(JetWritesTest, AStatementFailingOnItsThirdRowLeavesNothingOfItsFirstTwo)
 TEST_F(JetWritesTest, ValuesThatDoNotFitTheirColumnAreRefused)
 {
     const std::string digest = fileDigest(m_file);
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS);
+    Session connexion(accessFile(m_file), false);
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"INSERT INTO Mesures (Long) VALUES ('abc')", "« Long » n'est pas un nombre"},
         {"INSERT INTO Mesures (Quand) VALUES ('31/02/2020')", "date valide pour la colonne « Quand »"},
@@ -242,13 +230,10 @@ TEST_F(JetWritesTest, ValuesThatDoNotFitTheirColumnAreRefused)
 
 TEST_F(JetWritesTest, EachStatementIsCommittedByItselfInAutocommitMode)
 {
-    Environnement env;
-    Connexion writer(env);
-    ASSERT_EQ(connectTo(writer, m_file), SQL_SUCCESS);
+    Session writer(accessFile(m_file), false);
     change(writer, "INSERT INTO Mesures (Texte, Quand) VALUES ('seul', '2020-01-02 03:04:05')");
     change(writer, "UPDATE Mesures SET Long = 42 WHERE Texte = 'seul'");
-    Connexion reader(env);
-    ASSERT_EQ(connectTo(reader, m_file), SQL_SUCCESS);
+    Session reader(accessFile(m_file), false);
     EXPECT_EQ(select(reader, "SELECT N, Long, Quand FROM Mesures WHERE Texte = 'seul'"),
               (std::vector<Row>{{"3", "42", "2020-01-02 03:04:05"}}));
     EXPECT_NE(verify().find("RESULT: OK"), std::string::npos);
@@ -256,12 +241,8 @@ TEST_F(JetWritesTest, EachStatementIsCommittedByItselfInAutocommitMode)
 
 TEST_F(JetWritesTest, ASecondWriterIsRefusedWhileTheFirstHoldsItsTransaction)
 {
-    Environnement env;
-    Connexion first(env);
-    Connexion second(env);
-    ASSERT_EQ(connectTo(first, m_file), SQL_SUCCESS);
-    ASSERT_EQ(connectTo(second, m_file), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(first, false), SQL_SUCCESS);
+    Session first(accessFile(m_file), false, false);
+    Session second(accessFile(m_file), false);
     change(first, "INSERT INTO Mesures (Texte, Memo) VALUES ('premier', '" + m_longMemo + "')");
     const std::string digest = fileDigest(m_file);
     const Diagnostic refused = refusal(second, "INSERT INTO Mesures (Texte) VALUES ('second')");
@@ -269,12 +250,11 @@ TEST_F(JetWritesTest, ASecondWriterIsRefusedWhileTheFirstHoldsItsTransaction)
     // Reading goes on meanwhile, and sees the file as it is.
     EXPECT_EQ(select(second, "SELECT count(*) FROM Mesures"), (std::vector<Row>{{"2"}}));
     EXPECT_EQ(fileDigest(m_file), digest);
-    ASSERT_EQ(SQLTransact(env.handle(), first.handle(), SQL_COMMIT), SQL_SUCCESS);
+    commit(first);
     // The reader open all along follows the commit, a long memo on a new page included.
     EXPECT_EQ(select(second, "SELECT Texte, Len(Memo) FROM Mesures WHERE N > 2"), (std::vector<Row>{{"premier", "3000"}}));
     change(second, "INSERT INTO Mesures (Texte) VALUES ('second')");
-    Connexion reader(env);
-    ASSERT_EQ(connectTo(reader, m_file), SQL_SUCCESS);
+    Session reader(accessFile(m_file), false);
     EXPECT_EQ(select(reader, "SELECT Texte FROM Mesures WHERE N > 2 ORDER BY N"),
               (std::vector<Row>{{"premier"}, {"second"}}));
     EXPECT_NE(verify().find("RESULT: OK"), std::string::npos);
@@ -295,19 +275,16 @@ TEST_F(JetWritesTest, AJournalHeldByALiveWriterIsLeftAloneAndReadersGoOn)
     ASSERT_FALSE(foreign.empty());
     Environnement env;
     {
-        Connexion writer(env);
-        ASSERT_EQ(connectTo(writer, m_file), SQL_SUCCESS);
-        ASSERT_EQ(autocommit(writer, false), SQL_SUCCESS);
+        Session writer(accessFile(m_file), false, false);
         change(writer, "INSERT INTO Mesures (Texte) VALUES ('en cours')");
         std::ofstream(journal, std::ios::binary).write(reinterpret_cast<const char*>(foreign.data()),
                                                        static_cast<std::streamsize>(foreign.size()));
-        Connexion reader(env);
-        ASSERT_EQ(connectTo(reader, m_file), SQL_SUCCESS) << diagRec(SQL_HANDLE_DBC, reader.handle()).message;
+        Session reader(accessFile(m_file), false);
         EXPECT_EQ(select(reader, "SELECT count(*) FROM Mesures"), (std::vector<Row>{{"2"}}));
         const Diagnostic refused = refusal(reader, "DELETE FROM Mesures");
         EXPECT_NE(refused.message.find("ouvert en écriture par un autre programme"), std::string::npos) << refused.message;
         EXPECT_TRUE(std::filesystem::exists(journal));
-        ASSERT_EQ(SQLTransact(env.handle(), writer.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+        ASSERT_EQ(SQLTransact(writer.henv(), writer.dbc(), SQL_ROLLBACK), SQL_SUCCESS);
     }
     Connexion after(env);
     ASSERT_EQ(connectTo(after, m_file), SQL_SUCCESS_WITH_INFO);
@@ -334,11 +311,9 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
     const std::string jet3 = copyOf("nwind.mdb");
     if (jet4.empty() || jet3.empty())
         GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testV2000.mdb et nwind.mdb manquent";
-    Environnement env;
     {
         const std::string digest = fileDigest(jet4);
-        Connexion connexion(env);
-        ASSERT_EQ(connectForChanges(connexion, jet4), SQL_SUCCESS);
+        Session connexion(accessFile(jet4), false, false);
         // Table1 has a primary key on A (where 'abcdefg' is) and an index on B. Each refusal
         // undoes its own statement only: the transaction still commits, with nothing in it.
         Diagnostic refused = refusal(connexion, "INSERT INTO Table1 (A, B) VALUES ('abcdefg', 'b')");
@@ -355,7 +330,7 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
             refused = refusal(connexion, ddl);
             EXPECT_NE(refused.message.find("structure de la base Access"), std::string::npos) << ddl << refused.message;
         }
-        EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
+        EXPECT_EQ(SQLTransact(connexion.henv(), connexion.dbc(), SQL_COMMIT), SQL_SUCCESS);
         EXPECT_EQ(fileDigest(jet4), digest);
     }
     // indexTestV2000: rows of Table1 refer to Table2 and Table3 through relationships whose
@@ -363,8 +338,7 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
     const std::string related = copyOf("jet/indexTestV2000.mdb");
     if (!related.empty()) {
         const std::string digest = fileDigest(related);
-        Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, related), SQL_SUCCESS);
+        Session connexion(accessFile(related), false);
         // The relationship with Table3 cascades updates, not deletions.
         Diagnostic refused = refusal(connexion, "DELETE FROM Table3 WHERE id = 11");
         EXPECT_NE(refused.message.find("d'une table liée font référence à la clé primaire (« id ») de la table « Table3 »"),
@@ -380,22 +354,20 @@ TEST_F(JetWritesTest, WhatCannotBeWrittenExactlyIsRefusedAndTheFileKept)
     const std::string queries = copyOf("jet/queryTestV2000.mdb");
     if (!queries.empty()) {
         const std::string digest = fileDigest(queries);
-        Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, queries), SQL_SUCCESS);
+        Session connexion(accessFile(queries), false);
         const Diagnostic refused = refusal(connexion, "SELECT * FROM [UpdateQuery]");
         EXPECT_NE(refused.message.find("« UpdateQuery » est une requête"), std::string::npos) << refused.message;
         EXPECT_NE(refused.message.find("n'est pas encore possible"), std::string::npos) << refused.message;
         EXPECT_EQ(fileDigest(queries), digest);
     }
     const std::string digest = fileDigest(jet3);
-    Connexion connexion(env);
-    ASSERT_EQ(connectForChanges(connexion, jet3), SQL_SUCCESS);
+    Session connexion(accessFile(jet3), false, false);
     // nwind (Access 97): ALFKI has orders.
     const Diagnostic refused = refusal(connexion, "DELETE FROM Customers WHERE CustomerID = 'ALFKI'");
     EXPECT_NE(refused.message.find("font référence à la clé primaire (« CustomerID ») de la table « Customers »"),
               std::string::npos)
         << refused.message;
-    EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
+    EXPECT_EQ(SQLTransact(connexion.henv(), connexion.dbc(), SQL_COMMIT), SQL_SUCCESS);
     EXPECT_EQ(fileDigest(jet3), digest);
 }
 
@@ -406,10 +378,8 @@ TEST_F(JetWritesTest, ADateLeftAloneKeepsItsFractionOfASecond)
 {
     const double whole = accessDate(2026, 12, 6, 14, 30, 0);
     const double fraction = whole + 0.3 / 86400;  // 14:30:00.3
-    Environnement env;
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS);
+        Session connexion(accessFile(m_file), false);
         change(connexion, "INSERT INTO Mesures (Quand, Texte) VALUES ('2026-12-06 14:30:00', 'avant')");
     }
     std::vector<unsigned char> bytes = fileBytes(m_file);
@@ -421,24 +391,24 @@ TEST_F(JetWritesTest, ADateLeftAloneKeepsItsFractionOfASecond)
     std::ofstream(m_file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 
-    Connexion connexion(env);
-    ASSERT_EQ(connectTo(connexion, m_file), SQL_SUCCESS);
-    EXPECT_EQ(select(connexion, "SELECT Quand FROM Mesures WHERE Texte = 'avant'"),
-              (std::vector<Row>{{"2026-12-06 14:30:00"}}));
-    change(connexion, "UPDATE Mesures SET Texte = 'après' WHERE Texte = 'avant'");
-    bytes = fileBytes(m_file);
-    EXPECT_TRUE(datesNear(bytes, whole).empty()) << "la fraction de seconde a été perdue";
-    const std::vector<std::size_t> kept = datesNear(bytes, fraction);
-    ASSERT_EQ(kept.size(), 1u);
-    std::uint64_t keptBits = 0;
-    std::memcpy(&keptBits, bytes.data() + kept[0], 8);
-    EXPECT_EQ(keptBits, bits);
+    {
+        Session connexion(accessFile(m_file), false);
+        EXPECT_EQ(select(connexion, "SELECT Quand FROM Mesures WHERE Texte = 'avant'"),
+                  (std::vector<Row>{{"2026-12-06 14:30:00"}}));
+        change(connexion, "UPDATE Mesures SET Texte = 'après' WHERE Texte = 'avant'");
+        bytes = fileBytes(m_file);
+        EXPECT_TRUE(datesNear(bytes, whole).empty()) << "la fraction de seconde a été perdue";
+        const std::vector<std::size_t> kept = datesNear(bytes, fraction);
+        ASSERT_EQ(kept.size(), 1u);
+        std::uint64_t keptBits = 0;
+        std::memcpy(&keptBits, bytes.data() + kept[0], 8);
+        EXPECT_EQ(keptBits, bits);
 
-    change(connexion, "UPDATE Mesures SET Quand = '2026-12-06 14:30:01' WHERE Texte = 'après'");
-    bytes = fileBytes(m_file);
-    EXPECT_TRUE(datesNear(bytes, whole).empty());
-    EXPECT_EQ(datesNear(bytes, whole + 1.0 / 86400).size(), 1u);
-    connexion.disconnect();
+        change(connexion, "UPDATE Mesures SET Quand = '2026-12-06 14:30:01' WHERE Texte = 'après'");
+        bytes = fileBytes(m_file);
+        EXPECT_TRUE(datesNear(bytes, whole).empty());
+        EXPECT_EQ(datesNear(bytes, whole + 1.0 / 86400).size(), 1u);
+    }
     EXPECT_EQ(verify().find("FAIL"), std::string::npos);
 }
 

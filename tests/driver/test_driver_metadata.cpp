@@ -28,18 +28,16 @@ protected:
             "CREATE TABLE TYPES(T TEXT(10), M MEMO, B BYTE, S SHORT, L LONG, C COUNTER, F SINGLE, D DOUBLE,"
             " CU CURRENCY, DT DATETIME, YN YESNO, O OLEOBJECT, G GUID, DE DECIMAL(10, 2));"
             "INSERT INTO CLIENT(NOM) VALUES ('Durand'), ('Martin'), ('Petit');");
-        m_connexion.emplace(m_env);
-        ASSERT_EQ(m_connexion->connect("Base Test"), SQL_SUCCESS);
+        m_session.emplace();
     }
-    void TearDown() override { m_connexion.reset(); }
+    void TearDown() override { m_session.reset(); }
 
-    Environnement m_env{true};
-    std::optional<Connexion> m_connexion;
+    std::optional<Session> m_session;
 };
 
 TEST_F(MetadataTest, TypeInfoListsEveryAccessTypeInDataTypeOrderWithItsOdbc3Description)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLGetTypeInfo(stmt.handle(), SQL_ALL_TYPES), SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()),
               (std::vector<std::string>{"TYPE_NAME", "DATA_TYPE", "COLUMN_SIZE", "LITERAL_PREFIX", "LITERAL_SUFFIX",
@@ -77,26 +75,23 @@ TEST_F(MetadataTest, TypeInfoListsEveryAccessTypeInDataTypeOrderWithItsOdbc3Desc
 
     // One SQL type: its Access types, the closest first.
     stmt.close();
-    ASSERT_EQ(SQLGetTypeInfo(stmt.handle(), SQL_INTEGER), SQL_SUCCESS);
-    EXPECT_EQ(column(records(stmt.handle()), "TYPE_NAME"), (std::vector<std::string>{"INTEGER", "COUNTER"}));
-    stmt.close();
-    ASSERT_EQ(SQLGetTypeInfo(stmt.handle(), SQL_TYPE_TIMESTAMP), SQL_SUCCESS);
-    EXPECT_EQ(column(records(stmt.handle()), "TYPE_NAME"), (std::vector<std::string>{"DATETIME"}));
-    stmt.close();
-    ASSERT_EQ(SQLGetTypeInfo(stmt.handle(), SQL_WCHAR), SQL_SUCCESS);
-    EXPECT_TRUE(records(stmt.handle()).empty());
+    EXPECT_EQ(column(catalogueRows(stmt.handle(), SQLGetTypeInfo(stmt.handle(), SQL_INTEGER)), "TYPE_NAME"),
+              (std::vector<std::string>{"INTEGER", "COUNTER"}));
+    EXPECT_EQ(column(catalogueRows(stmt.handle(), SQLGetTypeInfo(stmt.handle(), SQL_TYPE_TIMESTAMP)), "TYPE_NAME"),
+              (std::vector<std::string>{"DATETIME"}));
+    EXPECT_TRUE(catalogueRows(stmt.handle(), SQLGetTypeInfo(stmt.handle(), SQL_WCHAR)).empty());
 }
 
 TEST_F(MetadataTest, EveryColumnTypeIsOneTheTypeListNames)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLGetTypeInfo(stmt.handle(), SQL_ALL_TYPES), SQL_SUCCESS);
     std::set<std::pair<std::string, std::string>> listed;
     for (const Record& type : records(stmt.handle()))
         listed.emplace(*type.at("DATA_TYPE"), *type.at("TYPE_NAME"));
     stmt.close();
-    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("TYPES"), SQL_NTS, nullptr, 0), SQL_SUCCESS);
-    const std::vector<Record> columns = records(stmt.handle());
+    const std::vector<Record> columns = catalogueRows(
+        stmt.handle(), SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("TYPES"), SQL_NTS, nullptr, 0));
     ASSERT_EQ(columns.size(), 14u);
     for (const Record& described : columns)
         EXPECT_TRUE(listed.count({*described.at("DATA_TYPE"), *described.at("TYPE_NAME")}))
@@ -105,10 +100,8 @@ TEST_F(MetadataTest, EveryColumnTypeIsOneTheTypeListNames)
 
 TEST_F(MetadataTest, AnOdbc2ApplicationGetsOdbc2ColumnNamesAndDateCode)
 {
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
+    Session odbc2("Base Test", false);
+    Instruction& stmt = odbc2.stmt;
     ASSERT_EQ(SQLGetTypeInfo(stmt.handle(), SQL_TIMESTAMP), SQL_SUCCESS);
     const std::vector<std::string> names = columnNames(stmt.handle());
     EXPECT_EQ(names[2], "PRECISION");
@@ -126,15 +119,15 @@ TEST_F(MetadataTest, AnOdbc2ApplicationGetsOdbc2ColumnNamesAndDateCode)
                                         "INDEX_QUALIFIER", "INDEX_NAME", "TYPE", "SEQ_IN_INDEX", "COLUMN_NAME",
                                         "COLLATION", "CARDINALITY", "PAGES", "FILTER_CONDITION"}));
     stmt.close();
-    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, nullptr, 0), SQL_SUCCESS);
-    const std::vector<Record> columns = records(stmt.handle());
+    const std::vector<Record> columns = catalogueRows(
+        stmt.handle(), SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, nullptr, 0));
     EXPECT_EQ(columns[0].at("PRECISION"), "10");
     EXPECT_EQ(columns[0].at("RADIX"), "10");
 }
 
 TEST_F(MetadataTest, ColumnsGiveTheEighteenOdbc3ColumnsWithKeysDefaultsAndAutoNumber)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, nullptr, 0), SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()),
               (std::vector<std::string>{"TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME", "COLUMN_NAME", "DATA_TYPE",
@@ -163,7 +156,7 @@ TEST_F(MetadataTest, ColumnsGiveTheEighteenOdbc3ColumnsWithKeysDefaultsAndAutoNu
 
 TEST_F(MetadataTest, StatisticsListTheTableThenUniqueThenOtherIndexesColumnByColumn)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("client"), SQL_NTS, SQL_INDEX_ALL, SQL_ENSURE),
               SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()),
@@ -187,15 +180,13 @@ TEST_F(MetadataTest, StatisticsListTheTableThenUniqueThenOtherIndexesColumnByCol
     EXPECT_EQ(rows[1].at("TYPE"), std::to_string(SQL_INDEX_OTHER));
 
     stmt.close();
-    ASSERT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, SQL_INDEX_UNIQUE,
-                            SQL_QUICK),
-              SQL_SUCCESS);
-    const std::vector<Record> unique = records(stmt.handle());
+    const std::vector<Record> unique = catalogueRows(
+        stmt.handle(),
+        SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, SQL_INDEX_UNIQUE, SQL_QUICK));
     ASSERT_EQ(unique.size(), 3u);
     EXPECT_EQ(unique[0].at("CARDINALITY"), std::nullopt);  // not counted for a quick answer
     EXPECT_EQ(column(unique, "INDEX_NAME"), (std::vector<std::string>{"", "CLIENT_NOM", "PrimaryKey"}));
 
-    stmt.close();
     EXPECT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, SQL_INDEX_ALL, SQL_QUICK), SQL_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt.handle()).state, "HY009");
     EXPECT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, 7, SQL_QUICK), SQL_ERROR);
@@ -204,7 +195,7 @@ TEST_F(MetadataTest, StatisticsListTheTableThenUniqueThenOtherIndexesColumnByCol
 
 TEST_F(MetadataTest, PrimaryKeysAndBestRowIdentifiers)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("COMMANDE"), SQL_NTS), SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()), (std::vector<std::string>{"TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME",
                                                                     "COLUMN_NAME", "KEY_SEQ", "PK_NAME"}));
@@ -213,11 +204,11 @@ TEST_F(MetadataTest, PrimaryKeysAndBestRowIdentifiers)
     EXPECT_EQ(column(key, "KEY_SEQ"), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(column(key, "PK_NAME"), (std::vector<std::string>{"PrimaryKey", "PrimaryKey"}));
     stmt.close();
-    ASSERT_EQ(SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("SANS_CLE"), SQL_NTS), SQL_SUCCESS);
-    EXPECT_TRUE(records(stmt.handle()).empty());
+    EXPECT_TRUE(
+        catalogueRows(stmt.handle(), SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("SANS_CLE"), SQL_NTS))
+            .empty());
 
     // The primary key identifies a row; without one, a unique index of columns never Null.
-    stmt.close();
     ASSERT_EQ(SQLSpecialColumns(stmt.handle(), SQL_BEST_ROWID, nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS,
                                 SQL_SCOPE_SESSION, SQL_NO_NULLS),
               SQL_SUCCESS);
@@ -230,24 +221,22 @@ TEST_F(MetadataTest, PrimaryKeysAndBestRowIdentifiers)
     EXPECT_EQ(best[0].at("TYPE_NAME"), "COUNTER");
     EXPECT_EQ(best[0].at("PSEUDO_COLUMN"), std::to_string(SQL_PC_NOT_PSEUDO));
     stmt.close();
-    ASSERT_EQ(SQLSpecialColumns(stmt.handle(), SQL_BEST_ROWID, nullptr, 0, nullptr, 0, text("SANS_CLE"), SQL_NTS,
-                                SQL_SCOPE_CURROW, SQL_NO_NULLS),
-              SQL_SUCCESS);
-    best = records(stmt.handle());
+    best = catalogueRows(stmt.handle(),
+                         SQLSpecialColumns(stmt.handle(), SQL_BEST_ROWID, nullptr, 0, nullptr, 0, text("SANS_CLE"),
+                                           SQL_NTS, SQL_SCOPE_CURROW, SQL_NO_NULLS));
     ASSERT_EQ(best.size(), 1u);
     EXPECT_EQ(best[0].at("COLUMN_NAME"), "CODE");
     EXPECT_EQ(best[0].at("COLUMN_SIZE"), "5");
     // No column changes by itself when a row is updated.
-    stmt.close();
-    ASSERT_EQ(SQLSpecialColumns(stmt.handle(), SQL_ROWVER, nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS,
-                                SQL_SCOPE_SESSION, SQL_NULLABLE),
-              SQL_SUCCESS);
-    EXPECT_TRUE(records(stmt.handle()).empty());
+    EXPECT_TRUE(catalogueRows(stmt.handle(),
+                              SQLSpecialColumns(stmt.handle(), SQL_ROWVER, nullptr, 0, nullptr, 0, text("CLIENT"),
+                                                SQL_NTS, SQL_SCOPE_SESSION, SQL_NULLABLE))
+                    .empty());
 }
 
 TEST_F(MetadataTest, ForeignKeysBothWaysWithTheirRulesAndKeyOrder)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, nullptr, 0, nullptr, 0,
                              nullptr, 0),
               SQL_SUCCESS);
@@ -266,22 +255,19 @@ TEST_F(MetadataTest, ForeignKeysBothWaysWithTheirRulesAndKeyOrder)
 
     // A table's own keys: a key of two columns, in key order.
     stmt.close();
-    ASSERT_EQ(SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0,
-                             text("REMARQUE"), SQL_NTS),
-              SQL_SUCCESS);
-    keys = records(stmt.handle());
+    keys = catalogueRows(stmt.handle(),
+                         SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0,
+                                        text("REMARQUE"), SQL_NTS));
     EXPECT_EQ(column(keys, "PKCOLUMN_NAME"), (std::vector<std::string>{"NUMCDE", "LIGNE"}));
     EXPECT_EQ(column(keys, "KEY_SEQ"), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(column(keys, "PKTABLE_NAME"), (std::vector<std::string>{"COMMANDE", "COMMANDE"}));
     EXPECT_EQ(keys[0].at("UPDATE_RULE"), std::to_string(SQL_CASCADE));
 
     // Both tables named: only the key between them.
-    stmt.close();
-    ASSERT_EQ(SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, nullptr, 0, nullptr, 0,
-                             text("REMARQUE"), SQL_NTS),
-              SQL_SUCCESS);
-    EXPECT_TRUE(records(stmt.handle()).empty());
-    stmt.close();
+    EXPECT_TRUE(catalogueRows(stmt.handle(),
+                              SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("CLIENT"), SQL_NTS, nullptr, 0,
+                                             nullptr, 0, text("REMARQUE"), SQL_NTS))
+                    .empty());
     EXPECT_EQ(SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
               SQL_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt.handle()).state, "HY009");

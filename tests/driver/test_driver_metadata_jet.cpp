@@ -5,7 +5,6 @@
 // relationships.
 #include "tests/driver/MetadataTestSupport.h"
 
-#include <QByteArray>
 #include <QFile>
 
 #include <algorithm>
@@ -14,27 +13,16 @@
 namespace kervane::test {
 namespace {
 
-std::string testFile(const std::string& relative)
-{
-    const QByteArray folder = qgetenv("KERVANE_TEST_DATA");
-    const std::string path = folder.toStdString() + "/" + relative;
-    if (folder.isEmpty() || !std::ifstream(path).good())
-        return {};
-    return path;
-}
-
 class AccessMetadataTest : public OdbcTest {
 protected:
     void connectTo(const std::string& file)
     {
         addDataSource("Access", file);
-        m_connexion.emplace(m_env);
-        ASSERT_EQ(m_connexion->connect("Access"), SQL_SUCCESS);
+        m_session.emplace("Access");
     }
-    void TearDown() override { m_connexion.reset(); }
+    void TearDown() override { m_session.reset(); }
 
-    Environnement m_env{true};
-    std::optional<Connexion> m_connexion;
+    std::optional<Session> m_session;
 };
 
 TEST_F(AccessMetadataTest, NwindIndexesKeysAndColumnsAsTheFileDefinesThem)
@@ -43,11 +31,10 @@ TEST_F(AccessMetadataTest, NwindIndexesKeysAndColumnsAsTheFileDefinesThem)
     if (nwind.empty())
         GTEST_SKIP() << "nwind.mdb absent (KERVANE_TEST_DATA) : test ignoré";
     connectTo(nwind);
-    Instruction stmt(*m_connexion);
-    ASSERT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS, SQL_INDEX_ALL,
-                            SQL_QUICK),
-              SQL_SUCCESS);
-    const std::vector<Record> rows = records(stmt.handle());
+    Instruction stmt(m_session->connexion);
+    const std::vector<Record> rows = catalogueRows(
+        stmt.handle(),
+        SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS, SQL_INDEX_ALL, SQL_QUICK));
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0].at("TYPE"), std::to_string(SQL_TABLE_STAT));
     EXPECT_EQ(rows[0].at("CARDINALITY"), "2155");  // the file's 2,155 order lines
@@ -57,18 +44,16 @@ TEST_F(AccessMetadataTest, NwindIndexesKeysAndColumnsAsTheFileDefinesThem)
               (std::vector<std::string>{"", "OrderID", "ProductID", "OrderID", "ProductID"}));
     EXPECT_EQ(column(rows, "NON_UNIQUE"), (std::vector<std::string>{"", "0", "0", "1", "1"}));
 
-    stmt.close();
-    ASSERT_EQ(SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("Orders"), SQL_NTS), SQL_SUCCESS);
-    const std::vector<Record> key = records(stmt.handle());
+    const std::vector<Record> key
+        = catalogueRows(stmt.handle(), SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("Orders"), SQL_NTS));
     ASSERT_EQ(key.size(), 1u);
     EXPECT_EQ(key[0].at("COLUMN_NAME"), "OrderID");
     EXPECT_EQ(key[0].at("PK_NAME"), "PrimaryKey");
 
     // OrderID is an AutoNumber and, as the key, never Null.
-    stmt.close();
-    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("Orders"), SQL_NTS, text("Order%"), SQL_NTS),
-              SQL_SUCCESS);
-    const std::vector<Record> columns = records(stmt.handle());
+    const std::vector<Record> columns = catalogueRows(
+        stmt.handle(),
+        SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("Orders"), SQL_NTS, text("Order%"), SQL_NTS));
     ASSERT_EQ(columns.size(), 2u);
     EXPECT_EQ(columns[0].at("COLUMN_NAME"), "OrderID");
     EXPECT_EQ(columns[0].at("TYPE_NAME"), "COUNTER");
@@ -77,26 +62,24 @@ TEST_F(AccessMetadataTest, NwindIndexesKeysAndColumnsAsTheFileDefinesThem)
     EXPECT_EQ(columns[1].at("IS_NULLABLE"), "YES");
 
     // The design properties: UnitPrice, Quantity and Discount are required, with defaults 0, 1, 0.
-    stmt.close();
-    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS, nullptr, 0),
-              SQL_SUCCESS);
-    const std::vector<Record> details = records(stmt.handle());
+    const std::vector<Record> details = catalogueRows(
+        stmt.handle(), SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS, nullptr, 0));
     EXPECT_EQ(column(details, "COLUMN_NAME"),
               (std::vector<std::string>{"OrderID", "ProductID", "UnitPrice", "Quantity", "Discount"}));
     EXPECT_EQ(column(details, "COLUMN_DEF"), (std::vector<std::string>{"", "", "0", "1", "0"}));
     EXPECT_EQ(column(details, "IS_NULLABLE"), (std::vector<std::string>{"NO", "NO", "NO", "NO", "NO"}));
     // Products.Discontinued's default is kept as "=No": an expression, written without its "=".
-    stmt.close();
-    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("Products"), SQL_NTS, text("Discontinued"),
-                         SQL_NTS),
-              SQL_SUCCESS);
-    EXPECT_EQ(column(records(stmt.handle()), "COLUMN_DEF"), (std::vector<std::string>{"No"}));
+    EXPECT_EQ(column(catalogueRows(stmt.handle(),
+                                   SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, text("Products"), SQL_NTS,
+                                              text("Discontinued"), SQL_NTS)),
+                     "COLUMN_DEF"),
+              (std::vector<std::string>{"No"}));
 
-    stmt.close();
-    ASSERT_EQ(SQLSpecialColumns(stmt.handle(), SQL_BEST_ROWID, nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS,
-                                SQL_SCOPE_SESSION, SQL_NO_NULLS),
-              SQL_SUCCESS);
-    EXPECT_EQ(column(records(stmt.handle()), "COLUMN_NAME"), (std::vector<std::string>{"OrderID", "ProductID"}));
+    EXPECT_EQ(column(catalogueRows(stmt.handle(),
+                                   SQLSpecialColumns(stmt.handle(), SQL_BEST_ROWID, nullptr, 0, nullptr, 0,
+                                                     text("Order Details"), SQL_NTS, SQL_SCOPE_SESSION, SQL_NO_NULLS)),
+                     "COLUMN_NAME"),
+              (std::vector<std::string>{"OrderID", "ProductID"}));
 }
 
 TEST_F(AccessMetadataTest, NwindRelationshipsAreTheForeignKeys)
@@ -105,11 +88,10 @@ TEST_F(AccessMetadataTest, NwindRelationshipsAreTheForeignKeys)
     if (nwind.empty())
         GTEST_SKIP() << "nwind.mdb absent (KERVANE_TEST_DATA) : test ignoré";
     connectTo(nwind);
-    Instruction stmt(*m_connexion);
-    ASSERT_EQ(SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0,
-                             text("Order Details"), SQL_NTS),
-              SQL_SUCCESS);
-    std::vector<Record> keys = records(stmt.handle());
+    Instruction stmt(m_session->connexion);
+    std::vector<Record> keys = catalogueRows(stmt.handle(),
+                                             SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr,
+                                                            0, nullptr, 0, text("Order Details"), SQL_NTS));
     ASSERT_EQ(keys.size(), 2u);
     EXPECT_EQ(column(keys, "PKTABLE_NAME"), (std::vector<std::string>{"Orders", "Products"}));
     EXPECT_EQ(column(keys, "FKCOLUMN_NAME"), (std::vector<std::string>{"OrderID", "ProductID"}));
@@ -122,11 +104,9 @@ TEST_F(AccessMetadataTest, NwindRelationshipsAreTheForeignKeys)
               (std::vector<std::string>{std::to_string(SQL_NO_ACTION), std::to_string(SQL_NO_ACTION)}));
 
     // The keys that refer to Customers: CustomersOrders, whose updates cascade (grbit 256).
-    stmt.close();
-    ASSERT_EQ(SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("Customers"), SQL_NTS, nullptr, 0, nullptr, 0,
-                             nullptr, 0),
-              SQL_SUCCESS);
-    keys = records(stmt.handle());
+    keys = catalogueRows(stmt.handle(),
+                         SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("Customers"), SQL_NTS, nullptr, 0,
+                                        nullptr, 0, nullptr, 0));
     ASSERT_EQ(keys.size(), 1u);
     EXPECT_EQ(keys[0].at("FKTABLE_NAME"), "Orders");
     EXPECT_EQ(keys[0].at("FKCOLUMN_NAME"), "CustomerID");
@@ -135,15 +115,14 @@ TEST_F(AccessMetadataTest, NwindRelationshipsAreTheForeignKeys)
 
 TEST_F(AccessMetadataTest, Jet4RelationshipsAndIndexes)
 {
-    const std::string file = testFile("jet/indexTestV2000.mdb");
+    const std::string file = testDataPath("jet/indexTestV2000.mdb");
     if (file.empty())
         GTEST_SKIP() << "jet/indexTestV2000.mdb absent (KERVANE_TEST_DATA) : test ignoré";
     connectTo(file);
-    Instruction stmt(*m_connexion);
-    ASSERT_EQ(SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0,
-                             text("Table1"), SQL_NTS),
-              SQL_SUCCESS);
-    const std::vector<Record> keys = records(stmt.handle());
+    Instruction stmt(m_session->connexion);
+    const std::vector<Record> keys = catalogueRows(stmt.handle(),
+                                                   SQLForeignKeys(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
+                                                                  nullptr, 0, nullptr, 0, text("Table1"), SQL_NTS));
     EXPECT_EQ(column(keys, "PKTABLE_NAME"), (std::vector<std::string>{"Table2", "Table3"}));
     EXPECT_EQ(column(keys, "PKCOLUMN_NAME"), (std::vector<std::string>{"id", "id"}));
     EXPECT_EQ(column(keys, "FKCOLUMN_NAME"), (std::vector<std::string>{"otherfk1", "otherfk2"}));
@@ -151,10 +130,11 @@ TEST_F(AccessMetadataTest, Jet4RelationshipsAndIndexes)
               (std::vector<std::string>{std::to_string(SQL_CASCADE), std::to_string(SQL_NO_ACTION)}));
     EXPECT_EQ(column(keys, "UPDATE_RULE"),
               (std::vector<std::string>{std::to_string(SQL_NO_ACTION), std::to_string(SQL_CASCADE)}));
-    stmt.close();
-    ASSERT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("Table1"), SQL_NTS, SQL_INDEX_ALL, SQL_QUICK),
-              SQL_SUCCESS);
-    EXPECT_EQ(column(records(stmt.handle()), "INDEX_NAME"), (std::vector<std::string>{"", "PrimaryKey", "id"}));
+    EXPECT_EQ(column(catalogueRows(stmt.handle(),
+                                   SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("Table1"), SQL_NTS,
+                                                 SQL_INDEX_ALL, SQL_QUICK)),
+                     "INDEX_NAME"),
+              (std::vector<std::string>{"", "PrimaryKey", "id"}));
 }
 
 // A table whose definition is damaged answers no index and no key, and the other tables keep
@@ -174,22 +154,23 @@ TEST_F(AccessMetadataTest, ADamagedTableDefinitionAnswersNoRows)
         file.write("\0\0", 2);
     }
     connectTo(copy);
-    Instruction stmt(*m_connexion);
-    ASSERT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS, SQL_INDEX_ALL,
-                            SQL_ENSURE),
-              SQL_SUCCESS);
-    EXPECT_TRUE(records(stmt.handle()).empty());
-    stmt.close();
-    ASSERT_EQ(SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS), SQL_SUCCESS);
-    EXPECT_TRUE(records(stmt.handle()).empty());
-    stmt.close();
-    ASSERT_EQ(SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("Orders"), SQL_NTS), SQL_SUCCESS);
-    EXPECT_EQ(column(records(stmt.handle()), "COLUMN_NAME"), (std::vector<std::string>{"OrderID"}));
+    Instruction stmt(m_session->connexion);
+    EXPECT_TRUE(catalogueRows(stmt.handle(),
+                              SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS,
+                                            SQL_INDEX_ALL, SQL_ENSURE))
+                    .empty());
+    EXPECT_TRUE(catalogueRows(stmt.handle(),
+                              SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("Order Details"), SQL_NTS))
+                    .empty());
+    EXPECT_EQ(column(catalogueRows(stmt.handle(),
+                                   SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("Orders"), SQL_NTS)),
+                     "COLUMN_NAME"),
+              (std::vector<std::string>{"OrderID"}));
 
     // Every column of the base: those of the damaged table are left out, not the others.
-    stmt.close();
-    ASSERT_EQ(SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), SQL_SUCCESS);
-    const std::vector<std::string> tables = column(records(stmt.handle()), "TABLE_NAME");
+    const std::vector<std::string> tables = column(
+        catalogueRows(stmt.handle(), SQLColumns(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0)),
+        "TABLE_NAME");
     EXPECT_EQ(std::count(tables.begin(), tables.end(), "Order Details"), 0);
     EXPECT_EQ(std::count(tables.begin(), tables.end(), "Orders"), 14);  // jetcheck lists its 14 columns
 }

@@ -2,6 +2,7 @@
 // back, NULLs, long values given in pieces, parameter arrays, and the errors an application meets.
 #include "tests/driver/OdbcTestSupport.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace kervane::test {
@@ -17,16 +18,15 @@ protected:
             base.run("CREATE TABLE P(ID LONG PRIMARY KEY, T TEXT(100), M MEMO, L LONG, S SHORT, B BYTE,"
                      " R SINGLE, D DOUBLE, C CURRENCY, DT DATETIME, YN YESNO, O OLEOBJECT)");
         }
-        m_connexion.emplace(m_env);
-        ASSERT_EQ(m_connexion->connect("Base Test"), SQL_SUCCESS);
+        m_session.emplace();
     }
-    void TearDown() override { m_connexion.reset(); }
+    void TearDown() override { m_session.reset(); }
 
     // INSERT INTO P (ID, column) VALUES (id, ?) with the value bound as given.
     SQLRETURN store(int id, const std::string& column, SQLSMALLINT cType, SQLSMALLINT sqlType, const void* value,
                     SQLLEN bufferLength, SQLLEN* indicator)
     {
-        Instruction stmt(*m_connexion);
+        Instruction stmt(m_session->connexion);
         const std::string sql = "INSERT INTO P (ID, " + column + ") VALUES (" + std::to_string(id) + ", ?)";
         EXPECT_EQ(SQLPrepare(stmt.handle(), sqlText(sql), SQL_NTS), SQL_SUCCESS);
         EXPECT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, cType, sqlType, 0, 0, const_cast<void*>(value),
@@ -53,7 +53,7 @@ protected:
     template <class T>
     T readBack(int id, const std::string& column, SQLSMALLINT cType)
     {
-        Instruction stmt(*m_connexion);
+        Instruction stmt(m_session->connexion);
         EXPECT_EQ(stmt.exec("SELECT " + column + " FROM P WHERE ID = " + std::to_string(id)), SQL_SUCCESS);
         EXPECT_EQ(SQLFetch(stmt.handle()), SQL_SUCCESS);
         T value{};
@@ -64,50 +64,51 @@ protected:
 
     std::optional<std::string> textBack(int id, const std::string& column)
     {
-        Instruction stmt(*m_connexion);
+        Instruction stmt(m_session->connexion);
         EXPECT_EQ(stmt.exec("SELECT " + column + " FROM P WHERE ID = " + std::to_string(id)), SQL_SUCCESS);
         EXPECT_EQ(SQLFetch(stmt.handle()), SQL_SUCCESS);
         return readText(stmt.handle(), 1);
     }
 
+    // Binds input parameter `number`; its result checked.
+    static void bind(SQLHSTMT stmt, SQLUSMALLINT number, SQLSMALLINT cType, SQLSMALLINT sqlType, const void* value,
+                     SQLLEN length = 0, SQLLEN* indicator = nullptr, SQLULEN size = 0)
+    {
+        ASSERT_EQ(SQLBindParameter(stmt, number, SQL_PARAM_INPUT, cType, sqlType, size, 0, const_cast<void*>(value),
+                                   length, indicator),
+                  SQL_SUCCESS);
+    }
+    // The token an application gives a value sent at execution.
+    static SQLPOINTER atExecutionToken(std::uintptr_t value) { return reinterpret_cast<SQLPOINTER>(value); }
     static SQLCHAR* sqlText(const std::string& sql) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())); }
 
-    Environnement m_env{true};
-    std::optional<Connexion> m_connexion;
+    std::optional<Session> m_session;
     Diagnostic m_lastError;
 };
 
 TEST_F(ParametersTest, IntegerBitAndFloatingTypesAreStoredAsNumbers)
 {
-    storeFixed<SQLSMALLINT>(1, "S", SQL_C_SHORT, SQL_SMALLINT, -1234);
-    storeFixed<SQLSMALLINT>(2, "S", SQL_C_SSHORT, SQL_SMALLINT, 32767);
-    storeFixed<SQLUSMALLINT>(3, "L", SQL_C_USHORT, SQL_INTEGER, 65000);
-    storeFixed<SQLINTEGER>(4, "L", SQL_C_LONG, SQL_INTEGER, -123456);
-    storeFixed<SQLINTEGER>(5, "L", SQL_C_SLONG, SQL_INTEGER, 2147483647);
-    storeFixed<SQLUINTEGER>(6, "D", SQL_C_ULONG, SQL_DOUBLE, 4000000000U);
-    storeFixed<SQLBIGINT>(7, "D", SQL_C_SBIGINT, SQL_BIGINT, -1099511627776LL);
-    storeFixed<SQLUBIGINT>(8, "D", SQL_C_UBIGINT, SQL_BIGINT, 1099511627776ULL);
-    storeFixed<signed char>(9, "S", SQL_C_TINYINT, SQL_TINYINT, -5);
-    storeFixed<signed char>(10, "S", SQL_C_STINYINT, SQL_TINYINT, -128);
-    storeFixed<unsigned char>(11, "B", SQL_C_UTINYINT, SQL_TINYINT, 200);
-    storeFixed<SQLREAL>(12, "R", SQL_C_FLOAT, SQL_REAL, 2.25F);
-    storeFixed<SQLDOUBLE>(13, "D", SQL_C_DOUBLE, SQL_DOUBLE, 0.1);
-    storeFixed<SQLINTEGER>(14, "L", SQL_C_DEFAULT, SQL_INTEGER, 77);
-
-    EXPECT_EQ(readBack<SQLSMALLINT>(1, "S", SQL_C_SSHORT), -1234);
-    EXPECT_EQ(readBack<SQLSMALLINT>(2, "S", SQL_C_SSHORT), 32767);
-    EXPECT_EQ(readBack<SQLINTEGER>(3, "L", SQL_C_SLONG), 65000);
-    EXPECT_EQ(readBack<SQLINTEGER>(4, "L", SQL_C_SLONG), -123456);
-    EXPECT_EQ(readBack<SQLINTEGER>(5, "L", SQL_C_SLONG), 2147483647);
-    EXPECT_EQ(readBack<SQLDOUBLE>(6, "D", SQL_C_DOUBLE), 4000000000.0);
-    EXPECT_EQ(readBack<SQLDOUBLE>(7, "D", SQL_C_DOUBLE), -1099511627776.0);
-    EXPECT_EQ(readBack<SQLDOUBLE>(8, "D", SQL_C_DOUBLE), 1099511627776.0);
-    EXPECT_EQ(readBack<SQLSMALLINT>(9, "S", SQL_C_SSHORT), -5);
-    EXPECT_EQ(readBack<SQLSMALLINT>(10, "S", SQL_C_SSHORT), -128);
-    EXPECT_EQ(readBack<SQLINTEGER>(11, "B", SQL_C_SLONG), 200);
-    EXPECT_EQ(readBack<SQLREAL>(12, "R", SQL_C_FLOAT), 2.25F);
-    EXPECT_EQ(readBack<SQLDOUBLE>(13, "D", SQL_C_DOUBLE), 0.1);
-    EXPECT_EQ(readBack<SQLINTEGER>(14, "L", SQL_C_SLONG), 77);
+    // Stored through one C type, read back through another.
+    int id = 0;
+    const auto roundTrip = [&](const std::string& column, SQLSMALLINT cType, SQLSMALLINT sqlType, auto value,
+                               SQLSMALLINT backType, auto expected) {
+        storeFixed(++id, column, cType, sqlType, value);
+        EXPECT_EQ(readBack<decltype(expected)>(id, column, backType), expected) << column << " " << cType;
+    };
+    roundTrip("S", SQL_C_SHORT, SQL_SMALLINT, SQLSMALLINT{-1234}, SQL_C_SSHORT, SQLSMALLINT{-1234});
+    roundTrip("S", SQL_C_SSHORT, SQL_SMALLINT, SQLSMALLINT{32767}, SQL_C_SSHORT, SQLSMALLINT{32767});
+    roundTrip("L", SQL_C_USHORT, SQL_INTEGER, SQLUSMALLINT{65000}, SQL_C_SLONG, SQLINTEGER{65000});
+    roundTrip("L", SQL_C_LONG, SQL_INTEGER, SQLINTEGER{-123456}, SQL_C_SLONG, SQLINTEGER{-123456});
+    roundTrip("L", SQL_C_SLONG, SQL_INTEGER, SQLINTEGER{2147483647}, SQL_C_SLONG, SQLINTEGER{2147483647});
+    roundTrip("D", SQL_C_ULONG, SQL_DOUBLE, SQLUINTEGER{4000000000U}, SQL_C_DOUBLE, 4000000000.0);
+    roundTrip("D", SQL_C_SBIGINT, SQL_BIGINT, SQLBIGINT{-1099511627776LL}, SQL_C_DOUBLE, -1099511627776.0);
+    roundTrip("D", SQL_C_UBIGINT, SQL_BIGINT, SQLUBIGINT{1099511627776ULL}, SQL_C_DOUBLE, 1099511627776.0);
+    roundTrip("S", SQL_C_TINYINT, SQL_TINYINT, static_cast<signed char>(-5), SQL_C_SSHORT, SQLSMALLINT{-5});
+    roundTrip("S", SQL_C_STINYINT, SQL_TINYINT, static_cast<signed char>(-128), SQL_C_SSHORT, SQLSMALLINT{-128});
+    roundTrip("B", SQL_C_UTINYINT, SQL_TINYINT, static_cast<unsigned char>(200), SQL_C_SLONG, SQLINTEGER{200});
+    roundTrip("R", SQL_C_FLOAT, SQL_REAL, SQLREAL{2.25F}, SQL_C_FLOAT, SQLREAL{2.25F});
+    roundTrip("D", SQL_C_DOUBLE, SQL_DOUBLE, SQLDOUBLE{0.1}, SQL_C_DOUBLE, SQLDOUBLE{0.1});
+    roundTrip("L", SQL_C_DEFAULT, SQL_INTEGER, SQLINTEGER{77}, SQL_C_SLONG, SQLINTEGER{77});
     // Numbers are stored as numbers, not as texts that look like them.
     EXPECT_EQ(stored(4, "typeof(L)"), "integer");
     EXPECT_EQ(stored(13, "typeof(D)"), "real");
@@ -211,16 +212,12 @@ TEST_F(ParametersTest, LongMemoAndBinaryArriveInPiecesAtExecution)
     for (std::size_t i = 0; i < blob.size(); ++i)
         blob[i] = static_cast<unsigned char>(i * 7);
 
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("INSERT INTO P (ID, M, O) VALUES (1, ?, ?)"), SQL_NTS), SQL_SUCCESS);
     SQLLEN memoLength = SQL_LEN_DATA_AT_EXEC(static_cast<SQLLEN>(memo.size()));
     SQLLEN blobLength = SQL_DATA_AT_EXEC;
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_LONGVARCHAR, 0, 0,
-                               reinterpret_cast<SQLPOINTER>(1), 0, &memoLength),
-              SQL_SUCCESS);
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 2, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY, 0, 0,
-                               reinterpret_cast<SQLPOINTER>(2), 0, &blobLength),
-              SQL_SUCCESS);
+    bind(stmt.handle(), 1, SQL_C_CHAR, SQL_LONGVARCHAR, atExecutionToken(1), 0, &memoLength);
+    bind(stmt.handle(), 2, SQL_C_BINARY, SQL_LONGVARBINARY, atExecutionToken(2), 0, &blobLength);
     ASSERT_EQ(SQLExecute(stmt.handle()), SQL_NEED_DATA);
     SQLPOINTER token = nullptr;
     ASSERT_EQ(SQLParamData(stmt.handle(), &token), SQL_NEED_DATA);
@@ -250,32 +247,25 @@ TEST_F(ParametersTest, MarkersAreNumberedInTheOrderTheyAreWritten)
                  "INSERT INTO P (ID, T) VALUES (1, 'a'), (2, 'b')");
     }
     // The join's condition comes before SET in the text, after it in the statement SQLite runs.
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLPrepare(stmt.handle(),
                          sqlText("UPDATE P INNER JOIN Q ON P.ID = Q.ID AND Q.X = ? SET P.T = ? WHERE P.ID < ?"),
                          SQL_NTS),
               SQL_SUCCESS);
     SQLINTEGER limit = 10;
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 0, 0,
-                               const_cast<char*>("OUI"), 0, nullptr),
-              SQL_SUCCESS);
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 0, 0,
-                               const_cast<char*>("changé"), 0, nullptr),
-              SQL_SUCCESS);
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 3, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &limit, 0, nullptr),
-              SQL_SUCCESS);
+    bind(stmt.handle(), 1, SQL_C_CHAR, SQL_VARCHAR, "OUI");
+    bind(stmt.handle(), 2, SQL_C_CHAR, SQL_VARCHAR, "changé");
+    bind(stmt.handle(), 3, SQL_C_SLONG, SQL_INTEGER, &limit);
     ASSERT_EQ(SQLExecute(stmt.handle()), SQL_SUCCESS) << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
     EXPECT_EQ(BaseSqlite(m_base).scalar("SELECT group_concat(ID || '=' || T) FROM P"), "1=changé,2=b");
 }
 
 TEST_F(ParametersTest, CancelAbandonsAnExecutionWaitingForData)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("INSERT INTO P (ID, M) VALUES (1, ?)"), SQL_NTS), SQL_SUCCESS);
     SQLLEN atExecution = SQL_DATA_AT_EXEC;
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_LONGVARCHAR, 0, 0,
-                               reinterpret_cast<SQLPOINTER>(7), 0, &atExecution),
-              SQL_SUCCESS);
+    bind(stmt.handle(), 1, SQL_C_CHAR, SQL_LONGVARCHAR, atExecutionToken(7), 0, &atExecution);
     ASSERT_EQ(SQLExecute(stmt.handle()), SQL_NEED_DATA);
     EXPECT_EQ(SQLExecute(stmt.handle()), SQL_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt.handle()).state, "HY010");
@@ -308,7 +298,7 @@ TEST_F(ParametersTest, ParametersInWhereFollowTheColumnTheyMeet)
                  " (2, 'Hiver', '2024-05-18 00:00:00', 0)");
     }
     auto idsWhere = [&](const std::string& condition, SQLSMALLINT cType, SQLSMALLINT sqlType, const void* value) {
-        Instruction stmt(*m_connexion);
+        Instruction stmt(m_session->connexion);
         EXPECT_EQ(SQLPrepare(stmt.handle(), sqlText("SELECT ID FROM P WHERE " + condition + " ORDER BY ID"), SQL_NTS),
                   SQL_SUCCESS);
         EXPECT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, cType, sqlType, 0, 0, const_cast<void*>(value),
@@ -350,20 +340,16 @@ TEST_F(ParametersTest, ArraysOfParameterSetsRunEachSetOnceWithItsStatus)
     }
     std::vector<SQLUSMALLINT> status(count, 99);
     SQLULEN processed = 0;
-    ASSERT_EQ(SQLSetConnectAttr(m_connexion->handle(), SQL_ATTR_AUTOCOMMIT,
+    ASSERT_EQ(SQLSetConnectAttr(m_session->dbc(), SQL_ATTR_AUTOCOMMIT,
                                 reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
               SQL_SUCCESS);
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLSetStmtAttr(stmt.handle(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(count), 0), SQL_SUCCESS);
     ASSERT_EQ(SQLSetStmtAttr(stmt.handle(), SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0), SQL_SUCCESS);
     ASSERT_EQ(SQLSetStmtAttr(stmt.handle(), SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0), SQL_SUCCESS);
     ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("INSERT INTO P (ID, T) VALUES (?, ?)"), SQL_NTS), SQL_SUCCESS);
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, ids.data(), 0,
-                               nullptr),
-              SQL_SUCCESS);
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 2, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 15, 0, names.data(), 16,
-                               nameLengths.data()),
-              SQL_SUCCESS);
+    bind(stmt.handle(), 1, SQL_C_SLONG, SQL_INTEGER, ids.data());
+    bind(stmt.handle(), 2, SQL_C_CHAR, SQL_VARCHAR, names.data(), 16, nameLengths.data(), 15);
     ASSERT_EQ(SQLExecute(stmt.handle()), SQL_SUCCESS) << diagRec(SQL_HANDLE_STMT, stmt.handle()).message;
     EXPECT_EQ(processed, count);
     EXPECT_EQ(std::count(status.begin(), status.end(), SQL_PARAM_SUCCESS), static_cast<long>(count));
@@ -372,7 +358,7 @@ TEST_F(ParametersTest, ArraysOfParameterSetsRunEachSetOnceWithItsStatus)
     EXPECT_EQ(changed, static_cast<SQLLEN>(count));
     // Nothing is written before the commit of the manual transaction.
     EXPECT_EQ(BaseSqlite(m_base).scalar("SELECT count(*) FROM P"), "0");
-    ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, m_connexion->handle(), SQL_COMMIT), SQL_SUCCESS);
+    ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, m_session->dbc(), SQL_COMMIT), SQL_SUCCESS);
     BaseSqlite base(m_base);
     EXPECT_EQ(base.scalar("SELECT count(*) FROM P"), "1000");
     EXPECT_EQ(base.scalar("SELECT count(*) FROM P WHERE T IS NULL"), "10");
@@ -390,7 +376,7 @@ TEST_F(ParametersTest, RowWiseSetsStopAtTheFirstFailingSet)
     Ligne rows[] = {{1, 0, 1.5, 0}, {1, 0, 2.5, 0}, {3, 0, 3.5, 0}};  // the second repeats the key
     SQLUSMALLINT status[3] = {99, 99, 99};
     SQLULEN processed = 0;
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     SQLSetStmtAttr(stmt.handle(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(3), 0);
     SQLSetStmtAttr(stmt.handle(), SQL_ATTR_PARAM_BIND_TYPE, reinterpret_cast<SQLPOINTER>(sizeof(Ligne)), 0);
     SQLSetStmtAttr(stmt.handle(), SQL_ATTR_PARAM_STATUS_PTR, status, 0);
@@ -410,18 +396,17 @@ TEST_F(ParametersTest, RowWiseSetsStopAtTheFirstFailingSet)
 
 TEST_F(ParametersTest, MissingOrUnreadableParametersAreRefusedInFrench)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("SELECT ID FROM P WHERE ID = ? AND T = ?"), SQL_NTS), SQL_SUCCESS);
     SQLINTEGER id = 1;
-    ASSERT_EQ(SQLBindParameter(stmt.handle(), 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &id, 0, nullptr),
-              SQL_SUCCESS);
+    bind(stmt.handle(), 1, SQL_C_SLONG, SQL_INTEGER, &id);
     EXPECT_EQ(SQLExecute(stmt.handle()), SQL_ERROR);
     const Diagnostic missing = diagRec(SQL_HANDLE_STMT, stmt.handle());
     EXPECT_EQ(missing.state, "07002");
     EXPECT_NE(missing.message.find("Nombre de paramètres incorrect"), std::string::npos) << missing.message;
 
     // A declared parameter needs a value only where the statement uses it.
-    Instruction declared(*m_connexion);
+    Instruction declared(m_session->connexion);
     EXPECT_EQ(declared.exec("PARAMETERS Nom Text; DELETE FROM P WHERE ID > 2"), SQL_SUCCESS);
     EXPECT_EQ(declared.exec("PARAMETERS Nom Text; DELETE FROM P WHERE T = Nom"), SQL_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, declared.handle()).state, "07002");
@@ -446,7 +431,7 @@ TEST_F(ParametersTest, MissingOrUnreadableParametersAreRefusedInFrench)
 
 TEST_F(ParametersTest, NumParamsAndDescribeParamTellTheColumnEachParameterMeets)
 {
-    Instruction stmt(*m_connexion);
+    Instruction stmt(m_session->connexion);
     ASSERT_EQ(SQLPrepare(stmt.handle(), sqlText("INSERT INTO P (ID, T, DT, YN, C) VALUES (?, ?, ?, ?, ?)"), SQL_NTS),
               SQL_SUCCESS);
     SQLSMALLINT count = 0;

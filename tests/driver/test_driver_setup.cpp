@@ -79,9 +79,7 @@ TEST_F(OdbcTest, AddWritesTheDataSourceIntoTheUsersOdbcIniAndReplacesAnOldOne)
     const std::string text = fileText(path("odbc.ini"));
     EXPECT_EQ(text.find("[Base Suite Velmora]"), text.rfind("[Base Suite Velmora]")) << text;
 
-    Environnement env;
-    Connexion connexion(env);
-    EXPECT_EQ(connexion.connect(dsn), SQL_SUCCESS);
+    Session session(dsn, false);
 }
 
 TEST_F(OdbcTest, ConfigRepointsAnExistingDataSourceAndRefusesAnUnknownOne)
@@ -90,11 +88,7 @@ TEST_F(OdbcTest, ConfigRepointsAnExistingDataSourceAndRefusesAnUnknownOne)
     BaseSqlite(other).run("CREATE TABLE AUTRE(X LONG)");
     ASSERT_TRUE(configure(ODBC_CONFIG_DSN, attributeList({"DSN=Base Test", "DBQ=" + other, "FIL=MS Access"})));
     EXPECT_EQ(profile("Base Test", "DBQ"), other);
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    EXPECT_EQ(stmt.exec("SELECT * FROM AUTRE"), SQL_SUCCESS);
+    EXPECT_EQ(Session("Base Test", false).exec("SELECT * FROM AUTRE"), SQL_SUCCESS);
 
     EXPECT_FALSE(configure(ODBC_CONFIG_DSN, attributeList({"DSN=Inexistante", "DBQ=" + other})));
     EXPECT_FALSE(dataSourceListed("INEXISTANTE"));

@@ -145,13 +145,11 @@ TEST_F(TextValidationTest, IllFormedTextsAreRefusedBeforeAnythingRunsAndWellForm
                      << " manquent";
     BaseSqlite(m_base).run("CREATE TABLE T (N INTEGER, Texte TEXT); INSERT INTO T VALUES (1, 'avant');");
     const std::string files[] = {m_base, memo, indexed};
-    Environnement env(true);
     for (const Case& c : CASES) {
         const Target& target = TARGETS[c.base];
         const std::string& file = files[c.base];
         SCOPED_TRACE(::testing::Message() << file << " : cas " << (&c - CASES));
-        Connexion connexion(env);
-        ASSERT_EQ(connectTo(connexion, file), SQL_SUCCESS);
+        Session connexion(accessFile(file));
         const std::string readBack = target.readBack();
         const std::vector<Row> before = select(connexion, readBack);
         const std::string digest = fileDigest(file);

@@ -12,85 +12,55 @@ protected:
         BaseSqlite(m_base).run("INSERT INTO BASE VALUES('avant')");
     }
     std::string storedName() { return BaseSqlite(m_base).scalar("SELECT group_concat(NOM, ',') FROM BASE"); }
-    static SQLRETURN autocommit(const Connexion& connexion, bool on)
-    {
-        return SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF);
-    }
 };
 
 TEST_F(TransactionsTest, RollbackReallyUndoesTheChange)
 {
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'après'"), SQL_SUCCESS);
-    stmt.close();
-    ASSERT_EQ(stmt.exec("SELECT NOM FROM BASE"), SQL_SUCCESS);
-    EXPECT_EQ(fetchAll(stmt.handle()), (std::vector<Row>{{"après"}})) << "the change is visible inside";
-    stmt.close();
+    Session s("Base Test", false);
+    ASSERT_EQ(s.autocommit(false), SQL_SUCCESS);
+    ASSERT_EQ(s.exec("UPDATE BASE SET NOM = 'après'"), SQL_SUCCESS);
+    EXPECT_EQ(s.rows("SELECT NOM FROM BASE"), (std::vector<Row>{{"après"}})) << "the change is visible inside";
     EXPECT_EQ(storedName(), "avant") << "and not outside before the commit";
-    ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, true), SQL_SUCCESS);
+    ASSERT_EQ(SQLTransact(s.henv(), s.dbc(), SQL_ROLLBACK), SQL_SUCCESS);
+    ASSERT_EQ(s.autocommit(true), SQL_SUCCESS);
     SQLUINTEGER mode = 0;
-    SQLGetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, &mode);
+    SQLGetConnectOption(s.dbc(), SQL_AUTOCOMMIT, &mode);
     EXPECT_EQ(mode, SQL_AUTOCOMMIT_ON);
-    ASSERT_EQ(stmt.exec("SELECT NOM FROM BASE"), SQL_SUCCESS);
-    EXPECT_EQ(fetchAll(stmt.handle()), (std::vector<Row>{{"avant"}}));
+    EXPECT_EQ(s.rows("SELECT NOM FROM BASE"), (std::vector<Row>{{"avant"}}));
     EXPECT_EQ(storedName(), "avant");
 }
 
-TEST_F(TransactionsTest, CommitReallyPersistsTheChange)
+TEST_F(TransactionsTest, CommitPersistsClosingWithPendingWorkRollsBackAndAutocommitOnCommits)
 {
-    Environnement env;
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-        Instruction stmt(connexion);
-        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-        ASSERT_EQ(stmt.exec("INSERT INTO BASE VALUES('nouveau')"), SQL_SUCCESS);
-        ASSERT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
-        ASSERT_EQ(autocommit(connexion, true), SQL_SUCCESS);
+        Session s("Base Test", false);
+        ASSERT_EQ(s.autocommit(false), SQL_SUCCESS);
+        ASSERT_EQ(s.exec("INSERT INTO BASE VALUES('nouveau')"), SQL_SUCCESS);
+        ASSERT_EQ(SQLTransact(s.henv(), s.dbc(), SQL_COMMIT), SQL_SUCCESS);
+        ASSERT_EQ(s.autocommit(true), SQL_SUCCESS);
     }
     EXPECT_EQ(storedName(), "avant,nouveau");
-    Connexion again(env);
-    ASSERT_EQ(again.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(again);
-    ASSERT_EQ(stmt.exec("SELECT count(*) FROM BASE"), SQL_SUCCESS);
-    EXPECT_EQ(fetchAll(stmt.handle()), (std::vector<Row>{{"2"}}));
-}
-
-TEST_F(TransactionsTest, ClosingWithPendingWorkRollsItBackAndSwitchingAutocommitOnCommits)
-{
-    Environnement env;
+    EXPECT_EQ(Session("Base Test", false).rows("SELECT count(*) FROM BASE"), (std::vector<Row>{{"2"}}));
     {
-        Connexion connexion(env);
-        ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-        Instruction stmt(connexion);
-        ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-        ASSERT_EQ(stmt.exec("DELETE FROM BASE"), SQL_SUCCESS);
+        Session s("Base Test", false);
+        ASSERT_EQ(s.autocommit(false), SQL_SUCCESS);
+        ASSERT_EQ(s.exec("DELETE FROM BASE"), SQL_SUCCESS);
     }
-    EXPECT_EQ(storedName(), "avant");
+    EXPECT_EQ(storedName(), "avant,nouveau");
 
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'validé'"), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, true), SQL_SUCCESS);
-    EXPECT_EQ(storedName(), "validé");
+    Session s("Base Test", false);
+    ASSERT_EQ(s.autocommit(false), SQL_SUCCESS);
+    ASSERT_EQ(s.exec("UPDATE BASE SET NOM = 'validé'"), SQL_SUCCESS);
+    ASSERT_EQ(s.autocommit(true), SQL_SUCCESS);
+    EXPECT_EQ(storedName(), "validé,validé");
 }
 
 TEST_F(TransactionsTest, EndingATransactionInAutocommitModeSucceedsAndChangesNothing)
 {
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'direct'"), SQL_SUCCESS);
-    EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
-    EXPECT_EQ(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
+    Session s("Base Test", false);
+    ASSERT_EQ(s.exec("UPDATE BASE SET NOM = 'direct'"), SQL_SUCCESS);
+    EXPECT_EQ(SQLTransact(s.henv(), s.dbc(), SQL_ROLLBACK), SQL_SUCCESS);
+    EXPECT_EQ(SQLTransact(s.henv(), s.dbc(), SQL_COMMIT), SQL_SUCCESS);
     EXPECT_EQ(storedName(), "direct");
 }
 
@@ -99,17 +69,14 @@ TEST_F(TransactionsTest, EndingATransactionInAutocommitModeSucceedsAndChangesNot
 TEST_F(TransactionsTest, AStatementUndoneAloneLeavesTheRestToCommit)
 {
     BaseSqlite(m_base).run("CREATE TABLE CLE (ID LONG PRIMARY KEY); INSERT INTO CLE VALUES (1);");
-    Environnement env(true);
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'gardé'"), SQL_SUCCESS);
-    ASSERT_EQ(stmt.exec("INSERT INTO CLE VALUES (1)"), SQL_ERROR);
-    const Diagnostic refused = diagRec(SQL_HANDLE_STMT, stmt.handle());
+    Session s;
+    ASSERT_EQ(s.autocommit(false), SQL_SUCCESS);
+    ASSERT_EQ(s.exec("UPDATE BASE SET NOM = 'gardé'"), SQL_SUCCESS);
+    ASSERT_EQ(s.exec("INSERT INTO CLE VALUES (1)"), SQL_ERROR);
+    const Diagnostic refused = diagRec(SQL_HANDLE_STMT, s.h());
     EXPECT_EQ(refused.state, "23000");
     EXPECT_EQ(refused.message.find("Toute la transaction"), std::string::npos) << refused.message;
-    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
+    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, s.dbc(), SQL_COMMIT), SQL_SUCCESS);
     EXPECT_EQ(storedName(), "gardé");
 }
 
@@ -119,24 +86,21 @@ TEST_F(TransactionsTest, ATransactionUndoneWholeIsSaidSoAndItsCommitFails)
 {
     BaseSqlite(m_base).run("CREATE TRIGGER PANNE BEFORE INSERT ON BASE WHEN NEW.NOM = 'panne' "
                            "BEGIN SELECT RAISE(ROLLBACK, 'panne simulée'); END;");
-    Environnement env(true);
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'perdu'"), SQL_SUCCESS);
-    ASSERT_EQ(stmt.exec("INSERT INTO BASE VALUES ('panne')"), SQL_ERROR);
-    const Diagnostic failed = diagRec(SQL_HANDLE_STMT, stmt.handle());
+    Session s;
+    ASSERT_EQ(s.autocommit(false), SQL_SUCCESS);
+    ASSERT_EQ(s.exec("UPDATE BASE SET NOM = 'perdu'"), SQL_SUCCESS);
+    ASSERT_EQ(s.exec("INSERT INTO BASE VALUES ('panne')"), SQL_ERROR);
+    const Diagnostic failed = diagRec(SQL_HANDLE_STMT, s.h());
     EXPECT_NE(failed.message.find("Toute la transaction a été annulée"), std::string::npos) << failed.message;
-    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, connexion.handle(), SQL_COMMIT), SQL_ERROR);
-    const Diagnostic commit = diagRec(SQL_HANDLE_DBC, connexion.handle());
+    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, s.dbc(), SQL_COMMIT), SQL_ERROR);
+    const Diagnostic commit = diagRec(SQL_HANDLE_DBC, s.dbc());
     EXPECT_EQ(commit.state, "40000");
     EXPECT_NE(commit.message.find("aucune de ses modifications n'a été enregistrée"), std::string::npos)
         << commit.message;
     EXPECT_EQ(storedName(), "avant");
     // The next transaction starts afresh.
-    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'ensuite'"), SQL_SUCCESS);
-    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
+    ASSERT_EQ(s.exec("UPDATE BASE SET NOM = 'ensuite'"), SQL_SUCCESS);
+    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, s.dbc(), SQL_COMMIT), SQL_SUCCESS);
     EXPECT_EQ(storedName(), "ensuite");
 }
 
@@ -167,37 +131,31 @@ private:
 TEST_F(TransactionsTest, AFullDiskUndoesTheWholeTransactionAndTheCommitSaysSo)
 {
     const DisqueLimite disque(m_base);
-    Environnement env(true);
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(stmt.exec("UPDATE BASE SET NOM = 'perdu'"), SQL_SUCCESS);
+    Session s;
+    ASSERT_EQ(s.autocommit(false), SQL_SUCCESS);
+    ASSERT_EQ(s.exec("UPDATE BASE SET NOM = 'perdu'"), SQL_SUCCESS);
     SQLRETURN rc = SQL_SUCCESS;
     for (int i = 0; i < 1000 && rc == SQL_SUCCESS; ++i)
-        rc = stmt.exec("INSERT INTO BASE VALUES (String(3000, 'x'))");
+        rc = s.exec("INSERT INTO BASE VALUES (String(3000, 'x'))");
     ASSERT_EQ(rc, SQL_ERROR) << "the page limit was never reached";
-    const Diagnostic full = diagRec(SQL_HANDLE_STMT, stmt.handle());
+    const Diagnostic full = diagRec(SQL_HANDLE_STMT, s.h());
     EXPECT_NE(full.message.find("Le disque est plein"), std::string::npos) << full.message;
     EXPECT_NE(full.message.find("Toute la transaction a été annulée"), std::string::npos) << full.message;
-    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, connexion.handle(), SQL_COMMIT), SQL_ERROR);
-    EXPECT_EQ(diagRec(SQL_HANDLE_DBC, connexion.handle()).state, "40000");
+    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, s.dbc(), SQL_COMMIT), SQL_ERROR);
+    EXPECT_EQ(diagRec(SQL_HANDLE_DBC, s.dbc()).state, "40000");
     EXPECT_EQ(storedName(), "avant");
 }
 
 // In manual-commit mode, a SELECT whose rows are read keeps no lock: another program writes.
 TEST_F(TransactionsTest, ReadingInManualCommitModeNeverBlocksAnotherWriter)
 {
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    ASSERT_EQ(autocommit(connexion, false), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(stmt.exec("SELECT NOM FROM BASE"), SQL_SUCCESS);
-    EXPECT_EQ(fetchAll(stmt.handle()), (std::vector<Row>{{"avant"}}));
+    Session s("Base Test", false);
+    ASSERT_EQ(s.autocommit(false), SQL_SUCCESS);
+    ASSERT_EQ(s.exec("SELECT NOM FROM BASE"), SQL_SUCCESS);
+    EXPECT_EQ(fetchAll(s.h()), (std::vector<Row>{{"avant"}}));
     EXPECT_NO_THROW(BaseSqlite(m_base).run("INSERT INTO BASE VALUES ('ailleurs')"));
-    ASSERT_EQ(stmt.exec("SELECT Count(*) FROM BASE"), SQL_SUCCESS);
-    stmt.close();
+    ASSERT_EQ(s.exec("SELECT Count(*) FROM BASE"), SQL_SUCCESS);
+    s.stmt.close();
     EXPECT_NO_THROW(BaseSqlite(m_base).run("INSERT INTO BASE VALUES ('encore')"));
     EXPECT_EQ(storedName(), "avant,ailleurs,encore");
 }

@@ -9,7 +9,13 @@ struct Described {
     SQLSMALLINT type = 0;
     SQLULEN size = 0;
     SQLSMALLINT digits = 0;
+    bool operator==(const Described&) const = default;
 };
+
+std::ostream& operator<<(std::ostream& out, const Described& d)
+{
+    return out << d.name << " " << d.type << "(" << d.size << ", " << d.digits << ")";
+}
 
 std::vector<Described> describe(SQLHSTMT stmt)
 {
@@ -18,9 +24,8 @@ std::vector<Described> describe(SQLHSTMT stmt)
     std::vector<Described> columns;
     for (SQLUSMALLINT c = 1; c <= count; ++c) {
         SQLCHAR name[256] = {};
-        SQLSMALLINT length = 0;
         Described d;
-        EXPECT_EQ(SQLDescribeCol(stmt, c, name, 255, &length, &d.type, &d.size, &d.digits, nullptr), SQL_SUCCESS);
+        EXPECT_EQ(SQLDescribeCol(stmt, c, name, 255, nullptr, &d.type, &d.size, &d.digits, nullptr), SQL_SUCCESS);
         d.name = reinterpret_cast<char*>(name);
         columns.push_back(d);
     }
@@ -44,14 +49,12 @@ protected:
     }
 };
 
-TEST_F(TypesTest, DeclaredTypesGiveAccessSqlTypesAndPrecisions)
+TEST_F(TypesTest, DeclaredTypesGiveAccessSqlTypesAndPrecisionsAndValuesTheirTextForms)
 {
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(stmt.exec("SELECT * FROM TYPES"), SQL_SUCCESS);
-    const std::vector<Described> expected = {
+    Session s("Base Test", false);
+    ASSERT_EQ(s.connected, SQL_SUCCESS);
+    ASSERT_EQ(s.stmt.exec("SELECT * FROM TYPES"), SQL_SUCCESS);
+    EXPECT_EQ(describe(s.h()), (std::vector<Described>{
         {"C_TEXT", SQL_VARCHAR, 40, 0},        {"C_VARCHAR", SQL_VARCHAR, 12, 0},
         {"C_MEMO", SQL_LONGVARCHAR, 1073741823, 0}, {"C_LONG", SQL_INTEGER, 10, 0},
         {"C_COUNTER", SQL_INTEGER, 10, 0},     {"C_SHORT", SQL_SMALLINT, 5, 0},
@@ -59,93 +62,54 @@ TEST_F(TypesTest, DeclaredTypesGiveAccessSqlTypesAndPrecisions)
         {"C_DOUBLE", SQL_DOUBLE, 15, 0},       {"C_CURRENCY", SQL_NUMERIC, 19, 4},
         {"C_DECIMAL", SQL_NUMERIC, 10, 2},     {"C_DATETIME", SQL_TIMESTAMP, 19, 0},
         {"C_YESNO", SQL_BIT, 1, 0},            {"C_OLE", SQL_LONGVARBINARY, 1073741823, 0},
-        {"C_GUID", SQL_GUID, 38, 0},        {"C_AUTRE", SQL_VARCHAR, 255, 0},
-    };
-    const std::vector<Described> actual = describe(stmt.handle());
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE(expected[i].name);
-        EXPECT_EQ(actual[i].name, expected[i].name);
-        EXPECT_EQ(actual[i].type, expected[i].type);
-        EXPECT_EQ(actual[i].size, expected[i].size);
-        EXPECT_EQ(actual[i].digits, expected[i].digits);
-    }
+        {"C_GUID", SQL_GUID, 38, 0},           {"C_AUTRE", SQL_VARCHAR, 255, 0}}));
+    const auto none = std::nullopt;
+    EXPECT_EQ(fetchAll(s.h()), (std::vector<Row>{
+        {"Été", "abc", "mémo", "123456", "7", "-5", "200", "0.1", "1.5", "12.5000", "3.00", "2024-01-02 00:00:00",
+         "1", "00FF1A", "{6B29FC40-CA47-1067-B31D-00DD010662DA}", "x"},
+        {none, none, none, none, none, none, none, "2.25", "3", "7.0000", "4.50", "2024-05-06 07:08:09", "0", none,
+         none, none}}));
 
     // An ODBC 3 application sees the ODBC 3 code of dates.
-    Environnement env3(true);
-    Connexion connexion3(env3);
-    ASSERT_EQ(connexion3.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt3(connexion3);
-    ASSERT_EQ(stmt3.exec("SELECT C_DATETIME FROM TYPES"), SQL_SUCCESS);
-    EXPECT_EQ(describe(stmt3.handle())[0].type, SQL_TYPE_TIMESTAMP);
-}
-
-TEST_F(TypesTest, ValuesComeOutInTheirAccessTextForms)
-{
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(stmt.exec("SELECT * FROM TYPES"), SQL_SUCCESS);
-    const std::vector<Row> rows = fetchAll(stmt.handle());
-    ASSERT_EQ(rows.size(), 2U);
-    const Row first = {"Été", "abc", "mémo", "123456", "7", "-5", "200", "0.1", "1.5", "12.5000", "3.00",
-                       "2024-01-02 00:00:00", "1", "00FF1A", "{6B29FC40-CA47-1067-B31D-00DD010662DA}", "x"};
-    EXPECT_EQ(rows[0], first);
-    const auto none = std::nullopt;
-    const Row second = {none, none, none, none, none, none, none, "2.25", "3", "7.0000", "4.50",
-                        "2024-05-06 07:08:09", "0", none, none, none};
-    EXPECT_EQ(rows[1], second);
+    Session s3;
+    ASSERT_EQ(s3.stmt.exec("SELECT C_DATETIME FROM TYPES"), SQL_SUCCESS);
+    EXPECT_EQ(describe(s3.h())[0].type, SQL_TYPE_TIMESTAMP);
 }
 
 TEST_F(TypesTest, ExpressionColumnsTakeTheirTypeFromTheFirstValue)
 {
-    Environnement env;
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(stmt.exec("SELECT count(*) AS N, 2.5 AS R, 'a' & 'b' AS T, NULL AS V"), SQL_SUCCESS);
-    const std::vector<Described> columns = describe(stmt.handle());
-    ASSERT_EQ(columns.size(), 4U);
-    EXPECT_EQ(columns[0].type, SQL_INTEGER);
-    EXPECT_EQ(columns[1].type, SQL_DOUBLE);
-    EXPECT_EQ(columns[2].type, SQL_VARCHAR);
-    EXPECT_EQ(columns[2].size, 255U);
-    EXPECT_EQ(columns[3].type, SQL_VARCHAR);
-    EXPECT_EQ(fetchAll(stmt.handle()), (std::vector<Row>{{"1", "2.5", "ab", std::nullopt}}));
+    Session s("Base Test", false);
+    ASSERT_EQ(s.stmt.exec("SELECT count(*) AS N, 2.5 AS R, 'a' & 'b' AS T, NULL AS V"), SQL_SUCCESS);
+    EXPECT_EQ(describe(s.h()), (std::vector<Described>{{"N", SQL_INTEGER, 10, 0}, {"R", SQL_DOUBLE, 15, 0},
+                                                       {"T", SQL_VARCHAR, 255, 0}, {"V", SQL_VARCHAR, 255, 0}}));
+    EXPECT_EQ(fetchAll(s.h()), (std::vector<Row>{{"1", "2.5", "ab", std::nullopt}}));
 }
 
 TEST_F(TypesTest, TypedConversionsForTheCommonCTypes)
 {
-    Environnement env(true);
-    Connexion connexion(env);
-    ASSERT_EQ(connexion.connect("Base Test"), SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(stmt.exec("SELECT C_LONG, C_CURRENCY, C_DATETIME, C_OLE, C_TEXT, C_YESNO FROM TYPES"), SQL_SUCCESS);
-    ASSERT_EQ(SQLFetch(stmt.handle()), SQL_SUCCESS);
+    Session s;
+    ASSERT_EQ(s.stmt.exec("SELECT C_LONG, C_CURRENCY, C_DATETIME, C_OLE, C_TEXT, C_YESNO FROM TYPES"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(s.h()), SQL_SUCCESS);
     SQLINTEGER number = 0;
     SQLLEN length = 0;
-    EXPECT_EQ(SQLGetData(stmt.handle(), 1, SQL_C_SLONG, &number, 0, &length), SQL_SUCCESS);
+    EXPECT_EQ(SQLGetData(s.h(), 1, SQL_C_SLONG, &number, 0, &length), SQL_SUCCESS);
     EXPECT_EQ(number, 123456);
-    EXPECT_EQ(SQLGetData(stmt.handle(), 1, SQL_C_SLONG, &number, 0, &length), SQL_NO_DATA);
+    EXPECT_EQ(SQLGetData(s.h(), 1, SQL_C_SLONG, &number, 0, &length), SQL_NO_DATA);
     double money = 0;
-    EXPECT_EQ(SQLGetData(stmt.handle(), 2, SQL_C_DOUBLE, &money, 0, &length), SQL_SUCCESS);
+    EXPECT_EQ(SQLGetData(s.h(), 2, SQL_C_DOUBLE, &money, 0, &length), SQL_SUCCESS);
     EXPECT_DOUBLE_EQ(money, 12.5);
     SQL_TIMESTAMP_STRUCT stamp{};
-    EXPECT_EQ(SQLGetData(stmt.handle(), 3, SQL_C_TYPE_TIMESTAMP, &stamp, sizeof stamp, &length), SQL_SUCCESS);
-    EXPECT_EQ(stamp.year, 2024);
-    EXPECT_EQ(stamp.month, 1);
-    EXPECT_EQ(stamp.day, 2);
+    EXPECT_EQ(SQLGetData(s.h(), 3, SQL_C_TYPE_TIMESTAMP, &stamp, sizeof stamp, &length), SQL_SUCCESS);
+    EXPECT_EQ(std::tuple(stamp.year, stamp.month, stamp.day), std::tuple(2024, 1, 2));
     unsigned char bytes[8] = {};
-    EXPECT_EQ(SQLGetData(stmt.handle(), 4, SQL_C_BINARY, bytes, sizeof bytes, &length), SQL_SUCCESS);
+    EXPECT_EQ(SQLGetData(s.h(), 4, SQL_C_BINARY, bytes, sizeof bytes, &length), SQL_SUCCESS);
     EXPECT_EQ(length, 3);
     EXPECT_EQ(bytes[1], 0xFF);
-    EXPECT_EQ(SQLGetData(stmt.handle(), 5, SQL_C_SLONG, &number, 0, &length), SQL_ERROR);
-    EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt.handle()).state, "22018");
+    EXPECT_EQ(SQLGetData(s.h(), 5, SQL_C_SLONG, &number, 0, &length), SQL_ERROR);
+    EXPECT_EQ(diagRec(SQL_HANDLE_STMT, s.h()).state, "22018");
     unsigned char bit = 9;
-    EXPECT_EQ(SQLGetData(stmt.handle(), 6, SQL_C_BIT, &bit, 1, &length), SQL_SUCCESS);
+    EXPECT_EQ(SQLGetData(s.h(), 6, SQL_C_BIT, &bit, 1, &length), SQL_SUCCESS);
     EXPECT_EQ(bit, 1);
-
 }
 
 }  // namespace

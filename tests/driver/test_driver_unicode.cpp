@@ -50,10 +50,7 @@ WideDiagnostic wideDiagRec(SQLSMALLINT type, SQLHANDLE handle)
 // A connection handle that a test connects itself through the W functions.
 class WideConnection {
 public:
-    explicit WideConnection(const Environnement& environment)
-    {
-        SQLAllocHandle(SQL_HANDLE_DBC, environment.handle(), &m_dbc);
-    }
+    explicit WideConnection(const Environnement& environment) { SQLAllocHandle(SQL_HANDLE_DBC, environment.handle(), &m_dbc); }
     ~WideConnection()
     {
         SQLDisconnect(m_dbc);
@@ -65,26 +62,6 @@ public:
 
 private:
     SQLHDBC m_dbc = SQL_NULL_HDBC;
-};
-
-class WideStatement {
-public:
-    explicit WideStatement(const WideConnection& connection)
-    {
-        SQLAllocHandle(SQL_HANDLE_STMT, connection.handle(), &m_stmt);
-    }
-    ~WideStatement() { SQLFreeHandle(SQL_HANDLE_STMT, m_stmt); }
-    WideStatement(const WideStatement&) = delete;
-    WideStatement& operator=(const WideStatement&) = delete;
-    SQLHSTMT handle() const { return m_stmt; }
-    SQLRETURN exec(const std::u16string& sql)
-    {
-        SQLFreeStmt(m_stmt, SQL_CLOSE);
-        return SQLExecDirectW(m_stmt, wide(sql), SQL_NTS);
-    }
-
-private:
-    SQLHSTMT m_stmt = SQL_NULL_HSTMT;
 };
 
 // A whole value read as SQL_C_WCHAR in one piece.
@@ -109,25 +86,34 @@ protected:
         BaseSqlite(m_unicodeBase).run("CREATE TABLE BASE(NOM TEXT(50));");
     }
 
-    SQLRETURN connect(WideConnection& connection)
+    // Connects m_connection through SQLDriverConnectW and gives it a statement.
+    void connect()
     {
         const std::u16string text = u"DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + utf16(m_unicodeBase);
-        return SQLDriverConnectW(connection.handle(), nullptr, wide(text), SQL_NTS, nullptr, 0, nullptr,
-                                 SQL_DRIVER_NOPROMPT);
+        ASSERT_EQ(SQLDriverConnectW(m_connection.handle(), nullptr, wide(text), SQL_NTS, nullptr, 0, nullptr,
+                                    SQL_DRIVER_NOPROMPT),
+                  SQL_SUCCESS);
+        ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, m_connection.handle(), &m_stmt), SQL_SUCCESS);
     }
-
+    void TearDown() override { SQLFreeHandle(SQL_HANDLE_STMT, m_stmt); }
     // The table of the tests, made and filled through SQLExecDirectW.
-    void createClients(WideStatement& stmt)
+    void createClients()
     {
-        ASSERT_EQ(stmt.exec(u"CREATE TABLE [Clients été] (Numéro LONG, Имя TEXT(50), " + GREEK
-                            + u" TEXT(50), 名前 TEXT(50))"),
+        ASSERT_EQ(exec(u"CREATE TABLE [Clients été] (Numéro LONG, Имя TEXT(50), " + GREEK + u" TEXT(50), 名前 TEXT(50))"),
                   SQL_SUCCESS);
-        ASSERT_EQ(stmt.exec(u"INSERT INTO [Clients été] (Numéro, Имя, " + GREEK
-                            + u", 名前) VALUES (1, 'Дмитрий', 'Ωμέγα', '東京 " + EMOJI + u" Zoë')"),
+        ASSERT_EQ(exec(u"INSERT INTO [Clients été] (Numéro, Имя, " + GREEK + u", 名前) VALUES (1, 'Дмитрий', 'Ωμέγα', '東京 "
+                       + EMOJI + u" Zoë')"),
                   SQL_SUCCESS);
+    }
+    SQLRETURN exec(const std::u16string& sql)
+    {
+        SQLFreeStmt(m_stmt, SQL_CLOSE);
+        return SQLExecDirectW(m_stmt, wide(sql), SQL_NTS);
     }
 
     Environnement m_env{true};
+    WideConnection m_connection{m_env};
+    SQLHSTMT m_stmt = SQL_NULL_HSTMT;
     std::string m_unicodeBase;
 };
 
@@ -181,82 +167,71 @@ TEST_F(UnicodeTest, ConnectsByConnectionStringAndByDataSourceName)
     }
 }
 
-TEST_F(UnicodeTest, NonLatinNamesAndValuesGoInAndComeBackUnchanged)
+TEST_F(UnicodeTest, NonLatinNamesAndValuesGoInAndComeBackUnchangedAndTheCatalogueNamesThemInUtf16)
 {
-    WideConnection connection(m_env);
-    ASSERT_EQ(connect(connection), SQL_SUCCESS);
-    WideStatement stmt(connection);
-    createClients(stmt);
+    connect();
+    createClients();
 
-    ASSERT_EQ(stmt.exec(u"SELECT Numéro, Имя, " + GREEK + u", 名前 FROM [Clients été] WHERE Имя = 'Дмитрий'"),
+    ASSERT_EQ(exec(u"SELECT Numéro, Имя, " + GREEK + u", 名前 FROM [Clients été] WHERE Имя = 'Дмитрий'"),
               SQL_SUCCESS);
     const std::u16string names[] = {u"Numéro", u"Имя", GREEK, u"名前"};
     for (SQLUSMALLINT column = 1; column <= 4; ++column) {
         SQLWCHAR name[50] = {};
         SQLSMALLINT length = 0;
         SQLSMALLINT type = 0;
-        ASSERT_EQ(SQLDescribeColW(stmt.handle(), column, name, 50, &length, &type, nullptr, nullptr, nullptr),
+        ASSERT_EQ(SQLDescribeColW(m_stmt, column, name, 50, &length, &type, nullptr, nullptr, nullptr),
                   SQL_SUCCESS);
         EXPECT_EQ(fromBuffer(name), names[column - 1]);
         EXPECT_EQ(length, static_cast<SQLSMALLINT>(names[column - 1].size()));  // in characters
         EXPECT_EQ(type, column == 1 ? SQL_INTEGER : SQL_VARCHAR);
     }
-    ASSERT_EQ(SQLFetch(stmt.handle()), SQL_SUCCESS);
-    EXPECT_EQ(wideValue(stmt.handle(), 1), u"1");
-    EXPECT_EQ(wideValue(stmt.handle(), 2), u"Дмитрий");
-    EXPECT_EQ(wideValue(stmt.handle(), 3), u"Ωμέγα");
-    EXPECT_EQ(wideValue(stmt.handle(), 4), u"東京 " + EMOJI + u" Zoë");
-    EXPECT_EQ(SQLFetch(stmt.handle()), SQL_NO_DATA);
+    ASSERT_EQ(SQLFetch(m_stmt), SQL_SUCCESS);
+    EXPECT_EQ(wideValue(m_stmt, 1), u"1");
+    EXPECT_EQ(wideValue(m_stmt, 2), u"Дмитрий");
+    EXPECT_EQ(wideValue(m_stmt, 3), u"Ωμέγα");
+    EXPECT_EQ(wideValue(m_stmt, 4), u"東京 " + EMOJI + u" Zoë");
+    EXPECT_EQ(SQLFetch(m_stmt), SQL_NO_DATA);
 
     // Stored as UTF-8, as SQLite itself reads it.
-    BaseSqlite base(m_unicodeBase);
-    EXPECT_EQ(base.scalar("SELECT 名前 FROM [Clients été]"), "東京 😀 Zoë");
-}
+    EXPECT_EQ(BaseSqlite(m_unicodeBase).scalar("SELECT 名前 FROM [Clients été]"), "東京 😀 Zoë");
 
-TEST_F(UnicodeTest, CatalogueNamesTheTablesAndColumnsInUtf16)
-{
-    WideConnection connection(m_env);
-    ASSERT_EQ(connect(connection), SQL_SUCCESS);
-    WideStatement stmt(connection);
-    createClients(stmt);
-
+    // The catalogue names the table and its columns in UTF-16.
+    SQLFreeStmt(m_stmt, SQL_CLOSE);
     const std::u16string table = u"Clients été";
-    ASSERT_EQ(SQLTablesW(stmt.handle(), nullptr, 0, nullptr, 0, wide(table), SQL_NTS, nullptr, 0), SQL_SUCCESS);
-    ASSERT_EQ(SQLFetch(stmt.handle()), SQL_SUCCESS);
-    EXPECT_EQ(wideValue(stmt.handle(), 3), table);
-    EXPECT_EQ(wideValue(stmt.handle(), 4), u"TABLE");
-    EXPECT_EQ(SQLFetch(stmt.handle()), SQL_NO_DATA);
+    ASSERT_EQ(SQLTablesW(m_stmt, nullptr, 0, nullptr, 0, wide(table), SQL_NTS, nullptr, 0), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(m_stmt), SQL_SUCCESS);
+    EXPECT_EQ(wideValue(m_stmt, 3), table);
+    EXPECT_EQ(wideValue(m_stmt, 4), u"TABLE");
+    EXPECT_EQ(SQLFetch(m_stmt), SQL_NO_DATA);
 
-    SQLFreeStmt(stmt.handle(), SQL_CLOSE);
+    SQLFreeStmt(m_stmt, SQL_CLOSE);
     const auto tableLength = static_cast<SQLSMALLINT>(table.size());
-    ASSERT_EQ(SQLColumnsW(stmt.handle(), nullptr, 0, nullptr, 0, wide(table), tableLength, nullptr, 0), SQL_SUCCESS);
+    ASSERT_EQ(SQLColumnsW(m_stmt, nullptr, 0, nullptr, 0, wide(table), tableLength, nullptr, 0), SQL_SUCCESS);
     std::vector<std::u16string> columns;
-    while (SQLFetch(stmt.handle()) == SQL_SUCCESS)
-        columns.push_back(wideValue(stmt.handle(), 4));
+    while (SQLFetch(m_stmt) == SQL_SUCCESS)
+        columns.push_back(wideValue(m_stmt, 4));
     EXPECT_EQ(columns, (std::vector<std::u16string>{u"Numéro", u"Имя", GREEK, u"名前"}));
 }
 
 TEST_F(UnicodeTest, FrenchErrorTextComesWholeWithItsLengthInCharacters)
 {
-    WideConnection connection(m_env);
-    ASSERT_EQ(connect(connection), SQL_SUCCESS);
-    WideStatement stmt(connection);
+    connect();
     const std::u16string expected
         = utf16(std::string(PREFIX) + "Erreur de syntaxe : l'instruction SQL est incomplète.");
 
-    ASSERT_EQ(stmt.exec(u"SELECT * FROM"), SQL_ERROR);
-    const WideDiagnostic record = wideDiagRec(SQL_HANDLE_STMT, stmt.handle());
+    ASSERT_EQ(exec(u"SELECT * FROM"), SQL_ERROR);
+    const WideDiagnostic record = wideDiagRec(SQL_HANDLE_STMT, m_stmt);
     EXPECT_EQ(record.state, u"42000");
     EXPECT_EQ(record.message, expected);
     EXPECT_EQ(record.length, static_cast<SQLSMALLINT>(expected.size()));
 
     // The ODBC 2 form gives the same record.
-    ASSERT_EQ(stmt.exec(u"SELECT * FROM"), SQL_ERROR);
+    ASSERT_EQ(exec(u"SELECT * FROM"), SQL_ERROR);
     SQLWCHAR state[6] = {};
     SQLWCHAR message[500] = {};
     SQLINTEGER native = 0;
     SQLSMALLINT length = 0;
-    ASSERT_EQ(SQLErrorW(m_env.handle(), connection.handle(), stmt.handle(), state, &native, message, 500, &length),
+    ASSERT_EQ(SQLErrorW(m_env.handle(), m_connection.handle(), m_stmt, state, &native, message, 500, &length),
               SQL_SUCCESS);
     EXPECT_EQ(fromBuffer(state), u"42000");
     EXPECT_EQ(fromBuffer(message), expected);
@@ -265,82 +240,75 @@ TEST_F(UnicodeTest, FrenchErrorTextComesWholeWithItsLengthInCharacters)
 
 TEST_F(UnicodeTest, TooSmallBuffersAreCutWithTheFullLengthInTheFunctionsUnit)
 {
-    WideConnection connection(m_env);
-    ASSERT_EQ(connect(connection), SQL_SUCCESS);
-    WideStatement stmt(connection);
-    ASSERT_EQ(stmt.exec(u"CREATE TABLE T (A" + EMOJI + u" LONG, " + GREEK + u" LONG)"), SQL_SUCCESS);
-    ASSERT_EQ(stmt.exec(u"SELECT * FROM T"), SQL_SUCCESS);
+    connect();
+    ASSERT_EQ(exec(u"CREATE TABLE T (A" + EMOJI + u" LONG, " + GREEK + u" LONG)"), SQL_SUCCESS);
+    ASSERT_EQ(exec(u"SELECT * FROM T"), SQL_SUCCESS);
 
     // SQLDescribeColW counts characters: room for three, the final 0 included.
     SQLWCHAR name[10] = {};
     SQLSMALLINT length = 0;
-    EXPECT_EQ(SQLDescribeColW(stmt.handle(), 2, name, 4, &length, nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(SQLDescribeColW(m_stmt, 2, name, 4, &length, nullptr, nullptr, nullptr, nullptr),
               SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(fromBuffer(name), u"Ελλ");
     EXPECT_EQ(length, 8);
-    EXPECT_EQ(wideDiagRec(SQL_HANDLE_STMT, stmt.handle()).state, u"01004");
+    EXPECT_EQ(wideDiagRec(SQL_HANDLE_STMT, m_stmt).state, u"01004");
     // A cut never splits a character outside the BMP: "A" and the first half of the emoji
     // would fit, only "A" is given.
-    EXPECT_EQ(SQLDescribeColW(stmt.handle(), 1, name, 3, &length, nullptr, nullptr, nullptr, nullptr),
+    EXPECT_EQ(SQLDescribeColW(m_stmt, 1, name, 3, &length, nullptr, nullptr, nullptr, nullptr),
               SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(fromBuffer(name), u"A");
     EXPECT_EQ(length, 3);
 
     // SQLColAttributeW counts bytes: ten bytes hold four characters and the final 0.
-    EXPECT_EQ(SQLColAttributeW(stmt.handle(), 2, SQL_DESC_NAME, name, 10, &length, nullptr), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(SQLColAttributeW(m_stmt, 2, SQL_DESC_NAME, name, 10, &length, nullptr), SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(fromBuffer(name), u"Ελλη");
     EXPECT_EQ(length, 16);
-    EXPECT_EQ(wideDiagRec(SQL_HANDLE_STMT, stmt.handle()).state, u"01004");
-    EXPECT_EQ(SQLColAttributeW(stmt.handle(), 2, SQL_DESC_NAME, name, sizeof name, &length, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(wideDiagRec(SQL_HANDLE_STMT, m_stmt).state, u"01004");
+    EXPECT_EQ(SQLColAttributeW(m_stmt, 2, SQL_DESC_NAME, name, sizeof name, &length, nullptr), SQL_SUCCESS);
     EXPECT_EQ(fromBuffer(name), GREEK);
     EXPECT_EQ(length, 16);
 }
 
 TEST_F(UnicodeTest, WideValueInPiecesGivesTheRemainingBytesAndKeepsSurrogatePairsWhole)
 {
-    WideConnection connection(m_env);
-    ASSERT_EQ(connect(connection), SQL_SUCCESS);
-    WideStatement stmt(connection);
-    ASSERT_EQ(stmt.exec(u"SELECT 'ab" + EMOJI + u"cd'"), SQL_SUCCESS);
-    ASSERT_EQ(SQLFetch(stmt.handle()), SQL_SUCCESS);
+    connect();
+    ASSERT_EQ(exec(u"SELECT 'ab" + EMOJI + u"cd'"), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(m_stmt), SQL_SUCCESS);
 
     // Six UTF-16 units, twelve bytes; an eight-byte buffer takes three units and the final 0.
     SQLWCHAR buffer[4] = {};
     SQLLEN indicator = 0;
-    ASSERT_EQ(SQLGetData(stmt.handle(), 1, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), SQL_SUCCESS_WITH_INFO);
-    EXPECT_EQ(wideDiagRec(SQL_HANDLE_STMT, stmt.handle()).state, u"01004");
+    ASSERT_EQ(SQLGetData(m_stmt, 1, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(wideDiagRec(SQL_HANDLE_STMT, m_stmt).state, u"01004");
     EXPECT_EQ(indicator, 12);
     EXPECT_EQ(fromBuffer(buffer), u"ab");  // not "ab" and half the emoji
 
-    ASSERT_EQ(SQLGetData(stmt.handle(), 1, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), SQL_SUCCESS_WITH_INFO);
+    ASSERT_EQ(SQLGetData(m_stmt, 1, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(indicator, 8);
     EXPECT_EQ(fromBuffer(buffer), EMOJI + u"c");
 
-    ASSERT_EQ(SQLGetData(stmt.handle(), 1, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), SQL_SUCCESS);
+    ASSERT_EQ(SQLGetData(m_stmt, 1, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), SQL_SUCCESS);
     EXPECT_EQ(indicator, 2);
     EXPECT_EQ(fromBuffer(buffer), u"d");
-    EXPECT_EQ(SQLGetData(stmt.handle(), 1, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), SQL_NO_DATA);
+    EXPECT_EQ(SQLGetData(m_stmt, 1, SQL_C_WCHAR, buffer, sizeof buffer, &indicator), SQL_NO_DATA);
 }
 
 TEST_F(UnicodeTest, NarrowCallsOfTheSameDriverStillSpeakUtf8InBytes)
 {
     // What Kervane itself does: the narrow forms, lengths in bytes of UTF-8.
-    Connexion connexion(m_env);
-    ASSERT_EQ(connexion.driverConnect("DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + m_unicodeBase),
-              SQL_SUCCESS);
-    Instruction stmt(connexion);
-    ASSERT_EQ(stmt.exec("SELECT 'Ωμέγα' AS Ελληνικά"), SQL_SUCCESS);
+    Session s(std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + m_unicodeBase);
+    ASSERT_EQ(s.exec("SELECT 'Ωμέγα' AS Ελληνικά"), SQL_SUCCESS);
     SQLCHAR name[50] = {};
     SQLSMALLINT length = 0;
-    ASSERT_EQ(SQLDescribeCol(stmt.handle(), 1, name, sizeof name, &length, nullptr, nullptr, nullptr, nullptr),
+    ASSERT_EQ(SQLDescribeCol(s.h(), 1, name, sizeof name, &length, nullptr, nullptr, nullptr, nullptr),
               SQL_SUCCESS);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(name)), "Ελληνικά");
     EXPECT_EQ(length, 16);
-    ASSERT_EQ(SQLFetch(stmt.handle()), SQL_SUCCESS);
-    EXPECT_EQ(readText(stmt.handle(), 1), "Ωμέγα");
+    ASSERT_EQ(SQLFetch(s.h()), SQL_SUCCESS);
+    EXPECT_EQ(readText(s.h(), 1), "Ωμέγα");
 
-    ASSERT_EQ(stmt.exec("SELECT * FROM"), SQL_ERROR);
-    const Diagnostic error = diagRec(SQL_HANDLE_STMT, stmt.handle());
+    ASSERT_EQ(s.exec("SELECT * FROM"), SQL_ERROR);
+    const Diagnostic error = diagRec(SQL_HANDLE_STMT, s.h());
     EXPECT_EQ(error.message, std::string(PREFIX) + "Erreur de syntaxe : l'instruction SQL est incomplète.");
 }
 

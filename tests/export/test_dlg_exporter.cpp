@@ -1,31 +1,20 @@
 // The export dialog driven as a user would, with scripted answers to its questions.
 #include "export/dlgExporter.h"
-#include "GrilleExemple.h"
-#include "tests/support/DossierTemporaire.h"
-#include "tests/support/RepondeurScripte.h"
+#include "tests/export/FixtureExport.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 #include <memory>
 
 namespace kervane::test {
 namespace {
 
-QByteArray contenu(const QString& strChemin)
-{
-    QFile fichier(strChemin);
-    return fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : QByteArray();
-}
-
-class DialogueExport : public ::testing::Test {
+class DialogueExport : public FixtureExport {
 protected:
     void SetUp() override
     {
-        remplirGrille(grille, {QStringLiteral("CLIENT")}, {{QStringLiteral("Crème")}, {QStringLiteral("Œuvre")}});
+        FixtureExport::SetUp();
         Programme().tabBlocs = {{1, 1, 1, 2}};
         Programme().bExportEffectue = false;
     }
@@ -41,11 +30,7 @@ protected:
         dlg->ediNomFichierTableau->setText(strTexte);
         dlg->btnOk_Click();
     }
-    QStringList fichiers() const { return QDir(dossier.chemin()).entryList(QDir::Files | QDir::Hidden); }
 
-    DossierTemporaire dossier;
-    RepondeurScripte repondeur;
-    vaSpread grille;
     std::unique_ptr<dlgExporter> dlg = std::make_unique<dlgExporter>(
         grille, QStringLiteral("Démo"), dossier.fichier(QStringLiteral("Velmora.mdb")), QStringLiteral("2 lignes"));
 };
@@ -113,11 +98,7 @@ TEST_F(DialogueExport, NomsRefusesAvecLeurMessage)
 
 TEST_F(DialogueExport, FichierExistantAnnulerNonPuisOui)
 {
-    const QString strChemin = dossier.fichier(QStringLiteral("Rapport.xlsx"));
-    const QByteArray ancien("ancien contenu\0\r\n", 17);
-    QFile fichier(strChemin);
-    ASSERT_TRUE(fichier.open(QIODevice::WriteOnly) && fichier.write(ancien) == ancien.size());
-    fichier.close();
+    const QString strChemin = ancienFichier(QStringLiteral("Rapport.xlsx"));
 
     repondeur.repondre(IDCANCEL);
     valider(strChemin);

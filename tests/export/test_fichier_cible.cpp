@@ -3,31 +3,18 @@
 #include "export/ClasseurXlsx.h"
 #include "export/dlgExporter.h"
 #include "export/ErreurClasseur.h"
-#include "export/ExporterTableau.h"
 #include "export/FichierProvisoire.h"
-#include "GrilleExemple.h"
-#include "tests/support/DossierTemporaire.h"
-#include "tests/support/RepondeurScripte.h"
+#include "tests/export/FixtureExport.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <gtest/gtest.h>
 
 #include <cerrno>
-#include <sys/stat.h>
 #include <xlsxwriter.h>
 
 namespace kervane::test {
 namespace {
-
-QByteArray contenu(const QString& strChemin)
-{
-    QFile fichier(strChemin);
-    return fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : QByteArray();
-}
 
 mode_t droits(const QString& strChemin)
 {
@@ -35,36 +22,13 @@ mode_t droits(const QString& strChemin)
     return ::stat(QFile::encodeName(strChemin).constData(), &etat) == 0 ? (etat.st_mode & 07777) : 0;
 }
 
-class FichierCible : public ::testing::Test {
+class FichierCible : public FixtureExport {
 protected:
-    void SetUp() override
-    {
-        remplirGrille(grille, {QStringLiteral("CLIENT")}, {{QStringLiteral("Crème")}, {QStringLiteral("Œuvre")}});
-    }
-    QString ancienFichier(const QString& strNom, mode_t nDroits)
-    {
-        const QString strChemin = dossier.fichier(strNom);
-        QFile fichier(strChemin);
-        EXPECT_TRUE(fichier.open(QIODevice::WriteOnly) && fichier.write(ancien) == ancien.size());
-        fichier.close();
-        ::chmod(QFile::encodeName(strChemin).constData(), nDroits);
-        return strChemin;
-    }
     bool exporter(const QString& strChemin)
     {
         std::vector<BlocCellules> tabBlocs;
         return ExporterTableau(strChemin, grille, tabBlocs, entete);
     }
-    QStringList fichiers() const
-    {
-        return QDir(dossier.chemin()).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    }
-
-    DossierTemporaire dossier;
-    RepondeurScripte repondeur;
-    vaSpread grille;
-    const EnteteExport entete{QStringLiteral("Démo"), QStringLiteral("/bases/Velmora.mdb"), QString()};
-    const QByteArray ancien{"ancien contenu"};
 };
 
 // 0444 is read-only for everyone, the administrator included, as the attribute is on Windows.
@@ -150,6 +114,31 @@ TEST_F(FichierCible, LienSuiviEtDroitsGardes)
     EXPECT_FALSE(exporter(strPerdu));
     EXPECT_TRUE(repondeur.derniere().strTexte.endsWith(QStringLiteral("Ce n'est pas un fichier ordinaire.")));
     EXPECT_TRUE(QFileInfo(strPerdu).isSymLink());
+}
+
+// The writer itself: a failure leaves nothing behind and destroys nothing.
+TEST_F(FichierCible, UnEchecNeLaisseRienEtNeDetruitRien)
+{
+    std::vector<BlocCellules> tabBlocs{{1, 1, 1, 2}, {1, 2, 1, 2}};
+    // The target cannot be replaced (a folder holding a file): reported, nothing left behind.
+    const QString strOccupe = dossier.fichier(QStringLiteral("Occupé.xlsx"));
+    ASSERT_TRUE(QDir().mkpath(strOccupe + QStringLiteral("/dedans")));
+    EXPECT_FALSE(ExporterTableau(strOccupe, grille, tabBlocs, entete));
+    ASSERT_EQ(repondeur.questions().size(), 1u);
+    EXPECT_TRUE(repondeur.derniere().strTexte.startsWith(QStringLiteral("VB-00075")));
+    EXPECT_TRUE(QFileInfo(strOccupe + QStringLiteral("/dedans")).isDir());
+    EXPECT_TRUE(fichiers().isEmpty());
+    EXPECT_EQ(tabBlocs.size(), 2u);  // kept for another try
+
+    // A grid wider than the sheet's references is refused before anything is written.
+    const QString strAncien = ancienFichier(QStringLiteral("Ancien.xlsx"));
+    grille.setMaxCols(800);
+    EXPECT_FALSE(ExporterTableau(strAncien, grille, tabBlocs, entete));
+    EXPECT_EQ(repondeur.derniere().strTexte,
+              QStringLiteral("Le tableau compte 800 colonnes : un classeur en accepte au plus 701 à l'export."));
+    EXPECT_EQ(repondeur.derniere().nStyle, 48);
+    EXPECT_EQ(fichiers(), QStringList{QStringLiteral("Ancien.xlsx")});
+    EXPECT_EQ(contenu(strAncien), ancien);
 }
 
 TEST(ErreurClasseur, LesRefusDeLaBibliothequeEnFrancais)

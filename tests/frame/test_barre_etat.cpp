@@ -1,6 +1,5 @@
 // Status-bar messages: icons, temporary messages and their timer.
 #include "frame/BarreEtat.h"
-#include "frame/Module_GES.h"
 
 #include <QDeadlineTimer>
 #include <QTest>
@@ -31,12 +30,6 @@ TEST(BarreEtat, TemporaryMessageStaysUntilTheTimerClearsIt)
     EXPECT_FALSE(barre.timMessage().isActive());
     barre.afficherMessage("permanent", 0, false, false);
     EXPECT_EQ(barre.message(), "permanent");
-}
-
-TEST(BasesRecentes, MenuCaptionsFollowTheLabel)
-{
-    EXPECT_EQ(libelleMenuRecent(1, "", "/b/c.mdb"), "&1 (/b/c.mdb)");
-    EXPECT_EQ(libelleMenuRecent(4, "Compta", "/b/c.mdb"), "&4 Compta (/b/c.mdb)");
 }
 
 TEST(BarreEtat, TemporaryMessageGoesAwayByItselfAfterTwoSeconds)

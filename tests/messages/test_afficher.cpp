@@ -43,18 +43,17 @@ bool diagnosticTableInconnue(QString& strTexte)
 
 }  // namespace
 
-TEST_F(AfficherTest, ReadyTextUsesCallerStyleAndReturnsTheAnswer)
+TEST_F(AfficherTest, ReadyTextsAndCatalogueNumbersUseTheCallerStyle)
 {
+    ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
     repondeur.repondre(IDNO);
     EXPECT_EQ(MSG_Afficher(QString("Voulez-vous valider ?"), 1, 292, "btnLancer_Click"), IDNO);
     EXPECT_EQ(repondeur.derniere().strTexte, "Voulez-vous valider ?");
     EXPECT_EQ(repondeur.derniere().nStyle, 292);
     EXPECT_EQ(repondeur.derniere().strTitre, "Kervane");
     EXPECT_EQ(trace(), "");  // texts are never logged, even as kind 1
-}
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);  // the hourglass put back after the box
 
-TEST_F(AfficherTest, CatalogueNumberShownWithCallerStyle)
-{
     EXPECT_EQ(MSG_Afficher(107, GENRE_CATALOGUE, 64, "ODBC_Deconnecter"), IDOK);
     EXPECT_EQ(repondeur.derniere().strTexte, "Indice de connexion invalide.");
     EXPECT_EQ(repondeur.derniere().nStyle, 64);
@@ -99,13 +98,6 @@ TEST_F(AfficherTest, UnknownKindsAndNumbersGiveNoButtonCode)
     EXPECT_EQ(repondeur.derniere().strTitre, "Kervane [MSG_Afficher]");
     EXPECT_EQ(repondeur.questions().size(), 2u);
     EXPECT_EQ(trace(), "");  // its own failures are not logged
-}
-
-TEST_F(AfficherTest, HourglassIsRestoredAfterTheBox)
-{
-    ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    MSG_Afficher(QString("x"), 2, 0, "x");
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST(Formater, FillsEveryPlaceholderOrSaysUnknown)

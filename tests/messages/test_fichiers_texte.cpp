@@ -29,16 +29,12 @@ TEST(DossierTemporaire, TempThenTmpThenSystemFolderWithoutTrailingSeparator)
     EXPECT_EQ(FIC_LireDossierTemporaire(), FIC_LireDossierWindows());
 }
 
-TEST(Remplacer, AllOccurrencesNeverRescanInsertedText)
+TEST(Remplacer, AllOrOnlyTheFirstCaseSensitiveNeverRescanningInsertedText)
 {
     EXPECT_EQ(STR_Remplacer("a %% b %% c", "%%", "[%%]", STR_TOUTES), "a [%%] b [%%] c");
     EXPECT_EQ(STR_Remplacer("%%%%", "%%", "%", STR_TOUTES), "%%");
     EXPECT_EQ(STR_Remplacer("aaa", "a", "aa", STR_TOUTES), "aaaaaa");
     EXPECT_EQ(STR_Remplacer("SELECT\r\nFROM\r\n", "\r\n", " ", STR_TOUTES), "SELECT FROM ");
-}
-
-TEST(Remplacer, OnlyTheFirstWithAnyOtherFlagAndCaseMatters)
-{
     EXPECT_EQ(STR_Remplacer("1.234.567", ".", ",", 0), "1,234.567");
     EXPECT_EQ(STR_Remplacer("1.234.567", ".", ",", 1), "1,234.567");
     EXPECT_EQ(STR_Remplacer("Table table", "table", "T", STR_TOUTES), "Table T");

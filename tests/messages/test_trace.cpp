@@ -42,13 +42,9 @@ TEST(ElapsedColumn, EachFormIsEighteenCharactersWide)
     EXPECT_EQ(formatElapsedColumn(99 * 3600 + 59 * 60 + 59.5).size(), 18);
 }
 
-TEST_F(TraceTest, LogPathIsTempFolderAndExecutableName)
-{
-    EXPECT_EQ(MSG_CheminTrace(), dossier.chemin() + "/kervane.LOG");
-}
-
 TEST_F(TraceTest, LinesCarryColumnSeparatorAndTab)
 {
+    EXPECT_EQ(MSG_CheminTrace(), dossier.chemin() + "/kervane.LOG");  // the temporary folder, the program's name
     MSG_Tracer("Executer       -> Indice = 1");
     MSG_Tracer("Requete        -> SELECT 1", MSG_Heure() - 75.5);
     MSG_Tracer("   ", MSG_Heure() - 3);
@@ -61,7 +57,7 @@ TEST_F(TraceTest, LinesCarryColumnSeparatorAndTab)
     EXPECT_EQ(lignes[3], "");
 }
 
-TEST_F(TraceTest, MultiLineStatementContinuesUnderItsFirstCharacter)
+TEST_F(TraceTest, FurtherLinesContinueUnderTheFirstCharacterAfterTheArrow)
 {
     MSG_Tracer("Requete        -> SELECT *\r\nFROM T\r\n\r\n");
     const QStringList lignes = contenu().split("\r\n");
@@ -69,10 +65,9 @@ TEST_F(TraceTest, MultiLineStatementContinuesUnderItsFirstCharacter)
     EXPECT_EQ(lignes[0], QString(18, ' ') + " |\tRequete        -> SELECT *");
     EXPECT_EQ(lignes[1], QString(20, ' ') + "\t" + QString(18, ' ') + "FROM T");
     EXPECT_EQ(lignes[2], "");
-}
 
-TEST_F(TraceTest, TextWithoutArrowContinuesAtTheTab)
-{
+    // Without an arrow, at the tab.
+    QFile::remove(MSG_CheminTrace());
     MSG_Tracer("un\r\ndeux\n");
     EXPECT_EQ(contenu(), QString(18, ' ') + " |\tun\r\n" + QString(20, ' ') + "\tdeux\r\n");
 }

@@ -194,27 +194,3 @@ TEST_F(RecentOuvrir, FileChooserStartsFromTheComboTextAndItsChoiceIsValidated)
     EXPECT_EQ(dlg.staInformation->text(), "Le répertoire [/pas/la/] est incorrect ou inexistant.");
     EXPECT_FALSE(dlg.btnOk->isEnabled());
 }
-
-// Renders both tabs to PNG files for a look, when KERVANE_CAPTURES names a folder.
-TEST_F(RecentOuvrir, ScreenshotsOfBothTabs)
-{
-    const QString strSortie = qEnvironmentVariable("KERVANE_CAPTURES");
-    if (strSortie.isEmpty())
-        GTEST_SKIP() << "KERVANE_CAPTURES ne nomme pas de dossier pour les captures";
-    stockerRecentes({"Compta 2024|/home/utilisateur/Bases/Compta 2024.mdb",
-                     "|/home/utilisateur/Archives/Ancienne.mdb"});
-    const QString strBase = creerBase("Base Velmora.mdb", "INSERT INTO BASE VALUES (1, 1, 1, 'Société Étude');");
-    Programme().strBaseSource = "/home/utilisateur/Velmora/Base source Velmora.mdb";
-    dlgOuvrir dlg;
-    ASSERT_TRUE(dlg.charger());
-    dlg.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
-    EXPECT_TRUE(dlg.grab().save(strSortie + "/dlgOuvrir_chargement.png"));  // the offered path, not examined
-    valider(dlg, strBase);
-    EXPECT_TRUE(dlg.grab().save(strSortie + "/dlgOuvrir_existant.png"));
-    EXPECT_TRUE(dlg.grab(QRect(380, 60, 90, 40)).scaled(360, 160).save(strSortie + "/dlgOuvrir_acceder_x4.png"));
-    valider(dlg, dossier.fichier("Un nom de base assez long pour ne pas tenir sur une ligne.mdb"));
-    EXPECT_TRUE(dlg.grab().save(strSortie + "/dlgOuvrir_refus.png"));
-    dlg.tabOuvrir->setCurrentIndex(dlgOuvrir::ONGLET_RECENT);
-    EXPECT_TRUE(dlg.grab().save(strSortie + "/dlgOuvrir_recent.png"));
-}

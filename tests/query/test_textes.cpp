@@ -37,22 +37,7 @@ TEST(Requete, FlatteningGivesOneLineAndTheJoiningPositionsThatRebuildTheLines)
     EXPECT_EQ(reconstruireLignes("SELECT * FROM T", "0"), "SELECT * FROM T");
     EXPECT_EQ(reconstruireLignes("SELECT * FROM T", ""), "SELECT * FROM T");
     EXPECT_EQ(reconstruireLignes("AB", "9:"), "AB");  // a position past the end is ignored
-}
-
-TEST(Requete, CountQuestionsHaveTheirExactTextsAndStyles)
-{
-    EXPECT_EQ(texteQuestion(GenreRequete::Insertion, 0), "0 ligne créée.");
-    EXPECT_EQ(texteQuestion(GenreRequete::Insertion, 1), "1 ligne créée.Acceptez-vous la transaction?");
-    EXPECT_EQ(texteQuestion(GenreRequete::Insertion, 12), "12 lignes créées.Acceptez-vous la transaction?");
-    EXPECT_EQ(texteQuestion(GenreRequete::Suppression, 0), "0 ligne détruite.");
-    EXPECT_EQ(texteQuestion(GenreRequete::Suppression, 2), "2 lignes détruites.Acceptez-vous la transaction?");
-    EXPECT_EQ(texteQuestion(GenreRequete::MiseAJour, 1), "1 ligne modifiée.Acceptez-vous la transaction?");
-    EXPECT_EQ(texteQuestion(GenreRequete::MiseAJour, 3), "3 lignes modifiées.Acceptez-vous la transaction?");
-    EXPECT_EQ(styleQuestion(0), 64);
-    EXPECT_EQ(styleQuestion(1), 292);
-    EXPECT_EQ(styleQuestion(7), 292);
-    EXPECT_EQ(formeComparaison("select  *  from t"), formeComparaison("SELECT * FROM T"));
-    EXPECT_NE(formeComparaison("SELECT * FROM T1"), formeComparaison("SELECT * FROM T"));
+    // On one line, as the result tab shows it: each line break a blank.
     EXPECT_EQ(surUneLigne("A\r\nB\nC"), "A  B C");
 }
 

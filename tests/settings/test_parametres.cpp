@@ -1,5 +1,5 @@
 // Start-up settings: first-run defaults written back, debug mode, the editor, the user
-// identification kept across starts, the decimal separator and the control texts.
+// identification kept across starts and the decimal separator.
 #include "settings/Parametres.h"
 
 #include "messages/Programme.h"
@@ -91,7 +91,7 @@ TEST_F(ParametresTest, StoredValuesAreTakenAsTheyAre)
     EXPECT_EQ(texte(HKCU, cleProgramme(), "Editeur utilisé"), "   ");
 }
 
-TEST_F(ParametresTest, IdentificationSeparatorAndControlTexts)
+TEST_F(ParametresTest, IdentificationAndDecimalSeparator)
 {
     EXPECT_EQ(numeroUtilisateurDepuis(0.0), "0000000001");
     EXPECT_EQ(numeroUtilisateurDepuis(0.123456789), "0123456789");
@@ -103,10 +103,4 @@ TEST_F(ParametresTest, IdentificationSeparatorAndControlTexts)
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     ASSERT_TRUE(SYS_LireSeparateurDecimal());
     EXPECT_EQ(Programme().strSeparateurDecimal, ".");
-
-    ASSERT_TRUE(SYS_InitialiserCaracteresControle());
-    const auto& tab = Programme().tabCaracteresControle;
-    for (int nCode = 0; nCode < 32; ++nCode)
-        EXPECT_EQ(tab[nCode], QString(QChar(nCode))) << nCode;
-    EXPECT_EQ(tab[32], "©");
 }

@@ -1,5 +1,7 @@
 #include "driver/jet/catalogue/JetColumnProperties.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 #include <cstring>
 
 namespace kervane::jet {

@@ -1,6 +1,7 @@
 #include "driver/jet/file/JetCatalogueCheck.h"
 
 #include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetMessages.h"
 #include "driver/jet/format/JetProperties.h"
 

@@ -4,6 +4,7 @@
 #include "driver/jet/file/JetJournal.h"
 #include "driver/jet/file/JetRecovery.h"
 #include "driver/jet/file/JetWriteMessages.h"
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDefinition.h"
 #include "driver/jet/format/JetMessages.h"
 
@@ -36,7 +37,7 @@ struct TableFreer {
 
 // Checks what can be seen before libmdb reads anything: a regular, non-empty file with a
 // Jet 3 or Jet 4 header and a whole number of pages.
-bool checkFile(const std::string& path, PageFormat& format, std::uint32_t& pageCount, std::string& error)
+bool checkFile(const std::string& path, const JetFileFormat*& format, std::uint32_t& pageCount, std::string& error)
 {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
@@ -62,9 +63,9 @@ bool checkFile(const std::string& path, PageFormat& format, std::uint32_t& pageC
         error = messageUnreadable(path, "version de Jet non prise en charge");
         return false;
     }
-    format = formatFor(header[0x14] == 0);
+    format = &fileFormatOf(header[0x14] == 0);
     const auto size = static_cast<std::uint64_t>(status.st_size);
-    const auto pageSize = static_cast<std::uint64_t>(format.pageSize);
+    const auto pageSize = static_cast<std::uint64_t>(format->pageSize);
     if (size % pageSize != 0 || size / pageSize < 3 || size / pageSize > UINT32_MAX) {
         error = messageUnreadable(path, "le fichier est tronqué");
         return false;
@@ -116,7 +117,7 @@ bool isSystemObject(const CatalogueObject& object)
     return (object.flags & kSystemFlags) != 0 || g_ascii_strncasecmp(object.name.c_str(), "MSys", 4) == 0;
 }
 
-bool columnFits(const MdbColumn& column, const PageFormat& format)
+bool columnFits(const MdbColumn& column, const JetFileFormat& format)
 {
     if (column.col_size < 0 || column.name[0] == '\0')
         return false;
@@ -134,9 +135,9 @@ struct JetFile::Handle {
     std::vector<std::unique_ptr<MdbTableDef, TableFreer>> definitions;
 };
 
-JetFile::JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount,
+JetFile::JetFile(std::string path, const JetFileFormat& format, std::uint32_t pageCount,
                  std::unique_ptr<JetFileLocks> locks)
-    : m_path(std::move(path)), m_format(format), m_pageCount(pageCount), m_handle(std::make_unique<Handle>()),
+    : m_path(std::move(path)), m_format(&format), m_pageCount(pageCount), m_handle(std::make_unique<Handle>()),
       m_locks(std::move(locks))
 {
 }
@@ -145,7 +146,7 @@ JetFile::~JetFile() = default;
 
 std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error, const Catalogue* known)
 {
-    PageFormat format;
+    const JetFileFormat* format = nullptr;
     std::uint32_t pageCount = 0;
     if (!checkFile(path, format, pageCount, error))
         return nullptr;
@@ -160,7 +161,7 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
         error = failure != 0 ? messageUnreadable(path, systemReason(failure)) : messageBusy(path);
         return nullptr;
     }
-    std::unique_ptr<JetFile> file(new JetFile(path, format, pageCount, std::move(locks)));
+    std::unique_ptr<JetFile> file(new JetFile(path, *format, pageCount, std::move(locks)));
     const struct StatementEnd {
         JetFile& file;
         ~StatementEnd() { file.endStatement(); }
@@ -169,12 +170,12 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
     // Read-only: libmdb opens the file with mode "r" and never writes through this handle.
     file->m_handle->mdb.reset(mdb_open(path.c_str(), MDB_NOFLAGS));
     MdbHandle* mdb = file->m_handle->mdb.get();
-    if (mdb == nullptr || mdb->fmt->pg_size != format.pageSize) {
+    if (mdb == nullptr || mdb->fmt->pg_size != format->pageSize) {
         error = messageUnreadable(path);
         return nullptr;
     }
     convertToUtf8(mdb);
-    std::vector<unsigned char> page(static_cast<std::size_t>(format.pageSize));
+    std::vector<unsigned char> page(static_cast<std::size_t>(format->pageSize));
     // The catalogue is the table defined on page 2.
     if (!file->readPage(2, page.data()) || page[0] != MDB_PAGE_TABLE) {
         error = messageUnreadable(path, "catalogue illisible");
@@ -241,12 +242,12 @@ bool JetFile::readDefinition(JetTable& table, std::string& error)
     entry->table_pg = table.definitionPage;
     std::snprintf(entry->object_name, sizeof entry->object_name, "%s", table.name.c_str());
     std::unique_ptr<MdbTableDef, TableFreer> definition;
-    if (definitionFits(m_format, bytes))
+    if (definitionFits(*m_format, bytes))
         definition.reset(mdb_read_table(entry.get()));
     if (!definition || definition->num_cols == 0 || definition->num_cols > MDB_MAX_COLS ||
         mdb_read_columns(definition.get()) == nullptr || definition->columns->len != definition->num_cols ||
         definition->usage_map == nullptr || definition->map_sz == 0 ||
-        definition->map_sz > static_cast<std::size_t>(m_format.pageSize)) {
+        definition->map_sz > static_cast<std::size_t>(m_format->pageSize)) {
         error = messageDamagedTable(m_path, table.name, "définition illisible");
         return false;
     }
@@ -273,13 +274,13 @@ bool JetFile::readColumns(const void* opaqueDefinition, const std::vector<unsign
     bool digitsRead = false;
     for (guint i = 0; i < definition->columns->len; ++i) {
         const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(definition->columns, i));
-        if (!columnFits(*column, m_format)) {
+        if (!columnFits(*column, *m_format)) {
             error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
             return false;
         }
         ColumnInfo info{column->col_type, column->col_size, 0, 0, column->is_long_auto != 0};
         if (column->col_type == MDB_NUMERIC) {
-            if (!digitsRead && !readDecimalDigits(m_format, bytes, digits)) {
+            if (!digitsRead && !readDecimalDigits(*m_format, bytes, digits)) {
                 error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
                 return false;
             }
@@ -299,7 +300,7 @@ bool JetFile::readColumns(const void* opaqueDefinition, const std::vector<unsign
 
 bool JetFile::readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes)
 {
-    std::vector<unsigned char> buffer(static_cast<std::size_t>(m_format.pageSize));
+    std::vector<unsigned char> buffer(static_cast<std::size_t>(m_format->pageSize));
     std::set<std::uint32_t> seen;
     bytes.clear();
     while (page != 0) {
@@ -334,7 +335,7 @@ bool JetFile::readPage(std::uint32_t page, unsigned char* buffer)
 {
     if (m_overlay != nullptr)
         return readOverlaid(page, buffer);
-    const auto size = static_cast<std::size_t>(m_format.pageSize);
+    const auto size = static_cast<std::size_t>(m_format->pageSize);
     return page < m_pageCount && readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) == 0;
 }
 
@@ -342,7 +343,7 @@ bool JetFile::readOverlaid(std::uint32_t page, unsigned char* buffer)
 {
     if (page >= m_overlay->pageCount())
         return false;
-    const auto size = static_cast<std::size_t>(m_format.pageSize);
+    const auto size = static_cast<std::size_t>(m_format->pageSize);
     if (const unsigned char* changed = m_overlay->changedPage(page)) {
         std::memcpy(buffer, changed, size);
         return true;
@@ -401,7 +402,7 @@ bool JetFile::lookedChanged()
     m_seen = now;
     if (!moved)
         return false;
-    m_pageCount = static_cast<std::uint32_t>(now.size / m_format.pageSize);
+    m_pageCount = static_cast<std::uint32_t>(now.size / m_format->pageSize);
     if (MdbHandle* mdb = m_handle->mdb.get())
         std::fflush(mdb->f->stream);
     m_currentPage = -1;
@@ -484,18 +485,18 @@ bool JetFile::changedInTransaction(const JetTable& table) const
 bool JetFile::readPlacement(JetTable& table)
 {
     const MdbFormatConstants* constants = m_handle->mdb->fmt;
-    std::vector<unsigned char> page(static_cast<std::size_t>(m_format.pageSize));
+    std::vector<unsigned char> page(static_cast<std::size_t>(m_format->pageSize));
     if (!readPage(table.definitionPage, page.data()) || page[0] != MDB_PAGE_TABLE)
         return false;
     const std::uint32_t rows = readUInt32(page.data(), constants->tab_num_rows_offset);
     const std::uint32_t mapRow = readUInt32(page.data(), constants->tab_usage_map_offset);
     const int row = static_cast<int>(mapRow & 0xff);
-    if (!readPage(mapRow >> 8, page.data()) || row >= rowCount(m_format, page.data()))
+    if (!readPage(mapRow >> 8, page.data()) || row >= rowCount(*m_format, page.data()))
         return false;
-    constexpr int kOffsetMask = 0x1fff;
-    const int start = readUInt16(page.data(), m_format.rowCountOffset + 2 + 2 * row) & kOffsetMask;
-    const int end = row == 0 ? m_format.pageSize : readUInt16(page.data(), m_format.rowCountOffset + 2 * row) & kOffsetMask;
-    if (start < m_format.rowCountOffset + 2 || end <= start || end > m_format.pageSize)
+    const int start = readUInt16(page.data(), m_format->pageFirstSlot + 2 * row) & kRowOffsetMask;
+    const int end =
+        row == 0 ? m_format->pageSize : readUInt16(page.data(), m_format->pageFirstSlot + 2 * (row - 1)) & kRowOffsetMask;
+    if (start < m_format->pageFirstSlot || end <= start || end > m_format->pageSize)
         return false;
     table.rowEstimate = rows;
     table.usageMap.assign(page.begin() + start, page.begin() + end);
@@ -510,7 +511,7 @@ void JetFile::makeCurrent(std::uint32_t page, const unsigned char* bytes)
     // reads: it is copied every time.
     if (m_overlay == nullptr && m_currentPage == page && mdb->cur_pg == page)
         return;
-    std::memcpy(mdb->pg_buf, bytes, static_cast<std::size_t>(m_format.pageSize));
+    std::memcpy(mdb->pg_buf, bytes, static_cast<std::size_t>(m_format->pageSize));
     m_currentPage = page;
     mdb->cur_pg = page;
     mdb->cur_pos = 0;

@@ -55,7 +55,7 @@ public:
     JetFile& operator=(const JetFile&) = delete;
 
     const std::string& path() const { return m_path; }
-    const PageFormat& format() const { return m_format; }
+    const JetFileFormat& format() const { return *m_format; }
     // Pages of the file, or of the file as the overlay's transaction sees it.
     std::uint32_t pageCount() const { return m_overlay != nullptr ? m_overlay->pageCount() : m_pageCount; }
     const Catalogue& catalogue() const { return m_catalogue; }
@@ -119,7 +119,7 @@ public:
     struct Handle;
 
 private:
-    JetFile(std::string path, const PageFormat& format, std::uint32_t pageCount, std::unique_ptr<JetFileLocks> locks);
+    JetFile(std::string path, const JetFileFormat& format, std::uint32_t pageCount, std::unique_ptr<JetFileLocks> locks);
     bool hotJournal();
     void listTables(Catalogue catalogue);
     bool readDefinition(JetTable& table, std::string& error);
@@ -130,7 +130,7 @@ private:
     bool readPlacement(JetTable& table);
 
     std::string m_path;
-    PageFormat m_format;
+    const JetFileFormat* m_format;
     std::uint32_t m_pageCount;
     std::unique_ptr<Handle> m_handle;
     Catalogue m_catalogue;

@@ -1,5 +1,7 @@
 #include "driver/jet/file/JetJournal.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -27,29 +29,6 @@ std::array<std::uint32_t, 256> crcTable()
     return table;
 }
 
-void putUInt32(unsigned char* bytes, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
-void putUInt64(unsigned char* bytes, std::uint64_t value)
-{
-    putUInt32(bytes, std::uint32_t(value));
-    putUInt32(bytes + 4, std::uint32_t(value >> 32));
-}
-
-std::uint32_t getUInt32(const unsigned char* bytes)
-{
-    return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 |
-           std::uint32_t(bytes[3]) << 24;
-}
-
-std::uint64_t getUInt64(const unsigned char* bytes)
-{
-    return std::uint64_t(getUInt32(bytes)) | std::uint64_t(getUInt32(bytes + 4)) << 32;
-}
-
 // A bijective scramble of 64 bits in which every output bit depends on every input bit.
 std::uint64_t scramble(std::uint64_t x)
 {
@@ -69,44 +48,44 @@ std::array<unsigned char, kJournalHeaderSize> encodeHeader(const JournalHeader& 
 {
     std::array<unsigned char, kJournalHeaderSize> bytes{};
     std::memcpy(bytes.data(), kMagic, sizeof kMagic);
-    putUInt32(bytes.data() + 8, kJournalVersion);
-    putUInt32(bytes.data() + 12, header.pageSize);
-    putUInt32(bytes.data() + 16, header.originalPages);
-    putUInt32(bytes.data() + 20, header.finalPages);
-    putUInt32(bytes.data() + 24, header.records);
-    putUInt64(bytes.data() + 32, header.salt);
-    putUInt64(bytes.data() + 40, header.identity);
-    putUInt32(bytes.data() + 60, crc32(0, bytes.data(), 60));
+    writeUInt32(bytes.data(), 8, kJournalVersion);
+    writeUInt32(bytes.data(), 12, header.pageSize);
+    writeUInt32(bytes.data(), 16, header.originalPages);
+    writeUInt32(bytes.data(), 20, header.finalPages);
+    writeUInt32(bytes.data(), 24, header.records);
+    writeUInt64(bytes.data(), 32, header.salt);
+    writeUInt64(bytes.data(), 40, header.identity);
+    writeUInt32(bytes.data(), 60, crc32(0, bytes.data(), 60));
     return bytes;
 }
 
 bool decodeHeader(const unsigned char* bytes, JournalHeader& header)
 {
-    if (std::memcmp(bytes, kMagic, sizeof kMagic) != 0 || getUInt32(bytes + 8) != kJournalVersion ||
-        getUInt32(bytes + 60) != crc32(0, bytes, 60))
+    if (std::memcmp(bytes, kMagic, sizeof kMagic) != 0 || readUInt32(bytes, 8) != kJournalVersion ||
+        readUInt32(bytes, 60) != crc32(0, bytes, 60))
         return false;
     header.version = kJournalVersion;
-    header.pageSize = getUInt32(bytes + 12);
-    header.originalPages = getUInt32(bytes + 16);
-    header.finalPages = getUInt32(bytes + 20);
-    header.records = getUInt32(bytes + 24);
-    header.salt = getUInt64(bytes + 32);
-    header.identity = getUInt64(bytes + 40);
+    header.pageSize = readUInt32(bytes, 12);
+    header.originalPages = readUInt32(bytes, 16);
+    header.finalPages = readUInt32(bytes, 20);
+    header.records = readUInt32(bytes, 24);
+    header.salt = readUInt64(bytes, 32);
+    header.identity = readUInt64(bytes, 40);
     return pageSizeKnown(header.pageSize) && header.finalPages >= header.originalPages &&
            header.records <= header.originalPages;
 }
 
 bool decodeVersion1(const unsigned char* bytes, JournalHeader& header)
 {
-    if (std::memcmp(bytes, kMagic, sizeof kMagic) != 0 || getUInt32(bytes + 8) != 1 ||
-        getUInt32(bytes + 28) != crc32(0, bytes, 28))
+    if (std::memcmp(bytes, kMagic, sizeof kMagic) != 0 || readUInt32(bytes, 8) != 1 ||
+        readUInt32(bytes, 28) != crc32(0, bytes, 28))
         return false;
     header.version = 1;
-    header.pageSize = getUInt32(bytes + 12);
-    header.originalPages = getUInt32(bytes + 16);
+    header.pageSize = readUInt32(bytes, 12);
+    header.originalPages = readUInt32(bytes, 16);
     header.finalPages = header.originalPages;
-    header.records = getUInt32(bytes + 20);
-    header.salt = getUInt32(bytes + 24);
+    header.records = readUInt32(bytes, 20);
+    header.salt = readUInt32(bytes, 24);
     return pageSizeKnown(header.pageSize) && header.records <= header.originalPages;
 }
 
@@ -140,13 +119,13 @@ std::uint32_t recordSum(const JournalHeader& header, std::uint32_t page, const u
     unsigned char prefix[12];
     std::size_t prefixSize = 0;
     if (header.version == 1) {
-        putUInt32(prefix, std::uint32_t(header.salt));
+        writeUInt32(prefix, 0, std::uint32_t(header.salt));
         prefixSize = 4;
     } else {
-        putUInt64(prefix, header.salt);
+        writeUInt64(prefix, 0, header.salt);
         prefixSize = 8;
     }
-    putUInt32(prefix + prefixSize, page);
+    writeUInt32(prefix + prefixSize, 0, page);
     return crc32(crc32(0, prefix, prefixSize + 4), rest, size);
 }
 
@@ -163,9 +142,9 @@ int encodeRecord(const JournalHeader& header, int fileFd, const CommitPage& page
         rest += header.pageSize;
     }
     for (std::size_t s = 0; s < header.sectors(); ++s)
-        putUInt64(rest + 8 * s, hash64(page.bytes + s * kSectorSize, kSectorSize));
-    putUInt32(record.data(), page.number);
-    putUInt32(record.data() + 4, recordSum(header, page.number, record.data() + kRecordHeaderSize,
+        writeUInt64(rest + 8 * s, 0, hash64(page.bytes + s * kSectorSize, kSectorSize));
+    writeUInt32(record.data(), 0, page.number);
+    writeUInt32(record.data(), 4, recordSum(header, page.number, record.data() + kRecordHeaderSize,
                                            record.size() - kRecordHeaderSize));
     return 0;
 }
@@ -312,9 +291,9 @@ int readRecord(int journalFd, const JournalFacts& facts, std::uint32_t index, Jo
     std::vector<unsigned char> bytes(size);
     if (const int error = readAt(journalFd, bytes.data(), bytes.size(), off_t(offset)))
         return error;
-    record.page = getUInt32(bytes.data());
+    record.page = readUInt32(bytes.data(), 0);
     const unsigned char* rest = bytes.data() + kRecordHeaderSize;
-    if (getUInt32(bytes.data() + 4) != recordSum(header, record.page, rest, size - kRecordHeaderSize))
+    if (readUInt32(bytes.data(), 4) != recordSum(header, record.page, rest, size - kRecordHeaderSize))
         return 0;
     if (overwritten ? record.page >= header.originalPages
                     : record.page != header.originalPages + (index - header.records))
@@ -326,7 +305,7 @@ int readRecord(int journalFd, const JournalFacts& facts, std::uint32_t index, Jo
     }
     record.sectors.resize(hashesSize(header) / 8);
     for (std::size_t s = 0; s < record.sectors.size(); ++s)
-        record.sectors[s] = getUInt64(rest + 8 * s);
+        record.sectors[s] = readUInt64(rest + 8 * s, 0);
     state = RecordState::Intact;
     return 0;
 }

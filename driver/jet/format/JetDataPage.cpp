@@ -1,5 +1,6 @@
 #include "driver/jet/format/JetDataPage.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetLayout.h"
 
 #include <algorithm>
@@ -8,19 +9,6 @@
 namespace kervane::jet::datapage {
 
 namespace {
-
-constexpr unsigned char kDataPageType = 0x01;
-
-int word(const unsigned char* p, int at)
-{
-    return p[at] | (p[at + 1] << 8);
-}
-
-void putWord(unsigned char* p, int at, int value)
-{
-    p[at] = static_cast<unsigned char>(value & 0xff);
-    p[at + 1] = static_cast<unsigned char>((value >> 8) & 0xff);
-}
 
 int slotOffset(const JetFileFormat& format, int row)
 {
@@ -31,7 +19,7 @@ int slotOffset(const JetFileFormat& format, int row)
 int lowestStart(const unsigned char* page, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
-    return rows == 0 ? format.pageSize : (word(page, slotOffset(format, rows - 1)) & kOffsetMask);
+    return rows == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, rows - 1)) & kRowOffsetMask);
 }
 
 // True when the offsets go down from the page's end without reaching the offset table, as
@@ -44,7 +32,7 @@ bool rowsInOrder(const unsigned char* page, const JetFileFormat& format)
         return false;
     int above = format.pageSize;
     for (int row = 0; row < rows; ++row) {
-        const int start = word(page, slotOffset(format, row)) & kOffsetMask;
+        const int start = readUInt16(page, slotOffset(format, row)) & kRowOffsetMask;
         if (start > above || start < slotOffset(format, rows))
             return false;
         above = start;
@@ -61,9 +49,9 @@ int gap(const unsigned char* page, const JetFileFormat& format)
 // What a row whose offset entry is `entry` keeps of its `size` bytes when the page is laid again.
 int keptSize(int entry, int size)
 {
-    if ((entry & kDeleted) != 0 && (entry & kOverflow) != 0)
+    if ((entry & kRowDeleted) != 0 && (entry & kRowMoved) != 0)
         return 0;
-    return (entry & kOverflow) != 0 ? kPointerSize : size;
+    return (entry & kRowMoved) != 0 ? kPointerSize : size;
 }
 
 // The bytes laying the page again would take back; -1 when it cannot be laid again exactly: its
@@ -76,12 +64,12 @@ int reclaimable(const unsigned char* page, const JetFileFormat& format)
     int freed = 0;
     int above = format.pageSize;
     for (int row = 0; row < rowCount(page, format); ++row) {
-        const int entry = word(page, slotOffset(format, row));
-        const int size = above - (entry & kOffsetMask);
+        const int entry = readUInt16(page, slotOffset(format, row));
+        const int size = above - (entry & kRowOffsetMask);
         if (keptSize(entry, size) > size)
             return -1;
         freed += size - keptSize(entry, size);
-        above = entry & kOffsetMask;
+        above = entry & kRowOffsetMask;
     }
     return freed;
 }
@@ -97,18 +85,18 @@ void layAgain(unsigned char* page, const JetFileFormat& format, int replaced = -
     int above = format.pageSize;
     int at = format.pageSize;
     for (int row = 0; row < rows; ++row) {
-        const int entry = word(before.data(), slotOffset(format, row));
-        const int start = entry & kOffsetMask;
+        const int entry = readUInt16(before.data(), slotOffset(format, row));
+        const int start = entry & kRowOffsetMask;
         const bool given = row == replaced;
         const int size = given ? static_cast<int>(bytes.size()) : keptSize(entry, above - start);
         at -= size;
         std::copy_n(given ? bytes.data() : before.data() + start, size, page + at);
-        putWord(page, slotOffset(format, row), at | (entry & ~kOffsetMask));
+        writeUInt16(page, slotOffset(format, row), at | (entry & ~kRowOffsetMask));
         above = start;
     }
     const int tableEnd = slotOffset(format, rows);
     std::fill(page + tableEnd, page + at, 0);
-    putWord(page, kFreeSpace, at - tableEnd);
+    writeUInt16(page, kFreeSpace, at - tableEnd);
 }
 
 // Bytes rows and offset entries may still take: the gap, and what laying the page again would
@@ -126,25 +114,25 @@ int room(const unsigned char* page, const JetFileFormat& format)
 void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& format)
 {
     std::memset(page, 0, static_cast<std::size_t>(format.pageSize));
-    page[0] = kDataPageType;
+    page[0] = kDataPage;
     page[1] = 0x01;
-    putWord(page, kFreeSpace, format.pageSize - format.pageFirstSlot);
+    writeUInt16(page, kFreeSpace, format.pageSize - format.pageFirstSlot);
     writeUInt32(page, kOwner, owner);
 }
 
 bool isDataPageOf(const unsigned char* page, std::uint32_t owner)
 {
-    return page[0] == kDataPageType && readUInt32(page, kOwner) == owner;
+    return page[0] == kDataPage && readUInt32(page, kOwner) == owner;
 }
 
 int rowCount(const unsigned char* page, const JetFileFormat& format)
 {
-    return word(page, format.pageRowCount);
+    return readUInt16(page, format.pageRowCount);
 }
 
 int freeSpace(const unsigned char* page)
 {
-    return word(page, kFreeSpace);
+    return readUInt16(page, kFreeSpace);
 }
 
 bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& format)
@@ -152,11 +140,11 @@ bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& fo
     const int rows = rowCount(page, format);
     if (row < 0 || row >= rows || rows > kMaxRows)
         return false;
-    const int entry = word(page, slotOffset(format, row));
-    out.start = entry & kOffsetMask;
-    out.end = row == 0 ? format.pageSize : (word(page, slotOffset(format, row - 1)) & kOffsetMask);
-    out.deleted = (entry & kDeleted) != 0;
-    out.overflow = (entry & kOverflow) != 0;
+    const int entry = readUInt16(page, slotOffset(format, row));
+    out.start = entry & kRowOffsetMask;
+    out.end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
+    out.deleted = (entry & kRowDeleted) != 0;
+    out.overflow = (entry & kRowMoved) != 0;
     return out.start >= slotOffset(format, rows) && out.start <= out.end && out.end <= format.pageSize &&
            rowsInOrder(page, format);
 }
@@ -173,9 +161,9 @@ int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_
     const int rows = rowCount(page, format);
     const int start = lowestStart(page, format) - static_cast<int>(row.size());
     std::copy(row.begin(), row.end(), page + start);
-    putWord(page, slotOffset(format, rows), start | flags);
-    putWord(page, format.pageRowCount, rows + 1);
-    putWord(page, kFreeSpace, freeSpace(page) - static_cast<int>(row.size()) - 2);
+    writeUInt16(page, slotOffset(format, rows), start | flags);
+    writeUInt16(page, format.pageRowCount, rows + 1);
+    writeUInt16(page, kFreeSpace, freeSpace(page) - static_cast<int>(row.size()) - 2);
     return rows;
 }
 
@@ -189,15 +177,15 @@ bool canGrow(const unsigned char* page, int row, int extra, const JetFileFormat&
 void grow(unsigned char* page, int row, int extra, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
-    const int end = row == 0 ? format.pageSize : (word(page, slotOffset(format, row - 1)) & kOffsetMask);
+    const int end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
     const int lowest = lowestStart(page, format);
     std::memmove(page + lowest - extra, page + lowest, static_cast<std::size_t>(end - lowest));
     std::memset(page + end - extra, 0, static_cast<std::size_t>(extra));
     for (int moved = row; moved < rows; ++moved) {
-        const int entry = word(page, slotOffset(format, moved));
-        putWord(page, slotOffset(format, moved), ((entry & kOffsetMask) - extra) | (entry & ~kOffsetMask));
+        const int entry = readUInt16(page, slotOffset(format, moved));
+        writeUInt16(page, slotOffset(format, moved), ((entry & kRowOffsetMask) - extra) | (entry & ~kRowOffsetMask));
     }
-    putWord(page, kFreeSpace, freeSpace(page) - extra);
+    writeUInt16(page, kFreeSpace, freeSpace(page) - extra);
 }
 
 bool canRewrite(const unsigned char* page, int row, int size, const JetFileFormat& format)
@@ -205,9 +193,9 @@ bool canRewrite(const unsigned char* page, int row, int size, const JetFileForma
     const int freed = reclaimable(page, format);
     if (row < 0 || row >= rowCount(page, format) || freed < 0)
         return false;
-    const int entry = word(page, slotOffset(format, row));
-    const int end = row == 0 ? format.pageSize : (word(page, slotOffset(format, row - 1)) & kOffsetMask);
-    return size - keptSize(entry, end - (entry & kOffsetMask)) <= gap(page, format) + freed;
+    const int entry = readUInt16(page, slotOffset(format, row));
+    const int end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
+    return size - keptSize(entry, end - (entry & kRowOffsetMask)) <= gap(page, format) + freed;
 }
 
 void rewrite(unsigned char* page, int row, const std::vector<unsigned char>& bytes, const JetFileFormat& format)
@@ -217,7 +205,7 @@ void rewrite(unsigned char* page, int row, const std::vector<unsigned char>& byt
 
 void flag(unsigned char* page, int row, std::uint16_t flags, const JetFileFormat& format)
 {
-    putWord(page, slotOffset(format, row), word(page, slotOffset(format, row)) | flags);
+    writeUInt16(page, slotOffset(format, row), readUInt16(page, slotOffset(format, row)) | flags);
 }
 
 }  // namespace kervane::jet::datapage

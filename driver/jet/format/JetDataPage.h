@@ -21,9 +21,6 @@ namespace kervane::jet::datapage {
 constexpr int kFreeSpace = 2;
 constexpr int kOwner = 4;
 constexpr int kMaxRows = 255;
-constexpr std::uint16_t kDeleted = 0x8000;
-constexpr std::uint16_t kOverflow = 0x4000;  // the row holds only the pointer to where it lies now
-constexpr std::uint16_t kOffsetMask = 0x1fff;
 constexpr int kPointerSize = 4;  // a moved row's place: its row number, then its 3-byte page
 
 struct Slot {

@@ -1,5 +1,7 @@
 #include "driver/jet/format/JetDefinition.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 #include <optional>
 
 namespace kervane::jet {
@@ -21,7 +23,7 @@ struct DefinitionLayout {
     int nameLengthSize;    // each column name follows the descriptors, after its byte length
 };
 
-DefinitionLayout layoutFor(const PageFormat& format)
+DefinitionLayout layoutFor(const JetFileFormat& format)
 {
     if (format.jet3)
         return {25, 31, 43, 8, 18, 1, 9, 1};
@@ -37,7 +39,7 @@ struct DefinitionCounts {
     long long indexes;
 };
 
-std::optional<DefinitionCounts> readCounts(const PageFormat& format, const std::vector<unsigned char>& definition)
+std::optional<DefinitionCounts> readCounts(const JetFileFormat& format, const std::vector<unsigned char>& definition)
 {
     const DefinitionLayout layout = layoutFor(format);
     const auto size = static_cast<long long>(definition.size());
@@ -49,7 +51,7 @@ std::optional<DefinitionCounts> readCounts(const PageFormat& format, const std::
 
 }  // namespace
 
-bool readDecimalDigits(const PageFormat& format, const std::vector<unsigned char>& definition,
+bool readDecimalDigits(const JetFileFormat& format, const std::vector<unsigned char>& definition,
                        std::map<int, DecimalDigits>& digits)
 {
     digits.clear();
@@ -71,7 +73,7 @@ bool readDecimalDigits(const PageFormat& format, const std::vector<unsigned char
     return true;
 }
 
-bool definitionFits(const PageFormat& format, const std::vector<unsigned char>& definition)
+bool definitionFits(const JetFileFormat& format, const std::vector<unsigned char>& definition)
 {
     const std::optional<DefinitionCounts> counts = readCounts(format, definition);
     if (!counts)

@@ -18,12 +18,12 @@ struct DecimalDigits {
 // continuation page after their 8-byte header. Fills `digits`, keyed by the column number
 // libmdb also reads (MdbColumn::col_num), for every decimal column; false when the descriptors
 // do not lie inside the bytes.
-bool readDecimalDigits(const PageFormat& format, const std::vector<unsigned char>& definition,
+bool readDecimalDigits(const JetFileFormat& format, const std::vector<unsigned char>& definition,
                        std::map<int, DecimalDigits>& digits);
 
 // True when the column count is that of a table (1 to 256) and the real-index entries, the
 // column descriptors and the column names all lie inside `definition` (laid out as above), so
 // that libmdb reading the columns never follows a page pointer outside the definition's pages.
-bool definitionFits(const PageFormat& format, const std::vector<unsigned char>& definition);
+bool definitionFits(const JetFileFormat& format, const std::vector<unsigned char>& definition);
 
 }  // namespace kervane::jet

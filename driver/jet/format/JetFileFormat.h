@@ -2,10 +2,26 @@
 // Where a writer finds things in a Jet 3 (Access 97, 2 KB pages) or Jet 4 (Access 2000-2003,
 // 4 KB pages) file: the fields of a table definition, of its column entries and of its index
 // blocks, the headers of data and index pages, the widths of a row's counts and offsets, and
-// the sizes rows may take.
+// the sizes rows may take; the kinds of pages and the flags their rows and values carry.
 #include <cstddef>
+#include <cstdint>
 
 namespace kervane::jet {
+
+// The first byte of every page: its kind.
+constexpr unsigned char kDataPage = 0x01;
+constexpr unsigned char kDefinitionPage = 0x02;
+constexpr unsigned char kMapPage = 0x05;
+
+// A data page's row offset entry: where the row starts, under two flags.
+constexpr std::uint16_t kRowDeleted = 0x8000;
+constexpr std::uint16_t kRowMoved = 0x4000;  // the row holds only a pointer to where it now lies
+constexpr std::uint16_t kRowOffsetMask = 0x1fff;
+
+// The first word of a long value's reference (memo, OLE): its length, under flags telling
+// whether the value lies in the row itself or on one other page.
+constexpr std::uint32_t kLongValueInline = 0x80000000u;
+constexpr std::uint32_t kLongValueSinglePage = 0x40000000u;
 
 struct JetFileFormat {
     bool jet3 = false;
@@ -78,5 +94,10 @@ const JetFileFormat& jet3FileFormat();
 const JetFileFormat& jet4FileFormat();
 // The format of a file whose pages are `pageSize` bytes: Jet 3 for 2 KB, Jet 4 otherwise.
 const JetFileFormat& fileFormatFor(std::size_t pageSize);
+// The format of a Jet 3 file when `jet3`, of a Jet 4 one otherwise.
+inline const JetFileFormat& fileFormatOf(bool jet3)
+{
+    return jet3 ? jet3FileFormat() : jet4FileFormat();
+}
 
 }  // namespace kervane::jet

@@ -1,57 +1,32 @@
 #include "driver/jet/format/JetLayout.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 namespace kervane::jet {
 
-namespace {
-constexpr int kOffsetMask = 0x1fff;
-}
-
-PageFormat formatFor(bool jet3)
+int rowCount(const JetFileFormat& format, const unsigned char* page)
 {
-    return jet3 ? PageFormat{2048, 0x08, true} : PageFormat{4096, 0x0c, false};
-}
-
-std::uint16_t readUInt16(const unsigned char* bytes, int offset)
-{
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
-std::uint32_t readUInt32(const unsigned char* bytes, int offset)
-{
-    return static_cast<std::uint32_t>(bytes[offset]) | static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
-           static_cast<std::uint32_t>(bytes[offset + 2]) << 16 | static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
-}
-
-void writeUInt32(unsigned char* bytes, int offset, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<unsigned char>((value >> (8 * i)) & 0xff);
-}
-
-int rowCount(const PageFormat& format, const unsigned char* page)
-{
-    const int rows = readUInt16(page, format.rowCountOffset);
-    if (format.rowCountOffset + 2 + 2 * rows > format.pageSize)
+    const int rows = readUInt16(page, format.pageRowCount);
+    if (format.pageFirstSlot + 2 * rows > format.pageSize)
         return -1;
     return rows;
 }
 
-bool rowSlot(const PageFormat& format, const unsigned char* page, int row, RowSlot& slot)
+bool rowSlot(const JetFileFormat& format, const unsigned char* page, int row, RowSlot& slot)
 {
-    const int rco = format.rowCountOffset;
-    const int raw = readUInt16(page, rco + 2 + 2 * row);
-    const int end = row == 0 ? format.pageSize : readUInt16(page, rco + 2 * row) & kOffsetMask;
-    slot.start = raw & kOffsetMask;
+    const int raw = readUInt16(page, format.pageFirstSlot + 2 * row);
+    const int end = row == 0 ? format.pageSize : readUInt16(page, format.pageFirstSlot + 2 * (row - 1)) & kRowOffsetMask;
+    slot.start = raw & kRowOffsetMask;
     slot.size = end - slot.start;
-    slot.deleted = (raw & 0x8000) != 0;
-    slot.moved = (raw & 0x4000) != 0;
+    slot.deleted = (raw & kRowDeleted) != 0;
+    slot.moved = (raw & kRowMoved) != 0;
     if (slot.deleted)
         return true;
-    const int slotTableEnd = rco + 2 + 2 * readUInt16(page, rco);
+    const int slotTableEnd = format.pageFirstSlot + 2 * readUInt16(page, format.pageRowCount);
     return slot.start >= slotTableEnd && slot.size > 0 && end <= format.pageSize;
 }
 
-bool rowHeaderFits(const PageFormat& format, const unsigned char* page, const RowSlot& slot,
+bool rowHeaderFits(const JetFileFormat& format, const unsigned char* page, const RowSlot& slot,
                    bool hasVariableColumns)
 {
     const int countSize = format.jet3 ? 1 : 2;
@@ -79,7 +54,7 @@ bool rowHeaderFits(const PageFormat& format, const unsigned char* page, const Ro
     return rowEnd - bitmask - 3 - 2 * variables >= firstAfterCount;
 }
 
-UsageMap::UsageMap(std::vector<unsigned char> map, const PageFormat& format, std::uint32_t pageCount)
+UsageMap::UsageMap(std::vector<unsigned char> map, const JetFileFormat& format, std::uint32_t pageCount)
     : m_map(std::move(map)), m_format(format), m_pageCount(pageCount)
 {
 }

@@ -1,6 +1,9 @@
 #pragma once
 // Byte-level checks of Jet pages, made before a page or a row is handed to libmdb,
 // which trusts the offsets it reads.
+#include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetFileFormat.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -8,40 +11,21 @@
 
 namespace kervane::jet {
 
-struct PageFormat {
-    int pageSize = 4096;
-    int rowCountOffset = 0x0c;
-    bool jet3 = false;
-};
-PageFormat formatFor(bool jet3);
-
-std::uint16_t readUInt16(const unsigned char* bytes, int offset);
-std::uint32_t readUInt32(const unsigned char* bytes, int offset);
-void writeUInt32(unsigned char* bytes, int offset, std::uint32_t value);
-
-constexpr unsigned char kDataPage = 0x01;
-constexpr unsigned char kMapPage = 0x05;
-
-// The first word of a long value's reference (memo, OLE): its length, under flags telling
-// whether the value lies in the row itself or on one other page.
-constexpr std::uint32_t kLongValueInline = 0x80000000u;
-constexpr std::uint32_t kLongValueSinglePage = 0x40000000u;
-
 // One row slot of a data page: where the row lies and its flags.
 struct RowSlot {
     int start = 0;
     int size = 0;
-    bool deleted = false;  // flag 0x8000 (libmdb 1.0 reads the two flags the other way round)
-    bool moved = false;    // flag 0x4000: the row holds only a pointer to where it now lies
+    bool deleted = false;  // kRowDeleted (libmdb 1.0 reads the two flags the other way round)
+    bool moved = false;    // kRowMoved
 };
 
 // Number of row slots of a data page, or -1 when the slot table leaves the page.
-int rowCount(const PageFormat& format, const unsigned char* page);
+int rowCount(const JetFileFormat& format, const unsigned char* page);
 // Reads slot `row` (below rowCount); false when a live row lies outside the page.
-bool rowSlot(const PageFormat& format, const unsigned char* page, int row, RowSlot& slot);
+bool rowSlot(const JetFileFormat& format, const unsigned char* page, int row, RowSlot& slot);
 // True when the column count, null mask and variable-column offset table of the row all lie
 // inside the row, so that cracking it reads nothing else.
-bool rowHeaderFits(const PageFormat& format, const unsigned char* page, const RowSlot& slot,
+bool rowHeaderFits(const JetFileFormat& format, const unsigned char* page, const RowSlot& slot,
                    bool hasVariableColumns);
 
 // Walks the pages a table's usage map marks as its own, in increasing order, refusing
@@ -51,7 +35,7 @@ public:
     using PageReader = std::function<bool(std::uint32_t page, unsigned char* buffer)>;
     enum class Step { Page, End, Damaged };
 
-    UsageMap(std::vector<unsigned char> map, const PageFormat& format, std::uint32_t pageCount);
+    UsageMap(std::vector<unsigned char> map, const JetFileFormat& format, std::uint32_t pageCount);
 
     // Next page strictly after `after` (0 to start); `why` tells a damage.
     Step next(std::uint32_t after, const PageReader& read, std::uint32_t& page, std::string& why);
@@ -62,7 +46,7 @@ private:
     Step checked(std::uint64_t candidate, std::uint32_t& page, std::string& why) const;
 
     std::vector<unsigned char> m_map;
-    PageFormat m_format;
+    const JetFileFormat& m_format;
     std::uint32_t m_pageCount;
     std::vector<unsigned char> m_mapPage;
     std::uint32_t m_mapPageNumber = 0;

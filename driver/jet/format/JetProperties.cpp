@@ -1,5 +1,7 @@
 #include "driver/jet/format/JetProperties.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -8,7 +10,6 @@ namespace kervane::jet {
 namespace {
 
 constexpr std::uint32_t kFlagBits = 0xf0000000u;
-constexpr int kOffsetMask = 0x1fff;
 // libmdb reads a value stored in its row only when it fits its 1 MB buffer.
 constexpr long kLargestInline = 16384L * 64;
 
@@ -62,7 +63,7 @@ std::optional<std::size_t> valueBlockDamage(const unsigned char* body, std::size
 
 }  // namespace
 
-PropertyChainReader::PropertyChainReader(const PageFormat& format, std::uint32_t pageCount, PageReader read)
+PropertyChainReader::PropertyChainReader(const JetFileFormat& format, std::uint32_t pageCount, PageReader read)
     : m_format(format), m_pageCount(pageCount), m_read(std::move(read)),
       m_page(static_cast<std::size_t>(format.pageSize))
 {
@@ -82,9 +83,9 @@ bool PropertyChainReader::findRow(std::uint32_t pageRow, int& start, int& size)
         std::fill(m_page.begin(), m_page.end(), 0);
     else if (!m_read(page, m_page.data()))
         return false;
-    const int rco = m_format.rowCountOffset;
-    const int first = readUInt16(m_page.data(), rco + 2 + 2 * row) & kOffsetMask;
-    const int end = row == 0 ? m_format.pageSize : readUInt16(m_page.data(), rco + 2 * row) & kOffsetMask;
+    const int first = readUInt16(m_page.data(), m_format.pageFirstSlot + 2 * row) & kRowOffsetMask;
+    const int end =
+        row == 0 ? m_format.pageSize : readUInt16(m_page.data(), m_format.pageFirstSlot + 2 * (row - 1)) & kRowOffsetMask;
     if (first >= m_format.pageSize || first > end || end > m_format.pageSize)
         return false;
     start = first;

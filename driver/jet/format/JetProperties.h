@@ -32,7 +32,7 @@ class PropertyChainReader {
 public:
     using PageReader = std::function<bool(std::uint32_t page, unsigned char* buffer)>;
 
-    PropertyChainReader(const PageFormat& format, std::uint32_t pageCount, PageReader read);
+    PropertyChainReader(const JetFileFormat& format, std::uint32_t pageCount, PageReader read);
 
     // `header` is the value's 12-byte header; `inlineBytes` and `inlineSize` the bytes that
     // follow it in the row (size may be negative when the row holds less than a header).
@@ -46,7 +46,7 @@ private:
     // Follows the chain from m_current until libmdb would stop; false on a loop.
     bool followChain(PropertyValue& value, std::unordered_set<std::uint32_t>& seen, std::uint32_t& loopAt);
 
-    PageFormat m_format;
+    const JetFileFormat& m_format;
     std::uint32_t m_pageCount;
     PageReader m_read;
     std::vector<unsigned char> m_page;

@@ -1,5 +1,6 @@
 #include "driver/jet/format/JetTableLayout.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/semantics/UtfCoding.h"
@@ -10,7 +11,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr unsigned char kDefinitionPage = 0x02;
 constexpr int kPageHeader = 8;  // type, flag, free space, next definition page
 constexpr int kVersionOffset = 0x14;
 constexpr unsigned char kJet3 = 0x00;
@@ -20,16 +20,6 @@ constexpr int kMaskedLength = 126;  // as many in both formats as this reads
 constexpr int kSortOrder = 0x3a;    // Jet 3: the sort order of the file's texts
 constexpr int kCodePage = 0x3c;     // Jet 3: the code page of the file's texts
 constexpr int kDatabaseKey = 0x3e;  // non-zero when every page is encrypted
-
-std::uint16_t word(const std::vector<unsigned char>& b, std::size_t at)
-{
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-std::uint32_t dword(const std::vector<unsigned char>& b, std::size_t at)
-{
-    return static_cast<std::uint32_t>(word(b, at)) | (static_cast<std::uint32_t>(word(b, at + 2)) << 16);
-}
 
 // The RC4 stream Jet 4 hides the start of its header page under.
 void unmaskHeader(unsigned char* bytes, int length)
@@ -59,7 +49,7 @@ bool definitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned c
         if (p == nullptr || p[0] != kDefinitionPage || hops > 64)
             return false;
         bytes.insert(bytes.end(), p + (hops == 0 ? 0 : kPageHeader), p + size);
-        page = static_cast<std::uint32_t>(p[4] | (p[5] << 8) | (p[6] << 16) | (static_cast<std::uint32_t>(p[7]) << 24));
+        page = readUInt32(p, 4);
     }
     return true;
 }
@@ -69,7 +59,7 @@ std::string utf16Name(const std::vector<unsigned char>& b, std::size_t at, std::
 {
     std::u16string units;
     for (std::size_t i = 0; i + 1 < length; i += 2)
-        units += static_cast<char16_t>(word(b, at + i));
+        units += static_cast<char16_t>(readUInt16(b, at + i));
     return *sql::utf8FromUtf16(units, sql::IllFormed::Replace);
 }
 
@@ -88,20 +78,20 @@ bool readColumns(const std::vector<unsigned char>& b, int count, int fileCodePag
             return false;
         JetLayoutColumn column;
         column.type = static_cast<JetType>(b[at]);
-        column.number = word(b, at + f.columnNumber);
-        column.variableIndex = word(b, at + f.columnVariableIndex);
+        column.number = readUInt16(b, at + f.columnNumber);
+        column.variableIndex = readUInt16(b, at + f.columnVariableIndex);
         column.precision = b[at + f.columnPrecision];
         column.scale = b[at + f.columnScale];
         column.flags = b[at + f.columnFlags];
         if (!f.jet3) {
             // A Jet 4 text column keeps its sort order where numbers keep precision and scale.
-            column.sortOrder = word(b, at + 11);
+            column.sortOrder = readUInt16(b, at + 11);
             column.sortVersion = b[at + 14];
         }
-        column.fixedOffset = word(b, at + f.columnFixedOffset);
-        column.length = word(b, at + f.columnLength);
+        column.fixedOffset = readUInt16(b, at + f.columnFixedOffset);
+        column.length = readUInt16(b, at + f.columnLength);
         if (f.columnCodePage >= 0 && isText(column.type)) {
-            const int own = word(b, at + f.columnCodePage);
+            const int own = readUInt16(b, at + f.columnCodePage);
             column.codePage = own != 0 ? own : fileCodePage;
         }
         layout.columns.push_back(column);
@@ -110,7 +100,7 @@ bool readColumns(const std::vector<unsigned char>& b, int count, int fileCodePag
     for (auto& column : layout.columns) {
         if (at + lengthSize > b.size())
             return false;
-        const std::size_t length = lengthSize == 1 ? b[at] : word(b, at);
+        const std::size_t length = lengthSize == 1 ? b[at] : readUInt16(b, at);
         if (at + lengthSize + length > b.size())
             return false;
         column.name = lengthSize == 1 ? fromCodePage(fileCodePage, b.data() + at + 1, length)
@@ -129,7 +119,7 @@ bool skipIndexes(const std::vector<unsigned char>& b, std::size_t& at, const Jet
     for (std::uint32_t i = 0; i < layout.logicalIndexCount; ++i) {
         if (at + static_cast<std::size_t>(f.nameLengthSize) > b.size())
             return false;
-        at += static_cast<std::size_t>(f.nameLengthSize) + (f.nameLengthSize == 1 ? b[at] : word(b, at));
+        at += static_cast<std::size_t>(f.nameLengthSize) + (f.nameLengthSize == 1 ? b[at] : readUInt16(b, at));
     }
     return at <= b.size();
 }
@@ -137,15 +127,15 @@ bool skipIndexes(const std::vector<unsigned char>& b, std::size_t& at, const Jet
 // After the names: for each memo or OLE column, its number and its two usage maps, up to 0xffff.
 void readLongValueMaps(const std::vector<unsigned char>& b, std::size_t at, JetTableLayout& layout)
 {
-    for (; at + 2 <= b.size() && word(b, at) != 0xffff; at += 10) {
+    for (; at + 2 <= b.size() && readUInt16(b, at) != 0xffff; at += 10) {
         if (at + 10 > b.size())
             return;
-        const int number = word(b, at);
+        const int number = readUInt16(b, at);
         for (auto& column : layout.columns) {
             if (column.number == number) {
                 column.hasLongValueMaps = true;
-                column.longValueOwned = dword(b, at + 2);
-                column.longValueFree = dword(b, at + 6);
+                column.longValueOwned = readUInt32(b, at + 2);
+                column.longValueFree = readUInt32(b, at + 6);
             }
         }
     }
@@ -171,7 +161,7 @@ int fileCodePage(JetPages& pages)
     if (header == nullptr || !fileFormatFor(pages.pageSize()).jet3)
         return 0;
     const auto masked = unmaskedHeader(header);
-    return masked[kCodePage - kMaskedStart] | (masked[kCodePage - kMaskedStart + 1] << 8);
+    return readUInt16(masked.data(), kCodePage - kMaskedStart);
 }
 
 // Jet 3: the sort order of the file's texts (each Jet 4 column has its own); 0 otherwise.
@@ -181,7 +171,7 @@ int fileSortOrder(JetPages& pages)
     if (header == nullptr || !fileFormatFor(pages.pageSize()).jet3)
         return 0;
     const auto masked = unmaskedHeader(header);
-    return masked[kSortOrder - kMaskedStart] | (masked[kSortOrder - kMaskedStart + 1] << 8);
+    return readUInt16(masked.data(), kSortOrder - kMaskedStart);
 }
 
 }  // namespace
@@ -226,15 +216,15 @@ bool readTableLayout(JetPages& pages, std::uint32_t page, JetTableLayout& layout
     layout.format = &f;
     layout.definitionPage = page;
     layout.tableType = b[static_cast<std::size_t>(f.definitionTableType)];
-    layout.rowCount = dword(b, f.definitionRowCount);
-    layout.lastAutoNumber = dword(b, f.definitionAutoNumber);
-    layout.maxColumns = word(b, f.definitionMaxColumns);
-    layout.variableColumns = word(b, f.definitionVariableColumns);
-    const int columnCount = word(b, f.definitionColumnCount);
-    layout.logicalIndexCount = dword(b, f.definitionLogicalIndexes);
-    layout.indexCount = dword(b, f.definitionRealIndexes);
-    layout.ownedPages = JetRowId::fromPointer(dword(b, f.definitionOwnedPages));
-    layout.freeSpacePages = JetRowId::fromPointer(dword(b, f.definitionFreeSpacePages));
+    layout.rowCount = readUInt32(b, f.definitionRowCount);
+    layout.lastAutoNumber = readUInt32(b, f.definitionAutoNumber);
+    layout.maxColumns = readUInt16(b, f.definitionMaxColumns);
+    layout.variableColumns = readUInt16(b, f.definitionVariableColumns);
+    const int columnCount = readUInt16(b, f.definitionColumnCount);
+    layout.logicalIndexCount = readUInt32(b, f.definitionLogicalIndexes);
+    layout.indexCount = readUInt32(b, f.definitionRealIndexes);
+    layout.ownedPages = JetRowId::fromPointer(readUInt32(b, f.definitionOwnedPages));
+    layout.freeSpacePages = JetRowId::fromPointer(readUInt32(b, f.definitionFreeSpacePages));
     std::size_t at = static_cast<std::size_t>(f.definitionFirstBlock) +
                      std::size_t{layout.indexCount} * static_cast<std::size_t>(f.realIndexSize);
     if (layout.indexCount > 1000 || !readColumns(b, columnCount, fileCodePage(pages), at, layout)) {

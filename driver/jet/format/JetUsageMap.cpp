@@ -1,5 +1,6 @@
 #include "driver/jet/format/JetUsageMap.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetPages.h"
@@ -26,7 +27,7 @@ bool JetUsageMap::open(JetPages& pages, JetRowId where, JetUsageMap& map, std::s
 {
     const unsigned char* page = pages.read(where.page);
     datapage::Slot slot;
-    if (page == nullptr || page[0] != 0x01 || !datapage::slot(page, where.row, slot, fileFormatFor(pages.pageSize())) ||
+    if (page == nullptr || page[0] != kDataPage || !datapage::slot(page, where.row, slot, fileFormatFor(pages.pageSize())) ||
         slot.deleted || slot.size() < 5 || (page[slot.start] != kInlineMap && page[slot.start] != kReferenceMap)) {
         error = "La carte des pages d'une table (page " + std::to_string(where.page) + ", ligne " +
                 std::to_string(where.row) + ") est illisible.";

@@ -1,5 +1,6 @@
 #include "driver/jet/format/JetValue.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetLayout.h"
 #include "driver/semantics/DateText.h"
 
@@ -15,17 +16,9 @@ namespace {
 
 __extension__ typedef unsigned __int128 UInt128;
 
-std::int64_t readInt64(const unsigned char* data)
-{
-    std::uint64_t value = 0;
-    for (int i = 7; i >= 0; --i)
-        value = value << 8 | data[i];
-    return static_cast<std::int64_t>(value);
-}
-
 double readDouble(const unsigned char* data)
 {
-    const std::uint64_t bits = static_cast<std::uint64_t>(readInt64(data));
+    const std::uint64_t bits = readUInt64(data, 0);
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
@@ -117,7 +110,7 @@ bool convertFixed(const ColumnInfo& column, const unsigned char* data, int size,
         value.kind = SqlValue::Kind::Real;
         value.real = readDouble(data);
         break;
-    case MDB_MONEY: value = textValue(currencyText(readInt64(data))); break;
+    case MDB_MONEY: value = textValue(currencyText(static_cast<std::int64_t>(readUInt64(data, 0)))); break;
     case MDB_DATETIME: {
         std::string text;
         if (dateTimeText(readDouble(data), text))

@@ -1,6 +1,7 @@
 #include "driver/jet/index/JetIndexList.h"
 
 #include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetByteOrder.h"
 
 #include <map>
 #include <optional>
@@ -35,7 +36,7 @@ struct Layout {
     int entryKindAt;
 };
 
-Layout layoutFor(const PageFormat& format)
+Layout layoutFor(const JetFileFormat& format)
 {
     if (format.jet3)
         return {25, 27, 31, 43, 8, 18, 1, 1, 39, 0, 38, 20, 4, 19};
@@ -141,7 +142,7 @@ bool readRealIndex(const Reader& reader, const Layout& layout, long long at,
 
 }  // namespace
 
-bool readIndexDefinitions(const PageFormat& format, const std::vector<unsigned char>& definition,
+bool readIndexDefinitions(const JetFileFormat& format, const std::vector<unsigned char>& definition,
                           const TextDecoder& decode, std::vector<JetIndexDefinition>& indexes)
 {
     indexes.clear();

@@ -33,7 +33,7 @@ using TextDecoder = std::function<std::string(const unsigned char*, std::size_t)
 
 // `definition` is laid out as JetFile reads it: the first page whole, then each continuation
 // page after its 8-byte header. False when any part lies outside it or names an unknown column.
-bool readIndexDefinitions(const PageFormat& format, const std::vector<unsigned char>& definition,
+bool readIndexDefinitions(const JetFileFormat& format, const std::vector<unsigned char>& definition,
                           const TextDecoder& decode, std::vector<JetIndexDefinition>& indexes);
 
 // The indexes of the table named `table` (case ignored) of `file`, with the row count its

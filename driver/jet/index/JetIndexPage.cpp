@@ -1,5 +1,6 @@
 #include "driver/jet/index/JetIndexPage.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetPages.h"
 
 #include <algorithm>
@@ -10,34 +11,6 @@ namespace kervane::jet {
 namespace {
 
 using namespace indexpage;
-
-std::uint32_t littleEndian(const unsigned char* p, int bytes)
-{
-    std::uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | p[i];
-    return value;
-}
-
-void putLittleEndian(unsigned char* p, std::uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i, value >>= 8)
-        p[i] = static_cast<unsigned char>(value & 0xff);
-}
-
-std::uint32_t bigEndian(const unsigned char* p, int bytes)
-{
-    std::uint32_t value = 0;
-    for (int i = 0; i < bytes; ++i)
-        value = (value << 8) | p[i];
-    return value;
-}
-
-void putBigEndian(std::vector<unsigned char>& out, std::uint32_t value, int bytes)
-{
-    for (int i = bytes - 1; i >= 0; --i)
-        out.push_back(static_cast<unsigned char>((value >> (8 * i)) & 0xff));
-}
 
 int trailerSize(bool leaf)
 {
@@ -87,8 +60,8 @@ bool splitEntry(const std::vector<unsigned char>& whole, bool leaf, JetIndexEntr
     const std::size_t keySize = whole.size() - trailer;
     entry.key.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(keySize));
     const unsigned char* rest = whole.data() + keySize;
-    entry.row = {bigEndian(rest, 3), rest[3]};
-    entry.child = leaf ? 0 : bigEndian(rest + kRowPointerSize, kChildSize);
+    entry.row = {readBigEndian(rest, 3), rest[3]};
+    entry.child = leaf ? 0 : readBigEndian(rest + kRowPointerSize, kChildSize);
     return true;
 }
 
@@ -172,10 +145,10 @@ int longestPrefix(std::span<const JetIndexEntry> entries, bool leaf)
 std::vector<unsigned char> indexEntryBytes(const JetIndexEntry& entry, bool leaf)
 {
     std::vector<unsigned char> bytes = entry.key;
-    putBigEndian(bytes, entry.row.page, 3);
+    appendBigEndian(bytes, entry.row.page, 3);
     bytes.push_back(static_cast<unsigned char>(entry.row.row));
     if (!leaf)
-        putBigEndian(bytes, entry.child, kChildSize);
+        appendBigEndian(bytes, entry.child, kChildSize);
     return bytes;
 }
 
@@ -220,12 +193,12 @@ bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImag
     if (page[0] != kLeaf && page[0] != kIntermediate)
         return refuse(error, "ce n'est pas une page d'index");
     image.leaf = page[0] == kLeaf;
-    image.freeSpace = static_cast<int>(littleEndian(page + kFreeSpace, 2));
-    image.owner = littleEndian(page + kOwner, 4);
-    image.previous = littleEndian(page + format.indexPrevious, 4);
-    image.next = littleEndian(page + format.indexNext, 4);
-    image.tail = littleEndian(page + format.indexTail, 4);
-    image.prefixLength = static_cast<int>(littleEndian(page + format.indexPrefixLength, format.indexPrefixSize));
+    image.freeSpace = static_cast<int>(readLittleEndian(page + kFreeSpace, 2));
+    image.owner = readLittleEndian(page + kOwner, 4);
+    image.previous = readLittleEndian(page + format.indexPrevious, 4);
+    image.next = readLittleEndian(page + format.indexNext, 4);
+    image.tail = readLittleEndian(page + format.indexTail, 4);
+    image.prefixLength = static_cast<int>(readLittleEndian(page + format.indexPrefixLength, format.indexPrefixSize));
     if (!readEntries(page, size, format, image, error)) {
         image.entries.clear();
         return false;
@@ -268,11 +241,11 @@ bool writeIndexPage(const JetIndexPageImage& image, unsigned char* page, std::si
         return false;
     page[0] = image.leaf ? kLeaf : kIntermediate;
     page[1] = 0x01;
-    putLittleEndian(page + kOwner, image.owner, 4);
-    putLittleEndian(page + format.indexPrevious, image.previous, 4);
-    putLittleEndian(page + format.indexNext, image.next, 4);
-    putLittleEndian(page + format.indexTail, image.tail, 4);
-    putLittleEndian(page + format.indexPrefixLength, static_cast<std::uint32_t>(image.prefixLength),
+    writeLittleEndian(page + kOwner, image.owner, 4);
+    writeLittleEndian(page + format.indexPrevious, image.previous, 4);
+    writeLittleEndian(page + format.indexNext, image.next, 4);
+    writeLittleEndian(page + format.indexTail, image.tail, 4);
+    writeLittleEndian(page + format.indexPrefixLength, static_cast<std::uint32_t>(image.prefixLength),
                     format.indexPrefixSize);
     if (format.indexIntermediateFlag >= 0)
         page[format.indexIntermediateFlag] = image.leaf ? 0x00 : 0x01;
@@ -287,7 +260,7 @@ bool writeIndexPage(const JetIndexPageImage& image, unsigned char* page, std::si
             entries[at++] = entryByte(entry, b);
         bitmap[at / 8] = static_cast<unsigned char>(bitmap[at / 8] | (1u << (at % 8)));
     }
-    putLittleEndian(page + kFreeSpace, static_cast<std::uint32_t>(size - firstEntry(format) - at), 2);
+    writeLittleEndian(page + kFreeSpace, static_cast<std::uint32_t>(size - firstEntry(format) - at), 2);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "driver/jet/index/JetIndexRoots.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetTableLayout.h"
 
@@ -7,7 +8,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr unsigned char kDefinitionPage = 0x02;
 constexpr int kContinuationHeader = 8;
 constexpr int kMostPages = 64;
 constexpr unsigned kMostIndexes = 1000;
@@ -20,14 +20,6 @@ constexpr unsigned char kForeignKeyKind = 2;
 constexpr unsigned char kPrimaryTableSide = 1;
 constexpr std::uint32_t kNoReference = 0xffffffff;  // a relationship whose integrity is not enforced
 
-std::uint32_t readLe(const std::vector<unsigned char>& b, std::size_t at, int bytes)
-{
-    std::uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | b[at + static_cast<std::size_t>(i)];
-    return value;
-}
-
 bool definitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned char>& bytes)
 {
     const std::size_t size = pages.pageSize();
@@ -36,7 +28,7 @@ bool definitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned c
         if (p == nullptr || p[0] != kDefinitionPage || hops > kMostPages)
             return false;
         bytes.insert(bytes.end(), p + (hops == 0 ? 0 : kContinuationHeader), p + size);
-        page = static_cast<std::uint32_t>(p[4] | (p[5] << 8) | (p[6] << 16)) | (static_cast<std::uint32_t>(p[7]) << 24);
+        page = readUInt32(p, 4);
     }
     return true;
 }
@@ -50,14 +42,14 @@ std::size_t place(int offset)
 bool skipColumns(const std::vector<unsigned char>& b, std::uint32_t realCount, const JetFileFormat& f,
                  std::size_t& at)
 {
-    const std::size_t columns = readLe(b, place(f.definitionColumnCount), 2);
+    const std::size_t columns = readLittleEndian(b.data() + place(f.definitionColumnCount), 2);
     const std::size_t lengthSize = place(f.nameLengthSize);
     at = place(f.definitionFirstBlock) + std::size_t{realCount} * place(f.realIndexSize) +
          columns * place(f.columnSize);
     for (std::size_t c = 0; c < columns; ++c) {
         if (at + lengthSize > b.size())
             return false;
-        at += lengthSize + readLe(b, at, f.nameLengthSize);
+        at += lengthSize + readLittleEndian(b.data() + at, f.nameLengthSize);
     }
     return at <= b.size();
 }
@@ -67,12 +59,12 @@ JetRealIndex readOne(const std::vector<unsigned char>& b, std::size_t at, const 
     JetRealIndex index;
     for (int k = 0; k < kKeyColumns; ++k) {
         const std::size_t key = at + place(f.realIndexKeys) + 3 * static_cast<std::size_t>(k);
-        const unsigned number = readLe(b, key, 2);
+        const unsigned number = readLittleEndian(b.data() + key, 2);
         if (number != kNoColumn)
             index.columns.push_back({static_cast<int>(number), b[key + 2] != 0x01});
     }
-    index.usageMap = readLe(b, at + place(f.realIndexUsageMap), 4);
-    index.rootPage = readLe(b, at + place(f.realIndexRoot), 4);
+    index.usageMap = readLittleEndian(b.data() + at + place(f.realIndexUsageMap), 4);
+    index.rootPage = readLittleEndian(b.data() + at + place(f.realIndexRoot), 4);
     index.flags = b[at + place(f.realIndexFlags)];
     return index;
 }
@@ -81,14 +73,14 @@ JetRealIndex readOne(const std::vector<unsigned char>& b, std::size_t at, const 
 bool readLogicalKinds(const std::vector<unsigned char>& b, std::size_t at, const JetFileFormat& f,
                       std::vector<JetRealIndex>& indexes, std::string& error)
 {
-    const std::uint32_t logical = readLe(b, place(f.definitionLogicalIndexes), 4);
+    const std::uint32_t logical = readLittleEndian(b.data() + place(f.definitionLogicalIndexes), 4);
     if (logical > kMostIndexes || at + std::size_t{logical} * place(f.logicalIndexSize) > b.size()) {
         error = "Les index de la table sont illisibles.";
         return false;
     }
     for (std::uint32_t i = 0; i < logical; ++i) {
         const std::size_t entry = at + std::size_t{i} * place(f.logicalIndexSize);
-        const std::uint32_t real = readLe(b, entry + place(f.logicalIndexReal), 4);
+        const std::uint32_t real = readLittleEndian(b.data() + entry + place(f.logicalIndexReal), 4);
         if (real >= indexes.size()) {
             error = "Les index de la table sont illisibles.";
             return false;
@@ -100,10 +92,10 @@ bool readLogicalKinds(const std::vector<unsigned char>& b, std::size_t at, const
         // Around the real index's number: the logical index's own number before it; after it the
         // other table's kind, its index and page, then the cascade flags.
         const std::size_t realAt = entry + place(f.logicalIndexReal);
-        used.logicalNumbers.push_back(readLe(b, realAt - 4, 4));
-        const std::uint32_t otherIndex = readLe(b, realAt + 5, 4);
+        used.logicalNumbers.push_back(readLittleEndian(b.data() + realAt - 4, 4));
+        const std::uint32_t otherIndex = readLittleEndian(b.data() + realAt + 5, 4);
         if (kind == kForeignKeyKind && otherIndex != kNoReference)
-            used.references.push_back({b[realAt + 4] == kPrimaryTableSide, readLe(b, realAt + 9, 4), otherIndex,
+            used.references.push_back({b[realAt + 4] == kPrimaryTableSide, readLittleEndian(b.data() + realAt + 9, 4), otherIndex,
                                        (b[realAt + 13] & 0x01) != 0, (b[realAt + 14] & 0x01) != 0,
                                        (b[realAt + 14] & 0x02) != 0});
     }
@@ -120,7 +112,7 @@ bool readRealIndexes(JetPages& pages, std::uint32_t page, std::vector<JetRealInd
     std::size_t at = 0;
     const std::size_t blockSize = place(format.realIndexBlockSize);
     const bool readable = definitionBytes(pages, page, b) && b.size() >= place(format.definitionFirstBlock);
-    const std::uint32_t count = readable ? readLe(b, place(format.definitionRealIndexes), 4) : 0;
+    const std::uint32_t count = readable ? readLittleEndian(b.data() + place(format.definitionRealIndexes), 4) : 0;
     if (!readable || count > kMostIndexes || !skipColumns(b, count, format, at) ||
         at + std::size_t{count} * blockSize > b.size()) {
         error = "Les index de la table (page " + std::to_string(page) + ") sont illisibles.";

@@ -1,5 +1,6 @@
 #include "driver/jet/index/JetIndexText.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/index/JetIndexKey.h"
 #include "driver/jet/index/JetIndexTextCodes.h"
 
@@ -44,12 +45,6 @@ const CodeRun* runOf(char16_t c)
         return runs;
     }();
     return c < 256 ? latin1[c] : searchRun(c);
-}
-
-void appendBigEndian(Bytes& out, std::uint32_t value, int length)
-{
-    for (int shift = 8 * (length - 1); shift >= 0; shift -= 8)
-        out.push_back(static_cast<unsigned char>(value >> shift));
 }
 
 // The text as its key holds it: the first 255 characters, trailing spaces left out.
@@ -213,7 +208,7 @@ bool decodeRowText(const unsigned char* data, std::size_t size, std::u16string& 
             } else {
                 if (at + 2 > size)
                     return false;
-                text.push_back(static_cast<char16_t>(data[at] | (data[at + 1] << 8)));
+                text.push_back(static_cast<char16_t>(readUInt16(data, static_cast<int>(at))));
                 at += 2;
             }
         }
@@ -222,7 +217,7 @@ bool decodeRowText(const unsigned char* data, std::size_t size, std::u16string& 
     if (size % 2 != 0)
         return false;
     for (std::size_t at = 0; at < size; at += 2)
-        text.push_back(static_cast<char16_t>(data[at] | (data[at + 1] << 8)));
+        text.push_back(static_cast<char16_t>(readUInt16(data, static_cast<int>(at))));
     return true;
 }
 

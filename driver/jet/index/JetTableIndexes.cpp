@@ -1,5 +1,6 @@
 #include "driver/jet/index/JetTableIndexes.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/rows/JetRowReading.h"

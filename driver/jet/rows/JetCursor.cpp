@@ -1,5 +1,6 @@
 #include "driver/jet/rows/JetCursor.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetMessages.h"
 
 #include <mdbtools.h>
@@ -197,8 +198,8 @@ bool JetCursor::seek(const RowPosition& at, std::string& error)
 
 bool JetCursor::followOverflow(const RowSlot& slot, RowSlot& target, std::string& error)
 {
-    const PageFormat& format = m_file.format();
-    if (slot.start < format.rowCountOffset || slot.start + 4 > format.pageSize) {
+    const JetFileFormat& format = m_file.format();
+    if (slot.start < format.pageRowCount || slot.start + 4 > format.pageSize) {
         error = damage("ligne déplacée illisible");
         return false;
     }
@@ -206,7 +207,7 @@ bool JetCursor::followOverflow(const RowSlot& slot, RowSlot& target, std::string
     const std::uint32_t page = readUInt32(m_page.data(), slot.start) >> 8;
     if (!m_file.readPage(page, m_moved.data()) || m_moved[0] != kDataPage ||
         readUInt32(m_moved.data(), 4) != m_table.definitionPage || row >= rowCount(format, m_moved.data()) ||
-        !rowSlot(format, m_moved.data(), row, target) || target.start < format.rowCountOffset + 2 || target.size <= 0) {
+        !rowSlot(format, m_moved.data(), row, target) || target.start < format.pageFirstSlot || target.size <= 0) {
         error = damage("ligne déplacée vers la page " + std::to_string(page) + " introuvable");
         return false;
     }

@@ -1,5 +1,7 @@
 #include "driver/jet/rows/JetLongValue.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 #include <set>
 
 namespace kervane::jet {
@@ -10,7 +12,6 @@ constexpr std::uint32_t kLengthMask = 0x3fffffffu;
 // A chain's length keeps its upper flag bits clear.
 constexpr std::uint32_t kOtherFlags = 0x30000000u;
 constexpr int kNextPointerSize = 4;
-constexpr int kOffsetMask = 0x1fff;
 
 }  // namespace
 
@@ -22,16 +23,16 @@ LongValueReader::LongValueReader(JetFile& file)
 // Reads the page of `pageRow` into m_page and finds its row, whatever the row's flags.
 bool LongValueReader::findRow(std::uint32_t pageRow, int& start, int& size)
 {
-    const PageFormat& format = m_file.format();
+    const JetFileFormat& format = m_file.format();
     const std::uint32_t page = pageRow >> 8;
     const int row = static_cast<int>(pageRow & 0xff);
     if (page == 0 || !m_file.readPage(page, m_page.data()) || m_page[0] != kDataPage ||
         row >= rowCount(format, m_page.data()))
         return false;
-    start = readUInt16(m_page.data(), format.rowCountOffset + 2 + 2 * row) & kOffsetMask;
-    const int end = row == 0 ? format.pageSize : readUInt16(m_page.data(), format.rowCountOffset + 2 * row) & kOffsetMask;
+    start = readUInt16(m_page.data(), format.pageFirstSlot + 2 * row) & kRowOffsetMask;
+    const int end = row == 0 ? format.pageSize : readUInt16(m_page.data(), format.pageFirstSlot + 2 * (row - 1)) & kRowOffsetMask;
     size = end - start;
-    return start >= format.rowCountOffset + 2 && size > 0 && end <= format.pageSize;
+    return start >= format.pageFirstSlot && size > 0 && end <= format.pageSize;
 }
 
 LongValueReader::Outcome LongValueReader::read(const unsigned char* field, int size, std::string& bytes,

@@ -4,17 +4,13 @@
 // telling where the offsets pass each multiple of 256.
 #include "driver/jet/rows/JetRowEncoding.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 #include <algorithm>
 
 namespace kervane::jet {
 
 namespace {
-
-void putWord(std::vector<unsigned char>& row, int value)
-{
-    row.push_back(static_cast<unsigned char>(value & 0xff));
-    row.push_back(static_cast<unsigned char>((value >> 8) & 0xff));
-}
 
 void markNotNull(std::vector<unsigned char>& mask, int number)
 {
@@ -103,10 +99,10 @@ void appendTrailer4(std::vector<unsigned char>& row, const std::vector<int>& off
     const std::size_t trailer = maskSize + 4 + 2 * offsets.size();
     if (row.size() + trailer < static_cast<std::size_t>(minSize))
         row.resize(static_cast<std::size_t>(minSize) - trailer, 0);
-    putWord(row, end);
+    appendLittleEndian(row, static_cast<std::uint16_t>(end));
     for (auto it = offsets.rbegin(); it != offsets.rend(); ++it)
-        putWord(row, *it);
-    putWord(row, static_cast<int>(offsets.size()));
+        appendLittleEndian(row, static_cast<std::uint16_t>(*it));
+    appendLittleEndian(row, static_cast<std::uint16_t>(static_cast<int>(offsets.size())));
 }
 
 // Jet 3: the low bytes of the end of the data and of the offsets (last first), one jump entry
@@ -170,7 +166,7 @@ bool encodeRow(const JetTableLayout& layout, const std::vector<JetFieldValue>& v
     if (format.rowCountSize == 1)
         row.push_back(static_cast<unsigned char>(layout.maxColumns));
     else
-        putWord(row, layout.maxColumns);
+        appendLittleEndian(row, static_cast<std::uint16_t>(layout.maxColumns));
     std::vector<unsigned char> mask(static_cast<std::size_t>((layout.maxColumns + 7) / 8), 0);
     if (!writeFixed(layout, values, row, mask, error))
         return false;

@@ -1,17 +1,14 @@
 #include "driver/jet/rows/JetRowReading.h"
 
+#include "driver/jet/format/JetByteOrder.h"
+
 namespace kervane::jet {
 
 namespace {
 
-int word(const std::vector<unsigned char>& b, std::size_t at)
-{
-    return b[at] | (b[at + 1] << 8);
-}
-
 int columnCount(const std::vector<unsigned char>& row, const JetFileFormat& format)
 {
-    return format.rowCountSize == 1 ? row[0] : word(row, 0);
+    return format.rowCountSize == 1 ? row[0] : readUInt16(row, 0);
 }
 
 std::size_t maskSize(const std::vector<unsigned char>& row, const JetFileFormat& format)
@@ -28,12 +25,12 @@ bool variableData4(const std::vector<unsigned char>& row, int index, std::size_t
     if (row.size() < 2 + mask + 2)
         return false;
     const std::size_t countAt = row.size() - mask - 2;
-    const int count = word(row, countAt);
+    const int count = readUInt16(row, countAt);
     if (index >= count || countAt < 2 * static_cast<std::size_t>(count + 1) + 2)
         return false;
     const std::size_t entryAt = countAt - 2 * static_cast<std::size_t>(index + 1);
-    start = static_cast<std::size_t>(word(row, entryAt));
-    end = static_cast<std::size_t>(word(row, entryAt - 2));  // the next entry, or the end of data
+    start = static_cast<std::size_t>(readUInt16(row, entryAt));
+    end = static_cast<std::size_t>(readUInt16(row, entryAt - 2));  // the next entry, or the end of data
     return true;
 }
 
@@ -83,8 +80,8 @@ bool fixedLong(const std::vector<unsigned char>& row, const JetLayoutColumn& col
     const std::size_t at = static_cast<std::size_t>(format.rowCountSize + column.fixedOffset);
     if (!columnPresent(row, column, format) || at + 4 > row.size())
         return false;
-    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(word(row, at)) |
-                                      (static_cast<std::uint32_t>(word(row, at + 2)) << 16));
+    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(readUInt16(row, at)) |
+                                      (static_cast<std::uint32_t>(readUInt16(row, at + 2)) << 16));
     return true;
 }
 

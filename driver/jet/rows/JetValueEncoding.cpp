@@ -1,4 +1,5 @@
 // Each Access type's bytes in a Jet 3 or Jet 4 row, little-endian.
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetValue.h"
 #include "driver/jet/rows/JetRowEncoding.h"
@@ -14,14 +15,6 @@ namespace {
 
 using Kind = JetFieldValue::Kind;
 __extension__ typedef unsigned __int128 Int128;  // 28 decimal digits need 96 bits
-
-template <typename T>
-void putLittle(std::vector<unsigned char>& out, T value)
-{
-    unsigned char b[sizeof(T)];
-    std::memcpy(b, &value, sizeof(T));  // the build targets little-endian machines only
-    out.insert(out.end(), b, b + sizeof(T));
-}
 
 std::string refused(const JetLayoutColumn& column, const std::string& why)
 {
@@ -125,7 +118,7 @@ bool utf16(const std::string& text, std::vector<unsigned char>& out)
     if (!units)
         return false;
     for (const char16_t unit : *units)
-        putLittle(out, static_cast<std::uint16_t>(unit));
+        appendLittleEndian(out, static_cast<std::uint16_t>(unit));
     return true;
 }
 
@@ -201,11 +194,11 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
         return true;
     case JetType::Integer:
         if (!wholeNumber(c, v, INT16_MIN, INT16_MAX, n, error)) return false;
-        putLittle(out, static_cast<std::int16_t>(n));
+        appendLittleEndian(out, static_cast<std::int16_t>(n));
         return true;
     case JetType::Long:
         if (!wholeNumber(c, v, INT32_MIN, INT32_MAX, n, error)) return false;
-        putLittle(out, static_cast<std::int32_t>(n));
+        appendLittleEndian(out, static_cast<std::int32_t>(n));
         return true;
     case JetType::Currency: {
         if (!decimalValue(c, v, 4, 19, negative, magnitude, error)) return false;
@@ -214,7 +207,7 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
             return false;
         }
         const auto bits = static_cast<std::uint64_t>(magnitude);
-        putLittle(out, static_cast<std::int64_t>(negative ? ~bits + 1 : bits));
+        appendLittleEndian(out, static_cast<std::int64_t>(negative ? ~bits + 1 : bits));
         return true;
     }
     case JetType::Single:
@@ -223,18 +216,18 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
             error = refused(c, "sort des limites du type Réel simple");
             return false;
         }
-        putLittle(out, static_cast<float>(d));
+        appendLittleEndian(out, static_cast<float>(d));
         return true;
     case JetType::Double:
     case JetType::DateTime:
         if (!realValue(c, v, d, error)) return false;
-        putLittle(out, d);
+        appendLittleEndian(out, d);
         return true;
     case JetType::Decimal:
         if (!decimalValue(c, v, c.scale, c.precision, negative, magnitude, error)) return false;
         out.push_back(negative ? 0x80 : 0x00);
         for (int group = 3; group >= 0; --group)  // most significant 32 bits first, each little-endian
-            putLittle(out, static_cast<std::uint32_t>(magnitude >> (32 * group)));
+            appendLittleEndian(out, static_cast<std::uint32_t>(magnitude >> (32 * group)));
         return true;
     case JetType::Guid:
         if (v.kind != Kind::Text || !guidBytes(v.text, out)) {
@@ -266,9 +259,9 @@ bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>&
                      const JetFileFormat& format, std::vector<unsigned char>& out, std::string& error)
 {
     if (data.size() <= static_cast<std::size_t>(kMaxInlineLongValue)) {
-        putLittle(out, static_cast<std::uint32_t>(data.size()) | 0x80000000u);
-        putLittle(out, std::uint32_t{0});
-        putLittle(out, std::uint32_t{0});
+        appendLittleEndian(out, static_cast<std::uint32_t>(data.size()) | kLongValueInline);
+        appendLittleEndian(out, std::uint32_t{0});
+        appendLittleEndian(out, std::uint32_t{0});
         out.insert(out.end(), data.begin(), data.end());
         return true;
     }
@@ -280,9 +273,9 @@ bool encodeLongValue(const JetLayoutColumn& c, const std::vector<unsigned char>&
     }
     // Whole in one row of another page, or in pieces chained over several.
     const bool whole = data.size() <= static_cast<std::size_t>(format.maxLongValueRow);
-    putLittle(out, static_cast<std::uint32_t>(data.size()) | (whole ? 0x40000000u : 0u));
-    putLittle(out, *outside);
-    putLittle(out, std::uint32_t{0});
+    appendLittleEndian(out, static_cast<std::uint32_t>(data.size()) | (whole ? kLongValueSinglePage : 0u));
+    appendLittleEndian(out, *outside);
+    appendLittleEndian(out, std::uint32_t{0});
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "driver/jet/write/JetLongValues.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetUsageMap.h"
@@ -29,13 +30,7 @@ std::size_t pieces(const JetFileFormat& format, std::size_t size)
 
 bool isLongValuePage(const unsigned char* page)
 {
-    return page != nullptr && page[0] == 0x01 && std::memcmp(page + datapage::kOwner, kLongValueMark, 4) == 0;
-}
-
-std::uint32_t pointerAt(const unsigned char* at)
-{
-    return static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
-           (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
+    return page != nullptr && page[0] == kDataPage && std::memcmp(page + datapage::kOwner, kLongValueMark, 4) == 0;
 }
 
 }  // namespace
@@ -121,9 +116,7 @@ std::uint32_t JetLongValues::storeChained(const JetLayoutColumn& column, const s
         const std::uint32_t next = i + 1 < pages.size() ? pages[i + 1] : 0;
         const std::size_t length = std::min(piece, data.size() - i * piece);
         std::vector<unsigned char> bytes(4 + length);
-        bytes[1] = static_cast<unsigned char>(next & 0xff);  // row 0 of the next page
-        bytes[2] = static_cast<unsigned char>((next >> 8) & 0xff);
-        bytes[3] = static_cast<unsigned char>((next >> 16) & 0xff);
+        writeLittleEndian(bytes.data() + 1, next, 3);  // row 0 of the next page
         std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(i * piece), length, bytes.begin() + 4);
         datapage::add(m_pages.change(pages[i]), bytes, 0, format());
         if (mapped && i + 1 < pages.size())
@@ -159,7 +152,7 @@ bool JetLongValues::follow(std::uint32_t pointer, bool chained, std::vector<JetR
             return false;
         // A chained piece starts with the next piece's row number and three-byte page number.
         const unsigned char* next = page + slot.start;
-        pointer = (static_cast<std::uint32_t>(next[1] | (next[2] << 8) | (next[3] << 16)) << 8) | next[0];
+        pointer = readLittleEndian(next + 1, 3) << 8 | next[0];
         if ((pointer >> 8) == 0)
             return true;
     }
@@ -178,7 +171,7 @@ bool JetLongValues::referenced(const JetTableLayout& layout, const std::vector<u
         const unsigned char flags = end - start >= 12 ? row[start + 3] : 0xff;
         if (flags == 0x80)
             continue;
-        if ((flags != 0x40 && flags != 0x00) || !follow(pointerAt(row.data() + start + 4), flags == 0x00, rows)) {
+        if ((flags != 0x40 && flags != 0x00) || !follow(readUInt32(row, start + 4), flags == 0x00, rows)) {
             error = "La valeur longue de la colonne « " + column.name + " » de cette ligne est illisible : "
                     "la ligne ne peut pas être changée.";
             return false;
@@ -191,7 +184,7 @@ bool JetLongValues::referenced(const JetTableLayout& layout, const std::vector<u
 void JetLongValues::release(const std::vector<JetRowId>& rows)
 {
     for (const JetRowId& at : rows)
-        datapage::flag(m_pages.change(at.page), at.row, datapage::kDeleted | datapage::kOverflow, format());
+        datapage::flag(m_pages.change(at.page), at.row, kRowDeleted | kRowMoved, format());
 }
 
 }  // namespace kervane::jet

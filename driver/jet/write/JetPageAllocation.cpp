@@ -1,3 +1,4 @@
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetUsageMap.h"
 
 #include "driver/jet/format/JetDataPage.h"
@@ -46,7 +47,7 @@ bool unreachable(JetPages& pages, std::uint32_t page)
     if (owner == 0 || owner == page)
         return false;
     const unsigned char* definition = pages.read(owner);
-    if (definition == nullptr || definition[0] != 0x02)
+    if (definition == nullptr || definition[0] != kDefinitionPage)
         return true;  // its table is gone
     JetTableLayout layout;
     JetUsageMap owned;

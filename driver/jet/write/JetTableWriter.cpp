@@ -1,5 +1,6 @@
 #include "driver/jet/write/JetTableWriter.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetPages.h"
@@ -80,7 +81,7 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
             return false;
         }
         const unsigned char* at = m_pages->read(row.home.page) + row.homeSlot.start;
-        row.home = {static_cast<std::uint32_t>(at[1] | (at[2] << 8) | (at[3] << 16)), at[0]};
+        row.home = {readLittleEndian(at + 1, 3), at[0]};
         page = m_pages->read(row.home.page);
         // Moved data is flagged deleted, hidden from scans: a row they meet is another row.
         if (page == nullptr || !datapage::isDataPageOf(page, m_layout.definitionPage) ||
@@ -349,7 +350,7 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
         return false;
     std::vector<JetCascade> cascades = m_indexes.takeCascades();
     // As Access does, the header slot is marked both deleted and moved.
-    datapage::flag(m_pages->change(where.page), where.row, datapage::kDeleted | datapage::kOverflow, format());
+    datapage::flag(m_pages->change(where.page), where.row, kRowDeleted | kRowMoved, format());
     releaseMovedData(row);
     listWithRoom({row.header.page, row.home.page}, true);
     store.release(longValues);
@@ -435,13 +436,13 @@ void JetTableWriter::releaseMovedData(const Located& row)
 {
     if (row.home.page == row.header.page && row.home.row == row.header.row)
         return;
-    datapage::flag(m_pages->change(row.home.page), row.home.row, datapage::kDeleted | datapage::kOverflow, format());
+    datapage::flag(m_pages->change(row.home.page), row.home.row, kRowDeleted | kRowMoved, format());
 }
 
 void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char>& bytes, std::uint32_t page)
 {
     releaseMovedData(row);
-    const int moved = datapage::add(m_pages->change(page), bytes, datapage::kDeleted, format());
+    const int moved = datapage::add(m_pages->change(page), bytes, kRowDeleted, format());
     // Read again: laid again for the row, the header's page may have moved its slot.
     unsigned char* header = m_pages->change(row.header.page);
     datapage::Slot place;
@@ -450,10 +451,8 @@ void JetTableWriter::moveRow(const Located& row, const std::vector<unsigned char
     unsigned char* pointer = header + place.start;
     std::memset(pointer, 0, static_cast<std::size_t>(place.size()));
     pointer[0] = static_cast<unsigned char>(moved);
-    pointer[1] = static_cast<unsigned char>(page & 0xff);
-    pointer[2] = static_cast<unsigned char>((page >> 8) & 0xff);
-    pointer[3] = static_cast<unsigned char>((page >> 16) & 0xff);
-    datapage::flag(header, row.header.row, datapage::kOverflow, format());
+    writeLittleEndian(pointer + 1, page, 3);
+    datapage::flag(header, row.header.row, kRowMoved, format());
 }
 
 }  // namespace kervane::jet

@@ -2,13 +2,13 @@
 
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
-#include "JetWriterTestSupport.h"
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetPageStore.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetFileFormat.h"
 #include "driver/jet/index/JetIndexPage.h"
+#include "driver/jet/module/JetDatabase.h"
 #include "driver/jet/write/JetTableWriter.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <regex>
 
 namespace kervane::test {
@@ -147,7 +148,7 @@ bool rowsInOrder(const unsigned char* page, const jet::JetFileFormat& f)
     const int rows = word(page, f.pageRowCount);
     int above = f.pageSize;
     for (int r = 0; r < rows; ++r) {
-        const int start = word(page, f.pageFirstSlot + 2 * r) & jet::datapage::kOffsetMask;
+        const int start = word(page, f.pageFirstSlot + 2 * r) & jet::kRowOffsetMask;
         if (rows > jet::datapage::kMaxRows || start > above || start < f.pageFirstSlot + 2 * rows)
             return false;
         above = start;
@@ -276,6 +277,70 @@ void JetcheckSpread::judge(const std::string& folder, const std::vector<unsigned
     const Verdict before = verdictOf(input);
     const Verdict after = verdictOf(path);
     EXPECT_TRUE(noWorse(before, after)) << label << "\navant :\n" << before.text << "\naprès :\n" << after.text;
+}
+
+void DamageRun::run(const std::string& folder, const std::string& label, const std::vector<unsigned char>& bytes,
+                    const Damager& damager, std::uint32_t seed, int rounds, const Trial& trial)
+{
+    const std::string path = folder + "/abime.mdb";
+    for (int round = 0; round < rounds; ++round) {
+        for (int k = 0; k < damager.kinds; ++k) {
+            std::mt19937 random(seed * 7919 + static_cast<std::uint32_t>(round * 131 + k));
+            std::vector<unsigned char> damaged = bytes;
+            std::string what;
+            if (!damager.apply(damaged, k, random, what))
+                continue;
+            writeBytes(path, damaged);
+            const std::string name = label + " / " + damager.name(k) + " (graine " + std::to_string(seed) +
+                                     ", tour " + std::to_string(round) + ") / " + what;
+            const int done = trial(path, random, name);
+            ++cases;
+            accepted += done > 0;
+            jetcheck.judge(folder, damaged, path, done > 0, cases, name);
+            if (::testing::Test::HasFailure())
+                return;
+        }
+    }
+    std::cout << label << " : " << cases << " copies abîmées, " << accepted << " où un essai au moins a été accepté\n";
+}
+
+bool runStatements(const std::string& path, const std::vector<std::string>& statements, bool transaction,
+                   std::string& error)
+{
+    Connection db = memoryConnection();
+    std::vector<std::vector<std::string>> rows;
+    if (!jet::attachJetDatabase(db.get(), path, error) || (transaction && !query(db.get(), "BEGIN", rows, error)))
+        return false;
+    for (const std::string& sql : statements)
+        if (!query(db.get(), sql, rows, error)) {
+            std::string ignored;
+            if (transaction)
+                query(db.get(), "ROLLBACK", rows, ignored);
+            return false;
+        }
+    return !transaction || query(db.get(), "COMMIT", rows, error);
+}
+
+Trial sqlTrial(std::vector<std::vector<std::string>> transactions, bool transaction)
+{
+    return [transactions = std::move(transactions), transaction](const std::string& path, std::mt19937&,
+                                                                 const std::string& label) {
+        int committed = 0;
+        for (const auto& statements : transactions) {
+            const std::vector<unsigned char> before = readBytes(path);
+            const std::string what = label + " / " + statements.back().substr(0, 50);
+            std::string error;
+            const bool done = runStatements(path, statements, transaction, error);
+            committed += done;
+            if (done) {
+                expectWrittenPagesSound(before, readBytes(path), what);
+            } else {
+                EXPECT_TRUE(frenchMessage(error)) << what << " : « " << error << " »";
+                EXPECT_TRUE(readBytes(path) == before) << what << " : refusé mais le fichier a changé : " << error;
+            }
+        }
+        return committed;
+    };
 }
 
 }  // namespace kervane::test

@@ -7,6 +7,7 @@
 #include "driver/jet/rows/JetRowEncoding.h"
 
 #include <functional>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -76,6 +77,37 @@ bool changeInTransaction(const std::string& path, std::uint32_t definition, cons
 
 // The seeds of every damage a fuzz test runs: KERVANE_JET_WRITER_FUZZ when set, 2 otherwise.
 int fuzzRounds();
+
+// The kinds of one family of seeded damage: how many, their names, and the damage of kind k
+// (false when the file has nothing of that kind; it is then unchanged).
+struct Damager {
+    int kinds = 0;
+    std::function<const char*(int)> name;
+    std::function<bool(std::vector<unsigned char>&, int, std::mt19937&, std::string&)> apply;
+};
+// What is tried on one damaged copy at path (each refusal checked as it goes); how many changes
+// were accepted.
+using Trial = std::function<int(const std::string& path, std::mt19937& random, const std::string& label)>;
+
+// The loop every damage test shares: each kind of damage, `rounds` seeds of it (seed * 7919 +
+// round * 131 + kind), done to `bytes` written at folder/abime.mdb, then the trial; jetcheck
+// judges a spread of the copies changed. Stops at the first case that failed.
+struct DamageRun {
+    int cases = 0;
+    int accepted = 0;
+    JetcheckSpread jetcheck;
+
+    void run(const std::string& folder, const std::string& label, const std::vector<unsigned char>& bytes,
+             const Damager& damager, std::uint32_t seed, int rounds, const Trial& trial);
+};
+
+// Runs the statements on a connection of its own (between BEGIN and COMMIT when `transaction`);
+// false with the first refusal's message, the transaction then rolled back.
+bool runStatements(const std::string& path, const std::vector<std::string>& statements, bool transaction,
+                   std::string& error);
+// A trial of SQL: each list of statements run so, a refusal leaving the file byte-identical with
+// a French message, a commit writing sound pages.
+Trial sqlTrial(std::vector<std::vector<std::string>> transactions, bool transaction);
 
 // Copies the shared test file `relative` to `path`, writable; false when the test data is absent.
 bool copyTestFile(const std::string& relative, const std::string& path);

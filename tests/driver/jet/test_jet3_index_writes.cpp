@@ -18,14 +18,15 @@ namespace {
 
 using jet::JetFieldValue;
 
+// A copy of an Access 97 file in memory, the writer of one of its tables open on it.
 struct Access97Copy {
     QTemporaryDir folder;
     std::string path;
     std::unique_ptr<MemoryPages> pages;
-    std::uint32_t definitionPage = 0;
+    jet::JetTableWriter writer;
 };
 
-// The file's pages in memory and the definition page of `table`; false when the file is absent.
+// Opens the writer of `table` on the file's pages in memory; false when the file is absent.
 bool openCopy(const std::string& relative, const std::string& table, Access97Copy& copy)
 {
     const std::string source = testDataPath(relative);
@@ -33,16 +34,20 @@ bool openCopy(const std::string& relative, const std::string& table, Access97Cop
         return false;
     std::string error;
     const auto file = jet::JetFile::open(source, error);
-    EXPECT_NE(file, nullptr) << error;
     const jet::JetTable* found = file ? file->table(table) : nullptr;
-    EXPECT_NE(found, nullptr) << table;
-    if (found == nullptr)
-        return false;
-    copy.definitionPage = found->definitionPage;
+    EXPECT_NE(found, nullptr) << table << " : " << error;
     copy.path = copy.folder.filePath("copie.mdb").toStdString();
     copy.pages = std::make_unique<MemoryPages>(readBytes(source), 2048);
+    EXPECT_TRUE(found && jet::JetTableWriter::open(*copy.pages, found->definitionPage, table, copy.writer, error)) << error;
     return true;
 }
+
+#define OPEN_COPY(copy, relative, table)                                                           \
+    Access97Copy copy;                                                                             \
+    if (!openCopy(relative, table, copy))                                                          \
+        GTEST_SKIP() << relative << " absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test"; \
+    ASSERT_FALSE(HasFailure());                                                                    \
+    jet::JetTableWriter& writer = copy.writer
 
 JetFieldValue whole(std::int64_t n)
 {
@@ -60,12 +65,8 @@ JetFieldValue text(const std::string& t)
 // scattered keys split leaves in their middle; some are removed and others given new keys.
 TEST(Jet3IndexWrites, ATwoLevelDescendingIndexStaysExact)
 {
-    Access97Copy copy;
-    if (!openCopy("jet/compIndexTestV1997.mdb", "Table1", copy))
-        GTEST_SKIP() << "jet/compIndexTestV1997.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
-    jet::JetTableWriter writer;
+    OPEN_COPY(copy, "jet/compIndexTestV1997.mdb", "Table1");
     std::string error;
-    ASSERT_TRUE(jet::JetTableWriter::open(*copy.pages, copy.definitionPage, "Table1", writer, error)) << error;
     std::vector<jet::JetRowId> added;
     for (int i = 0; i < 900; ++i) {
         jet::JetRowId where;
@@ -91,12 +92,8 @@ TEST(Jet3IndexWrites, ATwoLevelDescendingIndexStaysExact)
 // leaf to two levels, then are emptied again.
 TEST(Jet3IndexWrites, AnEmptyIndexGrowsAndEmptiesAgain)
 {
-    Access97Copy copy;
-    if (!openCopy("jet/testV1997.mdb", "Table3", copy))
-        GTEST_SKIP() << "jet/testV1997.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
-    jet::JetTableWriter writer;
+    OPEN_COPY(copy, "jet/testV1997.mdb", "Table3");
     std::string error;
-    ASSERT_TRUE(jet::JetTableWriter::open(*copy.pages, copy.definitionPage, "Table3", writer, error)) << error;
     std::vector<jet::JetRowId> added;
     for (int i = 0; i < 700; ++i) {
         jet::JetRowId where;
@@ -118,12 +115,8 @@ TEST(Jet3IndexWrites, AnEmptyIndexGrowsAndEmptiesAgain)
 // added, some changed, some removed; a text holding NUL, whose code is not known, is refused.
 TEST(Jet3IndexWrites, TextKeysInBothOrdersStayExact)
 {
-    Access97Copy copy;
-    if (!openCopy("jet/testIndexCodesV1997.mdb", "Table11", copy))
-        GTEST_SKIP() << "jet/testIndexCodesV1997.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
-    jet::JetTableWriter writer;
+    OPEN_COPY(copy, "jet/testIndexCodesV1997.mdb", "Table11");
     std::string error;
-    ASSERT_TRUE(jet::JetTableWriter::open(*copy.pages, copy.definitionPage, "Table11", writer, error)) << error;
     const std::vector<std::string> words{"Été", "été", "ETE", "Œuvre", "œuvre", "cœur", "Zoë", "naïve", "façade",
                                          "Ångström", "élan ", "a-b", "a b", "€ 5", "Ça", "ça", "", "ÿ", "Straße"};
     std::vector<jet::JetRowId> added;

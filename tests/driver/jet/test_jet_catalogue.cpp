@@ -128,9 +128,7 @@ const std::vector<Damage>& damages()
 
 TEST(JetCatalogue, DamagedPropertiesRefusedWithThePlaceOfTheDamage)
 {
-    const std::string nwind = nwindPath();
-    if (nwind.empty())
-        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    REQUIRE_NWIND(nwind);
     QTemporaryDir folder;
     const Bytes original = readBytes(nwind);
     for (const Damage& damage : damages()) {
@@ -150,9 +148,7 @@ TEST(JetCatalogue, DamagedPropertiesRefusedWithThePlaceOfTheDamage)
 
 TEST(JetCatalogue, TablesDeclaredOneByOneWhereTheSchemaCannotBeWrittenAtOnce)
 {
-    const std::string nwind = nwindPath();
-    if (nwind.empty())
-        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    REQUIRE_NWIND(nwind);
     const std::string tables = "SELECT group_concat(name, '|') FROM (SELECT name FROM sqlite_master ORDER BY rowid)";
     const std::string sample = "SELECT CompanyName FROM Shippers ORDER BY ShipperID";
     Connection usual = attached(nwind);
@@ -233,9 +229,7 @@ TEST(JetCatalogue, FileOfFiveThousandTablesOpensWhole)
 // opening read is used. A file changed a moment ago is always probed, whatever its times say.
 TEST(JetCatalogue, CatalogueReusedForAnUnchangedFileOnly)
 {
-    const std::string nwind = nwindPath();
-    if (nwind.empty())
-        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    REQUIRE_NWIND(nwind);
     const auto identity = jet::identify(nwind);
     ASSERT_TRUE(identity.has_value());
     std::string error;
@@ -279,9 +273,7 @@ TEST(JetCatalogue, CatalogueReusedForAnUnchangedFileOnly)
 // (the sign bit of a long), query objects; the opening uses it instead of walking it again.
 TEST(JetCatalogue, ProbeSendsBackTheCatalogueItWalked)
 {
-    const std::string nwind = nwindPath();
-    if (nwind.empty())
-        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    REQUIRE_NWIND(nwind);
     std::string error;
     const auto file = jet::JetFile::open(nwind, error);
     ASSERT_NE(file, nullptr) << error;

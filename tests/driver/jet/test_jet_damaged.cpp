@@ -1,3 +1,4 @@
+#include "JetDamageCase.h"
 #include "JetTestSupport.h"
 
 #include "driver/jet/module/JetDatabase.h"
@@ -6,6 +7,8 @@
 
 #include <QTemporaryDir>
 
+#include <cstdlib>
+#include <iostream>
 #include <random>
 
 using namespace kervane::test;
@@ -74,9 +77,7 @@ TEST(JetDamaged, FilesThatAreNotAccessDatabases)
 
 TEST(JetDamaged, TruncatedCopiesOfNwind)
 {
-    const std::string nwind = nwindPath();
-    if (nwind.empty())
-        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    REQUIRE_NWIND(nwind);
     QTemporaryDir folder;
     const auto bytes = readBytes(nwind);
     const std::string copy = folder.path().toStdString() + "/tronque.mdb";
@@ -95,32 +96,36 @@ TEST(JetDamaged, TruncatedCopiesOfNwind)
     EXPECT_GT(refused + scanErrors, 0);
 }
 
+// Copies of nwind with 1 to 12 bytes changed, in the first pages where the catalogue lies or
+// anywhere: every one is read whole through the driver. KERVANE_JET_FUZZ=n reads n copies (120
+// by default).
 TEST(JetDamaged, BitFlippedCopiesOfNwind)
 {
-    const std::string nwind = nwindPath();
-    if (nwind.empty())
-        GTEST_SKIP() << "nwind.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    REQUIRE_NWIND(nwind);
     QTemporaryDir folder;
-    const auto original = readBytes(nwind);
-    const std::string copy = folder.path().toStdString() + "/abime.mdb";
     const std::size_t page = 2048;
     const int copies = std::getenv("KERVANE_JET_FUZZ") ? std::atoi(std::getenv("KERVANE_JET_FUZZ")) : 120;
-    std::mt19937 random(20240611);
+    const Damager flips{2, [](int k) { return k == 0 ? "octets du catalogue" : "octets du fichier"; },
+                        [page](std::vector<unsigned char>& bytes, int k, std::mt19937& random, std::string& what) {
+                            const std::size_t limit = k == 0 ? 24 * page : bytes.size();
+                            const int count = 1 + static_cast<int>(random() % 12);
+                            for (int f = 0; f < count; ++f) {
+                                const std::size_t at = page + random() % (limit - page);
+                                bytes[at] = static_cast<unsigned char>(random());
+                                what += " " + std::to_string(at);
+                            }
+                            return true;
+                        }};
     int refused = 0;
     int scanErrors = 0;
-    for (int i = 0; i < copies; ++i) {
-        auto bytes = original;
-        // A third of the copies are damaged in the first pages, where the catalogue lies.
-        const std::size_t limit = i % 3 == 0 ? 24 * page : bytes.size();
-        const int flips = 1 + static_cast<int>(random() % 12);
-        for (int f = 0; f < flips; ++f) {
-            const std::size_t at = page + random() % (limit - page);
-            bytes[at] = static_cast<unsigned char>(random());
-        }
-        writeBytes(copy, bytes);
-        SCOPED_TRACE("copie " + std::to_string(i));
-        readEverything(copy, refused, scanErrors);
-    }
-    std::cout << copies << " copies abîmées : " << refused << " refusées, " << scanErrors << " lectures en erreur\n";
+    DamageRun run{.jetcheck = {.fewest = 0, .perRound = 0}};
+    run.run(folder.path().toStdString(), "nwind.mdb", readBytes(nwind), flips, 20240611, (copies + 1) / 2,
+            [&](const std::string& path, std::mt19937&, const std::string& label) {
+                SCOPED_TRACE(label);
+                const int before = refused + scanErrors;
+                readEverything(path, refused, scanErrors);
+                return refused + scanErrors == before ? 1 : 0;
+            });
+    std::cout << refused << " copies refusées, " << scanErrors << " lectures en erreur\n";
     EXPECT_GT(refused + scanErrors, 0);
 }

@@ -2,7 +2,8 @@
 // compared byte for byte with what libmdb's own long-value reads give for the same reference;
 // and long values laid out by hand on appended pages, their pointers checked before use.
 #include "JetTestSupport.h"
-#include "JetWriterTestSupport.h"
+#include "JetWriterSupport.h"
+#include "driver/jet/format/JetByteOrder.h"
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/rows/JetLongValue.h"
@@ -59,7 +60,7 @@ void compareEveryLongValue(const std::string& path, Counts& counts)
     std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
     ASSERT_TRUE(mdb);
     ASSERT_TRUE(mdb_read_catalog(mdb.get(), MDB_TABLE));
-    const jet::PageFormat format = file->format();
+    const jet::JetFileFormat format = file->format();
     for (guint i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         if (entry->object_type != MDB_TABLE)
@@ -155,15 +156,15 @@ void putUInt32(unsigned char* bytes, std::uint32_t value)
 // A Jet 3 data page holding `rows`, the first at the end of the page, each before the last.
 std::vector<unsigned char> longValuePage(const std::vector<std::string>& rows)
 {
-    const jet::PageFormat format = jet::formatFor(true);
+    const jet::JetFileFormat format = jet::fileFormatOf(true);
     std::vector<unsigned char> page(static_cast<std::size_t>(format.pageSize));
     page[0] = jet::kDataPage;
-    putUInt16(page, static_cast<std::size_t>(format.rowCountOffset), static_cast<unsigned>(rows.size()));
+    putUInt16(page, static_cast<std::size_t>(format.pageRowCount), static_cast<unsigned>(rows.size()));
     std::size_t end = page.size();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::size_t start = end - rows[i].size();
         std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<long>(start));
-        putUInt16(page, static_cast<std::size_t>(format.rowCountOffset) + 2 + 2 * i, static_cast<unsigned>(start));
+        putUInt16(page, static_cast<std::size_t>(format.pageFirstSlot) + 2 * i, static_cast<unsigned>(start));
         end = start;
     }
     return page;

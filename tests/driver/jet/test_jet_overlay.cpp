@@ -3,7 +3,8 @@
 // made before is not used for a table the transaction changed. Which rows lie on which page is
 // learnt from libmdb's own walk of the file, independent of the reader under test.
 #include "JetTestSupport.h"
-#include "JetWriterTestSupport.h"
+#include "JetWriterSupport.h"
+#include "driver/jet/format/JetByteOrder.h"
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/module/JetDatabase.h"
@@ -68,7 +69,7 @@ std::map<std::uint32_t, std::vector<std::string>> orderLinesByPage(const std::st
     mdb_bind_column_by_name(table.get(), const_cast<gchar*>("OrderID"), order.data(), nullptr);
     mdb_bind_column_by_name(table.get(), const_cast<gchar*>("ProductID"), product.data(), nullptr);
     mdb_rewind_table(table.get());
-    const jet::PageFormat format = jet::formatFor(jet3);
+    const jet::JetFileFormat format = jet::fileFormatOf(jet3);
     while (mdb_fetch_row(table.get())) {
         jet::RowSlot slot;
         if (!jet::rowSlot(format, mdb->pg_buf, static_cast<int>(table->cur_row) - 1, slot) || slot.deleted || slot.moved)
@@ -259,8 +260,8 @@ TEST(JetOverlay, LongValuesAreReadFromTheOverlaidPages)
     const std::vector<unsigned char> bytes = readBytes(copy.path());
     MapOverlay overlay(static_cast<std::uint32_t>(bytes.size() / kPage));
     std::vector<unsigned char> page = pageOf(bytes, pageRow >> 8);
-    const jet::PageFormat format = jet::formatFor(true);
-    const int start = jet::readUInt16(page.data(), format.rowCountOffset + 2 + 2 * static_cast<int>(pageRow & 0xff)) & 0x1fff;
+    const jet::JetFileFormat format = jet::fileFormatOf(true);
+    const int start = jet::readUInt16(page.data(), format.pageFirstSlot + 2 * static_cast<int>(pageRow & 0xff)) & 0x1fff;
     const int text = start + ((word & jet::kLongValueSinglePage) != 0 ? 0 : 4);
     std::copy_n("EDUCATION", 9, page.begin() + text);
     overlay.changed[pageRow >> 8] = page;

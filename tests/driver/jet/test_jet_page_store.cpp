@@ -2,7 +2,7 @@
 // the transaction's view of its pages, commits that leave exactly the pages written, rollbacks
 // and refusals that leave the file as it was.
 #include "JetTestSupport.h"
-#include "JetWriterTestSupport.h"
+#include "JetWriterSupport.h"
 
 #include "driver/jet/file/JetPageStore.h"
 

@@ -11,7 +11,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-const jet::PageFormat kJet4 = jet::formatFor(false);
+const jet::JetFileFormat kJet4 = jet::fileFormatOf(false);
 
 void putUInt16(Bytes& bytes, std::size_t at, unsigned value)
 {
@@ -50,12 +50,12 @@ Bytes dataPage(const std::vector<Bytes>& rows)
 {
     Bytes page(static_cast<std::size_t>(kJet4.pageSize), 0);
     page[0] = 0x01;
-    putUInt16(page, static_cast<std::size_t>(kJet4.rowCountOffset), static_cast<unsigned>(rows.size()));
+    putUInt16(page, static_cast<std::size_t>(kJet4.pageRowCount), static_cast<unsigned>(rows.size()));
     std::size_t end = page.size();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::size_t start = end - rows[i].size();
         std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<long>(start));
-        putUInt16(page, static_cast<std::size_t>(kJet4.rowCountOffset) + 2 + 2 * i, static_cast<unsigned>(start));
+        putUInt16(page, static_cast<std::size_t>(kJet4.pageFirstSlot) + 2 * i, static_cast<unsigned>(start));
         end = start;
     }
     return page;

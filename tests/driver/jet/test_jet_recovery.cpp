@@ -7,7 +7,7 @@
 // lives is left alone; anything but a file at the journal's path is never followed.
 #include "ChildProcess.h"
 #include "JetTestSupport.h"
-#include "JetWriterTestSupport.h"
+#include "JetWriterSupport.h"
 
 #include "driver/jet/file/JetJournal.h"
 #include "driver/jet/file/JetPageStore.h"

@@ -1,7 +1,8 @@
 // Rows inserted, updated and deleted in a copy of a genuine Access 2000 file, then read back by
 // three readers: the driver (libmdb), mdb-export and jetcheck (Jackcess), which also checks the
 // row count and the AutoNumber counter. The table beside it keeps every byte; a refused change
-// leaves the whole file as it was.
+// leaves the whole file as it was; a statement through the virtual tables failing half-way is
+// undone alone; only pages nothing reaches are taken back from nwind's map of unowned pages.
 #include "JetTestSupport.h"
 #include "JetWriterSupport.h"
 
@@ -18,7 +19,9 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 using namespace kervane;
 using namespace kervane::test;
@@ -74,6 +77,21 @@ std::vector<std::string> lines(const std::string& text)
     for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
         out.push_back(text.substr(start, end - start));
     return out;
+}
+
+std::vector<std::uint32_t> marked(jet::JetPages& pages, jet::JetRowId where)
+{
+    jet::JetUsageMap map;
+    std::string error;
+    EXPECT_TRUE(jet::JetUsageMap::open(pages, where, map, error)) << error;
+    return map.pages();
+}
+
+bool marks(jet::JetPages& pages, jet::JetRowId where, std::uint32_t page)
+{
+    jet::JetUsageMap map;
+    std::string error;
+    return jet::JetUsageMap::open(pages, where, map, error) && map.contains(page);
 }
 
 class TableWriter : public NoIndexFileTest {
@@ -548,6 +566,83 @@ TEST(TableWriterRefusal, RelatedAndSystemTablesRefusedUntouched)
         EXPECT_TRUE(pages.changed().empty());
         EXPECT_EQ(pages.bytes(), original);
     }
+}
+
+// Through the virtual tables: a refused value is no constraint violation SQLite's conflict
+// clauses may act on (the tables do not declare constraint support): OR FAIL, OR IGNORE and OR
+// REPLACE undo the whole failing statement as a plain one, so no half statement ever reaches the
+// commit.
+using JetModuleWrites = NoIndexFileTest;
+
+TEST_F(JetModuleWrites, ConflictClausesStillUndoTheWholeFailingStatement)
+{
+    Connection db = attached(m_path);
+    std::vector<std::vector<std::string>> rows;
+    std::string error;
+    ASSERT_TRUE(query(db.get(), "BEGIN", rows, error)) << error;
+    ASSERT_TRUE(query(db.get(), "INSERT INTO Mesures (Texte) VALUES ('avant')", rows, error)) << error;
+    for (const char* clause : {"OR FAIL", "OR IGNORE", "OR REPLACE"}) {
+        EXPECT_FALSE(query(db.get(),
+                           std::string("INSERT ") + clause + " INTO Mesures (Texte) VALUES ('a'), ('b'), ('" +
+                               std::string(51, 'c') + "')",
+                           rows, error))
+            << clause;
+        EXPECT_NE(error.find("« Texte »"), std::string::npos) << error;
+        EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Mesures"), "3") << clause;
+    }
+    ASSERT_TRUE(query(db.get(), "COMMIT", rows, error)) << error;
+    Connection again = attached(m_path);
+    EXPECT_EQ(single(again.get(), "SELECT group_concat(Texte, '/') FROM Mesures WHERE N > 2"), "avant");
+}
+
+// nwind marks free some pages Access's tables left. With every other free page taken out of the
+// map, only a page nothing reaches comes back: never a page a table still lists, a long value's
+// page or an index page.
+TEST(JetUsageMaps, OnlyPagesNothingReachesAreTakenBack)
+{
+    REQUIRE_NWIND(nwind);
+    std::string error;
+    auto file = jet::JetFile::open(nwind, error);
+    ASSERT_NE(file, nullptr) << error;
+    std::ifstream in(nwind, std::ios::binary);
+    MemoryPages pages({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}, 2048);
+    jet::JetTableLayout orders;
+    ASSERT_TRUE(jet::readTableLayout(pages, file->table("Orders")->definitionPage, orders, error)) << error;
+    const std::vector<jet::JetRowId> maps{orders.ownedPages, orders.freeSpacePages};
+    jet::JetUsageMap unowned;
+    ASSERT_TRUE(jet::JetUsageMap::open(pages, {1, 0}, unowned, error)) << error;
+    ASSERT_FALSE(unowned.pages().empty());
+    ASSERT_NE(jet::reusablePage(pages, {maps[0], maps[1]}), 0u);
+    for (std::uint32_t page : unowned.pages())
+        unowned.set(page, false);
+
+    // A page of Orders, a long value's page, an index page: each marked free, none taken.
+    const std::uint32_t ownPage = marked(pages, orders.ownedPages).front();
+    std::uint32_t longValuePage = 0;
+    std::uint32_t indexPage = 0;
+    for (std::uint32_t page = 2; page < pages.pageCount(); ++page) {
+        const unsigned char* bytes = pages.read(page);
+        if (bytes[0] == 0x01 && std::equal(bytes + 4, bytes + 8, "LVAL"))
+            longValuePage = page;
+        if (bytes[0] == 0x04)
+            indexPage = page;
+    }
+    ASSERT_NE(longValuePage, 0u);
+    ASSERT_NE(indexPage, 0u);
+    for (std::uint32_t page : {ownPage, longValuePage, indexPage})
+        unowned.set(page, true);
+    EXPECT_EQ(jet::reusablePage(pages, {maps[0], maps[1]}), 0u);
+
+    // A page of zeros marked free is taken, then marked in the table's maps and no longer free.
+    const std::uint32_t zeros = jet::appendMappedPage(pages, {});
+    ASSERT_NE(zeros, 0u);
+    ASSERT_TRUE(jet::JetUsageMap::open(pages, {1, 0}, unowned, error)) << error;
+    unowned.set(zeros, true);
+    ASSERT_EQ(jet::reusablePage(pages, {maps[0], maps[1]}), zeros);
+    ASSERT_TRUE(jet::takeMappedPage(pages, {maps[0], maps[1]}, zeros));
+    EXPECT_TRUE(marks(pages, orders.ownedPages, zeros));
+    EXPECT_TRUE(marks(pages, orders.freeSpacePages, zeros));
+    EXPECT_FALSE(marks(pages, {1, 0}, zeros));
 }
 
 }  // namespace

@@ -62,25 +62,6 @@ TEST(JetValue, GuidAndDecimalTexts)
     EXPECT_EQ(decimalText(zero, 2), "0.00");
 }
 
-TEST(JetValue, DeclaredTypesAsTheDriverReadsThem)
-{
-    EXPECT_EQ(declaredType({MDB_TEXT, 50, 0, 0}, true), "TEXT(50)");
-    EXPECT_EQ(declaredType({MDB_TEXT, 100, 0, 0}, false), "TEXT(50)");  // Jet 4 sizes are in bytes of UCS-2
-    EXPECT_EQ(declaredType({MDB_MEMO, 0, 0, 0}, true), "MEMO");
-    EXPECT_EQ(declaredType({MDB_LONGINT, 4, 0, 0}, true), "LONG");
-    EXPECT_EQ(declaredType({MDB_LONGINT, 4, 0, 0, true}, true), "COUNTER");  // AutoNumber
-    EXPECT_EQ(declaredType({MDB_INT, 2, 0, 0}, true), "SHORT");
-    EXPECT_EQ(declaredType({MDB_BYTE, 1, 0, 0}, true), "BYTE");
-    EXPECT_EQ(declaredType({MDB_FLOAT, 4, 0, 0}, true), "SINGLE");
-    EXPECT_EQ(declaredType({MDB_DOUBLE, 8, 0, 0}, true), "DOUBLE");
-    EXPECT_EQ(declaredType({MDB_MONEY, 8, 0, 0}, true), "CURRENCY");
-    EXPECT_EQ(declaredType({MDB_DATETIME, 8, 0, 0}, true), "DATETIME");
-    EXPECT_EQ(declaredType({MDB_BOOL, 0, 0, 0}, true), "YESNO");
-    EXPECT_EQ(declaredType({MDB_OLE, 0, 0, 0}, true), "OLEOBJECT");
-    EXPECT_EQ(declaredType({MDB_REPID, 16, 0, 0}, false), "GUID");
-    EXPECT_EQ(declaredType({MDB_NUMERIC, 17, 18, 4}, false), "DECIMAL(18,4)");
-}
-
 TEST(JetValue, FixedValuesAndShortStorageRefused)
 {
     SqlValue value;

@@ -2,7 +2,7 @@
 // writer releasing the file, and Access's lock file stopping a writer only while held.
 #include "ChildProcess.h"
 #include "JetTestSupport.h"
-#include "JetWriterTestSupport.h"
+#include "JetWriterSupport.h"
 
 #include "driver/jet/file/JetPageStore.h"
 

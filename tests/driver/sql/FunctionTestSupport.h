@@ -1,8 +1,11 @@
 #pragma once
-// Shared by the function, LIKE and collation tests: an in-memory SQLite connection with one
-// family registered, "SELECT <expression>" or a whole query evaluated on it, and the user's
-// locale set for the length of a test.
+// Shared by the function, LIKE and collation tests: an in-memory SQLite connection with every
+// function family, LIKE and the ACCESS collation registered, expressions and whole queries
+// evaluated on it, and the user's locale set for the length of a test.
+#include "driver/semantics/SortOrder.h"
+#include "driver/sql/Like.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
+#include "driver/sql/functions/FunctionSupport.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -26,13 +29,7 @@ public:
             m_previous = previous;
         setenv("LC_ALL", name, 1);
     }
-    ~LocaleScope()
-    {
-        if (m_previous)
-            setenv("LC_ALL", m_previous->c_str(), 1);
-        else
-            unsetenv("LC_ALL");
-    }
+    ~LocaleScope() { m_previous ? (void)setenv("LC_ALL", m_previous->c_str(), 1) : (void)unsetenv("LC_ALL"); }
     LocaleScope(const LocaleScope&) = delete;
     LocaleScope& operator=(const LocaleScope&) = delete;
 
@@ -40,73 +37,41 @@ private:
     std::optional<std::string> m_previous;
 };
 
-// VBA's error 5 as the function library reports it.
+// VBA's error 5 as the function library reports it, and its other errors.
 inline std::string badArgument(const std::string& function)
 {
     return "[22023]Argument ou appel de procédure incorrect dans « " + function + " ».";
 }
+inline const std::string MISMATCH(TYPE_MISMATCH_MESSAGE);
+inline const std::string OVERFLOW(OVERFLOW_MESSAGE);
+inline const std::string INVALID_NULL(INVALID_NULL_MESSAGE);
+inline const std::string DIVISION_BY_ZERO(DIVISION_BY_ZERO_MESSAGE);
 
-// A fixture whose connection has the functions registerFamily registers.
-template <void (*registerFamily)(sqlite3*)>
-class FunctionTest : public ::testing::Test {
+class SqliteTest : public ::testing::Test {
 protected:
     using Cases = std::vector<std::pair<std::string, std::string>>;
+    using Rows = std::vector<std::string>;
 
     void SetUp() override
     {
         ASSERT_EQ(sqlite3_open(":memory:", &m_db), SQLITE_OK);
-        registerFamily(m_db);
+        registerAccessFunctions(m_db);
+        registerLikeFunctions(m_db);
+        registerAccessCollation(m_db);
     }
     void TearDown() override { sqlite3_close(m_db); }
 
-    // The first column of "SELECT <expression>", or the error message.
-    struct Result {
-        int type = SQLITE_NULL;
-        sqlite3_int64 integer = 0;
-        double real = 0;
-        std::string text;
-        std::string error;
-    };
-
-    Result evaluate(const std::string& expression)
+    void execute(const std::string& sql)
     {
-        Result result;
-        sqlite3_stmt* statement = nullptr;
-        const std::string sql = "SELECT " + expression;
-        if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-            result.error = sqlite3_errmsg(m_db);
-            return result;
-        }
-        if (sqlite3_step(statement) == SQLITE_ROW) {
-            result.type = sqlite3_column_type(statement, 0);
-            result.integer = sqlite3_column_int64(statement, 0);
-            result.real = sqlite3_column_double(statement, 0);
-            if (const unsigned char* text = sqlite3_column_text(statement, 0))
-                result.text = reinterpret_cast<const char*>(text);
-        } else {
-            result.error = sqlite3_errmsg(m_db);
-        }
-        sqlite3_finalize(statement);
-        return result;
+        ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(m_db);
     }
 
-    // The result written for comparison: Null, 12 (integer), 12.5 or 12.0 (real, as SQLite
-    // writes it, to 15 digits), 'text', or the error message.
-    std::string shown(const std::string& expression)
-    {
-        const Result result = evaluate(expression);
-        if (!result.error.empty())
-            return result.error;
-        if (result.type == SQLITE_NULL)
-            return "Null";
-        return result.type == SQLITE_TEXT ? "'" + result.text + "'" : result.text;
-    }
-
-    // Every row of a query, its columns joined by '|' ("NULL" for a null), or the error
+    // Every row of a query, its columns joined by '|', each written as Null, 12 (an integer),
+    // 12.5 or 12.0 (a real, as SQLite writes it, to 15 digits) or 'text'; or the error
     // message as the only row.
-    std::vector<std::string> rows(const std::string& sql)
+    Rows rows(const std::string& sql)
     {
-        std::vector<std::string> result;
+        Rows result;
         sqlite3_stmt* statement = nullptr;
         if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
             return {sqlite3_errmsg(m_db)};
@@ -114,8 +79,10 @@ protected:
         while ((state = sqlite3_step(statement)) == SQLITE_ROW) {
             std::string row;
             for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-                row += (i ? "|" : "") + std::string(text ? text : "NULL");
+                const int type = sqlite3_column_type(statement, i);
+                const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+                const std::string text = value ? value : "";
+                row += (i ? "|" : "") + (type == SQLITE_NULL ? "Null" : type == SQLITE_TEXT ? "'" + text + "'" : text);
             }
             result.push_back(row);
         }
@@ -125,31 +92,21 @@ protected:
         return result;
     }
 
-    void expectResults(const Cases& cases)
+    // The first row of "SELECT <expression>".
+    std::string shown(const std::string& expression)
+    {
+        const Rows result = rows("SELECT " + expression);
+        return result.empty() ? "(no row)" : result.front();
+    }
+
+    void expect(const Cases& cases)
     {
         for (const auto& [expression, expected] : cases)
             EXPECT_EQ(shown(expression), expected) << expression;
     }
 
-    // An expected text, or std::nullopt for a Null result.
-    void expectTexts(const std::vector<std::pair<std::string, std::optional<std::string>>>& cases)
-    {
-        expectValues(cases, SQLITE_TEXT, &Result::text);
-    }
-
-    void expectIntegers(const std::vector<std::pair<std::string, std::optional<sqlite3_int64>>>& cases)
-    {
-        expectValues(cases, SQLITE_INTEGER, &Result::integer);
-    }
-
-    void expectErrors(const std::vector<std::pair<std::string, std::string>>& cases)
-    {
-        for (const auto& [expression, message] : cases)
-            EXPECT_EQ(evaluate(expression).error, message) << expression;
-    }
-
-    // Every entry names a scalar function registered for its smallest and largest argument
-    // count (two more than the smallest when any count goes), called with `argument` each time.
+    // Every entry is a scalar function registered for its smallest and largest argument count
+    // (two more than the smallest when any count goes), called with `argument` each time.
     void expectCatalogueRegistered(std::span<const FunctionInfo> catalogue, const std::string& argument)
     {
         for (const FunctionInfo& info : catalogue) {
@@ -168,23 +125,6 @@ protected:
     }
 
     sqlite3* m_db = nullptr;
-
-private:
-    template <typename Value>
-    void expectValues(const std::vector<std::pair<std::string, std::optional<Value>>>& cases, int type,
-                      Value Result::*field)
-    {
-        for (const auto& [expression, expected] : cases) {
-            const Result result = evaluate(expression);
-            EXPECT_EQ(result.error, "") << expression;
-            if (!expected) {
-                EXPECT_EQ(result.type, SQLITE_NULL) << expression;
-                continue;
-            }
-            EXPECT_EQ(result.type, type) << expression;
-            EXPECT_EQ(result.*field, *expected) << expression;
-        }
-    }
 };
 
 }  // namespace kervane::sql

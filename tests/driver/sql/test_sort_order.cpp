@@ -1,15 +1,15 @@
-// The Access text order: documented orderings, sort keys that agree with it, texts that are
-// not valid UTF-8, and the ACCESS collation at work in SQLite queries.
+// Case folding and the Access text order: documented orderings, sort keys that agree with it,
+// texts that are not valid UTF-8, and the ACCESS collation at work in SQLite queries.
 #include "FunctionTestSupport.h"
 
-#include "driver/semantics/SortOrder.h"
+#include "driver/semantics/CaseFolding.h"
 
 #include <QChar>
 #include <QString>
 
 #include <algorithm>
-#include <cstring>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -26,84 +26,50 @@ int keyOrder(std::string_view a, std::string_view b)
     return signOf(keyA.compare(keyB));
 }
 
-// An ascending chain written as the documentation writes it: "A = a < À = à < B". The
-// separators are " < " and " = ", so a text may hold a single space ("a b < a0").
-struct Link {
-    std::string text;
-    int rank;  // equal texts share a rank
-};
-
-std::vector<std::string> split(const std::string& text, const std::string& separator)
-{
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (std::size_t found; (found = text.find(separator, start)) != std::string::npos; start = found + separator.size())
-        parts.push_back(text.substr(start, found - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
-std::vector<Link> parseChain(const std::string& chain)
-{
-    std::vector<Link> links;
-    int rank = 0;
-    for (const std::string& step : split(chain, " < ")) {
-        for (const std::string& text : split(step, " = "))
-            links.push_back({text, rank});
-        ++rank;
-    }
-    return links;
-}
-
-// Every pair of the chain, both ways, through the comparison and through the sort keys.
+// Every pair of an ascending chain written as the documentation writes it, "A = a < À = à < B",
+// both ways, through the comparison and through the sort keys. The separators are " < " and
+// " = ", so a text may hold a single space ("a b < a0").
 void expectChain(const std::string& chain)
 {
-    const std::vector<Link> links = parseChain(chain);
-    for (const Link& a : links) {
-        for (const Link& b : links) {
-            const int expected = signOf(a.rank - b.rank);
-            EXPECT_EQ(signOf(compareAccessText(a.text, b.text)), expected) << a.text << " vs " << b.text;
-            EXPECT_EQ(keyOrder(a.text, b.text), expected) << "keys of " << a.text << " vs " << b.text;
+    std::vector<std::pair<std::string, int>> links;  // each text and its rank, shared by equal texts
+    const std::regex separator(" ([<=]) ");
+    std::size_t start = 0;
+    int rank = 0;
+    for (std::sregex_iterator it(chain.begin(), chain.end(), separator), end; it != end; ++it) {
+        links.emplace_back(chain.substr(start, it->position() - start), rank);
+        rank += (*it)[1] == "<";
+        start = it->position() + it->length();
+    }
+    links.emplace_back(chain.substr(start), rank);
+    for (const auto& [a, rankA] : links) {
+        for (const auto& [b, rankB] : links) {
+            EXPECT_EQ(signOf(compareAccessText(a, b)), signOf(rankA - rankB)) << a << " vs " << b;
+            EXPECT_EQ(keyOrder(a, b), signOf(rankA - rankB)) << "keys of " << a << " vs " << b;
         }
     }
 }
 
 TEST(SortOrderFacts, DocumentedAndStatedChains)
 {
-    const char* const chains[] = {
-        "A = a < À = à < B = b < E = e < Ê = ê < Z = z < Ø = ø",  // VBA Like, text comparison
-        "abc = ABC",
-        "dupont = DUPONT = Dupont",
-        "e < é = É < è = È < ê = Ê < f",
-        "c < ç = Ç < d",
-        "Divers < Éclairage < Électricité < Jardin < Sécurité",
-        // Accents weigh only when the base letters of the whole texts are equal, left to right.
-        "ea < éa < eb",
-        "cote < coté < côte < côté",
-        // Ligatures weigh as their two letters.
-        "Cadix < Cæsar < Cafard",
-        "Oeil < Œuvre = œuvre < Ofrande",
-        "Strasburg < Straße < Strasst",
-        // Spaces and punctuation, then digits, then letters, then everything else.
-        "a b < a0 < a9 < aa",
-        "a-b < a0",
-        "a.b < a0",
-        "a'b < a0",
-        "Zurich < Ωmega < Жук",
-        // Within Greek and Cyrillic, the alphabet's order whatever the case.
-        "α = Α < β = Β < γ = Γ < π = Π < ω = Ω",
-        "а = А < б = Б < ж = Ж < я = Я",
-        "ÿ < z < α",
-    };
-    for (const char* chain : chains)
+    for (const char* chain : {
+             "A = a < À = à < B = b < E = e < Ê = ê < Z = z < Ø = ø",  // VBA Like, text comparison
+             "abc = ABC", "dupont = DUPONT = Dupont", "e < é = É < è = È < ê = Ê < f", "c < ç = Ç < d",
+             "Divers < Éclairage < Électricité < Jardin < Sécurité",
+             // Accents weigh only when the base letters of the whole texts are equal, left to right.
+             "ea < éa < eb", "cote < coté < côte < côté",
+             // Ligatures weigh as their two letters.
+             "Cadix < Cæsar < Cafard", "Oeil < Œuvre = œuvre < Ofrande", "Strasburg < Straße < Strasst",
+             // Spaces and punctuation, then digits, then letters, then everything else.
+             "a b < a0 < a9 < aa", "a-b < a0", "a.b < a0", "a'b < a0", "Zurich < Ωmega < Жук",
+             // Within Greek and Cyrillic, the alphabet's order whatever the case.
+             "α = Α < β = Β < γ = Γ < π = Π < ω = Ω", "а = А < б = Б < ж = Ж < я = Я", "ÿ < z < α"})
         expectChain(chain);
 }
 
 TEST(SortOrderFacts, AccentedLettersSitBetweenTheirBaseAndTheNextLetter)
 {
     struct Accented {
-        const char* lower;
-        const char* upper;
+        const char *lower, *upper;
         char base;
     };
     const Accented letters[] = {
@@ -119,6 +85,21 @@ TEST(SortOrderFacts, AccentedLettersSitBetweenTheirBaseAndTheNextLetter)
         expectChain(base + " = " + upperBase + " < " + letter.lower + " = " + letter.upper + " < " + next);
     }
 }
+
+// Unicode simple case folding: every code point folds as Qt's own Unicode tables fold it (an
+// independent reading of the same CaseFolding.txt).
+TEST(CaseFolding, AgreesWithQtForEveryCodePoint)
+{
+    int differences = 0;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        const char32_t expected = QChar::toCaseFolded(c);
+        if (foldCase(c) != expected && ++differences <= 20)
+            ADD_FAILURE() << std::hex << "U+" << std::uint32_t(c) << " folds to U+" << std::uint32_t(foldCase(c))
+                          << ", Qt gives U+" << std::uint32_t(expected);
+    }
+    EXPECT_EQ(differences, 0);
+}
+
 
 // A character and its case fold (Qt's Unicode tables) weigh alike, through the comparison and
 // through the sort keys.
@@ -180,36 +161,24 @@ TEST(SortOrderKeys, InvalidUtf8CountsAsItsBytes)
     EXPECT_EQ(pos, 1u);
 }
 
-// A private in-memory database with the collation registered.
-class SortOrderSqlite : public FunctionTest<registerAccessCollation> {
+// The ACCESS collation on a column of t, beside a plain column holding the same texts.
+class SortOrderSqlite : public SqliteTest {
 protected:
-    void SetUp() override
-    {
-        FunctionTest::SetUp();
-        run("CREATE TABLE t(name TEXT COLLATE ACCESS, plain TEXT)");
-    }
-
-    void run(const std::string& sql)
-    {
-        ASSERT_EQ(sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(m_db);
-    }
-
     void insert(const std::vector<std::string>& names)
     {
+        execute("CREATE TABLE IF NOT EXISTS t(name TEXT COLLATE ACCESS, plain TEXT)");
         for (const std::string& name : names)
-            run("INSERT INTO t VALUES ('" + name + "', '" + name + "')");
+            execute("INSERT INTO t VALUES ('" + name + "', '" + name + "')");
     }
 };
-
-using Rows = std::vector<std::string>;
 
 TEST_F(SortOrderSqlite, OrderByPutsAccentedInitialsBesideTheirLetter)
 {
     insert({"Sécurité", "Jardin", "Électricité", "Divers", "Éclairage"});
-    const Rows expected = {"Divers", "Éclairage", "Électricité", "Jardin", "Sécurité"};
+    const Rows expected = {"'Divers'", "'Éclairage'", "'Électricité'", "'Jardin'", "'Sécurité'"};
     EXPECT_EQ(rows("SELECT name FROM t ORDER BY name"), expected);
     EXPECT_EQ(rows("SELECT plain FROM t ORDER BY plain COLLATE ACCESS"), expected);
-    EXPECT_EQ(rows("SELECT MIN(name), MAX(name) FROM t"), Rows{"Divers|Sécurité"});
+    EXPECT_EQ(rows("SELECT MIN(name), MAX(name) FROM t"), Rows{"'Divers'|'Sécurité'"});
 }
 
 TEST_F(SortOrderSqlite, GroupByAndDistinctIgnoreCaseButNotAccents)
@@ -226,8 +195,8 @@ TEST_F(SortOrderSqlite, ComparisonsUseTheCollation)
                    "'é' < 'f' COLLATE ACCESS, 'ç' BETWEEN 'c' AND 'd' COLLATE ACCESS"),
               Rows{"1|0|1|1"});
     insert({"f", "ê", "é", "è"});
-    EXPECT_EQ(rows("SELECT MIN(name), MAX(name) FROM t"), Rows{"é|f"});
-    EXPECT_EQ(rows("SELECT plain FROM t WHERE name = 'È'"), Rows{"è"});
+    EXPECT_EQ(rows("SELECT MIN(name), MAX(name) FROM t"), Rows{"'é'|'f'"});
+    EXPECT_EQ(rows("SELECT plain FROM t WHERE name = 'È'"), Rows{"'è'"});
 }
 
 }  // namespace
