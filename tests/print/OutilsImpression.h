@@ -41,12 +41,13 @@ private:
 };
 
 // A PDF read back: the text of every page (pdftotext -layout) and every page's size in points
-// (pdfinfo). Empty when the tools are missing or the file cannot be read.
+// (pdfinfo). Empty when the tools are missing or the file cannot be read. Valid only when both
+// tools read it: a file a queue is still writing may give its text before pdfinfo can read it.
 struct PdfLu {
     QStringList pages;
     std::vector<QSizeF> tailles;
     QString strTitre;
-    bool valide() const { return !pages.isEmpty(); }
+    bool valide() const { return !pages.isEmpty() && !tailles.empty(); }
 };
 PdfLu lirePdf(const QString& strChemin);
 bool outilsPopplerPresents();
