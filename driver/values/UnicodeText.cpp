@@ -3,6 +3,7 @@
 #include "driver/semantics/UtfCoding.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace kervane::odbc {
 namespace {
@@ -85,10 +86,11 @@ void requireUtf8(std::string_view text, const TextUse& use)
 
 std::string utf8FromUtf16(const SQLWCHAR* units, std::size_t count, const TextUse& use)
 {
+    // One pass when the text is well-formed; the fault is looked for only to name it.
     const std::u16string text = units16(units, count);
-    if (const std::optional<TextFault> fault = faultOf(text))
-        throw textRefusal(use, *fault);
-    return *sql::utf8FromUtf16(text, sql::IllFormed::Refuse);
+    if (std::optional<std::string> converted = sql::utf8FromUtf16(text, sql::IllFormed::Refuse))
+        return std::move(*converted);
+    throw textRefusal(use, *faultOf(text));
 }
 
 std::u16string utf16FromUtf8(std::string_view text)
