@@ -19,17 +19,45 @@ namespace kervane::test {
 namespace {
 
 constexpr std::size_t kPage = 4096;
+constexpr std::size_t kContinuationHeader = 8;
+constexpr int kKeyColumns = 10;
 namespace dp = jet::datapage;
+const std::size_t kFirstSlot = static_cast<std::size_t>(jet::jet4FileFormat().pageFirstSlot);
 
-int word(const unsigned char* p, std::size_t at)
+std::uint32_t readLe(const unsigned char* b, std::size_t at, int bytes)
 {
-    return p[at] | (p[at + 1] << 8);
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | b[at + static_cast<std::size_t>(i)];
+    return value;
 }
 
-void putWord(unsigned char* p, std::size_t at, int value)
+void putLe(unsigned char* b, std::size_t at, std::uint32_t value, int bytes)
 {
-    p[at] = static_cast<unsigned char>(value & 0xff);
-    p[at + 1] = static_cast<unsigned char>((value >> 8) & 0xff);
+    for (int i = 0; i < bytes; ++i, value >>= 8)
+        b[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value & 0xff);
+}
+
+void putLe(std::vector<unsigned char>& b, std::size_t at, std::uint32_t value, int bytes)
+{
+    putLe(b.data(), at, value, bytes);
+}
+
+// A moved row's or a long-value piece's pointer: the row number, then the 3-byte page.
+jet::JetRowId pointerAt(const unsigned char* p)
+{
+    return {readLe(p, 1, 3), p[0]};
+}
+
+void putPointer(std::vector<unsigned char>& file, std::size_t at, jet::JetRowId to)
+{
+    file[at] = static_cast<unsigned char>(to.row);
+    putLe(file, at + 1, to.page, 3);
+}
+
+std::string rowName(jet::JetRowId at)
+{
+    return std::to_string(at.page) + ":" + std::to_string(at.row);
 }
 
 unsigned char* pageOf(std::vector<unsigned char>& file, std::uint32_t page)
@@ -40,6 +68,12 @@ unsigned char* pageOf(std::vector<unsigned char>& file, std::uint32_t page)
 std::size_t pick(std::mt19937& random, std::size_t count)
 {
     return static_cast<std::size_t>(random() % count);
+}
+
+template <typename T>
+T pickOf(const std::vector<T>& among, std::mt19937& random)
+{
+    return among[pick(random, among.size())];
 }
 
 bool isLongValuePage(const unsigned char* page)
@@ -57,27 +91,9 @@ std::vector<jet::JetRowId> chainFrom(MemoryPages& pages, jet::JetRowId first)
         if (page == nullptr || !isLongValuePage(page) || !dp::slot(page, at.row, slot) || slot.size() < 4)
             break;
         pieces.push_back(at);
-        const unsigned char* next = page + slot.start;
-        at = {static_cast<std::uint32_t>(next[1] | (next[2] << 8) | (next[3] << 16)), next[0]};
+        at = pointerAt(page + slot.start);
     }
     return pieces;
-}
-
-void collectChains(MemoryPages& pages, const jet::JetTableLayout& layout, const std::vector<unsigned char>& row,
-                   TableMap& map)
-{
-    for (const auto& column : layout.columns) {
-        std::size_t start = 0;
-        std::size_t end = 0;
-        if ((column.type != jet::JetType::Memo && column.type != jet::JetType::Ole) ||
-            !jet::variableData(row, column, start, end) || end - start < 12 || row[start + 3] != 0x00)
-            continue;
-        const std::uint32_t pointer = static_cast<std::uint32_t>(word(row.data(), start + 4)) |
-                                      (static_cast<std::uint32_t>(word(row.data(), start + 6)) << 16);
-        const auto pieces = chainFrom(pages, jet::JetRowId::fromPointer(pointer));
-        if (pieces.size() > 1)
-            map.chains.push_back(pieces);
-    }
 }
 
 // The rows of one data page: those a scan meets, moved ones apart, and the chains they hold.
@@ -92,12 +108,22 @@ void collectRows(MemoryPages& pages, const jet::JetTableLayout& layout, std::uin
         const unsigned char* home = page;
         if (slot.overflow) {
             map.movedRows.push_back({number, r});
-            const unsigned char* at = page + slot.start;
-            home = pages.read(static_cast<std::uint32_t>(at[1] | (at[2] << 8) | (at[3] << 16)));
-            if (home == nullptr || !dp::slot(home, at[0], slot))
+            const jet::JetRowId at = pointerAt(page + slot.start);
+            home = pages.read(at.page);
+            if (home == nullptr || !dp::slot(home, at.row, slot))
                 continue;
         }
-        collectChains(pages, layout, std::vector<unsigned char>(home + slot.start, home + slot.end), map);
+        const std::vector<unsigned char> row(home + slot.start, home + slot.end);
+        for (const auto& column : layout.columns) {
+            std::size_t start = 0;
+            std::size_t end = 0;
+            if ((column.type != jet::JetType::Memo && column.type != jet::JetType::Ole) ||
+                !jet::variableData(row, column, start, end) || end - start < 12 || row[start + 3] != 0x00)
+                continue;
+            const auto pieces = chainFrom(pages, jet::JetRowId::fromPointer(readLe(row.data(), start + 4, 4)));
+            if (pieces.size() > 1)
+                map.chains.push_back(pieces);
+        }
     }
 }
 
@@ -108,24 +134,25 @@ bool rowBytes(const std::vector<unsigned char>& file, const jet::JetFileFormat& 
     const std::size_t size = static_cast<std::size_t>(f.pageSize);
     if (std::size_t{where.page} * size + size > file.size())
         return false;
-    jet::datapage::Slot slot;
-    const unsigned char* page = file.data() + std::size_t{where.page} * size;
-    if (!jet::datapage::slot(page, where.row, slot, f) || slot.size() == 0)
+    dp::Slot slot;
+    if (!dp::slot(file.data() + std::size_t{where.page} * size, where.row, slot, f) || slot.size() == 0)
         return false;
     start = std::size_t{where.page} * size + static_cast<std::size_t>(slot.start);
     end = std::size_t{where.page} * size + static_cast<std::size_t>(slot.end);
     return true;
 }
 
-// 1 to 8 random bytes in [start, end).
-void scramble(std::vector<unsigned char>& file, std::size_t start, std::size_t end, std::mt19937& random,
-              std::string& what)
+// 1 to `most` random bytes of the `span` bytes from `start`, half of the time among their first
+// `head` bytes (a page's header, a map's kind and first page), where damage matters most.
+void scramble(std::vector<unsigned char>& file, std::size_t start, std::size_t head, std::size_t span, int most,
+              std::mt19937& random, std::string& what)
 {
-    const int count = 1 + static_cast<int>(random() % 8);
+    const std::size_t limit = random() % 2 == 0 ? std::min(head, span) : span;
+    const int count = 1 + static_cast<int>(random() % static_cast<unsigned>(most));
     for (int i = 0; i < count; ++i) {
-        const std::size_t at = start + pick(random, end - start);
-        file[at] = static_cast<unsigned char>(random());
-        what += " " + std::to_string(at / kPage) + "+" + std::to_string(at % kPage);
+        const std::size_t at = pick(random, limit);
+        file[start + at] = static_cast<unsigned char>(random());
+        what += " +" + std::to_string(at);
     }
 }
 
@@ -134,11 +161,9 @@ bool scramblePage(std::vector<unsigned char>& file, const std::vector<std::uint3
 {
     if (pages.empty())
         return false;
-    const std::uint32_t page = pages[pick(random, pages.size())];
+    const std::uint32_t page = pickOf(pages, random);
     what = "octets de la page " + std::to_string(page) + " :";
-    // Half of the time within the header and the offset table, where damage matters most.
-    const std::size_t limit = random() % 2 == 0 ? 64 : kPage;
-    scramble(file, std::size_t{page} * kPage, std::size_t{page} * kPage + limit, random, what);
+    scramble(file, std::size_t{page} * kPage, 64, kPage, 8, random, what);
     return true;
 }
 
@@ -148,20 +173,9 @@ bool scrambleRow(std::vector<unsigned char>& file, jet::JetRowId where, std::mt1
     std::size_t end = 0;
     if (!rowBytes(file, jet::jet4FileFormat(), where, start, end))
         return false;
-    what = "ligne " + std::to_string(where.page) + ":" + std::to_string(where.row) + " :";
-    // Half of the time the map's kind and first page, the other half anywhere in it.
-    scramble(file, start, random() % 2 == 0 ? std::min(end, start + 5) : end, random, what);
+    what = "ligne " + rowName(where) + " :";
+    scramble(file, start, 5, end - start, 8, random, what);
     return true;
-}
-
-std::vector<std::uint32_t> pagesWithRows(std::vector<unsigned char>& file, const std::vector<std::uint32_t>& pages,
-                                         int least)
-{
-    std::vector<std::uint32_t> out;
-    for (std::uint32_t p : pages)
-        if (pageOf(file, p) != nullptr && dp::rowCount(pageOf(file, p)) >= least)
-            out.push_back(p);
-    return out;
 }
 
 std::vector<std::uint32_t> rowPages(const TableMap& map)
@@ -171,40 +185,34 @@ std::vector<std::uint32_t> rowPages(const TableMap& map)
     return pages;
 }
 
-bool rowOutsidePage(std::vector<unsigned char>& file, const TableMap& map, std::mt19937& random, std::string& what)
+// A row offset beyond the page or into its offset table, or (`overlap`) into a row laid before
+// it: the two rows share bytes, or their order is reversed.
+bool misplacedRow(std::vector<unsigned char>& file, const TableMap& map, bool overlap, std::mt19937& random,
+                  std::string& what)
 {
-    const auto pages = pagesWithRows(file, rowPages(map), 1);
+    std::vector<std::uint32_t> pages;
+    for (std::uint32_t p : rowPages(map))
+        if (pageOf(file, p) != nullptr && dp::rowCount(pageOf(file, p)) >= (overlap ? 2 : 1))
+            pages.push_back(p);
     if (pages.empty())
         return false;
-    const std::uint32_t number = pages[pick(random, pages.size())];
+    const std::uint32_t number = pickOf(pages, random);
     unsigned char* page = pageOf(file, number);
-    const int rows = dp::rowCount(page);
-    // The last row most often: new rows are laid below it.
-    const int row = random() % 2 == 0 ? rows - 1 : static_cast<int>(pick(random, static_cast<std::size_t>(rows)));
-    const std::size_t entry = jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(row);
-    const int flags = word(page, entry) & ~jet::kRowOffsetMask;
-    const int offset = random() % 2 == 0 ? static_cast<int>(kPage + 1 + pick(random, 0x1fff - kPage))
-                                         : static_cast<int>(pick(random, jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(rows)));
-    putWord(page, entry, flags | offset);
-    what = "page " + std::to_string(number) + ", ligne " + std::to_string(row) + " à l'octet " + std::to_string(offset);
-    return true;
-}
-
-bool overlappingRows(std::vector<unsigned char>& file, const TableMap& map, std::mt19937& random, std::string& what)
-{
-    const auto pages = pagesWithRows(file, rowPages(map), 2);
-    if (pages.empty())
-        return false;
-    const std::uint32_t number = pages[pick(random, pages.size())];
-    unsigned char* page = pageOf(file, number);
-    const int rows = dp::rowCount(page);
-    const int row = 1 + static_cast<int>(pick(random, static_cast<std::size_t>(rows - 1)));
-    const std::size_t entry = jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(row);
-    const int flags = word(page, entry) & ~jet::kRowOffsetMask;
-    // Into a row laid before it: the two rows share bytes, or their order is reversed.
-    const int earlier = word(page, jet::jet4FileFormat().pageFirstSlot + 2 * pick(random, static_cast<std::size_t>(row))) & jet::kRowOffsetMask;
-    const int offset = std::min(static_cast<int>(kPage) - 1, earlier + static_cast<int>(random() % 24));
-    putWord(page, entry, flags | offset);
+    const auto rows = static_cast<std::size_t>(dp::rowCount(page));
+    // Outside: the last row most often, as new rows are laid below it.
+    const std::size_t row = overlap                ? 1 + pick(random, rows - 1)
+                            : random() % 2 == 0 ? rows - 1
+                                                : pick(random, rows);
+    const std::size_t entry = kFirstSlot + 2 * row;
+    const std::uint32_t flags = readLe(page, entry, 2) & ~static_cast<std::uint32_t>(jet::kRowOffsetMask);
+    std::size_t offset = 0;
+    if (overlap) {
+        offset = readLe(page, kFirstSlot + 2 * pick(random, row), 2) & jet::kRowOffsetMask;
+        offset = std::min(kPage - 1, offset + static_cast<std::size_t>(random() % 24));
+    } else {
+        offset = random() % 2 == 0 ? kPage + 1 + pick(random, 0x1fff - kPage) : pick(random, kFirstSlot + 2 * rows);
+    }
+    putLe(page, entry, flags | static_cast<std::uint32_t>(offset), 2);
     what = "page " + std::to_string(number) + ", ligne " + std::to_string(row) + " à l'octet " + std::to_string(offset);
     return true;
 }
@@ -220,12 +228,8 @@ bool longValueLoop(std::vector<unsigned char>& file, const TableMap& map, std::m
     std::size_t end = 0;
     if (!rowBytes(file, jet::jet4FileFormat(), chain[from], start, end))
         return false;
-    file[start] = static_cast<unsigned char>(to.row);
-    file[start + 1] = static_cast<unsigned char>(to.page & 0xff);
-    file[start + 2] = static_cast<unsigned char>((to.page >> 8) & 0xff);
-    file[start + 3] = static_cast<unsigned char>((to.page >> 16) & 0xff);
-    what = "morceau " + std::to_string(chain[from].page) + ":" + std::to_string(chain[from].row) + " vers " +
-           std::to_string(to.page) + ":" + std::to_string(to.row);
+    putPointer(file, start, to);
+    what = "morceau " + rowName(chain[from]) + " vers " + rowName(to);
     return true;
 }
 
@@ -235,34 +239,30 @@ bool movedRowLoop(std::vector<unsigned char>& file, const TableMap& map, std::mt
 {
     if (map.movedRows.empty())
         return false;
-    const jet::JetRowId header = map.movedRows[pick(random, map.movedRows.size())];
+    const jet::JetRowId header = pickOf(map.movedRows, random);
     std::size_t start = 0;
     std::size_t end = 0;
     if (!rowBytes(file, jet::jet4FileFormat(), header, start, end) || end - start < 4)
         return false;
-    const jet::JetRowId home{static_cast<std::uint32_t>(file[start + 1] | (file[start + 2] << 8) | (file[start + 3] << 16)),
-                             file[start]};
+    const jet::JetRowId home = pointerAt(file.data() + start);
     std::size_t homeStart = 0;
     std::size_t homeEnd = 0;
     jet::JetRowId target = header;
     const auto choice = random() % 3;
-    if (choice == 2) {  // at another row scans meet
-        target = map.rows[pick(random, map.rows.size())];
+    if (choice == 2) {
+        target = pickOf(map.rows, random);
         what = "ligne déplacée renvoyant à la ligne vivante ";
     } else if (choice == 0 && rowBytes(file, jet::jet4FileFormat(), home, homeStart, homeEnd) && homeEnd - homeStart >= 4) {
+        const std::size_t entry = kFirstSlot + 2 * static_cast<std::size_t>(home.row);
         unsigned char* page = pageOf(file, home.page);
-        const std::size_t entry = jet::jet4FileFormat().pageFirstSlot + 2 * static_cast<std::size_t>(home.row);
-        putWord(page, entry, word(page, entry) | jet::kRowMoved);
+        putLe(page, entry, readLe(page, entry, 2) | jet::kRowMoved, 2);
         start = homeStart;
-        what = "ligne déplacée " + std::to_string(home.page) + ":" + std::to_string(home.row) + " renvoyant à ";
+        what = "ligne déplacée " + rowName(home) + " renvoyant à ";
     } else {
         what = "ligne déplacée renvoyant à ";
     }
-    file[start] = static_cast<unsigned char>(target.row);
-    file[start + 1] = static_cast<unsigned char>(target.page & 0xff);
-    file[start + 2] = static_cast<unsigned char>((target.page >> 8) & 0xff);
-    file[start + 3] = static_cast<unsigned char>((target.page >> 16) & 0xff);
-    what += std::to_string(target.page) + ":" + std::to_string(target.row);
+    putPointer(file, start, target);
+    what += rowName(target);
     return true;
 }
 
@@ -287,9 +287,22 @@ bool zeroedPage(std::vector<unsigned char>& file, const TableMap& map, std::mt19
     for (const auto& m : map.usageMaps)
         pages.push_back(m.page);
     const std::uint32_t page = random() % 4 == 0 ? static_cast<std::uint32_t>(pick(random, file.size() / kPage))
-                                                 : pages[pick(random, pages.size())];
+                                                 : pickOf(pages, random);
     std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(std::size_t{page} * kPage), kPage, 0);
     what = "page " + std::to_string(page) + " mise à zéro";
+    return true;
+}
+
+// The table's layout, the pages its map marks and those of its data pages; false with why.
+bool openTable(MemoryPages& pages, std::uint32_t definition, jet::JetTableLayout& layout,
+               std::vector<std::uint32_t>& dataPages, std::string& why)
+{
+    jet::JetUsageMap owned;
+    if (!jet::readTableLayout(pages, definition, layout, why) || !jet::JetUsageMap::open(pages, layout.ownedPages, owned, why))
+        return false;
+    for (std::uint32_t p : owned.pages())
+        if (dp::isDataPageOf(pages.read(p), definition))
+            dataPages.push_back(p);
     return true;
 }
 
@@ -299,11 +312,9 @@ bool mapTable(const std::vector<unsigned char>& file, std::uint32_t definition, 
 {
     MemoryPages pages(file);
     jet::JetTableLayout layout;
-    jet::JetUsageMap owned;
-    if (!jet::readTableLayout(pages, definition, layout, why) ||
-        !jet::JetUsageMap::open(pages, layout.ownedPages, owned, why))
-        return false;
     map = {};
+    if (!openTable(pages, definition, layout, map.dataPages, why))
+        return false;
     map.definition = definition;
     map.usageMaps = {layout.ownedPages, layout.freeSpacePages};
     for (const auto& column : layout.columns) {
@@ -312,12 +323,8 @@ bool mapTable(const std::vector<unsigned char>& file, std::uint32_t definition, 
             map.usageMaps.push_back(jet::JetRowId::fromPointer(column.longValueFree));
         }
     }
-    for (std::uint32_t p : owned.pages()) {
-        if (dp::isDataPageOf(pages.read(p), definition)) {
-            map.dataPages.push_back(p);
-            collectRows(pages, layout, p, map);
-        }
-    }
+    for (std::uint32_t p : map.dataPages)
+        collectRows(pages, layout, p, map);
     for (std::uint32_t p = 2; p < pages.pageCount(); ++p)
         if (isLongValuePage(pages.read(p)))
             map.longValuePages.push_back(p);
@@ -326,20 +333,11 @@ bool mapTable(const std::vector<unsigned char>& file, std::uint32_t definition, 
 
 const char* damageName(Damage kind)
 {
-    switch (kind) {
-    case Damage::DefinitionBytes: return "définition";
-    case Damage::DataPageBytes: return "page de données";
-    case Damage::UsageMapRow: return "carte des pages";
-    case Damage::LongValuePageBytes: return "page de valeurs longues";
-    case Damage::FreePageMap: return "carte des pages libres";
-    case Damage::Truncated: return "fichier tronqué";
-    case Damage::ZeroedPage: return "page à zéro";
-    case Damage::RowOutsidePage: return "ligne hors de la page";
-    case Damage::OverlappingRows: return "lignes chevauchantes";
-    case Damage::LongValueLoop: return "boucle de valeur longue";
-    case Damage::MovedRowLoop: return "boucle de ligne déplacée";
-    }
-    return "?";
+    static const char* const names[kDamageKinds] = {
+        "définition", "page de données", "carte des pages", "page de valeurs longues", "carte des pages libres",
+        "fichier tronqué", "page à zéro", "ligne hors de la page", "lignes chevauchantes", "boucle de valeur longue",
+        "boucle de ligne déplacée"};
+    return names[static_cast<int>(kind)];
 }
 
 bool damage(std::vector<unsigned char>& file, const TableMap& map, Damage kind, std::mt19937& random,
@@ -348,13 +346,13 @@ bool damage(std::vector<unsigned char>& file, const TableMap& map, Damage kind, 
     switch (kind) {
     case Damage::DefinitionBytes: return scramblePage(file, {map.definition}, random, what);
     case Damage::DataPageBytes: return scramblePage(file, map.dataPages, random, what);
-    case Damage::UsageMapRow: return scrambleRow(file, map.usageMaps[pick(random, map.usageMaps.size())], random, what);
+    case Damage::UsageMapRow: return scrambleRow(file, pickOf(map.usageMaps, random), random, what);
     case Damage::LongValuePageBytes: return scramblePage(file, map.longValuePages, random, what);
     case Damage::FreePageMap: return scrambleRow(file, {1, 0}, random, what);
     case Damage::Truncated: return truncated(file, map, random, what);
     case Damage::ZeroedPage: return zeroedPage(file, map, random, what);
-    case Damage::RowOutsidePage: return rowOutsidePage(file, map, random, what);
-    case Damage::OverlappingRows: return overlappingRows(file, map, random, what);
+    case Damage::RowOutsidePage: return misplacedRow(file, map, false, random, what);
+    case Damage::OverlappingRows: return misplacedRow(file, map, true, random, what);
     case Damage::LongValueLoop: return longValueLoop(file, map, random, what);
     case Damage::MovedRowLoop: return movedRowLoop(file, map, random, what);
     }
@@ -365,33 +363,9 @@ bool damage(std::vector<unsigned char>& file, const TableMap& map, Damage kind, 
 
 namespace {
 
-constexpr std::size_t kVersionByte = 0x14;
-constexpr std::size_t kContinuationHeader = 8;
-constexpr int kKeyColumns = 10;
-
-std::uint32_t readLe(const std::vector<unsigned char>& b, std::size_t at, int bytes)
-{
-    std::uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | b[at + static_cast<std::size_t>(i)];
-    return value;
-}
-
-void putLe(std::vector<unsigned char>& b, std::size_t at, std::uint32_t value, int bytes)
-{
-    for (int i = 0; i < bytes; ++i, value >>= 8)
-        b[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value & 0xff);
-}
-
 std::uint32_t next(std::mt19937& random)
 {
     return static_cast<std::uint32_t>(random());
-}
-
-template <typename T>
-T pickOf(const std::vector<T>& among, std::mt19937& random)
-{
-    return among[pick(random, among.size())];
 }
 
 // The pages of a table definition, first to last.
@@ -404,7 +378,7 @@ std::vector<std::uint32_t> definitionChain(const std::vector<unsigned char>& fil
         if (at + size > file.size() || file[at] != 0x02)
             break;
         chain.push_back(page);
-        page = readLe(file, at + 4, 4);
+        page = readLe(file.data(), at + 4, 4);
     }
     return chain;
 }
@@ -421,28 +395,22 @@ std::size_t definitionByte(const std::vector<std::uint32_t>& chain, std::size_t 
     return page < chain.size() ? std::size_t{chain[page]} * size + kContinuationHeader + offset % each : 0;
 }
 
-// The definition's bytes joined, as the offsets above count them.
-std::vector<unsigned char> definitionBytes(const std::vector<unsigned char>& file,
-                                           const std::vector<std::uint32_t>& chain, std::size_t size)
+// The offset in the joined definition of the first real index's block.
+std::size_t firstBlock(const std::vector<unsigned char>& file, const std::vector<std::uint32_t>& chain,
+                       std::size_t size, const jet::JetFileFormat& f)
 {
-    std::vector<unsigned char> bytes;
+    std::vector<unsigned char> b;
     for (std::size_t i = 0; i < chain.size(); ++i) {
         const auto start = file.begin() + static_cast<std::ptrdiff_t>(std::size_t{chain[i]} * size);
-        bytes.insert(bytes.end(), start + static_cast<std::ptrdiff_t>(i == 0 ? 0 : kContinuationHeader),
-                     start + static_cast<std::ptrdiff_t>(size));
+        b.insert(b.end(), start + static_cast<std::ptrdiff_t>(i == 0 ? 0 : kContinuationHeader),
+                 start + static_cast<std::ptrdiff_t>(size));
     }
-    return bytes;
-}
-
-// The offset in the joined definition of the first real index's block.
-std::size_t firstBlock(const std::vector<unsigned char>& b, const jet::JetFileFormat& f)
-{
-    const std::size_t columns = readLe(b, static_cast<std::size_t>(f.definitionColumnCount), 2);
-    const std::size_t real = readLe(b, static_cast<std::size_t>(f.definitionRealIndexes), 4);
+    const std::size_t columns = readLe(b.data(), static_cast<std::size_t>(f.definitionColumnCount), 2);
+    const std::size_t real = readLe(b.data(), static_cast<std::size_t>(f.definitionRealIndexes), 4);
     std::size_t at = static_cast<std::size_t>(f.definitionFirstBlock) +
                      real * static_cast<std::size_t>(f.realIndexSize) + columns * static_cast<std::size_t>(f.columnSize);
     for (std::size_t c = 0; c < columns && at + 2 <= b.size(); ++c)
-        at += static_cast<std::size_t>(f.nameLengthSize) + readLe(b, at, f.nameLengthSize);
+        at += static_cast<std::size_t>(f.nameLengthSize) + readLe(b.data(), at, f.nameLengthSize);
     return at;
 }
 
@@ -460,15 +428,14 @@ void walkTree(MemoryPages& pages, const jet::JetFileFormat& format, IndexTreeMap
         if (!jet::readIndexPage(pages, page, image, error, format))
             continue;
         (image.leaf ? tree.leaves : tree.intermediates).push_back(page);
-        if (image.leaf) {
-            for (const auto& entry : image.entries)
-                rows.insert({entry.row.page, entry.row.row});
-            continue;
-        }
         std::vector<std::uint32_t> children;
-        for (const auto& entry : image.entries)
-            children.push_back(entry.child);
-        if (image.tail != 0)
+        for (const auto& entry : image.entries) {
+            if (image.leaf)
+                rows.insert({entry.row.page, entry.row.row});
+            else
+                children.push_back(entry.child);
+        }
+        if (!image.leaf && image.tail != 0)
             children.push_back(image.tail);
         for (std::uint32_t child : children)
             if (seen.insert(child).second) {
@@ -530,15 +497,9 @@ bool pageBytes(std::vector<unsigned char>& file, const IndexedTableMap& map, std
         return false;
     const std::uint32_t page = pickPage(*tree, random);
     const std::size_t size = static_cast<std::size_t>(map.format->pageSize);
-    // Half of the time within the header and the bitmap, where damage matters most.
-    const std::size_t limit = random() % 2 == 0 ? static_cast<std::size_t>(map.format->indexFirstEntry()) : size;
     what = "octets de la page d'index " + std::to_string(page) + " :";
-    const int count = 1 + static_cast<int>(random() % 8);
-    for (int i = 0; i < count; ++i) {
-        const std::size_t at = pick(random, limit);
-        file[std::size_t{page} * size + at] = static_cast<unsigned char>(random());
-        what += " +" + std::to_string(at);
-    }
+    scramble(file, std::size_t{page} * size, static_cast<std::size_t>(map.format->indexFirstEntry()), size, 8, random,
+             what);
     return true;
 }
 
@@ -553,14 +514,9 @@ bool linkAstray(std::vector<unsigned char>& file, const IndexedTableMap& map, st
     const int fields[] = {f.indexPrevious, f.indexNext, f.indexTail};
     const char* names[] = {"précédente", "suivante", "de queue"};
     const std::size_t field = pick(random, intermediate ? 3 : 2);
-    std::string target;
-    std::uint32_t to = page;
-    if (random() % 3 == 0)
-        target = "elle-même";
-    else
-        to = pageOfAnotherKind(file, map, random, target);
-    const std::size_t start = std::size_t{page} * static_cast<std::size_t>(f.pageSize);
-    putLe(file, start + static_cast<std::size_t>(fields[field]), to, 4);
+    std::string target = "elle-même";
+    const std::uint32_t to = random() % 3 == 0 ? page : pageOfAnotherKind(file, map, random, target);
+    putLe(file, std::size_t{page} * static_cast<std::size_t>(f.pageSize) + static_cast<std::size_t>(fields[field]), to, 4);
     what = "page d'index " + std::to_string(page) + ", lien " + names[field] + " vers " + target + " (" +
            std::to_string(to) + ")";
     return true;
@@ -584,10 +540,7 @@ bool childLoop(std::vector<unsigned char>& file, const IndexedTableMap& map, std
     if (!jet::readIndexPage(bytes, size, image, error, *map.format))
         return false;
     const std::size_t choice = pick(random, image.entries.size() + (image.tail != 0 ? 1 : 0));
-    if (choice < image.entries.size())
-        image.entries[choice].child = to;
-    else
-        image.tail = to;
+    (choice < image.entries.size() ? image.entries[choice].child : image.tail) = to;
     if (!jet::writeIndexPage(image, bytes, size, *map.format))
         return false;
     what = "page d'index " + std::to_string(page) + ", enfant " + std::to_string(choice) + " vers l'ancêtre " +
@@ -606,8 +559,9 @@ bool bitmapOrPrefix(std::vector<unsigned char>& file, const IndexedTableMap& map
     const std::size_t start = std::size_t{page} * static_cast<std::size_t>(f.pageSize);
     const std::size_t area = static_cast<std::size_t>(f.pageSize - f.indexFirstEntry());
     const std::size_t bits = static_cast<std::size_t>(f.indexBitmapSize) * 8;
-    const std::size_t bitmap = start + static_cast<std::size_t>(f.indexBitmap);
+    unsigned char* bitmap = file.data() + start + static_cast<std::size_t>(f.indexBitmap);
     std::size_t bit = 0;
+    bool on = true;
     switch (random() % 4) {
     case 0:  // a mark past the entry area, or at its very end
         bit = bits > area + 1 ? area + 1 + pick(random, bits - area - 1) : area;
@@ -617,14 +571,13 @@ bool bitmapOrPrefix(std::vector<unsigned char>& file, const IndexedTableMap& map
         bit = pick(random, std::min(area, bits));
         what = "marque ajoutée " + std::to_string(bit);
         break;
-    case 2: {  // the last mark taken away
+    case 2:  // the last mark taken away
         for (std::size_t b = 0; b < bits; ++b)
-            if (file[bitmap + b / 8] & (1u << (b % 8)))
+            if (bitmap[b / 8] & (1u << (b % 8)))
                 bit = b;
-        file[bitmap + bit / 8] = static_cast<unsigned char>(file[bitmap + bit / 8] & ~(1u << (bit % 8)));
-        what = "page d'index " + std::to_string(page) + " : dernière marque " + std::to_string(bit) + " retirée";
-        return true;
-    }
+        on = false;
+        what = "dernière marque " + std::to_string(bit) + " retirée";
+        break;
     default: {
         const std::uint32_t widest = f.indexPrefixSize == 1 ? 0xff : 0xffff;
         const std::uint32_t prefix = random() % 2 == 0 ? widest - static_cast<std::uint32_t>(random() % 8)
@@ -634,7 +587,8 @@ bool bitmapOrPrefix(std::vector<unsigned char>& file, const IndexedTableMap& map
         return true;
     }
     }
-    file[bitmap + bit / 8] = static_cast<unsigned char>(file[bitmap + bit / 8] | (1u << (bit % 8)));
+    const auto mask = static_cast<unsigned char>(1u << (bit % 8));
+    bitmap[bit / 8] = static_cast<unsigned char>(on ? bitmap[bit / 8] | mask : bitmap[bit / 8] & ~mask);
     what = "page d'index " + std::to_string(page) + " : " + what;
     return true;
 }
@@ -648,8 +602,7 @@ bool rootElsewhere(std::vector<unsigned char>& file, const IndexedTableMap& map,
     std::string target;
     const std::uint32_t to = pageOfAnotherKind(file, map, random, target);
     putLe(file, tree.block + static_cast<std::size_t>(map.format->realIndexRoot), to, 4);
-    what = "racine d'index " + std::to_string(tree.root) + " remplacée par " + target + " (" + std::to_string(to) +
-           ")";
+    what = "racine d'index " + std::to_string(tree.root) + " remplacée par " + target + " (" + std::to_string(to) + ")";
     return true;
 }
 
@@ -662,15 +615,8 @@ bool usageMap(std::vector<unsigned char>& file, const IndexedTableMap& map, std:
     std::size_t end = 0;
     if (!rowBytes(file, *map.format, tree.usageMap, start, end))
         return false;
-    // Half of the time the map's kind and first page, the other half anywhere in it.
-    const std::size_t limit = random() % 2 == 0 ? std::min<std::size_t>(end - start, 5) : end - start;
     what = "carte des pages de l'index " + std::to_string(tree.root) + " :";
-    const int count = 1 + static_cast<int>(random() % 6);
-    for (int i = 0; i < count; ++i) {
-        const std::size_t at = pick(random, limit);
-        file[start + at] = static_cast<unsigned char>(random());
-        what += " +" + std::to_string(at);
-    }
+    scramble(file, start, 5, end - start, 6, random, what);
     return true;
 }
 
@@ -735,32 +681,21 @@ bool distinctKeys(std::vector<unsigned char>& file, const IndexedTableMap& map, 
 
 }  // namespace
 
-std::size_t pageSizeOf(const std::vector<unsigned char>& file)
-{
-    return file.size() > kVersionByte && file[kVersionByte] == 0 ? 2048 : 4096;
-}
-
 bool mapIndexes(const std::vector<unsigned char>& file, std::uint32_t definition, IndexedTableMap& map,
                 std::string& why)
 {
-    const std::size_t size = pageSizeOf(file);
+    const std::size_t size = file.size() > 0x14 && file[0x14] == 0 ? 2048 : 4096;  // the version byte: 0 for Jet 3
     MemoryPages pages(file, size);
     jet::JetTableLayout layout;
-    jet::JetUsageMap owned;
     std::vector<jet::JetRealIndex> real;
-    if (!jet::readTableLayout(pages, definition, layout, why) ||
-        !jet::JetUsageMap::open(pages, layout.ownedPages, owned, why) ||
+    map = {};
+    if (!openTable(pages, definition, layout, map.dataPages, why) ||
         !jet::readRealIndexes(pages, definition, real, why, *layout.format))
         return false;
-    map = {};
     map.format = layout.format;
     map.definition = definition;
-    for (std::uint32_t p : owned.pages())
-        if (jet::datapage::isDataPageOf(pages.read(p), definition))
-            map.dataPages.push_back(p);
     const auto chain = definitionChain(file, definition, size);
-    const auto bytes = definitionBytes(file, chain, size);
-    const std::size_t first = firstBlock(bytes, *map.format);
+    const std::size_t first = firstBlock(file, chain, size, *map.format);
     std::set<std::pair<std::uint32_t, int>> rows;
     for (std::size_t i = 0; i < real.size(); ++i) {
         IndexTreeMap tree;
@@ -784,33 +719,19 @@ bool mapIndexes(const std::vector<unsigned char>& file, std::uint32_t definition
 
 const char* indexDamageName(IndexDamage kind)
 {
-    switch (kind) {
-    case IndexDamage::PageBytes: return "page d'index";
-    case IndexDamage::LinkAstray: return "lien de page d'index";
-    case IndexDamage::ChildLoop: return "boucle d'enfant";
-    case IndexDamage::BitmapOrPrefix: return "table des entrées ou préfixe";
-    case IndexDamage::RootElsewhere: return "racine ailleurs";
-    case IndexDamage::UsageMap: return "carte des pages d'index";
-    case IndexDamage::RealIndexBlock: return "bloc d'index de la définition";
-    case IndexDamage::DistinctKeys: return "nombre de clés distinctes";
-    }
-    return "?";
+    static const char* const names[kIndexDamageKinds] = {
+        "page d'index", "lien de page d'index", "boucle d'enfant", "table des entrées ou préfixe",
+        "racine ailleurs", "carte des pages d'index", "bloc d'index de la définition", "nombre de clés distinctes"};
+    return names[static_cast<int>(kind)];
 }
 
 bool damageIndex(std::vector<unsigned char>& file, const IndexedTableMap& map, IndexDamage kind, std::mt19937& random,
                  std::string& what)
 {
-    switch (kind) {
-    case IndexDamage::PageBytes: return pageBytes(file, map, random, what);
-    case IndexDamage::LinkAstray: return linkAstray(file, map, random, what);
-    case IndexDamage::ChildLoop: return childLoop(file, map, random, what);
-    case IndexDamage::BitmapOrPrefix: return bitmapOrPrefix(file, map, random, what);
-    case IndexDamage::RootElsewhere: return rootElsewhere(file, map, random, what);
-    case IndexDamage::UsageMap: return usageMap(file, map, random, what);
-    case IndexDamage::RealIndexBlock: return realIndexBlock(file, map, random, what);
-    case IndexDamage::DistinctKeys: return distinctKeys(file, map, random, what);
-    }
-    return false;
+    using Apply = bool (*)(std::vector<unsigned char>&, const IndexedTableMap&, std::mt19937&, std::string&);
+    static const Apply apply[kIndexDamageKinds] = {pageBytes,     linkAstray, childLoop,      bitmapOrPrefix,
+                                                   rootElsewhere, usageMap,   realIndexBlock, distinctKeys};
+    return apply[static_cast<int>(kind)](file, map, random, what);
 }
 
 }  // namespace kervane::test

@@ -71,9 +71,6 @@ struct IndexedTableMap {
     std::vector<jet::JetRowId> rows;  // the rows the leaves of its indexes point at
 };
 
-// The page size of the file (2 KB for Jet 3, 4 KB for Jet 4), read from its header.
-std::size_t pageSizeOf(const std::vector<unsigned char>& file);
-
 // Reads the indexes of the table whose definition starts on `definition`; false with why.
 bool mapIndexes(const std::vector<unsigned char>& file, std::uint32_t definition, IndexedTableMap& map,
                 std::string& why);
