@@ -257,14 +257,6 @@ bool copyTestFile(const std::string& relative, const std::string& path)
     return true;
 }
 
-std::uint32_t tableDefinitionPage(const std::string& path, const std::string& table)
-{
-    std::string error;
-    auto file = jet::JetFile::open(path, error);
-    const jet::JetTable* found = file ? file->table(table) : nullptr;
-    return found != nullptr ? found->definitionPage : 0;
-}
-
 void JetcheckSpread::judge(const std::string& folder, const std::vector<unsigned char>& damaged,
                            const std::string& path, bool accepted, int cases, const std::string& label)
 {

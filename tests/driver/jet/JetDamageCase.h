@@ -112,7 +112,4 @@ Trial sqlTrial(std::vector<std::vector<std::string>> transactions, bool transact
 // Copies the shared test file `relative` to `path`, writable; false when the test data is absent.
 bool copyTestFile(const std::string& relative, const std::string& path);
 
-// The definition page of `table` in the file at path, as the reader finds it; 0 when absent.
-std::uint32_t tableDefinitionPage(const std::string& path, const std::string& table);
-
 }  // namespace kervane::test

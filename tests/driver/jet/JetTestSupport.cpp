@@ -53,6 +53,24 @@ std::string single(sqlite3* db, const std::string& sql)
     return rows.empty() || rows[0].empty() ? "AUCUNE LIGNE" : rows[0][0];
 }
 
+std::vector<unsigned char> dataPage(const jet::JetFileFormat& format, const std::vector<std::vector<unsigned char>>& rows)
+{
+    std::vector<unsigned char> page(static_cast<std::size_t>(format.pageSize), 0);
+    const auto put = [&](int at, std::size_t value) {
+        page[static_cast<std::size_t>(at)] = static_cast<unsigned char>(value & 0xff);
+        page[static_cast<std::size_t>(at) + 1] = static_cast<unsigned char>(value >> 8);
+    };
+    page[0] = 0x01;
+    put(format.pageRowCount, rows.size());
+    std::size_t end = page.size();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        end -= rows[i].size();
+        std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<long>(end));
+        put(format.pageFirstSlot + 2 * static_cast<int>(i), end);
+    }
+    return page;
+}
+
 std::vector<unsigned char> readBytes(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);

@@ -1,6 +1,8 @@
 #pragma once
 #include "tests/support/DonneesTest.h"
 
+#include "driver/jet/format/JetFileFormat.h"
+
 #include <sqlite3.h>
 
 #include <memory>
@@ -19,7 +21,6 @@
 
 namespace kervane::test {
 
-
 struct SqliteCloser {
     void operator()(sqlite3* db) const { sqlite3_close(db); }
 };
@@ -34,6 +35,10 @@ std::string single(sqlite3* db, const std::string& sql);
 Connection attached(const std::string& path);
 // Every row of sql as texts (a test failure when it fails).
 std::vector<std::vector<std::string>> rowsOf(sqlite3* db, const std::string& sql);
+
+// A data page of the format holding `rows`, their offsets after the row count, the rows packed
+// from the end of the page, row 0 last (as mdbtools' HACKING describes data pages).
+std::vector<unsigned char> dataPage(const jet::JetFileFormat& format, const std::vector<std::vector<unsigned char>>& rows);
 
 std::vector<unsigned char> readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);

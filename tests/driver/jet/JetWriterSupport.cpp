@@ -2,18 +2,17 @@
 
 #include "JetTestSupport.h"
 
+#include "driver/jet/file/JetFile.h"
+
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <sys/stat.h>
 
 namespace kervane::test {
@@ -41,11 +40,19 @@ std::uint32_t MemoryPages::append()
     return page;
 }
 
-std::string jetToolsFolder()
+namespace {
+
+std::filesystem::path jetgen()
 {
     const char* chosen = std::getenv("KERVANE_JETGEN");
-    const std::filesystem::path jetgen = chosen != nullptr ? chosen : KERVANE_JETGEN;
-    const std::filesystem::path folder = jetgen.parent_path();
+    return chosen != nullptr ? chosen : KERVANE_JETGEN;
+}
+
+}  // namespace
+
+std::string jetToolsFolder()
+{
+    const std::filesystem::path folder = jetgen().parent_path();
     return std::filesystem::exists(folder / "jackcess-4.0.10.jar") ? folder.string() : std::string();
 }
 
@@ -69,9 +76,13 @@ std::string runTool(const std::string& program, const std::vector<std::string>& 
     return process.readAllStandardOutput().toStdString();
 }
 
-bool makeNoIndexFile(const std::string& path, std::string& why)
+std::vector<std::string> lines(const std::string& text)
 {
-    return makeJackcessFile("NoIndexTables.java", path, why);
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        out.push_back(text.substr(start, end - start));
+    return out;
 }
 
 bool makeJackcessFile(const std::string& fixture, const std::string& path, std::string& why)
@@ -94,12 +105,20 @@ bool makeJackcessFile(const std::string& fixture, const std::string& path, std::
     return true;
 }
 
+bool growNwind(const std::string& path, int copies)
+{
+    int status = -1;
+    if (!nwindPath().empty() && std::filesystem::exists(jetgen()) && haveProgram("java"))
+        runTool(jetgen().string(), {"grow", nwindPath(), path, std::to_string(copies)}, status);
+    return status == 0;
+}
+
 void NoIndexFileTest::SetUp()
 {
     ASSERT_TRUE(m_folder.isValid());
     m_path = m_folder.filePath("mesures.mdb").toStdString();
     std::string why;
-    if (!makeNoIndexFile(m_path, why))
+    if (!makeJackcessFile("NoIndexTables.java", m_path, why))
         GTEST_SKIP() << why;
 }
 
@@ -149,28 +168,40 @@ bool fileExists(const std::string& path)
     return ::stat(path.c_str(), &status) == 0;
 }
 
+std::uint32_t tableDefinitionPage(const std::string& path, const std::string& table)
+{
+    std::string error;
+    auto file = jet::JetFile::open(path, error);
+    const jet::JetTable* found = file ? file->table(table) : nullptr;
+    EXPECT_NE(found, nullptr) << path << " : " << table << " : " << error;
+    return found != nullptr ? found->definitionPage : 0;
+}
+
+jet::JetTableLayout layoutOf(jet::JetPages& pages, const std::string& path, const std::string& table)
+{
+    jet::JetTableLayout layout;
+    std::string error;
+    EXPECT_TRUE(jet::readTableLayout(pages, tableDefinitionPage(path, table), layout, error)) << error;
+    return layout;
+}
+
 std::string jetcheckPath()
 {
-    const char* chosen = std::getenv("KERVANE_JETGEN");
-    const std::filesystem::path jetgen = chosen != nullptr ? chosen : KERVANE_JETGEN;
-    const std::filesystem::path jetcheck = jetgen.parent_path() / "jetcheck";
-    if (!std::filesystem::exists(jetcheck) || QStandardPaths::findExecutable("java").isEmpty())
+    const std::filesystem::path jetcheck = jetgen().parent_path() / "jetcheck";
+    if (!std::filesystem::exists(jetcheck) || !haveProgram("java"))
         return {};
     return jetcheck.string();
 }
 
+std::vector<std::string> jetcheck(const std::vector<std::string>& arguments, int& status)
+{
+    return lines(runTool(jetcheckPath(), arguments, status));
+}
+
 std::string jetcheckVerify(const std::string& file)
 {
-    struct PipeCloser {
-        void operator()(FILE* pipe) const { ::pclose(pipe); }
-    };
-    const std::string command = "'" + jetcheckPath() + "' verify '" + file + "' 2>&1";
-    const std::unique_ptr<FILE, PipeCloser> pipe(::popen(command.c_str(), "r"));
-    std::string output;
-    std::array<char, 4096> chunk{};
-    while (pipe && std::fgets(chunk.data(), int(chunk.size()), pipe.get()) != nullptr)
-        output += chunk.data();
-    return output;
+    int status = 0;
+    return runTool("sh", {"-c", "'" + jetcheckPath() + "' verify '" + file + "' 2>&1"}, status);
 }
 
 }  // namespace kervane::test

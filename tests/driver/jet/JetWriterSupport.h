@@ -1,8 +1,9 @@
 #pragma once
 // For the tests that change files: private copies of the genuine test files, pages of a file
-// held in memory and written back whole, the files Jackcess makes from the fixtures, and the
-// independent readers (jetcheck, mdb-export).
+// held in memory and written back whole, the files Jackcess and jetgen make, and the independent
+// readers (jetcheck, mdb-export).
 #include "driver/jet/format/JetPages.h"
+#include "driver/jet/format/JetTableLayout.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -19,6 +20,12 @@
     if (copy##Source.empty())                                                                      \
         GTEST_SKIP() << relative << " absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test"; \
     const kervane::test::WorkCopy copy(copy##Source)
+#define REQUIRE_JETCHECK()                                                                         \
+    if (kervane::test::jetcheckPath().empty())                                                     \
+    GTEST_SKIP() << "jetcheck ou Java absent"
+#define REQUIRE_MDB_EXPORT()                                                                       \
+    if (!kervane::test::haveProgram("mdb-export"))                                                 \
+    GTEST_SKIP() << "mdb-export absent (paquet mdbtools)"
 
 namespace kervane::test {
 
@@ -51,13 +58,15 @@ private:
 
 // The folder of jetcheck, jetgen and the Jackcess jar; empty when absent.
 std::string jetToolsFolder();
-// Writes the file of index-free tables ("Mesures", every type; "Témoin") at path through Java
-// and Jackcess; false with why when Java or the jars are missing.
-bool makeNoIndexFile(const std::string& path, std::string& why);
-// Writes the file a Java fixture of the fixtures folder makes (its source file name) at path.
+// Writes the file a Java fixture of the fixtures folder makes (its source file name) at path;
+// false with why when Java or the jars are missing.
 bool makeJackcessFile(const std::string& fixture, const std::string& path, std::string& why);
-// A test on a fresh copy of that file, "mesures.mdb" in a folder of its own; skipped when it
-// cannot be made. A derived SetUp calls this one first and returns when it skipped or failed.
+// Writes nwind grown by jetgen to `copies` copies of its rows into an Access 2000 file at path;
+// false when nwind, jetgen or Java is missing.
+bool growNwind(const std::string& path, int copies);
+// A test on a fresh copy of the file of index-free tables NoIndexTables.java makes ("Mesures",
+// every type; "Témoin"), "mesures.mdb" in a folder of its own; skipped when it cannot be made.
+// A derived SetUp calls this one first and returns when it skipped or failed.
 class NoIndexFileTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -69,6 +78,7 @@ protected:
 // Runs program with arguments; its standard output, and its exit status in status.
 std::string runTool(const std::string& program, const std::vector<std::string>& arguments, int& status);
 bool haveProgram(const std::string& name);
+std::vector<std::string> lines(const std::string& text);
 
 // The bytes of a number as a row stores it (little-endian, as this machine lays it).
 template <typename T>
@@ -105,9 +115,15 @@ std::vector<unsigned char> pattern(std::size_t size, std::uint32_t page, std::ui
 // `original` with page `page` replaced by `bytes` (or appended when page is past its end).
 void putPage(std::vector<unsigned char>& file, std::uint32_t page, const std::vector<unsigned char>& bytes);
 bool fileExists(const std::string& path);
+// The definition page of `table` in the file at path, as the reader finds it; 0 when absent.
+std::uint32_t tableDefinitionPage(const std::string& path, const std::string& table);
+// The layout of `table` of the file at path, read from `pages` (test failures when it cannot be).
+jet::JetTableLayout layoutOf(jet::JetPages& pages, const std::string& path, const std::string& table);
 
 // The jetcheck wrapper beside jetgen, or empty when it or java is missing.
 std::string jetcheckPath();
+// The lines `jetcheck arguments` printed, and its exit status.
+std::vector<std::string> jetcheck(const std::vector<std::string>& arguments, int& status);
 // Output of `jetcheck verify file` when it ran; the last line says "RESULT: OK" when the file checks.
 std::string jetcheckVerify(const std::string& file);
 
