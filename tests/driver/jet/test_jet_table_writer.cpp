@@ -16,12 +16,9 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 using namespace kervane;
 using namespace kervane::test;
@@ -29,6 +26,7 @@ using jet::JetFieldValue;
 
 namespace {
 
+using Row = std::vector<std::string>;
 JetFieldValue text(const std::string& t) { return JetFieldValue::of(t); }
 JetFieldValue whole(std::int64_t n) { return JetFieldValue::of(n); }
 
@@ -42,43 +40,7 @@ std::vector<JetFieldValue> everyType()
             JetFieldValue::of(std::vector<unsigned char>{0xde, 0xad, 0xbe, 0xef})};
 }
 
-struct Tables {
-    std::uint32_t mesures = 0;
-    std::uint32_t temoin = 0;
-};
-
-Tables definitionPages(const std::string& path)
-{
-    std::string error;
-    auto file = jet::JetFile::open(path, error);
-    EXPECT_NE(file, nullptr) << error;
-    Tables t;
-    if (file) {
-        t.mesures = file->table("Mesures")->definitionPage;
-        t.temoin = file->table("Témoin")->definitionPage;
-    }
-    return t;
-}
-
-std::vector<std::uint32_t> ownedPages(jet::JetPages& pages, std::uint32_t definition)
-{
-    jet::JetTableLayout layout;
-    jet::JetUsageMap map;
-    std::string error;
-    EXPECT_TRUE(jet::readTableLayout(pages, definition, layout, error)) << error;
-    EXPECT_TRUE(jet::JetUsageMap::open(pages, layout.ownedPages, map, error)) << error;
-    return map.pages();
-}
-
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        out.push_back(text.substr(start, end - start));
-    return out;
-}
-
+// The pages the usage map at `where` marks.
 std::vector<std::uint32_t> marked(jet::JetPages& pages, jet::JetRowId where)
 {
     jet::JetUsageMap map;
@@ -94,6 +56,14 @@ bool marks(jet::JetPages& pages, jet::JetRowId where, std::uint32_t page)
     return jet::JetUsageMap::open(pages, where, map, error) && map.contains(page);
 }
 
+std::vector<std::uint32_t> ownedPages(jet::JetPages& pages, std::uint32_t definition)
+{
+    jet::JetTableLayout layout;
+    std::string error;
+    EXPECT_TRUE(jet::readTableLayout(pages, definition, layout, error)) << error;
+    return marked(pages, layout.ownedPages);
+}
+
 class TableWriter : public NoIndexFileTest {
 protected:
     void SetUp() override
@@ -102,7 +72,8 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         m_original = readBytes(m_path);
-        m_tables = definitionPages(m_path);
+        m_mesures = tableDefinitionPage(m_path, "Mesures");
+        m_temoin = tableDefinitionPage(m_path, "Témoin");
         m_pages = std::make_unique<MemoryPages>(m_original);
     }
 
@@ -110,24 +81,20 @@ protected:
     {
         jet::JetTableWriter writer;
         std::string error;
-        EXPECT_TRUE(jet::JetTableWriter::open(*m_pages, m_tables.mesures, "Mesures", writer, error)) << error;
+        EXPECT_TRUE(jet::JetTableWriter::open(*m_pages, m_mesures, "Mesures", writer, error)) << error;
         return writer;
     }
 
-    std::string jetcheck(const std::vector<std::string>& arguments, int& status)
-    {
-        return runTool(jetToolsFolder() + "/jetcheck", arguments, status);
-    }
-
     std::vector<unsigned char> m_original;
-    Tables m_tables;
+    std::uint32_t m_mesures = 0;
+    std::uint32_t m_temoin = 0;
     std::unique_ptr<MemoryPages> m_pages;
 };
 
 TEST_F(TableWriter, InsertedUpdatedAndDeletedRowsReadBackByThreeReaders)
 {
     jet::JetTableWriter writer = openMesures();
-    const std::uint32_t firstPage = ownedPages(*m_pages, m_tables.mesures).front();
+    const std::uint32_t firstPage = ownedPages(*m_pages, m_mesures).front();
     std::string error;
     jet::JetRowId a, b, c;
     ASSERT_TRUE(writer.insert(everyType(), a, error)) << error;  // N = 3
@@ -155,41 +122,37 @@ TEST_F(TableWriter, InsertedUpdatedAndDeletedRowsReadBackByThreeReaders)
 
     // 1. The driver, through libmdb (Yes reads -1, as in Access).
     Connection db = attached(m_path);
-    const auto rows = rowsOf(db.get(), "SELECT N, Oui, Octet, Entier, Long, Monnaie, Simple, Reel, Quand, Decimal, "
-                                       "Guid, Texte, Memo, CASE WHEN Ole IS NULL THEN 'NULL' ELSE hex(Ole) END FROM Mesures ORDER BY N");
-    using Row = std::vector<std::string>;
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (Row{"1", "-1", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL",
-                            std::string(50, 'x'), std::string(30, 'y'), "NULL"}));
-    EXPECT_EQ(rows[1], (Row{"3", "-1", "255", "-32768", "1", "-922337203685477.5808", "0.25", "0.0035",
-                            "2026-12-06 14:30:00", "12345678901234.5678", "{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}",
-                            "court", "Un mémo\r\nsur deux lignes", "DEADBEEF"}));
-    EXPECT_EQ(rows[2], (Row{"4", "0", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "",
-                            "NULL", "NULL"}));
+    EXPECT_EQ(rowsOf(db.get(), "SELECT N, Oui, Octet, Entier, Long, Monnaie, Simple, Reel, Quand, Decimal, "
+                               "Guid, Texte, Memo, CASE WHEN Ole IS NULL THEN 'NULL' ELSE hex(Ole) END FROM Mesures ORDER BY N"),
+              (std::vector<Row>{{"1", "-1", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL",
+                                 std::string(50, 'x'), std::string(30, 'y'), "NULL"},
+                                {"3", "-1", "255", "-32768", "1", "-922337203685477.5808", "0.25", "0.0035",
+                                 "2026-12-06 14:30:00", "12345678901234.5678", "{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}",
+                                 "court", "Un mémo\r\nsur deux lignes", "DEADBEEF"},
+                                {"4", "0", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "NULL", "",
+                                 "NULL", "NULL"}}));
 
     // 2. jetcheck: the rows, the row count and the AutoNumber counter.
-    if (jetToolsFolder().empty() || !haveProgram("java"))
-        GTEST_SKIP() << "jetcheck ou Java absent";
+    REQUIRE_JETCHECK();
     int status = 0;
-    const auto dump = lines(jetcheck({"dump", "--sorted", m_path, "Mesures"}, status));
+    const auto dump = jetcheck({"dump", "--sorted", m_path, "Mesures"}, status);
     ASSERT_EQ(status, 0);
     ASSERT_EQ(dump.size(), 5u);
-    EXPECT_EQ(dump[2], "1\t1\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t" + std::string(50, 'x') + "\t" +
-                           std::string(30, 'y') + "\t\\N");
-    EXPECT_EQ(dump[3], "3\t1\t255\t-32768\t1\t-922337203685477.5808\t0.25\t0.0035\t2026-12-06 14:30:00\t"
-                       "12345678901234.5678\t{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}\tcourt\t"
-                       "Un mémo\\r\\nsur deux lignes\tdeadbeef");
-    EXPECT_EQ(dump[4], "4\t0\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\t\\N\t\\N");
-    const std::string verdict = jetcheck({"verify", "--user-only", m_path}, status);
+    EXPECT_EQ(Row(dump.begin() + 2, dump.end()),
+              (Row{"1\t1\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t" + std::string(50, 'x') + "\t" +
+                       std::string(30, 'y') + "\t\\N",
+                   "3\t1\t255\t-32768\t1\t-922337203685477.5808\t0.25\t0.0035\t2026-12-06 14:30:00\t"
+                   "12345678901234.5678\t{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}\tcourt\t"
+                   "Un mémo\\r\\nsur deux lignes\tdeadbeef",
+                   "4\t0\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\t\\N\t\\N"}));
+    const std::string verdict = runTool(jetcheckPath(), {"verify", "--user-only", m_path}, status);
     EXPECT_EQ(status, 0) << verdict;
     EXPECT_NE(verdict.find("autonumber N: last=5, max in rows=4"), std::string::npos) << verdict;
     EXPECT_NE(verdict.find("RESULT: OK"), std::string::npos) << verdict;
 
-    // 3. mdb-export, another reader of its own.
-    if (!haveProgram("mdb-export"))
-        GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
-    // One record a line, but for the memo's own line break.
-    std::vector<std::string> sorted;
+    // 3. mdb-export, another reader of its own: one record a line, but for the memo's own line break.
+    REQUIRE_MDB_EXPORT();
+    Row sorted;
     for (const auto& line : lines(runTool("mdb-export", {"-b", "hex", m_path, "Mesures"}, status)))
         if (!line.empty() && line[0] >= '0' && line[0] <= '9')
             sorted.push_back(line);
@@ -211,39 +174,34 @@ TEST_F(TableWriter, TheTableBesideKeepsEveryByte)
     for (int i = 0; i < 120; ++i)  // enough rows for new pages
         ASSERT_TRUE(writer.insert(everyType(), where, error)) << error;
     MemoryPages before(m_original);
-    const auto temoinPages = ownedPages(before, m_tables.temoin);
+    auto temoinPages = ownedPages(before, m_temoin);
     ASSERT_FALSE(temoinPages.empty());
+    temoinPages.push_back(m_temoin);
     for (std::uint32_t page : temoinPages)
         EXPECT_EQ(std::memcmp(m_pages->read(page), before.read(page), 4096), 0) << "page " << page;
-    EXPECT_EQ(std::memcmp(m_pages->read(m_tables.temoin), before.read(m_tables.temoin), 4096), 0);
     // Only Mesures' definition, its data pages and its usage maps (the row holding them, and a
     // map page) changed, and the file's map of unowned pages.
-    const auto mesuresPages = ownedPages(*m_pages, m_tables.mesures);
+    const auto mesuresPages = ownedPages(*m_pages, m_mesures);
     EXPECT_GT(mesuresPages.size(), 2u);
-    jet::JetTableLayout layout = writer.layout();
     for (std::uint32_t page : m_pages->changed()) {
         const bool mapPage = before.read(page) != nullptr && before.read(page)[0] == 0x05;
-        const bool expected = page == m_tables.mesures || page == layout.ownedPages.page || page == 1 || mapPage ||
-                              std::find(mesuresPages.begin(), mesuresPages.end(), page) != mesuresPages.end();
-        EXPECT_TRUE(expected) << "page " << page;
+        EXPECT_TRUE(page == m_mesures || page == writer.layout().ownedPages.page || page == 1 || mapPage ||
+                    std::find(mesuresPages.begin(), mesuresPages.end(), page) != mesuresPages.end())
+            << "page " << page;
     }
     // The pages added are no longer free in the file's map of unowned pages (page 1, row 0).
-    jet::JetUsageMap unowned;
-    ASSERT_TRUE(jet::JetUsageMap::open(*m_pages, {1, 0}, unowned, error)) << error;
     const auto firstAdded = static_cast<std::uint32_t>(m_original.size() / 4096);
     ASSERT_GT(m_pages->pageCount(), firstAdded);
-    EXPECT_TRUE(unowned.contains(m_pages->pageCount()));  // beyond the file: free
+    EXPECT_TRUE(marks(*m_pages, {1, 0}, m_pages->pageCount()));  // beyond the file: free
     for (std::uint32_t page = firstAdded; page < m_pages->pageCount(); ++page)
-        EXPECT_FALSE(unowned.contains(page)) << "page " << page;
+        EXPECT_FALSE(marks(*m_pages, {1, 0}, page)) << "page " << page;
     writeBytes(m_path, m_pages->bytes());
     Connection db = attached(m_path);
-    EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Mesures"), "122");
-    EXPECT_EQ(single(db.get(), "SELECT max(N) FROM Mesures"), "122");
+    EXPECT_EQ(rowsOf(db.get(), "SELECT count(*), max(N) FROM Mesures"), (std::vector<Row>{{"122", "122"}}));
     EXPECT_EQ(single(db.get(), "SELECT group_concat(Nom) FROM Témoin"), "un,deux");
-    if (jetToolsFolder().empty() || !haveProgram("java"))
-        GTEST_SKIP() << "jetcheck ou Java absent";
+    REQUIRE_JETCHECK();
     int status = 0;
-    const std::string verdict = jetcheck({"verify", m_path}, status);
+    const std::string verdict = runTool(jetcheckPath(), {"verify", m_path}, status);
     EXPECT_EQ(status, 0) << verdict;
     EXPECT_NE(verdict.find("Mesures: 122 rows"), std::string::npos) << verdict;
 }
@@ -251,23 +209,20 @@ TEST_F(TableWriter, TheTableBesideKeepsEveryByte)
 TEST_F(TableWriter, RefusedChangesLeaveTheFileAsItWas)
 {
     jet::JetTableWriter writer = openMesures();
+    const std::uint32_t firstPage = ownedPages(*m_pages, m_mesures).front();
     std::string error;
     jet::JetRowId where;
-    auto tooLong = everyType();
-    tooLong[11] = text(std::string(51, 't'));
-    EXPECT_FALSE(writer.insert(tooLong, where, error));
-    EXPECT_NE(error.find("50 caractères"), std::string::npos) << error;
-    auto badByte = everyType();
-    badByte[2] = whole(-1);
-    EXPECT_FALSE(writer.insert(badByte, where, error));
-    EXPECT_NE(error.find("Octet"), std::string::npos) << error;
-    EXPECT_FALSE(writer.remove({m_tables.mesures, 0}, error));  // not a data page
+    const auto refused = [&](std::size_t column, JetFieldValue value, const char* why) {
+        auto row = everyType();
+        row[column] = std::move(value);
+        EXPECT_FALSE(column == 0 ? writer.update({firstPage, 0}, row, error) : writer.insert(row, where, error)) << why;
+        EXPECT_NE(error.find(why), std::string::npos) << error;
+    };
+    refused(11, text(std::string(51, 't')), "50 caractères");
+    refused(2, whole(-1), "Octet");
+    refused(0, whole(99), "NuméroAuto");
+    EXPECT_FALSE(writer.remove({m_mesures, 0}, error));  // not a data page
     EXPECT_NE(error.find("n'existe pas"), std::string::npos) << error;
-    auto renumbered = everyType();
-    renumbered[0] = whole(99);
-    const std::uint32_t firstPage = ownedPages(*m_pages, m_tables.mesures).front();
-    EXPECT_FALSE(writer.update({firstPage, 0}, renumbered, error));
-    EXPECT_NE(error.find("NuméroAuto"), std::string::npos) << error;
     EXPECT_TRUE(m_pages->changed().empty());
     EXPECT_EQ(m_pages->bytes(), m_original);
     // Deleting twice: the second finds nothing, and changes nothing more.
@@ -293,17 +248,9 @@ TEST_F(TableWriter, ANewPageRefusedFailsTheChangeAndLeavesTheHeader)
     EXPECT_TRUE(std::equal(m_original.begin(), m_original.begin() + 4096, m_pages->bytes().begin()));
 }
 
-// Bytes 0..n-1 of a recognisable pattern, and their hexadecimal form.
-std::vector<unsigned char> pattern(std::size_t n)
+std::string hexOf(const std::vector<unsigned char>& bytes, bool upper)
 {
-    std::vector<unsigned char> bytes(n);
-    for (std::size_t i = 0; i < n; ++i)
-        bytes[i] = static_cast<unsigned char>(i * 7 + i / 256);
-    return bytes;
-}
-
-std::string hexOf(const std::vector<unsigned char>& bytes, const char* digits)
-{
+    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string hex;
     for (unsigned char b : bytes) {
         hex += digits[b >> 4];
@@ -325,10 +272,8 @@ TEST_F(TableWriter, LongValuesOnTheirOwnPagesWrittenAndFreed)
     jet::JetTableWriter writer = openMesures();
     std::string error;
     // Whole on one page each (3,000 bytes), and chained in pieces (over 4,076 bytes).
-    const std::string memo = memoOf(1500);
-    const std::vector<unsigned char> ole = pattern(3000);
-    const std::string longMemo = memoOf(5000);
-    const std::vector<unsigned char> longOle = pattern(9000);
+    const std::string memo = memoOf(1500), longMemo = memoOf(5000), zs(1200, 'z');
+    const std::vector<unsigned char> ole = pattern(3000, 1, 0), longOle = pattern(9000, 2, 0);
     auto big = everyType();
     big[12] = text(memo);
     big[13] = JetFieldValue::of(ole);
@@ -342,7 +287,7 @@ TEST_F(TableWriter, LongValuesOnTheirOwnPagesWrittenAndFreed)
     ASSERT_TRUE(writer.insert(chained, last, error)) << error;      // N = 6
     auto other = big;
     other[0] = whole(4);
-    other[12] = text(std::string(1200, 'z'));
+    other[12] = text(zs);
     other[13] = JetFieldValue::null();
     ASSERT_TRUE(writer.update(replaced, other, error)) << error;
     ASSERT_TRUE(writer.remove(gone, error)) << error;
@@ -368,105 +313,89 @@ TEST_F(TableWriter, LongValuesOnTheirOwnPagesWrittenAndFreed)
     writeBytes(m_path, m_pages->bytes());
 
     Connection db = attached(m_path);
-    const auto rows = rowsOf(db.get(), "SELECT N, Memo, hex(Ole) FROM Mesures WHERE N > 2 ORDER BY N");
-    ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"3", memo, hexOf(ole, "0123456789ABCDEF")}));
-    EXPECT_EQ(rows[1], (std::vector<std::string>{"4", std::string(1200, 'z'), ""}));
-    EXPECT_EQ(rows[2], (std::vector<std::string>{"6", longMemo, hexOf(longOle, "0123456789ABCDEF")}));
-    if (jetToolsFolder().empty() || !haveProgram("java"))
-        GTEST_SKIP() << "jetcheck ou Java absent";
+    EXPECT_EQ(rowsOf(db.get(), "SELECT N, Memo, hex(Ole) FROM Mesures WHERE N > 2 ORDER BY N"),
+              (std::vector<Row>{{"3", memo, hexOf(ole, true)}, {"4", zs, ""}, {"6", longMemo, hexOf(longOle, true)}}));
+    REQUIRE_JETCHECK();
     int status = 0;
-    const auto dump = lines(jetcheck({"dump", "--sorted", m_path, "Mesures"}, status));
+    const auto dump = jetcheck({"dump", "--sorted", m_path, "Mesures"}, status);
     ASSERT_EQ(dump.size(), 7u);  // table, columns, the file's two rows and the three kept
-    EXPECT_NE(dump[4].find("\t" + memo + "\t" + hexOf(ole, "0123456789abcdef")), std::string::npos);
-    EXPECT_NE(dump[5].find("\t" + std::string(1200, 'z') + "\t\\N"), std::string::npos);
-    EXPECT_NE(dump[6].find("\t" + longMemo + "\t" + hexOf(longOle, "0123456789abcdef")), std::string::npos);
-    const std::string verdict = jetcheck({"verify", "--user-only", m_path}, status);
+    EXPECT_NE(dump[4].find("\t" + memo + "\t" + hexOf(ole, false)), std::string::npos);
+    EXPECT_NE(dump[5].find("\t" + zs + "\t\\N"), std::string::npos);
+    EXPECT_NE(dump[6].find("\t" + longMemo + "\t" + hexOf(longOle, false)), std::string::npos);
+    const std::string verdict = runTool(jetcheckPath(), {"verify", "--user-only", m_path}, status);
     EXPECT_EQ(status, 0) << verdict;
     EXPECT_NE(verdict.find("RESULT: OK"), std::string::npos) << verdict;
-    if (!haveProgram("mdb-export"))
-        GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
+    REQUIRE_MDB_EXPORT();
     const std::string csv = runTool("mdb-export", {m_path, "Mesures"}, status);
     EXPECT_EQ(status, 0);
-    EXPECT_NE(csv.find(memo), std::string::npos);
-    EXPECT_NE(csv.find(std::string(1200, 'z')), std::string::npos);
-    EXPECT_NE(csv.find(longMemo), std::string::npos);
+    for (const std::string& value : {memo, zs, longMemo})
+        EXPECT_NE(csv.find(value), std::string::npos);
+}
+
+// A writer of `table` on the pages of the file at path (a test failure when it cannot be opened).
+void openWriter(MemoryPages& pages, const std::string& path, const std::string& table, jet::JetTableWriter& writer)
+{
+    std::string error;
+    EXPECT_TRUE(jet::JetTableWriter::open(pages, tableDefinitionPage(path, table), table, writer, error)) << error;
 }
 
 // Tables Access itself wrote: fixed decimals and a memo whose long values go where the column's
 // maps say, rows already moved, deleted rows. jetcheck reads the changed copies back.
 TEST(TableWriterGenuine, TablesAccessWroteChangedAndReadBack)
 {
-    if (jetToolsFolder().empty() || !haveProgram("java"))
-        GTEST_SKIP() << "jetcheck ou Java absent";
+    REQUIRE_JETCHECK();
     QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
     const std::string memo = memoOf(300);
+    using Change = std::function<bool(jet::JetTableWriter&, jet::JetRowId&, std::string&)>;
     struct Case {
         const char* file;
         const char* table;
-        std::function<void(jet::JetTableWriter&)> change;
-        std::vector<std::string> rows;  // as jetcheck dump --sorted prints them
+        Change change;
+        Row rows;  // as jetcheck dump --sorted prints them
     };
     const auto n = JetFieldValue::null();
     const std::vector<Case> cases = {
         {"jet/fixedNumericTestV2000.mdb", "test",
-         [&](jet::JetTableWriter& w) {
-             std::string e;
-             jet::JetRowId at;
-             EXPECT_TRUE(w.update({28, 0}, {text(memo), JetFieldValue::decimal("123456789012345678"), whole(0), whole(0),
-                                            whole(4), whole(-1), whole(1)}, e)) << e;
-             EXPECT_TRUE(w.insert({text("court"), JetFieldValue::decimal("-5"), n, n, n, n, n}, at, e)) << e;
+         [&](jet::JetTableWriter& w, jet::JetRowId& at, std::string& e) {
+             return w.update({28, 0}, {text(memo), JetFieldValue::decimal("123456789012345678"), whole(0), whole(0),
+                                       whole(4), whole(-1), whole(1)}, e) &&
+                    w.insert({text("court"), JetFieldValue::decimal("-5"), n, n, n, n, n}, at, e);
          },
          {"court\t-5\t\\N\t\\N\t\\N\t\\N\t\\N", memo + "\t123456789012345678\t0\t0\t4\t-1\t1"}},
         {"jet/overflowTestV2000.mdb", "Table1",
-         [&](jet::JetTableWriter& w) {
-             std::string e;
-             jet::JetRowId at;
-             EXPECT_TRUE(w.update({27, 6}, {text("row7col1, bien plus longue qu'avant"), n, n, n, n, text("row7col7"), n, n, n}, e)) << e;
-             EXPECT_TRUE(w.remove({27, 3}, e)) << e;
-             EXPECT_TRUE(w.insert({text("row8col1"), n, n, n, n, n, n, n, text("row8col10")}, at, e)) << e;
+         [&](jet::JetTableWriter& w, jet::JetRowId& at, std::string& e) {
+             return w.update({27, 6}, {text("row7col1, bien plus longue qu'avant"), n, n, n, n, text("row7col7"), n, n, n}, e) &&
+                    w.remove({27, 3}, e) && w.insert({text("row8col1"), n, n, n, n, n, n, n, text("row8col10")}, at, e);
          },
-         {"\\N\trow3col3\t\\N\t\\N\t\\N\t\\N\t\\N\trow3col9\t\\N",
-          "\\N\trow5col2\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N",
-          "\\N\trow6col2\trow6col3\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N",
-          "row1col1\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N",
+         {"\\N\trow3col3\t\\N\t\\N\t\\N\t\\N\t\\N\trow3col9\t\\N", "\\N\trow5col2\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N",
+          "\\N\trow6col2\trow6col3\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N", "row1col1\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N",
           "row2col1\trow2col3\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N",
           "row7col1, bien plus longue qu'avant\t\\N\t\\N\t\\N\t\\N\trow7col7\t\\N\t\\N\t\\N",
           "row8col1\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\t\\N\trow8col10"}},
         {"jet/delTestV2000.mdb", "Table",
-         [&](jet::JetTableWriter& w) {
-             std::string e;
-             jet::JetRowId at;
-             EXPECT_TRUE(w.insert({text("x"), text("w")}, at, e)) << e;
-             EXPECT_TRUE(w.remove({31, 0}, e)) << e;
+         [&](jet::JetTableWriter& w, jet::JetRowId& at, std::string& e) {
+             return w.insert({text("x"), text("w")}, at, e) && w.remove({31, 0}, e);
          },
          {"v\tu", "x\tw"}},
     };
     for (const Case& c : cases) {
         REQUIRE_FILE(original, c.file);
         const std::string path = folder.filePath(QString::fromStdString(std::filesystem::path(c.file).filename().string())).toStdString();
-        std::uint32_t definition = 0;
-        {
-            std::string error;
-            auto file = jet::JetFile::open(original, error);
-            ASSERT_NE(file, nullptr) << error;
-            definition = file->table(c.table)->definitionPage;
-        }
         MemoryPages pages(readBytes(original));
         jet::JetTableWriter writer;
+        openWriter(pages, original, c.table, writer);
         std::string error;
-        ASSERT_TRUE(jet::JetTableWriter::open(pages, definition, c.table, writer, error)) << error;
-        c.change(writer);
+        jet::JetRowId at;
+        EXPECT_TRUE(c.change(writer, at, error)) << c.file << " : " << error;
         writeBytes(path, pages.bytes());
         int status = 0;
-        const auto dump = lines(runTool(jetToolsFolder() + "/jetcheck", {"dump", "--sorted", path, c.table}, status));
+        const auto dump = jetcheck({"dump", "--sorted", path, c.table}, status);
         ASSERT_EQ(status, 0) << c.file;
-        EXPECT_EQ(std::vector<std::string>(dump.begin() + 2, dump.end()), c.rows) << c.file;
-        const std::string verdict = runTool(jetToolsFolder() + "/jetcheck", {"verify", path}, status);
+        EXPECT_EQ(Row(dump.begin() + 2, dump.end()), c.rows) << c.file;
+        const std::string verdict = runTool(jetcheckPath(), {"verify", path}, status);
         EXPECT_NE(verdict.find("RESULT: OK"), std::string::npos) << c.file << "\n" << verdict;
-        Connection db = attached(path);
-        EXPECT_EQ(single(db.get(), "SELECT count(*) FROM [" + std::string(c.table) + "]"), std::to_string(c.rows.size()));
+        EXPECT_EQ(single(attached(path).get(), "SELECT count(*) FROM [" + std::string(c.table) + "]"),
+                  std::to_string(c.rows.size()));
     }
 }
 
@@ -478,13 +407,13 @@ TEST(TableWriterGenuine, TablesAccessWroteChangedAndReadBack)
 TEST(TableWriterGenuine, RoomOfDeletedAndMovedRowsTakenBack)
 {
     for (const std::string relative : {"jet/delTestV1997.mdb", "jet/delTestV2000.mdb"}) {
+        SCOPED_TRACE(relative);
         REQUIRE_FILE(original, relative);
         const auto& format = relative.ends_with("1997.mdb") ? jet::jet3FileFormat() : jet::jet4FileFormat();
-        std::string error;
-        const std::uint32_t definition = jet::JetFile::open(original, error)->table("Table")->definitionPage;
         MemoryPages pages(readBytes(original), static_cast<std::size_t>(format.pageSize));
         jet::JetTableWriter writer;
-        ASSERT_TRUE(jet::JetTableWriter::open(pages, definition, "Table", writer, error)) << error;
+        openWriter(pages, original, "Table", writer);
+        std::string error;
         const auto row = [](std::size_t i, std::size_t a, std::size_t b) {
             return std::vector<JetFieldValue>{text(std::to_string(i) + std::string(a, 'a')), text(std::string(b, 'b'))};
         };
@@ -501,40 +430,36 @@ TEST(TableWriterGenuine, RoomOfDeletedAndMovedRowsTakenBack)
         std::size_t backAdded = 0;
         for (; back.page == last.page; ++backAdded)
             ASSERT_TRUE(writer.insert(row(1000 + backAdded, 8, 30), back, error)) << error;
-        EXPECT_EQ(back.page, grown.page) << relative;
-        EXPECT_EQ(back.row, rowsBefore) << relative << " : a deleted row's slot is not given to a new row";
-        EXPECT_EQ(pages.pageCount(), pageCount) << relative;
+        EXPECT_EQ(back.page, grown.page);
+        EXPECT_EQ(back.row, rowsBefore) << "a deleted row's slot is not given to a new row";
+        EXPECT_EQ(pages.pageCount(), pageCount);
         const unsigned char* page = pages.read(grown.page);
         jet::datapage::Slot place;
         ASSERT_TRUE(jet::datapage::slot(page, grown.row, place, format));
-        EXPECT_FALSE(place.overflow || place.deleted) << relative;
+        EXPECT_FALSE(place.overflow || place.deleted);
         ASSERT_TRUE(jet::datapage::slot(page, deleted.row, place, format));
-        EXPECT_TRUE(place.deleted && place.overflow && place.size() == 0) << relative;
+        EXPECT_TRUE(place.deleted && place.overflow && place.size() == 0);
         ASSERT_TRUE(jet::datapage::slot(page, moved.row, place, format));
-        EXPECT_TRUE(place.overflow && !place.deleted && place.size() == jet::datapage::kPointerSize) << relative;
+        EXPECT_TRUE(place.overflow && !place.deleted && place.size() == jet::datapage::kPointerSize);
         ASSERT_TRUE(jet::datapage::slot(page, back.row, place, format));
-        EXPECT_EQ(jet::datapage::freeSpace(page), place.start - format.pageFirstSlot - 2 * (back.row + 1)) << relative;
+        EXPECT_EQ(jet::datapage::freeSpace(page), place.start - format.pageFirstSlot - 2 * (back.row + 1));
 
-        if (jetToolsFolder().empty() || !haveProgram("java"))
-            GTEST_SKIP() << "jetcheck ou Java absent";
+        REQUIRE_JETCHECK();
         QTemporaryDir folder;
         const std::string path = folder.filePath("base.mdb").toStdString();
         writeBytes(path, pages.bytes());
         int status = 0;
-        const auto before = lines(runTool(jetToolsFolder() + "/jetcheck", {"dump", original, "Table"}, status));
-        const auto dump = lines(runTool(jetToolsFolder() + "/jetcheck", {"dump", path, "Table"}, status));
-        EXPECT_EQ(dump.size(), before.size() + added.size() - 1 + backAdded) << relative;
-        EXPECT_NE(std::find(dump.begin(), dump.end(), "2aaaaaaaa\t" + std::string(40, 'b')), dump.end()) << relative;
-        EXPECT_NE(std::find(dump.begin(), dump.end(), "0" + std::string(48, 'a') + "\t" + std::string(50, 'b')),
-                  dump.end()) << relative;
-        const std::string verdict = runTool(jetToolsFolder() + "/jetcheck", {"verify", "--user-only", path}, status);
-        EXPECT_NE(verdict.find("RESULT: OK"), std::string::npos) << relative << "\n" << verdict;
-        EXPECT_NE(verdict.find(" 0 warnings"), std::string::npos) << relative << "\n" << verdict;
-        Connection db = attached(path);
-        EXPECT_EQ(single(db.get(), "SELECT count(*) FROM [Table]"), std::to_string(dump.size() - 2)) << relative;
-        if (!haveProgram("mdb-export"))
-            GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
-        EXPECT_EQ(lines(runTool("mdb-export", {"-H", path, "Table"}, status)).size(), dump.size() - 2) << relative;
+        const auto before = jetcheck({"dump", original, "Table"}, status);
+        const auto dump = jetcheck({"dump", path, "Table"}, status);
+        EXPECT_EQ(dump.size(), before.size() + added.size() - 1 + backAdded);
+        EXPECT_NE(std::find(dump.begin(), dump.end(), "2aaaaaaaa\t" + std::string(40, 'b')), dump.end());
+        EXPECT_NE(std::find(dump.begin(), dump.end(), "0" + std::string(48, 'a') + "\t" + std::string(50, 'b')), dump.end());
+        const std::string verdict = runTool(jetcheckPath(), {"verify", "--user-only", path}, status);
+        EXPECT_NE(verdict.find("RESULT: OK"), std::string::npos) << verdict;
+        EXPECT_NE(verdict.find(" 0 warnings"), std::string::npos) << verdict;
+        EXPECT_EQ(single(attached(path).get(), "SELECT count(*) FROM [Table]"), std::to_string(dump.size() - 2));
+        REQUIRE_MDB_EXPORT();
+        EXPECT_EQ(lines(runTool("mdb-export", {"-H", path, "Table"}, status)).size(), dump.size() - 2);
     }
 }
 
@@ -553,15 +478,11 @@ TEST(TableWriterRefusal, RelatedAndSystemTablesRefusedUntouched)
     for (const Case& c : {Case{related, "Table1", 4096, "participe à une relation"},
                           Case{indexed, "MSysObjects", 4096, "table système"}, Case{jet3related, "Table1", 2048, "participe à une relation"},
                           Case{jet3, "MSysObjects", 2048, "table système"}, Case{jet3, "Table2", 4096, "taille des pages"}}) {
-        std::string error;
-        auto file = jet::JetFile::open(c.path, error);
-        ASSERT_NE(file, nullptr) << error;
-        const jet::JetTable* table = file->table(c.table);
-        ASSERT_NE(table, nullptr);
         const std::vector<unsigned char> original = readBytes(c.path);
         MemoryPages pages(original, c.pageSize);
         jet::JetTableWriter writer;
-        EXPECT_FALSE(jet::JetTableWriter::open(pages, table->definitionPage, c.table, writer, error));
+        std::string error;
+        EXPECT_FALSE(jet::JetTableWriter::open(pages, tableDefinitionPage(c.path, c.table), c.table, writer, error));
         EXPECT_NE(error.find(c.why), std::string::npos) << error;
         EXPECT_TRUE(pages.changed().empty());
         EXPECT_EQ(pages.bytes(), original);
@@ -577,22 +498,18 @@ using JetModuleWrites = NoIndexFileTest;
 TEST_F(JetModuleWrites, ConflictClausesStillUndoTheWholeFailingStatement)
 {
     Connection db = attached(m_path);
-    std::vector<std::vector<std::string>> rows;
+    std::vector<Row> rows;
     std::string error;
     ASSERT_TRUE(query(db.get(), "BEGIN", rows, error)) << error;
     ASSERT_TRUE(query(db.get(), "INSERT INTO Mesures (Texte) VALUES ('avant')", rows, error)) << error;
-    for (const char* clause : {"OR FAIL", "OR IGNORE", "OR REPLACE"}) {
-        EXPECT_FALSE(query(db.get(),
-                           std::string("INSERT ") + clause + " INTO Mesures (Texte) VALUES ('a'), ('b'), ('" +
-                               std::string(51, 'c') + "')",
-                           rows, error))
-            << clause;
+    for (const std::string clause : {"OR FAIL", "OR IGNORE", "OR REPLACE"}) {
+        EXPECT_FALSE(query(db.get(), "INSERT " + clause + " INTO Mesures (Texte) VALUES ('a'), ('b'), ('" +
+                                         std::string(51, 'c') + "')", rows, error)) << clause;
         EXPECT_NE(error.find("« Texte »"), std::string::npos) << error;
         EXPECT_EQ(single(db.get(), "SELECT count(*) FROM Mesures"), "3") << clause;
     }
     ASSERT_TRUE(query(db.get(), "COMMIT", rows, error)) << error;
-    Connection again = attached(m_path);
-    EXPECT_EQ(single(again.get(), "SELECT group_concat(Texte, '/') FROM Mesures WHERE N > 2"), "avant");
+    EXPECT_EQ(single(attached(m_path).get(), "SELECT group_concat(Texte, '/') FROM Mesures WHERE N > 2"), "avant");
 }
 
 // nwind marks free some pages Access's tables left. With every other free page taken out of the
@@ -601,13 +518,10 @@ TEST_F(JetModuleWrites, ConflictClausesStillUndoTheWholeFailingStatement)
 TEST(JetUsageMaps, OnlyPagesNothingReachesAreTakenBack)
 {
     REQUIRE_NWIND(nwind);
-    std::string error;
-    auto file = jet::JetFile::open(nwind, error);
-    ASSERT_NE(file, nullptr) << error;
-    std::ifstream in(nwind, std::ios::binary);
-    MemoryPages pages({std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}, 2048);
+    MemoryPages pages(readBytes(nwind), 2048);
     jet::JetTableLayout orders;
-    ASSERT_TRUE(jet::readTableLayout(pages, file->table("Orders")->definitionPage, orders, error)) << error;
+    std::string error;
+    ASSERT_TRUE(jet::readTableLayout(pages, tableDefinitionPage(nwind, "Orders"), orders, error)) << error;
     const std::vector<jet::JetRowId> maps{orders.ownedPages, orders.freeSpacePages};
     jet::JetUsageMap unowned;
     ASSERT_TRUE(jet::JetUsageMap::open(pages, {1, 0}, unowned, error)) << error;
