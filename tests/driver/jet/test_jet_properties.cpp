@@ -1,3 +1,10 @@
+// Property values as mdbtools' HACKING describes them: long-value chains followed as libmdb
+// follows them (a loop found where libmdb would loop), "KKD"/"MR2" blobs of chunks (names,
+// then values) checked where libmdb would read outside them, and the columns' design properties
+// (default value, required) read from them; nothing at all from a damaged value.
+#include "JetTestSupport.h"
+
+#include "driver/jet/catalogue/JetColumnProperties.h"
 #include "driver/jet/format/JetProperties.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +13,7 @@
 #include <string>
 
 namespace jet = kervane::jet;
+using kervane::test::dataPage;
 
 namespace {
 
@@ -13,52 +21,25 @@ using Bytes = std::vector<unsigned char>;
 
 const jet::JetFileFormat kJet4 = jet::fileFormatOf(false);
 
-void putUInt16(Bytes& bytes, std::size_t at, unsigned value)
-{
-    bytes[at] = static_cast<unsigned char>(value);
-    bytes[at + 1] = static_cast<unsigned char>(value >> 8);
-}
-
 void appendUInt16(Bytes& bytes, unsigned value)
 {
-    bytes.resize(bytes.size() + 2);
-    putUInt16(bytes, bytes.size() - 2, value);
+    bytes.push_back(static_cast<unsigned char>(value));
+    bytes.push_back(static_cast<unsigned char>(value >> 8));
 }
 
 void appendUInt32(Bytes& bytes, std::uint32_t value)
 {
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes.push_back(static_cast<unsigned char>(value >> shift));
+    appendUInt16(bytes, value & 0xffff);
+    appendUInt16(bytes, value >> 16);
 }
 
-Bytes pointerTo(std::uint32_t page, unsigned row)
+// A chain piece: the pointer (page << 8 | row) to the next piece, then its bytes.
+Bytes piece(std::uint32_t page, unsigned row, const std::string& text = {})
 {
     Bytes bytes;
     appendUInt32(bytes, page << 8 | row);
+    bytes.insert(bytes.end(), text.begin(), text.end());
     return bytes;
-}
-
-Bytes joined(Bytes first, const Bytes& second)
-{
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
-
-// A Jet 4 data page holding `rows`: their offsets after the row count at 0x0c, the rows
-// themselves packed from the end of the page, row 0 last.
-Bytes dataPage(const std::vector<Bytes>& rows)
-{
-    Bytes page(static_cast<std::size_t>(kJet4.pageSize), 0);
-    page[0] = 0x01;
-    putUInt16(page, static_cast<std::size_t>(kJet4.pageRowCount), static_cast<unsigned>(rows.size()));
-    std::size_t end = page.size();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const std::size_t start = end - rows[i].size();
-        std::copy(rows[i].begin(), rows[i].end(), page.begin() + static_cast<long>(start));
-        putUInt16(page, static_cast<std::size_t>(kJet4.pageFirstSlot) + 2 * i, static_cast<unsigned>(start));
-        end = start;
-    }
-    return page;
 }
 
 // A long-value header: flags and length, then the first row's pointer.
@@ -73,16 +54,14 @@ Bytes header(std::uint32_t flags, std::uint32_t length, std::uint32_t page, unsi
 
 struct File {
     std::map<std::uint32_t, Bytes> pages;
-    std::uint32_t pageCount = 20;
 
     jet::PropertyChainReader reader()
     {
-        return jet::PropertyChainReader(kJet4, pageCount, [this](std::uint32_t page, unsigned char* buffer) {
+        return jet::PropertyChainReader(kJet4, 20, [this](std::uint32_t page, unsigned char* buffer) {
             const auto found = pages.find(page);
-            if (found == pages.end())
-                return false;
-            std::copy(found->second.begin(), found->second.end(), buffer);
-            return true;
+            if (found != pages.end())
+                std::copy(found->second.begin(), found->second.end(), buffer);
+            return found != pages.end();
         });
     }
 };
@@ -97,9 +76,9 @@ TEST(JetPropertyChain, PiecesFollowedToTheNullPointerInOrder)
 {
     File file;
     // The chain goes from row 0 of page 5 to row 0 of page 6, then row 1 of page 7.
-    file.pages[5] = dataPage({joined(pointerTo(6, 0), {'a', 'b'})});
-    file.pages[6] = dataPage({joined(pointerTo(7, 1), {'c'})});
-    file.pages[7] = dataPage({Bytes{1, 2, 3, 4, 5}, joined(pointerTo(0, 0), {'d', 'e', 'f'})});
+    file.pages[5] = dataPage(kJet4, {piece(6, 0, "ab")});
+    file.pages[6] = dataPage(kJet4, {piece(7, 1, "c")});
+    file.pages[7] = dataPage(kJet4, {Bytes{1, 2, 3, 4, 5}, piece(0, 0, "def")});
     jet::PropertyChainReader reader = file.reader();
     jet::PropertyValue value;
     std::uint32_t loopAt = 0;
@@ -120,19 +99,16 @@ TEST(JetPropertyChain, ChainsComingBackOnThemselvesAreLoops)
         std::uint32_t expected;
     };
     const Case cases[] = {
-        {"une ligne qui se désigne elle-même", {{5, dataPage({joined(pointerTo(5, 0), {'x'})})}}, 5u << 8},
+        {"une ligne qui se désigne elle-même", {{5, dataPage(kJet4, {piece(5, 0, "x")})}}, 5u << 8},
         {"deux lignes qui se désignent l'une l'autre",
-         {{5, dataPage({joined(pointerTo(6, 0), {'x'})})}, {6, dataPage({joined(pointerTo(5, 0), {'y'})})}},
-         5u << 8},
+         {{5, dataPage(kJet4, {piece(6, 0, "x")})}, {6, dataPage(kJet4, {piece(5, 0, "y")})}}, 5u << 8},
         {"une boucle sur la deuxième ligne d'une page",
-         {{5, dataPage({joined(pointerTo(6, 1), {'x'})})},
-          {6, dataPage({joined(pointerTo(0, 0), {'z'}), joined(pointerTo(6, 1), {'y'})})}},
+         {{5, dataPage(kJet4, {piece(6, 1, "x")})}, {6, dataPage(kJet4, {piece(0, 0, "z"), piece(6, 1, "y")})}},
          6u << 8 | 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        File file;
-        file.pages = c.pages;
+        File file{c.pages};
         jet::PropertyChainReader reader = file.reader();
         jet::PropertyValue value;
         std::uint32_t loopAt = 0;
@@ -145,17 +121,17 @@ TEST(JetPropertyChain, WhereLibmdbStopsThereIsNoLoop)
 {
     File file;
     // A piece of nothing but its pointer ends the value for libmdb, wherever it points.
-    file.pages[5] = dataPage({joined(pointerTo(6, 0), {'x'})});
-    file.pages[6] = dataPage({pointerTo(5, 0)});
+    file.pages[5] = dataPage(kJet4, {piece(6, 0, "x")});
+    file.pages[6] = dataPage(kJet4, {piece(5, 0)});
     // A value on one page is that row whole, whatever its first bytes say.
-    file.pages[8] = dataPage({joined(pointerTo(8, 0), {'s'})});
+    file.pages[8] = dataPage(kJet4, {piece(8, 0, "s")});
     jet::PropertyChainReader reader = file.reader();
     jet::PropertyValue value;
     std::uint32_t loopAt = 0;
     EXPECT_TRUE(reader.read(header(kChain, 100, 5, 0).data(), nullptr, 0, value, loopAt));
     EXPECT_EQ(std::string(value.bytes.begin(), value.bytes.end()), "x");
     ASSERT_TRUE(reader.read(header(kSinglePage, 5, 8, 0).data(), nullptr, 0, value, loopAt));
-    EXPECT_EQ(value.bytes, joined(pointerTo(8, 0), {'s'}));
+    EXPECT_EQ(value.bytes, piece(8, 0, "s"));
     // Pointers to a missing page, a row beyond the offsets, or with the top bit set end it too.
     for (const Bytes& bad : {header(kChain, 10, 12, 0), header(kChain, 10, 5, 40), header(kChain, 10, 0x800000, 0)}) {
         EXPECT_TRUE(reader.read(bad.data(), nullptr, 0, value, loopAt));
@@ -164,38 +140,26 @@ TEST(JetPropertyChain, WhereLibmdbStopsThereIsNoLoop)
     const Bytes stored = {'K', 'K', 'D', 0};
     ASSERT_TRUE(reader.read(header(kInline, 4, 0, 0).data(), stored.data(), 4, value, loopAt));
     EXPECT_EQ(value.bytes, stored);
-}
-
-TEST(JetPropertyChain, UnknownFlagsFollowTheRowLeftFromTheValueBefore)
-{
     // libmdb keeps one current long-value row per column: a header with flags it does not
     // know reads nothing itself and goes on from that row.
-    File file;
-    file.pages[8] = dataPage({joined(pointerTo(8, 0), {'s'})});
-    jet::PropertyChainReader reader = file.reader();
-    jet::PropertyValue value;
-    std::uint32_t loopAt = 0;
-    ASSERT_TRUE(reader.read(header(kSinglePage, 5, 8, 0).data(), nullptr, 0, value, loopAt));
-    EXPECT_FALSE(reader.read(header(0x10000000u, 5, 3, 0).data(), nullptr, 0, value, loopAt));
+    jet::PropertyChainReader fresh = file.reader();
+    ASSERT_TRUE(fresh.read(header(kSinglePage, 5, 8, 0).data(), nullptr, 0, value, loopAt));
+    EXPECT_FALSE(fresh.read(header(0x10000000u, 5, 3, 0).data(), nullptr, 0, value, loopAt));
     EXPECT_EQ(loopAt, 8u << 8);
 }
 
 namespace {
 
-// A property blob as mdbtools' HACKING describes it: "MR2\0", a chunk of names, then a chunk
-// of values for the table (type 0) whose entries name one of them.
-struct Blob {
-    Bytes bytes{'M', 'R', '2', 0};
-
-    std::size_t chunk(std::uint16_t type, const Bytes& body)
-    {
-        const std::size_t at = bytes.size();
-        appendUInt32(bytes, static_cast<std::uint32_t>(6 + body.size()));
-        appendUInt16(bytes, type);
-        bytes.insert(bytes.end(), body.begin(), body.end());
-        return at;
-    }
-};
+// A chunk: its 32-bit length, its 16-bit type (0x80 names, 0x00 the table's values, 0x01 a
+// column's), then its body.
+Bytes chunk(unsigned type, const Bytes& body)
+{
+    Bytes bytes;
+    appendUInt32(bytes, static_cast<std::uint32_t>(body.size() + 6));
+    appendUInt16(bytes, type);
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+}
 
 Bytes names(const std::vector<std::string>& list)
 {
@@ -207,29 +171,39 @@ Bytes names(const std::vector<std::string>& list)
     return body;
 }
 
-Bytes property(unsigned nameIndex, const std::string& value)
-{
-    Bytes entry;
-    appendUInt16(entry, static_cast<unsigned>(8 + value.size()));
-    entry.push_back(0);     // DDL flag
-    entry.push_back(0x0a);  // text
-    appendUInt16(entry, nameIndex);
-    appendUInt16(entry, static_cast<unsigned>(value.size()));
-    entry.insert(entry.end(), value.begin(), value.end());
-    return entry;
-}
+struct Property {
+    unsigned nameIndex;
+    unsigned char type;
+    std::string value;
+};
 
-Bytes valueBlock(const std::vector<Bytes>& properties)
+// The values of one object (the table's own block has no name): each property's length, DDL
+// flag, type, name index and value.
+Bytes block(const std::string& object, const std::vector<Property>& properties)
 {
     Bytes block;
-    std::size_t size = 6;
-    for (const Bytes& entry : properties)
-        size += entry.size();
-    appendUInt32(block, static_cast<std::uint32_t>(size));
-    appendUInt16(block, 0);  // the table's own block has no name
-    for (const Bytes& entry : properties)
-        block.insert(block.end(), entry.begin(), entry.end());
+    appendUInt32(block, 0);  // the block's length, patched below
+    appendUInt16(block, static_cast<unsigned>(object.size()));
+    block.insert(block.end(), object.begin(), object.end());
+    for (const Property& property : properties) {
+        appendUInt16(block, static_cast<unsigned>(8 + property.value.size()));
+        block.push_back(0);
+        block.push_back(property.type);
+        appendUInt16(block, property.nameIndex);
+        appendUInt16(block, static_cast<unsigned>(property.value.size()));
+        block.insert(block.end(), property.value.begin(), property.value.end());
+    }
+    const Bytes size = [&] { Bytes b; appendUInt32(b, static_cast<std::uint32_t>(block.size())); return b; }();
+    std::copy(size.begin(), size.end(), block.begin());
     return block;
+}
+
+Bytes blob(const char* mark, const std::vector<Bytes>& chunks)
+{
+    Bytes value(mark, mark + 4);
+    for (const Bytes& part : chunks)
+        value.insert(value.end(), part.begin(), part.end());
+    return value;
 }
 
 }  // namespace
@@ -238,13 +212,12 @@ TEST(JetPropertyBlob, DamageFoundWhereLibmdbWouldLoopOrReadOutside)
 {
     // Offsets in a sound blob: names chunk at 4 (its first name at 10), values chunk after it,
     // its block 6 bytes in, the first property 6 bytes into the block.
-    Blob sound;
-    sound.chunk(0x80, names({"Description", "Format"}));
-    const std::size_t values = sound.chunk(0x00, valueBlock({property(0, "Clients"), property(1, "@")}));
+    const Bytes namesChunk = chunk(0x80, names({"Description", "Format"}));
+    const Bytes sound = blob("MR2", {namesChunk, chunk(0x00, block("", {{0, 0x0a, "Clients"}, {1, 0x0a, "@"}}))});
+    const std::size_t values = 4 + namesChunk.size();
     const std::size_t firstProperty = values + 6 + 6;
     const std::size_t secondProperty = firstProperty + 8 + 7;
-    EXPECT_EQ(jet::propertyDamage(sound.bytes), std::nullopt);
-
+    EXPECT_EQ(jet::propertyDamage(sound), std::nullopt);
     struct Case {
         const char* what;
         std::size_t at;
@@ -265,21 +238,70 @@ TEST(JetPropertyBlob, DamageFoundWhereLibmdbWouldLoopOrReadOutside)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Bytes damaged = sound.bytes;
+        Bytes damaged = sound;
         std::copy(c.value.begin(), c.value.end(), damaged.begin() + static_cast<long>(c.at));
         EXPECT_EQ(jet::propertyDamage(damaged), c.expected);
     }
-    Bytes trailing = sound.bytes;
+    Bytes trailing = sound;
     trailing.insert(trailing.end(), {1, 2, 3});
-    EXPECT_EQ(jet::propertyDamage(trailing), sound.bytes.size());
+    EXPECT_EQ(jet::propertyDamage(trailing), sound.size());
+    // Values before any names (one with a zero-length entry) and chunks of unknown types are skipped.
+    EXPECT_EQ(jet::propertyDamage(blob("MR2", {chunk(0x01, Bytes(14, 0)), chunk(0x33, {1, 2, 3}),
+                                               chunk(0x80, names({"Caption"})),
+                                               chunk(0x01, block("", {{0, 0x0a, "Nom"}}))})),
+              std::nullopt);
 }
 
-TEST(JetPropertyBlob, ValuesBeforeAnyNamesAndUnknownChunksAreSkipped)
+namespace {
+
+// "KKD", the names Required, DefaultValue and Format, the table's own block, then two columns.
+Bytes columnsValue()
 {
-    Blob blob;
-    blob.chunk(0x01, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});  // values with a zero-length entry
-    blob.chunk(0x33, {1, 2, 3});
-    blob.chunk(0x80, names({"Caption"}));
-    blob.chunk(0x01, valueBlock({property(0, "Nom")}));
-    EXPECT_EQ(jet::propertyDamage(blob.bytes), std::nullopt);
+    return blob("KKD", {chunk(0x80, names({"Required", "DefaultValue", "Format"})),
+                        chunk(0x00, block("Commandes", {{2, 10, "Long"}})),
+                        chunk(0x01, block("Quantite", {{1, 12, "1"}, {0, 1, std::string(1, '\x01')}})),
+                        chunk(0x01, block("Ville", {{0, 1, std::string(1, '\0')}, {1, 12, "\"Lyon\""}}))});
+}
+
+const jet::TextDecoder plain = [](const unsigned char* text, std::size_t size) {
+    return std::string(reinterpret_cast<const char*>(text), size);
+};
+
+}  // namespace
+
+TEST(JetColumnProperties, DefaultsAndRequiredColumnsByName)
+{
+    std::map<std::string, jet::ColumnProperties> columns;
+    ASSERT_TRUE(jet::readColumnProperties(columnsValue(), plain, columns));
+    ASSERT_EQ(columns.size(), 2u);
+    EXPECT_EQ(columns["Quantite"].defaultValue, "1");
+    EXPECT_TRUE(columns["Quantite"].required);
+    EXPECT_EQ(columns["Ville"].defaultValue, "\"Lyon\"");
+    EXPECT_FALSE(columns["Ville"].required);
+    // Not a property value at all.
+    EXPECT_FALSE(jet::readColumnProperties({'M', 'Z', 0, 0, 1, 2}, plain, columns));
+    EXPECT_TRUE(columns.empty());
+}
+
+TEST(JetColumnProperties, EveryCutOrWrongLengthGivesNothingRatherThanAReadOutside)
+{
+    const Bytes whole = columnsValue();
+    std::map<std::string, jet::ColumnProperties> complete;
+    ASSERT_TRUE(jet::readColumnProperties(whole, plain, complete));
+    for (std::size_t size = 0; size < whole.size(); ++size) {
+        std::map<std::string, jet::ColumnProperties> columns;
+        // A cut between two chunks is a shorter, sound value; any other is refused whole.
+        if (jet::readColumnProperties(Bytes(whole.begin(), whole.begin() + static_cast<long>(size)), plain, columns))
+            EXPECT_LE(columns.size(), complete.size()) << size;
+        else
+            EXPECT_TRUE(columns.empty()) << size;
+    }
+    for (std::size_t at = 4; at < whole.size(); ++at) {
+        Bytes changed = whole;
+        changed[at] = 0xff;
+        std::map<std::string, jet::ColumnProperties> columns;
+        jet::readColumnProperties(changed, plain, columns);  // must only stay inside the bytes
+        for (const auto& [name, properties] : columns)
+            EXPECT_LE(properties.defaultValue.value_or("").size(), whole.size());
+    }
 }
