@@ -83,15 +83,10 @@ TEST(JetIndexPages, GenuineAccess97IndexesMatchTheirRows)
 // two columns, entries sharing a prefix, names and addresses with accents and punctuation.
 TEST(JetIndexPages, GrownNwindIndexesMatchTheirRows)
 {
-    REQUIRE_NWIND(nwind);
-    const std::string jetgen = jetToolsFolder().empty() ? std::string() : jetToolsFolder() + "/jetgen";
-    if (jetgen.empty() || !haveProgram("java"))
-        GTEST_SKIP() << "jetgen ou java absent : la copie agrandie de nwind ne peut pas être fabriquée";
     QTemporaryDir folder;
     const std::string path = folder.filePath("nwind16.mdb").toStdString();
-    int status = 0;
-    runTool(jetgen, {"grow", nwind, path, "16"}, status);
-    ASSERT_EQ(status, 0) << "jetgen grow a échoué";
+    if (!growNwind(path, 16))
+        GTEST_SKIP() << "nwind.mdb, jetgen ou java absent : la copie agrandie de nwind ne peut pas être fabriquée";
     const IndexTally tally = checkFileIndexes(path, "nwind16.mdb");
     EXPECT_GE(tally.indexes, 8);
     EXPECT_GT(tally.textKeys, 0);

@@ -186,11 +186,7 @@ TEST_F(WriterOnDamagedFiles, StatementsOnDamagedCopies)
 
 const int kFirstSlot = jet::jet4FileFormat().pageFirstSlot;
 
-int word(const unsigned char* page, int at)
-{
-    return page[at] | (page[at + 1] << 8);
-}
-
+int word(const unsigned char* page, int at) { return page[at] | (page[at + 1] << 8); }
 void putWord(unsigned char* page, int at, int value)
 {
     page[at] = static_cast<unsigned char>(value & 0xff);
@@ -304,10 +300,9 @@ TEST_F(DamagedTable, MovedRowPointingAtAnotherRowLeftAlone)
     unsigned char* page = m_pages->change(number);
     jet::datapage::Slot first;
     ASSERT_TRUE(jet::datapage::slot(page, 0, first));
-    const unsigned char pointer[4] = {1, static_cast<unsigned char>(number & 0xff),
-                                      static_cast<unsigned char>((number >> 8) & 0xff),
-                                      static_cast<unsigned char>((number >> 16) & 0xff)};
-    std::copy(pointer, pointer + 4, page + first.start);  // row 0 now says it lies at row 1
+    page[first.start] = 1;  // row 0 now says it lies at row 1 of its page
+    putWord(page, first.start + 1, static_cast<int>(number & 0xffff));
+    page[first.start + 3] = static_cast<unsigned char>(number >> 16);
     jet::datapage::flag(page, 0, jet::kRowMoved);
     expectFirstRowLeftAlone(3000);
 }
@@ -514,11 +509,8 @@ TEST_F(WriterOnDamagedIndexes, StatementsOnATableReferredToDamaged)
 // and numbers, over several pages each.
 TEST_F(WriterOnDamagedIndexes, StatementsOnTheOrdersOfAGrownNwind)
 {
-    int status = -1;
-    if (!nwindPath().empty() && !jetToolsFolder().empty())
-        runTool(jetToolsFolder() + "/jetgen", {"grow", nwindPath(), path(), "1"}, status);
-    if (status != 0)
-        GTEST_SKIP() << "nwind.mdb ou jetgen absent";
+    if (!growNwind(path(), 1))
+        GTEST_SKIP() << "nwind.mdb, jetgen ou java absent";
     fuzzSql("nwind2003.mdb", "Orders", 29,
             {{"SELECT CustomerID FROM Orders WHERE OrderID = 10330",
               "UPDATE Orders SET EmployeeID = 2, ShipPostalCode = 'K1' WHERE OrderID = 10330"},
