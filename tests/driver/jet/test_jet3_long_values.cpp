@@ -17,10 +17,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
-#include <filesystem>
-#include <sstream>
 
 using namespace kervane;
 using namespace kervane::test;
@@ -36,13 +32,12 @@ std::string repeated(const std::string& piece, std::size_t times)
     return text;
 }
 
-// The rows of `table` whose line starts with one of `keys` followed by a tab, in file order.
+// The lines of `text` that start with one of `keys` followed by `separator`, in their order.
 std::vector<std::string> linesStartingWith(const std::string& text, const std::vector<std::string>& keys,
                                            char separator)
 {
     std::vector<std::string> found;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
+    for (const std::string& line : lines(text))
         for (const std::string& key : keys)
             if (line.starts_with(key + separator))
                 found.push_back(line);
@@ -56,17 +51,10 @@ protected:
         const std::string source = testDataPath("jet/queryTestV1997.mdb");
         if (source.empty())
             GTEST_SKIP() << "jet/queryTestV1997.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
-        ASSERT_TRUE(m_folder.isValid());
-        m_path = m_folder.filePath("requetes.mdb").toStdString();
-        std::filesystem::copy_file(source, m_path);
-        std::filesystem::permissions(m_path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-        std::string error;
-        auto file = jet::JetFile::open(m_path, error);
-        ASSERT_NE(file, nullptr) << error;
-        const jet::JetTable* table = file->table("MSysQueries");
-        ASSERT_NE(table, nullptr);
+        m_copy = std::make_unique<WorkCopy>(source);
+        m_path = m_copy->path();
         m_pages = std::make_unique<MemoryPages>(readBytes(m_path), 2048);
-        ASSERT_TRUE(jet::readTableLayout(*m_pages, table->definitionPage, m_layout, error)) << error;
+        m_layout = layoutOf(*m_pages, m_path, "MSysQueries");
         ASSERT_EQ(m_layout.columns.size(), 7u);
         ASSERT_TRUE(m_layout.columns[5].hasLongValueMaps);  // Expression, a memo
     }
@@ -93,7 +81,7 @@ protected:
         return row;
     }
 
-    QTemporaryDir m_folder;
+    std::unique_ptr<WorkCopy> m_copy;
     std::string m_path;
     std::unique_ptr<MemoryPages> m_pages;
     jet::JetTableLayout m_layout;
@@ -149,14 +137,6 @@ TEST_F(Jet3LongRows, JumpTablesAndLongValuesReadByEveryReader)
     std::copy(shorter.begin(), shorter.end(), m_pages->change(page) + slot.start);
     writeBytes(m_path, m_pages->bytes());
 
-    int status = 0;
-    const std::string dumped = runTool(jetToolsFolder() + "/jetcheck", {"dump", "--system", m_path, "MSysQueries"}, status);
-    ASSERT_EQ(status, 0) << dumped;
-    EXPECT_EQ(linesStartingWith(dumped, {"1001", "1002", "1003", "1004"}, '\t'),
-              (std::vector<std::string>{"1001\t1\t00000001\tn\t\\N\tcourt\t3",
-                                        "1002\t2\t\\N\tmoyen\t\\N\t" + whole + "\t0",
-                                        "1003\t3\t\\N\t" + wide + "\t\\N\t" + chained + "\t\\N",
-                                        "1004\t4\tff\t" + names + "\t" + accents + "\t\\N\t-1"}));
     Connection db = attached(m_path);
     EXPECT_EQ(rowsOf(db.get(), "SELECT ObjectId, length(Name1), length(Name2), Expression = '" + chained +
                                    "', length(Expression) FROM MSysQueries WHERE ObjectId > 1000 ORDER BY ObjectId"),
@@ -164,16 +144,24 @@ TEST_F(Jet3LongRows, JumpTablesAndLongValuesReadByEveryReader)
                                                      {"1002", "5", "NULL", "0", "1500"},
                                                      {"1003", "250", "NULL", "1", "5000"},
                                                      {"1004", "255", "255", "NULL", "NULL"}}));
-    if (!haveProgram("mdb-export"))
-        GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";
+    REQUIRE_JETCHECK();
+    int status = 0;
+    const std::string dumped = runTool(jetcheckPath(), {"dump", "--system", m_path, "MSysQueries"}, status);
+    ASSERT_EQ(status, 0) << dumped;
+    EXPECT_EQ(linesStartingWith(dumped, {"1001", "1002", "1003", "1004"}, '\t'),
+              (std::vector<std::string>{"1001\t1\t00000001\tn\t\\N\tcourt\t3",
+                                        "1002\t2\t\\N\tmoyen\t\\N\t" + whole + "\t0",
+                                        "1003\t3\t\\N\t" + wide + "\t\\N\t" + chained + "\t\\N",
+                                        "1004\t4\tff\t" + names + "\t" + accents + "\t\\N\t-1"}));
+    REQUIRE_MDB_EXPORT();
     const std::string exported = runTool("mdb-export", {"-H", m_path, "MSysQueries"}, status);
     ASSERT_EQ(status, 0);
-    const auto lines = linesStartingWith(exported, {"1001", "1002", "1003", "1004"}, ',');
-    ASSERT_EQ(lines.size(), 4u) << exported;
-    EXPECT_NE(lines[0].find("\"n\",,\"court\",3"), std::string::npos) << lines[0];
-    EXPECT_NE(lines[1].find("\"moyen\",,\"" + whole + "\",0"), std::string::npos) << lines[1];
-    EXPECT_NE(lines[2].find("\"" + wide + "\",,\"" + chained + "\","), std::string::npos) << lines[2];
-    EXPECT_NE(lines[3].find("\"" + names + "\",\"" + accents + "\",,-1"), std::string::npos) << lines[3];
+    const auto exportedLines = linesStartingWith(exported, {"1001", "1002", "1003", "1004"}, ',');
+    ASSERT_EQ(exportedLines.size(), 4u) << exported;
+    EXPECT_NE(exportedLines[0].find("\"n\",,\"court\",3"), std::string::npos) << exportedLines[0];
+    EXPECT_NE(exportedLines[1].find("\"moyen\",,\"" + whole + "\",0"), std::string::npos) << exportedLines[1];
+    EXPECT_NE(exportedLines[2].find("\"" + wide + "\",,\"" + chained + "\","), std::string::npos) << exportedLines[2];
+    EXPECT_NE(exportedLines[3].find("\"" + names + "\",\"" + accents + "\",,-1"), std::string::npos) << exportedLines[3];
 }
 
 // The long-value rows of a row deleted or rewritten are flagged as Access 97 flags those it

@@ -90,13 +90,8 @@ void clearNullFixedPlaces(const jet::JetTableLayout& layout, std::vector<unsigne
 void compareTable(const std::string& path, const std::string& name, Compared& counts)
 {
     std::string error;
-    auto file = jet::JetFile::open(path, error);
-    ASSERT_NE(file, nullptr) << error;
-    const jet::JetTable* table = file->table(name);
-    ASSERT_NE(table, nullptr) << name;
     MemoryPages pages(readBytes(path), 2048);
-    jet::JetTableLayout layout;
-    ASSERT_TRUE(jet::readTableLayout(pages, table->definitionPage, layout, error)) << error;
+    const jet::JetTableLayout layout = layoutOf(pages, path, name);
     ASSERT_TRUE(layout.format->jet3);
     Connection db = attached(path);
     sqlite3_stmt* raw = nullptr;
@@ -151,11 +146,8 @@ TEST(Jet3RowEncoding, TextsWrittenInTheCodePageAndOtherCharactersRefused)
 {
     REQUIRE_FILE(path, "jet/delTestV1997.mdb");
     std::string error;
-    auto file = jet::JetFile::open(path, error);
-    ASSERT_NE(file, nullptr) << error;
     MemoryPages pages(readBytes(path), 2048);
-    jet::JetTableLayout layout;
-    ASSERT_TRUE(jet::readTableLayout(pages, file->table("Table")->definitionPage, layout, error)) << error;
+    const jet::JetTableLayout layout = layoutOf(pages, path, "Table");
     ASSERT_EQ(layout.columns.size(), 2u);
     EXPECT_EQ(layout.columns[0].codePage, 1252);
     EXPECT_EQ(layout.columns[0].length, 50);  // TEXT(50): one byte a character
@@ -167,8 +159,7 @@ TEST(Jet3RowEncoding, TextsWrittenInTheCodePageAndOtherCharactersRefused)
     const std::vector<unsigned char> expected = {2, 0xe9, 0x80, 0x9c, 0x92, 5, 3, 1, 2, 3};
     EXPECT_EQ(row, expected);
     for (const char* text : {"Ł", "日本", "\xf0\x9f\x98\x80"}) {
-        EXPECT_FALSE(jet::encodeRow(layout, {JetFieldValue::of(std::string("a")), JetFieldValue::of(std::string(text))},
-                                    0, row, error));
+        EXPECT_FALSE(jet::encodeRow(layout, {JetFieldValue::of(std::string("a")), JetFieldValue::of(std::string(text))}, 0, row, error));
         EXPECT_NE(error.find("« b »"), std::string::npos) << error;
         EXPECT_NE(error.find("page de codes 1252"), std::string::npos) << error;
     }

@@ -12,10 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-
 #include <mdbtools.h>
 
+#include <tuple>
 
 using namespace kervane;
 using namespace kervane::test;
@@ -34,6 +33,18 @@ std::vector<JetFieldValue> firstRow()
             JetFieldValue::of(std::vector<unsigned char>{1, 2, 3})};
 }
 
+// The first data page's row `row` of `table`, as the file holds it.
+std::vector<unsigned char> storedRow(MemoryPages& pages, const jet::JetTableLayout& layout, int row)
+{
+    jet::JetUsageMap owned;
+    std::string error;
+    EXPECT_TRUE(jet::JetUsageMap::open(pages, layout.ownedPages, owned, error)) << error;
+    const unsigned char* page = pages.read(owned.pages().at(0));
+    jet::datapage::Slot slot;
+    EXPECT_TRUE(jet::datapage::slot(page, row, slot, *layout.format));
+    return {page + slot.start, page + slot.end};
+}
+
 class RowEncoding : public NoIndexFileTest {
 protected:
     void SetUp() override
@@ -41,28 +52,12 @@ protected:
         NoIndexFileTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        std::string error;
-        auto file = jet::JetFile::open(m_path, error);
-        ASSERT_NE(file, nullptr) << error;
-        const jet::JetTable* table = file->table("Mesures");
-        ASSERT_NE(table, nullptr);
         m_pages = std::make_unique<MemoryPages>(readBytes(m_path));
-        ASSERT_TRUE(jet::readTableLayout(*m_pages, table->definitionPage, m_layout, error)) << error;
+        m_layout = layoutOf(*m_pages, m_path, "Mesures");
     }
 
     // Row `row` of the table's first data page, as Jackcess wrote it.
-    std::vector<unsigned char> storedRow(int row)
-    {
-        jet::JetUsageMap owned;
-        std::string error;
-        EXPECT_TRUE(jet::JetUsageMap::open(*m_pages, m_layout.ownedPages, owned, error)) << error;
-        const auto pages = owned.pages();
-        EXPECT_FALSE(pages.empty());
-        const unsigned char* page = m_pages->read(pages.front());
-        jet::datapage::Slot slot;
-        EXPECT_TRUE(jet::datapage::slot(page, row, slot));
-        return {page + slot.start, page + slot.end};
-    }
+    std::vector<unsigned char> storedRow(int row) { return ::storedRow(*m_pages, m_layout, row); }
 
     std::unique_ptr<MemoryPages> m_pages;
     jet::JetTableLayout m_layout;
@@ -71,19 +66,15 @@ protected:
 TEST_F(RowEncoding, DefinitionReadAsTheFileDeclaresIt)
 {
     ASSERT_EQ(m_layout.columns.size(), 14u);
-    EXPECT_EQ(m_layout.rowCount, 2u);
-    EXPECT_EQ(m_layout.lastAutoNumber, 2u);
-    EXPECT_EQ(m_layout.indexCount, 0u);
+    EXPECT_EQ(std::make_tuple(m_layout.rowCount, m_layout.lastAutoNumber, m_layout.indexCount, m_layout.variableColumns),
+              std::make_tuple(2u, 2u, 0u, 4));
     EXPECT_EQ(m_layout.columns[0].name, "N");
     EXPECT_TRUE(m_layout.columns[0].autoNumber());
-    EXPECT_EQ(m_layout.columns[9].type, jet::JetType::Decimal);
-    EXPECT_EQ(m_layout.columns[9].precision, 18);
-    EXPECT_EQ(m_layout.columns[9].scale, 4);
-    EXPECT_EQ(m_layout.columns[11].name, "Texte");
-    EXPECT_EQ(m_layout.columns[11].length, 100);  // 50 characters, two bytes each
-    EXPECT_FALSE(m_layout.columns[11].fixed());
-    EXPECT_FALSE(m_layout.columns[9].fixed());  // Jackcess keeps decimals among the variable columns
-    EXPECT_EQ(m_layout.variableColumns, 4);
+    const auto& decimal = m_layout.columns[9];  // Jackcess keeps decimals among the variable columns
+    EXPECT_EQ(std::make_tuple(decimal.type, decimal.precision, decimal.scale, decimal.fixed()),
+              std::make_tuple(jet::JetType::Decimal, 18, 4, false));
+    const auto& text = m_layout.columns[11];  // 50 characters, two bytes each
+    EXPECT_EQ(std::make_tuple(text.name, text.length, text.fixed()), std::make_tuple(std::string("Texte"), 100, false));
 }
 
 TEST_F(RowEncoding, EveryTypeEncodedAsTheGenuineRow)
@@ -197,15 +188,10 @@ TEST_F(RowEncoding, ValuesThatDoNotFitTheirColumnRefused)
 TEST(AccessRowEncoding, FixedTextRowEncodedAsAccessWroteIt)
 {
     REQUIRE_FILE(path, "jet/fixedTextTestV2000.mdb");
-    std::string error;
-    auto file = jet::JetFile::open(path, error);
-    ASSERT_NE(file, nullptr) << error;
-    const jet::JetTable* table = file->table("users");
-    ASSERT_NE(table, nullptr);
     MemoryPages pages(readBytes(path));
-    jet::JetTableLayout layout;
-    ASSERT_TRUE(jet::readTableLayout(pages, table->definitionPage, layout, error)) << error;
-    ASSERT_TRUE(layout.columns[8].fixed());
+    const jet::JetTableLayout layout = layoutOf(pages, path, "users");
+    ASSERT_TRUE(layout.columns.at(8).fixed());
+    std::string error;
     // The first row as jetcheck dumps it: 1, CORE USER, " ", -1, Core User, 1, 16408, -1, N,
     // 2009-11-05 23:41:28.
     std::vector<JetFieldValue> values = {
@@ -214,14 +200,9 @@ TEST(AccessRowEncoding, FixedTextRowEncodedAsAccessWroteIt)
         JetFieldValue::of(std::string("Core User")), JetFieldValue::of(std::int64_t{1}),
         JetFieldValue::of(std::int64_t{16408}), JetFieldValue::of(std::int64_t{-1}), JetFieldValue::of(std::string("N")),
         JetFieldValue::of(accessDate(2009, 11, 5, 23, 41, 28))};
-    jet::JetUsageMap owned;
-    ASSERT_TRUE(jet::JetUsageMap::open(pages, layout.ownedPages, owned, error)) << error;
-    const unsigned char* page = pages.read(owned.pages().front());
-    jet::datapage::Slot slot;
-    ASSERT_TRUE(jet::datapage::slot(page, 0, slot));
     std::vector<unsigned char> row;
     ASSERT_TRUE(jet::encodeRow(layout, values, 0, row, error)) << error;
-    EXPECT_EQ(row, std::vector<unsigned char>(page + slot.start, page + slot.end));
+    EXPECT_EQ(row, storedRow(pages, layout, 0));
     // Taken back as stored, the row is written again as Access wrote it.
     std::vector<JetFieldValue> kept;
     ASSERT_TRUE(jet::storedValues(layout, row, kept));
