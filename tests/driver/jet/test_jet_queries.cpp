@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <tuple>
 
 // Stored queries: the nine queries of the query test files, and the statement forms of
 // Access SQL's reference rebuilt from MSysQueries rows.
@@ -60,72 +62,51 @@ std::vector<QueryRow> rowsOf(const std::vector<Part>& parts)
     return rows;
 }
 
-std::string startOf(const std::string& sql)
-{
-    // A PARAMETERS declaration comes before the statement.
-    const std::string text = sql.rfind("PARAMETERS ", 0) == 0 ? sql.substr(sql.find(';') + 1) : sql;
-    return spaced(text);
-}
-
-bool startsWith(const std::string& text, const std::string& prefix)
-{
-    return text.rfind(prefix, 0) == 0;
-}
-
 }  // namespace
 
+// Each kind has its statement form in Access SQL: how it starts, and a word it holds.
 TEST(JetQueries, NineStoredQueriesOfTheQueryTestFiles)
 {
-    const std::map<std::string, Kind> expected = {
-        {"SelectQuery", Kind::Select},         {"UpdateQuery", Kind::Update},
-        {"AppendQuery", Kind::Append},         {"DeleteQuery", Kind::Delete},
-        {"MakeTableQuery", Kind::MakeTable},   {"CrosstabQuery", Kind::Crosstab},
-        {"UnionQuery", Kind::Union},           {"PassthroughQuery", Kind::PassThrough},
-        {"DataDefinitionQuery", Kind::DataDefinition}};
+    const std::map<std::string, std::tuple<Kind, std::string, std::string>> expected = {
+        {"SelectQuery", {Kind::Select, "SELECT ", ""}},
+        {"UpdateQuery", {Kind::Update, "UPDATE ", ""}},
+        {"AppendQuery", {Kind::Append, "INSERT INTO ", ""}},
+        {"DeleteQuery", {Kind::Delete, "DELETE ", ""}},
+        {"MakeTableQuery", {Kind::MakeTable, "SELECT ", " INTO "}},
+        {"CrosstabQuery", {Kind::Crosstab, "TRANSFORM ", " PIVOT "}},
+        {"UnionQuery", {Kind::Union, "", " UNION "}},
+        {"PassthroughQuery", {Kind::PassThrough, "", ""}},
+        {"DataDefinitionQuery", {Kind::DataDefinition, "", ""}}};
     for (const char* file : {"jet/queryTestV1997.mdb", "jet/queryTestV2000.mdb"}) {
         SCOPED_TRACE(file);
-        const std::string path = testDataPath(file);
-        if (path.empty())
-            GTEST_SKIP() << file << " absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+        REQUIRE_FILE(path, file);
         Connection db = memoryConnection();
         std::string error;
         std::vector<StoredQuery> queries;
         ASSERT_TRUE(attachJetDatabase(db.get(), path, error, &queries)) << error;
-        std::map<std::string, Kind> found;
+        std::set<std::string> names;
         for (const StoredQuery& stored : queries) {
-            found[stored.name] = stored.kind;
-            const std::string sql = startOf(stored.sql);
+            names.insert(stored.name);
             SCOPED_TRACE(stored.name + " : " + stored.sql);
+            // A PARAMETERS declaration comes before the statement.
+            const std::string sql = spaced(stored.sql.rfind("PARAMETERS ", 0) == 0 ? stored.sql.substr(stored.sql.find(';') + 1)
+                                                                                   : stored.sql);
+            ASSERT_EQ(expected.count(stored.name), 1u);
+            const auto& [kind, start, holds] = expected.at(stored.name);
+            EXPECT_EQ(stored.kind, kind);
             EXPECT_FALSE(sql.empty());
             EXPECT_EQ(sql.find('\0'), std::string::npos);
-            // Each kind has its statement form in Access SQL.
-            switch (stored.kind) {
-            case Kind::Select: EXPECT_TRUE(startsWith(sql, "SELECT ")); break;
-            case Kind::MakeTable:
-                EXPECT_TRUE(startsWith(sql, "SELECT "));
-                EXPECT_NE(sql.find(" INTO "), std::string::npos);
-                break;
-            case Kind::Append: EXPECT_TRUE(startsWith(sql, "INSERT INTO ")); break;
-            case Kind::Update: EXPECT_TRUE(startsWith(sql, "UPDATE ")); break;
-            case Kind::Delete: EXPECT_TRUE(startsWith(sql, "DELETE ")); break;
-            case Kind::Crosstab:
-                EXPECT_TRUE(startsWith(sql, "TRANSFORM "));
-                EXPECT_NE(sql.find(" PIVOT "), std::string::npos);
-                break;
-            case Kind::Union: EXPECT_NE(sql.find(" UNION "), std::string::npos); break;
-            case Kind::PassThrough:
-            case Kind::DataDefinition: break;
-            }
+            EXPECT_EQ(sql.rfind(start, 0), 0u);
+            EXPECT_NE(sql.find(holds), std::string::npos);
         }
-        EXPECT_EQ(found, expected);
+        EXPECT_EQ(names.size(), expected.size());
+        EXPECT_EQ(queries.size(), expected.size());
     }
 }
 
 TEST(JetQueries, FileWithoutQueriesAndTheThreeArgumentForm)
 {
-    const std::string path = testDataPath("jet/testV2000.mdb");
-    if (path.empty())
-        GTEST_SKIP() << "jet/testV2000.mdb absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+    REQUIRE_FILE(path, "jet/testV2000.mdb");
     Connection db = memoryConnection();
     std::string error;
     std::vector<StoredQuery> queries(1);
