@@ -30,34 +30,18 @@ void IndexTally::add(const IndexTally& other)
     unknown.insert(other.unknown.begin(), other.unknown.end());
 }
 
-namespace {
-
-std::vector<std::string> filesOfVersion(const std::string& folder, char version)
+std::vector<std::string> jetFilesIn(const std::string& folder, bool jet3)
 {
     std::vector<std::string> names;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        if (entry.path().extension() != ".mdb")
-            continue;
         std::ifstream in(entry.path(), std::ios::binary);
         char header[0x15] = {};
-        if (in.read(header, sizeof header) && header[0x14] == version)  // 0 Jet 3, 1 Jet 4
+        if (entry.path().extension() == ".mdb" && in.read(header, sizeof header) && header[0x14] == (jet3 ? 0 : 1))
             names.push_back(entry.path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-}  // namespace
-
-std::vector<std::string> jet4FilesIn(const std::string& folder)
-{
-    return filesOfVersion(folder, 1);
-}
-
-std::vector<std::string> jet3FilesIn(const std::string& folder)
-{
-    return filesOfVersion(folder, 0);
 }
 
 namespace {
@@ -95,23 +79,16 @@ struct FileUnderTest {
     Connection db;
 };
 
-const jet::JetLayoutColumn* columnNumbered(const jet::JetTableLayout& layout, int number)
-{
-    for (const auto& column : layout.columns)
-        if (column.number == number)
-            return &column;
-    return nullptr;
-}
-
 // The key columns of the index, or empty when one is of a type not encoded here.
 std::vector<jet::JetKeyColumn> keyColumns(const jet::JetTableLayout& layout, const jet::JetRealIndex& index)
 {
     std::vector<jet::JetKeyColumn> columns;
     for (const auto& part : index.columns) {
-        const jet::JetLayoutColumn* column = columnNumbered(layout, part.number);
-        if (column == nullptr || !jet::keyTypeKnown(column->type, *layout.format))
+        const auto column = std::find_if(layout.columns.begin(), layout.columns.end(),
+                                         [&](const jet::JetLayoutColumn& c) { return c.number == part.number; });
+        if (column == layout.columns.end() || !jet::keyTypeKnown(column->type, *layout.format))
             return {};
-        columns.push_back({column, part.descending});
+        columns.push_back({&*column, part.descending});
     }
     return columns;
 }
@@ -154,16 +131,11 @@ jet::JetIndexPageImage readAndRewrite(jet::JetPages& pages, std::uint32_t number
     return image;
 }
 
-std::string quoted(const std::string& name)
-{
-    return "\"" + name + "\"";
-}
-
 long long allNullRows(sqlite3* db, const std::string& table, const std::vector<jet::JetKeyColumn>& columns)
 {
-    std::string sql = "SELECT count(*) FROM " + quoted(table) + " WHERE 1";
+    std::string sql = "SELECT count(*) FROM \"" + table + "\" WHERE 1";
     for (const auto& part : columns)
-        sql += " AND " + quoted(part.column->name) + " IS NULL";
+        sql += " AND \"" + part.column->name + "\" IS NULL";
     return std::stoll(single(db, sql));
 }
 
@@ -208,10 +180,9 @@ void checkIndex(FileUnderTest& under, const std::string& table, const jet::JetTa
     }
     ASSERT_TRUE(image.leaf) << where;
     std::vector<jet::JetIndexEntry> entries = image.entries;
-    for (std::uint32_t next = image.next, hops = 0; next != 0 && hops < pages.pageCount(); ++hops) {
-        image = readAndRewrite(pages, next, where);
+    for (std::uint32_t hops = 0; image.next != 0 && hops < pages.pageCount(); ++hops) {
+        image = readAndRewrite(pages, image.next, where);
         entries.insert(entries.end(), image.entries.begin(), image.entries.end());
-        next = image.next;
     }
     for (std::size_t i = 1; i < entries.size(); ++i)
         ASSERT_LT(jet::indexEntryBytes(entries[i - 1], true), jet::indexEntryBytes(entries[i], true))

@@ -24,9 +24,7 @@ struct IndexTally {
 // Checks every index of the file's own tables (test failures for what differs).
 IndexTally checkFileIndexes(const std::string& path, const std::string& name);
 
-// The Jet 4 files (.mdb, version byte 1) of the folder, by name.
-std::vector<std::string> jet4FilesIn(const std::string& folder);
-// The Jet 3 files (.mdb, version byte 0) of the folder, by name.
-std::vector<std::string> jet3FilesIn(const std::string& folder);
+// The Jet 3 (version byte 0) or Jet 4 (version byte 1) files (.mdb) of the folder, by name.
+std::vector<std::string> jetFilesIn(const std::string& folder, bool jet3);
 
 }  // namespace kervane::test

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -22,28 +23,42 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
+// Every index of the Jet 3 or Jet 4 files of the test data, walked; how many files there were.
+std::size_t walkTestFiles(bool jet3, IndexTally& all)
+{
+    const std::string folder = testDataPath("jet");
+    const std::vector<std::string> names = folder.empty() ? std::vector<std::string>() : jetFilesIn(folder, jet3);
+    for (const std::string& name : names)
+        all.add(checkFileIndexes(folder + "/" + name, name));
+    return names.size();
+}
+
+// Every character (Jet 3: byte) Access put in a text key of the files walked has a known code.
+void expectEveryKeyTextKnown(const IndexTally& all)
+{
+    EXPECT_EQ(all.unknownText, 0);
+    for (char16_t c : all.unknown)
+        ADD_FAILURE() << "caractère " << static_cast<int>(c) << " sans code";
+}
+
 }  // namespace
+
+#define SKIP_WITHOUT_TEST_FILES(count)                                                             \
+    if ((count) == 0)                                                                              \
+    GTEST_SKIP() << "fichiers jet/*.mdb absents : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test"
 
 // Every index of every Jet 4 file of the genuine test files: entries in strictly ascending
 // order, one per row (rows whose key is all Null left out where the index ignores them), each
 // key the encoding of the row it points at, texts included; each page read rewritten whole.
 TEST(JetIndexPages, GenuineIndexesMatchTheirRows)
 {
-    const std::string folder = testDataPath("jet");
-    const std::vector<std::string> names = folder.empty() ? std::vector<std::string>() : jet4FilesIn(folder);
-    if (names.empty())
-        GTEST_SKIP() << "fichiers jet/*.mdb absents : KERVANE_TEST_DATA ne désigne pas le dossier "
-                        "des bases de test";
     IndexTally all;
-    for (const std::string& name : names)
-        all.add(checkFileIndexes(folder + "/" + name, name));
-    EXPECT_GE(names.size(), 10u);
+    const std::size_t files = walkTestFiles(false, all);
+    SKIP_WITHOUT_TEST_FILES(files);
+    EXPECT_GE(files, 10u);
     EXPECT_GT(all.indexes, 0);
     EXPECT_GT(all.textKeys, 0);
-    // Every character Access put in a text key of these files has a known code.
-    EXPECT_EQ(all.unknownText, 0);
-    for (char16_t c : all.unknown)
-        ADD_FAILURE() << "caractère " << static_cast<int>(c) << " sans code";
+    expectEveryKeyTextKnown(all);
 }
 
 // Every index of the Access 97 files (the Jet 3 test files and nwind): their 2 KB pages read
@@ -53,25 +68,17 @@ TEST(JetIndexPages, GenuineIndexesMatchTheirRows)
 // every byte met has a code.
 TEST(JetIndexPages, GenuineAccess97IndexesMatchTheirRows)
 {
-    const std::string folder = testDataPath("jet");
-    const std::vector<std::string> names = folder.empty() ? std::vector<std::string>() : jet3FilesIn(folder);
-    if (names.empty())
-        GTEST_SKIP() << "fichiers jet/*V1997.mdb absents : KERVANE_TEST_DATA ne désigne pas le dossier "
-                        "des bases de test";
     IndexTally all;
-    for (const std::string& name : names)
-        all.add(checkFileIndexes(folder + "/" + name, name));
-    const std::string nwind = nwindPath();
-    if (!nwind.empty())
-        all.add(checkFileIndexes(nwind, "nwind.mdb"));
-    EXPECT_GE(names.size(), 5u);
+    const std::size_t files = walkTestFiles(true, all);
+    SKIP_WITHOUT_TEST_FILES(files);
+    if (!nwindPath().empty())
+        all.add(checkFileIndexes(nwindPath(), "nwind.mdb"));
+    EXPECT_GE(files, 5u);
     // compIndexTestV1997 alone has indexes of several levels on numbers.
     EXPECT_GE(all.indexes, 5);
     EXPECT_GT(all.textKeys, 0);
     EXPECT_GT(all.descendingTextKeys, 0);
-    EXPECT_EQ(all.unknownText, 0);
-    for (char16_t c : all.unknown)
-        ADD_FAILURE() << "octet " << static_cast<int>(c) << " sans code";
+    expectEveryKeyTextKnown(all);
     // Letters with accents, the euro sign, the Œ ligature, the sharp s and undefined bytes among
     // those verified.
     for (const int byte : {0xe9, 0xe8, 0xe7, 0xc0, 0x80, 0x8c, 0xdf, 0x61, 0x5a, 0x30, 0x20, 0x81, 0x9d})
@@ -90,7 +97,7 @@ TEST(JetIndexPages, GrownNwindIndexesMatchTheirRows)
     const IndexTally tally = checkFileIndexes(path, "nwind16.mdb");
     EXPECT_GE(tally.indexes, 8);
     EXPECT_GT(tally.textKeys, 0);
-    EXPECT_EQ(tally.unknownText, 0);
+    expectEveryKeyTextKnown(tally);
     for (const char16_t c : {u'\'', u'-', u'é', u'ü', u'.'})
         EXPECT_EQ(tally.verified.count(c), 1u) << "caractère " << static_cast<int>(c) << " jamais vérifié";
 }
@@ -148,26 +155,24 @@ TEST(JetIndexPages, DamagedPagesRefused)
     const int firstEnd = static_cast<int>(jet::indexEntryBytes(image.entries[0], true).size());
     const int lastEnd = static_cast<int>(4096 - jet::indexpage::kFirstEntry - image.freeSpace);
 
-    Bytes longPrefix = genuine;
-    longPrefix[jet::indexpage::kPrefixLength] = static_cast<unsigned char>(firstEnd + 1);
-    EXPECT_TRUE(refused(longPrefix, 4096));
-    Bytes lastMarkLost = genuine;
-    mark(lastMarkLost, lastEnd, false);
-    EXPECT_TRUE(refused(lastMarkLost, 4096));
-    Bytes pastThePage = genuine;
-    mark(pastThePage, 4096 - jet::indexpage::kFirstEntry + 4, true);
-    EXPECT_TRUE(refused(pastThePage, 4096));
-    Bytes tinyEntry = genuine;  // a second entry of two bytes, no prefix to complete it
-    tinyEntry[jet::indexpage::kPrefixLength] = 0;
-    mark(tinyEntry, firstEnd + 2, true);
-    EXPECT_TRUE(refused(tinyEntry, 4096));
-    const Bytes cut(genuine.begin(), genuine.begin() + 1000);  // marks beyond the image's end
-    EXPECT_TRUE(refused(cut, cut.size()));
-    const Bytes header(genuine.begin(), genuine.begin() + 100);
-    EXPECT_TRUE(refused(header, header.size()));
-    Bytes dataPage = genuine;
-    dataPage[0] = 0x01;
-    EXPECT_TRUE(refused(dataPage, 4096));
+    const std::vector<std::pair<const char*, std::function<void(Bytes&)>>> damages = {
+        {"préfixe plus long que la première entrée",
+         [&](Bytes& p) { p[jet::indexpage::kPrefixLength] = static_cast<unsigned char>(firstEnd + 1); }},
+        {"dernière marque perdue", [&](Bytes& p) { mark(p, lastEnd, false); }},
+        {"marque au-delà de la page", [&](Bytes& p) { mark(p, 4096 - jet::indexpage::kFirstEntry + 4, true); }},
+        {"entrée de deux octets sans préfixe pour la compléter",
+         [&](Bytes& p) {
+             p[jet::indexpage::kPrefixLength] = 0;
+             mark(p, firstEnd + 2, true);
+         }},
+        {"marques au-delà de l'image coupée", [](Bytes& p) { p.resize(1000); }},
+        {"en-tête seul", [](Bytes& p) { p.resize(100); }},
+        {"page de données", [](Bytes& p) { p[0] = 0x01; }}};
+    for (const auto& [what, damage] : damages) {
+        Bytes page = genuine;
+        damage(page);
+        EXPECT_TRUE(refused(page, page.size())) << what;
+    }
     MemoryPages onePage(genuine);
     jet::JetIndexPageImage outside;
     EXPECT_FALSE(jet::readIndexPage(onePage, 1, outside, error));
