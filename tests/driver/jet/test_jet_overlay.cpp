@@ -38,6 +38,23 @@ struct MdbCloser {
 struct TableFreer {
     void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
 };
+using MdbFile = std::unique_ptr<MdbHandle, MdbCloser>;
+using MdbTable = std::unique_ptr<MdbTableDef, TableFreer>;
+
+// A table of the file libmdb opened, its columns read and its walk rewound; null when unreadable.
+MdbTable mdbTable(MdbCatalogEntry* entry)
+{
+    MdbTable table(entry != nullptr ? mdb_read_table(entry) : nullptr);
+    if (!table || !mdb_read_columns(table.get()))
+        return nullptr;
+    mdb_rewind_table(table.get());
+    return table;
+}
+
+MdbTable mdbTable(MdbFile& mdb, const char* name)
+{
+    return mdb && mdb_read_catalog(mdb.get(), MDB_TABLE) ? mdbTable(mdb_get_catalogentry_by_name(mdb.get(), name)) : nullptr;
+}
 
 // Pages a test lays over the file: page number -> bytes, and the page count.
 class MapOverlay final : public jet::JetPageOverlay {
@@ -63,17 +80,13 @@ std::vector<unsigned char> pageOf(const std::vector<unsigned char>& file, std::u
 std::map<std::uint32_t, std::vector<std::string>> orderLinesByPage(const std::string& path, bool jet3)
 {
     std::map<std::uint32_t, std::vector<std::string>> pages;
-    std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
-    if (!mdb || !mdb_read_catalog(mdb.get(), MDB_TABLE))
-        return pages;
-    MdbCatalogEntry* entry = mdb_get_catalogentry_by_name(mdb.get(), "Order Details");
-    std::unique_ptr<MdbTableDef, TableFreer> table(entry != nullptr ? mdb_read_table(entry) : nullptr);
-    if (!table || !mdb_read_columns(table.get()))
+    MdbFile mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
+    const MdbTable table = mdbTable(mdb, "Order Details");
+    if (!table)
         return pages;
     std::vector<char> order(MDB_BIND_SIZE), product(MDB_BIND_SIZE);
     mdb_bind_column_by_name(table.get(), const_cast<gchar*>("OrderID"), order.data(), nullptr);
     mdb_bind_column_by_name(table.get(), const_cast<gchar*>("ProductID"), product.data(), nullptr);
-    mdb_rewind_table(table.get());
     const jet::JetFileFormat format = jet::fileFormatOf(jet3);
     while (mdb_fetch_row(table.get())) {
         jet::RowSlot slot;
@@ -217,16 +230,12 @@ TEST(JetOverlay, StatementsSeeTheOverlaidPagesOfAnAccess2000File)
 // The reference of the notes of the employee whose first name is `name`, found by libmdb.
 bool notesReference(const std::string& path, const std::string& name, std::uint32_t& pageRow, std::uint32_t& word)
 {
-    std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
-    if (!mdb || !mdb_read_catalog(mdb.get(), MDB_TABLE))
-        return false;
-    MdbCatalogEntry* entry = mdb_get_catalogentry_by_name(mdb.get(), "Employees");
-    std::unique_ptr<MdbTableDef, TableFreer> table(entry != nullptr ? mdb_read_table(entry) : nullptr);
-    if (!table || !mdb_read_columns(table.get()))
+    MdbFile mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
+    const MdbTable table = mdbTable(mdb, "Employees");
+    if (!table)
         return false;
     std::vector<char> first(MDB_BIND_SIZE);
     mdb_bind_column_by_name(table.get(), const_cast<gchar*>("FirstName"), first.data(), nullptr);
-    mdb_rewind_table(table.get());
     while (mdb_fetch_row(table.get())) {
         if (name != first.data())
             continue;
@@ -338,7 +347,7 @@ void compareEveryLongValue(const std::string& path, Counts& counts)
     auto file = jet::JetFile::open(path, error);
     ASSERT_TRUE(file) << error;
     jet::LongValueReader reader(*file);
-    std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
+    MdbFile mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
     ASSERT_TRUE(mdb);
     ASSERT_TRUE(mdb_read_catalog(mdb.get(), MDB_TABLE));
     const jet::JetFileFormat format = file->format();
@@ -346,11 +355,8 @@ void compareEveryLongValue(const std::string& path, Counts& counts)
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
         if (entry->object_type != MDB_TABLE)
             continue;
-        std::unique_ptr<MdbTableDef, TableFreer> table(mdb_read_table(entry));
-        if (!table || !mdb_read_columns(table.get()))
-            continue;
-        mdb_rewind_table(table.get());
-        while (mdb_fetch_row(table.get())) {
+        const MdbTable table = mdbTable(entry);
+        while (table && mdb_fetch_row(table.get())) {
             jet::RowSlot slot;
             // Rows flagged deleted or moved are not rows of the table for the driver.
             if (!jet::rowSlot(format, mdb->pg_buf, static_cast<int>(table->cur_row) - 1, slot) || slot.deleted || slot.moved)
