@@ -105,11 +105,16 @@ bool makeJackcessFile(const std::string& fixture, const std::string& path, std::
     return true;
 }
 
+std::string jetgenProgram()
+{
+    return std::filesystem::exists(jetgen()) && haveProgram("java") ? jetgen().string() : std::string();
+}
+
 bool growNwind(const std::string& path, int copies)
 {
     int status = -1;
-    if (!nwindPath().empty() && std::filesystem::exists(jetgen()) && haveProgram("java"))
-        runTool(jetgen().string(), {"grow", nwindPath(), path, std::to_string(copies)}, status);
+    if (!nwindPath().empty() && !jetgenProgram().empty())
+        runTool(jetgenProgram(), {"grow", nwindPath(), path, std::to_string(copies)}, status);
     return status == 0;
 }
 

@@ -58,6 +58,8 @@ private:
 
 // The folder of jetcheck, jetgen and the Jackcess jar; empty when absent.
 std::string jetToolsFolder();
+// jetgen, or empty when it or java is missing.
+std::string jetgenProgram();
 // Writes the file a Java fixture of the fixtures folder makes (its source file name) at path;
 // false with why when Java or the jars are missing.
 bool makeJackcessFile(const std::string& fixture, const std::string& path, std::string& why);

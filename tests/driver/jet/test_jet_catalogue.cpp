@@ -1,4 +1,5 @@
 #include "JetTestSupport.h"
+#include "JetWriterSupport.h"
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetProbe.h"
@@ -7,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -175,13 +174,6 @@ TEST(JetCatalogue, TablesDeclaredOneByOneWhereTheSchemaCannotBeWrittenAtOnce)
 
 namespace {
 
-std::string jetgenPath()
-{
-    if (const char* chosen = std::getenv("KERVANE_JETGEN"))
-        return chosen;
-    return KERVANE_JETGEN;
-}
-
 // Expected cells of table i, row r, as jetgen documents them: Name "Tnnnn row r",
 // Amount i*10+r, Created 2000-01-01 plus i days and r hours.
 std::vector<std::string> generatedRow(int table, int row)
@@ -200,20 +192,14 @@ std::vector<std::string> generatedRow(int table, int row)
 
 TEST(JetCatalogue, FileOfFiveThousandTablesOpensWhole)
 {
-    const std::string jetgen = jetgenPath();
-    if (!std::filesystem::exists(jetgen) || QStandardPaths::findExecutable("java").isEmpty())
-        GTEST_SKIP() << "jetgen ou java absent (" << jetgen
-                     << ") : le fichier de 5 000 tables ne peut pas être fabriqué";
+    if (jetgenProgram().empty())
+        GTEST_SKIP() << "jetgen ou java absent : le fichier de 5 000 tables ne peut pas être fabriqué";
     QTemporaryDir folder;
-    const QString path = folder.filePath("cinq_mille.mdb");
-    QProcess generator;
-    generator.start(QString::fromStdString(jetgen), {"tables", path, "5000"});
-    ASSERT_TRUE(generator.waitForFinished(600000)) << "jetgen n'a pas fini";
-    ASSERT_EQ(generator.exitCode(), 0) << generator.readAllStandardError().toStdString();
-
-    Connection db = memoryConnection();
-    std::string error;
-    ASSERT_TRUE(jet::attachJetDatabase(db.get(), path.toStdString(), error)) << error;
+    const std::string path = folder.filePath("cinq_mille.mdb").toStdString();
+    int status = 0;
+    runTool(jetgenProgram(), {"tables", path, "5000"}, status);
+    ASSERT_EQ(status, 0) << "jetgen n'a pas fait le fichier de 5 000 tables";
+    Connection db = attached(path);
     EXPECT_EQ(single(db.get(), "SELECT count(*) FROM sqlite_master WHERE name GLOB 'T[0-9][0-9][0-9][0-9]'"), "5000");
     for (int table : {1, 7, 2500, 5000}) {
         char name[8];
