@@ -22,21 +22,23 @@ void overwrite(unsigned char* page, const std::vector<unsigned char>& bytes)
     std::memcpy(page, bytes.data(), bytes.size());
 }
 
+bool same(const unsigned char* page, const unsigned char* expected, std::size_t size = 4096)
+{
+    return page != nullptr && std::memcmp(page, expected, size) == 0;
+}
+
 // Jet 3 files have 2 KB pages, Jet 4 files 4 KB ones; the page count follows the length.
 TEST(JetPageStore, TakesItsPageSizeFromTheHeader)
 {
     REQUIRE_WORK_COPY(jet3, "jet/testV1997.mdb");
     REQUIRE_WORK_COPY(jet4, "jet/testV2000.mdb");
     std::string error;
-    const auto store3 = JetPageStore::open(jet3.path(), error);
-    ASSERT_TRUE(store3) << error;
-    EXPECT_EQ(store3->pageSize(), 2048u);
-    EXPECT_EQ(store3->pageCount(), readBytes(jet3.path()).size() / 2048);
-    const auto store4 = JetPageStore::open(jet4.path(), error);
-    ASSERT_TRUE(store4) << error;
-    EXPECT_EQ(store4->pageSize(), 4096u);
-    EXPECT_EQ(store4->pageCount(), readBytes(jet4.path()).size() / 4096);
-
+    for (const auto& [copy, size] : {std::pair{&jet3, 2048u}, std::pair{&jet4, 4096u}}) {
+        const auto store = JetPageStore::open(copy->path(), error);
+        ASSERT_TRUE(store) << error;
+        EXPECT_EQ(store->pageSize(), size);
+        EXPECT_EQ(store->pageCount(), readBytes(copy->path()).size() / size);
+    }
     test::writeBytes(jet3.path(), std::vector<unsigned char>(4096, 'x'));
     EXPECT_FALSE(JetPageStore::open(jet3.path(), error));
     EXPECT_EQ(error, "Le fichier « " + jet3.path() +
@@ -61,16 +63,16 @@ TEST(JetPageStore, KeepsChangesInMemoryUntilCommit)
     ASSERT_TRUE(store->begin(error)) << error;
     const unsigned char* read = store->read(3);
     ASSERT_NE(read, nullptr);
-    EXPECT_EQ(std::memcmp(read, before.data() + 3 * 4096, 4096), 0);
+    EXPECT_TRUE(same(read, before.data() + 3 * 4096));
     unsigned char* changed = store->change(3);
     EXPECT_EQ(changed, read);
     overwrite(changed, pattern(4096, 3, 1));
-    EXPECT_EQ(std::memcmp(store->read(3), pattern(4096, 3, 1).data(), 4096), 0);
+    EXPECT_TRUE(same(store->read(3), pattern(4096, 3, 1).data()));
 
     const std::uint32_t added = store->append();
     EXPECT_EQ(added, pages);
     EXPECT_EQ(store->pageCount(), pages + 1);
-    EXPECT_EQ(std::memcmp(store->read(added), std::vector<unsigned char>(4096, 0).data(), 4096), 0);
+    EXPECT_TRUE(same(store->read(added), std::vector<unsigned char>(4096, 0).data()));
     EXPECT_EQ(store->read(pages + 1), nullptr);
     EXPECT_EQ(store->change(pages + 1), nullptr);
 
@@ -110,7 +112,7 @@ TEST(JetPageStore, CommitWritesTheChangedAndAppendedPages)
 
     // The next transaction sees the committed pages.
     ASSERT_TRUE(store->begin(error)) << error;
-    EXPECT_EQ(std::memcmp(store->read(pages + 2), pattern(2048, pages + 2, 1).data(), 2048), 0);
+    EXPECT_TRUE(same(store->read(pages + 2), pattern(2048, pages + 2, 1).data(), 2048));
     EXPECT_TRUE(store->commit(error)) << error;
     EXPECT_EQ(readBytes(copy.path()), expected);
 }
@@ -169,7 +171,7 @@ TEST(JetPageStore, ComesBackToASavepoint)
 
     ASSERT_TRUE(store->rollbackToSavepoint(1, error)) << error;
     EXPECT_EQ(store->pageCount(), pages + 1);
-    EXPECT_EQ(std::memcmp(store->changedPage(4), pattern(4096, 4, 2).data(), 4096), 0);
+    EXPECT_TRUE(same(store->changedPage(4), pattern(4096, 4, 2).data()));
     EXPECT_EQ(store->changedPage(5), nullptr);
     overwrite(store->change(5), pattern(4096, 5, 4));
     store->releaseSavepoint(1);
@@ -177,12 +179,12 @@ TEST(JetPageStore, ComesBackToASavepoint)
     ASSERT_TRUE(store->rollbackToSavepoint(0, error)) << error;
     EXPECT_EQ(store->pageCount(), pages + 1);
     EXPECT_EQ(store->read(second), nullptr);
-    EXPECT_EQ(std::memcmp(store->changedPage(3), pattern(4096, 3, 1).data(), 4096), 0);
-    EXPECT_EQ(std::memcmp(store->changedPage(first), pattern(4096, first, 1).data(), 4096), 0);
+    EXPECT_TRUE(same(store->changedPage(3), pattern(4096, 3, 1).data()));
+    EXPECT_TRUE(same(store->changedPage(first), pattern(4096, first, 1).data()));
     EXPECT_EQ(store->changedPage(4), nullptr);
     EXPECT_EQ(store->changedPage(5), nullptr);
-    EXPECT_EQ(std::memcmp(store->read(4), before.data() + 4 * 4096, 4096), 0);
-    EXPECT_EQ(std::memcmp(store->read(5), before.data() + 5 * 4096, 4096), 0);
+    EXPECT_TRUE(same(store->read(4), before.data() + 4 * 4096));
+    EXPECT_TRUE(same(store->read(5), before.data() + 5 * 4096));
     ASSERT_TRUE(store->commit(error)) << error;
 
     auto expected = before;
