@@ -42,9 +42,7 @@ TEST(JetFiles, YesNoTrueIsMinusOneAndValuesAsStated)
 {
     for (const char* file : {"jet/testV1997.mdb", "jet/testV2000.mdb"}) {
         SCOPED_TRACE(file);
-        const std::string path = testDataPath(file);
-        if (path.empty())
-            GTEST_SKIP() << file << " absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+        REQUIRE_FILE(path, file);
         Connection db = attached(path);
         EXPECT_EQ(single(db.get(), "SELECT A FROM Table1 WHERE I = -1"), "abcdefg");
         EXPECT_EQ(single(db.get(), "SELECT A FROM Table1 WHERE I = 0"), "a");

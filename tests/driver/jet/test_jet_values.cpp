@@ -11,35 +11,29 @@ using namespace kervane::jet;
 
 TEST(JetValue, CurrencyIsExactWithFourDecimals)
 {
-    EXPECT_EQ(currencyText(323800), "32.3800");
-    EXPECT_EQ(currencyText(0), "0.0000");
-    EXPECT_EQ(currencyText(-5), "-0.0005");
-    EXPECT_EQ(currencyText(-1234567), "-123.4567");
-    EXPECT_EQ(currencyText(std::numeric_limits<std::int64_t>::max()), "922337203685477.5807");
-    EXPECT_EQ(currencyText(std::numeric_limits<std::int64_t>::min()), "-922337203685477.5808");
+    const std::pair<std::int64_t, const char*> cases[] = {
+        {323800, "32.3800"}, {0, "0.0000"}, {-5, "-0.0005"}, {-1234567, "-123.4567"},
+        {std::numeric_limits<std::int64_t>::max(), "922337203685477.5807"},
+        {std::numeric_limits<std::int64_t>::min(), "-922337203685477.5808"}};
+    for (const auto& [stored, text] : cases)
+        EXPECT_EQ(currencyText(stored), text);
 }
 
 TEST(JetValue, DateTimeFromDayNumbers)
 {
+    // Before day 0 the fraction still counts forward from midnight; a time rounding up to
+    // midnight moves to the next day; Access's first date, day -657434, keeps a four-digit year.
+    const std::pair<double, const char*> cases[] = {
+        {0.0, "1899-12-30 00:00:00"},          {36526.75, "2000-01-01 18:00:00"},
+        {-1.25, "1899-12-29 06:00:00"},        {1.9999999999, "1900-01-01 00:00:00"},
+        {2958465.0, "9999-12-31 00:00:00"},    {-657434.0, "0100-01-01 00:00:00"}};
     std::string text;
-    ASSERT_TRUE(dateTimeText(0.0, text));
-    EXPECT_EQ(text, "1899-12-30 00:00:00");
-    ASSERT_TRUE(dateTimeText(36526.75, text));
-    EXPECT_EQ(text, "2000-01-01 18:00:00");
-    // Before day 0 the fraction still counts forward from midnight.
-    ASSERT_TRUE(dateTimeText(-1.25, text));
-    EXPECT_EQ(text, "1899-12-29 06:00:00");
-    // A time rounding up to midnight moves to the next day.
-    ASSERT_TRUE(dateTimeText(1.9999999999, text));
-    EXPECT_EQ(text, "1900-01-01 00:00:00");
-    ASSERT_TRUE(dateTimeText(2958465.0, text));
-    EXPECT_EQ(text, "9999-12-31 00:00:00");
-    // Access's first date, day -657434, keeps a four-digit year.
-    ASSERT_TRUE(dateTimeText(-657434.0, text));
-    EXPECT_EQ(text, "0100-01-01 00:00:00");
-    EXPECT_FALSE(dateTimeText(1e12, text));
-    EXPECT_FALSE(dateTimeText(-1e9, text));
-    EXPECT_FALSE(dateTimeText(std::nan(""), text));
+    for (const auto& [days, expected] : cases) {
+        EXPECT_TRUE(dateTimeText(days, text)) << days;
+        EXPECT_EQ(text, expected);
+    }
+    for (const double outside : {1e12, -1e9, std::nan("")})
+        EXPECT_FALSE(dateTimeText(outside, text)) << outside;
 }
 
 TEST(JetValue, GuidAndDecimalTexts)
