@@ -36,6 +36,14 @@ protected:
     static std::vector<Row> select(const Connexion& connexion, const std::string& sql);
     static void change(const Connexion& connexion, const std::string& sql);
     static Diagnostic refusal(const Connexion& connexion, const std::string& sql);
+    // refusal, its message holding every fragment given.
+    template <class... Fragments>
+    static void expectRefused(const Connexion& connexion, const std::string& sql, const Fragments&... fragments)
+    {
+        const std::string message = refusal(connexion, sql).message;
+        for (const std::string& fragment : {std::string(fragments)...})
+            EXPECT_NE(message.find(fragment), std::string::npos) << sql << " : " << message;
+    }
     // The first value of a statement's first row as a number; -1 when there is none.
     static long long number(const Connexion& connexion, const std::string& sql);
     // Commits the connection's transaction, the driver's message shown when it fails.

@@ -64,6 +64,14 @@ protected:
         return text;
     }
 
+    // The first diagnostic's state and the row it names.
+    std::string diagnosticRow() const
+    {
+        SQLLEN row = 0;
+        EXPECT_EQ(SQLGetDiagField(SQL_HANDLE_STMT, stmt(), 1, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr), SQL_SUCCESS);
+        return diagRec(SQL_HANDLE_STMT, stmt()).state + " row " + std::to_string(row);
+    }
+
     static std::string dateOf(const SQL_TIMESTAMP_STRUCT& stamp)
     {
         char text[32];
@@ -214,16 +222,11 @@ TEST_F(BlockFetchTest, ATruncatedValueMarksItsRowAndNamesIt)
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_CHAR, texts, sizeof texts[0], lengths), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(m_fetched, 3u);
-    EXPECT_EQ(m_status[0], SQL_ROW_SUCCESS);
-    EXPECT_EQ(m_status[1], SQL_ROW_SUCCESS);
-    EXPECT_EQ(m_status[2], SQL_ROW_SUCCESS_WITH_INFO);
+    EXPECT_EQ(m_status, (std::vector<SQLUSMALLINT>{SQL_ROW_SUCCESS, SQL_ROW_SUCCESS, SQL_ROW_SUCCESS_WITH_INFO}));
     EXPECT_STREQ(texts[1], "ligne 999");
     EXPECT_STREQ(texts[2], "ligne 100");  // "ligne 1000" cut to the 9 bytes before the terminator
     EXPECT_EQ(lengths[2], 10);
-    EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt()).state, "01004");
-    SQLLEN row = 0;
-    ASSERT_EQ(SQLGetDiagField(SQL_HANDLE_STMT, stmt(), 1, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr), SQL_SUCCESS);
-    EXPECT_EQ(row, 3);
+    EXPECT_EQ(diagnosticRow(), "01004 row 3");
 }
 
 TEST_F(BlockFetchTest, AnUnconvertibleValueFailsItsRowOnlyUnlessTheRowsetIsOneRow)
@@ -245,10 +248,7 @@ TEST_F(BlockFetchTest, AnUnconvertibleValueFailsItsRowOnlyUnlessTheRowsetIsOneRo
         EXPECT_EQ(m_status[r], SQL_ROW_SUCCESS) << r;
         EXPECT_EQ(numbers[r], r + 1);
     }
-    EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt()).state, "22018");
-    SQLLEN row = 0;
-    ASSERT_EQ(SQLGetDiagField(SQL_HANDLE_STMT, stmt(), 1, SQL_DIAG_ROW_NUMBER, &row, 0, nullptr), SQL_SUCCESS);
-    EXPECT_EQ(row, 5);
+    EXPECT_EQ(diagnosticRow(), "22018 row 5");
     m_session->stmt.close();
 
     // 128 and 129 do not fit a signed byte (22003).
@@ -256,9 +256,8 @@ TEST_F(BlockFetchTest, AnUnconvertibleValueFailsItsRowOnlyUnlessTheRowsetIsOneRo
     ASSERT_EQ(SQLBindCol(stmt(), 1, SQL_C_STINYINT, tiny, 0, tinyInd), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(stmt()), SQL_SUCCESS_WITH_INFO);
     EXPECT_EQ(tiny[7], 127);
-    EXPECT_EQ(m_status[7], SQL_ROW_SUCCESS);
-    EXPECT_EQ(m_status[8], SQL_ROW_ERROR);
-    EXPECT_EQ(m_status[9], SQL_ROW_ERROR);
+    EXPECT_EQ(std::vector<SQLUSMALLINT>(m_status.begin() + 7, m_status.end()),
+              (std::vector<SQLUSMALLINT>{SQL_ROW_SUCCESS, SQL_ROW_ERROR, SQL_ROW_ERROR}));
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt()).state, "22003");
     m_session->stmt.close();
 
@@ -316,14 +315,14 @@ TEST_F(BlockFetchTest, GetDataNeedsARowsetOfOneRowAndTheAttributesReadBack)
 
     useRowset(10);
     ASSERT_EQ(SQLSetStmtAttr(stmt(), SQL_ATTR_ROW_BIND_TYPE, attribute(48), 0), SQL_SUCCESS);
-    SQLULEN value = 0;
-    ASSERT_EQ(SQLGetStmtAttr(stmt(), SQL_ATTR_ROW_ARRAY_SIZE, &value, 0, nullptr), SQL_SUCCESS);
-    EXPECT_EQ(value, 10u);
-    ASSERT_EQ(SQLGetStmtAttr(stmt(), SQL_ATTR_ROW_BIND_TYPE, &value, 0, nullptr), SQL_SUCCESS);
-    EXPECT_EQ(value, 48u);
-    SQLULEN* fetchedPtr = nullptr;
-    ASSERT_EQ(SQLGetStmtAttr(stmt(), SQL_ATTR_ROWS_FETCHED_PTR, &fetchedPtr, 0, nullptr), SQL_SUCCESS);
-    EXPECT_EQ(fetchedPtr, &m_fetched);
+    const auto read = [&](SQLINTEGER attribute) {
+        SQLULEN value = 0;
+        EXPECT_EQ(SQLGetStmtAttr(stmt(), attribute, &value, 0, nullptr), SQL_SUCCESS);
+        return value;
+    };
+    EXPECT_EQ(read(SQL_ATTR_ROW_ARRAY_SIZE), 10u);
+    EXPECT_EQ(read(SQL_ATTR_ROW_BIND_TYPE), 48u);
+    EXPECT_EQ(read(SQL_ATTR_ROWS_FETCHED_PTR), reinterpret_cast<SQLULEN>(&m_fetched));
     EXPECT_EQ(SQLSetStmtAttr(stmt(), SQL_ATTR_ROW_ARRAY_SIZE, attribute(0), 0), SQL_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt()).state, "HY024");
     SQL_NUMERIC_STRUCT numeric{};  // a C type SQLGetData does not give either
@@ -364,8 +363,7 @@ TEST_F(BlockFetchTest, Odbc2ExtendedFetchUsesTheRowsetSizeOption)
     ASSERT_EQ(SQLBindCol(stmt2.handle(), 1, SQL_C_SLONG, ids.data(), 0, ind.data()), SQL_SUCCESS);
     ASSERT_EQ(SQLExtendedFetch(stmt2.handle(), SQL_FETCH_NEXT, 0, &count, status.data()), SQL_SUCCESS);
     EXPECT_EQ(count, 50u);
-    EXPECT_EQ(ids[0], 1001);
-    EXPECT_EQ(ids[49], 1050);
+    EXPECT_EQ(std::make_pair(ids[0], ids[49]), std::make_pair(1001, 1050));
     EXPECT_EQ(status[49], SQL_ROW_SUCCESS);
     EXPECT_EQ(status[50], SQL_ROW_NOROW);
     EXPECT_EQ(SQLExtendedFetch(stmt2.handle(), SQL_FETCH_NEXT, 0, &count, status.data()), SQL_NO_DATA);

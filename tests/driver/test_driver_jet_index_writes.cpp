@@ -174,12 +174,12 @@ TEST_F(JetIndexWritesTest, UniqueRequiredAndIgnoreNullsIndexesAsAccessKeepsThem)
     Session connexion(accessFile(file), false, false);
     for (const char* row : {"('r1', 'a')", "('r2', NULL)", "('r3', NULL)"})
         change(connexion, std::string("INSERT INTO TableUnique1_temp ([row], data) VALUES ") + row);
-    Diagnostic refused = refusal(connexion, "INSERT INTO TableUnique1_temp ([row], data) VALUES ('r4', 'A')");
-    EXPECT_NE(refused.message.find("doublons dans l'index sur « data »"), std::string::npos) << refused.message;
-    refused = refusal(connexion, "INSERT INTO TableUnique1_temp ([row], data) VALUES ('R1', 'b')");
-    EXPECT_NE(refused.message.find("doublons dans la clé primaire (« row »)"), std::string::npos) << refused.message;
-    refused = refusal(connexion, "INSERT INTO TableUnique1_temp (data) VALUES ('c')");
-    EXPECT_NE(refused.message.find("ne peut pas contenir une valeur Null"), std::string::npos) << refused.message;
+    expectRefused(connexion, "INSERT INTO TableUnique1_temp ([row], data) VALUES ('r4', 'A')",
+                  "doublons dans l'index sur « data »");
+    expectRefused(connexion, "INSERT INTO TableUnique1_temp ([row], data) VALUES ('R1', 'b')",
+                  "doublons dans la clé primaire (« row »)");
+    expectRefused(connexion, "INSERT INTO TableUnique1_temp (data) VALUES ('c')",
+                  "ne peut pas contenir une valeur Null");
     change(connexion, "INSERT INTO TableIgnoreNulls1 ([row], data) VALUES ('n1', NULL)");
     change(connexion, "INSERT INTO TableIgnoreNulls1 ([row], data) VALUES ('n2', 'présent')");
     change(connexion, "UPDATE TableIgnoreNulls1 SET data = NULL WHERE [row] = 'n2'");
