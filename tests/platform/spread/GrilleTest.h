@@ -18,6 +18,15 @@ inline QString lire(vaSpread& grille, qint32 nCol, qint32 nRow)
     return grille.Text();
 }
 
+// The working block (c1, r1)-(c2, r2), for the next block action.
+inline void bloc(vaSpread& grille, qint32 nCol1, qint32 nRow1, qint32 nCol2, qint32 nRow2)
+{
+    grille.setCol(nCol1);
+    grille.setRow(nRow1);
+    grille.setCol2(nCol2);
+    grille.setRow2(nRow2);
+}
+
 // A grid of nRows x nCols whose data cell (c, r) holds "r.c".
 inline void remplir(vaSpread& grille, qint32 nRows, qint32 nCols)
 {

@@ -36,10 +36,7 @@ bool clair(const QImage& image, int x, int y)
 void encadrerBloc(vaSpread& grille, qint32 nCol1, qint32 nRow1, qint32 nCol2, qint32 nRow2)
 {
     grille.setBlockMode(true);
-    grille.setCol(nCol1);
-    grille.setRow(nRow1);
-    grille.setCol2(nCol2);
-    grille.setRow2(nRow2);
+    bloc(grille, nCol1, nRow1, nCol2, nRow2);
     grille.setCellBorderType(vaSpread::kBorderOutline);
     grille.setAction(vaSpread::kActionSetBorder);
     grille.setBlockMode(false);
@@ -105,10 +102,7 @@ TEST(GrilleDessin, CopieDUnBlocDansLePressePapiers)
     ecrire(grille, 2, 2, QString());
     auto copier = [&](qint32 nCol1, qint32 nRow1, qint32 nCol2, qint32 nRow2) {
         QGuiApplication::clipboard()->clear();
-        grille.setCol(nCol1);
-        grille.setRow(nRow1);
-        grille.setCol2(nCol2);
-        grille.setRow2(nRow2);
+        bloc(grille, nCol1, nRow1, nCol2, nRow2);
         grille.setAction(vaSpread::kActionClipboardCopy);
         return QGuiApplication::clipboard()->text();
     };

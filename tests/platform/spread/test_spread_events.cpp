@@ -1,7 +1,7 @@
 // Grid events and hit test: cells, titles, the corner and title borders under a position;
 // Click, DblClick, MouseDown, KeyDown with the component's arguments; the width and
-// height changes the user makes by dragging a border, told once; and the first row and
-// column shown at the top left.
+// height changes the user makes by dragging a border, told once (the first row and column
+// shown at the top left are checked through the query window's grid).
 #include "tests/platform/spread/GrilleTest.h"
 
 #include <QHeaderView>

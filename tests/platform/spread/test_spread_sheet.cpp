@@ -83,10 +83,7 @@ TEST(GrilleFeuille, ViderEtCellulesHorsFeuille)
 
     // A block partly outside is clipped to the sheet.
     grille.setBlockMode(true);
-    grille.setCol(2);
-    grille.setRow(2);
-    grille.setCol2(9);
-    grille.setRow2(9);
+    bloc(grille, 2, 2, 9, 9);
     grille.setText(QStringLiteral("bloc"));
     grille.setBlockMode(false);
     EXPECT_EQ(lire(grille, 2, 2), "bloc");
@@ -110,10 +107,7 @@ TEST(GrilleFeuille, GrasParCelluleBlocEtLigneEntiere)
 
     // Block mode: the whole block; -1: every data column of the row.
     grille.setBlockMode(true);
-    grille.setCol(2);
-    grille.setRow(1);
-    grille.setCol2(3);
-    grille.setRow2(2);
+    bloc(grille, 2, 1, 3, 2);
     grille.setFontBold(true);
     grille.setBlockMode(false);
     EXPECT_TRUE(grille.Cells().bold(2, 1) && grille.Cells().bold(3, 2));
