@@ -2,7 +2,11 @@
 # Configures and builds Kervane in build/ (targets given as arguments, everything by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+# Ninja for a new build folder (it keeps both cores busy across targets); a folder configured
+# earlier keeps its generator.
+generator=()
+if [ ! -f build/CMakeCache.txt ] && command -v ninja > /dev/null; then generator=(-G Ninja); fi
+cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 if [ "$#" -gt 0 ]; then
   targets=()
   for t in "$@"; do targets+=(--target "$t"); done

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   # build
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ninja-build lld
   qt6-base-dev libgl-dev
   qt6-translations-l10n
   unixodbc unixodbc-dev odbcinst
