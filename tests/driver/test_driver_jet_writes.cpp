@@ -70,7 +70,7 @@ protected:
         JetCopyTest::SetUp();
         m_file = path("mesures.mdb");
         std::string why;
-        if (!makeNoIndexFile(m_file, why))
+        if (!makeJackcessFile("NoIndexTables.java", m_file, why))
             GTEST_SKIP() << why;
         m_before = dump();
         ASSERT_FALSE(m_before.empty());
