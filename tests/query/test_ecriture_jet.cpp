@@ -20,7 +20,7 @@ protected:
             return;
         strBase = dossier.fichier("mesures.mdb");
         std::string why;
-        if (!makeNoIndexFile(strBase.toStdString(), why))
+        if (!makeJackcessFile("NoIndexTables.java", strBase.toStdString(), why))
             GTEST_SKIP() << why;
         odbc.ajouterDSN(DSN, strBase);
     }
