@@ -1,7 +1,6 @@
 #include "driver/jet/format/JetDataPage.h"
 
 #include "driver/jet/format/JetByteOrder.h"
-#include "driver/jet/format/JetLayout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,7 +18,7 @@ int slotOffset(const JetFileFormat& format, int row)
 int lowestStart(const unsigned char* page, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
-    return rows == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, rows - 1)) & kRowOffsetMask);
+    return rows == 0 ? format.pageSize : storedSlot(page, rows - 1, format).start;
 }
 
 // True when the offsets go down from the page's end without reaching the offset table, as
@@ -32,7 +31,7 @@ bool rowsInOrder(const unsigned char* page, const JetFileFormat& format)
         return false;
     int above = format.pageSize;
     for (int row = 0; row < rows; ++row) {
-        const int start = readUInt16(page, slotOffset(format, row)) & kRowOffsetMask;
+        const int start = storedSlot(page, row, format).start;
         if (start > above || start < slotOffset(format, rows))
             return false;
         above = start;
@@ -135,16 +134,23 @@ int freeSpace(const unsigned char* page)
     return readUInt16(page, kFreeSpace);
 }
 
+Slot storedSlot(const unsigned char* page, int row, const JetFileFormat& format)
+{
+    const int entry = readUInt16(page, slotOffset(format, row));
+    Slot out;
+    out.start = entry & kRowOffsetMask;
+    out.end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
+    out.deleted = (entry & kRowDeleted) != 0;
+    out.moved = (entry & kRowMoved) != 0;
+    return out;
+}
+
 bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
     if (row < 0 || row >= rows || rows > kMaxRows)
         return false;
-    const int entry = readUInt16(page, slotOffset(format, row));
-    out.start = entry & kRowOffsetMask;
-    out.end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
-    out.deleted = (entry & kRowDeleted) != 0;
-    out.overflow = (entry & kRowMoved) != 0;
+    out = storedSlot(page, row, format);
     return out.start >= slotOffset(format, rows) && out.start <= out.end && out.end <= format.pageSize &&
            rowsInOrder(page, format);
 }
@@ -177,7 +183,7 @@ bool canGrow(const unsigned char* page, int row, int extra, const JetFileFormat&
 void grow(unsigned char* page, int row, int extra, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
-    const int end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
+    const int end = storedSlot(page, row, format).end;
     const int lowest = lowestStart(page, format);
     std::memmove(page + lowest - extra, page + lowest, static_cast<std::size_t>(end - lowest));
     std::memset(page + end - extra, 0, static_cast<std::size_t>(extra));
@@ -194,8 +200,7 @@ bool canRewrite(const unsigned char* page, int row, int size, const JetFileForma
     if (row < 0 || row >= rowCount(page, format) || freed < 0)
         return false;
     const int entry = readUInt16(page, slotOffset(format, row));
-    const int end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
-    return size - keptSize(entry, end - (entry & kRowOffsetMask)) <= gap(page, format) + freed;
+    return size - keptSize(entry, storedSlot(page, row, format).size()) <= gap(page, format) + freed;
 }
 
 void rewrite(unsigned char* page, int row, const std::vector<unsigned char>& bytes, const JetFileFormat& format)

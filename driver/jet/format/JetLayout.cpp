@@ -4,37 +4,32 @@
 
 namespace kervane::jet {
 
-int rowCount(const JetFileFormat& format, const unsigned char* page)
+int checkedRowCount(const JetFileFormat& format, const unsigned char* page)
 {
-    const int rows = readUInt16(page, format.pageRowCount);
+    const int rows = datapage::rowCount(page, format);
     if (format.pageFirstSlot + 2 * rows > format.pageSize)
         return -1;
     return rows;
 }
 
-bool rowSlot(const JetFileFormat& format, const unsigned char* page, int row, RowSlot& slot)
+bool checkedRowSlot(const JetFileFormat& format, const unsigned char* page, int row, datapage::Slot& slot)
 {
-    const int raw = readUInt16(page, format.pageFirstSlot + 2 * row);
-    const int end = row == 0 ? format.pageSize : readUInt16(page, format.pageFirstSlot + 2 * (row - 1)) & kRowOffsetMask;
-    slot.start = raw & kRowOffsetMask;
-    slot.size = end - slot.start;
-    slot.deleted = (raw & kRowDeleted) != 0;
-    slot.moved = (raw & kRowMoved) != 0;
+    slot = datapage::storedSlot(page, row, format);
     if (slot.deleted)
         return true;
-    const int slotTableEnd = format.pageFirstSlot + 2 * readUInt16(page, format.pageRowCount);
-    return slot.start >= slotTableEnd && slot.size > 0 && end <= format.pageSize;
+    const int slotTableEnd = format.pageFirstSlot + 2 * datapage::rowCount(page, format);
+    return slot.start >= slotTableEnd && slot.size() > 0 && slot.end <= format.pageSize;
 }
 
-bool rowHeaderFits(const JetFileFormat& format, const unsigned char* page, const RowSlot& slot,
+bool rowHeaderFits(const JetFileFormat& format, const unsigned char* page, const datapage::Slot& slot,
                    bool hasVariableColumns)
 {
     const int countSize = format.jet3 ? 1 : 2;
-    if (slot.size <= countSize)
+    if (slot.size() <= countSize)
         return false;
     const int columns = format.jet3 ? page[slot.start] : readUInt16(page, slot.start);
     const int bitmask = (columns + 7) / 8;
-    const int rowEnd = slot.start + slot.size - 1;
+    const int rowEnd = slot.start + slot.size() - 1;
     const int firstAfterCount = slot.start + countSize;
     if (rowEnd - bitmask + 1 < firstAfterCount)
         return false;
@@ -44,7 +39,7 @@ bool rowHeaderFits(const JetFileFormat& format, const unsigned char* page, const
         if (rowEnd - bitmask < firstAfterCount)
             return false;
         const int variables = page[rowEnd - bitmask];
-        const int jumps = (slot.size - 1) / 256;
+        const int jumps = (slot.size() - 1) / 256;
         const int offsetTable = rowEnd - bitmask - jumps - 1;
         return offsetTable - variables >= firstAfterCount;
     }

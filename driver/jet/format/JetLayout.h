@@ -2,6 +2,7 @@
 // Byte-level checks of Jet pages, made before a page or a row is handed to libmdb,
 // which trusts the offsets it reads.
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetFileFormat.h"
 
 #include <cstdint>
@@ -11,21 +12,13 @@
 
 namespace kervane::jet {
 
-// One row slot of a data page: where the row lies and its flags.
-struct RowSlot {
-    int start = 0;
-    int size = 0;
-    bool deleted = false;  // kRowDeleted (libmdb 1.0 reads the two flags the other way round)
-    bool moved = false;    // kRowMoved
-};
-
 // Number of row slots of a data page, or -1 when the slot table leaves the page.
-int rowCount(const JetFileFormat& format, const unsigned char* page);
-// Reads slot `row` (below rowCount); false when a live row lies outside the page.
-bool rowSlot(const JetFileFormat& format, const unsigned char* page, int row, RowSlot& slot);
+int checkedRowCount(const JetFileFormat& format, const unsigned char* page);
+// Reads slot `row` (below checkedRowCount); false when a live row lies outside the page.
+bool checkedRowSlot(const JetFileFormat& format, const unsigned char* page, int row, datapage::Slot& slot);
 // True when the column count, null mask and variable-column offset table of the row all lie
 // inside the row, so that cracking it reads nothing else.
-bool rowHeaderFits(const JetFileFormat& format, const unsigned char* page, const RowSlot& slot,
+bool rowHeaderFits(const JetFileFormat& format, const unsigned char* page, const datapage::Slot& slot,
                    bool hasVariableColumns);
 
 // Walks the pages a table's usage map marks as its own, in increasing order, refusing

@@ -75,7 +75,7 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
     row.header = where;
     row.home = where;
     row.homeSlot = row.headerSlot;
-    for (int hops = 0; row.homeSlot.overflow; ++hops) {
+    for (int hops = 0; row.homeSlot.moved; ++hops) {
         if (hops == kMaxHops || row.homeSlot.size() < 4) {
             error = gone;
             return false;

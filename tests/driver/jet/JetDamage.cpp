@@ -106,7 +106,7 @@ void collectRows(MemoryPages& pages, const jet::JetTableLayout& layout, std::uin
             continue;
         map.rows.push_back({number, r});
         const unsigned char* home = page;
-        if (slot.overflow) {
+        if (slot.moved) {
             map.movedRows.push_back({number, r});
             const jet::JetRowId at = pointerAt(page + slot.start);
             home = pages.read(at.page);

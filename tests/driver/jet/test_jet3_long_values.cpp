@@ -184,7 +184,7 @@ TEST_F(Jet3LongRows, ReleasedLongValuesFlaggedAsAccessFlagsThem)
     for (const jet::JetRowId& at : kept) {
         jet::datapage::Slot slot;
         ASSERT_TRUE(jet::datapage::slot(m_pages->read(at.page), at.row, slot, *m_layout.format));
-        EXPECT_TRUE(slot.deleted && slot.overflow) << at.page << ":" << at.row;
+        EXPECT_TRUE(slot.deleted && slot.moved) << at.page << ":" << at.row;
     }
 }
 

@@ -314,7 +314,7 @@ std::vector<unsigned char> storedRow(MemoryPages& pages, const jet::JetFileForma
 {
     const unsigned char* page = pages.read(static_cast<std::uint32_t>(rowid >> 8));
     jet::datapage::Slot slot;
-    if (page == nullptr || !jet::datapage::slot(page, static_cast<int>(rowid & 0xff), slot, format) || slot.overflow)
+    if (page == nullptr || !jet::datapage::slot(page, static_cast<int>(rowid & 0xff), slot, format) || slot.moved)
         return {};
     return {page + slot.start, page + slot.end};
 }
