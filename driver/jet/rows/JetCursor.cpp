@@ -59,7 +59,7 @@ bool JetCursor::next(std::string& error)
 bool JetCursor::nextPage(bool& found, std::string& error)
 {
     found = false;
-    const UsageMap::PageReader read = [this](std::uint32_t page, unsigned char* buffer) {
+    const UsageMapWalk::PageReader read = [this](std::uint32_t page, unsigned char* buffer) {
         return m_file.readPage(page, buffer);
     };
     for (;;) {
@@ -68,9 +68,9 @@ bool JetCursor::nextPage(bool& found, std::string& error)
         std::uint32_t page = 0;
         std::string why;
         switch (m_map.next(m_pageNumber, read, page, why)) {
-        case UsageMap::Step::End: return true;
-        case UsageMap::Step::Damaged: error = damage(why); return false;
-        case UsageMap::Step::Page: break;
+        case UsageMapWalk::Step::End: return true;
+        case UsageMapWalk::Step::Damaged: error = damage(why); return false;
+        case UsageMapWalk::Step::Page: break;
         }
         // The map may name pages that were given back; only this table's data pages count.
         bool ownPage = false;

@@ -4,6 +4,7 @@
 // be read again later from its position, without walking to it.
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetUsageMap.h"
 #include "driver/jet/rows/JetLongValue.h"
 
 #include <cstdint>
@@ -61,7 +62,7 @@ private:
 
     JetFile& m_file;
     const JetTable& m_table;
-    UsageMap m_map;
+    UsageMapWalk m_map;
     std::vector<unsigned char> m_page;      // the data page being walked
     std::vector<unsigned char> m_moved;     // the page of a row moved elsewhere
     LongValueReader m_longValues;
