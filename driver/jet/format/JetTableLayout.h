@@ -83,6 +83,11 @@ constexpr int kColumnSize = 25;
 // for Jet 3, its texts are in a known code page; false with a French message otherwise.
 bool checkWritableFile(JetPages& pages, std::string& error);
 
+// The bytes of the table definition starting on `page` over all its pages: the first page whole,
+// then each continuation page after its 8-byte header; false when a page of the chain cannot be
+// read, is no definition page, or the chain goes on past 65 pages (a loop).
+bool readDefinitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned char>& bytes);
+
 // Reads the definition of the table whose definition starts on `page`; false with a French
 // message when it is not a table definition or cannot be understood.
 bool readTableLayout(JetPages& pages, std::uint32_t page, JetTableLayout& layout, std::string& error);
