@@ -152,7 +152,7 @@ bool JetLongValues::follow(std::uint32_t pointer, bool chained, std::vector<JetR
             return false;
         // A chained piece starts with the next piece's row number and three-byte page number.
         const unsigned char* next = page + slot.start;
-        pointer = readLittleEndian(next + 1, 3) << 8 | next[0];
+        pointer = readUInt32(next, 0);
         if ((pointer >> 8) == 0)
             return true;
     }
