@@ -6,7 +6,7 @@
 #include "driver/jet/file/JetWriteMessages.h"
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
-#include "driver/jet/format/JetDefinition.h"
+#include "driver/jet/format/JetDefinitionChecks.h"
 #include "driver/jet/format/JetMessages.h"
 
 #include <mdbtools.h>

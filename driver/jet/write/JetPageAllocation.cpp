@@ -2,8 +2,8 @@
 #include "driver/jet/format/JetUsageMap.h"
 
 #include "driver/jet/format/JetDataPage.h"
-#include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetPages.h"
+#include "driver/jet/format/JetRowChecks.h"
 
 #include <algorithm>
 #include <map>

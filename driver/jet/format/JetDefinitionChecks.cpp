@@ -1,4 +1,4 @@
-#include "driver/jet/format/JetDefinition.h"
+#include "driver/jet/format/JetDefinitionChecks.h"
 
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetTableLayout.h"

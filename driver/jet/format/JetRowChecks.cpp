@@ -1,4 +1,4 @@
-#include "driver/jet/format/JetLayout.h"
+#include "driver/jet/format/JetRowChecks.h"
 
 #include "driver/jet/format/JetByteOrder.h"
 
