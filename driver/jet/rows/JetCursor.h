@@ -5,7 +5,7 @@
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetUsageMap.h"
-#include "driver/jet/rows/JetLongValue.h"
+#include "driver/jet/rows/JetLongValueReader.h"
 
 #include <cstdint>
 #include <functional>

@@ -11,7 +11,7 @@
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/module/JetDatabase.h"
-#include "driver/jet/rows/JetLongValue.h"
+#include "driver/jet/rows/JetLongValueReader.h"
 
 #include <mdbtools.h>
 

@@ -1,4 +1,4 @@
-#include "driver/jet/rows/JetLongValue.h"
+#include "driver/jet/rows/JetLongValueReader.h"
 
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
