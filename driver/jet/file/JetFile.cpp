@@ -26,7 +26,6 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 0x20;
 // A definition continued on further pages: each starts with an 8-byte header.
-constexpr long kContinuationHeader = 8;
 constexpr std::size_t kDefinitionPageLimit = 64;
 
 struct MdbCloser {
@@ -308,8 +307,8 @@ bool JetFile::readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>
         if (!seen.insert(page).second || seen.size() > kDefinitionPageLimit || !readPage(page, buffer.data()) ||
             buffer[0] != kDefinitionPage)
             return false;
-        bytes.insert(bytes.end(), buffer.begin() + (bytes.empty() ? 0 : kContinuationHeader), buffer.end());
-        page = readUInt32(buffer.data(), 4);
+        bytes.insert(bytes.end(), buffer.begin() + (bytes.empty() ? 0 : kDefinitionPageHeader), buffer.end());
+        page = readUInt32(buffer.data(), kDefinitionNextPage);
     }
     return true;
 }

@@ -95,7 +95,7 @@ void layAgain(unsigned char* page, const JetFileFormat& format, int replaced = -
     }
     const int tableEnd = slotOffset(format, rows);
     std::fill(page + tableEnd, page + at, 0);
-    writeUInt16(page, kFreeSpace, at - tableEnd);
+    writeUInt16(page, kPageFreeSpace, at - tableEnd);
 }
 
 // Bytes rows and offset entries may still take: the gap, and what laying the page again would
@@ -115,13 +115,13 @@ void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& f
     std::memset(page, 0, static_cast<std::size_t>(format.pageSize));
     page[0] = kDataPage;
     page[1] = 0x01;
-    writeUInt16(page, kFreeSpace, format.pageSize - format.pageFirstSlot);
-    writeUInt32(page, kOwner, owner);
+    writeUInt16(page, kPageFreeSpace, format.pageSize - format.pageFirstSlot);
+    writeUInt32(page, kPageOwner, owner);
 }
 
 bool isDataPageOf(const unsigned char* page, std::uint32_t owner)
 {
-    return page[0] == kDataPage && readUInt32(page, kOwner) == owner;
+    return page[0] == kDataPage && readUInt32(page, kPageOwner) == owner;
 }
 
 int rowCount(const unsigned char* page, const JetFileFormat& format)
@@ -131,7 +131,7 @@ int rowCount(const unsigned char* page, const JetFileFormat& format)
 
 int freeSpace(const unsigned char* page)
 {
-    return readUInt16(page, kFreeSpace);
+    return readUInt16(page, kPageFreeSpace);
 }
 
 Slot storedSlot(const unsigned char* page, int row, const JetFileFormat& format)
@@ -169,7 +169,7 @@ int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_
     std::copy(row.begin(), row.end(), page + start);
     writeUInt16(page, slotOffset(format, rows), start | flags);
     writeUInt16(page, format.pageRowCount, rows + 1);
-    writeUInt16(page, kFreeSpace, freeSpace(page) - static_cast<int>(row.size()) - 2);
+    writeUInt16(page, kPageFreeSpace, freeSpace(page) - static_cast<int>(row.size()) - 2);
     return rows;
 }
 
@@ -191,7 +191,7 @@ void grow(unsigned char* page, int row, int extra, const JetFileFormat& format)
         const int entry = readUInt16(page, slotOffset(format, moved));
         writeUInt16(page, slotOffset(format, moved), ((entry & kRowOffsetMask) - extra) | (entry & ~kRowOffsetMask));
     }
-    writeUInt16(page, kFreeSpace, freeSpace(page) - extra);
+    writeUInt16(page, kPageFreeSpace, freeSpace(page) - extra);
 }
 
 bool canRewrite(const unsigned char* page, int row, int size, const JetFileFormat& format)

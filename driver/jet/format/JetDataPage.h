@@ -18,8 +18,6 @@
 
 namespace kervane::jet::datapage {
 
-constexpr int kFreeSpace = 2;
-constexpr int kOwner = 4;
 constexpr int kMaxRows = 255;
 constexpr int kPointerSize = 4;  // a moved row's place: its row number, then its 3-byte page
 

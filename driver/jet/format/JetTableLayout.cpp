@@ -11,7 +11,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr int kPageHeader = 8;  // type, flag, free space, next definition page
 constexpr int kMostDefinitionHops = 64;  // a longer chain of definition pages is a damaged one
 constexpr int kVersionOffset = 0x14;
 constexpr unsigned char kJet3 = 0x00;
@@ -137,8 +136,8 @@ bool readDefinitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsign
         const unsigned char* p = pages.read(page);
         if (p == nullptr || p[0] != kDefinitionPage || hops > kMostDefinitionHops)
             return false;
-        bytes.insert(bytes.end(), p + (hops == 0 ? 0 : kPageHeader), p + size);
-        page = readUInt32(p, 4);
+        bytes.insert(bytes.end(), p + (hops == 0 ? 0 : kDefinitionPageHeader), p + size);
+        page = readUInt32(p, kDefinitionNextPage);
     }
     return true;
 }

@@ -93,7 +93,7 @@ bool JetCursor::holdPage(std::uint32_t page, bool& ownPage, std::string& error)
         error = damage("page " + std::to_string(page) + " illisible");
         return false;
     }
-    ownPage = m_page[0] == kDataPage && readUInt32(m_page.data(), 4) == m_table.definitionPage;
+    ownPage = m_page[0] == kDataPage && readUInt32(m_page.data(), kPageOwner) == m_table.definitionPage;
     if (!ownPage)
         return true;
     m_rowCount = checkedRowCount(m_file.format(), m_page.data());
@@ -206,7 +206,7 @@ bool JetCursor::followOverflow(const datapage::Slot& slot, datapage::Slot& targe
     const int row = m_page[static_cast<std::size_t>(slot.start)];
     const std::uint32_t page = readUInt32(m_page.data(), slot.start) >> 8;
     if (!m_file.readPage(page, m_moved.data()) || m_moved[0] != kDataPage ||
-        readUInt32(m_moved.data(), 4) != m_table.definitionPage || row >= checkedRowCount(format, m_moved.data()) ||
+        readUInt32(m_moved.data(), kPageOwner) != m_table.definitionPage || row >= checkedRowCount(format, m_moved.data()) ||
         !checkedRowSlot(format, m_moved.data(), row, target) || target.start < format.pageFirstSlot || target.size() <= 0) {
         error = damage("ligne déplacée vers la page " + std::to_string(page) + " introuvable");
         return false;

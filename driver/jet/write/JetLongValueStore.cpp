@@ -14,7 +14,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr char kLongValueMark[] = "LVAL";
 constexpr int kMaxChain = 1 << 20;
 
 // A piece of a chained value: a whole row of a long-value page, less the next piece's pointer.
@@ -30,7 +29,7 @@ std::size_t pieces(const JetFileFormat& format, std::size_t size)
 
 bool isLongValuePage(const unsigned char* page)
 {
-    return page != nullptr && page[0] == kDataPage && std::memcmp(page + datapage::kOwner, kLongValueMark, 4) == 0;
+    return page != nullptr && page[0] == kDataPage && std::equal(kLongValueOwner, kLongValueOwner + 4, page + kPageOwner);
 }
 
 }  // namespace
@@ -98,7 +97,7 @@ std::uint32_t JetLongValueStore::newPage(const JetLayoutColumn& column)
         return 0;
     unsigned char* bytes = m_pages.change(page);
     datapage::initialise(bytes, 0, format());
-    std::memcpy(bytes + datapage::kOwner, kLongValueMark, 4);
+    std::copy_n(kLongValueOwner, 4, bytes + kPageOwner);
     return page;
 }
 
