@@ -138,7 +138,7 @@ TEST_F(Jet3WritesTest, CommittedChangesAreWhatEveryReaderFinds)
         jet::datapage::Slot slot;
         ASSERT_TRUE(jet::datapage::slot(pages.read(static_cast<std::uint32_t>(rowid >> 8)), static_cast<int>(rowid & 0xff),
                                         slot, jet::jet3FileFormat()));
-        EXPECT_FALSE(slot.overflow) << a;
+        EXPECT_FALSE(slot.moved) << a;
     }
     if (!haveProgram("mdb-export"))
         GTEST_SKIP() << "mdb-export absent (paquet mdbtools)";

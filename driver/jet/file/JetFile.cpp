@@ -5,7 +5,8 @@
 #include "driver/jet/file/JetRecovery.h"
 #include "driver/jet/file/JetWriteMessages.h"
 #include "driver/jet/format/JetByteOrder.h"
-#include "driver/jet/format/JetDefinition.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetDefinitionChecks.h"
 #include "driver/jet/format/JetMessages.h"
 
 #include <mdbtools.h>
@@ -25,7 +26,6 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 0x20;
 // A definition continued on further pages: each starts with an 8-byte header.
-constexpr long kContinuationHeader = 8;
 constexpr std::size_t kDefinitionPageLimit = 64;
 
 struct MdbCloser {
@@ -177,7 +177,7 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
     convertToUtf8(mdb);
     std::vector<unsigned char> page(static_cast<std::size_t>(format->pageSize));
     // The catalogue is the table defined on page 2.
-    if (!file->readPage(2, page.data()) || page[0] != MDB_PAGE_TABLE) {
+    if (!file->readPage(2, page.data()) || page[0] != kDefinitionPage) {
         error = messageUnreadable(path, "catalogue illisible");
         return nullptr;
     }
@@ -305,10 +305,10 @@ bool JetFile::readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>
     bytes.clear();
     while (page != 0) {
         if (!seen.insert(page).second || seen.size() > kDefinitionPageLimit || !readPage(page, buffer.data()) ||
-            buffer[0] != MDB_PAGE_TABLE)
+            buffer[0] != kDefinitionPage)
             return false;
-        bytes.insert(bytes.end(), buffer.begin() + (bytes.empty() ? 0 : kContinuationHeader), buffer.end());
-        page = readUInt32(buffer.data(), 4);
+        bytes.insert(bytes.end(), buffer.begin() + (bytes.empty() ? 0 : kDefinitionPageHeader), buffer.end());
+        page = readUInt32(buffer.data(), kDefinitionNextPage);
     }
     return true;
 }
@@ -484,22 +484,19 @@ bool JetFile::changedInTransaction(const JetTable& table) const
 // its definition's first page, the map in the row the definition points to.
 bool JetFile::readPlacement(JetTable& table)
 {
-    const MdbFormatConstants* constants = m_handle->mdb->fmt;
     std::vector<unsigned char> page(static_cast<std::size_t>(m_format->pageSize));
-    if (!readPage(table.definitionPage, page.data()) || page[0] != MDB_PAGE_TABLE)
+    if (!readPage(table.definitionPage, page.data()) || page[0] != kDefinitionPage)
         return false;
-    const std::uint32_t rows = readUInt32(page.data(), constants->tab_num_rows_offset);
-    const std::uint32_t mapRow = readUInt32(page.data(), constants->tab_usage_map_offset);
+    const std::uint32_t rows = readUInt32(page.data(), m_format->definitionRowCount);
+    const std::uint32_t mapRow = readUInt32(page.data(), m_format->definitionOwnedPages);
     const int row = static_cast<int>(mapRow & 0xff);
-    if (!readPage(mapRow >> 8, page.data()) || row >= rowCount(*m_format, page.data()))
+    if (!readPage(mapRow >> 8, page.data()) || row >= checkedRowCount(*m_format, page.data()))
         return false;
-    const int start = readUInt16(page.data(), m_format->pageFirstSlot + 2 * row) & kRowOffsetMask;
-    const int end =
-        row == 0 ? m_format->pageSize : readUInt16(page.data(), m_format->pageFirstSlot + 2 * (row - 1)) & kRowOffsetMask;
-    if (start < m_format->pageFirstSlot || end <= start || end > m_format->pageSize)
+    const datapage::Slot slot = datapage::storedSlot(page.data(), row, *m_format);
+    if (slot.start < m_format->pageFirstSlot || slot.end <= slot.start || slot.end > m_format->pageSize)
         return false;
     table.rowEstimate = rows;
-    table.usageMap.assign(page.begin() + start, page.begin() + end);
+    table.usageMap.assign(page.begin() + slot.start, page.begin() + slot.end);
     return true;
 }
 

@@ -8,7 +8,7 @@
 #include "driver/jet/file/JetFileLocks.h"
 #include "driver/jet/file/JetFileStamp.h"
 #include "driver/jet/file/JetPageOverlay.h"
-#include "driver/jet/format/JetLayout.h"
+#include "driver/jet/format/JetRowChecks.h"
 #include "driver/jet/format/JetValue.h"
 
 #include <cstdint>

@@ -1,7 +1,6 @@
 #include "driver/jet/format/JetDataPage.h"
 
 #include "driver/jet/format/JetByteOrder.h"
-#include "driver/jet/format/JetLayout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,7 +18,7 @@ int slotOffset(const JetFileFormat& format, int row)
 int lowestStart(const unsigned char* page, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
-    return rows == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, rows - 1)) & kRowOffsetMask);
+    return rows == 0 ? format.pageSize : storedSlot(page, rows - 1, format).start;
 }
 
 // True when the offsets go down from the page's end without reaching the offset table, as
@@ -32,7 +31,7 @@ bool rowsInOrder(const unsigned char* page, const JetFileFormat& format)
         return false;
     int above = format.pageSize;
     for (int row = 0; row < rows; ++row) {
-        const int start = readUInt16(page, slotOffset(format, row)) & kRowOffsetMask;
+        const int start = storedSlot(page, row, format).start;
         if (start > above || start < slotOffset(format, rows))
             return false;
         above = start;
@@ -96,7 +95,7 @@ void layAgain(unsigned char* page, const JetFileFormat& format, int replaced = -
     }
     const int tableEnd = slotOffset(format, rows);
     std::fill(page + tableEnd, page + at, 0);
-    writeUInt16(page, kFreeSpace, at - tableEnd);
+    writeUInt16(page, kPageFreeSpace, at - tableEnd);
 }
 
 // Bytes rows and offset entries may still take: the gap, and what laying the page again would
@@ -116,13 +115,13 @@ void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& f
     std::memset(page, 0, static_cast<std::size_t>(format.pageSize));
     page[0] = kDataPage;
     page[1] = 0x01;
-    writeUInt16(page, kFreeSpace, format.pageSize - format.pageFirstSlot);
-    writeUInt32(page, kOwner, owner);
+    writeUInt16(page, kPageFreeSpace, format.pageSize - format.pageFirstSlot);
+    writeUInt32(page, kPageOwner, owner);
 }
 
 bool isDataPageOf(const unsigned char* page, std::uint32_t owner)
 {
-    return page[0] == kDataPage && readUInt32(page, kOwner) == owner;
+    return page[0] == kDataPage && readUInt32(page, kPageOwner) == owner;
 }
 
 int rowCount(const unsigned char* page, const JetFileFormat& format)
@@ -132,7 +131,18 @@ int rowCount(const unsigned char* page, const JetFileFormat& format)
 
 int freeSpace(const unsigned char* page)
 {
-    return readUInt16(page, kFreeSpace);
+    return readUInt16(page, kPageFreeSpace);
+}
+
+Slot storedSlot(const unsigned char* page, int row, const JetFileFormat& format)
+{
+    const int entry = readUInt16(page, slotOffset(format, row));
+    Slot out;
+    out.start = entry & kRowOffsetMask;
+    out.end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
+    out.deleted = (entry & kRowDeleted) != 0;
+    out.moved = (entry & kRowMoved) != 0;
+    return out;
 }
 
 bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& format)
@@ -140,11 +150,7 @@ bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& fo
     const int rows = rowCount(page, format);
     if (row < 0 || row >= rows || rows > kMaxRows)
         return false;
-    const int entry = readUInt16(page, slotOffset(format, row));
-    out.start = entry & kRowOffsetMask;
-    out.end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
-    out.deleted = (entry & kRowDeleted) != 0;
-    out.overflow = (entry & kRowMoved) != 0;
+    out = storedSlot(page, row, format);
     return out.start >= slotOffset(format, rows) && out.start <= out.end && out.end <= format.pageSize &&
            rowsInOrder(page, format);
 }
@@ -163,7 +169,7 @@ int add(unsigned char* page, const std::vector<unsigned char>& row, std::uint16_
     std::copy(row.begin(), row.end(), page + start);
     writeUInt16(page, slotOffset(format, rows), start | flags);
     writeUInt16(page, format.pageRowCount, rows + 1);
-    writeUInt16(page, kFreeSpace, freeSpace(page) - static_cast<int>(row.size()) - 2);
+    writeUInt16(page, kPageFreeSpace, freeSpace(page) - static_cast<int>(row.size()) - 2);
     return rows;
 }
 
@@ -177,7 +183,7 @@ bool canGrow(const unsigned char* page, int row, int extra, const JetFileFormat&
 void grow(unsigned char* page, int row, int extra, const JetFileFormat& format)
 {
     const int rows = rowCount(page, format);
-    const int end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
+    const int end = storedSlot(page, row, format).end;
     const int lowest = lowestStart(page, format);
     std::memmove(page + lowest - extra, page + lowest, static_cast<std::size_t>(end - lowest));
     std::memset(page + end - extra, 0, static_cast<std::size_t>(extra));
@@ -185,7 +191,7 @@ void grow(unsigned char* page, int row, int extra, const JetFileFormat& format)
         const int entry = readUInt16(page, slotOffset(format, moved));
         writeUInt16(page, slotOffset(format, moved), ((entry & kRowOffsetMask) - extra) | (entry & ~kRowOffsetMask));
     }
-    writeUInt16(page, kFreeSpace, freeSpace(page) - extra);
+    writeUInt16(page, kPageFreeSpace, freeSpace(page) - extra);
 }
 
 bool canRewrite(const unsigned char* page, int row, int size, const JetFileFormat& format)
@@ -194,8 +200,7 @@ bool canRewrite(const unsigned char* page, int row, int size, const JetFileForma
     if (row < 0 || row >= rowCount(page, format) || freed < 0)
         return false;
     const int entry = readUInt16(page, slotOffset(format, row));
-    const int end = row == 0 ? format.pageSize : (readUInt16(page, slotOffset(format, row - 1)) & kRowOffsetMask);
-    return size - keptSize(entry, end - (entry & kRowOffsetMask)) <= gap(page, format) + freed;
+    return size - keptSize(entry, storedSlot(page, row, format).size()) <= gap(page, format) + freed;
 }
 
 void rewrite(unsigned char* page, int row, const std::vector<unsigned char>& bytes, const JetFileFormat& format)

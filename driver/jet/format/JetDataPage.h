@@ -18,16 +18,16 @@
 
 namespace kervane::jet::datapage {
 
-constexpr int kFreeSpace = 2;
-constexpr int kOwner = 4;
 constexpr int kMaxRows = 255;
 constexpr int kPointerSize = 4;  // a moved row's place: its row number, then its 3-byte page
 
+// One entry of the row offset table: where the row starts, where it ends (one past its last
+// byte: where the row before it starts, the page's end for row 0), and the entry's two flags.
 struct Slot {
     int start = 0;
-    int end = 0;  // one past the row's last byte
-    bool deleted = false;
-    bool overflow = false;
+    int end = 0;
+    bool deleted = false;  // kRowDeleted (libmdb 1.0 reads the two flags the other way round)
+    bool moved = false;    // kRowMoved: the row holds only a pointer to where it now lies
     int size() const { return end - start; }
 };
 
@@ -36,7 +36,11 @@ void initialise(unsigned char* page, std::uint32_t owner, const JetFileFormat& f
 bool isDataPageOf(const unsigned char* page, std::uint32_t owner);
 int rowCount(const unsigned char* page, const JetFileFormat& format = jet4FileFormat());
 int freeSpace(const unsigned char* page);
-// Slot `row`; false when the row lies outside the page or overlaps its offset table, and for
+// Slot `row` as the page stores it, nothing checked: the one reading of the offset table that
+// every reader and writer of rows goes through, each judging the slot as its own reads require.
+// `row`'s entry must lie inside the page, as that of any row below 256 does.
+Slot storedSlot(const unsigned char* page, int row, const JetFileFormat& format = jet4FileFormat());
+// Slot `row`, checked for a writer; false when the row lies outside the page or overlaps its offset table, and for
 // every row of a page whose offsets are out of order (rows sharing bytes: a damaged page).
 bool slot(const unsigned char* page, int row, Slot& out, const JetFileFormat& format = jet4FileFormat());
 // True when a row of `size` bytes and its offset entry fit in the free space and what laying the

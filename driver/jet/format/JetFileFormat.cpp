@@ -40,6 +40,8 @@ JetFileFormat makeJet3()
     f.columnSize = 18;
     f.columnNumber = 1;
     f.columnVariableIndex = 3;
+    // Genuine Access 97 files keep the sort order (0x0409) at 9 and a text's code page (1252)
+    // at 11, where a number keeps its precision and scale.
     f.columnPrecision = 11;
     f.columnScale = 12;
     f.columnFlags = 13;

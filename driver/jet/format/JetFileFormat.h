@@ -11,7 +11,19 @@ namespace kervane::jet {
 // The first byte of every page: its kind.
 constexpr unsigned char kDataPage = 0x01;
 constexpr unsigned char kDefinitionPage = 0x02;
+constexpr unsigned char kIndexIntermediatePage = 0x03;
+constexpr unsigned char kIndexLeafPage = 0x04;
 constexpr unsigned char kMapPage = 0x05;
+
+// The header of a data or index page, after its kind and a byte 0x01: the bytes it has free, then
+// the first page of the definition of the table it belongs to. A long-value page names no table:
+// it holds kLongValueOwner there. A definition page holds there its next page, and the bytes of
+// that continuation page go on after the same eight bytes of header.
+constexpr int kPageFreeSpace = 2;
+constexpr int kPageOwner = 4;
+constexpr unsigned char kLongValueOwner[4] = {'L', 'V', 'A', 'L'};
+constexpr int kDefinitionNextPage = 4;
+constexpr int kDefinitionPageHeader = 8;
 
 // A data page's row offset entry: where the row starts, under two flags.
 constexpr std::uint16_t kRowDeleted = 0x8000;

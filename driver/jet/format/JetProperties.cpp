@@ -1,6 +1,7 @@
 #include "driver/jet/format/JetProperties.h"
 
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetDataPage.h"
 
 #include <algorithm>
 #include <cstring>
@@ -83,13 +84,11 @@ bool PropertyChainReader::findRow(std::uint32_t pageRow, int& start, int& size)
         std::fill(m_page.begin(), m_page.end(), 0);
     else if (!m_read(page, m_page.data()))
         return false;
-    const int first = readUInt16(m_page.data(), m_format.pageFirstSlot + 2 * row) & kRowOffsetMask;
-    const int end =
-        row == 0 ? m_format.pageSize : readUInt16(m_page.data(), m_format.pageFirstSlot + 2 * (row - 1)) & kRowOffsetMask;
-    if (first >= m_format.pageSize || first > end || end > m_format.pageSize)
+    const datapage::Slot slot = datapage::storedSlot(m_page.data(), row, m_format);
+    if (slot.start >= m_format.pageSize || slot.start > slot.end || slot.end > m_format.pageSize)
         return false;
-    start = first;
-    size = end - first;
+    start = slot.start;
+    size = slot.size();
     return true;
 }
 

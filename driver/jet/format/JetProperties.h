@@ -3,7 +3,7 @@
 // blob of chunks stored like a memo. libmdb's catalogue reader follows their long-value chain
 // and their chunk lengths without any check, and loops for ever on a chain that comes back on
 // itself or on a length of zero; these checks run first, reading exactly what libmdb will read.
-#include "driver/jet/format/JetLayout.h"
+#include "driver/jet/format/JetRowChecks.h"
 
 #include <cstddef>
 #include <cstdint>

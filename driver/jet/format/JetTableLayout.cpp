@@ -11,7 +11,7 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr int kPageHeader = 8;  // type, flag, free space, next definition page
+constexpr int kMostDefinitionHops = 64;  // a longer chain of definition pages is a damaged one
 constexpr int kVersionOffset = 0x14;
 constexpr unsigned char kJet3 = 0x00;
 constexpr unsigned char kJet4 = 0x01;
@@ -38,20 +38,6 @@ void unmaskHeader(unsigned char* bytes, int length)
         std::swap(state[i], state[j]);
         bytes[n] ^= state[(state[i] + state[j]) & 0xff];
     }
-}
-
-// The definition's bytes over all its pages, continuation pages without their header.
-bool definitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned char>& bytes)
-{
-    const std::size_t size = pages.pageSize();
-    for (int hops = 0; page != 0; ++hops) {
-        const unsigned char* p = pages.read(page);
-        if (p == nullptr || p[0] != kDefinitionPage || hops > 64)
-            return false;
-        bytes.insert(bytes.end(), p + (hops == 0 ? 0 : kPageHeader), p + size);
-        page = readUInt32(p, 4);
-    }
-    return true;
 }
 
 // A Jet 4 name: UTF-16LE, a surrogate outside a pair read as U+FFFD.
@@ -143,6 +129,19 @@ void readLongValueMaps(const std::vector<unsigned char>& b, std::size_t at, JetT
 
 }  // namespace
 
+bool readDefinitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned char>& bytes)
+{
+    const std::size_t size = pages.pageSize();
+    for (int hops = 0; page != 0; ++hops) {
+        const unsigned char* p = pages.read(page);
+        if (p == nullptr || p[0] != kDefinitionPage || hops > kMostDefinitionHops)
+            return false;
+        bytes.insert(bytes.end(), p + (hops == 0 ? 0 : kDefinitionPageHeader), p + size);
+        page = readUInt32(p, kDefinitionNextPage);
+    }
+    return true;
+}
+
 namespace {
 
 // The header's bytes from kMaskedStart, unmasked.
@@ -208,7 +207,7 @@ bool readTableLayout(JetPages& pages, std::uint32_t page, JetTableLayout& layout
 {
     const JetFileFormat& f = fileFormatFor(pages.pageSize());
     std::vector<unsigned char> b;
-    if (!definitionBytes(pages, page, b) || b.size() < static_cast<std::size_t>(f.definitionFirstBlock)) {
+    if (!readDefinitionBytes(pages, page, b) || b.size() < static_cast<std::size_t>(f.definitionFirstBlock)) {
         error = "La définition de la table (page " + std::to_string(page) + ") est illisible.";
         return false;
     }

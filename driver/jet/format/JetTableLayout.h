@@ -62,26 +62,14 @@ struct JetTableLayout {
     std::vector<JetLayoutColumn> columns;  // in definition order
 };
 
-// Offsets in a Jet 4 table definition page (JetFileFormat gives those of either format).
-namespace tdef {
-constexpr int kRowCount = 16;
-constexpr int kAutoNumber = 20;
-constexpr int kTableType = 40;
-constexpr int kMaxColumns = 41;
-constexpr int kVariableColumns = 43;
-constexpr int kColumnCount = 45;
-constexpr int kLogicalIndexes = 47;
-constexpr int kRealIndexes = 51;
-constexpr int kOwnedPages = 55;
-constexpr int kFreeSpacePages = 59;
-constexpr int kFirstBlock = 63;
-constexpr int kRealIndexSize = 12;
-constexpr int kColumnSize = 25;
-}  // namespace tdef
-
 // True when the file is Jet 3 or Jet 4 (not a later format), its pages are not encrypted and,
 // for Jet 3, its texts are in a known code page; false with a French message otherwise.
 bool checkWritableFile(JetPages& pages, std::string& error);
+
+// The bytes of the table definition starting on `page` over all its pages: the first page whole,
+// then each continuation page after its 8-byte header; false when a page of the chain cannot be
+// read, is no definition page, or the chain goes on past 65 pages (a loop).
+bool readDefinitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned char>& bytes);
 
 // Reads the definition of the table whose definition starts on `page`; false with a French
 // message when it is not a table definition or cannot be understood.

@@ -2,7 +2,6 @@
 
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
-#include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetPages.h"
 
 #include <algorithm>
@@ -10,16 +9,125 @@
 
 namespace kervane::jet {
 
+namespace usagemap {
+
+std::optional<std::uint64_t> Bits::nextMarked(std::uint64_t from) const
+{
+    const std::uint64_t start = from > first ? from - first : 0;  // the first bit standing for `from` or later
+    for (std::uint64_t i = start / 8; i < size; ++i) {
+        const unsigned mask = i == start / 8 ? 0xffu << (start % 8) : 0xffu;
+        const unsigned byte = bytes[i] & mask;
+        if (byte == 0)
+            continue;
+        int bit = 0;
+        while ((byte & (1u << bit)) == 0)
+            ++bit;
+        return first + 8 * i + static_cast<unsigned>(bit);
+    }
+    return std::nullopt;
+}
+
+std::uint32_t MapRow::firstPage() const
+{
+    return m_size < kInlineHeader ? 0 : readUInt32(m_row, 1);
+}
+
+Bits MapRow::inlineBits() const
+{
+    if (m_size < kInlineHeader)
+        return {};
+    return {m_row + kInlineHeader, m_size - kInlineHeader, firstPage()};
+}
+
+std::uint32_t MapRow::mapPage(std::size_t entry) const
+{
+    return readUInt32(m_row, entryOffset(entry));
+}
+
+Bits MapRow::mapPageBits(std::size_t entry, const unsigned char* mapPage) const
+{
+    return {mapPage + kMapPageHeader, m_pageSize - kMapPageHeader, entry * pagesPerMapPage()};
+}
+
+}  // namespace usagemap
+
+UsageMapWalk::UsageMapWalk(std::vector<unsigned char> map, const JetFileFormat& format, std::uint32_t pageCount)
+    : m_map(std::move(map)), m_format(format), m_pageCount(pageCount)
+{
+}
+
+usagemap::MapRow UsageMapWalk::row() const
+{
+    return {m_map.data(), m_map.size(), static_cast<std::size_t>(m_format.pageSize)};
+}
+
+UsageMapWalk::Step UsageMapWalk::checked(std::uint64_t candidate, std::uint32_t& page, std::string& why) const
+{
+    if (candidate >= m_pageCount) {
+        why = "page " + std::to_string(candidate) + " hors du fichier";
+        return Step::Damaged;
+    }
+    page = static_cast<std::uint32_t>(candidate);
+    return Step::Page;
+}
+
+UsageMapWalk::Step UsageMapWalk::next(std::uint32_t after, const PageReader& read, std::uint32_t& page, std::string& why)
+{
+    if (m_map.empty()) {
+        why = "table des pages vide";
+        return Step::Damaged;
+    }
+    if (row().type() == usagemap::kInline)
+        return nextInline(after, page, why);
+    if (row().type() == usagemap::kReference)
+        return nextInPages(after, read, page, why);
+    // Unknown map kind: every page of the file is a candidate, the caller keeps its own.
+    if (static_cast<std::uint64_t>(after) + 1 >= m_pageCount)
+        return Step::End;
+    page = after + 1;
+    return Step::Page;
+}
+
+UsageMapWalk::Step UsageMapWalk::nextInline(std::uint32_t after, std::uint32_t& page, std::string& why) const
+{
+    const std::optional<std::uint64_t> marked = row().inlineBits().nextMarked(std::uint64_t{after} + 1);
+    return marked ? checked(*marked, page, why) : Step::End;
+}
+
+UsageMapWalk::Step UsageMapWalk::nextInPages(std::uint32_t after, const PageReader& read, std::uint32_t& page,
+                                             std::string& why)
+{
+    const usagemap::MapRow map = row();
+    const std::uint64_t start = static_cast<std::uint64_t>(after) + 1;
+    for (std::size_t entry = map.entryOf(start); entry < map.entries(); ++entry) {
+        const std::uint32_t mapPage = map.mapPage(entry);
+        if (mapPage == 0)
+            continue;
+        if (mapPage >= m_pageCount) {
+            why = "page de table des pages " + std::to_string(mapPage) + " hors du fichier";
+            return Step::Damaged;
+        }
+        if (m_mapPage.empty() || m_mapPageNumber != mapPage) {
+            m_mapPage.assign(static_cast<std::size_t>(m_format.pageSize), 0);
+            if (!read(mapPage, m_mapPage.data()) || m_mapPage[0] != kMapPage) {
+                m_mapPage.clear();
+                why = "page de table des pages " + std::to_string(mapPage) + " illisible";
+                return Step::Damaged;
+            }
+            m_mapPageNumber = mapPage;
+        }
+        if (const std::optional<std::uint64_t> marked = map.mapPageBits(entry, m_mapPage.data()).nextMarked(start))
+            return checked(*marked, page, why);
+    }
+    return Step::End;
+}
+
 namespace {
 
-constexpr unsigned char kInlineMap = 0x00;
-constexpr unsigned char kReferenceMap = 0x01;
-constexpr int kMapPageHeader = 4;
 constexpr JetRowId kUnownedPages{1, 0};  // the file's map of pages no object owns
 // A row that grows takes room for this many more pages at once when its page has it, so that
 // a table growing page by page does not move its map's page each time.
 constexpr int kGrowthBytes = 8;
-
 
 }  // namespace
 
@@ -28,7 +136,8 @@ bool JetUsageMap::open(JetPages& pages, JetRowId where, JetUsageMap& map, std::s
     const unsigned char* page = pages.read(where.page);
     datapage::Slot slot;
     if (page == nullptr || page[0] != kDataPage || !datapage::slot(page, where.row, slot, fileFormatFor(pages.pageSize())) ||
-        slot.deleted || slot.size() < 5 || (page[slot.start] != kInlineMap && page[slot.start] != kReferenceMap)) {
+        slot.deleted || slot.size() < usagemap::kInlineHeader ||
+        (page[slot.start] != usagemap::kInline && page[slot.start] != usagemap::kReference)) {
         error = "La carte des pages d'une table (page " + std::to_string(where.page) + ", ligne " +
                 std::to_string(where.row) + ") est illisible.";
         return false;
@@ -38,9 +147,14 @@ bool JetUsageMap::open(JetPages& pages, JetRowId where, JetUsageMap& map, std::s
     map.m_start = slot.start;
     map.m_end = slot.end;
     map.m_row = where.row;
-    map.m_inline = page[slot.start] == kInlineMap;
+    map.m_inline = page[slot.start] == usagemap::kInline;
     map.m_unowned = where.page == kUnownedPages.page && where.row == kUnownedPages.row;
     return true;
+}
+
+usagemap::MapRow JetUsageMap::mapRow(const unsigned char* page) const
+{
+    return {page + m_start, static_cast<std::size_t>(m_end - m_start), m_pages->pageSize()};
 }
 
 bool JetUsageMap::locate(std::uint32_t page, std::uint32_t& where, int& offset, int& bit) const
@@ -48,101 +162,71 @@ bool JetUsageMap::locate(std::uint32_t page, std::uint32_t& where, int& offset, 
     const unsigned char* row = m_pages->read(m_page);
     if (row == nullptr)
         return false;
+    const usagemap::MapRow map = mapRow(row);
     if (m_inline) {
-        const std::uint32_t first = readUInt32(row, m_start + 1);
-        const std::uint64_t capacity = static_cast<std::uint64_t>(m_end - m_start - 5) * 8;
-        if (page < first || page - first >= capacity)
+        const usagemap::Bits bits = map.inlineBits();
+        if (!bits.covers(page))
             return false;
         where = m_page;
-        offset = m_start + 5 + static_cast<int>((page - first) / 8);
-        bit = static_cast<int>((page - first) % 8);
+        offset = m_start + usagemap::kInlineHeader + static_cast<int>(bits.byteOf(page));
+        bit = bits.bitOf(page);
         return true;
     }
-    const std::uint32_t perPage = static_cast<std::uint32_t>(m_pages->pageSize() - kMapPageHeader) * 8;
-    const std::uint32_t entry = page / perPage;
-    if (1 + 4 * static_cast<std::uint64_t>(entry) + 4 > static_cast<std::uint64_t>(m_end - m_start))
+    const std::size_t entry = map.entryOf(page);
+    if (entry >= map.entries())
         return false;
-    where = readUInt32(row, m_start + 1 + 4 * static_cast<int>(entry));
+    where = map.mapPage(entry);
     const unsigned char* mapPage = where == 0 ? nullptr : m_pages->read(where);
     if (mapPage == nullptr || mapPage[0] != kMapPage)
         return false;
-    offset = kMapPageHeader + static_cast<int>((page % perPage) / 8);
-    bit = static_cast<int>(page % 8);
+    const usagemap::Bits bits = map.mapPageBits(entry, mapPage);
+    offset = usagemap::kMapPageHeader + static_cast<int>(bits.byteOf(page));
+    bit = bits.bitOf(page);
     return true;
 }
 
-namespace {
-
-// Pages whose bit is set in `bits` (count bytes), the first bit standing for `first`.
-void collect(const unsigned char* bits, std::size_t count, std::uint64_t first, std::uint32_t pageCount,
-             std::vector<std::uint32_t>& marked)
-{
-    for (std::size_t i = 0; i < count; ++i) {
-        for (int bit = 0; bits[i] != 0 && bit < 8; ++bit) {
-            const std::uint64_t page = first + 8 * i + static_cast<unsigned>(bit);
-            if ((bits[i] & (1u << bit)) != 0 && page < pageCount)
-                marked.push_back(static_cast<std::uint32_t>(page));
-        }
-    }
-}
-
-// True when a bit of `bits` (count bytes, the first bit standing for `first`) marks a page at
-// or past `end`.
-bool marksFrom(const unsigned char* bits, std::size_t count, std::uint64_t first, std::uint64_t end)
-{
-    const std::uint64_t from = end > first ? end - first : 0;  // first bit standing for `end` or later
-    for (std::uint64_t i = from / 8; i < count; ++i) {
-        const unsigned mask = i == from / 8 ? 0xffu << (from % 8) : 0xffu;
-        if ((bits[i] & mask) != 0)
-            return true;
-    }
-    return false;
-}
-
-}  // namespace
-
-bool JetUsageMap::withinFile() const
+bool JetUsageMap::forEachRun(const std::function<void(const usagemap::Bits&)>& each) const
 {
     const unsigned char* row = m_pages->read(m_page);
     if (row == nullptr)
         return false;
-    const std::uint32_t end = m_pages->pageCount();
-    if (m_inline)
-        return !marksFrom(row + m_start + 5, static_cast<std::size_t>(m_end - m_start - 5), readUInt32(row, m_start + 1), end);
-    const std::size_t bytesPerPage = m_pages->pageSize() - kMapPageHeader;
-    for (int entry = 0; 1 + 4 * entry + 4 <= m_end - m_start; ++entry) {
-        const std::uint32_t where = readUInt32(row, m_start + 1 + 4 * entry);
+    const usagemap::MapRow map = mapRow(row);
+    if (m_inline) {
+        each(map.inlineBits());
+        return true;
+    }
+    bool readable = true;
+    for (std::size_t entry = 0; entry < map.entries(); ++entry) {
+        const std::uint32_t where = map.mapPage(entry);
         if (where == 0)
             continue;
         const unsigned char* mapPage = m_pages->read(where);
         if (mapPage == nullptr)
-            return false;
-        if (mapPage[0] == kMapPage &&
-            marksFrom(mapPage + kMapPageHeader, bytesPerPage, std::uint64_t{bytesPerPage} * 8 * static_cast<unsigned>(entry), end))
-            return false;
+            readable = false;
+        else if (mapPage[0] == kMapPage)
+            each(map.mapPageBits(entry, mapPage));
     }
-    return true;
+    return readable;
+}
+
+bool JetUsageMap::withinFile() const
+{
+    // A map page that cannot be read counts as lost with the rest.
+    const std::uint32_t end = m_pages->pageCount();
+    bool beyond = false;
+    const bool readable = forEachRun([&](const usagemap::Bits& bits) { beyond = beyond || bits.nextMarked(end); });
+    return readable && !beyond;
 }
 
 std::vector<std::uint32_t> JetUsageMap::pages() const
 {
     std::vector<std::uint32_t> marked;
-    const unsigned char* row = m_pages->read(m_page);
-    if (row == nullptr)
-        return marked;
-    if (m_inline) {
-        collect(row + m_start + 5, static_cast<std::size_t>(m_end - m_start - 5), readUInt32(row, m_start + 1),
-                m_pages->pageCount(), marked);
-        return marked;
-    }
-    const std::size_t bytesPerPage = m_pages->pageSize() - kMapPageHeader;
-    for (int entry = 0; 1 + 4 * entry + 4 <= m_end - m_start; ++entry) {
-        const std::uint32_t where = readUInt32(row, m_start + 1 + 4 * entry);
-        const unsigned char* mapPage = where == 0 ? nullptr : m_pages->read(where);
-        if (mapPage != nullptr && mapPage[0] == kMapPage)
-            collect(mapPage + kMapPageHeader, bytesPerPage, std::uint64_t{bytesPerPage} * 8 * static_cast<unsigned>(entry),
-                    m_pages->pageCount(), marked);
-    }
+    const std::uint32_t count = m_pages->pageCount();
+    forEachRun([&](const usagemap::Bits& bits) {
+        for (std::optional<std::uint64_t> page = bits.nextMarked(bits.first); page && *page < count;
+             page = bits.nextMarked(*page + 1))
+            marked.push_back(static_cast<std::uint32_t>(*page));
+    });
     return marked;
 }
 
@@ -168,7 +252,7 @@ bool JetUsageMap::covers(std::uint32_t page) const
 std::uint32_t JetUsageMap::firstPage() const
 {
     const unsigned char* row = m_pages->read(m_page);
-    return row == nullptr ? 0 : readUInt32(row, m_start + 1);
+    return row == nullptr ? 0 : mapRow(row).firstPage();
 }
 
 JetUsageMap::Reach JetUsageMap::reachFor(std::uint32_t page) const
@@ -233,7 +317,7 @@ void JetUsageMap::moveFirstPage(std::uint32_t start)
 {
     const std::vector<std::uint32_t> marked = pages();
     unsigned char* row = m_pages->change(m_page);
-    std::fill(row + m_start + 5, row + m_end, 0);
+    std::fill(row + m_start + usagemap::kInlineHeader, row + m_end, 0);
     writeUInt32(row, m_start + 1, start);
     for (std::uint32_t page : marked)
         set(page, true);
@@ -253,8 +337,9 @@ bool JetUsageMap::reach(std::uint32_t page)
 
 bool JetUsageMap::referTo(std::uint32_t lastPage)
 {
-    const std::uint32_t perPage = static_cast<std::uint32_t>(m_pages->pageSize() - kMapPageHeader) * 8;
-    const std::uint32_t entries = static_cast<std::uint32_t>(m_end - m_start - 1) / 4;
+    const usagemap::MapRow map = mapRow(m_pages->read(m_page));
+    const auto perPage = static_cast<std::uint32_t>(map.pagesPerMapPage());
+    const auto entries = static_cast<std::uint32_t>(map.entries());
     const std::vector<std::uint32_t> marked = pages();
     std::set<std::uint32_t> needed;
     for (std::uint32_t page : marked)
@@ -267,7 +352,7 @@ bool JetUsageMap::referTo(std::uint32_t lastPage)
     std::vector<std::uint32_t> mapPages(entries, 0);
     if (!m_inline)
         for (std::uint32_t entry = 0; entry < entries; ++entry)
-            mapPages[entry] = readUInt32(m_pages->read(m_page), m_start + 1 + 4 * static_cast<int>(entry));
+            mapPages[entry] = map.mapPage(entry);
     std::string ignored;
     JetUsageMap unowned;
     for (std::uint32_t entry : needed) {
@@ -288,9 +373,9 @@ bool JetUsageMap::referTo(std::uint32_t lastPage)
         return false;
     unsigned char* row = m_pages->change(m_page);
     std::fill(row + m_start, row + m_end, 0);
-    row[m_start] = kReferenceMap;
+    row[m_start] = usagemap::kReference;
     for (std::uint32_t entry = 0; entry < entries; ++entry)
-        writeUInt32(row, m_start + 1 + 4 * static_cast<int>(entry), mapPages[entry]);
+        writeUInt32(row, m_start + usagemap::entryOffset(entry), mapPages[entry]);
     m_inline = false;
     for (std::uint32_t page : marked)
         if (!set(page, true))

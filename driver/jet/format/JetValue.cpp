@@ -1,7 +1,7 @@
 #include "driver/jet/format/JetValue.h"
 
 #include "driver/jet/format/JetByteOrder.h"
-#include "driver/jet/format/JetLayout.h"
+#include "driver/jet/format/JetRowChecks.h"
 #include "driver/semantics/DateText.h"
 
 #include <mdbtools.h>

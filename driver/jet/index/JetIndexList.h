@@ -3,7 +3,7 @@
 // is checked to lie inside them, so a damaged definition gives no index rather than a read
 // outside it. Foreign-key entries (the logical indexes Access keeps for a relationship on top
 // of a real one) are left out: they are no index of their own.
-#include "driver/jet/format/JetLayout.h"
+#include "driver/jet/format/JetRowChecks.h"
 
 #include <cstddef>
 #include <functional>

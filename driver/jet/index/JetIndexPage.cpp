@@ -190,11 +190,11 @@ bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImag
     image = {};
     if (page == nullptr || size <= firstEntry(format))
         return refuse(error, "page trop courte");
-    if (page[0] != kLeaf && page[0] != kIntermediate)
+    if (page[0] != kIndexLeafPage && page[0] != kIndexIntermediatePage)
         return refuse(error, "ce n'est pas une page d'index");
-    image.leaf = page[0] == kLeaf;
-    image.freeSpace = static_cast<int>(readLittleEndian(page + kFreeSpace, 2));
-    image.owner = readLittleEndian(page + kOwner, 4);
+    image.leaf = page[0] == kIndexLeafPage;
+    image.freeSpace = static_cast<int>(readLittleEndian(page + kPageFreeSpace, 2));
+    image.owner = readLittleEndian(page + kPageOwner, 4);
     image.previous = readLittleEndian(page + format.indexPrevious, 4);
     image.next = readLittleEndian(page + format.indexNext, 4);
     image.tail = readLittleEndian(page + format.indexTail, 4);
@@ -239,9 +239,9 @@ bool writeIndexPage(const JetIndexPageImage& image, unsigned char* page, std::si
         image.prefixLength > longestPrefix(image.entries, image.leaf) ||
         !indexEntriesFit(image.entries, image.leaf, image.prefixLength, size, format))
         return false;
-    page[0] = image.leaf ? kLeaf : kIntermediate;
+    page[0] = image.leaf ? kIndexLeafPage : kIndexIntermediatePage;
     page[1] = 0x01;
-    writeLittleEndian(page + kOwner, image.owner, 4);
+    writeLittleEndian(page + kPageOwner, image.owner, 4);
     writeLittleEndian(page + format.indexPrevious, image.previous, 4);
     writeLittleEndian(page + format.indexNext, image.next, 4);
     writeLittleEndian(page + format.indexTail, image.tail, 4);
@@ -260,7 +260,7 @@ bool writeIndexPage(const JetIndexPageImage& image, unsigned char* page, std::si
             entries[at++] = entryByte(entry, b);
         bitmap[at / 8] = static_cast<unsigned char>(bitmap[at / 8] | (1u << (at % 8)));
     }
-    writeLittleEndian(page + kFreeSpace, static_cast<std::uint32_t>(size - firstEntry(format) - at), 2);
+    writeLittleEndian(page + kPageFreeSpace, static_cast<std::uint32_t>(size - firstEntry(format) - at), 2);
     return true;
 }
 

@@ -20,18 +20,6 @@ namespace kervane::jet {
 class JetPages;
 
 namespace indexpage {
-constexpr unsigned char kIntermediate = 0x03;
-constexpr unsigned char kLeaf = 0x04;
-constexpr int kFreeSpace = 2;
-constexpr int kOwner = 4;         // the table definition's page
-// Jet 4 places (JetFileFormat gives those of either format).
-constexpr int kPrevious = 12;
-constexpr int kNext = 16;
-constexpr int kTail = 20;         // intermediate pages: the child page after the last entry
-constexpr int kPrefixLength = 24;
-constexpr int kBitmap = 27;
-constexpr int kBitmapSize = 453;
-constexpr int kFirstEntry = kBitmap + kBitmapSize;  // 0x1e0
 constexpr int kRowPointerSize = 4;
 constexpr int kChildSize = 4;
 }  // namespace indexpage

@@ -8,8 +8,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr int kContinuationHeader = 8;
-constexpr int kMostPages = 64;
 constexpr unsigned kMostIndexes = 1000;
 // A real index's block after the column names holds ten key columns (number, order); the
 // places of its fields and of a logical index's come from the file's format.
@@ -19,19 +17,6 @@ constexpr unsigned char kPrimaryKind = 1;
 constexpr unsigned char kForeignKeyKind = 2;
 constexpr unsigned char kPrimaryTableSide = 1;
 constexpr std::uint32_t kNoReference = 0xffffffff;  // a relationship whose integrity is not enforced
-
-bool definitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned char>& bytes)
-{
-    const std::size_t size = pages.pageSize();
-    for (int hops = 0; page != 0; ++hops) {
-        const unsigned char* p = pages.read(page);
-        if (p == nullptr || p[0] != kDefinitionPage || hops > kMostPages)
-            return false;
-        bytes.insert(bytes.end(), p + (hops == 0 ? 0 : kContinuationHeader), p + size);
-        page = readUInt32(p, 4);
-    }
-    return true;
-}
 
 std::size_t place(int offset)
 {
@@ -111,7 +96,7 @@ bool readRealIndexes(JetPages& pages, std::uint32_t page, std::vector<JetRealInd
     std::vector<unsigned char> b;
     std::size_t at = 0;
     const std::size_t blockSize = place(format.realIndexBlockSize);
-    const bool readable = definitionBytes(pages, page, b) && b.size() >= place(format.definitionFirstBlock);
+    const bool readable = readDefinitionBytes(pages, page, b) && b.size() >= place(format.definitionFirstBlock);
     const std::uint32_t count = readable ? readLittleEndian(b.data() + place(format.definitionRealIndexes), 4) : 0;
     if (!readable || count > kMostIndexes || !skipColumns(b, count, format, at) ||
         at + std::size_t{count} * blockSize > b.size()) {

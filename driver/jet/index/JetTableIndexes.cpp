@@ -1,8 +1,8 @@
 #include "driver/jet/index/JetTableIndexes.h"
 
 #include "driver/jet/format/JetByteOrder.h"
-#include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetPages.h"
+#include "driver/jet/format/JetRowChecks.h"
 #include "driver/jet/rows/JetRowReading.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "driver/jet/module/JetModule.h"
 
-#include "driver/jet/catalogue/JetDeclaration.h"
+#include "driver/jet/catalogue/JetSchemaDeclarations.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/index/JetIndexList.h"

@@ -59,7 +59,7 @@ bool JetCursor::next(std::string& error)
 bool JetCursor::nextPage(bool& found, std::string& error)
 {
     found = false;
-    const UsageMap::PageReader read = [this](std::uint32_t page, unsigned char* buffer) {
+    const UsageMapWalk::PageReader read = [this](std::uint32_t page, unsigned char* buffer) {
         return m_file.readPage(page, buffer);
     };
     for (;;) {
@@ -68,9 +68,9 @@ bool JetCursor::nextPage(bool& found, std::string& error)
         std::uint32_t page = 0;
         std::string why;
         switch (m_map.next(m_pageNumber, read, page, why)) {
-        case UsageMap::Step::End: return true;
-        case UsageMap::Step::Damaged: error = damage(why); return false;
-        case UsageMap::Step::Page: break;
+        case UsageMapWalk::Step::End: return true;
+        case UsageMapWalk::Step::Damaged: error = damage(why); return false;
+        case UsageMapWalk::Step::Page: break;
         }
         // The map may name pages that were given back; only this table's data pages count.
         bool ownPage = false;
@@ -93,10 +93,10 @@ bool JetCursor::holdPage(std::uint32_t page, bool& ownPage, std::string& error)
         error = damage("page " + std::to_string(page) + " illisible");
         return false;
     }
-    ownPage = m_page[0] == kDataPage && readUInt32(m_page.data(), 4) == m_table.definitionPage;
+    ownPage = m_page[0] == kDataPage && readUInt32(m_page.data(), kPageOwner) == m_table.definitionPage;
     if (!ownPage)
         return true;
-    m_rowCount = rowCount(m_file.format(), m_page.data());
+    m_rowCount = checkedRowCount(m_file.format(), m_page.data());
     if (m_rowCount < 0) {
         error = damage("page " + std::to_string(page) + " endommagée");
         return false;
@@ -142,8 +142,8 @@ bool JetCursor::advance(std::string& error)
 bool JetCursor::openRow(int row, bool& live, std::string& error)
 {
     live = false;
-    RowSlot slot;
-    if (!rowSlot(m_file.format(), m_page.data(), row, slot)) {
+    datapage::Slot slot;
+    if (!checkedRowSlot(m_file.format(), m_page.data(), row, slot)) {
         error = damage("ligne " + std::to_string(row) + " de la page " + std::to_string(m_pageNumber) + " hors de la page");
         return false;
     }
@@ -152,7 +152,7 @@ bool JetCursor::openRow(int row, bool& live, std::string& error)
     m_rowPage = m_page.data();
     m_rowPageNumber = m_pageNumber;
     if (slot.moved) {
-        RowSlot target;
+        datapage::Slot target;
         if (!followOverflow(slot, target, error))
             return false;
         slot = target;
@@ -196,7 +196,7 @@ bool JetCursor::seek(const RowPosition& at, std::string& error)
     return true;
 }
 
-bool JetCursor::followOverflow(const RowSlot& slot, RowSlot& target, std::string& error)
+bool JetCursor::followOverflow(const datapage::Slot& slot, datapage::Slot& target, std::string& error)
 {
     const JetFileFormat& format = m_file.format();
     if (slot.start < format.pageRowCount || slot.start + 4 > format.pageSize) {
@@ -206,8 +206,8 @@ bool JetCursor::followOverflow(const RowSlot& slot, RowSlot& target, std::string
     const int row = m_page[static_cast<std::size_t>(slot.start)];
     const std::uint32_t page = readUInt32(m_page.data(), slot.start) >> 8;
     if (!m_file.readPage(page, m_moved.data()) || m_moved[0] != kDataPage ||
-        readUInt32(m_moved.data(), 4) != m_table.definitionPage || row >= rowCount(format, m_moved.data()) ||
-        !rowSlot(format, m_moved.data(), row, target) || target.start < format.pageFirstSlot || target.size <= 0) {
+        readUInt32(m_moved.data(), kPageOwner) != m_table.definitionPage || row >= checkedRowCount(format, m_moved.data()) ||
+        !checkedRowSlot(format, m_moved.data(), row, target) || target.start < format.pageFirstSlot || target.size() <= 0) {
         error = damage("ligne déplacée vers la page " + std::to_string(page) + " introuvable");
         return false;
     }
@@ -216,7 +216,7 @@ bool JetCursor::followOverflow(const RowSlot& slot, RowSlot& target, std::string
     return true;
 }
 
-bool JetCursor::loadRow(const RowSlot& slot, std::string& error)
+bool JetCursor::loadRow(const datapage::Slot& slot, std::string& error)
 {
     // The message is made only for a damaged row: building it costs more than reading a row.
     const auto where = [this] { return "ligne de la page " + std::to_string(m_rowPageNumber); };
@@ -226,14 +226,14 @@ bool JetCursor::loadRow(const RowSlot& slot, std::string& error)
     }
     m_file.makeCurrent(m_rowPageNumber, m_rowPage);
     std::vector<MdbField>& fields = m_fields->values;
-    if (mdb_crack_row(m_table.definition, slot.start, static_cast<size_t>(slot.size), fields.data()) < 0) {
+    if (mdb_crack_row(m_table.definition, slot.start, static_cast<size_t>(slot.size()), fields.data()) < 0) {
         error = damage(where() + " endommagée");
         return false;
     }
     for (const MdbField& field : fields) {
         if (field.is_null)
             continue;
-        if (field.siz < 0 || field.start < slot.start || field.start + field.siz > slot.start + slot.size) {
+        if (field.siz < 0 || field.start < slot.start || field.start + field.siz > slot.start + slot.size()) {
             error = damage(where() + " : valeur hors de la ligne");
             return false;
         }

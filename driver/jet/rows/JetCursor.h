@@ -3,7 +3,9 @@
 // every page, row and long-value pointer checked before libmdb reads it. A row met by a walk can
 // be read again later from its position, without walking to it.
 #include "driver/jet/file/JetFile.h"
-#include "driver/jet/rows/JetLongValue.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/rows/JetLongValueReader.h"
 
 #include <cstdint>
 #include <functional>
@@ -52,15 +54,15 @@ private:
     bool nextPage(bool& found, std::string& error);
     bool holdPage(std::uint32_t page, bool& ownPage, std::string& error);
     bool openRow(int row, bool& live, std::string& error);
-    bool loadRow(const RowSlot& slot, std::string& error);
-    bool followOverflow(const RowSlot& slot, RowSlot& target, std::string& error);
+    bool loadRow(const datapage::Slot& slot, std::string& error);
+    bool followOverflow(const datapage::Slot& slot, datapage::Slot& target, std::string& error);
     bool readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error);
     std::string damage(const std::string& precision) const;
     bool stopRequested(std::string& error);
 
     JetFile& m_file;
     const JetTable& m_table;
-    UsageMap m_map;
+    UsageMapWalk m_map;
     std::vector<unsigned char> m_page;      // the data page being walked
     std::vector<unsigned char> m_moved;     // the page of a row moved elsewhere
     LongValueReader m_longValues;
@@ -70,7 +72,7 @@ private:
     int m_nextRow = 0;
     const unsigned char* m_rowPage = nullptr;
     std::uint32_t m_rowPageNumber = 0;
-    RowSlot m_slot;
+    datapage::Slot m_slot;
     std::unique_ptr<Fields> m_fields;
     std::int64_t m_rowid = 0;
     bool m_atEnd = true;

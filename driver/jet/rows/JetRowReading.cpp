@@ -80,8 +80,7 @@ bool fixedLong(const std::vector<unsigned char>& row, const JetLayoutColumn& col
     const std::size_t at = static_cast<std::size_t>(format.rowCountSize + column.fixedOffset);
     if (!columnPresent(row, column, format) || at + 4 > row.size())
         return false;
-    value = static_cast<std::int32_t>(static_cast<std::uint32_t>(readUInt16(row, at)) |
-                                      (static_cast<std::uint32_t>(readUInt16(row, at + 2)) << 16));
+    value = static_cast<std::int32_t>(readUInt32(row, at));
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "driver/jet/rows/JetSqlValues.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/semantics/DateText.h"
 
 #include <sqlite3.h>
@@ -184,10 +185,7 @@ void keepDatesAsStored(const JetTableLayout& layout, const std::vector<JetFieldV
         if (layout.columns[i].type != JetType::DateTime || values[i].kind != JetFieldValue::Kind::Real ||
             before.kind != JetFieldValue::Kind::Stored || before.bytes.size() != 8)
             continue;
-        std::uint64_t bits = 0;
-        for (int b = 7; b >= 0; --b)
-            bits = bits << 8 | before.bytes[static_cast<std::size_t>(b)];
-        const double days = std::bit_cast<double>(bits);
+        const double days = std::bit_cast<double>(readUInt64(before.bytes.data(), 0));
         if (sql::isSerialInRange(days) && sql::canonicalDate(days) == sql::canonicalDate(values[i].real))
             values[i] = before;
     }

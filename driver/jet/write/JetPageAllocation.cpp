@@ -2,8 +2,8 @@
 #include "driver/jet/format/JetUsageMap.h"
 
 #include "driver/jet/format/JetDataPage.h"
-#include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetPages.h"
+#include "driver/jet/format/JetRowChecks.h"
 
 #include <algorithm>
 #include <map>
@@ -41,9 +41,9 @@ bool unreachable(JetPages& pages, std::uint32_t page)
         return false;
     if (std::all_of(bytes, bytes + pages.pageSize(), [](unsigned char b) { return b == 0; }))
         return true;
-    if (bytes[0] != kDataPage || std::equal(bytes + datapage::kOwner, bytes + datapage::kOwner + 4, "LVAL"))
+    if (bytes[0] != kDataPage || std::equal(kLongValueOwner, kLongValueOwner + 4, bytes + kPageOwner))
         return false;
-    const std::uint32_t owner = readUInt32(bytes, datapage::kOwner);
+    const std::uint32_t owner = readUInt32(bytes, kPageOwner);
     if (owner == 0 || owner == page)
         return false;
     const unsigned char* definition = pages.read(owner);

@@ -2,12 +2,12 @@
 
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
-#include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetPages.h"
+#include "driver/jet/format/JetRowChecks.h"
 #include "driver/jet/format/JetUsageMap.h"
 #include "driver/jet/index/JetTableIndexes.h"
 #include "driver/jet/rows/JetRowReading.h"
-#include "driver/jet/write/JetLongValues.h"
+#include "driver/jet/write/JetLongValueStore.h"
 
 #include <algorithm>
 #include <cstring>
@@ -75,7 +75,7 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
     row.header = where;
     row.home = where;
     row.homeSlot = row.headerSlot;
-    for (int hops = 0; row.homeSlot.overflow; ++hops) {
+    for (int hops = 0; row.homeSlot.moved; ++hops) {
         if (hops == kMaxHops || row.homeSlot.size() < 4) {
             error = gone;
             return false;
@@ -110,7 +110,7 @@ bool JetTableWriter::storedRow(JetRowId where, std::vector<JetFieldValue>& value
     return rowBytes(where, bytes) && storedValues(m_layout, bytes, values);
 }
 
-bool JetTableWriter::planLongValues(JetLongValues& longValues, const std::vector<JetFieldValue>& values,
+bool JetTableWriter::planLongValues(JetLongValueStore& longValues, const std::vector<JetFieldValue>& values,
                                     OutsideValues& outside,
                                     std::vector<std::vector<unsigned char>>& data, std::uint32_t& appends,
                                     std::string& error)
@@ -137,7 +137,7 @@ bool JetTableWriter::planLongValues(JetLongValues& longValues, const std::vector
     return true;
 }
 
-bool JetTableWriter::storeLongValues(JetLongValues& longValues, OutsideValues& outside,
+bool JetTableWriter::storeLongValues(JetLongValueStore& longValues, OutsideValues& outside,
                                      const std::vector<std::vector<unsigned char>>& data)
 {
     for (auto& [column, pointer] : outside)
@@ -307,7 +307,7 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
     }
     if (!prepareMaps(values, error))
         return false;
-    JetLongValues longValues(*m_pages);
+    JetLongValueStore longValues(*m_pages);
     if (!giveAutoNumbers(values, counter, error) ||
         !planLongValues(longValues, values, outside, longData, appends, error) ||
         !encodeRow(m_layout, values, 0, row, error, outside) ||
@@ -341,7 +341,7 @@ bool JetTableWriter::remove(JetRowId where, std::string& error)
 {
     Located row;
     std::vector<JetRowId> longValues;
-    JetLongValues store(*m_pages);
+    JetLongValueStore store(*m_pages);
     if (!prepareMaps({}, error))
         return false;
     std::uint32_t nextNewPage = m_pages->pageCount();
@@ -362,7 +362,7 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
 {
     Located row;
     std::vector<JetRowId> oldLongValues;
-    JetLongValues store(*m_pages);
+    JetLongValueStore store(*m_pages);
     std::uint32_t appends = 0;
     OutsideValues outside;
     std::vector<std::vector<unsigned char>> longData;

@@ -27,7 +27,7 @@
 
 namespace kervane::jet {
 
-class JetLongValues;
+class JetLongValueStore;
 class JetPages;
 
 class JetTableWriter {
@@ -65,11 +65,11 @@ private:
     bool rowBytes(JetRowId where, std::vector<unsigned char>& bytes);
     // The memo and OLE values too long for the row, planned on their pages (`appends` counts
     // the pages to append); their bytes by column index.
-    bool planLongValues(JetLongValues& longValues, const std::vector<JetFieldValue>& values, OutsideValues& outside,
+    bool planLongValues(JetLongValueStore& longValues, const std::vector<JetFieldValue>& values, OutsideValues& outside,
                         std::vector<std::vector<unsigned char>>& data, std::uint32_t& appends, std::string& error);
     // False when the pages refused a new one: the change is then left half-done for the
     // transaction to undo.
-    bool storeLongValues(JetLongValues& longValues, OutsideValues& outside,
+    bool storeLongValues(JetLongValueStore& longValues, OutsideValues& outside,
                          const std::vector<std::vector<unsigned char>>& data);
     bool noMorePages(std::string& error);
     bool keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error);

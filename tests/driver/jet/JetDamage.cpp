@@ -78,7 +78,7 @@ T pickOf(const std::vector<T>& among, std::mt19937& random)
 
 bool isLongValuePage(const unsigned char* page)
 {
-    return page[0] == 0x01 && std::memcmp(page + dp::kOwner, "LVAL", 4) == 0;
+    return page[0] == 0x01 && std::memcmp(page + jet::kPageOwner, "LVAL", 4) == 0;
 }
 
 // The pieces of the chained long value whose first piece is at `first`.
@@ -106,7 +106,7 @@ void collectRows(MemoryPages& pages, const jet::JetTableLayout& layout, std::uin
             continue;
         map.rows.push_back({number, r});
         const unsigned char* home = page;
-        if (slot.overflow) {
+        if (slot.moved) {
             map.movedRows.push_back({number, r});
             const jet::JetRowId at = pointerAt(page + slot.start);
             home = pages.read(at.page);

@@ -104,7 +104,7 @@ bool rowAt(jet::JetPages& pages, jet::JetRowId id, Bytes& row, const jet::JetFil
             (slot.deleted && hops == 0))
             return false;
         row.assign(page + slot.start, page + slot.end);
-        if (!slot.overflow)
+        if (!slot.moved)
             return true;
         if (row.size() < 4)
             return false;

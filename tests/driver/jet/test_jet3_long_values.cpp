@@ -13,7 +13,7 @@
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/format/JetUsageMap.h"
 #include "driver/jet/rows/JetRowEncoding.h"
-#include "driver/jet/write/JetLongValues.h"
+#include "driver/jet/write/JetLongValueStore.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ protected:
     // Writes `values` as a row, its long values first, on `page`; the row's bytes.
     std::vector<unsigned char> writeRow(const std::vector<JetFieldValue>& values, std::uint32_t page)
     {
-        jet::JetLongValues longValues(*m_pages);
+        jet::JetLongValueStore longValues(*m_pages);
         jet::OutsideValues outside;
         std::vector<unsigned char> memo;
         std::string error;
@@ -116,7 +116,7 @@ TEST_F(Jet3LongRows, JumpTablesAndLongValuesReadByEveryReader)
     EXPECT_GT(written[2].size(), 256u);  // one
     EXPECT_GT(written[3].size(), 512u);
     // The long values the rows keep: one row for the whole memo, three pieces for the chained one.
-    jet::JetLongValues longValues(*m_pages);
+    jet::JetLongValueStore longValues(*m_pages);
     std::vector<jet::JetRowId> kept;
     std::string error;
     ASSERT_TRUE(longValues.referenced(m_layout, written[1], kept, error)) << error;
@@ -175,7 +175,7 @@ TEST_F(Jet3LongRows, ReleasedLongValuesFlaggedAsAccessFlagsThem)
                   JetFieldValue::null(), JetFieldValue::null(), JetFieldValue::of(std::string(4500, 'q')),
                   JetFieldValue::null()},
                  page);
-    jet::JetLongValues longValues(*m_pages);
+    jet::JetLongValueStore longValues(*m_pages);
     std::vector<jet::JetRowId> kept;
     std::string error;
     ASSERT_TRUE(longValues.referenced(m_layout, row, kept, error)) << error;
@@ -184,7 +184,7 @@ TEST_F(Jet3LongRows, ReleasedLongValuesFlaggedAsAccessFlagsThem)
     for (const jet::JetRowId& at : kept) {
         jet::datapage::Slot slot;
         ASSERT_TRUE(jet::datapage::slot(m_pages->read(at.page), at.row, slot, *m_layout.format));
-        EXPECT_TRUE(slot.deleted && slot.overflow) << at.page << ":" << at.row;
+        EXPECT_TRUE(slot.deleted && slot.moved) << at.page << ":" << at.row;
     }
 }
 

@@ -114,7 +114,7 @@ Bytes genuineLeafPage(const Bytes& file)
         const unsigned char* page = file.data() + at;
         jet::JetIndexPageImage image;
         std::string error;
-        if (page[0] != jet::indexpage::kLeaf || !jet::readIndexPage(page, 4096, image, error) ||
+        if (page[0] != jet::kIndexLeafPage || !jet::readIndexPage(page, 4096, image, error) ||
             image.entries.size() < 3)
             continue;
         if (chosen.empty() || image.prefixLength > 0)
@@ -137,7 +137,7 @@ bool refused(const Bytes& page, std::size_t size)
 
 void mark(Bytes& page, int end, bool on)
 {
-    unsigned char& byte = page[static_cast<std::size_t>(jet::indexpage::kBitmap + end / 8)];
+    unsigned char& byte = page[static_cast<std::size_t>(jet::jet4FileFormat().indexBitmap + end / 8)];
     byte = static_cast<unsigned char>(on ? byte | (1u << (end % 8)) : byte & ~(1u << (end % 8)));
 }
 
@@ -155,15 +155,15 @@ TEST(JetIndexPages, DamagedPagesRefused)
     std::string error;
     ASSERT_TRUE(jet::readIndexPage(genuine.data(), genuine.size(), image, error)) << error;
     const int firstEnd = static_cast<int>(jet::indexEntryBytes(image.entries[0], true).size());
-    const int lastEnd = static_cast<int>(4096 - jet::indexpage::kFirstEntry - image.freeSpace);
+    const int lastEnd = static_cast<int>(4096 - jet::jet4FileFormat().indexFirstEntry() - image.freeSpace);
     const std::vector<std::pair<const char*, std::function<void(Bytes&)>>> damages = {
         {"préfixe plus long que la première entrée",
-         [&](Bytes& p) { p[jet::indexpage::kPrefixLength] = static_cast<unsigned char>(firstEnd + 1); }},
+         [&](Bytes& p) { p[jet::jet4FileFormat().indexPrefixLength] = static_cast<unsigned char>(firstEnd + 1); }},
         {"dernière marque perdue", [&](Bytes& p) { mark(p, lastEnd, false); }},
-        {"marque au-delà de la page", [&](Bytes& p) { mark(p, 4096 - jet::indexpage::kFirstEntry + 4, true); }},
+        {"marque au-delà de la page", [&](Bytes& p) { mark(p, 4096 - jet::jet4FileFormat().indexFirstEntry() + 4, true); }},
         {"entrée de deux octets sans préfixe pour la compléter",
          [&](Bytes& p) {
-             p[jet::indexpage::kPrefixLength] = 0;
+             p[jet::jet4FileFormat().indexPrefixLength] = 0;
              mark(p, firstEnd + 2, true);
          }},
         {"marques au-delà de l'image coupée", [](Bytes& p) { p.resize(1000); }},

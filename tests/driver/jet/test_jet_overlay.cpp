@@ -11,7 +11,7 @@
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/module/JetDatabase.h"
-#include "driver/jet/rows/JetLongValue.h"
+#include "driver/jet/rows/JetLongValueReader.h"
 
 #include <mdbtools.h>
 
@@ -89,8 +89,8 @@ std::map<std::uint32_t, std::vector<std::string>> orderLinesByPage(const std::st
     mdb_bind_column_by_name(table.get(), const_cast<gchar*>("ProductID"), product.data(), nullptr);
     const jet::JetFileFormat format = jet::fileFormatOf(jet3);
     while (mdb_fetch_row(table.get())) {
-        jet::RowSlot slot;
-        if (!jet::rowSlot(format, mdb->pg_buf, static_cast<int>(table->cur_row) - 1, slot) || slot.deleted || slot.moved)
+        jet::datapage::Slot slot;
+        if (!jet::checkedRowSlot(format, mdb->pg_buf, static_cast<int>(table->cur_row) - 1, slot) || slot.deleted || slot.moved)
             pages[table->cur_phys_pg].push_back("moved or deleted");
         else
             pages[table->cur_phys_pg].push_back(std::string(order.data()) + "|" + product.data());
@@ -357,9 +357,9 @@ void compareEveryLongValue(const std::string& path, Counts& counts)
             continue;
         const MdbTable table = mdbTable(entry);
         while (table && mdb_fetch_row(table.get())) {
-            jet::RowSlot slot;
+            jet::datapage::Slot slot;
             // Rows flagged deleted or moved are not rows of the table for the driver.
-            if (!jet::rowSlot(format, mdb->pg_buf, static_cast<int>(table->cur_row) - 1, slot) || slot.deleted || slot.moved)
+            if (!jet::checkedRowSlot(format, mdb->pg_buf, static_cast<int>(table->cur_row) - 1, slot) || slot.deleted || slot.moved)
                 continue;
             for (guint c = 0; c < table->num_cols; ++c) {
                 auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));

@@ -5,7 +5,6 @@
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/format/JetDataPage.h"
-#include "driver/jet/format/JetLayout.h"
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/format/JetUsageMap.h"
 #include "driver/jet/rows/JetRowEncoding.h"
@@ -262,36 +261,6 @@ TEST(TableLayout, ColumnPlacesAsLibmdbReadsThem)
     }
 }
 
-// The pages a table's usage map marks, walked by the writer's map and by the reader's own walk
-// over the map libmdb hands it, on files with maps kept in the row and maps kept on map pages.
-TEST(TableLayout, UsageMapsMarkThePagesTheReaderWalks)
-{
-    for (const char* name : {"jet/testV2000.mdb", "jet/test2V2000.mdb", "jet/overflowTestV2000.mdb", "nwind.mdb",
-                             "jet/testV1997.mdb"}) {
-        REQUIRE_FILE(path, name);
-        std::string error;
-        auto file = jet::JetFile::open(path, error);
-        ASSERT_NE(file, nullptr) << error;
-        MemoryPages pages(readBytes(path), static_cast<std::size_t>(file->format().pageSize));
-        for (std::size_t t = 0; t < file->tables().size(); ++t) {
-            const jet::JetTable* table = file->define(t, error);
-            ASSERT_NE(table, nullptr) << error;
-            jet::JetTableLayout layout;
-            jet::JetUsageMap map;
-            ASSERT_TRUE(jet::readTableLayout(pages, table->definitionPage, layout, error)) << error;
-            ASSERT_TRUE(jet::JetUsageMap::open(pages, layout.ownedPages, map, error)) << error;
-            std::vector<std::uint32_t> walked;
-            jet::UsageMap reader(table->usageMap, file->format(), file->pageCount());
-            const auto read = [&](std::uint32_t page, unsigned char* buffer) { return file->readPage(page, buffer); };
-            std::uint32_t page = 0;
-            std::string why;
-            for (std::uint32_t after = 0; reader.next(after, read, page, why) == jet::UsageMap::Step::Page; after = page)
-                walked.push_back(page);
-            EXPECT_EQ(map.pages(), walked) << name << " " << table->name;
-        }
-    }
-}
-
 }  // namespace
 
 // Rows of Access 97 (Jet 3) files as the writer encodes them, held against the rows Access 97
@@ -314,7 +283,7 @@ std::vector<unsigned char> storedRow(MemoryPages& pages, const jet::JetFileForma
 {
     const unsigned char* page = pages.read(static_cast<std::uint32_t>(rowid >> 8));
     jet::datapage::Slot slot;
-    if (page == nullptr || !jet::datapage::slot(page, static_cast<int>(rowid & 0xff), slot, format) || slot.overflow)
+    if (page == nullptr || !jet::datapage::slot(page, static_cast<int>(rowid & 0xff), slot, format) || slot.moved)
         return {};
     return {page + slot.start, page + slot.end};
 }

@@ -436,11 +436,11 @@ TEST(TableWriterGenuine, RoomOfDeletedAndMovedRowsTakenBack)
         const unsigned char* page = pages.read(grown.page);
         jet::datapage::Slot place;
         ASSERT_TRUE(jet::datapage::slot(page, grown.row, place, format));
-        EXPECT_FALSE(place.overflow || place.deleted);
+        EXPECT_FALSE(place.moved || place.deleted);
         ASSERT_TRUE(jet::datapage::slot(page, deleted.row, place, format));
-        EXPECT_TRUE(place.deleted && place.overflow && place.size() == 0);
+        EXPECT_TRUE(place.deleted && place.moved && place.size() == 0);
         ASSERT_TRUE(jet::datapage::slot(page, moved.row, place, format));
-        EXPECT_TRUE(place.overflow && !place.deleted && place.size() == jet::datapage::kPointerSize);
+        EXPECT_TRUE(place.moved && !place.deleted && place.size() == jet::datapage::kPointerSize);
         ASSERT_TRUE(jet::datapage::slot(page, back.row, place, format));
         EXPECT_EQ(jet::datapage::freeSpace(page), place.start - format.pageFirstSlot - 2 * (back.row + 1));
 

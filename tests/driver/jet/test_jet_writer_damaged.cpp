@@ -252,7 +252,7 @@ TEST_F(DamagedTable, RowsGoPastADamagedPage)
 TEST_F(DamagedTable, AutoNumberCounterSetBack)
 {
     auto bytes = readBytes(m_path);
-    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(m_definition * 4096 + jet::tdef::kAutoNumber), 4, 0);
+    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(m_definition * 4096 + jet::jet4FileFormat().definitionAutoNumber), 4, 0);
     writeBytes(m_path, bytes);
     EXPECT_FALSE(changeInTransaction(m_path, m_definition, "Mesures", insertion(0), "compteur remis à zéro"));
 }

@@ -1,4 +1,4 @@
-#include "driver/jet/write/JetLongValues.h"
+#include "driver/jet/write/JetLongValueStore.h"
 
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
@@ -14,7 +14,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr char kLongValueMark[] = "LVAL";
 constexpr int kMaxChain = 1 << 20;
 
 // A piece of a chained value: a whole row of a long-value page, less the next piece's pointer.
@@ -30,17 +29,17 @@ std::size_t pieces(const JetFileFormat& format, std::size_t size)
 
 bool isLongValuePage(const unsigned char* page)
 {
-    return page != nullptr && page[0] == kDataPage && std::memcmp(page + datapage::kOwner, kLongValueMark, 4) == 0;
+    return page != nullptr && page[0] == kDataPage && std::equal(kLongValueOwner, kLongValueOwner + 4, page + kPageOwner);
 }
 
 }  // namespace
 
-const JetFileFormat& JetLongValues::format() const
+const JetFileFormat& JetLongValueStore::format() const
 {
     return fileFormatFor(m_pages.pageSize());
 }
 
-bool JetLongValues::pageWithRoom(const JetLayoutColumn& column, int size, std::uint32_t& page)
+bool JetLongValueStore::pageWithRoom(const JetLayoutColumn& column, int size, std::uint32_t& page)
 {
     JetUsageMap owned;
     JetUsageMap free;
@@ -60,7 +59,7 @@ bool JetLongValues::pageWithRoom(const JetLayoutColumn& column, int size, std::u
     return false;
 }
 
-bool JetLongValues::plan(const JetLayoutColumn& column, std::size_t size, std::uint32_t& appends, std::string& error)
+bool JetLongValueStore::plan(const JetLayoutColumn& column, std::size_t size, std::uint32_t& appends, std::string& error)
 {
     std::uint32_t page = 0;
     if (!column.hasLongValueMaps) {
@@ -90,7 +89,7 @@ bool JetLongValues::plan(const JetLayoutColumn& column, std::size_t size, std::u
     return true;
 }
 
-std::uint32_t JetLongValues::newPage(const JetLayoutColumn& column)
+std::uint32_t JetLongValueStore::newPage(const JetLayoutColumn& column)
 {
     const std::uint32_t page = appendOwnedPage(m_pages, JetRowId::fromPointer(column.longValueOwned),
                                                JetRowId::fromPointer(column.longValueFree));
@@ -98,11 +97,11 @@ std::uint32_t JetLongValues::newPage(const JetLayoutColumn& column)
         return 0;
     unsigned char* bytes = m_pages.change(page);
     datapage::initialise(bytes, 0, format());
-    std::memcpy(bytes + datapage::kOwner, kLongValueMark, 4);
+    std::copy_n(kLongValueOwner, 4, bytes + kPageOwner);
     return page;
 }
 
-std::uint32_t JetLongValues::storeChained(const JetLayoutColumn& column, const std::vector<unsigned char>& data)
+std::uint32_t JetLongValueStore::storeChained(const JetLayoutColumn& column, const std::vector<unsigned char>& data)
 {
     const std::size_t piece = pieceSize(format());
     std::vector<std::uint32_t> pages(pieces(format(), data.size()));
@@ -125,7 +124,7 @@ std::uint32_t JetLongValues::storeChained(const JetLayoutColumn& column, const s
     return pages.front() << 8;
 }
 
-std::uint32_t JetLongValues::store(const JetLayoutColumn& column, const std::vector<unsigned char>& data)
+std::uint32_t JetLongValueStore::store(const JetLayoutColumn& column, const std::vector<unsigned char>& data)
 {
     if (data.size() > static_cast<std::size_t>(format().maxLongValueRow))
         return storeChained(column, data);
@@ -137,7 +136,7 @@ std::uint32_t JetLongValues::store(const JetLayoutColumn& column, const std::vec
     return (page << 8) | static_cast<std::uint32_t>(row);
 }
 
-bool JetLongValues::follow(std::uint32_t pointer, bool chained, std::vector<JetRowId>& rows)
+bool JetLongValueStore::follow(std::uint32_t pointer, bool chained, std::vector<JetRowId>& rows)
 {
     for (int hops = 0; hops < kMaxChain; ++hops) {
         const JetRowId at = JetRowId::fromPointer(pointer);
@@ -152,14 +151,14 @@ bool JetLongValues::follow(std::uint32_t pointer, bool chained, std::vector<JetR
             return false;
         // A chained piece starts with the next piece's row number and three-byte page number.
         const unsigned char* next = page + slot.start;
-        pointer = readLittleEndian(next + 1, 3) << 8 | next[0];
+        pointer = readUInt32(next, 0);
         if ((pointer >> 8) == 0)
             return true;
     }
     return false;
 }
 
-bool JetLongValues::referenced(const JetTableLayout& layout, const std::vector<unsigned char>& row,
+bool JetLongValueStore::referenced(const JetTableLayout& layout, const std::vector<unsigned char>& row,
                                std::vector<JetRowId>& rows, std::string& error)
 {
     for (const auto& column : layout.columns) {
@@ -181,7 +180,7 @@ bool JetLongValues::referenced(const JetTableLayout& layout, const std::vector<u
 }
 
 // Access flags a long-value row it deletes both deleted and moved, in both formats.
-void JetLongValues::release(const std::vector<JetRowId>& rows)
+void JetLongValueStore::release(const std::vector<JetRowId>& rows)
 {
     for (const JetRowId& at : rows)
         datapage::flag(m_pages.change(at.page), at.row, kRowDeleted | kRowMoved, format());

@@ -2,7 +2,7 @@
 // What the column descriptors of a table definition say that libmdb reads wrongly: libmdb 1.0
 // takes the precision byte of a decimal column for its scale and the scale byte for its
 // precision, so those two bytes are read here from the definition itself.
-#include "driver/jet/format/JetLayout.h"
+#include "driver/jet/format/JetFileFormat.h"
 
 #include <map>
 #include <vector>

@@ -1,6 +1,7 @@
-#include "driver/jet/rows/JetLongValue.h"
+#include "driver/jet/rows/JetLongValueReader.h"
 
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetDataPage.h"
 
 #include <set>
 
@@ -27,12 +28,12 @@ bool LongValueReader::findRow(std::uint32_t pageRow, int& start, int& size)
     const std::uint32_t page = pageRow >> 8;
     const int row = static_cast<int>(pageRow & 0xff);
     if (page == 0 || !m_file.readPage(page, m_page.data()) || m_page[0] != kDataPage ||
-        row >= rowCount(format, m_page.data()))
+        row >= checkedRowCount(format, m_page.data()))
         return false;
-    start = readUInt16(m_page.data(), format.pageFirstSlot + 2 * row) & kRowOffsetMask;
-    const int end = row == 0 ? format.pageSize : readUInt16(m_page.data(), format.pageFirstSlot + 2 * (row - 1)) & kRowOffsetMask;
-    size = end - start;
-    return start >= format.pageFirstSlot && size > 0 && end <= format.pageSize;
+    const datapage::Slot slot = datapage::storedSlot(m_page.data(), row, format);
+    start = slot.start;
+    size = slot.size();
+    return start >= format.pageFirstSlot && size > 0 && slot.end <= format.pageSize;
 }
 
 LongValueReader::Outcome LongValueReader::read(const unsigned char* field, int size, std::string& bytes,

@@ -15,9 +15,9 @@ namespace kervane::jet {
 
 class JetPages;
 
-class JetLongValues {
+class JetLongValueStore {
 public:
-    explicit JetLongValues(JetPages& pages) : m_pages(pages) {}
+    explicit JetLongValueStore(JetPages& pages) : m_pages(pages) {}
 
     // Checks that `size` bytes of `column` can be stored, and where: the room the values planned
     // before take on a page is counted. `appends` counts the pages the change appends before this

@@ -1,4 +1,4 @@
-#include "driver/jet/catalogue/JetDeclaration.h"
+#include "driver/jet/catalogue/JetSchemaDeclarations.h"
 
 #include <sqlite3.h>
 
