@@ -10,7 +10,7 @@ using namespace kervane::odbc;
 
 namespace {
 
-SQLULEN integerValue(SQLPOINTER value)
+SQLULEN attributeInteger(SQLPOINTER value)
 {
     return static_cast<SQLULEN>(reinterpret_cast<std::uintptr_t>(value));
 }
@@ -39,20 +39,20 @@ SQLRETURN setConnectAttribute(Connection& connection, SQLINTEGER attribute, SQLP
 {
     switch (attribute) {
     case SQL_ATTR_AUTOCOMMIT:
-        connection.setAutocommit(integerValue(value) != SQL_AUTOCOMMIT_OFF);
+        connection.setAutocommit(attributeInteger(value) != SQL_AUTOCOMMIT_OFF);
         return SQL_SUCCESS;
     case SQL_ATTR_LOGIN_TIMEOUT:
-        connection.loginTimeout = static_cast<SQLUINTEGER>(integerValue(value));
+        connection.loginTimeout = static_cast<SQLUINTEGER>(attributeInteger(value));
         return SQL_SUCCESS;
     case SQL_ATTR_ACCESS_MODE:
-        connection.accessMode = static_cast<SQLUINTEGER>(integerValue(value));
+        connection.accessMode = static_cast<SQLUINTEGER>(attributeInteger(value));
         return SQL_SUCCESS;
     case SQL_ATTR_QUERY_TIMEOUT:
         // A statement attribute given to the connection (ODBC 2): for all its statements.
-        connection.setQueryTimeout(integerValue(value));
+        connection.setQueryTimeout(attributeInteger(value));
         return SQL_SUCCESS;
     case SQL_ATTR_TXN_ISOLATION:
-        if (connection.setIsolation(integerValue(value)))
+        if (connection.setIsolation(attributeInteger(value)))
             return SQL_SUCCESS;
         return connection.diagnostics().add("01S02", "Ce niveau d'isolation n'est pas disponible : le niveau "
                                                      "disponible immédiatement plus strict est appliqué.");
@@ -102,7 +102,7 @@ SQLRETURN getConnectAttribute(Connection& connection, SQLINTEGER attribute, cons
 
 SQLRETURN setStatementAttribute(Statement& statement, SQLINTEGER attribute, SQLPOINTER value)
 {
-    const SQLULEN number = integerValue(value);
+    const SQLULEN number = attributeInteger(value);
     switch (attribute) {
     case SQL_ATTR_MAX_ROWS:
         statement.maxRows = number;
@@ -251,7 +251,7 @@ SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV EnvironmentHandle, SQLINTEGER Attribute,
     return guarded<Environment>(EnvironmentHandle, [&](Environment& environment) -> SQLRETURN {
         switch (Attribute) {
         case SQL_ATTR_ODBC_VERSION:
-            environment.setOdbcVersion(static_cast<SQLINTEGER>(integerValue(Value)));
+            environment.setOdbcVersion(static_cast<SQLINTEGER>(attributeInteger(Value)));
             return SQL_SUCCESS;
         case SQL_ATTR_OUTPUT_NTS:
         case SQL_ATTR_CONNECTION_POOLING:

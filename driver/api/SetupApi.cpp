@@ -51,7 +51,7 @@ private:
     bool m_active = false;
 };
 
-bool sameName(std::string_view a, std::string_view b)
+bool sameProfileName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -70,7 +70,7 @@ bool dataSourceExists(const std::string& name)
         return false;
     for (const char* p = sections.data(); *p != '\0' && p < sections.data() + length;
          p += std::char_traits<char>::length(p) + 1)
-        if (sameName(p, name))
+        if (sameProfileName(p, name))
             return true;
     return false;
 }
@@ -78,7 +78,7 @@ bool dataSourceExists(const std::string& name)
 bool writeAttributes(const std::string& name, const Attributes& attributes)
 {
     for (const auto& [key, value] : attributes) {
-        if (sameName(key, "DSN") || sameName(key, "DRIVER"))
+        if (sameProfileName(key, "DSN") || sameProfileName(key, "DRIVER"))
             continue;
         if (!SQLWritePrivateProfileString(name.c_str(), key.c_str(), value.c_str(), "odbc.ini"))
             return false;

@@ -6,20 +6,20 @@
 namespace kervane::odbc {
 namespace {
 
-using Kind = jet::StoredQuery::Kind;
+using QueryKind = jet::StoredQuery::Kind;
 
-std::string kindInWords(Kind kind)
+std::string kindInWords(QueryKind kind)
 {
     switch (kind) {
-    case Kind::Select: return "sélection";
-    case Kind::Union: return "union";
-    case Kind::Crosstab: return "analyse croisée";
-    case Kind::MakeTable: return "création de table";
-    case Kind::Append: return "ajout";
-    case Kind::Update: return "mise à jour";
-    case Kind::Delete: return "suppression";
-    case Kind::DataDefinition: return "définition de données";
-    case Kind::PassThrough: return "SQL direct";
+    case QueryKind::Select: return "sélection";
+    case QueryKind::Union: return "union";
+    case QueryKind::Crosstab: return "analyse croisée";
+    case QueryKind::MakeTable: return "création de table";
+    case QueryKind::Append: return "ajout";
+    case QueryKind::Update: return "mise à jour";
+    case QueryKind::Delete: return "suppression";
+    case QueryKind::DataDefinition: return "définition de données";
+    case QueryKind::PassThrough: return "SQL direct";
     }
     return "action";
 }
@@ -36,7 +36,7 @@ bool attachJet(sqlite3* db, const std::string& path, std::string& errorMessage,
         // Queries named "~sq_..." are the hidden sources of forms and reports, not the user's.
         if (query.name.starts_with('~'))
             continue;
-        const bool selects = query.kind == Kind::Select || query.kind == Kind::Union || query.kind == Kind::Crosstab;
+        const bool selects = query.kind == QueryKind::Select || query.kind == QueryKind::Union || query.kind == QueryKind::Crosstab;
         queries.push_back(StoredQueryText{std::move(query.name), std::move(query.sql), selects,
                                           kindInWords(query.kind), std::move(query.parameters)});
     }

@@ -52,7 +52,7 @@ std::vector<HeldLock> locksOn(const struct stat& file)
     return found;
 }
 
-std::string described(long long pid, const char* doing)
+std::string holderDescription(long long pid, const char* doing)
 {
     if (pid == ::getpid())
         return std::string(" par une autre connexion de ce programme, qui ") + doing;
@@ -79,13 +79,13 @@ std::string sqliteLockHolder(const std::string& path)
         return nullptr;
     };
     if (const HeldLock* lock = find(kSharedFirst, true))
-        return described(lock->pid, "y enregistre des modifications");
+        return holderDescription(lock->pid, "y enregistre des modifications");
     if (const HeldLock* lock = find(kReservedByte, true))
-        return described(lock->pid, "a commencé à la modifier");
+        return holderDescription(lock->pid, "a commencé à la modifier");
     if (const HeldLock* lock = find(kPendingByte, true))
-        return described(lock->pid, "s'apprête à y enregistrer des modifications");
+        return holderDescription(lock->pid, "s'apprête à y enregistrer des modifications");
     if (const HeldLock* lock = find(kSharedFirst, false))
-        return described(lock->pid, "la lit");
+        return holderDescription(lock->pid, "la lit");
     return {};
 }
 

@@ -1,14 +1,13 @@
 #include "driver/catalogue/TypeInfoCatalogue.h"
 
 #include "driver/catalogue/CatalogueRows.h"
+#include "driver/values/AccessTypes.h"
 
 #include <algorithm>
 #include <array>
 
 namespace kervane::odbc {
 namespace {
-
-constexpr long long LONG_SIZE = 1073741823;
 
 const CatalogueColumn TYPE_COLUMNS[] = {
     {"TYPE_NAME", nullptr, SQL_VARCHAR},        {"DATA_TYPE", nullptr, SQL_SMALLINT},
@@ -23,7 +22,7 @@ const CatalogueColumn TYPE_COLUMNS[] = {
     {"INTERVAL_PRECISION", nullptr, SQL_SMALLINT},
 };
 
-enum class Kind { Text, Number, Other };
+enum class TypeFamily { Text, Number, Other };
 
 // One type as a client sees it; within one SQL type the first listed is the closest.
 struct AccessTypeRow {
@@ -35,7 +34,7 @@ struct AccessTypeRow {
     const char* createParams;
     bool nullable;
     SQLSMALLINT searchable;
-    Kind kind;
+    TypeFamily kind;
     bool isUnsigned;
     bool fixedScale;
     bool autoUnique;
@@ -46,29 +45,29 @@ struct AccessTypeRow {
 // The names are those the driver reports as TYPE_NAME in SQLColumns and accepts in CREATE
 // TABLE; sizes are the precisions it reports for columns of the type.
 constexpr std::array<AccessTypeRow, 14> TYPES = {{
-    {"GUID", SQL_GUID, 38, nullptr, nullptr, nullptr, true, SQL_PRED_BASIC, Kind::Other, false, false, false, 0, 0},
-    {"BIT", SQL_BIT, 1, nullptr, nullptr, nullptr, false, SQL_PRED_BASIC, Kind::Other, false, false, false, 0, 0},
-    {"BYTE", SQL_TINYINT, 3, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, Kind::Number, true, false, false, 0, 0},
-    {"LONGBINARY", SQL_LONGVARBINARY, LONG_SIZE, nullptr, nullptr, nullptr, true, SQL_PRED_NONE, Kind::Other, false,
+    {"GUID", SQL_GUID, 38, nullptr, nullptr, nullptr, true, SQL_PRED_BASIC, TypeFamily::Other, false, false, false, 0, 0},
+    {"BIT", SQL_BIT, 1, nullptr, nullptr, nullptr, false, SQL_PRED_BASIC, TypeFamily::Other, false, false, false, 0, 0},
+    {"BYTE", SQL_TINYINT, 3, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, TypeFamily::Number, true, false, false, 0, 0},
+    {"LONGBINARY", SQL_LONGVARBINARY, LONG_COLUMN_SIZE, nullptr, nullptr, nullptr, true, SQL_PRED_NONE, TypeFamily::Other, false,
      false, false, 0, 0},
-    {"LONGCHAR", SQL_LONGVARCHAR, LONG_SIZE, "'", "'", nullptr, true, SQL_LIKE_ONLY, Kind::Text, false, false, false,
+    {"LONGCHAR", SQL_LONGVARCHAR, LONG_COLUMN_SIZE, "'", "'", nullptr, true, SQL_LIKE_ONLY, TypeFamily::Text, false, false, false,
      0, 0},
-    {"DECIMAL", SQL_NUMERIC, 28, nullptr, nullptr, "precision,scale", true, SQL_SEARCHABLE, Kind::Number, false,
+    {"DECIMAL", SQL_NUMERIC, 28, nullptr, nullptr, "precision,scale", true, SQL_SEARCHABLE, TypeFamily::Number, false,
      false, false, 0, 28},
-    {"CURRENCY", SQL_NUMERIC, 19, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, Kind::Number, false, true, false,
+    {"CURRENCY", SQL_NUMERIC, 19, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, TypeFamily::Number, false, true, false,
      4, 4},
-    {"INTEGER", SQL_INTEGER, 10, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, Kind::Number, false, false, false,
+    {"INTEGER", SQL_INTEGER, 10, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, TypeFamily::Number, false, false, false,
      0, 0},
-    {"COUNTER", SQL_INTEGER, 10, nullptr, nullptr, nullptr, false, SQL_SEARCHABLE, Kind::Number, false, false, true,
+    {"COUNTER", SQL_INTEGER, 10, nullptr, nullptr, nullptr, false, SQL_SEARCHABLE, TypeFamily::Number, false, false, true,
      0, 0},
-    {"SMALLINT", SQL_SMALLINT, 5, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, Kind::Number, false, false, false,
+    {"SMALLINT", SQL_SMALLINT, 5, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, TypeFamily::Number, false, false, false,
      0, 0},
-    {"REAL", SQL_REAL, 7, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, Kind::Number, false, false, false, 0, 0},
-    {"DOUBLE", SQL_DOUBLE, 15, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, Kind::Number, false, false, false,
+    {"REAL", SQL_REAL, 7, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, TypeFamily::Number, false, false, false, 0, 0},
+    {"DOUBLE", SQL_DOUBLE, 15, nullptr, nullptr, nullptr, true, SQL_SEARCHABLE, TypeFamily::Number, false, false, false,
      0, 0},
-    {"VARCHAR", SQL_VARCHAR, 255, "'", "'", "max length", true, SQL_SEARCHABLE, Kind::Text, false, false, false, 0,
+    {"VARCHAR", SQL_VARCHAR, 255, "'", "'", "max length", true, SQL_SEARCHABLE, TypeFamily::Text, false, false, false, 0,
      0},
-    {"DATETIME", SQL_TIMESTAMP, 19, "#", "#", nullptr, true, SQL_SEARCHABLE, Kind::Other, false, false, false, 0, 0},
+    {"DATETIME", SQL_TIMESTAMP, 19, "#", "#", nullptr, true, SQL_SEARCHABLE, TypeFamily::Other, false, false, false, 0, 0},
 }};
 
 CatalogueValue text(const char* value)
@@ -84,7 +83,7 @@ CatalogueValue flag(bool applies, bool value)
 CatalogueRow rowFor(const AccessTypeRow& type, bool odbc3)
 {
     const bool date = type.sqlType == SQL_TIMESTAMP;
-    const bool number = type.kind == Kind::Number;
+    const bool number = type.kind == TypeFamily::Number;
     const long long code = date && odbc3 ? SQL_TYPE_TIMESTAMP : type.sqlType;
     const bool scaled = number || date;
     return CatalogueRow{

@@ -25,4 +25,25 @@ std::string lowerCaseText(std::string_view text);
 char32_t characterFromAnsi(std::int32_t code);
 int ansiCode(char32_t character);
 
+// The ASCII digits of numbers written in SQL, in VBA's &H and &O forms and in dates; no
+// locale's digits.
+constexpr bool isDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+constexpr bool isOctalDigit(char c) { return c >= '0' && c <= '7'; }
+// The value of a character isHexDigit accepts.
+constexpr unsigned hexDigitValue(char c) { return isDigit(c) ? unsigned(c - '0') : unsigned((c | 0x20) - 'a' + 10); }
+
+// Equal but for the case of the ASCII letters A-Z (the names of the SQL grammar and of Jet's
+// own tables); any other byte must match exactly.
+constexpr bool equalIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
 }  // namespace kervane::sql

@@ -2,6 +2,7 @@
 // The text is cut into numbers, words and separators, then read as an optional date part
 // followed by an optional time part.
 #include "driver/semantics/DateText.h"
+#include "driver/semantics/Characters.h"
 
 #include <algorithm>
 #include <array>
@@ -22,7 +23,6 @@ struct Token {
     char separator = 0;   // Separator: / - . , :
 };
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;

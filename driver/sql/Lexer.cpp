@@ -1,5 +1,7 @@
 #include "driver/sql/Lexer.h"
 
+#include "driver/semantics/Characters.h"
+
 #include <cstdint>
 
 namespace kervane::sql {
@@ -7,10 +9,6 @@ namespace {
 
 const std::string STATE = "42000";
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool isOctalDigit(char c) { return c >= '0' && c <= '7'; }
-unsigned digitValue(char c) { return isDigit(c) ? unsigned(c - '0') : unsigned((c | 0x20) - 'a' + 10); }
 bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 // Bytes of UTF-8 sequences count as letters, so names like « Société » are words.
 bool isNameStart(char c) { return isAsciiLetter(c) || c == '_' || static_cast<unsigned char>(c) >= 0x80; }
@@ -172,7 +170,7 @@ private:
         std::uint64_t value = 0;
         bool overflow = false;
         while (hex ? isHexDigit(at(pos)) : isOctalDigit(at(pos))) {
-            value = value * (hex ? 16u : 8u) + digitValue(at(pos));
+            value = value * (hex ? 16u : 8u) + hexDigitValue(at(pos));
             overflow = overflow || value > 0xFFFFFFFFu;
             ++pos;
         }
@@ -256,7 +254,7 @@ std::string radixValue(std::string_view text)
     const bool hex = text[1] == 'h' || text[1] == 'H';
     std::uint64_t value = 0;
     for (const char d : text.substr(2))
-        value = value * (hex ? 16u : 8u) + digitValue(d);
+        value = value * (hex ? 16u : 8u) + hexDigitValue(d);
     if (value <= 0xFFFFu)
         return std::to_string(static_cast<std::int16_t>(static_cast<std::uint16_t>(value)));
     return std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(value)));

@@ -28,12 +28,6 @@ std::vector<char32_t> codePoints(std::string_view text)
     return result;
 }
 
-std::string_view textOf(sqlite3_value* value)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-    return text ? std::string_view(text, std::size_t(sqlite3_value_bytes(value))) : std::string_view();
-}
-
 void deletePattern(void* pattern)
 {
     std::unique_ptr<LikePattern>(static_cast<LikePattern*>(pattern));

@@ -13,7 +13,7 @@ FromPtr makeFrom(FromItem::Kind kind, std::size_t position)
     return item;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Access saves a sub-query of a FROM clause as [SELECT ...]. AS alias.
 bool isBracketedSelect(const Token& token)
@@ -21,9 +21,9 @@ bool isBracketedSelect(const Token& token)
     if (token.kind != TokenKind::Name || token.text.front() != '[')
         return false;
     std::string_view inner = token.text.substr(1, token.text.size() - 2);
-    while (!inner.empty() && isBlank(inner.front()))
+    while (!inner.empty() && isWhiteSpace(inner.front()))
         inner.remove_prefix(1);
-    return inner.size() > 6 && keywordOf(inner.substr(0, 6)) == Keyword::Select && isBlank(inner[6]);
+    return inner.size() > 6 && keywordOf(inner.substr(0, 6)) == Keyword::Select && isWhiteSpace(inner[6]);
 }
 
 FromPtr parseBracketedSelect(Cursor& cursor)

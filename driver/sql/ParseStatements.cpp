@@ -1,6 +1,7 @@
 // Statements other than SELECT: PARAMETERS, TRANSFORM, INSERT, UPDATE, DELETE, procedure calls,
 // and the statements handed on token by token (CREATE, DROP, ALTER...).
 #include "driver/sql/ParserState.h"
+#include "driver/semantics/Characters.h"
 
 namespace kervane::sql::detail {
 namespace {
@@ -56,23 +57,11 @@ std::string parseDeleteItems(Cursor& cursor)
     return fromStar.empty() ? fromColumn : fromStar;
 }
 
-bool sameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 // The table behind an alias of the FROM clause; nullptr when none has it.
 const FromItem* tableWithAlias(const FromItem& item, std::string_view alias)
 {
     if (item.kind == FromItem::Kind::Table)
-        return sameName(item.alias, alias) ? &item : nullptr;
+        return equalIgnoringAsciiCase(item.alias, alias) ? &item : nullptr;
     if (item.kind != FromItem::Kind::Join)
         return nullptr;
     const FromItem* found = tableWithAlias(*item.left, alias);

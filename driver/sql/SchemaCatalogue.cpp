@@ -2,18 +2,12 @@
 
 #include "driver/semantics/Characters.h"
 #include "driver/sql/SqlError.h"
+#include "driver/sql/SqliteStatement.h"
 
 #include <sqlite3.h>
 
-#include <memory>
-
 namespace kervane::sql {
 namespace {
-
-struct Finalizer {
-    void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
-};
-using StatementPtr = std::unique_ptr<sqlite3_stmt, Finalizer>;
 
 // A base another program holds is not a base without tables: that failure is the caller's to
 // report, never read as "no such table".

@@ -4,11 +4,10 @@
 #include "driver/semantics/DateText.h"
 #include "driver/semantics/SortOrder.h"
 #include "driver/sql/SqlError.h"
+#include "driver/sql/SqliteStatement.h"
 #include "driver/sql/Writer.h"
 
 #include <sqlite3.h>
-
-#include <memory>
 
 namespace kervane::sql {
 namespace {
@@ -19,10 +18,6 @@ constexpr std::size_t MAXIMUM_COLUMNS = 255;
 struct Heading {
     std::string literal;  // SQLite literal of the value, "NULL" for Null
     std::string label;    // column name
-};
-
-struct Finalizer {
-    void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
 };
 
 std::string labelOfDate(std::string_view canonical)
@@ -46,7 +41,7 @@ std::vector<Heading> readHeadings(sqlite3* db, const std::string& sql, AccessTyp
         throw SqlError("42000", std::string("Les titres de colonnes de l'analyse croisée ne peuvent pas être lus : ")
                                     + sqlite3_errmsg(db) + ".");
     }
-    std::unique_ptr<sqlite3_stmt, Finalizer> statement(raw);
+    StatementPtr statement(raw);
     std::vector<Heading> headings;
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {

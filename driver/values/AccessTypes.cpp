@@ -11,8 +11,6 @@
 namespace kervane::odbc {
 namespace {
 
-constexpr SQLULEN LONG_SIZE = 1073741823;
-
 struct Family {
     std::string_view word;
     ColumnType type;
@@ -20,10 +18,10 @@ struct Family {
 
 // Families whose precision does not depend on the size written in parentheses.
 const std::array<Family, 28> FAMILIES = {{
-    {"MEMO", {SQL_LONGVARCHAR, LONG_SIZE, 0, "LONGCHAR", TextForm::Plain}},
-    {"LONGTEXT", {SQL_LONGVARCHAR, LONG_SIZE, 0, "LONGCHAR", TextForm::Plain}},
-    {"LONGCHAR", {SQL_LONGVARCHAR, LONG_SIZE, 0, "LONGCHAR", TextForm::Plain}},
-    {"NOTE", {SQL_LONGVARCHAR, LONG_SIZE, 0, "LONGCHAR", TextForm::Plain}},
+    {"MEMO", {SQL_LONGVARCHAR, LONG_COLUMN_SIZE, 0, "LONGCHAR", TextForm::Plain}},
+    {"LONGTEXT", {SQL_LONGVARCHAR, LONG_COLUMN_SIZE, 0, "LONGCHAR", TextForm::Plain}},
+    {"LONGCHAR", {SQL_LONGVARCHAR, LONG_COLUMN_SIZE, 0, "LONGCHAR", TextForm::Plain}},
+    {"NOTE", {SQL_LONGVARCHAR, LONG_COLUMN_SIZE, 0, "LONGCHAR", TextForm::Plain}},
     {"LONG", {SQL_INTEGER, 10, 0, "INTEGER", TextForm::Plain}},
     {"INTEGER", {SQL_INTEGER, 10, 0, "INTEGER", TextForm::Plain}},
     {"INT", {SQL_INTEGER, 10, 0, "INTEGER", TextForm::Plain}},
@@ -45,9 +43,9 @@ const std::array<Family, 28> FAMILIES = {{
     {"BIT", {SQL_BIT, 1, 0, "BIT", TextForm::Bit}},
     {"YESNO", {SQL_BIT, 1, 0, "BIT", TextForm::Bit}},
     {"LOGICAL", {SQL_BIT, 1, 0, "BIT", TextForm::Bit}},
-    {"OLEOBJECT", {SQL_LONGVARBINARY, LONG_SIZE, 0, "LONGBINARY", TextForm::Plain}},
-    {"LONGBINARY", {SQL_LONGVARBINARY, LONG_SIZE, 0, "LONGBINARY", TextForm::Plain}},
-    {"BLOB", {SQL_LONGVARBINARY, LONG_SIZE, 0, "LONGBINARY", TextForm::Plain}},
+    {"OLEOBJECT", {SQL_LONGVARBINARY, LONG_COLUMN_SIZE, 0, "LONGBINARY", TextForm::Plain}},
+    {"LONGBINARY", {SQL_LONGVARBINARY, LONG_COLUMN_SIZE, 0, "LONGBINARY", TextForm::Plain}},
+    {"BLOB", {SQL_LONGVARBINARY, LONG_COLUMN_SIZE, 0, "LONGBINARY", TextForm::Plain}},
 }};
 
 std::string upperWord(std::string_view text, std::string_view::size_type& end)
@@ -126,7 +124,7 @@ ColumnType typeFromValue(int sqliteType)
     case SQLITE_FLOAT:
         return ColumnType{SQL_DOUBLE, 15, 0, "DOUBLE", TextForm::Double};
     case SQLITE_BLOB:
-        return ColumnType{SQL_LONGVARBINARY, LONG_SIZE, 0, "LONGBINARY", TextForm::Plain};
+        return ColumnType{SQL_LONGVARBINARY, LONG_COLUMN_SIZE, 0, "LONGBINARY", TextForm::Plain};
     default:
         return ColumnType{};
     }

@@ -17,6 +17,10 @@ enum class TextForm : unsigned char {
     Bit,       // "1" or "0"
 };
 
+// The size reported for memo and OLE columns (LONGCHAR, LONGBINARY): the longest value Access
+// keeps, 2^30 - 1 bytes.
+inline constexpr SQLULEN LONG_COLUMN_SIZE = 1073741823;
+
 struct ColumnType {
     SQLSMALLINT sqlType = SQL_VARCHAR;  // ODBC 2 code (SQL_TIMESTAMP for dates)
     SQLULEN precision = 255;

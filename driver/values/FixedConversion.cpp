@@ -17,7 +17,7 @@ struct Number {
     double asDouble() const { return isInteger ? static_cast<double>(integer) : real; }
 };
 
-std::string_view textOf(sqlite3_stmt* statement, int index)
+std::string_view columnText(sqlite3_stmt* statement, int index)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
     return std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, index)));
@@ -31,7 +31,7 @@ Number numberOf(sqlite3_stmt* statement, int index)
     case SQLITE_FLOAT:
         return Number{false, 0, sqlite3_column_double(statement, index)};
     case SQLITE_TEXT: {
-        std::string_view text = textOf(statement, index);
+        std::string_view text = columnText(statement, index);
         while (!text.empty() && text.front() == ' ')
             text.remove_prefix(1);
         while (!text.empty() && text.back() == ' ')
@@ -94,7 +94,7 @@ SQL_TIMESTAMP_STRUCT timestampOf(sqlite3_stmt* statement, int index)
 {
     if (sqlite3_column_type(statement, index) != SQLITE_TEXT)
         throw OdbcError{"07006", "La valeur ne peut pas être convertie en date.", 0};
-    const std::string_view text = textOf(statement, index);
+    const std::string_view text = columnText(statement, index);
     SQL_TIMESTAMP_STRUCT stamp{};
     std::size_t time = 0;
     if (text.size() >= 10 && text[4] == '-' && text[7] == '-') {

@@ -8,15 +8,15 @@ namespace kervane::jet {
 namespace {
 
 // Chunks: a 32-bit length (itself included), a 16-bit kind, then the body (mdbtools' HACKING.md).
-constexpr std::size_t kChunkHeader = 6;
-constexpr unsigned kNamesChunk = 0x80;
+constexpr std::size_t kChunkHeadSize = 6;
+constexpr unsigned kNameListChunk = 0x80;
 constexpr unsigned kColumnChunk = 0x01;
 // A block of values: a 32-bit length, the 16-bit length of the name it belongs to, the name,
 // then each property: 16-bit length, flag, data type, 16-bit name index, 16-bit value size, value.
-constexpr std::size_t kBlockHeader = 6;
-constexpr std::size_t kPropertyHeader = 8;
+constexpr std::size_t kBlockHeadSize = 6;
+constexpr std::size_t kPropertyHeadSize = 8;
 
-struct Bytes {
+struct PropertyBytes {
     const unsigned char* data;
     std::size_t size;
     bool fits(std::size_t at, std::size_t length) const { return at <= size && length <= size - at; }
@@ -24,7 +24,7 @@ struct Bytes {
     unsigned long u32(std::size_t at) const { return readUInt32(data, static_cast<int>(at)); }
 };
 
-bool readNames(const Bytes& body, const TextDecoder& decode, std::vector<std::string>& names)
+bool readNames(const PropertyBytes& body, const TextDecoder& decode, std::vector<std::string>& names)
 {
     std::size_t at = 0;
     while (at < body.size) {
@@ -36,23 +36,23 @@ bool readNames(const Bytes& body, const TextDecoder& decode, std::vector<std::st
     return true;
 }
 
-bool readColumnBlock(const Bytes& body, const TextDecoder& decode, const std::vector<std::string>& names,
+bool readColumnBlock(const PropertyBytes& body, const TextDecoder& decode, const std::vector<std::string>& names,
                      std::map<std::string, ColumnProperties>& columns)
 {
-    if (!body.fits(0, kBlockHeader) || !body.fits(kBlockHeader, body.u16(4)))
+    if (!body.fits(0, kBlockHeadSize) || !body.fits(kBlockHeadSize, body.u16(4)))
         return false;
-    ColumnProperties& column = columns[decode(body.data + kBlockHeader, body.u16(4))];
-    std::size_t at = kBlockHeader + body.u16(4);
+    ColumnProperties& column = columns[decode(body.data + kBlockHeadSize, body.u16(4))];
+    std::size_t at = kBlockHeadSize + body.u16(4);
     while (at < body.size) {
-        if (!body.fits(at, kPropertyHeader))
+        if (!body.fits(at, kPropertyHeadSize))
             return false;
         const std::size_t length = body.u16(at);
         const std::size_t nameIndex = body.u16(at + 4);
         const std::size_t valueSize = body.u16(at + 6);
-        if (length < kPropertyHeader || !body.fits(at, length) || valueSize > length - kPropertyHeader
+        if (length < kPropertyHeadSize || !body.fits(at, length) || valueSize > length - kPropertyHeadSize
             || nameIndex >= names.size())
             return false;
-        const unsigned char* value = body.data + at + kPropertyHeader;
+        const unsigned char* value = body.data + at + kPropertyHeadSize;
         if (names[nameIndex] == "DefaultValue")
             column.defaultValue = decode(value, valueSize);
         else if (names[nameIndex] == "Required")
@@ -70,17 +70,17 @@ bool readColumnProperties(const std::vector<unsigned char>& value, const TextDec
     columns.clear();
     if (value.size() < 4 || (std::memcmp(value.data(), "KKD", 4) != 0 && std::memcmp(value.data(), "MR2", 4) != 0))
         return false;
-    const Bytes all{value.data(), value.size()};
+    const PropertyBytes all{value.data(), value.size()};
     std::vector<std::string> names;
     std::size_t at = 4;
     while (at < all.size) {
-        if (!all.fits(at, kChunkHeader) || all.u32(at) < kChunkHeader || !all.fits(at, all.u32(at))) {
+        if (!all.fits(at, kChunkHeadSize) || all.u32(at) < kChunkHeadSize || !all.fits(at, all.u32(at))) {
             columns.clear();
             return false;
         }
-        const Bytes body{value.data() + at + kChunkHeader, all.u32(at) - kChunkHeader};
+        const PropertyBytes body{value.data() + at + kChunkHeadSize, all.u32(at) - kChunkHeadSize};
         const unsigned kind = all.u16(at + 4);
-        const bool read = kind == kNamesChunk     ? readNames(body, decode, names)
+        const bool read = kind == kNameListChunk     ? readNames(body, decode, names)
                           : kind == kColumnChunk ? readColumnBlock(body, decode, names, columns)
                                                  : true;
         if (!read) {

@@ -3,6 +3,7 @@
 #include "driver/jet/catalogue/JetQueryText.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/rows/JetCursor.h"
+#include "driver/semantics/Characters.h"
 
 #include <algorithm>
 #include <map>
@@ -12,14 +13,6 @@ namespace kervane::jet {
 namespace {
 
 using Values = std::vector<SqlValue>;
-
-bool sameName(const std::string& a, const std::string& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
-}
 
 // Every row of `tableName`, with the values of `columns` in that order (Null for a column
 // the table lacks: Jet 3 has no LvExtra); false when the table is missing or unreadable.
@@ -32,7 +25,7 @@ bool readRows(JetFile& file, const std::string& tableName, const std::vector<std
     std::vector<int> positions;
     for (const std::string& name : columns) {
         const auto found = std::find_if(table->columns.begin(), table->columns.end(),
-                                        [&](const JetColumn& column) { return sameName(column.name, name); });
+                                        [&](const JetColumn& column) { return sql::equalIgnoringAsciiCase(column.name, name); });
         positions.push_back(found == table->columns.end() ? -1 : static_cast<int>(found - table->columns.begin()));
     }
     JetCursor cursor(file, *table);

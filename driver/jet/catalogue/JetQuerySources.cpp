@@ -1,5 +1,7 @@
 #include "driver/jet/catalogue/JetQuerySources.h"
 
+#include "driver/semantics/Characters.h"
+
 #include <memory>
 
 namespace kervane::jet {
@@ -29,18 +31,6 @@ std::string quotedPart(const std::string& part)
     return part;
 }
 
-bool sameName(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 const char* joinWords(int type)
 {
     switch (type) {
@@ -63,7 +53,7 @@ struct Source {
 
     bool contains(const std::string& name) const
     {
-        return isJoin() ? left->contains(name) || right->contains(name) : sameName(key, name);
+        return isJoin() ? left->contains(name) || right->contains(name) : sql::equalIgnoringAsciiCase(key, name);
     }
 
     std::string render(bool topLevel) const

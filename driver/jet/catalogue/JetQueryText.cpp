@@ -76,7 +76,7 @@ Rows withFlag(const Rows& rows, int mask, bool set)
     return kept;
 }
 
-std::string textOf(const std::optional<std::string>& value)
+std::string textOrEmpty(const std::optional<std::string>& value)
 {
     return value.value_or(std::string());
 }
@@ -133,7 +133,7 @@ std::string inDatabase(const std::optional<std::string>& path, const std::option
 {
     if (!path && !type)
         return {};
-    std::string text = " IN '" + textOf(path) + "'";
+    std::string text = " IN '" + textOrEmpty(path) + "'";
     if (type && !type->empty())
         text += " [" + *type + "]";
     return text;
@@ -154,7 +154,7 @@ std::string predicate(const Rows& rows)
     else if (flags & kDistinctRow)
         text = "DISTINCTROW ";
     if (flags & kTop) {
-        text += "TOP " + textOf(firstOf(rows, kSelectFlags)->name1) + " ";
+        text += "TOP " + textOrEmpty(firstOf(rows, kSelectFlags)->name1) + " ";
         if (flags & kPercent)
             text += "PERCENT ";
     }
@@ -165,7 +165,7 @@ std::vector<std::string> outputColumns(const Rows& columns, int flags)
 {
     std::vector<std::string> texts;
     for (const QueryRow& row : columns)
-        texts.push_back(withAlias(textOf(row.expression), row.name1));
+        texts.push_back(withAlias(textOrEmpty(row.expression), row.name1));
     if (flags & kAllFields)
         texts.emplace_back("*");
     return texts;
@@ -175,7 +175,7 @@ std::vector<std::string> expressions(const Rows& rows)
 {
     std::vector<std::string> texts;
     for (const QueryRow& row : rows)
-        texts.push_back(textOf(row.expression));
+        texts.push_back(textOrEmpty(row.expression));
     return texts;
 }
 
@@ -184,7 +184,7 @@ std::string orderByClause(const Rows& rows)
     std::vector<std::string> orderings;
     for (const QueryRow& row : rowsOf(rows, kOrderBy)) {
         const bool descending = row.name1 && (*row.name1 == "D" || *row.name1 == "d");
-        orderings.push_back(textOf(row.expression) + (descending ? " DESC" : ""));
+        orderings.push_back(textOrEmpty(row.expression) + (descending ? " DESC" : ""));
     }
     return orderings.empty() ? std::string() : "\nORDER BY " + joined(orderings, ", ");
 }
@@ -204,11 +204,11 @@ std::string selectTail(const Rows& rows, const Rows& groupings)
 {
     std::string text = fromClause(rows);
     if (const QueryRow* where = firstOf(rows, kWhere))
-        text += "\nWHERE " + textOf(where->expression);
+        text += "\nWHERE " + textOrEmpty(where->expression);
     if (!groupings.empty())
         text += "\nGROUP BY " + joined(expressions(groupings), ", ");
     if (const QueryRow* having = firstOf(rows, kHaving))
-        text += "\nHAVING " + textOf(having->expression);
+        text += "\nHAVING " + textOrEmpty(having->expression);
     return text + orderByClause(rows);
 }
 
@@ -223,7 +223,7 @@ std::string targetOf(const Rows& rows)
     const QueryRow* kind = firstOf(rows, kKind);
     if (kind == nullptr)
         return {};
-    return quotedName(textOf(kind->name1)) + inDatabase(kind->name2, kind->expression);
+    return quotedName(textOrEmpty(kind->name1)) + inDatabase(kind->name2, kind->expression);
 }
 
 std::string appendText(const Rows& rows)
@@ -248,13 +248,13 @@ std::string updateText(const Rows& rows)
 {
     std::vector<std::string> settings;
     for (const QueryRow& row : rowsOf(rows, kColumn))
-        settings.push_back(quotedName(textOf(row.name2)) + " = " + textOf(row.expression));
+        settings.push_back(quotedName(textOrEmpty(row.name2)) + " = " + textOrEmpty(row.expression));
     const QueryRow* remote = firstOf(rows, kRemoteDatabase);
     std::string text = "UPDATE " + joined(fromSources(rowsOf(rows, kTable), rowsOf(rows, kJoin)), ", ") +
                        (remote != nullptr ? inDatabase(remote->name1, remote->expression) : std::string());
     text += "\nSET " + joined(settings, ", ");
     if (const QueryRow* where = firstOf(rows, kWhere))
-        text += "\nWHERE " + textOf(where->expression);
+        text += "\nWHERE " + textOrEmpty(where->expression);
     return text;
 }
 
@@ -270,11 +270,11 @@ std::string crosstabText(const Rows& rows)
     const Rows columns = rowsOf(rows, kColumn);
     std::string text;
     for (const QueryRow& row : withFlag(columns, kPivot | kRowHeading, false))
-        text += "TRANSFORM " + withAlias(textOf(row.expression), row.name1) + "\n";
+        text += "TRANSFORM " + withAlias(textOrEmpty(row.expression), row.name1) + "\n";
     text += selectText(rows, withFlag(columns, kRowHeading, true), {},
                        withFlag(rowsOf(rows, kGroupBy), kRowHeading, true));
     for (const QueryRow& row : withFlag(columns, kPivot, true))
-        text += "\nPIVOT " + textOf(row.expression);
+        text += "\nPIVOT " + textOrEmpty(row.expression);
     return text;
 }
 
@@ -282,9 +282,9 @@ std::string unionPart(const Rows& tables, const char* alias, std::size_t positio
 {
     for (const QueryRow& row : tables) {
         if (row.name2 == alias)
-            return cleanText(textOf(row.expression));
+            return cleanText(textOrEmpty(row.expression));
     }
-    return position < tables.size() ? cleanText(textOf(tables[position].expression)) : std::string();
+    return position < tables.size() ? cleanText(textOrEmpty(tables[position].expression)) : std::string();
 }
 
 std::string unionText(const Rows& rows)
@@ -315,7 +315,7 @@ std::string parametersClause(const Rows& rows)
 {
     std::vector<std::string> declarations;
     for (const QueryRow& row : rowsOf(rows, kParameter)) {
-        declarations.push_back(parameterName(textOf(row.name1)) + " " + parameterType(row));
+        declarations.push_back(parameterName(textOrEmpty(row.name1)) + " " + parameterType(row));
     }
     return declarations.empty() ? std::string() : "PARAMETERS " + joined(declarations, ", ") + ";\n";
 }
@@ -383,7 +383,7 @@ std::string queryText(StoredQuery::Kind kind, std::vector<QueryRow> rows)
     // Pass-through and data-definition queries keep the text typed, and no clause is added.
     if (kind == StoredQuery::Kind::PassThrough || kind == StoredQuery::Kind::DataDefinition) {
         const QueryRow* row = firstOf(rows, kKind);
-        return row != nullptr ? cleanText(textOf(row->expression)) : std::string();
+        return row != nullptr ? cleanText(textOrEmpty(row->expression)) : std::string();
     }
     std::string text = parametersClause(rows) + statementText(kind, rows);
     if (selectFlags(rows) & kOwnerAccess)
@@ -398,7 +398,7 @@ std::vector<std::string> queryParameters(const std::vector<QueryRow>& rows)
                      [](const QueryRow& a, const QueryRow& b) { return a.order < b.order; });
     std::vector<std::string> names;
     for (const QueryRow& row : parameters) {
-        std::string name = textOf(row.name1);
+        std::string name = textOrEmpty(row.name1);
         if (name.size() >= 2 && name.front() == '[' && name.back() == ']' &&
             name.find(']') == name.size() - 1)
             name = name.substr(1, name.size() - 2);

@@ -19,7 +19,7 @@ namespace {
 
 constexpr unsigned long kCataloguePage = 2;
 
-struct TableFreer {
+struct TableDefinitionFreer {
     void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
 };
 
@@ -136,7 +136,7 @@ bool readCatalogue(JetFile& file, Catalogue& catalogue, std::string& error)
     entry.object_type = MDB_TABLE;
     entry.table_pg = kCataloguePage;
     std::snprintf(entry.object_name, sizeof entry.object_name, "%s", "MSysObjects");
-    std::unique_ptr<MdbTableDef, TableFreer> table(mdb_read_table(&entry));
+    std::unique_ptr<MdbTableDef, TableDefinitionFreer> table(mdb_read_table(&entry));
     CatalogueRow row(mdb->bind_size);
     if (!table || mdb_read_columns(table.get()) == nullptr || !row.bind(table.get())) {
         error = messageUnreadable(file.path(), "catalogue illisible");

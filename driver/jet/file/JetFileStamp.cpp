@@ -10,11 +10,6 @@ namespace {
 
 constexpr std::int64_t kBillion = 1'000'000'000;
 
-std::int64_t nanoseconds(const timespec& time)
-{
-    return std::int64_t(time.tv_sec) * kBillion + time.tv_nsec;
-}
-
 timespec timeOf(std::int64_t nanoseconds)
 {
     return timespec{time_t(nanoseconds / kBillion), long(nanoseconds % kBillion)};
@@ -32,20 +27,25 @@ bool setModified(int fd, const timespec& modified)
 
 }  // namespace
 
+std::int64_t epochNanoseconds(const timespec& time)
+{
+    return std::int64_t(time.tv_sec) * kBillion + time.tv_nsec;
+}
+
 FileStamp stampOf(int fd)
 {
     struct stat status {};
     if (::fstat(fd, &status) != 0)
         return {};
     return FileStamp{std::uint64_t(status.st_dev), std::uint64_t(status.st_ino), std::int64_t(status.st_size),
-                     nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
+                     epochNanoseconds(status.st_mtim), epochNanoseconds(status.st_ctim)};
 }
 
 void markCommitted(int fd, const FileStamp& before)
 {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const std::int64_t wanted = std::max(nanoseconds(now), before.modified + 1);
+    const std::int64_t wanted = std::max(epochNanoseconds(now), before.modified + 1);
     if (setModified(fd, timeOf(wanted)))
         return;
     // Not the file's owner: the current time is all that may be set, and only a later tick of

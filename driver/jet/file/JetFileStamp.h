@@ -4,6 +4,7 @@
 // state of the file had, to the nanosecond, so two commits within one tick of the system's
 // clock still leave two different stamps (the system stamps writes with a coarse clock).
 #include <cstdint>
+#include <ctime>
 #include <sys/types.h>
 
 namespace kervane::jet {
@@ -18,6 +19,9 @@ struct FileStamp {
     bool known() const { return size >= 0; }
     friend bool operator==(const FileStamp&, const FileStamp&) = default;
 };
+
+// A time of the system's clocks and files as nanoseconds since the epoch.
+std::int64_t epochNanoseconds(const timespec& time);
 
 // The stamp of the file open as `fd`; an unknown stamp when fstat fails.
 FileStamp stampOf(int fd);

@@ -1,5 +1,7 @@
 #include "driver/jet/file/JetProbedFiles.h"
 
+#include "driver/jet/file/JetFileStamp.h"
+
 #include <sys/stat.h>
 #include <time.h>
 
@@ -16,16 +18,11 @@ constexpr std::size_t kFilesKept = 8;
 // Far longer than a tick of the clock that dates file changes.
 constexpr long long kSettledNanoseconds = 2000000000LL;
 
-long long nanoseconds(const timespec& time)
-{
-    return static_cast<long long>(time.tv_sec) * 1000000000LL + time.tv_nsec;
-}
-
 bool settled(const FileIdentity& file)
 {
     timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);
-    return file.changed <= nanoseconds(now) - kSettledNanoseconds;
+    return file.changed <= epochNanoseconds(now) - kSettledNanoseconds;
 }
 
 // Connections may open files from several threads.
@@ -48,8 +45,8 @@ std::optional<FileIdentity> identify(const std::string& path)
     if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     return FileIdentity{static_cast<unsigned long long>(status.st_dev), static_cast<unsigned long long>(status.st_ino),
-                        static_cast<long long>(status.st_size), nanoseconds(status.st_mtim),
-                        nanoseconds(status.st_ctim)};
+                        static_cast<long long>(status.st_size), epochNanoseconds(status.st_mtim),
+                        epochNanoseconds(status.st_ctim)};
 }
 
 std::optional<Catalogue> probedCatalogue(const FileIdentity& file)

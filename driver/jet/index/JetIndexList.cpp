@@ -36,7 +36,7 @@ struct Layout {
     int entryKindAt;
 };
 
-Layout layoutFor(const JetFileFormat& format)
+Layout indexLayoutFor(const JetFileFormat& format)
 {
     if (format.jet3)
         return {25, 27, 31, 43, 8, 18, 1, 1, 39, 0, 38, 20, 4, 19};
@@ -88,7 +88,7 @@ struct Counts {
     long long realIndexes;
 };
 
-std::optional<Counts> readCounts(const Reader& reader, const Layout& layout)
+std::optional<Counts> readIndexCounts(const Reader& reader, const Layout& layout)
 {
     const auto columns = reader.u16(layout.columnCount);
     const auto indexes = reader.u32(layout.indexCount);
@@ -146,9 +146,9 @@ bool readIndexDefinitions(const JetFileFormat& format, const std::vector<unsigne
                           const TextDecoder& decode, std::vector<JetIndexDefinition>& indexes)
 {
     indexes.clear();
-    const Layout layout = layoutFor(format);
+    const Layout layout = indexLayoutFor(format);
     const Reader reader(definition);
-    const std::optional<Counts> counts = readCounts(reader, layout);
+    const std::optional<Counts> counts = readIndexCounts(reader, layout);
     std::map<unsigned, std::string> names;
     long long at = 0;
     if (!counts || !readColumnNames(reader, layout, *counts, decode, at, names))

@@ -82,7 +82,7 @@ bool entryEnds(const unsigned char* page, std::size_t size, const JetFileFormat&
     return true;
 }
 
-bool refuse(std::string& error, const std::string& why)
+bool refusePage(std::string& error, const std::string& why)
 {
     error = "Page d'index illisible : " + why + ".";
     return false;
@@ -93,18 +93,18 @@ bool readEntries(const unsigned char* page, std::size_t size, const JetFileForma
 {
     std::vector<std::size_t> ends;
     if (!entryEnds(page, size, format, ends))
-        return refuse(error, "une entrée déborde de la page");
+        return refusePage(error, "une entrée déborde de la page");
     const std::size_t prefix = static_cast<std::size_t>(image.prefixLength);
     std::vector<unsigned char> first;
     std::size_t start = 0;
     for (std::size_t end : ends) {
         if (end <= start)
-            return refuse(error, "une entrée est vide");
+            return refusePage(error, "une entrée est vide");
         const unsigned char* stored = page + firstEntry(format) + start;
         std::vector<unsigned char> whole;
         if (image.entries.empty()) {
             if (prefix > end - start)
-                return refuse(error, "le préfixe commun est plus long que la première entrée");
+                return refusePage(error, "le préfixe commun est plus long que la première entrée");
             whole.assign(stored, stored + (end - start));
             first = whole;
         } else {
@@ -113,17 +113,17 @@ bool readEntries(const unsigned char* page, std::size_t size, const JetFileForma
         }
         JetIndexEntry entry;
         if (!splitEntry(whole, image.leaf, entry))
-            return refuse(error, "une entrée est trop courte");
+            return refusePage(error, "une entrée est trop courte");
         if (!image.entries.empty() && !indexEntryLess(image.entries.back(), entry))
-            return refuse(error, "les entrées ne sont pas en ordre croissant");
+            return refusePage(error, "les entrées ne sont pas en ordre croissant");
         image.entries.push_back(std::move(entry));
         start = end;
     }
     if (ends.empty() && prefix > 0)
-        return refuse(error, "un préfixe commun sans entrée");
+        return refusePage(error, "un préfixe commun sans entrée");
     // The free space says where the entries end: a bitmap missing its last marks disagrees.
     if (static_cast<std::size_t>(image.freeSpace) != size - firstEntry(format) - start)
-        return refuse(error, "l'espace libre ne correspond pas aux entrées");
+        return refusePage(error, "l'espace libre ne correspond pas aux entrées");
     return true;
 }
 
@@ -189,9 +189,9 @@ bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImag
 {
     image = {};
     if (page == nullptr || size <= firstEntry(format))
-        return refuse(error, "page trop courte");
+        return refusePage(error, "page trop courte");
     if (page[0] != kIndexLeafPage && page[0] != kIndexIntermediatePage)
-        return refuse(error, "ce n'est pas une page d'index");
+        return refusePage(error, "ce n'est pas une page d'index");
     image.leaf = page[0] == kIndexLeafPage;
     image.freeSpace = static_cast<int>(readLittleEndian(page + kPageFreeSpace, 2));
     image.owner = readLittleEndian(page + kPageOwner, 4);
@@ -212,7 +212,7 @@ bool readIndexPage(JetPages& pages, std::uint32_t number, JetIndexPageImage& ima
     const unsigned char* page = pages.read(number);
     if (page == nullptr) {
         image = {};
-        return refuse(error, "la page " + std::to_string(number) + " est hors du fichier");
+        return refusePage(error, "la page " + std::to_string(number) + " est hors du fichier");
     }
     return readIndexPage(page, pages.pageSize(), image, error, format);
 }

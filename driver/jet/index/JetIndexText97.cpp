@@ -9,7 +9,7 @@ namespace kervane::jet {
 
 namespace {
 
-using textcodes97::CodeKind;
+using Code97Kind = textcodes97::CodeKind;
 
 constexpr std::size_t kMostKeyCharacters = 255;
 constexpr unsigned char kNoAccents = 0x00;
@@ -51,7 +51,7 @@ bool jet3TextKeyKnown(const unsigned char* text, std::size_t size)
 {
     const std::size_t length = keyLength(text, size);
     return std::none_of(text, text + length,
-                        [](unsigned char b) { return textcodes97::codeOf(b).kind == CodeKind::Unknown; });
+                        [](unsigned char b) { return textcodes97::codeOf(b).kind == Code97Kind::Unknown; });
 }
 
 bool appendJet3TextKeyColumn(std::vector<unsigned char>& key, const unsigned char* text, std::size_t size,
@@ -70,9 +70,9 @@ bool appendJet3TextKeyColumn(std::vector<unsigned char>& key, const unsigned cha
     for (std::size_t i = 0, length = keyLength(text, size); i < length; ++i) {
         const textcodes97::ByteCode& code = textcodes97::codeOf(text[i]);
         key.insert(key.end(), code.text, code.text + code.textLength);
-        if (code.kind == CodeKind::Significant) {
+        if (code.kind == Code97Kind::Significant) {
             positions += code.textLength;  // the sharp s counts as its two letters s
-        } else if (code.kind == CodeKind::Accented) {
+        } else if (code.kind == Code97Kind::Accented) {
             if (accents.empty())
                 accents.add(kAccentsBound);
             for (; positions > 0; --positions)

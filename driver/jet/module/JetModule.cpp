@@ -33,7 +33,7 @@ struct JetVirtualCursor {
     std::size_t current = 0;
 };
 
-std::string quoted(const std::string& name)
+std::string quotedIdentifier(const std::string& name)
 {
     std::string text = "\"";
     for (char c : name) {
@@ -48,7 +48,7 @@ std::string quoted(const std::string& name)
 // primary key or of a required index is declared NOT NULL, so that the catalogue says so.
 std::string columnDeclaration(const JetColumn& column, bool jet3, bool required)
 {
-    std::string text = quoted(column.name) + " " + declaredType(column.info, jet3);
+    std::string text = quotedIdentifier(column.name) + " " + declaredType(column.info, jet3);
     if (required)
         text += " NOT NULL";
     if (column.info.type == MDB_TEXT || column.info.type == MDB_MEMO)
@@ -331,7 +331,7 @@ const sqlite3_module kModule = {
     .xShadowName = nullptr,
 };
 
-bool execute(sqlite3* db, const std::string& sql, std::string& error)
+bool executeStatement(sqlite3* db, const std::string& sql, std::string& error)
 {
     char* message = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
@@ -347,7 +347,7 @@ std::vector<Declaration> declarationsOf(const JetFile& jet, const char* module)
     for (std::size_t i = 0; i < jet.tables().size(); ++i) {
         const JetTable& table = jet.tables()[i];
         tables.push_back(Declaration{table.name,
-                                     "CREATE VIRTUAL TABLE " + quoted(table.name) + " USING " + module + "(" +
+                                     "CREATE VIRTUAL TABLE " + quotedIdentifier(table.name) + " USING " + module + "(" +
                                          std::to_string(i) + ")",
                                      table.system});
     }
@@ -357,22 +357,22 @@ std::vector<Declaration> declarationsOf(const JetFile& jet, const char* module)
 // One CREATE VIRTUAL TABLE after the other, all undone on a refusal.
 bool declareOneByOne(sqlite3* db, ModuleState& state, const std::vector<Declaration>& tables, std::string& failure)
 {
-    bool declared = execute(db, "SAVEPOINT kervane_jet_attach", failure);
+    bool declared = executeStatement(db, "SAVEPOINT kervane_jet_attach", failure);
     state.declaring = true;
     for (std::size_t i = 0; declared && i < tables.size(); ++i) {
         std::string refusal;
         // A system table SQLite refuses (odd column names) is left out like an unreadable one.
-        if (!execute(db, tables[i].statement, refusal) && !tables[i].system) {
+        if (!executeStatement(db, tables[i].statement, refusal) && !tables[i].system) {
             declared = false;
             failure = refusal;
         }
     }
     state.declaring = false;
-    if (declared && execute(db, "RELEASE kervane_jet_attach", failure))
+    if (declared && executeStatement(db, "RELEASE kervane_jet_attach", failure))
         return true;
     std::string ignored;
-    execute(db, "ROLLBACK TO kervane_jet_attach", ignored);
-    execute(db, "RELEASE kervane_jet_attach", ignored);
+    executeStatement(db, "ROLLBACK TO kervane_jet_attach", ignored);
+    executeStatement(db, "RELEASE kervane_jet_attach", ignored);
     return false;
 }
 

@@ -63,4 +63,8 @@ bool encodeValue(const JetLayoutColumn& column, const JetFieldValue& value, std:
 bool longValueData(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& data,
                    std::string& error);
 
+// The French message for a value `column` cannot take: "La valeur donnée à la colonne « X » "
+// followed by `why` and a full stop.
+std::string valueRefused(const JetLayoutColumn& column, const std::string& why);
+
 }  // namespace kervane::jet

@@ -12,11 +12,6 @@
 namespace kervane::jet {
 namespace {
 
-std::string refused(const JetLayoutColumn& column, const std::string& why)
-{
-    return "La valeur donnée à la colonne « " + column.name + " » " + why + ".";
-}
-
 std::string textOf(sqlite3_value* value)
 {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
@@ -75,7 +70,7 @@ bool numeric(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue&
         break;
     default: break;
     }
-    error = refused(column, "n'est pas un nombre");
+    error = valueRefused(column, "n'est pas un nombre");
     return false;
 }
 
@@ -93,7 +88,7 @@ bool exact(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& o
     default: break;
     }
     if (text.empty()) {
-        error = refused(column, "n'est pas un nombre");
+        error = valueRefused(column, "n'est pas un nombre");
         return false;
     }
     out = JetFieldValue::decimal(text);
@@ -110,7 +105,7 @@ bool dateTime(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue
     default: break;
     }
     if (!serial || !sql::isSerialInRange(*serial)) {
-        error = refused(column, "n'est pas une date comprise entre l'an 100 et l'an 9999");
+        error = valueRefused(column, "n'est pas une date comprise entre l'an 100 et l'an 9999");
         return false;
     }
     out = JetFieldValue::of(*serial);
@@ -121,7 +116,7 @@ bool yesNo(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& o
 {
     JetFieldValue number;
     if (!numeric(column, value, number, error)) {
-        error = refused(column, "n'est ni Oui (-1) ni Non (0)");
+        error = valueRefused(column, "n'est ni Oui (-1) ni Non (0)");
         return false;
     }
     out = JetFieldValue::of(number.kind == JetFieldValue::Kind::Number ? number.number != 0 : number.real != 0);
@@ -131,7 +126,7 @@ bool yesNo(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& o
 bool bytes(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out, std::string& error)
 {
     if (sqlite3_value_type(value) != SQLITE_BLOB) {
-        error = refused(column, "n'est pas une valeur binaire");
+        error = valueRefused(column, "n'est pas une valeur binaire");
         return false;
     }
     const auto* data = static_cast<const unsigned char*>(sqlite3_value_blob(value));
@@ -142,7 +137,7 @@ bool bytes(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& o
 bool text(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out, std::string& error)
 {
     if (sqlite3_value_type(value) == SQLITE_BLOB) {
-        error = refused(column, "est binaire, pas un texte");
+        error = valueRefused(column, "est binaire, pas un texte");
         return false;
     }
     out = JetFieldValue::of(textOf(value));
@@ -173,7 +168,7 @@ bool fieldValueOf(const JetLayoutColumn& column, sqlite3_value* value, JetFieldV
     case JetType::Memo:
     case JetType::Guid: return text(column, value, out, error);
     }
-    error = refused(column, "est d'un type que l'écriture ne connaît pas");
+    error = valueRefused(column, "est d'un type que l'écriture ne connaît pas");
     return false;
 }
 

@@ -11,15 +11,15 @@
 
 namespace kervane::jet {
 
+std::string valueRefused(const JetLayoutColumn& column, const std::string& why)
+{
+    return "La valeur donnée à la colonne « " + column.name + " » " + why + ".";
+}
+
 namespace {
 
 using Kind = JetFieldValue::Kind;
 __extension__ typedef unsigned __int128 Int128;  // 28 decimal digits need 96 bits
-
-std::string refused(const JetLayoutColumn& column, const std::string& why)
-{
-    return "La valeur donnée à la colonne « " + column.name + " » " + why + ".";
-}
 
 std::string characters(int count)
 {
@@ -36,11 +36,11 @@ bool wholeNumber(const JetLayoutColumn& column, const JetFieldValue& v, std::int
     else if (v.kind == Kind::Real && std::nearbyint(v.real) == v.real && std::fabs(v.real) < 9.2e18)
         out = static_cast<std::int64_t>(v.real);
     else {
-        error = refused(column, "n'est pas un nombre entier");
+        error = valueRefused(column, "n'est pas un nombre entier");
         return false;
     }
     if (out < low || out > high) {
-        error = refused(column, "sort des limites de son type");
+        error = valueRefused(column, "sort des limites de son type");
         return false;
     }
     return true;
@@ -90,7 +90,7 @@ bool decimalValue(const JetLayoutColumn& column, const JetFieldValue& v, int sca
                              : v.kind == Kind::Number ? std::to_string(v.number)
                                                       : std::string();
     if (!scaledDecimal(text, scale, precision, negative, magnitude)) {
-        error = refused(column, "n'est pas un nombre décimal exact à " + std::to_string(scale) +
+        error = valueRefused(column, "n'est pas un nombre décimal exact à " + std::to_string(scale) +
                                     " décimales et " + std::to_string(precision) + " chiffres au plus");
         return false;
     }
@@ -104,7 +104,7 @@ bool realValue(const JetLayoutColumn& column, const JetFieldValue& v, double& ou
     else if (v.kind == Kind::Number)
         out = static_cast<double>(v.number);
     else {
-        error = refused(column, "n'est pas un nombre");
+        error = valueRefused(column, "n'est pas un nombre");
         return false;
     }
     return true;
@@ -136,7 +136,7 @@ bool textBytes(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<uns
         error = "La colonne « " + c.name + " » est écrite dans la page de codes " + std::to_string(c.codePage) +
                 ", qui n'est pas connue : elle ne peut pas être modifiée.";
     else
-        error = refused(c, "n'est pas un texte valide");
+        error = valueRefused(c, "n'est pas un texte valide");
     return false;
 }
 
@@ -203,7 +203,7 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
     case JetType::Currency: {
         if (!decimalValue(c, v, 4, 19, negative, magnitude, error)) return false;
         if (magnitude > (negative ? Int128{1} << 63 : (Int128{1} << 63) - 1)) {
-            error = refused(c, "sort des limites du type Monétaire");
+            error = valueRefused(c, "sort des limites du type Monétaire");
             return false;
         }
         const auto bits = static_cast<std::uint64_t>(magnitude);
@@ -213,7 +213,7 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
     case JetType::Single:
         if (!realValue(c, v, d, error)) return false;
         if (std::isfinite(d) && std::fabs(d) > 3.4028234663852886e38) {
-            error = refused(c, "sort des limites du type Réel simple");
+            error = valueRefused(c, "sort des limites du type Réel simple");
             return false;
         }
         appendLittleEndian(out, static_cast<float>(d));
@@ -231,7 +231,7 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
         return true;
     case JetType::Guid:
         if (v.kind != Kind::Text || !guidBytes(v.text, out)) {
-            error = refused(c, "n'est pas un identificateur de réplication ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
+            error = valueRefused(c, "n'est pas un identificateur de réplication ({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX})");
             return false;
         }
         return true;
@@ -240,7 +240,7 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
         if (!textBytes(c, v, data, error))
             return false;
         if (data.size() != static_cast<std::size_t>(c.length)) {
-            error = refused(c, "doit compter exactement " + characters(c.length / characterSize(c)));
+            error = valueRefused(c, "doit compter exactement " + characters(c.length / characterSize(c)));
             return false;
         }
         out.insert(out.end(), data.begin(), data.end());
@@ -291,17 +291,17 @@ bool encodeVariable(const JetLayoutColumn& c, const JetFieldValue& v, const std:
         if (!textBytes(c, v, data, error))
             return false;
         if (data.size() > static_cast<std::size_t>(c.length)) {
-            error = refused(c, "dépasse sa taille de " + characters(c.length / characterSize(c)));
+            error = valueRefused(c, "dépasse sa taille de " + characters(c.length / characterSize(c)));
             return false;
         }
         break;
     case JetType::Binary:
         if (v.kind != Kind::Binary) {
-            error = refused(c, "n'est pas une suite d'octets");
+            error = valueRefused(c, "n'est pas une suite d'octets");
             return false;
         }
         if (v.bytes.size() > static_cast<std::size_t>(c.length)) {
-            error = refused(c, "dépasse sa taille de " + std::to_string(c.length) + " octets");
+            error = valueRefused(c, "dépasse sa taille de " + std::to_string(c.length) + " octets");
             return false;
         }
         data = v.bytes;
@@ -335,7 +335,7 @@ bool longValueData(const JetLayoutColumn& column, const JetFieldValue& value, st
         data = value.bytes;
         return true;
     }
-    error = refused(column, "n'est pas une suite d'octets");
+    error = valueRefused(column, "n'est pas une suite d'octets");
     return false;
 }
 
@@ -348,7 +348,7 @@ bool encodeValue(const JetLayoutColumn& column, const JetFieldValue& value, std:
     }
     if (value.kind == Kind::Stored) {
         if (column.fixed() && value.bytes.size() != static_cast<std::size_t>(fixedSize(column))) {
-            error = refused(column, "n'a pas la taille de la colonne");
+            error = valueRefused(column, "n'a pas la taille de la colonne");
             return false;
         }
         out.insert(out.end(), value.bytes.begin(), value.bytes.end());

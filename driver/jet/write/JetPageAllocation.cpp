@@ -15,7 +15,7 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr JetRowId kUnownedPages{1, 0};  // the file's map of pages no object owns
+constexpr JetRowId kUnownedPagesMap{1, 0};  // the file's map of pages no object owns
 
 // Makes the map in row `where` one kept on map pages reaching `lastPage`.
 bool referTo(JetPages& pages, JetRowId where, std::uint32_t lastPage, std::string& error)
@@ -62,7 +62,7 @@ bool prepareMaps(JetPages& pages, const std::vector<JetRowId>& maps, std::uint32
 {
     std::map<std::uint32_t, std::vector<std::pair<int, JetRowId>>> growing;  // by row page: bytes, map
     std::vector<JetRowId> all(maps);
-    all.push_back(kUnownedPages);
+    all.push_back(kUnownedPagesMap);
     for (JetRowId where : all) {
         JetUsageMap map;
         int extra = 0;
@@ -134,7 +134,7 @@ std::uint32_t appendMappedPage(JetPages& pages, std::initializer_list<JetRowId> 
     for (JetRowId where : maps)
         if (!JetUsageMap::open(pages, where, map, ignored) || !map.set(page, true))
             return 0;
-    if (!JetUsageMap::open(pages, kUnownedPages, map, ignored) || !map.set(page, false))
+    if (!JetUsageMap::open(pages, kUnownedPagesMap, map, ignored) || !map.set(page, false))
         return 0;
     return page;
 }
@@ -150,7 +150,7 @@ void releaseMappedPage(JetPages& pages, JetRowId map, std::uint32_t page)
     JetUsageMap owner;
     if (JetUsageMap::open(pages, map, owner, ignored))
         owner.set(page, false);
-    if (JetUsageMap::open(pages, kUnownedPages, owner, ignored))
+    if (JetUsageMap::open(pages, kUnownedPagesMap, owner, ignored))
         owner.set(page, true);
     if (unsigned char* bytes = pages.change(page))
         std::fill(bytes, bytes + pages.pageSize(), 0);
@@ -160,10 +160,10 @@ std::uint32_t reusablePage(JetPages& pages, std::initializer_list<JetRowId> maps
 {
     JetUsageMap unowned;
     std::string unread;
-    if (!JetUsageMap::open(pages, kUnownedPages, unowned, unread))
+    if (!JetUsageMap::open(pages, kUnownedPagesMap, unowned, unread))
         return 0;
     for (std::uint32_t page : unowned.pages())
-        if (page > kUnownedPages.page && unreachable(pages, page) && mapsCoverPage(pages, maps, page))
+        if (page > kUnownedPagesMap.page && unreachable(pages, page) && mapsCoverPage(pages, maps, page))
             return page;
     return 0;
 }
@@ -175,7 +175,7 @@ bool takeMappedPage(JetPages& pages, std::initializer_list<JetRowId> maps, std::
     for (JetRowId where : maps)
         if (!JetUsageMap::open(pages, where, map, ignored) || !map.set(page, true))
             return false;
-    if (!JetUsageMap::open(pages, kUnownedPages, map, ignored) || !map.set(page, false))
+    if (!JetUsageMap::open(pages, kUnownedPagesMap, map, ignored) || !map.set(page, false))
         return false;
     unsigned char* bytes = pages.change(page);
     if (bytes == nullptr)
@@ -191,7 +191,7 @@ bool mapsCoverPage(JetPages& pages, std::initializer_list<JetRowId> maps, std::u
     // Rows growing on one page must have room there together.
     std::map<std::uint32_t, std::pair<int, int>> growth;  // by page: bytes, one of its rows
     std::vector<JetRowId> all(maps);
-    all.push_back(kUnownedPages);
+    all.push_back(kUnownedPagesMap);
     for (JetRowId where : all) {
         int extra = 0;
         if (!JetUsageMap::open(pages, where, map, ignored) || !map.canReach(page, extra))

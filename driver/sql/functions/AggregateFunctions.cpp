@@ -110,7 +110,7 @@ constexpr AggregateEntry AGGREGATES[] = {
 
 using enum AccessType;
 
-constexpr FunctionInfo CATALOGUE[] = {
+constexpr FunctionInfo AGGREGATE_CATALOGUE[] = {
     {"First", "kv_first", 1, 1, Unknown, 0, true},
     {"Last", "kv_last", 1, 1, Unknown, 0, true},
     {"StDev", "kv_stdev", 1, 1, Double, -1, true},
@@ -121,7 +121,7 @@ constexpr FunctionInfo CATALOGUE[] = {
 
 }  // namespace
 
-std::span<const FunctionInfo> aggregateFunctions() { return CATALOGUE; }
+std::span<const FunctionInfo> aggregateFunctions() { return AGGREGATE_CATALOGUE; }
 
 namespace {
 

@@ -215,7 +215,7 @@ void timeSerialFunction(sqlite3_context* context, int, sqlite3_value** argv)
     resultDate(context, serialOfSeconds(values[0] * 3600 + values[1] * 60 + values[2]));
 }
 
-constexpr ScalarFunctionEntry ENTRIES[] = {
+constexpr ScalarFunctionEntry DATE_ARITHMETIC_ENTRIES[] = {
     {"kv_dateadd", 3, dateAddFunction},
     {"kv_datediff", -1, dateDiffFunction},
     {"kv_datepart", -1, datePartFunction},
@@ -227,7 +227,7 @@ constexpr ScalarFunctionEntry ENTRIES[] = {
 
 std::span<const ScalarFunctionEntry> dateArithmeticFunctions()
 {
-    return ENTRIES;
+    return DATE_ARITHMETIC_ENTRIES;
 }
 
 }  // namespace kervane::sql

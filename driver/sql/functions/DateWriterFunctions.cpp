@@ -61,7 +61,7 @@ void compareDateFunction(sqlite3_context* context, int, sqlite3_value** argv)
         sqlite3_result_value(context, argv[0]);
 }
 
-constexpr ScalarFunctionEntry ENTRIES[] = {
+constexpr ScalarFunctionEntry DATE_WRITER_ENTRIES[] = {
     {"kv_date_plus", 2, datePlusFunction},
     {"kv_date_minus", 2, dateMinusFunction},
     {"kv_to_date", 1, cdateFunction},   // a value made a date, as CDate does
@@ -73,7 +73,7 @@ constexpr ScalarFunctionEntry ENTRIES[] = {
 
 std::span<const ScalarFunctionEntry> dateWriterFunctions()
 {
-    return ENTRIES;
+    return DATE_WRITER_ENTRIES;
 }
 
 }  // namespace kervane::sql

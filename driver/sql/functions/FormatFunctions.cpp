@@ -196,7 +196,7 @@ void formatDateTimeFunction(sqlite3_context* context, int argc, sqlite3_value** 
     sendText(context, namedDateFormat(NAMES[static_cast<std::size_t>(named)], *serial));
 }
 
-constexpr ScalarFunctionEntry ENTRIES[] = {
+constexpr ScalarFunctionEntry FORMAT_ENTRIES[] = {
     {"kv_format", -1, formatFunction},
     {"kv_formatnumber", -1, formatNumberFunction},
     {"kv_formatcurrency", -1, formatCurrencyFunction},
@@ -221,7 +221,7 @@ std::span<const FunctionInfo> formatFunctions()
 
 void registerFormatFunctions(sqlite3* db)
 {
-    registerScalarFunctions(db, ENTRIES);
+    registerScalarFunctions(db, FORMAT_ENTRIES);
 }
 
 }  // namespace kervane::sql

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "driver/semantics/Characters.h"
 #include "driver/semantics/Locale.h"
 
 #include <charconv>
@@ -11,7 +12,6 @@ namespace kervane::sql {
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view trimBlanks(std::string_view text)
 {
@@ -22,16 +22,8 @@ std::string_view trimBlanks(std::string_view text)
     return text;
 }
 
-int digitValue(char c)
-{
-    if (isDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
-}
+// 99 for a character that is no digit in any radix read here.
+int digitValue(char c) { return isHexDigit(c) ? static_cast<int>(hexDigitValue(c)) : 99; }
 
 // &H and &O numbers are Integers when they fit in 16 bits and Longs in 32, read as two's
 // complement: "&HFFFF" is -1.

@@ -2,6 +2,7 @@
 // Int, Round, Sqr, Hex...) and the numeric functions of ODBC's {fn} escapes.
 #include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/functions/FunctionSupport.h"
+#include "driver/semantics/Characters.h"
 #include "driver/semantics/Locale.h"
 
 #include <algorithm>
@@ -47,10 +48,6 @@ struct ValReading {
     std::string_view error;   // empty, or the message to report
 };
 
-bool isHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool isOctalDigit(char c) { return c >= '0' && c <= '7'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 // &H... / &O... at the start of text (already without blanks). A following '&' makes it a Long.
 ValReading valOfRadix(std::string_view text, int radix)
 {
@@ -60,7 +57,7 @@ ValReading valOfRadix(std::string_view text, int radix)
     std::uint64_t value = 0;
     for (char c : text.substr(2, end - 2)) {
         value = value * static_cast<std::uint64_t>(radix)
-              + static_cast<std::uint64_t>(isDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10);
+              + hexDigitValue(c);
         if (value > 0xFFFFFFFFu)
             return {0, OVERFLOW_MESSAGE};
     }
@@ -405,7 +402,7 @@ void radixText(sqlite3_context* context, sqlite3_value* value, int radix)
 void hex(sqlite3_context* context, int, sqlite3_value** argv) { radixText(context, argv[0], 16); }
 void oct(sqlite3_context* context, int, sqlite3_value** argv) { radixText(context, argv[0], 8); }
 
-constexpr ScalarFunctionEntry SCALARS[] = {
+constexpr ScalarFunctionEntry NUMBER_SCALARS[] = {
     {"kv_choose", -1, choose},        {"kv_isnumeric", 1, isnumeric},  {"kv_val", 1, val},
     {"kv_str", 1, str},               {"kv_cstr", 1, cstr},            {"kv_cint", 1, cint},
     {"kv_clng", 1, clng},             {"kv_cbyte", 1, cbyte},          {"kv_csng", 1, csng},
@@ -423,7 +420,7 @@ constexpr ScalarFunctionEntry SCALARS[] = {
 using enum AccessType;
 
 // Int, Fix, Abs, Round, CEILING and FLOOR have the type of their argument.
-constexpr FunctionInfo CATALOGUE[] = {
+constexpr FunctionInfo NUMBER_CATALOGUE[] = {
     {"Choose", "kv_choose", 2, -1, Unknown},
     {"IsNumeric", "kv_isnumeric", 1, 1, Boolean},
     {"Val", "kv_val", 1, 1, Double},
@@ -467,11 +464,11 @@ constexpr FunctionInfo CATALOGUE[] = {
 
 }  // namespace
 
-std::span<const FunctionInfo> numberFunctions() { return CATALOGUE; }
+std::span<const FunctionInfo> numberFunctions() { return NUMBER_CATALOGUE; }
 
 void registerNumberFunctions(sqlite3* db)
 {
-    registerScalarFunctions(db, SCALARS);
+    registerScalarFunctions(db, NUMBER_SCALARS);
     registerOperatorFunctions(db);
 }
 

@@ -419,7 +419,7 @@ void chrw(sqlite3_context* context, int, sqlite3_value** argv)
     characterOfCode(context, argv[0], -32768, 65535, unicodeCharacter, "ChrW");
 }
 
-constexpr ScalarFunctionEntry SCALARS[] = {
+constexpr ScalarFunctionEntry TEXT_SCALARS[] = {
     {"kv_len", 1, len},           {"kv_length", 1, odbcLength}, {"kv_left", 2, left},
     {"kv_right", 2, right},       {"kv_mid", 2, mid},           {"kv_mid", 3, mid},
     {"kv_instr", 2, instr},       {"kv_instr", 3, instr},       {"kv_instr", 4, instr},
@@ -437,7 +437,7 @@ constexpr ScalarFunctionEntry SCALARS[] = {
 using enum AccessType;
 
 // The "$" forms of VBA return the same texts.
-constexpr FunctionInfo CATALOGUE[] = {
+constexpr FunctionInfo TEXT_CATALOGUE[] = {
     {"Len", "kv_len", 1, 1, Long},
     {"Left", "kv_left", 2, 2, Text}, {"Left$", "kv_left", 2, 2, Text},
     {"Right", "kv_right", 2, 2, Text}, {"Right$", "kv_right", 2, 2, Text},
@@ -469,11 +469,11 @@ constexpr FunctionInfo CATALOGUE[] = {
 
 }  // namespace
 
-std::span<const FunctionInfo> textFunctions() { return CATALOGUE; }
+std::span<const FunctionInfo> textFunctions() { return TEXT_CATALOGUE; }
 
 void registerTextFunctions(sqlite3* db)
 {
-    registerScalarFunctions(db, SCALARS);
+    registerScalarFunctions(db, TEXT_SCALARS);
     // CONCAT is the & operator.
     registerOperatorFunctions(db);
 }
