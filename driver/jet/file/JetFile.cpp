@@ -28,13 +28,6 @@ constexpr std::size_t kHeaderSize = 0x20;
 // A definition continued on further pages: each starts with an 8-byte header.
 constexpr std::size_t kDefinitionPageLimit = 64;
 
-struct MdbCloser {
-    void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
-};
-struct TableFreer {
-    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
-};
-
 // Checks what can be seen before libmdb reads anything: a regular, non-empty file with a
 // Jet 3 or Jet 4 header and a whole number of pages.
 bool checkFile(const std::string& path, const JetFileFormat*& format, std::uint32_t& pageCount, std::string& error)
@@ -130,6 +123,12 @@ bool columnFits(const MdbColumn& column, const JetFileFormat& format)
 
 // libmdb keeps a pointer to the catalogue entry a definition was read from.
 struct JetFile::Handle {
+    struct MdbCloser {
+        void operator()(MdbHandle* mdb) const { mdb_close(mdb); }
+    };
+    struct TableFreer {
+        void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
+    };
     std::unique_ptr<MdbHandle, MdbCloser> mdb;
     std::vector<std::unique_ptr<MdbCatalogEntry>> entries;
     std::vector<std::unique_ptr<MdbTableDef, TableFreer>> definitions;
@@ -241,7 +240,7 @@ bool JetFile::readDefinition(JetTable& table, std::string& error)
     entry->object_type = MDB_TABLE;
     entry->table_pg = table.definitionPage;
     std::snprintf(entry->object_name, sizeof entry->object_name, "%s", table.name.c_str());
-    std::unique_ptr<MdbTableDef, TableFreer> definition;
+    std::unique_ptr<MdbTableDef, Handle::TableFreer> definition;
     if (definitionFits(*m_format, bytes))
         definition.reset(mdb_read_table(entry.get()));
     if (!definition || definition->num_cols == 0 || definition->num_cols > MDB_MAX_COLS ||
