@@ -52,9 +52,11 @@ TEST(BordsBlocs, UnBlocDeToutesLesLignesSeulementSurSesBords)
     const std::vector<BlocCellules> grand{{1, 1, 3, 100000}};
     BordsBlocs bords(grand, 3, 100000);
     EXPECT_EQ(bords.ligne(1), (std::vector<quint8>{0, H | G, H, H | D}));
-    for (qint32 r = 2; r < 100000; ++r)  // every row asked for, in order
-        if (const std::vector<quint8>& ligne = bords.ligne(r); r % 9999 == 0)
+    for (qint32 r = 2; r < 100000; ++r) {  // every row asked for, in order
+        if (const std::vector<quint8>& ligne = bords.ligne(r); r % 9999 == 0) {
             EXPECT_EQ(ligne, (std::vector<quint8>{0, G, 0, D})) << "row " << r;
+        }
+    }
     EXPECT_EQ(bords.ligne(100000), (std::vector<quint8>{0, B | G, B, B | D}));
 }
 
