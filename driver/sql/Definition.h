@@ -22,7 +22,7 @@ struct ColumnType {
         LongBinary, Binary, Decimal,
     };
     Kind kind = Kind::Text;
-    int size = 0;          // Text: characters (255 when not given); Binary: bytes (510 when not given)
+    int size = 0;          // Text: characters, Binary: bytes; 1 to 255, 255 when not given
     int precision = 18;    // Decimal
     int scale = 0;
     std::int32_t seed = 1;       // Counter(seed, increment)
