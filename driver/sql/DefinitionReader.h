@@ -96,7 +96,8 @@ public:
     std::string name(std::string_view what)
     {
         const RawToken* token = peek();
-        const bool bare = token != nullptr && token->kind == RawToken::Kind::Word && !isReserved(keywordOf(token->text));
+        const bool bare =
+            token != nullptr && token->kind == RawToken::Kind::Word && !isReserved(keywordOf(token->text));
         if (!bare && (token == nullptr || token->kind != RawToken::Kind::Name))
             fail();
         ++m_index;

@@ -136,7 +136,8 @@ std::string readDefault(Reader& reader)
     const bool call = token.kind == RawToken::Kind::Word && reader.acceptSymbol("(");
     const auto is = [&token](std::string_view upper) { return detail::sameWord(token.text, upper); };
     const bool constant = is("NULL") || is("TRUE") || is("FALSE") || is("YES") || is("NO") || is("ON") || is("OFF");
-    if ((token.kind == RawToken::Kind::Symbol && !opened && token.text.front() != '#') ||
+    const bool date = token.kind == RawToken::Kind::Symbol && token.text.front() == '#';
+    if (token.kind == RawToken::Kind::Name || (token.kind == RawToken::Kind::Symbol && !opened && !date) ||
         (token.kind == RawToken::Kind::Word && !call && !constant)) {
         reader.back();
         reader.fail();

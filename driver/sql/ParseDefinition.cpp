@@ -108,6 +108,11 @@ ColumnDefinition readColumn(Reader& reader, std::vector<Constraint>& constraints
     return column;
 }
 
+std::string columnCount(std::size_t count)
+{
+    return std::to_string(count) + (count > 1 ? " colonnes" : " colonne");
+}
+
 bool atTableConstraint(const Reader& reader)
 {
     return reader.atWord("CONSTRAINT") || reader.atWord("PRIMARY") || reader.atWord("UNIQUE") ||
@@ -138,9 +143,8 @@ Constraint readTableConstraint(Reader& reader, bool allowNotNull, bool& notNull)
         constraint.references = readReferences(reader);
         const std::size_t referenced = constraint.references.columns.size();
         if (referenced != 0 && referenced != constraint.columns.size())
-            refuse("La clé étrangère compte " + std::to_string(constraint.columns.size()) +
-                   " colonne(s) mais désigne " + std::to_string(referenced) + " colonne(s) de la table " +
-                   quoted(constraint.references.table) + ".");
+            refuse("La clé étrangère vers la table " + quoted(constraint.references.table) + " a " +
+                   columnCount(constraint.columns.size()) + " mais en désigne " + std::to_string(referenced) + ".");
     } else if (allowNotNull && reader.atWord("NOT") && reader.atWord("NULL", 1)) {
         reader.advance();
         reader.advance();
