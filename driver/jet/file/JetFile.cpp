@@ -121,6 +121,46 @@ bool columnFits(const MdbColumn& column, const JetFileFormat& format)
 
 }  // namespace
 
+// libmdb reads its pages through this stream instead of its own: the file's pages, or the
+// transaction's where its overlay lays them, so that a table the transaction created reads as
+// the transaction has it.
+struct PageStream {
+    JetFile* file = nullptr;
+    std::int64_t position = 0;
+    std::vector<unsigned char> page;
+};
+
+ssize_t readStream(void* cookie, char* buffer, std::size_t size)
+{
+    auto& stream = *static_cast<PageStream*>(cookie);
+    const auto pageSize = static_cast<std::int64_t>(stream.page.size());
+    const auto number = static_cast<std::uint32_t>(stream.position / pageSize);
+    const std::int64_t offset = stream.position % pageSize;
+    if (size == 0 || !stream.file->readPage(number, stream.page.data()))
+        return 0;
+    const std::size_t length = std::min<std::size_t>(size, static_cast<std::size_t>(pageSize - offset));
+    std::memcpy(buffer, stream.page.data() + offset, length);
+    stream.position += static_cast<std::int64_t>(length);
+    return static_cast<ssize_t>(length);
+}
+
+int seekStream(void* cookie, off64_t* offset, int whence)
+{
+    auto& stream = *static_cast<PageStream*>(cookie);
+    const std::int64_t end = std::int64_t{stream.file->pageCount()} * static_cast<std::int64_t>(stream.page.size());
+    const std::int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? stream.position : end;
+    if (base + *offset < 0)
+        return -1;
+    stream.position = base + *offset;
+    *offset = stream.position;
+    return 0;
+}
+
+int closeStream(void*)
+{
+    return 0;
+}
+
 // libmdb keeps a pointer to the catalogue entry a definition was read from.
 struct JetFile::Handle {
     struct MdbCloser {
@@ -129,6 +169,7 @@ struct JetFile::Handle {
     struct TableFreer {
         void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
     };
+    PageStream stream;  // outlives mdb, which closes it
     std::unique_ptr<MdbHandle, MdbCloser> mdb;
     std::vector<std::unique_ptr<MdbCatalogEntry>> entries;
     std::vector<std::unique_ptr<MdbTableDef, TableFreer>> definitions;
@@ -174,6 +215,7 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
         return nullptr;
     }
     convertToUtf8(mdb);
+    file->readThroughFile(mdb);
     std::vector<unsigned char> page(static_cast<std::size_t>(format->pageSize));
     // The catalogue is the table defined on page 2.
     if (!file->readPage(2, page.data()) || page[0] != kDefinitionPage) {
@@ -187,6 +229,34 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
         return nullptr;
     file->listTables(std::move(catalogue));
     return file;
+}
+
+void JetFile::readThroughFile(void* opaque)
+{
+    MdbHandle& mdb = *static_cast<MdbHandle*>(opaque);
+    m_handle->stream.file = this;
+    m_handle->stream.page.assign(static_cast<std::size_t>(m_format->pageSize), 0);
+    const cookie_io_functions_t functions{readStream, nullptr, seekStream, closeStream};
+    if (FILE* stream = fopencookie(&m_handle->stream, "r", functions)) {
+        std::setvbuf(stream, nullptr, _IONBF, 0);
+        std::fclose(mdb.f->stream);
+        mdb.f->stream = stream;
+    }
+}
+
+std::size_t JetFile::addTable(const std::string& name, std::uint32_t definitionPage)
+{
+    JetTable table;
+    table.name = name;
+    table.definitionPage = definitionPage;
+    m_tables.push_back(std::move(table));
+    return m_tables.size() - 1;
+}
+
+void JetFile::setDropped(std::size_t index, bool dropped)
+{
+    if (index < m_tables.size())
+        m_tables[index].dropped = dropped;
 }
 
 void JetFile::listTables(Catalogue catalogue)
@@ -206,7 +276,7 @@ void JetFile::listTables(Catalogue catalogue)
 
 const JetTable* JetFile::define(std::size_t index, std::string& error)
 {
-    if (index >= m_tables.size()) {
+    if (index >= m_tables.size() || m_tables[index].dropped) {
         error = messageUnreadable(m_path, "table inconnue");
         return nullptr;
     }
@@ -315,7 +385,7 @@ bool JetFile::readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>
 const JetTable* JetFile::table(const std::string& name)
 {
     for (std::size_t i = 0; i < m_tables.size(); ++i) {
-        if (g_ascii_strcasecmp(m_tables[i].name.c_str(), name.c_str()) == 0) {
+        if (!m_tables[i].dropped && g_ascii_strcasecmp(m_tables[i].name.c_str(), name.c_str()) == 0) {
             std::string ignored;
             return define(i, ignored);
         }
@@ -355,6 +425,8 @@ void JetFile::setOverlay(JetPageOverlay* overlay)
     m_overlay = overlay;
     // libmdb's current page may hold another version of its page now.
     m_currentPage = -1;
+    if (MdbHandle* mdb = m_handle->mdb.get())
+        mdb->cur_pg = 0;
     if (overlay != nullptr)
         return;
     // A commit may have grown the file and rewritten pages libmdb's stream still buffers; once

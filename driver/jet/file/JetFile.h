@@ -12,6 +12,7 @@
 #include "driver/jet/format/JetValue.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <set>
 #include <string>
@@ -32,6 +33,7 @@ struct JetTable {
     std::string name;
     std::uint32_t definitionPage = 0;
     bool system = false;   // MSys...
+    bool dropped = false;  // removed by the transaction under way (or created by one undone)
     bool defined = false;  // the members below are read with the definition, at first use
     std::uint32_t rowEstimate = 0;
     bool hasVariableColumns = false;
@@ -60,7 +62,13 @@ public:
     std::uint32_t pageCount() const { return m_overlay != nullptr ? m_overlay->pageCount() : m_pageCount; }
     const Catalogue& catalogue() const { return m_catalogue; }
     // Every table of the catalogue, user and system, defined or not yet.
-    const std::vector<JetTable>& tables() const { return m_tables; }
+    // A table stays at its place for the file's life: the tables a transaction creates come last,
+    // those it removes are marked dropped.
+    const std::deque<JetTable>& tables() const { return m_tables; }
+    // A table the transaction under way created, its definition on `definitionPage`; its index.
+    std::size_t addTable(const std::string& name, std::uint32_t definitionPage);
+    // Marks table `index` removed, or back.
+    void setDropped(std::size_t index, bool dropped);
 
     // Table `index` of tables(), its definition read and checked if it was not yet; nullptr
     // and a French message when the definition cannot be read.
@@ -127,6 +135,8 @@ private:
                      std::string& error);
     bool readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes);
     bool readOverlaid(std::uint32_t page, unsigned char* buffer);
+    // Makes libmdb (`mdb`, its MdbHandle) read its pages through readPage().
+    void readThroughFile(void* mdb);
     bool readPlacement(JetTable& table);
 
     std::string m_path;
@@ -134,7 +144,7 @@ private:
     std::uint32_t m_pageCount;
     std::unique_ptr<Handle> m_handle;
     Catalogue m_catalogue;
-    std::vector<JetTable> m_tables;
+    std::deque<JetTable> m_tables;
     std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
     JetPageOverlay* m_overlay = nullptr;
     std::set<const JetTable*> m_changed;  // tables of m_tables the overlay's transaction changed
