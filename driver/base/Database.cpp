@@ -13,6 +13,8 @@
 #include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/Like.h"
 #include "driver/semantics/SortOrder.h"
+#include "driver/sql/Definition.h"
+#include "driver/sql/Parser.h"
 #include "driver/sql/SqlError.h"
 
 #include <sys/stat.h>
@@ -79,10 +81,18 @@ int denyWrites(void*, int action, const char* table, const char*, const char*, c
 
 // On a writable Access file: the rows of its tables may change (the Jet tables refuse what they
 // cannot write exactly), its structure may not.
+// Its structure changes only through the driver's own writer, which then declares or forgets the
+// tables it made or removed (module names kervane_access, kervane_jet_...).
 int denySchemaChanges(void* user, int action, const char* table, const char* a, const char* b, const char* c)
 {
     const bool rowChange = action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE;
     if (rowChange && table != nullptr && sqlite3_strnicmp(table, "sqlite_", 7) != 0)
+        return SQLITE_OK;
+    const bool jetModule = a != nullptr && (std::strcmp(a, "kervane_access") == 0 || std::strncmp(a, "kervane_jet_", 12) == 0);
+    if ((action == SQLITE_CREATE_VTABLE || action == SQLITE_DROP_VTABLE) && jetModule)
+        return SQLITE_OK;
+    // The declarations of those tables, in the in-memory schema.
+    if (rowChange && table != nullptr && std::strcmp(table, "sqlite_master") == 0)
         return SQLITE_OK;
     return denyWrites(user, action, table, a, b, c);
 }
@@ -225,9 +235,53 @@ std::uint64_t Database::generation() const noexcept
     return m_jetFile != nullptr ? m_jetFile->generation() : 0;
 }
 
+namespace {
+
+std::string sqliteName(const std::string& name)
+{
+    std::string quoted = "\"";
+    for (char c : name)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string sqliteText(std::string_view text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    return quoted + "'";
+}
+
+}  // namespace
+
+// A statement of definition on an Access file: made by the driver's writer (through the
+// structure table, in the connection's transaction), then the table declared or forgotten.
+std::optional<sql::Translation> Database::structureChange(std::string_view accessSql)
+{
+    const sql::Statement statement = sql::parseStatement(accessSql);
+    if (statement.kind != sql::Statement::Kind::Raw)
+        return std::nullopt;
+    const std::optional<sql::Definition> definition = sql::readDefinition(statement.raw);
+    if (!definition)
+        return std::nullopt;
+    sql::Translation translation;
+    translation.kind = sql::Translation::Kind::Other;
+    translation.statements.push_back("INSERT INTO kervane_structure(statement) VALUES(" + sqliteText(accessSql) + ")");
+    const std::string table = sqliteName(definition->table);
+    if (definition->kind == sql::Definition::Kind::CreateTable)
+        translation.statements.push_back("CREATE VIRTUAL TABLE " + table + " USING kervane_access(" + table + ")");
+    else if (definition->kind == sql::Definition::Kind::DropTable)
+        translation.statements.push_back("DROP TABLE " + table);
+    return translation;
+}
+
 sql::Translation Database::translate(std::string_view accessSql)
 {
     try {
+        if (m_jetFile != nullptr && !m_readOnly)
+            if (std::optional<sql::Translation> change = structureChange(accessSql))
+                return std::move(*change);
         return sql::translate(accessSql, *m_catalogue);
     } catch (const sql::SchemaUnreadable& error) {
         throw lastError(error.code());

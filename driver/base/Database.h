@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kervane::jet {
@@ -79,6 +80,7 @@ public:
 private:
     void openSqlite();
     OdbcError lockedError(int code) const;
+    std::optional<sql::Translation> structureChange(std::string_view accessSql);
     void openJet();
     void addFunctions();
 

@@ -116,7 +116,7 @@ void Statement::execute(const std::function<void(sqlite3_stmt*)>& bind)
     }
     // In a transaction, a change that fails is undone alone, whatever rows it changed before
     // failing: the transaction's other changes stay, as in Access.
-    const bool ownSavepoint = m_countsChanges && !m_connection.autocommit() && m_connection.database().inTransaction();
+    const bool ownSavepoint = !m_onlyReads && !m_connection.autocommit() && m_connection.database().inTransaction();
     if (ownSavepoint)
         m_connection.database().run("SAVEPOINT kervane_instruction");
     try {

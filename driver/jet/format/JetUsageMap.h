@@ -106,6 +106,8 @@ private:
 
 class JetPages;
 
+constexpr JetRowId kUnownedPagesMap{1, 0};  // the file's map of pages no object owns
+
 // A usage map as a writer reads and changes it.
 class JetUsageMap {
 public:
@@ -193,6 +195,11 @@ std::uint32_t reusablePage(JetPages& pages, std::initializer_list<JetRowId> maps
 bool takeMappedPage(JetPages& pages, std::initializer_list<JetRowId> maps, std::uint32_t page);
 // Gives `page` back to the file: cleared in `map`, marked in the map of unowned pages, zeroed.
 void releaseMappedPage(JetPages& pages, JetRowId map, std::uint32_t page);
+// The same for a page no map of a table marks (a definition's, a page of maps).
+void releasePage(JetPages& pages, std::uint32_t page);
+// A page for the structure of a table (a definition's, a page of maps, an index root), marked used
+// in the file's map of unowned pages: one the file no longer uses, else a new one; 0 when refused.
+std::uint32_t structurePage(JetPages& pages);
 // True when both maps and the file's map of unowned pages can be brought to mark `page`, the
 // rows growing on one page having room together (false too when one cannot be read).
 bool mapsCover(JetPages& pages, JetRowId owned, JetRowId withRoom, std::uint32_t page);

@@ -7,6 +7,7 @@
 #include "driver/jet/index/JetIndexPlan.h"
 #include "driver/jet/module/JetGuard.h"
 #include "driver/jet/module/JetScanControl.h"
+#include "driver/jet/module/JetStructureModule.h"
 #include "driver/jet/module/JetTransaction.h"
 #include "driver/jet/module/JetVirtualTable.h"
 #include "driver/jet/rows/JetCursor.h"
@@ -56,16 +57,51 @@ std::string columnDeclaration(const JetColumn& column, bool jet3, bool required)
     return text;
 }
 
+// A table is declared by its place in the file's list, or by its name in double quotes (the
+// tables a change of the structure made).
+unsigned long tableIndex(const JetFile& file, const char* argument)
+{
+    if (argument[0] != '"')
+        return std::strtoul(argument, nullptr, 10);
+    std::string name;
+    for (const char* c = argument + 1; *c != '\0'; ++c) {
+        if (*c == '"' && *++c != '"')
+            break;
+        name += *c;
+    }
+    for (std::size_t i = 0; i < file.tables().size(); ++i)
+        if (!file.tables()[i].dropped && file.tables()[i].name == name)
+            return i;
+    return file.tables().size();
+}
+
+int connectDropped(sqlite3* db, ModuleState* state, const JetTable& table, sqlite3_vtab** result, char** error)
+{
+    const int rc = sqlite3_declare_vtab(db, "CREATE TABLE x(removed)");
+    if (rc != SQLITE_OK) {
+        *error = sqlite3_mprintf("%s", sqlite3_errmsg(db));
+        return rc;
+    }
+    auto vtab = std::make_unique<JetVirtualTable>();
+    vtab->state = state;
+    vtab->table = &table;
+    *result = &vtab.release()->base;
+    return SQLITE_OK;
+}
+
 int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** result, char** error)
 {
     auto* state = static_cast<ModuleState*>(aux);
     unsigned long index = state->file->tables().size();
     if (argc == 4)
-        index = std::strtoul(argv[3], nullptr, 10);
+        index = tableIndex(*state->file, argv[3]);
     if (index >= state->file->tables().size()) {
         *error = sqlite3_mprintf("Table Access inconnue.");
         return SQLITE_ERROR;
     }
+    // A table the transaction removed is still connected once, for SQLite to forget it.
+    if (state->file->tables()[index].dropped)
+        return connectDropped(db, state, state->file->tables()[index], result, error);
     // The definition is read at the table's first use, not when the file is attached.
     std::string failure;
     const JetTable* defined = state->file->define(index, failure);
@@ -96,7 +132,7 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
 
 int create(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** result, char** error)
 {
-    if (!static_cast<ModuleState*>(aux)->declaring) {
+    if (!static_cast<ModuleState*>(aux)->declaring && (argc != 4 || argv[3][0] != '"')) {
         *error = sqlite3_mprintf("La base Access est en lecture seule.");
         return SQLITE_READONLY;
     }
@@ -119,6 +155,10 @@ int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
 int open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** result)
 {
     auto* table = reinterpret_cast<JetVirtualTable*>(vtab);
+    if (table->table->dropped) {
+        setError(vtab, "La table « " + table->table->name + " » a été supprimée.");
+        return SQLITE_ERROR;
+    }
     // A statement of the driver follows other connections' commits as it starts; SQLite used
     // directly, without one, looks at each cursor.
     if (!table->state->file->inStatement())
@@ -398,6 +438,14 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
     // On failure SQLite calls destroyState itself.
     if (sqlite3_create_module_v2(db, name, &kModule, owned.release(), destroyState) != SQLITE_OK) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
+        return false;
+    }
+    // The tables a change of the structure makes are declared by name, through an alias, and
+    // changed through the structure table.
+    if (sqlite3_create_module_v2(db, kJetTablesByName, &kModule, state, nullptr) != SQLITE_OK ||
+        !registerStructureModule(db, *state)) {
+        error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
+        sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
         return false;
     }
     const std::vector<Declaration> tables = declarationsOf(jet, name);

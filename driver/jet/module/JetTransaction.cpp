@@ -3,6 +3,7 @@
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetWriteMessages.h"
 #include "driver/jet/rows/JetSqlValues.h"
+#include "driver/jet/schema/JetTableCreation.h"
 #include "driver/jet/write/JetTableWriter.h"
 
 #include <algorithm>
@@ -87,14 +88,85 @@ bool JetTransaction::join(const JetTable& table, std::string& error)
             finish();
         return false;
     }
-    if (begun) {
-        m_failed = false;
-        m_marks.clear();
-        // What another connection committed before the lock was taken is read first.
-        m_file.followFile();
-        m_file.setOverlay(m_overlay.get());
-    }
+    if (begun)
+        started();
     return true;
+}
+
+bool JetTransaction::joinStructure(std::string& error)
+{
+    if (!open(error))
+        return false;
+    if (m_store->inTransaction())
+        return true;
+    if (!m_store->begin(error))
+        return false;
+    // The catalogue is written by the same writer as any table, and must be one it can change.
+    if (!checkWritableFile(*m_store, error)) {
+        finish();
+        return false;
+    }
+    started();
+    return true;
+}
+
+bool JetTransaction::createTable(const JetNewTable& table, std::string& error)
+{
+    std::uint32_t page = 0;
+    if (!m_store || !m_store->inTransaction()) {
+        error = messageChangeOutsideTransaction(m_file.path());
+        return false;
+    }
+    if (!jet::createTable(*m_store, table, page, error)) {
+        m_failed = true;
+        return false;
+    }
+    m_writers.erase(2);  // the catalogue's pages changed under its writer
+    m_structure.push_back({m_file.addTable(table.name, page), true, m_marks.size()});
+    return true;
+}
+
+bool JetTransaction::dropTable(const std::string& name, std::string& error)
+{
+    if (!m_store || !m_store->inTransaction()) {
+        error = messageChangeOutsideTransaction(m_file.path());
+        return false;
+    }
+    const JetTable* table = m_file.table(name);
+    std::size_t index = 0;
+    while (table != nullptr && &m_file.tables()[index] != table)
+        ++index;
+    if (table == nullptr || table->system) {
+        error = table == nullptr ? "La table « " + name + " » n'existe pas."
+                                 : "La table système « " + table->name + " » ne peut pas être supprimée.";
+        return false;
+    }
+    if (!jet::dropTable(*m_store, table->definitionPage, table->name, error)) {
+        m_failed = true;
+        return false;
+    }
+    m_writers.clear();
+    m_file.setDropped(index, true);
+    m_structure.push_back({index, false, m_marks.size()});
+    return true;
+}
+
+void JetTransaction::forgetStructure(int level)
+{
+    while (!m_structure.empty() && (level < 0 || m_structure.back().depth > static_cast<std::size_t>(level))) {
+        const StructureChange& change = m_structure.back();
+        m_file.setDropped(change.table, change.created);
+        m_structure.pop_back();
+    }
+}
+
+void JetTransaction::started()
+{
+    m_failed = false;
+    m_marks.clear();
+    // What another connection committed before the lock was taken is read first.
+    m_file.followFile();
+    m_file.setOverlay(m_overlay.get());
 }
 
 // The writer of `table` in the transaction SQLite began for it (its xBegin comes first).
@@ -268,6 +340,8 @@ bool JetTransaction::commit(std::string& error)
         return false;
     }
     const bool done = m_store->commit(error);
+    if (done)
+        m_structure.clear();
     finish();
     return done;
 }
@@ -278,6 +352,7 @@ void JetTransaction::finish()
         m_store->rollback();
     if (m_file.overlay() == m_overlay.get() && m_overlay)
         m_file.setOverlay(nullptr);
+    forgetStructure(-1);
     m_marks.clear();
     m_tables.clear();
     m_writers.clear();
@@ -309,6 +384,7 @@ bool JetTransaction::rollbackTo(int level, std::string& error)
         return false;
     }
     m_failed = m_marks[at];
+    forgetStructure(level);
     for (const JetTable* table : m_tables)
         if (!m_file.tableChanged(*table, error)) {
             m_failed = true;
@@ -325,6 +401,9 @@ void JetTransaction::release(int level)
     m_store->releaseSavepoint(at);
     if (at < m_marks.size())
         m_marks.resize(at);
+    // The structure changes made within the savepoints released now belong to the one around.
+    for (StructureChange& change : m_structure)
+        change.depth = std::min(change.depth, at);
 }
 
 }  // namespace kervane::jet

@@ -24,6 +24,7 @@ namespace kervane::jet {
 class JetFile;
 class JetTableWriter;
 struct JetFieldValue;
+struct JetNewTable;
 struct JetRowId;
 struct JetTable;
 struct JetTableLayout;
@@ -57,6 +58,15 @@ public:
     // The rows of another table (or of the same) that a referenced row's change cascades to.
     bool cascade(const JetCascade& cascade, std::string& error) override;
 
+    // Starts the transaction if none is under way, for a change of the file's structure.
+    bool joinStructure(std::string& error);
+    // Creates `table` (JetTableCreation.h); the file then lists it, for as long as the
+    // transaction is not undone.
+    bool createTable(const JetNewTable& table, std::string& error);
+    // Removes the table named `name`; false with a French message when there is none or it is a
+    // system table.
+    bool dropTable(const std::string& name, std::string& error);
+
     // Writes the changes into the file; refused when a change failed and was not undone since.
     // The transaction is over either way.
     bool commit(std::string& error);
@@ -71,12 +81,26 @@ public:
 private:
     class Overlay;
     bool open(std::string& error);
+    // The transaction begun: the reader sees its pages from now on.
+    void started();
     bool writerFor(const JetTable& table, JetTableWriter*& writer, std::string& error);
     bool changed(const JetTable& table, bool done, std::string& error);
     bool valuesFor(const JetTable& table, const JetTableLayout& layout, sqlite3_value** values,
                    std::vector<JetFieldValue>& out, std::string& error);
 
+    // Undoes, in the file's list of tables, the structure changes made since savepoint `level`
+    // (all of them for -1).
+    void forgetStructure(int level);
+
+    // A table created or removed, and the savepoints set when it was.
+    struct StructureChange {
+        std::size_t table = 0;
+        bool created = false;
+        std::size_t depth = 0;
+    };
+
     JetFile& m_file;
+    std::vector<StructureChange> m_structure;
     std::unique_ptr<JetPageStore> m_store;
     std::unique_ptr<Overlay> m_overlay;
     std::vector<bool> m_marks;  // by savepoint: whether the transaction had failed then

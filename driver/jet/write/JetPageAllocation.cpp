@@ -15,8 +15,6 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr JetRowId kUnownedPagesMap{1, 0};  // the file's map of pages no object owns
-
 // Makes the map in row `where` one kept on map pages reaching `lastPage`.
 bool referTo(JetPages& pages, JetRowId where, std::uint32_t lastPage, std::string& error)
 {
@@ -150,8 +148,15 @@ void releaseMappedPage(JetPages& pages, JetRowId map, std::uint32_t page)
     JetUsageMap owner;
     if (JetUsageMap::open(pages, map, owner, ignored))
         owner.set(page, false);
-    if (JetUsageMap::open(pages, kUnownedPagesMap, owner, ignored))
-        owner.set(page, true);
+    releasePage(pages, page);
+}
+
+void releasePage(JetPages& pages, std::uint32_t page)
+{
+    std::string ignored;
+    JetUsageMap unowned;
+    if (JetUsageMap::open(pages, kUnownedPagesMap, unowned, ignored))
+        unowned.set(page, true);
     if (unsigned char* bytes = pages.change(page))
         std::fill(bytes, bytes + pages.pageSize(), 0);
 }
@@ -166,6 +171,14 @@ std::uint32_t reusablePage(JetPages& pages, std::initializer_list<JetRowId> maps
         if (page > kUnownedPagesMap.page && unreachable(pages, page) && mapsCoverPage(pages, maps, page))
             return page;
     return 0;
+}
+
+std::uint32_t structurePage(JetPages& pages)
+{
+    const std::uint32_t free = reusablePage(pages, {});
+    if (free != 0 && takeMappedPage(pages, {}, free))
+        return free;
+    return appendMappedPage(pages, {});
 }
 
 bool takeMappedPage(JetPages& pages, std::initializer_list<JetRowId> maps, std::uint32_t page)

@@ -39,7 +39,7 @@ struct JetTableWriter::Located {
 };
 
 bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const std::string& name,
-                          JetTableWriter& writer, std::string& error, JetRelatedRows* related)
+                          JetTableWriter& writer, std::string& error, JetRelatedRows* related, bool catalogue)
 {
     if (!checkWritableFile(pages, error) || !readTableLayout(pages, definitionPage, writer.m_layout, error))
         return false;
@@ -47,11 +47,11 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
     writer.m_name = name;
     writer.m_related = related;
     const JetTableLayout& layout = writer.m_layout;
-    if (layout.tableType == kSystemTable) {
+    if (layout.tableType == kSystemTable && !catalogue) {
         error = "La table système " + writer.tableName() + " ne peut pas être modifiée.";
         return false;
     }
-    if (std::any_of(layout.columns.begin(), layout.columns.end(), replicated)) {
+    if (!catalogue && std::any_of(layout.columns.begin(), layout.columns.end(), replicated)) {
         error = "La table " + writer.tableName() + " appartient à une base répliquée, qui ne peut pas être modifiée ici.";
         return false;
     }

@@ -36,8 +36,10 @@ public:
     // message when the file or the table cannot be changed by this writer.
     // `related` answers for the other tables of the relationships Access enforces on this one;
     // without it such a table is refused.
+    // System tables are refused, except the catalogue when `catalogue` is set: the changes of the
+    // structure record their tables there.
     static bool open(JetPages& pages, std::uint32_t definitionPage, const std::string& name, JetTableWriter& writer,
-                     std::string& error, JetRelatedRows* related = nullptr);
+                     std::string& error, JetRelatedRows* related = nullptr, bool catalogue = false);
 
     const JetTableLayout& layout() const { return m_layout; }
     // The values of the row at `where` as stored (storedValues()); false when there is none.

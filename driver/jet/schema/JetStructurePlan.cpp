@@ -1,0 +1,144 @@
+#include "driver/jet/schema/JetStructurePlan.h"
+
+#include "driver/semantics/Characters.h"
+
+namespace kervane::jet {
+namespace {
+
+using Kind = sql::ColumnType::Kind;
+
+std::string notYet(const std::string& what)
+{
+    return what + " ne peut pas encore être créé dans un fichier Access par ce pilote.";
+}
+
+bool columnOf(const sql::ColumnDefinition& given, const JetFileFormat& format, JetNewColumn& column,
+              std::string& error)
+{
+    column.name = given.name;
+    switch (given.type.kind) {
+    case Kind::Text: column.type = JetType::Text; column.characters = given.type.size; break;
+    case Kind::Memo: column.type = JetType::Memo; break;
+    case Kind::Byte: column.type = JetType::Byte; break;
+    case Kind::Integer: column.type = JetType::Integer; break;
+    case Kind::Long: column.type = JetType::Long; break;
+    case Kind::Single: column.type = JetType::Single; break;
+    case Kind::Double: column.type = JetType::Double; break;
+    case Kind::Currency: column.type = JetType::Currency; break;
+    case Kind::DateTime: column.type = JetType::DateTime; break;
+    case Kind::YesNo: column.type = JetType::Boolean; break;
+    case Kind::Guid: column.type = JetType::Guid; break;
+    case Kind::LongBinary: column.type = JetType::Ole; break;
+    case Kind::Binary: column.type = JetType::Binary; column.characters = given.type.size; break;
+    case Kind::Counter:
+        column.type = JetType::Long;
+        column.autoNumber = true;
+        if (given.type.seed != 1 || given.type.increment != 1) {
+            error = notYet("Le compteur de la colonne « " + given.name + " », qui ne commence pas à 1 ou n'avance "
+                           "pas de 1,");
+            return false;
+        }
+        break;
+    case Kind::Decimal:
+        if (format.jet3) {
+            error = "La colonne « " + given.name + " » ne peut pas être de type DECIMAL : un fichier Access 97 ne "
+                    "connaît pas ce type.";
+            return false;
+        }
+        column.type = JetType::Decimal;
+        column.precision = given.type.precision;
+        column.scale = given.type.scale;
+        break;
+    }
+    if (given.defaultValue) {
+        error = notYet("La valeur par défaut de la colonne « " + given.name + " »");
+        return false;
+    }
+    return true;
+}
+
+int columnNumber(const JetNewTable& table, const std::string& name)
+{
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (sql::equalIgnoringAsciiCase(table.columns[i].name, name))
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool indexOf(const sql::Constraint& constraint, JetNewTable& table, JetNewIndex& index, std::string& error)
+{
+    index.primary = constraint.kind == sql::Constraint::Kind::PrimaryKey;
+    index.unique = true;
+    index.name = !constraint.name.empty() ? constraint.name
+                 : index.primary          ? "PrimaryKey"
+                                          : "Index_" + std::to_string(table.indexes.size() + 1);
+    for (const sql::KeyColumn& key : constraint.columns) {
+        const int number = columnNumber(table, key.name);
+        if (number < 0) {
+            error = "La colonne « " + key.name + " » de l'index « " + index.name + " » n'existe pas dans la table « " +
+                    table.name + " ».";
+            return false;
+        }
+        index.keys.emplace_back(number, key.descending);
+    }
+    if (index.keys.empty() || index.keys.size() > 10) {
+        error = "L'index « " + index.name + " » doit porter sur 1 à 10 colonnes.";
+        return false;
+    }
+    return true;
+}
+
+// A column that must hold a value is one of the primary key, where Access requires it anyway.
+bool notNullCovered(const sql::ColumnDefinition& column, const JetNewTable& table)
+{
+    for (const JetNewIndex& index : table.indexes)
+        if (index.primary)
+            for (const auto& key : index.keys)
+                if (sql::equalIgnoringAsciiCase(table.columns[static_cast<std::size_t>(key.first)].name, column.name))
+                    return true;
+    return false;
+}
+
+}  // namespace
+
+bool planNewTable(const sql::Definition& definition, const JetFileFormat& format, JetNewTable& table,
+                  std::string& error)
+{
+    table = {};
+    table.name = definition.table;
+    for (const sql::ColumnDefinition& given : definition.columns) {
+        JetNewColumn column;
+        if (!columnOf(given, format, column, error))
+            return false;
+        table.columns.push_back(column);
+    }
+    if (table.columns.empty() || table.columns.size() > 255) {
+        error = "Une table Access a de 1 à 255 colonnes.";
+        return false;
+    }
+    int primaryKeys = 0;
+    for (const sql::Constraint& constraint : definition.constraints) {
+        if (constraint.kind == sql::Constraint::Kind::ForeignKey) {
+            error = notYet("La relation vers la table « " + constraint.references.table + " »");
+            return false;
+        }
+        JetNewIndex index;
+        if (!indexOf(constraint, table, index, error))
+            return false;
+        primaryKeys += index.primary ? 1 : 0;
+        table.indexes.push_back(std::move(index));
+    }
+    if (primaryKeys > 1) {
+        error = "La table « " + table.name + " » ne peut avoir qu'une clé primaire.";
+        return false;
+    }
+    for (const sql::ColumnDefinition& given : definition.columns) {
+        if (given.notNull && !notNullCovered(given, table)) {
+            error = notYet("L'obligation de valeur (NOT NULL) de la colonne « " + given.name + " », hors clé primaire,");
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace kervane::jet

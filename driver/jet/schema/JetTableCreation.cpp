@@ -1,0 +1,324 @@
+#include "driver/jet/schema/JetTableCreation.h"
+
+#include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetPages.h"
+#include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/format/JetCodePage.h"
+#include "driver/jet/index/JetIndexPage.h"
+#include "driver/jet/index/JetIndexRoots.h"
+#include "driver/jet/index/JetIndexText.h"
+#include "driver/jet/schema/JetDefinitionImage.h"
+#include "driver/jet/write/JetTableWriter.h"
+#include "driver/semantics/Characters.h"
+#include "driver/semantics/UtfCoding.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace kervane::jet {
+namespace {
+
+constexpr std::uint32_t kCataloguePage = 2;         // MSysObjects' definition
+constexpr std::int64_t kTablesContainer = 0x0F000001;  // the catalogue's "Tables" entry
+constexpr std::int64_t kTableObject = 1;             // MSysObjects.Type of a local table
+constexpr std::uint32_t kIdPageMask = 0x00ffffff;    // a table's Id is its definition page
+
+// Now as Access stores a date: days since 30 December 1899, local time, the time a fraction.
+double now()
+{
+    const std::time_t clock = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&clock, &local);
+    const std::time_t midnight = clock - (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
+    std::tm day{};
+    day.tm_year = local.tm_year;
+    day.tm_mon = local.tm_mon;
+    day.tm_mday = local.tm_mday;
+    day.tm_hour = 12;  // noon, away from any change of the clocks
+    std::tm epoch{};
+    epoch.tm_year = -1;
+    epoch.tm_mon = 11;
+    epoch.tm_mday = 30;
+    epoch.tm_hour = 12;
+    const double days = std::difftime(std::mktime(&day), std::mktime(&epoch)) / 86400.0;
+    return static_cast<double>(static_cast<long long>(days + 0.5)) + std::difftime(clock, midnight) / 86400.0;
+}
+
+bool openCatalogue(JetPages& pages, JetTableWriter& catalogue, std::string& error)
+{
+    return JetTableWriter::open(pages, kCataloguePage, "MSysObjects", catalogue, error, nullptr, true);
+}
+
+const JetLayoutColumn* columnNamed(const JetTableLayout& layout, std::string_view name)
+{
+    for (const JetLayoutColumn& column : layout.columns)
+        if (sql::equalIgnoringAsciiCase(column.name, name))
+            return &column;
+    return nullptr;
+}
+
+std::size_t indexOf(const JetTableLayout& layout, const JetLayoutColumn& column)
+{
+    return static_cast<std::size_t>(&column - layout.columns.data());
+}
+
+// The rows of the catalogue whose column `name` holds `value`.
+bool catalogueRows(JetTableWriter& catalogue, std::string_view name, std::int64_t value, std::vector<JetRowId>& rows,
+                   std::string& error)
+{
+    const JetLayoutColumn* column = columnNamed(catalogue.layout(), name);
+    bool served = false;
+    if (column == nullptr || !catalogue.indexes().findEqual(*column, JetFieldValue::of(value), rows, served, error))
+        return false;
+    if (!served)
+        error = "Le catalogue du fichier Access n'a pas l'index attendu sur « " + std::string(name) + " ».";
+    return served;
+}
+
+// The text of the catalogue's row `row` in column `name`, empty when Null.
+std::string catalogueText(JetTableWriter& catalogue, JetRowId row, std::string_view name)
+{
+    std::vector<JetFieldValue> values;
+    const JetLayoutColumn* column = columnNamed(catalogue.layout(), name);
+    if (column == nullptr || !catalogue.storedRow(row, values))
+        return {};
+    const JetFieldValue& value = values[indexOf(catalogue.layout(), *column)];
+    if (value.kind != JetFieldValue::Kind::Stored)
+        return {};
+    if (catalogue.layout().format->jet3)
+        return fromCodePage(column->codePage, value.bytes.data(), value.bytes.size());
+    std::u16string units;
+    if (!decodeRowText(value.bytes.data(), value.bytes.size(), units))
+        return {};
+    return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
+}
+
+bool nameTaken(JetTableWriter& catalogue, const std::string& name, std::string& error)
+{
+    std::vector<JetRowId> rows;
+    if (!catalogueRows(catalogue, "ParentId", kTablesContainer, rows, error))
+        return true;
+    for (JetRowId row : rows) {
+        if (sql::equalIgnoringAsciiCase(catalogueText(catalogue, row, "Name"), name)) {
+            error = "Le nom « " + name + " » est déjà celui d'une table ou d'une requête de la base.";
+            return true;
+        }
+    }
+    return false;
+}
+
+// A usage map kept in its row: the type, the page its first bit stands for, the bits.
+std::vector<unsigned char> inlineMap(const JetFileFormat& format, std::uint32_t first, bool markFirst)
+{
+    std::vector<unsigned char> row(static_cast<std::size_t>(usagemap::kInlineHeader + (format.jet3 ? 128 : 64)), 0);
+    row[0] = usagemap::kInline;
+    writeUInt32(row.data(), 1, first);
+    if (markFirst)
+        row[usagemap::kInlineHeader] = 0x01;
+    return row;
+}
+
+bool writeMapPage(JetPages& pages, const JetNewTable& table, const JetNewTablePages& placed, std::string& error)
+{
+    const JetFileFormat& format = fileFormatFor(pages.pageSize());
+    unsigned char* page = pages.change(placed.maps);
+    if (page == nullptr) {
+        error = "La page des cartes de la nouvelle table ne peut pas être écrite.";
+        return false;
+    }
+    datapage::initialise(page, 0, format);
+    const int rows = usageMapRows(table);
+    for (int row = 0; row < rows; ++row) {
+        const bool index = row >= 2 && row < 2 + static_cast<int>(placed.roots.size());
+        const std::uint32_t first = index ? placed.roots[static_cast<std::size_t>(row - 2)] : placed.definition;
+        const std::vector<unsigned char> map = inlineMap(format, first, index);
+        if (!datapage::fits(page, static_cast<int>(map.size()), format)) {
+            error = "La table a trop d'index et de colonnes Mémo ou OLE pour une page de cartes.";
+            return false;
+        }
+        datapage::add(page, map, 0, format);
+    }
+    return true;
+}
+
+bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
+{
+    const JetFileFormat& format = fileFormatFor(pages.pageSize());
+    for (std::uint32_t root : placed.roots) {
+        JetIndexPageImage empty;
+        empty.owner = placed.definition;
+        unsigned char* page = pages.change(root);
+        if (page == nullptr || !writeIndexPage(empty, page, pages.pageSize(), format))
+            return false;
+    }
+    return true;
+}
+
+
+bool catalogueEntry(JetTableWriter& catalogue, const std::string& name, std::uint32_t definitionPage,
+                    std::string& error)
+{
+    const JetTableLayout& layout = catalogue.layout();
+    std::vector<JetFieldValue> values(layout.columns.size());
+    std::vector<JetRowId> container;
+    if (!catalogueRows(catalogue, "Id", kTablesContainer, container, error))
+        return false;
+    std::vector<JetFieldValue> containerValues;
+    const JetLayoutColumn* owner = columnNamed(layout, "Owner");
+    if (!container.empty() && owner != nullptr && catalogue.storedRow(container.front(), containerValues))
+        values[indexOf(layout, *owner)] = containerValues[indexOf(layout, *owner)];
+    const double created = now();
+    const std::pair<const char*, JetFieldValue> set[] = {
+        {"Id", JetFieldValue::of(std::int64_t{definitionPage})},
+        {"ParentId", JetFieldValue::of(kTablesContainer)},
+        {"Name", JetFieldValue::of(name)},
+        {"Type", JetFieldValue::of(kTableObject)},
+        {"DateCreate", JetFieldValue::of(created)},
+        {"DateUpdate", JetFieldValue::of(created)},
+        {"Flags", JetFieldValue::of(std::int64_t{0})},
+    };
+    for (const auto& [column, value] : set) {
+        const JetLayoutColumn* found = columnNamed(layout, column);
+        if (found == nullptr) {
+            error = "Le catalogue du fichier Access n'a pas de colonne « " + std::string(column) + " ».";
+            return false;
+        }
+        values[indexOf(layout, *found)] = value;
+    }
+    JetRowId where;
+    return catalogue.insert(std::move(values), where, error);
+}
+
+JetTextSettings textSettingsOf(const JetTableLayout& catalogue)
+{
+    JetTextSettings text;
+    if (const JetLayoutColumn* name = columnNamed(catalogue, "Name")) {
+        text.sortOrder = name->sortOrder != 0 ? name->sortOrder : 1033;
+        text.sortVersion = name->sortVersion;
+        text.codePage = name->codePage;
+    }
+    return text;
+}
+
+// Marks the maps' rows deleted; a page of maps left with no row goes back to the file.
+bool releaseMapRows(JetPages& pages, const std::vector<JetRowId>& maps, std::string& error)
+{
+    const JetFileFormat& format = fileFormatFor(pages.pageSize());
+    for (JetRowId map : maps) {
+        unsigned char* page = pages.change(map.page);
+        if (page == nullptr || page[0] != kDataPage || map.row >= datapage::rowCount(page, format)) {
+            error = "Une carte des pages de la table (page " + std::to_string(map.page) + ") est introuvable.";
+            return false;
+        }
+        datapage::flag(page, map.row, kRowDeleted, format);
+    }
+    for (JetRowId map : maps) {
+        const unsigned char* page = pages.read(map.page);
+        bool live = false;
+        for (int row = 0; page != nullptr && row < datapage::rowCount(page, format); ++row)
+            live = live || !datapage::storedSlot(page, row, format).deleted;
+        if (page != nullptr && !live && map.page > kUnownedPagesMap.page)
+            releasePage(pages, map.page);
+    }
+    return true;
+}
+
+bool releaseDefinitionPages(JetPages& pages, std::uint32_t page, std::string& error)
+{
+    for (int hops = 0; page != 0; ++hops) {
+        const unsigned char* bytes = pages.read(page);
+        if (bytes == nullptr || bytes[0] != kDefinitionPage || hops > 64) {
+            error = "La définition de la table (page " + std::to_string(page) + ") est illisible.";
+            return false;
+        }
+        const std::uint32_t next = readUInt32(bytes, kDefinitionNextPage);
+        releasePage(pages, page);
+        page = next;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& definitionPage, std::string& error)
+{
+    JetTableWriter catalogue;
+    if (!openCatalogue(pages, catalogue, error) || nameTaken(catalogue, table.name, error))
+        return false;
+    const JetFileFormat& format = fileFormatFor(pages.pageSize());
+    const JetTextSettings text = textSettingsOf(catalogue.layout());
+    JetNewTablePages placed;
+    placed.roots.assign(table.indexes.size(), 0);
+    placed.definition = structurePage(pages);
+    placed.maps = structurePage(pages);
+    for (std::uint32_t& root : placed.roots)
+        root = structurePage(pages);
+    if (placed.definition == 0 || placed.maps == 0 ||
+        std::any_of(placed.roots.begin(), placed.roots.end(), [](std::uint32_t p) { return p == 0; })) {
+        error = "Le fichier ne peut pas recevoir les pages de la nouvelle table « " + table.name + " ».";
+        return false;
+    }
+    std::vector<unsigned char> bytes;
+    if (!buildDefinition(table, format, text, placed, bytes, error) || !writeMapPage(pages, table, placed, error) ||
+        !rewriteDefinition(pages, placed.definition, bytes, error))
+        return false;
+    if (!writeRoots(pages, placed)) {
+        error = "Les pages d'index de la nouvelle table « " + table.name + " » ne peuvent pas être écrites.";
+        return false;
+    }
+    definitionPage = placed.definition;
+    return catalogueEntry(catalogue, table.name, placed.definition, error);
+}
+
+bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string& name, std::string& error)
+{
+    JetTableWriter catalogue;
+    JetTableLayout layout;
+    if (!openCatalogue(pages, catalogue, error) || !readTableLayout(pages, definitionPage, layout, error))
+        return false;
+    std::vector<JetRealIndex> indexes;
+    if (!readRealIndexes(pages, definitionPage, indexes, error, *layout.format))
+        return false;
+    // As Access: a table that a relationship joins to another stays while the relationship does.
+    if (std::any_of(indexes.begin(), indexes.end(),
+                    [](const JetRealIndex& index) { return index.foreignKey || !index.references.empty(); })) {
+        error = "La table « " + name + " » ne peut pas être supprimée : elle fait partie d'une ou plusieurs "
+                "relations. Supprimez d'abord ces relations.";
+        return false;
+    }
+    std::vector<JetRowId> rows;
+    if (!catalogueRows(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
+        return false;
+    if (rows.size() != 1) {
+        error = "La table « " + name + " » n'a pas sa ligne dans le catalogue du fichier.";
+        return false;
+    }
+    if (!catalogue.remove(rows.front(), error))
+        return false;
+    // Every page a map of the table marks goes back to the file, then the maps' rows and the
+    // definition's pages.
+    std::vector<JetRowId> owning{layout.ownedPages};
+    std::vector<JetRowId> maps{layout.ownedPages, layout.freeSpacePages};
+    for (const JetRealIndex& index : indexes) {
+        owning.push_back(JetRowId::fromPointer(index.usageMap));
+        maps.push_back(owning.back());
+    }
+    for (const JetLayoutColumn& column : layout.columns) {
+        if (column.hasLongValueMaps) {
+            owning.push_back(JetRowId::fromPointer(column.longValueOwned));
+            maps.push_back(owning.back());
+            maps.push_back(JetRowId::fromPointer(column.longValueFree));
+        }
+    }
+    for (JetRowId where : owning) {
+        JetUsageMap map;
+        std::string unread;  // a map that cannot be read leaves its pages for a compaction
+        if (JetUsageMap::open(pages, where, map, unread))
+            for (std::uint32_t page : map.pages())
+                releaseMappedPage(pages, where, page);
+    }
+    return releaseMapRows(pages, maps, error) && releaseDefinitionPages(pages, definitionPage, error);
+}
+
+}  // namespace kervane::jet

@@ -1,0 +1,25 @@
+#pragma once
+// Tables made and removed in a Jet 3 or Jet 4 file as Access does it, within the pages of a
+// transaction (all of it lands with its commit, or nothing): a new table gets its definition
+// (JetTableDefinition.h), a data page of its usage maps, an empty root page per index, and its
+// row in the catalogue (MSysObjects, kept with its indexes); a table removed gives every page it
+// owned back to the file and leaves the catalogue.
+#include "driver/jet/schema/JetTableDefinition.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kervane::jet {
+
+class JetPages;
+
+// Creates `table`; `definitionPage` gets the first page of its definition, the table's identity.
+// False with a French message (the pages then to be rolled back by the caller) when a name is
+// taken already, a column does not fit, or the file cannot take the pages.
+bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& definitionPage, std::string& error);
+
+// Removes the table whose definition starts on `definitionPage` (`name` for messages). False
+// with a French message when its catalogue row or its maps cannot be found.
+bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string& name, std::string& error);
+
+}  // namespace kervane::jet

@@ -1,0 +1,68 @@
+#pragma once
+// The definition of a new table as Access writes it in a Jet 3 or Jet 4 file: its header (row
+// count and counter at zero, the pointers of its two usage maps), a block per column (type,
+// number, place in a row, length, flags, sort order), the column names, a block per stored
+// index (its key columns, usage map, root page, flags) and per index as the user sees it (the
+// stored index it uses, its kind), their names, the usage maps of the memo and OLE columns, and
+// the closing 0xFFFF.
+#include "driver/jet/format/JetTableLayout.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kervane::jet {
+
+struct JetNewColumn {
+    std::string name;
+    JetType type = JetType::Text;
+    int characters = 0;  // Text: its size in characters; Binary: in bytes
+    int precision = 0;   // Decimal
+    int scale = 0;
+    bool autoNumber = false;  // Long only
+};
+
+struct JetNewIndex {
+    std::string name;
+    std::vector<std::pair<int, bool>> keys;  // column (index in JetNewTable::columns), descending
+    bool primary = false;
+    bool unique = false;
+    bool required = false;
+    bool ignoreNulls = false;
+};
+
+struct JetNewTable {
+    std::string name;
+    std::vector<JetNewColumn> columns;
+    std::vector<JetNewIndex> indexes;  // each one stored index and one index as the user sees it
+};
+
+// Where the definition's pointers lead: the page of its usage maps (rows: the table's pages,
+// its pages with room, each index's pages, then two per memo or OLE column) and each index's root.
+struct JetNewTablePages {
+    std::uint32_t definition = 0;
+    std::uint32_t maps = 0;
+    std::vector<std::uint32_t> roots;
+};
+
+// How many usage-map rows the table needs on its map page.
+int usageMapRows(const JetNewTable& table);
+
+// Texts compare in the sort order and (Jet 3) the code page the file's own catalogue uses.
+struct JetTextSettings {
+    int sortOrder = 1033;
+    int sortVersion = 0;
+    int codePage = 0;  // Jet 3 only
+};
+
+// The definition's bytes (first page whole, header included; the caller splits them over pages
+// when they exceed one); false with a French message when a name cannot be written or the
+// columns do not fit a row.
+bool buildDefinition(const JetNewTable& table, const JetFileFormat& format, const JetTextSettings& text,
+                     const JetNewTablePages& pages, std::vector<unsigned char>& bytes, std::string& error);
+
+// The row layout buildDefinition() gives the columns, for the checks made before writing.
+JetTableLayout plannedLayout(const JetNewTable& table, const JetFileFormat& format);
+
+}  // namespace kervane::jet

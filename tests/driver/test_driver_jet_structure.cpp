@@ -1,0 +1,169 @@
+// Tables created and removed in copies of genuine Access 2000 and 97 files through the driver:
+// every Access type, keys that become the file's indexes, then the file read back by the driver
+// on a new connection, by jetcheck (Jackcess) and by mdbtools. A rollback leaves every byte as it
+// was; a refusal changes nothing.
+#include "tests/driver/JetCopyTest.h"
+#include "tests/driver/jet/JetWriterSupport.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace kervane::test {
+namespace {
+
+std::string bytesOf(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class JetStructureTest : public JetCopyTest {
+protected:
+    void SetUp() override
+    {
+        JetCopyTest::SetUp();
+        if (jetToolsFolder().empty())
+            GTEST_SKIP() << "jetcheck absent : le dossier des outils Jet manque";
+    }
+    static std::string jetcheck(const std::vector<std::string>& arguments)
+    {
+        int status = 0;
+        const std::string out = runTool(jetToolsFolder() + "/jetcheck", arguments, status);
+        EXPECT_EQ(status, 0) << out;
+        return out;
+    }
+    // jetcheck's header line of `table` (its columns and types) and its rows, sorted.
+    static std::vector<std::string> dumped(const std::string& file, const std::string& table)
+    {
+        const std::vector<std::string> all = linesOf(jetcheck({"dump", "--sorted", file, table}));
+        return all.size() < 2 ? all : std::vector<std::string>(all.begin() + 1, all.end());
+    }
+    // jetcheck's lines about the user tables that are not "ok": none is expected.
+    static std::vector<std::string> problems(const std::string& file, bool strict)
+    {
+        std::vector<std::string> arguments{"verify", "--user-only"};
+        if (strict)
+            arguments.push_back("--strict");
+        arguments.push_back(file);
+        std::vector<std::string> kept;
+        for (const std::string& line : linesOf(jetcheck(arguments)))
+            if (line.starts_with("WARN") || line.starts_with("FAIL"))
+                kept.push_back(line);
+        return kept;
+    }
+};
+
+// Every Access type, as Access SQL names them, in an Access 2000 and an Access 97 file.
+TEST_F(JetStructureTest, NewTablesHoldEveryTypeAsEveryReaderSeesIt)
+{
+    struct Case {
+        const char* file;
+        bool jet3;
+    };
+    for (const Case& c : {Case{"jet/emptyJet4.mdb", false}, Case{"jet/testV1997.mdb", true}}) {
+        SCOPED_TRACE(c.file);
+        JET_COPY_OR_SKIP(file, c.file);
+        const std::string decimal = c.jet3 ? "" : ", z DECIMAL(10, 2)";
+        {
+            Session session(accessFile(file), false);
+            change(session, "CREATE TABLE Fiche (id COUNTER CONSTRAINT cle PRIMARY KEY, nom VARCHAR(50), n LONG, "
+                            "d DATETIME, m MEMO, b YESNO, c MONEY, g GUID, x FLOAT, s SMALLINT, y BYTE, r REAL, "
+                            "o LONGBINARY, v BINARY(20)" + decimal + ")");
+            change(session, "INSERT INTO Fiche (nom, n, d, m, b, c, x, s, y, r" + std::string(c.jet3 ? "" : ", z") +
+                                ") VALUES ('Clémence', -5, #2024-02-29 13:45:00#, '" + std::string(3000, 'm') +
+                                "', True, 12.5, 0.25, -7, 200, 1.5" + (c.jet3 ? "" : ", 123.45") + ")");
+            change(session, "INSERT INTO Fiche (nom) VALUES ('Zoé')");
+        }
+        Session again(accessFile(file), false);
+        EXPECT_EQ(select(again, "SELECT id, nom, n, Len(m), b FROM Fiche ORDER BY id"),
+                  (std::vector<Row>{{"1", "Clémence", "-5", "3000", "1"}, {"2", "Zoé", std::nullopt, std::nullopt, "0"}}));
+        const std::vector<std::string> lines = dumped(file, "Fiche");
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_EQ(lines[0], "id:LONG AUTO\tnom:TEXT(50)\tn:LONG\td:SHORT_DATE_TIME\tm:MEMO\tb:BOOLEAN\tc:MONEY\t"
+                            "g:GUID\tx:DOUBLE\ts:INT\ty:BYTE\tr:FLOAT\to:OLE\tv:BINARY(20)" +
+                                std::string(c.jet3 ? "" : "\tz:NUMERIC(10,2)"));
+        EXPECT_EQ(lines[1], "1\tClémence\t-5\t2024-02-29 13:45:00\t" + std::string(3000, 'm') +
+                                "\t1\t12.5\t\\N\t0.25\t-7\t200\t1.5\t\\N\t\\N" + (c.jet3 ? "" : "\t123.45"));
+        EXPECT_EQ(problems(file, !c.jet3), std::vector<std::string>{});
+        EXPECT_NE(jetcheck({"info", file}).find("index cle (id) primary unique required"), std::string::npos);
+        int status = 0;
+        const std::string schema = runTool("mdb-schema", {file, "access"}, status);
+        EXPECT_NE(schema.find("[v]\t\t\tBinary"), std::string::npos) << schema;
+        EXPECT_EQ(exportedRows(file, "Fiche"), 2);
+    }
+}
+
+// Keys become the file's own indexes, kept exact by the writer; a name Access refuses, or one
+// taken already, changes nothing.
+TEST_F(JetStructureTest, KeysAreIndexesAndRefusalsChangeNothing)
+{
+    JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
+    Session session(accessFile(file), false);
+    change(session, "CREATE TABLE Clients (code TEXT(5), nom TEXT(40), CONSTRAINT pk_clients PRIMARY KEY (code), "
+                    "CONSTRAINT un_nom UNIQUE (nom DESC))");
+    change(session, "INSERT INTO Clients VALUES ('ALFKI', 'Alfreds')");
+    expectRefused(session, "INSERT INTO Clients VALUES ('alfki', 'Autre')", "doublons", "clé primaire");
+    expectRefused(session, "INSERT INTO Clients VALUES ('BONAP', 'Alfreds')", "doublons", "« nom »");
+    const std::string before = bytesOf(file);
+    expectRefused(session, "CREATE TABLE TABLE1 (a LONG)", "« TABLE1 »", "déjà");
+    expectRefused(session, "CREATE TABLE [a.b] (a LONG)", "« a.b »");
+    expectRefused(session, "CREATE TABLE " + std::string(65, 'n') + " (a LONG)", std::string(65, 'n'));
+    expectRefused(session, "DROP TABLE MSysObjects", "MSysObjects");
+    expectRefused(session, "DROP TABLE Absente", "« Absente »");
+    EXPECT_EQ(bytesOf(file), before);
+    const std::string info = jetcheck({"info", file});
+    EXPECT_NE(info.find("index pk_clients (code) primary unique required"), std::string::npos) << info;
+    EXPECT_NE(info.find("index un_nom (nom DESC) unique"), std::string::npos) << info;
+    EXPECT_EQ(problems(file, true), std::vector<std::string>{});
+}
+
+// Within a transaction the new table is there for the statements that follow; a rollback gives
+// back the file byte for byte, a dropped table included; a refused statement undoes itself alone.
+TEST_F(JetStructureTest, TransactionsHoldStructureChangesWholeOrNotAtAll)
+{
+    JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
+    const std::string original = bytesOf(file);
+    Session session(accessFile(file), false);
+    ASSERT_EQ(autocommit(session, false), SQL_SUCCESS);
+    change(session, "CREATE TABLE Essai (a LONG PRIMARY KEY, b TEXT(10))");
+    change(session, "INSERT INTO Essai VALUES (1, 'un')");
+    change(session, "DROP TABLE Table1");
+    EXPECT_EQ(select(session, "SELECT a, b FROM Essai"), (std::vector<Row>{{"1", "un"}}));
+    refusal(session, "SELECT * FROM Table1");
+    ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, session.connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+    EXPECT_EQ(bytesOf(file), original);
+    EXPECT_EQ(number(session, "SELECT count(*) FROM Table1"), 2);
+    refusal(session, "SELECT * FROM Essai");
+
+    change(session, "CREATE TABLE Essai (a LONG)");
+    expectRefused(session, "CREATE TABLE Essai (b LONG)", "déjà");
+    change(session, "INSERT INTO Essai VALUES (5)");
+    commit(session);
+    Session again(accessFile(file), false);
+    EXPECT_EQ(select(again, "SELECT a FROM Essai"), (std::vector<Row>{{"5"}}));
+}
+
+// A dropped table gives its pages back: a table made after it takes them again, and the file
+// reads whole; a table joined to another by a relationship stays.
+TEST_F(JetStructureTest, DroppedTablesGiveTheirPagesBack)
+{
+    JET_COPY_OR_SKIP(file, "jet/indexTestV2000.mdb");
+    const auto pages = [&] { return bytesOf(file).size() / 4096; };
+    Session session(accessFile(file), false);
+    change(session, "CREATE TABLE Passage (a LONG PRIMARY KEY, m MEMO)");
+    for (int i = 0; i < 50; ++i)
+        change(session, "INSERT INTO Passage VALUES (" + std::to_string(i) + ", '" + std::string(2000, 'p') + "')");
+    const std::size_t grown = pages();
+    change(session, "DROP TABLE Passage");
+    change(session, "CREATE TABLE Suivante (a LONG PRIMARY KEY, b TEXT(10))");
+    change(session, "INSERT INTO Suivante VALUES (1, 'un')");
+    EXPECT_EQ(pages(), grown);
+    const std::string before = bytesOf(file);
+    expectRefused(session, "DROP TABLE Table1", "relations");
+    EXPECT_EQ(bytesOf(file), before);
+    EXPECT_EQ(problems(file, true), std::vector<std::string>{});
+    EXPECT_EQ(jetcheck({"info", file}).find("Passage"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kervane::test
