@@ -269,11 +269,35 @@ std::optional<sql::Translation> Database::structureChange(std::string_view acces
     translation.kind = sql::Translation::Kind::Other;
     translation.statements.push_back("INSERT INTO kervane_structure(statement) VALUES(" + sqliteText(accessSql) + ")");
     const std::string table = sqliteName(definition->table);
+    const auto declareAgain = [&](const std::string& name) {
+        translation.statements.push_back("DROP TABLE " + name);
+        translation.statements.push_back("CREATE VIRTUAL TABLE " + name + " USING kervane_access(" + name + ")");
+    };
+    // The tables a relationship refers to change too (their indexes name it).
+    for (const sql::Constraint& constraint : definition->constraints)
+        if (constraint.kind == sql::Constraint::Kind::ForeignKey &&
+            !sql::sameName(constraint.references.table, definition->table))
+            declareAgain(sqliteName(constraint.references.table));
     if (definition->kind == sql::Definition::Kind::CreateTable)
         translation.statements.push_back("CREATE VIRTUAL TABLE " + table + " USING kervane_access(" + table + ")");
     else if (definition->kind == sql::Definition::Kind::DropTable)
         translation.statements.push_back("DROP TABLE " + table);
+    else  // declared again as it now is
+        declareAgain(table);
     return translation;
+}
+
+// SELECT … INTO on an Access file: its new table made by the driver's writer, then filled.
+void Database::madeByWriter(sql::Translation& translation)
+{
+    const sql::Statement statement = sql::parseStatement(translation.madeTable);
+    const std::optional<sql::Definition> definition = sql::readDefinition(statement.raw);
+    if (!definition)
+        return;
+    const std::string table = sqliteName(definition->table);
+    translation.statements.front() = "CREATE VIRTUAL TABLE " + table + " USING kervane_access(" + table + ")";
+    translation.statements.insert(translation.statements.begin(), "INSERT INTO kervane_structure(statement) VALUES(" +
+                                                                       sqliteText(translation.madeTable) + ")");
 }
 
 sql::Translation Database::translate(std::string_view accessSql)
@@ -282,7 +306,10 @@ sql::Translation Database::translate(std::string_view accessSql)
         if (m_jetFile != nullptr && !m_readOnly)
             if (std::optional<sql::Translation> change = structureChange(accessSql))
                 return std::move(*change);
-        return sql::translate(accessSql, *m_catalogue);
+        sql::Translation translation = sql::translate(accessSql, *m_catalogue);
+        if (m_jetFile != nullptr && !m_readOnly && !translation.madeTable.empty())
+            madeByWriter(translation);
+        return translation;
     } catch (const sql::SchemaUnreadable& error) {
         throw lastError(error.code());
     } catch (const sql::SqlError& error) {

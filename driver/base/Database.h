@@ -81,6 +81,7 @@ private:
     void openSqlite();
     OdbcError lockedError(int code) const;
     std::optional<sql::Translation> structureChange(std::string_view accessSql);
+    void madeByWriter(sql::Translation& translation);
     void openJet();
     void addFunctions();
 

@@ -31,14 +31,19 @@ Translation makeTable(Writer& writer, const Select& select)
 {
     const WrittenSelect written = writer.select(select, nullptr);
     std::string create = "CREATE TABLE " + quotedName(select.into) + " (";
+    std::string access = "CREATE TABLE [" + select.into + "] (";
     for (std::size_t i = 0; i < written.columns.size(); ++i) {
         const OutputColumn& column = written.columns[i];
         const std::string declared = column.declared.empty() ? std::string(declarationFor(column.type))
                                                               : column.declared;
         create += (i ? ", " : "") + quotedName(column.name) + (declared.empty() ? "" : " " + declared);
+        // A copied AutoNumber is a plain number in the new table, as Access makes it.
+        const std::string type = declared.empty() ? "TEXT(255)" : declared == "COUNTER" ? "LONG" : declared;
+        access += (i ? ", [" : "[") + column.name + "] " + type;
     }
     Translation translation;
     translation.kind = Translation::Kind::Changes;
+    translation.madeTable = access + ")";
     translation.statements.push_back(create + ")");
     translation.statements.push_back("INSERT INTO " + quotedName(select.into) + " " + written.sql);
     return translation;

@@ -23,6 +23,10 @@ struct Translation {
     std::vector<AccessType> columnTypes;
     // One entry per parameter, numbered as ODBC numbers them.
     std::vector<ParameterUse> parameters;
+    // SELECT … INTO: the new table as Access SQL declares it ("CREATE TABLE [t] ([c] LONG, …)"),
+    // for a base whose structure the driver changes itself; the first statement then creates it
+    // in SQLite terms.
+    std::string madeTable;
 };
 
 // Translates one Access SQL statement; throws SqlError with a French message. The catalogue

@@ -2,9 +2,10 @@
 // moment, again and again, on an Access 2002-2003 file and on two Access 97 ones, nwind.mdb among
 // them, whose usage maps must grow or move to map pages of their own from the first commit on:
 // its transactions each add 40 rows to an indexed table and delete one row Access wrote (with
-// the order lines its relationship deletes along with it, in nwind). After
-// each kill the next connection finds whole transactions only (rows added by 40, a row deleted
-// for each 40), every index holding exactly the rows, each entry's key that of its row; jetcheck
+// the order lines its relationship deletes along with it, in nwind), create a table of their own
+// and drop the previous transaction's. After each kill the next connection finds whole
+// transactions only (rows added by 40, a row deleted for each 40, the last transaction's table
+// alone), every index holding exactly the rows, each entry's key that of its row; jetcheck
 // (Jackcess) verifies the file now and then.
 // KERVANE_CRASH_RUNS sets the number of kills (50 by default; bench/jet_crash_soak.sh runs 200).
 #include "tests/driver/jet/ChildProcess.h"
@@ -70,7 +71,15 @@ bool writeUntilKilled(const Scenario& scenario, const std::string& file)
                 return false;
             stmt.close();
         }
-        if (!SQL_SUCCEEDED(stmt.exec("DELETE FROM " + table + " WHERE " + scenario.deletions[t])) ||
+        if (!SQL_SUCCEEDED(stmt.exec("DELETE FROM " + table + " WHERE " + scenario.deletions[t])))
+            return false;
+        // The structure changes with the rows: the transaction's own table, the previous one dropped.
+        stmt.close();
+        const std::string trace = "Trace" + std::to_string(t);
+        if (!SQL_SUCCEEDED(stmt.exec("CREATE TABLE " + trace + " (n LONG PRIMARY KEY, m MEMO)")) ||
+            !SQL_SUCCEEDED(stmt.exec("INSERT INTO " + trace + " VALUES (" + std::to_string(t) + ", '" +
+                                     std::string(300, 'x') + "')")) ||
+            (t > 0 && !SQL_SUCCEEDED(stmt.exec("DROP TABLE Trace" + std::to_string(t - 1)))) ||
             !SQL_SUCCEEDED(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT)))
             return false;
     }
@@ -129,10 +138,13 @@ protected:
             const long long done = added / kRowsATransaction;
             m_transactions += done;
             EXPECT_EQ(number(connexion, "SELECT count(*) FROM " + table), scenario.rows + added - done);
+            EXPECT_EQ(number(connexion, "SELECT count(*) FROM MSysObjects WHERE Name LIKE 'Trace*' AND Type = 1"),
+                      done > 0 ? 1 : 0);
             if (done > 0) {
                 EXPECT_EQ(number(connexion, "SELECT count(*) FROM " + table + " WHERE " +
                                                 scenario.deletions[static_cast<std::size_t>(done) - 1]),
                           0);
+                EXPECT_EQ(number(connexion, "SELECT n FROM Trace" + std::to_string(done - 1)), done - 1);
             }
             connexion.disconnect();
             EXPECT_FALSE(std::filesystem::exists(file + ".kvj")) << "journal laissé";

@@ -5,6 +5,7 @@
 #include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetWriterSupport.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -163,6 +164,88 @@ TEST_F(JetStructureTest, DroppedTablesGiveTheirPagesBack)
     EXPECT_EQ(bytesOf(file), before);
     EXPECT_EQ(problems(file, true), std::vector<std::string>{});
     EXPECT_EQ(jetcheck({"info", file}).find("Passage"), std::string::npos);
+}
+
+// Indexes and columns of genuine tables change as in Access: a new index is built over the rows
+// there (refused whole when a row breaks it), a new column reads Null in them, a column in an
+// index stays; a rollback gives the file back byte for byte. SELECT … INTO makes its table.
+TEST_F(JetStructureTest, GenuineTablesTakeNewIndexesAndColumns)
+{
+    for (const char* copied : {"jet/testV2000.mdb", "jet/testV1997.mdb"}) {
+        SCOPED_TRACE(copied);
+        JET_COPY_OR_SKIP(file, copied);
+        const bool jet3 = std::string(copied).find("1997") != std::string::npos;
+        {
+            Session session(accessFile(file), false);
+            ASSERT_EQ(autocommit(session, false), SQL_SUCCESS);
+            const std::string original = bytesOf(file);
+            change(session, "CREATE INDEX ixE ON Table1 (E DESC)");
+            change(session, "ALTER TABLE Table1 ADD COLUMN J TEXT(20)");
+            ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, session.connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+            EXPECT_EQ(bytesOf(file), original);
+            refusal(session, "SELECT J FROM Table1");
+
+            change(session, "CREATE UNIQUE INDEX ixC ON Table1 (C)");
+            change(session, "ALTER TABLE Table1 ADD COLUMN J TEXT(20)");
+            change(session, "ALTER TABLE Table1 ADD K MEMO");
+            change(session, "INSERT INTO Table1 (A, C, J, K) VALUES ('nouveau', 9, 'été', '" + std::string(500, 'k') + "')");
+            expectRefused(session, "CREATE UNIQUE INDEX ixJ ON Table1 (J) WITH DISALLOW NULL", "« J »");
+            expectRefused(session, "INSERT INTO Table1 (A, C) VALUES ('double', 9)", "doublons", "« C »");
+            expectRefused(session, "ALTER TABLE Table1 DROP COLUMN C", "« C »", "index");
+            change(session, "ALTER TABLE Table1 ALTER COLUMN J TEXT(40)");
+            change(session, "ALTER TABLE Table1 DROP COLUMN D");
+            change(session, "DROP INDEX B ON Table1");
+            commit(session);
+        }
+        Session again(accessFile(file), false);
+        EXPECT_EQ(select(again, "SELECT A, J, Len(K) FROM Table1 WHERE C = 9"), (std::vector<Row>{{"nouveau", "été", "500"}}));
+        refusal(again, "SELECT D FROM Table1");
+        const std::string info = jetcheck({"info", file});
+        for (const char* line : {"column J: TEXT(40)", "column K: MEMO", "index ixC (C) unique"})
+            EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
+        EXPECT_EQ(info.find("index B (B)"), std::string::npos) << info;
+        EXPECT_EQ(info.find("column D:"), std::string::npos) << info;
+        // A make-table query takes the types of the columns it copies.
+        change(again, "SELECT A, C, J, E INTO Copie FROM Table1 WHERE C <> 9");
+        EXPECT_EQ(dumped(file, "Copie").front(), "A:TEXT(50)\tC:BYTE\tJ:TEXT(40)\tE:LONG");
+        EXPECT_EQ(problems(file, !jet3), std::vector<std::string>{});
+        EXPECT_EQ(exportedRows(file, "Table1"), 3);
+        EXPECT_EQ(exportedRows(file, "Copie"), 2);
+    }
+}
+
+// FOREIGN KEY makes an Access relationship, which the writer then enforces and cascades, jetcheck
+// checks, and which keeps its tables; one the rows already there break is refused whole.
+TEST_F(JetStructureTest, ForeignKeysBecomeRelationshipsAccessEnforces)
+{
+    JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
+    Session session(accessFile(file), false);
+    change(session, "CREATE TABLE Clients (id COUNTER PRIMARY KEY, nom TEXT(20))");
+    change(session, "INSERT INTO Clients (nom) VALUES ('Un')");
+    change(session, "INSERT INTO Clients (nom) VALUES ('Deux')");
+    change(session, "CREATE TABLE Commandes (n LONG PRIMARY KEY, client LONG, "
+                    "CONSTRAINT fk_client FOREIGN KEY (client) REFERENCES Clients (id) ON DELETE CASCADE)");
+    change(session, "INSERT INTO Commandes VALUES (1, 1)");
+    change(session, "INSERT INTO Commandes VALUES (2, 2)");
+    expectRefused(session, "INSERT INTO Commandes VALUES (3, 7)", "« client »");
+    change(session, "ALTER TABLE Table1 ADD COLUMN client LONG");
+    change(session, "UPDATE Table1 SET client = 9");
+    const std::string before = bytesOf(file);
+    expectRefused(session, "ALTER TABLE Table1 ADD CONSTRAINT r_table1 FOREIGN KEY (client) REFERENCES Clients",
+                  "« client »");
+    EXPECT_EQ(bytesOf(file), before);
+    change(session, "UPDATE Table1 SET client = 2");
+    change(session, "ALTER TABLE Table1 ADD CONSTRAINT r_table1 FOREIGN KEY (client) REFERENCES Clients");
+    expectRefused(session, "DELETE FROM Clients WHERE id = 2", "« id »");  // Table1 refers to it, without cascade
+    change(session, "DELETE FROM Clients WHERE id = 1");                  // its order goes with it
+    EXPECT_EQ(select(session, "SELECT n FROM Commandes"), (std::vector<Row>{{"2"}}));
+    expectRefused(session, "DROP TABLE Clients", "relations");
+    const std::string info = jetcheck({"info", file});
+    for (const char* line : {"relationships: 2", "index fk_client (client) foreign", "index r_table1 (client) foreign"})
+        EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
+    EXPECT_EQ(problems(file, true), std::vector<std::string>{});
+    const std::vector<std::string> rows = linesOf(jetcheck({"dump", "--sorted", "--system", file, "MSysRelationships"}));
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "1\t4096\t0\tclient\tCommandes\tid\tClients\tfk_client"), rows.end());
 }
 
 }  // namespace

@@ -259,6 +259,15 @@ void JetFile::setDropped(std::size_t index, bool dropped)
         m_tables[index].dropped = dropped;
 }
 
+void JetFile::redefine(std::size_t index)
+{
+    if (index >= m_tables.size())
+        return;
+    // The definitions libmdb read stay with the handle: a cursor still open may use its own.
+    m_tables[index].defined = false;
+    ++m_tables[index].changes;
+}
+
 void JetFile::listTables(Catalogue catalogue)
 {
     m_catalogue = std::move(catalogue);
@@ -311,6 +320,9 @@ bool JetFile::readDefinition(JetTable& table, std::string& error)
     entry->table_pg = table.definitionPage;
     std::snprintf(entry->object_name, sizeof entry->object_name, "%s", table.name.c_str());
     std::unique_ptr<MdbTableDef, Handle::TableFreer> definition;
+    // libmdb takes its current page as read already: a definition changed since is read afresh.
+    m_handle->mdb->cur_pg = 0;
+    m_currentPage = -1;
     if (definitionFits(*m_format, bytes))
         definition.reset(mdb_read_table(entry.get()));
     if (!definition || definition->num_cols == 0 || definition->num_cols > MDB_MAX_COLS ||

@@ -69,6 +69,8 @@ public:
     std::size_t addTable(const std::string& name, std::uint32_t definitionPage);
     // Marks table `index` removed, or back.
     void setDropped(std::size_t index, bool dropped);
+    // Table `index`'s definition changed: it is read again at its next use.
+    void redefine(std::size_t index);
 
     // Table `index` of tables(), its definition read and checked if it was not yet; nullptr
     // and a French message when the definition cannot be read.

@@ -297,6 +297,15 @@ bool JetTableIndexes::planInsert(const std::vector<unsigned char>& row, JetRowId
     return true;
 }
 
+bool JetTableIndexes::planInsertInto(std::size_t realIndex, const std::vector<unsigned char>& row, JetRowId where,
+                                     std::uint32_t& nextNewPage, std::string& error)
+{
+    if (realIndex < m_indexes.size() && add(m_indexes[realIndex], row, where, nextNewPage, error))
+        return true;
+    discard();
+    return false;
+}
+
 bool JetTableIndexes::planRemove(const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
                                  std::string& error)
 {

@@ -73,6 +73,9 @@ public:
     // `nextNewPage`, advanced past them.
     bool planInsert(const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,
                     std::string& error);
+    // The same in the stored index `realIndex` only: an index being built over the rows there.
+    bool planInsertInto(std::size_t realIndex, const std::vector<unsigned char>& row, JetRowId where,
+                        std::uint32_t& nextNewPage, std::string& error);
     // Plans the removal of the entries of the row stored as `row` at `where` (a page may split
     // still, when a parent's entry grows: new pages as for planInsert).
     bool planRemove(const std::vector<unsigned char>& row, JetRowId where, std::uint32_t& nextNewPage,

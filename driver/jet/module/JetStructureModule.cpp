@@ -8,6 +8,7 @@
 #include "driver/jet/module/JetGuard.h"
 #include "driver/jet/module/JetVirtualTable.h"
 #include "driver/jet/schema/JetStructurePlan.h"
+#include "driver/jet/schema/JetTableAlteration.h"
 #include "driver/sql/Parser.h"
 
 namespace kervane::jet {
@@ -89,19 +90,101 @@ int noRowid(sqlite3_vtab_cursor*, sqlite_int64* rowid)
     return SQLITE_OK;
 }
 
+bool addKey(JetTransaction& transaction, const std::string& table, const sql::Constraint& constraint,
+            std::string& error);
+
+// ALTER TABLE … ADD COLUMN: the column, then the indexes its constraints make.
+bool addColumnWithKeys(JetTransaction& transaction, const JetFile& file, const sql::Definition& definition,
+                       std::string& error)
+{
+    const sql::ColumnDefinition& given = definition.columns.front();
+    JetNewColumn column;
+    if (!planColumn(given, file.format(), column, error))
+        return false;
+    if (given.notNull) {
+        error = "La colonne « " + given.name + " » ne peut pas encore être ajoutée avec NOT NULL par ce pilote.";
+        return false;
+    }
+    if (!transaction.alterTable(definition.table, [&](JetPages& pages, std::uint32_t page, const std::string& table,
+                                                      JetRelatedRows*, std::string& failure) {
+            return addColumn(pages, page, table, column, failure);
+        }, error))
+        return false;
+    for (const sql::Constraint& constraint : definition.constraints)
+        if (!addKey(transaction, definition.table, constraint, error))
+            return false;
+    return true;
+}
+
+bool addIndex(JetTransaction& transaction, const std::string& table, const JetIndexRequest& index, std::string& error)
+{
+    return transaction.alterTable(table, [&](JetPages& pages, std::uint32_t page, const std::string& name,
+                                             JetRelatedRows* related, std::string& failure) {
+        return createIndex(pages, page, name, index, related, failure);
+    }, error);
+}
+
+bool addKey(JetTransaction& transaction, const std::string& table, const sql::Constraint& constraint,
+            std::string& error)
+{
+    JetIndexRequest index;
+    if (!planConstraintIndex(constraint, table, index))
+        return transaction.relate(planRelationship(constraint, table), error);
+    return addIndex(transaction, table, index, error);
+}
+
+bool removeIndex(JetTransaction& transaction, const std::string& table, const std::string& index, std::string& error)
+{
+    return transaction.alterTable(table, [&](JetPages& pages, std::uint32_t page, const std::string& name,
+                                             JetRelatedRows*, std::string& failure) {
+        return dropIndex(pages, page, name, index, failure);
+    }, error);
+}
+
+// ALTER TABLE … ALTER COLUMN: only a text column's size changes yet.
+bool alterColumn(JetTransaction& transaction, const sql::Definition& definition, std::string& error)
+{
+    const sql::ColumnDefinition& given = definition.columns.front();
+    if (given.type.kind != sql::ColumnType::Kind::Text || given.notNull || given.defaultValue) {
+        error = "Seule la taille d'une colonne Texte peut encore être changée par ce pilote.";
+        return false;
+    }
+    return transaction.alterTable(definition.table, [&](JetPages& pages, std::uint32_t page, const std::string& table,
+                                                        JetRelatedRows*, std::string& failure) {
+        return resizeTextColumn(pages, page, table, given.name, given.type.size, failure);
+    }, error);
+}
+
 bool makeChange(JetTransaction& transaction, const JetFile& file, const sql::Definition& definition,
                 std::string& error)
 {
+    using Kind = sql::Definition::Kind;
     switch (definition.kind) {
-    case sql::Definition::Kind::CreateTable: {
+    case Kind::CreateTable: {
         JetNewTable table;
-        return planNewTable(definition, file.format(), table, error) && transaction.createTable(table, error);
+        if (!planNewTable(definition, file.format(), table, error) || !transaction.createTable(table, error))
+            return false;
+        for (const sql::Constraint& constraint : definition.constraints)
+            if (constraint.kind == sql::Constraint::Kind::ForeignKey &&
+                !transaction.relate(planRelationship(constraint, definition.table), error))
+                return false;
+        return true;
     }
-    case sql::Definition::Kind::DropTable: return transaction.dropTable(definition.table, error);
-    default:
-        error = "Cette modification de la structure d'une base Access n'est pas encore possible avec ce pilote.";
-        return false;
+    case Kind::DropTable: return transaction.dropTable(definition.table, error);
+    case Kind::CreateIndex: return addIndex(transaction, definition.table, planIndex(definition.index), error);
+    case Kind::DropIndex:
+    case Kind::DropConstraint: return removeIndex(transaction, definition.table, definition.name, error);
+    case Kind::AddConstraint: return addKey(transaction, definition.table, definition.constraints.front(), error);
+    case Kind::AddColumn: return addColumnWithKeys(transaction, file, definition, error);
+    case Kind::DropColumn:
+        return transaction.alterTable(definition.table, [&](JetPages& pages, std::uint32_t page,
+                                                            const std::string& table, JetRelatedRows*,
+                                                            std::string& failure) {
+            return dropColumn(pages, page, table, definition.name, failure);
+        }, error);
+    case Kind::AlterColumn: return alterColumn(transaction, definition, error);
     }
+    return false;
 }
 
 int changeStructure(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite_int64* rowid)

@@ -3,6 +3,7 @@
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetWriteMessages.h"
 #include "driver/jet/rows/JetSqlValues.h"
+#include "driver/jet/schema/JetRelationships.h"
 #include "driver/jet/schema/JetTableCreation.h"
 #include "driver/jet/write/JetTableWriter.h"
 
@@ -122,32 +123,76 @@ bool JetTransaction::createTable(const JetNewTable& table, std::string& error)
         return false;
     }
     m_writers.erase(2);  // the catalogue's pages changed under its writer
-    m_structure.push_back({m_file.addTable(table.name, page), true, m_marks.size()});
+    m_structure.push_back({m_file.addTable(table.name, page), StructureChange::Kind::Created, m_marks.size()});
     return true;
+}
+
+const JetTable* JetTransaction::userTable(const std::string& name, std::size_t& index, std::string& error)
+{
+    if (!m_store || !m_store->inTransaction()) {
+        error = messageChangeOutsideTransaction(m_file.path());
+        return nullptr;
+    }
+    const JetTable* table = m_file.table(name);
+    for (index = 0; table != nullptr && &m_file.tables()[index] != table; ++index) {
+    }
+    if (table == nullptr || table->system) {
+        error = table == nullptr ? "La table « " + name + " » n'existe pas."
+                                 : "La table système « " + table->name + " » ne peut pas être modifiée.";
+        return nullptr;
+    }
+    return table;
 }
 
 bool JetTransaction::dropTable(const std::string& name, std::string& error)
 {
-    if (!m_store || !m_store->inTransaction()) {
-        error = messageChangeOutsideTransaction(m_file.path());
-        return false;
-    }
-    const JetTable* table = m_file.table(name);
     std::size_t index = 0;
-    while (table != nullptr && &m_file.tables()[index] != table)
-        ++index;
-    if (table == nullptr || table->system) {
-        error = table == nullptr ? "La table « " + name + " » n'existe pas."
-                                 : "La table système « " + table->name + " » ne peut pas être supprimée.";
+    const JetTable* table = userTable(name, index, error);
+    if (table == nullptr)
         return false;
-    }
     if (!jet::dropTable(*m_store, table->definitionPage, table->name, error)) {
         m_failed = true;
         return false;
     }
     m_writers.clear();
     m_file.setDropped(index, true);
-    m_structure.push_back({index, false, m_marks.size()});
+    m_structure.push_back({index, StructureChange::Kind::Dropped, m_marks.size()});
+    return true;
+}
+
+bool JetTransaction::alterTable(const std::string& name, const TableChange& change, std::string& error)
+{
+    std::size_t index = 0;
+    const JetTable* table = userTable(name, index, error);
+    if (table == nullptr)
+        return false;
+    m_writers.clear();  // they hold the definition as it was
+    if (!change(*m_store, table->definitionPage, table->name, this, error)) {
+        m_failed = true;
+        return false;
+    }
+    m_file.redefine(index);
+    m_structure.push_back({index, StructureChange::Kind::Altered, m_marks.size()});
+    return true;
+}
+
+bool JetTransaction::relate(const JetRelationshipRequest& request, std::string& error)
+{
+    std::size_t referring = 0;
+    std::size_t referenced = 0;
+    const JetTable* table = userTable(request.table, referring, error);
+    const JetTable* other = table == nullptr ? nullptr : userTable(request.referenced, referenced, error);
+    if (other == nullptr)
+        return false;
+    m_writers.clear();
+    if (!createRelationship(*m_store, table->definitionPage, other->definitionPage, request, this, error)) {
+        m_failed = true;
+        return false;
+    }
+    for (const std::size_t index : {referring, referenced}) {
+        m_file.redefine(index);
+        m_structure.push_back({index, StructureChange::Kind::Altered, m_marks.size()});
+    }
     return true;
 }
 
@@ -155,7 +200,10 @@ void JetTransaction::forgetStructure(int level)
 {
     while (!m_structure.empty() && (level < 0 || m_structure.back().depth > static_cast<std::size_t>(level))) {
         const StructureChange& change = m_structure.back();
-        m_file.setDropped(change.table, change.created);
+        if (change.kind == StructureChange::Kind::Altered)
+            m_file.redefine(change.table);
+        else
+            m_file.setDropped(change.table, change.kind == StructureChange::Kind::Created);
         m_structure.pop_back();
     }
 }

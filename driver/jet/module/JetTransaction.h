@@ -11,6 +11,7 @@
 #include "driver/jet/index/JetTableIndexes.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -25,6 +26,7 @@ class JetFile;
 class JetTableWriter;
 struct JetFieldValue;
 struct JetNewTable;
+struct JetRelationshipRequest;
 struct JetRowId;
 struct JetTable;
 struct JetTableLayout;
@@ -67,6 +69,17 @@ public:
     // system table.
     bool dropTable(const std::string& name, std::string& error);
 
+    // Changes the definition of the table named `name` through `change` (JetTableAlteration.h),
+    // given the transaction's pages, the table's definition page and name, and the rows of the
+    // tables related to it; the file reads the table's definition again.
+    using TableChange = std::function<bool(JetPages& pages, std::uint32_t definitionPage, const std::string& table,
+                                           JetRelatedRows* related, std::string& error)>;
+    bool alterTable(const std::string& name, const TableChange& change, std::string& error);
+
+    // Makes the relationship `request` asks for (JetRelationships.h); both tables' definitions are
+    // read again.
+    bool relate(const JetRelationshipRequest& request, std::string& error);
+
     // Writes the changes into the file; refused when a change failed and was not undone since.
     // The transaction is over either way.
     bool commit(std::string& error);
@@ -92,12 +105,15 @@ private:
     // (all of them for -1).
     void forgetStructure(int level);
 
-    // A table created or removed, and the savepoints set when it was.
+    // A table created, removed or redefined, and the savepoints set when it was.
     struct StructureChange {
+        enum class Kind { Created, Dropped, Altered };
         std::size_t table = 0;
-        bool created = false;
+        Kind kind = Kind::Created;
         std::size_t depth = 0;
     };
+    // The table named `name` that a structure change may touch, and its place in the file's list.
+    const JetTable* userTable(const std::string& name, std::size_t& index, std::string& error);
 
     JetFile& m_file;
     std::vector<StructureChange> m_structure;

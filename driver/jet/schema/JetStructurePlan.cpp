@@ -12,8 +12,10 @@ std::string notYet(const std::string& what)
     return what + " ne peut pas encore être créé dans un fichier Access par ce pilote.";
 }
 
-bool columnOf(const sql::ColumnDefinition& given, const JetFileFormat& format, JetNewColumn& column,
-              std::string& error)
+}  // namespace
+
+bool planColumn(const sql::ColumnDefinition& given, const JetFileFormat& format, JetNewColumn& column,
+                std::string& error)
 {
     column.name = given.name;
     switch (given.type.kind) {
@@ -56,6 +58,8 @@ bool columnOf(const sql::ColumnDefinition& given, const JetFileFormat& format, J
     }
     return true;
 }
+
+namespace {
 
 int columnNumber(const JetNewTable& table, const std::string& name)
 {
@@ -101,6 +105,43 @@ bool notNullCovered(const sql::ColumnDefinition& column, const JetNewTable& tabl
 
 }  // namespace
 
+JetIndexRequest planIndex(const sql::IndexDefinition& given)
+{
+    JetIndexRequest index{given.name, {}, given.primary, given.unique || given.primary, given.disallowNull,
+                          given.ignoreNull};
+    for (const sql::KeyColumn& key : given.columns)
+        index.keys.emplace_back(key.name, key.descending);
+    return index;
+}
+
+JetRelationshipRequest planRelationship(const sql::Constraint& given, const std::string& table)
+{
+    JetRelationshipRequest request;
+    request.name = given.name;
+    request.table = table;
+    for (const sql::KeyColumn& key : given.columns)
+        request.columns.push_back(key.name);
+    request.referenced = given.references.table;
+    request.referencedColumns = given.references.columns;
+    request.cascadeUpdates = given.references.cascadeUpdates;
+    request.cascadeDeletes = given.references.cascadeDeletes;
+    request.cascadeNull = given.references.setNullOnDelete;
+    return request;
+}
+
+bool planConstraintIndex(const sql::Constraint& given, const std::string& table, JetIndexRequest& index)
+{
+    if (given.kind == sql::Constraint::Kind::ForeignKey)
+        return false;
+    index = {};
+    index.primary = given.kind == sql::Constraint::Kind::PrimaryKey;
+    index.unique = true;
+    index.name = !given.name.empty() ? given.name : index.primary ? "PrimaryKey" : table + "_" + given.columns.front().name;
+    for (const sql::KeyColumn& key : given.columns)
+        index.keys.emplace_back(key.name, key.descending);
+    return true;
+}
+
 bool planNewTable(const sql::Definition& definition, const JetFileFormat& format, JetNewTable& table,
                   std::string& error)
 {
@@ -108,7 +149,7 @@ bool planNewTable(const sql::Definition& definition, const JetFileFormat& format
     table.name = definition.table;
     for (const sql::ColumnDefinition& given : definition.columns) {
         JetNewColumn column;
-        if (!columnOf(given, format, column, error))
+        if (!planColumn(given, format, column, error))
             return false;
         table.columns.push_back(column);
     }
@@ -118,10 +159,8 @@ bool planNewTable(const sql::Definition& definition, const JetFileFormat& format
     }
     int primaryKeys = 0;
     for (const sql::Constraint& constraint : definition.constraints) {
-        if (constraint.kind == sql::Constraint::Kind::ForeignKey) {
-            error = notYet("La relation vers la table « " + constraint.references.table + " »");
-            return false;
-        }
+        if (constraint.kind == sql::Constraint::Kind::ForeignKey)
+            continue;  // made once the table is (planRelationship)
         JetNewIndex index;
         if (!indexOf(constraint, table, index, error))
             return false;

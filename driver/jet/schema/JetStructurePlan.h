@@ -1,5 +1,7 @@
 #pragma once
 // What a statement of definition asks of an Access file, in the terms of its writer.
+#include "driver/jet/schema/JetRelationships.h"
+#include "driver/jet/schema/JetTableAlteration.h"
 #include "driver/jet/schema/JetTableDefinition.h"
 #include "driver/sql/Definition.h"
 
@@ -11,5 +13,16 @@ namespace kervane::jet {
 // file cannot hold, or this writer cannot write yet.
 bool planNewTable(const sql::Definition& definition, const JetFileFormat& format, JetNewTable& table,
                   std::string& error);
+
+// One column, as CREATE TABLE or ALTER TABLE … ADD COLUMN describe it.
+bool planColumn(const sql::ColumnDefinition& given, const JetFileFormat& format, JetNewColumn& column,
+                std::string& error);
+
+// The index CREATE INDEX describes, or the one a PRIMARY KEY or UNIQUE constraint of `table`
+// makes (false for a FOREIGN KEY, which makes a relationship).
+JetIndexRequest planIndex(const sql::IndexDefinition& given);
+bool planConstraintIndex(const sql::Constraint& given, const std::string& table, JetIndexRequest& index);
+// The relationship a FOREIGN KEY constraint of `table` makes.
+JetRelationshipRequest planRelationship(const sql::Constraint& given, const std::string& table);
 
 }  // namespace kervane::jet

@@ -9,6 +9,7 @@
 #include "driver/jet/index/JetIndexRoots.h"
 #include "driver/jet/index/JetIndexText.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
+#include "driver/jet/schema/JetSchemaParts.h"
 #include "driver/jet/write/JetTableWriter.h"
 #include "driver/semantics/Characters.h"
 #include "driver/semantics/UtfCoding.h"
@@ -19,8 +20,6 @@
 namespace kervane::jet {
 namespace {
 
-constexpr std::uint32_t kCataloguePage = 2;         // MSysObjects' definition
-constexpr std::int64_t kTablesContainer = 0x0F000001;  // the catalogue's "Tables" entry
 constexpr std::int64_t kTableObject = 1;             // MSysObjects.Type of a local table
 constexpr std::uint32_t kIdPageMask = 0x00ffffff;    // a table's Id is its definition page
 
@@ -45,78 +44,18 @@ double now()
     return static_cast<double>(static_cast<long long>(days + 0.5)) + std::difftime(clock, midnight) / 86400.0;
 }
 
-bool openCatalogue(JetPages& pages, JetTableWriter& catalogue, std::string& error)
-{
-    return JetTableWriter::open(pages, kCataloguePage, "MSysObjects", catalogue, error, nullptr, true);
-}
-
-const JetLayoutColumn* columnNamed(const JetTableLayout& layout, std::string_view name)
-{
-    for (const JetLayoutColumn& column : layout.columns)
-        if (sql::equalIgnoringAsciiCase(column.name, name))
-            return &column;
-    return nullptr;
-}
-
-std::size_t indexOf(const JetTableLayout& layout, const JetLayoutColumn& column)
-{
-    return static_cast<std::size_t>(&column - layout.columns.data());
-}
-
-// The rows of the catalogue whose column `name` holds `value`.
-bool catalogueRows(JetTableWriter& catalogue, std::string_view name, std::int64_t value, std::vector<JetRowId>& rows,
-                   std::string& error)
-{
-    const JetLayoutColumn* column = columnNamed(catalogue.layout(), name);
-    bool served = false;
-    if (column == nullptr || !catalogue.indexes().findEqual(*column, JetFieldValue::of(value), rows, served, error))
-        return false;
-    if (!served)
-        error = "Le catalogue du fichier Access n'a pas l'index attendu sur « " + std::string(name) + " ».";
-    return served;
-}
-
-// The text of the catalogue's row `row` in column `name`, empty when Null.
-std::string catalogueText(JetTableWriter& catalogue, JetRowId row, std::string_view name)
-{
-    std::vector<JetFieldValue> values;
-    const JetLayoutColumn* column = columnNamed(catalogue.layout(), name);
-    if (column == nullptr || !catalogue.storedRow(row, values))
-        return {};
-    const JetFieldValue& value = values[indexOf(catalogue.layout(), *column)];
-    if (value.kind != JetFieldValue::Kind::Stored)
-        return {};
-    if (catalogue.layout().format->jet3)
-        return fromCodePage(column->codePage, value.bytes.data(), value.bytes.size());
-    std::u16string units;
-    if (!decodeRowText(value.bytes.data(), value.bytes.size(), units))
-        return {};
-    return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
-}
-
 bool nameTaken(JetTableWriter& catalogue, const std::string& name, std::string& error)
 {
     std::vector<JetRowId> rows;
-    if (!catalogueRows(catalogue, "ParentId", kTablesContainer, rows, error))
+    if (!rowsHolding(catalogue, "ParentId", kTablesContainer, rows, error))
         return true;
     for (JetRowId row : rows) {
-        if (sql::equalIgnoringAsciiCase(catalogueText(catalogue, row, "Name"), name)) {
+        if (sql::equalIgnoringAsciiCase(textOf(catalogue, row, "Name"), name)) {
             error = "Le nom « " + name + " » est déjà celui d'une table ou d'une requête de la base.";
             return true;
         }
     }
     return false;
-}
-
-// A usage map kept in its row: the type, the page its first bit stands for, the bits.
-std::vector<unsigned char> inlineMap(const JetFileFormat& format, std::uint32_t first, bool markFirst)
-{
-    std::vector<unsigned char> row(static_cast<std::size_t>(usagemap::kInlineHeader + (format.jet3 ? 128 : 64)), 0);
-    row[0] = usagemap::kInline;
-    writeUInt32(row.data(), 1, first);
-    if (markFirst)
-        row[usagemap::kInlineHeader] = 0x01;
-    return row;
 }
 
 bool writeMapPage(JetPages& pages, const JetNewTable& table, const JetNewTablePages& placed, std::string& error)
@@ -132,7 +71,7 @@ bool writeMapPage(JetPages& pages, const JetNewTable& table, const JetNewTablePa
     for (int row = 0; row < rows; ++row) {
         const bool index = row >= 2 && row < 2 + static_cast<int>(placed.roots.size());
         const std::uint32_t first = index ? placed.roots[static_cast<std::size_t>(row - 2)] : placed.definition;
-        const std::vector<unsigned char> map = inlineMap(format, first, index);
+        const std::vector<unsigned char> map = inlineUsageMap(format, first, index);
         if (!datapage::fits(page, static_cast<int>(map.size()), format)) {
             error = "La table a trop d'index et de colonnes Mémo ou OLE pour une page de cartes.";
             return false;
@@ -159,47 +98,28 @@ bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
 bool catalogueEntry(JetTableWriter& catalogue, const std::string& name, std::uint32_t definitionPage,
                     std::string& error)
 {
-    const JetTableLayout& layout = catalogue.layout();
-    std::vector<JetFieldValue> values(layout.columns.size());
+    // The new table has the owner the catalogue gives its "Tables" entry.
     std::vector<JetRowId> container;
-    if (!catalogueRows(catalogue, "Id", kTablesContainer, container, error))
-        return false;
     std::vector<JetFieldValue> containerValues;
-    const JetLayoutColumn* owner = columnNamed(layout, "Owner");
-    if (!container.empty() && owner != nullptr && catalogue.storedRow(container.front(), containerValues))
-        values[indexOf(layout, *owner)] = containerValues[indexOf(layout, *owner)];
+    JetFieldValue owner;
+    const JetLayoutColumn* ownerColumn = columnNamed(catalogue.layout(), "Owner");
+    if (!rowsHolding(catalogue, "Id", kTablesContainer, container, error))
+        return false;
+    if (!container.empty() && ownerColumn != nullptr && catalogue.storedRow(container.front(), containerValues))
+        owner = containerValues[positionOf(catalogue.layout(), *ownerColumn)];
     const double created = now();
-    const std::pair<const char*, JetFieldValue> set[] = {
-        {"Id", JetFieldValue::of(std::int64_t{definitionPage})},
-        {"ParentId", JetFieldValue::of(kTablesContainer)},
-        {"Name", JetFieldValue::of(name)},
-        {"Type", JetFieldValue::of(kTableObject)},
-        {"DateCreate", JetFieldValue::of(created)},
-        {"DateUpdate", JetFieldValue::of(created)},
-        {"Flags", JetFieldValue::of(std::int64_t{0})},
-    };
-    for (const auto& [column, value] : set) {
-        const JetLayoutColumn* found = columnNamed(layout, column);
-        if (found == nullptr) {
-            error = "Le catalogue du fichier Access n'a pas de colonne « " + std::string(column) + " ».";
-            return false;
-        }
-        values[indexOf(layout, *found)] = value;
-    }
-    JetRowId where;
-    return catalogue.insert(std::move(values), where, error);
+    return insertNamed(catalogue,
+                       {{"Id", JetFieldValue::of(std::int64_t{definitionPage})},
+                        {"ParentId", JetFieldValue::of(kTablesContainer)},
+                        {"Name", JetFieldValue::of(name)},
+                        {"Type", JetFieldValue::of(kTableObject)},
+                        {"DateCreate", JetFieldValue::of(created)},
+                        {"DateUpdate", JetFieldValue::of(created)},
+                        {"Owner", owner},
+                        {"Flags", JetFieldValue::of(std::int64_t{0})}},
+                       error);
 }
 
-JetTextSettings textSettingsOf(const JetTableLayout& catalogue)
-{
-    JetTextSettings text;
-    if (const JetLayoutColumn* name = columnNamed(catalogue, "Name")) {
-        text.sortOrder = name->sortOrder != 0 ? name->sortOrder : 1033;
-        text.sortVersion = name->sortVersion;
-        text.codePage = name->codePage;
-    }
-    return text;
-}
 
 // Marks the maps' rows deleted; a page of maps left with no row goes back to the file.
 bool releaseMapRows(JetPages& pages, const std::vector<JetRowId>& maps, std::string& error)
@@ -241,13 +161,28 @@ bool releaseDefinitionPages(JetPages& pages, std::uint32_t page, std::string& er
 
 }  // namespace
 
+JetTextSettings fileTextSettings(JetPages& pages)
+{
+    JetTextSettings text;
+    JetTableLayout catalogue;
+    std::string unread;
+    if (!readTableLayout(pages, kCataloguePage, catalogue, unread))
+        return text;
+    if (const JetLayoutColumn* name = columnNamed(catalogue, "Name")) {
+        text.sortOrder = name->sortOrder != 0 ? name->sortOrder : 1033;
+        text.sortVersion = name->sortVersion;
+        text.codePage = name->codePage;
+    }
+    return text;
+}
+
 bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& definitionPage, std::string& error)
 {
     JetTableWriter catalogue;
     if (!openCatalogue(pages, catalogue, error) || nameTaken(catalogue, table.name, error))
         return false;
     const JetFileFormat& format = fileFormatFor(pages.pageSize());
-    const JetTextSettings text = textSettingsOf(catalogue.layout());
+    const JetTextSettings text = fileTextSettings(pages);
     JetNewTablePages placed;
     placed.roots.assign(table.indexes.size(), 0);
     placed.definition = structurePage(pages);
@@ -288,7 +223,7 @@ bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string&
         return false;
     }
     std::vector<JetRowId> rows;
-    if (!catalogueRows(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
+    if (!rowsHolding(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
         return false;
     if (rows.size() != 1) {
         error = "La table « " + name + " » n'a pas sa ligne dans le catalogue du fichier.";

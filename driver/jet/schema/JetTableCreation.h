@@ -13,6 +13,9 @@ namespace kervane::jet {
 
 class JetPages;
 
+// The sort order (and, Jet 3, the code page) of the file's texts, as its catalogue's names have them.
+JetTextSettings fileTextSettings(JetPages& pages);
+
 // Creates `table`; `definitionPage` gets the first page of its definition, the table's identity.
 // False with a French message (the pages then to be rolled back by the caller) when a name is
 // taken already, a column does not fit, or the file cannot take the pages.

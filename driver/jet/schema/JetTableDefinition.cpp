@@ -1,6 +1,7 @@
 #include "driver/jet/schema/JetTableDefinition.h"
 
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetUsageMap.h"
 #include "driver/jet/rows/JetRowEncoding.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
 
@@ -82,6 +83,8 @@ std::uint32_t pointer(std::uint32_t page, int row)
     return page << 8 | static_cast<std::uint32_t>(row);
 }
 
+}  // namespace
+
 std::vector<unsigned char> columnBlock(const JetNewColumn& column, const JetLayoutColumn& placed,
                                        const JetFileFormat& format, const JetTextSettings& text)
 {
@@ -138,14 +141,15 @@ std::vector<unsigned char> storedIndexBlock(const JetNewIndex& index, const JetT
     return b;
 }
 
-std::vector<unsigned char> logicalIndexBlock(const JetNewIndex& index, std::uint32_t number, const JetFileFormat& format)
+std::vector<unsigned char> logicalIndexBlock(const JetNewIndex& index, std::uint32_t number, std::uint32_t real,
+                                             const JetFileFormat& format)
 {
     std::vector<unsigned char> b(static_cast<std::size_t>(format.logicalIndexSize), 0);
     const std::size_t start = format.jet3 ? 0 : 4;  // Jet 4: the magic number first
     if (!format.jet3)
         put16(b, 0, kDefinitionTableMagic);
     put32(b, start, number);
-    put32(b, static_cast<std::size_t>(format.logicalIndexReal), number);
+    put32(b, static_cast<std::size_t>(format.logicalIndexReal), real);
     put32(b, start + 9, 0xffffffffu);  // no related index, on no related table
     b[start + 17] = kDefinitionNoRelationship;
     b[start + 18] = kDefinitionNoRelationship;
@@ -153,7 +157,16 @@ std::vector<unsigned char> logicalIndexBlock(const JetNewIndex& index, std::uint
     return b;
 }
 
-}  // namespace
+std::vector<unsigned char> inlineUsageMap(const JetFileFormat& format, std::uint32_t first, bool markFirst)
+{
+    std::vector<unsigned char> row(static_cast<std::size_t>(usagemap::kInlineHeader + (format.jet3 ? 128 : 64)), 0);
+    row[0] = usagemap::kInline;
+    writeUInt32(row.data(), 1, first);
+    if (markFirst)
+        row[usagemap::kInlineHeader] = 0x01;
+    return row;
+}
+
 
 int usageMapRows(const JetNewTable& table)
 {
@@ -231,7 +244,7 @@ bool buildDefinition(const JetNewTable& table, const JetFileFormat& format, cons
         b.insert(b.end(), block.begin(), block.end());
     }
     for (std::size_t i = 0; i < table.indexes.size(); ++i) {
-        const auto block = logicalIndexBlock(table.indexes[i], static_cast<std::uint32_t>(i), format);
+        const auto block = logicalIndexBlock(table.indexes[i], static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(i), format);
         b.insert(b.end(), block.begin(), block.end());
     }
     for (const JetNewIndex& index : table.indexes)

@@ -62,6 +62,18 @@ struct JetTextSettings {
 bool buildDefinition(const JetNewTable& table, const JetFileFormat& format, const JetTextSettings& text,
                      const JetNewTablePages& pages, std::vector<unsigned char>& bytes, std::string& error);
 
+// The parts buildDefinition() lays, for the changes of an existing definition: a column's block
+// (`placed` its place in a row), a stored index's (its keys index `layout.columns`; `map` and
+// `root` the pointer of its usage map and its root page), an index as the user sees it (`real`
+// the stored index it uses), and a usage map kept in its row starting at `first`.
+std::vector<unsigned char> columnBlock(const JetNewColumn& column, const JetLayoutColumn& placed,
+                                       const JetFileFormat& format, const JetTextSettings& text);
+std::vector<unsigned char> storedIndexBlock(const JetNewIndex& index, const JetTableLayout& layout, std::uint32_t map,
+                                            std::uint32_t root);
+std::vector<unsigned char> logicalIndexBlock(const JetNewIndex& index, std::uint32_t number, std::uint32_t real,
+                                             const JetFileFormat& format);
+std::vector<unsigned char> inlineUsageMap(const JetFileFormat& format, std::uint32_t first, bool markFirst);
+
 // The row layout buildDefinition() gives the columns, for the checks made before writing.
 JetTableLayout plannedLayout(const JetNewTable& table, const JetFileFormat& format);
 

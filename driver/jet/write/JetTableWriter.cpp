@@ -329,6 +329,31 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
     return indexesWritten(error);
 }
 
+bool JetTableWriter::indexRows(std::size_t realIndex, std::string& error)
+{
+    JetUsageMap owned;
+    if (!JetUsageMap::open(*m_pages, m_layout.ownedPages, owned, error))
+        return false;
+    for (std::uint32_t page : owned.pages()) {
+        const unsigned char* bytes = m_pages->read(page);
+        if (bytes == nullptr || !datapage::isDataPageOf(bytes, m_layout.definitionPage))
+            continue;
+        const int rows = datapage::rowCount(bytes, format());
+        for (int r = 0; r < rows; ++r) {
+            // Moved rows are found through their header slot; the data they moved to is hidden.
+            if (datapage::storedSlot(m_pages->read(page), r, format()).deleted)
+                continue;
+            Located row;
+            if (!locate({page, r}, row, error) || !prepareMaps({}, error))
+                return false;
+            std::uint32_t nextNewPage = m_pages->pageCount();
+            if (!m_indexes.planInsertInto(realIndex, row.bytes, {page, r}, nextNewPage, error) || !indexesWritten(error))
+                return false;
+        }
+    }
+    return true;
+}
+
 bool JetTableWriter::indexesWritten(std::string& error)
 {
     if (m_indexes.apply())

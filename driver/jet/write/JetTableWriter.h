@@ -53,6 +53,10 @@ public:
     bool remove(JetRowId where, std::string& error);
     // Replaces every value of the row at `where` (an AutoNumber left NULL keeps its number).
     bool update(JetRowId where, std::vector<JetFieldValue> values, std::string& error);
+    // Enters every row of the table in its stored index `realIndex`, just added to its definition
+    // (this writer opened after): false with a French message when a row is refused there (a key
+    // met twice in a unique index, a Null in a required one).
+    bool indexRows(std::size_t realIndex, std::string& error);
     // Deletes, sets to Null or rekeys the rows of this table that refer to the key a referenced
     // row of a relationship removed or changed (JetTableCascades.cpp); `deleted` gets the rows
     // it deleted itself.

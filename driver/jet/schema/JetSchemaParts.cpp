@@ -1,0 +1,150 @@
+#include "driver/jet/schema/JetSchemaParts.h"
+
+#include "driver/jet/format/JetCodePage.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetPages.h"
+#include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/index/JetIndexText.h"
+#include "driver/jet/write/JetTableWriter.h"
+#include "driver/semantics/Characters.h"
+#include "driver/semantics/UtfCoding.h"
+
+namespace kervane::jet {
+
+const JetLayoutColumn* columnNamed(const JetTableLayout& layout, std::string_view name)
+{
+    for (const JetLayoutColumn& column : layout.columns)
+        if (sql::equalIgnoringAsciiCase(column.name, name))
+            return &column;
+    return nullptr;
+}
+
+std::size_t positionOf(const JetTableLayout& layout, const JetLayoutColumn& column)
+{
+    return static_cast<std::size_t>(&column - layout.columns.data());
+}
+
+bool loadDefinition(JetPages& pages, std::uint32_t page, const std::string& table, LoadedDefinition& loaded,
+                    std::string& error)
+{
+    std::vector<unsigned char> bytes;
+    if (!readTableLayout(pages, page, loaded.layout, error))
+        return false;
+    if (!readDefinitionBytes(pages, page, bytes) || !readDefinitionImage(bytes, *loaded.layout.format, loaded.image)) {
+        error = "La définition de la table « " + table + " » est illisible : elle ne peut pas être modifiée.";
+        return false;
+    }
+    return true;
+}
+
+std::string nameText(const std::vector<unsigned char>& stored, const JetFileFormat& format, int codePage)
+{
+    if (format.jet3)
+        return stored.empty() ? std::string() : fromCodePage(codePage, stored.data() + 1, stored.size() - 1);
+    std::u16string units;
+    for (std::size_t i = 2; i + 1 < stored.size(); i += 2)
+        units += static_cast<char16_t>(stored[i] | stored[i + 1] << 8);
+    return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
+}
+
+LogicalIndexFields logicalIndexFields(const JetFileFormat& format)
+{
+    const std::size_t start = format.jet3 ? 0 : 4;  // Jet 4: a magic number first
+    return {start, start + 8, start + 9, start + 13, start + 17, start + 18};
+}
+
+bool addMapRow(JetPages& pages, std::uint32_t page, const std::vector<unsigned char>& row, JetRowId& where,
+               std::string& error)
+{
+    const JetFileFormat& format = fileFormatFor(pages.pageSize());
+    unsigned char* bytes = pages.change(page);
+    if (bytes == nullptr || !datapage::fits(bytes, static_cast<int>(row.size()), format)) {
+        page = structurePage(pages);
+        bytes = page == 0 ? nullptr : pages.change(page);
+        if (bytes == nullptr) {
+            error = "Le fichier ne peut pas recevoir une page de cartes de plus.";
+            return false;
+        }
+        datapage::initialise(bytes, 0, format);
+    }
+    where = {page, datapage::add(bytes, row, 0, format)};
+    return true;
+}
+
+std::uint32_t pointerOf(JetRowId where)
+{
+    return where.page << 8 | static_cast<std::uint32_t>(where.row);
+}
+
+bool openCatalogue(JetPages& pages, JetTableWriter& catalogue, std::string& error)
+{
+    return JetTableWriter::open(pages, kCataloguePage, "MSysObjects", catalogue, error, nullptr, true);
+}
+
+bool rowsHolding(JetTableWriter& table, std::string_view name, std::int64_t value, std::vector<JetRowId>& rows,
+                 std::string& error)
+{
+    const JetLayoutColumn* column = columnNamed(table.layout(), name);
+    bool served = false;
+    if (column == nullptr || !table.indexes().findEqual(*column, JetFieldValue::of(value), rows, served, error))
+        return false;
+    if (!served)
+        error = "Le catalogue du fichier Access n'a pas l'index attendu sur « " + std::string(name) + " ».";
+    return served;
+}
+
+std::string textOf(JetTableWriter& table, JetRowId row, std::string_view name)
+{
+    std::vector<JetFieldValue> values;
+    const JetLayoutColumn* column = columnNamed(table.layout(), name);
+    if (column == nullptr || !table.storedRow(row, values))
+        return {};
+    const JetFieldValue& value = values[positionOf(table.layout(), *column)];
+    if (value.kind != JetFieldValue::Kind::Stored)
+        return {};
+    if (table.layout().format->jet3)
+        return fromCodePage(column->codePage, value.bytes.data(), value.bytes.size());
+    std::u16string units;
+    if (!decodeRowText(value.bytes.data(), value.bytes.size(), units))
+        return {};
+    return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
+}
+
+std::uint32_t tablePage(JetTableWriter& catalogue, const std::string& name, std::string& error)
+{
+    constexpr std::uint32_t kIdPageMask = 0x00ffffff;  // a table's Id is its definition page
+    std::vector<JetRowId> rows;
+    if (!rowsHolding(catalogue, "ParentId", kTablesContainer, rows, error))
+        return 0;
+    const JetLayoutColumn* id = columnNamed(catalogue.layout(), "Id");
+    for (JetRowId row : rows) {
+        std::vector<JetFieldValue> values;
+        if (id != nullptr && sql::equalIgnoringAsciiCase(textOf(catalogue, row, "Name"), name) &&
+            catalogue.storedRow(row, values)) {
+            const JetFieldValue& value = values[positionOf(catalogue.layout(), *id)];
+            if (value.kind == JetFieldValue::Kind::Stored && value.bytes.size() == 4)
+                return static_cast<std::uint32_t>(value.bytes[0] | value.bytes[1] << 8 | value.bytes[2] << 16) &
+                       kIdPageMask;
+        }
+    }
+    return 0;
+}
+
+bool insertNamed(JetTableWriter& table, const std::vector<std::pair<std::string, JetFieldValue>>& values,
+                 std::string& error)
+{
+    const JetTableLayout& layout = table.layout();
+    std::vector<JetFieldValue> row(layout.columns.size());
+    for (const auto& [name, value] : values) {
+        const JetLayoutColumn* column = columnNamed(layout, name);
+        if (column == nullptr) {
+            error = "Le catalogue du fichier Access n'a pas de colonne « " + name + " ».";
+            return false;
+        }
+        row[positionOf(layout, *column)] = value;
+    }
+    JetRowId where;
+    return table.insert(std::move(row), where, error);
+}
+
+}  // namespace kervane::jet

@@ -1,0 +1,268 @@
+#include "driver/jet/schema/JetTableAlteration.h"
+
+#include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetCodePage.h"
+#include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetPages.h"
+#include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/index/JetIndexPage.h"
+#include "driver/jet/rows/JetRowEncoding.h"
+#include "driver/jet/schema/JetDefinitionImage.h"
+#include "driver/jet/schema/JetSchemaParts.h"
+#include "driver/jet/schema/JetTableCreation.h"
+#include "driver/jet/write/JetTableWriter.h"
+#include "driver/semantics/Characters.h"
+#include "driver/semantics/UtfCoding.h"
+
+#include <algorithm>
+
+namespace kervane::jet {
+namespace {
+
+constexpr unsigned char kForeignKeyKind = 2;
+constexpr int kMostKeyColumns = 10;
+
+// Where a logical index block keeps its own number (Jet 4: after a 4-byte magic number).
+std::size_t logicalNumberAt(const JetFileFormat& format)
+{
+    return logicalIndexFields(format).number;
+}
+
+// The relationship fields of a logical index: the related table's page, after its index number.
+bool joinsAnother(const std::vector<unsigned char>& block, const JetFileFormat& format)
+{
+    return block[static_cast<std::size_t>(format.logicalIndexKind)] == kForeignKeyKind ||
+           readUInt32(block.data(), static_cast<int>(logicalIndexFields(format).relatedTable)) != 0;
+}
+
+bool rewrite(JetPages& pages, std::uint32_t page, const JetDefinitionImage& image, std::string& error)
+{
+    return rewriteDefinition(pages, page, image.bytes(), error);
+}
+
+bool indexable(JetType type)
+{
+    return type != JetType::Memo && type != JetType::Ole;
+}
+
+}  // namespace
+
+bool createIndex(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const JetIndexRequest& request,
+                 JetRelatedRows* related, std::string& error)
+{
+    LoadedDefinition loaded;
+    if (!loadDefinition(pages, definitionPage, table, loaded, error))
+        return false;
+    const JetTableLayout& layout = loaded.layout;
+    const JetFileFormat& format = *layout.format;
+    const JetTextSettings text = fileTextSettings(pages);
+    JetNewIndex index{request.name, {}, request.primary, request.unique, request.required, request.ignoreNulls};
+    for (const auto& [name, descending] : request.keys) {
+        const JetLayoutColumn* column = columnNamed(layout, name);
+        if (column == nullptr || !indexable(column->type)) {
+            error = column == nullptr ? "La colonne « " + name + " » n'existe pas dans la table « " + table + " »."
+                                      : "La colonne Mémo ou OLE « " + name + " » ne peut pas faire partie d'un index.";
+            return false;
+        }
+        index.keys.emplace_back(static_cast<int>(positionOf(layout, *column)), descending);
+    }
+    if (index.keys.empty() || index.keys.size() > kMostKeyColumns) {
+        error = "L'index « " + request.name + " » doit porter sur 1 à 10 colonnes.";
+        return false;
+    }
+    for (const auto& existing : loaded.image.logicalIndexes) {
+        if (sql::equalIgnoringAsciiCase(nameText(existing.name, format, text.codePage), request.name)) {
+            error = "La table « " + table + " » a déjà un index nommé « " + request.name + " ».";
+            return false;
+        }
+        if (request.primary && existing.block[static_cast<std::size_t>(format.logicalIndexKind)] == 1) {
+            error = "La table « " + table + " » a déjà une clé primaire.";
+            return false;
+        }
+    }
+    const std::uint32_t root = structurePage(pages);
+    unsigned char* rootBytes = root == 0 ? nullptr : pages.change(root);
+    JetIndexPageImage empty;
+    empty.owner = definitionPage;
+    JetRowId map;
+    if (rootBytes == nullptr || !writeIndexPage(empty, rootBytes, pages.pageSize(), format)) {
+        error = "Le fichier ne peut pas recevoir la page de l'index « " + request.name + " ».";
+        return false;
+    }
+    if (!addMapRow(pages, layout.ownedPages.page, inlineUsageMap(format, root, true), map, error))
+        return false;
+    JetDefinitionImage& image = loaded.image;
+    const auto real = static_cast<std::uint32_t>(image.realIndexes.size());
+    const auto logical = static_cast<std::uint32_t>(image.logicalIndexes.size());
+    JetDefinitionImage::Named named{logicalIndexBlock(index, logical, real, format), {}};
+    if (!storedName(request.name, format, text.codePage, named.name, error))
+        return false;
+    image.indexCounts.emplace_back(static_cast<std::size_t>(format.realIndexSize), 0);
+    image.realIndexes.push_back(storedIndexBlock(index, layout, pointerOf(map), root));
+    image.logicalIndexes.push_back(std::move(named));
+    if (!rewrite(pages, definitionPage, image, error))
+        return false;
+    JetTableWriter writer;
+    return JetTableWriter::open(pages, definitionPage, table, writer, error, related) && writer.indexRows(real, error);
+}
+
+bool dropIndex(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const std::string& name,
+               std::string& error)
+{
+    LoadedDefinition loaded;
+    if (!loadDefinition(pages, definitionPage, table, loaded, error))
+        return false;
+    const JetFileFormat& format = *loaded.layout.format;
+    JetDefinitionImage& image = loaded.image;
+    const int codePage = fileTextSettings(pages).codePage;
+    auto found = std::find_if(image.logicalIndexes.begin(), image.logicalIndexes.end(), [&](const auto& index) {
+        return sql::equalIgnoringAsciiCase(nameText(index.name, format, codePage), name);
+    });
+    if (found == image.logicalIndexes.end()) {
+        error = "La table « " + table + " » n'a pas d'index nommé « " + name + " ».";
+        return false;
+    }
+    // Other tables name this table's indexes by number: a table in a relationship keeps them all.
+    if (std::any_of(image.logicalIndexes.begin(), image.logicalIndexes.end(),
+                    [&](const auto& index) { return joinsAnother(index.block, format); })) {
+        error = "Les index de la table « " + table + " » ne peuvent pas être supprimés tant qu'elle fait partie "
+                "d'une relation.";
+        return false;
+    }
+    const auto realAt = static_cast<int>(format.logicalIndexReal);
+    const std::uint32_t real = readUInt32(found->block.data(), realAt);
+    image.logicalIndexes.erase(found);
+    const bool shared = std::any_of(image.logicalIndexes.begin(), image.logicalIndexes.end(),
+                                    [&](const auto& index) { return readUInt32(index.block.data(), realAt) == real; });
+    if (!shared && real < image.realIndexes.size()) {
+        const std::vector<unsigned char>& block = image.realIndexes[real];
+        const JetRowId map = JetRowId::fromPointer(readUInt32(block.data(), format.realIndexUsageMap));
+        JetUsageMap pagesOfIndex;
+        if (JetUsageMap::open(pages, map, pagesOfIndex, error))
+            for (std::uint32_t page : pagesOfIndex.pages())
+                releaseMappedPage(pages, map, page);
+        if (unsigned char* mapPage = pages.change(map.page))
+            datapage::flag(mapPage, map.row, kRowDeleted, format);
+        image.realIndexes.erase(image.realIndexes.begin() + real);
+        image.indexCounts.erase(image.indexCounts.begin() + real);
+    }
+    for (std::size_t i = 0; i < image.logicalIndexes.size(); ++i) {
+        std::vector<unsigned char>& block = image.logicalIndexes[i].block;
+        writeUInt32(block.data(), static_cast<int>(logicalNumberAt(format)), static_cast<std::uint32_t>(i));
+        const std::uint32_t used = readUInt32(block.data(), realAt);
+        if (!shared && used > real)
+            writeUInt32(block.data(), realAt, used - 1);
+    }
+    return rewrite(pages, definitionPage, image, error);
+}
+
+bool addColumn(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const JetNewColumn& column,
+               std::string& error)
+{
+    LoadedDefinition loaded;
+    if (!loadDefinition(pages, definitionPage, table, loaded, error))
+        return false;
+    const JetTableLayout& layout = loaded.layout;
+    const JetFileFormat& format = *layout.format;
+    if (columnNamed(layout, column.name) != nullptr) {
+        error = "La table « " + table + " » a déjà une colonne nommée « " + column.name + " ».";
+        return false;
+    }
+    JetNewTable alone;
+    alone.columns.push_back(column);
+    JetLayoutColumn placed = plannedLayout(alone, format).columns.front();
+    placed.number = layout.maxColumns;
+    const bool variable = !placed.fixed();
+    if (variable) {
+        placed.variableIndex = layout.variableColumns;
+    } else {
+        int end = 0;
+        for (const JetLayoutColumn& other : layout.columns)
+            if (other.fixed())
+                end = std::max(end, other.fixedOffset + fixedSize(other));
+        placed.fixedOffset = end;
+    }
+    JetDefinitionImage& image = loaded.image;
+    JetDefinitionImage::Named named{columnBlock(column, placed, format, fileTextSettings(pages)), {}};
+    if (!storedName(column.name, format, fileTextSettings(pages).codePage, named.name, error))
+        return false;
+    image.columns.push_back(std::move(named));
+    writeUInt16(image.header.data(), format.definitionMaxColumns, static_cast<unsigned>(layout.maxColumns + 1));
+    if (variable)
+        writeUInt16(image.header.data(), format.definitionVariableColumns,
+                    static_cast<unsigned>(layout.variableColumns + 1));
+    if (column.type == JetType::Memo || column.type == JetType::Ole) {
+        JetRowId owned;
+        JetRowId free;
+        if (!addMapRow(pages, layout.ownedPages.page, inlineUsageMap(format, definitionPage, false), owned, error) ||
+            !addMapRow(pages, layout.ownedPages.page, inlineUsageMap(format, definitionPage, false), free, error))
+            return false;
+        std::vector<unsigned char> entry(10, 0);
+        writeUInt16(entry.data(), 0, static_cast<unsigned>(placed.number));
+        writeUInt32(entry.data(), 2, pointerOf(owned));
+        writeUInt32(entry.data(), 6, pointerOf(free));
+        image.tail.insert(image.tail.end() - 2, entry.begin(), entry.end());
+    }
+    return rewrite(pages, definitionPage, image, error);
+}
+
+bool dropColumn(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const std::string& name,
+                std::string& error)
+{
+    LoadedDefinition loaded;
+    if (!loadDefinition(pages, definitionPage, table, loaded, error))
+        return false;
+    const JetTableLayout& layout = loaded.layout;
+    const JetFileFormat& format = *layout.format;
+    const JetLayoutColumn* column = columnNamed(layout, name);
+    if (column == nullptr || layout.columns.size() == 1) {
+        error = column == nullptr ? "La table « " + table + " » n'a pas de colonne nommée « " + name + " »."
+                                  : "La dernière colonne de la table « " + table + " » ne peut pas être supprimée.";
+        return false;
+    }
+    JetDefinitionImage& image = loaded.image;
+    for (const std::vector<unsigned char>& block : image.realIndexes) {
+        for (int k = 0; k < kMostKeyColumns; ++k) {
+            if (readUInt16(block.data(), format.realIndexKeys + 3 * k) == static_cast<unsigned>(column->number)) {
+                error = "La colonne « " + column->name + " » fait partie d'un index de la table « " + table +
+                        " » : supprimez d'abord l'index.";
+                return false;
+            }
+        }
+    }
+    image.columns.erase(image.columns.begin() + static_cast<long>(positionOf(layout, *column)));
+    // Its long values stay where they are until the file is compacted; its maps leave the definition.
+    for (std::size_t at = 0; at + 10 <= image.tail.size(); at += 10) {
+        if (readUInt16(image.tail.data(), static_cast<int>(at)) == static_cast<unsigned>(column->number)) {
+            image.tail.erase(image.tail.begin() + static_cast<long>(at), image.tail.begin() + static_cast<long>(at + 10));
+            break;
+        }
+    }
+    return rewrite(pages, definitionPage, image, error);
+}
+
+bool resizeTextColumn(JetPages& pages, std::uint32_t definitionPage, const std::string& table,
+                      const std::string& name, int characters, std::string& error)
+{
+    LoadedDefinition loaded;
+    if (!loadDefinition(pages, definitionPage, table, loaded, error))
+        return false;
+    const JetTableLayout& layout = loaded.layout;
+    const JetFileFormat& format = *layout.format;
+    const JetLayoutColumn* column = columnNamed(layout, name);
+    if (column == nullptr || column->type != JetType::Text) {
+        error = "Seule la taille d'une colonne Texte peut encore être changée par ce pilote.";
+        return false;
+    }
+    const int length = characters * (format.jet3 ? 1 : 2);
+    if (length < column->length && layout.rowCount > 0) {
+        error = "La colonne « " + column->name + " » de la table « " + table + " » ne peut pas encore être "
+                "raccourcie tant que la table a des lignes.";
+        return false;
+    }
+    std::vector<unsigned char>& block = loaded.image.columns[positionOf(layout, *column)].block;
+    writeUInt16(block.data(), format.columnLength, static_cast<unsigned>(length));
+    return rewrite(pages, definitionPage, loaded.image, error);
+}
+
+}  // namespace kervane::jet
