@@ -5,6 +5,7 @@
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/index/JetIndexList.h"
 #include "driver/jet/index/JetIndexPlan.h"
+#include "driver/jet/module/JetColumnDesign.h"
 #include "driver/jet/module/JetGuard.h"
 #include "driver/jet/module/JetScanControl.h"
 #include "driver/jet/module/JetStructureModule.h"
@@ -13,6 +14,7 @@
 #include "driver/jet/rows/JetCursor.h"
 
 #include "driver/semantics/SortOrder.h"
+#include "driver/sql/DefaultValue.h"
 
 #include <mdbtools.h>
 #include <sqlite3.h>
@@ -46,12 +48,17 @@ std::string quotedIdentifier(const std::string& name)
 }
 
 // Texts compare, sort and group in Access's order, whatever the query asks. A column of the
-// primary key or of a required index is declared NOT NULL, so that the catalogue says so.
-std::string columnDeclaration(const JetColumn& column, bool jet3, bool required)
+// primary key or of a required index is declared NOT NULL, so that the catalogue says so. A
+// column whose design gives it a default value SQLite can give declares it: an INSERT that
+// leaves the column out gets it, as in Access.
+std::string columnDeclaration(const JetColumn& column, bool jet3, bool required, const ColumnProperties* design)
 {
     std::string text = quotedIdentifier(column.name) + " " + declaredType(column.info, jet3);
     if (required)
         text += " NOT NULL";
+    if (design != nullptr && design->defaultValue)
+        if (const std::optional<std::string> given = sql::sqliteDefault(*design->defaultValue))
+            text += " DEFAULT " + *given;
     if (column.info.type == MDB_TEXT || column.info.type == MDB_MEMO)
         text += std::string(" COLLATE ") + sql::ACCESS_COLLATION;
     return text;
@@ -111,11 +118,13 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     }
     const JetTable& table = *defined;
     const std::vector<std::string> required = requiredColumns(*state->file, table);
+    const std::map<std::string, ColumnProperties> design = columnDesign(*state->file, table);
     std::string schema = "CREATE TABLE x(";
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
         const JetColumn& column = table.columns[i];
         const bool notNull = std::find(required.begin(), required.end(), column.name) != required.end();
-        schema += (i ? ", " : "") + columnDeclaration(column, state->file->format().jet3, notNull);
+        schema += (i ? ", " : "") +
+                  columnDeclaration(column, state->file->format().jet3, notNull, designOf(design, column.name));
     }
     schema += ")";
     const int rc = sqlite3_declare_vtab(db, schema.c_str());

@@ -9,6 +9,8 @@
 #include "driver/jet/index/JetIndexRoots.h"
 #include "driver/jet/index/JetIndexText.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
+#include "driver/jet/schema/JetPropertyBlob.h"
+#include "driver/jet/format/JetProperties.h"
 #include "driver/jet/write/JetTableWriter.h"
 #include "driver/semantics/Characters.h"
 #include "driver/semantics/UtfCoding.h"
@@ -23,6 +25,7 @@ constexpr std::uint32_t kCataloguePage = 2;         // MSysObjects' definition
 constexpr std::int64_t kTablesContainer = 0x0F000001;  // the catalogue's "Tables" entry
 constexpr std::int64_t kTableObject = 1;             // MSysObjects.Type of a local table
 constexpr std::uint32_t kIdPageMask = 0x00ffffff;    // a table's Id is its definition page
+constexpr std::size_t kLongValueHeader = 12;         // a memo or OLE value's reference in its row
 
 // Now as Access stores a date: days since 30 December 1899, local time, the time a fraction.
 double now()
@@ -157,7 +160,7 @@ bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
 
 
 bool catalogueEntry(JetTableWriter& catalogue, const std::string& name, std::uint32_t definitionPage,
-                    std::string& error)
+                    std::vector<unsigned char> properties, std::string& error)
 {
     const JetTableLayout& layout = catalogue.layout();
     std::vector<JetFieldValue> values(layout.columns.size());
@@ -186,6 +189,13 @@ bool catalogueEntry(JetTableWriter& catalogue, const std::string& name, std::uin
         }
         values[indexOf(layout, *found)] = value;
     }
+    const JetLayoutColumn* lvProp = columnNamed(layout, "LvProp");
+    if (!properties.empty() && lvProp == nullptr) {
+        error = "Le catalogue du fichier Access n'a pas de colonne « LvProp ».";
+        return false;
+    }
+    if (!properties.empty())
+        values[indexOf(layout, *lvProp)] = JetFieldValue::of(std::move(properties));
     JetRowId where;
     return catalogue.insert(std::move(values), where, error);
 }
@@ -260,6 +270,9 @@ bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& defin
         return false;
     }
     std::vector<unsigned char> bytes;
+    std::vector<unsigned char> properties;
+    if (!columnPropertyBlob(table, format.jet3, text.codePage, properties, error))
+        return false;
     if (!buildDefinition(table, format, text, placed, bytes, error) || !writeMapPage(pages, table, placed, error) ||
         !rewriteDefinition(pages, placed.definition, bytes, error))
         return false;
@@ -268,7 +281,7 @@ bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& defin
         return false;
     }
     definitionPage = placed.definition;
-    return catalogueEntry(catalogue, table.name, placed.definition, error);
+    return catalogueEntry(catalogue, table.name, placed.definition, std::move(properties), error);
 }
 
 bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string& name, std::string& error)
@@ -319,6 +332,41 @@ bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string&
                 releaseMappedPage(pages, where, page);
     }
     return releaseMapRows(pages, maps, error) && releaseDefinitionPages(pages, definitionPage, error);
+}
+
+bool tableProperties(JetPages& pages, std::uint32_t definitionPage, std::vector<unsigned char>& bytes,
+                     std::string& error)
+{
+    bytes.clear();
+    JetTableWriter catalogue;
+    std::vector<JetRowId> rows;
+    if (!openCatalogue(pages, catalogue, error) ||
+        !catalogueRows(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
+        return false;
+    const JetLayoutColumn* column = columnNamed(catalogue.layout(), "LvProp");
+    std::vector<JetFieldValue> values;
+    if (rows.size() != 1 || column == nullptr || !catalogue.storedRow(rows.front(), values))
+        return true;
+    const JetFieldValue& value = values[indexOf(catalogue.layout(), *column)];
+    if (value.kind != JetFieldValue::Kind::Stored || value.bytes.size() < kLongValueHeader)
+        return true;
+    // The value's reference, then its bytes when the row keeps them; else its long-value rows.
+    PropertyChainReader reader(fileFormatFor(pages.pageSize()), pages.pageCount(),
+                               [&pages](std::uint32_t page, unsigned char* buffer) {
+                                   const unsigned char* read = pages.read(page);
+                                   if (read != nullptr)
+                                       std::copy(read, read + pages.pageSize(), buffer);
+                                   return read != nullptr;
+                               });
+    PropertyValue read;
+    std::uint32_t loopAt = 0;
+    if (!reader.read(value.bytes.data(), value.bytes.data() + kLongValueHeader,
+                     static_cast<long>(value.bytes.size() - kLongValueHeader), read, loopAt)) {
+        error = "Les propriétés de la table (page " + std::to_string(definitionPage) + ") forment une boucle.";
+        return false;
+    }
+    bytes = std::move(read.bytes);
+    return true;
 }
 
 }  // namespace kervane::jet
