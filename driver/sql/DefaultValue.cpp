@@ -1,7 +1,7 @@
 #include "driver/sql/DefaultValue.h"
 
 #include "driver/sql/Parser.h"
-#include "driver/sql/Writer.h"
+#include "driver/sql/SchemaCatalogue.h"
 
 namespace kervane::sql {
 namespace {
@@ -44,23 +44,18 @@ bool applicable(const Expr& expr)
 
 }  // namespace
 
-std::optional<std::string> sqliteDefault(std::string_view text)
+ExprPtr defaultExpression(std::string_view text)
 {
     text = trimmed(text);
     if (!text.empty() && text.front() == '=')
         text = trimmed(text.substr(1));
     if (text.empty())
-        return std::nullopt;
+        return nullptr;
     try {
-        const ExprPtr expr = parseExpression(text);
-        if (!expr || !applicable(*expr))
-            return std::nullopt;
-        SchemaCatalogue none(nullptr);  // a constant or the clock reads no table
-        Writer writer(none);
-        writer.setSource(text);
-        return "(" + writer.expression(*expr, Scope{}).sql + ")";
+        ExprPtr expr = parseExpression(text);
+        return expr && applicable(*expr) ? std::move(expr) : nullptr;
     } catch (const SqlError&) {
-        return std::nullopt;
+        return nullptr;
     }
 }
 

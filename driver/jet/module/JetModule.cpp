@@ -48,17 +48,12 @@ std::string quotedIdentifier(const std::string& name)
 }
 
 // Texts compare, sort and group in Access's order, whatever the query asks. A column of the
-// primary key or of a required index is declared NOT NULL, so that the catalogue says so. A
-// column whose design gives it a default value SQLite can give declares it: an INSERT that
-// leaves the column out gets it, as in Access.
-std::string columnDeclaration(const JetColumn& column, bool jet3, bool required, const ColumnProperties* design)
+// primary key or of a required index is declared NOT NULL, so that the catalogue says so.
+std::string columnDeclaration(const JetColumn& column, bool jet3, bool required)
 {
     std::string text = quotedIdentifier(column.name) + " " + declaredType(column.info, jet3);
     if (required)
         text += " NOT NULL";
-    if (design != nullptr && design->defaultValue)
-        if (const std::optional<std::string> given = sql::sqliteDefault(*design->defaultValue))
-            text += " DEFAULT " + *given;
     if (column.info.type == MDB_TEXT || column.info.type == MDB_MEMO)
         text += std::string(" COLLATE ") + sql::ACCESS_COLLATION;
     return text;
@@ -118,13 +113,11 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     }
     const JetTable& table = *defined;
     const std::vector<std::string> required = requiredColumns(*state->file, table);
-    const std::map<std::string, ColumnProperties> design = columnDesign(*state->file, table);
     std::string schema = "CREATE TABLE x(";
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
         const JetColumn& column = table.columns[i];
         const bool notNull = std::find(required.begin(), required.end(), column.name) != required.end();
-        schema += (i ? ", " : "") +
-                  columnDeclaration(column, state->file->format().jet3, notNull, designOf(design, column.name));
+        schema += (i ? ", " : "") + columnDeclaration(column, state->file->format().jet3, notNull);
     }
     schema += ")";
     const int rc = sqlite3_declare_vtab(db, schema.c_str());
@@ -425,6 +418,32 @@ bool declareOneByOne(sqlite3* db, ModuleState& state, const std::vector<Declarat
     return false;
 }
 
+// kv_jet_defaults(table): the default values the table's design gives its columns, those the
+// driver can give a row ("name" 0x1F "default" 0x1E ...), for the INSERTs that leave them out
+// (SQLite gives no DEFAULT to the columns of a virtual table); Null when none.
+void jetDefaults(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    auto* state = static_cast<ModuleState*>(sqlite3_user_data(context));
+    const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    try {
+        const JetTable* table = name != nullptr ? state->file->table(name) : nullptr;
+        if (table == nullptr)
+            return sqlite3_result_null(context);
+        const std::map<std::string, ColumnProperties> design = columnDesign(*state->file, *table);
+        std::string listed;
+        for (const JetColumn& column : table->columns) {
+            const ColumnProperties* properties = designOf(design, column.name);
+            if (properties != nullptr && properties->defaultValue && sql::defaultExpression(*properties->defaultValue))
+                listed += column.name + '\x1f' + *properties->defaultValue + '\x1e';
+        }
+        if (listed.empty())
+            return sqlite3_result_null(context);
+        sqlite3_result_text(context, listed.c_str(), static_cast<int>(listed.size()), SQLITE_TRANSIENT);
+    } catch (const std::exception&) {
+        sqlite3_result_null(context);
+    }
+}
+
 }  // namespace
 
 void setError(sqlite3_vtab* vtab, const std::string& message)
@@ -452,7 +471,9 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
     // The tables a change of the structure makes are declared by name, through an alias, and
     // changed through the structure table.
     if (sqlite3_create_module_v2(db, kJetTablesByName, &kModule, state, nullptr) != SQLITE_OK ||
-        !registerStructureModule(db, *state)) {
+        !registerStructureModule(db, *state) ||
+        sqlite3_create_function(db, "kv_jet_defaults", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetDefaults, nullptr,
+                                nullptr) != SQLITE_OK) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
         sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
         return false;

@@ -52,7 +52,7 @@ bool columnOf(const sql::ColumnDefinition& given, const JetFileFormat& format, J
         break;
     }
     if (given.defaultValue) {
-        if (column.autoNumber || !sql::sqliteDefault(*given.defaultValue)) {
+        if (column.autoNumber || !sql::defaultExpression(*given.defaultValue)) {
             error = "La valeur par défaut « " + *given.defaultValue + " » de la colonne « " + given.name +
                     " » ne peut pas être donnée par ce pilote : seuls un nombre, un texte, une date, True, False, "
                     "Null, Now(), Date() et Time() le peuvent" + (column.autoNumber ? ", et pas à un compteur." : ".");
