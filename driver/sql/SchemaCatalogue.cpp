@@ -86,6 +86,25 @@ const CatalogueTable* SchemaCatalogue::find(std::string_view name)
     return found->second ? &*found->second : nullptr;
 }
 
+namespace {
+
+// "name" 0x1F "default" 0x1E, for each column that has one.
+void setDefaults(const std::string& listed, CatalogueTable& table)
+{
+    std::size_t at = 0;
+    while (at < listed.size()) {
+        const std::size_t end = std::min(listed.find('\x1e', at), listed.size());
+        const std::size_t split = listed.find('\x1f', at);
+        if (split < end)
+            for (CatalogueColumn& column : table.columns)
+                if (sameName(column.name, std::string_view(listed).substr(at, split - at)))
+                    column.defaultValue = listed.substr(split + 1, end - split - 1);
+        at = end + 1;
+    }
+}
+
+}  // namespace
+
 std::optional<CatalogueTable> SchemaCatalogue::read(std::string_view name) const
 {
     StatementPtr lookup = prepared(m_db, "SELECT name, type FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 "
@@ -108,6 +127,12 @@ std::optional<CatalogueTable> SchemaCatalogue::read(std::string_view name) const
         column.declared = columnText(columns.get(), 1);
         column.type = typeFromDeclaration(column.declared);
         table.columns.push_back(std::move(column));
+    }
+    // The tables of an Access file say their columns' default values through the driver.
+    if (StatementPtr defaults = listed && !table.view ? prepared(m_db, "SELECT kv_jet_defaults(?1)") : nullptr) {
+        sqlite3_bind_text(defaults.get(), 1, table.name.c_str(), static_cast<int>(table.name.size()), SQLITE_TRANSIENT);
+        if (stepped(defaults.get()) == SQLITE_ROW)
+            setDefaults(columnText(defaults.get(), 0), table);
     }
     // A listed view whose columns cannot be read stays known: reading it gives SQLite's reason.
     if (table.columns.empty() && !listed)

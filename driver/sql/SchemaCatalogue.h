@@ -17,6 +17,9 @@ struct CatalogueColumn {
     std::string name;
     std::string declared;  // the declared type as written ("TEXT(50)"), empty when none
     AccessType type = AccessType::Unknown;
+    // The default value an INSERT leaving the column out gives it, as Access keeps it ("0",
+    // "\"Lyon\"", "=Now()"); empty when none (a column of an Access file's table only).
+    std::string defaultValue;
 };
 
 struct CatalogueTable {

@@ -4,7 +4,10 @@
 #include "driver/sql/WriteChanges.h"
 
 #include "driver/semantics/DateText.h"
+#include "driver/sql/DefaultValue.h"
 #include "driver/sql/SqlError.h"
+
+#include <algorithm>
 
 namespace kervane::sql {
 namespace {
@@ -107,11 +110,22 @@ std::string writeInsert(Writer& writer, const Insert& insert)
     else
         for (const std::string& name : insert.columns)
             targets.push_back(&requireColumn(table, name));
+    // As in Access, a column left out gets the default value the table's design gives it.
+    std::vector<std::pair<const CatalogueColumn*, ExprPtr>> defaults;
+    for (const CatalogueColumn& column : table.columns)
+        if (!column.defaultValue.empty() && std::find(targets.begin(), targets.end(), &column) == targets.end())
+            if (ExprPtr value = defaultExpression(column.defaultValue))
+                defaults.emplace_back(&column, std::move(value));
+    Scope none;
+    std::string defaultValues;
     std::string sql = "INSERT INTO " + quotedName(table.name) + " (";
     for (std::size_t i = 0; i < targets.size(); ++i)
         sql += (i ? ", " : "") + quotedName(targets[i]->name);
+    for (const auto& [column, value] : defaults) {
+        sql += ", " + quotedName(column->name);
+        defaultValues += ", " + storedValue(writer.expression(*value, none), *column);
+    }
     sql += ") ";
-    Scope none;
     if (!insert.select) {
         if (insert.values.size() != targets.size())
             throw SqlError("21S01", "Le nombre de valeurs ne correspond pas au nombre de colonnes.");
@@ -121,10 +135,10 @@ std::string writeInsert(Writer& writer, const Insert& insert)
             writer.noteParameter(value, targets[i]->type, targets[i]->declared);
             sql += (i ? ", " : "") + storedValue(value, *targets[i]);
         }
-        return sql + ")";
+        return sql + defaultValues + ")";
     }
     const WrittenSelect rows = writer.select(*insert.select, nullptr);
-    bool converts = false;
+    bool converts = !defaults.empty();
     for (const CatalogueColumn* target : targets)
         converts = converts || target->type == AccessType::Date || target->type == AccessType::Boolean;
     if (!converts || rows.columns.size() != targets.size())
@@ -140,7 +154,8 @@ std::string writeInsert(Writer& writer, const Insert& insert)
     std::string names;
     for (std::size_t i = 0; i < targets.size(); ++i)
         names += (i ? ", " : "") + std::string("column") + std::to_string(i + 1);
-    return "WITH kv_rows(" + names + ") AS (" + rows.sql + ") " + sql + "SELECT " + values + " FROM kv_rows";
+    return "WITH kv_rows(" + names + ") AS (" + rows.sql + ") " + sql + "SELECT " + values + defaultValues +
+           " FROM kv_rows";
 }
 
 std::string writeUpdate(Writer& writer, const Update& update)

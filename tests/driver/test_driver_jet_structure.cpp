@@ -248,5 +248,59 @@ TEST_F(JetStructureTest, ForeignKeysBecomeRelationshipsAccessEnforces)
     EXPECT_NE(std::find(rows.begin(), rows.end(), "1\t4096\t0\tclient\tCommandes\tid\tClients\tfk_client"), rows.end());
 }
 
+// NOT NULL and DEFAULT become the columns' Required and DefaultValue properties, read back by
+// mdbtools; an insert leaving a column out gets its default, a Null in a required column is
+// refused before anything is written.
+TEST_F(JetStructureTest, RequiredAndDefaultValuesAreKeptAndApplied)
+{
+    for (const char* source : {"jet/emptyJet4.mdb", "jet/testV1997.mdb"}) {
+        SCOPED_TRACE(source);
+        JET_COPY_OR_SKIP(file, source);
+        {
+            Session session(accessFile(file), false);
+            change(session, "CREATE TABLE Clients (id COUNTER PRIMARY KEY, nom TEXT(40) NOT NULL, "
+                            "ville TEXT(30) DEFAULT 'Lyon', n LONG NOT NULL DEFAULT -3, jour DATETIME DEFAULT "
+                            "#2024-01-02#, actif YESNO NOT NULL DEFAULT True, vu DATETIME DEFAULT Now())");
+            change(session, "INSERT INTO Clients (nom) VALUES ('Zoé')");
+            const std::string before = bytesOf(file);
+            expectRefused(session, "INSERT INTO Clients (ville) VALUES ('Paris')", "« nom »", "« Clients »",
+                          "exige une valeur");
+            expectRefused(session, "UPDATE Clients SET n = Null", "« n »", "exige une valeur");
+            expectRefused(session, "CREATE TABLE Autre (a LONG DEFAULT (1 + 2))", "valeur par défaut", "« a »");
+            EXPECT_EQ(bytesOf(file), before);
+            change(session, "INSERT INTO Clients (nom, ville, actif) VALUES ('Léo', Null, False)");
+        }
+        Session again(accessFile(file), false);
+        EXPECT_EQ(select(again, "SELECT nom, ville, n, jour, actif, vu IS NOT NULL FROM Clients ORDER BY id"),
+                  (std::vector<Row>{{"Zoé", "Lyon", "-3", "2024-01-02 00:00:00", "1", "1"},
+                                    {"Léo", std::nullopt, "-3", "2024-01-02 00:00:00", "0", "1"}}));
+        int status = 0;
+        const std::string schema = runTool("mdb-schema", {"--default-values", file, "access"}, status);
+        for (const char* line : {"[nom]\t\t\tText (40) NOT NULL,", "[ville]\t\t\tText (30) DEFAULT 'Lyon',",
+                                 "[n]\t\t\tLong Integer NOT NULL DEFAULT -3,", "[vu]\t\t\tDateTime DEFAULT Now()"})
+            EXPECT_NE(schema.find(line), std::string::npos) << line << "\n" << schema;
+        EXPECT_EQ(problems(file, source[4] == 'e'), std::vector<std::string>{});
+    }
+}
+
+// A genuine table whose design requires every column: a row leaving one Null is refused, the
+// file untouched; defaults a genuine design gives (Table1's numbers, 0) fill the columns left out.
+TEST_F(JetStructureTest, GenuineDesignsAreEnforcedToo)
+{
+    JET_COPY_OR_SKIP(file, "jet/fixedTextTestV2000.mdb");
+    Session session(accessFile(file), false);
+    const std::string before = bytesOf(file);
+    expectRefused(session, "INSERT INTO users (i_user_id, c_flag_) VALUES (99, 'N')", "« c_user_login »",
+                  "« users »", "exige une valeur");
+    expectRefused(session, "UPDATE users SET d_stamp_ = Null", "« d_stamp_ »", "exige une valeur");
+    EXPECT_EQ(bytesOf(file), before);
+
+    JET_COPY_OR_SKIP(table1, "jet/testV2000.mdb");
+    Session other(accessFile(table1), false);
+    change(other, "INSERT INTO Table1 (A) VALUES ('z')");
+    EXPECT_EQ(select(other, "SELECT B, C, D, E, F, G, H, I FROM Table1 WHERE A = 'z'"),
+              (std::vector<Row>{{std::nullopt, "0", "0", "0", "0", std::nullopt, "0.0000", "0"}}));
+}
+
 }  // namespace
 }  // namespace kervane::test

@@ -5,6 +5,7 @@
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/index/JetIndexList.h"
 #include "driver/jet/index/JetIndexPlan.h"
+#include "driver/jet/module/JetColumnDesign.h"
 #include "driver/jet/module/JetGuard.h"
 #include "driver/jet/module/JetScanControl.h"
 #include "driver/jet/module/JetStructureModule.h"
@@ -13,6 +14,7 @@
 #include "driver/jet/rows/JetCursor.h"
 
 #include "driver/semantics/SortOrder.h"
+#include "driver/sql/DefaultValue.h"
 
 #include <mdbtools.h>
 #include <sqlite3.h>
@@ -416,6 +418,32 @@ bool declareOneByOne(sqlite3* db, ModuleState& state, const std::vector<Declarat
     return false;
 }
 
+// kv_jet_defaults(table): the default values the table's design gives its columns, those the
+// driver can give a row ("name" 0x1F "default" 0x1E ...), for the INSERTs that leave them out
+// (SQLite gives no DEFAULT to the columns of a virtual table); Null when none.
+void jetDefaults(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    auto* state = static_cast<ModuleState*>(sqlite3_user_data(context));
+    const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    try {
+        const JetTable* table = name != nullptr ? state->file->table(name) : nullptr;
+        if (table == nullptr)
+            return sqlite3_result_null(context);
+        const std::map<std::string, ColumnProperties> design = columnDesign(*state->file, *table);
+        std::string listed;
+        for (const JetColumn& column : table->columns) {
+            const ColumnProperties* properties = designOf(design, column.name);
+            if (properties != nullptr && properties->defaultValue && sql::defaultExpression(*properties->defaultValue))
+                listed += column.name + '\x1f' + *properties->defaultValue + '\x1e';
+        }
+        if (listed.empty())
+            return sqlite3_result_null(context);
+        sqlite3_result_text(context, listed.c_str(), static_cast<int>(listed.size()), SQLITE_TRANSIENT);
+    } catch (const std::exception&) {
+        sqlite3_result_null(context);
+    }
+}
+
 }  // namespace
 
 void setError(sqlite3_vtab* vtab, const std::string& message)
@@ -443,7 +471,9 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
     // The tables a change of the structure makes are declared by name, through an alias, and
     // changed through the structure table.
     if (sqlite3_create_module_v2(db, kJetTablesByName, &kModule, state, nullptr) != SQLITE_OK ||
-        !registerStructureModule(db, *state)) {
+        !registerStructureModule(db, *state) ||
+        sqlite3_create_function(db, "kv_jet_defaults", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetDefaults, nullptr,
+                                nullptr) != SQLITE_OK) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
         sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
         return false;

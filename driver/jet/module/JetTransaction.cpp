@@ -2,6 +2,7 @@
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetWriteMessages.h"
+#include "driver/jet/module/JetColumnDesign.h"
 #include "driver/jet/rows/JetSqlValues.h"
 #include "driver/jet/schema/JetRelationships.h"
 #include "driver/jet/schema/JetTableCreation.h"
@@ -230,6 +231,14 @@ bool JetTransaction::writerFor(const JetTable& table, JetTableWriter*& writer, s
         auto opened = std::make_unique<JetTableWriter>();
         if (!JetTableWriter::open(*m_store, table.definitionPage, table.name, *opened, error, this))
             return false;
+        // The columns the table's design requires a value for, as Access enforces them.
+        const std::map<std::string, ColumnProperties> design = columnDesign(m_file, table, m_store.get());
+        std::vector<bool> required;
+        for (const JetLayoutColumn& column : opened->layout().columns) {
+            const ColumnProperties* properties = designOf(design, column.name);
+            required.push_back(properties != nullptr && properties->required);
+        }
+        opened->requireValues(std::move(required));
         kept = std::move(opened);
     }
     writer = kept.get();

@@ -1,6 +1,7 @@
 #include "driver/jet/schema/JetStructurePlan.h"
 
 #include "driver/semantics/Characters.h"
+#include "driver/sql/DefaultValue.h"
 
 namespace kervane::jet {
 namespace {
@@ -53,9 +54,15 @@ bool planColumn(const sql::ColumnDefinition& given, const JetFileFormat& format,
         break;
     }
     if (given.defaultValue) {
-        error = notYet("La valeur par défaut de la colonne « " + given.name + " »");
-        return false;
+        if (column.autoNumber || !sql::defaultExpression(*given.defaultValue)) {
+            error = "La valeur par défaut « " + *given.defaultValue + " » de la colonne « " + given.name +
+                    " » ne peut pas être donnée par ce pilote : seuls un nombre, un texte, une date, True, False, "
+                    "Null, Now(), Date() et Time() le peuvent" + (column.autoNumber ? ", et pas à un compteur." : ".");
+            return false;
+        }
+        column.defaultValue = sql::accessDefaultProperty(*given.defaultValue);
     }
+    column.required = given.notNull;
     return true;
 }
 
@@ -90,17 +97,6 @@ bool indexOf(const sql::Constraint& constraint, JetNewTable& table, JetNewIndex&
         return false;
     }
     return true;
-}
-
-// A column that must hold a value is one of the primary key, where Access requires it anyway.
-bool notNullCovered(const sql::ColumnDefinition& column, const JetNewTable& table)
-{
-    for (const JetNewIndex& index : table.indexes)
-        if (index.primary)
-            for (const auto& key : index.keys)
-                if (sql::equalIgnoringAsciiCase(table.columns[static_cast<std::size_t>(key.first)].name, column.name))
-                    return true;
-    return false;
 }
 
 }  // namespace
@@ -170,12 +166,6 @@ bool planNewTable(const sql::Definition& definition, const JetFileFormat& format
     if (primaryKeys > 1) {
         error = "La table « " + table.name + " » ne peut avoir qu'une clé primaire.";
         return false;
-    }
-    for (const sql::ColumnDefinition& given : definition.columns) {
-        if (given.notNull && !notNullCovered(given, table)) {
-            error = notYet("L'obligation de valeur (NOT NULL) de la colonne « " + given.name + " », hors clé primaire,");
-            return false;
-        }
     }
     return true;
 }

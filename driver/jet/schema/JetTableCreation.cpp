@@ -9,6 +9,8 @@
 #include "driver/jet/index/JetIndexRoots.h"
 #include "driver/jet/index/JetIndexText.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
+#include "driver/jet/schema/JetPropertyBlob.h"
+#include "driver/jet/format/JetProperties.h"
 #include "driver/jet/schema/JetSchemaParts.h"
 #include "driver/jet/write/JetTableWriter.h"
 #include "driver/semantics/Characters.h"
@@ -22,6 +24,7 @@ namespace {
 
 constexpr std::int64_t kTableObject = 1;             // MSysObjects.Type of a local table
 constexpr std::uint32_t kIdPageMask = 0x00ffffff;    // a table's Id is its definition page
+constexpr std::size_t kLongValueHeader = 12;         // a memo or OLE value's reference in its row
 
 // Now as Access stores a date: days since 30 December 1899, local time, the time a fraction.
 double now()
@@ -50,7 +53,7 @@ bool nameTaken(JetTableWriter& catalogue, const std::string& name, std::string& 
     if (!rowsHolding(catalogue, "ParentId", kTablesContainer, rows, error))
         return true;
     for (JetRowId row : rows) {
-        if (sql::equalIgnoringAsciiCase(textOf(catalogue, row, "Name"), name)) {
+        if (sql::equalIgnoringCase(textOf(catalogue, row, "Name"), name)) {
             error = "Le nom « " + name + " » est déjà celui d'une table ou d'une requête de la base.";
             return true;
         }
@@ -96,7 +99,7 @@ bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
 
 
 bool catalogueEntry(JetTableWriter& catalogue, const std::string& name, std::uint32_t definitionPage,
-                    std::string& error)
+                    std::vector<unsigned char> properties, std::string& error)
 {
     // The new table has the owner the catalogue gives its "Tables" entry.
     std::vector<JetRowId> container;
@@ -108,16 +111,18 @@ bool catalogueEntry(JetTableWriter& catalogue, const std::string& name, std::uin
     if (!container.empty() && ownerColumn != nullptr && catalogue.storedRow(container.front(), containerValues))
         owner = containerValues[positionOf(catalogue.layout(), *ownerColumn)];
     const double created = now();
-    return insertNamed(catalogue,
-                       {{"Id", JetFieldValue::of(std::int64_t{definitionPage})},
-                        {"ParentId", JetFieldValue::of(kTablesContainer)},
-                        {"Name", JetFieldValue::of(name)},
-                        {"Type", JetFieldValue::of(kTableObject)},
-                        {"DateCreate", JetFieldValue::of(created)},
-                        {"DateUpdate", JetFieldValue::of(created)},
-                        {"Owner", owner},
-                        {"Flags", JetFieldValue::of(std::int64_t{0})}},
-                       error);
+    std::vector<std::pair<std::string, JetFieldValue>> values{
+        {"Id", JetFieldValue::of(std::int64_t{definitionPage})},
+        {"ParentId", JetFieldValue::of(kTablesContainer)},
+        {"Name", JetFieldValue::of(name)},
+        {"Type", JetFieldValue::of(kTableObject)},
+        {"DateCreate", JetFieldValue::of(created)},
+        {"DateUpdate", JetFieldValue::of(created)},
+        {"Owner", owner},
+        {"Flags", JetFieldValue::of(std::int64_t{0})}};
+    if (!properties.empty())
+        values.emplace_back("LvProp", JetFieldValue::of(std::move(properties)));
+    return insertNamed(catalogue, values, error);
 }
 
 
@@ -195,6 +200,9 @@ bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& defin
         return false;
     }
     std::vector<unsigned char> bytes;
+    std::vector<unsigned char> properties;
+    if (!columnPropertyBlob(table, format.jet3, text.codePage, properties, error))
+        return false;
     if (!buildDefinition(table, format, text, placed, bytes, error) || !writeMapPage(pages, table, placed, error) ||
         !rewriteDefinition(pages, placed.definition, bytes, error))
         return false;
@@ -203,7 +211,7 @@ bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& defin
         return false;
     }
     definitionPage = placed.definition;
-    return catalogueEntry(catalogue, table.name, placed.definition, error);
+    return catalogueEntry(catalogue, table.name, placed.definition, std::move(properties), error);
 }
 
 bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string& name, std::string& error)
@@ -254,6 +262,41 @@ bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string&
                 releaseMappedPage(pages, where, page);
     }
     return releaseMapRows(pages, maps, error) && releaseDefinitionPages(pages, definitionPage, error);
+}
+
+bool tableProperties(JetPages& pages, std::uint32_t definitionPage, std::vector<unsigned char>& bytes,
+                     std::string& error)
+{
+    bytes.clear();
+    JetTableWriter catalogue;
+    std::vector<JetRowId> rows;
+    if (!openCatalogue(pages, catalogue, error) ||
+        !rowsHolding(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
+        return false;
+    const JetLayoutColumn* column = columnNamed(catalogue.layout(), "LvProp");
+    std::vector<JetFieldValue> values;
+    if (rows.size() != 1 || column == nullptr || !catalogue.storedRow(rows.front(), values))
+        return true;
+    const JetFieldValue& value = values[positionOf(catalogue.layout(), *column)];
+    if (value.kind != JetFieldValue::Kind::Stored || value.bytes.size() < kLongValueHeader)
+        return true;
+    // The value's reference, then its bytes when the row keeps them; else its long-value rows.
+    PropertyChainReader reader(fileFormatFor(pages.pageSize()), pages.pageCount(),
+                               [&pages](std::uint32_t page, unsigned char* buffer) {
+                                   const unsigned char* read = pages.read(page);
+                                   if (read != nullptr)
+                                       std::copy(read, read + pages.pageSize(), buffer);
+                                   return read != nullptr;
+                               });
+    PropertyValue read;
+    std::uint32_t loopAt = 0;
+    if (!reader.read(value.bytes.data(), value.bytes.data() + kLongValueHeader,
+                     static_cast<long>(value.bytes.size() - kLongValueHeader), read, loopAt)) {
+        error = "Les propriétés de la table (page " + std::to_string(definitionPage) + ") forment une boucle.";
+        return false;
+    }
+    bytes = std::move(read.bytes);
+    return true;
 }
 
 }  // namespace kervane::jet

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kervane::jet {
 
@@ -24,5 +25,11 @@ bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& defin
 // Removes the table whose definition starts on `definitionPage` (`name` for messages). False
 // with a French message when its catalogue row or its maps cannot be found.
 bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string& name, std::string& error);
+
+// The design properties of the table whose definition starts on `definitionPage`: the LvProp
+// value of its catalogue row (JetPropertyBlob.h), empty when it has none. False with a French
+// message when the catalogue cannot be read.
+bool tableProperties(JetPages& pages, std::uint32_t definitionPage, std::vector<unsigned char>& bytes,
+                     std::string& error);
 
 }  // namespace kervane::jet

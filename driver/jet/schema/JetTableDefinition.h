@@ -8,6 +8,7 @@
 #include "driver/jet/format/JetTableLayout.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,10 @@ struct JetNewColumn {
     int precision = 0;   // Decimal
     int scale = 0;
     bool autoNumber = false;  // Long only
+    // Kept as the column's design properties (JetPropertyBlob.h): a value is required, and the
+    // default value as Access keeps it ("0", "\"Lyon\"", "Now()").
+    bool required = false;
+    std::optional<std::string> defaultValue;
 };
 
 struct JetNewIndex {

@@ -291,6 +291,20 @@ bool JetTableWriter::prepareMaps(const std::vector<JetFieldValue>& values, std::
     return jet::prepareMaps(*m_pages, maps, m_pages->pageCount() + pagesAdded, error);
 }
 
+bool JetTableWriter::requiredGiven(const std::vector<JetFieldValue>& values, std::string& error) const
+{
+    for (std::size_t c = 0; c < m_required.size() && c < values.size(); ++c) {
+        const JetLayoutColumn& column = m_layout.columns[c];
+        if (m_required[c] && values[c].kind == JetFieldValue::Kind::Null && column.type != JetType::Boolean &&
+            !column.autoNumber()) {
+            error = "La colonne « " + column.name + " » de la table " + tableName() +
+                    " exige une valeur : elle ne peut pas rester vide (Null).";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, std::string& error)
 {
     std::uint32_t counter = 0;
@@ -305,7 +319,7 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
         return false;
     }
-    if (!prepareMaps(values, error))
+    if (!requiredGiven(values, error) || !prepareMaps(values, error))
         return false;
     JetLongValueStore longValues(*m_pages);
     if (!giveAutoNumbers(values, counter, error) ||
@@ -396,7 +410,7 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
         return false;
     }
-    if (!prepareMaps(values, error))
+    if (!requiredGiven(values, error) || !prepareMaps(values, error))
         return false;
     JetTableLayout kept;
     if (!locate(where, row, error) ||

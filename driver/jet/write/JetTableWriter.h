@@ -42,6 +42,10 @@ public:
                      std::string& error, JetRelatedRows* related = nullptr, bool catalogue = false);
 
     const JetTableLayout& layout() const { return m_layout; }
+    // The columns (by index in layout().columns) whose design says a value is required: an
+    // insert or update leaving Null in one is refused before any page changes. A Yes/No column
+    // is never Null, an AutoNumber gets its number: neither is refused.
+    void requireValues(std::vector<bool> required) { m_required = std::move(required); }
     // The values of the row at `where` as stored (storedValues()); false when there is none.
     bool storedRow(JetRowId where, std::vector<JetFieldValue>& values);
     JetTableIndexes& indexes() { return m_indexes; }
@@ -109,6 +113,7 @@ private:
     bool cascadeRow(const JetCascade& cascade, const std::vector<JetKeyColumn>& own, JetRowId row,
                     std::vector<JetRowId>& deleted, std::string& error);
     std::size_t columnIndex(const JetLayoutColumn& column) const;  // in m_layout.columns
+    bool requiredGiven(const std::vector<JetFieldValue>& values, std::string& error) const;
     std::string tableName() const { return "« " + m_name + " »"; }
     const JetFileFormat& format() const { return *m_layout.format; }
 
@@ -117,6 +122,7 @@ private:
     JetTableLayout m_layout;
     JetTableIndexes m_indexes;
     JetRelatedRows* m_related = nullptr;
+    std::vector<bool> m_required;
 };
 
 }  // namespace kervane::jet
