@@ -31,7 +31,8 @@ namespace kervane::odbc {
 
 SQLRETURN connectDataSource(Connection& connection, const std::string& dataSource)
 {
-    connection.connect(dataSource, requireFile(dataSource, dataSourceFile(dataSource)));
+    connection.connect(dataSource, requireFile(dataSource, dataSourceFile(dataSource)),
+                       exclusiveAsked({}, dataSource));
     return openingOutcome(connection);
 }
 
@@ -43,7 +44,7 @@ SQLRETURN driverConnect(Connection& connection, std::string_view connectionStrin
     std::string file = attributes.contains("DBQ") ? attributes["DBQ"] : std::string();
     if (file.empty() && !dataSource.empty())
         file = dataSourceFile(dataSource);
-    connection.connect(dataSource, requireFile(dataSource, file));
+    connection.connect(dataSource, requireFile(dataSource, file), exclusiveAsked(attributes, dataSource));
     const SQLRETURN opened = openingOutcome(connection);
     attributes["DBQ"] = file;
     const SQLRETURN written = out.put(formatConnectionString(attributes), outLength, connection.diagnostics());

@@ -110,17 +110,17 @@ bool jetFileWritable(const std::string& path)
 
 }  // namespace
 
-Database::Database(const std::string& path) : m_path(path)
+Database::Database(const std::string& path, bool exclusive) : m_path(path)
 {
     if (fileKind(path) == FileKind::Sqlite) {
-        openSqlite();
+        openSqlite(exclusive);
         addFunctions();
     } else {
-        openJet();
+        openJet(exclusive);
     }
 }
 
-void Database::openSqlite()
+void Database::openSqlite(bool exclusive)
 {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(m_path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -139,9 +139,19 @@ void Database::openSqlite()
                             + sqlite3_errmsg(db) + ".",
                         check};
     sqlite3_exec(db, "PRAGMA foreign_keys = ON", nullptr, nullptr, nullptr);
+    // Opened for this connection alone: SQLite's exclusive lock, taken now and kept.
+    if (exclusive) {
+        sqlite3_exec(db, "PRAGMA locking_mode = EXCLUSIVE", nullptr, nullptr, nullptr);
+        const int taken = sqlite3_exec(db, "BEGIN EXCLUSIVE; COMMIT", nullptr, nullptr, nullptr);
+        if (taken != SQLITE_OK)
+            throw OdbcError{"HY000",
+                            "Le fichier " + quoted(m_path) + " est ouvert par un autre programme ou une autre "
+                                "connexion : il ne peut pas être ouvert en exclusivité.",
+                            taken};
+    }
 }
 
-void Database::openJet()
+void Database::openJet(bool exclusive)
 {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -159,7 +169,7 @@ void Database::openJet()
         m_openingNotice = message;
     message.clear();
     std::vector<StoredQueryText> queries;
-    if (!attachJet(db, m_path, message, queries, m_jetFile))
+    if (!attachJet(db, m_path, message, queries, m_jetFile, exclusive))
         throw OdbcError{"HY000", message.empty() ? "La base Access " + quoted(m_path) + " ne peut pas être lue." : message,
                         0};
     addFunctions();

@@ -39,7 +39,9 @@ public:
 
     // Opens the file named path; throws OdbcError (08001 or HY000, French text naming the
     // file) when it is missing, unreadable, empty, of another kind, truncated or damaged.
-    explicit Database(const std::string& path);
+    // `exclusive` (Exclusive=1): the file opened for this connection alone, refused while another
+    // program or connection has it open; then no other can open it until this one closes it.
+    explicit Database(const std::string& path, bool exclusive = false);
 
     sqlite3* handle() const noexcept { return m_db.get(); }
     bool isReadOnly() const noexcept { return m_readOnly; }
@@ -78,11 +80,11 @@ public:
     OdbcError lastError(int code) const;
 
 private:
-    void openSqlite();
+    void openSqlite(bool exclusive);
     OdbcError lockedError(int code) const;
     std::optional<sql::Translation> structureChange(std::string_view accessSql);
     void madeByWriter(sql::Translation& translation);
-    void openJet();
+    void openJet(bool exclusive);
     void addFunctions();
 
     std::string m_path;

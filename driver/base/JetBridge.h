@@ -22,6 +22,6 @@ struct StoredQueryText {
 
 // `opened` receives the file, owned by db (its catalogue functions read the file's indexes).
 bool attachJet(sqlite3* db, const std::string& path, std::string& errorMessage,
-               std::vector<StoredQueryText>& queries, jet::JetFile*& opened);
+               std::vector<StoredQueryText>& queries, jet::JetFile*& opened, bool exclusive = false);
 
 }  // namespace kervane::odbc

@@ -26,7 +26,8 @@ public:
     bool isOdbc3() const noexcept;
 
     // Opens the database file for the data source; throws OdbcError.
-    void connect(const std::string& dataSource, const std::string& path);
+    // `exclusive`: Exclusive=1, the base opened for this connection alone.
+    void connect(const std::string& dataSource, const std::string& path, bool exclusive = false);
     // Rolls back pending work, frees the statements, closes the database.
     void disconnect() noexcept;
     bool isConnected() const noexcept { return m_database != nullptr; }

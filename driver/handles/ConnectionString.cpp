@@ -90,14 +90,28 @@ std::string formatConnectionString(const Attributes& attributes)
     return text;
 }
 
-std::string dataSourceFile(const std::string& dataSource)
+std::string dataSourceValue(const std::string& dataSource, const char* keyword)
 {
     std::vector<char> buffer(4096, '\0');
-    const int length = SQLGetPrivateProfileString(dataSource.c_str(), "DBQ", "", buffer.data(),
+    const int length = SQLGetPrivateProfileString(dataSource.c_str(), keyword, "", buffer.data(),
                                                   static_cast<int>(buffer.size()), "odbc.ini");
     if (length <= 0)
         return {};
     return std::string(buffer.data());
+}
+
+std::string dataSourceFile(const std::string& dataSource)
+{
+    return dataSourceValue(dataSource, "DBQ");
+}
+
+bool exclusiveAsked(const Attributes& attributes, const std::string& dataSource)
+{
+    const auto given = attributes.find("Exclusive");
+    const std::string value = given != attributes.end() ? given->second
+                              : dataSource.empty()      ? std::string()
+                                                        : dataSourceValue(dataSource, "Exclusive");
+    return value == "1";
 }
 
 }  // namespace kervane::odbc

@@ -15,5 +15,9 @@ Attributes parseConnectionString(std::string_view text);
 std::string formatConnectionString(const Attributes& attributes);
 // The DBQ value of the data source in odbc.ini (user, then system), empty when absent.
 std::string dataSourceFile(const std::string& dataSource);
+// A keyword's value in the data source's definition; empty when it has none.
+std::string dataSourceValue(const std::string& dataSource, const char* keyword);
+// Exclusive=1 in the connection string, or else in the data source: the base for one connection.
+bool exclusiveAsked(const Attributes& attributes, const std::string& dataSource);
 
 }  // namespace kervane::odbc

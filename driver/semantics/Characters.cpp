@@ -125,6 +125,11 @@ char32_t upperCase(char32_t c)
 std::string upperCaseText(std::string_view text) { return mappedText(text, upperCase); }
 std::string lowerCaseText(std::string_view text) { return mappedText(text, lowerCase); }
 
+bool equalIgnoringCase(std::string_view a, std::string_view b)
+{
+    return lowerCaseText(a) == lowerCaseText(b);
+}
+
 // ---- Windows-1252 ------------------------------------------------------------------------
 
 char32_t characterFromAnsi(std::int32_t code)

@@ -19,6 +19,9 @@ char32_t upperCase(char32_t character);
 char32_t lowerCase(char32_t character);
 std::string upperCaseText(std::string_view text);
 std::string lowerCaseText(std::string_view text);
+// True when the two texts differ at most by case, in any script: how Access compares the names
+// of tables, columns, indexes and relationships.
+bool equalIgnoringCase(std::string_view a, std::string_view b);
 
 // Windows-1252, the code page of Chr, Asc and String: the character of a code 0-255, and the
 // code of a character.

@@ -105,8 +105,10 @@ TEST_F(JetStructureTest, KeysAreIndexesAndRefusalsChangeNothing)
     change(session, "INSERT INTO Clients VALUES ('ALFKI', 'Alfreds')");
     expectRefused(session, "INSERT INTO Clients VALUES ('alfki', 'Autre')", "doublons", "clé primaire");
     expectRefused(session, "INSERT INTO Clients VALUES ('BONAP', 'Alfreds')", "doublons", "« nom »");
-    const std::string before = bytesOf(file);
     expectRefused(session, "CREATE TABLE TABLE1 (a LONG)", "« TABLE1 »", "déjà");
+    change(session, "CREATE TABLE [Été] (a LONG)");
+    expectRefused(session, "CREATE TABLE [ÉTÉ] (b LONG)", "« ÉTÉ »", "déjà");
+    const std::string before = bytesOf(file);
     expectRefused(session, "CREATE TABLE [a.b] (a LONG)", "« a.b »");
     expectRefused(session, "CREATE TABLE " + std::string(65, 'n') + " (a LONG)", std::string(65, 'n'));
     expectRefused(session, "DROP TABLE MSysObjects", "MSysObjects");
@@ -300,6 +302,33 @@ TEST_F(JetStructureTest, GenuineDesignsAreEnforcedToo)
     change(other, "INSERT INTO Table1 (A) VALUES ('z')");
     EXPECT_EQ(select(other, "SELECT B, C, D, E, F, G, H, I FROM Table1 WHERE A = 'z'"),
               (std::vector<Row>{{std::nullopt, "0", "0", "0", "0", std::nullopt, "0.0000", "0"}}));
+}
+
+// Exclusive=1 opens the file for one connection: refused while another has it open, and no other
+// opens it meanwhile, in this process or another.
+TEST_F(JetStructureTest, ExclusiveOpensTheFileForOneConnectionAlone)
+{
+    JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
+    const std::string shared = "DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + file;
+    Environnement env(true);
+    {
+        Connexion first(env);
+        ASSERT_EQ(first.driverConnect(shared), SQL_SUCCESS);
+        Connexion alone(env);
+        EXPECT_EQ(alone.driverConnect(shared + ";Exclusive=1"), SQL_ERROR);
+        EXPECT_NE(diagRec(SQL_HANDLE_DBC, alone.handle()).message.find("en exclusivité"), std::string::npos);
+        first.disconnect();
+    }
+    Connexion alone(env);
+    ASSERT_EQ(alone.driverConnect(shared + ";EXCLUSIVE=1"), SQL_SUCCESS) << diagRec(SQL_HANDLE_DBC, alone.handle()).message;
+    Connexion other(env);
+    EXPECT_EQ(other.driverConnect(shared), SQL_ERROR);
+    EXPECT_NE(diagRec(SQL_HANDLE_DBC, other.handle()).message.find("ouvert en exclusivité"), std::string::npos);
+    int status = 0;
+    runTool(jetToolsFolder() + "/jetcheck", {"info", file}, status);  // another program only reads, unlocked
+    EXPECT_EQ(status, 0);
+    alone.disconnect();
+    EXPECT_EQ(other.driverConnect(shared), SQL_SUCCESS);
 }
 
 }  // namespace

@@ -184,16 +184,19 @@ JetFile::JetFile(std::string path, const JetFileFormat& format, std::uint32_t pa
 
 JetFile::~JetFile() = default;
 
-std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error, const Catalogue* known)
+std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error, const Catalogue* known,
+                                       bool exclusive)
 {
     const JetFileFormat* format = nullptr;
     std::uint32_t pageCount = 0;
     if (!checkFile(path, format, pageCount, error))
         return nullptr;
     int failure = 0;
-    std::unique_ptr<JetFileLocks> locks = JetFileLocks::open(path, failure);
+    std::unique_ptr<JetFileLocks> locks = JetFileLocks::open(path, failure, exclusive);
     if (!locks) {
-        error = failure == ENOENT ? messageMissing(path) : messageUnreadable(path, systemReason(failure));
+        error = failure == ENOENT  ? messageMissing(path)
+                : failure == EBUSY ? messageOpenedElsewhere(path, exclusive)
+                                   : messageUnreadable(path, systemReason(failure));
         return nullptr;
     }
     // The catalogue is read with no commit writing pages meanwhile.

@@ -50,8 +50,9 @@ public:
     // Checks the file, opens it and reads its catalogue, or takes `known`, the catalogue of
     // this same file already read (by the opening probe); nullptr and a French message when
     // the file cannot be read.
+    // `exclusive`: the file opened for this connection alone (JetFileLocks.h).
     static std::unique_ptr<JetFile> open(const std::string& path, std::string& error,
-                                         const Catalogue* known = nullptr);
+                                         const Catalogue* known = nullptr, bool exclusive = false);
     ~JetFile();
     JetFile(const JetFile&) = delete;
     JetFile& operator=(const JetFile&) = delete;

@@ -47,14 +47,28 @@ Outcome outcomeOf(int failure, int& error)
 
 }  // namespace
 
-std::unique_ptr<JetFileLocks> JetFileLocks::open(const std::string& path, int& error)
+std::unique_ptr<JetFileLocks> JetFileLocks::open(const std::string& path, int& error, bool exclusive)
 {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    FileDescriptor file;
+    bool writable = false;
+    if (exclusive) {
+        file = FileDescriptor(::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
+        writable = file.valid();
+    }
+    if (!file.valid())
+        file = FileDescriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!file.valid()) {
         error = errno;
         return nullptr;
     }
-    return std::make_unique<JetFileLocks>(path, std::move(file));
+    if (const int failure = lockByte(file.get(), kPresenceByte, exclusive ? F_WRLCK : F_RDLCK)) {
+        error = failure == EAGAIN ? EBUSY : failure;
+        return nullptr;
+    }
+    auto locks = std::make_unique<JetFileLocks>(path, std::move(file));
+    locks->m_writable = writable;
+    locks->m_exclusive = exclusive;
+    return locks;
 }
 
 JetFileLocks::JetFileLocks(std::string path, FileDescriptor file) : m_path(std::move(path)), m_file(std::move(file)) {}
@@ -63,6 +77,10 @@ int JetFileLocks::makeWritable()
 {
     if (m_writable)
         return 0;
+    // An exclusive open that could not be made for writing stays read-only: its lock cannot be
+    // carried over to another open without letting the file go for a moment.
+    if (m_exclusive)
+        return EACCES;
     FileDescriptor file(::open(m_path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
     if (!file.valid())
         return errno;
@@ -72,6 +90,8 @@ int JetFileLocks::makeWritable()
     if (was.device != is.device || was.inode != is.inode)
         return ESTALE;
     // A shared lock taken beside the one held conflicts with nobody that the held one did not.
+    if (const int failure = lockByte(file.get(), kPresenceByte, F_RDLCK))
+        return failure;
     if (m_readers > 0) {
         if (const int failure = lockByte(file.get(), kReadersByte, F_RDLCK))
             return failure;

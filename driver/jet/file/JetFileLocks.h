@@ -36,8 +36,10 @@ public:
     static constexpr std::chrono::milliseconds kReaderPatience{10000};
 
     // Opens `path` for reading only: a connection that only reads never holds the file open for
-    // writing. nullptr with `error` (errno).
-    static std::unique_ptr<JetFileLocks> open(const std::string& path, int& error);
+    // writing. nullptr with `error` (errno; EBUSY when the file is open elsewhere for one
+    // connection alone, or, `exclusive` asked, open elsewhere at all). An exclusive open is made
+    // for writing at once where the file allows it.
+    static std::unique_ptr<JetFileLocks> open(const std::string& path, int& error, bool exclusive = false);
     JetFileLocks(std::string path, FileDescriptor file);
     ~JetFileLocks();
     JetFileLocks(const JetFileLocks&) = delete;
@@ -78,6 +80,7 @@ private:
     std::string m_path;
     FileDescriptor m_file;
     bool m_writable = false;
+    bool m_exclusive = false;
     bool m_writer = false;
     bool m_excluding = false;
     int m_readers = 0;

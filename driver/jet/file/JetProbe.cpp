@@ -248,9 +248,15 @@ struct Pipe {
 
 EndingProbe::~EndingProbe()
 {
+    wait();
+}
+
+void EndingProbe::wait()
+{
     int status = 0;
     while (m_child > 0 && waitpid(m_child, &status, 0) < 0 && errno == EINTR) {
     }
+    m_child = -1;
 }
 
 bool probeOpening(const std::string& path, std::optional<Catalogue>& catalogue, EndingProbe& ending,

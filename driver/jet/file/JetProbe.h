@@ -21,6 +21,8 @@ public:
     EndingProbe(const EndingProbe&) = delete;
     EndingProbe& operator=(const EndingProbe&) = delete;
     void hold(pid_t child) { m_child = child; }
+    // Waits for the child to be gone, and with it its share of the file's locks.
+    void wait();
 
 private:
     pid_t m_child = -1;

@@ -21,6 +21,9 @@ namespace kervane::jet {
 constexpr off_t kWriterByte = off_t(1) << 62;
 constexpr off_t kGateByte = kWriterByte + 1;
 constexpr off_t kReadersByte = kWriterByte + 2;
+// Held shared by every open of the file for as long as it lasts, alone by a connection that
+// opened it for itself (Exclusive=1).
+constexpr off_t kPresenceByte = kWriterByte + 3;
 
 // Sets (F_RDLCK, F_WRLCK) or removes (F_UNLCK) an open-file-description lock on one byte of the
 // file open as `fd`, without waiting: 0, EAGAIN when another open holds a lock in the way, or

@@ -74,4 +74,12 @@ std::string systemReason(int error)
     }
 }
 
+std::string messageOpenedElsewhere(const std::string& path, bool exclusive)
+{
+    return exclusive ? "Le fichier « " + path + " » est ouvert par un autre programme ou une autre connexion : il ne "
+                       "peut pas être ouvert en exclusivité."
+                     : "Le fichier « " + path + " » est ouvert en exclusivité par un autre programme ou une autre "
+                       "connexion : il ne peut pas être ouvert maintenant.";
+}
+
 }  // namespace kervane::jet

@@ -7,6 +7,8 @@ namespace kervane::jet {
 std::string messageMissing(const std::string& path);
 // "Le fichier « X » n'est pas une base Access lisible." with an optional precision.
 std::string messageUnreadable(const std::string& path, const std::string& precision = {});
+// The file is open elsewhere for one connection alone, or (`exclusive` asked) open elsewhere.
+std::string messageOpenedElsewhere(const std::string& path, bool exclusive);
 std::string messageDamagedTable(const std::string& path, const std::string& table,
                                 const std::string& precision);
 // "Le fichier « X » est endommagé : <where>." for a damage found before any table is read.

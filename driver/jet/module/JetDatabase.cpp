@@ -21,7 +21,7 @@ bool isJetFile(const std::string& path)
 }
 
 bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
-                       std::vector<StoredQuery>* queries, JetFile** opened)
+                       std::vector<StoredQuery>* queries, JetFile** opened, bool exclusive)
 {
     if (db == nullptr) {
         errorMessage = "Aucune connexion SQLite pour le fichier « " + path + " ».";
@@ -38,7 +38,10 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
         if (catalogue && identity)
             rememberProbed(*identity, *catalogue);
     }
-    std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage, catalogue ? &*catalogue : nullptr);
+    // The probe's share of the file must be gone before the file is taken alone.
+    if (exclusive)
+        ending.wait();
+    std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage, catalogue ? &*catalogue : nullptr, exclusive);
     if (!file)
         return false;
     std::vector<StoredQuery> found;

@@ -27,6 +27,7 @@ bool isJetFile(const std::string& path);
 // table of the file. When `opened` is given, it receives the opened file, which db owns: it
 // lives as long as the connection.
 bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
-                       std::vector<StoredQuery>* queries = nullptr, JetFile** opened = nullptr);
+                       std::vector<StoredQuery>* queries = nullptr, JetFile** opened = nullptr,
+                       bool exclusive = false);
 
 }  // namespace kervane::jet

@@ -53,7 +53,7 @@ int referencedIndex(JetPages& pages, const LoadedDefinition& referenced, std::ui
                                           : keys.size() == columns.size() &&
                                                 std::equal(keys.begin(), keys.end(), columns.begin(),
                                                            [](const std::string& a, const std::string& b) {
-                                                               return sql::equalIgnoringAsciiCase(a, b);
+                                                               return sql::equalIgnoringCase(a, b);
                                                            });
         if (same && indexes[i].unique()) {
             columns = keys;
@@ -87,7 +87,7 @@ std::string referencedSideName(const JetDefinitionImage& image, int codePage)
     for (int n = 0;; ++n) {
         const std::string name = ".rC" + (n == 0 ? std::string() : std::to_string(n));
         if (std::none_of(image.logicalIndexes.begin(), image.logicalIndexes.end(), [&](const auto& index) {
-                return sql::equalIgnoringAsciiCase(nameText(index.name, *image.format, codePage), name);
+                return sql::equalIgnoringCase(nameText(index.name, *image.format, codePage), name);
             }))
             return name;
     }
@@ -177,7 +177,7 @@ bool createRelationship(JetPages& pages, std::uint32_t referringPage, std::uint3
     if (relationships == 0)
         return false;
     if (std::any_of(referring.image.logicalIndexes.begin(), referring.image.logicalIndexes.end(), [&](const auto& index) {
-            return sql::equalIgnoringAsciiCase(nameText(index.name, format, codePage), name);
+            return sql::equalIgnoringCase(nameText(index.name, format, codePage), name);
         })) {
         error = "La table « " + request.table + " » a déjà un index ou une relation nommé « " + name + " ».";
         return false;

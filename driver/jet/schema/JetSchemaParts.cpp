@@ -14,7 +14,7 @@ namespace kervane::jet {
 const JetLayoutColumn* columnNamed(const JetTableLayout& layout, std::string_view name)
 {
     for (const JetLayoutColumn& column : layout.columns)
-        if (sql::equalIgnoringAsciiCase(column.name, name))
+        if (sql::equalIgnoringCase(column.name, name))
             return &column;
     return nullptr;
 }
@@ -119,7 +119,7 @@ std::uint32_t tablePage(JetTableWriter& catalogue, const std::string& name, std:
     const JetLayoutColumn* id = columnNamed(catalogue.layout(), "Id");
     for (JetRowId row : rows) {
         std::vector<JetFieldValue> values;
-        if (id != nullptr && sql::equalIgnoringAsciiCase(textOf(catalogue, row, "Name"), name) &&
+        if (id != nullptr && sql::equalIgnoringCase(textOf(catalogue, row, "Name"), name) &&
             catalogue.storedRow(row, values)) {
             const JetFieldValue& value = values[positionOf(catalogue.layout(), *id)];
             if (value.kind == JetFieldValue::Kind::Stored && value.bytes.size() == 4)

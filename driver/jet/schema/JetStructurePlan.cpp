@@ -71,7 +71,7 @@ namespace {
 int columnNumber(const JetNewTable& table, const std::string& name)
 {
     for (std::size_t i = 0; i < table.columns.size(); ++i)
-        if (sql::equalIgnoringAsciiCase(table.columns[i].name, name))
+        if (sql::equalIgnoringCase(table.columns[i].name, name))
             return static_cast<int>(i);
     return -1;
 }

@@ -71,7 +71,7 @@ bool createIndex(JetPages& pages, std::uint32_t definitionPage, const std::strin
         return false;
     }
     for (const auto& existing : loaded.image.logicalIndexes) {
-        if (sql::equalIgnoringAsciiCase(nameText(existing.name, format, text.codePage), request.name)) {
+        if (sql::equalIgnoringCase(nameText(existing.name, format, text.codePage), request.name)) {
             error = "La table « " + table + " » a déjà un index nommé « " + request.name + " ».";
             return false;
         }
@@ -116,7 +116,7 @@ bool dropIndex(JetPages& pages, std::uint32_t definitionPage, const std::string&
     JetDefinitionImage& image = loaded.image;
     const int codePage = fileTextSettings(pages).codePage;
     auto found = std::find_if(image.logicalIndexes.begin(), image.logicalIndexes.end(), [&](const auto& index) {
-        return sql::equalIgnoringAsciiCase(nameText(index.name, format, codePage), name);
+        return sql::equalIgnoringCase(nameText(index.name, format, codePage), name);
     });
     if (found == image.logicalIndexes.end()) {
         error = "La table « " + table + " » n'a pas d'index nommé « " + name + " ».";
