@@ -24,6 +24,7 @@ namespace kervane::jet {
 class JetFile;
 class JetTableWriter;
 struct JetFieldValue;
+struct JetNewQuery;
 struct JetNewTable;
 struct JetRowId;
 struct JetTable;
@@ -66,6 +67,9 @@ public:
     // Removes the table named `name`; false with a French message when there is none or it is a
     // system table.
     bool dropTable(const std::string& name, std::string& error);
+    // Stores the query (JetQueryStore.h), or removes the one named `name`.
+    bool createQuery(const JetNewQuery& query, std::string& error);
+    bool dropQuery(const std::string& name, std::string& error);
 
     // Writes the changes into the file; refused when a change failed and was not undone since.
     // The transaction is over either way.

@@ -4,109 +4,19 @@
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetUsageMap.h"
-#include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/index/JetIndexPage.h"
 #include "driver/jet/index/JetIndexRoots.h"
 #include "driver/jet/index/JetIndexText.h"
+#include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
 #include "driver/jet/write/JetTableWriter.h"
-#include "driver/semantics/Characters.h"
-#include "driver/semantics/UtfCoding.h"
 
 #include <algorithm>
-#include <ctime>
 
 namespace kervane::jet {
 namespace {
 
-constexpr std::uint32_t kCataloguePage = 2;         // MSysObjects' definition
-constexpr std::int64_t kTablesContainer = 0x0F000001;  // the catalogue's "Tables" entry
-constexpr std::int64_t kTableObject = 1;             // MSysObjects.Type of a local table
 constexpr std::uint32_t kIdPageMask = 0x00ffffff;    // a table's Id is its definition page
-
-// Now as Access stores a date: days since 30 December 1899, local time, the time a fraction.
-double now()
-{
-    const std::time_t clock = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&clock, &local);
-    const std::time_t midnight = clock - (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
-    std::tm day{};
-    day.tm_year = local.tm_year;
-    day.tm_mon = local.tm_mon;
-    day.tm_mday = local.tm_mday;
-    day.tm_hour = 12;  // noon, away from any change of the clocks
-    std::tm epoch{};
-    epoch.tm_year = -1;
-    epoch.tm_mon = 11;
-    epoch.tm_mday = 30;
-    epoch.tm_hour = 12;
-    const double days = std::difftime(std::mktime(&day), std::mktime(&epoch)) / 86400.0;
-    return static_cast<double>(static_cast<long long>(days + 0.5)) + std::difftime(clock, midnight) / 86400.0;
-}
-
-bool openCatalogue(JetPages& pages, JetTableWriter& catalogue, std::string& error)
-{
-    return JetTableWriter::open(pages, kCataloguePage, "MSysObjects", catalogue, error, nullptr, true);
-}
-
-const JetLayoutColumn* columnNamed(const JetTableLayout& layout, std::string_view name)
-{
-    for (const JetLayoutColumn& column : layout.columns)
-        if (sql::equalIgnoringAsciiCase(column.name, name))
-            return &column;
-    return nullptr;
-}
-
-std::size_t indexOf(const JetTableLayout& layout, const JetLayoutColumn& column)
-{
-    return static_cast<std::size_t>(&column - layout.columns.data());
-}
-
-// The rows of the catalogue whose column `name` holds `value`.
-bool catalogueRows(JetTableWriter& catalogue, std::string_view name, std::int64_t value, std::vector<JetRowId>& rows,
-                   std::string& error)
-{
-    const JetLayoutColumn* column = columnNamed(catalogue.layout(), name);
-    bool served = false;
-    if (column == nullptr || !catalogue.indexes().findEqual(*column, JetFieldValue::of(value), rows, served, error))
-        return false;
-    if (!served)
-        error = "Le catalogue du fichier Access n'a pas l'index attendu sur « " + std::string(name) + " ».";
-    return served;
-}
-
-// The text of the catalogue's row `row` in column `name`, empty when Null.
-std::string catalogueText(JetTableWriter& catalogue, JetRowId row, std::string_view name)
-{
-    std::vector<JetFieldValue> values;
-    const JetLayoutColumn* column = columnNamed(catalogue.layout(), name);
-    if (column == nullptr || !catalogue.storedRow(row, values))
-        return {};
-    const JetFieldValue& value = values[indexOf(catalogue.layout(), *column)];
-    if (value.kind != JetFieldValue::Kind::Stored)
-        return {};
-    if (catalogue.layout().format->jet3)
-        return fromCodePage(column->codePage, value.bytes.data(), value.bytes.size());
-    std::u16string units;
-    if (!decodeRowText(value.bytes.data(), value.bytes.size(), units))
-        return {};
-    return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
-}
-
-bool nameTaken(JetTableWriter& catalogue, const std::string& name, std::string& error)
-{
-    std::vector<JetRowId> rows;
-    if (!catalogueRows(catalogue, "ParentId", kTablesContainer, rows, error))
-        return true;
-    for (JetRowId row : rows) {
-        if (sql::equalIgnoringAsciiCase(catalogueText(catalogue, row, "Name"), name)) {
-            error = "Le nom « " + name + " » est déjà celui d'une table ou d'une requête de la base.";
-            return true;
-        }
-    }
-    return false;
-}
 
 // A usage map kept in its row: the type, the page its first bit stands for, the bits.
 std::vector<unsigned char> inlineMap(const JetFileFormat& format, std::uint32_t first, bool markFirst)
@@ -155,40 +65,6 @@ bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
     return true;
 }
 
-
-bool catalogueEntry(JetTableWriter& catalogue, const std::string& name, std::uint32_t definitionPage,
-                    std::string& error)
-{
-    const JetTableLayout& layout = catalogue.layout();
-    std::vector<JetFieldValue> values(layout.columns.size());
-    std::vector<JetRowId> container;
-    if (!catalogueRows(catalogue, "Id", kTablesContainer, container, error))
-        return false;
-    std::vector<JetFieldValue> containerValues;
-    const JetLayoutColumn* owner = columnNamed(layout, "Owner");
-    if (!container.empty() && owner != nullptr && catalogue.storedRow(container.front(), containerValues))
-        values[indexOf(layout, *owner)] = containerValues[indexOf(layout, *owner)];
-    const double created = now();
-    const std::pair<const char*, JetFieldValue> set[] = {
-        {"Id", JetFieldValue::of(std::int64_t{definitionPage})},
-        {"ParentId", JetFieldValue::of(kTablesContainer)},
-        {"Name", JetFieldValue::of(name)},
-        {"Type", JetFieldValue::of(kTableObject)},
-        {"DateCreate", JetFieldValue::of(created)},
-        {"DateUpdate", JetFieldValue::of(created)},
-        {"Flags", JetFieldValue::of(std::int64_t{0})},
-    };
-    for (const auto& [column, value] : set) {
-        const JetLayoutColumn* found = columnNamed(layout, column);
-        if (found == nullptr) {
-            error = "Le catalogue du fichier Access n'a pas de colonne « " + std::string(column) + " ».";
-            return false;
-        }
-        values[indexOf(layout, *found)] = value;
-    }
-    JetRowId where;
-    return catalogue.insert(std::move(values), where, error);
-}
 
 JetTextSettings textSettingsOf(const JetTableLayout& catalogue)
 {
@@ -268,7 +144,7 @@ bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& defin
         return false;
     }
     definitionPage = placed.definition;
-    return catalogueEntry(catalogue, table.name, placed.definition, error);
+    return catalogueEntry(catalogue, {table.name, placed.definition, 1, 0}, error);
 }
 
 bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string& name, std::string& error)
