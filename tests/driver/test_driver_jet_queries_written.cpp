@@ -129,6 +129,24 @@ TEST_F(JetQueriesWrittenTest, StoredQueriesRunAndEveryReaderParsesThem)
     }
 }
 
+// A stored query's expressions keep their meaning once stored: nested operands, Not, Mod, &,
+// quotes inside texts, dates, Between, In, Like and Is Null. Table1 of testV1997 holds ('a', 'b',
+// C 0, D 0, G 1981-12-12, H 0) and ('abcdefg', 'hijklmnop', C 2, D 222, G 1974-09-21, H 3.5).
+TEST_F(JetQueriesWrittenTest, ExpressionsReadBackWithTheirMeaning)
+{
+    JET_COPY_OR_SKIP(file, "jet/testV1997.mdb");
+    const std::vector<Row> expected{{"abcdefg", "221", "abcdefg'\"", "2", "-1", "-1"}};
+    {
+        Session session(accessFile(file), false);
+        change(session, "CREATE VIEW Calculs AS SELECT A, D - (C - 1) AS x, A & \"'\" & '\"' AS q, D Mod 5 AS m, "
+                        "Not (C = 0) AS nz, G Between #1970-01-01# And #1975-01-01# AS annees FROM Table1 "
+                        "WHERE A In ('abcdefg', 'zz') AND B Like 'hij*' AND H Is Not Null AND NOT (D - C - 1 < 0)");
+        EXPECT_EQ(select(session, "SELECT * FROM Calculs"), expected);
+    }
+    Session again(accessFile(file), false);
+    EXPECT_EQ(select(again, "SELECT * FROM Calculs"), expected);
+}
+
 // A rollback gives back the file byte for byte; what cannot be stored faithfully, or takes a name
 // already used, is refused and changes nothing.
 TEST_F(JetQueriesWrittenTest, RollbacksAndRefusalsLeaveTheFileAsItWas)
