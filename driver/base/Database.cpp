@@ -14,6 +14,7 @@
 #include "driver/sql/Like.h"
 #include "driver/semantics/SortOrder.h"
 #include "driver/sql/Definition.h"
+#include "driver/sql/QueryDefinition.h"
 #include "driver/sql/Parser.h"
 #include "driver/sql/SqlError.h"
 
@@ -90,6 +91,10 @@ int denySchemaChanges(void* user, int action, const char* table, const char* a, 
         return SQLITE_OK;
     const bool jetModule = a != nullptr && (std::strcmp(a, "kervane_access") == 0 || std::strncmp(a, "kervane_jet_", 12) == 0);
     if ((action == SQLITE_CREATE_VTABLE || action == SQLITE_DROP_VTABLE) && jetModule)
+        return SQLITE_OK;
+    // The views of the file's stored queries, made or dropped with them (CREATE VIEW and DROP
+    // VIEW in Access SQL always go through the driver's writer first).
+    if (action == SQLITE_CREATE_VIEW || action == SQLITE_DROP_VIEW)
         return SQLITE_OK;
     // The declarations of those tables, in the in-memory schema.
     if (rowChange && table != nullptr && std::strcmp(table, "sqlite_master") == 0)
@@ -174,7 +179,7 @@ void Database::openJet(bool exclusive)
                         0};
     addFunctions();
     m_readOnly = !jetFileWritable(m_path);
-    createStoredQueryViews(db, *m_catalogue, m_path, std::move(queries), m_readOnly);
+    createStoredQueryViews(db, *m_catalogue, m_path, std::move(queries), m_readOnly, m_callable);
     sqlite3_set_authorizer(db, m_readOnly ? denyWrites : denySchemaChanges, nullptr);
 }
 
@@ -273,8 +278,11 @@ std::optional<sql::Translation> Database::structureChange(std::string_view acces
     if (statement.kind != sql::Statement::Kind::Raw)
         return std::nullopt;
     const std::optional<sql::Definition> definition = sql::readDefinition(statement.raw);
-    if (!definition)
+    if (!definition) {
+        if (std::optional<sql::QueryDefinition> query = sql::readQueryDefinition(accessSql, statement.raw))
+            return queryChange(accessSql, *query);
         return std::nullopt;
+    }
     sql::Translation translation;
     translation.kind = sql::Translation::Kind::Other;
     translation.statements.push_back("INSERT INTO kervane_structure(statement) VALUES(" + sqliteText(accessSql) + ")");
@@ -310,12 +318,65 @@ void Database::madeByWriter(sql::Translation& translation)
                                                                        sqliteText(translation.madeTable) + ")");
 }
 
+namespace {
+
+// The kind of query a statement stored as a query makes, in words; empty for a select query.
+std::string queryKindInWords(const sql::Statement& statement)
+{
+    switch (statement.kind) {
+    case sql::Statement::Kind::Select: return statement.select->into.empty() ? "" : "création de table";
+    case sql::Statement::Kind::Insert: return "ajout";
+    case sql::Statement::Kind::Update: return "mise à jour";
+    case sql::Statement::Kind::Delete: return "suppression";
+    default: return "action";
+    }
+}
+
+}  // namespace
+
+sql::Translation Database::queryChange(std::string_view accessSql, const sql::QueryDefinition& definition)
+{
+    sql::Translation translation;
+    translation.kind = sql::Translation::Kind::Other;
+    translation.statements.push_back("INSERT INTO kervane_structure(statement) VALUES(" + sqliteText(accessSql) + ")");
+    const std::string name = sqliteName(definition.name);
+    if (!definition.creates()) {
+        translation.statements.push_back("DROP VIEW " + name);
+        return translation;
+    }
+    // The query is translated now: one the connection could not run is refused before the file
+    // changes.
+    const std::string accessQuery = sql::queryStatement(definition);
+    const sql::Translation runs = sql::translate(accessQuery, *m_catalogue);
+    const std::string kind = queryKindInWords(sql::parseStatement(definition.body));
+    if (kind.empty() && definition.parameters.empty() && runs.statements.size() == 1) {
+        std::string columns;
+        for (const std::string& column : definition.columns)
+            columns += (columns.empty() ? "(" : ", ") + sqliteName(column);
+        translation.statements.push_back("CREATE VIEW " + name + (columns.empty() ? "" : columns + ")") + " AS " +
+                                         runs.statements.front());
+        return translation;
+    }
+    std::vector<std::string> parameters;
+    for (const sql::QueryParameter& parameter : definition.parameters)
+        parameters.push_back(parameter.name);
+    m_callable.add(definition.name, accessQuery);
+    translation.statements.push_back(refusingViewSql(definition.name, callOnlyMessage(definition.name, kind, parameters)));
+    return translation;
+}
+
 sql::Translation Database::translate(std::string_view accessSql)
 {
     try {
         if (m_jetFile != nullptr && !m_readOnly)
             if (std::optional<sql::Translation> change = structureChange(accessSql))
                 return std::move(*change);
+        if (m_jetFile != nullptr) {
+            const sql::Statement statement = sql::parseStatement(accessSql);
+            if (statement.kind == sql::Statement::Kind::Call)
+                if (std::optional<sql::Translation> call = m_callable.translate(*statement.call, accessSql, *m_catalogue))
+                    return std::move(*call);
+        }
         sql::Translation translation = sql::translate(accessSql, *m_catalogue);
         if (m_jetFile != nullptr && !m_readOnly && !translation.madeTable.empty())
             madeByWriter(translation);

@@ -2,6 +2,7 @@
 // The SQLite connection behind an ODBC connection: a SQLite file opened read-write, or a
 // Jet file whose tables are exposed in an in-memory database: their rows may change when the
 // file is an Access 2000-2003 one the user may write, its structure never.
+#include "driver/base/StoredQueries.h"
 #include "driver/values/Diagnostics.h"
 #include "driver/sql/SchemaCatalogue.h"
 #include "driver/sql/Translator.h"
@@ -16,6 +17,10 @@
 
 namespace kervane::jet {
 class JetFile;
+}
+
+namespace kervane::sql {
+struct QueryDefinition;
 }
 
 namespace kervane::odbc {
@@ -84,6 +89,9 @@ private:
     OdbcError lockedError(int code) const;
     std::optional<sql::Translation> structureChange(std::string_view accessSql);
     void madeByWriter(sql::Translation& translation);
+    // CREATE VIEW / CREATE PROCEDURE / DROP VIEW / DROP PROCEDURE: the query stored in the file
+    // or removed from it, then its view made or dropped.
+    sql::Translation queryChange(std::string_view accessSql, const sql::QueryDefinition& definition);
     void openJet(bool exclusive);
     void addFunctions();
 
@@ -93,6 +101,7 @@ private:
     jet::JetFile* m_jetFile = nullptr;
     std::string m_openingNotice;
     std::unique_ptr<sql::SchemaCatalogue> m_catalogue;
+    CallableQueries m_callable;
 };
 
 }  // namespace kervane::odbc

@@ -5,6 +5,10 @@
 #include "driver/sql/SqlError.h"
 #include "driver/sql/Translator.h"
 #include "driver/sql/Writer.h"
+#include "driver/semantics/Characters.h"
+
+#include <algorithm>
+#include <cctype>
 
 namespace kervane::odbc {
 namespace {
@@ -43,7 +47,7 @@ bool createCheckedView(sqlite3* db, const std::string& name, const std::string& 
 
 void createRefusingView(sqlite3* db, const std::string& name, const std::string& message)
 {
-    createView(db, name, "SELECT kv_error(" + sql::quotedText("[HY000]" + message) + ") AS " + sql::quotedName(name));
+    sqlite3_exec(db, refusingViewSql(name, message).c_str(), nullptr, nullptr, nullptr);
 }
 
 std::string parameterList(const std::vector<std::string>& parameters)
@@ -52,6 +56,34 @@ std::string parameterList(const std::vector<std::string>& parameters)
     for (const std::string& parameter : parameters)
         list += (list.empty() ? "" : ", ") + quoted(parameter);
     return list;
+}
+
+// `sqlite` with its numbered parameters ?1 … ?n replaced by `values`, outside texts and names.
+std::string withValues(const std::string& sqlite, const std::vector<std::string>& values)
+{
+    std::string out;
+    for (std::size_t i = 0; i < sqlite.size();) {
+        const char c = sqlite[i];
+        if (c == '\'' || c == '"') {
+            const std::size_t close = sqlite.find(c, i + 1);
+            const std::size_t end = close == std::string::npos ? sqlite.size() : close + 1;
+            out.append(sqlite, i, end - i);
+            i = end;
+            continue;
+        }
+        std::size_t digits = i + 1;
+        while (c == '?' && digits < sqlite.size() && std::isdigit(static_cast<unsigned char>(sqlite[digits])) != 0)
+            ++digits;
+        const std::size_t number = digits > i + 1 ? std::stoul(sqlite.substr(i + 1, digits - i - 1)) : 0;
+        if (number >= 1 && number <= values.size()) {
+            out += "(" + values[number - 1] + ")";
+            i = digits;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return out;
 }
 
 // The SELECT a select query becomes; throws SqlError when it cannot be translated yet.
@@ -70,8 +102,59 @@ void registerErrorFunction(sqlite3* db)
     sqlite3_create_function_v2(db, "kv_error", 1, SQLITE_UTF8, nullptr, sql::GuardedFunction<failWithText>::call, nullptr, nullptr, nullptr);
 }
 
+std::string refusingViewSql(const std::string& name, const std::string& message)
+{
+    return "CREATE VIEW " + sql::quotedName(name) + " AS SELECT kv_error(" + sql::quotedText("[HY000]" + message) +
+           ") AS " + sql::quotedName(name);
+}
+
+std::string callOnlyMessage(const std::string& name, const std::string& kind, const std::vector<std::string>& parameters)
+{
+    if (!kind.empty())
+        return "La requête " + quoted(name) + " est une requête " + kind + " : elle ne se lit pas, elle s'exécute par "
+               "EXECUTE " + name + " ou {call " + name + "}.";
+    return "La requête " + quoted(name) + " attend des paramètres (" + parameterList(parameters) +
+           ") : elle se lit par EXECUTE " + name + " suivi de leurs valeurs, ou {call " + name + "(?, …)}.";
+}
+
+void CallableQueries::add(const std::string& name, std::string accessSql)
+{
+    m_queries.emplace_back(name, std::move(accessSql));
+}
+
+std::optional<sql::Translation> CallableQueries::translate(const sql::Call& call, std::string_view callSql,
+                                                           sql::SchemaCatalogue& catalogue) const
+{
+    const auto found = std::find_if(m_queries.rbegin(), m_queries.rend(), [&](const auto& query) {
+        return sql::equalIgnoringAsciiCase(query.first, call.name);
+    });
+    catalogue.refresh();
+    if (found == m_queries.rend() || catalogue.find(call.name) == nullptr)
+        return std::nullopt;
+    sql::Translation translation = sql::translate(found->second, catalogue);
+    const std::size_t declared = translation.parameters.size();
+    if (call.args.size() != declared)
+        throw sql::SqlError("07002", "La requête " + quoted(found->first) + " attend " + std::to_string(declared) +
+                                         " paramètre(s) : l'appel en donne " + std::to_string(call.args.size()) + ".");
+    // The arguments are written in the call's own terms: its ? markers become its parameters,
+    // typed as the query declares the parameter each one gives.
+    sql::Writer writer(catalogue);
+    writer.setSource(callSql);
+    const sql::Scope scope;
+    std::vector<std::string> values;
+    for (std::size_t i = 0; i < declared; ++i) {
+        const sql::Written value = writer.expression(*call.args[i], scope);
+        writer.noteParameter(value, translation.parameters[i].type, translation.parameters[i].declared);
+        values.push_back(sql::asValue(value));
+    }
+    for (std::string& statement : translation.statements)
+        statement = withValues(statement, values);
+    translation.parameters = writer.parameterUses();
+    return translation;
+}
+
 void createStoredQueryViews(sqlite3* db, sql::SchemaCatalogue& catalogue, const std::string& path,
-                            std::vector<StoredQueryText> queries, bool readOnly)
+                            std::vector<StoredQueryText> queries, bool readOnly, CallableQueries& callable)
 {
     std::vector<std::pair<StoredQueryText, std::string>> failed;
     // A query may read another one: views are made in rounds until a round makes none.
@@ -81,19 +164,17 @@ void createStoredQueryViews(sqlite3* db, sql::SchemaCatalogue& catalogue, const 
         failed.clear();
         std::vector<StoredQueryText> waiting;
         for (StoredQueryText& query : queries) {
-            if (!query.selects) {
-                const std::string why = readOnly ? "la base Access " + quoted(path)
-                                                       + " est en lecture seule, elle ne peut pas être exécutée."
-                                                 : "l'exécution des requêtes action enregistrées n'est pas "
-                                                   "encore possible.";
+            if (!query.selects && readOnly) {
                 createRefusingView(db, query.name,
-                                   "La requête " + quoted(query.name) + " est une requête " + query.kind + " : " + why);
+                                   "La requête " + quoted(query.name) + " est une requête " + query.kind +
+                                       " : la base Access " + quoted(path) +
+                                       " est en lecture seule, elle ne peut pas être exécutée.");
                 progress = true;
-            } else if (!query.parameters.empty()) {
-                createRefusingView(db, query.name, "La requête " + quoted(query.name) + " attend des paramètres ("
-                                                       + parameterList(query.parameters)
-                                                       + ") : les requêtes paramétrées ne sont pas encore prises "
-                                                         "en charge.");
+            } else if (!query.selects || !query.parameters.empty()) {
+                createRefusingView(db, query.name,
+                                   callOnlyMessage(query.name, query.selects ? std::string() : query.kind,
+                                                   query.parameters));
+                callable.add(query.name, query.sql);
                 progress = true;
             } else {
                 try {

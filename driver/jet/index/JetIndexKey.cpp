@@ -75,11 +75,29 @@ bool appendRowText97(std::vector<unsigned char>& key, const std::vector<unsigned
            appendJet3TextKeyColumn(key, row.data() + start, end - start, descending);
 }
 
+// A binary value of variable length, as Access keys one: its bytes in groups of eight, the last
+// group padded with zeros and followed by the count of its own bytes. Only values of one group
+// (1 to 8 bytes, what the queries' catalogue keys) are keyed here, in ascending order.
+bool appendRowBinary(std::vector<unsigned char>& key, const std::vector<unsigned char>& row,
+                     const JetLayoutColumn& column, bool descending, const JetFileFormat& format)
+{
+    constexpr std::size_t kGroup = 8;
+    std::size_t start = 0, end = 0;
+    if (descending || column.fixed() || !columnPresent(row, column, format) ||
+        !variableData(row, column, start, end, format) || end <= start || end - start > kGroup)
+        return false;
+    key.push_back(indexkey::kAscendingValue);
+    key.insert(key.end(), row.begin() + static_cast<std::ptrdiff_t>(start), row.begin() + static_cast<std::ptrdiff_t>(end));
+    key.insert(key.end(), kGroup - (end - start), 0);
+    key.push_back(static_cast<unsigned char>(end - start));
+    return true;
+}
+
 }  // namespace
 
 bool keyTypeKnown(JetType type, const JetFileFormat&)
 {
-    return type == JetType::Boolean || type == JetType::Text || keyValueSize(type) > 0;
+    return type == JetType::Boolean || type == JetType::Text || type == JetType::Binary || keyValueSize(type) > 0;
 }
 
 int keyValueSize(JetType type)
@@ -91,7 +109,7 @@ int keyValueSize(JetType type)
 bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descending, const unsigned char* value,
                      bool yes)
 {
-    if (!keyTypeKnown(type) || type == JetType::Text)
+    if (!keyTypeKnown(type) || type == JetType::Text || type == JetType::Binary)
         return false;
     if (type == JetType::Boolean) {
         // Never Null: a value flag, then Yes before No.
@@ -128,6 +146,11 @@ bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKey
         if (column.type == JetType::Text) {
             if (!(format.jet3 ? appendRowText97(key, row, column, part.descending, format)
                               : appendRowText(key, row, column, part.descending)))
+                return false;
+            continue;
+        }
+        if (column.type == JetType::Binary) {
+            if (!appendRowBinary(key, row, column, part.descending, format))
                 return false;
             continue;
         }

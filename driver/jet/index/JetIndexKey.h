@@ -25,7 +25,8 @@ constexpr unsigned char kDescendingNull = 0xff;
 }  // namespace indexkey
 
 // True for the column types whose keys are encoded here in files of `format` (numbers, dates,
-// Yes/No, text: see JetIndexText.h and JetIndexText97.h for the characters a text key may hold).
+// Yes/No, text: see JetIndexText.h and JetIndexText97.h for the characters a text key may hold;
+// binary: values of 1 to 8 bytes in ascending order, as MSysQueries' key holds them).
 bool keyTypeKnown(JetType type, const JetFileFormat& format = jet4FileFormat());
 
 // Bytes a value of `type` takes in a row (and in a key, after its flag); 0 when not a number.

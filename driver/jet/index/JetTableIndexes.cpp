@@ -369,6 +369,22 @@ bool JetTableIndexes::findEqual(const JetLayoutColumn& column, const JetFieldVal
     return true;
 }
 
+bool JetTableIndexes::findKeyPrefix(const JetLayoutColumn& column, const std::vector<unsigned char>& prefix,
+                                    std::vector<JetRowId>& rows, bool& served, std::string& error)
+{
+    served = false;
+    for (Index& index : m_indexes) {
+        const JetKeyColumn& first = index.columns.front();
+        if (first.column != &column || first.descending)
+            continue;
+        if (!index.tree.collect(prefix, rows, error))
+            return false;
+        served = true;
+        return true;
+    }
+    return true;
+}
+
 std::vector<JetRowId> JetTableIndexes::pageMaps() const
 {
     std::vector<JetRowId> maps;

@@ -90,6 +90,10 @@ public:
     // among others. The rows found may be more than those SQL calls equal, never fewer.
     bool findEqual(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<JetRowId>& rows,
                    bool& served, std::string& error);
+    // The rows whose key in an ascending index led by `column` starts with `prefix` (the key
+    // bytes of that column, its flag first), in the index's order; `served` as for findEqual.
+    bool findKeyPrefix(const JetLayoutColumn& column, const std::vector<unsigned char>& prefix,
+                       std::vector<JetRowId>& rows, bool& served, std::string& error);
 
     // The usage maps of the indexes' pages.
     std::vector<JetRowId> pageMaps() const;

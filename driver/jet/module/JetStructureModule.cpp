@@ -5,6 +5,7 @@
 // transaction.
 #include "driver/jet/module/JetStructureModule.h"
 
+#include "driver/jet/catalogue/JetQueryDesign.h"
 #include "driver/jet/module/JetGuard.h"
 #include "driver/jet/module/JetVirtualTable.h"
 #include "driver/jet/schema/JetStructurePlan.h"
@@ -187,6 +188,16 @@ bool makeChange(JetTransaction& transaction, const JetFile& file, const sql::Def
     return false;
 }
 
+// A query stored or removed; throws SqlError when its statement does not parse or holds what a
+// stored query cannot.
+bool changeQuery(JetTransaction& transaction, const sql::QueryDefinition& definition, std::string& error)
+{
+    if (!definition.creates())
+        return transaction.dropQuery(definition.name, error);
+    JetNewQuery query;
+    return designQuery(definition, query, error) && transaction.createQuery(query, error);
+}
+
 int changeStructure(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite_int64* rowid)
 {
     if (argc < 3 || sqlite3_value_type(argv[0]) != SQLITE_NULL)
@@ -195,11 +206,15 @@ int changeStructure(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite_i
     const ModuleState& state = *virtualTableOf(vtab).state;
     std::string error;
     try {
-        const sql::Statement statement = sql::parseStatement(text != nullptr ? text : "");
+        const std::string_view sql = text != nullptr ? text : "";
+        const sql::Statement statement = sql::parseStatement(sql);
         const std::optional<sql::Definition> definition = sql::readDefinition(statement.raw);
-        if (!definition)
+        const std::optional<sql::QueryDefinition> query =
+            definition ? std::nullopt : sql::readQueryDefinition(sql, statement.raw);
+        if (!definition && !query)
             return refuseChange(vtab, "Cette instruction ne modifie pas la structure d'une table.", "42000");
-        if (!makeChange(*state.transaction, *state.file, *definition, error))
+        if (!(definition ? makeChange(*state.transaction, *state.file, *definition, error)
+                         : changeQuery(*state.transaction, *query, error)))
             return refuseChange(vtab, error);
     } catch (const sql::SqlError& refused) {
         return refuseChange(vtab, refused.what(), refused.state().c_str());

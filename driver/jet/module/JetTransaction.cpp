@@ -1,5 +1,6 @@
 #include "driver/jet/module/JetTransaction.h"
 
+#include "driver/jet/catalogue/JetQueryStore.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetWriteMessages.h"
 #include "driver/jet/module/JetColumnDesign.h"
@@ -193,6 +194,34 @@ bool JetTransaction::relate(const JetRelationshipRequest& request, std::string& 
     for (const std::size_t index : {referring, referenced}) {
         m_file.redefine(index);
         m_structure.push_back({index, StructureChange::Kind::Altered, m_marks.size()});
+    }
+    return true;
+}
+
+bool JetTransaction::createQuery(const JetNewQuery& query, std::string& error)
+{
+    if (!m_store || !m_store->inTransaction()) {
+        error = messageChangeOutsideTransaction(m_file.path());
+        return false;
+    }
+    m_writers.clear();  // the catalogue's pages change under their writers
+    if (!jet::createQuery(*m_store, query, error)) {
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool JetTransaction::dropQuery(const std::string& name, std::string& error)
+{
+    if (!m_store || !m_store->inTransaction()) {
+        error = messageChangeOutsideTransaction(m_file.path());
+        return false;
+    }
+    m_writers.clear();
+    if (!jet::dropQuery(*m_store, name, error)) {
+        m_failed = true;
+        return false;
     }
     return true;
 }

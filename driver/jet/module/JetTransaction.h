@@ -25,6 +25,7 @@ namespace kervane::jet {
 class JetFile;
 class JetTableWriter;
 struct JetFieldValue;
+struct JetNewQuery;
 struct JetNewTable;
 struct JetRelationshipRequest;
 struct JetRowId;
@@ -68,6 +69,9 @@ public:
     // Removes the table named `name`; false with a French message when there is none or it is a
     // system table.
     bool dropTable(const std::string& name, std::string& error);
+    // Stores the query (JetQueryStore.h), or removes the one named `name`.
+    bool createQuery(const JetNewQuery& query, std::string& error);
+    bool dropQuery(const std::string& name, std::string& error);
 
     // Changes the definition of the table named `name` through `change` (JetTableAlteration.h),
     // given the transaction's pages, the table's definition page and name, and the rows of the

@@ -93,24 +93,13 @@ std::string referencedSideName(const JetDefinitionImage& image, int codePage)
     }
 }
 
-// The definition page of the catalogue's table of relationships; 0 with a French message.
-std::uint32_t relationshipsTable(JetPages& pages, std::string& error)
+bool recordRelationship(JetPages& pages, const JetRelationshipRequest& request, const std::string& name,
+                        const std::vector<std::string>& referencedColumns, std::string& error)
 {
     JetTableWriter catalogue;
-    if (!openCatalogue(pages, catalogue, error))
-        return 0;
-    const std::uint32_t page = tablePage(catalogue, "MSysRelationships", error);
-    if (page == 0)
-        error = "Le catalogue du fichier n'a pas de table des relations lisible.";
-    return page;
-}
-
-bool recordRelationship(JetPages& pages, std::uint32_t relationships, const JetRelationshipRequest& request,
-                        const std::string& name, const std::vector<std::string>& referencedColumns,
-                        std::string& error)
-{
     JetTableWriter table;
-    if (!JetTableWriter::open(pages, relationships, "MSysRelationships", table, error, nullptr, true))
+    if (!openCatalogue(pages, catalogue, error) ||
+        !openSystemTable(pages, catalogue, "MSysRelationships", table, error))
         return false;
     const std::int64_t flags = (request.cascadeUpdates ? kCascadeUpdatesFlag : 0) |
                                (request.cascadeDeletes ? kCascadeDeletesFlag : 0) |
@@ -173,9 +162,6 @@ bool createRelationship(JetPages& pages, std::uint32_t referringPage, std::uint3
         }
         index.keys.emplace_back(static_cast<int>(positionOf(referring.layout, *column)), false);
     }
-    const std::uint32_t relationships = relationshipsTable(pages, error);
-    if (relationships == 0)
-        return false;
     if (std::any_of(referring.image.logicalIndexes.begin(), referring.image.logicalIndexes.end(), [&](const auto& index) {
             return sql::equalIgnoringCase(nameText(index.name, format, codePage), name);
         })) {
@@ -214,7 +200,7 @@ bool createRelationship(JetPages& pages, std::uint32_t referringPage, std::uint3
     referring.image.realIndexes.push_back(storedIndexBlock(index, referring.layout, pointerOf(map), root));
     referring.image.logicalIndexes.push_back(std::move(own));
     if (!rewriteDefinition(pages, referringPage, referring.image.bytes(), error) ||
-        !recordRelationship(pages, relationships, request, name, referencedColumns, error))
+        !recordRelationship(pages, request, name, referencedColumns, error))
         return false;
     // The rows already there enter the new index, each checked against the referenced rows.
     JetTableWriter writer;

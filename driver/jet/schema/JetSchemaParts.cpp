@@ -11,14 +11,6 @@
 
 namespace kervane::jet {
 
-const JetLayoutColumn* columnNamed(const JetTableLayout& layout, std::string_view name)
-{
-    for (const JetLayoutColumn& column : layout.columns)
-        if (sql::equalIgnoringCase(column.name, name))
-            return &column;
-    return nullptr;
-}
-
 std::size_t positionOf(const JetTableLayout& layout, const JetLayoutColumn& column)
 {
     return static_cast<std::size_t>(&column - layout.columns.data());
@@ -74,60 +66,6 @@ bool addMapRow(JetPages& pages, std::uint32_t page, const std::vector<unsigned c
 std::uint32_t pointerOf(JetRowId where)
 {
     return where.page << 8 | static_cast<std::uint32_t>(where.row);
-}
-
-bool openCatalogue(JetPages& pages, JetTableWriter& catalogue, std::string& error)
-{
-    return JetTableWriter::open(pages, kCataloguePage, "MSysObjects", catalogue, error, nullptr, true);
-}
-
-bool rowsHolding(JetTableWriter& table, std::string_view name, std::int64_t value, std::vector<JetRowId>& rows,
-                 std::string& error)
-{
-    const JetLayoutColumn* column = columnNamed(table.layout(), name);
-    bool served = false;
-    if (column == nullptr || !table.indexes().findEqual(*column, JetFieldValue::of(value), rows, served, error))
-        return false;
-    if (!served)
-        error = "Le catalogue du fichier Access n'a pas l'index attendu sur « " + std::string(name) + " ».";
-    return served;
-}
-
-std::string textOf(JetTableWriter& table, JetRowId row, std::string_view name)
-{
-    std::vector<JetFieldValue> values;
-    const JetLayoutColumn* column = columnNamed(table.layout(), name);
-    if (column == nullptr || !table.storedRow(row, values))
-        return {};
-    const JetFieldValue& value = values[positionOf(table.layout(), *column)];
-    if (value.kind != JetFieldValue::Kind::Stored)
-        return {};
-    if (table.layout().format->jet3)
-        return fromCodePage(column->codePage, value.bytes.data(), value.bytes.size());
-    std::u16string units;
-    if (!decodeRowText(value.bytes.data(), value.bytes.size(), units))
-        return {};
-    return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
-}
-
-std::uint32_t tablePage(JetTableWriter& catalogue, const std::string& name, std::string& error)
-{
-    constexpr std::uint32_t kIdPageMask = 0x00ffffff;  // a table's Id is its definition page
-    std::vector<JetRowId> rows;
-    if (!rowsHolding(catalogue, "ParentId", kTablesContainer, rows, error))
-        return 0;
-    const JetLayoutColumn* id = columnNamed(catalogue.layout(), "Id");
-    for (JetRowId row : rows) {
-        std::vector<JetFieldValue> values;
-        if (id != nullptr && sql::equalIgnoringCase(textOf(catalogue, row, "Name"), name) &&
-            catalogue.storedRow(row, values)) {
-            const JetFieldValue& value = values[positionOf(catalogue.layout(), *id)];
-            if (value.kind == JetFieldValue::Kind::Stored && value.bytes.size() == 4)
-                return static_cast<std::uint32_t>(value.bytes[0] | value.bytes[1] << 8 | value.bytes[2] << 16) &
-                       kIdPageMask;
-        }
-    }
-    return 0;
 }
 
 bool insertNamed(JetTableWriter& table, const std::vector<std::pair<std::string, JetFieldValue>>& values,

@@ -1,7 +1,7 @@
 #pragma once
-// What the changes of a file's structure share: columns found by name in a definition, a
-// definition read whole and cut into parts, usage-map rows added, and the catalogue's tables
-// (MSysObjects, MSysRelationships) read and given rows.
+// What the changes of a file's structure share besides the catalogue (JetCatalogueRows.h): a
+// definition read whole and cut into parts, usage-map rows added, rows given to a system table.
+#include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/rows/JetRowEncoding.h"
@@ -17,11 +17,9 @@ namespace kervane::jet {
 class JetPages;
 class JetTableWriter;
 
-constexpr std::uint32_t kCataloguePage = 2;            // MSysObjects' definition
-constexpr std::int64_t kTablesContainer = 0x0F000001;  // the catalogue's "Tables" entry
+constexpr std::uint32_t kCataloguePage = 2;  // MSysObjects' definition
 
-// A column of `layout` by name, case ignored; nullptr when none.
-const JetLayoutColumn* columnNamed(const JetTableLayout& layout, std::string_view name);
+// The place of a column of `layout` (columnNamed()) in its list.
 std::size_t positionOf(const JetTableLayout& layout, const JetLayoutColumn& column);
 
 // The definition starting on `page`, read and cut into parts; false with a French message
@@ -53,16 +51,6 @@ bool addMapRow(JetPages& pages, std::uint32_t page, const std::vector<unsigned c
                std::string& error);
 std::uint32_t pointerOf(JetRowId where);
 
-// The catalogue, for a writer of its rows.
-bool openCatalogue(JetPages& pages, JetTableWriter& catalogue, std::string& error);
-// The rows of a system table whose column `name` holds `value`, through one of its indexes.
-bool rowsHolding(JetTableWriter& table, std::string_view name, std::int64_t value, std::vector<JetRowId>& rows,
-                 std::string& error);
-// The text of row `row` in column `name`; empty when Null.
-std::string textOf(JetTableWriter& table, JetRowId row, std::string_view name);
-// The definition page of the table the catalogue lists under `name` (a system table among
-// them); 0 when there is none.
-std::uint32_t tablePage(JetTableWriter& catalogue, const std::string& name, std::string& error);
 // Adds a row to `table`, its columns named (the others Null).
 bool insertNamed(JetTableWriter& table, const std::vector<std::pair<std::string, JetFieldValue>>& values,
                  std::string& error);

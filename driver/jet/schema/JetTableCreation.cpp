@@ -4,62 +4,23 @@
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetUsageMap.h"
-#include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/index/JetIndexPage.h"
 #include "driver/jet/index/JetIndexRoots.h"
 #include "driver/jet/index/JetIndexText.h"
+#include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
 #include "driver/jet/schema/JetPropertyBlob.h"
 #include "driver/jet/format/JetProperties.h"
 #include "driver/jet/schema/JetSchemaParts.h"
 #include "driver/jet/write/JetTableWriter.h"
-#include "driver/semantics/Characters.h"
-#include "driver/semantics/UtfCoding.h"
 
 #include <algorithm>
-#include <ctime>
 
 namespace kervane::jet {
 namespace {
 
-constexpr std::int64_t kTableObject = 1;             // MSysObjects.Type of a local table
 constexpr std::uint32_t kIdPageMask = 0x00ffffff;    // a table's Id is its definition page
 constexpr std::size_t kLongValueHeader = 12;         // a memo or OLE value's reference in its row
-
-// Now as Access stores a date: days since 30 December 1899, local time, the time a fraction.
-double now()
-{
-    const std::time_t clock = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&clock, &local);
-    const std::time_t midnight = clock - (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
-    std::tm day{};
-    day.tm_year = local.tm_year;
-    day.tm_mon = local.tm_mon;
-    day.tm_mday = local.tm_mday;
-    day.tm_hour = 12;  // noon, away from any change of the clocks
-    std::tm epoch{};
-    epoch.tm_year = -1;
-    epoch.tm_mon = 11;
-    epoch.tm_mday = 30;
-    epoch.tm_hour = 12;
-    const double days = std::difftime(std::mktime(&day), std::mktime(&epoch)) / 86400.0;
-    return static_cast<double>(static_cast<long long>(days + 0.5)) + std::difftime(clock, midnight) / 86400.0;
-}
-
-bool nameTaken(JetTableWriter& catalogue, const std::string& name, std::string& error)
-{
-    std::vector<JetRowId> rows;
-    if (!rowsHolding(catalogue, "ParentId", kTablesContainer, rows, error))
-        return true;
-    for (JetRowId row : rows) {
-        if (sql::equalIgnoringCase(textOf(catalogue, row, "Name"), name)) {
-            error = "Le nom « " + name + " » est déjà celui d'une table ou d'une requête de la base.";
-            return true;
-        }
-    }
-    return false;
-}
 
 bool writeMapPage(JetPages& pages, const JetNewTable& table, const JetNewTablePages& placed, std::string& error)
 {
@@ -96,35 +57,6 @@ bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
     }
     return true;
 }
-
-
-bool catalogueEntry(JetTableWriter& catalogue, const std::string& name, std::uint32_t definitionPage,
-                    std::vector<unsigned char> properties, std::string& error)
-{
-    // The new table has the owner the catalogue gives its "Tables" entry.
-    std::vector<JetRowId> container;
-    std::vector<JetFieldValue> containerValues;
-    JetFieldValue owner;
-    const JetLayoutColumn* ownerColumn = columnNamed(catalogue.layout(), "Owner");
-    if (!rowsHolding(catalogue, "Id", kTablesContainer, container, error))
-        return false;
-    if (!container.empty() && ownerColumn != nullptr && catalogue.storedRow(container.front(), containerValues))
-        owner = containerValues[positionOf(catalogue.layout(), *ownerColumn)];
-    const double created = now();
-    std::vector<std::pair<std::string, JetFieldValue>> values{
-        {"Id", JetFieldValue::of(std::int64_t{definitionPage})},
-        {"ParentId", JetFieldValue::of(kTablesContainer)},
-        {"Name", JetFieldValue::of(name)},
-        {"Type", JetFieldValue::of(kTableObject)},
-        {"DateCreate", JetFieldValue::of(created)},
-        {"DateUpdate", JetFieldValue::of(created)},
-        {"Owner", owner},
-        {"Flags", JetFieldValue::of(std::int64_t{0})}};
-    if (!properties.empty())
-        values.emplace_back("LvProp", JetFieldValue::of(std::move(properties)));
-    return insertNamed(catalogue, values, error);
-}
-
 
 // Marks the maps' rows deleted; a page of maps left with no row goes back to the file.
 bool releaseMapRows(JetPages& pages, const std::vector<JetRowId>& maps, std::string& error)
@@ -211,7 +143,9 @@ bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& defin
         return false;
     }
     definitionPage = placed.definition;
-    return catalogueEntry(catalogue, table.name, placed.definition, std::move(properties), error);
+    JetCatalogueEntry entry{table.name, placed.definition, 1, 0};
+    entry.properties = std::move(properties);
+    return catalogueEntry(catalogue, entry, error);
 }
 
 bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string& name, std::string& error)
@@ -231,7 +165,7 @@ bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string&
         return false;
     }
     std::vector<JetRowId> rows;
-    if (!rowsHolding(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
+    if (!catalogueRows(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
         return false;
     if (rows.size() != 1) {
         error = "La table « " + name + " » n'a pas sa ligne dans le catalogue du fichier.";
@@ -271,7 +205,7 @@ bool tableProperties(JetPages& pages, std::uint32_t definitionPage, std::vector<
     JetTableWriter catalogue;
     std::vector<JetRowId> rows;
     if (!openCatalogue(pages, catalogue, error) ||
-        !rowsHolding(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
+        !catalogueRows(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
         return false;
     const JetLayoutColumn* column = columnNamed(catalogue.layout(), "LvProp");
     std::vector<JetFieldValue> values;

@@ -7,6 +7,7 @@
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/index/JetIndexKey.h"
 #include "driver/jet/rows/JetRowEncoding.h"
 #include "driver/jet/rows/JetRowReading.h"
 #include "driver/jet/rows/JetSqlValues.h"
@@ -416,3 +417,35 @@ TEST(Jet3RowEncoding, TextsWrittenInTheCodePageAndOtherCharactersRefused)
 }
 
 }  // namespace
+
+// MSysQueries is keyed on (ObjectId, Attribute, Order), Order a binary value of four bytes. The
+// first entry of its index page in queryTestV2000 (page 10), the query -2147483640's first row
+// of attribute 0, reads 7f 00000008 | 7f 00 | 7f 00000001 00000000 04: the binary value padded
+// with zeros to eight bytes, then its length. A longer value is not keyed.
+TEST(AccessRowEncoding, ShortBinaryKeysLaidAsInTheQueriesIndex)
+{
+    REQUIRE_FILE(path, "jet/queryTestV2000.mdb");
+    MemoryPages pages(readBytes(path));
+    const jet::JetTableLayout layout = layoutOf(pages, path, "MSysQueries");
+    std::vector<JetFieldValue> values(layout.columns.size());
+    std::vector<jet::JetKeyColumn> key;
+    for (const char* name : {"ObjectId", "Attribute", "Order"})
+        for (std::size_t i = 0; i < layout.columns.size(); ++i)
+            if (layout.columns[i].name == name)
+                key.push_back({&layout.columns[i], false});
+    ASSERT_EQ(key.size(), 3u);
+    const auto set = [&](const jet::JetKeyColumn& column, JetFieldValue value) {
+        values[static_cast<std::size_t>(column.column - layout.columns.data())] = std::move(value);
+    };
+    set(key[0], JetFieldValue::of(std::int64_t{-2147483640}));
+    set(key[1], JetFieldValue::of(std::int64_t{0}));
+    set(key[2], JetFieldValue::of(std::vector<unsigned char>{0, 0, 0, 1}));
+    std::string error;
+    std::vector<unsigned char> row, bytes;
+    ASSERT_TRUE(jet::encodeRow(layout, values, 0, row, error)) << error;
+    ASSERT_TRUE(jet::rowIndexKey(row, key, bytes, *layout.format));
+    EXPECT_EQ(bytes, (std::vector<unsigned char>{0x7f, 0, 0, 0, 8, 0x7f, 0, 0x7f, 0, 0, 0, 1, 0, 0, 0, 0, 4}));
+    set(key[2], JetFieldValue::of(std::vector<unsigned char>(9, 1)));
+    ASSERT_TRUE(jet::encodeRow(layout, values, 0, row, error)) << error;
+    EXPECT_FALSE(jet::rowIndexKey(row, key, bytes, *layout.format));
+}
