@@ -23,8 +23,9 @@ namespace {
 constexpr std::int64_t kTableObject = 1;             // MSysObjects.Type of a local table
 constexpr std::uint32_t kIdPageMask = 0x00ffffff;    // a table's Id is its definition page
 
-// Now as Access stores a date: days since 30 December 1899, local time, the time a fraction.
-double now()
+}  // namespace
+
+double accessNow()
 {
     const std::time_t clock = std::time(nullptr);
     std::tm local{};
@@ -43,6 +44,8 @@ double now()
     const double days = std::difftime(std::mktime(&day), std::mktime(&epoch)) / 86400.0;
     return static_cast<double>(static_cast<long long>(days + 0.5)) + std::difftime(clock, midnight) / 86400.0;
 }
+
+namespace {
 
 bool nameTaken(JetTableWriter& catalogue, const std::string& name, std::string& error)
 {
@@ -68,9 +71,11 @@ bool writeMapPage(JetPages& pages, const JetNewTable& table, const JetNewTablePa
     }
     datapage::initialise(page, 0, format);
     const int rows = usageMapRows(table);
+    const int firstIndexRow = indexMapRow(table, 0);
     for (int row = 0; row < rows; ++row) {
-        const bool index = row >= 2 && row < 2 + static_cast<int>(placed.roots.size());
-        const std::uint32_t first = index ? placed.roots[static_cast<std::size_t>(row - 2)] : placed.definition;
+        const bool index = row >= firstIndexRow && row < firstIndexRow + static_cast<int>(placed.roots.size());
+        const std::uint32_t first =
+            index ? placed.roots[static_cast<std::size_t>(row - firstIndexRow)] : placed.definition;
         const std::vector<unsigned char> map = inlineUsageMap(format, first, index);
         if (!datapage::fits(page, static_cast<int>(map.size()), format)) {
             error = "La table a trop d'index et de colonnes Mémo ou OLE pour une page de cartes.";
@@ -80,6 +85,8 @@ bool writeMapPage(JetPages& pages, const JetNewTable& table, const JetNewTablePa
     }
     return true;
 }
+
+}  // namespace
 
 bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
 {
@@ -94,6 +101,7 @@ bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
     return true;
 }
 
+namespace {
 
 bool catalogueEntry(JetTableWriter& catalogue, const std::string& name, std::uint32_t definitionPage,
                     std::string& error)
@@ -107,7 +115,7 @@ bool catalogueEntry(JetTableWriter& catalogue, const std::string& name, std::uin
         return false;
     if (!container.empty() && ownerColumn != nullptr && catalogue.storedRow(container.front(), containerValues))
         owner = containerValues[positionOf(catalogue.layout(), *ownerColumn)];
-    const double created = now();
+    const double created = accessNow();
     return insertNamed(catalogue,
                        {{"Id", JetFieldValue::of(std::int64_t{definitionPage})},
                         {"ParentId", JetFieldValue::of(kTablesContainer)},

@@ -13,8 +13,14 @@ namespace kervane::jet {
 
 class JetPages;
 
+// Now as Access stores a date: days since 30 December 1899, local time, the time a fraction.
+double accessNow();
+
 // The sort order (and, Jet 3, the code page) of the file's texts, as its catalogue's names have them.
 JetTextSettings fileTextSettings(JetPages& pages);
+
+// Writes the empty root page of each index of a new table; false when a page is refused.
+bool writeRoots(JetPages& pages, const JetNewTablePages& placed);
 
 // Creates `table`; `definitionPage` gets the first page of its definition, the table's identity.
 // False with a French message (the pages then to be rolled back by the caller) when a name is
