@@ -1,5 +1,8 @@
-// Setup entry point: adds, reconfigures and removes data sources of this driver in odbc.ini.
+// Setup entry point: adds, reconfigures and removes data sources of this driver in odbc.ini, and
+// makes new empty databases (CREATE_DB, CREATE_DBV3, CREATE_DBV4 with a request to add).
 #include "driver/handles/ConnectionString.h"
+#include "driver/jet/schema/JetNewDatabase.h"
+#include "driver/semantics/Characters.h"
 
 #include <odbcinst.h>
 
@@ -75,10 +78,19 @@ bool dataSourceExists(const std::string& name)
     return false;
 }
 
+// The keywords that act on a database file instead of describing the data source.
+bool fileAction(const std::string& key)
+{
+    for (const char* action : {"CREATE_DB", "CREATE_DBV3", "CREATE_DBV4", "COMPACT_DB", "REPAIR_DB"})
+        if (sameProfileName(key, action))
+            return true;
+    return false;
+}
+
 bool writeAttributes(const std::string& name, const Attributes& attributes)
 {
     for (const auto& [key, value] : attributes) {
-        if (sameProfileName(key, "DSN") || sameProfileName(key, "DRIVER"))
+        if (sameProfileName(key, "DSN") || sameProfileName(key, "DRIVER") || fileAction(key))
             continue;
         if (!SQLWritePrivateProfileString(name.c_str(), key.c_str(), value.c_str(), "odbc.ini"))
             return false;
@@ -86,8 +98,90 @@ bool writeAttributes(const std::string& name, const Attributes& attributes)
     return true;
 }
 
+std::string_view trimmed(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// "<path> [General]", the path in double quotes when it holds spaces; false with a French message
+// when the path is missing or another sort order is asked for.
+bool creationRequest(std::string_view value, std::string& path, std::string& error)
+{
+    value = trimmed(value);
+    std::string_view rest;
+    if (!value.empty() && value.front() == '"') {
+        const auto closing = value.find('"', 1);
+        if (closing == std::string_view::npos) {
+            error = "Le chemin de la nouvelle base n'a pas de guillemet fermant.";
+            return false;
+        }
+        path = std::string(value.substr(1, closing - 1));
+        rest = value.substr(closing + 1);
+    } else {
+        const auto space = value.find_first_of(" \t");
+        path = std::string(value.substr(0, space));
+        rest = space == std::string_view::npos ? std::string_view() : value.substr(space);
+    }
+    rest = trimmed(rest);
+    if (path.empty()) {
+        error = "Le chemin de la nouvelle base est absent.";
+        return false;
+    }
+    if (!rest.empty() && !kervane::sql::equalIgnoringAsciiCase(rest, "General")) {
+        error = "L'ordre de tri « " + std::string(rest) +
+                " » n'est pas possible : une nouvelle base ne peut avoir que l'ordre General.";
+        return false;
+    }
+    return true;
+}
+
+// Carries out the file keywords of `attributes`; `acted` tells whether there was one. False after
+// posting the installer error when one fails.
+bool fileActions(const Attributes& attributes, bool& acted)
+{
+    acted = false;
+    for (const auto& [key, value] : attributes) {
+        if (!fileAction(key))
+            continue;
+        acted = true;
+        std::string error;
+        if (sameProfileName(key, "COMPACT_DB") || sameProfileName(key, "REPAIR_DB")) {
+            error = sameProfileName(key, "COMPACT_DB")
+                        ? "Le compactage d'une base Access (COMPACT_DB) n'est pas encore possible."
+                        : "La réparation d'une base Access (REPAIR_DB) n'est pas encore possible.";
+            SQLPostInstallerError(ODBC_ERROR_REQUEST_FAILED, error.c_str());
+            return false;
+        }
+        std::string path;
+        if (!creationRequest(value, path, error)) {
+            SQLPostInstallerError(ODBC_ERROR_INVALID_KEYWORD_VALUE, error.c_str());
+            return false;
+        }
+        const auto version =
+            sameProfileName(key, "CREATE_DBV3") ? kervane::jet::JetVersion::Jet3 : kervane::jet::JetVersion::Jet4;
+        if (!kervane::jet::createDatabase(path, version, error)) {
+            SQLPostInstallerError(ODBC_ERROR_REQUEST_FAILED, error.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 BOOL configure(WORD request, LPCSTR driver, const Attributes& attributes)
 {
+    // A request to add may make a database file, with or without a data source to name it.
+    if (request == ODBC_ADD_DSN) {
+        bool acted = false;
+        if (!fileActions(attributes, acted))
+            return REFUSED;
+        if (acted && attributes.find("DSN") == attributes.end())
+            return ACCEPTED;
+    }
     const auto found = attributes.find("DSN");
     if (found == attributes.end() || found->second.empty()) {
         SQLPostInstallerError(ODBC_ERROR_INVALID_KEYWORD_VALUE, "Nom de source de données (DSN) absent.");

@@ -49,4 +49,17 @@ constexpr bool equalIgnoringAsciiCase(std::string_view a, std::string_view b)
     return true;
 }
 
+// Ordered byte by byte, the ASCII letters A-Z as their lower case (Jet orders the parts of its own
+// tables' definitions so).
+constexpr bool lessIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    const auto lower = [](char c) {
+        return static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    };
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (lower(a[i]) != lower(b[i]))
+            return lower(a[i]) < lower(b[i]);
+    return a.size() < b.size();
+}
+
 }  // namespace kervane::sql

@@ -83,7 +83,7 @@ bool createQuery(JetPages& pages, const JetNewQuery& query, std::string& error)
     std::int64_t id = 0;
     if (!openCatalogue(pages, catalogue, error) || nameTaken(catalogue, query.name, error) ||
         !querystore::nextObjectId(catalogue, id, error) ||
-        !catalogueEntry(catalogue, {query.name, id, querystore::kQueryObject, query.objectFlags}, error) ||
+        !catalogueEntry(catalogue, {query.name, id, querystore::kQueryObject, query.objectFlags, {}}, error) ||
         !openSystemTable(pages, catalogue, "MSysQueries", rows, error))
         return false;
     for (const QueryRow& row : query.rows)

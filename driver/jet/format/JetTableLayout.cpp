@@ -129,6 +129,12 @@ void readLongValueMaps(const std::vector<unsigned char>& b, std::size_t at, JetT
 
 }  // namespace
 
+void maskHeader(unsigned char* header, bool jet3)
+{
+    // Jet 4 hides two bytes more than Jet 3.
+    unmaskHeader(header + kMaskedStart, jet3 ? kMaskedLength : kMaskedLength + 2);
+}
+
 bool readDefinitionBytes(JetPages& pages, std::uint32_t page, std::vector<unsigned char>& bytes)
 {
     const std::size_t size = pages.pageSize();

@@ -62,6 +62,10 @@ struct JetTableLayout {
     std::vector<JetLayoutColumn> columns;  // in definition order
 };
 
+// Hides (or shows again: the same stream undoes itself) the part of a header page from 0x18 that
+// every file keeps under a fixed RC4 key: 126 bytes in Jet 3, 128 in Jet 4.
+void maskHeader(unsigned char* header, bool jet3);
+
 // True when the file is Jet 3 or Jet 4 (not a later format), its pages are not encrypted and,
 // for Jet 3, its texts are in a known code page; false with a French message otherwise.
 bool checkWritableFile(JetPages& pages, std::string& error);

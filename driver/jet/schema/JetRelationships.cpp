@@ -162,8 +162,8 @@ bool createRelationship(JetPages& pages, std::uint32_t referringPage, std::uint3
         }
         index.keys.emplace_back(static_cast<int>(positionOf(referring.layout, *column)), false);
     }
-    if (std::any_of(referring.image.logicalIndexes.begin(), referring.image.logicalIndexes.end(), [&](const auto& index) {
-            return sql::equalIgnoringCase(nameText(index.name, format, codePage), name);
+    if (std::any_of(referring.image.logicalIndexes.begin(), referring.image.logicalIndexes.end(), [&](const auto& existing) {
+            return sql::equalIgnoringCase(nameText(existing.name, format, codePage), name);
         })) {
         error = "La table « " + request.table + " » a déjà un index ou une relation nommé « " + name + " ».";
         return false;

@@ -32,9 +32,11 @@ bool writeMapPage(JetPages& pages, const JetNewTable& table, const JetNewTablePa
     }
     datapage::initialise(page, 0, format);
     const int rows = usageMapRows(table);
+    const int firstIndexRow = indexMapRow(table, 0);
     for (int row = 0; row < rows; ++row) {
-        const bool index = row >= 2 && row < 2 + static_cast<int>(placed.roots.size());
-        const std::uint32_t first = index ? placed.roots[static_cast<std::size_t>(row - 2)] : placed.definition;
+        const bool index = row >= firstIndexRow && row < firstIndexRow + static_cast<int>(placed.roots.size());
+        const std::uint32_t first =
+            index ? placed.roots[static_cast<std::size_t>(row - firstIndexRow)] : placed.definition;
         const std::vector<unsigned char> map = inlineUsageMap(format, first, index);
         if (!datapage::fits(page, static_cast<int>(map.size()), format)) {
             error = "La table a trop d'index et de colonnes Mémo ou OLE pour une page de cartes.";
@@ -44,6 +46,8 @@ bool writeMapPage(JetPages& pages, const JetNewTable& table, const JetNewTablePa
     }
     return true;
 }
+
+}  // namespace
 
 bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
 {
@@ -57,6 +61,8 @@ bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
     }
     return true;
 }
+
+namespace {
 
 // Marks the maps' rows deleted; a page of maps left with no row goes back to the file.
 bool releaseMapRows(JetPages& pages, const std::vector<JetRowId>& maps, std::string& error)

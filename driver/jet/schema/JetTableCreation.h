@@ -17,6 +17,9 @@ class JetPages;
 // The sort order (and, Jet 3, the code page) of the file's texts, as its catalogue's names have them.
 JetTextSettings fileTextSettings(JetPages& pages);
 
+// Writes the empty root page of each index of a new table; false when a page is refused.
+bool writeRoots(JetPages& pages, const JetNewTablePages& placed);
+
 // Creates `table`; `definitionPage` gets the first page of its definition, the table's identity.
 // False with a French message (the pages then to be rolled back by the caller) when a name is
 // taken already, a column does not fit, or the file cannot take the pages.

@@ -4,6 +4,7 @@
 #include "driver/jet/format/JetUsageMap.h"
 #include "driver/jet/rows/JetRowEncoding.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
+#include "driver/semantics/Characters.h"
 
 #include <algorithm>
 
@@ -11,6 +12,7 @@ namespace kervane::jet {
 namespace {
 
 constexpr unsigned char kDefinitionUserTable = 0x4e;
+constexpr unsigned char kDefinitionSystemTable = 0x53;
 constexpr std::uint16_t kDefinitionTableMagic = 0x0659;  // Jet 4 repeats it in the header, columns and indexes
 constexpr unsigned char kDefinitionFixedFlag = 0x01;
 constexpr unsigned char kDefinitionUpdatableFlag = 0x02;
@@ -83,10 +85,32 @@ std::uint32_t pointer(std::uint32_t page, int row)
     return page << 8 | static_cast<std::uint32_t>(row);
 }
 
+int longColumnCount(const JetNewTable& table)
+{
+    return static_cast<int>(std::count_if(table.columns.begin(), table.columns.end(),
+                                          [](const JetNewColumn& c) { return longValue(c.type); }));
+}
+
+// The positions 0..count-1, in the order of the names `nameOf` gives them (case ignored) when
+// `sorted`, as they are otherwise.
+template <typename NameOf>
+std::vector<std::size_t> writingOrder(std::size_t count, bool sorted, NameOf nameOf)
+{
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i)
+        order[i] = i;
+    if (sorted)
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return sql::lessIgnoringAsciiCase(nameOf(a), nameOf(b));
+        });
+    return order;
+}
+
 }  // namespace
 
 std::vector<unsigned char> columnBlock(const JetNewColumn& column, const JetLayoutColumn& placed,
-                                       const JetFileFormat& format, const JetTextSettings& text)
+                                       const JetFileFormat& format, const JetTextSettings& text,
+                                       bool systemTable)
 {
     std::vector<unsigned char> b(static_cast<std::size_t>(format.columnSize), 0);
     b[0] = static_cast<unsigned char>(column.type);
@@ -94,8 +118,10 @@ std::vector<unsigned char> columnBlock(const JetNewColumn& column, const JetLayo
         put16(b, 1, kDefinitionTableMagic);
     put16(b, static_cast<std::size_t>(format.columnNumber), static_cast<unsigned>(placed.number));
     put16(b, static_cast<std::size_t>(format.columnVariableIndex), static_cast<unsigned>(placed.variableIndex));
-    // The column's number again; Jet 3 then a 1, its sort order and its texts' code page.
-    put16(b, format.jet3 ? 5 : 9, static_cast<unsigned>(placed.number));
+    // The column's number again (not in a system table); Jet 3 then a 1, its sort order and its
+    // texts' code page.
+    if (!systemTable)
+        put16(b, format.jet3 ? 5 : 9, static_cast<unsigned>(placed.number));
     if (format.jet3) {
         put16(b, 7, 1);
         put16(b, 9, static_cast<unsigned>(text.sortOrder));
@@ -133,7 +159,7 @@ std::vector<unsigned char> storedIndexBlock(const JetNewIndex& index, const JetT
     unsigned char flags = format.jet3 ? 0 : kDefinitionJet4IndexMark;
     if (index.unique || index.primary)
         flags |= kDefinitionUniqueIndex;
-    if (index.required || index.primary)
+    if (index.required || (index.primary && layout.tableType != kDefinitionSystemTable))
         flags |= kDefinitionRequiredIndex;
     if (index.ignoreNulls)
         flags |= kDefinitionIgnoreNullsIndex;
@@ -170,16 +196,19 @@ std::vector<unsigned char> inlineUsageMap(const JetFileFormat& format, std::uint
 
 int usageMapRows(const JetNewTable& table)
 {
-    const auto longColumns = std::count_if(table.columns.begin(), table.columns.end(),
-                                           [](const JetNewColumn& c) { return longValue(c.type); });
-    return 2 + static_cast<int>(table.indexes.size()) + 2 * static_cast<int>(longColumns);
+    return 2 + static_cast<int>(table.indexes.size()) + 2 * longColumnCount(table);
+}
+
+int indexMapRow(const JetNewTable& table, int index)
+{
+    return 2 + index + (table.system ? 2 * longColumnCount(table) : 0);
 }
 
 JetTableLayout plannedLayout(const JetNewTable& table, const JetFileFormat& format)
 {
     JetTableLayout layout;
     layout.format = &format;
-    layout.tableType = kDefinitionUserTable;
+    layout.tableType = table.system ? kDefinitionSystemTable : kDefinitionUserTable;
     int fixedOffset = 0;
     for (const JetNewColumn& column : table.columns) {
         JetLayoutColumn placed;
@@ -189,7 +218,7 @@ JetTableLayout plannedLayout(const JetNewTable& table, const JetFileFormat& form
         placed.length = storedLength(column, format);
         placed.precision = column.precision;
         placed.scale = column.scale;
-        placed.flags = kDefinitionUpdatableFlag;
+        placed.flags = kDefinitionUpdatableFlag | column.moreFlags;
         if (variable(column.type)) {
             placed.variableIndex = layout.variableColumns++;
         } else {
@@ -211,6 +240,11 @@ bool buildDefinition(const JetNewTable& table, const JetFileFormat& format, cons
                      const JetNewTablePages& pages, std::vector<unsigned char>& b, std::string& error)
 {
     const JetTableLayout layout = plannedLayout(table, format);
+    const auto mapAt = [&pages](int row) {
+        return pages.mapRows.empty() ? pointer(pages.maps, row)
+                                     : pointer(pages.mapRows[static_cast<std::size_t>(row)].page,
+                                               pages.mapRows[static_cast<std::size_t>(row)].row);
+    };
     b.assign(static_cast<std::size_t>(format.definitionFirstBlock), 0);
     b[0] = kDefinitionPage;
     b[1] = 0x01;
@@ -221,43 +255,59 @@ bool buildDefinition(const JetNewTable& table, const JetFileFormat& format, cons
         put16(b, 12, kDefinitionTableMagic);
         b[24] = 0x01;  // Access numbers AutoNumbers only where this is set
     }
-    b[static_cast<std::size_t>(format.definitionTableType)] = kDefinitionUserTable;
+    b[static_cast<std::size_t>(format.definitionTableType)] = layout.tableType;
     put16(b, static_cast<std::size_t>(format.definitionMaxColumns), static_cast<unsigned>(layout.maxColumns));
     put16(b, static_cast<std::size_t>(format.definitionVariableColumns), static_cast<unsigned>(layout.variableColumns));
     put16(b, static_cast<std::size_t>(format.definitionColumnCount), static_cast<unsigned>(layout.columns.size()));
     put32(b, static_cast<std::size_t>(format.definitionLogicalIndexes), layout.logicalIndexCount);
     put32(b, static_cast<std::size_t>(format.definitionRealIndexes), layout.indexCount);
-    put32(b, static_cast<std::size_t>(format.definitionOwnedPages), pointer(pages.maps, 0));
-    put32(b, static_cast<std::size_t>(format.definitionFreeSpacePages), pointer(pages.maps, 1));
+    put32(b, static_cast<std::size_t>(format.definitionOwnedPages), mapAt(0));
+    put32(b, static_cast<std::size_t>(format.definitionFreeSpacePages), mapAt(1));
     // Each stored index's row count (none yet).
     b.resize(b.size() + table.indexes.size() * static_cast<std::size_t>(format.realIndexSize), 0);
-    for (std::size_t c = 0; c < table.columns.size(); ++c) {
-        const std::vector<unsigned char> block = columnBlock(table.columns[c], layout.columns[c], format, text);
+    const auto columnName = [&](std::size_t c) -> const std::string& { return table.columns[c].name; };
+    const auto columns = writingOrder(table.columns.size(), table.system && !format.jet3, columnName);
+    for (std::size_t c : columns) {
+        const std::vector<unsigned char> block =
+            columnBlock(table.columns[c], layout.columns[c], format, text, table.system);
         b.insert(b.end(), block.begin(), block.end());
     }
-    for (const JetNewColumn& column : table.columns)
-        if (!storedName(column.name, format, text.codePage, b, error))
+    for (std::size_t c : columns)
+        if (!storedName(table.columns[c].name, format, text.codePage, b, error))
             return false;
     for (std::size_t i = 0; i < table.indexes.size(); ++i) {
-        const auto block = storedIndexBlock(table.indexes[i], layout, pointer(pages.maps, 2 + static_cast<int>(i)),
+        const auto block = storedIndexBlock(table.indexes[i], layout,
+                                            mapAt(indexMapRow(table, static_cast<int>(i))),
                                             pages.roots[i]);
         b.insert(b.end(), block.begin(), block.end());
     }
-    for (std::size_t i = 0; i < table.indexes.size(); ++i) {
-        const auto block = logicalIndexBlock(table.indexes[i], static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(i), format);
+    const auto indexes = writingOrder(table.indexes.size(), table.system,
+                                      [&](std::size_t i) -> const std::string& { return table.indexes[i].name; });
+    for (std::size_t i : indexes) {
+        const auto number = static_cast<std::uint32_t>(i);
+        const auto block = logicalIndexBlock(table.indexes[i], number, number, format);
         b.insert(b.end(), block.begin(), block.end());
     }
-    for (const JetNewIndex& index : table.indexes)
-        if (!storedName(index.name, format, text.codePage, b, error))
+    for (std::size_t i : indexes)
+        if (!storedName(table.indexes[i].name, format, text.codePage, b, error))
             return false;
-    // Each memo and OLE column has two usage maps of its long values.
-    int mapRow = 2 + static_cast<int>(table.indexes.size());
-    for (const JetLayoutColumn& column : layout.columns) {
-        if (!longValue(column.type))
-            continue;
-        append16(b, static_cast<unsigned>(column.number));
-        append32(b, pointer(pages.maps, mapRow++));
-        append32(b, pointer(pages.maps, mapRow++));
+    // Each memo and OLE column has two usage maps of its long values, on the rows after the
+    // table's own two (a system table's) or after its indexes' maps.
+    int mapRow = table.system ? 2 : 2 + static_cast<int>(table.indexes.size());
+    std::vector<std::pair<std::size_t, int>> longMaps;  // column, its first map row
+    for (std::size_t c = 0; c < layout.columns.size(); ++c) {
+        if (longValue(layout.columns[c].type)) {
+            longMaps.emplace_back(c, mapRow);
+            mapRow += 2;
+        }
+    }
+    const auto longOrder = writingOrder(longMaps.size(), table.system,
+                                        [&](std::size_t m) -> const std::string& { return columnName(longMaps[m].first); });
+    for (std::size_t m : longOrder) {
+        const auto& [c, row] = longMaps[m];
+        append16(b, static_cast<unsigned>(layout.columns[c].number));
+        append32(b, mapAt(row));
+        append32(b, mapAt(row + 1));
     }
     append16(b, 0xffff);
     put32(b, 8, static_cast<std::uint32_t>(b.size()));

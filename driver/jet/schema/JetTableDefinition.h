@@ -26,6 +26,7 @@ struct JetNewColumn {
     // default value as Access keeps it ("0", "\"Lyon\"", "Now()").
     bool required = false;
     std::optional<std::string> defaultValue;
+    unsigned char moreFlags = 0;  // flags Access adds to the columns of its own tables
 };
 
 struct JetNewIndex {
@@ -39,8 +40,13 @@ struct JetNewIndex {
 
 struct JetNewTable {
     std::string name;
-    std::vector<JetNewColumn> columns;
+    std::vector<JetNewColumn> columns;  // in the order of their numbers
     std::vector<JetNewIndex> indexes;  // each one stored index and one index as the user sees it
+    // A table of the catalogue (MSysObjects and its kin), written as Access writes its own: of
+    // kind 0x53, its columns (Jet 4), its indexes as the user sees them and its long-value maps
+    // in the order of their names, the maps of its long values before those of its indexes, a
+    // column's number not repeated in its block, a primary key not flagged as required.
+    bool system = false;
 };
 
 // Where the definition's pointers lead: the page of its usage maps (rows: the table's pages,
@@ -49,10 +55,13 @@ struct JetNewTablePages {
     std::uint32_t definition = 0;
     std::uint32_t maps = 0;
     std::vector<std::uint32_t> roots;
+    // Where each usage-map row lies when they are not all on `maps` (a row of the list per row).
+    std::vector<JetRowId> mapRows;
 };
 
-// How many usage-map rows the table needs on its map page.
+// How many usage-map rows the table needs on its map page, and the row of index `index`'s map.
 int usageMapRows(const JetNewTable& table);
+int indexMapRow(const JetNewTable& table, int index);
 
 // Texts compare in the sort order and (Jet 3) the code page the file's own catalogue uses.
 struct JetTextSettings {
@@ -72,7 +81,8 @@ bool buildDefinition(const JetNewTable& table, const JetFileFormat& format, cons
 // `root` the pointer of its usage map and its root page), an index as the user sees it (`real`
 // the stored index it uses), and a usage map kept in its row starting at `first`.
 std::vector<unsigned char> columnBlock(const JetNewColumn& column, const JetLayoutColumn& placed,
-                                       const JetFileFormat& format, const JetTextSettings& text);
+                                       const JetFileFormat& format, const JetTextSettings& text,
+                                       bool systemTable = false);
 std::vector<unsigned char> storedIndexBlock(const JetNewIndex& index, const JetTableLayout& layout, std::uint32_t map,
                                             std::uint32_t root);
 std::vector<unsigned char> logicalIndexBlock(const JetNewIndex& index, std::uint32_t number, std::uint32_t real,

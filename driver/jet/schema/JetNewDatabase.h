@@ -1,0 +1,23 @@
+#pragma once
+// New, empty Access databases, as Access makes them: Jet 4 (Access 2000-2003, 4 KB pages) or
+// Jet 3 (Access 97, 2 KB pages), texts in the General sort order (and, Jet 3, code page 1252).
+// The file holds its header page, the map of the pages no table owns, and the catalogue
+// (JetSystemCatalogue.h): nothing else.
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+enum class JetVersion { Jet3, Jet4 };
+
+// The bytes of a new database made at `created` (days since 1899-12-30); false with a French
+// message when one of its parts cannot be laid out.
+bool newDatabaseBytes(JetVersion version, double created, std::vector<unsigned char>& file, std::string& error);
+
+// Writes a new database at `path`, which must not exist yet: through a temporary file of the same
+// folder, written and synced, then given its name, so that nothing half-made ever bears it.
+// False with a French message when the path exists, its folder cannot take the file, or the
+// writing fails (nothing is then left behind).
+bool createDatabase(const std::string& path, JetVersion version, std::string& error);
+
+}  // namespace kervane::jet
