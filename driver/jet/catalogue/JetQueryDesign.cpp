@@ -8,26 +8,11 @@
 namespace kervane::jet {
 namespace querydesign {
 
-enum Attribute {
-    kStart = 0,
-    kKind = 1,
-    kParameter = 2,
-    kSelectFlags = 3,
-    kTable = 5,
-    kColumn = 6,
-    kJoin = 7,
-    kWhere = 8,
-    kGroupBy = 9,
-    kHaving = 10,
-    kOrderBy = 11,
-    kEnd = 255,
-};
+using namespace queryrow;
 
 // The kind row's Flag and the object's Flags, kind by kind.
 constexpr int kSelectKind = 1, kMakeTableKind = 2, kAppendKind = 3, kUpdateKind = 4, kDeleteKind = 5;
 constexpr int kUpdateObject = 48, kDeleteObject = 32, kAppendObject = 64, kMakeTableObject = 80;
-// Select flags.
-constexpr int kAllFields = 0x01, kDistinct = 0x02, kDistinctRow = 0x08, kTop = 0x10, kPercent = 0x20;
 // An output column of an append query that is one of its VALUES.
 constexpr int kAppendValue = 0x8000;
 

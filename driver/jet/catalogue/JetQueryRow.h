@@ -19,4 +19,33 @@ struct QueryRow {
     std::string order;  // rows of one attribute follow this order, compared bytewise
 };
 
+namespace queryrow {
+
+// The attributes of MSysQueries rows; 0 opens a query's rows and 255 closes them.
+enum Attribute {
+    kStart = 0,
+    kKind = 1,
+    kParameter = 2,
+    kSelectFlags = 3,
+    kRemoteDatabase = 4,
+    kTable = 5,
+    kColumn = 6,
+    kJoin = 7,
+    kWhere = 8,
+    kGroupBy = 9,
+    kHaving = 10,
+    kOrderBy = 11,
+    kEnd = 255,
+};
+
+// Select flags (attribute 3).
+constexpr int kAllFields = 0x01;
+constexpr int kDistinct = 0x02;
+constexpr int kOwnerAccess = 0x04;
+constexpr int kDistinctRow = 0x08;
+constexpr int kTop = 0x10;
+constexpr int kPercent = 0x20;
+
+}  // namespace queryrow
+
 }  // namespace kervane::jet

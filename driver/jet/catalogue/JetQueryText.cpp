@@ -8,27 +8,8 @@ namespace kervane::jet {
 
 namespace {
 
-enum Attribute {
-    kKind = 1,
-    kParameter = 2,
-    kSelectFlags = 3,
-    kRemoteDatabase = 4,
-    kTable = 5,
-    kColumn = 6,
-    kJoin = 7,
-    kWhere = 8,
-    kGroupBy = 9,
-    kHaving = 10,
-    kOrderBy = 11,
-};
+using namespace queryrow;
 
-// Select flags (attribute 3).
-constexpr int kAllFields = 0x01;
-constexpr int kDistinct = 0x02;
-constexpr int kOwnerAccess = 0x04;
-constexpr int kDistinctRow = 0x08;
-constexpr int kTop = 0x10;
-constexpr int kPercent = 0x20;
 // Attribute 3 of a union: without it the union keeps duplicates (UNION ALL).
 constexpr int kUnionDistinct = 0x02;
 // Output columns of an append query that are VALUES rather than SELECT columns.

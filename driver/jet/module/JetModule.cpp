@@ -77,16 +77,18 @@ unsigned long tableIndex(const JetFile& file, const char* argument)
     return file.tables().size();
 }
 
-int connectDropped(sqlite3* db, ModuleState* state, const JetTable& table, sqlite3_vtab** result, char** error)
+// Declares `schema` for the virtual table of `table` and makes it.
+int declared(sqlite3* db, ModuleState* state, const JetTable* table, const std::string& schema,
+             sqlite3_vtab** result, char** error)
 {
-    const int rc = sqlite3_declare_vtab(db, "CREATE TABLE x(removed)");
+    const int rc = sqlite3_declare_vtab(db, schema.c_str());
     if (rc != SQLITE_OK) {
         *error = sqlite3_mprintf("%s", sqlite3_errmsg(db));
         return rc;
     }
     auto vtab = std::make_unique<JetVirtualTable>();
     vtab->state = state;
-    vtab->table = &table;
+    vtab->table = table;
     *result = &vtab.release()->base;
     return SQLITE_OK;
 }
@@ -103,7 +105,7 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     }
     // A table the transaction removed is still connected once, for SQLite to forget it.
     if (state->file->tables()[index].dropped)
-        return connectDropped(db, state, state->file->tables()[index], result, error);
+        return declared(db, state, &state->file->tables()[index], "CREATE TABLE x(removed)", result, error);
     // The definition is read at the table's first use, not when the file is attached.
     std::string failure;
     const JetTable* defined = state->file->define(index, failure);
@@ -120,16 +122,7 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
         schema += (i ? ", " : "") + columnDeclaration(column, state->file->format().jet3, notNull);
     }
     schema += ")";
-    const int rc = sqlite3_declare_vtab(db, schema.c_str());
-    if (rc != SQLITE_OK) {
-        *error = sqlite3_mprintf("%s", sqlite3_errmsg(db));
-        return rc;
-    }
-    auto vtab = std::make_unique<JetVirtualTable>();
-    vtab->state = state;
-    vtab->table = &table;
-    *result = &vtab.release()->base;
-    return SQLITE_OK;
+    return declared(db, state, &table, schema, result, error);
 }
 
 int create(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** result, char** error)

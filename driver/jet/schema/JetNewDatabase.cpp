@@ -1,5 +1,7 @@
 #include "driver/jet/schema/JetNewDatabase.h"
 
+#include "driver/jet/file/JetFileIo.h"
+
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetFileFormat.h"
@@ -208,20 +210,6 @@ std::string quoted(const std::string& path)
     return "« " + path + " »";
 }
 
-bool writeAll(int fd, const std::vector<unsigned char>& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 // Gives `temporary` the name `path` unless a file has it already (then false, errno EEXIST).
 bool renameWithoutReplacing(const std::string& temporary, const std::string& path)
 {
@@ -287,7 +275,7 @@ bool createDatabase(const std::string& path, JetVersion version, std::string& er
         error = cannot + "son dossier n'existe pas ou n'accepte pas de nouveau fichier.";
         return false;
     }
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool written = writeAt(fd, bytes.data(), bytes.size(), 0) == 0 && syncFile(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
         ::unlink(temporary.c_str());
@@ -302,11 +290,7 @@ bool createDatabase(const std::string& path, JetVersion version, std::string& er
         return false;
     }
     // The new name itself made durable.
-    const int directory = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directory >= 0) {
-        ::fsync(directory);
-        ::close(directory);
-    }
+    syncFolderOf(path);
     return true;
 }
 
