@@ -272,9 +272,8 @@ std::string sqliteText(std::string_view text)
 
 // A statement of definition on an Access file: made by the driver's writer (through the
 // structure table, in the connection's transaction), then the table declared or forgotten.
-std::optional<sql::Translation> Database::structureChange(std::string_view accessSql)
+std::optional<sql::Translation> Database::structureChange(std::string_view accessSql, const sql::Statement& statement)
 {
-    const sql::Statement statement = sql::parseStatement(accessSql);
     if (statement.kind != sql::Statement::Kind::Raw)
         return std::nullopt;
     const std::optional<sql::Definition> definition = sql::readDefinition(statement.raw);
@@ -368,16 +367,16 @@ sql::Translation Database::queryChange(std::string_view accessSql, const sql::Qu
 sql::Translation Database::translate(std::string_view accessSql)
 {
     try {
+        // Parsed once: the statements the Access file's writer or its stored queries take are
+        // told apart from the others by their tree.
+        const sql::Statement statement = sql::parseStatement(accessSql);
         if (m_jetFile != nullptr && !m_readOnly)
-            if (std::optional<sql::Translation> change = structureChange(accessSql))
+            if (std::optional<sql::Translation> change = structureChange(accessSql, statement))
                 return std::move(*change);
-        if (m_jetFile != nullptr) {
-            const sql::Statement statement = sql::parseStatement(accessSql);
-            if (statement.kind == sql::Statement::Kind::Call)
-                if (std::optional<sql::Translation> call = m_callable.translate(*statement.call, accessSql, *m_catalogue))
-                    return std::move(*call);
-        }
-        sql::Translation translation = sql::translate(accessSql, *m_catalogue);
+        if (m_jetFile != nullptr && statement.kind == sql::Statement::Kind::Call)
+            if (std::optional<sql::Translation> call = m_callable.translate(*statement.call, accessSql, *m_catalogue))
+                return std::move(*call);
+        sql::Translation translation = sql::translate(statement, accessSql, *m_catalogue);
         if (m_jetFile != nullptr && !m_readOnly && !translation.madeTable.empty())
             madeByWriter(translation);
         return translation;

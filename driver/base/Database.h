@@ -87,7 +87,7 @@ public:
 private:
     void openSqlite(bool exclusive);
     OdbcError lockedError(int code) const;
-    std::optional<sql::Translation> structureChange(std::string_view accessSql);
+    std::optional<sql::Translation> structureChange(std::string_view accessSql, const sql::Statement& statement);
     void madeByWriter(sql::Translation& translation);
     // CREATE VIEW / CREATE PROCEDURE / DROP VIEW / DROP PROCEDURE: the query stored in the file
     // or removed from it, then its view made or dropped.

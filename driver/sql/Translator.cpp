@@ -97,8 +97,12 @@ Translation translateStatement(Writer& writer, const Statement& statement, Schem
 
 Translation translate(std::string_view accessSql, SchemaCatalogue& catalogue)
 {
+    return translate(parseStatement(accessSql), accessSql, catalogue);
+}
+
+Translation translate(const Statement& statement, std::string_view accessSql, SchemaCatalogue& catalogue)
+{
     catalogue.refresh();
-    const Statement statement = parseStatement(accessSql);
     Writer writer(catalogue);
     writer.setSource(accessSql);
     writer.declareParameters(statement.parameters);

@@ -9,6 +9,7 @@
 namespace kervane::sql {
 
 class SchemaCatalogue;
+struct Statement;
 
 struct Translation {
     enum class Kind {
@@ -33,5 +34,7 @@ struct Translation {
 // gives the columns' types; TRANSFORM without an IN list reads its column headings from the
 // database while translating.
 Translation translate(std::string_view accessSql, SchemaCatalogue& catalogue);
+// The same for `statement`, already parsed from `accessSql`.
+Translation translate(const Statement& statement, std::string_view accessSql, SchemaCatalogue& catalogue);
 
 }  // namespace kervane::sql

@@ -121,8 +121,8 @@ bool columnFits(const MdbColumn& column, const JetFileFormat& format)
 
 }  // namespace
 
-// libmdb reads its pages through this stream instead of its own: the file's pages, or the
-// transaction's where its overlay lays them, so that a table the transaction created reads as
+// While a transaction's pages are laid over the file, libmdb reads its pages through this stream
+// instead of its own buffered one, so that a table the transaction created or changed reads as
 // the transaction has it.
 struct PageStream {
     JetFile* file = nullptr;
@@ -169,7 +169,17 @@ struct JetFile::Handle {
     struct TableFreer {
         void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
     };
-    PageStream stream;  // outlives mdb, which closes it
+    ~Handle()
+    {
+        // mdb closes the stream it holds: its own, the page stream closed here.
+        if (mdb && pageStream != nullptr) {
+            mdb->f->stream = fileStream;
+            std::fclose(pageStream);
+        }
+    }
+    PageStream stream;  // outlives the page stream
+    FILE* fileStream = nullptr;  // libmdb's own
+    FILE* pageStream = nullptr;
     std::unique_ptr<MdbHandle, MdbCloser> mdb;
     std::vector<std::unique_ptr<MdbCatalogEntry>> entries;
     std::vector<std::unique_ptr<MdbTableDef, TableFreer>> definitions;
@@ -240,10 +250,10 @@ void JetFile::readThroughFile(void* opaque)
     m_handle->stream.file = this;
     m_handle->stream.page.assign(static_cast<std::size_t>(m_format->pageSize), 0);
     const cookie_io_functions_t functions{readStream, nullptr, seekStream, closeStream};
+    m_handle->fileStream = mdb.f->stream;
     if (FILE* stream = fopencookie(&m_handle->stream, "r", functions)) {
         std::setvbuf(stream, nullptr, _IONBF, 0);
-        std::fclose(mdb.f->stream);
-        mdb.f->stream = stream;
+        m_handle->pageStream = stream;
     }
 }
 
@@ -440,8 +450,15 @@ void JetFile::setOverlay(JetPageOverlay* overlay)
     m_overlay = overlay;
     // libmdb's current page may hold another version of its page now.
     m_currentPage = -1;
-    if (MdbHandle* mdb = m_handle->mdb.get())
+    if (MdbHandle* mdb = m_handle->mdb.get()) {
         mdb->cur_pg = 0;
+        // The file's own stream, fast and buffered, serves when no transaction is laid over it;
+        // what it buffered before may be stale.
+        if (m_handle->pageStream != nullptr) {
+            std::fflush(m_handle->fileStream);
+            mdb->f->stream = overlay != nullptr ? m_handle->pageStream : m_handle->fileStream;
+        }
+    }
     if (overlay != nullptr)
         return;
     // A commit may have grown the file and rewritten pages libmdb's stream still buffers; once

@@ -138,7 +138,7 @@ private:
                      std::string& error);
     bool readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes);
     bool readOverlaid(std::uint32_t page, unsigned char* buffer);
-    // Makes libmdb (`mdb`, its MdbHandle) read its pages through readPage().
+    // Makes the stream through which libmdb (`mdb`, its MdbHandle) reads the transaction's pages.
     void readThroughFile(void* mdb);
     bool readPlacement(JetTable& table);
 

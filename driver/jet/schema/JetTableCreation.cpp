@@ -149,7 +149,7 @@ bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& defin
         return false;
     }
     definitionPage = placed.definition;
-    JetCatalogueEntry entry{table.name, placed.definition, 1, 0};
+    JetCatalogueEntry entry{table.name, placed.definition, 1, 0, {}};
     entry.properties = std::move(properties);
     return catalogueEntry(catalogue, entry, error);
 }
