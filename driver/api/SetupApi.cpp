@@ -98,21 +98,11 @@ bool writeAttributes(const std::string& name, const Attributes& attributes)
     return true;
 }
 
-std::string_view trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 // "<path> [General]", the path in double quotes when it holds spaces; false with a French message
 // when the path is missing or another sort order is asked for.
 bool creationRequest(std::string_view value, std::string& path, std::string& error)
 {
-    value = trimmed(value);
+    value = kervane::sql::trimmedBlanks(value);
     std::string_view rest;
     if (!value.empty() && value.front() == '"') {
         const auto closing = value.find('"', 1);
@@ -127,7 +117,7 @@ bool creationRequest(std::string_view value, std::string& path, std::string& err
         path = std::string(value.substr(0, space));
         rest = space == std::string_view::npos ? std::string_view() : value.substr(space);
     }
-    rest = trimmed(rest);
+    rest = kervane::sql::trimmedBlanks(rest);
     if (path.empty()) {
         error = "Le chemin de la nouvelle base est absent.";
         return false;

@@ -130,6 +130,15 @@ bool equalIgnoringCase(std::string_view a, std::string_view b)
     return lowerCaseText(a) == lowerCaseText(b);
 }
 
+std::string_view trimmedBlanks(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
 // ---- Windows-1252 ------------------------------------------------------------------------
 
 char32_t characterFromAnsi(std::int32_t code)

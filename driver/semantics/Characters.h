@@ -22,6 +22,8 @@ std::string lowerCaseText(std::string_view text);
 // True when the two texts differ at most by case, in any script: how Access compares the names
 // of tables, columns, indexes and relationships.
 bool equalIgnoringCase(std::string_view a, std::string_view b);
+// The text without the spaces and tabs at its start and end.
+std::string_view trimmedBlanks(std::string_view text);
 
 // Windows-1252, the code page of Chr, Asc and String: the character of a code 0-255, and the
 // code of a character.

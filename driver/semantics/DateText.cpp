@@ -1,5 +1,7 @@
 #include "driver/semantics/DateText.h"
 
+#include "driver/semantics/Characters.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -100,15 +102,6 @@ private:
     std::string_view m_text;
     std::size_t m_pos = 0;
 };
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 // "h:mm[:ss]" (hour digits hourDigits or fewer, at least minHourDigits) into parts;
 // seconds are required when withSeconds is true.
@@ -230,9 +223,9 @@ std::optional<double> readCanonical(std::string_view text)
 
 std::optional<double> readOdbcEscape(char kind, std::string_view text)
 {
-    text = trimmed(text);
+    text = trimmedBlanks(text);
     if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'')
-        text = trimmed(text.substr(1, text.size() - 2));
+        text = trimmedBlanks(text.substr(1, text.size() - 2));
     Scanner scanner(text);
     DateParts parts{1899, 12, 30, 0, 0, 0};
     bool read = false;
@@ -255,7 +248,7 @@ std::optional<double> readOdbcEscape(char kind, std::string_view text)
 
 std::optional<double> readStoredDate(std::string_view text)
 {
-    text = trimmed(text);
+    text = trimmedBlanks(text);
     if (text.size() >= 2 && text.front() == '#' && text.back() == '#')
         return readDateLiteral(text.substr(1, text.size() - 2));
     if (const auto iso = readIso(text, 1, " T", true))

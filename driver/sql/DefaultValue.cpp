@@ -1,19 +1,11 @@
 #include "driver/sql/DefaultValue.h"
 
+#include "driver/semantics/Characters.h"
 #include "driver/sql/Parser.h"
 #include "driver/sql/SchemaCatalogue.h"
 
 namespace kervane::sql {
 namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool clockFunction(std::string_view name)
 {
@@ -46,9 +38,9 @@ bool applicable(const Expr& expr)
 
 ExprPtr defaultExpression(std::string_view text)
 {
-    text = trimmed(text);
+    text = trimmedBlanks(text);
     if (!text.empty() && text.front() == '=')
-        text = trimmed(text.substr(1));
+        text = trimmedBlanks(text.substr(1));
     if (text.empty())
         return nullptr;
     try {
@@ -61,7 +53,7 @@ ExprPtr defaultExpression(std::string_view text)
 
 std::string accessDefaultProperty(std::string_view text)
 {
-    text = trimmed(text);
+    text = trimmedBlanks(text);
     if (text.size() < 2 || text.front() != '\'' || text.back() != '\'')
         return std::string(text);
     try {

@@ -105,6 +105,23 @@ void setDefaults(const std::string& listed, CatalogueTable& table)
 
 }  // namespace
 
+const CatalogueTable* SchemaCatalogue::findWithDefaults(std::string_view name)
+{
+    const CatalogueTable* found = find(name);
+    if (found == nullptr || found->defaultsRead)
+        return found;
+    CatalogueTable& table = *m_tables[foldedName(name)];
+    table.defaultsRead = true;
+    // The tables of an Access file say their columns' default values through the driver; a
+    // SQLite base has no such function, and its own defaults are SQLite's.
+    if (StatementPtr defaults = table.view ? nullptr : prepared(m_db, "SELECT kv_jet_defaults(?1)")) {
+        sqlite3_bind_text(defaults.get(), 1, table.name.c_str(), static_cast<int>(table.name.size()), SQLITE_TRANSIENT);
+        if (stepped(defaults.get()) == SQLITE_ROW)
+            setDefaults(columnText(defaults.get(), 0), table);
+    }
+    return &table;
+}
+
 std::optional<CatalogueTable> SchemaCatalogue::read(std::string_view name) const
 {
     StatementPtr lookup = prepared(m_db, "SELECT name, type FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 "
@@ -127,12 +144,6 @@ std::optional<CatalogueTable> SchemaCatalogue::read(std::string_view name) const
         column.declared = columnText(columns.get(), 1);
         column.type = typeFromDeclaration(column.declared);
         table.columns.push_back(std::move(column));
-    }
-    // The tables of an Access file say their columns' default values through the driver.
-    if (StatementPtr defaults = listed && !table.view ? prepared(m_db, "SELECT kv_jet_defaults(?1)") : nullptr) {
-        sqlite3_bind_text(defaults.get(), 1, table.name.c_str(), static_cast<int>(table.name.size()), SQLITE_TRANSIENT);
-        if (stepped(defaults.get()) == SQLITE_ROW)
-            setDefaults(columnText(defaults.get(), 0), table);
     }
     // A listed view whose columns cannot be read stays known: reading it gives SQLite's reason.
     if (table.columns.empty() && !listed)

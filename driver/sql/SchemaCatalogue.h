@@ -26,6 +26,7 @@ struct CatalogueTable {
     std::string name;  // as stored
     std::vector<CatalogueColumn> columns;
     bool view = false;
+    bool defaultsRead = false;  // the columns' default values asked for (findWithDefaults)
 
     const CatalogueColumn* column(std::string_view columnName) const;
 };
@@ -36,6 +37,8 @@ public:
 
     // The table or view named so (without regard to case), or nullptr when there is none.
     const CatalogueTable* find(std::string_view name);
+    // The same with its columns' default values, read the first time an INSERT needs them.
+    const CatalogueTable* findWithDefaults(std::string_view name);
     // Called before each statement: forgets everything when the schema has changed since.
     void refresh();
     sqlite3* database() const noexcept { return m_db; }

@@ -12,9 +12,10 @@
 namespace kervane::sql {
 namespace {
 
-const CatalogueTable& requireTable(SchemaCatalogue& catalogue, const std::string& name)
+// `withDefaults`: its columns' default values read too, for an INSERT.
+const CatalogueTable& requireTable(SchemaCatalogue& catalogue, const std::string& name, bool withDefaults = false)
 {
-    const CatalogueTable* table = catalogue.find(name);
+    const CatalogueTable* table = withDefaults ? catalogue.findWithDefaults(name) : catalogue.find(name);
     if (table == nullptr)
         throw SqlError("42S02", "La table « " + name + " » est introuvable.");
     return *table;
@@ -102,7 +103,7 @@ std::string storedValue(const Written& value, const CatalogueColumn& column)
 
 std::string writeInsert(Writer& writer, const Insert& insert)
 {
-    const CatalogueTable& table = requireTable(writer.catalogue(), insert.table);
+    const CatalogueTable& table = requireTable(writer.catalogue(), insert.table, true);
     std::vector<const CatalogueColumn*> targets;
     if (insert.columns.empty())
         for (const CatalogueColumn& column : table.columns)
