@@ -3,7 +3,6 @@
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetUsageMap.h"
-#include "driver/jet/index/JetIndexPage.h"
 #include "driver/jet/index/JetIndexRoots.h"
 #include "driver/jet/schema/JetSchemaParts.h"
 #include "driver/jet/schema/JetTableCreation.h"
@@ -180,25 +179,12 @@ bool createRelationship(JetPages& pages, std::uint32_t referringPage, std::uint3
     if (!rewriteDefinition(pages, referencedPage, referenced.image.bytes(), error))
         return false;
     // The referring side: a stored index of its own on the referring columns.
-    const std::uint32_t root = structurePage(pages);
-    unsigned char* rootBytes = root == 0 ? nullptr : pages.change(root);
-    JetIndexPageImage empty;
-    empty.owner = referringPage;
-    JetRowId map;
-    if (rootBytes == nullptr || !writeIndexPage(empty, rootBytes, pages.pageSize(), format) ||
-        !addMapRow(pages, referring.layout.ownedPages.page, inlineUsageMap(format, root, true), map, error)) {
-        error = "Le fichier ne peut pas recevoir l'index de la relation « " + name + " ».";
-        return false;
-    }
     const auto referringReal = static_cast<std::uint32_t>(referring.image.realIndexes.size());
-    JetDefinitionImage::Named own{sideBlock(format, referringLogical, referringReal, kReferringSide, referencedLogical,
-                                            referencedPage, request),
-                                  {}};
-    if (!storedName(name, format, codePage, own.name, error))
+    if (!addStoredIndex(pages, referringPage, referring, index,
+                        sideBlock(format, referringLogical, referringReal, kReferringSide, referencedLogical,
+                                  referencedPage, request),
+                        name, codePage, error))
         return false;
-    referring.image.indexCounts.emplace_back(static_cast<std::size_t>(format.realIndexSize), 0);
-    referring.image.realIndexes.push_back(storedIndexBlock(index, referring.layout, pointerOf(map), root));
-    referring.image.logicalIndexes.push_back(std::move(own));
     if (!rewriteDefinition(pages, referringPage, referring.image.bytes(), error) ||
         !recordRelationship(pages, request, name, referencedColumns, error))
         return false;

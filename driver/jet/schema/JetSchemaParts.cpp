@@ -4,6 +4,7 @@
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/index/JetIndexPage.h"
 #include "driver/jet/index/JetIndexText.h"
 #include "driver/jet/write/JetTableWriter.h"
 #include "driver/semantics/Characters.h"
@@ -66,6 +67,35 @@ bool addMapRow(JetPages& pages, std::uint32_t page, const std::vector<unsigned c
 std::uint32_t pointerOf(JetRowId where)
 {
     return where.page << 8 | static_cast<std::uint32_t>(where.row);
+}
+
+bool writeEmptyRoot(JetPages& pages, std::uint32_t page, std::uint32_t owner)
+{
+    JetIndexPageImage empty;
+    empty.owner = owner;
+    unsigned char* bytes = page == 0 ? nullptr : pages.change(page);
+    return bytes != nullptr && writeIndexPage(empty, bytes, pages.pageSize(), fileFormatFor(pages.pageSize()));
+}
+
+bool addStoredIndex(JetPages& pages, std::uint32_t definitionPage, LoadedDefinition& loaded, const JetNewIndex& index,
+                    std::vector<unsigned char> logical, const std::string& name, int codePage, std::string& error)
+{
+    const JetFileFormat& format = *loaded.layout.format;
+    const std::uint32_t root = structurePage(pages);
+    if (!writeEmptyRoot(pages, root, definitionPage)) {
+        error = "Le fichier ne peut pas recevoir la page de l'index « " + name + " ».";
+        return false;
+    }
+    JetRowId map;
+    JetDefinitionImage::Named named{std::move(logical), {}};
+    if (!addMapRow(pages, loaded.layout.ownedPages.page, inlineUsageMap(format, root, true), map, error) ||
+        !storedName(name, format, codePage, named.name, error))
+        return false;
+    JetDefinitionImage& image = loaded.image;
+    image.indexCounts.emplace_back(static_cast<std::size_t>(format.realIndexSize), 0);
+    image.realIndexes.push_back(storedIndexBlock(index, loaded.layout, pointerOf(map), root));
+    image.logicalIndexes.push_back(std::move(named));
+    return true;
 }
 
 bool insertNamed(JetTableWriter& table, const std::vector<std::pair<std::string, JetFieldValue>>& values,

@@ -3,6 +3,7 @@
 // definition read whole and cut into parts, usage-map rows added, rows given to a system table.
 #include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
+#include "driver/jet/schema/JetTableDefinition.h"
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/rows/JetRowEncoding.h"
 
@@ -50,6 +51,17 @@ LogicalIndexFields logicalIndexFields(const JetFileFormat& format);
 bool addMapRow(JetPages& pages, std::uint32_t page, const std::vector<unsigned char>& row, JetRowId& where,
                std::string& error);
 std::uint32_t pointerOf(JetRowId where);
+
+// Writes on `page` the empty root of an index of the table whose definition starts on `owner`;
+// false when the page is refused.
+bool writeEmptyRoot(JetPages& pages, std::uint32_t page, std::uint32_t owner);
+
+// Adds to `loaded` (the definition starting on `definitionPage`) the stored index `index`, with
+// an empty root and its usage map's row beside the table's maps, and `logical`, the index as the
+// user sees it, named `name`. The stored index takes the next number
+// (loaded.image.realIndexes.size() before the call). The definition is left to be written.
+bool addStoredIndex(JetPages& pages, std::uint32_t definitionPage, LoadedDefinition& loaded, const JetNewIndex& index,
+                    std::vector<unsigned char> logical, const std::string& name, int codePage, std::string& error);
 
 // Adds a row to `table`, its columns named (the others Null).
 bool insertNamed(JetTableWriter& table, const std::vector<std::pair<std::string, JetFieldValue>>& values,

@@ -5,7 +5,6 @@
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetUsageMap.h"
-#include "driver/jet/index/JetIndexPage.h"
 #include "driver/jet/rows/JetRowEncoding.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
 #include "driver/jet/schema/JetSchemaParts.h"
@@ -80,27 +79,12 @@ bool createIndex(JetPages& pages, std::uint32_t definitionPage, const std::strin
             return false;
         }
     }
-    const std::uint32_t root = structurePage(pages);
-    unsigned char* rootBytes = root == 0 ? nullptr : pages.change(root);
-    JetIndexPageImage empty;
-    empty.owner = definitionPage;
-    JetRowId map;
-    if (rootBytes == nullptr || !writeIndexPage(empty, rootBytes, pages.pageSize(), format)) {
-        error = "Le fichier ne peut pas recevoir la page de l'index « " + request.name + " ».";
+    const auto real = static_cast<std::uint32_t>(loaded.image.realIndexes.size());
+    const auto logical = static_cast<std::uint32_t>(loaded.image.logicalIndexes.size());
+    if (!addStoredIndex(pages, definitionPage, loaded, index, logicalIndexBlock(index, logical, real, format),
+                        request.name, text.codePage, error))
         return false;
-    }
-    if (!addMapRow(pages, layout.ownedPages.page, inlineUsageMap(format, root, true), map, error))
-        return false;
-    JetDefinitionImage& image = loaded.image;
-    const auto real = static_cast<std::uint32_t>(image.realIndexes.size());
-    const auto logical = static_cast<std::uint32_t>(image.logicalIndexes.size());
-    JetDefinitionImage::Named named{logicalIndexBlock(index, logical, real, format), {}};
-    if (!storedName(request.name, format, text.codePage, named.name, error))
-        return false;
-    image.indexCounts.emplace_back(static_cast<std::size_t>(format.realIndexSize), 0);
-    image.realIndexes.push_back(storedIndexBlock(index, layout, pointerOf(map), root));
-    image.logicalIndexes.push_back(std::move(named));
-    if (!rewrite(pages, definitionPage, image, error))
+    if (!rewrite(pages, definitionPage, loaded.image, error))
         return false;
     JetTableWriter writer;
     return JetTableWriter::open(pages, definitionPage, table, writer, error, related) && writer.indexRows(real, error);

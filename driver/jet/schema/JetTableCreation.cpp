@@ -4,7 +4,6 @@
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetUsageMap.h"
-#include "driver/jet/index/JetIndexPage.h"
 #include "driver/jet/index/JetIndexRoots.h"
 #include "driver/jet/index/JetIndexText.h"
 #include "driver/jet/schema/JetCatalogueRows.h"
@@ -51,15 +50,8 @@ bool writeMapPage(JetPages& pages, const JetNewTable& table, const JetNewTablePa
 
 bool writeRoots(JetPages& pages, const JetNewTablePages& placed)
 {
-    const JetFileFormat& format = fileFormatFor(pages.pageSize());
-    for (std::uint32_t root : placed.roots) {
-        JetIndexPageImage empty;
-        empty.owner = placed.definition;
-        unsigned char* page = pages.change(root);
-        if (page == nullptr || !writeIndexPage(empty, page, pages.pageSize(), format))
-            return false;
-    }
-    return true;
+    return std::all_of(placed.roots.begin(), placed.roots.end(),
+                       [&](std::uint32_t root) { return writeEmptyRoot(pages, root, placed.definition); });
 }
 
 namespace {
