@@ -42,10 +42,20 @@ long long JetCopyTest::exportedRows(const std::string& file, const std::string& 
 
 std::string JetCopyTest::verify(const std::string& file)
 {
+    return jetcheck({"verify", "--user-only", file});
+}
+
+std::string JetCopyTest::tool(const std::string& program, const std::vector<std::string>& arguments)
+{
     int status = 0;
-    const std::string out = runTool(jetToolsFolder() + "/jetcheck", {"verify", "--user-only", file}, status);
-    EXPECT_EQ(status, 0) << out;
+    const std::string out = runTool(program, arguments, status);
+    EXPECT_EQ(status, 0) << program << " : " << out;
     return out;
+}
+
+std::string JetCopyTest::jetcheck(const std::vector<std::string>& arguments)
+{
+    return tool(jetToolsFolder() + "/jetcheck", arguments);
 }
 
 SQLRETURN JetCopyTest::autocommit(const Connexion& connexion, bool on)

@@ -24,6 +24,9 @@ protected:
     std::string copyOf(const std::string& relative);
     // jetcheck verify --user-only on `file`: its output, the status checked.
     static std::string verify(const std::string& file);
+    // The output of `program` (of jetcheck) run with `arguments`, its status checked.
+    static std::string tool(const std::string& program, const std::vector<std::string>& arguments);
+    static std::string jetcheck(const std::vector<std::string>& arguments);
     // The rows of `table` as mdb-export (libmdb) reads them, its rows ended by a mark no value holds.
     static long long exportedRows(const std::string& file, const std::string& table);
 

@@ -43,10 +43,7 @@ protected:
 
     static std::vector<std::string> jetcheckLines(const std::vector<std::string>& arguments)
     {
-        int status = 0;
-        const std::string out = runTool(jetToolsFolder() + "/jetcheck", arguments, status);
-        EXPECT_EQ(status, 0) << out;
-        return linesOf(out);
+        return linesOf(jetcheck(arguments));
     }
 
     // jetcheck info --system on the four tables every empty file holds: their names, columns

@@ -2,19 +2,12 @@
 // CREATE PROCEDURE, DROP VIEW, DROP PROCEDURE), then read back by the driver on a new
 // connection, by mdbtools and by jetcheck (Jackcess), which parses every saved query.
 #include "tests/driver/JetCopyTest.h"
+#include "tests/driver/jet/JetTestSupport.h"
 #include "tests/driver/jet/JetWriterSupport.h"
 
-#include <fstream>
-#include <iterator>
 
 namespace kervane::test {
 namespace {
-
-std::string bytesOf(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class JetQueriesWrittenTest : public JetCopyTest {
 protected:
@@ -23,13 +16,6 @@ protected:
         JetCopyTest::SetUp();
         if (jetToolsFolder().empty() || !haveProgram("mdb-queries"))
             GTEST_SKIP() << "jetcheck ou mdb-queries absent";
-    }
-    static std::string tool(const std::string& program, const std::vector<std::string>& arguments)
-    {
-        int status = 0;
-        const std::string out = runTool(program, arguments, status);
-        EXPECT_EQ(status, 0) << program << " : " << out;
-        return out;
     }
     // What jetcheck finds wrong in the file (its queries parsed among the checks), by table or
     // query; the genuine files have a few faults of their own, which must stay the only ones.
@@ -44,7 +30,7 @@ protected:
     }
     static std::string queriesLine(const std::string& file)
     {
-        for (const std::string& line : linesOf(tool(jetToolsFolder() + "/jetcheck", {"info", file})))
+        for (const std::string& line : linesOf(jetcheck({"info", file})))
             if (line.starts_with("queries:"))
                 return line;
         return {};
@@ -152,7 +138,7 @@ TEST_F(JetQueriesWrittenTest, ExpressionsReadBackWithTheirMeaning)
 TEST_F(JetQueriesWrittenTest, RollbacksAndRefusalsLeaveTheFileAsItWas)
 {
     JET_COPY_OR_SKIP(file, "jet/queryTestV2000.mdb");
-    const std::string original = bytesOf(file);
+    const std::vector<unsigned char> original = readBytes(file);
     Session session(accessFile(file), false);
     ASSERT_EQ(autocommit(session, false), SQL_SUCCESS);
     change(session, "CREATE VIEW Vue AS SELECT col1 FROM Table1");
@@ -161,7 +147,7 @@ TEST_F(JetQueriesWrittenTest, RollbacksAndRefusalsLeaveTheFileAsItWas)
     EXPECT_EQ(number(session, "SELECT Count(*) FROM Vue"), 0);
     refusal(session, "SELECT * FROM SelectQuery");
     ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, session.connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
-    EXPECT_EQ(bytesOf(file), original);
+    EXPECT_EQ(readBytes(file), original);
     refusal(session, "SELECT * FROM Vue");
     EXPECT_EQ(number(session, "SELECT Count(*) FROM SelectQuery"), 0);
 
@@ -177,7 +163,7 @@ TEST_F(JetQueriesWrittenTest, RollbacksAndRefusalsLeaveTheFileAsItWas)
     expectRefused(session, "DROP VIEW Table1", "DROP TABLE");
     expectRefused(session, "DROP PROCEDURE Absente", "« Absente »");
     ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, session.connexion.handle(), SQL_COMMIT), SQL_SUCCESS);
-    EXPECT_EQ(bytesOf(file), original);
+    EXPECT_EQ(readBytes(file), original);
 }
 
 }  // namespace

@@ -3,20 +3,13 @@
 // on a new connection, by jetcheck (Jackcess) and by mdbtools. A rollback leaves every byte as it
 // was; a refusal changes nothing.
 #include "tests/driver/JetCopyTest.h"
+#include "tests/driver/jet/JetTestSupport.h"
 #include "tests/driver/jet/JetWriterSupport.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 namespace kervane::test {
 namespace {
-
-std::string bytesOf(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class JetStructureTest : public JetCopyTest {
 protected:
@@ -25,13 +18,6 @@ protected:
         JetCopyTest::SetUp();
         if (jetToolsFolder().empty())
             GTEST_SKIP() << "jetcheck absent : le dossier des outils Jet manque";
-    }
-    static std::string jetcheck(const std::vector<std::string>& arguments)
-    {
-        int status = 0;
-        const std::string out = runTool(jetToolsFolder() + "/jetcheck", arguments, status);
-        EXPECT_EQ(status, 0) << out;
-        return out;
     }
     // jetcheck's header line of `table` (its columns and types) and its rows, sorted.
     static std::vector<std::string> dumped(const std::string& file, const std::string& table)
@@ -108,12 +94,12 @@ TEST_F(JetStructureTest, KeysAreIndexesAndRefusalsChangeNothing)
     expectRefused(session, "CREATE TABLE TABLE1 (a LONG)", "« TABLE1 »", "déjà");
     change(session, "CREATE TABLE [Été] (a LONG)");
     expectRefused(session, "CREATE TABLE [ÉTÉ] (b LONG)", "« ÉTÉ »", "déjà");
-    const std::string before = bytesOf(file);
+    const std::vector<unsigned char> before = readBytes(file);
     expectRefused(session, "CREATE TABLE [a.b] (a LONG)", "« a.b »");
     expectRefused(session, "CREATE TABLE " + std::string(65, 'n') + " (a LONG)", std::string(65, 'n'));
     expectRefused(session, "DROP TABLE MSysObjects", "MSysObjects");
     expectRefused(session, "DROP TABLE Absente", "« Absente »");
-    EXPECT_EQ(bytesOf(file), before);
+    EXPECT_EQ(readBytes(file), before);
     const std::string info = jetcheck({"info", file});
     EXPECT_NE(info.find("index pk_clients (code) primary unique required"), std::string::npos) << info;
     EXPECT_NE(info.find("index un_nom (nom DESC) unique"), std::string::npos) << info;
@@ -125,7 +111,7 @@ TEST_F(JetStructureTest, KeysAreIndexesAndRefusalsChangeNothing)
 TEST_F(JetStructureTest, TransactionsHoldStructureChangesWholeOrNotAtAll)
 {
     JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
-    const std::string original = bytesOf(file);
+    const std::vector<unsigned char> original = readBytes(file);
     Session session(accessFile(file), false);
     ASSERT_EQ(autocommit(session, false), SQL_SUCCESS);
     change(session, "CREATE TABLE Essai (a LONG PRIMARY KEY, b TEXT(10))");
@@ -134,7 +120,7 @@ TEST_F(JetStructureTest, TransactionsHoldStructureChangesWholeOrNotAtAll)
     EXPECT_EQ(select(session, "SELECT a, b FROM Essai"), (std::vector<Row>{{"1", "un"}}));
     refusal(session, "SELECT * FROM Table1");
     ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, session.connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
-    EXPECT_EQ(bytesOf(file), original);
+    EXPECT_EQ(readBytes(file), original);
     EXPECT_EQ(number(session, "SELECT count(*) FROM Table1"), 2);
     refusal(session, "SELECT * FROM Essai");
 
@@ -151,7 +137,7 @@ TEST_F(JetStructureTest, TransactionsHoldStructureChangesWholeOrNotAtAll)
 TEST_F(JetStructureTest, DroppedTablesGiveTheirPagesBack)
 {
     JET_COPY_OR_SKIP(file, "jet/indexTestV2000.mdb");
-    const auto pages = [&] { return bytesOf(file).size() / 4096; };
+    const auto pages = [&] { return readBytes(file).size() / 4096; };
     Session session(accessFile(file), false);
     change(session, "CREATE TABLE Passage (a LONG PRIMARY KEY, m MEMO)");
     for (int i = 0; i < 50; ++i)
@@ -161,9 +147,9 @@ TEST_F(JetStructureTest, DroppedTablesGiveTheirPagesBack)
     change(session, "CREATE TABLE Suivante (a LONG PRIMARY KEY, b TEXT(10))");
     change(session, "INSERT INTO Suivante VALUES (1, 'un')");
     EXPECT_EQ(pages(), grown);
-    const std::string before = bytesOf(file);
+    const std::vector<unsigned char> before = readBytes(file);
     expectRefused(session, "DROP TABLE Table1", "relations");
-    EXPECT_EQ(bytesOf(file), before);
+    EXPECT_EQ(readBytes(file), before);
     EXPECT_EQ(problems(file, true), std::vector<std::string>{});
     EXPECT_EQ(jetcheck({"info", file}).find("Passage"), std::string::npos);
 }
@@ -180,11 +166,11 @@ TEST_F(JetStructureTest, GenuineTablesTakeNewIndexesAndColumns)
         {
             Session session(accessFile(file), false);
             ASSERT_EQ(autocommit(session, false), SQL_SUCCESS);
-            const std::string original = bytesOf(file);
+            const std::vector<unsigned char> original = readBytes(file);
             change(session, "CREATE INDEX ixE ON Table1 (E DESC)");
             change(session, "ALTER TABLE Table1 ADD COLUMN J TEXT(20)");
             ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, session.connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
-            EXPECT_EQ(bytesOf(file), original);
+            EXPECT_EQ(readBytes(file), original);
             refusal(session, "SELECT J FROM Table1");
 
             change(session, "CREATE UNIQUE INDEX ixC ON Table1 (C)");
@@ -232,10 +218,10 @@ TEST_F(JetStructureTest, ForeignKeysBecomeRelationshipsAccessEnforces)
     expectRefused(session, "INSERT INTO Commandes VALUES (3, 7)", "« client »");
     change(session, "ALTER TABLE Table1 ADD COLUMN client LONG");
     change(session, "UPDATE Table1 SET client = 9");
-    const std::string before = bytesOf(file);
+    const std::vector<unsigned char> before = readBytes(file);
     expectRefused(session, "ALTER TABLE Table1 ADD CONSTRAINT r_table1 FOREIGN KEY (client) REFERENCES Clients",
                   "« client »");
-    EXPECT_EQ(bytesOf(file), before);
+    EXPECT_EQ(readBytes(file), before);
     change(session, "UPDATE Table1 SET client = 2");
     change(session, "ALTER TABLE Table1 ADD CONSTRAINT r_table1 FOREIGN KEY (client) REFERENCES Clients");
     expectRefused(session, "DELETE FROM Clients WHERE id = 2", "« id »");  // Table1 refers to it, without cascade
@@ -264,12 +250,12 @@ TEST_F(JetStructureTest, RequiredAndDefaultValuesAreKeptAndApplied)
                             "ville TEXT(30) DEFAULT 'Lyon', n LONG NOT NULL DEFAULT -3, jour DATETIME DEFAULT "
                             "#2024-01-02#, actif YESNO NOT NULL DEFAULT True, vu DATETIME DEFAULT Now())");
             change(session, "INSERT INTO Clients (nom) VALUES ('Zoé')");
-            const std::string before = bytesOf(file);
+            const std::vector<unsigned char> before = readBytes(file);
             expectRefused(session, "INSERT INTO Clients (ville) VALUES ('Paris')", "« nom »", "« Clients »",
                           "exige une valeur");
             expectRefused(session, "UPDATE Clients SET n = Null", "« n »", "exige une valeur");
             expectRefused(session, "CREATE TABLE Autre (a LONG DEFAULT (1 + 2))", "valeur par défaut", "« a »");
-            EXPECT_EQ(bytesOf(file), before);
+            EXPECT_EQ(readBytes(file), before);
             change(session, "INSERT INTO Clients (nom, ville, actif) VALUES ('Léo', Null, False)");
         }
         Session again(accessFile(file), false);
@@ -291,11 +277,11 @@ TEST_F(JetStructureTest, GenuineDesignsAreEnforcedToo)
 {
     JET_COPY_OR_SKIP(file, "jet/fixedTextTestV2000.mdb");
     Session session(accessFile(file), false);
-    const std::string before = bytesOf(file);
+    const std::vector<unsigned char> before = readBytes(file);
     expectRefused(session, "INSERT INTO users (i_user_id, c_flag_) VALUES (99, 'N')", "« c_user_login »",
                   "« users »", "exige une valeur");
     expectRefused(session, "UPDATE users SET d_stamp_ = Null", "« d_stamp_ »", "exige une valeur");
-    EXPECT_EQ(bytesOf(file), before);
+    EXPECT_EQ(readBytes(file), before);
 
     JET_COPY_OR_SKIP(table1, "jet/testV2000.mdb");
     Session other(accessFile(table1), false);
