@@ -130,6 +130,14 @@ TEST_F(JetStructureTest, TransactionsHoldStructureChangesWholeOrNotAtAll)
     commit(session);
     Session again(accessFile(file), false);
     EXPECT_EQ(select(again, "SELECT a FROM Essai"), (std::vector<Row>{{"5"}}));
+    // A rollback makes SQLite forget its tables' connections: a table made earlier in the
+    // session is connected again to be dropped.
+    change(session, "CREATE TABLE Passagere (a LONG)");
+    ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, session.connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+    change(session, "DROP TABLE Essai");
+    commit(session);
+    Session later(accessFile(file), false);
+    refusal(later, "SELECT a FROM Essai");
 }
 
 // A dropped table gives its pages back: a table made after it takes them again, and the file

@@ -407,15 +407,19 @@ bool JetFile::readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>
     return true;
 }
 
+std::size_t JetFile::tableIndex(const std::string& name) const
+{
+    for (std::size_t i = 0; i < m_tables.size(); ++i)
+        if (!m_tables[i].dropped && g_ascii_strcasecmp(m_tables[i].name.c_str(), name.c_str()) == 0)
+            return i;
+    return m_tables.size();
+}
+
 const JetTable* JetFile::table(const std::string& name)
 {
-    for (std::size_t i = 0; i < m_tables.size(); ++i) {
-        if (!m_tables[i].dropped && g_ascii_strcasecmp(m_tables[i].name.c_str(), name.c_str()) == 0) {
-            std::string ignored;
-            return define(i, ignored);
-        }
-    }
-    return nullptr;
+    std::string ignored;
+    const std::size_t index = tableIndex(name);
+    return index < m_tables.size() ? define(index, ignored) : nullptr;
 }
 
 bool JetFile::definitionBytes(const JetTable& table, std::vector<unsigned char>& bytes)

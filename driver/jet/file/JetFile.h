@@ -78,6 +78,8 @@ public:
     const JetTable* define(std::size_t index, std::string& error);
     // The table named `name` (case ignored), defined; nullptr when absent or unreadable.
     const JetTable* table(const std::string& name);
+    // Its place in tables(); tables().size() when there is none.
+    std::size_t tableIndex(const std::string& name) const;
     // The bytes of a table's definition: its first page whole, then each continuation page
     // after its 8-byte header; false when a page lies outside the file or is no definition page.
     bool definitionBytes(const JetTable& table, std::vector<unsigned char>& bytes);

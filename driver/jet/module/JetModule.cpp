@@ -71,10 +71,12 @@ unsigned long tableIndex(const JetFile& file, const char* argument)
             break;
         name += *c;
     }
-    for (std::size_t i = 0; i < file.tables().size(); ++i)
-        if (!file.tables()[i].dropped && file.tables()[i].name == name)
-            return i;
-    return file.tables().size();
+    // A table its transaction just removed is still connected once, for SQLite to forget it.
+    std::size_t index = file.tableIndex(name);
+    for (std::size_t i = file.tables().size(); index == file.tables().size() && i-- > 0;)
+        if (file.tables()[i].dropped && file.tables()[i].name == name)
+            index = i;
+    return index;
 }
 
 // Declares `schema` for the virtual table of `table` and makes it.

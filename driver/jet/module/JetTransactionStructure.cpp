@@ -50,9 +50,9 @@ const JetTable* JetTransaction::userTable(const std::string& name, std::size_t& 
         error = messageChangeOutsideTransaction(m_file.path());
         return nullptr;
     }
-    const JetTable* table = m_file.table(name);
-    for (index = 0; table != nullptr && &m_file.tables()[index] != table; ++index) {
-    }
+    index = m_file.tableIndex(name);
+    std::string unread;
+    const JetTable* table = index < m_file.tables().size() ? m_file.define(index, unread) : nullptr;
     if (table == nullptr || table->system) {
         error = table == nullptr ? "La table « " + name + " » n'existe pas."
                                  : "La table système « " + table->name + " » ne peut pas être modifiée.";

@@ -167,8 +167,9 @@ bool addColumn(JetPages& pages, std::uint32_t definitionPage, const std::string&
         placed.fixedOffset = end;
     }
     JetDefinitionImage& image = loaded.image;
-    JetDefinitionImage::Named named{columnBlock(column, placed, format, fileTextSettings(pages)), {}};
-    if (!storedName(column.name, format, fileTextSettings(pages).codePage, named.name, error))
+    const JetTextSettings text = fileTextSettings(pages);
+    JetDefinitionImage::Named named{columnBlock(column, placed, format, text), {}};
+    if (!storedName(column.name, format, text.codePage, named.name, error))
         return false;
     image.columns.push_back(std::move(named));
     writeUInt16(image.header.data(), format.definitionMaxColumns, static_cast<unsigned>(layout.maxColumns + 1));
