@@ -27,6 +27,9 @@ import sys
 
 SHARP_S = 0xDF
 UNDEFINED = ("S", b"\x10", 0)  # the bytes Windows-1252 leaves without a character
+# The data files give no code for the byte 0; Access 97 gives it that of the other control
+# characters: nwind.mdb's MSysModules2 keys its row named "Lock" followed by a 0 as 6d 72 62 6c 10.
+NUL = ("S", b"\x10", 0)
 
 
 def code_bytes(text):
@@ -83,6 +86,9 @@ def main(codes_path, mappings_path):
             code = parse(lines[line])
         if c is None:
             code = UNDEFINED
+        if b == 0:
+            assert code is None or code == NUL, code
+            code = NUL
         if b == SHARP_S:
             assert code == ("S", b"\x76\x76", 0), code
             code = ("G", code[1], 0)

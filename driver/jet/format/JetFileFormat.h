@@ -35,6 +35,12 @@ constexpr std::uint16_t kRowOffsetMask = 0x1fff;
 constexpr std::uint32_t kLongValueInline = 0x80000000u;
 constexpr std::uint32_t kLongValueSinglePage = 0x40000000u;
 
+// A stored index's block in a definition has room for ten key columns (number, order), an unused
+// one numbered 0xFFFF; a definition declaring more indexes than this is taken for damaged.
+constexpr int kIndexKeySlots = 10;
+constexpr unsigned kNoKeyColumn = 0xffff;
+constexpr std::uint32_t kMostIndexes = 1000;
+
 struct JetFileFormat {
     bool jet3 = false;
     int pageSize = 4096;

@@ -21,9 +21,31 @@ bool isFloating(JetType type)
     return type == JetType::Single || type == JetType::Double || type == JetType::DateTime;
 }
 
+// A replication ID's key: its 16 bytes in the order its text shows them (the row keeps its first
+// three parts little-endian), with a mark after the eighth and one at the end, as genuine files
+// key them; a descending key inverts all but the middle mark.
+constexpr unsigned char kGuidMiddleMark = 0x09;
+constexpr unsigned char kGuidEndMark = 0x08;
+constexpr std::size_t kGuidMiddle = 8;
+
+std::vector<unsigned char> guidKeyBytes(const unsigned char* value)
+{
+    static constexpr int order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+    std::vector<unsigned char> bytes;
+    for (int i = 0; i < 16; ++i) {
+        if (i == static_cast<int>(kGuidMiddle))
+            bytes.push_back(kGuidMiddleMark);
+        bytes.push_back(value[order[i]]);
+    }
+    bytes.push_back(kGuidEndMark);
+    return bytes;
+}
+
 // The value's bytes most significant first, laid to sort in ascending order.
 std::vector<unsigned char> ascendingBytes(JetType type, const unsigned char* value)
 {
+    if (type == JetType::Guid)
+        return guidKeyBytes(value);
     const int size = keyValueSize(type);
     std::vector<unsigned char> bytes(value, value + size);
     std::reverse(bytes.begin(), bytes.end());
@@ -102,8 +124,8 @@ bool keyTypeKnown(JetType type, const JetFileFormat&)
 
 int keyValueSize(JetType type)
 {
-    // A replication ID and a decimal are fixed in the row but have no number key here.
-    return type == JetType::Guid || type == JetType::Decimal ? 0 : fixedSize(static_cast<int>(type));
+    // A decimal is fixed in the row but has no number key here.
+    return type == JetType::Decimal ? 0 : fixedSize(static_cast<int>(type));
 }
 
 bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descending, const unsigned char* value,
@@ -123,8 +145,11 @@ bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descend
         return true;
     }
     key.push_back(descending ? indexkey::kDescendingValue : indexkey::kAscendingValue);
+    const std::size_t start = key.size();
     for (unsigned char b : ascendingBytes(type, value))
         key.push_back(descending ? static_cast<unsigned char>(~b) : b);
+    if (type == JetType::Guid)
+        key[start + kGuidMiddle] = kGuidMiddleMark;
     return true;
 }
 
@@ -154,10 +179,13 @@ bool rowIndexKey(const std::vector<unsigned char>& row, const std::vector<JetKey
                 return false;
             continue;
         }
-        const std::size_t at = static_cast<std::size_t>(format.rowCountSize + column.fixedOffset);
-        if (!column.fixed())
+        // A number lies among the fixed columns, or (in some of Access's own tables) among the
+        // variable ones.
+        std::size_t at = static_cast<std::size_t>(format.rowCountSize + column.fixedOffset);
+        std::size_t end = row.size();
+        if (!column.fixed() && present && !variableData(row, column, at, end, format))
             return false;
-        if (present && at + static_cast<std::size_t>(keyValueSize(column.type)) > row.size())
+        if (present && at + static_cast<std::size_t>(keyValueSize(column.type)) > end)
             return false;
         appendKeyColumn(key, column.type, part.descending, present ? row.data() + at : nullptr);
     }

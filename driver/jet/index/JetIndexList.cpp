@@ -2,6 +2,7 @@
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetFileFormat.h"
 
 #include <map>
 #include <optional>
@@ -9,9 +10,6 @@
 namespace kervane::jet {
 namespace {
 
-constexpr int kKeyColumns = 10;       // each real index has room for ten key columns
-constexpr unsigned kNoColumn = 0xFFFF;
-constexpr long long kMostIndexes = 1000;
 constexpr unsigned char kUniqueFlag = 0x01;
 constexpr unsigned char kIgnoreNullsFlag = 0x02;
 constexpr unsigned char kRequiredFlag = 0x08;
@@ -125,10 +123,10 @@ bool readRealIndex(const Reader& reader, const Layout& layout, long long at,
 {
     if (!reader.fits(at, layout.realSize))
         return false;
-    for (int k = 0; k < kKeyColumns; ++k) {
+    for (int k = 0; k < kIndexKeySlots; ++k) {
         const long long key = at + layout.realKeysAt + 3LL * k;
         const unsigned number = *reader.u16(key);
-        if (number == kNoColumn)
+        if (number == kNoKeyColumn)
             continue;
         const auto found = names.find(number);
         if (found == names.end())

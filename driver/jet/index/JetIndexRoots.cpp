@@ -1,6 +1,7 @@
 #include "driver/jet/index/JetIndexRoots.h"
 
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetFileFormat.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetTableLayout.h"
 
@@ -8,11 +9,7 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr unsigned kMostIndexes = 1000;
-// A real index's block after the column names holds ten key columns (number, order); the
-// places of its fields and of a logical index's come from the file's format.
-constexpr int kKeyColumns = 10;
-constexpr unsigned kNoColumn = 0xffff;
+// The places of a real index's fields and of a logical index's come from the file's format.
 constexpr unsigned char kPrimaryKind = 1;
 constexpr unsigned char kForeignKeyKind = 2;
 constexpr unsigned char kPrimaryTableSide = 1;
@@ -42,10 +39,10 @@ bool skipColumns(const std::vector<unsigned char>& b, std::uint32_t realCount, c
 JetRealIndex readOne(const std::vector<unsigned char>& b, std::size_t at, const JetFileFormat& f)
 {
     JetRealIndex index;
-    for (int k = 0; k < kKeyColumns; ++k) {
+    for (int k = 0; k < kIndexKeySlots; ++k) {
         const std::size_t key = at + place(f.realIndexKeys) + 3 * static_cast<std::size_t>(k);
         const unsigned number = readLittleEndian(b.data() + key, 2);
-        if (number != kNoColumn)
+        if (number != kNoKeyColumn)
             index.columns.push_back({static_cast<int>(number), b[key + 2] != 0x01});
     }
     index.usageMap = readLittleEndian(b.data() + at + place(f.realIndexUsageMap), 4);

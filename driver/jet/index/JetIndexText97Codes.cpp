@@ -10,7 +10,7 @@ using K = CodeKind;
 
 // kind, text code length, text code bytes, accent code; by Windows-1252 byte
 constexpr ByteCode kCodes[256] = {
-    {K::Unknown, 0, {0x00, 0x00}, 0x00},  // 0x00
+    {K::Simple, 1, {0x10, 0x00}, 0x00},  // 0x00
     {K::Simple, 1, {0x10, 0x00}, 0x00},  // 0x01
     {K::Simple, 1, {0x10, 0x00}, 0x00},  // 0x02
     {K::Simple, 1, {0x10, 0x00}, 0x00},  // 0x03

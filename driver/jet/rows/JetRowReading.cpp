@@ -77,8 +77,11 @@ bool columnPresent(const std::vector<unsigned char>& row, const JetLayoutColumn&
 bool fixedLong(const std::vector<unsigned char>& row, const JetLayoutColumn& column, std::int32_t& value,
                const JetFileFormat& format)
 {
-    const std::size_t at = static_cast<std::size_t>(format.rowCountSize + column.fixedOffset);
-    if (!columnPresent(row, column, format) || at + 4 > row.size())
+    // Some of Access's own tables keep a Long among the variable columns.
+    std::size_t at = static_cast<std::size_t>(format.rowCountSize + column.fixedOffset);
+    std::size_t end = row.size();
+    if (!columnPresent(row, column, format) || (!column.fixed() && !variableData(row, column, at, end, format)) ||
+        at + 4 > end)
         return false;
     value = static_cast<std::int32_t>(readUInt32(row, at));
     return true;
