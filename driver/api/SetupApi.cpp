@@ -1,11 +1,14 @@
 // Setup entry point: adds, reconfigures and removes data sources of this driver in odbc.ini, and
-// makes new empty databases (CREATE_DB, CREATE_DBV3, CREATE_DBV4 with a request to add).
+// makes new empty databases (CREATE_DB, CREATE_DBV3, CREATE_DBV4) and compacted copies (COMPACT_DB,
+// REPAIR_DB in place) with a request to add.
 #include "driver/handles/ConnectionString.h"
+#include "driver/jet/compact/JetCompaction.h"
 #include "driver/jet/schema/JetNewDatabase.h"
 #include "driver/semantics/Characters.h"
 
 #include <odbcinst.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <string_view>
@@ -79,7 +82,7 @@ bool dataSourceExists(const std::string& name)
 }
 
 // The keywords that act on a database file instead of describing the data source.
-bool fileAction(const std::string& key)
+bool isFileAction(const std::string& key)
 {
     for (const char* action : {"CREATE_DB", "CREATE_DBV3", "CREATE_DBV4", "COMPACT_DB", "REPAIR_DB"})
         if (sameProfileName(key, action))
@@ -90,7 +93,7 @@ bool fileAction(const std::string& key)
 bool writeAttributes(const std::string& name, const Attributes& attributes)
 {
     for (const auto& [key, value] : attributes) {
-        if (sameProfileName(key, "DSN") || sameProfileName(key, "DRIVER") || fileAction(key))
+        if (sameProfileName(key, "DSN") || sameProfileName(key, "DRIVER") || isFileAction(key))
             continue;
         if (!SQLWritePrivateProfileString(name.c_str(), key.c_str(), value.c_str(), "odbc.ini"))
             return false;
@@ -98,36 +101,71 @@ bool writeAttributes(const std::string& name, const Attributes& attributes)
     return true;
 }
 
-// "<path> [General]", the path in double quotes when it holds spaces; false with a French message
-// when the path is missing or another sort order is asked for.
-bool creationRequest(std::string_view value, std::string& path, std::string& error)
+// The words of a file keyword's value: paths, then a sort order; a word in double quotes may hold
+// spaces. False with a French message when a quote is not closed.
+bool requestWords(std::string_view value, std::vector<std::string>& words, std::string& error)
 {
-    value = kervane::sql::trimmedBlanks(value);
-    std::string_view rest;
-    if (!value.empty() && value.front() == '"') {
-        const auto closing = value.find('"', 1);
-        if (closing == std::string_view::npos) {
-            error = "Le chemin de la nouvelle base n'a pas de guillemet fermant.";
-            return false;
+    words.clear();
+    for (value = kervane::sql::trimmedBlanks(value); !value.empty(); value = kervane::sql::trimmedBlanks(value)) {
+        if (value.front() == '"') {
+            const auto closing = value.find('"', 1);
+            if (closing == std::string_view::npos) {
+                error = "Le chemin « " + std::string(value.substr(1)) + " » n'a pas de guillemet fermant.";
+                return false;
+            }
+            words.emplace_back(value.substr(1, closing - 1));
+            value = value.substr(closing + 1);
+        } else {
+            const auto space = value.find_first_of(" \t");
+            words.emplace_back(value.substr(0, space));
+            value = space == std::string_view::npos ? std::string_view() : value.substr(space);
         }
-        path = std::string(value.substr(1, closing - 1));
-        rest = value.substr(closing + 1);
-    } else {
-        const auto space = value.find_first_of(" \t");
-        path = std::string(value.substr(0, space));
-        rest = space == std::string_view::npos ? std::string_view() : value.substr(space);
     }
-    rest = kervane::sql::trimmedBlanks(rest);
-    if (path.empty()) {
-        error = "Le chemin de la nouvelle base est absent.";
+    return true;
+}
+
+// `paths` paths, then at most a sort order, which can only be General; false with a French
+// message for `key` otherwise.
+bool filePaths(const std::string& key, std::string_view value, std::size_t paths, std::vector<std::string>& words,
+               std::string& error)
+{
+    if (!requestWords(value, words, error))
+        return false;
+    if (words.size() < paths || std::any_of(words.begin(), words.begin() + static_cast<long>(std::min(paths, words.size())),
+                                            [](const std::string& word) { return word.empty(); })) {
+        error = paths == 1 ? "Le chemin de la base est absent (" + key + ")."
+                           : key + " attend le chemin de la base, puis celui de sa copie compactée.";
         return false;
     }
-    if (!rest.empty() && !kervane::sql::equalIgnoringAsciiCase(rest, "General")) {
-        error = "L'ordre de tri « " + std::string(rest) +
-                " » n'est pas possible : une nouvelle base ne peut avoir que l'ordre General.";
+    if (words.size() > paths + 1 || (words.size() == paths + 1 && sameProfileName(key, "REPAIR_DB"))) {
+        error = "La valeur de " + key + " a trop de mots : « " + std::string(value) + " ».";
+        return false;
+    }
+    if (words.size() == paths + 1 && !kervane::sql::equalIgnoringAsciiCase(words.back(), "General")) {
+        error = "L'ordre de tri « " + words.back() +
+                " » n'est pas possible : une base ne peut avoir que l'ordre General.";
         return false;
     }
     return true;
+}
+
+// Carries out one file keyword; false with the installer's error code and a French message.
+bool fileAction(const std::string& key, const std::string& value, DWORD& code, std::string& error)
+{
+    std::vector<std::string> words;
+    code = ODBC_ERROR_INVALID_KEYWORD_VALUE;
+    const bool compact = sameProfileName(key, "COMPACT_DB");
+    const bool repair = sameProfileName(key, "REPAIR_DB");
+    if (!filePaths(key, value, compact ? 2 : 1, words, error))
+        return false;
+    code = ODBC_ERROR_REQUEST_FAILED;
+    if (compact)
+        return kervane::jet::compactDatabase(words[0], words[1], error);
+    if (repair)
+        return kervane::jet::repairDatabase(words[0], error);
+    const auto version =
+        sameProfileName(key, "CREATE_DBV3") ? kervane::jet::JetVersion::Jet3 : kervane::jet::JetVersion::Jet4;
+    return kervane::jet::createDatabase(words[0], version, error);
 }
 
 // Carries out the file keywords of `attributes`; `acted` tells whether there was one. False after
@@ -136,26 +174,13 @@ bool fileActions(const Attributes& attributes, bool& acted)
 {
     acted = false;
     for (const auto& [key, value] : attributes) {
-        if (!fileAction(key))
+        if (!isFileAction(key))
             continue;
         acted = true;
         std::string error;
-        if (sameProfileName(key, "COMPACT_DB") || sameProfileName(key, "REPAIR_DB")) {
-            error = sameProfileName(key, "COMPACT_DB")
-                        ? "Le compactage d'une base Access (COMPACT_DB) n'est pas encore possible."
-                        : "La réparation d'une base Access (REPAIR_DB) n'est pas encore possible.";
-            SQLPostInstallerError(ODBC_ERROR_REQUEST_FAILED, error.c_str());
-            return false;
-        }
-        std::string path;
-        if (!creationRequest(value, path, error)) {
-            SQLPostInstallerError(ODBC_ERROR_INVALID_KEYWORD_VALUE, error.c_str());
-            return false;
-        }
-        const auto version =
-            sameProfileName(key, "CREATE_DBV3") ? kervane::jet::JetVersion::Jet3 : kervane::jet::JetVersion::Jet4;
-        if (!kervane::jet::createDatabase(path, version, error)) {
-            SQLPostInstallerError(ODBC_ERROR_REQUEST_FAILED, error.c_str());
+        DWORD code = ODBC_ERROR_REQUEST_FAILED;
+        if (!fileAction(key, value, code, error)) {
+            SQLPostInstallerError(code, error.c_str());
             return false;
         }
     }

@@ -59,7 +59,8 @@ bool encodeValue(const JetLayoutColumn& column, const JetFieldValue& value, std:
                  std::string& error, const std::uint32_t* outside = nullptr,
                  const JetFileFormat& format = jet4FileFormat());
 // The bytes a memo (UTF-16LE, or the column's code page) or OLE value stands for; false with a
-// French message.
+// French message. A memo given as Binary is given as another file stores it (a copy's), its
+// bytes kept as they are.
 bool longValueData(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& data,
                    std::string& error);
 

@@ -329,9 +329,9 @@ bool longValueData(const JetLayoutColumn& column, const JetFieldValue& value, st
                    std::string& error)
 {
     data.clear();
-    if (column.type == JetType::Memo)
+    if (column.type == JetType::Memo && value.kind != Kind::Binary)
         return textBytes(column, value, data, error);
-    if (column.type == JetType::Ole && value.kind == Kind::Binary) {
+    if ((column.type == JetType::Ole || column.type == JetType::Memo) && value.kind == Kind::Binary) {
         data = value.bytes;
         return true;
     }

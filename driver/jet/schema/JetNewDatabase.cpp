@@ -1,6 +1,7 @@
 #include "driver/jet/schema/JetNewDatabase.h"
 
 #include "driver/jet/file/JetFileIo.h"
+#include "driver/jet/file/JetMemoryPages.h"
 
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
@@ -26,36 +27,6 @@ namespace {
 constexpr int kGeneralSortOrder = 1033;
 constexpr int kWesternCodePage = 1252;
 constexpr std::uint32_t kFirstDefinitionPage = 2;
-
-// A new file's pages, in memory until it is written whole.
-class NewFilePages final : public JetPages {
-public:
-    explicit NewFilePages(std::size_t size) : m_size(size) {}
-
-    std::size_t pageSize() const override { return m_size; }
-    std::uint32_t pageCount() const override { return static_cast<std::uint32_t>(m_pages.size()); }
-    const unsigned char* read(std::uint32_t page) override { return change(page); }
-    unsigned char* change(std::uint32_t page) override
-    {
-        return page < m_pages.size() ? m_pages[page].get() : nullptr;
-    }
-    std::uint32_t append() override
-    {
-        m_pages.push_back(std::make_unique<unsigned char[]>(m_size));  // zeros, and never moved
-        return pageCount() - 1;
-    }
-    std::vector<unsigned char> bytes() const
-    {
-        std::vector<unsigned char> file;
-        for (const auto& page : m_pages)
-            file.insert(file.end(), page.get(), page.get() + m_size);
-        return file;
-    }
-
-private:
-    std::size_t m_size;
-    std::vector<std::unique_ptr<unsigned char[]>> m_pages;
-};
 
 // Page 0. Its fields, and the values Access gives those whose meaning is not known, are those of
 // the empty files Access writes; the part from 0x18 is then masked.
@@ -226,11 +197,14 @@ bool renameWithoutReplacing(const std::string& temporary, const std::string& pat
 
 }  // namespace
 
-bool newDatabaseBytes(JetVersion version, double created, std::vector<unsigned char>& file, std::string& error)
+bool newDatabasePages(JetVersion version, double created, JetMemoryPages& pages, std::string& error)
 {
     const bool jet3 = version == JetVersion::Jet3;
     const JetFileFormat& format = jet3 ? jet3FileFormat() : jet4FileFormat();
-    NewFilePages pages(static_cast<std::size_t>(format.pageSize));
+    if (pages.pageSize() != static_cast<std::size_t>(format.pageSize) || pages.pageCount() != 0) {
+        error = "Les pages d'une nouvelle base doivent être vides et de " + std::to_string(format.pageSize) + " octets.";
+        return false;
+    }
     const std::vector<JetNewTable> tables = systemTables(jet3);
     while (pages.pageCount() < kFirstDefinitionPage + tables.size())
         pages.append();
@@ -239,30 +213,24 @@ bool newDatabaseBytes(JetVersion version, double created, std::vector<unsigned c
     if (!writeSystemTables(pages, tables, error))
         return false;
     writeUnownedPages(pages, format);
-    if (!writeCatalogueRows(pages, created, error))
-        return false;
-    file = pages.bytes();
-    return true;
+    return writeCatalogueRows(pages, created, error);
 }
 
-bool createDatabase(const std::string& path, JetVersion version, std::string& error)
+bool writeDatabaseFile(const std::string& path, const JetMemoryPages& pages, bool replacing, std::string& error)
 {
     struct stat existing {};
     if (path.empty()) {
         error = "Le chemin de la nouvelle base est vide.";
         return false;
     }
-    if (::lstat(path.c_str(), &existing) == 0) {
+    if (!replacing && ::lstat(path.c_str(), &existing) == 0) {
         error = "Le fichier " + quoted(path) + " existe déjà : la nouvelle base ne peut pas le remplacer.";
         return false;
     }
-    std::vector<unsigned char> bytes;
-    if (!newDatabaseBytes(version, accessNow(), bytes, error))
-        return false;
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::string cannot = "La nouvelle base " + quoted(path) + " ne peut pas être écrite : ";
+    const std::string cannot = "La base " + quoted(path) + " ne peut pas être écrite : ";
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
@@ -275,14 +243,20 @@ bool createDatabase(const std::string& path, JetVersion version, std::string& er
         error = cannot + "son dossier n'existe pas ou n'accepte pas de nouveau fichier.";
         return false;
     }
-    const bool written = writeAt(fd, bytes.data(), bytes.size(), 0) == 0 && syncFile(fd) == 0;
+    // A file replaced keeps its permissions.
+    bool written = !replacing || ::lstat(path.c_str(), &existing) != 0 || ::fchmod(fd, existing.st_mode & 07777) == 0;
+    for (std::uint32_t p = 0; written && p < pages.pageCount(); ++p)
+        written = writeAt(fd, pages.page(p), pages.pageSize(), static_cast<off_t>(p) * pages.pageSize()) == 0;
+    written = written && syncFile(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
         ::unlink(temporary.c_str());
         error = cannot + "l'écriture a échoué (disque plein ?).";
         return false;
     }
-    if (!renameWithoutReplacing(temporary, path)) {
+    const bool named = replacing ? ::rename(temporary.c_str(), path.c_str()) == 0
+                                 : renameWithoutReplacing(temporary, path);
+    if (!named) {
         const bool taken = errno == EEXIST;
         ::unlink(temporary.c_str());
         error = taken ? "Le fichier " + quoted(path) + " existe déjà : la nouvelle base ne peut pas le remplacer."
@@ -292,6 +266,18 @@ bool createDatabase(const std::string& path, JetVersion version, std::string& er
     // The new name itself made durable.
     syncFolderOf(path);
     return true;
+}
+
+bool createDatabase(const std::string& path, JetVersion version, std::string& error)
+{
+    struct stat existing {};
+    if (!path.empty() && ::lstat(path.c_str(), &existing) == 0) {
+        error = "Le fichier " + quoted(path) + " existe déjà : la nouvelle base ne peut pas le remplacer.";
+        return false;
+    }
+    JetMemoryPages pages(static_cast<std::size_t>(
+        (version == JetVersion::Jet3 ? jet3FileFormat() : jet4FileFormat()).pageSize));
+    return newDatabasePages(version, accessNow(), pages, error) && writeDatabaseFile(path, pages, false, error);
 }
 
 }  // namespace kervane::jet

@@ -4,20 +4,26 @@
 // The file holds its header page, the map of the pages no table owns, and the catalogue
 // (JetSystemCatalogue.h): nothing else.
 #include <string>
-#include <vector>
 
 namespace kervane::jet {
 
 enum class JetVersion { Jet3, Jet4 };
 
-// The bytes of a new database made at `created` (days since 1899-12-30); false with a French
-// message when one of its parts cannot be laid out.
-bool newDatabaseBytes(JetVersion version, double created, std::vector<unsigned char>& file, std::string& error);
+class JetMemoryPages;
 
-// Writes a new database at `path`, which must not exist yet: through a temporary file of the same
-// folder, written and synced, then given its name, so that nothing half-made ever bears it.
-// False with a French message when the path exists, its folder cannot take the file, or the
+// The pages of a new database made at `created` (days since 1899-12-30), laid into `pages`
+// (empty, of the version's page size); false with a French message when one of its parts cannot
+// be laid out.
+bool newDatabasePages(JetVersion version, double created, JetMemoryPages& pages, std::string& error);
+
+// Writes `pages` as the file `path`: through a temporary file of the same folder, written and
+// synced, then given its name, so that nothing half-made ever bears it. Unless `replacing`, the
+// path must not exist yet; when it does, the file there is replaced in one step. False with a
+// French message when the path exists (not replacing), its folder cannot take the file, or the
 // writing fails (nothing is then left behind).
+bool writeDatabaseFile(const std::string& path, const JetMemoryPages& pages, bool replacing, std::string& error);
+
+// Writes a new database at `path`, which must not exist yet (writeDatabaseFile()).
 bool createDatabase(const std::string& path, JetVersion version, std::string& error);
 
 }  // namespace kervane::jet

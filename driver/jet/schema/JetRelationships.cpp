@@ -21,6 +21,7 @@ constexpr unsigned char kReferringSide = 2;
 constexpr std::int64_t kCascadeUpdatesFlag = 0x100;
 constexpr std::int64_t kCascadeDeletesFlag = 0x1000;
 constexpr std::int64_t kCascadeNullFlag = 0x2000;
+constexpr std::int64_t kNotEnforcedFlag = 0x2;
 
 std::string listed(const std::vector<std::string>& names)
 {
@@ -100,7 +101,8 @@ bool recordRelationship(JetPages& pages, const JetRelationshipRequest& request, 
     if (!openCatalogue(pages, catalogue, error) ||
         !openSystemTable(pages, catalogue, "MSysRelationships", table, error))
         return false;
-    const std::int64_t flags = (request.cascadeUpdates ? kCascadeUpdatesFlag : 0) |
+    const std::int64_t flags = request.moreFlags | (request.enforced ? 0 : kNotEnforcedFlag) |
+                               (request.cascadeUpdates ? kCascadeUpdatesFlag : 0) |
                                (request.cascadeDeletes ? kCascadeDeletesFlag : 0) |
                                (request.cascadeNull ? kCascadeNullFlag : 0);
     for (std::size_t i = 0; i < request.columns.size(); ++i) {
@@ -121,10 +123,26 @@ bool recordRelationship(JetPages& pages, const JetRelationshipRequest& request, 
 
 }  // namespace
 
+void takeRelationshipFlags(std::int64_t grbit, JetRelationshipRequest& request)
+{
+    request.enforced = (grbit & kNotEnforcedFlag) == 0;
+    request.cascadeUpdates = (grbit & kCascadeUpdatesFlag) != 0;
+    request.cascadeDeletes = (grbit & kCascadeDeletesFlag) != 0;
+    request.cascadeNull = (grbit & kCascadeNullFlag) != 0;
+    request.moreFlags = grbit & ~(kNotEnforcedFlag | kCascadeUpdatesFlag | kCascadeDeletesFlag | kCascadeNullFlag);
+}
+
 bool createRelationship(JetPages& pages, std::uint32_t referringPage, std::uint32_t referencedPage,
                         const JetRelationshipRequest& request, JetRelatedRows* related, std::string& error)
 {
     const std::string name = request.name.empty() ? request.referenced + request.table : request.name;
+    if (!request.enforced) {
+        if (request.columns.empty() || request.columns.size() != request.referencedColumns.size()) {
+            error = "La relation « " + name + " » doit lier autant de colonnes de chaque côté.";
+            return false;
+        }
+        return recordRelationship(pages, request, name, request.referencedColumns, error);
+    }
     if (referringPage == referencedPage) {
         error = "La relation « " + name + " » d'une table avec elle-même ne peut pas encore être créée par ce pilote.";
         return false;

@@ -22,7 +22,14 @@ struct JetRelationshipRequest {
     bool cascadeUpdates = false;
     bool cascadeDeletes = false;
     bool cascadeNull = false;  // ON DELETE SET NULL
+    // A relationship Access only records, its integrity not enforced: no index, no check.
+    bool enforced = true;
+    std::int64_t moreFlags = 0;  // what else Access records of it: one to one, the kind of join
 };
+
+// Sets the kind of `request` (enforced, cascades, what else Access records) from the grbit value
+// MSysRelationships keeps for a relationship.
+void takeRelationshipFlags(std::int64_t grbit, JetRelationshipRequest& request);
 
 // The relationship between the tables whose definitions start on `referringPage` and
 // `referencedPage`; `related` answers for the rows of the referenced table. False with a French

@@ -1,6 +1,7 @@
 #include "driver/jet/schema/JetTableDefinition.h"
 
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetFileFormat.h"
 #include "driver/jet/format/JetUsageMap.h"
 #include "driver/jet/rows/JetRowEncoding.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
@@ -22,7 +23,6 @@ constexpr unsigned char kDefinitionIgnoreNullsIndex = 0x02;
 constexpr unsigned char kDefinitionRequiredIndex = 0x08;
 constexpr unsigned char kDefinitionJet4IndexMark = 0x80;  // set on every stored index Access 2000 writes
 constexpr unsigned char kDefinitionPrimaryKind = 1;
-constexpr int kDefinitionKeySlots = 10;
 constexpr unsigned char kDefinitionAscendingKey = 0x01;
 // Access writes these two bytes after the relationship fields of an index that is no foreign key.
 constexpr unsigned char kDefinitionNoRelationship = 0x04;
@@ -55,7 +55,7 @@ int storedLength(const JetNewColumn& column, const JetFileFormat& format)
     case JetType::Memo:
     case JetType::Ole: return 0;
     }
-    return 0;
+    return column.characters;  // a type of Access's own tables: the size its copy is given
 }
 
 void put16(std::vector<unsigned char>& b, std::size_t at, unsigned value)
@@ -144,7 +144,7 @@ std::vector<unsigned char> storedIndexBlock(const JetNewIndex& index, const JetT
 {
     const JetFileFormat& format = *layout.format;
     std::vector<unsigned char> b(static_cast<std::size_t>(format.realIndexBlockSize), 0);
-    for (int k = 0; k < kDefinitionKeySlots; ++k) {
+    for (int k = 0; k < kIndexKeySlots; ++k) {
         const std::size_t at = static_cast<std::size_t>(format.realIndexKeys + 3 * k);
         if (k < static_cast<int>(index.keys.size())) {
             const auto& [column, descending] = index.keys[static_cast<std::size_t>(k)];
@@ -219,7 +219,7 @@ JetTableLayout plannedLayout(const JetNewTable& table, const JetFileFormat& form
         placed.precision = column.precision;
         placed.scale = column.scale;
         placed.flags = kDefinitionUpdatableFlag | column.moreFlags;
-        if (variable(column.type)) {
+        if (!column.fixedLength.value_or(!variable(column.type))) {
             placed.variableIndex = layout.variableColumns++;
         } else {
             placed.flags |= kDefinitionFixedFlag;

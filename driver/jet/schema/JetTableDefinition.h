@@ -27,6 +27,9 @@ struct JetNewColumn {
     bool required = false;
     std::optional<std::string> defaultValue;
     unsigned char moreFlags = 0;  // flags Access adds to the columns of its own tables
+    // Whether the column lies among the fixed ones, every value taking its size (a copy's, as
+    // the original has it); unset: as its type has it.
+    std::optional<bool> fixedLength;
 };
 
 struct JetNewIndex {

@@ -179,6 +179,44 @@ bool JetLongValueStore::referenced(const JetTableLayout& layout, const std::vect
     return true;
 }
 
+bool JetLongValueStore::read(const unsigned char* field, std::size_t size, std::vector<unsigned char>& data)
+{
+    data.clear();
+    if (size < 12)
+        return false;
+    const std::size_t length = readUInt32(field, 0) & 0x3fffffffu;
+    const unsigned char flags = field[3] & 0xc0;
+    if (flags == 0x80) {
+        if (size - 12 < length)
+            return false;
+        data.assign(field + 12, field + 12 + length);
+        return true;
+    }
+    std::uint32_t pointer = readUInt32(field, 4);
+    for (int hops = 0; hops < kMaxChain && data.size() < length; ++hops) {
+        const JetRowId at = JetRowId::fromPointer(pointer);
+        const unsigned char* page = m_pages.read(at.page);
+        datapage::Slot slot;
+        if (!isLongValuePage(page) || !datapage::slot(page, at.row, slot, format()))
+            return false;
+        if (flags == 0x40) {
+            data.assign(page + slot.start, page + slot.end);
+            break;
+        }
+        // A chained piece: the next piece's pointer, then the piece.
+        if (slot.size() < 4)
+            return false;
+        pointer = readUInt32(page + slot.start, 0);
+        data.insert(data.end(), page + slot.start + 4, page + slot.end);
+        if ((pointer >> 8) == 0)
+            break;
+    }
+    if (data.size() < length)
+        return false;
+    data.resize(length);
+    return true;
+}
+
 // Access flags a long-value row it deletes both deleted and moved, in both formats.
 void JetLongValueStore::release(const std::vector<JetRowId>& rows)
 {

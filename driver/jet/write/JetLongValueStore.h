@@ -33,6 +33,10 @@ public:
                     std::string& error);
     // Marks those rows deleted (and moved, as Access marks them).
     void release(const std::vector<JetRowId>& rows);
+    // The bytes of the value whose field in a row is the `size` bytes at `field` (its reference,
+    // then its bytes when the row keeps them), chains followed; false when the reference or a row
+    // it leads to cannot be read.
+    bool read(const unsigned char* field, std::size_t size, std::vector<unsigned char>& data);
 
 private:
     const JetFileFormat& format() const;

@@ -1,0 +1,209 @@
+#include "driver/jet/compact/JetCompactTables.h"
+
+#include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetCodePage.h"
+#include "driver/jet/format/JetPages.h"
+#include "driver/jet/index/JetIndexList.h"
+#include "driver/jet/index/JetIndexText.h"
+#include "driver/jet/rows/JetRowReading.h"
+#include "driver/jet/rows/JetRowWalk.h"
+#include "driver/jet/schema/JetCatalogueRows.h"
+#include "driver/jet/schema/JetSchemaParts.h"
+#include "driver/jet/schema/JetTableCreation.h"
+#include "driver/jet/write/JetLongValueStore.h"
+#include "driver/jet/write/JetTableWriter.h"
+#include "driver/semantics/UtfCoding.h"
+
+namespace kervane::jet {
+namespace compacttables {
+
+constexpr std::int64_t kTableObject = 1;
+constexpr std::uint32_t kIdPageMask = 0x00ffffff;  // a table's Id is its definition page
+constexpr unsigned char kSystemTableKind = 0x53;
+// MSysObjects.Flags of the tables Access keeps for itself: system, and hidden by the system.
+constexpr std::int64_t kSystemObjectFlags = 0x80000002;
+// Column flags a new definition sets itself: fixed, updatable, AutoNumber.
+constexpr unsigned char kPlannedColumnFlags = 0x01 | 0x02 | 0x04;
+
+std::size_t position(const JetTableLayout& layout, std::string_view name)
+{
+    return positionOf(layout, *columnNamed(layout, name));
+}
+
+// The bytes of the memo or OLE value `stored` (a row's field) as they are kept, in or out of the row.
+bool longValueBytes(JetPages& pages, const std::vector<unsigned char>& stored, std::vector<unsigned char>& bytes)
+{
+    JetLongValueStore store(pages);
+    return store.read(stored.data(), stored.size(), bytes);
+}
+
+bool catalogueObject(JetPages& source, JetTableWriter& catalogue, JetRowId where, const std::vector<unsigned char>& row,
+                     CompactedObject& object, std::string& error)
+{
+    object.name = catalogueText(catalogue, where, "Name");
+    object.id = catalogueNumber(catalogue, where, "Id").value_or(0);
+    object.flags = catalogueNumber(catalogue, where, "Flags").value_or(0);
+    std::vector<JetFieldValue> values;
+    const JetLayoutColumn* properties = columnNamed(catalogue.layout(), "LvProp");
+    if (properties == nullptr || !storedValues(catalogue.layout(), row, values))
+        return true;
+    const JetFieldValue& value = values[positionOf(catalogue.layout(), *properties)];
+    if (value.kind == JetFieldValue::Kind::Stored && !longValueBytes(source, value.bytes, object.properties)) {
+        error = "Les propriétés de « " + object.name + " » sont illisibles : la base ne peut pas être compactée.";
+        return false;
+    }
+    return true;
+}
+
+// The new table's design: the columns in their order, the indexes as the user sees them (those
+// of relationships come back with the relationships).
+bool designOf(JetPages& source, const CompactedObject& table, const JetTableLayout& layout, JetNewTable& design,
+              std::string& error)
+{
+    design.name = table.name;
+    design.system = layout.tableType == compacttables::kSystemTableKind;
+    for (const JetLayoutColumn& column : layout.columns) {
+        JetNewColumn copy;
+        copy.name = column.name;
+        copy.type = column.type;
+        const bool wide = column.type == JetType::Text && column.codePage == 0 && !layout.format->jet3;
+        copy.characters = wide ? column.length / 2 : column.length;
+        copy.precision = column.precision;
+        copy.scale = column.scale;
+        copy.autoNumber = column.autoNumber();
+        copy.fixedLength = column.fixed();
+        copy.moreFlags = column.flags & ~kPlannedColumnFlags;
+        design.columns.push_back(std::move(copy));
+    }
+    std::vector<unsigned char> bytes;
+    std::vector<JetIndexDefinition> indexes;
+    const int codePage = fileTextSettings(source).codePage;
+    const JetFileFormat& format = *layout.format;
+    const TextDecoder decode = [&](const unsigned char* name, std::size_t size) {
+        if (format.jet3)
+            return fromCodePage(codePage, name, size);
+        std::u16string units;
+        for (std::size_t i = 0; i + 1 < size; i += 2)
+            units += static_cast<char16_t>(name[i] | name[i + 1] << 8);
+        return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
+    };
+    if (!readDefinitionBytes(source, layout.definitionPage, bytes) ||
+        !readIndexDefinitions(format, bytes, decode, indexes)) {
+        error = "Les index de la table « " + table.name + " » sont illisibles : la base ne peut pas être compactée.";
+        return false;
+    }
+    for (const JetIndexDefinition& index : indexes) {
+        JetNewIndex copy{index.name, {}, index.primary, index.unique, index.required, index.ignoreNulls};
+        for (const JetIndexColumn& key : index.columns) {
+            if (columnNamed(layout, key.name) == nullptr) {
+                error = "L'index « " + index.name + " » de la table « " + table.name + " » désigne une colonne absente.";
+                return false;
+            }
+            copy.keys.emplace_back(static_cast<int>(position(layout, key.name)), key.descending);
+        }
+        design.indexes.push_back(std::move(copy));
+    }
+    return true;
+}
+
+// The catalogue row of the new table given the flags and properties of the one copied.
+bool keepCatalogueEntry(JetPages& target, std::uint32_t page, const CompactedObject& table, std::string& error)
+{
+    JetTableWriter catalogue;
+    std::vector<JetRowId> rows;
+    std::vector<JetFieldValue> values;
+    if (!openCatalogue(target, catalogue, error) || !catalogueRows(catalogue, "Id", page, rows, error))
+        return false;
+    if (rows.size() != 1 || !catalogue.storedRow(rows.front(), values)) {
+        error = "La table « " + table.name + " » copiée n'a pas sa ligne dans le catalogue.";
+        return false;
+    }
+    values[position(catalogue.layout(), "Flags")] = JetFieldValue::of(table.flags);
+    if (const JetLayoutColumn* properties = columnNamed(catalogue.layout(), "LvProp"))
+        values[positionOf(catalogue.layout(), *properties)] =
+            table.properties.empty() ? JetFieldValue::null() : JetFieldValue::of(table.properties);
+    return catalogue.update(rows.front(), std::move(values), error);
+}
+
+// The counter of the copy goes on from where the original's was, numbers given to rows deleted since included.
+void keepCounter(JetPages& target, std::uint32_t page, std::uint32_t counter)
+{
+    const JetFileFormat& format = fileFormatFor(target.pageSize());
+    unsigned char* definition = target.change(page);
+    if (readUInt32(definition, format.definitionAutoNumber) < counter)
+        writeUInt32(definition, format.definitionAutoNumber, counter);
+}
+
+}  // namespace compacttables
+
+bool objectsToCopy(JetPages& source, CatalogueObjects& objects, std::string& error)
+{
+    JetTableWriter catalogue;
+    if (!openCatalogue(source, catalogue, error))
+        return false;
+    return walkRows(source, catalogue.layout(), "MSysObjects",
+                    [&](JetRowId where, const std::vector<unsigned char>& row, std::string& failure) {
+                        const std::optional<std::int64_t> type = catalogueNumber(catalogue, where, "Type");
+                        if (type != compacttables::kTableObject)
+                            return true;
+                        CompactedObject object;
+                        if (!compacttables::catalogueObject(source, catalogue, where, row, object, failure))
+                            return false;
+                        if ((object.flags & compacttables::kSystemObjectFlags) == 0)
+                            objects.tables.push_back(std::move(object));
+                        else
+                            objects.systemTables.push_back(std::move(object));
+                        return true;
+                    },
+                    error);
+}
+
+bool copiedValues(JetPages& source, const JetTableLayout& layout, const std::vector<unsigned char>& row,
+                  std::vector<JetFieldValue>& values, std::string& error)
+{
+    if (!storedValues(layout, row, values)) {
+        error = "Une ligne est plus courte que ses colonnes : la base ne peut pas être compactée.";
+        return false;
+    }
+    for (std::size_t c = 0; c < values.size(); ++c) {
+        const JetLayoutColumn& column = layout.columns[c];
+        JetFieldValue& value = values[c];
+        if ((column.type != JetType::Memo && column.type != JetType::Ole) || value.kind != JetFieldValue::Kind::Stored)
+            continue;
+        std::vector<unsigned char> bytes;
+        if (!compacttables::longValueBytes(source, value.bytes, bytes)) {
+            error = "La valeur longue de la colonne « " + column.name +
+                    " » d'une ligne est illisible : la base ne peut pas être compactée.";
+            return false;
+        }
+        value = JetFieldValue::of(std::move(bytes));
+    }
+    return true;
+}
+
+bool copyTable(JetPages& source, JetPages& target, const CompactedObject& table, std::uint32_t& placed,
+               std::string& error)
+{
+    JetTableLayout layout;
+    JetNewTable design;
+    JetTableWriter writer;
+    const auto page = static_cast<std::uint32_t>(table.id) & compacttables::kIdPageMask;
+    if (!readTableLayout(source, page, layout, error) || !compacttables::designOf(source, table, layout, design, error) ||
+        !createTable(target, design, placed, error) || !compacttables::keepCatalogueEntry(target, placed, table, error) ||
+        !JetTableWriter::open(target, placed, table.name, writer, error, nullptr, design.system))
+        return false;
+    std::vector<JetFieldValue> values;
+    const bool copied = walkRows(source, layout, table.name,
+                                 [&](JetRowId, const std::vector<unsigned char>& row, std::string& failure) {
+                                     JetRowId where;
+                                     return copiedValues(source, layout, row, values, failure) &&
+                                            writer.insert(std::move(values), where, failure);
+                                 },
+                                 error);
+    if (!copied)
+        return false;
+    compacttables::keepCounter(target, placed, layout.lastAutoNumber);
+    return true;
+}
+
+}  // namespace kervane::jet

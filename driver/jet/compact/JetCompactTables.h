@@ -1,0 +1,42 @@
+#pragma once
+// What a compaction reads of the file it copies (its tables, as the catalogue lists them) and how it copies a table: its design, its rows one by one (long values laid again, the
+// space deleted rows took left behind), its AutoNumber counter and its properties.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kervane::jet {
+
+class JetPages;
+struct JetFieldValue;
+struct JetTableLayout;
+
+// An object of the catalogue (MSysObjects) to copy.
+struct CompactedObject {
+    std::string name;
+    std::int64_t id = 0;
+    std::int64_t flags = 0;
+    std::vector<unsigned char> properties;  // its LvProp value, empty when none
+};
+
+// The file's tables: the user's, and those Access keeps for itself.
+struct CatalogueObjects {
+    std::vector<CompactedObject> tables;
+    std::vector<CompactedObject> systemTables;
+};
+
+// False with a French message when the catalogue cannot be read.
+bool objectsToCopy(JetPages& source, CatalogueObjects& objects, std::string& error);
+
+// The values of a row of `layout` (read from `source`) as another file takes them: the bytes of
+// each column as stored, memo and OLE values kept outside the row read whole. False with a
+// French message when a long value cannot be read.
+bool copiedValues(JetPages& source, const JetTableLayout& layout, const std::vector<unsigned char>& row,
+                  std::vector<JetFieldValue>& values, std::string& error);
+
+// Copies `table` of `source` into `target` (a new file of the same version): `placed` gets its
+// new definition page. False with a French message when something of it cannot be written.
+bool copyTable(JetPages& source, JetPages& target, const CompactedObject& table, std::uint32_t& placed,
+               std::string& error);
+
+}  // namespace kervane::jet
