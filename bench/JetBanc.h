@@ -6,10 +6,12 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,7 +34,8 @@ inline std::vector<std::string> jetLibraries(int argc, char** argv, int first, c
     return libraries;
 }
 
-// A fresh folder under the temporary one whose odbcinst.ini names each library as jetDriver(d),
+// A fresh folder under the temporary one whose odbcinst.ini names each library as jetDriver(d)
+// (its setup entry point too),
 // with ODBCSYSINI and ODBCINI pointed at it.
 inline std::filesystem::path prepareJetFolder(const std::string& name, const std::vector<std::string>& libraries)
 {
@@ -41,7 +44,7 @@ inline std::filesystem::path prepareJetFolder(const std::string& name, const std
     std::filesystem::create_directories(folder);
     std::ofstream ini(folder / "odbcinst.ini");
     for (std::size_t d = 0; d < libraries.size(); ++d)
-        ini << "[" << jetDriver(d) << "]\nDriver=" << libraries[d] << "\n";
+        ini << "[" << jetDriver(d) << "]\nDriver=" << libraries[d] << "\nSetup=" << libraries[d] << "\n";
     ini.close();
     std::ofstream(folder / "odbc.ini").flush();
     setenv("ODBCSYSINI", folder.c_str(), 1);
@@ -124,5 +127,30 @@ private:
     SQLHSTMT m_stmt = SQL_NULL_HSTMT;
     bool m_connected = false;
 };
+
+// The seconds `work` takes; `ok` falls to false when it fails.
+inline double timed(const std::function<bool()>& work, bool& ok)
+{
+    const auto start = std::chrono::steady_clock::now();
+    ok = work() && ok;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Every value of the statement's rows read as text with SQLGetData; false when it fails.
+inline bool readAll(JetConnection& connection, const std::string& sql)
+{
+    if (connection.run(sql, true) < 0)
+        return false;
+    const SQLHSTMT stmt = connection.statement();
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(stmt, &columns);
+    char buffer[512];
+    SQLLEN length = 0;
+    while (SQL_SUCCEEDED(SQLFetch(stmt)))
+        for (SQLUSMALLINT c = 1; c <= columns; ++c)
+            SQLGetData(stmt, c, SQL_C_CHAR, buffer, sizeof buffer, &length);
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    return true;
+}
 
 }  // namespace kervane::banc

@@ -23,6 +23,7 @@ namespace {
 
 constexpr int kRows = 10000;
 using kervane::banc::JetConnection;
+using kervane::banc::timed;
 using kervane::banc::median;
 
 long orderId(int i)
@@ -35,13 +36,6 @@ struct Figures {
     double updates = 0;
     double oneUpdate = 0;
 };
-
-double timed(const std::function<bool()>& work, bool& ok)
-{
-    const auto start = std::chrono::steady_clock::now();
-    ok = work() && ok;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 bool runOnce(const std::string& file, Figures& figures)
 {

@@ -18,30 +18,8 @@
 namespace {
 
 using kervane::banc::JetConnection;
-
-double timed(const std::function<bool()>& work, bool& ok)
-{
-    const auto start = std::chrono::steady_clock::now();
-    ok = work() && ok;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-// Every value of the statement's rows read as text; false when it fails.
-bool readAll(JetConnection& connection, const std::string& sql)
-{
-    if (connection.run(sql, true) < 0)
-        return false;
-    const SQLHSTMT stmt = connection.statement();
-    SQLSMALLINT columns = 0;
-    SQLNumResultCols(stmt, &columns);
-    char buffer[512];
-    SQLLEN length = 0;
-    while (SQL_SUCCEEDED(SQLFetch(stmt)))
-        for (SQLUSMALLINT c = 1; c <= columns; ++c)
-            SQLGetData(stmt, c, SQL_C_CHAR, buffer, sizeof buffer, &length);
-    SQLFreeStmt(stmt, SQL_CLOSE);
-    return true;
-}
+using kervane::banc::readAll;
+using kervane::banc::timed;
 
 struct Figures {
     std::vector<double> wholeTable;
