@@ -211,7 +211,8 @@ TEST_F(JetStructureTest, GenuineTablesTakeNewIndexesAndColumns)
 }
 
 // FOREIGN KEY makes an Access relationship, which the writer then enforces and cascades, jetcheck
-// checks, and which keeps its tables; one the rows already there break is refused whole.
+// checks, and which keeps its tables until DROP CONSTRAINT removes it; one the rows already there
+// break is refused whole.
 TEST_F(JetStructureTest, ForeignKeysBecomeRelationshipsAccessEnforces)
 {
     JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
@@ -242,6 +243,21 @@ TEST_F(JetStructureTest, ForeignKeysBecomeRelationshipsAccessEnforces)
     EXPECT_EQ(problems(file, true), std::vector<std::string>{});
     const std::vector<std::string> rows = linesOf(jetcheck({"dump", "--sorted", "--system", file, "MSysRelationships"}));
     EXPECT_NE(std::find(rows.begin(), rows.end(), "1\t4096\t0\tclient\tCommandes\tid\tClients\tfk_client"), rows.end());
+
+    // An index of a table in a relationship goes (the other side's references to the indexes after
+    // it follow), a relationship's own only with its relationship; then the tables can go.
+    change(session, "DROP INDEX PrimaryKey ON Table1");
+    expectRefused(session, "DELETE FROM Clients WHERE id = 2", "« id »");
+    expectRefused(session, "UPDATE Table1 SET client = 7", "« client »");
+    expectRefused(session, "DROP INDEX fk_client ON Commandes", "DROP CONSTRAINT");
+    change(session, "ALTER TABLE Commandes DROP CONSTRAINT fk_client");
+    change(session, "INSERT INTO Commandes VALUES (3, 7)");
+    EXPECT_EQ(problems(file, true), std::vector<std::string>{});
+    change(session, "ALTER TABLE Table1 DROP CONSTRAINT r_table1");
+    change(session, "DROP TABLE Clients");
+    EXPECT_NE(jetcheck({"info", file}).find("relationships: 0"), std::string::npos);
+    EXPECT_EQ(linesOf(jetcheck({"dump", "--system", file, "MSysRelationships"})).size(), 2u);  // its name, its columns
+    EXPECT_EQ(problems(file, true), std::vector<std::string>{});
 }
 
 // NOT NULL and DEFAULT become the columns' Required and DefaultValue properties, read back by

@@ -9,6 +9,7 @@
 #include "driver/jet/module/JetGuard.h"
 #include "driver/jet/module/JetVirtualTable.h"
 #include "driver/jet/schema/JetStructurePlan.h"
+#include "driver/jet/schema/JetRelationshipRemoval.h"
 #include "driver/jet/schema/JetTableAlteration.h"
 #include "driver/sql/Parser.h"
 
@@ -134,11 +135,16 @@ bool addKey(JetTransaction& transaction, const std::string& table, const sql::Co
     return addIndex(transaction, table, index, error);
 }
 
-bool removeIndex(JetTransaction& transaction, const std::string& table, const std::string& index, std::string& error)
+// DROP INDEX removes an index; ALTER TABLE … DROP CONSTRAINT a relationship the table refers to
+// by that name, else an index.
+bool removeIndex(JetTransaction& transaction, const std::string& table, const std::string& index, bool constraint,
+                 std::string& error)
 {
-    return transaction.alterTable(table, [&](JetPages& pages, std::uint32_t page, const std::string& name,
-                                             JetRelatedRows*, std::string& failure) {
-        return dropIndex(pages, page, name, index, failure);
+    return transaction.alterRelatedTables(table, [&](JetPages& pages, std::uint32_t page, const std::string& name,
+                                                     std::vector<std::uint32_t>& changed, std::string& failure) {
+        bool relationship = false;
+        return (!constraint || dropRelationship(pages, page, name, index, relationship, changed, failure)) &&
+               (relationship || dropIndex(pages, page, name, index, changed, failure));
     }, error);
 }
 
@@ -173,8 +179,8 @@ bool makeChange(JetTransaction& transaction, const JetFile& file, const sql::Def
     }
     case Kind::DropTable: return transaction.dropTable(definition.table, error);
     case Kind::CreateIndex: return addIndex(transaction, definition.table, planIndex(definition.index), error);
-    case Kind::DropIndex:
-    case Kind::DropConstraint: return removeIndex(transaction, definition.table, definition.name, error);
+    case Kind::DropIndex: return removeIndex(transaction, definition.table, definition.name, false, error);
+    case Kind::DropConstraint: return removeIndex(transaction, definition.table, definition.name, true, error);
     case Kind::AddConstraint: return addKey(transaction, definition.table, definition.constraints.front(), error);
     case Kind::AddColumn: return addColumnWithKeys(transaction, file, definition, error);
     case Kind::DropColumn:

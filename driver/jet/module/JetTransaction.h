@@ -80,6 +80,13 @@ public:
                                            JetRelatedRows* related, std::string& error)>;
     bool alterTable(const std::string& name, const TableChange& change, std::string& error);
 
+    // The same for a change that also rewrites the definitions of tables related to it: `change`
+    // gives every definition page it rewrote, and the file reads each again.
+    using RelatedTablesChange = std::function<bool(JetPages& pages, std::uint32_t definitionPage,
+                                                   const std::string& table, std::vector<std::uint32_t>& changed,
+                                                   std::string& error)>;
+    bool alterRelatedTables(const std::string& name, const RelatedTablesChange& change, std::string& error);
+
     // Makes the relationship `request` asks for (JetRelationships.h); both tables' definitions are
     // read again.
     bool relate(const JetRelationshipRequest& request, std::string& error);

@@ -9,6 +9,8 @@
 #include "driver/jet/schema/JetRelationships.h"
 #include "driver/jet/schema/JetTableCreation.h"
 
+#include <algorithm>
+
 namespace kervane::jet {
 
 bool JetTransaction::joinStructure(std::string& error)
@@ -90,6 +92,29 @@ bool JetTransaction::alterTable(const std::string& name, const TableChange& chan
     }
     m_file.redefine(index);
     m_structure.push_back({index, StructureChange::Kind::Altered, m_marks.size()});
+    return true;
+}
+
+bool JetTransaction::alterRelatedTables(const std::string& name, const RelatedTablesChange& change,
+                                        std::string& error)
+{
+    std::size_t index = 0;
+    const JetTable* table = userTable(name, index, error);
+    if (table == nullptr)
+        return false;
+    m_writers.clear();  // they hold the definitions as they were
+    std::vector<std::uint32_t> changed;
+    if (!change(*m_store, table->definitionPage, table->name, changed, error)) {
+        m_failed = true;
+        return false;
+    }
+    for (std::size_t t = 0; t < m_file.tables().size(); ++t) {
+        const JetTable& other = m_file.tables()[t];
+        if (other.dropped || std::find(changed.begin(), changed.end(), other.definitionPage) == changed.end())
+            continue;
+        m_file.redefine(t);
+        m_structure.push_back({t, StructureChange::Kind::Altered, m_marks.size()});
+    }
     return true;
 }
 

@@ -98,6 +98,38 @@ bool addStoredIndex(JetPages& pages, std::uint32_t definitionPage, LoadedDefinit
     return true;
 }
 
+void eraseLogicalIndex(JetPages& pages, LoadedDefinition& loaded, std::size_t position)
+{
+    JetDefinitionImage& image = loaded.image;
+    const JetFileFormat& format = *loaded.layout.format;
+    const auto realAt = static_cast<int>(format.logicalIndexReal);
+    const std::uint32_t real = readUInt32(image.logicalIndexes[position].block.data(), realAt);
+    image.logicalIndexes.erase(image.logicalIndexes.begin() + static_cast<std::ptrdiff_t>(position));
+    const bool shared = std::any_of(image.logicalIndexes.begin(), image.logicalIndexes.end(),
+                                    [&](const auto& index) { return readUInt32(index.block.data(), realAt) == real; });
+    const bool dropped = !shared && real < image.realIndexes.size();
+    if (dropped) {
+        const std::vector<unsigned char>& block = image.realIndexes[real];
+        const JetRowId map = JetRowId::fromPointer(readUInt32(block.data(), format.realIndexUsageMap));
+        JetUsageMap pagesOfIndex;
+        std::string unread;  // a map that cannot be read leaves its pages for a compaction
+        if (JetUsageMap::open(pages, map, pagesOfIndex, unread))
+            for (std::uint32_t page : pagesOfIndex.pages())
+                releaseMappedPage(pages, map, page);
+        if (unsigned char* mapPage = pages.change(map.page))
+            datapage::flag(mapPage, map.row, kRowDeleted, format);
+        image.realIndexes.erase(image.realIndexes.begin() + real);
+        image.indexCounts.erase(image.indexCounts.begin() + real);
+    }
+    for (std::size_t i = 0; i < image.logicalIndexes.size(); ++i) {
+        std::vector<unsigned char>& block = image.logicalIndexes[i].block;
+        writeUInt32(block.data(), static_cast<int>(logicalIndexFields(format).number), static_cast<std::uint32_t>(i));
+        const std::uint32_t used = readUInt32(block.data(), realAt);
+        if (dropped && used > real)
+            writeUInt32(block.data(), realAt, used - 1);
+    }
+}
+
 bool insertNamed(JetTableWriter& table, const std::vector<std::pair<std::string, JetFieldValue>>& values,
                  std::string& error)
 {

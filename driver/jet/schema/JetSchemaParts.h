@@ -63,6 +63,18 @@ bool writeEmptyRoot(JetPages& pages, std::uint32_t page, std::uint32_t owner);
 bool addStoredIndex(JetPages& pages, std::uint32_t definitionPage, LoadedDefinition& loaded, const JetNewIndex& index,
                     std::vector<unsigned char> logical, const std::string& name, int codePage, std::string& error);
 
+// Takes the index as the user sees it at `position` out of `loaded` (the definition starting on
+// `definitionPage` is left to be written), with its stored index when no other uses it (its
+// pages given back to the file); the indexes after it are numbered again. The tables whose
+// relationships name this table's indexes by number must follow (renumberedIndex()).
+void eraseLogicalIndex(JetPages& pages, LoadedDefinition& loaded, std::size_t position);
+
+// The number logical index `number` of a table takes once its index `erased` is taken out.
+inline std::uint32_t renumberedIndex(std::uint32_t number, std::size_t erased)
+{
+    return number > erased ? number - 1 : number;
+}
+
 // Adds a row to `table`, its columns named (the others Null).
 bool insertNamed(JetTableWriter& table, const std::vector<std::pair<std::string, JetFieldValue>>& values,
                  std::string& error);

@@ -7,6 +7,7 @@
 #include "driver/jet/format/JetUsageMap.h"
 #include "driver/jet/rows/JetRowEncoding.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
+#include "driver/jet/schema/JetRelationshipRemoval.h"
 #include "driver/jet/schema/JetSchemaParts.h"
 #include "driver/jet/schema/JetTableCreation.h"
 #include "driver/jet/write/JetTableWriter.h"
@@ -91,7 +92,7 @@ bool createIndex(JetPages& pages, std::uint32_t definitionPage, const std::strin
 }
 
 bool dropIndex(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const std::string& name,
-               std::string& error)
+               std::vector<std::uint32_t>& changed, std::string& error)
 {
     LoadedDefinition loaded;
     if (!loadDefinition(pages, definitionPage, table, loaded, error))
@@ -106,38 +107,13 @@ bool dropIndex(JetPages& pages, std::uint32_t definitionPage, const std::string&
         error = "La table « " + table + " » n'a pas d'index nommé « " + name + " ».";
         return false;
     }
-    // Other tables name this table's indexes by number: a table in a relationship keeps them all.
-    if (std::any_of(image.logicalIndexes.begin(), image.logicalIndexes.end(),
-                    [&](const auto& index) { return joinsAnother(index.block, format); })) {
-        error = "Les index de la table « " + table + " » ne peuvent pas être supprimés tant qu'elle fait partie "
-                "d'une relation.";
+    if (joinsAnother(found->block, format)) {
+        error = "L'index « " + name + " » de la table « " + table + " » sert une relation : il disparaît avec elle "
+                "(ALTER TABLE … DROP CONSTRAINT sur la table qui la porte).";
         return false;
     }
-    const auto realAt = static_cast<int>(format.logicalIndexReal);
-    const std::uint32_t real = readUInt32(found->block.data(), realAt);
-    image.logicalIndexes.erase(found);
-    const bool shared = std::any_of(image.logicalIndexes.begin(), image.logicalIndexes.end(),
-                                    [&](const auto& index) { return readUInt32(index.block.data(), realAt) == real; });
-    if (!shared && real < image.realIndexes.size()) {
-        const std::vector<unsigned char>& block = image.realIndexes[real];
-        const JetRowId map = JetRowId::fromPointer(readUInt32(block.data(), format.realIndexUsageMap));
-        JetUsageMap pagesOfIndex;
-        if (JetUsageMap::open(pages, map, pagesOfIndex, error))
-            for (std::uint32_t page : pagesOfIndex.pages())
-                releaseMappedPage(pages, map, page);
-        if (unsigned char* mapPage = pages.change(map.page))
-            datapage::flag(mapPage, map.row, kRowDeleted, format);
-        image.realIndexes.erase(image.realIndexes.begin() + real);
-        image.indexCounts.erase(image.indexCounts.begin() + real);
-    }
-    for (std::size_t i = 0; i < image.logicalIndexes.size(); ++i) {
-        std::vector<unsigned char>& block = image.logicalIndexes[i].block;
-        writeUInt32(block.data(), static_cast<int>(logicalNumberAt(format)), static_cast<std::uint32_t>(i));
-        const std::uint32_t used = readUInt32(block.data(), realAt);
-        if (!shared && used > real)
-            writeUInt32(block.data(), realAt, used - 1);
-    }
-    return rewrite(pages, definitionPage, image, error);
+    return removeLogicalIndexes(pages, {{definitionPage, static_cast<std::size_t>(found - image.logicalIndexes.begin())}},
+                                changed, error);
 }
 
 bool addColumn(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const JetNewColumn& column,

@@ -25,8 +25,10 @@ struct JetIndexRequest {
 };
 bool createIndex(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const JetIndexRequest& index,
                  JetRelatedRows* related, std::string& error);
+// Removes the index named `index` (not one of a relationship's); the tables whose relationships
+// name the table's indexes by number follow. `changed` gets every definition page rewritten.
 bool dropIndex(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const std::string& index,
-               std::string& error);
+               std::vector<std::uint32_t>& changed, std::string& error);
 
 bool addColumn(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const JetNewColumn& column,
                std::string& error);

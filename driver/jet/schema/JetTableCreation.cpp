@@ -9,6 +9,7 @@
 #include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
 #include "driver/jet/schema/JetPropertyBlob.h"
+#include "driver/jet/schema/JetRelationshipRemoval.h"
 #include "driver/jet/format/JetProperties.h"
 #include "driver/jet/schema/JetSchemaParts.h"
 #include "driver/jet/write/JetTableWriter.h"
@@ -155,9 +156,13 @@ bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string&
     std::vector<JetRealIndex> indexes;
     if (!readRealIndexes(pages, definitionPage, indexes, error, *layout.format))
         return false;
-    // As Access: a table that a relationship joins to another stays while the relationship does.
-    if (std::any_of(indexes.begin(), indexes.end(),
-                    [](const JetRealIndex& index) { return index.foreignKey || !index.references.empty(); })) {
+    // As Access: a table that a relationship joins to another stays while the relationship does,
+    // its integrity enforced (the table's indexes say so) or not (only MSysRelationships does).
+    bool related = std::any_of(indexes.begin(), indexes.end(),
+                               [](const JetRealIndex& index) { return index.foreignKey || !index.references.empty(); });
+    if (!related && !recordedRelationship(pages, name, related, error))
+        return false;
+    if (related) {
         error = "La table « " + name + " » ne peut pas être supprimée : elle fait partie d'une ou plusieurs "
                 "relations. Supprimez d'abord ces relations.";
         return false;
