@@ -94,7 +94,15 @@ TEST_F(JetStructureTest, KeysAreIndexesAndRefusalsChangeNothing)
     expectRefused(session, "CREATE TABLE TABLE1 (a LONG)", "« TABLE1 »", "déjà");
     change(session, "CREATE TABLE [Été] (a LONG)");
     expectRefused(session, "CREATE TABLE [ÉTÉ] (b LONG)", "« ÉTÉ »", "déjà");
+    // COUNTER(seed, 1) numbers from its seed, ALTER COLUMN … COUNTER(seed, 1) from a new one.
+    change(session, "CREATE TABLE Tickets (n COUNTER(1000, 1) PRIMARY KEY, quoi TEXT(10))");
+    change(session, "INSERT INTO Tickets (quoi) VALUES ('a')");
+    change(session, "ALTER TABLE Tickets ALTER COLUMN n COUNTER(5000, 1)");
+    change(session, "INSERT INTO Tickets (quoi) VALUES ('b')");
+    EXPECT_EQ(select(session, "SELECT n FROM Tickets ORDER BY n"), (std::vector<Row>{{"1000"}, {"5000"}}));
     const std::vector<unsigned char> before = readBytes(file);
+    expectRefused(session, "CREATE TABLE Pas (n COUNTER(1, 5))", "n'avance pas de 1");  // Access keeps no step
+    expectRefused(session, "ALTER TABLE Tickets ALTER COLUMN quoi COUNTER(5, 1)", "NuméroAuto");
     expectRefused(session, "CREATE TABLE [a.b] (a LONG)", "« a.b »");
     expectRefused(session, "CREATE TABLE " + std::string(65, 'n') + " (a LONG)", std::string(65, 'n'));
     expectRefused(session, "DROP TABLE MSysObjects", "MSysObjects");

@@ -148,10 +148,16 @@ bool removeIndex(JetTransaction& transaction, const std::string& table, const st
     }, error);
 }
 
-// ALTER TABLE … ALTER COLUMN: only a text column's size changes yet.
+// ALTER TABLE … ALTER COLUMN: a text column's size, an AutoNumber's next number (COUNTER(seed, 1)).
 bool alterColumn(JetTransaction& transaction, const sql::Definition& definition, std::string& error)
 {
     const sql::ColumnDefinition& given = definition.columns.front();
+    if (given.type.kind == sql::ColumnType::Kind::Counter && given.type.increment == 1 && given.type.seed >= 1)
+        return transaction.alterTable(definition.table, [&](JetPages& pages, std::uint32_t page,
+                                                            const std::string& table, JetRelatedRows*,
+                                                            std::string& failure) {
+            return restartCounter(pages, page, table, given.name, given.type.seed, failure);
+        }, error);
     if (given.type.kind != sql::ColumnType::Kind::Text || given.notNull || given.defaultValue) {
         error = "Seule la taille d'une colonne Texte peut encore être changée par ce pilote.";
         return false;

@@ -36,11 +36,13 @@ bool planColumn(const sql::ColumnDefinition& given, const JetFileFormat& format,
     case Kind::Counter:
         column.type = JetType::Long;
         column.autoNumber = true;
-        if (given.type.seed != 1 || given.type.increment != 1) {
-            error = notYet("Le compteur de la colonne « " + given.name + " », qui ne commence pas à 1 ou n'avance "
-                           "pas de 1,");
+        // Access files keep the last number given, not the step between two.
+        if (given.type.increment != 1 || given.type.seed < 1) {
+            error = notYet("Le compteur de la colonne « " + given.name + " », qui n'avance pas de 1 ou ne commence "
+                           "pas à un nombre positif,");
             return false;
         }
+        column.seed = given.type.seed;
         break;
     case Kind::Decimal:
         if (format.jet3) {

@@ -116,6 +116,28 @@ bool dropIndex(JetPages& pages, std::uint32_t definitionPage, const std::string&
                                 changed, error);
 }
 
+bool restartCounter(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const std::string& column,
+                    std::int32_t seed, std::string& error)
+{
+    JetTableLayout layout;
+    if (!readTableLayout(pages, definitionPage, layout, error))
+        return false;
+    const JetLayoutColumn* counted = columnNamed(layout, column);
+    if (counted == nullptr || !counted->autoNumber()) {
+        error = counted == nullptr ? "La colonne « " + column + " » n'existe pas dans la table « " + table + " »."
+                                   : "La colonne « " + column + " » de la table « " + table +
+                                         " » n'est pas un NuméroAuto : elle ne peut pas devenir un compteur.";
+        return false;
+    }
+    unsigned char* definition = pages.change(definitionPage);
+    if (definition == nullptr) {
+        error = "La définition de la table « " + table + " » ne peut pas être changée.";
+        return false;
+    }
+    writeUInt32(definition, layout.format->definitionAutoNumber, static_cast<std::uint32_t>(seed - 1));
+    return true;
+}
+
 bool addColumn(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const JetNewColumn& column,
                std::string& error)
 {

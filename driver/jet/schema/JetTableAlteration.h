@@ -34,6 +34,10 @@ bool addColumn(JetPages& pages, std::uint32_t definitionPage, const std::string&
                std::string& error);
 bool dropColumn(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const std::string& column,
                 std::string& error);
+// ALTER COLUMN c COUNTER(seed, 1): the AutoNumber column `column` gives `seed` next. Refused for
+// any other column.
+bool restartCounter(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const std::string& column,
+                    std::int32_t seed, std::string& error);
 // A text column's new size in characters: refused, the file unchanged, when a row holds a longer
 // text, which the message names.
 bool resizeTextColumn(JetPages& pages, std::uint32_t definitionPage, const std::string& table,

@@ -255,6 +255,10 @@ bool buildDefinition(const JetNewTable& table, const JetFileFormat& format, cons
         put16(b, 12, kDefinitionTableMagic);
         b[24] = 0x01;  // Access numbers AutoNumbers only where this is set
     }
+    // The counter holds the last number given: the one before the AutoNumber's first.
+    for (const JetNewColumn& column : table.columns)
+        if (column.autoNumber)
+            put32(b, static_cast<std::size_t>(format.definitionAutoNumber), static_cast<std::uint32_t>(column.seed - 1));
     b[static_cast<std::size_t>(format.definitionTableType)] = layout.tableType;
     put16(b, static_cast<std::size_t>(format.definitionMaxColumns), static_cast<unsigned>(layout.maxColumns));
     put16(b, static_cast<std::size_t>(format.definitionVariableColumns), static_cast<unsigned>(layout.variableColumns));

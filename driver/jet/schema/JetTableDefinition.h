@@ -1,6 +1,7 @@
 #pragma once
 // The definition of a new table as Access writes it in a Jet 3 or Jet 4 file: its header (row
-// count and counter at zero, the pointers of its two usage maps), a block per column (type,
+// count at zero, the counter just before the AutoNumber's first number, the pointers of its two
+// usage maps), a block per column (type,
 // number, place in a row, length, flags, sort order), the column names, a block per stored
 // index (its key columns, usage map, root page, flags) and per index as the user sees it (the
 // stored index it uses, its kind), their names, the usage maps of the memo and OLE columns, and
@@ -22,6 +23,7 @@ struct JetNewColumn {
     int precision = 0;   // Decimal
     int scale = 0;
     bool autoNumber = false;  // Long only
+    std::int32_t seed = 1;    // an AutoNumber's first number
     // Kept as the column's design properties (JetPropertyBlob.h): a value is required, and the
     // default value as Access keeps it ("0", "\"Lyon\"", "Now()").
     bool required = false;
