@@ -172,7 +172,8 @@ TEST_F(JetStructureTest, DroppedTablesGiveTheirPagesBack)
 
 // Indexes and columns of genuine tables change as in Access: a new index is built over the rows
 // there (refused whole when a row breaks it), a new column reads Null in them, a column in an
-// index stays; a rollback gives the file back byte for byte. SELECT … INTO makes its table.
+// index stays, a text column shortens as far as its texts allow; a rollback gives the file back
+// byte for byte. SELECT … INTO makes its table.
 TEST_F(JetStructureTest, GenuineTablesTakeNewIndexesAndColumns)
 {
     for (const char* copied : {"jet/testV2000.mdb", "jet/testV1997.mdb"}) {
@@ -197,6 +198,9 @@ TEST_F(JetStructureTest, GenuineTablesTakeNewIndexesAndColumns)
             expectRefused(session, "INSERT INTO Table1 (A, C) VALUES ('double', 9)", "doublons", "« C »");
             expectRefused(session, "ALTER TABLE Table1 DROP COLUMN C", "« C »", "index");
             change(session, "ALTER TABLE Table1 ALTER COLUMN J TEXT(40)");
+            // A column shortens only to the longest of its texts ('abcdefg' and 'nouveau').
+            expectRefused(session, "ALTER TABLE Table1 ALTER COLUMN A TEXT(6)", "« A »", "7 caractères");
+            change(session, "ALTER TABLE Table1 ALTER COLUMN A TEXT(7)");
             change(session, "ALTER TABLE Table1 DROP COLUMN D");
             change(session, "DROP INDEX B ON Table1");
             commit(session);
@@ -205,13 +209,13 @@ TEST_F(JetStructureTest, GenuineTablesTakeNewIndexesAndColumns)
         EXPECT_EQ(select(again, "SELECT A, J, Len(K) FROM Table1 WHERE C = 9"), (std::vector<Row>{{"nouveau", "été", "500"}}));
         refusal(again, "SELECT D FROM Table1");
         const std::string info = jetcheck({"info", file});
-        for (const char* line : {"column J: TEXT(40)", "column K: MEMO", "index ixC (C) unique"})
+        for (const char* line : {"column A: TEXT(7)", "column J: TEXT(40)", "column K: MEMO", "index ixC (C) unique"})
             EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
         EXPECT_EQ(info.find("index B (B)"), std::string::npos) << info;
         EXPECT_EQ(info.find("column D:"), std::string::npos) << info;
         // A make-table query takes the types of the columns it copies.
         change(again, "SELECT A, C, J, E INTO Copie FROM Table1 WHERE C <> 9");
-        EXPECT_EQ(dumped(file, "Copie").front(), "A:TEXT(50)\tC:BYTE\tJ:TEXT(40)\tE:LONG");
+        EXPECT_EQ(dumped(file, "Copie").front(), "A:TEXT(7)\tC:BYTE\tJ:TEXT(40)\tE:LONG");
         EXPECT_EQ(problems(file, !jet3), std::vector<std::string>{});
         EXPECT_EQ(exportedRows(file, "Table1"), 3);
         EXPECT_EQ(exportedRows(file, "Copie"), 2);

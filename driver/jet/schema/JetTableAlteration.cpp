@@ -5,7 +5,10 @@
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/index/JetIndexText.h"
 #include "driver/jet/rows/JetRowEncoding.h"
+#include "driver/jet/rows/JetRowReading.h"
+#include "driver/jet/rows/JetRowWalk.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
 #include "driver/jet/schema/JetRelationshipRemoval.h"
 #include "driver/jet/schema/JetSchemaParts.h"
@@ -38,6 +41,36 @@ bool joinsAnother(const std::vector<unsigned char>& block, const JetFileFormat& 
 bool rewrite(JetPages& pages, std::uint32_t page, const JetDefinitionImage& image, std::string& error)
 {
     return rewriteDefinition(pages, page, image.bytes(), error);
+}
+
+// True when every text of `column` holds at most `characters` characters; false with a French
+// message naming the first row (in the order of a scan) whose text does not.
+bool textsFit(JetPages& pages, const JetTableLayout& layout, const std::string& table, const JetLayoutColumn& column,
+              int characters, std::string& error)
+{
+    if (column.fixed()) {
+        error = "La colonne de longueur fixe « " + column.name + " » de la table « " + table +
+                " » ne peut pas être raccourcie par ce pilote.";
+        return false;
+    }
+    const JetFileFormat& format = *layout.format;
+    long long number = 0;
+    return walkRows(pages, layout, table, [&](JetRowId, const std::vector<unsigned char>& row, std::string& failure) {
+        ++number;
+        std::size_t start = 0;
+        std::size_t end = 0;
+        if (!variableData(row, column, start, end, format))
+            return true;  // Null
+        std::u16string units;
+        const bool decoded = format.jet3 || decodeRowText(row.data() + start, end - start, units);
+        const std::size_t count = format.jet3 ? end - start : units.size();
+        if (decoded && count <= static_cast<std::size_t>(characters))
+            return true;
+        failure = "La colonne « " + column.name + " » de la table « " + table + " » ne peut pas être raccourcie à " +
+                  std::to_string(characters) + " caractères : la ligne " + std::to_string(number) + " y a un texte de " +
+                  std::to_string(count) + " caractères.";
+        return false;
+    }, error);
 }
 
 bool indexable(JetType type)
@@ -238,11 +271,8 @@ bool resizeTextColumn(JetPages& pages, std::uint32_t definitionPage, const std::
         return false;
     }
     const int length = characters * (format.jet3 ? 1 : 2);
-    if (length < column->length && layout.rowCount > 0) {
-        error = "La colonne « " + column->name + " » de la table « " + table + " » ne peut pas encore être "
-                "raccourcie tant que la table a des lignes.";
+    if (length < column->length && (column->fixed() || !textsFit(pages, layout, table, *column, characters, error)))
         return false;
-    }
     std::vector<unsigned char>& block = loaded.image.columns[positionOf(layout, *column)].block;
     writeUInt16(block.data(), format.columnLength, static_cast<unsigned>(length));
     return rewrite(pages, definitionPage, loaded.image, error);
