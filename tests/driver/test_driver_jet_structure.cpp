@@ -267,6 +267,18 @@ TEST_F(JetStructureTest, ForeignKeysBecomeRelationshipsAccessEnforces)
     EXPECT_EQ(problems(file, true), std::vector<std::string>{});
     change(session, "ALTER TABLE Table1 DROP CONSTRAINT r_table1");
     change(session, "DROP TABLE Clients");
+    // A table related to itself: a row names another's key, a deletion follows the chain.
+    change(session, "CREATE TABLE Equipe (id LONG PRIMARY KEY, chef LONG, "
+                    "CONSTRAINT fk_chef FOREIGN KEY (chef) REFERENCES Equipe (id) ON DELETE CASCADE)");
+    change(session, "INSERT INTO Equipe VALUES (1, NULL)");
+    change(session, "INSERT INTO Equipe VALUES (2, 1)");
+    change(session, "INSERT INTO Equipe VALUES (3, 2)");
+    expectRefused(session, "INSERT INTO Equipe VALUES (4, 9)", "« chef »");
+    change(session, "DELETE FROM Equipe WHERE id = 2");
+    EXPECT_EQ(select(session, "SELECT id FROM Equipe"), (std::vector<Row>{{"1"}}));
+    EXPECT_EQ(problems(file, true), std::vector<std::string>{});
+    change(session, "ALTER TABLE Equipe DROP CONSTRAINT fk_chef");
+    change(session, "DROP TABLE Equipe");
     EXPECT_NE(jetcheck({"info", file}).find("relationships: 0"), std::string::npos);
     EXPECT_EQ(linesOf(jetcheck({"dump", "--system", file, "MSysRelationships"})).size(), 2u);  // its name, its columns
     EXPECT_EQ(problems(file, true), std::vector<std::string>{});

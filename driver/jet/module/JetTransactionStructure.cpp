@@ -134,6 +134,8 @@ bool JetTransaction::relate(const JetRelationshipRequest& request, std::string& 
     for (const std::size_t index : {referring, referenced}) {
         m_file.redefine(index);
         m_structure.push_back({index, StructureChange::Kind::Altered, m_marks.size()});
+        if (referring == referenced)
+            break;  // a table related to itself
     }
     return true;
 }

@@ -26,14 +26,14 @@ std::uint32_t field(const std::vector<unsigned char>& block, std::size_t at)
     return readUInt32(block.data(), static_cast<int>(at));
 }
 
-// The tables the relationships of `image` join it to.
-std::set<std::uint32_t> relatedTables(const JetDefinitionImage& image, std::uint32_t self)
+// The tables the relationships of `image` join it to (itself too, when related to itself).
+std::set<std::uint32_t> relatedTables(const JetDefinitionImage& image)
 {
     std::set<std::uint32_t> tables;
     const LogicalIndexFields fields = logicalIndexFields(*image.format);
     for (const auto& index : image.logicalIndexes) {
         const std::uint32_t other = field(index.block, fields.relatedTable);
-        if (other != 0 && other != kNoTable && other != self)
+        if (other != 0 && other != kNoTable)
             tables.insert(other);
     }
     return tables;
@@ -97,7 +97,7 @@ bool removeLogicalIndexes(JetPages& pages, const std::vector<std::pair<std::uint
                     std::to_string(position) + " : la relation qui le désigne est endommagée.";
             return false;
         }
-        const std::set<std::uint32_t> others = relationshipremoval::relatedTables(table->image, page);
+        const std::set<std::uint32_t> others = relationshipremoval::relatedTables(table->image);
         eraseLogicalIndex(pages, *table, position);
         // The related tables name this one's indexes by number: those after it move down one.
         for (const std::uint32_t other : others) {
@@ -146,9 +146,11 @@ bool dropRelationship(JetPages& pages, std::uint32_t page, const std::string& ta
     if (index != indexes.end()) {
         const std::uint32_t other = relationshipremoval::field(index->block, fields.relatedTable);
         const std::uint32_t otherIndex = relationshipremoval::field(index->block, fields.relatedIndex);
-        std::vector<std::pair<std::uint32_t, std::size_t>> erased{
-            {page, static_cast<std::size_t>(index - indexes.begin())}};
-        if (other != page && other != relationshipremoval::kNoTable)
+        const auto own = static_cast<std::size_t>(index - indexes.begin());
+        std::vector<std::pair<std::uint32_t, std::size_t>> erased{{page, own}};
+        if (other == page)  // both sides in this table: the later one first, the earlier keeping its place
+            erased = {{page, std::max<std::size_t>(own, otherIndex)}, {page, std::min<std::size_t>(own, otherIndex)}};
+        else if (other != relationshipremoval::kNoTable)
             erased.emplace_back(other, otherIndex);
         if (!removeLogicalIndexes(pages, erased, changed, error))
             return false;

@@ -12,8 +12,9 @@ namespace kervane::jet {
 
 class JetPages;
 
-// Takes out the index as the user sees it at each (definition page, position) given, at most one
-// a table, and brings the references of the tables related to them to the new numbers; every
+// Takes out the index as the user sees it at each (definition page, position) given, in that
+// order (a position as it is when its turn comes), and brings the references of the tables
+// related to them, the table itself included, to the new numbers; every
 // definition changed is written and its page added to `changed`. False with a French message
 // when a definition cannot be read or written.
 bool removeLogicalIndexes(JetPages& pages, const std::vector<std::pair<std::uint32_t, std::size_t>>& erased,

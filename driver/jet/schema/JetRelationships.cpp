@@ -143,15 +143,14 @@ bool createRelationship(JetPages& pages, std::uint32_t referringPage, std::uint3
         }
         return recordRelationship(pages, request, name, request.referencedColumns, error);
     }
-    if (referringPage == referencedPage) {
-        error = "La relation « " + name + " » d'une table avec elle-même ne peut pas encore être créée par ce pilote.";
-        return false;
-    }
+    // A table related to itself (a column naming another row's key) has both sides.
+    const bool self = referringPage == referencedPage;
     LoadedDefinition referring;
-    LoadedDefinition referenced;
+    LoadedDefinition other;
     if (!loadDefinition(pages, referringPage, request.table, referring, error) ||
-        !loadDefinition(pages, referencedPage, request.referenced, referenced, error))
+        (!self && !loadDefinition(pages, referencedPage, request.referenced, other, error)))
         return false;
+    LoadedDefinition& referenced = self ? referring : other;
     const JetFileFormat& format = *referring.layout.format;
     const int codePage = fileTextSettings(pages).codePage;
     std::vector<std::string> referencedColumns = request.referencedColumns;
@@ -186,15 +185,16 @@ bool createRelationship(JetPages& pages, std::uint32_t referringPage, std::uint3
         return false;
     }
     // The referenced side: an index naming the referring one, on its unique index.
-    const auto referringLogical = static_cast<std::uint32_t>(referring.image.logicalIndexes.size());
     const auto referencedLogical = static_cast<std::uint32_t>(referenced.image.logicalIndexes.size());
+    const auto referringLogical =
+        self ? referencedLogical + 1 : static_cast<std::uint32_t>(referring.image.logicalIndexes.size());
     JetDefinitionImage::Named side{sideBlock(format, referencedLogical, static_cast<std::uint32_t>(referencedReal),
                                              kReferencedSide, referringLogical, referringPage, request),
                                    {}};
     if (!storedName(referencedSideName(referenced.image, codePage), format, codePage, side.name, error))
         return false;
     referenced.image.logicalIndexes.push_back(std::move(side));
-    if (!rewriteDefinition(pages, referencedPage, referenced.image.bytes(), error))
+    if (!self && !rewriteDefinition(pages, referencedPage, referenced.image.bytes(), error))
         return false;
     // The referring side: a stored index of its own on the referring columns.
     const auto referringReal = static_cast<std::uint32_t>(referring.image.realIndexes.size());
