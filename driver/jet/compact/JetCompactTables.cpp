@@ -44,14 +44,13 @@ bool catalogueObject(JetPages& source, JetTableWriter& catalogue, JetRowId where
     object.id = catalogueNumber(catalogue, where, "Id").value_or(0);
     object.flags = catalogueNumber(catalogue, where, "Flags").value_or(0);
     std::vector<JetFieldValue> values;
-    const JetLayoutColumn* properties = columnNamed(catalogue.layout(), "LvProp");
-    if (properties == nullptr || !storedValues(catalogue.layout(), row, values))
-        return true;
-    const JetFieldValue& value = values[positionOf(catalogue.layout(), *properties)];
-    if (value.kind == JetFieldValue::Kind::Stored && !longValueBytes(source, value.bytes, object.properties)) {
-        error = "Les propriétés de « " + object.name + " » sont illisibles : la base ne peut pas être compactée.";
+    if (!copiedValues(source, catalogue.layout(), row, values, error)) {
+        error = "La ligne du catalogue de « " + object.name + " » est illisible : " + error;
         return false;
     }
+    for (const char* column : {"DateCreate", "DateUpdate", "Owner", "Flags", "LvProp"})
+        if (const JetLayoutColumn* found = columnNamed(catalogue.layout(), column))
+            object.kept.emplace_back(column, values[positionOf(catalogue.layout(), *found)]);
     return true;
 }
 
@@ -106,7 +105,7 @@ bool designOf(JetPages& source, const CompactedObject& table, const JetTableLayo
     return true;
 }
 
-// The catalogue row of the new table given the flags and properties of the one copied.
+// The catalogue row of the new table given the dates, owner, flags and properties of the one copied.
 bool keepCatalogueEntry(JetPages& target, std::uint32_t page, const CompactedObject& table, std::string& error)
 {
     JetTableWriter catalogue;
@@ -118,10 +117,9 @@ bool keepCatalogueEntry(JetPages& target, std::uint32_t page, const CompactedObj
         error = "La table « " + table.name + " » copiée n'a pas sa ligne dans le catalogue.";
         return false;
     }
-    values[position(catalogue.layout(), "Flags")] = JetFieldValue::of(table.flags);
-    if (const JetLayoutColumn* properties = columnNamed(catalogue.layout(), "LvProp"))
-        values[positionOf(catalogue.layout(), *properties)] =
-            table.properties.empty() ? JetFieldValue::null() : JetFieldValue::of(table.properties);
+    for (const auto& [column, value] : table.kept)
+        if (const JetLayoutColumn* found = columnNamed(catalogue.layout(), column))
+            values[positionOf(catalogue.layout(), *found)] = value;
     return catalogue.update(rows.front(), std::move(values), error);
 }
 

@@ -1,22 +1,25 @@
 #pragma once
 // What a compaction reads of the file it copies (its tables, as the catalogue lists them) and how it copies a table: its design, its rows one by one (long values laid again, the
 // space deleted rows took left behind), its AutoNumber counter and its properties.
+#include "driver/jet/rows/JetRowEncoding.h"
+
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kervane::jet {
 
 class JetPages;
-struct JetFieldValue;
 struct JetTableLayout;
 
-// An object of the catalogue (MSysObjects) to copy.
+// A table of the catalogue (MSysObjects) to copy: its row's values that its copy keeps (dates,
+// owner, flags, properties), by column.
 struct CompactedObject {
     std::string name;
     std::int64_t id = 0;
     std::int64_t flags = 0;
-    std::vector<unsigned char> properties;  // its LvProp value, empty when none
+    std::vector<std::pair<std::string, JetFieldValue>> kept;
 };
 
 // The file's tables: the user's, and those Access keeps for itself.
