@@ -6,6 +6,7 @@
 #include "driver/base/StoredQueries.h"
 #include "driver/base/JetCatalogueFunctions.h"
 #include "driver/base/TypeInfoFunction.h"
+#include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetRecovery.h"
 #include "driver/jet/file/JetWriteMessages.h"
@@ -364,8 +365,39 @@ sql::Translation Database::queryChange(std::string_view accessSql, const sql::Qu
     return translation;
 }
 
+void Database::followStructure()
+{
+    if (m_jetFile == nullptr || inTransaction() || m_jetFile->inStatement() ||
+        (m_jetFile->generation() == m_structureSeen && !m_jetFile->stampMoved()))
+        return;
+    std::vector<jet::JetFile::StructureFollowed> followed;
+    {
+        const Reading reading = startReading({});
+        if (m_jetFile->generation() == m_structureSeen)
+            return;
+        m_structureSeen = m_jetFile->generation();
+        jet::Catalogue now;
+        std::string unread;  // the statements then find the tables as they were listed
+        if (!jet::readCatalogue(*m_jetFile, now, unread))
+            return;
+        followed = m_jetFile->followStructure(now);
+    }
+    // A table that cannot be declared (a damaged definition) stays unknown: the statement that
+    // names it says so.
+    using Kind = jet::JetFile::StructureFollowed::Kind;
+    for (const jet::JetFile::StructureFollowed& change : followed) {
+        const std::string table = sqliteName(change.table);
+        if (change.kind != Kind::Created)
+            sqlite3_exec(m_db.get(), ("DROP TABLE IF EXISTS " + table).c_str(), nullptr, nullptr, nullptr);
+        if (change.kind != Kind::Dropped)
+            sqlite3_exec(m_db.get(), ("CREATE VIRTUAL TABLE " + table + " USING kervane_access(" + table + ")").c_str(),
+                         nullptr, nullptr, nullptr);
+    }
+}
+
 sql::Translation Database::translate(std::string_view accessSql)
 {
+    followStructure();
     try {
         // Parsed once: the statements the Access file's writer or its stored queries take are
         // told apart from the others by their tree.

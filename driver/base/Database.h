@@ -94,6 +94,11 @@ private:
     sql::Translation queryChange(std::string_view accessSql, const sql::QueryDefinition& definition);
     void openJet(bool exclusive);
     void addFunctions();
+    // Between transactions, with no statement of this connection running: the tables another
+    // connection created, dropped or redefined since this one last looked are declared,
+    // forgotten or declared again, so that the statement about to be translated names them as
+    // they now are.
+    void followStructure();
 
     std::string m_path;
     SqlitePtr m_db;
@@ -102,6 +107,7 @@ private:
     std::string m_openingNotice;
     std::unique_ptr<sql::SchemaCatalogue> m_catalogue;
     CallableQueries m_callable;
+    std::uint64_t m_structureSeen = 0;  // the file's generation whose tables are declared
 };
 
 }  // namespace kervane::odbc

@@ -116,6 +116,7 @@ TEST_F(JetStructureTest, KeysAreIndexesAndRefusalsChangeNothing)
 
 // Within a transaction the new table is there for the statements that follow; a rollback gives
 // back the file byte for byte, a dropped table included; a refused statement undoes itself alone.
+// Other connections find the tables as the last commit left them.
 TEST_F(JetStructureTest, TransactionsHoldStructureChangesWholeOrNotAtAll)
 {
     JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
@@ -146,6 +147,15 @@ TEST_F(JetStructureTest, TransactionsHoldStructureChangesWholeOrNotAtAll)
     commit(session);
     Session later(accessFile(file), false);
     refusal(later, "SELECT a FROM Essai");
+    // A connection open meanwhile follows: the table dropped elsewhere is gone for it, those
+    // created or changed there are as they now are.
+    refusal(again, "SELECT a FROM Essai");
+    change(session, "CREATE TABLE Nouvelle (n LONG)");
+    change(session, "ALTER TABLE Table1 ADD COLUMN ajoutee TEXT(5)");
+    change(session, "INSERT INTO Nouvelle VALUES (7)");
+    commit(session);
+    EXPECT_EQ(select(again, "SELECT n FROM Nouvelle"), (std::vector<Row>{{"7"}}));
+    EXPECT_EQ(number(again, "SELECT count(ajoutee) FROM Table1"), 0);
 }
 
 // A dropped table gives its pages back: a table made after it takes them again, and the file

@@ -126,6 +126,24 @@ private:
 
 }  // namespace
 
+bool listedTable(const CatalogueObject& object)
+{
+    return object.type == kTableObject && !object.name.empty() &&
+           g_ascii_strncasecmp(object.name.c_str(), "sqlite_", 7) != 0;
+}
+
+std::uint32_t definitionPageOf(const CatalogueObject& object)
+{
+    return static_cast<std::uint32_t>(object.id & 0x00ffffff);
+}
+
+bool isSystemObject(const CatalogueObject& object)
+{
+    // System tables carry one of these flags in their catalogue entry; Access names them MSys….
+    constexpr std::int64_t kSystemFlags = 0x80000002;
+    return (object.flags & kSystemFlags) != 0 || g_ascii_strncasecmp(object.name.c_str(), "MSys", 4) == 0;
+}
+
 bool readCatalogue(JetFile& file, Catalogue& catalogue, std::string& error)
 {
     catalogue.clear();

@@ -21,6 +21,13 @@ using Catalogue = std::vector<CatalogueObject>;
 constexpr int kTableObject = 1;
 constexpr int kQueryObject = 5;
 
+// A table the driver lists (not one whose name SQLite keeps for itself), and its definition's
+// first page (the low 24 bits of its Id).
+bool listedTable(const CatalogueObject& object);
+std::uint32_t definitionPageOf(const CatalogueObject& object);
+// A table Access keeps for itself: flagged so in the catalogue, or named MSys….
+bool isSystemObject(const CatalogueObject& object);
+
 // Every table and query of the catalogue, in its order. False with a French message naming
 // the table and the page when the properties of a table entry would make libmdb loop or read
 // outside them, or when MSysObjects cannot be read at all.

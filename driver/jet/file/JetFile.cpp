@@ -100,16 +100,6 @@ void convertToUtf8(MdbHandle* mdb)
         mdb->iconv_in = iconv_open("UTF-8", jet3 ? "WINDOWS-1252" : "UTF-16LE");
 }
 
-// A table's catalogue Id names the page of its definition in its low 24 bits.
-constexpr std::int64_t kDefinitionPageMask = 0x00ffffff;
-// System tables carry one of these flags in their catalogue entry; Access names them MSys...
-constexpr std::int64_t kSystemFlags = 0x80000002;
-
-bool isSystemObject(const CatalogueObject& object)
-{
-    return (object.flags & kSystemFlags) != 0 || g_ascii_strncasecmp(object.name.c_str(), "MSys", 4) == 0;
-}
-
 bool columnFits(const MdbColumn& column, const JetFileFormat& format)
 {
     if (column.col_size < 0 || column.name[0] == '\0')
@@ -285,12 +275,11 @@ void JetFile::listTables(Catalogue catalogue)
 {
     m_catalogue = std::move(catalogue);
     for (const CatalogueObject& object : m_catalogue) {
-        if (object.type != kTableObject || object.name.empty() ||
-            g_ascii_strncasecmp(object.name.c_str(), "sqlite_", 7) == 0)
+        if (!listedTable(object))
             continue;
         JetTable table;
         table.name = object.name;
-        table.definitionPage = static_cast<std::uint32_t>(object.id & kDefinitionPageMask);
+        table.definitionPage = definitionPageOf(object);
         table.system = isSystemObject(object);
         m_tables.push_back(std::move(table));
     }
@@ -327,6 +316,8 @@ bool JetFile::readDefinition(JetTable& table, std::string& error)
         error = messageDamagedTable(m_path, table.name, "définition hors du fichier");
         return false;
     }
+    table.definitionHash = std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     auto entry = std::make_unique<MdbCatalogEntry>();
     entry->mdb = m_handle->mdb.get();
     entry->object_type = MDB_TABLE;

@@ -35,6 +35,7 @@ struct JetTable {
     bool system = false;   // MSys...
     bool dropped = false;  // removed by the transaction under way (or created by one undone)
     bool defined = false;  // the members below are read with the definition, at first use
+    std::size_t definitionHash = 0;  // of the definition's bytes as read
     std::uint32_t rowEstimate = 0;
     bool hasVariableColumns = false;
     std::vector<JetColumn> columns;
@@ -105,6 +106,17 @@ public:
     // and row count read again, its driver indexes then stale. Not under an overlay.
     void followFile();
 
+    // What another connection changed of the tables since they were listed and read, the
+    // catalogue being `now` (readCatalogue()): a table it created is added, one it dropped marked
+    // dropped, one whose definition it changed read again at its next use. Not within a
+    // transaction of this connection.
+    struct StructureFollowed {
+        enum class Kind { Created, Dropped, Changed };
+        Kind kind;
+        std::string table;
+    };
+    std::vector<StructureFollowed> followStructure(const Catalogue& now);
+
     // A statement of the connection starts or ends (JetFileLocks.h): the first one in waits for a
     // commit being written, rolls back one a crash interrupted, and follows the commits made
     // since the last look; until the last one ends no other connection writes pages into the
@@ -120,6 +132,9 @@ public:
     JetFileLocks& locks() { return *m_locks; }
     // Moves each time the file is found changed by a commit of another connection.
     std::uint64_t generation() const { return m_generation; }
+    // True when the file's stamp is no longer the one last looked at: a commit of another
+    // connection ended since (or is being written). A glance, without the readers' lock.
+    bool stampMoved() const { return stampOf(m_locks->fd()) != m_seen; }
     // Makes `bytes`, a copy of page `page`, libmdb's current page, for the calls that read it
     // (no copy when that page already is and no overlay is laid: the file never changes under the
     // handle).
