@@ -226,30 +226,33 @@ bool copyOtherObjects(JetPages& source, JetPages& target, const TableIds& tables
     const JetLayoutColumn* properties = columnNamed(layout, "LvProp");
     // The objects the new file had before the copy keep their own rights.
     std::set<std::int64_t> had{2, 3, 4, 5};  // the catalogue's own tables, which the new file made
-    // The queries first: a report or a form may bear a query's name, and readers that look a
-    // query up by its name take the first row they meet.
-    for (const bool queryPass : {true, false})
-    for (const std::vector<JetFieldValue>& row : rows) {
-        const std::optional<std::int64_t> id = compactcatalogue::numberIn(layout, row, "Id");
-        const std::optional<std::int64_t> type = compactcatalogue::numberIn(layout, row, "Type");
-        if (!id || type == compactcatalogue::kTableObject || queryPass != (type == compactcatalogue::kQueryObject))
-            continue;
+    const auto copyRow = [&](const std::vector<JetFieldValue>& row, std::int64_t id, bool query) {
         std::vector<JetRowId> found;
-        if (!catalogueRows(catalogue, "Id", *id, found, error))
+        if (!catalogueRows(catalogue, "Id", id, found, error))
             return false;
         if (!found.empty()) {
-            had.insert(*id);
-            if (properties != nullptr && !compactcatalogue::takeProperties(
-                                             catalogue, found.front(), row[positionOf(layout, *properties)], error))
-                return false;
-            continue;
+            had.insert(id);
+            return properties == nullptr ||
+                   compactcatalogue::takeProperties(catalogue, found.front(), row[positionOf(layout, *properties)], error);
         }
         if (!insertNamed(catalogue, compactcatalogue::named(layout, row), error))
             return false;
-        if (type == compactcatalogue::kQueryObject)
-            for (std::vector<JetFieldValue>& part : byQuery[*id])
+        if (query)
+            for (std::vector<JetFieldValue>& part : byQuery[id])
                 if (!insertNamed(targetQueries, compactcatalogue::named(queries.layout(), std::move(part)), error))
                     return false;
+        return true;
+    };
+    // The queries first: a report or a form may bear a query's name, and readers that look a
+    // query up by its name take the first row they meet.
+    for (const bool queryPass : {true, false}) {
+        for (const std::vector<JetFieldValue>& row : rows) {
+            const std::optional<std::int64_t> id = compactcatalogue::numberIn(layout, row, "Id");
+            const std::optional<std::int64_t> type = compactcatalogue::numberIn(layout, row, "Type");
+            const bool query = type == compactcatalogue::kQueryObject;
+            if (id && type != compactcatalogue::kTableObject && query == queryPass && !copyRow(row, *id, query))
+                return false;
+        }
     }
     return compactcatalogue::copyRights(source, target, tables, had, error);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// What a compaction reads of the file it copies (its tables, as the catalogue lists them) and how it copies a table: its design, its rows one by one (long values laid again, the
-// space deleted rows took left behind), its AutoNumber counter and its properties.
+// What a compaction reads of the file it copies (its tables, as the catalogue lists them) and how
+// it copies a table: its design, its rows one by one (long values laid again, the space deleted
+// rows took left behind), its AutoNumber counter, its catalogue row's dates and properties.
 #include "driver/jet/rows/JetRowEncoding.h"
 
 #include <cstdint>

@@ -85,9 +85,9 @@ bool compactInto(JetPages& source, JetMemoryPages& target, std::string& error)
             if (list == &objects.systemTables &&
                 (!openCatalogue(target, catalogue, error) || !objectNamed(catalogue, table.name, made, error)))
                 return false;
-            std::uint32_t page = 0;
             if (made)
                 continue;
+            std::uint32_t page = 0;
             if (!copyTable(source, target, table, page, error))
                 return false;
             placed[table.name] = page;
@@ -116,7 +116,8 @@ bool compactDatabase(const std::string& source, const std::string& destination, 
 {
     struct stat existing {};
     if (::lstat(destination.c_str(), &existing) == 0) {
-        error = "Le fichier " + compaction::quoted(destination) + " existe déjà : la copie compactée ne peut pas le remplacer.";
+        error = "Le fichier " + compaction::quoted(destination) +
+                " existe déjà : la copie compactée ne peut pas le remplacer.";
         return false;
     }
     return compaction::compactFile(source, destination, false, error);
@@ -127,8 +128,9 @@ bool repairDatabase(const std::string& path, std::string& error)
     // The file itself is replaced, not a link that leads to it.
     std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
     if (real == nullptr) {
-        error = errno == ENOENT ? "La base " + compaction::quoted(path) + " n'existe pas."
-                                : "La base " + compaction::quoted(path) + " ne peut pas être ouverte : " + std::strerror(errno) + ".";
+        const int failure = errno;
+        error = "La base " + compaction::quoted(path) +
+                (failure == ENOENT ? " n'existe pas." : " ne peut pas être ouverte : " + std::string(std::strerror(failure)) + ".");
         return false;
     }
     return compaction::compactFile(real.get(), real.get(), true, error);
