@@ -7,7 +7,7 @@ import re
 import sys
 
 ORDER = ['semantics', 'sql/functions', 'sql', 'jet/format', 'jet/file', 'jet/rows', 'jet/index', 'jet/write',
-         'jet/schema', 'jet/catalogue', 'jet/module', 'values', 'base', 'handles', 'catalogue', 'api']
+         'jet/schema', 'jet/catalogue', 'jet/compact', 'jet/module', 'values', 'base', 'handles', 'catalogue', 'api']
 
 
 def folder(path):
