@@ -6,32 +6,28 @@
 #include "driver/jet/format/JetUsageMap.h"
 
 namespace kervane::jet {
-namespace {
+namespace rowwalk {
 
 constexpr int kMaxHops = 8;  // a moved row points at most this far
 
-// The bytes of the row whose slot on `page` is `slot`, followed where it moved; false when a
-// pointer leads outside the table.
-bool rowBytes(JetPages& pages, const JetTableLayout& layout, const unsigned char* page, datapage::Slot slot,
-              std::vector<unsigned char>& bytes)
+}  // namespace rowwalk
+
+bool followMovedRow(JetPages& pages, const JetTableLayout& layout, JetRowId& at, datapage::Slot& slot)
 {
-    const JetFileFormat& format = *layout.format;
     for (int hops = 0; slot.moved; ++hops) {
-        if (hops == kMaxHops || slot.size() < datapage::kPointerSize)
+        const unsigned char* page = pages.read(at.page);
+        if (page == nullptr || hops == rowwalk::kMaxHops || slot.size() < datapage::kPointerSize)
             return false;
-        const unsigned char* at = page + slot.start;
-        const JetRowId home{readLittleEndian(at + 1, 3), at[0]};
-        page = pages.read(home.page);
+        const unsigned char* pointer = page + slot.start;
+        at = {readLittleEndian(pointer + 1, 3), pointer[0]};
+        page = pages.read(at.page);
         // The data a row moved to is flagged deleted, hidden from scans.
         if (page == nullptr || !datapage::isDataPageOf(page, layout.definitionPage) ||
-            !datapage::slot(page, home.row, slot, format) || !slot.deleted)
+            !datapage::slot(page, at.row, slot, *layout.format) || !slot.deleted)
             return false;
     }
-    bytes.assign(page + slot.start, page + slot.end);
     return true;
 }
-
-}  // namespace
 
 bool walkRows(JetPages& pages, const JetTableLayout& layout, const std::string& table, const RowVisit& visit,
               std::string& error)
@@ -51,11 +47,14 @@ bool walkRows(JetPages& pages, const JetTableLayout& layout, const std::string& 
             const bool readable = datapage::slot(page, r, slot, format);
             if (readable && slot.deleted)
                 continue;
-            if (!readable || !rowBytes(pages, layout, page, slot, bytes)) {
+            JetRowId home{number, r};
+            if (!readable || !followMovedRow(pages, layout, home, slot)) {
                 error = "La ligne " + std::to_string(number) + ":" + std::to_string(r) + " de la table « " + table +
                         " » est illisible.";
                 return false;
             }
+            const unsigned char* data = pages.read(home.page);
+            bytes.assign(data + slot.start, data + slot.end);
             if (!visit({number, r}, bytes, error))
                 return false;
             page = pages.read(number);  // the visit may have read other pages

@@ -7,6 +7,7 @@
 #include "driver/jet/format/JetUsageMap.h"
 #include "driver/jet/index/JetTableIndexes.h"
 #include "driver/jet/rows/JetRowReading.h"
+#include "driver/jet/rows/JetRowWalk.h"
 #include "driver/jet/write/JetLongValueStore.h"
 
 #include <algorithm>
@@ -17,7 +18,6 @@ namespace kervane::jet {
 namespace {
 
 constexpr unsigned char kSystemTable = 0x53;
-constexpr int kMaxHops = 8;              // a moved row points at most this far
 
 
 bool replicated(const JetLayoutColumn& column)
@@ -75,21 +75,11 @@ bool JetTableWriter::locate(JetRowId where, Located& row, std::string& error)
     row.header = where;
     row.home = where;
     row.homeSlot = row.headerSlot;
-    for (int hops = 0; row.homeSlot.moved; ++hops) {
-        if (hops == kMaxHops || row.homeSlot.size() < 4) {
-            error = gone;
-            return false;
-        }
-        const unsigned char* at = m_pages->read(row.home.page) + row.homeSlot.start;
-        row.home = {readLittleEndian(at + 1, 3), at[0]};
-        page = m_pages->read(row.home.page);
-        // Moved data is flagged deleted, hidden from scans: a row they meet is another row.
-        if (page == nullptr || !datapage::isDataPageOf(page, m_layout.definitionPage) ||
-            !datapage::slot(page, row.home.row, row.homeSlot, format()) || !row.homeSlot.deleted) {
-            error = gone;
-            return false;
-        }
+    if (!followMovedRow(*m_pages, m_layout, row.home, row.homeSlot)) {
+        error = gone;
+        return false;
     }
+    page = m_pages->read(row.home.page);
     row.bytes.assign(page + row.homeSlot.start, page + row.homeSlot.end);
     return true;
 }
