@@ -146,11 +146,11 @@ bool createRelationship(JetPages& pages, std::uint32_t referringPage, std::uint3
     // A table related to itself (a column naming another row's key) has both sides.
     const bool self = referringPage == referencedPage;
     LoadedDefinition referring;
-    LoadedDefinition other;
+    LoadedDefinition second;  // the referenced table's, when it is another
     if (!loadDefinition(pages, referringPage, request.table, referring, error) ||
-        (!self && !loadDefinition(pages, referencedPage, request.referenced, other, error)))
+        (!self && !loadDefinition(pages, referencedPage, request.referenced, second, error)))
         return false;
-    LoadedDefinition& referenced = self ? referring : other;
+    LoadedDefinition& referenced = self ? referring : second;
     const JetFileFormat& format = *referring.layout.format;
     const int codePage = fileTextSettings(pages).codePage;
     std::vector<std::string> referencedColumns = request.referencedColumns;

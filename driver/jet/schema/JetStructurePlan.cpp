@@ -6,8 +6,6 @@
 namespace kervane::jet {
 namespace {
 
-using Kind = sql::ColumnType::Kind;
-
 std::string notYet(const std::string& what)
 {
     return what + " ne peut pas encore être créé dans un fichier Access par ce pilote.";
@@ -18,6 +16,7 @@ std::string notYet(const std::string& what)
 bool planColumn(const sql::ColumnDefinition& given, const JetFileFormat& format, JetNewColumn& column,
                 std::string& error)
 {
+    using Kind = sql::ColumnType::Kind;
     column.name = given.name;
     switch (given.type.kind) {
     case Kind::Text: column.type = JetType::Text; column.characters = given.type.size; break;

@@ -3,6 +3,7 @@
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetDataPage.h"
+#include "driver/jet/format/JetFileFormat.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetUsageMap.h"
 #include "driver/jet/index/JetIndexText.h"
@@ -23,13 +24,6 @@ namespace kervane::jet {
 namespace {
 
 constexpr unsigned char kForeignKeyKind = 2;
-constexpr int kMostKeyColumns = 10;
-
-// Where a logical index block keeps its own number (Jet 4: after a 4-byte magic number).
-std::size_t logicalNumberAt(const JetFileFormat& format)
-{
-    return logicalIndexFields(format).number;
-}
 
 // The relationship fields of a logical index: the related table's page, after its index number.
 bool joinsAnother(const std::vector<unsigned char>& block, const JetFileFormat& format)
@@ -99,7 +93,7 @@ bool createIndex(JetPages& pages, std::uint32_t definitionPage, const std::strin
         }
         index.keys.emplace_back(static_cast<int>(positionOf(layout, *column)), descending);
     }
-    if (index.keys.empty() || index.keys.size() > kMostKeyColumns) {
+    if (index.keys.empty() || index.keys.size() > static_cast<std::size_t>(kIndexKeySlots)) {
         error = "L'index « " + request.name + " » doit porter sur 1 à 10 colonnes.";
         return false;
     }
@@ -238,7 +232,7 @@ bool dropColumn(JetPages& pages, std::uint32_t definitionPage, const std::string
     }
     JetDefinitionImage& image = loaded.image;
     for (const std::vector<unsigned char>& block : image.realIndexes) {
-        for (int k = 0; k < kMostKeyColumns; ++k) {
+        for (int k = 0; k < kIndexKeySlots; ++k) {
             if (readUInt16(block.data(), format.realIndexKeys + 3 * k) == static_cast<unsigned>(column->number)) {
                 error = "La colonne « " + column->name + " » fait partie d'un index de la table « " + table +
                         " » : supprimez d'abord l'index.";
