@@ -1,8 +1,7 @@
 #include "driver/jet/compact/JetCompactCatalogue.h"
 
-#include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/format/JetPages.h"
-#include "driver/jet/rows/JetRowWalk.h"
 #include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetRelationships.h"
 #include "driver/jet/schema/JetSchemaParts.h"
@@ -17,8 +16,6 @@
 namespace kervane::jet {
 namespace compactcatalogue {
 
-constexpr std::int64_t kTableObject = 1;
-constexpr std::int64_t kQueryObject = 5;
 
 // One pair of columns of a relationship, as a row of MSysRelationships gives it.
 struct RelationshipColumn {
@@ -63,32 +60,29 @@ private:
 
 bool readRelationships(JetPages& source, std::vector<Relationship>& relationships, std::string& error)
 {
-    JetTableWriter catalogue;
     JetTableWriter table;
-    if (!openCatalogue(source, catalogue, error) ||
-        !openSystemTable(source, catalogue, "MSysRelationships", table, error))
-        return false;
-    return walkRows(source, table.layout(), "MSysRelationships",
-                    [&](JetRowId where, const std::vector<unsigned char>&, std::string&) {
-                        const std::string name = catalogueText(table, where, "szRelationship");
-                        auto found = std::find_if(relationships.begin(), relationships.end(), [&](const auto& known) {
-                            return sql::equalIgnoringCase(known.request.name, name);
-                        });
-                        if (found == relationships.end()) {
-                            Relationship made;
-                            made.request.name = name;
-                            made.request.table = catalogueText(table, where, "szObject");
-                            made.request.referenced = catalogueText(table, where, "szReferencedObject");
-                            takeRelationshipFlags(catalogueNumber(table, where, "grbit").value_or(0), made.request);
-                            relationships.push_back(std::move(made));
-                            found = relationships.end() - 1;
-                        }
-                        found->columns.push_back({catalogueNumber(table, where, "icolumn").value_or(0),
-                                                  catalogueText(table, where, "szColumn"),
-                                                  catalogueText(table, where, "szReferencedColumn")});
-                        return true;
-                    },
-                    error);
+    return walkSystemTable(source, "MSysRelationships", table,
+                           [&](JetRowId where, const std::vector<unsigned char>&, std::string&) {
+                               const std::string name = catalogueText(table, where, "szRelationship");
+                               const auto matches = [&](const Relationship& known) {
+                                   return sql::equalIgnoringCase(known.request.name, name);
+                               };
+                               auto found = std::find_if(relationships.begin(), relationships.end(), matches);
+                               if (found == relationships.end()) {
+                                   Relationship made;
+                                   made.request.name = name;
+                                   made.request.table = catalogueText(table, where, "szObject");
+                                   made.request.referenced = catalogueText(table, where, "szReferencedObject");
+                                   takeRelationshipFlags(catalogueNumber(table, where, "grbit").value_or(0), made.request);
+                                   relationships.push_back(std::move(made));
+                                   found = relationships.end() - 1;
+                               }
+                               found->columns.push_back({catalogueNumber(table, where, "icolumn").value_or(0),
+                                                         catalogueText(table, where, "szColumn"),
+                                                         catalogueText(table, where, "szReferencedColumn")});
+                               return true;
+                           },
+                           error);
 }
 
 std::uint32_t placedPage(const PlacedTables& tables, const std::string& name)
@@ -103,15 +97,12 @@ std::uint32_t placedPage(const PlacedTables& tables, const std::string& name)
 bool systemRows(JetPages& source, const std::string& name, JetTableWriter& table,
                 std::vector<std::vector<JetFieldValue>>& rows, std::string& error)
 {
-    JetTableWriter catalogue;
-    if (!openCatalogue(source, catalogue, error) || !openSystemTable(source, catalogue, name, table, error))
-        return false;
-    return walkRows(source, table.layout(), name,
-                    [&](JetRowId, const std::vector<unsigned char>& row, std::string& failure) {
-                        rows.emplace_back();
-                        return copiedValues(source, table.layout(), row, rows.back(), failure);
-                    },
-                    error);
+    return walkSystemTable(source, name, table,
+                           [&](JetRowId, const std::vector<unsigned char>& row, std::string& failure) {
+                               rows.emplace_back();
+                               return copiedValues(source, table.layout(), row, rows.back(), failure);
+                           },
+                           error);
 }
 
 // The values of `row` (of `layout`) by column name, those Null left out.
@@ -128,16 +119,7 @@ std::optional<std::int64_t> numberIn(const JetTableLayout& layout, const std::ve
                                      std::string_view column)
 {
     const JetLayoutColumn* found = columnNamed(layout, column);
-    if (found == nullptr)
-        return std::nullopt;
-    const JetFieldValue& value = row[positionOf(layout, *found)];
-    if (value.kind == JetFieldValue::Kind::Number)
-        return value.number;
-    if (value.kind == JetFieldValue::Kind::Stored && value.bytes.size() == 4)
-        return static_cast<std::int32_t>(readUInt32(value.bytes.data(), 0));
-    if (value.kind == JetFieldValue::Kind::Stored && value.bytes.size() == 2)
-        return static_cast<std::int16_t>(readUInt16(value.bytes.data(), 0));
-    return std::nullopt;
+    return found == nullptr ? std::nullopt : storedNumber(row[positionOf(layout, *found)]);
 }
 
 // Gives the catalogue row `row` of `target` the properties `properties` (an LvProp value).
@@ -249,8 +231,8 @@ bool copyOtherObjects(JetPages& source, JetPages& target, const TableIds& tables
         for (const std::vector<JetFieldValue>& row : rows) {
             const std::optional<std::int64_t> id = compactcatalogue::numberIn(layout, row, "Id");
             const std::optional<std::int64_t> type = compactcatalogue::numberIn(layout, row, "Type");
-            const bool query = type == compactcatalogue::kQueryObject;
-            if (id && type != compactcatalogue::kTableObject && query == queryPass && !copyRow(row, *id, query))
+            const bool query = type == kQueryObject;
+            if (id && type != kTableObject && query == queryPass && !copyRow(row, *id, query))
                 return false;
         }
     }

@@ -1,10 +1,9 @@
 #include "driver/jet/compact/JetCompactTables.h"
 
+#include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/format/JetByteOrder.h"
-#include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/index/JetIndexList.h"
-#include "driver/jet/index/JetIndexText.h"
 #include "driver/jet/rows/JetRowReading.h"
 #include "driver/jet/rows/JetRowWalk.h"
 #include "driver/jet/schema/JetCatalogueRows.h"
@@ -12,16 +11,11 @@
 #include "driver/jet/schema/JetTableCreation.h"
 #include "driver/jet/write/JetLongValueStore.h"
 #include "driver/jet/write/JetTableWriter.h"
-#include "driver/semantics/UtfCoding.h"
 
 namespace kervane::jet {
 namespace compacttables {
 
-constexpr std::int64_t kTableObject = 1;
-constexpr std::uint32_t kIdPageMask = 0x00ffffff;  // a table's Id is its definition page
 constexpr unsigned char kSystemTableKind = 0x53;
-// MSysObjects.Flags of the tables Access keeps for itself: system, and hidden by the system.
-constexpr std::int64_t kSystemObjectFlags = 0x80000002;
 // Column flags a new definition sets itself: fixed, updatable, AutoNumber.
 constexpr unsigned char kPlannedColumnFlags = 0x01 | 0x02 | 0x04;
 
@@ -79,12 +73,7 @@ bool designOf(JetPages& source, const CompactedObject& table, const JetTableLayo
     const int codePage = fileTextSettings(source).codePage;
     const JetFileFormat& format = *layout.format;
     const TextDecoder decode = [&](const unsigned char* name, std::size_t size) {
-        if (format.jet3)
-            return fromCodePage(codePage, name, size);
-        std::u16string units;
-        for (std::size_t i = 0; i + 1 < size; i += 2)
-            units += static_cast<char16_t>(name[i] | name[i + 1] << 8);
-        return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
+        return nameText(name, size, format, codePage);
     };
     if (!readDefinitionBytes(source, layout.definitionPage, bytes) ||
         !readIndexDefinitions(format, bytes, decode, indexes)) {
@@ -142,12 +131,12 @@ bool objectsToCopy(JetPages& source, CatalogueObjects& objects, std::string& err
     return walkRows(source, catalogue.layout(), "MSysObjects",
                     [&](JetRowId where, const std::vector<unsigned char>& row, std::string& failure) {
                         const std::optional<std::int64_t> type = catalogueNumber(catalogue, where, "Type");
-                        if (type != compacttables::kTableObject)
+                        if (type != kTableObject)
                             return true;
                         CompactedObject object;
                         if (!compacttables::catalogueObject(source, catalogue, where, row, object, failure))
                             return false;
-                        if ((object.flags & compacttables::kSystemObjectFlags) == 0)
+                        if (!isSystemObject({object.name, object.id, kTableObject, object.flags}))
                             objects.tables.push_back(std::move(object));
                         else
                             objects.systemTables.push_back(std::move(object));
@@ -185,7 +174,7 @@ bool copyTable(JetPages& source, JetPages& target, const CompactedObject& table,
     JetTableLayout layout;
     JetNewTable design;
     JetTableWriter writer;
-    const auto page = static_cast<std::uint32_t>(table.id) & compacttables::kIdPageMask;
+    const std::uint32_t page = definitionPageOf({table.name, table.id, kTableObject, table.flags});
     if (!readTableLayout(source, page, layout, error) || !compacttables::designOf(source, table, layout, design, error) ||
         !createTable(target, design, placed, error) || !compacttables::keepCatalogueEntry(target, placed, table, error) ||
         !JetTableWriter::open(target, placed, table.name, writer, error, nullptr, design.system))

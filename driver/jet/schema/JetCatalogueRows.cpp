@@ -82,6 +82,14 @@ bool openSystemTable(JetPages& pages, JetTableWriter& catalogue, const std::stri
                                 true);
 }
 
+bool walkSystemTable(JetPages& pages, const std::string& name, JetTableWriter& table, const RowVisit& visit,
+                     std::string& error)
+{
+    JetTableWriter catalogue;
+    return openCatalogue(pages, catalogue, error) && openSystemTable(pages, catalogue, name, table, error) &&
+           walkRows(pages, table.layout(), name, visit, error);
+}
+
 bool catalogueRows(JetTableWriter& catalogue, std::string_view name, std::int64_t value, std::vector<JetRowId>& rows,
                    std::string& error)
 {
@@ -108,17 +116,24 @@ std::string catalogueText(JetTableWriter& catalogue, JetRowId row, std::string_v
     return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
 }
 
+std::optional<std::int64_t> storedNumber(const JetFieldValue& value)
+{
+    if (value.kind == JetFieldValue::Kind::Number)
+        return value.number;
+    if (value.kind != JetFieldValue::Kind::Stored)
+        return std::nullopt;
+    if (value.bytes.size() == 4)
+        return static_cast<std::int32_t>(readUInt32(value.bytes.data(), 0));
+    if (value.bytes.size() == 2)
+        return static_cast<std::int16_t>(readUInt16(value.bytes.data(), 0));
+    return std::nullopt;
+}
+
 std::optional<std::int64_t> catalogueNumber(JetTableWriter& catalogue, JetRowId row, std::string_view name)
 {
     std::vector<JetFieldValue> values;
     const JetFieldValue* value = cataloguerows::storedValue(catalogue, row, name, values);
-    if (value == nullptr)
-        return std::nullopt;
-    if (value->bytes.size() == 4)
-        return static_cast<std::int32_t>(readUInt32(value->bytes.data(), 0));
-    if (value->bytes.size() == 2)
-        return static_cast<std::int16_t>(readUInt16(value->bytes.data(), 0));
-    return std::nullopt;
+    return value == nullptr ? std::nullopt : storedNumber(*value);
 }
 
 bool objectNamed(JetTableWriter& catalogue, const std::string& name, std::optional<JetRowId>& row,

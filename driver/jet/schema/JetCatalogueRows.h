@@ -1,6 +1,7 @@
 #pragma once
 // The catalogue (MSysObjects) as the changes of a file's structure read and write it: its rows
 // found through its indexes, their names, new objects recorded as Access records them.
+#include "driver/jet/rows/JetRowWalk.h"
 #include "driver/jet/write/JetTableWriter.h"
 
 #include <cstdint>
@@ -24,11 +25,19 @@ bool openCatalogue(JetPages& pages, JetTableWriter& catalogue, std::string& erro
 bool openSystemTable(JetPages& pages, JetTableWriter& catalogue, const std::string& name, JetTableWriter& table,
                      std::string& error);
 
+// Walks every row of the system table `name` (walkRows()), opened in `table`, through which the
+// visit reads them.
+bool walkSystemTable(JetPages& pages, const std::string& name, JetTableWriter& table, const RowVisit& visit,
+                     std::string& error);
+
 // The rows of the catalogue whose column `name` holds `value`, through its index.
 bool catalogueRows(JetTableWriter& catalogue, std::string_view name, std::int64_t value, std::vector<JetRowId>& rows,
                    std::string& error);
 // The text of the catalogue's row `row` in column `name`, empty when Null.
 std::string catalogueText(JetTableWriter& catalogue, JetRowId row, std::string_view name);
+// A Long or Integer value as a row holds it (stored bytes, or an AutoNumber already read);
+// nothing for Null or any other kind.
+std::optional<std::int64_t> storedNumber(const JetFieldValue& value);
 // The number of the row `row` in the Long or Integer column `name`; nothing when Null.
 std::optional<std::int64_t> catalogueNumber(JetTableWriter& catalogue, JetRowId row, std::string_view name);
 

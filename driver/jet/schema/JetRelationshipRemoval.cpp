@@ -2,7 +2,6 @@
 
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetPages.h"
-#include "driver/jet/rows/JetRowWalk.h"
 #include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
 #include "driver/jet/schema/JetSchemaParts.h"
@@ -43,35 +42,29 @@ std::set<std::uint32_t> relatedTables(const JetDefinitionImage& image)
 bool relationshipRows(JetPages& pages, const std::string& table, const std::string& name, JetTableWriter& rows,
                       std::vector<JetRowId>& found, std::string& error)
 {
-    JetTableWriter catalogue;
-    if (!openCatalogue(pages, catalogue, error) || !openSystemTable(pages, catalogue, "MSysRelationships", rows, error))
-        return false;
-    return walkRows(pages, rows.layout(), "MSysRelationships",
-                    [&](JetRowId where, const std::vector<unsigned char>&, std::string&) {
-                        if (sql::equalIgnoringCase(catalogueText(rows, where, "szRelationship"), name) &&
-                            sql::equalIgnoringCase(catalogueText(rows, where, "szObject"), table))
-                            found.push_back(where);
-                        return true;
-                    },
-                    error);
+    return walkSystemTable(pages, "MSysRelationships", rows,
+                           [&](JetRowId where, const std::vector<unsigned char>&, std::string&) {
+                               if (sql::equalIgnoringCase(catalogueText(rows, where, "szRelationship"), name) &&
+                                   sql::equalIgnoringCase(catalogueText(rows, where, "szObject"), table))
+                                   found.push_back(where);
+                               return true;
+                           },
+                           error);
 }
 
 }  // namespace relationshipremoval
 
 bool recordedRelationship(JetPages& pages, const std::string& table, bool& related, std::string& error)
 {
-    JetTableWriter catalogue;
     JetTableWriter rows;
     related = false;
-    if (!openCatalogue(pages, catalogue, error) || !openSystemTable(pages, catalogue, "MSysRelationships", rows, error))
-        return false;
-    return walkRows(pages, rows.layout(), "MSysRelationships",
-                    [&](JetRowId where, const std::vector<unsigned char>&, std::string&) {
-                        related = related || sql::equalIgnoringCase(catalogueText(rows, where, "szObject"), table) ||
-                                  sql::equalIgnoringCase(catalogueText(rows, where, "szReferencedObject"), table);
-                        return !related;  // the first one found ends the walk
-                    },
-                    error) ||
+    return walkSystemTable(pages, "MSysRelationships", rows,
+                           [&](JetRowId where, const std::vector<unsigned char>&, std::string&) {
+                               related = sql::equalIgnoringCase(catalogueText(rows, where, "szObject"), table) ||
+                                         sql::equalIgnoringCase(catalogueText(rows, where, "szReferencedObject"), table);
+                               return !related;  // the first one found ends the walk
+                           },
+                           error) ||
            related;
 }
 

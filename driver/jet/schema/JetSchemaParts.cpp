@@ -32,11 +32,19 @@ bool loadDefinition(JetPages& pages, std::uint32_t page, const std::string& tabl
 
 std::string nameText(const std::vector<unsigned char>& stored, const JetFileFormat& format, int codePage)
 {
+    // Its length first: one byte in Jet 3, two in Jet 4.
+    const std::size_t length = format.jet3 ? 1 : 2;
+    return stored.size() < length ? std::string()
+                                  : nameText(stored.data() + length, stored.size() - length, format, codePage);
+}
+
+std::string nameText(const unsigned char* bytes, std::size_t size, const JetFileFormat& format, int codePage)
+{
     if (format.jet3)
-        return stored.empty() ? std::string() : fromCodePage(codePage, stored.data() + 1, stored.size() - 1);
+        return fromCodePage(codePage, bytes, size);
     std::u16string units;
-    for (std::size_t i = 2; i + 1 < stored.size(); i += 2)
-        units += static_cast<char16_t>(stored[i] | stored[i + 1] << 8);
+    for (std::size_t i = 0; i + 1 < size; i += 2)
+        units += static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);
     return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
 }
 

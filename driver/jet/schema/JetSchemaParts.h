@@ -34,6 +34,8 @@ bool loadDefinition(JetPages& pages, std::uint32_t page, const std::string& tabl
 
 // A name as a definition stores it (storedName()), decoded.
 std::string nameText(const std::vector<unsigned char>& stored, const JetFileFormat& format, int codePage);
+// The same for the `size` bytes of a name without its length.
+std::string nameText(const unsigned char* bytes, std::size_t size, const JetFileFormat& format, int codePage);
 
 // Where a logical index's block keeps its own number, and the related table's kind, index and
 // page, then its two cascade bytes, as offsets from the block's start.
