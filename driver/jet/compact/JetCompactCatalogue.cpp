@@ -5,6 +5,7 @@
 #include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetRelationships.h"
 #include "driver/jet/schema/JetSchemaParts.h"
+#include "driver/jet/write/JetLongValueStore.h"
 #include "driver/jet/write/JetTableWriter.h"
 #include "driver/semantics/Characters.h"
 

@@ -24,13 +24,6 @@ std::size_t position(const JetTableLayout& layout, std::string_view name)
     return positionOf(layout, *columnNamed(layout, name));
 }
 
-// The bytes of the memo or OLE value `stored` (a row's field) as they are kept, in or out of the row.
-bool longValueBytes(JetPages& pages, const std::vector<unsigned char>& stored, std::vector<unsigned char>& bytes)
-{
-    JetLongValueStore store(pages);
-    return store.read(stored.data(), stored.size(), bytes);
-}
-
 bool catalogueObject(JetPages& source, JetTableWriter& catalogue, JetRowId where, const std::vector<unsigned char>& row,
                      CompactedObject& object, std::string& error)
 {
@@ -143,29 +136,6 @@ bool objectsToCopy(JetPages& source, CatalogueObjects& objects, std::string& err
                         return true;
                     },
                     error);
-}
-
-bool copiedValues(JetPages& source, const JetTableLayout& layout, const std::vector<unsigned char>& row,
-                  std::vector<JetFieldValue>& values, std::string& error)
-{
-    if (!storedValues(layout, row, values)) {
-        error = "Une ligne est plus courte que ses colonnes : la base ne peut pas être compactée.";
-        return false;
-    }
-    for (std::size_t c = 0; c < values.size(); ++c) {
-        const JetLayoutColumn& column = layout.columns[c];
-        JetFieldValue& value = values[c];
-        if ((column.type != JetType::Memo && column.type != JetType::Ole) || value.kind != JetFieldValue::Kind::Stored)
-            continue;
-        std::vector<unsigned char> bytes;
-        if (!compacttables::longValueBytes(source, value.bytes, bytes)) {
-            error = "La valeur longue de la colonne « " + column.name +
-                    " » d'une ligne est illisible : la base ne peut pas être compactée.";
-            return false;
-        }
-        value = JetFieldValue::of(std::move(bytes));
-    }
-    return true;
 }
 
 bool copyTable(JetPages& source, JetPages& target, const CompactedObject& table, std::uint32_t& placed,

@@ -32,12 +32,6 @@ struct CatalogueObjects {
 // False with a French message when the catalogue cannot be read.
 bool objectsToCopy(JetPages& source, CatalogueObjects& objects, std::string& error);
 
-// The values of a row of `layout` (read from `source`) as another file takes them: the bytes of
-// each column as stored, memo and OLE values kept outside the row read whole. False with a
-// French message when a long value cannot be read.
-bool copiedValues(JetPages& source, const JetTableLayout& layout, const std::vector<unsigned char>& row,
-                  std::vector<JetFieldValue>& values, std::string& error);
-
 // Copies `table` of `source` into `target` (a new file of the same version): `placed` gets its
 // new definition page. False with a French message when something of it cannot be written.
 bool copyTable(JetPages& source, JetPages& target, const CompactedObject& table, std::uint32_t& placed,

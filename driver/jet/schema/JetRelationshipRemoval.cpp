@@ -54,14 +54,19 @@ bool relationshipRows(JetPages& pages, const std::string& table, const std::stri
 
 }  // namespace relationshipremoval
 
-bool recordedRelationship(JetPages& pages, const std::string& table, bool& related, std::string& error)
+bool recordedRelationship(JetPages& pages, const std::string& table, bool& related, std::string& error,
+                          const std::string& column)
 {
     JetTableWriter rows;
     related = false;
+    const auto joins = [&](JetRowId where, const char* object, const char* field) {
+        return sql::equalIgnoringCase(catalogueText(rows, where, object), table) &&
+               (column.empty() || sql::equalIgnoringCase(catalogueText(rows, where, field), column));
+    };
     return walkSystemTable(pages, "MSysRelationships", rows,
                            [&](JetRowId where, const std::vector<unsigned char>&, std::string&) {
-                               related = sql::equalIgnoringCase(catalogueText(rows, where, "szObject"), table) ||
-                                         sql::equalIgnoringCase(catalogueText(rows, where, "szReferencedObject"), table);
+                               related = joins(where, "szObject", "szColumn") ||
+                                         joins(where, "szReferencedObject", "szReferencedColumn");
                                return !related;  // the first one found ends the walk
                            },
                            error) ||

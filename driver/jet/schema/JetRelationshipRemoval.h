@@ -26,8 +26,10 @@ bool removeLogicalIndexes(JetPages& pages, const std::vector<std::pair<std::uint
 bool dropRelationship(JetPages& pages, std::uint32_t page, const std::string& table, const std::string& name,
                       bool& found, std::vector<std::uint32_t>& changed, std::string& error);
 
-// Whether MSysRelationships records a relationship joining the table `table` to another, its
-// integrity enforced or not; false with a French message when it cannot be read.
-bool recordedRelationship(JetPages& pages, const std::string& table, bool& related, std::string& error);
+// Whether MSysRelationships records a relationship joining the table `table` (by its column
+// `column` when one is named) to another, its integrity enforced or not; false with a French
+// message when it cannot be read.
+bool recordedRelationship(JetPages& pages, const std::string& table, bool& related, std::string& error,
+                          const std::string& column = {});
 
 }  // namespace kervane::jet

@@ -176,8 +176,13 @@ bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string&
     }
     if (!catalogue.remove(rows.front(), error))
         return false;
-    // Every page a map of the table marks goes back to the file, then the maps' rows and the
-    // definition's pages.
+    return releaseTablePages(pages, layout, indexes, error) && releaseDefinitionPages(pages, definitionPage, error);
+}
+
+bool releaseTablePages(JetPages& pages, const JetTableLayout& layout, const std::vector<JetRealIndex>& indexes,
+                       std::string& error)
+{
+    // Every page a map of the table marks goes back to the file, then the maps' rows.
     std::vector<JetRowId> owning{layout.ownedPages};
     std::vector<JetRowId> maps{layout.ownedPages, layout.freeSpacePages};
     for (const JetRealIndex& index : indexes) {
@@ -198,7 +203,7 @@ bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string&
             for (std::uint32_t page : map.pages())
                 releaseMappedPage(pages, where, page);
     }
-    return releaseMapRows(pages, maps, error) && releaseDefinitionPages(pages, definitionPage, error);
+    return releaseMapRows(pages, maps, error);
 }
 
 bool tableProperties(JetPages& pages, std::uint32_t definitionPage, std::vector<unsigned char>& bytes,

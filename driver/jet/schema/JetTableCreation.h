@@ -4,6 +4,7 @@
 // (JetTableDefinition.h), a data page of its usage maps, an empty root page per index, and its
 // row in the catalogue (MSysObjects, kept with its indexes); a table removed gives every page it
 // owned back to the file and leaves the catalogue.
+#include "driver/jet/index/JetIndexRoots.h"
 #include "driver/jet/schema/JetTableDefinition.h"
 
 #include <cstdint>
@@ -28,6 +29,12 @@ bool createTable(JetPages& pages, const JetNewTable& table, std::uint32_t& defin
 // Removes the table whose definition starts on `definitionPage` (`name` for messages). False
 // with a French message when its catalogue row or its maps cannot be found.
 bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string& name, std::string& error);
+
+// Gives back to the file every page the maps of the table (`layout`, its stored `indexes`) mark,
+// its data, index and long-value pages, and takes the maps' rows out; its definition stays.
+// False with a French message when a map's row cannot be found.
+bool releaseTablePages(JetPages& pages, const JetTableLayout& layout, const std::vector<JetRealIndex>& indexes,
+                       std::string& error);
 
 // The design properties of the table whose definition starts on `definitionPage`: the LvProp
 // value of its catalogue row (JetPropertyBlob.h), empty when it has none. False with a French

@@ -224,4 +224,27 @@ void JetLongValueStore::release(const std::vector<JetRowId>& rows)
         datapage::flag(m_pages.change(at.page), at.row, kRowDeleted | kRowMoved, format());
 }
 
+bool copiedValues(JetPages& source, const JetTableLayout& layout, const std::vector<unsigned char>& row,
+                  std::vector<JetFieldValue>& values, std::string& error)
+{
+    if (!storedValues(layout, row, values)) {
+        error = "Une ligne de la table est plus courte que ses colonnes.";
+        return false;
+    }
+    JetLongValueStore store(source);
+    for (std::size_t c = 0; c < values.size(); ++c) {
+        const JetLayoutColumn& column = layout.columns[c];
+        JetFieldValue& value = values[c];
+        if ((column.type != JetType::Memo && column.type != JetType::Ole) || value.kind != JetFieldValue::Kind::Stored)
+            continue;
+        std::vector<unsigned char> bytes;
+        if (!store.read(value.bytes.data(), value.bytes.size(), bytes)) {
+            error = "La valeur longue de la colonne « " + column.name + " » d'une ligne est illisible.";
+            return false;
+        }
+        value = JetFieldValue::of(std::move(bytes));
+    }
+    return true;
+}
+
 }  // namespace kervane::jet

@@ -5,6 +5,7 @@
 // pointer to the next; and the long-value rows a deleted or rewritten row leaves, marked deleted.
 // The file's format is that of the pages' size.
 #include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/rows/JetRowEncoding.h"
 
 #include <cstdint>
 #include <map>
@@ -50,5 +51,11 @@ private:
     std::size_t m_stored = 0;              // values planned whole and stored so far
     std::map<std::uint32_t, int> m_taken;  // room the plan takes on pages already there
 };
+
+// The values of a row of `layout` (read from `source`) as another file takes them: the bytes of
+// each column as stored, memo and OLE values kept outside the row read whole. False with a
+// French message when a long value cannot be read.
+bool copiedValues(JetPages& source, const JetTableLayout& layout, const std::vector<unsigned char>& row,
+                  std::vector<JetFieldValue>& values, std::string& error);
 
 }  // namespace kervane::jet
