@@ -232,6 +232,62 @@ TEST_F(JetStructureTest, GenuineTablesTakeNewIndexesAndColumns)
     }
 }
 
+// ALTER COLUMN gives a column another type, its values converted as Access converts them (a
+// date to its day number, counted from 1899-12-30; a Double to a Long rounded; Yes/No to its
+// words), every index and relationship of the table kept; a value that does not convert, a column
+// a relationship or an index forbids, refuse the change whole.
+TEST_F(JetStructureTest, ColumnsTakeAnotherTypeTheirValuesConverted)
+{
+    for (const char* copied : {"jet/testV2000.mdb", "jet/testV1997.mdb"}) {
+        SCOPED_TRACE(copied);
+        JET_COPY_OR_SKIP(file, copied);
+        const bool jet3 = std::string(copied).find("1997") != std::string::npos;
+        {
+            Session session(accessFile(file), false);
+            change(session, "CREATE TABLE P (k LONG PRIMARY KEY, v TEXT(10))");
+            // Q's columns after z, dropped, take new numbers when the table is laid again.
+            change(session, "CREATE TABLE Q (id COUNTER PRIMARY KEY, z TEXT(5), k LONG, n DOUBLE, "
+                            "CONSTRAINT fq FOREIGN KEY (k) REFERENCES P (k) ON DELETE CASCADE)");
+            change(session, "ALTER TABLE Q DROP COLUMN z");
+            change(session, "INSERT INTO P VALUES (1, 'un')");
+            change(session, "INSERT INTO P VALUES (2, 'deux')");
+            for (int i = 0; i < 121; ++i)
+                change(session, "INSERT INTO Q (k, n) VALUES (" + std::to_string(1 + i % 2) + ", " + std::to_string(i) + ")");
+            change(session, "DELETE FROM Q WHERE id = 121");
+            const std::vector<unsigned char> original = readBytes(file);
+            expectRefused(session, "ALTER TABLE Table1 ALTER COLUMN B LONG", "« B »", "ligne");
+            expectRefused(session, "ALTER TABLE Table1 ALTER COLUMN A MEMO", "« A »", "index");
+            expectRefused(session, "ALTER TABLE Q ALTER COLUMN k TEXT(5)", "« k »", "relations");
+            expectRefused(session, "ALTER TABLE Table1 ALTER COLUMN E BINARY(4)", "« E »", "binaires");
+            EXPECT_EQ(readBytes(file), original);
+            change(session, "ALTER TABLE Table1 ALTER COLUMN E TEXT(20)");
+            change(session, "ALTER TABLE Table1 ALTER COLUMN G DOUBLE");
+            change(session, "ALTER TABLE Table1 ALTER COLUMN F LONG");
+            change(session, "ALTER TABLE Table1 ALTER COLUMN I TEXT(3)");
+            change(session, "ALTER TABLE P ALTER COLUMN v MEMO");
+            change(session, "ALTER TABLE Q ALTER COLUMN n TEXT(10)");
+            change(session, "UPDATE P SET v = String(3000, 'v') WHERE k = 2");
+            change(session, "DELETE FROM P WHERE k = 1");
+            expectRefused(session, "INSERT INTO Q (k, n) VALUES (7, '1')", "« k »");
+            change(session, "INSERT INTO Q (k, n) VALUES (2, '200')");  // numbered after the deleted 121
+        }
+        Session again(accessFile(file), false);
+        EXPECT_EQ(select(again, "SELECT A, E, G, F, I FROM Table1 ORDER BY A"),
+                  (std::vector<Row>{{"a", "0", "29932", "0", "Non"}, {"abcdefg", "333333333", "27293", "445", "Oui"}}));
+        // The odd numbers 1 to 119 stay, whose sum is 60², and the row added after.
+        EXPECT_EQ(select(again, "SELECT COUNT(*), SUM(Val(n)), MIN(k), MAX(id) FROM Q"),
+                  (std::vector<Row>{{"61", "3800", "2", "122"}}));
+        EXPECT_EQ(select(again, "SELECT Len(v) FROM P"), (std::vector<Row>{{"3000"}}));
+        const std::string info = jetcheck({"info", file});
+        for (const char* line : {"column E: TEXT(20)", "column G: DOUBLE", "column F: LONG", "column I: TEXT(3)",
+                                 "column v: MEMO", "column n: TEXT(10)", "index PrimaryKey (A)", "index B (B)"})
+            EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
+        EXPECT_EQ(problems(file, !jet3), std::vector<std::string>{});
+        EXPECT_EQ(exportedRows(file, "Q"), 61);
+        EXPECT_EQ(exportedRows(file, "Table1"), 2);
+    }
+}
+
 // FOREIGN KEY makes an Access relationship, which the writer then enforces and cascades, jetcheck
 // checks, and which keeps its tables until DROP CONSTRAINT removes it; one the rows already there
 // break is refused whole.

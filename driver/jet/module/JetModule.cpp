@@ -450,6 +450,7 @@ void setError(sqlite3_vtab* vtab, const std::string& message)
 bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& error)
 {
     auto owned = std::make_unique<ModuleState>();
+    owned->db = db;
     owned->file = std::move(file);
     owned->scans = scanControlFor(db);
     owned->indexes = std::make_unique<IndexStore>();

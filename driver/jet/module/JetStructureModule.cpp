@@ -6,6 +6,7 @@
 #include "driver/jet/module/JetStructureModule.h"
 
 #include "driver/jet/catalogue/JetQueryDesign.h"
+#include "driver/jet/module/JetColumnConversion.h"
 #include "driver/jet/module/JetGuard.h"
 #include "driver/jet/module/JetVirtualTable.h"
 #include "driver/jet/schema/JetStructurePlan.h"
@@ -148,8 +149,10 @@ bool removeIndex(JetTransaction& transaction, const std::string& table, const st
     }, error);
 }
 
-// ALTER TABLE … ALTER COLUMN: a text column's size, an AutoNumber's next number (COUNTER(seed, 1)).
-bool alterColumn(JetTransaction& transaction, const sql::Definition& definition, std::string& error)
+// ALTER TABLE … ALTER COLUMN: an AutoNumber's next number (COUNTER(seed, 1)), a text column's
+// size, any column's type, its values converted.
+bool alterColumn(JetTransaction& transaction, const JetFile& file, sqlite3* db, const sql::Definition& definition,
+                 std::string& error)
 {
     const sql::ColumnDefinition& given = definition.columns.front();
     if (given.type.kind == sql::ColumnType::Kind::Counter && given.type.increment == 1 && given.type.seed >= 1)
@@ -158,17 +161,36 @@ bool alterColumn(JetTransaction& transaction, const sql::Definition& definition,
                                                             std::string& failure) {
             return restartCounter(pages, page, table, given.name, given.type.seed, failure);
         }, error);
-    if (given.type.kind != sql::ColumnType::Kind::Text || given.notNull || given.defaultValue) {
-        error = "Seule la taille d'une colonne Texte peut encore être changée par ce pilote.";
+    JetNewColumn column;
+    if (given.notNull || given.defaultValue) {
+        error = "ALTER COLUMN ne change ici que le type ou la taille de la colonne « " + given.name +
+                " », sans NOT NULL ni DEFAULT.";
+        return false;
+    }
+    if (!planColumn(given, file.format(), column, error))
+        return false;
+    if (column.autoNumber) {
+        error = "La colonne « " + given.name + " » ne peut pas devenir un NuméroAuto : ajoutez plutôt une "
+                "colonne COUNTER.";
         return false;
     }
     return transaction.alterTable(definition.table, [&](JetPages& pages, std::uint32_t page, const std::string& table,
-                                                        JetRelatedRows*, std::string& failure) {
-        return resizeTextColumn(pages, page, table, given.name, given.type.size, failure);
+                                                        JetRelatedRows* related, std::string& failure) {
+        JetTableLayout layout;
+        if (!readTableLayout(pages, page, layout, failure))
+            return false;
+        const JetLayoutColumn* now = columnNamed(layout, given.name);
+        if (now != nullptr && now->type == JetType::Text && column.type == JetType::Text)
+            return resizeTextColumn(pages, page, table, given.name, column.characters, failure);
+        if (now != nullptr && now->type == column.type && column.type != JetType::Decimal &&
+            column.type != JetType::Binary)
+            return true;  // nothing changes
+        ValueConverter convert(db);
+        return retypeColumn(pages, page, table, column, std::ref(convert), related, failure);
     }, error);
 }
 
-bool makeChange(JetTransaction& transaction, const JetFile& file, const sql::Definition& definition,
+bool makeChange(JetTransaction& transaction, const JetFile& file, sqlite3* db, const sql::Definition& definition,
                 std::string& error)
 {
     using Kind = sql::Definition::Kind;
@@ -195,7 +217,7 @@ bool makeChange(JetTransaction& transaction, const JetFile& file, const sql::Def
                                                             std::string& failure) {
             return dropColumn(pages, page, table, definition.name, failure);
         }, error);
-    case Kind::AlterColumn: return alterColumn(transaction, definition, error);
+    case Kind::AlterColumn: return alterColumn(transaction, file, db, definition, error);
     }
     return false;
 }
@@ -225,7 +247,7 @@ int changeStructure(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite_i
             definition ? std::nullopt : sql::readQueryDefinition(sql, statement.raw);
         if (!definition && !query)
             return refuseChange(vtab, "Cette instruction ne modifie pas la structure d'une table.", "42000");
-        if (!(definition ? makeChange(*state.transaction, *state.file, *definition, error)
+        if (!(definition ? makeChange(*state.transaction, *state.file, state.db, *definition, error)
                          : changeQuery(*state.transaction, *query, error)))
             return refuseChange(vtab, error);
     } catch (const sql::SqlError& refused) {

@@ -15,6 +15,7 @@ namespace kervane::jet {
 
 // What the module owns for its connection: the file, released when the connection closes.
 struct ModuleState {
+    sqlite3* db = nullptr;  // the connection, whose functions convert a column's values
     std::unique_ptr<JetFile> file;
     std::shared_ptr<ScanControl> scans;   // the connection's interrupt request
     std::unique_ptr<IndexStore> indexes;  // made on first use, for the connection's life
