@@ -1,6 +1,7 @@
 // What the driver tells about itself and the database: SQLGetInfo and SQLGetFunctions.
 #include "driver/api/Entry.h"
 #include "driver/api/EntryBodies.h"
+#include "driver/jet/file/JetFile.h"
 
 #include <sqlext.h>
 
@@ -71,7 +72,10 @@ bool textInfo(Connection& connection, SQLUSMALLINT type, std::string& text)
         text = "ACCESS";
         return true;
     case SQL_DBMS_VER:
-        text = engineVersion();
+        // An Access file's version as Access's driver gives it; a SQLite base's engine.
+        text = connected && connection.database().jetFile() != nullptr
+                   ? kervane::jet::dbmsVersion(connection.database().jetFile()->version())
+                   : engineVersion();
         return true;
     case SQL_DATA_SOURCE_NAME:
         text = connection.dataSource();

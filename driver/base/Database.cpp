@@ -32,7 +32,6 @@ namespace {
 enum class FileKind { Sqlite, Jet };
 
 constexpr char SQLITE_HEADER[] = "SQLite format 3";  // followed by a NUL byte
-constexpr char JET_HEADER[] = "Standard Jet DB";     // at offset 4
 
 FileKind fileKind(const std::string& path)
 {
@@ -55,7 +54,7 @@ FileKind fileKind(const std::string& path)
     const auto got = static_cast<std::size_t>(file.gcount());
     if (got >= sizeof SQLITE_HEADER && std::memcmp(header, SQLITE_HEADER, sizeof SQLITE_HEADER) == 0)
         return FileKind::Sqlite;
-    if (got >= 4 + sizeof JET_HEADER - 1 && std::memcmp(header + 4, JET_HEADER, sizeof JET_HEADER - 1) == 0)
+    if (jet::hasAccessMagic(reinterpret_cast<const unsigned char*>(header), got))
         return FileKind::Jet;
     throw OdbcError{"HY000", "Le fichier " + quoted(path) + " n'est ni une base Access ni une base SQLite.", 0};
 }

@@ -1,7 +1,7 @@
 #include "driver/base/JetCatalogueFunctions.h"
 
 #include "driver/base/SchemaQuery.h"
-#include "driver/jet/catalogue/JetColumnProperties.h"
+#include "driver/jet/format/JetColumnProperties.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/sql/functions/FunctionSupport.h"
 
@@ -40,7 +40,7 @@ std::string lowerCase(std::string text)
 void readProperties(sqlite3* db, PropertyCache& cache, const std::string& table)
 {
     jet::JetFile* file = cache.file;
-    const jet::TextDecoder decode = [file](const unsigned char* text, std::size_t size) {
+    const jet::PropertyTextDecoder decode = [file](const unsigned char* text, std::size_t size) {
         return file->decodeText(text, size);
     };
     if (!table.empty())

@@ -51,6 +51,30 @@ TEST_F(OdbcTest, DriverConnectWithOdbc3HandlesTakesDbqFromTheStringOrTheDataSour
     EXPECT_NE(out.find(m_base), std::string::npos) << out;
 }
 
+// Both names Access's drivers go by open files of every Access version, whatever their extension,
+// and give the version as Access's driver gives it.
+TEST_F(OdbcTest, BothAccessDriverNamesOpenEveryVersionAndTellIt)
+{
+    struct Case {
+        const char* file;
+        const char* version;
+    };
+    Environnement env(true);
+    for (const Case& c : {Case{"jet/testV1997.mdb", "03.50.0000"}, Case{"jet/testV2000.mdb", "04.00.0000"},
+                          Case{"ace/indexTestV2007.accdb", "12.00.0000"}, Case{"ace/testEmoticonsV2010.accdb", "14.00.0000"}}) {
+        const std::string file = testDataPath(c.file);
+        if (file.empty())
+            GTEST_SKIP() << c.file << " absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
+        for (const char* driver : {"Microsoft Access Driver (*.mdb)", "Microsoft Access Driver (*.mdb, *.accdb)"}) {
+            Connexion connexion(env);
+            ASSERT_EQ(connexion.driverConnect(std::string("DRIVER={") + driver + "};DBQ=" + file), SQL_SUCCESS)
+                << driver << " " << file;
+            EXPECT_EQ(infoText(connexion.handle(), SQL_DBMS_NAME), "ACCESS");
+            EXPECT_EQ(infoText(connexion.handle(), SQL_DBMS_VER), c.version) << file;
+        }
+    }
+}
+
 TEST_F(OdbcTest, BadFilesAreRefusedAtConnectWithAStateAndAFrenchMessageNamingTheFile)
 {
     std::vector<std::string> files;

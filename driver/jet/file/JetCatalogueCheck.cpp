@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,8 +91,9 @@ public:
     {
     }
 
-    // Reads and checks the properties of the entry just fetched, at `catalogueRow`.
-    bool check(const CatalogueRow& row, std::uint32_t catalogueRow, std::string& error)
+    // Reads and checks the properties of the entry just fetched, at `catalogueRow`; `bytes` gets them.
+    bool check(const CatalogueRow& row, std::uint32_t catalogueRow, std::vector<unsigned char>& bytes,
+               std::string& error)
     {
         const auto* header = reinterpret_cast<const unsigned char*>(row.header.data());
         const int start = row.properties->cur_value_start;
@@ -115,6 +117,7 @@ public:
             error = messageDamagedFile(m_file.path(), where + " sont incohérentes (" + location(at) + ")");
             return false;
         }
+        bytes = std::move(value.bytes);
         return true;
     }
 
@@ -144,9 +147,14 @@ bool isSystemObject(const CatalogueObject& object)
     return (object.flags & kSystemFlags) != 0 || g_ascii_strncasecmp(object.name.c_str(), "MSys", 4) == 0;
 }
 
-bool readCatalogue(JetFile& file, Catalogue& catalogue, std::string& error)
+namespace {
+
+// Visits each table and query of the catalogue with its properties read and checked (a table's;
+// empty for a query or a table without); the visit returns false to stop.
+using CatalogueVisit = std::function<bool(const CatalogueObject&, const std::vector<unsigned char>&)>;
+
+bool scanCatalogue(JetFile& file, const CatalogueVisit& visit, std::string& error)
 {
-    catalogue.clear();
     auto* mdb = static_cast<MdbHandle*>(file.mdbHandle());
     // The catalogue is the table defined on page 2; a stand-in entry names it.
     MdbCatalogEntry entry{};
@@ -162,18 +170,44 @@ bool readCatalogue(JetFile& file, Catalogue& catalogue, std::string& error)
     }
     PropertyCheck properties(file, mdb);
     mdb_rewind_table(table.get());
+    std::vector<unsigned char> bytes;
     while (mdb_fetch_row(table.get())) {
         const int type = std::atoi(row.type.data());
         if (type != kTableObject && type != kQueryObject)
             continue;
+        bytes.clear();
         if (type == kTableObject && row.headerLength != 0) {
             const std::uint32_t catalogueRow = table->cur_phys_pg << 8 | ((table->cur_row - 1) & 0xff);
-            if (!properties.check(row, catalogueRow, error))
+            if (!properties.check(row, catalogueRow, bytes, error))
                 return false;
         }
-        catalogue.push_back(row.object(type));
+        if (!visit(row.object(type), bytes))
+            break;
     }
     return true;
+}
+
+}  // namespace
+
+bool readCatalogue(JetFile& file, Catalogue& catalogue, std::string& error)
+{
+    catalogue.clear();
+    return scanCatalogue(file, [&](const CatalogueObject& object, const std::vector<unsigned char>&) {
+        catalogue.push_back(object);
+        return true;
+    }, error);
+}
+
+bool tablePropertyBytes(JetFile& file, std::uint32_t definitionPage, std::vector<unsigned char>& bytes,
+                        std::string& error)
+{
+    bytes.clear();
+    return scanCatalogue(file, [&](const CatalogueObject& object, const std::vector<unsigned char>& properties) {
+        if (object.type != kTableObject || definitionPageOf(object) != definitionPage)
+            return true;
+        bytes = properties;
+        return false;
+    }, error);
 }
 
 }  // namespace kervane::jet

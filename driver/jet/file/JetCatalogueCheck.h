@@ -33,4 +33,10 @@ bool isSystemObject(const CatalogueObject& object);
 // outside them, or when MSysObjects cannot be read at all.
 bool readCatalogue(JetFile& file, Catalogue& catalogue, std::string& error);
 
+// The design properties (the LvProp value) of the table whose definition starts on
+// `definitionPage`, checked as readCatalogue() checks them; empty when it has none. False with
+// a French message as readCatalogue().
+bool tablePropertyBytes(JetFile& file, std::uint32_t definitionPage, std::vector<unsigned char>& bytes,
+                        std::string& error);
+
 }  // namespace kervane::jet

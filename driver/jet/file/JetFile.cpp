@@ -30,7 +30,7 @@ constexpr std::size_t kDefinitionPageLimit = 64;
 
 // Checks what can be seen before libmdb reads anything: a regular, non-empty file with a
 // Jet 3 or Jet 4 header and a whole number of pages.
-bool checkFile(const std::string& path, const JetFileFormat*& format, std::uint32_t& pageCount, std::string& error)
+bool checkFile(const std::string& path, AccessVersion& version, std::uint32_t& pageCount, std::string& error)
 {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
@@ -48,17 +48,18 @@ bool checkFile(const std::string& path, const JetFileFormat*& format, std::uint3
     const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     unsigned char header[kHeaderSize] = {};
     if (!file.valid() || ::pread(file.get(), header, sizeof header, 0) != static_cast<ssize_t>(sizeof header) ||
-        header[0] != 0 || std::memcmp(header + 4, "Standard Jet DB", 15) != 0) {
+        !hasAccessMagic(header, sizeof header)) {
         error = messageUnreadable(path);
         return false;
     }
-    if (header[0x14] > 1) {
-        error = messageUnreadable(path, "version de Jet non prise en charge");
+    const std::optional<AccessVersion> stated = accessVersionOf(header, sizeof header);
+    if (!stated) {
+        error = messageUnreadable(path, "version d'Access non prise en charge");
         return false;
     }
-    format = &fileFormatOf(header[0x14] == 0);
+    version = *stated;
     const auto size = static_cast<std::uint64_t>(status.st_size);
-    const auto pageSize = static_cast<std::uint64_t>(format->pageSize);
+    const auto pageSize = static_cast<std::uint64_t>(pageSizeOf(version));
     if (size % pageSize != 0 || size / pageSize < 3 || size / pageSize > UINT32_MAX) {
         error = messageUnreadable(path, "le fichier est tronqué");
         return false;
@@ -109,7 +110,26 @@ bool columnFits(const MdbColumn& column, const JetFileFormat& format)
     return column.fixed_offset >= 0 && column.fixed_offset + column.col_size <= format.pageSize;
 }
 
+// A calculated column takes the type of its result, which its "ResultType" property gives; a
+// text's stored length counts the 23 bytes each value is wrapped in, and a decimal result keeps
+// the scale of each value.
+void calculatedColumn(const ColumnProperties* properties, ColumnInfo& info)
+{
+    constexpr int kWrapping = 23;
+    constexpr int kCalculatedPrecision = 28;
+    info.calculated = true;
+    if (properties != nullptr && properties->resultType)
+        info.type = *properties->resultType;
+    if (info.type == MDB_TEXT)
+        info.size = std::max(0, info.size - kWrapping);
+    if (info.type == MDB_NUMERIC) {
+        info.precision = kCalculatedPrecision;
+        info.scale = 0;
+    }
+}
+
 }  // namespace
+
 
 // While a transaction's pages are laid over the file, libmdb reads its pages through this stream
 // instead of its own buffered one, so that a table the transaction created or changed reads as
@@ -175,9 +195,9 @@ struct JetFile::Handle {
     std::vector<std::unique_ptr<MdbTableDef, TableFreer>> definitions;
 };
 
-JetFile::JetFile(std::string path, const JetFileFormat& format, std::uint32_t pageCount,
-                 std::unique_ptr<JetFileLocks> locks)
-    : m_path(std::move(path)), m_format(&format), m_pageCount(pageCount), m_handle(std::make_unique<Handle>()),
+JetFile::JetFile(std::string path, AccessVersion version, std::uint32_t pageCount, std::unique_ptr<JetFileLocks> locks)
+    : m_path(std::move(path)), m_version(version), m_format(&fileFormatOf(version == AccessVersion::Jet3)),
+      m_pageCount(pageCount), m_handle(std::make_unique<Handle>()),
       m_locks(std::move(locks))
 {
 }
@@ -187,9 +207,9 @@ JetFile::~JetFile() = default;
 std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error, const Catalogue* known,
                                        bool exclusive)
 {
-    const JetFileFormat* format = nullptr;
+    AccessVersion version = AccessVersion::Jet4;
     std::uint32_t pageCount = 0;
-    if (!checkFile(path, format, pageCount, error))
+    if (!checkFile(path, version, pageCount, error))
         return nullptr;
     int failure = 0;
     std::unique_ptr<JetFileLocks> locks = JetFileLocks::open(path, failure, exclusive);
@@ -204,7 +224,7 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
         error = failure != 0 ? messageUnreadable(path, systemReason(failure)) : messageBusy(path);
         return nullptr;
     }
-    std::unique_ptr<JetFile> file(new JetFile(path, *format, pageCount, std::move(locks)));
+    std::unique_ptr<JetFile> file(new JetFile(path, version, pageCount, std::move(locks)));
     const struct StatementEnd {
         JetFile& file;
         ~StatementEnd() { file.endStatement(); }
@@ -213,13 +233,13 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
     // Read-only: libmdb opens the file with mode "r" and never writes through this handle.
     file->m_handle->mdb.reset(mdb_open(path.c_str(), MDB_NOFLAGS));
     MdbHandle* mdb = file->m_handle->mdb.get();
-    if (mdb == nullptr || mdb->fmt->pg_size != format->pageSize) {
+    if (mdb == nullptr || mdb->fmt->pg_size != file->format().pageSize) {
         error = messageUnreadable(path);
         return nullptr;
     }
     convertToUtf8(mdb);
     file->readThroughFile(mdb);
-    std::vector<unsigned char> page(static_cast<std::size_t>(format->pageSize));
+    std::vector<unsigned char> page(static_cast<std::size_t>(file->format().pageSize));
     // The catalogue is the table defined on page 2.
     if (!file->readPage(2, page.data()) || page[0] != kDefinitionPage) {
         error = messageUnreadable(path, "catalogue illisible");
@@ -355,31 +375,44 @@ bool JetFile::readColumns(const void* opaqueDefinition, const std::vector<unsign
                           std::string& error)
 {
     const auto* definition = static_cast<const MdbTableDef*>(opaqueDefinition);
-    std::map<int, DecimalDigits> digits;
-    bool digitsRead = false;
+    std::map<int, ColumnDetails> details;
+    if (!readColumnDetails(*m_format, bytes, details)) {
+        error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
+        return false;
+    }
+    std::map<std::string, ColumnProperties> properties;
+    if (std::any_of(details.begin(), details.end(), [](const auto& column) { return column.second.calculated; }) &&
+        !calculatedResults(table, properties, error))
+        return false;
     for (guint i = 0; i < definition->columns->len; ++i) {
         const auto* column = static_cast<const MdbColumn*>(g_ptr_array_index(definition->columns, i));
-        if (!columnFits(*column, *m_format)) {
+        const auto found = details.find(column->col_num);
+        if (!columnFits(*column, *m_format) || found == details.end()) {
             error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
             return false;
         }
-        ColumnInfo info{column->col_type, column->col_size, 0, 0, column->is_long_auto != 0};
-        if (column->col_type == MDB_NUMERIC) {
-            if (!digitsRead && !readDecimalDigits(*m_format, bytes, digits)) {
-                error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
-                return false;
-            }
-            digitsRead = true;
-            const auto found = digits.find(column->col_num);
-            if (found == digits.end()) {
-                error = messageDamagedTable(m_path, table.name, "définition de colonne illisible");
-                return false;
-            }
-            info.precision = found->second.precision;
-            info.scale = found->second.scale;
+        ColumnInfo info{column->col_type, column->col_size, found->second.precision, found->second.scale,
+                        column->is_long_auto != 0};
+        if (found->second.calculated) {
+            const auto named = properties.find(column->name);
+            calculatedColumn(named != properties.end() ? &named->second : nullptr, info);
         }
         table.columns.push_back(JetColumn{column->name, info, static_cast<int>(i)});
     }
+    return true;
+}
+
+bool JetFile::calculatedResults(const JetTable& table, std::map<std::string, ColumnProperties>& properties,
+                                std::string& error)
+{
+    std::vector<unsigned char> bytes;
+    if (!tablePropertyBytes(*this, table.definitionPage, bytes, error))
+        return false;
+    const PropertyTextDecoder decode = [this](const unsigned char* text, std::size_t size) {
+        return decodeText(text, size);
+    };
+    if (!bytes.empty() && !readColumnProperties(bytes, decode, properties))
+        properties.clear();
     return true;
 }
 

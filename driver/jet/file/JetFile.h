@@ -8,11 +8,14 @@
 #include "driver/jet/file/JetFileLocks.h"
 #include "driver/jet/file/JetFileStamp.h"
 #include "driver/jet/file/JetPageOverlay.h"
+#include "driver/jet/format/JetColumnProperties.h"
 #include "driver/jet/format/JetRowChecks.h"
 #include "driver/jet/format/JetValue.h"
+#include "driver/jet/format/JetVersion.h"
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -60,6 +63,7 @@ public:
 
     const std::string& path() const { return m_path; }
     const JetFileFormat& format() const { return *m_format; }
+    AccessVersion version() const { return m_version; }
     // Pages of the file, or of the file as the overlay's transaction sees it.
     std::uint32_t pageCount() const { return m_overlay != nullptr ? m_overlay->pageCount() : m_pageCount; }
     const Catalogue& catalogue() const { return m_catalogue; }
@@ -147,19 +151,23 @@ public:
     struct Handle;
 
 private:
-    JetFile(std::string path, const JetFileFormat& format, std::uint32_t pageCount, std::unique_ptr<JetFileLocks> locks);
+    JetFile(std::string path, AccessVersion version, std::uint32_t pageCount, std::unique_ptr<JetFileLocks> locks);
     bool hotJournal();
     void listTables(Catalogue catalogue);
     bool readDefinition(JetTable& table, std::string& error);
     bool readColumns(const void* definition, const std::vector<unsigned char>& bytes, JetTable& table,
                      std::string& error);
     bool readDefinitionBytes(std::uint32_t page, std::vector<unsigned char>& bytes);
+    // The design properties of `table`, read for the result types of its calculated columns.
+    bool calculatedResults(const JetTable& table, std::map<std::string, ColumnProperties>& properties,
+                           std::string& error);
     bool readOverlaid(std::uint32_t page, unsigned char* buffer);
     // Makes the stream through which libmdb (`mdb`, its MdbHandle) reads the transaction's pages.
     void readThroughFile(void* mdb);
     bool readPlacement(JetTable& table);
 
     std::string m_path;
+    AccessVersion m_version;
     const JetFileFormat* m_format;
     std::uint32_t m_pageCount;
     std::unique_ptr<Handle> m_handle;

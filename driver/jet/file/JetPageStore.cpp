@@ -5,6 +5,7 @@
 #include "driver/jet/file/JetWriteLock.h"
 #include "driver/jet/file/JetWriteMessages.h"
 #include "driver/jet/format/JetMessages.h"
+#include "driver/jet/format/JetVersion.h"
 
 #include <cerrno>
 #include <cstring>
@@ -18,14 +19,13 @@
 namespace kervane::jet {
 namespace {
 
-constexpr std::size_t kHeaderBytes = 0x15;
+constexpr std::size_t kHeaderBytes = kVersionHeaderSize;
 
-// Page size from the header: byte 0x14 is 0 for Jet 3 (2 KB pages), 1 for Jet 4 (4 KB).
+// Page size from the header: 2 KB for Jet 3, 4 KB for every later version.
 std::size_t headerPageSize(const unsigned char* header)
 {
-    if (std::memcmp(header + 4, "Standard Jet DB", 15) != 0)
-        return 0;
-    return header[0x14] == 0 ? 2048 : header[0x14] == 1 ? 4096 : 0;
+    const std::optional<AccessVersion> version = accessVersionOf(header, kHeaderBytes);
+    return version ? pageSizeOf(*version) : 0;
 }
 
 // Ties a journal's records to its header; it needs to differ between journals, not to be secret.

@@ -10,6 +10,7 @@ namespace kervane::jet {
 namespace {
 
 constexpr long long kMostColumns = 256;
+constexpr unsigned char kCalculatedColumn = 0xC0;  // among a column's more flags
 
 // A definition's column and real-index counts; nullopt when the definition is too short to
 // hold them.
@@ -30,10 +31,10 @@ std::optional<DefinitionCounts> readCounts(const JetFileFormat& format, const st
 
 }  // namespace
 
-bool readDecimalDigits(const JetFileFormat& format, const std::vector<unsigned char>& definition,
-                       std::map<int, DecimalDigits>& digits)
+bool readColumnDetails(const JetFileFormat& format, const std::vector<unsigned char>& definition,
+                       std::map<int, ColumnDetails>& details)
 {
-    digits.clear();
+    details.clear();
     const std::optional<DefinitionCounts> counts = readCounts(format, definition);
     if (!counts)
         return false;
@@ -42,12 +43,14 @@ bool readDecimalDigits(const JetFileFormat& format, const std::vector<unsigned c
     if (first + columns * format.columnSize > size)
         return false;
     for (long long i = 0; i < columns; ++i) {
-        const int at = static_cast<int>(first + i * format.columnSize);
-        if (definition[static_cast<std::size_t>(at)] != static_cast<unsigned char>(JetType::Decimal))
-            continue;
-        const int number = readUInt16(definition.data(), at + format.columnNumber);
-        digits[number] = DecimalDigits{definition[static_cast<std::size_t>(at + format.columnPrecision)],
-                                       definition[static_cast<std::size_t>(at + format.columnScale)]};
+        const auto at = static_cast<std::size_t>(first + i * format.columnSize);
+        ColumnDetails& column = details[readUInt16(definition.data(), static_cast<int>(at) + format.columnNumber)];
+        if (definition[at] == static_cast<unsigned char>(JetType::Decimal)) {
+            column.precision = definition[at + static_cast<std::size_t>(format.columnPrecision)];
+            column.scale = definition[at + static_cast<std::size_t>(format.columnScale)];
+        }
+        column.calculated = format.columnMoreFlags >= 0 &&
+                            (definition[at + static_cast<std::size_t>(format.columnMoreFlags)] & kCalculatedColumn) != 0;
     }
     return true;
 }

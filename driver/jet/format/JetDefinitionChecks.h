@@ -9,17 +9,20 @@
 
 namespace kervane::jet {
 
-struct DecimalDigits {
+// What a column descriptor says that libmdb does not read: a decimal's digits, and (Access 2010
+// and later) whether the column is calculated, its values computed by Access from an expression.
+struct ColumnDetails {
     int precision = 0;
     int scale = 0;
+    bool calculated = false;
 };
 
 // `definition` is the table definition: its first page whole, then the bytes of each
-// continuation page after their 8-byte header. Fills `digits`, keyed by the column number
-// libmdb also reads (MdbColumn::col_num), for every decimal column; false when the descriptors
-// do not lie inside the bytes.
-bool readDecimalDigits(const JetFileFormat& format, const std::vector<unsigned char>& definition,
-                       std::map<int, DecimalDigits>& digits);
+// continuation page after their 8-byte header. Fills `details`, keyed by the column number
+// libmdb also reads (MdbColumn::col_num), for every column; false when the descriptors do not
+// lie inside the bytes.
+bool readColumnDetails(const JetFileFormat& format, const std::vector<unsigned char>& definition,
+                       std::map<int, ColumnDetails>& details);
 
 // True when the column count is that of a table (1 to 256) and the real-index entries, the
 // column descriptors and the column names all lie inside `definition` (laid out as above), so

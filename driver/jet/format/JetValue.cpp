@@ -6,6 +6,7 @@
 
 #include <mdbtools.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -68,7 +69,8 @@ std::string declaredType(const ColumnInfo& column, bool jet3)
     case MDB_REPID: return "GUID";
     case MDB_NUMERIC:
         return "DECIMAL(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
-    default: return "TEXT";
+    case MDB_COMPLEX: return "LONG";  // the key of its values in their hidden table
+    default: return "LONGBINARY";     // a type this reader does not know: its bytes as stored
     }
 }
 
@@ -83,6 +85,7 @@ int fixedSize(int type)
     case MDB_BYTE: return 1;
     case MDB_INT: return 2;
     case MDB_LONGINT:
+    case MDB_COMPLEX:
     case MDB_FLOAT: return 4;
     case MDB_MONEY:
     case MDB_DOUBLE:
@@ -102,6 +105,7 @@ bool convertFixed(const ColumnInfo& column, const unsigned char* data, int size,
     case MDB_BYTE: value = integerValue(data[0]); break;
     case MDB_INT: value = integerValue(static_cast<std::int16_t>(readUInt16(data, 0))); break;
     case MDB_LONGINT: value = integerValue(static_cast<std::int32_t>(readUInt32(data, 0))); break;
+    case MDB_COMPLEX: value = integerValue(readUInt32(data, 0)); break;
     case MDB_FLOAT:
         value.kind = SqlValue::Kind::Real;
         value.real = static_cast<double>(readSingle(data));
@@ -150,11 +154,10 @@ std::string guidText(const unsigned char* b)
     return text;
 }
 
-std::string decimalText(const unsigned char* bytes, int scale)
+namespace {
+
+std::string magnitudeText(UInt128 magnitude, int scale, bool negative)
 {
-    UInt128 magnitude = 0;
-    for (int word = 0; word < 4; ++word)
-        magnitude = magnitude << 32 | readUInt32(bytes, 1 + 4 * word);
     std::string digits;
     do {
         digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(magnitude % 10)));
@@ -168,7 +171,51 @@ std::string decimalText(const unsigned char* bytes, int scale)
     if (decimals > 0)
         digits.insert(digits.size() - decimals, 1, '.');
     const bool zero = digits.find_first_not_of("0.") == std::string::npos;
-    return (bytes[0] & 0x80) && !zero ? "-" + digits : digits;
+    return negative && !zero ? "-" + digits : digits;
+}
+
+}  // namespace
+
+std::string decimalText(const unsigned char* bytes, int scale)
+{
+    UInt128 magnitude = 0;
+    for (int word = 0; word < 4; ++word)
+        magnitude = magnitude << 32 | readUInt32(bytes, 1 + 4 * word);
+    return magnitudeText(magnitude, scale, (bytes[0] & 0x80) != 0);
+}
+
+bool calculatedData(const unsigned char* data, std::size_t size, std::size_t& start, std::size_t& length)
+{
+    constexpr std::size_t kLengthAt = 16;
+    start = kLengthAt + 4;
+    if (size < start)
+        return false;
+    length = std::min<std::size_t>(readUInt32(data, kLengthAt), size - start);
+    return true;
+}
+
+std::optional<std::string> calculatedDecimalText(const unsigned char* data, std::size_t size)
+{
+    // Its length (the bytes after it), its scale, its sign, then at most 16 bytes of digits, in
+    // a multiple of 4: a leading group of 4 when they are not a multiple of 8, then groups of 8,
+    // each group little-endian, the most significant first.
+    if (size < 4)
+        return std::nullopt;
+    const int stated = static_cast<std::int16_t>(readUInt16(data, 0));
+    const std::size_t given = (stated > 0 ? static_cast<std::size_t>(stated) : size - 2) - 2;
+    const std::size_t count = std::min<std::size_t>({given / 4 * 4, 16, (size - 4) / 4 * 4});
+    UInt128 magnitude = 0;
+    std::size_t at = 4;
+    const auto group = [&](std::size_t width) {
+        for (std::size_t b = width; b-- > 0;)
+            magnitude = magnitude << 8 | data[at + b];
+        at += width;
+    };
+    if (count % 8 != 0)
+        group(4);
+    while (at < 4 + count)
+        group(8);
+    return magnitudeText(magnitude, data[2], data[3] != 0);
 }
 
 }  // namespace kervane::jet

@@ -1,7 +1,9 @@
 #pragma once
 // Jet column types as SQLite sees them: the declared type of each column and the
 // conversion of a stored fixed-size value into an SQLite value.
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kervane::jet {
@@ -12,6 +14,9 @@ struct ColumnInfo {
     int precision = 0;  // decimal columns only
     int scale = 0;
     bool autoNumber = false;  // a long integer numbered by Jet (AutoNumber)
+    // Calculated by Access (2010 and later): `type` is the type of its result, and each value is
+    // kept wrapped (calculatedData()).
+    bool calculated = false;
 };
 
 struct SqlValue {
@@ -29,6 +34,13 @@ std::string declaredType(const ColumnInfo& column, bool jet3);
 bool isFixedType(int type);
 // Stored size a fixed type needs (0 for the yes/no type, kept in the null mask).
 int fixedSize(int type);
+
+// The bytes of a calculated value within the `size` bytes stored at `data` (20 bytes before
+// them, their length among them, 3 after): [start, start + length); false when they do not fit.
+bool calculatedData(const unsigned char* data, std::size_t size, std::size_t& start, std::size_t& length);
+// A calculated decimal's text: its own scale and sign before its digits, kept in little-endian
+// pieces; none when the bytes are too short.
+std::optional<std::string> calculatedDecimalText(const unsigned char* data, std::size_t size);
 
 // Converts a fixed-size value; false when `size` is too small for the type.
 bool convertFixed(const ColumnInfo& column, const unsigned char* data, int size, SqlValue& value);

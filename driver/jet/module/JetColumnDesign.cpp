@@ -45,7 +45,7 @@ std::map<std::string, ColumnProperties> columnDesign(JetFile& file, const JetTab
     std::map<std::string, ColumnProperties> columns;
     if (!tableProperties(pages != nullptr ? *pages : own, table.definitionPage, bytes, error) || bytes.empty())
         return columns;
-    const TextDecoder decode = [&file](const unsigned char* text, std::size_t size) {
+    const PropertyTextDecoder decode = [&file](const unsigned char* text, std::size_t size) {
         return file.decodeText(text, size);
     };
     if (!readColumnProperties(bytes, decode, columns))

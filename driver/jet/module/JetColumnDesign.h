@@ -1,7 +1,7 @@
 #pragma once
 // What a table's design properties say of its columns, read where the writer reads: a value
 // required, a default value (JetColumnProperties.h).
-#include "driver/jet/catalogue/JetColumnProperties.h"
+#include "driver/jet/format/JetColumnProperties.h"
 #include "driver/jet/file/JetFile.h"
 
 #include <map>

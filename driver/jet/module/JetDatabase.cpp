@@ -3,6 +3,7 @@
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetProbe.h"
 #include "driver/jet/file/JetProbedFiles.h"
+#include "driver/jet/format/JetVersion.h"
 #include "driver/jet/module/JetModule.h"
 #include "driver/semantics/SortOrder.h"
 
@@ -15,9 +16,7 @@ bool isJetFile(const std::string& path)
 {
     std::ifstream file(path, std::ios::binary);
     char header[19] = {};
-    if (!file.read(header, sizeof header))
-        return false;
-    return std::memcmp(header + 4, "Standard Jet DB", 15) == 0;
+    return file.read(header, sizeof header) && hasAccessMagic(reinterpret_cast<unsigned char*>(header), sizeof header);
 }
 
 bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,

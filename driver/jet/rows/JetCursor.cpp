@@ -249,6 +249,8 @@ bool JetCursor::value(int column, SqlValue& result, std::string& error)
         return true;
     const JetColumn& definition = m_table.columns[static_cast<std::size_t>(column)];
     const MdbField& field = m_fields->values[static_cast<std::size_t>(definition.index)];
+    if (definition.info.calculated)
+        return calculatedValue(definition, field.is_null ? -1 : field.start, field.siz, result, error);
     // A yes/no value is its bit in the null mask; Access's True is -1.
     if (definition.info.type == MDB_BOOL) {
         result.kind = SqlValue::Kind::Integer;
@@ -279,12 +281,65 @@ bool JetCursor::value(int column, SqlValue& result, std::string& error)
         return true;
     }
     default:
-        if (isFixedType(definition.info.type) && !convertFixed(definition.info, data, field.siz, result)) {
+        if (!isFixedType(definition.info.type)) {  // a type this reader does not know: its bytes
+            result.kind = SqlValue::Kind::Blob;
+            result.bytes.assign(reinterpret_cast<const char*>(data), static_cast<std::size_t>(field.siz));
+            return true;
+        }
+        if (!convertFixed(definition.info, data, field.siz, result)) {
             error = damage("valeur de la colonne « " + definition.name + " » tronquée");
             return false;
         }
         return true;
     }
+}
+
+// A calculated value, kept wrapped in a variable column (a memo's in its long value); `start`
+// negative for a Null.
+bool JetCursor::calculatedValue(const JetColumn& column, int start, int size, SqlValue& result, std::string& error)
+{
+    if (start < 0)
+        return true;
+    std::string read;
+    const unsigned char* stored = m_rowPage + start;
+    auto storedSize = static_cast<std::size_t>(size);
+    if (column.info.type == MDB_MEMO) {
+        if (!readLongValue(column, start, size, read, error))
+            return false;
+        stored = reinterpret_cast<const unsigned char*>(read.data());
+        storedSize = read.size();
+    }
+    std::size_t at = 0;
+    std::size_t length = 0;
+    if (!calculatedData(stored, storedSize, at, length)) {
+        error = damage("valeur calculée de la colonne « " + column.name + " » tronquée");
+        return false;
+    }
+    const unsigned char* data = stored + at;
+    switch (column.info.type) {
+    case MDB_TEXT:
+    case MDB_MEMO:
+        result.kind = SqlValue::Kind::Text;
+        result.bytes = m_file.decodeText(data, length);
+        return true;
+    case MDB_BOOL:
+        result.kind = SqlValue::Kind::Integer;
+        result.integer = length > 0 && data[0] != 0 ? -1 : 0;
+        return true;
+    case MDB_NUMERIC:
+        if (const std::optional<std::string> text = calculatedDecimalText(data, length)) {
+            result.kind = SqlValue::Kind::Text;
+            result.bytes = *text;
+            return true;
+        }
+        break;
+    default:
+        if (isFixedType(column.info.type) && convertFixed(column.info, data, static_cast<int>(length), result))
+            return true;
+        break;
+    }
+    error = damage("valeur calculée de la colonne « " + column.name + " » illisible");
+    return false;
 }
 
 bool JetCursor::readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error)

@@ -57,6 +57,7 @@ private:
     bool loadRow(const datapage::Slot& slot, std::string& error);
     bool followOverflow(const datapage::Slot& slot, datapage::Slot& target, std::string& error);
     bool readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error);
+    bool calculatedValue(const JetColumn& column, int start, int size, SqlValue& result, std::string& error);
     std::string damage(const std::string& precision) const;
     bool stopRequested(std::string& error);
 

@@ -4,7 +4,7 @@
 // (default value, required) read from them; nothing at all from a damaged value.
 #include "JetTestSupport.h"
 
-#include "driver/jet/catalogue/JetColumnProperties.h"
+#include "driver/jet/format/JetColumnProperties.h"
 #include "driver/jet/format/JetProperties.h"
 
 #include <gtest/gtest.h>
@@ -263,7 +263,7 @@ Bytes columnsValue()
                         chunk(0x01, block("Ville", {{0, 1, std::string(1, '\0')}, {1, 12, "\"Lyon\""}}))});
 }
 
-const jet::TextDecoder plain = [](const unsigned char* text, std::size_t size) {
+const jet::PropertyTextDecoder plain = [](const unsigned char* text, std::size_t size) {
     return std::string(reinterpret_cast<const char*>(text), size);
 };
 

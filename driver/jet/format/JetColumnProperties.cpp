@@ -1,4 +1,4 @@
-#include "driver/jet/catalogue/JetColumnProperties.h"
+#include "driver/jet/format/JetColumnProperties.h"
 
 #include "driver/jet/format/JetByteOrder.h"
 
@@ -24,7 +24,7 @@ struct PropertyBytes {
     unsigned long u32(std::size_t at) const { return readUInt32(data, static_cast<int>(at)); }
 };
 
-bool readNames(const PropertyBytes& body, const TextDecoder& decode, std::vector<std::string>& names)
+bool readNames(const PropertyBytes& body, const PropertyTextDecoder& decode, std::vector<std::string>& names)
 {
     std::size_t at = 0;
     while (at < body.size) {
@@ -36,7 +36,7 @@ bool readNames(const PropertyBytes& body, const TextDecoder& decode, std::vector
     return true;
 }
 
-bool readColumnBlock(const PropertyBytes& body, const TextDecoder& decode, const std::vector<std::string>& names,
+bool readColumnBlock(const PropertyBytes& body, const PropertyTextDecoder& decode, const std::vector<std::string>& names,
                      std::map<std::string, ColumnProperties>& columns)
 {
     if (!body.fits(0, kBlockHeadSize) || !body.fits(kBlockHeadSize, body.u16(4)))
@@ -57,6 +57,8 @@ bool readColumnBlock(const PropertyBytes& body, const TextDecoder& decode, const
             column.defaultValue = decode(value, valueSize);
         else if (names[nameIndex] == "Required")
             column.required = valueSize > 0 && value[0] != 0;
+        else if (names[nameIndex] == "ResultType" && valueSize > 0)
+            column.resultType = value[0];
         at += length;
     }
     return true;
@@ -64,7 +66,7 @@ bool readColumnBlock(const PropertyBytes& body, const TextDecoder& decode, const
 
 }  // namespace
 
-bool readColumnProperties(const std::vector<unsigned char>& value, const TextDecoder& decode,
+bool readColumnProperties(const std::vector<unsigned char>& value, const PropertyTextDecoder& decode,
                           std::map<std::string, ColumnProperties>& columns)
 {
     columns.clear();
