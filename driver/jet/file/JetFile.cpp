@@ -28,8 +28,8 @@ constexpr std::size_t kHeaderSize = 0x20;
 // A definition continued on further pages: each starts with an 8-byte header.
 constexpr std::size_t kDefinitionPageLimit = 64;
 
-// Checks what can be seen before libmdb reads anything: a regular, non-empty file with a
-// Jet 3 or Jet 4 header and a whole number of pages.
+// Checks what can be seen before libmdb reads anything: a regular, non-empty file with the
+// header of an Access version this reader knows (JetVersion.h) and a whole number of pages.
 bool checkFile(const std::string& path, AccessVersion& version, std::uint32_t& pageCount, std::string& error)
 {
     struct stat status {};
@@ -129,7 +129,6 @@ void calculatedColumn(const ColumnProperties* properties, ColumnInfo& info)
 }
 
 }  // namespace
-
 
 // While a transaction's pages are laid over the file, libmdb reads its pages through this stream
 // instead of its own buffered one, so that a table the transaction created or changed reads as
