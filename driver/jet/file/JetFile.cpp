@@ -392,6 +392,7 @@ bool JetFile::readColumns(const void* opaqueDefinition, const std::vector<unsign
         }
         ColumnInfo info{column->col_type, column->col_size, found->second.precision, found->second.scale,
                         column->is_long_auto != 0};
+        info.complexId = found->second.complexId;
         if (found->second.calculated) {
             const auto named = properties.find(column->name);
             calculatedColumn(named != properties.end() ? &named->second : nullptr, info);

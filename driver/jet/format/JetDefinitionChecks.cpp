@@ -11,6 +11,7 @@ namespace {
 
 constexpr long long kMostColumns = 256;
 constexpr unsigned char kCalculatedColumn = 0xC0;  // among a column's more flags
+constexpr unsigned char kComplexType = 0x12;       // Access 2007 and later
 
 // A definition's column and real-index counts; nullopt when the definition is too short to
 // hold them.
@@ -49,6 +50,8 @@ bool readColumnDetails(const JetFileFormat& format, const std::vector<unsigned c
             column.precision = definition[at + static_cast<std::size_t>(format.columnPrecision)];
             column.scale = definition[at + static_cast<std::size_t>(format.columnScale)];
         }
+        if (definition[at] == kComplexType && format.columnComplexId >= 0)
+            column.complexId = readUInt32(definition.data(), static_cast<int>(at) + format.columnComplexId);
         column.calculated = format.columnMoreFlags >= 0 &&
                             (definition[at + static_cast<std::size_t>(format.columnMoreFlags)] & kCalculatedColumn) != 0;
     }

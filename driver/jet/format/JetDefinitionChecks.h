@@ -15,6 +15,7 @@ struct ColumnDetails {
     int precision = 0;
     int scale = 0;
     bool calculated = false;
+    std::uint32_t complexId = 0;  // a complex column's: its row of MSysComplexColumns
 };
 
 // `definition` is the table definition: its first page whole, then the bytes of each

@@ -49,6 +49,7 @@ JetFileFormat makeJet3()
     f.columnLength = 16;
     f.columnCodePage = 11;
     f.columnMoreFlags = -1;
+    f.columnComplexId = -1;
     f.nameLengthSize = 1;
     f.pageRowCount = 8;
     f.pageFirstSlot = 10;

@@ -95,6 +95,7 @@ struct JetFileFormat {
     int columnLength = 23;
     int columnCodePage = -1;  // Jet 3 texts: the Windows code page they are written in
     int columnMoreFlags = 16;  // Jet 4 and later: compressed texts (0x01), calculated columns (0xC0)
+    int columnComplexId = 11;  // Access 2007 and later: a complex column's id, where others keep digits
     int nameLengthSize = 2;   // names: their byte length, then UTF-16LE (Jet 4) or code page bytes
 
     // Data pages: the row count, then the row offset table.

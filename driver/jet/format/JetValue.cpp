@@ -69,7 +69,7 @@ std::string declaredType(const ColumnInfo& column, bool jet3)
     case MDB_REPID: return "GUID";
     case MDB_NUMERIC:
         return "DECIMAL(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
-    case MDB_COMPLEX: return "LONG";  // the key of its values in their hidden table
+    case MDB_COMPLEX: return "MEMO";  // its values joined (JetComplexValues.h)
     default: return "LONGBINARY";     // a type this reader does not know: its bytes as stored
     }
 }

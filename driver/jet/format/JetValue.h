@@ -17,6 +17,7 @@ struct ColumnInfo {
     // Calculated by Access (2010 and later): `type` is the type of its result, and each value is
     // kept wrapped (calculatedData()).
     bool calculated = false;
+    std::uint32_t complexId = 0;  // a complex column's (Access 2007 and later): JetComplexValues.h
 };
 
 struct SqlValue {

@@ -1,5 +1,6 @@
 #include "driver/jet/module/JetColumnConversion.h"
 
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetValue.h"
 #include "driver/jet/index/JetIndexText.h"

@@ -48,7 +48,20 @@ bool JetCursor::rewind(std::string& error)
     m_nextRow = 0;
     m_rowid = 0;
     m_atEnd = false;
-    return advance(error);
+    return loadComplexValues(error) && advance(error);
+}
+
+bool JetCursor::loadComplexValues(std::string& error)
+{
+    if (m_complexLoaded)
+        return true;
+    for (std::size_t c = 0; c < m_table.columns.size(); ++c) {
+        const ColumnInfo& info = m_table.columns[c].info;
+        if (info.type == MDB_COMPLEX && !m_complex[static_cast<int>(c)].load(m_file, info.complexId, error))
+            return false;
+    }
+    m_complexLoaded = true;
+    return true;
 }
 
 bool JetCursor::next(std::string& error)
@@ -280,6 +293,13 @@ bool JetCursor::value(int column, SqlValue& result, std::string& error)
                             : std::move(bytes);
         return true;
     }
+    case MDB_COMPLEX:
+        if (const auto found = m_complex.find(column); found != m_complex.end() && field.siz >= 4)
+            if (const std::optional<std::string> joined = found->second.joined(readUInt32(data, 0))) {
+                result.kind = SqlValue::Kind::Text;
+                result.bytes = *joined;
+            }
+        return true;
     default:
         if (!isFixedType(definition.info.type)) {  // a type this reader does not know: its bytes
             result.kind = SqlValue::Kind::Blob;

@@ -5,10 +5,12 @@
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/rows/JetComplexValues.h"
 #include "driver/jet/rows/JetLongValueReader.h"
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +60,8 @@ private:
     bool followOverflow(const datapage::Slot& slot, datapage::Slot& target, std::string& error);
     bool readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error);
     bool calculatedValue(const JetColumn& column, int start, int size, SqlValue& result, std::string& error);
+    // The values of the table's complex columns, read once for the cursor's life.
+    bool loadComplexValues(std::string& error);
     std::string damage(const std::string& precision) const;
     bool stopRequested(std::string& error);
 
@@ -77,6 +81,8 @@ private:
     std::unique_ptr<Fields> m_fields;
     std::int64_t m_rowid = 0;
     bool m_atEnd = true;
+    std::map<int, JetComplexValues> m_complex;  // by column
+    bool m_complexLoaded = false;
     std::function<bool()> m_interruptCheck;
     bool m_interrupted = false;
 };
