@@ -52,7 +52,7 @@ TEST_F(OdbcTest, DriverConnectWithOdbc3HandlesTakesDbqFromTheStringOrTheDataSour
 }
 
 // Both names Access's drivers go by open files of every Access version, whatever their extension,
-// and give the version as Access's driver gives it.
+// and give the version as Access's driver gives it; enciphered files are refused as such.
 TEST_F(OdbcTest, BothAccessDriverNamesOpenEveryVersionAndTellIt)
 {
     struct Case {
@@ -72,6 +72,19 @@ TEST_F(OdbcTest, BothAccessDriverNamesOpenEveryVersionAndTellIt)
             EXPECT_EQ(infoText(connexion.handle(), SQL_DBMS_NAME), "ACCESS");
             EXPECT_EQ(infoText(connexion.handle(), SQL_DBMS_VER), c.version) << file;
         }
+    }
+    // Files whose pages are enciphered (encoded Jet files, Access 2007 files a password protects)
+    // are refused with a message that says so.
+    for (const char* protectedFile : {"crypt/db97-enc.mdb", "crypt/db-enc.mdb", "crypt/db2007-oldenc.accdb",
+                                      "crypt/db2007-enc.accdb", "crypt/db-nonstandard.accdb"}) {
+        const std::string file = testDataPath(protectedFile);
+        if (file.empty())
+            continue;
+        Connexion connexion(env);
+        EXPECT_EQ(connexion.driverConnect("DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=" + file), SQL_ERROR);
+        const Diagnostic diagnostic = diagRec(SQL_HANDLE_DBC, connexion.handle());
+        EXPECT_NE(diagnostic.message.find("chiffrée"), std::string::npos) << diagnostic.message;
+        EXPECT_NE(diagnostic.message.find(file), std::string::npos) << diagnostic.message;
     }
 }
 

@@ -24,7 +24,7 @@ namespace kervane::jet {
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 0x20;
+constexpr std::size_t kHeaderSize = 0x100;  // the version, and what the masked part tells
 // A definition continued on further pages: each starts with an 8-byte header.
 constexpr std::size_t kDefinitionPageLimit = 64;
 
@@ -55,6 +55,11 @@ bool checkFile(const std::string& path, AccessVersion& version, std::uint32_t& p
     const std::optional<AccessVersion> stated = accessVersionOf(header, sizeof header);
     if (!stated) {
         error = messageUnreadable(path, "version d'Access non prise en charge");
+        return false;
+    }
+    if (headerSaysEnciphered(header, sizeof header)) {
+        error = messageUnreadable(path, "elle est chiffrée (codée ou protégée par un mot de passe), ce que ce "
+                                        "pilote ne sait pas encore ouvrir");
         return false;
     }
     version = *stated;

@@ -159,6 +159,13 @@ std::array<unsigned char, kMaskedLength> unmaskedHeader(const unsigned char* hea
     return masked;
 }
 
+bool databaseKeySet(const unsigned char* header)
+{
+    const auto masked = unmaskedHeader(header);
+    const int key = kDatabaseKey - kMaskedStart;
+    return (masked[key] | masked[key + 1] | masked[key + 2] | masked[key + 3]) != 0;
+}
+
 // Jet 3: the code page the file's texts are written in; 0 for Jet 4 or an unreadable header.
 int fileCodePage(JetPages& pages)
 {
@@ -181,6 +188,11 @@ int fileSortOrder(JetPages& pages)
 
 }  // namespace
 
+bool headerSaysEnciphered(const unsigned char* header, std::size_t size)
+{
+    return size >= static_cast<std::size_t>(kMaskedStart + kMaskedLength) && databaseKeySet(header);
+}
+
 bool checkWritableFile(JetPages& pages, std::string& error)
 {
     const unsigned char* header = pages.read(0);
@@ -193,9 +205,7 @@ bool checkWritableFile(JetPages& pages, std::string& error)
                       "modifié.";
         return false;
     }
-    const auto masked = unmaskedHeader(header);
-    const int key = kDatabaseKey - kMaskedStart;
-    if ((masked[key] | masked[key + 1] | masked[key + 2] | masked[key + 3]) != 0) {
+    if (databaseKeySet(header)) {
         error = "Le fichier Access est chiffré : il ne peut pas être modifié.";
         return false;
     }

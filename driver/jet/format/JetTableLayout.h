@@ -70,6 +70,10 @@ void maskHeader(unsigned char* header, bool jet3);
 // for Jet 3, its texts are in a known code page; false with a French message otherwise.
 bool checkWritableFile(JetPages& pages, std::string& error);
 
+// Whether the header of a file (its first `size` bytes, at least 0x42) says its pages are
+// enciphered: an "encoded" Jet file, or an Access 2007 and later file a password encrypts.
+bool headerSaysEnciphered(const unsigned char* header, std::size_t size);
+
 // The bytes of the table definition starting on `page` over all its pages: the first page whole,
 // then each continuation page after its 8-byte header; false when a page of the chain cannot be
 // read, is no definition page, or the chain goes on past 65 pages (a loop).
