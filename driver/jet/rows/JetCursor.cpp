@@ -48,7 +48,7 @@ bool JetCursor::rewind(std::string& error)
     m_nextRow = 0;
     m_rowid = 0;
     m_atEnd = false;
-    return loadComplexValues(error) && advance(error);
+    return advance(error);
 }
 
 bool JetCursor::loadComplexValues(std::string& error)
@@ -294,6 +294,9 @@ bool JetCursor::value(int column, SqlValue& result, std::string& error)
         return true;
     }
     case MDB_COMPLEX:
+        // The hidden tables are read by cursors of their own, each with its own pages.
+        if (!loadComplexValues(error))
+            return false;
         if (const auto found = m_complex.find(column); found != m_complex.end() && field.siz >= 4)
             if (const std::optional<std::string> joined = found->second.joined(readUInt32(data, 0))) {
                 result.kind = SqlValue::Kind::Text;

@@ -60,7 +60,8 @@ private:
     bool followOverflow(const datapage::Slot& slot, datapage::Slot& target, std::string& error);
     bool readLongValue(const JetColumn& column, int start, int size, std::string& bytes, std::string& error);
     bool calculatedValue(const JetColumn& column, int start, int size, SqlValue& result, std::string& error);
-    // The values of the table's complex columns, read once for the cursor's life.
+    // The values of the table's complex columns, read at the first one asked for, once for the
+    // cursor's life (a row sought by its position included).
     bool loadComplexValues(std::string& error);
     std::string damage(const std::string& precision) const;
     bool stopRequested(std::string& error);
