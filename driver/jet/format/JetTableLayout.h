@@ -18,6 +18,17 @@ enum class JetType : unsigned char {
     Guid = 0x0f, Decimal = 0x10,
 };
 
+// Memo and OLE values, kept outside their rows when long.
+inline bool isLongValue(JetType type)
+{
+    return type == JetType::Memo || type == JetType::Ole;
+}
+// Values of bytes: binary and OLE.
+inline bool isBinary(JetType type)
+{
+    return type == JetType::Binary || type == JetType::Ole;
+}
+
 struct JetLayoutColumn {
     std::string name;
     JetType type = JetType::Text;

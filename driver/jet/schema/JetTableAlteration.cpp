@@ -67,11 +67,6 @@ bool textsFit(JetPages& pages, const JetTableLayout& layout, const std::string& 
     }, error);
 }
 
-bool indexable(JetType type)
-{
-    return type != JetType::Memo && type != JetType::Ole;
-}
-
 }  // namespace
 
 bool createIndex(JetPages& pages, std::uint32_t definitionPage, const std::string& table, const JetIndexRequest& request,
@@ -86,7 +81,7 @@ bool createIndex(JetPages& pages, std::uint32_t definitionPage, const std::strin
     JetNewIndex index{request.name, {}, request.primary, request.unique, request.required, request.ignoreNulls};
     for (const auto& [name, descending] : request.keys) {
         const JetLayoutColumn* column = columnNamed(layout, name);
-        if (column == nullptr || !indexable(column->type)) {
+        if (column == nullptr || isLongValue(column->type)) {
             error = column == nullptr ? "La colonne « " + name + " » n'existe pas dans la table « " + table + " »."
                                       : "La colonne Mémo ou OLE « " + name + " » ne peut pas faire partie d'un index.";
             return false;
@@ -201,7 +196,7 @@ bool addColumn(JetPages& pages, std::uint32_t definitionPage, const std::string&
     if (variable)
         writeUInt16(image.header.data(), format.definitionVariableColumns,
                     static_cast<unsigned>(layout.variableColumns + 1));
-    if (column.type == JetType::Memo || column.type == JetType::Ole) {
+    if (isLongValue(column.type)) {
         JetRowId owned;
         JetRowId free;
         if (!addMapRow(pages, layout.ownedPages.page, inlineUsageMap(format, definitionPage, false), owned, error) ||

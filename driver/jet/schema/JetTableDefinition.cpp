@@ -32,11 +32,6 @@ bool variable(JetType type)
     return type == JetType::Text || type == JetType::Memo || type == JetType::Ole || type == JetType::Binary;
 }
 
-bool longValue(JetType type)
-{
-    return type == JetType::Memo || type == JetType::Ole;
-}
-
 int storedLength(const JetNewColumn& column, const JetFileFormat& format)
 {
     switch (column.type) {
@@ -88,7 +83,7 @@ std::uint32_t pointer(std::uint32_t page, int row)
 int longColumnCount(const JetNewTable& table)
 {
     return static_cast<int>(std::count_if(table.columns.begin(), table.columns.end(),
-                                          [](const JetNewColumn& c) { return longValue(c.type); }));
+                                          [](const JetNewColumn& c) { return isLongValue(c.type); }));
 }
 
 // The positions 0..count-1, in the order of the names `nameOf` gives them (case ignored) when
@@ -300,7 +295,7 @@ bool buildDefinition(const JetNewTable& table, const JetFileFormat& format, cons
     int mapRow = table.system ? 2 : 2 + static_cast<int>(table.indexes.size());
     std::vector<std::pair<std::size_t, int>> longMaps;  // column, its first map row
     for (std::size_t c = 0; c < layout.columns.size(); ++c) {
-        if (longValue(layout.columns[c].type)) {
+        if (isLongValue(layout.columns[c].type)) {
             longMaps.emplace_back(c, mapRow);
             mapRow += 2;
         }

@@ -164,7 +164,7 @@ bool JetLongValueStore::referenced(const JetTableLayout& layout, const std::vect
     for (const auto& column : layout.columns) {
         std::size_t start = 0;
         std::size_t end = 0;
-        if ((column.type != JetType::Memo && column.type != JetType::Ole) ||
+        if (!isLongValue(column.type) ||
             !variableData(row, column, start, end, format()))
             continue;
         const unsigned char flags = end - start >= 12 ? row[start + 3] : 0xff;
@@ -235,7 +235,7 @@ bool copiedValues(JetPages& source, const JetTableLayout& layout, const std::vec
     for (std::size_t c = 0; c < values.size(); ++c) {
         const JetLayoutColumn& column = layout.columns[c];
         JetFieldValue& value = values[c];
-        if ((column.type != JetType::Memo && column.type != JetType::Ole) || value.kind != JetFieldValue::Kind::Stored)
+        if (!isLongValue(column.type) || value.kind != JetFieldValue::Kind::Stored)
             continue;
         std::vector<unsigned char> bytes;
         if (!store.read(value.bytes.data(), value.bytes.size(), bytes)) {

@@ -108,7 +108,7 @@ bool JetTableWriter::planLongValues(JetLongValueStore& longValues, const std::ve
     data.assign(values.size(), {});
     for (std::size_t c = 0; c < values.size(); ++c) {
         const JetLayoutColumn& column = m_layout.columns[c];
-        if ((column.type != JetType::Memo && column.type != JetType::Ole) || values[c].kind == JetFieldValue::Kind::Null ||
+        if (!isLongValue(column.type) || values[c].kind == JetFieldValue::Kind::Null ||
             values[c].kind == JetFieldValue::Kind::Stored)
             continue;
         if (!longValueData(column, values[c], data[c], error))
