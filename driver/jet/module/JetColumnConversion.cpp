@@ -1,11 +1,8 @@
 #include "driver/jet/module/JetColumnConversion.h"
 
 #include "driver/jet/format/JetByteOrder.h"
-#include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetValue.h"
-#include "driver/jet/index/JetIndexText.h"
 #include "driver/jet/rows/JetSqlValues.h"
-#include "driver/semantics/UtfCoding.h"
 
 #include <bit>
 #include <charconv>
@@ -18,11 +15,6 @@ using Kind = JetFieldValue::Kind;
 bool textual(JetType type)
 {
     return type == JetType::Text || type == JetType::Memo;
-}
-
-bool binary(JetType type)
-{
-    return type == JetType::Binary || type == JetType::Ole;
 }
 
 // The expression that converts ?1 into the new type (typesConvert() said it can).
@@ -47,20 +39,10 @@ std::string expression(JetType from, JetType to)
     return "?1";
 }
 
-std::string textOf(const JetLayoutColumn& column, const std::vector<unsigned char>& bytes)
-{
-    if (column.codePage != 0)
-        return fromCodePage(column.codePage, bytes.data(), bytes.size());
-    std::u16string units;
-    if (!decodeRowText(bytes.data(), bytes.size(), units))
-        return {};
-    return sql::utf8FromUtf16(units, sql::IllFormed::Replace).value_or(std::string());
-}
-
 // A stored value of `column` as the functions read it: texts decoded, fixed values as a table
 // gives them. Towards a text, currencies and decimals are numbers (written with the user's
 // separator) and dates stay dates; towards anything else dates are their day numbers.
-SqlValue readable(const JetLayoutColumn& column, const JetFieldValue& stored, JetType to)
+SqlValue readable(JetFile& file, const JetLayoutColumn& column, const JetFieldValue& stored, JetType to)
 {
     SqlValue value;
     switch (stored.kind) {
@@ -70,9 +52,10 @@ SqlValue readable(const JetLayoutColumn& column, const JetFieldValue& stored, Je
     default: break;
     }
     const std::vector<unsigned char>& bytes = stored.bytes;
-    if (textual(column.type) || binary(column.type)) {
+    if (textual(column.type) || isBinary(column.type)) {
         value.kind = textual(column.type) ? SqlValue::Kind::Text : SqlValue::Kind::Blob;
-        value.bytes = textual(column.type) ? textOf(column, bytes) : std::string(bytes.begin(), bytes.end());
+        value.bytes = textual(column.type) ? file.decodeText(bytes.data(), bytes.size())
+                                           : std::string(bytes.begin(), bytes.end());
         return value;
     }
     if (column.type == JetType::DateTime && !textual(to) && bytes.size() == 8) {
@@ -167,7 +150,7 @@ bool ValueConverter::operator()(const JetLayoutColumn& before, const JetLayoutCo
         return false;
     sqlite3_stmt* statement = m_statement.get();
     sqlite3_reset(statement);
-    if (conversion::bind(statement, conversion::readable(before, stored, after.type)) != SQLITE_OK ||
+    if (conversion::bind(statement, conversion::readable(m_file, before, stored, after.type)) != SQLITE_OK ||
         sqlite3_step(statement) != SQLITE_ROW) {
         why = sqlite3_errmsg(m_db);
         if (why.size() > 7 && why.front() == '[' && why[6] == ']')

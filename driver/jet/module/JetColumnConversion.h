@@ -4,6 +4,7 @@
 // the text Format writes for it ("Oui"/"Non" for Yes/No), a text the number (CByte … CDec), date
 // (CDate) or Yes/No value (CBool) it reads as, a number another number within its new size.
 // Binary values convert only to binary types; a replication ID only from a text.
+#include "driver/jet/file/JetFile.h"
 #include "driver/jet/schema/JetColumnRetyping.h"
 
 #include <sqlite3.h>
@@ -12,11 +13,12 @@
 
 namespace kervane::jet {
 
-// A conversion usable as a ColumnConversion for as long as the connection `db` lives; its
-// statement is prepared on the first value that needs one.
+// A conversion usable as a ColumnConversion for as long as the connection `db` and its `file`
+// live (texts are decoded as the file's reader decodes them); its statement is prepared on the
+// first value that needs one.
 class ValueConverter {
 public:
-    explicit ValueConverter(sqlite3* db) : m_db(db) {}
+    ValueConverter(sqlite3* db, JetFile& file) : m_db(db), m_file(file) {}
 
     bool operator()(const JetLayoutColumn& before, const JetLayoutColumn& after, const JetFieldValue& stored,
                     JetFieldValue& converted, std::string& why);
@@ -28,6 +30,7 @@ private:
     bool prepare(const JetLayoutColumn& before, const JetLayoutColumn& after, std::string& why);
 
     sqlite3* m_db;
+    JetFile& m_file;
     std::unique_ptr<sqlite3_stmt, Finalize> m_statement;
 };
 

@@ -151,7 +151,7 @@ bool removeIndex(JetTransaction& transaction, const std::string& table, const st
 
 // ALTER TABLE … ALTER COLUMN: an AutoNumber's next number (COUNTER(seed, 1)), a text column's
 // size, any column's type, its values converted.
-bool alterColumn(JetTransaction& transaction, const JetFile& file, sqlite3* db, const sql::Definition& definition,
+bool alterColumn(JetTransaction& transaction, JetFile& file, sqlite3* db, const sql::Definition& definition,
                  std::string& error)
 {
     const sql::ColumnDefinition& given = definition.columns.front();
@@ -185,12 +185,12 @@ bool alterColumn(JetTransaction& transaction, const JetFile& file, sqlite3* db, 
         if (now != nullptr && now->type == column.type && column.type != JetType::Decimal &&
             column.type != JetType::Binary)
             return true;  // nothing changes
-        ValueConverter convert(db);
+        ValueConverter convert(db, file);
         return retypeColumn(pages, page, table, column, std::ref(convert), related, failure);
     }, error);
 }
 
-bool makeChange(JetTransaction& transaction, const JetFile& file, sqlite3* db, const sql::Definition& definition,
+bool makeChange(JetTransaction& transaction, JetFile& file, sqlite3* db, const sql::Definition& definition,
                 std::string& error)
 {
     using Kind = sql::Definition::Kind;

@@ -22,16 +22,6 @@ namespace retyping {
 
 constexpr std::size_t kLongValueEntry = 10;  // column, then its two maps
 
-bool longValue(JetType type)
-{
-    return type == JetType::Memo || type == JetType::Ole;
-}
-
-bool binary(JetType type)
-{
-    return type == JetType::Binary || type == JetType::Ole;
-}
-
 std::string named(const std::string& column, const std::string& table)
 {
     return "La colonne « " + column + " » de la table « " + table + " »";
@@ -42,21 +32,19 @@ std::string named(const std::string& column, const std::string& table)
 bool changeAllowed(JetPages& pages, const std::vector<JetRealIndex>& indexes, const std::string& table,
                    const JetLayoutColumn& column, JetType type, std::string& error)
 {
+    bool related = false;
     for (const JetRealIndex& index : indexes) {
         const bool holds = std::any_of(index.columns.begin(), index.columns.end(),
                                        [&](const JetRealIndexColumn& key) { return key.number == column.number; });
-        if (holds && (index.foreignKey || !index.references.empty())) {
-            error = named(column.name, table) + " fait partie d'une ou plusieurs relations : son type ne peut pas "
-                    "changer. Supprimez d'abord ces relations.";
-            return false;
-        }
-        if (holds && longValue(type)) {
+        related = holds && (index.foreignKey || !index.references.empty());
+        if (related)
+            break;
+        if (holds && isLongValue(type)) {
             error = "La colonne Mémo ou OLE « " + column.name + " » ne peut pas faire partie d'un index.";
             return false;
         }
     }
-    bool related = false;
-    if (!recordedRelationship(pages, table, related, error, column.name))
+    if (!related && !recordedRelationship(pages, table, related, error, column.name))
         return false;
     if (related)
         error = named(column.name, table) + " fait partie d'une ou plusieurs relations : son type ne peut pas "
@@ -162,7 +150,7 @@ bool placeMaps(JetPages& pages, std::uint32_t definitionPage, const JetTableLayo
         maps.indexMaps.push_back(where);
     }
     for (const JetLayoutColumn& column : after.columns) {
-        if (!longValue(column.type))
+        if (!isLongValue(column.type))
             continue;
         std::pair<JetRowId, JetRowId> both;
         if (!add(definitionPage, false, both.first) || !add(definitionPage, false, both.second))
@@ -208,7 +196,7 @@ void relaid(JetDefinitionImage& image, const JetTableLayout& after, std::size_t 
     image.tail.clear();
     std::size_t next = 0;
     for (const JetLayoutColumn& column : after.columns) {
-        if (!longValue(column.type))
+        if (!isLongValue(column.type))
             continue;
         std::vector<unsigned char> entry(kLongValueEntry, 0);
         writeUInt16(entry.data(), 0, static_cast<unsigned>(column.number));
@@ -245,8 +233,8 @@ bool rewriteRows(JetPages& pages, std::uint32_t definitionPage, const std::strin
 
 bool typesConvert(JetType from, JetType to, std::string& why)
 {
-    if (retyping::binary(from) != retyping::binary(to))
-        why = retyping::binary(from) ? "ses valeurs binaires ne deviennent que des valeurs binaires"
+    if (isBinary(from) != isBinary(to))
+        why = isBinary(from) ? "ses valeurs binaires ne deviennent que des valeurs binaires"
                                      : "seules des valeurs binaires deviennent des valeurs binaires";
     else if (to == JetType::Guid && from != JetType::Guid && from != JetType::Text && from != JetType::Memo)
         why = "seul un texte devient un identifiant de réplication";
