@@ -137,7 +137,12 @@ bool listedTable(const CatalogueObject& object)
 
 std::uint32_t definitionPageOf(const CatalogueObject& object)
 {
-    return static_cast<std::uint32_t>(object.id & 0x00ffffff);
+    return definitionPageOfId(object.id);
+}
+
+std::uint32_t definitionPageOfId(std::int64_t id)
+{
+    return static_cast<std::uint32_t>(id & 0x00ffffff);
 }
 
 bool isSystemObject(const CatalogueObject& object)

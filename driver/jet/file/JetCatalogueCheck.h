@@ -25,6 +25,8 @@ constexpr int kQueryObject = 5;
 // first page (the low 24 bits of its Id).
 bool listedTable(const CatalogueObject& object);
 std::uint32_t definitionPageOf(const CatalogueObject& object);
+// The same for a table's Id as a catalogue row holds it.
+std::uint32_t definitionPageOfId(std::int64_t id);
 // A table Access keeps for itself: flagged so in the catalogue, or named MSys….
 bool isSystemObject(const CatalogueObject& object);
 

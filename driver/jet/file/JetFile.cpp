@@ -451,6 +451,15 @@ const JetTable* JetFile::table(const std::string& name)
     return index < m_tables.size() ? define(index, ignored) : nullptr;
 }
 
+const JetTable* JetFile::tableOnPage(std::uint32_t page, std::string& error)
+{
+    for (std::size_t i = 0; i < m_tables.size(); ++i)
+        if (!m_tables[i].dropped && m_tables[i].definitionPage == page)
+            return define(i, error);
+    error = messageUnreadable(m_path, "la table de la page " + std::to_string(page) + " est introuvable");
+    return nullptr;
+}
+
 bool JetFile::definitionBytes(const JetTable& table, std::vector<unsigned char>& bytes)
 {
     return table.definitionPage != 0 && readDefinitionBytes(table.definitionPage, bytes);

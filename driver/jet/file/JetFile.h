@@ -83,6 +83,9 @@ public:
     const JetTable* define(std::size_t index, std::string& error);
     // The table named `name` (case ignored), defined; nullptr when absent or unreadable.
     const JetTable* table(const std::string& name);
+    // The table whose definition starts on `page` (not removed), defined; nullptr and a French
+    // message when there is none or its definition cannot be read.
+    const JetTable* tableOnPage(std::uint32_t page, std::string& error);
     // Its place in tables(); tables().size() when there is none.
     std::size_t tableIndex(const std::string& name) const;
     // The bytes of a table's definition: its first page whole, then each continuation page

@@ -1,5 +1,6 @@
 #include "driver/jet/rows/JetComplexValues.h"
 
+#include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/format/JetMessages.h"
 #include "driver/jet/rows/JetCursor.h"
@@ -14,8 +15,6 @@
 namespace kervane::jet {
 namespace complexvalues {
 
-constexpr std::uint32_t kIdPageMask = 0x00ffffff;  // a table's Id is its definition page
-
 // Where each field of the hidden table lies among its columns.
 struct FlatColumns {
     int key = -1;    // the Long that names the owning row
@@ -29,15 +28,6 @@ int columnNamed(const JetTable& table, std::string_view name)
         if (sql::equalIgnoringAsciiCase(table.columns[c].name, name))
             return static_cast<int>(c);
     return -1;
-}
-
-const JetTable* definedTable(JetFile& file, std::uint32_t page, std::string& error)
-{
-    for (std::size_t t = 0; t < file.tables().size(); ++t)
-        if (file.tables()[t].definitionPage == (page & kIdPageMask) && !file.tables()[t].dropped)
-            return file.define(t, error);
-    error = messageUnreadable(file.path(), "table cachée d'une colonne à valeurs multiples introuvable");
-    return nullptr;
 }
 
 std::optional<std::int64_t> number(JetCursor& cursor, int column, std::string& error)
@@ -68,8 +58,8 @@ bool complexTables(JetFile& file, std::uint32_t complexId, const JetTable*& flat
         const std::optional<std::int64_t> typePage = number(rows, typeId, error);
         if (!flatPage || !typePage)
             break;
-        flat = definedTable(file, static_cast<std::uint32_t>(*flatPage), error);
-        type = flat == nullptr ? nullptr : definedTable(file, static_cast<std::uint32_t>(*typePage), error);
+        flat = file.tableOnPage(definitionPageOfId(*flatPage), error);
+        type = flat == nullptr ? nullptr : file.tableOnPage(definitionPageOfId(*typePage), error);
         return type != nullptr;
     }
     if (error.empty())

@@ -1,5 +1,6 @@
 #include "driver/jet/schema/JetCatalogueRows.h"
 
+#include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/index/JetIndexText.h"
@@ -13,7 +14,6 @@ namespace cataloguerows {
 
 constexpr std::uint32_t kCataloguePage = 2;       // MSysObjects' definition
 constexpr std::int64_t kTableObject = 1;            // MSysObjects.Type of a local table
-constexpr std::uint32_t kIdPageMask = 0x00ffffff;  // a table's Id is its definition page
 
 std::size_t indexOf(const JetTableLayout& layout, const JetLayoutColumn& column)
 {
@@ -78,8 +78,7 @@ bool openSystemTable(JetPages& pages, JetTableWriter& catalogue, const std::stri
         error = "Le catalogue du fichier Access n'a pas de table « " + name + " ».";
         return false;
     }
-    return JetTableWriter::open(pages, static_cast<std::uint32_t>(*id) & cataloguerows::kIdPageMask, name, table, error, nullptr,
-                                true);
+    return JetTableWriter::open(pages, definitionPageOfId(*id), name, table, error, nullptr, true);
 }
 
 bool walkSystemTable(JetPages& pages, const std::string& name, JetTableWriter& table, const RowVisit& visit,

@@ -1,5 +1,6 @@
 #include "driver/jet/schema/JetTableCreation.h"
 
+#include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetPages.h"
@@ -19,7 +20,6 @@
 namespace kervane::jet {
 namespace {
 
-constexpr std::uint32_t kIdPageMask = 0x00ffffff;    // a table's Id is its definition page
 constexpr std::size_t kLongValueHeader = 12;         // a memo or OLE value's reference in its row
 
 bool writeMapPage(JetPages& pages, const JetNewTable& table, const JetNewTablePages& placed, std::string& error)
@@ -168,7 +168,7 @@ bool dropTable(JetPages& pages, std::uint32_t definitionPage, const std::string&
         return false;
     }
     std::vector<JetRowId> rows;
-    if (!catalogueRows(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
+    if (!catalogueRows(catalogue, "Id", definitionPageOfId(definitionPage), rows, error))
         return false;
     if (rows.size() != 1) {
         error = "La table « " + name + " » n'a pas sa ligne dans le catalogue du fichier.";
@@ -213,7 +213,7 @@ bool tableProperties(JetPages& pages, std::uint32_t definitionPage, std::vector<
     JetTableWriter catalogue;
     std::vector<JetRowId> rows;
     if (!openCatalogue(pages, catalogue, error) ||
-        !catalogueRows(catalogue, "Id", definitionPage & kIdPageMask, rows, error))
+        !catalogueRows(catalogue, "Id", definitionPageOfId(definitionPage), rows, error))
         return false;
     const JetLayoutColumn* column = columnNamed(catalogue.layout(), "LvProp");
     std::vector<JetFieldValue> values;
