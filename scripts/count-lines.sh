@@ -4,7 +4,7 @@
 # Jet text keys (made by scripts/jet_text_codes*.py) count on neither side.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-generated='^driver/jet/index/JetIndexText(97)?Codes\.cpp$'
+generated='^driver/jet/index/JetIndexText(97|General)?Codes(General)?\.cpp$'
 lines() { grep -E '\.(cpp|h|c|py|sh)$|(^|/)CMakeLists\.txt$' | grep -vE "$generated" | tr '\n' '\0' | xargs -0 cat | wc -l; }
 tests=$(git ls-files tests | lines)
 code=$(git ls-files | grep -vE '^(tests|bench)/' | lines)

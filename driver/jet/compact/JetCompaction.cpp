@@ -6,6 +6,7 @@
 #include "driver/jet/file/JetMemoryPages.h"
 #include "driver/jet/file/JetPageStore.h"
 #include "driver/jet/format/JetFileFormat.h"
+#include "driver/jet/format/JetVersion.h"
 #include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetNewDatabase.h"
 #include "driver/jet/schema/JetTableCreation.h"
@@ -65,6 +66,11 @@ bool compactInto(JetPages& source, JetMemoryPages& target, std::string& error)
     const JetFileFormat& format = fileFormatFor(source.pageSize());
     if (!checkWritableFile(source, error))
         return false;
+    const std::optional<AccessVersion> version = accessVersionOf(source.read(0), source.pageSize());
+    if (version && isAce(*version)) {
+        error = "Le compactage d'un fichier Access 2007 ou postérieur (.accdb) n'est pas encore possible.";
+        return false;
+    }
     if (format.jet3 && fileTextSettings(source).codePage != kWesternCodePage) {
         error = "Les textes de cette base Access 97 sont dans la page de codes " +
                 std::to_string(fileTextSettings(source).codePage) +

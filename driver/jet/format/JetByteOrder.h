@@ -85,7 +85,7 @@ inline std::uint32_t readBigEndian(const unsigned char* bytes, int width)
     return value;
 }
 
-inline void appendBigEndian(std::vector<unsigned char>& out, std::uint32_t value, int width)
+inline void appendBigEndian(std::vector<unsigned char>& out, std::uint64_t value, int width)
 {
     for (int shift = 8 * (width - 1); shift >= 0; shift -= 8)
         out.push_back(static_cast<unsigned char>(value >> shift));

@@ -3,6 +3,7 @@
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetPages.h"
+#include "driver/jet/format/JetVersion.h"
 #include "driver/semantics/UtfCoding.h"
 
 #include <array>
@@ -12,9 +13,6 @@ namespace kervane::jet {
 namespace {
 
 constexpr int kMostDefinitionHops = 64;  // a longer chain of definition pages is a damaged one
-constexpr int kVersionOffset = 0x14;
-constexpr unsigned char kJet3 = 0x00;
-constexpr unsigned char kJet4 = 0x01;
 constexpr int kMaskedStart = 0x18;  // the header bytes hidden under a fixed RC4 key
 constexpr int kMaskedLength = 126;  // as many in both formats as this reads
 constexpr int kSortOrder = 0x3a;    // Jet 3: the sort order of the file's texts
@@ -69,6 +67,8 @@ bool readColumns(const std::vector<unsigned char>& b, int count, int fileCodePag
         column.precision = b[at + f.columnPrecision];
         column.scale = b[at + f.columnScale];
         column.flags = b[at + f.columnFlags];
+        if (f.columnMoreFlags >= 0)
+            column.moreFlags = b[at + static_cast<std::size_t>(f.columnMoreFlags)];
         if (!f.jet3) {
             // A Jet 4 text column keeps its sort order where numbers keep precision and scale.
             column.sortOrder = readUInt16(b, at + 11);
@@ -196,15 +196,14 @@ bool headerSaysEnciphered(const unsigned char* header, std::size_t size)
 bool checkWritableFile(JetPages& pages, std::string& error)
 {
     const unsigned char* header = pages.read(0);
-    const bool jet3 = header != nullptr && pages.pageSize() == 2048 && header[kVersionOffset] == kJet3;
-    const bool jet4 = header != nullptr && pages.pageSize() == 4096 && header[kVersionOffset] == kJet4;
-    if (!jet3 && !jet4) {
-        error = header != nullptr && header[kVersionOffset] > kJet4
-                    ? "La modification d'un fichier Access postérieur à Access 2003 n'est pas encore possible."
-                    : "La taille des pages ne correspond pas à la version du fichier Access : il ne peut pas être "
-                      "modifié.";
+    const std::optional<AccessVersion> version =
+        header != nullptr ? accessVersionOf(header, pages.pageSize()) : std::nullopt;
+    if (!version || pageSizeOf(*version) != pages.pageSize()) {
+        error = "La taille des pages ne correspond pas à la version du fichier Access : il ne peut pas être "
+                "modifié.";
         return false;
     }
+    const bool jet3 = *version == AccessVersion::Jet3;
     if (databaseKeySet(header)) {
         error = "Le fichier Access est chiffré : il ne peut pas être modifié.";
         return false;

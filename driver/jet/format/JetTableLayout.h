@@ -1,6 +1,7 @@
 #pragma once
-// What a writer needs of a Jet 3 or Jet 4 table definition: where each column lies in a row, the
-// row count and AutoNumber counter, the usage maps, and what would stop it from writing.
+// What a writer needs of a table definition (Jet 3, Jet 4 and the ACE formats that extend it):
+// where each column lies in a row, the row count and AutoNumber counter, the usage maps, and what
+// would stop it from writing.
 #include "driver/jet/format/JetFileFormat.h"
 
 #include <cstdint>
@@ -42,6 +43,7 @@ struct JetLayoutColumn {
     int sortOrder = 0;    // text and memo: the number of their sort order (where a number's precision
     int sortVersion = 0;  // and scale lie) and its version; Jet 3: the file's sort order
     unsigned char flags = 0;
+    unsigned char moreFlags = 0;  // Jet 4 and later: compressed texts, calculated columns
     // The usage maps of the pages holding this memo or OLE column's long values.
     bool hasLongValueMaps = false;
     std::uint32_t longValueOwned = 0;  // data pointers ((page << 8) | row) of the two maps
@@ -49,6 +51,7 @@ struct JetLayoutColumn {
     bool fixed() const { return (flags & 0x01) != 0; }
     bool autoNumber() const { return (flags & 0x04) != 0 && type == JetType::Long; }
     bool replication() const { return (flags & 0x10) != 0; }
+    bool calculated() const { return (moreFlags & 0xC0) != 0; }
 };
 
 // A data pointer: page number and row number within the page.
@@ -77,8 +80,8 @@ struct JetTableLayout {
 // every file keeps under a fixed RC4 key: 126 bytes in Jet 3, 128 in Jet 4.
 void maskHeader(unsigned char* header, bool jet3);
 
-// True when the file is Jet 3 or Jet 4 (not a later format), its pages are not encrypted and,
-// for Jet 3, its texts are in a known code page; false with a French message otherwise.
+// True when the file's page size fits the version its header states, its pages are not encrypted
+// and, for Jet 3, its texts are in a known code page; false with a French message otherwise.
 bool checkWritableFile(JetPages& pages, std::string& error);
 
 // Whether the header of a file (its first `size` bytes, at least 0x42) says its pages are

@@ -65,10 +65,11 @@ bool appendRowText(std::vector<unsigned char>& key, const std::vector<unsigned c
                    const JetLayoutColumn& column, bool descending)
 {
     // Jet 4 rows (appendRowText97 keys those of Jet 3).
-    if (!generalSortOrder(column.sortOrder, column.sortVersion))
+    const std::optional<TextSortOrder> order = textSortOrderOf(column.sortOrder, column.sortVersion);
+    if (!order)
         return false;
     if (!columnPresent(row, column))
-        return appendTextKeyColumn(key, nullptr, descending);
+        return appendTextKeyColumn(key, nullptr, descending, *order);
     std::size_t start = 0, end = 0;
     if (column.fixed()) {
         // Fixed-length text lies among the fixed columns, padded with spaces a key leaves out.
@@ -80,7 +81,7 @@ bool appendRowText(std::vector<unsigned char>& key, const std::vector<unsigned c
         return false;
     }
     std::u16string text;
-    return decodeRowText(row.data() + start, end - start, text) && appendTextKeyColumn(key, &text, descending);
+    return decodeRowText(row.data() + start, end - start, text) && appendTextKeyColumn(key, &text, descending, *order);
 }
 
 // Jet 3: the text's Windows-1252 bytes, in the General sort order of Access 97 only.

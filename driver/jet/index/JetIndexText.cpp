@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace kervane::jet {
@@ -27,24 +28,36 @@ constexpr unsigned char kKanaPlain = 0x03;       // trailing plain kana flags ar
 constexpr unsigned char kKanaEnd[] = {0xff, 0x02, 0x80, 0xff, 0x80};
 constexpr unsigned char kKanaBeforeUnprintable = 0xff;
 
-const CodeRun* searchRun(char16_t c)
-{
-    const CodeRun* run = std::lower_bound(textcodes::runsBegin(), textcodes::runsEnd(), c,
-                                          [](const CodeRun& r, char16_t wanted) { return r.last < wanted; });
-    return run != textcodes::runsEnd() && run->first <= c ? run : nullptr;
-}
+// A sort order's code table, Latin-1 (the characters most texts hold) looked up in a table of its
+// own.
+class CodeLookup {
+public:
+    explicit CodeLookup(textcodes::CodeTable table) : m_table(table)
+    {
+        for (char16_t c = 0; c < 256; ++c)
+            m_latin1[c] = search(c);
+    }
 
-// The run holding the character's code, nullptr when it has none known; Latin-1 looked up in a
-// table of its own, the characters most texts hold.
-const CodeRun* runOf(char16_t c)
+    // The run holding the character's code, nullptr when it has none known.
+    const CodeRun* runOf(char16_t c) const { return c < 256 ? m_latin1[c] : search(c); }
+
+private:
+    const CodeRun* search(char16_t c) const
+    {
+        const CodeRun* run = std::lower_bound(m_table.begin, m_table.end, c,
+                                              [](const CodeRun& r, char16_t wanted) { return r.last < wanted; });
+        return run != m_table.end && run->first <= c ? run : nullptr;
+    }
+
+    textcodes::CodeTable m_table;
+    std::array<const CodeRun*, 256> m_latin1{};
+};
+
+const CodeLookup& lookupFor(TextSortOrder order)
 {
-    static const std::array<const CodeRun*, 256> latin1 = [] {
-        std::array<const CodeRun*, 256> runs{};
-        for (char16_t i = 0; i < 256; ++i)
-            runs[i] = searchRun(i);
-        return runs;
-    }();
-    return c < 256 ? latin1[c] : searchRun(c);
+    static const CodeLookup legacy(textcodes::generalLegacyRuns());
+    static const CodeLookup general(textcodes::generalRuns());
+    return order == TextSortOrder::General ? general : legacy;
 }
 
 // The text as its key holds it: the first 255 characters, trailing spaces left out.
@@ -66,7 +79,7 @@ public:
     {
         const int position = m_textCharacters;
         if (run.textLength > 0) {
-            const std::uint32_t code = run.textFirst + static_cast<std::uint32_t>(run.step * (c - run.first));
+            const std::uint64_t code = run.textFirst + static_cast<std::uint64_t>(run.step * (c - run.first));
             appendBigEndian(m_key, code, run.textLength);
             ++m_textCharacters;
         }
@@ -189,9 +202,12 @@ private:
 
 }  // namespace
 
-bool generalSortOrder(int number, int version)
+std::optional<TextSortOrder> textSortOrderOf(int number, int version)
 {
-    return number == 1033 && version == 0;
+    constexpr int kGeneral = 1033;
+    if (number != kGeneral || (version != 0 && version != 1))
+        return std::nullopt;
+    return version == 1 ? TextSortOrder::General : TextSortOrder::GeneralLegacy;
 }
 
 bool decodeRowText(const unsigned char* data, std::size_t size, std::u16string& text)
@@ -221,24 +237,28 @@ bool decodeRowText(const unsigned char* data, std::size_t size, std::u16string& 
     return true;
 }
 
-std::u16string knownKeyCharacters()
+std::u16string knownKeyCharacters(TextSortOrder order)
 {
+    const textcodes::CodeTable table =
+        order == TextSortOrder::General ? textcodes::generalRuns() : textcodes::generalLegacyRuns();
     std::u16string characters;
-    for (const CodeRun* run = textcodes::runsBegin(); run != textcodes::runsEnd(); ++run)
+    for (const CodeRun* run = table.begin; run != table.end; ++run)
         for (char32_t c = run->first; c <= run->last; ++c)
             characters.push_back(static_cast<char16_t>(c));
     return characters;
 }
 
-bool textKeyKnown(const std::u16string& text)
+bool textKeyKnown(const std::u16string& text, TextSortOrder order)
 {
+    const CodeLookup& codes = lookupFor(order);
     for (std::size_t i = 0; i < text.size() && i < kIndexedCharacters; ++i)
-        if (runOf(text[i]) == nullptr)
+        if (codes.runOf(text[i]) == nullptr)
             return false;
     return true;
 }
 
-bool appendTextKeyColumn(std::vector<unsigned char>& key, const std::u16string* text, bool descending)
+bool appendTextKeyColumn(std::vector<unsigned char>& key, const std::u16string* text, bool descending,
+                         TextSortOrder order)
 {
     if (text == nullptr) {
         key.push_back(descending ? indexkey::kDescendingNull : indexkey::kAscendingNull);
@@ -247,8 +267,9 @@ bool appendTextKeyColumn(std::vector<unsigned char>& key, const std::u16string* 
     const std::size_t before = key.size();
     key.push_back(descending ? indexkey::kDescendingValue : indexkey::kAscendingValue);
     TextKeyParts parts(key);
+    const CodeLookup& codes = lookupFor(order);
     for (char16_t c : indexedPart(*text)) {
-        const CodeRun* run = runOf(c);
+        const CodeRun* run = codes.runOf(c);
         if (run == nullptr) {
             key.resize(before);
             return false;

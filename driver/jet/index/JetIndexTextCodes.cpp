@@ -10,7 +10,7 @@ using K = CodeKind;
 
 // first, last, kind, text code length, first text code, step, side code length, side code,
 // kana flag
-constexpr CodeRun kRuns[] = {
+constexpr CodeRun kLegacyRuns[] = {
     {0x0001, 0x0001, K::Unprintable, 0, 0x0, 0, 1, 0x3, 0},
     {0x0002, 0x0002, K::Unprintable, 0, 0x0, 0, 1, 0x4, 0},
     {0x0003, 0x0003, K::Unprintable, 0, 0x0, 0, 1, 0x5, 0},
@@ -2622,14 +2622,9 @@ constexpr CodeRun kRuns[] = {
 
 }  // namespace
 
-const CodeRun* runsBegin()
+CodeTable generalLegacyRuns()
 {
-    return std::begin(kRuns);
-}
-
-const CodeRun* runsEnd()
-{
-    return std::end(kRuns);
+    return {std::begin(kLegacyRuns), std::end(kLegacyRuns)};
 }
 
 }  // namespace kervane::jet::textcodes

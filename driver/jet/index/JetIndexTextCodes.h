@@ -1,8 +1,9 @@
 #pragma once
-// The character codes of Jet 4 text index keys in the General sort order of Access 2000-2003
-// files, as runs of consecutive characters (generated table: JetIndexTextCodes.cpp). A
-// character outside every run has no known code: NUL and the others Access writes as nothing,
-// whose place another version of the sort tables may change, and the surrogates.
+// The character codes of Jet 4 and ACE text index keys in the two General sort orders, as runs of
+// consecutive characters (generated tables: JetIndexTextCodes.cpp for "General - Legacy", that of
+// Access 2000-2007 files, JetIndexTextCodesGeneral.cpp for "General", that of Access 2010 and
+// later). A character outside every run has no known code: NUL and the others Access writes as
+// nothing, whose place another version of the sort tables may change, and the surrogates.
 #include <cstdint>
 #include <iterator>
 
@@ -21,16 +22,21 @@ struct CodeRun {
     char16_t first;
     char16_t last;
     CodeKind kind;
-    unsigned char textLength;   // bytes of the text code, 0 when none
-    std::uint32_t textFirst;    // text code of `first`, most significant byte first
-    std::int32_t step;          // added to the text code for each following character
-    unsigned char sideLength;   // bytes of the accent, unprintable or modifier code
-    std::uint16_t side;         // that code, most significant byte first
+    unsigned char textLength;   // bytes of the text code (up to 8), 0 when none
+    std::uint64_t textFirst;    // text code of `first`, most significant byte first
+    std::int64_t step;          // added to the text code for each following character
+    unsigned char sideLength;   // bytes of the accent, unprintable or modifier code (up to 3)
+    std::uint32_t side;         // that code, most significant byte first
     unsigned char kanaFlag;     // Kana: 2 or 3
 };
 
-// The runs, in ascending order of characters, not overlapping.
-const CodeRun* runsBegin();
-const CodeRun* runsEnd();
+// A sort order's runs, in ascending order of characters, not overlapping.
+struct CodeTable {
+    const CodeRun* begin;
+    const CodeRun* end;
+};
+
+CodeTable generalLegacyRuns();
+CodeTable generalRuns();
 
 }  // namespace kervane::jet::textcodes

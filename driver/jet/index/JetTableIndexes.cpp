@@ -3,6 +3,7 @@
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetRowChecks.h"
+#include "driver/jet/index/JetIndexText.h"
 #include "driver/jet/rows/JetRowReading.h"
 
 #include <algorithm>
@@ -68,6 +69,14 @@ bool JetTableIndexes::open(JetPages& pages, const JetTableLayout& layout, const 
             if (!keyTypeKnown(column->type, format)) {
                 error = "La table " + indexes.m_table + " a un index sur la colonne « " + column->name +
                         " », dont les clés ne peuvent pas encore être tenues à jour : elle ne peut pas être modifiée.";
+                return false;
+            }
+            if (!format.jet3 && column->type == JetType::Text &&
+                !textSortOrderOf(column->sortOrder, column->sortVersion)) {
+                error = "La table " + indexes.m_table + " a un index sur la colonne « " + column->name +
+                        " », dont les textes suivent un ordre de tri (" + std::to_string(column->sortOrder) +
+                        ", version " + std::to_string(column->sortVersion) +
+                        ") que ce pilote ne connaît pas : elle ne peut pas être modifiée.";
                 return false;
             }
             columns.push_back({column, part.descending});

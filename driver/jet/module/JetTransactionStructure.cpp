@@ -8,6 +8,7 @@
 #include "driver/jet/catalogue/JetQueryStore.h"
 #include "driver/jet/schema/JetRelationships.h"
 #include "driver/jet/schema/JetTableCreation.h"
+#include "driver/jet/write/JetTableWriter.h"
 
 #include <algorithm>
 

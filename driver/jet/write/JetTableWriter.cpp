@@ -26,6 +26,38 @@ bool replicated(const JetLayoutColumn& column)
            column.name == "s_Generation";
 }
 
+// The types Access 2007 and later added, which this writer does not encode yet: lists of values,
+// attachments and memo histories (0x12), large numbers (0x13), extended dates (0x14). Their names
+// as Access gives them; empty for any other type.
+std::string unwrittenTypeName(JetType type)
+{
+    switch (static_cast<int>(type)) {
+    case 0x12: return "valeurs multiples, pièces jointes ou historique d'un mémo";
+    case 0x13: return "Grand nombre";
+    case 0x14: return "Date/Heure étendue";
+    default: return {};
+    }
+}
+
+// False, with the reason, for a table with a column whose values this writer cannot keep right.
+bool columnsWritable(const JetTableLayout& layout, const std::string& table, std::string& error)
+{
+    for (const JetLayoutColumn& column : layout.columns) {
+        if (column.calculated())
+            error = "La colonne « " + column.name + " » de la table " + table +
+                    " est calculée par Access : la modification de cette table n'est pas encore possible.";
+        else if (!unwrittenTypeName(column.type).empty())
+            error = "La colonne « " + column.name + " » de la table " + table + " est d'un type (" +
+                    unwrittenTypeName(column.type) +
+                    ") que ce pilote ne sait pas encore écrire : la modification de cette table n'est pas "
+                    "encore possible.";
+        else
+            continue;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // A row as an update or a delete finds it: its header slot (where scans see it) and the slot
@@ -55,6 +87,8 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
         error = "La table " + writer.tableName() + " appartient à une base répliquée, qui ne peut pas être modifiée ici.";
         return false;
     }
+    if (!columnsWritable(layout, writer.tableName(), error))
+        return false;
     const bool indexed = layout.indexCount > 0 || layout.logicalIndexCount > 0;
     if (!checkTableMaps(pages, layout, name, error) ||
         (indexed && !JetTableIndexes::open(pages, layout, name, writer.m_indexes, error)))
