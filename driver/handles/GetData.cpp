@@ -24,6 +24,8 @@ SQLSMALLINT defaultCType(SQLSMALLINT sqlType)
         return SQL_C_FLOAT;
     case SQL_DOUBLE:
         return SQL_C_DOUBLE;
+    case SQL_BIGINT:
+        return SQL_C_SBIGINT;
     case SQL_TIMESTAMP:
         return SQL_C_TIMESTAMP;
     case SQL_BIT:

@@ -13,7 +13,7 @@ struct Word {
 };
 
 // The first word of a declared type, as the driver's catalogue reads it.
-constexpr std::array<Word, 43> WORDS = {{
+constexpr std::array<Word, 45> WORDS = {{
     {"TEXT", AccessType::Text},          {"VARCHAR", AccessType::Text},      {"CHAR", AccessType::Text},
     {"CHARACTER", AccessType::Text},     {"NVARCHAR", AccessType::Text},     {"NCHAR", AccessType::Text},
     {"STRING", AccessType::Text},        {"ALPHANUMERIC", AccessType::Text}, {"MEMO", AccessType::Memo},
@@ -28,7 +28,7 @@ constexpr std::array<Word, 43> WORDS = {{
     {"TIMESTAMP", AccessType::Date},     {"BIT", AccessType::Boolean},       {"YESNO", AccessType::Boolean},
     {"LOGICAL", AccessType::Boolean},    {"BOOLEAN", AccessType::Boolean},   {"OLEOBJECT", AccessType::Binary},
     {"LONGBINARY", AccessType::Binary},  {"BLOB", AccessType::Binary},       {"BINARY", AccessType::Binary},
-    {"GUID", AccessType::Guid},
+    {"GUID", AccessType::Guid},          {"BIGINT", AccessType::BigInt},     {"DATETIME2", AccessType::Date},
 }};
 
 }  // namespace
@@ -54,6 +54,7 @@ std::string_view declarationFor(AccessType type)
     case AccessType::Byte: return "BYTE";
     case AccessType::Short: return "SHORT";
     case AccessType::Long: return "LONG";
+    case AccessType::BigInt: return "BIGINT";
     case AccessType::Single: return "SINGLE";
     case AccessType::Double: return "DOUBLE";
     case AccessType::Currency: return "CURRENCY";

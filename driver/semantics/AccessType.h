@@ -12,11 +12,12 @@ enum class AccessType {
     Byte,
     Short,     // Integer
     Long,      // Long Integer, AutoNumber
+    BigInt,    // Large Number (Access 2016 and later): 64 bits
     Single,
     Double,
     Currency,
     Decimal,
-    Date,      // held in SQLite as text "yyyy-mm-dd hh:mm:ss"
+    Date,      // held in SQLite as text "yyyy-mm-dd hh:mm:ss" (an extended date: a fraction after)
     Text,
     Memo,
     Binary,    // OLE object, long binary
@@ -50,6 +51,7 @@ inline bool isNumeric(AccessType type)
     case AccessType::Byte:
     case AccessType::Short:
     case AccessType::Long:
+    case AccessType::BigInt:
     case AccessType::Single:
     case AccessType::Double:
     case AccessType::Currency:
@@ -62,7 +64,7 @@ inline bool isNumeric(AccessType type)
 inline bool isInteger(AccessType type)
 {
     return type == AccessType::Boolean || type == AccessType::Byte || type == AccessType::Short
-        || type == AccessType::Long;
+        || type == AccessType::Long || type == AccessType::BigInt;
 }
 
 }  // namespace kervane::sql

@@ -41,10 +41,11 @@ AccessType widerNumber(AccessType a, AccessType b)
         case AccessType::Byte: return 1;
         case AccessType::Short: return 2;
         case AccessType::Long: return 3;
-        case AccessType::Single: return 4;
-        case AccessType::Currency: return 5;
-        case AccessType::Double: return 6;
-        case AccessType::Decimal: return 7;
+        case AccessType::BigInt: return 4;
+        case AccessType::Single: return 5;
+        case AccessType::Currency: return 6;
+        case AccessType::Double: return 7;
+        case AccessType::Decimal: return 8;
         default: return 0;
         }
     };

@@ -46,6 +46,7 @@ AccessType sumType(AccessType type)
     case AccessType::Short:
     case AccessType::Long:
         return AccessType::Long;
+    case AccessType::BigInt:
     case AccessType::Single:
     case AccessType::Double:
     case AccessType::Currency:

@@ -17,7 +17,7 @@ struct Family {
 };
 
 // Families whose precision does not depend on the size written in parentheses.
-const std::array<Family, 28> FAMILIES = {{
+const std::array<Family, 30> FAMILIES = {{
     {"MEMO", {SQL_LONGVARCHAR, LONG_COLUMN_SIZE, 0, "LONGCHAR", TextForm::Plain}},
     {"LONGTEXT", {SQL_LONGVARCHAR, LONG_COLUMN_SIZE, 0, "LONGCHAR", TextForm::Plain}},
     {"LONGCHAR", {SQL_LONGVARCHAR, LONG_COLUMN_SIZE, 0, "LONGCHAR", TextForm::Plain}},
@@ -40,6 +40,9 @@ const std::array<Family, 28> FAMILIES = {{
     {"DATETIME", {SQL_TIMESTAMP, 19, 0, "DATETIME", TextForm::DateTime}},
     {"DATE", {SQL_TIMESTAMP, 19, 0, "DATETIME", TextForm::DateTime}},
     {"TIMESTAMP", {SQL_TIMESTAMP, 19, 0, "DATETIME", TextForm::DateTime}},
+    // Date/Time Extended: seven digits of fraction (100 ns).
+    {"DATETIME2", {SQL_TIMESTAMP, 27, 7, "DATETIME2", TextForm::DateTime}},
+    {"BIGINT", {SQL_BIGINT, 19, 0, "BIGINT", TextForm::Plain}},
     {"BIT", {SQL_BIT, 1, 0, "BIT", TextForm::Bit}},
     {"YESNO", {SQL_BIT, 1, 0, "BIT", TextForm::Bit}},
     {"LOGICAL", {SQL_BIT, 1, 0, "BIT", TextForm::Bit}},
@@ -149,6 +152,7 @@ SQLLEN octetLength(const ColumnType& type)
     case SQL_BIT:
         return 1;
     case SQL_DOUBLE:
+    case SQL_BIGINT:
         return 8;
     case SQL_NUMERIC:
         return static_cast<SQLLEN>(type.precision) + 2;
@@ -175,7 +179,9 @@ SQLLEN displaySize(const ColumnType& type)
     case SQL_NUMERIC:
         return static_cast<SQLLEN>(type.precision) + 2;
     case SQL_TIMESTAMP:
-        return 19;
+        return static_cast<SQLLEN>(type.precision);
+    case SQL_BIGINT:
+        return 20;
     case SQL_BIT:
         return 1;
     default:
@@ -192,6 +198,7 @@ SQLSMALLINT numericRadix(const ColumnType& type)
     case SQL_REAL:
     case SQL_DOUBLE:
     case SQL_NUMERIC:
+    case SQL_BIGINT:
         return 10;
     default:
         return 0;

@@ -114,6 +114,16 @@ SQL_TIMESTAMP_STRUCT timestampOf(sqlite3_stmt* statement, int index)
     } else if (time == 0) {
         throw OdbcError{"22018", "La valeur « " + std::string(text) + " » n'est pas une date.", 0};
     }
+    // An extended date's fraction: up to seven digits, 100 ns each.
+    if (time > 0 && text.size() > 20 && text[19] == '.' && text.size() <= 27) {
+        const int fraction = digits(text, 20, text.size() - 20);
+        if (fraction < 0)
+            throw OdbcError{"22018", "La valeur « " + std::string(text) + " » n'est pas une date.", 0};
+        SQLUINTEGER nanoseconds = static_cast<SQLUINTEGER>(fraction);
+        for (std::size_t i = text.size() - 20; i < 9; ++i)
+            nanoseconds *= 10;
+        stamp.fraction = nanoseconds;
+    }
     if (stamp.month == 0 || stamp.month > 12 || stamp.day == 0 || stamp.day > 31 || stamp.hour > 23
         || stamp.minute > 59 || stamp.second > 59)
         throw OdbcError{"22018", "La valeur « " + std::string(text) + " » n'est pas une date.", 0};

@@ -99,11 +99,13 @@ std::optional<ParameterValue> numberFromText(std::string_view text)
     return std::nullopt;
 }
 
-// A date, a time (on 1899-12-30, as Access keeps a time alone) or both; the fraction of a
-// second is dropped, a Date holding whole seconds.
+// A date, a time (on 1899-12-30, as Access keeps a time alone) or both. A timestamp's fraction
+// of a second follows in up to seven digits (an extended date keeps them; a Date column keeps
+// whole seconds), and its year may lie from 1 to 99 (extended dates only).
 ParameterValue dateValue(const ParameterSource& source)
 {
     sql::DateParts parts{1899, 12, 30, 0, 0, 0};
+    std::string fraction;
     switch (source.cType) {
     case SQL_C_DATE:
     case SQL_C_TYPE_DATE: {
@@ -120,12 +122,23 @@ ParameterValue dateValue(const ParameterSource& source)
     default: {
         const auto* stamp = static_cast<const SQL_TIMESTAMP_STRUCT*>(source.data);
         parts = {stamp->year, stamp->month, stamp->day, stamp->hour, stamp->minute, stamp->second};
+        if (const SQLUINTEGER ticks = stamp->fraction / 100; ticks > 0 && stamp->fraction < 1000000000) {
+            char digits[16];
+            std::snprintf(digits, sizeof digits, ".%07u", static_cast<unsigned>(ticks));
+            fraction = digits;
+            fraction.erase(fraction.find_last_not_of('0') + 1);
+        }
         break;
     }
     }
-    if (!sql::serialFromParts(parts))
+    // The calendar repeats every 400 years: a date of the years 1 to 99 is valid when the same
+    // day is, 400 years later.
+    sql::DateParts checked = parts;
+    if (checked.year >= 1 && checked.year < 100)
+        checked.year += 400;
+    if (!sql::serialFromParts(checked))
         throw OdbcError{"22007", "La date " + parameterName(source) + " n'est pas valide.", 0};
-    return bytesValue(Kind::Text, sql::canonicalDate(parts));
+    return bytesValue(Kind::Text, sql::canonicalDate(parts) + fraction);
 }
 
 // The decimal text of an exact number: sign, digits of the 128-bit value, point at the scale.

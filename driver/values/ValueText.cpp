@@ -58,13 +58,16 @@ std::string_view formatScaledInteger(sqlite3_int64 value, int scale, std::string
     return written(scratch, end);
 }
 
-std::string_view formatDateTime(std::string_view text, std::string& scratch)
+std::string_view formatDateTime(std::string_view text, std::string& scratch, int fractionDigits)
 {
     const bool dateOnly = text.size() == 10 && text[4] == '-' && text[7] == '-';
     const bool timeOnly = text.size() == 8 && text[2] == ':' && text[5] == ':';
     const bool dateTime = text.size() >= 19 && text[4] == '-' && text[13] == ':';
     if (dateTime && text.size() == 19 && text[10] == ' ')
         return text;
+    if (dateTime && fractionDigits > 0 && text[10] == ' ' && text[19] == '.' &&
+        text.size() <= 20 + static_cast<std::size_t>(fractionDigits))
+        return text;  // an extended date's fraction, trailing zeros left out
     if (dateOnly) {
         scratch.assign(text).append(" 00:00:00");
         return scratch;
@@ -126,7 +129,7 @@ ValueText valueText(sqlite3_stmt* statement, int index, const ColumnType& type, 
         const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, index));
         const std::string_view view(text ? text : "", size);
         if (type.form == TextForm::DateTime)
-            return {false, formatDateTime(view, scratch)};
+            return {false, formatDateTime(view, scratch, type.scale)};
         return {false, view};
     }
     }

@@ -23,7 +23,7 @@ std::string_view formatInteger(sqlite3_int64 value, std::string& scratch);
 std::string_view formatFloating(double value, TextForm form, std::string& scratch);
 std::string_view formatScaled(double value, int scale, std::string& scratch);
 std::string_view formatScaledInteger(sqlite3_int64 value, int scale, std::string& scratch);
-std::string_view formatDateTime(std::string_view text, std::string& scratch);
+std::string_view formatDateTime(std::string_view text, std::string& scratch, int fractionDigits = 0);
 std::string_view formatHex(const unsigned char* bytes, std::size_t size, std::string& scratch);
 
 }  // namespace kervane::odbc

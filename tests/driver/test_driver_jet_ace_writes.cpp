@@ -118,5 +118,51 @@ TEST_F(AceWritesTest, TablesWithColumnsAccessComputesAreRefusedUnchanged)
     EXPECT_EQ(bytesOf(complex), before);
 }
 
+// The types Access 2016 added, in a file Jackcess wrote (AceTypeTables.java): large numbers read
+// as SQL_BIGINT to their limits, extended dates as timestamps with seven digits of fraction,
+// sorted and compared as dates from year 1 to 9999; inserted, changed and deleted rows keep both
+// indexes exact (the extended date's one descending) and read back in jetcheck as written.
+TEST_F(AceWritesTest, LargeNumbersAndExtendedDatesReadWrittenAndKeyed)
+{
+    const std::string file = path("types.accdb");
+    std::string why;
+    if (!makeJackcessFile("AceTypeTables.java", file, why))
+        GTEST_SKIP() << why;
+    Session connexion(accessFile(file), true, false);
+    EXPECT_EQ(connexion.rows("SELECT N, Grand, Quand FROM Mesures ORDER BY Quand, N"),
+              (std::vector<Row>{{"4", std::nullopt, std::nullopt},
+                                {"1", "9223372036854775807", "0001-01-01 00:00:00"},
+                                {"5", "1234567890123", "1850-06-15 12:30:45.1234567"},
+                                {"3", "0", "1899-12-30 00:00:00"},
+                                {"6", "-42", "2024-02-29 08:00:00.5"},
+                                {"2", "-9223372036854775808", "9999-12-31 23:59:59.9999999"}}));
+    ASSERT_EQ(connexion.exec("SELECT Grand, Quand FROM Mesures"), SQL_SUCCESS);
+    SQLSMALLINT type = 0, digits = 0, nullable = 0;
+    SQLULEN size = 0;
+    ASSERT_EQ(SQLDescribeCol(connexion.h(), 1, nullptr, 0, nullptr, &type, &size, &digits, &nullable), SQL_SUCCESS);
+    EXPECT_EQ(type, SQL_BIGINT);
+    ASSERT_EQ(SQLDescribeCol(connexion.h(), 2, nullptr, 0, nullptr, &type, &size, &digits, &nullable), SQL_SUCCESS);
+    EXPECT_EQ(type, SQL_TYPE_TIMESTAMP);
+    EXPECT_EQ(digits, 7);
+    connexion.stmt.close();
+    EXPECT_EQ(number(connexion, "SELECT count(*) FROM Mesures WHERE Quand < #1900-01-01#"), 3);
+
+    change(connexion, "INSERT INTO Mesures (N, Grand, Quand) VALUES (7, 5000000000, '0100-03-01 00:00:00.0000001')");
+    change(connexion, "INSERT INTO Mesures (N, Grand, Quand) VALUES (8, -1, '0012-05-06T07:08:09')");
+    change(connexion, "UPDATE Mesures SET Grand = Grand - 1, Quand = #2000-01-01 10:00:00# WHERE N = 3");
+    change(connexion, "DELETE FROM Mesures WHERE N = 5");
+    expectRefused(connexion, "INSERT INTO Mesures (N, Quand) VALUES (9, '2021-02-29')", "n'est pas une date valide");
+    commit(connexion);
+    EXPECT_NE(strictVerify(file).find("RESULT: OK"), std::string::npos);
+    const std::vector<std::string> dumped = linesOf(jetcheck({"dump", "--sorted", file, "Mesures"}));
+    EXPECT_EQ(std::vector<std::string>(dumped.begin() + 2, dumped.end()),
+              (std::vector<std::string>{"1\t9223372036854775807\t0001-01-01 00:00:00\tpremier",
+                                        "2\t-9223372036854775808\t9999-12-31 23:59:59.999999900\tdernier",
+                                        "3\t-1\t2000-01-01 10:00:00\tzéro", "4\t\\N\t\\N\tvide",
+                                        "6\t-42\t2024-02-29 08:00:00.500\tbissextile",
+                                        "7\t5000000000\t0100-03-01 00:00:00.000000100\t\\N",
+                                        "8\t-1\t0012-05-06 07:08:09\t\\N"}));
+}
+
 }  // namespace
 }  // namespace kervane::test

@@ -17,6 +17,8 @@ enum class JetType : unsigned char {
     Boolean = 0x01, Byte = 0x02, Integer = 0x03, Long = 0x04, Currency = 0x05, Single = 0x06,
     Double = 0x07, DateTime = 0x08, Binary = 0x09, Text = 0x0a, Ole = 0x0b, Memo = 0x0c,
     Guid = 0x0f, Decimal = 0x10,
+    LargeNumber = 0x13,   // Access 2016 and later: a 64-bit integer
+    ExtendedDate = 0x14,  // Access 2016 and later: JetExtendedDate.h
 };
 
 // Memo and OLE values, kept outside their rows when long.

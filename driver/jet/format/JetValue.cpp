@@ -1,6 +1,7 @@
 #include "driver/jet/format/JetValue.h"
 
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetExtendedDate.h"
 #include "driver/jet/format/JetRowChecks.h"
 #include "driver/semantics/DateText.h"
 
@@ -70,6 +71,8 @@ std::string declaredType(const ColumnInfo& column, bool jet3)
     case MDB_NUMERIC:
         return "DECIMAL(" + std::to_string(column.precision) + "," + std::to_string(column.scale) + ")";
     case MDB_COMPLEX: return "MEMO";  // its values joined (JetComplexValues.h)
+    case kLargeNumberType: return "BIGINT";
+    case kExtendedDateType: return "DATETIME2";
     default: return "LONGBINARY";     // a type this reader does not know: its bytes as stored
     }
 }
@@ -89,7 +92,9 @@ int fixedSize(int type)
     case MDB_FLOAT: return 4;
     case MDB_MONEY:
     case MDB_DOUBLE:
-    case MDB_DATETIME: return 8;
+    case MDB_DATETIME:
+    case kLargeNumberType: return 8;
+    case kExtendedDateType: return static_cast<int>(kExtendedDateSize);
     case MDB_REPID: return 16;
     case MDB_NUMERIC: return 17;
     default: return 0;
@@ -106,6 +111,14 @@ bool convertFixed(const ColumnInfo& column, const unsigned char* data, int size,
     case MDB_INT: value = integerValue(static_cast<std::int16_t>(readUInt16(data, 0))); break;
     case MDB_LONGINT: value = integerValue(static_cast<std::int32_t>(readUInt32(data, 0))); break;
     case MDB_COMPLEX: value = integerValue(readUInt32(data, 0)); break;
+    case kLargeNumberType: value = integerValue(static_cast<std::int64_t>(readUInt64(data, 0))); break;
+    case kExtendedDateType: {
+        std::optional<std::string> text = extendedDateText(data, static_cast<std::size_t>(size));
+        if (!text)
+            return false;
+        value = textValue(std::move(*text));
+        break;
+    }
     case MDB_FLOAT:
         value.kind = SqlValue::Kind::Real;
         value.real = static_cast<double>(readSingle(data));

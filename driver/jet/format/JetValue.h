@@ -8,6 +8,10 @@
 
 namespace kervane::jet {
 
+// The types Access 2016 added, which libmdb does not name.
+constexpr int kLargeNumberType = 0x13;   // "Large Number": 8 bytes, a signed integer
+constexpr int kExtendedDateType = 0x14;  // "Date/Time Extended": JetExtendedDate.h
+
 struct ColumnInfo {
     int type = 0;       // libmdb's MDB_* type code
     int size = 0;       // stored size in bytes

@@ -1,5 +1,6 @@
 #include "driver/jet/index/JetIndexKey.h"
 
+#include "driver/jet/format/JetExtendedDate.h"
 #include "driver/jet/format/JetValue.h"
 #include "driver/jet/index/JetIndexText.h"
 #include "driver/jet/index/JetIndexText97.h"
@@ -13,7 +14,8 @@ namespace {
 
 bool isInteger(JetType type)
 {
-    return type == JetType::Integer || type == JetType::Long || type == JetType::Currency;
+    return type == JetType::Integer || type == JetType::Long || type == JetType::Currency ||
+           type == JetType::LargeNumber;
 }
 
 bool isFloating(JetType type)
@@ -41,11 +43,34 @@ std::vector<unsigned char> guidKeyBytes(const unsigned char* value)
     return bytes;
 }
 
+// An extended date's key: its 42 digits and marks (which sort as its date does) in five groups
+// of eight, each followed by a tab, then the last two and a fixed end; a descending key inverts
+// all but the tabs.
+constexpr unsigned char kExtendedDateSeparator = 0x09;
+constexpr std::size_t kExtendedDateGroup = 8;
+constexpr std::size_t kExtendedDateGroups = 5;
+constexpr unsigned char kExtendedDateEnd[] = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02};
+
+std::vector<unsigned char> extendedDateKeyBytes(const unsigned char* value)
+{
+    std::vector<unsigned char> bytes;
+    const unsigned char* at = value;
+    for (std::size_t group = 0; group < kExtendedDateGroups; ++group, at += kExtendedDateGroup) {
+        bytes.insert(bytes.end(), at, at + kExtendedDateGroup);
+        bytes.push_back(kExtendedDateSeparator);
+    }
+    bytes.insert(bytes.end(), at, value + kExtendedDateSize);
+    bytes.insert(bytes.end(), std::begin(kExtendedDateEnd), std::end(kExtendedDateEnd));
+    return bytes;
+}
+
 // The value's bytes most significant first, laid to sort in ascending order.
 std::vector<unsigned char> ascendingBytes(JetType type, const unsigned char* value)
 {
     if (type == JetType::Guid)
         return guidKeyBytes(value);
+    if (type == JetType::ExtendedDate)
+        return extendedDateKeyBytes(value);
     const int size = keyValueSize(type);
     std::vector<unsigned char> bytes(value, value + size);
     std::reverse(bytes.begin(), bytes.end());
@@ -151,6 +176,9 @@ bool appendKeyColumn(std::vector<unsigned char>& key, JetType type, bool descend
         key.push_back(descending ? static_cast<unsigned char>(~b) : b);
     if (type == JetType::Guid)
         key[start + kGuidMiddle] = kGuidMiddleMark;
+    if (type == JetType::ExtendedDate)
+        for (std::size_t group = 1; group <= kExtendedDateGroups; ++group)
+            key[start + group * (kExtendedDateGroup + 1) - 1] = kExtendedDateSeparator;
     return true;
 }
 

@@ -34,7 +34,9 @@ std::string expression(JetType from, JetType to)
     case JetType::Boolean: return "kv_cbool(?1)";
     case JetType::Guid:
     case JetType::Binary:
-    case JetType::Ole: return "?1";
+    case JetType::Ole:
+    case JetType::LargeNumber:   // no Access SQL type names these two: never a new type
+    case JetType::ExtendedDate: return "?1";
     }
     return "?1";
 }

@@ -1,6 +1,7 @@
 #include "driver/jet/rows/JetSqlValues.h"
 
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetExtendedDate.h"
 #include "driver/semantics/DateText.h"
 
 #include <sqlite3.h>
@@ -112,6 +113,23 @@ bool dateTime(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue
     return true;
 }
 
+// An extended date travels as its text; a date of another form (a serial, a day-first text) is
+// taken as a Date column would take it.
+bool extendedDate(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out, std::string& error)
+{
+    if (sqlite3_value_type(value) == SQLITE_TEXT) {
+        std::string text = trimmed(textOf(value));
+        if (extendedDateBytes(text)) {
+            out = JetFieldValue::of(std::move(text));
+            return true;
+        }
+    }
+    if (!dateTime(column, value, out, error))
+        return false;
+    out = JetFieldValue::of(sql::canonicalDate(out.real));
+    return true;
+}
+
 bool yesNo(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out, std::string& error)
 {
     JetFieldValue number;
@@ -157,8 +175,10 @@ bool fieldValueOf(const JetLayoutColumn& column, sqlite3_value* value, JetFieldV
     case JetType::Byte:
     case JetType::Integer:
     case JetType::Long:
+    case JetType::LargeNumber:
     case JetType::Single:
     case JetType::Double: return numeric(column, value, out, error);
+    case JetType::ExtendedDate: return extendedDate(column, value, out, error);
     case JetType::Currency:
     case JetType::Decimal: return exact(column, value, out, error);
     case JetType::DateTime: return dateTime(column, value, out, error);

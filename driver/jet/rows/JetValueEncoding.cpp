@@ -1,5 +1,6 @@
 // Each Access type's bytes in a Jet 3 or Jet 4 row, little-endian.
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetExtendedDate.h"
 #include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetValue.h"
 #include "driver/jet/rows/JetRowEncoding.h"
@@ -200,6 +201,19 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
         if (!wholeNumber(c, v, INT32_MIN, INT32_MAX, n, error)) return false;
         appendLittleEndian(out, static_cast<std::int32_t>(n));
         return true;
+    case JetType::LargeNumber:
+        if (!wholeNumber(c, v, INT64_MIN, INT64_MAX, n, error)) return false;
+        appendLittleEndian(out, n);
+        return true;
+    case JetType::ExtendedDate: {
+        const auto bytes = v.kind == Kind::Text ? extendedDateBytes(v.text) : std::nullopt;
+        if (!bytes) {
+            error = valueRefused(c, "n'est pas une date comprise entre l'an 1 et l'an 9999");
+            return false;
+        }
+        out.insert(out.end(), bytes->begin(), bytes->end());
+        return true;
+    }
     case JetType::Currency: {
         if (!decimalValue(c, v, 4, 19, negative, magnitude, error)) return false;
         if (magnitude > (negative ? Int128{1} << 63 : (Int128{1} << 63) - 1)) {

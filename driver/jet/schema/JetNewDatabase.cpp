@@ -9,6 +9,7 @@
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/format/JetUsageMap.h"
+#include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetDefinitionImage.h"
 #include "driver/jet/schema/JetSystemCatalogue.h"
 #include "driver/jet/schema/JetTableCreation.h"

@@ -42,8 +42,10 @@ int storedLength(const JetNewColumn& column, const JetFileFormat& format)
     case JetType::Single: return 4;
     case JetType::Currency:
     case JetType::Double:
-    case JetType::DateTime: return 8;
+    case JetType::DateTime:
+    case JetType::LargeNumber: return 8;
     case JetType::Guid: return 16;
+    case JetType::ExtendedDate: return 42;
     case JetType::Decimal: return 17;
     case JetType::Text: return column.characters * (format.jet3 ? 1 : 2);
     case JetType::Binary: return column.characters;

@@ -26,17 +26,13 @@ bool replicated(const JetLayoutColumn& column)
            column.name == "s_Generation";
 }
 
-// The types Access 2007 and later added, which this writer does not encode yet: lists of values,
-// attachments and memo histories (0x12), large numbers (0x13), extended dates (0x14). Their names
-// as Access gives them; empty for any other type.
+// The type Access 2007 added that this writer does not encode yet: lists of values, attachments
+// and memo histories (0x12), its name as Access gives it; empty for any other type.
 std::string unwrittenTypeName(JetType type)
 {
-    switch (static_cast<int>(type)) {
-    case 0x12: return "valeurs multiples, pièces jointes ou historique d'un mémo";
-    case 0x13: return "Grand nombre";
-    case 0x14: return "Date/Heure étendue";
-    default: return {};
-    }
+    constexpr int kComplex = 0x12;
+    return static_cast<int>(type) == kComplex ? "valeurs multiples, pièces jointes ou historique d'un mémo"
+                                              : std::string();
 }
 
 // False, with the reason, for a table with a column whose values this writer cannot keep right.

@@ -3,6 +3,7 @@
 // compared with a date column.
 #include "driver/sql/functions/DateFamily.h"
 #include "driver/sql/functions/DateSupport.h"
+#include "driver/semantics/ExtendedDate.h"
 
 #include <string>
 
@@ -36,6 +37,13 @@ std::optional<double> storedSerial(sqlite3_value* value)
     return serialFromValue(value, readStoredDate);
 }
 
+void refuseDate(sqlite3_context* context, sqlite3_value** argv)
+{
+    const std::string message = "[22007]La valeur « " + std::string(textOf(argv[0]))
+        + " » n'est pas une date valide pour la colonne « " + std::string(textOf(argv[1])) + " ».";
+    reportError(context, message);
+}
+
 // kv_store_date(value, column): the value written into a date column, or a refusal.
 void storeDateFunction(sqlite3_context* context, int, sqlite3_value** argv)
 {
@@ -43,9 +51,21 @@ void storeDateFunction(sqlite3_context* context, int, sqlite3_value** argv)
         return sqlite3_result_null(context);
     if (const auto serial = storedSerial(argv[0]))
         return resultText(context, canonicalDate(*serial));
-    const std::string message = "[22007]La valeur « " + std::string(textOf(argv[0]))
-        + " » n'est pas une date valide pour la colonne « " + std::string(textOf(argv[1])) + " ».";
-    reportError(context, message);
+    refuseDate(context, argv);
+}
+
+// kv_store_extended_date(value, column): the same for an extended date column, whose ISO texts
+// keep their fraction of a second and may name the years 1 to 99.
+void storeExtendedDateFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
+        return sqlite3_result_null(context);
+    if (sqlite3_value_type(argv[0]) == SQLITE_TEXT)
+        if (const auto date = readExtendedDate(textOf(argv[0])))
+            return resultText(context, extendedDateText(*date));
+    if (const auto serial = storedSerial(argv[0]))
+        return resultText(context, canonicalDate(*serial));
+    refuseDate(context, argv);
 }
 
 // A value compared with a date column: a readable date becomes canonical, anything else is
@@ -66,6 +86,7 @@ constexpr ScalarFunctionEntry DATE_WRITER_ENTRIES[] = {
     {"kv_date_minus", 2, dateMinusFunction},
     {"kv_to_date", 1, cdateFunction},   // a value made a date, as CDate does
     {"kv_store_date", 2, storeDateFunction},
+    {"kv_store_extended_date", 2, storeExtendedDateFunction},
     {"kv_compare_date", 1, compareDateFunction},
 };
 
