@@ -88,8 +88,8 @@ const CatalogueTable* SchemaCatalogue::find(std::string_view name)
 
 namespace {
 
-// "name" 0x1F "default" 0x1E, for each column that has one.
-void setDefaults(const std::string& listed, CatalogueTable& table)
+// "name" 0x1F "text" 0x1E, for each column that has one: its default value, or its calculation.
+void setColumnTexts(const std::string& listed, CatalogueTable& table, std::string CatalogueColumn::*text)
 {
     std::size_t at = 0;
     while (at < listed.size()) {
@@ -98,8 +98,19 @@ void setDefaults(const std::string& listed, CatalogueTable& table)
         if (split < end)
             for (CatalogueColumn& column : table.columns)
                 if (sameName(column.name, std::string_view(listed).substr(at, split - at)))
-                    column.defaultValue = listed.substr(split + 1, end - split - 1);
+                    column.*text = listed.substr(split + 1, end - split - 1);
         at = end + 1;
+    }
+}
+
+// What the driver's function `function` (kv_jet_defaults, kv_jet_calculations) lists of the
+// table's columns; nothing for a SQLite base, which has no such function.
+void readColumnTexts(sqlite3* db, const char* function, CatalogueTable& table, std::string CatalogueColumn::*text)
+{
+    if (StatementPtr listed = prepared(db, std::string("SELECT ") + function + "(?1)")) {
+        sqlite3_bind_text(listed.get(), 1, table.name.c_str(), static_cast<int>(table.name.size()), SQLITE_TRANSIENT);
+        if (stepped(listed.get()) == SQLITE_ROW)
+            setColumnTexts(columnText(listed.get(), 0), table, text);
     }
 }
 
@@ -112,12 +123,11 @@ const CatalogueTable* SchemaCatalogue::findWithDefaults(std::string_view name)
         return found;
     CatalogueTable& table = *m_tables[foldedName(name)];
     table.defaultsRead = true;
-    // The tables of an Access file say their columns' default values through the driver; a
-    // SQLite base has no such function, and its own defaults are SQLite's.
-    if (StatementPtr defaults = table.view ? nullptr : prepared(m_db, "SELECT kv_jet_defaults(?1)")) {
-        sqlite3_bind_text(defaults.get(), 1, table.name.c_str(), static_cast<int>(table.name.size()), SQLITE_TRANSIENT);
-        if (stepped(defaults.get()) == SQLITE_ROW)
-            setDefaults(columnText(defaults.get(), 0), table);
+    // The tables of an Access file say their columns' default values and calculations through
+    // the driver; a SQLite base's own defaults are SQLite's.
+    if (!table.view) {
+        readColumnTexts(m_db, "kv_jet_defaults", table, &CatalogueColumn::defaultValue);
+        readColumnTexts(m_db, "kv_jet_calculations", table, &CatalogueColumn::calculation);
     }
     return &table;
 }

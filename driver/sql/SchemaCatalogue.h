@@ -20,13 +20,16 @@ struct CatalogueColumn {
     // The default value an INSERT leaving the column out gives it, as Access keeps it ("0",
     // "\"Lyon\"", "=Now()"); empty when none (a column of an Access file's table only).
     std::string defaultValue;
+    // A column Access calculates: the expression (Access's own, "[Nom] & \", \" & [Prénom]") that
+    // gives its values; empty for any other column.
+    std::string calculation;
 };
 
 struct CatalogueTable {
     std::string name;  // as stored
     std::vector<CatalogueColumn> columns;
     bool view = false;
-    bool defaultsRead = false;  // the columns' default values asked for (findWithDefaults)
+    bool defaultsRead = false;  // the columns' default values and calculations asked for (findWithDefaults)
 
     const CatalogueColumn* column(std::string_view columnName) const;
 };

@@ -113,12 +113,16 @@ std::string writeInsert(Writer& writer, const Insert& insert)
 {
     const CatalogueTable& table = requireTable(writer.catalogue(), insert.table, true);
     std::vector<const CatalogueColumn*> targets;
-    if (insert.columns.empty())
+    if (insert.columns.empty()) {
         for (const CatalogueColumn& column : table.columns)
-            targets.push_back(&column);
-    else
-        for (const std::string& name : insert.columns)
+            if (column.calculation.empty())
+                targets.push_back(&column);
+    } else {
+        for (const std::string& name : insert.columns) {
             targets.push_back(&requireColumn(table, name));
+            refuseCalculatedTarget(*targets.back());
+        }
+    }
     // As in Access, a column left out gets the default value the table's design gives it.
     std::vector<std::pair<const CatalogueColumn*, ExprPtr>> defaults;
     for (const CatalogueColumn& column : table.columns)
@@ -126,45 +130,72 @@ std::string writeInsert(Writer& writer, const Insert& insert)
             if (ExprPtr value = defaultExpression(column.defaultValue))
                 defaults.emplace_back(&column, std::move(value));
     Scope none;
+    // What each column of the new row holds: the value given, its default, or Null; the columns
+    // Access calculates read them.
+    Scope newRow;
+    for (const CatalogueColumn& column : table.columns)
+        newRow.values.push_back({"NULL", &column});
+    const auto holds = [&newRow](const CatalogueColumn* column, const std::string& sql) {
+        for (ColumnValue& value : newRow.values)
+            if (value.column == column)
+                value.sql = sql;
+    };
     std::string defaultValues;
     std::string sql = "INSERT INTO " + quotedName(table.name) + " (";
     for (std::size_t i = 0; i < targets.size(); ++i)
         sql += (i ? ", " : "") + quotedName(targets[i]->name);
     for (const auto& [column, value] : defaults) {
         sql += ", " + quotedName(column->name);
-        defaultValues += ", " + storedValue(writer.expression(*value, none), *column);
+        const std::string stored = storedValue(writer.expression(*value, none), *column);
+        defaultValues += ", " + stored;
+        holds(column, stored);
     }
-    sql += ") ";
+    const auto calculatedColumns = [&] {
+        std::string values;
+        for (const auto& [column, value] : calculatedValues(writer, table, newRow)) {
+            sql += ", " + quotedName(column->name);
+            values += ", " + value;
+        }
+        return values;
+    };
     if (!insert.select) {
         if (insert.values.size() != targets.size())
             throw SqlError("21S01", "Le nombre de valeurs ne correspond pas au nombre de colonnes.");
-        sql += "VALUES (";
+        std::string values;
         for (std::size_t i = 0; i < targets.size(); ++i) {
             const Written value = writer.expression(*insert.values[i], none);
             writer.noteParameter(value, targets[i]->type, targets[i]->declared);
-            sql += (i ? ", " : "") + storedValue(value, *targets[i]);
+            const std::string stored = storedValue(value, *targets[i]);
+            values += (i ? ", " : "") + stored;
+            holds(targets[i], stored);
         }
-        return sql + defaultValues + ")";
+        const std::string calculations = calculatedColumns();
+        return sql + ") VALUES (" + values + defaultValues + calculations + ")";
     }
     const WrittenSelect rows = writer.select(*insert.select, nullptr);
     bool converts = !defaults.empty();
     for (const CatalogueColumn* target : targets)
         converts = converts || target->type == AccessType::Date || target->type == AccessType::Boolean;
-    if (!converts || rows.columns.size() != targets.size())
-        return sql + rows.sql;
+    const bool calculates = std::any_of(table.columns.begin(), table.columns.end(),
+                                        [](const CatalogueColumn& c) { return !c.calculation.empty(); });
+    if ((!converts && !calculates) || rows.columns.size() != targets.size())
+        return sql + ") " + rows.sql;
     // Each value passes the column's rule: read the rows through a sub-query.
     std::string values;
     for (std::size_t i = 0; i < targets.size(); ++i) {
         Written column;
         column.sql = "column" + std::to_string(i + 1);
         column.type = rows.columns[i].type;
-        values += (i ? ", " : "") + storedValue(column, *targets[i]);
+        const std::string stored = storedValue(column, *targets[i]);
+        values += (i ? ", " : "") + stored;
+        holds(targets[i], stored);
     }
+    values += defaultValues + calculatedColumns();
+    sql += ") ";
     std::string names;
     for (std::size_t i = 0; i < targets.size(); ++i)
         names += (i ? ", " : "") + std::string("column") + std::to_string(i + 1);
-    return "WITH kv_rows(" + names + ") AS (" + rows.sql + ") " + sql + "SELECT " + values + defaultValues +
-           " FROM kv_rows";
+    return "WITH kv_rows(" + names + ") AS (" + rows.sql + ") " + sql + "SELECT " + values + " FROM kv_rows";
 }
 
 std::string writeUpdate(Writer& writer, const Update& update)
@@ -181,22 +212,30 @@ std::string writeUpdate(Writer& writer, const Update& update)
         for (const FromItem* item : tables)
             if (sameName(aliasOf(*item), update.assignments.front().column.front()))
                 target = item;
-    const CatalogueTable& table = requireTable(writer.catalogue(), target->name);
+    const CatalogueTable& table = requireTable(writer.catalogue(), target->name, true);
     Scope scope;
     std::string sql = "UPDATE " + writer.fromItem(*target, scope) + " SET ";
     std::string others;
     for (const FromItem* item : tables)
         if (item != target)
             others += (others.empty() ? " FROM " : ", ") + writer.fromItem(*item, scope);
+    Scope changedRow;
     for (std::size_t i = 0; i < update.assignments.size(); ++i) {
         const Assignment& assignment = update.assignments[i];
         if (assignment.column.size() > 1 && !sameName(assignment.column.front(), aliasOf(*target)))
             throw SqlError("42000", "Une seule table peut être mise à jour par instruction.");
         const CatalogueColumn& column = requireColumn(table, assignment.column.back());
+        refuseCalculatedTarget(column);
         const Written value = writer.expression(*assignment.value, scope);
         writer.noteParameter(value, column.type, column.declared);
-        sql += (i ? ", " : "") + quotedName(column.name) + " = " + storedValue(value, column);
+        const std::string stored = storedValue(value, column);
+        sql += (i ? ", " : "") + quotedName(column.name) + " = " + stored;
+        changedRow.values.push_back({stored, &column});
     }
+    // The columns Access calculates, over the row as it becomes.
+    changedRow.sources = scope.sources;
+    for (const auto& [column, value] : calculatedValues(writer, table, changedRow))
+        sql += ", " + quotedName(column->name) + " = " + value;
     sql += others;
     std::string where;
     for (const Expr* on : conditions)

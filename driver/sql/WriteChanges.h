@@ -8,6 +8,15 @@ namespace kervane::sql {
 // (22007) for a constant text that is not a readable date.
 std::string storedValue(const Written& value, const CatalogueColumn& column);
 
+// The columns of `table` that Access calculates, each with the SQL of its value for the row whose
+// columns `scope` gives (its values first, then its sources), in an order where each comes after
+// those it reads; throws SqlError when an expression cannot be written or the columns read each
+// other in a circle. Empty for a table without such columns.
+std::vector<std::pair<const CatalogueColumn*, std::string>> calculatedValues(Writer& writer, const CatalogueTable& table,
+                                                                            Scope scope);
+// Throws SqlError when `column` is calculated: no statement gives it a value.
+void refuseCalculatedTarget(const CatalogueColumn& column);
+
 std::string writeInsert(Writer& writer, const Insert& insert);
 std::string writeUpdate(Writer& writer, const Update& update);
 std::string writeDelete(Writer& writer, const Delete& remove);

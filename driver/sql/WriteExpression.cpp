@@ -214,6 +214,13 @@ Written Writer::column(const Expr& expr, const Scope& scope)
     const std::string& name = expr.names.back();
     const bool qualified = expr.names.size() > 1;
     const std::string qualifier = qualified ? expr.names[expr.names.size() - 2] : std::string();
+    if (!qualified)
+        for (const ColumnValue& value : scope.values)
+            if (sameName(value.column->name, name)) {
+                Written written = makeWritten("(" + value.sql + ")", value.column->type);
+                written.declared = value.column->declared;
+                return written;
+            }
     for (const Scope* level = &scope; level != nullptr; level = level->outer) {
         for (const ScopeSource& source : level->sources) {
             if (qualified && !sameName(source.alias, qualifier))

@@ -106,7 +106,7 @@ std::string Writer::fromItem(const FromItem& item, Scope& scope)
         const WrittenSelect inner = select(*item.select, scope.outer);
         ScopeSource source{item.alias, {}, false};
         for (const OutputColumn& column : inner.columns)
-            source.columns.push_back(CatalogueColumn{column.name, column.declared, column.type, {}});
+            source.columns.push_back(CatalogueColumn{column.name, column.declared, column.type, {}, {}});
         scope.sources.push_back(std::move(source));
         return "(" + inner.sql + ")" + (item.alias.empty() ? std::string() : " AS " + quotedName(item.alias));
     }

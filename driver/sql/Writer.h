@@ -34,10 +34,18 @@ struct ScopeSource {
     bool hasRowid = false;  // a table, whose rows have identifiers (not a view or a sub-query)
 };
 
+// While a calculated column's value is written: the value the row being inserted or changed
+// gives a column, which its name stands for instead of the column itself.
+struct ColumnValue {
+    std::string sql;
+    const CatalogueColumn* column = nullptr;
+};
+
 struct Scope {
     std::vector<ScopeSource> sources;
     const Scope* outer = nullptr;
     std::vector<std::pair<std::string, AccessType>> aliases;  // output names of the select
+    std::vector<ColumnValue> values;
 };
 
 // Output column of a written select: its name and type.

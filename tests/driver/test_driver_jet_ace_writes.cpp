@@ -99,23 +99,72 @@ TEST_F(AceWritesTest, TextKeysFollowTheSortOrderTheFileDeclares)
     }
 }
 
-// A table with a column the writer does not compute (calculated by Access) or does not encode (a
-// list of values) is refused whole, the file unchanged; its neighbours in the same file change.
-TEST_F(AceWritesTest, TablesWithColumnsAccessComputesAreRefusedUnchanged)
+// A table with lists of values, attachments and a memo's history (complexDataTest, its rows as the
+// test data's README states them) changes its other columns: a changed row keeps its values, a
+// deleted one takes its values out of the hidden tables, a new one gets keys of its own and no
+// values; the values themselves are refused, the file unchanged by the refusal.
+TEST_F(AceWritesTest, ComplexColumnsFollowTheirRows)
 {
-    JET_COPY_OR_SKIP(calculated, "ace/calcFieldTestV2010.accdb");
     JET_COPY_OR_SKIP(complex, "ace/complexDataTestV2010.accdb");
-    {
-        Session connexion(accessFile(calculated), false, false);
-        const std::string before = bytesOf(calculated);
-        expectRefused(connexion, "DELETE FROM Table1", "est calculée par Access", "pas encore possible");
-        EXPECT_EQ(bytesOf(calculated), before);
-    }
-    Session connexion(accessFile(complex), false, false);
+    Session connexion(accessFile(complex), true, false);
+    change(connexion, "UPDATE Table1 SET id = 'row8' WHERE id = 'row3'");
+    change(connexion, "DELETE FROM Table1 WHERE id = 'row2'");
+    change(connexion, "INSERT INTO Table1 (id) VALUES ('row5')");
+    commit(connexion);
     const std::string before = bytesOf(complex);
-    expectRefused(connexion, "UPDATE Table1 SET id = 'row9' WHERE id = 'row1'", "Table1",
-                  "ne sait pas encore écrire");
+    expectRefused(connexion, "UPDATE Table1 SET [multi-value-data] = 'x' WHERE id = 'row4'", "multi-value-data",
+                  "ne se modifient pas encore");
+    expectRefused(connexion, "UPDATE Table1 SET [attach-data] = NULL", "attach-data", "ne se modifient pas encore");
+    commit(connexion);
     EXPECT_EQ(bytesOf(complex), before);
+    EXPECT_EQ(connexion.rows("SELECT id, [multi-value-data], [attach-data], "
+                             "[VersionHistory_F5F8918F-0A3F-4DA9-AE71-184EE5012880] FROM Table1 ORDER BY id"),
+              (std::vector<Row>{{"row1", std::nullopt, std::nullopt, std::nullopt},
+                                {"row4", std::nullopt, "test_data2.txt", "row4-memo"},
+                                {"row5", std::nullopt, std::nullopt, std::nullopt},
+                                {"row8", "value1; value2; value3; value4", std::nullopt,
+                                 "row3-memo; row3-memo-revised; row3-memo-again"}}));
+    EXPECT_NE(strictVerify(complex).find("RESULT: OK"), std::string::npos);
+    // Only row 3's list names value4 now; row 2's attachment and memo are gone.
+    const std::string hidden = jetcheck({"dump", "--system", complex});
+    EXPECT_EQ(hidden.find("value4"), hidden.rfind("value4"));
+    EXPECT_EQ(hidden.find("test_data.txt"), std::string::npos);
+    EXPECT_EQ(hidden.find("row2-memo"), std::string::npos);
+}
+
+// calcFieldTest's calculated columns (their expressions: LastFirst = [LastName] & ", " &
+// [FirstName], LastFirstLen = Len([LastFirst]), MonthlySalary = [Salary]/12 (Currency), IsRich =
+// [Salary]>100000, AllNames = [LastName] & ", " & [FirstName] & "=" & [LastFirst] (Memo),
+// WeeklySalary = [Salary]/52 (Decimal), FloatTest = [Salary]*0.13/[DecimalTest] (Single),
+// DecimalTest = [Popularity]) take the values of the rows inserted and changed, each computed
+// after those it reads; no statement gives them a value. jetcheck reads what was written.
+TEST_F(AceWritesTest, CalculatedColumnsFollowEveryInsertAndUpdate)
+{
+    JET_COPY_OR_SKIP(file, "ace/calcFieldTestV2010.accdb");
+    Session connexion(accessFile(file), true, false);
+    change(connexion, "INSERT INTO Table1 (FirstName, LastName, City, Salary, Popularity) "
+                      "VALUES ('Lois', 'Lane', 'Metropolis', 120000, 2.5)");
+    change(connexion, "UPDATE Table1 SET FirstName = 'Bartholomew', Salary = 5200 WHERE ID = 2");
+    expectRefused(connexion, "UPDATE Table1 SET LastFirst = 'x'", "LastFirst", "est calculée par Access");
+    expectRefused(connexion, "INSERT INTO Table1 (FirstName, IsRich) VALUES ('x', True)", "IsRich",
+                  "est calculée par Access");
+    commit(connexion);
+    EXPECT_EQ(connexion.rows("SELECT LastFirst, LastFirstLen, MonthlySalary, IsRich, AllNames, WeeklySalary, "
+                             "FloatTest FROM Table1 WHERE ID = 2 OR City = 'Metropolis' ORDER BY ID"),
+              (std::vector<Row>{{"Simpson, Bartholomew", "20", "433.3333", "0",
+                                 "Simpson, Bartholomew=Simpson, Bartholomew", "100", "-18.66259"},
+                                {"Lane, Lois", "10", "10000.0000", "1", "Lane, Lois=Lane, Lois", "2307.69230769231",
+                                 "6240"}}));
+    // The test file's definition counts one row less than it holds (as Access left it): that
+    // complaint of jetcheck's is the only one.
+    int status = 0;
+    for (const std::string& line : kervane::test::jetcheck({"verify", "--strict", "--user-only", file}, status))
+        if (line.starts_with("FAIL"))
+            EXPECT_NE(line.find("row count in table definition"), std::string::npos) << line;
+    const std::string dumped = jetcheck({"dump", file, "Table1"});
+    EXPECT_NE(dumped.find("Simpson, Bartholomew\tSpringfield\t20\t5200\t433.3333\t0\tSimpson, Bartholomew="),
+              std::string::npos);
+    EXPECT_NE(dumped.find("Lane, Lois\tMetropolis\t10\t120000\t10000\t1\tLane, Lois=Lane, Lois"), std::string::npos);
 }
 
 // The types Access 2016 added, in a file Jackcess wrote (AceTypeTables.java): large numbers read

@@ -59,6 +59,8 @@ bool readColumnBlock(const PropertyBytes& body, const PropertyTextDecoder& decod
             column.required = valueSize > 0 && value[0] != 0;
         else if (names[nameIndex] == "ResultType" && valueSize > 0)
             column.resultType = value[0];
+        else if (names[nameIndex] == "Expression")
+            column.expression = decode(value, valueSize);
         at += length;
     }
     return true;

@@ -1,7 +1,7 @@
 #pragma once
 // What a table's design properties (the LvProp value of its MSysObjects row: "KKD" in Jet 3,
 // "MR2" in Jet 4) say of its columns: the default value, whether a value is required, and the
-// type of a calculated column's result. Every length is checked against the value's bytes:
+// expression and the type of the result of a calculated column. Every length is checked against the value's bytes:
 // damaged properties give nothing.
 #include <cstddef>
 #include <functional>
@@ -16,6 +16,7 @@ struct ColumnProperties {
     std::optional<std::string> defaultValue;  // as Access keeps it ("0", "\"Lyon\"", "=Date()")
     bool required = false;
     std::optional<int> resultType;  // a calculated column's: the type code of its values
+    std::optional<std::string> expression;  // a calculated column's: what computes its values
 };
 
 // A name or text of the properties, in the file's encoding, as UTF-8.

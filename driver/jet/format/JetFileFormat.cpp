@@ -11,6 +11,7 @@ JetFileFormat makeJet3()
     f.pageSize = 2048;
     f.definitionRowCount = 12;
     f.definitionAutoNumber = 16;
+    f.definitionComplexAutoNumber = -1;
     f.definitionTableType = 20;
     f.definitionMaxColumns = 21;
     f.definitionVariableColumns = 23;

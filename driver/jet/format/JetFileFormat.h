@@ -48,6 +48,7 @@ struct JetFileFormat {
     // Table definition, from the start of its first page.
     int definitionRowCount = 16;
     int definitionAutoNumber = 20;
+    int definitionComplexAutoNumber = 28;  // the last key given in the complex columns (Jet 3: none)
     int definitionTableType = 40;
     int definitionMaxColumns = 41;
     int definitionVariableColumns = 43;

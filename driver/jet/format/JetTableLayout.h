@@ -17,6 +17,7 @@ enum class JetType : unsigned char {
     Boolean = 0x01, Byte = 0x02, Integer = 0x03, Long = 0x04, Currency = 0x05, Single = 0x06,
     Double = 0x07, DateTime = 0x08, Binary = 0x09, Text = 0x0a, Ole = 0x0b, Memo = 0x0c,
     Guid = 0x0f, Decimal = 0x10,
+    Complex = 0x12,       // Access 2007 and later: the key of values kept in a hidden table
     LargeNumber = 0x13,   // Access 2016 and later: a 64-bit integer
     ExtendedDate = 0x14,  // Access 2016 and later: JetExtendedDate.h
 };
@@ -46,6 +47,10 @@ struct JetLayoutColumn {
     int sortVersion = 0;  // and scale lie) and its version; Jet 3: the file's sort order
     unsigned char flags = 0;
     unsigned char moreFlags = 0;  // Jet 4 and later: compressed texts, calculated columns
+    // A calculated column: the type of its values, which its design gives (the definition's
+    // type says how Access sized it); Text until a writer is told.
+    JetType resultType = JetType::Text;
+    bool resultTypeKnown = false;
     // The usage maps of the pages holding this memo or OLE column's long values.
     bool hasLongValueMaps = false;
     std::uint32_t longValueOwned = 0;  // data pointers ((page << 8) | row) of the two maps
@@ -55,6 +60,14 @@ struct JetLayoutColumn {
     bool replication() const { return (flags & 0x10) != 0; }
     bool calculated() const { return (moreFlags & 0xC0) != 0; }
 };
+
+// Whether the column keeps its values as long values: memo and OLE columns, and calculated
+// columns whose values are memos.
+inline bool storesLongValues(const JetLayoutColumn& column)
+{
+    return isLongValue(column.type) ||
+           (column.calculated() && column.resultTypeKnown && column.resultType == JetType::Memo);
+}
 
 // A data pointer: page number and row number within the page.
 struct JetRowId {

@@ -15,7 +15,7 @@ namespace {
 bool isInteger(JetType type)
 {
     return type == JetType::Integer || type == JetType::Long || type == JetType::Currency ||
-           type == JetType::LargeNumber;
+           type == JetType::LargeNumber || type == JetType::Complex;
 }
 
 bool isFloating(JetType type)

@@ -71,6 +71,11 @@ bool JetTableIndexes::open(JetPages& pages, const JetTableLayout& layout, const 
                         " », dont les clés ne peuvent pas encore être tenues à jour : elle ne peut pas être modifiée.";
                 return false;
             }
+            if (column->calculated()) {
+                error = "La table " + indexes.m_table + " a un index sur la colonne calculée « " + column->name +
+                        " », dont les clés ne peuvent pas encore être tenues à jour : elle ne peut pas être modifiée.";
+                return false;
+            }
             if (!format.jet3 && column->type == JetType::Text &&
                 !textSortOrderOf(column->sortOrder, column->sortVersion)) {
                 error = "La table " + indexes.m_table + " a un index sur la colonne « " + column->name +

@@ -35,7 +35,8 @@ std::string expression(JetType from, JetType to)
     case JetType::Guid:
     case JetType::Binary:
     case JetType::Ole:
-    case JetType::LargeNumber:   // no Access SQL type names these two: never a new type
+    case JetType::Complex:
+    case JetType::LargeNumber:   // no Access SQL type names these: never a new type
     case JetType::ExtendedDate: return "?1";
     }
     return "?1";

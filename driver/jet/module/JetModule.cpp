@@ -20,6 +20,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 
 namespace kervane::jet {
@@ -308,6 +309,11 @@ int eof(sqlite3_vtab_cursor* cursor)
 
 int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int index)
 {
+    // An UPDATE that leaves a complex column alone gets no value for it: the row keeps its key.
+    const JetTable& table = *virtualTableOf(cursor->pVtab).table;
+    if (index >= 0 && static_cast<std::size_t>(index) < table.columns.size() &&
+        table.columns[static_cast<std::size_t>(index)].info.type == kComplexType && sqlite3_vtab_nochange(context))
+        return SQLITE_OK;
     SqlValue value;
     std::string error;
     if (!scanOf(cursor).value(index, value, error)) {
@@ -413,10 +419,10 @@ bool declareOneByOne(sqlite3* db, ModuleState& state, const std::vector<Declarat
     return false;
 }
 
-// kv_jet_defaults(table): the default values the table's design gives its columns, those the
-// driver can give a row ("name" 0x1F "default" 0x1E ...), for the INSERTs that leave them out
-// (SQLite gives no DEFAULT to the columns of a virtual table); Null when none.
-void jetDefaults(sqlite3_context* context, int, sqlite3_value** arguments)
+// The texts the table's design gives some of its columns ("name" 0x1F "text" 0x1E ...), as
+// `textOf` picks them; Null when none.
+void listColumnTexts(sqlite3_context* context, sqlite3_value** arguments,
+                     const std::function<std::optional<std::string>(const JetColumn&, const ColumnProperties&)>& textOf)
 {
     auto* state = static_cast<ModuleState*>(sqlite3_user_data(context));
     const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
@@ -426,17 +432,36 @@ void jetDefaults(sqlite3_context* context, int, sqlite3_value** arguments)
             return sqlite3_result_null(context);
         const std::map<std::string, ColumnProperties> design = columnDesign(*state->file, *table);
         std::string listed;
-        for (const JetColumn& column : table->columns) {
-            const ColumnProperties* properties = designOf(design, column.name);
-            if (properties != nullptr && properties->defaultValue && sql::defaultExpression(*properties->defaultValue))
-                listed += column.name + '\x1f' + *properties->defaultValue + '\x1e';
-        }
+        for (const JetColumn& column : table->columns)
+            if (const ColumnProperties* properties = designOf(design, column.name))
+                if (const std::optional<std::string> text = textOf(column, *properties))
+                    listed += column.name + '\x1f' + *text + '\x1e';
         if (listed.empty())
             return sqlite3_result_null(context);
         sqlite3_result_text(context, listed.c_str(), static_cast<int>(listed.size()), SQLITE_TRANSIENT);
     } catch (const std::exception&) {
         sqlite3_result_null(context);
     }
+}
+
+// kv_jet_defaults(table): the default values the table's design gives its columns, those the
+// driver can give a row, for the INSERTs that leave them out (SQLite gives no DEFAULT to the
+// columns of a virtual table).
+void jetDefaults(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    listColumnTexts(context, arguments, [](const JetColumn&, const ColumnProperties& properties) {
+        return properties.defaultValue && sql::defaultExpression(*properties.defaultValue) ? properties.defaultValue
+                                                                                          : std::nullopt;
+    });
+}
+
+// kv_jet_calculations(table): the expressions of the columns Access calculates, which the
+// statements that change the table compute for each row.
+void jetCalculations(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    listColumnTexts(context, arguments, [](const JetColumn& column, const ColumnProperties& properties) {
+        return column.info.calculated ? properties.expression : std::nullopt;
+    });
 }
 
 }  // namespace
@@ -469,7 +494,9 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
     if (sqlite3_create_module_v2(db, kJetTablesByName, &kModule, state, nullptr) != SQLITE_OK ||
         !registerStructureModule(db, *state) ||
         sqlite3_create_function(db, "kv_jet_defaults", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetDefaults, nullptr,
-                                nullptr) != SQLITE_OK) {
+                                nullptr) != SQLITE_OK ||
+        sqlite3_create_function(db, "kv_jet_calculations", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetCalculations,
+                                nullptr, nullptr) != SQLITE_OK) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
         sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
         return false;

@@ -9,6 +9,7 @@
 #include "driver/jet/module/JetColumnConversion.h"
 #include "driver/jet/module/JetGuard.h"
 #include "driver/jet/module/JetVirtualTable.h"
+#include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetStructurePlan.h"
 #include "driver/jet/schema/JetRelationshipRemoval.h"
 #include "driver/jet/schema/JetTableAlteration.h"

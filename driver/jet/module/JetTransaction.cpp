@@ -3,7 +3,10 @@
 #include "driver/jet/catalogue/JetQueryStore.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetWriteMessages.h"
+#include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/module/JetColumnDesign.h"
+#include "driver/jet/rows/JetComplexValues.h"
+#include "driver/jet/rows/JetCursor.h"
 #include "driver/jet/rows/JetSqlValues.h"
 #include "driver/jet/schema/JetRelationships.h"
 #include "driver/jet/schema/JetTableCreation.h"
@@ -124,6 +127,9 @@ bool JetTransaction::writerFor(const JetTable& table, JetTableWriter*& writer, s
         for (const JetLayoutColumn& column : opened->layout().columns) {
             const ColumnProperties* properties = designOf(design, column.name);
             required.push_back(properties != nullptr && properties->required);
+            // A calculated column's values, computed by the statements, are of its result type.
+            if (column.calculated() && properties != nullptr && properties->resultType)
+                opened->setResultType(required.size() - 1, static_cast<JetType>(*properties->resultType));
         }
         opened->requireValues(std::move(required));
         kept = std::move(opened);
@@ -188,10 +194,41 @@ bool JetTransaction::remove(const JetTable& table, std::int64_t rowid, std::stri
     if (m_cascadeDeleted.count({table.definitionPage, rowid}) != 0)
         return true;
     JetTableWriter* writer = nullptr;
-    const bool done = validRowid(rowid) && writerFor(table, writer, error) && writer->remove(rowOf(rowid), error);
+    const bool done = validRowid(rowid) && writerFor(table, writer, error) &&
+                      removeComplexValues(table, *writer, rowOf(rowid), error) && writer->remove(rowOf(rowid), error);
     if (!validRowid(rowid))
         error = "La ligne " + std::to_string(rowid) + " de la table « " + table.name + " » n'existe pas.";
     return changed(table, done, error);
+}
+
+bool JetTransaction::removeComplexValues(const JetTable& table, JetTableWriter& writer, JetRowId row,
+                                         std::string& error)
+{
+    const std::vector<JetLayoutColumn>& columns = writer.layout().columns;
+    if (std::none_of(columns.begin(), columns.end(), [](const auto& c) { return c.type == JetType::Complex; }))
+        return true;
+    std::vector<JetFieldValue> stored;
+    if (!writer.storedRow(row, stored))
+        return true;  // the writer's removal says why the row cannot go
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const auto column = std::find_if(table.columns.begin(), table.columns.end(),
+                                         [&](const JetColumn& t) { return t.name == columns[c].name; });
+        if (columns[c].type != JetType::Complex || column == table.columns.end() ||
+            stored[c].kind != JetFieldValue::Kind::Stored || stored[c].bytes.size() < 4)
+            continue;
+        const JetTable* flat = nullptr;
+        std::vector<RowPosition> owned;
+        JetTableWriter* flatWriter = nullptr;
+        if (!complexRowsOf(m_file, column->info.complexId, readUInt32(stored[c].bytes.data(), 0), flat, owned, error) ||
+            (!owned.empty() && !writerFor(*flat, flatWriter, error)))
+            return false;
+        for (const RowPosition& at : owned)
+            if (!flatWriter->remove({at.page, at.row}, error))
+                return false;
+        if (!owned.empty() && !changed(*flat, true, error))
+            return false;
+    }
+    return true;
 }
 
 bool JetTransaction::update(const JetTable& table, std::int64_t rowid, sqlite3_value** values, std::string& error)

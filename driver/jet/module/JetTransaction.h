@@ -109,6 +109,9 @@ private:
     void started();
     bool writerFor(const JetTable& table, JetTableWriter*& writer, std::string& error);
     bool changed(const JetTable& table, bool done, std::string& error);
+    // Before the row at `row` of `table` goes: the rows of the hidden tables that hold its values
+    // of complex columns (lists, attachments), as Access removes them with it.
+    bool removeComplexValues(const JetTable& table, JetTableWriter& writer, JetRowId row, std::string& error);
     bool valuesFor(const JetTable& table, const JetTableLayout& layout, sqlite3_value** values,
                    std::vector<JetFieldValue>& out, std::string& error);
 

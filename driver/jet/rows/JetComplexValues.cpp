@@ -143,4 +143,23 @@ std::optional<std::string> JetComplexValues::joined(std::uint32_t key) const
     return found == m_joined.end() ? std::nullopt : std::optional<std::string>(found->second);
 }
 
+bool complexRowsOf(JetFile& file, std::uint32_t complexId, std::uint32_t key, const JetTable*& flat,
+                   std::vector<RowPosition>& rows, std::string& error)
+{
+    rows.clear();
+    const JetTable* type = nullptr;
+    if (!complexvalues::complexTables(file, complexId, flat, type, error))
+        return false;
+    const complexvalues::FlatColumns columns = complexvalues::flatColumns(*flat, *type);
+    if (columns.key < 0) {
+        error = messageDamagedTable(file.path(), flat->name, "colonne des clés introuvable");
+        return false;
+    }
+    JetCursor walk(file, *flat);
+    for (bool more = walk.rewind(error); more && !walk.atEnd(); more = walk.next(error))
+        if (complexvalues::number(walk, columns.key, error) == std::int64_t{key})
+            rows.push_back(walk.position());
+    return error.empty();
+}
+
 }  // namespace kervane::jet

@@ -9,10 +9,19 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kervane::jet {
 
 class JetFile;
+struct JetTable;
+struct RowPosition;
+
+// The hidden table of the complex column `complexId`, and where its rows holding the key `key`
+// (the values of one row of the column's table) lie; false with a French message when the
+// catalogue of complex columns or that table cannot be read.
+bool complexRowsOf(JetFile& file, std::uint32_t complexId, std::uint32_t key, const JetTable*& flat,
+                   std::vector<RowPosition>& rows, std::string& error);
 
 class JetComplexValues {
 public:

@@ -58,6 +58,13 @@ bool encodeRow(const JetTableLayout& layout, const std::vector<JetFieldValue>& v
 bool encodeValue(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& out,
                  std::string& error, const std::uint32_t* outside = nullptr,
                  const JetFileFormat& format = jet4FileFormat());
+// The value of a column Access calculates, wrapped as it keeps it among the variable columns
+// (JetCalculatedEncoding.cpp); false with a French message when its result type is not written
+// yet or the value does not fit.
+bool encodeCalculated(const JetLayoutColumn& column, const JetFieldValue& value, std::vector<unsigned char>& out,
+                      std::string& error);
+// A calculated value's bytes wrapped as Access keeps them (a memo's in its long value).
+void wrapCalculated(const std::vector<unsigned char>& value, std::vector<unsigned char>& out);
 // The bytes a memo (UTF-16LE, or the column's code page) or OLE value stands for; false with a
 // French message. A memo given as Binary is given as another file stores it (a copy's), its
 // bytes kept as they are.

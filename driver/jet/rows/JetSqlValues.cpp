@@ -9,6 +9,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace kervane::jet {
 namespace {
@@ -164,8 +165,62 @@ bool text(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& ou
 
 }  // namespace
 
+// A calculated column's value, read as one of its result type. A computed number (a double)
+// is brought to that type as Access brings it: whole numbers rounded half to even, currencies
+// to four decimals, decimals to fifteen significant digits.
+static bool calculatedFieldValue(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out,
+                                 std::string& error)
+{
+    JetLayoutColumn asResult = column;
+    asResult.type = column.resultType;
+    asResult.moreFlags = 0;
+    if (sqlite3_value_type(value) != SQLITE_FLOAT)
+        return fieldValueOf(asResult, value, out, error);
+    const double real = sqlite3_value_double(value);
+    char text[64];
+    switch (column.resultType) {
+    case JetType::Byte:
+    case JetType::Integer:
+    case JetType::Long:
+    case JetType::LargeNumber:
+        if (!std::isfinite(real) || std::fabs(real) > 9.2e18)
+            break;
+        out = JetFieldValue::of(static_cast<std::int64_t>(std::nearbyint(real)));  // the writer checks its range
+        return true;
+    case JetType::Currency:
+        std::snprintf(text, sizeof text, "%.4f", real);
+        out = JetFieldValue::decimal(text);
+        return true;
+    case JetType::Decimal:
+        std::snprintf(text, sizeof text, "%.15g", real);
+        if (std::string(text).find_first_of("eEn") == std::string::npos) {
+            out = JetFieldValue::decimal(text);
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return fieldValueOf(asResult, value, out, error);
+}
+
 bool fieldValueOf(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out, std::string& error)
 {
+    if (column.calculated() && column.resultTypeKnown)
+        return calculatedFieldValue(column, value, out, error);
+    if (column.type == JetType::Complex) {
+        // Its values are not changed through SQL yet: an UPDATE leaving it alone keeps the row's
+        // key (no bytes: the writer takes them from the row), an INSERT gives none (a new key).
+        if (sqlite3_value_nochange(value) != 0) {
+            out = JetFieldValue::stored({});
+            return true;
+        }
+        if (sqlite3_value_type(value) != SQLITE_NULL) {
+            error = valueRefused(column, "ne peut pas être donnée : les valeurs multiples et les pièces jointes ne se "
+                                         "modifient pas encore par une instruction SQL");
+            return false;
+        }
+    }
     if (sqlite3_value_type(value) == SQLITE_NULL) {
         out = JetFieldValue::null();
         return true;
@@ -187,6 +242,7 @@ bool fieldValueOf(const JetLayoutColumn& column, sqlite3_value* value, JetFieldV
     case JetType::Text:
     case JetType::Memo:
     case JetType::Guid: return text(column, value, out, error);
+    case JetType::Complex: break;
     }
     error = valueRefused(column, "est d'un type que l'écriture ne connaît pas");
     return false;

@@ -201,6 +201,10 @@ bool encodeFixed(const JetLayoutColumn& c, const JetFieldValue& v, std::vector<u
         if (!wholeNumber(c, v, INT32_MIN, INT32_MAX, n, error)) return false;
         appendLittleEndian(out, static_cast<std::int32_t>(n));
         return true;
+    case JetType::Complex:  // the key of the row's values in the hidden table
+        if (!wholeNumber(c, v, 0, UINT32_MAX, n, error)) return false;
+        appendLittleEndian(out, static_cast<std::uint32_t>(n));
+        return true;
     case JetType::LargeNumber:
         if (!wholeNumber(c, v, INT64_MIN, INT64_MAX, n, error)) return false;
         appendLittleEndian(out, n);
@@ -297,6 +301,10 @@ bool encodeVariable(const JetLayoutColumn& c, const JetFieldValue& v, const std:
                     const JetFileFormat& format, std::vector<unsigned char>& out, std::string& error)
 {
     std::vector<unsigned char> data;
+    if (storesLongValues(c))  // a calculated memo too, its value wrapped (longValueData())
+        return longValueData(c, v, data, error) && encodeLongValue(c, data, outside, format, out, error);
+    if (c.calculated())
+        return encodeCalculated(c, v, out, error);
     switch (c.type) {
     case JetType::Memo:
     case JetType::Ole:
@@ -343,6 +351,13 @@ bool longValueData(const JetLayoutColumn& column, const JetFieldValue& value, st
                    std::string& error)
 {
     data.clear();
+    if (column.calculated() && column.resultType == JetType::Memo) {
+        std::vector<unsigned char> text;
+        if (!textBytes(column, value, text, error))
+            return false;
+        wrapCalculated(text, data);
+        return true;
+    }
     if (column.type == JetType::Memo && value.kind != Kind::Binary)
         return textBytes(column, value, data, error);
     if ((column.type == JetType::Ole || column.type == JetType::Memo) && value.kind == Kind::Binary) {

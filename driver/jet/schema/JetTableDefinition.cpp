@@ -39,6 +39,7 @@ int storedLength(const JetNewColumn& column, const JetFileFormat& format)
     case JetType::Byte: return 1;
     case JetType::Integer: return 2;
     case JetType::Long:
+    case JetType::Complex:
     case JetType::Single: return 4;
     case JetType::Currency:
     case JetType::Double:

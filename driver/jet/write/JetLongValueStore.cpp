@@ -164,8 +164,7 @@ bool JetLongValueStore::referenced(const JetTableLayout& layout, const std::vect
     for (const auto& column : layout.columns) {
         std::size_t start = 0;
         std::size_t end = 0;
-        if (!isLongValue(column.type) ||
-            !variableData(row, column, start, end, format()))
+        if (!storesLongValues(column) || !variableData(row, column, start, end, format()))
             continue;
         const unsigned char flags = end - start >= 12 ? row[start + 3] : 0xff;
         if (flags == 0x80)

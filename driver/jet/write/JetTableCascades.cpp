@@ -6,6 +6,8 @@
 #include "driver/jet/rows/JetRowReading.h"
 #include "driver/jet/write/JetTableWriter.h"
 
+#include <algorithm>
+
 namespace kervane::jet {
 
 namespace {
@@ -73,9 +75,23 @@ bool JetTableWriter::cascadeRow(const JetCascade& cascade, const std::vector<Jet
     // A row an earlier cascade of the same change deleted or rekeyed no longer refers to the key.
     if (!rowBytes(row, bytes) || !rowIndexKey(bytes, own, key, format()) || key != cascade.key)
         return true;
+    // What a cascade cannot keep right is refused: the values of a deleted row's complex columns
+    // (the transaction takes them out only for the rows a statement deletes), the calculated
+    // columns of a row rekeyed.
+    const auto has = [this](auto test) { return std::any_of(m_layout.columns.begin(), m_layout.columns.end(), test); };
     if (cascade.action == JetCascade::Action::Delete) {
+        if (has([](const JetLayoutColumn& c) { return c.type == JetType::Complex; })) {
+            error = "La table " + tableName() + " a des valeurs multiples ou des pièces jointes : la suppression en "
+                    "cascade de ses lignes n'est pas encore possible.";
+            return false;
+        }
         deleted.push_back(row);
         return remove(row, error);
+    }
+    if (has([](const JetLayoutColumn& c) { return c.calculated(); })) {
+        error = "La table " + tableName() + " a des colonnes calculées : la mise à jour en cascade de ses lignes "
+                "n'est pas encore possible.";
+        return false;
     }
     std::vector<JetFieldValue> values;
     if (!storedValues(m_layout, bytes, values)) {

@@ -26,34 +26,6 @@ bool replicated(const JetLayoutColumn& column)
            column.name == "s_Generation";
 }
 
-// The type Access 2007 added that this writer does not encode yet: lists of values, attachments
-// and memo histories (0x12), its name as Access gives it; empty for any other type.
-std::string unwrittenTypeName(JetType type)
-{
-    constexpr int kComplex = 0x12;
-    return static_cast<int>(type) == kComplex ? "valeurs multiples, pièces jointes ou historique d'un mémo"
-                                              : std::string();
-}
-
-// False, with the reason, for a table with a column whose values this writer cannot keep right.
-bool columnsWritable(const JetTableLayout& layout, const std::string& table, std::string& error)
-{
-    for (const JetLayoutColumn& column : layout.columns) {
-        if (column.calculated())
-            error = "La colonne « " + column.name + " » de la table " + table +
-                    " est calculée par Access : la modification de cette table n'est pas encore possible.";
-        else if (!unwrittenTypeName(column.type).empty())
-            error = "La colonne « " + column.name + " » de la table " + table + " est d'un type (" +
-                    unwrittenTypeName(column.type) +
-                    ") que ce pilote ne sait pas encore écrire : la modification de cette table n'est pas "
-                    "encore possible.";
-        else
-            continue;
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 // A row as an update or a delete finds it: its header slot (where scans see it) and the slot
@@ -83,8 +55,6 @@ bool JetTableWriter::open(JetPages& pages, std::uint32_t definitionPage, const s
         error = "La table " + writer.tableName() + " appartient à une base répliquée, qui ne peut pas être modifiée ici.";
         return false;
     }
-    if (!columnsWritable(layout, writer.tableName(), error))
-        return false;
     const bool indexed = layout.indexCount > 0 || layout.logicalIndexCount > 0;
     if (!checkTableMaps(pages, layout, name, error) ||
         (indexed && !JetTableIndexes::open(pages, layout, name, writer.m_indexes, error)))
@@ -138,7 +108,7 @@ bool JetTableWriter::planLongValues(JetLongValueStore& longValues, const std::ve
     data.assign(values.size(), {});
     for (std::size_t c = 0; c < values.size(); ++c) {
         const JetLayoutColumn& column = m_layout.columns[c];
-        if (!isLongValue(column.type) || values[c].kind == JetFieldValue::Kind::Null ||
+        if (!storesLongValues(column) || values[c].kind == JetFieldValue::Kind::Null ||
             values[c].kind == JetFieldValue::Kind::Stored)
             continue;
         if (!longValueData(column, values[c], data[c], error))
@@ -311,6 +281,17 @@ bool JetTableWriter::prepareMaps(const std::vector<JetFieldValue>& values, std::
     return jet::prepareMaps(*m_pages, maps, m_pages->pageCount() + pagesAdded, error);
 }
 
+bool JetTableWriter::calculationsKnown(std::string& error) const
+{
+    for (const JetLayoutColumn& column : m_layout.columns)
+        if (column.calculated() && !column.resultTypeKnown) {
+            error = "La colonne « " + column.name + " » de la table " + tableName() +
+                    " est calculée par Access : la modification de cette table n'est pas encore possible ici.";
+            return false;
+        }
+    return true;
+}
+
 bool JetTableWriter::requiredGiven(const std::vector<JetFieldValue>& values, std::string& error) const
 {
     for (std::size_t c = 0; c < m_required.size() && c < values.size(); ++c) {
@@ -328,6 +309,7 @@ bool JetTableWriter::requiredGiven(const std::vector<JetFieldValue>& values, std
 bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, std::string& error)
 {
     std::uint32_t counter = 0;
+    std::uint32_t complexCounter = 0;
     std::uint32_t appends = 0;
     OutsideValues outside;
     std::vector<std::vector<unsigned char>> longData;
@@ -339,10 +321,10 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
         return false;
     }
-    if (!requiredGiven(values, error) || !prepareMaps(values, error))
+    if (!requiredGiven(values, error) || !calculationsKnown(error) || !prepareMaps(values, error))
         return false;
     JetLongValueStore longValues(*m_pages);
-    if (!giveAutoNumbers(values, counter, error) ||
+    if (!giveAutoNumbers(values, counter, error) || !giveComplexKeys(values, complexCounter, error) ||
         !planLongValues(longValues, values, outside, longData, appends, error) ||
         !encodeRow(m_layout, values, 0, row, error, outside) ||
         !placeFor(static_cast<int>(row.size()), appends, page, append, full, error))
@@ -360,6 +342,7 @@ bool JetTableWriter::insert(std::vector<JetFieldValue> values, JetRowId& where, 
     where = {page, datapage::add(m_pages->change(page), row, 0, format())};
     listWithRoom(full, false);
     writeDefinition(m_layout.rowCount + 1, counter);
+    writeComplexCounter(complexCounter);
     return indexesWritten(error);
 }
 
@@ -430,12 +413,12 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
         error = "Le nombre de valeurs données ne correspond pas au nombre de colonnes de la table " + tableName() + ".";
         return false;
     }
-    if (!requiredGiven(values, error) || !prepareMaps(values, error))
+    if (!requiredGiven(values, error) || !calculationsKnown(error) || !prepareMaps(values, error))
         return false;
     JetTableLayout kept;
     if (!locate(where, row, error) ||
         !store.referenced(replacedLongValues(values, kept), row.bytes, oldLongValues, error) ||
-        !keepAutoNumbers(row, values, error) || !planLongValues(store, values, outside, longData, appends, error) ||
+        !keepAutoNumbers(row, values, error) || !keepComplexKeys(row.bytes, values, error) || !planLongValues(store, values, outside, longData, appends, error) ||
         !encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside))
         return false;
     // A row that grew stays on its page when the page has room for it, once laid again.

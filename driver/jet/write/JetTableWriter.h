@@ -46,6 +46,13 @@ public:
     // insert or update leaving Null in one is refused before any page changes. A Yes/No column
     // is never Null, an AutoNumber gets its number: neither is refused.
     void requireValues(std::vector<bool> required) { m_required = std::move(required); }
+    // The type of the values of the calculated column `column` (its design's ResultType). A
+    // table with a calculated column whose type was not given is not changed.
+    void setResultType(std::size_t column, JetType type)
+    {
+        m_layout.columns[column].resultType = type;
+        m_layout.columns[column].resultTypeKnown = true;
+    }
     // The values of the row at `where` as stored (storedValues()); false when there is none.
     bool storedRow(JetRowId where, std::vector<JetFieldValue>& values);
     JetTableIndexes& indexes() { return m_indexes; }
@@ -84,6 +91,12 @@ private:
     bool noMorePages(std::string& error);
     bool keepAutoNumbers(const Located& row, std::vector<JetFieldValue>& values, std::string& error);
     bool giveAutoNumbers(std::vector<JetFieldValue>& values, std::uint32_t& counter, std::string& error);
+    // The keys of complex columns (JetComplexKeys.cpp): a new row gets a new key in each, from the
+    // table's own counter (`counter`, written with the row); a changed row keeps its keys.
+    bool giveComplexKeys(std::vector<JetFieldValue>& values, std::uint32_t& counter, std::string& error) const;
+    bool keepComplexKeys(const std::vector<unsigned char>& row, std::vector<JetFieldValue>& values,
+                         std::string& error) const;
+    void writeComplexCounter(std::uint32_t counter);
     // A page of the table with room for `size` bytes, or a new one (`append`): one the file no
     // longer uses, or one to append; false when none. `full` gets the pages passed by for want
     // of room, to be taken out of the map of pages with room when the change is made.
@@ -114,6 +127,9 @@ private:
                     std::vector<JetRowId>& deleted, std::string& error);
     std::size_t columnIndex(const JetLayoutColumn& column) const;  // in m_layout.columns
     bool requiredGiven(const std::vector<JetFieldValue>& values, std::string& error) const;
+    // False, with the reason, when a calculated column's values cannot be written (its type not
+    // given).
+    bool calculationsKnown(std::string& error) const;
     std::string tableName() const { return "« " + m_name + " »"; }
     const JetFileFormat& format() const { return *m_layout.format; }
 

@@ -36,6 +36,7 @@ JetFieldValue sampleValue(const jet::JetLayoutColumn& column, std::size_t longBy
     case JetType::Double: return JetFieldValue::of(2.25);
     case JetType::DateTime: return JetFieldValue::of(37000.5);
     case JetType::LargeNumber: return JetFieldValue::of(std::int64_t{5000000000});
+    case JetType::Complex: return JetFieldValue::null();
     case JetType::ExtendedDate: return JetFieldValue::of(std::string("2001-04-19 12:00:00"));
     case JetType::Decimal: return JetFieldValue::decimal("0");
     case JetType::Guid: return JetFieldValue::of(std::string("{6F9619FF-8B86-D011-B42D-00C04FC964FF}"));
