@@ -20,6 +20,8 @@ struct ColumnType {
     enum class Kind {
         Text, Memo, Byte, Integer, Long, Single, Double, Currency, DateTime, YesNo, Counter, Guid,
         LongBinary, Binary, Decimal,
+        BigInt,     // Large Number (Access 2016 and later)
+        DateTime2,  // Date/Time Extended (Access 2019 and later)
     };
     Kind kind = Kind::Text;
     int size = 0;          // Text: characters, Binary: bytes; 1 to 255, 255 when not given

@@ -34,6 +34,7 @@ constexpr TypeWord TYPE_WORDS[] = {
     {"LONGBINARY", Kind::LongBinary}, {"OLEOBJECT", Kind::LongBinary}, {"GENERAL", Kind::LongBinary},
     {"IMAGE", Kind::LongBinary}, {"BINARY", Kind::Binary}, {"VARBINARY", Kind::Binary},
     {"DECIMAL", Kind::Decimal}, {"NUMERIC", Kind::Decimal}, {"DEC", Kind::Decimal},
+    {"BIGINT", Kind::BigInt}, {"DATETIME2", Kind::DateTime2},
 };
 
 constexpr TypeWord NATIONAL_TYPE{"NATIONAL", Kind::Text};

@@ -101,6 +101,8 @@ std::string parameterTypeText(const ColumnType& type)
     case Kind::LongBinary: return "LongBinary";
     case Kind::Binary: return "Binary";
     case Kind::Decimal: return "Decimal";
+    case Kind::BigInt: return "BigInt";
+    case Kind::DateTime2: return "DateTime2";
     }
     return "Text";
 }

@@ -315,7 +315,9 @@ int parameterFlag(const sql::QueryParameter& parameter)
     case Kind::Memo: return 12;
     case Kind::Guid: return 15;
     case Kind::Counter:
-    case Kind::Decimal: break;
+    case Kind::Decimal:
+    case Kind::BigInt:
+    case Kind::DateTime2: break;
     }
     refuse("Le paramètre « " + parameter.name + " » ne peut pas être de ce type dans une requête enregistrée.");
 }

@@ -103,7 +103,7 @@ bool addColumnWithKeys(JetTransaction& transaction, const JetFile& file, const s
 {
     const sql::ColumnDefinition& given = definition.columns.front();
     JetNewColumn column;
-    if (!planColumn(given, file.format(), column, error))
+    if (!planColumn(given, file.version(), column, error))
         return false;
     if (given.notNull) {
         error = "La colonne « " + given.name + " » ne peut pas encore être ajoutée avec NOT NULL par ce pilote.";
@@ -168,7 +168,7 @@ bool alterColumn(JetTransaction& transaction, JetFile& file, sqlite3* db, const 
                 " », sans NOT NULL ni DEFAULT.";
         return false;
     }
-    if (!planColumn(given, file.format(), column, error))
+    if (!planColumn(given, file.version(), column, error))
         return false;
     if (column.autoNumber) {
         error = "La colonne « " + given.name + " » ne peut pas devenir un NuméroAuto : ajoutez plutôt une "
@@ -198,7 +198,7 @@ bool makeChange(JetTransaction& transaction, JetFile& file, sqlite3* db, const s
     switch (definition.kind) {
     case Kind::CreateTable: {
         JetNewTable table;
-        if (!planNewTable(definition, file.format(), table, error) || !transaction.createTable(table, error))
+        if (!planNewTable(definition, file.version(), table, error) || !transaction.createTable(table, error))
             return false;
         for (const sql::Constraint& constraint : definition.constraints)
             if (constraint.kind == sql::Constraint::Kind::ForeignKey &&

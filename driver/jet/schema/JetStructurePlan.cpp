@@ -13,10 +13,10 @@ std::string notYet(const std::string& what)
 
 }  // namespace
 
-bool planColumn(const sql::ColumnDefinition& given, const JetFileFormat& format, JetNewColumn& column,
-                std::string& error)
+bool planColumn(const sql::ColumnDefinition& given, AccessVersion version, JetNewColumn& column, std::string& error)
 {
     using Kind = sql::ColumnType::Kind;
+    const JetFileFormat& format = fileFormatFor(pageSizeOf(version));
     column.name = given.name;
     switch (given.type.kind) {
     case Kind::Text: column.type = JetType::Text; column.characters = given.type.size; break;
@@ -53,6 +53,20 @@ bool planColumn(const sql::ColumnDefinition& given, const JetFileFormat& format,
         column.precision = given.type.precision;
         column.scale = given.type.scale;
         break;
+    case Kind::BigInt:
+    case Kind::DateTime2: {
+        const bool large = given.type.kind == Kind::BigInt;
+        const AccessVersion first = large ? AccessVersion::Ace16 : AccessVersion::Ace17;
+        if (version < first) {
+            error = "La colonne « " + given.name + " » ne peut pas être de type " +
+                    (large ? "Grand nombre (BIGINT) : ce type apparaît avec Access 2016"
+                           : "Date/Heure étendue (DATETIME2) : ce type apparaît avec Access 2019") +
+                    ", après la version de ce fichier.";
+            return false;
+        }
+        column.type = large ? JetType::LargeNumber : JetType::ExtendedDate;
+        break;
+    }
     }
     if (given.defaultValue) {
         if (column.autoNumber || !sql::defaultExpression(*given.defaultValue)) {
@@ -139,14 +153,13 @@ bool planConstraintIndex(const sql::Constraint& given, const std::string& table,
     return true;
 }
 
-bool planNewTable(const sql::Definition& definition, const JetFileFormat& format, JetNewTable& table,
-                  std::string& error)
+bool planNewTable(const sql::Definition& definition, AccessVersion version, JetNewTable& table, std::string& error)
 {
     table = {};
     table.name = definition.table;
     for (const sql::ColumnDefinition& given : definition.columns) {
         JetNewColumn column;
-        if (!planColumn(given, format, column, error))
+        if (!planColumn(given, version, column, error))
             return false;
         table.columns.push_back(column);
     }
