@@ -1,12 +1,13 @@
 #include "driver/values/ParameterValue.h"
 
 #include "driver/values/Diagnostics.h"
+#include "driver/semantics/Characters.h"
 #include "driver/semantics/DateText.h"
+#include "driver/semantics/ExtendedDate.h"
 #include "driver/values/UnicodeText.h"
 #include "driver/values/WideText.h"
 
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 
@@ -99,9 +100,16 @@ std::optional<ParameterValue> numberFromText(std::string_view text)
     return std::nullopt;
 }
 
-// A date, a time (on 1899-12-30, as Access keeps a time alone) or both. A timestamp's fraction
-// of a second follows in up to seven digits (an extended date keeps them; a Date column keeps
-// whole seconds), and its year may lie from 1 to 99 (extended dates only).
+// Whether the parameter meets a column of Access's "Date/Time Extended" type (DATETIME2).
+bool meetsExtendedDate(const ParameterSource& source)
+{
+    const std::string& declared = source.use.declared;
+    return declared.size() >= 9 && sql::equalIgnoringAsciiCase(declared.substr(0, 9), "DATETIME2");
+}
+
+// A date, a time (on 1899-12-30, as Access keeps a time alone) or both; a Date holds whole
+// seconds, the fraction of a second is dropped. Meeting an extended date, a timestamp keeps
+// its fraction (up to seven digits) and its year may lie from 1 to 99.
 ParameterValue dateValue(const ParameterSource& source)
 {
     sql::DateParts parts{1899, 12, 30, 0, 0, 0};
@@ -122,19 +130,15 @@ ParameterValue dateValue(const ParameterSource& source)
     default: {
         const auto* stamp = static_cast<const SQL_TIMESTAMP_STRUCT*>(source.data);
         parts = {stamp->year, stamp->month, stamp->day, stamp->hour, stamp->minute, stamp->second};
-        if (const SQLUINTEGER ticks = stamp->fraction / 100; ticks > 0 && stamp->fraction < 1000000000) {
-            char digits[16];
-            std::snprintf(digits, sizeof digits, ".%07u", static_cast<unsigned>(ticks));
-            fraction = digits;
-            fraction.erase(fraction.find_last_not_of('0') + 1);
-        }
+        if (meetsExtendedDate(source) && stamp->fraction < 1000000000)
+            fraction = sql::extendedDateText({parts, static_cast<int>(stamp->fraction / 100)}).substr(19);
         break;
     }
     }
     // The calendar repeats every 400 years: a date of the years 1 to 99 is valid when the same
     // day is, 400 years later.
     sql::DateParts checked = parts;
-    if (checked.year >= 1 && checked.year < 100)
+    if (meetsExtendedDate(source) && checked.year >= 1 && checked.year < 100)
         checked.year += 400;
     if (!sql::serialFromParts(checked))
         throw OdbcError{"22007", "La date " + parameterName(source) + " n'est pas valide.", 0};

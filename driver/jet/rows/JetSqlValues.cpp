@@ -163,13 +163,10 @@ bool text(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& ou
     return true;
 }
 
-}  // namespace
-
 // A calculated column's value, read as one of its result type. A computed number (a double)
 // is brought to that type as Access brings it: whole numbers rounded half to even, currencies
 // to four decimals, decimals to fifteen significant digits.
-static bool calculatedFieldValue(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out,
-                                 std::string& error)
+bool calculatedFieldValue(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out, std::string& error)
 {
     JetLayoutColumn asResult = column;
     asResult.type = column.resultType;
@@ -203,6 +200,8 @@ static bool calculatedFieldValue(const JetLayoutColumn& column, sqlite3_value* v
     }
     return fieldValueOf(asResult, value, out, error);
 }
+
+}  // namespace
 
 bool fieldValueOf(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out, std::string& error)
 {
