@@ -9,6 +9,8 @@ packages=(
   qt6-translations-l10n
   unixodbc unixodbc-dev odbcinst
   libsqlite3-dev sqlite3
+  # the files attached to Access 2007 records are kept compressed
+  zlib1g-dev
   mdbtools-dev
   # mdb-export, a reader of Access files of its own the Jet writer tests read back with
   mdbtools

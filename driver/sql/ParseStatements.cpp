@@ -165,6 +165,10 @@ std::unique_ptr<Insert> parseInsert(Cursor& cursor)
         cursor.expect("(");
         insert->values = parseExpressionList(cursor);
         cursor.expect(")");
+        // Access's way of adding values to a row's list or attachments.
+        if (cursor.at(Keyword::Where))
+            throw SqlError("42000", "L'ajout de valeurs multiples ou de pièces jointes à une ligne (INSERT INTO … "
+                                    "VALUES … WHERE) n'est pas encore possible : rien n'a été changé.");
     } else {
         insert->select = parseQuery(cursor);
     }

@@ -103,7 +103,7 @@ void setColumnTexts(const std::string& listed, CatalogueTable& table, std::strin
     }
 }
 
-// What the driver's function `function` (kv_jet_defaults, kv_jet_calculations) lists of the
+// What the driver's function `function` (kv_jet_defaults, kv_jet_calculations, kv_jet_complex) lists of the
 // table's columns; nothing for a SQLite base, which has no such function.
 void readColumnTexts(sqlite3* db, const char* function, CatalogueTable& table, std::string CatalogueColumn::*text)
 {
@@ -128,6 +128,7 @@ const CatalogueTable* SchemaCatalogue::findWithDefaults(std::string_view name)
     if (!table.view) {
         readColumnTexts(m_db, "kv_jet_defaults", table, &CatalogueColumn::defaultValue);
         readColumnTexts(m_db, "kv_jet_calculations", table, &CatalogueColumn::calculation);
+        readColumnTexts(m_db, "kv_jet_complex", table, &CatalogueColumn::complexValues);
     }
     return &table;
 }

@@ -23,6 +23,9 @@ struct CatalogueColumn {
     // A column Access calculates: the expression (Access's own, "[Nom] & \", \" & [Prénom]") that
     // gives its values; empty for any other column.
     std::string calculation;
+    // A complex column (lists of values, attachments): its hidden table, 0x1F, and that table's
+    // column holding the owning row's key; empty for any other column.
+    std::string complexValues;
 };
 
 struct CatalogueTable {

@@ -21,6 +21,13 @@ const CatalogueTable& requireTable(SchemaCatalogue& catalogue, const std::string
     return *table;
 }
 
+// `change`: "La modification", "La suppression"...; `written`: how the statement names them.
+[[noreturn]] void refuseComplexValuesChange(const std::string& change, const std::string& written)
+{
+    throw SqlError("42000", change + " de valeurs multiples ou de pièces jointes (" + written +
+                                ") n'est pas encore possible : rien n'a été changé.");
+}
+
 const CatalogueColumn& requireColumn(const CatalogueTable& table, const std::string& name)
 {
     const CatalogueColumn* column = table.column(name);
@@ -222,6 +229,11 @@ std::string writeUpdate(Writer& writer, const Update& update)
     Scope changedRow;
     for (std::size_t i = 0; i < update.assignments.size(); ++i) {
         const Assignment& assignment = update.assignments[i];
+        if (assignment.column.size() > 1) {
+            const CatalogueColumn* owner = table.column(assignment.column[assignment.column.size() - 2]);
+            if (owner != nullptr && !owner->complexValues.empty())
+                refuseComplexValuesChange("La modification", "[" + owner->name + "]." + assignment.column.back());
+        }
         if (assignment.column.size() > 1 && !sameName(assignment.column.front(), aliasOf(*target)))
             throw SqlError("42000", "Une seule table peut être mise à jour par instruction.");
         const CatalogueColumn& column = requireColumn(table, assignment.column.back());
@@ -247,6 +259,14 @@ std::string writeUpdate(Writer& writer, const Update& update)
 
 std::string writeDelete(Writer& writer, const Delete& remove)
 {
+    // DELETE [col].Value FROM t: the values of a complex column of t.
+    if (writer.catalogue().find(remove.table) == nullptr)
+        for (const FromPtr& item : remove.from)
+            if (item->kind == FromItem::Kind::Table)
+                if (const CatalogueTable* owner = writer.catalogue().findWithDefaults(item->name))
+                    if (const CatalogueColumn* column = owner->column(remove.table);
+                        column != nullptr && !column->complexValues.empty())
+                        refuseComplexValuesChange("La suppression", "DELETE [" + column->name + "]");
     const CatalogueTable& table = requireTable(writer.catalogue(), remove.table);
     const bool single = remove.from.size() == 1 && remove.from.front()->kind == FromItem::Kind::Table;
     Scope scope;

@@ -240,6 +240,9 @@ Written Writer::column(const Expr& expr, const Scope& scope)
             written.source = source.alias;
             if (found->type == AccessType::Boolean)
                 written.sql = normalisedBoolean(written.sql);
+            // An attachment's file: its bytes, not the wrapping Access keeps them in.
+            if (source.subfields && sameName(found->name, "FileData"))
+                written.sql = written.reference = "kv_attachment_data(" + written.sql + ")";
             return written;
         }
     }

@@ -95,18 +95,21 @@ std::string Writer::fromItem(const FromItem& item, Scope& scope)
         if (!item.database.empty())
             throw SqlError("42000", "Les tables d'une autre base (IN « " + item.database
                                         + " ») ne sont pas prises en charge.");
-        const CatalogueTable* table = m_catalogue.find(item.name);
+        // A statement reading complex columns' values one by one needs their hidden tables.
+        const CatalogueTable* table =
+            m_subfieldNames.empty() ? m_catalogue.find(item.name) : m_catalogue.findWithDefaults(item.name);
         if (table == nullptr)
             throw SqlError("42S02", "La table ou la requête « " + item.name + " » est introuvable.");
         const std::string alias = item.alias.empty() ? table->name : item.alias;
         scope.sources.push_back(ScopeSource{alias, table->columns, !table->view});
-        return quotedName(table->name) + (item.alias.empty() ? std::string() : " AS " + quotedName(item.alias));
+        return quotedName(table->name) + (item.alias.empty() ? std::string() : " AS " + quotedName(item.alias)) +
+               complexValuesJoins(*table, alias, scope);
     }
     case FromItem::Kind::Subquery: {
         const WrittenSelect inner = select(*item.select, scope.outer);
         ScopeSource source{item.alias, {}, false};
         for (const OutputColumn& column : inner.columns)
-            source.columns.push_back(CatalogueColumn{column.name, column.declared, column.type, {}, {}});
+            source.columns.push_back(CatalogueColumn{column.name, column.declared, column.type, {}, {}, {}});
         scope.sources.push_back(std::move(source));
         return "(" + inner.sql + ")" + (item.alias.empty() ? std::string() : " AS " + quotedName(item.alias));
     }
@@ -139,7 +142,10 @@ std::string Writer::fromItem(const FromItem& item, Scope& scope)
 std::string Writer::selectCore(const Select& select, Scope& scope, std::vector<OutputColumn>& columns,
                                bool collateTexts)
 {
+    const auto outerSubfields = std::move(m_subfieldNames);
+    m_subfieldNames = subfieldNames(select);
     const std::string from = fromClause(select.from, scope);
+    m_subfieldNames = outerSubfields;
     std::string items;
     std::vector<std::string> contributing;
     auto contributes = [&](const std::string& alias) {
@@ -154,9 +160,13 @@ std::string Writer::selectCore(const Select& select, Scope& scope, std::vector<O
         const Expr& expr = *item.expr;
         if (expr.kind == ExprKind::Star) {
             bool found = expr.names.empty();
+            std::string every;  // * without the values of complex columns joined
             for (const ScopeSource& source : scope.sources) {
                 if (!expr.names.empty() && !sameName(source.alias, expr.names.back()))
                     continue;
+                if (source.subfields)
+                    continue;
+                every += (every.empty() ? "" : ", ") + quotedName(source.alias) + ".*";
                 found = true;
                 contributes(source.alias);
                 for (const CatalogueColumn& column : source.columns)
@@ -165,7 +175,9 @@ std::string Writer::selectCore(const Select& select, Scope& scope, std::vector<O
             }
             if (!found)
                 throw SqlError("42S02", "La table « " + expr.names.back() + " » n'est pas dans la clause FROM.");
-            items += expr.names.empty() ? "*" : quotedName(expr.names.back()) + ".*";
+            const bool joinsValues = std::any_of(scope.sources.begin(), scope.sources.end(),
+                                                 [](const ScopeSource& s) { return s.subfields; });
+            items += !expr.names.empty() ? quotedName(expr.names.back()) + ".*" : joinsValues ? every : "*";
             continue;
         }
         Written written = expression(expr, scope);

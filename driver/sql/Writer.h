@@ -32,6 +32,9 @@ struct ScopeSource {
     std::string alias;  // name used to qualify columns: the alias, else the table name
     std::vector<CatalogueColumn> columns;
     bool hasRowid = false;  // a table, whose rows have identifiers (not a view or a sub-query)
+    // The values of a complex column, one row each (col.Value, col.FileName...): joined to its
+    // table under the column's name, left out of *.
+    bool subfields = false;
 };
 
 // While a calculated column's value is written: the value the row being inserted or changed
@@ -117,6 +120,10 @@ private:
     std::string orderBy(const Select& select, const Scope& scope, const std::vector<OutputColumn>& columns,
                         bool compound);
     std::string topLimit(const Select& select, const std::string& core, const std::string& order);
+    // WriteSubfields.cpp: the names `select` writes with a field after them (col.Value), and the
+    // LEFT JOINs that give the values of the complex columns of `table` (as `alias`) they name.
+    static std::vector<std::vector<std::string>> subfieldNames(const Select& select);
+    std::string complexValuesJoins(const CatalogueTable& table, const std::string& alias, Scope& scope);
 
     SchemaCatalogue& m_catalogue;
     std::string_view m_source;
@@ -128,6 +135,8 @@ private:
     // Columns a crosstab adds after the items of its SELECT, written in that SELECT's scope.
     std::function<void(Scope&, std::string&, std::vector<OutputColumn>&)> m_extraItems;
     int m_expressionNumber = 1000;
+    // The names with a field after them in the select being written (subfieldNames()).
+    std::vector<std::vector<std::string>> m_subfieldNames;
 };
 
 // Helpers shared by the writer's files.

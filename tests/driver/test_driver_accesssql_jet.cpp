@@ -246,3 +246,59 @@ INSTANTIATE_TEST_SUITE_P(Files, JetStoredQueries, ::testing::Values("queryTestV1
 
 }  // namespace
 }  // namespace kervane::test
+
+namespace kervane::test {
+namespace {
+
+// The values of complexDataTest's complex columns one by one, in both versions of the file: a
+// row per value (a row without values once, with Nulls), filtered, grouped and joined under the
+// column's name; an attachment's file as its own bytes, those Jackcess's own tests of this file
+// state ("this is some test data for attachment.", "this is some more test data for attachment.").
+class ComplexValuesSql : public AccessSqlTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override
+    {
+        m_file = testDataPath(std::string("ace/") + GetParam());
+        if (m_file.empty())
+            GTEST_SKIP() << "shared test data absent (KERVANE_TEST_DATA): " << GetParam() << " skipped";
+        OdbcTest::SetUp();
+        open(m_file);
+    }
+    std::string m_file;
+};
+
+TEST_P(ComplexValuesSql, EachValueIsARow)
+{
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(column("SELECT id & ':' & [multi-value-data].Value FROM Table1 ORDER BY id, [multi-value-data].Value"),
+              (Texts{"row1:", "row2:value1", "row2:value4", "row3:value1", "row3:value2", "row3:value3",
+                     "row3:value4", "row4:"}));
+    EXPECT_EQ(column("SELECT t.id FROM Table1 AS t WHERE t.[multi-value-data].Value = 'VALUE4' ORDER BY t.id"),
+              (Texts{"row2", "row3"}));
+    EXPECT_EQ(column("SELECT [multi-value-data].Value & '=' & Count(*) FROM Table1 "
+                     "WHERE [multi-value-data].Value Is Not Null GROUP BY [multi-value-data].Value"),
+              (Texts{"value1=2", "value2=1", "value3=1", "value4=2"}));
+    EXPECT_EQ(column("SELECT [attach-data].FileName & ' ' & [attach-data].FileType FROM Table1 WHERE id = 'row2' "
+                     "ORDER BY 1"),
+              (Texts{"test_data.txt txt", "test_data2.txt txt"}));
+    const auto hex = [](const std::string& text) {
+        std::string digits;
+        for (const unsigned char c : text)
+            digits += "0123456789ABCDEF"[c >> 4], digits += "0123456789ABCDEF"[c & 15];
+        return digits;
+    };
+    EXPECT_EQ(column("SELECT [attach-data].FileData FROM Table1 WHERE id = 'row2' ORDER BY [attach-data].FileName"),
+              (Texts{hex("this is some test data for attachment."), hex("this is some more test data for attachment.")}));
+    // * stays the table's own columns.
+    EXPECT_EQ(rows("SELECT * FROM Table1 WHERE [multi-value-data].Value = 'value2'").front().size(), 6u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ComplexValuesSql,
+                         ::testing::Values("complexDataTestV2007.accdb", "complexDataTestV2010.accdb"),
+                         [](const auto& parameter) {
+                             std::string name = parameter.param;
+                             return name.substr(0, name.find('.'));
+                         });
+
+}  // namespace
+}  // namespace kervane::test

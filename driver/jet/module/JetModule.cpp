@@ -2,6 +2,7 @@
 
 #include "driver/jet/catalogue/JetSchemaDeclarations.h"
 #include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetAttachmentData.h"
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/index/JetIndexList.h"
 #include "driver/jet/index/JetIndexPlan.h"
@@ -11,6 +12,7 @@
 #include "driver/jet/module/JetStructureModule.h"
 #include "driver/jet/module/JetTransaction.h"
 #include "driver/jet/module/JetVirtualTable.h"
+#include "driver/jet/rows/JetComplexValues.h"
 #include "driver/jet/rows/JetCursor.h"
 
 #include "driver/semantics/SortOrder.h"
@@ -124,6 +126,10 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
         const bool notNull = std::find(required.begin(), required.end(), column.name) != required.end();
         schema += (i ? ", " : "") + columnDeclaration(column, state->file->format().jet3, notNull);
     }
+    // Each complex column's key, hidden: what a statement reading its values (col.Value) joins by.
+    for (const JetColumn& column : table.columns)
+        if (column.info.type == kComplexType)
+            schema += ", " + quotedIdentifier(column.name + kComplexKeySuffix) + " INTEGER HIDDEN";
     schema += ")";
     return declared(db, state, &table, schema, result, error);
 }
@@ -307,10 +313,29 @@ int eof(sqlite3_vtab_cursor* cursor)
     return scanOf(cursor).atEnd() ? 1 : 0;
 }
 
+// The column of the table whose key the hidden column at `index` holds (after the table's own).
+int complexColumnOfHidden(const JetTable& table, int index)
+{
+    int hidden = index - static_cast<int>(table.columns.size());
+    for (std::size_t c = 0; c < table.columns.size(); ++c)
+        if (table.columns[c].info.type == kComplexType && hidden-- == 0)
+            return static_cast<int>(c);
+    return -1;
+}
+
 int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int index)
 {
     // An UPDATE that leaves a complex column alone gets no value for it: the row keeps its key.
     const JetTable& table = *virtualTableOf(cursor->pVtab).table;
+    if (index >= static_cast<int>(table.columns.size())) {
+        SqlValue key;
+        scanOf(cursor).complexKey(complexColumnOfHidden(table, index), key);
+        if (key.kind == SqlValue::Kind::Integer)
+            sqlite3_result_int64(context, key.integer);
+        else
+            sqlite3_result_null(context);
+        return SQLITE_OK;
+    }
     if (index >= 0 && static_cast<std::size_t>(index) < table.columns.size() &&
         table.columns[static_cast<std::size_t>(index)].info.type == kComplexType && sqlite3_vtab_nochange(context))
         return SQLITE_OK;
@@ -464,6 +489,45 @@ void jetCalculations(sqlite3_context* context, int, sqlite3_value** arguments)
     });
 }
 
+// kv_attachment_data(value): the file an attachment keeps, its stored bytes unwrapped and
+// inflated; the value as it is when it is not laid as an attachment's.
+void attachmentData(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    if (sqlite3_value_type(arguments[0]) != SQLITE_BLOB)
+        return sqlite3_result_value(context, arguments[0]);
+    const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_blob(arguments[0]));
+    const auto size = static_cast<std::size_t>(sqlite3_value_bytes(arguments[0]));
+    if (const std::optional<std::string> file = attachmentFileBytes(bytes, size))
+        return sqlite3_result_blob64(context, file->data(), file->size(), SQLITE_TRANSIENT);
+    sqlite3_result_value(context, arguments[0]);
+}
+
+// kv_jet_complex(table): for each complex column, its hidden table and that table's column of
+// keys ("name" 0x1F "hidden table" 0x1F "key column" 0x1E ...), for the statements reading its
+// values one by one (col.Value, col.FileName...); Null when none.
+void jetComplex(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    auto* state = static_cast<ModuleState*>(sqlite3_user_data(context));
+    const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    try {
+        const JetTable* table = name != nullptr ? state->file->table(name) : nullptr;
+        std::string listed;
+        for (std::size_t c = 0; table != nullptr && c < table->columns.size(); ++c) {
+            const JetColumn& column = table->columns[c];
+            const JetTable* flat = nullptr;
+            std::string key;
+            std::string unread;  // a column whose hidden table cannot be read is left out
+            if (column.info.type == kComplexType && complexTableOf(*state->file, column.info.complexId, flat, key, unread))
+                listed += column.name + '\x1f' + flat->name + '\x1f' + key + '\x1e';
+        }
+        if (listed.empty())
+            return sqlite3_result_null(context);
+        sqlite3_result_text(context, listed.c_str(), static_cast<int>(listed.size()), SQLITE_TRANSIENT);
+    } catch (const std::exception&) {
+        sqlite3_result_null(context);
+    }
+}
+
 }  // namespace
 
 void setError(sqlite3_vtab* vtab, const std::string& message)
@@ -496,7 +560,11 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
         sqlite3_create_function(db, "kv_jet_defaults", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetDefaults, nullptr,
                                 nullptr) != SQLITE_OK ||
         sqlite3_create_function(db, "kv_jet_calculations", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetCalculations,
-                                nullptr, nullptr) != SQLITE_OK) {
+                                nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function(db, "kv_jet_complex", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetComplex, nullptr,
+                                nullptr) != SQLITE_OK ||
+        sqlite3_create_function(db, "kv_attachment_data", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                attachmentData, nullptr, nullptr) != SQLITE_OK) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
         sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
         return false;

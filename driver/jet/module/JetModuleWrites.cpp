@@ -1,7 +1,10 @@
 // The writing half of the Jet virtual tables: SQLite's INSERT, UPDATE and DELETE become changes
 // of the connection's Jet transaction, which SQLite begins, syncs, commits, rolls back and
 // undoes statement by statement through the module's calls.
+#include "driver/jet/format/JetValue.h"
 #include "driver/jet/module/JetVirtualTable.h"
+
+#include <algorithm>
 
 namespace kervane::jet {
 namespace {
@@ -27,7 +30,10 @@ int updateRow(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite_int64* 
     std::string error;
     if (argc == 1)
         return transaction.remove(table, sqlite3_value_int64(argv[0]), error) ? SQLITE_OK : refuse(vtab, error);
-    if (argc != 2 + static_cast<int>(table.columns.size()))
+    // The table's columns, then the hidden keys of its complex columns (left as they are).
+    const auto complexColumns = std::count_if(table.columns.begin(), table.columns.end(),
+                                              [](const JetColumn& c) { return c.info.type == kComplexType; });
+    if (argc != 2 + static_cast<int>(table.columns.size() + static_cast<std::size_t>(complexColumns)))
         return refuse(vtab, "Nombre de valeurs incorrect pour la table « " + table.name + " ».");
     const bool inserting = sqlite3_value_type(argv[0]) == SQLITE_NULL;
     // The rowid is the row's place in the file, which the file decides.

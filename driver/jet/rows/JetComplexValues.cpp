@@ -143,6 +143,21 @@ std::optional<std::string> JetComplexValues::joined(std::uint32_t key) const
     return found == m_joined.end() ? std::nullopt : std::optional<std::string>(found->second);
 }
 
+bool complexTableOf(JetFile& file, std::uint32_t complexId, const JetTable*& flat, std::string& keyColumn,
+                    std::string& error)
+{
+    const JetTable* type = nullptr;
+    if (!complexvalues::complexTables(file, complexId, flat, type, error))
+        return false;
+    const int key = complexvalues::flatColumns(*flat, *type).key;
+    if (key < 0) {
+        error = messageDamagedTable(file.path(), flat->name, "colonne des clés introuvable");
+        return false;
+    }
+    keyColumn = flat->columns[static_cast<std::size_t>(key)].name;
+    return true;
+}
+
 bool complexRowsOf(JetFile& file, std::uint32_t complexId, std::uint32_t key, const JetTable*& flat,
                    std::vector<RowPosition>& rows, std::string& error)
 {

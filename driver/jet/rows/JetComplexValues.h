@@ -17,6 +17,10 @@ class JetFile;
 struct JetTable;
 struct RowPosition;
 
+// The hidden table of the complex column `complexId` and the name of its column holding the key
+// of the owning row; false with a French message when they cannot be read.
+bool complexTableOf(JetFile& file, std::uint32_t complexId, const JetTable*& flat, std::string& keyColumn,
+                    std::string& error);
 // The hidden table of the complex column `complexId`, and where its rows holding the key `key`
 // (the values of one row of the column's table) lie; false with a French message when the
 // catalogue of complex columns or that table cannot be read.

@@ -255,6 +255,19 @@ bool JetCursor::loadRow(const datapage::Slot& slot, std::string& error)
     return true;
 }
 
+void JetCursor::complexKey(int column, SqlValue& result) const
+{
+    result = SqlValue{};
+    if (m_atEnd || column < 0 || static_cast<std::size_t>(column) >= m_table.columns.size())
+        return;
+    const JetColumn& definition = m_table.columns[static_cast<std::size_t>(column)];
+    const MdbField& field = m_fields->values[static_cast<std::size_t>(definition.index)];
+    if (definition.info.type != MDB_COMPLEX || field.is_null || field.siz < 4)
+        return;
+    result.kind = SqlValue::Kind::Integer;
+    result.integer = readUInt32(m_rowPage + field.start, 0);
+}
+
 bool JetCursor::value(int column, SqlValue& result, std::string& error)
 {
     result = SqlValue{};

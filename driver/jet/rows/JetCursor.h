@@ -48,6 +48,9 @@ public:
     bool seek(const RowPosition& at, std::string& error);
     // Value of column `column` of the current row.
     bool value(int column, SqlValue& result, std::string& error);
+    // The key a complex column of the current row keeps (Null when none): what its values in the
+    // hidden table are found by.
+    void complexKey(int column, SqlValue& result) const;
 
 private:
     struct Fields;
