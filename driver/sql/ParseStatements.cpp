@@ -157,7 +157,10 @@ std::unique_ptr<Insert> parseInsert(Cursor& cursor)
     if (cursor.at("(") && !cursor.at(Keyword::Select, 1)) {
         cursor.advance();
         do {
-            insert->columns.push_back(parseQualifiedName(cursor).back());
+            const std::vector<std::string> names = parseQualifiedName(cursor);
+            insert->columns.push_back(names.back());
+            if (names.size() > 1 && !equalIgnoringAsciiCase(names[names.size() - 2], insert->table))
+                insert->valuesOf = names[names.size() - 2];
         } while (cursor.accept(","));
         cursor.expect(")");
     }
@@ -165,10 +168,9 @@ std::unique_ptr<Insert> parseInsert(Cursor& cursor)
         cursor.expect("(");
         insert->values = parseExpressionList(cursor);
         cursor.expect(")");
-        // Access's way of adding values to a row's list or attachments.
-        if (cursor.at(Keyword::Where))
-            throw SqlError("42000", "L'ajout de valeurs multiples ou de pièces jointes à une ligne (INSERT INTO … "
-                                    "VALUES … WHERE) n'est pas encore possible : rien n'a été changé.");
+        // Access's way of adding values to the lists of some rows.
+        if (cursor.accept(Keyword::Where))
+            insert->where = parseExpression(cursor);
     } else {
         insert->select = parseQuery(cursor);
     }

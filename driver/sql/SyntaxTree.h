@@ -141,8 +141,12 @@ struct Assignment {
 struct Insert {
     std::string table;
     std::vector<std::string> columns;  // empty: every column in order
+    // The complex column whose values INSERT INTO t ([col].Value) VALUES (...) [WHERE ...] adds
+    // to rows of t; empty otherwise.
+    std::string valuesOf;
     std::vector<ExprPtr> values;       // VALUES (...), or
     SelectPtr select;                  // INSERT INTO ... SELECT
+    ExprPtr where;                     // the rows valuesOf's values go to
 };
 
 struct Update {

@@ -21,13 +21,6 @@ const CatalogueTable& requireTable(SchemaCatalogue& catalogue, const std::string
     return *table;
 }
 
-// `change`: "La modification", "La suppression"...; `written`: how the statement names them.
-[[noreturn]] void refuseComplexValuesChange(const std::string& change, const std::string& written)
-{
-    throw SqlError("42000", change + " de valeurs multiples ou de pièces jointes (" + written +
-                                ") n'est pas encore possible : rien n'a été changé.");
-}
-
 const CatalogueColumn& requireColumn(const CatalogueTable& table, const std::string& name)
 {
     const CatalogueColumn* column = table.column(name);
@@ -118,6 +111,8 @@ std::string storedValue(const Written& value, const CatalogueColumn& column)
 
 std::string writeInsert(Writer& writer, const Insert& insert)
 {
+    if (!insert.valuesOf.empty() || insert.where)
+        return writer.listValuesInsert(insert);
     const CatalogueTable& table = requireTable(writer.catalogue(), insert.table, true);
     std::vector<const CatalogueColumn*> targets;
     if (insert.columns.empty()) {
@@ -232,7 +227,7 @@ std::string writeUpdate(Writer& writer, const Update& update)
         if (assignment.column.size() > 1) {
             const CatalogueColumn* owner = table.column(assignment.column[assignment.column.size() - 2]);
             if (owner != nullptr && !owner->complexValues.empty())
-                refuseComplexValuesChange("La modification", "[" + owner->name + "]." + assignment.column.back());
+                return writer.listValuesUpdate(update, table, *owner);
         }
         if (assignment.column.size() > 1 && !sameName(assignment.column.front(), aliasOf(*target)))
             throw SqlError("42000", "Une seule table peut être mise à jour par instruction.");
@@ -266,7 +261,7 @@ std::string writeDelete(Writer& writer, const Delete& remove)
                 if (const CatalogueTable* owner = writer.catalogue().findWithDefaults(item->name))
                     if (const CatalogueColumn* column = owner->column(remove.table);
                         column != nullptr && !column->complexValues.empty())
-                        refuseComplexValuesChange("La suppression", "DELETE [" + column->name + "]");
+                        return writer.listValuesDelete(remove, *owner, *column);
     const CatalogueTable& table = requireTable(writer.catalogue(), remove.table);
     const bool single = remove.from.size() == 1 && remove.from.front()->kind == FromItem::Kind::Table;
     Scope scope;

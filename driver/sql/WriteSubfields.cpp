@@ -5,6 +5,8 @@
 // hidden table's column Value.
 #include "driver/semantics/Characters.h"
 #include "driver/sql/SchemaCatalogue.h"
+#include "driver/sql/SqlError.h"
+#include "driver/sql/WriteChanges.h"
 #include "driver/sql/Writer.h"
 
 namespace kervane::sql {
@@ -37,7 +39,93 @@ bool namesField(const std::vector<std::string>& names, const std::string& column
     return sameName(names[n - 2], column) && (n < 3 || sameName(names[n - 3], alias));
 }
 
+// A list's hidden table and its column of keys; throws for a column that is no list.
+struct ListTable {
+    const CatalogueTable* hidden = nullptr;
+    std::string key;
+    const CatalogueColumn* value = nullptr;
+};
+
+ListTable listTableOf(SchemaCatalogue& catalogue, const CatalogueTable& table, const CatalogueColumn& column)
+{
+    const std::size_t split = column.complexValues.find('\x1f');
+    ListTable list;
+    if (split != std::string::npos)
+        list.hidden = catalogue.find(column.complexValues.substr(0, split));
+    if (list.hidden == nullptr)
+        throw SqlError("42000", "La colonne « " + column.name + " » de la table « " + table.name +
+                                    " » n'a pas de valeurs multiples : rien n'a été changé.");
+    list.key = column.complexValues.substr(split + 1);
+    list.value = list.hidden->column("Value");
+    if (list.value == nullptr || list.hidden->column("FileData") != nullptr)
+        throw SqlError("42000", "Les pièces jointes et l'historique d'un mémo de la colonne « " + column.name +
+                                    " » ne se modifient pas par une instruction SQL : rien n'a été changé.");
+    return list;
+}
+
 }  // namespace subfields
+
+std::string Writer::listValuesInsert(const Insert& insert)
+{
+    const CatalogueTable* table = m_catalogue.findWithDefaults(insert.table);
+    if (table == nullptr)
+        throw SqlError("42S02", "La table « " + insert.table + " » est introuvable.");
+    const CatalogueColumn* column = table->column(insert.valuesOf);
+    if (column == nullptr || insert.columns.size() != 1 || !sameName(insert.columns.front(), "Value") ||
+        insert.values.size() != 1)
+        throw SqlError("42000", "Seule une valeur d'une liste ([colonne].Value) s'ajoute aux lignes choisies par "
+                                "INSERT INTO … VALUES … WHERE : rien n'a été changé.");
+    const subfields::ListTable list = subfields::listTableOf(m_catalogue, *table, *column);
+    m_subfieldNames.clear();
+    Scope scope;
+    FromItem rows;
+    rows.name = table->name;
+    const std::string from = fromItem(rows, scope);
+    const Written value = expression(*insert.values.front(), scope);
+    noteParameter(value, list.value->type, list.value->declared);
+    const std::string key = quotedName(table->name) + "." + quotedName(column->name + ".kv_cle");
+    std::string sql = "INSERT INTO " + quotedName(list.hidden->name) + " (" + quotedName(list.key) + ", " +
+                      quotedName(list.value->name) + ") SELECT " + key + ", " + storedValue(value, *list.value) +
+                      " FROM " + from + " WHERE " + key + " IS NOT NULL";
+    if (insert.where)
+        sql += " AND " + condition(*insert.where, scope).sql;
+    return sql;
+}
+
+std::string Writer::listValuesDelete(const Delete& remove, const CatalogueTable& table, const CatalogueColumn& column)
+{
+    const subfields::ListTable list = subfields::listTableOf(m_catalogue, table, column);
+    m_subfieldNames = {{column.name, "Value"}};
+    Scope scope;
+    const std::string from = fromClause(remove.from, scope);
+    m_subfieldNames.clear();
+    std::string chosen = "SELECT " + quotedName(column.name) + ".rowid" + from;
+    if (remove.where)
+        chosen += " WHERE " + condition(*remove.where, scope).sql;
+    return "DELETE FROM " + quotedName(list.hidden->name) + " WHERE rowid IN (" + chosen + ")";
+}
+
+std::string Writer::listValuesUpdate(const Update& update, const CatalogueTable& table, const CatalogueColumn& column)
+{
+    const subfields::ListTable list = subfields::listTableOf(m_catalogue, table, column);
+    if (update.assignments.size() != 1 || !sameName(update.assignments.front().column.back(), "Value"))
+        throw SqlError("42000", "Une instruction change soit les valeurs d'une liste ([colonne].Value), soit les "
+                                "autres colonnes : rien n'a été changé.");
+    // The new value reads the value it replaces ([col].Value), the hidden table being named so.
+    Scope own;
+    own.sources.push_back(ScopeSource{column.name, list.hidden->columns, true, true});
+    const Written value = expression(*update.assignments.front().value, own);
+    noteParameter(value, list.value->type, list.value->declared);
+    m_subfieldNames = {{column.name, "Value"}};
+    Scope scope;
+    const std::string from = " FROM " + fromItem(*update.target, scope);
+    m_subfieldNames.clear();
+    std::string chosen = "SELECT " + quotedName(column.name) + ".rowid" + from;
+    if (update.where)
+        chosen += " WHERE " + condition(*update.where, scope).sql;
+    return "UPDATE " + quotedName(list.hidden->name) + " AS " + quotedName(column.name) + " SET " +
+           quotedName(list.value->name) + " = " + storedValue(value, *list.value) + " WHERE rowid IN (" + chosen + ")";
+}
 
 std::vector<std::vector<std::string>> Writer::subfieldNames(const Select& select)
 {

@@ -94,6 +94,15 @@ public:
     // TRANSFORM: the SELECT with one aggregate column per heading of the pivot.
     WrittenSelect crosstab(const Transform& transform);
 
+    // The values of a list (a complex column of Access 2007 and later) changed as Access SQL
+    // changes them (WriteSubfields.cpp): INSERT INTO t ([col].Value) VALUES (v) [WHERE …] adds v
+    // to the list of each row chosen; DELETE [col].Value FROM t … removes the values chosen;
+    // UPDATE t SET [col].Value = v … changes them. Throws SqlError for what is no list (the
+    // attachments and a memo's history are not changed by statements).
+    std::string listValuesInsert(const Insert& insert);
+    std::string listValuesDelete(const Delete& remove, const CatalogueTable& table, const CatalogueColumn& column);
+    std::string listValuesUpdate(const Update& update, const CatalogueTable& table, const CatalogueColumn& column);
+
 private:
     Written column(const Expr& expr, const Scope& scope);
     Written unary(const Expr& expr, const Scope& scope);
