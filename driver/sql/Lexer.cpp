@@ -100,6 +100,12 @@ private:
         case '?':
             ++m_pos;
             return push(TokenKind::Parameter, start);
+        case '@':  // @@IDENTITY, one of Access's system values, is one word
+            if (at(m_pos + 1) == '@' && isNameStart(at(m_pos + 2))) {
+                m_pos += 2;
+                return scanWord(start);
+            }
+            break;
         case '&':
             if (scanRadixNumber())
                 return;

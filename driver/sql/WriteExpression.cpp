@@ -257,6 +257,9 @@ Written Writer::column(const Expr& expr, const Scope& scope)
             for (const auto& [alias, type] : level->aliases)
                 if (sameName(alias, name))
                     return makeWritten(quotedName(alias), type);
+    // The last AutoNumber this connection gave.
+    if (!qualified && sameName(name, "@@IDENTITY"))
+        return makeWritten("kv_identity()", AccessType::Long);
     // Date, Now and Time may be written without parentheses.
     if (!qualified && (sameName(name, "Date") || sameName(name, "Now") || sameName(name, "Time"))) {
         Expr call;

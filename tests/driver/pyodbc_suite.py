@@ -10,7 +10,8 @@ statistics, keys, type list) of declarations made here. On genuine Access files:
 every-type table of testV2000.mdb and testV1997.mdb, with the values their README states, as
 Python's own types (nwind.mdb's figures are the C++ driver tests'); then the same types,
 parameter sets, transactions and diagnostics on copies of Access 2007 and 2010 files (.accdb),
-through the driver's other name, their tables made by the driver's own writer.
+through the driver's other name, their tables made by the driver's own writer. SELECT @@IDENTITY
+after inserts, on the SQLite base and on copies of the Access 97 and 2000 files.
 Exits 77 (skipped) without pyodbc; the Access part is skipped without the test data."""
 import datetime
 import os
@@ -207,6 +208,19 @@ def check_data_source(folder, base):
     connection.close()
 
 
+def check_identity(base, driver=DRIVER):
+    """SELECT @@IDENTITY after an insert, as ORMs run it: the AutoNumber the row got (0 before any)."""
+    connection = pyodbc.connect(driver + base, autocommit=True)
+    cursor = connection.cursor()
+    cursor.execute("CREATE TABLE NUMEROS (N COUNTER PRIMARY KEY, T TEXT(10))")
+    for expected in (1, 2, 3):
+        cursor.execute("INSERT INTO NUMEROS (T) VALUES (?)", "x")
+        assert cursor.execute("SELECT @@IDENTITY").fetchone()[0] == expected, base
+        if expected == 2:  # a number once given is not given again
+            cursor.execute("DELETE FROM NUMEROS WHERE N = 1")
+    connection.close()
+
+
 def check_sqlite_base(folder):
     base = new_base(folder)
     connection = pyodbc.connect(DRIVER + base, autocommit=True)
@@ -216,6 +230,7 @@ def check_sqlite_base(folder):
     check_errors(connection)
     connection.close()
     check_transactions(base)
+    check_identity(base)
     check_data_source(folder, base)
 
 
@@ -311,6 +326,9 @@ def main():
             return
         for path in files:
             check_every_type(path)
+            copy = os.path.join(folder, "copie-" + os.path.basename(path))
+            shutil.copyfile(path, copy)
+            check_identity(copy, ACE_DRIVER)
         for name in ("ace/delTestV2007.accdb", "ace/delTestV2010.accdb"):
             check_access_2007_file(folder, os.path.join(data, name))
     print("pyodbc : types, textes, lots de paramètres, transactions, erreurs et catalogue d'une base SQLite, fichiers Access relus conformes, copies .accdb modifiées conformes")

@@ -489,6 +489,13 @@ void jetCalculations(sqlite3_context* context, int, sqlite3_value** arguments)
     });
 }
 
+// kv_identity(): @@IDENTITY, the AutoNumber the connection last gave a row of the file.
+void jetIdentity(sqlite3_context* context, int, sqlite3_value**)
+{
+    const auto* state = static_cast<ModuleState*>(sqlite3_user_data(context));
+    sqlite3_result_int64(context, state->transaction->lastIdentity());
+}
+
 // kv_attachment_data(value): the file an attachment keeps, its stored bytes unwrapped and
 // inflated; the value as it is when it is not laid as an attachment's.
 void attachmentData(sqlite3_context* context, int, sqlite3_value** arguments)
@@ -564,7 +571,8 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
         sqlite3_create_function(db, "kv_jet_complex", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetComplex, nullptr,
                                 nullptr) != SQLITE_OK ||
         sqlite3_create_function(db, "kv_attachment_data", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                                attachmentData, nullptr, nullptr) != SQLITE_OK) {
+                                attachmentData, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function(db, "kv_identity", 0, SQLITE_UTF8, state, jetIdentity, nullptr, nullptr) != SQLITE_OK) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
         sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
         return false;

@@ -183,8 +183,12 @@ bool JetTransaction::insert(const JetTable& table, sqlite3_value** values, std::
     const bool done = writerFor(table, writer, error) &&
                       valuesFor(table, writer->layout(), values, row, error) &&
                       writer->insert(std::move(row), where, error);
-    if (done)
+    if (done) {
         rowid = rowidOf(where.page, where.row);
+        const auto& columns = writer->layout().columns;
+        if (std::any_of(columns.begin(), columns.end(), [](const JetLayoutColumn& c) { return c.autoNumber(); }))
+            m_lastIdentity = writer->layout().lastAutoNumber;
+    }
     return changed(table, done, error);
 }
 

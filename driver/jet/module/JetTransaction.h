@@ -97,6 +97,10 @@ public:
     // Drops whatever is left of the transaction; the file's own pages are read again.
     void finish();
 
+    // The AutoNumber the last row this connection inserted into a table numbering its rows got
+    // (@@IDENTITY); 0 when none.
+    std::uint32_t lastIdentity() const { return m_lastIdentity; }
+
     // Statement savepoints: `level` counts from 0, as SQLite numbers them.
     void savepoint(int level);
     bool rollbackTo(int level, std::string& error);
@@ -137,6 +141,7 @@ private:
     std::set<const JetTable*> m_tables;  // tables the transaction changed
     std::map<std::uint32_t, std::unique_ptr<JetTableWriter>> m_writers;  // by definition page
     bool m_failed = false;               // a change failed after others of its statement
+    std::uint32_t m_lastIdentity = 0;
     int m_cascadeDepth = 0;              // cascades under way, one within another
     // Rows (definition page, rowid) a cascade deleted since the statement began or the last
     // insert: the statement may come to them itself, having chosen them before.
