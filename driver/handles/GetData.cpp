@@ -31,6 +31,7 @@ SQLSMALLINT defaultCType(SQLSMALLINT sqlType)
     case SQL_BIT:
         return SQL_C_BIT;
     case SQL_LONGVARBINARY:
+    case SQL_BINARY:
         return SQL_C_BINARY;
     default:
         return SQL_C_CHAR;

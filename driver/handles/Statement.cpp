@@ -134,7 +134,7 @@ void Statement::execute(const std::function<void(sqlite3_stmt*)>& bind)
         readColumns();
     } else if (rc == SQLITE_DONE) {
         setState(m_columns.empty() ? CursorState::NoResult : CursorState::AfterEnd);
-        m_changes = m_countsChanges ? static_cast<SQLLEN>(sqlite3_changes64(m_connection.database().handle())) : 0;
+        m_changes = m_countsChanges ? static_cast<SQLLEN>(sqlite3_changes64(m_connection.database().handle())) : -1;
         sqlite3_reset(m_statement.get());  // no lock kept past the last row
         if (ownSavepoint)
             m_connection.database().run("RELEASE kervane_instruction");
@@ -196,7 +196,7 @@ SQLLEN Statement::rowCount() const
     if (!isExecuted())
         throw OdbcError{"HY010", "L'instruction n'a pas été exécutée.", 0};
     // A result set has no count known in advance; other statements than INSERT, UPDATE
-    // and DELETE (CREATE, DROP...) change no row and report 0.
+    // and DELETE (CREATE, DROP...) have none either, as with Access's driver: -1.
     return m_columns.empty() ? m_changes : -1;
 }
 

@@ -104,8 +104,9 @@ std::string storedValue(const Written& value, const CatalogueColumn& column)
         }
         return "kv_store_date(" + sql + ", " + quotedText(column.name) + ")";
     }
+    // A Yes/No column holds no Null: Access stores No.
     if (column.type == AccessType::Boolean && !value.predicate && value.type != AccessType::Boolean)
-        return "(CASE WHEN " + sql + " IS NULL THEN NULL WHEN " + sql + " <> 0 THEN -1 ELSE 0 END)";
+        return "(CASE WHEN " + sql + " IS NULL THEN 0 WHEN " + sql + " <> 0 THEN -1 ELSE 0 END)";
     return sql;
 }
 

@@ -155,8 +155,8 @@ Written Writer::aggregate(const Expr& expr, const Scope& scope, std::string_view
     if (expr.star) {
         if (!count)
             throw SqlError("42000", "« * » n'est permis que dans Count(*).");
-        if (m_pivot != nullptr)
-            return makeWritten("count(CASE WHEN " + m_pivot->condition + " THEN 1 END)", AccessType::Long);
+        if (m_pivot != nullptr)  // a heading without rows: an empty cell (Null), as in Access
+            return makeWritten("nullif(count(CASE WHEN " + m_pivot->condition + " THEN 1 END), 0)", AccessType::Long);
         return makeWritten("count(*)", AccessType::Long);
     }
     if (expr.args.size() != 1)
@@ -182,7 +182,11 @@ Written Writer::aggregate(const Expr& expr, const Scope& scope, std::string_view
         type = argument.type;
     else if (const FunctionInfo* info = findFunction(expr.text))
         type = info->resultFromArgument == 0 ? argument.type : info->result;
-    return makeWritten(std::string(sqliteName) + "(" + std::string(expr.distinct ? "DISTINCT " : "") + value + ")", type);
+    std::string sql = std::string(sqliteName) + "(" + std::string(expr.distinct ? "DISTINCT " : "") + value + ")";
+    // A crosstab's cell whose heading has no rows is empty (Null): a count says so too.
+    if (m_pivot != nullptr && count)
+        sql = "CASE WHEN count(CASE WHEN " + m_pivot->condition + " THEN 1 END) = 0 THEN NULL ELSE " + sql + " END";
+    return makeWritten(sql, type);
 }
 
 Written Writer::domainAggregate(const Expr& expr, const Scope& scope)

@@ -111,6 +111,13 @@ ColumnType typeFromDeclared(std::string_view declared)
             type.scale = static_cast<SQLSMALLINT>(std::min(sizes[1], 28L));
         return type;
     }
+    if (word == "BINARY" || word == "VARBINARY") {
+        // Bytes of a size given in parentheses (255 at most, as Access keeps them).
+        ColumnType type{SQL_BINARY, 255, 0, "BINARY", TextForm::Plain};
+        if (nSizes > 0 && sizes[0] > 0)
+            type.precision = static_cast<SQLULEN>(sizes[0]);
+        return type;
+    }
     if (word == "GUID")
         return ColumnType{SQL_GUID, 38, 0, "GUID", TextForm::Plain};  // Replication ID, as Access reports it
     for (const Family& family : FAMILIES)

@@ -78,8 +78,8 @@ def as_single(value):
 
 
 def check_types(connection, access_file=False):
-    """Access files keep a Single in 32 bits and a Yes/No never Null; a SQLite base keeps what it is
-    given."""
+    """A Yes/No column holds no Null; an Access file keeps a Single in 32 bits, a SQLite base the
+    double it is given."""
     cursor = connection.cursor()
     columns = ", ".join("%s %s" % (column(t), t) for t in VALUES)
     cursor.execute("CREATE TABLE TOUS (ID LONG, AUTO COUNTER, %s)" % columns)
@@ -93,8 +93,8 @@ def check_types(connection, access_file=False):
                 got = bytes(got)
             if access_file and access_type in ("SINGLE", "REAL") and value is not None:
                 value = as_single(value)
-            if access_file and access_type in ("BIT", "YESNO") and value is None:
-                value = False  # a Yes/No value of an Access file is never Null
+            if access_type in ("BIT", "YESNO") and value is None:
+                value = False  # a Yes/No column holds no Null: Access stores No
             assert got == value and type(got) is type(value), (access_type, value if len(repr(value)) < 80 else
                                                                  "(long value)", got if len(repr(got)) < 80 else "…")
             next_id += 1

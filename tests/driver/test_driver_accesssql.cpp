@@ -136,6 +136,12 @@ TEST_F(SqliteAccessSql, CrosstabMakesAColumnPerHeading)
     ASSERT_EQ(stmt.exec("TRANSFORM Count(*) SELECT CLIENT FROM VENTE GROUP BY CLIENT PIVOT MOIS IN (2, 4)"),
               SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()), (std::vector<std::string>{"CLIENT", "2", "4"}));
+    // A heading without rows leaves its cell empty (Null), a count too, as in Access.
+    EXPECT_EQ(fetchAll(stmt.handle()), (std::vector<Row>{{"1", "1", std::nullopt},
+                                                        {"2", std::nullopt, std::nullopt},
+                                                        {"3", std::nullopt, std::nullopt}}));
+    EXPECT_EQ(rows("TRANSFORM Count(MONTANT) SELECT CLIENT FROM VENTE GROUP BY CLIENT PIVOT MOIS")[1],
+              (Row{"2", "2", std::nullopt, std::nullopt}));
 }
 
 TEST_F(SqliteAccessSql, MakeTableCreatesTheTableWithTheRows)

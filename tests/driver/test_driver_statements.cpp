@@ -38,7 +38,7 @@ protected:
     std::optional<Session> m_session;
 };
 
-TEST_F(StatementsTest, RowCountIsMinusOneForRowsAndTheAffectedCountForChanges)
+TEST_F(StatementsTest, RowCountIsMinusOneForRowsAndDefinitionsAndTheAffectedCountForChanges)
 {
     EXPECT_EQ(rowCount("SELECT * FROM CLIENT"), -1);
     EXPECT_EQ(rowCount("SELECT * FROM CLIENT WHERE 1 = 2"), -1);
@@ -46,7 +46,7 @@ TEST_F(StatementsTest, RowCountIsMinusOneForRowsAndTheAffectedCountForChanges)
     EXPECT_EQ(rowCount("UPDATE CLIENT SET NOM = 'X' WHERE ID > 10"), 3);
     EXPECT_EQ(rowCount("UPDATE CLIENT SET NOM = 'X' WHERE ID = 999"), 0);
     EXPECT_EQ(rowCount("DELETE FROM CLIENT WHERE ID > 11"), 2);
-    EXPECT_EQ(rowCount("CREATE TABLE AUTRE(A LONG)"), 0);
+    EXPECT_EQ(rowCount("CREATE TABLE AUTRE(A LONG)"), -1);
     EXPECT_EQ(rowCount("  -- commentaire\n  insert into AUTRE values (1);"), 1);
 }
 
