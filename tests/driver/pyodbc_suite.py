@@ -54,6 +54,7 @@ VALUES = {
     "MEMO": ["x" * 100000, "Été " * 25000, "ligne 1\nligne 2\ttab"],
     "LONGBINARY": [b"\x00", b"\x00\x01\x00\xff\x00" * 1000, bytes(range(256))],
     "OLEOBJECT": [b"\x00\x00\x00", b"OLE\x00data"],
+    "VARBINARY(10)": [b"\x00\x01ab\xff", b""],
     "GUID": ["{12345678-9ABC-DEF0-1234-56789ABCDEF0}"],
     "DECIMAL(18,4)": [Decimal("12345678901.2345"), Decimal("-0.0001"), Decimal("0.0000")],
 }
