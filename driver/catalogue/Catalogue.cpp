@@ -50,10 +50,12 @@ FROM (SELECT m.name AS t, p.name, p.cid, p.dflt_value,
         AND p.name LIKE ?2 ESCAPE '\')
 ORDER BY t COLLATE ACCESS, cid)";
 
-std::vector<ColumnInfo> tablesColumns()
+// ODBC 2 names for an ODBC 2 application, ODBC 3 names otherwise.
+std::vector<ColumnInfo> tablesColumns(bool odbc3)
 {
     std::vector<ColumnInfo> columns;
-    for (const char* name : {"TABLE_QUALIFIER", "TABLE_OWNER", "TABLE_NAME", "TABLE_TYPE", "REMARKS"})
+    for (const char* name : {odbc3 ? "TABLE_CAT" : "TABLE_QUALIFIER", odbc3 ? "TABLE_SCHEM" : "TABLE_OWNER",
+                             "TABLE_NAME", "TABLE_TYPE", "REMARKS"})
         columns.push_back(catalogueColumnInfo(name, SQL_VARCHAR));
     return columns;
 }
@@ -130,7 +132,7 @@ void runTables(Statement& statement, const std::string& sql, const std::vector<s
         sqlite3_bind_text(statement.sqlite(), static_cast<int>(i) + 2, types[i].c_str(),
                           static_cast<int>(types[i].size()), SQLITE_TRANSIENT);
     statement.execute();
-    statement.describeColumns(tablesColumns());
+    statement.describeColumns(tablesColumns(statement.isOdbc3()));
 }
 
 }  // namespace

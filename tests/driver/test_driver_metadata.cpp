@@ -196,6 +196,11 @@ TEST_F(MetadataTest, StatisticsListTheTableThenUniqueThenOtherIndexesColumnByCol
 TEST_F(MetadataTest, PrimaryKeysAndBestRowIdentifiers)
 {
     Instruction stmt(m_session->connexion);
+    // The tables too have their ODBC 3 column names for an ODBC 3 application.
+    ASSERT_EQ(SQLTables(stmt.handle(), nullptr, 0, nullptr, 0, text("COMMANDE"), SQL_NTS, nullptr, 0), SQL_SUCCESS);
+    EXPECT_EQ(columnNames(stmt.handle()),
+              (std::vector<std::string>{"TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME", "TABLE_TYPE", "REMARKS"}));
+    stmt.close();
     ASSERT_EQ(SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("COMMANDE"), SQL_NTS), SQL_SUCCESS);
     EXPECT_EQ(columnNames(stmt.handle()), (std::vector<std::string>{"TABLE_CAT", "TABLE_SCHEM", "TABLE_NAME",
                                                                     "COLUMN_NAME", "KEY_SEQ", "PK_NAME"}));
