@@ -5,6 +5,7 @@
 #include "driver/jet/file/JetRecovery.h"
 #include "driver/jet/file/JetWriteMessages.h"
 #include "driver/jet/format/JetByteOrder.h"
+#include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetDefinitionChecks.h"
 #include "driver/jet/format/JetMessages.h"
@@ -669,6 +670,9 @@ std::string JetFile::decodeText(const unsigned char* bytes, std::size_t size)
     if (size == 0)
         return {};
     MdbHandle* mdb = m_handle->mdb.get();
+    // Access 97 texts of the Western code page keep every byte, its undefined ones too.
+    if (mdb->f->jet_version == MDB_VER_JET3 && std::strcmp(jet3Charset(mdb->f->code_page), "WINDOWS-1252") == 0)
+        return fromCodePage(kWesternCodePage, bytes, size);
     iconv(mdb->iconv_in, nullptr, nullptr, nullptr, nullptr);
     // Room enough that libmdb's converter never fills the buffer: any Jet character takes at
     // most three UTF-8 bytes per stored byte.

@@ -4,6 +4,7 @@
 #include "JetWriterSupport.h"
 
 #include "driver/jet/file/JetFile.h"
+#include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/format/JetUsageMap.h"
@@ -414,6 +415,14 @@ TEST(Jet3RowEncoding, TextsWrittenInTheCodePageAndOtherCharactersRefused)
     EXPECT_TRUE(jet::encodeRow(layout, {JetFieldValue::of(std::string(50, 'x')), JetFieldValue::null()}, 0, row, error));
     EXPECT_FALSE(jet::encodeRow(layout, {JetFieldValue::of(std::string(51, 'x')), JetFieldValue::null()}, 0, row, error));
     EXPECT_NE(error.find("50 caractères"), std::string::npos) << error;
+    // The five bytes the code page leaves undefined are the control characters of their number,
+    // both ways: no two stored texts read the same.
+    const unsigned char undefined[] = {0x81, 0x8d, 0x8f, 0x90, 0x9d};
+    const std::string controls = "\u0081\u008d\u008f\u0090\u009d";
+    EXPECT_EQ(jet::fromCodePage(1252, undefined, sizeof undefined), controls);
+    ASSERT_TRUE(jet::encodeRow(layout, {JetFieldValue::of(controls), JetFieldValue::null()}, 0, row, error)) << error;
+    EXPECT_EQ(std::vector<unsigned char>(row.begin() + 1, row.begin() + 6),
+              std::vector<unsigned char>(std::begin(undefined), std::end(undefined)));
 }
 
 }  // namespace
