@@ -194,6 +194,8 @@ void Database::addFunctions()
     sql::registerAccessCollation(m_db.get());
     sql::registerLikeFunctions(m_db.get());
     sql::registerAccessFunctions(m_db.get());
+    if (m_jetFile == nullptr)
+        sql::registerRowidIdentity(m_db.get());
     m_catalogue = std::make_unique<sql::SchemaCatalogue>(m_db.get());
 }
 

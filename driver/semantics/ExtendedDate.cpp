@@ -1,5 +1,7 @@
 #include "driver/semantics/ExtendedDate.h"
 
+#include "driver/semantics/Characters.h"
+
 #include <cstdio>
 
 namespace kervane::sql {
@@ -85,10 +87,22 @@ std::optional<ExtendedDate> readExtendedDate(std::string_view text)
         return std::nullopt;
     if (at < text.size() && (!accept(text, at, " T") || !readTime(text, at, date)))
         return std::nullopt;
-    if (p.year < 1 || p.month < 1 || p.month > 12 || p.day < 1 || p.day > monthDays(p.year, p.month) || p.hour > 23 ||
-        p.minute > 59 || p.second > 59)
+    if (!isExtendedDate(p))
         return std::nullopt;
     return date;
+}
+
+bool declaresExtendedDate(std::string_view declared)
+{
+    constexpr std::string_view kWord = "DATETIME2";
+    return declared.size() >= kWord.size() && equalIgnoringAsciiCase(declared.substr(0, kWord.size()), kWord);
+}
+
+bool isExtendedDate(const DateParts& p)
+{
+    return p.year >= 1 && p.year <= 9999 && p.month >= 1 && p.month <= 12 && p.day >= 1 &&
+           p.day <= monthDays(p.year, p.month) && p.hour >= 0 && p.hour <= 23 && p.minute >= 0 && p.minute <= 59 &&
+           p.second >= 0 && p.second <= 59;
 }
 
 std::string extendedDateText(const ExtendedDate& date)

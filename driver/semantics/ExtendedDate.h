@@ -18,6 +18,12 @@ struct ExtendedDate {
     int ticks = 0;  // the fraction of the second, in 100 ns (0 to 9,999,999)
 };
 
+// Whether a column's declared type ("DATETIME2", any case, its first letters) is that of an
+// extended date.
+bool declaresExtendedDate(std::string_view declared);
+// Whether the parts are a day and a time of the years 1 to 9999.
+bool isExtendedDate(const DateParts& parts);
+
 // "yyyy-mm-dd", "yyyy-mm-dd hh:mm", "yyyy-mm-dd hh:mm:ss", that with a fraction of 1 to 7 digits;
 // 'T' may stand for the space. None for any other text or an impossible date.
 std::optional<ExtendedDate> readExtendedDate(std::string_view text);

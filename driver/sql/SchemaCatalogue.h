@@ -28,6 +28,10 @@ struct CatalogueColumn {
     std::string complexValues;
 };
 
+// The hidden column of an Access file's table that holds a complex column's key: the column's
+// name followed by this.
+inline constexpr std::string_view COMPLEX_KEY_SUFFIX = ".kv_cle";
+
 struct CatalogueTable {
     std::string name;  // as stored
     std::vector<CatalogueColumn> columns;

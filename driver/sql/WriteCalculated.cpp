@@ -11,20 +11,10 @@
 namespace kervane::sql {
 namespace calculated {
 
-// The names of the columns an expression reads.
-void readNames(const Expr& expr, std::vector<std::string>& names)
-{
-    if (expr.kind == ExprKind::Column && !expr.names.empty())
-        names.push_back(expr.names.back());
-    for (const ExprPtr& arg : expr.args)
-        if (arg)
-            readNames(*arg, names);
-}
-
 struct Calculation {
     const CatalogueColumn* column = nullptr;
     ExprPtr expr;
-    std::vector<std::string> reads;
+    std::vector<std::vector<std::string>> reads;  // the names of the columns it reads
 };
 
 [[noreturn]] void refuseCalculation(const CatalogueColumn& column, const std::string& why)
@@ -75,13 +65,13 @@ std::vector<std::pair<const CatalogueColumn*, std::string>> calculatedValues(Wri
         if (column.calculation.empty())
             continue;
         Calculation calculation{&column, parsedCalculation(column), {}};
-        readNames(*calculation.expr, calculation.reads);
+        columnNamesRead(*calculation.expr, calculation.reads);
         pending.push_back(std::move(calculation));
     }
     std::vector<std::pair<const CatalogueColumn*, std::string>> written;
-    const auto waiting = [&](const std::string& name) {
+    const auto waiting = [&](const std::vector<std::string>& names) {
         return std::any_of(pending.begin(), pending.end(),
-                           [&](const Calculation& c) { return sameName(c.column->name, name); });
+                           [&](const Calculation& c) { return sameName(c.column->name, names.back()); });
     };
     while (!pending.empty()) {
         const auto ready = std::find_if(pending.begin(), pending.end(), [&](const Calculation& c) {

@@ -4,6 +4,7 @@
 #include "driver/sql/WriteChanges.h"
 
 #include "driver/semantics/DateText.h"
+#include "driver/semantics/ExtendedDate.h"
 #include "driver/sql/DefaultValue.h"
 #include "driver/sql/SqlError.h"
 
@@ -59,12 +60,6 @@ std::string aliasOf(const FromItem& item)
     return item.alias.empty() ? item.name : item.alias;
 }
 
-// A column of Access's "Date/Time Extended" type, declared DATETIME2.
-bool extendedDateColumn(const CatalogueColumn& column)
-{
-    return column.declared.size() >= 9 && sameName(column.declared.substr(0, 9), "DATETIME2");
-}
-
 // The name the rows of table go by in a FROM list: its alias where it has one.
 std::string aliasOfTable(const std::vector<FromPtr>& from, const std::string& table)
 {
@@ -91,7 +86,7 @@ std::string storedValue(const Written& value, const CatalogueColumn& column)
     const std::string sql = asValue(value);
     if (value.type == AccessType::Null)
         return sql;
-    if (column.type == AccessType::Date && value.type != AccessType::Date && extendedDateColumn(column))
+    if (column.type == AccessType::Date && value.type != AccessType::Date && declaresExtendedDate(column.declared))
         return "kv_store_extended_date(" + sql + ", " + quotedText(column.name) + ")";
     if (column.type == AccessType::Date && value.type != AccessType::Date) {
         if (value.literal && isText(value.type)) {

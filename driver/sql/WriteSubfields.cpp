@@ -12,19 +12,10 @@
 namespace kervane::sql {
 namespace subfields {
 
-void collect(const Expr& expr, std::vector<std::vector<std::string>>& names)
-{
-    if (expr.kind == ExprKind::Column && expr.names.size() >= 2)
-        names.push_back(expr.names);
-    for (const ExprPtr& arg : expr.args)
-        if (arg)
-            collect(*arg, names);
-}
-
 void collectFrom(const FromItem& item, std::vector<std::vector<std::string>>& names)
 {
     if (item.on)
-        collect(*item.on, names);
+        columnNamesRead(*item.on, names);
     if (item.left)
         collectFrom(*item.left, names);
     if (item.right)
@@ -36,26 +27,41 @@ void collectFrom(const FromItem& item, std::vector<std::vector<std::string>>& na
 bool namesField(const std::vector<std::string>& names, const std::string& column, const std::string& alias)
 {
     const std::size_t n = names.size();
-    return sameName(names[n - 2], column) && (n < 3 || sameName(names[n - 3], alias));
+    return n >= 2 && sameName(names[n - 2], column) && (n < 3 || sameName(names[n - 3], alias));
 }
 
-// A list's hidden table and its column of keys; throws for a column that is no list.
-struct ListTable {
+// A complex column's hidden table and that table's column of keys; no table for another column.
+struct HiddenTable {
     const CatalogueTable* hidden = nullptr;
     std::string key;
+};
+
+HiddenTable hiddenTableOf(SchemaCatalogue& catalogue, const CatalogueColumn& column)
+{
+    const std::size_t split = column.complexValues.find('\x1f');
+    if (split == std::string::npos)
+        return {};
+    return {catalogue.find(column.complexValues.substr(0, split)), column.complexValues.substr(split + 1)};
+}
+
+// The row key of `column` of the table known as `alias`, in its hidden column.
+std::string keyOf(const std::string& alias, const CatalogueColumn& column)
+{
+    return quotedName(alias) + "." + quotedName(column.name + std::string(COMPLEX_KEY_SUFFIX));
+}
+
+// A list's hidden table, its column of keys and its column of values; throws for a column that
+// is no list.
+struct ListTable : HiddenTable {
     const CatalogueColumn* value = nullptr;
 };
 
 ListTable listTableOf(SchemaCatalogue& catalogue, const CatalogueTable& table, const CatalogueColumn& column)
 {
-    const std::size_t split = column.complexValues.find('\x1f');
-    ListTable list;
-    if (split != std::string::npos)
-        list.hidden = catalogue.find(column.complexValues.substr(0, split));
+    ListTable list{hiddenTableOf(catalogue, column), nullptr};
     if (list.hidden == nullptr)
         throw SqlError("42000", "La colonne « " + column.name + " » de la table « " + table.name +
                                     " » n'a pas de valeurs multiples : rien n'a été changé.");
-    list.key = column.complexValues.substr(split + 1);
     list.value = list.hidden->column("Value");
     if (list.value == nullptr || list.hidden->column("FileData") != nullptr)
         throw SqlError("42000", "Les pièces jointes et l'historique d'un mémo de la colonne « " + column.name +
@@ -64,6 +70,15 @@ ListTable listTableOf(SchemaCatalogue& catalogue, const CatalogueTable& table, c
 }
 
 }  // namespace subfields
+
+void columnNamesRead(const Expr& expr, std::vector<std::vector<std::string>>& names)
+{
+    if (expr.kind == ExprKind::Column && !expr.names.empty())
+        names.push_back(expr.names);
+    for (const ExprPtr& arg : expr.args)
+        if (arg)
+            columnNamesRead(*arg, names);
+}
 
 std::string Writer::listValuesInsert(const Insert& insert)
 {
@@ -83,7 +98,7 @@ std::string Writer::listValuesInsert(const Insert& insert)
     const std::string from = fromItem(rows, scope);
     const Written value = expression(*insert.values.front(), scope);
     noteParameter(value, list.value->type, list.value->declared);
-    const std::string key = quotedName(table->name) + "." + quotedName(column->name + ".kv_cle");
+    const std::string key = subfields::keyOf(table->name, *column);
     std::string sql = "INSERT INTO " + quotedName(list.hidden->name) + " (" + quotedName(list.key) + ", " +
                       quotedName(list.value->name) + ") SELECT " + key + ", " + storedValue(value, *list.value) +
                       " FROM " + from + " WHERE " + key + " IS NOT NULL";
@@ -132,16 +147,18 @@ std::vector<std::vector<std::string>> Writer::subfieldNames(const Select& select
     std::vector<std::vector<std::string>> names;
     for (const SelectItem& item : select.items)
         if (item.expr)
-            subfields::collect(*item.expr, names);
+            columnNamesRead(*item.expr, names);
     for (const Expr* expr : {select.where.get(), select.having.get()})
         if (expr)
-            subfields::collect(*expr, names);
+            columnNamesRead(*expr, names);
     for (const ExprPtr& expr : select.groupBy)
-        subfields::collect(*expr, names);
+        columnNamesRead(*expr, names);
     for (const OrderItem& item : select.orderBy)
-        subfields::collect(*item.expr, names);
+        columnNamesRead(*item.expr, names);
     for (const FromPtr& item : select.from)
         subfields::collectFrom(*item, names);
+    // Only a name with a field after it may name a complex column's values.
+    std::erase_if(names, [](const std::vector<std::string>& name) { return name.size() < 2; });
     return names;
 }
 
@@ -149,19 +166,15 @@ std::string Writer::complexValuesJoins(const CatalogueTable& table, const std::s
 {
     std::string joins;
     for (const CatalogueColumn& column : table.columns) {
-        const std::size_t split = column.complexValues.find('\x1f');
-        if (split == std::string::npos)
-            continue;
         const bool named = std::any_of(m_subfieldNames.begin(), m_subfieldNames.end(),
                                        [&](const auto& names) { return subfields::namesField(names, column.name, alias); });
-        const CatalogueTable* hidden = named ? m_catalogue.find(column.complexValues.substr(0, split)) : nullptr;
-        if (hidden == nullptr)
+        const subfields::HiddenTable values = named ? subfields::hiddenTableOf(m_catalogue, column)
+                                                    : subfields::HiddenTable{};
+        if (values.hidden == nullptr)
             continue;
-        const std::string key = column.complexValues.substr(split + 1);
-        scope.sources.push_back(ScopeSource{column.name, hidden->columns, false, true});
-        joins += " LEFT JOIN " + quotedName(hidden->name) + " AS " + quotedName(column.name) + " ON " +
-                 quotedName(column.name) + "." + quotedName(key) + " = " + quotedName(alias) + "." +
-                 quotedName(column.name + ".kv_cle");
+        scope.sources.push_back(ScopeSource{column.name, values.hidden->columns, false, true});
+        joins += " LEFT JOIN " + quotedName(values.hidden->name) + " AS " + quotedName(column.name) + " ON " +
+                 quotedName(column.name) + "." + quotedName(values.key) + " = " + subfields::keyOf(alias, column);
     }
     return joins;
 }

@@ -150,6 +150,8 @@ private:
 
 // Helpers shared by the writer's files.
 Written makeWritten(std::string sql, AccessType type, bool predicate = false);
+// Appends the names ([qualifier..., column]) of every column `expr` reads, sub-queries left out.
+void columnNamesRead(const Expr& expr, std::vector<std::vector<std::string>>& names);
 std::string quotedName(std::string_view name);
 std::string quotedText(std::string_view text);
 std::string asValue(const Written& written);

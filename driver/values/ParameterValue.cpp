@@ -1,7 +1,6 @@
 #include "driver/values/ParameterValue.h"
 
 #include "driver/values/Diagnostics.h"
-#include "driver/semantics/Characters.h"
 #include "driver/semantics/DateText.h"
 #include "driver/semantics/ExtendedDate.h"
 #include "driver/values/UnicodeText.h"
@@ -100,18 +99,12 @@ std::optional<ParameterValue> numberFromText(std::string_view text)
     return std::nullopt;
 }
 
-// Whether the parameter meets a column of Access's "Date/Time Extended" type (DATETIME2).
-bool meetsExtendedDate(const ParameterSource& source)
-{
-    const std::string& declared = source.use.declared;
-    return declared.size() >= 9 && sql::equalIgnoringAsciiCase(declared.substr(0, 9), "DATETIME2");
-}
-
 // A date, a time (on 1899-12-30, as Access keeps a time alone) or both; a Date holds whole
 // seconds, the fraction of a second is dropped. Meeting an extended date, a timestamp keeps
 // its fraction (up to seven digits) and its year may lie from 1 to 99.
 ParameterValue dateValue(const ParameterSource& source)
 {
+    const bool extended = sql::declaresExtendedDate(source.use.declared);
     sql::DateParts parts{1899, 12, 30, 0, 0, 0};
     std::string fraction;
     switch (source.cType) {
@@ -130,17 +123,12 @@ ParameterValue dateValue(const ParameterSource& source)
     default: {
         const auto* stamp = static_cast<const SQL_TIMESTAMP_STRUCT*>(source.data);
         parts = {stamp->year, stamp->month, stamp->day, stamp->hour, stamp->minute, stamp->second};
-        if (meetsExtendedDate(source) && stamp->fraction < 1000000000)
+        if (extended && stamp->fraction < 1000000000)
             fraction = sql::extendedDateText({parts, static_cast<int>(stamp->fraction / 100)}).substr(19);
         break;
     }
     }
-    // The calendar repeats every 400 years: a date of the years 1 to 99 is valid when the same
-    // day is, 400 years later.
-    sql::DateParts checked = parts;
-    if (meetsExtendedDate(source) && checked.year >= 1 && checked.year < 100)
-        checked.year += 400;
-    if (!sql::serialFromParts(checked))
+    if (extended ? !sql::isExtendedDate(parts) : !sql::serialFromParts(parts))
         throw OdbcError{"22007", "La date " + parameterName(source) + " n'est pas valide.", 0};
     return bytesValue(Kind::Text, sql::canonicalDate(parts) + fraction);
 }

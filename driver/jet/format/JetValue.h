@@ -10,8 +10,6 @@ namespace kervane::jet {
 
 // The types Access 2016 added, which libmdb does not name, and the complex type of Access 2007.
 constexpr int kComplexType = 0x12;       // lists of values, attachments: JetComplexValues.h
-// The name of the hidden column of a table's virtual table that holds a complex column's key.
-constexpr const char* kComplexKeySuffix = ".kv_cle";
 constexpr int kLargeNumberType = 0x13;   // "Large Number": 8 bytes, a signed integer
 constexpr int kExtendedDateType = 0x14;  // "Date/Time Extended": JetExtendedDate.h
 

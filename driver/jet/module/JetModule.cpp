@@ -17,6 +17,7 @@
 
 #include "driver/semantics/SortOrder.h"
 #include "driver/sql/DefaultValue.h"
+#include "driver/sql/SchemaCatalogue.h"
 
 #include <mdbtools.h>
 #include <sqlite3.h>
@@ -129,7 +130,7 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
     // Each complex column's key, hidden: what a statement reading its values (col.Value) joins by.
     for (const JetColumn& column : table.columns)
         if (column.info.type == kComplexType)
-            schema += ", " + quotedIdentifier(column.name + kComplexKeySuffix) + " INTEGER HIDDEN";
+            schema += ", " + quotedIdentifier(column.name + std::string(sql::COMPLEX_KEY_SUFFIX)) + " INTEGER HIDDEN";
     schema += ")";
     return declared(db, state, &table, schema, result, error);
 }
@@ -444,23 +445,19 @@ bool declareOneByOne(sqlite3* db, ModuleState& state, const std::vector<Declarat
     return false;
 }
 
-// The texts the table's design gives some of its columns ("name" 0x1F "text" 0x1E ...), as
-// `textOf` picks them; Null when none.
+// What the table named by the argument says of some of its columns ("name" 0x1F "text" 0x1E
+// ...), as `textOf` picks it; Null when nothing.
 void listColumnTexts(sqlite3_context* context, sqlite3_value** arguments,
-                     const std::function<std::optional<std::string>(const JetColumn&, const ColumnProperties&)>& textOf)
+                     const std::function<std::optional<std::string>(JetFile&, const JetTable&, const JetColumn&)>& textOf)
 {
     auto* state = static_cast<ModuleState*>(sqlite3_user_data(context));
     const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
     try {
         const JetTable* table = name != nullptr ? state->file->table(name) : nullptr;
-        if (table == nullptr)
-            return sqlite3_result_null(context);
-        const std::map<std::string, ColumnProperties> design = columnDesign(*state->file, *table);
         std::string listed;
-        for (const JetColumn& column : table->columns)
-            if (const ColumnProperties* properties = designOf(design, column.name))
-                if (const std::optional<std::string> text = textOf(column, *properties))
-                    listed += column.name + '\x1f' + *text + '\x1e';
+        for (std::size_t c = 0; table != nullptr && c < table->columns.size(); ++c)
+            if (const std::optional<std::string> text = textOf(*state->file, *table, table->columns[c]))
+                listed += table->columns[c].name + '\x1f' + *text + '\x1e';
         if (listed.empty())
             return sqlite3_result_null(context);
         sqlite3_result_text(context, listed.c_str(), static_cast<int>(listed.size()), SQLITE_TRANSIENT);
@@ -469,12 +466,25 @@ void listColumnTexts(sqlite3_context* context, sqlite3_value** arguments,
     }
 }
 
+// The same for what the table's design (its properties) says of its columns, read once.
+void listDesignTexts(sqlite3_context* context, sqlite3_value** arguments,
+                     const std::function<std::optional<std::string>(const JetColumn&, const ColumnProperties&)>& pick)
+{
+    std::optional<std::map<std::string, ColumnProperties>> design;
+    listColumnTexts(context, arguments, [&](JetFile& file, const JetTable& table, const JetColumn& column) {
+        if (!design)
+            design = columnDesign(file, table);
+        const ColumnProperties* properties = designOf(*design, column.name);
+        return properties != nullptr ? pick(column, *properties) : std::nullopt;
+    });
+}
+
 // kv_jet_defaults(table): the default values the table's design gives its columns, those the
 // driver can give a row, for the INSERTs that leave them out (SQLite gives no DEFAULT to the
 // columns of a virtual table).
 void jetDefaults(sqlite3_context* context, int, sqlite3_value** arguments)
 {
-    listColumnTexts(context, arguments, [](const JetColumn&, const ColumnProperties& properties) {
+    listDesignTexts(context, arguments, [](const JetColumn&, const ColumnProperties& properties) {
         return properties.defaultValue && sql::defaultExpression(*properties.defaultValue) ? properties.defaultValue
                                                                                           : std::nullopt;
     });
@@ -484,7 +494,7 @@ void jetDefaults(sqlite3_context* context, int, sqlite3_value** arguments)
 // statements that change the table compute for each row.
 void jetCalculations(sqlite3_context* context, int, sqlite3_value** arguments)
 {
-    listColumnTexts(context, arguments, [](const JetColumn& column, const ColumnProperties& properties) {
+    listDesignTexts(context, arguments, [](const JetColumn& column, const ColumnProperties& properties) {
         return column.info.calculated ? properties.expression : std::nullopt;
     });
 }
@@ -510,29 +520,18 @@ void attachmentData(sqlite3_context* context, int, sqlite3_value** arguments)
 }
 
 // kv_jet_complex(table): for each complex column, its hidden table and that table's column of
-// keys ("name" 0x1F "hidden table" 0x1F "key column" 0x1E ...), for the statements reading its
-// values one by one (col.Value, col.FileName...); Null when none.
+// keys ("hidden table" 0x1F "key column"), for the statements reading its values one by one
+// (col.Value, col.FileName...). A column whose hidden table cannot be read is left out.
 void jetComplex(sqlite3_context* context, int, sqlite3_value** arguments)
 {
-    auto* state = static_cast<ModuleState*>(sqlite3_user_data(context));
-    const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
-    try {
-        const JetTable* table = name != nullptr ? state->file->table(name) : nullptr;
-        std::string listed;
-        for (std::size_t c = 0; table != nullptr && c < table->columns.size(); ++c) {
-            const JetColumn& column = table->columns[c];
-            const JetTable* flat = nullptr;
-            std::string key;
-            std::string unread;  // a column whose hidden table cannot be read is left out
-            if (column.info.type == kComplexType && complexTableOf(*state->file, column.info.complexId, flat, key, unread))
-                listed += column.name + '\x1f' + flat->name + '\x1f' + key + '\x1e';
-        }
-        if (listed.empty())
-            return sqlite3_result_null(context);
-        sqlite3_result_text(context, listed.c_str(), static_cast<int>(listed.size()), SQLITE_TRANSIENT);
-    } catch (const std::exception&) {
-        sqlite3_result_null(context);
-    }
+    listColumnTexts(context, arguments, [](JetFile& file, const JetTable&, const JetColumn& column) {
+        const JetTable* flat = nullptr;
+        std::string key;
+        std::string unread;
+        if (column.info.type != kComplexType || !complexTableOf(file, column.info.complexId, flat, key, unread))
+            return std::optional<std::string>();
+        return std::optional<std::string>(flat->name + '\x1f' + key);
+    });
 }
 
 }  // namespace

@@ -34,5 +34,8 @@ void registerAggregateFunctions(sqlite3* db);
 // Every family together.
 const FunctionInfo* findFunction(std::string_view accessName);
 void registerAccessFunctions(sqlite3* db);
+// kv_identity() for a SQLite base, which @@IDENTITY becomes: SQLite's last rowid (an Access
+// file's module gives its own).
+void registerRowidIdentity(sqlite3* db);
 
 }  // namespace kervane::sql

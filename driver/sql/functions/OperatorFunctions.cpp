@@ -1,10 +1,10 @@
 // Access's operators where SQLite's own do not give Access's answers: & and + with their Null
 // and text rules, / \ Mod ^ with VBA's rounding and errors, and the logical operators, which
 // work bit by bit on Longs with Null as a third value.
+#include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/functions/FunctionSupport.h"
 
 #include <cmath>
-#include <string>
 
 namespace kervane::sql {
 namespace {
@@ -219,27 +219,23 @@ constexpr ScalarFunctionEntry OPERATORS[] = {
 
 }  // namespace
 
+void registerOperatorFunctions(sqlite3* db) { registerScalarFunctions(db, OPERATORS); }
+
+namespace {
+
 // @@IDENTITY on a SQLite base: the rowid SQLite last gave, which an AutoNumber (COUNTER) column
-// is. The tables of an Access file answer it themselves (the Jet module registers its own).
-void lastIdentity(sqlite3_context* context, int, sqlite3_value**)
+// is.
+void lastRowidIdentity(sqlite3_context* context, int, sqlite3_value**)
 {
     sqlite3_result_int64(context, sqlite3_last_insert_rowid(sqlite3_context_db_handle(context)));
 }
 
-// Whether the connection already has a function of that name (an Access file's module's own).
-bool hasFunction(sqlite3* db, const std::string& name)
-{
-    sqlite3_stmt* probe = nullptr;
-    const bool found = sqlite3_prepare_v2(db, ("SELECT " + name + "()").c_str(), -1, &probe, nullptr) == SQLITE_OK;
-    sqlite3_finalize(probe);
-    return found;
-}
+}  // namespace
 
-void registerOperatorFunctions(sqlite3* db)
+void registerRowidIdentity(sqlite3* db)
 {
-    registerScalarFunctions(db, OPERATORS);
-    if (!hasFunction(db, "kv_identity"))
-        sqlite3_create_function_v2(db, "kv_identity", 0, SQLITE_UTF8, nullptr, lastIdentity, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "kv_identity", 0, SQLITE_UTF8, nullptr, lastRowidIdentity, nullptr, nullptr,
+                               nullptr);
 }
 
 }  // namespace kervane::sql
