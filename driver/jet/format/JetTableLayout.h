@@ -5,6 +5,7 @@
 #include "driver/jet/format/JetFileFormat.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,8 @@ struct JetLayoutColumn {
     unsigned char flags = 0;
     unsigned char moreFlags = 0;  // Jet 4 and later: compressed texts, calculated columns
     // A calculated column: the type of its values, which its design gives (the definition's
-    // type says how Access sized it); Text until a writer is told.
-    JetType resultType = JetType::Text;
-    bool resultTypeKnown = false;
+    // type says how Access sized it); none until a writer is told.
+    std::optional<JetType> resultType;
     // The usage maps of the pages holding this memo or OLE column's long values.
     bool hasLongValueMaps = false;
     std::uint32_t longValueOwned = 0;  // data pointers ((page << 8) | row) of the two maps
@@ -65,8 +65,7 @@ struct JetLayoutColumn {
 // columns whose values are memos.
 inline bool storesLongValues(const JetLayoutColumn& column)
 {
-    return isLongValue(column.type) ||
-           (column.calculated() && column.resultTypeKnown && column.resultType == JetType::Memo);
+    return isLongValue(column.type) || (column.calculated() && column.resultType == JetType::Memo);
 }
 
 // A data pointer: page number and row number within the page.

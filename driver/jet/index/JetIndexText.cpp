@@ -53,10 +53,15 @@ private:
     std::array<const CodeRun*, 256> m_latin1{};
 };
 
+textcodes::CodeTable codesOf(TextSortOrder order)
+{
+    return order == TextSortOrder::General ? textcodes::generalRuns() : textcodes::generalLegacyRuns();
+}
+
 const CodeLookup& lookupFor(TextSortOrder order)
 {
-    static const CodeLookup legacy(textcodes::generalLegacyRuns());
-    static const CodeLookup general(textcodes::generalRuns());
+    static const CodeLookup legacy(codesOf(TextSortOrder::GeneralLegacy));
+    static const CodeLookup general(codesOf(TextSortOrder::General));
     return order == TextSortOrder::General ? general : legacy;
 }
 
@@ -239,8 +244,7 @@ bool decodeRowText(const unsigned char* data, std::size_t size, std::u16string& 
 
 std::u16string knownKeyCharacters(TextSortOrder order)
 {
-    const textcodes::CodeTable table =
-        order == TextSortOrder::General ? textcodes::generalRuns() : textcodes::generalLegacyRuns();
+    const textcodes::CodeTable table = codesOf(order);
     std::u16string characters;
     for (const CodeRun* run = table.begin; run != table.end; ++run)
         for (char32_t c = run->first; c <= run->last; ++c)

@@ -74,11 +74,16 @@ bool encodeCalculated(const JetLayoutColumn& column, const JetFieldValue& value,
                       std::string& error)
 {
     using namespace calculated;
+    if (!column.resultType) {
+        error = "La colonne « " + column.name + " » est calculée par Access, le type de ses valeurs n'est pas connu : "
+                "la ligne n'a pas été écrite.";
+        return false;
+    }
     JetLayoutColumn result = column;  // the value as a plain column of its result type lays it
-    result.type = column.resultType;
+    result.type = *column.resultType;
     result.moreFlags = 0;
     std::vector<unsigned char> data;
-    switch (column.resultType) {
+    switch (*column.resultType) {
     case JetType::Boolean:
         data.push_back(value.kind == JetFieldValue::Kind::Boolean && value.boolean ? 0xff : 0x00);
         break;

@@ -169,13 +169,13 @@ bool text(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& ou
 bool calculatedFieldValue(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out, std::string& error)
 {
     JetLayoutColumn asResult = column;
-    asResult.type = column.resultType;
+    asResult.type = *column.resultType;
     asResult.moreFlags = 0;
     if (sqlite3_value_type(value) != SQLITE_FLOAT)
         return fieldValueOf(asResult, value, out, error);
     const double real = sqlite3_value_double(value);
     char text[64];
-    switch (column.resultType) {
+    switch (*column.resultType) {
     case JetType::Byte:
     case JetType::Integer:
     case JetType::Long:
@@ -205,7 +205,7 @@ bool calculatedFieldValue(const JetLayoutColumn& column, sqlite3_value* value, J
 
 bool fieldValueOf(const JetLayoutColumn& column, sqlite3_value* value, JetFieldValue& out, std::string& error)
 {
-    if (column.calculated() && column.resultTypeKnown)
+    if (column.calculated() && column.resultType)
         return calculatedFieldValue(column, value, out, error);
     if (column.type == JetType::Complex) {
         // Its values are not changed through SQL yet: an UPDATE leaving it alone keeps the row's

@@ -284,7 +284,7 @@ bool JetTableWriter::prepareMaps(const std::vector<JetFieldValue>& values, std::
 bool JetTableWriter::calculationsKnown(std::string& error) const
 {
     for (const JetLayoutColumn& column : m_layout.columns)
-        if (column.calculated() && !column.resultTypeKnown) {
+        if (column.calculated() && !column.resultType) {
             error = "La colonne « " + column.name + " » de la table " + tableName() +
                     " est calculée par Access : la modification de cette table n'est pas encore possible ici.";
             return false;
@@ -418,7 +418,8 @@ bool JetTableWriter::update(JetRowId where, std::vector<JetFieldValue> values, s
     JetTableLayout kept;
     if (!locate(where, row, error) ||
         !store.referenced(replacedLongValues(values, kept), row.bytes, oldLongValues, error) ||
-        !keepAutoNumbers(row, values, error) || !keepComplexKeys(row.bytes, values, error) || !planLongValues(store, values, outside, longData, appends, error) ||
+        !keepAutoNumbers(row, values, error) || !keepComplexKeys(row.bytes, values, error) ||
+        !planLongValues(store, values, outside, longData, appends, error) ||
         !encodeRow(m_layout, values, row.homeSlot.size(), bytes, error, outside))
         return false;
     // A row that grew stays on its page when the page has room for it, once laid again.

@@ -48,11 +48,7 @@ public:
     void requireValues(std::vector<bool> required) { m_required = std::move(required); }
     // The type of the values of the calculated column `column` (its design's ResultType). A
     // table with a calculated column whose type was not given is not changed.
-    void setResultType(std::size_t column, JetType type)
-    {
-        m_layout.columns[column].resultType = type;
-        m_layout.columns[column].resultTypeKnown = true;
-    }
+    void setResultType(std::size_t column, JetType type) { m_layout.columns[column].resultType = type; }
     // The values of the row at `where` as stored (storedValues()); false when there is none.
     bool storedRow(JetRowId where, std::vector<JetFieldValue>& values);
     JetTableIndexes& indexes() { return m_indexes; }
