@@ -103,6 +103,15 @@ SQLRETURN SQL_API SQLColumns(SQLHSTMT StatementHandle, SQLCHAR*, SQLSMALLINT, SQ
     });
 }
 
+SQLRETURN SQL_API SQLProcedures(SQLHSTMT StatementHandle, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT,
+                                SQLCHAR* ProcName, SQLSMALLINT NameLength3)
+{
+    return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {
+        listProcedures(statement, argument(ProcName, NameLength3));
+        return SQL_SUCCESS;
+    });
+}
+
 SQLRETURN SQL_API SQLGetTypeInfo(SQLHSTMT StatementHandle, SQLSMALLINT DataType)
 {
     return guarded<Statement>(StatementHandle, [&](Statement& statement) -> SQLRETURN {

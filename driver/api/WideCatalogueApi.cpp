@@ -32,6 +32,15 @@ SQLRETURN SQL_API SQLColumnsW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*,
     });
 }
 
+SQLRETURN SQL_API SQLProceduresW(SQLHSTMT hstmt, SQLWCHAR*, SQLSMALLINT, SQLWCHAR*, SQLSMALLINT, SQLWCHAR* szProcName,
+                                 SQLSMALLINT cbProcName)
+{
+    return guarded<Statement>(hstmt, [&](Statement& statement) -> SQLRETURN {
+        listProcedures(statement, optionalNarrowText(szProcName, cbProcName, CATALOGUE_ARGUMENT));
+        return SQL_SUCCESS;
+    });
+}
+
 SQLRETURN SQL_API SQLGetTypeInfoW(SQLHSTMT hstmt, SQLSMALLINT DataType)
 {
     return guarded<Statement>(hstmt, [&](Statement& statement) -> SQLRETURN {

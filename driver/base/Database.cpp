@@ -191,6 +191,7 @@ void Database::addFunctions()
     registerTypeInfoFunction(m_db.get());
     registerJetCatalogueFunctions(m_db.get(), m_jetFile);
     registerErrorFunction(m_db.get());
+    registerProcedureFunction(m_db.get(), m_callable);
     sql::registerAccessCollation(m_db.get());
     sql::registerLikeFunctions(m_db.get());
     sql::registerAccessFunctions(m_db.get());

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -112,20 +113,45 @@ void columnProperty(sqlite3_context* context, int, sqlite3_value** arguments)
     sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
+// Its position in the file's list of tables; nullopt for a name the file has no table of.
+std::optional<std::size_t> tablePosition(PropertyCache& cache, const std::string& table)
+{
+    if (cache.positions.empty())
+        for (std::size_t i = 0; i < cache.file->tables().size(); ++i)
+            cache.positions.emplace(lowerCase(cache.file->tables()[i].name), i);
+    const auto position = cache.positions.find(lowerCase(table));
+    if (position == cache.positions.end())
+        return std::nullopt;
+    return position->second;
+}
+
 void tableReadable(sqlite3_context* context, int, sqlite3_value** arguments)
 {
     auto* cache = static_cast<PropertyCache*>(sqlite3_user_data(context));
     const auto* table = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
     if (cache->file == nullptr || table == nullptr)
         return sqlite3_result_int(context, 1);
-    if (cache->positions.empty())
-        for (std::size_t i = 0; i < cache->file->tables().size(); ++i)
-            cache->positions.emplace(lowerCase(cache->file->tables()[i].name), i);
     // Reading the definition checks it; a stored query is no table of the file and stays.
-    const auto position = cache->positions.find(lowerCase(table));
+    const auto position = tablePosition(*cache, table);
     std::string ignored;
-    const bool readable = position == cache->positions.end() || cache->file->define(position->second, ignored);
+    const bool readable = !position || cache->file->define(*position, ignored);
     sqlite3_result_int(context, readable ? 1 : 0);
+}
+
+// The file's catalogue says which tables Access keeps for itself; a SQLite-format base has only
+// the names to go by.
+void tableSystem(sqlite3_context* context, int, sqlite3_value** arguments)
+{
+    auto* cache = static_cast<PropertyCache*>(sqlite3_user_data(context));
+    const auto* table = reinterpret_cast<const char*>(sqlite3_value_text(arguments[0]));
+    if (table == nullptr)
+        return sqlite3_result_int(context, 0);
+    const std::string name = lowerCase(table);
+    bool system = name.rfind("msys", 0) == 0 || name.rfind("sqlite_", 0) == 0;
+    if (cache->file != nullptr)
+        if (const auto position = tablePosition(*cache, name))
+            system = cache->file->tables()[*position].system;
+    sqlite3_result_int(context, system ? 1 : 0);
 }
 
 void releaseCache(void* cache)
@@ -139,11 +165,13 @@ void registerJetCatalogueFunctions(sqlite3* db, jet::JetFile* file)
 {
     auto cache = std::make_unique<PropertyCache>();
     cache->file = file;
-    // Both functions share the cache; SQLite owns it from here and releases it with the first.
+    // The functions share the cache; SQLite owns it from here and releases it with the first.
     PropertyCache* shared = cache.get();
     sqlite3_create_function_v2(db, "kervane_column_property", 3, SQLITE_UTF8, cache.release(), sql::GuardedFunction<columnProperty>::call,
                                nullptr, nullptr, releaseCache);
     sqlite3_create_function_v2(db, "kervane_table_readable", 1, SQLITE_UTF8, shared, sql::GuardedFunction<tableReadable>::call, nullptr, nullptr,
+                               nullptr);
+    sqlite3_create_function_v2(db, "kervane_system_table", 1, SQLITE_UTF8, shared, sql::GuardedFunction<tableSystem>::call, nullptr, nullptr,
                                nullptr);
 }
 

@@ -6,6 +6,8 @@
 //   and for what the file does not say.
 // - kervane_table_readable(table): 0 for a table of the file whose definition cannot be read,
 //   which the catalogue then leaves out; 1 otherwise (and always for a SQLite-format base).
+// - kervane_system_table(table): 1 for a table Access keeps for itself (flagged so in the
+//   file's catalogue; in a SQLite-format base, named MSys… or sqlite_…), 0 otherwise.
 #include <sqlite3.h>
 
 namespace kervane::jet {

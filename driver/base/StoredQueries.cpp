@@ -19,6 +19,13 @@ void failWithText(sqlite3_context* context, int, sqlite3_value** values)
     sqlite3_result_error(context, text ? text : "", -1);
 }
 
+void isProcedure(sqlite3_context* context, int, sqlite3_value** values)
+{
+    const auto* callable = static_cast<const CallableQueries*>(sqlite3_user_data(context));
+    const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+    sqlite3_result_int(context, name != nullptr && callable->isProcedure(name) ? 1 : 0);
+}
+
 bool createView(sqlite3* db, const std::string& name, const std::string& select)
 {
     const std::string sql = "CREATE VIEW " + sql::quotedName(name) + " AS " + select;
@@ -97,6 +104,12 @@ std::string translatedSelect(sql::SchemaCatalogue& catalogue, const StoredQueryT
 
 }  // namespace
 
+void registerProcedureFunction(sqlite3* db, const CallableQueries& callable)
+{
+    sqlite3_create_function_v2(db, "kervane_procedure", 1, SQLITE_UTF8, const_cast<CallableQueries*>(&callable),
+                               sql::GuardedFunction<isProcedure>::call, nullptr, nullptr, nullptr);
+}
+
 void registerErrorFunction(sqlite3* db)
 {
     sqlite3_create_function_v2(db, "kv_error", 1, SQLITE_UTF8, nullptr, sql::GuardedFunction<failWithText>::call, nullptr, nullptr, nullptr);
@@ -120,6 +133,18 @@ std::string callOnlyMessage(const std::string& name, const std::string& kind, co
 void CallableQueries::add(const std::string& name, std::string accessSql)
 {
     m_queries.emplace_back(name, std::move(accessSql));
+}
+
+void CallableQueries::addRefused(const std::string& name)
+{
+    m_refused.push_back(name);
+}
+
+bool CallableQueries::isProcedure(std::string_view name) const
+{
+    const auto same = [name](const std::string& candidate) { return sql::equalIgnoringAsciiCase(candidate, name); };
+    return std::any_of(m_queries.begin(), m_queries.end(), [&](const auto& query) { return same(query.first); }) ||
+           std::any_of(m_refused.begin(), m_refused.end(), same);
 }
 
 std::optional<sql::Translation> CallableQueries::translate(const sql::Call& call, std::string_view callSql,
@@ -169,6 +194,7 @@ void createStoredQueryViews(sqlite3* db, sql::SchemaCatalogue& catalogue, const 
                                    "La requête " + quoted(query.name) + " est une requête " + query.kind +
                                        " : la base Access " + quoted(path) +
                                        " est en lecture seule, elle ne peut pas être exécutée.");
+                callable.addRefused(query.name);
                 progress = true;
             } else if (!query.selects || !query.parameters.empty()) {
                 createRefusingView(db, query.name,

@@ -24,6 +24,10 @@ void registerErrorFunction(sqlite3* db);
 class CallableQueries {
 public:
     void add(const std::string& name, std::string accessSql);
+    // An action query of a read-only file: a procedure no call may run.
+    void addRefused(const std::string& name);
+    // Whether `name` is one of the queries above: the catalogue lists it as a procedure.
+    bool isProcedure(std::string_view name) const;
     // The statements a call of a query kept here runs, its own ? markers numbered as ODBC
     // numbers them; nothing when the query is not kept here or the connection no longer has it
     // (its view gone: dropped, or its creation rolled back). Throws SqlError.
@@ -32,7 +36,12 @@ public:
 
 private:
     std::vector<std::pair<std::string, std::string>> m_queries;  // name, Access SQL; the latest last
+    std::vector<std::string> m_refused;
 };
+
+// kervane_procedure(name): 1 when `name` is a query of `callable`, 0 otherwise. `callable` must
+// outlive the connection's statements.
+void registerProcedureFunction(sqlite3* db, const CallableQueries& callable);
 
 // The statement making a view that refuses to be read with `message`, for a query read only by
 // a call or not at all; it still stands for the query among the connection's views.

@@ -7,13 +7,14 @@
 namespace kervane::odbc {
 namespace {
 
+// A stored query a call runs (an action query, one with parameters) is a procedure, not a view.
 const char* const TABLES_SQL = R"(SELECT * FROM (
-  SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER, name AS TABLE_NAME,
+  SELECT ?1000 AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER, name AS TABLE_NAME,
          CASE WHEN type = 'view' THEN 'VIEW'
-              WHEN name LIKE 'MSys%' OR lower(substr(name, 1, 7)) = 'sqlite_' THEN 'SYSTEM TABLE'
+              WHEN kervane_system_table(name) THEN 'SYSTEM TABLE'
               ELSE 'TABLE' END AS TABLE_TYPE,
          CAST(NULL AS TEXT) AS REMARKS
-  FROM sqlite_master WHERE type IN ('table', 'view'))
+  FROM sqlite_master WHERE type = 'table' OR (type = 'view' AND NOT kervane_procedure(name)))
 WHERE TABLE_NAME LIKE ?1 ESCAPE '\')";
 
 // Names in Access's order, as the rows of a query (accented names beside their letter).
@@ -21,16 +22,27 @@ const char* const TABLES_ORDER = " ORDER BY TABLE_TYPE, TABLE_NAME COLLATE ACCES
 
 const char* const TABLE_TYPES_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
   CAST(NULL AS TEXT) AS TABLE_NAME, column1 AS TABLE_TYPE, CAST(NULL AS TEXT) AS REMARKS
-  FROM (VALUES ('SYSTEM TABLE'), ('TABLE'), ('VIEW')) WHERE ?1 IS NOT NULL)";
+  FROM (VALUES ('SYSTEM TABLE'), ('TABLE'), ('VIEW')))";
 
-const char* const EMPTY_TABLES_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
-  CAST(NULL AS TEXT) AS TABLE_NAME, CAST(NULL AS TEXT) AS TABLE_TYPE, CAST(NULL AS TEXT) AS REMARKS WHERE ?1 IS NULL)";
+// The one catalogue is the database itself; there is no schema.
+const char* const CATALOGUES_SQL = R"(SELECT ?1000 AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
+  CAST(NULL AS TEXT) AS TABLE_NAME, CAST(NULL AS TEXT) AS TABLE_TYPE, CAST(NULL AS TEXT) AS REMARKS)";
+const char* const SCHEMAS_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
+  CAST(NULL AS TEXT) AS TABLE_NAME, CAST(NULL AS TEXT) AS TABLE_TYPE, CAST(NULL AS TEXT) AS REMARKS WHERE 0)";
+
+// The queries a call runs, whose results are a row set or a count of changed rows
+// (SQL_PT_FUNCTION); nothing is known of their parameters and results before they run.
+const char* const PROCEDURES_SQL = R"(SELECT ?1000 AS PROCEDURE_QUALIFIER, CAST(NULL AS TEXT) AS PROCEDURE_OWNER,
+  name AS PROCEDURE_NAME, NULL AS NUM_INPUT_PARAMS, NULL AS NUM_OUTPUT_PARAMS, NULL AS NUM_RESULT_SETS,
+  CAST(NULL AS TEXT) AS REMARKS, 2 AS PROCEDURE_TYPE
+  FROM sqlite_master WHERE type = 'view' AND kervane_procedure(name) AND name LIKE ?1 ESCAPE '\'
+  ORDER BY name COLLATE ACCESS)";
 
 // A SQLite table's only key column declared INTEGER and numbered by AUTOINCREMENT is the
 // AutoNumber column Access's COUNTER becomes: it is described as COUNTER again. A key column
 // never holds Null, as in Access; an Access file's column properties add its required
 // columns and its defaults, and a table of it whose definition cannot be read is left out.
-const char* const COLUMNS_SQL = R"(SELECT CAST(NULL AS TEXT) AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
+const char* const COLUMNS_SQL = R"(SELECT ?1000 AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
   t AS TABLE_NAME, name AS COLUMN_NAME,
   kervane_type_info(d, 1, ?3) AS DATA_TYPE, kervane_type_info(d, 2, ?3) AS TYPE_NAME,
   kervane_type_info(d, 3, ?3) AS PRECISION, kervane_type_info(d, 4, ?3) AS LENGTH,
@@ -85,6 +97,33 @@ std::vector<ColumnInfo> columnsColumns(bool odbc3)
     return columns;
 }
 
+std::vector<ColumnInfo> proceduresColumns(bool odbc3)
+{
+    std::vector<ColumnInfo> columns;
+    for (const char* name : {odbc3 ? "PROCEDURE_CAT" : "PROCEDURE_QUALIFIER", odbc3 ? "PROCEDURE_SCHEM" : "PROCEDURE_OWNER",
+                             "PROCEDURE_NAME"})
+        columns.push_back(catalogueColumnInfo(name, SQL_VARCHAR));
+    for (const char* name : {"NUM_INPUT_PARAMS", "NUM_OUTPUT_PARAMS", "NUM_RESULT_SETS"})
+        columns.push_back(catalogueColumnInfo(name, SQL_INTEGER));
+    columns.push_back(catalogueColumnInfo("REMARKS", SQL_VARCHAR));
+    columns.push_back(catalogueColumnInfo("PROCEDURE_TYPE", SQL_SMALLINT));
+    return columns;
+}
+
+// The catalogue's name in the queries above: a number past those of their other parameters.
+constexpr int kCatalogueParameter = 1000;
+
+// The statement's query, prepared, with the database's catalogue name bound.
+void prepareCatalogueQuery(Statement& statement, const std::string& sql)
+{
+    statement.prepareNative(sql);
+    const int index = kCatalogueParameter;
+    if (sqlite3_bind_parameter_count(statement.sqlite()) < index)
+        return;
+    const std::string name = catalogueName(statement);
+    sqlite3_bind_text(statement.sqlite(), index, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+}
+
 void bindPattern(Statement& statement, int index, const std::optional<std::string>& pattern)
 {
     const std::string& text = pattern && !pattern->empty() ? *pattern : std::string("%");
@@ -126,8 +165,9 @@ bool isEmpty(const std::optional<std::string>& value)
 void runTables(Statement& statement, const std::string& sql, const std::vector<std::string>& types,
                const std::optional<std::string>& pattern)
 {
-    statement.prepareNative(sql);
-    bindPattern(statement, 1, pattern);
+    prepareCatalogueQuery(statement, sql);
+    if (sqlite3_bind_parameter_index(statement.sqlite(), "?1") != 0)
+        bindPattern(statement, 1, pattern);
     for (std::size_t i = 0; i < types.size(); ++i)
         sqlite3_bind_text(statement.sqlite(), static_cast<int>(i) + 2, types[i].c_str(),
                           static_cast<int>(types[i].size()), SQLITE_TRANSIENT);
@@ -143,9 +183,10 @@ void listTables(Statement& statement, const TablesRequest& request)
         && isEmpty(request.table);
     if (onlyTypes)
         return runTables(statement, TABLE_TYPES_SQL, {}, request.types);
-    const bool catalogsOrSchemas = (isAll(request.catalog) || isAll(request.schema)) && isEmpty(request.table);
-    if (catalogsOrSchemas)
-        return runTables(statement, EMPTY_TABLES_SQL, {}, request.table);  // no catalogs, no schemas
+    if (isAll(request.catalog) && isEmpty(request.schema) && isEmpty(request.table))
+        return runTables(statement, CATALOGUES_SQL, {}, request.table);
+    if (isAll(request.schema) && isEmpty(request.catalog) && isEmpty(request.table))
+        return runTables(statement, SCHEMAS_SQL, {}, request.table);
     std::string sql = TABLES_SQL;
     std::vector<std::string> types;
     if (request.types && !isAll(request.types))
@@ -161,12 +202,20 @@ void listTables(Statement& statement, const TablesRequest& request)
 
 void listColumns(Statement& statement, const ColumnsRequest& request)
 {
-    statement.prepareNative(COLUMNS_SQL);
+    prepareCatalogueQuery(statement, COLUMNS_SQL);
     bindPattern(statement, 1, request.table);
     bindPattern(statement, 2, request.column);
     sqlite3_bind_int(statement.sqlite(), 3, statement.isOdbc3() ? 1 : 0);
     statement.execute();
     statement.describeColumns(columnsColumns(statement.isOdbc3()));
+}
+
+void listProcedures(Statement& statement, const std::optional<std::string>& pattern)
+{
+    prepareCatalogueQuery(statement, PROCEDURES_SQL);
+    bindPattern(statement, 1, pattern);
+    statement.execute();
+    statement.describeColumns(proceduresColumns(statement.isOdbc3()));
 }
 
 }  // namespace kervane::odbc

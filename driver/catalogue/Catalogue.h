@@ -1,5 +1,6 @@
 #pragma once
-// SQLTables and SQLColumns, answered by queries on the schema of the SQLite connection.
+// SQLTables, SQLColumns and SQLProcedures, answered by queries on the schema of the SQLite
+// connection.
 #include "driver/handles/Statement.h"
 
 #include <optional>
@@ -21,5 +22,8 @@ struct ColumnsRequest {
 
 void listTables(Statement& statement, const TablesRequest& request);
 void listColumns(Statement& statement, const ColumnsRequest& request);
+// The stored queries a call runs (action queries, queries with parameters) whose names match
+// the search pattern.
+void listProcedures(Statement& statement, const std::optional<std::string>& pattern);
 
 }  // namespace kervane::odbc

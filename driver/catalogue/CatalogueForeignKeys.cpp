@@ -42,12 +42,13 @@ CatalogueValue primaryKeyName(Database& database, const Relation& relation)
     return key->name;
 }
 
-void addRows(Database& database, const Relation& relation, std::vector<CatalogueRow>& rows)
+void addRows(Database& database, const std::string& catalogue, const Relation& relation,
+             std::vector<CatalogueRow>& rows)
 {
     const CatalogueValue keyName = primaryKeyName(database, relation);
     const CatalogueValue name = relation.name ? CatalogueValue{*relation.name} : CatalogueValue{};
     for (std::size_t i = 0; i < relation.foreignColumns.size(); ++i)
-        rows.push_back(CatalogueRow{{}, {}, relation.primaryTable, relation.primaryColumns[i], {}, {},
+        rows.push_back(CatalogueRow{catalogue, {}, relation.primaryTable, relation.primaryColumns[i], catalogue, {},
                                     relation.foreignTable, relation.foreignColumns[i], static_cast<long long>(i + 1),
                                     static_cast<long long>(relation.updateRule),
                                     static_cast<long long>(relation.deleteRule), name, keyName,
@@ -73,7 +74,7 @@ void listForeignKeys(Statement& statement, const ForeignKeysRequest& request)
             return byPrimary ? nameBefore(a.foreignTable, b.foreignTable) : nameBefore(a.primaryTable, b.primaryTable);
         });
         for (const Relation& relation : relations)
-            addRows(database, relation, rows);
+            addRows(database, catalogueName(statement), relation, rows);
     }
     showRows(statement, FOREIGN_KEY_COLUMNS, rows);
 }

@@ -108,11 +108,12 @@ void listStatistics(Statement& statement, const StatisticsRequest& request)
 {
     std::vector<CatalogueRow> rows;
     if (const auto table = described(statement, request.table, request.countRows)) {
-        rows.push_back(CatalogueRow{{}, {}, table->name, {}, {}, {}, static_cast<long long>(SQL_TABLE_STAT), {}, {}, {},
+        const std::string catalogue = catalogueName(statement);
+        rows.push_back(CatalogueRow{catalogue, {}, table->name, {}, {}, {}, static_cast<long long>(SQL_TABLE_STAT), {}, {}, {},
                                     optionalNumber(table->rowCount), {}, {}});
         for (const TableIndex* index : indexOrder(*table, request.uniqueOnly))
             for (std::size_t i = 0; i < index->columns.size(); ++i)
-                rows.push_back(CatalogueRow{{}, {}, table->name, index->unique ? 0LL : 1LL, {}, index->name,
+                rows.push_back(CatalogueRow{catalogue, {}, table->name, index->unique ? 0LL : 1LL, {}, index->name,
                                             static_cast<long long>(SQL_INDEX_OTHER), static_cast<long long>(i + 1),
                                             index->columns[i].name, std::string(index->columns[i].descending ? "D" : "A"),
                                             {}, {}, {}});
@@ -126,7 +127,8 @@ void listPrimaryKeys(Statement& statement, const std::optional<std::string>& tab
     if (const auto table = described(statement, tableName, false))
         if (const TableIndex* key = primaryKey(*table))
             for (std::size_t i = 0; i < key->columns.size(); ++i)
-                rows.push_back(CatalogueRow{{}, {}, table->name, key->columns[i].name, static_cast<long long>(i + 1),
+                rows.push_back(CatalogueRow{catalogueName(statement), {}, table->name, key->columns[i].name,
+                                            static_cast<long long>(i + 1),
                                             key->name});
     showRows(statement, PRIMARY_KEY_COLUMNS, rows);
 }

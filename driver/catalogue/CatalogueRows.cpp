@@ -1,5 +1,7 @@
 #include "driver/catalogue/CatalogueRows.h"
 
+#include "driver/handles/Connection.h"
+
 namespace kervane::odbc {
 namespace {
 
@@ -54,6 +56,15 @@ ColumnInfo catalogueColumnInfo(const char* name, SQLSMALLINT type)
         info.type = ColumnType{SQL_VARCHAR, 128, 0, "VARCHAR", TextForm::Plain};
     }
     return info;
+}
+
+std::string catalogueName(Statement& statement)
+{
+    const std::string& path = statement.connection().database().path();
+    const std::size_t dot = path.rfind('.');
+    const std::size_t slash = path.rfind('/');
+    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return extension ? path.substr(0, dot) : path;
 }
 
 void showRows(Statement& statement, std::span<const CatalogueColumn> columns, const std::vector<CatalogueRow>& rows)

@@ -28,6 +28,10 @@ ColumnInfo catalogueColumnInfo(const char* name, SQLSMALLINT type);
 // Makes `rows` (each as long as `columns`) the statement's result, in their order.
 void showRows(Statement& statement, std::span<const CatalogueColumn> columns, const std::vector<CatalogueRow>& rows);
 
+// The catalogue every table belongs to: the database's path without its extension, as Access
+// names a database in a qualified name ("/bases/Ventes" for /bases/Ventes.mdb).
+std::string catalogueName(Statement& statement);
+
 // A catalogue name argument: absent or empty means "any".
 inline bool givenName(const std::optional<std::string>& name)
 {

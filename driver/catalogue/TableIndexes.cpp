@@ -1,6 +1,7 @@
 #include "driver/catalogue/TableIndexes.h"
 
 #include "driver/base/SchemaQuery.h"
+#include "driver/catalogue/DeclaredConstraints.h"
 #include "driver/jet/index/JetIndexList.h"
 
 #include <algorithm>
@@ -20,27 +21,48 @@ std::vector<TableColumn> readColumns(sqlite3* db, const std::string& table, bool
     return columns;
 }
 
+// The name a key was given with CONSTRAINT, or `unnamed`.
+std::string declaredName(const std::vector<DeclaredConstraint>& constraints, DeclaredConstraint::Kind kind,
+                         const std::vector<IndexedColumn>& columns, const std::string& unnamed)
+{
+    std::vector<std::string> names;
+    for (const IndexedColumn& column : columns)
+        names.push_back(column.name);
+    for (const DeclaredConstraint& constraint : constraints)
+        if (constraint.kind == kind && !constraint.name.empty() && sameColumnNames(constraint.columns, names))
+            return constraint.name;
+    return unnamed;
+}
+
 // SQLite: the primary key from the columns' key positions (a rowid key has no index of its
-// own), the other indexes from the index list; expression parts of an index are left out.
+// own), the other indexes from the index list; expression parts of an index are left out. Keys
+// are named as the table's statement named them.
 void readSqliteIndexes(sqlite3* db, TableDescription& table)
 {
+    const std::vector<DeclaredConstraint> constraints = declaredConstraints(db, table.name);
     TableIndex key{PRIMARY_KEY_NAME, true, true, true, {}};
     forEachRow(db, "SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk", {table.name},
                [&key](sqlite3_stmt* row) { key.columns.push_back(IndexedColumn{textAt(row, 0).value_or(""), false}); });
+    key.name = declaredName(constraints, DeclaredConstraint::Kind::PrimaryKey, key.columns, key.name);
     if (!key.columns.empty())
         table.indexes.push_back(std::move(key));
     std::vector<TableIndex> others;
-    forEachRow(db, R"(SELECT name, "unique" FROM pragma_index_list(?1) WHERE origin <> 'pk')", {table.name},
-               [&others](sqlite3_stmt* row) {
+    std::vector<bool> fromConstraint;
+    forEachRow(db, R"(SELECT name, "unique", origin = 'u' FROM pragma_index_list(?1) WHERE origin <> 'pk')",
+               {table.name}, [&](sqlite3_stmt* row) {
                    others.push_back(TableIndex{textAt(row, 0).value_or(""), false, sqlite3_column_int(row, 1) != 0,
                                                false, {}});
+                   fromConstraint.push_back(sqlite3_column_int(row, 2) != 0);
                });
-    for (TableIndex& index : others) {
+    for (std::size_t i = 0; i < others.size(); ++i) {
+        TableIndex& index = others[i];
         forEachRow(db, R"(SELECT name, "desc" FROM pragma_index_xinfo(?1) WHERE key = 1 AND name IS NOT NULL
                           ORDER BY seqno)",
                    {index.name}, [&index](sqlite3_stmt* row) {
                        index.columns.push_back(IndexedColumn{textAt(row, 0).value_or(""), sqlite3_column_int(row, 1) != 0});
                    });
+        if (fromConstraint[i])
+            index.name = declaredName(constraints, DeclaredConstraint::Kind::Unique, index.columns, index.name);
         if (!index.columns.empty())
             table.indexes.push_back(std::move(index));
     }

@@ -1,6 +1,7 @@
 #include "driver/catalogue/TableRelations.h"
 
 #include "driver/base/SchemaQuery.h"
+#include "driver/catalogue/DeclaredConstraints.h"
 
 #include <map>
 
@@ -34,6 +35,18 @@ std::vector<std::string> primaryKeyColumns(sqlite3* db, const std::string& table
     return columns;
 }
 
+// The name the foreign key was given with CONSTRAINT; else, as Access names a relationship,
+// the referenced table's name followed by the referring one's.
+std::string relationName(const std::vector<DeclaredConstraint>& constraints, const Relation& relation)
+{
+    for (const DeclaredConstraint& constraint : constraints)
+        if (constraint.kind == DeclaredConstraint::Kind::ForeignKey && !constraint.name.empty() &&
+            sameName(constraint.referencedTable, relation.primaryTable) &&
+            sameColumnNames(constraint.columns, relation.foreignColumns))
+            return constraint.name;
+    return relation.primaryTable + relation.foreignTable;
+}
+
 std::vector<Relation> sqliteRelations(sqlite3* db)
 {
     std::vector<std::string> tables;
@@ -54,8 +67,10 @@ std::vector<Relation> sqliteRelations(sqlite3* db)
                        relation.updateRule = ruleFor(textAt(row, 4));
                        relation.deleteRule = ruleFor(textAt(row, 5));
                    });
+        const std::vector<DeclaredConstraint> constraints = declaredConstraints(db, table);
         for (auto& [id, relation] : byId) {
             relation.primaryTable = schemaName(db, relation.primaryTable).value_or(relation.primaryTable);
+            relation.name = relationName(constraints, relation);
             if (relation.primaryColumns.empty())
                 relation.primaryColumns = primaryKeyColumns(db, relation.primaryTable);
             if (relation.primaryColumns.size() == relation.foreignColumns.size())

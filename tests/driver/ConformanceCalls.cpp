@@ -472,6 +472,11 @@ void fetchAndCatalogueCalls(Calls& t)
         const auto columns = s.texts(4);  // PKCOLUMN_NAME: what refers to the table refers to its key
         EXPECT_TRUE(std::all_of(columns.begin(), columns.end(), [&](const std::string& c) { return c == b.key; }));
     }};
+    t[SQL_API_SQLPROCEDURES] = {"SQLProcedures", false, [](B b) {
+        Statement s(b);
+        s.check(SQLProcedures(s.h, nullptr, 0, nullptr, 0, sql(b.table), SQL_NTS));
+        EXPECT_TRUE(s.texts(3).empty());  // a table is no procedure
+    }};
     t[SQL_API_SQLGETTYPEINFO] = {"SQLGetTypeInfo", false, [](B b) {
         Statement s(b);
         s.check(SQLGetTypeInfo(s.h, SQL_INTEGER));

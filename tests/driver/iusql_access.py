@@ -30,7 +30,7 @@ def check_nwind(dsn):
     # iusql prints each UTF-16 unit as its low byte: the table name arrives as U+00E4, one
     # unit, not as the two units of its UTF-8 bytes.
     tables = iusql(dsn, "help")
-    assert [b"", b"", b"Ums\xe4tze", b"TABLE", b""] in tables, tables
+    assert [b"Ums\xe4tze", b"TABLE"] in [line[2:4] for line in tables], tables
     # Every column of every table is read without an error. (iusql prints a value longer than
     # its 300-character column as empty: it shows only values read whole.)
     names = [line[2] for line in tables[1:] if len(line) > 3 and line[3] == b"TABLE"]

@@ -204,11 +204,17 @@ protected:
     }
 };
 
-TEST_P(JetStoredQueries, TheNineQueriesAreListedAsViews)
+// Queries that give rows are views; the others, run by a call, are procedures.
+TEST_P(JetStoredQueries, TheNineQueriesAreViewsOrProcedures)
 {
-    EXPECT_EQ(listed("VIEW"), (std::vector<std::string>{"AppendQuery", "CrosstabQuery", "DataDefinitionQuery",
-                                                        "DeleteQuery", "MakeTableQuery", "PassthroughQuery",
-                                                        "SelectQuery", "UnionQuery", "UpdateQuery"}));
+    EXPECT_EQ(listed("VIEW"), (std::vector<std::string>{"CrosstabQuery", "SelectQuery", "UnionQuery"}));
+    Instruction stmt(m_session->connexion);
+    ASSERT_EQ(SQLProcedures(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0), SQL_SUCCESS);
+    std::vector<std::string> procedures;
+    for (const Row& row : fetchAll(stmt.handle()))
+        procedures.push_back(row[2].value_or(""));
+    EXPECT_EQ(procedures, (std::vector<std::string>{"AppendQuery", "DataDefinitionQuery", "DeleteQuery",
+                                                    "MakeTableQuery", "PassthroughQuery", "UpdateQuery"}));
 }
 
 TEST_P(JetStoredQueries, ASelectQueryIsSelectableAndCallable)
@@ -291,6 +297,16 @@ TEST_P(ComplexValuesSql, EachValueIsARow)
               (Texts{hex("this is some test data for attachment."), hex("this is some more test data for attachment.")}));
     // * stays the table's own columns.
     EXPECT_EQ(rows("SELECT * FROM Table1 WHERE [multi-value-data].Value = 'value2'").front().size(), 6u);
+    // The tables holding the values are flagged as the file's own: system tables.
+    Instruction stmt(m_session->connexion);
+    std::string pattern = "f\\_%";
+    ASSERT_EQ(SQLTables(stmt.handle(), nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(pattern.data()), SQL_NTS,
+                        nullptr, 0),
+              SQL_SUCCESS);
+    const std::vector<Row> hidden = fetchAll(stmt.handle());
+    EXPECT_FALSE(hidden.empty());
+    for (const Row& table : hidden)
+        EXPECT_EQ(table[3], "SYSTEM TABLE") << table[2].value_or("");
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ComplexValuesSql,

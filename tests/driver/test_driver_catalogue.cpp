@@ -28,15 +28,24 @@ TEST_F(CatalogueTest, TablesListEveryTableAndViewWithOdbc2NamesSortedByTypeThenN
     SQLLEN count = 0;
     EXPECT_EQ(SQLRowCount(stmt.handle(), &count), SQL_SUCCESS);
     EXPECT_EQ(count, -1);
+    // Every table of the one catalogue, the base: its path without the extension.
     const auto none = std::nullopt;
+    const std::string base = m_base.substr(0, m_base.rfind('.'));
     EXPECT_EQ(fetchAll(stmt.handle()), (std::vector<Row>{
-                                           {none, none, "MSysObjects", "SYSTEM TABLE", none},
-                                           {none, none, "sqlite_sequence", "SYSTEM TABLE", none},
-                                           {none, none, "BASE", "TABLE", none},
-                                           {none, none, "COMPTEUR", "TABLE", none},
-                                           {none, none, "UTILR", "TABLE", none},
-                                           {none, none, "V_UTILR", "VIEW", none},
+                                           {base, none, "MSysObjects", "SYSTEM TABLE", none},
+                                           {base, none, "sqlite_sequence", "SYSTEM TABLE", none},
+                                           {base, none, "BASE", "TABLE", none},
+                                           {base, none, "COMPTEUR", "TABLE", none},
+                                           {base, none, "UTILR", "TABLE", none},
+                                           {base, none, "V_UTILR", "VIEW", none},
                                        }));
+    stmt.close();
+    std::string all = "%", empty;
+    ASSERT_EQ(SQLTables(stmt.handle(), reinterpret_cast<SQLCHAR*>(all.data()), SQL_NTS,
+                        reinterpret_cast<SQLCHAR*>(empty.data()), SQL_NTS, reinterpret_cast<SQLCHAR*>(empty.data()),
+                        SQL_NTS, nullptr, 0),
+              SQL_SUCCESS);
+    EXPECT_EQ(fetchAll(stmt.handle()), (std::vector<Row>{{base, none, none, none, none}}));
 
     stmt.close();
     std::string types = "'VIEW'";

@@ -21,10 +21,11 @@ protected:
             "CREATE UNIQUE INDEX CLIENT_NOM ON CLIENT(NOM);"
             "CREATE INDEX CLIENT_VILLE ON CLIENT(VILLE DESC, SOLDE);"
             "CREATE TABLE COMMANDE(NUMCDE LONG NOT NULL, LIGNE SHORT NOT NULL,"
-            " CLIENT LONG REFERENCES CLIENT(NUM) ON DELETE CASCADE, QTE DOUBLE, PRIMARY KEY (NUMCDE, LIGNE));"
-            "CREATE TABLE REMARQUE(NUMCDE LONG, LIGNE SHORT, TEXTE MEMO,"
-            " FOREIGN KEY (NUMCDE, LIGNE) REFERENCES COMMANDE(NUMCDE, LIGNE) ON UPDATE CASCADE);"
-            "CREATE TABLE SANS_CLE(CODE TEXT(5) NOT NULL UNIQUE, LIBELLE TEXT(20));"
+            " CLIENT LONG REFERENCES CLIENT(NUM) ON DELETE CASCADE, QTE DOUBLE,"
+            " CONSTRAINT CLE_COMMANDE PRIMARY KEY (NUMCDE, LIGNE));"
+            "CREATE TABLE REMARQUE(NUMCDE LONG, LIGNE SHORT, TEXTE MEMO, CONSTRAINT [REMARQUE DE] FOREIGN KEY"
+            " (NUMCDE, LIGNE) REFERENCES COMMANDE(NUMCDE, LIGNE) ON UPDATE CASCADE);"
+            "CREATE TABLE SANS_CLE(CODE TEXT(5) NOT NULL CONSTRAINT CODE_UNIQUE UNIQUE, LIBELLE TEXT(20));"
             "CREATE TABLE TYPES(T TEXT(10), M MEMO, B BYTE, S SHORT, L LONG, C COUNTER, F SINGLE, D DOUBLE,"
             " CU CURRENCY, DT DATETIME, YN YESNO, O OLEOBJECT, G GUID, DE DECIMAL(10, 2));"
             "INSERT INTO CLIENT(NOM) VALUES ('Durand'), ('Martin'), ('Petit');");
@@ -186,6 +187,12 @@ TEST_F(MetadataTest, StatisticsListTheTableThenUniqueThenOtherIndexesColumnByCol
     ASSERT_EQ(unique.size(), 3u);
     EXPECT_EQ(unique[0].at("CARDINALITY"), std::nullopt);  // not counted for a quick answer
     EXPECT_EQ(column(unique, "INDEX_NAME"), (std::vector<std::string>{"", "CLIENT_NOM", "PrimaryKey"}));
+    // A unique constraint's index under the constraint's name.
+    stmt.close();
+    EXPECT_EQ(column(catalogueRows(stmt.handle(), SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, text("SANS_CLE"),
+                                                                SQL_NTS, SQL_INDEX_UNIQUE, SQL_QUICK)),
+                     "INDEX_NAME"),
+              (std::vector<std::string>{"", "CODE_UNIQUE"}));
 
     EXPECT_EQ(SQLStatistics(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, SQL_INDEX_ALL, SQL_QUICK), SQL_ERROR);
     EXPECT_EQ(diagRec(SQL_HANDLE_STMT, stmt.handle()).state, "HY009");
@@ -207,7 +214,10 @@ TEST_F(MetadataTest, PrimaryKeysAndBestRowIdentifiers)
     const std::vector<Record> key = records(stmt.handle());
     EXPECT_EQ(column(key, "COLUMN_NAME"), (std::vector<std::string>{"NUMCDE", "LIGNE"}));
     EXPECT_EQ(column(key, "KEY_SEQ"), (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(column(key, "PK_NAME"), (std::vector<std::string>{"PrimaryKey", "PrimaryKey"}));
+    // The key's name as the table's statement gave it; the database's path, without its
+    // extension, as every table's catalogue.
+    EXPECT_EQ(column(key, "PK_NAME"), (std::vector<std::string>{"CLE_COMMANDE", "CLE_COMMANDE"}));
+    EXPECT_EQ(key[0].at("TABLE_CAT"), m_base.substr(0, m_base.rfind('.')));
     stmt.close();
     EXPECT_TRUE(
         catalogueRows(stmt.handle(), SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("SANS_CLE"), SQL_NTS))
@@ -257,6 +267,7 @@ TEST_F(MetadataTest, ForeignKeysBothWaysWithTheirRulesAndKeyOrder)
     EXPECT_EQ(keys[0].at("DELETE_RULE"), std::to_string(SQL_CASCADE));
     EXPECT_EQ(keys[0].at("UPDATE_RULE"), std::to_string(SQL_NO_ACTION));
     EXPECT_EQ(keys[0].at("PK_NAME"), "PrimaryKey");
+    EXPECT_EQ(keys[0].at("FK_NAME"), "CLIENTCOMMANDE");  // unnamed: as Access names a relationship
 
     // A table's own keys: a key of two columns, in key order.
     stmt.close();
@@ -267,6 +278,8 @@ TEST_F(MetadataTest, ForeignKeysBothWaysWithTheirRulesAndKeyOrder)
     EXPECT_EQ(column(keys, "KEY_SEQ"), (std::vector<std::string>{"1", "2"}));
     EXPECT_EQ(column(keys, "PKTABLE_NAME"), (std::vector<std::string>{"COMMANDE", "COMMANDE"}));
     EXPECT_EQ(keys[0].at("UPDATE_RULE"), std::to_string(SQL_CASCADE));
+    EXPECT_EQ(column(keys, "FK_NAME"), (std::vector<std::string>{"REMARQUE DE", "REMARQUE DE"}));
+    EXPECT_EQ(keys[0].at("PK_NAME"), "CLE_COMMANDE");
 
     // Both tables named: only the key between them.
     EXPECT_TRUE(catalogueRows(stmt.handle(),
