@@ -1,5 +1,7 @@
 #include "driver/handles/Parameters.h"
 
+#include <algorithm>
+
 namespace kervane::odbc {
 
 SQLSMALLINT effectiveCType(const ParameterBinding& binding)
@@ -29,6 +31,39 @@ SQLSMALLINT effectiveCType(const ParameterBinding& binding)
     case SQL_VARBINARY:
     case SQL_LONGVARBINARY: return SQL_C_BINARY;
     default: return SQL_C_CHAR;  // texts, and exact numbers (NUMERIC, DECIMAL) as ODBC says
+    }
+}
+
+std::string declarationForBinding(const ParameterBinding& binding)
+{
+    switch (binding.sqlType) {
+    case SQL_BIT: return "BIT";
+    case SQL_TINYINT: return "BYTE";
+    case SQL_SMALLINT: return "SHORT";
+    case SQL_INTEGER: return "LONG";
+    case SQL_REAL: return "SINGLE";
+    case SQL_FLOAT:
+    case SQL_DOUBLE: return "DOUBLE";
+    case SQL_NUMERIC:
+    case SQL_DECIMAL: {
+        // Access's decimals hold 1 to 28 digits.
+        const SQLULEN precision = std::clamp<SQLULEN>(binding.columnSize, 1, 28);
+        const SQLSMALLINT scale = std::clamp<SQLSMALLINT>(binding.digits, 0, static_cast<SQLSMALLINT>(precision));
+        return "DECIMAL(" + std::to_string(precision) + ", " + std::to_string(scale) + ")";
+    }
+    case SQL_DATE:
+    case SQL_TIME:
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TYPE_TIMESTAMP: return "DATETIME";
+    case SQL_LONGVARCHAR:
+    case SQL_WLONGVARCHAR: return "MEMO";
+    case SQL_BINARY:
+    case SQL_VARBINARY: return "VARBINARY(255)";
+    case SQL_LONGVARBINARY: return "LONGBINARY";
+    case SQL_GUID: return "GUID";
+    default: return {};  // texts and big integers: as their values come
     }
 }
 

@@ -42,6 +42,9 @@ struct ParameterCell {
 
 // The C type a parameter is read as: its own, or for SQL_C_DEFAULT the one its SQL type implies.
 SQLSMALLINT effectiveCType(const ParameterBinding& binding);
+// The column declaration a parameter's SQL type stands for ("DATETIME", "DECIMAL(4, 2)"…), as
+// Access types a parameter shown in a result column; empty for a type Access has no column of.
+std::string declarationForBinding(const ParameterBinding& binding);
 // Bytes of one value of a fixed-size C type; 0 for texts and binaries.
 std::size_t fixedSize(SQLSMALLINT cType);
 // Whether the C type is one the driver converts.

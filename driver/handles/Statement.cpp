@@ -38,6 +38,7 @@ void Statement::forgetStatement() noexcept
     m_preludes.clear();
     m_deferred.clear();
     m_accessTypes.clear();
+    m_columnParameters.clear();
     m_parameterUses.clear();
     m_run = ParameterRun{};
 }
@@ -50,6 +51,7 @@ void Statement::prepare(std::string_view sql)
         throw OdbcError{"42000", "L'instruction SQL est vide.", 0};
     sql::Translation translation = m_connection.database().translate(sql);
     m_accessTypes = std::move(translation.columnTypes);
+    m_columnParameters = std::move(translation.columnParameters);
     m_parameterUses = std::move(translation.parameters);
     m_countsChanges = translation.kind == sql::Translation::Kind::Changes;
     m_onlyReads = translation.kind == sql::Translation::Kind::Rows;
@@ -247,6 +249,18 @@ bool Statement::hasAccessType(int column) const noexcept
     return index < m_accessTypes.size() && !sql::declarationFor(m_accessTypes[index]).empty();
 }
 
+ColumnType Statement::expressionType(int column, bool hasRow) const
+{
+    const auto index = static_cast<std::size_t>(column);
+    if (hasAccessType(column))
+        return typeFromDeclared(sql::declarationFor(m_accessTypes[index]));
+    if (index < m_columnParameters.size() && m_columnParameters[index] != 0)
+        if (const ParameterBinding* binding = boundParameter(m_columnParameters[index]))
+            if (const std::string declared = declarationForBinding(*binding); !declared.empty())
+                return typeFromDeclared(declared);
+    return hasRow ? typeFromValue(sqlite3_column_type(m_statement.get(), column)) : ColumnType{};
+}
+
 int Statement::step()
 {
     return sqlite3_step(m_statement.get());
@@ -262,7 +276,7 @@ void Statement::readColumns()
         // Only expression columns change: their type comes from the first value.
         for (int i = 0; i < count; ++i)
             if (sqlite3_column_decltype(statement, i) == nullptr && !hasAccessType(i))
-                m_columns[static_cast<std::size_t>(i)].type = typeFromValue(sqlite3_column_type(statement, i));
+                m_columns[static_cast<std::size_t>(i)].type = expressionType(i, true);
         return;
     }
     m_columns.assign(static_cast<std::size_t>(count), ColumnInfo{});
@@ -272,12 +286,7 @@ void Statement::readColumns()
         const char* name = sqlite3_column_name(statement, i);
         info.name = name ? name : "";
         const char* declared = sqlite3_column_decltype(statement, i);
-        if (declared != nullptr)
-            info.type = typeFromDeclared(declared);
-        else if (hasAccessType(i))
-            info.type = typeFromDeclared(sql::declarationFor(m_accessTypes[static_cast<std::size_t>(i)]));
-        else
-            info.type = hasRow ? typeFromValue(sqlite3_column_type(statement, i)) : ColumnType{};
+        info.type = declared != nullptr ? typeFromDeclared(declared) : expressionType(i, hasRow);
         const char* table = sqlite3_column_table_name(statement, i);
         const char* origin = sqlite3_column_origin_name(statement, i);
         const char* schema = sqlite3_column_database_name(statement, i);

@@ -158,6 +158,9 @@ private:
     void forgetStatement() noexcept;
     void readColumns();
     bool hasAccessType(int column) const noexcept;
+    // The type of a result column SQLite declares nothing for: its Access type, the type its
+    // parameter is bound with, or else its first value's (nothing known before a row).
+    ColumnType expressionType(int column, bool hasRow) const;
     void compile(std::string_view sql);
     void runPreludes();
     void undoChange(bool ownSavepoint) noexcept;
@@ -197,6 +200,7 @@ private:
     std::string m_deferred;
     // Access types of the result columns, from the translation.
     std::vector<sql::AccessType> m_accessTypes;
+    std::vector<int> m_columnParameters;
     // What the translation tells of each parameter, the application's bindings, and an
     // execution waiting for data.
     std::vector<sql::ParameterUse> m_parameterUses;

@@ -13,8 +13,10 @@ Translation rows(const WrittenSelect& written)
     Translation translation;
     translation.kind = Translation::Kind::Rows;
     translation.statements.push_back(written.sql);
-    for (const OutputColumn& column : written.columns)
+    for (const OutputColumn& column : written.columns) {
         translation.columnTypes.push_back(column.type);
+        translation.columnParameters.push_back(column.parameter);
+    }
     return translation;
 }
 

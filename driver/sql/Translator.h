@@ -22,6 +22,9 @@ struct Translation {
     std::vector<std::string> statements;
     // Access type of each result column of the last statement (Rows only).
     std::vector<AccessType> columnTypes;
+    // For each of them, the number of the parameter it shows alone (SELECT ? AS x), else 0: its
+    // type is the one the application binds.
+    std::vector<int> columnParameters;
     // One entry per parameter, numbered as ODBC numbers them.
     std::vector<ParameterUse> parameters;
     // SELECT … INTO: the new table as Access SQL declares it ("CREATE TABLE [t] ([c] LONG, …)"),

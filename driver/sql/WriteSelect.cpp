@@ -188,7 +188,8 @@ std::string Writer::selectCore(const Select& select, Scope& scope, std::vector<O
         std::string name = item.alias;
         if (name.empty())
             name = expr.kind == ExprKind::Column ? written.name : "Expr" + std::to_string(m_expressionNumber++);
-        columns.push_back(OutputColumn{name, written.type, written.declared, sql});
+        columns.push_back(OutputColumn{name, written.type, written.declared, sql,
+                                       expr.kind == ExprKind::Parameter ? written.parameter : 0});
         if (collateTexts && mayBeText(written.type))
             sql += std::string(" COLLATE ") + ACCESS_COLLATION;
         const bool plainColumn = expr.kind == ExprKind::Column && item.alias.empty() && !collateTexts;

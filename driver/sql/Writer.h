@@ -57,6 +57,7 @@ struct OutputColumn {
     AccessType type = AccessType::Unknown;
     std::string declared;
     std::string expression;  // the SQL computing it in its own SELECT
+    int parameter = 0;       // the parameter it shows when it is one alone (its number), else 0
 };
 
 struct WrittenSelect {

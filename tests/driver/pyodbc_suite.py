@@ -11,7 +11,8 @@ every-type table of testV2000.mdb and testV1997.mdb, with the values their READM
 Python's own types (nwind.mdb's figures are the C++ driver tests'); then the same types,
 parameter sets, transactions and diagnostics on copies of Access 2007 and 2010 files (.accdb),
 through the driver's other name, their tables made by the driver's own writer. SELECT @@IDENTITY
-after inserts, on the SQLite base and on copies of the Access 97 and 2000 files.
+after inserts and parameters alone in a select list, on the SQLite base and on copies of the
+Access 97 and 2000 files.
 Exits 77 (skipped) without pyodbc; the Access part is skipped without the test data."""
 import datetime
 import os
@@ -30,6 +31,7 @@ except ImportError:
     sys.exit(77)
 
 DRIVER = "DRIVER={Microsoft Access Driver (*.mdb)};DBQ="
+ACE_DRIVER = "DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ="
 PREFIX = "[Kervane][Pilote ODBC Access]"
 
 # Access type -> values written and read back equal (the limits of each type among them).
@@ -209,7 +211,7 @@ def check_data_source(folder, base):
     connection.close()
 
 
-def check_identity(base, driver=DRIVER):
+def check_identity(base, driver):
     """SELECT @@IDENTITY after an insert, as ORMs run it: the AutoNumber the row got (0 before any)."""
     connection = pyodbc.connect(driver + base, autocommit=True)
     cursor = connection.cursor()
@@ -219,7 +221,18 @@ def check_identity(base, driver=DRIVER):
         assert cursor.execute("SELECT @@IDENTITY").fetchone()[0] == expected, base
         if expected == 2:  # a number once given is not given again
             cursor.execute("DELETE FROM NUMEROS WHERE N = 1")
+    check_select_list_parameters(cursor)
     connection.close()
+
+
+def check_select_list_parameters(cursor):
+    """A parameter alone in the select list comes back as the type it was bound with (a date as
+    Access's one Date/Time type)."""
+    for value, expected in ((datetime.datetime(2020, 1, 2, 3, 4, 5), datetime.datetime(2020, 1, 2, 3, 4, 5)),
+                            (datetime.date(2020, 1, 2), datetime.datetime(2020, 1, 2)),
+                            (Decimal("12.34"), Decimal("12.34")), (True, True)):
+        got = cursor.execute("SELECT ? AS X", value).fetchone()[0]
+        assert got == expected and type(got) is type(expected), (value, got)
 
 
 def check_sqlite_base(folder):
@@ -231,7 +244,7 @@ def check_sqlite_base(folder):
     check_errors(connection)
     connection.close()
     check_transactions(base)
-    check_identity(base)
+    check_identity(base, ACE_DRIVER)
     check_data_source(folder, base)
 
 
@@ -297,9 +310,6 @@ def check_every_type(path):
     for row in rows:
         assert [type(v) for v in row] == [type(v) for v in TABLE1[0]], (path, row)
     connection.close()
-
-
-ACE_DRIVER = "DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};DBQ="
 
 
 def check_access_2007_file(folder, original):
