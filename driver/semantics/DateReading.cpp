@@ -1,7 +1,9 @@
-// The lenient date readers: Access SQL literals (US order) and user texts (French order).
+// The lenient date readers: Access SQL literals (US order) and user texts (the order of the
+// user's locale).
 // The text is cut into numbers, words and separators, then read as an optional date part
 // followed by an optional time part.
 #include "driver/semantics/DateText.h"
+#include "driver/semantics/Locale.h"
 #include "driver/semantics/Characters.h"
 
 #include <algorithm>
@@ -353,7 +355,7 @@ std::optional<double> readUserDate(std::string_view text)
 {
     if (const auto canonical = readCanonical(text))
         return canonical;
-    return readText(text, {false, false, true});
+    return readText(text, {userLocale().monthFirst, false, true});
 }
 
 }  // namespace kervane::sql

@@ -1,30 +1,68 @@
 #include "driver/semantics/Locale.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 namespace kervane::sql {
 namespace {
 
-constexpr std::array<std::string_view, 7> DAY_NAMES = {"dimanche", "lundi", "mardi", "mercredi",
-                                                       "jeudi", "vendredi", "samedi"};
-constexpr std::array<std::string_view, 7> DAY_ABBREVIATIONS = {"dim.", "lun.", "mar.", "mer.",
-                                                               "jeu.", "ven.", "sam."};
-constexpr std::array<std::string_view, 12> MONTH_NAMES = {"janvier", "février", "mars", "avril", "mai", "juin",
-                                                          "juillet", "août", "septembre", "octobre",
-                                                          "novembre", "décembre"};
-constexpr std::array<std::string_view, 12> MONTH_ABBREVIATIONS = {"janv.", "févr.", "mars", "avr.", "mai", "juin",
-                                                                  "juil.", "août", "sept.", "oct.", "nov.",
-                                                                  "déc."};
+UserLocale french()
+{
+    UserLocale locale;
+    locale.decimal = ',';
+    locale.thousands = "\u00A0";  // a no-break space
+    locale.currencyAfter = "\u00A0€";
+    locale.monthFirst = false;
+    locale.shortDate = "dd/mm/yyyy";
+    locale.longDate = "dddd d mmmm yyyy";
+    locale.mediumDate = "dd-mmm-yy";
+    locale.longTime = "hh:nn:ss";
+    locale.mediumTime = "hh:nn AM/PM";
+    locale.shortTime = "hh:nn";
+    locale.dayNames = {"dimanche", "lundi", "mardi", "mercredi", "jeudi", "vendredi", "samedi"};
+    locale.dayAbbreviations = {"dim.", "lun.", "mar.", "mer.", "jeu.", "ven.", "sam."};
+    locale.monthNames = {"janvier", "février", "mars", "avril", "mai", "juin", "juillet", "août", "septembre",
+                         "octobre", "novembre", "décembre"};
+    locale.monthAbbreviations = {"janv.", "févr.", "mars", "avr.", "mai", "juin", "juil.", "août", "sept.",
+                                 "oct.", "nov.", "déc."};
+    locale.trueText = "Vrai";
+    locale.falseText = "Faux";
+    locale.yesText = "Oui";
+    locale.noText = "Non";
+    locale.onText = "Actif";
+    locale.offText = "Inactif";
+    return locale;
+}
 
-// Languages whose decimal separator is the comma.
-constexpr std::array<std::string_view, 24> COMMA_LANGUAGES = {
-    "fr", "de", "es", "it", "pt", "nl", "ru", "pl", "da", "sv", "nb", "nn",
-    "fi", "cs", "sk", "tr", "el", "ro", "hu", "bg", "uk", "hr", "sl", "ca"};
+UserLocale english()
+{
+    UserLocale locale;
+    locale.decimal = '.';
+    locale.thousands.assign(1, ',');  // (assigning the literal trips a false -Wrestrict in GCC 12)
+    locale.currencyBefore.assign(1, '$');
+    locale.monthFirst = true;
+    locale.shortDate = "m/d/yyyy";
+    locale.longDate = "dddd, mmmm d, yyyy";
+    locale.mediumDate = "dd-mmm-yy";
+    locale.longTime = "h:nn:ss AM/PM";
+    locale.mediumTime = "hh:nn AM/PM";
+    locale.shortTime = "hh:nn";
+    locale.dayNames = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    locale.dayAbbreviations = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    locale.monthNames = {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+                         "October", "November", "December"};
+    locale.monthAbbreviations = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    locale.trueText = "True";
+    locale.falseText = "False";
+    locale.yesText = "Yes";
+    locale.noText = "No";
+    locale.onText = "On";
+    locale.offText = "Off";
+    return locale;
+}
 
 std::string_view localeName()
 {
-    for (const char* variable : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+    for (const char* variable : {"LC_ALL", "LC_NUMERIC", "LC_TIME", "LANG"}) {
         const char* value = std::getenv(variable);
         if (value != nullptr && *value != '\0')
             return value;
@@ -36,18 +74,9 @@ std::string_view localeName()
 
 UserLocale userLocale()
 {
-    UserLocale locale;
-    locale.dayNames = DAY_NAMES;
-    locale.dayAbbreviations = DAY_ABBREVIATIONS;
-    locale.monthNames = MONTH_NAMES;
-    locale.monthAbbreviations = MONTH_ABBREVIATIONS;
     const std::string_view name = localeName();
-    const std::string_view language = name.substr(0, std::min(name.find_first_of("_.@"), name.size()));
-    const bool comma = std::find(COMMA_LANGUAGES.begin(), COMMA_LANGUAGES.end(), language) != COMMA_LANGUAGES.end();
-    locale.decimal = comma ? ',' : '.';
-    if (!comma)
-        locale.thousands.assign(1, ',');  // (assigning the literal trips a false -Wrestrict in GCC 12)
-    return locale;
+    const bool isEnglish = name.substr(0, 2) == "en" && (name.size() == 2 || name[2] == '_' || name[2] == '.');
+    return isEnglish ? english() : french();
 }
 
 }  // namespace kervane::sql

@@ -1,6 +1,6 @@
 #pragma once
-// The user's regional conventions as Access's functions apply them (Format, CStr, &, Str...).
-// Day and month names are French; the decimal separator follows the user's locale.
+// The user's regional conventions as Access's functions apply them (Format, CStr, CDate, &,
+// FormatCurrency…): French or English (United States) ones, all taken from one locale.
 #include <array>
 #include <string>
 #include <string_view>
@@ -9,20 +9,22 @@ namespace kervane::sql {
 
 struct UserLocale {
     char decimal = ',';                 // decimal separator
-    std::string thousands = "\u00A0";   // thousands separator (no-break space in French)
-    std::string currencySymbol = "€";   // written after the amount, after a no-break space
-    // Short date "dd/mm/yyyy", long date "dddd d mmmm yyyy", times "hh:nn:ss" (24 hours).
-    std::array<std::string_view, 7> dayNames;         // Sunday first: "dimanche", "lundi"...
-    std::array<std::string_view, 7> dayAbbreviations; // "dim.", "lun."...
-    std::array<std::string_view, 12> monthNames;      // "janvier"...
-    std::array<std::string_view, 12> monthAbbreviations;  // "janv.", "févr."...
-    std::string trueText = "Vrai";
-    std::string falseText = "Faux";
+    std::string thousands;              // thousands separator
+    std::string currencyBefore;         // the currency symbol and its space, before or after the amount
+    std::string currencyAfter;
+    bool monthFirst = false;            // a numeric date is read month first (m/d/y), else day first
+    // The named date and time formats, as Format patterns.
+    std::string_view shortDate, longDate, mediumDate, longTime, mediumTime, shortTime;
+    std::array<std::string_view, 7> dayNames;            // Sunday first
+    std::array<std::string_view, 7> dayAbbreviations;
+    std::array<std::string_view, 12> monthNames;
+    std::array<std::string_view, 12> monthAbbreviations;
+    std::string_view trueText, falseText, yesText, noText, onText, offText;
 };
 
-// The conventions for the current environment: the decimal separator is ',' when the user's
-// locale (LC_ALL, else LC_NUMERIC, else LANG) names a language that writes decimals with a
-// comma, '.' otherwise (and for "C"/"POSIX" or nothing set). Read again at each call, so a
+// The conventions of the user's locale, the first of LC_ALL, LC_NUMERIC, LC_TIME and LANG that
+// is set: English (United States) ones for an English locale ("en…"), French ones for any other
+// (a French program's own, also for "C", "POSIX" or nothing set). Read again at each call, so a
 // test may change the environment.
 UserLocale userLocale();
 

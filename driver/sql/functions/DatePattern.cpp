@@ -1,5 +1,5 @@
-// Date and time patterns of Format, and the named date formats, for a French user: short date
-// dd/mm/yyyy, long date "mercredi 27 janvier 1993", times on 24 hours.
+// Date and time patterns of Format, and the named date formats of the user's locale (for a
+// French user: short date dd/mm/yyyy, long date "mercredi 27 janvier 1993", times on 24 hours).
 #include "driver/sql/functions/DateSupport.h"
 #include "driver/sql/functions/FormatSupport.h"
 #include "driver/semantics/Locale.h"
@@ -7,16 +7,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <optional>
+#include <utility>
 
 namespace kervane::sql {
 namespace {
-
-constexpr std::string_view SHORT_DATE = "dd/mm/yyyy";
-constexpr std::string_view LONG_DATE = "dddd d mmmm yyyy";
-constexpr std::string_view MEDIUM_DATE = "dd-mmm-yy";
-constexpr std::string_view LONG_TIME = "hh:nn:ss";
-constexpr std::string_view MEDIUM_TIME = "hh:nn AM/PM";
-constexpr std::string_view SHORT_TIME = "hh:nn";
 
 char lower(char c)
 {
@@ -169,8 +164,8 @@ private:
             case 2: out += number(p.day, 2); return 2;
             case 3: out += m_locale.dayAbbreviations[weekIndex()]; return 3;
             case 4: out += m_locale.dayNames[weekIndex()]; return 4;
-            case 5: out += DateWriter(*this).write(SHORT_DATE); return 5;
-            default: out += DateWriter(*this).write(LONG_DATE); return 6;
+            case 5: out += DateWriter(*this).write(m_locale.shortDate); return 5;
+            default: out += DateWriter(*this).write(m_locale.longDate); return 6;
             }
         case 'w':
             if (run >= 2) {
@@ -208,7 +203,7 @@ private:
         case 't':
             if (run < 5)
                 return 0;
-            out += DateWriter(*this).write(LONG_TIME);
+            out += DateWriter(*this).write(m_locale.longTime);
             return 5;
         default:
             return 0;
@@ -222,16 +217,23 @@ private:
     UserLocale m_locale;
 };
 
-struct NamedDate {
-    std::string_view name;
-    std::string_view pattern;  // empty: General Date
-};
-
-constexpr NamedDate NAMED_DATES[] = {
-    {"General Date", ""},          {"Long Date", LONG_DATE},     {"Medium Date", MEDIUM_DATE},
-    {"Short Date", SHORT_DATE},    {"Long Time", LONG_TIME},     {"Medium Time", MEDIUM_TIME},
-    {"Short Time", SHORT_TIME},
-};
+// The pattern of a named date format in the user's locale; empty for General Date.
+std::optional<std::string_view> namedDatePattern(std::string_view name, const UserLocale& locale)
+{
+    const std::pair<std::string_view, std::string_view> named[] = {
+        {"General Date", {}},
+        {"Long Date", locale.longDate},
+        {"Medium Date", locale.mediumDate},
+        {"Short Date", locale.shortDate},
+        {"Long Time", locale.longTime},
+        {"Medium Time", locale.mediumTime},
+        {"Short Time", locale.shortTime},
+    };
+    for (const auto& [known, pattern] : named)
+        if (sameFormatName(known, name))
+            return pattern;
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -248,28 +250,26 @@ std::string formatDatePattern(double serial, std::string_view pattern, int first
 
 std::string generalDate(double serial)
 {
+    const UserLocale locale = userLocale();
     const Moment moment = momentOf(serial);
     if (moment.day == 0)
-        return formatDatePattern(serial, LONG_TIME, 1, 1);
+        return formatDatePattern(serial, locale.longTime, 1, 1);
     if (moment.second == 0)
-        return formatDatePattern(serial, SHORT_DATE, 1, 1);
-    return formatDatePattern(serial, SHORT_DATE, 1, 1) + ' ' + formatDatePattern(serial, LONG_TIME, 1, 1);
+        return formatDatePattern(serial, locale.shortDate, 1, 1);
+    return formatDatePattern(serial, locale.shortDate, 1, 1) + ' ' + formatDatePattern(serial, locale.longTime, 1, 1);
 }
 
 bool isNamedDateFormat(std::string_view name)
 {
-    return std::any_of(std::begin(NAMED_DATES), std::end(NAMED_DATES),
-                       [&](const NamedDate& named) { return sameFormatName(named.name, name); });
+    return namedDatePattern(name, userLocale()).has_value();
 }
 
 std::optional<std::string> namedDateFormat(std::string_view name, double serial)
 {
-    for (const NamedDate& named : NAMED_DATES) {
-        if (!sameFormatName(named.name, name))
-            continue;
-        return named.pattern.empty() ? generalDate(serial) : formatDatePattern(serial, named.pattern, 1, 1);
-    }
-    return std::nullopt;
+    const std::optional<std::string_view> pattern = namedDatePattern(name, userLocale());
+    if (!pattern)
+        return std::nullopt;
+    return pattern->empty() ? generalDate(serial) : formatDatePattern(serial, *pattern, 1, 1);
 }
 
 }  // namespace kervane::sql

@@ -247,14 +247,14 @@ std::string withSign(double value, const std::string& body, bool nonZero, bool p
     return parentheses ? "(" + body + ")" : "-" + body;
 }
 
-// FormatCurrency and FormatPercent: the styled amount and its suffix, the sign (or the
-// parentheses) around both.
-std::string styledWithSuffix(double value, const NumberStyle& style, std::string_view suffix)
+// FormatCurrency and FormatPercent: the styled amount between its prefix and its suffix, the
+// sign (or the parentheses) around them.
+std::string styledBetween(double value, const NumberStyle& style, std::string_view prefix, std::string_view suffix)
 {
     NumberStyle plain = style;
     plain.parentheses = false;
     const double amount = std::fabs(value);
-    const std::string body = styledNumber(amount, plain) + std::string(suffix);
+    const std::string body = std::string(prefix) + styledNumber(amount, plain) + std::string(suffix);
     return withSign(value, body, hasNonZero(decimalDigits(amount, style.decimals)), style.parentheses);
 }
 
@@ -313,12 +313,13 @@ std::string styledNumber(double value, const NumberStyle& style)
 
 std::string currencyText(double value, const NumberStyle& style)
 {
-    return styledWithSuffix(value, style, std::string(NO_BREAK_SPACE) + userLocale().currencySymbol);
+    const UserLocale locale = userLocale();
+    return styledBetween(value, style, locale.currencyBefore, locale.currencyAfter);
 }
 
 std::string percentText(double value, const NumberStyle& style)
 {
-    return styledWithSuffix(value * 100, style, "%");
+    return styledBetween(value * 100, style, "", "%");
 }
 
 bool isNamedNumberFormat(std::string_view name)
@@ -345,13 +346,14 @@ std::optional<std::string> namedNumberFormat(std::string_view name, double value
         return percentText(value, {2, true, false, false});
     if (sameFormatName(name, "Scientific"))
         return formatNumberPattern(value, "0.00E+00");
-    // French Access writes these three in French.
+    // Access writes these three in the user's language.
+    const UserLocale locale = userLocale();
     if (sameFormatName(name, "Yes/No"))
-        return std::string(value != 0 ? "Oui" : "Non");
+        return std::string(value != 0 ? locale.yesText : locale.noText);
     if (sameFormatName(name, "True/False"))
-        return value != 0 ? userLocale().trueText : userLocale().falseText;
+        return std::string(value != 0 ? locale.trueText : locale.falseText);
     if (sameFormatName(name, "On/Off"))
-        return std::string(value != 0 ? "Actif" : "Inactif");
+        return std::string(value != 0 ? locale.onText : locale.offText);
     return std::nullopt;
 }
 

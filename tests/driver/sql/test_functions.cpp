@@ -103,9 +103,17 @@ TEST_F(NumberFunctions, ChooseValStrAndConversions)
         {"kv_cbool('Faux')", "0"}, {"kv_cbool('vrai')", "-1"}, {"kv_cbool('0')", "0"},
         {"kv_cbool('peut-être')", MISMATCH},
     });
+    // One locale for every function: numbers, names and the order of a date's numbers alike; a
+    // locale other than English ("C" too) is the program's own, French.
     {
-        const LocaleScope english("C");
-        expect({{"kv_cstr(437.324)", "'437.324'"}, {"kv_cstr(2.0)", "'2'"}, {"kv_str(0.5)", "' 0.5'"}});
+        const LocaleScope english("en_US.UTF-8");
+        expect({{"kv_cstr(437.324)", "'437.324'"}, {"kv_cstr(2.0)", "'2'"}, {"kv_str(0.5)", "' 0.5'"},
+                {"kv_weekdayname(1, 0, 1)", "'Sunday'"}, {"kv_cdate('1/2/2020')", "'2020-01-02 00:00:00'"}});
+    }
+    {
+        const LocaleScope none("C");
+        expect({{"kv_cstr(2.5)", "'2,5'"}, {"kv_weekdayname(1, 0, 1)", "'dimanche'"},
+                {"kv_cdate('1/2/2020')", "'2020-02-01 00:00:00'"}});
     }
     const LocaleScope french("fr_FR.UTF-8");
     expect({{"kv_cstr(437.324)", "'437,324'"}, {"kv_cstr(-1)", "'-1'"}, {"kv_str(0.5)", "' 0.5'"}});
@@ -172,7 +180,7 @@ TEST_F(OperatorFunctions, NullTextsArithmeticAndOdbcNames)
         const LocaleScope french("fr_FR.UTF-8");
         expect({{"kv_concat(1.5, ' kg')", "'1,5 kg'"}});   // numbers as CStr writes them
     }
-    const LocaleScope english("C");
+    const LocaleScope english("en_US.UTF-8");
     expect({{"kv_concat(1.5, ' kg')", "'1.5 kg'"}});
     expect({
         {"kv_plus('a', NULL)", "Null"}, {"kv_plus(1, NULL)", "Null"}, {"kv_plus('a', 'b')", "'ab'"},
