@@ -60,11 +60,7 @@ ColumnInfo catalogueColumnInfo(const char* name, SQLSMALLINT type)
 
 std::string catalogueName(Statement& statement)
 {
-    const std::string& path = statement.connection().database().path();
-    const std::size_t dot = path.rfind('.');
-    const std::size_t slash = path.rfind('/');
-    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
-    return extension ? path.substr(0, dot) : path;
+    return statement.connection().database().path();
 }
 
 void showRows(Statement& statement, std::span<const CatalogueColumn> columns, const std::vector<CatalogueRow>& rows)

@@ -28,8 +28,8 @@ ColumnInfo catalogueColumnInfo(const char* name, SQLSMALLINT type);
 // Makes `rows` (each as long as `columns`) the statement's result, in their order.
 void showRows(Statement& statement, std::span<const CatalogueColumn> columns, const std::vector<CatalogueRow>& rows);
 
-// The catalogue every table belongs to: the database's path without its extension, as Access
-// names a database in a qualified name ("/bases/Ventes" for /bases/Ventes.mdb).
+// The catalogue every table belongs to: the database file's path, as the connection named it
+// (a path an application may open the file by).
 std::string catalogueName(Statement& statement);
 
 // A catalogue name argument: absent or empty means "any".

@@ -214,10 +214,10 @@ TEST_F(MetadataTest, PrimaryKeysAndBestRowIdentifiers)
     const std::vector<Record> key = records(stmt.handle());
     EXPECT_EQ(column(key, "COLUMN_NAME"), (std::vector<std::string>{"NUMCDE", "LIGNE"}));
     EXPECT_EQ(column(key, "KEY_SEQ"), (std::vector<std::string>{"1", "2"}));
-    // The key's name as the table's statement gave it; the database's path, without its
-    // extension, as every table's catalogue.
+    // The key's name as the table's statement gave it; the database file's path as every
+    // table's catalogue.
     EXPECT_EQ(column(key, "PK_NAME"), (std::vector<std::string>{"CLE_COMMANDE", "CLE_COMMANDE"}));
-    EXPECT_EQ(key[0].at("TABLE_CAT"), m_base.substr(0, m_base.rfind('.')));
+    EXPECT_EQ(key[0].at("TABLE_CAT"), m_base);
     stmt.close();
     EXPECT_TRUE(
         catalogueRows(stmt.handle(), SQLPrimaryKeys(stmt.handle(), nullptr, 0, nullptr, 0, text("SANS_CLE"), SQL_NTS))
