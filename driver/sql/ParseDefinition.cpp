@@ -69,6 +69,8 @@ void readColumnOptions(Reader& reader, ColumnDefinition& column, std::vector<Con
             column.defaultValue = readDefault(reader);
             continue;
         }
+        if (reader.acceptWord("NULL"))
+            continue;  // Null allowed, as a column is unless told otherwise
         if (reader.acceptWord("WITH")) {
             if (!reader.acceptWord("COMP"))
                 reader.expectWord("COMPRESSION");

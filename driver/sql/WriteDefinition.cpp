@@ -18,20 +18,71 @@ bool isAutoNumber(const RawToken& token)
     return isWord(token, "COUNTER") || isWord(token, "AUTOINCREMENT");
 }
 
-// SQLite numbers only an INTEGER PRIMARY KEY by itself: an AutoNumber column becomes one,
-// unless another column is the table's key (then the type stays as written, unnumbered).
-bool numbersAutoNumber(const std::vector<RawToken>& tokens)
+bool isSymbol(const RawToken& token, std::string_view symbol)
 {
-    if (tokens.size() < 2 || !isWord(tokens[0], "CREATE") || !isWord(tokens[1], "TABLE"))
-        return false;
-    int counters = 0;
-    for (std::size_t i = 0; i < tokens.size(); ++i) {
-        if (isAutoNumber(tokens[i]))
-            ++counters;
-        else if (isWord(tokens[i], "PRIMARY") && (i == 0 || !isAutoNumber(tokens[i - 1])))
-            return false;
+    return token.kind == RawToken::Kind::Symbol && token.text == symbol;
+}
+
+// How a CREATE TABLE's AutoNumber column is written. SQLite numbers only an INTEGER PRIMARY KEY
+// by itself: the AutoNumber column becomes one when it is the table's key or no column is,
+// its key declared after it; a table constraint making it the key alone, "[CONSTRAINT name]
+// PRIMARY KEY (column)", is then folded into it (tokens [skipBegin, skipEnd) left out). When
+// another column is the key, the type stays as written, unnumbered.
+struct AutoNumberKey {
+    bool numbered = false;
+    std::size_t skipBegin = 0;
+    std::size_t skipEnd = 0;
+    std::string constraint;  // the folded constraint's name
+};
+
+// ", [CONSTRAINT name] PRIMARY KEY ( column )" starting at the comma `i`: its end, or 0.
+std::size_t tableKeyEnd(const std::vector<RawToken>& tokens, std::size_t i, const std::string& column,
+                        std::string& name)
+{
+    std::size_t j = i + 1;
+    name.clear();
+    if (j + 1 < tokens.size() && isWord(tokens[j], "CONSTRAINT")) {
+        name = tokens[j + 1].text;
+        j += 2;
     }
-    return counters == 1;
+    const bool key = j + 5 < tokens.size() && isWord(tokens[j], "PRIMARY") && isWord(tokens[j + 1], "KEY") &&
+                     isSymbol(tokens[j + 2], "(") && sameName(tokens[j + 3].text, column) &&
+                     isSymbol(tokens[j + 4], ")");
+    return key ? j + 5 : 0;
+}
+
+AutoNumberKey autoNumberKey(const std::vector<RawToken>& tokens)
+{
+    AutoNumberKey plan;
+    if (tokens.size() < 4 || !isWord(tokens[0], "CREATE") || !isWord(tokens[1], "TABLE"))
+        return plan;
+    int counters = 0;
+    std::string column;
+    for (std::size_t i = 0; i < tokens.size(); ++i)
+        if (isAutoNumber(tokens[i]) && i > 0) {
+            ++counters;
+            column = tokens[i - 1].text;
+        }
+    if (counters != 1)
+        return plan;
+    int keys = 0;
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+        std::string name;
+        if (isSymbol(tokens[i], ",") && plan.skipEnd == 0)
+            if (const std::size_t end = tableKeyEnd(tokens, i, column, name)) {
+                plan = AutoNumberKey{false, i, end, name};
+                ++keys;
+                i = end - 1;
+                continue;
+            }
+        if (isWord(tokens[i], "PRIMARY") && (i == 0 || !isAutoNumber(tokens[i - 1])))
+            ++keys;
+    }
+    // Any key left that is not the folded one makes another column the key.
+    plan.numbered = keys == (plan.skipEnd != 0 ? 1 : 0);
+    if (!plan.numbered)
+        plan = AutoNumberKey{};
+    return plan;
 }
 
 // SQLite gives a column whose declared type holds neither CHAR, CLOB nor TEXT a numeric
@@ -69,14 +120,21 @@ std::string dateLiteral(const std::string& text)
 
 std::string writeRaw(const std::vector<RawToken>& tokens)
 {
-    const bool numbering = numbersAutoNumber(tokens);
+    const AutoNumberKey autoNumber = autoNumberKey(tokens);
     std::string sql;
     for (std::size_t i = 0; i < tokens.size(); ++i) {
+        if (autoNumber.skipEnd != 0 && i == autoNumber.skipBegin) {
+            i = autoNumber.skipEnd - 1;
+            continue;
+        }
         const RawToken& token = tokens[i];
         if (!sql.empty())
             sql += ' ';
-        if (numbering && isAutoNumber(token)) {
-            sql += "INTEGER PRIMARY KEY AUTOINCREMENT";
+        if (autoNumber.numbered && isAutoNumber(token)) {
+            sql += "INTEGER";
+            if (!autoNumber.constraint.empty())
+                sql += " CONSTRAINT " + quotedName(autoNumber.constraint);
+            sql += " PRIMARY KEY AUTOINCREMENT";
             if (i + 2 < tokens.size() && isWord(tokens[i + 1], "PRIMARY") && isWord(tokens[i + 2], "KEY"))
                 i += 2;
             continue;

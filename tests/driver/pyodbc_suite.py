@@ -212,15 +212,22 @@ def check_data_source(folder, base):
 
 
 def check_identity(base, driver):
-    """SELECT @@IDENTITY after an insert, as ORMs run it: the AutoNumber the row got (0 before any)."""
+    """SELECT @@IDENTITY after an insert, as ORMs run it: the AutoNumber the row got, on a table
+    declared as ORMs declare one (NULL allowed in words, the key as a constraint of its own); a
+    duplicate key is an integrity violation."""
     connection = pyodbc.connect(driver + base, autocommit=True)
     cursor = connection.cursor()
-    cursor.execute("CREATE TABLE NUMEROS (N COUNTER PRIMARY KEY, T TEXT(10))")
+    cursor.execute("CREATE TABLE NUMEROS (N COUNTER NOT NULL, T TEXT(10) NULL, PRIMARY KEY (N))")
     for expected in (1, 2, 3):
         cursor.execute("INSERT INTO NUMEROS (T) VALUES (?)", "x")
         assert cursor.execute("SELECT @@IDENTITY").fetchone()[0] == expected, base
         if expected == 2:  # a number once given is not given again
             cursor.execute("DELETE FROM NUMEROS WHERE N = 1")
+    try:
+        cursor.execute("INSERT INTO NUMEROS (N, T) VALUES (2, 'y')")
+        raise AssertionError("duplicate key accepted: " + base)
+    except pyodbc.IntegrityError as error:
+        assert error.args[0] == "23000", error.args
     check_select_list_parameters(cursor)
     connection.close()
 

@@ -135,7 +135,7 @@ bool JetTableIndexes::entryFor(const Index& index, const std::vector<unsigned ch
         return true;
     }
     if (checkNulls && nulls > 0 && (index.definition.primary || index.definition.required())) {
-        error = "Les modifications n'ont pas été faites : " + indexName(index) +
+        error = std::string(INTEGRITY_VIOLATION) + "Les modifications n'ont pas été faites : " + indexName(index) +
                 " ne peut pas contenir une valeur Null.";
         return false;
     }
@@ -168,7 +168,8 @@ bool JetTableIndexes::referredRowsExist(const Index& index, bool anyNull, const 
         if (!relatedHolds(index, reference, key, found, error))
             return false;
         if (!found) {
-            error = "Les modifications n'ont pas été faites : la table liée n'a pas d'enregistrement correspondant à " +
+            error = std::string(INTEGRITY_VIOLATION) +
+                    "Les modifications n'ont pas été faites : la table liée n'a pas d'enregistrement correspondant à " +
                     indexName(index) + " (relation avec intégrité référentielle).";
             return false;
         }
@@ -196,7 +197,8 @@ bool JetTableIndexes::noRowRefersTo(const Index& index, const std::vector<unsign
         if (!relatedHolds(index, reference, key, found, error))
             return false;
         if (found) {
-            error = "Les modifications n'ont pas été faites : des enregistrements d'une table liée font référence à " +
+            error = std::string(INTEGRITY_VIOLATION) +
+                    "Les modifications n'ont pas été faites : des enregistrements d'une table liée font référence à " +
                     indexName(index) + " (relation avec intégrité référentielle).";
             return false;
         }
@@ -271,7 +273,8 @@ bool JetTableIndexes::add(Index& index, const std::vector<unsigned char>& row, J
         return false;
     const bool allNull = nulls == index.columns.size();
     if (present && !allNull && (index.definition.unique() || index.definition.primary)) {
-        error = "Les modifications n'ont pas été faites : elles créeraient des doublons dans " + indexName(index) + ".";
+        error = std::string(INTEGRITY_VIOLATION) + "Les modifications n'ont pas été faites : elles créeraient des doublons dans " +
+                indexName(index) + ".";
         return false;
     }
     if (!index.tree.insert(entry, nextNewPage, error))

@@ -15,6 +15,10 @@
 
 namespace kervane::jet {
 
+// What begins the message of a change refused because it breaks a key or a relationship: the
+// SQLSTATE of an integrity violation, which the driver reads off the text.
+inline constexpr char INTEGRITY_VIOLATION[] = "[23000]";
+
 class JetPages;
 
 // What becomes of the rows referring to a referenced key that goes (deleted, or set to Null)

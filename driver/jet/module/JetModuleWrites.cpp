@@ -9,10 +9,12 @@
 namespace kervane::jet {
 namespace {
 
-// The driver reads a "[state]" prefix as the SQLSTATE of the text that follows.
+// The driver reads a "[state]" prefix as the SQLSTATE of the text that follows; a message
+// without one (any but a broken key's or relationship's) is a general error.
 int refuse(sqlite3_vtab* vtab, const std::string& message, int code = SQLITE_ERROR)
 {
-    setError(vtab, "[HY000]" + message);
+    const bool stated = message.size() > 7 && message[0] == '[' && message[6] == ']';
+    setError(vtab, stated ? message : "[HY000]" + message);
     return code;
 }
 
