@@ -4,6 +4,7 @@
 #include "access/Module_ODBC.h"
 #include "export/dlgExporter.h"
 #include "frame/BarreEtat.h"
+#include "frame/DonneesInstallees.h"
 #include "frame/dlgApropos.h"
 #include "frame/Module_GES.h"
 #include "messages/Afficher.h"
@@ -18,7 +19,6 @@
 #include "settings/Registration.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -138,11 +138,10 @@ void wndMDI::buildToolbar()
 void wndMDI::MDIForm_Load()
 {
     Pieger(QStringLiteral("MDIForm_Load"), [this] {
-        const QString strBaseSource = QCoreApplication::applicationDirPath() + QStringLiteral("/Base source Velmora.mdb");
         if (!SYS_LireChaineRegistration(cleSuite(), QStringLiteral("Base source"), Programme().strBaseSource, false,
                                         false)) {
-            Programme().strBaseSource = strBaseSource;
-            SYS_EcrireChaineRegistration(cleSuite(), QStringLiteral("Base source"), strBaseSource, false);
+            Programme().strBaseSource = baseSourceParDefaut();
+            SYS_EcrireChaineRegistration(cleSuite(), QStringLiteral("Base source"), Programme().strBaseSource, false);
         }
         const QString strAide = Programme().strNomExecutable + QStringLiteral(".html");
         if (!SYS_LireChaineRegistration(cleProgramme(), QStringLiteral("Aide en ligne"), m_strAideEnLigne, false,
@@ -319,7 +318,7 @@ void wndMDI::mnuFichier_Click(int nIndex)
 void wndMDI::mnuAbout_Click(int nIndex)
 {
     Pieger(QStringLiteral("mnuAbout_Click"), [&] {
-        const QString strAide = QCoreApplication::applicationDirPath() + QLatin1Char('/') + m_strAideEnLigne;
+        const QString strAide = cheminDonnee(m_strAideEnLigne);
         if (nIndex == 1)
             QDesktopServices::openUrl(QUrl::fromLocalFile(strAide));
         else if (nIndex == 2) {
