@@ -5,13 +5,17 @@
 #   register-driver.sh LIBRARY FOLDER   writes FOLDER/odbcinst.ini (private registration:
 #                                       point ODBCSYSINI at FOLDER, ODBCINI at a user file)
 #   register-driver.sh --system LIBRARY registers it system-wide through odbcinst (as root)
+#   register-driver.sh --system-remove  takes that system-wide registration back
+#
+# unixODBC counts the registrations of a driver name (UsageCount): each --system adds one to
+# each name, each --system-remove takes one away, and a name goes when its count reaches zero.
 set -eu
 
 DRIVER_NAMES='Microsoft Access Driver (*.mdb)
 Microsoft Access Driver (*.mdb, *.accdb)'
 
 usage() {
-    echo "usage: $0 LIBRARY FOLDER | $0 --system LIBRARY" >&2
+    echo "usage: $0 LIBRARY FOLDER | $0 --system LIBRARY | $0 --system-remove" >&2
     exit 2
 }
 
@@ -40,6 +44,14 @@ if [ "${1:-}" = "--system" ]; then
     library=$(absolute "$2")
     [ -f "$library" ] || { echo "$0: $library: no such library" >&2; exit 1; }
     sections "$library" | odbcinst -i -d -r
+    exit 0
+fi
+
+if [ "${1:-}" = "--system-remove" ]; then
+    [ $# -eq 1 ] || usage
+    printf '%s\n' "$DRIVER_NAMES" | while IFS= read -r name; do
+        odbcinst -u -d -n "$name"
+    done
     exit 0
 fi
 
