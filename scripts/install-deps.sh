@@ -25,6 +25,8 @@ packages=(
   default-jre-headless libcommons-lang3-java libcommons-logging-java
   # printing: CUPS and a PDF queue for the print tests
   cups printer-driver-cups-pdf
+  # the Debian package (scripts/package.sh) and its checks (scripts/check-package.sh)
+  dpkg-dev lintian desktop-file-utils man-db
 )
 
 run_as_root() {
