@@ -280,7 +280,7 @@ bool JetTransaction::holdsKey(std::uint32_t tablePage, std::uint32_t logicalInde
     found = false;
     for (const JetTable& table : m_file.tables()) {
         JetTableWriter* writer = nullptr;
-        if (table.definitionPage == tablePage)
+        if (!table.dropped && table.definitionPage == tablePage)
             return writerFor(table, writer, error) &&
                    writer->indexes().holdsLogicalKey(logicalIndex, columns, key, found, error);
     }
@@ -296,9 +296,11 @@ bool JetTransaction::cascade(const JetCascade& cascade, std::string& error)
                 "plus de " + std::to_string(kDeepestCascade) + " tables liées l'une à l'autre.";
         return false;
     }
+    // A table dropped earlier may have left its definition's page to a table made since.
     const JetTable* table = nullptr;
     for (std::size_t i = 0; i < m_file.tables().size() && table == nullptr; ++i)
-        if (m_file.tables()[i].definitionPage == cascade.tablePage && (table = m_file.define(i, error)) == nullptr)
+        if (!m_file.tables()[i].dropped && m_file.tables()[i].definitionPage == cascade.tablePage &&
+            (table = m_file.define(i, error)) == nullptr)
             return false;
     if (table == nullptr) {
         error = "Une relation désigne une table que la base ne contient pas : la modification en cascade n'a pas "
