@@ -150,6 +150,28 @@ bool removeIndex(JetTransaction& transaction, const std::string& table, const st
     }, error);
 }
 
+// DROP TABLE takes out first the relationships by which the table refers to others, as Access
+// does; a table another one refers to stays while that relationship does (dropTable says so).
+bool dropReferringTable(JetTransaction& transaction, const std::string& table, std::string& error)
+{
+    const bool unrelated = transaction.alterRelatedTables(table, [](JetPages& pages, std::uint32_t page,
+                                                                    const std::string& name,
+                                                                    std::vector<std::uint32_t>& changed,
+                                                                    std::string& failure) {
+        std::vector<std::string> relationships;
+        bool referred = false;
+        if (!referringRelationships(pages, name, relationships, referred, failure))
+            return false;
+        for (const std::string& relationship : referred ? std::vector<std::string>{} : relationships) {
+            bool found = false;
+            if (!dropRelationship(pages, page, name, relationship, found, changed, failure))
+                return false;
+        }
+        return true;
+    }, error);
+    return unrelated && transaction.dropTable(table, error);
+}
+
 // ALTER TABLE … ALTER COLUMN: an AutoNumber's next number (COUNTER(seed, 1)), a text column's
 // size, any column's type, its values converted.
 bool alterColumn(JetTransaction& transaction, JetFile& file, sqlite3* db, const sql::Definition& definition,
@@ -206,7 +228,7 @@ bool makeChange(JetTransaction& transaction, JetFile& file, sqlite3* db, const s
                 return false;
         return true;
     }
-    case Kind::DropTable: return transaction.dropTable(definition.table, error);
+    case Kind::DropTable: return dropReferringTable(transaction, definition.table, error);
     case Kind::CreateIndex: return addIndex(transaction, definition.table, planIndex(definition.index), error);
     case Kind::DropIndex: return removeIndex(transaction, definition.table, definition.name, false, error);
     case Kind::DropConstraint: return removeIndex(transaction, definition.table, definition.name, true, error);

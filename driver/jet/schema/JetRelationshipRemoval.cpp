@@ -54,6 +54,27 @@ bool relationshipRows(JetPages& pages, const std::string& table, const std::stri
 
 }  // namespace relationshipremoval
 
+bool referringRelationships(JetPages& pages, const std::string& table, std::vector<std::string>& names,
+                            bool& referred, std::string& error)
+{
+    JetTableWriter rows;
+    names.clear();
+    referred = false;
+    return walkSystemTable(pages, "MSysRelationships", rows,
+                           [&](JetRowId where, const std::vector<unsigned char>&, std::string&) {
+                               const bool refers = sql::equalIgnoringCase(catalogueText(rows, where, "szObject"), table);
+                               const std::string name = catalogueText(rows, where, "szRelationship");
+                               if (refers && std::none_of(names.begin(), names.end(), [&](const std::string& known) {
+                                       return sql::equalIgnoringCase(known, name);
+                                   }))
+                                   names.push_back(name);
+                               referred = referred || (!refers && sql::equalIgnoringCase(
+                                                                      catalogueText(rows, where, "szReferencedObject"), table));
+                               return true;
+                           },
+                           error);
+}
+
 bool recordedRelationship(JetPages& pages, const std::string& table, bool& related, std::string& error,
                           const std::string& column)
 {

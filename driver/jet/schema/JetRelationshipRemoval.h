@@ -26,6 +26,12 @@ bool removeLogicalIndexes(JetPages& pages, const std::vector<std::pair<std::uint
 bool dropRelationship(JetPages& pages, std::uint32_t page, const std::string& table, const std::string& name,
                       bool& found, std::vector<std::uint32_t>& changed, std::string& error);
 
+// The names of the relationships by which the table `table` refers to a table (itself
+// included), as MSysRelationships records them; `referred` tells whether another table refers to
+// it. False with a French message when MSysRelationships cannot be read.
+bool referringRelationships(JetPages& pages, const std::string& table, std::vector<std::string>& names,
+                            bool& referred, std::string& error);
+
 // Whether MSysRelationships records a relationship joining the table `table` (by its column
 // `column` when one is named) to another, its integrity enforced or not; false with a French
 // message when it cannot be read.
