@@ -5,60 +5,40 @@
 namespace kervane::sql {
 namespace {
 
-UserLocale french()
-{
-    UserLocale locale;
-    locale.decimal = ',';
-    locale.thousands = "\u00A0";  // a no-break space
-    locale.currencyAfter = "\u00A0€";
-    locale.monthFirst = false;
-    locale.shortDate = "dd/mm/yyyy";
-    locale.longDate = "dddd d mmmm yyyy";
-    locale.mediumDate = "dd-mmm-yy";
-    locale.longTime = "hh:nn:ss";
-    locale.mediumTime = "hh:nn AM/PM";
-    locale.shortTime = "hh:nn";
-    locale.dayNames = {"dimanche", "lundi", "mardi", "mercredi", "jeudi", "vendredi", "samedi"};
-    locale.dayAbbreviations = {"dim.", "lun.", "mar.", "mer.", "jeu.", "ven.", "sam."};
-    locale.monthNames = {"janvier", "février", "mars", "avril", "mai", "juin", "juillet", "août", "septembre",
-                         "octobre", "novembre", "décembre"};
-    locale.monthAbbreviations = {"janv.", "févr.", "mars", "avr.", "mai", "juin", "juil.", "août", "sept.",
-                                 "oct.", "nov.", "déc."};
-    locale.trueText = "Vrai";
-    locale.falseText = "Faux";
-    locale.yesText = "Oui";
-    locale.noText = "Non";
-    locale.onText = "Actif";
-    locale.offText = "Inactif";
-    return locale;
-}
+// The conventions of French Windows and of the United States', as Access applies them.
+const UserLocale FRENCH{
+    .decimal = ',',
+    .thousands = "\u00A0",  // a no-break space
+    .currencyBefore = {},
+    .currencyAfter = "\u00A0€",
+    .monthFirst = false,
+    .shortDate = "dd/mm/yyyy", .longDate = "dddd d mmmm yyyy", .mediumDate = "dd-mmm-yy",
+    .longTime = "hh:nn:ss", .mediumTime = "hh:nn AM/PM", .shortTime = "hh:nn",
+    .dayNames = {"dimanche", "lundi", "mardi", "mercredi", "jeudi", "vendredi", "samedi"},
+    .dayAbbreviations = {"dim.", "lun.", "mar.", "mer.", "jeu.", "ven.", "sam."},
+    .monthNames = {"janvier", "février", "mars", "avril", "mai", "juin", "juillet", "août", "septembre", "octobre",
+                   "novembre", "décembre"},
+    .monthAbbreviations = {"janv.", "févr.", "mars", "avr.", "mai", "juin", "juil.", "août", "sept.", "oct.", "nov.",
+                           "déc."},
+    .trueText = "Vrai", .falseText = "Faux", .yesText = "Oui", .noText = "Non", .onText = "Actif",
+    .offText = "Inactif",
+};
 
-UserLocale english()
-{
-    UserLocale locale;
-    locale.decimal = '.';
-    locale.thousands.assign(1, ',');  // (assigning the literal trips a false -Wrestrict in GCC 12)
-    locale.currencyBefore.assign(1, '$');
-    locale.monthFirst = true;
-    locale.shortDate = "m/d/yyyy";
-    locale.longDate = "dddd, mmmm d, yyyy";
-    locale.mediumDate = "dd-mmm-yy";
-    locale.longTime = "h:nn:ss AM/PM";
-    locale.mediumTime = "hh:nn AM/PM";
-    locale.shortTime = "hh:nn";
-    locale.dayNames = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
-    locale.dayAbbreviations = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    locale.monthNames = {"January", "February", "March", "April", "May", "June", "July", "August", "September",
-                         "October", "November", "December"};
-    locale.monthAbbreviations = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    locale.trueText = "True";
-    locale.falseText = "False";
-    locale.yesText = "Yes";
-    locale.noText = "No";
-    locale.onText = "On";
-    locale.offText = "Off";
-    return locale;
-}
+const UserLocale ENGLISH{
+    .decimal = '.',
+    .thousands = ",",
+    .currencyBefore = "$",
+    .currencyAfter = {},
+    .monthFirst = true,
+    .shortDate = "m/d/yyyy", .longDate = "dddd, mmmm d, yyyy", .mediumDate = "dd-mmm-yy",
+    .longTime = "h:nn:ss AM/PM", .mediumTime = "hh:nn AM/PM", .shortTime = "hh:nn",
+    .dayNames = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
+    .dayAbbreviations = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"},
+    .monthNames = {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+                   "October", "November", "December"},
+    .monthAbbreviations = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
+    .trueText = "True", .falseText = "False", .yesText = "Yes", .noText = "No", .onText = "On", .offText = "Off",
+};
 
 std::string_view localeName()
 {
@@ -76,7 +56,7 @@ UserLocale userLocale()
 {
     const std::string_view name = localeName();
     const bool isEnglish = name.substr(0, 2) == "en" && (name.size() == 2 || name[2] == '_' || name[2] == '.');
-    return isEnglish ? english() : french();
+    return isEnglish ? ENGLISH : FRENCH;
 }
 
 }  // namespace kervane::sql

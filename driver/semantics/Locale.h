@@ -9,9 +9,9 @@ namespace kervane::sql {
 
 struct UserLocale {
     char decimal = ',';                 // decimal separator
-    std::string thousands;              // thousands separator
-    std::string currencyBefore;         // the currency symbol and its space, before or after the amount
-    std::string currencyAfter;
+    std::string_view thousands;         // thousands separator
+    std::string_view currencyBefore;    // the currency symbol and its space, before or after the amount
+    std::string_view currencyAfter;
     bool monthFirst = false;            // a numeric date is read month first (m/d/y), else day first
     // The named date and time formats, as Format patterns.
     std::string_view shortDate, longDate, mediumDate, longTime, mediumTime, shortTime;
