@@ -110,18 +110,19 @@ std::vector<ColumnInfo> proceduresColumns(bool odbc3)
     return columns;
 }
 
-// The catalogue's name in the queries above: a number past those of their other parameters.
+// The catalogue's name in the queries above (?1000): a number past those of their other
+// parameters.
 constexpr int kCatalogueParameter = 1000;
 
 // The statement's query, prepared, with the database's catalogue name bound.
 void prepareCatalogueQuery(Statement& statement, const std::string& sql)
 {
     statement.prepareNative(sql);
-    const int index = kCatalogueParameter;
-    if (sqlite3_bind_parameter_count(statement.sqlite()) < index)
+    if (sqlite3_bind_parameter_count(statement.sqlite()) < kCatalogueParameter)
         return;
     const std::string name = catalogueName(statement);
-    sqlite3_bind_text(statement.sqlite(), index, name.c_str(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(statement.sqlite(), kCatalogueParameter, name.c_str(), static_cast<int>(name.size()),
+                      SQLITE_TRANSIENT);
 }
 
 void bindPattern(Statement& statement, int index, const std::optional<std::string>& pattern)
