@@ -3,6 +3,7 @@
 #include "driver/api/EntryBodies.h"
 #include "driver/base/SqliteErrors.h"
 #include "driver/handles/ConnectionString.h"
+#include "driver/semantics/SecretText.h"
 
 using namespace kervane::odbc;
 
@@ -29,10 +30,12 @@ SQLRETURN openingOutcome(Connection& connection)
 
 namespace kervane::odbc {
 
-SQLRETURN connectDataSource(Connection& connection, const std::string& dataSource)
+SQLRETURN connectDataSource(Connection& connection, const std::string& dataSource, std::string_view password)
 {
-    connection.connect(dataSource, requireFile(dataSource, dataSourceFile(dataSource)),
-                       exclusiveAsked({}, dataSource));
+    SecretText given;
+    given.text() = password.empty() ? dataSourceValue(dataSource, "PWD") : std::string(password);
+    connection.connect(dataSource, requireFile(dataSource, dataSourceFile(dataSource)), exclusiveAsked({}, dataSource),
+                       given.text());
     return openingOutcome(connection);
 }
 
@@ -44,7 +47,10 @@ SQLRETURN driverConnect(Connection& connection, std::string_view connectionStrin
     std::string file = attributes.contains("DBQ") ? attributes["DBQ"] : std::string();
     if (file.empty() && !dataSource.empty())
         file = dataSourceFile(dataSource);
-    connection.connect(dataSource, requireFile(dataSource, file), exclusiveAsked(attributes, dataSource));
+    SecretText password;
+    password.text() = attributes.contains("PWD") ? attributes["PWD"] : dataSourceValue(dataSource, "PWD");
+    connection.connect(dataSource, requireFile(dataSource, file), exclusiveAsked(attributes, dataSource),
+                       password.text());
     const SQLRETURN opened = openingOutcome(connection);
     attributes["DBQ"] = file;
     const SQLRETURN written = out.put(formatConnectionString(attributes), outLength, connection.diagnostics());
@@ -56,11 +62,13 @@ SQLRETURN driverConnect(Connection& connection, std::string_view connectionStrin
 extern "C" {
 
 SQLRETURN SQL_API SQLConnect(SQLHDBC ConnectionHandle, SQLCHAR* ServerName, SQLSMALLINT NameLength1, SQLCHAR*,
-                             SQLSMALLINT, SQLCHAR*, SQLSMALLINT)
+                             SQLSMALLINT, SQLCHAR* Authentication, SQLSMALLINT NameLength3)
 {
-    // User name and password are not checked: the file is the whole security.
+    // The user name is not checked (no user-level security); the password is the file's
+    // database password, when it has one.
     return guarded<Connection>(ConnectionHandle, [&](Connection& connection) {
-        return connectDataSource(connection, std::string(inText(ServerName, NameLength1)));
+        return connectDataSource(connection, std::string(inText(ServerName, NameLength1)),
+                                 Authentication != nullptr ? inText(Authentication, NameLength3) : std::string_view());
     });
 }
 

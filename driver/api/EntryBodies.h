@@ -24,7 +24,7 @@ SQLRETURN foreignKeys(Statement& statement, std::optional<std::string> primaryTa
                       std::optional<std::string> foreignTable);
 
 // ConnectApi.cpp: SQL_SUCCESS_WITH_INFO (01000) when the opening has something to tell.
-SQLRETURN connectDataSource(Connection& connection, const std::string& dataSource);
+SQLRETURN connectDataSource(Connection& connection, const std::string& dataSource, std::string_view password);
 SQLRETURN driverConnect(Connection& connection, std::string_view connectionString, const TextTarget& out,
                         SQLSMALLINT* outLength);
 

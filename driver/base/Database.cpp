@@ -10,6 +10,7 @@
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetRecovery.h"
 #include "driver/jet/file/JetWriteMessages.h"
+#include "driver/jet/format/JetDatabasePassword.h"
 #include "driver/jet/format/JetMessages.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/Like.h"
@@ -18,10 +19,12 @@
 #include "driver/sql/QueryDefinition.h"
 #include "driver/sql/Parser.h"
 #include "driver/sql/SqlError.h"
+#include "driver/semantics/SecretText.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -113,15 +116,46 @@ bool jetFileWritable(const std::string& path)
     return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && ::access(path.c_str(), W_OK) == 0;
 }
 
+// A SQLite-format base has no database password to set.
+void refuseDatabasePassword(const sql::Statement& statement)
+{
+    if (statement.kind != sql::Statement::Kind::Raw)
+        return;
+    const std::optional<sql::Definition> definition = sql::readDefinition(statement.raw);
+    if (definition && definition->kind == sql::Definition::Kind::DatabasePassword)
+        throw sql::SqlError("HY000", "Une base SQLite n'a pas de mot de passe : ALTER DATABASE PASSWORD ne "
+                                     "s'applique qu'aux bases Access 97 à 2003.");
+}
+
+// An Access file protected by a database password opens only with it, compared as Access
+// compares it; the refusal names the file, never a password.
+void requirePassword(const std::string& path, const std::string& given)
+{
+    std::array<unsigned char, 0x100> header{};
+    std::ifstream file(path, std::ios::binary);
+    file.read(reinterpret_cast<char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    SecretText stored;
+    if (!jet::databasePassword(header.data(), static_cast<std::size_t>(file.gcount()), stored.text()) ||
+        stored.text().empty())
+        return;
+    if (given.empty())
+        throw OdbcError{"28000",
+                        "La base Access " + quoted(path) + " est protégée par un mot de passe : indiquez-le (PWD) pour "
+                            "l'ouvrir.",
+                        0};
+    if (!jet::passwordMatches(stored.text(), given))
+        throw OdbcError{"28000", "Le mot de passe donné pour la base Access " + quoted(path) + " n'est pas le bon.", 0};
+}
+
 }  // namespace
 
-Database::Database(const std::string& path, bool exclusive) : m_path(path)
+Database::Database(const std::string& path, bool exclusive, const std::string& password) : m_path(path)
 {
     if (fileKind(path) == FileKind::Sqlite) {
         openSqlite(exclusive);
         addFunctions();
     } else {
-        openJet(exclusive);
+        openJet(exclusive, password);
     }
 }
 
@@ -156,8 +190,9 @@ void Database::openSqlite(bool exclusive)
     }
 }
 
-void Database::openJet(bool exclusive)
+void Database::openJet(bool exclusive, const std::string& password)
 {
+    requirePassword(m_path, password);
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     m_db.reset(db);
@@ -288,6 +323,8 @@ std::optional<sql::Translation> Database::structureChange(std::string_view acces
     sql::Translation translation;
     translation.kind = sql::Translation::Kind::Other;
     translation.statements.push_back("INSERT INTO kervane_structure(statement) VALUES(" + sqliteText(accessSql) + ")");
+    if (definition->kind == sql::Definition::Kind::DatabasePassword)
+        return translation;  // the header alone changes
     const std::string table = sqliteName(definition->table);
     const auto declareAgain = [&](const std::string& name) {
         translation.statements.push_back("DROP TABLE " + name);
@@ -407,6 +444,8 @@ sql::Translation Database::translate(std::string_view accessSql)
         if (m_jetFile != nullptr && !m_readOnly)
             if (std::optional<sql::Translation> change = structureChange(accessSql, statement))
                 return std::move(*change);
+        if (m_jetFile == nullptr)
+            refuseDatabasePassword(statement);
         if (m_jetFile != nullptr && statement.kind == sql::Statement::Kind::Call)
             if (std::optional<sql::Translation> call = m_callable.translate(*statement.call, accessSql, *m_catalogue))
                 return std::move(*call);

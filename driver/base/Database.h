@@ -46,7 +46,9 @@ public:
     // file) when it is missing, unreadable, empty, of another kind, truncated or damaged.
     // `exclusive` (Exclusive=1): the file opened for this connection alone, refused while another
     // program or connection has it open; then no other can open it until this one closes it.
-    explicit Database(const std::string& path, bool exclusive = false);
+    // `password` (PWD): an Access file's database password; a file protected by one opens only
+    // with it (28000 otherwise, before anything is read or changed); others ignore it.
+    explicit Database(const std::string& path, bool exclusive = false, const std::string& password = {});
 
     sqlite3* handle() const noexcept { return m_db.get(); }
     bool isReadOnly() const noexcept { return m_readOnly; }
@@ -92,7 +94,7 @@ private:
     // CREATE VIEW / CREATE PROCEDURE / DROP VIEW / DROP PROCEDURE: the query stored in the file
     // or removed from it, then its view made or dropped.
     sql::Translation queryChange(std::string_view accessSql, const sql::QueryDefinition& definition);
-    void openJet(bool exclusive);
+    void openJet(bool exclusive, const std::string& password);
     void addFunctions();
     // Between transactions, with no statement of this connection running: the tables another
     // connection created, dropped or redefined since this one last looked are declared,

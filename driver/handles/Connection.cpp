@@ -34,11 +34,12 @@ bool Connection::isOdbc3() const noexcept
     return m_environment.isOdbc3();
 }
 
-void Connection::connect(const std::string& dataSource, const std::string& path, bool exclusive)
+void Connection::connect(const std::string& dataSource, const std::string& path, bool exclusive,
+                         const std::string& password)
 {
     if (m_database)
         throw OdbcError{"08002", "La connexion est déjà ouverte.", 0};
-    m_database = std::make_unique<Database>(path, exclusive);
+    m_database = std::make_unique<Database>(path, exclusive, password);
     sqlite3_progress_handler(m_database->handle(), PROGRESS_STEPS, &Connection::onProgress, this);
     m_dataSource = dataSource;
     m_autocommit = true;

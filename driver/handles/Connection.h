@@ -26,8 +26,10 @@ public:
     bool isOdbc3() const noexcept;
 
     // Opens the database file for the data source; throws OdbcError.
-    // `exclusive`: Exclusive=1, the base opened for this connection alone.
-    void connect(const std::string& dataSource, const std::string& path, bool exclusive = false);
+    // `exclusive`: Exclusive=1, the base opened for this connection alone; `password`: PWD, an
+    // Access file's database password.
+    void connect(const std::string& dataSource, const std::string& path, bool exclusive = false,
+                 const std::string& password = {});
     // Rolls back pending work, frees the statements, closes the database.
     void disconnect() noexcept;
     bool isConnected() const noexcept { return m_database != nullptr; }

@@ -1,6 +1,7 @@
 #pragma once
 // Statements that change a base's structure, read into what they ask for: CREATE TABLE, DROP
-// TABLE, ALTER TABLE (ADD/DROP/ALTER COLUMN, ADD/DROP CONSTRAINT), CREATE INDEX and DROP INDEX.
+// TABLE, ALTER TABLE (ADD/DROP/ALTER COLUMN, ADD/DROP CONSTRAINT), CREATE INDEX, DROP INDEX and
+// ALTER DATABASE PASSWORD.
 // A SQLite base runs them as SQLite statements; on an Access file the driver's own writer makes
 // them from this reading, as Access would.
 #include "driver/sql/SyntaxTree.h"
@@ -75,6 +76,7 @@ struct Definition {
     enum class Kind {
         CreateTable, DropTable, AddColumn, DropColumn, AlterColumn, AddConstraint, DropConstraint,
         CreateIndex, DropIndex,
+        DatabasePassword,  // ALTER DATABASE PASSWORD new old
     };
     Kind kind = Kind::CreateTable;
     std::string table;
@@ -86,6 +88,9 @@ struct Definition {
     // DropColumn: the column; DropConstraint: the constraint; DropIndex: the index.
     std::string name;
     IndexDefinition index;  // CreateIndex
+    // DatabasePassword: the new password and the one in force; none for NULL (no password).
+    std::optional<std::string> password;
+    std::optional<std::string> oldPassword;
 };
 
 // Reads a statement of definition from its tokens; std::nullopt when it is none of the kinds

@@ -231,6 +231,28 @@ Definition readCreateIndex(Reader& reader)
     return definition;
 }
 
+// A password of ALTER DATABASE PASSWORD: a name, bracketed or bare, or NULL for none.
+std::optional<std::string> readPassword(Reader& reader)
+{
+    if (reader.acceptWord("NULL"))
+        return std::nullopt;
+    const RawToken* token = reader.peek();
+    if (token == nullptr || token->kind == RawToken::Kind::Symbol)
+        reader.fail();
+    return reader.advance().text;
+}
+
+// PASSWORD new old, after ALTER DATABASE.
+Definition readDatabasePassword(Reader& reader)
+{
+    Definition definition;
+    definition.kind = Definition::Kind::DatabasePassword;
+    reader.expectWord("PASSWORD");
+    definition.password = readPassword(reader);
+    definition.oldPassword = readPassword(reader);
+    return definition;
+}
+
 Definition readAlterTable(Reader& reader)
 {
     Definition definition;
@@ -286,8 +308,13 @@ std::optional<Definition> read(const std::vector<RawToken>& tokens)
         } else {
             return std::nullopt;
         }
-    } else if (reader.acceptWord("ALTER") && reader.acceptWord("TABLE")) {
-        definition = readAlterTable(reader);
+    } else if (reader.acceptWord("ALTER")) {
+        if (reader.acceptWord("TABLE"))
+            definition = readAlterTable(reader);
+        else if (reader.acceptWord("DATABASE"))
+            definition = readDatabasePassword(reader);
+        else
+            return std::nullopt;
     } else {
         return std::nullopt;
     }

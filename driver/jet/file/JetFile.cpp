@@ -9,6 +9,7 @@
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetDefinitionChecks.h"
 #include "driver/jet/format/JetMessages.h"
+#include "driver/jet/format/JetTableLayout.h"
 
 #include <mdbtools.h>
 

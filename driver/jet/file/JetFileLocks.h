@@ -47,6 +47,8 @@ public:
 
     int fd() const { return m_file.get(); }
     bool writable() const { return m_writable; }
+    // Opened for this connection alone (Exclusive=1).
+    bool exclusive() const { return m_exclusive; }
     // Opens the file again for reading and writing, before the first change or rollback of an
     // interrupted commit, the readers' lock this connection holds carried over to the new open;
     // 0 or errno (EACCES for a file the user may not write).

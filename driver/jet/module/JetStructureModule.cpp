@@ -241,6 +241,7 @@ bool makeChange(JetTransaction& transaction, JetFile& file, sqlite3* db, const s
             return dropColumn(pages, page, table, definition.name, failure);
         }, error);
     case Kind::AlterColumn: return alterColumn(transaction, file, db, definition, error);
+    case Kind::DatabasePassword: return transaction.changePassword(definition.password, definition.oldPassword, error);
     }
     return false;
 }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -69,6 +70,11 @@ public:
     // Removes the table named `name`; false with a French message when there is none or it is a
     // system table.
     bool dropTable(const std::string& name, std::string& error);
+    // ALTER DATABASE PASSWORD: `password` (none: the file keeps none) replaces the database
+    // password, `old` (none: no password) being the one in force, on a file this connection holds
+    // alone, as Access requires; false with a French message, naming no password, otherwise.
+    bool changePassword(const std::optional<std::string>& password, const std::optional<std::string>& old,
+                        std::string& error);
     // Stores the query (JetQueryStore.h), or removes the one named `name`.
     bool createQuery(const JetNewQuery& query, std::string& error);
     bool dropQuery(const std::string& name, std::string& error);

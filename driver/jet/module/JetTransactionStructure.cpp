@@ -5,10 +5,12 @@
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetWriteMessages.h"
+#include "driver/jet/format/JetDatabasePassword.h"
 #include "driver/jet/catalogue/JetQueryStore.h"
 #include "driver/jet/schema/JetRelationships.h"
 #include "driver/jet/schema/JetTableCreation.h"
 #include "driver/jet/write/JetTableWriter.h"
+#include "driver/semantics/SecretText.h"
 
 #include <algorithm>
 
@@ -78,6 +80,33 @@ bool JetTransaction::dropTable(const std::string& name, std::string& error)
     m_file.setDropped(index, true);
     m_structure.push_back({index, StructureChange::Kind::Dropped, m_marks.size()});
     return true;
+}
+
+bool JetTransaction::changePassword(const std::optional<std::string>& password, const std::optional<std::string>& old,
+                                    std::string& error)
+{
+    if (!m_file.locks().exclusive()) {
+        error = "Le mot de passe d'une base Access ne se change que sur une connexion qui l'a ouverte pour "
+                "elle seule (Exclusive=1).";
+        return false;
+    }
+    const unsigned char* header = m_store->read(0);
+    SecretText current;
+    if (header == nullptr || !databasePassword(header, m_store->pageSize(), current.text())) {
+        error = "L'en-tête de la base ne peut pas être lu : son mot de passe ne peut pas être changé.";
+        return false;
+    }
+    if (!passwordMatches(current.text(), old.value_or(std::string()))) {
+        error = "Le mot de passe actuel donné n'est pas celui de la base : il n'a pas été changé.";
+        return false;
+    }
+    // The page is left as it was when the new password cannot be written.
+    unsigned char* writable = m_store->change(0);
+    if (writable == nullptr) {
+        error = "L'en-tête de la base ne peut pas être écrit : son mot de passe n'a pas été changé.";
+        return false;
+    }
+    return setDatabasePassword(writable, m_store->pageSize(), password.value_or(std::string()), error);
 }
 
 bool JetTransaction::alterTable(const std::string& name, const TableChange& change, std::string& error)

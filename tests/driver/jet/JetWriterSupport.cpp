@@ -85,20 +85,32 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-bool makeJackcessFile(const std::string& fixture, const std::string& path, std::string& why)
+std::optional<std::string> runJackcessFixture(const std::string& fixture, const std::string& argument,
+                                              std::string& why)
 {
     const std::string tools = jetToolsFolder();
     const std::string lang = "/usr/share/java/commons-lang3.jar";
     const std::string logging = "/usr/share/java/commons-logging.jar";
     if (tools.empty() || !haveProgram("java") || !std::filesystem::exists(lang) || !std::filesystem::exists(logging)) {
-        why = "Java, Jackcess ou ses bibliothèques sont absents : le fichier de test ne peut pas être fait";
-        return false;
+        why = "Java, Jackcess ou ses bibliothèques sont absents : le fichier de test ne peut pas être fait ni lu";
+        return std::nullopt;
     }
     int status = 0;
-    runTool("java", {"-cp", tools + "/jackcess-4.0.10.jar:" + lang + ":" + logging,
-                     std::string(KERVANE_FIXTURES) + "/" + fixture, path},
-            status);
-    if (status != 0 || !std::filesystem::exists(path)) {
+    std::string out = runTool("java", {"-cp", tools + "/jackcess-4.0.10.jar:" + lang + ":" + logging,
+                                       std::string(KERVANE_FIXTURES) + "/" + fixture, argument},
+                              status);
+    if (status != 0) {
+        why = "Jackcess n'a pas pu exécuter " + fixture;
+        return std::nullopt;
+    }
+    return out;
+}
+
+bool makeJackcessFile(const std::string& fixture, const std::string& path, std::string& why)
+{
+    if (!runJackcessFixture(fixture, path, why))
+        return false;
+    if (!std::filesystem::exists(path)) {
         why = "Jackcess n'a pas pu écrire le fichier de test";
         return false;
     }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <set>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,8 +61,11 @@ private:
 std::string jetToolsFolder();
 // jetgen, or empty when it or java is missing.
 std::string jetgenProgram();
-// Writes the file a Java fixture of the fixtures folder makes (its source file name) at path;
-// false with why when Java or the jars are missing.
+// Runs a Java fixture of the fixtures folder (its source file name) with Jackcess on the class
+// path and `argument`; its output, or nullopt with why when Java or the jars are missing or it fails.
+std::optional<std::string> runJackcessFixture(const std::string& fixture, const std::string& argument,
+                                              std::string& why);
+// Writes the file a Java fixture makes at path; false with why as above.
 bool makeJackcessFile(const std::string& fixture, const std::string& path, std::string& why);
 // Writes nwind grown by jetgen to `copies` copies of its rows into an Access 2000 file at path;
 // false when nwind, jetgen or Java is missing.
