@@ -242,11 +242,12 @@ std::optional<std::string> readPassword(Reader& reader)
     return reader.advance().text;
 }
 
-// PASSWORD new old, after ALTER DATABASE.
+// DATABASE PASSWORD new old, after ALTER.
 Definition readDatabasePassword(Reader& reader)
 {
     Definition definition;
     definition.kind = Definition::Kind::DatabasePassword;
+    reader.expectWord("DATABASE");
     reader.expectWord("PASSWORD");
     definition.password = readPassword(reader);
     definition.oldPassword = readPassword(reader);
@@ -311,7 +312,7 @@ std::optional<Definition> read(const std::vector<RawToken>& tokens)
     } else if (reader.acceptWord("ALTER")) {
         if (reader.acceptWord("TABLE"))
             definition = readAlterTable(reader);
-        else if (reader.acceptWord("DATABASE"))
+        else if (reader.atWord("DATABASE") && reader.atWord("PASSWORD", 1))
             definition = readDatabasePassword(reader);
         else
             return std::nullopt;

@@ -138,7 +138,7 @@ TEST(Definition, StatementsReadAsWritten)
 TEST(Definition, OtherStatementsAreLeftToOtherReaders)
 {
     for (const char* sql : {"CREATE VIEW v AS SELECT 1", "CREATE PROCEDURE p AS SELECT 1", "DROP VIEW v",
-                            "DROP PROCEDURE p", "ALTER DATABASE PASSWORD a b", "GRANT SELECT ON TABLE t TO u"})
+                            "DROP PROCEDURE p", "ALTER DATABASE NAME a", "GRANT SELECT ON TABLE t TO u"})
         EXPECT_FALSE(read(sql)) << sql;
 }
 
