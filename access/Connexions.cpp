@@ -49,6 +49,48 @@ qint16 freeSlot()
     return etat.nombreEmplacements();
 }
 
+// The SQLSTATE of the last failure on the connection handle.
+QString etatConnexion(SQLHDBC hConnexion)
+{
+    SQLCHAR szEtat[6] = {};
+    SQLCHAR szMessage[SQL_MAX_MESSAGE_LENGTH] = {};
+    SQLINTEGER nNatif = 0;
+    SQLSMALLINT nLongueur = 0;
+    SQLError(SQL_NULL_HENV, hConnexion, SQL_NULL_HSTMT, szEtat, &nNatif, szMessage, sizeof szMessage, &nLongueur);
+    return QString::fromLatin1(reinterpret_cast<const char*>(szEtat));
+}
+
+// Overwrites the characters of a password no longer needed.
+void effacer(QString& strMotDePasse)
+{
+    strMotDePasse.fill(QChar(u'\0'));
+    strMotDePasse.clear();
+}
+
+// SQLConnect with the request's password, then, while the driver refuses the password and the
+// request can ask for one, with each one the user types; bAbandon when the user gave up.
+bool connectWithPassword(SQLHDBC hConnexion, const DemandeConnexion& demande, bool& bAbandon)
+{
+    QString strMotDePasse = demande.strMotDePasse;
+    for (bool bRefuse = false;; bRefuse = true) {
+        TexteODBC dsn(demande.strDSN), utilisateur(demande.strUtilisateur), motDePasse(strMotDePasse);
+        effacer(strMotDePasse);
+        if (SQLConnect(hConnexion, dsn.data(), dsn.longueurCourte(), utilisateur.data(),
+                       utilisateur.longueurCourte(), motDePasse.data(), motDePasse.longueurCourte())
+            == SQL_SUCCESS)
+            return true;
+        if (!demande.demanderMotDePasse || etatConnexion(hConnexion) != QLatin1String("28000"))
+            return false;
+        std::optional<QString> saisi = demande.demanderMotDePasse(bRefuse);
+        if (!saisi) {
+            bAbandon = true;
+            return false;
+        }
+        strMotDePasse = *saisi;
+        effacer(*saisi);
+    }
+}
+
 bool connect(const DemandeConnexion& demande, qint16& nIndice, const QString& strTag)
 {
     EtatODBC& etat = etatODBC();
@@ -63,12 +105,10 @@ bool connect(const DemandeConnexion& demande, qint16& nIndice, const QString& st
     SQLHDBC hConnexion = SQL_NULL_HDBC;
     if (SQLAllocConnect(etat.environnement.get(), &hConnexion) != SQL_SUCCESS)
         return refuseWithDsn(105, demande.strDSN);
-    TexteODBC dsn(demande.strDSN), utilisateur(demande.strUtilisateur), motDePasse(demande.strMotDePasse);
-    if (SQLConnect(hConnexion, dsn.data(), dsn.longueurCourte(), utilisateur.data(), utilisateur.longueurCourte(),
-                   motDePasse.data(), motDePasse.longueurCourte())
-        != SQL_SUCCESS) {
+    bool bAbandon = false;
+    if (!connectWithPassword(hConnexion, demande, bAbandon)) {
         SQLFreeConnect(hConnexion);
-        return refuseWithDsn(104, demande.strDSN);
+        return bAbandon ? false : refuseWithDsn(104, demande.strDSN);
     }
     PoigneeConnexion connexion(hConnexion);
     PoigneeInstruction instruction;

@@ -6,6 +6,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 namespace kervane {
 
 // Connection request: user name, password, data-source name.
@@ -13,6 +16,11 @@ struct DemandeConnexion {
     QString strUtilisateur;
     QString strMotDePasse;
     QString strDSN;
+    // Asked when the driver refuses the password (SQLSTATE 28000: a base protected by another
+    // one): the password to try next, or nothing when the user gives up. bRefuse tells that
+    // the last password the user typed was refused. Without it, the refusal is reported as any
+    // failure to connect.
+    std::function<std::optional<QString>(bool bRefuse)> demanderMotDePasse = {};
 };
 
 enum CodeTransaction : qint16 { TRANS_BEGIN = 1, TRANS_COMMIT = 2, TRANS_ROLLBACK = 3 };

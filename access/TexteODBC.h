@@ -9,6 +9,10 @@ namespace kervane {
 class TexteODBC {
 public:
     explicit TexteODBC(const QString& strTexte) : m_octets(strTexte.toUtf8()) {}
+    // Its bytes are overwritten: a password handed to ODBC does not linger in freed memory.
+    ~TexteODBC() { m_octets.fill('\0'); }
+    TexteODBC(const TexteODBC&) = delete;
+    TexteODBC& operator=(const TexteODBC&) = delete;
     SQLCHAR* data() { return reinterpret_cast<SQLCHAR*>(m_octets.data()); }
     SQLSMALLINT longueurCourte() const { return static_cast<SQLSMALLINT>(m_octets.size()); }
     SQLINTEGER longueur() const { return static_cast<SQLINTEGER>(m_octets.size()); }

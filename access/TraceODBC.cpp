@@ -1,6 +1,7 @@
 #include "access/TraceODBC.h"
 
 #include "messages/Erreur.h"
+#include "messages/Texte.h"
 #include "messages/Trace.h"
 
 namespace kervane {
@@ -26,7 +27,7 @@ QString ligneEtat(const QString& strMotCle, qint16 nIndice, const QString& strDS
 void tracerInstruction(const QString& strEtat, const QString& strRequete, double dDebut)
 {
     MSG_Tracer(strEtat);
-    MSG_Tracer(motCle(QStringLiteral("Requete")) + strRequete, dDebut);
+    MSG_Tracer(motCle(QStringLiteral("Requete")) + sansMotsDePasse(strRequete), dDebut);
     MSG_Tracer(QString());
 }
 

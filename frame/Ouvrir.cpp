@@ -9,6 +9,7 @@
 #include "messages/Sablier.h"
 #include "open/dlgOuvrir.h"
 #include "open/Module_BAS.h"
+#include "open/SaisieMotDePasse.h"
 #include "platform/spread/vaSpread.h"
 #include "query/wndKervane.h"
 
@@ -119,7 +120,9 @@ bool wndMDI::openDatabase(bool bDlg)
         && !ODBC_AjouterDSN(programme.strPiloteAccess, DSN_BASE, DSN_BASE, strChemin))
         return echec();
     qint16 nIndice = 0;
-    if (!ODBC_Connecter({QString(), programme.strNumeroUtilisateur.right(10), DSN_BASE}, nIndice, strChemin)) {
+    if (!ODBC_Connecter({QString(), programme.strNumeroUtilisateur.right(10), DSN_BASE,
+                         demandeMotDePasse(this, strChemin)},
+                        nIndice, strChemin)) {
         EnleverRegistration(fenetre, programme.strLibelleBase, strChemin);
         return echec();
     }

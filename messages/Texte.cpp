@@ -1,5 +1,7 @@
 #include "messages/Texte.h"
 
+#include <QRegularExpression>
+
 namespace kervane {
 
 QString STR_Remplacer(const QString& strSource, const QString& strCherche, const QString& strRemplacement,
@@ -36,6 +38,14 @@ QString sansEspaces(const QString& strTexte)
     while (nFin > 0 && strTexte[nFin - 1] == u' ')
         --nFin;
     return sansEspacesGauche(strTexte.left(nFin));
+}
+
+QString sansMotsDePasse(const QString& strRequete)
+{
+    static const QRegularExpression DEBUT(QStringLiteral("^\\s*ALTER\\s+DATABASE\\s+PASSWORD\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch trouve = DEBUT.match(strRequete);
+    return trouve.hasMatch() ? trouve.captured(0).trimmed() + QStringLiteral(" …") : strRequete;
 }
 
 }  // namespace kervane

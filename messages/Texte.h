@@ -16,4 +16,8 @@ QString sansEspaces(const QString& strTexte);
 // The text without its leading spaces.
 QString sansEspacesGauche(const QString& strTexte);
 
+// A statement as the trace log may keep it: one that sets a database password (ALTER DATABASE
+// PASSWORD) without its passwords, any other as it is.
+QString sansMotsDePasse(const QString& strRequete);
+
 }  // namespace kervane

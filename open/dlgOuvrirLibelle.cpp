@@ -6,7 +6,9 @@
 #include "messages/Sablier.h"
 #include "open/dlgOuvrir.h"
 #include "open/Module_BAS.h"
+#include "open/SaisieMotDePasse.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
@@ -28,7 +30,8 @@ public:
 
     bool connecter(const QString& strBase)
     {
-        const DemandeConnexion demande{QString(), Programme().strNumeroUtilisateur.right(10), DSN_OUVERTURE};
+        const DemandeConnexion demande{QString(), Programme().strNumeroUtilisateur.right(10), DSN_OUVERTURE,
+                                       demandeMotDePasse(QApplication::activeWindow(), strBase)};
         return ODBC_Connecter(demande, m_nIndice, strBase);
     }
     qint16 indice() const { return m_nIndice; }

@@ -123,6 +123,9 @@ QString wndKervane::positionsRequete(int nIndex) const
 // entry is the one that moves.
 void wndKervane::enregistrerRequete(const QString& strRequete, const QString& strPositions)
 {
+    // A statement that sets a database password is never kept.
+    if (sansMotsDePasse(strRequete) != strRequete)
+        return;
     const QString strForme = formeComparaison(strRequete);
     int nTrouvee = -1;
     for (int i = 0; i < cboRequetes->count(); ++i)

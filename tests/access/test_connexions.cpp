@@ -1,5 +1,9 @@
 // The connection table: reuse by DSN and tag, slot numbers, the layer's own refusals.
 #include "tests/access/FixtureAcces.h"
+#include "tests/support/DonneesTest.h"
+
+#include <sql.h>
+#include <sqlext.h>
 
 using namespace kervane;
 using namespace kervane::test;
@@ -76,4 +80,81 @@ TEST_F(Connexions, ReleasingOneHolderRollsBackItsPendingChange)
     TableauTextes tab;
     ASSERT_TRUE(ODBC_SelectionnerDansTableau(n, "SELECT ID FROM CLIENT", tab, false));
     EXPECT_EQ(tab.texte(0, 0), "3");
+}
+
+namespace {
+
+// ALTER DATABASE PASSWORD on a connection of its own that holds the file alone.
+void poserMotDePasse(const QString& strBase, const QString& strMotDePasse)
+{
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    QByteArray texte = ("DRIVER={" + PILOTE_ACCESS + "};DBQ=" + strBase + ";Exclusive=1").toUtf8();
+    const bool bConnecte = SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(texte.data()),
+                                                          SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
+    EXPECT_TRUE(bConnecte);
+    if (bConnecte) {
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+        QByteArray sql = ("ALTER DATABASE PASSWORD [" + strMotDePasse + "] NULL").toUtf8();
+        EXPECT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        SQLDisconnect(dbc);
+    }
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+}
+
+}  // namespace
+
+// A base protected by a password: while the driver refuses the one given (28000), the layer
+// asks the user, saying from the second time on that the last one was wrong; giving up leaves
+// without a message; without a way to ask, it is a failure to connect. Neither the trace log
+// nor any message holds a password.
+TEST_F(Connexions, AProtectedBaseOpensWithThePasswordTheUserTypes)
+{
+    const std::string original = testDataPath("jet/testV2000.mdb");
+    if (original.empty())
+        GTEST_SKIP() << "KERVANE_TEST_DATA absent : jet/testV2000.mdb manque";
+    const QString strCopie = dossier.fichier("protégée.mdb");
+    ASSERT_TRUE(QFile::copy(QString::fromStdString(original), strCopie));
+    QFile::setPermissions(strCopie, QFile::permissions(strCopie) | QFileDevice::WriteOwner);
+    poserMotDePasse(strCopie, QStringLiteral("Clé-42"));
+    odbc.ajouterDSN("PROTEGEE", strCopie);
+    Programme().bModeDebug = true;
+
+    std::vector<bool> refus;
+    QStringList saisies{QStringLiteral("faux"), QStringLiteral("Clé-42")};
+    DemandeConnexion demande{QString(), QStringLiteral("0123456789"), QStringLiteral("PROTEGEE"),
+                             [&](bool bRefuse) -> std::optional<QString> {
+                                 refus.push_back(bRefuse);
+                                 return saisies.takeFirst();
+                             }};
+    qint16 n = 0;
+    ASSERT_TRUE(ODBC_Connecter(demande, n, strCopie));
+    EXPECT_EQ(refus, (std::vector<bool>{false, true}));
+    TableauTextes tab;
+    ASSERT_TRUE(ODBC_SelectionnerDansTableau(n, "SELECT A FROM Table1", tab, false));
+    EXPECT_EQ(tab.texte(0, 0), "2");
+    qint32 nLignes = 0;
+    EXPECT_FALSE(ODBC_Executer(n, "ALTER DATABASE PASSWORD [Clé-43] [Clé-42]", nLignes));  // not held alone
+    EXPECT_TRUE(ODBC_Deconnecter(n));
+
+    demande.demanderMotDePasse = [](bool) { return std::nullopt; };
+    repondeur.oublier();
+    EXPECT_FALSE(ODBC_Connecter(demande, n, strCopie));
+    EXPECT_TRUE(repondeur.questions().empty());
+    demande.demanderMotDePasse = {};
+    EXPECT_FALSE(ODBC_Connecter(demande, n, strCopie));
+    EXPECT_EQ(repondeur.derniere().strTexte, "Connexion impossible avec le DSN [PROTEGEE].");
+
+    QStringList textes = trace();
+    for (const QuestionPosee& question : repondeur.questions())
+        textes << question.strTexte;
+    for (const QString& strTexte : textes)
+        for (const char* secret : {"Clé-4", "faux"})
+            EXPECT_FALSE(strTexte.contains(QString::fromUtf8(secret))) << strTexte.toStdString();
 }
