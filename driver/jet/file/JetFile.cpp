@@ -9,6 +9,7 @@
 #include "driver/jet/format/JetDataPage.h"
 #include "driver/jet/format/JetDefinitionChecks.h"
 #include "driver/jet/format/JetMessages.h"
+#include "driver/jet/format/JetPageCipher.h"
 #include "driver/jet/format/JetTableLayout.h"
 
 #include <mdbtools.h>
@@ -32,7 +33,8 @@ constexpr std::size_t kDefinitionPageLimit = 64;
 
 // Checks what can be seen before libmdb reads anything: a regular, non-empty file with the
 // header of an Access version this reader knows (JetVersion.h) and a whole number of pages.
-bool checkFile(const std::string& path, AccessVersion& version, std::uint32_t& pageCount, std::string& error)
+bool checkFile(const std::string& path, AccessVersion& version, std::uint32_t& pageCount, JetPageCipher& cipher,
+               std::string& error)
 {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
@@ -59,11 +61,14 @@ bool checkFile(const std::string& path, AccessVersion& version, std::uint32_t& p
         error = messageUnreadable(path, "version d'Access non prise en charge");
         return false;
     }
-    if (headerSaysEnciphered(header, sizeof header)) {
-        error = messageUnreadable(path, "elle est chiffrée (codée ou protégée par un mot de passe), ce que ce "
-                                        "pilote ne sait pas encore ouvrir");
+    // An "encoded" Jet 3 or Jet 4 file is read through its page cipher; an Access 2007 file a
+    // password encrypts is not read yet.
+    if (isAce(*stated) && headerSaysEnciphered(header, sizeof header)) {
+        error = messageUnreadable(path, "elle est chiffrée par un mot de passe, ce que ce pilote ne sait pas "
+                                        "encore ouvrir pour une base Access 2007 ou plus récente");
         return false;
     }
+    cipher = isAce(*stated) ? JetPageCipher() : JetPageCipher::ofHeader(header, sizeof header);
     version = *stated;
     const auto size = static_cast<std::uint64_t>(status.st_size);
     const auto pageSize = static_cast<std::uint64_t>(pageSizeOf(version));
@@ -152,7 +157,7 @@ ssize_t readStream(void* cookie, char* buffer, std::size_t size)
     const auto pageSize = static_cast<std::int64_t>(stream.page.size());
     const auto number = static_cast<std::uint32_t>(stream.position / pageSize);
     const std::int64_t offset = stream.position % pageSize;
-    if (size == 0 || !stream.file->readPage(number, stream.page.data()))
+    if (size == 0 || !stream.file->readStoredPage(number, stream.page.data()))
         return 0;
     const std::size_t length = std::min<std::size_t>(size, static_cast<std::size_t>(pageSize - offset));
     std::memcpy(buffer, stream.page.data() + offset, length);
@@ -215,7 +220,8 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
 {
     AccessVersion version = AccessVersion::Jet4;
     std::uint32_t pageCount = 0;
-    if (!checkFile(path, version, pageCount, error))
+    JetPageCipher cipher;
+    if (!checkFile(path, version, pageCount, cipher, error))
         return nullptr;
     int failure = 0;
     std::unique_ptr<JetFileLocks> locks = JetFileLocks::open(path, failure, exclusive);
@@ -231,6 +237,7 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
         return nullptr;
     }
     std::unique_ptr<JetFile> file(new JetFile(path, version, pageCount, std::move(locks)));
+    file->m_cipher = cipher;
     const struct StatementEnd {
         JetFile& file;
         ~StatementEnd() { file.endStatement(); }
@@ -473,8 +480,24 @@ bool JetFile::readPage(std::uint32_t page, unsigned char* buffer)
 {
     if (m_overlay != nullptr)
         return readOverlaid(page, buffer);
+    return readFromFile(page, buffer);
+}
+
+bool JetFile::readStoredPage(std::uint32_t page, unsigned char* buffer)
+{
+    if (!readPage(page, buffer))
+        return false;
+    m_cipher.apply(page, buffer, static_cast<std::size_t>(m_format->pageSize));
+    return true;
+}
+
+bool JetFile::readFromFile(std::uint32_t page, unsigned char* buffer)
+{
     const auto size = static_cast<std::size_t>(m_format->pageSize);
-    return page < m_pageCount && readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) == 0;
+    if (page >= m_pageCount || readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) != 0)
+        return false;
+    m_cipher.apply(page, buffer, size);
+    return true;
 }
 
 bool JetFile::readOverlaid(std::uint32_t page, unsigned char* buffer)
@@ -486,7 +509,7 @@ bool JetFile::readOverlaid(std::uint32_t page, unsigned char* buffer)
         std::memcpy(buffer, changed, size);
         return true;
     }
-    return page < m_pageCount && readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) == 0;
+    return readFromFile(page, buffer);
 }
 
 void JetFile::setOverlay(JetPageOverlay* overlay)

@@ -9,6 +9,7 @@
 #include "driver/jet/file/JetFileStamp.h"
 #include "driver/jet/file/JetPageOverlay.h"
 #include "driver/jet/format/JetColumnProperties.h"
+#include "driver/jet/format/JetPageCipher.h"
 #include "driver/jet/format/JetRowChecks.h"
 #include "driver/jet/format/JetValue.h"
 #include "driver/jet/format/JetVersion.h"
@@ -93,8 +94,11 @@ public:
     bool definitionBytes(const JetTable& table, std::vector<unsigned char>& bytes);
 
     // Copies page `page` (below pageCount) into `buffer` (one page long): the overlay's version
-    // when it has one, else the file's.
+    // when it has one, else the file's; an encoded file's deciphered.
     bool readPage(std::uint32_t page, unsigned char* buffer);
+    // The same enciphered again for an encoded file: as libmdb reads pages, deciphering them
+    // itself.
+    bool readStoredPage(std::uint32_t page, unsigned char* buffer);
     // Lays a transaction's pages over the file's for every later read (nullptr: the file's
     // pages again, the transaction over); the overlay outlives its use here. The definitions,
     // their row counts and the catalogue stay those read from the file; a table the transaction
@@ -165,6 +169,8 @@ private:
     bool calculatedResults(const JetTable& table, std::map<std::string, ColumnProperties>& properties,
                            std::string& error);
     bool readOverlaid(std::uint32_t page, unsigned char* buffer);
+    // The page as the file holds it, deciphered when the file is encoded.
+    bool readFromFile(std::uint32_t page, unsigned char* buffer);
     // Makes the stream through which libmdb (`mdb`, its MdbHandle) reads the transaction's pages.
     void readThroughFile(void* mdb);
     bool readPlacement(JetTable& table);
@@ -178,6 +184,7 @@ private:
     std::deque<JetTable> m_tables;
     std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
     JetPageOverlay* m_overlay = nullptr;
+    JetPageCipher m_cipher;  // an encoded file's
     std::set<const JetTable*> m_changed;  // tables of m_tables the overlay's transaction changed
     std::unique_ptr<JetFileLocks> m_locks;
     FileStamp m_seen;  // the file when last looked at (followFile)

@@ -20,6 +20,8 @@ namespace kervane::jet {
 namespace {
 
 constexpr std::size_t kHeaderBytes = kVersionHeaderSize;
+// What the header must hold for the page cipher to be known.
+constexpr std::size_t kCipherHeaderBytes = 0x100;
 
 // Page size from the header: 2 KB for Jet 3, 4 KB for every later version.
 std::size_t headerPageSize(const unsigned char* header)
@@ -58,7 +60,7 @@ std::unique_ptr<JetPageStore> JetPageStore::open(const std::string& path, std::s
         error = messageNotWritable(path, failure);
         return nullptr;
     }
-    unsigned char header[kHeaderBytes];
+    unsigned char header[kCipherHeaderBytes];
     const int failure = readAt(locks->fd(), header, sizeof header, 0);
     const std::size_t pageSize = failure == 0 ? headerPageSize(header) : 0;
     if (pageSize == 0) {
@@ -66,7 +68,9 @@ std::unique_ptr<JetPageStore> JetPageStore::open(const std::string& path, std::s
                                                : messageUnreadable(path, "ce n'est pas un fichier Jet 3 ou Jet 4");
         return nullptr;
     }
-    return std::make_unique<JetPageStore>(Key(), path, std::move(own), *locks, pageSize, memoryLimit);
+    auto store = std::make_unique<JetPageStore>(Key(), path, std::move(own), *locks, pageSize, memoryLimit);
+    store->m_cipher = JetPageCipher::ofHeader(header, sizeof header);
+    return store;
 }
 
 JetPageStore::JetPageStore(Key, std::string path, std::unique_ptr<JetFileLocks> own, JetFileLocks& locks,
@@ -184,6 +188,7 @@ JetPageStore::Page* JetPageStore::hold(std::uint32_t page)
         m_lastError = messageUnreadable(m_path, systemReason(failure));
         return nullptr;
     }
+    m_cipher.apply(page, held.bytes.get(), m_pageSize);
     return &m_pages.emplace(page, std::move(held)).first->second;
 }
 
@@ -327,7 +332,15 @@ int JetPageStore::writePages(int& stepNumber)
             continue;
         if (m_step)
             m_step(stepNumber++);
-        if (const int failure = writeAt(fd(), page.bytes.get(), m_pageSize, off_t(number) * off_t(m_pageSize)))
+        // An encoded file's pages are written enciphered, as Access writes them.
+        const unsigned char* bytes = page.bytes.get();
+        std::vector<unsigned char> enciphered;
+        if (m_cipher.active()) {
+            enciphered.assign(bytes, bytes + m_pageSize);
+            m_cipher.apply(number, enciphered.data(), m_pageSize);
+            bytes = enciphered.data();
+        }
+        if (const int failure = writeAt(fd(), bytes, m_pageSize, off_t(number) * off_t(m_pageSize)))
             return failure;
     }
     return 0;
@@ -376,6 +389,7 @@ bool JetPageStore::putBack(std::uint32_t number, const unsigned char* before, st
         error = messageUnreadable(m_path, systemReason(failure));
         return false;
     }
+    m_cipher.apply(number, page.bytes.get(), m_pageSize);
     page.changed = false;
     return true;
 }

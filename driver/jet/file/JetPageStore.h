@@ -19,6 +19,7 @@
 // whole (JetRecovery.h); a crash after it leaves the commit done.
 #include "driver/jet/file/JetFileLocks.h"
 #include "driver/jet/file/JetJournal.h"
+#include "driver/jet/format/JetPageCipher.h"
 #include "driver/jet/format/JetPages.h"
 
 #include <cstddef>
@@ -127,6 +128,7 @@ private:
     std::unique_ptr<JetFileLocks> m_ownLocks;  // when the store opened the file itself
     JetFileLocks& m_locks;
     std::size_t m_pageSize;
+    JetPageCipher m_cipher;  // an encoded file's
     std::size_t m_memoryLimit;
     bool m_inTransaction = false;
     std::uint32_t m_filePages = 0;  // pages of the file when the transaction began

@@ -2,6 +2,7 @@
 
 #include "driver/jet/format/JetByteOrder.h"
 #include "driver/jet/format/JetCodePage.h"
+#include "driver/jet/format/JetPageCipher.h"
 #include "driver/jet/format/JetPages.h"
 #include "driver/jet/format/JetVersion.h"
 #include "driver/semantics/UtfCoding.h"
@@ -19,23 +20,11 @@ constexpr int kSortOrder = 0x3a;    // Jet 3: the sort order of the file's texts
 constexpr int kCodePage = 0x3c;     // Jet 3: the code page of the file's texts
 constexpr int kDatabaseKey = 0x3e;  // non-zero when every page is encrypted
 
-// The RC4 stream Jet 4 hides the start of its header page under.
+// The RC4 stream every Jet header page hides its start under.
 void unmaskHeader(unsigned char* bytes, int length)
 {
     const std::array<unsigned char, 4> key{0xc7, 0xda, 0x39, 0x6b};
-    std::array<unsigned char, 256> state{};
-    for (int i = 0; i < 256; ++i)
-        state[i] = static_cast<unsigned char>(i);
-    for (int i = 0, j = 0; i < 256; ++i) {
-        j = (j + state[i] + key[i % key.size()]) & 0xff;
-        std::swap(state[i], state[j]);
-    }
-    for (int n = 0, i = 0, j = 0; n < length; ++n) {
-        i = (i + 1) & 0xff;
-        j = (j + state[i]) & 0xff;
-        std::swap(state[i], state[j]);
-        bytes[n] ^= state[(state[i] + state[j]) & 0xff];
-    }
+    rc4(key.data(), key.size(), bytes, static_cast<std::size_t>(length));
 }
 
 // A Jet 4 name: UTF-16LE, a surrogate outside a pair read as U+FFFD.
@@ -204,7 +193,8 @@ bool checkWritableFile(JetPages& pages, std::string& error)
         return false;
     }
     const bool jet3 = *version == AccessVersion::Jet3;
-    if (databaseKeySet(header)) {
+    // An encoded Jet 3 or Jet 4 file is written through its page cipher (JetPageCipher.h).
+    if (isAce(*version) && databaseKeySet(header)) {
         error = "Le fichier Access est chiffré : il ne peut pas être modifié.";
         return false;
     }

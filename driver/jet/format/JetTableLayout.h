@@ -94,8 +94,9 @@ struct JetTableLayout {
 // every file keeps under a fixed RC4 key: 126 bytes in Jet 3, 128 in Jet 4.
 void maskHeader(unsigned char* header, bool jet3);
 
-// True when the file's page size fits the version its header states, its pages are not encrypted
-// and, for Jet 3, its texts are in a known code page; false with a French message otherwise.
+// True when the file's page size fits the version its header states, it is no Access 2007 file a
+// password encrypts and, for Jet 3, its texts are in a known code page; false with a French
+// message otherwise.
 bool checkWritableFile(JetPages& pages, std::string& error);
 
 // Whether the header of a file (its first `size` bytes, at least 0x42) says its pages are

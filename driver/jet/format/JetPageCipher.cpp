@@ -1,0 +1,56 @@
+#include "driver/jet/format/JetPageCipher.h"
+
+#include "driver/jet/format/JetTableLayout.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace kervane::jet {
+namespace pagecipher {
+
+constexpr std::size_t kEncodingKey = 0x3e;  // the file's key, in the masked part of the header
+constexpr std::size_t kHeaderNeeded = 0x100;
+
+}  // namespace pagecipher
+
+void rc4(const unsigned char* key, std::size_t keySize, unsigned char* bytes, std::size_t size)
+{
+    std::array<unsigned char, 256> state{};
+    for (std::size_t i = 0; i < state.size(); ++i)
+        state[i] = static_cast<unsigned char>(i);
+    for (std::size_t i = 0, j = 0; i < state.size(); ++i) {
+        j = (j + state[i] + key[i % keySize]) & 0xff;
+        std::swap(state[i], state[j]);
+    }
+    for (std::size_t n = 0, i = 0, j = 0; n < size; ++n) {
+        i = (i + 1) & 0xff;
+        j = (j + state[i]) & 0xff;
+        std::swap(state[i], state[j]);
+        bytes[n] ^= state[(state[i] + state[j]) & 0xff];
+    }
+}
+
+JetPageCipher JetPageCipher::ofHeader(const unsigned char* header, std::size_t size)
+{
+    JetPageCipher cipher;
+    if (size < pagecipher::kHeaderNeeded)
+        return cipher;
+    std::vector<unsigned char> shown(header, header + pagecipher::kHeaderNeeded);
+    // Both formats hide at least these bytes; Jet 3's shorter mask ends after the key too.
+    maskHeader(shown.data(), true);
+    std::copy_n(shown.begin() + pagecipher::kEncodingKey, cipher.m_key.size(), cipher.m_key.begin());
+    cipher.m_active = std::any_of(cipher.m_key.begin(), cipher.m_key.end(), [](unsigned char b) { return b != 0; });
+    return cipher;
+}
+
+void JetPageCipher::apply(std::uint32_t page, unsigned char* bytes, std::size_t size) const
+{
+    if (!m_active || page == 0)
+        return;
+    std::array<unsigned char, 4> key = m_key;
+    for (std::size_t i = 0; i < key.size(); ++i)
+        key[i] ^= static_cast<unsigned char>(page >> (8 * i));
+    rc4(key.data(), key.size(), bytes, size);
+}
+
+}  // namespace kervane::jet

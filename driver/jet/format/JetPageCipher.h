@@ -1,0 +1,31 @@
+#pragma once
+// The RC4 stream cipher Jet files use (OpenSSL 3 no longer offers it by default, hence this
+// one, checked against the published test vectors), and the cipher of an "encoded" Jet 3 or
+// Jet 4 file: every page but the header enciphered under the file's 4-byte key with the page's
+// number laid over it.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace kervane::jet {
+
+// Enciphers or deciphers (the same stream undoes itself) `size` bytes under `key`.
+void rc4(const unsigned char* key, std::size_t keySize, unsigned char* bytes, std::size_t size);
+
+class JetPageCipher {
+public:
+    // The cipher a Jet 3 or Jet 4 header page (its first `size` bytes) states: none when its key
+    // is zero or the header is too short to tell.
+    static JetPageCipher ofHeader(const unsigned char* header, std::size_t size);
+
+    bool active() const { return m_active; }
+    // Enciphers or deciphers page `page` in place; the header page and an inactive cipher leave
+    // the bytes as they are.
+    void apply(std::uint32_t page, unsigned char* bytes, std::size_t size) const;
+
+private:
+    std::array<unsigned char, 4> m_key{};
+    bool m_active = false;
+};
+
+}  // namespace kervane::jet
