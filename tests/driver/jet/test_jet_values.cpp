@@ -1,3 +1,4 @@
+#include "driver/jet/format/JetPageCipher.h"
 #include "driver/jet/format/JetValue.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <vector>
 
 using namespace kervane::jet;
 
@@ -84,3 +87,31 @@ TEST(JetValue, FixedValuesAndShortStorageRefused)
     EXPECT_FALSE(convertFixed({MDB_MONEY, 8, 0, 0}, doubleBytes, 4, value));
     EXPECT_FALSE(convertFixed({MDB_NUMERIC, 17, 10, 2}, doubleBytes, 8, value));
 }
+
+namespace kervane::jet {
+namespace {
+
+// The RC4 stream of encoded files and of every header's mask, against the published vectors:
+// RFC 6229's first keystream bytes for the 40-bit key 0x0102030405, and the three classic
+// key/plaintext pairs.
+TEST(Rc4, PublishedTestVectors)
+{
+    const auto hex = [](const std::vector<unsigned char>& bytes) {
+        std::string text;
+        for (const unsigned char b : bytes)
+            text += "0123456789abcdef"[b >> 4], text += "0123456789abcdef"[b & 15];
+        return text;
+    };
+    const auto cipher = [&](const std::string& key, const std::string& plain) {
+        std::vector<unsigned char> bytes(plain.begin(), plain.end());
+        rc4(reinterpret_cast<const unsigned char*>(key.data()), key.size(), bytes.data(), bytes.size());
+        return hex(bytes);
+    };
+    EXPECT_EQ(cipher(std::string("\x01\x02\x03\x04\x05", 5), std::string(16, '\0')), "b2396305f03dc027ccc3524a0a1118a8");
+    EXPECT_EQ(cipher("Key", "Plaintext"), "bbf316e8d940af0ad3");
+    EXPECT_EQ(cipher("Wiki", "pedia"), "1021bf0420");
+    EXPECT_EQ(cipher("Secret", "Attack at dawn"), "45a01f645fc35b383552544b9bf5");
+}
+
+}  // namespace
+}  // namespace kervane::jet
