@@ -43,14 +43,28 @@ JetPageCipher JetPageCipher::ofHeader(const unsigned char* header, std::size_t s
     return cipher;
 }
 
+const std::vector<unsigned char>& JetPageCipher::streamOf(std::uint32_t page, std::size_t size) const
+{
+    const auto kept = m_streams.find(page);
+    if (kept != m_streams.end() && kept->second.size() == size)
+        return kept->second;
+    if (m_streams.size() >= kKeptStreams)
+        m_streams.clear();
+    std::array<unsigned char, 4> key = m_key;
+    for (std::size_t i = 0; i < key.size(); ++i)
+        key[i] ^= static_cast<unsigned char>(page >> (8 * i));
+    std::vector<unsigned char> stream(size, 0);
+    rc4(key.data(), key.size(), stream.data(), stream.size());
+    return m_streams[page] = std::move(stream);
+}
+
 void JetPageCipher::apply(std::uint32_t page, unsigned char* bytes, std::size_t size) const
 {
     if (!m_active || page == 0)
         return;
-    std::array<unsigned char, 4> key = m_key;
-    for (std::size_t i = 0; i < key.size(); ++i)
-        key[i] ^= static_cast<unsigned char>(page >> (8 * i));
-    rc4(key.data(), key.size(), bytes, size);
+    const std::vector<unsigned char>& stream = streamOf(page, size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] ^= stream[i];
 }
 
 }  // namespace kervane::jet

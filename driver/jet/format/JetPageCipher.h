@@ -6,6 +6,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
+#include <vector>
 
 namespace kervane::jet {
 
@@ -20,12 +22,19 @@ public:
 
     bool active() const { return m_active; }
     // Enciphers or deciphers page `page` in place; the header page and an inactive cipher leave
-    // the bytes as they are.
+    // the bytes as they are. A page's key stream depends on its number alone: the streams of the
+    // pages used last are kept, so that a page read again costs one pass of XOR.
     void apply(std::uint32_t page, unsigned char* bytes, std::size_t size) const;
 
 private:
+    // Pages whose key streams are kept (their bytes: this many pages).
+    static constexpr std::size_t kKeptStreams = 1024;
+
+    const std::vector<unsigned char>& streamOf(std::uint32_t page, std::size_t size) const;
+
     std::array<unsigned char, 4> m_key{};
     bool m_active = false;
+    mutable std::unordered_map<std::uint32_t, std::vector<unsigned char>> m_streams;
 };
 
 }  // namespace kervane::jet
