@@ -5,6 +5,10 @@
 #include "tests/driver/JetCopyTest.h"
 #include "tests/driver/jet/JetTestSupport.h"
 
+#include <odbcinst.h>
+
+#include <filesystem>
+
 namespace kervane::test {
 namespace {
 
@@ -41,6 +45,11 @@ TEST_P(JetEncodedTest, ReadChangedAndStillEncoded)
     EXPECT_TRUE(std::equal(header.begin() + 0x18, header.begin() + 0x98, now.begin() + 0x18));
     EXPECT_NE(now[2 * pageSize], 0x02);
     EXPECT_GT(now.size(), header.size());  // the rows took new pages, enciphered too
+    // Compacting would make a copy no longer encoded: refused, nothing made.
+    std::string entry = "COMPACT_DB=\"" + file + "\" \"" + file + ".compactée.mdb\"";
+    entry.append(2, '\0');
+    EXPECT_FALSE(SQLConfigDataSource(nullptr, ODBC_ADD_DSN, ACCESS_DRIVER, entry.c_str()));
+    EXPECT_FALSE(std::filesystem::exists(file + ".compactée.mdb"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, JetEncodedTest, ::testing::Values("db97-enc.mdb", "db-enc.mdb"),

@@ -6,6 +6,8 @@
 #include "tests/driver/jet/JetTestSupport.h"
 #include "tests/driver/jet/JetWriterSupport.h"
 
+#include <odbcinst.h>
+
 namespace kervane::test {
 namespace {
 
@@ -31,6 +33,19 @@ protected:
         const std::optional<std::string> read = runJackcessFixture("PasswordOf.java", file, why);
         EXPECT_TRUE(read.has_value()) << why;
         return read.value_or(why);
+    }
+    // COMPACT_DB through the installer; its message when it refuses.
+    static std::string compact(const std::string& source, const std::string& destination)
+    {
+        std::string entry = "COMPACT_DB=\"" + source + "\" \"" + destination + "\"";
+        entry.append(2, '\0');
+        if (SQLConfigDataSource(nullptr, ODBC_ADD_DSN, ACCESS_DRIVER, entry.c_str()))
+            return {};
+        DWORD code = 0;
+        char text[1024] = {};
+        WORD length = 0;
+        SQLInstallerError(1, &code, text, sizeof text, &length);
+        return text[0] != '\0' ? text : "refusé";
     }
     static void expectNoPassword(const Diagnostic& diagnostic)
     {
@@ -65,6 +80,11 @@ TEST_F(JetPasswordTest, SetChangedAndRemovedOnAccess97And2000Files)
         }
         EXPECT_EQ(readBytes(file), before);
         EXPECT_EQ(attempt(file, PASSWORD).state, "");
+        // A compacted copy keeps it.
+        const std::string compacted = file + ".compactée.mdb";
+        EXPECT_EQ(compact(file, compacted), "");
+        EXPECT_EQ(passwordOf(compacted), PASSWORD);
+        EXPECT_EQ(attempt(compacted, "").state, "28000");
         // Through a data source, SQLConnect's password is the file's.
         addDataSource("Base protégée", file);
         for (const auto& [given, connects] : {std::pair{std::string(), false}, std::pair{PASSWORD, true}}) {

@@ -5,12 +5,15 @@
 #include "driver/jet/file/JetFileLocks.h"
 #include "driver/jet/file/JetMemoryPages.h"
 #include "driver/jet/file/JetPageStore.h"
+#include "driver/jet/format/JetDatabasePassword.h"
 #include "driver/jet/format/JetFileFormat.h"
+#include "driver/jet/format/JetPageCipher.h"
 #include "driver/jet/format/JetVersion.h"
 #include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetNewDatabase.h"
 #include "driver/jet/schema/JetTableCreation.h"
 #include "driver/jet/write/JetTableWriter.h"
+#include "driver/semantics/SecretText.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -59,6 +62,15 @@ bool openSource(const std::string& path, SourceFile& source, std::string& error)
     return source.pages != nullptr && source.pages->begin(error);
 }
 
+// The compacted copy keeps the database password of its source.
+bool keepPassword(JetPages& source, JetMemoryPages& target, std::string& error)
+{
+    SecretText password;
+    if (!databasePassword(source.read(0), source.pageSize(), password.text()) || password.text().empty())
+        return true;
+    return setDatabasePassword(target.change(0), target.pageSize(), password.text(), error);
+}
+
 // The copy of `source` laid into `target`, every table first, so that the relationships find
 // their rows and the queries their tables.
 bool compactInto(JetPages& source, JetMemoryPages& target, std::string& error)
@@ -69,6 +81,12 @@ bool compactInto(JetPages& source, JetMemoryPages& target, std::string& error)
     const std::optional<AccessVersion> version = accessVersionOf(source.read(0), source.pageSize());
     if (version && isAce(*version)) {
         error = "Le compactage d'un fichier Access 2007 ou postérieur (.accdb) n'est pas encore possible.";
+        return false;
+    }
+    // The copy is a new file: it would lose the encoding the user chose.
+    if (JetPageCipher::ofHeader(source.read(0), source.pageSize()).active()) {
+        error = "La base est codée : son compactage n'est pas encore possible (la copie compactée ne serait plus "
+                "codée).";
         return false;
     }
     if (format.jet3 && fileTextSettings(source).codePage != kWesternCodePage) {
@@ -100,7 +118,8 @@ bool compactInto(JetPages& source, JetMemoryPages& target, std::string& error)
             ids[table.id] = page;
         }
     }
-    return copyRelationships(source, target, placed, error) && copyOtherObjects(source, target, ids, error);
+    return copyRelationships(source, target, placed, error) && copyOtherObjects(source, target, ids, error) &&
+           keepPassword(source, target, error);
 }
 
 bool compactFile(const std::string& source, const std::string& destination, bool replacing, std::string& error)
