@@ -3,14 +3,43 @@
 // transactions (rows added, some undone, an index made), read back right after reopening, and
 // still encoded: their pages stay enciphered on disk.
 #include "tests/driver/JetCopyTest.h"
+#include "tests/driver/jet/ChildProcess.h"
 #include "tests/driver/jet/JetTestSupport.h"
 
 #include <odbcinst.h>
 
+#include <chrono>
 #include <filesystem>
+#include <random>
+#include <thread>
 
 namespace kervane::test {
 namespace {
+
+constexpr int kRowsATransaction = 40;
+constexpr int kFirstValue = 1000;
+
+// The writer's program: transactions of 40 rows one after the other until it is killed.
+bool writeUntilKilled(const std::string& file)
+{
+    Environnement env;
+    Connexion connexion(env);
+    if (!SQL_SUCCEEDED(connexion.driverConnect(std::string("DRIVER={") + ACCESS_DRIVER + "};DBQ=" + file)) ||
+        !SQL_SUCCEEDED(SQLSetConnectOption(connexion.handle(), SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF)))
+        return false;
+    for (int t = 0;; ++t) {
+        Instruction stmt(connexion);
+        for (int i = 0; i < kRowsATransaction; ++i) {
+            const int value = kFirstValue + t * kRowsATransaction + i;
+            if (!SQL_SUCCEEDED(stmt.exec("INSERT INTO Table1 (col1, col2) VALUES ('ligne " + std::to_string(value) +
+                                         "', " + std::to_string(value) + ")")))
+                return false;
+            stmt.close();
+        }
+        if (!SQL_SUCCEEDED(SQLTransact(env.handle(), connexion.handle(), SQL_COMMIT)))
+            return false;
+    }
+}
 
 class JetEncodedTest : public JetCopyTest, public ::testing::WithParamInterface<const char*> {};
 
@@ -50,6 +79,45 @@ TEST_P(JetEncodedTest, ReadChangedAndStillEncoded)
     entry.append(2, '\0');
     EXPECT_FALSE(SQLConfigDataSource(nullptr, ODBC_ADD_DSN, ACCESS_DRIVER, entry.c_str()));
     EXPECT_FALSE(std::filesystem::exists(file + ".compactée.mdb"));
+}
+
+// A writer killed (SIGKILL) at random moments while it commits to an encoded copy: the next
+// connection finds whole transactions only, read through the cipher, and the file still encoded.
+TEST_P(JetEncodedTest, AWriterKilledAnywhereLeavesWholeTransactions)
+{
+    JET_COPY_OR_SKIP(original, std::string("crypt/") + GetParam());
+    const std::vector<unsigned char> header = readBytes(original);
+    const std::string file = path("victime.mdb");
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> delay(30, 500);
+    long long transactions = 0;
+    for (int run = 0; run < 8 && !HasFailure(); ++run) {
+        SCOPED_TRACE("arrêt " + std::to_string(run));
+        std::filesystem::copy_file(original, file, std::filesystem::copy_options::overwrite_existing);
+        {
+            ChildProcess writer([&] { return writeUntilKilled(file); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
+            writer.kill();
+            writer.wait();
+        }
+        Environnement env;
+        Connexion session(env);
+        const SQLRETURN connected = connectTo(session, file);
+        ASSERT_TRUE(SQL_SUCCEEDED(connected)) << diagRec(SQL_HANDLE_DBC, session.handle()).message;
+        EXPECT_EQ(connected, SQL_SUCCESS) << diagRec(SQL_HANDLE_DBC, session.handle()).message;
+        const long long added = number(session, "SELECT count(*) FROM Table1 WHERE col2 >= " +
+                                                    std::to_string(kFirstValue));
+        EXPECT_EQ(added % kRowsATransaction, 0) << "une transaction à moitié écrite";
+        transactions += added / kRowsATransaction;
+        // Every row reads back whole: 42 for the file's own rows, then the sum of the values added.
+        const long long last = kFirstValue + added - 1;
+        EXPECT_EQ(number(session, "SELECT sum(col2) FROM Table1"), 42 + (kFirstValue + last) * added / 2);
+        session.disconnect();
+        EXPECT_FALSE(std::filesystem::exists(file + ".kvj")) << "journal laissé";
+        const std::vector<unsigned char> now = readBytes(file);
+        EXPECT_TRUE(std::equal(header.begin() + 0x18, header.begin() + 0x98, now.begin() + 0x18));
+    }
+    EXPECT_GT(transactions, 0) << "aucune transaction n'a atteint sa validation : les arrêts sont venus trop tôt";
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, JetEncodedTest, ::testing::Values("db97-enc.mdb", "db-enc.mdb"),

@@ -258,10 +258,20 @@ bool JetPageStore::commit(std::string& error)
 // The commit's journal, sealed and synced: the file may be touched once this returns true.
 bool JetPageStore::writeCommitJournal(int& stepNumber, std::string& error)
 {
+    // The journal knows the new pages as the file will hold them: an encoded file's enciphered.
     std::vector<CommitPage> pages;
+    std::vector<std::vector<unsigned char>> enciphered;
+    enciphered.reserve(m_cipher.active() ? m_pages.size() : 0);
     for (const auto& [number, page] : m_pages) {
-        if (page.changed)
-            pages.push_back(CommitPage{number, page.bytes.get()});
+        if (!page.changed)
+            continue;
+        const unsigned char* bytes = page.bytes.get();
+        if (m_cipher.active()) {
+            enciphered.emplace_back(bytes, bytes + m_pageSize);
+            m_cipher.apply(number, enciphered.back().data(), m_pageSize);
+            bytes = enciphered.back().data();
+        }
+        pages.push_back(CommitPage{number, bytes});
     }
     const std::string journal = journalPath(m_path);
     FileDescriptor journalFd;
