@@ -124,20 +124,23 @@ bool requestWords(std::string_view value, std::vector<std::string>& words, std::
     return true;
 }
 
-// `paths` paths, then at most a sort order, which can only be General; false with a French
-// message for `key` otherwise.
+// `paths` paths, then at most a sort order, which can only be General, and ENCRYPT (taken off
+// `words`, `encrypt` then set); false with a French message for `key` otherwise.
 bool filePaths(const std::string& key, std::string_view value, std::size_t paths, std::vector<std::string>& words,
-               std::string& error)
+               bool& encrypt, std::string& error)
 {
     if (!requestWords(value, words, error))
         return false;
+    encrypt = words.size() > paths && kervane::sql::equalIgnoringAsciiCase(words.back(), "ENCRYPT");
+    if (encrypt)
+        words.pop_back();
     if (words.size() < paths || std::any_of(words.begin(), words.begin() + static_cast<long>(std::min(paths, words.size())),
                                             [](const std::string& word) { return word.empty(); })) {
         error = paths == 1 ? "Le chemin de la base est absent (" + key + ")."
                            : key + " attend le chemin de la base, puis celui de sa copie compactée.";
         return false;
     }
-    if (words.size() > paths + 1 || (words.size() == paths + 1 && sameProfileName(key, "REPAIR_DB"))) {
+    if (words.size() > paths + 1 || ((words.size() == paths + 1 || encrypt) && sameProfileName(key, "REPAIR_DB"))) {
         error = "La valeur de " + key + " a trop de mots : « " + std::string(value) + " ».";
         return false;
     }
@@ -156,16 +159,17 @@ bool fileAction(const std::string& key, const std::string& value, DWORD& code, s
     code = ODBC_ERROR_INVALID_KEYWORD_VALUE;
     const bool compact = sameProfileName(key, "COMPACT_DB");
     const bool repair = sameProfileName(key, "REPAIR_DB");
-    if (!filePaths(key, value, compact ? 2 : 1, words, error))
+    bool encrypt = false;
+    if (!filePaths(key, value, compact ? 2 : 1, words, encrypt, error))
         return false;
     code = ODBC_ERROR_REQUEST_FAILED;
     if (compact)
-        return kervane::jet::compactDatabase(words[0], words[1], error);
+        return kervane::jet::compactDatabase(words[0], words[1], encrypt, error);
     if (repair)
         return kervane::jet::repairDatabase(words[0], error);
     const auto version =
         sameProfileName(key, "CREATE_DBV3") ? kervane::jet::JetVersion::Jet3 : kervane::jet::JetVersion::Jet4;
-    return kervane::jet::createDatabase(words[0], version, error);
+    return kervane::jet::createDatabase(words[0], version, encrypt, error);
 }
 
 // Carries out the file keywords of `attributes`; `acted` tells whether there was one. False after

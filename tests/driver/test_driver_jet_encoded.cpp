@@ -41,7 +41,16 @@ bool writeUntilKilled(const std::string& file)
     }
 }
 
-class JetEncodedTest : public JetCopyTest, public ::testing::WithParamInterface<const char*> {};
+class JetEncodedTest : public JetCopyTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    // A file keyword through the installer (CREATE_DB, COMPACT_DB…).
+    static bool install(const std::string& keyword)
+    {
+        std::string entry = keyword;
+        entry.append(2, '\0');
+        return SQLConfigDataSource(nullptr, ODBC_ADD_DSN, ACCESS_DRIVER, entry.c_str());
+    }
+};
 
 TEST_P(JetEncodedTest, ReadChangedAndStillEncoded)
 {
@@ -61,12 +70,14 @@ TEST_P(JetEncodedTest, ReadChangedAndStillEncoded)
         change(session, "CREATE INDEX par_col2 ON Table1 (col2)");
         commit(session);
     }
-    Session again(accessFile(file));
-    EXPECT_EQ(number(again, "SELECT count(*) FROM Table1"), 1002);
-    EXPECT_EQ(number(again, "SELECT sum(col2) FROM Table1"), 499542);  // 42 + 0 + 1 + … + 999
-    EXPECT_EQ(select(again, "SELECT col1 FROM Table1 WHERE col2 = 777"),
-              (std::vector<Row>{{"this is the value of col1 777"}}));
-    EXPECT_EQ(number(again, "SELECT count(*) FROM Table1 WHERE col2 < 0"), 0);
+    {
+        Session again(accessFile(file));
+        EXPECT_EQ(number(again, "SELECT count(*) FROM Table1"), 1002);
+        EXPECT_EQ(number(again, "SELECT sum(col2) FROM Table1"), 499542);  // 42 + 0 + 1 + … + 999
+        EXPECT_EQ(select(again, "SELECT col1 FROM Table1 WHERE col2 = 777"),
+                  (std::vector<Row>{{"this is the value of col1 777"}}));
+        EXPECT_EQ(number(again, "SELECT count(*) FROM Table1 WHERE col2 < 0"), 0);
+    }
     // Still encoded: the header, which holds the key, as it was; the catalogue's definition
     // page does not show its definition mark (0x02) on disk.
     const std::vector<unsigned char> now = readBytes(file);
@@ -74,11 +85,39 @@ TEST_P(JetEncodedTest, ReadChangedAndStillEncoded)
     EXPECT_TRUE(std::equal(header.begin() + 0x18, header.begin() + 0x98, now.begin() + 0x18));
     EXPECT_NE(now[2 * pageSize], 0x02);
     EXPECT_GT(now.size(), header.size());  // the rows took new pages, enciphered too
-    // Compacting would make a copy no longer encoded: refused, nothing made.
-    std::string entry = "COMPACT_DB=\"" + file + "\" \"" + file + ".compactée.mdb\"";
-    entry.append(2, '\0');
-    EXPECT_FALSE(SQLConfigDataSource(nullptr, ODBC_ADD_DSN, ACCESS_DRIVER, entry.c_str()));
-    EXPECT_FALSE(std::filesystem::exists(file + ".compactée.mdb"));
+    // A compacted copy is encoded under the same key, its rows the same.
+    const std::string compacted = file + ".compactée.mdb";
+    ASSERT_TRUE(install("COMPACT_DB=\"" + file + "\" \"" + compacted + "\""));
+    const std::vector<unsigned char> copy = readBytes(compacted);
+    EXPECT_TRUE(std::equal(header.begin() + 0x3e, header.begin() + 0x42, copy.begin() + 0x3e));
+    EXPECT_NE(copy[2 * pageSize], 0x02);
+    Session compactedSession(accessFile(compacted));
+    EXPECT_EQ(number(compactedSession, "SELECT sum(col2) FROM Table1"), 499542);
+}
+
+// ENCRYPT: a new database, or the compacted copy of a plain one, made encoded; both take rows
+// and read them back.
+TEST_F(JetEncodedTest, EncryptMakesEncodedDatabases)
+{
+    JET_COPY_OR_SKIP(plain, "jet/testV2000.mdb");
+    const std::string made = path("neuve.mdb"), made97 = path("neuve97.mdb"), compacted = path("compactée.mdb");
+    ASSERT_TRUE(install("CREATE_DB=\"" + made + "\" ENCRYPT"));
+    ASSERT_TRUE(install("CREATE_DBV3=\"" + made97 + "\" General ENCRYPT"));
+    ASSERT_TRUE(install("COMPACT_DB=\"" + plain + "\" \"" + compacted + "\" ENCRYPT"));
+    for (const auto& [file, pageSize] : {std::pair{made, 4096}, std::pair{made97, 2048}, std::pair{compacted, 4096}}) {
+        SCOPED_TRACE(file);
+        EXPECT_NE(readBytes(file)[2 * static_cast<std::size_t>(pageSize)], 0x02);  // the catalogue enciphered
+        {
+            Session session(accessFile(file));
+            change(session, "CREATE TABLE Essai (n LONG PRIMARY KEY, t TEXT(20))");
+            change(session, "INSERT INTO Essai VALUES (1, 'Été')");
+        }
+        Session again(accessFile(file));
+        EXPECT_EQ(select(again, "SELECT n, t FROM Essai"), (std::vector<Row>{{"1", "Été"}}));
+        EXPECT_EQ(exportedRows(file, "Essai"), 1);  // mdb-export deciphers the pages on its own
+    }
+    Session copied(accessFile(compacted));
+    EXPECT_EQ(number(copied, "SELECT count(*) FROM Table1"), 2);
 }
 
 // A writer killed (SIGKILL) at random moments while it commits to an encoded copy: the next

@@ -83,12 +83,6 @@ bool compactInto(JetPages& source, JetMemoryPages& target, std::string& error)
         error = "Le compactage d'un fichier Access 2007 ou postérieur (.accdb) n'est pas encore possible.";
         return false;
     }
-    // The copy is a new file: it would lose the encoding the user chose.
-    if (JetPageCipher::ofHeader(source.read(0), source.pageSize()).active()) {
-        error = "La base est codée : son compactage n'est pas encore possible (la copie compactée ne serait plus "
-                "codée).";
-        return false;
-    }
     if (format.jet3 && fileTextSettings(source).codePage != kWesternCodePage) {
         error = "Les textes de cette base Access 97 sont dans la page de codes " +
                 std::to_string(fileTextSettings(source).codePage) +
@@ -122,7 +116,10 @@ bool compactInto(JetPages& source, JetMemoryPages& target, std::string& error)
            keepPassword(source, target, error);
 }
 
-bool compactFile(const std::string& source, const std::string& destination, bool replacing, std::string& error)
+// An encoded source gives an encoded copy, under its own key; ENCRYPT encodes the copy of a
+// plain one under a new key.
+bool compactFile(const std::string& source, const std::string& destination, bool replacing, bool encrypt,
+                 std::string& error)
 {
     SourceFile file;
     if (!openSource(source, file, error))
@@ -132,12 +129,15 @@ bool compactFile(const std::string& source, const std::string& destination, bool
         error = "La base " + quoted(source) + " n'a pas été compactée : " + error;
         return false;
     }
-    return writeDatabaseFile(destination, target, replacing, error);
+    JetPageCipher cipher = JetPageCipher::ofHeader(file.pages->read(0), file.pages->pageSize());
+    if (!cipher.active() && encrypt)
+        cipher = JetPageCipher::withNewKey();
+    return writeDatabaseFile(destination, target, replacing, error, cipher);
 }
 
 }  // namespace compaction
 
-bool compactDatabase(const std::string& source, const std::string& destination, std::string& error)
+bool compactDatabase(const std::string& source, const std::string& destination, bool encrypt, std::string& error)
 {
     struct stat existing {};
     if (::lstat(destination.c_str(), &existing) == 0) {
@@ -145,7 +145,7 @@ bool compactDatabase(const std::string& source, const std::string& destination, 
                 " existe déjà : la copie compactée ne peut pas le remplacer.";
         return false;
     }
-    return compaction::compactFile(source, destination, false, error);
+    return compaction::compactFile(source, destination, false, encrypt, error);
 }
 
 bool repairDatabase(const std::string& path, std::string& error)
@@ -158,7 +158,7 @@ bool repairDatabase(const std::string& path, std::string& error)
                 (failure == ENOENT ? " n'existe pas." : " ne peut pas être ouverte : " + std::string(std::strerror(failure)) + ".");
         return false;
     }
-    return compaction::compactFile(real.get(), real.get(), true, error);
+    return compaction::compactFile(real.get(), real.get(), true, false, error);
 }
 
 }  // namespace kervane::jet

@@ -14,12 +14,13 @@
 
 namespace kervane::jet {
 
-// Writes into `destination`, which must not exist yet, the compacted copy of `source`. False
-// with a French message (and no file made) when either cannot be.
-bool compactDatabase(const std::string& source, const std::string& destination, std::string& error);
+// Writes into `destination`, which must not exist yet, the compacted copy of `source`: encoded
+// when the source is, or when `encrypt` (ENCRYPT). False with a French message (and no file
+// made) when either cannot be.
+bool compactDatabase(const std::string& source, const std::string& destination, bool encrypt, std::string& error);
 
-// Replaces `path` by its compacted copy. False with a French message, the file as it was, when
-// it cannot be.
+// Replaces `path` by its compacted copy, encoded when it was. False with a French message, the
+// file as it was, when it cannot be.
 bool repairDatabase(const std::string& path, std::string& error);
 
 }  // namespace kervane::jet

@@ -3,6 +3,7 @@
 #include "driver/jet/format/JetTableLayout.h"
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
 namespace kervane::jet {
@@ -41,6 +42,26 @@ JetPageCipher JetPageCipher::ofHeader(const unsigned char* header, std::size_t s
     std::copy_n(shown.begin() + pagecipher::kEncodingKey, cipher.m_key.size(), cipher.m_key.begin());
     cipher.m_active = std::any_of(cipher.m_key.begin(), cipher.m_key.end(), [](unsigned char b) { return b != 0; });
     return cipher;
+}
+
+JetPageCipher JetPageCipher::withNewKey()
+{
+    JetPageCipher cipher;
+    std::random_device random;
+    while (!cipher.m_active) {
+        for (unsigned char& b : cipher.m_key)
+            b = static_cast<unsigned char>(random());
+        cipher.m_active = std::any_of(cipher.m_key.begin(), cipher.m_key.end(), [](unsigned char b) { return b != 0; });
+    }
+    return cipher;
+}
+
+void JetPageCipher::writeKeyInto(unsigned char* header) const
+{
+    // Jet 3's shorter mask covers the key in both formats; the same stream hides it again.
+    maskHeader(header, true);
+    std::copy(m_key.begin(), m_key.end(), header + pagecipher::kEncodingKey);
+    maskHeader(header, true);
 }
 
 const std::vector<unsigned char>& JetPageCipher::streamOf(std::uint32_t page, std::size_t size) const

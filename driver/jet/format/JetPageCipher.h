@@ -19,6 +19,12 @@ public:
     // The cipher a Jet 3 or Jet 4 header page (its first `size` bytes) states: none when its key
     // is zero or the header is too short to tell.
     static JetPageCipher ofHeader(const unsigned char* header, std::size_t size);
+    // A cipher under a new random key, for a file made encoded (ENCRYPT).
+    static JetPageCipher withNewKey();
+
+    // Writes the cipher's key into a Jet 3 or Jet 4 header page (under the header's mask): the
+    // header of a file whose pages it enciphers.
+    void writeKeyInto(unsigned char* header) const;
 
     bool active() const { return m_active; }
     // Enciphers or deciphers page `page` in place; the header page and an inactive cipher leave

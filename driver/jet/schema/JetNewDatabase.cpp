@@ -217,7 +217,8 @@ bool newDatabasePages(JetVersion version, double created, JetMemoryPages& pages,
     return writeCatalogueRows(pages, created, error);
 }
 
-bool writeDatabaseFile(const std::string& path, const JetMemoryPages& pages, bool replacing, std::string& error)
+bool writeDatabaseFile(const std::string& path, const JetMemoryPages& pages, bool replacing, std::string& error,
+                       const JetPageCipher& cipher)
 {
     struct stat existing {};
     if (path.empty()) {
@@ -246,8 +247,14 @@ bool writeDatabaseFile(const std::string& path, const JetMemoryPages& pages, boo
     }
     // A file replaced keeps its permissions.
     bool written = !replacing || ::lstat(path.c_str(), &existing) != 0 || ::fchmod(fd, existing.st_mode & 07777) == 0;
-    for (std::uint32_t p = 0; written && p < pages.pageCount(); ++p)
-        written = writeAt(fd, pages.page(p), pages.pageSize(), static_cast<off_t>(p) * pages.pageSize()) == 0;
+    std::vector<unsigned char> stored(pages.pageSize());
+    for (std::uint32_t p = 0; written && p < pages.pageCount(); ++p) {
+        std::copy(pages.page(p), pages.page(p) + pages.pageSize(), stored.begin());
+        if (cipher.active() && p == 0)
+            cipher.writeKeyInto(stored.data());
+        cipher.apply(p, stored.data(), stored.size());
+        written = writeAt(fd, stored.data(), stored.size(), static_cast<off_t>(p) * pages.pageSize()) == 0;
+    }
     written = written && syncFile(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
@@ -269,7 +276,7 @@ bool writeDatabaseFile(const std::string& path, const JetMemoryPages& pages, boo
     return true;
 }
 
-bool createDatabase(const std::string& path, JetVersion version, std::string& error)
+bool createDatabase(const std::string& path, JetVersion version, bool encrypt, std::string& error)
 {
     struct stat existing {};
     if (!path.empty() && ::lstat(path.c_str(), &existing) == 0) {
@@ -278,7 +285,8 @@ bool createDatabase(const std::string& path, JetVersion version, std::string& er
     }
     JetMemoryPages pages(static_cast<std::size_t>(
         (version == JetVersion::Jet3 ? jet3FileFormat() : jet4FileFormat()).pageSize));
-    return newDatabasePages(version, accessNow(), pages, error) && writeDatabaseFile(path, pages, false, error);
+    return newDatabasePages(version, accessNow(), pages, error) &&
+           writeDatabaseFile(path, pages, false, error, encrypt ? JetPageCipher::withNewKey() : JetPageCipher());
 }
 
 }  // namespace kervane::jet

@@ -3,6 +3,8 @@
 // Jet 3 (Access 97, 2 KB pages), texts in the General sort order (and, Jet 3, code page 1252).
 // The file holds its header page, the map of the pages no table owns, and the catalogue
 // (JetSystemCatalogue.h): nothing else.
+#include "driver/jet/format/JetPageCipher.h"
+
 #include <string>
 
 namespace kervane::jet {
@@ -21,9 +23,12 @@ bool newDatabasePages(JetVersion version, double created, JetMemoryPages& pages,
 // path must not exist yet; when it does, the file there is replaced in one step. False with a
 // French message when the path exists (not replacing), its folder cannot take the file, or the
 // writing fails (nothing is then left behind).
-bool writeDatabaseFile(const std::string& path, const JetMemoryPages& pages, bool replacing, std::string& error);
+// An active `cipher` makes the file encoded: its key in the header, every other page enciphered.
+bool writeDatabaseFile(const std::string& path, const JetMemoryPages& pages, bool replacing, std::string& error,
+                       const JetPageCipher& cipher = {});
 
-// Writes a new database at `path`, which must not exist yet (writeDatabaseFile()).
-bool createDatabase(const std::string& path, JetVersion version, std::string& error);
+// Writes a new database at `path`, which must not exist yet (writeDatabaseFile()); encoded under
+// a new key when `encrypt` (ENCRYPT).
+bool createDatabase(const std::string& path, JetVersion version, bool encrypt, std::string& error);
 
 }  // namespace kervane::jet
