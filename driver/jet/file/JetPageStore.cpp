@@ -255,12 +255,9 @@ bool JetPageStore::commit(std::string& error)
     return done;
 }
 
-// The commit's journal, sealed and synced: the file may be touched once this returns true.
-bool JetPageStore::writeCommitJournal(int& stepNumber, std::string& error)
+std::vector<CommitPage> JetPageStore::storedPages(std::vector<std::vector<unsigned char>>& enciphered) const
 {
-    // The journal knows the new pages as the file will hold them: an encoded file's enciphered.
     std::vector<CommitPage> pages;
-    std::vector<std::vector<unsigned char>> enciphered;
     enciphered.reserve(m_cipher.active() ? m_pages.size() : 0);
     for (const auto& [number, page] : m_pages) {
         if (!page.changed)
@@ -273,6 +270,13 @@ bool JetPageStore::writeCommitJournal(int& stepNumber, std::string& error)
         }
         pages.push_back(CommitPage{number, bytes});
     }
+    return pages;
+}
+
+// The commit's journal, sealed and synced: the file may be touched once this returns true. It
+// knows the new pages as the file will hold them.
+bool JetPageStore::writeCommitJournal(const std::vector<CommitPage>& pages, int& stepNumber, std::string& error)
+{
     const std::string journal = journalPath(m_path);
     FileDescriptor journalFd;
     if (const int failure = createJournal(journal, fd(), journalFd)) {
@@ -298,7 +302,10 @@ bool JetPageStore::writeCommitJournal(int& stepNumber, std::string& error)
 bool JetPageStore::writeCommit(std::string& error)
 {
     int stepNumber = 0;
-    if (!writeCommitJournal(stepNumber, error))
+    // Each changed page enciphered once (an encoded file), for the journal and for the file.
+    std::vector<std::vector<unsigned char>> enciphered;
+    const std::vector<CommitPage> pages = storedPages(enciphered);
+    if (!writeCommitJournal(pages, stepNumber, error))
         return false;
     const std::string journal = journalPath(m_path);
     // Statements of other connections under way end first; those starting now wait (the
@@ -311,7 +318,7 @@ bool JetPageStore::writeCommit(std::string& error)
         return false;
     }
     const FileStamp before = stampOf(fd());
-    failure = writePages(stepNumber);
+    failure = writePages(pages, stepNumber);
     if (failure == 0 && m_step)
         m_step(stepNumber++);
     if (failure == 0)
@@ -335,22 +342,12 @@ bool JetPageStore::writeCommit(std::string& error)
     return true;
 }
 
-int JetPageStore::writePages(int& stepNumber)
+int JetPageStore::writePages(const std::vector<CommitPage>& pages, int& stepNumber)
 {
-    for (const auto& [number, page] : m_pages) {
-        if (!page.changed)
-            continue;
+    for (const CommitPage& page : pages) {
         if (m_step)
             m_step(stepNumber++);
-        // An encoded file's pages are written enciphered, as Access writes them.
-        const unsigned char* bytes = page.bytes.get();
-        std::vector<unsigned char> enciphered;
-        if (m_cipher.active()) {
-            enciphered.assign(bytes, bytes + m_pageSize);
-            m_cipher.apply(number, enciphered.data(), m_pageSize);
-            bytes = enciphered.data();
-        }
-        if (const int failure = writeAt(fd(), bytes, m_pageSize, off_t(number) * off_t(m_pageSize)))
+        if (const int failure = writeAt(fd(), page.bytes, m_pageSize, off_t(page.number) * off_t(m_pageSize)))
             return failure;
     }
     return 0;

@@ -120,8 +120,11 @@ private:
     bool settleUnderLocks(std::string& error);
     int fd() const { return m_locks.fd(); }
     bool writeCommit(std::string& error);
-    bool writeCommitJournal(int& stepNumber, std::string& error);
-    int writePages(int& stepNumber);
+    // The changed pages as the file is to hold them; an encoded file's enciphered into
+    // `enciphered`, which keeps them.
+    std::vector<CommitPage> storedPages(std::vector<std::vector<unsigned char>>& enciphered) const;
+    bool writeCommitJournal(const std::vector<CommitPage>& pages, int& stepNumber, std::string& error);
+    int writePages(const std::vector<CommitPage>& pages, int& stepNumber);
     void endTransaction();
 
     std::string m_path;

@@ -4,8 +4,8 @@
 #include "driver/jet/format/JetCodePage.h"
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/format/JetVersion.h"
-#include "driver/semantics/UtfCoding.h"
 #include "driver/semantics/SecretText.h"
+#include "driver/semantics/UtfCoding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +17,6 @@ namespace passwordheader {
 
 constexpr std::size_t kPassword = 0x42;      // the password's bytes in the header
 constexpr std::size_t kCreationDate = 0x72;  // Jet 4: the file's creation date, a double
-constexpr std::size_t kCodePage = 0x3c;      // Jet 3: the code page of the file's texts
 constexpr std::size_t kHeaderRead = 0x100;   // what a header page must hold for all of these
 
 std::size_t passwordBytes(bool jet3)
@@ -48,10 +47,11 @@ void dateMask(const std::vector<unsigned char>& shown, unsigned char* password, 
         password[i] ^= static_cast<unsigned char>(mask >> (8 * (i % 4)));
 }
 
-int textCodePage(const std::vector<unsigned char>& shown)
+// Jet 3: the code page the password is kept in, the file's.
+int textCodePage(const unsigned char* header)
 {
-    const int codePage = readUInt16(shown.data(), static_cast<int>(kCodePage));
-    return codePageKnown(codePage) ? codePage : 1252;
+    const int codePage = headerCodePage(header);
+    return codePageKnown(codePage) ? codePage : kWesternCodePage;
 }
 
 std::optional<bool> jet3Header(const unsigned char* header, std::size_t size)
@@ -77,7 +77,7 @@ bool databasePassword(const unsigned char* header, std::size_t size, std::string
     const std::size_t length = passwordheader::passwordBytes(*jet3);
     if (*jet3) {
         const std::size_t used = static_cast<std::size_t>(std::find(bytes, bytes + length, 0) - bytes);
-        password = fromCodePage(passwordheader::textCodePage(shown), bytes, used);
+        password = fromCodePage(passwordheader::textCodePage(header), bytes, used);
     } else {
         passwordheader::dateMask(shown, bytes, length);
         std::u16string units;
@@ -106,7 +106,7 @@ bool setDatabasePassword(unsigned char* header, std::size_t size, const std::str
     std::vector<unsigned char> bytes;
     if (*jet3) {
         std::string refused;
-        if (!toCodePage(passwordheader::textCodePage(shown), password, bytes, refused)) {
+        if (!toCodePage(passwordheader::textCodePage(header), password, bytes, refused)) {
             error = "Le mot de passe contient un caractère (« " + refused + " ») qu'une base Access 97 ne peut "
                     "pas garder.";
             return false;

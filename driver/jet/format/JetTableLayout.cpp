@@ -18,7 +18,6 @@ constexpr int kMaskedStart = 0x18;  // the header bytes hidden under a fixed RC4
 constexpr int kMaskedLength = 126;  // as many in both formats as this reads
 constexpr int kSortOrder = 0x3a;    // Jet 3: the sort order of the file's texts
 constexpr int kCodePage = 0x3c;     // Jet 3: the code page of the file's texts
-constexpr int kDatabaseKey = 0x3e;  // non-zero when every page is encrypted
 
 // The RC4 stream every Jet header page hides its start under.
 void unmaskHeader(unsigned char* bytes, int length)
@@ -148,21 +147,13 @@ std::array<unsigned char, kMaskedLength> unmaskedHeader(const unsigned char* hea
     return masked;
 }
 
-bool databaseKeySet(const unsigned char* header)
-{
-    const auto masked = unmaskedHeader(header);
-    const int key = kDatabaseKey - kMaskedStart;
-    return (masked[key] | masked[key + 1] | masked[key + 2] | masked[key + 3]) != 0;
-}
-
 // Jet 3: the code page the file's texts are written in; 0 for Jet 4 or an unreadable header.
 int fileCodePage(JetPages& pages)
 {
     const unsigned char* header = pages.read(0);
     if (header == nullptr || !fileFormatFor(pages.pageSize()).jet3)
         return 0;
-    const auto masked = unmaskedHeader(header);
-    return readUInt16(masked.data(), kCodePage - kMaskedStart);
+    return headerCodePage(header);
 }
 
 // Jet 3: the sort order of the file's texts (each Jet 4 column has its own); 0 otherwise.
@@ -179,7 +170,13 @@ int fileSortOrder(JetPages& pages)
 
 bool headerSaysEnciphered(const unsigned char* header, std::size_t size)
 {
-    return size >= static_cast<std::size_t>(kMaskedStart + kMaskedLength) && databaseKeySet(header);
+    return JetPageCipher::ofHeader(header, size).active();
+}
+
+int headerCodePage(const unsigned char* header)
+{
+    const auto masked = unmaskedHeader(header);
+    return readUInt16(masked.data(), kCodePage - kMaskedStart);
 }
 
 bool checkWritableFile(JetPages& pages, std::string& error)
@@ -194,7 +191,7 @@ bool checkWritableFile(JetPages& pages, std::string& error)
     }
     const bool jet3 = *version == AccessVersion::Jet3;
     // An encoded Jet 3 or Jet 4 file is written through its page cipher (JetPageCipher.h).
-    if (isAce(*version) && databaseKeySet(header)) {
+    if (isAce(*version) && headerSaysEnciphered(header, pages.pageSize())) {
         error = "Le fichier Access est chiffré : il ne peut pas être modifié.";
         return false;
     }

@@ -103,6 +103,9 @@ bool checkWritableFile(JetPages& pages, std::string& error);
 // enciphered: an "encoded" Jet file, or an Access 2007 and later file a password encrypts.
 bool headerSaysEnciphered(const unsigned char* header, std::size_t size);
 
+// The code page a Jet 3 header page names for the file's texts (under the header's mask).
+int headerCodePage(const unsigned char* header);
+
 // The bytes of the table definition starting on `page` over all its pages: the first page whole,
 // then each continuation page after its 8-byte header; false when a page of the chain cannot be
 // read, is no definition page, or the chain goes on past 65 pages (a loop).
