@@ -34,7 +34,7 @@ bool writeDecipheredTwin(const std::string& encoded, const std::string& twin)
     const bool jet3 = *version == kervane::jet::AccessVersion::Jet3;
     const kervane::jet::JetPageCipher cipher = kervane::jet::JetPageCipher::ofHeader(bytes.data(), bytes.size());
     for (std::size_t page = 1; page * pageSize < bytes.size(); ++page)
-        cipher.apply(static_cast<std::uint32_t>(page), bytes.data() + page * pageSize, pageSize);
+        cipher.encipher(static_cast<std::uint32_t>(page), bytes.data() + page * pageSize, pageSize);
     kervane::jet::maskHeader(bytes.data(), jet3);
     std::fill(bytes.begin() + 0x3e, bytes.begin() + 0x42, 0);
     kervane::jet::maskHeader(bytes.data(), jet3);

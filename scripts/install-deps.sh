@@ -11,6 +11,8 @@ packages=(
   libsqlite3-dev sqlite3
   # the files attached to Access 2007 records are kept compressed
   zlib1g-dev
+  # the hashes and AES of encrypted Access 2007 and later files
+  libssl-dev
   mdbtools-dev
   # mdb-export, a reader of Access files of its own the Jet writer tests read back with
   mdbtools

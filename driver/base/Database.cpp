@@ -12,6 +12,9 @@
 #include "driver/jet/file/JetWriteMessages.h"
 #include "driver/jet/format/JetDatabasePassword.h"
 #include "driver/jet/format/JetMessages.h"
+#include "driver/jet/format/JetPageCipher.h"
+#include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/format/JetVersion.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/Like.h"
 #include "driver/semantics/SortOrder.h"
@@ -127,24 +130,52 @@ void refuseDatabasePassword(const sql::Statement& statement)
                                      "s'applique qu'aux bases Access 97 à 2003.");
 }
 
-// An Access file protected by a database password opens only with it, compared as Access
-// compares it; the refusal names the file, never a password.
-void requirePassword(const std::string& path, const std::string& given)
+[[noreturn]] void refusePassword(const std::string& path, bool given, const char* protection)
 {
-    std::array<unsigned char, 0x100> header{};
+    if (!given)
+        throw OdbcError{"28000",
+                        "La base Access " + quoted(path) + " est " + protection + " par un mot de passe : indiquez-le "
+                            "(PWD) pour l'ouvrir.",
+                        0};
+    throw OdbcError{"28000", "Le mot de passe donné pour la base Access " + quoted(path) + " n'est pas le bon.", 0};
+}
+
+// An Access 2007 or later file a password encrypts opens only with it: the cipher it opens
+// reads the file.
+jet::JetPageCipher openEncryption(const std::string& path, const std::vector<unsigned char>& header,
+                                  const std::string& given)
+{
+    jet::JetPageCipher cipher;
+    switch (jet::JetPageCipher::ofEncryptedHeader(header.data(), header.size(), given, cipher)) {
+    case jet::OfficeOpening::Opened: return cipher;
+    case jet::OfficeOpening::WrongPassword: refusePassword(path, !given.empty(), "chiffrée");
+    case jet::OfficeOpening::Unsupported: break;
+    }
+    throw OdbcError{"HY000",
+                    "La base Access " + quoted(path) + " est chiffrée d'une façon que ce pilote ne connaît pas : elle "
+                        "ne peut pas être ouverte.",
+                    0};
+}
+
+// An Access file protected by a database password opens only with it, compared as Access
+// compares it; the refusal names the file, never a password. Gives the cipher of an encrypted
+// Access 2007 or later file, none for another file.
+jet::JetPageCipher requirePassword(const std::string& path, const std::string& given)
+{
+    // The header page: an encrypted file describes its encryption near its end.
+    std::vector<unsigned char> header(4096, 0);
     std::ifstream file(path, std::ios::binary);
     file.read(reinterpret_cast<char*>(header.data()), static_cast<std::streamsize>(header.size()));
+    header.resize(static_cast<std::size_t>(file.gcount()));
+    const std::optional<jet::AccessVersion> version = jet::accessVersionOf(header.data(), header.size());
+    if (version && jet::isAce(*version) && jet::headerSaysEnciphered(header.data(), header.size()))
+        return openEncryption(path, header, given);
     SecretText stored;
-    if (!jet::databasePassword(header.data(), static_cast<std::size_t>(file.gcount()), stored.text()) ||
-        stored.text().empty())
-        return;
-    if (given.empty())
-        throw OdbcError{"28000",
-                        "La base Access " + quoted(path) + " est protégée par un mot de passe : indiquez-le (PWD) pour "
-                            "l'ouvrir.",
-                        0};
-    if (!jet::passwordMatches(stored.text(), given))
-        throw OdbcError{"28000", "Le mot de passe donné pour la base Access " + quoted(path) + " n'est pas le bon.", 0};
+    if (!jet::databasePassword(header.data(), header.size(), stored.text()) || stored.text().empty())
+        return {};
+    if (given.empty() || !jet::passwordMatches(stored.text(), given))
+        refusePassword(path, !given.empty(), "protégée");
+    return {};
 }
 
 }  // namespace
@@ -192,7 +223,7 @@ void Database::openSqlite(bool exclusive)
 
 void Database::openJet(bool exclusive, const std::string& password)
 {
-    requirePassword(m_path, password);
+    const jet::JetPageCipher encryption = requirePassword(m_path, password);
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     m_db.reset(db);
@@ -209,7 +240,7 @@ void Database::openJet(bool exclusive, const std::string& password)
         m_openingNotice = message;
     message.clear();
     std::vector<StoredQueryText> queries;
-    if (!attachJet(db, m_path, message, queries, m_jetFile, exclusive))
+    if (!attachJet(db, m_path, message, queries, m_jetFile, exclusive, encryption))
         throw OdbcError{"HY000", message.empty() ? "La base Access " + quoted(m_path) + " ne peut pas être lue." : message,
                         0};
     addFunctions();

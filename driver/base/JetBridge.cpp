@@ -27,10 +27,11 @@ std::string kindInWords(QueryKind kind)
 }  // namespace
 
 bool attachJet(sqlite3* db, const std::string& path, std::string& errorMessage,
-               std::vector<StoredQueryText>& queries, jet::JetFile*& opened, bool exclusive)
+               std::vector<StoredQueryText>& queries, jet::JetFile*& opened, bool exclusive,
+               const jet::JetPageCipher& encryption)
 {
     std::vector<jet::StoredQuery> stored;
-    if (!jet::attachJetDatabase(db, path, errorMessage, &stored, &opened, exclusive))
+    if (!jet::attachJetDatabase(db, path, errorMessage, &stored, &opened, exclusive, encryption))
         return false;
     for (jet::StoredQuery& query : stored) {
         // Queries named "~sq_..." are the hidden sources of forms and reports, not the user's.

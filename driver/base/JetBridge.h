@@ -1,6 +1,8 @@
 #pragma once
 // Hands a Jet file to the Jet reader, which declares its tables in db and gives back the
 // file's stored queries.
+#include "driver/jet/format/JetPageCipher.h"
+
 #include <sqlite3.h>
 
 #include <string>
@@ -21,7 +23,9 @@ struct StoredQueryText {
 };
 
 // `opened` receives the file, owned by db (its catalogue functions read the file's indexes).
+// `encryption`: the cipher an encrypted file's password opened.
 bool attachJet(sqlite3* db, const std::string& path, std::string& errorMessage,
-               std::vector<StoredQueryText>& queries, jet::JetFile*& opened, bool exclusive = false);
+               std::vector<StoredQueryText>& queries, jet::JetFile*& opened, bool exclusive = false,
+               const jet::JetPageCipher& encryption = {});
 
 }  // namespace kervane::odbc

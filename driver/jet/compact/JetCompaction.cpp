@@ -2,12 +2,14 @@
 
 #include "driver/jet/compact/JetCompactCatalogue.h"
 #include "driver/jet/compact/JetCompactTables.h"
+#include "driver/jet/file/JetFileIo.h"
 #include "driver/jet/file/JetFileLocks.h"
 #include "driver/jet/file/JetMemoryPages.h"
 #include "driver/jet/file/JetPageStore.h"
 #include "driver/jet/format/JetDatabasePassword.h"
 #include "driver/jet/format/JetFileFormat.h"
 #include "driver/jet/format/JetPageCipher.h"
+#include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/format/JetVersion.h"
 #include "driver/jet/schema/JetCatalogueRows.h"
 #include "driver/jet/schema/JetNewDatabase.h"
@@ -55,6 +57,17 @@ bool openSource(const std::string& path, SourceFile& source, std::string& error)
                                          "être compactée que lorsque personne ne l'utilise."
                                    : "La base " + quoted(path) + " ne peut pas être ouverte : " +
                                          std::strerror(failure) + ".";
+        return false;
+    }
+    // An encrypted file's pages are read only with its password, which no compaction request
+    // carries.
+    unsigned char header[0x100] = {};
+    const std::optional<AccessVersion> version = readAt(source.locks->fd(), header, sizeof header, 0) == 0
+                                                     ? accessVersionOf(header, sizeof header)
+                                                     : std::nullopt;
+    if (version && isAce(*version) && headerSaysEnciphered(header, sizeof header)) {
+        error = "La base " + quoted(path) + " est chiffrée par un mot de passe : ce pilote ne la compacte pas, "
+                "Access le peut.";
         return false;
     }
     // Every page is read once and kept until the copy is written: no bound but the file's size.

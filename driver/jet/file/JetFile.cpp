@@ -34,7 +34,7 @@ constexpr std::size_t kDefinitionPageLimit = 64;
 // Checks what can be seen before libmdb reads anything: a regular, non-empty file with the
 // header of an Access version this reader knows (JetVersion.h) and a whole number of pages.
 bool checkFile(const std::string& path, AccessVersion& version, std::uint32_t& pageCount, JetPageCipher& cipher,
-               std::string& error)
+               const JetPageCipher& given, std::string& error)
 {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {
@@ -61,14 +61,13 @@ bool checkFile(const std::string& path, AccessVersion& version, std::uint32_t& p
         error = messageUnreadable(path, "version d'Access non prise en charge");
         return false;
     }
-    // An "encoded" Jet 3 or Jet 4 file is read through its page cipher; an Access 2007 file a
-    // password encrypts is not read yet.
-    if (isAce(*stated) && headerSaysEnciphered(header, sizeof header)) {
-        error = messageUnreadable(path, "elle est chiffrée par un mot de passe, ce que ce pilote ne sait pas "
-                                        "encore ouvrir pour une base Access 2007 ou plus récente");
+    // An "encoded" Jet 3 or Jet 4 file is read through the page cipher its header states; an
+    // Access 2007 or later file a password encrypts, through the one its password opened.
+    if (isAce(*stated) && headerSaysEnciphered(header, sizeof header) && !given.active()) {
+        error = messageUnreadable(path, "elle est chiffrée par un mot de passe, qu'il faut donner (PWD)");
         return false;
     }
-    cipher = isAce(*stated) ? JetPageCipher() : JetPageCipher::ofHeader(header, sizeof header);
+    cipher = isAce(*stated) ? given : JetPageCipher::ofHeader(header, sizeof header);
     version = *stated;
     const auto size = static_cast<std::uint64_t>(status.st_size);
     const auto pageSize = static_cast<std::uint64_t>(pageSizeOf(version));
@@ -216,12 +215,12 @@ JetFile::JetFile(std::string path, AccessVersion version, std::uint32_t pageCoun
 JetFile::~JetFile() = default;
 
 std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error, const Catalogue* known,
-                                       bool exclusive)
+                                       bool exclusive, const JetPageCipher& encryption)
 {
     AccessVersion version = AccessVersion::Jet4;
     std::uint32_t pageCount = 0;
     JetPageCipher cipher;
-    if (!checkFile(path, version, pageCount, cipher, error))
+    if (!checkFile(path, version, pageCount, cipher, encryption, error))
         return nullptr;
     int failure = 0;
     std::unique_ptr<JetFileLocks> locks = JetFileLocks::open(path, failure, exclusive);
@@ -252,6 +251,16 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
     }
     convertToUtf8(mdb);
     file->readThroughFile(mdb);
+    // libmdb would take the key of an encrypted file's header for an encoded file's: it reads
+    // the pages deciphered here instead, always through the page stream.
+    if (cipher.active() && !cipher.libmdbDeciphers()) {
+        if (file->m_handle->pageStream == nullptr) {
+            error = messageUnreadable(path);
+            return nullptr;
+        }
+        mdb->f->db_key = 0;
+        mdb->f->stream = file->m_handle->pageStream;
+    }
     std::vector<unsigned char> page(static_cast<std::size_t>(file->format().pageSize));
     // The catalogue is the table defined on page 2.
     if (!file->readPage(2, page.data()) || page[0] != kDefinitionPage) {
@@ -487,7 +496,8 @@ bool JetFile::readStoredPage(std::uint32_t page, unsigned char* buffer)
 {
     if (!readPage(page, buffer))
         return false;
-    m_cipher.apply(page, buffer, static_cast<std::size_t>(m_format->pageSize));
+    if (m_cipher.libmdbDeciphers())
+        m_cipher.encipher(page, buffer, static_cast<std::size_t>(m_format->pageSize));
     return true;
 }
 
@@ -496,7 +506,7 @@ bool JetFile::readFromFile(std::uint32_t page, unsigned char* buffer)
     const auto size = static_cast<std::size_t>(m_format->pageSize);
     if (page >= m_pageCount || readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) != 0)
         return false;
-    m_cipher.apply(page, buffer, size);
+    m_cipher.decipher(page, buffer, size);
     return true;
 }
 
@@ -523,7 +533,8 @@ void JetFile::setOverlay(JetPageOverlay* overlay)
         // what it buffered before may be stale.
         if (m_handle->pageStream != nullptr) {
             std::fflush(m_handle->fileStream);
-            mdb->f->stream = overlay != nullptr ? m_handle->pageStream : m_handle->fileStream;
+            const bool ownStream = overlay == nullptr && (!m_cipher.active() || m_cipher.libmdbDeciphers());
+            mdb->f->stream = ownStream ? m_handle->fileStream : m_handle->pageStream;
         }
     }
     if (overlay != nullptr)

@@ -55,9 +55,12 @@ public:
     // Checks the file, opens it and reads its catalogue, or takes `known`, the catalogue of
     // this same file already read (by the opening probe); nullptr and a French message when
     // the file cannot be read.
-    // `exclusive`: the file opened for this connection alone (JetFileLocks.h).
+    // `exclusive`: the file opened for this connection alone (JetFileLocks.h). `encryption`: the
+    // cipher the password of an encrypted Access 2007 or later file opened (JetPageCipher.h),
+    // without which such a file is refused; other files state their own.
     static std::unique_ptr<JetFile> open(const std::string& path, std::string& error,
-                                         const Catalogue* known = nullptr, bool exclusive = false);
+                                         const Catalogue* known = nullptr, bool exclusive = false,
+                                         const JetPageCipher& encryption = {});
     ~JetFile();
     JetFile(const JetFile&) = delete;
     JetFile& operator=(const JetFile&) = delete;
@@ -152,6 +155,8 @@ public:
     void makeCurrent(std::uint32_t page, const unsigned char* bytes);
     // Jet text (code page or UCS-2, compressed or not) to UTF-8.
     std::string decodeText(const unsigned char* bytes, std::size_t size);
+    // The cipher of the file's pages: none, an encoded file's or an encrypted file's.
+    const JetPageCipher& cipher() const { return m_cipher; }
     // libmdb's MdbHandle (an unnamed struct in its header, so not declarable here).
     void* mdbHandle();
 
@@ -184,7 +189,7 @@ private:
     std::deque<JetTable> m_tables;
     std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
     JetPageOverlay* m_overlay = nullptr;
-    JetPageCipher m_cipher;  // an encoded file's
+    JetPageCipher m_cipher;  // an encoded or an encrypted file's
     std::set<const JetTable*> m_changed;  // tables of m_tables the overlay's transaction changed
     std::unique_ptr<JetFileLocks> m_locks;
     FileStamp m_seen;  // the file when last looked at (followFile)

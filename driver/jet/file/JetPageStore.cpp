@@ -5,6 +5,7 @@
 #include "driver/jet/file/JetWriteLock.h"
 #include "driver/jet/file/JetWriteMessages.h"
 #include "driver/jet/format/JetMessages.h"
+#include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/format/JetVersion.h"
 
 #include <cerrno>
@@ -44,7 +45,7 @@ std::uint64_t journalSalt()
 }  // namespace
 
 std::unique_ptr<JetPageStore> JetPageStore::open(const std::string& path, std::string& error, std::size_t memoryLimit,
-                                                 JetFileLocks* locks)
+                                                 JetFileLocks* locks, const JetPageCipher* encryption)
 {
     std::unique_ptr<JetFileLocks> own;
     if (locks == nullptr) {
@@ -68,8 +69,14 @@ std::unique_ptr<JetPageStore> JetPageStore::open(const std::string& path, std::s
                                                : messageUnreadable(path, "ce n'est pas un fichier Jet 3 ou Jet 4");
         return nullptr;
     }
+    const std::optional<AccessVersion> version = accessVersionOf(header, sizeof header);
+    const bool encrypted = version && isAce(*version) && headerSaysEnciphered(header, sizeof header);
+    if (encrypted && (encryption == nullptr || !encryption->active())) {
+        error = messageUnreadable(path, "elle est chiffrée par un mot de passe, qu'il faut donner (PWD)");
+        return nullptr;
+    }
     auto store = std::make_unique<JetPageStore>(Key(), path, std::move(own), *locks, pageSize, memoryLimit);
-    store->m_cipher = JetPageCipher::ofHeader(header, sizeof header);
+    store->m_cipher = encrypted ? *encryption : JetPageCipher::ofHeader(header, sizeof header);
     return store;
 }
 
@@ -188,7 +195,7 @@ JetPageStore::Page* JetPageStore::hold(std::uint32_t page)
         m_lastError = messageUnreadable(m_path, systemReason(failure));
         return nullptr;
     }
-    m_cipher.apply(page, held.bytes.get(), m_pageSize);
+    m_cipher.decipher(page, held.bytes.get(), m_pageSize);
     return &m_pages.emplace(page, std::move(held)).first->second;
 }
 
@@ -265,7 +272,7 @@ std::vector<CommitPage> JetPageStore::storedPages(std::vector<std::vector<unsign
         const unsigned char* bytes = page.bytes.get();
         if (m_cipher.active()) {
             enciphered.emplace_back(bytes, bytes + m_pageSize);
-            m_cipher.apply(number, enciphered.back().data(), m_pageSize);
+            m_cipher.encipher(number, enciphered.back().data(), m_pageSize);
             bytes = enciphered.back().data();
         }
         pages.push_back(CommitPage{number, bytes});
@@ -396,7 +403,7 @@ bool JetPageStore::putBack(std::uint32_t number, const unsigned char* before, st
         error = messageUnreadable(m_path, systemReason(failure));
         return false;
     }
-    m_cipher.apply(number, page.bytes.get(), m_pageSize);
+    m_cipher.decipher(number, page.bytes.get(), m_pageSize);
     page.changed = false;
     return true;
 }

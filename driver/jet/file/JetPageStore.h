@@ -39,9 +39,12 @@ public:
     // nullptr and a French message when it cannot be. `locks`, when given, is the open of the
     // file that the connection's statements read through (it must outlive the store); the store
     // then writes through it and takes the locks there. Otherwise the store opens the file itself.
+    // `encryption`, when given, is the cipher the file was opened with (JetFile::cipher()); an
+    // encrypted Access 2007 or later file is refused without it.
     static std::unique_ptr<JetPageStore> open(const std::string& path, std::string& error,
                                               std::size_t memoryLimit = kDefaultMemoryLimit,
-                                              JetFileLocks* locks = nullptr);
+                                              JetFileLocks* locks = nullptr,
+                                              const JetPageCipher* encryption = nullptr);
     // Made by open() only.
     class Key {
         friend class JetPageStore;

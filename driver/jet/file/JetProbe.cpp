@@ -78,6 +78,7 @@ struct ProbeFile {
     std::string path;
     std::uint64_t bytes = 0;
     rlim_t startAddressSpace = 0;
+    JetPageCipher encryption;
 };
 
 // The catalogue crosses the pipe as records: id (8 bytes), type (4), flags (8), name length
@@ -171,7 +172,7 @@ bool writeAll(int fd, const std::vector<char>& bytes)
     if (devNull >= 0)
         dup2(devNull, STDERR_FILENO);
     std::string error;
-    const std::unique_ptr<JetFile> file = JetFile::open(probe.path, error);
+    const std::unique_ptr<JetFile> file = JetFile::open(probe.path, error, nullptr, false, probe.encryption);
     if (!file)
         _exit(1);
     _exit(writeAll(report, encoded(file->catalogue())) ? 0 : 2);
@@ -260,10 +261,10 @@ void EndingProbe::wait()
 }
 
 bool probeOpening(const std::string& path, std::optional<Catalogue>& catalogue, EndingProbe& ending,
-                  std::string& error)
+                  std::string& error, const JetPageCipher& encryption)
 {
     catalogue.reset();
-    const ProbeFile probe{path, fileSize(path), currentAddressSpace()};
+    const ProbeFile probe{path, fileSize(path), currentAddressSpace(), encryption};
     Pipe report;
     if (report.ends[0] < 0 || fcntl(report.ends[0], F_SETFL, O_NONBLOCK) != 0) {
         error = messageUnreadable(path, "vérification impossible");

@@ -5,6 +5,7 @@
 // so that the caller opens the file without reading it again. The definitions of the tables
 // are not read there: they are checked byte by byte before libmdb reads one, at its first use.
 #include "driver/jet/file/JetCatalogueCheck.h"
+#include "driver/jet/format/JetPageCipher.h"
 
 #include <optional>
 #include <string>
@@ -31,8 +32,9 @@ private:
 // True when opening `path` came through in the child, with `catalogue` holding what it read
 // when the opening succeeded (empty when the child refused the file cleanly: the caller's own
 // opening then says why); false with a French message when the child crashed, ran too long
-// or could not run. `ending` holds the child until it has ended.
+// or could not run. `ending` holds the child until it has ended. `encryption`: as for
+// JetFile::open().
 bool probeOpening(const std::string& path, std::optional<Catalogue>& catalogue, EndingProbe& ending,
-                  std::string& error);
+                  std::string& error, const JetPageCipher& encryption = {});
 
 }  // namespace kervane::jet

@@ -1,6 +1,7 @@
 #include "driver/jet/format/JetPageCipher.h"
 
 #include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/format/OfficeEncryption.h"
 
 #include <algorithm>
 #include <random>
@@ -79,9 +80,35 @@ const std::vector<unsigned char>& JetPageCipher::streamOf(std::uint32_t page, st
     return m_streams[page] = std::move(stream);
 }
 
+OfficeOpening JetPageCipher::ofEncryptedHeader(const unsigned char* header, std::size_t size,
+                                               const std::string& password, JetPageCipher& cipher)
+{
+    JetPageCipher opened = ofHeader(header, size);
+    const OfficeOpening outcome = openOfficeEncryption(header, size, opened.m_key, password, opened.m_office);
+    if (outcome == OfficeOpening::Opened)
+        cipher = std::move(opened);
+    return outcome;
+}
+
+void JetPageCipher::decipher(std::uint32_t page, unsigned char* bytes, std::size_t size) const
+{
+    if (m_office && page != 0)
+        m_office->decipher(page, bytes, size);
+    else
+        apply(page, bytes, size);
+}
+
+void JetPageCipher::encipher(std::uint32_t page, unsigned char* bytes, std::size_t size) const
+{
+    if (m_office && page != 0)
+        m_office->encipher(page, bytes, size);
+    else
+        apply(page, bytes, size);
+}
+
 void JetPageCipher::apply(std::uint32_t page, unsigned char* bytes, std::size_t size) const
 {
-    if (!m_active || page == 0)
+    if (!m_active || m_office || page == 0)
         return;
     const std::vector<unsigned char>& stream = streamOf(page, size);
     for (std::size_t i = 0; i < size; ++i)

@@ -190,11 +190,8 @@ bool checkWritableFile(JetPages& pages, std::string& error)
         return false;
     }
     const bool jet3 = *version == AccessVersion::Jet3;
-    // An encoded Jet 3 or Jet 4 file is written through its page cipher (JetPageCipher.h).
-    if (isAce(*version) && headerSaysEnciphered(header, pages.pageSize())) {
-        error = "Le fichier Access est chiffré : il ne peut pas être modifié.";
-        return false;
-    }
+    // An encoded or encrypted file is written through its page cipher (JetPageCipher.h), which
+    // the store of its pages was opened with.
     const int codePage = fileCodePage(pages);
     if (jet3 && !codePageKnown(codePage)) {
         error = "La modification d'un fichier Access 97 dont les textes sont écrits dans la page de codes " +

@@ -20,7 +20,8 @@ bool isJetFile(const std::string& path)
 }
 
 bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
-                       std::vector<StoredQuery>* queries, JetFile** opened, bool exclusive)
+                       std::vector<StoredQuery>* queries, JetFile** opened, bool exclusive,
+                       const JetPageCipher& encryption)
 {
     if (db == nullptr) {
         errorMessage = "Aucune connexion SQLite pour le fichier « " + path + " ».";
@@ -32,7 +33,7 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
     std::optional<Catalogue> catalogue = identity ? probedCatalogue(*identity) : std::nullopt;
     EndingProbe ending;
     if (!catalogue) {
-        if (!probeOpening(path, catalogue, ending, errorMessage))
+        if (!probeOpening(path, catalogue, ending, errorMessage, encryption))
             return false;
         if (catalogue && identity)
             rememberProbed(*identity, *catalogue);
@@ -40,7 +41,7 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
     // The probe's share of the file must be gone before the file is taken alone.
     if (exclusive)
         ending.wait();
-    std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage, catalogue ? &*catalogue : nullptr, exclusive);
+    std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage, catalogue ? &*catalogue : nullptr, exclusive, encryption);
     if (!file)
         return false;
     std::vector<StoredQuery> found;

@@ -2,6 +2,7 @@
 // An Access file attached to a SQLite connection: its tables declared as virtual tables of the
 // connection, its stored queries handed back to become views.
 #include "driver/jet/catalogue/JetQueries.h"
+#include "driver/jet/format/JetPageCipher.h"
 
 #include <string>
 #include <vector>
@@ -25,9 +26,10 @@ bool isJetFile(const std::string& path);
 // Returns false with a French message in errorMessage when the file cannot be read
 // (missing, empty, not Jet, truncated, a damaged catalogue); then db is left without any
 // table of the file. When `opened` is given, it receives the opened file, which db owns: it
-// lives as long as the connection.
+// lives as long as the connection. `encryption`: the cipher the password of an encrypted Access
+// 2007 or later file opened (JetPageCipher::ofEncryptedHeader), needed to read one.
 bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
                        std::vector<StoredQuery>* queries = nullptr, JetFile** opened = nullptr,
-                       bool exclusive = false);
+                       bool exclusive = false, const JetPageCipher& encryption = {});
 
 }  // namespace kervane::jet

@@ -74,7 +74,8 @@ bool JetTransaction::open(std::string& error)
     }
     // The store writes through the open the connection reads through: its commit then takes
     // the readers' lock over from the connection's own statements instead of waiting for them.
-    m_store = JetPageStore::open(m_file.path(), error, JetPageStore::kDefaultMemoryLimit, &m_file.locks());
+    m_store = JetPageStore::open(m_file.path(), error, JetPageStore::kDefaultMemoryLimit, &m_file.locks(),
+                                 &m_file.cipher());
     if (!m_store)
         return false;
     m_overlay = std::make_unique<Overlay>(*m_store);

@@ -6,6 +6,7 @@
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetWriteMessages.h"
 #include "driver/jet/format/JetDatabasePassword.h"
+#include "driver/jet/format/JetVersion.h"
 #include "driver/jet/catalogue/JetQueryStore.h"
 #include "driver/jet/schema/JetRelationships.h"
 #include "driver/jet/schema/JetTableCreation.h"
@@ -91,6 +92,11 @@ bool JetTransaction::changePassword(const std::optional<std::string>& password, 
         return false;
     }
     const unsigned char* header = m_store->read(0);
+    if (isAce(m_file.version())) {
+        error = "Le mot de passe d'une base Access 2007 ou plus récente chiffre la base entière : ce pilote ne le "
+                "pose, ne le change ni ne l'ôte, Access le peut.";
+        return false;
+    }
     SecretText current;
     if (header == nullptr || !databasePassword(header, m_store->pageSize(), current.text())) {
         error = "L'en-tête de la base ne peut pas être lu : son mot de passe ne peut pas être changé.";

@@ -252,7 +252,7 @@ bool writeDatabaseFile(const std::string& path, const JetMemoryPages& pages, boo
         std::copy(pages.page(p), pages.page(p) + pages.pageSize(), stored.begin());
         if (cipher.active() && p == 0)
             cipher.writeKeyInto(stored.data());
-        cipher.apply(p, stored.data(), stored.size());
+        cipher.encipher(p, stored.data(), stored.size());
         written = writeAt(fd, stored.data(), stored.size(), static_cast<off_t>(p) * pages.pageSize()) == 0;
     }
     written = written && syncFile(fd) == 0;
