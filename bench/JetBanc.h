@@ -61,18 +61,19 @@ inline double median(std::vector<double> values)
 // A connection in manual-commit mode, one statement handle.
 class JetConnection {
 public:
-    JetConnection(const std::string& driver, const std::string& file)
+    // `more`: further keywords of the connection string (a password: not repeated in reports).
+    JetConnection(const std::string& driver, const std::string& file, const std::string& more = {})
     {
         SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env);
         SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc);
-        std::string text = "DRIVER={" + driver + "};DBQ=" + file + ";";
+        std::string text = "DRIVER={" + driver + "};DBQ=" + file + ";" + more;
         SQLCHAR out[512];
         SQLSMALLINT length = 0;
         m_connected = SQL_SUCCEEDED(SQLDriverConnect(m_dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS,
                                                      out, sizeof out, &length, SQL_DRIVER_NOPROMPT));
         if (!m_connected)
-            report(SQL_HANDLE_DBC, m_dbc, text);
+            report(SQL_HANDLE_DBC, m_dbc, "DBQ=" + file);
         SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
         SQLAllocHandle(SQL_HANDLE_STMT, m_dbc, &m_stmt);
     }

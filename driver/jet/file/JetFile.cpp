@@ -504,9 +504,26 @@ bool JetFile::readStoredPage(std::uint32_t page, unsigned char* buffer)
 bool JetFile::readFromFile(std::uint32_t page, unsigned char* buffer)
 {
     const auto size = static_cast<std::size_t>(m_format->pageSize);
-    if (page >= m_pageCount || readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) != 0)
+    if (page >= m_pageCount)
+        return false;
+    // An encrypted file's pages are kept deciphered while the file does not move: libmdb reads
+    // the same pages again and again, through the page stream.
+    const bool kept = m_cipher.active() && !m_cipher.libmdbDeciphers();
+    if (kept) {
+        const auto found = m_deciphered.find(page);
+        if (found != m_deciphered.end()) {
+            std::memcpy(buffer, found->second.data(), size);
+            return true;
+        }
+    }
+    if (readAt(m_locks->fd(), buffer, size, off_t(page) * off_t(size)) != 0)
         return false;
     m_cipher.decipher(page, buffer, size);
+    if (kept) {
+        if (m_deciphered.size() >= kDecipheredPagesKept)
+            m_deciphered.clear();
+        m_deciphered.emplace(page, std::vector<unsigned char>(buffer, buffer + size));
+    }
     return true;
 }
 
@@ -584,6 +601,7 @@ bool JetFile::lookedChanged()
     if (!moved)
         return false;
     m_pageCount = static_cast<std::uint32_t>(now.size / m_format->pageSize);
+    m_deciphered.clear();
     if (MdbHandle* mdb = m_handle->mdb.get())
         std::fflush(mdb->f->stream);
     m_currentPage = -1;

@@ -20,6 +20,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -190,6 +191,9 @@ private:
     std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
     JetPageOverlay* m_overlay = nullptr;
     JetPageCipher m_cipher;  // an encoded or an encrypted file's
+    // An encrypted file's pages deciphered, while the file has not moved; at most this many.
+    static constexpr std::size_t kDecipheredPagesKept = 1024;
+    std::unordered_map<std::uint32_t, std::vector<unsigned char>> m_deciphered;
     std::set<const JetTable*> m_changed;  // tables of m_tables the overlay's transaction changed
     std::unique_ptr<JetFileLocks> m_locks;
     FileStamp m_seen;  // the file when last looked at (followFile)
