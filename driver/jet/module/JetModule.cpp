@@ -6,10 +6,12 @@
 #include "driver/jet/format/JetTableLayout.h"
 #include "driver/jet/index/JetIndexList.h"
 #include "driver/jet/index/JetIndexPlan.h"
+#include "driver/jet/index/JetIndexWalk.h"
 #include "driver/jet/module/JetColumnDesign.h"
 #include "driver/jet/module/JetGuard.h"
 #include "driver/jet/module/JetScanControl.h"
 #include "driver/jet/module/JetStructureModule.h"
+#include "driver/jet/module/JetTableOrders.h"
 #include "driver/jet/module/JetTransaction.h"
 #include "driver/jet/module/JetVirtualTable.h"
 #include "driver/jet/rows/JetComplexValues.h"
@@ -38,6 +40,8 @@ struct JetVirtualCursor {
     bool lookup = false;
     std::vector<RowPosition> found;  // the rows of the lookup, in walk order
     std::size_t current = 0;
+    std::unique_ptr<JetIndexWalk> ordered;  // a walk in an index's order
+    bool orderedEnd = false;
 };
 
 std::string quotedIdentifier(const std::string& name)
@@ -153,7 +157,10 @@ int disconnect(sqlite3_vtab* vtab)
 
 int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
 {
-    planScan(*reinterpret_cast<JetVirtualTable*>(vtab)->table, info);
+    JetVirtualTable& table = virtualTableOf(vtab);
+    const std::vector<TableOrder> orders =
+        info->nOrderBy > 0 ? tableOrders(*table.state->file, *table.table) : std::vector<TableOrder>();
+    planScan(*table.table, info, orders);
     return SQLITE_OK;
 }
 
@@ -264,12 +271,48 @@ bool lookupInTransaction(sqlite3_vtab_cursor* cursor, const IndexLookup& lookup,
     return true;
 }
 
-int filter(sqlite3_vtab_cursor* cursor, int plan, const char*, int argc, sqlite3_value** argv)
+// Reads the row the walk in an index's order comes to next, if any.
+int readOrderedRow(sqlite3_vtab_cursor* cursor)
+{
+    JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    JetRowId row;
+    std::string error;
+    if (virtualCursor.ordered->next(row, error)) {
+        const RowPosition at{row.page, static_cast<std::uint16_t>(row.row), rowidOf(row.page, row.row)};
+        return virtualCursor.cursor->seek(at, error) ? SQLITE_OK : failure(cursor, error);
+    }
+    virtualCursor.orderedEnd = true;
+    return error.empty() ? SQLITE_OK : failure(cursor, error);
+}
+
+// Starts a walk in the order the plan chose, from the index's root as the file has it now (the
+// statement holds it from changing): the same columns and directions, read again.
+int startOrdered(sqlite3_vtab_cursor* cursor, const IndexLookup& lookup)
+{
+    JetVirtualTable& vtab = virtualTableOf(cursor->pVtab);
+    JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    const std::vector<TableOrder> now = tableOrders(*vtab.state->file, *vtab.table);
+    const TableOrder* chosen = nullptr;
+    for (const TableOrder& order : now)
+        if (!lookup.orderColumns.empty() && order.columns == lookup.orderColumns)
+            chosen = &order;
+    if (chosen == nullptr)
+        return failure(cursor, "Les index de la table « " + vtab.table->name + " » ont changé pendant l'instruction.");
+    virtualCursor.ordered =
+        std::make_unique<JetIndexWalk>(*vtab.state->file, vtab.table->definitionPage, chosen->root, lookup.backwards);
+    virtualCursor.orderedEnd = false;
+    return readOrderedRow(cursor);
+}
+
+int filter(sqlite3_vtab_cursor* cursor, int plan, const char* planText, int argc, sqlite3_value** argv)
 {
     JetVirtualCursor& virtualCursor = cursorOf(cursor);
     virtualCursor.lookup = false;
+    virtualCursor.ordered.reset();
     const JetTable& table = *reinterpret_cast<JetVirtualTable*>(cursor->pVtab)->table;
-    const IndexLookup lookup = lookupFor(table, plan, argc, argv);
+    const IndexLookup lookup = lookupFor(table, plan, argc, argv, planText);
+    if (lookup.kind == IndexLookup::Kind::Ordered)
+        return startOrdered(cursor, lookup);
     std::string error;
     if (lookup.kind == IndexLookup::Kind::Range && argc > 0 && lookupInTransaction(cursor, lookup, argv[0], error))
         return readLookupRow(cursor);
@@ -297,6 +340,8 @@ int filter(sqlite3_vtab_cursor* cursor, int plan, const char*, int argc, sqlite3
 int next(sqlite3_vtab_cursor* cursor)
 {
     JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    if (virtualCursor.ordered)
+        return virtualCursor.orderedEnd ? SQLITE_OK : readOrderedRow(cursor);
     if (virtualCursor.lookup) {
         if (virtualCursor.current < virtualCursor.found.size())
             ++virtualCursor.current;
@@ -309,6 +354,8 @@ int next(sqlite3_vtab_cursor* cursor)
 int eof(sqlite3_vtab_cursor* cursor)
 {
     const JetVirtualCursor& virtualCursor = cursorOf(cursor);
+    if (virtualCursor.ordered)
+        return virtualCursor.orderedEnd ? 1 : 0;
     if (virtualCursor.lookup)
         return virtualCursor.current >= virtualCursor.found.size() ? 1 : 0;
     return scanOf(cursor).atEnd() ? 1 : 0;

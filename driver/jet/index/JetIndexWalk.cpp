@@ -1,0 +1,85 @@
+#include "driver/jet/index/JetIndexWalk.h"
+
+#include "driver/jet/file/JetFile.h"
+
+#include <vector>
+
+namespace kervane::jet {
+namespace indexwalk {
+
+// Deeper than any tree a file of Jet's page counts can hold: a loop.
+constexpr int kDeepest = 32;
+
+}  // namespace indexwalk
+
+JetIndexWalk::JetIndexWalk(JetFile& file, std::uint32_t owner, std::uint32_t root, bool backwards)
+    : m_file(file), m_owner(owner), m_root(root), m_backwards(backwards)
+{
+}
+
+bool JetIndexWalk::damaged(std::string& error, const std::string& why) const
+{
+    error = "Un index de la table (page " + std::to_string(m_owner) + ") est endommagé : " + why + ".";
+    return false;
+}
+
+bool JetIndexWalk::readPage(std::uint32_t page, JetIndexPageImage& image, std::string& error)
+{
+    const std::string named = "page " + std::to_string(page);
+    if (page == 0 || page >= m_file.pageCount())
+        return damaged(error, named + " hors du fichier");
+    if (!m_met.insert(page).second)
+        return damaged(error, named + " atteinte deux fois");
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(m_file.format().pageSize));
+    std::string why;
+    if (!m_file.readPage(page, bytes.data()) || !readIndexPage(bytes.data(), bytes.size(), image, why, m_file.format()))
+        return damaged(error, named + " illisible");
+    if (image.owner != m_owner)
+        return damaged(error, "la " + named + " appartient à une autre table");
+    return true;
+}
+
+// Down the first branch of the tree (the last one backwards): on an intermediate page the first
+// child is the first entry's, the last one its tail (or, without a tail, the last entry's).
+bool JetIndexWalk::firstLeaf(std::string& error)
+{
+    std::uint32_t page = m_root;
+    for (int depth = 0; depth < indexwalk::kDeepest; ++depth) {
+        if (!readPage(page, m_leaf, error))
+            return false;
+        if (m_leaf.leaf)
+            return true;
+        const std::vector<JetIndexEntry>& entries = m_leaf.entries;
+        if (m_backwards)
+            page = m_leaf.tail != 0 ? m_leaf.tail : (entries.empty() ? 0 : entries.back().child);
+        else
+            page = !entries.empty() ? entries.front().child : m_leaf.tail;
+    }
+    return damaged(error, "arbre trop profond ou bouclé");
+}
+
+bool JetIndexWalk::next(JetRowId& row, std::string& error)
+{
+    error.clear();
+    if (!m_started) {
+        m_started = true;
+        if (!firstLeaf(error))
+            return false;
+    }
+    while (m_done >= m_leaf.entries.size()) {
+        const std::uint32_t link = m_backwards ? m_leaf.previous : m_leaf.next;
+        if (link == 0)
+            return false;
+        if (!readPage(link, m_leaf, error))
+            return false;
+        if (!m_leaf.leaf)
+            return damaged(error, "page " + std::to_string(link) + " liée aux feuilles");
+        m_done = 0;
+    }
+    const std::size_t at = m_backwards ? m_leaf.entries.size() - 1 - m_done : m_done;
+    row = m_leaf.entries[at].row;
+    ++m_done;
+    return true;
+}
+
+}  // namespace kervane::jet
