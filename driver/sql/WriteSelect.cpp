@@ -307,7 +307,17 @@ std::string Writer::topLimit(const Select& select, const std::string& core, cons
         return " LIMIT (SELECT CAST(count(*) * " + n + " / 100.0 + 0.999999 AS INTEGER) FROM (" + core + "))";
     }
     // "SELECT [DISTINCT] items..." -> the ranks go before the items.
-    const std::size_t itemsStart = select.quantifier == Quantifier::Distinct ? 16 : 7;
+    const bool distinct = select.quantifier == Quantifier::Distinct;
+    const std::size_t itemsStart = distinct ? 16 : 7;
+    if (!top.percent && !distinct) {
+        // The rows tied with the n-th end where the first row ranked beyond n stands: SQLite reads
+        // the rows in order up to it and no further (none when an index gives that order).
+        const std::string window = " OVER (" + order.substr(1) + ")";
+        const std::string numbered = core.substr(0, itemsStart) + "ROW_NUMBER()" + window + " AS kv_position, RANK()" +
+                                     window + " AS kv_rank, " + core.substr(itemsStart);
+        return " LIMIT coalesce((SELECT kv_position - 1 FROM (" + numbered + ") WHERE kv_rank > " + n +
+               " LIMIT 1), -1)";
+    }
     const std::string ranked = core.substr(0, itemsStart) + "RANK() OVER (" + order.substr(1)
         + ") AS kv_rank, count(*) OVER () AS kv_total, " + core.substr(itemsStart);
     if (!top.percent)
