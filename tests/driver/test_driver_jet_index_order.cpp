@@ -2,7 +2,7 @@
 // instead of sorting: the rows come in the order a sort of them gives, forwards and backwards, on
 // the many-level trees of a genuine Access 97 file (nwind) and on an Access 2000 table with a
 // descending index and Null keys; TOP keeps the rows tied with the last one; a table changed in
-// the open transaction is read in order with its new rows.
+// the open transaction is read in order with its new rows; indexes dropped and made are followed.
 #include "tests/driver/JetCopyTest.h"
 
 #include <algorithm>
@@ -101,6 +101,12 @@ TEST_F(JetIndexOrderTest, ADescendingIndexWithNullsAndATransactionsOwnRows)
     EXPECT_EQ(select(session, "SELECT TOP 1 n, t FROM Essai ORDER BY n DESC"), (std::vector<Row>{{"5000", "nouvelle"}}));
     EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, session.dbc(), SQL_ROLLBACK), SQL_SUCCESS);
     EXPECT_EQ(number(session, "SELECT TOP 1 n FROM Essai ORDER BY n DESC"), 999);
+    // An index dropped is walked no more, one made is walked at once.
+    change(session, "DROP INDEX par_n ON Essai");
+    change(session, "CREATE INDEX par_m ON Essai (m, n)");
+    commit(session);
+    expectSortedOrders(session, "Essai", "n", "m");
+    expectSortedOrders(session, "Essai", "m", "n");
 }
 
 }  // namespace

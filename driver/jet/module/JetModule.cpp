@@ -158,9 +158,9 @@ int disconnect(sqlite3_vtab* vtab)
 int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
 {
     JetVirtualTable& table = virtualTableOf(vtab);
-    const std::vector<TableOrder> orders =
-        info->nOrderBy > 0 ? tableOrders(*table.state->file, *table.table) : std::vector<TableOrder>();
-    planScan(*table.table, info, orders);
+    static const std::vector<TableOrder> kNone;
+    planScan(*table.table, info,
+             info->nOrderBy > 0 ? table.state->orders.ordersOf(*table.state->file, *table.table) : kNone);
     return SQLITE_OK;
 }
 
@@ -285,13 +285,13 @@ int readOrderedRow(sqlite3_vtab_cursor* cursor)
     return error.empty() ? SQLITE_OK : failure(cursor, error);
 }
 
-// Starts a walk in the order the plan chose, from the index's root as the file has it now (the
-// statement holds it from changing): the same columns and directions, read again.
+// Starts a walk in the order the plan chose, from the root of the index of the same columns and
+// directions as the table has it now.
 int startOrdered(sqlite3_vtab_cursor* cursor, const IndexLookup& lookup)
 {
     JetVirtualTable& vtab = virtualTableOf(cursor->pVtab);
     JetVirtualCursor& virtualCursor = cursorOf(cursor);
-    const std::vector<TableOrder> now = tableOrders(*vtab.state->file, *vtab.table);
+    const std::vector<TableOrder>& now = vtab.state->orders.ordersOf(*vtab.state->file, *vtab.table);
     const TableOrder* chosen = nullptr;
     for (const TableOrder& order : now)
         if (!lookup.orderColumns.empty() && order.columns == lookup.orderColumns)

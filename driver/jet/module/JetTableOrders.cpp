@@ -58,4 +58,15 @@ std::vector<TableOrder> tableOrders(JetFile& file, const JetTable& table)
     return orders;
 }
 
+const std::vector<TableOrder>& TableOrderStore::ordersOf(JetFile& file, const JetTable& table)
+{
+    const auto found = m_kept.find(&table);
+    if (found != m_kept.end() && found->second.changes == table.changes)
+        return found->second.orders;
+    Kept& kept = m_kept[&table];
+    kept.changes = table.changes;
+    kept.orders = tableOrders(file, table);
+    return kept.orders;
+}
+
 }  // namespace kervane::jet

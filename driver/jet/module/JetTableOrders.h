@@ -4,6 +4,8 @@
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/index/JetIndexPlan.h"
 
+#include <cstdint>
+#include <map>
 #include <vector>
 
 namespace kervane::jet {
@@ -13,5 +15,20 @@ namespace kervane::jet {
 // Null gives no order, nor one on a column the reader does not declare. Empty when the
 // definition cannot be read.
 std::vector<TableOrder> tableOrders(JetFile& file, const JetTable& table);
+
+// The orders of each table, read once while the table stays as it was then (JetTable::changes:
+// a change of its structure, a commit of another connection, a change of the transaction under
+// way). An index's tree keeps its root page whatever rows it gains or loses.
+class TableOrderStore {
+public:
+    const std::vector<TableOrder>& ordersOf(JetFile& file, const JetTable& table);
+
+private:
+    struct Kept {
+        std::uint32_t changes = 0;
+        std::vector<TableOrder> orders;
+    };
+    std::map<const JetTable*, Kept> m_kept;
+};
 
 }  // namespace kervane::jet

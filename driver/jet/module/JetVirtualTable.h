@@ -4,6 +4,7 @@
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/index/JetIndex.h"
 #include "driver/jet/module/JetScanControl.h"
+#include "driver/jet/module/JetTableOrders.h"
 #include "driver/jet/module/JetTransaction.h"
 
 #include <sqlite3.h>
@@ -19,6 +20,7 @@ struct ModuleState {
     std::unique_ptr<JetFile> file;
     std::shared_ptr<ScanControl> scans;   // the connection's interrupt request
     std::unique_ptr<IndexStore> indexes;  // made on first use, for the connection's life
+    TableOrderStore orders;               // the orders the tables' indexes give, read once
     std::unique_ptr<JetTransaction> transaction;  // the connection's changes of the file
     bool declaring = false;  // CREATE VIRTUAL TABLE is accepted only while attaching
 };
