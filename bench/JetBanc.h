@@ -52,6 +52,31 @@ inline std::filesystem::path prepareJetFolder(const std::string& name, const std
     return folder;
 }
 
+// A bench on a grown nwind, run as `PROGRAM GROWN.mdb [passes] [DRIVER.so ...]`: its passes (5
+// unless told), its driver libraries, its folder (prepareJetFolder) and there a copy of the file.
+struct GrownBench {
+    int runs = 5;
+    std::vector<std::string> libraries;
+    std::filesystem::path folder;
+    std::filesystem::path copy;
+};
+
+// False, the usage printed, when no file is named.
+inline bool setUpGrownBench(int argc, char** argv, const std::string& name, const char* builtBeside,
+                            GrownBench& bench)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage : %s NWIND_AGRANDI.mdb [passes] [PILOTE.so ...]\n", argv[0]);
+        return false;
+    }
+    bench.runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    bench.libraries = jetLibraries(argc, argv, 3, builtBeside);
+    bench.folder = prepareJetFolder(name, bench.libraries);
+    bench.copy = bench.folder / "copie.mdb";
+    std::filesystem::copy_file(argv[1], bench.copy);
+    return true;
+}
+
 inline double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());

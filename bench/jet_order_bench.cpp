@@ -95,20 +95,18 @@ bool runOnce(const std::string& driver, const std::string& file, const std::stri
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage : %s NWIND_AGRANDI.mdb [passes] [PILOTE.so ...]\n", argv[0]);
+    kervane::banc::GrownBench bench;
+    if (!kervane::banc::setUpGrownBench(argc, argv, "kervane_jet_order_bench", KERVANE_DRIVER_LIBRARY, bench))
         return 2;
-    }
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    const std::vector<std::string> libraries = kervane::banc::jetLibraries(argc, argv, 3, KERVANE_DRIVER_LIBRARY);
-    const std::filesystem::path folder = kervane::banc::prepareJetFolder("kervane_jet_order_bench", libraries);
+    const int runs = bench.runs;
+    const std::vector<std::string>& libraries = bench.libraries;
+    const std::filesystem::path& folder = bench.folder;
     const bool peer = std::filesystem::exists(kPeerLibrary);
     if (peer)
         std::ofstream(folder / "odbcinst.ini", std::ios::app)
             << "[" << kPeerDriver << "]\nDriver=" << kPeerLibrary << "\n";
-    const std::string grown = (folder / "copie.mdb").string();
+    const std::string grown = bench.copy.string();
     const std::string sqlite = (folder / "copie.sqlite").string();
-    std::filesystem::copy_file(argv[1], grown);
     if (!writeSqliteCopy(kervane::banc::jetDriver(0), grown, sqlite)) {
         std::fprintf(stderr, "la copie SQLite n'a pas pu être faite\n");
         return 1;

@@ -45,15 +45,12 @@ bool runOnce(const std::string& driver, const std::string& file, Figures& figure
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage : %s NWIND_AGRANDI.mdb [passes] [PILOTE.so ...]\n", argv[0]);
+    kervane::banc::GrownBench bench;
+    if (!kervane::banc::setUpGrownBench(argc, argv, "kervane_jet_reading_bench", KERVANE_DRIVER_LIBRARY, bench))
         return 2;
-    }
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
-    const std::vector<std::string> libraries = kervane::banc::jetLibraries(argc, argv, 3, KERVANE_DRIVER_LIBRARY);
-    const std::filesystem::path folder = kervane::banc::prepareJetFolder("kervane_jet_reading_bench", libraries);
-    const std::filesystem::path copy = folder / "copie.mdb";
-    std::filesystem::copy_file(argv[1], copy);
+    const int runs = bench.runs;
+    const std::vector<std::string>& libraries = bench.libraries;
+    const std::filesystem::path& copy = bench.copy;
     std::vector<Figures> figures(libraries.size());
     // A first pass of each, not counted, brings the file into the system's cache.
     for (int run = 0; run <= runs; ++run)

@@ -56,12 +56,9 @@ private:
     mutable std::unordered_map<std::uint32_t, Bytes> m_streams;
 };
 
-class StandardAesPages final : public OfficePageCipher {
+// A block cipher: the same work both ways but for its direction.
+class BlockPages : public OfficePageCipher {
 public:
-    StandardAesPages(SecretBytes iterated, std::size_t keyBytes, const EncodingKey& key)
-        : m_iterated(std::move(iterated)), m_keyBytes(keyBytes), m_key(key)
-    {
-    }
     void decipher(std::uint32_t page, unsigned char* bytes, std::size_t size) const override
     {
         apply(false, page, bytes, size);
@@ -72,7 +69,18 @@ public:
     }
 
 private:
-    void apply(bool encrypt, std::uint32_t page, unsigned char* bytes, std::size_t size) const
+    virtual void apply(bool encrypt, std::uint32_t page, unsigned char* bytes, std::size_t size) const = 0;
+};
+
+class StandardAesPages final : public BlockPages {
+public:
+    StandardAesPages(SecretBytes iterated, std::size_t keyBytes, const EncodingKey& key)
+        : m_iterated(std::move(iterated)), m_keyBytes(keyBytes), m_key(key)
+    {
+    }
+
+private:
+    void apply(bool encrypt, std::uint32_t page, unsigned char* bytes, std::size_t size) const override
     {
         const EncodingKey block = blockBytes(m_key, page);
         if (!aes(encrypt, AesMode::Ecb, standardAesKey(m_iterated, m_keyBytes, block), nullptr, bytes, bytes, size))
@@ -84,23 +92,15 @@ private:
     EncodingKey m_key;
 };
 
-class AgileAesPages final : public OfficePageCipher {
+class AgileAesPages final : public BlockPages {
 public:
     AgileAesPages(SecretBytes fileKey, HashKind hash, Bytes salt, std::size_t blockSize, const EncodingKey& key)
         : m_fileKey(std::move(fileKey)), m_hash(hash), m_salt(std::move(salt)), m_blockSize(blockSize), m_key(key)
     {
     }
-    void decipher(std::uint32_t page, unsigned char* bytes, std::size_t size) const override
-    {
-        apply(false, page, bytes, size);
-    }
-    void encipher(std::uint32_t page, unsigned char* bytes, std::size_t size) const override
-    {
-        apply(true, page, bytes, size);
-    }
 
 private:
-    void apply(bool encrypt, std::uint32_t page, unsigned char* bytes, std::size_t size) const
+    void apply(bool encrypt, std::uint32_t page, unsigned char* bytes, std::size_t size) const override
     {
         const EncodingKey block = blockBytes(m_key, page);
         const SecretBytes iv = fixedLength(hashOf(m_hash, {m_salt, block}), m_blockSize, 0x36);
