@@ -127,6 +127,64 @@ bool readEntries(const unsigned char* page, std::size_t size, const JetFileForma
     return true;
 }
 
+// The header of an index page; false when it is none.
+bool readIndexHeader(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error,
+                     const JetFileFormat& format)
+{
+    image = {};
+    if (page == nullptr || size <= firstEntry(format))
+        return refusePage(error, "page trop courte");
+    if (page[0] != kIndexLeafPage && page[0] != kIndexIntermediatePage)
+        return refusePage(error, "ce n'est pas une page d'index");
+    image.leaf = page[0] == kIndexLeafPage;
+    image.freeSpace = static_cast<int>(readLittleEndian(page + kPageFreeSpace, 2));
+    image.owner = readLittleEndian(page + kPageOwner, 4);
+    image.previous = readLittleEndian(page + format.indexPrevious, 4);
+    image.next = readLittleEndian(page + format.indexNext, 4);
+    image.tail = readLittleEndian(page + format.indexTail, 4);
+    image.prefixLength = static_cast<int>(readLittleEndian(page + format.indexPrefixLength, format.indexPrefixSize));
+    return true;
+}
+
+// The row pointer and child of each entry, read from its last bytes: those the prefix leaves
+// out of a stored entry are the first entry's.
+bool readPointers(const unsigned char* page, std::size_t size, const JetFileFormat& format,
+                  const JetIndexPageImage& image, JetIndexPagePointers& pointers, std::string& error)
+{
+    std::vector<std::size_t> ends;
+    if (!entryEnds(page, size, format, ends))
+        return refusePage(error, "une entrée déborde de la page");
+    const std::size_t prefix = static_cast<std::size_t>(image.prefixLength);
+    const std::size_t trailer = static_cast<std::size_t>(trailerSize(image.leaf));
+    const unsigned char* area = page + firstEntry(format);
+    unsigned char bytes[8];
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        const std::size_t stored = ends[i] - start;
+        if (ends[i] <= start)
+            return refusePage(error, "une entrée est vide");
+        if (i == 0 && prefix > stored)
+            return refusePage(error, "le préfixe commun est plus long que la première entrée");
+        const std::size_t left = i == 0 ? 0 : prefix;  // bytes the entry leaves to the first one
+        const std::size_t whole = left + stored;
+        if (whole < trailer)
+            return refusePage(error, "une entrée est trop courte");
+        for (std::size_t b = 0; b < trailer; ++b) {
+            const std::size_t at = whole - trailer + b;
+            bytes[b] = at < left ? area[at] : area[start + at - left];
+        }
+        pointers.rows.push_back({readBigEndian(bytes, 3), bytes[3]});
+        if (!image.leaf)
+            pointers.children.push_back(readBigEndian(bytes + kRowPointerSize, kChildSize));
+        start = ends[i];
+    }
+    if (ends.empty() && prefix > 0)
+        return refusePage(error, "un préfixe commun sans entrée");
+    if (static_cast<std::size_t>(image.freeSpace) != size - firstEntry(format) - start)
+        return refusePage(error, "l'espace libre ne correspond pas aux entrées");
+    return true;
+}
+
 }  // namespace
 
 namespace {
@@ -187,23 +245,25 @@ int sharedPrefixLength(std::span<const JetIndexEntry> entries, bool leaf)
 bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error,
                    const JetFileFormat& format)
 {
-    image = {};
-    if (page == nullptr || size <= firstEntry(format))
-        return refusePage(error, "page trop courte");
-    if (page[0] != kIndexLeafPage && page[0] != kIndexIntermediatePage)
-        return refusePage(error, "ce n'est pas une page d'index");
-    image.leaf = page[0] == kIndexLeafPage;
-    image.freeSpace = static_cast<int>(readLittleEndian(page + kPageFreeSpace, 2));
-    image.owner = readLittleEndian(page + kPageOwner, 4);
-    image.previous = readLittleEndian(page + format.indexPrevious, 4);
-    image.next = readLittleEndian(page + format.indexNext, 4);
-    image.tail = readLittleEndian(page + format.indexTail, 4);
-    image.prefixLength = static_cast<int>(readLittleEndian(page + format.indexPrefixLength, format.indexPrefixSize));
+    if (!readIndexHeader(page, size, image, error, format))
+        return false;
     if (!readEntries(page, size, format, image, error)) {
         image.entries.clear();
         return false;
     }
     return true;
+}
+
+bool readIndexPagePointers(const unsigned char* page, std::size_t size, JetIndexPageImage& image,
+                           JetIndexPagePointers& pointers, std::string& error, const JetFileFormat& format)
+{
+    pointers.rows.clear();
+    pointers.children.clear();
+    if (readIndexHeader(page, size, image, error, format) && readPointers(page, size, format, image, pointers, error))
+        return true;
+    pointers.rows.clear();
+    pointers.children.clear();
+    return false;
 }
 
 bool readIndexPage(JetPages& pages, std::uint32_t number, JetIndexPageImage& image, std::string& error,

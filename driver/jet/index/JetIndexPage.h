@@ -61,6 +61,18 @@ int sharedPrefixLength(std::span<const JetIndexEntry> entries, bool leaf);
 bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error,
                    const JetFileFormat& format = jet4FileFormat());
 
+// What a walk of the index needs of a page: its header (`image`, left without entries) and the
+// row each entry points at, in order, with the child page on an intermediate page. The same
+// checks as readIndexPage but for the entries' order, which the walk takes as stored; no key is
+// copied.
+struct JetIndexPagePointers {
+    std::vector<JetRowId> rows;
+    std::vector<std::uint32_t> children;  // intermediate pages only
+};
+bool readIndexPagePointers(const unsigned char* page, std::size_t size, JetIndexPageImage& image,
+                           JetIndexPagePointers& pointers, std::string& error,
+                           const JetFileFormat& format = jet4FileFormat());
+
 // The same for page `number` as the transaction sees it.
 bool readIndexPage(JetPages& pages, std::uint32_t number, JetIndexPageImage& image, std::string& error,
                    const JetFileFormat& format = jet4FileFormat());

@@ -2,7 +2,6 @@
 
 #include "driver/jet/file/JetFile.h"
 
-#include <vector>
 
 namespace kervane::jet {
 namespace indexwalk {
@@ -23,19 +22,20 @@ bool JetIndexWalk::damaged(std::string& error, const std::string& why) const
     return false;
 }
 
-bool JetIndexWalk::readPage(std::uint32_t page, JetIndexPageImage& image, std::string& error)
+bool JetIndexWalk::readPage(std::uint32_t page, std::string& error)
 {
-    const std::string named = "page " + std::to_string(page);
+    const auto named = [page] { return "page " + std::to_string(page); };
     if (page == 0 || page >= m_file.pageCount())
-        return damaged(error, named + " hors du fichier");
+        return damaged(error, named() + " hors du fichier");
     if (!m_met.insert(page).second)
-        return damaged(error, named + " atteinte deux fois");
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(m_file.format().pageSize));
+        return damaged(error, named() + " atteinte deux fois");
+    m_bytes.resize(static_cast<std::size_t>(m_file.format().pageSize));
     std::string why;
-    if (!m_file.readPage(page, bytes.data()) || !readIndexPage(bytes.data(), bytes.size(), image, why, m_file.format()))
-        return damaged(error, named + " illisible");
-    if (image.owner != m_owner)
-        return damaged(error, "la " + named + " appartient à une autre table");
+    if (!m_file.readPage(page, m_bytes.data()) ||
+        !readIndexPagePointers(m_bytes.data(), m_bytes.size(), m_leaf, m_pointers, why, m_file.format()))
+        return damaged(error, named() + " illisible");
+    if (m_leaf.owner != m_owner)
+        return damaged(error, "la " + named() + " appartient à une autre table");
     return true;
 }
 
@@ -45,15 +45,15 @@ bool JetIndexWalk::firstLeaf(std::string& error)
 {
     std::uint32_t page = m_root;
     for (int depth = 0; depth < indexwalk::kDeepest; ++depth) {
-        if (!readPage(page, m_leaf, error))
+        if (!readPage(page, error))
             return false;
         if (m_leaf.leaf)
             return true;
-        const std::vector<JetIndexEntry>& entries = m_leaf.entries;
+        const std::vector<std::uint32_t>& children = m_pointers.children;
         if (m_backwards)
-            page = m_leaf.tail != 0 ? m_leaf.tail : (entries.empty() ? 0 : entries.back().child);
+            page = m_leaf.tail != 0 ? m_leaf.tail : (children.empty() ? 0 : children.back());
         else
-            page = !entries.empty() ? entries.front().child : m_leaf.tail;
+            page = !children.empty() ? children.front() : m_leaf.tail;
     }
     return damaged(error, "arbre trop profond ou bouclé");
 }
@@ -66,18 +66,18 @@ bool JetIndexWalk::next(JetRowId& row, std::string& error)
         if (!firstLeaf(error))
             return false;
     }
-    while (m_done >= m_leaf.entries.size()) {
+    while (m_done >= m_pointers.rows.size()) {
         const std::uint32_t link = m_backwards ? m_leaf.previous : m_leaf.next;
         if (link == 0)
             return false;
-        if (!readPage(link, m_leaf, error))
+        if (!readPage(link, error))
             return false;
         if (!m_leaf.leaf)
             return damaged(error, "page " + std::to_string(link) + " liée aux feuilles");
         m_done = 0;
     }
-    const std::size_t at = m_backwards ? m_leaf.entries.size() - 1 - m_done : m_done;
-    row = m_leaf.entries[at].row;
+    const std::size_t at = m_backwards ? m_pointers.rows.size() - 1 - m_done : m_done;
+    row = m_pointers.rows[at];
     ++m_done;
     return true;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace kervane::jet {
 
@@ -23,7 +24,7 @@ public:
     bool next(JetRowId& row, std::string& error);
 
 private:
-    bool readPage(std::uint32_t page, JetIndexPageImage& image, std::string& error);
+    bool readPage(std::uint32_t page, std::string& error);
     bool firstLeaf(std::string& error);
     bool damaged(std::string& error, const std::string& why) const;
 
@@ -32,8 +33,10 @@ private:
     std::uint32_t m_root;
     bool m_backwards;
     bool m_started = false;
-    JetIndexPageImage m_leaf;
-    std::size_t m_done = 0;  // entries of m_leaf already given
+    JetIndexPageImage m_leaf;           // the page's header
+    JetIndexPagePointers m_pointers;    // its entries' rows (and children)
+    std::vector<unsigned char> m_bytes;  // the page read
+    std::size_t m_done = 0;             // entries of m_leaf already given
     std::set<std::uint32_t> m_met;
 };
 

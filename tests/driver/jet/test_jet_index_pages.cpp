@@ -210,6 +210,30 @@ TEST(JetIndexPages, EntriesWrittenAndReadBack)
               std::make_tuple(7u, 40u, 42u, 99u, 4));
     // Whole entries are 5 + 4 + 4 bytes; the first is stored whole, the others 4 bytes shorter.
     EXPECT_EQ(back.freeSpace, 4096 - 480 - (13 + 19 * 9));
+    // A walk reads the same rows and children without the keys, also from a leaf whose entries
+    // share their key and part of their row pointers, which the prefix then leaves out.
+    const auto pointersOf = [](const jet::JetIndexPageImage& written, const Bytes& bytes) {
+        jet::JetIndexPageImage header;
+        jet::JetIndexPagePointers pointers;
+        std::string why;
+        EXPECT_TRUE(jet::readIndexPagePointers(bytes.data(), bytes.size(), header, pointers, why)) << why;
+        std::vector<jet::JetIndexEntry> entries;
+        for (std::size_t i = 0; i < pointers.rows.size(); ++i)
+            entries.push_back({written.entries.at(i).key, pointers.rows[i], written.leaf ? 0 : pointers.children.at(i)});
+        return entries;
+    };
+    EXPECT_EQ(pointersOf(image, page), image.entries);
+    jet::JetIndexPageImage alike = image;
+    alike.leaf = true;
+    for (jet::JetIndexEntry& entry : alike.entries) {
+        entry.key = image.entries[0].key;
+        entry.child = 0;
+    }
+    alike.prefixLength = jet::sharedPrefixLength(alike.entries, true);
+    EXPECT_EQ(alike.prefixLength, 5 + 2);  // the key and two bytes of the pages 300..319
+    Bytes leaf(4096, 0);
+    ASSERT_TRUE(jet::writeIndexPage(alike, leaf.data(), leaf.size()));
+    EXPECT_EQ(pointersOf(alike, leaf), alike.entries);
     const Bytes before = page;
     jet::JetIndexPageImage unshared = image;
     unshared.prefixLength = 5;
