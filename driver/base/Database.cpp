@@ -491,6 +491,22 @@ sql::Translation Database::translate(std::string_view accessSql)
     }
 }
 
+std::int64_t Database::schemaMark()
+{
+    followStructure();
+    if (!m_schemaVersion) {
+        sqlite3_stmt* compiled = nullptr;
+        const int rc = sqlite3_prepare_v2(m_db.get(), "PRAGMA schema_version", -1, &compiled, nullptr);
+        m_schemaVersion.reset(compiled);
+        if (rc != SQLITE_OK)
+            return -1;
+    }
+    const std::int64_t mark =
+        sqlite3_step(m_schemaVersion.get()) == SQLITE_ROW ? sqlite3_column_int64(m_schemaVersion.get(), 0) : -1;
+    sqlite3_reset(m_schemaVersion.get());
+    return mark;
+}
+
 void Database::run(const char* sql)
 {
     const int rc = sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr);

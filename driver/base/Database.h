@@ -82,6 +82,10 @@ public:
 
     // One Access SQL statement translated for SQLite; throws OdbcError.
     sql::Translation translate(std::string_view accessSql);
+    // A mark of the schema statements are translated against, once the structure other
+    // connections changed is followed: a statement translated under one mark translates the
+    // same while the mark stays. -1 when it cannot be read.
+    std::int64_t schemaMark();
 
     // The error of the last SQLite call on this connection, in ODBC terms.
     OdbcError lastError(int code) const;
@@ -108,6 +112,10 @@ private:
     jet::JetFile* m_jetFile = nullptr;
     std::string m_openingNotice;
     std::unique_ptr<sql::SchemaCatalogue> m_catalogue;
+    struct StatementFinalizer {
+        void operator()(sqlite3_stmt* statement) const noexcept { sqlite3_finalize(statement); }
+    };
+    std::unique_ptr<sqlite3_stmt, StatementFinalizer> m_schemaVersion;  // PRAGMA schema_version
     CallableQueries m_callable;
     std::uint64_t m_structureSeen = 0;  // the file's generation whose tables are declared
 };

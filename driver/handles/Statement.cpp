@@ -32,6 +32,7 @@ void Statement::forgetStatement() noexcept
 {
     endReading();
     m_statement.reset();
+    m_reusableMark = -1;
     setState(CursorState::None);
     m_columns.clear();
     m_boundLayoutStale = true;
@@ -43,8 +44,24 @@ void Statement::forgetStatement() noexcept
     m_run = ParameterRun{};
 }
 
+// A loop that runs the same read again and again translates and compiles it once.
+bool Statement::reuseCompiled(std::string_view sql, std::int64_t mark)
+{
+    if (!m_statement || m_reusableMark < 0 || mark != m_reusableMark || sql != m_reusableText)
+        return false;
+    // As forgetStatement: a cursor left open is closed (execute resets the statement).
+    endReading();
+    setState(CursorState::Prepared);
+    m_boundLayoutStale = true;
+    m_run = ParameterRun{};
+    return true;
+}
+
 void Statement::prepare(std::string_view sql)
 {
+    const std::int64_t mark = m_connection.database().schemaMark();
+    if (reuseCompiled(sql, mark))
+        return;
     forgetStatement();
     requireUtf8(sql, STATEMENT_TEXT);
     if (isBlank(sql))
@@ -63,6 +80,10 @@ void Statement::prepare(std::string_view sql)
         return;
     }
     compile(translation.statements.front());
+    if (m_onlyReads) {
+        m_reusableText.assign(sql);
+        m_reusableMark = mark;
+    }
 }
 
 void Statement::prepareNative(std::string_view sql)
@@ -75,6 +96,7 @@ void Statement::prepareNative(std::string_view sql)
 
 void Statement::compile(std::string_view sql)
 {
+    m_reusableMark = -1;
     sqlite3* db = m_connection.database().handle();
     sqlite3_stmt* compiled = nullptr;
     const char* tail = nullptr;

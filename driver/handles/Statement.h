@@ -162,6 +162,9 @@ private:
     // parameter is bound with, or else its first value's (nothing known before a row).
     ColumnType expressionType(int column, bool hasRow) const;
     void compile(std::string_view sql);
+    // Makes the statement compiled last ready again, when `sql` is the read it was compiled from
+    // and the schema has the same mark.
+    bool reuseCompiled(std::string_view sql, std::int64_t mark);
     void runPreludes();
     void undoChange(bool ownSavepoint) noexcept;
     void endReading() noexcept;
@@ -180,6 +183,10 @@ private:
 
     Connection& m_connection;
     SqliteStatementPtr m_statement;
+    // The text m_statement was translated from, while it can serve that text again: a read,
+    // translated under schema mark m_reusableMark (-1: it cannot).
+    std::string m_reusableText;
+    std::int64_t m_reusableMark = -1;
     Database::Reading m_reading;  // from the execution to the last row or the cursor's closing
     CursorState m_state = CursorState::None;
     std::atomic<bool> m_cursorOpen{false};

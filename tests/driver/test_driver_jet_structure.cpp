@@ -7,6 +7,7 @@
 #include "tests/driver/jet/JetWriterSupport.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kervane::test {
 namespace {
@@ -230,6 +231,55 @@ TEST_F(JetStructureTest, GenuineTablesTakeNewIndexesAndColumns)
         EXPECT_EQ(exportedRows(file, "Table1"), 3);
         EXPECT_EQ(exportedRows(file, "Copie"), 2);
     }
+}
+
+// The same text run again on one statement handle is translated and compiled once, but reads
+// the structure as it now is, whether this connection or another one changed it; its
+// parameters take their new values.
+TEST_F(JetStructureTest, AStatementRunAgainFollowsTheStructure)
+{
+    JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
+    Session session(accessFile(file));
+    Instruction again(session.connexion);
+    // The count of columns, and the last one's size as SQLDescribeCol gives it.
+    const auto columns = [&] {
+        EXPECT_EQ(again.exec("SELECT * FROM Table1"), SQL_SUCCESS);
+        SQLSMALLINT count = 0;
+        SQLNumResultCols(again.handle(), &count);
+        SQLULEN size = 0;
+        SQLDescribeCol(again.handle(), static_cast<SQLUSMALLINT>(count), nullptr, 0, nullptr, nullptr, &size, nullptr,
+                       nullptr);
+        again.close();
+        return std::pair{count, size};
+    };
+    const auto [before, lastSize] = columns();
+    {
+        Session other(accessFile(file));
+        change(other, "ALTER TABLE Table1 ADD COLUMN Z TEXT(5)");
+    }
+    EXPECT_EQ(columns(), std::pair(static_cast<SQLSMALLINT>(before + 1), SQLULEN{5}));
+    // + joins two texts and adds two numbers: the translation follows the column's type.
+    const auto doubled = [&] {
+        EXPECT_EQ(again.exec("SELECT TOP 1 Z + Z FROM Table1"), SQL_SUCCESS);
+        const std::vector<Row> rows = fetchAll(again.handle());
+        again.close();
+        return rows;
+    };
+    change(session, "UPDATE Table1 SET Z = '7'");
+    EXPECT_EQ(doubled(), (std::vector<Row>{{"77"}}));
+    change(session, "ALTER TABLE Table1 ALTER COLUMN Z LONG");
+    EXPECT_EQ(doubled(), (std::vector<Row>{{"14"}}));
+    change(session, "ALTER TABLE Table1 DROP COLUMN Z");
+    EXPECT_EQ(columns(), std::pair(before, lastSize));
+    // Run again before its last row was read, with another value: read whole from its start.
+    SQLLEN length = SQL_NTS;
+    char value[20] = "abcdefg";
+    SQLBindParameter(again.handle(), 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, value, 0, &length);
+    EXPECT_EQ(again.exec("SELECT A FROM Table1 WHERE A <> ? ORDER BY A"), SQL_SUCCESS);
+    EXPECT_EQ(SQLFetch(again.handle()), SQL_SUCCESS);
+    std::strcpy(value, "nothing");
+    EXPECT_EQ(again.exec("SELECT A FROM Table1 WHERE A <> ? ORDER BY A"), SQL_SUCCESS);
+    EXPECT_EQ(fetchAll(again.handle()).size(), 2u);
 }
 
 // ALTER COLUMN gives a column another type, its values converted as Access converts them (a
