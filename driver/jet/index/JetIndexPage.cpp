@@ -4,6 +4,7 @@
 #include "driver/jet/format/JetPages.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace kervane::jet {
@@ -72,12 +73,14 @@ bool entryEnds(const unsigned char* page, std::size_t size, const JetFileFormat&
 {
     const std::size_t area = entryArea(size, format);
     const unsigned char* bitmap = page + format.indexBitmap;
-    for (std::size_t bit = 0; bit < bitmapBits(format); ++bit) {
-        if ((bitmap[bit / 8] & (1u << (bit % 8))) == 0)
-            continue;
-        if (bit > area)
-            return false;
-        ends.push_back(bit);
+    // Byte by byte, each byte's marks from its lowest bit: most bytes of a bitmap are empty.
+    for (std::size_t byte = 0; byte < bitmapBits(format) / 8; ++byte) {
+        for (unsigned marks = bitmap[byte]; marks != 0; marks &= marks - 1) {
+            const std::size_t bit = byte * 8 + static_cast<std::size_t>(std::countr_zero(marks));
+            if (bit > area)
+                return false;
+            ends.push_back(bit);
+        }
     }
     return true;
 }
