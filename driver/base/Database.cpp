@@ -223,7 +223,6 @@ void Database::openSqlite(bool exclusive)
 
 void Database::openJet(bool exclusive, const std::string& password)
 {
-    const jet::JetPageCipher encryption = requirePassword(m_path, password);
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     m_db.reset(db);
@@ -231,11 +230,13 @@ void Database::openJet(bool exclusive, const std::string& password)
         throw OdbcError{"HY001", "Mémoire insuffisante pour ouvrir " + quoted(m_path) + ".", rc};
     // A commit a crash cut short is undone before anything is read; one still running in another
     // program is left to it (then the file is read as it was before that commit). A journal not
-    // made for this file as it is gets set aside, and the user is told.
+    // made for this file as it is gets set aside, and the user is told. The password is checked
+    // against the header as it then is: a change of password a crash cut short is undone first.
     jet::Recovery recovery = jet::Recovery::Nothing;
     std::string message;
     if (!jet::recoverInterruptedCommit(m_path, recovery, message))
         throw OdbcError{"HY000", message, 0};
+    const jet::JetPageCipher encryption = requirePassword(m_path, password);
     if (recovery == jet::Recovery::SetAside)
         m_openingNotice = message;
     message.clear();
