@@ -34,12 +34,13 @@ void progress(int nPourcent)
 }
 
 // Shows the open dialog; true when the user confirmed a database.
-bool chooseWithDialog(QWidget* pParent)
+bool chooseWithDialog(QWidget* pParent, MotDePasseRetenu& retenu)
 {
     std::unique_ptr<dlgOuvrir> dialogue;
     {
         Sablier sablier;
         dialogue = std::make_unique<dlgOuvrir>(pParent);
+        dialogue->retenirMotsDePasse(&retenu);
         dialogue->charger();
     }
     if (!Programme().bDialogueCharge)
@@ -99,7 +100,9 @@ bool wndMDI::openDatabase(bool bDlg)
         EnleverRegistration(nullptr, programme.strLibelleBase, programme.strCheminBase);
         return false;
     }
-    if (bDlg && !chooseWithDialog(this))
+    // A password typed while the dialog checks the base serves its opening too, then goes.
+    MotDePasseRetenu retenu;
+    if (bDlg && !chooseWithDialog(this, retenu))
         return false;
 
     Sablier sablier;
@@ -121,7 +124,7 @@ bool wndMDI::openDatabase(bool bDlg)
         return echec();
     qint16 nIndice = 0;
     if (!ODBC_Connecter({QString(), programme.strNumeroUtilisateur.right(10), DSN_BASE,
-                         demandeMotDePasse(this, strChemin)},
+                         demandeMotDePasse(this, strChemin, &retenu)},
                         nIndice, strChemin)) {
         EnleverRegistration(fenetre, programme.strLibelleBase, strChemin);
         return echec();

@@ -1,5 +1,6 @@
 #include "open/SaisieMotDePasse.h"
 
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QPointer>
@@ -26,10 +27,55 @@ std::optional<QString> SaisirMotDePasse(QWidget* pParent, const QString& strBase
     return strSaisi;
 }
 
-std::function<std::optional<QString>(bool)> demandeMotDePasse(QWidget* pParent, const QString& strBase)
+namespace {
+
+// Two names of the same file.
+bool memeBase(const QString& strUne, const QString& strAutre)
 {
-    return [parent = QPointer<QWidget>(pParent), strBase](bool bRefuse) {
-        return SaisirMotDePasse(parent, strBase, bRefuse);
+    return QFileInfo(strUne).absoluteFilePath() == QFileInfo(strAutre).absoluteFilePath();
+}
+
+void effacer(QString& strTexte)
+{
+    strTexte.fill(QChar(u'\0'));
+    strTexte.clear();
+}
+
+}  // namespace
+
+void MotDePasseRetenu::retenir(const QString& strBase, const QString& strMotDePasse)
+{
+    oublier();
+    m_strBase = strBase;
+    m_strMotDePasse = strMotDePasse;
+    m_bRetenu = true;
+}
+
+std::optional<QString> MotDePasseRetenu::pour(const QString& strBase) const
+{
+    if (!m_bRetenu || !memeBase(m_strBase, strBase))
+        return std::nullopt;
+    return m_strMotDePasse;
+}
+
+void MotDePasseRetenu::oublier()
+{
+    effacer(m_strMotDePasse);
+    m_strBase.clear();
+    m_bRetenu = false;
+}
+
+std::function<std::optional<QString>(bool)> demandeMotDePasse(QWidget* pParent, const QString& strBase,
+                                                              MotDePasseRetenu* pRetenu)
+{
+    return [parent = QPointer<QWidget>(pParent), strBase, pRetenu](bool bRefuse) -> std::optional<QString> {
+        if (pRetenu != nullptr && !bRefuse)
+            if (std::optional<QString> strRetenu = pRetenu->pour(strBase))
+                return strRetenu;
+        std::optional<QString> strSaisi = SaisirMotDePasse(parent, strBase, bRefuse);
+        if (pRetenu != nullptr && strSaisi)
+            pRetenu->retenir(strBase, *strSaisi);
+        return strSaisi;
     };
 }
 

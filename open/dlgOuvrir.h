@@ -18,6 +18,8 @@ class QToolBar;
 
 namespace kervane {
 
+class MotDePasseRetenu;
+
 class vaSpread;
 
 class dlgOuvrir : public QDialog {
@@ -43,6 +45,8 @@ public:
 
     // The path last examined by AfficherLibelleBase.
     QString strBase;
+    // Where a password typed for the check of a base is kept for its opening (none: not kept).
+    void retenirMotsDePasse(MotDePasseRetenu* pRetenu) { m_pMotDePasse = pRetenu; }
     // The path in the combo may be opened.
     bool baseValide() const { return m_bValide; }
 
@@ -87,6 +91,7 @@ private:
 
     QString m_strDernierValide;  // combo text last validated; empty forces a new examination
     bool m_bValide = false;
+    MotDePasseRetenu* m_pMotDePasse = nullptr;
     qint32 m_nColonneTri = 1;
     bool m_bTriCroissant = false;
     bool m_bChangementOnglet = false;  // the frames are being swapped: no validation meanwhile

@@ -28,10 +28,10 @@ public:
     ConnexionTemporaire(const ConnexionTemporaire&) = delete;
     ConnexionTemporaire& operator=(const ConnexionTemporaire&) = delete;
 
-    bool connecter(const QString& strBase)
+    bool connecter(const QString& strBase, MotDePasseRetenu* pRetenu)
     {
         const DemandeConnexion demande{QString(), Programme().strNumeroUtilisateur.right(10), DSN_OUVERTURE,
-                                       demandeMotDePasse(QApplication::activeWindow(), strBase)};
+                                       demandeMotDePasse(QApplication::activeWindow(), strBase, pRetenu)};
         return ODBC_Connecter(demande, m_nIndice, strBase);
     }
     qint16 indice() const { return m_nIndice; }
@@ -77,7 +77,7 @@ bool dlgOuvrir::AfficherLibelleBase(bool& bOk)
             if (!enregistrerSource())
                 return false;
             ConnexionTemporaire connexion;
-            if (!connexion.connecter(strBase) || !BAS_TesterUtilisateur(connexion.indice()) ||
+            if (!connexion.connecter(strBase, m_pMotDePasse) || !BAS_TesterUtilisateur(connexion.indice()) ||
                 !lireLibelle(connexion.indice()))
                 return false;
         }

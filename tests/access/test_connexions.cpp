@@ -1,6 +1,7 @@
 // The connection table: reuse by DSN and tag, slot numbers, the layer's own refusals.
 #include "tests/access/FixtureAcces.h"
 #include "tests/support/DonneesTest.h"
+#include "tests/support/OdbcPrive.h"
 
 #include <sql.h>
 #include <sqlext.h>
@@ -82,34 +83,6 @@ TEST_F(Connexions, ReleasingOneHolderRollsBackItsPendingChange)
     EXPECT_EQ(tab.texte(0, 0), "3");
 }
 
-namespace {
-
-// ALTER DATABASE PASSWORD on a connection of its own that holds the file alone.
-void poserMotDePasse(const QString& strBase, const QString& strMotDePasse)
-{
-    SQLHENV env = SQL_NULL_HENV;
-    SQLHDBC dbc = SQL_NULL_HDBC;
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    QByteArray texte = ("DRIVER={" + PILOTE_ACCESS + "};DBQ=" + strBase + ";Exclusive=1").toUtf8();
-    const bool bConnecte = SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(texte.data()),
-                                                          SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
-    EXPECT_TRUE(bConnecte);
-    if (bConnecte) {
-        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-        QByteArray sql = ("ALTER DATABASE PASSWORD [" + strMotDePasse + "] NULL").toUtf8();
-        EXPECT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
-        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-        SQLDisconnect(dbc);
-    }
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-}
-
-}  // namespace
-
 // A base protected by a password: while the driver refuses the one given (28000), the layer
 // asks the user, saying from the second time on that the last one was wrong; giving up leaves
 // without a message; without a way to ask, it is a failure to connect. Neither the trace log
@@ -122,7 +95,7 @@ TEST_F(Connexions, AProtectedBaseOpensWithThePasswordTheUserTypes)
     const QString strCopie = dossier.fichier("protégée.mdb");
     ASSERT_TRUE(QFile::copy(QString::fromStdString(original), strCopie));
     QFile::setPermissions(strCopie, QFile::permissions(strCopie) | QFileDevice::WriteOwner);
-    poserMotDePasse(strCopie, QStringLiteral("Clé-42"));
+    ASSERT_TRUE(poserMotDePasseAccess(strCopie, QStringLiteral("Clé-42")));
     odbc.ajouterDSN("PROTEGEE", strCopie);
     Programme().bModeDebug = true;
 

@@ -3,8 +3,12 @@
 // inserts it through the driver, and jetcheck (Jackcess) then finds the row and the index exact.
 #include "tests/driver/jet/JetWriterSupport.h"
 #include "tests/open/FixtureOuvrir.h"
+#include "open/SaisieMotDePasse.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QInputDialog>
+#include <QTimer>
 #include <QPushButton>
 
 namespace kervane::test {
@@ -75,6 +79,41 @@ TEST_F(OuvertureJet, ACrashJournalNotMadeForTheBaseIsSetAsideAndTheUserTold)
     EXPECT_TRUE(repondeur.derniere().strTexte.contains("« " + strJournal + ".etranger »")) << repondeur.derniere().strTexte.toStdString();
     EXPECT_FALSE(QFile::exists(strJournal));
     EXPECT_TRUE(QFile::exists(strJournal + ".etranger"));
+}
+
+// A protected base: the password typed when the dialog checks it serves the opening too, which
+// asks nothing more; the prompt comes back only for another base.
+TEST_F(OuvertureJet, ThePasswordTypedForTheCheckServesTheOpening)
+{
+    ASSERT_TRUE(poserMotDePasseAccess(m_base, QStringLiteral("Clé-42")));
+    int nDemandes = 0;
+    QTimer repondre;
+    QObject::connect(&repondre, &QTimer::timeout, [&] {
+        for (QWidget* p : QApplication::topLevelWidgets())
+            if (auto* pSaisie = qobject_cast<QInputDialog*>(p); pSaisie != nullptr && pSaisie->isVisible()) {
+                ++nDemandes;
+                pSaisie->setTextValue(QStringLiteral("Clé-42"));
+                pSaisie->accept();
+            }
+    });
+    repondre.start(10);
+    MotDePasseRetenu retenu;
+    {
+        dlgOuvrir dlg;
+        dlg.retenirMotsDePasse(&retenu);
+        ASSERT_TRUE(dlg.charger());
+        EXPECT_EQ(valider(dlg, m_base), QString());
+        EXPECT_TRUE(dlg.btnOk->isEnabled());
+    }
+    EXPECT_EQ(nDemandes, 1);
+    odbc.ajouterDSN(QStringLiteral("Base ouverte"), m_base);
+    qint16 nIndice = 0;
+    ASSERT_TRUE(ODBC_Connecter({QString(), NUMERO_POSTE, QStringLiteral("Base ouverte"),
+                                demandeMotDePasse(nullptr, m_base, &retenu)},
+                               nIndice, m_base));
+    EXPECT_EQ(nDemandes, 1);
+    EXPECT_TRUE(ODBC_Deconnecter(nIndice));
+    EXPECT_EQ(retenu.pour(dossier.fichier("autre.mdb")), std::nullopt);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <odbcinst.h>
+#include <sql.h>
+#include <sqlext.h>
 #include <sqlite3.h>
 
 #include <stdexcept>
@@ -91,6 +93,30 @@ void creerBaseSQLite(const QString& strChemin, const QString& strSQL)
     sqlite3_close(db);
     if (nExec != SQLITE_OK)
         throw std::runtime_error("cannot create " + strChemin.toStdString() + ": " + strErreur);
+}
+
+bool poserMotDePasseAccess(const QString& strBase, const QString& strMotDePasse)
+{
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
+        return false;
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    QByteArray texte = ("DRIVER={Microsoft Access Driver (*.mdb)};DBQ=" + strBase + ";Exclusive=1").toUtf8();
+    bool bPose = SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(texte.data()), SQL_NTS,
+                                                nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT));
+    if (bPose) {
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
+        QByteArray sql = ("ALTER DATABASE PASSWORD [" + strMotDePasse + "] NULL").toUtf8();
+        bPose = SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS));
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+        SQLDisconnect(dbc);
+    }
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return bPose;
 }
 
 }  // namespace kervane::test

@@ -31,6 +31,10 @@ private:
 // of the process shares it, while each test keeps its data sources (ODBCINI) to itself.
 QString dossierInscriptionPilote();
 
+// Sets the database password of the Access file strBase through the driver, on a connection
+// that holds the file alone (ALTER DATABASE PASSWORD); false when the driver refuses.
+bool poserMotDePasseAccess(const QString& strBase, const QString& strMotDePasse);
+
 // Creates (or extends) the SQLite database strChemin by running strSQL; throws on failure.
 void creerBaseSQLite(const QString& strChemin, const QString& strSQL);
 
