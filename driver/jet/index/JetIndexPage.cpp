@@ -149,39 +149,27 @@ bool readIndexHeader(const unsigned char* page, std::size_t size, JetIndexPageIm
     return true;
 }
 
-// The row pointer and child of each entry, read from its last bytes: those the prefix leaves
-// out of a stored entry are the first entry's.
+// Where each entry ends, each checked to hold its row pointer (and child) whole.
 bool readPointers(const unsigned char* page, std::size_t size, const JetFileFormat& format,
                   const JetIndexPageImage& image, JetIndexPagePointers& pointers, std::string& error)
 {
-    std::vector<std::size_t> ends;
-    if (!entryEnds(page, size, format, ends))
+    if (!entryEnds(page, size, format, pointers.ends))
         return refusePage(error, "une entrée déborde de la page");
-    const std::size_t prefix = static_cast<std::size_t>(image.prefixLength);
+    pointers.prefix = static_cast<std::size_t>(image.prefixLength);
+    pointers.leaf = image.leaf;
     const std::size_t trailer = static_cast<std::size_t>(trailerSize(image.leaf));
-    const unsigned char* area = page + firstEntry(format);
-    unsigned char bytes[8];
     std::size_t start = 0;
-    for (std::size_t i = 0; i < ends.size(); ++i) {
-        const std::size_t stored = ends[i] - start;
-        if (ends[i] <= start)
+    for (std::size_t i = 0; i < pointers.ends.size(); ++i) {
+        const std::size_t stored = pointers.ends[i] - start;
+        if (pointers.ends[i] <= start)
             return refusePage(error, "une entrée est vide");
-        if (i == 0 && prefix > stored)
+        if (i == 0 && pointers.prefix > stored)
             return refusePage(error, "le préfixe commun est plus long que la première entrée");
-        const std::size_t left = i == 0 ? 0 : prefix;  // bytes the entry leaves to the first one
-        const std::size_t whole = left + stored;
-        if (whole < trailer)
+        if ((i == 0 ? 0 : pointers.prefix) + stored < trailer)
             return refusePage(error, "une entrée est trop courte");
-        for (std::size_t b = 0; b < trailer; ++b) {
-            const std::size_t at = whole - trailer + b;
-            bytes[b] = at < left ? area[at] : area[start + at - left];
-        }
-        pointers.rows.push_back({readBigEndian(bytes, 3), bytes[3]});
-        if (!image.leaf)
-            pointers.children.push_back(readBigEndian(bytes + kRowPointerSize, kChildSize));
-        start = ends[i];
+        start = pointers.ends[i];
     }
-    if (ends.empty() && prefix > 0)
+    if (pointers.ends.empty() && pointers.prefix > 0)
         return refusePage(error, "un préfixe commun sans entrée");
     if (static_cast<std::size_t>(image.freeSpace) != size - firstEntry(format) - start)
         return refusePage(error, "l'espace libre ne correspond pas aux entrées");
@@ -260,13 +248,41 @@ bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImag
 bool readIndexPagePointers(const unsigned char* page, std::size_t size, JetIndexPageImage& image,
                            JetIndexPagePointers& pointers, std::string& error, const JetFileFormat& format)
 {
-    pointers.rows.clear();
-    pointers.children.clear();
+    pointers.ends.clear();
     if (readIndexHeader(page, size, image, error, format) && readPointers(page, size, format, image, pointers, error))
         return true;
-    pointers.rows.clear();
-    pointers.children.clear();
+    pointers.ends.clear();
     return false;
+}
+
+void JetIndexPagePointers::trailer(const unsigned char* page, std::size_t i, const JetFileFormat& format,
+                                   unsigned char* bytes) const
+{
+    const unsigned char* area = page + firstEntry(format);
+    const std::size_t start = i == 0 ? 0 : ends[i - 1];
+    const std::size_t left = i == 0 ? 0 : prefix;  // bytes the entry leaves to the first one
+    const std::size_t whole = left + ends[i] - start;
+    const std::size_t size = static_cast<std::size_t>(trailerSize(leaf));
+    for (std::size_t b = 0; b < size; ++b) {
+        const std::size_t at = whole - size + b;
+        bytes[b] = at < left ? area[at] : area[start + at - left];
+    }
+}
+
+JetRowId JetIndexPagePointers::row(const unsigned char* page, std::size_t i, const JetFileFormat& format) const
+{
+    unsigned char bytes[kRowPointerSize + kChildSize];
+    trailer(page, i, format, bytes);
+    return {readBigEndian(bytes, 3), bytes[3]};
+}
+
+std::uint32_t JetIndexPagePointers::child(const unsigned char* page, std::size_t i, const JetFileFormat& format) const
+{
+    if (leaf)
+        return 0;
+    unsigned char bytes[kRowPointerSize + kChildSize];
+    trailer(page, i, format, bytes);
+    return readBigEndian(bytes + kRowPointerSize, kChildSize);
 }
 
 bool readIndexPage(JetPages& pages, std::uint32_t number, JetIndexPageImage& image, std::string& error,

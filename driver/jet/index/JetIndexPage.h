@@ -61,13 +61,24 @@ int sharedPrefixLength(std::span<const JetIndexEntry> entries, bool leaf);
 bool readIndexPage(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error,
                    const JetFileFormat& format = jet4FileFormat());
 
-// What a walk of the index needs of a page: its header (`image`, left without entries) and the
-// row each entry points at, in order, with the child page on an intermediate page. The same
-// checks as readIndexPage but for the entries' order, which the walk takes as stored; no key is
-// copied.
+// What a walk of the index needs of a page: its header (`image`, left without entries) and where
+// each entry ends, so that the row it points at (and on an intermediate page its child) is read
+// when the walk comes to it. The same checks as readIndexPage but for the entries' order, which
+// the walk takes as stored; no key is copied.
 struct JetIndexPagePointers {
-    std::vector<JetRowId> rows;
-    std::vector<std::uint32_t> children;  // intermediate pages only
+    std::vector<std::size_t> ends;  // each entry's end in the entry area
+    std::size_t prefix = 0;
+    bool leaf = true;
+
+    std::size_t count() const { return ends.size(); }
+    // Entry `i`'s row and child, read from `page`, the page these were read from.
+    JetRowId row(const unsigned char* page, std::size_t i, const JetFileFormat& format = jet4FileFormat()) const;
+    std::uint32_t child(const unsigned char* page, std::size_t i, const JetFileFormat& format = jet4FileFormat()) const;
+
+private:
+    // The entry's last bytes (row pointer, then child), those the prefix leaves out taken from
+    // the first entry.
+    void trailer(const unsigned char* page, std::size_t i, const JetFileFormat& format, unsigned char* bytes) const;
 };
 bool readIndexPagePointers(const unsigned char* page, std::size_t size, JetIndexPageImage& image,
                            JetIndexPagePointers& pointers, std::string& error,

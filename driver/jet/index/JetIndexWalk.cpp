@@ -49,11 +49,12 @@ bool JetIndexWalk::firstLeaf(std::string& error)
             return false;
         if (m_leaf.leaf)
             return true;
-        const std::vector<std::uint32_t>& children = m_pointers.children;
+        const std::size_t children = m_pointers.count();
+        const JetFileFormat& format = m_file.format();
         if (m_backwards)
-            page = m_leaf.tail != 0 ? m_leaf.tail : (children.empty() ? 0 : children.back());
+            page = m_leaf.tail != 0 ? m_leaf.tail : (children == 0 ? 0 : m_pointers.child(m_bytes.data(), children - 1, format));
         else
-            page = !children.empty() ? children.front() : m_leaf.tail;
+            page = children != 0 ? m_pointers.child(m_bytes.data(), 0, format) : m_leaf.tail;
     }
     return damaged(error, "arbre trop profond ou bouclé");
 }
@@ -66,7 +67,7 @@ bool JetIndexWalk::next(JetRowId& row, std::string& error)
         if (!firstLeaf(error))
             return false;
     }
-    while (m_done >= m_pointers.rows.size()) {
+    while (m_done >= m_pointers.count()) {
         const std::uint32_t link = m_backwards ? m_leaf.previous : m_leaf.next;
         if (link == 0)
             return false;
@@ -76,8 +77,8 @@ bool JetIndexWalk::next(JetRowId& row, std::string& error)
             return damaged(error, "page " + std::to_string(link) + " liée aux feuilles");
         m_done = 0;
     }
-    const std::size_t at = m_backwards ? m_pointers.rows.size() - 1 - m_done : m_done;
-    row = m_pointers.rows[at];
+    const std::size_t at = m_backwards ? m_pointers.count() - 1 - m_done : m_done;
+    row = m_pointers.row(m_bytes.data(), at, m_file.format());
     ++m_done;
     return true;
 }

@@ -34,7 +34,7 @@ private:
     bool m_backwards;
     bool m_started = false;
     JetIndexPageImage m_leaf;           // the page's header
-    JetIndexPagePointers m_pointers;    // its entries' rows (and children)
+    JetIndexPagePointers m_pointers;    // where its entries end
     std::vector<unsigned char> m_bytes;  // the page read
     std::size_t m_done = 0;             // entries of m_leaf already given
     std::set<std::uint32_t> m_met;

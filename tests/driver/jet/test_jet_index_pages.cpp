@@ -218,8 +218,8 @@ TEST(JetIndexPages, EntriesWrittenAndReadBack)
         std::string why;
         EXPECT_TRUE(jet::readIndexPagePointers(bytes.data(), bytes.size(), header, pointers, why)) << why;
         std::vector<jet::JetIndexEntry> entries;
-        for (std::size_t i = 0; i < pointers.rows.size(); ++i)
-            entries.push_back({written.entries.at(i).key, pointers.rows[i], written.leaf ? 0 : pointers.children.at(i)});
+        for (std::size_t i = 0; i < pointers.count(); ++i)
+            entries.push_back({written.entries.at(i).key, pointers.row(bytes.data(), i), pointers.child(bytes.data(), i)});
         return entries;
     };
     EXPECT_EQ(pointersOf(image, page), image.entries);
