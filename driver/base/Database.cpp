@@ -13,8 +13,6 @@
 #include "driver/jet/format/JetDatabasePassword.h"
 #include "driver/jet/format/JetMessages.h"
 #include "driver/jet/format/JetPageCipher.h"
-#include "driver/jet/format/JetTableLayout.h"
-#include "driver/jet/format/JetVersion.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/Like.h"
 #include "driver/semantics/SortOrder.h"
@@ -27,7 +25,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -167,8 +164,7 @@ jet::JetPageCipher requirePassword(const std::string& path, const std::string& g
     std::ifstream file(path, std::ios::binary);
     file.read(reinterpret_cast<char*>(header.data()), static_cast<std::streamsize>(header.size()));
     header.resize(static_cast<std::size_t>(file.gcount()));
-    const std::optional<jet::AccessVersion> version = jet::accessVersionOf(header.data(), header.size());
-    if (version && jet::isAce(*version) && jet::headerSaysEnciphered(header.data(), header.size()))
+    if (jet::JetPageCipher::officeEncrypted(header.data(), header.size()))
         return openEncryption(path, header, given);
     SecretText stored;
     if (!jet::databasePassword(header.data(), header.size(), stored.text()) || stored.text().empty())
@@ -468,7 +464,6 @@ void Database::followStructure()
 
 sql::Translation Database::translate(std::string_view accessSql)
 {
-    followStructure();
     try {
         // Parsed once: the statements the Access file's writer or its stored queries take are
         // told apart from the others by their tree.

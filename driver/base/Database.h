@@ -80,12 +80,13 @@ public:
     // On an Access file, moves each time a commit of another connection is found; 0 otherwise.
     std::uint64_t generation() const noexcept;
 
-    // One Access SQL statement translated for SQLite; throws OdbcError.
-    sql::Translation translate(std::string_view accessSql);
     // A mark of the schema statements are translated against, once the structure other
     // connections changed is followed: a statement translated under one mark translates the
     // same while the mark stays. -1 when it cannot be read.
     std::int64_t schemaMark();
+    // One Access SQL statement translated for SQLite, against the structure schemaMark() last
+    // followed; throws OdbcError.
+    sql::Translation translate(std::string_view accessSql);
 
     // The error of the last SQLite call on this connection, in ODBC terms.
     OdbcError lastError(int code) const;

@@ -62,10 +62,8 @@ bool openSource(const std::string& path, SourceFile& source, std::string& error)
     // An encrypted file's pages are read only with its password, which no compaction request
     // carries.
     unsigned char header[0x100] = {};
-    const std::optional<AccessVersion> version = readAt(source.locks->fd(), header, sizeof header, 0) == 0
-                                                     ? accessVersionOf(header, sizeof header)
-                                                     : std::nullopt;
-    if (version && isAce(*version) && headerSaysEnciphered(header, sizeof header)) {
+    if (readAt(source.locks->fd(), header, sizeof header, 0) == 0 &&
+        JetPageCipher::officeEncrypted(header, sizeof header)) {
         error = "La base " + quoted(path) + " est chiffrée par un mot de passe : ce pilote ne la compacte pas, "
                 "Access le peut.";
         return false;

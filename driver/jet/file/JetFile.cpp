@@ -63,7 +63,7 @@ bool checkFile(const std::string& path, AccessVersion& version, std::uint32_t& p
     }
     // An "encoded" Jet 3 or Jet 4 file is read through the page cipher its header states; an
     // Access 2007 or later file a password encrypts, through the one its password opened.
-    if (isAce(*stated) && headerSaysEnciphered(header, sizeof header) && !given.active()) {
+    if (JetPageCipher::officeEncrypted(header, sizeof header) && !given.active()) {
         error = messageUnreadable(path, "elle est chiffrée par un mot de passe, qu'il faut donner (PWD)");
         return false;
     }
@@ -253,7 +253,7 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
     file->readThroughFile(mdb);
     // libmdb would take the key of an encrypted file's header for an encoded file's: it reads
     // the pages deciphered here instead, always through the page stream.
-    if (cipher.active() && !cipher.libmdbDeciphers()) {
+    if (cipher.office()) {
         if (file->m_handle->pageStream == nullptr) {
             error = messageUnreadable(path);
             return nullptr;
@@ -508,7 +508,7 @@ bool JetFile::readFromFile(std::uint32_t page, unsigned char* buffer)
         return false;
     // An encrypted file's pages are kept deciphered while the file does not move: libmdb reads
     // the same pages again and again, through the page stream.
-    const bool kept = m_cipher.active() && !m_cipher.libmdbDeciphers();
+    const bool kept = m_cipher.office();
     if (kept) {
         const auto found = m_deciphered.find(page);
         if (found != m_deciphered.end()) {
@@ -550,7 +550,7 @@ void JetFile::setOverlay(JetPageOverlay* overlay)
         // what it buffered before may be stale.
         if (m_handle->pageStream != nullptr) {
             std::fflush(m_handle->fileStream);
-            const bool ownStream = overlay == nullptr && (!m_cipher.active() || m_cipher.libmdbDeciphers());
+            const bool ownStream = overlay == nullptr && !m_cipher.office();
             mdb->f->stream = ownStream ? m_handle->fileStream : m_handle->pageStream;
         }
     }

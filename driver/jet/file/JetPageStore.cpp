@@ -69,8 +69,7 @@ std::unique_ptr<JetPageStore> JetPageStore::open(const std::string& path, std::s
                                                : messageUnreadable(path, "ce n'est pas un fichier Jet 3 ou Jet 4");
         return nullptr;
     }
-    const std::optional<AccessVersion> version = accessVersionOf(header, sizeof header);
-    const bool encrypted = version && isAce(*version) && headerSaysEnciphered(header, sizeof header);
+    const bool encrypted = JetPageCipher::officeEncrypted(header, sizeof header);
     if (encrypted && (encryption == nullptr || !encryption->active())) {
         error = messageUnreadable(path, "elle est chiffrée par un mot de passe, qu'il faut donner (PWD)");
         return nullptr;

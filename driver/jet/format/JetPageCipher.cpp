@@ -1,6 +1,7 @@
 #include "driver/jet/format/JetPageCipher.h"
 
 #include "driver/jet/format/JetTableLayout.h"
+#include "driver/jet/format/JetVersion.h"
 #include "driver/jet/format/OfficeEncryption.h"
 
 #include <algorithm>
@@ -78,6 +79,12 @@ const std::vector<unsigned char>& JetPageCipher::streamOf(std::uint32_t page, st
     std::vector<unsigned char> stream(size, 0);
     rc4(key.data(), key.size(), stream.data(), stream.size());
     return m_streams[page] = std::move(stream);
+}
+
+bool JetPageCipher::officeEncrypted(const unsigned char* header, std::size_t size)
+{
+    const std::optional<AccessVersion> version = accessVersionOf(header, size);
+    return version && isAce(*version) && ofHeader(header, size).active();
 }
 
 OfficeOpening JetPageCipher::ofEncryptedHeader(const unsigned char* header, std::size_t size,

@@ -28,6 +28,9 @@ public:
     static JetPageCipher withNewKey();
     // The Office encryption of the header page (its first `size` bytes, the whole page) of an
     // Access 2007 or later file the header says is enciphered, opened with `password`.
+    // True for the header page (its first `size` bytes) of an Access 2007 or later file a password
+    // encrypts: its pages are read only through the cipher ofEncryptedHeader() opens.
+    static bool officeEncrypted(const unsigned char* header, std::size_t size);
     static OfficeOpening ofEncryptedHeader(const unsigned char* header, std::size_t size, const std::string& password,
                                            JetPageCipher& cipher);
 
@@ -39,6 +42,8 @@ public:
     // True for an encoded Jet file, whose pages libmdb deciphers itself; an Office-encrypted
     // file's are given to it deciphered.
     bool libmdbDeciphers() const { return m_active && !m_office; }
+    // True for an Office-encrypted file's cipher.
+    bool office() const { return m_office != nullptr; }
     // Deciphers or enciphers page `page` (a whole page) in place; the header page and an inactive
     // cipher leave the bytes as they are. An encoded file's key stream depends on the page's
     // number alone: the streams of the pages used last are kept, so that a page read again costs

@@ -168,11 +168,6 @@ int fileSortOrder(JetPages& pages)
 
 }  // namespace
 
-bool headerSaysEnciphered(const unsigned char* header, std::size_t size)
-{
-    return JetPageCipher::ofHeader(header, size).active();
-}
-
 int headerCodePage(const unsigned char* header)
 {
     const auto masked = unmaskedHeader(header);

@@ -99,10 +99,6 @@ void maskHeader(unsigned char* header, bool jet3);
 // message otherwise.
 bool checkWritableFile(JetPages& pages, std::string& error);
 
-// Whether the header of a file (its first `size` bytes, at least 0x42) says its pages are
-// enciphered: an "encoded" Jet file, or an Access 2007 and later file a password encrypts.
-bool headerSaysEnciphered(const unsigned char* header, std::size_t size);
-
 // The code page a Jet 3 header page names for the file's texts (under the header's mask).
 int headerCodePage(const unsigned char* header);
 

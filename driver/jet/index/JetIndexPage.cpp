@@ -91,64 +91,6 @@ bool refusePage(std::string& error, const std::string& why)
     return false;
 }
 
-bool readEntries(const unsigned char* page, std::size_t size, const JetFileFormat& format,
-                 JetIndexPageImage& image, std::string& error)
-{
-    std::vector<std::size_t> ends;
-    if (!entryEnds(page, size, format, ends))
-        return refusePage(error, "une entrée déborde de la page");
-    const std::size_t prefix = static_cast<std::size_t>(image.prefixLength);
-    std::vector<unsigned char> first;
-    std::size_t start = 0;
-    for (std::size_t end : ends) {
-        if (end <= start)
-            return refusePage(error, "une entrée est vide");
-        const unsigned char* stored = page + firstEntry(format) + start;
-        std::vector<unsigned char> whole;
-        if (image.entries.empty()) {
-            if (prefix > end - start)
-                return refusePage(error, "le préfixe commun est plus long que la première entrée");
-            whole.assign(stored, stored + (end - start));
-            first = whole;
-        } else {
-            whole.assign(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(prefix));
-            whole.insert(whole.end(), stored, stored + (end - start));
-        }
-        JetIndexEntry entry;
-        if (!splitEntry(whole, image.leaf, entry))
-            return refusePage(error, "une entrée est trop courte");
-        if (!image.entries.empty() && !indexEntryLess(image.entries.back(), entry))
-            return refusePage(error, "les entrées ne sont pas en ordre croissant");
-        image.entries.push_back(std::move(entry));
-        start = end;
-    }
-    if (ends.empty() && prefix > 0)
-        return refusePage(error, "un préfixe commun sans entrée");
-    // The free space says where the entries end: a bitmap missing its last marks disagrees.
-    if (static_cast<std::size_t>(image.freeSpace) != size - firstEntry(format) - start)
-        return refusePage(error, "l'espace libre ne correspond pas aux entrées");
-    return true;
-}
-
-// The header of an index page; false when it is none.
-bool readIndexHeader(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error,
-                     const JetFileFormat& format)
-{
-    image = {};
-    if (page == nullptr || size <= firstEntry(format))
-        return refusePage(error, "page trop courte");
-    if (page[0] != kIndexLeafPage && page[0] != kIndexIntermediatePage)
-        return refusePage(error, "ce n'est pas une page d'index");
-    image.leaf = page[0] == kIndexLeafPage;
-    image.freeSpace = static_cast<int>(readLittleEndian(page + kPageFreeSpace, 2));
-    image.owner = readLittleEndian(page + kPageOwner, 4);
-    image.previous = readLittleEndian(page + format.indexPrevious, 4);
-    image.next = readLittleEndian(page + format.indexNext, 4);
-    image.tail = readLittleEndian(page + format.indexTail, 4);
-    image.prefixLength = static_cast<int>(readLittleEndian(page + format.indexPrefixLength, format.indexPrefixSize));
-    return true;
-}
-
 // Where each entry ends, each checked to hold its row pointer (and child) whole.
 bool readPointers(const unsigned char* page, std::size_t size, const JetFileFormat& format,
                   const JetIndexPageImage& image, JetIndexPagePointers& pointers, std::string& error)
@@ -175,6 +117,52 @@ bool readPointers(const unsigned char* page, std::size_t size, const JetFileForm
         return refusePage(error, "l'espace libre ne correspond pas aux entrées");
     return true;
 }
+
+// The entries themselves, each whole (the bytes the prefix leaves out are the first entry's), in
+// strictly ascending order.
+bool readEntries(const unsigned char* page, std::size_t size, const JetFileFormat& format,
+                 JetIndexPageImage& image, std::string& error)
+{
+    JetIndexPagePointers pointers;
+    if (!readPointers(page, size, format, image, pointers, error))
+        return false;
+    const unsigned char* area = page + firstEntry(format);
+    std::size_t start = 0;
+    for (const std::size_t end : pointers.ends) {
+        std::vector<unsigned char> whole;
+        if (!image.entries.empty())
+            whole.assign(area, area + pointers.prefix);
+        whole.insert(whole.end(), area + start, area + end);
+        JetIndexEntry entry;
+        if (!splitEntry(whole, image.leaf, entry))
+            return refusePage(error, "une entrée est trop courte");
+        if (!image.entries.empty() && !indexEntryLess(image.entries.back(), entry))
+            return refusePage(error, "les entrées ne sont pas en ordre croissant");
+        image.entries.push_back(std::move(entry));
+        start = end;
+    }
+    return true;
+}
+
+// The header of an index page; false when it is none.
+bool readIndexHeader(const unsigned char* page, std::size_t size, JetIndexPageImage& image, std::string& error,
+                     const JetFileFormat& format)
+{
+    image = {};
+    if (page == nullptr || size <= firstEntry(format))
+        return refusePage(error, "page trop courte");
+    if (page[0] != kIndexLeafPage && page[0] != kIndexIntermediatePage)
+        return refusePage(error, "ce n'est pas une page d'index");
+    image.leaf = page[0] == kIndexLeafPage;
+    image.freeSpace = static_cast<int>(readLittleEndian(page + kPageFreeSpace, 2));
+    image.owner = readLittleEndian(page + kPageOwner, 4);
+    image.previous = readLittleEndian(page + format.indexPrevious, 4);
+    image.next = readLittleEndian(page + format.indexNext, 4);
+    image.tail = readLittleEndian(page + format.indexTail, 4);
+    image.prefixLength = static_cast<int>(readLittleEndian(page + format.indexPrefixLength, format.indexPrefixSize));
+    return true;
+}
+
 
 }  // namespace
 
