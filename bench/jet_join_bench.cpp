@@ -9,6 +9,7 @@
 // Usage: jet_join_bench [--avant LIBKERVANE_ODBC.so] nwind_x1.mdb nwind_x2.mdb ...
 // (Access 2007 and later files too: nwind_x16.mdb nwind_x16.accdb compares the two formats.)
 #include "driver/jet/module/JetDatabase.h"
+#include "driver/jet/module/JetFileTables.h"
 #include "driver/semantics/SortOrder.h"
 
 #include <sql.h>
@@ -147,7 +148,10 @@ bool copyToSqlite(const std::string& jet, const std::string& copy)
     sqlite3* db = nullptr;
     sqlite3_open(":memory:", &db);
     std::string error;
-    bool copied = kervane::jet::attachJetDatabase(db, jet, error);
+    kervane::jet::JetFile* file = nullptr;
+    bool copied = kervane::jet::attachJetDatabase(db, jet, error, nullptr, &file);
+    if (copied)
+        kervane::jet::declareFileTables(db, *file);
     copied = copied && sqlite3_exec(db, ("ATTACH '" + copy + "' AS copie").c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
     for (const char* table : kTables) {
         const std::string name = std::string("\"") + table + "\"";

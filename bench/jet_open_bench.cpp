@@ -5,9 +5,10 @@
 // load. Two series: the file unchanged since the last opening (our driver reuses what its
 // opening probe read), and the file touched before each run (a first opening: the probe runs).
 // Prints the median and the best of each, and the ratios of the medians.
-// Usage: jet_open_bench FILE.mdb [RUNS] [DRIVER.so]
-//   FILE.mdb   e.g. made by `jetgen tables FILE.mdb 600`
-//   DRIVER.so  our driver library to time (default: the one built beside this program)
+// Usage: jet_open_bench FILE.mdb [RUNS] [DRIVER.so [EARLIER.so]]
+//   FILE.mdb    e.g. made by `jetgen tables FILE.mdb 600`
+//   DRIVER.so   our driver library to time (default: the one built beside this program)
+//   EARLIER.so  an earlier build of it, timed in the same turns (before and after a change)
 #include <sql.h>
 #include <sqlext.h>
 
@@ -28,6 +29,7 @@ namespace {
 
 constexpr char OURS[] = "Microsoft Access Driver (*.mdb)";
 constexpr char PEER[] = "MDBTools";
+constexpr char EARLIER[] = "Kervane earlier";
 constexpr char PEER_LIBRARY[] = "/usr/lib/x86_64-linux-gnu/odbc/libmdbodbc.so";
 
 struct Outcome {
@@ -122,18 +124,25 @@ std::vector<Series> turns(SQLHENV env, const std::vector<std::string>& drivers, 
     return series;
 }
 
-void print(const char* title, const std::vector<Series>& series)
+const char* label(const std::string& driver)
 {
-    std::printf("%s\n", title);
-    const char* names[] = {"Kervane ", "mdbtools"};
-    for (std::size_t d = 0; d < series.size(); ++d)
-        std::printf("  %s : médiane %8.2f ms, meilleur %8.2f ms  (%ld tables listées)\n", names[d], series[d].median(),
-                    series[d].times.front(), series[d].tables);
-    if (series.size() > 1)
-        std::printf("  Kervane / mdbtools : %.2fx\n", series[0].median() / series[1].median());
+    return driver == OURS ? "Kervane" : driver == PEER ? "mdbtools" : "Kervane avant";
 }
 
-std::filesystem::path writeIni(const std::string& ours, bool withPeer)
+void print(const char* title, const std::vector<std::string>& drivers, const std::vector<Series>& series)
+{
+    std::printf("%s\n", title);
+    for (std::size_t d = 0; d < series.size(); ++d)
+        std::printf("  %-13s : médiane %8.2f ms, meilleur %8.2f ms  (%ld tables listées)\n", label(drivers[d]),
+                    series[d].median(), series[d].times.front(), series[d].tables);
+    for (std::size_t d = 1; d < series.size(); ++d)
+        if (drivers[d] == PEER)
+            for (std::size_t k = 0; k < series.size(); ++k)
+                if (k != d)
+                    std::printf("  %s / mdbtools : %.2fx\n", label(drivers[k]), series[k].median() / series[d].median());
+}
+
+std::filesystem::path writeIni(const std::string& ours, bool withPeer, const std::string& earlier)
 {
     const auto folder = std::filesystem::temp_directory_path() / ("jet_open_bench_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
@@ -141,6 +150,8 @@ std::filesystem::path writeIni(const std::string& ours, bool withPeer)
     drivers << "[" << OURS << "]\nDriver=" << ours << "\n";
     if (withPeer)
         drivers << "[" << PEER << "]\nDriver=" << PEER_LIBRARY << "\n";
+    if (!earlier.empty())
+        drivers << "[" << EARLIER << "]\nDriver=" << earlier << "\n";
     std::ofstream(folder / "odbc.ini") << "\n";
     setenv("ODBCSYSINI", folder.c_str(), 1);
     setenv("ODBCINI", (folder / "odbc.ini").c_str(), 1);
@@ -152,14 +163,15 @@ std::filesystem::path writeIni(const std::string& ours, bool withPeer)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage : jet_open_bench FICHIER.mdb [PASSAGES] [PILOTE.so]\n");
+        std::fprintf(stderr, "usage : jet_open_bench FICHIER.mdb [PASSAGES] [PILOTE.so [ANCIEN.so]]\n");
         return 2;
     }
     const std::string path = std::filesystem::absolute(argv[1]).string();
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 15;
     const std::string library = argc > 3 ? argv[3] : KERVANE_DRIVER_LIBRARY;
     const bool withPeer = std::filesystem::exists(PEER_LIBRARY);
-    const std::filesystem::path folder = writeIni(library, withPeer);
+    const std::string earlier = argc > 4 ? argv[4] : "";
+    const std::filesystem::path folder = writeIni(library, withPeer, earlier);
     SQLHENV env = SQL_NULL_HENV;
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
     SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
@@ -171,9 +183,11 @@ int main(int argc, char** argv)
     std::vector<std::string> drivers{OURS};
     if (withPeer)
         drivers.push_back(PEER);
+    if (!earlier.empty())
+        drivers.push_back(EARLIER);
     waitUntilSettled(path);
-    print("fichier inchangé depuis la dernière ouverture :", turns(env, drivers, path, runs, false));
-    print("fichier modifié avant chaque ouverture (première ouverture) :", turns(env, drivers, path, runs, true));
+    print("fichier inchangé depuis la dernière ouverture :", drivers, turns(env, drivers, path, runs, false));
+    print("fichier modifié avant chaque ouverture (première ouverture) :", drivers, turns(env, drivers, path, runs, true));
     SQLFreeHandle(SQL_HANDLE_ENV, env);
     std::filesystem::remove_all(folder);
     return 0;

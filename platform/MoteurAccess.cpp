@@ -2,6 +2,7 @@
 
 #include "driver/jet/file/JetRecovery.h"
 #include "driver/jet/module/JetDatabase.h"
+#include "driver/jet/module/JetFileTables.h"
 #include "driver/semantics/SortOrder.h"
 
 #include <QFile>
@@ -132,11 +133,14 @@ bool BaseMoteur::ouvrir(const QString& strChemin, ErreurMoteur& erreur)
             m_strAvertissement = QString::fromStdString(strRaison);
         if (bReprise)
             strRaison.clear();
-        if (!bReprise || !jet::attachJetDatabase(m_db.get(), chemin.toStdString(), strRaison)) {
+        jet::JetFile* fichier = nullptr;
+        if (!bReprise || !jet::attachJetDatabase(m_db.get(), chemin.toStdString(), strRaison, nullptr, &fichier)) {
             erreur = {ERREUR_MOTEUR_ILLISIBLE, QString::fromStdString(strRaison)};
             fermer();
             return false;
         }
+        // Every table is read below: all are declared now.
+        jet::declareFileTables(m_db.get(), *fichier);
     }
     if (!lireTables(strChemin, erreur)) {
         fermer();

@@ -6,7 +6,6 @@
 #include "driver/base/StoredQueries.h"
 #include "driver/base/JetCatalogueFunctions.h"
 #include "driver/base/TypeInfoFunction.h"
-#include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetRecovery.h"
 #include "driver/jet/file/JetWriteMessages.h"
@@ -62,12 +61,21 @@ FileKind fileKind(const std::string& path)
     throw OdbcError{"HY000", "Le fichier " + quoted(path) + " n'est ni une base Access ni une base SQLite.", 0};
 }
 
-// Every write and schema change is refused on a read-only Access file.
-int denyWrites(void*, int action, const char* table, const char*, const char*, const char*)
+bool isJetModule(const char* module)
 {
+    return module != nullptr && (std::strcmp(module, "kervane_access") == 0 || std::strncmp(module, "kervane_jet_", 12) == 0);
+}
+
+// Every write and schema change is refused on a read-only Access file, but for the declarations
+// of its tables when first named.
+int denyWrites(void*, int action, const char* table, const char* a, const char*, const char*)
+{
+    if (action == SQLITE_CREATE_VTABLE && isJetModule(a))
+        return SQLITE_OK;
     // Table-valued pragmas (pragma_table_info...) are set up through an update of the schema
-    // table the first time they are used; the in-memory schema is not the Access file.
-    if (action == SQLITE_UPDATE && table != nullptr && std::strcmp(table, "sqlite_master") == 0)
+    // table the first time they are used, the file's tables declared through an insert; the
+    // in-memory schema is not the Access file.
+    if ((action == SQLITE_UPDATE || action == SQLITE_INSERT) && table != nullptr && std::strcmp(table, "sqlite_master") == 0)
         return SQLITE_OK;
     switch (action) {
     case SQLITE_SELECT:
@@ -92,8 +100,7 @@ int denySchemaChanges(void* user, int action, const char* table, const char* a, 
     const bool rowChange = action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE;
     if (rowChange && table != nullptr && sqlite3_strnicmp(table, "sqlite_", 7) != 0)
         return SQLITE_OK;
-    const bool jetModule = a != nullptr && (std::strcmp(a, "kervane_access") == 0 || std::strncmp(a, "kervane_jet_", 12) == 0);
-    if ((action == SQLITE_CREATE_VTABLE || action == SQLITE_DROP_VTABLE) && jetModule)
+    if ((action == SQLITE_CREATE_VTABLE || action == SQLITE_DROP_VTABLE) && isJetModule(a))
         return SQLITE_OK;
     // The views of the file's stored queries, made or dropped with them (CREATE VIEW and DROP
     // VIEW in Access SQL always go through the driver's writer first).
@@ -261,6 +268,8 @@ void Database::addFunctions()
     if (m_jetFile == nullptr)
         sql::registerRowidIdentity(m_db.get());
     m_catalogue = std::make_unique<sql::SchemaCatalogue>(m_db.get());
+    if (m_jetFile != nullptr)
+        m_catalogue->declareWith([this](std::string_view name) { return declareTable(name); });
 }
 
 void StatementEnd::operator()(jet::JetFile* file) const noexcept
@@ -354,9 +363,10 @@ std::optional<sql::Translation> Database::structureChange(std::string_view acces
     if (definition->kind == sql::Definition::Kind::DatabasePassword)
         return translation;  // the header alone changes
     const std::string table = sqliteName(definition->table);
+    // A table no statement named yet is not declared: forgotten if it is, it is declared as it
+    // now is when next named.
     const auto declareAgain = [&](const std::string& name) {
-        translation.statements.push_back("DROP TABLE " + name);
-        translation.statements.push_back("CREATE VIRTUAL TABLE " + name + " USING kervane_access(" + name + ")");
+        translation.statements.push_back("DROP TABLE IF EXISTS " + name);
     };
     // The tables a relationship refers to change too (their indexes name it).
     for (const sql::Constraint& constraint : definition->constraints)
@@ -365,9 +375,7 @@ std::optional<sql::Translation> Database::structureChange(std::string_view acces
             declareAgain(sqliteName(constraint.references.table));
     if (definition->kind == sql::Definition::Kind::CreateTable)
         translation.statements.push_back("CREATE VIRTUAL TABLE " + table + " USING kervane_access(" + table + ")");
-    else if (definition->kind == sql::Definition::Kind::DropTable)
-        translation.statements.push_back("DROP TABLE " + table);
-    else  // declared again as it now is
+    else  // removed, or changed
         declareAgain(table);
     return translation;
 }
@@ -432,36 +440,6 @@ sql::Translation Database::queryChange(std::string_view accessSql, const sql::Qu
     return translation;
 }
 
-void Database::followStructure()
-{
-    if (m_jetFile == nullptr || inTransaction() || m_jetFile->inStatement() ||
-        (m_jetFile->generation() == m_structureSeen && !m_jetFile->stampMoved()))
-        return;
-    std::vector<jet::JetFile::StructureFollowed> followed;
-    {
-        const Reading reading = startReading({});
-        if (m_jetFile->generation() == m_structureSeen)
-            return;
-        m_structureSeen = m_jetFile->generation();
-        jet::Catalogue now;
-        std::string unread;  // the statements then find the tables as they were listed
-        if (!jet::readCatalogue(*m_jetFile, now, unread))
-            return;
-        followed = m_jetFile->followStructure(now);
-    }
-    // A table that cannot be declared (a damaged definition) stays unknown: the statement that
-    // names it says so.
-    using Kind = jet::JetFile::StructureFollowed::Kind;
-    for (const jet::JetFile::StructureFollowed& change : followed) {
-        const std::string table = sqliteName(change.table);
-        if (change.kind != Kind::Created)
-            sqlite3_exec(m_db.get(), ("DROP TABLE IF EXISTS " + table).c_str(), nullptr, nullptr, nullptr);
-        if (change.kind != Kind::Dropped)
-            sqlite3_exec(m_db.get(), ("CREATE VIRTUAL TABLE " + table + " USING kervane_access(" + table + ")").c_str(),
-                         nullptr, nullptr, nullptr);
-    }
-}
-
 sql::Translation Database::translate(std::string_view accessSql)
 {
     try {
@@ -481,6 +459,8 @@ sql::Translation Database::translate(std::string_view accessSql)
             madeByWriter(translation);
         return translation;
     } catch (const sql::SchemaUnreadable& error) {
+        if (!error.reason().empty())
+            throw errorFromSqlite(error.code(), error.reason(), m_readOnly ? m_path : std::string());
         throw lastError(error.code());
     } catch (const sql::SqlError& error) {
         throw OdbcError{error.state(), error.what(), 0};
@@ -505,7 +485,9 @@ std::int64_t Database::schemaMark()
 
 void Database::run(const char* sql)
 {
-    const int rc = sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr);
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_exec(m_db.get(), sql, nullptr, nullptr, nullptr)) != SQLITE_OK && declareMissingTable()) {
+    }
     if (rc != SQLITE_OK)
         throw lastError(rc);
 }

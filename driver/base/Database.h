@@ -88,6 +88,13 @@ public:
     // followed; throws OdbcError.
     sql::Translation translate(std::string_view accessSql);
 
+    // An Access file's tables are declared to SQLite when first named (jet/module/JetFileTables.h).
+    // Declares the one named `name` (case ignored) when it is not yet.
+    sql::SchemaCatalogue::Declared declareTable(std::string_view name);
+    // After a statement failed to compile: declares the table SQLite said it lacks; true when
+    // one was, and the statement may be compiled again.
+    bool declareMissingTable();
+
     // The error of the last SQLite call on this connection, in ODBC terms.
     OdbcError lastError(int code) const;
 
@@ -102,9 +109,8 @@ private:
     void openJet(bool exclusive, const std::string& password);
     void addFunctions();
     // Between transactions, with no statement of this connection running: the tables another
-    // connection created, dropped or redefined since this one last looked are declared,
-    // forgotten or declared again, so that the statement about to be translated names them as
-    // they now are.
+    // connection dropped or redefined since this one last looked are forgotten, so that the
+    // statement about to be translated declares them as they now are.
     void followStructure();
 
     std::string m_path;

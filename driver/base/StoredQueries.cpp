@@ -32,17 +32,22 @@ bool createView(sqlite3* db, const std::string& name, const std::string& select)
     return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// SQLite checks a view's names only when it is read: a view that cannot be compiled is
-// dropped again, its reason kept in reason.
-bool createCheckedView(sqlite3* db, const std::string& name, const std::string& select, std::string& reason)
+// SQLite checks a view's names only when it is read (the file's tables it names are then
+// declared): a view that cannot be compiled is dropped again, its reason kept in reason.
+bool createCheckedView(const sql::SchemaCatalogue& catalogue, const std::string& name, const std::string& select,
+                       std::string& reason)
 {
+    sqlite3* db = catalogue.database();
     if (!createView(db, name, select)) {
         reason = sqlite3_errmsg(db);
         return false;
     }
-    sqlite3_stmt* statement = nullptr;
     const std::string check = "SELECT * FROM " + sql::quotedName(name);
-    const int rc = sqlite3_prepare_v2(db, check.c_str(), -1, &statement, nullptr);
+    int rc = SQLITE_OK;
+    sqlite3_stmt* statement = nullptr;
+    while ((rc = sqlite3_prepare_v2(db, check.c_str(), -1, &statement, nullptr)) != SQLITE_OK &&
+           catalogue.declareMissing()) {
+    }
     sqlite3_finalize(statement);
     if (rc == SQLITE_OK)
         return true;
@@ -205,7 +210,7 @@ void createStoredQueryViews(sqlite3* db, sql::SchemaCatalogue& catalogue, const 
             } else {
                 try {
                     std::string reason;
-                    if (createCheckedView(db, query.name, translatedSelect(catalogue, query), reason)) {
+                    if (createCheckedView(catalogue, query.name, translatedSelect(catalogue, query), reason)) {
                         progress = true;
                         continue;
                     }

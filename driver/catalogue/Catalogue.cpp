@@ -1,5 +1,6 @@
 #include "driver/catalogue/Catalogue.h"
 #include "driver/catalogue/CatalogueRows.h"
+#include "driver/handles/Connection.h"
 
 #include <cctype>
 #include <vector>
@@ -8,13 +9,20 @@ namespace kervane::odbc {
 namespace {
 
 // A stored query a call runs (an action query, one with parameters) is a procedure, not a view.
-const char* const TABLES_SQL = R"(SELECT * FROM (
+// The objects are those of the schema, or, on an Access file, its tables (declared to SQLite
+// or not yet) and the views of its stored queries.
+const char* const TABLES_SQL_BEFORE = R"(SELECT * FROM (
   SELECT ?1000 AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER, name AS TABLE_NAME,
          CASE WHEN type = 'view' THEN 'VIEW'
               WHEN kervane_system_table(name) THEN 'SYSTEM TABLE'
               ELSE 'TABLE' END AS TABLE_TYPE,
          CAST(NULL AS TEXT) AS REMARKS
-  FROM sqlite_master WHERE type = 'table' OR (type = 'view' AND NOT kervane_procedure(name)))
+  FROM )";
+const char* const SCHEMA_OBJECTS = "sqlite_master";
+const char* const FILE_OBJECTS =
+    "(SELECT 'table' AS type, name FROM kervane_file_tables UNION ALL "
+    "SELECT type, name FROM sqlite_master WHERE type = 'view')";
+const char* const TABLES_SQL_AFTER = R"( WHERE type = 'table' OR (type = 'view' AND NOT kervane_procedure(name)))
 WHERE TABLE_NAME LIKE ?1 ESCAPE '\')";
 
 // Names in Access's order, as the rows of a query (accented names beside their letter).
@@ -42,7 +50,7 @@ const char* const PROCEDURES_SQL = R"(SELECT ?1000 AS PROCEDURE_QUALIFIER, CAST(
 // AutoNumber column Access's COUNTER becomes: it is described as COUNTER again. A key column
 // never holds Null, as in Access; an Access file's column properties add its required
 // columns and its defaults, and a table of it whose definition cannot be read is left out.
-const char* const COLUMNS_SQL = R"(SELECT ?1000 AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
+const char* const COLUMNS_SQL_BEFORE = R"(SELECT ?1000 AS TABLE_QUALIFIER, CAST(NULL AS TEXT) AS TABLE_OWNER,
   t AS TABLE_NAME, name AS COLUMN_NAME,
   kervane_type_info(d, 1, ?3) AS DATA_TYPE, kervane_type_info(d, 2, ?3) AS TYPE_NAME,
   kervane_type_info(d, 3, ?3) AS PRECISION, kervane_type_info(d, 4, ?3) AS LENGTH,
@@ -52,14 +60,27 @@ const char* const COLUMNS_SQL = R"(SELECT ?1000 AS TABLE_QUALIFIER, CAST(NULL AS
   kervane_type_info(d, 7, ?3) AS SQL_DATA_TYPE,
   kervane_type_info(d, 8, ?3) AS SQL_DATETIME_SUB, kervane_type_info(d, 9, ?3) AS CHAR_OCTET_LENGTH,
   cid + 1 AS ORDINAL_POSITION, CASE WHEN required THEN 'NO' ELSE 'YES' END AS IS_NULLABLE
-FROM (SELECT m.name AS t, p.name, p.cid, p.dflt_value,
+FROM ()";
+const char* const SCHEMA_COLUMNS = R"(SELECT m.name AS t, p.name, p.cid, p.dflt_value,
         p."notnull" OR p.pk > 0 OR coalesce(kervane_column_property(m.name, p.name, 2), 0) AS required,
         CASE WHEN p.pk = 1 AND upper(p.type) = 'INTEGER' AND upper(m.sql) LIKE '%AUTOINCREMENT%'
                   AND (SELECT count(*) FROM pragma_table_info(m.name) AS k WHERE k.pk > 0) = 1
              THEN 'COUNTER' ELSE p.type END AS d
       FROM sqlite_master AS m, pragma_table_info(m.name) AS p
       WHERE m.type IN ('table', 'view') AND m.name LIKE ?1 ESCAPE '\' AND kervane_table_readable(m.name)
-        AND p.name LIKE ?2 ESCAPE '\')
+        AND p.name LIKE ?2 ESCAPE '\')";
+// On an Access file: its tables' columns as their definitions give them, declared to SQLite
+// or not yet, and the columns of its stored queries' views.
+const char* const FILE_COLUMNS = R"(SELECT m.name AS t, p.name, p.cid, NULL AS dflt_value,
+        p."notnull" OR coalesce(kervane_column_property(m.name, p.name, 2), 0) AS required, p.type AS d
+      FROM kervane_file_tables AS m, kervane_file_columns AS p
+      WHERE p.tbl = m.rowid AND m.name LIKE ?1 ESCAPE '\' AND kervane_table_readable(m.name)
+        AND p.name LIKE ?2 ESCAPE '\'
+    UNION ALL
+    SELECT m.name, p.name, p.cid, p.dflt_value, p."notnull" OR p.pk > 0, p.type
+      FROM sqlite_master AS m, pragma_table_info(m.name) AS p
+      WHERE m.type = 'view' AND m.name LIKE ?1 ESCAPE '\' AND p.name LIKE ?2 ESCAPE '\')";
+const char* const COLUMNS_SQL_AFTER = R"()
 ORDER BY t COLLATE ACCESS, cid)";
 
 // ODBC 2 names for an ODBC 2 application, ODBC 3 names otherwise.
@@ -188,7 +209,8 @@ void listTables(Statement& statement, const TablesRequest& request)
         return runTables(statement, CATALOGUES_SQL, {}, request.table);
     if (isAll(request.schema) && isEmpty(request.catalog) && isEmpty(request.table))
         return runTables(statement, SCHEMAS_SQL, {}, request.table);
-    std::string sql = TABLES_SQL;
+    const bool accessFile = statement.connection().database().jetFile() != nullptr;
+    std::string sql = std::string(TABLES_SQL_BEFORE) + (accessFile ? FILE_OBJECTS : SCHEMA_OBJECTS) + TABLES_SQL_AFTER;
     std::vector<std::string> types;
     if (request.types && !isAll(request.types))
         types = splitTypes(*request.types);
@@ -203,7 +225,11 @@ void listTables(Statement& statement, const TablesRequest& request)
 
 void listColumns(Statement& statement, const ColumnsRequest& request)
 {
-    prepareCatalogueQuery(statement, COLUMNS_SQL);
+    const bool accessFile = statement.connection().database().jetFile() != nullptr;
+    // The file's column properties are read from MSysObjects.
+    statement.connection().database().declareTable("MSysObjects");
+    prepareCatalogueQuery(statement,
+                          std::string(COLUMNS_SQL_BEFORE) + (accessFile ? FILE_COLUMNS : SCHEMA_COLUMNS) + COLUMNS_SQL_AFTER);
     bindPattern(statement, 1, request.table);
     bindPattern(statement, 2, request.column);
     sqlite3_bind_int(statement.sqlite(), 3, statement.isOdbc3() ? 1 : 0);

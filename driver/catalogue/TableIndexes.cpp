@@ -128,6 +128,8 @@ std::optional<long long> countRows(sqlite3* db, const std::string& table)
 std::optional<TableDescription> describeTable(Database& database, const std::string& table, bool countRowsToo)
 {
     sqlite3* db = database.handle();
+    database.declareTable(table);
+    database.declareTable("MSysObjects");  // its rows give the columns' properties
     const std::optional<std::string> name = schemaName(db, table);
     if (!name)
         return std::nullopt;

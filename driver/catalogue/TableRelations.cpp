@@ -120,6 +120,7 @@ std::vector<Relation> readRelations(Database& database)
     if (database.jetFile() == nullptr)
         return sqliteRelations(database.handle());
     // Only a file that has the system table is asked (an empty one may lack it).
+    database.declareTable("MSysRelationships");
     if (!schemaName(database.handle(), "MSysRelationships"))
         return {};
     return accessRelations(database.handle());

@@ -100,7 +100,11 @@ void Statement::compile(std::string_view sql)
     sqlite3* db = m_connection.database().handle();
     sqlite3_stmt* compiled = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &compiled, &tail);
+    // The Access file's tables are declared as the statement names them.
+    int rc = SQLITE_OK;
+    while ((rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &compiled, &tail)) != SQLITE_OK &&
+           m_connection.database().declareMissingTable())
+        sqlite3_finalize(compiled);
     SqliteStatementPtr owned(compiled);
     if (rc != SQLITE_OK)
         throwLastError(rc);

@@ -133,6 +133,19 @@ const CatalogueTable* SchemaCatalogue::findWithDefaults(std::string_view name)
     return &table;
 }
 
+bool SchemaCatalogue::declareMissing() const
+{
+    constexpr std::string_view kMissing = "no such table: ";
+    const std::string_view message = sqlite3_errmsg(m_db);
+    if (!m_declare || !message.starts_with(kMissing))
+        return false;
+    const std::string name(message.substr(kMissing.size()));
+    const Declared declared = m_declare(name);
+    if (declared == Declared::Unneeded && name.starts_with("main."))
+        return m_declare(std::string_view(name).substr(5)) == Declared::Now;
+    return declared == Declared::Now;
+}
+
 std::optional<CatalogueTable> SchemaCatalogue::read(std::string_view name) const
 {
     StatementPtr lookup = prepared(m_db, "SELECT name, type FROM sqlite_master WHERE type IN ('table', 'view') AND name = ?1 "
@@ -141,8 +154,18 @@ std::optional<CatalogueTable> SchemaCatalogue::read(std::string_view name) const
         return std::nullopt;
     sqlite3_bind_text(lookup.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
     CatalogueTable table;
-    // SQLite's own catalogue (sqlite_master) is not listed in itself, but may be read.
-    const bool listed = stepped(lookup.get()) == SQLITE_ROW;
+    // SQLite's own catalogue (sqlite_master) is not listed in itself, but may be read. A table
+    // not declared yet is declared now.
+    bool listed = stepped(lookup.get()) == SQLITE_ROW;
+    if (!listed && m_declare) {
+        // A table that cannot be declared (its definition unreadable) fails the statement with
+        // SQLite's reason, not as a name unknown.
+        const Declared declared = m_declare(name);
+        if (declared == Declared::Refused)
+            throw SchemaUnreadable(sqlite3_extended_errcode(m_db), sqlite3_errmsg(m_db));
+        sqlite3_reset(lookup.get());
+        listed = declared == Declared::Now && stepped(lookup.get()) == SQLITE_ROW;
+    }
     table.name = listed ? columnText(lookup.get(), 0) : std::string(name);
     table.view = listed && columnText(lookup.get(), 1) == "view";
     StatementPtr columns = prepared(m_db, "SELECT name, type FROM pragma_table_xinfo(?1) WHERE hidden IN (0, 2, 3)");

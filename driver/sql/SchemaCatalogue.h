@@ -3,6 +3,7 @@
 // them to type expressions. Read lazily, table by table, and forgotten when the schema changes.
 #include "driver/semantics/AccessType.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -53,10 +54,21 @@ public:
     void refresh();
     sqlite3* database() const noexcept { return m_db; }
 
+    // How a table not yet declared to SQLite is declared when a statement names it (the tables
+    // of an Access file). A refusal leaves SQLite's reason as the connection's last error.
+    enum class Declared { Now, Unneeded, Refused };
+    using Declarer = std::function<Declared(std::string_view name)>;
+    void declareWith(Declarer declarer) { m_declare = std::move(declarer); }
+    // After a statement failed to compile: declares the table SQLite said it lacks; true when
+    // one was declared, and the statement may be compiled again. After a refusal, the
+    // connection's last error says why the table cannot be declared.
+    bool declareMissing() const;
+
 private:
     std::optional<CatalogueTable> read(std::string_view name) const;
 
     sqlite3* m_db;
+    Declarer m_declare;
     long long m_version = -1;
     std::map<std::string, std::optional<CatalogueTable>> m_tables;  // by folded name
 };

@@ -15,14 +15,20 @@ private:
 };
 
 // The schema could not be read (SQLite's result `code`: a base locked by another program, an
-// I/O error): the driver says why, in its own words.
+// I/O error), or a table of it declared (SQLite's `reason`, such as a definition found
+// damaged): the driver says why, in its own words.
 class SchemaUnreadable : public SqlError {
 public:
-    explicit SchemaUnreadable(int code) : SqlError("HY000", "Le schéma de la base ne peut pas être lu."), m_code(code) {}
+    explicit SchemaUnreadable(int code, std::string reason = {})
+        : SqlError("HY000", "Le schéma de la base ne peut pas être lu."), m_code(code), m_reason(std::move(reason))
+    {
+    }
     int code() const noexcept { return m_code; }
+    const std::string& reason() const noexcept { return m_reason; }
 
 private:
     int m_code;
+    std::string m_reason;
 };
 
 // Functions registered on SQLite report their failures with sqlite3_result_error; a message

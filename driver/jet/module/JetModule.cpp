@@ -1,6 +1,5 @@
 #include "driver/jet/module/JetModule.h"
 
-#include "driver/jet/catalogue/JetSchemaDeclarations.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/format/JetAttachmentData.h"
 #include "driver/jet/format/JetTableLayout.h"
@@ -8,6 +7,7 @@
 #include "driver/jet/index/JetIndexPlan.h"
 #include "driver/jet/index/JetIndexWalk.h"
 #include "driver/jet/module/JetColumnDesign.h"
+#include "driver/jet/module/JetFileTables.h"
 #include "driver/jet/module/JetGuard.h"
 #include "driver/jet/module/JetScanControl.h"
 #include "driver/jet/module/JetStructureModule.h"
@@ -67,12 +67,9 @@ std::string columnDeclaration(const JetColumn& column, bool jet3, bool required)
     return text;
 }
 
-// A table is declared by its place in the file's list, or by its name in double quotes (the
-// tables a change of the structure made).
+// A table is declared by its name in double quotes.
 unsigned long tableIndex(const JetFile& file, const char* argument)
 {
-    if (argument[0] != '"')
-        return std::strtoul(argument, nullptr, 10);
     std::string name;
     for (const char* c = argument + 1; *c != '\0'; ++c) {
         if (*c == '"' && *++c != '"')
@@ -107,7 +104,7 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
 {
     auto* state = static_cast<ModuleState*>(aux);
     unsigned long index = state->file->tables().size();
-    if (argc == 4)
+    if (argc == 4 && argv[3][0] == '"')
         index = tableIndex(*state->file, argv[3]);
     if (index >= state->file->tables().size()) {
         *error = sqlite3_mprintf("Table Access inconnue.");
@@ -141,7 +138,7 @@ int connect(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_v
 
 int create(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** result, char** error)
 {
-    if (!static_cast<ModuleState*>(aux)->declaring && (argc != 4 || argv[3][0] != '"')) {
+    if (argc != 4 || argv[3][0] != '"') {
         *error = sqlite3_mprintf("La base Access est en lecture seule.");
         return SQLITE_READONLY;
     }
@@ -447,51 +444,6 @@ const sqlite3_module kModule = {
     .xShadowName = nullptr,
 };
 
-bool executeStatement(sqlite3* db, const std::string& sql, std::string& error)
-{
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    error = message != nullptr ? message : sqlite3_errmsg(db);
-    sqlite3_free(message);
-    return false;
-}
-
-std::vector<Declaration> declarationsOf(const JetFile& jet, const char* module)
-{
-    std::vector<Declaration> tables;
-    for (std::size_t i = 0; i < jet.tables().size(); ++i) {
-        const JetTable& table = jet.tables()[i];
-        tables.push_back(Declaration{table.name,
-                                     "CREATE VIRTUAL TABLE " + quotedIdentifier(table.name) + " USING " + module + "(" +
-                                         std::to_string(i) + ")",
-                                     table.system});
-    }
-    return tables;
-}
-
-// One CREATE VIRTUAL TABLE after the other, all undone on a refusal.
-bool declareOneByOne(sqlite3* db, ModuleState& state, const std::vector<Declaration>& tables, std::string& failure)
-{
-    bool declared = executeStatement(db, "SAVEPOINT kervane_jet_attach", failure);
-    state.declaring = true;
-    for (std::size_t i = 0; declared && i < tables.size(); ++i) {
-        std::string refusal;
-        // A system table SQLite refuses (odd column names) is left out like an unreadable one.
-        if (!executeStatement(db, tables[i].statement, refusal) && !tables[i].system) {
-            declared = false;
-            failure = refusal;
-        }
-    }
-    state.declaring = false;
-    if (declared && executeStatement(db, "RELEASE kervane_jet_attach", failure))
-        return true;
-    std::string ignored;
-    executeStatement(db, "ROLLBACK TO kervane_jet_attach", ignored);
-    executeStatement(db, "RELEASE kervane_jet_attach", ignored);
-    return false;
-}
-
 // What the table named by the argument says of some of its columns ("name" 0x1F "text" 0x1E
 // ...), as `textOf` picks it; Null when nothing.
 void listColumnTexts(sqlite3_context* context, sqlite3_value** arguments,
@@ -601,13 +553,13 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
     const JetFile& jet = *state->file;
     char name[64];
     std::snprintf(name, sizeof name, "kervane_jet_%p", static_cast<void*>(state));
-    // On failure SQLite calls destroyState itself.
+    // The module of this name owns the state; on failure SQLite calls destroyState itself.
     if (sqlite3_create_module_v2(db, name, &kModule, owned.release(), destroyState) != SQLITE_OK) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
         return false;
     }
-    // The tables a change of the structure makes are declared by name, through an alias, and
-    // changed through the structure table.
+    // Every table is declared by name, through an alias, when a statement first names it or a
+    // change of the structure makes it; the structure changes through the structure table.
     if (sqlite3_create_module_v2(db, kJetTablesByName, &kModule, state, nullptr) != SQLITE_OK ||
         !registerStructureModule(db, *state) ||
         sqlite3_create_function(db, "kv_jet_defaults", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetDefaults, nullptr,
@@ -618,18 +570,13 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
                                 nullptr) != SQLITE_OK ||
         sqlite3_create_function(db, "kv_attachment_data", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                 attachmentData, nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_create_function(db, "kv_identity", 0, SQLITE_UTF8, state, jetIdentity, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_create_function(db, "kv_identity", 0, SQLITE_UTF8, state, jetIdentity, nullptr, nullptr) != SQLITE_OK ||
+        !registerFileTableList(db, *state->file) || !registerFileColumnList(db, *state->file)) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
         sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
         return false;
     }
-    const std::vector<Declaration> tables = declarationsOf(jet, name);
-    std::string failure;
-    if (declareAtOnce(db, tables) || declareOneByOne(db, *state, tables, failure))
-        return true;
-    error = "Les tables du fichier « " + jet.path() + " » ne peuvent pas être déclarées : " + failure + ".";
-    sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
-    return false;
+    return true;
 }
 
 }  // namespace kervane::jet

@@ -11,8 +11,8 @@ namespace kervane::jet {
 
 class JetFile;
 
-// Registers a module owning `file` on `db` and declares every table of the file in the main
-// schema. On failure db keeps no table and `error` says why.
+// Registers a module owning `file` on `db`, through which the file's tables are declared when
+// first named (JetFileTables.h). On failure db keeps no module and `error` says why.
 bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& error);
 
 }  // namespace kervane::jet

@@ -22,7 +22,6 @@ struct ModuleState {
     std::unique_ptr<IndexStore> indexes;  // made on first use, for the connection's life
     TableOrderStore orders;               // the orders the tables' indexes give, read once
     std::unique_ptr<JetTransaction> transaction;  // the connection's changes of the file
-    bool declaring = false;  // CREATE VIRTUAL TABLE is accepted only while attaching
 };
 
 struct JetVirtualTable {

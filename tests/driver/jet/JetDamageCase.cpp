@@ -9,6 +9,7 @@
 #include "driver/jet/format/JetFileFormat.h"
 #include "driver/jet/index/JetIndexPage.h"
 #include "driver/jet/module/JetDatabase.h"
+#include "driver/jet/module/JetFileTables.h"
 #include "driver/jet/write/JetTableWriter.h"
 
 #include <gtest/gtest.h>
@@ -281,10 +282,19 @@ bool runStatements(const std::string& path, const std::vector<std::string>& stat
 {
     Connection db = memoryConnection();
     std::vector<std::vector<std::string>> rows;
-    if (!jet::attachJetDatabase(db.get(), path, error) || (transaction && !query(db.get(), "BEGIN", rows, error)))
+    jet::JetFile* file = nullptr;
+    if (!jet::attachJetDatabase(db.get(), path, error, nullptr, &file))
+        return false;
+    jet::declareFileTables(db.get(), *file);
+    if (transaction && !query(db.get(), "BEGIN", rows, error))
         return false;
     for (const std::string& sql : statements)
         if (!query(db.get(), sql, rows, error)) {
+            // A table whose definition is unreadable stays undeclared: declaring it gives why.
+            constexpr std::string_view kMissing = "no such table: ";
+            if (error.starts_with(kMissing) && jet::declareFileTable(db.get(), *file, error.substr(kMissing.size())) ==
+                                                   kervane::sql::SchemaCatalogue::Declared::Refused)
+                error = sqlite3_errmsg(db.get());
             std::string ignored;
             if (transaction)
                 query(db.get(), "ROLLBACK", rows, ignored);

@@ -1,6 +1,7 @@
 #include "JetTestSupport.h"
 
 #include "driver/jet/module/JetDatabase.h"
+#include "driver/jet/module/JetFileTables.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +88,10 @@ Connection attached(const std::string& path)
 {
     Connection db = memoryConnection();
     std::string error;
-    EXPECT_TRUE(jet::attachJetDatabase(db.get(), path, error)) << error;
+    jet::JetFile* file = nullptr;
+    EXPECT_TRUE(jet::attachJetDatabase(db.get(), path, error, nullptr, &file)) << error;
+    if (file != nullptr)
+        jet::declareFileTables(db.get(), *file);
     return db;
 }
 

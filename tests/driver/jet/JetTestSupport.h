@@ -31,7 +31,8 @@ Connection memoryConnection();
 // false with SQLite's message on failure.
 bool query(sqlite3* db, const std::string& sql, std::vector<std::vector<std::string>>& rows, std::string& error);
 std::string single(sqlite3* db, const std::string& sql);
-// A memory connection with the Jet file at path attached (a test failure when it cannot be).
+// A memory connection with the Jet file at path attached, its tables declared (a test failure
+// when it cannot be).
 Connection attached(const std::string& path);
 // Every row of sql as texts (a test failure when it fails).
 std::vector<std::vector<std::string>> rowsOf(sqlite3* db, const std::string& sql);

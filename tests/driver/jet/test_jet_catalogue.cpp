@@ -145,33 +145,6 @@ TEST(JetCatalogue, DamagedPropertiesRefusedWithThePlaceOfTheDamage)
     }
 }
 
-TEST(JetCatalogue, TablesDeclaredOneByOneWhereTheSchemaCannotBeWrittenAtOnce)
-{
-    REQUIRE_NWIND(nwind);
-    const std::string tables = "SELECT group_concat(name, '|') FROM (SELECT name FROM sqlite_master ORDER BY rowid)";
-    const std::string sample = "SELECT CompanyName FROM Shippers ORDER BY ShipperID";
-    Connection usual = attached(nwind);
-    // In SQLite's defensive mode, and beside a table already there, each table is created in turn.
-    Connection defensive = memoryConnection();
-    sqlite3_db_config(defensive.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-    Connection occupied = memoryConnection();
-    ASSERT_EQ(single(occupied.get(), "CREATE TABLE Notes(x)"), "AUCUNE LIGNE");
-    for (sqlite3* db : {defensive.get(), occupied.get()}) {
-        std::string error;
-        ASSERT_TRUE(jet::attachJetDatabase(db, nwind, error)) << error;
-        EXPECT_EQ(rowsOf(db, sample), rowsOf(usual.get(), sample));
-    }
-    EXPECT_EQ(single(defensive.get(), tables), single(usual.get(), tables));
-    EXPECT_EQ(single(occupied.get(), tables), "Notes|" + single(usual.get(), tables));
-    // A Jet table named like one already there is refused, and nothing of the file stays.
-    Connection taken = memoryConnection();
-    ASSERT_EQ(single(taken.get(), "CREATE TABLE Shippers(x)"), "AUCUNE LIGNE");
-    std::string error;
-    EXPECT_FALSE(jet::attachJetDatabase(taken.get(), nwind, error));
-    EXPECT_NE(error.find("ne peuvent pas être déclarées"), std::string::npos) << error;
-    EXPECT_EQ(single(taken.get(), "SELECT group_concat(name) FROM sqlite_master"), "Shippers");
-}
-
 namespace {
 
 // Expected cells of table i, row r, as jetgen documents them: Name "Tnnnn row r",

@@ -1,6 +1,7 @@
 #include "JetTestSupport.h"
 
 #include "driver/jet/module/JetDatabase.h"
+#include "driver/jet/module/JetFileTables.h"
 
 #include <gtest/gtest.h>
 
@@ -126,14 +127,21 @@ TEST(JetFiles, UnreadableTableFailsItsOwnStatementsOnly)
     for (const auto& damage : cases) {
         SCOPED_TRACE(damage.damaged);
         writeBytes(copy, *damage.bytes);
-        Connection db = attached(copy);
-        EXPECT_EQ(single(db.get(), std::string("SELECT count(*) FROM sqlite_master WHERE name = '") + damage.damaged + "'"),
-                  "1");
-        std::vector<std::vector<std::string>> rows;
+        Connection db = memoryConnection();
         std::string error;
-        EXPECT_FALSE(query(db.get(), std::string("SELECT * FROM ") + damage.damaged, rows, error));
+        jet::JetFile* file = nullptr;
+        ASSERT_TRUE(jet::attachJetDatabase(db.get(), copy, error, nullptr, &file)) << error;
+        EXPECT_EQ(single(db.get(), std::string("SELECT count(*) FROM kervane_file_tables WHERE name = '") + damage.damaged + "'"),
+                  "1");
+        // The definition is read as the table is declared, when a statement first names it.
+        std::vector<std::vector<std::string>> rows;
+        if (jet::declareFileTable(db.get(), *file, damage.damaged) == kervane::sql::SchemaCatalogue::Declared::Now)
+            EXPECT_FALSE(query(db.get(), std::string("SELECT * FROM ") + damage.damaged, rows, error));
+        else
+            error = sqlite3_errmsg(db.get());
         EXPECT_NE(error.find(std::string("La table « ") + damage.damaged + " »"), std::string::npos) << error;
         EXPECT_NE(error.find("est endommagée"), std::string::npos) << error;
+        jet::declareFileTables(db.get(), *file);
         EXPECT_TRUE(query(db.get(), std::string("SELECT count(*) FROM ") + damage.sound, rows, error)) << error;
     }
     // The sound file still gives Table1's two rows.

@@ -11,6 +11,7 @@
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/module/JetDatabase.h"
+#include "driver/jet/module/JetFileTables.h"
 #include "driver/jet/rows/JetLongValueReader.h"
 
 #include <mdbtools.h>
@@ -122,6 +123,8 @@ Attached attachWithFile(const std::string& path)
     Attached attached{memoryConnection()};
     std::string error;
     EXPECT_TRUE(jet::attachJetDatabase(attached.db.get(), path, error, nullptr, &attached.file)) << error;
+    if (attached.file != nullptr)
+        jet::declareFileTables(attached.db.get(), *attached.file);
     return attached;
 }
 
