@@ -12,13 +12,11 @@ namespace kervane::jet {
 
 class JetFile;
 
-// The table kervane_file_tables(name, system) of `db`: the tables of the file, those a
-// transaction under way removed left out, in the file's order.
-bool registerFileTableList(sqlite3* db, JetFile& file);
-// The table kervane_file_columns(name, type, notnull, cid, tbl): the columns of the file's table
-// whose rowid in kervane_file_tables is tbl (required), as pragma_table_info gives them once
-// it is declared.
-bool registerFileColumnList(sqlite3* db, JetFile& file);
+// The tables of `db` kervane_file_tables(name, system): the tables of the file, those a
+// transaction under way removed left out, in the file's order; and kervane_file_columns(name,
+// type, notnull, cid, tbl): the columns of the file's table whose rowid in kervane_file_tables
+// is tbl (required), as pragma_table_info gives them once it is declared.
+bool registerFileListings(sqlite3* db, JetFile& file);
 
 // Declares the file's table named `name` (case ignored as SQLite ignores it) in the main
 // schema, under its stored name: Unneeded when the file has no such table or it is declared

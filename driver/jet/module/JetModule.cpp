@@ -571,7 +571,7 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
         sqlite3_create_function(db, "kv_attachment_data", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                 attachmentData, nullptr, nullptr) != SQLITE_OK ||
         sqlite3_create_function(db, "kv_identity", 0, SQLITE_UTF8, state, jetIdentity, nullptr, nullptr) != SQLITE_OK ||
-        !registerFileTableList(db, *state->file) || !registerFileColumnList(db, *state->file)) {
+        !registerFileListings(db, *state->file)) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
         sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
         return false;
