@@ -2,8 +2,10 @@
 // SQLTables with every row fetched (TABLE_NAME read as text), then the disconnect. Timed for
 // our driver and, when Debian's odbc-mdbtools is installed, for mdbtools' ODBC driver, each
 // registered in a private odbcinst.ini, their runs taking turns so that both meet the same
-// load. Two series: the file unchanged since the last opening (our driver reuses what its
-// opening probe read), and the file touched before each run (a first opening: the probe runs).
+// load. Three series: the file unchanged since the last opening (our driver reuses what its
+// opening probe read), the file touched before each run (its times move, not its bytes: our
+// driver compares the catalogue's bytes with those its probe read), and a new copy of the file
+// before each run (a first opening: the probe runs).
 // Prints the median and the best of each, and the ratios of the medians.
 // Usage: jet_open_bench FILE.mdb [RUNS] [DRIVER.so [EARLIER.so]]
 //   FILE.mdb    e.g. made by `jetgen tables FILE.mdb 600`
@@ -104,21 +106,38 @@ void waitUntilSettled(const std::string& path)
         std::this_thread::sleep_until(settled);
 }
 
+enum class Before { Nothing, Touch, Copy };
+
+// A file never opened before: a copy of `path` beside it, under a new name each time.
+std::string freshCopy(const std::string& path)
+{
+    static int copies = 0;
+    const std::string copy = path + ".copie" + std::to_string(++copies);
+    std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+    return copy;
+}
+
 // `runs` openings by each driver in turn, after one each to load the drivers.
 std::vector<Series> turns(SQLHENV env, const std::vector<std::string>& drivers, const std::string& path, int runs,
-                          bool touched)
+                          Before before)
 {
     std::vector<Series> series(drivers.size());
+    // The copies stay until the end: a file removed could leave its inode to the next one.
+    std::vector<std::string> copies;
     for (int run = -1; run < runs; ++run) {
         for (std::size_t d = 0; d < drivers.size(); ++d) {
-            if (touched)
+            if (before == Before::Touch)
                 touch(path);
-            const Outcome outcome = openAndList(env, drivers[d], path);
+            if (before == Before::Copy)
+                copies.push_back(freshCopy(path));
+            const Outcome outcome = openAndList(env, drivers[d], before == Before::Copy ? copies.back() : path);
             series[d].tables = outcome.tables;
             if (run >= 0)
                 series[d].times.push_back(outcome.milliseconds);
         }
     }
+    for (const std::string& copy : copies)
+        std::filesystem::remove(copy);
     for (Series& one : series)
         std::sort(one.times.begin(), one.times.end());
     return series;
@@ -186,8 +205,10 @@ int main(int argc, char** argv)
     if (!earlier.empty())
         drivers.push_back(EARLIER);
     waitUntilSettled(path);
-    print("fichier inchangé depuis la dernière ouverture :", drivers, turns(env, drivers, path, runs, false));
-    print("fichier modifié avant chaque ouverture (première ouverture) :", drivers, turns(env, drivers, path, runs, true));
+    print("fichier inchangé depuis la dernière ouverture :", drivers, turns(env, drivers, path, runs, Before::Nothing));
+    print("fichier touché avant chaque ouverture (ses dates changent, pas ses octets) :", drivers,
+          turns(env, drivers, path, runs, Before::Touch));
+    print("copie neuve à chaque ouverture (première ouverture) :", drivers, turns(env, drivers, path, runs, Before::Copy));
     SQLFreeHandle(SQL_HANDLE_ENV, env);
     std::filesystem::remove_all(folder);
     return 0;

@@ -129,7 +129,7 @@ bool objectsToCopy(JetPages& source, CatalogueObjects& objects, std::string& err
                         CompactedObject object;
                         if (!compacttables::catalogueObject(source, catalogue, where, row, object, failure))
                             return false;
-                        if (!isSystemObject({object.name, object.id, kTableObject, object.flags}))
+                        if (!isSystemObject({object.name, object.id, kTableObject, object.flags, {}}))
                             objects.tables.push_back(std::move(object));
                         else
                             objects.systemTables.push_back(std::move(object));
@@ -144,7 +144,7 @@ bool copyTable(JetPages& source, JetPages& target, const CompactedObject& table,
     JetTableLayout layout;
     JetNewTable design;
     JetTableWriter writer;
-    const std::uint32_t page = definitionPageOf({table.name, table.id, kTableObject, table.flags});
+    const std::uint32_t page = definitionPageOf({table.name, table.id, kTableObject, table.flags, {}});
     if (!readTableLayout(source, page, layout, error) || !compacttables::designOf(source, table, layout, design, error) ||
         !createTable(target, design, placed, error) || !compacttables::keepCatalogueEntry(target, placed, table, error) ||
         !JetTableWriter::open(target, placed, table.name, writer, error, nullptr, design.system))

@@ -78,7 +78,7 @@ struct CatalogueRow {
     CatalogueObject object(int objectType) const
     {
         return CatalogueObject{name.data(), std::strtoll(id.data(), nullptr, 10), objectType,
-                               std::strtoll(flags.data(), nullptr, 10)};
+                               std::strtoll(flags.data(), nullptr, 10), {}};
     }
 };
 
@@ -91,9 +91,10 @@ public:
     {
     }
 
-    // Reads and checks the properties of the entry just fetched, at `catalogueRow`; `bytes` gets them.
+    // Reads and checks the properties of the entry just fetched, at `catalogueRow`; `bytes` gets
+    // them, `pages` the pages their pieces lie on outside the row.
     bool check(const CatalogueRow& row, std::uint32_t catalogueRow, std::vector<unsigned char>& bytes,
-               std::string& error)
+               std::vector<std::uint32_t>& pages, std::string& error)
     {
         const auto* header = reinterpret_cast<const unsigned char*>(row.header.data());
         const int start = row.properties->cur_value_start;
@@ -117,6 +118,9 @@ public:
             error = messageDamagedFile(m_file.path(), where + " sont incohérentes (" + location(at) + ")");
             return false;
         }
+        for (const PropertyPiece& piece : value.pieces)
+            if (pages.empty() || pages.back() != piece.pageRow >> 8)
+                pages.push_back(piece.pageRow >> 8);
         bytes = std::move(value.bytes);
         return true;
     }
@@ -181,12 +185,13 @@ bool scanCatalogue(JetFile& file, const CatalogueVisit& visit, std::string& erro
         if (type != kTableObject && type != kQueryObject)
             continue;
         bytes.clear();
+        CatalogueObject object = row.object(type);
         if (type == kTableObject && row.headerLength != 0) {
             const std::uint32_t catalogueRow = table->cur_phys_pg << 8 | ((table->cur_row - 1) & 0xff);
-            if (!properties.check(row, catalogueRow, bytes, error))
+            if (!properties.check(row, catalogueRow, bytes, object.propertyPages, error))
                 return false;
         }
-        if (!visit(row.object(type), bytes))
+        if (!visit(object, bytes))
             break;
     }
     return true;

@@ -15,6 +15,9 @@ struct CatalogueObject {
     std::int64_t id = 0;  // for a table, its low 24 bits are the page of its definition
     int type = 0;         // kTableObject or kQueryObject
     std::int64_t flags = 0;
+    // The pages holding the pieces of its design properties kept outside its catalogue row,
+    // which the reading of the catalogue checked.
+    std::vector<std::uint32_t> propertyPages;
 };
 using Catalogue = std::vector<CatalogueObject>;
 

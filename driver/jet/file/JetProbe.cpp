@@ -82,7 +82,8 @@ struct ProbeFile {
 };
 
 // The catalogue crosses the pipe as records: id (8 bytes), type (4), flags (8), name length
-// (4) and the name's bytes, in the machine's byte order (both ends are this program).
+// (4) and the name's bytes, the count of property pages (4) and their numbers (4 each), in the
+// machine's byte order (both ends are this program).
 template <typename Number>
 void append(std::vector<char>& bytes, Number value)
 {
@@ -102,6 +103,9 @@ std::vector<char> encoded(const Catalogue& catalogue)
         append<std::int64_t>(bytes, object.flags);
         append<std::uint32_t>(bytes, static_cast<std::uint32_t>(object.name.size()));
         bytes.insert(bytes.end(), object.name.begin(), object.name.end());
+        append<std::uint32_t>(bytes, static_cast<std::uint32_t>(object.propertyPages.size()));
+        for (const std::uint32_t page : object.propertyPages)
+            append<std::uint32_t>(bytes, page);
     }
     const std::uint64_t size = bytes.size() - kSizeBytes;
     std::memcpy(bytes.data(), &size, kSizeBytes);
@@ -143,6 +147,12 @@ std::optional<Catalogue> decoded(const std::vector<char>& bytes)
         object.type = type;
         object.name.assign(bytes.data() + at, length);
         at += length;
+        std::uint32_t pages = 0;
+        if (!take(bytes, at, pages) || (bytes.size() - at) / sizeof pages < pages)
+            return std::nullopt;
+        object.propertyPages.resize(pages);
+        for (std::uint32_t& page : object.propertyPages)
+            take(bytes, at, page);
         catalogue.push_back(std::move(object));
     }
     return catalogue;

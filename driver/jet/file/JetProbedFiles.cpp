@@ -25,16 +25,28 @@ bool settled(const FileIdentity& file)
     return file.changed <= epochNanoseconds(now) - kSettledNanoseconds;
 }
 
+struct Probed {
+    FileIdentity file;
+    bool settled = false;  // its last change was settled when it was probed
+    Catalogue catalogue;
+    std::vector<unsigned char> fingerprint;
+};
+
 // Connections may open files from several threads.
 struct ProbedFiles {
     std::mutex lock;
-    std::deque<std::pair<FileIdentity, Catalogue>> files;  // most recent first
+    std::deque<Probed> files;  // most recent first
 };
 
 ProbedFiles& probedFiles()
 {
     static ProbedFiles files;
     return files;
+}
+
+bool sameFile(const FileIdentity& a, const FileIdentity& b)
+{
+    return a.device == b.device && a.inode == b.inode;
 }
 
 }  // namespace
@@ -56,22 +68,33 @@ std::optional<Catalogue> probedCatalogue(const FileIdentity& file)
     ProbedFiles& probed = probedFiles();
     const std::lock_guard<std::mutex> guard(probed.lock);
     const auto found = std::find_if(probed.files.begin(), probed.files.end(),
-                                    [&](const auto& entry) { return entry.first == file; });
+                                    [&](const Probed& entry) { return entry.settled && entry.file == file; });
     if (found == probed.files.end())
         return std::nullopt;
-    return found->second;
+    return found->catalogue;
 }
 
-void rememberProbed(const FileIdentity& file, const Catalogue& catalogue)
+std::optional<ProbedCatalogue> probedEarlier(const FileIdentity& file)
 {
-    if (!settled(file))
+    ProbedFiles& probed = probedFiles();
+    const std::lock_guard<std::mutex> guard(probed.lock);
+    const auto found = std::find_if(probed.files.begin(), probed.files.end(), [&](const Probed& entry) {
+        return sameFile(entry.file, file) && !entry.fingerprint.empty();
+    });
+    if (found == probed.files.end())
+        return std::nullopt;
+    return ProbedCatalogue{found->catalogue, found->fingerprint};
+}
+
+void rememberProbed(const FileIdentity& file, const Catalogue& catalogue, std::vector<unsigned char> fingerprint)
+{
+    const bool settledNow = settled(file);
+    if (!settledNow && fingerprint.empty())
         return;
     ProbedFiles& probed = probedFiles();
     const std::lock_guard<std::mutex> guard(probed.lock);
-    std::erase_if(probed.files, [&](const auto& entry) {
-        return entry.first.device == file.device && entry.first.inode == file.inode;
-    });
-    probed.files.emplace_front(file, catalogue);
+    std::erase_if(probed.files, [&](const Probed& entry) { return sameFile(entry.file, file); });
+    probed.files.push_front(Probed{file, settledNow, catalogue, std::move(fingerprint)});
     if (probed.files.size() > kFilesKept)
         probed.files.pop_back();
 }

@@ -1,5 +1,6 @@
 #include "driver/jet/module/JetDatabase.h"
 
+#include "driver/jet/file/JetCatalogueFingerprint.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetProbe.h"
 #include "driver/jet/file/JetProbedFiles.h"
@@ -7,6 +8,7 @@
 #include "driver/jet/module/JetModule.h"
 #include "driver/semantics/SortOrder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -18,6 +20,22 @@ bool isJetFile(const std::string& path)
     char header[19] = {};
     return file.read(header, sizeof header) && hasAccessMagic(reinterpret_cast<unsigned char*>(header), sizeof header);
 }
+
+namespace {
+
+// The bytes the probe read `catalogue` from, as they are after it: empty when they cannot be
+// read or changed while it ran (`before`: those it starts with, read before it).
+std::vector<unsigned char> readFrom(const std::string& path, const JetPageCipher& encryption,
+                                    const Catalogue& catalogue, const std::optional<std::vector<unsigned char>>& before)
+{
+    std::optional<std::vector<unsigned char>> after =
+        before ? catalogueFingerprint(path, encryption, &catalogue) : std::nullopt;
+    if (!after || after->size() < before->size() || !std::equal(before->begin(), before->end(), after->begin()))
+        return {};
+    return std::move(*after);
+}
+
+}  // namespace
 
 bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
                        std::vector<StoredQuery>* queries, JetFile** opened, bool exclusive,
@@ -31,12 +49,17 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
     // The catalogue it read is not read again here, nor probed again while the file is unchanged.
     const std::optional<FileIdentity> identity = identify(path);
     std::optional<Catalogue> catalogue = identity ? probedCatalogue(*identity) : std::nullopt;
+    // A file whose times moved, its catalogue's bytes unchanged, is not probed again either.
+    if (std::optional<ProbedCatalogue> earlier = !catalogue && identity ? probedEarlier(*identity) : std::nullopt)
+        if (catalogueFingerprint(path, encryption, &earlier->catalogue) == earlier->fingerprint)
+            catalogue = std::move(earlier->catalogue);
     EndingProbe ending;
     if (!catalogue) {
+        const auto before = identity ? catalogueFingerprint(path, encryption, nullptr) : std::nullopt;
         if (!probeOpening(path, catalogue, ending, errorMessage, encryption))
             return false;
         if (catalogue && identity)
-            rememberProbed(*identity, *catalogue);
+            rememberProbed(*identity, *catalogue, readFrom(path, encryption, *catalogue, before));
     }
     // The probe's share of the file must be gone before the file is taken alone.
     if (exclusive)
