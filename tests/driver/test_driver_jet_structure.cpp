@@ -39,6 +39,19 @@ protected:
                 kept.push_back(line);
         return kept;
     }
+    // The user tables SQLTables lists.
+    static std::vector<std::string> userTables(const Session& session)
+    {
+        Instruction stmt(session.connexion);
+        std::string types = "TABLE";
+        EXPECT_EQ(SQLTables(stmt.handle(), nullptr, 0, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(types.data()),
+                            SQL_NTS),
+                  SQL_SUCCESS);
+        std::vector<std::string> names;
+        for (const Row& row : fetchAll(stmt.handle()))
+            names.push_back(row[2].value_or(""));
+        return names;
+    }
 };
 
 // Every Access type, as Access SQL names them, in an Access 2000 and an Access 97 file.
@@ -129,7 +142,9 @@ TEST_F(JetStructureTest, TransactionsHoldStructureChangesWholeOrNotAtAll)
     change(session, "DROP TABLE Table1");
     EXPECT_EQ(select(session, "SELECT a, b FROM Essai"), (std::vector<Row>{{"1", "un"}}));
     refusal(session, "SELECT * FROM Table1");
+    EXPECT_EQ(userTables(session), (std::vector<std::string>{"Essai", "Table2", "Table3", "Table4"}));
     ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, session.connexion.handle(), SQL_ROLLBACK), SQL_SUCCESS);
+    EXPECT_EQ(userTables(session), (std::vector<std::string>{"Table1", "Table2", "Table3", "Table4"}));
     EXPECT_EQ(readBytes(file), original);
     EXPECT_EQ(number(session, "SELECT count(*) FROM Table1"), 2);
     refusal(session, "SELECT * FROM Essai");
@@ -453,6 +468,26 @@ TEST_F(JetStructureTest, GenuineDesignsAreEnforcedToo)
     change(other, "INSERT INTO Table1 (A) VALUES ('z')");
     EXPECT_EQ(select(other, "SELECT B, C, D, E, F, G, H, I FROM Table1 WHERE A = 'z'"),
               (std::vector<Row>{{std::nullopt, "0", "0", "0", "0", std::nullopt, "0.0000", "0"}}));
+}
+
+// A table whose definition cannot be read fails the statements that name it with its reason,
+// not as an unknown name; the other tables stay readable.
+TEST_F(JetStructureTest, AnUnreadableTableFailsItsStatementsWithItsReason)
+{
+    JET_COPY_OR_SKIP(file, "jet/testV2000.mdb");
+    long long definition = -1;
+    {
+        Session session(accessFile(file));
+        // A table's Id in MSysObjects is the page of its definition.
+        definition = number(session, "SELECT Id FROM MSysObjects WHERE Name = 'Table2'") & 0xffffff;
+    }
+    ASSERT_GT(definition, 0);
+    std::vector<unsigned char> bytes = readBytes(file);
+    bytes[static_cast<std::size_t>(definition) * 4096] = 0x01;  // a data page's kind, no definition's
+    writeBytes(file, bytes);
+    Session session(accessFile(file));
+    expectRefused(session, "SELECT * FROM Table2", "La table « Table2 »", "endommagée");
+    EXPECT_EQ(number(session, "SELECT count(*) FROM Table1"), 2);
 }
 
 // Exclusive=1 opens the file for one connection: refused while another has it open, and no other
