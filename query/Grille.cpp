@@ -216,7 +216,7 @@ void wndKervane::fitColumn(qint32 nCol)
 // Every column fitted in one pass over the rows, in the order the cells are stored. A text
 // that cannot be wider than the column's widest so far is not measured, nor a text equal to
 // the one above it.
-void wndKervane::fitAllColumns()
+std::vector<bool> wndKervane::fitAllColumns()
 {
     vaSpread& g = *griRequetes;
     const SpreadCells& cells = g.Cells();
@@ -240,6 +240,7 @@ void wndKervane::fitAllColumns()
     }
     for (std::size_t c = 1; c <= nColonnes; ++c)
         g.setColWidth(static_cast<qint32>(c), larges[c] ? LARGEUR_MEMO : largeurs[c] + MARGE_LARGEUR);
+    return larges;
 }
 
 // Rows take the height their texts need; with bSeulementPlusHaut a row only grows.
@@ -256,8 +257,9 @@ void wndKervane::fitRowHeights(qint32 nRow1, qint32 nRow2, bool bSeulementPlusHa
 // Every row takes the height its texts need. Only the rows with a text that may take more
 // than one line are measured: one holding a line break, or wider than the room its column
 // leaves (a column of long texts is narrower than its widest text). The others keep the
-// grid's one-line height. A text that consecutive rows of a column share is judged once.
-void wndKervane::fitRowsToTexts()
+// grid's one-line height. A text that consecutive rows of a column share is judged once; in a
+// column just fitted to its widest text, only a line break can take more than one line.
+void wndKervane::fitRowsToTexts(const std::vector<bool>* memoColumns)
 {
     vaSpread& g = *griRequetes;
     fitRowHeights(0, 0, false);
@@ -277,7 +279,8 @@ void wndKervane::fitRowsToTexts()
                 continue;
             if (precedents[c].isEmpty() || utf8 != precedents[c]) {
                 precedents[c] = utf8;
-                verdicts[c] = mayTakeLines(g, utf8, places[c], dCaractereMax);
+                const bool fitted = memoColumns != nullptr && !(*memoColumns)[c];
+                verdicts[c] = fitted ? contientSautDeLigne(utf8) : mayTakeLines(g, utf8, places[c], dCaractereMax);
             }
             if (verdicts[c]) {
                 g.setRowHeight(r, g.MaxTextRowHeight(r));
@@ -298,8 +301,8 @@ bool wndKervane::RedimensionnerGrille()
         } else {
             g.setColWidth(0, m_dLargeurEnteteLignes);
         }
-        fitAllColumns();
-        fitRowsToTexts();
+        const std::vector<bool> memoColumns = fitAllColumns();
+        fitRowsToTexts(&memoColumns);
         return true;
     });
 }

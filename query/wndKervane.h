@@ -193,9 +193,12 @@ private:
     void sizeEmptyResult();
     double columnWidth(qint32 nCol) const;
     void fitColumn(qint32 nCol);
-    void fitAllColumns();
+    // Gives, for each column, whether it took the memo width (its texts may be wider).
+    std::vector<bool> fitAllColumns();
     void fitRowHeights(qint32 nRow1, qint32 nRow2, bool bSeulementPlusHaut);
-    void fitRowsToTexts();
+    // `memoColumns` (from fitAllColumns): the columns fitted to their widest text need only
+    // their line breaks looked at.
+    void fitRowsToTexts(const std::vector<bool>* memoColumns = nullptr);
     void showDimension();
     bool isMemoColumn(const QString& strTexte) const;
     void frameRun(qint32 nCol, qint32 nLigne1, qint32 nLigne2);
