@@ -215,6 +215,9 @@ void createStoredQueryViews(sqlite3* db, sql::SchemaCatalogue& catalogue, const 
                         continue;
                     }
                     failed.emplace_back(query, reason);
+                } catch (const sql::SchemaUnreadable& error) {
+                    // A table it names whose definition cannot be read: SQLite's reason.
+                    failed.emplace_back(query, error.reason().empty() ? error.what() : error.reason());
                 } catch (const sql::SqlError& error) {
                     failed.emplace_back(query, error.what());
                 }
