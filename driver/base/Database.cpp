@@ -63,7 +63,7 @@ FileKind fileKind(const std::string& path)
 
 bool isJetModule(const char* module)
 {
-    return module != nullptr && (std::strcmp(module, "kervane_access") == 0 || std::strncmp(module, "kervane_jet_", 12) == 0);
+    return module != nullptr && std::strcmp(module, "kervane_access") == 0;
 }
 
 // Every write and schema change is refused on a read-only Access file, but for the declarations
@@ -94,7 +94,7 @@ int denyWrites(void*, int action, const char* table, const char* a, const char*,
 // On a writable Access file: the rows of its tables may change (the Jet tables refuse what they
 // cannot write exactly), its structure may not.
 // Its structure changes only through the driver's own writer, which then declares or forgets the
-// tables it made or removed (module names kervane_access, kervane_jet_...).
+// tables it made or removed (module kervane_access).
 int denySchemaChanges(void* user, int action, const char* table, const char* a, const char* b, const char* c)
 {
     const bool rowChange = action == SQLITE_INSERT || action == SQLITE_UPDATE || action == SQLITE_DELETE;

@@ -26,7 +26,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <cstdio>
 
 namespace kervane::jet {
 
@@ -551,17 +550,14 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
     owned->transaction = std::make_unique<JetTransaction>(*owned->file);
     ModuleState* state = owned.get();
     const JetFile& jet = *state->file;
-    char name[64];
-    std::snprintf(name, sizeof name, "kervane_jet_%p", static_cast<void*>(state));
-    // The module of this name owns the state; on failure SQLite calls destroyState itself.
-    if (sqlite3_create_module_v2(db, name, &kModule, owned.release(), destroyState) != SQLITE_OK) {
+    // Every table is declared by name through the module, when a statement first names it or a
+    // change of the structure makes it; the structure changes through the structure table. The
+    // module owns the state; on failure SQLite calls destroyState itself.
+    if (sqlite3_create_module_v2(db, kJetTablesByName, &kModule, owned.release(), destroyState) != SQLITE_OK) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
         return false;
     }
-    // Every table is declared by name, through an alias, when a statement first names it or a
-    // change of the structure makes it; the structure changes through the structure table.
-    if (sqlite3_create_module_v2(db, kJetTablesByName, &kModule, state, nullptr) != SQLITE_OK ||
-        !registerStructureModule(db, *state) ||
+    if (!registerStructureModule(db, *state) ||
         sqlite3_create_function(db, "kv_jet_defaults", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetDefaults, nullptr,
                                 nullptr) != SQLITE_OK ||
         sqlite3_create_function(db, "kv_jet_calculations", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, state, jetCalculations,
@@ -573,7 +569,7 @@ bool declareJetTables(sqlite3* db, std::unique_ptr<JetFile> file, std::string& e
         sqlite3_create_function(db, "kv_identity", 0, SQLITE_UTF8, state, jetIdentity, nullptr, nullptr) != SQLITE_OK ||
         !registerFileListings(db, *state->file)) {
         error = "Le fichier « " + jet.path() + " » ne peut pas être ouvert : " + sqlite3_errmsg(db) + ".";
-        sqlite3_create_module_v2(db, name, nullptr, nullptr, nullptr);
+        sqlite3_create_module_v2(db, kJetTablesByName, nullptr, nullptr, nullptr);
         return false;
     }
     return true;
