@@ -216,8 +216,11 @@ void createStoredQueryViews(sqlite3* db, sql::SchemaCatalogue& catalogue, const 
                     }
                     failed.emplace_back(query, reason);
                 } catch (const sql::SchemaUnreadable& error) {
-                    // A table it names whose definition cannot be read: SQLite's reason.
-                    failed.emplace_back(query, error.reason().empty() ? error.what() : error.reason());
+                    // A table it names whose definition cannot be read: SQLite's reason, told
+                    // as a view that fails to compile tells it.
+                    failed.emplace_back(query, error.reason().empty()
+                                                   ? std::string(error.what())
+                                                   : errorFromSqlite(error.code(), error.reason(), {}).message);
                 } catch (const sql::SqlError& error) {
                     failed.emplace_back(query, error.what());
                 }
