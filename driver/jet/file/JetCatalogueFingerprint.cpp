@@ -109,7 +109,7 @@ std::set<std::uint32_t> propertyPages(const Catalogue* catalogue)
 }  // namespace
 
 std::optional<std::vector<unsigned char>> catalogueFingerprint(const std::string& path, const JetPageCipher& encryption,
-                                                               const Catalogue* catalogue)
+                                                               const Catalogue* catalogue, std::size_t* ownBytes)
 {
     std::vector<unsigned char> seen;
     FileReader file(path, encryption);
@@ -133,6 +133,8 @@ std::optional<std::vector<unsigned char>> catalogueFingerprint(const std::string
         if (!file.read(at, page.data(), seen))
             return std::nullopt;
     }
+    if (ownBytes != nullptr)
+        *ownBytes = seen.size();
     for (const std::uint32_t property : propertyPages(catalogue))
         if (!file.read(property, page.data(), seen))
             return std::nullopt;

@@ -17,7 +17,9 @@ namespace kervane::jet {
 // without one: they then come last), read with our own checked code, libmdb not used;
 // nullopt when they cannot all be read (a page outside the file, a damaged map): the probe
 // then runs. `encryption`: the opening's cipher of an Access 2007 or later file.
+// `ownBytes`, when given, gets how many of them come before the property pages.
 std::optional<std::vector<unsigned char>> catalogueFingerprint(const std::string& path, const JetPageCipher& encryption,
-                                                               const Catalogue* catalogue);
+                                                               const Catalogue* catalogue,
+                                                               std::size_t* ownBytes = nullptr);
 
 }  // namespace kervane::jet

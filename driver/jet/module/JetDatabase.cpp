@@ -50,12 +50,20 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
     const std::optional<FileIdentity> identity = identify(path);
     std::optional<Catalogue> catalogue = identity ? probedCatalogue(*identity) : std::nullopt;
     // A file whose times moved, its catalogue's bytes unchanged, is not probed again either.
-    if (std::optional<ProbedCatalogue> earlier = !catalogue && identity ? probedEarlier(*identity) : std::nullopt)
-        if (catalogueFingerprint(path, encryption, &earlier->catalogue) == earlier->fingerprint)
+    // Otherwise the catalogue's own bytes as they are before the probe are kept from that read.
+    std::optional<std::vector<unsigned char>> before;
+    if (std::optional<ProbedCatalogue> earlier = !catalogue && identity ? probedEarlier(*identity) : std::nullopt) {
+        std::size_t ownBytes = 0;
+        before = catalogueFingerprint(path, encryption, &earlier->catalogue, &ownBytes);
+        if (before == earlier->fingerprint)
             catalogue = std::move(earlier->catalogue);
+        else if (before)
+            before->resize(ownBytes);
+    }
     EndingProbe ending;
     if (!catalogue) {
-        const auto before = identity ? catalogueFingerprint(path, encryption, nullptr) : std::nullopt;
+        if (!before && identity)
+            before = catalogueFingerprint(path, encryption, nullptr);
         if (!probeOpening(path, catalogue, ending, errorMessage, encryption))
             return false;
         if (catalogue && identity)
