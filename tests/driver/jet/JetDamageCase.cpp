@@ -292,9 +292,9 @@ bool runStatements(const std::string& path, const std::vector<std::string>& stat
         if (!query(db.get(), sql, rows, error)) {
             // A table whose definition is unreadable stays undeclared: declaring it gives why.
             constexpr std::string_view kMissing = "no such table: ";
-            if (error.starts_with(kMissing) && jet::declareFileTable(db.get(), *file, error.substr(kMissing.size())) ==
-                                                   kervane::sql::SchemaCatalogue::Declared::Refused)
-                error = sqlite3_errmsg(db.get());
+            if (error.starts_with(kMissing))
+                if (const std::string why = declarationRefusal(db.get(), *file, error.substr(kMissing.size())); !why.empty())
+                    error = why;
             std::string ignored;
             if (transaction)
                 query(db.get(), "ROLLBACK", rows, ignored);

@@ -95,6 +95,13 @@ Connection attached(const std::string& path)
     return db;
 }
 
+std::string declarationRefusal(sqlite3* db, const jet::JetFile& file, const std::string& table)
+{
+    if (jet::declareFileTable(db, file, table) != sql::SchemaCatalogue::Declared::Refused)
+        return {};
+    return sqlite3_errmsg(db);
+}
+
 std::vector<std::vector<std::string>> rowsOf(sqlite3* db, const std::string& sql)
 {
     std::vector<std::vector<std::string>> rows;

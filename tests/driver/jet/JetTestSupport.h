@@ -19,6 +19,10 @@
     if (path.empty())                                                                              \
         GTEST_SKIP() << relative << " absent : KERVANE_TEST_DATA ne désigne pas le dossier des bases de test";
 
+namespace kervane::jet {
+class JetFile;
+}
+
 namespace kervane::test {
 
 struct SqliteCloser {
@@ -34,6 +38,9 @@ std::string single(sqlite3* db, const std::string& sql);
 // A memory connection with the Jet file at path attached, its tables declared (a test failure
 // when it cannot be).
 Connection attached(const std::string& path);
+// Declares the file's table `table` as a statement naming it would: SQLite's reason when it
+// refuses (the definition cannot be read), empty otherwise.
+std::string declarationRefusal(sqlite3* db, const jet::JetFile& file, const std::string& table);
 // Every row of sql as texts (a test failure when it fails).
 std::vector<std::vector<std::string>> rowsOf(sqlite3* db, const std::string& sql);
 

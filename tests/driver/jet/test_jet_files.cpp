@@ -135,10 +135,10 @@ TEST(JetFiles, UnreadableTableFailsItsOwnStatementsOnly)
                   "1");
         // The definition is read as the table is declared, when a statement first names it.
         std::vector<std::vector<std::string>> rows;
-        if (jet::declareFileTable(db.get(), *file, damage.damaged) == kervane::sql::SchemaCatalogue::Declared::Now)
+        error = declarationRefusal(db.get(), *file, damage.damaged);
+        if (error.empty()) {
             EXPECT_FALSE(query(db.get(), std::string("SELECT * FROM ") + damage.damaged, rows, error));
-        else
-            error = sqlite3_errmsg(db.get());
+        }
         EXPECT_NE(error.find(std::string("La table « ") + damage.damaged + " »"), std::string::npos) << error;
         EXPECT_NE(error.find("est endommagée"), std::string::npos) << error;
         jet::declareFileTables(db.get(), *file);
