@@ -6,7 +6,7 @@
 // array is cheap to move. Both grow geometrically by reallocation, which moves a large block
 // without copying it, and the appended rows can be handed on (to the grid) as they are. The
 // appended texts are limited to 4 GiB in all.
-#include "access/FinsCellules.h"
+#include "platform/FinsCellules.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -11,6 +11,7 @@
 #include "messages/Sablier.h"
 #include "platform/spread/vaSpread.h"
 #include "query/BilanExecution.h"
+#include "query/GrilleAuRepos.h"
 #include "query/FenetrePrincipale.h"
 #include "query/PositionErreur.h"
 #include "query/Requete.h"
@@ -232,6 +233,7 @@ void wndKervane::selectFaultyToken(const QString& strMessage, const QString& str
 // undone at once and the user told so.
 bool wndKervane::runSelection(const QString& strRequete, QString& strBilan)
 {
+    const GrilleAuRepos repos(*griRequetes);
     TableauTextes tabLignes;
     bool bLue = false;
     QElapsedTimer chrono;

@@ -5,6 +5,7 @@
 #include "messages/Programme.h"
 #include "messages/Texte.h"
 #include "platform/spread/vaSpread.h"
+#include "query/GrilleAuRepos.h"
 #include "query/Module_TAB.h"
 #include "query/Requete.h"
 #include "query/TextesUtf8.h"
@@ -105,7 +106,7 @@ void wndKervane::fillCells(TableauTextes&& tabLignes)
         QByteArray texte;
         FinsCellules fins;
         tabLignes.cederLignes(texte, fins);
-        g.adoptRowTexts(std::move(texte), fins.valeurs());
+        g.adoptRowTexts(std::move(texte), std::move(fins));
     } else {
         copyRows(tabLignes, std::min<qsizetype>(nLignes, tabLignes.lignes() - 2));
     }
@@ -362,6 +363,7 @@ bool wndKervane::AfficherGrilleNonFormattee()
         }
         if (sansEspaces(strRequete).isEmpty())
             return true;
+        const GrilleAuRepos repos(*griRequetes);
         TableauTextes tabLignes;
         if (ODBC_SelectionnerDansTableau(nIndBase, strRequete, tabLignes, true)) {
             fillCells(std::move(tabLignes));

@@ -63,7 +63,6 @@ void permuteRows(std::vector<T>& cells, const std::vector<qint32>& order, qint32
 SpreadCells::SpreadCells()
     : m_flags(1, 0), m_palette(1, 0), m_rowHeights(1, 0), m_colWidths(1, 0.0)
 {
-    m_texts.spans().resize(1);
 }
 
 bool SpreadCells::contains(qint32 nCol, qint32 nRow) const
@@ -81,8 +80,7 @@ bool SpreadCells::resize(qint32 nRows, qint32 nCols, double dNewColWidth)
     if (nRows < 0 || nCols < 0 || static_cast<qint64>(cellCount(nRows, nCols)) > kMaxCells)
         return false;
     const quint8 nNewFlags = m_bStaticDefault ? kFlagStatic : 0;
-    relayout(m_texts.spans(), m_nRows, m_nCols, nRows, nCols, SpreadTexts::Span{});
-    m_texts.spansMoved();
+    m_texts.relayout(m_nRows, m_nCols, nRows, nCols);
     relayout(m_flags, m_nRows, m_nCols, nRows, nCols, nNewFlags);
     relayout(m_colourIndex, m_nRows, m_nCols, nRows, nCols, quint8(0));
     m_rowHeights.resize(static_cast<std::size_t>(nRows) + 1, 0);
@@ -113,13 +111,13 @@ void SpreadCells::setText(qint32 nCol, qint32 nRow, QString&& strText)
     setText(nCol, nRow, static_cast<const QString&>(strText));
 }
 
-bool SpreadCells::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, std::span<const quint32> ends)
+bool SpreadCells::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, FinsCellules&& ends)
 {
     const qsizetype nStride = static_cast<qsizetype>(m_nCols) + 1;
-    const auto nEnds = static_cast<qsizetype>(ends.size());
+    const qsizetype nEnds = ends.taille();
     if (nRow1 < 0 || nEnds % nStride != 0 || nRow1 + nEnds / nStride > static_cast<qsizetype>(m_nRows) + 1)
         return false;
-    return m_texts.adoptCells(index(0, nRow1), std::move(utf8), ends);
+    return m_texts.adoptCells(index(0, nRow1), std::move(utf8), std::move(ends));
 }
 
 void SpreadCells::setFlag(qint32 nCol, qint32 nRow, quint8 nFlag, bool bOn)
@@ -237,7 +235,7 @@ void SpreadCells::sortRows(qint32 nCol, bool bAscending)
             collator.compare(keys[static_cast<std::size_t>(a)], keys[static_cast<std::size_t>(b)]);
         return bAscending ? nCompare < 0 : nCompare > 0;
     });
-    permuteRows(m_texts.spans(), order, m_nCols);
+    m_texts.permuteRows(order, m_nCols);
     permuteRows(m_flags, order, m_nCols);
     permuteRows(m_colourIndex, order, m_nCols);
     std::vector<qint32> heights(m_rowHeights);

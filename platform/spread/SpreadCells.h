@@ -11,7 +11,6 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <span>
 #include <vector>
 
 namespace kervane {
@@ -58,9 +57,13 @@ public:
     // Takes over the texts of whole rows from nRow1 on, every column 0..cols() of each, as
     // UTF-8 back to back with an end offset per cell (see SpreadTexts::adoptCells): no text
     // is copied. False, nothing changed, when they do not fit the sheet.
-    bool adoptRowTexts(qint32 nRow1, QByteArray&& utf8, std::span<const quint32> ends);
-    // Bytes that the texts hold, for measurements.
+    bool adoptRowTexts(qint32 nRow1, QByteArray&& utf8, FinsCellules&& ends);
+    // Bytes that the texts hold in memory, for measurements.
     qsizetype textBytes() const { return m_texts.bytes(); }
+    // The texts set aside in a file while the next result is read, when they hold at least
+    // nMinimumBytes (see SpreadTexts::park); back in memory as they were.
+    bool parkTexts(qsizetype nMinimumBytes) { return m_texts.park(nMinimumBytes); }
+    void bringTextsBack() { m_texts.bringBack(); }
 
     bool bold(qint32 nCol, qint32 nRow) const;
     void setBold(qint32 nCol, qint32 nRow, bool bBold);

@@ -138,10 +138,10 @@ void SpreadModel::setText(qint32 nCol, qint32 nRow, QString&& strText)
     changed(nCol, nRow, nCol, nRow);
 }
 
-bool SpreadModel::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, std::span<const quint32> ends)
+bool SpreadModel::adoptRowTexts(qint32 nRow1, QByteArray&& utf8, FinsCellules&& ends)
 {
-    const qsizetype nRows = static_cast<qsizetype>(ends.size()) / (static_cast<qsizetype>(m_cells.cols()) + 1);
-    if (!m_cells.adoptRowTexts(nRow1, std::move(utf8), ends))
+    const qsizetype nRows = ends.taille() / (static_cast<qsizetype>(m_cells.cols()) + 1);
+    if (!m_cells.adoptRowTexts(nRow1, std::move(utf8), std::move(ends)))
         return false;
     if (nRows > 0)
         changed(0, nRow1, m_cells.cols(), nRow1 + static_cast<qint32>(nRows) - 1);

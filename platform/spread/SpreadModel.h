@@ -34,7 +34,7 @@ public:
     bool resize(qint32 nRows, qint32 nCols, double dNewColWidth);
     void setText(qint32 nCol, qint32 nRow, const QString& strText);
     void setText(qint32 nCol, qint32 nRow, QString&& strText);
-    bool adoptRowTexts(qint32 nRow1, QByteArray&& utf8, std::span<const quint32> ends);
+    bool adoptRowTexts(qint32 nRow1, QByteArray&& utf8, FinsCellules&& ends);
     void sortRows(qint32 nCol, bool bAscending);
     // Tells the view that the cells of a block changed (nothing while quiet).
     void cellsChanged(const SpreadBlock& block);

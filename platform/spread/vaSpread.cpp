@@ -149,9 +149,19 @@ void vaSpread::setText(QString&& strText)
         setText(static_cast<const QString&>(strText));
 }
 
-bool vaSpread::adoptRowTexts(QByteArray&& utf8, std::span<const quint32> ends)
+bool vaSpread::adoptRowTexts(QByteArray&& utf8, FinsCellules&& ends)
 {
-    return m_nRow >= 0 && m_model.adoptRowTexts(m_nRow, std::move(utf8), ends);
+    return m_nRow >= 0 && m_model.adoptRowTexts(m_nRow, std::move(utf8), std::move(ends));
+}
+
+bool vaSpread::parkTexts()
+{
+    return m_model.cells().parkTexts(kParkedTextsMinimum);
+}
+
+void vaSpread::bringTextsBack()
+{
+    m_model.cells().bringTextsBack();
 }
 
 void vaSpread::setText(const QString& strText)

@@ -70,7 +70,13 @@ public:
     // UTF-8 back to back with the end offset of each cell (a cell with no bytes stays unset):
     // a large result read elsewhere fills the grid without a text being copied. False,
     // nothing changed, when the rows do not fit the sheet.
-    bool adoptRowTexts(QByteArray&& utf8, std::span<const quint32> ends);
+    bool adoptRowTexts(QByteArray&& utf8, FinsCellules&& ends);
+    // While the next result is read: the texts of a large sheet set aside in a file (the grid
+    // still shows them from there), then back in memory when no result replaced them. Small
+    // sheets stay where they are (false).
+    bool parkTexts();
+    void bringTextsBack();
+    static constexpr qsizetype kParkedTextsMinimum = qsizetype{32} << 20;
     bool FontBold() const;
     void setFontBold(bool bBold);
     qint32 CellType() const;

@@ -3,6 +3,8 @@
 // rows still resized and sorted with their texts.
 #include "tests/platform/spread/GrilleTest.h"
 
+#include <QMap>
+
 #include <gtest/gtest.h>
 
 using namespace kervane;
@@ -13,15 +15,15 @@ namespace {
 // Rows of cells, every column 0..nCols of each, as UTF-8 back to back with end offsets.
 struct Lignes {
     QByteArray texte;
-    QList<quint32> fins;
+    FinsCellules fins;
     void ajouter(const QStringList& cellules)
     {
         for (const QString& str : cellules) {
             texte += str.toUtf8();
-            fins.append(static_cast<quint32>(texte.size()));
+            fins.ajouter(static_cast<quint32>(texte.size()));
         }
     }
-    std::span<const quint32> ends() const { return {fins.constData(), static_cast<std::size_t>(fins.size())}; }
+    FinsCellules&& ends() { return std::move(fins); }
 };
 
 }  // namespace
@@ -88,7 +90,7 @@ TEST(GrilleTextesUtf8, LignesQuiNeConviennentPasRefuseesSansRienChanger)
     EXPECT_FALSE(grille.adoptRowTexts(std::move(tropLongues.texte), tropLongues.ends()));
     Lignes fauxDecalages;
     fauxDecalages.ajouter({"", "a", "b"});
-    fauxDecalages.fins.back() = 99;  // beyond its bytes
+    fauxDecalages.fins[fauxDecalages.fins.taille() - 1] = 99;  // beyond its bytes
     EXPECT_FALSE(grille.adoptRowTexts(std::move(fauxDecalages.texte), fauxDecalages.ends()));
     EXPECT_EQ(lire(grille, 1, 1), "1.1");
     EXPECT_EQ(lire(grille, 2, 2), "2.2");
@@ -123,4 +125,64 @@ TEST(GrilleTextesUtf8, LargeurDUnTexteUtf8CommeCelleDuMemeTexte)
                                QStringLiteral("Œuvre"), QStringLiteral("日本語 🥚"), QString()})
         EXPECT_DOUBLE_EQ(grille.TextWidthUtf8(str.toUtf8()), grille.TextWidth(str)) << qPrintable(str);
     EXPECT_DOUBLE_EQ(grille.TextWidthUtf8(QByteArrayView("B", 1), true), grille.TextWidth(QStringLiteral("B"), true));
+}
+
+TEST(GrilleTextesUtf8, TextesLongsEtTextesMisDeCoteGardentChaqueCellule)
+{
+    // From 254 bytes on, a text's length is kept apart from its cell; the whole sheet can also
+    // wait in a file. Every cell must read the same through taking over, writing in place and
+    // at the end, reclaiming, setting aside, resizing and sorting.
+    const QString strLong = QStringLiteral("é").repeated(200);  // 400 bytes
+    const QString strLimite(254, u'x');
+    const QString strCourt(253, u'y');
+    SpreadCells cellules;
+    cellules.resize(3, 2, 8.0);
+    cellules.setText(1, 0, QStringLiteral("TITRE"));
+    Lignes lignes;
+    lignes.ajouter({"", strLong, "b"});
+    lignes.ajouter({"", "a", strLimite});
+    lignes.ajouter({"", strCourt, ""});
+    ASSERT_TRUE(cellules.adoptRowTexts(1, std::move(lignes.texte), lignes.ends()));
+    cellules.setText(2, 3, QStringLiteral(""));
+    QMap<std::pair<qint32, qint32>, QString> attendu{{{1, 0}, "TITRE"}, {{1, 1}, strLong}, {{2, 1}, "b"},
+                                                     {{1, 2}, "a"},     {{2, 2}, strLimite}, {{1, 3}, strCourt},
+                                                     {{2, 3}, ""}};
+    const auto verifier = [&](const char* etape) {
+        for (qint32 r = 0; r <= cellules.rows(); ++r)
+            for (qint32 c = 0; c <= cellules.cols(); ++c) {
+                const QString strAttendu = attendu.value({c, r});
+                EXPECT_EQ(cellules.text(c, r), strAttendu) << etape << " " << c << "," << r;
+                EXPECT_EQ(cellules.text(c, r).isNull(), strAttendu.isNull()) << etape << " " << c << "," << r;
+            }
+    };
+    verifier("repris");
+
+    ASSERT_TRUE(cellules.parkTexts(0));
+    verifier("mis de cote");
+    cellules.bringTextsBack();
+    verifier("rendus");
+
+    ASSERT_TRUE(cellules.parkTexts(0));
+    cellules.setText(1, 1, strLong + "!");  // longer: written at the end, the sheet back from its file
+    cellules.setText(2, 2, QStringLiteral("z").repeated(300));  // long over long, in place
+    cellules.setText(1, 3, QString());
+    attendu[{1, 1}] = strLong + "!";
+    attendu[{2, 2}] = QStringLiteral("z").repeated(300);
+    attendu.remove({1, 3});
+    verifier("ecrits");
+    for (int i = 0; i < 400; ++i)  // enough bytes left behind to be reclaimed
+        cellules.setText(2, 1, strLong + QString::number(i));
+    attendu[{2, 1}] = strLong + "399";
+    verifier("recuperes");
+
+    ASSERT_TRUE(cellules.parkTexts(0));
+    cellules.resize(2, 3, 8.0);
+    attendu.remove({2, 3});
+    verifier("redimensionnes depuis le fichier");
+    cellules.sortRows(2, true);  // "é…399" sorts before "z…"
+    verifier("tries");
+    cellules.sortRows(2, false);
+    std::swap(attendu[{1, 1}], attendu[{1, 2}]);
+    std::swap(attendu[{2, 1}], attendu[{2, 2}]);
+    verifier("tries a l'envers");
 }

@@ -1,9 +1,8 @@
-#include "access/FinsCellules.h"
-
-#include "messages/Erreur.h"
+#include "platform/FinsCellules.h"
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace kervane {
 
@@ -17,6 +16,12 @@ void FinsCellules::ajuster()
 {
     if (m_nTaille < m_nCapacite)
         reallouer(m_nTaille);
+}
+
+void FinsCellules::redimensionner(qsizetype nTaille)
+{
+    reserver(nTaille);
+    m_nTaille = nTaille;
 }
 
 void FinsCellules::copier(const FinsCellules& autre)
@@ -41,7 +46,7 @@ void FinsCellules::reallouer(qsizetype nCapacite)
     }
     void* pNouveau = std::realloc(m_pFins.get(), static_cast<std::size_t>(nCapacite) * sizeof(quint32));
     if (pNouveau == nullptr)
-        LeverErreur(ERREUR_MEMOIRE);  // the old block is still owned and whole
+        throw std::bad_alloc();  // the old block is still owned and whole
     (void)m_pFins.release();
     m_pFins.reset(static_cast<quint32*>(pNouveau));
     m_nCapacite = nCapacite;

@@ -1,7 +1,9 @@
 #pragma once
-// The end offsets of a result's cells, in one block grown and trimmed by reallocation: a large
-// block is moved by the system rather than copied, and room reserved but never written takes
-// no memory (a Qt list would fill it with zeros when sized ahead, and copy itself to shrink).
+// 32-bit offsets of cells (the end offsets of a result's cells, then the start offsets of a
+// grid's), in one block grown and trimmed by reallocation: a large block is moved by the
+// system rather than copied, and room reserved but never written takes no memory (a Qt list
+// would fill it with zeros when sized ahead, and copy itself to shrink). The block passes from
+// the result to the grid as it is. Running out of memory raises std::bad_alloc.
 #include <QtGlobal>
 
 #include <cstdlib>
@@ -37,7 +39,9 @@ public:
     qsizetype taille() const { return m_nTaille; }
     qsizetype capacite() const { return m_nCapacite; }
     quint32 operator[](qsizetype i) const { return m_pFins.get()[i]; }
+    quint32& operator[](qsizetype i) { return m_pFins.get()[i]; }
     std::span<const quint32> valeurs() const { return {m_pFins.get(), static_cast<std::size_t>(m_nTaille)}; }
+    quint32* donnees() { return m_pFins.get(); }
 
     void ajouter(quint32 nFin)
     {
@@ -49,6 +53,8 @@ public:
     void reserver(qsizetype nCapacite);
     // Gives back the room not used, where the block lies.
     void ajuster();
+    // nTaille offsets; those added are not written (the caller writes them).
+    void redimensionner(qsizetype nTaille);
 
 private:
     struct Liberer {

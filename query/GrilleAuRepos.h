@@ -1,0 +1,28 @@
+#pragma once
+// While the next result is read, the texts of a large grid wait in a file rather than in
+// memory, so that two results are never held at once; the grid still shows them. Filling the
+// grid with the new result lets them go; otherwise (a failure, a cancel) they come back as
+// they were when the reading is over.
+#include "platform/spread/vaSpread.h"
+
+namespace kervane {
+
+class GrilleAuRepos {
+public:
+    explicit GrilleAuRepos(vaSpread& grille) : m_grille(grille) { m_grille.parkTexts(); }
+    ~GrilleAuRepos()
+    {
+        try {
+            m_grille.bringTextsBack();
+        } catch (...) {
+            // Short of memory: the texts stay in their file, where the grid reads them.
+        }
+    }
+    GrilleAuRepos(const GrilleAuRepos&) = delete;
+    GrilleAuRepos& operator=(const GrilleAuRepos&) = delete;
+
+private:
+    vaSpread& m_grille;
+};
+
+}  // namespace kervane
