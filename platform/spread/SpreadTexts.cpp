@@ -45,13 +45,6 @@ quint32 SpreadTexts::lengthOf(qsizetype nCell) const
     return nLength == kLong ? m_longLengths.at(startsView()[nCell]) : nLength;
 }
 
-QByteArrayView SpreadTexts::utf8(qsizetype nCell) const
-{
-    if (isNull(nCell))
-        return {};
-    return QByteArrayView(bytesView() + startsView()[nCell], lengthOf(nCell));
-}
-
 QString SpreadTexts::text(qsizetype nCell) const
 {
     if (isNull(nCell))

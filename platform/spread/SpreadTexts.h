@@ -30,7 +30,14 @@ public:
     qsizetype cells() const;
     bool isNull(qsizetype nCell) const { return lengthsView()[nCell] == kNull; }
     // The cell's UTF-8 bytes (empty for a null cell), valid until the next change.
-    QByteArrayView utf8(qsizetype nCell) const;
+    QByteArrayView utf8(qsizetype nCell) const
+    {
+        const quint8 nLength = lengthsView()[nCell];
+        if (nLength == kNull)
+            return {};
+        const quint32 nStart = startsView()[nCell];
+        return {bytesView() + nStart, nLength == kLong ? qsizetype{m_longLengths.at(nStart)} : qsizetype{nLength}};
+    }
     // The cell's text; a null text for a null cell.
     QString text(qsizetype nCell) const;
     // A null text makes the cell null again.
