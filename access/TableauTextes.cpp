@@ -1,6 +1,7 @@
 #include "access/TableauTextes.h"
 
 #include "messages/Erreur.h"
+#include "platform/BlocsRecycles.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +13,12 @@ TableauTextes::TableauTextes(qsizetype nLignesEntete, qsizetype nColonnes)
     : m_nLignesEntete(nLignesEntete), m_nColonnes(nColonnes),
       m_entete(static_cast<std::size_t>(nLignesEntete * nColonnes))
 {
+}
+
+TableauTextes::~TableauTextes()
+{
+    recyclage::deposer(std::move(m_texte));
+    recyclage::deposer(std::move(m_fins));
 }
 
 void TableauTextes::verifier(qsizetype nLigne, qsizetype nColonne) const
@@ -85,6 +92,10 @@ void TableauTextes::agrandirTexte(qsizetype nOctets)
 void TableauTextes::reserver(qsizetype nLignes, qsizetype nOctetsParCellule)
 {
     const qsizetype nCellules = (m_nLignesDonnees + nLignes) * m_nColonnes;
+    if (m_texte.isEmpty() && m_fins.capacite() == 0) {
+        m_texte = recyclage::reprendreTexte();
+        m_fins = recyclage::reprendreFins();
+    }
     m_fins.reserver(nCellules);
     if (nCellules * nOctetsParCellule > m_texte.size())
         m_texte.resize(nCellules * nOctetsParCellule);

@@ -19,6 +19,13 @@ namespace kervane {
 class TableauTextes {
 public:
     TableauTextes() = default;
+    // The blocks of the appended rows, when they are large, are kept for the next reading
+    // (platform/BlocsRecycles.h).
+    ~TableauTextes();
+    TableauTextes(const TableauTextes&) = default;
+    TableauTextes& operator=(const TableauTextes&) = default;
+    TableauTextes(TableauTextes&&) = default;
+    TableauTextes& operator=(TableauTextes&&) = default;
     // An array of nColonnes columns (0..nColonnes-1) whose first nLignesEntete rows are
     // writable header rows, all empty.
     TableauTextes(qsizetype nLignesEntete, qsizetype nColonnes);
@@ -43,7 +50,8 @@ public:
     // Hands over the appended rows, all their columns, as their UTF-8 bytes back to back and the
     // end offset of each cell; the array keeps its header rows and no appended row.
     void cederLignes(QByteArray& texte, FinsCellules& fins);
-    // Reserves room for that many more rows (a hint).
+    // Reserves room for that many more rows (a hint); the first reservation starts from the
+    // blocks a previous result let go, if any.
     void reserver(qsizetype nLignes, qsizetype nOctetsParCellule = 8);
 
     // Bytes held by the appended rows (texts plus offsets), for measurements.

@@ -1,6 +1,7 @@
 #include "platform/spread/SpreadTexts.h"
 
 #include "driver/semantics/UtfCoding.h"
+#include "platform/BlocsRecycles.h"
 
 #include <algorithm>
 #include <cstring>
@@ -266,6 +267,10 @@ bool SpreadTexts::park(qsizetype nMinimumBytes)
     m_parked = ParkedTexts::park(m_utf8, m_starts.valeurs(), m_lengths);
     if (!m_parked)
         return false;
+    // The memory stays with the process for the result being read (the texts and the offsets
+    // are blocks of the same kinds), and goes back to the system with bringBack().
+    recyclage::deposer(std::move(m_utf8));
+    recyclage::deposer(std::move(m_starts));
     m_utf8 = QByteArray();
     m_starts = FinsCellules();
     m_lengths = std::vector<quint8>();
@@ -276,6 +281,7 @@ void SpreadTexts::bringBack()
 {
     if (!m_parked)
         return;
+    recyclage::vider();
     // Everything is copied before the file is let go: a lack of memory loses nothing.
     const QByteArrayView parkedBytes = m_parked->utf8();
     QByteArray utf8(parkedBytes.data(), parkedBytes.size());

@@ -74,3 +74,35 @@ TEST(TableauTextes, RowsGrowPastAnyReservationAndAreHandedOverWhole)
     EXPECT_EQ(tab.texte(1, 1), "NUMERO");
     EXPECT_THROW(tab.texte(2, 1), Echec);
 }
+
+TEST(TableauTextes, ALargeResultLetGoIsFilledAgainWithTheNextOnesTextsOnly)
+{
+    // A result of more than 1 MiB of texts and offsets gives its blocks to the next one read;
+    // the next one must show its own cells, none of the previous ones.
+    const auto remplir = [](TableauTextes& tab, qsizetype nLignes, const char* prefixe) {
+        tab.reserver(10);
+        for (qsizetype r = 0; r < nLignes; ++r) {
+            tab.commencerLigne();
+            tab.ajouterCellule(QByteArray(prefixe) + QByteArray::number(r));
+            tab.ajouterCellule(r % 3 == 0 ? QByteArray() : QByteArray("valeur"));
+        }
+        tab.ajuster();
+    };
+    {
+        TableauTextes premier(1, 2);
+        remplir(premier, 200000, "premier résultat, ligne ");
+    }
+    TableauTextes second(1, 2);
+    remplir(second, 1000, "L");
+    ASSERT_EQ(second.lignes(), 1001);
+    EXPECT_EQ(second.texte(1, 0), "L0");
+    EXPECT_EQ(second.texte(1, 1), "");
+    EXPECT_EQ(second.texte(2, 1), "valeur");
+    EXPECT_EQ(second.texte(1000, 0), "L999");
+    EXPECT_EQ(second.texte(1000, 1), "");
+    QByteArray texte;
+    FinsCellules fins;
+    second.cederLignes(texte, fins);
+    EXPECT_EQ(fins.taille(), 2000);
+    EXPECT_EQ(texte.size(), static_cast<qsizetype>(fins[1999]));
+}
