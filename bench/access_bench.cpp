@@ -1,10 +1,13 @@
 // Times ODBC_SelectionnerDansTableau against the plain SQLFetch/SQLGetData loop on the same
 // database, for results of 10,000, 100,000 and 1,000,000 rows x 10 columns (or the row counts
-// given as arguments), and measures the memory the result array takes at its peak.
+// given as arguments), by processor time and by the wall clock, and measures the memory the
+// result array takes at its peak.
 #include "access/Module_ODBC.h"
 #include "bench/BancOdbc.h"
 
 #include <algorithm>
+#include <chrono>
+#include <functional>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -54,26 +57,31 @@ bool measure(int nRows)
     const double dPic = peakBytesSinceReset() - dAvant;
     const double dGarde = residentBytes() - dAvant;
 
-    // Times: the plain loop and the access layer in turn, so that both see the same load.
+    // Times: the plain loop and the access layer in turn, so that both see the same load;
+    // processor time, and the wall clock beside it.
     const int nRuns = nRows >= 1000000 ? 3 : MEDIAN_RUNS;
-    std::vector<double> boucles;
-    std::vector<double> tableaux;
-    long cells = 0;
+    std::vector<double> boucles, tableaux, mursBoucle, mursTableau;
+    const auto timed = [](std::vector<double>& processeur, std::vector<double>& mur, const std::function<void()>& body) {
+        const auto debut = std::chrono::steady_clock::now();
+        const double dDebut = processSeconds();
+        body();
+        processeur.push_back(processSeconds() - dDebut);
+        mur.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count());
+    };
     for (int i = 0; i < nRuns; ++i) {
-        boucles.push_back(medianSeconds([&] { return readOdbc(dsn); }, cells, 1));
-        tableaux.push_back(medianSeconds(
-            [&] {
-                TableauTextes lu;
-                return ODBC_SelectionnerDansTableau(nIndice, strSQL, lu, true) ? 1L : -1L;
-            },
-            cells, 1));
+        timed(boucles, mursBoucle, [&] { readOdbc(dsn); });
+        timed(tableaux, mursTableau, [&] {
+            TableauTextes lu;
+            ODBC_SelectionnerDansTableau(nIndice, strSQL, lu, true);
+        });
     }
     const double plain = median(boucles);
     const double layer = median(tableaux);
+    const double wallRatio = median(mursTableau) / median(mursBoucle);
     const auto nCellules = static_cast<double>((tab.lignes() - 2) * (tab.colonnes() - 1));
     const auto nTextes = static_cast<double>(textBytes(tab));
-    std::printf("%8d  %9.3f  %9.3f  %6.2fx  %9.1f  %9.1f  %9.1f\n", nRows, plain, layer, layer / plain,
-                dPic / nCellules, dGarde / nCellules, nTextes / nCellules);
+    std::printf("%8d  %9.3f  %9.3f  %6.2fx  %6.2fx  %9.1f  %9.1f  %9.1f\n", nRows, plain, layer, layer / plain,
+                wallRatio, dPic / nCellules, dGarde / nCellules, nTextes / nCellules);
     ODBC_Deconnecter(nIndice);
     return true;
 }
@@ -89,8 +97,8 @@ int main(int argc, char** argv)
     std::printf("ODBC_SelectionnerDansTableau contre la boucle SQLFetch/SQLGetData, 10 colonnes, temps processeur,"
                 " mediane de %d passages alternes (3 a 1,000,000 lignes)\n",
                 MEDIAN_RUNS);
-    std::printf("%8s  %9s  %9s  %7s  %9s  %9s  %9s\n", "lignes", "boucle(s)", "tableau(s)", "rapport",
-                "pic o/cel", "garde o/c", "texte o/c");
+    std::printf("%8s  %9s  %9s  %7s  %7s  %9s  %9s  %9s\n", "lignes", "boucle(s)", "tableau(s)", "rapport",
+                "mur", "pic o/cel", "garde o/c", "texte o/c");
     for (const int n : sizes)
         if (!measure(n))
             return 1;
