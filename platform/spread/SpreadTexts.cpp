@@ -302,12 +302,14 @@ void SpreadTexts::textsMoved(const char* pSource)
     for (qsizetype k = 0; k < m_starts.taille(); ++k)
         if (!isNull(k))
             m_nLive += lengthOf(k);
-    if (pSource != m_utf8.constData())
+    if (pSource != m_utf8.constData()) {
         compact(pSource);
-    else if (m_nLive == 0)
+    } else if (m_nLive == 0) {
         m_utf8 = QByteArray();
-    else
+        m_longLengths.clear();
+    } else {
         compactIfWasteful();
+    }
 }
 
 void SpreadTexts::compactIfWasteful()
