@@ -130,22 +130,6 @@ LoadedHive withoutFile(int nErreur)
     return {bAbsent ? HiveState::Loaded : HiveState::Unreadable, emptyHive()};
 }
 
-bool writeAll(int nFd, const QByteArray& contenu)
-{
-    const char* pDonnees = contenu.constData();
-    qsizetype nReste = contenu.size();
-    while (nReste > 0) {
-        const ssize_t nEcrit = ::write(nFd, pDonnees, static_cast<size_t>(nReste));
-        if (nEcrit < 0 && errno == EINTR)
-            continue;
-        if (nEcrit <= 0)
-            return false;
-        pDonnees += nEcrit;
-        nReste -= nEcrit;
-    }
-    return true;
-}
-
 // Makes a rename in that folder durable; a failure here does not undo the rename.
 void syncFolder(const QString& strDossier)
 {
@@ -248,8 +232,8 @@ UniqueFd replaceFileAtomically(const QString& strChemin, const QByteArray& conte
     if (!fd.valid())
         return fd;
     // fsync reports the delayed write errors a close would.
-    if (!writeAll(fd.get(), contenu) || countedFsync(fd.get()) != 0
-        || ::rename(temporaire.constData(), cible.constData()) != 0) {
+    if (!writeAll(fd.get(), contenu.constData(), static_cast<std::size_t>(contenu.size()))
+        || countedFsync(fd.get()) != 0 || ::rename(temporaire.constData(), cible.constData()) != 0) {
         ::unlink(temporaire.constData());
         return UniqueFd();
     }

@@ -1,5 +1,7 @@
 #pragma once
-// Owns a POSIX file descriptor and closes it on every exit path.
+// Owns a POSIX file descriptor and closes it on every exit path; writes a whole buffer to one.
+#include <cerrno>
+#include <cstddef>
 #include <unistd.h>
 #include <utility>
 
@@ -38,5 +40,22 @@ public:
 private:
     int m_nFd;
 };
+
+// Writes every byte, going on after an interruption or a partial write; false on any other
+// failure (a full disk, say).
+inline bool writeAll(int nFd, const void* pData, std::size_t nBytes)
+{
+    const auto* p = static_cast<const char*>(pData);
+    while (nBytes > 0) {
+        const ssize_t nWritten = ::write(nFd, p, nBytes);
+        if (nWritten < 0 && errno == EINTR)
+            continue;
+        if (nWritten <= 0)
+            return false;
+        p += nWritten;
+        nBytes -= static_cast<std::size_t>(nWritten);
+    }
+    return true;
+}
 
 }  // namespace kervane

@@ -1,5 +1,7 @@
 #include "platform/spread/SpreadCells.h"
 
+#include "platform/spread/SpreadRows.h"
+
 #include <QCollator>
 #include <QLocale>
 
@@ -40,22 +42,6 @@ void relayout(std::vector<T>& cells, qint32 nOldRows, qint32 nOldCols, qint32 nR
     }
     if (cells.capacity() > 2 * cells.size() + 1024)
         cells.shrink_to_fit();
-}
-
-// Puts data row order[i - 1] at row i, for the data columns 1..nCols only.
-template <typename T>
-void permuteRows(std::vector<T>& cells, const std::vector<qint32>& order, qint32 nCols)
-{
-    if (cells.empty())
-        return;
-    const std::size_t nStride = static_cast<std::size_t>(nCols) + 1;
-    std::vector<T> moved(order.size() * nStride);
-    for (std::size_t i = 0; i < order.size(); ++i)
-        for (std::size_t c = 1; c < nStride; ++c)
-            moved[i * nStride + c] = std::move(cells[static_cast<std::size_t>(order[i]) * nStride + c]);
-    for (std::size_t i = 0; i < order.size(); ++i)
-        for (std::size_t c = 1; c < nStride; ++c)
-            cells[(i + 1) * nStride + c] = std::move(moved[i * nStride + c]);
 }
 
 }  // namespace
@@ -236,8 +222,9 @@ void SpreadCells::sortRows(qint32 nCol, bool bAscending)
         return bAscending ? nCompare < 0 : nCompare > 0;
     });
     m_texts.permuteRows(order, m_nCols);
-    permuteRows(m_flags, order, m_nCols);
-    permuteRows(m_colourIndex, order, m_nCols);
+    spread::permuteRows(m_flags, order, m_nCols);
+    if (!m_colourIndex.empty())
+        spread::permuteRows(m_colourIndex, order, m_nCols);
     std::vector<qint32> heights(m_rowHeights);
     for (std::size_t i = 0; i < order.size(); ++i)
         m_rowHeights[i + 1] = heights[static_cast<std::size_t>(order[i])];

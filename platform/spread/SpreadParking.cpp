@@ -6,8 +6,6 @@
 #include <QFile>
 #include <QStandardPaths>
 
-#include <cerrno>
-
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -29,21 +27,6 @@ UniqueFd unnamedFile(const QString& strFolder)
     if (fd.valid())
         ::unlink(pattern.constData());
     return fd;
-}
-
-bool writeAll(int nFd, const void* pData, std::size_t nBytes)
-{
-    const auto* p = static_cast<const char*>(pData);
-    while (nBytes > 0) {
-        const ssize_t nWritten = ::write(nFd, p, std::min<std::size_t>(nBytes, std::size_t{1} << 30));
-        if (nWritten < 0 && errno == EINTR)
-            continue;
-        if (nWritten <= 0)
-            return false;
-        p += nWritten;
-        nBytes -= static_cast<std::size_t>(nWritten);
-    }
-    return true;
 }
 
 std::size_t roundedTo4(std::size_t n)

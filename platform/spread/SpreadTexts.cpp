@@ -2,6 +2,7 @@
 
 #include "driver/semantics/UtfCoding.h"
 #include "platform/BlocsRecycles.h"
+#include "platform/spread/SpreadRows.h"
 
 #include <algorithm>
 #include <cstring>
@@ -170,22 +171,8 @@ void SpreadTexts::permuteRows(const std::vector<qint32>& order, qint32 nCols)
 {
     bringBack();
     startsUpTo(cells() - 1);
-    const std::size_t nStride = static_cast<std::size_t>(nCols) + 1;
-    std::vector<quint32> starts(order.size() * nStride);
-    std::vector<quint8> lengths(order.size() * nStride);
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const std::size_t nFrom = static_cast<std::size_t>(order[i]) * nStride;
-        for (std::size_t c = 1; c < nStride; ++c) {
-            starts[i * nStride + c] = m_starts[static_cast<qsizetype>(nFrom + c)];
-            lengths[i * nStride + c] = m_lengths[nFrom + c];
-        }
-    }
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        for (std::size_t c = 1; c < nStride; ++c) {
-            m_starts[static_cast<qsizetype>((i + 1) * nStride + c)] = starts[i * nStride + c];
-            m_lengths[(i + 1) * nStride + c] = lengths[i * nStride + c];
-        }
-    }
+    spread::permuteRows(m_starts, order, nCols);
+    spread::permuteRows(m_lengths, order, nCols);
 }
 
 bool SpreadTexts::adoptCells(qsizetype nFirstCell, QByteArray&& utf8, FinsCellules&& ends)
