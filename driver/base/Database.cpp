@@ -12,8 +12,11 @@
 #include "driver/jet/format/JetDatabasePassword.h"
 #include "driver/jet/format/JetMessages.h"
 #include "driver/jet/format/JetPageCipher.h"
+#include "driver/jet/module/JetFileTables.h"
+#include "driver/jet/module/JetStructureModule.h"
 #include "driver/sql/functions/FunctionCatalogue.h"
 #include "driver/sql/Like.h"
+#include "driver/sql/Writer.h"
 #include "driver/semantics/SortOrder.h"
 #include "driver/sql/Definition.h"
 #include "driver/sql/QueryDefinition.h"
@@ -63,7 +66,7 @@ FileKind fileKind(const std::string& path)
 
 bool isJetModule(const char* module)
 {
-    return module != nullptr && std::strcmp(module, "kervane_access") == 0;
+    return module != nullptr && std::strcmp(module, jet::kJetTablesByName) == 0;
 }
 
 // Every write and schema change is refused on a read-only Access file, but for the declarations
@@ -325,26 +328,6 @@ std::uint64_t Database::generation() const noexcept
     return m_jetFile != nullptr ? m_jetFile->generation() : 0;
 }
 
-namespace {
-
-std::string sqliteName(const std::string& name)
-{
-    std::string quoted = "\"";
-    for (char c : name)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
-std::string sqliteText(std::string_view text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("''") : std::string(1, c);
-    return quoted + "'";
-}
-
-}  // namespace
-
 // A statement of definition on an Access file: made by the driver's writer (through the
 // structure table, in the connection's transaction), then the table declared or forgotten.
 std::optional<sql::Translation> Database::structureChange(std::string_view accessSql, const sql::Statement& statement)
@@ -359,10 +342,10 @@ std::optional<sql::Translation> Database::structureChange(std::string_view acces
     }
     sql::Translation translation;
     translation.kind = sql::Translation::Kind::Other;
-    translation.statements.push_back("INSERT INTO kervane_structure(statement) VALUES(" + sqliteText(accessSql) + ")");
+    translation.statements.push_back("INSERT INTO kervane_structure(statement) VALUES(" + sql::quotedText(accessSql) +
+                                     ")");
     if (definition->kind == sql::Definition::Kind::DatabasePassword)
         return translation;  // the header alone changes
-    const std::string table = sqliteName(definition->table);
     // A table no statement named yet is not declared: forgotten if it is, it is declared as it
     // now is when next named.
     const auto declareAgain = [&](const std::string& name) {
@@ -372,11 +355,11 @@ std::optional<sql::Translation> Database::structureChange(std::string_view acces
     for (const sql::Constraint& constraint : definition->constraints)
         if (constraint.kind == sql::Constraint::Kind::ForeignKey &&
             !sql::sameName(constraint.references.table, definition->table))
-            declareAgain(sqliteName(constraint.references.table));
+            declareAgain(sql::quotedName(constraint.references.table));
     if (definition->kind == sql::Definition::Kind::CreateTable)
-        translation.statements.push_back("CREATE VIRTUAL TABLE " + table + " USING kervane_access(" + table + ")");
+        translation.statements.push_back(jet::fileTableDeclaration(definition->table));
     else  // removed, or changed
-        declareAgain(table);
+        declareAgain(sql::quotedName(definition->table));
     return translation;
 }
 
@@ -387,10 +370,9 @@ void Database::madeByWriter(sql::Translation& translation)
     const std::optional<sql::Definition> definition = sql::readDefinition(statement.raw);
     if (!definition)
         return;
-    const std::string table = sqliteName(definition->table);
-    translation.statements.front() = "CREATE VIRTUAL TABLE " + table + " USING kervane_access(" + table + ")";
+    translation.statements.front() = jet::fileTableDeclaration(definition->table);
     translation.statements.insert(translation.statements.begin(), "INSERT INTO kervane_structure(statement) VALUES(" +
-                                                                       sqliteText(translation.madeTable) + ")");
+                                                                       sql::quotedText(translation.madeTable) + ")");
 }
 
 namespace {
@@ -413,8 +395,9 @@ sql::Translation Database::queryChange(std::string_view accessSql, const sql::Qu
 {
     sql::Translation translation;
     translation.kind = sql::Translation::Kind::Other;
-    translation.statements.push_back("INSERT INTO kervane_structure(statement) VALUES(" + sqliteText(accessSql) + ")");
-    const std::string name = sqliteName(definition.name);
+    translation.statements.push_back("INSERT INTO kervane_structure(statement) VALUES(" + sql::quotedText(accessSql) +
+                                     ")");
+    const std::string name = sql::quotedName(definition.name);
     if (!definition.creates()) {
         translation.statements.push_back("DROP VIEW " + name);
         return translation;
@@ -427,7 +410,7 @@ sql::Translation Database::queryChange(std::string_view accessSql, const sql::Qu
     if (kind.empty() && definition.parameters.empty() && runs.statements.size() == 1) {
         std::string columns;
         for (const std::string& column : definition.columns)
-            columns += (columns.empty() ? "(" : ", ") + sqliteName(column);
+            columns += (columns.empty() ? "(" : ", ") + sql::quotedName(column);
         translation.statements.push_back("CREATE VIEW " + name + (columns.empty() ? "" : columns + ")") + " AS " +
                                          runs.statements.front());
         return translation;

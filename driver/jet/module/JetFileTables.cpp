@@ -36,10 +36,15 @@ sql::SchemaCatalogue::Declared declareFileTable(sqlite3* db, const JetFile& file
     const std::string& stored = file.tables()[index].name;
     if (declaredAlready(db, stored))
         return Declared::Unneeded;
-    const std::string table = sql::quotedName(stored);
-    const std::string declaration = "CREATE VIRTUAL TABLE " + table + " USING " + kJetTablesByName + "(" + table + ")";
-    return sqlite3_exec(db, declaration.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK ? Declared::Now
-                                                                                         : Declared::Refused;
+    return sqlite3_exec(db, fileTableDeclaration(stored).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK
+               ? Declared::Now
+               : Declared::Refused;
+}
+
+std::string fileTableDeclaration(std::string_view name)
+{
+    const std::string table = sql::quotedName(name);
+    return "CREATE VIRTUAL TABLE " + table + " USING " + kJetTablesByName + "(" + table + ")";
 }
 
 void declareFileTables(sqlite3* db, const JetFile& file)

@@ -4,6 +4,7 @@
 // then the catalogue lists them through kervane_file_tables and kervane_file_columns.
 #include "driver/sql/SchemaCatalogue.h"
 
+#include <string>
 #include <string_view>
 
 struct sqlite3;
@@ -23,6 +24,9 @@ bool registerFileListings(sqlite3* db, JetFile& file);
 // already, Refused when SQLite refuses it (its definition unreadable: the reason is then the
 // connection's last error).
 sql::SchemaCatalogue::Declared declareFileTable(sqlite3* db, const JetFile& file, std::string_view name);
+
+// The statement that declares the file's table stored as `name` through the tables' module.
+std::string fileTableDeclaration(std::string_view name);
 
 // Declares every table of the file not declared yet, for SQLite used directly, without the
 // driver's statements to name them; those SQLite refuses stay undeclared.
