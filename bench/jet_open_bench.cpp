@@ -2,10 +2,10 @@
 // SQLTables with every row fetched (TABLE_NAME read as text), then the disconnect. Timed for
 // our driver and, when Debian's odbc-mdbtools is installed, for mdbtools' ODBC driver, each
 // registered in a private odbcinst.ini, their runs taking turns so that both meet the same
-// load. Three series: the file unchanged since the last opening (our driver reuses what its
-// opening probe read), the file touched before each run (its times move, not its bytes: our
-// driver compares the catalogue's bytes with those its probe read), and a new copy of the file
-// before each run (a first opening: the probe runs).
+// load. Three series: the file unchanged since the last opening (our driver reuses the
+// catalogue it read then), the file touched before each run (its times move, not its bytes:
+// our driver reads the catalogue again), and a new copy of the file before each run (a first
+// opening).
 // Prints the median and the best of each, and the ratios of the medians.
 // Usage: jet_open_bench FILE.mdb [RUNS] [DRIVER.so [EARLIER.so]]
 //   FILE.mdb    e.g. made by `jetgen tables FILE.mdb 600`

@@ -217,6 +217,21 @@ JetFile::~JetFile() = default;
 std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& error, const Catalogue* known,
                                        bool exclusive, const JetPageCipher& encryption)
 {
+    bool unlisted = false;
+    return openWith(path, error, known, nullptr, unlisted, exclusive, encryption);
+}
+
+std::unique_ptr<JetFile> JetFile::openListing(const std::string& path, const CatalogueListing& list, bool& unlisted,
+                                              std::string& error, bool exclusive, const JetPageCipher& encryption)
+{
+    unlisted = false;
+    return openWith(path, error, nullptr, &list, unlisted, exclusive, encryption);
+}
+
+std::unique_ptr<JetFile> JetFile::openWith(const std::string& path, std::string& error, const Catalogue* known,
+                                           const CatalogueListing* list, bool& unlisted, bool exclusive,
+                                           const JetPageCipher& encryption)
+{
     AccessVersion version = AccessVersion::Jet4;
     std::uint32_t pageCount = 0;
     JetPageCipher cipher;
@@ -242,6 +257,14 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
         ~StatementEnd() { file.endStatement(); }
     } end{*file};
     file->lookedChanged();
+    std::optional<Catalogue> catalogue;
+    if (known != nullptr)
+        catalogue = *known;
+    else if (list != nullptr && !(catalogue = (*list)(*file))) {
+        unlisted = true;
+        error.clear();
+        return nullptr;
+    }
     // Read-only: libmdb opens the file with mode "r" and never writes through this handle.
     file->m_handle->mdb.reset(mdb_open(path.c_str(), MDB_NOFLAGS));
     MdbHandle* mdb = file->m_handle->mdb.get();
@@ -267,12 +290,9 @@ std::unique_ptr<JetFile> JetFile::open(const std::string& path, std::string& err
         error = messageUnreadable(path, "catalogue illisible");
         return nullptr;
     }
-    Catalogue catalogue;
-    if (known != nullptr)
-        catalogue = *known;
-    else if (!readCatalogue(*file, catalogue, error))
+    if (!catalogue && !readCatalogue(*file, catalogue.emplace(), error))
         return nullptr;
-    file->listTables(std::move(catalogue));
+    file->listTables(std::move(*catalogue));
     return file;
 }
 

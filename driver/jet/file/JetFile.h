@@ -16,8 +16,10 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -54,7 +56,7 @@ struct JetTable {
 class JetFile {
 public:
     // Checks the file, opens it and reads its catalogue, or takes `known`, the catalogue of
-    // this same file already read (by the opening probe); nullptr and a French message when
+    // this same file already read (by an earlier opening or the opening probe); nullptr and a French message when
     // the file cannot be read.
     // `exclusive`: the file opened for this connection alone (JetFileLocks.h). `encryption`: the
     // cipher the password of an encrypted Access 2007 or later file opened (JetPageCipher.h),
@@ -62,6 +64,15 @@ public:
     static std::unique_ptr<JetFile> open(const std::string& path, std::string& error,
                                          const Catalogue* known = nullptr, bool exclusive = false,
                                          const JetPageCipher& encryption = {});
+    // The file's pages read by the caller's own checked code to list its catalogue, before
+    // libmdb reads anything of it; nothing when that code cannot vouch for the catalogue.
+    using CatalogueListing = std::function<std::optional<Catalogue>(JetFile& file)>;
+    // Opens as open() does, the catalogue listed by `list` under the same lock; nullptr with
+    // `unlisted` set and no message when `list` gave nothing: libmdb's walk of the catalogue
+    // must then be probed first.
+    static std::unique_ptr<JetFile> openListing(const std::string& path, const CatalogueListing& list,
+                                                bool& unlisted, std::string& error, bool exclusive = false,
+                                                const JetPageCipher& encryption = {});
     ~JetFile();
     JetFile(const JetFile&) = delete;
     JetFile& operator=(const JetFile&) = delete;
@@ -165,6 +176,10 @@ public:
 
 private:
     JetFile(std::string path, AccessVersion version, std::uint32_t pageCount, std::unique_ptr<JetFileLocks> locks);
+    // open() and openListing(): the catalogue `known`, else listed by `list`, else read by libmdb.
+    static std::unique_ptr<JetFile> openWith(const std::string& path, std::string& error, const Catalogue* known,
+                                             const CatalogueListing* list, bool& unlisted, bool exclusive,
+                                             const JetPageCipher& encryption);
     bool hotJournal();
     void listTables(Catalogue catalogue);
     bool readDefinition(JetTable& table, std::string& error);

@@ -1,8 +1,9 @@
 #pragma once
 // libmdb trusts what it reads while it opens a file and walks its catalogue, and a damaged
-// catalogue can make it crash, loop or allocate without bound. The opening is therefore tried
-// first in a forked child, limited in time and memory, which sends back the catalogue it read
-// so that the caller opens the file without reading it again. The definitions of the tables
+// catalogue can make it crash, loop or allocate without bound. When the driver's own listing
+// of the catalogue cannot vouch for it, the opening is therefore tried first in a forked
+// child, limited in time and memory, which sends back the catalogue it read so that the
+// caller opens the file without reading it again. The definitions of the tables
 // are not read there: they are checked byte by byte before libmdb reads one, at its first use.
 #include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/format/JetPageCipher.h"

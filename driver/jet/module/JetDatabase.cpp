@@ -1,11 +1,12 @@
 #include "driver/jet/module/JetDatabase.h"
 
-#include "driver/jet/file/JetCatalogueFingerprint.h"
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetProbe.h"
-#include "driver/jet/file/JetProbedFiles.h"
+#include "driver/jet/file/JetKnownCatalogues.h"
 #include "driver/jet/format/JetVersion.h"
 #include "driver/jet/module/JetModule.h"
+#include "driver/jet/module/JetReadOnlyPages.h"
+#include "driver/jet/schema/JetCatalogueListing.h"
 #include "driver/semantics/SortOrder.h"
 
 #include <algorithm>
@@ -23,16 +24,10 @@ bool isJetFile(const std::string& path)
 
 namespace {
 
-// The bytes the probe read `catalogue` from, as they are after it: empty when they cannot be
-// read or changed while it ran (`before`: those it starts with, read before it).
-std::vector<unsigned char> readFrom(const std::string& path, const JetPageCipher& encryption,
-                                    const Catalogue& catalogue, const std::optional<std::vector<unsigned char>>& before)
+std::optional<Catalogue> listedCatalogue(JetFile& file)
 {
-    std::optional<std::vector<unsigned char>> after =
-        before ? catalogueFingerprint(path, encryption, &catalogue) : std::nullopt;
-    if (!after || after->size() < before->size() || !std::equal(before->begin(), before->end(), after->begin()))
-        return {};
-    return std::move(*after);
+    ReadOnlyPages pages(file);
+    return listCatalogue(pages);
 }
 
 }  // namespace
@@ -45,34 +40,33 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
         errorMessage = "Aucune connexion SQLite pour le fichier « " + path + " ».";
         return false;
     }
-    // The opening is tried in a child process first: libmdb may crash on a damaged catalogue.
-    // The catalogue it read is not read again here, nor probed again while the file is unchanged.
+    // An unchanged file opened again is taken with the catalogue read the last time.
     const std::optional<FileIdentity> identity = identify(path);
-    std::optional<Catalogue> catalogue = identity ? probedCatalogue(*identity) : std::nullopt;
-    // A file whose times moved, its catalogue's bytes unchanged, is not probed again either.
-    // Otherwise the catalogue's own bytes as they are before the probe are kept from that read.
-    std::optional<std::vector<unsigned char>> before;
-    if (std::optional<ProbedCatalogue> earlier = !catalogue && identity ? probedEarlier(*identity) : std::nullopt) {
-        std::size_t ownBytes = 0;
-        before = catalogueFingerprint(path, encryption, &earlier->catalogue, &ownBytes);
-        if (before == earlier->fingerprint)
-            catalogue = std::move(earlier->catalogue);
-        else if (before)
-            before->resize(ownBytes);
-    }
-    EndingProbe ending;
+    std::optional<Catalogue> catalogue = identity ? knownCatalogue(*identity) : std::nullopt;
+    // Otherwise the driver's own checked code lists it.
+    std::unique_ptr<JetFile> file;
     if (!catalogue) {
-        if (!before && identity)
-            before = catalogueFingerprint(path, encryption, nullptr);
+        bool unlisted = false;
+        file = JetFile::openListing(path, listedCatalogue, unlisted, errorMessage, exclusive, encryption);
+        if (!file && !unlisted)
+            return false;
+        if (file && identity)
+            rememberCatalogue(*identity, file->catalogue());
+    }
+    // A catalogue that code could not vouch for is read by libmdb, which may crash on a
+    // damaged one: in a child process first, then here, with what the child read.
+    EndingProbe ending;
+    if (!file && !catalogue) {
         if (!probeOpening(path, catalogue, ending, errorMessage, encryption))
             return false;
         if (catalogue && identity)
-            rememberProbed(*identity, *catalogue, readFrom(path, encryption, *catalogue, before));
+            rememberCatalogue(*identity, *catalogue);
+        // The probe's share of the file must be gone before the file is taken alone.
+        if (exclusive)
+            ending.wait();
     }
-    // The probe's share of the file must be gone before the file is taken alone.
-    if (exclusive)
-        ending.wait();
-    std::unique_ptr<JetFile> file = JetFile::open(path, errorMessage, catalogue ? &*catalogue : nullptr, exclusive, encryption);
+    if (!file)
+        file = JetFile::open(path, errorMessage, catalogue ? &*catalogue : nullptr, exclusive, encryption);
     if (!file)
         return false;
     std::vector<StoredQuery> found;

@@ -3,8 +3,10 @@
 
 #include "driver/jet/file/JetFile.h"
 #include "driver/jet/file/JetProbe.h"
-#include "driver/jet/file/JetProbedFiles.h"
+#include "driver/jet/file/JetKnownCatalogues.h"
 #include "driver/jet/module/JetDatabase.h"
+#include "driver/jet/module/JetReadOnlyPages.h"
+#include "driver/jet/schema/JetCatalogueListing.h"
 
 #include <gtest/gtest.h>
 
@@ -203,7 +205,7 @@ TEST(JetCatalogue, CatalogueReusedForAnUnchangedFileOnly)
     ASSERT_EQ(shippersOnly.size(), 1u);
     const std::string sample = "SELECT * FROM Shippers ORDER BY ShipperID";
     const auto shippers = rowsOf(attached(nwind).get(), sample);
-    jet::rememberProbed(*identity, shippersOnly);
+    jet::rememberCatalogue(*identity, shippersOnly);
     {
         Connection db = attached(nwind);
         EXPECT_EQ(single(db.get(), "SELECT group_concat(name) FROM sqlite_master"), "Shippers");
@@ -211,8 +213,8 @@ TEST(JetCatalogue, CatalogueReusedForAnUnchangedFileOnly)
     }
     jet::FileIdentity other = *identity;
     other.changed += 1;
-    EXPECT_FALSE(jet::probedCatalogue(other).has_value());
-    jet::rememberProbed(*identity, file->catalogue());
+    EXPECT_FALSE(jet::knownCatalogue(other).has_value());
+    jet::rememberCatalogue(*identity, file->catalogue());
 
     // A sound copy, then a damaged one of the same size at the same place at once after it.
     QTemporaryDir folder;
@@ -260,4 +262,37 @@ TEST(JetCatalogue, ProbeSendsBackTheCatalogueItWalked)
     jet::EndingProbe refusing;
     EXPECT_TRUE(jet::probeOpening(text, sent, refusing, error));
     EXPECT_FALSE(sent.has_value());
+}
+
+// The driver lists the catalogue with its own code and probes libmdb's walk of it only when
+// that code cannot vouch for it: on every genuine file, it must list what libmdb reads, the
+// pages of the tables' properties included.
+TEST(JetCatalogue, OwnListingGivesWhatLibmdbReads)
+{
+    REQUIRE_NWIND(nwind);
+    std::vector<std::string> files{nwind};
+    for (const char* folder : {"jet", "ace", "crypt"})
+        if (const std::string path = testDataPath(folder); !path.empty())
+            for (const auto& entry : std::filesystem::directory_iterator(path))
+                files.push_back(entry.path().string());
+    int compared = 0;
+    for (const std::string& path : files) {
+        SCOPED_TRACE(path);
+        std::string error;
+        const auto file = jet::JetFile::open(path, error);
+        if (!file)
+            continue;  // a file that needs its password
+        jet::ReadOnlyPages pages(*file);
+        const std::optional<jet::Catalogue> listed = jet::listCatalogue(pages);
+        ASSERT_TRUE(listed.has_value());
+        ASSERT_EQ(listed->size(), file->catalogue().size());
+        for (std::size_t i = 0; i < listed->size(); ++i) {
+            const jet::CatalogueObject& got = (*listed)[i];
+            const jet::CatalogueObject& read = file->catalogue()[i];
+            EXPECT_EQ(std::tie(got.name, got.id, got.type, got.flags, got.propertyPages),
+                      std::tie(read.name, read.id, read.type, read.flags, read.propertyPages));
+        }
+        ++compared;
+    }
+    EXPECT_GE(compared, 50);
 }
