@@ -93,20 +93,38 @@ private:
     const ExecutionEnFond& m_enFond;
 };
 
+// What annoncerLignes() does on the worker thread while it makes a statement's calls.
+thread_local const std::function<void()>* tl_pAnnonce = nullptr;
+
 // The worker makes the calls; the interface thread waits in a local event loop that the
-// worker ends once it is done, whatever the outcome.
-void runOnWorker(qint16 nIndice, const std::function<void()>& travail)
+// worker ends once it is done, whatever the outcome. The announcement of the rows runs in
+// that loop while the worker waits for it.
+void runOnWorker(const ExecutionEnFond& enFond, const std::function<void()>& travail)
 {
-    const FiltreSaisie filtre(nIndice);
+    const FiltreSaisie filtre(enFond.indice());
     QEventLoop boucle;
     std::exception_ptr erreur;
     std::atomic<bool> bFini = false;
+    const std::function<void()> annonce = [&] {
+        QMetaObject::invokeMethod(
+            &boucle,
+            [&] {
+                try {
+                    enFond.annoncerLignes();
+                } catch (...) {
+                    // Nothing made room: the rows are read all the same.
+                }
+            },
+            Qt::BlockingQueuedConnection);
+    };
     std::jthread ouvrier([&] {
+        tl_pAnnonce = &annonce;
         try {
             travail();
         } catch (...) {
             erreur = std::current_exception();
         }
+        tl_pAnnonce = nullptr;
         bFini = true;
         QMetaObject::invokeMethod(&boucle, &QEventLoop::quit, Qt::QueuedConnection);
     });
@@ -119,8 +137,9 @@ void runOnWorker(qint16 nIndice, const std::function<void()>& travail)
 
 }  // namespace
 
-ExecutionEnFond::ExecutionEnFond(qint16 nIndice, std::function<void(bool bEnCours)> suivi)
-    : m_nIndice(nIndice), m_suivi(std::move(suivi))
+ExecutionEnFond::ExecutionEnFond(qint16 nIndice, std::function<void(bool bEnCours)> suivi,
+                                 std::function<void()> avantLignes)
+    : m_nIndice(nIndice), m_suivi(std::move(suivi)), m_avantLignes(std::move(avantLignes))
 {
     backgroundRequests().push_back(this);
 }
@@ -139,7 +158,7 @@ void executerAppelsODBC(qint16 nIndice, const std::function<void()>& travail)
     try {
         if (const ExecutionEnFond* pEnFond = backgroundOf(nIndice)) {
             const SignalementSuivi signalement(*pEnFond);
-            runOnWorker(nIndice, travail);
+            runOnWorker(*pEnFond, travail);
         } else {
             travail();
         }
@@ -147,6 +166,12 @@ void executerAppelsODBC(qint16 nIndice, const std::function<void()>& travail)
         e.bAnnulee = annulationDemandee();
         throw;
     }
+}
+
+void annoncerLignes()
+{
+    if (tl_pAnnonce != nullptr)
+        (*tl_pAnnonce)();
 }
 
 bool annulationDemandee()

@@ -52,6 +52,7 @@ void fetchRows(SQLHSTMT h, SQLLEN nAnnoncees, char cSeparateur, std::vector<Colo
     // Without a row count from the driver, room for 500 rows first; the array then grows
     // geometrically (a large block is moved by the system, not copied) and is trimmed to its
     // rows in place at the end.
+    annoncerLignes();
     tab.reserver(nAnnoncees >= 0 ? nAnnoncees : CROISSANCE);
     ValeurLue valeur;
     nLues = 0;

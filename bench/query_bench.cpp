@@ -6,6 +6,7 @@
 #include "access/Module_ODBC.h"
 #include "bench/BancOdbc.h"
 #include "messages/Programme.h"
+#include "messages/Repondeur.h"
 #include "platform/spread/vaSpread.h"
 #include "query/wndKervane.h"
 
@@ -122,6 +123,15 @@ void detailler(wndKervane& fenetre, const QString& strRequete)
     step("premier dessin");
 }
 
+// Answers every message box at once, as its user would with Entrée.
+class RepondeurAuto final : public RepondeurModal {
+public:
+    qint16 afficherMessage(const QString&, qint32, const QString&) override { return IDOK; }
+    QString choisirFichier(const QString&, const QString&, const QString&) override { return {}; }
+    QString choisirFichierAEnregistrer(const QString&, const QString&, const QString&) override { return {}; }
+    bool proprietesImprimante(QPrinter&) override { return false; }
+};
+
 // One size: the access layer alone, Run plain, Run grouped (medians of their processor
 // times), then the memory of one plain Run from an empty grid.
 void mesurer(wndKervane& fenetre, int nLignes)
@@ -168,6 +178,15 @@ void mesurer(wndKervane& fenetre, int nLignes)
     run();
     const double dPicSuivant = (banc::peakBytesSinceReset() - dAvant) / dCellules;
     const double dPicSuivantProcessus = banc::peakMegabytes();
+    // A statement that fails at once (a misspelt table), the result still in the grid.
+    Mesure erreur;
+    {
+        RepondeurAuto repondeur;
+        const RemplacementRepondeur remplacement(repondeur);
+        fenetre.definirTexteRequete(QStringLiteral("SELECT * FROM MOUVEMNT"));
+        erreur.garder(run);
+        fenetre.definirTexteRequete(requete(nLignes));
+    }
 
     std::printf("%d lignes x %d colonnes, mediane de %d passages (temps processeur; mur entre parentheses)\n", rows,
                 cols, nPassages);
@@ -182,6 +201,8 @@ void mesurer(wndKervane& fenetre, int nLignes)
     std::printf("  le meme Lancer, le resultat precedent dans la grille : pic %.1f o par cellule; processus %.1f Mo "
                 "au plus\n",
                 dPicSuivant, dPicSuivantProcessus);
+    std::printf("  une instruction qui echoue, ce resultat dans la grille : %.3f s (%.3f)\n", erreur.processeur(),
+                erreur.mur());
     if (nLignes == 100000 || std::getenv("KERVANE_BANC_DETAIL") != nullptr)
         detailler(fenetre, strRequete);
     pRegrouper->setChecked(true);

@@ -90,7 +90,8 @@ void enableCancelKey(bool bActif)
 // meanwhile), and from half a second on the status bar shows the time elapsed.
 class SuiviExecution {
 public:
-    explicit SuiviExecution(qint16 nIndice) : m_enFond(nIndice, [this](bool bEnCours) { follow(bEnCours); })
+    explicit SuiviExecution(qint16 nIndice, std::function<void()> avantLignes = {})
+        : m_enFond(nIndice, [this](bool bEnCours) { follow(bEnCours); }, std::move(avantLignes))
     {
         QObject::connect(&m_minuterie, &QTimer::timeout, [this] { showElapsedTime(); });
     }
@@ -233,12 +234,12 @@ void wndKervane::selectFaultyToken(const QString& strMessage, const QString& str
 // undone at once and the user told so.
 bool wndKervane::runSelection(const QString& strRequete, QString& strBilan)
 {
-    const GrilleAuRepos repos(*griRequetes);
+    GrilleAuRepos repos(*griRequetes);
     TableauTextes tabLignes;
     bool bLue = false;
     QElapsedTimer chrono;
     {
-        const SuiviExecution suivi(nIndBase);
+        const SuiviExecution suivi(nIndBase, [&repos] { repos.mettreAuRepos(); });
         chrono.start();
         bLue = ODBC_SelectionnerDansTableau(nIndBase, strRequete, tabLignes, true);
     }

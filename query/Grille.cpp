@@ -363,7 +363,8 @@ bool wndKervane::AfficherGrilleNonFormattee()
         }
         if (sansEspaces(strRequete).isEmpty())
             return true;
-        const GrilleAuRepos repos(*griRequetes);
+        GrilleAuRepos repos(*griRequetes);
+        repos.mettreAuRepos();  // the statement ran a moment ago
         TableauTextes tabLignes;
         if (ODBC_SelectionnerDansTableau(nIndBase, strRequete, tabLignes, true)) {
             fillCells(std::move(tabLignes));

@@ -83,6 +83,10 @@ TEST_F(Annulation, StatementsInTheBackgroundEndAsInPlaceAndReportOnTheInterfaceT
         {"UPDATE CLIENT SET NOM = NOM WHERE ID > 1", false},
         {"UPDATE ABSENTE SET A = 1", false},
     };
+    // Rows are announced, on the interface thread, only for a statement that ran and has rows.
+    const auto annonce = [](QStringList& journal) {
+        return [&journal] { journal << (QThread::currentThread() == qApp->thread() ? "lignes" : "lignes hors interface"); };
+    };
     Programme().strSeparateurDecimal = ",";
     for (const Cas& c : cas) {
         SCOPED_TRACE(c.szSQL);
@@ -95,7 +99,8 @@ TEST_F(Annulation, StatementsInTheBackgroundEndAsInPlaceAndReportOnTheInterfaceT
             const RemplacementRepondeur remplacement(temoin);
             std::optional<ExecutionEnFond> enFond;
             if (i == 1)
-                enFond.emplace(n, [&](bool bEnCours) { journaux[i] << (bEnCours ? "début" : "fin"); });
+                enFond.emplace(n, [&](bool bEnCours) { journaux[i] << (bEnCours ? "début" : "fin"); },
+                               annonce(journaux[i]));
             bReussi[i] = c.bSelection ? ODBC_SelectionnerDansTableau(n, c.szSQL, tableaux[i], true)
                                       : ODBC_Executer(n, c.szSQL, nLignes[i]);
             EXPECT_FALSE(temoin.bHorsInterface);
@@ -108,7 +113,9 @@ TEST_F(Annulation, StatementsInTheBackgroundEndAsInPlaceAndReportOnTheInterfaceT
             for (qsizetype k = 0; k < tableaux[0].colonnes(); ++k)
                 EXPECT_EQ(tableaux[1].texte(r, k), tableaux[0].texte(r, k)) << r << "," << k;
         // The tracking ends before the outcome is told.
-        EXPECT_EQ(journaux[1], QStringList({"début", "fin"}) + journaux[0]);
+        const QStringList suivi = bReussi[0] && c.bSelection ? QStringList{"début", "lignes", "fin"}
+                                                             : QStringList{"début", "fin"};
+        EXPECT_EQ(journaux[1], suivi + journaux[0]);
     }
     EXPECT_FALSE(ODBC_Annuler(n));  // nothing runs
 }
