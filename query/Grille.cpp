@@ -216,32 +216,43 @@ void wndKervane::fitColumn(qint32 nCol)
 
 // Every column fitted in one pass over the rows, in the order the cells are stored. A text
 // that cannot be wider than the column's widest so far is not measured, nor a text equal to
-// the one above it.
-std::vector<bool> wndKervane::fitAllColumns()
+// the one above it. The same pass notes the rows holding a line break.
+wndKervane::ColonnesAjustees wndKervane::fitAllColumns()
 {
     vaSpread& g = *griRequetes;
     const SpreadCells& cells = g.Cells();
     const NomsUtf8 memos(m_tabChampsMemo);
     const auto nColonnes = static_cast<std::size_t>(std::max(g.MaxCols(), 0));
     std::vector<double> largeurs(nColonnes + 1, 0.0);
-    std::vector<bool> larges(nColonnes + 1, false);
+    ColonnesAjustees ajustees{std::vector<bool>(nColonnes + 1, false), {}};
+    std::vector<bool>& larges = ajustees.memos;
     std::vector<QByteArrayView> precedents(nColonnes + 1);
+    std::vector<bool> sauts(nColonnes + 1, false);  // whether the text above holds a line break
     const double dCaractereMax = g.MaxCharWidth();
     for (qint32 r = 0; r <= g.MaxRows(); ++r) {
+        bool bSaut = false;
         for (std::size_t c = 1; c <= nColonnes; ++c) {
             const QByteArrayView utf8 = cells.utf8(static_cast<qint32>(c), r);
-            if (larges[c] || (!utf8.isEmpty() && utf8 == precedents[c]))
+            if (larges[c])
                 continue;
+            if (!utf8.isEmpty() && utf8 == precedents[c]) {
+                bSaut = bSaut || sauts[c];
+                continue;
+            }
             precedents[c] = utf8;
+            sauts[c] = contientSautDeLigne(utf8);
+            bSaut = bSaut || sauts[c];
             if (isLongText(utf8) || memos.contient(utf8))
                 larges[c] = true;
             else if (!largeurBornee(utf8, largeurs[c], dCaractereMax))
                 largeurs[c] = std::max(largeurs[c], largeurUtf8(g, utf8));
         }
+        if (bSaut && r > 0)
+            ajustees.lignesASauts.push_back(r);
     }
     for (std::size_t c = 1; c <= nColonnes; ++c)
         g.setColWidth(static_cast<qint32>(c), larges[c] ? LARGEUR_MEMO : largeurs[c] + MARGE_LARGEUR);
-    return larges;
+    return ajustees;
 }
 
 // Rows take the height their texts need; with bSeulementPlusHaut a row only grows.
@@ -258,30 +269,44 @@ void wndKervane::fitRowHeights(qint32 nRow1, qint32 nRow2, bool bSeulementPlusHa
 // Every row takes the height its texts need. Only the rows with a text that may take more
 // than one line are measured: one holding a line break, or wider than the room its column
 // leaves (a column of long texts is narrower than its widest text). The others keep the
-// grid's one-line height. A text that consecutive rows of a column share is judged once; in a
-// column just fitted to its widest text, only a line break can take more than one line.
-void wndKervane::fitRowsToTexts(const std::vector<bool>* memoColumns)
+// grid's one-line height. A text that consecutive rows of a column share is judged once. In
+// the columns fitAllColumns() just fitted to their widest text, only a line break can take
+// more than one line: its rows are known already, and only the memo columns are gone through.
+void wndKervane::fitRowsToTexts(const ColonnesAjustees* ajustees)
 {
     vaSpread& g = *griRequetes;
     fitRowHeights(0, 0, false);
     g.setRowHeight(-1, 0);
     const auto nColonnes = static_cast<std::size_t>(std::max(g.MaxCols(), 0));
-    std::vector<double> places(nColonnes + 1, 0.0);  // a text this wide fits on one line
+    std::vector<std::size_t> colonnes;  // those whose texts are judged here
     for (std::size_t c = 1; c <= nColonnes; ++c)
+        if (ajustees == nullptr || ajustees->memos[c])
+            colonnes.push_back(c);
+    std::vector<bool> ajustee(ajustees != nullptr ? static_cast<std::size_t>(g.MaxRows()) + 1 : 0, false);
+    for (std::size_t i = 0; ajustees != nullptr && i < ajustees->lignesASauts.size(); ++i) {
+        const qint32 r = ajustees->lignesASauts[i];
+        g.setRowHeight(r, g.MaxTextRowHeight(r));
+        ajustee[static_cast<std::size_t>(r)] = true;
+    }
+    if (colonnes.empty())
+        return;
+    std::vector<double> places(nColonnes + 1, 0.0);  // a text this wide fits on one line
+    for (const std::size_t c : colonnes)
         places[c] = g.ColWidth(static_cast<qint32>(c)) - MARGE_LARGEUR;
     std::vector<QByteArrayView> precedents(nColonnes + 1);
     std::vector<bool> verdicts(nColonnes + 1, false);
     const double dCaractereMax = g.MaxCharWidth();
     for (qint32 r = 1; r <= g.MaxRows(); ++r) {
-        for (std::size_t c = 1; c <= nColonnes; ++c) {
+        if (!ajustee.empty() && ajustee[static_cast<std::size_t>(r)])
+            continue;
+        for (const std::size_t c : colonnes) {
             // Views stay valid: measuring and row heights leave the texts alone.
             const QByteArrayView utf8 = g.Cells().utf8(static_cast<qint32>(c), r);
             if (utf8.isEmpty())
                 continue;
             if (precedents[c].isEmpty() || utf8 != precedents[c]) {
                 precedents[c] = utf8;
-                const bool fitted = memoColumns != nullptr && !(*memoColumns)[c];
-                verdicts[c] = fitted ? contientSautDeLigne(utf8) : mayTakeLines(g, utf8, places[c], dCaractereMax);
+                verdicts[c] = mayTakeLines(g, utf8, places[c], dCaractereMax);
             }
             if (verdicts[c]) {
                 g.setRowHeight(r, g.MaxTextRowHeight(r));
@@ -302,8 +327,8 @@ bool wndKervane::RedimensionnerGrille()
         } else {
             g.setColWidth(0, m_dLargeurEnteteLignes);
         }
-        const std::vector<bool> memoColumns = fitAllColumns();
-        fitRowsToTexts(&memoColumns);
+        const ColonnesAjustees ajustees = fitAllColumns();
+        fitRowsToTexts(&ajustees);
         return true;
     });
 }

@@ -193,12 +193,17 @@ private:
     void sizeEmptyResult();
     double columnWidth(qint32 nCol) const;
     void fitColumn(qint32 nCol);
-    // Gives, for each column, whether it took the memo width (its texts may be wider).
-    std::vector<bool> fitAllColumns();
+    // What fitting every column learnt on its way through the rows: for each column, whether
+    // it took the memo width (its texts may be wider), and the rows where a text of a column
+    // fitted to its widest holds a line break (the only texts there that take more than one line).
+    struct ColonnesAjustees {
+        std::vector<bool> memos;
+        std::vector<qint32> lignesASauts;
+    };
+    ColonnesAjustees fitAllColumns();
     void fitRowHeights(qint32 nRow1, qint32 nRow2, bool bSeulementPlusHaut);
-    // `memoColumns` (from fitAllColumns): the columns fitted to their widest text need only
-    // their line breaks looked at.
-    void fitRowsToTexts(const std::vector<bool>* memoColumns = nullptr);
+    // `ajustees` (from fitAllColumns): only the rows it noted and the memo columns are looked at.
+    void fitRowsToTexts(const ColonnesAjustees* ajustees = nullptr);
     void showDimension();
     bool isMemoColumn(const QString& strTexte) const;
     void frameRun(qint32 nCol, qint32 nLigne1, qint32 nLigne2);

@@ -164,6 +164,12 @@ TEST_F(Grille, EveryRowIsAsTallAsItsLines)
     EXPECT_GE(g.RowHeight(1), 3 * dInterligne);
     EXPECT_EQ(g.RowHeight(2), nUneLigne);
 
+    // The same value on two rows: each shows all its lines.
+    lancer(f, "SELECT NOM, IIf(ID <= 2, 'un' & Chr(13) & Chr(10) & 'deux' & Chr(13) & Chr(10) & 'trois', NOM) "
+              "AS LIGNES FROM ARTICLE ORDER BY ID");
+    for (qint32 r : {1, 2})
+        EXPECT_GE(g.RowHeight(r), 3 * dInterligne) << r;
+
     lancer(f, GROUPES);
     for (qint32 r = 1; r <= g.MaxRows(); ++r)
         EXPECT_EQ(g.RowHeight(r), nUneLigne) << r;
