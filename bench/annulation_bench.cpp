@@ -6,7 +6,7 @@
 #include "access/ExecutionEnFond.h"
 #include "access/Module_ODBC.h"
 #include "bench/BancOdbc.h"
-#include "messages/Repondeur.h"
+#include "bench/RepondeurBanc.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -23,15 +23,6 @@ using namespace kervane::banc;
 namespace {
 
 using Horloge = std::chrono::steady_clock;
-
-// The cancel's message is answered at once: nobody is there to close it.
-class RepondeurOK final : public RepondeurModal {
-public:
-    qint16 afficherMessage(const QString&, qint32, const QString&) override { return IDOK; }
-    QString choisirFichier(const QString&, const QString&, const QString&) override { return {}; }
-    QString choisirFichierAEnregistrer(const QString&, const QString&, const QString&) override { return {}; }
-    bool proprietesImprimante(QPrinter&) override { return false; }
-};
 
 double secondsSince(Horloge::time_point debut)
 {

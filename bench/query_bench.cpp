@@ -6,7 +6,7 @@
 #include "access/Module_ODBC.h"
 #include "bench/BancOdbc.h"
 #include "messages/Programme.h"
-#include "messages/Repondeur.h"
+#include "bench/RepondeurBanc.h"
 #include "platform/spread/vaSpread.h"
 #include "query/wndKervane.h"
 
@@ -123,15 +123,6 @@ void detailler(wndKervane& fenetre, const QString& strRequete)
     step("premier dessin");
 }
 
-// Answers every message box at once, as its user would with Entrée.
-class RepondeurAuto final : public RepondeurModal {
-public:
-    qint16 afficherMessage(const QString&, qint32, const QString&) override { return IDOK; }
-    QString choisirFichier(const QString&, const QString&, const QString&) override { return {}; }
-    QString choisirFichierAEnregistrer(const QString&, const QString&, const QString&) override { return {}; }
-    bool proprietesImprimante(QPrinter&) override { return false; }
-};
-
 // One size: the access layer alone, Run plain, Run grouped (medians of their processor
 // times), then the memory of one plain Run from an empty grid.
 void mesurer(wndKervane& fenetre, int nLignes)
@@ -182,7 +173,7 @@ void mesurer(wndKervane& fenetre, int nLignes)
     // A statement that fails at once (a misspelt table), the result still in the grid.
     Mesure erreur;
     {
-        RepondeurAuto repondeur;
+        banc::RepondeurOK repondeur;
         const RemplacementRepondeur remplacement(repondeur);
         fenetre.definirTexteRequete(QStringLiteral("SELECT * FROM MOUVEMNT"));
         erreur.garder(run);
