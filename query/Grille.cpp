@@ -34,14 +34,27 @@ double largeurTexte(const vaSpread& g, const QString& strTexte)
     return g.TextWidth(sansEspaces(strTexte));
 }
 
-// Measured width of one line of a UTF-8 cell text, trimmed of spaces.
-double largeurLigneUtf8(const vaSpread& g, QByteArrayView utf8)
+// A UTF-8 text without the spaces it starts and ends with.
+QByteArrayView sansEspacesAutour(QByteArrayView utf8)
 {
     while (!utf8.isEmpty() && utf8.front() == ' ')
         utf8 = utf8.sliced(1);
     while (!utf8.isEmpty() && utf8.back() == ' ')
         utf8.chop(1);
-    return g.TextWidthUtf8(utf8);
+    return utf8;
+}
+
+// Measured width of one line of a UTF-8 cell text, trimmed of spaces.
+double largeurLigneUtf8(const vaSpread& g, QByteArrayView utf8)
+{
+    return g.TextWidthUtf8(sansEspacesAutour(utf8));
+}
+
+// The same from the font's Latin-1 widths alone; negative beyond Latin-1 or for a text on
+// several lines, which largeurUtf8() measures.
+double largeurLatine(const vaSpread& g, QByteArrayView utf8)
+{
+    return g.LatinTextWidthUtf8(sansEspacesAutour(utf8));
 }
 
 // Measured width of a UTF-8 cell text: a text on several lines is as wide as its widest line,
@@ -240,9 +253,13 @@ wndKervane::ColonnesAjustees wndKervane::fitAllColumns()
                 continue;
             }
             precedents[c] = utf8;
-            sauts[c] = contientSautDeLigne(utf8);
+            // Most texts are one line of Latin-1: their width costs no more than a bound of it.
+            const double dLatine = isLongText(utf8) ? -1.0 : largeurLatine(g, utf8);
+            sauts[c] = dLatine < 0.0 && contientSautDeLigne(utf8);
             bSaut = bSaut || sauts[c];
-            if (isLongText(utf8) || memos.contient(utf8))
+            if (dLatine >= 0.0 && !memos.contient(utf8))
+                largeurs[c] = std::max(largeurs[c], dLatine);
+            else if (isLongText(utf8) || memos.contient(utf8))
                 larges[c] = true;
             else if (!largeurBornee(utf8, largeurs[c], dCaractereMax))
                 largeurs[c] = std::max(largeurs[c], largeurUtf8(g, utf8));

@@ -34,6 +34,9 @@ public:
     double width(const QString& strText, bool bBold) const;
     // The same for a UTF-8 text, without converting it when its characters are Latin-1.
     double widthUtf8(QByteArrayView utf8, bool bBold) const;
+    // The UTF-8 text's width from the Latin-1 character widths alone; negative for another
+    // character or a line break (measure it with widthUtf8()).
+    double tableWidthUtf8(QByteArrayView utf8, bool bBold) const;
     // True when a UTF-8 text surely takes one line in the given width: no line break, Latin-1
     // characters only, and narrower than the width. False when unsure (measure it as a QString).
     bool fitsOneLineUtf8(QByteArrayView utf8, bool bBold, double dWidth) const;
@@ -45,8 +48,6 @@ private:
     bool fitsOneLine(const QString& strText, bool bBold, double dWidth) const;
     // Sum of the Latin-1 character widths; negative when another character occurs.
     double tableWidth(const QString& strText, bool bBold) const;
-    // The same for UTF-8; negative also for a line break.
-    double tableWidthUtf8(QByteArrayView utf8, bool bBold) const;
 
     std::array<QFont, 2> m_fonts;
     std::array<std::array<double, 256>, 2> m_advances{};  // Latin-1 character widths

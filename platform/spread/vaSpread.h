@@ -102,6 +102,9 @@ public:
     double TextWidth(const QString& strText, bool bBold = false) const;
     // The same for a UTF-8 text (as the sheet keeps them), converted only beyond Latin-1.
     double TextWidthUtf8(QByteArrayView utf8, bool bBold = false) const;
+    // The same read from the font's Latin-1 widths alone, as cheap as a look at each byte;
+    // negative for a text beyond Latin-1 or holding a line break.
+    double LatinTextWidthUtf8(QByteArrayView utf8) const;
     double PixelsToColWidth(qint32 nPixels) const;
     // Width of the widest character of the grid's font, in characters (widths of "0"): an
     // upper bound of TextWidth per character for texts in the font's own scripts.

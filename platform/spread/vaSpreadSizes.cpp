@@ -58,6 +58,12 @@ double vaSpread::TextWidthUtf8(QByteArrayView utf8, bool bBold) const
     return m_text.widthUtf8(utf8, bBold) / m_text.digitWidth();
 }
 
+double vaSpread::LatinTextWidthUtf8(QByteArrayView utf8) const
+{
+    const double dPixels = m_text.tableWidthUtf8(utf8, false);
+    return dPixels < 0.0 ? -1.0 : dPixels / m_text.digitWidth();
+}
+
 double vaSpread::MaxCharWidth() const
 {
     return QFontMetricsF(m_text.font(false)).maxWidth() / m_text.digitWidth();
