@@ -448,8 +448,12 @@ bool JetFile::readColumns(const void* opaqueDefinition, const std::vector<unsign
 bool JetFile::calculatedResults(const JetTable& table, std::map<std::string, ColumnProperties>& properties,
                                 std::string& error)
 {
+    std::optional<std::vector<unsigned char>> listed =
+        m_listProperties ? m_listProperties(*this, table.definitionPage) : std::nullopt;
     std::vector<unsigned char> bytes;
-    if (!tablePropertyBytes(*this, table.definitionPage, bytes, error))
+    if (listed)
+        bytes = std::move(*listed);
+    else if (!tablePropertyBytes(*this, table.definitionPage, bytes, error))
         return false;
     const PropertyTextDecoder decode = [this](const unsigned char* text, std::size_t size) {
         return decodeText(text, size);

@@ -77,6 +77,14 @@ public:
     JetFile(const JetFile&) = delete;
     JetFile& operator=(const JetFile&) = delete;
 
+    // The design properties of the table whose definition starts on the page given, read by
+    // the caller's own checked code (empty when it has none); nothing when that code cannot
+    // vouch for them. Given one, the file reads a table's properties with it, and walks the
+    // catalogue with libmdb only when it gives nothing (its walk was then probed at opening).
+    using PropertyListing =
+        std::function<std::optional<std::vector<unsigned char>>(JetFile& file, std::uint32_t definitionPage)>;
+    void listPropertiesWith(PropertyListing list) { m_listProperties = std::move(list); }
+
     const std::string& path() const { return m_path; }
     const JetFileFormat& format() const { return *m_format; }
     AccessVersion version() const { return m_version; }
@@ -202,6 +210,7 @@ private:
     std::uint32_t m_pageCount;
     std::unique_ptr<Handle> m_handle;
     Catalogue m_catalogue;
+    PropertyListing m_listProperties;
     std::deque<JetTable> m_tables;
     std::int64_t m_currentPage = -1;  // the page makeCurrent last copied
     JetPageOverlay* m_overlay = nullptr;

@@ -30,6 +30,12 @@ std::optional<Catalogue> listedCatalogue(JetFile& file)
     return listCatalogue(pages);
 }
 
+std::optional<std::vector<unsigned char>> listedProperties(JetFile& file, std::uint32_t definitionPage)
+{
+    ReadOnlyPages pages(file);
+    return listedTableProperties(pages, definitionPage);
+}
+
 }  // namespace
 
 bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorMessage,
@@ -69,6 +75,7 @@ bool attachJetDatabase(sqlite3* db, const std::string& path, std::string& errorM
         file = JetFile::open(path, errorMessage, catalogue ? &*catalogue : nullptr, exclusive, encryption);
     if (!file)
         return false;
+    file->listPropertiesWith(listedProperties);
     std::vector<StoredQuery> found;
     if (queries != nullptr)
         found = readStoredQueries(*file);

@@ -58,8 +58,9 @@ public:
     {
     }
 
-    // Adds the row's object when it is a table or a query; false when the row is not sound.
-    bool add(const std::vector<unsigned char>& row, Catalogue& catalogue)
+    // Reads the row's object when it is a table or a query, with its properties, and visits
+    // it; false when the row is not sound. `stop` is set when the visit asks for no more.
+    bool visit(const std::vector<unsigned char>& row, const CatalogueListingVisit& onObject, bool& stop)
     {
         std::int64_t type = 0;
         if (!number(row, *m_columns.type, type))
@@ -68,11 +69,12 @@ public:
             return true;
         CatalogueObject object;
         object.type = static_cast<int>(type);
+        m_bytes.clear();
         if (!number(row, *m_columns.id, object.id) || !number(row, *m_columns.flags, object.flags) ||
             !text(row, *m_columns.name, object.name) ||
             (type == kTableObject && !checkedProperties(row, object.propertyPages)))
             return false;
-        catalogue.push_back(std::move(object));
+        stop = !onObject(object, m_bytes);
         return true;
     }
 
@@ -144,30 +146,32 @@ private:
         for (const PropertyPiece& piece : value.pieces)
             if (pages.empty() || pages.back() != piece.pageRow >> 8)
                 pages.push_back(piece.pageRow >> 8);
+        m_bytes = std::move(value.bytes);
         return true;
     }
 
     const JetFileFormat& m_format;
     ListedColumns m_columns;
     PropertyChainReader m_properties;
+    std::vector<unsigned char> m_bytes;  // the properties of the object read last
 };
 
 }  // namespace
 
-std::optional<Catalogue> listCatalogue(JetPages& pages)
+bool walkListedCatalogue(JetPages& pages, const CatalogueListingVisit& visit)
 {
     JetTableLayout layout;
     JetUsageMap owned;
     std::string error;
     if (!readTableLayout(pages, kCatalogueDefinition, layout, error) ||
         !JetUsageMap::open(pages, layout.ownedPages, owned, error))
-        return std::nullopt;
+        return false;
     const std::optional<ListedColumns> columns = listedColumns(layout);
     if (!columns)
-        return std::nullopt;
+        return false;
     CatalogueListing listing(pages, layout, *columns);
-    Catalogue catalogue;
     std::vector<unsigned char> row;
+    bool stop = false;
     // The rows in libmdb's order, which the rest of the driver has always known: a moved row
     // where its data now lies, not where its pointer stands.
     for (const std::uint32_t number : owned.pages()) {
@@ -176,7 +180,7 @@ std::optional<Catalogue> listCatalogue(JetPages& pages)
             continue;
         const int rows = checkedRowCount(*layout.format, page);
         if (rows < 0)
-            return std::nullopt;
+            return false;
         const int slotTableEnd = layout.format->pageFirstSlot + 2 * rows;
         for (int r = 0; r < rows; ++r) {
             // Flagged moved: a pointer, or with the other flag a deleted row. Flagged deleted
@@ -185,16 +189,41 @@ std::optional<Catalogue> listCatalogue(JetPages& pages)
             if (slot.moved)
                 continue;
             if (slot.start < slotTableEnd || slot.end < slot.start || slot.end > layout.format->pageSize)
-                return std::nullopt;
+                return false;
             if (slot.end == slot.start)
                 continue;
             row.assign(page + slot.start, page + slot.end);
-            if (!listing.add(row, catalogue))
-                return std::nullopt;
+            if (!listing.visit(row, visit, stop))
+                return false;
+            if (stop)
+                return true;
             page = pages.read(number);  // the properties may have read other pages
         }
     }
-    return catalogue;
+    return true;
+}
+
+std::optional<Catalogue> listCatalogue(JetPages& pages)
+{
+    Catalogue catalogue;
+    const bool listed = walkListedCatalogue(pages, [&](const CatalogueObject& object, const std::vector<unsigned char>&) {
+        catalogue.push_back(object);
+        return true;
+    });
+    return listed ? std::optional<Catalogue>(std::move(catalogue)) : std::nullopt;
+}
+
+std::optional<std::vector<unsigned char>> listedTableProperties(JetPages& pages, std::uint32_t definitionPage)
+{
+    std::vector<unsigned char> found;
+    const bool listed =
+        walkListedCatalogue(pages, [&](const CatalogueObject& object, const std::vector<unsigned char>& properties) {
+            if (object.type != kTableObject || definitionPageOf(object) != definitionPage)
+                return true;
+            found = properties;
+            return false;
+        });
+    return listed ? std::optional<std::vector<unsigned char>>(std::move(found)) : std::nullopt;
 }
 
 }  // namespace kervane::jet

@@ -266,7 +266,7 @@ TEST(JetCatalogue, ProbeSendsBackTheCatalogueItWalked)
 
 // The driver lists the catalogue with its own code and probes libmdb's walk of it only when
 // that code cannot vouch for it: on every genuine file, it must list what libmdb reads, the
-// pages of the tables' properties included.
+// tables' properties and the pages they lie on included.
 TEST(JetCatalogue, OwnListingGivesWhatLibmdbReads)
 {
     REQUIRE_NWIND(nwind);
@@ -291,6 +291,12 @@ TEST(JetCatalogue, OwnListingGivesWhatLibmdbReads)
             const jet::CatalogueObject& read = file->catalogue()[i];
             EXPECT_EQ(std::tie(got.name, got.id, got.type, got.flags, got.propertyPages),
                       std::tie(read.name, read.id, read.type, read.flags, read.propertyPages));
+            // A table's properties, read alone when its calculated columns need them.
+            if (read.type != jet::kTableObject)
+                continue;
+            std::vector<unsigned char> properties;
+            ASSERT_TRUE(jet::tablePropertyBytes(*file, jet::definitionPageOf(read), properties, error)) << error;
+            EXPECT_EQ(jet::listedTableProperties(pages, jet::definitionPageOf(read)), properties) << read.name;
         }
         ++compared;
     }
