@@ -118,9 +118,7 @@ public:
             error = messageDamagedFile(m_file.path(), where + " sont incohérentes (" + location(at) + ")");
             return false;
         }
-        for (const PropertyPiece& piece : value.pieces)
-            if (pages.empty() || pages.back() != piece.pageRow >> 8)
-                pages.push_back(piece.pageRow >> 8);
+        value.appendPiecePages(pages);
         bytes = std::move(value.bytes);
         return true;
     }

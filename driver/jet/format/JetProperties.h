@@ -24,6 +24,14 @@ struct PropertyPiece {
 struct PropertyValue {
     std::vector<unsigned char> bytes;
     std::vector<PropertyPiece> pieces;
+
+    // Appends the pages its pieces lie on, each once where consecutive pieces share one.
+    void appendPiecePages(std::vector<std::uint32_t>& pages) const
+    {
+        for (const PropertyPiece& piece : pieces)
+            if (pages.empty() || pages.back() != piece.pageRow >> 8)
+                pages.push_back(piece.pageRow >> 8);
+    }
 };
 
 // Reads property values in turn, as libmdb 1.0 does with one bound column: including the

@@ -143,9 +143,7 @@ private:
                                static_cast<long>(end - start - kLongValueHeader), value, loopAt) ||
             propertyDamage(value.bytes))
             return false;
-        for (const PropertyPiece& piece : value.pieces)
-            if (pages.empty() || pages.back() != piece.pageRow >> 8)
-                pages.push_back(piece.pageRow >> 8);
+        value.appendPiecePages(pages);
         m_bytes = std::move(value.bytes);
         return true;
     }
