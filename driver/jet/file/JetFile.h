@@ -1,9 +1,10 @@
 #pragma once
-// An Access (Jet 3 or Jet 4) file opened for reading: its catalogue and table definitions through
-// libmdb, its pages straight from the file, under the connection's share of the file's locks
-// (JetFileLocks.h). Opening reads its catalogue only; the definition of a table is read and
-// checked at its first use, so that opening a file of thousands of tables costs no more than
-// reading their names.
+// An Access (Jet 3 or Jet 4) file opened for reading: its catalogue listed by the caller's own
+// checked code (or walked by libmdb once the opening probe came through), its table
+// definitions through libmdb, its pages straight from the file, under the connection's share
+// of the file's locks (JetFileLocks.h). Opening reads its catalogue only; the definition of a
+// table is read and checked at its first use, so that opening a file of thousands of tables
+// costs no more than reading their names.
 #include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/file/JetFileLocks.h"
 #include "driver/jet/file/JetFileStamp.h"
