@@ -253,14 +253,17 @@ wndKervane::ColonnesAjustees wndKervane::fitAllColumns()
                 continue;
             }
             precedents[c] = utf8;
+            // A memo column's rows are all judged by fitRowsToTexts(), line breaks included.
+            if (isLongText(utf8) || memos.contient(utf8)) {
+                larges[c] = true;
+                continue;
+            }
             // Most texts are one line of Latin-1: their width costs no more than a bound of it.
-            const double dLatine = isLongText(utf8) ? -1.0 : largeurLatine(g, utf8);
+            const double dLatine = largeurLatine(g, utf8);
             sauts[c] = dLatine < 0.0 && contientSautDeLigne(utf8);
             bSaut = bSaut || sauts[c];
-            if (dLatine >= 0.0 && !memos.contient(utf8))
+            if (dLatine >= 0.0)
                 largeurs[c] = std::max(largeurs[c], dLatine);
-            else if (isLongText(utf8) || memos.contient(utf8))
-                larges[c] = true;
             else if (!largeurBornee(utf8, largeurs[c], dCaractereMax))
                 largeurs[c] = std::max(largeurs[c], largeurUtf8(g, utf8));
         }
