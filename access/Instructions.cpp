@@ -21,6 +21,7 @@ constexpr qsizetype CROISSANCE = 500;
 
 struct Colonne {
     SQLSMALLINT nType = 0;
+    bool bConvertir = false;  // its values take the system's text form (dates, floating point)
     qsizetype nLargeur = 0;
 };
 
@@ -35,6 +36,7 @@ std::vector<Colonne> describeColumns(SQLHSTMT h, SQLSMALLINT nColonnes, TableauT
         verifierODBC(SQLDescribeCol(h, c, szNom, sizeof szNom, &nLongueurNom, &colonnes[c].nType, &nPrecision, &nEchelle,
                              &nNullable));
         const QString strNom = texteDepuisODBC(szNom, qMin<qsizetype>(nLongueurNom, sizeof szNom - 1));
+        colonnes[c].bConvertir = typeAConvertir(colonnes[c].nType);
         colonnes[c].nLargeur = strNom.size() + 1;
         if (bEntetes)
             tab.definir(1, c, strNom);
@@ -64,7 +66,8 @@ void fetchRows(SQLHSTMT h, SQLLEN nAnnoncees, char cSeparateur, std::vector<Colo
         tab.ajouterCellule({});
         for (SQLUSMALLINT c = 1; c <= nColonnes; ++c) {
             lireValeur(h, c, valeur);
-            convertirValeur(colonnes[c].nType, valeur, cSeparateur);
+            if (colonnes[c].bConvertir)
+                convertirValeur(colonnes[c].nType, valeur, cSeparateur);
             tab.ajouterCellule(valeur.texte());
             if (valeur.nDerniereLongueur > colonnes[c].nLargeur - 1) {
                 const qsizetype nCaracteres = caracteresFinaux(valeur.texte(), valeur.nDerniereLongueur);

@@ -5,6 +5,7 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace kervane {
@@ -99,25 +100,30 @@ void convertFloating(ValeurLue& valeur, char cSeparateur)
         n = 1;
         return;
     }
-    const QByteArrayView texte(t, n);
-    if (!texte.contains(cSeparateur)) {
-        const qsizetype i = texte.indexOf(cSeparateur == '.' ? ',' : '.');
-        if (i >= 0)
-            t[i] = cSeparateur;
+    // The other mark becomes the separator, unless the text has the separator already.
+    const char cAutre = cSeparateur == '.' ? ',' : '.';
+    char* pAutre = nullptr;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (t[i] == cSeparateur) {
+            pAutre = nullptr;
+            break;
+        }
+        if (t[i] == cAutre && pAutre == nullptr)
+            pAutre = t + i;
     }
+    if (pAutre != nullptr)
+        *pAutre = cSeparateur;
     if (n >= 3 && t[n - 2] == cSeparateur && t[n - 1] == '0')
         n -= 2;
 }
 
 }  // namespace
 
-void lireValeur(SQLHSTMT hInstruction, SQLUSMALLINT nColonne, ValeurLue& valeur)
+void lireValeurAutre(SQLHSTMT hInstruction, SQLUSMALLINT nColonne, ValeurLue& valeur, SQLRETURN nCode,
+                     SQLLEN nLongueur)
 {
     char* const tampon = valeur.tampon;
-    if (!valeur.longue.isEmpty())
-        valeur.longue.resize(0);  // keeps its buffer for the next long value
-    SQLLEN nLongueur = 0;
-    SQLRETURN nCode = SQLGetData(hInstruction, nColonne, SQL_C_CHAR, tampon, TAILLE_TAMPON, &nLongueur);
+    valeur.longue.resize(0);  // keeps its buffer for the next long value
     while (nCode != SQL_SUCCESS) {
         if (nCode != SQL_SUCCESS_WITH_INFO || !truncationReported(hInstruction))
             LeverErreurODBC();
@@ -137,6 +143,11 @@ void lireValeur(SQLHSTMT hInstruction, SQLUSMALLINT nColonne, ValeurLue& valeur)
     valeur.nOctets = valeur.longue.size();
 }
 
+bool typeAConvertir(SQLSMALLINT nTypeSQL)
+{
+    return nTypeSQL == SQL_REAL || nTypeSQL == SQL_DOUBLE || nTypeSQL == SQL_TIMESTAMP || nTypeSQL == SQL_DATE;
+}
+
 void convertirValeur(SQLSMALLINT nTypeSQL, ValeurLue& valeur, char cSeparateur)
 {
     if (valeur.nOctets == 0)
@@ -150,13 +161,25 @@ void convertirValeur(SQLSMALLINT nTypeSQL, ValeurLue& valeur, char cSeparateur)
     }
 }
 
+// A byte continues a character when its two high bits are 10: in a word, bit 7 of such a byte
+// is set while bit 6, shifted up into bit 7, is not. Eight bytes are counted at a time, their
+// marks gathered into the top byte by one multiplication.
 qsizetype caracteresFinaux(QByteArrayView texte, qsizetype nOctets)
 {
-    qsizetype nCaracteres = 0;
-    for (qsizetype i = std::max<qsizetype>(0, texte.size() - nOctets); i < texte.size(); ++i)
-        if ((static_cast<unsigned char>(texte[i]) & 0xC0) != 0x80)
-            ++nCaracteres;
-    return nCaracteres;
+    const qsizetype nDebut = std::max<qsizetype>(0, texte.size() - nOctets);
+    const char* p = texte.data() + nDebut;
+    qsizetype n = texte.size() - nDebut;
+    qsizetype nSuites = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 mot = 0;
+        std::memcpy(&mot, p, 8);
+        const quint64 marques = (mot & ~(mot << 1) & 0x8080808080808080ULL) >> 7;
+        nSuites += static_cast<qsizetype>((marques * 0x0101010101010101ULL) >> 56);
+    }
+    for (qsizetype i = 0; i < n; ++i)
+        if ((static_cast<unsigned char>(p[i]) & 0xC0) == 0x80)
+            ++nSuites;
+    return texte.size() - nDebut - nSuites;
 }
 
 }  // namespace kervane

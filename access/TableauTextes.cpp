@@ -8,6 +8,11 @@
 #include <limits>
 
 namespace kervane {
+namespace {
+
+constexpr auto OCTETS_MAX = static_cast<qsizetype>(std::numeric_limits<quint32>::max());
+
+}  // namespace
 
 TableauTextes::TableauTextes(qsizetype nLignesEntete, qsizetype nColonnes)
     : m_nLignesEntete(nLignesEntete), m_nColonnes(nColonnes),
@@ -67,12 +72,13 @@ void TableauTextes::commencerLigne()
     ++m_nLignesDonnees;
 }
 
-void TableauTextes::ajouterCellule(QByteArrayView texte)
+// A cell past its row, or one the room reserved cannot take.
+void TableauTextes::ajouterCelluleAilleurs(QByteArrayView texte)
 {
     if (m_fins.taille() >= m_nLignesDonnees * m_nColonnes)
         LeverErreur(ERREUR_INDICE);
     const qsizetype nOctets = texte.size();
-    if (m_nOctets + nOctets > static_cast<qsizetype>(std::numeric_limits<quint32>::max()))
+    if (m_nOctets + nOctets > OCTETS_MAX)
         LeverErreur(ERREUR_MEMOIRE);
     if (m_texte.size() - m_nOctets < nOctets)
         agrandirTexte(nOctets);
@@ -83,10 +89,12 @@ void TableauTextes::ajouterCellule(QByteArrayView texte)
 }
 
 // The text's room is its size: resizing leaves the new bytes unwritten, so they take no
-// memory until cells fill them, and a large block grows by reallocation, without a copy.
+// memory until cells fill them, and a large block grows by reallocation, without a copy. The
+// room stops where a 32-bit offset does, so that a cell that fits is a cell it can end.
 void TableauTextes::agrandirTexte(qsizetype nOctets)
 {
-    m_texte.resize(std::max({m_nOctets + nOctets, m_texte.size() + m_texte.size() / 2, qsizetype{4096}}));
+    m_texte.resize(std::min(std::max({m_nOctets + nOctets, m_texte.size() + m_texte.size() / 2, qsizetype{4096}}),
+                            OCTETS_MAX));
 }
 
 void TableauTextes::reserver(qsizetype nLignes, qsizetype nOctetsParCellule)
@@ -97,8 +105,8 @@ void TableauTextes::reserver(qsizetype nLignes, qsizetype nOctetsParCellule)
         m_fins = recyclage::reprendreFins();
     }
     m_fins.reserver(nCellules);
-    if (nCellules * nOctetsParCellule > m_texte.size())
-        m_texte.resize(nCellules * nOctetsParCellule);
+    if (nCellules * nOctetsParCellule > m_texte.size() || m_texte.size() > OCTETS_MAX)
+        m_texte.resize(std::min(std::max(nCellules * nOctetsParCellule, m_nOctets), OCTETS_MAX));
 }
 
 void TableauTextes::ajuster()

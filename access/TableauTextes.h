@@ -12,6 +12,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstring>
 #include <vector>
 
 namespace kervane {
@@ -41,9 +42,20 @@ public:
     // Writes a cell of a header row.
     void definir(qsizetype nLigne, qsizetype nColonne, const QString& strTexte);
 
-    // Appending rows: commencerLigne(), then exactly colonnes() cells, in column order.
+    // Appending rows: commencerLigne(), then exactly colonnes() cells, in column order. A cell
+    // that fits in the room reserved is written here, without a call of its own.
     void commencerLigne();
-    void ajouterCellule(QByteArrayView texte);
+    Q_ALWAYS_INLINE void ajouterCellule(QByteArrayView texte)
+    {
+        const qsizetype nOctets = texte.size();
+        if (m_fins.taille() < m_nLignesDonnees * m_nColonnes && nOctets <= m_texte.size() - m_nOctets) [[likely]] {
+            copierCourt(m_texte.data() + m_nOctets, texte.data(), nOctets);
+            m_nOctets += nOctets;
+            m_fins.ajouter(static_cast<quint32>(m_nOctets));
+            return;
+        }
+        ajouterCelluleAilleurs(texte);
+    }
     // Gives back the room reserved but not used, once the last row is appended (the blocks
     // shrink where they lie: nothing is copied).
     void ajuster();
@@ -65,9 +77,39 @@ private:
     qsizetype m_nColonnes = 0;
     qsizetype m_nLignesDonnees = 0;
     void agrandirTexte(qsizetype nOctets);
+    void ajouterCelluleAilleurs(QByteArrayView texte);
+
+    // Copies a text of up to 32 bytes with two overlapping moves of a size that covers it (most
+    // cells are short): cheaper than a library call per cell.
+    template <std::size_t N>
+    static void copierDeuxFois(char* pVers, const char* pDe, qsizetype nOctets)
+    {
+        char debut[N], fin[N];
+        std::memcpy(debut, pDe, N);
+        std::memcpy(fin, pDe + nOctets - N, N);
+        std::memcpy(pVers, debut, N);
+        std::memcpy(pVers + nOctets - N, fin, N);
+    }
+    static void copierCourt(char* pVers, const char* pDe, qsizetype nOctets)
+    {
+        if (nOctets > 32) {
+            std::memcpy(pVers, pDe, static_cast<std::size_t>(nOctets));
+        } else if (nOctets >= 16) {
+            copierDeuxFois<16>(pVers, pDe, nOctets);
+        } else if (nOctets >= 8) {
+            copierDeuxFois<8>(pVers, pDe, nOctets);
+        } else if (nOctets >= 4) {
+            copierDeuxFois<4>(pVers, pDe, nOctets);
+        } else if (nOctets > 0) {
+            pVers[0] = pDe[0];
+            pVers[nOctets / 2] = pDe[nOctets / 2];
+            pVers[nOctets - 1] = pDe[nOctets - 1];
+        }
+    }
 
     std::vector<QString> m_entete;        // header rows, row-major
-    QByteArray m_texte;                   // every appended cell's UTF-8 text, back to back, then room
+    QByteArray m_texte;                   // every appended cell's UTF-8 text, back to back, then room;
+                                          // never larger than 32-bit offsets reach
     qsizetype m_nOctets = 0;              // bytes of m_texte the cells use
     FinsCellules m_fins;                  // end offset of each appended cell in m_texte
 };

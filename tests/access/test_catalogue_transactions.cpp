@@ -91,6 +91,20 @@ TEST_F(Transactions, RollBackUndoesCommitPersists)
                       }));
 }
 
+TEST_F(Transactions, AfterATransactionEachChangeIsWrittenAtOnceAgain)
+{
+    const qint16 n = connecter();
+    qint32 nLignes = 0;
+    ASSERT_TRUE(ODBC_EtablirTransaction(n, TRANS_BEGIN));
+    ASSERT_TRUE(ODBC_EtablirTransaction(n, TRANS_ROLLBACK));
+    // Not in a transaction any more: the change is kept when the connection closes.
+    ASSERT_TRUE(ODBC_Executer(n, "DELETE FROM CLIENT WHERE ID = 1", nLignes));
+    ASSERT_TRUE(ODBC_Deconnecter(n));
+    TableauTextes tab;
+    ASSERT_TRUE(ODBC_SelectionnerDansTableau(connecter(), "SELECT ID FROM CLIENT", tab, false));
+    EXPECT_EQ(tab.texte(0, 0), "2");
+}
+
 TEST_F(Transactions, UnknownCodeIsRefusedWithoutTrace)
 {
     Programme().bModeDebug = true;

@@ -1,7 +1,11 @@
 // Statements: result arrays, value text forms, row counts, failures and trace lines.
+#include "access/LectureValeurs.h"
 #include "tests/access/FixtureAcces.h"
 
 #include <QRegularExpression>
+
+#include <cstring>
+#include <string>
 
 using namespace kervane;
 using namespace kervane::test;
@@ -41,6 +45,10 @@ TEST_F(Instructions, ResultArrayHoldsCountWidthsNamesAndRows)
         EXPECT_EQ(tab.texte(1, c), "");
     }
     EXPECT_EQ(tab.texte(2, 2), "Dupont");
+
+    // A width counts characters, whatever their bytes: "€" takes three.
+    ASSERT_TRUE(ODBC_SelectionnerDansTableau(n, "SELECT 'Prix : 12 € à 15 €' AS P FROM CLIENT WHERE ID = 2", tab, true));
+    EXPECT_EQ(tab.texte(0, 1), "19");  // 18 characters + 1
 }
 
 TEST_F(Instructions, LongMemoIsReadWholeAndSetsTheWidthFromItsLastPiece)
@@ -166,4 +174,28 @@ TEST_F(Instructions, StatementOnAnUnknownConnectionIsASubscriptError)
     TableauTextes tab;
     EXPECT_FALSE(ODBC_SelectionnerDansTableau(9, "SELECT 1", tab, true));
     EXPECT_EQ(repondeur.derniere().strTexte, "VB-00009  L'indice n'appartient pas à la sélection");
+}
+
+// The text form of one value of that SQL type, with that decimal separator; the bytes past the
+// value are not the form's.
+std::string formeTexte(SQLSMALLINT nType, const std::string& texte, char cSeparateur)
+{
+    ValeurLue valeur;
+    std::memset(valeur.tampon, 'x', sizeof valeur.tampon);
+    std::memcpy(valeur.tampon, texte.data(), texte.size());
+    valeur.nOctets = static_cast<qsizetype>(texte.size());
+    convertirValeur(nType, valeur, cSeparateur);
+    return std::string(valeur.pDebut, static_cast<std::size_t>(valeur.nOctets));
+}
+
+TEST(FormesTextes, NumbersAndDatesTakeTheSystemsForms)
+{
+    EXPECT_EQ(formeTexte(SQL_DOUBLE, "12.5", ','), "12,5");
+    EXPECT_EQ(formeTexte(SQL_DOUBLE, "3.0", ','), "3");
+    EXPECT_EQ(formeTexte(SQL_DOUBLE, "12,50", ','), "12,50");
+    EXPECT_EQ(formeTexte(SQL_REAL, ".0", ','), "0");
+    EXPECT_EQ(formeTexte(SQL_REAL, "2,25", '.'), "2.25");
+    EXPECT_EQ(formeTexte(SQL_TIMESTAMP, "2001-12-31", '.'), "31/12/2001 00:00:00");
+    EXPECT_EQ(formeTexte(SQL_TIMESTAMP, "1970-03-21 08:05:09", '.'), "21/03/1970 08:05:09");
+    EXPECT_EQ(formeTexte(SQL_DATE, "2001-12-31 10:00:00", '.'), "31/12/2001");
 }
