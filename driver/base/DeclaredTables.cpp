@@ -2,8 +2,8 @@
 // them, forgotten when another connection changes them.
 #include "driver/base/Database.h"
 
-#include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/file/JetFile.h"
+#include "driver/jet/module/JetDatabase.h"
 #include "driver/jet/module/JetFileTables.h"
 #include "driver/sql/Writer.h"
 
@@ -32,11 +32,13 @@ void Database::followStructure()
         if (m_jetFile->generation() == m_structureSeen)
             return;
         m_structureSeen = m_jetFile->generation();
-        jet::Catalogue now;
-        std::string unread;  // the statements then find the tables as they were listed
-        if (!jet::readCatalogue(*m_jetFile, now, unread))
+        // Another program may have left the catalogue damaged: read by the driver's checked
+        // code only. What it cannot vouch for is not followed, and the statements find the
+        // tables as they were listed.
+        const std::optional<jet::Catalogue> now = jet::listedCatalogue(*m_jetFile);
+        if (!now)
             return;
-        followed = m_jetFile->followStructure(now);
+        followed = m_jetFile->followStructure(*now);
     }
     // A table made elsewhere is declared when first named, like the others.
     using Kind = jet::JetFile::StructureFollowed::Kind;

@@ -22,13 +22,13 @@ bool isJetFile(const std::string& path)
     return file.read(header, sizeof header) && hasAccessMagic(reinterpret_cast<unsigned char*>(header), sizeof header);
 }
 
-namespace {
-
 std::optional<Catalogue> listedCatalogue(JetFile& file)
 {
     ReadOnlyPages pages(file);
     return listCatalogue(pages);
 }
+
+namespace {
 
 std::optional<std::vector<unsigned char>> listedProperties(JetFile& file, std::uint32_t definitionPage)
 {

@@ -2,8 +2,10 @@
 // An Access file attached to a SQLite connection: its tables declared as virtual tables of the
 // connection, its stored queries handed back to become views.
 #include "driver/jet/catalogue/JetQueries.h"
+#include "driver/jet/file/JetCatalogueCheck.h"
 #include "driver/jet/format/JetPageCipher.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,11 @@ struct sqlite3;
 namespace kervane::jet {
 
 class JetFile;
+
+// The catalogue of an opened file as it now stands on disk, listed by the driver's own checked
+// reading (never by libmdb, which may crash on a damaged one); nothing when that reading cannot
+// vouch for it. Called under the file's readers' lock.
+std::optional<Catalogue> listedCatalogue(JetFile& file);
 
 // True when the file starts like a Jet database: bytes 4..18 are "Standard Jet DB".
 bool isJetFile(const std::string& path);
