@@ -176,6 +176,8 @@ TEST_F(Instructions, StatementOnAnUnknownConnectionIsASubscriptError)
     EXPECT_EQ(repondeur.derniere().strTexte, "VB-00009  L'indice n'appartient pas à la sélection");
 }
 
+namespace {
+
 // The text form of one value of that SQL type, with that decimal separator; the bytes past the
 // value are not the form's.
 std::string formeTexte(SQLSMALLINT nType, const std::string& texte, char cSeparateur)
@@ -188,14 +190,16 @@ std::string formeTexte(SQLSMALLINT nType, const std::string& texte, char cSepara
     return std::string(valeur.pDebut, static_cast<std::size_t>(valeur.nOctets));
 }
 
+}  // namespace
+
+// Forms the driver's own texts never call for (it writes neither "3.0" nor a date alone for a
+// date and time), applied directly.
 TEST(FormesTextes, NumbersAndDatesTakeTheSystemsForms)
 {
-    EXPECT_EQ(formeTexte(SQL_DOUBLE, "12.5", ','), "12,5");
     EXPECT_EQ(formeTexte(SQL_DOUBLE, "3.0", ','), "3");
     EXPECT_EQ(formeTexte(SQL_DOUBLE, "12,50", ','), "12,50");
     EXPECT_EQ(formeTexte(SQL_REAL, ".0", ','), "0");
     EXPECT_EQ(formeTexte(SQL_REAL, "2,25", '.'), "2.25");
     EXPECT_EQ(formeTexte(SQL_TIMESTAMP, "2001-12-31", '.'), "31/12/2001 00:00:00");
-    EXPECT_EQ(formeTexte(SQL_TIMESTAMP, "1970-03-21 08:05:09", '.'), "21/03/1970 08:05:09");
     EXPECT_EQ(formeTexte(SQL_DATE, "2001-12-31 10:00:00", '.'), "31/12/2001");
 }
